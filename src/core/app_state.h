@@ -1,0 +1,47 @@
+// Process-wide state flags shared by the shell, the wave module and the analysers. Everything runs
+// on one thread; re-entry through nested event handling is controlled by these flags.
+#pragma once
+
+#include <cstdint>
+
+namespace korimu {
+
+struct AppState {
+  int32_t fileSelected = 0;
+  int32_t playing = 0;
+  int32_t busy = 0;
+  int32_t stopRequested = 0;
+  int32_t overviewRepaintPending = 0;
+  int32_t darkScheme = 0;
+  int32_t crossSectionX = 0;
+  uint32_t position = 0;  // byte offset inside the data chunk
+  // Flags from the command line.
+  int32_t autoPlay = 0;
+  int32_t diagnosticText = 0;
+  // What the last analysis run drew (0 before the first run).
+  int32_t lastRunView = 0;
+  int32_t lastRunMethod = 0;
+  // Number of wave-output devices found at start-up.
+  int32_t outputDeviceCount = 0;
+};
+
+extern AppState appState;
+
+// System version as major * 256 + minor. This platform follows the 4.00 rules.
+inline constexpr uint16_t kWinVersion = 0x400;
+
+// The analysers' rate: 44100, 22050, 11025 or 88200 for the 44.1 kHz family, else kHz * 1000.
+inline int32_t nominalRateFor(int32_t srKHz) {
+  switch (srKHz) {
+    case 44: return 44100;
+    case 22: return 22050;
+    case 11: return 11025;
+    case 88: return 88200;
+    default: return srKHz * 1000;
+  }
+}
+
+// Luminance of a colour: (299 R + 587 G + 114 B) div 1000.
+inline int luminance(int r, int g, int b) { return (299 * r + 587 * g + 114 * b) / 1000; }
+
+}  // namespace korimu

@@ -1,0 +1,194 @@
+#include "platform/canvas.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstddef>
+
+#include "core/app_state.h"
+#include "platform/fixed_font.h"
+
+namespace korimu {
+
+namespace {
+
+// The sixteen colours of a VGA display.
+constexpr std::array<Rgb, 16> kVgaColours{{
+    {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},   {0, 0, 128},   {128, 0, 128},
+    {0, 128, 128},   {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
+    {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+}};
+
+// The static colours an 8-bit display keeps besides the 256-level grey palette.
+constexpr std::array<Rgb, 20> kSystemColours{{
+    {0, 0, 0},       {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
+    {128, 0, 128},   {0, 128, 128},   {192, 192, 192}, {192, 220, 192}, {166, 202, 240},
+    {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0},
+    {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255},   {255, 255, 255},
+}};
+
+int distanceSquared(Rgb a, Rgb b) {
+  const int dr = a.r - b.r, dg = a.g - b.g, db = a.b - b.b;
+  return dr * dr + dg * dg + db * db;
+}
+
+template <size_t N>
+Rgb nearest(const std::array<Rgb, N>& table, Rgb c, int* bestDistance) {
+  Rgb best = table[0];
+  int bestD = distanceSquared(c, best);
+  for (const Rgb& t : table) {
+    const int d = distanceSquared(c, t);
+    if (d < bestD) {
+      bestD = d;
+      best = t;
+    }
+  }
+  *bestDistance = bestD;
+  return best;
+}
+
+}  // namespace
+
+int displayBitsFromEnvironment() {
+  const char* text = std::getenv("KORIMU_DISPLAY_BITS");
+  if (text == nullptr) return 24;
+  const int bits = std::atoi(text);
+  return (bits == 4 || bits == 8 || bits == 16) ? bits : 24;
+}
+
+Canvas::Canvas(int width, int height, int depthBits)
+    : width_(std::max(0, width)),
+      height_(std::max(0, height)),
+      depthBits_(depthBits),
+      pixels_(size_t(width_) * size_t(height_), 0u) {}
+
+Rgb Canvas::quantise(Rgb c) const {
+  switch (depthBits_) {
+    case 16:
+      return Rgb{uint8_t(c.r & 0xF8), uint8_t(c.g & 0xFC), uint8_t(c.b & 0xF8)};
+    case 8: {
+      if (c.r == c.g && c.g == c.b) return c;  // the grey palette holds every grey
+      int systemDistance = 0;
+      const Rgb system = nearest(kSystemColours, c, &systemDistance);
+      const uint8_t grey = uint8_t(luminance(c.r, c.g, c.b));
+      return distanceSquared(c, Rgb{grey, grey, grey}) < systemDistance ? Rgb{grey, grey, grey}
+                                                                         : system;
+    }
+    case 4: {
+      int d = 0;
+      return nearest(kVgaColours, c, &d);
+    }
+    default:
+      return c;
+  }
+}
+
+void Canvas::clear(Rgb colour) { std::fill(pixels_.begin(), pixels_.end(), packRgb(quantise(colour))); }
+
+void Canvas::plot(int x, int y, uint32_t packed) {
+  if (inside(x, y)) pixels_[size_t(y) * size_t(width_) + size_t(x)] = packed;
+}
+
+void Canvas::fillRect(int x, int y, int w, int h, Rgb colour) {
+  const int x0 = std::max(0, x), y0 = std::max(0, y);
+  const int x1 = std::min(width_, x + std::max(0, w)), y1 = std::min(height_, y + std::max(0, h));
+  const uint32_t packed = packRgb(quantise(colour));
+  for (int yy = y0; yy < y1; ++yy) {
+    std::fill(pixels_.begin() + std::ptrdiff_t(yy) * width_ + x0,
+              pixels_.begin() + std::ptrdiff_t(yy) * width_ + x1, packed);
+  }
+}
+
+void Canvas::whiteness(int x, int y, int w, int h) { fillRect(x, y, w, h, kWhite); }
+
+void Canvas::invertRect(int x, int y, int w, int h) {
+  const int x0 = std::max(0, x), y0 = std::max(0, y);
+  const int x1 = std::min(width_, x + std::max(0, w)), y1 = std::min(height_, y + std::max(0, h));
+  for (int yy = y0; yy < y1; ++yy) {
+    for (int xx = x0; xx < x1; ++xx) {
+      uint32_t& p = pixels_[size_t(yy) * size_t(width_) + size_t(xx)];
+      p = packRgb(quantise(unpackRgb(~p & 0xFFFFFFu)));
+    }
+  }
+}
+
+void Canvas::setPixel(int x, int y, Rgb colour) { plot(x, y, packRgb(quantise(colour))); }
+
+Rgb Canvas::getPixel(int x, int y) const {
+  if (!inside(x, y)) return kBlack;
+  return unpackRgb(pixels_[size_t(y) * size_t(width_) + size_t(x)]);
+}
+
+void Canvas::setPen(Rgb colour, int penWidth) {
+  pen_ = colour;
+  penWidth_ = std::max(1, penWidth);
+}
+
+void Canvas::moveTo(int x, int y) {
+  penX_ = x;
+  penY_ = y;
+}
+
+void Canvas::plotPen(int x, int y) {
+  const uint32_t packed = packRgb(quantise(pen_));
+  for (int dy = 0; dy < penWidth_; ++dy)
+    for (int dx = 0; dx < penWidth_; ++dx) plot(x + dx, y + dy, packed);
+}
+
+void Canvas::lineTo(int x, int y) {
+  // Bresenham from the current position; the end point itself is not drawn.
+  int x0 = penX_, y0 = penY_;
+  const int dx = std::abs(x - x0), dy = -std::abs(y - y0);
+  const int sx = x0 < x ? 1 : -1, sy = y0 < y ? 1 : -1;
+  int err = dx + dy;
+  while (!(x0 == x && y0 == y)) {
+    plotPen(x0, y0);
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y0 += sy;
+    }
+  }
+  penX_ = x;
+  penY_ = y;
+}
+
+int Canvas::textOut(int x, int y, std::string_view utf8, const TextStyle& style) {
+  const FixedFont& font = fixedFont();
+  const uint32_t fg = packRgb(quantise(style.text));
+  const uint32_t bg = packRgb(quantise(style.background));
+  int cx = x;
+  for (char32_t cp : decodeUtf8(utf8)) {
+    const Glyph& glyph = font.glyph(cp);
+    for (int row = 0; row < FixedFont::kCellHeight; ++row) {
+      for (int col = 0; col < glyph.width; ++col) {
+        if (glyph.bit(row, col)) {
+          plot(cx + col, y + row, fg);
+        } else if (style.opaque) {
+          plot(cx + col, y + row, bg);
+        }
+      }
+    }
+    cx += glyph.width;
+  }
+  return cx - x;
+}
+
+void Canvas::copyFrom(const Canvas& source, int sx, int sy, int w, int h, int dx, int dy) {
+  for (int row = 0; row < h; ++row) {
+    const int srcY = sy + row, dstY = dy + row;
+    if (srcY < 0 || srcY >= source.height_ || dstY < 0 || dstY >= height_) continue;
+    for (int col = 0; col < w; ++col) {
+      const int srcX = sx + col, dstX = dx + col;
+      if (srcX < 0 || srcX >= source.width_ || dstX < 0 || dstX >= width_) continue;
+      pixels_[size_t(dstY) * size_t(width_) + size_t(dstX)] =
+          packRgb(quantise(source.getPixel(srcX, srcY)));
+    }
+  }
+}
+
+}  // namespace korimu

@@ -1,0 +1,27 @@
+#include "platform/event_pump.h"
+
+#include <chrono>
+#include <utility>
+
+namespace korimu {
+
+namespace {
+EventPump& currentPump() {
+  static EventPump pump;
+  return pump;
+}
+}  // namespace
+
+void pumpOneEvent() {
+  if (currentPump()) currentPump()();
+}
+
+EventPump setEventPump(EventPump pump) { return std::exchange(currentPump(), std::move(pump)); }
+
+unsigned long tickCountMs() {
+  using namespace std::chrono;
+  static const auto start = steady_clock::now();
+  return static_cast<unsigned long>(duration_cast<milliseconds>(steady_clock::now() - start).count());
+}
+
+}  // namespace korimu

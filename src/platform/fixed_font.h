@@ -1,0 +1,52 @@
+// The stock fixed font: GNU Unifont's Japanese glyph forms, read at run time from the system's
+// unifont package (unifont_jp.hex; KORIMU_FONT overrides the path). Half-width glyphs are 8 x 16
+// pixels, full-width ones 16 x 16. The font reports ascent 14 and average width 8.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace korimu {
+
+struct Glyph {
+  int width = 8;                      // 8 or 16
+  std::array<uint16_t, 16> rows{};    // bit 15 is the leftmost pixel
+  bool bit(int row, int col) const { return (rows[size_t(row)] >> (15 - col)) & 1u; }
+};
+
+class FixedFont {
+ public:
+  static constexpr int kCellHeight = 16;
+  static constexpr int kAscent = 14;
+  static constexpr int kAverageWidth = 8;
+
+  // Loads a .hex font file; false (with a reason in *error) when it cannot be read.
+  bool load(const std::string& path, std::string* error);
+  bool loaded() const { return !glyphs_.empty(); }
+  // The glyph of a code point; a missing one is drawn as a box of its cell width.
+  const Glyph& glyph(char32_t codePoint) const;
+
+ private:
+  std::unordered_map<char32_t, Glyph> glyphs_;
+  Glyph missingNarrow_;
+  Glyph missingWide_;
+};
+
+// The default font path: $KORIMU_FONT or /usr/share/unifont/unifont_jp.hex.
+std::string fixedFontPath();
+
+// The process-wide font, loaded on first use. A missing font file is a fatal message.
+const FixedFont& fixedFont();
+
+// UTF-8 decoding; malformed bytes become U+FFFD.
+std::vector<char32_t> decodeUtf8(std::string_view text);
+
+// Cells a text takes: 1 for ASCII and half-width katakana, 2 for every other character. This is
+// the byte count the same text has in the Japanese code page.
+int textCells(std::string_view utf8);
+
+}  // namespace korimu

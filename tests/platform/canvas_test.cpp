@@ -1,0 +1,73 @@
+#include "platform/canvas.h"
+
+#include <gtest/gtest.h>
+
+namespace korimu {
+namespace {
+
+TEST(Canvas, LineExcludesItsLastPixelAndMovesThePen) {
+  Canvas c(20, 10);
+  c.clear(kWhite);
+  c.setPen(kBlack);
+  c.moveTo(2, 3);
+  c.lineTo(8, 3);
+  for (int x = 2; x < 8; ++x) EXPECT_EQ(c.getPixel(x, 3), kBlack) << x;
+  EXPECT_EQ(c.getPixel(8, 3), kWhite);
+  EXPECT_EQ(c.penX(), 8);
+  c.lineTo(8, 7);  // vertical, continuing from the pen
+  EXPECT_EQ(c.getPixel(8, 3), kBlack);
+  EXPECT_EQ(c.getPixel(8, 6), kBlack);
+  EXPECT_EQ(c.getPixel(8, 7), kWhite);
+}
+
+TEST(Canvas, WidePenCoversTwoPixels) {
+  Canvas c(10, 10);
+  c.clear(kWhite);
+  c.setPen(kBlack, 2);
+  c.moveTo(1, 1);
+  c.lineTo(1, 5);
+  EXPECT_EQ(c.getPixel(2, 3), kBlack);
+  EXPECT_EQ(c.getPixel(3, 3), kWhite);
+}
+
+TEST(Canvas, FillInvertAndClipping) {
+  Canvas c(8, 8);
+  c.clear(kWhite);
+  c.fillRect(-2, -2, 4, 4, Rgb{10, 20, 30});  // clipped to (0,0)-(2,2)
+  EXPECT_EQ(c.getPixel(1, 1), (Rgb{10, 20, 30}));
+  EXPECT_EQ(c.getPixel(2, 2), kWhite);
+  c.invertRect(0, 0, 3, 3);
+  EXPECT_EQ(c.getPixel(1, 1), (Rgb{245, 235, 225}));
+  EXPECT_EQ(c.getPixel(2, 2), kBlack);
+  c.invertRect(0, 0, 3, 3);  // inverting twice restores
+  EXPECT_EQ(c.getPixel(2, 2), kWhite);
+  EXPECT_EQ(c.getPixel(100, 100), kBlack);  // outside reads black
+  c.setPixel(-1, 0, kBlack);                // outside writes nothing
+}
+
+TEST(Canvas, DepthModesQuantiseStoredColours) {
+  Canvas c16(2, 2, 16);
+  c16.setPixel(0, 0, Rgb{255, 255, 255});
+  EXPECT_EQ(c16.getPixel(0, 0), (Rgb{248, 252, 248}));
+  Canvas c4(2, 2, 4);
+  c4.setPixel(0, 0, Rgb{191, 191, 0});  // dark yellow shows as olive on a VGA display
+  EXPECT_EQ(c4.getPixel(0, 0), (Rgb{128, 128, 0}));
+  c4.setPixel(1, 0, Rgb{250, 250, 250});
+  EXPECT_EQ(c4.getPixel(1, 0), kWhite);
+  Canvas c8(2, 2, 8);
+  c8.setPixel(0, 0, Rgb{77, 77, 77});  // the grey palette keeps every grey
+  EXPECT_EQ(c8.getPixel(0, 0), (Rgb{77, 77, 77}));
+}
+
+TEST(Canvas, CopyFromClipsToBothSurfaces) {
+  Canvas src(4, 4), dst(6, 6);
+  src.clear(Rgb{1, 2, 3});
+  dst.clear(kWhite);
+  dst.copyFrom(src, 2, 2, 4, 4, 1, 1);  // only a 2 x 2 part of the source exists
+  EXPECT_EQ(dst.getPixel(1, 1), (Rgb{1, 2, 3}));
+  EXPECT_EQ(dst.getPixel(2, 2), (Rgb{1, 2, 3}));
+  EXPECT_EQ(dst.getPixel(3, 3), kWhite);
+}
+
+}  // namespace
+}  // namespace korimu
