@@ -1,0 +1,45 @@
+// The command line: the Windows-style tokenizer (kept for command texts that arrive as one string)
+// and the rules that turn argv items into switches, a file name and headless commands.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace korimu {
+
+// Splits one command text into at most 15 items (item 0 is the program path), with the quoting,
+// "/" and blank rules of the original program.
+std::vector<std::string> tokenizeCommandLine(const std::string& text);
+
+enum class HeadlessMode {
+  kNone,        // start the window
+  kHelp,        // --help: usage on stdout, exit 0
+  kVersion,     // --version: "KORIMU  Version 0.10", exit 0
+  kCheck,       // --check FILE: validate through the reader, one line, exit 0 or 1
+  kScreenshot,  // --screenshot OUT.png: start the window, save the client area, exit 0
+  kRender,      // --render OUT.png [options]: one analysis without a display
+  kUsageError,  // an unknown or malformed item: usage on stderr, exit 2
+};
+
+struct CommandLine {
+  HeadlessMode mode = HeadlessMode::kNone;
+  std::string fileName;    // the last item that is a file name ("" when none)
+  std::string outputPath;  // --screenshot / --render target
+  bool autoPlay = false;   // /P /p -p --play
+  bool diagnosticText = false;  // /D /d -d --diagnostic
+  // Options of --render, in order, as (name, value) pairs for the renderer to validate.
+  std::vector<std::pair<std::string, std::string>> renderOptions;
+  std::string error;  // the message for kUsageError
+};
+
+// Parses argv (argv[0] is the program). Never exits; the caller acts on mode.
+CommandLine parseArguments(const std::vector<std::string>& args);
+
+// The usage text printed by --help and after a usage error.
+std::string usageText();
+
+// `korimu --check FILE`: validates FILE with the default settings and prints the result line to
+// stdout (or the reader's first failing message to stderr). Returns the exit code (0 or 1).
+int runCheck(const std::string& fileName);
+
+}  // namespace korimu
