@@ -23,9 +23,9 @@ enum class HeadlessMode {
 
 struct CommandLine {
   HeadlessMode mode = HeadlessMode::kNone;
-  std::string fileName;    // the last item that is a file name ("" when none)
-  std::string outputPath;  // --screenshot / --render target
-  bool autoPlay = false;   // /P /p -p --play
+  std::string fileName;         // the last item that is a file name ("" when none)
+  std::string outputPath;       // --screenshot / --render target
+  bool autoPlay = false;        // /P /p -p --play
   bool diagnosticText = false;  // /D /d -d --diagnostic
   // Options of --render, in order, as (name, value) pairs for the renderer to validate.
   std::vector<std::pair<std::string, std::string>> renderOptions;

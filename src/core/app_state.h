@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace korimu {
 
@@ -15,6 +16,7 @@ struct AppState {
   int32_t darkScheme = 0;
   int32_t crossSectionX = 0;
   uint32_t position = 0;  // byte offset inside the data chunk
+  std::string fileName;   // the file taken from the command line, Open or a drop
   // Flags from the command line.
   int32_t autoPlay = 0;
   int32_t diagnosticText = 0;
@@ -33,15 +35,22 @@ inline constexpr uint16_t kWinVersion = 0x400;
 // The analysers' rate: 44100, 22050, 11025 or 88200 for the 44.1 kHz family, else kHz * 1000.
 inline int32_t nominalRateFor(int32_t srKHz) {
   switch (srKHz) {
-    case 44: return 44100;
-    case 22: return 22050;
-    case 11: return 11025;
-    case 88: return 88200;
-    default: return srKHz * 1000;
+    case 44:
+      return 44100;
+    case 22:
+      return 22050;
+    case 11:
+      return 11025;
+    case 88:
+      return 88200;
+    default:
+      return srKHz * 1000;
   }
 }
 
 // Luminance of a colour: (299 R + 587 G + 114 B) div 1000.
-inline int luminance(int r, int g, int b) { return (299 * r + 587 * g + 114 * b) / 1000; }
+inline int luminance(int r, int g, int b) {
+  return (299 * r + 587 * g + 114 * b) / 1000;
+}
 
 }  // namespace korimu

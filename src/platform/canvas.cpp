@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstddef>
+#include <cstdlib>
 
 #include "core/app_state.h"
 #include "platform/fixed_font.h"
@@ -14,9 +14,22 @@ namespace {
 
 // The sixteen colours of a VGA display.
 constexpr std::array<Rgb, 16> kVgaColours{{
-    {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},   {0, 0, 128},   {128, 0, 128},
-    {0, 128, 128},   {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
-    {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+    {0, 0, 0},
+    {128, 0, 0},
+    {0, 128, 0},
+    {128, 128, 0},
+    {0, 0, 128},
+    {128, 0, 128},
+    {0, 128, 128},
+    {192, 192, 192},
+    {128, 128, 128},
+    {255, 0, 0},
+    {0, 255, 0},
+    {255, 255, 0},
+    {0, 0, 255},
+    {255, 0, 255},
+    {0, 255, 255},
+    {255, 255, 255},
 }};
 
 // The static colours an 8-bit display keeps besides the 256-level grey palette.
@@ -72,7 +85,7 @@ Rgb Canvas::quantise(Rgb c) const {
       const Rgb system = nearest(kSystemColours, c, &systemDistance);
       const uint8_t grey = uint8_t(luminance(c.r, c.g, c.b));
       return distanceSquared(c, Rgb{grey, grey, grey}) < systemDistance ? Rgb{grey, grey, grey}
-                                                                         : system;
+                                                                        : system;
     }
     case 4: {
       int d = 0;
@@ -83,7 +96,9 @@ Rgb Canvas::quantise(Rgb c) const {
   }
 }
 
-void Canvas::clear(Rgb colour) { std::fill(pixels_.begin(), pixels_.end(), packRgb(quantise(colour))); }
+void Canvas::clear(Rgb colour) {
+  std::fill(pixels_.begin(), pixels_.end(), packRgb(quantise(colour)));
+}
 
 void Canvas::plot(int x, int y, uint32_t packed) {
   if (inside(x, y)) pixels_[size_t(y) * size_t(width_) + size_t(x)] = packed;
@@ -99,7 +114,9 @@ void Canvas::fillRect(int x, int y, int w, int h, Rgb colour) {
   }
 }
 
-void Canvas::whiteness(int x, int y, int w, int h) { fillRect(x, y, w, h, kWhite); }
+void Canvas::whiteness(int x, int y, int w, int h) {
+  fillRect(x, y, w, h, kWhite);
+}
 
 void Canvas::invertRect(int x, int y, int w, int h) {
   const int x0 = std::max(0, x), y0 = std::max(0, y);
@@ -112,7 +129,9 @@ void Canvas::invertRect(int x, int y, int w, int h) {
   }
 }
 
-void Canvas::setPixel(int x, int y, Rgb colour) { plot(x, y, packRgb(quantise(colour))); }
+void Canvas::setPixel(int x, int y, Rgb colour) {
+  plot(x, y, packRgb(quantise(colour)));
+}
 
 Rgb Canvas::getPixel(int x, int y) const {
   if (!inside(x, y)) return kBlack;

@@ -84,7 +84,9 @@ class Canvas {
   int penY_ = 0;
 };
 
-inline uint32_t packRgb(Rgb c) { return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b; }
+inline uint32_t packRgb(Rgb c) {
+  return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b;
+}
 inline Rgb unpackRgb(uint32_t p) {
   return Rgb{uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)};
 }

@@ -16,12 +16,15 @@ void pumpOneEvent() {
   if (currentPump()) currentPump()();
 }
 
-EventPump setEventPump(EventPump pump) { return std::exchange(currentPump(), std::move(pump)); }
+EventPump setEventPump(EventPump pump) {
+  return std::exchange(currentPump(), std::move(pump));
+}
 
 unsigned long tickCountMs() {
   using namespace std::chrono;
   static const auto start = steady_clock::now();
-  return static_cast<unsigned long>(duration_cast<milliseconds>(steady_clock::now() - start).count());
+  return static_cast<unsigned long>(
+      duration_cast<milliseconds>(steady_clock::now() - start).count());
 }
 
 }  // namespace korimu

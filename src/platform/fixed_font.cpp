@@ -55,7 +55,9 @@ Glyph boxGlyph(int width) {
   return g;
 }
 
-bool isHalfWidth(char32_t cp) { return cp < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F); }
+bool isHalfWidth(char32_t cp) {
+  return cp < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F);
+}
 
 }  // namespace
 

@@ -13,8 +13,8 @@
 namespace korimu {
 
 struct Glyph {
-  int width = 8;                      // 8 or 16
-  std::array<uint16_t, 16> rows{};    // bit 15 is the leftmost pixel
+  int width = 8;                    // 8 or 16
+  std::array<uint16_t, 16> rows{};  // bit 15 is the leftmost pixel
   bool bit(int row, int col) const { return (rows[size_t(row)] >> (15 - col)) & 1u; }
 };
 

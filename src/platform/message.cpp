@@ -29,9 +29,13 @@ void showMessage(std::string_view text, MessageKind kind) {
   if (kind == MessageKind::kFatal && fatalExit()) fatalExit()(1);
 }
 
-MessageSink setMessageSink(MessageSink newSink) { return std::exchange(sink(), std::move(newSink)); }
+MessageSink setMessageSink(MessageSink newSink) {
+  return std::exchange(sink(), std::move(newSink));
+}
 
-FatalExit setFatalExit(FatalExit onFatal) { return std::exchange(fatalExit(), std::move(onFatal)); }
+FatalExit setFatalExit(FatalExit onFatal) {
+  return std::exchange(fatalExit(), std::move(onFatal));
+}
 
 std::string formatText(const char* format, ...) {
   va_list args;

@@ -32,8 +32,8 @@ TEST(FixedFont, TextOutDrawsOpaqueCells) {
   int black = 0;
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 8; ++x) black += c.getPixel(x, y) == kBlack;
-  EXPECT_GT(black, 10);                           // the letter's strokes
-  EXPECT_EQ(c.getPixel(30, 5), kWhite);           // beyond the text
+  EXPECT_GT(black, 10);                  // the letter's strokes
+  EXPECT_EQ(c.getPixel(30, 5), kWhite);  // beyond the text
 }
 
 TEST(FixedFont, MalformedUtf8DecodesAsReplacement) {

@@ -1,0 +1,39 @@
+// Calls from the core modules back into the front end (the main window and its overview strip).
+// Every hook defaults to doing nothing, so the command line and the tests run the core without a
+// window. The Qt front end installs real ones at start-up. Add hooks here as modules need them;
+// never remove one.
+#pragma once
+
+#include <functional>
+
+namespace korimu {
+
+struct ShellHooks {
+  // Status texts of the main window.
+  std::function<void()> drawPositionText;
+  std::function<void()> drawFormatTexts;
+  std::function<void()> drawSpanText;
+  // The overview strip: repaint with erase, and invert a rectangle of it (playback marker).
+  std::function<void()> invalidateOverview;
+  std::function<void(int x, int y, int w, int h)> invertOverviewRect;
+  // Enabling helpers of the main window.
+  std::function<void(bool on)> enableFileControls;
+  std::function<void(bool on)> enableIdleControls;
+  std::function<void(bool on)> enableRunControls;
+  std::function<void(bool on)> enableStop;
+  // The cross-section window: whether it is open, and repaint it after crossSectionX moved.
+  std::function<bool()> crossSectionOpen;
+  std::function<void()> updateCrossSection;
+  // Show the main window's client canvas after core drawing into it.
+  std::function<void()> updateMainWindow;
+};
+
+extern ShellHooks shellHooks;
+
+// Calls a hook when it is installed.
+template <typename Hook, typename... Args>
+void callHook(const Hook& hook, Args&&... args) {
+  if (hook) hook(std::forward<Args>(args)...);
+}
+
+}  // namespace korimu
