@@ -25,6 +25,70 @@ struct LayoutUnits {
 // Units from the font's ascent and average width.
 LayoutUnits computeUnits(int ascent, int averageWidth);
 
+// The 22 child windows of the main window, in creation order.
+enum ChildWindow : int {
+  kOverviewChild = 0,
+  kAnalyzeButton,
+  kPlayButton,
+  kPartialButton,
+  kStopButton,
+  kNavFastBack,     // "<<<"
+  kNavBack,         // "<<"
+  kNavStepBack,     // "<"
+  kNavStepForward,  // ">"
+  kNavForward,      // ">>"
+  kNavFastForward,  // ">>>"
+  kSpanCombo,
+  kAmplitudePanel,  // blank static under the amplitude group
+  kAmplitudeGroup,
+  kAmplitudeNormal,  // "標準"
+  kAmplitudeDouble,  // "２倍"
+  kPowerPanel,       // blank static under the power group
+  kPowerGroup,
+  kPowerAt,  // "Ａt" (or "1/2")
+  kPowerX1,
+  kPowerX2,
+  kPowerX4,
+  kChildWindowCount
+};
+
+// Sizes derived from the units that several rectangles share.
+struct ControlSizes {
+  int buttonHeight = 0;     // bh
+  int buttonWidth = 0;      // bw
+  int amplitudeRadioH = 0;  // A
+  int powerRadioH = 0;      // B
+  int baseLine = 0;         // Y: the graph's bottom edge
+  int comboWidth = 0;       // C
+};
+
+struct ChildLayout {
+  LayoutUnits units;   // H and W after the new-shell re-measure; G as created
+  ControlSizes sizes;  // of the units the controls were created with
+  std::array<Rect, kChildWindowCount> children{};
+  Rect plotArea;         // 512 x 256 graph area
+  int extraWidth = 0;    // widening for a scroll bar wider than 2 W + 1
+  int clientWidth = 0;   // L + extra
+  int clientHeight = 0;  // 9 H + G + 256
+};
+
+ControlSizes computeControlSizes(const LayoutUnits& u);
+
+// Every child rectangle as created from the units (before any new-shell adjustment).
+std::array<Rect, kChildWindowCount> computeChildRects(const LayoutUnits& u);
+
+// The new-shell adjustment: extra width = scroll-bar width - (2 W + 1) when positive (old W),
+// then the units re-measured from the window's own font (G kept), the combobox moved and widened
+// by the extra width, and the client sized L + extra by 9 H + G + 256.
+// previousExtra is the extra width of the last adjustment (0 at start); the combobox only moves
+// when the extra width changes.
+ChildLayout adjustForNewShell(const ChildLayout& current, int remeasuredAscent,
+                              int remeasuredAverageWidth, int vscrollWidth, int previousExtra);
+
+// The whole layout at start-up: the created rectangles followed by the new-shell adjustment with
+// the same font (this platform is a new-shell system).
+ChildLayout computeChildLayout(const LayoutUnits& u, int vscrollWidth);
+
 // The process-wide layout units (set at start-up; the defaults are those of the built-in font).
 extern LayoutUnits layout;
 
