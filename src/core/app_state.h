@@ -23,6 +23,8 @@ struct AppState {
   // What the last analysis run drew (0 before the first run).
   int32_t lastRunView = 0;
   int32_t lastRunMethod = 0;
+  // Top frequency of the wavelet chart as a fraction of the rate (set by a WT run).
+  double wtTopFraction = 0.5;
   // Number of wave-output devices found at start-up.
   int32_t outputDeviceCount = 0;
 };

@@ -26,6 +26,8 @@ struct ShellHooks {
   std::function<void()> updateCrossSection;
   // Show the main window's client canvas after core drawing into it.
   std::function<void()> updateMainWindow;
+  // Caption of the first gain radio button of the control bar ("Ａt" or "1/2").
+  std::function<void(const char* utf8)> setGainCaption;
 };
 
 extern ShellHooks shellHooks;
