@@ -1,0 +1,282 @@
+#include "analysis/mem.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "analysis/analysis_sink.h"
+#include "analysis/method_sink.h"
+#include "analysis/scratch_memory.h"
+#include "analysis/trig_sums.h"
+#include "core/app_state.h"
+#include "core/settings.h"
+#include "platform/event_pump.h"
+#include "platform/message.h"
+
+namespace korimu {
+
+double runningMax = 0.0;
+
+MemRate memRate(int srKHz) {
+  switch (srKHz) {
+    case 44:
+      return {2.2676251162157872e-05, 22050.0};
+    case 22:
+      return {4.5353530772370626e-05, 11025.0};
+    case 11:
+      return {9.0711175616836e-05, 5512.5};
+    case 88:
+      return {1.1337997029444779e-05, 44100.5};
+    default:
+      return {1.0 / (srKHz * 1000 - 1), srKHz * 500.0};
+  }
+}
+
+int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm) {
+  showProgress(formatText("burg     %5u/%5u ", 0u, static_cast<unsigned>(mmax)), 0, mmax);
+  std::vector<double> work, previous, eb, fpe;
+  const size_t orders = static_cast<size_t>(std::max(mmax, 0));
+  if (!allocateScratch(work, orders) || !allocateScratch(previous, orders) ||
+      !allocateScratch(eb, static_cast<size_t>(std::max(n - 1, 0))) ||
+      !allocateScratch(fpe, orders + 1)) {
+    showMessage("burg", MessageKind::kFatal);
+    return 1;
+  }
+  if (n <= 0) {  // nothing to fit
+    pm = 0.0;
+    return 0;
+  }
+
+  long double sum = 0.0L;
+  for (int i = 0; i < n; ++i) sum += x[i];
+  const long double mean = sum / n;
+  long double energy = 0.0L;
+  for (int i = 0; i < n; ++i) {
+    x[i] = static_cast<double>(x[i] - mean);
+    energy += static_cast<long double>(x[i]) * x[i];
+  }
+  for (int i = 1; i < n; ++i) eb[i - 1] = x[i];
+
+  double p = static_cast<double>(energy / n);
+  // A single sample leaves no degrees of freedom; its order-0 error is taken as is.
+  fpe[0] = n > 1 ? p * (n + 1) / (n - 1) : p;
+  double fmin = fpe[0];
+  if (mmax > 0) previous[0] = 0.0;
+  pm = p;
+  showDiagnostic(0, 0, formatText("mmax=%5u ", static_cast<unsigned>(mmax)));
+
+  // Order n - 1 uses the last pair of errors; higher orders would have nothing to sum.
+  const int lastOrder = std::min(mmax, n - 1);
+  for (int k = 1; k <= lastOrder; ++k) {
+    pumpOneEvent();
+    if (appState.stopRequested) return 1;
+    showProgressCounter(k, mmax);
+
+    long double num = 0.0L;
+    long double den = 0.0L;
+    const int len = n - k;
+    for (int j = 0; j < len; ++j) {
+      const long double f = x[j];
+      const long double b = eb[j];
+      num += f * b;
+      den += f * f + b * b;
+    }
+    double r;
+    if (den != 0.0L) {
+      r = static_cast<double>(-2.0L * num / den);
+    } else {
+      r = num == 0.0L ? 0.0 : (num > 0.0L ? -1.0e36 : 1.0e36);
+    }
+
+    work[k - 1] = r;
+    p = p * (1.0 - r * r);
+    if (p < 0.0) {
+      p = -p;
+      showMessage("pm is minus", MessageKind::kPlainOk);
+    }
+    for (int j = 0; j <= k - 2; ++j) work[j] = previous[j] + r * previous[k - 2 - j];
+    fpe[k] = (n == k + 1) ? 1.0e36 : p * (n + k + 1) / (n - k - 1);
+    showDiagnostic(0, 20, formatText("m=%5u fpe[m]=%e  ", static_cast<unsigned>(k), fpe[k]));
+
+    if (fpe[k] <= fmin) {
+      fmin = fpe[k];
+      m = k;
+      pm = p;
+      std::copy(work.begin(), work.begin() + k, a);
+      if (fmin == 0.0) break;
+    } else if (fpe[k] > 2.0 * fmin || fmin < 1e-22) {
+      break;
+    }
+
+    std::copy(work.begin(), work.begin() + k, previous.begin());
+    // Forward errors replace x; the backward error j takes x[j + 1] before its own update.
+    for (int j = 0; j <= n - k - 2; ++j) {
+      x[j] = x[j] + r * eb[j];
+      eb[j] = eb[j + 1] + r * x[j + 1];
+    }
+  }
+  showDiagnostic(0, 40, formatText("m=%5u fpe[m]=%e  ", static_cast<unsigned>(m), fmin));
+  return 0;
+}
+
+int memEstimate(double* spec, int count, int m, const double* a, double dt, double pm, double f0,
+                double /*fmax*/, double step, int mode) {
+  showProgress(formatText("estimate %5d/%5d ", 0, count), 0, count);
+  const double omega = 2.0 * std::numbers::pi * dt;
+  double f = f0;
+  int result = 0;
+  for (int i = 0; i < count; ++i) {
+    pumpOneEvent();
+    if (appState.stopRequested) {
+      result = 1;
+      break;
+    }
+    showProgressCounter(i + 1, count);
+    // theta_j = (j + 1) w f
+    const TrigSums sums = trigSums(a, m, omega * f, 1);
+    const double re = 1.0 + sums.cosSum;
+    const double im = sums.sinSum;
+    double d = re * re + im * im;
+    if (d == 0.0) d = 1e-100;
+    spec[i] = dt * pm / d;
+    f = mode == 2 ? f * step : f0 + (i + 1) * step;
+  }
+  clearProgress();
+  return result;
+}
+
+double MemPoints::frequency(int i) const {
+  return linear ? i * step : f0 * std::pow(step, i);
+}
+
+MemPoints memPoints(int srKHz, int order, bool linear) {
+  MemPoints points;
+  points.count = (1 << order) / 2;
+  points.linear = linear;
+  points.fmax = memRate(srKHz).fmax;
+  const int ns = points.count;
+  if (linear) {
+    points.f0 = 0.0;
+    points.step = ns > 1 ? points.fmax / (ns - 1) : 0.0;
+  } else {
+    points.f0 = points.fmax / ns;
+    points.step = ns > 1 ? std::exp(std::log(points.fmax / points.f0) / (ns - 1)) : 1.0;
+  }
+  return points;
+}
+
+namespace {
+
+// The pink tilt of point i: +3 dB per octave.
+double pinkTilt(const MemPoints& points, int i) {
+  if (points.linear) return static_cast<double>(i) / points.count;
+  return points.frequency(i) / points.fmax;
+}
+
+double clampTo(double v, double low, double high) {
+  if (!(v >= low)) return low;  // NaN goes to the low end
+  if (v > high) return high;
+  return v;
+}
+
+uint8_t toDepth(double d) {
+  if (!(d > 0.0)) return 0;
+  if (d >= 255.0) return 255;
+  return static_cast<uint8_t>(d);
+}
+
+double logReference(bool sixteenBit, double max) {
+  if (settings.mado == 4 || settings.displayGain == 0) return max;
+  switch (settings.displayGain) {
+    case 1:
+      return sixteenBit ? 3.0e9 : 20000.0;
+    case 2:
+      return sixteenBit ? 30000.0 : 200.0;
+    default:
+      return sixteenBit ? 300.0 : 20.0;
+  }
+}
+
+const double kLogFloor = std::log(1e-35) / 25.0;
+
+uint8_t logDepth(double v, double lmin) {
+  double level = v > 1e-35 ? std::log(v) / 25.0 : kLogFloor;
+  if (settings.mado != 4) {
+    // The reference at the top, the block's minimum at the bottom.
+    if (level < lmin) level = lmin;
+    if (level > 0.0) level = 0.0;
+    if (lmin == 0.0) return 0;
+    return toDepth(level * 255.0 / lmin);
+  }
+  switch (settings.displayGain) {
+    case 0:
+      return toDepth(-clampTo(level, -2.0, 0.0) * 127.0);
+    case 1:
+      return toDepth(-clampTo(level, -1.0, 0.0) * 255.0);
+    case 2:
+      return toDepth(-clampTo(level, -0.5, 0.0) * 510.0);
+    default:
+      return toDepth(-clampTo(level, -0.25, 0.0) * 1020.0);
+  }
+}
+
+uint8_t linearDepth(double v) {
+  switch (settings.displayGain) {
+    case 0:
+      return toDepth(255.0 - clampTo(v, 0.0, 2.0) * 127.0);
+    case 1:
+      return toDepth(255.0 - clampTo(v, 0.0, 1.0) * 255.0);
+    case 2:
+      return toDepth(255.0 - clampTo(v, 0.0, 0.5) * 510.0);
+    default:
+      return toDepth(255.0 - clampTo(v, 0.0, 0.25) * 1020.0);
+  }
+}
+
+}  // namespace
+
+MemExtremes memExtremes(const double* spec, const MemPoints& points) {
+  MemExtremes out;
+  for (int i = 1; i < points.count; ++i) {
+    double v = spec[i];
+    if (settings.pinkNoiseFlat)
+      v = points.linear ? i * spec[i] / points.count : spec[i] * points.frequency(i) / points.fmax;
+    if (v > out.max) {
+      out.max = v;
+      out.index = i;
+    }
+    if (i > 3 && v < out.min) out.min = v;
+  }
+  return out;
+}
+
+void memDepths(uint8_t* depths, const double* spec, const MemPoints& points,
+               const MemExtremes& extremes, bool sixteenBit) {
+  const bool logarithmic = settings.spectrumType == 2;
+  double ref;
+  if (logarithmic) {
+    ref = logReference(sixteenBit, extremes.max);
+  } else {
+    ref = settings.mado == 4 ? extremes.max : (sixteenBit ? 60000.0 : 400.0);
+  }
+  // A ratio that is not a number (0 / 0) counts as below the floor.
+  const double floorRatio = ref != 0.0 ? extremes.min / ref : 0.0;
+  const double lmin = floorRatio > 1e-35 ? std::log(floorRatio) / 25.0 : kLogFloor;
+
+  for (int i = 0; i < points.count; ++i) {
+    double v = 0.0;
+    if (ref != 0.0) {
+      v = spec[i] / ref;
+      if (settings.pinkNoiseFlat) v *= pinkTilt(points, i);
+    }
+    if (logarithmic) {
+      depths[i] = logDepth(v, lmin);
+    } else {
+      if (settings.spectrumType == 0) v = std::sqrt(v);
+      depths[i] = linearDepth(v);
+    }
+  }
+}
+
+}  // namespace korimu

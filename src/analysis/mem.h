@@ -1,0 +1,63 @@
+// Maximum entropy analysis: Burg's recursion fits autoregressive models of rising order to the
+// whole block, Akaike's final prediction error picks the order, and the model's power spectrum is
+// evaluated at ns points (logarithmically spaced, or linearly in the linear spectrum view).
+#pragma once
+
+#include <cstdint>
+
+#include "analysis/sample_block.h"
+
+namespace korimu {
+
+// The largest block maximum any MEM analysis of this process has seen (never reset).
+extern double runningMax;
+
+// Sample interval used in the spectrum formula, and the top output frequency, for a rate.
+struct MemRate {
+  double dt = 0.0;
+  double fmax = 0.0;
+};
+MemRate memRate(int srKHz);
+
+// Fits models of order 1..mmax to x[0..n-1] and keeps the order with the smallest final
+// prediction error: m (0 when no order beats the mean alone), its error power pm and a[0..m-1].
+// x is modified (mean removed, then overwritten by the forward errors). Handles one event and
+// checks Stop before every order; returns 1 when stopped, else 0. The caller sets m = 0.
+int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm);
+
+// The model's spectrum dt * pm / |1 + sum a[j] e^(i (j+1) 2 pi dt f)|^2 at `count` frequencies
+// starting from f0: mode 2 multiplies the frequency by `step` from point to point, any other mode
+// adds it. fmax is not used. One event and a Stop check per point; returns 1 when stopped.
+int memEstimate(double* spec, int count, int m, const double* a, double dt, double pm, double f0,
+                double fmax, double step, int mode);
+
+// Where the points of one block lie for the current view.
+struct MemPoints {
+  int count = 0;        // ns = 2^blockOrder / 2
+  bool linear = false;  // SpectrumLinear: f0 + i * step, else f0 * step^i
+  double f0 = 0.0;
+  double step = 0.0;
+  double fmax = 0.0;
+  double frequency(int i) const;
+};
+MemPoints memPoints(int srKHz, int order, bool linear);
+
+// The block's maximum (with its point) over points 1..ns-1 and its minimum over points 4..ns-1,
+// with the pink tilt when pinkNoiseFlat is on.
+struct MemExtremes {
+  int index = 0;
+  double max = 0.0;
+  double min = 1.0e36;
+};
+MemExtremes memExtremes(const double* spec, const MemPoints& points);
+
+// Maps the estimate to depths (one per point) under the current settings, the references of
+// each scale and the block's extremes.
+void memDepths(uint8_t* depths, const double* spec, const MemPoints& points,
+               const MemExtremes& extremes, bool sixteenBit);
+
+// Analyses one block and draws it for the current view. Returns 0 when the block was drawn, 1 when
+// Stop interrupted it or srKHz is 0 (nothing drawn).
+int memAnalyze(const SampleBlock& block, int srKHz, int column, int columnsPerBlock);
+
+}  // namespace korimu

@@ -1,0 +1,178 @@
+#include "analysis/dtft.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "analysis/fft.h"
+#include "analysis/scratch_memory.h"
+#include "analysis/trig_sums.h"
+#include "method_test_support.h"
+
+namespace korimu {
+namespace {
+
+using testing::MethodScope;
+using testing::randomValues;
+
+TEST(DtftGrid, EightBitOrderGivesHalfAsManyPointsAsSamples) {
+  const DtftGrid grid = dtftGrid(44, 8);
+  EXPECT_EQ(grid.points, 128);
+  EXPECT_DOUBLE_EQ(grid.f0, 44100.0 / 256);
+  EXPECT_DOUBLE_EQ(grid.fmax, 22050.0);
+  EXPECT_NEAR(dtftPointFrequency(grid, 127), 22050.0, 1e-8);
+}
+
+TEST(DtftGrid, HighOrdersKeep512PointsAndReachLower) {
+  for (int order = 12; order <= 16; ++order) {
+    const DtftGrid grid = dtftGrid(44, order);
+    EXPECT_EQ(grid.points, 512) << order;
+    EXPECT_DOUBLE_EQ(grid.f0, 44100.0 / (1 << order)) << order;
+    EXPECT_NEAR(dtftPointFrequency(grid, 511), 22050.0, 1e-7) << order;
+  }
+  EXPECT_LT(dtftGrid(44, 16).f0, dtftGrid(44, 12).f0);
+}
+
+TEST(DtftGrid, TopFrequencyFollowsTheRate) {
+  EXPECT_DOUBLE_EQ(dtftTopFrequency(88), 44100.0);
+  EXPECT_DOUBLE_EQ(dtftTopFrequency(22), 11025.0);
+  EXPECT_DOUBLE_EQ(dtftTopFrequency(11), 5512.5);
+  EXPECT_DOUBLE_EQ(dtftTopFrequency(48), 24000.0);
+  EXPECT_DOUBLE_EQ(dtftTopFrequency(8), 4000.0);
+  EXPECT_NEAR(dtftPointFrequency(dtftGrid(88, 10), 511), 44100.0, 1e-7);
+}
+
+TEST(TrigSums, FastEvaluationMatchesPerTermSums) {
+  const std::vector<double> x = randomValues(65536, 7, 30000.0);
+  for (double w : {1e-5, 0.001, 0.3, 1.0, 2.9, 3.14159}) {
+    for (int count : {1, 63, 64, 65, 1000, 65536}) {
+      const TrigSums fast = trigSums(x.data(), count, w, 0);
+      const TrigSums slow = trigSumsPerTerm(x.data(), count, w, 0);
+      double local = 0.0;
+      for (int j = 0; j < count; ++j) local += std::fabs(x[j]);
+      EXPECT_NEAR(fast.cosSum, slow.cosSum, 1e-9 * local) << w << " " << count;
+      EXPECT_NEAR(fast.sinSum, slow.sinSum, 1e-9 * local) << w << " " << count;
+    }
+  }
+  // A first index of 1 shifts every angle by one step.
+  const TrigSums shifted = trigSums(x.data(), 100, 0.25, 1);
+  const TrigSums reference = trigSumsPerTerm(x.data(), 100, 0.25, 1);
+  EXPECT_NEAR(shifted.cosSum, reference.cosSum, 1e-9 * 100 * 30000.0);
+  EXPECT_NEAR(shifted.sinSum, reference.sinSum, 1e-9 * 100 * 30000.0);
+}
+
+// The per-point sums at an FFT bin's angle equal that bin of realFft.
+TEST(Dtft, SumsAtBinFrequenciesAgreeWithRealFft) {
+  const int order = 10;
+  const int n = 1 << order;
+  std::vector<double> x = randomValues(n, 11, 1000.0);
+  std::vector<double> re = x, im(n, 0.0);
+  realFft(re.data(), im.data(), order, -1.0);
+  for (int bin = 1; bin < n / 2; ++bin) {
+    const double w = std::numbers::pi * bin / (n / 2);
+    const TrigSums s = trigSums(x.data(), n, w, 0);
+    EXPECT_NEAR(s.cosSum / n, re[bin], 1e-10) << bin;
+    EXPECT_NEAR(-s.sinSum / n, im[bin], 1e-10) << bin;
+  }
+}
+
+// dtftLog's first point lies on the FFT's first bin; with pi taken as 3.141592 the value differs
+// from the bin only by that rounding.
+TEST(Dtft, FirstPointIsTheFirstFftBin) {
+  MethodScope scope;
+  for (int order : {8, 12}) {
+    const int n = 1 << order;
+    std::vector<double> x = randomValues(n, 3 + order, 1000.0);
+    std::vector<double> re = x, im(n, 0.0);
+    std::vector<double> fre = x, fim(n, 0.0);
+    ASSERT_EQ(dtftLog(re.data(), im.data(), order, 44), 0);
+    realFft(fre.data(), fim.data(), order, -1.0);
+    EXPECT_NEAR(re[0], fre[1], 1e-4) << order;
+    EXPECT_NEAR(im[0], fim[1], 1e-4) << order;
+  }
+}
+
+TEST(Dtft, SineIsStrongestAtItsPoint) {
+  MethodScope scope;
+  const int order = 12;
+  const int n = 1 << order;
+  const DtftGrid grid = dtftGrid(44, order);
+  const int target = 300;
+  const double f = dtftPointFrequency(grid, target);
+  std::vector<double> re(n), im(n, 0.0);
+  for (int j = 0; j < n; ++j) {
+    const double hann = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * j / n);
+    re[j] = 10000.0 * hann * std::cos(2.0 * std::numbers::pi * f * j / 44100.0);
+  }
+  ASSERT_EQ(dtftLog(re.data(), im.data(), order, 44), 0);
+  const PointPeak peak = dtftPeak(re.data(), im.data(), grid.points);
+  EXPECT_EQ(peak.index, target);
+  // A Hann-windowed cosine of amplitude a has |X| = a/4 at its own frequency.
+  EXPECT_NEAR(std::sqrt(peak.power), 2500.0, 2.0);
+}
+
+TEST(Dtft, SilenceGivesZeroEverywhereAndPeakAtPointZero) {
+  MethodScope scope;
+  const int order = 9;
+  std::vector<double> re(512, 0.0), im(512, 0.0);
+  ASSERT_EQ(dtftLog(re.data(), im.data(), order, 22), 0);
+  for (int k = 0; k < 256; ++k) {
+    EXPECT_EQ(re[k], 0.0);
+    EXPECT_EQ(im[k], 0.0);
+  }
+  const PointPeak peak = dtftPeak(re.data(), im.data(), 256);
+  EXPECT_EQ(peak.index, 0);
+  EXPECT_EQ(peak.power, 0.0);
+}
+
+TEST(Dtft, PinkTiltKeepsPointZeroOutOfThePeak) {
+  MethodScope scope;
+  settings.pinkNoiseFlat = 1;
+  std::vector<double> re = {5.0, 1.0, 1.0, 0.5}, im = {0.0, 0.0, 1.0, 0.0};
+  const PointPeak peak = dtftPeak(re.data(), im.data(), 4);
+  // Powers 25, 1, 2, 0.25 tilted by k / 4: 0, 0.25, 1.0, 0.1875.
+  EXPECT_EQ(peak.index, 2);
+  EXPECT_DOUBLE_EQ(peak.power, 1.0);
+}
+
+TEST(Dtft, ProgressCountsEveryPointAndIsBlankedAtTheEnd) {
+  MethodScope scope;
+  std::vector<double> re(256, 1.0), im(256, 0.0);
+  ASSERT_EQ(dtftLog(re.data(), im.data(), 8, 44), 0);
+  const auto& texts = scope.rec().windowTexts;
+  ASSERT_EQ(texts.size(), 1u + 128u + 1u);
+  EXPECT_EQ(texts.front().text, "DTFT         0/  128 ");
+  EXPECT_EQ(texts.front().x, 512 - 13 * layout.unitW);
+  EXPECT_EQ(texts.front().y, MethodScope::progressY());
+  EXPECT_EQ(texts[1].text, "    1");
+  EXPECT_EQ(texts[1].x, 512 - 4 * layout.unitW);
+  EXPECT_EQ(texts[128].text, "  128");
+  EXPECT_EQ(texts.back().text, std::string(21, ' '));
+  EXPECT_EQ(scope.events, 128);
+}
+
+TEST(Dtft, StopEndsAtTheNextPointAndBlanksTheProgress) {
+  MethodScope scope;
+  scope.stopAtEvent = 5;
+  std::vector<double> re(256, 1.0), im(256, 0.0);
+  EXPECT_EQ(dtftLog(re.data(), im.data(), 8, 44), 1);
+  EXPECT_EQ(scope.events, 5);
+  // Four points were computed; the fifth and later keep the signal.
+  EXPECT_EQ(re[4], 1.0);
+  EXPECT_EQ(scope.rec().windowTexts.back().text, std::string(21, ' '));
+}
+
+TEST(Dtft, FailedCopyEndsQuietly) {
+  MethodScope scope;
+  failScratchAllocationAfter(1);
+  std::vector<double> re(256, 1.0), im(256, 0.0);
+  EXPECT_EQ(dtftLog(re.data(), im.data(), 8, 44), 1);
+  failScratchAllocationAfter(0);
+  EXPECT_TRUE(scope.rec().messages.empty());
+  EXPECT_EQ(re[0], 1.0);
+}
+
+}  // namespace
+}  // namespace korimu
