@@ -1,0 +1,137 @@
+#include "wave/sample_buffers.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+#include <utility>
+
+#include "core/settings.h"
+#include "core/shell_hooks.h"
+#include "platform/message.h"
+#include "wave/wave_source.h"
+
+namespace korimu {
+
+std::array<std::vector<uint8_t>, 2> sampleBuffer;
+uint32_t bufferBytes = 0;
+int32_t markerFrames = 0;
+bool playbackPartial = false;
+
+namespace {
+
+uint64_t memoryLimit = 0;
+
+constexpr uint64_t kMiB = uint64_t(1) << 20;
+constexpr uint64_t kMaxBuffer = std::numeric_limits<uint32_t>::max();
+
+// Bytes of PB samples' worth of time at 11025 Hz (or 8000 Hz for the other rate family).
+uint64_t streamingBytes(uint32_t perSecond, int32_t pb) {
+  const uint64_t samples = uint64_t(std::max(pb, 0));
+  if (perSecond % 11025 == 0) return uint64_t(perSecond / 11025) * samples;
+  if (perSecond % 8000 == 0) return uint64_t(perSecond / 8000) * samples;
+  return uint64_t(double(perSecond) / 8000.0 * double(samples));
+}
+
+}  // namespace
+
+void sizeBuffers(bool partial) {
+  const WaveSource& w = waveSource;
+  const uint32_t v = w.bytesPerSecond;
+  const int32_t pb = settings.playBufferSeconds;
+  const int64_t f = settings.framesPerColumn;
+  const uint64_t memLimit = uint64_t(std::max(settings.memSize, 0)) * kMiB;
+
+  uint64_t bytes = 0;
+  if (w.readMode != 1) {
+    bytes = streamingBytes(v, pb);
+  } else if (partial) {
+    const uint64_t span = uint64_t(std::max<int64_t>(f, 0)) * 512 * w.blockAlign;
+    bytes = span < memLimit ? span : memLimit;
+    if (w.dataSize < bytes) bytes = w.dataSize;
+    if (bytes > 0x8000) bytes -= 4;
+  } else {
+    bytes = w.dataSize < memLimit ? w.dataSize : memLimit - std::min<uint64_t>(memLimit, 4);
+  }
+  const uint64_t align = w.blockAlign;
+  if (align > 0) {
+    if (bytes % align != 0) bytes += align - bytes % align;
+    // An empty buffer would never move a playback forward.
+    if (bytes == 0) bytes = align;
+    if (bytes > kMaxBuffer) bytes = kMaxBuffer - kMaxBuffer % align;
+  }
+  bufferBytes = uint32_t(std::min(bytes, kMaxBuffer));
+
+  if (align == 0) {
+    markerFrames = int32_t(512 * f);
+  } else if (v % 11025 == 0) {
+    markerFrames =
+        int32_t(512 * f - int64_t(uint64_t(v / 11025) * uint64_t(std::max(pb, 0)) / align));
+  } else {
+    markerFrames = int32_t(double(512 * f) - double(v) / 8000.0 * pb / double(align));
+  }
+}
+
+bool allocSlot(int slot, uint64_t bytes) {
+  if (slot < 0 || slot > 1) return false;
+  freeSlot(slot);
+  if (memoryLimit != 0 && bytes > memoryLimit) return false;
+  try {
+    sampleBuffer[size_t(slot)].assign(size_t(bytes), 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  } catch (const std::length_error&) {
+    return false;
+  }
+  return true;
+}
+
+void freeSlot(int slot) {
+  if (slot < 0 || slot > 1) return;
+  std::vector<uint8_t>().swap(sampleBuffer[size_t(slot)]);
+}
+
+bool allocSampleBuffers() {
+  const bool single = waveSource.readMode == 1;
+  if (single) callHook(shellHooks.showHourglass, true);
+  const int count = std::clamp(waveSource.readMode, 1, 2);
+  bool ok = true;
+  for (int i = 0; i < count && ok; ++i) {
+    if (!allocSlot(i, bufferBytes)) {
+      if (i > 0) freeSlot(0);
+      showMessage("メモリ不足です。", MessageKind::kExclamation);
+      ok = false;
+    }
+  }
+  if (single) callHook(shellHooks.showHourglass, false);
+  return ok;
+}
+
+void freeSampleBuffers() {
+  const int count = std::clamp(waveSource.readMode, 1, 2);
+  for (int i = 0; i < count; ++i) freeSlot(i);
+}
+
+InstanceBlock* makeInstanceBlock(const void* headerBlock) {
+  InstanceBlock* block = nullptr;
+  if (memoryLimit == 0 || memoryLimit >= 32) block = new (std::nothrow) InstanceBlock;
+  if (!block) {
+    freeSampleBuffers();
+    showMessage("インスタンス データのためのメモリが足りません。", MessageKind::kExclamation);
+    return nullptr;
+  }
+  block->self = block;
+  block->headerBlock = headerBlock;
+  block->firstBuffer = sampleBuffer[0].data();
+  return block;
+}
+
+void releaseInstance(InstanceBlock* instance) {
+  freeSampleBuffers();
+  delete instance;
+}
+
+uint64_t setSampleMemoryLimit(uint64_t bytes) {
+  return std::exchange(memoryLimit, bytes);
+}
+
+}  // namespace korimu

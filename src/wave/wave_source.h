@@ -1,0 +1,66 @@
+// The one open WAV file: its RIFF navigation records, a copy of its format chunk and the numbers
+// every consumer reads. openWave re-validates the file named in appState.fileName and leaves it
+// positioned at `position` inside the data chunk.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/audio_device.h"
+#include "platform/riff_file.h"
+#include "platform/system_facts.h"
+
+namespace korimu {
+
+// Sample kinds: bit 0 is set for 16-bit samples, bit 1 for two channels.
+enum SampleKind : int32_t { k8BitMono = 0, k16BitMono = 1, k8BitStereo = 2, k16BitStereo = 3 };
+
+struct WaveSource {
+  RiffFile mmio;  // stays open after a validation, good or bad, until the next open or closeWave
+  ChunkInfo riffChunk;
+  ChunkInfo dataChunk;          // "fmt " while the format is read, then "data"
+  std::vector<uint8_t> format;  // copy of the whole format chunk
+  bool hasFormat = false;       // the copy exists
+  int32_t formatTag = 0;
+  int32_t sampleKind = 0;
+  int32_t srKHz = 0;
+  int32_t bitsPerSample = 0;
+  uint32_t bytesPerSecond = 0;
+  uint32_t blockAlign = 0;
+  uint32_t dataSize = 0;
+  uint32_t bytesLeft = 0;
+  int32_t readMode = 2;  // 1: one sample buffer, 2: streaming through two
+  VolumeInfo volume;     // of the file's volume; only the total capacity is used
+};
+
+extern WaveSource waveSource;
+
+// Set by the playback engine while the wave-output device is open, so closeWave can close it.
+extern bool outputDeviceOpen;
+
+// A 1.44 MB diskette: files on a volume this small are handled in one buffer.
+inline constexpr uint64_t kDisketteCapacity = 1457664;
+
+// Validates and opens appState.fileName; on failure a message has been shown and false returned.
+bool openWave();
+// Closes the file handle, and the output device when one is open for the selected file.
+void closeWave();
+
+// Replaces the format copy with a fresh block of `size` bytes; returns size, or 0 when the memory
+// is not there.
+uint32_t allocFormatCopy(uint32_t size);
+void releaseFormatCopy();
+// The format fields from the copy; fields beyond the end of a short chunk read as 0.
+WaveFormat formatFromCopy();
+
+// Fills waveSource.volume for the file's volume.
+void queryVolume(const std::string& fileName);
+
+// Seeks to the data chunk's start + offset (offset clamped to the data size).
+bool seekData(uint32_t offset);
+// Reads up to n bytes from the current place, never past the end of the data chunk. Returns the
+// bytes read; 0 at the end of the data or when no file is open.
+uint32_t readData(uint8_t* buffer, uint32_t n);
+
+}  // namespace korimu

@@ -1,0 +1,167 @@
+#include "wave/sample_buffers.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+#include "platform/message.h"
+#include "wave/wave_source.h"
+
+namespace korimu {
+namespace {
+
+class SampleBuffersTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previousSink_ = setMessageSink(
+        [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
+    settings = AppSettings{};
+    waveSource.readMode = 2;
+  }
+  void TearDown() override {
+    freeSlot(0);
+    freeSlot(1);
+    setSampleMemoryLimit(0);
+    setMessageSink(previousSink_);
+  }
+  // The format numbers sizing looks at.
+  void setFormat(uint32_t bytesPerSecond, uint32_t blockAlign, uint32_t dataSize, int readMode) {
+    waveSource.bytesPerSecond = bytesPerSecond;
+    waveSource.blockAlign = blockAlign;
+    waveSource.dataSize = dataSize;
+    waveSource.readMode = readMode;
+  }
+
+  std::vector<std::string> messages_;
+  MessageSink previousSink_;
+};
+
+TEST_F(SampleBuffersTest, StreamingHoldsTheBufferTimeAtTheFamilyRate) {
+  setFormat(16 * 11025, 4, 10000000, 2);  // 44.1 kHz 16-bit stereo
+  sizeBuffers(false);
+  EXPECT_EQ(bufferBytes, 32768u);
+  EXPECT_EQ(markerFrames, 512 * 512 - 32768 / 4);
+  sizeBuffers(true);
+  EXPECT_EQ(bufferBytes, 32768u);
+
+  setFormat(8000, 1, 10000000, 2);  // 8 kHz 8-bit mono
+  sizeBuffers(false);
+  EXPECT_EQ(bufferBytes, 2048u);
+  EXPECT_EQ(markerFrames, 512 * 512 - 2048);
+
+  setFormat(96000, 2, 10000000, 2);  // 48 kHz 16-bit mono: 12 x 8000
+  sizeBuffers(false);
+  EXPECT_EQ(bufferBytes, 12u * 2048);
+
+  setFormat(6000, 2, 10000000, 2);  // neither family: 6000 / 8000 x 2048 = 1536
+  sizeBuffers(false);
+  EXPECT_EQ(bufferBytes, 1536u);
+  EXPECT_EQ(markerFrames, 512 * 512 - 768);
+}
+
+TEST_F(SampleBuffersTest, SingleBufferFollowsMemSize) {
+  // Whole file: a 3 MB data chunk with MemSize 2 is cut to 2 MB - 4.
+  settings.memSize = 2;
+  setFormat(176400, 4, 3 << 20, 1);
+  sizeBuffers(false);
+  EXPECT_EQ(bufferBytes, (2u << 20) - 4);
+  // A small file fits whole.
+  setFormat(176400, 4, 40000, 1);
+  sizeBuffers(false);
+  EXPECT_EQ(bufferBytes, 40000u);
+  // Rounded up to whole frames.
+  settings.memSize = 2;
+  setFormat(3 * 11025, 3, 3 << 20, 1);
+  sizeBuffers(false);
+  EXPECT_EQ(bufferBytes % 3, 0u);
+  EXPECT_EQ(bufferBytes, (2u << 20) - 4 + 2);
+}
+
+TEST_F(SampleBuffersTest, PartialSingleBufferTakesTheOverviewSpan) {
+  settings.memSize = 15;
+  settings.framesPerColumn = 512;
+  setFormat(176400, 4, 50 << 20, 1);
+  sizeBuffers(true);
+  EXPECT_EQ(bufferBytes, 1048572u);  // 1 048 576 - 4, already whole frames
+
+  settings.framesPerColumn = 1024;  // span 2 MB, capped by MemSize 1
+  settings.memSize = 1;
+  sizeBuffers(true);
+  EXPECT_EQ(bufferBytes, (1u << 20) - 4);
+
+  settings.framesPerColumn = 1;  // span 2048 bytes: small spans keep every byte
+  sizeBuffers(true);
+  EXPECT_EQ(bufferBytes, 2048u);
+
+  settings.framesPerColumn = 512;
+  setFormat(176400, 4, 1000, 1);  // the data is shorter than the span
+  sizeBuffers(true);
+  EXPECT_EQ(bufferBytes, 1000u);
+}
+
+TEST_F(SampleBuffersTest, SizesNeverCollapseOrOverflow) {
+  settings.playBufferSeconds = 256;
+  setFormat(10, 1, 1000, 2);  // 10 / 8000 x 256 truncates to 0
+  sizeBuffers(false);
+  EXPECT_EQ(bufferBytes, 1u);
+  setFormat(0xFFFFFFFFu, 4, 1000, 2);
+  sizeBuffers(false);
+  EXPECT_EQ(bufferBytes, 137438956u);  // 0xFFFFFFFF / 8000 x 256, truncated
+  settings.playBufferSeconds = 32768;  // more than 32 bits' worth: held at the largest whole frame
+  sizeBuffers(false);
+  EXPECT_EQ(bufferBytes, 0xFFFFFFFCu);
+  setFormat(176400, 0, 1000, 1);  // no frame size: nothing divides by it
+  settings.framesPerColumn = 512;
+  sizeBuffers(true);
+  EXPECT_EQ(bufferBytes, 0u);
+  EXPECT_EQ(markerFrames, 512 * 512);
+}
+
+TEST_F(SampleBuffersTest, AllocationMatchesTheReadMode) {
+  setFormat(176400, 4, 1 << 20, 2);
+  sizeBuffers(false);
+  ASSERT_TRUE(allocSampleBuffers());
+  EXPECT_EQ(sampleBuffer[0].size(), 32768u);
+  EXPECT_EQ(sampleBuffer[1].size(), 32768u);
+  const void* headers = &messages_;
+  InstanceBlock* instance = makeInstanceBlock(headers);
+  ASSERT_NE(instance, nullptr);
+  EXPECT_EQ(instance->self, instance);
+  EXPECT_EQ(instance->headerBlock, headers);
+  EXPECT_EQ(instance->firstBuffer, sampleBuffer[0].data());
+  releaseInstance(instance);
+  EXPECT_TRUE(sampleBuffer[0].empty());
+  EXPECT_TRUE(sampleBuffer[1].empty());
+
+  waveSource.readMode = 1;
+  ASSERT_TRUE(allocSampleBuffers());
+  EXPECT_FALSE(sampleBuffer[0].empty());
+  EXPECT_TRUE(sampleBuffer[1].empty());
+  freeSampleBuffers();
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(SampleBuffersTest, OutOfMemoryLeavesNoBufferBehind) {
+  setFormat(176400, 4, 1 << 20, 2);
+  sizeBuffers(false);
+  setSampleMemoryLimit(1000);
+  EXPECT_FALSE(allocSampleBuffers());
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], "メモリ不足です。");
+  EXPECT_TRUE(sampleBuffer[0].empty());
+  EXPECT_TRUE(sampleBuffer[1].empty());
+
+  setSampleMemoryLimit(0);
+  ASSERT_TRUE(allocSampleBuffers());
+  setSampleMemoryLimit(16);  // too small for the instance record
+  messages_.clear();
+  EXPECT_EQ(makeInstanceBlock(nullptr), nullptr);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], "インスタンス データのためのメモリが足りません。");
+  EXPECT_TRUE(sampleBuffer[0].empty());
+}
+
+}  // namespace
+}  // namespace korimu

@@ -1,0 +1,299 @@
+#include "wave/wave_source.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/settings.h"
+#include "core/shell_hooks.h"
+#include "platform/message.h"
+#include "wave/sample_buffers.h"
+#include "wave/wav_builder.h"
+
+namespace korimu {
+namespace {
+
+using testing::ByteWriter;
+using testing::FormatFields;
+using testing::TempDir;
+
+class WaveSourceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previousSink_ = setMessageSink(
+        [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
+    settings = AppSettings{};
+    appState = AppState{};
+    shellHooks = ShellHooks{};
+    setVolumeQuery([this](const std::filesystem::path&, VolumeInfo* info) {
+      info->totalCapacity = volumeCapacity_;
+      return true;
+    });
+  }
+  void TearDown() override {
+    closeWave();
+    releaseFormatCopy();
+    setMessageSink(previousSink_);
+    setVolumeQuery(nullptr);
+    setAudioBackend(AudioBackend{});
+    shellHooks = ShellHooks{};
+  }
+
+  // Opens bytes written to a file; returns the one message shown, or "" on success.
+  std::string openBytes(const std::vector<uint8_t>& bytes) {
+    appState.fileName = dir_.write("test.wav", bytes);
+    messages_.clear();
+    const bool ok = openWave();
+    EXPECT_EQ(ok, messages_.empty());
+    EXPECT_LE(messages_.size(), 1u);
+    return messages_.empty() ? "" : messages_.front();
+  }
+
+  TempDir dir_;
+  std::vector<std::string> messages_;
+  MessageSink previousSink_;
+  uint64_t volumeCapacity_ = uint64_t(500) << 30;
+};
+
+TEST_F(WaveSourceTest, EachBrokenFileGetsItsOwnMessage) {
+  appState.fileName.clear();
+  messages_.clear();
+  EXPECT_FALSE(openWave());
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], "ファイル名が未入力。");
+
+  appState.fileName = (dir_.path() / "missing.wav").string();
+  messages_.clear();
+  EXPECT_FALSE(openWave());
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], "ファイルを開けません。");
+
+  const std::string notWave = "指定したファイルは、WAVEファイルではありません。";
+  EXPECT_EQ(openBytes({'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'}), notWave);
+  EXPECT_EQ(openBytes({}), notWave);
+  ByteWriter avi;
+  avi.id("RIFF").u32(4).id("AVI ");
+  EXPECT_EQ(openBytes(avi.bytes()), notWave);
+
+  ByteWriter noFmt;
+  noFmt.chunk("data", std::vector<uint8_t>(16, 1));
+  EXPECT_EQ(openBytes(testing::riffWave(noFmt.bytes())), "WAVEファイルが壊れています。");
+
+  ByteWriter dataFirst;
+  dataFirst.chunk("data", std::vector<uint8_t>(16, 1)).chunk("fmt ", testing::fmtData({}));
+  EXPECT_EQ(openBytes(testing::riffWave(dataFirst.bytes())),
+            "WAVEファイルにデータ チャンクがありません。");
+
+  FormatFields adpcm;
+  adpcm.tag = 2;
+  adpcm.bits = 4;
+  adpcm.blockAlign = 1024;
+  EXPECT_EQ(openBytes(testing::simpleWave(adpcm, 64)),
+            "指定したファイルは、PCMファイルではありません。");
+  EXPECT_FALSE(waveSource.hasFormat);
+
+  EXPECT_EQ(openBytes(testing::simpleWave({}, 0)), "データ チャンクが空です。");
+  EXPECT_FALSE(waveSource.hasFormat);
+}
+
+TEST_F(WaveSourceTest, FormatChunkLongerThanTheFileCannotBeRead) {
+  ByteWriter w;
+  w.id("RIFF").u32(100).id("WAVE").id("fmt ").u32(0x7FFFFFF0).raw(testing::fmtData({}));
+  EXPECT_EQ(openBytes(w.bytes()), "形式チャンクを読み取れません。");
+}
+
+TEST_F(WaveSourceTest, CompressedFileStillShowsItsFormatFirst) {
+  std::vector<std::string> order;
+  shellHooks.drawFormatTexts = [&] {
+    order.push_back("format " + std::to_string(waveSource.srKHz) + "kHz " +
+                    std::to_string(waveSource.bitsPerSample) + "bit");
+  };
+  setMessageSink([&](std::string_view text, MessageKind) { order.emplace_back(text); });
+  FormatFields f;
+  f.tag = 0x55;
+  f.rate = 22050;
+  f.bits = 0;
+  f.blockAlign = 1;
+  appState.fileName = dir_.write("mp3.wav", testing::simpleWave(f, 32));
+  EXPECT_FALSE(openWave());
+  ASSERT_EQ(order.size(), 2u);
+  EXPECT_EQ(order[0], "format 22kHz 0bit");
+  EXPECT_EQ(order[1], "指定したファイルは、PCMファイルではありません。");
+  EXPECT_EQ(waveSource.formatTag, 0x55);
+}
+
+TEST_F(WaveSourceTest, PcmLayoutsNoReaderCanHandleAreRefused) {
+  FormatFields f24;
+  f24.bits = 24;
+  EXPECT_EQ(openBytes(testing::simpleWave(f24, 60)),
+            "対応していないPCM形式です。(24ビット 2チャンネル)");
+  FormatFields quad;
+  quad.channels = 4;
+  EXPECT_EQ(openBytes(testing::simpleWave(quad, 64)),
+            "対応していないPCM形式です。(16ビット 4チャンネル)");
+  FormatFields zeroAlign;
+  zeroAlign.zeroBlockAlign = true;
+  zeroAlign.bytesPerSecond = 176400;
+  EXPECT_EQ(openBytes(testing::simpleWave(zeroAlign, 64)), "WAVEファイルが壊れています。");
+  FormatFields wrongAlign;
+  wrongAlign.blockAlign = 1;
+  EXPECT_EQ(openBytes(testing::simpleWave(wrongAlign, 64)), "WAVEファイルが壊れています。");
+  FormatFields zeroRate;
+  zeroRate.bytesPerSecond = 0;
+  zeroRate.rate = 0;
+  EXPECT_EQ(openBytes(testing::simpleWave(zeroRate, 64)), "WAVEファイルが壊れています。");
+  // A format chunk of only 14 bytes has no bit depth.
+  ByteWriter shortFmt;
+  std::vector<uint8_t> fmt = testing::fmtData({});
+  fmt.resize(14);
+  shortFmt.chunk("fmt ", fmt).chunk("data", std::vector<uint8_t>(8));
+  EXPECT_EQ(openBytes(testing::riffWave(shortFmt.bytes())),
+            "対応していないPCM形式です。(0ビット 2チャンネル)");
+}
+
+TEST_F(WaveSourceTest, GoodFileFillsTheSourceAndSeeksToThePosition) {
+  std::vector<std::string> hooks;
+  shellHooks.drawPositionText = [&] { hooks.push_back("position"); };
+  shellHooks.drawFormatTexts = [&] { hooks.push_back("format"); };
+  shellHooks.drawSpanText = [&] { hooks.push_back("span"); };
+  ByteWriter chunks;
+  chunks.chunk("JUNK", {1, 2, 3});  // odd size: a pad byte follows
+  chunks.chunk("fmt ", testing::fmtData({}));
+  std::vector<uint8_t> samples(400);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = uint8_t(i);
+  chunks.chunk("data", samples);
+  chunks.chunk("LIST", std::vector<uint8_t>(20, 0xEE));
+  appState.position = 100;
+  ASSERT_EQ(openBytes(testing::riffWave(chunks.bytes())), "");
+
+  const WaveSource& w = waveSource;
+  EXPECT_EQ(w.formatTag, 1);
+  EXPECT_EQ(w.sampleKind, k16BitStereo);
+  EXPECT_EQ(w.srKHz, 44);
+  EXPECT_EQ(w.bitsPerSample, 16);
+  EXPECT_EQ(w.bytesPerSecond, 176400u);
+  EXPECT_EQ(w.blockAlign, 4u);
+  EXPECT_EQ(w.dataSize, 400u);
+  EXPECT_EQ(w.bytesLeft, 300u);
+  EXPECT_EQ(w.readMode, 2);
+  EXPECT_TRUE(w.hasFormat);
+  EXPECT_EQ(hooks, (std::vector<std::string>{"format", "position", "format", "span"}));
+
+  // Reading starts at the position and stops at the end of the data chunk, before the LIST.
+  std::vector<uint8_t> buffer(1000, 0);
+  ASSERT_EQ(readData(buffer.data(), 1000), 300u);
+  EXPECT_EQ(buffer[0], 100);
+  EXPECT_EQ(buffer[299], uint8_t(399));
+  EXPECT_EQ(readData(buffer.data(), 1000), 0u);
+  ASSERT_TRUE(seekData(396));
+  EXPECT_EQ(readData(buffer.data(), 8), 4u);
+  EXPECT_EQ(buffer[0], uint8_t(396));
+
+  closeWave();
+  EXPECT_FALSE(waveSource.mmio.isOpen());
+  EXPECT_EQ(readData(buffer.data(), 8), 0u);
+}
+
+TEST_F(WaveSourceTest, EveryKindOfSampleIsRecognised) {
+  const struct {
+    uint16_t channels, bits;
+    int32_t kind;
+  } cases[] = {{1, 8, k8BitMono}, {1, 16, k16BitMono}, {2, 8, k8BitStereo}, {2, 16, k16BitStereo}};
+  for (const auto& c : cases) {
+    FormatFields f;
+    f.channels = c.channels;
+    f.bits = c.bits;
+    f.rate = 11025;
+    ASSERT_EQ(openBytes(testing::simpleWave(f, 64)), "");
+    EXPECT_EQ(waveSource.sampleKind, c.kind);
+    EXPECT_EQ(waveSource.srKHz, 11);
+  }
+}
+
+TEST_F(WaveSourceTest, SmallVolumeOrOnMemUsesOneBuffer) {
+  const auto bytes = testing::simpleWave({}, 4000);
+  volumeCapacity_ = kDisketteCapacity;
+  ASSERT_EQ(openBytes(bytes), "");
+  EXPECT_EQ(waveSource.readMode, 1);
+  volumeCapacity_ = kDisketteCapacity + 1;
+  ASSERT_EQ(openBytes(bytes), "");
+  EXPECT_EQ(waveSource.readMode, 2);
+  settings.onMem = 1;
+  ASSERT_EQ(openBytes(bytes), "");
+  EXPECT_EQ(waveSource.readMode, 1);
+}
+
+TEST_F(WaveSourceTest, DeviceIsAskedOnlyWhenNotBusy) {
+  int asked = 0;
+  AudioBackend refusing;
+  refusing.outputDeviceCount = [] { return 1; };
+  refusing.supportsFormat = [&](const WaveFormat& f) {
+    ++asked;
+    EXPECT_EQ(f.samplesPerSec, 44100u);
+    return false;
+  };
+  setAudioBackend(refusing);
+  appState.outputDeviceCount = 1;
+  const auto bytes = testing::simpleWave({}, 64);
+
+  appState.busy = 1;  // an analysis start
+  EXPECT_EQ(openBytes(bytes), "");
+  EXPECT_EQ(asked, 0);
+
+  appState.busy = 0;  // Play
+  EXPECT_EQ(openBytes(bytes), "サウンドドライバは、この形式を再生できません。");
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(waveSource.hasFormat);
+
+  appState.outputDeviceCount = 0;
+  EXPECT_EQ(openBytes(bytes), "");
+  EXPECT_EQ(asked, 1);
+}
+
+TEST_F(WaveSourceTest, TruncatedRecordingKeepsWhatIsThere) {
+  ByteWriter chunks;
+  chunks.chunk("fmt ", testing::fmtData({}));
+  chunks.id("data").u32(1000000).raw(std::vector<uint8_t>(64, 9));
+  ASSERT_EQ(openBytes(testing::riffWave(chunks.bytes(), 0xFFFFFFFF)), "");
+  EXPECT_EQ(waveSource.dataSize, 64u);
+  std::vector<uint8_t> buffer(128);
+  EXPECT_EQ(readData(buffer.data(), 128), 64u);
+}
+
+TEST_F(WaveSourceTest, PositionBeyondTheDataLeavesNothingToRead) {
+  appState.position = 5000;
+  ASSERT_EQ(openBytes(testing::simpleWave({}, 400)), "");
+  EXPECT_EQ(waveSource.bytesLeft, 0u);
+  uint8_t buffer[16];
+  EXPECT_EQ(readData(buffer, 16), 0u);
+}
+
+TEST_F(WaveSourceTest, RealRecordingsOpen) {
+  const char* fromEnvironment = std::getenv("KORIMU_SHARED_WAV");
+  const std::string folder = fromEnvironment ? fromEnvironment : KORIMU_RECORDINGS_DIR;
+  if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << "no recordings folder";
+  const struct {
+    const char* name;
+    int32_t srKHz, kind;
+  } files[] = {
+      {"11025_8_stereo_cpython-pluck-pcm8_LIST-INFO.wav", 11, k8BitStereo},
+      {"16000_16_stereo_conv-espeak-en-L_ja-R.wav", 16, k16BitStereo},
+      {"22050_16_mono_espeak-ja.wav", 22, k16BitMono},
+      {"48000_16_mono_alsa-Front_Center.wav", 48, k16BitMono},
+  };
+  for (const auto& f : files) {
+    appState.fileName = (std::filesystem::path(folder) / f.name).string();
+    messages_.clear();
+    ASSERT_TRUE(openWave()) << f.name << ": " << (messages_.empty() ? "" : messages_[0]);
+    EXPECT_EQ(waveSource.srKHz, f.srKHz) << f.name;
+    EXPECT_EQ(waveSource.sampleKind, f.kind) << f.name;
+    EXPECT_GT(waveSource.dataSize, 0u);
+    EXPECT_EQ(waveSource.dataSize % waveSource.blockAlign, 0u) << f.name;
+  }
+}
+
+}  // namespace
+}  // namespace korimu
