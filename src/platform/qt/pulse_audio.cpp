@@ -1,0 +1,427 @@
+#include "platform/qt/pulse_audio.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+
+#include <atomic>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "platform/audio_device.h"
+
+namespace korimu {
+
+namespace {
+
+// How often the server thread asks how far the stream has played while buffers are out.
+constexpr pa_usec_t kPollUsec = 10 * 1000;
+// The server-side queue we ask for: short, so Stop is heard at once and the played position stays
+// close to what was handed over.
+constexpr pa_usec_t kTargetLatencyUsec = 100 * 1000;
+
+// One buffer handed over by the engine. The engine keeps the memory unchanged until it is
+// reported back, so only the pointer is kept; chunks are copied into the server as it asks.
+struct QueuedBuffer {
+  int index = 0;
+  const uint8_t* data = nullptr;
+  size_t length = 0;
+  size_t sent = 0;
+  uint64_t endOffset = 0;  // stream offset just after this buffer's last byte
+};
+
+struct PulseState {
+  pa_threaded_mainloop* loop = nullptr;
+  pa_context* context = nullptr;
+  bool contextReady = false;
+
+  // Everything below is guarded by the mainloop lock.
+  pa_stream* stream = nullptr;
+  pa_sample_spec spec{};
+  std::deque<QueuedBuffer> queue;
+  uint64_t bytesAccepted = 0;  // handed to us by write()
+  uint64_t bytesWritten = 0;   // handed to the server
+  bool drainedOut = false;     // the server ran dry after our last write: all of it was played
+  pa_time_event* pollEvent = nullptr;
+  bool timingRequestOut = false;
+
+  // UI-thread side.
+  std::unique_ptr<QObject> receiver;    // lives on the UI thread; reports are queued to it
+  std::function<void(int)> bufferDone;  // the engine's notice
+  std::atomic<unsigned> generation{0};  // bumped by reset and close: older reports are dropped
+};
+
+PulseState* state = nullptr;
+
+class MainloopLock {
+ public:
+  explicit MainloopLock(pa_threaded_mainloop* loop) : loop_(loop) {
+    pa_threaded_mainloop_lock(loop_);
+  }
+  ~MainloopLock() { pa_threaded_mainloop_unlock(loop_); }
+  MainloopLock(const MainloopLock&) = delete;
+  MainloopLock& operator=(const MainloopLock&) = delete;
+
+ private:
+  pa_threaded_mainloop* loop_;
+};
+
+void signalLoop() {
+  pa_threaded_mainloop_signal(state->loop, 0);
+}
+
+// Waits (lock held) until an operation has finished.
+void waitFor(pa_operation* op) {
+  if (!op) return;
+  while (pa_operation_get_state(op) == PA_OPERATION_RUNNING) pa_threaded_mainloop_wait(state->loop);
+  pa_operation_unref(op);
+}
+
+void dropOperation(pa_operation* op) {
+  if (op) pa_operation_unref(op);
+}
+
+// The sample format the stream declares for a WAVE format, or false when the server cannot take
+// it. The format query and the open both decide through this one function, so they agree.
+bool sampleSpecFor(const WaveFormat& f, pa_sample_spec* spec) {
+  if (f.formatTag != 1 || f.channels == 0) return false;
+  switch (f.bitsPerSample) {
+    case 8:
+      spec->format = PA_SAMPLE_U8;
+      break;
+    case 16:
+      spec->format = PA_SAMPLE_S16LE;
+      break;
+    case 24:
+      spec->format = PA_SAMPLE_S24LE;
+      break;
+    case 32:
+      spec->format = PA_SAMPLE_S32LE;
+      break;
+    default:
+      return false;
+  }
+  spec->channels = static_cast<uint8_t>(f.channels > 255 ? 0 : f.channels);
+  spec->rate = f.samplesPerSec;
+  if (!pa_sample_spec_valid(spec)) return false;
+  return f.blockAlign == pa_frame_size(spec);
+}
+
+// ---- Server thread (lock held by the mainloop) ----
+
+void postDone(int index) {
+  const unsigned generation = state->generation.load();
+  QObject* receiver = state->receiver.get();
+  QMetaObject::invokeMethod(
+      receiver,
+      [index, generation] {
+        if (!state || generation != state->generation.load()) return;
+        std::function<void(int)> notice = state->bufferDone;  // the notice may close the device
+        if (notice) notice(index);
+      },
+      Qt::QueuedConnection);
+}
+
+uint64_t playedBytes() {
+  if (state->drainedOut) return state->bytesWritten;
+  pa_usec_t usec = 0;
+  if (pa_stream_get_time(state->stream, &usec) < 0) return 0;
+  const uint64_t bytes = pa_usec_to_bytes(usec, &state->spec);
+  return bytes < state->bytesWritten ? bytes : state->bytesWritten;
+}
+
+void reportPlayed() {
+  if (!state->stream) return;
+  const uint64_t played = playedBytes();
+  while (!state->queue.empty()) {
+    const QueuedBuffer& front = state->queue.front();
+    if (front.sent < front.length || front.endOffset > played) break;
+    postDone(front.index);
+    state->queue.pop_front();
+  }
+}
+
+// Hands the server as much queued data as it asks for.
+void feedServer() {
+  if (!state->stream || pa_stream_get_state(state->stream) != PA_STREAM_READY) return;
+  size_t room = pa_stream_writable_size(state->stream);
+  bool wrote = false;
+  for (QueuedBuffer& b : state->queue) {
+    if (room == 0 || room == static_cast<size_t>(-1)) break;
+    if (b.sent == b.length) continue;
+    size_t n = b.length - b.sent;
+    if (n > room) n = room - room % pa_frame_size(&state->spec);
+    if (n == 0) break;
+    if (pa_stream_write(state->stream, b.data + b.sent, n, nullptr, 0, PA_SEEK_RELATIVE) < 0) break;
+    b.sent += n;
+    state->bytesWritten += n;
+    room -= n;
+    wrote = true;
+  }
+  if (wrote) {
+    state->drainedOut = false;
+    // Start at once: the first buffers may be shorter than the server's pre-buffer.
+    dropOperation(pa_stream_trigger(state->stream, nullptr, nullptr));
+  }
+}
+
+void onWriteRequest(pa_stream*, size_t, void*) {
+  feedServer();
+}
+
+void onUnderflow(pa_stream*, void*) {
+  bool allSent = true;
+  for (const QueuedBuffer& b : state->queue) allSent = allSent && b.sent == b.length;
+  if (allSent) state->drainedOut = true;
+  reportPlayed();
+}
+
+void onTimingUpdate(pa_stream*, int, void*) {
+  state->timingRequestOut = false;
+  reportPlayed();
+}
+
+void onPoll(pa_mainloop_api*, pa_time_event* event, const struct timeval*, void*) {
+  if (state->stream && !state->queue.empty() && !state->timingRequestOut &&
+      pa_stream_get_state(state->stream) == PA_STREAM_READY) {
+    pa_operation* op = pa_stream_update_timing_info(state->stream, onTimingUpdate, nullptr);
+    state->timingRequestOut = op != nullptr;
+    dropOperation(op);
+  }
+  pa_context_rttime_restart(state->context, event, pa_rtclock_now() + kPollUsec);
+}
+
+void onStreamState(pa_stream*, void*) {
+  signalLoop();
+}
+
+void onContextState(pa_context* c, void*) {
+  const pa_context_state_t s = pa_context_get_state(c);
+  state->contextReady = s == PA_CONTEXT_READY;
+  if (s == PA_CONTEXT_FAILED || s == PA_CONTEXT_TERMINATED) {
+    // The server went away: nothing queued can be played any more.
+    state->queue.clear();
+  }
+  signalLoop();
+}
+
+// ---- UI thread ----
+
+// Lock held.
+void closeStream() {
+  if (!state->stream) return;
+  pa_stream_set_state_callback(state->stream, nullptr, nullptr);
+  pa_stream_set_write_callback(state->stream, nullptr, nullptr);
+  pa_stream_set_underflow_callback(state->stream, nullptr, nullptr);
+  pa_stream_disconnect(state->stream);
+  pa_stream_unref(state->stream);
+  state->stream = nullptr;
+  state->queue.clear();
+  state->timingRequestOut = false;
+}
+
+// Lock held. Connects a playback stream for state->spec on the default output.
+bool connectStream() {
+  if (!state->contextReady) return false;
+  pa_stream* s = pa_stream_new(state->context, "KORIMU", &state->spec, nullptr);
+  if (!s) return false;
+  pa_stream_set_state_callback(s, onStreamState, nullptr);
+  pa_stream_set_write_callback(s, onWriteRequest, nullptr);
+  pa_stream_set_underflow_callback(s, onUnderflow, nullptr);
+  pa_buffer_attr attr;
+  attr.maxlength = static_cast<uint32_t>(-1);
+  attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetLatencyUsec, &state->spec));
+  attr.prebuf = static_cast<uint32_t>(-1);
+  attr.minreq = static_cast<uint32_t>(-1);
+  attr.fragsize = static_cast<uint32_t>(-1);
+  const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY);
+  if (pa_stream_connect_playback(s, nullptr, &attr, flags, nullptr, nullptr) < 0) {
+    pa_stream_unref(s);
+    return false;
+  }
+  for (;;) {
+    const pa_stream_state_t st = pa_stream_get_state(s);
+    if (st == PA_STREAM_READY) break;
+    if (!PA_STREAM_IS_GOOD(st)) {
+      pa_stream_set_state_callback(s, nullptr, nullptr);
+      pa_stream_set_write_callback(s, nullptr, nullptr);
+      pa_stream_set_underflow_callback(s, nullptr, nullptr);
+      pa_stream_unref(s);
+      return false;
+    }
+    pa_threaded_mainloop_wait(state->loop);
+  }
+  state->stream = s;
+  state->bytesAccepted = 0;
+  state->bytesWritten = 0;
+  state->drainedOut = false;
+  return true;
+}
+
+int countDevices(bool outputs) {
+  if (!state) return 0;
+  MainloopLock lock(state->loop);
+  if (!state->contextReady) return 0;
+  int count = 0;
+  if (outputs) {
+    waitFor(pa_context_get_sink_info_list(
+        state->context,
+        [](pa_context*, const pa_sink_info* info, int eol, void* user) {
+          if (eol) {
+            signalLoop();
+            return;
+          }
+          if (info) ++*static_cast<int*>(user);
+        },
+        &count));
+  } else {
+    waitFor(pa_context_get_source_info_list(
+        state->context,
+        [](pa_context*, const pa_source_info* info, int eol, void* user) {
+          if (eol) {
+            signalLoop();
+            return;
+          }
+          // A monitor of an output is not a recording device.
+          if (info && info->monitor_of_sink == PA_INVALID_INDEX) ++*static_cast<int*>(user);
+        },
+        &count));
+  }
+  return count;
+}
+
+bool supportsFormat(const WaveFormat& format) {
+  pa_sample_spec spec;
+  return sampleSpecFor(format, &spec) && countDevices(true) > 0;
+}
+
+bool openDevice(const WaveFormat& format, std::function<void(int)> bufferDone) {
+  if (!state) return false;
+  pa_sample_spec spec;
+  if (!sampleSpecFor(format, &spec)) return false;
+  ++state->generation;
+  MainloopLock lock(state->loop);
+  closeStream();
+  state->spec = spec;
+  if (!connectStream()) return false;
+  state->bufferDone = std::move(bufferDone);
+  return true;
+}
+
+bool writeBuffer(int index, const uint8_t* data, size_t length) {
+  if (!state) return false;
+  MainloopLock lock(state->loop);
+  if (!state->stream) return false;
+  state->bytesAccepted += length;
+  state->queue.push_back(QueuedBuffer{index, data, length, 0, state->bytesAccepted});
+  feedServer();
+  return true;
+}
+
+// Drops the stream with everything queued in it; the next write reconnects with the same format.
+void resetDevice() {
+  if (!state) return;
+  ++state->generation;
+  MainloopLock lock(state->loop);
+  if (!state->stream) return;
+  closeStream();
+  connectStream();
+}
+
+void closeDevice() {
+  if (!state) return;
+  ++state->generation;
+  state->bufferDone = nullptr;
+  MainloopLock lock(state->loop);
+  closeStream();
+}
+
+void destroyState() {
+  if (!state) return;
+  if (state->loop) {
+    pa_threaded_mainloop_lock(state->loop);
+    closeStream();
+    if (state->pollEvent) {
+      pa_threaded_mainloop_get_api(state->loop)->time_free(state->pollEvent);
+      state->pollEvent = nullptr;
+    }
+    if (state->context) {
+      pa_context_set_state_callback(state->context, nullptr, nullptr);
+      pa_context_disconnect(state->context);
+      pa_context_unref(state->context);
+      state->context = nullptr;
+    }
+    pa_threaded_mainloop_unlock(state->loop);
+    pa_threaded_mainloop_stop(state->loop);
+    pa_threaded_mainloop_free(state->loop);
+  }
+  delete state;
+  state = nullptr;
+}
+
+}  // namespace
+
+bool installPulseAudioBackend() {
+  removePulseAudioBackend();
+  state = new PulseState;
+  state->receiver = std::make_unique<QObject>();
+  state->loop = pa_threaded_mainloop_new();
+  if (!state->loop) {
+    destroyState();
+    return false;
+  }
+  pa_mainloop_api* api = pa_threaded_mainloop_get_api(state->loop);
+  state->context = pa_context_new(api, "KORIMU");
+  if (!state->context || pa_threaded_mainloop_start(state->loop) < 0) {
+    destroyState();
+    return false;
+  }
+  bool ready = false;
+  {
+    MainloopLock lock(state->loop);
+    pa_context_set_state_callback(state->context, onContextState, nullptr);
+    if (pa_context_connect(state->context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
+      for (;;) {
+        const pa_context_state_t s = pa_context_get_state(state->context);
+        if (s == PA_CONTEXT_READY) {
+          ready = true;
+          break;
+        }
+        if (!PA_CONTEXT_IS_GOOD(s)) break;
+        pa_threaded_mainloop_wait(state->loop);
+      }
+    }
+    if (ready) {
+      state->pollEvent =
+          pa_context_rttime_new(state->context, pa_rtclock_now() + kPollUsec, onPoll, nullptr);
+    }
+  }
+  if (!ready) {
+    destroyState();
+    return false;
+  }
+
+  AudioBackend backend;
+  backend.outputDeviceCount = [] { return countDevices(true); };
+  backend.inputDeviceCount = [] { return countDevices(false); };
+  backend.supportsFormat = supportsFormat;
+  backend.open = openDevice;
+  backend.write = writeBuffer;
+  backend.reset = resetDevice;
+  backend.close = closeDevice;
+  setAudioBackend(std::move(backend));
+  return true;
+}
+
+void removePulseAudioBackend() {
+  if (!state) return;
+  setAudioBackend(AudioBackend{});
+  destroyState();
+}
+
+}  // namespace korimu

@@ -1,0 +1,188 @@
+#include "platform/qt/pulse_audio.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/audio_device.h"
+#include "platform/qt/private_pulse_server.h"
+
+namespace korimu {
+namespace {
+
+using testing::PrivatePulseServer;
+using testing::processEventsUntil;
+
+WaveFormat pcm(uint32_t rate, uint16_t channels, uint16_t bits) {
+  WaveFormat f;
+  f.formatTag = 1;
+  f.channels = channels;
+  f.samplesPerSec = rate;
+  f.bitsPerSample = bits;
+  f.blockAlign = static_cast<uint16_t>(channels * bits / 8);
+  f.avgBytesPerSec = rate * f.blockAlign;
+  return f;
+}
+
+// A 16-bit stereo pattern whose every byte is non-zero, so its start is easy to find in a
+// recording that begins with silence.
+std::vector<uint8_t> pattern(size_t bytes, unsigned seed) {
+  std::vector<uint8_t> data(bytes);
+  uint32_t x = seed * 2654435761u + 1;
+  for (auto& b : data) {
+    x = x * 1103515245u + 12345u;
+    b = static_cast<uint8_t>(1 + (x >> 16) % 255);
+  }
+  return data;
+}
+
+class PulseAudioBackend : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string why;
+    server_ = testing::sharedPulseServer(&why);
+    if (!server_) GTEST_SKIP() << "no private sound server: " << why;
+    processEventsUntil(0, [] { return true; });  // creates the application object
+    ASSERT_TRUE(installPulseAudioBackend());
+  }
+  void TearDown() override { removePulseAudioBackend(); }
+
+  // Opens the default output and records the order of returned buffers.
+  bool open(const WaveFormat& f) {
+    return audioBackend().open(f, [this](int index) {
+      returned_.push_back(index);
+      returnTimes_.push_back(std::chrono::steady_clock::now());
+    });
+  }
+  bool waitForReturns(size_t count, int ms = 10000) {
+    return processEventsUntil(ms, [&] { return returned_.size() >= count; });
+  }
+
+  PrivatePulseServer* server_ = nullptr;
+  std::vector<int> returned_;
+  std::vector<std::chrono::steady_clock::time_point> returnTimes_;
+};
+
+TEST_F(PulseAudioBackend, CountsTheServersOutputsAndNoRecorderForAMonitor) {
+  EXPECT_EQ(audioBackend().outputDeviceCount(), 1);
+  EXPECT_EQ(audioBackend().inputDeviceCount(), 0);  // the null sink only has a monitor
+}
+
+TEST_F(PulseAudioBackend, FormatQueryAndOpenAgree) {
+  const WaveFormat playable[] = {pcm(44100, 2, 16), pcm(8000, 1, 8), pcm(11025, 2, 8),
+                                 pcm(2000, 1, 16)};
+  for (const WaveFormat& f : playable) {
+    EXPECT_TRUE(audioBackend().supportsFormat(f)) << f.samplesPerSec;
+    EXPECT_TRUE(open(f)) << f.samplesPerSec;
+    audioBackend().close();
+  }
+  WaveFormat compressed = pcm(44100, 2, 16);
+  compressed.formatTag = 2;
+  WaveFormat oddBits = pcm(44100, 1, 12);
+  WaveFormat wrongAlign = pcm(44100, 2, 16);
+  wrongAlign.blockAlign = 3;
+  WaveFormat noRate = pcm(0, 1, 8);
+  for (const WaveFormat& f : {compressed, oddBits, wrongAlign, noRate}) {
+    EXPECT_FALSE(audioBackend().supportsFormat(f));
+    EXPECT_FALSE(open(f));
+  }
+}
+
+TEST_F(PulseAudioBackend, DeclaresTheRateItIsOpenedWith) {
+  for (uint32_t rate : {44100u, 22050u, 11025u}) {
+    ASSERT_TRUE(open(pcm(rate, 2, 16)));
+    const std::string inputs = server_->run("pactl list sink-inputs");
+    EXPECT_NE(inputs.find("s16le 2ch " + std::to_string(rate) + "Hz"), std::string::npos) << inputs;
+    audioBackend().close();
+  }
+}
+
+TEST_F(PulseAudioBackend, ReturnsBuffersInOrderOnlyOnceTheyArePlayed) {
+  const WaveFormat f = pcm(44100, 2, 16);
+  const std::vector<uint8_t> first = pattern(f.avgBytesPerSec / 2, 1);  // half a second each
+  const std::vector<uint8_t> second = pattern(f.avgBytesPerSec / 2, 2);
+  ASSERT_TRUE(open(f));
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(audioBackend().write(0, first.data(), first.size()));
+  ASSERT_TRUE(audioBackend().write(1, second.data(), second.size()));
+  ASSERT_TRUE(waitForReturns(2));
+  EXPECT_EQ(returned_, (std::vector<int>{0, 1}));
+  // Copying into the server takes no time; playing half a second does.
+  using std::chrono::milliseconds;
+  EXPECT_GE(returnTimes_[0] - start, milliseconds(400));
+  EXPECT_GE(returnTimes_[1] - start, milliseconds(900));
+  audioBackend().close();
+}
+
+TEST_F(PulseAudioBackend, TheOutputReceivesExactlyTheBytesWritten) {
+  const WaveFormat f = pcm(44100, 2, 16);
+  const std::string file = server_->runtimeDir() + "/monitor.raw";
+  ASSERT_TRUE(server_->startCapture(file, "s16le", 44100, 2));
+  std::vector<uint8_t> buffers[3] = {pattern(32768, 3), pattern(32768, 4), pattern(9000, 5)};
+  ASSERT_TRUE(open(f));
+  ASSERT_TRUE(audioBackend().write(0, buffers[0].data(), buffers[0].size()));
+  ASSERT_TRUE(audioBackend().write(1, buffers[1].data(), buffers[1].size()));
+  ASSERT_TRUE(waitForReturns(1));
+  // Refill buffer 0 once it came back, as the engine does.
+  ASSERT_TRUE(audioBackend().write(0, buffers[2].data(), buffers[2].size()));
+  ASSERT_TRUE(waitForReturns(3));
+  processEventsUntil(300, [] { return false; });  // let the monitor catch up
+  audioBackend().close();
+  server_->stopCapture();
+
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<uint8_t> heard{std::istreambuf_iterator<char>(in), {}};
+  std::vector<uint8_t> expected;
+  for (const auto& b : buffers) expected.insert(expected.end(), b.begin(), b.end());
+  size_t start = 0;
+  while (start < heard.size() && heard[start] == 0) ++start;
+  start -= start % 4;
+  ASSERT_GE(heard.size(), start + expected.size()) << "recorded " << heard.size() << " bytes";
+  const auto firstDifference =
+      std::mismatch(expected.begin(), expected.end(), heard.begin() + start).first;
+  EXPECT_EQ(firstDifference - expected.begin(), static_cast<long>(expected.size()))
+      << "recording starts at " << start << " of " << heard.size();
+}
+
+TEST_F(PulseAudioBackend, ResetForgetsQueuedBuffersAndTheDeviceStaysUsable) {
+  const WaveFormat f = pcm(22050, 1, 16);
+  const std::vector<uint8_t> longBuffer = pattern(f.avgBytesPerSec * 2, 6);  // two seconds
+  const std::vector<uint8_t> shortBuffer = pattern(4410, 7);
+  ASSERT_TRUE(open(f));
+  ASSERT_TRUE(audioBackend().write(0, longBuffer.data(), longBuffer.size()));
+  ASSERT_TRUE(audioBackend().write(1, shortBuffer.data(), shortBuffer.size()));
+  processEventsUntil(100, [] { return false; });
+  audioBackend().reset();
+  EXPECT_FALSE(waitForReturns(1, 2500));  // neither buffer comes back
+  EXPECT_TRUE(server_->run("pactl list sink-inputs").find("22050Hz") != std::string::npos);
+  ASSERT_TRUE(audioBackend().write(1, shortBuffer.data(), shortBuffer.size()));
+  ASSERT_TRUE(waitForReturns(1));
+  EXPECT_EQ(returned_, std::vector<int>{1});
+  audioBackend().close();
+  EXPECT_EQ(server_->run("pactl list short sink-inputs"), "");
+}
+
+TEST(PulseAudioBackendWithoutServer, InstallsNothingAndReportsNoDevice) {
+  const char* previous = std::getenv("PULSE_SERVER");
+  const std::string saved = previous ? previous : "";
+  setenv("PULSE_SERVER", "unix:/nonexistent/korimu/native", 1);
+  EXPECT_FALSE(installPulseAudioBackend());
+  EXPECT_EQ(audioBackend().outputDeviceCount(), 0);
+  EXPECT_FALSE(audioBackend().supportsFormat(pcm(44100, 2, 16)));
+  if (previous) {
+    setenv("PULSE_SERVER", saved.c_str(), 1);
+  } else {
+    unsetenv("PULSE_SERVER");
+  }
+}
+
+}  // namespace
+}  // namespace korimu
