@@ -1,0 +1,56 @@
+#include "dialogs/about_dialog.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <memory>
+
+#include "dialogs/about_texts.h"
+#include "dialogs/dialog_controls.h"
+#include "dialogs/dialog_look.h"
+#include "dialogs/static_text.h"
+#include "platform/audio_device.h"
+
+namespace korimu {
+
+QDialog* createAboutDialog(QWidget* parent) {
+  auto* dialog = new QDialog(parent);
+  applyDialogFont(dialog);
+  const Rect frame = dialogUnitsToPixels(6, 18, 151, 69);
+  dialog->setFixedSize(frame.w, frame.h);
+  if (parent) dialog->move(parent->mapToGlobal(QPoint(frame.x, frame.y)));
+
+  auto* ok = new QPushButton("OK", dialog);
+  placeControl(ok, 1, 112, 7, 31, 14);
+  ok->setDefault(true);
+  QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  QLabel* icon = addStaticText(dialog, 100, "", 5, 6, 16, 14);
+  const QIcon appIcon = QApplication::windowIcon();
+  if (!appIcon.isNull()) icon->setPixmap(appIcon.pixmap(icon->size()));
+  QLabel* name = addStaticText(dialog, 101, "ソフト名とVersion", 30, 7, 81, 9);
+  addStaticText(dialog, 105, "by KORIMU", 65, 17, 40, 9);
+  QLabel* toolchain = addStaticText(dialog, 102, "コンパイラ", 93, 27, 51, 9);
+  QLabel* bits = addStaticText(dialog, 103, "ビット数", 30, 27, 34, 9);
+  addStaticText(dialog, 106, "これはフリーソフトです", 30, 41, 95, 9);
+  QLabel* devices = addStaticText(dialog, 104, "追加情報", 6, 56, 139, 9);
+
+  dialog->setWindowTitle(kAboutCaption);
+  name->setText(kAboutVersion);
+  toolchain->setText(QString::fromStdString(toolchainLabel(QT_VERSION_MAJOR, QT_VERSION_MINOR)));
+  bits->setText(QString::fromStdString(wordSizeText()));
+  // The output devices are counted first, then the input ones; the text names input first.
+  const int outputs = audioBackend().outputDeviceCount();
+  const int inputs = audioBackend().inputDeviceCount();
+  devices->setText(QString::fromStdString(deviceCountsText(inputs, outputs)));
+  installDialogLook(dialog);
+  widenToFitTexts(dialog, 4);
+  return dialog;
+}
+
+void runAboutDialog(QWidget* parent) {
+  std::unique_ptr<QDialog> dialog(createAboutDialog(parent));
+  dialog->exec();
+}
+
+}  // namespace korimu

@@ -1,0 +1,35 @@
+#include "dialogs/about_texts.h"
+
+#include <climits>
+
+#include "platform/message.h"
+
+namespace korimu {
+
+std::string wordSizeText(int bits) {
+  return formatText("%d bit 版", bits);
+}
+
+std::string wordSizeText() {
+  return wordSizeText(int(sizeof(void*) * CHAR_BIT));
+}
+
+std::string deviceCountsText(int inputCount, int outputCount) {
+  return formatText("録音ﾃﾞﾊﾞｲｽ=%2d個  再生ﾃﾞﾊﾞｲｽ=%2d個", inputCount, outputCount);
+}
+
+std::string toolchainLabel(int qtMajor, int qtMinor) {
+#if defined(__clang__)
+  const char* compiler = "clang";
+  const int compilerMajor = __clang_major__;
+#elif defined(__GNUC__)
+  const char* compiler = "g++";
+  const int compilerMajor = __GNUC__;
+#else
+  const char* compiler = "C++";
+  const int compilerMajor = 0;
+#endif
+  return formatText("%s%d Qt%d.%d", compiler, compilerMajor, qtMajor, qtMinor);
+}
+
+}  // namespace korimu

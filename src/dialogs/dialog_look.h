@@ -1,0 +1,46 @@
+// The look every dialog of the program shares, and the context menu that carries the 3D-look
+// item (the dialogs' own menu on window managers that give a dialog no system menu).
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QMenu;
+class QWidget;
+
+namespace korimu {
+
+inline constexpr int kDialog3dItemId = 1100;
+inline constexpr const char* kDialog3dItemText = "３Ｄ表示(&T)";
+
+// An item a dialog puts in front of the 3D-look item (the cross-section window's window switch).
+struct DialogMenuItem {
+  int id = 0;
+  QString text;
+  std::function<void()> run;
+};
+
+// Marks a widget as a value field: it gets a sunken frame in the 3D look.
+void markAsValueField(QWidget* widget);
+
+// Shows `dialog` in the 3D look (button-face background, sunken frames) or flat (white).
+void applyDialogLook(QWidget* dialog, bool threeD);
+
+// Applies the stored look and gives the dialog's background a context menu with `extraItems`,
+// a separator and the 3D-look item. `afterToggle` runs after the look was switched (for windows
+// that paint their own background).
+void installDialogLook(QWidget* dialog, std::vector<DialogMenuItem> extraItems = {},
+                       std::function<void()> afterToggle = {});
+
+// Flips dialog3d, restyles the dialog and repaints it.
+void toggleDialogLook(QWidget* dialog);
+
+// The context menu as installDialogLook shows it (owned by the dialog, deleted when closed).
+QMenu* createDialogMenu(QWidget* dialog, const std::vector<DialogMenuItem>& extraItems,
+                        const std::function<void()>& afterToggle);
+
+// The dialogs' font: Unifont at 16 pixels.
+void applyDialogFont(QWidget* dialog);
+
+}  // namespace korimu

@@ -1,0 +1,94 @@
+#include "dialogs/info_dialog.h"
+
+#include <QPushButton>
+#include <memory>
+
+#include "core/app_state.h"
+#include "dialogs/dialog_controls.h"
+#include "dialogs/dialog_look.h"
+#include "dialogs/static_text.h"
+#include "dialogs/wave_info.h"
+
+namespace korimu {
+
+namespace {
+
+constexpr int kLabelX = 8, kLabelW = 50, kValueX = 60, kValueW = 48, kHintX = 110, kHintW = 48;
+constexpr int kRowH = 8;
+
+struct InfoRow {
+  int y;
+  const char* label;
+  int valueId;  // 0: the row has no value control of its own
+  const char* valueText;
+  int hintId;  // 0: the hint is a fixed text
+  const char* hintText;
+};
+
+// Rows of the dialog, top to bottom, with their initial texts.
+constexpr InfoRow kRows[] = {
+    {7, "File Size", kInfoFileSize, "File Size", 0, nullptr},
+    {17, "Riff ID", kInfoRiffId, "Riff ID", 0, nullptr},
+    {27, "Riff Size", kInfoRiffSize, "Riff Size", 0, "FileSize-8"},
+    {37, "Riff Type", kInfoRiffType, "Riff Type", 0, nullptr},
+    {47, "Chunk ID", kInfoChunkId, "Chunk ID", 0, nullptr},
+    {57, "Chunk Size", kInfoChunkSize, "Chunk Size", 0, nullptr},
+    {67, "WaveFmtType", 0, nullptr, 0, nullptr},
+    {77, "Channels", kInfoChannels, "Channels", 0, "1:ﾓﾉ  2:ｽﾃﾚｵ"},
+    {87, "SamplePerSec", kInfoSampleRate, "SamplePerSec", kInfoSamplePeriod, "SamplePerSec"},
+    {97, "BytesPerSec", kInfoByteRate, "BytesPerSec", 0, "Samp*Block"},
+    {107, "BlockSize", kInfoBlockAlign, "BlockSize", 0, "Ch * Bits / 8"},
+    {117, "SamplingBits", kInfoBits, "SamplingBits", 0, nullptr},
+    {127, "cbSize", kInfoExtraSize, "cbSize", 0, "PCM:0 AD:32"},
+    {137, "Chunk ID", kInfoSecondId, "Chunk ID", kInfoThirdId, " "},
+    {147, "Chunk Size", kInfoSecondSize, "Chunk Size", kInfoThirdSize, "RS-fCS-20"},
+    {157, "Total Time", 0, nullptr, 0, nullptr},
+};
+
+void buildControls(QDialog* dialog) {
+  auto* ok = new QPushButton("OK", dialog);
+  placeControl(ok, 1, 110, 7, 40, 14);
+  ok->setDefault(true);
+  QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  for (const InfoRow& row : kRows) {
+    addStaticText(dialog, 0, row.label, kLabelX, row.y, kLabelW, kRowH);
+    if (row.valueId != 0) {
+      addStaticText(dialog, row.valueId, row.valueText, kValueX, row.y, kValueW, kRowH, true);
+    }
+    if (row.hintText) {
+      addStaticText(dialog, row.hintId, row.hintText, kHintX, row.y, kHintW, kRowH,
+                    row.hintId != 0);
+    }
+  }
+  addStaticText(dialog, kInfoFormatTag, "WaveFmtType", kValueX, 67, 15, kRowH, true);
+  QLabel* name = addStaticText(dialog, kInfoTagName, "PCM:1", 78, 67, 78, kRowH, true);
+  name->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  addStaticText(dialog, kInfoTotalTime, "Total Time", kValueX, 157, 97, kRowH, true);
+}
+
+}  // namespace
+
+QDialog* createInfoDialog(QWidget* parent, const std::string& path) {
+  auto* dialog = new QDialog(parent);
+  dialog->setWindowTitle("Wave Information");
+  applyDialogFont(dialog);
+  const Rect frame = dialogUnitsToPixels(23, 13, 160, 170);
+  dialog->setFixedSize(frame.w, frame.h);
+  if (parent) dialog->move(parent->mapToGlobal(QPoint(frame.x, frame.y)));
+  buildControls(dialog);
+  for (const auto& [id, text] : readWaveInfo(path)) {
+    if (QLabel* label = dialogControl<QLabel>(dialog, id)) {
+      label->setText(QString::fromStdString(text));
+    }
+  }
+  installDialogLook(dialog);
+  widenToFitTexts(dialog, 4);
+  return dialog;
+}
+
+void runInfoDialog(QWidget* parent) {
+  std::unique_ptr<QDialog> dialog(createInfoDialog(parent, appState.fileName));
+  dialog->exec();
+}
+
+}  // namespace korimu

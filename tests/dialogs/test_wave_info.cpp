@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "dialogs/wave_info.h"
+#include "platform/message.h"
+#include "wav_bytes.h"
+
+namespace korimu {
+namespace {
+
+using testing::Bytes;
+using testing::pcmHeader;
+using testing::writeTempFile;
+
+std::string textOf(const std::map<int, std::string>& texts, int id) {
+  auto it = texts.find(id);
+  return it == texts.end() ? "<kept>" : it->second;
+}
+
+TEST(WaveInfo, CanonicalHeaderListsEveryField) {
+  // 22050 Hz, 16-bit mono: 44100 bytes per second, 441000 bytes of data.
+  Bytes b = pcmHeader(441036, 16, 1, 1, 22050, 16);
+  b.id("data").u32(441000).zeros(441000);
+  const auto t = readWaveInfo(writeTempFile("canonical.wav", b).string());
+  EXPECT_EQ(textOf(t, kInfoFileSize), "441044");
+  EXPECT_EQ(textOf(t, kInfoRiffId), "RIFF");
+  EXPECT_EQ(textOf(t, kInfoRiffSize), "441036");
+  EXPECT_EQ(textOf(t, kInfoRiffType), "WAVE");
+  EXPECT_EQ(textOf(t, kInfoChunkId), "fmt ");
+  EXPECT_EQ(textOf(t, kInfoChunkSize), "16");
+  EXPECT_EQ(textOf(t, kInfoFormatTag), "1");
+  EXPECT_EQ(textOf(t, kInfoTagName), "PCM");
+  EXPECT_EQ(textOf(t, kInfoChannels), "1");
+  EXPECT_EQ(textOf(t, kInfoSampleRate), "22050");
+  EXPECT_EQ(textOf(t, kInfoSamplePeriod), "0.000045 sec");
+  EXPECT_EQ(textOf(t, kInfoByteRate), "44100");
+  EXPECT_EQ(textOf(t, kInfoBlockAlign), "2");
+  EXPECT_EQ(textOf(t, kInfoBits), "16");
+  EXPECT_EQ(textOf(t, kInfoExtraSize), "");
+  EXPECT_EQ(textOf(t, kInfoSecondId), "data");
+  EXPECT_EQ(textOf(t, kInfoSecondSize), "441000");
+  EXPECT_EQ(textOf(t, kInfoThirdId), "<kept>");
+  EXPECT_EQ(textOf(t, kInfoThirdSize), "<kept>");
+  EXPECT_EQ(textOf(t, kInfoTotalTime), "10.000000 sec");
+}
+
+TEST(WaveInfo, EighteenByteFormatShowsCbSizeAndFindsDataAt38) {
+  Bytes b = pcmHeader(46 + 4, 18, 1, 2, 44100, 16, 0);
+  b.id("data").u32(4).u16(1).u16(2);
+  const auto t = readWaveInfo(writeTempFile("f18.wav", b).string());
+  EXPECT_EQ(textOf(t, kInfoChunkSize), "18");
+  EXPECT_EQ(textOf(t, kInfoExtraSize), "0");
+  EXPECT_EQ(textOf(t, kInfoSecondId), "data");
+  EXPECT_EQ(textOf(t, kInfoSecondSize), "4");
+  EXPECT_EQ(textOf(t, kInfoTotalTime), formatText("%f sec", 4.0 / 176400));
+}
+
+TEST(WaveInfo, FactChunkMovesTheDataToTheThirdRow) {
+  // IMA-ADPCM writes a fact chunk between the format and the data chunk.
+  Bytes b = pcmHeader(0, 20, 0x0011, 1, 22050, 4, 2);
+  b.id("fact").u32(4).u32(16000);
+  b.id("data").u32(8000).zeros(8000);
+  b.patch32(28, 4055);  // average bytes per second
+  const auto t = readWaveInfo(writeTempFile("fact.wav", b).string());
+  EXPECT_EQ(textOf(t, kInfoFormatTag), "17");
+  EXPECT_EQ(textOf(t, kInfoTagName), "IMA-ADPCM");
+  EXPECT_EQ(textOf(t, kInfoExtraSize), "2");
+  EXPECT_EQ(textOf(t, kInfoSecondId), "fact");
+  EXPECT_EQ(textOf(t, kInfoSecondSize), "4");
+  EXPECT_EQ(textOf(t, kInfoThirdId), "data");
+  EXPECT_EQ(textOf(t, kInfoThirdSize), "8000");
+  EXPECT_EQ(textOf(t, kInfoByteRate), "4055");
+  EXPECT_EQ(textOf(t, kInfoTotalTime), formatText("%f sec", 8000.0 / 4055));
+}
+
+TEST(WaveInfo, TotalTimeUsesTheThirdChunkSize) {
+  Bytes b = pcmHeader(0, 16, 1, 1, 8000, 8);
+  b.id("LIST").u32(6).id("INFO").u16(0);
+  b.id("data").u32(16000).zeros(16000);
+  const auto t = readWaveInfo(writeTempFile("list.wav", b).string());
+  EXPECT_EQ(textOf(t, kInfoSecondId), "LIST");
+  EXPECT_EQ(textOf(t, kInfoThirdId), "data");
+  EXPECT_EQ(textOf(t, kInfoTotalTime), "2.000000 sec");
+}
+
+TEST(WaveInfo, SignedTagsAndTagsOutsideTheTable) {
+  Bytes b = pcmHeader(36, 16, 0xFFFE, 2, 48000, 24);
+  b.id("data").u32(0);
+  auto t = readWaveInfo(writeTempFile("extensible.wav", b).string());
+  EXPECT_EQ(textOf(t, kInfoFormatTag), "-2");
+  EXPECT_EQ(textOf(t, kInfoTagName), "unknown");
+
+  Bytes z = pcmHeader(36, 16, 0, 1, 8000, 8);
+  z.id("data").u32(0);
+  t = readWaveInfo(writeTempFile("tag0.wav", z).string());
+  EXPECT_EQ(textOf(t, kInfoTagName), "?");
+}
+
+TEST(WaveInfo, ZeroRatesGiveInfiniteAndUnknownTimes) {
+  Bytes b = pcmHeader(40, 16, 1, 1, 0, 16);
+  b.id("data").u32(4).u32(0);
+  const auto t = readWaveInfo(writeTempFile("zero.wav", b).string());
+  EXPECT_EQ(textOf(t, kInfoSampleRate), "0");
+  EXPECT_EQ(textOf(t, kInfoSamplePeriod), "∞ sec");
+  EXPECT_EQ(textOf(t, kInfoTotalTime), "不明 sec");
+}
+
+TEST(WaveInfo, TruncatedFileShowsZeroForMissingFields) {
+  Bytes b = pcmHeader(1000, 16, 1, 1, 11025, 8);
+  b.truncate(30);  // ends in the middle of the byte rate
+  auto t = readWaveInfo(writeTempFile("short30.wav", b).string());
+  EXPECT_EQ(textOf(t, kInfoFileSize), "30");
+  EXPECT_EQ(textOf(t, kInfoSampleRate), "11025");
+  EXPECT_EQ(textOf(t, kInfoByteRate), "0");
+  EXPECT_EQ(textOf(t, kInfoBlockAlign), "0");
+  EXPECT_EQ(textOf(t, kInfoBits), "0");
+  EXPECT_EQ(textOf(t, kInfoExtraSize), "");
+  EXPECT_EQ(textOf(t, kInfoSecondId), "");
+  EXPECT_EQ(textOf(t, kInfoSecondSize), "0");
+  EXPECT_EQ(textOf(t, kInfoThirdId), "");
+  EXPECT_EQ(textOf(t, kInfoThirdSize), "0");
+  EXPECT_EQ(textOf(t, kInfoTotalTime), "不明 sec");
+
+  Bytes c = pcmHeader(1000, 16, 1, 1, 11025, 8);
+  c.id("data").u32(100);
+  c.truncate(38);  // the data identifier is cut after "da"
+  t = readWaveInfo(writeTempFile("short38.wav", c).string());
+  EXPECT_EQ(textOf(t, kInfoSecondId), "da");
+  EXPECT_EQ(textOf(t, kInfoSecondSize), "0");
+  EXPECT_EQ(textOf(t, kInfoByteRate), "11025");
+
+  t = readWaveInfo(writeTempFile("empty.wav", Bytes{}).string());
+  EXPECT_EQ(textOf(t, kInfoFileSize), "0");
+  EXPECT_EQ(textOf(t, kInfoRiffId), "");
+  EXPECT_EQ(textOf(t, kInfoRiffSize), "0");
+  EXPECT_EQ(textOf(t, kInfoTagName), "?");
+}
+
+TEST(WaveInfo, SizeFieldsPointingBeforeTheStartReadNothing) {
+  Bytes b = pcmHeader(0, 16, 1, 1, 8000, 8);
+  b.id("data").u32(0);
+  b.patch32(16, uint32_t(-100));  // the second chunk would be at offset -80
+  const auto t = readWaveInfo(writeTempFile("negative.wav", b).string());
+  EXPECT_EQ(textOf(t, kInfoChunkSize), "-100");
+  EXPECT_EQ(textOf(t, kInfoSecondId), "");
+  EXPECT_EQ(textOf(t, kInfoSecondSize), "0");
+  EXPECT_EQ(textOf(t, kInfoThirdId), "");
+}
+
+TEST(WaveInfo, FileThatCannotBeOpenedFillsOnlyItsSize) {
+  EXPECT_TRUE(readWaveInfo("/nonexistent/korimu/none.wav").empty());
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  Bytes b = pcmHeader(36, 16, 1, 1, 8000, 8);
+  const auto path = writeTempFile("locked.wav", b);
+  std::filesystem::permissions(path, std::filesystem::perms::none);
+  const auto t = readWaveInfo(path.string());
+  EXPECT_EQ(t.size(), 1u);
+  EXPECT_EQ(textOf(t, kInfoFileSize), "36");
+}
+
+TEST(WaveInfo, RealRecordingWithAListChunk) {
+  const char* dir = std::getenv("KORIMU_SHARED_WAV");
+  if (!dir) dir = KORIMU_RECORDINGS_DIR;
+  const auto path = std::filesystem::path(dir) / "11025_8_stereo_cpython-pluck-pcm8_LIST-INFO.wav";
+  const auto t = readWaveInfo(path.string());
+  EXPECT_EQ(textOf(t, kInfoFileSize), std::to_string(std::filesystem::file_size(path)));
+  EXPECT_EQ(textOf(t, kInfoRiffSize), std::to_string(std::filesystem::file_size(path) - 8));
+  EXPECT_EQ(textOf(t, kInfoSampleRate), "11025");
+  EXPECT_EQ(textOf(t, kInfoChannels), "2");
+  EXPECT_EQ(textOf(t, kInfoBits), "8");
+  EXPECT_EQ(textOf(t, kInfoSecondId), "LIST");
+  EXPECT_EQ(textOf(t, kInfoSecondSize), "90");
+  EXPECT_EQ(textOf(t, kInfoThirdId), "data");
+}
+
+TEST(FormatTags, TableNamesRegistryTagsOnly) {
+  EXPECT_EQ(formatTagCount(), 127);
+  EXPECT_STREQ(formatTagName(1), "PCM");
+  EXPECT_STREQ(formatTagName(0x11), "IMA-ADPCM");
+  EXPECT_STREQ(formatTagName(85), "MPEG Layer3");
+  EXPECT_STREQ(formatTagName(5376), "soundspace musicompress");
+  EXPECT_STREQ(formatTagName(8192), "DVM");
+  EXPECT_EQ(formatTagName(9), nullptr);
+  EXPECT_EQ(formatTagName(-2), nullptr);
+  EXPECT_EQ(formatTagName(int16_t(0x8001)), nullptr);
+  EXPECT_EQ(formatTagText(0x0161), "unknown");
+}
+
+}  // namespace
+}  // namespace korimu
