@@ -30,6 +30,11 @@ struct ShellHooks {
   std::function<void(bool on)> showHourglass;
   // Caption of the first gain radio button of the control bar ("Ａt" or "1/2").
   std::function<void(const char* utf8)> setGainCaption;
+  // Window timer 1 of the main window (the playback marker): markerTick runs on every tick.
+  std::function<void(int periodMs)> startPlaybackTimer;
+  std::function<void()> killPlaybackTimer;
+  // The graph frame of the current view, drawn on the main window.
+  std::function<void()> drawGraphFrame;
 };
 
 extern ShellHooks shellHooks;
