@@ -10,6 +10,7 @@ struct SampleBlock {
   const uint8_t* bytes = nullptr;
   uint32_t length = 0;     // in bytes
   int bitsPerSample = 16;  // 16 or 8
+  int32_t srKHz = 44;      // the file's rate in kHz (44 stands for 44100 Hz)
 
   bool sixteenBit() const { return bitsPerSample == 16; }
   // Whole samples in the block (a stray odd byte of 16-bit data is ignored).

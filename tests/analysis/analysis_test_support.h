@@ -69,6 +69,7 @@ struct Recorded {
   std::vector<int32_t> overlays;
   std::vector<std::pair<std::string, MessageKind>> messages;
   int fatalExits = 0;
+  std::vector<std::string> events;  // the order of the sink calls, by member name
 };
 
 // Installs a recording sink, message sink and fatal-exit hook; restores everything (including
@@ -79,23 +80,34 @@ class RecordingScope {
     analysisSink = AnalysisSink{};
     analysisSink.windowText = [this](int x, int y, const std::string& t) {
       rec.windowTexts.push_back({x, y, t});
+      rec.events.push_back("windowText");
     };
-    analysisSink.overviewText = [this](const std::string& t) { rec.overviewTexts.push_back(t); };
+    analysisSink.overviewText = [this](const std::string& t) {
+      rec.overviewTexts.push_back(t);
+      rec.events.push_back("overviewText");
+    };
     analysisSink.peakReadout = [this](const std::string& f, const std::string& p) {
       rec.peaks.emplace_back(f, p);
+      rec.events.push_back("peakReadout");
     };
     analysisSink.drawSpectrum = [this](int32_t view, const SpectrumFrame& frame, int column,
                                        int width) {
       rec.frameViews.push_back(view);
       rec.frames.push_back(frame);
       rec.frameColumns.emplace_back(column, width);
+      rec.events.push_back("drawSpectrum");
     };
     analysisSink.drawWaveZoom = [this](const std::vector<uint8_t>& rows) {
       rec.waveRows.push_back(rows);
+      rec.events.push_back("drawWaveZoom");
     };
-    analysisSink.presentPlot = [this] { ++rec.presents; };
+    analysisSink.presentPlot = [this] {
+      ++rec.presents;
+      rec.events.push_back("presentPlot");
+    };
     analysisSink.overlay = [this](int32_t method, const SampleBlock&, int, int) {
       rec.overlays.push_back(method);
+      rec.events.push_back("overlay");
     };
     savedMessages_ = setMessageSink(
         [this](std::string_view text, MessageKind kind) { rec.messages.emplace_back(text, kind); });

@@ -1,0 +1,78 @@
+#include "analysis/autocorrelation.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/analysis_sink.h"
+#include "analysis/fft.h"
+#include "analysis/scratch_memory.h"
+#include "platform/message.h"
+
+namespace korimu {
+
+namespace {
+
+int log2Of(int powerOfTwo) {
+  int order = 0;
+  while ((1 << order) < powerOfTwo) ++order;
+  return order;
+}
+
+}  // namespace
+
+int powerOfTwoAtLeast(long n) {
+  int l = 1;
+  while (l < n) l *= 2;
+  return l;
+}
+
+void autocorrRaw(double* a, double* b, int n, int l, const SampleBlock& block) {
+  // Never read past the block, whatever the caller asked for.
+  const int available = std::min(n, block.sampleCount());
+  for (int j = 0; j < l; ++j) {
+    a[j] = j < available ? static_cast<double>(block.sample(j)) : 0.0;
+    b[j] = 0.0;
+  }
+  const int order = log2Of(l);
+  directFft(a, b, order, -1.0);
+  for (int j = 0; j < l; ++j) {
+    a[j] = a[j] * a[j] + b[j] * b[j];
+    b[j] = 0.0;
+  }
+  directFft(a, b, order, 1.0);
+}
+
+std::vector<double> autocorrNormalized(double& r0, double& g, int l, int n, int m,
+                                       const SampleBlock& block) {
+  std::vector<double> a;
+  std::vector<double> b;
+  if (!allocateScratch(a, size_t(l)) || !allocateScratch(b, size_t(l))) {
+    showMessage("self mem error", MessageKind::kFatal);
+    return {};
+  }
+  autocorrRaw(a.data(), b.data(), n, l, block);
+  r0 = a[0] == 0.0 ? 1.0 : a[0];
+  g = l >= n + m ? 1.0 / std::pow(static_cast<double>(m), 1.5) : 0.0;
+  return a;
+}
+
+void compensatedAutocorr(double* values, const SampleBlock& block, int count) {
+  const int samples = block.sampleCount();
+  const int h = samples / 2;
+  const int n = std::min(h, count);
+  showProgress(formatText("self     %5d/%5ld ", 0, static_cast<long>(n)), 0, n);
+  // Zero padding to at least 3n points keeps the n lags free of wrap-around.
+  const int l = powerOfTwoAtLeast(3L * n);
+  double r0 = 1.0;
+  double g = 0.0;
+  const std::vector<double> a = autocorrNormalized(r0, g, l, 2 * n, n, block);
+  if (a.empty()) return;
+  const double fullScale = block.sixteenBit() ? 31000.0 : 120.0;
+  for (int k = 0; k < n; ++k) {
+    values[k] = (std::pow(static_cast<double>(k), 1.5) * g + 1.0) * (a[k] / r0) * fullScale;
+  }
+  for (int k = std::max(h, 0); k < count; ++k) values[k] = 0.0;
+  clearProgress();
+}
+
+}  // namespace korimu

@@ -1,0 +1,80 @@
+#include "analysis/window_table.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "analysis/scratch_memory.h"
+
+namespace korimu {
+
+namespace {
+
+struct WindowCache {
+  std::vector<double> table;
+  int m = -1;
+  int mado = -1;
+  long builds = 0;
+};
+
+WindowCache cache;
+
+double gauss(double width, int i, int m) {
+  const double t = width * (m - i) / m;
+  return std::exp(-(t * t) / 4.0);
+}
+
+}  // namespace
+
+double windowValue(int mado, int i, int m) {
+  const double pi = std::numbers::pi;
+  switch (mado) {
+    case kHanning:
+      return 0.5 - 0.5 * std::cos(pi * i / m);
+    case kHamming:
+      return 0.54 - 0.46 * std::cos(pi * i / m);
+    case kBlackman:
+      return 0.42 - 0.5 * std::cos(pi * i / m) + 0.08 * std::cos(2.0 * pi * i / m);
+    case kTriangle:
+      return static_cast<double>(i) / m;
+    case kGauss424:
+      return gauss(4.24, i, m);
+    case kGauss650:
+      return gauss(6.5, i, m);
+    default:
+      return 1.0;
+  }
+}
+
+void applyWindow(double* re, int m, int mado) {
+  if (mado == kRectangle || m <= 0) return;
+  if (m != cache.m || mado != cache.mado) {
+    if (!allocateScratch(cache.table, size_t(m))) {
+      // Without room for the table the window is still applied, value by value.
+      cache.m = -1;
+      for (int i = 0; i < m; ++i) {
+        const double w = windowValue(mado, i, m);
+        re[i] *= w;
+        re[2 * m - 1 - i] *= w;
+      }
+      return;
+    }
+    for (int i = 0; i < m; ++i) cache.table[size_t(i)] = windowValue(mado, i, m);
+    cache.m = m;
+    cache.mado = mado;
+    ++cache.builds;
+  }
+  const double* w = cache.table.data();
+  for (int i = 0; i < m; ++i) {
+    re[i] *= w[i];
+    re[2 * m - 1 - i] *= w[i];
+  }
+}
+
+const std::vector<double>& windowTable() {
+  return cache.table;
+}
+long windowTableBuildCount() {
+  return cache.builds;
+}
+
+}  // namespace korimu

@@ -1,0 +1,31 @@
+// The analysis windows. A table of the rising half (M values) is applied symmetrically over the
+// first 2M values; it is kept between blocks and recomputed only when M or the kind changes, so a
+// chart run computes it once.
+#pragma once
+
+#include <vector>
+
+namespace korimu {
+
+enum WindowKind {
+  kHanning = 0,
+  kHamming = 1,
+  kBlackman = 2,
+  kTriangle = 3,
+  kRectangle = 4,
+  kGauss424 = 5,
+  kGauss650 = 6,
+};
+
+// w[i] for i < m of window `mado`.
+double windowValue(int mado, int i, int m);
+
+// Multiplies re[i] and re[2m - 1 - i] by w[i] for i < m. The rectangle window multiplies nothing
+// and leaves the cached table as it was.
+void applyWindow(double* re, int m, int mado);
+
+// The cached table and how many times it was computed (for inspection).
+const std::vector<double>& windowTable();
+long windowTableBuildCount();
+
+}  // namespace korimu

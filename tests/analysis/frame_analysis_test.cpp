@@ -1,0 +1,283 @@
+#include "analysis/frame_analysis.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <vector>
+
+#include "analysis/level_map.h"
+#include "analysis/scratch_memory.h"
+#include "analysis/window_table.h"
+#include "analysis_test_support.h"
+#include "core/app_state.h"
+#include "core/layout.h"
+
+namespace korimu {
+namespace {
+
+using testing::bytes16;
+using testing::RecordingScope;
+using testing::referenceDft;
+
+constexpr int kAmplitude = 0, kPower = 1, kLog = 2;
+
+SampleBlock block16(const std::vector<uint8_t>& bytes, int srKHz = 44) {
+  return SampleBlock{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, srKHz};
+}
+SampleBlock block8(const std::vector<uint8_t>& bytes, int srKHz = 44) {
+  return SampleBlock{bytes.data(), static_cast<uint32_t>(bytes.size()), 8, srKHz};
+}
+
+std::vector<int> cosineSamples(int count, double amplitude, double cyclesPerSample) {
+  std::vector<int> s(size_t(count), 0);
+  for (int j = 0; j < count; ++j) {
+    s[size_t(j)] = static_cast<int>(
+        std::lround(amplitude * std::cos(2.0 * std::numbers::pi * cyclesPerSample * j)));
+  }
+  return s;
+}
+
+void useSpectrum(int view, int method, int order, int mado) {
+  settings.display = view;
+  settings.method = method;
+  settings.blockOrder = order;
+  settings.mado = mado;
+  settings.autocorrelation = 0;
+  settings.pinkNoiseFlat = 0;
+}
+
+// The spectrum path written out from its definition: clamped mean over the real samples, the
+// symmetric window over them, zero padding, the direct DFT.
+std::vector<double> referencePowers(const std::vector<int>& samples, int n, int mado) {
+  const int real = std::min(static_cast<int>(samples.size()), n);
+  double mean = 0.0;
+  for (int i = 0; i < real; ++i) mean += samples[size_t(i)];
+  mean = std::clamp(mean / real, -256.0, 256.0);
+  std::vector<std::complex<double>> x(size_t(n), 0.0);
+  for (int i = 0; i < real; ++i) x[size_t(i)] = samples[size_t(i)] - mean;
+  const int m = real / 2;
+  for (int i = 0; i < m && mado != kRectangle; ++i) {
+    x[size_t(i)] *= windowValue(mado, i, m);
+    x[size_t(2 * m - 1 - i)] *= windowValue(mado, i, m);
+  }
+  const auto spectrum = referenceDft(x);
+  std::vector<double> p(size_t(n / 2));
+  for (int k = 0; k < n / 2; ++k) p[size_t(k)] = std::norm(spectrum[size_t(k)]);
+  return p;
+}
+
+TEST(FrameAnalysis, FullScaleCosineOnBin64WithHanning) {
+  RecordingScope scope;
+  useSpectrum(kSpectrumLinear, kFft, 10, kHanning);
+  const auto bytes = bytes16(cosineSamples(1024, 32767.0, 64.0 / 1024.0));
+  settings.spectrumType = kAmplitude;
+  settings.displayGain = 0;
+  FrameResult r = computeFrame(block16(bytes));
+  ASSERT_TRUE(r.analysed);
+  EXPECT_EQ(r.peakBin, 64);
+  EXPECT_DOUBLE_EQ(r.peakFrequency, 2756.25);
+  EXPECT_NEAR(r.peakPower, 6.68e7, 0.01e7);
+  EXPECT_NEAR(r.peakPower / 7.0e7, 0.955, 0.002);
+  ASSERT_EQ(r.frame.bins(), 512);
+  EXPECT_EQ(r.frame.depths[64], 5);
+
+  settings.spectrumType = kLog;
+  settings.displayGain = 1;
+  r = computeFrame(block16(bytes));
+  EXPECT_EQ(r.frame.depths[64], 0);
+
+  analyzeFrame(block16(bytes), 0, 1);
+  ASSERT_EQ(scope.rec.peaks.size(), 1u);
+  EXPECT_EQ(scope.rec.peaks[0].first, "Peak  2756Hz");
+  EXPECT_EQ(scope.rec.peaks[0].second, "Pow 6.7e+07");
+}
+
+TEST(FrameAnalysis, SpectrumMatchesTheDirectComputationForShortAndLongBlocks) {
+  RecordingScope scope;
+  settings.spectrumType = kPower;
+  settings.displayGain = 3;
+  for (int mado : {kHanning, kBlackman, kGauss424, kTriangle, kRectangle}) {
+    useSpectrum(kSpectrumLog, kFft, 8, mado);
+    // Shorter than N: zero padded, window and offset over the 100 real samples only.
+    std::vector<int> shortBlock = cosineSamples(100, 3000.0, 0.11);
+    for (int& s : shortBlock) s += 700;  // mean above the 16-bit clamp
+    // Longer than N: the samples past N must not matter.
+    std::vector<int> longBlock = cosineSamples(400, 5000.0, 0.2);
+    for (size_t i = 256; i < longBlock.size(); ++i) longBlock[i] = 30000;
+    for (const auto& samples : {shortBlock, longBlock}) {
+      const auto bytes = bytes16(samples);
+      const FrameResult r = computeFrame(block16(bytes));
+      const auto ref = referencePowers(samples, 256, mado);
+      ASSERT_EQ(r.frame.bins(), 128);
+      double maxRef = 0.0;
+      int peakRef = 0;
+      for (int k = 0; k < 128; ++k) {
+        if (ref[size_t(k)] > maxRef * (1 + 1e-9)) maxRef = ref[size_t(k)], peakRef = k;
+      }
+      EXPECT_EQ(r.peakBin, peakRef) << mado;
+      EXPECT_NEAR(r.peakPower, maxRef, 1e-9 * maxRef) << mado;
+      int mismatches = 0;  // truncation may flip a depth that sits exactly on a boundary
+      for (int k = 0; k < 128; ++k) {
+        mismatches += r.frame.depths[size_t(k)] != depthOfLevel(ref[size_t(k)] / 7.0e7);
+      }
+      EXPECT_LE(mismatches, 1) << mado;
+    }
+  }
+}
+
+TEST(FrameAnalysis, DigitalSilenceShowsNoPeakAndTheBottomRow) {
+  RecordingScope scope;
+  useSpectrum(kSpectrumLog, kFft, 9, kHanning);
+  const std::vector<uint8_t> silence16(1024, 0), silence8(512, 128);
+  for (int type : {kAmplitude, kPower, kLog}) {
+    for (int gain = 0; gain <= 3; ++gain) {
+      settings.spectrumType = type;
+      settings.displayGain = gain;
+      for (const SampleBlock& b : {block16(silence16), block8(silence8)}) {
+        const FrameResult r = computeFrame(b);
+        EXPECT_EQ(r.peakBin, 0);
+        EXPECT_EQ(r.peakPower, 0.0);
+        for (uint8_t d : r.frame.depths) ASSERT_EQ(d, 255) << type << ' ' << gain;
+      }
+    }
+  }
+  analyzeFrame(block16(silence16), 0, 1);
+  ASSERT_EQ(scope.rec.peaks.size(), 1u);
+  EXPECT_EQ(scope.rec.peaks[0].first, "Peak 0.000Hz");
+  EXPECT_EQ(scope.rec.peaks[0].second, "Pow 0.0e+00");
+}
+
+TEST(FrameAnalysis, OffsetIsClampedUnlessTheAutocorrelationIsOn) {
+  RecordingScope scope;
+  useSpectrum(kSpectrumLinear, kFft, 8, kRectangle);
+  settings.autocorrelation = 0;
+  std::vector<double> re8(300, 5.0);  // an 8-bit block whose mean is 5
+  EXPECT_EQ(removeOffset(re8.data(), 256, false), 1.0);
+  EXPECT_EQ(re8[0], 4.0);
+  EXPECT_EQ(re8[299], 5.0);  // past the counted samples: untouched
+  std::vector<double> re16(256, 1000.0);
+  EXPECT_EQ(removeOffset(re16.data(), 256, true), 256.0);
+  EXPECT_EQ(re16[10], 744.0);
+  std::vector<double> negative(256, -1000.0);
+  EXPECT_EQ(removeOffset(negative.data(), 256, true), -256.0);
+
+  // End to end: the constant that is left is the whole spectrum.
+  const std::vector<uint8_t> bytes = bytes16(std::vector<int>(256, 1000));
+  FrameResult r = computeFrame(block16(bytes));
+  EXPECT_EQ(r.peakBin, 0);
+  EXPECT_NEAR(r.peakPower, 744.0 * 744.0, 1e-6);
+  const std::vector<uint8_t> bytes8(256, 133);
+  r = computeFrame(block8(bytes8));
+  EXPECT_NEAR(r.peakPower, 16.0, 1e-12);
+
+  // With the autocorrelation on the full mean goes, also in the FFT pass before MEM.
+  settings.autocorrelation = 2;
+  std::vector<double> full(256, 1000.0);
+  EXPECT_EQ(removeOffset(full.data(), 256, true), 1000.0);
+  settings.method = kMem;
+  r = computeFrame(block16(bytes));
+  EXPECT_EQ(r.peakBin, 0);
+  EXPECT_NEAR(r.peakPower, 0.0, 1e-12);
+}
+
+TEST(FrameAnalysis, EqualMaximaReportTheLowerBinAndPinkWeightingSkipsBinZero) {
+  RecordingScope scope;
+  useSpectrum(kSpectrumLinear, kFft, 8, kRectangle);
+  // +a and -a half a block apart: every odd bin has exactly the same power.
+  std::vector<int> pair(256, 0);
+  pair[0] = 12000;
+  pair[128] = -12000;
+  const auto bytes = bytes16(pair);
+  FrameResult r = computeFrame(block16(bytes));
+  EXPECT_EQ(r.peakBin, 1);
+  EXPECT_NEAR(r.peakPower, std::pow(24000.0 / 256, 2), 1e-9);
+
+  // A large offset left after the clamp and a small tone at bin 5.
+  std::vector<int> tone = cosineSamples(256, 100.0, 5.0 / 256.0);
+  for (int& s : tone) s += 2000;
+  const auto toneBytes = bytes16(tone);
+  r = computeFrame(block16(toneBytes));
+  EXPECT_EQ(r.peakBin, 0);
+  settings.pinkNoiseFlat = 1;
+  r = computeFrame(block16(toneBytes));
+  EXPECT_EQ(r.peakBin, 5);
+  EXPECT_NEAR(r.peakPower, 5.0 * 2500.0 / 256.0 * 2.0, 0.2);  // the tone is rounded to integers
+
+  // Only an offset: with the tilt every bin is 0, so the peak stays at 0 Hz with power 0.
+  const auto flat = bytes16(std::vector<int>(256, 1000));
+  r = computeFrame(block16(flat));
+  EXPECT_EQ(r.peakBin, 0);
+  EXPECT_EQ(r.peakPower, 0.0);
+}
+
+TEST(FrameAnalysis, RateFamiliesGiveTheNominalFrequency) {
+  RecordingScope scope;
+  useSpectrum(kSpectrumLinear, kFft, 10, kHanning);
+  const auto bytes = bytes16(cosineSamples(1024, 10000.0, 100.0 / 1024.0));
+  EXPECT_DOUBLE_EQ(computeFrame(block16(bytes, 22)).peakFrequency, 100.0 * 22050.0 / 1024.0);
+  EXPECT_DOUBLE_EQ(computeFrame(block16(bytes, 88)).peakFrequency, 100.0 * 88200.0 / 1024.0);
+  EXPECT_DOUBLE_EQ(computeFrame(block16(bytes, 48)).peakFrequency, 100.0 * 48000.0 / 1024.0);
+}
+
+TEST(FrameAnalysis, DctPathHasNPointsAndItsOwnDivisor) {
+  RecordingScope scope;
+  useSpectrum(kSpectrumLinear, kDct, 10, kRectangle);
+  settings.spectrumType = kPower;
+  settings.displayGain = 0;
+  const int n = 512;
+  // A DCT basis function k0 = 40 (mean zero), amplitude 10000.
+  std::vector<int> samples(static_cast<size_t>(n));
+  for (int j = 0; j < n; ++j) {
+    samples[size_t(j)] = static_cast<int>(
+        std::lround(10000.0 * std::cos(std::numbers::pi * 40 * (2 * j + 1) / (2.0 * n))));
+  }
+  const auto bytes = bytes16(samples);
+  for (int onMem : {0, 1}) {
+    settings.onMem = onMem;
+    const FrameResult r = computeFrame(block16(bytes));
+    ASSERT_EQ(r.frame.bins(), n);
+    EXPECT_EQ(r.peakBin, 40);
+    EXPECT_DOUBLE_EQ(r.peakFrequency, 40 * 44100.0 / 1024.0);
+    EXPECT_NEAR(r.peakPower, 1e8 * n / 2.0, 1e8 * n / 2.0 * 1e-3);
+    EXPECT_EQ(r.frame.depths[40], depthOfLevel(r.peakPower / 7.0e10));
+  }
+}
+
+TEST(FrameAnalysis, WindowTableIsKeptAndTheRectangleLeavesItAlone) {
+  std::vector<double> re(1024, 1.0);
+  applyWindow(re.data(), 512, kHanning);
+  const long builds = windowTableBuildCount();
+  const std::vector<double> table = windowTable();
+  ASSERT_EQ(table.size(), 512u);
+  EXPECT_EQ(table[0], 0.0);
+  EXPECT_NEAR(table[256], 0.5, 1e-15);
+  EXPECT_EQ(re[0], 0.0);
+  EXPECT_EQ(re[1023], 0.0);
+  EXPECT_NEAR(re[1022], table[1], 1e-15);
+  applyWindow(re.data(), 512, kHanning);
+  EXPECT_EQ(windowTableBuildCount(), builds);
+  std::vector<double> untouched(1024, 3.0);
+  applyWindow(untouched.data(), 512, kRectangle);
+  EXPECT_EQ(untouched, std::vector<double>(1024, 3.0));
+  EXPECT_EQ(windowTableBuildCount(), builds);
+  EXPECT_EQ(windowTable(), table);
+  applyWindow(re.data(), 256, kHanning);
+  EXPECT_EQ(windowTableBuildCount(), builds + 1);
+  applyWindow(re.data(), 256, kHamming);
+  EXPECT_EQ(windowTableBuildCount(), builds + 2);
+  EXPECT_NEAR(windowTable()[0], 0.08, 1e-15);
+}
+
+TEST(FrameAnalysis, WindowShapes) {
+  EXPECT_NEAR(windowValue(kGauss424, 0, 512), 0.0112, 0.00005);
+  EXPECT_NEAR(windowValue(kGauss650, 0, 512), 0.0000259, 0.0000001);
+  EXPECT_NEAR(windowValue(kGauss424, 511, 512), 1.0, 1e-3);
+  EXPECT_NEAR(windowValue(kBlackman, 0, 512), 0.0, 1e-15);
+  EXPECT_NEAR(windowValue(kBlackman, 256, 512), 0.42 + 0.5 * 0.0 - 0.08, 1e-15);
+  EXPECT_EQ(windowValue(kTriangle, 128, 512), 0.25);
+}
+
+}  // namespace
+}  // namespace korimu
