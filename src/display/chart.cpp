@@ -1,0 +1,159 @@
+#include "display/chart.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "core/shell_hooks.h"
+#include "display/display_state.h"
+#include "display/frame_parts.h"
+
+namespace korimu {
+
+namespace {
+
+// The colours set into the back buffer and read back to learn what a 16-colour display shows.
+constexpr std::array<Rgb, 16> kReferenceColours{{
+    {255, 255, 255},
+    {255, 255, 0},
+    {0, 255, 255},
+    {0, 255, 0},
+    {255, 0, 255},
+    {255, 0, 0},
+    {0, 0, 255},
+    {128, 128, 128},
+    {192, 192, 192},
+    {191, 191, 0},
+    {0, 191, 191},
+    {0, 191, 0},
+    {191, 0, 191},
+    {191, 0, 0},
+    {0, 0, 191},
+    {0, 0, 0},
+}};
+
+int colourLuminance(Rgb c) {
+  return luminance(c.r, c.g, c.b);
+}
+
+void buildChartColours16(Canvas& buffer) {
+  for (int i = 0; i < 16; ++i) {
+    buffer.setPixel(0, i, kReferenceColours[size_t(i)]);
+    chartColours16[size_t(i)] = buffer.getPixel(0, i);
+  }
+  std::stable_sort(chartColours16.begin(), chartColours16.end(),
+                   [](Rgb a, Rgb b) { return colourLuminance(a) < colourLuminance(b); });
+  chartColours16Built = true;
+}
+
+}  // namespace
+
+ChartRowScale chartRowScale(int count, int method) {
+  const double rate = openNominalRate();
+  ChartRowScale scale;
+  if (method == kWt) {
+    scale.fTop = rate * appState.wtTopFraction;
+    scale.ratio = std::pow(2.0, 1.0 / 24);
+    scale.fBottom = scale.fTop / std::pow(scale.ratio, 255);
+    return scale;
+  }
+  scale.fTop = rate / 2;
+  if (method == kMem || method == kDtft) {
+    const int bins = std::max(1, count);
+    scale.fBottom = scale.fTop / bins;
+    // A single bin has no spacing; keep the ratio at 1 rather than dividing by zero.
+    scale.ratio = bins > 1 ? std::exp(std::log(scale.fTop / scale.fBottom) / (bins - 1)) : 1.0;
+  }
+  return scale;
+}
+
+double linearChartRowFrequency(int row) {
+  const int bins = currentBinCount();
+  const int rowsPerBin = bins < 256 ? 256 / bins : 1;
+  const int bin = row / rowsPerBin;
+  return double(bin) * openNominalRate() / (2.0 * bins);
+}
+
+void prepareAnalysis() {
+  Canvas& buffer = displaySurfaces.backBuffer;
+  if (buffer.width() == 0) {
+    buffer = Canvas(layout.layoutWidth, 9 * layout.unitH + layout.overviewHeight + 256,
+                    displayDepthBits());
+    buffer.whiteness(layout.unitW, layout.plotTop, 512, 256);
+    if (buffer.depthBits() == 4) buildChartColours16(buffer);
+  }
+  double la = 1760.0;
+  for (int k = 0; k < settings.musicalKey; ++k) la *= kSemitone;
+  referenceLa = la;
+  callHook(shellHooks.setGainCaption, settings.mado == 4 ? "1/2" : "Ａt");
+}
+
+void releaseDisplaySurfaces() {
+  displaySurfaces.backBuffer = Canvas();
+  chartColours16Built = false;
+}
+
+Rgb chartShade(int d, int depthBits) {
+  d = std::clamp(d, 0, 255);
+  const int v = 255 - d;
+  switch (depthBits) {
+    case 4:
+      return chartColours16[size_t(15 - d / 16)];
+    case 15:
+    case 16: {
+      const uint8_t redBlue = uint8_t(8 * (v / 8));
+      return Rgb{redBlue, uint8_t(std::min(255, 8 * ((v + 4) / 8))), redBlue};
+    }
+    default:
+      return Rgb{uint8_t(v), uint8_t(v), uint8_t(v)};
+  }
+}
+
+Rgb chartShade(int d) {
+  return chartShade(d, displayDepthBits());
+}
+
+namespace {
+
+void paintRows(Canvas& canvas, int rowsPerBin, int bin, int column, int width, Rgb colour) {
+  for (int j = 0; j < rowsPerBin; ++j) {
+    const int y = layout.plotTop + 255 - rowsPerBin * bin - j;
+    for (int k = 0; k < width; ++k) canvas.setPixel(layout.unitW + column + k, y, colour);
+  }
+}
+
+}  // namespace
+
+void drawChartColumn(Canvas& canvas, const uint8_t* depths, int len, int column, int width) {
+  if (depths == nullptr || len <= 0) return;
+  const int rowsPerBin = len <= 256 ? 256 / len : 1;
+  const int shown = len <= 256 ? len : 256;
+  width = std::min(width, 512);
+  const int bits = canvas.depthBits();
+  for (int i = 0; i < shown; ++i) {
+    paintRows(canvas, rowsPerBin, i, column, width, chartShade(depths[i], bits));
+  }
+}
+
+void drawChartColumnLog(Canvas& canvas, const uint8_t* depths, int len, int column, int width) {
+  if (depths == nullptr || len <= 0) return;
+  const int rowsPerBin = len <= 256 ? 256 / len : 1;
+  const int stride = len <= 256 ? 1 : len / 256;
+  const int shown = len <= 256 ? len : 256;
+  width = std::min(width, 512);
+  const int bits = canvas.depthBits();
+  for (int i = 0; i < shown; ++i) {
+    uint8_t loudest = 255;
+    for (int s = 0; s < stride; ++s) loudest = std::min(loudest, depths[stride * i + s]);
+    paintRows(canvas, rowsPerBin, i, column, width, chartShade(loudest, bits));
+  }
+}
+
+void clearChart(Canvas& canvas) {
+  drawChartStrip(canvas, currentBinCount(), layout.unitW, 512);
+}
+
+}  // namespace korimu

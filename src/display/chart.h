@@ -1,0 +1,42 @@
+// The time-frequency chart: its resources, the shade of a depth, the column painters and the
+// frequency scale of its rows.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/canvas.h"
+
+namespace korimu {
+
+// Frequencies of the chart's rows for MEM, DTFT (count log-spaced bins) and WT (256 rows).
+struct ChartRowScale {
+  double fTop = 0;
+  double fBottom = 0;
+  double ratio = 1;
+};
+ChartRowScale chartRowScale(int count, int method);
+
+// Frequency shown on chart row `row` (0 = bottom) for FFT and DCT with the current block size:
+// bins 0 .. 255 of the N-point spectrum, each repeated on 256 / (N/2) rows for short blocks.
+// Returns 0 for the rows of bin 0.
+double linearChartRowFrequency(int row);
+
+// Creates the back buffer and the 16-colour scale the first time, sets referenceLa from the key
+// and relabels the first gain button.
+void prepareAnalysis();
+// Drops the back buffer (the main window is gone).
+void releaseDisplaySurfaces();
+
+// Colour of depth d (0 loudest .. 255 silence) on a display of the given depth.
+Rgb chartShade(int d, int depthBits);
+Rgb chartShade(int d);
+
+// Paints one block into chart columns column .. column + width - 1: linear bins (lowest 256
+// shown) and log-spaced bins (each row the loudest of its group).
+void drawChartColumn(Canvas& canvas, const uint8_t* depths, int len, int column, int width);
+void drawChartColumnLog(Canvas& canvas, const uint8_t* depths, int len, int column, int width);
+
+// Clears the whole chart to its note rows or grid lines.
+void clearChart(Canvas& canvas);
+
+}  // namespace korimu

@@ -1,0 +1,237 @@
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "display/chart.h"
+#include "display/display_state.h"
+#include "display/frame_parts.h"
+#include "display/octave_sequence.h"
+#include "platform/fixed_font.h"
+#include "platform/message.h"
+
+namespace korimu {
+
+bool octaveLabelSkipped(int k) {
+  return settings.blockOrder > 12 && layout.unitW > 8 && (k % 2) != 0;
+}
+
+int currentBinCount() {
+  const int order = std::clamp(int(settings.blockOrder), 1, 30);
+  return (1 << order) / 2;
+}
+
+int waveSpanFrames() {
+  return settings.autocorrelation != 0 ? settings.timeResolution / 2 : settings.timeResolution;
+}
+
+namespace {
+
+void verticalGridLine(Canvas& canvas, int c) {
+  canvas.moveTo(layout.unitW + c, layout.plotTop + 256);
+  canvas.lineTo(layout.unitW + c, layout.plotTop);
+}
+
+void horizontalLine(Canvas& canvas, int x, int width, int y) {
+  canvas.moveTo(x, y);
+  canvas.lineTo(x + width, y);
+}
+
+bool linearMethod() {
+  return settings.method == kFft || settings.method == kDct;
+}
+
+}  // namespace
+
+void drawLinearGrid(Canvas& canvas) {
+  canvas.setPen(kGridColour);
+  if (elevenFamily(openRateKHz())) {
+    for (int c : {464, 348, 232, 116}) verticalGridLine(canvas, c);
+  } else {
+    for (int c : {384, 256, 128}) verticalGridLine(canvas, c);
+  }
+}
+
+void drawLogGrid(Canvas& canvas, int count, int width) {
+  canvas.setPen(kGridColour);
+  if (count < 2) return;  // one bin has no log axis
+  const double lnCount = std::log(double(count));
+  forEachOctave(openRateKHz(), count, [&](int, double, double p) {
+    verticalGridLine(canvas, int(std::log(p) / lnCount * width));
+  });
+}
+
+void drawWaveGrid(Canvas& canvas) {
+  canvas.setPen(kGridColour);
+  horizontalLine(canvas, layout.unitW, 512, layout.plotTop + 127);
+  const int m = waveSpanFrames();
+  if (elevenFamily(openRateKHz())) {
+    if (m > 1000) {
+      for (int c : {413, 276, 138}) verticalGridLine(canvas, c);
+    } else if (m > 250) {
+      for (int c : {441, 331, 220, 110}) verticalGridLine(canvas, c);
+    } else {
+      for (int c : {353, 176}) verticalGridLine(canvas, c);
+    }
+  } else if (m > 2000) {
+    for (int c : {500, 400, 300, 200, 100}) verticalGridLine(canvas, c);
+  } else if (m > 250) {
+    for (int c : {480, 400, 320, 240, 160, 80}) verticalGridLine(canvas, c);
+  } else {
+    for (int c : {384, 256, 128}) verticalGridLine(canvas, c);
+  }
+}
+
+namespace {
+
+void drawNoteRowsLinear(Canvas& canvas, int x, int width) {
+  int previous = -1;
+  for (int i = 0; i < 256; ++i) {
+    const double f = linearChartRowFrequency(i);
+    const int noteClass = f > 0 ? noteClassOf(f) : 12;
+    if (noteClass != previous) canvas.setPen(noteColour(noteClass));
+    previous = noteClass;
+    horizontalLine(canvas, x, width, layout.plotTop + 255 - i);
+  }
+}
+
+void drawNoteRowsLog(Canvas& canvas, int count, int x, int width) {
+  const ChartRowScale scale = chartRowScale(count, settings.method);
+  const int h = std::max(1, 256 / count), d = std::max(1, count / 256);
+  for (int i = 0; i < count; ++i) {
+    const int noteClass = i == 0 ? 12 : noteClassOf(scale.fBottom * std::pow(scale.ratio, i));
+    // Bin i covers the h rows ending at row (i * h) div d from the bottom, as in the chart.
+    const int top = layout.plotTop + 255 - (i * h) / d - (h - 1);
+    canvas.fillRect(x, top, width, h, noteColour(noteClass));
+  }
+}
+
+void drawGridRows(Canvas& canvas, int x, int width) {
+  canvas.setPen(width == 512 ? kBlack : kButtonText);
+  const int top = layout.plotTop;
+  if (linearMethod()) {
+    if (elevenFamily(openRateKHz())) {
+      for (int row : {24, 82, 140, 198}) horizontalLine(canvas, x, width, top + row);
+    } else {
+      for (int row : {64, 128, 192}) horizontalLine(canvas, x, width, top + row);
+    }
+  } else if (settings.method == kWt) {
+    for (int row = 0; row <= 240; row += 24) horizontalLine(canvas, x, width, top + row);
+  } else {
+    const double count = currentBinCount();
+    const double lnCount = std::log(count);
+    forEachOctave(openRateKHz(), count, [&](int, double, double p) {
+      horizontalLine(canvas, x, width, int(top + 256 - std::log(p) / lnCount * 256));
+    });
+  }
+}
+
+}  // namespace
+
+void drawChartStrip(Canvas& canvas, int count, int x, int width) {
+  if (settings.method == kWt) count = 256;
+  if (count < 1) return;
+  if (settings.colorScale != 0) {
+    if (linearMethod()) {
+      drawNoteRowsLinear(canvas, x, width);
+    } else {
+      drawNoteRowsLog(canvas, count, x, width);
+    }
+    return;
+  }
+  if (x == layout.unitW) canvas.whiteness(layout.unitW, layout.plotTop, 512, 256);
+  drawGridRows(canvas, x, width);
+}
+
+void drawChartLabels(Canvas& canvas) {
+  clearLegendArea(canvas);
+  const int srKHz = openRateKHz();
+  if (srKHz == 0) return;
+  const int x = 2 * layout.unitW + 512;
+  const int top = layout.plotTop;
+  const int unitH = layout.unitH;
+  auto label = [&](int row, const std::string& text) {
+    canvas.textOut(x, top + row - unitH, text);
+  };
+  const int bins = currentBinCount();
+  if (linearMethod()) {
+    const int shown = std::max(bins, 256);
+    int base = srKHz * 128000;
+    switch (srKHz) {
+      case 44:
+        base = 5120000;
+        break;
+      case 22:
+        base = 2560000;
+        break;
+      case 11:
+        base = 1280000;
+        break;
+      case 88:
+        base = 10240000;
+        break;
+    }
+    const long b = base / shown;
+    if (elevenFamily(srKHz)) {
+      label(24, formatText("%ld", b));
+      label(82, formatText("%ld", (b / 4) * 3));
+      label(140, formatText("%ld", b / 2));
+      label(198, formatText("%ld", b / 4));
+    } else {
+      label(64, formatText("%ld", (b / 4) * 3));
+      label(128, formatText("%ld", b / 2));
+      label(192, formatText("%ld", b / 4));
+    }
+  } else if (settings.method == kWt) {
+    const ChartRowScale scale = chartRowScale(256, kWt);
+    double g = scale.fTop;
+    for (int k = 0; k <= 10; ++k, g /= 2) {
+      label(24 * k, g > 5000 ? formatText("%.0fk", g / 1000) : formatText("%.0f", g));
+    }
+  } else {
+    const double lnCount = std::log(double(bins));
+    forEachOctave(srKHz, bins, [&](int k, double g, double p) {
+      if (octaveLabelSkipped(k)) return;
+      std::string text = g > 5000    ? formatText("%.0fk", g / 1000)
+                         : g >= 0.95 ? formatText("%.0f", g)
+                                     : formatText("%.1f", g);
+      canvas.textOut(x, int(top + 256 - std::log(p) / lnCount * 256 - unitH), text);
+    });
+  }
+}
+
+void clearRangeBand(Canvas& canvas) {
+  canvas.fillRect(layout.unitW, 3 * layout.unitH + layout.overviewHeight, 6 * layout.unitW + 512,
+                  2 * layout.unitH, kButtonFace);
+}
+
+void clearLegendArea(Canvas& canvas) {
+  canvas.fillRect(2 * layout.unitW + 512, layout.plotTop, 6 * layout.unitW, 256, kButtonFace);
+}
+
+int rangeBarWidth() {
+  const int srKHz = openRateKHz();
+  const int perColumn = std::max(1, int(settings.framesPerColumn));
+  int w = elevenFamily(srKHz) ? (srKHz / 11) * settings.timeResolution / perColumn
+                              : int(settings.timeResolution * (srKHz / 8.0) / perColumn);
+  return std::clamp(w, 1, 850);
+}
+
+void drawRangeMarker(Canvas& canvas) {
+  if (openRateKHz() == 0) return;
+  const int w = rangeBarWidth();
+  const int barY = (7 * layout.unitH) / 2 + layout.overviewHeight;
+  clearRangeBand(canvas);
+  canvas.fillRect(7 * layout.unitW + 512, barY, 280, layout.unitH, kButtonFace);
+  canvas.fillRect(layout.unitW, barY, w, layout.unitH, appState.darkScheme ? kWhite : kBlack);
+  const int textY = 3 * layout.unitH + layout.overviewHeight;
+  if (w == 512) {
+    canvas.textOut(layout.unitW + w, textY, "←範囲");
+  } else if (w < 512) {
+    canvas.textOut(layout.unitW + w, textY, " ←解析範囲");
+  }
+}
+
+}  // namespace korimu

@@ -1,0 +1,302 @@
+#include "display/graph_frame.h"
+
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "display/chart.h"
+#include "display/display_state.h"
+#include "display/octave_sequence.h"
+#include "platform/fixed_font.h"
+#include "platform/message.h"
+
+namespace korimu {
+
+namespace {
+
+int labelRowY() {
+  return layout.plotTop + 260;
+}
+int titleRowY() {
+  return layout.plotTop - 2 * layout.unitH - 2;
+}
+
+void label(Canvas& canvas, int x, const std::string& text) {
+  canvas.textOut(x, labelRowY(), text);
+}
+
+// Picks the column of a fixed label table: 44, 22, 88, or 11 for every other multiple of 11.
+int familyColumn(int srKHz) {
+  switch (srKHz) {
+    case 44:
+      return 0;
+    case 22:
+      return 1;
+    case 88:
+      return 2;
+    default:
+      return 3;
+  }
+}
+
+void drawWaveZoomLabels(Canvas& canvas) {
+  const int unitW = layout.unitW;
+  const int m = waveSpanFrames();
+  label(canvas, unitW / 2, "0");
+  if (!elevenFamily(openRateKHz())) {
+    if (m > 2000) {
+      label(canvas, 3 * unitW + 512, formatText("%d msec", m / 8));
+      const int parts[] = {125, 100, 75, 50, 25};
+      const int xs[] = {500, 400, 300, 200, 100};
+      for (int k = 0; k < 5; ++k)
+        label(canvas, xs[k] - unitW, formatText("%d", m * parts[k] / 1024));
+    } else if (m > 250) {
+      label(canvas, 512, formatText("%d msec", m / 8));
+      for (int k = 0; k <= 5; ++k)
+        label(canvas, 480 - 80 * k, formatText("%d", m * (120 - 20 * k) / 1024));
+    } else {
+      label(canvas, 512, formatText("%d msec", m / 8));
+      label(canvas, 384, formatText("%d", m * 3 / 32));
+      label(canvas, 256, formatText("%d", m * 2 / 32));
+      label(canvas, 128, formatText("%d", m / 32));
+    }
+    return;
+  }
+  const double t = m / 11.025;
+  auto rounded = [](double v) { return formatText("%d", int(v + 0.5)); };
+  label(canvas, 512, formatText("%d msec", int(t + 0.5)));
+  if (m > 1000) {
+    const double unit = t / 0.74303854;
+    label(canvas, 413, rounded(unit * 0.6));
+    label(canvas, 276, rounded(unit * 0.4));
+    label(canvas, 138, rounded(unit * 0.2));
+  } else if (m > 250) {
+    const double unit = t / 0.046439909;
+    label(canvas, 441, rounded(unit * 0.04));
+    label(canvas, 331, rounded(unit * 0.03));
+    label(canvas, 220, rounded(unit * 0.02));
+    label(canvas, 110, rounded(unit * 0.01));
+  } else {
+    const double unit = t / 0.011609977;
+    label(canvas, 353, rounded(unit * 0.008));
+    label(canvas, 176, rounded(unit * 0.004));
+  }
+}
+
+void drawLevelMeterLabels(Canvas& canvas) {
+  static constexpr std::array<std::array<const char*, 4>, 10> kBandLabels{{
+      {" 30 ", " 15 ", " 60 ", "  8 "},
+      {" 60 ", " 30 ", "120 ", " 15 "},
+      {"120 ", " 60 ", "240 ", " 30 "},
+      {"240 ", "120 ", "490 ", " 60 "},
+      {"490 ", "240 ", " 1k ", "120 "},
+      {" 1k ", "490 ", " 2k ", "240 "},
+      {" 2k ", " 1k ", " 4k ", "490 "},
+      {" 4k ", " 2k ", " 8k ", " 1k "},
+      {" 8k ", " 4k ", "16k ", " 2k "},
+      {"16k ", " 8k ", "31k ", " 4k "},
+  }};
+  const int unitW = layout.unitW;
+  const int srKHz = openRateKHz();
+  label(canvas, 2 * unitW + 513, "Hz");
+  if (elevenFamily(srKHz)) {
+    const int column = familyColumn(srKHz);
+    for (int k = 0; k < 10; ++k)
+      label(canvas, 30 + 50 * k - unitW, kBandLabels[size_t(k)][size_t(column)]);
+    return;
+  }
+  long v = long(srKHz * 250 * 1.4 + 0.5);
+  for (int c = 485; c >= 35; c -= 50) {
+    label(canvas, c - unitW, v >= 10000 ? formatText("%ldk", v / 1000) : formatText("%ld", v));
+    v /= 2;
+  }
+}
+
+void drawLinearSpectrumLabels(Canvas& canvas) {
+  static constexpr std::array<std::array<const char*, 4>, 4> kFrequencyLabels{{
+      {" 5k ", "2.5k", "10k ", "1250"},
+      {"10k ", " 5k ", "20k ", "2500"},
+      {"15k ", "7.5k", "30k ", "3750"},
+      {"20k ", "10k ", "40k ", "5000"},
+  }};
+  const int unitW = layout.unitW;
+  const int srKHz = openRateKHz();
+  label(canvas, 4 * unitW + 513, "Hz");
+  label(canvas, unitW, "0");
+  if (elevenFamily(srKHz)) {
+    const int column = familyColumn(srKHz);
+    for (int k = 0; k < 4; ++k)
+      label(canvas, 116 * (k + 1) - unitW, kFrequencyLabels[size_t(k)][size_t(column)]);
+    return;
+  }
+  label(canvas, 512 - unitW, formatText("%d", (srKHz / 2) * 1000));
+  label(canvas, 256 - unitW, formatText("%d", (srKHz / 4) * 1000));
+  label(canvas, 128 - unitW, formatText("%d", (srKHz / 8) * 1000));
+  label(canvas, 384 - unitW, formatText("%d", (srKHz / 8) * 3000));
+}
+
+void drawLogSpectrumLabels(Canvas& canvas) {
+  const int unitW = layout.unitW;
+  label(canvas, 4 * unitW + 513, "Hz");
+  const int bins = currentBinCount();
+  const double lnCount = std::log(double(bins));
+  forEachOctave(openRateKHz(), bins, [&](int k, double g, double p) {
+    if (octaveLabelSkipped(k)) return;
+    const std::string text = g > 5000    ? formatText("%.0fk", g / 1000)
+                             : g >= 0.95 ? formatText("%.0f", g)
+                                         : formatText(".%.0f", g * 10);
+    const int length = textCells(text);
+    label(canvas, int(std::log(p) / lnCount * 512 + unitW - (length * unitW) / 2), text);
+  });
+}
+
+int centredX(const std::string& text) {
+  return 256 - ((textCells(text) - 2) * layout.unitW) / 2;
+}
+
+void drawChartFrameLabels(Canvas& canvas) {
+  const int srKHz = openRateKHz();
+  const int bins = currentBinCount();
+  if (settings.method == kFft || settings.method == kDct) {
+    long base = long(srKHz) * 128000;
+    switch (srKHz) {
+      case 44:
+        base = 5644800;
+        break;
+      case 22:
+        base = 2822400;
+        break;
+      case 11:
+        base = 1411200;
+        break;
+      case 88:
+        base = 11289600;
+        break;
+    }
+    const std::string top = formatText("%5ld Hz ", base / std::max(bins, 256));
+    canvas.textOut(centredX(top), titleRowY(), top);
+    label(canvas, centredX("0 Hz "), "0 Hz ");
+  } else {
+    const ChartRowScale scale = chartRowScale(bins, settings.method);
+    const std::string top = formatText("%5ld Hz ", long(scale.fTop + 0.49));
+    canvas.textOut(centredX(top), titleRowY(), top);
+    const std::string bottom = formatText("%5.1f Hz ", scale.fBottom);
+    label(canvas, centredX(bottom), bottom);
+  }
+  drawChartStrip(canvas, bins, 0, layout.unitW);
+  drawChartStrip(canvas, bins, layout.unitW + 512, layout.unitW);
+  if (settings.colorScale == 0) drawChartLabels(canvas);
+}
+
+struct LegendEntry {
+  const char* colourName;
+  const char* syllable;
+  int noteClass;
+};
+
+// Rows of the note legend, do first.
+constexpr std::array<LegendEntry, 8> kNoteLegend{{
+    {"赤", "ド", 3},
+    {"黄", "レ", 5},
+    {"緑", "ミ", 7},
+    {"灰", "ﾌｧ", 8},
+    {"青", "ソ", 10},
+    {"紫", "ラ", 0},
+    {"水", "シ", 2},
+    {"黒", "#b", 1},
+}};
+
+void drawNoteLegend(Canvas& canvas) {
+  const int unitW = layout.unitW, unitH = layout.unitH;
+  int lx = 3 * unitW + 512;
+  const int ly = layout.plotTop + 6 * unitH;
+  const int step = 256 - 9 * unitH;
+  clearLegendArea(canvas);
+  canvas.fillRect(lx, ly, 5 * unitW, 256 - 6 * unitH, kWhite);
+  lx -= unitW / 2;
+  for (int k = 0; k < 8; ++k) {
+    const LegendEntry& entry = kNoteLegend[size_t(k)];
+    const Rgb colour = noteColour(entry.noteClass);
+    const int y = ly + unitH / 2 + (step * k) / 7;
+    canvas.textOut(lx + unitW, y, entry.colourName, TextStyle{kWhite, colour, true});
+    canvas.textOut(lx + 3 * unitW, y, entry.syllable, TextStyle{colour, kWhite, true});
+  }
+}
+
+void drawVolumeLegend(Canvas& canvas) {
+  const int unitW = layout.unitW, unitH = layout.unitH;
+  const int lx = 3 * unitW + 512;
+  const int ly = layout.plotTop + 6 * unitH;
+  const int step = 256 - 9 * unitH;
+  clearLegendArea(canvas);
+  canvas.fillRect(lx, ly, 5 * unitW, 256 - 6 * unitH, kWhite);
+  const int left = lx + unitW / 2;
+  for (int i = 0; i < 16; ++i) {
+    const int top = ly + step - (step * i) / 16 + (3 * unitH) / 2;
+    canvas.fillRect(left, top, 4 * unitW, 8, chartColours16[size_t(i)]);
+  }
+  canvas.textOut(lx + unitW / 2, ly + unitH / 2, "音量", TextStyle{kBlack, kWhite, true});
+}
+
+void drawLegend(Canvas& canvas) {
+  const bool chart = settings.display == kTimeFrequencyChart;
+  const bool sixteenColours = canvas.depthBits() == 4;
+  if (settings.colorScale != 0) {
+    const bool spectrumBars =
+        (settings.display == kSpectrumLinear || settings.display == kSpectrumLog) &&
+        settings.graphStyle == kBarGraph;
+    if (spectrumBars || (chart && !sixteenColours)) {
+      drawNoteLegend(canvas);
+    } else if (chart) {
+      drawVolumeLegend(canvas);
+    } else {
+      clearLegendArea(canvas);
+    }
+    return;
+  }
+  if (chart) {
+    if (sixteenColours) drawVolumeLegend(canvas);
+    return;
+  }
+  clearLegendArea(canvas);
+}
+
+}  // namespace
+
+void drawGraphFrame(Canvas& canvas) {
+  const int unitW = layout.unitW;
+  canvas.textOut(unitW / 2, labelRowY(), std::string(100, ' '));
+  canvas.textOut(256 - ((9 - 2) * unitW) / 2, titleRowY(), std::string(9, ' '));
+  canvas.fillRect(0, layout.plotTop, unitW, 256, kButtonFace);
+  canvas.fillRect(unitW + 512, layout.plotTop, unitW, 256, kButtonFace);
+  if (settings.display != kTimeFrequencyChart) {
+    drawRangeMarker(canvas);
+    canvas.whiteness(unitW, layout.plotTop, 512, 256);
+  }
+  if (openRateKHz() == 0) return;
+  switch (settings.display) {
+    case kWaveZoom:
+      drawWaveZoomLabels(canvas);
+      break;
+    case kLevelMeter:
+      drawLevelMeterLabels(canvas);
+      break;
+    case kSpectrumLinear:
+      drawLinearSpectrumLabels(canvas);
+      break;
+    case kSpectrumLog:
+      drawLogSpectrumLabels(canvas);
+      break;
+    case kTimeFrequencyChart:
+      drawChartFrameLabels(canvas);
+      break;
+    default:
+      break;
+  }
+  if (unitW > 0) drawLegend(canvas);
+}
+
+}  // namespace korimu

@@ -1,0 +1,13 @@
+// The graph frame: everything around the 512 x 256 plot area for the current view.
+#pragma once
+
+#include "display/frame_parts.h"
+#include "platform/canvas.h"
+
+namespace korimu {
+
+// Repaints the label and title rows, the margins, the range marker and white plot (outside the
+// chart), the labels of the view and the legend.
+void drawGraphFrame(Canvas& canvas);
+
+}  // namespace korimu

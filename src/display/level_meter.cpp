@@ -1,0 +1,121 @@
+#include "display/level_meter.h"
+
+#include <algorithm>
+
+#include "core/layout.h"
+#include "core/settings.h"
+#include "display/display_state.h"
+#include "display/frame_parts.h"
+
+namespace korimu {
+
+int octaveBandCount(int blockOrder) {
+  if (blockOrder <= 9) return 8;
+  if (blockOrder <= 10) return 9;
+  return 10;
+}
+
+namespace {
+
+int bandX(int k) {
+  return 470 - 50 * k;
+}
+
+uint8_t smallestDepth(const uint8_t* depths, int begin, int end) {
+  uint8_t v = 255;
+  for (int i = begin; i < end; ++i) v = std::min(v, depths[i]);
+  return v;
+}
+
+long depthSum(const uint8_t* depths, int begin, int end) {
+  long sum = 0;
+  for (int i = begin; i < end; ++i) sum += depths[i];
+  return sum;
+}
+
+void drawBar(Canvas& canvas, int k, double v) {
+  canvas.fillRect(bandX(k), int(layout.plotTop + v), 40, int(256 - v), kBlack);
+}
+
+// The polyline starts at the first band's centre and runs leftwards band by band.
+void addLinePoint(Canvas& canvas, int k, double v) {
+  const int y = int(v + layout.plotTop);
+  if (k == 0) {
+    canvas.moveTo(490, y);
+  } else {
+    canvas.lineTo(bandX(k) + 20, y);
+  }
+}
+
+}  // namespace
+
+void drawOctaveMeter(Canvas& canvas, const uint8_t* depths, int len) {
+  canvas.whiteness(layout.unitW, layout.plotTop, 512, 256);
+  if (depths == nullptr || len <= 0) return;
+  const int bands = octaveBandCount(settings.blockOrder);
+  const bool line = settings.graphStyle == kLineGraph;
+  if (line) canvas.setPen(kBlack, settings.futosa);
+  int e = len;
+  for (int k = 0; k < bands; ++k, e /= 2) {
+    const int begin = e / 2;
+    if (line) {
+      if (settings.pinkNoiseFlat != 0 && e == 1) break;
+      double v = double(depthSum(depths, begin, e));
+      if (e > 1) v = v / e * 2;
+      addLinePoint(canvas, k, v);
+    } else {
+      drawBar(canvas, k, smallestDepth(depths, begin, e));
+    }
+  }
+  canvas.setPen(kBlack);
+}
+
+void drawEqualCountMeter(Canvas& canvas, const uint8_t* depths, int len) {
+  canvas.whiteness(layout.unitW, layout.plotTop, 512, 256);
+  const int q = len / 10;
+  // Fewer than ten bins leave nothing to split into bands.
+  if (depths == nullptr || q <= 0) return;
+  const bool line = settings.graphStyle == kLineGraph;
+  if (line) canvas.setPen(kBlack, settings.futosa);
+  for (int k = 0; k < 10; ++k) {
+    const int begin = len - q * (k + 1), end = len - q * k;
+    if (line) {
+      addLinePoint(canvas, k, double(depthSum(depths, begin, end)) / q);
+    } else {
+      drawBar(canvas, k, smallestDepth(depths, begin, end));
+    }
+  }
+  canvas.setPen(kBlack);
+}
+
+double waveZoomScale() {
+  const int srKHz = openRateKHz();
+  const int m = waveSpanFrames();
+  if (srKHz <= 0 || m <= 0) return 0;
+  if (elevenFamily(srKHz)) return 512.0 / (double(srKHz / 11) * m);
+  return 512.0 / (m * (srKHz / 8.0));
+}
+
+void drawWaveZoom(Canvas& canvas, const uint8_t* depths, int len) {
+  const int unitW = layout.unitW, top = layout.plotTop;
+  canvas.whiteness(unitW, top, 512, 256);
+  canvas.setPen(kGridColour);
+  canvas.moveTo(unitW, top + 127);
+  canvas.lineTo(unitW + 512, top + 127);
+  drawWaveGrid(canvas);
+  canvas.setPen(kBlack);
+  const double r = waveZoomScale();
+  if (depths == nullptr || len <= 0 || r <= 0) return;
+  auto xAt = [&](int i) { return int(unitW + r * i); };
+  canvas.moveTo(unitW, top + depths[0]);
+  for (int i = 1; i < len; ++i) {
+    canvas.lineTo(xAt(i), top + depths[i]);
+    if (settings.futosa == 2) {
+      canvas.moveTo(xAt(i), top + depths[i] + 1);
+      canvas.lineTo(xAt(i - 1), top + depths[i - 1] + 1);
+      canvas.moveTo(xAt(i), top + depths[i]);
+    }
+  }
+}
+
+}  // namespace korimu

@@ -1,0 +1,22 @@
+// The level meter (up to ten bands as wide bars or a polyline) and the waveform zoom.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/canvas.h"
+
+namespace korimu {
+
+// Octave bands of linear bins: the top half of the bins, then each lower half.
+void drawOctaveMeter(Canvas& canvas, const uint8_t* depths, int len);
+// Ten bands of equal bin counts (log-spaced bins).
+void drawEqualCountMeter(Canvas& canvas, const uint8_t* depths, int len);
+// One depth per sample (or autocorrelation lag) over the time axis.
+void drawWaveZoom(Canvas& canvas, const uint8_t* depths, int len);
+
+// Bands the octave meter draws for a block order: 8 or 9 give 8, 10 gives 9, more give 10.
+int octaveBandCount(int blockOrder);
+// Pixels per sample of the waveform zoom for the open file (0 when no file is open).
+double waveZoomScale();
+
+}  // namespace korimu

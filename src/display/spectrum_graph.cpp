@@ -1,0 +1,172 @@
+#include "display/spectrum_graph.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/layout.h"
+#include "core/settings.h"
+#include "display/display_state.h"
+#include "display/frame_parts.h"
+#include "display/octave_sequence.h"
+
+namespace korimu {
+
+int BinPlacement::x(int i) const {
+  return layout.unitW + (step * i) / divisor;
+}
+
+BinPlacement placeBins(int len, int width) {
+  BinPlacement placement;
+  if (len > 0) {
+    placement.divisor = std::max(1, len / width);
+    placement.step = std::max(1, width / len);
+  }
+  return placement;
+}
+
+namespace {
+
+bool thickLines() {
+  return settings.futosa > 1;
+}
+
+void fillBar(Canvas& canvas, int x, int top, int width, int depth, Rgb colour) {
+  canvas.fillRect(x, top + depth, width, 256 - depth, colour);
+}
+
+}  // namespace
+
+void drawLineGraph(Canvas& canvas, const uint8_t* depths, int len, int step, int divisor, int top) {
+  if (depths == nullptr || len <= 0) return;
+  const BinPlacement at{step, std::max(1, divisor)};
+  canvas.moveTo(layout.unitW, top + depths[0]);
+  for (int i = 1; i < len; ++i) {
+    canvas.lineTo(at.x(i), top + depths[i]);
+    if (thickLines()) {
+      canvas.moveTo(at.x(i) + 1, top + depths[i]);
+      canvas.lineTo(at.x(i - 1) + 1, top + depths[i - 1]);
+      canvas.moveTo(at.x(i), top + depths[i]);
+    }
+  }
+}
+
+void drawNoteBars(Canvas& canvas, int len, int step, int divisor, const uint8_t* depths, int top,
+                  int barWidth) {
+  if (depths == nullptr || len <= 0) return;
+  const BinPlacement at{step, std::max(1, divisor)};
+  const double rate = openNominalRate();
+  int previousClass = -1;
+  Rgb brush = kBlack;
+  for (int i = 0; i < len; ++i) {
+    const int noteClass = i == 0 ? 12 : noteClassOf(i * rate / (2.0 * len));
+    if (noteClass != previousClass) brush = noteColour(noteClass);
+    previousClass = noteClass;
+    fillBar(canvas, at.x(i), top, barWidth, depths[i], brush);
+  }
+}
+
+void drawLinearSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
+  const int top = layout.plotTop;
+  canvas.whiteness(layout.unitW, top, 512, 256);
+  drawLinearGrid(canvas);
+  canvas.setPen(kBlack);
+  if (depths == nullptr || len <= 0) return;
+  const int barWidth = (settings.futosa == 2 && settings.blockOrder == 8) ? 4 : settings.futosa;
+  const BinPlacement at = placeBins(len, 512);
+  if (settings.graphStyle == kLineGraph) {
+    drawLineGraph(canvas, depths, len, at.step, at.divisor, top);
+  } else if (settings.colorScale != 0) {
+    drawNoteBars(canvas, len, at.step, at.divisor, depths, top, barWidth);
+  } else {
+    for (int i = 0; i < len; ++i) fillBar(canvas, at.x(i), top, barWidth, depths[i], kBlack);
+  }
+}
+
+void drawLogSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
+  const int top = layout.plotTop;
+  const int unitW = layout.unitW;
+  canvas.whiteness(unitW, top, 512, 256);
+  drawLogGrid(canvas, len, 512);
+  canvas.setPen(kBlack);
+  if (depths == nullptr || len <= 1) return;
+  const double lnLen = std::log(double(len));
+  // X(0) would be minus infinity; the first point sits at the left edge instead.
+  auto axis = [&](double v) { return v > 0 ? std::log(v) / lnLen * 512 : 0.0; };
+  auto xAt = [&](int i) { return int(unitW + axis(i)); };
+  if (settings.graphStyle == kLineGraph) {
+    canvas.moveTo(unitW, top + depths[0]);
+    for (int i = 1; i < len; ++i) {
+      canvas.lineTo(xAt(i), top + depths[i]);
+      if (settings.futosa == 2) {
+        canvas.moveTo(int(unitW + axis(i) + 1), top + depths[i]);
+        canvas.lineTo(int(unitW + axis(i - 1) + 1), top + depths[i - 1]);
+        canvas.moveTo(xAt(i), top + depths[i]);
+      }
+    }
+    return;
+  }
+  const bool coloured = settings.colorScale != 0;
+  const double rate = openNominalRate();
+  int previousClass = -1;
+  Rgb brush = kBlack;
+  for (int i = 1; i < len; ++i) {
+    if (coloured) {
+      const int noteClass = noteClassOf(i * rate / (2.0 * len));
+      if (noteClass != previousClass) brush = noteColour(noteClass);
+      previousClass = noteClass;
+    }
+    if (settings.futosa != 2) {
+      fillBar(canvas, xAt(i), top, 1, depths[i], brush);
+      continue;
+    }
+    const int left = i == 1 ? 0 : int(axis(i - 0.5));
+    const int right = int(axis(i + 0.5));
+    int width = std::max(right - left, 2);
+    if (coloured) {
+      if (i == 1) width -= 1;
+    } else if (width > 2) {
+      width -= 1;  // a one-pixel gap between wide black bars
+    }
+    fillBar(canvas, unitW + left, top, width, depths[i], brush);
+  }
+}
+
+void drawLogBinnedSpectrum(Canvas& canvas, const uint8_t* depths, int len, int top, int width) {
+  const int unitW = layout.unitW;
+  const int n = settings.method == kMem ? len : currentBinCount();
+  canvas.whiteness(unitW, top, width, 256);
+  canvas.setPen(kGridColour);
+  if (n > 1) {
+    const double lnN = std::log(double(n));
+    forEachOctave(openRateKHz(), n, [&](int, double, double p) {
+      const int x = int(std::log(p) / lnN * width + unitW);
+      canvas.moveTo(x, top + 256);
+      canvas.lineTo(x, top);
+    });
+  }
+  canvas.setPen(kBlack);
+  if (depths == nullptr || len <= 0) return;
+  const BinPlacement at = placeBins(len, width);
+  if (settings.graphStyle == kLineGraph) {
+    drawLineGraph(canvas, depths, len, at.step, at.divisor, top);
+    return;
+  }
+  if (settings.colorScale == 0) {
+    for (int i = 0; i < len; ++i) fillBar(canvas, at.x(i), top, settings.futosa, depths[i], kBlack);
+    return;
+  }
+  const double half = openNominalRate() / 2.0;
+  const double fLow = half / std::max(1, n);
+  const double ratio = len > 1 ? std::exp(std::log(half / fLow) / (len - 1)) : 1.0;
+  double f = fLow;
+  int previousClass = -1;
+  Rgb brush = kBlack;
+  for (int i = 0; i < len; ++i, f *= ratio) {
+    const int noteClass = i == 0 ? 12 : noteClassOf(f);
+    if (noteClass != previousClass) brush = noteColour(noteClass);
+    previousClass = noteClass;
+    fillBar(canvas, at.x(i), top, settings.futosa, depths[i], brush);
+  }
+}
+
+}  // namespace korimu
