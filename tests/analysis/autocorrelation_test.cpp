@@ -1,0 +1,148 @@
+#include "analysis/autocorrelation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "analysis/scratch_memory.h"
+#include "analysis_test_support.h"
+#include "core/layout.h"
+
+namespace korimu {
+namespace {
+
+using testing::bytes16;
+using testing::RecordingScope;
+
+SampleBlock block16(const std::vector<uint8_t>& bytes) {
+  return SampleBlock{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
+}
+
+std::vector<int> sineSamples(int count, double amplitude, double period) {
+  std::vector<int> s(static_cast<size_t>(count));
+  for (int j = 0; j < count; ++j) {
+    s[size_t(j)] = int(std::lround(amplitude * std::sin(2.0 * std::numbers::pi * j / period)));
+  }
+  return s;
+}
+
+TEST(Autocorrelation, RawValuesAreTheCircularSumOfTheZeroPaddedBlock) {
+  const std::vector<int> samples{300, -120, 45, 999, -2000, 7, 0, 1500, -800, 64};
+  const auto bytes = bytes16(samples);
+  const int n = 8, l = 16;  // the first eight samples, zero padded to 16
+  std::vector<double> a(static_cast<size_t>(l)), b(static_cast<size_t>(l), 5.0);
+  autocorrRaw(a.data(), b.data(), n, l, block16(bytes));
+  for (int k = 0; k < l; ++k) {
+    double sum = 0.0;
+    for (int j = 0; j < l; ++j) {
+      const double xj = j < n ? samples[size_t(j)] : 0.0;
+      const int jk = (j + k) % l;
+      const double xjk = jk < n ? samples[size_t(jk)] : 0.0;
+      sum += xj * xjk;
+    }
+    EXPECT_NEAR(a[size_t(k)], sum / l, 1e-6) << k;
+    EXPECT_NEAR(b[size_t(k)], 0.0, 1e-12 * a[0]);  // zero up to rounding
+  }
+}
+
+TEST(Autocorrelation, NormalisedReturnsLagZeroAndTheLagGain) {
+  RecordingScope scope;
+  const auto bytes = bytes16(sineSamples(64, 1000.0, 8.0));
+  double r0 = 0.0, g = -1.0;
+  auto a = autocorrNormalized(r0, g, 128, 64, 32, block16(bytes));
+  ASSERT_EQ(a.size(), 128u);
+  EXPECT_EQ(r0, a[0]);
+  EXPECT_NEAR(g, 1.0 / std::pow(32.0, 1.5), 1e-15);
+  a = autocorrNormalized(r0, g, 64, 64, 32, block16(bytes));  // l < n + m: no gain
+  EXPECT_EQ(g, 0.0);
+  const std::vector<uint8_t> silence(256, 0);
+  a = autocorrNormalized(r0, g, 256, 128, 64, block16(silence));
+  EXPECT_EQ(r0, 1.0);
+  EXPECT_TRUE(scope.rec.messages.empty());
+}
+
+TEST(Autocorrelation, CompensatedSineKeepsItsEnvelopeNearFullScale) {
+  RecordingScope scope;
+  const int count = 1024;
+  const double period = 32.0;
+  const auto bytes = bytes16(sineSamples(2 * count, 20000.0, period));
+  std::vector<double> values(static_cast<size_t>(count), -1.0);
+  compensatedAutocorr(values.data(), block16(bytes), count);
+  EXPECT_NEAR(values[0], 31000.0, 1e-6);
+  // The plain estimate falls as (1 - k/(2n)); the gain (1 + (k/n)^1.5) lifts it back, so the
+  // envelope stays within about 0.98 and 1.03 of full scale (0.979 near k = n/6, 1.031 near
+  // k = 0.7 n).
+  for (int k = 0; k + 16 < count; k += 32) {
+    const double u = double(k) / count;
+    const double envelope = (1.0 - u / 2.0) * (1.0 + std::pow(u, 1.5));
+    EXPECT_NEAR(values[size_t(k)] / 31000.0, envelope, 0.003) << k;
+    EXPECT_GE(values[size_t(k)], 0.975 * 31000.0) << k;
+    EXPECT_LE(values[size_t(k)], 1.035 * 31000.0) << k;
+    // A cosine of the same period: the trough half a period on, the zero a quarter on.
+    EXPECT_LE(values[size_t(k + 16)], -0.975 * 31000.0) << k;
+    EXPECT_GE(values[size_t(k + 16)], -1.035 * 31000.0) << k;
+    EXPECT_NEAR(values[size_t(k + 8)], 0.0, 0.01 * 31000.0) << k;
+  }
+  // The progress text with 0 and the lag count, then 21 blanks at the same place.
+  ASSERT_EQ(scope.rec.windowTexts.size(), 2u);
+  EXPECT_EQ(scope.rec.windowTexts[0].text, "self         0/ 1024 ");
+  EXPECT_EQ(scope.rec.windowTexts[0].x, 512 - 13 * layout.unitW);
+  EXPECT_EQ(scope.rec.windowTexts[0].y, layout.plotTop - 2 * layout.unitH - 2);
+  EXPECT_EQ(scope.rec.windowTexts[1].text, std::string(21, ' '));
+  EXPECT_EQ(scope.rec.windowTexts[1].x, 512 - 13 * layout.unitW);
+}
+
+TEST(Autocorrelation, EightBitScaleAndSilence) {
+  RecordingScope scope;
+  std::vector<uint8_t> bytes(512);
+  for (int j = 0; j < 512; ++j)
+    bytes[size_t(j)] = uint8_t(128 + std::lround(90 * std::sin(j * 0.3)));
+  std::vector<double> values(256, -1.0);
+  compensatedAutocorr(values.data(), SampleBlock{bytes.data(), 512, 8, 44}, 256);
+  EXPECT_NEAR(values[0], 120.0, 1e-9);
+
+  const std::vector<uint8_t> silence(1024, 0);
+  std::vector<double> quiet(256, -1.0);
+  compensatedAutocorr(quiet.data(), block16(silence), 256);
+  for (double v : quiet) ASSERT_EQ(v, 0.0);
+}
+
+TEST(Autocorrelation, ShortBlocksZeroTheMissingLagsAndLongBlocksUseTwiceCount) {
+  RecordingScope scope;
+  // 300 samples for 256 lags: h = 150 lags, the rest zero.
+  const auto shortBytes = bytes16(sineSamples(300, 5000.0, 20.0));
+  std::vector<double> values(256, 99.0);
+  compensatedAutocorr(values.data(), block16(shortBytes), 256);
+  EXPECT_NEAR(values[0], 31000.0, 1e-6);
+  EXPECT_NE(values[149], 0.0);
+  for (int k = 150; k < 256; ++k) ASSERT_EQ(values[size_t(k)], 0.0) << k;
+
+  // Only the first 2 * count samples of a longer block count.
+  auto longSamples = sineSamples(1000, 5000.0, 20.0);
+  const auto longBytes = bytes16(longSamples);
+  std::vector<int> cut(longSamples.begin(), longSamples.begin() + 512);
+  const auto cutBytes = bytes16(cut);
+  std::vector<double> fromLong(256), fromCut(256);
+  compensatedAutocorr(fromLong.data(), block16(longBytes), 256);
+  compensatedAutocorr(fromCut.data(), block16(cutBytes), 256);
+  EXPECT_EQ(fromLong, fromCut);
+}
+
+TEST(Autocorrelation, OutOfMemoryIsFatal) {
+  RecordingScope scope;
+  const auto bytes = bytes16(sineSamples(64, 1000.0, 8.0));
+  double r0 = 0.0, g = 0.0;
+  failScratchAllocationAfter(2);
+  const auto a = autocorrNormalized(r0, g, 128, 64, 32, block16(bytes));
+  failScratchAllocationAfter(0);
+  EXPECT_TRUE(a.empty());
+  ASSERT_EQ(scope.rec.messages.size(), 1u);
+  EXPECT_EQ(scope.rec.messages[0].first, "self mem error");
+  EXPECT_EQ(scope.rec.messages[0].second, MessageKind::kFatal);
+  EXPECT_EQ(scope.rec.fatalExits, 1);
+}
+
+}  // namespace
+}  // namespace korimu
