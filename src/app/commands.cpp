@@ -1,0 +1,287 @@
+#include "app/commands.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QUrl>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/enabling.h"
+#include "app/module_calls.h"
+#include "app/navigation.h"
+#include "app/shell_widgets.h"
+#include "app/status_texts.h"
+#include "app/wave_link.h"
+#include "app/widgets.h"
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "platform/message.h"
+
+namespace korimu {
+
+namespace {
+
+void invalidateOverview() {
+  if (shell().overview) shell().overview->invalidateFromFile();
+}
+
+void setTitle() {
+  if (shell().window) shell().window->setTitleFromFileName();
+}
+
+void rangeMarkerUnlessChart() {
+  if (settings.display != kTimeFrequencyChart) {
+    drawRangeMarkerOn(clientCanvas());
+    refreshClient();
+  }
+}
+
+void checkRadio(int id, bool on) {
+  if (QAbstractButton* b = buttonById(id)) b->setChecked(on);
+}
+
+void openCommand() {
+  const std::string saved = appState.fileName;
+  appState.fileName.clear();
+  std::string chosen;
+  const bool accepted = shellServices().chooseFileToOpen &&
+                        shellServices().chooseFileToOpen(&chosen) && !chosen.empty();
+  appState.fileName = accepted ? chosen : saved;
+  setTitle();
+  if (!accepted) return;
+  closeWaveFile();
+  appState.position = 0;
+  openFile();
+}
+
+void showHelp() {
+  const std::string page = helpPagePath(QCoreApplication::applicationFilePath().toStdString());
+  if (!std::filesystem::exists(page)) {
+    showMessage(formatText("ヘルプファイル %s が見つかりません。", page.c_str()));
+    return;
+  }
+  if (shellServices().openHelpPage && !shellServices().openHelpPage(page))
+    showMessage(formatText("ヘルプファイル %s を表示できません。", page.c_str()));
+}
+
+void selectView(int id) {
+  if (settings.display == id) return;
+  checkMenuItem(settings.display, false);
+  settings.display = id;
+  checkMenuItem(id, true);
+  if (id == kTimeFrequencyChart) {
+    clearRangeBandOn(clientCanvas());
+    refreshClient();
+  }
+}
+
+void spanCommand(int notification) {
+  if (notification != kNotifyCloseUp && notification != kNotifyKillFocus) return;
+  if (!shell().spanCombo) return;
+  const std::string text = shell().spanCombo->currentText().toStdString();
+  const int frames = std::atoi(text.c_str()) / 512;
+  if (frames == settings.framesPerColumn) return;
+  settings.framesPerColumn = frames;
+  invalidateOverview();
+  drawSpanText(clientCanvas());
+  refreshClient();
+  rangeMarkerUnlessChart();
+}
+
+void amplitudeCommand(int id) {
+  checkRadio(kNormalZoomId, id == kNormalZoomId);
+  checkRadio(kDoubleZoomId, id == kDoubleZoomId);
+  settings.amplitudeZoom = id == kNormalZoomId ? 1 : 2;
+  invalidateOverview();
+}
+
+void gainCommand(int id) {
+  for (int other = kGainAtId; other <= kGainX4Id; ++other) checkRadio(other, other == id);
+  settings.displayGain = id - kGainAtId;
+}
+
+void navigationCommand(int id) {
+  const WaveFacts facts = waveFacts();
+  appState.position = navigatedPosition(
+      id, appState.position, DataExtent{facts.blockAlign, facts.dataSize, facts.bytesPerSecond});
+  positionChanged();
+}
+
+}  // namespace
+
+ShellServices& shellServices() {
+  static ShellServices services{
+      [](std::string* chosen) {
+        const QString name = QFileDialog::getOpenFileName(
+            shell().window, "再生用にファイルを開く", QString(),
+            "ｻｳﾝﾄﾞ(*.WAV *.wav);;全ファイル(*.*)", nullptr,
+            QFileDialog::DontUseNativeDialog);
+        *chosen = name.toStdString();
+        return !name.isEmpty();
+      },
+      [](const std::string& path) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+      }};
+  return services;
+}
+
+void refreshClient() {
+  if (shell().client) shell().client->update();
+}
+
+void positionChanged() {
+  drawPositionText(clientCanvas());
+  refreshClient();
+  invalidateOverview();
+}
+
+bool openFile() {
+  appState.fileSelected = 1;
+  enableFileControls(true);
+  const bool result = openWaveFile();
+  invalidateOverview();
+  rangeMarkerUnlessChart();
+  return result;
+}
+
+void dropFiles(const std::vector<std::string>& paths) {
+  if (paths.empty()) return;
+  closeWaveFile();
+  appState.fileName = paths.front();
+  appState.position = 0;
+  setTitle();
+  openFile();
+}
+
+void requestStop() {
+  appState.stopRequested = 1;
+  drawStopAccepted(clientCanvas());
+  refreshClient();
+}
+
+void clickClientArea(int x, int y) {
+  if (appState.busy != 0) return;
+  const int w = layout.unitW;
+  const int h = layout.unitH;
+  const int top = layout.plotTop;
+  if (x >= 2 * w + 512 || y < top - h || y >= top + h + 256) return;
+  appState.crossSectionX = std::clamp(x, w, w + 511);
+  if (!crossSectionWindowOpen()) {
+    if (appState.lastRunView == kTimeFrequencyChart) openCrossSectionWindow();
+  } else {
+    refreshCrossSectionWindow();
+  }
+}
+
+std::string helpFileName(const std::string& modulePath) {
+  const size_t at = modulePath.find(".EXE");
+  if (at == std::string::npos) return "KORIMU.HLP";
+  return modulePath.substr(0, at) + ".HLP";
+}
+
+std::string helpPagePath(const std::string& modulePath) {
+  // The help file of this program is an HTML page in "help" beside the program.
+  const std::filesystem::path hlp = helpFileName(modulePath);
+  std::filesystem::path dir = hlp.has_parent_path() ? hlp.parent_path()
+                                                    : std::filesystem::path(modulePath).parent_path();
+  return (dir / "help" / "index.html").string();
+}
+
+void dispatchCommand(int id, int notification) {
+  const bool click = notification == kNotifyClick;
+  switch (id) {
+    case 1101:
+      openCommand();
+      break;
+    case 1102:
+      closeWaveFile();
+      showInfoDialog();
+      break;
+    case 1103:
+      if (shell().window) shell().window->close();
+      break;
+    case 1104:
+      showAboutDialog();
+      break;
+    case 1105:
+      showHelp();
+      break;
+    case 1106:
+    case 1107:
+    case 1108:
+    case 1109:
+    case 1110:
+      selectView(id);
+      break;
+    case 1111:
+      settings.pinkNoiseFlat = settings.pinkNoiseFlat != 0 ? 0 : 1;
+      checkMenuItem(1111, settings.pinkNoiseFlat != 0);
+      break;
+    case 1113:
+    case 1114:
+      if (settings.graphStyle != id) {
+        checkMenuItem(settings.graphStyle, false);
+        settings.graphStyle = id;
+        checkMenuItem(id, true);
+      }
+      break;
+    case 1115:
+      settings.futosa = settings.futosa + 1 > 2 ? 1 : settings.futosa + 1;
+      checkMenuItem(1115, settings.futosa == 2);
+      break;
+    case 1116:
+      if (appState.busy == 0 && !crossSectionWindowOpen() &&
+          appState.lastRunView == kTimeFrequencyChart) {
+        appState.crossSectionX = layout.unitW;
+        openCrossSectionWindow();
+      }
+      break;
+    case 1200:
+      if (showOptionsDialog()) {
+        rangeMarkerUnlessChart();
+        prepareAnalysisNow();
+        if (QAbstractButton* at = buttonById(kGainAtId)) at->setText(settings.mado == 4 ? "1/2" : "Ａt");
+      }
+      break;
+    case kPlayId:
+      if (click && appState.fileSelected == 1) startPlaybackNow(false);
+      break;
+    case kPartialId:
+      if (click && appState.fileSelected == 1) startPlaybackNow(true);
+      break;
+    case kStopId:
+      if (!click) break;
+      if (appState.busy != 0) {
+        requestStop();
+      } else if (appState.fileSelected == 1) {
+        stopPlaybackNow();
+      }
+      break;
+    case kAnalyzeId:
+      if (click && appState.fileSelected == 1) runAnalysisNow();
+      break;
+    case kSpanComboId:
+      spanCommand(notification);
+      break;
+    case kNormalZoomId:
+    case kDoubleZoomId:
+      amplitudeCommand(id);
+      break;
+    case kGainAtId:
+    case kGainX1Id:
+    case kGainX2Id:
+    case kGainX4Id:
+      gainCommand(id);
+      break;
+    default:
+      if (isNavigationCommand(id)) navigationCommand(id);
+      break;
+  }
+}
+
+}  // namespace korimu

@@ -1,0 +1,211 @@
+#include "app/control_filter.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTimerEvent>
+#include <algorithm>
+
+#include "app/commands.h"
+#include "app/navigation.h"
+#include "app/shell_widgets.h"
+#include "app/widgets.h"
+#include "core/app_state.h"
+#include "core/settings.h"
+
+namespace korimu {
+
+namespace {
+
+constexpr int kRepeatMs = 200;
+constexpr char kIdProperty[] = "korimuControlId";
+
+bool enabled(int id) {
+  QWidget* w = controlById(id);
+  return w != nullptr && w->isEnabled();
+}
+
+// The first enabled control of a list, or null.
+QWidget* firstEnabled(std::initializer_list<int> ids) {
+  for (int id : ids)
+    if (enabled(id)) return controlById(id);
+  return nullptr;
+}
+
+int amplitudeRadioOn() {
+  return settings.amplitudeZoom == 2 ? kDoubleZoomId : kNormalZoomId;
+}
+
+int powerRadioOn() {
+  return kGainAtId + std::clamp(settings.displayGain, 0, 3);
+}
+
+void sendKeyTo(QWidget* target, int key) {
+  if (target == nullptr) return;
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "");
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "");
+  QApplication::sendEvent(target, &press);
+  QApplication::sendEvent(target, &release);
+}
+
+}  // namespace
+
+QWidget* tabTarget(int id, bool backward) {
+  switch (id) {
+    case kFastBackId:
+      return backward ? firstEnabled({kStopId, kPartialId}) : controlById(kBackId);
+    case kBackId:
+      return controlById(backward ? kFastBackId : kStepBackId);
+    case kStepBackId:
+      return controlById(backward ? kBackId : kStepForwardId);
+    case kStepForwardId:
+      return controlById(backward ? kStepBackId : kForwardId);
+    case kForwardId:
+      return controlById(backward ? kStepForwardId : kFastForwardId);
+    case kFastForwardId:
+      return controlById(backward ? kForwardId : kSpanComboId);
+    case kSpanComboId:
+      if (!backward) return controlById(amplitudeRadioOn());
+      if (QWidget* w = firstEnabled({kFastForwardId, kStopId, kPartialId})) return w;
+      return controlById(powerRadioOn());
+    case kNormalZoomId:
+    case kDoubleZoomId:
+      return controlById(backward ? kSpanComboId : powerRadioOn());
+    case kGainAtId:
+    case kGainX1Id:
+    case kGainX2Id:
+    case kGainX4Id:
+      if (backward) return controlById(amplitudeRadioOn());
+      if (QWidget* w = firstEnabled({kAnalyzeId, kStopId})) return w;
+      return controlById(kSpanComboId);
+    case kAnalyzeId:
+      return controlById(backward ? powerRadioOn() : kPlayId);
+    case kPlayId:
+      return controlById(backward ? kAnalyzeId : kPartialId);
+    case kPartialId:
+      return controlById(backward ? kPlayId : kFastBackId);
+    default:  // Stop keeps the focus
+      return nullptr;
+  }
+}
+
+bool ControlFilter::keyPress(QWidget* control, int id, QEvent* event) {
+  auto* key = static_cast<QKeyEvent*>(event);
+  const bool ctrl = key->modifiers().testFlag(Qt::ControlModifier);
+  const bool isButton = qobject_cast<QAbstractButton*>(control) != nullptr;
+  switch (key->key()) {
+    case Qt::Key_Left:
+      if (enabled(kBackId)) dispatchCommand(ctrl ? kFastBackId : kBackId);
+      return isButton;  // buttons have no arrow-key behaviour of their own
+    case Qt::Key_Right:
+      if (enabled(kBackId)) dispatchCommand(ctrl ? kFastForwardId : kForwardId);
+      return isButton;
+    case Qt::Key_Space:
+      if (isNavigationCommand(id)) {
+        // The first press is the button's own (it clicks on release); repeats step at once.
+        if (spaceRepeatCount_++ != 0) dispatchCommand(id);
+      }
+      return false;
+    case Qt::Key_Escape:
+      if (appState.busy != 0) {
+        if (shell().window) sendKeyTo(shell().window, Qt::Key_Escape);
+        return true;
+      }
+      return false;
+    case Qt::Key_F1:
+      dispatchCommand(1105);
+      return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: {
+      const bool backward =
+          key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier);
+      if (QWidget* target = tabTarget(id, backward)) target->setFocus(Qt::TabFocusReason);
+      return true;
+    }
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+      const int step = key->key() == Qt::Key_Up ? -1 : 1;
+      if (id == kNormalZoomId || id == kDoubleZoomId) {
+        sendKeyTo(controlById(std::clamp(id + step, int(kNormalZoomId), int(kDoubleZoomId))),
+                  Qt::Key_Space);
+        return true;
+      }
+      if (id >= kGainAtId && id <= kGainX4Id) {
+        sendKeyTo(controlById(std::clamp(id + step, int(kGainAtId), int(kGainX4Id))),
+                  Qt::Key_Space);
+        return true;
+      }
+      return isButton;
+    }
+    default:
+      return false;
+  }
+}
+
+bool ControlFilter::eventFilter(QObject* watched, QEvent* event) {
+  auto* control = qobject_cast<QWidget*>(watched);
+  const QVariant idValue = watched->property(kIdProperty);
+  if (control == nullptr || !idValue.isValid()) return false;
+  const int id = idValue.toInt();
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      return keyPress(control, id, event);
+    case QEvent::KeyRelease: {
+      auto* key = static_cast<QKeyEvent*>(event);
+      // Key auto-repeat arrives as release/press pairs; only the real release ends it.
+      if (key->key() == Qt::Key_Space && isNavigationCommand(id) && !key->isAutoRepeat())
+        spaceRepeatCount_ = 0;
+      return false;
+    }
+    case QEvent::MouseButtonPress:
+      if (isNavigationCommand(id) && control->isEnabled() &&
+          static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (repeatTimers_[id] != 0) control->killTimer(repeatTimers_[id]);
+        repeatTimers_[id] = control->startTimer(kRepeatMs);
+      }
+      return false;
+    case QEvent::MouseButtonRelease:
+      if (isNavigationCommand(id) && repeatTimers_[id] != 0) {
+        control->killTimer(repeatTimers_[id]);
+        repeatTimers_[id] = 0;
+      }
+      return false;
+    case QEvent::Timer: {
+      auto* timer = static_cast<QTimerEvent*>(event);
+      auto it = repeatTimers_.find(id);
+      if (it == repeatTimers_.end() || it->second == 0 || it->second != timer->timerId())
+        return false;  // the widget's own timers
+      dispatchCommand(id);
+      return true;
+    }
+    case QEvent::FocusOut:
+      // Opening the drop-down list is not a loss of focus.
+      if (id == kSpanComboId &&
+          static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        dispatchCommand(kSpanComboId, kNotifyKillFocus);
+      return false;
+    default:
+      return false;
+  }
+}
+
+int ControlFilter::repeatTimerId(int controlId) const {
+  auto it = repeatTimers_.find(controlId);
+  return it == repeatTimers_.end() ? 0 : it->second;
+}
+
+ControlFilter* controlFilter() {
+  static ControlFilter* filter = new ControlFilter(qApp);
+  return filter;
+}
+
+void subclassControls() {
+  for (int id : controlIds()) {
+    if (QWidget* control = controlById(id)) {
+      control->setProperty(kIdProperty, id);
+      control->installEventFilter(controlFilter());
+    }
+  }
+}
+
+}  // namespace korimu

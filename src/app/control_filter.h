@@ -1,0 +1,33 @@
+// The keyboard and mouse behaviour shared by the 17 controls of the control bar: the fixed Tab
+// order, arrows for stepping and for the radio groups, Space auto-repeat, Escape and F1, and the
+// 200 ms repeat of a held navigation button.
+#pragma once
+
+#include <QObject>
+#include <map>
+
+class QWidget;
+
+namespace korimu {
+
+class ControlFilter : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // The repeat timer running on a navigation button (0 when none).
+  int repeatTimerId(int controlId) const;
+
+ private:
+  bool keyPress(QWidget* control, int id, QEvent* event);
+  std::map<int, int> repeatTimers_;  // control id -> timer id
+  int spaceRepeatCount_ = 0;
+};
+
+// Installs the filter on the 17 controls (once, after they exist).
+void subclassControls();
+ControlFilter* controlFilter();
+
+// Where Tab (or Shift+Tab) moves the focus from a control; null when it stays.
+QWidget* tabTarget(int controlId, bool backward);
+
+}  // namespace korimu

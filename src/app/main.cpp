@@ -1,0 +1,42 @@
+// The korimu program: headless modes first (no display needed), then the window.
+#include <QApplication>
+#include <cstdio>
+#include <iostream>
+
+#include "app/startup.h"
+#include "cli/command_line.h"
+
+int main(int argc, char** argv) {
+  using namespace korimu;
+  const CommandLine commandLine = parseArguments(std::vector<std::string>(argv, argv + argc));
+  switch (commandLine.mode) {
+    case HeadlessMode::kHelp:
+      std::cout << usageText();
+      return 0;
+    case HeadlessMode::kVersion:
+      std::cout << "KORIMU  Version 0.10\n";
+      return 0;
+    case HeadlessMode::kCheck:
+      return runCheck(commandLine.fileName);
+    case HeadlessMode::kUsageError:
+      std::cerr << commandLine.error << '\n' << usageText();
+      return 2;
+    case HeadlessMode::kRender:
+      std::cerr << "--render is not available in this build\n";
+      return 2;
+    case HeadlessMode::kScreenshot:
+    case HeadlessMode::kNone:
+      break;
+  }
+
+  QApplication application(argc, argv);
+  applyApplicationLook();
+  if (!initInstance(commandLine)) return 0;
+  if (commandLine.mode == HeadlessMode::kScreenshot) {
+    const bool saved = saveClientScreenshot(commandLine.outputPath);
+    if (!saved) std::fprintf(stderr, "cannot write %s\n", commandLine.outputPath.c_str());
+    destroyMainWindow();
+    return saved ? 0 : 1;
+  }
+  return runMessageLoop();
+}

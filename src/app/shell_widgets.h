@@ -1,0 +1,69 @@
+// The widgets of the main window, kept for the whole run (created once at start-up).
+#pragma once
+
+#include <array>
+#include <map>
+
+#include "core/layout.h"
+
+class QAction;
+class QMenu;
+class QWidget;
+class QAbstractButton;
+
+namespace korimu {
+
+class MainWindow;
+class ClientArea;
+class OverviewWidget;
+class SpanComboBox;
+
+// Control ids of the control bar.
+enum ControlId : int {
+  kPlayId = 1201,
+  kStopId = 1202,
+  kAnalyzeId = 1203,
+  kStepBackId = 1204,
+  kBackId = 1205,
+  kFastBackId = 1206,
+  kStepForwardId = 1207,
+  kForwardId = 1208,
+  kFastForwardId = 1209,
+  kSpanComboId = 1210,
+  kNormalZoomId = 1211,
+  kDoubleZoomId = 1212,
+  kPartialId = 1213,
+  kGainAtId = 1214,
+  kGainX1Id = 1215,
+  kGainX2Id = 1216,
+  kGainX4Id = 1217,
+};
+
+struct ShellWidgets {
+  MainWindow* window = nullptr;
+  ClientArea* client = nullptr;
+  OverviewWidget* overview = nullptr;
+  SpanComboBox* spanCombo = nullptr;
+  ChildLayout layout;
+  std::array<QWidget*, kChildWindowCount> children{};
+  std::map<int, QAction*> actions;  // menu items by command id
+  std::array<QMenu*, 4> popups{};   // File, Operation, View, Help
+  std::map<int, bool> marks;        // check marks by command id
+};
+
+ShellWidgets& shell();
+
+// A control of the control bar by id (1201 to 1217), or null.
+QWidget* controlById(int id);
+QAbstractButton* buttonById(int id);
+
+// The 17 control ids, and whether an id is one of them.
+const std::array<int, 17>& controlIds();
+
+// Menu helpers: enable/gray and check marks by command id.
+void enableMenuItem(int id, bool on);
+void checkMenuItem(int id, bool on);
+bool menuItemChecked(int id);
+bool menuItemEnabled(int id);
+
+}  // namespace korimu

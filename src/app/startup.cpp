@@ -1,0 +1,285 @@
+#include "app/startup.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPalette>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleFactory>
+#include <cstdio>
+
+#include "app/commands.h"
+#include "app/control_filter.h"
+#include "app/enabling.h"
+#include "app/module_calls.h"
+#include "app/shell_widgets.h"
+#include "app/status_texts.h"
+#include "app/widgets.h"
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "core/shell_hooks.h"
+#include "platform/fixed_font.h"
+#include "platform/message.h"
+#include "platform/qt/qt_services.h"
+#include "resources/menu_table.h"
+
+namespace korimu {
+
+namespace {
+
+// The eleven spans of the overview, right-aligned by leading blanks.
+constexpr const char* kSpanItems[] = {"524288", "262144", "131072", " 65536", " 32768", " 16384",
+                                      "  8192", "  4096", "  2048", "  1024", "   512"};
+
+bool isCheckable(int id) {
+  return (id >= 1106 && id <= 1111) || (id >= 1113 && id <= 1115);
+}
+
+void buildMenu(MainWindow* window) {
+  QMenu* popup = nullptr;
+  size_t popupIndex = 0;
+  for (const MenuEntry& entry : korimuMenu()) {
+    const QString caption = QString::fromStdString(menuCaption(entry));
+    switch (entry.kind) {
+      case MenuEntry::kPopup:
+        popup = window->menuBar()->addMenu(caption);
+        if (popupIndex < shell().popups.size()) shell().popups[popupIndex++] = popup;
+        break;
+      case MenuEntry::kEndPopup:
+        popup = nullptr;
+        break;
+      case MenuEntry::kSeparator:
+        if (popup) popup->addSeparator();
+        break;
+      case MenuEntry::kItem: {
+        if (!popup) break;
+        QAction* action = popup->addAction(caption);
+        const int id = entry.id;
+        action->setEnabled(!entry.grayed);
+        action->setCheckable(isCheckable(id));
+        QObject::connect(action, &QAction::triggered, action, [id, action] {
+          dispatchCommand(id);
+          // The mark follows the program's state, not Qt's own toggling.
+          if (action->isCheckable()) action->setChecked(menuItemChecked(id));
+        });
+        shell().actions[id] = action;
+        break;
+      }
+    }
+  }
+}
+
+QPushButton* makeButton(QWidget* parent, const char* text, int id, const Rect& r) {
+  auto* button = new QPushButton(QString::fromUtf8(text), parent);
+  button->setGeometry(r.x, r.y, r.w, r.h);
+  button->setAutoDefault(false);
+  QObject::connect(button, &QPushButton::clicked, button, [id] { dispatchCommand(id); });
+  return button;
+}
+
+QRadioButton* makeRadio(QWidget* parent, const char* text, int id, const Rect& r) {
+  auto* radio = new QRadioButton(QString::fromUtf8(text), parent);
+  radio->setGeometry(r.x, r.y, r.w, r.h);
+  radio->setAutoExclusive(false);  // the commands set every check themselves
+  QObject::connect(radio, &QRadioButton::clicked, radio, [id] { dispatchCommand(id); });
+  return radio;
+}
+
+QWidget* makePanel(QWidget* parent, const Rect& r) {
+  auto* panel = new QWidget(parent);
+  panel->setGeometry(r.x, r.y, r.w, r.h);
+  panel->setAutoFillBackground(true);
+  QPalette pal = panel->palette();
+  pal.setColor(QPalette::Window, QColor(kWindowColour.r, kWindowColour.g, kWindowColour.b));
+  panel->setPalette(pal);
+  return panel;
+}
+
+QGroupBox* makeGroup(QWidget* parent, const char* title, const Rect& r) {
+  auto* group = new QGroupBox(QString::fromUtf8(title), parent);
+  group->setGeometry(r.x, r.y, r.w, r.h);
+  return group;
+}
+
+void createChildren(ClientArea* client) {
+  ShellWidgets& s = shell();
+  const auto& r = s.layout.children;
+  auto& c = s.children;
+  const Rect& ov = r[kOverviewChild];
+  s.overview = new OverviewWidget(client, ov.w, ov.h);
+  s.overview->move(ov.x, ov.y);
+  c[kOverviewChild] = s.overview;
+  c[kAnalyzeButton] = makeButton(client, "解析", kAnalyzeId, r[kAnalyzeButton]);
+  c[kPlayButton] = makeButton(client, "再生", kPlayId, r[kPlayButton]);
+  c[kPartialButton] = makeButton(client, "部分", kPartialId, r[kPartialButton]);
+  c[kStopButton] = makeButton(client, "停止", kStopId, r[kStopButton]);
+  c[kNavFastBack] = makeButton(client, "<<<", kFastBackId, r[kNavFastBack]);
+  c[kNavBack] = makeButton(client, "<<", kBackId, r[kNavBack]);
+  c[kNavStepBack] = makeButton(client, "<", kStepBackId, r[kNavStepBack]);
+  c[kNavStepForward] = makeButton(client, ">", kStepForwardId, r[kNavStepForward]);
+  c[kNavForward] = makeButton(client, ">>", kForwardId, r[kNavForward]);
+  c[kNavFastForward] = makeButton(client, ">>>", kFastForwardId, r[kNavFastForward]);
+
+  // The combobox rectangle includes its drop-down list; the closed box is one line high.
+  s.spanCombo = new SpanComboBox(client);
+  const Rect& cb = r[kSpanCombo];
+  s.spanCombo->setGeometry(cb.x, cb.y, cb.w, std::min(cb.h, s.spanCombo->sizeHint().height()));
+  c[kSpanCombo] = s.spanCombo;
+
+  c[kAmplitudePanel] = makePanel(client, r[kAmplitudePanel]);
+  c[kAmplitudeGroup] = makeGroup(client, "振幅", r[kAmplitudeGroup]);
+  c[kAmplitudeNormal] = makeRadio(client, "標準", kNormalZoomId, r[kAmplitudeNormal]);
+  c[kAmplitudeDouble] = makeRadio(client, "２倍", kDoubleZoomId, r[kAmplitudeDouble]);
+  c[kPowerPanel] = makePanel(client, r[kPowerPanel]);
+  c[kPowerGroup] = makeGroup(client, "ﾊﾟﾜｰ", r[kPowerGroup]);
+  c[kPowerAt] = makeRadio(client, "Ａt", kGainAtId, r[kPowerAt]);
+  c[kPowerX1] = makeRadio(client, "1倍", kGainX1Id, r[kPowerX1]);
+  c[kPowerX2] = makeRadio(client, "2倍", kGainX2Id, r[kPowerX2]);
+  c[kPowerX4] = makeRadio(client, "4倍", kGainX4Id, r[kPowerX4]);
+}
+
+void installShellHooks() {
+  ShellHooks& h = shellHooks;
+  h.drawPositionText = [] {
+    drawPositionText(clientCanvas());
+    refreshClient();
+  };
+  h.drawFormatTexts = [] {
+    drawFormatTexts(clientCanvas());
+    refreshClient();
+  };
+  h.drawSpanText = [] {
+    drawSpanText(clientCanvas());
+    refreshClient();
+  };
+  h.invalidateOverview = [] {
+    if (shell().overview) shell().overview->invalidateFromFile();
+  };
+  h.invertOverviewRect = [](int x, int y, int w, int hh) {
+    if (shell().overview) shell().overview->invertRect(x, y, w, hh);
+  };
+  h.enableFileControls = [](bool on) { enableFileControls(on); };
+  h.enableIdleControls = [](bool on) { enableIdleControls(on); };
+  h.enableRunControls = [](bool on) { enableRunControls(on); };
+  h.enableStop = [](bool on) { enableStop(on); };
+  h.updateMainWindow = [] { refreshClient(); };
+}
+
+void updateGainCaption() {
+  if (QAbstractButton* at = buttonById(kGainAtId))
+    at->setText(QString::fromUtf8(settings.mado == 4 ? "1/2" : "Ａt"));
+}
+
+}  // namespace
+
+void applyApplicationLook() {
+  QApplication::setStyle(QStyleFactory::create("Fusion"));
+  QFont font("Unifont-JP");
+  if (!QFontDatabase::families().contains("Unifont-JP")) {
+    const int id = QFontDatabase::addApplicationFont("/usr/share/fonts/opentype/unifont/unifont_jp.otf");
+    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    font = QFont(families.isEmpty() ? QString("Unifont") : families.first());
+  }
+  font.setPixelSize(16);
+  font.setStyleStrategy(QFont::NoAntialias);
+  QApplication::setFont(font);
+  QPalette pal = QApplication::style()->standardPalette();
+  const QColor face(kButtonFace.r, kButtonFace.g, kButtonFace.b);
+  pal.setColor(QPalette::Window, face);
+  pal.setColor(QPalette::Button, face);
+  pal.setColor(QPalette::Base, QColor(kWindowColour.r, kWindowColour.g, kWindowColour.b));
+  pal.setColor(QPalette::WindowText, Qt::black);
+  pal.setColor(QPalette::ButtonText, Qt::black);
+  pal.setColor(QPalette::Text, Qt::black);
+  QApplication::setPalette(pal);
+}
+
+bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
+  loadSettingsFromFile();
+  if (!commandLine.fileName.empty()) appState.fileName = commandLine.fileName;
+  if (commandLine.autoPlay) appState.autoPlay = 1;
+  if (commandLine.diagnosticText) appState.diagnosticText = 1;
+
+  layout = computeUnits(FixedFont::kAscent, FixedFont::kAverageWidth);
+  ShellWidgets& s = shell();
+  const int vscroll = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  s.layout = computeChildLayout(layout, vscroll);
+  layout = s.layout.units;
+
+  s.window = new MainWindow();
+  if (commandLine.mode == HeadlessMode::kScreenshot) {
+    // Nobody is there to answer a message box: messages go to stderr.
+    setMessageSink([](std::string_view text, MessageKind) {
+      std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
+    });
+  } else if (showMessageBoxes) {
+    installQtMessageBoxes(s.window);
+  }
+  installQtEventPump();
+  buildMenu(s.window);
+  s.client = new ClientArea(s.window, s.layout.clientWidth, s.layout.clientHeight);
+  s.window->setCentralWidget(s.client);
+  s.window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+  checkMenuItem(settings.display, true);
+  s.window->setAcceptDrops(true);
+  s.window->show();
+
+  createChildren(s.client);
+  for (const char* item : kSpanItems) s.spanCombo->addItem(QString::fromUtf8(item));
+  s.spanCombo->setCurrentIndex(1);
+  settings.framesPerColumn = 262144 / 512;
+  buttonById(kNormalZoomId)->setChecked(true);
+  buttonById(kGainX1Id)->setChecked(true);
+  subclassControls();
+  for (QWidget* child : s.children) child->show();
+
+  const Rect& plot = s.layout.plotArea;
+  clientCanvas().whiteness(plot.x, plot.y, plot.w, plot.h);
+  s.client->invalidateAll();
+
+  enableMenuItem(1116, false);
+  checkMenuItem(1111, settings.pinkNoiseFlat != 0);
+  checkMenuItem(1115, settings.futosa == 2);
+  checkMenuItem(settings.graphStyle, true);
+  appState.outputDeviceCount = countOutputDevices();
+
+  installShellHooks();
+  enableFileControls(false);
+  controlById(kStopId)->setEnabled(false);
+  s.spanCombo->setFocus(Qt::OtherFocusReason);
+  prepareAnalysisNow();
+  updateGainCaption();
+
+  if (!appState.fileName.empty()) {
+    s.window->setTitleFromFileName();
+    if (openFile() && appState.autoPlay != 0) startPlaybackNow(false);
+  }
+  return true;
+}
+
+int runMessageLoop() {
+  const int code = QApplication::exec();
+  if (code == 0) saveSettingsToFile();
+  return code;
+}
+
+bool saveClientScreenshot(const std::string& path) {
+  // Let queued work (the overview's file read, deferred repaints) finish first.
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  if (!shell().client) return false;
+  return shell().client->grab().save(QString::fromStdString(path), "PNG");
+}
+
+void destroyMainWindow() {
+  ShellWidgets& s = shell();
+  delete s.window;
+  s = ShellWidgets{};
+  shellHooks = ShellHooks{};
+}
+
+}  // namespace korimu

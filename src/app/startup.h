@@ -1,0 +1,29 @@
+// Start-up of the window program: settings, the main window with its menu and control bar, the
+// command-line file, the event loop, and the settings written at a normal exit.
+#pragma once
+
+#include <string>
+
+#include "cli/command_line.h"
+
+namespace korimu {
+
+// Everything up to a shown, ready main window (QApplication must exist). False when a window
+// could not be created. Messages are shown in Qt message boxes unless showMessageBoxes is false
+// (then the installed message sink stays; --screenshot sends them to stderr).
+bool initInstance(const CommandLine& commandLine, bool showMessageBoxes = true);
+
+// Runs the event loop after initInstance and writes the settings at a normal exit. Returns the
+// process exit code.
+int runMessageLoop();
+
+// --screenshot: the client area (below the menu bar) as a PNG. False when it cannot be written.
+bool saveClientScreenshot(const std::string& path);
+
+// The application-wide look: Unifont at 16 px for widgets, the classic light window colours.
+void applyApplicationLook();
+
+// Destroys the main window and forgets its widgets (tests start again with initInstance).
+void destroyMainWindow();
+
+}  // namespace korimu

@@ -1,0 +1,66 @@
+#include "app/status_texts.h"
+
+#include "app/wave_link.h"
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "platform/message.h"
+
+namespace korimu {
+
+namespace {
+
+constexpr TextStyle kStatusStyle{kButtonText, kButtonFace, true};
+
+}  // namespace
+
+Canvas& clientCanvas() {
+  static Canvas canvas;
+  return canvas;
+}
+
+void drawPositionText(Canvas& canvas) {
+  const WaveFacts facts = waveFacts();
+  if (facts.formatTag != 1) appState.position = 0;
+  const double seconds =
+      facts.bytesPerSecond == 0 ? 0.0 : double(appState.position) / double(facts.bytesPerSecond);
+  canvas.textOut(0, 2, formatText("%10ldpos %13.6f秒", long(appState.position), seconds),
+                 kStatusStyle);
+}
+
+void drawFormatTexts(Canvas& canvas) {
+  const WaveFacts facts = waveFacts();
+  const int w = layout.unitW;
+  const int h = layout.unitH;
+  const int x = (3 * w) / 2 + 512;
+  canvas.textOut(x, int(3.5 * h), formatText("%2dkHz", facts.srKHz), kStatusStyle);
+  canvas.textOut(x, 6 * h, formatText("%2dbit", facts.bitsPerSample), kStatusStyle);
+  const char* channels = "      ";
+  if (appState.fileSelected != 0) channels = (facts.sampleKind & 2) != 0 ? "STEREO" : " MONO ";
+  canvas.textOut(x, int(8.5 * h), channels, kStatusStyle);
+}
+
+void drawSpanText(Canvas& canvas) {
+  const WaveFacts facts = waveFacts();
+  double span = 0.0;
+  if (facts.bytesPerSecond != 0) {
+    span = double(settings.framesPerColumn) * 512.0 * double(facts.blockAlign) /
+           double(facts.bytesPerSecond);
+  }
+  const std::string text = formatText(span >= 10.0 ? "%4.1f秒" : "%4.2f秒", span);
+  const int w = layout.unitW;
+  const int x = layout.layoutWidth - (w < 8 ? 27 * w : 26 * w);
+  canvas.textOut(x, 3, text, kStatusStyle);
+}
+
+void drawDataCountLabel(Canvas& canvas) {
+  const int w = layout.unitW;
+  const int x = layout.layoutWidth - (w < 8 ? (41 * w) / 2 : (39 * w) / 2);
+  canvas.textOut(x, 3, "表示ﾃﾞｰﾀ数", kStatusStyle);
+}
+
+void drawStopAccepted(Canvas& canvas) {
+  canvas.textOut(300, 150, "中断要求受付", TextStyle{kBlack, kWhite, true});
+}
+
+}  // namespace korimu

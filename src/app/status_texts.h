@@ -1,0 +1,22 @@
+// The status texts around the overview strip, drawn into the main window's client canvas.
+#pragma once
+
+#include "platform/canvas.h"
+
+namespace korimu {
+
+// The main window's client area (created at start-up with the client size).
+Canvas& clientCanvas();
+
+// "%10ldpos %13.6f秒" at (0, 2); a non-PCM file resets `position` to 0 first.
+void drawPositionText(Canvas& canvas);
+// "%2dkHz", "%2dbit" and "STEREO" / " MONO " (blank without a file) right of the overview.
+void drawFormatTexts(Canvas& canvas);
+// The overview's span in seconds, "%4.1f秒" from 10 seconds on, else "%4.2f秒".
+void drawSpanText(Canvas& canvas);
+// "表示ﾃﾞｰﾀ数" left of the span combobox.
+void drawDataCountLabel(Canvas& canvas);
+// "中断要求受付" at (300, 150) in the window's default colours (black on white).
+void drawStopAccepted(Canvas& canvas);
+
+}  // namespace korimu

@@ -1,0 +1,231 @@
+#include "app/widgets.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QUrl>
+
+#include "app/commands.h"
+#include "app/enabling.h"
+#include "app/module_calls.h"
+#include "app/shell_widgets.h"
+#include "app/status_texts.h"
+#include "app/wave_link.h"
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "display/overview.h"
+
+namespace korimu {
+
+QImage canvasImage(const Canvas& canvas) {
+  QImage image(canvas.width(), canvas.height(), QImage::Format_RGB32);
+  const auto& pixels = canvas.pixels();
+  for (int y = 0; y < canvas.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < canvas.width(); ++x)
+      line[x] = 0xff000000u | pixels[size_t(y) * size_t(canvas.width()) + size_t(x)];
+  }
+  return image;
+}
+
+// ---- client area ----
+
+ClientArea::ClientArea(QWidget* parent, int width, int height) : QWidget(parent) {
+  setFixedSize(width, height);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  Canvas& canvas = clientCanvas();
+  canvas = Canvas(width, height, displayBitsFromEnvironment());
+  canvas.clear(kButtonFace);
+}
+
+void ClientArea::invalidateAll() {
+  fullPaintPending_ = true;
+  update();
+}
+
+void ClientArea::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange) invalidateAll();
+  QWidget::changeEvent(event);
+}
+
+void ClientArea::paintEvent(QPaintEvent*) {
+  // The scheme is dark when the window text is at least as bright as the window.
+  const QPalette pal = QApplication::palette();
+  const QColor window = pal.color(QPalette::Window);
+  const QColor text = pal.color(QPalette::WindowText);
+  appState.darkScheme = luminance(text.red(), text.green(), text.blue()) >=
+                                luminance(window.red(), window.green(), window.blue())
+                            ? 1
+                            : 0;
+  Canvas& canvas = clientCanvas();
+  if (fullPaintPending_) {
+    fullPaintPending_ = false;
+    drawDataCountLabel(canvas);
+    drawFormatTexts(canvas);
+    drawGraphFrameOn(canvas);
+    drawPositionText(canvas);
+    drawSpanText(canvas);
+    copyChartTo(canvas);
+  }
+  QPainter painter(this);
+  painter.drawImage(0, 0, canvasImage(canvas));
+}
+
+void ClientArea::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    const QPoint p = event->position().toPoint();
+    clickClientArea(p.x(), p.y());
+  }
+  QWidget::mousePressEvent(event);
+}
+
+// ---- overview strip ----
+
+OverviewWidget::OverviewWidget(QWidget* parent, int width, int height)
+    : QWidget(parent), canvas_(width, height, displayBitsFromEnvironment()) {
+  setFixedSize(width, height);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  canvas_.clear(kWhite);
+}
+
+void OverviewWidget::invalidateFromFile() {
+  redrawPending_ = true;
+  update();
+}
+
+void OverviewWidget::invertRect(int x, int y, int w, int h) {
+  canvas_.invertRect(x, y, w, h);
+  update();
+}
+
+void OverviewWidget::paintFromFile() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (waveHandleOpen()) {
+    const WaveFacts facts = waveFacts();
+    const uint32_t position = appState.position;
+    OverviewSource source;
+    source.formatTag = facts.formatTag;
+    source.sampleKind = facts.sampleKind;
+    if (facts.formatTag == 1) {
+      if (seekWaveData(position)) {
+        source.dataBytesLeft = position < facts.dataSize ? facts.dataSize - position : 0;
+        source.read = [](uint8_t* buffer, size_t n) { return readWaveData(buffer, n); };
+      }
+    }
+    drawOverview(canvas_, source, settings.framesPerColumn, settings.amplitudeZoom);
+    seekWaveData(position);
+  }
+  QApplication::restoreOverrideCursor();
+}
+
+void OverviewWidget::paintEvent(QPaintEvent*) {
+  if (redrawPending_) {
+    if (appState.playing != 0 || appState.busy != 0) {
+      // A playback or an analysis run is using the file: redraw once it is done.
+      appState.overviewRepaintPending = 1;
+      redrawPending_ = false;
+    } else if (!appState.fileName.empty() && !waveHandleOpen() && !openAttempted_) {
+      // Validation may show a message box, which must not happen inside painting.
+      openAttempted_ = true;
+      QMetaObject::invokeMethod(
+          this,
+          [this] {
+            openWaveFile();
+            update();
+          },
+          Qt::QueuedConnection);
+    } else {
+      redrawPending_ = false;
+      openAttempted_ = false;
+      paintFromFile();
+    }
+  }
+  QPainter painter(this);
+  painter.drawImage(0, 0, canvasImage(canvas_));
+}
+
+// ---- span combobox ----
+
+void SpanComboBox::hidePopup() {
+  QComboBox::hidePopup();
+  // The chosen item is set after the popup has closed.
+  QMetaObject::invokeMethod(
+      this, [] { dispatchCommand(kSpanComboId, kNotifyCloseUp); }, Qt::QueuedConnection);
+}
+
+// ---- main window ----
+
+MainWindow::MainWindow() {
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setWindowTitle("KORIMU");
+}
+
+void MainWindow::setTitleFromFileName() {
+  setWindowTitle(QString::fromUtf8("KORIMU- " + appState.fileName + " "));
+}
+
+void MainWindow::setMinimizeBox(bool on) {
+  if (windowFlags().testFlag(Qt::WindowMinimizeButtonHint) == on) return;
+  const bool wasVisible = isVisible();
+  setWindowFlag(Qt::WindowMinimizeButtonHint, on);
+  if (wasVisible) {
+    show();
+    activateWindow();
+  }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    if (appState.busy != 0) requestStop();
+    return;
+  }
+  if (event->key() == Qt::Key_F1) {
+    dispatchCommand(1105);
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // A run must end before the window can go.
+  if (appState.busy != 0) {
+    event->ignore();
+    return;
+  }
+  if (appState.playing != 0 && appState.fileSelected != 0) stopPlaybackNow();
+  closeWaveFile();
+  event->accept();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange) {
+    if (!isActiveWindow()) {
+      savedFocus_ = QApplication::focusWidget();
+    } else if (savedFocus_ && savedFocus_->isEnabled()) {
+      savedFocus_->setFocus();
+    }
+  }
+  QMainWindow::changeEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+  if (!paths.empty()) {
+    event->acceptProposedAction();
+    dropFiles(paths);
+  }
+}
+
+}  // namespace korimu

@@ -1,0 +1,77 @@
+// The Qt widgets of the main window: the window itself, its client area (a canvas), the overview
+// strip (its own canvas) and the span combobox.
+#pragma once
+
+#include <QComboBox>
+#include <QImage>
+#include <QMainWindow>
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/canvas.h"
+
+namespace korimu {
+
+// A canvas as a QImage (a copy).
+QImage canvasImage(const Canvas& canvas);
+
+class ClientArea : public QWidget {
+ public:
+  ClientArea(QWidget* parent, int width, int height);
+  // Runs the window's full paint (dark-scheme test, labels, status texts, graph frame, chart)
+  // into the canvas on the next paint.
+  void invalidateAll();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  bool fullPaintPending_ = true;
+};
+
+class OverviewWidget : public QWidget {
+ public:
+  OverviewWidget(QWidget* parent, int width, int height);
+  Canvas& canvas() { return canvas_; }
+  // Repaint from the file (with erase), as after a position, span or zoom change.
+  void invalidateFromFile();
+  void invertRect(int x, int y, int w, int h);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void paintFromFile();
+  Canvas canvas_;
+  bool redrawPending_ = true;
+  bool openAttempted_ = false;
+};
+
+// Reports close-up to the command dispatch once the selection has been taken.
+class SpanComboBox : public QComboBox {
+ public:
+  explicit SpanComboBox(QWidget* parent) : QComboBox(parent) {}
+  void hidePopup() override;
+};
+
+class MainWindow : public QMainWindow {
+ public:
+  MainWindow();
+  // "KORIMU" or "KORIMU- name ".
+  void setTitleFromFileName();
+  void setMinimizeBox(bool on);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  QPointer<QWidget> savedFocus_;
+};
+
+}  // namespace korimu

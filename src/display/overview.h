@@ -1,0 +1,29 @@
+// The waveform overview strip: 512 columns of min/max envelope with the sample-to-sample trace,
+// one column per `framesPerColumn` frames from `position` on.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "platform/canvas.h"
+
+namespace korimu {
+
+struct OverviewSource {
+  int32_t formatTag = 0;
+  int32_t sampleKind = 0;  // bit 0: 16-bit samples, bit 1: two channels
+  // Bytes of sample data from the current read position to the end of the data chunk; the strip
+  // never reads further, so chunks after the data are never drawn as samples.
+  uint64_t dataBytesLeft = 0;
+  // Reads up to n bytes into the buffer; returns the bytes read (0 at the end or on an error).
+  std::function<size_t(uint8_t* buffer, size_t n)> read;
+};
+
+// Draws the strip onto the whole canvas (512 x G). The caller positions the source at the data
+// offset + `position` before and after. Returns false when the work buffer cannot be had (after
+// the fatal "dispwave" message).
+bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColumn,
+                  int amplitudeZoom);
+
+}  // namespace korimu

@@ -1,0 +1,93 @@
+#include "app/navigation.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "resources/menu_table.h"
+
+namespace korimu {
+namespace {
+
+// 16-bit stereo at 44.1 kHz: 4-byte frames, 176400 bytes per second, 10 seconds of data.
+constexpr DataExtent kStereo{4, 1764000, 176400};
+
+TEST(Navigation, StepBackWrapsFromStartToLastFrame) {
+  EXPECT_EQ(navigatedPosition(kStepBack, 0, kStereo), 1764000u - 4u);
+  EXPECT_EQ(navigatedPosition(kStepBack, 8, kStereo), 4u);
+  EXPECT_EQ(navigatedPosition(kStepBack, 4, kStereo), 0u);
+}
+
+TEST(Navigation, StepForwardWrapsFromLastFrameToStart) {
+  EXPECT_EQ(navigatedPosition(kStepForward, 1764000 - 4, kStereo), 0u);
+  EXPECT_EQ(navigatedPosition(kStepForward, 1764000 - 8, kStereo), 1764000u - 4u);
+  EXPECT_EQ(navigatedPosition(kStepForward, 0, kStereo), 4u);
+}
+
+TEST(Navigation, BackwardStepsStopAtZero) {
+  EXPECT_EQ(navigatedPosition(kFastBack, 176399, kStereo), 0u);
+  EXPECT_EQ(navigatedPosition(kFastBack, 176400, kStereo), 0u);
+  EXPECT_EQ(navigatedPosition(kFastBack, 176404, kStereo), 4u);
+  EXPECT_EQ(navigatedPosition(kBack, 839, kStereo), 0u);
+  EXPECT_EQ(navigatedPosition(kBack, 840, kStereo), 0u);  // 210 frames of 4 bytes
+  EXPECT_EQ(navigatedPosition(kBack, 844, kStereo), 4u);
+}
+
+TEST(Navigation, ForwardStepsStopAtLastFrame) {
+  EXPECT_EQ(navigatedPosition(kFastForward, 1764000 - 176400, kStereo), 1764000u - 4u);
+  EXPECT_EQ(navigatedPosition(kFastForward, 1764000 - 176404, kStereo), 1764000u - 4u);
+  EXPECT_EQ(navigatedPosition(kFastForward, 0, kStereo), 176400u);
+  EXPECT_EQ(navigatedPosition(kForward, 1764000 - 840, kStereo), 1764000u - 4u);
+  EXPECT_EQ(navigatedPosition(kForward, 0, kStereo), 840u);
+}
+
+TEST(Navigation, DataShorterThanOneFrameKeepsPositionAtZero) {
+  const DataExtent tiny{4, 2, 176400};
+  EXPECT_EQ(navigatedPosition(kStepBack, 0, tiny), 0u);
+  EXPECT_EQ(navigatedPosition(kForward, 0, tiny), 0u);
+  EXPECT_EQ(navigatedPosition(kFastForward, 0, tiny), 0u);
+  EXPECT_EQ(navigatedPosition(kStepForward, 0, tiny), 0u);
+}
+
+TEST(Navigation, LargeStepsDoNotWrapAround32Bits) {
+  const DataExtent huge{4, 0xFFFFFFF0u, 0xFFFFFF00u};
+  EXPECT_EQ(navigatedPosition(kFastForward, 0x100, huge), 0xFFFFFFF0u - 4u);
+}
+
+TEST(MenuCaptions, MnemonicGroupsBecomeQtMnemonics) {
+  std::vector<std::string> captions;
+  for (const MenuEntry& e : korimuMenu())
+    if (e.kind == MenuEntry::kPopup || e.kind == MenuEntry::kItem)
+      captions.push_back(menuCaption(e));
+  ASSERT_GE(captions.size(), 4u);
+  EXPECT_EQ(captions[0], "ファイル(&F)");
+  EXPECT_EQ(captions[1], "開く(&O)...");
+  EXPECT_EQ(captions[2], "&Info...");
+  EXPECT_NE(std::find(captions.begin(), captions.end(), "ヘルプの表示(&H)...\tF1"), captions.end());
+  EXPECT_NE(std::find(captions.begin(), captions.end(), "ｵﾌﾟｼｮﾝ(&O)..."), captions.end());
+}
+
+TEST(MenuCaptions, ResourceFormKeepsTheKatakanaGroup) {
+  const MenuEntry& file = korimuMenu()[0];
+  EXPECT_EQ(resourceCaption(file), "ファイル(\x1e" "F\x1fﾌ)");
+}
+
+TEST(MenuCaptions, EveryCommandIdAppearsOnceWithItsInitialGraying) {
+  std::map<int, bool> grayed;
+  int popups = 0;
+  for (const MenuEntry& e : korimuMenu()) {
+    if (e.kind == MenuEntry::kPopup) ++popups;
+    if (e.kind != MenuEntry::kItem) continue;
+    EXPECT_EQ(grayed.count(e.id), 0u) << e.id;
+    grayed[e.id] = e.grayed;
+  }
+  EXPECT_EQ(popups, 4);
+  EXPECT_EQ(grayed.size(), 20u);
+  for (int id : {1102, 1203, 1201, 1213, 1202}) EXPECT_TRUE(grayed[id]) << id;
+  for (int id : {1101, 1103, 1200, 1106, 1110, 1111, 1115, 1113, 1114, 1116, 1105, 1104})
+    EXPECT_FALSE(grayed[id]) << id;
+}
+
+}  // namespace
+}  // namespace korimu

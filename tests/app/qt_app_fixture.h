@@ -1,0 +1,74 @@
+// One QApplication and a freshly started main window for each Qt test of the shell.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <filesystem>
+#include <unistd.h>
+#include <string>
+#include <vector>
+
+#include "app/shell_widgets.h"
+#include "app/startup.h"
+#include "cli/command_line.h"
+#include "core/app_state.h"
+#include "core/settings.h"
+#include "platform/audio_device.h"
+#include "platform/message.h"
+
+namespace korimu::testing {
+
+inline QApplication& application() {
+  static int argc = 1;
+  static char name[] = "korimu-test";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = [] {
+    auto* a = new QApplication(argc, argv);
+    applyApplicationLook();
+    return a;
+  }();
+  return *app;
+}
+
+class ShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    application();
+    // Settings are read from and written to a private folder.
+    configHome_ = std::filesystem::temp_directory_path() /
+                  ("korimu-shell-config-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(configHome_);
+    ::setenv("XDG_CONFIG_HOME", configHome_.c_str(), 1);
+    settings = AppSettings{};
+    appState = AppState{};
+  }
+  void TearDown() override {
+    destroyMainWindow();
+    setMessageSink(previousSink_);
+  }
+
+  // Starts the window the way the program does, with messages recorded instead of shown.
+  void start(const std::string& file = "", int devices = 0) {
+    AudioBackend backend;
+    if (devices > 0) {
+      backend.outputDeviceCount = [devices] { return devices; };
+      backend.supportsFormat = [](const WaveFormat&) { return true; };
+    }
+    setAudioBackend(backend);
+    previousSink_ = setMessageSink(
+        [this](std::string_view text, MessageKind) { messages.emplace_back(text); });
+    CommandLine cl;
+    cl.fileName = file;
+    ASSERT_TRUE(initInstance(cl, false));
+    QApplication::processEvents();
+  }
+
+  std::vector<std::string> messages;
+
+ private:
+  MessageSink previousSink_;
+  std::filesystem::path configHome_;
+};
+
+}  // namespace korimu::testing
