@@ -1,0 +1,146 @@
+#include "cli/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "wave/wav_builder.h"
+
+namespace korimu {
+namespace {
+
+using Items = std::vector<std::string>;
+
+TEST(Tokenizer, QuotedNameWithBlankAndPlaySwitch) {
+  EXPECT_EQ(tokenizeCommandLine(R"(C:\KORIMU\KORIMU.EXE "C:\My Music\a b.wav" /p)"),
+            (Items{R"(C:\KORIMU\KORIMU.EXE)", R"(C:\My Music\a b.wav)", "/p"}));
+}
+
+TEST(Tokenizer, UnquotedProgramPathSplitsAtItsBlank) {
+  EXPECT_EQ(tokenizeCommandLine(R"(C:\Program Files\KORIMU.EXE a.wav)"),
+            (Items{R"(C:\Program)", R"(Files\KORIMU.EXE a.wav)"}));
+  EXPECT_EQ(tokenizeCommandLine(R"("C:\Program Files\KORIMU.EXE" a.wav)"),
+            (Items{R"(C:\Program Files\KORIMU.EXE)", "a.wav"}));
+}
+
+TEST(Tokenizer, SwitchesKeepTheirSlashAndEndAtBlanks) {
+  EXPECT_EQ(tokenizeCommandLine("KORIMU /d"), (Items{"KORIMU", "/d"}));
+  EXPECT_EQ(tokenizeCommandLine("KORIMU /p/d"), (Items{"KORIMU", "/p", "/d"}));
+  EXPECT_EQ(tokenizeCommandLine("KORIMU a.wav /p   b.wav"),
+            (Items{"KORIMU", "a.wav", "/p", "b.wav"}));
+  // An unquoted file name may hold blanks but not "/".
+  EXPECT_EQ(tokenizeCommandLine("KORIMU my song.wav"), (Items{"KORIMU", "my song.wav"}));
+  EXPECT_EQ(tokenizeCommandLine("KORIMU a/b.wav"), (Items{"KORIMU", "a", "/b.wav"}));
+}
+
+TEST(Tokenizer, EscapedQuotesStay) {
+  EXPECT_EQ(tokenizeCommandLine(R"(KORIMU say\"hi\".wav)"), (Items{"KORIMU", R"(say"hi".wav)"}));
+  EXPECT_EQ(tokenizeCommandLine(R"(KORIMU "a /b.wav")"), (Items{"KORIMU", "a /b.wav"}));
+}
+
+TEST(Tokenizer, FifteenItemsAtMost) {
+  std::string text = "KORIMU";
+  for (int i = 0; i < 20; ++i) text += " /x";
+  const Items items = tokenizeCommandLine(text);
+  ASSERT_EQ(items.size(), 15u);
+  EXPECT_EQ(items[0], "KORIMU");
+  EXPECT_EQ(items[14], "/x");
+}
+
+TEST(Tokenizer, TrailingBlanksAddNothing) {
+  EXPECT_EQ(tokenizeCommandLine("KORIMU /p   "), (Items{"KORIMU", "/p"}));
+  EXPECT_EQ(tokenizeCommandLine("KORIMU"), (Items{"KORIMU"}));
+  EXPECT_EQ(tokenizeCommandLine(""), (Items{""}));
+}
+
+CommandLine parse(Items args) {
+  args.insert(args.begin(), "korimu");
+  return parseArguments(args);
+}
+
+TEST(Arguments, SwitchesInEverySpelling) {
+  for (const char* s : {"/P", "/p", "-p", "--play"}) {
+    const CommandLine c = parse({s, "a.wav"});
+    EXPECT_TRUE(c.autoPlay) << s;
+    EXPECT_FALSE(c.diagnosticText) << s;
+    EXPECT_EQ(c.fileName, "a.wav");
+    EXPECT_EQ(c.mode, HeadlessMode::kNone);
+  }
+  for (const char* s : {"/D", "/d", "-d", "--diagnostic"}) {
+    const CommandLine c = parse({s});
+    EXPECT_TRUE(c.diagnosticText) << s;
+    EXPECT_FALSE(c.autoPlay) << s;
+    EXPECT_EQ(c.fileName, "");
+  }
+}
+
+TEST(Arguments, LastFileNameWinsAndPathsAreNotSwitches) {
+  const CommandLine c = parse({"/home/me/a.wav", "-p", "/tmp/My Music/b.wav"});
+  EXPECT_EQ(c.fileName, "/tmp/My Music/b.wav");
+  EXPECT_TRUE(c.autoPlay);
+  EXPECT_EQ(parse({"--", "-p"}).fileName, "-p");
+  EXPECT_EQ(parse({"/pets.wav"}).fileName, "/pets.wav");
+}
+
+TEST(Arguments, UnknownOptionsAreUsageErrors) {
+  const CommandLine c = parse({"-x", "a.wav"});
+  EXPECT_EQ(c.mode, HeadlessMode::kUsageError);
+  EXPECT_NE(c.error.find("-x"), std::string::npos);
+  EXPECT_EQ(parse({"--check"}).mode, HeadlessMode::kUsageError);
+  EXPECT_EQ(parse({"--render", "out.png"}).mode, HeadlessMode::kUsageError);
+  EXPECT_EQ(parse({"--render", "out.png", "a.wav", "--view"}).mode, HeadlessMode::kUsageError);
+}
+
+TEST(Arguments, HeadlessCommands) {
+  EXPECT_EQ(parse({"--help"}).mode, HeadlessMode::kHelp);
+  EXPECT_EQ(parse({"a.wav", "--version"}).mode, HeadlessMode::kVersion);
+  const CommandLine check = parse({"--check", "x.wav"});
+  EXPECT_EQ(check.mode, HeadlessMode::kCheck);
+  EXPECT_EQ(check.fileName, "x.wav");
+  const CommandLine shot = parse({"--screenshot", "s.png", "a.wav"});
+  EXPECT_EQ(shot.mode, HeadlessMode::kScreenshot);
+  EXPECT_EQ(shot.outputPath, "s.png");
+  EXPECT_EQ(shot.fileName, "a.wav");
+  const CommandLine render =
+      parse({"--render", "r.png", "--view", "chart", "--method", "mem", "d.wav"});
+  EXPECT_EQ(render.mode, HeadlessMode::kRender);
+  EXPECT_EQ(render.outputPath, "r.png");
+  EXPECT_EQ(render.fileName, "d.wav");
+  using Option = std::pair<std::string, std::string>;
+  EXPECT_EQ(render.renderOptions, (std::vector<Option>{{"view", "chart"}, {"method", "mem"}}));
+  EXPECT_NE(usageText().find("--check"), std::string::npos);
+}
+
+TEST(Check, GoodFileGivesOneLine) {
+  testing::TempDir dir;
+  testing::FormatFields f;
+  f.channels = 1;
+  f.bits = 8;
+  f.rate = 8000;
+  const std::string file = dir.write("a.wav", testing::simpleWave(f, 8000));
+  ::testing::internal::CaptureStdout();
+  const int code = runCheck(file);
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(out,
+            "OK 8kHz 8bit MONO dataSize=8000 blockAlign=1 bytesPerSecond=8000 readMode=2 "
+            "bufferBytes=2048\n");
+  EXPECT_EQ(appState.busy, 0);
+}
+
+TEST(Check, BrokenFileGivesTheReadersMessage) {
+  testing::TempDir dir;
+  testing::FormatFields f;
+  f.tag = 3;
+  const std::string file = dir.write("float.wav", testing::simpleWave(f, 64));
+  ::testing::internal::CaptureStderr();
+  const int code = runCheck(file);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(err, "指定したファイルは、PCMファイルではありません。\n");
+}
+
+}  // namespace
+}  // namespace korimu
