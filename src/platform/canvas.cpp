@@ -107,6 +107,7 @@ void Canvas::plot(int x, int y, uint32_t packed) {
 void Canvas::fillRect(int x, int y, int w, int h, Rgb colour) {
   const int x0 = std::max(0, x), y0 = std::max(0, y);
   const int x1 = std::min(width_, x + std::max(0, w)), y1 = std::min(height_, y + std::max(0, h));
+  if (x0 >= x1 || y0 >= y1) return;  // wholly outside the surface
   const uint32_t packed = packRgb(quantise(colour));
   for (int yy = y0; yy < y1; ++yy) {
     std::fill(pixels_.begin() + std::ptrdiff_t(yy) * width_ + x0,

@@ -69,5 +69,14 @@ TEST(Canvas, CopyFromClipsToBothSurfaces) {
   EXPECT_EQ(dst.getPixel(3, 3), kWhite);
 }
 
+TEST(Canvas, FillWhollyOutsideTheSurfaceDrawsNothing) {
+  Canvas c(8, 8);
+  c.clear(kWhite);
+  c.fillRect(20, 2, 4, 4, kBlack);  // right of the surface
+  c.fillRect(2, 20, 4, 4, kBlack);  // below it
+  c.fillRect(-9, 2, 4, 4, kBlack);  // left of it
+  for (uint32_t p : c.pixels()) EXPECT_EQ(p, packRgb(kWhite));
+}
+
 }  // namespace
 }  // namespace korimu
