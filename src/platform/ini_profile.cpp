@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace korimu {
 
@@ -97,7 +98,8 @@ std::optional<std::string> IniDocument::get(std::string_view section, std::strin
 }
 
 void IniDocument::set(std::string_view section, std::string_view key, std::string_view value) {
-  const std::string entry = std::string(key) + "=" + std::string(value);
+  std::string entry(key);
+  entry.append("=").append(value);
   bool inSection = false;
   size_t lastInSection = 0;  // index after the last non-blank line of the section
   bool found = false;
@@ -124,7 +126,9 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
     return;
   }
   if (!lines_.empty() && !trimmed(lines_.back()).empty()) lines_.emplace_back();
-  lines_.push_back("[" + std::string(section) + "]");
+  std::string header("[");
+  header.append(section).append("]");
+  lines_.push_back(std::move(header));
   lines_.push_back(entry);
   finalLineEnd_ = true;
 }
