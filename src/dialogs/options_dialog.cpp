@@ -194,6 +194,7 @@ void initialise(const OptionsControls& c) {
   c.speed->setRange(kSlowestSpeed, 0);
   c.speed->setSingleStep(1);
   c.speed->setPageStep(10);
+  c.speed->setInvertedControls(false);  // the Left key is "line left"
   c.speed->setValue(settings.playSpeed);
   c.speedText->setText(QString::fromStdString(speedReadout(settings.playSpeed)));
   if (QAbstractButton* scale = c.scales->button(1125 + settings.spectrumType)) {

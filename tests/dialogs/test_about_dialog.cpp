@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <memory>
+#include <string>
+
+#include "dialogs/about_dialog.h"
+#include "dialogs/dialog_controls.h"
+#include "platform/audio_device.h"
+
+namespace korimu {
+namespace {
+
+QString textOf(QDialog* dialog, int id) {
+  QLabel* label = dialogControl<QLabel>(dialog, id);
+  return label ? label->text() : QString("<missing>");
+}
+
+TEST(AboutDialog, NamesTheProgramVersionAndWordSize) {
+  setAudioBackend({});
+  std::unique_ptr<QDialog> dialog(createAboutDialog(nullptr));
+  EXPECT_EQ(dialog->windowTitle(), QString("About KORIMU"));
+  EXPECT_EQ(textOf(dialog.get(), 101), QString("KORIMU  Version 0.10"));
+  EXPECT_EQ(textOf(dialog.get(), 103),
+            QString::fromUtf8((std::to_string(sizeof(void*) * 8) + " bit 版").c_str()));
+  EXPECT_TRUE(textOf(dialog.get(), 102).contains(QString("Qt%1").arg(QT_VERSION_MAJOR)));
+  EXPECT_EQ(textOf(dialog.get(), 106), QString::fromUtf8("これはフリーソフトです"));
+  // No sound devices at all.
+  EXPECT_EQ(textOf(dialog.get(), 104), QString::fromUtf8("録音ﾃﾞﾊﾞｲｽ= 0個  再生ﾃﾞﾊﾞｲｽ= 0個"));
+}
+
+TEST(AboutDialog, AsksForOutputsThenInputsAndShowsInputsFirst) {
+  std::string asked;
+  AudioBackend backend;
+  backend.outputDeviceCount = [&asked] {
+    asked += "out ";
+    return 1;
+  };
+  backend.inputDeviceCount = [&asked] {
+    asked += "in ";
+    return 12;
+  };
+  setAudioBackend(backend);
+  std::unique_ptr<QDialog> dialog(createAboutDialog(nullptr));
+  EXPECT_EQ(asked, "out in ");
+  EXPECT_EQ(textOf(dialog.get(), 104), QString::fromUtf8("録音ﾃﾞﾊﾞｲｽ=12個  再生ﾃﾞﾊﾞｲｽ= 1個"));
+  setAudioBackend({});
+}
+
+}  // namespace
+}  // namespace korimu
