@@ -1,0 +1,418 @@
+#include "analysis/wavelet.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <new>
+#include <stdexcept>
+
+#include "analysis/analysis_sink.h"
+#include "analysis/fft.h"
+#include "analysis/level_map.h"
+#include "analysis/method_sink.h"
+#include "analysis/scratch_memory.h"
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "platform/event_pump.h"
+#include "platform/message.h"
+
+namespace korimu {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979;
+constexpr double kTwoPi = 6.28318530717958;
+constexpr int kVoices = 24;
+constexpr double kExponentFloor = -350.0;
+
+// The ratio of two neighbouring rows, 2^(1/24).
+double rowRatio() {
+  static const double r = std::pow(2.0, 1.0 / kVoices);
+  return r;
+}
+
+// The fourth root of pi divided by the square root of 1/r.
+double amplitudeBase() {
+  static const double a0 = std::pow(kPi, 0.25) / std::sqrt(1.0 / rowRatio());
+  return a0;
+}
+
+int log2Of(int n) {
+  return std::countr_zero(static_cast<unsigned>(n));
+}
+
+bool allocateRow(std::vector<float>& row, size_t count) {
+  try {
+    row.assign(count, 0.0f);
+  } catch (const std::bad_alloc&) {
+    return false;
+  } catch (const std::length_error&) {
+    return false;
+  }
+  return true;
+}
+
+double clampTo(double v, double low, double high) {
+  if (!(v >= low)) return low;
+  if (v > high) return high;
+  return v;
+}
+
+uint8_t toDepth(double d) {
+  if (!(d > 0.0)) return 0;
+  if (d >= 255.0) return 255;
+  return static_cast<uint8_t>(d);
+}
+
+int gainIndex() {
+  return std::clamp(settings.displayGain, 0, 3);
+}
+
+uint8_t rowDepth(double p) {
+  const int g = gainIndex();
+  switch (settings.spectrumType) {
+    case 0: {
+      static constexpr double kGain[] = {1.0, 2.0, 4.0, 8.0};
+      return toDepth(255.0 - 255.0 * clampTo(std::sqrt(p) * kGain[g], 0.0, 1.0));
+    }
+    case 1: {
+      static constexpr double kGain[] = {1.0, 3.0, 8.0, 24.0};
+      return toDepth(255.0 - 255.0 * clampTo(p * kGain[g], 0.0, 1.0));
+    }
+    default: {
+      const double level = p > 1e-35 ? std::log(p) / 25.0 : std::log(1e-35) / 25.0;
+      switch (g) {
+        case 0:
+          return toDepth(-clampTo(level, -255.0 / 151.0, 0.0) * 151.0);
+        case 1:
+          return toDepth(-clampTo(level, -255.0 / 227.0, 0.0) * 227.0);
+        case 2:
+          return toDepth(-(clampTo(level, -1.0, -0.25) + 0.25) * 340.0);
+        default:
+          return toDepth(-(clampTo(level, -1.0, -0.5) + 0.5) * 510.0);
+      }
+    }
+  }
+}
+
+// Moves the highest quarter of a spectrum of 2n points down to positions n/2 .. n-1, so that the
+// first n points hold the band below half the new Nyquist frequency.
+void foldSpectrum(double* x, double* y, int n) {
+  for (int i = n / 2; i < n; ++i) {
+    x[i] = x[i + n];
+    y[i] = y[i + n];
+  }
+}
+
+int directKernelLength(int length, int n) {
+  return std::min({length, kWaveletLargestBlock, n});
+}
+
+// re[i] = sum over m < taps of x[(n + i - half + m) mod n] kr[m], likewise im with ki: the signal
+// is periodic with period n. Each sum runs in order of m from 0.0, as a plain loop would.
+void correlateDirect(const double* x, int n, const double* kr, const double* ki, int taps,
+                     std::vector<double>& extended, float* rowRe, float* rowIm) {
+  const int half = taps / 2;
+  for (int q = 0; q < n + taps; ++q) extended[q] = x[((n - half + q) % n + n) % n];
+  constexpr int kTile = 256;
+  double accRe[kTile];
+  double accIm[kTile];
+  for (int start = 0; start < n; start += kTile) {
+    const int len = std::min(kTile, n - start);
+    std::fill(accRe, accRe + len, 0.0);
+    std::fill(accIm, accIm + len, 0.0);
+    for (int m = 0; m < taps; ++m) {
+      const double* e = extended.data() + start + m;
+      const double cr = kr[m];
+      const double ci = ki[m];
+      for (int i = 0; i < len; ++i) {
+        accRe[i] += e[i] * cr;
+        accIm[i] += e[i] * ci;
+      }
+    }
+    for (int i = 0; i < len; ++i) {
+      rowRe[start + i] = static_cast<float>(accRe[i]);
+      rowIm[start + i] = static_cast<float>(accIm[i]);
+    }
+  }
+}
+
+void forwardTransform(double* x, double* y, int n) {
+  if (tableFft(n, x, y) != 0) directFft(x, y, log2Of(n), -1.0);
+}
+
+void inverseTransform(double* x, double* y, int n) {
+  if (tableFft(-n, x, y) != 0) directFft(x, y, log2Of(n), 1.0);
+}
+
+// Multiplies the kernel's spectrum by the block's, transforms back and turns the result by half a
+// period, since the kernel's centre sits at tap n/2.
+void correlateBySpectra(const double* x, const double* y, double* kr, double* ki, int n,
+                        float* rowRe, float* rowIm) {
+  forwardTransform(kr, ki, n);
+  for (int i = 0; i < n; ++i) {
+    const double r = kr[i];
+    const double s = ki[i];
+    kr[i] = x[i] * r - y[i] * s;
+    ki[i] = x[i] * s + y[i] * r;
+  }
+  inverseTransform(kr, ki, n);
+  const int half = n / 2;
+  for (int i = 0; i < n; ++i) {
+    const int from = i < half ? i + half : i - half;
+    rowRe[i] = static_cast<float>(kr[from]);
+    rowIm[i] = static_cast<float>(ki[from]);
+  }
+}
+
+}  // namespace
+
+uint32_t waveletBlockBytes(uint32_t bytesPerSecond, int srKHz, int blockAlign) {
+  const uint64_t everyRate = uint64_t{kWaveletLargestBlock} * static_cast<uint64_t>(blockAlign);
+  if (bytesPerSecond % 11025 == 0) {
+    const int divisor = srKHz / 11;
+    if (divisor <= 0) return static_cast<uint32_t>(everyRate);
+    return static_cast<uint32_t>(uint64_t(kWaveletLargestBlock / divisor) *
+                                 (bytesPerSecond / 11025));
+  }
+  if (bytesPerSecond % 8000 == 0) {
+    const int divisor = srKHz / 8;
+    if (divisor <= 0) return static_cast<uint32_t>(everyRate);
+    return static_cast<uint32_t>((uint64_t(bytesPerSecond / 8000) * kWaveletLargestBlock) /
+                                 static_cast<uint64_t>(divisor));
+  }
+  if (srKHz <= 0) return static_cast<uint32_t>(everyRate);
+  return static_cast<uint32_t>((bytesPerSecond / 8000.0) * (kWaveletLargestBlock / (srKHz / 8.0)));
+}
+
+double waveletTopFraction(int srKHz) {
+  return srKHz % 11 == 0 ? 5000.0 / 11025.0 : 0.5;
+}
+
+WaveletVariant waveletVariantFor(int blockFrames, int blockOrder) {
+  const bool direct =
+      (blockFrames == 16384 && blockOrder <= 10) || (blockFrames >= 32768 && blockOrder <= 13);
+  return direct ? WaveletVariant::kDirect : WaveletVariant::kFft;
+}
+
+bool waveletDecimatesAt(int row, int blockOrder, int n) {
+  const int phase = 32 - 2 * blockOrder;
+  return row > phase && row % kVoices == phase && n > 32;
+}
+
+int waveletInitialKernelLength(int blockOrder) {
+  return static_cast<int>(16.0 * std::sqrt(std::ldexp(1.0, blockOrder - 8)));
+}
+
+void waveletKernel(double* kr, double* ki, int taps, int j, int row, double topFraction,
+                   int blockOrder) {
+  const double w = std::ldexp(1.0, blockOrder - 8);
+  const double r = rowRatio();
+  const double scale = std::pow(r, j);
+  const double amplitude = std::pow(r, -row / 2.0) * amplitudeBase();
+  const double rInverse = 1.0 / r;
+  const double f = topFraction;
+  const double coefficient = (-1.0 / rInverse) / rInverse / 2.0 * f * f;
+  // Taps further out than this have an exponent below the floor; skip them without evaluating.
+  const double reach = std::sqrt(-kExponentFloor * scale * scale * w / -coefficient) + 2.0;
+  const int half = taps / 2;
+  for (int i = 0; i < taps; ++i) {
+    const double t = i - half;
+    kr[i] = 0.0;
+    ki[i] = 0.0;
+    if (std::fabs(t) > reach) continue;
+    const double e = coefficient * (t * t) / scale / scale / w;
+    if (!(e >= kExponentFloor)) continue;
+    const double g = std::exp(e);
+    const double phi = kTwoPi * f * t / scale;
+    kr[i] = std::cos(phi) * amplitude * g;
+    ki[i] = std::sin(-phi) * amplitude * g;
+  }
+}
+
+double waveletDivisor(WaveletVariant variant, bool sixteenBit, int blockOrder, int n) {
+  const double w = std::ldexp(1.0, blockOrder - 8);
+  const double base = (sixteenBit ? 3e7 : 700.0) * w * kWaveletLargestBlock;
+  if (variant == WaveletVariant::kDirect) return base;
+  // n squared in floating point: 65536^2 does not fit 32 bits.
+  const double length = n;
+  return base * 8.5 / (length * length);
+}
+
+void waveletDepths(uint8_t* depths, const float* re, const float* im, int n, int row, double fRow,
+                   double fTop, double divisor, WaveletExtremes& extremes) {
+  for (int i = 0; i < n; ++i) {
+    const double a = re[i];
+    const double b = im[i];
+    double p = (a * a + b * b) / divisor;
+    if (settings.pinkNoiseFlat) p = p * fRow / fTop;
+    if (p > extremes.maximum) {
+      extremes.maximum = p;
+      extremes.maximumRow = row;
+      extremes.maximumFrequency = fRow;
+    }
+    if (row > 3 && p < extremes.minimum) extremes.minimum = p;
+    depths[i] = rowDepth(p);
+  }
+}
+
+void drawChartRow(const uint8_t* depths, int n, int x0, int columns, int row) {
+  const int width = std::clamp(columns, 1, 512);
+  int group = n / width;
+  int pixels = 1;
+  if (group == 0) {
+    group = 1;
+    pixels = width / n;
+  }
+  const int y = layout.plotTop + row;
+  for (int s = 0; s < n; s += group) {
+    uint8_t loudest = 255;
+    const int end = std::min(s + group, n);
+    for (int i = s; i < end; ++i) loudest = std::min(loudest, depths[i]);
+    const int x = layout.unitW + x0 + static_cast<int>(int64_t{s} * pixels / group);
+    for (int q = 0; q < pixels; ++q) notifySink(methodSink.chartPixel, x + q, y, loudest);
+  }
+}
+
+bool waveletRows(std::vector<double>& x, WaveletVariant variant, int blockOrder, double topFraction,
+                 double fTop, float* rowRe, float* rowIm, const WaveletRowSink& onRow) {
+  int n = static_cast<int>(x.size());
+  if (n > kWaveletLargestBlock) {
+    showMessage(formatText("GNSIZE=%d num=%d", kWaveletLargestBlock, n), MessageKind::kFatal);
+    return true;
+  }
+  const bool direct = variant == WaveletVariant::kDirect;
+  std::vector<double> y, kr, ki, extended;
+  if (!allocateScratch(y, n) || !allocateScratch(kr, n) || !allocateScratch(ki, n) ||
+      (direct && !allocateScratch(extended, 2 * size_t(n)))) {
+    showMessage("wt error", MessageKind::kFatal);
+    return true;
+  }
+  showProgress(formatText("wavelet  %5d/%5d ", 0, kWaveletRows), 0, kWaveletRows);
+
+  const int initialTaps = waveletInitialKernelLength(blockOrder);
+  double fRow = fTop;
+  int decimations = 0;
+  int taps;
+  if (direct) {
+    taps = directKernelLength(initialTaps, n);
+  } else {
+    taps = n;
+    directFft(x.data(), y.data(), log2Of(n), -1.0);  // x and y now hold the block's spectrum
+  }
+
+  bool stopped = false;
+  for (int row = 0; row < kWaveletRows; ++row) {
+    if (waveletDecimatesAt(row, blockOrder, n)) {
+      if (direct) {
+        std::fill(y.begin(), y.begin() + n, 0.0);
+        realFft(x.data(), y.data(), log2Of(n), -1.0);
+        n /= 2;
+        ++decimations;
+        foldSpectrum(x.data(), y.data(), n);
+        directFft(x.data(), y.data(), log2Of(n), 1.0);
+        // The band-limited signal at half the rate, every sample doubled.
+        for (int i = 0; i < n; ++i) x[i] = 2.0 * x[i];
+        taps = directKernelLength(initialTaps, n);
+      } else {
+        n /= 2;
+        ++decimations;
+        foldSpectrum(x.data(), y.data(), n);
+        taps = n;
+      }
+    }
+    pumpOneEvent();
+    if (appState.stopRequested) {
+      stopped = true;
+      break;
+    }
+    const int j = row - kVoices * decimations;
+    waveletKernel(kr.data(), ki.data(), taps, j, row, topFraction, blockOrder);
+    showProgressCounter(row + 1, kWaveletRows);
+    if (direct) {
+      correlateDirect(x.data(), n, kr.data(), ki.data(), taps, extended, rowRe, rowIm);
+    } else {
+      correlateBySpectra(x.data(), y.data(), kr.data(), ki.data(), n, rowRe, rowIm);
+    }
+    if (onRow) onRow(row, rowRe, rowIm, n, fRow);
+    fRow = fRow / rowRatio();
+    if (direct) {
+      // One tap a row up to 32 taps, then in proportion to the scale.
+      taps = taps < 32 ? taps + 1 : static_cast<int>(std::floor(taps * rowRatio() + 0.5));
+      taps = directKernelLength(taps, n);
+    }
+  }
+  return stopped;
+}
+
+namespace {
+
+void waveletReadouts(const WaveletExtremes& extremes, double divisor) {
+  showDiagnostic(250, 40, formatText("min=%8.1e ", extremes.minimum));
+  peakReadout(extremes.maximumFrequency, extremes.maximum);
+  const std::string maxText = formatText("Max %8.1e", extremes.maximum);
+  showDiagnostic(250, 0, maxText);
+  if (extremes.maximum > divisor) {
+    notifySink(analysisSink.windowText, 0, layout.plotTop - 2 * layout.unitH - 2, maxText);
+  }
+}
+
+}  // namespace
+
+void prepareWaveletSignal(double* x, int n, const SampleBlock& block) {
+  const int count = std::clamp(block.sampleCount(), 0, n);
+  for (int i = 0; i < count; ++i) x[i] = block.sample(i);
+  for (int i = count; i < n; ++i) x[i] = 0.0;
+  if (count == 0) return;
+  double sum = 0.0;
+  for (int i = 0; i < count; ++i) sum += x[i];
+  const double limit = block.sixteenBit() ? 256.0 : 1.0;
+  const double mean = clampTo(sum / count, -limit, limit);
+  // The padding stays 0 and takes part in the correlation as silence.
+  for (int i = 0; i < count; ++i) x[i] -= mean;
+}
+
+void waveletBlock(const SampleBlock& block, int blockFrames, int column, int columnsPerBlock,
+                  int /*unused*/) {
+  if (block.srKHz == 0) return;
+  int64_t padded = 1;
+  while (padded < blockFrames) padded *= 2;
+  if (padded > kWaveletLargestBlock) {
+    showMessage(
+        formatText("GNSIZE=%d num=%lld", kWaveletLargestBlock, static_cast<long long>(padded)),
+        MessageKind::kFatal);
+    return;
+  }
+  const int n = static_cast<int>(padded);
+  std::vector<double> x;
+  if (!allocateScratch(x, size_t(n))) {
+    showMessage("wavelet", MessageKind::kFatal);
+    return;
+  }
+  prepareWaveletSignal(x.data(), n, block);
+  std::vector<float> rowRe, rowIm;
+  std::vector<uint8_t> depths;
+  if (!allocateRow(rowRe, size_t(n)) || !allocateRow(rowIm, size_t(n)) ||
+      !allocateScratch(depths, size_t(n))) {
+    showMessage("wavelet", MessageKind::kFatal);
+    return;
+  }
+
+  const WaveletVariant variant = waveletVariantFor(blockFrames, settings.blockOrder);
+  const double topFraction = appState.wtTopFraction;
+  const double fTop = topFraction * nominalRateFor(block.srKHz);
+  const double divisor = waveletDivisor(variant, block.sixteenBit(), settings.blockOrder, n);
+  WaveletExtremes extremes;
+  extremes.maximumFrequency = fTop;
+  const auto paintRow = [&](int row, const float* re, const float* im, int length, double fRow) {
+    waveletDepths(depths.data(), re, im, length, row, fRow, fTop, divisor, extremes);
+    drawChartRow(depths.data(), length, column, columnsPerBlock, row);
+    notifySink(methodSink.presentPlotRow, row);
+  };
+  waveletRows(x, variant, settings.blockOrder, topFraction, fTop, rowRe.data(), rowIm.data(),
+              paintRow);
+  waveletReadouts(extremes, divisor);
+}
+
+}  // namespace korimu

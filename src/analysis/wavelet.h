@@ -1,0 +1,81 @@
+// Wavelet analysis: 256 rows, 1/24 octave apart and falling from a top frequency near the Nyquist
+// limit, each the magnitude of a Gaussian-windowed complex wavelet (Morlet type) correlated with
+// the block at every sample position. Each row is turned into depths and painted at once into the
+// block's columns of the time-frequency chart. A direct variant correlates with a short kernel
+// that grows from row to row; an FFT variant multiplies spectra with a kernel as long as the block.
+// Both halve the rate every 24 rows once the rows are low enough.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "analysis/sample_block.h"
+
+namespace korimu {
+
+inline constexpr int kWaveletRows = 256;
+inline constexpr int kWaveletLargestBlock = 65536;
+
+// Bytes of one wavelet block (65536 sample frames) for the file's average bytes per second,
+// srKHz and frame size. Rates whose kHz divisor would be 0 (below 8 kHz) get 65536 frames too.
+uint32_t waveletBlockBytes(uint32_t bytesPerSecond, int srKHz, int blockAlign);
+
+// The top frequency as a fraction of the rate: 5000/11025 for multiples of 11 kHz, else 0.5.
+double waveletTopFraction(int srKHz);
+
+enum class WaveletVariant { kDirect, kFft };
+// The direct variant for long blocks with short kernels, the FFT variant otherwise.
+WaveletVariant waveletVariantFor(int blockFrames, int blockOrder);
+
+// The first row that halves the rate: every 24 rows from D0 + 24, D0 = 32 - 2 blockOrder.
+bool waveletDecimatesAt(int row, int blockOrder, int n);
+
+// The initial kernel length floor(16 sqrt(2^(blockOrder - 8))).
+int waveletInitialKernelLength(int blockOrder);
+
+// The kernel of one row: L taps centred on tap L/2, for the row's scale P = r^j (j the row's
+// index at the current rate) and absolute row (which sets the amplitude).
+void waveletKernel(double* kr, double* ki, int taps, int j, int row, double topFraction,
+                   int blockOrder);
+
+// Level divisor S of a variant for a block of n samples (before any decimation).
+double waveletDivisor(WaveletVariant variant, bool sixteenBit, int blockOrder, int n);
+
+// What one block's rows reached: the largest power (with its row and that row's frequency) and
+// the smallest one below row 3.
+struct WaveletExtremes {
+  double maximum = -1e36;
+  double minimum = 1e36;
+  int maximumRow = 0;
+  double maximumFrequency = 0.0;
+};
+
+// Converts one row to depths under the current settings and updates the extremes.
+void waveletDepths(uint8_t* depths, const float* re, const float* im, int n, int row, double fRow,
+                   double fTop, double divisor, WaveletExtremes& extremes);
+
+// Paints one row of depths into the block's chart columns x0 .. x0 + W - 1: each column shows the
+// loudest (smallest) depth of its group of samples, or a sample spreads over several columns.
+void drawChartRow(const uint8_t* depths, int n, int x0, int columns, int row);
+
+// Receives each finished row: its complex values (n of them) and the frequency it was computed at.
+using WaveletRowSink =
+    std::function<void(int row, const float* re, const float* im, int n, double fRow)>;
+
+// Computes the rows of the signal x (n = x.size() a power of two, mean removed and padded),
+// starting at fTop; x is used as working storage. Handles one event and checks Stop before every
+// row. Returns true when Stop ended the loop.
+bool waveletRows(std::vector<double>& x, WaveletVariant variant, int blockOrder, double topFraction,
+                 double fTop, float* rowRe, float* rowIm, const WaveletRowSink& onRow);
+
+// The block's samples in x[0..n-1]: the first `count` samples with their mean removed (clamped to
+// +-256 for 16-bit and +-1 for 8-bit samples), then zeros.
+void prepareWaveletSignal(double* x, int n, const SampleBlock& block);
+
+// One block of the chart: `blockFrames` is N, the frames of a full block; a shorter block is
+// padded. Draws nothing when srKHz is 0. The last argument is always 0.
+void waveletBlock(const SampleBlock& block, int blockFrames, int column, int columnsPerBlock,
+                  int unused);
+
+}  // namespace korimu

@@ -1,0 +1,367 @@
+#include "analysis/wavelet.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "method_test_support.h"
+
+namespace korimu {
+namespace {
+
+using testing::bytes16;
+using testing::MethodScope;
+
+TEST(WaveletBlockSize, EveryRateGets65536Frames) {
+  EXPECT_EQ(waveletBlockBytes(176400, 44, 4), 65536u * 4);  // 44.1 kHz 16-bit stereo
+  EXPECT_EQ(waveletBlockBytes(192000, 48, 4), 65536u * 4);  // 48 kHz 16-bit stereo
+  EXPECT_EQ(waveletBlockBytes(16000, 8, 2), 65536u * 2);    // 8 kHz 16-bit mono
+  EXPECT_EQ(waveletBlockBytes(22050, 22, 1), 65536u);       // 22.05 kHz 8-bit mono
+  EXPECT_EQ(waveletBlockBytes(6000, 6, 1), 65536u);         // 6 kHz: the fractional rule
+}
+
+TEST(WaveletBlockSize, RatesBelowTheDivisorsStillGet65536Frames) {
+  EXPECT_EQ(waveletBlockBytes(8000, 4, 2), 65536u * 2);   // 4 kHz 16-bit: 4 div 8 is 0
+  EXPECT_EQ(waveletBlockBytes(11025, 5, 2), 65536u * 2);  // a header whose kHz div 11 is 0
+  EXPECT_EQ(waveletBlockBytes(900, 0, 1), 65536u);        // below 1 kHz
+}
+
+TEST(WaveletTop, MultiplesOf11kHzTopAt20000For44100) {
+  EXPECT_DOUBLE_EQ(waveletTopFraction(44) * nominalRateFor(44), 20000.0);
+  EXPECT_DOUBLE_EQ(waveletTopFraction(22) * nominalRateFor(22), 10000.0);
+  EXPECT_DOUBLE_EQ(waveletTopFraction(8) * nominalRateFor(8), 4000.0);
+  EXPECT_DOUBLE_EQ(waveletTopFraction(48) * nominalRateFor(48), 24000.0);
+}
+
+TEST(WaveletVariant, DirectOnlyForLongBlocksWithShortKernels) {
+  EXPECT_EQ(waveletVariantFor(16384, 10), WaveletVariant::kDirect);
+  EXPECT_EQ(waveletVariantFor(16384, 11), WaveletVariant::kFft);
+  EXPECT_EQ(waveletVariantFor(32768, 13), WaveletVariant::kDirect);
+  EXPECT_EQ(waveletVariantFor(65536, 13), WaveletVariant::kDirect);
+  EXPECT_EQ(waveletVariantFor(65536, 14), WaveletVariant::kFft);
+  EXPECT_EQ(waveletVariantFor(8192, 8), WaveletVariant::kFft);
+}
+
+TEST(WaveletKernel, InitialLengthsAndDivisors) {
+  const int expected[] = {16, 22, 32, 45, 64, 90, 128, 181, 256};
+  for (int order = 8; order <= 16; ++order) {
+    EXPECT_EQ(waveletInitialKernelLength(order), expected[order - 8]) << order;
+  }
+  EXPECT_DOUBLE_EQ(waveletDivisor(WaveletVariant::kDirect, true, 8, 65536), 3e7 * 65536);
+  EXPECT_DOUBLE_EQ(waveletDivisor(WaveletVariant::kDirect, false, 10, 65536), 700.0 * 4 * 65536);
+  // 65536^2 overflows 32 bits; the divisor must still be 8.5 / 65536 times the direct one.
+  EXPECT_DOUBLE_EQ(waveletDivisor(WaveletVariant::kFft, true, 16, 65536),
+                   3e7 * 256 * 65536 * 8.5 / (65536.0 * 65536.0));
+}
+
+TEST(WaveletKernel, GaussianEnvelopeAndRowFrequency) {
+  const int taps = 256;
+  std::vector<double> kr(taps), ki(taps);
+  const double f = 0.5;
+  waveletKernel(kr.data(), ki.data(), taps, 10, 10, f, 12);
+  // Centre tap: cos 0 times the amplitude A0 * 2^(-10/48).
+  const double a0 = std::pow(3.14159265358979, 0.25) * std::pow(2.0, 1.0 / 48);
+  EXPECT_NEAR(kr[128], a0 * std::pow(2.0, -10.0 / 48), 1e-12);
+  EXPECT_NEAR(ki[128], 0.0, 1e-15);
+  // The envelope's standard deviation is P sqrt(w) / (F r) taps.
+  const double r = std::pow(2.0, 1.0 / 24);
+  const double p = std::pow(r, 10);
+  const double sigma = p * 4.0 / (f * r);
+  const int t = 7;
+  const double envelope = std::hypot(kr[128 + t], ki[128 + t]) / kr[128];
+  EXPECT_NEAR(envelope, std::exp(-t * t / (2.0 * sigma * sigma)), 1e-12);
+  // Its phase turns by 2 pi F / P per tap.
+  EXPECT_NEAR(std::atan2(-ki[129], kr[129]), 2.0 * std::numbers::pi * f / p, 1e-9);
+  // Far taps, with an exponent below the floor, are exactly zero.
+  std::vector<double> wide(65536), wideIm(65536);
+  waveletKernel(wide.data(), wideIm.data(), 65536, 0, 0, f, 8);
+  EXPECT_EQ(wide[0], 0.0);
+  EXPECT_EQ(wideIm[0], 0.0);
+  EXPECT_GT(wide[32768], 0.0);
+}
+
+TEST(WaveletDecimation, FirstAtRow40For8AndRow24For16) {
+  EXPECT_FALSE(waveletDecimatesAt(16, 8, 65536));
+  EXPECT_TRUE(waveletDecimatesAt(40, 8, 65536));
+  EXPECT_TRUE(waveletDecimatesAt(64, 8, 65536));
+  EXPECT_FALSE(waveletDecimatesAt(0, 16, 65536));
+  EXPECT_TRUE(waveletDecimatesAt(24, 16, 65536));
+  EXPECT_FALSE(waveletDecimatesAt(24, 16, 32));
+}
+
+// The rows' lengths as they are computed: halved at each decimation, never below 32.
+std::vector<int> rowLengths(WaveletVariant variant, int n, int order) {
+  std::vector<double> x(n, 0.0);
+  for (int i = 0; i < n; ++i) x[i] = std::sin(0.3 * i) * 1000.0;
+  std::vector<float> re(n), im(n);
+  std::vector<int> lengths;
+  waveletRows(
+      x, variant, order, 0.5, 4000.0, re.data(), im.data(),
+      [&](int, const float*, const float*, int length, double) { lengths.push_back(length); });
+  return lengths;
+}
+
+TEST(WaveletDecimation, NoDecimationOnceTheRowIs32Long) {
+  MethodScope scope;
+  for (WaveletVariant variant : {WaveletVariant::kDirect, WaveletVariant::kFft}) {
+    const std::vector<int> lengths = rowLengths(variant, 256, 16);
+    ASSERT_EQ(lengths.size(), 256u);
+    EXPECT_EQ(lengths[23], 256);
+    EXPECT_EQ(lengths[24], 128);
+    EXPECT_EQ(lengths[48], 64);
+    EXPECT_EQ(lengths[72], 32);
+    EXPECT_EQ(lengths[255], 32);
+  }
+  const std::vector<int> order8 = rowLengths(WaveletVariant::kFft, 1024, 8);
+  EXPECT_EQ(order8[39], 1024);
+  EXPECT_EQ(order8[40], 512);
+  EXPECT_EQ(order8[64], 256);
+}
+
+// Both variants compute the same rows: the FFT variant's values are 1/n of the direct one's, so
+// with their divisors the FFT variant's levels are 8.5 times lower in power.
+TEST(WaveletVariants, AgreeUpToTheLevelFactor) {
+  MethodScope scope;
+  const int n = 4096;
+  const int order = 10;
+  std::vector<double> signal(n);
+  for (int i = 0; i < n; ++i) {
+    // 205 whole periods, so the periodic continuation of the block has no seam.
+    signal[i] = 3000.0 * std::sin(2.0 * std::numbers::pi * 205.0 * i / n);
+  }
+  std::vector<std::vector<double>> power[2];
+  int variantIndex = 0;
+  for (WaveletVariant variant : {WaveletVariant::kDirect, WaveletVariant::kFft}) {
+    std::vector<double> x = signal;
+    std::vector<float> re(n), im(n);
+    const double divisor = waveletDivisor(variant, true, order, n);
+    waveletRows(x, variant, order, 0.5, 4000.0, re.data(), im.data(),
+                [&](int, const float* rr, const float* ri, int length, double) {
+                  std::vector<double> row(length);
+                  for (int i = 0; i < length; ++i) {
+                    row[i] = (double(rr[i]) * rr[i] + double(ri[i]) * ri[i]) / divisor;
+                  }
+                  power[variantIndex].push_back(std::move(row));
+                });
+    ++variantIndex;
+  }
+  ASSERT_EQ(power[0].size(), 256u);
+  ASSERT_EQ(power[1].size(), 256u);
+  // Compared where the rows carry the tone (within 10 dB of the block's peak). The direct
+  // variant's kernel is cut at about three standard deviations after each decimation, which moves
+  // its levels by up to a few percent; the far tails of the response differ more.
+  double blockMax = 0.0;
+  for (const auto& row : power[0]) {
+    for (double v : row) blockMax = std::max(blockMax, v);
+  }
+  int compared = 0;
+  for (int row = 0; row < 256; ++row) {
+    const auto& d = power[0][row];
+    const auto& f = power[1][row];
+    ASSERT_EQ(d.size(), f.size()) << row;
+    for (size_t i = 0; i < d.size(); ++i) {
+      if (d[i] < 0.1 * blockMax) continue;
+      ++compared;
+      EXPECT_NEAR(d[i] / f[i], 8.5, 8.5 * 0.03) << "row " << row << " at " << i;
+    }
+  }
+  EXPECT_GT(compared, 5000);
+  // Both put the tone (205/4096 of the rate, fTop at half the rate) in the same row.
+  int peakRow[2] = {0, 0};
+  for (int v = 0; v < 2; ++v) {
+    double best = -1.0;
+    for (int row = 0; row < 256; ++row) {
+      for (double p : power[v][row]) {
+        if (p > best) best = p, peakRow[v] = row;
+      }
+    }
+  }
+  EXPECT_EQ(peakRow[0], peakRow[1]);
+  EXPECT_NEAR(peakRow[0], 24.0 * std::log2(0.5 * n / 205.0), 1.0);
+}
+
+TEST(WaveletDepths, PinkWeightingFallsByTheRowRatio) {
+  MethodScope scope;
+  settings.pinkNoiseFlat = 1;
+  settings.spectrumType = 1;
+  const float re[] = {1.0f}, im[] = {0.0f};
+  uint8_t depth[1];
+  const double r = std::pow(2.0, 1.0 / 24);
+  for (int row : {0, 1, 100, 255}) {
+    WaveletExtremes extremes;
+    const double fRow = 20000.0 / std::pow(r, row);
+    waveletDepths(depth, re, im, 1, row, fRow, 20000.0, 1.0, extremes);
+    EXPECT_NEAR(extremes.maximum, std::pow(2.0, -row / 24.0), 1e-12) << row;
+    EXPECT_EQ(extremes.maximumRow, row);
+  }
+}
+
+TEST(WaveletDepths, ScalesAndGains) {
+  MethodScope scope;
+  const float re[] = {0.0f, 1.0f, 0.5f, 0.0625f}, im[] = {0.0f, 0.0f, 0.0f, 0.0f};
+  uint8_t depths[4];
+  WaveletExtremes extremes;
+  settings.spectrumType = 2;
+  for (int gain = 0; gain < 4; ++gain) {
+    settings.displayGain = gain;
+    waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes);
+    EXPECT_EQ(depths[0], 255) << gain;  // silence at the bottom in every gain
+  }
+  settings.displayGain = 0;
+  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes);
+  EXPECT_EQ(depths[1], 0);
+  // ln(0.25)/25 = -0.05545; times 151 = 8.37.
+  EXPECT_EQ(depths[2], 8);
+  settings.spectrumType = 0;  // amplitude: a = sqrt(p)
+  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes);
+  EXPECT_EQ(depths[2], 127);  // 255 - 127.5
+  settings.displayGain = 3;
+  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes);
+  EXPECT_EQ(depths[2], 0);    // 0.5 * 8 clamps to 1
+  EXPECT_EQ(depths[3], 127);  // 255 - 255 * 0.5
+  settings.spectrumType = 1;  // power, gain 1 triples
+  settings.displayGain = 1;
+  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes);
+  EXPECT_EQ(depths[3], 252);  // 255 - 255 * 3/256
+  // Rows 0..3 never set the minimum; the maximum keeps its first row.
+  WaveletExtremes fresh;
+  waveletDepths(depths, re, im, 4, 3, 1.0, 1.0, 1.0, fresh);
+  EXPECT_EQ(fresh.minimum, 1e36);
+  EXPECT_EQ(fresh.maximum, 1.0);
+  waveletDepths(depths, re, im, 4, 4, 1.0, 1.0, 1.0, fresh);
+  EXPECT_EQ(fresh.minimum, 0.0);
+  EXPECT_EQ(fresh.maximumRow, 3);
+}
+
+TEST(WaveletChartRow, GroupsSamplesIntoColumnsByTheLoudest) {
+  MethodScope scope;
+  const uint8_t depths[] = {200, 10, 255, 255, 30, 40, 100, 90};
+  drawChartRow(depths, 8, 5, 4, 7);
+  const int y = layout.plotTop + 7;
+  ASSERT_EQ(scope.pixels.size(), 4u);
+  EXPECT_EQ((scope.pixels[{layout.unitW + 5, y}]), 10);
+  EXPECT_EQ((scope.pixels[{layout.unitW + 6, y}]), 255);
+  EXPECT_EQ((scope.pixels[{layout.unitW + 7, y}]), 30);
+  EXPECT_EQ((scope.pixels[{layout.unitW + 8, y}]), 90);
+}
+
+TEST(WaveletChartRow, ShortRowsSpreadOverSeveralColumns) {
+  MethodScope scope;
+  const uint8_t depths[] = {1, 2, 3, 4};
+  drawChartRow(depths, 4, 0, 8, 0);
+  ASSERT_EQ(scope.pixels.size(), 8u);
+  for (int col = 0; col < 8; ++col) {
+    EXPECT_EQ((scope.pixels[{layout.unitW + col, layout.plotTop}]), col / 2 + 1) << col;
+  }
+}
+
+TEST(WaveletSignal, MeanClampsAndPadding) {
+  std::vector<int> samples(100, 1000);
+  const std::vector<uint8_t> bytes = bytes16(samples);
+  SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
+  std::vector<double> x(128, -1.0);
+  prepareWaveletSignal(x.data(), 128, block);
+  EXPECT_EQ(x[0], 744.0);  // only 256 subtracted
+  EXPECT_EQ(x[99], 744.0);
+  EXPECT_EQ(x[100], 0.0);  // the padding stays silent
+  EXPECT_EQ(x[127], 0.0);
+
+  const std::vector<uint8_t> eight(50, 128 + 5);
+  SampleBlock block8{eight.data(), 50, 8, 8};
+  prepareWaveletSignal(x.data(), 64, block8);
+  EXPECT_EQ(x[0], 4.0);  // mean 5, only 1 subtracted
+  EXPECT_EQ(x[50], 0.0);
+}
+
+SampleBlock toneBlock(std::vector<uint8_t>& storage, int frames, int count, double frequency,
+                      int srKHz) {
+  std::vector<int> samples(count);
+  for (int i = 0; i < count; ++i) {
+    samples[i] = static_cast<int>(
+        std::lround(8000.0 * std::sin(2.0 * std::numbers::pi * frequency * i / (srKHz * 1000.0))));
+  }
+  storage = bytes16(samples);
+  (void)frames;
+  return SampleBlock{storage.data(), static_cast<uint32_t>(storage.size()), 16, srKHz};
+}
+
+TEST(WaveletBlock, PaintsAllRowsAndReportsThePeakRowFrequency) {
+  MethodScope scope;
+  settings.blockOrder = 8;
+  appState.wtTopFraction = waveletTopFraction(8);
+  std::vector<uint8_t> storage;
+  // 1000 Hz at 8 kHz: fTop 4000 Hz, so the peak row is 48 rows (two octaves) down.
+  const SampleBlock block = toneBlock(storage, 2048, 2048, 1000.0, 8);
+  waveletBlock(block, 2048, 16, 4, 0);
+  ASSERT_EQ(scope.presentedRows.size(), 256u);
+  EXPECT_EQ(scope.presentedRows.back(), 255);
+  // Four columns per row, at x0 = 16.
+  EXPECT_EQ(scope.pixels.size(), 256u * 4);
+  EXPECT_TRUE(scope.pixels.count({layout.unitW + 16, layout.plotTop}));
+  EXPECT_TRUE(scope.pixels.count({layout.unitW + 19, layout.plotTop + 255}));
+  ASSERT_EQ(scope.rec().peaks.size(), 1u);
+  EXPECT_EQ(scope.rec().peaks[0].first, "Peak  1000Hz");
+  const auto& texts = scope.rec().windowTexts;
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts.front().text, "wavelet      0/  256 ");
+  EXPECT_EQ(texts.back().text, "  256");
+}
+
+TEST(WaveletBlock, ShortFinalBlockIsPaddedToTheFullLength) {
+  MethodScope scope;
+  settings.blockOrder = 8;
+  appState.wtTopFraction = 0.5;
+  std::vector<uint8_t> storage;
+  const SampleBlock block = toneBlock(storage, 2048, 1000, 1000.0, 8);
+  waveletBlock(block, 2048, 0, 8, 0);
+  // Every row still spans the block's eight columns, the silent padding included (column 5 is
+  // far from the tone on both sides; the block wraps around at its end).
+  EXPECT_EQ(scope.pixels.size(), 256u * 8);
+  EXPECT_EQ((scope.pixels[{layout.unitW + 5, layout.plotTop + 48}]), 255);
+  EXPECT_LT((scope.pixels[{layout.unitW + 1, layout.plotTop + 48}]), 100);
+}
+
+TEST(WaveletBlock, StopKeepsPaintedRowsAndStillWritesReadouts) {
+  MethodScope scope;
+  settings.blockOrder = 8;
+  appState.wtTopFraction = 0.5;
+  appState.diagnosticText = 1;
+  scope.stopAtEvent = 10;
+  std::vector<uint8_t> storage;
+  const SampleBlock block = toneBlock(storage, 1024, 1024, 500.0, 8);
+  waveletBlock(block, 1024, 0, 2, 0);
+  ASSERT_EQ(scope.presentedRows.size(), 9u);
+  EXPECT_EQ(scope.presentedRows.back(), 8);
+  EXPECT_EQ(scope.rec().peaks.size(), 1u);
+  ASSERT_EQ(scope.overviewTexts.size(), 2u);
+  EXPECT_EQ(scope.overviewTexts[0].x, 250);
+  EXPECT_EQ(scope.overviewTexts[0].y, 40);
+  EXPECT_EQ(scope.overviewTexts[0].text.rfind("min=", 0), 0u);
+  EXPECT_EQ(scope.overviewTexts[1].y, 0);
+  EXPECT_EQ(scope.overviewTexts[1].text.rfind("Max ", 0), 0u);
+}
+
+TEST(WaveletBlock, TooLongBlockIsFatal) {
+  MethodScope scope;
+  std::vector<uint8_t> storage(16, 0);
+  const SampleBlock block{storage.data(), 16, 16, 44};
+  waveletBlock(block, 131072, 0, 1, 0);
+  ASSERT_EQ(scope.rec().messages.size(), 1u);
+  EXPECT_EQ(scope.rec().messages[0].first, "GNSIZE=65536 num=131072");
+  EXPECT_EQ(scope.rec().fatalExits, 1);
+  EXPECT_TRUE(scope.presentedRows.empty());
+}
+
+TEST(WaveletBlock, NothingAtZeroKilohertz) {
+  MethodScope scope;
+  std::vector<uint8_t> storage(64, 0);
+  const SampleBlock block{storage.data(), 64, 16, 0};
+  waveletBlock(block, 32, 0, 1, 0);
+  EXPECT_TRUE(scope.presentedRows.empty());
+  EXPECT_TRUE(scope.rec().peaks.empty());
+}
+
+}  // namespace
+}  // namespace korimu
