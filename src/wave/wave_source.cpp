@@ -149,9 +149,10 @@ bool openWave() {
       w.volume.totalCapacity > 0 && w.volume.totalCapacity <= kDisketteCapacity;
   w.readMode = settings.onMem != 0 || smallVolume ? 1 : 2;
 
-  // A recording cut short keeps only the bytes that are really there.
+  // A recording cut short keeps only the whole frames that are really there.
   const uint64_t inFile = w.mmio.fileSize() - std::min(w.mmio.fileSize(), w.dataChunk.dataOffset);
-  w.dataSize = uint32_t(std::min<uint64_t>(w.dataChunk.size, inFile));
+  w.dataSize = w.dataChunk.size;
+  if (w.dataSize > inFile) w.dataSize = uint32_t(inFile - inFile % format.blockAlign);
   w.bytesLeft = w.dataSize;
   w.blockAlign = format.blockAlign;
   if (w.dataSize == 0) return failReleasingFormat("データ チャンクが空です。");
