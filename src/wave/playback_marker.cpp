@@ -1,0 +1,155 @@
+// The numbers of a playback (speed, steps, timer period, pacing), its clock, and the marker that
+// walks through the overview during partial play.
+#include <chrono>
+#include <cmath>
+#include <thread>
+#include <utility>
+
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "core/shell_hooks.h"
+#include "platform/event_pump.h"
+#include "wave/playback.h"
+#include "wave/playback_internal.h"
+#include "wave/wave_source.h"
+
+namespace korimu {
+
+namespace {
+
+PlaybackClock defaultClock() {
+  PlaybackClock c;
+  c.nowMs = [] { return static_cast<uint32_t>(tickCountMs()); };
+  c.yieldProcessor = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); };
+  return c;
+}
+
+PlaybackClock& clock() {
+  static PlaybackClock c = defaultClock();
+  return c;
+}
+
+bool multipleOf11(int32_t srKHz) {
+  return srKHz % 11 == 0;
+}
+
+}  // namespace
+
+void setPlaybackClock(PlaybackClock c) {
+  const PlaybackClock fallback = defaultClock();
+  if (!c.nowMs) c.nowMs = fallback.nowMs;
+  if (!c.yieldProcessor) c.yieldProcessor = fallback.yieldProcessor;
+  clock() = std::move(c);
+}
+
+double speedFactor(int32_t playSpeed) {
+  return std::pow(2.0, playSpeed / 120.0);
+}
+
+uint32_t declaredSampleRate(uint32_t samplesPerSec, int32_t playSpeed) {
+  return static_cast<uint32_t>(speedFactor(playSpeed) * samplesPerSec + 0.5);
+}
+
+int32_t framesPerStep(int32_t srKHz, int32_t pb) {
+  if (multipleOf11(srKHz)) return (srKHz / 11) * pb;
+  return static_cast<int32_t>(srKHz / 8.0 * pb);
+}
+
+int32_t markerStripWidth(int32_t srKHz, int32_t pb, int32_t framesPerColumn) {
+  const int32_t w = framesPerStep(srKHz, pb) / (framesPerColumn > 0 ? framesPerColumn : 1);
+  return w < 1 ? 1 : w;
+}
+
+uint32_t markerTimerPeriod(int32_t srKHz, int32_t pb, int32_t playSpeed) {
+  const double s = speedFactor(playSpeed);
+  const double period = multipleOf11(srKHz) ? pb * 1000.0 / 11025.0 / s + 0.5 : (pb / 8) / s + 0.5;
+  const auto t = static_cast<uint32_t>(period);
+  return t < 1 ? 1 : t;  // a zero period would stop the marker arithmetic
+}
+
+uint32_t pacingDelayMs(int32_t pb, int32_t playSpeed, bool rateMultipleOf11) {
+  // Delays for the 44.1 kHz family and for the others, by PB and speed range.
+  struct Delay {
+    uint32_t family11, other;
+  };
+  static constexpr Delay kNone{0, 0}, k50{50, 100}, k105{105, 150}, k160{160, 200}, k210{210, 300},
+      k320{320, 400};
+  Delay d = kNone;
+  if (pb >= 4096) {
+    d = k320;
+  } else if (pb >= 2048) {
+    d = playSpeed <= -101 ? k320 : playSpeed <= -41 ? k210 : k160;
+  } else if (pb >= 1024) {
+    d = playSpeed <= -221   ? k320
+        : playSpeed <= -161 ? k210
+        : playSpeed <= -101 ? k160
+        : playSpeed <= -41  ? k105
+                            : k50;
+  } else if (pb >= 512) {
+    d = playSpeed <= -221 ? k160 : playSpeed <= -161 ? k105 : playSpeed <= -101 ? k50 : kNone;
+  }
+  return rateMultipleOf11 ? d.family11 : d.other;
+}
+
+namespace playback_detail {
+
+uint32_t nowMs() {
+  return clock().nowMs();
+}
+
+void waitForPacing(uint32_t delayMs) {
+  while (nowMs() - playbackState.lastPacingTime < delayMs) clock().yieldProcessor();
+  playbackState.lastPacingTime = nowMs();
+}
+
+int32_t columnFrames() {
+  return settings.framesPerColumn > 0 ? settings.framesPerColumn : 1;
+}
+
+int32_t stripWidth() {
+  return markerStripWidth(waveSource.srKHz, settings.playBufferSeconds, columnFrames());
+}
+
+int32_t markerColumns() {
+  return markerFrames / columnFrames();
+}
+
+void invertOverviewStrip(int32_t x, int32_t width) {
+  callHook(shellHooks.invertOverviewRect, x, 0, width, layout.overviewHeight);
+}
+
+bool crossSectionIsOpen() {
+  return shellHooks.crossSectionOpen && shellHooks.crossSectionOpen();
+}
+
+void moveCrossSection(int32_t x) {
+  appState.crossSectionX = x;
+  callHook(shellHooks.updateCrossSection);
+}
+
+}  // namespace playback_detail
+
+using namespace playback_detail;
+
+int32_t markerStep(bool twice) {
+  const int32_t w = stripWidth();
+  invertOverviewStrip(512 - markerColumns() - w, twice ? 2 * w : w);
+  return framesPerStep(waveSource.srKHz, settings.playBufferSeconds);
+}
+
+void markerTick() {
+  PlaybackState& p = playbackState;
+  // A tick still queued after the end or Stop moves nothing.
+  if (!p.partialPlay || !appState.playing) return;
+  const uint32_t period = p.timerPeriod > 0 ? p.timerPeriod : 1;
+  const auto due = static_cast<uint32_t>(double(nowMs() - p.startTick) / period + 0.5);
+  for (uint32_t done = 0; p.ticksShown + done < due; ++done) {
+    const int32_t q = markerColumns();
+    if (crossSectionIsOpen() && q > 0) moveCrossSection(512 - q + layout.unitW);
+    markerFrames -= markerStep(true);
+  }
+  p.ticksShown = due;
+}
+
+}  // namespace korimu

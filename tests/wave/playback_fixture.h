@@ -1,0 +1,199 @@
+// A playback test bench: a crafted WAV file, a wave-output device that keeps what it is given and
+// hands buffers back only when the test says so, a fake millisecond clock, an overview canvas the
+// marker is inverted into, and a log of the window effects.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "core/shell_hooks.h"
+#include "platform/audio_device.h"
+#include "platform/canvas.h"
+#include "platform/message.h"
+#include "platform/system_facts.h"
+#include "wave/playback.h"
+#include "wave/sample_buffers.h"
+#include "wave/wav_builder.h"
+#include "wave/wave_source.h"
+
+namespace korimu::testing {
+
+struct FakeDevice {
+  bool openSucceeds = true;
+  bool writeSucceeds = true;
+  bool open = false;
+  int opens = 0, resets = 0, closes = 0;
+  WaveFormat format;
+  std::function<void(int)> notice;
+  std::vector<std::pair<int, std::vector<uint8_t>>> writes;  // (header, bytes) in order
+  std::vector<uint32_t> writeTimes;                          // playback clock at each write
+  std::deque<int> queued;                                    // headers the device still holds
+};
+
+class PlaybackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    settings = AppSettings{};
+    appState = AppState{};
+    shellHooks = ShellHooks{};
+    playbackState = PlaybackState{};
+    layout = LayoutUnits{};
+    previousSink_ = setMessageSink(
+        [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
+    setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {
+      info->totalCapacity = uint64_t(100) << 30;  // a hard disk: streaming unless OnMem
+      return true;
+    });
+    installDevice();
+    setPlaybackClock({[this] { return now_; },
+                      [this] {
+                        ++now_;
+                        ++yields_;
+                      }});
+    overview_ = Canvas(512, layout.overviewHeight);
+    overview_.clear(kWhite);
+    shellHooks.invertOverviewRect = [this](int x, int y, int w, int h) {
+      overview_.invertRect(x, y, w, h);
+    };
+    shellHooks.enableIdleControls = [this](bool on) { log("idle", on); };
+    shellHooks.enableStop = [this](bool on) { log("stop", on); };
+    shellHooks.invalidateOverview = [this] { log("invalidate", true); };
+    shellHooks.drawPositionText = [this] { log("position", true); };
+    shellHooks.drawGraphFrame = [this] { log("frame", true); };
+    shellHooks.startPlaybackTimer = [this](int ms) { timerPeriod_ = ms; };
+    shellHooks.killPlaybackTimer = [this] { timerPeriod_ = 0; };
+    shellHooks.crossSectionOpen = [this] { return crossSectionOpen_; };
+    shellHooks.updateCrossSection = [this] {
+      crossSectionColumns_.push_back(appState.crossSectionX);
+    };
+    appState.outputDeviceCount = 1;
+    appState.fileSelected = 1;
+  }
+
+  void TearDown() override {
+    if (appState.playing) stopPlayback();
+    closeWave();
+    releaseFormatCopy();
+    setMessageSink(previousSink_);
+    setVolumeQuery(nullptr);
+    setAudioBackend(AudioBackend{});
+    setPlaybackClock({});
+    setSampleMemoryLimit(0);
+    shellHooks = ShellHooks{};
+  }
+
+  void installDevice() {
+    AudioBackend b;
+    b.outputDeviceCount = [] { return 1; };
+    b.supportsFormat = [](const WaveFormat&) { return true; };
+    b.open = [this](const WaveFormat& f, std::function<void(int)> notice) {
+      ++device_.opens;
+      if (!device_.openSucceeds) return false;
+      device_.open = true;
+      device_.format = f;
+      device_.notice = std::move(notice);
+      return true;
+    };
+    b.write = [this](int index, const uint8_t* data, size_t length) {
+      if (!device_.writeSucceeds || !device_.open) return false;
+      device_.writes.emplace_back(index, std::vector<uint8_t>(data, data + length));
+      device_.writeTimes.push_back(now_);
+      device_.queued.push_back(index);
+      return true;
+    };
+    b.reset = [this] {
+      ++device_.resets;
+      device_.queued.clear();
+    };
+    b.close = [this] {
+      ++device_.closes;
+      device_.open = false;
+      device_.queued.clear();
+    };
+    setAudioBackend(std::move(b));
+  }
+
+  // A 16-bit stereo file (or as given) whose data bytes are all distinct from their neighbours.
+  void makeFile(uint32_t dataBytes, FormatFields f = {}) {
+    ByteWriter chunks;
+    chunks.chunk("fmt ", fmtData(f));
+    data_.resize(dataBytes);
+    for (uint32_t i = 0; i < dataBytes; ++i) data_[i] = uint8_t(i * 7 + i / 251);
+    chunks.chunk("data", data_);
+    appState.fileName = dir_.write("play.wav", riffWave(chunks.bytes()));
+  }
+
+  // The device hands back the oldest buffer it holds; false when it holds none.
+  bool returnOne() {
+    if (device_.queued.empty() || !device_.notice) return false;
+    const int index = device_.queued.front();
+    device_.queued.pop_front();
+    device_.notice(index);
+    return true;
+  }
+  // Returns buffers until the playback is over; the number returned.
+  int playToEnd() {
+    int returned = 0;
+    while (appState.playing && returnOne()) ++returned;
+    return returned;
+  }
+
+  std::vector<uint8_t> everythingWritten() const {
+    std::vector<uint8_t> all;
+    for (const auto& w : device_.writes) all.insert(all.end(), w.second.begin(), w.second.end());
+    return all;
+  }
+  std::vector<uint8_t> dataFrom(uint32_t offset, uint32_t count) const {
+    return std::vector<uint8_t>(data_.begin() + offset, data_.begin() + offset + count);
+  }
+
+  // Black columns of the overview's first row, as [first, last) runs.
+  std::vector<std::pair<int, int>> invertedRuns() const {
+    std::vector<std::pair<int, int>> runs;
+    for (int x = 0; x < 512; ++x) {
+      if (overview_.getPixel(x, 0) != kBlack) continue;
+      if (!runs.empty() && runs.back().second == x) {
+        ++runs.back().second;
+      } else {
+        runs.emplace_back(x, x + 1);
+      }
+    }
+    return runs;
+  }
+  // Every row of the overview shows the same columns.
+  bool stripsCoverFullHeight() const {
+    for (int x = 0; x < 512; ++x)
+      for (int y = 1; y < overview_.height(); ++y)
+        if (overview_.getPixel(x, y) != overview_.getPixel(x, 0)) return false;
+    return true;
+  }
+
+  void log(const char* what, bool on) { events_.push_back(std::string(what) + (on ? "+" : "-")); }
+  bool logged(const std::string& event) const {
+    for (const auto& e : events_)
+      if (e == event) return true;
+    return false;
+  }
+
+  TempDir dir_;
+  std::vector<uint8_t> data_;
+  FakeDevice device_;
+  uint32_t now_ = 1000;
+  int yields_ = 0;
+  Canvas overview_;
+  int timerPeriod_ = 0;
+  bool crossSectionOpen_ = false;
+  std::vector<int> crossSectionColumns_;
+  std::vector<std::string> messages_;
+  std::vector<std::string> events_;
+  MessageSink previousSink_;
+};
+
+}  // namespace korimu::testing

@@ -1,0 +1,256 @@
+// Whole and partial playback streamed through two buffers.
+#include "wave/playback_fixture.h"
+
+namespace korimu {
+namespace {
+
+using testing::FormatFields;
+using testing::PlaybackTest;
+
+using PlaybackStreaming = PlaybackTest;
+
+TEST_F(PlaybackStreaming, PlaysEveryByteFromThePositionThenReturnsToTheStart) {
+  makeFile(100000);
+  appState.position = 4000;
+  startPlayback(false);
+  ASSERT_TRUE(messages_.empty()) << messages_.front();
+  ASSERT_TRUE(appState.playing);
+  EXPECT_EQ(bufferBytes, 32768u);  // 44.1 kHz 16-bit stereo, PB 2048
+  ASSERT_EQ(device_.writes.size(), 2u);
+  EXPECT_FALSE(playbackState.lastQueued);
+  EXPECT_TRUE(logged("idle-"));
+  EXPECT_TRUE(logged("stop+"));
+
+  events_.clear();
+  playToEnd();
+  EXPECT_FALSE(appState.playing);
+  EXPECT_EQ(everythingWritten(), dataFrom(4000, 96000));
+  std::vector<int> headers;
+  for (const auto& w : device_.writes) headers.push_back(w.first);
+  EXPECT_EQ(headers, (std::vector<int>{0, 1, 0}));  // 32768 + 32768 + 30464
+  // The end: position 0, the overview back at the start, the controls of the idle file.
+  EXPECT_EQ(appState.position, 0u);
+  EXPECT_TRUE(logged("position+"));
+  EXPECT_TRUE(logged("invalidate+"));
+  EXPECT_EQ(events_.back(), "idle+");
+  EXPECT_TRUE(logged("stop-"));
+  EXPECT_FALSE(device_.open);
+  EXPECT_EQ(device_.closes, 1);
+  EXPECT_FALSE(outputDeviceOpen);
+  EXPECT_TRUE(sampleBuffer[0].empty());
+  EXPECT_TRUE(sampleBuffer[1].empty());
+}
+
+TEST_F(PlaybackStreaming, DeclaresTheRateTheSpeedGives) {
+  makeFile(50000);
+  const std::pair<int32_t, uint32_t> cases[] = {{0, 44100}, {-120, 22050}, {-240, 11025}};
+  for (const auto& [speed, rate] : cases) {
+    settings.playSpeed = speed;
+    startPlayback(false);
+    ASSERT_TRUE(appState.playing);
+    EXPECT_EQ(device_.format.samplesPerSec, rate);
+    EXPECT_EQ(device_.format.avgBytesPerSec, rate * 4);
+    EXPECT_EQ(device_.format.blockAlign, 4);
+    stopPlayback();
+  }
+  // An 8 kHz file at -60: 2^-0.5 of 8000, rounded.
+  FormatFields slow;
+  slow.rate = 8000;
+  slow.channels = 1;
+  slow.bits = 8;
+  makeFile(20000, slow);
+  settings.playSpeed = -60;
+  startPlayback(false);
+  EXPECT_EQ(device_.format.samplesPerSec, 5657u);  // trunc(8000 * 2^-0.5 + 0.5)
+}
+
+TEST_F(PlaybackStreaming, RemainderInOneBufferQueuesOnlyHeaderZero) {
+  makeFile(40000);
+  appState.position = 20000;
+  startPlayback(false);
+  ASSERT_TRUE(appState.playing);
+  ASSERT_EQ(device_.writes.size(), 1u);
+  EXPECT_EQ(device_.writes[0].first, 0);
+  EXPECT_TRUE(playbackState.lastQueued);
+  ASSERT_TRUE(returnOne());
+  EXPECT_FALSE(appState.playing);
+  EXPECT_EQ(device_.writes.size(), 1u);
+  EXPECT_EQ(everythingWritten(), dataFrom(20000, 20000));
+  EXPECT_EQ(appState.position, 0u);
+}
+
+TEST_F(PlaybackStreaming, StopLeavesThePositionAfterTheBytesHandedOver) {
+  makeFile(200000);
+  appState.position = 1000;
+  startPlayback(false);
+  ASSERT_TRUE(returnOne());  // buffer 0 comes back and is refilled
+  stopPlayback();
+  EXPECT_FALSE(appState.playing);
+  EXPECT_EQ(device_.resets, 1);
+  EXPECT_FALSE(device_.open);
+  EXPECT_EQ(appState.position, 1000u + everythingWritten().size());
+  EXPECT_EQ(appState.position, 1000u + 3 * 32768u);
+  EXPECT_TRUE(sampleBuffer[0].empty());
+  // A notice still queued after Stop changes nothing.
+  const auto positionAfterStop = appState.position;
+  bufferDone(1);
+  EXPECT_EQ(appState.position, positionAfterStop);
+  EXPECT_EQ(device_.writes.size(), 3u);
+}
+
+TEST_F(PlaybackStreaming, StopAfterTheLastBufferWasQueuedGoesToTheEndOfTheData) {
+  makeFile(50000);
+  startPlayback(false);
+  ASSERT_TRUE(returnOne());  // 17232 bytes remained: both buffers are out, nothing left
+  ASSERT_TRUE(appState.playing);
+  stopPlayback();
+  EXPECT_EQ(appState.position, 50000u);
+  EXPECT_EQ(appState.overviewRepaintPending, 0);
+}
+
+TEST_F(PlaybackStreaming, PartialPlayStopsRefillingAtTheOverviewsRightEdge) {
+  settings.framesPerColumn = 64;  // the overview shows 32768 frames = 131072 bytes
+  makeFile(400000);
+  appState.position = 8000;
+  startPlayback(true);
+  ASSERT_TRUE(appState.playing);
+  EXPECT_EQ(markerFrames, 32768 - 8192);
+  playToEnd();
+  EXPECT_FALSE(appState.playing);
+  EXPECT_EQ(everythingWritten(), dataFrom(8000, 131072));
+  EXPECT_EQ(appState.position, 8000u);  // a partial play never moves the position
+}
+
+TEST_F(PlaybackStreaming, MarkerStripsWalkThroughTheOverview) {
+  settings.framesPerColumn = 64;  // r = 4 * 2048 = 8192 frames, w = 128 columns
+  makeFile(400000);
+  crossSectionOpen_ = true;
+  startPlayback(true);
+  using Runs = std::vector<std::pair<int, int>>;
+  EXPECT_EQ(invertedRuns(), (Runs{{0, 128}}));
+  ASSERT_TRUE(returnOne());
+  EXPECT_EQ(invertedRuns(), (Runs{{128, 256}}));
+  ASSERT_TRUE(returnOne());
+  EXPECT_EQ(invertedRuns(), (Runs{{256, 384}}));
+  ASSERT_TRUE(returnOne());
+  EXPECT_EQ(invertedRuns(), (Runs{{384, 512}}));
+  EXPECT_TRUE(stripsCoverFullHeight());
+  ASSERT_TRUE(returnOne());  // the last one: the strip is removed
+  EXPECT_FALSE(appState.playing);
+  EXPECT_EQ(invertedRuns(), Runs{});
+  // The cross-section column follows the marker: W at the start, then each strip's left edge.
+  const int w = layout.unitW;
+  EXPECT_EQ(crossSectionColumns_, (std::vector<int>{w, 128 + w, 256 + w, 384 + w}));
+}
+
+TEST_F(PlaybackStreaming, StopDuringPartialPlayRemovesTheMarker) {
+  settings.framesPerColumn = 64;
+  makeFile(400000);
+  crossSectionOpen_ = true;
+  startPlayback(true);
+  ASSERT_TRUE(returnOne());
+  ASSERT_EQ(invertedRuns(), (std::vector<std::pair<int, int>>{{128, 256}}));
+  stopPlayback();
+  EXPECT_TRUE(invertedRuns().empty());
+  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(crossSectionColumns_.back(), 128 + layout.unitW);
+}
+
+TEST_F(PlaybackStreaming, NoPacingDelayAtTheShortestBuffers) {
+  settings.playBufferSeconds = 256;
+  makeFile(60000);
+  startPlayback(false);
+  const int returned = playToEnd();
+  EXPECT_GT(returned, 10);
+  EXPECT_EQ(yields_, 0);
+  EXPECT_EQ(everythingWritten(), dataFrom(0, 60000));
+}
+
+TEST_F(PlaybackStreaming, LongBuffersAreProcessedAtLeastThePacingDelayApart) {
+  const std::pair<uint32_t, uint32_t> families[] = {{44100, 320}, {48000, 400}};
+  for (const auto& [rate, delay] : families) {
+    FormatFields f;
+    f.rate = rate;
+    settings.playBufferSeconds = 8192;
+    makeFile(rate * 4 * 5, f);  // five seconds
+    device_.writes.clear();
+    device_.writeTimes.clear();
+    startPlayback(false);
+    playToEnd();
+    ASSERT_GE(device_.writeTimes.size(), 4u);
+    // Each refill happens while a returned buffer is processed.
+    for (size_t i = 3; i < device_.writeTimes.size(); ++i)
+      EXPECT_GE(device_.writeTimes[i] - device_.writeTimes[i - 1], delay) << rate << " " << i;
+    EXPECT_EQ(everythingWritten(), dataFrom(0, rate * 4 * 5));
+  }
+}
+
+TEST_F(PlaybackStreaming, FailuresShowTheirMessageAndLeaveNothingBehind) {
+  makeFile(100000);
+  device_.openSucceeds = false;
+  startPlayback(false);
+  EXPECT_EQ(messages_, std::vector<std::string>{"音声出力デバイスを開けません。"});
+  EXPECT_FALSE(appState.playing);
+  EXPECT_FALSE(waveSource.hasFormat);
+  EXPECT_FALSE(logged("idle-"));
+
+  messages_.clear();
+  device_.openSucceeds = true;
+  device_.writeSucceeds = false;
+  settings.framesPerColumn = 64;
+  startPlayback(true);
+  EXPECT_EQ(messages_, std::vector<std::string>{"デバイスへの出力に失敗しました。"});
+  EXPECT_FALSE(appState.playing);
+  EXPECT_FALSE(device_.open);
+  EXPECT_TRUE(sampleBuffer[0].empty());
+  EXPECT_TRUE(sampleBuffer[1].empty());
+  EXPECT_EQ(events_.back(), "idle+");
+  EXPECT_TRUE(invertedRuns().empty());  // the first strip is taken back
+
+  messages_.clear();
+  events_.clear();
+  device_.writeSucceeds = true;
+  setSampleMemoryLimit(1000);
+  startPlayback(false);
+  EXPECT_EQ(messages_, std::vector<std::string>{"メモリ不足です。"});
+  EXPECT_FALSE(device_.open);
+  EXPECT_FALSE(appState.playing);
+  EXPECT_FALSE(logged("idle-"));  // the controls were never switched
+}
+
+TEST_F(PlaybackStreaming, AShortReadIsReportedWithTheBufferAndItsLength) {
+  makeFile(100000);
+  // The file loses its data after validation, before the first buffer is read.
+  shellHooks.drawSpanText = [this] { std::filesystem::resize_file(appState.fileName, 2000); };
+  startPlayback(false);
+  EXPECT_EQ(messages_, std::vector<std::string>{"データチャンクを読み取れません。0 32768"});
+  EXPECT_FALSE(appState.playing);
+  EXPECT_FALSE(device_.open);
+  EXPECT_TRUE(device_.writes.empty());
+  EXPECT_TRUE(sampleBuffer[0].empty());
+  EXPECT_EQ(events_.back(), "idle+");
+}
+
+TEST_F(PlaybackStreaming, ClosingTheWindowDuringPlaybackFreesEverything) {
+  makeFile(100000);
+  startPlayback(false);
+  ASSERT_TRUE(appState.playing);
+  releasePlaybackAtExit();
+  closeWave();
+  EXPECT_EQ(device_.resets, 1);
+  EXPECT_FALSE(device_.open);
+  EXPECT_FALSE(appState.playing);
+  EXPECT_TRUE(sampleBuffer[0].empty());
+  EXPECT_TRUE(sampleBuffer[1].empty());
+}
+
+TEST_F(PlaybackStreaming, NoSecondPlaybackWhileOneIsUnderWay) {
+  makeFile(100000);
+  startPlayback(false);
+  startPlayback(true);
+  EXPECT_EQ(device_.opens, 1);
+  EXPECT_FALSE(playbackState.partialPlay);
+}
+
+}  // namespace
+}  // namespace korimu
