@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/app_state.h"
+#include "wave/wave_source.h"
 
 namespace korimu {
 
@@ -11,21 +12,13 @@ double referenceLa = 1760.0;
 std::array<Rgb, 16> chartColours16{};
 bool chartColours16Built = false;
 
-namespace {
-int openKHz = 0;
-}  // namespace
-
 int displayDepthBits() {
   if (displaySurfaces.window.width() > 0) return displaySurfaces.window.depthBits();
   return displayBitsFromEnvironment();
 }
 
 int openRateKHz() {
-  return openKHz;
-}
-
-void setOpenRateKHz(int kHz) {
-  openKHz = kHz;
+  return waveSource.srKHz;
 }
 
 int openNominalRate() {

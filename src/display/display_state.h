@@ -23,7 +23,6 @@ int displayDepthBits();
 
 // The open file's rate in whole kHz (0 when no file is open) and the rate the labels use.
 int openRateKHz();
-void setOpenRateKHz(int kHz);
 int openNominalRate();
 // 11, 22, 44, 88 kHz and every other multiple of 11.
 bool elevenFamily(int srKHz);

@@ -11,6 +11,7 @@
 #include "core/settings.h"
 #include "display/display_state.h"
 #include "platform/canvas.h"
+#include "wave/wave_source.h"
 
 namespace korimu::testing {
 
@@ -29,6 +30,9 @@ class DisplayTest : public ::testing::Test {
     canvas.clear(kUntouched);
   }
   void TearDown() override { setOpenRateKHz(0); }
+
+  // Pretends a file of this rate (whole kHz; 0: no file) is open.
+  static void setOpenRateKHz(int kHz) { waveSource.srKHz = kHz; }
 
   // Same size and depth as `canvas`, cleared to kUntouched.
   Canvas blankLike() const {
