@@ -74,7 +74,8 @@ void sizeBuffers(bool partial) {
 bool allocSlot(int slot, uint64_t bytes) {
   if (slot < 0 || slot > 1) return false;
   freeSlot(slot);
-  if (memoryLimit != 0 && bytes > memoryLimit) return false;
+  const uint64_t held = sampleBuffer[size_t(1 - slot)].size();
+  if (memoryLimit != 0 && bytes + held > memoryLimit) return false;
   try {
     sampleBuffer[size_t(slot)].assign(size_t(bytes), 0);
   } catch (const std::bad_alloc&) {

@@ -46,8 +46,8 @@ InstanceBlock* makeInstanceBlock(const void* headerBlock);
 // Frees the playback's sample buffers, then the record.
 void releaseInstance(InstanceBlock* instance);
 
-// Memory above this many bytes per allocation counts as unavailable (0: no limit). Lets the
-// out-of-memory paths be exercised; returns the previous limit.
+// The slots together may hold at most this many bytes; more counts as unavailable memory (0: no
+// limit). Lets the out-of-memory paths be exercised; returns the previous limit.
 uint64_t setSampleMemoryLimit(uint64_t bytes);
 
 }  // namespace korimu

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "core/shell_hooks.h"
 #include "platform/message.h"
 #include "wave/wave_source.h"
 
@@ -143,10 +144,36 @@ TEST_F(SampleBuffersTest, AllocationMatchesTheReadMode) {
   EXPECT_TRUE(messages_.empty());
 }
 
+TEST_F(SampleBuffersTest, SingleBufferShowsTheHourglassWhileAllocating) {
+  std::vector<bool> cursor;
+  shellHooks.showHourglass = [&](bool on) { cursor.push_back(on); };
+  setFormat(176400, 4, 40000, 1);
+  sizeBuffers(false);
+  ASSERT_TRUE(allocSampleBuffers());
+  setSampleMemoryLimit(100);
+  EXPECT_FALSE(allocSampleBuffers());  // restored on the failing path too
+  EXPECT_EQ(cursor, (std::vector<bool>{true, false, true, false}));
+  waveSource.readMode = 2;
+  sizeBuffers(false);
+  setSampleMemoryLimit(0);
+  ASSERT_TRUE(allocSampleBuffers());
+  EXPECT_EQ(cursor.size(), 4u);  // streaming: no hourglass
+  shellHooks = ShellHooks{};
+}
+
 TEST_F(SampleBuffersTest, OutOfMemoryLeavesNoBufferBehind) {
   setFormat(176400, 4, 1 << 20, 2);
   sizeBuffers(false);
   setSampleMemoryLimit(1000);
+  EXPECT_FALSE(allocSampleBuffers());
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], "メモリ不足です。");
+  EXPECT_TRUE(sampleBuffer[0].empty());
+  EXPECT_TRUE(sampleBuffer[1].empty());
+
+  // The second buffer does not fit: the first one is given back.
+  setSampleMemoryLimit(40000);
+  messages_.clear();
   EXPECT_FALSE(allocSampleBuffers());
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0], "メモリ不足です。");
