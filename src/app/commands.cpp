@@ -245,7 +245,6 @@ void dispatchCommand(int id, int notification) {
       if (showOptionsDialog()) {
         rangeMarkerUnlessChart();
         prepareAnalysisNow();
-        if (QAbstractButton* at = buttonById(kGainAtId)) at->setText(settings.mado == 4 ? "1/2" : "Ａt");
       }
       break;
     case kPlayId:

@@ -1,28 +1,51 @@
 #include "app/module_calls.h"
 
+#include "core/layout.h"
+#include "core/settings_file.h"
+#include "display/chart.h"
+#include "display/display_state.h"
+#include "display/frame_parts.h"
+#include "display/graph_frame.h"
 #include "platform/audio_device.h"
 
 namespace korimu {
 
-// The modules below arrive one by one; until a module is in the program its call does nothing
-// visible.
+// Modules still on their way into the program do nothing visible here yet.
 
-void loadSettingsFromFile() {}
-void saveSettingsToFile() {}
+void loadSettingsFromFile() {
+  loadSettings();
+}
+void saveSettingsToFile() {
+  saveSettings();
+}
 
 void startPlaybackNow(bool) {}
 void stopPlaybackNow() {}
+void playbackMarkerTick() {}
 int countOutputDevices() {
   return audioBackend().outputDeviceCount();
 }
 
 void runAnalysisNow() {}
 
-void drawGraphFrameOn(Canvas&) {}
-void drawRangeMarkerOn(Canvas&) {}
-void clearRangeBandOn(Canvas&) {}
-void prepareAnalysisNow() {}
-void copyChartTo(Canvas&) {}
+void drawGraphFrameOn(Canvas& client) {
+  drawGraphFrame(client);
+}
+void drawRangeMarkerOn(Canvas& client) {
+  drawRangeMarker(client);
+}
+void clearRangeBandOn(Canvas& client) {
+  clearRangeBand(client);
+}
+void prepareAnalysisNow() {
+  prepareAnalysis();
+}
+void copyChartTo(Canvas& client) {
+  // The back buffer uses window coordinates: its graph area sits where the window's does.
+  const Canvas& chart = displaySurfaces.backBuffer;
+  if (chart.width() == 0) return;
+  client.copyFrom(chart, layout.unitW, layout.plotTop, 512, 256, layout.unitW, layout.plotTop);
+}
 
 bool showOptionsDialog() {
   return false;

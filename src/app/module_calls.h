@@ -13,6 +13,8 @@ void saveSettingsToFile();
 // Playback.
 void startPlaybackNow(bool partial);
 void stopPlaybackNow();
+// Window timer 1 of the main window: the playback marker.
+void playbackMarkerTick();
 int countOutputDevices();
 
 // Analysis run (Analyze).

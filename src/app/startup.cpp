@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/commands.h"
@@ -38,6 +39,16 @@ constexpr const char* kSpanItems[] = {"524288", "262144", "131072", " 65536", " 
 
 bool isCheckable(int id) {
   return (id >= 1106 && id <= 1111) || (id >= 1113 && id <= 1115);
+}
+
+// Window timer 1: the playback marker moves on every tick.
+QTimer* playbackTimer() {
+  static QTimer* timer = [] {
+    auto* t = new QTimer(qApp);
+    QObject::connect(t, &QTimer::timeout, t, [] { playbackMarkerTick(); });
+    return t;
+  }();
+  return timer;
 }
 
 void buildMenu(MainWindow* window) {
@@ -127,6 +138,9 @@ void createChildren(ClientArea* client) {
 
   // The combobox rectangle includes its drop-down list; the closed box is one line high.
   s.spanCombo = new SpanComboBox(client);
+  // Room for six digits beside the arrow in the narrow box.
+  s.spanCombo->setStyleSheet(
+      "QComboBox { padding: 0px 0px 0px 2px; } QComboBox::drop-down { width: 14px; }");
   const Rect& cb = r[kSpanCombo];
   s.spanCombo->setGeometry(cb.x, cb.y, cb.w, std::min(cb.h, s.spanCombo->sizeHint().height()));
   c[kSpanCombo] = s.spanCombo;
@@ -168,12 +182,24 @@ void installShellHooks() {
   h.enableRunControls = [](bool on) { enableRunControls(on); };
   h.enableStop = [](bool on) { enableStop(on); };
   h.updateMainWindow = [] { refreshClient(); };
+  h.showHourglass = [](bool on) {
+    if (on) {
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+      QApplication::restoreOverrideCursor();
+    }
+  };
+  h.setGainCaption = [](const char* utf8) {
+    if (QAbstractButton* at = buttonById(kGainAtId)) at->setText(QString::fromUtf8(utf8));
+  };
+  h.drawGraphFrame = [] {
+    drawGraphFrameOn(clientCanvas());
+    refreshClient();
+  };
+  h.startPlaybackTimer = [](int periodMs) { playbackTimer()->start(periodMs); };
+  h.killPlaybackTimer = [] { playbackTimer()->stop(); };
 }
 
-void updateGainCaption() {
-  if (QAbstractButton* at = buttonById(kGainAtId))
-    at->setText(QString::fromUtf8(settings.mado == 4 ? "1/2" : "Ａt"));
-}
 
 }  // namespace
 
@@ -253,7 +279,6 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   controlById(kStopId)->setEnabled(false);
   s.spanCombo->setFocus(Qt::OtherFocusReason);
   prepareAnalysisNow();
-  updateGainCaption();
 
   if (!appState.fileName.empty()) {
     s.window->setTitleFromFileName();

@@ -4,6 +4,7 @@
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
+#include "display/display_state.h"
 #include "platform/message.h"
 
 namespace korimu {
@@ -15,8 +16,7 @@ constexpr TextStyle kStatusStyle{kButtonText, kButtonFace, true};
 }  // namespace
 
 Canvas& clientCanvas() {
-  static Canvas canvas;
-  return canvas;
+  return displaySurfaces.window;
 }
 
 void drawPositionText(Canvas& canvas) {

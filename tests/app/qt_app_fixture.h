@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <filesystem>
+#include <fstream>
 #include <unistd.h>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "cli/command_line.h"
 #include "core/app_state.h"
 #include "core/settings.h"
+#include "core/settings_file.h"
 #include "platform/audio_device.h"
 #include "platform/message.h"
 
@@ -40,6 +42,7 @@ class ShellTest : public ::testing::Test {
                   ("korimu-shell-config-" + std::to_string(::getpid()));
     std::filesystem::create_directories(configHome_);
     ::setenv("XDG_CONFIG_HOME", configHome_.c_str(), 1);
+    std::filesystem::remove(settingsFilePath());
     settings = AppSettings{};
     appState = AppState{};
   }
@@ -62,6 +65,12 @@ class ShellTest : public ::testing::Test {
     cl.fileName = file;
     ASSERT_TRUE(initInstance(cl, false));
     QApplication::processEvents();
+  }
+
+  // Stores a settings file for the next start.
+  void writeSettings(const std::string& text) {
+    std::filesystem::create_directories(settingsFilePath().parent_path());
+    std::ofstream(settingsFilePath()) << text;
   }
 
   std::vector<std::string> messages;

@@ -70,7 +70,7 @@ TEST_F(MainWindowTest, ControlsCarryTheirCaptionsAndStartingChoices) {
 }
 
 TEST_F(MainWindowTest, MenuStartsWithItsGrayingAndMarks) {
-  settings.futosa = 2;
+  writeSettings("[KORIMU]\nfutosa=2\n");
   start();
   const auto popups = shell().popups;
   EXPECT_EQ(popups[0]->title(), QString("ファイル(&F)"));
@@ -177,7 +177,7 @@ TEST_F(MainWindowTest, ViewMenuMarksFollowTheSettings) {
 }
 
 TEST_F(MainWindowTest, ThickLinesCountFromAStoredZero) {
-  settings.futosa = 0;
+  writeSettings("[KORIMU]\nfutosa=0\n");
   start();
   EXPECT_FALSE(shell().actions.at(1115)->isChecked());
   shell().actions.at(1115)->trigger();
