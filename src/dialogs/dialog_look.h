@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+class QFont;
 class QMenu;
 class QWidget;
 
@@ -42,5 +43,7 @@ QMenu* createDialogMenu(QWidget* dialog, const std::vector<DialogMenuItem>& extr
 
 // The dialogs' font: Unifont at 16 pixels.
 void applyDialogFont(QWidget* dialog);
+// The fixed font the program draws its labels with (Unifont's Japanese forms, 16 pixels).
+QFont fixedLabelFont();
 
 }  // namespace korimu

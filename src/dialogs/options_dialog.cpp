@@ -4,7 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -162,6 +162,25 @@ void applyLayoutUnits(QDialog* dialog) {
     }
   }
 }
+
+// Repeats the second layout pass when the application's font or style changes.
+class RelayoutOnSettingsChange : public QObject {
+ public:
+  explicit RelayoutOnSettingsChange(QDialog* dialog) : QObject(dialog), dialog_(dialog) {
+    dialog->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (watched == dialog_ &&
+        (type == QEvent::ApplicationFontChange || type == QEvent::StyleChange)) {
+      applyLayoutUnits(dialog_);
+    }
+    return false;
+  }
+
+ private:
+  QDialog* dialog_;
+};
 
 void fillList(QComboBox* combo, int count, const std::function<std::string(int)>& textOf) {
   combo->clear();
@@ -321,10 +340,11 @@ QDialog* createOptionsDialog(QWidget* parent, ViewCheckMover moveViewCheck) {
   const OptionsControls c = buildControls(dialog);
   applyLayoutUnits(dialog);
   installDialogLook(dialog);
+  // Narrow layout units leave too little room for the method captions in the dialog font.
   if (layout.unitW <= 6) {
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    for (QAbstractButton* radio : c.methods->buttons()) radio->setFont(fixed);
+    for (QAbstractButton* radio : c.methods->buttons()) radio->setFont(fixedLabelFont());
   }
+  new RelayoutOnSettingsChange(dialog);
   initialise(c);
   connectBehaviour(c, dialog, std::move(moveViewCheck));
   return dialog;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/settings_file.h"
 #include "platform/message.h"
 
 namespace korimu {
@@ -56,9 +57,7 @@ int32_t memSizeFromText(std::string_view text, uint16_t winVersion) {
     if (text[i] < '0' || text[i] > '9') break;
     value = value * 10 + (text[i] - '0');
   }
-  value = std::clamp(value, int32_t{2}, int32_t{255});
-  if (winVersion <= 0x30B && value > 15) value = 15;
-  return value;
+  return clampedMemSize(value, winVersion);
 }
 
 bool applyOptionsChoice(const OptionsChoice& c, AppSettings& s, uint16_t winVersion,

@@ -256,6 +256,17 @@ TEST_F(OptionsDialogTest, StoredValuesOutsideTheListsLeaveNoSelection) {
   EXPECT_EQ(settings.mado, 0);
 }
 
+TEST_F(OptionsDialogTest, NarrowUnitsGiveTheMethodCaptionsTheFixedFont) {
+  open();
+  EXPECT_EQ(control<QRadioButton>(1119)->font().family(), QString("Unifont"));
+  layout.unitW = 6;
+  open();
+  for (int id : {1119, 1120, 1121, 1122, 1123}) {
+    EXPECT_EQ(control<QRadioButton>(id)->font().family(), QString("Unifont-JP")) << id;
+  }
+  EXPECT_EQ(control<QRadioButton>(1125)->font().family(), QString("Unifont"));
+}
+
 TEST_F(OptionsDialogTest, LayoutFollowsTheLayoutUnits) {
   open();
   const int w = std::max(QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent), 17);
@@ -265,6 +276,11 @@ TEST_F(OptionsDialogTest, LayoutFollowsTheLayoutUnits) {
   EXPECT_EQ(control<QScrollBar>(302)->geometry(), QRect(110, 314, 152 + 3 * w, w + 2));
   EXPECT_EQ(list(104)->pos(), QPoint(138 + w, 68));
   EXPECT_EQ(list(104)->width(), 66 + w);
+  // A change of the system's settings lays the dialog out again.
+  list(104)->move(0, 0);
+  QEvent fontChange(QEvent::ApplicationFontChange);
+  QApplication::sendEvent(dialog.get(), &fontChange);
+  EXPECT_EQ(list(104)->pos(), QPoint(138 + w, 68));
   // Controls the second pass leaves alone keep their dialog-unit rectangles (2 px per unit).
   EXPECT_EQ(control<QPushButton>(1)->geometry(), QRect(294, 200, 74, 28));
 }
