@@ -1,0 +1,158 @@
+// Playback through a real (private) PulseAudio server: what the server is told and what reaches
+// its output.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/settings.h"
+#include "core/shell_hooks.h"
+#include "platform/audio_device.h"
+#include "platform/message.h"
+#include "platform/qt/private_pulse_server.h"
+#include "platform/qt/pulse_audio.h"
+#include "platform/system_facts.h"
+#include "wave/playback.h"
+#include "wave/sample_buffers.h"
+#include "wave/wav_builder.h"
+#include "wave/wave_source.h"
+
+namespace korimu {
+namespace {
+
+using testing::ByteWriter;
+using testing::FormatFields;
+using testing::processEventsUntil;
+
+class PlaybackOnServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string why;
+    server_ = testing::sharedPulseServer(&why);
+    if (!server_) GTEST_SKIP() << "no private sound server: " << why;
+    processEventsUntil(0, [] { return true; });
+    ASSERT_TRUE(installPulseAudioBackend());
+    settings = AppSettings{};
+    appState = AppState{};
+    shellHooks = ShellHooks{};
+    playbackState = PlaybackState{};
+    previousSink_ = setMessageSink(
+        [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
+    setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {
+      info->totalCapacity = uint64_t(100) << 30;
+      return true;
+    });
+    appState.outputDeviceCount = audioBackend().outputDeviceCount();
+    appState.fileSelected = 1;
+  }
+  void TearDown() override {
+    if (!server_) return;
+    if (appState.playing) stopPlayback();
+    closeWave();
+    releaseFormatCopy();
+    removePulseAudioBackend();
+    setMessageSink(previousSink_);
+    setVolumeQuery(nullptr);
+  }
+
+  // A 44.1 kHz 16-bit stereo file whose bytes are never 0, so its start is found in a recording.
+  void makeFile(uint32_t dataBytes) {
+    ByteWriter chunks;
+    chunks.chunk("fmt ", fmtData(FormatFields{}));
+    data_.resize(dataBytes);
+    uint32_t x = 12345;
+    for (auto& b : data_) {
+      x = x * 1103515245u + 12345u;
+      b = uint8_t(1 + (x >> 16) % 255);
+    }
+    chunks.chunk("data", data_);
+    appState.fileName = dir_.write("play.wav", testing::riffWave(chunks.bytes()));
+  }
+
+  bool waitForTheEnd(int ms) {
+    return processEventsUntil(ms, [] { return !appState.playing; });
+  }
+
+  testing::PrivatePulseServer* server_ = nullptr;
+  testing::TempDir dir_;
+  std::vector<uint8_t> data_;
+  std::vector<std::string> messages_;
+  MessageSink previousSink_;
+};
+
+TEST_F(PlaybackOnServer, TheStreamDeclaresTheRateOfTheSpeed) {
+  makeFile(44100 * 4);
+  EXPECT_EQ(appState.outputDeviceCount, 1);
+  for (const auto& [speed, rate] : {std::pair{0, 44100}, {-120, 22050}, {-240, 11025}}) {
+    settings.playSpeed = speed;
+    startPlayback(false);
+    ASSERT_TRUE(appState.playing) << (messages_.empty() ? "" : messages_.front());
+    const std::string inputs = server_->run("pactl list sink-inputs");
+    EXPECT_NE(inputs.find("s16le 2ch " + std::to_string(rate) + "Hz"), std::string::npos) << inputs;
+    stopPlayback();
+    EXPECT_EQ(server_->run("pactl list short sink-inputs"), "");
+  }
+}
+
+TEST_F(PlaybackOnServer, TheOutputHearsTheFileFromThePositionToTheEnd) {
+  makeFile(120000);
+  appState.position = 10000;
+  const std::string recording = server_->runtimeDir() + "/heard.raw";
+  ASSERT_TRUE(server_->startCapture(recording, "s16le", 44100, 2));
+  startPlayback(false);
+  ASSERT_TRUE(appState.playing) << (messages_.empty() ? "" : messages_.front());
+  ASSERT_TRUE(waitForTheEnd(20000));
+  processEventsUntil(300, [] { return false; });  // the monitor catches up
+  server_->stopCapture();
+  EXPECT_EQ(appState.position, 0u);
+  EXPECT_TRUE(sampleBuffer[0].empty());
+  EXPECT_EQ(server_->run("pactl list short sink-inputs"), "");
+
+  std::ifstream in(recording, std::ios::binary);
+  const std::vector<uint8_t> heard{std::istreambuf_iterator<char>(in), {}};
+  size_t start = 0;
+  while (start < heard.size() && heard[start] == 0) ++start;
+  start -= start % 4;
+  const std::vector<uint8_t> expected(data_.begin() + 10000, data_.end());
+  ASSERT_GE(heard.size(), start + expected.size());
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), heard.begin() + long(start)));
+  // Silence follows: nothing was played twice.
+  for (size_t i = start + expected.size(); i < heard.size(); ++i) ASSERT_EQ(heard[i], 0) << i;
+}
+
+TEST_F(PlaybackOnServer, SingleBufferPlaybackEndsWhenTheBufferWasPlayed) {
+  settings.onMem = 1;
+  makeFile(44100);  // a quarter of a second
+  int timerPeriod = 0;
+  shellHooks.startPlaybackTimer = [&](int ms) { timerPeriod = ms; };
+  shellHooks.killPlaybackTimer = [&] { timerPeriod = 0; };
+  startPlayback(false);
+  ASSERT_TRUE(appState.playing);
+  EXPECT_EQ(timerPeriod, 186);
+  ASSERT_TRUE(waitForTheEnd(10000));
+  EXPECT_EQ(timerPeriod, 0);
+  EXPECT_EQ(appState.position, 0u);
+}
+
+TEST_F(PlaybackOnServer, StopSilencesTheOutputAtOnce) {
+  makeFile(44100 * 4 * 3);  // three seconds
+  appState.position = 0;
+  startPlayback(false);
+  ASSERT_TRUE(appState.playing);
+  // Stop as soon as the first buffer came back and was refilled.
+  const uint32_t leftAtStart = waveSource.bytesLeft;
+  ASSERT_TRUE(processEventsUntil(10000, [&] { return waveSource.bytesLeft != leftAtStart; }));
+  stopPlayback();
+  EXPECT_EQ(server_->run("pactl list short sink-inputs"), "");
+  EXPECT_EQ(appState.position, 3u * 32768u);  // three buffers had been handed over
+  // No late notice restarts anything.
+  processEventsUntil(500, [] { return false; });
+  EXPECT_FALSE(appState.playing);
+  EXPECT_EQ(appState.position, 3u * 32768u);
+}
+
+}  // namespace
+}  // namespace korimu
