@@ -91,8 +91,4 @@ bool applyOptionsChoice(const OptionsChoice& c, AppSettings& s, uint16_t winVers
   return true;
 }
 
-const char* firstGainButtonCaption(int32_t mado) {
-  return mado == 4 ? "1/2" : "Ａt";
-}
-
 }  // namespace korimu

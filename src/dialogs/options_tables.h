@@ -97,8 +97,4 @@ struct OptionsChoice {
 bool applyOptionsChoice(const OptionsChoice& c, AppSettings& s, uint16_t winVersion,
                         int32_t* previousView);
 
-// The caption of the control bar's first gain button: "1/2" for the rectangular window,
-// "Ａt" otherwise.
-const char* firstGainButtonCaption(int32_t mado);
-
 }  // namespace korimu

@@ -141,10 +141,5 @@ TEST(OptionsAccept, StoredWindowOutsideTheListBecomesValid) {
   EXPECT_EQ(s.mado, 0);
 }
 
-TEST(GainButton, RectangularWindowHalvesTheFirstGainButton) {
-  EXPECT_STREQ(firstGainButtonCaption(4), "1/2");
-  for (int mado : {0, 1, 2, 3, 5, 6}) EXPECT_STREQ(firstGainButtonCaption(mado), "Ａt");
-}
-
 }  // namespace
 }  // namespace korimu
