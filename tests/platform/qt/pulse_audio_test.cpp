@@ -126,7 +126,7 @@ TEST_F(PulseAudioBackend, TheOutputReceivesExactlyTheBytesWritten) {
   const WaveFormat f = pcm(44100, 2, 16);
   const std::string file = server_->runtimeDir() + "/monitor.raw";
   ASSERT_TRUE(server_->startCapture(file, "s16le", 44100, 2));
-  std::vector<uint8_t> buffers[3] = {pattern(32768, 3), pattern(32768, 4), pattern(9000, 5)};
+  std::vector<uint8_t> buffers[3] = {pattern(65536, 3), pattern(65536, 4), pattern(9000, 5)};
   ASSERT_TRUE(open(f));
   ASSERT_TRUE(audioBackend().write(0, buffers[0].data(), buffers[0].size()));
   ASSERT_TRUE(audioBackend().write(1, buffers[1].data(), buffers[1].size()));
