@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include <sys/types.h>
+
 #include "platform/message.h"
 
 namespace korimu {
@@ -46,11 +48,10 @@ class HeaderReader {
     return int16_t(uint16_t(b[0] | b[1] << 8));
   }
 
-  // An absolute seek. Offsets come from the file's own size fields; one before the start (or
-  // beyond what a seek can reach) leaves nothing to read instead of reading from elsewhere.
+  // An absolute seek. Offsets come from the file's own size fields; one before the start leaves
+  // nothing to read instead of reading on from wherever the file stood.
   void seek(int64_t offset) {
-    readable_ =
-        offset >= 0 && offset <= INT32_MAX && std::fseek(file_, long(offset), SEEK_SET) == 0;
+    readable_ = offset >= 0 && fseeko(file_, off_t(offset), SEEK_SET) == 0;
   }
 
  private:

@@ -150,6 +150,19 @@ TEST(WaveInfo, SizeFieldsPointingBeforeTheStartReadNothing) {
   EXPECT_EQ(textOf(t, kInfoThirdId), "");
 }
 
+TEST(WaveInfo, SizeFieldsPointingFarPastTheEndReadNothing) {
+  Bytes b = pcmHeader(0, 16, 1, 1, 8000, 8);
+  b.id("data").u32(0);
+  b.patch32(16, 0x7FFFFFF0u);
+  const auto t = readWaveInfo(writeTempFile("far.wav", b).string());
+  EXPECT_EQ(textOf(t, kInfoChunkSize), "2147483632");
+  EXPECT_EQ(textOf(t, kInfoExtraSize), "24932");  // the two bytes after the PCM fields ("da")
+  EXPECT_EQ(textOf(t, kInfoSecondId), "");
+  EXPECT_EQ(textOf(t, kInfoSecondSize), "0");
+  EXPECT_EQ(textOf(t, kInfoThirdId), "");
+  EXPECT_EQ(textOf(t, kInfoThirdSize), "0");
+}
+
 TEST(WaveInfo, FileThatCannotBeOpenedFillsOnlyItsSize) {
   EXPECT_TRUE(readWaveInfo("/nonexistent/korimu/none.wav").empty());
   if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
