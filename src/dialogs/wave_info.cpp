@@ -2,9 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include "platform/message.h"
@@ -77,9 +76,10 @@ std::string formatTagText(int16_t tag) {
 
 std::map<int, std::string> readWaveInfo(const std::string& path) {
   std::map<int, std::string> texts;
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
-  if (!error) texts[kInfoFileSize] = formatText("%lld", static_cast<long long>(size));
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0) {
+    texts[kInfoFileSize] = formatText("%lld", static_cast<long long>(status.st_size));
+  }
 
   HeaderReader in(path);
   if (!in.isOpen()) return texts;
