@@ -105,6 +105,7 @@ void OverviewWidget::invertRect(int x, int y, int w, int h) {
 
 void OverviewWidget::paintFromFile() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
+  ++fileRedraws_;
   if (waveHandleOpen()) {
     const WaveFacts facts = waveFacts();
     const uint32_t position = appState.position;

@@ -38,6 +38,10 @@ class OverviewWidget : public QWidget {
   // Repaint from the file (with erase), as after a position, span or zoom change.
   void invalidateFromFile();
   void invertRect(int x, int y, int w, int h);
+  // A repaint from the file is due (invalidated and not yet painted).
+  bool redrawPending() const { return redrawPending_; }
+  // How many times the strip was drawn from the file.
+  int fileRedraws() const { return fileRedraws_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -47,6 +51,7 @@ class OverviewWidget : public QWidget {
   Canvas canvas_;
   bool redrawPending_ = true;
   bool openAttempted_ = false;
+  int fileRedraws_ = 0;
 };
 
 // Reports close-up to the command dispatch once the selection has been taken.
