@@ -1,0 +1,236 @@
+#include "analysis/run_driver.h"
+
+#include <algorithm>
+#include <string>
+
+#include "analysis/analysis_sink.h"
+#include "analysis/frame_analysis.h"
+#include "analysis/run_wiring.h"
+#include "analysis/wavelet.h"
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "core/shell_hooks.h"
+#include "display/chart.h"
+#include "display/display_state.h"
+#include "display/frame_parts.h"
+#include "display/graph_frame.h"
+#include "platform/event_pump.h"
+#include "platform/message.h"
+#include "wave/sample_buffers.h"
+#include "wave/wave_source.h"
+
+namespace korimu {
+
+RunHooks runHooks;
+uint32_t blockBytes = 0;
+
+uint32_t computeBlockBytes(int32_t method, int32_t view, uint32_t bytesPerSecond, int srKHz,
+                           uint32_t blockAlign, int timeResolution, int framesPerColumn) {
+  uint64_t bytes = 0;
+  if (method == kWt) {
+    bytes = waveletBlockBytes(bytesPerSecond, srKHz, static_cast<int>(blockAlign));
+  } else if (bytesPerSecond % 11025 == 0) {
+    bytes = uint64_t{bytesPerSecond / 11025} * static_cast<uint64_t>(timeResolution);
+  } else if (bytesPerSecond % 8000 == 0) {
+    bytes = uint64_t{bytesPerSecond / 8000} * static_cast<uint64_t>(timeResolution);
+  } else {
+    bytes = static_cast<uint64_t>(bytesPerSecond / 8000.0 * timeResolution);
+  }
+  if (blockAlign == 0) return static_cast<uint32_t>(bytes);
+  if (bytes % blockAlign != 0) bytes += blockAlign - bytes % blockAlign;
+  // Even a rate so low that the formula gives nothing reads one frame at a time.
+  if (bytes == 0) bytes = blockAlign;
+  const uint64_t chartFrames = 512 * static_cast<uint64_t>(std::max(framesPerColumn, 1));
+  if (view == kTimeFrequencyChart && bytes / blockAlign > chartFrames)
+    bytes = chartFrames * blockAlign;
+  return static_cast<uint32_t>(std::min<uint64_t>(bytes, UINT32_MAX - UINT32_MAX % blockAlign));
+}
+
+int columnsPerBlock(uint32_t bytes, uint32_t blockAlign, int framesPerColumn) {
+  if (blockAlign == 0 || framesPerColumn <= 0) return 1;
+  return std::max<int64_t>(1, int64_t{bytes / blockAlign} / framesPerColumn);
+}
+
+int blocksPerColumn(uint32_t bytes, uint32_t blockAlign, int framesPerColumn) {
+  if (bytes == 0) return 1;
+  const uint64_t columnBytes = uint64_t{blockAlign} * static_cast<uint64_t>(framesPerColumn);
+  return static_cast<int>(std::max<uint64_t>(1, columnBytes / bytes));
+}
+
+void mixStereoToMono(const uint8_t* stereo, uint8_t* mono, uint32_t monoBytes, bool sixteenBit) {
+  if (sixteenBit) {
+    for (uint32_t i = 0; i < monoBytes / 2; ++i) {
+      const uint8_t* frame = stereo + 4 * size_t{i};
+      const int left = static_cast<int16_t>(uint16_t(frame[0] | (frame[1] << 8)));
+      const int right = static_cast<int16_t>(uint16_t(frame[2] | (frame[3] << 8)));
+      const auto mean = static_cast<uint16_t>(static_cast<int16_t>((left + right) / 2));
+      mono[2 * size_t{i}] = uint8_t(mean);
+      mono[2 * size_t{i} + 1] = uint8_t(mean >> 8);
+    }
+  } else {
+    for (uint32_t i = 0; i < monoBytes; ++i)
+      mono[i] = uint8_t((stereo[2 * size_t{i}] + stereo[2 * size_t{i} + 1]) / 2);
+  }
+}
+
+void monoMix(uint32_t monoBytes) {
+  const size_t room = std::min(sampleBuffer[0].size() / 2, sampleBuffer[1].size());
+  mixStereoToMono(sampleBuffer[0].data(), sampleBuffer[1].data(),
+                  static_cast<uint32_t>(std::min<size_t>(monoBytes, room)),
+                  (waveSource.sampleKind & 1) != 0);
+}
+
+namespace {
+
+bool stereoFile() {
+  return (waveSource.sampleKind & 2) != 0;
+}
+
+void refreshWindow() {
+  callHook(shellHooks.updateMainWindow);
+}
+
+void copyPlotToWindow() {
+  const int x = layout.unitW;
+  const int y = layout.plotTop;
+  displaySurfaces.window.copyFrom(displaySurfaces.backBuffer, x, y, 512, 256, x, y);
+  refreshWindow();
+}
+
+// Slot 0 for the raw block, slot 1 for the mono mix of a stereo file.
+bool allocateBlockBuffers() {
+  const int slots = stereoFile() ? 2 : 1;
+  for (int slot = 0; slot < slots; ++slot) {
+    if (!allocSlot(slot, blockBytes)) {
+      freeSlot(0);
+      showMessage("メモリ不足です。", MessageKind::kExclamation);
+      return false;
+    }
+  }
+  return true;
+}
+
+void releaseBlockBuffers() {
+  freeSlot(0);
+  if (stereoFile()) freeSlot(1);
+}
+
+// Reads up to readLength bytes into slot 0; returns the count, which the next read asks for.
+uint32_t readBlock(uint32_t readLength) {
+  return readData(sampleBuffer[0].data(), readLength);
+}
+
+// The block the analysers see: slot 0 as read, or the mono mix in slot 1 with half the bytes.
+SampleBlock blockFromRead(uint32_t count) {
+  SampleBlock block;
+  block.bitsPerSample = (waveSource.sampleKind & 1) != 0 ? 16 : 8;
+  block.srKHz = waveSource.srKHz;
+  if (stereoFile()) {
+    monoMix(count / 2);
+    block.bytes = sampleBuffer[1].data();
+    block.length = count / 2;
+  } else {
+    block.bytes = sampleBuffer[0].data();
+    block.length = count;
+  }
+  return block;
+}
+
+void enterRunningState() {
+  appState.busy = 1;
+  appState.stopRequested = 0;
+  callHook(shellHooks.enableRunControls, false);
+}
+
+void leaveRunningState() {
+  callHook(shellHooks.enableRunControls, true);
+  appState.busy = 0;
+}
+
+void chartRun(uint32_t readLength) {
+  const uint32_t align = waveSource.blockAlign;
+  const int width = columnsPerBlock(blockBytes, align, settings.framesPerColumn);
+  const int skipped = blocksPerColumn(blockBytes, align, settings.framesPerColumn) - 1;
+  const int blockFrames = align != 0 ? static_cast<int>(blockBytes / align) : 0;
+  clearChart(displaySurfaces.backBuffer);
+  copyPlotToWindow();
+  enterRunningState();
+  for (int column = 0; column < 512; column += width) {
+    readLength = readBlock(readLength);
+    if (readLength == 0) break;
+    const SampleBlock block = blockFromRead(readLength);
+    callHook(runHooks.blockRead, block, column, width);
+    analyzeChartBlock(block, blockFrames, column, width);
+    for (int i = 0; i < skipped; ++i) readLength = readBlock(readLength);
+    pumpOneEvent();
+    if (appState.stopRequested != 0) break;
+  }
+  clearProgress();
+  if (settings.colorScale == 0) drawChartLabels(displaySurfaces.window);
+  refreshWindow();
+  leaveRunningState();
+}
+
+void singleBlockRun(uint32_t readLength) {
+  enterRunningState();
+  const uint32_t count = readBlock(readLength);
+  const SampleBlock block = blockFromRead(count);
+  callHook(runHooks.blockRead, block, 0, 0);
+  analyzeFrame(block, 0, 0);
+  leaveRunningState();
+}
+
+}  // namespace
+
+void runAnalysis() {
+  appState.busy = 1;
+  const bool opened = openWave();
+  appState.busy = 0;
+  if (!opened) return;
+
+  if (settings.method == kWt) {
+    // A wavelet run always draws the chart.
+    callHook(runHooks.checkMenuItem, settings.display, false);
+    settings.display = kTimeFrequencyChart;
+    callHook(runHooks.checkMenuItem, kTimeFrequencyChart, true);
+    appState.wtTopFraction = waveletTopFraction(waveSource.srKHz);
+  }
+
+  blockBytes = computeBlockBytes(settings.method, settings.display, waveSource.bytesPerSecond,
+                                 waveSource.srKHz, waveSource.blockAlign, settings.timeResolution,
+                                 settings.framesPerColumn);
+  if (!allocateBlockBuffers()) {
+    seekData(appState.position);
+    return;
+  }
+  const uint32_t readLength = std::min(blockBytes, waveSource.bytesLeft);
+
+  if (displaySurfaces.backBuffer.width() == 0) prepareAnalysis();
+  Canvas& window = displaySurfaces.window;
+  const bool chart = settings.display == kTimeFrequencyChart;
+  if (chart) clearRangeBand(window);
+  drawGraphFrame(window);
+  refreshWindow();
+
+  appState.lastRunView = settings.display;
+  appState.lastRunMethod = settings.method;
+  callHook(runHooks.enableMenuItem, 1116, chart);
+
+  // The grey palette of an 8-bit display is part of the canvases' depth mode, so nothing has to
+  // be selected or restored around the chart.
+  if (chart) {
+    chartRun(readLength);
+  } else {
+    singleBlockRun(readLength);
+  }
+
+  if (appState.overviewRepaintPending != 0) {
+    callHook(shellHooks.invalidateOverview);
+    appState.overviewRepaintPending = 0;
+  }
+  releaseBlockBuffers();
+  seekData(appState.position);
+}
+
+}  // namespace korimu

@@ -1,0 +1,233 @@
+// Whole analysis runs over crafted files: which blocks reach the analysers, where they are drawn,
+// and the state a run leaves behind.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "analysis/run_driver_test_support.h"
+
+namespace korimu {
+namespace {
+
+using testing::FormatFields;
+using testing::pcm16;
+using testing::RunScope;
+using testing::waveFile;
+
+FormatFields mono16(uint32_t rate) {
+  FormatFields f;
+  f.channels = 1;
+  f.bits = 16;
+  f.rate = rate;
+  return f;
+}
+
+// `blocks` blocks of `frames` 16-bit mono samples, every sample of block k equal to k.
+std::vector<uint8_t> numberedBlocks(int blocks, int frames) {
+  std::vector<int> values;
+  for (int k = 0; k < blocks; ++k) values.insert(values.end(), size_t(frames), k);
+  return pcm16(values);
+}
+
+int16_t firstSample(const testing::SeenBlock& block) {
+  return int16_t(uint16_t(block.bytes[0] | (block.bytes[1] << 8)));
+}
+
+TEST(ChartRun, FourThousandFrameBlocksFillTheChartInSixtyFourSteps) {
+  RunScope scope;
+  settings.display = kTimeFrequencyChart;
+  settings.timeResolution = 4096;  // 4096 frames at 11025 Hz
+  settings.blockOrder = 8;
+  scope.useFile(waveFile(mono16(11025), numberedBlocks(70, 4096)));
+  runAnalysis();
+  ASSERT_EQ(scope.blocks.size(), 64u);
+  for (int k = 0; k < 64; ++k) {
+    EXPECT_EQ(scope.blocks[size_t(k)].column, 8 * k);
+    EXPECT_EQ(scope.blocks[size_t(k)].width, 8);
+    EXPECT_EQ(firstSample(scope.blocks[size_t(k)]), k) << "no block is skipped";
+    EXPECT_EQ(scope.blocks[size_t(k)].busy, 1);
+  }
+  EXPECT_EQ(scope.events, 64);
+  EXPECT_TRUE(scope.progressBlanked());
+  EXPECT_EQ(appState.busy, 0);
+  EXPECT_EQ(scope.runControls, (std::vector<bool>{false, true}));
+}
+
+TEST(ChartRun, ShortBlocksSkipThreeOfEveryFour) {
+  RunScope scope;
+  settings.display = kTimeFrequencyChart;
+  settings.timeResolution = 256;
+  settings.framesPerColumn = 1024;  // span "524288"
+  settings.blockOrder = 8;
+  scope.useFile(waveFile(mono16(11025), numberedBlocks(10, 256)));
+  runAnalysis();
+  ASSERT_EQ(scope.blocks.size(), 3u);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_EQ(firstSample(scope.blocks[size_t(k)]), 4 * k);
+    EXPECT_EQ(scope.blocks[size_t(k)].column, k);
+    EXPECT_EQ(scope.blocks[size_t(k)].width, 1);
+  }
+}
+
+TEST(ChartRun, LastShortBlockIsAnalysedWithItsOwnLength) {
+  RunScope scope;
+  settings.display = kTimeFrequencyChart;
+  settings.timeResolution = 1024;
+  settings.blockOrder = 8;
+  std::vector<uint8_t> data = numberedBlocks(3, 1024);
+  data.resize(2 * (2 * 1024 + 300));
+  scope.useFile(waveFile(mono16(11025), data));
+  runAnalysis();
+  ASSERT_EQ(scope.blocks.size(), 3u);
+  EXPECT_EQ(scope.blocks[0].bytes.size(), 2048u);
+  EXPECT_EQ(scope.blocks[1].bytes.size(), 2048u);
+  EXPECT_EQ(scope.blocks[2].bytes.size(), 600u);
+  EXPECT_EQ(scope.blocks[2].column, 4);
+}
+
+TEST(ChartRun, ReadsStopAtTheEndOfTheDataChunk) {
+  RunScope scope;
+  settings.display = kTimeFrequencyChart;
+  settings.timeResolution = 1024;
+  settings.blockOrder = 8;
+  // A LIST chunk after the data must never be analysed as samples.
+  const std::vector<uint8_t> info(4000, 0x7F);
+  scope.useFile(waveFile(mono16(11025), numberedBlocks(2, 700), info));
+  runAnalysis();
+  size_t total = 0;
+  for (const auto& block : scope.blocks) {
+    total += block.bytes.size();
+    for (size_t i = 0; i + 1 < block.bytes.size(); i += 2)
+      EXPECT_NE(block.bytes[i], 0x7F) << "a byte of the LIST chunk was read as a sample";
+  }
+  EXPECT_EQ(total, 2u * 2u * 700u);
+}
+
+TEST(ChartRun, PositionAtTheEndLeavesAnEmptyChartAndBlanksTheProgress) {
+  RunScope scope;
+  settings.display = kTimeFrequencyChart;
+  const std::vector<uint8_t> data = numberedBlocks(2, 1000);
+  scope.useFile(waveFile(mono16(22050), data), uint32_t(data.size()));
+  runAnalysis();
+  EXPECT_TRUE(scope.blocks.empty());
+  EXPECT_TRUE(scope.progressBlanked());
+  EXPECT_TRUE(scope.messages.empty());
+  EXPECT_EQ(appState.lastRunView, kTimeFrequencyChart);
+  EXPECT_EQ(appState.position, data.size());
+  EXPECT_EQ(appState.busy, 0);
+}
+
+TEST(ChartRun, StopEndsTheRunAfterTheBlockInProgress) {
+  RunScope scope;
+  settings.display = kTimeFrequencyChart;
+  settings.timeResolution = 1024;
+  settings.blockOrder = 8;
+  scope.stopAfterEvents = 3;
+  scope.useFile(waveFile(mono16(11025), numberedBlocks(40, 1024)));
+  runAnalysis();
+  EXPECT_EQ(scope.blocks.size(), 3u);
+  EXPECT_EQ(appState.busy, 0);
+  EXPECT_TRUE(scope.progressBlanked());
+}
+
+TEST(ChartRun, StereoBlocksReachTheAnalyserAsTheirMonoMix) {
+  RunScope scope;
+  settings.display = kSpectrumLinear;
+  FormatFields f;
+  f.channels = 2;
+  f.rate = 44100;
+  scope.useFile(waveFile(f, pcm16({-3, 2, -3, -2, 100, 300, -7, 0})));
+  runAnalysis();
+  ASSERT_EQ(scope.blocks.size(), 1u);
+  EXPECT_EQ(scope.blocks[0].bytes, pcm16({0, -2, 200, -3}));
+  EXPECT_EQ(scope.blocks[0].column, 0);
+  EXPECT_EQ(scope.blocks[0].width, 0);
+}
+
+TEST(SingleBlockRun, AnalysesTheOneBlockAtThePositionAndLeavesThePositionAlone) {
+  RunScope scope;
+  settings.display = kSpectrumLog;
+  settings.timeResolution = 256;
+  scope.useFile(waveFile(mono16(11025), numberedBlocks(5, 256)), 2 * 512);
+  runAnalysis();
+  ASSERT_EQ(scope.blocks.size(), 1u);
+  EXPECT_EQ(firstSample(scope.blocks[0]), 2);
+  EXPECT_EQ(scope.blocks[0].bytes.size(), 512u);
+  EXPECT_EQ(appState.position, 1024u);
+  // The file is back at the position.
+  std::vector<uint8_t> next(2);
+  ASSERT_EQ(readData(next.data(), 2), 2u);
+  EXPECT_EQ(next, pcm16({2}));
+  EXPECT_EQ(appState.lastRunView, kSpectrumLog);
+  EXPECT_EQ(appState.lastRunMethod, kFft);
+  EXPECT_EQ(scope.enables, (std::vector<std::pair<int, bool>>{{1116, false}}));
+}
+
+TEST(SingleBlockRun, PositionAtTheEndDrawsOnlyTheFrame) {
+  RunScope scope;
+  settings.display = kSpectrumLinear;
+  int spectra = 0;
+  analysisSink.drawSpectrum = [&](int32_t, const SpectrumFrame&, int, int) { ++spectra; };
+  const std::vector<uint8_t> data = numberedBlocks(1, 500);
+  scope.useFile(waveFile(mono16(8000), data), uint32_t(data.size()));
+  runAnalysis();
+  ASSERT_EQ(scope.blocks.size(), 1u);
+  EXPECT_TRUE(scope.blocks[0].bytes.empty());
+  EXPECT_EQ(spectra, 0);
+  EXPECT_EQ(appState.busy, 0);
+}
+
+TEST(WaveletRun, SwitchesALinearSpectrumViewToTheChart) {
+  RunScope scope;
+  settings.method = kWt;
+  settings.display = kSpectrumLinear;
+  scope.stopAfterEvents = 1;  // the first row check ends the block
+  std::vector<uint8_t> data = numberedBlocks(1, 3000);
+  scope.useFile(waveFile(mono16(44100), data));
+  runAnalysis();
+  EXPECT_EQ(settings.display, kTimeFrequencyChart);
+  EXPECT_EQ(scope.checks, (std::vector<std::pair<int, bool>>{{1108, false}, {1110, true}}));
+  EXPECT_EQ(appState.lastRunView, kTimeFrequencyChart);
+  EXPECT_EQ(appState.lastRunMethod, kWt);
+  EXPECT_DOUBLE_EQ(appState.wtTopFraction, 5000.0 / 11025.0);
+  EXPECT_EQ(scope.enables, (std::vector<std::pair<int, bool>>{{1116, true}}));
+  ASSERT_EQ(scope.blocks.size(), 1u);
+  EXPECT_EQ(scope.blocks[0].width, 128) << "a 65536-frame block covers 128 columns of 512 frames";
+}
+
+TEST(WaveletRun, RatesOutsideTheElevenFamilyUseHalfTheRate) {
+  RunScope scope;
+  settings.method = kWt;
+  scope.stopAfterEvents = 1;
+  scope.useFile(waveFile(mono16(4000), numberedBlocks(1, 100)));
+  runAnalysis();
+  EXPECT_DOUBLE_EQ(appState.wtTopFraction, 0.5);
+  EXPECT_EQ(scope.blocks.size(), 1u);
+  EXPECT_EQ(scope.fatalExits, 0);
+}
+
+TEST(RunFailures, OutOfMemoryForTheBlockEndsTheRunBeforeDrawing) {
+  RunScope scope;
+  settings.display = kTimeFrequencyChart;
+  setSampleMemoryLimit(100);
+  scope.useFile(waveFile(mono16(11025), numberedBlocks(4, 1024)));
+  runAnalysis();
+  EXPECT_EQ(scope.messages, (std::vector<std::string>{"メモリ不足です。"}));
+  EXPECT_TRUE(scope.blocks.empty());
+  EXPECT_TRUE(scope.runControls.empty());
+  EXPECT_EQ(appState.lastRunView, 0);
+}
+
+TEST(RunFailures, AFileThatNoLongerOpensDoesNothingElse) {
+  RunScope scope;
+  scope.useFile(waveFile(mono16(11025), numberedBlocks(4, 1024)));
+  appState.fileName = (scope.dir.path() / "gone.wav").string();
+  runAnalysis();
+  EXPECT_EQ(scope.messages.size(), 1u);
+  EXPECT_TRUE(scope.blocks.empty());
+  EXPECT_EQ(appState.busy, 0);
+}
+
+}  // namespace
+}  // namespace korimu
