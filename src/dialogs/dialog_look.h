@@ -14,6 +14,9 @@ namespace korimu {
 
 inline constexpr int kDialog3dItemId = 1100;
 inline constexpr const char* kDialog3dItemText = "３Ｄ表示(&T)";
+// The cross-section window's item that activates the main window.
+inline constexpr int kWindowSwitchItemId = 99;
+inline constexpr const char* kWindowSwitchItemText = "ｳｲﾝﾄﾞｳ切換\tAlt+F6";
 
 // An item a dialog puts in front of the 3D-look item (the cross-section window's window switch).
 struct DialogMenuItem {

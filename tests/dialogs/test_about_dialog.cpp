@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
+#include <QTest>
+#include <QTimer>
 #include <memory>
 #include <string>
 
@@ -45,6 +48,25 @@ TEST(AboutDialog, AsksForOutputsThenInputsAndShowsInputsFirst) {
   EXPECT_EQ(asked, "out in ");
   EXPECT_EQ(textOf(dialog.get(), 104), QString::fromUtf8("録音ﾃﾞﾊﾞｲｽ=12個  再生ﾃﾞﾊﾞｲｽ= 1個"));
   setAudioBackend({});
+}
+
+}  // namespace
+}  // namespace korimu
+
+namespace korimu {
+namespace {
+
+TEST(AboutRun, EscapeClosesTheDialog) {
+  setAudioBackend({});
+  bool shown = false;
+  QTimer::singleShot(0, [&shown] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    shown = modal->windowTitle() == QString("About KORIMU");
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  runAboutDialog(nullptr);
+  EXPECT_TRUE(shown);
 }
 
 }  // namespace

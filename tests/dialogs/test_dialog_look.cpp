@@ -8,9 +8,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPalette>
+#include <filesystem>
 #include <memory>
+#include <string>
 
+#include <unistd.h>
+
+#include "core/app_state.h"
 #include "core/settings.h"
+#include "core/settings_file.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_look.h"
@@ -89,8 +95,10 @@ TEST(DialogLook, ExtraItemsComeBeforeTheLookItemAndRun) {
   QWidget window;
   int switched = 0;
   int toggled = 0;
-  installDialogLook(&window, {{99, QString::fromUtf8("ｳｲﾝﾄﾞｳ切換\tAlt+F6"), [&] { ++switched; }}},
-                    [&] { ++toggled; });
+  installDialogLook(
+      &window,
+      {{kWindowSwitchItemId, QString::fromUtf8(kWindowSwitchItemText), [&] { ++switched; }}},
+      [&] { ++toggled; });
   QMenu* menu = openContextMenu(&window);
   ASSERT_NE(menu, nullptr);
   ASSERT_EQ(menu->actions().size(), 3);
@@ -104,6 +112,22 @@ TEST(DialogLook, ExtraItemsComeBeforeTheLookItemAndRun) {
   EXPECT_EQ(toggled, 1);
   EXPECT_EQ(settings.dialog3d, 0);
   menu->close();
+  settings.dialog3d = 1;
+}
+
+TEST(DialogLook, TheChosenLookIsKeptInTheSettingsFile) {
+  settings = AppSettings{};
+  std::unique_ptr<QDialog> about(createAboutDialog(nullptr));
+  toggleDialogLook(about.get());
+  const auto file = std::filesystem::temp_directory_path() /
+                    ("korimu_dialog_look_" + std::to_string(getpid()) + ".ini");
+  ASSERT_TRUE(saveSettingsTo(file, kWinVersion));
+  settings = AppSettings{};
+  loadSettingsFrom(file, kWinVersion);
+  std::filesystem::remove(file);
+  EXPECT_EQ(settings.dialog3d, 0);
+  std::unique_ptr<QDialog> later(createInfoDialog(nullptr, ""));
+  EXPECT_EQ(background(later.get()), QColor(Qt::white));
   settings.dialog3d = 1;
 }
 

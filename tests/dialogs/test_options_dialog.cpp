@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -283,6 +284,32 @@ TEST_F(OptionsDialogTest, LayoutFollowsTheLayoutUnits) {
   EXPECT_EQ(list(104)->pos(), QPoint(138 + w, 68));
   // Controls the second pass leaves alone keep their dialog-unit rectangles (2 px per unit).
   EXPECT_EQ(control<QPushButton>(1)->geometry(), QRect(294, 200, 74, 28));
+}
+
+}  // namespace
+}  // namespace korimu
+
+namespace korimu {
+namespace {
+
+// Presses button `id` of the modal dialog once the event loop of exec() runs.
+void pressWhenShown(int id) {
+  QTimer::singleShot(0, [id] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    QTest::mouseClick(dialogControl<QPushButton>(modal, id), Qt::LeftButton);
+  });
+}
+
+TEST(OptionsRun, OkReportsTrueAndCancelFalse) {
+  settings = AppSettings{};
+  std::vector<int32_t> checked;
+  auto mover = [&checked](int32_t, int32_t to) { checked.push_back(to); };
+  pressWhenShown(1);
+  EXPECT_TRUE(runOptionsDialog(nullptr, mover));
+  pressWhenShown(2);
+  EXPECT_FALSE(runOptionsDialog(nullptr, mover));
+  EXPECT_TRUE(checked.empty());
 }
 
 }  // namespace
