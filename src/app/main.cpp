@@ -5,6 +5,7 @@
 
 #include "app/startup.h"
 #include "cli/command_line.h"
+#include "cli/render.h"
 
 int main(int argc, char** argv) {
   using namespace korimu;
@@ -22,8 +23,7 @@ int main(int argc, char** argv) {
       std::cerr << commandLine.error << '\n' << usageText();
       return 2;
     case HeadlessMode::kRender:
-      std::cerr << "--render is not available in this build\n";
-      return 2;
+      return runRender(commandLine.outputPath, commandLine.renderOptions, commandLine.fileName);
     case HeadlessMode::kScreenshot:
     case HeadlessMode::kNone:
       break;

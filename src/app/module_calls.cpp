@@ -1,12 +1,18 @@
 #include "app/module_calls.h"
 
+#include "app/shell_widgets.h"
+#include "app/widgets.h"
 #include "core/layout.h"
 #include "core/settings_file.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/info_dialog.h"
+#include "dialogs/options_dialog.h"
 #include "display/chart.h"
 #include "display/display_state.h"
 #include "display/frame_parts.h"
 #include "display/graph_frame.h"
 #include "platform/audio_device.h"
+#include "wave/playback.h"
 
 namespace korimu {
 
@@ -19,9 +25,18 @@ void saveSettingsToFile() {
   saveSettings();
 }
 
-void startPlaybackNow(bool) {}
-void stopPlaybackNow() {}
-void playbackMarkerTick() {}
+void startPlaybackNow(bool partial) {
+  startPlayback(partial);
+}
+void stopPlaybackNow() {
+  stopPlayback();
+}
+void releasePlaybackNow() {
+  releasePlaybackAtExit();
+}
+void playbackMarkerTick() {
+  markerTick();
+}
 int countOutputDevices() {
   return audioBackend().outputDeviceCount();
 }
@@ -48,10 +63,17 @@ void copyChartTo(Canvas& client) {
 }
 
 bool showOptionsDialog() {
-  return false;
+  return runOptionsDialog(shell().window, [](int32_t fromView, int32_t toView) {
+    checkMenuItem(fromView, false);
+    checkMenuItem(toView, true);
+  });
 }
-void showInfoDialog() {}
-void showAboutDialog() {}
+void showInfoDialog() {
+  runInfoDialog(shell().window);
+}
+void showAboutDialog() {
+  runAboutDialog(shell().window);
+}
 
 bool crossSectionWindowOpen() {
   return false;

@@ -13,6 +13,8 @@ void saveSettingsToFile();
 // Playback.
 void startPlaybackNow(bool partial);
 void stopPlaybackNow();
+// The window is going away during a playback: stop the device and free the buffers.
+void releasePlaybackNow();
 // Window timer 1 of the main window: the playback marker.
 void playbackMarkerTick();
 int countOutputDevices();

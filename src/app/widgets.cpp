@@ -199,7 +199,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  if (appState.playing != 0 && appState.fileSelected != 0) stopPlaybackNow();
+  releasePlaybackNow();
   closeWaveFile();
   event->accept();
 }
