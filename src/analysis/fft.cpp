@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/analysis_sink.h"
+#include "analysis/fft_passes.h"
 #include "analysis/scratch_memory.h"
 #include "platform/message.h"
 
@@ -13,15 +14,28 @@ namespace korimu {
 
 namespace {
 
-// The tables of the last size tableFft was called with; they live until the size changes.
+// The tables of the last size tableFft was called with; they live until the size changes. The
+// per-stage twiddles are the sine table's own values laid out in the order the butterflies use
+// them, so that each stage reads them sequentially.
 struct FftTables {
   int size = 0;
-  std::vector<double> sine;     // sin(2 pi h / n) for h < n + n/4; entry h + n/4 is cos
-  std::vector<int32_t> bitrev;  // i with its log2(n) bits reversed
+  std::vector<double> sine;      // sin(2 pi h / n) for h < n + n/4; entry h + n/4 is cos
+  std::vector<int32_t> bitrev;   // i with its log2(n) bits reversed
+  std::vector<double> stageCos;  // stage of half-span k: entries k..2k-1
+  std::vector<double> stageSin;
   long builds = 0;
 };
 
 FftTables tables;
+
+// realFft's split-step twiddles cos and sin of 2 pi j / N for j < N/2, kept for the last N.
+struct SplitTwiddles {
+  int size = 0;
+  std::vector<double> cosine;
+  std::vector<double> sine;
+};
+
+SplitTwiddles split;
 
 bool isPowerOfTwo(int n) {
   return n > 0 && (n & (n - 1)) == 0;
@@ -66,23 +80,71 @@ void fillBitReversal(int32_t* table, int n) {
   }
 }
 
+void releaseTables() {
+  std::vector<double>().swap(tables.sine);
+  std::vector<int32_t>().swap(tables.bitrev);
+  std::vector<double>().swap(tables.stageCos);
+  std::vector<double>().swap(tables.stageSin);
+}
+
 // Replaces the cached tables by those of size n; false (cache emptied) when memory ran out.
 bool rebuildTables(int n) {
   tables.size = n;
-  std::vector<double>().swap(tables.sine);
-  std::vector<int32_t>().swap(tables.bitrev);
+  releaseTables();
   const int quarter = n / 4;
   if (!allocateScratch(tables.sine, size_t(n + quarter)) ||
-      !allocateScratch(tables.bitrev, size_t(n))) {
-    std::vector<double>().swap(tables.sine);
-    std::vector<int32_t>().swap(tables.bitrev);
+      !allocateScratch(tables.bitrev, size_t(n)) || !allocateScratch(tables.stageCos, size_t(n)) ||
+      !allocateScratch(tables.stageSin, size_t(n))) {
+    releaseTables();
     notifySink(analysisSink.windowText, 0, 0, formatText("記憶領域不足 %d", (n + quarter) * 8));
     tables.size = 0;  // the next call retries
     return false;
   }
   fillSineTable(tables.sine.data(), n);
   fillBitReversal(tables.bitrev.data(), n);
+  for (int k = 1; k < n; k *= 2) {
+    const int d = n / (2 * k);
+    for (int j = 0; j < k; ++j) {
+      tables.stageCos[size_t(k + j)] = tables.sine[size_t(j * d + quarter)];
+      tables.stageSin[size_t(k + j)] = tables.sine[size_t(j * d)];
+    }
+  }
   ++tables.builds;
+  return true;
+}
+
+// The butterflies without the final 1/n, on data already in bit-reversed order; n is a power of
+// two of at least 4 and the tables are those of size n.
+void butterflies(int n, double* x, double* y, bool inverse) {
+  // Negation is exact, so the inverse uses the same twiddles times -1.
+  const double sign = inverse ? -1.0 : 1.0;
+  const double* cs = tables.stageCos.data();
+  const double* sn = tables.stageSin.data();
+  fft_passes::firstTwoStages(n, x, y, sign);
+  int k = 4;
+  for (; 2 * k < n; k *= 4) {
+    fft_passes::twoStages(n, k, cs + k, sn + k, cs + 2 * k, sn + 2 * k, sign, x, y);
+  }
+  if (k < n) fft_passes::radix2Stage(n, k, cs + k, sn + k, sign, x, y);
+}
+
+// Fills the split twiddles for size n; false when there is no room (the caller then uses the
+// recurrence of the angle instead).
+bool prepareSplitTwiddles(int n) {
+  if (split.size == n) return true;
+  const int half = n / 2;
+  split.size = 0;
+  if (!allocateScratch(split.cosine, size_t(half)) || !allocateScratch(split.sine, size_t(half))) {
+    std::vector<double>().swap(split.cosine);
+    std::vector<double>().swap(split.sine);
+    return false;
+  }
+  const double step = 2.0 * std::numbers::pi / n;
+  for (int j = 0; j < half; ++j) {
+    split.cosine[size_t(j)] = std::cos(step * j);
+    split.sine[size_t(j)] = std::sin(step * j);
+  }
+  split.size = n;
   return true;
 }
 
@@ -93,8 +155,7 @@ int tableFft(int n, double* x, double* y) {
   if (inverse) n = -n;
   if (n == 0) {
     tables.size = 0;
-    std::vector<double>().swap(tables.sine);
-    std::vector<int32_t>().swap(tables.bitrev);
+    releaseTables();
     return 0;
   }
   // A table of fewer than four entries cannot hold the cosine of angle 0, and other sizes would
@@ -103,11 +164,9 @@ int tableFft(int n, double* x, double* y) {
     directFft(x, y, 1, inverse ? 1.0 : -1.0);
     return 0;
   }
+  if (n == 1) return 0;
   if (!isPowerOfTwo(n)) return 1;
   if (n != tables.size && !rebuildTables(n)) return 1;
-
-  const int quarter = n / 4;
-  const double* sine = tables.sine.data();
   const int32_t* bitrev = tables.bitrev.data();
   for (int i = 0; i < n; ++i) {
     const int j = bitrev[i];
@@ -116,24 +175,7 @@ int tableFft(int n, double* x, double* y) {
       std::swap(y[i], y[j]);
     }
   }
-  for (int k = 1; k < n; k *= 2) {
-    const int span = 2 * k;
-    const int d = n / span;
-    int h = 0;
-    for (int j = 0; j < k; ++j, h += d) {
-      const double c = sine[h + quarter];
-      const double s = inverse ? -sine[h] : sine[h];
-      for (int i = j; i < n; i += span) {
-        const int ik = i + k;
-        const double dx = s * y[ik] + c * x[ik];
-        const double dy = c * y[ik] - s * x[ik];
-        x[ik] = x[i] - dx;
-        x[i] += dx;
-        y[ik] = y[i] - dy;
-        y[i] += dy;
-      }
-    }
-  }
+  butterflies(n, x, y, inverse);
   if (!inverse) {
     for (int i = 0; i < n; ++i) {
       x[i] /= n;
@@ -202,39 +244,53 @@ void realFft(double* re, double* im, int order, double /*direction*/) {
     showMessage("fft2", MessageKind::kFatal);
     return;
   }
-  // Even samples become the real parts, odd ones the imaginary parts of half complex points;
-  // ascending j reads each source before it is overwritten.
-  for (int j = 0; j < half; ++j) {
-    const double even = re[2 * j];
-    const double odd = re[2 * j + 1];
-    re[j] = even;
-    im[j] = odd;
+  // Even samples become the real parts, odd ones the imaginary parts of half complex points,
+  // gathered into the scratch arrays (in bit-reversed order when the tables are at hand, which
+  // is the permutation the transform starts with). The 1/H of the complex transform is then
+  // folded into the split step's 1/4.
+  double scale = 0.25;
+  if (half >= 4 && (half == tables.size || rebuildTables(half))) {
+    const int32_t* bitrev = tables.bitrev.data();
+    for (int j = 0; j < half; ++j) {
+      const int from = 2 * bitrev[j];
+      tr[size_t(j)] = re[from];
+      ti[size_t(j)] = re[from + 1];
+    }
+    butterflies(half, tr.data(), ti.data(), false);
+    scale = 0.25 / half;
+  } else {
+    // Without tables (too small, or no memory for them) the direct FFT does the work.
+    for (int j = 0; j < half; ++j) {
+      tr[size_t(j)] = re[2 * j];
+      ti[size_t(j)] = re[2 * j + 1];
+    }
+    directFft(tr.data(), ti.data(), order - 1, -1.0);
   }
-  if (tableFft(half, re, im) != 0) directFft(re, im, order - 1, -1.0);
-  re[half] = re[0];
-  im[half] = im[0];
+  if (prepareSplitTwiddles(n)) {
+    fft_passes::splitHalves(n, tr.data(), ti.data(), split.cosine.data(), split.sine.data(), scale,
+                            re, im);
+    return;
+  }
+  // No room for the twiddles: the angle advances by recurrence instead.
   const double step = 2.0 * std::numbers::pi / n;
   double theta = 0.0;
   for (int j = 0; j < half; ++j, theta += step) {
+    const int mirror = j == 0 ? 0 : half - j;
     const double c = std::cos(theta);
     const double s = std::sin(theta);
-    const double a = re[j] + re[half - j];
-    const double b = im[j] + im[half - j];
-    const double cc = re[j] - re[half - j];
-    const double d = im[j] - im[half - j];
-    tr[j] = (a + b * c - cc * s) / 4.0;
-    ti[j] = (d - b * s - cc * c) / 4.0;
-  }
-  for (int j = 0; j < half; ++j) {
-    re[j] = tr[j];
-    im[j] = ti[j];
+    const double a = tr[size_t(j)] + tr[size_t(mirror)];
+    const double b = ti[size_t(j)] + ti[size_t(mirror)];
+    const double cc = tr[size_t(j)] - tr[size_t(mirror)];
+    const double d = ti[size_t(j)] - ti[size_t(mirror)];
+    re[j] = (a + b * c - cc * s) * scale;
+    im[j] = (d - b * s - cc * c) * scale;
+    if (j > 0) {
+      re[n - j] = re[j];
+      im[n - j] = -im[j];
+    }
   }
   re[half] = 0.0;
   im[half] = 0.0;
-  for (int j = 1; j < half; ++j) {
-    re[n - j] = tr[j];
-    im[n - j] = -ti[j];
-  }
 }
 
 int tableFftCachedSize() {

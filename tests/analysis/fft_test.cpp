@@ -5,6 +5,7 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "analysis/scratch_memory.h"
@@ -30,6 +31,94 @@ double maxAbs(const std::vector<std::complex<double>>& v) {
   double m = 0.0;
   for (auto c : v) m = std::max(m, std::abs(c));
   return m;
+}
+
+// The transforms written out plainly, stage by stage, with twiddles from std::sin and std::cos:
+// the optimised passes must give the same numbers to rounding.
+void plainComplexFft(std::vector<double>& x, std::vector<double>& y, bool inverse) {
+  const size_t n = x.size();
+  for (size_t i = 1, j = 0; i < n; ++i) {
+    size_t bit = n >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    if (i < j) {
+      std::swap(x[i], x[j]);
+      std::swap(y[i], y[j]);
+    }
+  }
+  for (size_t k = 1; k < n; k *= 2) {
+    for (size_t j = 0; j < k; ++j) {
+      const double angle = std::numbers::pi * double(j) / double(k);
+      const double c = std::cos(angle);
+      const double s = inverse ? -std::sin(angle) : std::sin(angle);
+      for (size_t i = j; i < n; i += 2 * k) {
+        const size_t ik = i + k;
+        const double dx = s * y[ik] + c * x[ik];
+        const double dy = c * y[ik] - s * x[ik];
+        x[ik] = x[i] - dx;
+        x[i] += dx;
+        y[ik] = y[i] - dy;
+        y[i] += dy;
+      }
+    }
+  }
+  if (!inverse) {
+    for (size_t i = 0; i < n; ++i) {
+      x[i] /= double(n);
+      y[i] /= double(n);
+    }
+  }
+}
+
+void plainRealFft(std::vector<double>& re, std::vector<double>& im) {
+  const size_t n = re.size(), half = n / 2;
+  std::vector<double> zr(half + 1), zi(half + 1);
+  for (size_t j = 0; j < half; ++j) zr[j] = re[2 * j], zi[j] = re[2 * j + 1];
+  zr.resize(half);
+  zi.resize(half);
+  plainComplexFft(zr, zi, false);
+  zr.push_back(zr[0]);
+  zi.push_back(zi[0]);
+  for (size_t j = 0; j < half; ++j) {
+    const double theta = 2.0 * std::numbers::pi * double(j) / double(n);
+    const double c = std::cos(theta), s = std::sin(theta);
+    const double a = zr[j] + zr[half - j], b = zi[j] + zi[half - j];
+    const double cc = zr[j] - zr[half - j], d = zi[j] - zi[half - j];
+    re[j] = (a + b * c - cc * s) / 4.0;
+    im[j] = (d - b * s - cc * c) / 4.0;
+  }
+  re[half] = im[half] = 0.0;
+  for (size_t j = 1; j < half; ++j) re[n - j] = re[j], im[n - j] = -im[j];
+}
+
+TEST_F(FftTest, OptimisedPassesEqualThePlainStageByStageTransform) {
+  for (int order = 3; order <= 16; ++order) {
+    const int n = 1 << order;
+    const auto x = randomValues(size_t(n), 500u + unsigned(order), 32768.0);
+    std::vector<double> plainRe = x, plainIm(x.size());
+    plainRealFft(plainRe, plainIm);
+    std::vector<double> re = x, im(x.size());
+    realFft(re.data(), im.data(), order, -1.0);
+    double largest = 0.0;
+    for (int k = 0; k < n; ++k) largest = std::max(largest, std::hypot(plainRe[k], plainIm[k]));
+    for (int k = 0; k < n; ++k) {
+      ASSERT_NEAR(re[k], plainRe[k], 1e-12 * largest) << n << ' ' << k;
+      ASSERT_NEAR(im[k], plainIm[k], 1e-12 * largest) << n << ' ' << k;
+    }
+    // The complex transform both ways.
+    const auto y = randomValues(size_t(n), 900u + unsigned(order), 32768.0);
+    for (bool inverse : {false, true}) {
+      std::vector<double> px = x, py = y, tx = x, ty = y;
+      plainComplexFft(px, py, inverse);
+      ASSERT_EQ(tableFft(inverse ? -n : n, tx.data(), ty.data()), 0);
+      double big = 0.0;
+      for (int k = 0; k < n; ++k) big = std::max(big, std::hypot(px[k], py[k]));
+      for (int k = 0; k < n; ++k) {
+        ASSERT_NEAR(tx[k], px[k], 1e-12 * big) << n << ' ' << k << ' ' << inverse;
+        ASSERT_NEAR(ty[k], py[k], 1e-12 * big) << n << ' ' << k << ' ' << inverse;
+      }
+    }
+  }
 }
 
 TEST_F(FftTest, TablesAreBuiltOnlyWhenTheSizeChangesAndFreedBySizeZero) {
