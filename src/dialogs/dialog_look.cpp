@@ -50,7 +50,11 @@ void applyDialogLook(QWidget* dialog, bool threeD) {
   dialog->setAutoFillBackground(true);
   for (QGroupBox* box : dialog->findChildren<QGroupBox*>()) box->setFlat(!threeD);
   for (QComboBox* combo : dialog->findChildren<QComboBox*>()) combo->setFrame(threeD);
-  for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) edit->setFrame(threeD);
+  // A flat edit keeps a plain one-pixel border so it still reads as a field.
+  for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+    edit->setStyleSheet(threeD ? QString()
+                               : QStringLiteral("QLineEdit { border: 1px solid black; }"));
+  }
   for (QFrame* frame : dialog->findChildren<QFrame*>()) {
     if (!frame->property(kValueFieldProperty).toBool()) continue;
     frame->setFrameStyle(threeD ? QFrame::Panel | QFrame::Sunken : QFrame::NoFrame);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPalette>
 #include <filesystem>
@@ -63,6 +64,7 @@ TEST(DialogLook, ContextMenuItemFlipsTheLookOfThisAndLaterDialogs) {
   EXPECT_EQ(background(options.get()), QColor(Qt::white));
   EXPECT_TRUE(dialogControl<QGroupBox>(options.get(), 1105)->isFlat());
   EXPECT_FALSE(dialogControl<QComboBox>(options.get(), 104)->hasFrame());
+  EXPECT_TRUE(dialogControl<QLineEdit>(options.get(), 1115)->styleSheet().contains("solid"));
   menu->close();
 
   std::unique_ptr<QDialog> about(createAboutDialog(nullptr));
@@ -140,6 +142,12 @@ TEST(DialogLook, DialogsRenderInBothLooks) {
   for (int look : {1, 0}) {
     settings = AppSettings{};
     settings.dialog3d = look;
+    if (look == 0) {  // the other states of the Options controls
+      settings.method = kWt;
+      settings.onMem = 1;
+      settings.colorScale = 1;
+      settings.playSpeed = -120;
+    }
     std::unique_ptr<QDialog> dialogs[] = {
         std::unique_ptr<QDialog>(createOptionsDialog(nullptr)),
         std::unique_ptr<QDialog>(createInfoDialog(nullptr, recording.toStdString())),
