@@ -45,6 +45,7 @@ constexpr std::array<int, 3> kScaleRadioIds{1125, 1126, 1127};
 constexpr int kComboHeightPx = 24;
 
 struct OptionsControls {
+  QLabel* methodLabel = nullptr;
   QButtonGroup* methods = nullptr;
   QButtonGroup* scales = nullptr;
   QComboBox* time = nullptr;
@@ -90,13 +91,13 @@ QLabel* addLabel(QDialog* dialog, int id, const char* text, int x, int y, int w,
 OptionsControls buildControls(QDialog* dialog) {
   OptionsControls c;
   add<QGroupBox>(dialog, 1105, "分析設定", 5, 3, 179, 49);
-  auto* methodLabel = addLabel(dialog, 0, "分析法(&A):", 9, 14, 40, 10);
+  c.methodLabel = addLabel(dialog, 0, "分析法(&A):", 9, 14, 40, 10);
   c.methods = new QButtonGroup(dialog);
   for (const MethodRadio& m : kMethodRadios) {
     auto* radio = add<QRadioButton>(dialog, m.id, m.text, m.x, 13, m.w, 10);
     c.methods->addButton(radio, m.id);
   }
-  methodLabel->setBuddy(c.methods->button(1119));
+  c.methodLabel->setBuddy(c.methods->button(1119));
   auto* timeLabel = addLabel(dialog, 102, "時間分解能(&T)", 10, 26, 52, 8);
   c.time = addList(dialog, 1101, 18, 35, 42);
   timeLabel->setBuddy(c.time);
@@ -222,6 +223,8 @@ void initialise(const OptionsControls& c) {
   for (const MethodRadio& m : kMethodRadios) {
     if (m.method == settings.method) c.methods->button(m.id)->setChecked(true);
   }
+  // The label's mnemonic goes to the checked method, as it does for a radio group.
+  if (QAbstractButton* checked = c.methods->checkedButton()) c.methodLabel->setBuddy(checked);
   fillList(c.key, int(kMusicalKeyNames.size()), [](int i) { return kMusicalKeyNames[size_t(i)]; });
   c.key->setCurrentIndex(rowOrNone(settings.musicalKey, c.key));
   enableKeyList(c, settings.colorScale == 1);
@@ -297,6 +300,7 @@ void connectBehaviour(const OptionsControls& c, QDialog* dialog, ViewCheckMover 
   const int32_t colourAtOpen = settings.colorScale;
   QObject::connect(c.methods, &QButtonGroup::idToggled, dialog, [c](int, bool checked) {
     if (!checked) return;
+    c.methodLabel->setBuddy(c.methods->checkedButton());
     const int index = c.frequency->currentIndex();
     fillFrequencyList(c);
     c.frequency->setCurrentIndex(index);

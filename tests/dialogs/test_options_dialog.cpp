@@ -116,6 +116,11 @@ TEST_F(OptionsDialogTest, SwitchingToWaveletKeepsTheResolutionAndOkMovesTheViewC
   open();
   EXPECT_EQ(list(104)->currentText(), QString("  512"));
   QTest::mouseClick(control<QRadioButton>(1123), Qt::LeftButton);
+  for (QLabel* label : dialog->findChildren<QLabel*>()) {
+    if (label->text() == QString::fromUtf8("分析法(&A):")) {
+      EXPECT_EQ(label->buddy(), control<QRadioButton>(1123));
+    }
+  }
   EXPECT_EQ(list(104)->currentIndex(), 2);
   EXPECT_EQ(list(104)->currentText(), QString("1/2oct"));
   EXPECT_EQ(list(104)->itemText(8), QString("1/16oct"));
