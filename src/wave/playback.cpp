@@ -246,8 +246,9 @@ void bufferDone(int header) {
       callHook(shellHooks.drawPositionText);
       callHook(shellHooks.invalidateOverview);
     }
-    endPlayback(header);
+    // The device lets go of everything before the buffers are freed.
     closeDevice();
+    endPlayback(header);
   }
 }
 

@@ -156,5 +156,23 @@ TEST_F(PlaybackOnServer, StopSilencesTheOutputAtOnce) {
   EXPECT_EQ(appState.position, 3u * 32768u);
 }
 
+TEST_F(PlaybackOnServer, APlaybackWhoseServerGoesAwayRunsToItsEnd) {
+  testing::PrivatePulseServer own;
+  std::string why;
+  if (!own.start(&why)) GTEST_SKIP() << "no second sound server: " << why;
+  removePulseAudioBackend();
+  ASSERT_TRUE(installPulseAudioBackend());
+  settings.playBufferSeconds = 256;
+  makeFile(44100 * 4 * 5);  // five seconds
+  startPlayback(false);
+  ASSERT_TRUE(appState.playing);
+  own.stop();
+  EXPECT_TRUE(waitForTheEnd(3000));
+  EXPECT_EQ(appState.position, 0u);
+  EXPECT_TRUE(sampleBuffer[0].empty());
+  EXPECT_TRUE(sampleBuffer[1].empty());
+  server_->pointClientsHere();
+}
+
 }  // namespace
 }  // namespace korimu

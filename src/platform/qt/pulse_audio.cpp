@@ -196,17 +196,21 @@ void onPoll(pa_mainloop_api*, pa_time_event* event, const struct timeval*, void*
   pa_context_rttime_restart(state->context, event, pa_rtclock_now() + kPollUsec);
 }
 
-void onStreamState(pa_stream*, void*) {
+// A stream the server dropped plays nothing more: everything still queued on it comes back at
+// once, so a playback runs on to its end instead of waiting for buffers that never return.
+void returnEverything() {
+  for (const QueuedBuffer& b : state->queue) postDone(b.index);
+  state->queue.clear();
+}
+
+void onStreamState(pa_stream* s, void*) {
+  if (s == state->stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(s))) returnEverything();
   signalLoop();
 }
 
 void onContextState(pa_context* c, void*) {
   const pa_context_state_t s = pa_context_get_state(c);
   state->contextReady = s == PA_CONTEXT_READY;
-  if (s == PA_CONTEXT_FAILED || s == PA_CONTEXT_TERMINATED) {
-    // The server went away: nothing queued can be played any more.
-    state->queue.clear();
-  }
   signalLoop();
 }
 
@@ -319,7 +323,11 @@ bool writeBuffer(int index, const uint8_t* data, size_t length) {
   if (!state->stream) return false;
   state->bytesAccepted += length;
   state->queue.push_back(QueuedBuffer{index, data, length, 0, state->bytesAccepted});
-  feedServer();
+  if (PA_STREAM_IS_GOOD(pa_stream_get_state(state->stream))) {
+    feedServer();
+  } else {
+    returnEverything();
+  }
   return true;
 }
 

@@ -55,10 +55,7 @@ bool PrivatePulseServer::start(std::string* why, int sinkRate) {
     return false;
   }
   dir_ = pattern;
-  // Everything the server and the tools look up goes to the private folder.
-  setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
-  setenv("PULSE_RUNTIME_PATH", (dir_ + "/pulse").c_str(), 1);
-  setenv("PULSE_SERVER", ("unix:" + dir_ + "/pulse/native").c_str(), 1);
+  pointClientsHere();
   const std::string sinkArg =
       "module-null-sink sink_name=korimu_test rate=" + std::to_string(sinkRate) +
       " format=s16le channels=2 norewinds=1";
@@ -93,6 +90,13 @@ bool PrivatePulseServer::start(std::string* why, int sinkRate) {
   stop();
   *why = "the pulseaudio server did not answer within 10 s";
   return false;
+}
+
+void PrivatePulseServer::pointClientsHere() const {
+  // Everything the server and the tools look up goes to the private folder.
+  setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+  setenv("PULSE_RUNTIME_PATH", (dir_ + "/pulse").c_str(), 1);
+  setenv("PULSE_SERVER", ("unix:" + dir_ + "/pulse/native").c_str(), 1);
 }
 
 void PrivatePulseServer::stop() {

@@ -20,6 +20,8 @@ class PrivatePulseServer {
   // Starts the server (sink rate as given) and waits until it answers. On failure `why` says why.
   bool start(std::string* why, int sinkRate = 44100);
   void stop();
+  // Points this process (and the tools it runs) at this server.
+  void pointClientsHere() const;
   bool running() const { return pid_ > 0; }
 
   // Runs a shell command with this server's environment and returns its standard output.

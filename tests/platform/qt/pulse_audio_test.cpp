@@ -170,6 +170,32 @@ TEST_F(PulseAudioBackend, ResetForgetsQueuedBuffersAndTheDeviceStaysUsable) {
   EXPECT_EQ(server_->run("pactl list short sink-inputs"), "");
 }
 
+TEST(PulseAudioBackendLosingItsServer, HandsEveryQueuedBufferBack) {
+  PrivatePulseServer own;
+  std::string why;
+  if (!own.start(&why)) GTEST_SKIP() << "no private sound server: " << why;
+  processEventsUntil(0, [] { return true; });
+  ASSERT_TRUE(installPulseAudioBackend());
+  const WaveFormat f = pcm(44100, 2, 16);
+  const std::vector<uint8_t> longBuffer = pattern(f.avgBytesPerSec * 2, 8);
+  std::vector<int> returned;
+  ASSERT_TRUE(audioBackend().open(f, [&](int index) { returned.push_back(index); }));
+  ASSERT_TRUE(audioBackend().write(0, longBuffer.data(), longBuffer.size()));
+  ASSERT_TRUE(audioBackend().write(1, longBuffer.data(), longBuffer.size()));
+  own.stop();
+  // Both come back long before the four seconds they hold could have been played.
+  EXPECT_TRUE(processEventsUntil(1500, [&] { return returned.size() == 2; }));
+  EXPECT_EQ(returned, (std::vector<int>{0, 1}));
+  // A refill after that comes straight back too.
+  ASSERT_TRUE(audioBackend().write(0, longBuffer.data(), 4096));
+  EXPECT_TRUE(processEventsUntil(1500, [&] { return returned.size() == 3; }));
+  EXPECT_EQ(audioBackend().outputDeviceCount(), 0);
+  audioBackend().close();
+  removePulseAudioBackend();
+  std::string ignored;
+  if (PrivatePulseServer* shared = testing::sharedPulseServer(&ignored)) shared->pointClientsHere();
+}
+
 TEST(PulseAudioBackendWithoutServer, InstallsNothingAndReportsNoDevice) {
   const char* previous = std::getenv("PULSE_SERVER");
   const std::string saved = previous ? previous : "";
