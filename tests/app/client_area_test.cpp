@@ -1,0 +1,224 @@
+// What the main window draws: status texts on the client canvas, the dark-scheme test, the
+// overview strip of crafted files, drops, and the settings written at a normal exit.
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPalette>
+#include <QTimer>
+#include <QUrl>
+#include <fstream>
+#include <sstream>
+
+#include "app/commands.h"
+#include "app/shell_widgets.h"
+#include "app/status_texts.h"
+#include "app/widgets.h"
+#include "crafted_wav.h"
+#include "qt_app_fixture.h"
+
+namespace korimu::testing {
+namespace {
+
+class ClientAreaTest : public ShellTest {
+ protected:
+  std::string craft(const std::string& name, const CraftedWav& w) {
+    return writeWav(testFolder("client") / name, w);
+  }
+  // The client canvas shows `text` at (x, y) in the status colours.
+  bool shows(int x, int y, const std::string& text) {
+    Canvas expected = clientCanvas();
+    expected.textOut(x, y, text);
+    return expected.pixels() == clientCanvas().pixels();
+  }
+  std::vector<int> overviewBlackRows(int x) {
+    std::vector<int> rows;
+    const Canvas& c = shell().overview->canvas();
+    for (int y = 0; y < c.height(); ++y)
+      if (c.getPixel(x, y) == kBlack) rows.push_back(y);
+    return rows;
+  }
+};
+
+TEST_F(ClientAreaTest, StatusTextsShowFormatPositionAndSpan) {
+  CraftedWav w;  // 8-bit mono, 11025 Hz, two seconds
+  w.data.assign(22050, 128);
+  start(craft("mono8.wav", w));
+  shell().client->repaint();
+  EXPECT_TRUE(shows(524, 24, "11kHz"));
+  EXPECT_TRUE(shows(524, 42, " 8bit"));
+  EXPECT_TRUE(shows(524, 59, " MONO "));
+  EXPECT_TRUE(shows(484, 3, "表示ﾃﾞｰﾀ数"));
+  EXPECT_TRUE(shows(432, 3, "23.8秒"));  // 512 x 512 frames at 11025 Hz
+  EXPECT_TRUE(shows(0, 2, "         0pos      0.000000秒"));
+  EXPECT_FALSE(shows(0, 2, "         1pos      0.000091秒"));
+  dispatchCommand(1207);
+  EXPECT_TRUE(shows(0, 2, "         1pos      0.000091秒"));
+}
+
+TEST_F(ClientAreaTest, StereoSixteenBitShowsStereo) {
+  CraftedWav w;
+  w.channels = 2;
+  w.bitsPerSample = 16;
+  w.sampleRate = 44100;
+  w.data.assign(44100 * 4, 0);
+  start(craft("stereo16.wav", w));
+  EXPECT_TRUE(shows(524, 24, "44kHz"));
+  EXPECT_TRUE(shows(524, 42, "16bit"));
+  EXPECT_TRUE(shows(524, 59, "STEREO"));
+  EXPECT_TRUE(shows(432, 3, "5.94秒"));  // 262144 frames at 44100 Hz
+}
+
+TEST_F(ClientAreaTest, WithoutAFileTheChannelTextIsBlankAndThePlotWhite) {
+  start();
+  shell().client->repaint();
+  EXPECT_TRUE(shows(524, 59, "      "));
+  const Rect plot = shell().layout.plotArea;
+  EXPECT_EQ(plot, (Rect{8, 102, 512, 256}));
+  for (int y = plot.y; y < plot.y + plot.h; y += 51)
+    for (int x = plot.x; x < plot.x + plot.w; x += 73) ASSERT_EQ(clientCanvas().getPixel(x, y), kWhite);
+}
+
+TEST_F(ClientAreaTest, DarkSchemeFollowsThePaletteLuminance) {
+  start();
+  shell().client->repaint();
+  EXPECT_EQ(appState.darkScheme, 0);
+  const QPalette light = QApplication::palette();
+  QPalette dark = light;
+  dark.setColor(QPalette::Window, QColor(30, 30, 30));
+  dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
+  QApplication::setPalette(dark);
+  shell().client->repaint();
+  EXPECT_EQ(appState.darkScheme, 1);
+  QApplication::setPalette(light);
+  shell().client->repaint();
+  EXPECT_EQ(appState.darkScheme, 0);
+}
+
+TEST_F(ClientAreaTest, OverviewOfEightBitSilenceIsALineAtHalfHeight) {
+  CraftedWav w;
+  w.data.assign(600 * 512, 128);
+  start(craft("silence.wav", w));
+  shell().overview->repaint();
+  const int g = shell().overview->canvas().height();
+  ASSERT_EQ(g, 64);
+  for (int x : {0, 255, 511}) EXPECT_EQ(overviewBlackRows(x), std::vector<int>{g / 2});
+  dispatchCommand(kDoubleZoomId);
+  shell().overview->repaint();
+  EXPECT_EQ(settings.amplitudeZoom, 2);
+  for (int x : {0, 255, 511}) EXPECT_EQ(overviewBlackRows(x), std::vector<int>{g / 2});
+}
+
+TEST_F(ClientAreaTest, OverviewStopsWhereTheDataEndsAndSkipsTheChunkAfterIt) {
+  CraftedWav w;  // 100 columns of 512 frames, then a LIST chunk of full-scale bytes
+  w.data.assign(100 * 512, 128);
+  w.trailingChunk.assign(4096, 255);
+  start(craft("list-after-data.wav", w));
+  shell().overview->repaint();
+  EXPECT_EQ(overviewBlackRows(99), std::vector<int>{32});
+  for (int x = 100; x < 512; ++x) ASSERT_TRUE(overviewBlackRows(x).empty()) << x;
+  // Near the end the envelope stops after the remaining columns.
+  appState.position = 100 * 512 - 3 * 512;
+  positionChanged();
+  shell().overview->repaint();
+  EXPECT_FALSE(overviewBlackRows(2).empty());
+  for (int x = 3; x < 512; ++x) ASSERT_TRUE(overviewBlackRows(x).empty()) << x;
+}
+
+TEST_F(ClientAreaTest, CompressedWaveLeavesTheStripWhiteAndResetsThePosition) {
+  CraftedWav w;
+  w.formatTag = 2;
+  w.bitsPerSample = 16;
+  w.data.assign(8192, 0x55);
+  start(craft("adpcm.wav", w));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "指定したファイルは、PCMファイルではありません。");
+  shell().overview->repaint();
+  for (int x = 0; x < 512; x += 7) ASSERT_TRUE(overviewBlackRows(x).empty()) << x;
+  appState.position = 1234;
+  positionChanged();
+  EXPECT_EQ(appState.position, 0u);
+}
+
+TEST_F(ClientAreaTest, OverviewRepaintIsDeferredWhilePlaying) {
+  CraftedWav w;
+  w.data.assign(512 * 512, 128);
+  start(craft("deferred.wav", w));
+  shell().overview->repaint();
+  const int before = shell().overview->fileRedraws();
+  appState.playing = 1;
+  dispatchCommand(kDoubleZoomId);
+  shell().overview->repaint();
+  EXPECT_EQ(shell().overview->fileRedraws(), before);
+  EXPECT_EQ(appState.overviewRepaintPending, 1);
+  appState.playing = 0;
+}
+
+TEST_F(ClientAreaTest, DropOfThreeFilesOpensOnlyTheFirst) {
+  CraftedWav w;
+  w.data.assign(4000, 128);
+  const std::string first = craft("first.wav", w);
+  const std::string second = craft("second.wav", w);
+  const std::string third = craft("third.wav", w);
+  start(second);
+  appState.position = 100;
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(first)),
+                QUrl::fromLocalFile(QString::fromStdString(second)),
+                QUrl::fromLocalFile(QString::fromStdString(third))});
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(shell().window, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(shell().window, &drop);
+  EXPECT_EQ(appState.fileName, first);
+  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(shell().window->windowTitle(), QString::fromStdString("KORIMU- " + first + " "));
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ClientAreaTest, OpenDialogCancelledKeepsTheFileAndAcceptedTakesTheNewOne) {
+  CraftedWav w;
+  w.data.assign(4000, 128);
+  const std::string kept = craft("kept.wav", w);
+  const std::string chosen = craft("chosen.wav", w);
+  start(kept);
+  const auto previous = shellServices().chooseFileToOpen;
+  shellServices().chooseFileToOpen = [](std::string*) { return false; };
+  appState.position = 10;
+  dispatchCommand(1101);
+  EXPECT_EQ(appState.fileName, kept);
+  EXPECT_EQ(appState.position, 10u);
+  shellServices().chooseFileToOpen = [&](std::string* name) {
+    *name = chosen;
+    return true;
+  };
+  dispatchCommand(1101);
+  shellServices().chooseFileToOpen = previous;
+  EXPECT_EQ(appState.fileName, chosen);
+  EXPECT_EQ(appState.position, 0u);
+  EXPECT_TRUE(shell().window->windowTitle().contains("chosen.wav"));
+}
+
+TEST_F(ClientAreaTest, SettingsAreWrittenAtANormalExitAndReadAtTheNextStart) {
+  start();
+  dispatchCommand(1115);  // thick lines
+  dispatchCommand(1108);  // linear spectrum
+  QTimer::singleShot(0, [] { dispatchCommand(1103); });
+  EXPECT_EQ(runMessageLoop(), 0);
+  std::ifstream in(settingsFilePath());
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("futosa=2"), std::string::npos) << text.str();
+  EXPECT_NE(text.str().find("display=1108"), std::string::npos) << text.str();
+
+  destroyMainWindow();
+  settings = AppSettings{};
+  start();
+  EXPECT_EQ(settings.futosa, 2);
+  EXPECT_EQ(settings.display, 1108);
+  EXPECT_TRUE(menuItemChecked(1108));
+  EXPECT_TRUE(menuItemChecked(1115));
+  EXPECT_FALSE(menuItemChecked(1106));
+}
+
+}  // namespace
+}  // namespace korimu::testing
