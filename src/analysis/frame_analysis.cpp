@@ -119,21 +119,38 @@ int transformLength(int32_t method, int32_t blockOrder) {
 
 void fillSamples(double* re, double* im, int n, const SampleBlock& block) {
   const int count = std::min(block.sampleCount(), n);
-  for (int i = 0; i < count; ++i) re[i] = static_cast<double>(block.sample(i));
+  const uint8_t* bytes = block.bytes;
+  if (block.sixteenBit()) {
+    for (int i = 0; i < count; ++i) {
+      const auto word = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+      re[i] = static_cast<int16_t>(word);
+    }
+  } else {
+    for (int i = 0; i < count; ++i) re[i] = bytes[i] - 128;
+  }
   for (int i = count; i < n; ++i) re[i] = 0.0;
   for (int i = 0; i < n; ++i) im[i] = 0.0;
 }
 
 double removeOffset(double* re, int count, bool sixteenBit) {
   if (count <= 0) return 0.0;
-  double sum = 0.0;
-  for (int i = 0; i < count; ++i) sum += re[i];
-  double mean = sum / count;
+  // Four running sums: sample values are integers, so every partial sum is exact and the mean
+  // is the same as summed in order.
+  double sums[4] = {0.0, 0.0, 0.0, 0.0};
+  int i = 0;
+  for (; i + 4 <= count; i += 4) {
+    sums[0] += re[i];
+    sums[1] += re[i + 1];
+    sums[2] += re[i + 2];
+    sums[3] += re[i + 3];
+  }
+  for (; i < count; ++i) sums[0] += re[i];
+  double mean = ((sums[0] + sums[1]) + (sums[2] + sums[3])) / count;
   if (!autocorrelationOn()) {
     const double limit = sixteenBit ? 256.0 : 1.0;
     mean = std::clamp(mean, -limit, limit);
   }
-  for (int i = 0; i < count; ++i) re[i] -= mean;
+  for (int j = 0; j < count; ++j) re[j] -= mean;
   return mean;
 }
 
