@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QObject>
-#include <QPointer>
 
 #include <atomic>
 #include <cstring>
@@ -308,8 +307,10 @@ bool openDevice(const WaveFormat& format, std::function<void(int)> bufferDone) {
   if (!state) return false;
   pa_sample_spec spec;
   if (!sampleSpecFor(format, &spec)) return false;
-  ++state->generation;
   MainloopLock lock(state->loop);
+  // Bumped under the lock: the server thread reads it there when it reports a buffer, so no
+  // report of the old stream can carry the new number.
+  ++state->generation;
   closeStream();
   state->spec = spec;
   if (!connectStream()) return false;
@@ -334,8 +335,8 @@ bool writeBuffer(int index, const uint8_t* data, size_t length) {
 // Drops the stream with everything queued in it; the next write reconnects with the same format.
 void resetDevice() {
   if (!state) return;
-  ++state->generation;
   MainloopLock lock(state->loop);
+  ++state->generation;
   if (!state->stream) return;
   closeStream();
   connectStream();
@@ -343,9 +344,9 @@ void resetDevice() {
 
 void closeDevice() {
   if (!state) return;
-  ++state->generation;
   state->bufferDone = nullptr;
   MainloopLock lock(state->loop);
+  ++state->generation;
   closeStream();
 }
 
