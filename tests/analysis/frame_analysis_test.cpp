@@ -4,7 +4,11 @@
 
 #include <cmath>
 #include <complex>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <numbers>
+#include <string>
 #include <vector>
 
 #include "analysis/level_map.h"
@@ -66,6 +70,61 @@ std::vector<double> referencePowers(const std::vector<int>& samples, int n, int 
   std::vector<double> p(size_t(n / 2));
   for (int k = 0; k < n / 2; ++k) p[size_t(k)] = std::norm(spectrum[size_t(k)]);
   return p;
+}
+
+// The data chunk of a real mono 16-bit recording, found by walking the RIFF chunks.
+std::vector<int> recordingSamples(const std::string& name, int& rateHz) {
+  const char* folder = std::getenv("KORIMU_SHARED_WAV");
+  if (folder == nullptr) folder = KORIMU_TEST_WAV_DIR;
+  std::ifstream in(std::string(folder) + "/" + name, std::ios::binary);
+  const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+  auto u32 = [&file](size_t at) {
+    return uint32_t(file[at]) | uint32_t(file[at + 1]) << 8 | uint32_t(file[at + 2]) << 16 |
+           uint32_t(file[at + 3]) << 24;
+  };
+  std::vector<int> samples;
+  for (size_t at = 12; at + 8 <= file.size();) {
+    const std::string id(file.begin() + long(at), file.begin() + long(at) + 4);
+    const uint32_t size = u32(at + 4);
+    if (id == "fmt ") rateHz = int(u32(at + 12));
+    if (id == "data") {
+      for (size_t i = at + 8; i + 1 < at + 8 + size && i + 1 < file.size(); i += 2) {
+        samples.push_back(int16_t(uint16_t(file[i] | file[i + 1] << 8)));
+      }
+    }
+    at += 8 + size + (size & 1);
+  }
+  return samples;
+}
+
+TEST(FrameAnalysis, RealRecordingsAgreeWithTheDirectComputation) {
+  RecordingScope scope;
+  settings.spectrumType = kLog;
+  settings.displayGain = 0;
+  for (const char* name : {"22050_16_mono_espeak-ja.wav", "48000_16_mono_alsa-Front_Center.wav"}) {
+    int rate = 0;
+    const std::vector<int> samples = recordingSamples(name, rate);
+    ASSERT_GT(samples.size(), 20000u) << name;
+    useSpectrum(kTimeFrequencyChart, kFft, 10, kBlackman);
+    for (size_t start : {samples.size() / 2, samples.size() - 1500}) {
+      const std::vector<int> block(samples.begin() + long(start),
+                                   samples.begin() + long(std::min(start + 1024, samples.size())));
+      const auto bytes = bytes16(block);
+      const FrameResult r = computeFrame(block16(bytes, rate / 1000));
+      const auto ref = referencePowers(block, 1024, kBlackman);
+      int peakRef = 0;
+      for (int k = 1; k < 512; ++k) {
+        if (ref[size_t(k)] > ref[size_t(peakRef)]) peakRef = k;
+      }
+      EXPECT_EQ(r.peakBin, peakRef) << name << ' ' << start;
+      EXPECT_NEAR(r.peakPower, ref[size_t(peakRef)], 1e-9 * ref[size_t(peakRef)]);
+      EXPECT_DOUBLE_EQ(r.peakFrequency, peakRef * double(rate) / 1024.0);
+      // The loudest bin is drawn highest.
+      EXPECT_EQ(r.frame.depths[size_t(r.peakBin)],
+                *std::min_element(r.frame.depths.begin(), r.frame.depths.end()));
+    }
+  }
 }
 
 TEST(FrameAnalysis, FullScaleCosineOnBin64WithHanning) {
