@@ -5,6 +5,7 @@
 
 #include "app/startup.h"
 #include "cli/command_line.h"
+#include "platform/qt/pulse_audio.h"
 #include "cli/render.h"
 
 int main(int argc, char** argv) {
@@ -31,12 +32,18 @@ int main(int argc, char** argv) {
 
   QApplication application(argc, argv);
   applyApplicationLook();
+  // Without a sound server the program runs with no output device.
+  installPulseAudioBackend();
   if (!initInstance(commandLine)) return 0;
   if (commandLine.mode == HeadlessMode::kScreenshot) {
     const bool saved = saveClientScreenshot(commandLine.outputPath);
     if (!saved) std::fprintf(stderr, "cannot write %s\n", commandLine.outputPath.c_str());
     destroyMainWindow();
+    removePulseAudioBackend();
     return saved ? 0 : 1;
   }
-  return runMessageLoop();
+  const int code = runMessageLoop();
+  destroyMainWindow();
+  removePulseAudioBackend();
+  return code;
 }

@@ -2,6 +2,7 @@
 
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
+#include "analysis/run_driver.h"
 #include "core/layout.h"
 #include "core/settings_file.h"
 #include "dialogs/about_dialog.h"
@@ -41,7 +42,9 @@ int countOutputDevices() {
   return audioBackend().outputDeviceCount();
 }
 
-void runAnalysisNow() {}
+void runAnalysisNow() {
+  runAnalysis();
+}
 
 void drawGraphFrameOn(Canvas& client) {
   drawGraphFrame(client);

@@ -20,6 +20,8 @@
 #include "app/shell_widgets.h"
 #include "app/status_texts.h"
 #include "app/widgets.h"
+#include "analysis/run_driver.h"
+#include "analysis/run_wiring.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
@@ -198,6 +200,15 @@ void installShellHooks() {
   };
   h.startPlaybackTimer = [](int periodMs) { playbackTimer()->start(periodMs); };
   h.killPlaybackTimer = [] { playbackTimer()->stop(); };
+
+  runHooks.checkMenuItem = [](int id, bool checked) { checkMenuItem(id, checked); };
+  runHooks.enableMenuItem = [](int id, bool enabled) { enableMenuItem(id, enabled); };
+  runHooks.overviewText = [](int x, int y, const std::string& text) {
+    if (!shell().overview) return;
+    shell().overview->canvas().textOut(x, y, text, TextStyle{kBlack, kWhite, true});
+    shell().overview->update();
+  };
+  installRunWiring();
 }
 
 

@@ -1,6 +1,8 @@
 // What the main window draws: status texts on the client canvas, the dark-scheme test, the
 // overview strip of crafted files, drops, and the settings written at a normal exit.
+#include <QAbstractButton>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QPalette>
 #include <QTimer>
@@ -218,6 +220,29 @@ TEST_F(ClientAreaTest, SettingsAreWrittenAtANormalExitAndReadAtTheNextStart) {
   EXPECT_TRUE(menuItemChecked(1108));
   EXPECT_TRUE(menuItemChecked(1115));
   EXPECT_FALSE(menuItemChecked(1106));
+}
+
+}  // namespace
+}  // namespace korimu::testing
+
+namespace korimu::testing {
+namespace {
+
+TEST_F(ClientAreaTest, AnalyzeRunsAndGivesTheControlsBack) {
+  CraftedWav w;  // a 1 kHz square wave, 8-bit mono
+  for (int i = 0; i < 11025 * 3; ++i) w.data.push_back((i / 5) % 2 == 0 ? 200 : 56);
+  start(craft("square.wav", w));
+  const std::vector<uint32_t> before = clientCanvas().pixels();
+  dispatchCommand(1108);  // linear spectrum
+  dispatchCommand(kAnalyzeId);
+  EXPECT_EQ(appState.busy, 0);
+  EXPECT_EQ(appState.lastRunView, 1108);
+  EXPECT_NE(clientCanvas().pixels(), before);
+  EXPECT_EQ(buttonById(kStopId)->text(), QString("停止"));
+  EXPECT_FALSE(controlById(kStopId)->isEnabled());
+  EXPECT_TRUE(controlById(kAnalyzeId)->isEnabled());
+  for (QMenu* popup : shell().popups) EXPECT_TRUE(popup->menuAction()->isEnabled());
+  EXPECT_TRUE(messages.empty());
 }
 
 }  // namespace
