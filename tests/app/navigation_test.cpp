@@ -91,3 +91,31 @@ TEST(MenuCaptions, EveryCommandIdAppearsOnceWithItsInitialGraying) {
 
 }  // namespace
 }  // namespace korimu
+
+#include <fstream>
+#include <sstream>
+
+namespace korimu {
+namespace {
+
+TEST(HelpPage, DescribesEveryMenuItemAndControl) {
+  std::ifstream in(KORIMU_HELP_PAGE);
+  ASSERT_TRUE(in.good()) << KORIMU_HELP_PAGE;
+  std::stringstream page;
+  page << in.rdbuf();
+  const std::string text = page.str();
+  EXPECT_NE(text.find("lang=\"ja\""), std::string::npos);
+  for (const MenuEntry& e : korimuMenu()) {
+    if (e.kind != MenuEntry::kItem && e.kind != MenuEntry::kPopup) continue;
+    std::string caption = e.caption;
+    if (caption == "&Info...") caption = "Info...";
+    EXPECT_NE(text.find(caption), std::string::npos) << caption;
+  }
+  for (const char* control : {"解析", "再生", "部分", "停止", "中断", "表示ﾃﾞｰﾀ数", "振幅", "標準",
+                              "２倍", "ﾊﾟﾜｰ", "Ａt", "1倍", "2倍", "4倍", "&lt;&lt;&lt;",
+                              "&gt;&gt;&gt;", "F1", "Esc"})
+    EXPECT_NE(text.find(control), std::string::npos) << control;
+}
+
+}  // namespace
+}  // namespace korimu
