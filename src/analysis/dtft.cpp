@@ -5,9 +5,14 @@
 #include <vector>
 
 #include "analysis/analysis_sink.h"
+#include "analysis/autocorrelation.h"
+#include "analysis/frame_analysis.h"
+#include "analysis/level_map.h"
 #include "analysis/method_sink.h"
 #include "analysis/scratch_memory.h"
+#include "analysis/spectrum_frame.h"
 #include "analysis/trig_sums.h"
+#include "analysis/window_table.h"
 #include "core/app_state.h"
 #include "core/settings.h"
 #include "platform/event_pump.h"
@@ -91,6 +96,44 @@ PointPeak dtftPeak(const double* re, const double* im, int points) {
     }
   }
   return peak;
+}
+
+void dtftAnalyze(const SampleBlock& input, int column, int columnsPerBlock) {
+  if (input.length == 0) return;
+  const int order = settings.blockOrder;
+  const int n = 1 << order;
+  std::vector<double> re, im;
+  std::vector<uint8_t> depths;
+  if (!allocateScratch(re, size_t(n)) || !allocateScratch(im, size_t(n)) ||
+      !allocateScratch(depths, std::max(size_t(input.length), size_t(n)))) {
+    showMessage("解析用メモリの不足", MessageKind::kFatal);
+    return;
+  }
+
+  // The signal as the frame analysis prepares it: samples (or lags), offset, window.
+  SampleBlock block = input;
+  if (settings.autocorrelation == 2) {
+    compensatedAutocorr(re.data(), block, n);
+    std::fill(im.begin(), im.end(), 0.0);
+    block.length /= 2;  // the lags stand in for the samples: half as many
+  } else {
+    fillSamples(re.data(), im.data(), n, block);
+  }
+  const int real = std::min(block.sampleCount(), n);
+  removeOffset(re.data(), real, block.sixteenBit());
+  applyWindow(re.data(), real / 2, settings.mado);
+
+  if (dtftLog(re.data(), im.data(), order, block.srKHz) == 1) return;
+
+  const DtftGrid grid = dtftGrid(block.srKHz, order);
+  const PointPeak peak = dtftPeak(re.data(), im.data(), grid.points);
+  peakReadout(dtftPointFrequency(grid, peak.index), peak.power);
+  levelMap(depths.data(), re.data(), im.data(), 2 * grid.points,
+           block.sixteenBit() ? 7.0e7 : 1000.0);
+  SpectrumFrame frame;
+  frame.depths.assign(depths.begin(), depths.begin() + grid.points);
+  notifySink(methodSink.drawPointSpectrum, settings.display, frame, column, columnsPerBlock);
+  notifySink(analysisSink.presentPlot);
 }
 
 }  // namespace korimu

@@ -37,4 +37,10 @@ struct PointPeak {
 };
 PointPeak dtftPeak(const double* re, const double* im, int points);
 
+// Analyses one block: the first N samples (zero-padded), offset removed and windowed as the frame
+// analysis prepares them (or their compensated autocorrelation), evaluated at the grid's points,
+// then the peak readout, levels and drawing (log-binned spectrum or the chart's log column).
+// Draws nothing when the block is empty or Stop interrupted the evaluation.
+void dtftAnalyze(const SampleBlock& block, int column, int columnsPerBlock);
+
 }  // namespace korimu

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "analysis/sample_block.h"
 
@@ -56,8 +57,18 @@ MemExtremes memExtremes(const double* spec, const MemPoints& points);
 void memDepths(uint8_t* depths, const double* spec, const MemPoints& points,
                const MemExtremes& extremes, bool sixteenBit);
 
-// Analyses one block and draws it for the current view. Returns 0 when the block was drawn, 1 when
-// Stop interrupted it or srKHz is 0 (nothing drawn).
-int memAnalyze(const SampleBlock& block, int srKHz, int column, int columnsPerBlock);
+// The running maximum's rule for one block's maximum: a block beyond every earlier one becomes
+// the new running maximum and gets the "Max" text, which also goes on the main window when it is
+// beyond what a sound of this sample width should reach (3.0e9 for 16-bit, 20000.0 for 8-bit).
+struct MaxNotice {
+  bool newMaximum = false;
+  bool warning = false;
+  std::string text;  // "Max %8.1e" with the block's maximum
+};
+MaxNotice updateRunningMax(double blockMax, bool sixteenBit);
+
+// Analyses one block (the whole block, no window) and draws it for the current view. Returns 0
+// when the block was drawn, 1 when Stop interrupted it or srKHz is 0 (nothing drawn).
+int memAnalyze(const SampleBlock& block, int column, int columnsPerBlock);
 
 }  // namespace korimu

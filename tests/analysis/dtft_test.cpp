@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
 
 #include "analysis/fft.h"
+#include "analysis/level_map.h"
 #include "analysis/scratch_memory.h"
 #include "analysis/trig_sums.h"
 #include "method_test_support.h"
@@ -172,6 +174,68 @@ TEST(Dtft, FailedCopyEndsQuietly) {
   failScratchAllocationAfter(0);
   EXPECT_TRUE(scope.rec().messages.empty());
   EXPECT_EQ(re[0], 1.0);
+}
+
+TEST(DtftAnalyze, SilenceDrawsTheBottomRowWithPeakAtTheFirstPoint) {
+  MethodScope scope;
+  settings.blockOrder = 8;
+  settings.display = kSpectrumLog;
+  settings.spectrumType = 2;
+  settings.displayGain = 1;
+  const std::vector<uint8_t> bytes(1024, 0);
+  const SampleBlock block{bytes.data(), 1024, 16, 44};
+  dtftAnalyze(block, 0, 0);
+  ASSERT_EQ(scope.pointFrames.size(), 1u);
+  EXPECT_EQ(scope.pointViews[0], kSpectrumLog);
+  ASSERT_EQ(scope.pointFrames[0].bins(), 128);
+  for (uint8_t d : scope.pointFrames[0].depths) ASSERT_EQ(d, 255);
+  ASSERT_EQ(scope.rec().peaks.size(), 1u);
+  EXPECT_EQ(scope.rec().peaks[0].first, "Peak 172.3Hz");  // R / 256
+  EXPECT_EQ(scope.rec().peaks[0].second, "Pow 0.0e+00");
+  EXPECT_EQ(scope.rec().presents, 1);
+}
+
+TEST(DtftAnalyze, ToneInTheChartColumnAtItsPoint) {
+  MethodScope scope;
+  settings.blockOrder = 12;
+  settings.display = kTimeFrequencyChart;
+  settings.mado = 0;
+  const DtftGrid grid = dtftGrid(44, 12);
+  const double f = dtftPointFrequency(grid, 400);
+  std::vector<int> samples(4096);
+  for (int i = 0; i < 4096; ++i) {
+    samples[i] =
+        static_cast<int>(std::lround(20000.0 * std::sin(2.0 * std::numbers::pi * f * i / 44100.0)));
+  }
+  const std::vector<uint8_t> bytes = testing::bytes16(samples);
+  const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
+  dtftAnalyze(block, 40, 8);
+  ASSERT_EQ(scope.pointFrames.size(), 1u);
+  EXPECT_EQ(scope.pointColumns[0], std::make_pair(40, 8));
+  const auto& depths = scope.pointFrames[0].depths;
+  ASSERT_EQ(depths.size(), 512u);
+  EXPECT_EQ(std::min_element(depths.begin(), depths.end()) - depths.begin(), 400);
+  EXPECT_EQ(scope.rec().peaks[0].first, peakFrequencyText(f));
+}
+
+TEST(DtftAnalyze, StopDrawsNothing) {
+  MethodScope scope;
+  settings.blockOrder = 8;
+  scope.stopAtEvent = 3;
+  const std::vector<uint8_t> bytes(512, 7);
+  const SampleBlock block{bytes.data(), 512, 16, 44};
+  dtftAnalyze(block, 0, 0);
+  EXPECT_TRUE(scope.pointFrames.empty());
+  EXPECT_TRUE(scope.rec().peaks.empty());
+  EXPECT_EQ(scope.rec().presents, 0);
+}
+
+TEST(DtftAnalyze, EmptyBlockDoesNothing) {
+  MethodScope scope;
+  const SampleBlock block{nullptr, 0, 16, 44};
+  dtftAnalyze(block, 0, 0);
+  EXPECT_EQ(scope.events, 0);
+  EXPECT_TRUE(scope.rec().windowTexts.empty());
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "analysis/level_map.h"
 #include "method_test_support.h"
 
 namespace korimu {
@@ -94,6 +97,275 @@ TEST(Burg, WhiteNoiseWhereNoOrderBeatsTheMeanKeepsOrderZero) {
     for (double s : spec) EXPECT_DOUBLE_EQ(s, 0.5 * pm) << seed;
   }
   EXPECT_GT(orderZeroSeen, 0);
+}
+
+TEST(MemEstimate, FirstOrderModelSpectrumInBothSteppings) {
+  MethodScope scope;
+  const double a[] = {-0.5};
+  const double dt = 1e-3;
+  const double pm = 2.0;
+  const auto expected = [&](double f) {
+    const double theta = 2.0 * std::numbers::pi * dt * f;
+    const double re = 1.0 - 0.5 * std::cos(theta);
+    const double im = -0.5 * std::sin(theta);
+    return dt * pm / (re * re + im * im);
+  };
+  std::vector<double> spec(8);
+  ASSERT_EQ(memEstimate(spec.data(), 8, 1, a, dt, pm, 10.0, 0.0, 1.5, 2), 0);
+  for (int i = 0; i < 8; ++i) EXPECT_NEAR(spec[i], expected(10.0 * std::pow(1.5, i)), 1e-15);
+  ASSERT_EQ(memEstimate(spec.data(), 8, 1, a, dt, pm, 0.0, 0.0, 60.0, 1), 0);
+  for (int i = 0; i < 8; ++i) EXPECT_NEAR(spec[i], expected(60.0 * i), 1e-15);
+  // At 0 Hz the model's gain is 1 / (1 - 0.5)^2.
+  EXPECT_NEAR(spec[0], dt * pm * 4.0, 1e-15);
+  const auto& texts = scope.rec().windowTexts;
+  EXPECT_EQ(texts[texts.size() - 10].text, "estimate     0/    8 ");
+  EXPECT_EQ(texts.back().text, std::string(21, ' '));
+}
+
+TEST(MemDepths, SilenceSitsAtTheBottomOfEveryScale) {
+  MethodScope scope;
+  const MemPoints points = memPoints(44, 8, false);
+  std::vector<double> spec(points.count, 0.0);
+  const MemExtremes extremes = memExtremes(spec.data(), points);
+  EXPECT_EQ(extremes.max, 0.0);
+  EXPECT_EQ(extremes.min, 0.0);
+  std::vector<uint8_t> depths(points.count);
+  struct Case {
+    int spectrumType, mado, gain;
+    uint8_t depth;
+  };
+  const Case cases[] = {{2, 0, 1, 255}, {2, 0, 0, 255}, {2, 4, 0, 254}, {2, 4, 1, 255},
+                        {2, 4, 3, 255}, {0, 0, 1, 255}, {1, 4, 2, 255}};
+  for (const Case& c : cases) {
+    settings.spectrumType = c.spectrumType;
+    settings.mado = c.mado;
+    settings.displayGain = c.gain;
+    memDepths(depths.data(), spec.data(), points, extremes, true);
+    for (uint8_t d : depths) ASSERT_EQ(d, c.depth) << c.spectrumType << c.mado << c.gain;
+  }
+}
+
+TEST(MemDepths, ReferenceAtTheTopAndMinimumAtTheBottom) {
+  MethodScope scope;
+  settings.spectrumType = 2;
+  settings.mado = 0;
+  settings.displayGain = 0;                          // the block's maximum is the reference
+  const MemPoints points = memPoints(44, 3, false);  // four points
+  std::vector<double> spec = {50.0, 100.0, 1.0, 1e-4};
+  MemExtremes extremes;
+  extremes.max = 100.0;
+  extremes.min = 1e-4;
+  std::vector<uint8_t> depths(4);
+  memDepths(depths.data(), spec.data(), points, extremes, true);
+  EXPECT_EQ(depths[1], 0);
+  EXPECT_EQ(depths[3], 255);
+  // ln(0.01) / ln(1e-6) of the way down: one third.
+  EXPECT_EQ(depths[2], 85);
+  // Amplitude scale with the rectangle window: sqrt(v / max), gain 1.
+  settings.spectrumType = 0;
+  settings.mado = 4;
+  settings.displayGain = 1;
+  memDepths(depths.data(), spec.data(), points, extremes, true);
+  EXPECT_EQ(depths[1], 0);
+  EXPECT_EQ(depths[0], 74);  // 255 - 255 * sqrt(0.5)
+}
+
+// A sine with a little noise, as a recording has (an exactly periodic block of rounded samples
+// would let a long enough model predict it perfectly).
+std::vector<uint8_t> sineBytes(int count, double frequency, double rate, double amplitude,
+                               double phase = 0.0) {
+  std::mt19937 engine(17);
+  std::uniform_real_distribution<double> noise(-3.0, 3.0);
+  std::vector<int> samples(count);
+  for (int i = 0; i < count; ++i) {
+    samples[i] = static_cast<int>(
+        std::lround(amplitude * std::sin(2.0 * std::numbers::pi * frequency * i / rate + phase) +
+                    noise(engine)));
+  }
+  return testing::bytes16(samples);
+}
+
+TEST(MemAnalyze, SilenceFitsOrderOneAndDrawsTheBottomRow) {
+  MethodScope scope;
+  appState.diagnosticText = 1;
+  settings.blockOrder = 10;
+  settings.display = kSpectrumLog;
+  settings.spectrumType = 2;
+  settings.mado = 0;
+  settings.displayGain = 1;
+  const std::vector<uint8_t> bytes(8192, 0);
+  const SampleBlock block{bytes.data(), 8192, 16, 44};
+  EXPECT_EQ(memAnalyze(block, 0, 0), 0);
+  ASSERT_EQ(scope.pointFrames.size(), 1u);
+  EXPECT_EQ(scope.pointViews[0], kSpectrumLog);
+  ASSERT_EQ(scope.pointFrames[0].bins(), 512);
+  for (uint8_t d : scope.pointFrames[0].depths) ASSERT_EQ(d, 255);
+  ASSERT_EQ(scope.rec().peaks.size(), 1u);
+  EXPECT_EQ(scope.rec().peaks[0].first, "Peak 43.07Hz");
+  EXPECT_EQ(scope.rec().peaks[0].second, "Pow 0.0e+00");
+  EXPECT_EQ(scope.rec().presents, 1);
+  // Diagnostics: mmax, the order tried, the choice, the minimum.
+  ASSERT_GE(scope.overviewTexts.size(), 4u);
+  EXPECT_EQ(scope.overviewTexts[0].text, "mmax= 2048 ");
+  EXPECT_EQ(scope.overviewTexts[1].y, 20);
+  EXPECT_EQ(scope.overviewTexts[2].text, "m=    1 fpe[m]=0.000000e+00  ");
+  EXPECT_EQ(scope.overviewTexts[2].y, 40);
+  EXPECT_EQ(scope.overviewTexts[3].text, "min= 0.0e+00 ");
+  EXPECT_EQ(scope.overviewTexts[3].x, 250);
+}
+
+TEST(MemAnalyze, SineIsStrongestAtTheNearestPoint) {
+  MethodScope scope;
+  settings.blockOrder = 10;
+  settings.display = kSpectrumLog;
+  const MemPoints points = memPoints(44, 10, false);
+  for (double f : {440.0, 1000.0, 5000.0}) {
+    for (double phase : {0.0, 1.0}) {
+      const std::vector<uint8_t> bytes = sineBytes(4096, f, 44100.0, 20000.0, phase);
+      const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
+      scope.rec().peaks.clear();
+      ASSERT_EQ(memAnalyze(block, 0, 0), 0);
+      const int nearest =
+          static_cast<int>(std::lround(std::log(f / points.f0) / std::log(points.step)));
+      // The readout names a point's frequency: find which.
+      int reported = -1;
+      for (int i = 0; i < points.count; ++i) {
+        if (scope.rec().peaks.back().first == peakFrequencyText(points.frequency(i))) reported = i;
+      }
+      EXPECT_NEAR(reported, nearest, 1) << f << " " << phase;
+    }
+  }
+}
+
+TEST(MemAnalyze, LinearViewStepsLinearlyAndReportsTheBinFrequency) {
+  MethodScope scope;
+  settings.blockOrder = 8;
+  settings.display = kSpectrumLinear;
+  const std::vector<uint8_t> bytes = sineBytes(2048, 2756.25, 44100.0, 20000.0);
+  const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
+  ASSERT_EQ(memAnalyze(block, 3, 2), 0);
+  EXPECT_EQ(scope.pointViews[0], kSpectrumLinear);
+  EXPECT_EQ(scope.pointColumns[0], std::make_pair(3, 2));
+  // Points are 22050/127 Hz apart; the readout uses index * 44100 / 128 / 2.
+  const int index = static_cast<int>(std::lround(2756.25 / (22050.0 / 127)));
+  const std::string text = scope.rec().peaks.back().first;
+  EXPECT_TRUE(text == peakFrequencyText(index * 44100.0 / 128 / 2.0) ||
+              text == peakFrequencyText((index - 1) * 44100.0 / 128 / 2.0) ||
+              text == peakFrequencyText((index + 1) * 44100.0 / 128 / 2.0))
+      << text;
+}
+
+TEST(MemRunningMax, WarningOnlyBeyondEveryEarlierBlockAndTheSoundLevel) {
+  const double saved = runningMax;
+  runningMax = 0.0;
+  MaxNotice n = updateRunningMax(4.0e9, true);
+  EXPECT_TRUE(n.newMaximum);
+  EXPECT_TRUE(n.warning);
+  EXPECT_EQ(n.text, "Max  4.0e+09");
+  n = updateRunningMax(3.5e9, true);  // loud, but not beyond the first block
+  EXPECT_FALSE(n.newMaximum);
+  EXPECT_FALSE(n.warning);
+  n = updateRunningMax(4.0e9, true);  // equal is not beyond
+  EXPECT_FALSE(n.newMaximum);
+  n = updateRunningMax(5.0e9, true);
+  EXPECT_TRUE(n.warning);
+  EXPECT_EQ(runningMax, 5.0e9);
+  runningMax = 10000.0;
+  n = updateRunningMax(30000.0, false);  // 8-bit data warn above 20000
+  EXPECT_TRUE(n.warning);
+  runningMax = 0.0;
+  n = updateRunningMax(2.0e9, true);  // a new maximum below the 16-bit level
+  EXPECT_TRUE(n.newMaximum);
+  EXPECT_FALSE(n.warning);
+  runningMax = saved;
+}
+
+TEST(MemAnalyze, RunningMaxLastsAcrossRuns) {
+  MethodScope scope;
+  const double savedMax = runningMax;
+  runningMax = 0.0;
+  appState.diagnosticText = 1;
+  settings.blockOrder = 9;
+  settings.display = kSpectrumLog;
+  const std::vector<uint8_t> loud = sineBytes(4096, 1000.0, 44100.0, 30000.0);
+  const std::vector<uint8_t> quiet = sineBytes(4096, 1000.0, 44100.0, 3000.0);
+  const SampleBlock loudBlock{loud.data(), static_cast<uint32_t>(loud.size()), 16, 44};
+  const SampleBlock quietBlock{quiet.data(), static_cast<uint32_t>(quiet.size()), 16, 44};
+  const auto maxTexts = [&] {
+    int count = 0;
+    for (const auto& t : scope.overviewTexts) count += t.x == 250 && t.y == 0;
+    return count;
+  };
+  ASSERT_EQ(memAnalyze(loudBlock, 0, 0), 0);
+  const double first = runningMax;
+  EXPECT_GT(first, 0.0);
+  EXPECT_EQ(maxTexts(), 1);
+  ASSERT_EQ(memAnalyze(quietBlock, 0, 0), 0);
+  ASSERT_EQ(memAnalyze(loudBlock, 0, 0), 0);  // the same block is not beyond itself
+  EXPECT_EQ(maxTexts(), 1);
+  EXPECT_EQ(runningMax, first);
+  runningMax = savedMax;
+}
+
+TEST(MemAnalyze, StopInTheRecursionDrawsNothing) {
+  MethodScope scope;
+  settings.blockOrder = 9;
+  const std::vector<uint8_t> bytes = sineBytes(4096, 300.0, 44100.0, 10000.0);
+  const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
+  scope.stopAtEvent = 2;
+  EXPECT_EQ(memAnalyze(block, 0, 0), 1);
+  EXPECT_EQ(scope.events, 2);
+  EXPECT_TRUE(scope.pointFrames.empty());
+  EXPECT_TRUE(scope.rec().peaks.empty());
+}
+
+TEST(MemAnalyze, StopInTheEstimateDrawsNothingAndBlanksTheProgress) {
+  MethodScope scope;
+  settings.blockOrder = 9;
+  const std::vector<uint8_t> bytes(4096, 0);  // silence: the recursion takes one event
+  const SampleBlock block{bytes.data(), 4096, 16, 44};
+  scope.stopAtEvent = 5;
+  EXPECT_EQ(memAnalyze(block, 0, 0), 1);
+  EXPECT_TRUE(scope.pointFrames.empty());
+  EXPECT_EQ(scope.rec().windowTexts.back().text, std::string(21, ' '));
+  bool estimateShown = false;
+  for (const auto& t : scope.rec().windowTexts) estimateShown |= t.text == "estimate     0/  256 ";
+  EXPECT_TRUE(estimateShown);
+}
+
+TEST(MemAnalyze, AutocorrelationFitsHalfTheLagsUpToOrderNdHalfMinusOne) {
+  MethodScope scope;
+  settings.blockOrder = 8;
+  settings.autocorrelation = 2;
+  // Three tones in a short block keep the FPE falling for many orders.
+  std::vector<int> samples(128);
+  for (int i = 0; i < 128; ++i) {
+    samples[i] = static_cast<int>(8000.0 * std::sin(0.31 * i) + 6000.0 * std::sin(1.7 * i) +
+                                  4000.0 * std::sin(2.9 * i));
+  }
+  const std::vector<uint8_t> bytes = testing::bytes16(samples);
+  const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
+  ASSERT_EQ(memAnalyze(block, 0, 0), 0);
+  bool header = false;
+  long highest = 0;
+  for (const auto& t : scope.rec().windowTexts) {
+    header |= t.text == "burg         0/   64 ";
+    if (t.x == 512 - 4 * layout.unitW && t.text.size() == 5 && scope.events > 0) {
+      highest = std::max(highest, std::stol(t.text));
+    }
+  }
+  EXPECT_TRUE(header);
+  // mmax = 64 over 64 lags: order 63 is the last the sentinel allows.
+  EXPECT_LE(scope.events - 256, 63);
+}
+
+TEST(MemAnalyze, ZeroKilohertzAnalysesNothing) {
+  MethodScope scope;
+  const std::vector<uint8_t> bytes(256, 0);
+  const SampleBlock block{bytes.data(), 256, 16, 0};
+  EXPECT_EQ(memAnalyze(block, 0, 0), 1);
+  EXPECT_EQ(scope.events, 0);
+  EXPECT_TRUE(scope.pointFrames.empty());
 }
 
 }  // namespace
