@@ -17,6 +17,13 @@ bool isDiagnosticSwitch(const std::string& a) {
   return a == "/D" || a == "/d" || a == "-d" || a == "--diagnostic";
 }
 
+bool isRenderSwitch(const std::string& a) {
+  for (const char* name : {"--autocorr", "--pink", "--onmem", "--line", "--bar", "--thick",
+                           "--color-scale", "--plot-only"})
+    if (a == name) return true;
+  return false;
+}
+
 CommandLine usageError(std::string message) {
   CommandLine c;
   c.mode = HeadlessMode::kUsageError;
@@ -59,7 +66,11 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
         c.outputPath = args[++i];
       }
     } else if (c.mode == HeadlessMode::kRender && a.size() > 2 && a.compare(0, 2, "--") == 0) {
-      // The renderer checks its own option names and values.
+      // The renderer checks its own option names and values; its switches take no value.
+      if (isRenderSwitch(a)) {
+        c.renderOptions.emplace_back(a.substr(2), "");
+        continue;
+      }
       if (i + 1 >= args.size()) return usageError(a + " needs a value");
       c.renderOptions.emplace_back(a.substr(2), args[++i]);
     } else {

@@ -1,0 +1,231 @@
+#include "cli/render.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+#include "analysis/run_driver.h"
+#include "analysis/run_wiring.h"
+#include "cli/png_writer.h"
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "core/settings_file.h"
+#include "display/chart.h"
+#include "display/display_state.h"
+#include "display/overview.h"
+#include "platform/event_pump.h"
+#include "wave/wave_source.h"
+
+namespace korimu {
+
+namespace {
+
+bool parseNumber(const std::string& text, long long& value) {
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  return !text.empty() && result.ec == std::errc() && result.ptr == end;
+}
+
+bool powerOfTwo(long long v) {
+  return v > 0 && (v & (v - 1)) == 0;
+}
+
+struct Word {
+  const char* text;
+  int32_t value;
+};
+
+// Looks the value up among the words; the error lists them all.
+bool chooseWord(const std::string& name, const std::string& value,
+                std::initializer_list<Word> words, int32_t& target, std::string& error) {
+  std::string allowed;
+  for (const Word& w : words) {
+    if (value == w.text) {
+      target = w.value;
+      return true;
+    }
+    allowed += allowed.empty() ? w.text : std::string("|") + w.text;
+  }
+  error = "--" + name + ": \"" + value + "\" is not one of " + allowed;
+  return false;
+}
+
+// An integer from lo to hi (a power of two when asked).
+bool chooseNumber(const std::string& name, const std::string& value, long long lo, long long hi,
+                  bool powersOfTwo, long long& number, std::string& error) {
+  if (parseNumber(value, number) && number >= lo && number <= hi &&
+      (!powersOfTwo || powerOfTwo(number)))
+    return true;
+  error = "--" + name + ": \"" + value + "\" is out of range; allowed: " + std::to_string(lo) +
+          ".." + std::to_string(hi) + (powersOfTwo ? ", a power of two" : "");
+  return false;
+}
+
+bool chooseInt(const std::string& name, const std::string& value, long long lo, long long hi,
+               int32_t& target, std::string& error, bool powersOfTwo = false) {
+  long long n = 0;
+  if (!chooseNumber(name, value, lo, hi, powersOfTwo, n, error)) return false;
+  target = static_cast<int32_t>(n);
+  return true;
+}
+
+bool applyOption(const std::string& name, const std::string& value, RenderChoices& choices,
+                 std::string& error) {
+  AppSettings& s = settings;
+  if (name == "view")
+    return chooseWord(name, value,
+                      {{"wave-zoom", kWaveZoom},
+                       {"level-meter", kLevelMeter},
+                       {"spectrum-linear", kSpectrumLinear},
+                       {"spectrum-log", kSpectrumLog},
+                       {"chart", kTimeFrequencyChart}},
+                      s.display, error);
+  if (name == "method")
+    return chooseWord(name, value,
+                      {{"fft", kFft}, {"dtft", kDtft}, {"dct", kDct}, {"mem", kMem}, {"wt", kWt}},
+                      s.method, error);
+  if (name == "scale")
+    return chooseWord(name, value, {{"amplitude", 0}, {"power", 1}, {"log", 2}}, s.spectrumType,
+                      error);
+  if (name == "block-order") return chooseInt(name, value, 8, 16, s.blockOrder, error);
+  if (name == "time-resolution")
+    return chooseInt(name, value, 32, 32768, s.timeResolution, error, true);
+  if (name == "window") return chooseInt(name, value, 0, 6, s.mado, error);
+  if (name == "gain") return chooseInt(name, value, 0, 3, s.displayGain, error);
+  if (name == "key") return chooseInt(name, value, 0, 11, s.musicalKey, error);
+  if (name == "zoom") return chooseInt(name, value, 1, 2, s.amplitudeZoom, error);
+  if (name == "span") {
+    int32_t span = 0;
+    if (!chooseInt(name, value, 512, 524288, span, error, true)) return false;
+    s.framesPerColumn = span / 512;
+    return true;
+  }
+  if (name == "position") {
+    long long n = 0;
+    if (!chooseNumber(name, value, 0, UINT32_MAX, false, n, error)) return false;
+    choices.hasPosition = true;
+    choices.position = static_cast<uint32_t>(n);
+    return true;
+  }
+  // Switches.
+  if (name == "autocorr") {
+    s.autocorrelation = 2;
+  } else if (name == "pink") {
+    s.pinkNoiseFlat = 1;
+  } else if (name == "onmem") {
+    s.onMem = 1;
+  } else if (name == "line") {
+    s.graphStyle = kLineGraph;
+  } else if (name == "bar") {
+    s.graphStyle = kBarGraph;
+  } else if (name == "thick") {
+    s.futosa = 2;
+  } else if (name == "color-scale") {
+    s.colorScale = 1;
+  } else if (name == "plot-only") {
+    choices.plotOnly = true;
+  } else {
+    error = "unknown --render option: --" + name;
+    return false;
+  }
+  return true;
+}
+
+// The waveform overview strip above the control bar, as the window shows it.
+void drawOverviewStrip(Canvas& window) {
+  Canvas strip(512, layout.overviewHeight, window.depthBits());
+  OverviewSource source;
+  source.formatTag = waveSource.formatTag;
+  source.sampleKind = waveSource.sampleKind;
+  const uint32_t position = appState.position;
+  if (seekData(position)) {
+    source.dataBytesLeft = waveSource.dataSize - std::min(position, waveSource.dataSize);
+    source.read = [](uint8_t* buffer, size_t n) {
+      return static_cast<size_t>(readData(buffer, static_cast<uint32_t>(n)));
+    };
+  }
+  drawOverview(strip, source, settings.framesPerColumn, settings.amplitudeZoom);
+  seekData(position);
+  window.copyFrom(strip, 0, 0, strip.width(), strip.height(), layout.unitW, 3 * layout.unitH);
+}
+
+// Column counts on stderr once a run has taken longer than a second, four times a second.
+struct RunProgress {
+  unsigned long start = 0;
+  unsigned long lastShown = 0;
+  bool shown = false;
+
+  void blockRead(int column) {
+    const unsigned long now = tickCountMs();
+    if (now - start < 1000 || (shown && now - lastShown < 250)) return;
+    lastShown = now;
+    shown = true;
+    std::fprintf(stderr, "\rrendering: column %3d of 512", column);
+    std::fflush(stderr);
+  }
+};
+
+}  // namespace
+
+bool applyRenderOptions(const RenderOptions& options, RenderChoices& choices, std::string& error) {
+  for (const auto& [name, value] : options)
+    if (!applyOption(name, value, choices, error)) return false;
+  return true;
+}
+
+int runRender(const std::string& outputPath, const RenderOptions& options,
+              const std::string& fileName) {
+  loadSettings();
+  RenderChoices choices;
+  std::string error;
+  if (!applyRenderOptions(options, choices, error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 2;
+  }
+  appState.fileName = fileName;
+  appState.fileSelected = 1;
+  appState.position = 0;
+  if (!openWave()) return 1;  // the reader has printed its message
+  if (choices.hasPosition) {
+    const uint32_t align = std::max<uint32_t>(waveSource.blockAlign, 1);
+    if (choices.position > waveSource.dataSize || choices.position % align != 0) {
+      std::fprintf(stderr,
+                   "--position: %u is not allowed; allowed: 0..%u in steps of %u bytes (one "
+                   "frame)\n",
+                   choices.position, waveSource.dataSize, align);
+      closeWave();
+      return 2;
+    }
+    appState.position = choices.position;
+  }
+
+  displaySurfaces.window =
+      Canvas(layout.layoutWidth, layout.clientHeight, displayBitsFromEnvironment());
+  Canvas& window = displaySurfaces.window;
+  window.clear(kButtonFace);
+  prepareAnalysis();
+  installRunWiring();
+  drawOverviewStrip(window);
+
+  RunProgress progress;
+  progress.start = tickCountMs();
+  runHooks.blockRead = [&progress](const SampleBlock&, int column, int) {
+    progress.blockRead(column);
+  };
+  runAnalysis();
+  runHooks.blockRead = nullptr;
+  if (progress.shown) std::fprintf(stderr, "\n");
+  closeWave();
+
+  const bool written = choices.plotOnly
+                           ? writePng(outputPath, window, layout.unitW, layout.plotTop, 512, 256)
+                           : writePng(outputPath, window, 0, 0, window.width(), window.height());
+  if (!written) {
+    std::fprintf(stderr, "cannot write %s\n", outputPath.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace korimu

@@ -1,0 +1,31 @@
+// `korimu --render OUT.png [options] FILE.wav`: one analysis as Analyze runs it, without a display,
+// saved as a PNG of the main window's client area (or of the 512 x 256 plot alone).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace korimu {
+
+using RenderOptions = std::vector<std::pair<std::string, std::string>>;
+
+// What the options choose beyond the settings record.
+struct RenderChoices {
+  bool plotOnly = false;
+  bool hasPosition = false;
+  uint32_t position = 0;
+};
+
+// Applies the options to the settings record. On a bad name or value returns false with a message
+// that names the option and what it allows.
+bool applyRenderOptions(const RenderOptions& options, RenderChoices& choices, std::string& error);
+
+// The whole command: settings from the INI file, the options, the run and the PNG. Returns the
+// exit code: 0 when written, 1 for file problems (the reader's message is printed), 2 for bad
+// options.
+int runRender(const std::string& outputPath, const RenderOptions& options,
+              const std::string& fileName);
+
+}  // namespace korimu

@@ -1,0 +1,214 @@
+// The batch renderer from a generated file to a PNG: every view and method on four formats, the
+// exit codes, and what the picture shows.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/render.h"
+#include "cli/render_test_support.h"
+#include "core/layout.h"
+#include "display/chart.h"
+#include "display/display_state.h"
+
+namespace korimu {
+namespace {
+
+using testing::loadPng;
+using testing::RenderScope;
+using testing::ToneFile;
+
+struct Format {
+  const char* name;
+  ToneFile tone;
+};
+
+std::vector<Format> formats() {
+  ToneFile mono8;  // 22.05 kHz 8-bit mono
+  ToneFile stereo16{48000, 2, 16, 0.3, 1000.0, 0.7};
+  ToneFile stereo16at22{22050, 2, 16, 0.3, 1000.0, 0.7};
+  ToneFile mono8at48{48000, 1, 8, 0.3, 1000.0, 0.7};
+  return {{"mono8_22k", mono8},
+          {"stereo16_48k", stereo16},
+          {"stereo16_22k", stereo16at22},
+          {"mono8_48k", mono8at48}};
+}
+
+const char* const kViews[] = {"wave-zoom", "level-meter", "spectrum-linear", "spectrum-log",
+                              "chart"};
+const char* const kMethods[] = {"fft", "dtft", "dct", "mem"};
+
+// Small blocks keep the runs short.
+RenderOptions quick(const std::string& view, const std::string& method) {
+  return {{"view", view},   {"method", method}, {"block-order", "8"}, {"time-resolution", "256"},
+          {"span", "8192"}, {"plot-only", ""}};
+}
+
+bool samePixels(const QImage& a, const QImage& b) {
+  if (a.size() != b.size()) return false;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      if (a.pixel(x, y) != b.pixel(x, y)) return false;
+  return true;
+}
+
+class RenderEveryView : public ::testing::TestWithParam<Format> {};
+
+// Every view and method draws something of the tone that digital silence does not show.
+TEST_P(RenderEveryView, EveryViewAndMethodDiffersFromSilence) {
+  RenderScope scope;
+  const Format& f = GetParam();
+  ToneFile silentTone = f.tone;
+  silentTone.amplitude = 0.0;
+  const std::string tone = scope.file(std::string(f.name) + ".wav", f.tone);
+  const std::string silent = scope.file(std::string(f.name) + "-silent.wav", silentTone);
+  for (const char* view : kViews) {
+    for (const char* method : kMethods) {
+      SCOPED_TRACE(std::string(f.name) + " " + view + " " + method);
+      const std::string a = scope.out("tone.png");
+      const std::string b = scope.out("silent.png");
+      ASSERT_EQ(runRender(a, quick(view, method), tone), 0);
+      ASSERT_EQ(runRender(b, quick(view, method), silent), 0);
+      const QImage toneImage = loadPng(a);
+      ASSERT_EQ(toneImage.width(), 512);
+      ASSERT_EQ(toneImage.height(), 256);
+      EXPECT_FALSE(samePixels(toneImage, loadPng(b)));
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RenderEveryView, ::testing::ValuesIn(formats()),
+                         [](const ::testing::TestParamInfo<Format>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST(RenderEndToEnd, WaveletDrawsTheChartFromAnyView) {
+  RenderScope scope;
+  for (const Format& f : formats()) {
+    SCOPED_TRACE(f.name);
+    ToneFile shortTone = f.tone;
+    shortTone.seconds = 0.1;
+    ToneFile silentTone = shortTone;
+    silentTone.amplitude = 0.0;
+    const std::string tone = scope.file("wt.wav", shortTone);
+    const std::string silent = scope.file("wt-silent.wav", silentTone);
+    RenderOptions options = quick("spectrum-linear", "wt");
+    ASSERT_EQ(runRender(scope.out("wt.png"), options, tone), 0);
+    EXPECT_EQ(settings.display, kTimeFrequencyChart);
+    ASSERT_EQ(runRender(scope.out("wt-silent.png"), options, silent), 0);
+    EXPECT_FALSE(samePixels(loadPng(scope.out("wt.png")), loadPng(scope.out("wt-silent.png"))));
+  }
+}
+
+// The tallest bar of a linear FFT spectrum stands at the tone's bin.
+TEST(RenderEndToEnd, LinearSpectrumPeaksAtTheTone) {
+  RenderScope scope;
+  const ToneFile tone{48000, 2, 16, 0.3, 3000.0, 0.7};
+  const std::string file = scope.file("tone3k.wav", tone);
+  const RenderOptions options = {
+      {"view", "spectrum-linear"}, {"method", "fft"}, {"block-order", "10"},
+      {"time-resolution", "1024"}, {"scale", "log"},  {"plot-only", ""}};
+  ASSERT_EQ(runRender(scope.out("p.png"), options, file), 0);
+  const QImage image = loadPng(scope.out("p.png"));
+  int bestX = -1;
+  int bestTop = 256;
+  for (int x = 0; x < 512; ++x) {
+    for (int y = 0; y < 256; ++y) {
+      if ((image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF &&
+          (image.pixel(x, y) & 0xFFFFFF) != 0xFFFF00) {
+        if (y < bestTop) {
+          bestTop = y;
+          bestX = x;
+        }
+        break;
+      }
+    }
+  }
+  // 3000 Hz is bin 64 of 512 at 48 kHz with N = 1024; one bin per pixel.
+  EXPECT_NEAR(bestX, 64, 2);
+  EXPECT_LT(bestTop, 40);
+}
+
+TEST(RenderEndToEnd, WholeClientAreaByDefault) {
+  RenderScope scope;
+  const std::string file = scope.file("t.wav", ToneFile{});
+  ASSERT_EQ(runRender(scope.out("w.png"), {{"view", "spectrum-log"}}, file), 0);
+  const QImage image = loadPng(scope.out("w.png"));
+  EXPECT_EQ(image.width(), layout.layoutWidth);
+  EXPECT_EQ(image.height(), layout.clientHeight);
+}
+
+TEST(RenderEndToEnd, PositionAtTheEndGivesAnEmptyChartAndABlankProgressPlace) {
+  RenderScope scope;
+  const ToneFile tone{22050, 2, 16, 0.2, 1000.0, 0.7};
+  const std::string file = scope.file("end.wav", tone);
+  const uint32_t dataBytes = uint32_t(22050 * 0.2) * 4;
+  ASSERT_EQ(
+      runRender(scope.out("end.png"),
+                {{"view", "chart"}, {"method", "mem"}, {"position", std::to_string(dataBytes)}},
+                file),
+      0);
+  const QImage image = loadPng(scope.out("end.png"));
+  // The cleared chart, as the chart module draws it for these settings.
+  Canvas expected(layout.layoutWidth, layout.clientHeight);
+  clearChart(expected);
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 512; ++x)
+      ASSERT_EQ(image.pixel(layout.unitW + x, layout.plotTop + y) & 0xFFFFFF,
+                packRgb(expected.getPixel(layout.unitW + x, layout.plotTop + y)))
+          << x << "," << y;
+  const int progressX = 512 - 13 * layout.unitW;
+  const int progressY = layout.plotTop - 2 * layout.unitH - 2;
+  for (int y = progressY; y < progressY + 16; ++y)
+    for (int x = progressX; x < progressX + 21 * layout.unitW; ++x)
+      ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, packRgb(kButtonFace));
+}
+
+TEST(RenderEndToEnd, BadOptionsExitWithTwoAndFileProblemsWithOne) {
+  RenderScope scope;
+  const std::string file = scope.file("t.wav", ToneFile{});
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(runRender(scope.out("x.png"), {{"block-order", "20"}}, file), 2);
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("--block-order"), std::string::npos) << err;
+  EXPECT_NE(err.find("8..16"), std::string::npos) << err;
+
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(runRender(scope.out("x.png"), {{"position", "3"}},
+                      scope.file("s.wav", ToneFile{22050, 2, 16})),
+            2);
+  err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("--position"), std::string::npos) << err;
+
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(runRender(scope.out("x.png"), {}, scope.out("missing.wav")), 1);
+  err = ::testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(err.empty());
+
+  const std::string notWave = scope.dir.write("text.wav", {'h', 'e', 'l', 'l', 'o'});
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(runRender(scope.out("x.png"), {}, notWave), 1);
+  err = ::testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(err.empty());
+}
+
+TEST(RenderEndToEnd, UnsetOptionsComeFromTheSettingsFile) {
+  RenderScope scope;
+  // The INI chooses the level meter; a run without --view draws it.
+  std::filesystem::create_directories(scope.dir.path() / "korimu");
+  scope.dir.write("korimu/KORIMU.INI", std::vector<uint8_t>{});
+  {
+    std::ofstream ini(scope.dir.path() / "korimu" / "KORIMU.INI");
+    ini << "[KORIMU]\ndisplay=1107\n";
+  }
+  const std::string file = scope.file("t.wav", ToneFile{});
+  ASSERT_EQ(runRender(scope.out("m.png"), {}, file), 0);
+  EXPECT_EQ(settings.display, kLevelMeter);
+  EXPECT_EQ(appState.lastRunView, kLevelMeter);
+}
+
+}  // namespace
+}  // namespace korimu

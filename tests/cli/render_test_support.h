@@ -1,0 +1,107 @@
+// Generated recordings and PNG reading for the batch-renderer tests; every test restores the
+// settings and state it changed and keeps its settings file in a temporary folder.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QImage>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "analysis/analysis_sink.h"
+#include "analysis/method_sink.h"
+#include "analysis/run_driver.h"
+#include "core/app_state.h"
+#include "core/settings.h"
+#include "wave/wav_builder.h"
+
+namespace korimu::testing {
+
+struct ToneFile {
+  uint32_t rate = 22050;
+  int channels = 1;
+  int bits = 8;
+  double seconds = 0.3;
+  double frequency = 1000.0;
+  double amplitude = 0.7;  // of full scale; 0 for digital silence
+};
+
+inline std::vector<uint8_t> toneWave(const ToneFile& t) {
+  const int frames = static_cast<int>(t.rate * t.seconds);
+  std::vector<uint8_t> data;
+  for (int i = 0; i < frames; ++i) {
+    const double v =
+        t.amplitude * std::sin(2.0 * std::numbers::pi * t.frequency * i / double(t.rate));
+    for (int c = 0; c < t.channels; ++c) {
+      if (t.bits == 16) {
+        const auto s = static_cast<uint16_t>(static_cast<int16_t>(std::lround(v * 32767.0)));
+        data.push_back(uint8_t(s));
+        data.push_back(uint8_t(s >> 8));
+      } else {
+        data.push_back(static_cast<uint8_t>(128 + std::lround(v * 127.0)));
+      }
+    }
+  }
+  FormatFields f;
+  f.channels = uint16_t(t.channels);
+  f.bits = uint16_t(t.bits);
+  f.rate = t.rate;
+  ByteWriter chunks;
+  chunks.chunk("fmt ", fmtData(f));
+  chunks.chunk("data", data);
+  return riffWave(chunks.bytes());
+}
+
+class RenderScope {
+ public:
+  RenderScope()
+      : savedSettings_(settings),
+        savedState_(appState),
+        savedSink_(analysisSink),
+        savedMethodSink_(methodSink) {
+    const char* old = getenv("XDG_CONFIG_HOME");
+    if (old) savedConfig_ = old;
+    hadConfig_ = old != nullptr;
+    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+  }
+  ~RenderScope() {
+    if (hadConfig_) {
+      setenv("XDG_CONFIG_HOME", savedConfig_.c_str(), 1);
+    } else {
+      unsetenv("XDG_CONFIG_HOME");
+    }
+    settings = savedSettings_;
+    appState = savedState_;
+    analysisSink = savedSink_;
+    methodSink = savedMethodSink_;
+  }
+  RenderScope(const RenderScope&) = delete;
+  RenderScope& operator=(const RenderScope&) = delete;
+
+  std::string file(const std::string& name, const ToneFile& tone) const {
+    return dir.write(name, toneWave(tone));
+  }
+  std::string out(const std::string& name) const { return (dir.path() / name).string(); }
+
+  TempDir dir;
+
+ private:
+  AppSettings savedSettings_;
+  AppState savedState_;
+  AnalysisSink savedSink_;
+  MethodSink savedMethodSink_;
+  std::string savedConfig_;
+  bool hadConfig_ = false;
+};
+
+inline QImage loadPng(const std::string& path) {
+  QImage image;
+  image.load(QString::fromStdString(path), "PNG");
+  return image.convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace korimu::testing
