@@ -2,6 +2,8 @@
 // its output.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -154,6 +156,27 @@ TEST_F(PlaybackOnServer, StopSilencesTheOutputAtOnce) {
   processEventsUntil(500, [] { return false; });
   EXPECT_FALSE(appState.playing);
   EXPECT_EQ(appState.position, 3u * 32768u);
+}
+
+TEST_F(PlaybackOnServer, RealRecordingsPlayToTheirEndAtTheirOwnRate) {
+  const char* folder = std::getenv("KORIMU_SHARED_WAV");
+  if (!folder) folder = KORIMU_RECORDINGS_DIR;
+  const std::pair<const char*, const char*> recordings[] = {
+      {"11025_8_stereo_cpython-pluck-pcm8_LIST-INFO.wav", "u8 2ch 11025Hz"},
+      {"48000_16_mono_alsa-Front_Center.wav", "s16le 1ch 48000Hz"},
+  };
+  settings.playBufferSeconds = 1024;
+  for (const auto& [name, spec] : recordings) {
+    appState.fileName = std::string(folder) + "/" + name;
+    if (!std::filesystem::exists(appState.fileName)) GTEST_SKIP() << appState.fileName;
+    appState.position = 0;
+    startPlayback(false);
+    ASSERT_TRUE(appState.playing) << name << (messages_.empty() ? "" : messages_.front());
+    EXPECT_NE(server_->run("pactl list sink-inputs").find(spec), std::string::npos) << name;
+    EXPECT_TRUE(waitForTheEnd(10000)) << name;
+    EXPECT_EQ(appState.position, 0u);
+  }
+  EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(PlaybackOnServer, APlaybackWhoseServerGoesAwayRunsToItsEnd) {
