@@ -227,12 +227,17 @@ void applyApplicationLook() {
   QApplication::setFont(font);
   QPalette pal = QApplication::style()->standardPalette();
   const QColor face(kButtonFace.r, kButtonFace.g, kButtonFace.b);
-  pal.setColor(QPalette::Window, face);
-  pal.setColor(QPalette::Button, face);
-  pal.setColor(QPalette::Base, QColor(kWindowColour.r, kWindowColour.g, kWindowColour.b));
-  pal.setColor(QPalette::WindowText, Qt::black);
-  pal.setColor(QPalette::ButtonText, Qt::black);
-  pal.setColor(QPalette::Text, Qt::black);
+  const QColor window(kWindowColour.r, kWindowColour.g, kWindowColour.b);
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    // Disabled controls show gray text, as grayed controls do.
+    const QColor text = group == QPalette::Disabled ? QColor(128, 128, 128) : QColor(Qt::black);
+    pal.setColor(group, QPalette::Window, face);
+    pal.setColor(group, QPalette::Button, face);
+    pal.setColor(group, QPalette::Base, window);
+    pal.setColor(group, QPalette::WindowText, text);
+    pal.setColor(group, QPalette::ButtonText, text);
+    pal.setColor(group, QPalette::Text, text);
+  }
   QApplication::setPalette(pal);
 }
 
