@@ -7,6 +7,7 @@
 
 #include "core/shell_hooks.h"
 #include "display/chart.h"
+#include "display/display_state.h"
 #include "display_test_support.h"
 
 namespace korimu {
@@ -345,6 +346,29 @@ TEST_F(DisplayFrame, ChartWithColoursOffOnAFullColourDisplayLeavesTheLegendToThe
   drawGraphFrame(canvas);
   EXPECT_TRUE(textAt(canvas, 528, 102 + 24 - 7, "20000"));
   EXPECT_EQ(canvas.getPixel(575, 300), kButtonFace);
+}
+
+TEST_F(DisplayFrame, ChartSideStripsShowNoteRowsWhenColoured) {
+  setOpenRateKHz(44);
+  settings.display = kTimeFrequencyChart;
+  settings.colorScale = 1;
+  settings.blockOrder = 9;  // row i from the bottom is i * 44100 / 512 Hz
+  drawGraphFrame(canvas);
+  for (int x : {0, 7, 520, 527}) {
+    EXPECT_EQ(canvas.getPixel(x, 102 + 255), kBlack) << x;                  // bin 0
+    EXPECT_EQ(canvas.getPixel(x, 102 + 255 - 5), (Rgb{255, 0, 255})) << x;  // 430.7 Hz, la
+    EXPECT_EQ(canvas.getPixel(x, 102 + 255 - 6), (Rgb{255, 0, 0})) << x;    // 516.8 Hz, do
+  }
+  EXPECT_EQ(canvas.getPixel(8, 102 + 250), kUntouched);  // the chart keeps its picture
+
+  settings.method = kWt;  // 256 rows of 1/24 octave below the top frequency
+  appState.wtTopFraction = 5000.0 / 11025;
+  drawGraphFrame(canvas);
+  const double fBottom = 20000.0 / std::pow(2.0, 255 / 24.0);
+  for (int row : {1, 100, 255}) {
+    const Rgb expected = noteColour(noteClassOf(fBottom * std::pow(2.0, row / 24.0)));
+    EXPECT_EQ(canvas.getPixel(0, 102 + 255 - row), expected) << row;
+  }
 }
 
 }  // namespace
