@@ -1,0 +1,230 @@
+#include "display/cross_section.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <stdexcept>
+
+#include "core/app_state.h"
+#include "core/settings.h"
+#include "display/chart.h"
+#include "display/display_state.h"
+#include "display/frame_parts.h"
+#include "display/octave_sequence.h"
+#include "display/spectrum_graph.h"
+#include "platform/message.h"
+
+namespace korimu {
+
+CrossSectionState crossSection;
+
+namespace {
+
+// Height of a dialog's frame: the window's outer height counts one frame, its width two.
+constexpr int kDialogFrameHeight = 3;
+
+bool linearMethod(int method) {
+  return method == kFft || method == kDct;
+}
+
+int halfBlock() {
+  return (1 << std::clamp(int(settings.blockOrder), 0, 30)) / 2;
+}
+
+void gridLine(Canvas& canvas, int x, int top) {
+  canvas.moveTo(x, top + 256);
+  canvas.lineTo(x, top);
+}
+
+void drawGrid(Canvas& canvas, int top, int width) {
+  const int unitW = layout.unitW;
+  const int method = appState.lastRunMethod;
+  canvas.setPen(kGridColour);
+  if (linearMethod(method)) {
+    if (elevenFamily(openRateKHz())) {
+      // Lines beyond a narrow graph fall outside the window.
+      for (int x : {464, 348, 232, 116}) gridLine(canvas, unitW + x, top);
+    } else {
+      if (width == 512) {
+        gridLine(canvas, unitW + 384, top);
+        gridLine(canvas, unitW + 256, top);
+      }
+      gridLine(canvas, unitW + 128, top);
+    }
+  } else if (method == kWt) {
+    for (int k = 0; k <= 10; ++k) gridLine(canvas, unitW + width - k * 24 * (width / 256), top);
+  } else {
+    const int bins = std::max(1, halfBlock());
+    if (bins > 1) {
+      const double lnBins = std::log(double(bins));
+      forEachOctave(openRateKHz(), bins, [&](int, double, double p) {
+        gridLine(canvas, int(std::log(p) / lnBins * width + unitW), top);
+      });
+    }
+  }
+}
+
+// Bars coloured by the note of each row of a log-spaced chart.
+void drawLogNoteBars(Canvas& canvas, const uint8_t* depths, int top, int step, int barWidth) {
+  const int method = appState.lastRunMethod;
+  ChartRowScale scale = chartRowScale(halfBlock(), method);
+  if (method != kWt) scale.ratio = std::exp(std::log(scale.fTop / scale.fBottom) / 255);
+  int previousClass = -1;
+  Rgb brush = kBlack;
+  for (int i = 0; i < kCrossSectionRows; ++i) {
+    const int noteClass = i == 0 ? 12 : noteClassOf(scale.fBottom * std::pow(scale.ratio, i));
+    if (noteClass != previousClass) brush = noteColour(noteClass);
+    previousClass = noteClass;
+    canvas.fillRect(layout.unitW + step * i, top + depths[i], barWidth, 256 - depths[i], brush);
+  }
+}
+
+}  // namespace
+
+bool allocateCrossSectionBuffer(size_t bytes) {
+  try {
+    crossSection.column.assign(bytes, 255);
+    return true;
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  crossSection.column = {};
+  showMessage("mem s2", MessageKind::kFatal);
+  return false;
+}
+
+void releaseCrossSectionBuffer() {
+  crossSection.column = {};
+}
+
+int depthOfChartColour(Rgb colour, int depthBits) {
+  if (depthBits == 4) {
+    for (int k = 0; k < 16; ++k) {
+      if (chartColours16[size_t(k)] == colour) return 255 - 16 * k;
+    }
+    return 0;
+  }
+  return 255 - luminance(colour.r, colour.g, colour.b);
+}
+
+int readChartColumn(const Canvas& backBuffer, int x, uint8_t* depths) {
+  const int bits = backBuffer.depthBits();
+  int loudest = 0;
+  for (int r = 255; r >= 0; --r) {
+    const int e = depthOfChartColour(backBuffer.getPixel(x, layout.plotTop + r), bits);
+    const int element = 255 - r;
+    depths[element] = uint8_t(e);
+    if (e < depths[loudest]) loudest = element;
+  }
+  return loudest;
+}
+
+void drawCrossSectionGraph(Canvas& canvas, const uint8_t* depths, int top, int width) {
+  const int unitW = layout.unitW;
+  const int step = std::max(1, width / 256);
+  const int barWidth = std::max(int(settings.futosa), step);
+  canvas.fillRect(unitW, top, width, 256, kWhite);
+  drawGrid(canvas, top, width);
+  canvas.setPen(kBlack);
+  if (settings.graphStyle == kLineGraph) {
+    drawLineGraph(canvas, depths, kCrossSectionRows, step, 1, top);
+  } else if (settings.colorScale != 0) {
+    if (linearMethod(appState.lastRunMethod)) {
+      drawNoteBars(canvas, kCrossSectionRows, step, 1, depths, top, barWidth);
+    } else {
+      drawLogNoteBars(canvas, depths, top, step, barWidth);
+    }
+  } else {
+    for (int i = 0; i < kCrossSectionRows; ++i) {
+      canvas.fillRect(unitW + step * i, top + depths[i], barWidth, 256 - depths[i], kBlack);
+    }
+  }
+}
+
+bool crossSectionThreeD() {
+  return kWinVersion >= 0x35F && settings.dialog3d != 0;
+}
+
+Rgb crossSectionBackground() {
+  return crossSectionThreeD() ? kButtonFace : kWindowColour;
+}
+
+TextStyle crossSectionTextStyle() {
+  if (crossSectionThreeD()) return TextStyle{kButtonText, kButtonFace, true};
+  return TextStyle{kWindowText, kWindowColour, true};
+}
+
+int paintCrossSection(Canvas& client, const Canvas& backBuffer) {
+  const int unitW = layout.unitW;
+  const int unitH = layout.unitH;
+  const int width = crossSection.sectionWidth == 512 ? 512 : 256;
+  client.fillRect(0, 0, client.width(), client.height(), crossSectionBackground());
+  drawCrossSectionLabels(client, width);
+
+  std::array<uint8_t, kCrossSectionRows> local{};
+  uint8_t* depths =
+      crossSection.column.size() >= kCrossSectionRows ? crossSection.column.data() : local.data();
+  const int loudest = readChartColumn(backBuffer, appState.crossSectionX, depths);
+  drawCrossSectionGraph(client, depths, unitH, width);
+  // A 2-pixel last bar would stick out of the narrow graph.
+  if (settings.futosa == 2 && width == 256) {
+    client.fillRect(unitW + 256, unitH, 1, 256, crossSectionBackground());
+  }
+
+  const TextStyle style = crossSectionTextStyle();
+  double columnX = unitW > 10 ? 16.5 : unitW >= 9 ? 19.5 : 23.5;
+  client.textOut(int(unitW * columnX), 5 * unitH + 256, crossSectionColumnText(), style);
+  client.textOut(unitW + 256, int(unitH * 5.5 + 256), crossSectionPositionText(), style);
+  client.textOut(unitW, unitH, crossSectionPeakText(loudest), TextStyle{kBlack, kWhite, false});
+  return loudest;
+}
+
+int crossSectionStep() {
+  if (appState.lastRunMethod == kWt) return 1;
+  const int srKHz = openRateKHz();
+  const int perColumn = std::max(1, int(settings.framesPerColumn));
+  const int step = elevenFamily(srKHz) ? (srKHz / 11) * settings.timeResolution / perColumn
+                                       : int(srKHz / 8.0 * settings.timeResolution / perColumn);
+  return std::max(1, step);
+}
+
+void stepCrossSection(int direction) {
+  const int unitW = layout.unitW;
+  const int s = crossSectionStep();
+  const int x = appState.crossSectionX + (direction < 0 ? -s : s);
+  appState.crossSectionX = std::clamp(x, unitW, unitW + 511);
+}
+
+CrossSectionLayout crossSectionLayout(const LayoutUnits& units, int sectionWidth) {
+  const int unitW = units.unitW;
+  const int unitH = units.unitH;
+  CrossSectionLayout result;
+  result.clientWidth = sectionWidth + 2 * unitW;
+  result.clientHeight = 256 + 9 * unitH - kDialogFrameHeight;
+  // x and width of the four buttons in units of W.
+  struct Span {
+    int x, w;
+  };
+  std::array<Span, 4> spans;
+  if (unitW > 10) {
+    spans = {{{1, 7}, {8, 6}, {14, 2}, {20, 2}}};
+  } else if (unitW >= 9) {
+    spans = {{{1, 7}, {8, 7}, {16, 3}, {23, 3}}};
+  } else {
+    spans = {{{1, 9}, {10, 9}, {20, 3}, {27, 3}}};
+  }
+  const int y = 4 * unitH + 256;
+  const int h = 4 * unitH;
+  auto rect = [&](const Span& s) { return Rect{s.x * unitW, y, s.w * unitW, h}; };
+  result.close = rect(spans[0]);
+  result.zoom = rect(spans[1]);
+  result.left = rect(spans[2]);
+  result.right = rect(spans[3]);
+  return result;
+}
+
+const char* crossSectionZoomText(int sectionWidth) {
+  return sectionWidth == 512 ? "縮小" : "拡大";
+}
+
+}  // namespace korimu

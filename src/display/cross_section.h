@@ -1,0 +1,84 @@
+// The spectrum cross-section: one column of the time-frequency chart read back from the chart's
+// back buffer and drawn as a spectrum, with its labels, the column number, the column's place in
+// the file and the frequency of its loudest row. Everything is drawn on a canvas of the
+// cross-section window's client size; the window itself lives in the front end.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/layout.h"
+#include "platform/canvas.h"
+
+namespace korimu {
+
+// State kept across openings of the window.
+struct CrossSectionState {
+  int sectionWidth = 256;  // width of the graph: 256 or 512 pixels
+  // The column as depths (element 0 the bottom row); allocated while the window is open.
+  std::vector<uint8_t> column;
+};
+extern CrossSectionState crossSection;
+
+inline constexpr int kCrossSectionRows = 256;
+
+// Allocates the column buffer of `bytes` bytes. On failure shows the fatal "mem s2" message and
+// returns false.
+bool allocateCrossSectionBuffer(size_t bytes = kCrossSectionRows);
+void releaseCrossSectionBuffer();
+
+// Depth of a colour read back from the chart: on a 16-colour display 255 - 16 k with k the
+// colour's place in chartColours16 (0 for a colour outside the table), else 255 - luminance.
+int depthOfChartColour(Rgb colour, int depthBits);
+
+// Reads the 256 rows of chart column x (window coordinates) into depths[0..255], element 0 the
+// bottom row. Returns the element of the loudest row (the smallest depth; the lowest row wins a
+// tie).
+int readChartColumn(const Canvas& backBuffer, int x, uint8_t* depths);
+
+// The graph (white area, grid, line or bars) of 256 depths at (unitW, top), `width` pixels wide.
+void drawCrossSectionGraph(Canvas& canvas, const uint8_t* depths, int top, int width);
+
+// The label row under the graph (cleared first; only cleared when no file is open).
+void drawCrossSectionLabels(Canvas& canvas, int width);
+
+// "  440 Hz " style readout of the frequency of element `loudest`.
+std::string crossSectionPeakText(int loudest);
+// Column number and position texts.
+std::string crossSectionColumnText();
+std::string crossSectionPositionText();
+// Byte offset in the data chunk of the shown column.
+uint64_t crossSectionBytePosition();
+
+// The whole client area of the window: background, labels, graph, texts. Reads the column from
+// `backBuffer` into crossSection.column when the buffer is allocated (into a local one
+// otherwise). Returns the loudest element.
+int paintCrossSection(Canvas& client, const Canvas& backBuffer);
+
+// Whether the window shows the 3D look (button face) or the flat one (window colour).
+bool crossSectionThreeD();
+Rgb crossSectionBackground();
+TextStyle crossSectionTextStyle();
+
+// Columns one arrow press moves the shown column (at least 1; 1 for a wavelet chart).
+int crossSectionStep();
+// Moves crossSectionX one step left (direction < 0) or right, kept on the chart.
+void stepCrossSection(int direction);
+
+// The window's pixel layout for a graph width.
+struct CrossSectionLayout {
+  int clientWidth = 0;
+  int clientHeight = 0;
+  Rect close;
+  Rect zoom;
+  Rect left;
+  Rect right;
+};
+CrossSectionLayout crossSectionLayout(const LayoutUnits& units, int sectionWidth);
+// "拡大" while the graph is 256 wide, "縮小" while it is 512 wide.
+const char* crossSectionZoomText(int sectionWidth);
+
+}  // namespace korimu

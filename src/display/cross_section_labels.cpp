@@ -1,0 +1,176 @@
+// The texts of the cross-section window: the frequency labels under the graph, the peak readout,
+// the column number and the column's place in the file.
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/settings.h"
+#include "display/chart.h"
+#include "display/cross_section.h"
+#include "display/display_state.h"
+#include "display/frame_parts.h"
+#include "display/octave_sequence.h"
+#include "platform/fixed_font.h"
+#include "platform/message.h"
+#include "wave/wave_source.h"
+
+namespace korimu {
+
+namespace {
+
+bool linearMethod(int method) {
+  return method == kFft || method == kDct;
+}
+
+int halfBlock() {
+  return (1 << std::clamp(int(settings.blockOrder), 0, 30)) / 2;
+}
+
+// Top frequency of a linear chart in Hz times 256 (so that dividing by the bins shown gives Hz).
+long linearTopTimes256(int srKHz) {
+  switch (srKHz) {
+    case 44:
+      return 5644800;
+    case 22:
+      return 2822400;
+    case 11:
+      return 1411200;
+    case 88:
+      return 11289600;
+    default:
+      return long(srKHz) * 128000;
+  }
+}
+
+// The label numbers of a wide linear graph: the label frequencies times 256.
+long linearLabelTimes256(int srKHz) {
+  switch (srKHz) {
+    case 44:
+      return 5120000;
+    case 22:
+      return 2560000;
+    case 11:
+      return 1280000;
+    case 88:
+      return 10240000;
+    default:
+      return long(srKHz) * 128000;
+  }
+}
+
+int cellsOf(const std::string& text) {
+  return textCells(text);
+}
+
+void drawWideLabels(Canvas& canvas, int y, const TextStyle& style) {
+  const int unitW = layout.unitW;
+  const int unitH = layout.unitH;
+  const int srKHz = openRateKHz();
+  const int method = appState.lastRunMethod;
+  const int bins = std::max(1, halfBlock());
+  canvas.textOut(512 - unitW, 3 * unitH + 260, "Hz", style);
+  if (method == kWt) {
+    double g = chartRowScale(bins, kWt).fTop;
+    for (int k = 0; k <= 10; ++k, g /= 2) {
+      const std::string text = g > 5000 ? formatText("%.0fk", g / 1000) : formatText("%.0f", g);
+      const int centre = unitW + 512 - 48 * k;
+      canvas.textOut(centre - (cellsOf(text) * unitW) / 2, y, text, style);
+    }
+  } else if (!linearMethod(method)) {
+    if (bins <= 1) return;
+    const double lnBins = std::log(double(bins));
+    forEachOctave(srKHz, bins, [&](int k, double g, double p) {
+      if (octaveLabelSkipped(k)) return;
+      const std::string text = g > 5000    ? formatText("%.0fk", g / 1000)
+                               : g >= 0.95 ? formatText("%.0f", g)
+                                           : formatText(".%.0f", g * 10);
+      const int x = int(std::log(p) / lnBins * 512 + unitW - (cellsOf(text) * unitW) / 2);
+      canvas.textOut(x, y, text, style);
+    });
+  } else {
+    canvas.textOut(unitW, y, "0", style);
+    const long o = linearLabelTimes256(srKHz) / std::max(bins, 256);
+    const long t = o / 4;
+    const std::string top = formatText("%ld", o);
+    if (elevenFamily(srKHz)) {
+      canvas.textOut(464 - unitW, y, top, style);
+      canvas.textOut(348 - unitW, y, formatText("%ld", 3 * t), style);
+      canvas.textOut(232 - unitW, y, formatText("%ld", o / 2), style);
+      canvas.textOut(116 - unitW, y, formatText("%ld", t), style);
+    } else {
+      canvas.textOut(512 - (cellsOf(top) - 1) * unitW, y, top, style);
+      canvas.textOut(384 - unitW, y, formatText("%ld", 3 * t), style);
+      canvas.textOut(256 - unitW, y, formatText("%ld", o / 2), style);
+      canvas.textOut(128 - unitW, y, formatText("%ld", t), style);
+    }
+  }
+}
+
+void drawNarrowLabels(Canvas& canvas, int y, const TextStyle& style) {
+  const int unitW = layout.unitW;
+  const int method = appState.lastRunMethod;
+  const int bins = std::max(1, halfBlock());
+  std::string top;
+  std::string bottom;
+  if (linearMethod(method)) {
+    top = formatText("%5ld Hz ", linearTopTimes256(openRateKHz()) / std::max(bins, 256));
+    bottom = "0 Hz ";
+  } else {
+    const ChartRowScale scale = chartRowScale(bins, method);
+    top = formatText("%5ld Hz ", long(scale.fTop + 0.49));
+    bottom = formatText("%5.1f Hz ", scale.fBottom);
+  }
+  canvas.textOut(256 - (cellsOf(top) - 2) * unitW, y, top, style);
+  canvas.textOut(unitW, y, bottom, style);
+}
+
+}  // namespace
+
+void drawCrossSectionLabels(Canvas& canvas, int width) {
+  const TextStyle style = crossSectionTextStyle();
+  const int y = layout.unitH + 260;
+  canvas.textOut(layout.unitW, y, std::string(86, ' '), style);
+  if (openRateKHz() == 0) return;
+  if (width == 512) {
+    drawWideLabels(canvas, y, style);
+  } else {
+    drawNarrowLabels(canvas, y, style);
+  }
+}
+
+std::string crossSectionPeakText(int loudest) {
+  const int method = appState.lastRunMethod;
+  const int bins = std::max(1, halfBlock());
+  if (linearMethod(method)) {
+    const long e = linearTopTimes256(openRateKHz()) / std::max(bins, 256);
+    return formatText("%5d Hz ", int(loudest * double(e) / 256.0 + 0.5));
+  }
+  const ChartRowScale scale = chartRowScale(bins, method);
+  const int p = method == kWt ? loudest : loudest * bins / 256;
+  return formatText("%5.0f Hz ", scale.fBottom * std::pow(scale.ratio, p));
+}
+
+std::string crossSectionColumnText() {
+  return formatText("%3d", appState.crossSectionX - layout.unitW);
+}
+
+uint64_t crossSectionBytePosition() {
+  // The column's frames are counted in bytes, like position, so the sum is one unit.
+  const int64_t column = std::max(0, appState.crossSectionX - layout.unitW);
+  const int64_t perColumn = std::max(0, int(settings.framesPerColumn));
+  return uint64_t(appState.position) + uint64_t(column * perColumn) * waveSource.blockAlign;
+}
+
+std::string crossSectionPositionText() {
+  const uint64_t bytes = crossSectionBytePosition();
+  const uint32_t perSecond = waveSource.bytesPerSecond;
+  const double seconds = perSecond == 0 ? 0.0 : double(bytes) / perSecond;
+  const long shown = long(bytes);
+  const int unitW = layout.unitW;
+  if (unitW > 10) return formatText("%10ldpos%8.1f秒", shown, seconds);
+  if (unitW >= 9) return formatText("%10ldpos %11.4f秒", shown, seconds);
+  return formatText("%10ldpos %13.6f秒", shown, seconds);
+}
+
+}  // namespace korimu

@@ -1,0 +1,449 @@
+#include "display/cross_section.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "display/chart.h"
+#include "display/frame_parts.h"
+#include "display_test_support.h"
+#include "platform/message.h"
+
+namespace korimu {
+namespace {
+
+using testing::countColour;
+using testing::DisplayTest;
+using testing::kUntouched;
+using testing::textAt;
+
+constexpr Rgb kPurple{255, 0, 255};
+
+class CrossSection : public DisplayTest {
+ protected:
+  void SetUp() override {
+    DisplayTest::SetUp();
+    crossSection = CrossSectionState{};
+    waveSource.blockAlign = 0;
+    waveSource.bytesPerSecond = 0;
+    appState.lastRunView = kTimeFrequencyChart;
+    appState.crossSectionX = layout.unitW;
+    chart = Canvas(layout.layoutWidth, layout.clientHeight);
+    chart.whiteness(layout.unitW, layout.plotTop, 512, 256);
+    newClient(256);
+  }
+  void TearDown() override {
+    releaseDisplaySurfaces();
+    displaySurfaces.window = Canvas();
+    chartColours16Built = false;
+    chartColours16 = {};
+    DisplayTest::TearDown();
+  }
+
+  void newClient(int width) {
+    crossSection.sectionWidth = width;
+    const CrossSectionLayout l = crossSectionLayout(layout, width);
+    client = Canvas(l.clientWidth, l.clientHeight);
+    client.clear(kUntouched);
+  }
+
+  // Writes one chart column from depths (element 0 the bottom row) the way a run paints it.
+  void paintColumn(int column, const std::vector<uint8_t>& depths) {
+    drawChartColumn(chart, depths.data(), int(depths.size()), column, 1);
+  }
+
+  // Graph pixel of the client: column i from the left, row from the top of the graph.
+  Rgb graphAt(int x, int row) const {
+    return client.getPixel(layout.unitW + x, layout.unitH + row);
+  }
+  int labelY() const { return layout.unitH + 260; }
+
+  Canvas chart;
+  Canvas client;
+};
+
+// Every pixel a text sets when drawn transparently at (x, y) shows `colour` in `canvas`.
+::testing::AssertionResult transparentTextAt(const Canvas& canvas, int x, int y,
+                                             const std::string& text, Rgb colour) {
+  Canvas reference(canvas.width(), canvas.height());
+  reference.clear(kUntouched);
+  const int width = reference.textOut(x, y, text, TextStyle{colour, kWhite, false});
+  int inked = 0;
+  for (int yy = y; yy < y + 16; ++yy) {
+    for (int xx = x; xx < x + width; ++xx) {
+      if (reference.getPixel(xx, yy) == kUntouched) continue;
+      ++inked;
+      if (!(canvas.getPixel(xx, yy) == colour)) {
+        return ::testing::AssertionFailure()
+               << "\"" << text << "\" missing at (" << xx << ", " << yy << ")";
+      }
+    }
+  }
+  if (inked == 0) return ::testing::AssertionFailure() << "\"" << text << "\" has no ink";
+  return ::testing::AssertionSuccess();
+}
+
+TEST_F(CrossSection, WhiteClearedChartReadsBackAsFullScale) {
+  std::array<uint8_t, 256> depths{};
+  depths.fill(77);
+  EXPECT_EQ(readChartColumn(chart, layout.unitW + 300, depths.data()), 0);
+  for (uint8_t e : depths) EXPECT_EQ(e, 0);
+
+  // Drawn as a bar graph, that is a full-height graph across the whole width.
+  setOpenRateKHz(48);
+  drawCrossSectionGraph(client, depths.data(), layout.unitH, 256);
+  EXPECT_EQ(countColour(client, layout.unitW, layout.unitH, 256, 256, kBlack), 256 * 256);
+  newClient(512);
+  drawCrossSectionGraph(client, depths.data(), layout.unitH, 512);
+  EXPECT_EQ(countColour(client, layout.unitW, layout.unitH, 512, 256, kBlack), 512 * 256);
+}
+
+TEST_F(CrossSection, ChartShadesReadBackAsTheirDepths) {
+  std::vector<uint8_t> painted(256);
+  for (int i = 0; i < 256; ++i) painted[size_t(i)] = uint8_t(1 + (i * 37 + 11) % 255);
+  painted[200] = 0;  // the loudest row, high up
+  paintColumn(42, painted);
+  std::array<uint8_t, 256> depths{};
+  EXPECT_EQ(readChartColumn(chart, layout.unitW + 42, depths.data()), 200);
+  for (int i = 0; i < 256; ++i) EXPECT_EQ(depths[size_t(i)], painted[size_t(i)]) << i;
+  // The neighbouring column is untouched white.
+  EXPECT_EQ(readChartColumn(chart, layout.unitW + 43, depths.data()), 0);
+}
+
+TEST_F(CrossSection, LowestOfEqualLoudestRowsWins) {
+  std::vector<uint8_t> painted(256, 200);
+  painted[30] = 10;
+  painted[31] = 10;
+  painted[180] = 10;
+  painted[181] = 11;
+  paintColumn(7, painted);
+  std::array<uint8_t, 256> depths{};
+  EXPECT_EQ(readChartColumn(chart, layout.unitW + 7, depths.data()), 30);
+}
+
+TEST_F(CrossSection, SixteenColourDisplayReadsTheTableIndex) {
+  displaySurfaces.window = Canvas(layout.layoutWidth, layout.clientHeight, 4);
+  prepareAnalysis();
+  ASSERT_TRUE(chartColours16Built);
+  Canvas& buffer = displaySurfaces.backBuffer;
+  ASSERT_EQ(buffer.depthBits(), 4);
+  std::vector<uint8_t> painted(256, 255);
+  painted[0] = 0;
+  painted[1] = 100;
+  painted[2] = 16;
+  drawChartColumn(buffer, painted.data(), 256, 5, 1);
+  std::array<uint8_t, 256> depths{};
+  EXPECT_EQ(readChartColumn(buffer, layout.unitW + 5, depths.data()), 0);
+  EXPECT_EQ(depths[0], 15);   // white: the last of 16 colours
+  EXPECT_EQ(depths[1], 111);  // 255 - 16 * (15 - 100 / 16)
+  EXPECT_EQ(depths[2], 31);
+  EXPECT_EQ(depths[3], 255);  // black: the first colour
+
+  // A colour the table does not hold reads as full scale.
+  EXPECT_EQ(depthOfChartColour(Rgb{1, 2, 3}, 4), 0);
+  EXPECT_EQ(depthOfChartColour(chartColours16[3], 4), 255 - 48);
+  buffer.setDepthBits(24);
+  buffer.setPixel(layout.unitW + 5, layout.plotTop + 255 - 4, Rgb{10, 200, 77});
+  buffer.setDepthBits(4);
+  readChartColumn(buffer, layout.unitW + 5, depths.data());
+  EXPECT_EQ(depths[4], 0);
+  EXPECT_EQ(depths[5], 255);
+}
+
+TEST_F(CrossSection, FftPeakReadout) {
+  setOpenRateKHz(44);
+  appState.lastRunMethod = kFft;
+  settings.blockOrder = 9;  // 256 bins: one per row
+  EXPECT_EQ(crossSectionPeakText(0), "    0 Hz ");
+  EXPECT_EQ(crossSectionPeakText(255), "21964 Hz ");  // 255 * 22050 / 256
+  settings.blockOrder = 10;
+  EXPECT_EQ(crossSectionPeakText(100), " 4307 Hz ");  // 100 * 11025 / 256
+  settings.blockOrder = 8;                            // short blocks still span 256 rows
+  EXPECT_EQ(crossSectionPeakText(255), "21964 Hz ");
+  setOpenRateKHz(48);
+  appState.lastRunMethod = kDct;
+  settings.blockOrder = 9;
+  EXPECT_EQ(crossSectionPeakText(128), "12000 Hz ");
+}
+
+TEST_F(CrossSection, LogChartPeakReadouts) {
+  setOpenRateKHz(44);
+  appState.lastRunMethod = kWt;
+  EXPECT_EQ(crossSectionPeakText(255), "22050 Hz ");
+  EXPECT_EQ(crossSectionPeakText(255 - 24), "11025 Hz ");  // one octave per 24 rows
+  appState.lastRunMethod = kMem;
+  settings.blockOrder = 9;                          // 256 log-spaced bins
+  EXPECT_EQ(crossSectionPeakText(0), "   86 Hz ");  // 22050 / 256
+  EXPECT_EQ(crossSectionPeakText(255), "22050 Hz ");
+  appState.lastRunMethod = kDtft;
+  settings.blockOrder = 10;                           // 512 bins: every second one per row
+  EXPECT_EQ(crossSectionPeakText(128), "  980 Hz ");  // bin 256 of 512: 43.07 * 512^(256/511)
+}
+
+TEST_F(CrossSection, WideFftLabelsAt44kHzWithN512) {
+  setOpenRateKHz(44);
+  appState.lastRunMethod = kFft;
+  settings.blockOrder = 9;
+  newClient(512);
+  drawCrossSectionLabels(client, 512);
+  const TextStyle style = crossSectionTextStyle();
+  const int w = layout.unitW;
+  EXPECT_TRUE(textAt(client, 464 - w, labelY(), "20000", style));
+  EXPECT_TRUE(textAt(client, 348 - w, labelY(), "15000", style));
+  EXPECT_TRUE(textAt(client, 232 - w, labelY(), "10000", style));
+  EXPECT_TRUE(textAt(client, 116 - w, labelY(), "5000", style));
+  EXPECT_TRUE(textAt(client, w, labelY(), "0", style));
+  EXPECT_TRUE(textAt(client, 512 - w, 3 * layout.unitH + 260, "Hz", style));
+}
+
+TEST_F(CrossSection, WideFftLabelsOfOtherRates) {
+  setOpenRateKHz(48);
+  appState.lastRunMethod = kFft;
+  settings.blockOrder = 10;  // 512 bins: labels of the 512 shown
+  newClient(512);
+  drawCrossSectionLabels(client, 512);
+  const TextStyle style = crossSectionTextStyle();
+  const int w = layout.unitW;
+  EXPECT_TRUE(textAt(client, 512 - 4 * w, labelY(), "12000", style));
+  EXPECT_TRUE(textAt(client, 384 - w, labelY(), "9000", style));
+  EXPECT_TRUE(textAt(client, 256 - w, labelY(), "6000", style));
+  EXPECT_TRUE(textAt(client, 128 - w, labelY(), "3000", style));
+}
+
+TEST_F(CrossSection, NarrowLabelsShowOnlyTheEnds) {
+  const TextStyle style = crossSectionTextStyle();
+  const int w = layout.unitW;
+  setOpenRateKHz(44);
+  appState.lastRunMethod = kFft;
+  settings.blockOrder = 10;
+  drawCrossSectionLabels(client, 256);
+  EXPECT_TRUE(textAt(client, 256 - 7 * w, labelY(), "11025 Hz ", style));
+  EXPECT_TRUE(textAt(client, w, labelY(), "0 Hz ", style));
+
+  appState.lastRunMethod = kWt;
+  client.clear(kUntouched);
+  drawCrossSectionLabels(client, 256);
+  EXPECT_TRUE(textAt(client, 256 - 7 * w, labelY(), "22050 Hz ", style));
+  // 22050 / 2^(255/24)
+  EXPECT_TRUE(textAt(client, w, labelY(), " 14.0 Hz ", style));
+}
+
+TEST_F(CrossSection, WideWaveletLabelsAreCentredOnTheOctaves) {
+  setOpenRateKHz(44);
+  appState.lastRunMethod = kWt;
+  newClient(512);
+  drawCrossSectionLabels(client, 512);
+  const TextStyle style = crossSectionTextStyle();
+  const int w = layout.unitW;
+  EXPECT_TRUE(textAt(client, w + 512 - (3 * w) / 2, labelY(), "22k", style));
+  EXPECT_TRUE(textAt(client, w + 512 - 48 - (3 * w) / 2, labelY(), "11k", style));
+  EXPECT_TRUE(textAt(client, w + 512 - 48 * 3 - (4 * w) / 2, labelY(), "2756", style));
+}
+
+TEST_F(CrossSection, NoFileLeavesOnlyAClearedLabelRow) {
+  appState.lastRunMethod = kFft;
+  newClient(512);
+  drawCrossSectionLabels(client, 512);
+  const TextStyle style = crossSectionTextStyle();
+  EXPECT_TRUE(textAt(client, layout.unitW, labelY(), std::string(86, ' '), style));
+  // Nothing but the cleared row: the "Hz" below it is not drawn.
+  EXPECT_EQ(countColour(client, 0, labelY() + 16, client.width(), 14, kUntouched),
+            client.width() * 14);
+}
+
+TEST_F(CrossSection, GridsPerMethod) {
+  std::array<uint8_t, 256> silent{};
+  silent.fill(255);
+  setOpenRateKHz(48);
+  appState.lastRunMethod = kFft;
+  drawCrossSectionGraph(client, silent.data(), layout.unitH, 256);
+  EXPECT_EQ(graphAt(128, 10), kGridColour);
+  EXPECT_EQ(graphAt(127, 10), kWhite);
+  EXPECT_EQ(graphAt(10, 255), kBlack);  // silence: one-row bars
+  EXPECT_EQ(graphAt(10, 254), kWhite);
+  newClient(512);
+  drawCrossSectionGraph(client, silent.data(), layout.unitH, 512);
+  for (int x : {128, 256, 384}) EXPECT_EQ(graphAt(x, 10), kGridColour) << x;
+
+  setOpenRateKHz(44);
+  newClient(256);
+  drawCrossSectionGraph(client, silent.data(), layout.unitH, 256);
+  for (int x : {116, 232}) EXPECT_EQ(graphAt(x, 10), kGridColour) << x;
+  EXPECT_EQ(graphAt(128, 10), kWhite);
+
+  appState.lastRunMethod = kWt;
+  newClient(512);
+  drawCrossSectionGraph(client, silent.data(), layout.unitH, 512);
+  for (int k = 1; k <= 10; ++k) EXPECT_EQ(graphAt(512 - 48 * k, 10), kGridColour) << k;
+  EXPECT_EQ(graphAt(512 - 24, 10), kWhite);
+
+  appState.lastRunMethod = kMem;
+  settings.blockOrder = 9;  // C = 256: 20 kHz at ln(232.2) / ln(256) of the width
+  newClient(256);
+  drawCrossSectionGraph(client, silent.data(), layout.unitH, 256);
+  EXPECT_EQ(graphAt(251, 10), kGridColour);
+  EXPECT_EQ(graphAt(219, 10), kGridColour);  // 10 kHz
+  EXPECT_EQ(graphAt(220, 10), kWhite);
+}
+
+TEST_F(CrossSection, NoteColouredBars) {
+  std::array<uint8_t, 256> full{};
+  setOpenRateKHz(44);
+  settings.colorScale = 1;
+  appState.lastRunMethod = kFft;
+  drawCrossSectionGraph(client, full.data(), layout.unitH, 256);
+  EXPECT_EQ(graphAt(0, 100), kBlack);    // the zero-frequency row
+  EXPECT_EQ(graphAt(5, 100), kPurple);   // 431 Hz, la
+  EXPECT_EQ(graphAt(10, 100), kPurple);  // 861 Hz, la an octave up
+  appState.lastRunMethod = kMem;
+  settings.blockOrder = 9;
+  drawCrossSectionGraph(client, full.data(), layout.unitH, 256);
+  EXPECT_EQ(graphAt(0, 100), kBlack);
+  EXPECT_EQ(graphAt(75, 100), kPurple);  // 86 Hz * 256^(75/255) = 440 Hz
+}
+
+TEST_F(CrossSection, LineGraphAndThickBarsOfTheNarrowGraph) {
+  std::array<uint8_t, 256> depths{};
+  depths.fill(100);
+  setOpenRateKHz(48);
+  appState.lastRunMethod = kFft;
+  settings.graphStyle = kLineGraph;
+  drawCrossSectionGraph(client, depths.data(), layout.unitH, 256);
+  EXPECT_EQ(countColour(client, layout.unitW, layout.unitH + 100, 256, 1, kBlack), 255);
+  EXPECT_EQ(graphAt(50, 101), kWhite);
+
+  settings.graphStyle = kBarGraph;
+  settings.futosa = 2;
+  chart.whiteness(layout.unitW, layout.plotTop, 512, 256);
+  appState.crossSectionX = layout.unitW + 3;
+  paintCrossSection(client, chart);
+  EXPECT_EQ(client.getPixel(layout.unitW + 255, layout.unitH + 10), kBlack);
+  EXPECT_EQ(client.getPixel(layout.unitW + 256, layout.unitH + 10), crossSectionBackground());
+}
+
+TEST_F(CrossSection, PaintShowsColumnPositionAndPeak) {
+  setOpenRateKHz(44);
+  waveSource.blockAlign = 4;
+  waveSource.bytesPerSecond = 176400;
+  appState.position = 1000;
+  appState.lastRunMethod = kFft;
+  settings.blockOrder = 9;
+  std::vector<uint8_t> painted(256, 250);
+  painted[40] = 3;
+  paintColumn(10, painted);
+  appState.crossSectionX = layout.unitW + 10;
+  ASSERT_TRUE(allocateCrossSectionBuffer());
+  newClient(512);
+  EXPECT_EQ(paintCrossSection(client, chart), 40);
+  EXPECT_EQ(crossSection.column[40], 3);
+  EXPECT_EQ(crossSection.column[41], 250);
+
+  const TextStyle style = crossSectionTextStyle();
+  const int w = layout.unitW;
+  const int h = layout.unitH;
+  EXPECT_TRUE(textAt(client, int(w * 23.5), 5 * h + 256, " 10", style));
+  // 1000 + 10 columns * 512 frames * 4 bytes; seconds from the bytes per second.
+  EXPECT_EQ(crossSectionBytePosition(), 21480u);
+  EXPECT_TRUE(textAt(client, w + 256, int(h * 5.5 + 256), "     21480pos      0.121769秒", style));
+  EXPECT_TRUE(transparentTextAt(client, w, h, " 3445 Hz ", kBlack));  // 40 * 22050 / 256
+  EXPECT_TRUE(textAt(client, w, h + 260, "0", style));
+  releaseCrossSectionBuffer();
+  EXPECT_TRUE(crossSection.column.empty());
+}
+
+TEST_F(CrossSection, PositionTextFormatsPerFontWidth) {
+  appState.position = 44100;
+  waveSource.blockAlign = 1;
+  waveSource.bytesPerSecond = 0;
+  EXPECT_EQ(crossSectionPositionText(), "     44100pos      0.000000秒");
+  waveSource.bytesPerSecond = 22050;
+  layout.unitW = 9;
+  appState.crossSectionX = 9;
+  EXPECT_EQ(crossSectionPositionText(), "     44100pos      2.0000秒");
+  layout.unitW = 12;
+  appState.crossSectionX = 12 + 511;
+  settings.framesPerColumn = 100;
+  EXPECT_EQ(crossSectionPositionText(), "     95200pos     4.3秒");
+  EXPECT_EQ(crossSectionColumnText(), "511");
+}
+
+TEST_F(CrossSection, ArrowsStepOneBlockAndStopAtTheEdges) {
+  setOpenRateKHz(44);
+  appState.lastRunMethod = kFft;
+  settings.timeResolution = 1024;
+  settings.framesPerColumn = 512;
+  EXPECT_EQ(crossSectionStep(), 8);  // (44 div 11) * 1024 div 512
+  setOpenRateKHz(48);
+  EXPECT_EQ(crossSectionStep(), 12);  // 48 / 8 * 1024 / 512
+  settings.framesPerColumn = 65536;
+  EXPECT_EQ(crossSectionStep(), 1);  // less than a column still moves one
+
+  settings.framesPerColumn = 512;
+  const int w = layout.unitW;
+  appState.crossSectionX = w;
+  stepCrossSection(-1);
+  EXPECT_EQ(appState.crossSectionX, w);
+  stepCrossSection(+1);
+  EXPECT_EQ(appState.crossSectionX, w + 12);
+  appState.crossSectionX = w + 505;
+  stepCrossSection(+1);
+  EXPECT_EQ(appState.crossSectionX, w + 511);
+  stepCrossSection(+1);
+  EXPECT_EQ(appState.crossSectionX, w + 511);
+
+  appState.lastRunMethod = kWt;
+  EXPECT_EQ(crossSectionStep(), 1);
+  stepCrossSection(-1);
+  EXPECT_EQ(appState.crossSectionX, w + 510);
+}
+
+TEST_F(CrossSection, LayoutPerFontWidth) {
+  LayoutUnits u;
+  u.unitW = 8;
+  u.unitH = 7;
+  CrossSectionLayout l = crossSectionLayout(u, 256);
+  EXPECT_EQ(l.clientWidth, 272);
+  EXPECT_EQ(l.close, (Rect{8, 284, 72, 28}));
+  EXPECT_EQ(l.zoom, (Rect{80, 284, 72, 28}));
+  EXPECT_EQ(l.left, (Rect{160, 284, 24, 28}));
+  EXPECT_EQ(l.right, (Rect{216, 284, 24, 28}));
+  EXPECT_EQ(crossSectionLayout(u, 512).clientWidth, 528);
+  EXPECT_EQ(crossSectionLayout(u, 512).clientHeight, l.clientHeight);
+
+  u.unitW = 10;
+  u.unitH = 8;
+  l = crossSectionLayout(u, 512);
+  EXPECT_EQ(l.clientWidth, 532);
+  EXPECT_EQ(l.zoom, (Rect{80, 288, 70, 32}));
+  EXPECT_EQ(l.right, (Rect{230, 288, 30, 32}));
+  u.unitW = 11;
+  l = crossSectionLayout(u, 256);
+  EXPECT_EQ(l.close, (Rect{11, 288, 77, 32}));
+  EXPECT_EQ(l.left, (Rect{154, 288, 22, 32}));
+  EXPECT_EQ(l.right, (Rect{220, 288, 22, 32}));
+
+  EXPECT_STREQ(crossSectionZoomText(256), "拡大");
+  EXPECT_STREQ(crossSectionZoomText(512), "縮小");
+}
+
+TEST_F(CrossSection, UnobtainableBufferIsFatal) {
+  std::vector<std::pair<std::string, MessageKind>> shown;
+  int exitCode = -1;
+  const MessageSink sink = setMessageSink(
+      [&](std::string_view text, MessageKind kind) { shown.emplace_back(text, kind); });
+  const FatalExit fatal = setFatalExit([&](int code) { exitCode = code; });
+  EXPECT_FALSE(allocateCrossSectionBuffer(size_t(PTRDIFF_MAX) + 1));
+  setMessageSink(sink);
+  setFatalExit(fatal);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].first, "mem s2");
+  EXPECT_EQ(shown[0].second, MessageKind::kFatal);
+  EXPECT_EQ(exitCode, 1);
+  EXPECT_TRUE(crossSection.column.empty());
+}
+
+}  // namespace
+}  // namespace korimu
