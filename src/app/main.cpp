@@ -5,6 +5,7 @@
 
 #include "app/startup.h"
 #include "cli/command_line.h"
+#include "cli/render.h"
 #include "platform/qt/pulse_audio.h"
 #include "cli/render.h"
 
