@@ -1,0 +1,15 @@
+# Runs `korimu --screenshot` and checks that the PNG holds exactly the client area (640 x 383).
+execute_process(COMMAND ${KORIMU} --screenshot ${OUT} ${WAV} RESULT_VARIABLE code)
+if(NOT code EQUAL 0)
+  message(FATAL_ERROR "korimu --screenshot exited with ${code}")
+endif()
+file(READ ${OUT} header LIMIT 24 HEX)
+string(SUBSTRING "${header}" 0 16 signature)
+string(SUBSTRING "${header}" 32 16 size)
+if(NOT signature STREQUAL "89504e470d0a1a0a")
+  message(FATAL_ERROR "not a PNG: ${signature}")
+endif()
+# IHDR width 640 (0x280) and height 383 (0x17f), big-endian.
+if(NOT size STREQUAL "000002800000017f")
+  message(FATAL_ERROR "unexpected size: ${size}")
+endif()
