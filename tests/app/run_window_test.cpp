@@ -1,0 +1,228 @@
+// Analyze in the window: the running state, Stop and Escape during long runs, the refused close, a
+// quit request during a run, and the chart that a repaint brings back from the back buffer.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QEvent>
+#include <QImage>
+#include <QKeyEvent>
+#include <cmath>
+#include <numbers>
+
+#include "analysis/method_sink.h"
+#include "analysis/run_driver.h"
+#include "app/commands.h"
+#include "app/status_texts.h"
+#include "app/widgets.h"
+#include "crafted_wav.h"
+#include "display/chart.h"
+#include "display/display_state.h"
+#include "qt_app_fixture.h"
+
+namespace korimu {
+namespace {
+
+using testing::CraftedWav;
+
+// A 16-bit mono 44.1 kHz recording of a gliding tone, `seconds` long.
+std::string glideFile(const std::string& name, double seconds) {
+  CraftedWav w;
+  w.sampleRate = 44100;
+  w.bitsPerSample = 16;
+  const int frames = static_cast<int>(44100 * seconds);
+  double phase = 0.0;
+  for (int i = 0; i < frames; ++i) {
+    const double f = 300.0 + 4000.0 * i / frames;
+    phase += 2.0 * std::numbers::pi * f / 44100.0;
+    const auto s =
+        static_cast<uint16_t>(static_cast<int16_t>(std::lround(12000.0 * std::sin(phase))));
+    w.data.push_back(uint8_t(s));
+    w.data.push_back(uint8_t(s >> 8));
+  }
+  return testing::writeWav(testing::testFolder("run-window") / name, w);
+}
+
+// Runs `action` from the event queue, i.e. at the run's next event handling.
+template <typename F>
+void atNextEvent(F action) {
+  QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
+}
+
+class RunWindowTest : public testing::ShellTest {
+ protected:
+  void TearDown() override {
+    runHooks.blockRead = nullptr;
+    testing::ShellTest::TearDown();
+  }
+
+  // The plot area of the window canvas, of the back buffer, or of a freshly cleared chart.
+  static Rgb windowPlot(int x, int y) {
+    return clientCanvas().getPixel(layout.unitW + x, layout.plotTop + y);
+  }
+  static Canvas clearedChart() {
+    Canvas c(layout.layoutWidth, layout.clientHeight, clientCanvas().depthBits());
+    clearChart(c);
+    return c;
+  }
+  static bool columnIsCleared(int x, const Canvas& cleared) {
+    for (int y = 0; y < 256; ++y)
+      if (windowPlot(x, y) != cleared.getPixel(layout.unitW + x, layout.plotTop + y)) return false;
+    return true;
+  }
+
+  void chartWith(int32_t method, int blockOrder) {
+    dispatchCommand(kTimeFrequencyChart);
+    settings.method = method;
+    settings.blockOrder = blockOrder;
+    settings.timeResolution = 1024;  // 4096 frames at 44.1 kHz: 8 columns a block
+  }
+};
+
+TEST_F(RunWindowTest, StopDuringADtftChartRunEndsAtTheNextPointAndKeepsTheColumns) {
+  start(glideFile("dtft.wav", 4.0));
+  chartWith(kDtft, 12);
+  std::vector<int> columns;
+  QString stopTextDuringRun;
+  bool stopEnabledDuringRun = false;
+  int32_t busyDuringRun = 0;
+  runHooks.blockRead = [&](const SampleBlock&, int column, int) {
+    columns.push_back(column);
+    stopTextDuringRun = buttonById(kStopId)->text();
+    stopEnabledDuringRun = buttonById(kStopId)->isEnabled();
+    busyDuringRun = appState.busy;
+    if (columns.size() == 3) atNextEvent([] { buttonById(kStopId)->click(); });
+  };
+  buttonById(kAnalyzeId)->click();
+
+  EXPECT_EQ(columns, (std::vector<int>{0, 8, 16})) << "no block is read after Stop";
+  EXPECT_EQ(stopTextDuringRun, QString::fromUtf8("中断"));
+  EXPECT_TRUE(stopEnabledDuringRun);
+  EXPECT_EQ(busyDuringRun, 1);
+  EXPECT_EQ(appState.busy, 0);
+  EXPECT_EQ(buttonById(kStopId)->text(), QString::fromUtf8("停止"));
+  EXPECT_TRUE(buttonById(kAnalyzeId)->isEnabled());
+  EXPECT_EQ(appState.lastRunMethod, kDtft);
+  EXPECT_TRUE(menuItemEnabled(1116));
+  // The two finished blocks stay drawn; the interrupted one drew nothing.
+  const Canvas cleared = clearedChart();
+  for (int x = 0; x < 16; ++x) EXPECT_FALSE(columnIsCleared(x, cleared)) << x;
+  for (int x = 16; x < 512; ++x) EXPECT_TRUE(columnIsCleared(x, cleared)) << x;
+}
+
+TEST_F(RunWindowTest, StopDuringAWaveletRunEndsBeforeTheNextRow) {
+  start(glideFile("wt.wav", 2.0));
+  dispatchCommand(kSpectrumLinear);
+  settings.method = kWt;
+  settings.blockOrder = 10;
+  int rows = 0;
+  const auto paintRow = methodSink.presentPlotRow;
+  methodSink.presentPlotRow = [&](int row) {
+    ++rows;
+    if (paintRow) paintRow(row);
+    if (rows == 5) atNextEvent([] { buttonById(kStopId)->click(); });
+  };
+  int blocks = 0;
+  runHooks.blockRead = [&](const SampleBlock&, int, int) { ++blocks; };
+  buttonById(kAnalyzeId)->click();
+  methodSink.presentPlotRow = paintRow;
+
+  EXPECT_EQ(settings.display, kTimeFrequencyChart);
+  EXPECT_TRUE(menuItemChecked(kTimeFrequencyChart));
+  EXPECT_FALSE(menuItemChecked(kSpectrumLinear));
+  EXPECT_EQ(blocks, 1);
+  EXPECT_EQ(rows, 5);
+  EXPECT_EQ(appState.busy, 0);
+}
+
+TEST_F(RunWindowTest, EscapeStopsAChartRunAfterTheBlockInProgress) {
+  start(glideFile("escape.wav", 3.0));
+  chartWith(kFft, 10);
+  int blocks = 0;
+  runHooks.blockRead = [&](const SampleBlock&, int, int) {
+    if (++blocks == 4) {
+      atNextEvent([] {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget()
+                                                      : static_cast<QWidget*>(shell().window);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+      });
+    }
+  };
+  buttonById(kAnalyzeId)->click();
+  EXPECT_EQ(blocks, 4);
+  EXPECT_EQ(appState.busy, 0);
+}
+
+TEST_F(RunWindowTest, CloseIsRefusedWhileARunIsBusy) {
+  start(glideFile("close.wav", 1.0));
+  chartWith(kFft, 9);
+  shell().window->show();
+  int blocks = 0;
+  bool closeAccepted = true;
+  runHooks.blockRead = [&](const SampleBlock&, int, int) {
+    if (++blocks == 2) atNextEvent([&] { closeAccepted = shell().window->close(); });
+  };
+  buttonById(kAnalyzeId)->click();
+  EXPECT_FALSE(closeAccepted);
+  EXPECT_TRUE(shell().window->isVisible());
+  // 1 s of 4096-frame blocks: the run went on to the end of the data.
+  EXPECT_EQ(blocks, 11);
+}
+
+TEST_F(RunWindowTest, ARepaintBringsTheChartBackFromTheBackBuffer) {
+  start(glideFile("repaint.wav", 1.0));
+  chartWith(kFft, 10);
+  buttonById(kAnalyzeId)->click();
+  const Canvas& back = displaySurfaces.backBuffer;
+  // Whatever covered the window is gone from its canvas.
+  clientCanvas().fillRect(layout.unitW, layout.plotTop, 512, 256, kBlack);
+  shell().client->invalidateAll();
+  const QImage shown = shell().client->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  int differing = 0;
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 512; ++x) {
+      const QRgb p = shown.pixel(layout.unitW + x, layout.plotTop + y) & 0xFFFFFF;
+      if (p != packRgb(back.getPixel(layout.unitW + x, layout.plotTop + y))) ++differing;
+    }
+  EXPECT_EQ(differing, 0);
+  EXPECT_FALSE(columnIsCleared(0, clearedChart())) << "the chart holds the run's columns";
+}
+
+TEST_F(RunWindowTest, ARepaintBringsTheLastSpectrumBack) {
+  start(glideFile("spectrum.wav", 0.5));
+  dispatchCommand(kSpectrumLog);
+  buttonById(kAnalyzeId)->click();
+  const QImage before = shell().client->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  clientCanvas().fillRect(layout.unitW, layout.plotTop, 512, 256, kBlack);
+  shell().client->invalidateAll();
+  const QImage after = shell().client->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  int differing = 0;
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 512; ++x)
+      if (before.pixel(layout.unitW + x, layout.plotTop + y) !=
+          after.pixel(layout.unitW + x, layout.plotTop + y))
+        ++differing;
+  EXPECT_EQ(differing, 0);
+}
+
+using RunWindowDeathTest = RunWindowTest;
+
+TEST_F(RunWindowDeathTest, AQuitRequestDuringARunEndsTheProcessWithExitCodeOne) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::string file = glideFile("quit.wav", 2.0);
+  EXPECT_EXIT(
+      {
+        start(file);
+        chartWith(kFft, 10);
+        int blocks = 0;
+        runHooks.blockRead = [&](const SampleBlock&, int, int) {
+          if (++blocks == 2) QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit));
+        };
+        buttonById(kAnalyzeId)->click();
+        std::fprintf(stderr, "the run ended normally after %d blocks\n", blocks);
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(1), "");
+}
+
+}  // namespace
+}  // namespace korimu

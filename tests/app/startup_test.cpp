@@ -1,0 +1,97 @@
+// Start-up with a command-line file, the /P switch handed to playback, and Stop.
+#include <QAbstractButton>
+
+#include "app/commands.h"
+#include "app/shell_widgets.h"
+#include "crafted_wav.h"
+#include "qt_app_fixture.h"
+
+namespace korimu::testing {
+namespace {
+
+class StartupTest : public ShellTest {
+ protected:
+  // A device that accepts everything and remembers what it was given.
+  void installRecordingDevice() {
+    AudioBackend backend;
+    backend.outputDeviceCount = [] { return 1; };
+    backend.supportsFormat = [](const WaveFormat&) { return true; };
+    backend.open = [this](const WaveFormat& format, std::function<void(int)>) {
+      openedRate = format.samplesPerSec;
+      return true;
+    };
+    backend.write = [this](int, const uint8_t*, size_t length) {
+      written += length;
+      return true;
+    };
+    backend.reset = [this] { ++resets; };
+    backend.close = [] {};
+    setAudioBackend(backend);
+  }
+  void startWith(const CommandLine& cl) {
+    ASSERT_TRUE(initInstance(cl, false));
+    QApplication::processEvents();
+  }
+  std::string file() {
+    CraftedWav w;
+    w.sampleRate = 22050;
+    w.data.assign(22050 * 3, 128);
+    return writeWav(testFolder("startup") / "three-seconds.wav", w);
+  }
+
+  uint32_t openedRate = 0;
+  size_t written = 0;
+  int resets = 0;
+};
+
+TEST_F(StartupTest, PlaySwitchStartsThePlaybackOfTheCommandLineFile) {
+  installRecordingDevice();
+  setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
+  CommandLine cl;
+  cl.fileName = file();
+  cl.autoPlay = true;
+  startWith(cl);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(appState.autoPlay, 1);
+  EXPECT_EQ(appState.playing, 1);
+  EXPECT_EQ(openedRate, 22050u);
+  EXPECT_GT(written, 0u);
+  // Playing: Stop is the way out.
+  EXPECT_TRUE(controlById(kStopId)->isEnabled());
+  EXPECT_FALSE(controlById(kAnalyzeId)->isEnabled());
+  buttonById(kStopId)->click();
+  EXPECT_EQ(appState.playing, 0);
+  EXPECT_GE(resets, 1);
+  EXPECT_TRUE(controlById(kAnalyzeId)->isEnabled());
+}
+
+TEST_F(StartupTest, WithoutThePlaySwitchTheFileIsOnlyOpened) {
+  installRecordingDevice();
+  setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
+  CommandLine cl;
+  cl.fileName = file();
+  cl.diagnosticText = true;
+  startWith(cl);
+  EXPECT_EQ(appState.playing, 0);
+  EXPECT_EQ(appState.diagnosticText, 1);
+  EXPECT_EQ(written, 0u);
+  EXPECT_EQ(appState.fileSelected, 1);
+  EXPECT_TRUE(controlById(kPlayId)->isEnabled());
+}
+
+TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedAndTheControlsStayOn) {
+  setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
+  CommandLine cl;
+  cl.fileName = (testFolder("startup") / "missing.wav").string();
+  startWith(cl);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "ファイルを開けません。");
+  EXPECT_EQ(appState.fileSelected, 1);
+  EXPECT_TRUE(controlById(kAnalyzeId)->isEnabled());
+  // Every later command validates again.
+  dispatchCommand(kAnalyzeId);
+  EXPECT_EQ(messages.size(), 2u);
+}
+
+}  // namespace
+}  // namespace korimu::testing
