@@ -113,14 +113,11 @@ bool rebuildTables(int n) {
   return true;
 }
 
-// The butterflies without the final 1/n, on data already in bit-reversed order; n is a power of
-// two of at least 4 and the tables are those of size n.
-void butterflies(int n, double* x, double* y, bool inverse) {
-  // Negation is exact, so the inverse uses the same twiddles times -1.
-  const double sign = inverse ? -1.0 : 1.0;
+// The butterflies from half-span 4 on, without the final 1/n; n is a power of two of at least 4
+// and the tables are those of size n.
+void laterStages(int n, double* x, double* y, double sign) {
   const double* cs = tables.stageCos.data();
   const double* sn = tables.stageSin.data();
-  fft_passes::firstTwoStages(n, x, y, sign);
   int k = 4;
   for (; 2 * k < n; k *= 4) {
     fft_passes::twoStages(n, k, cs + k, sn + k, cs + 2 * k, sn + 2 * k, sign, x, y);
@@ -175,7 +172,10 @@ int tableFft(int n, double* x, double* y) {
       std::swap(y[i], y[j]);
     }
   }
-  butterflies(n, x, y, inverse);
+  // Negation is exact, so the inverse uses the same twiddles times -1.
+  const double sign = inverse ? -1.0 : 1.0;
+  fft_passes::firstTwoStages(n, x, y, sign);
+  laterStages(n, x, y, sign);
   if (!inverse) {
     for (int i = 0; i < n; ++i) {
       x[i] /= n;
@@ -250,13 +250,8 @@ void realFft(double* re, double* im, int order, double /*direction*/) {
   // folded into the split step's 1/4.
   double scale = 0.25;
   if (half >= 4 && (half == tables.size || rebuildTables(half))) {
-    const int32_t* bitrev = tables.bitrev.data();
-    for (int j = 0; j < half; ++j) {
-      const int from = 2 * bitrev[j];
-      tr[size_t(j)] = re[from];
-      ti[size_t(j)] = re[from + 1];
-    }
-    butterflies(half, tr.data(), ti.data(), false);
+    fft_passes::gatherFirstTwoStages(half, re, tables.bitrev.data(), tr.data(), ti.data());
+    laterStages(half, tr.data(), ti.data(), 1.0);
     scale = 0.25 / half;
   } else {
     // Without tables (too small, or no memory for them) the direct FFT does the work.

@@ -22,25 +22,47 @@ __attribute__((always_inline)) inline void store(double* p, const Lanes& v) {
 
 }  // namespace
 
+namespace {
+
+// Half-span 1 then half-span 2 on four points; the outputs go to x[0..3], y[0..3].
+inline void fourPoint(double x0, double x1, double x2, double x3, double y0, double y1, double y2,
+                      double y3, double sign, double* x, double* y) {
+  const double a0 = x0 + x1;
+  const double a1 = x0 - x1;
+  const double b0 = y0 + y1;
+  const double b1 = y0 - y1;
+  const double a2 = x2 + x3;
+  const double a3 = x2 - x3;
+  const double b2 = y2 + y3;
+  const double b3 = y2 - y3;
+  x[0] = a0 + a2;
+  x[2] = a0 - a2;
+  y[0] = b0 + b2;
+  y[2] = b0 - b2;
+  // The quarter turn: cos 0, sin +-1.
+  x[1] = a1 + sign * b3;
+  x[3] = a1 - sign * b3;
+  y[1] = b1 - sign * a3;
+  y[3] = b1 + sign * a3;
+}
+
+}  // namespace
+
 void firstTwoStages(int n, double* x, double* y, double sign) {
   for (int i = 0; i < n; i += 4) {
-    const double a0 = x[i] + x[i + 1];
-    const double a1 = x[i] - x[i + 1];
-    const double b0 = y[i] + y[i + 1];
-    const double b1 = y[i] - y[i + 1];
-    const double a2 = x[i + 2] + x[i + 3];
-    const double a3 = x[i + 2] - x[i + 3];
-    const double b2 = y[i + 2] + y[i + 3];
-    const double b3 = y[i + 2] - y[i + 3];
-    x[i] = a0 + a2;
-    x[i + 2] = a0 - a2;
-    y[i] = b0 + b2;
-    y[i + 2] = b0 - b2;
-    // The quarter turn: cos 0, sin +-1.
-    x[i + 1] = a1 + sign * b3;
-    x[i + 3] = a1 - sign * b3;
-    y[i + 1] = b1 - sign * a3;
-    y[i + 3] = b1 + sign * a3;
+    fourPoint(x[i], x[i + 1], x[i + 2], x[i + 3], y[i], y[i + 1], y[i + 2], y[i + 3], sign, x + i,
+              y + i);
+  }
+}
+
+void gatherFirstTwoStages(int n, const double* packed, const int32_t* bitrev, double* x,
+                          double* y) {
+  for (int i = 0; i < n; i += 4) {
+    const double* p0 = packed + 2 * bitrev[i];
+    const double* p1 = packed + 2 * bitrev[i + 1];
+    const double* p2 = packed + 2 * bitrev[i + 2];
+    const double* p3 = packed + 2 * bitrev[i + 3];
+    fourPoint(p0[0], p1[0], p2[0], p3[0], p0[1], p1[1], p2[1], p3[1], 1.0, x + i, y + i);
   }
 }
 

@@ -3,11 +3,17 @@
 // stage, so the result is identical; only the memory traffic is halved.
 #pragma once
 
+#include <cstdint>
+
 namespace korimu::fft_passes {
 
 // Stages of half-span 1 and 2 together. Their twiddles are exactly 0 and +-1, so the
 // multiplications drop out.
 void firstTwoStages(int n, double* x, double* y, double sign);
+
+// The same two stages for realFft: point j is (packed[2 bitrev[j]], packed[2 bitrev[j] + 1]),
+// gathered from the real values in bit-reversed order into x and y on the way (forward only).
+void gatherFirstTwoStages(int n, const double* packed, const int32_t* bitrev, double* x, double* y);
 
 // One stage of half-span k; cs[j], sn[j] are its twiddles (j < k). sign is -1 for the inverse.
 void radix2Stage(int n, int k, const double* cs, const double* sn, double sign, double* x,
