@@ -1,5 +1,6 @@
 #include "app/module_calls.h"
 
+#include "app/run_quit.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
 #include "analysis/run_driver.h"
@@ -43,6 +44,7 @@ int countOutputDevices() {
 }
 
 void runAnalysisNow() {
+  const QuitEndsRun quitEndsRun;
   runAnalysis();
 }
 

@@ -63,9 +63,15 @@ class RunWindowTest : public testing::ShellTest {
     clearChart(c);
     return c;
   }
+  // Whether a plot column looks as the cleared chart does, apart from the notice that Stop writes
+  // at (300, 150) of the window.
   static bool columnIsCleared(int x, const Canvas& cleared) {
-    for (int y = 0; y < 256; ++y)
-      if (windowPlot(x, y) != cleared.getPixel(layout.unitW + x, layout.plotTop + y)) return false;
+    for (int y = 0; y < 256; ++y) {
+      const int wx = layout.unitW + x;
+      const int wy = layout.plotTop + y;
+      const bool notice = wx >= 300 && wx < 300 + 12 * 8 && wy >= 150 && wy < 150 + 16;
+      if (!notice && windowPlot(x, y) != cleared.getPixel(wx, wy)) return false;
+    }
     return true;
   }
 
@@ -79,7 +85,7 @@ class RunWindowTest : public testing::ShellTest {
 
 TEST_F(RunWindowTest, StopDuringADtftChartRunEndsAtTheNextPointAndKeepsTheColumns) {
   start(glideFile("dtft.wav", 4.0));
-  chartWith(kDtft, 12);
+  chartWith(kDtft, 11);
   std::vector<int> columns;
   QString stopTextDuringRun;
   bool stopEnabledDuringRun = false;
