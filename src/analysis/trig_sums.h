@@ -9,9 +9,10 @@ struct TrigSums {
   double sinSum = 0.0;
 };
 
-// Fast evaluation: the angles come from a short exact table of cos/sin(i w) combined with an exact
-// cos/sin anchor every 64 terms, so no error accumulates along the sum and only about one
-// sine-cosine pair per 64 terms is evaluated.
+// Fast evaluation: the angles of each stretch of 128 terms come from a table of cos/sin(i w),
+// built from products of exactly evaluated angles, turned by the stretch's anchor angle; the
+// anchor is rotated from stretch to stretch and re-evaluated exactly every 16 stretches, so no
+// error builds up and only about one sine-cosine pair per 100 terms is evaluated.
 TrigSums trigSums(const double* v, int count, double w, int first);
 
 // The plain evaluation with a library sine and cosine per term, kept to check the fast one.

@@ -1,0 +1,80 @@
+// Shared pieces of the DTFT, MEM and wavelet benchmarks: music-like test signals and a meter of
+// the longest stretch of work between two event pumps.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "platform/event_pump.h"
+
+namespace korimu::bench {
+
+// A few notes with decaying harmonics, a slow vibrato and a little noise, in 16-bit range.
+inline std::vector<int16_t> musicLike(int count, double rate) {
+  std::mt19937 engine(42);
+  std::normal_distribution<double> noise(0.0, 30.0);
+  const double notes[] = {220.0, 277.18, 329.63, 659.25};
+  std::vector<int16_t> out(count);
+  for (int i = 0; i < count; ++i) {
+    const double t = i / rate;
+    double v = 0.0;
+    for (int n = 0; n < 4; ++n) {
+      const double vibrato = 1.0 + 0.003 * std::sin(2.0 * std::numbers::pi * 5.0 * t + n);
+      const double envelope = std::exp(-t * (0.5 + n));
+      for (int h = 1; h <= 6; ++h) {
+        v += envelope * 3000.0 / h *
+             std::sin(2.0 * std::numbers::pi * notes[n] * h * vibrato * t + 0.7 * h);
+      }
+    }
+    v += noise(engine);
+    out[i] = static_cast<int16_t>(std::clamp(v, -32767.0, 32767.0));
+  }
+  return out;
+}
+
+inline std::vector<uint8_t> littleEndian(const std::vector<int16_t>& samples) {
+  std::vector<uint8_t> bytes(samples.size() * 2);
+  for (size_t i = 0; i < samples.size(); ++i) {
+    const auto u = static_cast<uint16_t>(samples[i]);
+    bytes[2 * i] = static_cast<uint8_t>(u & 0xFF);
+    bytes[2 * i + 1] = static_cast<uint8_t>(u >> 8);
+  }
+  return bytes;
+}
+
+// Measures the longest time between two consecutive pumps (and from start() to the first one,
+// and from the last one to stop()) while installed as the event pump.
+class PumpGapMeter {
+ public:
+  PumpGapMeter() {
+    previous_ = setEventPump([this] { tick(); });
+  }
+  ~PumpGapMeter() { setEventPump(previous_); }
+  PumpGapMeter(const PumpGapMeter&) = delete;
+  PumpGapMeter& operator=(const PumpGapMeter&) = delete;
+
+  void start() { last_ = Clock::now(); }
+  void stop() { tick(); }
+  double worstMs() const { return worstMs_; }
+  long pumps() const { return pumps_; }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  void tick() {
+    const auto now = Clock::now();
+    worstMs_ = std::max(worstMs_, std::chrono::duration<double, std::milli>(now - last_).count());
+    last_ = now;
+    ++pumps_;
+  }
+  EventPump previous_;
+  Clock::time_point last_ = Clock::now();
+  double worstMs_ = 0.0;
+  long pumps_ = 0;
+};
+
+}  // namespace korimu::bench
