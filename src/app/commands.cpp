@@ -59,8 +59,10 @@ void openCommand() {
   openFile();
 }
 
-void showHelp() {
-  const std::string page = helpPagePath(QCoreApplication::applicationFilePath().toStdString());
+}  // namespace
+
+void showHelpPage(const std::string& modulePath) {
+  const std::string page = helpPagePath(modulePath);
   if (!std::filesystem::exists(page)) {
     showMessage(formatText("ヘルプファイル %s が見つかりません。", page.c_str()));
     return;
@@ -68,6 +70,8 @@ void showHelp() {
   if (shellServices().openHelpPage && !shellServices().openHelpPage(page))
     showMessage(formatText("ヘルプファイル %s を表示できません。", page.c_str()));
 }
+
+namespace {
 
 void selectView(int id) {
   if (settings.display == id) return;
@@ -209,7 +213,7 @@ void dispatchCommand(int id, int notification) {
       showAboutDialog();
       break;
     case 1105:
-      showHelp();
+      showHelpPage(QCoreApplication::applicationFilePath().toStdString());
       break;
     case 1106:
     case 1107:

@@ -53,6 +53,10 @@ ShellServices& shellServices();
 // without ".EXE" gives "KORIMU.HLP".
 std::string helpFileName(const std::string& modulePath);
 
+// Help (1105, F1) for a program at modulePath: its help page in the browser, or a message naming
+// the page when it is missing.
+void showHelpPage(const std::string& modulePath);
+
 // Repaints the client area after drawing into its canvas.
 void refreshClient();
 

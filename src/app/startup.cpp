@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QIcon>
+#include <QPixmap>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPalette>
@@ -29,6 +31,7 @@
 #include "platform/fixed_font.h"
 #include "platform/message.h"
 #include "platform/qt/qt_services.h"
+#include "resources/korimu_icon.xpm"
 #include "resources/menu_table.h"
 
 namespace korimu {
@@ -184,6 +187,8 @@ void installShellHooks() {
   h.enableRunControls = [](bool on) { enableRunControls(on); };
   h.enableStop = [](bool on) { enableStop(on); };
   h.updateMainWindow = [] { refreshClient(); };
+  h.crossSectionOpen = [] { return crossSectionWindowOpen(); };
+  h.updateCrossSection = [] { refreshCrossSectionWindow(); };
   h.showHourglass = [](bool on) {
     if (on) {
       QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -225,6 +230,7 @@ void applyApplicationLook() {
   font.setPixelSize(16);
   font.setStyleStrategy(QFont::NoAntialias);
   QApplication::setFont(font);
+  QApplication::setWindowIcon(QIcon(QPixmap(korimu_icon_xpm)));
   QPalette pal = QApplication::style()->standardPalette();
   const QColor face(kButtonFace.r, kButtonFace.g, kButtonFace.b);
   const QColor window(kWindowColour.r, kWindowColour.g, kWindowColour.b);

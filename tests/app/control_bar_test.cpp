@@ -246,6 +246,18 @@ TEST_F(ControlBarTest, F1OnAControlOpensTheHelpPage) {
   EXPECT_TRUE(opened[0].ends_with("/help/index.html"));
 }
 
+TEST_F(ControlBarTest, AMissingHelpPageIsNamedInAMessage) {
+  start();
+  bool opened = false;
+  const auto previous = shellServices().openHelpPage;
+  shellServices().openHelpPage = [&](const std::string&) { return opened = true; };
+  showHelpPage("/nonexistent-folder/korimu");
+  shellServices().openHelpPage = previous;
+  EXPECT_FALSE(opened);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "ヘルプファイル /nonexistent-folder/help/index.html が見つかりません。");
+}
+
 TEST(HelpFile, ModulePathRuleNamesThePageBesideTheProgram) {
   EXPECT_EQ(helpFileName("C:\\KORIMU\\KORIMU.EXE"), "C:\\KORIMU\\KORIMU.HLP");
   EXPECT_EQ(helpFileName("/opt/korimu/korimu"), "KORIMU.HLP");
