@@ -238,5 +238,21 @@ TEST(DtftAnalyze, EmptyBlockDoesNothing) {
   EXPECT_TRUE(scope.rec().windowTexts.empty());
 }
 
+TEST(DtftAnalyze, OutOfMemoryEndsWithTheAnalysisMessage) {
+  for (int which = 1; which <= 3; ++which) {
+    MethodScope scope;
+    settings.blockOrder = 8;
+    const std::vector<uint8_t> bytes(512, 7);
+    const SampleBlock block{bytes.data(), 512, 16, 44};
+    failScratchAllocationAfter(which);
+    dtftAnalyze(block, 0, 0);
+    failScratchAllocationAfter(0);
+    ASSERT_EQ(scope.rec().messages.size(), 1u);
+    EXPECT_EQ(scope.rec().messages[0].first, "解析用メモリの不足");
+    EXPECT_EQ(scope.rec().fatalExits, 1);
+    EXPECT_TRUE(scope.pointFrames.empty());
+  }
+}
+
 }  // namespace
 }  // namespace korimu

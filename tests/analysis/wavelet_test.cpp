@@ -6,6 +6,7 @@
 #include <numbers>
 #include <vector>
 
+#include "analysis/scratch_memory.h"
 #include "method_test_support.h"
 
 namespace korimu {
@@ -361,6 +362,24 @@ TEST(WaveletBlock, NothingAtZeroKilohertz) {
   waveletBlock(block, 32, 0, 1, 0);
   EXPECT_TRUE(scope.presentedRows.empty());
   EXPECT_TRUE(scope.rec().peaks.empty());
+}
+
+TEST(WaveletBlock, OutOfMemoryMessages) {
+  // The signal and the depth array report "wavelet", the partner and kernels "wt error".
+  const char* expected[] = {"wavelet", "wavelet", "wt error", "wt error", "wt error"};
+  for (int which = 1; which <= 5; ++which) {
+    MethodScope scope;
+    settings.blockOrder = 8;
+    std::vector<uint8_t> storage(512, 1);
+    const SampleBlock block{storage.data(), 512, 16, 8};
+    failScratchAllocationAfter(which);
+    waveletBlock(block, 256, 0, 1, 0);
+    failScratchAllocationAfter(0);
+    ASSERT_EQ(scope.rec().messages.size(), 1u) << which;
+    EXPECT_EQ(scope.rec().messages[0].first, expected[which - 1]) << which;
+    EXPECT_EQ(scope.rec().fatalExits, 1);
+    EXPECT_TRUE(scope.presentedRows.empty());
+  }
 }
 
 }  // namespace
