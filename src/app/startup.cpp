@@ -32,6 +32,7 @@
 #include "platform/message.h"
 #include "platform/qt/qt_services.h"
 #include "resources/korimu_icon.xpm"
+#include "wave/playback.h"
 #include "resources/menu_table.h"
 
 namespace korimu {
@@ -274,7 +275,8 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   s.window->setCentralWidget(s.client);
   s.window->layout()->setSizeConstraint(QLayout::SetFixedSize);
   checkMenuItem(settings.display, true);
-  s.window->setAcceptDrops(true);
+  // Without the two wave headers nothing may be played, so no file is taken by a drop either.
+  s.window->setAcceptDrops(playbackState.headersAvailable);
   s.window->show();
 
   createChildren(s.client);
