@@ -123,8 +123,7 @@ ShellServices& shellServices() {
       [](std::string* chosen) {
         const QString name = QFileDialog::getOpenFileName(
             shell().window, "再生用にファイルを開く", QString(),
-            "ｻｳﾝﾄﾞ(*.WAV *.wav);;全ファイル(*.*)", nullptr,
-            QFileDialog::DontUseNativeDialog);
+            "ｻｳﾝﾄﾞ(*.WAV *.wav);;全ファイル(*.*)", nullptr, QFileDialog::DontUseNativeDialog);
         *chosen = name.toStdString();
         return !name.isEmpty();
       },
@@ -191,8 +190,8 @@ std::string helpFileName(const std::string& modulePath) {
 std::string helpPagePath(const std::string& modulePath) {
   // The help file of this program is an HTML page in "help" beside the program.
   const std::filesystem::path hlp = helpFileName(modulePath);
-  std::filesystem::path dir = hlp.has_parent_path() ? hlp.parent_path()
-                                                    : std::filesystem::path(modulePath).parent_path();
+  std::filesystem::path dir =
+      hlp.has_parent_path() ? hlp.parent_path() : std::filesystem::path(modulePath).parent_path();
   return (dir / "help" / "index.html").string();
 }
 

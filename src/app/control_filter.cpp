@@ -180,8 +180,7 @@ bool ControlFilter::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::FocusOut:
       // Opening the drop-down list is not a loss of focus.
-      if (id == kSpanComboId &&
-          static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+      if (id == kSpanComboId && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
         dispatchCommand(kSpanComboId, kNotifyKillFocus);
       return false;
     default:

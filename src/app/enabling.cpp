@@ -23,8 +23,8 @@ void focusControl(int id) {
 }  // namespace
 
 void enableFileControls(bool on) {
-  for (int id : {kFastBackId, kBackId, kStepBackId, kStepForwardId, kForwardId, kFastForwardId,
-                 kAnalyzeId})
+  for (int id :
+       {kFastBackId, kBackId, kStepBackId, kStepForwardId, kForwardId, kFastForwardId, kAnalyzeId})
     enableControl(id, on);
   if (on) focusControl(kAnalyzeId);
   enableMenuItem(kAnalyzeId, on);
@@ -60,8 +60,8 @@ void enableRunControls(bool on) {
   }
   for (QMenu* popup : shell().popups)
     if (popup) popup->menuAction()->setEnabled(on);
-  for (int id : {kNormalZoomId, kDoubleZoomId, kGainAtId, kGainX1Id, kGainX2Id, kGainX4Id,
-                 kSpanComboId})
+  for (int id :
+       {kNormalZoomId, kDoubleZoomId, kGainAtId, kGainX1Id, kGainX2Id, kGainX4Id, kSpanComboId})
     enableControl(id, on);
 }
 

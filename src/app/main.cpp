@@ -7,7 +7,6 @@
 #include "cli/command_line.h"
 #include "cli/render.h"
 #include "platform/qt/pulse_audio.h"
-#include "cli/render.h"
 
 int main(int argc, char** argv) {
   using namespace korimu;

@@ -4,10 +4,10 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QIcon>
-#include <QPixmap>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPalette>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "analysis/run_driver.h"
+#include "analysis/run_wiring.h"
 #include "app/commands.h"
 #include "app/control_filter.h"
 #include "app/enabling.h"
@@ -22,8 +24,6 @@
 #include "app/shell_widgets.h"
 #include "app/status_texts.h"
 #include "app/widgets.h"
-#include "analysis/run_driver.h"
-#include "analysis/run_wiring.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
@@ -32,8 +32,8 @@
 #include "platform/message.h"
 #include "platform/qt/qt_services.h"
 #include "resources/korimu_icon.xpm"
-#include "wave/playback.h"
 #include "resources/menu_table.h"
+#include "wave/playback.h"
 
 namespace korimu {
 
@@ -217,14 +217,14 @@ void installShellHooks() {
   installRunWiring();
 }
 
-
 }  // namespace
 
 void applyApplicationLook() {
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   QFont font("Unifont-JP");
   if (!QFontDatabase::families().contains("Unifont-JP")) {
-    const int id = QFontDatabase::addApplicationFont("/usr/share/fonts/opentype/unifont/unifont_jp.otf");
+    const int id =
+        QFontDatabase::addApplicationFont("/usr/share/fonts/opentype/unifont/unifont_jp.otf");
     const QStringList families = QFontDatabase::applicationFontFamilies(id);
     font = QFont(families.isEmpty() ? QString("Unifont") : families.first());
   }

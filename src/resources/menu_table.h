@@ -9,12 +9,12 @@ namespace korimu {
 struct MenuEntry {
   enum Kind { kPopup, kItem, kSeparator, kEndPopup };
   Kind kind = kItem;
-  int id = 0;                  // command id (0 for popups and separators)
-  const char* caption = "";    // caption text before the mnemonic group
-  char mnemonic = 0;           // mnemonic letter, 0 when the caption carries its own "&"
-  const char* katakana = "";   // half-width katakana of the mnemonic group
-  const char* suffix = "";     // text after the group ("...", "...\tF1")
-  bool grayed = false;         // grayed in the menu resource
+  int id = 0;                 // command id (0 for popups and separators)
+  const char* caption = "";   // caption text before the mnemonic group
+  char mnemonic = 0;          // mnemonic letter, 0 when the caption carries its own "&"
+  const char* katakana = "";  // half-width katakana of the mnemonic group
+  const char* suffix = "";    // text after the group ("...", "...\tF1")
+  bool grayed = false;        // grayed in the menu resource
 };
 
 // The whole menu, popups opened by kPopup and closed by kEndPopup.

@@ -76,7 +76,8 @@ TEST_F(ClientAreaTest, WithoutAFileTheChannelTextIsBlankAndThePlotWhite) {
   const Rect plot = shell().layout.plotArea;
   EXPECT_EQ(plot, (Rect{8, 102, 512, 256}));
   for (int y = plot.y; y < plot.y + plot.h; y += 51)
-    for (int x = plot.x; x < plot.x + plot.w; x += 73) ASSERT_EQ(clientCanvas().getPixel(x, y), kWhite);
+    for (int x = plot.x; x < plot.x + plot.w; x += 73)
+      ASSERT_EQ(clientCanvas().getPixel(x, y), kWhite);
 }
 
 TEST_F(ClientAreaTest, DarkSchemeFollowsThePaletteLuminance) {

@@ -116,12 +116,18 @@ TEST_F(ControlBarTest, TabFollowsTheFixedOrder) {
   };
   // File selected, a device present, idle: Stop is disabled, Partial enabled.
   const Row rows[] = {
-      {kFastBackId, kBackId, kPartialId},     {kBackId, kStepBackId, kFastBackId},
-      {kStepBackId, kStepForwardId, kBackId}, {kStepForwardId, kForwardId, kStepBackId},
-      {kForwardId, kFastForwardId, kStepForwardId}, {kFastForwardId, kSpanComboId, kForwardId},
-      {kSpanComboId, kNormalZoomId, kFastForwardId}, {kNormalZoomId, kGainX1Id, kSpanComboId},
-      {kGainX4Id, kAnalyzeId, kNormalZoomId},  {kAnalyzeId, kPlayId, kGainX1Id},
-      {kPlayId, kPartialId, kAnalyzeId},       {kPartialId, kFastBackId, kPlayId},
+      {kFastBackId, kBackId, kPartialId},
+      {kBackId, kStepBackId, kFastBackId},
+      {kStepBackId, kStepForwardId, kBackId},
+      {kStepForwardId, kForwardId, kStepBackId},
+      {kForwardId, kFastForwardId, kStepForwardId},
+      {kFastForwardId, kSpanComboId, kForwardId},
+      {kSpanComboId, kNormalZoomId, kFastForwardId},
+      {kNormalZoomId, kGainX1Id, kSpanComboId},
+      {kGainX4Id, kAnalyzeId, kNormalZoomId},
+      {kAnalyzeId, kPlayId, kGainX1Id},
+      {kPlayId, kPartialId, kAnalyzeId},
+      {kPartialId, kFastBackId, kPlayId},
   };
   for (const Row& r : rows) {
     controlById(r.from)->setFocus();
@@ -192,7 +198,7 @@ TEST_F(ControlBarTest, SpanComboboxRedrawsOnlyWhenTheSpanChanges) {
   EXPECT_EQ(overview->fileRedraws(), before);
   EXPECT_EQ(clientCanvas().pixels(), canvasBefore);
 
-  combo->setCurrentIndex(3);  // " 65536"
+  combo->setCurrentIndex(3);                 // " 65536"
   EXPECT_EQ(settings.framesPerColumn, 512);  // a selection alone changes nothing
   combo->hidePopup();
   QApplication::processEvents();

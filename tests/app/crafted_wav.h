@@ -58,8 +58,8 @@ inline std::vector<uint8_t> wavBytes(const CraftedWav& w) {
 
 // A fresh temporary folder for one test program.
 inline std::filesystem::path testFolder(const std::string& name) {
-  auto dir = std::filesystem::temp_directory_path() / ("korimu-" + name + "-" +
-                                                       std::to_string(::getpid()));
+  auto dir = std::filesystem::temp_directory_path() /
+             ("korimu-" + name + "-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   return dir;
 }

@@ -70,7 +70,9 @@ TEST(MenuCaptions, MnemonicGroupsBecomeQtMnemonics) {
 
 TEST(MenuCaptions, ResourceFormKeepsTheKatakanaGroup) {
   const MenuEntry& file = korimuMenu()[0];
-  EXPECT_EQ(resourceCaption(file), "ファイル(\x1e" "F\x1fﾌ)");
+  EXPECT_EQ(resourceCaption(file),
+            "ファイル(\x1e"
+            "F\x1fﾌ)");
 }
 
 TEST(MenuCaptions, EveryCommandIdAppearsOnceWithItsInitialGraying) {
@@ -111,9 +113,9 @@ TEST(HelpPage, DescribesEveryMenuItemAndControl) {
     if (caption == "&Info...") caption = "Info...";
     EXPECT_NE(text.find(caption), std::string::npos) << caption;
   }
-  for (const char* control : {"解析", "再生", "部分", "停止", "中断", "表示ﾃﾞｰﾀ数", "振幅", "標準",
-                              "２倍", "ﾊﾟﾜｰ", "Ａt", "1倍", "2倍", "4倍", "&lt;&lt;&lt;",
-                              "&gt;&gt;&gt;", "F1", "Esc"})
+  for (const char* control :
+       {"解析", "再生", "部分", "停止", "中断", "表示ﾃﾞｰﾀ数", "振幅", "標準", "２倍", "ﾊﾟﾜｰ", "Ａt",
+        "1倍", "2倍", "4倍", "&lt;&lt;&lt;", "&gt;&gt;&gt;", "F1", "Esc"})
     EXPECT_NE(text.find(control), std::string::npos) << control;
 }
 

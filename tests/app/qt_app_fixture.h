@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -59,8 +59,8 @@ class ShellTest : public ::testing::Test {
       backend.supportsFormat = [](const WaveFormat&) { return true; };
     }
     setAudioBackend(backend);
-    previousSink_ = setMessageSink(
-        [this](std::string_view text, MessageKind) { messages.emplace_back(text); });
+    previousSink_ =
+        setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
     CommandLine cl;
     cl.fileName = file;
     ASSERT_TRUE(initInstance(cl, false));
