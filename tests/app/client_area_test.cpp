@@ -13,6 +13,7 @@
 #include "app/commands.h"
 #include "app/shell_widgets.h"
 #include "app/status_texts.h"
+#include "app/wave_link.h"
 #include "app/widgets.h"
 #include "crafted_wav.h"
 #include "qt_app_fixture.h"
@@ -244,6 +245,44 @@ TEST_F(ClientAreaTest, AnalyzeRunsAndGivesTheControlsBack) {
   EXPECT_TRUE(controlById(kAnalyzeId)->isEnabled());
   for (QMenu* popup : shell().popups) EXPECT_TRUE(popup->menuAction()->isEnabled());
   EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace
+}  // namespace korimu::testing
+
+namespace korimu::testing {
+namespace {
+
+TEST_F(ClientAreaTest, OverviewReopensAClosedFileBeforeDrawing) {
+  CraftedWav w;
+  w.data.assign(512 * 512, 128);
+  start(craft("reopen.wav", w));
+  closeWaveFile();  // as before the Wave information dialog
+  ASSERT_FALSE(waveHandleOpen());
+  shell().overview->canvas().clear(kWhite);
+  shell().overview->invalidateFromFile();
+  for (int i = 0; i < 3; ++i) {
+    shell().overview->repaint();
+    QApplication::processEvents();
+  }
+  EXPECT_TRUE(waveHandleOpen());
+  EXPECT_EQ(overviewBlackRows(300), std::vector<int>{32});
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ClientAreaTest, AFileThatVanishedIsReportedOncePerRepaintRequest) {
+  CraftedWav w;
+  w.data.assign(4096, 128);
+  const std::string name = craft("vanishing.wav", w);
+  start(name);
+  closeWaveFile();
+  std::filesystem::remove(name);
+  shell().overview->invalidateFromFile();
+  for (int i = 0; i < 5; ++i) {
+    shell().overview->repaint();
+    QApplication::processEvents();
+  }
+  EXPECT_EQ(messages, std::vector<std::string>{"ファイルを開けません。"});
 }
 
 }  // namespace
