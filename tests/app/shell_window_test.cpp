@@ -1,6 +1,7 @@
 // The main window as started: child rectangles, menu, and the enabling table for each state.
 #include <QAction>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
@@ -67,6 +68,15 @@ TEST_F(MainWindowTest, ControlsCarryTheirCaptionsAndStartingChoices) {
   EXPECT_FALSE(buttonById(kDoubleZoomId)->isChecked());
   EXPECT_TRUE(buttonById(kGainX1Id)->isChecked());
   EXPECT_EQ(shell().window->focusWidget(), combo);
+}
+
+TEST_F(MainWindowTest, WidgetsUseUnifontAtSixteenPixels) {
+  start();
+  const QFont font = buttonById(kAnalyzeId)->font();
+  EXPECT_EQ(font.pixelSize(), 16);
+  EXPECT_TRUE(QFontInfo(font).family().startsWith("Unifont"))
+      << QFontInfo(font).family().toStdString();
+  EXPECT_FALSE(QApplication::windowIcon().isNull());
 }
 
 TEST_F(MainWindowTest, MenuStartsWithItsGrayingAndMarks) {
