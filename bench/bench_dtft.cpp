@@ -8,6 +8,7 @@
 #include "analysis/dtft.h"
 #include "analysis/trig_sums.h"
 #include "bench_method_support.h"
+#include "core/settings.h"
 
 namespace korimu {
 namespace {
@@ -54,6 +55,26 @@ void BM_DtftBlockPerTermSinCos(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DtftBlockPerTermSinCos)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The whole block analysis with the autocorrelation on (its transforms come before the first
+// point), for the longest stretch between two event pumps.
+void BM_DtftAnalyzeAutocorrelation(benchmark::State& state) {
+  const int count = 131072;
+  const std::vector<uint8_t> bytes = bench::littleEndian(bench::musicLike(count, 44100.0));
+  const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
+  settings.blockOrder = kOrder;
+  settings.display = kSpectrumLog;
+  settings.autocorrelation = 2;
+  bench::PumpGapMeter meter;
+  for (auto _ : state) {
+    meter.start();
+    dtftAnalyze(block, 0, 0);
+    meter.stop();
+  }
+  settings.autocorrelation = 0;
+  state.counters["worst_gap_ms"] = meter.worstMs();
+}
+BENCHMARK(BM_DtftAnalyzeAutocorrelation)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 }  // namespace korimu

@@ -36,5 +36,27 @@ void BM_MemBlock(benchmark::State& state) {
 BENCHMARK(BM_MemBlock)->Arg(4096)->Arg(32768)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemBlock)->Arg(131072)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// With the autocorrelation on, the fit runs on half as many lags; the longest stretch before the
+// first order is the autocorrelation's transforms.
+void BM_MemBlockAutocorrelation(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  const std::vector<uint8_t> bytes = bench::littleEndian(bench::musicLike(count, 44100.0));
+  const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
+  settings.blockOrder = 10;
+  settings.display = kSpectrumLog;
+  settings.autocorrelation = 2;
+  bench::PumpGapMeter meter;
+  for (auto _ : state) {
+    meter.start();
+    benchmark::DoNotOptimize(memAnalyze(block, 0, 0));
+    meter.stop();
+  }
+  settings.autocorrelation = 0;
+  state.counters["pumps"] = static_cast<double>(meter.pumps());
+  state.counters["worst_gap_ms"] = meter.worstMs();
+}
+BENCHMARK(BM_MemBlockAutocorrelation)->Arg(4096)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MemBlockAutocorrelation)->Arg(131072)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 }  // namespace
 }  // namespace korimu
