@@ -98,11 +98,15 @@ void copyPlotToWindow() {
   refreshWindow();
 }
 
-// Slot 0 for the raw block, slot 1 for the mono mix of a stereo file.
+// Slot 0 for the raw block, slot 1 for the mono mix of a stereo file. No read of the run can
+// deliver more than the data left after the position, so the buffers need no more than that: a
+// header whose bytes per second are far too large must not take gigabytes of memory.
 bool allocateBlockBuffers() {
+  const uint32_t bytes =
+      std::min(blockBytes, std::max(waveSource.bytesLeft, std::max(waveSource.blockAlign, 1u)));
   const int slots = stereoFile() ? 2 : 1;
   for (int slot = 0; slot < slots; ++slot) {
-    if (!allocSlot(slot, blockBytes)) {
+    if (!allocSlot(slot, bytes)) {
       freeSlot(0);
       showMessage("メモリ不足です。", MessageKind::kExclamation);
       return false;

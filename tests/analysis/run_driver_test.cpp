@@ -219,6 +219,20 @@ TEST(RunFailures, OutOfMemoryForTheBlockEndsTheRunBeforeDrawing) {
   EXPECT_EQ(appState.lastRunView, 0);
 }
 
+TEST(RunFailures, AnOverstatedByteRateDoesNotTakeGigabytes) {
+  RunScope scope;
+  settings.display = kSpectrumLinear;
+  settings.timeResolution = 32768;
+  FormatFields f = mono16(44100);
+  f.bytesPerSecond = 0x7FFFFFF0;  // about 2 GB per second claimed
+  setSampleMemoryLimit(1 << 20);
+  scope.useFile(waveFile(f, numberedBlocks(3, 1000)));
+  runAnalysis();
+  EXPECT_TRUE(scope.messages.empty());
+  ASSERT_EQ(scope.blocks.size(), 1u);
+  EXPECT_EQ(scope.blocks[0].bytes.size(), 6000u) << "the whole data is the block";
+}
+
 TEST(RunFailures, AFileThatNoLongerOpensDoesNothingElse) {
   RunScope scope;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(4, 1024)));
