@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace korimu {
 
@@ -9,7 +10,6 @@ namespace {
 
 constexpr int kFine = 16;              // exact angles i w for i < kFine
 constexpr int kSpan = 8 * kFine;       // terms between two anchors
-constexpr int kLanes = 4;              // independent partial sums, so the additions can overlap
 constexpr int kExactAnchorEvery = 16;  // anchors between two exact evaluations
 
 struct Angle {
@@ -41,6 +41,49 @@ void fillTable(double* tableCos, double* tableSin, int span, double w) {
   }
 }
 
+struct Pair {
+  double a;
+  double b;
+};
+
+// Two doubles in one register; the compiler maps it to the machine's vector unit (or to scalar
+// code where there is none).
+typedef double Lanes2 __attribute__((vector_size(16)));
+
+Lanes2 load2(const double* p) {
+  Lanes2 v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// sum p[i] c[i] and sum p[i] s[i] for i < len, in eight interleaved partial sums per kind so the
+// additions overlap.
+Pair stretchSums(const double* p, const double* c, const double* s, int len) {
+  Lanes2 a0 = {0.0, 0.0}, a1 = a0, a2 = a0, a3 = a0;
+  Lanes2 b0 = a0, b1 = a0, b2 = a0, b3 = a0;
+  int i = 0;
+  for (; i + 8 <= len; i += 8) {
+    const Lanes2 x0 = load2(p + i), x1 = load2(p + i + 2);
+    const Lanes2 x2 = load2(p + i + 4), x3 = load2(p + i + 6);
+    a0 += x0 * load2(c + i);
+    a1 += x1 * load2(c + i + 2);
+    a2 += x2 * load2(c + i + 4);
+    a3 += x3 * load2(c + i + 6);
+    b0 += x0 * load2(s + i);
+    b1 += x1 * load2(s + i + 2);
+    b2 += x2 * load2(s + i + 4);
+    b3 += x3 * load2(s + i + 6);
+  }
+  const Lanes2 a = (a0 + a1) + (a2 + a3);
+  const Lanes2 b = (b0 + b1) + (b2 + b3);
+  Pair out{a[0] + a[1], b[0] + b[1]};
+  for (; i < len; ++i) {
+    out.a += p[i] * c[i];
+    out.b += p[i] * s[i];
+  }
+  return out;
+}
+
 }  // namespace
 
 TrigSums trigSums(const double* v, int count, double w, int first) {
@@ -64,23 +107,10 @@ TrigSums trigSums(const double* v, int count, double w, int first) {
       anchor = add(anchor, stride);
     }
     const int len = std::min(span, count - start);
-    // a = sum v cos(i w), b = sum v sin(i w) over this stretch, in kLanes interleaved sums.
-    double a[kLanes] = {};
-    double b[kLanes] = {};
-    const double* p = v + start;
-    int i = 0;
-    for (; i + kLanes <= len; i += kLanes) {
-      for (int lane = 0; lane < kLanes; ++lane) {
-        a[lane] += p[i + lane] * tableCos[i + lane];
-        b[lane] += p[i + lane] * tableSin[i + lane];
-      }
-    }
-    for (; i < len; ++i) {
-      a[0] += p[i] * tableCos[i];
-      b[0] += p[i] * tableSin[i];
-    }
-    const double sa = (a[0] + a[1]) + (a[2] + a[3]);
-    const double sb = (b[0] + b[1]) + (b[2] + b[3]);
+    // a = sum v cos(i w), b = sum v sin(i w) over this stretch.
+    const Pair sums = stretchSums(v + start, tableCos, tableSin, len);
+    const double sa = sums.a;
+    const double sb = sums.b;
     // cos((s + i) w) = cos(s w) cos(i w) - sin(s w) sin(i w), and likewise for the sine.
     cosSum += anchor.c * sa - anchor.s * sb;
     sinSum += anchor.s * sa + anchor.c * sb;
