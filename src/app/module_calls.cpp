@@ -1,6 +1,7 @@
 #include "app/module_calls.h"
 
 #include "app/run_quit.h"
+#include "app/cross_section_window.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
 #include "analysis/run_driver.h"
@@ -81,9 +82,13 @@ void showAboutDialog() {
 }
 
 bool crossSectionWindowOpen() {
-  return false;
+  return crossSectionWindow() != nullptr;
 }
-void openCrossSectionWindow() {}
-void refreshCrossSectionWindow() {}
+void openCrossSectionWindow() {
+  openCrossSectionWindowFor(shell().window);
+}
+void refreshCrossSectionWindow() {
+  updateCrossSectionWindow();
+}
 
 }  // namespace korimu

@@ -1,0 +1,161 @@
+#include "app/cross_section_window.h"
+
+#include <QCloseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+
+#include "core/layout.h"
+#include "dialogs/dialog_controls.h"
+#include "dialogs/dialog_look.h"
+#include "display/cross_section.h"
+#include "display/display_state.h"
+
+namespace korimu {
+
+namespace {
+
+QPointer<CrossSectionWindow> openWindow;
+
+QImage imageOf(const Canvas& canvas) {
+  QImage image(canvas.width(), canvas.height(), QImage::Format_RGB32);
+  const auto& pixels = canvas.pixels();
+  for (int y = 0; y < canvas.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < canvas.width(); ++x)
+      line[x] = 0xff000000u | pixels[size_t(y) * size_t(canvas.width()) + size_t(x)];
+  }
+  return image;
+}
+
+void placeAt(QWidget* widget, const Rect& r) {
+  widget->setGeometry(r.x, r.y, r.w, r.h);
+}
+
+}  // namespace
+
+CrossSectionWindow::CrossSectionWindow(QWidget* owner) : QDialog(owner) {
+  setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
+  setAttribute(Qt::WA_DeleteOnClose);
+  setModal(false);
+  setWindowTitle(QString::fromUtf8(kCrossSectionTitle));
+  applyDialogFont(this);
+  // The initial layout of the window and its buttons in dialog units; layoutForWidth then sizes
+  // everything in pixels.
+  const Rect frame = dialogUnitsToPixels(23, 13, 143, 141);
+  resize(frame.w, frame.h);
+  if (owner) move(owner->mapToGlobal(QPoint(frame.x, frame.y)));
+
+  auto* close = new QPushButton(QString::fromUtf8("閉じる"), this);
+  placeControl(close, kCrossSectionClose, 12, 121, 40, 14);
+  close->setDefault(true);
+  auto* zoom = new QPushButton(QString::fromUtf8("拡大"), this);
+  placeControl(zoom, kCrossSectionZoom, 56, 122, 29, 12);
+  auto* left = new QPushButton(QString::fromUtf8("←"), this);
+  placeControl(left, kCrossSectionLeft, 93, 124, 19, 11);
+  auto* right = new QPushButton(QString::fromUtf8("→"), this);
+  placeControl(right, kCrossSectionRight, 117, 123, 21, 12);
+  for (QPushButton* b : {zoom, left, right}) b->setAutoDefault(false);
+
+  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  connect(zoom, &QPushButton::clicked, this, [this] { toggleZoom(); });
+  connect(left, &QPushButton::clicked, this, [this] { stepColumn(-1); });
+  connect(right, &QPushButton::clicked, this, [this] { stepColumn(+1); });
+
+  QPointer<QWidget> mainWindow(owner);
+  DialogMenuItem switchItem{kWindowSwitchItemId, QString::fromUtf8(kWindowSwitchItemText),
+                            [mainWindow] {
+                              if (!mainWindow) return;
+                              mainWindow->raise();
+                              mainWindow->activateWindow();
+                            }};
+  installDialogLook(this, {switchItem}, [this] { update(); });
+  layoutForWidth();
+}
+
+QPushButton* CrossSectionWindow::button(int id) const {
+  return dialogControl<QPushButton>(this, id);
+}
+
+void CrossSectionWindow::layoutForWidth() {
+  const int width = crossSection.sectionWidth;
+  const CrossSectionLayout l = crossSectionLayout(korimu::layout, width);
+  setFixedSize(l.clientWidth, l.clientHeight);
+  placeAt(button(kCrossSectionClose), l.close);
+  placeAt(button(kCrossSectionZoom), l.zoom);
+  placeAt(button(kCrossSectionLeft), l.left);
+  placeAt(button(kCrossSectionRight), l.right);
+  button(kCrossSectionZoom)->setText(QString::fromUtf8(crossSectionZoomText(width)));
+  renderCanvas();
+  update();
+}
+
+CrossSectionWindow::~CrossSectionWindow() {
+  // A window deleted with its owner was never closed.
+  if (openWindow == this) releaseCrossSectionBuffer();
+}
+
+void CrossSectionWindow::repaintGraphNow() {
+  // The column number and position under the graph change with the graph, so the whole client
+  // is drawn again. A window not yet on the screen gets no paint event: its picture is made here.
+  renderCanvas();
+  repaint();
+}
+
+void CrossSectionWindow::renderCanvas() {
+  if (canvas_.width() != width() || canvas_.height() != height()) {
+    canvas_ = Canvas(width(), height(), displayDepthBits());
+  }
+  // The back buffer holds the chart in window coordinates; before the first run it is empty and
+  // reads as black.
+  paintCrossSection(canvas_, displaySurfaces.backBuffer);
+}
+
+void CrossSectionWindow::paintEvent(QPaintEvent*) {
+  renderCanvas();
+  QPainter painter(this);
+  painter.drawImage(0, 0, imageOf(canvas_));
+}
+
+void CrossSectionWindow::stepColumn(int direction) {
+  stepCrossSection(direction);
+  repaintGraphNow();
+}
+
+void CrossSectionWindow::toggleZoom() {
+  crossSection.sectionWidth = crossSection.sectionWidth == 256 ? 512 : 256;
+  layoutForWidth();
+}
+
+void CrossSectionWindow::closeEvent(QCloseEvent* event) {
+  releaseCrossSectionBuffer();
+  if (openWindow == this) openWindow = nullptr;
+  event->accept();
+}
+
+void CrossSectionWindow::reject() {
+  close();
+}
+
+CrossSectionWindow* crossSectionWindow() {
+  return openWindow.data();
+}
+
+bool openCrossSectionWindowFor(QWidget* owner) {
+  if (openWindow) return true;
+  if (!allocateCrossSectionBuffer()) return false;
+  openWindow = new CrossSectionWindow(owner);
+  openWindow->show();
+  return true;
+}
+
+void closeCrossSectionWindow() {
+  if (openWindow) openWindow->close();
+}
+
+void updateCrossSectionWindow() {
+  if (openWindow) openWindow->repaintGraphNow();
+}
+
+}  // namespace korimu
