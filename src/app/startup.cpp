@@ -219,6 +219,22 @@ void installShellHooks() {
 
 }  // namespace
 
+void adjustForNewShell() {
+  ShellWidgets& s = shell();
+  if (!s.window || !s.client) return;
+  const int vscroll = s.window->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const ChildLayout next = korimu::adjustForNewShell(s.layout, 2 * layout.unitH, layout.unitW,
+                                                     vscroll, s.layout.extraWidth);
+  if (next.extraWidth != s.layout.extraWidth && s.spanCombo) {
+    const Rect& cb = next.children[kSpanCombo];
+    s.spanCombo->setGeometry(cb.x, cb.y, cb.w, s.spanCombo->height());
+  }
+  if (next.clientWidth != s.client->width() || next.clientHeight != s.client->height())
+    s.client->resizeCanvas(next.clientWidth, next.clientHeight);
+  s.layout = next;
+  layout = next.units;
+}
+
 void applyApplicationLook() {
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   QFont font("Unifont-JP");

@@ -23,6 +23,10 @@ bool saveClientScreenshot(const std::string& path);
 // The application-wide look: Unifont at 16 px for widgets, the classic light window colours.
 void applyApplicationLook();
 
+// The system's look changed (a new style): re-measure, widen the window by the scroll bar's excess
+// over 2 W + 1 and move the span combobox when that excess changed.
+void adjustForNewShell();
+
 // Destroys the main window and forgets its widgets (tests start again with initInstance).
 void destroyMainWindow();
 

@@ -13,6 +13,7 @@
 #include "app/enabling.h"
 #include "app/module_calls.h"
 #include "app/shell_widgets.h"
+#include "app/startup.h"
 #include "app/status_texts.h"
 #include "app/wave_link.h"
 #include "core/app_state.h"
@@ -41,6 +42,16 @@ ClientArea::ClientArea(QWidget* parent, int width, int height) : QWidget(parent)
   Canvas& canvas = clientCanvas();
   canvas = Canvas(width, height, displayBitsFromEnvironment());
   canvas.clear(kButtonFace);
+}
+
+void ClientArea::resizeCanvas(int width, int height) {
+  Canvas& canvas = clientCanvas();
+  Canvas resized(width, height, canvas.depthBits());
+  resized.clear(kButtonFace);
+  resized.copyFrom(canvas, 0, 0, canvas.width(), canvas.height(), 0, 0);
+  canvas = std::move(resized);
+  setFixedSize(width, height);
+  invalidateAll();
 }
 
 void ClientArea::invalidateAll() {
@@ -205,6 +216,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::StyleChange) adjustForNewShell();
   if (event->type() == QEvent::ActivationChange) {
     if (!isActiveWindow()) {
       savedFocus_ = QApplication::focusWidget();

@@ -21,6 +21,8 @@ class ClientArea : public QWidget {
   // Runs the window's full paint (dark-scheme test, labels, status texts, graph frame, chart)
   // into the canvas on the next paint.
   void invalidateAll();
+  // A new client size: the canvas keeps what it shows and grows with the button face.
+  void resizeCanvas(int width, int height);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

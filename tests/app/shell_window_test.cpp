@@ -6,11 +6,13 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "app/enabling.h"
 #include "app/shell_widgets.h"
+#include "app/status_texts.h"
 #include "app/widgets.h"
 #include "crafted_wav.h"
 #include "qt_app_fixture.h"
@@ -68,6 +70,31 @@ TEST_F(MainWindowTest, ControlsCarryTheirCaptionsAndStartingChoices) {
   EXPECT_FALSE(buttonById(kDoubleZoomId)->isChecked());
   EXPECT_TRUE(buttonById(kGainX1Id)->isChecked());
   EXPECT_EQ(shell().window->focusWidget(), combo);
+}
+
+// A look whose scroll bars are 20 pixels wide, 3 more than 2 W + 1.
+class WideScrollBarStyle : public QProxyStyle {
+ public:
+  WideScrollBarStyle() : QProxyStyle("Fusion") {}
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    if (metric == PM_ScrollBarExtent) return 20;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
+TEST_F(MainWindowTest, WiderScrollBarsWidenTheWindowAndTheCombobox) {
+  start();
+  WideScrollBarStyle style;  // a widget does not own the style it is given
+  shell().window->setStyle(&style);
+  EXPECT_EQ(shell().client->size(), QSize(643, 383));
+  EXPECT_EQ(clientCanvas().width(), 643);
+  const QRect combo = shell().spanCombo->geometry();
+  EXPECT_EQ(combo.topLeft(), QPoint(566, 0));
+  EXPECT_EQ(combo.width(), 75);
+  // The other controls stay where they were created.
+  EXPECT_EQ(controlById(kAnalyzeId)->geometry(), QRect(584, 246, 52, 28));
+  destroyMainWindow();
 }
 
 TEST_F(MainWindowTest, WidgetsUseUnifontAtSixteenPixels) {
