@@ -188,6 +188,9 @@ void singleBlockRun(uint32_t readLength) {
 }  // namespace
 
 void runAnalysis() {
+  // A run handles events between its blocks; a second Analyze arriving there must not start a
+  // run inside the run (it would re-open the file under the first one's reads).
+  if (appState.busy != 0) return;
   appState.busy = 1;
   const bool opened = openWave();
   appState.busy = 0;

@@ -131,6 +131,21 @@ TEST(ChartRun, StopEndsTheRunAfterTheBlockInProgress) {
   EXPECT_TRUE(scope.progressBlanked());
 }
 
+TEST(ChartRun, AnAnalyzeArrivingDuringARunIsIgnored) {
+  RunScope scope;
+  settings.display = kTimeFrequencyChart;
+  settings.timeResolution = 4096;
+  settings.blockOrder = 8;
+  scope.useFile(waveFile(mono16(11025), numberedBlocks(70, 4096)));
+  setEventPump([&] {
+    if (++scope.events == 2) runAnalysis();
+  });
+  runAnalysis();
+  ASSERT_EQ(scope.blocks.size(), 64u);
+  for (int k = 0; k < 64; ++k) EXPECT_EQ(firstSample(scope.blocks[size_t(k)]), k);
+  EXPECT_EQ(scope.runControls, (std::vector<bool>{false, true}));
+}
+
 TEST(ChartRun, StereoBlocksReachTheAnalyserAsTheirMonoMix) {
   RunScope scope;
   settings.display = kSpectrumLinear;
