@@ -4,11 +4,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QImage>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <numbers>
 #include <vector>
@@ -324,14 +327,29 @@ TEST_F(CrossSectionWindowTest, WindowSwitchAndLookItems) {
   window()->repaintGraphNow();
   const int below = 8 * layout.unitH + 256 + 1;  // under the buttons
   EXPECT_EQ(window()->canvas().getPixel(2, below), kButtonFace);
-  toggleDialogLook(window());
+
+  // The window's menu: the window switch, a separator and the 3D-look item.
+  emit window()->customContextMenuRequested(QPoint(4, 4));
+  const QList<QMenu*> menus = window()->findChildren<QMenu*>();
+  ASSERT_EQ(menus.size(), 1);
+  const QList<QAction*> items = menus.front()->actions();
+  ASSERT_EQ(items.size(), 3);
+  EXPECT_EQ(items[0]->data().toInt(), kWindowSwitchItemId);
+  EXPECT_EQ(items[0]->text(), QString::fromUtf8("ｳｲﾝﾄﾞｳ切換\tAlt+F6"));
+  EXPECT_TRUE(items[1]->isSeparator());
+  EXPECT_EQ(items[2]->data().toInt(), kDialog3dItemId);
+  items[0]->trigger();
+  QApplication::processEvents();
+  EXPECT_NE(window(), nullptr) << "switching windows keeps this one open";
+
+  items[2]->trigger();
   EXPECT_EQ(settings.dialog3d, 0);
+  QApplication::processEvents();
   window()->repaintGraphNow();
   EXPECT_EQ(window()->canvas().getPixel(2, below), kWindowColour);
-  QMenu* menu = createDialogMenu(window(), {}, {});
-  EXPECT_NE(menu, nullptr);
-  toggleDialogLook(window());
-  EXPECT_EQ(settings.dialog3d, 1);
+  EXPECT_TRUE(shows(int(layout.unitW * 23.5), 5 * layout.unitH + 256, "  0",
+                    TextStyle{kWindowText, kWindowColour, true}));
+  menus.front()->close();
 }
 
 TEST_F(CrossSectionWindowTest, ColumnFollowsPartialPlay) {
@@ -372,6 +390,34 @@ TEST_F(CrossSectionWindowTest, ColumnFollowsPartialPlay) {
   for (size_t i = 1; i < columns.size(); ++i) EXPECT_GE(columns[i], columns[i - 1]) << i;
   EXPECT_GT(columns.back(), 0);
   EXPECT_EQ(window()->canvas().width(), 256 + 2 * layout.unitW);
+}
+
+TEST_F(CrossSectionWindowTest, RealRecordingShowsTheCanvasUnderItsButtons) {
+  const std::string path = std::string(KORIMU_SHARED_WAV_DIR) + "/22050_16_mono_espeak-ja.wav";
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << "no shared recordings";
+  start(path);
+  settings.timeResolution = 1024;
+  analyze(kTimeFrequencyChart, kFft, 10);
+  clickChart(120);
+  ASSERT_NE(window(), nullptr);
+  press(kCrossSectionZoom);
+  QApplication::processEvents();
+  const QImage shown = window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(shown.width(), window()->canvas().width());
+  // Every pixel outside the buttons is the canvas's.
+  const CrossSectionLayout l = crossSectionLayout(layout, 512);
+  const int buttonsTop = l.close.y;
+  int differing = 0;
+  for (int y = 0; y < buttonsTop; ++y)
+    for (int x = 0; x < shown.width(); ++x)
+      if ((shown.pixel(x, y) & 0xFFFFFFu) != packRgb(window()->canvas().getPixel(x, y)))
+        ++differing;
+  EXPECT_EQ(differing, 0);
+  // A spoken recording has its loudest row somewhere inside the 5.5 kHz the chart shows.
+  EXPECT_NE(crossSection.column[size_t(loudest())], 255);
+  if (const char* dir = std::getenv("KORIMU_SCREENSHOT_DIR")) {
+    shown.save(QString::fromUtf8(dir) + "/cross_section.png");
+  }
 }
 
 }  // namespace
