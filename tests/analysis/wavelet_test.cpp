@@ -121,6 +121,47 @@ TEST(WaveletDecimation, NoDecimationOnceTheRowIs32Long) {
   EXPECT_EQ(order8[64], 256);
 }
 
+// The rows of both variants against a plain evaluation of the circular correlation with the
+// row's kernel: the direct variant's kernel grows by one tap a row from 16 taps (blockOrder 8),
+// the FFT variant's spans the whole block and its values are 1/n of the correlation.
+TEST(WaveletRows, EarlyRowsAreTheCircularCorrelationWithTheKernel) {
+  MethodScope scope;
+  const int n = 256;
+  const int order = 8;
+  const double topFraction = 5000.0 / 11025.0;
+  std::vector<double> signal = testing::randomValues(n, 21, 1000.0);
+  const auto reference = [&](int row, int taps, int i) {
+    std::vector<double> kr(taps), ki(taps);
+    waveletKernel(kr.data(), ki.data(), taps, row, row, topFraction, order);
+    double re = 0.0, im = 0.0;
+    for (int m = 0; m < taps; ++m) {
+      const double v = signal[(n + i - taps / 2 + m) % n];
+      re += v * kr[m];
+      im += v * ki[m];
+    }
+    return std::hypot(re, im);
+  };
+  for (WaveletVariant variant : {WaveletVariant::kDirect, WaveletVariant::kFft}) {
+    std::vector<double> x = signal;
+    std::vector<float> re(n), im(n);
+    const double r = std::pow(2.0, 1.0 / 24);
+    int taps = 16;
+    waveletRows(x, variant, order, topFraction, 20000.0, re.data(), im.data(),
+                [&](int row, const float* rr, const float* ri, int length, double fRow) {
+                  if (row >= 40) return;  // the first decimation comes at row 40
+                  ASSERT_EQ(length, n);
+                  EXPECT_NEAR(fRow, 20000.0 / std::pow(r, row), 1e-8);
+                  const bool direct = variant == WaveletVariant::kDirect;
+                  for (int i : {0, 1, 100, 255}) {
+                    const double expected = reference(row, direct ? taps : n, i);
+                    const double got = std::hypot(double(rr[i]), double(ri[i])) * (direct ? 1 : n);
+                    EXPECT_NEAR(got, expected, 1e-5 * expected + 1e-3) << row << " " << i;
+                  }
+                  taps = taps < 32 ? taps + 1 : static_cast<int>(std::floor(taps * r + 0.5));
+                });
+  }
+}
+
 // Both variants compute the same rows: the FFT variant's values are 1/n of the direct one's, so
 // with their divisors the FFT variant's levels are 8.5 times lower in power.
 TEST(WaveletVariants, AgreeUpToTheLevelFactor) {
