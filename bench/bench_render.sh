@@ -42,4 +42,7 @@ for method in fft dct dtft mem wt; do
     render "$method N=2^$order" --method "$method" --block-order "$order"
   done
 done
+# The last seconds of the file: memory does not grow with the distance into it.
+render "fft N=2^10 at the last minute" --position $((44100 * 4 * 590))
+render "fft N=2^10 span 524288" --span 524288
 measure "sox spectrogram -x 512 -y 257" sox "$wav" -n spectrogram -x 512 -y 257 -o "$work/sox.png"
