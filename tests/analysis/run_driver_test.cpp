@@ -146,6 +146,24 @@ TEST(ChartRun, AnAnalyzeArrivingDuringARunIsIgnored) {
   EXPECT_EQ(scope.runControls, (std::vector<bool>{false, true}));
 }
 
+TEST(ChartRun, AnOverviewRepaintAskedForDuringTheRunHappensAfterIt) {
+  RunScope scope;
+  settings.display = kTimeFrequencyChart;
+  settings.blockOrder = 8;
+  int repaintsDuringRun = 0;
+  int repaints = 0;
+  shellHooks.invalidateOverview = [&] {
+    ++repaints;
+    if (appState.busy != 0) ++repaintsDuringRun;
+  };
+  runHooks.blockRead = [&](const SampleBlock&, int, int) { appState.overviewRepaintPending = 1; };
+  scope.useFile(waveFile(mono16(11025), numberedBlocks(3, 1024)));
+  runAnalysis();
+  EXPECT_EQ(repaints, 1);
+  EXPECT_EQ(repaintsDuringRun, 0);
+  EXPECT_EQ(appState.overviewRepaintPending, 0);
+}
+
 TEST(ChartRun, StereoBlocksReachTheAnalyserAsTheirMonoMix) {
   RunScope scope;
   settings.display = kSpectrumLinear;
