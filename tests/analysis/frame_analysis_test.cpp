@@ -5,6 +5,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <numbers>
@@ -103,6 +104,10 @@ TEST(FrameAnalysis, RealRecordingsAgreeWithTheDirectComputation) {
   settings.spectrumType = kLog;
   settings.displayGain = 0;
   for (const char* name : {"22050_16_mono_espeak-ja.wav", "48000_16_mono_alsa-Front_Center.wav"}) {
+    if (!std::filesystem::exists(std::string(KORIMU_TEST_WAV_DIR) + "/" + name) &&
+        std::getenv("KORIMU_SHARED_WAV") == nullptr) {
+      GTEST_SKIP() << "recording not found: " << name;
+    }
     int rate = 0;
     const std::vector<int> samples = recordingSamples(name, rate);
     ASSERT_GT(samples.size(), 20000u) << name;

@@ -191,6 +191,7 @@ TEST(WaveInfo, RealRecordingWithAListChunk) {
   const char* dir = std::getenv("KORIMU_SHARED_WAV");
   if (!dir) dir = KORIMU_RECORDINGS_DIR;
   const auto path = std::filesystem::path(dir) / "11025_8_stereo_cpython-pluck-pcm8_LIST-INFO.wav";
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << "recording not found: " << path;
   const auto t = readWaveInfo(path.string());
   EXPECT_EQ(textOf(t, kInfoFileSize), std::to_string(std::filesystem::file_size(path)));
   EXPECT_EQ(textOf(t, kInfoRiffSize), std::to_string(std::filesystem::file_size(path) - 8));
