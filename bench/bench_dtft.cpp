@@ -33,6 +33,7 @@ void BM_DtftBlockAnchoredSums(benchmark::State& state) {
     benchmark::DoNotOptimize(re.data());
   }
   state.counters["worst_gap_ms"] = meter.worstMs();
+  state.counters["worst_gap_cpu_ms"] = meter.worstCpuMs();
 }
 BENCHMARK(BM_DtftBlockAnchoredSums)->Unit(benchmark::kMillisecond);
 
@@ -73,6 +74,7 @@ void BM_DtftAnalyzeAutocorrelation(benchmark::State& state) {
   }
   settings.autocorrelation = 0;
   state.counters["worst_gap_ms"] = meter.worstMs();
+  state.counters["worst_gap_cpu_ms"] = meter.worstCpuMs();
 }
 BENCHMARK(BM_DtftAnalyzeAutocorrelation)->Unit(benchmark::kMillisecond)->Iterations(2);
 

@@ -32,6 +32,7 @@ void BM_MemBlock(benchmark::State& state) {
   burgFit(x.data(), count, count / 2, a.data(), m, pm);
   state.counters["order"] = m;
   state.counters["worst_gap_ms"] = meter.worstMs();
+  state.counters["worst_gap_cpu_ms"] = meter.worstCpuMs();
 }
 BENCHMARK(BM_MemBlock)->Arg(4096)->Arg(32768)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemBlock)->Arg(131072)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -54,6 +55,7 @@ void BM_MemBlockAutocorrelation(benchmark::State& state) {
   settings.autocorrelation = 0;
   state.counters["pumps"] = static_cast<double>(meter.pumps());
   state.counters["worst_gap_ms"] = meter.worstMs();
+  state.counters["worst_gap_cpu_ms"] = meter.worstCpuMs();
 }
 BENCHMARK(BM_MemBlockAutocorrelation)->Arg(4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemBlockAutocorrelation)->Arg(131072)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <ctime>
 #include <numbers>
 #include <random>
 #include <vector>
@@ -58,22 +59,37 @@ class PumpGapMeter {
   PumpGapMeter(const PumpGapMeter&) = delete;
   PumpGapMeter& operator=(const PumpGapMeter&) = delete;
 
-  void start() { last_ = Clock::now(); }
+  void start() {
+    last_ = Clock::now();
+    lastCpu_ = threadCpuMs();
+  }
   void stop() { tick(); }
+  // Wall time includes whatever else the machine ran meanwhile; CPU time is this thread's work.
   double worstMs() const { return worstMs_; }
+  double worstCpuMs() const { return worstCpuMs_; }
   long pumps() const { return pumps_; }
 
  private:
   using Clock = std::chrono::steady_clock;
+  static double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+  }
   void tick() {
     const auto now = Clock::now();
+    const double cpu = threadCpuMs();
     worstMs_ = std::max(worstMs_, std::chrono::duration<double, std::milli>(now - last_).count());
+    worstCpuMs_ = std::max(worstCpuMs_, cpu - lastCpu_);
     last_ = now;
+    lastCpu_ = cpu;
     ++pumps_;
   }
   EventPump previous_;
   Clock::time_point last_ = Clock::now();
+  double lastCpu_ = 0.0;
   double worstMs_ = 0.0;
+  double worstCpuMs_ = 0.0;
   long pumps_ = 0;
 };
 

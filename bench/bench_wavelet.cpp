@@ -27,6 +27,7 @@ void BM_WaveletBlock(benchmark::State& state) {
   }
   state.counters["direct"] = waveletVariantFor(frames, order) == WaveletVariant::kDirect;
   state.counters["worst_gap_ms"] = meter.worstMs();
+  state.counters["worst_gap_cpu_ms"] = meter.worstCpuMs();
 }
 BENCHMARK(BM_WaveletBlock)->Arg(10)->Arg(13)->Arg(16)->Unit(benchmark::kMillisecond);
 
