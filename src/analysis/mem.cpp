@@ -97,7 +97,10 @@ int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm) {
     }
     for (int j = 0; j <= k - 2; ++j) work[j] = previous[j] + r * previous[k - 2 - j];
     fpe[k] = (n == k + 1) ? 1.0e36 : p * (n + k + 1) / (n - k - 1);
-    showDiagnostic(0, 20, formatText("m=%5u fpe[m]=%e  ", static_cast<unsigned>(k), fpe[k]));
+    // Formatted only when shown, so the recursion allocates nothing per order.
+    if (appState.diagnosticText) {
+      showDiagnostic(0, 20, formatText("m=%5u fpe[m]=%e  ", static_cast<unsigned>(k), fpe[k]));
+    }
 
     if (fpe[k] <= fmin) {
       fmin = fpe[k];
