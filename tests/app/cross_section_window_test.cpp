@@ -397,26 +397,44 @@ TEST_F(CrossSectionWindowTest, RealRecordingShowsTheCanvasUnderItsButtons) {
   if (!std::filesystem::exists(path)) GTEST_SKIP() << "no shared recordings";
   start(path);
   settings.timeResolution = 1024;
-  analyze(kTimeFrequencyChart, kFft, 10);
-  clickChart(120);
-  ASSERT_NE(window(), nullptr);
-  press(kCrossSectionZoom);
-  QApplication::processEvents();
-  const QImage shown = window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-  ASSERT_EQ(shown.width(), window()->canvas().width());
-  // Every pixel outside the buttons is the canvas's.
-  const CrossSectionLayout l = crossSectionLayout(layout, 512);
-  const int buttonsTop = l.close.y;
-  int differing = 0;
-  for (int y = 0; y < buttonsTop; ++y)
-    for (int x = 0; x < shown.width(); ++x)
-      if ((shown.pixel(x, y) & 0xFFFFFFu) != packRgb(window()->canvas().getPixel(x, y)))
-        ++differing;
-  EXPECT_EQ(differing, 0);
-  // A spoken recording has its loudest row somewhere inside the 5.5 kHz the chart shows.
-  EXPECT_NE(crossSection.column[size_t(loudest())], 255);
-  if (const char* dir = std::getenv("KORIMU_SCREENSHOT_DIR")) {
-    shown.save(QString::fromUtf8(dir) + "/cross_section.png");
+  struct Look {
+    const char* name;
+    int32_t method;
+    int blockOrder;
+    int width;
+    int32_t colorScale;
+    int32_t graphStyle;
+  };
+  const Look looks[] = {
+      {"fft", kFft, 10, 512, 0, kBarGraph},
+      {"dct", kDct, 9, 256, 1, kBarGraph},
+      {"fft-line", kFft, 11, 512, 0, kLineGraph},
+  };
+  for (const Look& look : looks) {
+    SCOPED_TRACE(look.name);
+    closeCrossSectionWindow();
+    settings.colorScale = look.colorScale;
+    settings.graphStyle = look.graphStyle;
+    analyze(kTimeFrequencyChart, look.method, look.blockOrder);
+    crossSection.sectionWidth = look.width;
+    clickChart(120);
+    ASSERT_NE(window(), nullptr);
+    QApplication::processEvents();
+    const QImage shown = window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.width(), look.width + 2 * layout.unitW);
+    // Every pixel above the buttons is the canvas's.
+    const int buttonsTop = crossSectionLayout(layout, look.width).close.y;
+    int differing = 0;
+    for (int y = 0; y < buttonsTop; ++y)
+      for (int x = 0; x < shown.width(); ++x)
+        if ((shown.pixel(x, y) & 0xFFFFFFu) != packRgb(window()->canvas().getPixel(x, y)))
+          ++differing;
+    EXPECT_EQ(differing, 0);
+    // Speech has its loudest row well above silence.
+    EXPECT_LT(crossSection.column[size_t(loudest())], 128);
+    if (const char* dir = std::getenv("KORIMU_SCREENSHOT_DIR")) {
+      shown.save(QString::fromUtf8(dir) + "/cross_section_" + look.name + ".png");
+    }
   }
 }
 
