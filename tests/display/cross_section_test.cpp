@@ -243,6 +243,29 @@ TEST_F(CrossSection, WideWaveletLabelsAreCentredOnTheOctaves) {
   EXPECT_TRUE(textAt(client, w + 512 - 48 * 3 - (4 * w) / 2, labelY(), "2756", style));
 }
 
+TEST_F(CrossSection, WideLogLabelsFollowTheOctaves) {
+  setOpenRateKHz(44);
+  appState.lastRunMethod = kMem;
+  settings.blockOrder = 9;  // 256 bins
+  newClient(512);
+  drawCrossSectionLabels(client, 512);
+  const TextStyle style = crossSectionTextStyle();
+  // Centred on ln(g * 256 / 22050) / ln 256 * 512 + unitW.
+  EXPECT_TRUE(textAt(client, 498, labelY(), "20k", style));
+  EXPECT_TRUE(textAt(client, 178, labelY(), "625", style));
+
+  // Long blocks with a wide font leave out every second octave.
+  layout.unitW = 9;
+  appState.lastRunMethod = kDtft;
+  settings.blockOrder = 13;
+  newClient(512);
+  drawCrossSectionLabels(client, 512);
+  EXPECT_TRUE(textAt(client, 501, labelY(), "20k", style));
+  EXPECT_TRUE(textAt(client, 411, labelY(), "5000", style));
+  EXPECT_FALSE(textAt(client, 459, labelY(), "10k", style));
+  EXPECT_FALSE(textAt(client, 368, labelY(), "2500", style));
+}
+
 TEST_F(CrossSection, NoFileLeavesOnlyAClearedLabelRow) {
   appState.lastRunMethod = kFft;
   newClient(512);
