@@ -23,14 +23,6 @@ namespace {
 // Height of a dialog's frame: the window's outer height counts one frame, its width two.
 constexpr int kDialogFrameHeight = 3;
 
-bool linearMethod(int method) {
-  return method == kFft || method == kDct;
-}
-
-int halfBlock() {
-  return (1 << std::clamp(int(settings.blockOrder), 0, 30)) / 2;
-}
-
 void gridLine(Canvas& canvas, int x, int top) {
   canvas.moveTo(x, top + 256);
   canvas.lineTo(x, top);
@@ -40,7 +32,7 @@ void drawGrid(Canvas& canvas, int top, int width) {
   const int unitW = layout.unitW;
   const int method = appState.lastRunMethod;
   canvas.setPen(kGridColour);
-  if (linearMethod(method)) {
+  if (crossSectionLinear(method)) {
     if (elevenFamily(openRateKHz())) {
       // Lines beyond a narrow graph fall outside the window.
       for (int x : {464, 348, 232, 116}) gridLine(canvas, unitW + x, top);
@@ -54,7 +46,7 @@ void drawGrid(Canvas& canvas, int top, int width) {
   } else if (method == kWt) {
     for (int k = 0; k <= 10; ++k) gridLine(canvas, unitW + width - k * 24 * (width / 256), top);
   } else {
-    const int bins = std::max(1, halfBlock());
+    const int bins = crossSectionBins();
     if (bins > 1) {
       const double lnBins = std::log(double(bins));
       forEachOctave(openRateKHz(), bins, [&](int, double, double p) {
@@ -67,7 +59,7 @@ void drawGrid(Canvas& canvas, int top, int width) {
 // Bars coloured by the note of each row of a log-spaced chart.
 void drawLogNoteBars(Canvas& canvas, const uint8_t* depths, int top, int step, int barWidth) {
   const int method = appState.lastRunMethod;
-  ChartRowScale scale = chartRowScale(halfBlock(), method);
+  ChartRowScale scale = chartRowScale(crossSectionBins(), method);
   if (method != kWt) scale.ratio = std::exp(std::log(scale.fTop / scale.fBottom) / 255);
   int previousClass = -1;
   Rgb brush = kBlack;
@@ -80,6 +72,14 @@ void drawLogNoteBars(Canvas& canvas, const uint8_t* depths, int top, int step, i
 }
 
 }  // namespace
+
+bool crossSectionLinear(int method) {
+  return method == kFft || method == kDct;
+}
+
+int crossSectionBins() {
+  return std::max(1, (1 << std::clamp(int(settings.blockOrder), 1, 30)) / 2);
+}
 
 bool allocateCrossSectionBuffer(size_t bytes) {
   try {
@@ -129,7 +129,7 @@ void drawCrossSectionGraph(Canvas& canvas, const uint8_t* depths, int top, int w
   if (settings.graphStyle == kLineGraph) {
     drawLineGraph(canvas, depths, kCrossSectionRows, step, 1, top);
   } else if (settings.colorScale != 0) {
-    if (linearMethod(appState.lastRunMethod)) {
+    if (crossSectionLinear(appState.lastRunMethod)) {
       drawNoteBars(canvas, kCrossSectionRows, step, 1, depths, top, barWidth);
     } else {
       drawLogNoteBars(canvas, depths, top, step, barWidth);

@@ -30,6 +30,11 @@ inline constexpr int kCrossSectionRows = 256;
 bool allocateCrossSectionBuffer(size_t bytes = kCrossSectionRows);
 void releaseCrossSectionBuffer();
 
+// Whether the chart of `method` has linear rows (FFT, DCT) rather than log-spaced ones.
+bool crossSectionLinear(int method);
+// Bins of the current block size (N / 2).
+int crossSectionBins();
+
 // Depth of a colour read back from the chart: on a 16-colour display 255 - 16 k with k the
 // colour's place in chartColours16 (0 for a colour outside the table), else 255 - luminance.
 int depthOfChartColour(Rgb colour, int depthBits);

@@ -19,14 +19,6 @@ namespace korimu {
 
 namespace {
 
-bool linearMethod(int method) {
-  return method == kFft || method == kDct;
-}
-
-int halfBlock() {
-  return (1 << std::clamp(int(settings.blockOrder), 0, 30)) / 2;
-}
-
 // Top frequency of a linear chart in Hz times 256 (so that dividing by the bins shown gives Hz).
 long linearTopTimes256(int srKHz) {
   switch (srKHz) {
@@ -68,7 +60,7 @@ void drawWideLabels(Canvas& canvas, int y, const TextStyle& style) {
   const int unitH = layout.unitH;
   const int srKHz = openRateKHz();
   const int method = appState.lastRunMethod;
-  const int bins = std::max(1, halfBlock());
+  const int bins = crossSectionBins();
   canvas.textOut(512 - unitW, 3 * unitH + 260, "Hz", style);
   if (method == kWt) {
     double g = chartRowScale(bins, kWt).fTop;
@@ -77,7 +69,7 @@ void drawWideLabels(Canvas& canvas, int y, const TextStyle& style) {
       const int centre = unitW + 512 - 48 * k;
       canvas.textOut(centre - (cellsOf(text) * unitW) / 2, y, text, style);
     }
-  } else if (!linearMethod(method)) {
+  } else if (!crossSectionLinear(method)) {
     if (bins <= 1) return;
     const double lnBins = std::log(double(bins));
     forEachOctave(srKHz, bins, [&](int k, double g, double p) {
@@ -110,10 +102,10 @@ void drawWideLabels(Canvas& canvas, int y, const TextStyle& style) {
 void drawNarrowLabels(Canvas& canvas, int y, const TextStyle& style) {
   const int unitW = layout.unitW;
   const int method = appState.lastRunMethod;
-  const int bins = std::max(1, halfBlock());
+  const int bins = crossSectionBins();
   std::string top;
   std::string bottom;
-  if (linearMethod(method)) {
+  if (crossSectionLinear(method)) {
     top = formatText("%5ld Hz ", linearTopTimes256(openRateKHz()) / std::max(bins, 256));
     bottom = "0 Hz ";
   } else {
@@ -141,8 +133,8 @@ void drawCrossSectionLabels(Canvas& canvas, int width) {
 
 std::string crossSectionPeakText(int loudest) {
   const int method = appState.lastRunMethod;
-  const int bins = std::max(1, halfBlock());
-  if (linearMethod(method)) {
+  const int bins = crossSectionBins();
+  if (crossSectionLinear(method)) {
     const long e = linearTopTimes256(openRateKHz()) / std::max(bins, 256);
     return formatText("%5d Hz ", int(loudest * double(e) / 256.0 + 0.5));
   }
