@@ -7,84 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "cross_section_test_support.h"
 #include "display/chart.h"
 #include "display/frame_parts.h"
-#include "display_test_support.h"
 #include "platform/message.h"
 
 namespace korimu {
 namespace {
 
 using testing::countColour;
-using testing::DisplayTest;
+using testing::CrossSection;
+using testing::kPurple;
 using testing::kUntouched;
 using testing::textAt;
-
-constexpr Rgb kPurple{255, 0, 255};
-
-class CrossSection : public DisplayTest {
- protected:
-  void SetUp() override {
-    DisplayTest::SetUp();
-    crossSection = CrossSectionState{};
-    waveSource.blockAlign = 0;
-    waveSource.bytesPerSecond = 0;
-    appState.lastRunView = kTimeFrequencyChart;
-    appState.crossSectionX = layout.unitW;
-    chart = Canvas(layout.layoutWidth, layout.clientHeight);
-    chart.whiteness(layout.unitW, layout.plotTop, 512, 256);
-    newClient(256);
-  }
-  void TearDown() override {
-    releaseDisplaySurfaces();
-    displaySurfaces.window = Canvas();
-    chartColours16Built = false;
-    chartColours16 = {};
-    DisplayTest::TearDown();
-  }
-
-  void newClient(int width) {
-    crossSection.sectionWidth = width;
-    const CrossSectionLayout l = crossSectionLayout(layout, width);
-    client = Canvas(l.clientWidth, l.clientHeight);
-    client.clear(kUntouched);
-  }
-
-  // Writes one chart column from depths (element 0 the bottom row) the way a run paints it.
-  void paintColumn(int column, const std::vector<uint8_t>& depths) {
-    drawChartColumn(chart, depths.data(), int(depths.size()), column, 1);
-  }
-
-  // Graph pixel of the client: column i from the left, row from the top of the graph.
-  Rgb graphAt(int x, int row) const {
-    return client.getPixel(layout.unitW + x, layout.unitH + row);
-  }
-  int labelY() const { return layout.unitH + 260; }
-
-  Canvas chart;
-  Canvas client;
-};
-
-// Every pixel a text sets when drawn transparently at (x, y) shows `colour` in `canvas`.
-::testing::AssertionResult transparentTextAt(const Canvas& canvas, int x, int y,
-                                             const std::string& text, Rgb colour) {
-  Canvas reference(canvas.width(), canvas.height());
-  reference.clear(kUntouched);
-  const int width = reference.textOut(x, y, text, TextStyle{colour, kWhite, false});
-  int inked = 0;
-  for (int yy = y; yy < y + 16; ++yy) {
-    for (int xx = x; xx < x + width; ++xx) {
-      if (reference.getPixel(xx, yy) == kUntouched) continue;
-      ++inked;
-      if (!(canvas.getPixel(xx, yy) == colour)) {
-        return ::testing::AssertionFailure()
-               << "\"" << text << "\" missing at (" << xx << ", " << yy << ")";
-      }
-    }
-  }
-  if (inked == 0) return ::testing::AssertionFailure() << "\"" << text << "\" has no ink";
-  return ::testing::AssertionSuccess();
-}
+using testing::transparentTextAt;
 
 TEST_F(CrossSection, WhiteClearedChartReadsBackAsFullScale) {
   std::array<uint8_t, 256> depths{};
@@ -151,130 +87,6 @@ TEST_F(CrossSection, SixteenColourDisplayReadsTheTableIndex) {
   readChartColumn(buffer, layout.unitW + 5, depths.data());
   EXPECT_EQ(depths[4], 0);
   EXPECT_EQ(depths[5], 255);
-}
-
-TEST_F(CrossSection, FftPeakReadout) {
-  setOpenRateKHz(44);
-  appState.lastRunMethod = kFft;
-  settings.blockOrder = 9;  // 256 bins: one per row
-  EXPECT_EQ(crossSectionPeakText(0), "    0 Hz ");
-  EXPECT_EQ(crossSectionPeakText(255), "21964 Hz ");  // 255 * 22050 / 256
-  settings.blockOrder = 10;
-  EXPECT_EQ(crossSectionPeakText(100), " 4307 Hz ");  // 100 * 11025 / 256
-  settings.blockOrder = 8;                            // short blocks still span 256 rows
-  EXPECT_EQ(crossSectionPeakText(255), "21964 Hz ");
-  setOpenRateKHz(48);
-  appState.lastRunMethod = kDct;
-  settings.blockOrder = 9;
-  EXPECT_EQ(crossSectionPeakText(128), "12000 Hz ");
-}
-
-TEST_F(CrossSection, LogChartPeakReadouts) {
-  setOpenRateKHz(44);
-  appState.lastRunMethod = kWt;
-  EXPECT_EQ(crossSectionPeakText(255), "22050 Hz ");
-  EXPECT_EQ(crossSectionPeakText(255 - 24), "11025 Hz ");  // one octave per 24 rows
-  appState.lastRunMethod = kMem;
-  settings.blockOrder = 9;                          // 256 log-spaced bins
-  EXPECT_EQ(crossSectionPeakText(0), "   86 Hz ");  // 22050 / 256
-  EXPECT_EQ(crossSectionPeakText(255), "22050 Hz ");
-  appState.lastRunMethod = kDtft;
-  settings.blockOrder = 10;                           // 512 bins: every second one per row
-  EXPECT_EQ(crossSectionPeakText(128), "  980 Hz ");  // bin 256 of 512: 43.07 * 512^(256/511)
-}
-
-TEST_F(CrossSection, WideFftLabelsAt44kHzWithN512) {
-  setOpenRateKHz(44);
-  appState.lastRunMethod = kFft;
-  settings.blockOrder = 9;
-  newClient(512);
-  drawCrossSectionLabels(client, 512);
-  const TextStyle style = crossSectionTextStyle();
-  const int w = layout.unitW;
-  EXPECT_TRUE(textAt(client, 464 - w, labelY(), "20000", style));
-  EXPECT_TRUE(textAt(client, 348 - w, labelY(), "15000", style));
-  EXPECT_TRUE(textAt(client, 232 - w, labelY(), "10000", style));
-  EXPECT_TRUE(textAt(client, 116 - w, labelY(), "5000", style));
-  EXPECT_TRUE(textAt(client, w, labelY(), "0", style));
-  EXPECT_TRUE(textAt(client, 512 - w, 3 * layout.unitH + 260, "Hz", style));
-}
-
-TEST_F(CrossSection, WideFftLabelsOfOtherRates) {
-  setOpenRateKHz(48);
-  appState.lastRunMethod = kFft;
-  settings.blockOrder = 10;  // 512 bins: labels of the 512 shown
-  newClient(512);
-  drawCrossSectionLabels(client, 512);
-  const TextStyle style = crossSectionTextStyle();
-  const int w = layout.unitW;
-  EXPECT_TRUE(textAt(client, 512 - 4 * w, labelY(), "12000", style));
-  EXPECT_TRUE(textAt(client, 384 - w, labelY(), "9000", style));
-  EXPECT_TRUE(textAt(client, 256 - w, labelY(), "6000", style));
-  EXPECT_TRUE(textAt(client, 128 - w, labelY(), "3000", style));
-}
-
-TEST_F(CrossSection, NarrowLabelsShowOnlyTheEnds) {
-  const TextStyle style = crossSectionTextStyle();
-  const int w = layout.unitW;
-  setOpenRateKHz(44);
-  appState.lastRunMethod = kFft;
-  settings.blockOrder = 10;
-  drawCrossSectionLabels(client, 256);
-  EXPECT_TRUE(textAt(client, 256 - 7 * w, labelY(), "11025 Hz ", style));
-  EXPECT_TRUE(textAt(client, w, labelY(), "0 Hz ", style));
-
-  appState.lastRunMethod = kWt;
-  client.clear(kUntouched);
-  drawCrossSectionLabels(client, 256);
-  EXPECT_TRUE(textAt(client, 256 - 7 * w, labelY(), "22050 Hz ", style));
-  // 22050 / 2^(255/24)
-  EXPECT_TRUE(textAt(client, w, labelY(), " 14.0 Hz ", style));
-}
-
-TEST_F(CrossSection, WideWaveletLabelsAreCentredOnTheOctaves) {
-  setOpenRateKHz(44);
-  appState.lastRunMethod = kWt;
-  newClient(512);
-  drawCrossSectionLabels(client, 512);
-  const TextStyle style = crossSectionTextStyle();
-  const int w = layout.unitW;
-  EXPECT_TRUE(textAt(client, w + 512 - (3 * w) / 2, labelY(), "22k", style));
-  EXPECT_TRUE(textAt(client, w + 512 - 48 - (3 * w) / 2, labelY(), "11k", style));
-  EXPECT_TRUE(textAt(client, w + 512 - 48 * 3 - (4 * w) / 2, labelY(), "2756", style));
-}
-
-TEST_F(CrossSection, WideLogLabelsFollowTheOctaves) {
-  setOpenRateKHz(44);
-  appState.lastRunMethod = kMem;
-  settings.blockOrder = 9;  // 256 bins
-  newClient(512);
-  drawCrossSectionLabels(client, 512);
-  const TextStyle style = crossSectionTextStyle();
-  // Centred on ln(g * 256 / 22050) / ln 256 * 512 + unitW.
-  EXPECT_TRUE(textAt(client, 498, labelY(), "20k", style));
-  EXPECT_TRUE(textAt(client, 178, labelY(), "625", style));
-
-  // Long blocks with a wide font leave out every second octave.
-  layout.unitW = 9;
-  appState.lastRunMethod = kDtft;
-  settings.blockOrder = 13;
-  newClient(512);
-  drawCrossSectionLabels(client, 512);
-  EXPECT_TRUE(textAt(client, 501, labelY(), "20k", style));
-  EXPECT_TRUE(textAt(client, 411, labelY(), "5000", style));
-  EXPECT_FALSE(textAt(client, 459, labelY(), "10k", style));
-  EXPECT_FALSE(textAt(client, 368, labelY(), "2500", style));
-}
-
-TEST_F(CrossSection, NoFileLeavesOnlyAClearedLabelRow) {
-  appState.lastRunMethod = kFft;
-  newClient(512);
-  drawCrossSectionLabels(client, 512);
-  const TextStyle style = crossSectionTextStyle();
-  EXPECT_TRUE(textAt(client, layout.unitW, labelY(), std::string(86, ' '), style));
-  // Nothing but the cleared row: the "Hz" below it is not drawn.
-  EXPECT_EQ(countColour(client, 0, labelY() + 16, client.width(), 14, kUntouched),
-            client.width() * 14);
 }
 
 TEST_F(CrossSection, GridsPerMethod) {

@@ -1,0 +1,82 @@
+// The fixture of the cross-section tests: a white chart back buffer, a client canvas of the
+// window's size, and a check for text drawn on a transparent background.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "display/chart.h"
+#include "display/cross_section.h"
+#include "display_test_support.h"
+
+namespace korimu::testing {
+
+inline constexpr Rgb kPurple{255, 0, 255};
+
+class CrossSection : public DisplayTest {
+ protected:
+  void SetUp() override {
+    DisplayTest::SetUp();
+    crossSection = CrossSectionState{};
+    waveSource.blockAlign = 0;
+    waveSource.bytesPerSecond = 0;
+    appState.lastRunView = kTimeFrequencyChart;
+    appState.crossSectionX = layout.unitW;
+    chart = Canvas(layout.layoutWidth, layout.clientHeight);
+    chart.whiteness(layout.unitW, layout.plotTop, 512, 256);
+    newClient(256);
+  }
+  void TearDown() override {
+    releaseDisplaySurfaces();
+    displaySurfaces.window = Canvas();
+    chartColours16Built = false;
+    chartColours16 = {};
+    DisplayTest::TearDown();
+  }
+
+  void newClient(int width) {
+    crossSection.sectionWidth = width;
+    const CrossSectionLayout l = crossSectionLayout(layout, width);
+    client = Canvas(l.clientWidth, l.clientHeight);
+    client.clear(kUntouched);
+  }
+
+  // Writes one chart column from depths (element 0 the bottom row) the way a run paints it.
+  void paintColumn(int column, const std::vector<uint8_t>& depths) {
+    drawChartColumn(chart, depths.data(), int(depths.size()), column, 1);
+  }
+
+  // Graph pixel of the client: column i from the left, row from the top of the graph.
+  Rgb graphAt(int x, int row) const {
+    return client.getPixel(layout.unitW + x, layout.unitH + row);
+  }
+  int labelY() const { return layout.unitH + 260; }
+
+  Canvas chart;
+  Canvas client;
+};
+
+// Every pixel a text sets when drawn transparently at (x, y) shows `colour` in `canvas`.
+inline ::testing::AssertionResult transparentTextAt(const Canvas& canvas, int x, int y,
+                                                    const std::string& text, Rgb colour) {
+  Canvas reference(canvas.width(), canvas.height());
+  reference.clear(kUntouched);
+  const int width = reference.textOut(x, y, text, TextStyle{colour, kWhite, false});
+  int inked = 0;
+  for (int yy = y; yy < y + 16; ++yy) {
+    for (int xx = x; xx < x + width; ++xx) {
+      if (reference.getPixel(xx, yy) == kUntouched) continue;
+      ++inked;
+      if (!(canvas.getPixel(xx, yy) == colour)) {
+        return ::testing::AssertionFailure()
+               << "\"" << text << "\" missing at (" << xx << ", " << yy << ")";
+      }
+    }
+  }
+  if (inked == 0) return ::testing::AssertionFailure() << "\"" << text << "\" has no ink";
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace korimu::testing
