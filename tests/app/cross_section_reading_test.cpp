@@ -1,0 +1,193 @@
+// What the cross-section window reads back from real chart runs: the loudest row of a sine, the
+// cleared chart, a 16-colour display, a recording; and its column during a run and partial play.
+#include <QImage>
+#include <QTest>
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "core/shell_hooks.h"
+#include "cross_section_window_support.h"
+#include "display/display_state.h"
+#include "platform/audio_device.h"
+
+namespace korimu {
+namespace {
+
+using testing::CrossSectionWindowTest;
+using testing::kSineBin;
+using testing::sineFile;
+
+TEST_F(CrossSectionWindowTest, SineGivesItsRowAsTheLoudest) {
+  start(sineFile("sine.wav", 0.5));
+  settings.timeResolution = 1024;
+  analyze(kTimeFrequencyChart, kFft, 9);
+  clickChart(4);
+  ASSERT_NE(window(), nullptr);
+  window()->repaintGraphNow();
+  ASSERT_EQ(crossSection.column.size(), 256u);
+  EXPECT_EQ(loudest(), kSineBin);
+  EXPECT_TRUE(shows(layout.unitW, layout.unitH, " 3445 Hz ", TextStyle{kBlack, kWhite, false}));
+  // Its depth is below every other row's, and its bar is drawn down from that depth (under the
+  // readout text, which covers the top 16 rows).
+  const std::vector<uint8_t>& depths = crossSection.column;
+  for (int i = 0; i < 256; ++i) {
+    if (i == kSineBin) continue;
+    EXPECT_GT(depths[size_t(i)], depths[kSineBin]) << i;
+  }
+  const Canvas& c = window()->canvas();
+  const int x = layout.unitW + kSineBin;
+  for (int row = std::max(16, int(depths[kSineBin])); row < 256; ++row) {
+    EXPECT_EQ(c.getPixel(x, layout.unitH + row), kBlack) << row;
+  }
+  if (depths[kSineBin] > 16) {
+    EXPECT_NE(c.getPixel(x, layout.unitH + depths[kSineBin] - 1), kBlack);
+  }
+}
+
+TEST_F(CrossSectionWindowTest, ClearedChartColumnReadsWhiteAsFullScale) {
+  start(sineFile("short.wav", 0.1));  // 4410 frames: the first few columns only
+  settings.timeResolution = 1024;
+  analyze(kTimeFrequencyChart, kFft, 9);
+  clickChart(400);
+  ASSERT_NE(window(), nullptr);
+  window()->repaintGraphNow();
+  const Canvas& back = displaySurfaces.backBuffer;
+  int white = 0;
+  for (int row = 0; row < 256; ++row) {
+    const Rgb pixel = back.getPixel(layout.unitW + 400, layout.plotTop + row);
+    if (pixel == kWhite) {
+      ++white;
+      EXPECT_EQ(crossSection.column[size_t(255 - row)], 0) << row;
+    }
+  }
+  EXPECT_GT(white, 200) << "the cleared chart is white apart from its grid";
+}
+
+TEST_F(CrossSectionWindowTest, SixteenColourDisplayReadsTableIndices) {
+  ::setenv("KORIMU_DISPLAY_BITS", "4", 1);
+  start(sineFile("vga.wav", 0.5));
+  ASSERT_EQ(displaySurfaces.backBuffer.depthBits(), 4);
+  settings.timeResolution = 1024;
+  analyze(kTimeFrequencyChart, kFft, 9);
+  clickChart(4);
+  ASSERT_NE(window(), nullptr);
+  window()->repaintGraphNow();
+  ASSERT_EQ(crossSection.column.size(), 256u);
+  for (int i = 0; i < 256; ++i) {
+    EXPECT_EQ((crossSection.column[size_t(i)] + 1) % 16, 0) << "255 - 16 k at " << i;
+  }
+  EXPECT_EQ(loudest(), kSineBin);
+}
+
+TEST_F(CrossSectionWindowTest, UsableWhileAChartRuns) {
+  start(sineFile("during.wav", 2.0));
+  settings.timeResolution = 1024;
+  analyze(kTimeFrequencyChart, kFft, 9);
+  dispatchCommand(1116);
+  ASSERT_NE(window(), nullptr);
+  int blocks = 0;
+  int columnDuringRun = -1;
+  runHooks.blockRead = [&](const SampleBlock&, int, int) {
+    ++blocks;
+    if (blocks == 2) {
+      QMetaObject::invokeMethod(
+          qApp, [] { crossSectionWindow()->button(kCrossSectionRight)->click(); },
+          Qt::QueuedConnection);
+    }
+    if (blocks == 5) columnDuringRun = column();
+  };
+  buttonById(kAnalyzeId)->click();
+  EXPECT_GT(blocks, 5);
+  EXPECT_EQ(columnDuringRun, 8) << "the arrow worked in the middle of the run";
+  EXPECT_NE(window(), nullptr);
+}
+
+TEST_F(CrossSectionWindowTest, ColumnFollowsPartialPlay) {
+  // Streaming playback: every buffer the device hands back moves the column on.
+  start(sineFile("partial.wav", 7.0), 1);
+  std::function<void(int)> bufferDone;
+  AudioBackend backend = audioBackend();
+  backend.open = [&](const WaveFormat&, std::function<void(int)> done) {
+    bufferDone = std::move(done);
+    return true;
+  };
+  backend.write = [](int, const uint8_t*, size_t) { return true; };
+  backend.reset = [] {};
+  backend.close = [] {};
+  setAudioBackend(backend);
+  settings.timeResolution = 1024;
+  analyze(kTimeFrequencyChart, kFft, 9);
+  clickChart(200);
+  ASSERT_NE(window(), nullptr);
+
+  std::vector<int> columns;
+  const auto update = shellHooks.updateCrossSection;
+  shellHooks.updateCrossSection = [&] {
+    columns.push_back(column());
+    if (update) update();
+  };
+  buttonById(kPartialId)->click();
+  ASSERT_TRUE(bufferDone) << "the device was opened";
+  for (int k = 0; k < 4 && appState.playing; ++k) {
+    bufferDone(k % 2);
+    QApplication::processEvents();
+  }
+  buttonById(kStopId)->click();
+  shellHooks.updateCrossSection = update;
+
+  ASSERT_GE(columns.size(), 3u) << ::testing::PrintToString(columns);
+  EXPECT_EQ(columns[0], 0) << "partial play starts the column at the left edge";
+  for (size_t i = 1; i < columns.size(); ++i) EXPECT_GE(columns[i], columns[i - 1]) << i;
+  EXPECT_GT(columns.back(), 0);
+  EXPECT_EQ(window()->canvas().width(), 256 + 2 * layout.unitW);
+}
+
+TEST_F(CrossSectionWindowTest, RealRecordingShowsTheCanvasUnderItsButtons) {
+  const std::string path = std::string(KORIMU_SHARED_WAV_DIR) + "/22050_16_mono_espeak-ja.wav";
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << "no shared recordings";
+  start(path);
+  settings.timeResolution = 1024;
+  struct Look {
+    const char* name;
+    int32_t method;
+    int blockOrder;
+    int width;
+    int32_t colorScale;
+    int32_t graphStyle;
+  };
+  const Look looks[] = {
+      {"fft", kFft, 10, 512, 0, kBarGraph},
+      {"dct", kDct, 9, 256, 1, kBarGraph},
+      {"fft-line", kFft, 11, 512, 0, kLineGraph},
+  };
+  for (const Look& look : looks) {
+    SCOPED_TRACE(look.name);
+    closeCrossSectionWindow();
+    settings.colorScale = look.colorScale;
+    settings.graphStyle = look.graphStyle;
+    analyze(kTimeFrequencyChart, look.method, look.blockOrder);
+    crossSection.sectionWidth = look.width;
+    clickChart(120);
+    ASSERT_NE(window(), nullptr);
+    QApplication::processEvents();
+    const QImage shown = window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.width(), look.width + 2 * layout.unitW);
+    // Every pixel above the buttons is the canvas's.
+    const int buttonsTop = crossSectionLayout(layout, look.width).close.y;
+    int differing = 0;
+    for (int y = 0; y < buttonsTop; ++y)
+      for (int x = 0; x < shown.width(); ++x)
+        if ((shown.pixel(x, y) & 0xFFFFFFu) != packRgb(window()->canvas().getPixel(x, y)))
+          ++differing;
+    EXPECT_EQ(differing, 0);
+    // Speech has its loudest row well above silence.
+    EXPECT_LT(crossSection.column[size_t(loudest())], 128);
+    if (const char* dir = std::getenv("KORIMU_SCREENSHOT_DIR")) {
+      shown.save(QString::fromUtf8(dir) + "/cross_section_" + look.name + ".png");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace korimu

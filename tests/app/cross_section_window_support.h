@@ -1,0 +1,96 @@
+// The fixture of the cross-section window tests: a main window started on a generated sine
+// recording, chart runs through the Analyze button, clicks on the chart and the window's buttons.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPushButton>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "analysis/run_driver.h"
+#include "app/commands.h"
+#include "app/cross_section_window.h"
+#include "app/shell_widgets.h"
+#include "crafted_wav.h"
+#include "display/cross_section.h"
+#include "qt_app_fixture.h"
+
+namespace korimu::testing {
+
+// The sine sits exactly on bin 40 of a 512-point block at 44.1 kHz: 3445.3 Hz.
+inline constexpr int kSineBin = 40;
+
+inline std::string sineFile(const std::string& name, double seconds, int bin = kSineBin) {
+  CraftedWav w;
+  w.sampleRate = 44100;
+  w.bitsPerSample = 16;
+  const int frames = int(44100 * seconds);
+  for (int i = 0; i < frames; ++i) {
+    const double v = 9000.0 * std::sin(2.0 * std::numbers::pi * bin * i / 512.0);
+    const auto s = uint16_t(int16_t(std::lround(v)));
+    w.data.push_back(uint8_t(s));
+    w.data.push_back(uint8_t(s >> 8));
+  }
+  return writeWav(testFolder("cross-section") / name, w);
+}
+
+class CrossSectionWindowTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    crossSection = CrossSectionState{};
+  }
+  void TearDown() override {
+    closeCrossSectionWindow();
+    runHooks.blockRead = nullptr;
+    ShellTest::TearDown();
+    ::unsetenv("KORIMU_DISPLAY_BITS");
+  }
+
+  void analyze(int32_t view, int32_t method, int blockOrder) {
+    dispatchCommand(view);
+    settings.method = method;
+    settings.blockOrder = blockOrder;
+    buttonById(kAnalyzeId)->click();
+    ASSERT_EQ(appState.busy, 0);
+  }
+  static void clickChart(int column, int row = 100) {
+    clickClientArea(layout.unitW + column, layout.plotTop + row);
+  }
+  static CrossSectionWindow* window() { return crossSectionWindow(); }
+  static void press(int id) {
+    ASSERT_NE(window(), nullptr);
+    window()->button(id)->click();
+  }
+  static int column() { return appState.crossSectionX - layout.unitW; }
+  // The loudest element of the shown column, as the window's last paint read it.
+  static int loudest() {
+    const std::vector<uint8_t>& c = crossSection.column;
+    int best = 0;
+    for (int i = 1; i < int(c.size()); ++i)
+      if (c[size_t(i)] < c[size_t(best)]) best = i;
+    return best;
+  }
+  // Whether the window's picture shows `text` drawn in `style` at (x, y).
+  static bool shows(int x, int y, const std::string& text, const TextStyle& style) {
+    const Canvas& shown = window()->canvas();
+    Canvas reference(shown.width(), shown.height(), shown.depthBits());
+    reference.clear(Rgb{1, 2, 3});
+    const int width = reference.textOut(x, y, text, style);
+    int inked = 0;
+    for (int yy = y; yy < y + 16 && yy < shown.height(); ++yy)
+      for (int xx = x; xx < x + width && xx < shown.width(); ++xx) {
+        const Rgb want = reference.getPixel(xx, yy);
+        if (want == Rgb{1, 2, 3}) continue;
+        ++inked;
+        if (!(shown.getPixel(xx, yy) == want)) return false;
+      }
+    return inked > 0;
+  }
+};
+
+}  // namespace korimu::testing
