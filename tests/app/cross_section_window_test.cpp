@@ -62,8 +62,13 @@ TEST_F(CrossSectionWindowTest, OpensOnlyAfterAChartRun) {
   dispatchCommand(1116);
   ASSERT_NE(window(), nullptr);
   EXPECT_EQ(column(), 0);
-  // Escape (the cancel command) closes it too.
+  // Escape (the cancel command) closes it too, and so does Enter on the default button.
   QTest::keyClick(window(), Qt::Key_Escape);
+  EXPECT_EQ(window(), nullptr);
+  dispatchCommand(1116);
+  ASSERT_NE(window(), nullptr);
+  EXPECT_TRUE(window()->button(kCrossSectionClose)->isDefault());
+  QTest::keyClick(window(), Qt::Key_Return);
   EXPECT_EQ(window(), nullptr);
 }
 
