@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "analysis/analysis_sink.h"
 #include "analysis/run_driver.h"
 #include "analysis/run_wiring.h"
 #include "cli/png_writer.h"
@@ -150,18 +151,27 @@ void drawOverviewStrip(Canvas& window) {
   window.copyFrom(strip, 0, 0, strip.width(), strip.height(), layout.unitW, 3 * layout.unitH);
 }
 
-// Column counts on stderr once a run has taken longer than a second, four times a second.
+// The chart column and the analyser's own step on stderr once a run has taken longer than a
+// second, four times a second.
 struct RunProgress {
   unsigned long start = 0;
   unsigned long lastShown = 0;
   bool shown = false;
+  int column = 0;
+  long done = 0;
+  long total = 0;
 
-  void blockRead(int column) {
+  void show() {
     const unsigned long now = tickCountMs();
     if (now - start < 1000 || (shown && now - lastShown < 250)) return;
     lastShown = now;
     shown = true;
-    std::fprintf(stderr, "\rrendering: column %3d of 512", column);
+    if (total > 0) {
+      std::fprintf(stderr, "\rrendering: column %3d of 512, step %5ld of %5ld", column, done,
+                   total);
+    } else {
+      std::fprintf(stderr, "\rrendering: column %3d of 512%22s", column, "");
+    }
     std::fflush(stderr);
   }
 };
@@ -211,10 +221,18 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   RunProgress progress;
   progress.start = tickCountMs();
   runHooks.blockRead = [&progress](const SampleBlock&, int column, int) {
-    progress.blockRead(column);
+    progress.column = column;
+    progress.total = 0;
+    progress.show();
+  };
+  analysisSink.progress = [&progress](long done, long total) {
+    progress.done = done;
+    progress.total = total;
+    progress.show();
   };
   runAnalysis();
   runHooks.blockRead = nullptr;
+  analysisSink.progress = nullptr;
   if (progress.shown) std::fprintf(stderr, "\n");
   closeWave();
 
