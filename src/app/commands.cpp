@@ -14,7 +14,7 @@
 #include "app/module_calls.h"
 #include "app/navigation.h"
 #include "app/shell_widgets.h"
-#include "app/status_texts.h"
+#include "display/status_texts.h"
 #include "app/wave_link.h"
 #include "app/widgets.h"
 #include "core/app_state.h"

@@ -22,7 +22,7 @@
 #include "app/enabling.h"
 #include "app/module_calls.h"
 #include "app/shell_widgets.h"
-#include "app/status_texts.h"
+#include "display/status_texts.h"
 #include "app/widgets.h"
 #include "core/app_state.h"
 #include "core/layout.h"

@@ -15,6 +15,7 @@
 #include "display/chart.h"
 #include "display/display_state.h"
 #include "display/overview.h"
+#include "display/status_texts.h"
 #include "platform/event_pump.h"
 #include "wave/wave_source.h"
 
@@ -217,6 +218,11 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   prepareAnalysis();
   installRunWiring();
   drawOverviewStrip(window);
+  // The status texts the window shows around the overview (appState.fileSelected is set above).
+  drawDataCountLabel(window);
+  drawPositionText(window);
+  drawFormatTexts(window);
+  drawSpanText(window);
 
   RunProgress progress;
   progress.start = tickCountMs();

@@ -12,7 +12,7 @@
 
 #include "app/commands.h"
 #include "app/shell_widgets.h"
-#include "app/status_texts.h"
+#include "display/status_texts.h"
 #include "app/wave_link.h"
 #include "app/widgets.h"
 #include "crafted_wav.h"

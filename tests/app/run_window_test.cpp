@@ -11,7 +11,7 @@
 #include "analysis/method_sink.h"
 #include "analysis/run_driver.h"
 #include "app/commands.h"
-#include "app/status_texts.h"
+#include "display/status_texts.h"
 #include "app/widgets.h"
 #include "crafted_wav.h"
 #include "display/chart.h"

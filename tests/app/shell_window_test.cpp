@@ -12,7 +12,7 @@
 
 #include "app/enabling.h"
 #include "app/shell_widgets.h"
-#include "app/status_texts.h"
+#include "display/status_texts.h"
 #include "app/widgets.h"
 #include "crafted_wav.h"
 #include "qt_app_fixture.h"

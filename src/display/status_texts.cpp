@@ -1,11 +1,11 @@
-#include "app/status_texts.h"
+#include "display/status_texts.h"
 
-#include "app/wave_link.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/display_state.h"
 #include "platform/message.h"
+#include "wave/wave_source.h"
 
 namespace korimu {
 
@@ -20,7 +20,7 @@ Canvas& clientCanvas() {
 }
 
 void drawPositionText(Canvas& canvas) {
-  const WaveFacts facts = waveFacts();
+  const WaveSource& facts = waveSource;
   if (facts.formatTag != 1) appState.position = 0;
   const double seconds =
       facts.bytesPerSecond == 0 ? 0.0 : double(appState.position) / double(facts.bytesPerSecond);
@@ -29,7 +29,7 @@ void drawPositionText(Canvas& canvas) {
 }
 
 void drawFormatTexts(Canvas& canvas) {
-  const WaveFacts facts = waveFacts();
+  const WaveSource& facts = waveSource;
   const int w = layout.unitW;
   const int h = layout.unitH;
   const int x = (3 * w) / 2 + 512;
@@ -41,7 +41,7 @@ void drawFormatTexts(Canvas& canvas) {
 }
 
 void drawSpanText(Canvas& canvas) {
-  const WaveFacts facts = waveFacts();
+  const WaveSource& facts = waveSource;
   double span = 0.0;
   if (facts.bytesPerSecond != 0) {
     span = double(settings.framesPerColumn) * 512.0 * double(facts.blockAlign) /
