@@ -6,6 +6,7 @@
 #include "analysis/analysis_sink.h"
 #include "analysis/fft.h"
 #include "analysis/scratch_memory.h"
+#include "platform/event_pump.h"
 #include "platform/message.h"
 
 namespace korimu {
@@ -35,6 +36,8 @@ void autocorrRaw(double* a, double* b, int n, int l, const SampleBlock& block) {
   }
   const int order = log2Of(l);
   directFft(a, b, order, -1.0);
+  // Two transforms of a large block take long enough to be felt: let the window breathe between.
+  pumpOneEvent();
   for (int j = 0; j < l; ++j) {
     a[j] = a[j] * a[j] + b[j] * b[j];
     b[j] = 0.0;
