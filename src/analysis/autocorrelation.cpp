@@ -43,6 +43,7 @@ void autocorrRaw(double* a, double* b, int n, int l, const SampleBlock& block) {
     b[j] = 0.0;
   }
   directFft(a, b, order, 1.0);
+  pumpOneEvent();
 }
 
 std::vector<double> autocorrNormalized(double& r0, double& g, int l, int n, int m,
