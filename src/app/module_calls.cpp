@@ -1,10 +1,10 @@
 #include "app/module_calls.h"
 
-#include "app/run_quit.h"
+#include "analysis/run_driver.h"
 #include "app/cross_section_window.h"
+#include "app/run_quit.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
-#include "analysis/run_driver.h"
 #include "core/layout.h"
 #include "core/settings_file.h"
 #include "dialogs/about_dialog.h"

@@ -14,12 +14,12 @@
 #include "app/module_calls.h"
 #include "app/shell_widgets.h"
 #include "app/startup.h"
-#include "display/status_texts.h"
 #include "app/wave_link.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/overview.h"
+#include "display/status_texts.h"
 
 namespace korimu {
 

@@ -110,7 +110,8 @@ TEST(Dct, TwoPointsAreSumAndDifferenceOverRootTwo) {
 TEST(Dct, TypeFourAndTypeThreeAreTheOrthonormalTransforms) {
   for (int n : {2, 8, 64}) {
     const auto x = randomValues(size_t(n), 5u, 1.0);
-    std::vector<double> four(static_cast<size_t>(n)), two(static_cast<size_t>(n)), back(static_cast<size_t>(n));
+    std::vector<double> four(static_cast<size_t>(n)), two(static_cast<size_t>(n)),
+        back(static_cast<size_t>(n));
     fastDct4(four.data(), x.data(), n);
     const auto ref4 = referenceDct4(x);
     for (int k = 0; k < n; ++k)
@@ -124,7 +125,8 @@ TEST(Dct, TypeFourAndTypeThreeAreTheOrthonormalTransforms) {
 TEST(Dct, OnMemChoosesTheVariant) {
   const int n = 64;
   const auto x = randomValues(size_t(n), 9u, 100.0);
-  std::vector<double> viaSetting(static_cast<size_t>(n)), viaFft(static_cast<size_t>(n)), recursive(static_cast<size_t>(n));
+  std::vector<double> viaSetting(static_cast<size_t>(n)), viaFft(static_cast<size_t>(n)),
+      recursive(static_cast<size_t>(n));
   fftDct(viaFft.data(), x.data(), n);
   fastDct2(recursive.data(), x.data(), n);
   dct(viaSetting.data(), x.data(), n, true);

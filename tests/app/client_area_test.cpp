@@ -12,10 +12,10 @@
 
 #include "app/commands.h"
 #include "app/shell_widgets.h"
-#include "display/status_texts.h"
 #include "app/wave_link.h"
 #include "app/widgets.h"
 #include "crafted_wav.h"
+#include "display/status_texts.h"
 #include "qt_app_fixture.h"
 
 namespace korimu::testing {

@@ -9,9 +9,9 @@
 #include "app/commands.h"
 #include "app/control_filter.h"
 #include "app/shell_widgets.h"
-#include "display/status_texts.h"
 #include "app/widgets.h"
 #include "crafted_wav.h"
+#include "display/status_texts.h"
 #include "qt_app_fixture.h"
 
 namespace korimu::testing {

@@ -11,11 +11,11 @@
 #include "analysis/method_sink.h"
 #include "analysis/run_driver.h"
 #include "app/commands.h"
-#include "display/status_texts.h"
 #include "app/widgets.h"
 #include "crafted_wav.h"
 #include "display/chart.h"
 #include "display/display_state.h"
+#include "display/status_texts.h"
 #include "qt_app_fixture.h"
 
 namespace korimu {
