@@ -91,6 +91,11 @@ std::string usageText() {
          "  --screenshot OUT.png    start the window, save its client area, exit\n"
          "  --render OUT.png [--NAME VALUE ...] FILE.wav\n"
          "                          draw one analysis into OUT.png without a display\n"
+         "    render options: --view wave-zoom|level-meter|spectrum-linear|spectrum-log|chart\n"
+         "      --method fft|dtft|dct|mem|wt  --block-order 8..16  --time-resolution 32..32768\n"
+         "      --window 0..6  --scale amplitude|power|log  --gain 0..3  --key 0..11\n"
+         "      --span 512..524288  --zoom 1|2  --position BYTES  --autocorr  --pink  --onmem\n"
+         "      --line | --bar  --thick  --color-scale  --plot-only\n"
          "  --help                  show this text\n"
          "  --version               show the version\n";
 }
