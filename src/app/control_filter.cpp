@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QTimerEvent>
 #include <algorithm>
@@ -89,6 +90,16 @@ QWidget* tabTarget(int id, bool backward) {
   }
 }
 
+// A closed drop-down list moves its selection with Left and Right as with Up and Down. The span
+// is taken only when the list closes or loses the focus, as for any other selection.
+bool ControlFilter::stepSelection(QWidget* control, int step) {
+  if (auto* combo = qobject_cast<QComboBox*>(control)) {
+    const int index = std::clamp(combo->currentIndex() + step, 0, combo->count() - 1);
+    if (index >= 0) combo->setCurrentIndex(index);
+  }
+  return true;
+}
+
 bool ControlFilter::keyPress(QWidget* control, int id, QEvent* event) {
   auto* key = static_cast<QKeyEvent*>(event);
   const bool ctrl = key->modifiers().testFlag(Qt::ControlModifier);
@@ -96,9 +107,11 @@ bool ControlFilter::keyPress(QWidget* control, int id, QEvent* event) {
   switch (key->key()) {
     case Qt::Key_Left:
       if (enabled(kBackId)) dispatchCommand(ctrl ? kFastBackId : kBackId);
+      if (id == kSpanComboId) return stepSelection(control, -1);
       return isButton;  // buttons have no arrow-key behaviour of their own
     case Qt::Key_Right:
       if (enabled(kBackId)) dispatchCommand(ctrl ? kFastForwardId : kForwardId);
+      if (id == kSpanComboId) return stepSelection(control, 1);
       return isButton;
     case Qt::Key_Space:
       if (isNavigationCommand(id)) {

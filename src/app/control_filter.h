@@ -18,6 +18,7 @@ class ControlFilter : public QObject {
   int repeatTimerId(int controlId) const;
 
  private:
+  bool stepSelection(QWidget* control, int step);
   bool keyPress(QWidget* control, int id, QEvent* event);
   std::map<int, int> repeatTimers_;  // control id -> timer id
   int spaceRepeatCount_ = 0;

@@ -183,6 +183,23 @@ TEST_F(ControlBarTest, ClickingTheCheckedRadioKeepsItChecked) {
   EXPECT_TRUE(buttonById(kNormalZoomId)->isChecked());
 }
 
+TEST_F(ControlBarTest, LeftAndRightAlsoMoveTheSpanSelectionWhichCountsOnlyWhenTheBoxLosesFocus) {
+  startWithFile();
+  QComboBox* combo = shell().spanCombo;
+  ASSERT_EQ(combo->currentIndex(), 1);
+  key(kSpanComboId, Qt::Key_Right);
+  EXPECT_EQ(appState.position, 210u);  // the step happens as on every control
+  EXPECT_EQ(combo->currentIndex(), 2);
+  EXPECT_EQ(settings.framesPerColumn, 512);  // not taken yet
+  key(kSpanComboId, Qt::Key_Left);
+  key(kSpanComboId, Qt::Key_Left);
+  key(kSpanComboId, Qt::Key_Left);  // stops at the first item
+  EXPECT_EQ(combo->currentIndex(), 0);
+  QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(combo, &focusOut);
+  EXPECT_EQ(settings.framesPerColumn, 1024);  // "524288" / 512
+}
+
 TEST_F(ControlBarTest, SpanComboboxRedrawsOnlyWhenTheSpanChanges) {
   startWithFile();
   QComboBox* combo = shell().spanCombo;
