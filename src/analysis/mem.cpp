@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/analysis_sink.h"
+#include "analysis/depth_math.h"
 #include "analysis/method_sink.h"
 #include "analysis/scratch_memory.h"
 #include "analysis/trig_sums.h"
@@ -175,18 +176,6 @@ namespace {
 double pinkTilt(const MemPoints& points, int i) {
   if (points.linear) return static_cast<double>(i) / points.count;
   return points.frequency(i) / points.fmax;
-}
-
-double clampTo(double v, double low, double high) {
-  if (!(v >= low)) return low;  // NaN goes to the low end
-  if (v > high) return high;
-  return v;
-}
-
-uint8_t toDepth(double d) {
-  if (!(d > 0.0)) return 0;
-  if (d >= 255.0) return 255;
-  return static_cast<uint8_t>(d);
 }
 
 double logReference(bool sixteenBit, double max) {

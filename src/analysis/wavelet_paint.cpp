@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "analysis/analysis_sink.h"
+#include "analysis/depth_math.h"
 #include "analysis/method_sink.h"
 #include "analysis/wavelet.h"
 #include "core/layout.h"
@@ -11,18 +12,6 @@
 namespace korimu {
 
 namespace {
-
-double clampTo(double v, double low, double high) {
-  if (!(v >= low)) return low;
-  if (v > high) return high;
-  return v;
-}
-
-uint8_t toDepth(double d) {
-  if (!(d > 0.0)) return 0;
-  if (d >= 255.0) return 255;
-  return static_cast<uint8_t>(d);
-}
 
 int gainIndex() {
   return std::clamp(settings.displayGain, 0, 3);

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "app/widgets.h"
 #include "core/layout.h"
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_look.h"
@@ -16,17 +17,6 @@ namespace korimu {
 namespace {
 
 QPointer<CrossSectionWindow> openWindow;
-
-QImage imageOf(const Canvas& canvas) {
-  QImage image(canvas.width(), canvas.height(), QImage::Format_RGB32);
-  const auto& pixels = canvas.pixels();
-  for (int y = 0; y < canvas.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < canvas.width(); ++x)
-      line[x] = 0xff000000u | pixels[size_t(y) * size_t(canvas.width()) + size_t(x)];
-  }
-  return image;
-}
 
 void placeAt(QWidget* widget, const Rect& r) {
   widget->setGeometry(r.x, r.y, r.w, r.h);
@@ -115,7 +105,7 @@ void CrossSectionWindow::renderCanvas() {
 void CrossSectionWindow::paintEvent(QPaintEvent*) {
   renderCanvas();
   QPainter painter(this);
-  painter.drawImage(0, 0, imageOf(canvas_));
+  painter.drawImage(0, 0, canvasImage(canvas_));
 }
 
 void CrossSectionWindow::stepColumn(int direction) {
