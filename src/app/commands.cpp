@@ -14,13 +14,13 @@
 #include "app/module_calls.h"
 #include "app/navigation.h"
 #include "app/shell_widgets.h"
-#include "app/wave_link.h"
 #include "app/widgets.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/status_texts.h"
 #include "platform/message.h"
+#include "wave/wave_source.h"
 
 namespace korimu {
 
@@ -54,7 +54,7 @@ void openCommand() {
   appState.fileName = accepted ? chosen : saved;
   setTitle();
   if (!accepted) return;
-  closeWaveFile();
+  closeWave();
   appState.position = 0;
   openFile();
 }
@@ -110,7 +110,7 @@ void gainCommand(int id) {
 }
 
 void navigationCommand(int id) {
-  const WaveFacts facts = waveFacts();
+  const WaveSource& facts = waveSource;
   appState.position = navigatedPosition(
       id, appState.position, DataExtent{facts.blockAlign, facts.dataSize, facts.bytesPerSecond});
   positionChanged();
@@ -146,7 +146,7 @@ void positionChanged() {
 bool openFile() {
   appState.fileSelected = 1;
   enableFileControls(true);
-  const bool result = openWaveFile();
+  const bool result = openWave();
   invalidateOverview();
   rangeMarkerUnlessChart();
   return result;
@@ -154,7 +154,7 @@ bool openFile() {
 
 void dropFiles(const std::vector<std::string>& paths) {
   if (paths.empty()) return;
-  closeWaveFile();
+  closeWave();
   appState.fileName = paths.front();
   appState.position = 0;
   setTitle();
@@ -202,7 +202,7 @@ void dispatchCommand(int id, int notification) {
       openCommand();
       break;
     case 1102:
-      closeWaveFile();
+      closeWave();
       showInfoDialog();
       break;
     case 1103:

@@ -14,12 +14,12 @@
 #include "app/module_calls.h"
 #include "app/shell_widgets.h"
 #include "app/startup.h"
-#include "app/wave_link.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/overview.h"
 #include "display/status_texts.h"
+#include "wave/wave_source.h"
 
 namespace korimu {
 
@@ -117,21 +117,7 @@ void OverviewWidget::invertRect(int x, int y, int w, int h) {
 void OverviewWidget::paintFromFile() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ++fileRedraws_;
-  if (waveHandleOpen()) {
-    const WaveFacts facts = waveFacts();
-    const uint32_t position = appState.position;
-    OverviewSource source;
-    source.formatTag = facts.formatTag;
-    source.sampleKind = facts.sampleKind;
-    if (facts.formatTag == 1) {
-      if (seekWaveData(position)) {
-        source.dataBytesLeft = position < facts.dataSize ? facts.dataSize - position : 0;
-        source.read = [](uint8_t* buffer, size_t n) { return readWaveData(buffer, n); };
-      }
-    }
-    drawOverview(canvas_, source, settings.framesPerColumn, settings.amplitudeZoom);
-    seekWaveData(position);
-  }
+  drawOverviewOfOpenFile(canvas_);
   QApplication::restoreOverrideCursor();
 }
 
@@ -141,13 +127,13 @@ void OverviewWidget::paintEvent(QPaintEvent*) {
       // A playback or an analysis run is using the file: redraw once it is done.
       appState.overviewRepaintPending = 1;
       redrawPending_ = false;
-    } else if (!appState.fileName.empty() && !waveHandleOpen() && !openAttempted_) {
+    } else if (!appState.fileName.empty() && !waveSource.mmio.isOpen() && !openAttempted_) {
       // Validation may show a message box, which must not happen inside painting.
       openAttempted_ = true;
       QMetaObject::invokeMethod(
           this,
           [this] {
-            openWaveFile();
+            openWave();
             update();
           },
           Qt::QueuedConnection);
@@ -211,7 +197,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   releasePlaybackNow();
-  closeWaveFile();
+  closeWave();
   event->accept();
 }
 

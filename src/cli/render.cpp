@@ -137,18 +137,7 @@ bool applyOption(const std::string& name, const std::string& value, RenderChoice
 // The waveform overview strip above the control bar, as the window shows it.
 void drawOverviewStrip(Canvas& window) {
   Canvas strip(512, layout.overviewHeight, window.depthBits());
-  OverviewSource source;
-  source.formatTag = waveSource.formatTag;
-  source.sampleKind = waveSource.sampleKind;
-  const uint32_t position = appState.position;
-  if (seekData(position)) {
-    source.dataBytesLeft = waveSource.dataSize - std::min(position, waveSource.dataSize);
-    source.read = [](uint8_t* buffer, size_t n) {
-      return static_cast<size_t>(readData(buffer, static_cast<uint32_t>(n)));
-    };
-  }
-  drawOverview(strip, source, settings.framesPerColumn, settings.amplitudeZoom);
-  seekData(position);
+  drawOverviewOfOpenFile(strip);
   window.copyFrom(strip, 0, 0, strip.width(), strip.height(), layout.unitW, 3 * layout.unitH);
 }
 

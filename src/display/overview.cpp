@@ -1,10 +1,14 @@
 #include "display/overview.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <vector>
 
+#include "core/app_state.h"
+#include "core/settings.h"
 #include "platform/message.h"
+#include "wave/wave_source.h"
 
 namespace korimu {
 
@@ -86,6 +90,23 @@ bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColu
     if (got < columnBytes) break;
   }
   return true;
+}
+
+void drawOverviewOfOpenFile(Canvas& strip) {
+  if (!waveSource.mmio.isOpen()) return;
+  const uint32_t position = appState.position;
+  OverviewSource source;
+  source.formatTag = waveSource.formatTag;
+  source.sampleKind = waveSource.sampleKind;
+  if (waveSource.formatTag == 1 && seekData(position)) {
+    source.dataBytesLeft = waveSource.dataSize - std::min(position, waveSource.dataSize);
+    source.read = [](uint8_t* buffer, size_t n) {
+      return static_cast<size_t>(
+          readData(buffer, static_cast<uint32_t>(std::min<size_t>(n, UINT32_MAX))));
+    };
+  }
+  drawOverview(strip, source, settings.framesPerColumn, settings.amplitudeZoom);
+  seekData(position);
 }
 
 }  // namespace korimu

@@ -12,11 +12,11 @@
 
 #include "app/commands.h"
 #include "app/shell_widgets.h"
-#include "app/wave_link.h"
 #include "app/widgets.h"
 #include "crafted_wav.h"
 #include "display/status_texts.h"
 #include "qt_app_fixture.h"
+#include "wave/wave_source.h"
 
 namespace korimu::testing {
 namespace {
@@ -257,15 +257,15 @@ TEST_F(ClientAreaTest, OverviewReopensAClosedFileBeforeDrawing) {
   CraftedWav w;
   w.data.assign(512 * 512, 128);
   start(craft("reopen.wav", w));
-  closeWaveFile();  // as before the Wave information dialog
-  ASSERT_FALSE(waveHandleOpen());
+  closeWave();  // as before the Wave information dialog
+  ASSERT_FALSE(waveSource.mmio.isOpen());
   shell().overview->canvas().clear(kWhite);
   shell().overview->invalidateFromFile();
   for (int i = 0; i < 3; ++i) {
     shell().overview->repaint();
     QApplication::processEvents();
   }
-  EXPECT_TRUE(waveHandleOpen());
+  EXPECT_TRUE(waveSource.mmio.isOpen());
   EXPECT_EQ(overviewBlackRows(300), std::vector<int>{32});
   EXPECT_TRUE(messages.empty());
 }
@@ -275,7 +275,7 @@ TEST_F(ClientAreaTest, AFileThatVanishedIsReportedOncePerRepaintRequest) {
   w.data.assign(4096, 128);
   const std::string name = craft("vanishing.wav", w);
   start(name);
-  closeWaveFile();
+  closeWave();
   std::filesystem::remove(name);
   shell().overview->invalidateFromFile();
   for (int i = 0; i < 5; ++i) {
