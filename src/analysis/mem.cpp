@@ -172,10 +172,11 @@ MemPoints memPoints(int srKHz, int order, bool linear) {
 
 namespace {
 
-// The pink tilt of point i: +3 dB per octave.
-double pinkTilt(const MemPoints& points, int i) {
-  if (points.linear) return static_cast<double>(i) / points.count;
-  return points.frequency(i) / points.fmax;
+// The pink tilt of point i (+3 dB per octave) applied to v: v * i / ns on the linear axis,
+// v * fi / fmax on the logarithmic one, multiplied before dividing.
+double pinkTilted(double v, const MemPoints& points, int i) {
+  if (points.linear) return v * i / points.count;
+  return v * points.frequency(i) / points.fmax;
 }
 
 double logReference(bool sixteenBit, double max) {
@@ -260,7 +261,7 @@ void memDepths(uint8_t* depths, const double* spec, const MemPoints& points,
     double v = 0.0;
     if (ref != 0.0) {
       v = spec[i] / ref;
-      if (settings.pinkNoiseFlat) v *= pinkTilt(points, i);
+      if (settings.pinkNoiseFlat) v = pinkTilted(v, points, i);
     }
     if (logarithmic) {
       depths[i] = logDepth(v, lmin);

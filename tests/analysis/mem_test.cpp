@@ -171,6 +171,48 @@ TEST(MemDepths, ReferenceAtTheTopAndMinimumAtTheBottom) {
   EXPECT_EQ(depths[0], 74);  // 255 - 255 * sqrt(0.5)
 }
 
+// The pink tilt on the logarithmic axis is v * fi / fmax, multiplied first: near a row boundary
+// the other grouping, v * (fi / fmax), can round to the next row.
+TEST(MemDepths, PinkTiltMultipliesByTheFrequencyBeforeDividing) {
+  MethodScope scope;
+  settings.spectrumType = 1;  // power
+  settings.mado = 4;          // the reference is the block's maximum
+  settings.displayGain = 1;   // depth = trunc(255 - v * 255)
+  settings.pinkNoiseFlat = 1;
+  const MemPoints points = memPoints(44, 8, false);
+  MemExtremes extremes;
+  extremes.max = 1.0;
+  std::vector<double> spec(points.count);
+  std::vector<uint8_t> depths(points.count);
+  int groupingMatters = 0;
+  // Values a few steps of the last bit either side of the point where v lands on a row boundary.
+  for (int nudge = -4; nudge <= 4; ++nudge) {
+    for (int i = 0; i < points.count; ++i) {
+      const double tilt = points.frequency(i) / points.fmax;
+      const int row = 1 + i % 254;
+      double value = (255.0 - row) / 255.0 / tilt;
+      for (int u = 0; u < std::abs(nudge); ++u) value = std::nextafter(value, nudge * 1e9);
+      spec[i] = value;
+    }
+    memDepths(depths.data(), spec.data(), points, extremes, true);
+    for (int i = 0; i < points.count; ++i) {
+      const double fi = points.frequency(i);
+      const double v = spec[i] / extremes.max * fi / points.fmax;
+      const auto expected = static_cast<uint8_t>(255.0 - std::clamp(v, 0.0, 1.0) * 255.0);
+      ASSERT_EQ(depths[i], expected) << "point " << i << " nudge " << nudge;
+      const double other = spec[i] / extremes.max * (fi / points.fmax);
+      if (static_cast<int>(255.0 - other * 255.0) != expected) ++groupingMatters;
+    }
+  }
+  // The sweep includes values where the grouping changes the row.
+  EXPECT_GT(groupingMatters, 0);
+  // One of them: point 1 at 122.23571181808518 lies on row 2, not row 1.
+  spec.assign(points.count, 0.0);
+  spec[1] = 122.23571181808518;
+  memDepths(depths.data(), spec.data(), points, extremes, true);
+  EXPECT_EQ(depths[1], 2);
+}
+
 // A sine with a little noise, as a recording has (an exactly periodic block of rounded samples
 // would let a long enough model predict it perfectly).
 std::vector<uint8_t> sineBytes(int count, double frequency, double rate, double amplitude,
