@@ -134,18 +134,11 @@ void fillSamples(double* re, double* im, int n, const SampleBlock& block) {
 
 double removeOffset(double* re, int count, bool sixteenBit) {
   if (count <= 0) return 0.0;
-  // Four running sums: sample values are integers, so every partial sum is exact and the mean
-  // is the same as summed in order.
-  double sums[4] = {0.0, 0.0, 0.0, 0.0};
-  int i = 0;
-  for (; i + 4 <= count; i += 4) {
-    sums[0] += re[i];
-    sums[1] += re[i + 1];
-    sums[2] += re[i + 2];
-    sums[3] += re[i + 3];
-  }
-  for (; i < count; ++i) sums[0] += re[i];
-  double mean = ((sums[0] + sums[1]) + (sums[2] + sums[3])) / count;
+  // Summed in order: the autocorrelation's lags are not integers, so the order of the additions
+  // shows in the last bits of the mean.
+  double sum = 0.0;
+  for (int i = 0; i < count; ++i) sum += re[i];
+  double mean = sum / count;
   if (!autocorrelationOn()) {
     const double limit = sixteenBit ? 256.0 : 1.0;
     mean = std::clamp(mean, -limit, limit);

@@ -343,5 +343,19 @@ TEST(FrameAnalysis, WindowShapes) {
   EXPECT_EQ(windowValue(kTriangle, 128, 512), 0.25);
 }
 
+// The lags of the autocorrelation are not integers, so the order of the additions matters: the
+// mean is their sum in order, which here is exact (four ones, then 2^53) although a sum that met
+// 2^53 before the ones would lose them.
+TEST(FrameAnalysis, OffsetIsTheSumInOrderOverTheCount) {
+  RecordingScope scope;
+  settings.autocorrelation = 2;  // the full mean is removed
+  const double big = std::ldexp(1.0, 53);
+  std::vector<double> re = {1.0, 1.0, 1.0, 1.0, big, 7.0};
+  const double mean = removeOffset(re.data(), 5, true);
+  EXPECT_EQ(mean, (big + 4.0) / 5.0);
+  EXPECT_EQ(re[0], 1.0 - mean);
+  EXPECT_EQ(re[5], 7.0);  // past the counted values: untouched
+}
+
 }  // namespace
 }  // namespace korimu
