@@ -24,7 +24,8 @@ int currentBinCount() {
 }
 
 int waveSpanFrames() {
-  return settings.autocorrelation != 0 ? settings.timeResolution / 2 : settings.timeResolution;
+  // The autocorrelation is on only with its stored value 2, as the analysers read it.
+  return settings.autocorrelation == 2 ? settings.timeResolution / 2 : settings.timeResolution;
 }
 
 namespace {

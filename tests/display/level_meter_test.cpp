@@ -144,6 +144,8 @@ TEST_F(DisplayWaveZoom, ScalesAt44And48kHz) {
   EXPECT_DOUBLE_EQ(waveZoomScale(), 0.125);  // 4096 samples across the plot
   settings.autocorrelation = 2;
   EXPECT_DOUBLE_EQ(waveZoomScale(), 0.25);
+  settings.autocorrelation = 1;  // only the stored value 2 means on
+  EXPECT_DOUBLE_EQ(waveZoomScale(), 0.125);
   settings.autocorrelation = 0;
   setOpenRateKHz(48);
   EXPECT_DOUBLE_EQ(waveZoomScale(), 512.0 / (1024 * 6));  // 6144 samples, 128 ms
