@@ -6,6 +6,7 @@
 
 #include "analysis/run_driver.h"
 #include "core/settings.h"
+#include "wave/wav_builder.h"
 
 namespace korimu {
 namespace {
@@ -68,12 +69,8 @@ TEST(ChartColumns, ShortBlocksStandForAFourthOfAColumn) {
 }
 
 TEST(MonoMix, SixteenBitMeanTruncatesTowardZero) {
-  const std::vector<int16_t> stereo = {-3, 2, -3, -2, 32767, 32767, -32768, -32768, 5, 0};
-  std::vector<uint8_t> bytes;
-  for (int16_t s : stereo) {
-    bytes.push_back(uint8_t(uint16_t(s)));
-    bytes.push_back(uint8_t(uint16_t(s) >> 8));
-  }
+  const std::vector<uint8_t> bytes =
+      testing::pcm16({-3, 2, -3, -2, 32767, 32767, -32768, -32768, 5, 0});
   std::vector<uint8_t> mono(10, 0xAA);
   mixStereoToMono(bytes.data(), mono.data(), 10, true);
   const auto at = [&](int i) { return int16_t(uint16_t(mono[2 * i] | (mono[2 * i + 1] << 8))); };

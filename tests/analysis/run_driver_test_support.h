@@ -30,26 +30,6 @@ struct SeenBlock {
   int32_t busy = 0;
 };
 
-// Sample values of a mono 16-bit or 8-bit file, or interleaved frames of a stereo one.
-inline std::vector<uint8_t> pcm16(const std::vector<int>& values) {
-  std::vector<uint8_t> b;
-  for (int v : values) {
-    const auto u = static_cast<uint16_t>(static_cast<int16_t>(v));
-    b.push_back(uint8_t(u));
-    b.push_back(uint8_t(u >> 8));
-  }
-  return b;
-}
-
-inline std::vector<uint8_t> waveFile(const FormatFields& format, const std::vector<uint8_t>& data,
-                                     const std::vector<uint8_t>& trailingList = {}) {
-  ByteWriter chunks;
-  chunks.chunk("fmt ", fmtData(format));
-  chunks.chunk("data", data);
-  if (!trailingList.empty()) chunks.chunk("LIST", trailingList);
-  return riffWave(chunks.bytes());
-}
-
 class RunScope {
  public:
   RunScope()

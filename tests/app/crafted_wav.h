@@ -1,13 +1,12 @@
-// Crafted WAV files for the shell's tests, written into a temporary folder.
+// Crafted WAV files for the shell's tests: a plain PCM recording described by its fields.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "wave/wav_builder.h"
 
 namespace korimu::testing {
 
@@ -20,55 +19,22 @@ struct CraftedWav {
   std::vector<uint8_t> trailingChunk;  // a "LIST" chunk after the data when not empty
 };
 
-inline void putLe(std::vector<uint8_t>& out, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(v >> (8 * i)));
-}
-
-inline void putId(std::vector<uint8_t>& out, const char* id) {
-  out.insert(out.end(), id, id + 4);
-}
-
 inline std::vector<uint8_t> wavBytes(const CraftedWav& w) {
-  const uint16_t blockAlign = uint16_t(w.channels * (w.bitsPerSample / 8));
-  std::vector<uint8_t> body;
-  putId(body, "WAVE");
-  putId(body, "fmt ");
-  putLe(body, 16, 4);
-  putLe(body, w.formatTag, 2);
-  putLe(body, w.channels, 2);
-  putLe(body, w.sampleRate, 4);
-  putLe(body, w.sampleRate * blockAlign, 4);
-  putLe(body, blockAlign, 2);
-  putLe(body, w.bitsPerSample, 2);
-  putId(body, "data");
-  putLe(body, uint32_t(w.data.size()), 4);
-  body.insert(body.end(), w.data.begin(), w.data.end());
-  if (w.data.size() % 2 != 0) body.push_back(0);
-  if (!w.trailingChunk.empty()) {
-    putId(body, "LIST");
-    putLe(body, uint32_t(w.trailingChunk.size()), 4);
-    body.insert(body.end(), w.trailingChunk.begin(), w.trailingChunk.end());
-  }
-  std::vector<uint8_t> file;
-  putId(file, "RIFF");
-  putLe(file, uint32_t(body.size()), 4);
-  file.insert(file.end(), body.begin(), body.end());
-  return file;
+  FormatFields format;
+  format.tag = w.formatTag;
+  format.channels = w.channels;
+  format.rate = w.sampleRate;
+  format.bits = w.bitsPerSample;
+  return waveFile(format, w.data, w.trailingChunk);
 }
 
-// A fresh temporary folder for one test program.
+// A folder for this test program's files; `name` tells the programs apart.
 inline std::filesystem::path testFolder(const std::string& name) {
-  auto dir = std::filesystem::temp_directory_path() /
-             ("korimu-" + name + "-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  return dir;
+  return processFolder(name);
 }
 
 inline std::string writeWav(const std::filesystem::path& path, const CraftedWav& w) {
-  const std::vector<uint8_t> bytes = wavBytes(w);
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  return path.string();
+  return writeFile(path, wavBytes(w));
 }
 
 }  // namespace korimu::testing

@@ -31,9 +31,7 @@ inline std::string sineFile(const std::string& name, double seconds, int bin = k
   const int frames = int(44100 * seconds);
   for (int i = 0; i < frames; ++i) {
     const double v = 9000.0 * std::sin(2.0 * std::numbers::pi * bin * i / 512.0);
-    const auto s = uint16_t(int16_t(std::lround(v)));
-    w.data.push_back(uint8_t(s));
-    w.data.push_back(uint8_t(s >> 8));
+    appendPcm16(w.data, int(std::lround(v)));
   }
   return writeWav(testFolder("cross-section") / name, w);
 }

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "wave/wav_builder.h"
+
 namespace korimu {
 namespace {
 
@@ -88,9 +90,7 @@ TEST(OverviewStrip, DataEndingMidStripLeavesTheRestWhite) {
   // 100 columns of F = 8 frames of 16-bit mono noise-like data, then nothing.
   std::vector<uint8_t> data;
   for (int i = 0; i < 100 * 8; ++i) {
-    const int16_t v = int16_t((i % 2 == 0) ? 12000 : -12000);
-    data.push_back(uint8_t(v & 0xff));
-    data.push_back(uint8_t((v >> 8) & 0xff));
+    testing::appendPcm16(data, (i % 2 == 0) ? 12000 : -12000);
   }
   MemorySource src{data};
   Canvas strip(512, kG);

@@ -33,10 +33,7 @@ std::string glideFile(const std::string& name, double seconds) {
   for (int i = 0; i < frames; ++i) {
     const double f = 300.0 + 4000.0 * i / frames;
     phase += 2.0 * std::numbers::pi * f / 44100.0;
-    const auto s =
-        static_cast<uint16_t>(static_cast<int16_t>(std::lround(12000.0 * std::sin(phase))));
-    w.data.push_back(uint8_t(s));
-    w.data.push_back(uint8_t(s >> 8));
+    testing::appendPcm16(w.data, int(std::lround(12000.0 * std::sin(phase))));
   }
   return testing::writeWav(testing::testFolder("run-window") / name, w);
 }

@@ -38,9 +38,7 @@ inline std::vector<uint8_t> toneWave(const ToneFile& t) {
         t.amplitude * std::sin(2.0 * std::numbers::pi * t.frequency * i / double(t.rate));
     for (int c = 0; c < t.channels; ++c) {
       if (t.bits == 16) {
-        const auto s = static_cast<uint16_t>(static_cast<int16_t>(std::lround(v * 32767.0)));
-        data.push_back(uint8_t(s));
-        data.push_back(uint8_t(s >> 8));
+        appendPcm16(data, int(std::lround(v * 32767.0)));
       } else {
         data.push_back(static_cast<uint8_t>(128 + std::lround(v * 127.0)));
       }
@@ -50,10 +48,7 @@ inline std::vector<uint8_t> toneWave(const ToneFile& t) {
   f.channels = uint16_t(t.channels);
   f.bits = uint16_t(t.bits);
   f.rate = t.rate;
-  ByteWriter chunks;
-  chunks.chunk("fmt ", fmtData(f));
-  chunks.chunk("data", data);
-  return riffWave(chunks.bytes());
+  return waveFile(f, data);
 }
 
 class RenderScope {

@@ -23,7 +23,7 @@ QString textOf(QDialog* dialog, int id) {
 
 TEST(InfoDialog, CanonicalFileFillsTheControlsAndKeepsTheThirdChunkHints) {
   settings = AppSettings{};
-  testing::Bytes b = testing::pcmHeader(441036, 16, 1, 1, 22050, 16);
+  testing::ByteWriter b = testing::pcmHeader(441036, 16, 1, 1, 22050, 16);
   b.id("data").u32(441000).zeros(441000);
   const auto path = testing::writeTempFile("info_canonical.wav", b);
   std::unique_ptr<QDialog> dialog(createInfoDialog(nullptr, path.string()));
@@ -58,7 +58,7 @@ TEST(InfoDialog, UnopenableFileKeepsTheInitialTexts) {
 }
 
 TEST(InfoDialog, RunsForTheSelectedFileAndClosesWithOk) {
-  testing::Bytes b = testing::pcmHeader(36, 16, 0xFFFE, 2, 48000, 16);
+  testing::ByteWriter b = testing::pcmHeader(36, 16, 0xFFFE, 2, 48000, 16);
   b.id("data").u32(0);
   appState.fileName = testing::writeTempFile("info_run.wav", b).string();
   QString shownTag, shownName;

@@ -16,7 +16,7 @@
 namespace korimu {
 namespace {
 
-using testing::Bytes;
+using testing::ByteWriter;
 using testing::pcmHeader;
 using testing::writeTempFile;
 
@@ -27,7 +27,7 @@ std::string textOf(const std::map<int, std::string>& texts, int id) {
 
 TEST(WaveInfo, CanonicalHeaderListsEveryField) {
   // 22050 Hz, 16-bit mono: 44100 bytes per second, 441000 bytes of data.
-  Bytes b = pcmHeader(441036, 16, 1, 1, 22050, 16);
+  ByteWriter b = pcmHeader(441036, 16, 1, 1, 22050, 16);
   b.id("data").u32(441000).zeros(441000);
   const auto t = readWaveInfo(writeTempFile("canonical.wav", b).string());
   EXPECT_EQ(textOf(t, kInfoFileSize), "441044");
@@ -53,7 +53,7 @@ TEST(WaveInfo, CanonicalHeaderListsEveryField) {
 }
 
 TEST(WaveInfo, EighteenByteFormatShowsCbSizeAndFindsDataAt38) {
-  Bytes b = pcmHeader(46 + 4, 18, 1, 2, 44100, 16, 0);
+  ByteWriter b = pcmHeader(46 + 4, 18, 1, 2, 44100, 16, 0);
   b.id("data").u32(4).u16(1).u16(2);
   const auto t = readWaveInfo(writeTempFile("f18.wav", b).string());
   EXPECT_EQ(textOf(t, kInfoChunkSize), "18");
@@ -65,7 +65,7 @@ TEST(WaveInfo, EighteenByteFormatShowsCbSizeAndFindsDataAt38) {
 
 TEST(WaveInfo, FactChunkMovesTheDataToTheThirdRow) {
   // IMA-ADPCM writes a fact chunk between the format and the data chunk.
-  Bytes b = pcmHeader(0, 20, 0x0011, 1, 22050, 4, 2);
+  ByteWriter b = pcmHeader(0, 20, 0x0011, 1, 22050, 4, 2);
   b.id("fact").u32(4).u32(16000);
   b.id("data").u32(8000).zeros(8000);
   b.patch32(28, 4055);  // average bytes per second
@@ -82,7 +82,7 @@ TEST(WaveInfo, FactChunkMovesTheDataToTheThirdRow) {
 }
 
 TEST(WaveInfo, TotalTimeUsesTheThirdChunkSize) {
-  Bytes b = pcmHeader(0, 16, 1, 1, 8000, 8);
+  ByteWriter b = pcmHeader(0, 16, 1, 1, 8000, 8);
   b.id("LIST").u32(6).id("INFO").u16(0);
   b.id("data").u32(16000).zeros(16000);
   const auto t = readWaveInfo(writeTempFile("list.wav", b).string());
@@ -92,20 +92,20 @@ TEST(WaveInfo, TotalTimeUsesTheThirdChunkSize) {
 }
 
 TEST(WaveInfo, SignedTagsAndTagsOutsideTheTable) {
-  Bytes b = pcmHeader(36, 16, 0xFFFE, 2, 48000, 24);
+  ByteWriter b = pcmHeader(36, 16, 0xFFFE, 2, 48000, 24);
   b.id("data").u32(0);
   auto t = readWaveInfo(writeTempFile("extensible.wav", b).string());
   EXPECT_EQ(textOf(t, kInfoFormatTag), "-2");
   EXPECT_EQ(textOf(t, kInfoTagName), "unknown");
 
-  Bytes z = pcmHeader(36, 16, 0, 1, 8000, 8);
+  ByteWriter z = pcmHeader(36, 16, 0, 1, 8000, 8);
   z.id("data").u32(0);
   t = readWaveInfo(writeTempFile("tag0.wav", z).string());
   EXPECT_EQ(textOf(t, kInfoTagName), "?");
 }
 
 TEST(WaveInfo, ZeroRatesGiveInfiniteAndUnknownTimes) {
-  Bytes b = pcmHeader(40, 16, 1, 1, 0, 16);
+  ByteWriter b = pcmHeader(40, 16, 1, 1, 0, 16);
   b.id("data").u32(4).u32(0);
   const auto t = readWaveInfo(writeTempFile("zero.wav", b).string());
   EXPECT_EQ(textOf(t, kInfoSampleRate), "0");
@@ -114,7 +114,7 @@ TEST(WaveInfo, ZeroRatesGiveInfiniteAndUnknownTimes) {
 }
 
 TEST(WaveInfo, TruncatedFileShowsZeroForMissingFields) {
-  Bytes b = pcmHeader(1000, 16, 1, 1, 11025, 8);
+  ByteWriter b = pcmHeader(1000, 16, 1, 1, 11025, 8);
   b.truncate(30);  // ends in the middle of the byte rate
   auto t = readWaveInfo(writeTempFile("short30.wav", b).string());
   EXPECT_EQ(textOf(t, kInfoFileSize), "30");
@@ -129,7 +129,7 @@ TEST(WaveInfo, TruncatedFileShowsZeroForMissingFields) {
   EXPECT_EQ(textOf(t, kInfoThirdSize), "0");
   EXPECT_EQ(textOf(t, kInfoTotalTime), "不明 sec");
 
-  Bytes c = pcmHeader(1000, 16, 1, 1, 11025, 8);
+  ByteWriter c = pcmHeader(1000, 16, 1, 1, 11025, 8);
   c.id("data").u32(100);
   c.truncate(38);  // the data identifier is cut after "da"
   t = readWaveInfo(writeTempFile("short38.wav", c).string());
@@ -137,7 +137,7 @@ TEST(WaveInfo, TruncatedFileShowsZeroForMissingFields) {
   EXPECT_EQ(textOf(t, kInfoSecondSize), "0");
   EXPECT_EQ(textOf(t, kInfoByteRate), "11025");
 
-  t = readWaveInfo(writeTempFile("empty.wav", Bytes{}).string());
+  t = readWaveInfo(writeTempFile("empty.wav", ByteWriter{}).string());
   EXPECT_EQ(textOf(t, kInfoFileSize), "0");
   EXPECT_EQ(textOf(t, kInfoRiffId), "");
   EXPECT_EQ(textOf(t, kInfoRiffSize), "0");
@@ -145,7 +145,7 @@ TEST(WaveInfo, TruncatedFileShowsZeroForMissingFields) {
 }
 
 TEST(WaveInfo, SizeFieldsPointingBeforeTheStartReadNothing) {
-  Bytes b = pcmHeader(0, 16, 1, 1, 8000, 8);
+  ByteWriter b = pcmHeader(0, 16, 1, 1, 8000, 8);
   b.id("data").u32(0);
   b.patch32(16, uint32_t(-100));  // the second chunk would be at offset -80
   const auto t = readWaveInfo(writeTempFile("negative.wav", b).string());
@@ -156,7 +156,7 @@ TEST(WaveInfo, SizeFieldsPointingBeforeTheStartReadNothing) {
 }
 
 TEST(WaveInfo, SizeFieldsPointingFarPastTheEndReadNothing) {
-  Bytes b = pcmHeader(0, 16, 1, 1, 8000, 8);
+  ByteWriter b = pcmHeader(0, 16, 1, 1, 8000, 8);
   b.id("data").u32(0);
   b.patch32(16, 0x7FFFFFF0u);
   const auto t = readWaveInfo(writeTempFile("far.wav", b).string());
@@ -171,7 +171,7 @@ TEST(WaveInfo, SizeFieldsPointingFarPastTheEndReadNothing) {
 TEST(WaveInfo, FileThatCannotBeOpenedFillsOnlyItsSize) {
   EXPECT_TRUE(readWaveInfo("/nonexistent/korimu/none.wav").empty());
   // A socket has a status (size 0) but cannot be opened for reading, whoever runs the test.
-  const auto path = writeTempFile("socket.wav", Bytes{});
+  const auto path = writeTempFile("socket.wav", ByteWriter{});
   std::filesystem::remove(path);
   const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
   ASSERT_GE(fd, 0);

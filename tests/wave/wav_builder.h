@@ -1,4 +1,5 @@
-// Crafted RIFF files for tests, written into a fresh temporary folder.
+// The one place the tests write RIFF/WAVE bytes and temporary folders: a little-endian byte
+// writer, the "fmt " fields, whole wave files and the folders they are written into.
 #pragma once
 
 #include <unistd.h>
@@ -27,17 +28,42 @@ class ByteWriter {
     bytes_.insert(bytes_.end(), more.begin(), more.end());
     return *this;
   }
+  ByteWriter& zeros(size_t count) {
+    bytes_.insert(bytes_.end(), count, 0);
+    return *this;
+  }
   // A chunk with its header, its data and the pad byte of an odd size.
   ByteWriter& chunk(const char* fourChars, const std::vector<uint8_t>& data) {
     id(fourChars).u32(uint32_t(data.size())).raw(data);
     if (data.size() & 1) u8(0);
     return *this;
   }
+  // Overwrites four bytes at `offset` with a little-endian value.
+  ByteWriter& patch32(size_t offset, uint32_t v) {
+    for (size_t i = 0; i < 4; ++i) bytes_.at(offset + i) = uint8_t(v >> (8 * i));
+    return *this;
+  }
+  void truncate(size_t size) { bytes_.resize(size); }
+  size_t size() const { return bytes_.size(); }
   const std::vector<uint8_t>& bytes() const { return bytes_; }
 
  private:
   std::vector<uint8_t> bytes_;
 };
+
+// One signed 16-bit sample, low byte first.
+inline void appendPcm16(std::vector<uint8_t>& out, int value) {
+  const auto u = static_cast<uint16_t>(static_cast<int16_t>(value));
+  out.push_back(uint8_t(u));
+  out.push_back(uint8_t(u >> 8));
+}
+
+// Sample values of a mono 16-bit file, or interleaved frames of a stereo one.
+inline std::vector<uint8_t> pcm16(const std::vector<int>& values) {
+  std::vector<uint8_t> b;
+  for (int v : values) appendPcm16(b, v);
+  return b;
+}
 
 struct FormatFields {
   uint16_t tag = 1;
@@ -67,15 +93,39 @@ inline std::vector<uint8_t> riffWave(const std::vector<uint8_t>& chunks, uint32_
   return w.bytes();
 }
 
-inline std::vector<uint8_t> simpleWave(const FormatFields& f, uint32_t dataBytes) {
+// "fmt ", "data" and, when given, a "LIST" chunk after the data.
+inline std::vector<uint8_t> waveFile(const FormatFields& format, const std::vector<uint8_t>& data,
+                                     const std::vector<uint8_t>& trailingList = {}) {
   ByteWriter chunks;
-  chunks.chunk("fmt ", fmtData(f));
-  std::vector<uint8_t> data(dataBytes);
-  for (uint32_t i = 0; i < dataBytes; ++i) data[i] = uint8_t(i * 7);
+  chunks.chunk("fmt ", fmtData(format));
   chunks.chunk("data", data);
+  if (!trailingList.empty()) chunks.chunk("LIST", trailingList);
   return riffWave(chunks.bytes());
 }
 
+// A wave file whose data is `dataBytes` of a repeating byte pattern.
+inline std::vector<uint8_t> simpleWave(const FormatFields& f, uint32_t dataBytes) {
+  std::vector<uint8_t> data(dataBytes);
+  for (uint32_t i = 0; i < dataBytes; ++i) data[i] = uint8_t(i * 7);
+  return waveFile(f, data);
+}
+
+inline std::string writeFile(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  return file.string();
+}
+
+// A folder for the whole test program, named after it and the process; it outlives the tests
+// so that windows still reading a file at exit find it.
+inline std::filesystem::path processFolder(const std::string& name) {
+  auto dir = std::filesystem::temp_directory_path() /
+             ("korimu-" + name + "-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+// A fresh folder removed with its contents when the scope ends.
 class TempDir {
  public:
   TempDir() {
@@ -86,12 +136,11 @@ class TempDir {
     std::error_code ec;
     if (!path_.empty()) std::filesystem::remove_all(path_, ec);
   }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
   std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-    const auto file = path_ / name;
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return file.string();
+    return writeFile(path_ / name, bytes);
   }
 
  private:
