@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "analysis/analysis_sink.h"
+#include "analysis/sample_block.h"
 #include "core/settings.h"
 #include "platform/message.h"
+#include "wave/wav_builder.h"
 
 namespace korimu::testing {
 
@@ -42,14 +44,15 @@ inline std::vector<double> randomValues(size_t n, unsigned seed, double scale = 
 
 // Little-endian 16-bit block bytes from sample values.
 inline std::vector<uint8_t> bytes16(const std::vector<int>& samples) {
-  std::vector<uint8_t> b;
-  b.reserve(samples.size() * 2);
-  for (int s : samples) {
-    const auto u = static_cast<uint16_t>(static_cast<int16_t>(s));
-    b.push_back(static_cast<uint8_t>(u & 0xFF));
-    b.push_back(static_cast<uint8_t>(u >> 8));
-  }
-  return b;
+  return pcm16(samples);
+}
+
+// Blocks over `bytes` (which must outlive them) at `srKHz` kHz.
+inline SampleBlock block16(const std::vector<uint8_t>& bytes, int srKHz = 44) {
+  return SampleBlock{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, srKHz};
+}
+inline SampleBlock block8(const std::vector<uint8_t>& bytes, int srKHz = 44) {
+  return SampleBlock{bytes.data(), static_cast<uint32_t>(bytes.size()), 8, srKHz};
 }
 
 // What the analysers told the display and the user during one test.

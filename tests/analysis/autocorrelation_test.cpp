@@ -13,12 +13,9 @@
 namespace korimu {
 namespace {
 
+using testing::block16;
 using testing::bytes16;
 using testing::RecordingScope;
-
-SampleBlock block16(const std::vector<uint8_t>& bytes) {
-  return SampleBlock{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
-}
 
 std::vector<int> sineSamples(int count, double amplitude, double period) {
   std::vector<int> s(static_cast<size_t>(count));

@@ -22,18 +22,13 @@
 namespace korimu {
 namespace {
 
+using testing::block16;
+using testing::block8;
 using testing::bytes16;
 using testing::RecordingScope;
 using testing::referenceDft;
 
 constexpr int kAmplitude = 0, kPower = 1, kLog = 2;
-
-SampleBlock block16(const std::vector<uint8_t>& bytes, int srKHz = 44) {
-  return SampleBlock{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, srKHz};
-}
-SampleBlock block8(const std::vector<uint8_t>& bytes, int srKHz = 44) {
-  return SampleBlock{bytes.data(), static_cast<uint32_t>(bytes.size()), 8, srKHz};
-}
 
 std::vector<int> cosineSamples(int count, double amplitude, double cyclesPerSample) {
   std::vector<int> s(size_t(count), 0);

@@ -14,15 +14,10 @@
 namespace korimu {
 namespace {
 
+using testing::block16;
+using testing::block8;
 using testing::bytes16;
 using testing::RecordingScope;
-
-SampleBlock block16(const std::vector<uint8_t>& bytes) {
-  return SampleBlock{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
-}
-SampleBlock block8(const std::vector<uint8_t>& bytes) {
-  return SampleBlock{bytes.data(), static_cast<uint32_t>(bytes.size()), 8, 44};
-}
 
 TEST(FrameViews, WaveZoomRowsForEachGain16Bit) {
   RecordingScope scope;
