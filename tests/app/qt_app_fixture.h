@@ -18,6 +18,7 @@
 #include "core/settings_file.h"
 #include "platform/audio_device.h"
 #include "platform/message.h"
+#include "wave/wav_builder.h"
 
 namespace korimu::testing {
 
@@ -38,9 +39,7 @@ class ShellTest : public ::testing::Test {
   void SetUp() override {
     application();
     // Settings are read from and written to a private folder.
-    configHome_ = std::filesystem::temp_directory_path() /
-                  ("korimu-shell-config-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(configHome_);
+    configHome_ = processFolder("shell-config");
     ::setenv("XDG_CONFIG_HOME", configHome_.c_str(), 1);
     std::filesystem::remove(settingsFilePath());
     settings = AppSettings{};

@@ -13,8 +13,6 @@
 #include <memory>
 #include <string>
 
-#include <unistd.h>
-
 #include "core/app_state.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
@@ -23,6 +21,7 @@
 #include "dialogs/dialog_look.h"
 #include "dialogs/info_dialog.h"
 #include "dialogs/options_dialog.h"
+#include "wave/wav_builder.h"
 
 namespace korimu {
 namespace {
@@ -121,12 +120,11 @@ TEST(DialogLook, TheChosenLookIsKeptInTheSettingsFile) {
   settings = AppSettings{};
   std::unique_ptr<QDialog> about(createAboutDialog(nullptr));
   toggleDialogLook(about.get());
-  const auto file = std::filesystem::temp_directory_path() /
-                    ("korimu_dialog_look_" + std::to_string(getpid()) + ".ini");
+  const testing::TempDir dir;
+  const auto file = dir.path() / "look.ini";
   ASSERT_TRUE(saveSettingsTo(file, kWinVersion));
   settings = AppSettings{};
   loadSettingsFrom(file, kWinVersion);
-  std::filesystem::remove(file);
   EXPECT_EQ(settings.dialog3d, 0);
   std::unique_ptr<QDialog> later(createInfoDialog(nullptr, ""));
   EXPECT_EQ(background(later.get()), QColor(Qt::white));
