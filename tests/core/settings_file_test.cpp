@@ -19,8 +19,10 @@ constexpr uint16_t kOld = 0x30B;
 class SettingsFileTest : public ::testing::Test {
  protected:
   void SetUp() override { settings = AppSettings{}; }
-  void store(const std::string& body) {
+  // Stores `body` in the settings file and reads it back as the given shell version.
+  void loadStored(const std::string& body, uint16_t version = kNewShell) {
     std::ofstream(file_, std::ios::binary) << "[KORIMU]\n" << body;
+    loadSettingsFrom(file_, version);
   }
   std::string text() const {
     std::ifstream in(file_, std::ios::binary);
@@ -50,8 +52,7 @@ TEST_F(SettingsFileTest, FirstRunUsesDefaultsAndWritesSevenKeys) {
 }
 
 TEST_F(SettingsFileTest, OlderSystemsLeaveDialog3dOut) {
-  store("dialog3d=0\n");
-  loadSettingsFrom(file_, kOld);
+  loadStored("dialog3d=0\n", kOld);
   EXPECT_EQ(settings.dialog3d, 1);
   std::filesystem::remove(file_);
   ASSERT_TRUE(saveSettingsTo(file_, kOld));
@@ -60,19 +61,15 @@ TEST_F(SettingsFileTest, OlderSystemsLeaveDialog3dOut) {
 }
 
 TEST_F(SettingsFileTest, MemSizeIsHeldInRange) {
-  store("MemSize=1\n");
-  loadSettingsFrom(file_, kNewShell);
+  loadStored("MemSize=1\n");
   EXPECT_EQ(settings.memSize, 2);
-  store("MemSize=300\n");
-  loadSettingsFrom(file_, kNewShell);
+  loadStored("MemSize=300\n");
   EXPECT_EQ(settings.memSize, 255);
-  store("MemSize=64\n");
-  loadSettingsFrom(file_, kNewShell);
+  loadStored("MemSize=64\n");
   EXPECT_EQ(settings.memSize, 64);
   loadSettingsFrom(file_, kOld);
   EXPECT_EQ(settings.memSize, 15);
-  store("MemSize=lots\n");
-  loadSettingsFrom(file_, kNewShell);
+  loadStored("MemSize=lots\n");
   EXPECT_EQ(settings.memSize, 2);
 
   settings.memSize = 1000;
@@ -81,23 +78,18 @@ TEST_F(SettingsFileTest, MemSizeIsHeldInRange) {
 }
 
 TEST_F(SettingsFileTest, DisplayIsHeldToTheFiveViews) {
-  store("display=2000\n");
-  loadSettingsFrom(file_, kNewShell);
+  loadStored("display=2000\n");
   EXPECT_EQ(settings.display, kTimeFrequencyChart);
-  store("display=0\n");
-  loadSettingsFrom(file_, kNewShell);
+  loadStored("display=0\n");
   EXPECT_EQ(settings.display, kWaveZoom);
-  store("display=abc\n");
-  loadSettingsFrom(file_, kNewShell);
+  loadStored("display=abc\n");
   EXPECT_EQ(settings.display, kWaveZoom);
-  store("display=1108\n");
-  loadSettingsFrom(file_, kNewShell);
+  loadStored("display=1108\n");
   EXPECT_EQ(settings.display, kSpectrumLinear);
 }
 
 TEST_F(SettingsFileTest, OtherFieldsAreTakenAsRead) {
-  store("futosa=0\nColorScale=7\nOnMem=-3\ndialog3d=5\nmado=6\n");
-  loadSettingsFrom(file_, kNewShell);
+  loadStored("futosa=0\nColorScale=7\nOnMem=-3\ndialog3d=5\nmado=6\n");
   EXPECT_EQ(settings.futosa, 0);
   EXPECT_EQ(settings.colorScale, 7);
   EXPECT_EQ(settings.onMem, -3);
@@ -106,11 +98,9 @@ TEST_F(SettingsFileTest, OtherFieldsAreTakenAsRead) {
 }
 
 TEST_F(SettingsFileTest, WindowFunctionOutsideTheTableFallsBackToHanning) {
-  store("mado=7\n");
-  loadSettingsFrom(file_, kNewShell);
+  loadStored("mado=7\n");
   EXPECT_EQ(settings.mado, 0);
-  store("mado=-1\n");
-  loadSettingsFrom(file_, kNewShell);
+  loadStored("mado=-1\n");
   EXPECT_EQ(settings.mado, 0);
 }
 

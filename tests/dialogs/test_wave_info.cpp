@@ -20,6 +20,11 @@ using testing::ByteWriter;
 using testing::pcmHeader;
 using testing::writeTempFile;
 
+// The dialog's texts for `bytes` written as the file `name`.
+std::map<int, std::string> infoOf(const std::string& name, const ByteWriter& bytes) {
+  return readWaveInfo(writeTempFile(name, bytes).string());
+}
+
 std::string textOf(const std::map<int, std::string>& texts, int id) {
   auto it = texts.find(id);
   return it == texts.end() ? "<kept>" : it->second;
@@ -29,7 +34,7 @@ TEST(WaveInfo, CanonicalHeaderListsEveryField) {
   // 22050 Hz, 16-bit mono: 44100 bytes per second, 441000 bytes of data.
   ByteWriter b = pcmHeader(441036, 16, 1, 1, 22050, 16);
   b.id("data").u32(441000).zeros(441000);
-  const auto t = readWaveInfo(writeTempFile("canonical.wav", b).string());
+  const auto t = infoOf("canonical.wav", b);
   EXPECT_EQ(textOf(t, kInfoFileSize), "441044");
   EXPECT_EQ(textOf(t, kInfoRiffId), "RIFF");
   EXPECT_EQ(textOf(t, kInfoRiffSize), "441036");
@@ -55,7 +60,7 @@ TEST(WaveInfo, CanonicalHeaderListsEveryField) {
 TEST(WaveInfo, EighteenByteFormatShowsCbSizeAndFindsDataAt38) {
   ByteWriter b = pcmHeader(46 + 4, 18, 1, 2, 44100, 16, 0);
   b.id("data").u32(4).u16(1).u16(2);
-  const auto t = readWaveInfo(writeTempFile("f18.wav", b).string());
+  const auto t = infoOf("f18.wav", b);
   EXPECT_EQ(textOf(t, kInfoChunkSize), "18");
   EXPECT_EQ(textOf(t, kInfoExtraSize), "0");
   EXPECT_EQ(textOf(t, kInfoSecondId), "data");
@@ -69,7 +74,7 @@ TEST(WaveInfo, FactChunkMovesTheDataToTheThirdRow) {
   b.id("fact").u32(4).u32(16000);
   b.id("data").u32(8000).zeros(8000);
   b.patch32(28, 4055);  // average bytes per second
-  const auto t = readWaveInfo(writeTempFile("fact.wav", b).string());
+  const auto t = infoOf("fact.wav", b);
   EXPECT_EQ(textOf(t, kInfoFormatTag), "17");
   EXPECT_EQ(textOf(t, kInfoTagName), "IMA-ADPCM");
   EXPECT_EQ(textOf(t, kInfoExtraSize), "2");
@@ -85,7 +90,7 @@ TEST(WaveInfo, TotalTimeUsesTheThirdChunkSize) {
   ByteWriter b = pcmHeader(0, 16, 1, 1, 8000, 8);
   b.id("LIST").u32(6).id("INFO").u16(0);
   b.id("data").u32(16000).zeros(16000);
-  const auto t = readWaveInfo(writeTempFile("list.wav", b).string());
+  const auto t = infoOf("list.wav", b);
   EXPECT_EQ(textOf(t, kInfoSecondId), "LIST");
   EXPECT_EQ(textOf(t, kInfoThirdId), "data");
   EXPECT_EQ(textOf(t, kInfoTotalTime), "2.000000 sec");
@@ -94,20 +99,20 @@ TEST(WaveInfo, TotalTimeUsesTheThirdChunkSize) {
 TEST(WaveInfo, SignedTagsAndTagsOutsideTheTable) {
   ByteWriter b = pcmHeader(36, 16, 0xFFFE, 2, 48000, 24);
   b.id("data").u32(0);
-  auto t = readWaveInfo(writeTempFile("extensible.wav", b).string());
+  auto t = infoOf("extensible.wav", b);
   EXPECT_EQ(textOf(t, kInfoFormatTag), "-2");
   EXPECT_EQ(textOf(t, kInfoTagName), "unknown");
 
   ByteWriter z = pcmHeader(36, 16, 0, 1, 8000, 8);
   z.id("data").u32(0);
-  t = readWaveInfo(writeTempFile("tag0.wav", z).string());
+  t = infoOf("tag0.wav", z);
   EXPECT_EQ(textOf(t, kInfoTagName), "?");
 }
 
 TEST(WaveInfo, ZeroRatesGiveInfiniteAndUnknownTimes) {
   ByteWriter b = pcmHeader(40, 16, 1, 1, 0, 16);
   b.id("data").u32(4).u32(0);
-  const auto t = readWaveInfo(writeTempFile("zero.wav", b).string());
+  const auto t = infoOf("zero.wav", b);
   EXPECT_EQ(textOf(t, kInfoSampleRate), "0");
   EXPECT_EQ(textOf(t, kInfoSamplePeriod), "∞ sec");
   EXPECT_EQ(textOf(t, kInfoTotalTime), "不明 sec");
@@ -116,7 +121,7 @@ TEST(WaveInfo, ZeroRatesGiveInfiniteAndUnknownTimes) {
 TEST(WaveInfo, TruncatedFileShowsZeroForMissingFields) {
   ByteWriter b = pcmHeader(1000, 16, 1, 1, 11025, 8);
   b.truncate(30);  // ends in the middle of the byte rate
-  auto t = readWaveInfo(writeTempFile("short30.wav", b).string());
+  auto t = infoOf("short30.wav", b);
   EXPECT_EQ(textOf(t, kInfoFileSize), "30");
   EXPECT_EQ(textOf(t, kInfoSampleRate), "11025");
   EXPECT_EQ(textOf(t, kInfoByteRate), "0");
@@ -132,12 +137,12 @@ TEST(WaveInfo, TruncatedFileShowsZeroForMissingFields) {
   ByteWriter c = pcmHeader(1000, 16, 1, 1, 11025, 8);
   c.id("data").u32(100);
   c.truncate(38);  // the data identifier is cut after "da"
-  t = readWaveInfo(writeTempFile("short38.wav", c).string());
+  t = infoOf("short38.wav", c);
   EXPECT_EQ(textOf(t, kInfoSecondId), "da");
   EXPECT_EQ(textOf(t, kInfoSecondSize), "0");
   EXPECT_EQ(textOf(t, kInfoByteRate), "11025");
 
-  t = readWaveInfo(writeTempFile("empty.wav", ByteWriter{}).string());
+  t = infoOf("empty.wav", ByteWriter{});
   EXPECT_EQ(textOf(t, kInfoFileSize), "0");
   EXPECT_EQ(textOf(t, kInfoRiffId), "");
   EXPECT_EQ(textOf(t, kInfoRiffSize), "0");
@@ -148,7 +153,7 @@ TEST(WaveInfo, SizeFieldsPointingBeforeTheStartReadNothing) {
   ByteWriter b = pcmHeader(0, 16, 1, 1, 8000, 8);
   b.id("data").u32(0);
   b.patch32(16, uint32_t(-100));  // the second chunk would be at offset -80
-  const auto t = readWaveInfo(writeTempFile("negative.wav", b).string());
+  const auto t = infoOf("negative.wav", b);
   EXPECT_EQ(textOf(t, kInfoChunkSize), "-100");
   EXPECT_EQ(textOf(t, kInfoSecondId), "");
   EXPECT_EQ(textOf(t, kInfoSecondSize), "0");
@@ -159,7 +164,7 @@ TEST(WaveInfo, SizeFieldsPointingFarPastTheEndReadNothing) {
   ByteWriter b = pcmHeader(0, 16, 1, 1, 8000, 8);
   b.id("data").u32(0);
   b.patch32(16, 0x7FFFFFF0u);
-  const auto t = readWaveInfo(writeTempFile("far.wav", b).string());
+  const auto t = infoOf("far.wav", b);
   EXPECT_EQ(textOf(t, kInfoChunkSize), "2147483632");
   EXPECT_EQ(textOf(t, kInfoExtraSize), "24932");  // the two bytes after the PCM fields ("da")
   EXPECT_EQ(textOf(t, kInfoSecondId), "");
