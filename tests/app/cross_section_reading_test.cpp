@@ -20,8 +20,7 @@ using testing::sineFile;
 
 TEST_F(CrossSectionWindowTest, SineGivesItsRowAsTheLoudest) {
   start(sineFile("sine.wav", 0.5));
-  settings.timeResolution = 1024;
-  analyze(kTimeFrequencyChart, kFft, 9);
+  analyzeFftChart();
   clickChart(4);
   ASSERT_NE(window(), nullptr);
   window()->repaintGraphNow();
@@ -47,8 +46,7 @@ TEST_F(CrossSectionWindowTest, SineGivesItsRowAsTheLoudest) {
 
 TEST_F(CrossSectionWindowTest, ClearedChartColumnReadsWhiteAsFullScale) {
   start(sineFile("short.wav", 0.1));  // 4410 frames: the first few columns only
-  settings.timeResolution = 1024;
-  analyze(kTimeFrequencyChart, kFft, 9);
+  analyzeFftChart();
   clickChart(400);
   ASSERT_NE(window(), nullptr);
   window()->repaintGraphNow();
@@ -68,8 +66,7 @@ TEST_F(CrossSectionWindowTest, SixteenColourDisplayReadsTableIndices) {
   ::setenv("KORIMU_DISPLAY_BITS", "4", 1);
   start(sineFile("vga.wav", 0.5));
   ASSERT_EQ(displaySurfaces.backBuffer.depthBits(), 4);
-  settings.timeResolution = 1024;
-  analyze(kTimeFrequencyChart, kFft, 9);
+  analyzeFftChart();
   clickChart(4);
   ASSERT_NE(window(), nullptr);
   window()->repaintGraphNow();
@@ -82,8 +79,7 @@ TEST_F(CrossSectionWindowTest, SixteenColourDisplayReadsTableIndices) {
 
 TEST_F(CrossSectionWindowTest, UsableWhileAChartRuns) {
   start(sineFile("during.wav", 2.0));
-  settings.timeResolution = 1024;
-  analyze(kTimeFrequencyChart, kFft, 9);
+  analyzeFftChart();
   dispatchCommand(1116);
   ASSERT_NE(window(), nullptr);
   int blocks = 0;
@@ -116,8 +112,7 @@ TEST_F(CrossSectionWindowTest, ColumnFollowsPartialPlay) {
   backend.reset = [] {};
   backend.close = [] {};
   setAudioBackend(backend);
-  settings.timeResolution = 1024;
-  analyze(kTimeFrequencyChart, kFft, 9);
+  analyzeFftChart();
   clickChart(200);
   ASSERT_NE(window(), nullptr);
 

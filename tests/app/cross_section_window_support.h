@@ -56,6 +56,11 @@ class CrossSectionWindowTest : public ShellTest {
     buttonById(kAnalyzeId)->click();
     ASSERT_EQ(appState.busy, 0);
   }
+  // The chart most tests read: FFT of 512-point blocks at time resolution 1024.
+  void analyzeFftChart() {
+    settings.timeResolution = 1024;
+    analyze(kTimeFrequencyChart, kFft, 9);
+  }
   static void clickChart(int column, int row = 100) {
     clickClientArea(layout.unitW + column, layout.plotTop + row);
   }

@@ -74,8 +74,7 @@ TEST_F(CrossSectionWindowTest, OpensOnlyAfterAChartRun) {
 
 TEST_F(CrossSectionWindowTest, ArrowsStepOneBlockAndStopAtTheEdges) {
   start(sineFile("arrows.wav", 0.5));
-  settings.timeResolution = 1024;  // 4096 frames: 8 columns of 512 frames
-  analyze(kTimeFrequencyChart, kFft, 9);
+  analyzeFftChart();  // 4096 frames: 8 columns of 512 frames
   dispatchCommand(1116);
   ASSERT_NE(window(), nullptr);
   EXPECT_EQ(column(), 0);
@@ -113,8 +112,7 @@ TEST_F(CrossSectionWindowTest, WaveletChartStepsOneColumn) {
 
 TEST_F(CrossSectionWindowTest, ZoomShowsTheWideLabelsOf44kHzFft) {
   start(sineFile("zoom.wav", 0.5));
-  settings.timeResolution = 1024;
-  analyze(kTimeFrequencyChart, kFft, 9);
+  analyzeFftChart();
   dispatchCommand(1116);
   ASSERT_NE(window(), nullptr);
   QAbstractButton* zoom = window()->button(kCrossSectionZoom);
@@ -148,8 +146,7 @@ TEST_F(CrossSectionWindowTest, ZoomShowsTheWideLabelsOf44kHzFft) {
 
 TEST_F(CrossSectionWindowTest, WindowSwitchAndLookItems) {
   start(sineFile("look.wav", 0.5));
-  settings.timeResolution = 1024;
-  analyze(kTimeFrequencyChart, kFft, 9);
+  analyzeFftChart();
   dispatchCommand(1116);
   ASSERT_NE(window(), nullptr);
   window()->repaintGraphNow();
