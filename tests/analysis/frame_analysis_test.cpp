@@ -72,18 +72,12 @@ std::vector<double> referencePowers(const std::vector<int>& samples, int n, int 
 std::vector<int> recordingSamples(const std::string& name, int& rateHz) {
   const char* folder = std::getenv("KORIMU_SHARED_WAV");
   if (folder == nullptr) folder = KORIMU_TEST_WAV_DIR;
-  std::ifstream in(std::string(folder) + "/" + name, std::ios::binary);
-  const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-  auto u32 = [&file](size_t at) {
-    return uint32_t(file[at]) | uint32_t(file[at + 1]) << 8 | uint32_t(file[at + 2]) << 16 |
-           uint32_t(file[at + 3]) << 24;
-  };
+  const std::vector<uint8_t> file = testing::readFile(std::string(folder) + "/" + name);
   std::vector<int> samples;
   for (size_t at = 12; at + 8 <= file.size();) {
     const std::string id(file.begin() + long(at), file.begin() + long(at) + 4);
-    const uint32_t size = u32(at + 4);
-    if (id == "fmt ") rateHz = int(u32(at + 12));
+    const uint32_t size = testing::le32(file, at + 4);
+    if (id == "fmt ") rateHz = int(testing::le32(file, at + 12));
     if (id == "data") {
       for (size_t i = at + 8; i + 1 < at + 8 + size && i + 1 < file.size(); i += 2) {
         samples.push_back(int16_t(uint16_t(file[i] | file[i + 1] << 8)));

@@ -115,8 +115,7 @@ TEST_F(PlaybackOnServer, TheOutputHearsTheFileFromThePositionToTheEnd) {
   EXPECT_TRUE(sampleBuffer[0].empty());
   EXPECT_EQ(server_->run("pactl list short sink-inputs"), "");
 
-  std::ifstream in(recording, std::ios::binary);
-  const std::vector<uint8_t> heard{std::istreambuf_iterator<char>(in), {}};
+  const std::vector<uint8_t> heard = testing::readFile(recording);
   size_t start = 0;
   while (start < heard.size() && heard[start] == 0) ++start;
   start -= start % 4;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,17 @@ inline std::string writeFile(const std::filesystem::path& file, const std::vecto
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return file.string();
+}
+
+inline std::vector<uint8_t> readFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The little-endian 32-bit field at byte `at` of a file read back.
+inline uint32_t le32(const std::vector<uint8_t>& bytes, size_t at) {
+  return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+         uint32_t(bytes[at + 3]) << 24;
 }
 
 // A folder for the whole test program, named after it and the process; it outlives the tests

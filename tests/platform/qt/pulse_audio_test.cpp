@@ -14,6 +14,7 @@
 
 #include "platform/audio_device.h"
 #include "platform/qt/private_pulse_server.h"
+#include "wave/wav_builder.h"
 
 namespace korimu {
 namespace {
@@ -138,8 +139,7 @@ TEST_F(PulseAudioBackend, TheOutputReceivesExactlyTheBytesWritten) {
   audioBackend().close();
   server_->stopCapture();
 
-  std::ifstream in(file, std::ios::binary);
-  const std::vector<uint8_t> heard{std::istreambuf_iterator<char>(in), {}};
+  const std::vector<uint8_t> heard = testing::readFile(file);
   std::vector<uint8_t> expected;
   for (const auto& b : buffers) expected.insert(expected.end(), b.begin(), b.end());
   size_t start = 0;
