@@ -24,7 +24,7 @@ namespace {
 class ClientAreaTest : public ShellTest {
  protected:
   std::string craft(const std::string& name, const CraftedWav& w) {
-    return writeWav(testFolder("client") / name, w);
+    return writeWav(processFolder("client") / name, w);
   }
   // The client canvas shows `text` at (x, y) in the status colours.
   bool shows(int x, int y, const std::string& text) {

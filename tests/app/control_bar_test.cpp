@@ -25,7 +25,7 @@ class ControlBarTest : public ShellTest {
   void startWithFile(int devices = 1) {
     CraftedWav w;
     w.data.assign(kDataSize, 128);
-    start(writeWav(testFolder("bar") / "bar.wav", w), devices);
+    start(writeWav(processFolder("bar") / "bar.wav", w), devices);
     ASSERT_TRUE(messages.empty());
   }
   void key(int id, int k, Qt::KeyboardModifiers mods = Qt::NoModifier, bool autoRepeat = false,

@@ -28,11 +28,6 @@ inline std::vector<uint8_t> wavBytes(const CraftedWav& w) {
   return waveFile(format, w.data, w.trailingChunk);
 }
 
-// A folder for this test program's files; `name` tells the programs apart.
-inline std::filesystem::path testFolder(const std::string& name) {
-  return processFolder(name);
-}
-
 inline std::string writeWav(const std::filesystem::path& path, const CraftedWav& w) {
   return writeFile(path, wavBytes(w));
 }

@@ -33,7 +33,7 @@ inline std::string sineFile(const std::string& name, double seconds, int bin = k
     const double v = 9000.0 * std::sin(2.0 * std::numbers::pi * bin * i / 512.0);
     appendPcm16(w.data, int(std::lround(v)));
   }
-  return writeWav(testFolder("cross-section") / name, w);
+  return writeWav(processFolder("cross-section") / name, w);
 }
 
 class CrossSectionWindowTest : public ShellTest {

@@ -35,7 +35,7 @@ std::string glideFile(const std::string& name, double seconds) {
     phase += 2.0 * std::numbers::pi * f / 44100.0;
     testing::appendPcm16(w.data, int(std::lround(12000.0 * std::sin(phase))));
   }
-  return testing::writeWav(testing::testFolder("run-window") / name, w);
+  return testing::writeWav(testing::processFolder("run-window") / name, w);
 }
 
 // Runs `action` from the event queue, i.e. at the run's next event handling.

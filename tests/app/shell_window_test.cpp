@@ -26,7 +26,7 @@ class MainWindowTest : public ShellTest {
   std::string craftedFile() {
     CraftedWav w;
     w.data.assign(11025 * 2, 128);
-    return writeWav(testFolder("window") / "two-seconds.wav", w);
+    return writeWav(processFolder("window") / "two-seconds.wav", w);
   }
 };
 

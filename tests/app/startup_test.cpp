@@ -36,7 +36,7 @@ class StartupTest : public ShellTest {
     CraftedWav w;
     w.sampleRate = 22050;
     w.data.assign(22050 * 3, 128);
-    return writeWav(testFolder("startup") / "three-seconds.wav", w);
+    return writeWav(processFolder("startup") / "three-seconds.wav", w);
   }
 
   uint32_t openedRate = 0;
@@ -82,7 +82,7 @@ TEST_F(StartupTest, WithoutThePlaySwitchTheFileIsOnlyOpened) {
 TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedAndTheControlsStayOn) {
   setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
   CommandLine cl;
-  cl.fileName = (testFolder("startup") / "missing.wav").string();
+  cl.fileName = (processFolder("startup") / "missing.wav").string();
   startWith(cl);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], "ファイルを開けません。");
