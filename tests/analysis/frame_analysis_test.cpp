@@ -71,7 +71,7 @@ std::vector<double> referencePowers(const std::vector<int>& samples, int n, int 
 // The data chunk of a real mono 16-bit recording, found by walking the RIFF chunks.
 std::vector<int> recordingSamples(const std::string& name, int& rateHz) {
   const char* folder = std::getenv("KORIMU_SHARED_WAV");
-  if (folder == nullptr) folder = KORIMU_TEST_WAV_DIR;
+  if (folder == nullptr) folder = KORIMU_SHARED_WAV_DIR;
   const std::vector<uint8_t> file = testing::readFile(std::string(folder) + "/" + name);
   std::vector<int> samples;
   for (size_t at = 12; at + 8 <= file.size();) {
@@ -93,7 +93,7 @@ TEST(FrameAnalysis, RealRecordingsAgreeWithTheDirectComputation) {
   settings.spectrumType = kLog;
   settings.displayGain = 0;
   for (const char* name : {"22050_16_mono_espeak-ja.wav", "48000_16_mono_alsa-Front_Center.wav"}) {
-    if (!std::filesystem::exists(std::string(KORIMU_TEST_WAV_DIR) + "/" + name) &&
+    if (!std::filesystem::exists(std::string(KORIMU_SHARED_WAV_DIR) + "/" + name) &&
         std::getenv("KORIMU_SHARED_WAV") == nullptr) {
       GTEST_SKIP() << "recording not found: " << name;
     }

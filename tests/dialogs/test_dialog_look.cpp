@@ -136,7 +136,7 @@ TEST(DialogLook, TheChosenLookIsKeptInTheSettingsFile) {
 TEST(DialogLook, DialogsRenderInBothLooks) {
   const QString folder = qEnvironmentVariable("KORIMU_DIALOG_SNAPSHOTS");
   const QString recording =
-      QDir(KORIMU_RECORDINGS_DIR).filePath("11025_8_stereo_cpython-pluck-pcm8_LIST-INFO.wav");
+      QDir(KORIMU_SHARED_WAV_DIR).filePath("11025_8_stereo_cpython-pluck-pcm8_LIST-INFO.wav");
   for (int look : {1, 0}) {
     settings = AppSettings{};
     settings.dialog3d = look;

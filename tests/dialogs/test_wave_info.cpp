@@ -194,7 +194,7 @@ TEST(WaveInfo, FileThatCannotBeOpenedFillsOnlyItsSize) {
 
 TEST(WaveInfo, RealRecordingWithAListChunk) {
   const char* dir = std::getenv("KORIMU_SHARED_WAV");
-  if (!dir) dir = KORIMU_RECORDINGS_DIR;
+  if (!dir) dir = KORIMU_SHARED_WAV_DIR;
   const auto path = std::filesystem::path(dir) / "11025_8_stereo_cpython-pluck-pcm8_LIST-INFO.wav";
   if (!std::filesystem::exists(path)) GTEST_SKIP() << "recording not found: " << path;
   const auto t = readWaveInfo(path.string());

@@ -159,7 +159,7 @@ TEST_F(PlaybackOnServer, StopSilencesTheOutputAtOnce) {
 
 TEST_F(PlaybackOnServer, RealRecordingsPlayToTheirEndAtTheirOwnRate) {
   const char* folder = std::getenv("KORIMU_SHARED_WAV");
-  if (!folder) folder = KORIMU_RECORDINGS_DIR;
+  if (!folder) folder = KORIMU_SHARED_WAV_DIR;
   const std::pair<const char*, const char*> recordings[] = {
       {"11025_8_stereo_cpython-pluck-pcm8_LIST-INFO.wav", "u8 2ch 11025Hz"},
       {"48000_16_mono_alsa-Front_Center.wav", "s16le 1ch 48000Hz"},

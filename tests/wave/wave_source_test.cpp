@@ -273,7 +273,7 @@ TEST_F(WaveSourceTest, PositionBeyondTheDataLeavesNothingToRead) {
 
 TEST_F(WaveSourceTest, RealRecordingsOpen) {
   const char* fromEnvironment = std::getenv("KORIMU_SHARED_WAV");
-  const std::string folder = fromEnvironment ? fromEnvironment : KORIMU_RECORDINGS_DIR;
+  const std::string folder = fromEnvironment ? fromEnvironment : KORIMU_SHARED_WAV_DIR;
   if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << "no recordings folder";
   const struct {
     const char* name;
