@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
   unifont fonts-unifont
   pulseaudio pulseaudio-utils libpulse-dev
-  xvfb xauth sox
+  xvfb xauth sox zlib1g-dev
 )
 
 missing=()
