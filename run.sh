@@ -3,16 +3,18 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh
-build=build/release
+build="$PWD/build/release"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORIMU_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 demo="$build/demo/korimu-demo.wav"
-if [ -x "$build/src/app/korimu" ]; then
+korimu="$build/src/app/korimu"
+if [ -x "$korimu" ]; then
   if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-    exec "$build/src/app/korimu" "$demo"
+    echo "Starting $korimu $demo"
+    exec "$korimu" "$demo"
   fi
   out="$build/korimu-demo-chart.png"
-  "$build/src/app/korimu" --render "$out" --view chart "$demo"
+  "$korimu" --render "$out" --view chart "$demo"
   echo "No display: rendered the demo's chart to $out"
 else
   exec "$build/tools/korimu-check" --check "$demo"

@@ -2,7 +2,7 @@
 # Builds KORIMU with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/setup.sh
+scripts/setup.sh --test
 build=build/asan
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORIMU_SANITIZE=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"

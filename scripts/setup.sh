@@ -1,15 +1,39 @@
 #!/usr/bin/env bash
-# Installs every Debian package KORIMU needs to build, test and run. Safe to run again.
+# Installs the Debian packages KORIMU needs. Safe to run again; installs only what is missing.
+#
+#   scripts/setup.sh          what building, packaging and running need
+#   scripts/setup.sh --test   that, plus what the tests and benchmarks need (./test.sh asks for it)
 set -euo pipefail
 
+# Building: compiler and build tools, Qt 6 Widgets (whose CMake files want the OpenGL headers),
+# the PulseAudio client library, rsvg-convert for the icon PNGs and dpkg-shlibdeps for the package.
+# Running: the unifont bitmap font (unifont_jp.hex) and its OpenType form for the widgets.
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-multimedia-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
+  qt6-base-dev libgl-dev libpulse-dev
+  librsvg2-bin dpkg-dev
   unifont fonts-unifont
-  pulseaudio pulseaudio-utils libpulse-dev
-  xvfb xauth sox zlib1g-dev
 )
+
+# Tests: GoogleTest, zlib (the golden-picture tests read PNGs), the desktop-entry, AppStream and
+# man-page validators, a PulseAudio server for playback, and an X server with a window manager
+# and the tools that drive it. Benchmarks: Google Benchmark, FFTW and sox as peers.
+test_packages=(
+  libgtest-dev libgmock-dev zlib1g-dev
+  desktop-file-utils appstream mandoc
+  pulseaudio pulseaudio-utils
+  xvfb openbox x11-utils xdotool
+  libbenchmark-dev libfftw3-dev sox
+)
+
+case "${1:-}" in
+"") ;;
+--test) packages+=("${test_packages[@]}") ;;
+*)
+  echo "usage: $0 [--test]" >&2
+  exit 2
+  ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
