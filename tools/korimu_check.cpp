@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
       std::puts("KORIMU  Version 0.10");
       return 0;
     case korimu::HeadlessMode::kUsageError:
-      std::fprintf(stderr, "%s\n%s", line.error.c_str(), korimu::usageText().c_str());
+      std::fprintf(stderr, "korimu-check: %s\n", line.error.c_str());
       return 2;
     default:
       std::fprintf(stderr, "korimu-check only checks files\n%s", korimu::usageText().c_str());

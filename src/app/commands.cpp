@@ -181,20 +181,6 @@ void clickClientArea(int x, int y) {
   }
 }
 
-std::string helpFileName(const std::string& modulePath) {
-  const size_t at = modulePath.find(".EXE");
-  if (at == std::string::npos) return "KORIMU.HLP";
-  return modulePath.substr(0, at) + ".HLP";
-}
-
-std::string helpPagePath(const std::string& modulePath) {
-  // The help file of this program is an HTML page in "help" beside the program.
-  const std::filesystem::path hlp = helpFileName(modulePath);
-  std::filesystem::path dir =
-      hlp.has_parent_path() ? hlp.parent_path() : std::filesystem::path(modulePath).parent_path();
-  return (dir / "help" / "index.html").string();
-}
-
 void dispatchCommand(int id, int notification) {
   const bool click = notification == kNotifyClick;
   switch (id) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/program_files.h"
+
 namespace korimu {
 
 // Notification codes the span combobox acts on.
@@ -32,9 +34,6 @@ void clickClientArea(int x, int y);
 // Redraws the position text and the overview after `position` moved.
 void positionChanged();
 
-// The help page beside the program, by the help-file rule for a module path.
-std::string helpPagePath(const std::string& modulePath);
-
 }  // namespace korimu
 
 #include <functional>
@@ -48,10 +47,6 @@ struct ShellServices {
   std::function<bool(const std::string& path)> openHelpPage;
 };
 ShellServices& shellServices();
-
-// The help file's name by the module-path rule: ".EXE" and what follows becomes ".HLP"; a path
-// without ".EXE" gives "KORIMU.HLP".
-std::string helpFileName(const std::string& modulePath);
 
 // Help (1105, F1) for a program at modulePath: its help page in the browser, or a message naming
 // the page when it is missing.

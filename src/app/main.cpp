@@ -7,6 +7,7 @@
 #include "cli/command_line.h"
 #include "cli/render.h"
 #include "platform/qt/pulse_audio.h"
+#include "platform/qt/qt_services.h"
 
 int main(int argc, char** argv) {
   using namespace korimu;
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
     case HeadlessMode::kCheck:
       return runCheck(commandLine.fileName);
     case HeadlessMode::kUsageError:
-      std::cerr << commandLine.error << '\n' << usageText();
+      std::cerr << "korimu: " << commandLine.error << "\nRun 'korimu --help' for the options.\n";
       return 2;
     case HeadlessMode::kRender:
       return runRender(commandLine.outputPath, commandLine.renderOptions, commandLine.fileName);
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
       break;
   }
 
+  quietQtStartupRemarks();
   QApplication application(argc, argv);
   applyApplicationLook();
   // Without a sound server the program runs with no output device.
@@ -37,7 +39,7 @@ int main(int argc, char** argv) {
   if (!initInstance(commandLine)) return 0;
   if (commandLine.mode == HeadlessMode::kScreenshot) {
     const bool saved = saveClientScreenshot(commandLine.outputPath);
-    if (!saved) std::fprintf(stderr, "cannot write %s\n", commandLine.outputPath.c_str());
+    if (!saved) std::fprintf(stderr, "korimu: cannot write '%s'\n", commandLine.outputPath.c_str());
     destroyMainWindow();
     removePulseAudioBackend();
     return saved ? 0 : 1;

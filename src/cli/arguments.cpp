@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "core/program_files.h"
+#include "core/settings_file.h"
 
 namespace korimu {
 
@@ -19,7 +21,7 @@ bool isDiagnosticSwitch(const std::string& a) {
 
 bool isRenderSwitch(const std::string& a) {
   for (const char* name : {"--autocorr", "--pink", "--onmem", "--line", "--bar", "--thick",
-                           "--color-scale", "--plot-only"})
+                           "--color-scale", "--plot-only", "--progress"})
     if (a == name) return true;
   return false;
 }
@@ -83,21 +85,65 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
 }
 
 std::string usageText() {
-  return "Usage: korimu [options] [FILE.wav]\n"
-         "  FILE.wav                open this WAV file (of several, the last one)\n"
-         "  -p, --play, /P          play the file once it is open\n"
-         "  -d, --diagnostic, /D    show diagnostic numbers in the overview strip\n"
-         "  --check FILE.wav        check FILE.wav with the reader and print its format\n"
-         "  --screenshot OUT.png    start the window, save its client area, exit\n"
-         "  --render OUT.png [--NAME VALUE ...] FILE.wav\n"
-         "                          draw one analysis into OUT.png without a display\n"
-         "    render options: --view wave-zoom|level-meter|spectrum-linear|spectrum-log|chart\n"
-         "      --method fft|dtft|dct|mem|wt  --block-order 8..16  --time-resolution 32..32768\n"
-         "      --window 0..6  --scale amplitude|power|log  --gain 0..3  --key 0..11\n"
-         "      --span 512..524288  --zoom 1|2  --position BYTES  --autocorr  --pink  --onmem\n"
-         "      --line | --bar  --thick  --color-scale  --plot-only\n"
-         "  --help                  show this text\n"
-         "  --version               show the version\n";
+  return R"(Usage: korimu [options] [FILE.wav]
+Opens FILE.wav (of several, the last one) in the KORIMU window; the interface is Japanese.
+
+  -p, --play, /P          play the file once it is open
+  -d, --diagnostic, /D    show diagnostic numbers in the overview strip
+  --check FILE.wav        check FILE.wav with the reader and print its format in one line
+  --screenshot OUT.png    start the window, save its client area as a PNG, exit
+  --render OUT.png [--NAME VALUE ...] FILE.wav
+                          run one analysis as the Analyze button does and save the window's
+                          client area as a PNG, without a display
+  --help                  show this text
+  --version               show the version
+
+Options of --render (those not given come from the settings file and the start-up defaults):
+  --view NAME             wave-zoom (the block's samples), level-meter (octave bands),
+                          spectrum-linear, spectrum-log (frequency axis), chart (512 columns
+                          of spectra over time)
+  --method NAME           fft, dtft, dct, mem (maximum entropy, Burg) or wt (Morlet wavelet;
+                          always drawn as the chart)
+  --block-order 8..16     transform length 2^N: 8 gives 256 points, 16 gives 65536
+  --time-resolution N     analysis step in samples at 11025 Hz, a power of two from 32 to
+                          32768 (32768 is 3 s, 1024 is 1/11 s)
+  --window 0..6           window function: 0 Hanning, 1 Hamming, 2 Blackman, 3 triangle,
+                          4 rectangle, 5 Gauss 4.24, 6 Gauss 6.50
+  --scale NAME            amplitude, power or log (levels in decibels)
+  --gain 0..3             the power buttons, each step drawing quiet levels larger:
+                          0 "At" (on the log scale 0 to -217 dB; "1/2" with the rectangle
+                          window), 1 x1 (0 to -109 dB), 2 x2 (0 to -81 dB), 3 x4 (-11 to -65 dB)
+  --color-scale           colour the bars of the bar graph by musical note
+  --key 0..11             the key whose tonic the note colours start from: 0 C major/A minor,
+                          1 Db/Bb minor, 2 D/B minor, 3 Eb/C minor, 4 E/C# minor, 5 F/D minor,
+                          6 Gb/Eb minor, 7 G/E minor, 8 Ab/F minor, 9 A/F# minor,
+                          10 Bb/G minor, 11 B/G# minor
+  --span FRAMES           frames the overview strip and the chart cover, a power of two from
+                          512 to 524288 (the chart draws FRAMES/512 frames per column)
+  --zoom 1|2              vertical zoom of the overview waveform: 1 standard, 2 double
+  --position BYTES        where the analysis starts, in bytes from the start of the samples
+                          (a whole number of frames)
+  --autocorr              analyse the autocorrelation of each block
+  --pink                  tilt the spectrum so that pink noise is drawn flat
+  --onmem                 hold the samples in memory (also selects the other DCT)
+  --line, --bar           draw spectra as a line or as bars (the default)
+  --thick                 thick graph lines
+  --plot-only             save only the 512 x 256 plot
+  --progress              show progress on stderr even when it is not a terminal
+
+Environment:
+  KORIMU_FONT             the unifont .hex file to draw text with
+                          (default /usr/share/unifont/unifont_jp.hex)
+  KORIMU_DISPLAY_BITS     draw as a display of 16, 8 or 4 bits per pixel would (default 24)
+  XDG_CONFIG_HOME         where the settings file lives (default ~/.config)
+
+Files:
+)" + std::string("  settings                ") +
+         settingsFilePath().string() + "\n" + "  help page               " +
+         helpPagePath(programPath()) + "\n" + R"(
+Exit status: 0 done (also when the window is closed), 1 a file could not be read or written
+or a fatal message was shown, 2 a usage error.
+)";
 }
 
 }  // namespace korimu

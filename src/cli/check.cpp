@@ -11,6 +11,12 @@
 
 namespace korimu {
 
+void explainOpenFailure(const std::string& path) {
+  const std::string& reason = waveSource.mmio.openFailure();
+  if (!reason.empty())
+    std::fprintf(stderr, "korimu: cannot open '%s': %s\n", path.c_str(), reason.c_str());
+}
+
 int runCheck(const std::string& fileName) {
   settings = AppSettings{};
   appState.fileName = fileName;
@@ -22,13 +28,14 @@ int runCheck(const std::string& fileName) {
   });
   const bool ok = openWave();
   setMessageSink(previous);
+  if (!ok) {
+    std::fprintf(stderr, "%s\n", firstMessage.c_str());
+    explainOpenFailure(fileName);
+  }
   appState.busy = 0;
   closeWave();
   releaseFormatCopy();
-  if (!ok) {
-    std::fprintf(stderr, "%s\n", firstMessage.c_str());
-    return 1;
-  }
+  if (!ok) return 1;
   const WaveSource& w = waveSource;
   std::printf(
       "OK %dkHz %dbit %s dataSize=%u blockAlign=%u bytesPerSecond=%u readMode=%d "

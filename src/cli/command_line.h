@@ -35,8 +35,13 @@ struct CommandLine {
 // Parses argv (argv[0] is the program). Never exits; the caller acts on mode.
 CommandLine parseArguments(const std::vector<std::string>& args);
 
-// The usage text printed by --help and after a usage error.
+// The text printed by --help: every option, the environment variables and the program's files.
 std::string usageText();
+
+// After the reader's message for a file that could not be opened at all, a second line for people
+// and scripts that do not read Japanese: "korimu: cannot open 'PATH': REASON" with the system's
+// reason. Prints nothing when the file was opened (its contents were refused).
+void explainOpenFailure(const std::string& path);
 
 // `korimu --check FILE`: validates FILE with the default settings and prints the result line to
 // stdout (or the reader's first failing message to stderr). Returns the exit code (0 or 1).

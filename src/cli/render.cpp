@@ -1,12 +1,19 @@
 #include "cli/render.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
+
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 #include "analysis/analysis_sink.h"
 #include "analysis/run_driver.h"
 #include "analysis/run_wiring.h"
+#include "cli/command_line.h"
 #include "cli/png_writer.h"
 #include "core/app_state.h"
 #include "core/layout.h"
@@ -127,6 +134,8 @@ bool applyOption(const std::string& name, const std::string& value, RenderChoice
     s.colorScale = 1;
   } else if (name == "plot-only") {
     choices.plotOnly = true;
+  } else if (name == "progress") {
+    choices.progress = true;
   } else {
     error = "unknown --render option: --" + name;
     return false;
@@ -142,8 +151,11 @@ void drawOverviewStrip(Canvas& window) {
 }
 
 // The chart column and the analyser's own step on stderr once a run has taken longer than a
-// second, four times a second.
+// second, four times a second. On a terminal one line is rewritten in place and ended with a
+// newline; elsewhere (asked for with --progress) every report is a line of its own.
 struct RunProgress {
+  bool enabled = false;
+  bool terminal = false;
   unsigned long start = 0;
   unsigned long lastShown = 0;
   bool shown = false;
@@ -152,19 +164,42 @@ struct RunProgress {
   long total = 0;
 
   void show() {
+    if (!enabled) return;
     const unsigned long now = tickCountMs();
     if (now - start < 1000 || (shown && now - lastShown < 250)) return;
     lastShown = now;
     shown = true;
+    const char* lead = terminal ? "\r" : "";
+    const char* end = terminal ? "" : "\n";
     if (total > 0) {
-      std::fprintf(stderr, "\rrendering: column %3d of 512, step %5ld of %5ld", column, done,
-                   total);
+      std::fprintf(stderr, "%srendering: column %3d of 512, step %5ld of %5ld%s", lead, column,
+                   done, total, end);
     } else {
-      std::fprintf(stderr, "\rrendering: column %3d of 512%22s", column, "");
+      std::fprintf(stderr, "%srendering: column %3d of 512%22s%s", lead, column, "", end);
     }
     std::fflush(stderr);
   }
+
+  void finish() const {
+    if (shown && terminal) std::fprintf(stderr, "\n");
+  }
 };
+
+// Makes sure the PNG can be written before any work is done, without truncating a file that is
+// already there. Returns false with the system's reason; `created` tells whether an empty file
+// was left behind for the writer.
+bool probeOutput(const std::string& path, bool& created, std::string& reason) {
+  std::error_code ec;
+  const bool existed = std::filesystem::exists(path, ec);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  ::close(fd);
+  created = !existed;
+  return true;
+}
 
 }  // namespace
 
@@ -186,7 +221,10 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   appState.fileName = fileName;
   appState.fileSelected = 1;
   appState.position = 0;
-  if (!openWave()) return 1;  // the reader has printed its message
+  if (!openWave()) {  // the reader has printed its message
+    explainOpenFailure(fileName);
+    return 1;
+  }
   if (choices.hasPosition) {
     const uint32_t align = std::max<uint32_t>(waveSource.blockAlign, 1);
     if (choices.position > waveSource.dataSize || choices.position % align != 0) {
@@ -198,6 +236,13 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
       return 2;
     }
     appState.position = choices.position;
+  }
+  bool createdOutput = false;
+  std::string reason;
+  if (!probeOutput(outputPath, createdOutput, reason)) {
+    std::fprintf(stderr, "korimu: cannot create '%s': %s\n", outputPath.c_str(), reason.c_str());
+    closeWave();
+    return 1;
   }
 
   displaySurfaces.window =
@@ -214,6 +259,8 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   drawSpanText(window);
 
   RunProgress progress;
+  progress.terminal = ::isatty(STDERR_FILENO) != 0;
+  progress.enabled = progress.terminal || choices.progress;
   progress.start = tickCountMs();
   runHooks.blockRead = [&progress](const SampleBlock&, int column, int) {
     progress.column = column;
@@ -228,14 +275,16 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   runAnalysis();
   runHooks.blockRead = nullptr;
   analysisSink.progress = nullptr;
-  if (progress.shown) std::fprintf(stderr, "\n");
+  progress.finish();
   closeWave();
 
   const bool written = choices.plotOnly
                            ? writePng(outputPath, window, layout.unitW, layout.plotTop, 512, 256)
                            : writePng(outputPath, window, 0, 0, window.width(), window.height());
   if (!written) {
-    std::fprintf(stderr, "cannot write %s\n", outputPath.c_str());
+    std::fprintf(stderr, "korimu: cannot write '%s'\n", outputPath.c_str());
+    std::error_code ec;
+    if (createdOutput) std::filesystem::remove(outputPath, ec);
     return 1;
   }
   return 0;

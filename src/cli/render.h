@@ -14,6 +14,7 @@ using RenderOptions = std::vector<std::pair<std::string, std::string>>;
 // What the options choose beyond the settings record.
 struct RenderChoices {
   bool plotOnly = false;
+  bool progress = false;  // --progress: also when stderr is not a terminal
   bool hasPosition = false;
   uint32_t position = 0;
 };
@@ -23,8 +24,8 @@ struct RenderChoices {
 bool applyRenderOptions(const RenderOptions& options, RenderChoices& choices, std::string& error);
 
 // The whole command: settings from the INI file, the options, the run and the PNG. Returns the
-// exit code: 0 when written, 1 for file problems (the reader's message is printed), 2 for bad
-// options.
+// exit code: 0 when written, 1 for file problems (the reader's message is printed, or why the
+// output cannot be created, which is found out before anything is analysed), 2 for bad options.
 int runRender(const std::string& outputPath, const RenderOptions& options,
               const std::string& fileName);
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "core/app_state.h"
 #include "platform/fixed_font.h"
@@ -64,9 +66,20 @@ Rgb nearest(const std::array<Rgb, N>& table, Rgb c, int* bestDistance) {
 
 int displayBitsFromEnvironment() {
   const char* text = std::getenv("KORIMU_DISPLAY_BITS");
-  if (text == nullptr) return 24;
-  const int bits = std::atoi(text);
-  return (bits == 4 || bits == 8 || bits == 16) ? bits : 24;
+  if (text == nullptr || *text == '\0') return 24;
+  const std::string value = text;
+  for (const char* allowed : {"4", "8", "16", "24"})
+    if (value == allowed) return std::atoi(text);
+  // Said once per value: the window asks for every canvas it makes.
+  static std::string refused;
+  if (refused != value) {
+    refused = value;
+    std::fprintf(stderr,
+                 "korimu: KORIMU_DISPLAY_BITS=\"%s\" is not one of 4, 8, 16 or 24; drawing with "
+                 "24 bits per pixel\n",
+                 text);
+  }
+  return 24;
 }
 
 Canvas::Canvas(int width, int height, int depthBits)

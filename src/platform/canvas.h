@@ -24,7 +24,8 @@ inline constexpr Rgb kButtonText{0, 0, 0};
 inline constexpr Rgb kWindowColour{255, 255, 255};
 inline constexpr Rgb kWindowText{0, 0, 0};
 
-// Display depth in bits per pixel from KORIMU_DISPLAY_BITS (4, 8, 16 or 24; anything else 24).
+// Display depth in bits per pixel from KORIMU_DISPLAY_BITS (4, 8, 16 or 24; anything else is
+// named on stderr and gives 24).
 int displayBitsFromEnvironment();
 
 struct TextStyle {

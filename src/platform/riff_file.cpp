@@ -1,6 +1,8 @@
 #include "platform/riff_file.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace korimu {
 
@@ -18,10 +20,24 @@ constexpr size_t kBufferSize = 8192;
 
 bool RiffFile::open(const std::filesystem::path& path) {
   close();
+  openFailure_.clear();
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (!std::filesystem::exists(status)) {
+    // A folder on the way that cannot be searched is reported as such, not as a missing file.
+    openFailure_ = ec ? ec.message() : std::strerror(ENOENT);
+    return false;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    openFailure_ =
+        std::filesystem::is_directory(status) ? std::strerror(EISDIR) : "Not a regular file";
+    return false;
+  }
   file_ = std::fopen(path.c_str(), "rb");
-  if (!file_) return false;
+  if (!file_) {
+    openFailure_ = std::strerror(errno);
+    return false;
+  }
   std::setvbuf(file_, nullptr, _IOFBF, kBufferSize);
   if (std::fseek(file_, 0, SEEK_END) != 0) {
     close();

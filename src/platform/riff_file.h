@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 namespace korimu {
 
@@ -36,6 +37,9 @@ class RiffFile {
 
   bool open(const std::filesystem::path& path);
   void close();
+  // Why the last open failed, in the system's words ("No such file or directory", "Is a
+  // directory", "Permission denied"); empty after a successful open.
+  const std::string& openFailure() const { return openFailure_; }
   bool isOpen() const { return file_ != nullptr; }
   uint64_t fileSize() const { return fileSize_; }
 
@@ -60,6 +64,7 @@ class RiffFile {
   std::FILE* file_ = nullptr;
   uint64_t fileSize_ = 0;
   uint64_t position_ = 0;
+  std::string openFailure_;
 };
 
 }  // namespace korimu

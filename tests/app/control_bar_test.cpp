@@ -274,18 +274,18 @@ TEST_F(ControlBarTest, AMissingHelpPageIsNamedInAMessage) {
   bool opened = false;
   const auto previous = shellServices().openHelpPage;
   shellServices().openHelpPage = [&](const std::string&) { return opened = true; };
-  showHelpPage("/nonexistent-folder/korimu");
+  showHelpPage("/nonexistent-folder/bin/korimu");
   shellServices().openHelpPage = previous;
   EXPECT_FALSE(opened);
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], "ヘルプファイル /nonexistent-folder/help/index.html が見つかりません。");
+  EXPECT_EQ(messages[0],
+            "ヘルプファイル /nonexistent-folder/share/korimu/help/index.html が見つかりません。");
 }
 
 TEST(HelpFile, ModulePathRuleNamesThePageBesideTheProgram) {
   EXPECT_EQ(helpFileName("C:\\KORIMU\\KORIMU.EXE"), "C:\\KORIMU\\KORIMU.HLP");
   EXPECT_EQ(helpFileName("/opt/korimu/korimu"), "KORIMU.HLP");
   EXPECT_EQ(helpFileName("/opt/X.EXE.d/korimu"), "/opt/X.HLP");
-  EXPECT_EQ(helpPagePath("/opt/korimu/korimu"), "/opt/korimu/help/index.html");
 }
 
 }  // namespace

@@ -1,7 +1,13 @@
-# Runs `korimu --screenshot` and checks that the PNG holds exactly the client area (640 x 383).
-execute_process(COMMAND ${KORIMU} --screenshot ${OUT} ${WAV} RESULT_VARIABLE code)
+# Runs `korimu --screenshot` and checks that the PNG holds exactly the client area (640 x 383),
+# and that Qt's start-up remarks (no XDG_RUNTIME_DIR, no propagateSizeHints) stay off stderr.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=XDG_RUNTIME_DIR
+                        ${KORIMU} --screenshot ${OUT} ${WAV}
+                RESULT_VARIABLE code ERROR_VARIABLE errors)
 if(NOT code EQUAL 0)
-  message(FATAL_ERROR "korimu --screenshot exited with ${code}")
+  message(FATAL_ERROR "korimu --screenshot exited with ${code}: ${errors}")
+endif()
+if(errors MATCHES "XDG_RUNTIME_DIR|propagateSizeHints")
+  message(FATAL_ERROR "Qt start-up remarks were printed: ${errors}")
 endif()
 file(READ ${OUT} header LIMIT 24 HEX)
 string(SUBSTRING "${header}" 0 16 signature)

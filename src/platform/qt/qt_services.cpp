@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
+#include <QtGlobal>
+#include <cstdio>
 
 #include "platform/event_pump.h"
 #include "platform/message.h"
@@ -24,6 +26,27 @@ void installQtMessageBoxes(QWidget* owner) {
 
 void installQtEventPump() {
   setEventPump([] { QCoreApplication::processEvents(); });
+}
+
+namespace {
+
+QtMessageHandler previousQtHandler = nullptr;
+
+void filterQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (text.contains(QLatin1String("XDG_RUNTIME_DIR")) ||
+      text.contains(QLatin1String("propagateSizeHints")))
+    return;
+  if (previousQtHandler) {
+    previousQtHandler(type, context, text);
+  } else {
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+  }
+}
+
+}  // namespace
+
+void quietQtStartupRemarks() {
+  previousQtHandler = qInstallMessageHandler(filterQtMessage);
 }
 
 }  // namespace korimu

@@ -12,4 +12,9 @@ void installQtMessageBoxes(QWidget* owner);
 // pumpOneEvent() processes the pending Qt events once.
 void installQtEventPump();
 
+// Keeps Qt's start-up remarks that tell the user nothing (no XDG_RUNTIME_DIR, a platform plugin
+// without propagateSizeHints) off stderr; every other Qt message is printed as before. Called
+// before the application object exists.
+void quietQtStartupRemarks();
+
 }  // namespace korimu
