@@ -175,7 +175,9 @@ struct RunProgress {
       std::fprintf(stderr, "%srendering: column %3d of 512, step %5ld of %5ld%s", lead, column,
                    done, total, end);
     } else {
-      std::fprintf(stderr, "%srendering: column %3d of 512%22s%s", lead, column, "", end);
+      // On a terminal the blanks wipe the end of a longer line before.
+      std::fprintf(stderr, "%srendering: column %3d of 512%*s%s", lead, column, terminal ? 22 : 0,
+                   "", end);
     }
     std::fflush(stderr);
   }
