@@ -1,8 +1,10 @@
 // A file the command line cannot open: the reader's message stays the first line, and a second
 // line names the path and the system's reason. An output that cannot be created stops --render
 // before anything is analysed.
+#include <grp.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -20,50 +22,87 @@ namespace {
 struct Unopenable {
   const char* name;
   const char* reason;
-  // Makes the path unopenable in the folder; false when this user can open it all the same.
-  std::function<bool(const std::filesystem::path&)> make;
+  void (*make)(const std::filesystem::path&);  // makes the path unopenable
 };
 
 void PrintTo(const Unopenable& u, std::ostream* out) {
   *out << u.name;
 }
 
+struct Outcome {
+  int code = -1;
+  std::string errors;  // what went to stderr
+};
+
+// Runs the command with stderr captured. Root reads any file, so as root the command runs in a
+// child process that has become the unprivileged user "nobody" (65534).
+Outcome runAsPlainUser(const std::function<int()>& command) {
+  if (::geteuid() != 0) {
+    ::testing::internal::CaptureStderr();
+    Outcome o;
+    o.code = command();
+    o.errors = ::testing::internal::GetCapturedStderr();
+    return o;
+  }
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0) return {};
+  std::fflush(stderr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipeFds[0]);
+    ::dup2(pipeFds[1], STDERR_FILENO);
+    if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
+    const int code = command();
+    std::fflush(stderr);
+    ::_exit(code);
+  }
+  ::close(pipeFds[1]);
+  Outcome o;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) o.errors.append(buffer, n);
+  ::close(pipeFds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  o.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return o;
+}
+
 class FileErrors : public ::testing::TestWithParam<Unopenable> {};
 
 TEST_P(FileErrors, ReadersMessageThenPathAndReason) {
   RenderScope scope;
+  std::filesystem::permissions(scope.dir.path(), std::filesystem::perms(0755));
   const std::filesystem::path path = scope.dir.path() / "take.wav";
-  if (!GetParam().make(path)) GTEST_SKIP() << "this user can read a file without read permission";
+  GetParam().make(path);
   const std::string expected = "ファイルを開けません。\nkorimu: cannot open '" + path.string() +
                                "': " + GetParam().reason + "\n";
 
-  ::testing::internal::CaptureStderr();
-  EXPECT_EQ(runCheck(path.string()), 1);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), expected);
+  const Outcome check = runAsPlainUser([&] { return runCheck(path.string()); });
+  if (check.code == 99) GTEST_SKIP() << "cannot become the user nobody to be refused by the file";
+  EXPECT_EQ(check.code, 1);
+  EXPECT_EQ(check.errors, expected);
 
-  ::testing::internal::CaptureStderr();
-  EXPECT_EQ(runRender(scope.out("out.png"), {}, path.string()), 1);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), expected);
-  EXPECT_FALSE(std::filesystem::exists(scope.out("out.png")));
+  const std::string png = scope.out("out.png");
+  const Outcome render = runAsPlainUser([&] { return runRender(png, {}, path.string()); });
+  EXPECT_EQ(render.code, 1);
+  EXPECT_EQ(render.errors, expected);
+  EXPECT_FALSE(std::filesystem::exists(png));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Reasons, FileErrors,
-    ::testing::Values(Unopenable{"Missing", "No such file or directory",
-                                 [](const std::filesystem::path&) { return true; }},
-                      Unopenable{"Folder", "Is a directory",
-                                 [](const std::filesystem::path& p) {
-                                   return std::filesystem::create_directory(p);
-                                 }},
-                      Unopenable{"Unreadable", "Permission denied",
-                                 [](const std::filesystem::path& p) {
-                                   writeFile(p, toneWave(ToneFile{}));
-                                   ::chmod(p.c_str(), 0);
-                                   std::FILE* f = std::fopen(p.c_str(), "rb");
-                                   if (f) std::fclose(f);
-                                   return f == nullptr;  // root reads it anyway
-                                 }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Reasons, FileErrors,
+                         ::testing::Values(Unopenable{"Missing", "No such file or directory",
+                                                      [](const std::filesystem::path&) {}},
+                                           Unopenable{"Folder", "Is a directory",
+                                                      [](const std::filesystem::path& p) {
+                                                        std::filesystem::create_directory(p);
+                                                      }},
+                                           Unopenable{"Unreadable", "Permission denied",
+                                                      [](const std::filesystem::path& p) {
+                                                        writeFile(p, toneWave(ToneFile{}));
+                                                        std::filesystem::permissions(
+                                                            p, std::filesystem::perms::none);
+                                                      }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RenderOutput, AMissingFolderFailsBeforeAnyAnalysis) {
   RenderScope scope;
