@@ -7,12 +7,14 @@ set -euo pipefail
 
 # Building: compiler and build tools, Qt 6 Widgets (whose CMake files want the OpenGL headers),
 # the PulseAudio client library, rsvg-convert for the icon PNGs and dpkg-shlibdeps for the package.
-# Running: the unifont bitmap font (unifont_jp.hex) and its OpenType form for the widgets.
+# Running: the unifont bitmap font (unifont_jp.hex) and its OpenType form for the widgets, and
+# Qt's own translations (the file dialog and standard buttons in Japanese).
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev libpulse-dev
   librsvg2-bin dpkg-dev
   unifont fonts-unifont
+  qt6-translations-l10n
 )
 
 # Tests: GoogleTest, zlib (the golden-picture tests read PNGs), the desktop-entry, AppStream and
@@ -22,7 +24,7 @@ test_packages=(
   libgtest-dev libgmock-dev zlib1g-dev
   desktop-file-utils appstream mandoc
   pulseaudio pulseaudio-utils
-  xvfb openbox x11-utils xdotool
+  xvfb openbox x11-utils xdotool imagemagick
   libbenchmark-dev libfftw3-dev sox
 )
 

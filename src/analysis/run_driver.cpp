@@ -15,6 +15,7 @@
 #include "display/display_state.h"
 #include "display/frame_parts.h"
 #include "display/graph_frame.h"
+#include "display/peak_readout.h"
 #include "platform/event_pump.h"
 #include "platform/message.h"
 #include "wave/sample_buffers.h"
@@ -171,7 +172,11 @@ void chartRun(uint32_t readLength) {
     if (appState.stopRequested != 0) break;
   }
   clearProgress();
-  if (settings.colorScale == 0) drawChartLabels(displaySurfaces.window);
+  if (settings.colorScale == 0) {
+    drawChartLabels(displaySurfaces.window);
+    // The labels' clear runs through the peak box: it shows its whole two lines again.
+    redrawPeakReadout(displaySurfaces.window);
+  }
   refreshWindow();
   leaveRunningState();
 }

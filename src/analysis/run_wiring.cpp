@@ -16,6 +16,7 @@
 #include "display/chart.h"
 #include "display/display_state.h"
 #include "display/level_meter.h"
+#include "display/peak_readout.h"
 #include "display/spectrum_graph.h"
 
 namespace korimu {
@@ -55,16 +56,8 @@ void windowText(int x, int y, const std::string& text) {
   refreshWindow();
 }
 
-// The peak box right of the plot, in the colours of the window scheme.
-void drawPeakReadout(const std::string& frequencyText, const std::string& powerText) {
-  const int x = 512 + 3 * layout.unitW;
-  const int y = layout.plotTop;
-  TextStyle style;
-  style.text = appState.darkScheme != 0 ? kWhite : kBlack;
-  style.background = appState.darkScheme != 0 ? kBlack : kWhite;
-  window().fillRect(x, y, 12 * layout.unitW, 5 * layout.unitH, style.background);
-  window().textOut(x, y, frequencyText, style);
-  window().textOut(x, y + 3 * layout.unitH, powerText, style);
+void showPeakReadout(const std::string& frequencyText, const std::string& powerText) {
+  drawPeakReadout(window(), frequencyText, powerText);
   refreshWindow();
 }
 
@@ -140,7 +133,7 @@ void installRunWiring() {
   AnalysisSink& a = analysisSink;
   a.windowText = windowText;
   a.overviewText = [](const std::string& text) { callHook(runHooks.overviewText, 0, 0, text); };
-  a.peakReadout = drawPeakReadout;
+  a.peakReadout = showPeakReadout;
   a.drawSpectrum = drawSpectrum;
   a.drawWaveZoom = [](const std::vector<uint8_t>& rows) {
     drawWaveZoom(backBuffer(), rows.data(), static_cast<int>(rows.size()));

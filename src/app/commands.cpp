@@ -18,6 +18,7 @@
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
+#include "display/peak_readout.h"
 #include "display/status_texts.h"
 #include "platform/message.h"
 #include "wave/wave_source.h"
@@ -80,6 +81,11 @@ void selectView(int id) {
   checkMenuItem(id, true);
   if (id == kTimeFrequencyChart) {
     clearRangeBandOn(clientCanvas());
+    refreshClient();
+  }
+  if (id == kWaveZoom) {
+    // The waveform shows no peak: a box left from another view would describe another run.
+    clearPeakReadout(clientCanvas());
     refreshClient();
   }
 }
@@ -147,6 +153,14 @@ bool openFile() {
   appState.fileSelected = 1;
   enableFileControls(true);
   const bool result = openWave();
+  if (!result) {
+    // The controls stay on (every command validates again), but the texts must not go on
+    // describing the file that was open before.
+    hideFileFacts(true);
+    drawFormatTexts(clientCanvas());
+    drawSpanText(clientCanvas());
+    refreshClient();
+  }
   invalidateOverview();
   rangeMarkerUnlessChart();
   return result;

@@ -51,8 +51,6 @@ void enableIdleControls(bool on) {
 
 void enableRunControls(bool on) {
   enableFileControls(on);
-  // Changing the frame re-creates the window on some platforms: do it before moving the focus.
-  if (shell().window) shell().window->setMinimizeBox(on);
   if (QAbstractButton* stop = buttonById(kStopId)) {
     stop->setText(on ? "停止" : "中断");
     stop->setEnabled(!on);

@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "cli/command_line.h"
 #include "cli/render.h"
+#include "platform/display_server.h"
 #include "platform/qt/pulse_audio.h"
 #include "platform/qt/qt_services.h"
 
@@ -31,6 +32,10 @@ int main(int argc, char** argv) {
       break;
   }
 
+  if (!displayAvailable()) {
+    std::cerr << noDisplayMessage() << '\n';
+    return 1;
+  }
   quietQtStartupRemarks();
   QApplication application(argc, argv);
   applyApplicationLook();

@@ -14,6 +14,7 @@
 #include "display/display_state.h"
 #include "display/frame_parts.h"
 #include "display/graph_frame.h"
+#include "display/peak_readout.h"
 #include "platform/audio_device.h"
 #include "wave/playback.h"
 
@@ -45,12 +46,17 @@ int countOutputDevices() {
 }
 
 void runAnalysisNow() {
-  const QuitEndsRun quitEndsRun;
-  runAnalysis();
+  {
+    const QuitEndsRun quitEndsRun;
+    runAnalysis();
+  }
+  if (shell().window) shell().window->closeIfAskedDuringRun();
 }
 
 void drawGraphFrameOn(Canvas& client) {
   drawGraphFrame(client);
+  // The frame's legend clear runs through the peak box.
+  redrawPeakReadout(client);
 }
 void drawRangeMarkerOn(Canvas& client) {
   drawRangeMarker(client);

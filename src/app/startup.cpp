@@ -5,6 +5,8 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QLayout>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPalette>
 #include <QPixmap>
@@ -13,6 +15,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 
 #include "analysis/run_driver.h"
@@ -27,6 +30,8 @@
 #include "core/layout.h"
 #include "core/settings.h"
 #include "core/shell_hooks.h"
+#include "display/chart.h"
+#include "display/peak_readout.h"
 #include "display/status_texts.h"
 #include "platform/fixed_font.h"
 #include "platform/message.h"
@@ -169,11 +174,14 @@ void installShellHooks() {
     drawPositionText(clientCanvas());
     refreshClient();
   };
+  // The reader draws the format and span texts once a file has been read: they are current again.
   h.drawFormatTexts = [] {
+    hideFileFacts(false);
     drawFormatTexts(clientCanvas());
     refreshClient();
   };
   h.drawSpanText = [] {
+    hideFileFacts(false);
     drawSpanText(clientCanvas());
     refreshClient();
   };
@@ -219,6 +227,21 @@ void installShellHooks() {
 
 }  // namespace
 
+bool installQtTranslations() {
+  // Qt's own words (the file dialog's labels, the standard buttons) in Japanese like the rest.
+  static QTranslator* translator = nullptr;
+  if (translator) return true;
+  auto* candidate = new QTranslator(qApp);
+  if (!candidate->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete candidate;
+    return false;
+  }
+  QCoreApplication::installTranslator(candidate);
+  translator = candidate;
+  return true;
+}
+
 void adjustForNewShell() {
   ShellWidgets& s = shell();
   if (!s.window || !s.client) return;
@@ -236,6 +259,7 @@ void adjustForNewShell() {
 }
 
 void applyApplicationLook() {
+  installQtTranslations();
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   QFont font("Unifont-JP");
   if (!QFontDatabase::families().contains("Unifont-JP")) {
@@ -345,6 +369,11 @@ void destroyMainWindow() {
   delete s.window;
   s = ShellWidgets{};
   shellHooks = ShellHooks{};
+  // What the window owned goes with it: the chart's back buffer (made again for the next
+  // window's display depth), the peak box's lines and hidden file facts.
+  releaseDisplaySurfaces();
+  forgetPeakReadout();
+  hideFileFacts(false);
 }
 
 }  // namespace korimu

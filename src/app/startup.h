@@ -20,7 +20,11 @@ int runMessageLoop();
 // --screenshot: the client area (below the menu bar) as a PNG. False when it cannot be written.
 bool saveClientScreenshot(const std::string& path);
 
-// The application-wide look: Unifont at 16 px for widgets, the classic light window colours.
+// Loads Qt's Japanese translations (qtbase_ja) once; false when they are not installed.
+bool installQtTranslations();
+
+// The application-wide look (and Qt's translations): Unifont at 16 px for widgets, the classic
+// light window colours.
 void applyApplicationLook();
 
 // The system's look changed (a new style): re-measure, widen the window by the scroll bar's excess

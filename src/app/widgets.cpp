@@ -168,14 +168,12 @@ void MainWindow::setTitleFromFileName() {
   setWindowTitle(QString::fromUtf8("KORIMU- " + appState.fileName + " "));
 }
 
-void MainWindow::setMinimizeBox(bool on) {
-  if (windowFlags().testFlag(Qt::WindowMinimizeButtonHint) == on) return;
-  const bool wasVisible = isVisible();
-  setWindowFlag(Qt::WindowMinimizeButtonHint, on);
-  if (wasVisible) {
-    show();
-    activateWindow();
-  }
+void MainWindow::closeIfAskedDuringRun() {
+  if (!closeAfterRun_) return;
+  closeAfterRun_ = false;
+  // After the command that ran the analysis has returned, not inside it.
+  QMetaObject::invokeMethod(
+      this, [this] { close(); }, Qt::QueuedConnection);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -191,8 +189,11 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  // A run must end before the window can go.
+  // A run must end between two blocks: the close asks it to stop, as 中断 does, and the window
+  // closes as soon as the run has returned.
   if (appState.busy != 0) {
+    if (appState.stopRequested == 0) requestStop();
+    closeAfterRun_ = true;
     event->ignore();
     return;
   }
@@ -203,6 +204,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::StyleChange) adjustForNewShell();
+  if (event->type() == QEvent::WindowStateChange && appState.busy != 0 && isMinimized()) {
+    // No minimising during a run: the window manager's request is undone, while the decorations
+    // stay as they are (changing them re-maps the window).
+    QMetaObject::invokeMethod(
+        this, [this] { setWindowState(windowState() & ~Qt::WindowMinimized); },
+        Qt::QueuedConnection);
+  }
   if (event->type() == QEvent::ActivationChange) {
     if (!isActiveWindow()) {
       savedFocus_ = QApplication::focusWidget();

@@ -68,7 +68,8 @@ class MainWindow : public QMainWindow {
   MainWindow();
   // "KORIMU" or "KORIMU- name ".
   void setTitleFromFileName();
-  void setMinimizeBox(bool on);
+  // A close request that arrived during an analysis run closes the window now that it is over.
+  void closeIfAskedDuringRun();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -79,6 +80,7 @@ class MainWindow : public QMainWindow {
 
  private:
   QPointer<QWidget> savedFocus_;
+  bool closeAfterRun_ = false;
 };
 
 }  // namespace korimu

@@ -203,9 +203,23 @@ void drawChartLabels(Canvas& canvas) {
   }
 }
 
+namespace {
+
+// The band is 2 H high, but the range text drawn in it and the chart's title row below it are
+// whole font cells that reach down to the plot: the band is cleared down to the plot's top edge,
+// so that no word is left with only its bottom rows.
+int rangeBandTop() {
+  return 3 * layout.unitH + layout.overviewHeight;
+}
+int rangeBandClearHeight() {
+  return std::max(2 * layout.unitH, layout.plotTop - rangeBandTop());
+}
+
+}  // namespace
+
 void clearRangeBand(Canvas& canvas) {
-  canvas.fillRect(layout.unitW, 3 * layout.unitH + layout.overviewHeight, 6 * layout.unitW + 512,
-                  2 * layout.unitH, kButtonFace);
+  canvas.fillRect(layout.unitW, rangeBandTop(), 6 * layout.unitW + 512, rangeBandClearHeight(),
+                  kButtonFace);
 }
 
 void clearLegendArea(Canvas& canvas) {
@@ -225,7 +239,8 @@ void drawRangeMarker(Canvas& canvas) {
   const int w = rangeBarWidth();
   const int barY = (7 * layout.unitH) / 2 + layout.overviewHeight;
   clearRangeBand(canvas);
-  canvas.fillRect(7 * layout.unitW + 512, barY, 280, layout.unitH, kButtonFace);
+  // Right of the band: the bar's overhang and the end of a text that ran past the band.
+  canvas.fillRect(7 * layout.unitW + 512, rangeBandTop(), 280, rangeBandClearHeight(), kButtonFace);
   canvas.fillRect(layout.unitW, barY, w, layout.unitH, appState.darkScheme ? kWhite : kBlack);
   const int textY = 3 * layout.unitH + layout.overviewHeight;
   if (w == 512) {

@@ -1,9 +1,12 @@
 #include "display/status_texts.h"
 
+#include <string>
+
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/display_state.h"
+#include "platform/fixed_font.h"
 #include "platform/message.h"
 #include "wave/wave_source.h"
 
@@ -13,7 +16,19 @@ namespace {
 
 constexpr TextStyle kStatusStyle{kButtonText, kButtonFace, true};
 
+bool fileFactsHidden = false;
+
+// A fact of the open file, or as many blanks as it takes while the facts are hidden.
+void factText(Canvas& canvas, int x, int y, const std::string& text) {
+  canvas.textOut(x, y, fileFactsHidden ? std::string(size_t(textCells(text)), ' ') : text,
+                 kStatusStyle);
+}
+
 }  // namespace
+
+void hideFileFacts(bool hidden) {
+  fileFactsHidden = hidden;
+}
 
 Canvas& clientCanvas() {
   return displaySurfaces.window;
@@ -33,11 +48,11 @@ void drawFormatTexts(Canvas& canvas) {
   const int w = layout.unitW;
   const int h = layout.unitH;
   const int x = (3 * w) / 2 + 512;
-  canvas.textOut(x, int(3.5 * h), formatText("%2dkHz", facts.srKHz), kStatusStyle);
-  canvas.textOut(x, 6 * h, formatText("%2dbit", facts.bitsPerSample), kStatusStyle);
+  factText(canvas, x, int(3.5 * h), formatText("%2dkHz", facts.srKHz));
+  factText(canvas, x, 6 * h, formatText("%2dbit", facts.bitsPerSample));
   const char* channels = "      ";
   if (appState.fileSelected != 0) channels = (facts.sampleKind & 2) != 0 ? "STEREO" : " MONO ";
-  canvas.textOut(x, int(8.5 * h), channels, kStatusStyle);
+  factText(canvas, x, int(8.5 * h), channels);
 }
 
 void drawSpanText(Canvas& canvas) {
@@ -50,7 +65,7 @@ void drawSpanText(Canvas& canvas) {
   const std::string text = formatText(span >= 10.0 ? "%4.1f秒" : "%4.2f秒", span);
   const int w = layout.unitW;
   const int x = layout.layoutWidth - (w < 8 ? 27 * w : 26 * w);
-  canvas.textOut(x, 3, text, kStatusStyle);
+  factText(canvas, x, 3, text);
 }
 
 void drawDataCountLabel(Canvas& canvas) {

@@ -14,6 +14,9 @@ void drawPositionText(Canvas& canvas);
 void drawFormatTexts(Canvas& canvas);
 // The overview's span in seconds, "%4.1f秒" from 10 seconds on, else "%4.2f秒".
 void drawSpanText(Canvas& canvas);
+// While hidden (after a failed open), the format and span texts draw blanks in their place: the
+// facts still held describe a file that is no longer open. Reading a file shows them again.
+void hideFileFacts(bool hidden);
 // "表示ﾃﾞｰﾀ数" left of the span combobox.
 void drawDataCountLabel(Canvas& canvas);
 // "中断要求受付" at (300, 150) in the window's default colours (black on white).

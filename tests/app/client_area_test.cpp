@@ -202,6 +202,44 @@ TEST_F(ClientAreaTest, OpenDialogCancelledKeepsTheFileAndAcceptedTakesTheNewOne)
   EXPECT_TRUE(shell().window->windowTitle().contains("chosen.wav"));
 }
 
+TEST_F(ClientAreaTest, AFailedOpenBlanksTheFormatAndSpanTextsUntilAFileIsRead) {
+  CraftedWav w;  // 8-bit mono, 11025 Hz
+  w.data.assign(22050, 128);
+  const std::string good = craft("good.wav", w);
+  const std::string notWave = (processFolder("client") / "notes.txt").string();
+  std::ofstream(notWave) << "not a sound file at all";
+  start(good);
+  const auto previous = shellServices().chooseFileToOpen;
+  auto choose = [&](const std::string& file) {
+    shellServices().chooseFileToOpen = [file](std::string* name) {
+      *name = file;
+      return true;
+    };
+    dispatchCommand(1101);
+  };
+  choose(notWave);
+  ASSERT_FALSE(messages.empty());
+  // Blank texts, even after a full repaint and a span change, while the controls stay on.
+  for (int pass = 0; pass < 2; ++pass) {
+    EXPECT_TRUE(shows(524, 24, "     ")) << pass;
+    EXPECT_TRUE(shows(524, 42, "     ")) << pass;
+    EXPECT_TRUE(shows(524, 59, "      ")) << pass;
+    EXPECT_TRUE(shows(432, 3, "      ")) << pass;
+    EXPECT_TRUE(shows(484, 3, "表示ﾃﾞｰﾀ数")) << pass;
+    shell().client->invalidateAll();
+    shell().client->repaint();
+    shell().spanCombo->setCurrentIndex(0);
+    dispatchCommand(kSpanComboId, kNotifyCloseUp);
+  }
+  EXPECT_TRUE(controlById(kAnalyzeId)->isEnabled());
+  EXPECT_TRUE(shell().window->windowTitle().contains("notes.txt"));
+  choose(good);
+  shellServices().chooseFileToOpen = previous;
+  EXPECT_TRUE(shows(524, 24, "11kHz"));
+  EXPECT_TRUE(shows(524, 59, " MONO "));
+  EXPECT_TRUE(shows(432, 3, "47.6秒"));  // the longest span, 1024 x 512 frames
+}
+
 TEST_F(ClientAreaTest, SettingsAreWrittenAtANormalExitAndReadAtTheNextStart) {
   start();
   dispatchCommand(1115);  // thick lines

@@ -1,5 +1,6 @@
-// Analyze in the window: the running state, Stop and Escape during long runs, the refused close, a
-// quit request during a run, and the chart that a repaint brings back from the back buffer.
+// Analyze in the window: the running state, Stop and Escape during long runs, a close or a
+// minimise during a run, a quit request during a run, and the chart that a repaint brings back from
+// the back buffer.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
@@ -155,7 +156,7 @@ TEST_F(RunWindowTest, EscapeStopsAChartRunAfterTheBlockInProgress) {
   EXPECT_EQ(appState.busy, 0);
 }
 
-TEST_F(RunWindowTest, CloseIsRefusedWhileARunIsBusy) {
+TEST_F(RunWindowTest, CloseDuringARunStopsItAndClosesTheWindowAfterwards) {
   start(glideFile("close.wav", 1.0));
   chartWith(kFft, 9);
   shell().window->show();
@@ -165,10 +166,59 @@ TEST_F(RunWindowTest, CloseIsRefusedWhileARunIsBusy) {
     if (++blocks == 2) atNextEvent([&] { closeAccepted = shell().window->close(); });
   };
   buttonById(kAnalyzeId)->click();
-  EXPECT_FALSE(closeAccepted);
-  EXPECT_TRUE(shell().window->isVisible());
-  // 1 s of 4096-frame blocks: the run went on to the end of the data.
+  EXPECT_FALSE(closeAccepted) << "the run was still on the stack";
+  // 1 s of 4096-frame blocks would be 11: the close stopped the run as 中断 does.
+  EXPECT_EQ(blocks, 2);
+  EXPECT_EQ(appState.busy, 0);
+  QApplication::processEvents();
+  EXPECT_FALSE(shell().window->isVisible()) << "closed once the run had returned";
+}
+
+TEST_F(RunWindowTest, MinimisingIsUndoneOnlyWhileARunIsBusy) {
+  start(glideFile("minimise.wav", 1.0));
+  chartWith(kFft, 9);
+  shell().window->show();
+  const Qt::WindowFlags flags = shell().window->windowFlags();
+  bool minimisedInRun = false;
+  int blocks = 0;
+  runHooks.blockRead = [&](const SampleBlock&, int, int) {
+    if (++blocks == 2) shell().window->setWindowState(Qt::WindowMinimized);
+    if (blocks == 6) minimisedInRun = shell().window->isMinimized();
+  };
+  buttonById(kAnalyzeId)->click();
   EXPECT_EQ(blocks, 11);
+  EXPECT_FALSE(minimisedInRun);
+  EXPECT_EQ(shell().window->windowFlags(), flags) << "the decorations stay as they are";
+  shell().window->setWindowState(Qt::WindowMinimized);
+  QApplication::processEvents();
+  EXPECT_TRUE(shell().window->isMinimized()) << "idle, the window minimises";
+}
+
+TEST_F(RunWindowTest, TheChartLabelsLeaveThePeakBoxWholeAndTheWaveformViewClearsIt) {
+  start(glideFile("peak.wav", 1.0));
+  chartWith(kFft, 9);
+  buttonById(kAnalyzeId)->click();
+  const int x = 512 + 3 * layout.unitW;
+  const int y = layout.plotTop;
+  // Both lines begin with their captions, which the labels' clear would have taken away.
+  auto boxIsWhole = [&] {
+    Canvas expected = clientCanvas();
+    const TextStyle box{kBlack, kWhite, true};
+    expected.textOut(x, y, "Peak ", box);
+    expected.textOut(x, y + 3 * layout.unitH, "Pow", box);
+    return expected.pixels() == clientCanvas().pixels();
+  };
+  EXPECT_TRUE(boxIsWhole());
+  shell().client->invalidateAll();
+  shell().client->repaint();
+  EXPECT_TRUE(boxIsWhole()) << "after a full repaint";
+
+  dispatchCommand(kWaveZoom);
+  int blank = 0;
+  for (int row = 0; row < 5 * layout.unitH; ++row)
+    for (int col = 0; col < 12 * layout.unitW; ++col)
+      blank += clientCanvas().getPixel(x + col, y + row) == kButtonFace ? 1 : 0;
+  EXPECT_EQ(blank, 60 * layout.unitW * layout.unitH);
 }
 
 TEST_F(RunWindowTest, ARepaintBringsTheChartBackFromTheBackBuffer) {

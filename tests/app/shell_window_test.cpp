@@ -175,6 +175,8 @@ TEST_F(MainWindowTest, PlayingLeavesStopViewAndPowerRadios) {
 
 TEST_F(MainWindowTest, AnalysingLeavesOnlyTheAbortButton) {
   start(craftedFile(), 1);
+  // The frame never changes: a change of decorations re-maps and moves the window.
+  const Qt::WindowFlags flags = shell().window->windowFlags();
   enableRunControls(false);
   QAbstractButton* stop = buttonById(kStopId);
   EXPECT_EQ(stop->text(), QString("中断"));
@@ -183,13 +185,13 @@ TEST_F(MainWindowTest, AnalysingLeavesOnlyTheAbortButton) {
   for (int id : {1204, 1209, 1203, 1201, 1213, 1210, 1211, 1212, 1214, 1215, 1216, 1217})
     EXPECT_FALSE(on(id)) << id;
   for (QMenu* popup : shell().popups) EXPECT_FALSE(popup->menuAction()->isEnabled());
-  EXPECT_FALSE(shell().window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_EQ(shell().window->windowFlags(), flags);
 
   enableRunControls(true);
   EXPECT_EQ(stop->text(), QString("停止"));
   EXPECT_FALSE(stop->isEnabled());
   for (QMenu* popup : shell().popups) EXPECT_TRUE(popup->menuAction()->isEnabled());
-  EXPECT_TRUE(shell().window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_EQ(shell().window->windowFlags(), flags);
   for (int id : {1204, 1203, 1201, 1210, 1214}) EXPECT_TRUE(on(id)) << id;
 }
 

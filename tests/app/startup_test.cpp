@@ -1,9 +1,15 @@
 // Start-up with a command-line file, the /P switch handed to playback, and Stop.
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 
 #include "app/commands.h"
 #include "app/shell_widgets.h"
 #include "crafted_wav.h"
+#include "platform/message.h"
+#include "platform/qt/qt_services.h"
 #include "qt_app_fixture.h"
 
 namespace korimu::testing {
@@ -91,6 +97,29 @@ TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedAndTheControlsStayOn) {
   // Every later command validates again.
   dispatchCommand(kAnalyzeId);
   EXPECT_EQ(messages.size(), 2u);
+}
+
+TEST_F(StartupTest, QtsOwnWordsAreJapaneseAndMessageBoxesCarryTheProgramsName) {
+  // The application look loads Qt's translations: the file dialog and the standard buttons.
+  for (const auto& [context, english] :
+       {std::pair{"QFileDialog", "Look in:"}, std::pair{"QFileDialog", "File &name:"},
+        std::pair{"QPlatformTheme", "Cancel"}}) {
+    EXPECT_NE(QCoreApplication::translate(context, english), QString(english)) << english;
+  }
+  QString title;
+  QString button;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    title = box->windowTitle();
+    if (!box->buttons().isEmpty()) button = box->buttons().first()->text();
+    box->accept();
+  });
+  installQtMessageBoxes(nullptr);
+  showMessage("ファイルを開けません。", MessageKind::kExclamation);
+  setMessageSink(nullptr);
+  EXPECT_EQ(title, QString("KORIMU"));
+  EXPECT_FALSE(button.isEmpty());
 }
 
 }  // namespace

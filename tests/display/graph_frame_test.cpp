@@ -226,9 +226,10 @@ TEST_F(DisplayFrame, RangeBarWidthsAndTexts) {
   canvas.clear(kUntouched);
   drawGraphFrame(canvas);
   EXPECT_EQ(countColour(canvas, 8, 88, 632, 7, kBlack), 632 * 7);
-  // No text: below the bar the band stays plain button face.
-  EXPECT_EQ(countColour(canvas, 8, 95, 560, 4, kButtonFace), 560 * 4);
-  EXPECT_EQ(canvas.getPixel(568, 96), kUntouched);  // the band ends at 6W + 512
+  // No text: below the bar the band and the area right of it are plain button face down to the
+  // plot's top edge (row 102).
+  EXPECT_EQ(countColour(canvas, 8, 95, 632, 7, kButtonFace), 632 * 7);
+  EXPECT_EQ(canvas.getPixel(7, 96), kUntouched);
 
   settings.framesPerColumn = 16;  // 256: the longer text follows the bar
   canvas.clear(kUntouched);
@@ -241,6 +242,28 @@ TEST_F(DisplayFrame, RangeBarWidthsAndTexts) {
   settings.timeResolution = 32;
   settings.framesPerColumn = 1024;  // below one pixel: at least 1
   EXPECT_EQ(rangeBarWidth(), 1);
+}
+
+TEST_F(DisplayFrame, RangeMarkerLeavesNoRowsOfWhatWasAboveThePlot) {
+  // Whatever the rows between the overview and the plot held (an older range text, the chart's
+  // title), the marker leaves the same picture there as on a clean window.
+  setOpenRateKHz(44);
+  settings.timeResolution = 1024;
+  for (int framesPerColumn : {8, 16, 1}) {
+    settings.framesPerColumn = framesPerColumn;
+    Canvas clean = blankLike();
+    clean.fillRect(0, 85, clean.width(), 17, kButtonFace);
+    drawRangeMarker(clean);
+    canvas.fillRect(0, 85, canvas.width(), 17, kBlack);
+    drawRangeMarker(canvas);
+    EXPECT_EQ(countColour(canvas, 0, 85, 8, 17, kBlack), 8 * 17) << "left margin untouched";
+    for (int y = 85; y < 102; ++y)
+      for (int x = 8; x < canvas.width(); ++x)
+        ASSERT_EQ(canvas.getPixel(x, y), clean.getPixel(x, y))
+            << framesPerColumn << " " << x << "," << y;
+  }
+  clearRangeBand(canvas);
+  EXPECT_EQ(countColour(canvas, 8, 85, 560, 17, kButtonFace), 560 * 17);
 }
 
 TEST_F(DisplayFrame, RangeBarIsWhiteOnADarkScheme) {

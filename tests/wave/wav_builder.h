@@ -128,12 +128,20 @@ inline uint32_t le32(const std::vector<uint8_t>& bytes, size_t at) {
          uint32_t(bytes[at + 3]) << 24;
 }
 
-// A folder for the whole test program, named after it and the process; it outlives the tests
-// so that windows still reading a file at exit find it.
+// A folder for the whole test program, named after it and the process. It outlives the tests,
+// so that windows still reading a file find it, and is removed when the program exits.
 inline std::filesystem::path processFolder(const std::string& name) {
+  struct RemovedAtExit {
+    std::vector<std::filesystem::path> folders;
+    ~RemovedAtExit() {
+      std::error_code ignored;
+      for (const auto& folder : folders) std::filesystem::remove_all(folder, ignored);
+    }
+  };
+  static RemovedAtExit made;
   auto dir = std::filesystem::temp_directory_path() /
              ("korimu-" + name + "-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  if (std::filesystem::create_directories(dir)) made.folders.push_back(dir);
   return dir;
 }
 

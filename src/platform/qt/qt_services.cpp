@@ -16,7 +16,8 @@ void installQtMessageBoxes(QWidget* owner) {
   QPointer<QWidget> parent(owner);
   setMessageSink([parent](std::string_view text, MessageKind kind) {
     QMessageBox box(parent.data());
-    box.setWindowTitle(QString());
+    // Without a title of its own the box would show the program file's name.
+    box.setWindowTitle("KORIMU");
     box.setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
     box.setIcon(kind == MessageKind::kExclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);

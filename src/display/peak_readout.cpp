@@ -1,0 +1,56 @@
+#include "display/peak_readout.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "platform/fixed_font.h"
+
+namespace korimu {
+
+namespace {
+
+struct ReadoutLines {
+  std::string frequency;
+  std::string power;
+};
+std::optional<ReadoutLines> lastReadout;
+
+int boxX() {
+  return 512 + 3 * layout.unitW;
+}
+
+}  // namespace
+
+void drawPeakReadout(Canvas& canvas, const std::string& frequencyText,
+                     const std::string& powerText) {
+  lastReadout = ReadoutLines{frequencyText, powerText};
+  TextStyle style;
+  style.text = appState.darkScheme != 0 ? kWhite : kBlack;
+  style.background = appState.darkScheme != 0 ? kBlack : kWhite;
+  const int y = layout.plotTop;
+  canvas.fillRect(boxX(), y, 12 * layout.unitW, 5 * layout.unitH, style.background);
+  canvas.textOut(boxX(), y, frequencyText, style);
+  canvas.textOut(boxX(), y + 3 * layout.unitH, powerText, style);
+}
+
+void redrawPeakReadout(Canvas& canvas) {
+  if (!lastReadout) return;
+  const ReadoutLines lines = *lastReadout;
+  drawPeakReadout(canvas, lines.frequency, lines.power);
+}
+
+void clearPeakReadout(Canvas& canvas) {
+  if (!lastReadout) return;
+  lastReadout.reset();
+  // The second line's cell may reach below the box.
+  const int height = std::max(5 * layout.unitH, 3 * layout.unitH + FixedFont::kCellHeight);
+  canvas.fillRect(boxX(), layout.plotTop, 12 * layout.unitW, height, kButtonFace);
+}
+
+void forgetPeakReadout() {
+  lastReadout.reset();
+}
+
+}  // namespace korimu

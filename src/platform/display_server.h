@@ -1,0 +1,23 @@
+// Whether the window can be shown at all: a display server to connect to, or a Qt platform that
+// needs none. Asked before the GUI starts, so that a missing display gives a message instead of
+// the toolkit's abort.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace korimu {
+
+// Reads one environment variable (null when unset).
+using EnvironmentLookup = std::function<const char*(const char* name)>;
+
+// True when the display named by QT_QPA_PLATFORM, DISPLAY or WAYLAND_DISPLAY can be reached: a
+// local X server's socket or the Wayland socket accepts a connection. Remote X displays and
+// platforms without a display server (offscreen, vnc, ...) count as reachable.
+bool displayAvailable(const EnvironmentLookup& environment);
+bool displayAvailable();
+
+// The one line printed when there is none.
+std::string noDisplayMessage();
+
+}  // namespace korimu

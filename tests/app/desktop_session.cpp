@@ -1,0 +1,190 @@
+#include "desktop_session.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace korimu::testing {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+bool onPath(const std::string& tool) {
+  return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string quoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// The number after `label` on a line of xwininfo's report.
+std::optional<int> field(const std::string& report, const std::string& label) {
+  const size_t at = report.find(label);
+  if (at == std::string::npos) return std::nullopt;
+  return std::atoi(report.c_str() + at + label.size());
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv,
+                           const std::map<std::string, std::string>& environment,
+                           const std::filesystem::path& log) {
+  pid_ = ::fork();
+  if (pid_ != 0) return;
+  ::setpgid(0, 0);
+  for (const auto& [name, value] : environment) {
+    if (value.empty()) {
+      ::unsetenv(name.c_str());
+    } else {
+      ::setenv(name.c_str(), value.c_str(), 1);
+    }
+  }
+  const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+  if (out >= 0) {
+    ::dup2(out, 1);
+    ::dup2(out, 2);
+  }
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  ::execvp(args[0], args.data());
+  ::_exit(127);
+}
+
+ChildProcess::~ChildProcess() {
+  if (pid_ <= 0 || reaped_) return;
+  ::kill(pid_, SIGTERM);
+  if (!waitForExit(5s)) {
+    ::kill(pid_, SIGKILL);
+    waitForExit(5s);
+  }
+}
+
+bool ChildProcess::running() {
+  if (pid_ <= 0 || reaped_) return false;
+  int status = 0;
+  if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+    reaped_ = true;
+    return false;
+  }
+  return true;
+}
+
+std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds limit) {
+  if (pid_ <= 0 || reaped_) return std::nullopt;
+  const auto end = std::chrono::steady_clock::now() + limit;
+  do {
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      reaped_ = true;
+      if (WIFEXITED(status)) return WEXITSTATUS(status);
+      return std::nullopt;
+    }
+    std::this_thread::sleep_for(5ms);
+  } while (std::chrono::steady_clock::now() < end);
+  return std::nullopt;
+}
+
+DesktopSession::DesktopSession(const std::filesystem::path& folder) {
+  for (const char* tool : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "import"}) {
+    if (!onPath(tool)) {
+      why_ = std::string(tool) + " is not installed (scripts/setup.sh installs it)";
+      return;
+    }
+  }
+  const std::filesystem::path numberFile = folder / "display";
+  // Xvfb picks a free display itself and writes its number to descriptor 3.
+  xvfb_.emplace(std::vector<std::string>{"sh", "-c",
+                                         "exec Xvfb -displayfd 3 -screen 0 1280x1024x24 "
+                                         "-nolisten tcp 3>" +
+                                             quoted(numberFile.string())},
+                std::map<std::string, std::string>{}, folder / "xvfb.log");
+  for (int i = 0; i < 200 && display_.empty(); ++i) {
+    std::this_thread::sleep_for(50ms);
+    std::ifstream in(numberFile);
+    int number = -1;
+    if (in >> number && number >= 0) display_ = ":" + std::to_string(number);
+  }
+  if (display_.empty()) {
+    why_ = "Xvfb did not start (see " + (folder / "xvfb.log").string() + ")";
+    return;
+  }
+  openbox_.emplace(std::vector<std::string>{"openbox"},
+                   std::map<std::string, std::string>{{"DISPLAY", display_}},
+                   folder / "openbox.log");
+  // The window manager is ready once it names its check window on the root.
+  for (int i = 0; i < 200 && !ready_; ++i) {
+    std::this_thread::sleep_for(50ms);
+    ready_ = run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
+  }
+  if (!ready_) why_ = "openbox did not start (see " + (folder / "openbox.log").string() + ")";
+}
+
+DesktopSession::~DesktopSession() {
+  openbox_.reset();
+  xvfb_.reset();
+}
+
+std::string DesktopSession::run(const std::string& command, int* code) const {
+  const std::string line = "DISPLAY=" + display_ + " " + command + " 2>/dev/null";
+  FILE* pipe = ::popen(line.c_str(), "r");
+  if (!pipe) return {};
+  std::string out;
+  char buffer[4096];
+  size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  const int status = ::pclose(pipe);
+  if (code) *code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return out;
+}
+
+std::string DesktopSession::waitForWindow(const std::string& pattern,
+                                          std::chrono::milliseconds limit) const {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  do {
+    std::istringstream ids(run("xdotool search --onlyvisible --name " + quoted(pattern)));
+    std::string id;
+    if (ids >> id) return id;
+    std::this_thread::sleep_for(50ms);
+  } while (std::chrono::steady_clock::now() < end);
+  return {};
+}
+
+std::optional<WindowPlace> DesktopSession::place(const std::string& window) const {
+  const std::string report = run("xwininfo -id " + window);
+  WindowPlace p;
+  const auto x = field(report, "Absolute upper-left X:");
+  const auto y = field(report, "Absolute upper-left Y:");
+  const auto w = field(report, "Width:");
+  const auto h = field(report, "Height:");
+  if (!x || !y || !w || !h) return std::nullopt;
+  p.x = *x;
+  p.y = *y;
+  p.width = *w;
+  p.height = *h;
+  p.viewable = report.find("Map State: IsViewable") != std::string::npos;
+  return p;
+}
+
+std::vector<unsigned char> DesktopSession::pixels(const std::string& window,
+                                                  const WindowPlace& place) const {
+  const std::string raw = run("import -window " + window + " -depth 8 rgb:-");
+  if (raw.size() != size_t(place.width) * size_t(place.height) * 3) return {};
+  return {raw.begin(), raw.end()};
+}
+
+void DesktopSession::keys(const std::string& window, const std::string& keys) const {
+  const std::string activate = "xdotool windowactivate --sync " + window;
+  run(keys.empty() ? activate : activate + " key --clearmodifiers --delay 60 " + keys);
+}
+
+}  // namespace korimu::testing

@@ -1,0 +1,213 @@
+// The program in a real X session (Xvfb with the openbox window manager), driven the way a user
+// drives it: the window stays where it is through analysis runs, a close during a run ends the
+// program cleanly once the run has stopped, and a failed open leaves no stale format texts.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <numbers>
+#include <sstream>
+#include <thread>
+
+#include "crafted_wav.h"
+#include "desktop_session.h"
+#include "wave/wav_builder.h"
+
+namespace korimu::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kClientHeight = 383;  // below the menu bar, with the built-in font
+constexpr unsigned char kFace = 192;
+
+// A 16-bit mono recording of a tone that rises and falls, `seconds` long.
+std::string toneFile(const std::filesystem::path& folder, double seconds, int rate) {
+  CraftedWav w;
+  w.sampleRate = uint32_t(rate);
+  w.bitsPerSample = 16;
+  const int frames = int(rate * seconds);
+  for (int i = 0; i < frames; ++i) {
+    const double f = 440.0 + 300.0 * std::sin(i * 6.0 / frames);
+    appendPcm16(w.data, int(9000.0 * std::sin(2.0 * std::numbers::pi * f * i / rate)));
+  }
+  return writeWav(folder / ("tone-" + std::to_string(rate) + ".wav"), w);
+}
+
+class DesktopTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = std::make_unique<TempDir>();
+    session_ = std::make_unique<DesktopSession>(folder_->path());
+  }
+  static void TearDownTestSuite() {
+    session_.reset();
+    folder_.reset();
+  }
+  void SetUp() override {
+    if (!session_->ready()) GTEST_SKIP() << "no desktop: " << session_->why();
+    config_ = folder_->path() / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::create_directories(config_);
+  }
+
+  // Starts korimu on `file` and waits for its main window.
+  void startKorimu(const std::string& file) {
+    korimu_.emplace(
+        std::vector<std::string>{KORIMU_PROGRAM, file},
+        std::map<std::string, std::string>{{"DISPLAY", session_->display()},
+                                           {"QT_QPA_PLATFORM", "xcb"},
+                                           {"XDG_CONFIG_HOME", config_.string()},
+                                           {"XDG_RUNTIME_DIR", config_.string()},
+                                           {"PULSE_SERVER", "unix:/nonexistent"},
+                                           {"LSAN_OPTIONS", "suppressions=" + suppressions()}},
+        config_ / "korimu.log");
+    window_ = session_->waitForWindow("^KORIMU- ", 30s);
+    ASSERT_FALSE(window_.empty()) << "no main window appeared";
+    // Let the start-up finish its first paints before keys arrive.
+    std::this_thread::sleep_for(500ms);
+  }
+  // The X client libraries keep a few blocks for the whole process (the D-Bus connection, the
+  // font configuration); a sanitized build must not count them as the program's leaks.
+  static std::string suppressions() {
+    const std::filesystem::path file = folder_->path() / "lsan-suppressions.txt";
+    if (!std::filesystem::exists(file))
+      std::ofstream(file) << "leak:libdbus-1.so\nleak:libfontconfig.so\n";
+    return file.string();
+  }
+  // One key (xdotool syntax) to the window that has the focus, then time for it to take effect.
+  void key(const std::string& name) const {
+    session_->run("xdotool key --clearmodifiers " + name);
+    std::this_thread::sleep_for(300ms);
+  }
+  WindowPlace place() const {
+    const auto p = session_->place(window_);
+    return p ? *p : WindowPlace{};
+  }
+  // Pixels of a rectangle of the client area (below the menu bar) that are, or with `equal` false
+  // are not, of the colour grey (or white when grey is 255); -1 when the window cannot be read.
+  int countPixels(int x0, int y0, int w, int h, unsigned char grey, bool equal) const {
+    const WindowPlace p = place();
+    const std::vector<unsigned char> rgb = session_->pixels(window_, p);
+    if (rgb.empty()) return -1;
+    const int top = p.height - kClientHeight;
+    int count = 0;
+    for (int y = y0; y < y0 + h; ++y)
+      for (int x = x0; x < x0 + w; ++x) {
+        const size_t at = (size_t(top + y) * size_t(p.width) + size_t(x)) * 3;
+        const bool same = rgb[at] == grey && rgb[at + 1] == grey && rgb[at + 2] == grey;
+        count += same == equal ? 1 : 0;
+      }
+    return count;
+  }
+  int markedPixels(int x0, int y0, int w, int h) const {
+    return countPixels(x0, y0, w, h, kFace, false);
+  }
+  int whitePixels(int x0, int y0, int w, int h) const {
+    return countPixels(x0, y0, w, h, 255, true);
+  }
+  // Motif hints of a window: its functions and decorations name neither minimise nor maximise.
+  bool offersNoMinimiseOrMaximise(const std::string& window) const {
+    const std::string hints = session_->run("xprop -id " + window + " _MOTIF_WM_HINTS");
+    unsigned flags = 0, functions = 0, decorations = 0;
+    const size_t at = hints.find("= ");
+    if (at == std::string::npos ||
+        std::sscanf(hints.c_str() + at + 2, "%x, %x, %x", &flags, &functions, &decorations) != 3)
+      return false;
+    return (flags & 3u) == 3u && (functions & 0x19u) == 0 && (decorations & 0x61u) == 0;
+  }
+
+  static std::unique_ptr<TempDir> folder_;
+  static std::unique_ptr<DesktopSession> session_;
+  std::filesystem::path config_;
+  std::optional<ChildProcess> korimu_;
+  std::string window_;
+};
+
+std::unique_ptr<TempDir> DesktopTest::folder_;
+std::unique_ptr<DesktopSession> DesktopTest::session_;
+
+TEST_F(DesktopTest, FiveAnalysisRunsLeaveTheWindowWhereItIs) {
+  startKorimu(toneFile(config_, 3.0, 44100));
+  const WindowPlace before = place();
+  ASSERT_TRUE(before.viewable);
+  const int plotTop = 102, plotLeft = 8;
+  EXPECT_EQ(whitePixels(plotLeft, plotTop, 512, 256), 512 * 256) << "a white plot at first";
+  session_->keys(window_, "alt+v c");  // the time-frequency chart: many blocks per run
+  for (int run = 0; run < 5; ++run) {
+    session_->keys(window_, "alt+o a");
+    // Sample the place through the run and after it.
+    for (auto end = Clock::now() + 1500ms; Clock::now() < end;) {
+      ASSERT_EQ(place(), before) << "run " << run;
+      std::this_thread::sleep_for(20ms);
+    }
+  }
+  EXPECT_LT(whitePixels(plotLeft, plotTop, 512, 256), 512 * 256 / 2) << "the runs drew a chart";
+  EXPECT_TRUE(korimu_->running());
+}
+
+TEST_F(DesktopTest, ACloseDuringADtftRunEndsTheProgramWithExitCodeZeroOnceTheRunStops) {
+  startKorimu(toneFile(config_, 10.0, 44100));
+  // Options: method DTFT (Alt+A, then the next radio), the longest transform (Alt+N, End).
+  session_->keys(window_, "alt+o o");
+  const std::string options = session_->waitForWindow("オプション設定", 10s);
+  ASSERT_FALSE(options.empty());
+  EXPECT_TRUE(offersNoMinimiseOrMaximise(options));
+  session_->keys(options, "");
+  // The label's mnemonic clicks the checked radio; the arrow moves on once that click is over.
+  for (const char* name : {"alt+a", "Right", "alt+n", "End", "Return"}) key(name);
+  session_->keys(window_, "alt+v c alt+o a");
+  std::this_thread::sleep_for(1000ms);
+
+  // Busy: a minimise request is undone at once.
+  session_->run("xdotool windowminimize " + window_);
+  std::this_thread::sleep_for(700ms);
+  ASSERT_TRUE(place().viewable) << "the run had already ended, or the minimise was not refused";
+
+  session_->keys(window_, "alt+F4");
+  const auto closed = Clock::now();
+  const std::optional<int> code = korimu_->waitForExit(20s);
+  const auto seconds = std::chrono::duration<double>(Clock::now() - closed).count();
+  ASSERT_TRUE(code.has_value()) << "still running, or ended by a signal";
+  EXPECT_EQ(*code, 0);
+  // The run stops at the next point of the transform, a few milliseconds away.
+  EXPECT_LT(seconds, 1.0);
+  std::ifstream ini(config_ / "korimu" / "KORIMU.INI");
+  std::stringstream text;
+  text << ini.rdbuf();
+  EXPECT_NE(text.str().find("display=1110"), std::string::npos)
+      << "settings written: " << text.str();
+}
+
+TEST_F(DesktopTest, AFailedOpenClearsTheFormatTexts) {
+  const std::string notWave = (config_ / "notes.txt").string();
+  std::ofstream(notWave) << "these are notes, not sound";
+  startKorimu(toneFile(config_, 2.0, 22050));
+  // "22kHz", "16bit", " MONO " right of the overview, the span text left of its label.
+  const int formatX = 524, formatY = 24, formatW = 48, formatH = 52;
+  const int spanX = 432, spanY = 3, spanW = 48, spanH = 16;
+  ASSERT_GT(markedPixels(formatX, formatY, formatW, formatH), 50);
+  ASSERT_GT(markedPixels(spanX, spanY, spanW, spanH), 20);
+
+  session_->keys(window_, "alt+f o");
+  const std::string dialog = session_->waitForWindow("再生用にファイルを開く", 10s);
+  ASSERT_FALSE(dialog.empty());
+  EXPECT_TRUE(offersNoMinimiseOrMaximise(dialog));
+  session_->run("xdotool windowactivate --sync " + dialog + " type --delay 20 '" + notWave + "'");
+  session_->keys(dialog, "Return");
+  const std::string box = session_->waitForWindow("^KORIMU$", 10s);
+  ASSERT_FALSE(box.empty()) << "the reader's message, titled KORIMU";
+  EXPECT_TRUE(offersNoMinimiseOrMaximise(box));
+  session_->keys(box, "Return");
+  std::this_thread::sleep_for(500ms);
+
+  EXPECT_EQ(markedPixels(formatX, formatY, formatW, formatH), 0);
+  EXPECT_EQ(markedPixels(spanX, spanY, spanW, spanH), 0);
+  EXPECT_TRUE(korimu_->running());
+}
+
+}  // namespace
+}  // namespace korimu::testing

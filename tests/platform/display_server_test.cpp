@@ -1,0 +1,96 @@
+// Whether the window can start: the display named by the environment must accept a connection.
+#include "platform/display_server.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "wave/wav_builder.h"
+
+namespace korimu {
+namespace {
+
+// A listening Unix socket at `path` ('@' first: the abstract namespace), closed at scope end.
+class Listener {
+ public:
+  explicit Listener(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.data(), path.size());
+    if (path[0] == '@') address.sun_path[0] = '\0';
+    fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + path.size());
+    listening_ = fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                 ::listen(fd_, 4) == 0;
+  }
+  ~Listener() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Listener(const Listener&) = delete;
+  Listener& operator=(const Listener&) = delete;
+  bool listening() const { return listening_; }
+
+ private:
+  int fd_ = -1;
+  bool listening_ = false;
+};
+
+bool availableWith(const std::map<std::string, std::string>& variables) {
+  return displayAvailable([&](const char* name) -> const char* {
+    const auto it = variables.find(name);
+    return it == variables.end() ? nullptr : it->second.c_str();
+  });
+}
+
+TEST(DisplayServer, OnlyAReachableDisplayOrAPlatformWithoutOneLetsTheWindowStart) {
+  const testing::TempDir runtime;
+  Listener wayland((runtime.path() / "wayland-test").string());
+  ASSERT_TRUE(wayland.listening());
+  const std::string xNumber = std::to_string(40000 + ::getpid() % 20000);
+  Listener x11("@/tmp/.X11-unix/X" + xNumber);
+  ASSERT_TRUE(x11.listening());
+  const std::string dir = runtime.path().string();
+  const struct {
+    std::map<std::string, std::string> variables;
+    bool available;
+  } cases[] = {
+      {{}, false},
+      {{{"QT_QPA_PLATFORM", "offscreen"}}, true},
+      {{{"QT_QPA_PLATFORM", "xcb"}}, false},
+      {{{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ":" + xNumber}}, true},
+      {{{"QT_QPA_PLATFORM", "xcb"}, {"WAYLAND_DISPLAY", "wayland-test"}, {"XDG_RUNTIME_DIR", dir}},
+       false},
+      {{{"DISPLAY", ":" + xNumber + ".0"}}, true},
+      {{{"DISPLAY", "unix:" + xNumber}}, true},
+      {{{"DISPLAY", ":" + std::to_string(std::stoi(xNumber) + 1)}}, false},  // nobody listens
+      {{{"DISPLAY", "nonsense"}}, false},
+      {{{"DISPLAY", "otherhost:0"}}, true},  // left to the toolkit
+      {{{"WAYLAND_DISPLAY", "wayland-test"}, {"XDG_RUNTIME_DIR", dir}}, true},
+      {{{"WAYLAND_DISPLAY", (runtime.path() / "wayland-test").string()}}, true},
+      {{{"WAYLAND_DISPLAY", "wayland-gone"}, {"XDG_RUNTIME_DIR", dir}}, false},
+      {{{"WAYLAND_DISPLAY", "wayland-test"}}, false},  // no runtime folder to find it in
+      {{{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", ":" + xNumber}}, false},
+  };
+  for (const auto& c : cases) {
+    std::string described;
+    for (const auto& [name, value] : c.variables) described += name + "=" + value + " ";
+    EXPECT_EQ(availableWith(c.variables), c.available) << described;
+  }
+}
+
+TEST(DisplayServer, TheMessageNamesTheCommandsThatNeedNoDisplay) {
+  const std::string message = noDisplayMessage();
+  EXPECT_EQ(message.find('\n'), std::string::npos);
+  EXPECT_NE(message.find("display"), std::string::npos);
+  EXPECT_NE(message.find("--render"), std::string::npos);
+  EXPECT_NE(message.find("--check"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korimu
