@@ -9,4 +9,10 @@ cmake --build "$build" -j "$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
+status=0
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@" || status=$?
+# ctest lists skipped tests without their reasons: print the reason GoogleTest gave for each.
+awk '/^[0-9]+\/[0-9]+ Test: / { test = $3 }
+     /: Skipped$/ { getline reason; print "skipped: " test ": " reason }' \
+  "$build/Testing/Temporary/LastTest.log" 2>/dev/null || true
+exit "$status"
