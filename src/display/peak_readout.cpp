@@ -44,9 +44,11 @@ void redrawPeakReadout(Canvas& canvas) {
 void clearPeakReadout(Canvas& canvas) {
   if (!lastReadout) return;
   lastReadout.reset();
-  // The second line's cell may reach below the box.
+  // The second line's cell may reach below the box, and a chart label under the box starts one
+  // cell left of it: that first character alone must not stay behind.
   const int height = std::max(5 * layout.unitH, 3 * layout.unitH + FixedFont::kCellHeight);
-  canvas.fillRect(boxX(), layout.plotTop, 12 * layout.unitW, height, kButtonFace);
+  const int left = 2 * layout.unitW + 512;
+  canvas.fillRect(left, layout.plotTop, boxX() + 12 * layout.unitW - left, height, kButtonFace);
 }
 
 void forgetPeakReadout() {

@@ -213,12 +213,13 @@ TEST_F(RunWindowTest, TheChartLabelsLeaveThePeakBoxWholeAndTheWaveformViewClears
   shell().client->repaint();
   EXPECT_TRUE(boxIsWhole()) << "after a full repaint";
 
+  // Leaving the chart for the waveform blanks the box and the label column beside it.
   dispatchCommand(kWaveZoom);
   int blank = 0;
   for (int row = 0; row < 5 * layout.unitH; ++row)
-    for (int col = 0; col < 12 * layout.unitW; ++col)
+    for (int col = -layout.unitW; col < 12 * layout.unitW; ++col)
       blank += clientCanvas().getPixel(x + col, y + row) == kButtonFace ? 1 : 0;
-  EXPECT_EQ(blank, 60 * layout.unitW * layout.unitH);
+  EXPECT_EQ(blank, 65 * layout.unitW * layout.unitH);
 }
 
 TEST_F(RunWindowTest, ARepaintBringsTheChartBackFromTheBackBuffer) {
