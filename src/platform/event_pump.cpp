@@ -28,3 +28,17 @@ unsigned long tickCountMs() {
 }
 
 }  // namespace korimu
+
+namespace korimu {
+
+EventPump throttledPump(std::function<void()> handle, unsigned long intervalMs) {
+  // The first chance handles at once: a run starts with the window's pending repaints.
+  return [handle = std::move(handle), intervalMs, last = 0ul, handled = false]() mutable {
+    if (handled && tickCountMs() - last < intervalMs) return;
+    handle();
+    handled = true;
+    last = tickCountMs();
+  };
+}
+
+}  // namespace korimu

@@ -1,6 +1,9 @@
-// Long analyses hand control back to the front end between steps, one queued event at a time, so
-// the window stays responsive and Stop can be pressed. The Qt front end installs a pump that
-// processes pending events once; headless runs keep the default, which does nothing.
+// Long analyses hand control back to the front end between steps so the window stays responsive
+// and Stop can be pressed. The analysers offer the chance at every point, row and block (where
+// they also check for Stop); the pump decides whether to handle events then. The Qt front end
+// installs a throttled pump that processes pending events only when a few milliseconds have
+// passed, so a run spends its time analysing rather than asking an empty event queue. Headless
+// runs keep the default, which does nothing.
 #pragma once
 
 #include <functional>
@@ -9,7 +12,7 @@ namespace korimu {
 
 using EventPump = std::function<void()>;
 
-// Handles at most one batch of pending events.
+// Gives the installed pump its chance to handle pending events.
 void pumpOneEvent();
 
 // Replaces the pump; returns the previous one.
@@ -17,5 +20,14 @@ EventPump setEventPump(EventPump pump);
 
 // Milliseconds from a fixed start, for pacing and elapsed-time rules.
 unsigned long tickCountMs();
+
+// Milliseconds between two event handlings of the window's pump: short enough that the window
+// never goes 50 ms without handling its events, long enough that handling them costs little.
+inline constexpr unsigned long kEventPumpIntervalMs = 4;
+
+// A pump that calls `handle` only when intervalMs have passed on the tick clock since the end of
+// the last call (a long repaint does not make the next one due at once).
+EventPump throttledPump(std::function<void()> handle,
+                        unsigned long intervalMs = kEventPumpIntervalMs);
 
 }  // namespace korimu

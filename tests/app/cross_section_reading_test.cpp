@@ -87,9 +87,7 @@ TEST_F(CrossSectionWindowTest, UsableWhileAChartRuns) {
   runHooks.blockRead = [&](const SampleBlock&, int, int) {
     ++blocks;
     if (blocks == 2) {
-      QMetaObject::invokeMethod(
-          qApp, [] { crossSectionWindow()->button(kCrossSectionRight)->click(); },
-          Qt::QueuedConnection);
+      testing::atNextEvent([] { crossSectionWindow()->button(kCrossSectionRight)->click(); });
     }
     if (blocks == 5) columnDuringRun = column();
   };

@@ -5,9 +5,11 @@
 
 #include <unistd.h>
 #include <QApplication>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/shell_widgets.h"
@@ -17,6 +19,7 @@
 #include "core/settings.h"
 #include "core/settings_file.h"
 #include "platform/audio_device.h"
+#include "platform/event_pump.h"
 #include "platform/message.h"
 #include "wave/wav_builder.h"
 
@@ -32,6 +35,14 @@ inline QApplication& application() {
     return a;
   }();
   return *app;
+}
+
+// Runs `action` from the event queue at a run's next event handling. The window's pump handles
+// events once its interval has passed, so the interval passes here, as it would for a user.
+template <typename F>
+void atNextEvent(F action) {
+  QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
+  std::this_thread::sleep_for(std::chrono::milliseconds(kEventPumpIntervalMs + 1));
 }
 
 class ShellTest : public ::testing::Test {

@@ -22,6 +22,7 @@
 namespace korimu {
 namespace {
 
+using testing::atNextEvent;
 using testing::CraftedWav;
 
 // A 16-bit mono 44.1 kHz recording of a gliding tone, `seconds` long.
@@ -37,12 +38,6 @@ std::string glideFile(const std::string& name, double seconds) {
     testing::appendPcm16(w.data, int(std::lround(12000.0 * std::sin(phase))));
   }
   return testing::writeWav(testing::processFolder("run-window") / name, w);
-}
-
-// Runs `action` from the event queue, i.e. at the run's next event handling.
-template <typename F>
-void atNextEvent(F action) {
-  QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
 }
 
 class RunWindowTest : public testing::ShellTest {
@@ -269,7 +264,8 @@ TEST_F(RunWindowDeathTest, AQuitRequestDuringARunEndsTheProcessWithExitCodeOne) 
         chartWith(kFft, 10);
         int blocks = 0;
         runHooks.blockRead = [&](const SampleBlock&, int, int) {
-          if (++blocks == 2) QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit));
+          if (++blocks == 2)
+            atNextEvent([] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit)); });
         };
         buttonById(kAnalyzeId)->click();
         std::fprintf(stderr, "the run ended normally after %d blocks\n", blocks);

@@ -26,7 +26,7 @@ void installQtMessageBoxes(QWidget* owner) {
 }
 
 void installQtEventPump() {
-  setEventPump([] { QCoreApplication::processEvents(); });
+  setEventPump(throttledPump([] { QCoreApplication::processEvents(); }));
 }
 
 namespace {
