@@ -196,6 +196,9 @@ void installShellHooks() {
   h.enableRunControls = [](bool on) { enableRunControls(on); };
   h.enableStop = [](bool on) { enableStop(on); };
   h.updateMainWindow = [] { refreshClient(); };
+  h.updateMainWindowRect = [](int x, int y, int w, int hh) {
+    if (shell().client) shell().client->update(x, y, w, hh);
+  };
   h.crossSectionOpen = [] { return crossSectionWindowOpen(); };
   h.updateCrossSection = [] { refreshCrossSectionWindow(); };
   h.showHourglass = [](bool on) {

@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QUrl>
 
@@ -24,12 +25,17 @@
 namespace korimu {
 
 QImage canvasImage(const Canvas& canvas) {
-  QImage image(canvas.width(), canvas.height(), QImage::Format_RGB32);
+  return canvasImage(canvas, QRect(0, 0, canvas.width(), canvas.height()));
+}
+
+QImage canvasImage(const Canvas& canvas, const QRect& area) {
+  const QRect part = area.intersected(QRect(0, 0, canvas.width(), canvas.height()));
+  QImage image(part.size(), QImage::Format_RGB32);
   const auto& pixels = canvas.pixels();
-  for (int y = 0; y < canvas.height(); ++y) {
+  for (int y = 0; y < part.height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < canvas.width(); ++x)
-      line[x] = 0xff000000u | pixels[size_t(y) * size_t(canvas.width()) + size_t(x)];
+    const uint32_t* from = pixels.data() + size_t(part.top() + y) * size_t(canvas.width());
+    for (int x = 0; x < part.width(); ++x) line[x] = 0xff000000u | from[part.left() + x];
   }
   return image;
 }
@@ -64,7 +70,7 @@ void ClientArea::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
 }
 
-void ClientArea::paintEvent(QPaintEvent*) {
+void ClientArea::paintEvent(QPaintEvent* event) {
   // The scheme is dark when the window text is at least as bright as the window.
   const QPalette pal = QApplication::palette();
   const QColor window = pal.color(QPalette::Window);
@@ -82,9 +88,14 @@ void ClientArea::paintEvent(QPaintEvent*) {
     drawPositionText(canvas);
     drawSpanText(canvas);
     copyChartTo(canvas);
+    QPainter painter(this);
+    painter.drawImage(0, 0, canvasImage(canvas));
+    return;
   }
+  // During a run only the few columns a block drew are due: convert just those.
+  const QRect area = event->rect();
   QPainter painter(this);
-  painter.drawImage(0, 0, canvasImage(canvas));
+  painter.drawImage(area.topLeft(), canvasImage(canvas, area));
 }
 
 void ClientArea::mousePressEvent(QMouseEvent* event) {

@@ -12,8 +12,9 @@
 
 namespace korimu {
 
-// A canvas as a QImage (a copy).
+// A canvas as a QImage (a copy), whole or the part of it inside `area`.
 QImage canvasImage(const Canvas& canvas);
+QImage canvasImage(const Canvas& canvas, const QRect& area);
 
 class ClientArea : public QWidget {
  public:

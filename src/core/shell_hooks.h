@@ -26,6 +26,8 @@ struct ShellHooks {
   std::function<void()> updateCrossSection;
   // Show the main window's client canvas after core drawing into it.
   std::function<void()> updateMainWindow;
+  // The same for one rectangle of the client canvas that changed (client coordinates).
+  std::function<void(int x, int y, int w, int h)> updateMainWindowRect;
   // The hourglass cursor on (true) or back to the previous cursor (false).
   std::function<void(bool on)> showHourglass;
   // Caption of the first gain radio button of the control bar ("Ａt" or "1/2").

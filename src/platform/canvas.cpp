@@ -212,14 +212,21 @@ int Canvas::textOut(int x, int y, std::string_view utf8, const TextStyle& style)
 }
 
 void Canvas::copyFrom(const Canvas& source, int sx, int sy, int w, int h, int dx, int dy) {
+  // Clip the rectangle to both surfaces.
+  const int skipX = std::max({0, -sx, -dx}), skipY = std::max({0, -sy, -dy});
+  sx += skipX, dx += skipX, w -= skipX;
+  sy += skipY, dy += skipY, h -= skipY;
+  w = std::min({w, source.width_ - sx, width_ - dx});
+  h = std::min({h, source.height_ - sy, height_ - dy});
+  if (w <= 0 || h <= 0) return;
   for (int row = 0; row < h; ++row) {
-    const int srcY = sy + row, dstY = dy + row;
-    if (srcY < 0 || srcY >= source.height_ || dstY < 0 || dstY >= height_) continue;
-    for (int col = 0; col < w; ++col) {
-      const int srcX = sx + col, dstX = dx + col;
-      if (srcX < 0 || srcX >= source.width_ || dstX < 0 || dstX >= width_) continue;
-      pixels_[size_t(dstY) * size_t(width_) + size_t(dstX)] =
-          packRgb(quantise(source.getPixel(srcX, srcY)));
+    const uint32_t* from = source.pixels_.data() + size_t(sy + row) * size_t(source.width_) + sx;
+    uint32_t* to = pixels_.data() + size_t(dy + row) * size_t(width_) + dx;
+    if (depthBits_ != 16 && depthBits_ != 8 && depthBits_ != 4) {
+      // A true-colour display shows every colour as it is.
+      std::copy(from, from + w, to);
+    } else {
+      for (int col = 0; col < w; ++col) to[col] = packRgb(quantise(unpackRgb(from[col])));
     }
   }
 }

@@ -69,6 +69,35 @@ TEST(Canvas, CopyFromClipsToBothSurfaces) {
   EXPECT_EQ(dst.getPixel(3, 3), kWhite);
 }
 
+// Pixel by pixel, as the display of the destination's depth would show the source.
+TEST(Canvas, CopyFromMatchesAPixelByPixelCopyAtEveryDepthAndOffset) {
+  struct Case {
+    int sx, sy, w, h, dx, dy;
+  };
+  const Case cases[] = {{0, 0, 9, 7, 0, 0},   {3, 2, 9, 7, 0, 0},   {-2, -3, 6, 5, 1, 1},
+                        {1, 1, 4, 4, -2, -1}, {0, 0, 20, 20, 5, 4}, {8, 6, 3, 3, 0, 0},
+                        {9, 0, 2, 2, 0, 0},   {0, 0, 3, 3, 10, 1},  {2, 1, 0, 4, 0, 0}};
+  for (int depth : {24, 16, 8, 4}) {
+    Canvas src(9, 7, 24);
+    for (int y = 0; y < 7; ++y)
+      for (int x = 0; x < 9; ++x) src.setPixel(x, y, Rgb{uint8_t(29 * x), uint8_t(37 * y), 77});
+    for (const Case& c : cases) {
+      Canvas dst(10, 6, depth);
+      dst.clear(kWhite);
+      Canvas expected = dst;
+      for (int row = 0; row < c.h; ++row)
+        for (int col = 0; col < c.w; ++col) {
+          const int x = c.sx + col, y = c.sy + row;
+          if (x >= 0 && y >= 0 && x < 9 && y < 7)
+            expected.setPixel(c.dx + col, c.dy + row, src.getPixel(x, y));
+        }
+      dst.copyFrom(src, c.sx, c.sy, c.w, c.h, c.dx, c.dy);
+      EXPECT_EQ(dst.pixels(), expected.pixels())
+          << depth << " bits, from " << c.sx << "," << c.sy << " to " << c.dx << "," << c.dy;
+    }
+  }
+}
+
 TEST(Canvas, FillWhollyOutsideTheSurfaceDrawsNothing) {
   Canvas c(8, 8);
   c.clear(kWhite);

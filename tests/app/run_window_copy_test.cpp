@@ -1,0 +1,95 @@
+// A chart run copies to the window only what each block drew, and the window repaints only that
+// part: after a run the window canvas equals the one a whole-plot copy after every block gives,
+// and what the screen shows equals the canvas.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QScreen>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+
+#include "analysis/run_driver.h"
+#include "analysis/run_wiring.h"
+#include "app/commands.h"
+#include "app/widgets.h"
+#include "core/layout.h"
+#include "crafted_wav.h"
+#include "display/status_texts.h"
+#include "qt_app_fixture.h"
+
+namespace korimu {
+namespace {
+
+// 1.5 s of a 16-bit 11025 Hz tone gliding up: 2 columns a block at the settings below.
+std::string glideFile() {
+  testing::CraftedWav w;
+  w.bitsPerSample = 16;
+  const int frames = 16538;
+  double phase = 0.0;
+  for (int i = 0; i < frames; ++i) {
+    phase += 2.0 * std::numbers::pi * (200.0 + 3000.0 * i / frames) / 11025.0;
+    testing::appendPcm16(w.data, int(std::lround(9000.0 * std::sin(phase))));
+  }
+  return testing::writeWav(testing::processFolder("run-window") / "copy-glide.wav", w);
+}
+
+class RunWindowCopyTest : public testing::ShellTest, public ::testing::WithParamInterface<int> {
+ protected:
+  void SetUp() override {
+    ::setenv("KORIMU_DISPLAY_BITS", std::to_string(GetParam()).c_str(), 1);
+    testing::ShellTest::SetUp();
+  }
+  void TearDown() override {
+    setWholePlotCopies(false);
+    testing::ShellTest::TearDown();
+    ::unsetenv("KORIMU_DISPLAY_BITS");
+  }
+
+  static std::vector<uint32_t> chartRun(bool wholePlot) {
+    setWholePlotCopies(wholePlot);
+    buttonById(kAnalyzeId)->click();
+    QApplication::processEvents();
+    return clientCanvas().pixels();
+  }
+
+  // Pixels that the screen shows and the canvas does not, below the overview strip and left of
+  // the power buttons (the part of the client area no control covers: plot, labels, readout).
+  static int shownDifferences() {
+    QWidget* top = shell().window;
+    const QImage shown =
+        top->screen()->grabWindow(top->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QPoint origin = shell().client->mapTo(top, QPoint(0, 0));
+    const Canvas& canvas = clientCanvas();
+    int differing = 0;
+    const int right = layout.layoutWidth - 7 * layout.unitW - 2;
+    for (int y = 3 * layout.unitH + layout.overviewHeight; y < canvas.height(); ++y)
+      for (int x = 0; x < right; ++x)
+        if ((shown.pixel(origin.x() + x, origin.y() + y) & 0xFFFFFFu) !=
+            packRgb(canvas.getPixel(x, y)))
+          ++differing;
+    return differing;
+  }
+};
+
+TEST_P(RunWindowCopyTest, EveryMethodLeavesTheCanvasAWholeCopyWouldAndTheScreenShowsIt) {
+  start(glideFile());
+  ASSERT_EQ(clientCanvas().depthBits(), GetParam());
+  shell().window->show();
+  QApplication::processEvents();
+  dispatchCommand(kTimeFrequencyChart);
+  settings.timeResolution = 1024;
+  settings.blockOrder = 9;
+  for (int32_t method : {kFft, kDct, kDtft, kMem, kWt}) {
+    settings.method = method;
+    chartRun(true);  // running maxima and texts as any later run finds them
+    const std::vector<uint32_t> incremental = chartRun(false);
+    EXPECT_EQ(shownDifferences(), 0) << "method " << method;
+    const std::vector<uint32_t> whole = chartRun(true);
+    EXPECT_TRUE(incremental == whole) << "method " << method;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(DisplayDepths, RunWindowCopyTest, ::testing::Values(24, 4));
+
+}  // namespace
+}  // namespace korimu
