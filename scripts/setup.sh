@@ -6,7 +6,8 @@
 set -euo pipefail
 
 # Building: compiler and build tools, Qt 6 Widgets (whose CMake files want the OpenGL headers),
-# the PulseAudio client library, rsvg-convert for the icon PNGs and dpkg-shlibdeps for the package.
+# the PulseAudio client library, libpng (and zlib) for the PNGs the program writes, rsvg-convert
+# for the icon PNGs and dpkg-shlibdeps for the package.
 # Running: the unifont bitmap font (unifont_jp.hex) and its OpenType form for the widgets, and
 # Qt's own translations (the file dialog and standard buttons in Japanese).
 packages=(
@@ -15,6 +16,7 @@ packages=(
   librsvg2-bin dpkg-dev
   unifont fonts-unifont
   qt6-translations-l10n
+  libpng-dev zlib1g-dev
 )
 
 # Tests: GoogleTest, zlib (the golden-picture tests read PNGs), the desktop-entry, AppStream and

@@ -1,106 +1,67 @@
 #include "cli/png_writer.h"
 
-#include <array>
+#include <png.h>
+
+#include <csetjmp>
 #include <fstream>
 
 namespace korimu {
 
 namespace {
 
-const std::array<uint32_t, 256>& crcTable() {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t n = 0; n < 256; ++n) {
-      uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
+void appendBytes(png_structp png, png_bytep data, size_t length) {
+  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+
+void noFlush(png_structp) {}
+
+// Encodes row by row; libpng reports failures by a long jump back here, so nothing that needs a
+// destructor is created between setjmp and the end of the encoding.
+bool encodeInto(std::vector<uint8_t>& out, std::vector<png_byte>& row, const Canvas& canvas, int x,
+                int y, int w, int h) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (png == nullptr) return false;
+  png_infop info = png_create_info_struct(png);
+  if (info == nullptr || setjmp(png_jmpbuf(png)) != 0) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_set_write_fn(png, &out, appendBytes, noFlush);
+  png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int r = 0; r < h; ++r) {
+    for (int c = 0; c < w; ++c) {
+      const Rgb p = canvas.getPixel(x + c, y + r);
+      row[3 * size_t(c)] = p.r;
+      row[3 * size_t(c) + 1] = p.g;
+      row[3 * size_t(c) + 2] = p.b;
     }
-    return t;
-  }();
-  return table;
-}
-
-void putU32(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(uint8_t(v >> 24));
-  out.push_back(uint8_t(v >> 16));
-  out.push_back(uint8_t(v >> 8));
-  out.push_back(uint8_t(v));
-}
-
-void putChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-  putU32(out, static_cast<uint32_t>(data.size()));
-  const size_t typeAt = out.size();
-  out.insert(out.end(), type, type + 4);
-  out.insert(out.end(), data.begin(), data.end());
-  putU32(out, crc32Of(out.data() + typeAt, out.size() - typeAt));
-}
-
-// The zlib stream of the raw scanlines, in stored blocks of at most 65535 bytes.
-std::vector<uint8_t> storedZlib(const std::vector<uint8_t>& raw) {
-  std::vector<uint8_t> z = {0x78, 0x01};
-  size_t at = 0;
-  do {
-    const size_t n = std::min<size_t>(65535, raw.size() - at);
-    const bool last = at + n == raw.size();
-    z.push_back(last ? 1 : 0);
-    z.push_back(uint8_t(n));
-    z.push_back(uint8_t(n >> 8));
-    z.push_back(uint8_t(~n));
-    z.push_back(uint8_t(~n >> 8));
-    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
-             raw.begin() + static_cast<std::ptrdiff_t>(at + n));
-    at += n;
-  } while (at < raw.size());
-  putU32(z, adler32Of(raw.data(), raw.size()));
-  return z;
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return true;
 }
 
 }  // namespace
 
-uint32_t crc32Of(const uint8_t* bytes, size_t n, uint32_t crc) {
-  uint32_t c = ~crc;
-  for (size_t i = 0; i < n; ++i) c = crcTable()[(c ^ bytes[i]) & 0xFF] ^ (c >> 8);
-  return ~c;
-}
-
-uint32_t adler32Of(const uint8_t* bytes, size_t n) {
-  uint32_t a = 1, b = 0;
-  for (size_t i = 0; i < n; ++i) {
-    a = (a + bytes[i]) % 65521;
-    b = (b + a) % 65521;
-  }
-  return (b << 16) | a;
-}
-
 std::vector<uint8_t> encodePng(const Canvas& canvas, int x, int y, int w, int h) {
-  std::vector<uint8_t> raw;
-  raw.reserve(size_t(h) * (1 + 3 * size_t(w)));
-  for (int row = 0; row < h; ++row) {
-    raw.push_back(0);  // filter type None
-    for (int col = 0; col < w; ++col) {
-      const Rgb c = canvas.getPixel(x + col, y + row);
-      raw.push_back(c.r);
-      raw.push_back(c.g);
-      raw.push_back(c.b);
-    }
-  }
-  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<uint8_t> header;
-  putU32(header, static_cast<uint32_t>(w));
-  putU32(header, static_cast<uint32_t>(h));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, filter 0, no interlace
-  putChunk(png, "IHDR", header);
-  putChunk(png, "IDAT", storedZlib(raw));
-  putChunk(png, "IEND", {});
-  return png;
+  std::vector<uint8_t> out;
+  if (w <= 0 || h <= 0) return out;
+  std::vector<png_byte> row(3 * size_t(w));
+  if (!encodeInto(out, row, canvas, x, y, w, h)) out.clear();
+  return out;
 }
 
 bool writePng(const std::string& path, const Canvas& canvas, int x, int y, int w, int h) {
   const std::vector<uint8_t> png = encodePng(canvas, x, y, w, h);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-  return static_cast<bool>(out.flush());
+  if (png.empty()) return false;
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+  file.close();
+  return !file.fail();
 }
 
 }  // namespace korimu

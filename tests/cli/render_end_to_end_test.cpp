@@ -133,13 +133,22 @@ TEST(RenderEndToEnd, LinearSpectrumPeaksAtTheTone) {
   EXPECT_LT(bestTop, 40);
 }
 
-TEST(RenderEndToEnd, WholeClientAreaByDefault) {
+TEST(RenderEndToEnd, WholeClientAreaByDefaultPixelForPixelAndCompressed) {
   RenderScope scope;
   const std::string file = scope.file("t.wav", ToneFile{});
-  ASSERT_EQ(runRender(scope.out("w.png"), {{"view", "spectrum-log"}}, file), 0);
+  ASSERT_EQ(runRender(scope.out("w.png"), {{"view", "chart"}}, file), 0);
   const QImage image = loadPng(scope.out("w.png"));
-  EXPECT_EQ(image.width(), layout.layoutWidth);
-  EXPECT_EQ(image.height(), layout.clientHeight);
+  const Canvas& canvas = displaySurfaces.window;
+  ASSERT_EQ(image.width(), layout.layoutWidth);
+  ASSERT_EQ(image.height(), layout.clientHeight);
+  int differing = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if ((image.pixel(x, y) & 0xFFFFFFu) != packRgb(canvas.getPixel(x, y))) ++differing;
+  EXPECT_EQ(differing, 0);
+  // Three bytes a pixel stored plainly would be 735 KB; flat areas and repeated rows compress.
+  EXPECT_LT(std::filesystem::file_size(scope.out("w.png")),
+            uintmax_t(3 * image.width() * image.height() / 10));
 }
 
 TEST(RenderEndToEnd, PositionAtTheEndGivesAnEmptyChartAndABlankProgressPlace) {
