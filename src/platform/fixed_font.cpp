@@ -1,7 +1,11 @@
 #include "platform/fixed_font.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
-#include <fstream>
 
 #include "platform/message.h"
 
@@ -16,7 +20,7 @@ int hexValue(char c) {
   return -1;
 }
 
-bool parseHexLine(const std::string& line, char32_t* codePoint, Glyph* glyph) {
+bool parseHexLine(std::string_view line, char32_t* codePoint, Glyph* glyph) {
   const size_t colon = line.find(':');
   if (colon == std::string::npos || colon == 0 || colon > 8) return false;
   uint32_t cp = 0;
@@ -25,8 +29,7 @@ bool parseHexLine(const std::string& line, char32_t* codePoint, Glyph* glyph) {
     if (v < 0) return false;
     cp = cp * 16 + uint32_t(v);
   }
-  std::string_view bits(line);
-  bits.remove_prefix(colon + 1);
+  std::string_view bits = line.substr(colon + 1);
   while (!bits.empty() && (bits.back() == '\r' || bits.back() == ' ')) bits.remove_suffix(1);
   const size_t digitsPerRow = bits.size() == 32 ? 2 : bits.size() == 64 ? 4 : 0;
   if (digitsPerRow == 0) return false;
@@ -59,33 +62,102 @@ bool isHalfWidth(char32_t cp) {
   return cp < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F);
 }
 
+// The line that starts at `at`, without its newline.
+std::string_view lineAt(std::string_view text, size_t at) {
+  const size_t end = text.find('\n', at);
+  return text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+}
+
 }  // namespace
 
+FixedFont::~FixedFont() {
+  unmap();
+}
+
+void FixedFont::unmap() {
+  if (text_.data() != nullptr) munmap(const_cast<char*>(text_.data()), text_.size());
+  text_ = {};
+  glyphs_.clear();
+  everyLineParsed_ = false;
+}
+
 bool FixedFont::load(const std::string& path, std::string* error) {
-  std::ifstream in(path);
-  if (!in) {
+  unmap();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     if (error) *error = "cannot open " + path;
     return false;
   }
-  glyphs_.clear();
-  std::string line;
-  while (std::getline(in, line)) {
+  struct stat info {};
+  void* mapped = MAP_FAILED;
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+    mapped = mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+  ::close(fd);
+  missingNarrow_ = boxGlyph(8);
+  missingWide_ = boxGlyph(16);
+  if (mapped != MAP_FAILED)
+    text_ = std::string_view(static_cast<const char*>(mapped), size_t(info.st_size));
+  // A font file has a glyph on its first line that is one at all.
+  for (size_t at = 0; at < text_.size();) {
+    const std::string_view line = lineAt(text_, at);
+    char32_t cp = 0;
+    Glyph glyph;
+    if (parseHexLine(line, &cp, &glyph)) return true;
+    at += line.size() + 1;
+  }
+  unmap();
+  if (error) *error = "no glyphs in " + path;
+  return false;
+}
+
+// Binary search over the lines between byte offsets lo and hi (both at line starts); lines that
+// are not glyphs are stepped over.
+bool FixedFont::search(char32_t codePoint, Glyph* glyph) const {
+  size_t lo = 0, hi = text_.size();
+  while (lo < hi) {
+    size_t start = lo + (hi - lo) / 2;
+    while (start > lo && text_[start - 1] != '\n') --start;
+    // The first glyph line from the middle line on.
+    size_t at = start, next = start;
+    char32_t cp = 0;
+    bool parsed = false;
+    while (!parsed && at < hi) {
+      const std::string_view line = lineAt(text_, at);
+      next = at + line.size() + 1;
+      parsed = parseHexLine(line, &cp, glyph);
+      if (!parsed) at = next;
+    }
+    if (parsed && cp == codePoint) return true;
+    if (!parsed || codePoint < cp) {
+      hi = start;
+    } else {
+      lo = std::min(next, hi);
+    }
+  }
+  return false;
+}
+
+void FixedFont::parseEveryLine() const {
+  everyLineParsed_ = true;
+  for (size_t at = 0; at < text_.size();) {
+    const std::string_view line = lineAt(text_, at);
     char32_t cp = 0;
     Glyph glyph;
     if (parseHexLine(line, &cp, &glyph)) glyphs_[cp] = glyph;
+    at += line.size() + 1;
   }
-  missingNarrow_ = boxGlyph(8);
-  missingWide_ = boxGlyph(16);
-  if (glyphs_.empty()) {
-    if (error) *error = "no glyphs in " + path;
-    return false;
-  }
-  return true;
 }
 
 const Glyph& FixedFont::glyph(char32_t codePoint) const {
-  const auto it = glyphs_.find(codePoint);
+  auto it = glyphs_.find(codePoint);
   if (it != glyphs_.end()) return it->second;
+  if (!everyLineParsed_ && text_.data() != nullptr) {
+    Glyph found;
+    if (search(codePoint, &found)) return glyphs_.emplace(codePoint, found).first->second;
+    parseEveryLine();
+    it = glyphs_.find(codePoint);
+    if (it != glyphs_.end()) return it->second;
+  }
   return isHalfWidth(codePoint) ? missingNarrow_ : missingWide_;
 }
 

@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "platform/canvas.h"
+#include "wave/wav_builder.h"
 
 namespace korimu {
 namespace {
@@ -40,6 +47,76 @@ TEST(FixedFont, MalformedUtf8DecodesAsReplacement) {
   const auto cps = decodeUtf8(std::string("a\xE3\x81", 3));
   ASSERT_EQ(cps.size(), 2u);
   EXPECT_EQ(cps[1], char32_t(0xFFFD));
+}
+
+// A .hex line for a code point, its rows made from the code point so every glyph differs.
+std::string hexLine(char32_t cp, bool wide) {
+  char head[16];
+  std::snprintf(head, sizeof head, "%04X:", unsigned(cp));
+  std::string line = head;
+  for (int row = 0; row < 16; ++row) {
+    char digits[8];
+    const unsigned value = (unsigned(cp) * 31u + unsigned(row) * 7u) & (wide ? 0xFFFFu : 0xFFu);
+    std::snprintf(digits, sizeof digits, wide ? "%04X" : "%02X", value);
+    line += digits;
+  }
+  return line;
+}
+
+// Glyphs are parsed as they are drawn: in a sorted file, with comments and broken lines between
+// the glyphs, and in a shuffled one, every glyph is the one its line holds.
+TEST(FixedFont, EveryGlyphIsFoundInSortedShuffledAndNoisyFiles) {
+  std::vector<char32_t> points;
+  for (char32_t cp = 0x20; cp < 0x7F; ++cp) points.push_back(cp);
+  for (char32_t cp : {0x3042, 0x4E2D, 0x6590, 0x89E3, 0xFF76, 0x10000}) points.push_back(cp);
+  const auto wide = [](char32_t cp) { return cp >= 0x3000 && cp != 0xFF76; };
+  std::vector<std::string> lines;
+  for (char32_t cp : points) lines.push_back(hexLine(cp, wide(cp)));
+
+  std::vector<std::string> noisy;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    noisy.push_back(lines[i]);
+    if (i % 3 == 0) noisy.push_back("# a comment line");
+    if (i % 5 == 0) noisy.push_back("12G4:00");
+  }
+  std::vector<std::string> shuffled = lines;
+  std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+
+  testing::TempDir dir;
+  for (const auto& [name, content] :
+       {std::pair{"sorted.hex", lines}, {"noisy.hex", noisy}, {"shuffled.hex", shuffled}}) {
+    std::string text;
+    for (const std::string& line : content) text += line + "\n";
+    const std::string path = dir.write(name, std::vector<uint8_t>(text.begin(), text.end()));
+    FixedFont font;
+    std::string error;
+    ASSERT_TRUE(font.load(path, &error)) << error;
+    for (char32_t cp : points) {
+      const Glyph& g = font.glyph(cp);
+      ASSERT_EQ(g.width, wide(cp) ? 16 : 8) << name << " " << unsigned(cp);
+      for (int row = 0; row < 16; ++row) {
+        const unsigned value =
+            (unsigned(cp) * 31u + unsigned(row) * 7u) & (wide(cp) ? 0xFFFFu : 0xFFu);
+        ASSERT_EQ(g.rows[size_t(row)], wide(cp) ? value : value << 8)
+            << name << " " << unsigned(cp);
+      }
+    }
+    // Not in the file: a box of the cell's width.
+    EXPECT_EQ(font.glyph(0x3044).width, 16) << name;
+    EXPECT_EQ(font.glyph(0x3044).rows[2], 0xFFFE) << name;
+    EXPECT_EQ(font.glyph(0x7F).rows[2], 0xFE00) << name;
+  }
+}
+
+TEST(FixedFont, AFileWithoutGlyphsIsReported) {
+  testing::TempDir dir;
+  const std::string text = "# no glyphs here\n0041:12\n";
+  const std::string path = dir.write("empty.hex", std::vector<uint8_t>(text.begin(), text.end()));
+  FixedFont font;
+  std::string error;
+  EXPECT_FALSE(font.load(path, &error));
+  EXPECT_FALSE(font.loaded());
+  EXPECT_NE(error.find("no glyphs"), std::string::npos);
 }
 
 TEST(FixedFont, MissingFileIsReported) {
