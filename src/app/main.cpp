@@ -1,4 +1,5 @@
-// The korimu program: headless modes first (no display needed), then the window.
+// The window program korimu-window, which korimu hands its window modes to. It runs the headless
+// modes too (no display needed), so it works when started directly.
 #include <QApplication>
 #include <cstdio>
 #include <iostream>

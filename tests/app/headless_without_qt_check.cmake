@@ -1,0 +1,17 @@
+# The headless commands of korimu do not load Qt: its executable needs no Qt library, and
+# --version and --check run (the window program is only started for the window modes).
+execute_process(COMMAND ldd ${KORIMU} OUTPUT_VARIABLE libraries RESULT_VARIABLE code)
+if(NOT code EQUAL 0)
+  message(FATAL_ERROR "ldd ${KORIMU} failed")
+endif()
+if(libraries MATCHES "libQt6")
+  message(FATAL_ERROR "korimu loads Qt:\n${libraries}")
+endif()
+execute_process(COMMAND ${KORIMU} --version OUTPUT_VARIABLE version RESULT_VARIABLE code)
+if(NOT code EQUAL 0 OR NOT version STREQUAL "KORIMU  Version 0.10\n")
+  message(FATAL_ERROR "korimu --version: ${code} '${version}'")
+endif()
+execute_process(COMMAND ${KORIMU} --check ${WAV} OUTPUT_VARIABLE line RESULT_VARIABLE code)
+if(NOT code EQUAL 0)
+  message(FATAL_ERROR "korimu --check ${WAV}: ${code} '${line}'")
+endif()
