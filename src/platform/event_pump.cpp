@@ -31,13 +31,12 @@ unsigned long tickCountMs() {
 
 namespace korimu {
 
-EventPump throttledPump(std::function<void()> handle, unsigned long intervalMs) {
-  // The first chance handles at once: a run starts with the window's pending repaints.
-  return [handle = std::move(handle), intervalMs, last = 0ul, handled = false]() mutable {
-    if (handled && tickCountMs() - last < intervalMs) return;
+EventPump throttledPump(std::function<void()> handle, std::shared_ptr<EventClock> clock,
+                        unsigned long intervalMs) {
+  return [handle = std::move(handle), clock = std::move(clock), intervalMs] {
+    if (clock->handled && tickCountMs() - clock->lastHandledMs < intervalMs) return;
     handle();
-    handled = true;
-    last = tickCountMs();
+    clock->noteHandled();
   };
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 namespace korimu {
 
@@ -25,9 +26,21 @@ unsigned long tickCountMs();
 // never goes 50 ms without handling its events, long enough that handling them costs little.
 inline constexpr unsigned long kEventPumpIntervalMs = 4;
 
-// A pump that calls `handle` only when intervalMs have passed on the tick clock since the end of
-// the last call (a long repaint does not make the next one due at once).
-EventPump throttledPump(std::function<void()> handle,
+// When the front end last handled its events, on the tick clock: by a throttled pump, or by its
+// own event loop, which notes it here too.
+struct EventClock {
+  unsigned long lastHandledMs = 0;
+  bool handled = false;
+  void noteHandled() {
+    lastHandledMs = tickCountMs();
+    handled = true;
+  }
+};
+
+// A pump that calls `handle` only when intervalMs have passed on the clock since events were last
+// handled (counted from the end of a handling, so a long repaint does not make the next one due
+// at once). Events never handled yet are handled at the first chance.
+EventPump throttledPump(std::function<void()> handle, std::shared_ptr<EventClock> clock,
                         unsigned long intervalMs = kEventPumpIntervalMs);
 
 }  // namespace korimu

@@ -11,12 +11,12 @@ namespace {
 
 TEST(ThrottledPump, HandlesAtTheFirstChanceThenOnlyOnceTheIntervalHasPassed) {
   int handled = 0;
-  EventPump slow = throttledPump([&] { ++handled; }, 60'000);
+  EventPump slow = throttledPump([&] { ++handled; }, std::make_shared<EventClock>(), 60'000);
   for (int i = 0; i < 1000; ++i) slow();
   EXPECT_EQ(handled, 1) << "chances inside the interval handle nothing";
 
   handled = 0;
-  EventPump quick = throttledPump([&] { ++handled; }, 2);
+  EventPump quick = throttledPump([&] { ++handled; }, std::make_shared<EventClock>(), 2);
   quick();
   for (int i = 0; i < 3; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(3));
@@ -25,9 +25,14 @@ TEST(ThrottledPump, HandlesAtTheFirstChanceThenOnlyOnceTheIntervalHasPassed) {
   EXPECT_EQ(handled, 4) << "every chance after the interval handles";
 }
 
-TEST(ThrottledPump, IsWhatPumpOneEventCallsThrough) {
+TEST(ThrottledPump, CountsTheIntervalFromEventsHandledElsewhere) {
   int handled = 0;
-  const EventPump previous = setEventPump(throttledPump([&] { ++handled; }, 60'000));
+  const auto clock = std::make_shared<EventClock>();
+  const EventPump previous = setEventPump(throttledPump([&] { ++handled; }, clock, 60'000));
+  clock->noteHandled();  // the event loop has just handled the event that starts a run
+  pumpOneEvent();
+  EXPECT_EQ(handled, 0);
+  clock->lastHandledMs -= 60'000;
   pumpOneEvent();
   pumpOneEvent();
   setEventPump(previous);

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_services.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -26,7 +27,15 @@ void installQtMessageBoxes(QWidget* owner) {
 }
 
 void installQtEventPump() {
-  setEventPump(throttledPump([] { QCoreApplication::processEvents(); }));
+  static const auto clock = [] {
+    auto c = std::make_shared<EventClock>();
+    // The event loop handles events too: a run's first handling is due an interval after the
+    // event that started it, so a run shorter than the interval handles none.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+      QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [c] { c->noteHandled(); });
+    return c;
+  }();
+  setEventPump(throttledPump([] { QCoreApplication::processEvents(); }, clock));
 }
 
 namespace {
