@@ -2,6 +2,9 @@
 
 #include <png.h>
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <csetjmp>
 #include <fstream>
 
@@ -15,6 +18,19 @@ void appendBytes(png_structp png, png_bytep data, size_t length) {
 }
 
 void noFlush(png_structp) {}
+
+// One row of RGB bytes; pixels outside the canvas are black.
+void fillRow(std::vector<png_byte>& row, const Canvas& canvas, int x, int y, int w) {
+  std::fill(row.begin(), row.end(), png_byte{0});
+  if (y < 0 || y >= canvas.height()) return;
+  const uint32_t* line = canvas.pixels().data() + size_t(y) * size_t(canvas.width());
+  for (int c = std::max(0, -x); c < w && x + c < canvas.width(); ++c) {
+    const uint32_t p = line[x + c];
+    row[3 * size_t(c)] = png_byte(p >> 16);
+    row[3 * size_t(c) + 1] = png_byte(p >> 8);
+    row[3 * size_t(c) + 2] = png_byte(p);
+  }
+}
 
 // Encodes row by row; libpng reports failures by a long jump back here, so nothing that needs a
 // destructor is created between setjmp and the end of the encoding.
@@ -30,14 +46,13 @@ bool encodeInto(std::vector<uint8_t>& out, std::vector<png_byte>& row, const Can
   png_set_write_fn(png, &out, appendBytes, noFlush);
   png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  // Charts and graphs are runs of equal pixels: run-length deflate of the unfiltered rows is both
+  // the fastest choice and, on them, the smallest file.
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+  png_set_compression_strategy(png, Z_RLE);
   png_write_info(png, info);
   for (int r = 0; r < h; ++r) {
-    for (int c = 0; c < w; ++c) {
-      const Rgb p = canvas.getPixel(x + c, y + r);
-      row[3 * size_t(c)] = p.r;
-      row[3 * size_t(c) + 1] = p.g;
-      row[3 * size_t(c) + 2] = p.b;
-    }
+    fillRow(row, canvas, x, y + r, w);
     png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);

@@ -253,12 +253,14 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   window.clear(kButtonFace);
   prepareAnalysis();
   installRunWiring();
-  drawOverviewStrip(window);
-  // The status texts the window shows around the overview (appState.fileSelected is set above).
-  drawDataCountLabel(window);
-  drawPositionText(window);
-  drawFormatTexts(window);
-  drawSpanText(window);
+  if (!choices.plotOnly) {
+    drawOverviewStrip(window);
+    // The status texts the window shows around the overview (appState.fileSelected is set above).
+    drawDataCountLabel(window);
+    drawPositionText(window);
+    drawFormatTexts(window);
+    drawSpanText(window);
+  }
 
   RunProgress progress;
   progress.terminal = ::isatty(STDERR_FILENO) != 0;
