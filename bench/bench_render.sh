@@ -1,48 +1,84 @@
 #!/usr/bin/env bash
-# Whole-chart runs of the batch renderer on a 10-minute 44.1 kHz 16-bit stereo recording: the
-# default settings and every method at N = 1024 and N = 16384, each with its time and peak resident
-# memory, next to sox's spectrogram of the same file on the same machine.
-# Usage: bench/bench_render.sh [build-dir]   (a Release build is made there when needed)
+# The batch renderer against sox, and its memory.
+#
+# 1. Whole-process CPU time of
+#      korimu --render x.png --plot-only --view chart --method fft --block-order 9 --span 524288
+#    against sox's spectrogram of the same 10 seconds,
+#      sox FILE -n trim 0 10 spectrogram -x 512 -y 257 -o s.png,
+#    on a 10-second file and on a 10-minute file (44.1 kHz 16-bit stereo), run alternately, the
+#    median of each. Target: korimu <= 0.5 x sox.
+# 2. Start-up: korimu --version against sox --version (for reference; no Qt is loaded).
+# 3. Peak resident memory of whole-chart renders of every method at the default settings, on the
+#    10-second and the 10-minute file and at the 10-minute file's last minute. Target: < 32 MB.
+# Usage: bench/bench_render.sh [build-dir] [repeats]   (a Release build is made there when needed)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/bench-render}
-if [ ! -x "$build/src/app/korimu" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORIMU_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$build" -j2 --target korimu
+repeats=${2:-7}
+if [ ! -x "$build/src/app/korimu" ] || [ ! -x "$build/bench/korimu-process-cost" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORIMU_BUILD_TESTS=OFF \
+    -DKORIMU_BUILD_BENCH=ON >/dev/null
+  cmake --build "$build" -j2 --target korimu korimu-process-cost
 fi
 korimu="$build/src/app/korimu"
+cost="$build/bench/korimu-process-cost"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config"  # the INI's defaults, not the user's settings
 
-wav="$work/ten-minutes.wav"
+echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores"
+echo "sox: $(sox --version | sed 's/.*SoX //')"
 # Pink noise with a slow sweep over it, so every analyser has something to find.
-sox -n -r 44100 -b 16 -c 2 "$wav" synth 600 pinknoise synth 600 sine mix 100-8000 gain -6
-echo "file: $(stat -c %s "$wav") bytes, 10 minutes of 44.1 kHz 16-bit stereo"
+sox -n -r 44100 -b 16 -c 2 "$work/ten-seconds.wav" synth 10 pinknoise synth 10 sine mix 100-8000 \
+  gain -6
+sox -n -r 44100 -b 16 -c 2 "$work/ten-minutes.wav" synth 600 pinknoise synth 600 sine mix \
+  100-8000 gain -6
 
-# Prints seconds and peak resident kilobytes of one command.
-measure() {
+median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+
+# Alternates two commands `repeats` times; prints both medians (ms) and their ratio.
+side_by_side() {
+  local label=$1 ours=$2 theirs=$3
+  : >"$work/ours" && : >"$work/theirs"
+  for ((i = 0; i < repeats; i++)); do
+    $cost $ours | cut -d' ' -f1 >>"$work/ours"
+    $cost $theirs | cut -d' ' -f1 >>"$work/theirs"
+  done
+  local a b
+  a=$(median <"$work/ours")
+  b=$(median <"$work/theirs")
+  awk -v l="$label" -v a="$a" -v b="$b" -v t="$4" 'BEGIN {
+    verdict = (t == "") ? "" : (a / b <= t) ? "ok" : "OVER (target " t ")"
+    printf "%-28s korimu %7.1f ms   sox %7.1f ms   ratio %5.2f  %s\n", l, a * 1000, b * 1000, a / b,
+      verdict }'
+}
+
+echo
+echo "CPU time, median of $repeats alternating runs"
+for file in ten-seconds ten-minutes; do
+  wav="$work/$file.wav"
+  side_by_side "chart of 10 s ($file file)" \
+    "$korimu --render $work/k.png --plot-only --view chart --method fft --block-order 9 --span 524288 $wav" \
+    "sox $wav -n trim 0 10 spectrogram -x 512 -y 257 -o $work/s.png" 0.5
+done
+side_by_side "start-up (--version)" "$korimu --version" "sox --version" ""
+
+echo
+echo "Peak resident memory of whole-chart renders (default settings)"
+over=0
+rss() {
   local label=$1
   shift
-  /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/err" || {
-    echo "$label: failed: $(tail -1 "$work/err")"
-    return
-  }
-  read -r seconds kilobytes <"$work/time"
-  printf '%-34s %8.2f s %8d KB peak RSS\n' "$label" "$seconds" "$kilobytes"
+  local kb
+  kb=$($cost "$korimu" --render "$work/out.png" --view chart "$@" | cut -d' ' -f2)
+  printf '%-40s %8d KB  %s\n' "$label" "$kb" "$([ "$kb" -lt 32768 ] && echo ok || echo 'OVER 32 MB')"
+  [ "$kb" -lt 32768 ] || over=1
 }
-
-render() {
-  measure "$1" "$korimu" --render "$work/out.png" --view chart "${@:2}" "$wav"
-}
-
-render "default (FFT, N=1024, span 262144)"
 for method in fft dct dtft mem wt; do
-  for order in 10 14; do
-    render "$method N=2^$order" --method "$method" --block-order "$order"
-  done
+  rss "$method, 10-second file" --method "$method" "$work/ten-seconds.wav"
+  rss "$method, 10-minute file" --method "$method" "$work/ten-minutes.wav"
 done
-# The last seconds of the file: memory does not grow with the distance into it.
-render "fft N=2^10 at the last minute" --position $((44100 * 4 * 590))
-render "fft N=2^10 span 524288" --span 524288
-measure "sox spectrogram -x 512 -y 257" sox "$wav" -n spectrogram -x 512 -y 257 -o "$work/sox.png"
+rss "fft, 10-minute file, last minute" --position $((44100 * 4 * 590)) "$work/ten-minutes.wav"
+rss "fft, 10-minute file, span 524288" --span 524288 "$work/ten-minutes.wav"
+rss "fft N=2^16, 10-minute file" --block-order 16 "$work/ten-minutes.wav"
+exit $over

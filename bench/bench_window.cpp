@@ -1,0 +1,180 @@
+// A chart run started by 解析 in the real main window (offscreen platform, real event loop and
+// repaints) against the same run through --render's code path, for every method, alternating the
+// two and taking the median CPU time of each (the thread's: the run is single-threaded). Both are
+// timed over the same span, from the run's entry into its running state to its exit, which in the
+// window includes disabling and enabling the controls and every event handled during the run. The
+// longest stretch (wall time) the window went without handling its events during a run is measured
+// by a zero-interval timer: the median over the runs and the longest of all.
+// Usage: bench_window FILE.wav [repeats] [method]
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "analysis/run_driver.h"
+#include "app/commands.h"
+#include "app/shell_widgets.h"
+#include "app/startup.h"
+#include "cli/render.h"
+#include "core/settings.h"
+#include "core/shell_hooks.h"
+#include "platform/event_pump.h"
+
+namespace {
+
+using namespace korimu;
+
+double cpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+double wallMs() {
+  using namespace std::chrono;
+  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+struct RunClock {
+  double startCpu = 0, seconds = 0;
+  double lastEventMs = 0, longestGapMs = 0;
+  bool running = false;
+
+  void eventHandled() {
+    if (!running) return;
+    const double now = wallMs();
+    longestGapMs = std::max(longestGapMs, now - lastEventMs);
+    lastEventMs = now;
+  }
+};
+RunClock runClock;
+
+// Wraps the running-state hook: the run's clock starts when it enters the running state and
+// stops when it leaves it, in the window and headless alike.
+void timeTheRun() {
+  const auto inner = shellHooks.enableRunControls;
+  shellHooks.enableRunControls = [inner](bool on) {
+    if (!on) {
+      runClock.running = true;
+      runClock.longestGapMs = 0;
+      runClock.lastEventMs = wallMs();
+      runClock.startCpu = cpuSeconds();
+    }
+    if (inner) inner(on);
+    if (on) {
+      runClock.seconds = cpuSeconds() - runClock.startCpu;
+      runClock.eventHandled();  // the stretch up to the run's end counts too
+      runClock.running = false;
+    }
+  };
+}
+
+struct Method {
+  const char* name;
+  int32_t value;
+};
+
+double windowRun(const std::string& file, const Method& method, double* longestGapMs) {
+  CommandLine commandLine;
+  commandLine.fileName = file;
+  if (!initInstance(commandLine, false)) std::exit(1);
+  QApplication::processEvents();
+  dispatchCommand(kTimeFrequencyChart);
+  settings.method = method.value;
+  timeTheRun();
+
+  QTimer probe;
+  probe.setInterval(0);
+  QObject::connect(&probe, &QTimer::timeout, [] { runClock.eventHandled(); });
+  probe.start();
+  QApplication::processEvents();
+  buttonById(kAnalyzeId)->click();
+  probe.stop();
+  QApplication::processEvents();
+  destroyMainWindow();
+  *longestGapMs = runClock.longestGapMs;
+  return runClock.seconds;
+}
+
+double headlessRun(const std::string& file, const Method& method, const std::string& out) {
+  // The renderer's progress line on stderr would only clutter the table.
+  std::fflush(stderr);
+  const int savedStderr = dup(2);
+  const int null = open("/dev/null", O_WRONLY);
+  dup2(null, 2);
+  close(null);
+  const EventPump windowPump = setEventPump(nullptr);
+  const RunHooks windowRunHooks = runHooks;
+  runHooks = RunHooks{};
+  shellHooks = ShellHooks{};
+  timeTheRun();
+  if (runRender(out, {{"view", "chart"}, {"method", method.name}}, file) != 0) std::exit(1);
+  shellHooks = ShellHooks{};
+  runHooks = windowRunHooks;
+  setEventPump(windowPump);
+  std::fflush(stderr);
+  dup2(savedStderr, 2);
+  close(savedStderr);
+  return runClock.seconds;
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 != 0 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s FILE.wav [repeats] [fft|dct|dtft|mem|wt]\n", argv[0]);
+    return 2;
+  }
+  const std::string file = argv[1];
+  const int repeats = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+  const std::string only = argc > 3 ? argv[3] : "";
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // The settings' defaults, not the user's.
+  const std::filesystem::path work =
+      std::filesystem::temp_directory_path() / ("korimu-bench-window-" + std::to_string(getpid()));
+  std::filesystem::create_directories(work);
+  setenv("XDG_CONFIG_HOME", work.c_str(), 1);
+  QApplication application(argc, argv);
+  applyApplicationLook();
+
+  std::printf("chart run of %s, default settings, median of %d alternating runs (CPU time)\n",
+              file.c_str(), repeats);
+  std::printf("%-5s %11s %11s %7s %22s\n", "", "window", "headless", "ratio",
+              "longest gap: median, max");
+  bool allMet = true;
+  for (const Method& method :
+       {Method{"fft", kFft}, {"dct", kDct}, {"dtft", kDtft}, {"mem", kMem}, {"wt", kWt}}) {
+    if (!only.empty() && only != method.name) continue;
+    std::vector<double> window, headless, gaps;
+    for (int i = 0; i < repeats; ++i) {
+      double gap = 0;
+      window.push_back(windowRun(file, method, &gap));
+      gaps.push_back(gap);
+      headless.push_back(headlessRun(file, method, (work / "out.png").string()));
+    }
+    const double w = median(window), h = median(headless);
+    const double gap = median(gaps), longest = *std::max_element(gaps.begin(), gaps.end());
+    const bool met = w <= 1.25 * h && longest < 50.0;
+    allMet = allMet && met;
+    std::printf("%-5s %8.1f ms %8.1f ms %6.2fx %9.1f ms, %5.1f ms  %s\n", method.name, w * 1000,
+                h * 1000, w / h, gap, longest, met ? "ok" : "OVER (ratio <= 1.25, gap < 50 ms)");
+  }
+  std::filesystem::remove_all(work);
+  return allMet ? 0 : 1;
+}
