@@ -24,6 +24,7 @@ done
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
+[ -x "$root/usr/libexec/korimu/korimu-window" ] || fail "the package lacks /usr/libexec/korimu/korimu-window"
 for f in bin/korimu share/korimu/help/index.html share/applications/korimu.desktop \
   share/metainfo/korimu.metainfo.xml share/man/man1/korimu.1 share/doc/korimu/LICENSE \
   share/icons/hicolor/scalable/apps/korimu.svg; do
