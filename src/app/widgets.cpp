@@ -218,8 +218,12 @@ void MainWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::WindowStateChange && appState.busy != 0 && isMinimized()) {
     // No minimising during a run: the window manager's request is undone, while the decorations
     // stay as they are (changing them re-maps the window).
+    // The restore is queued; a run that has ended by then leaves a later minimising alone.
     QMetaObject::invokeMethod(
-        this, [this] { setWindowState(windowState() & ~Qt::WindowMinimized); },
+        this,
+        [this] {
+          if (appState.busy != 0) setWindowState(windowState() & ~Qt::WindowMinimized);
+        },
         Qt::QueuedConnection);
   }
   if (event->type() == QEvent::ActivationChange) {

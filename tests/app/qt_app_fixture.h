@@ -37,12 +37,17 @@ inline QApplication& application() {
   return *app;
 }
 
-// Runs `action` from the event queue at a run's next event handling. The window's pump handles
-// events once its interval has passed, so the interval passes here, as it would for a user.
+// Lets the window's pump interval pass, as it would for a user between two actions, so that a
+// run's next chance to handle events does handle them.
+inline void letThePumpIntervalPass() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(kEventPumpIntervalMs + 1));
+}
+
+// Runs `action` from the event queue at a run's next event handling.
 template <typename F>
 void atNextEvent(F action) {
   QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
-  std::this_thread::sleep_for(std::chrono::milliseconds(kEventPumpIntervalMs + 1));
+  letThePumpIntervalPass();
 }
 
 class ShellTest : public ::testing::Test {

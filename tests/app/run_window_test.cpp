@@ -177,7 +177,10 @@ TEST_F(RunWindowTest, MinimisingIsUndoneOnlyWhileARunIsBusy) {
   bool minimisedInRun = false;
   int blocks = 0;
   runHooks.blockRead = [&](const SampleBlock&, int, int) {
-    if (++blocks == 2) shell().window->setWindowState(Qt::WindowMinimized);
+    if (++blocks == 2) {
+      shell().window->setWindowState(Qt::WindowMinimized);
+      testing::letThePumpIntervalPass();
+    }
     if (blocks == 6) minimisedInRun = shell().window->isMinimized();
   };
   buttonById(kAnalyzeId)->click();
