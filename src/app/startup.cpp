@@ -168,7 +168,59 @@ void createChildren(ClientArea* client) {
   c[kPowerX4] = makeRadio(client, "4倍", kGainX4Id, r[kPowerX4]);
 }
 
+// The window's side of a playback: the controls follow its phase, the overview shows its marker.
+class WindowPlaybackObserver : public PlaybackObserver {
+ public:
+  void stateChanged(PlaybackPhase phase) override {
+    switch (phase) {
+      case PlaybackPhase::kStarting:
+        enableIdleControls(false);
+        break;
+      case PlaybackPhase::kPlaying:
+        enableStop(true);
+        break;
+      case PlaybackPhase::kIdle:
+        enableStop(false);
+        // The overview asked to repaint while the file was in use.
+        if (appState.overviewRepaintPending) {
+          if (shell().overview) shell().overview->invalidateFromFile();
+          appState.overviewRepaintPending = 0;
+        }
+        enableIdleControls(true);
+        break;
+    }
+  }
+  void positionChanged() override { korimu::positionChanged(); }
+  void markerMoved(const MarkerMove& move) override {
+    if (shell().overview)
+      shell().overview->invertRect(move.stripX, 0, move.stripWidth, layout.overviewHeight);
+    if (move.crossSectionX >= 0 && crossSectionWindowOpen()) {
+      appState.crossSectionX = move.crossSectionX;
+      refreshCrossSectionWindow();
+    }
+  }
+  void markerTimer(uint32_t periodMs) override {
+    if (periodMs > 0) {
+      playbackTimer()->start(int(periodMs));
+    } else {
+      playbackTimer()->stop();
+    }
+  }
+  void redrawDue(PlaybackRedraw part) override {
+    if (part == PlaybackRedraw::kGraphFrame) {
+      drawGraphFrameOn(clientCanvas());
+    } else {
+      hideFileFacts(false);
+      drawFormatTexts(clientCanvas());
+    }
+    refreshClient();
+  }
+};
+
+WindowPlaybackObserver windowPlaybackObserver;
+
 void installShellHooks() {
+  playbackState.observer = &windowPlaybackObserver;
   ShellHooks& h = shellHooks;
   h.drawPositionText = [] {
     drawPositionText(clientCanvas());
@@ -188,19 +240,11 @@ void installShellHooks() {
   h.invalidateOverview = [] {
     if (shell().overview) shell().overview->invalidateFromFile();
   };
-  h.invertOverviewRect = [](int x, int y, int w, int hh) {
-    if (shell().overview) shell().overview->invertRect(x, y, w, hh);
-  };
-  h.enableFileControls = [](bool on) { enableFileControls(on); };
-  h.enableIdleControls = [](bool on) { enableIdleControls(on); };
   h.enableRunControls = [](bool on) { enableRunControls(on); };
-  h.enableStop = [](bool on) { enableStop(on); };
   h.updateMainWindow = [] { refreshClient(); };
   h.updateMainWindowRect = [](int x, int y, int w, int hh) {
     if (shell().client) shell().client->update(x, y, w, hh);
   };
-  h.crossSectionOpen = [] { return crossSectionWindowOpen(); };
-  h.updateCrossSection = [] { refreshCrossSectionWindow(); };
   h.showHourglass = [](bool on) {
     if (on) {
       QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -211,12 +255,6 @@ void installShellHooks() {
   h.setGainCaption = [](const char* utf8) {
     if (QAbstractButton* at = buttonById(kGainAtId)) at->setText(QString::fromUtf8(utf8));
   };
-  h.drawGraphFrame = [] {
-    drawGraphFrameOn(clientCanvas());
-    refreshClient();
-  };
-  h.startPlaybackTimer = [](int periodMs) { playbackTimer()->start(periodMs); };
-  h.killPlaybackTimer = [] { playbackTimer()->stop(); };
 
   runHooks.checkMenuItem = [](int id, bool checked) { checkMenuItem(id, checked); };
   runHooks.enableMenuItem = [](int id, bool enabled) { enableMenuItem(id, enabled); };
@@ -372,6 +410,7 @@ void destroyMainWindow() {
   delete s.window;
   s = ShellWidgets{};
   shellHooks = ShellHooks{};
+  playbackState.observer = nullptr;
   // What the window owned goes with it: the chart's back buffer (made again for the next
   // window's display depth), the peak box's lines and hidden file facts.
   releaseDisplaySurfaces();

@@ -66,13 +66,13 @@ void releasePlayback(InstanceBlock* instance) {
 
 // Undoes a start that failed after the buffers were allocated: nothing of it stays behind.
 void abandonStart(InstanceBlock* instance, bool timerStarted) {
-  if (timerStarted) callHook(shellHooks.killPlaybackTimer);
+  if (timerStarted) reportMarkerTimer(0);
   unprepareHeader(0);
   unprepareHeader(1);
   releasePlayback(instance);
-  if (playbackState.partialPlay) invertOverviewStrip(0, stripWidth());  // the first strip
+  if (playbackState.partialPlay) moveMarker(0, stripWidth());  // the first strip
   closeDevice();
-  callHook(shellHooks.enableIdleControls, true);
+  enterPhase(PlaybackPhase::kIdle);
 }
 
 // Reads `length` bytes of the file into sample buffer i; false (after the message) when short.
@@ -125,24 +125,21 @@ void startPlayback(bool partial) {
   p.declaredRate = format.samplesPerSec;
   releaseFormatCopy();
 
-  if (partial) {
-    invertOverviewStrip(0, stripWidth());
-    if (crossSectionIsOpen()) moveCrossSection(layout.unitW);
-  }
+  if (partial) moveMarker(0, stripWidth(), layout.unitW);
 
   if (!allocSampleBuffers()) {
-    if (partial) invertOverviewStrip(0, stripWidth());
+    if (partial) moveMarker(0, stripWidth());
     closeDevice();
     return;
   }
   InstanceBlock* instance = makeInstanceBlock(&p.headers);
   if (!instance) {
-    if (partial) invertOverviewStrip(0, stripWidth());
+    if (partial) moveMarker(0, stripWidth());
     closeDevice();
     return;
   }
 
-  callHook(shellHooks.enableIdleControls, false);
+  enterPhase(PlaybackPhase::kStarting);
   p.currentHeader = 0;
   p.lastQueued = false;
 
@@ -167,9 +164,9 @@ void startPlayback(bool partial) {
 
   const bool single = !streaming();
   if (single) {
-    callHook(shellHooks.drawGraphFrame);
+    reportRedraw(PlaybackRedraw::kGraphFrame);
     p.timerPeriod = markerTimerPeriod(w.srKHz, settings.playBufferSeconds, settings.playSpeed);
-    callHook(shellHooks.startPlaybackTimer, int(p.timerPeriod));
+    reportMarkerTimer(p.timerPeriod);
   }
 
   if (!writeHeader(0)) {
@@ -187,9 +184,9 @@ void startPlayback(bool partial) {
     p.lastQueued = true;
   }
 
-  callHook(shellHooks.enableStop, true);
   p.stopped = false;
   appState.playing = 1;
+  enterPhase(PlaybackPhase::kPlaying);
 }
 
 void bufferDone(int header) {
@@ -210,16 +207,16 @@ void bufferDone(int header) {
   unprepareHeader(i);
   w.bytesLeft -= n;
 
-  if (!streaming()) callHook(shellHooks.drawFormatTexts);
+  if (!streaming()) reportRedraw(PlaybackRedraw::kFormatTexts);
 
   if (p.partialPlay) {
     const auto bufferFrames = int32_t(bufferBytes / std::max<uint32_t>(w.blockAlign, 1));
     int32_t m = streaming() && p.lastQueued ? bufferFrames / columnFrames() : stripWidth();
     if (m < 1) m = 1;
     // Restores the previous strip and inverts the next one (only restores after the last).
-    invertOverviewStrip(512 - markerColumns() - m, p.lastQueued ? m : 2 * m);
-    if (crossSectionIsOpen() && markerColumns() > 0 && !p.lastQueued)
-      moveCrossSection(512 - markerColumns() + layout.unitW);
+    const bool follow = markerColumns() > 0 && !p.lastQueued;
+    moveMarker(512 - markerColumns() - m, p.lastQueued ? m : 2 * m,
+               follow ? 512 - markerColumns() + layout.unitW : -1);
     markerFrames -= bufferFrames;
     if (markerFrames <= 0) p.queuedLength[size_t(i)] = 0;  // the span is used up
   }
@@ -240,11 +237,10 @@ void bufferDone(int header) {
   }
 
   if (endsNow) {
-    if (!streaming()) callHook(shellHooks.killPlaybackTimer);
+    if (!streaming()) reportMarkerTimer(0);
     if (!p.partialPlay) {
       appState.position = 0;
-      callHook(shellHooks.drawPositionText);
-      callHook(shellHooks.invalidateOverview);
+      reportPositionChanged();
     }
     // The device lets go of everything before the buffers are freed.
     closeDevice();
@@ -254,21 +250,16 @@ void bufferDone(int header) {
 
 void endPlayback(int header) {
   PlaybackState& p = playbackState;
-  callHook(shellHooks.enableStop, false);
   InstanceBlock* instance = p.headers[size_t(header & 1)].user;
   if (!instance) instance = p.headers[0].user;
   releasePlayback(instance);
   appState.playing = 0;
-  if (appState.overviewRepaintPending) {
-    callHook(shellHooks.invalidateOverview);
-    appState.overviewRepaintPending = 0;
-  }
   WaveSource& w = waveSource;
   if (w.mmio.isOpen()) {
     w.mmio.ascend(w.dataChunk);
     w.mmio.ascend(w.riffChunk);
   }
-  callHook(shellHooks.enableIdleControls, true);
+  enterPhase(PlaybackPhase::kIdle);
 }
 
 void stopPlayback() {
@@ -276,9 +267,8 @@ void stopPlayback() {
   WaveSource& w = waveSource;
   if (!appState.playing) return;  // nothing to stop; the buffers are gone already
   const bool single = !streaming();
-  if (single) callHook(shellHooks.killPlaybackTimer);
+  if (single) reportMarkerTimer(0);
 
-  callHook(shellHooks.enableStop, false);
   p.stopped = true;
   audioBackend().reset();
   unprepareHeader(0);
@@ -289,13 +279,11 @@ void stopPlayback() {
     if (!p.partialPlay) {
       // Just after the last byte handed to the device.
       appState.position = w.dataSize - w.bytesLeft;
-      callHook(shellHooks.drawPositionText);
-      callHook(shellHooks.invalidateOverview);
-      appState.overviewRepaintPending = 0;
+      reportPositionChanged();
     } else {
       const int32_t width = stripWidth();
-      invertOverviewStrip(512 - markerColumns() - width, width);
-      if (crossSectionIsOpen()) moveCrossSection(512 - markerColumns() - width + layout.unitW);
+      const int32_t x = 512 - markerColumns() - width;
+      moveMarker(x, width, x + layout.unitW);
     }
   } else {
     const uint32_t elapsed = nowMs() - p.startTick;
@@ -305,34 +293,29 @@ void stopPlayback() {
       const uint64_t frames = uint64_t(p.declaredRate) * elapsed / 1000;
       const uint64_t played = std::min<uint64_t>(frames * w.blockAlign, p.queuedLength[0]);
       appState.position += uint32_t(played - played % std::max<uint32_t>(w.blockAlign, 1));
-      callHook(shellHooks.drawPositionText);
-      callHook(shellHooks.invalidateOverview);
-      appState.overviewRepaintPending = 0;
+      reportPositionChanged();
     } else {
       markerStep(false);
     }
-    callHook(shellHooks.drawFormatTexts);
+    reportRedraw(PlaybackRedraw::kFormatTexts);
   }
 
-  if (appState.overviewRepaintPending) {
-    callHook(shellHooks.invalidateOverview);
-    appState.overviewRepaintPending = 0;
-  }
   closeDevice();
-  callHook(shellHooks.enableIdleControls, true);
   releasePlayback(p.headers[0].user);
+  enterPhase(PlaybackPhase::kIdle);
 }
 
 void releasePlaybackAtExit() {
   PlaybackState& p = playbackState;
   if (!outputDeviceOpen || !appState.fileSelected || !appState.playing) return;
-  if (!streaming()) callHook(shellHooks.killPlaybackTimer);
+  if (!streaming()) reportMarkerTimer(0);
   p.stopped = true;
   audioBackend().reset();
   unprepareHeader(0);
   unprepareHeader(1);
   releasePlayback(p.headers[0].user);
   appState.playing = 0;
+  p.phase = PlaybackPhase::kIdle;  // the window is going away: nobody to tell
 }
 
 }  // namespace korimu

@@ -24,6 +24,39 @@ struct WaveHeader {
 
 inline constexpr uint32_t kHeaderPrepared = 1;
 
+// Where a playback is. The window decides what its controls do in each phase.
+enum class PlaybackPhase {
+  kIdle,      // none: after the end, after Stop, or after a start that failed
+  kStarting,  // the first buffers are being read and queued
+  kPlaying,   // the device plays; Stop acts
+};
+
+// One step of the marker during partial play: the overview's strip [stripX, stripX + stripWidth)
+// is inverted (which restores a strip inverted before), and the cross-section window, when open,
+// follows to client x `crossSectionX` (-1: it stays).
+struct MarkerMove {
+  int32_t stripX = 0;
+  int32_t stripWidth = 0;
+  int32_t crossSectionX = -1;
+};
+
+// Parts of the main window's client area a playback asks to be drawn again.
+enum class PlaybackRedraw { kGraphFrame, kFormatTexts };
+
+// What a playback reports to the window that shows it. Everything arrives on the UI thread, in
+// the order it happens.
+class PlaybackObserver {
+ public:
+  virtual ~PlaybackObserver() = default;
+  virtual void stateChanged(PlaybackPhase phase) = 0;
+  // `position` moved (a whole playback ended or was stopped): its text and the overview follow.
+  virtual void positionChanged() = 0;
+  virtual void markerMoved(const MarkerMove& move) = 0;
+  // Single-buffer mode: markerTick is due every `periodMs` from now on; 0 stops the ticks.
+  virtual void markerTimer(uint32_t periodMs) = 0;
+  virtual void redrawDue(PlaybackRedraw part) = 0;
+};
+
 struct PlaybackState {
   // The two headers live as long as the main window; without them no playback may start.
   bool headersAvailable = true;
@@ -38,6 +71,9 @@ struct PlaybackState {
   uint32_t ticksShown = 0;
   uint32_t lastPacingTime = 0;
   uint32_t declaredRate = 0;  // the sample rate the device was opened with
+  PlaybackPhase phase = PlaybackPhase::kIdle;
+  // Who hears about the playback (none: the playback runs unseen, as in the command line).
+  PlaybackObserver* observer = nullptr;
 };
 
 extern PlaybackState playbackState;

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "wave/playback.h"
+
 namespace korimu::playback_detail {
 
 // Milliseconds of the playback clock.
@@ -16,10 +18,16 @@ int32_t columnFrames();
 int32_t stripWidth();
 // The marker's distance from the overview's right edge, in pixel columns.
 int32_t markerColumns();
-// Inverts a full-height strip of the overview.
-void invertOverviewStrip(int32_t x, int32_t width);
-bool crossSectionIsOpen();
-// Moves the cross-section window's column to overview pixel x and repaints it.
-void moveCrossSection(int32_t x);
+// Reports a full-height strip of the overview as inverted, and where the cross-section window's
+// column goes (-1: it stays).
+void moveMarker(int32_t x, int32_t width, int32_t crossSectionX = -1);
+// Inverts the next marker strip as markerStep does, with the cross-section column to follow.
+int32_t stepMarker(bool twice, int32_t crossSectionX);
+
+// Tells the observer, when there is one.
+void enterPhase(PlaybackPhase phase);
+void reportPositionChanged();
+void reportMarkerTimer(uint32_t periodMs);
+void reportRedraw(PlaybackRedraw part);
 
 }  // namespace korimu::playback_detail

@@ -8,7 +8,6 @@
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "platform/event_pump.h"
 #include "wave/playback.h"
 #include "wave/playback_internal.h"
@@ -115,17 +114,31 @@ int32_t markerColumns() {
   return markerFrames / columnFrames();
 }
 
-void invertOverviewStrip(int32_t x, int32_t width) {
-  callHook(shellHooks.invertOverviewRect, x, 0, width, layout.overviewHeight);
+void moveMarker(int32_t x, int32_t width, int32_t crossSectionX) {
+  if (PlaybackObserver* o = playbackState.observer) o->markerMoved({x, width, crossSectionX});
 }
 
-bool crossSectionIsOpen() {
-  return shellHooks.crossSectionOpen && shellHooks.crossSectionOpen();
+int32_t stepMarker(bool twice, int32_t crossSectionX) {
+  const int32_t w = stripWidth();
+  moveMarker(512 - markerColumns() - w, twice ? 2 * w : w, crossSectionX);
+  return framesPerStep(waveSource.srKHz, settings.playBufferSeconds);
 }
 
-void moveCrossSection(int32_t x) {
-  appState.crossSectionX = x;
-  callHook(shellHooks.updateCrossSection);
+void enterPhase(PlaybackPhase phase) {
+  playbackState.phase = phase;
+  if (PlaybackObserver* o = playbackState.observer) o->stateChanged(phase);
+}
+
+void reportPositionChanged() {
+  if (PlaybackObserver* o = playbackState.observer) o->positionChanged();
+}
+
+void reportMarkerTimer(uint32_t periodMs) {
+  if (PlaybackObserver* o = playbackState.observer) o->markerTimer(periodMs);
+}
+
+void reportRedraw(PlaybackRedraw part) {
+  if (PlaybackObserver* o = playbackState.observer) o->redrawDue(part);
 }
 
 }  // namespace playback_detail
@@ -133,9 +146,7 @@ void moveCrossSection(int32_t x) {
 using namespace playback_detail;
 
 int32_t markerStep(bool twice) {
-  const int32_t w = stripWidth();
-  invertOverviewStrip(512 - markerColumns() - w, twice ? 2 * w : w);
-  return framesPerStep(waveSource.srKHz, settings.playBufferSeconds);
+  return stepMarker(twice, -1);
 }
 
 void markerTick() {
@@ -146,8 +157,7 @@ void markerTick() {
   const auto due = static_cast<uint32_t>(double(nowMs() - p.startTick) / period + 0.5);
   for (uint32_t done = 0; p.ticksShown + done < due; ++done) {
     const int32_t q = markerColumns();
-    if (crossSectionIsOpen() && q > 0) moveCrossSection(512 - q + layout.unitW);
-    markerFrames -= markerStep(true);
+    markerFrames -= stepMarker(true, q > 0 ? 512 - q + layout.unitW : -1);
   }
   p.ticksShown = due;
 }

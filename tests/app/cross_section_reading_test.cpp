@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/shell_hooks.h"
 #include "cross_section_window_support.h"
 #include "display/display_state.h"
 #include "platform/audio_device.h"
+#include "wave/playback.h"
 
 namespace korimu {
 namespace {
@@ -114,12 +114,23 @@ TEST_F(CrossSectionWindowTest, ColumnFollowsPartialPlay) {
   clickChart(200);
   ASSERT_NE(window(), nullptr);
 
+  // The window's column after every marker step that moves it.
+  struct ColumnWatch : PlaybackObserver {
+    PlaybackObserver* window = nullptr;
+    std::function<void()> moved;
+    void stateChanged(PlaybackPhase phase) override { window->stateChanged(phase); }
+    void positionChanged() override { window->positionChanged(); }
+    void markerMoved(const MarkerMove& move) override {
+      window->markerMoved(move);
+      if (move.crossSectionX >= 0) moved();
+    }
+    void markerTimer(uint32_t periodMs) override { window->markerTimer(periodMs); }
+    void redrawDue(PlaybackRedraw part) override { window->redrawDue(part); }
+  } watch;
   std::vector<int> columns;
-  const auto update = shellHooks.updateCrossSection;
-  shellHooks.updateCrossSection = [&] {
-    columns.push_back(column());
-    if (update) update();
-  };
+  watch.window = playbackState.observer;
+  watch.moved = [&] { columns.push_back(column()); };
+  playbackState.observer = &watch;
   buttonById(kPartialId)->click();
   ASSERT_TRUE(bufferDone) << "the device was opened";
   for (int k = 0; k < 4 && appState.playing; ++k) {
@@ -127,7 +138,7 @@ TEST_F(CrossSectionWindowTest, ColumnFollowsPartialPlay) {
     QApplication::processEvents();
   }
   buttonById(kStopId)->click();
-  shellHooks.updateCrossSection = update;
+  playbackState.observer = watch.window;
 
   ASSERT_GE(columns.size(), 3u) << ::testing::PrintToString(columns);
   EXPECT_EQ(columns[0], 0) << "partial play starts the column at the left edge";

@@ -1,6 +1,6 @@
 // A playback test bench: a crafted WAV file, a wave-output device that keeps what it is given and
-// hands buffers back only when the test says so, a fake millisecond clock, an overview canvas the
-// marker is inverted into, and a log of the window effects.
+// hands buffers back only when the test says so, a fake millisecond clock, and an observer that
+// inverts the marker into an overview canvas and logs what the playback reports.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,7 +37,7 @@ struct FakeDevice {
   std::deque<int> queued;                                    // headers the device still holds
 };
 
-class PlaybackTest : public ::testing::Test {
+class PlaybackTest : public ::testing::Test, public PlaybackObserver {
  protected:
   void SetUp() override {
     settings = AppSettings{};
@@ -59,20 +59,7 @@ class PlaybackTest : public ::testing::Test {
                       }});
     overview_ = Canvas(512, layout.overviewHeight);
     overview_.clear(kWhite);
-    shellHooks.invertOverviewRect = [this](int x, int y, int w, int h) {
-      overview_.invertRect(x, y, w, h);
-    };
-    shellHooks.enableIdleControls = [this](bool on) { log("idle", on); };
-    shellHooks.enableStop = [this](bool on) { log("stop", on); };
-    shellHooks.invalidateOverview = [this] { log("invalidate", true); };
-    shellHooks.drawPositionText = [this] { log("position", true); };
-    shellHooks.drawGraphFrame = [this] { log("frame", true); };
-    shellHooks.startPlaybackTimer = [this](int ms) { timerPeriod_ = ms; };
-    shellHooks.killPlaybackTimer = [this] { timerPeriod_ = 0; };
-    shellHooks.crossSectionOpen = [this] { return crossSectionOpen_; };
-    shellHooks.updateCrossSection = [this] {
-      crossSectionColumns_.push_back(appState.crossSectionX);
-    };
+    playbackState.observer = this;
     appState.outputDeviceCount = 1;
     appState.fileSelected = 1;
   }
@@ -86,7 +73,23 @@ class PlaybackTest : public ::testing::Test {
     setAudioBackend(AudioBackend{});
     setPlaybackClock({});
     setSampleMemoryLimit(0);
+    playbackState.observer = nullptr;
     shellHooks = ShellHooks{};
+  }
+
+  void stateChanged(PlaybackPhase phase) override {
+    events_.push_back(phase == PlaybackPhase::kIdle       ? "idle"
+                      : phase == PlaybackPhase::kStarting ? "starting"
+                                                          : "playing");
+  }
+  void positionChanged() override { events_.push_back("position"); }
+  void markerMoved(const MarkerMove& move) override {
+    overview_.invertRect(move.stripX, 0, move.stripWidth, overview_.height());
+    if (move.crossSectionX >= 0) crossSectionColumns_.push_back(move.crossSectionX);
+  }
+  void markerTimer(uint32_t periodMs) override { timerPeriod_ = int(periodMs); }
+  void redrawDue(PlaybackRedraw part) override {
+    events_.push_back(part == PlaybackRedraw::kGraphFrame ? "frame" : "format texts");
   }
 
   void installDevice() {
@@ -175,7 +178,6 @@ class PlaybackTest : public ::testing::Test {
     return true;
   }
 
-  void log(const char* what, bool on) { events_.push_back(std::string(what) + (on ? "+" : "-")); }
   bool logged(const std::string& event) const {
     for (const auto& e : events_)
       if (e == event) return true;
@@ -189,7 +191,6 @@ class PlaybackTest : public ::testing::Test {
   int yields_ = 0;
   Canvas overview_;
   int timerPeriod_ = 0;
-  bool crossSectionOpen_ = false;
   std::vector<int> crossSectionColumns_;
   std::vector<std::string> messages_;
   std::vector<std::string> events_;

@@ -52,6 +52,7 @@ class PlaybackOnServer : public ::testing::Test {
   }
   void TearDown() override {
     if (!server_) return;
+    playbackState.observer = nullptr;
     if (appState.playing) stopPlayback();
     closeWave();
     releaseFormatCopy();
@@ -129,9 +130,17 @@ TEST_F(PlaybackOnServer, TheOutputHearsTheFileFromThePositionToTheEnd) {
 TEST_F(PlaybackOnServer, SingleBufferPlaybackEndsWhenTheBufferWasPlayed) {
   settings.onMem = 1;
   makeFile(44100);  // a quarter of a second
-  int timerPeriod = 0;
-  shellHooks.startPlaybackTimer = [&](int ms) { timerPeriod = ms; };
-  shellHooks.killPlaybackTimer = [&] { timerPeriod = 0; };
+  // Only the marker timer matters here.
+  struct TimerWatch : PlaybackObserver {
+    int timerPeriod = 0;
+    void stateChanged(PlaybackPhase) override {}
+    void positionChanged() override {}
+    void markerMoved(const MarkerMove&) override {}
+    void markerTimer(uint32_t periodMs) override { timerPeriod = int(periodMs); }
+    void redrawDue(PlaybackRedraw) override {}
+  } watch;
+  const int& timerPeriod = watch.timerPeriod;
+  playbackState.observer = &watch;
   startPlayback(false);
   ASSERT_TRUE(appState.playing);
   EXPECT_EQ(timerPeriod, 186);
