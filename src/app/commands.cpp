@@ -151,7 +151,7 @@ void positionChanged() {
 
 bool openFile() {
   appState.fileSelected = 1;
-  enableFileControls(true);
+  enterUiState(currentUiState());
   const bool result = openWave();
   if (!result) {
     // The controls stay on (every command validates again), but the texts must not go on

@@ -1,72 +1,42 @@
 #include "app/enabling.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QMenu>
 
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
 #include "core/app_state.h"
+#include "wave/playback.h"
 
 namespace korimu {
 
-namespace {
-
-void enableControl(int id, bool on) {
-  if (QWidget* w = controlById(id)) w->setEnabled(on);
-}
-
-void focusControl(int id) {
-  if (QWidget* w = controlById(id)) w->setFocus(Qt::OtherFocusReason);
-}
-
-}  // namespace
-
-void enableFileControls(bool on) {
-  for (int id :
-       {kFastBackId, kBackId, kStepBackId, kStepForwardId, kForwardId, kFastForwardId, kAnalyzeId})
-    enableControl(id, on);
-  if (on) focusControl(kAnalyzeId);
-  enableMenuItem(kAnalyzeId, on);
-  // Without an output device Play and Partial play never come on.
-  if (appState.outputDeviceCount > 0 || !on) {
-    enableMenuItem(kPartialId, on);
-    enableMenuItem(kPlayId, on);
-    enableControl(kPlayId, on);
-    enableControl(kPartialId, on);
-  }
-  if (on) enableMenuItem(1102, true);
-}
-
-void enableIdleControls(bool on) {
-  enableFileControls(on);
-  enableControl(kSpanComboId, on);
-  enableControl(kNormalZoomId, on);
-  enableControl(kDoubleZoomId, on);
-  enableMenuItem(1200, on);
-  enableMenuItem(1101, on);
-  if (shell().window) shell().window->setAcceptDrops(on);
-  if (!on) enableMenuItem(1102, false);
-}
-
-void enableRunControls(bool on) {
-  enableFileControls(on);
-  if (QAbstractButton* stop = buttonById(kStopId)) {
-    stop->setText(on ? "停止" : "中断");
-    stop->setEnabled(!on);
-    if (!on) stop->setFocus(Qt::OtherFocusReason);
-  }
+void showEnabling(const Enabling& enabling) {
+  for (const auto& [id, on] : enabling.controls)
+    if (QWidget* w = controlById(id)) w->setEnabled(on);
+  for (const auto& [id, on] : enabling.menuItems) enableMenuItem(id, on);
   for (QMenu* popup : shell().popups)
-    if (popup) popup->menuAction()->setEnabled(on);
-  for (int id :
-       {kNormalZoomId, kDoubleZoomId, kGainAtId, kGainX1Id, kGainX2Id, kGainX4Id, kSpanComboId})
-    enableControl(id, on);
+    if (popup) popup->menuAction()->setEnabled(enabling.menuBar);
+  if (QAbstractButton* stop = buttonById(kStopId))
+    stop->setText(enabling.stopAborts ? "中断" : "停止");
+  if (shell().window) shell().window->setAcceptDrops(enabling.acceptDrops);
+  if (QWidget* w = controlById(enabling.focus)) w->setFocus(Qt::OtherFocusReason);
 }
 
-void enableStop(bool on) {
-  enableControl(kStopId, on);
-  enableMenuItem(kStopId, on);
-  if (on) focusControl(kStopId);
+void enterUiState(UiState state) {
+  showEnabling(enablingFor(state, appState.outputDeviceCount > 0, playbackState.headersAvailable));
+}
+
+UiState currentUiState() {
+  if (appState.busy != 0) return UiState::kAnalysing;
+  switch (playbackState.phase) {
+    case PlaybackPhase::kStarting:
+      return UiState::kStartingPlayback;
+    case PlaybackPhase::kPlaying:
+      return UiState::kPlaying;
+    case PlaybackPhase::kIdle:
+      break;
+  }
+  return appState.fileSelected != 0 ? UiState::kFileSelected : UiState::kNoFile;
 }
 
 }  // namespace korimu

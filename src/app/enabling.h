@@ -1,15 +1,16 @@
-// Enabling of commands by program state: idle, file selected, playing, analysing.
+// The window shows the enabling of its state (the table in control/ui_state.h) on its widgets.
 #pragma once
+
+#include "control/ui_state.h"
 
 namespace korimu {
 
-// Navigation buttons, Analyze (and Play / Partial when a device exists); on: focus to Analyze.
-void enableFileControls(bool on);
-// The file controls plus the span combobox, the amplitude radios, Open, Options and drops.
-void enableIdleControls(bool on);
-// Around an analysis run: off leaves only Stop (captioned "中断") and moving the window.
-void enableRunControls(bool on);
-// The Stop button and menu item; on: focus to Stop.
-void enableStop(bool on);
+void showEnabling(const Enabling& enabling);
+
+// The window enters `state`: its controls, menu items, drops and focus follow the table.
+void enterUiState(UiState state);
+
+// The state the flags describe: an analysis run, a playback, a selected file, or none.
+UiState currentUiState();
 
 }  // namespace korimu

@@ -172,23 +172,12 @@ void createChildren(ClientArea* client) {
 class WindowPlaybackObserver : public PlaybackObserver {
  public:
   void stateChanged(PlaybackPhase phase) override {
-    switch (phase) {
-      case PlaybackPhase::kStarting:
-        enableIdleControls(false);
-        break;
-      case PlaybackPhase::kPlaying:
-        enableStop(true);
-        break;
-      case PlaybackPhase::kIdle:
-        enableStop(false);
-        // The overview asked to repaint while the file was in use.
-        if (appState.overviewRepaintPending) {
-          if (shell().overview) shell().overview->invalidateFromFile();
-          appState.overviewRepaintPending = 0;
-        }
-        enableIdleControls(true);
-        break;
+    if (phase == PlaybackPhase::kIdle && appState.overviewRepaintPending) {
+      // The overview asked to repaint while the file was in use.
+      if (shell().overview) shell().overview->invalidateFromFile();
+      appState.overviewRepaintPending = 0;
     }
+    enterUiState(currentUiState());
   }
   void positionChanged() override { korimu::positionChanged(); }
   void markerMoved(const MarkerMove& move) override {
@@ -240,7 +229,10 @@ void installShellHooks() {
   h.invalidateOverview = [] {
     if (shell().overview) shell().overview->invalidateFromFile();
   };
-  h.enableRunControls = [](bool on) { enableRunControls(on); };
+  // A run always has its file: it ends in the file-selected state.
+  h.enableRunControls = [](bool on) {
+    enterUiState(on ? UiState::kFileSelected : UiState::kAnalysing);
+  };
   h.updateMainWindow = [] { refreshClient(); };
   h.updateMainWindowRect = [](int x, int y, int w, int hh) {
     if (shell().client) shell().client->update(x, y, w, hh);
@@ -356,8 +348,6 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   s.window->setCentralWidget(s.client);
   s.window->layout()->setSizeConstraint(QLayout::SetFixedSize);
   checkMenuItem(settings.display, true);
-  // Without the two wave headers nothing may be played, so no file is taken by a drop either.
-  s.window->setAcceptDrops(playbackState.headersAvailable);
   s.window->show();
 
   createChildren(s.client);
@@ -380,9 +370,7 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   appState.outputDeviceCount = countOutputDevices();
 
   installShellHooks();
-  enableFileControls(false);
-  controlById(kStopId)->setEnabled(false);
-  s.spanCombo->setFocus(Qt::OtherFocusReason);
+  enterUiState(UiState::kNoFile);
   prepareAnalysisNow();
 
   if (!appState.fileName.empty()) {

@@ -1,0 +1,85 @@
+#include "control/ui_state.h"
+
+#include <array>
+#include <string_view>
+
+namespace korimu {
+
+namespace {
+
+enum class Part { kControl, kMenuItem, kMenuBar, kDrops };
+
+// One line per part of the window, one column per state in the order of UiState: NoFile,
+// FileSelected, StartingPlayback, Playing, Analysing. '+' on, '-' off, 'D' on with an output
+// device, 'H' on with the wave headers (without them nothing may be played, so no file is taken by
+// a drop either).
+struct Row {
+  Part part;
+  int id;
+  std::string_view on;
+};
+
+constexpr std::array kRows{
+    Row{Part::kControl, 1206, "-+---"},  // "<<<"
+    Row{Part::kControl, 1205, "-+---"},  // "<<"
+    Row{Part::kControl, 1204, "-+---"},  // "<"
+    Row{Part::kControl, 1207, "-+---"},  // ">"
+    Row{Part::kControl, 1208, "-+---"},  // ">>"
+    Row{Part::kControl, 1209, "-+---"},  // ">>>"
+    Row{Part::kControl, 1203, "-+---"},  // 解析
+    Row{Part::kControl, 1201, "-D---"},  // 再生
+    Row{Part::kControl, 1213, "-D---"},  // 部分
+    Row{Part::kControl, 1202, "---++"},  // 停止 / 中断
+    Row{Part::kControl, 1210, "++---"},  // span combobox
+    Row{Part::kControl, 1211, "++---"},  // 標準
+    Row{Part::kControl, 1212, "++---"},  // ２倍
+    Row{Part::kControl, 1214, "++++-"},  // power radios
+    Row{Part::kControl, 1215, "++++-"},
+    Row{Part::kControl, 1216, "++++-"},
+    Row{Part::kControl, 1217, "++++-"},
+    // While analysing the menu bar is off: Open, Options and Info keep their idle graying
+    // behind it.
+    Row{Part::kMenuItem, 1101, "++--+"},  // Open
+    Row{Part::kMenuItem, 1102, "-+--+"},  // Info
+    Row{Part::kMenuItem, 1200, "++--+"},  // Options
+    Row{Part::kMenuItem, 1203, "-+---"},  // Analyze
+    Row{Part::kMenuItem, 1201, "-D---"},  // Play
+    Row{Part::kMenuItem, 1213, "-D---"},  // Partial play
+    Row{Part::kMenuItem, 1202, "---+-"},  // Stop
+    Row{Part::kMenuBar, 0, "++++-"},
+    Row{Part::kDrops, 0, "HH--H"},
+};
+
+// Who has the focus as each state begins.
+constexpr std::array<int, 5> kFocus{1210, 1203, 0, 1202, 1202};
+
+}  // namespace
+
+Enabling enablingFor(UiState state, bool outputDevice, bool headersAvailable) {
+  const auto column = static_cast<size_t>(state);
+  Enabling e;
+  for (const Row& row : kRows) {
+    const char mark = row.on[column];
+    const bool on =
+        mark == '+' || (mark == 'D' && outputDevice) || (mark == 'H' && headersAvailable);
+    switch (row.part) {
+      case Part::kControl:
+        e.controls.emplace_back(row.id, on);
+        break;
+      case Part::kMenuItem:
+        e.menuItems.emplace_back(row.id, on);
+        break;
+      case Part::kMenuBar:
+        e.menuBar = on;
+        break;
+      case Part::kDrops:
+        e.acceptDrops = on;
+        break;
+    }
+  }
+  e.stopAborts = state == UiState::kAnalysing;
+  e.focus = kFocus[column];
+  return e;
+}
+
+}  // namespace korimu
