@@ -10,17 +10,25 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "analysis/run_driver.h"
+#include "app/cross_section_window.h"
 #include "app/enabling.h"
-#include "app/module_calls.h"
 #include "app/navigation.h"
+#include "app/run_quit.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/info_dialog.h"
+#include "dialogs/options_dialog.h"
+#include "display/chart.h"
+#include "display/graph_frame.h"
 #include "display/peak_readout.h"
 #include "display/status_texts.h"
 #include "platform/message.h"
+#include "wave/playback.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -37,7 +45,7 @@ void setTitle() {
 
 void rangeMarkerUnlessChart() {
   if (settings.display != kTimeFrequencyChart) {
-    drawRangeMarkerOn(clientCanvas());
+    drawRangeMarker(clientCanvas());
     refreshClient();
   }
 }
@@ -80,7 +88,7 @@ void selectView(int id) {
   settings.display = id;
   checkMenuItem(id, true);
   if (id == kTimeFrequencyChart) {
-    clearRangeBandOn(clientCanvas());
+    clearRangeBand(clientCanvas());
     refreshClient();
   }
   if (id == kWaveZoom) {
@@ -113,6 +121,21 @@ void amplitudeCommand(int id) {
 void gainCommand(int id) {
   for (int other = kGainAtId; other <= kGainX4Id; ++other) checkRadio(other, other == id);
   settings.displayGain = id - kGainAtId;
+}
+
+bool optionsCommand() {
+  return runOptionsDialog(shell().window, [](int32_t fromView, int32_t toView) {
+    checkMenuItem(fromView, false);
+    checkMenuItem(toView, true);
+  });
+}
+
+void analyzeCommand() {
+  {
+    const QuitEndsRun quitEndsRun;
+    runAnalysis();
+  }
+  if (shell().window) shell().window->closeIfAskedDuringRun();
 }
 
 void navigationCommand(int id) {
@@ -188,10 +211,10 @@ void clickClientArea(int x, int y) {
   const int top = layout.plotTop;
   if (x >= 2 * w + 512 || y < top - h || y >= top + h + 256) return;
   appState.crossSectionX = std::clamp(x, w, w + 511);
-  if (!crossSectionWindowOpen()) {
-    if (appState.lastRunView == kTimeFrequencyChart) openCrossSectionWindow();
+  if (!crossSectionWindow()) {
+    if (appState.lastRunView == kTimeFrequencyChart) openCrossSectionWindowFor(shell().window);
   } else {
-    refreshCrossSectionWindow();
+    updateCrossSectionWindow();
   }
 }
 
@@ -203,13 +226,13 @@ void dispatchCommand(int id, int notification) {
       break;
     case 1102:
       closeWave();
-      showInfoDialog();
+      runInfoDialog(shell().window);
       break;
     case 1103:
       if (shell().window) shell().window->close();
       break;
     case 1104:
-      showAboutDialog();
+      runAboutDialog(shell().window);
       break;
     case 1105:
       showHelpPage(QCoreApplication::applicationFilePath().toStdString());
@@ -238,34 +261,34 @@ void dispatchCommand(int id, int notification) {
       checkMenuItem(1115, settings.futosa == 2);
       break;
     case 1116:
-      if (appState.busy == 0 && !crossSectionWindowOpen() &&
+      if (appState.busy == 0 && !crossSectionWindow() &&
           appState.lastRunView == kTimeFrequencyChart) {
         appState.crossSectionX = layout.unitW;
-        openCrossSectionWindow();
+        openCrossSectionWindowFor(shell().window);
       }
       break;
     case 1200:
-      if (showOptionsDialog()) {
+      if (optionsCommand()) {
         rangeMarkerUnlessChart();
-        prepareAnalysisNow();
+        prepareAnalysis();
       }
       break;
     case kPlayId:
-      if (click && appState.fileSelected == 1) startPlaybackNow(false);
+      if (click && appState.fileSelected == 1) startPlayback(false);
       break;
     case kPartialId:
-      if (click && appState.fileSelected == 1) startPlaybackNow(true);
+      if (click && appState.fileSelected == 1) startPlayback(true);
       break;
     case kStopId:
       if (!click) break;
       if (appState.busy != 0) {
         requestStop();
       } else if (appState.fileSelected == 1) {
-        stopPlaybackNow();
+        stopPlayback();
       }
       break;
     case kAnalyzeId:
-      if (click && appState.fileSelected == 1) runAnalysisNow();
+      if (click && appState.fileSelected == 1) analyzeCommand();
       break;
     case kSpanComboId:
       spanCommand(notification);

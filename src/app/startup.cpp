@@ -22,17 +22,20 @@
 #include "analysis/run_wiring.h"
 #include "app/commands.h"
 #include "app/control_filter.h"
+#include "app/cross_section_window.h"
 #include "app/enabling.h"
-#include "app/module_calls.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
+#include "control/client_drawing.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
+#include "core/settings_file.h"
 #include "core/shell_hooks.h"
 #include "display/chart.h"
 #include "display/peak_readout.h"
 #include "display/status_texts.h"
+#include "platform/audio_device.h"
 #include "platform/fixed_font.h"
 #include "platform/message.h"
 #include "platform/qt/qt_services.h"
@@ -56,7 +59,7 @@ bool isCheckable(int id) {
 QTimer* playbackTimer() {
   static QTimer* timer = [] {
     auto* t = new QTimer(qApp);
-    QObject::connect(t, &QTimer::timeout, t, [] { playbackMarkerTick(); });
+    QObject::connect(t, &QTimer::timeout, t, [] { markerTick(); });
     return t;
   }();
   return timer;
@@ -183,9 +186,9 @@ class WindowPlaybackObserver : public PlaybackObserver {
   void markerMoved(const MarkerMove& move) override {
     if (shell().overview)
       shell().overview->invertRect(move.stripX, 0, move.stripWidth, layout.overviewHeight);
-    if (move.crossSectionX >= 0 && crossSectionWindowOpen()) {
+    if (move.crossSectionX >= 0 && crossSectionWindow()) {
       appState.crossSectionX = move.crossSectionX;
-      refreshCrossSectionWindow();
+      updateCrossSectionWindow();
     }
   }
   void markerTimer(uint32_t periodMs) override {
@@ -197,7 +200,7 @@ class WindowPlaybackObserver : public PlaybackObserver {
   }
   void redrawDue(PlaybackRedraw part) override {
     if (part == PlaybackRedraw::kGraphFrame) {
-      drawGraphFrameOn(clientCanvas());
+      drawGraphFrameWithPeakBox(clientCanvas());
     } else {
       hideFileFacts(false);
       drawFormatTexts(clientCanvas());
@@ -322,7 +325,7 @@ void applyApplicationLook() {
 }
 
 bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
-  loadSettingsFromFile();
+  loadSettings();
   if (!commandLine.fileName.empty()) appState.fileName = commandLine.fileName;
   if (commandLine.autoPlay) appState.autoPlay = 1;
   if (commandLine.diagnosticText) appState.diagnosticText = 1;
@@ -367,22 +370,22 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   checkMenuItem(1111, settings.pinkNoiseFlat != 0);
   checkMenuItem(1115, settings.futosa == 2);
   checkMenuItem(settings.graphStyle, true);
-  appState.outputDeviceCount = countOutputDevices();
+  appState.outputDeviceCount = audioBackend().outputDeviceCount();
 
   installShellHooks();
   enterUiState(UiState::kNoFile);
-  prepareAnalysisNow();
+  prepareAnalysis();
 
   if (!appState.fileName.empty()) {
     s.window->setTitleFromFileName();
-    if (openFile() && appState.autoPlay != 0) startPlaybackNow(false);
+    if (openFile() && appState.autoPlay != 0) startPlayback(false);
   }
   return true;
 }
 
 int runMessageLoop() {
   const int code = QApplication::exec();
-  if (code == 0) saveSettingsToFile();
+  if (code == 0) saveSettings();
   return code;
 }
 

@@ -12,14 +12,15 @@
 
 #include "app/commands.h"
 #include "app/enabling.h"
-#include "app/module_calls.h"
 #include "app/shell_widgets.h"
 #include "app/startup.h"
+#include "control/client_drawing.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/overview.h"
 #include "display/status_texts.h"
+#include "wave/playback.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -84,7 +85,7 @@ void ClientArea::paintEvent(QPaintEvent* event) {
     fullPaintPending_ = false;
     drawDataCountLabel(canvas);
     drawFormatTexts(canvas);
-    drawGraphFrameOn(canvas);
+    drawGraphFrameWithPeakBox(canvas);
     drawPositionText(canvas);
     drawSpanText(canvas);
     copyChartTo(canvas);
@@ -208,7 +209,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  releasePlaybackNow();
+  releasePlaybackAtExit();
   closeWave();
   event->accept();
 }
