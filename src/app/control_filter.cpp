@@ -7,10 +7,10 @@
 #include <QTimerEvent>
 #include <algorithm>
 
-#include "app/commands.h"
-#include "app/navigation.h"
+#include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
+#include "control/navigation.h"
 #include "core/app_state.h"
 #include "core/settings.h"
 
@@ -106,17 +106,17 @@ bool ControlFilter::keyPress(QWidget* control, int id, QEvent* event) {
   const bool isButton = qobject_cast<QAbstractButton*>(control) != nullptr;
   switch (key->key()) {
     case Qt::Key_Left:
-      if (enabled(kBackId)) dispatchCommand(ctrl ? kFastBackId : kBackId);
+      if (enabled(kBackId)) controller().command(ctrl ? kFastBackId : kBackId);
       if (id == kSpanComboId) return stepSelection(control, -1);
       return isButton;  // buttons have no arrow-key behaviour of their own
     case Qt::Key_Right:
-      if (enabled(kBackId)) dispatchCommand(ctrl ? kFastForwardId : kForwardId);
+      if (enabled(kBackId)) controller().command(ctrl ? kFastForwardId : kForwardId);
       if (id == kSpanComboId) return stepSelection(control, 1);
       return isButton;
     case Qt::Key_Space:
       if (isNavigationCommand(id)) {
         // The first press is the button's own (it clicks on release); repeats step at once.
-        if (spaceRepeatCount_++ != 0) dispatchCommand(id);
+        if (spaceRepeatCount_++ != 0) controller().command(id);
       }
       return false;
     case Qt::Key_Escape:
@@ -126,7 +126,7 @@ bool ControlFilter::keyPress(QWidget* control, int id, QEvent* event) {
       }
       return false;
     case Qt::Key_F1:
-      dispatchCommand(1105);
+      controller().command(1105);
       return true;
     case Qt::Key_Tab:
     case Qt::Key_Backtab: {
@@ -188,13 +188,13 @@ bool ControlFilter::eventFilter(QObject* watched, QEvent* event) {
       auto it = repeatTimers_.find(id);
       if (it == repeatTimers_.end() || it->second == 0 || it->second != timer->timerId())
         return false;  // the widget's own timers
-      dispatchCommand(id);
+      controller().command(id);
       return true;
     }
     case QEvent::FocusOut:
       // Opening the drop-down list is not a loss of focus.
       if (id == kSpanComboId && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
-        dispatchCommand(kSpanComboId, kNotifyKillFocus);
+        controller().command(kSpanComboId, kNotifyKillFocus);
       return false;
     default:
       return false;

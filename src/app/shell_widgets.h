@@ -4,6 +4,7 @@
 #include <array>
 #include <map>
 
+#include "control/control_ids.h"
 #include "core/layout.h"
 
 class QAction;
@@ -17,27 +18,6 @@ class MainWindow;
 class ClientArea;
 class OverviewWidget;
 class SpanComboBox;
-
-// Control ids of the control bar.
-enum ControlId : int {
-  kPlayId = 1201,
-  kStopId = 1202,
-  kAnalyzeId = 1203,
-  kStepBackId = 1204,
-  kBackId = 1205,
-  kFastBackId = 1206,
-  kStepForwardId = 1207,
-  kForwardId = 1208,
-  kFastForwardId = 1209,
-  kSpanComboId = 1210,
-  kNormalZoomId = 1211,
-  kDoubleZoomId = 1212,
-  kPartialId = 1213,
-  kGainAtId = 1214,
-  kGainX1Id = 1215,
-  kGainX2Id = 1216,
-  kGainX4Id = 1217,
-};
 
 struct ShellWidgets {
   MainWindow* window = nullptr;

@@ -14,19 +14,15 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QTimer>
 #include <QTranslator>
 #include <cstdio>
 
 #include "analysis/run_driver.h"
 #include "analysis/run_wiring.h"
-#include "app/commands.h"
 #include "app/control_filter.h"
-#include "app/cross_section_window.h"
-#include "app/enabling.h"
+#include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
-#include "control/client_drawing.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
@@ -55,16 +51,6 @@ bool isCheckable(int id) {
   return (id >= 1106 && id <= 1111) || (id >= 1113 && id <= 1115);
 }
 
-// Window timer 1: the playback marker moves on every tick.
-QTimer* playbackTimer() {
-  static QTimer* timer = [] {
-    auto* t = new QTimer(qApp);
-    QObject::connect(t, &QTimer::timeout, t, [] { markerTick(); });
-    return t;
-  }();
-  return timer;
-}
-
 void buildMenu(MainWindow* window) {
   QMenu* popup = nullptr;
   size_t popupIndex = 0;
@@ -88,7 +74,7 @@ void buildMenu(MainWindow* window) {
         action->setEnabled(!entry.grayed);
         action->setCheckable(isCheckable(id));
         QObject::connect(action, &QAction::triggered, action, [id, action] {
-          dispatchCommand(id);
+          controller().command(id);
           // The mark follows the program's state, not Qt's own toggling.
           if (action->isCheckable()) action->setChecked(menuItemChecked(id));
         });
@@ -103,7 +89,7 @@ QPushButton* makeButton(QWidget* parent, const char* text, int id, const Rect& r
   auto* button = new QPushButton(QString::fromUtf8(text), parent);
   button->setGeometry(r.x, r.y, r.w, r.h);
   button->setAutoDefault(false);
-  QObject::connect(button, &QPushButton::clicked, button, [id] { dispatchCommand(id); });
+  QObject::connect(button, &QPushButton::clicked, button, [id] { controller().command(id); });
   return button;
 }
 
@@ -111,7 +97,7 @@ QRadioButton* makeRadio(QWidget* parent, const char* text, int id, const Rect& r
   auto* radio = new QRadioButton(QString::fromUtf8(text), parent);
   radio->setGeometry(r.x, r.y, r.w, r.h);
   radio->setAutoExclusive(false);  // the commands set every check themselves
-  QObject::connect(radio, &QRadioButton::clicked, radio, [id] { dispatchCommand(id); });
+  QObject::connect(radio, &QRadioButton::clicked, radio, [id] { controller().command(id); });
   return radio;
 }
 
@@ -171,48 +157,8 @@ void createChildren(ClientArea* client) {
   c[kPowerX4] = makeRadio(client, "4倍", kGainX4Id, r[kPowerX4]);
 }
 
-// The window's side of a playback: the controls follow its phase, the overview shows its marker.
-class WindowPlaybackObserver : public PlaybackObserver {
- public:
-  void stateChanged(PlaybackPhase phase) override {
-    if (phase == PlaybackPhase::kIdle && appState.overviewRepaintPending) {
-      // The overview asked to repaint while the file was in use.
-      if (shell().overview) shell().overview->invalidateFromFile();
-      appState.overviewRepaintPending = 0;
-    }
-    enterUiState(currentUiState());
-  }
-  void positionChanged() override { korimu::positionChanged(); }
-  void markerMoved(const MarkerMove& move) override {
-    if (shell().overview)
-      shell().overview->invertRect(move.stripX, 0, move.stripWidth, layout.overviewHeight);
-    if (move.crossSectionX >= 0 && crossSectionWindow()) {
-      appState.crossSectionX = move.crossSectionX;
-      updateCrossSectionWindow();
-    }
-  }
-  void markerTimer(uint32_t periodMs) override {
-    if (periodMs > 0) {
-      playbackTimer()->start(int(periodMs));
-    } else {
-      playbackTimer()->stop();
-    }
-  }
-  void redrawDue(PlaybackRedraw part) override {
-    if (part == PlaybackRedraw::kGraphFrame) {
-      drawGraphFrameWithPeakBox(clientCanvas());
-    } else {
-      hideFileFacts(false);
-      drawFormatTexts(clientCanvas());
-    }
-    refreshClient();
-  }
-};
-
-WindowPlaybackObserver windowPlaybackObserver;
-
 void installShellHooks() {
-  playbackState.observer = &windowPlaybackObserver;
+  playbackState.observer = &controller();
   ShellHooks& h = shellHooks;
   h.drawPositionText = [] {
     drawPositionText(clientCanvas());
@@ -232,10 +178,7 @@ void installShellHooks() {
   h.invalidateOverview = [] {
     if (shell().overview) shell().overview->invalidateFromFile();
   };
-  // A run always has its file: it ends in the file-selected state.
-  h.enableRunControls = [](bool on) {
-    enterUiState(on ? UiState::kFileSelected : UiState::kAnalysing);
-  };
+  h.enableRunControls = [](bool on) { controller().runStateChanged(!on); };
   h.updateMainWindow = [] { refreshClient(); };
   h.updateMainWindowRect = [](int x, int y, int w, int hh) {
     if (shell().client) shell().client->update(x, y, w, hh);
@@ -373,13 +316,10 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   appState.outputDeviceCount = audioBackend().outputDeviceCount();
 
   installShellHooks();
-  enterUiState(UiState::kNoFile);
+  controller().enter(UiState::kNoFile);
   prepareAnalysis();
 
-  if (!appState.fileName.empty()) {
-    s.window->setTitleFromFileName();
-    if (openFile() && appState.autoPlay != 0) startPlayback(false);
-  }
+  controller().openCommandLineFile();
   return true;
 }
 
@@ -402,6 +342,7 @@ void destroyMainWindow() {
   s = ShellWidgets{};
   shellHooks = ShellHooks{};
   playbackState.observer = nullptr;
+  releaseController();
   // What the window owned goes with it: the chart's back buffer (made again for the next
   // window's display depth), the peak box's lines and hidden file facts.
   releaseDisplaySurfaces();

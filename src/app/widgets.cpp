@@ -10,8 +10,7 @@
 #include <QPainter>
 #include <QUrl>
 
-#include "app/commands.h"
-#include "app/enabling.h"
+#include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/startup.h"
 #include "control/client_drawing.h"
@@ -102,7 +101,7 @@ void ClientArea::paintEvent(QPaintEvent* event) {
 void ClientArea::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     const QPoint p = event->position().toPoint();
-    clickClientArea(p.x(), p.y());
+    controller().clickClientArea(p.x(), p.y());
   }
   QWidget::mousePressEvent(event);
 }
@@ -165,7 +164,7 @@ void SpanComboBox::hidePopup() {
   QComboBox::hidePopup();
   // The chosen item is set after the popup has closed.
   QMetaObject::invokeMethod(
-      this, [] { dispatchCommand(kSpanComboId, kNotifyCloseUp); }, Qt::QueuedConnection);
+      this, [] { controller().command(kSpanComboId, kNotifyCloseUp); }, Qt::QueuedConnection);
 }
 
 // ---- main window ----
@@ -174,10 +173,6 @@ MainWindow::MainWindow() {
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setWindowTitle("KORIMU");
-}
-
-void MainWindow::setTitleFromFileName() {
-  setWindowTitle(QString::fromUtf8("KORIMU- " + appState.fileName + " "));
 }
 
 void MainWindow::closeIfAskedDuringRun() {
@@ -190,11 +185,11 @@ void MainWindow::closeIfAskedDuringRun() {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
-    if (appState.busy != 0) requestStop();
+    if (appState.busy != 0) controller().requestStop();
     return;
   }
   if (event->key() == Qt::Key_F1) {
-    dispatchCommand(1105);
+    controller().command(1105);
     return;
   }
   QMainWindow::keyPressEvent(event);
@@ -204,7 +199,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // A run must end between two blocks: the close asks it to stop, as 中断 does, and the window
   // closes as soon as the run has returned.
   if (appState.busy != 0) {
-    if (appState.stopRequested == 0) requestStop();
+    if (appState.stopRequested == 0) controller().requestStop();
     closeAfterRun_ = true;
     event->ignore();
     return;
@@ -247,7 +242,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
   if (!paths.empty()) {
     event->acceptProposedAction();
-    dropFiles(paths);
+    controller().dropFiles(paths);
   }
 }
 

@@ -57,7 +57,7 @@ class OverviewWidget : public QWidget {
   int fileRedraws_ = 0;
 };
 
-// Reports close-up to the command dispatch once the selection has been taken.
+// Reports close-up to the controller once the selection has been taken.
 class SpanComboBox : public QComboBox {
  public:
   explicit SpanComboBox(QWidget* parent) : QComboBox(parent) {}
@@ -67,8 +67,6 @@ class SpanComboBox : public QComboBox {
 class MainWindow : public QMainWindow {
  public:
   MainWindow();
-  // "KORIMU" or "KORIMU- name ".
-  void setTitleFromFileName();
   // A close request that arrived during an analysis run closes the window now that it is over.
   void closeIfAskedDuringRun();
 

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/commands.h"
+#include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
 #include "crafted_wav.h"
@@ -53,7 +53,7 @@ TEST_F(ClientAreaTest, StatusTextsShowFormatPositionAndSpan) {
   EXPECT_TRUE(shows(432, 3, "23.8秒"));  // 512 x 512 frames at 11025 Hz
   EXPECT_TRUE(shows(0, 2, "         0pos      0.000000秒"));
   EXPECT_FALSE(shows(0, 2, "         1pos      0.000091秒"));
-  dispatchCommand(1207);
+  controller().command(1207);
   EXPECT_TRUE(shows(0, 2, "         1pos      0.000091秒"));
 }
 
@@ -105,7 +105,7 @@ TEST_F(ClientAreaTest, OverviewOfEightBitSilenceIsALineAtHalfHeight) {
   const int g = shell().overview->canvas().height();
   ASSERT_EQ(g, 64);
   for (int x : {0, 255, 511}) EXPECT_EQ(overviewBlackRows(x), std::vector<int>{g / 2});
-  dispatchCommand(kDoubleZoomId);
+  controller().command(kDoubleZoomId);
   shell().overview->repaint();
   EXPECT_EQ(settings.amplitudeZoom, 2);
   for (int x : {0, 255, 511}) EXPECT_EQ(overviewBlackRows(x), std::vector<int>{g / 2});
@@ -121,7 +121,7 @@ TEST_F(ClientAreaTest, OverviewStopsWhereTheDataEndsAndSkipsTheChunkAfterIt) {
   for (int x = 100; x < 512; ++x) ASSERT_TRUE(overviewBlackRows(x).empty()) << x;
   // Near the end the envelope stops after the remaining columns.
   appState.position = 100 * 512 - 3 * 512;
-  positionChanged();
+  controller().positionChanged();
   shell().overview->repaint();
   EXPECT_FALSE(overviewBlackRows(2).empty());
   for (int x = 3; x < 512; ++x) ASSERT_TRUE(overviewBlackRows(x).empty()) << x;
@@ -138,7 +138,7 @@ TEST_F(ClientAreaTest, CompressedWaveLeavesTheStripWhiteAndResetsThePosition) {
   shell().overview->repaint();
   for (int x = 0; x < 512; x += 7) ASSERT_TRUE(overviewBlackRows(x).empty()) << x;
   appState.position = 1234;
-  positionChanged();
+  controller().positionChanged();
   EXPECT_EQ(appState.position, 0u);
 }
 
@@ -149,7 +149,7 @@ TEST_F(ClientAreaTest, OverviewRepaintIsDeferredWhilePlaying) {
   shell().overview->repaint();
   const int before = shell().overview->fileRedraws();
   appState.playing = 1;
-  dispatchCommand(kDoubleZoomId);
+  controller().command(kDoubleZoomId);
   shell().overview->repaint();
   EXPECT_EQ(shell().overview->fileRedraws(), before);
   EXPECT_EQ(appState.overviewRepaintPending, 1);
@@ -188,14 +188,14 @@ TEST_F(ClientAreaTest, OpenDialogCancelledKeepsTheFileAndAcceptedTakesTheNewOne)
   const auto previous = shellServices().chooseFileToOpen;
   shellServices().chooseFileToOpen = [](std::string*) { return false; };
   appState.position = 10;
-  dispatchCommand(1101);
+  controller().command(1101);
   EXPECT_EQ(appState.fileName, kept);
   EXPECT_EQ(appState.position, 10u);
   shellServices().chooseFileToOpen = [&](std::string* name) {
     *name = chosen;
     return true;
   };
-  dispatchCommand(1101);
+  controller().command(1101);
   shellServices().chooseFileToOpen = previous;
   EXPECT_EQ(appState.fileName, chosen);
   EXPECT_EQ(appState.position, 0u);
@@ -215,7 +215,7 @@ TEST_F(ClientAreaTest, AFailedOpenBlanksTheFormatAndSpanTextsUntilAFileIsRead) {
       *name = file;
       return true;
     };
-    dispatchCommand(1101);
+    controller().command(1101);
   };
   choose(notWave);
   ASSERT_FALSE(messages.empty());
@@ -229,7 +229,7 @@ TEST_F(ClientAreaTest, AFailedOpenBlanksTheFormatAndSpanTextsUntilAFileIsRead) {
     shell().client->invalidateAll();
     shell().client->repaint();
     shell().spanCombo->setCurrentIndex(0);
-    dispatchCommand(kSpanComboId, kNotifyCloseUp);
+    controller().command(kSpanComboId, kNotifyCloseUp);
   }
   EXPECT_TRUE(controlById(kAnalyzeId)->isEnabled());
   EXPECT_TRUE(shell().window->windowTitle().contains("notes.txt"));
@@ -242,9 +242,9 @@ TEST_F(ClientAreaTest, AFailedOpenBlanksTheFormatAndSpanTextsUntilAFileIsRead) {
 
 TEST_F(ClientAreaTest, SettingsAreWrittenAtANormalExitAndReadAtTheNextStart) {
   start();
-  dispatchCommand(1115);  // thick lines
-  dispatchCommand(1108);  // linear spectrum
-  QTimer::singleShot(0, [] { dispatchCommand(1103); });
+  controller().command(1115);  // thick lines
+  controller().command(1108);  // linear spectrum
+  QTimer::singleShot(0, [] { controller().command(1103); });
   EXPECT_EQ(runMessageLoop(), 0);
   std::ifstream in(settingsFilePath());
   std::stringstream text;
@@ -273,8 +273,8 @@ TEST_F(ClientAreaTest, AnalyzeRunsAndGivesTheControlsBack) {
   for (int i = 0; i < 11025 * 3; ++i) w.data.push_back((i / 5) % 2 == 0 ? 200 : 56);
   start(craft("square.wav", w));
   const std::vector<uint32_t> before = clientCanvas().pixels();
-  dispatchCommand(1108);  // linear spectrum
-  dispatchCommand(kAnalyzeId);
+  controller().command(1108);  // linear spectrum
+  controller().command(kAnalyzeId);
   EXPECT_EQ(appState.busy, 0);
   EXPECT_EQ(appState.lastRunView, 1108);
   EXPECT_NE(clientCanvas().pixels(), before);

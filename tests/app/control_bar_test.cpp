@@ -6,10 +6,11 @@
 #include <QTest>
 #include <QTimerEvent>
 
-#include "app/commands.h"
 #include "app/control_filter.h"
+#include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
+#include "core/program_files.h"
 #include "crafted_wav.h"
 #include "display/status_texts.h"
 #include "qt_app_fixture.h"
@@ -274,7 +275,7 @@ TEST_F(ControlBarTest, AMissingHelpPageIsNamedInAMessage) {
   bool opened = false;
   const auto previous = shellServices().openHelpPage;
   shellServices().openHelpPage = [&](const std::string&) { return opened = true; };
-  showHelpPage("/nonexistent-folder/bin/korimu");
+  controller().showHelpPage("/nonexistent-folder/bin/korimu");
   shellServices().openHelpPage = previous;
   EXPECT_FALSE(opened);
   ASSERT_EQ(messages.size(), 1u);

@@ -80,7 +80,7 @@ TEST_F(CrossSectionWindowTest, SixteenColourDisplayReadsTableIndices) {
 TEST_F(CrossSectionWindowTest, UsableWhileAChartRuns) {
   start(sineFile("during.wav", 2.0));
   analyzeFftChart();
-  dispatchCommand(1116);
+  controller().command(1116);
   ASSERT_NE(window(), nullptr);
   int blocks = 0;
   int columnDuringRun = -1;

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "analysis/run_driver.h"
-#include "app/commands.h"
 #include "app/cross_section_window.h"
+#include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "crafted_wav.h"
 #include "display/cross_section.h"
@@ -50,7 +50,7 @@ class CrossSectionWindowTest : public ShellTest {
   }
 
   void analyze(int32_t view, int32_t method, int blockOrder) {
-    dispatchCommand(view);
+    controller().command(view);
     settings.method = method;
     settings.blockOrder = blockOrder;
     buttonById(kAnalyzeId)->click();
@@ -62,7 +62,7 @@ class CrossSectionWindowTest : public ShellTest {
     analyze(kTimeFrequencyChart, kFft, 9);
   }
   static void clickChart(int column, int row = 100) {
-    clickClientArea(layout.unitW + column, layout.plotTop + row);
+    controller().clickClientArea(layout.unitW + column, layout.plotTop + row);
   }
   static CrossSectionWindow* window() { return crossSectionWindow(); }
   static void press(int id) {

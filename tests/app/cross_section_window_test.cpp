@@ -17,14 +17,14 @@ TEST_F(CrossSectionWindowTest, OpensOnlyAfterAChartRun) {
   start(sineFile("open.wav", 0.5));
   EXPECT_FALSE(menuItemEnabled(1116));
   clickChart(100);
-  dispatchCommand(1116);
+  controller().command(1116);
   EXPECT_EQ(window(), nullptr) << "nothing was analysed yet";
 
   settings.timeResolution = 1024;
   analyze(kSpectrumLinear, kFft, 9);
   EXPECT_FALSE(menuItemEnabled(1116));
   clickChart(100);
-  dispatchCommand(1116);
+  controller().command(1116);
   EXPECT_EQ(window(), nullptr) << "a spectrum run opens nothing";
 
   analyze(kTimeFrequencyChart, kFft, 9);
@@ -50,7 +50,7 @@ TEST_F(CrossSectionWindowTest, OpensOnlyAfterAChartRun) {
   clickChart(50, 300);  // below the graph area: ignored
   EXPECT_EQ(column(), 0);
   clickChart(50);
-  dispatchCommand(1116);
+  controller().command(1116);
   EXPECT_EQ(column(), 50);
 
   // It stays open across runs; closed, 1116 opens it again at the first column.
@@ -59,13 +59,13 @@ TEST_F(CrossSectionWindowTest, OpensOnlyAfterAChartRun) {
   press(kCrossSectionClose);
   EXPECT_EQ(window(), nullptr);
   EXPECT_TRUE(crossSection.column.empty()) << "the column buffer goes with the window";
-  dispatchCommand(1116);
+  controller().command(1116);
   ASSERT_NE(window(), nullptr);
   EXPECT_EQ(column(), 0);
   // Escape (the cancel command) closes it too, and so does Enter on the default button.
   QTest::keyClick(window(), Qt::Key_Escape);
   EXPECT_EQ(window(), nullptr);
-  dispatchCommand(1116);
+  controller().command(1116);
   ASSERT_NE(window(), nullptr);
   EXPECT_TRUE(window()->button(kCrossSectionClose)->isDefault());
   QTest::keyClick(window(), Qt::Key_Return);
@@ -75,7 +75,7 @@ TEST_F(CrossSectionWindowTest, OpensOnlyAfterAChartRun) {
 TEST_F(CrossSectionWindowTest, ArrowsStepOneBlockAndStopAtTheEdges) {
   start(sineFile("arrows.wav", 0.5));
   analyzeFftChart();  // 4096 frames: 8 columns of 512 frames
-  dispatchCommand(1116);
+  controller().command(1116);
   ASSERT_NE(window(), nullptr);
   EXPECT_EQ(column(), 0);
   press(kCrossSectionLeft);
@@ -98,7 +98,7 @@ TEST_F(CrossSectionWindowTest, ArrowsStepOneBlockAndStopAtTheEdges) {
 TEST_F(CrossSectionWindowTest, WaveletChartStepsOneColumn) {
   start(sineFile("wt.wav", 1.0));
   analyze(kTimeFrequencyChart, kWt, 10);
-  dispatchCommand(1116);
+  controller().command(1116);
   ASSERT_NE(window(), nullptr);
   press(kCrossSectionRight);
   press(kCrossSectionRight);
@@ -113,7 +113,7 @@ TEST_F(CrossSectionWindowTest, WaveletChartStepsOneColumn) {
 TEST_F(CrossSectionWindowTest, ZoomShowsTheWideLabelsOf44kHzFft) {
   start(sineFile("zoom.wav", 0.5));
   analyzeFftChart();
-  dispatchCommand(1116);
+  controller().command(1116);
   ASSERT_NE(window(), nullptr);
   QAbstractButton* zoom = window()->button(kCrossSectionZoom);
   EXPECT_EQ(zoom->text(), QString::fromUtf8("拡大"));
@@ -139,7 +139,7 @@ TEST_F(CrossSectionWindowTest, ZoomShowsTheWideLabelsOf44kHzFft) {
   // The width is kept for the next opening.
   press(kCrossSectionZoom);
   press(kCrossSectionClose);
-  dispatchCommand(1116);
+  controller().command(1116);
   ASSERT_NE(window(), nullptr);
   EXPECT_EQ(window()->width(), 512 + 2 * layout.unitW);
 }
@@ -147,7 +147,7 @@ TEST_F(CrossSectionWindowTest, ZoomShowsTheWideLabelsOf44kHzFft) {
 TEST_F(CrossSectionWindowTest, WindowSwitchAndLookItems) {
   start(sineFile("look.wav", 0.5));
   analyzeFftChart();
-  dispatchCommand(1116);
+  controller().command(1116);
   ASSERT_NE(window(), nullptr);
   window()->repaintGraphNow();
   const int below = 8 * layout.unitH + 256 + 1;  // under the buttons

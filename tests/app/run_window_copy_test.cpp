@@ -10,7 +10,7 @@
 
 #include "analysis/run_driver.h"
 #include "analysis/run_wiring.h"
-#include "app/commands.h"
+#include "app/qt_window_view.h"
 #include "app/widgets.h"
 #include "core/layout.h"
 #include "crafted_wav.h"
@@ -76,7 +76,7 @@ TEST_P(RunWindowCopyTest, EveryMethodLeavesTheCanvasAWholeCopyWouldAndTheScreenS
   ASSERT_EQ(clientCanvas().depthBits(), GetParam());
   shell().window->show();
   QApplication::processEvents();
-  dispatchCommand(kTimeFrequencyChart);
+  controller().command(kTimeFrequencyChart);
   settings.timeResolution = 1024;
   settings.blockOrder = 9;
   for (int32_t method : {kFft, kDct, kDtft, kMem, kWt}) {

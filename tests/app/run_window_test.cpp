@@ -11,7 +11,7 @@
 
 #include "analysis/method_sink.h"
 #include "analysis/run_driver.h"
-#include "app/commands.h"
+#include "app/qt_window_view.h"
 #include "app/widgets.h"
 #include "crafted_wav.h"
 #include "display/chart.h"
@@ -69,7 +69,7 @@ class RunWindowTest : public testing::ShellTest {
   }
 
   void chartWith(int32_t method, int blockOrder) {
-    dispatchCommand(kTimeFrequencyChart);
+    controller().command(kTimeFrequencyChart);
     settings.method = method;
     settings.blockOrder = blockOrder;
     settings.timeResolution = 1024;  // 4096 frames at 44.1 kHz: 8 columns a block
@@ -109,7 +109,7 @@ TEST_F(RunWindowTest, StopDuringADtftChartRunEndsAtTheNextPointAndKeepsTheColumn
 
 TEST_F(RunWindowTest, StopDuringAWaveletRunEndsBeforeTheNextRow) {
   start(glideFile("wt.wav", 2.0));
-  dispatchCommand(kSpectrumLinear);
+  controller().command(kSpectrumLinear);
   settings.method = kWt;
   settings.blockOrder = 10;
   int rows = 0;
@@ -212,7 +212,7 @@ TEST_F(RunWindowTest, TheChartLabelsLeaveThePeakBoxWholeAndTheWaveformViewClears
   EXPECT_TRUE(boxIsWhole()) << "after a full repaint";
 
   // Leaving the chart for the waveform blanks the box and the label column beside it.
-  dispatchCommand(kWaveZoom);
+  controller().command(kWaveZoom);
   int blank = 0;
   for (int row = 0; row < 5 * layout.unitH; ++row)
     for (int col = -layout.unitW; col < 12 * layout.unitW; ++col)
@@ -241,7 +241,7 @@ TEST_F(RunWindowTest, ARepaintBringsTheChartBackFromTheBackBuffer) {
 
 TEST_F(RunWindowTest, ARepaintBringsTheLastSpectrumBack) {
   start(glideFile("spectrum.wav", 0.5));
-  dispatchCommand(kSpectrumLog);
+  controller().command(kSpectrumLog);
   buttonById(kAnalyzeId)->click();
   const QImage before = shell().client->grab().toImage().convertToFormat(QImage::Format_RGB32);
   clientCanvas().fillRect(layout.unitW, layout.plotTop, 512, 256, kBlack);

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/enabling.h"
+#include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
 #include "crafted_wav.h"
@@ -156,7 +156,7 @@ TEST_F(MainWindowTest, FileSelectedWithDeviceEnablesPlayAndPartial) {
 
 TEST_F(MainWindowTest, PlayingLeavesStopViewAndPowerRadios) {
   start(craftedFile(), 1);
-  enterUiState(UiState::kPlaying);
+  controller().enter(UiState::kPlaying);
   for (int id : {1204, 1205, 1206, 1207, 1208, 1209, 1203, 1201, 1213, 1210, 1211, 1212})
     EXPECT_FALSE(on(id)) << id;
   for (int id : {1202, 1214, 1215, 1216, 1217}) EXPECT_TRUE(on(id)) << id;
@@ -165,7 +165,7 @@ TEST_F(MainWindowTest, PlayingLeavesStopViewAndPowerRadios) {
   EXPECT_FALSE(shell().window->acceptDrops());
   EXPECT_EQ(shell().window->focusWidget(), controlById(kStopId));
 
-  enterUiState(UiState::kFileSelected);
+  controller().enter(UiState::kFileSelected);
   EXPECT_FALSE(on(1202));
   for (int id : {1201, 1203, 1210, 1211}) EXPECT_TRUE(on(id)) << id;
   EXPECT_TRUE(menuItemEnabled(1102));
@@ -175,7 +175,7 @@ TEST_F(MainWindowTest, AnalysingLeavesOnlyTheAbortButton) {
   start(craftedFile(), 1);
   // The frame never changes: a change of decorations re-maps and moves the window.
   const Qt::WindowFlags flags = shell().window->windowFlags();
-  enterUiState(UiState::kAnalysing);
+  controller().enter(UiState::kAnalysing);
   QAbstractButton* stop = buttonById(kStopId);
   EXPECT_EQ(stop->text(), QString("中断"));
   EXPECT_TRUE(stop->isEnabled());
@@ -185,7 +185,7 @@ TEST_F(MainWindowTest, AnalysingLeavesOnlyTheAbortButton) {
   for (QMenu* popup : shell().popups) EXPECT_FALSE(popup->menuAction()->isEnabled());
   EXPECT_EQ(shell().window->windowFlags(), flags);
 
-  enterUiState(UiState::kFileSelected);
+  controller().enter(UiState::kFileSelected);
   EXPECT_EQ(stop->text(), QString("停止"));
   EXPECT_FALSE(stop->isEnabled());
   for (QMenu* popup : shell().popups) EXPECT_TRUE(popup->menuAction()->isEnabled());

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/commands.h"
+#include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "crafted_wav.h"
 #include "platform/message.h"
@@ -95,7 +95,7 @@ TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedAndTheControlsStayOn) {
   EXPECT_EQ(appState.fileSelected, 1);
   EXPECT_TRUE(controlById(kAnalyzeId)->isEnabled());
   // Every later command validates again.
-  dispatchCommand(kAnalyzeId);
+  controller().command(kAnalyzeId);
   EXPECT_EQ(messages.size(), 2u);
 }
 

@@ -1,4 +1,4 @@
-#include "app/navigation.h"
+#include "control/navigation.h"
 
 namespace korimu {
 

@@ -1,0 +1,137 @@
+#include "app/qt_window_view.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMenu>
+#include <QTimer>
+#include <QUrl>
+#include <memory>
+
+#include "app/cross_section_window.h"
+#include "app/run_quit.h"
+#include "app/shell_widgets.h"
+#include "app/widgets.h"
+#include "core/layout.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/info_dialog.h"
+#include "dialogs/options_dialog.h"
+
+namespace korimu {
+
+namespace {
+
+// Window timer 1: the playback marker moves on every tick.
+QTimer* playbackTimer() {
+  static QTimer* timer = [] {
+    auto* t = new QTimer(qApp);
+    QObject::connect(t, &QTimer::timeout, t, [] { markerTick(); });
+    return t;
+  }();
+  return timer;
+}
+
+class QtWindowView : public WindowView {
+ public:
+  void showEnabling(const Enabling& enabling) override {
+    for (const auto& [id, on] : enabling.controls)
+      if (QWidget* w = controlById(id)) w->setEnabled(on);
+    for (const auto& [id, on] : enabling.menuItems) enableMenuItem(id, on);
+    for (QMenu* popup : shell().popups)
+      if (popup) popup->menuAction()->setEnabled(enabling.menuBar);
+    if (QAbstractButton* stop = buttonById(kStopId))
+      stop->setText(enabling.stopAborts ? "中断" : "停止");
+    if (shell().window) shell().window->setAcceptDrops(enabling.acceptDrops);
+    if (QWidget* w = controlById(enabling.focus)) w->setFocus(Qt::OtherFocusReason);
+  }
+  void checkMenuItem(int id, bool on) override { korimu::checkMenuItem(id, on); }
+  void checkRadio(int id, bool on) override {
+    if (QAbstractButton* b = buttonById(id)) b->setChecked(on);
+  }
+  std::string spanText() override {
+    return shell().spanCombo ? shell().spanCombo->currentText().toStdString() : std::string();
+  }
+  void setTitle(const std::string& title) override {
+    if (shell().window) shell().window->setWindowTitle(QString::fromStdString(title));
+  }
+
+  void refreshClient() override { korimu::refreshClient(); }
+  void invalidateOverview() override {
+    if (shell().overview) shell().overview->invalidateFromFile();
+  }
+  void invertOverviewStrip(int x, int width) override {
+    if (shell().overview) shell().overview->invertRect(x, 0, width, layout.overviewHeight);
+  }
+  void setMarkerTimer(uint32_t periodMs) override {
+    if (periodMs > 0) {
+      playbackTimer()->start(int(periodMs));
+    } else {
+      playbackTimer()->stop();
+    }
+  }
+
+  bool chooseFileToOpen(std::string* chosen) override {
+    return shellServices().chooseFileToOpen && shellServices().chooseFileToOpen(chosen);
+  }
+  bool openHelpPage(const std::string& path) override {
+    return !shellServices().openHelpPage || shellServices().openHelpPage(path);
+  }
+  bool runOptionsDialog() override {
+    return korimu::runOptionsDialog(shell().window, [](int32_t fromView, int32_t toView) {
+      korimu::checkMenuItem(fromView, false);
+      korimu::checkMenuItem(toView, true);
+    });
+  }
+  void runInfoDialog() override { korimu::runInfoDialog(shell().window); }
+  void runAboutDialog() override { korimu::runAboutDialog(shell().window); }
+  bool crossSectionOpen() override { return crossSectionWindow() != nullptr; }
+  void openCrossSection() override { openCrossSectionWindowFor(shell().window); }
+  void refreshCrossSection() override { updateCrossSectionWindow(); }
+  void closeWindow() override {
+    if (shell().window) shell().window->close();
+  }
+
+  void runAnalysis(const std::function<void()>& run) override {
+    {
+      const QuitEndsRun quitEndsRun;
+      run();
+    }
+    if (shell().window) shell().window->closeIfAskedDuringRun();
+  }
+};
+
+QtWindowView windowView;
+std::unique_ptr<Controller> theController;
+
+}  // namespace
+
+Controller& controller() {
+  if (!theController) theController = std::make_unique<Controller>(windowView);
+  return *theController;
+}
+
+void releaseController() {
+  theController.reset();
+}
+
+ShellServices& shellServices() {
+  static ShellServices services{
+      [](std::string* chosen) {
+        const QString name = QFileDialog::getOpenFileName(
+            shell().window, "再生用にファイルを開く", QString(),
+            "ｻｳﾝﾄﾞ(*.WAV *.wav);;全ファイル(*.*)", nullptr, QFileDialog::DontUseNativeDialog);
+        *chosen = name.toStdString();
+        return !name.isEmpty();
+      },
+      [](const std::string& path) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+      }};
+  return services;
+}
+
+void refreshClient() {
+  if (shell().client) shell().client->update();
+}
+
+}  // namespace korimu

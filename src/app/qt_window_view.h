@@ -1,0 +1,27 @@
+// The main window's widgets as the view of its controller, and that one controller.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "control/controller.h"
+
+namespace korimu {
+
+// The controller of the main window, made with the window's view on first use.
+Controller& controller();
+// Forgets the controller (the window has gone; a new window starts with a new one).
+void releaseController();
+
+// Services the view uses that tests replace: the Open dialog (returns false when cancelled) and
+// the desktop's browser for the help page.
+struct ShellServices {
+  std::function<bool(std::string* chosen)> chooseFileToOpen;
+  std::function<bool(const std::string& path)> openHelpPage;
+};
+ShellServices& shellServices();
+
+// Repaints the client area after drawing into its canvas.
+void refreshClient();
+
+}  // namespace korimu

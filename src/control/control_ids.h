@@ -1,0 +1,31 @@
+// Command ids of the control bar and the notification codes the span combobox acts on.
+#pragma once
+
+namespace korimu {
+
+enum ControlId : int {
+  kPlayId = 1201,
+  kStopId = 1202,
+  kAnalyzeId = 1203,
+  kStepBackId = 1204,
+  kBackId = 1205,
+  kFastBackId = 1206,
+  kStepForwardId = 1207,
+  kForwardId = 1208,
+  kFastForwardId = 1209,
+  kSpanComboId = 1210,
+  kNormalZoomId = 1211,
+  kDoubleZoomId = 1212,
+  kPartialId = 1213,
+  kGainAtId = 1214,
+  kGainX1Id = 1215,
+  kGainX2Id = 1216,
+  kGainX4Id = 1217,
+};
+
+inline constexpr int kNotifyClick = 0;
+inline constexpr int kNotifySelectionChange = 1;
+inline constexpr int kNotifyKillFocus = 4;
+inline constexpr int kNotifyCloseUp = 8;
+
+}  // namespace korimu

@@ -1,0 +1,318 @@
+#include "control/controller.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "analysis/run_driver.h"
+#include "control/client_drawing.h"
+#include "control/navigation.h"
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/program_files.h"
+#include "core/settings.h"
+#include "display/chart.h"
+#include "display/graph_frame.h"
+#include "display/peak_readout.h"
+#include "display/status_texts.h"
+#include "platform/message.h"
+#include "wave/wave_source.h"
+
+namespace korimu {
+
+// ---- state and enabling ----
+
+UiState Controller::stateOfFlags() {
+  if (appState.busy != 0) return UiState::kAnalysing;
+  switch (playbackState.phase) {
+    case PlaybackPhase::kStarting:
+      return UiState::kStartingPlayback;
+    case PlaybackPhase::kPlaying:
+      return UiState::kPlaying;
+    case PlaybackPhase::kIdle:
+      break;
+  }
+  return appState.fileSelected != 0 ? UiState::kFileSelected : UiState::kNoFile;
+}
+
+void Controller::enter(UiState state) {
+  state_ = state;
+  view_.showEnabling(
+      enablingFor(state, appState.outputDeviceCount > 0, playbackState.headersAvailable));
+}
+
+void Controller::runStateChanged(bool running) {
+  // A run always has its file: it ends in the file-selected state.
+  enter(running ? UiState::kAnalysing : UiState::kFileSelected);
+}
+
+// ---- what the playback reports ----
+
+void Controller::stateChanged(PlaybackPhase phase) {
+  if (phase == PlaybackPhase::kIdle && appState.overviewRepaintPending) {
+    // The overview asked to repaint while the file was in use.
+    view_.invalidateOverview();
+    appState.overviewRepaintPending = 0;
+  }
+  enter(stateOfFlags());
+}
+
+void Controller::markerMoved(const MarkerMove& move) {
+  view_.invertOverviewStrip(move.stripX, move.stripWidth);
+  if (move.crossSectionX >= 0 && view_.crossSectionOpen()) {
+    appState.crossSectionX = move.crossSectionX;
+    view_.refreshCrossSection();
+  }
+}
+
+void Controller::markerTimer(uint32_t periodMs) {
+  view_.setMarkerTimer(periodMs);
+}
+
+void Controller::redrawDue(PlaybackRedraw part) {
+  if (part == PlaybackRedraw::kGraphFrame) {
+    drawGraphFrameWithPeakBox(clientCanvas());
+  } else {
+    hideFileFacts(false);
+    drawFormatTexts(clientCanvas());
+  }
+  view_.refreshClient();
+}
+
+void Controller::positionChanged() {
+  drawPositionText(clientCanvas());
+  view_.refreshClient();
+  view_.invalidateOverview();
+}
+
+// ---- files ----
+
+void Controller::setTitle() {
+  view_.setTitle("KORIMU- " + appState.fileName + " ");
+}
+
+void Controller::rangeMarkerUnlessChart() {
+  if (settings.display == kTimeFrequencyChart) return;
+  drawRangeMarker(clientCanvas());
+  view_.refreshClient();
+}
+
+bool Controller::openFile() {
+  appState.fileSelected = 1;
+  enter(stateOfFlags());
+  const bool result = openWave();
+  if (!result) {
+    // The controls stay on (every command validates again), but the texts must not go on
+    // describing the file that was open before.
+    hideFileFacts(true);
+    drawFormatTexts(clientCanvas());
+    drawSpanText(clientCanvas());
+    view_.refreshClient();
+  }
+  view_.invalidateOverview();
+  rangeMarkerUnlessChart();
+  return result;
+}
+
+void Controller::openCommandLineFile() {
+  if (appState.fileName.empty()) return;
+  setTitle();
+  if (openFile() && appState.autoPlay != 0) startPlayback(false);
+}
+
+void Controller::dropFiles(const std::vector<std::string>& paths) {
+  if (paths.empty()) return;
+  closeWave();
+  appState.fileName = paths.front();
+  appState.position = 0;
+  setTitle();
+  openFile();
+}
+
+void Controller::openCommand() {
+  const std::string saved = appState.fileName;
+  appState.fileName.clear();
+  std::string chosen;
+  const bool accepted = view_.chooseFileToOpen(&chosen) && !chosen.empty();
+  appState.fileName = accepted ? chosen : saved;
+  setTitle();
+  if (!accepted) return;
+  closeWave();
+  appState.position = 0;
+  openFile();
+}
+
+void Controller::showHelpPage(const std::string& modulePath) {
+  const std::string page = helpPagePath(modulePath);
+  if (!std::filesystem::exists(page)) {
+    showMessage(formatText("ヘルプファイル %s が見つかりません。", page.c_str()));
+    return;
+  }
+  if (!view_.openHelpPage(page))
+    showMessage(formatText("ヘルプファイル %s を表示できません。", page.c_str()));
+}
+
+// ---- the client area ----
+
+void Controller::requestStop() {
+  appState.stopRequested = 1;
+  drawStopAccepted(clientCanvas());
+  view_.refreshClient();
+}
+
+void Controller::clickClientArea(int x, int y) {
+  if (appState.busy != 0) return;
+  const int w = layout.unitW;
+  const int h = layout.unitH;
+  const int top = layout.plotTop;
+  if (x >= 2 * w + 512 || y < top - h || y >= top + h + 256) return;
+  appState.crossSectionX = std::clamp(x, w, w + 511);
+  if (!view_.crossSectionOpen()) {
+    if (appState.lastRunView == kTimeFrequencyChart) view_.openCrossSection();
+  } else {
+    view_.refreshCrossSection();
+  }
+}
+
+// ---- commands ----
+
+void Controller::selectView(int id) {
+  if (settings.display == id) return;
+  view_.checkMenuItem(settings.display, false);
+  settings.display = id;
+  view_.checkMenuItem(id, true);
+  if (id == kTimeFrequencyChart) {
+    clearRangeBand(clientCanvas());
+    view_.refreshClient();
+  }
+  if (id == kWaveZoom) {
+    // The waveform shows no peak: a box left from another view would describe another run.
+    clearPeakReadout(clientCanvas());
+    view_.refreshClient();
+  }
+}
+
+void Controller::spanCommand(int notification) {
+  if (notification != kNotifyCloseUp && notification != kNotifyKillFocus) return;
+  const std::string text = view_.spanText();
+  if (text.empty()) return;  // no combobox to read
+  const int frames = std::atoi(text.c_str()) / 512;
+  if (frames == settings.framesPerColumn) return;
+  settings.framesPerColumn = frames;
+  view_.invalidateOverview();
+  drawSpanText(clientCanvas());
+  view_.refreshClient();
+  rangeMarkerUnlessChart();
+}
+
+void Controller::amplitudeCommand(int id) {
+  view_.checkRadio(kNormalZoomId, id == kNormalZoomId);
+  view_.checkRadio(kDoubleZoomId, id == kDoubleZoomId);
+  settings.amplitudeZoom = id == kNormalZoomId ? 1 : 2;
+  view_.invalidateOverview();
+}
+
+void Controller::gainCommand(int id) {
+  for (int other = kGainAtId; other <= kGainX4Id; ++other) view_.checkRadio(other, other == id);
+  settings.displayGain = id - kGainAtId;
+}
+
+void Controller::navigationCommand(int id) {
+  const WaveSource& facts = waveSource;
+  appState.position = navigatedPosition(
+      id, appState.position, DataExtent{facts.blockAlign, facts.dataSize, facts.bytesPerSecond});
+  positionChanged();
+}
+
+void Controller::command(int id, int notification) {
+  const bool click = notification == kNotifyClick;
+  switch (id) {
+    case 1101:
+      openCommand();
+      break;
+    case 1102:
+      closeWave();
+      view_.runInfoDialog();
+      break;
+    case 1103:
+      view_.closeWindow();
+      break;
+    case 1104:
+      view_.runAboutDialog();
+      break;
+    case 1105:
+      showHelpPage(programPath());
+      break;
+    case 1106:
+    case 1107:
+    case 1108:
+    case 1109:
+    case 1110:
+      selectView(id);
+      break;
+    case 1111:
+      settings.pinkNoiseFlat = settings.pinkNoiseFlat != 0 ? 0 : 1;
+      view_.checkMenuItem(1111, settings.pinkNoiseFlat != 0);
+      break;
+    case 1113:
+    case 1114:
+      if (settings.graphStyle != id) {
+        view_.checkMenuItem(settings.graphStyle, false);
+        settings.graphStyle = id;
+        view_.checkMenuItem(id, true);
+      }
+      break;
+    case 1115:
+      settings.futosa = settings.futosa + 1 > 2 ? 1 : settings.futosa + 1;
+      view_.checkMenuItem(1115, settings.futosa == 2);
+      break;
+    case 1116:
+      if (appState.busy == 0 && !view_.crossSectionOpen() &&
+          appState.lastRunView == kTimeFrequencyChart) {
+        appState.crossSectionX = layout.unitW;
+        view_.openCrossSection();
+      }
+      break;
+    case 1200:
+      if (view_.runOptionsDialog()) {
+        rangeMarkerUnlessChart();
+        prepareAnalysis();
+      }
+      break;
+    case kPlayId:
+      if (click && appState.fileSelected == 1) startPlayback(false);
+      break;
+    case kPartialId:
+      if (click && appState.fileSelected == 1) startPlayback(true);
+      break;
+    case kStopId:
+      if (!click) break;
+      if (appState.busy != 0) {
+        requestStop();
+      } else if (appState.fileSelected == 1) {
+        stopPlayback();
+      }
+      break;
+    case kAnalyzeId:
+      if (click && appState.fileSelected == 1) view_.runAnalysis([] { runAnalysis(); });
+      break;
+    case kSpanComboId:
+      spanCommand(notification);
+      break;
+    case kNormalZoomId:
+    case kDoubleZoomId:
+      amplitudeCommand(id);
+      break;
+    case kGainAtId:
+    case kGainX1Id:
+    case kGainX2Id:
+    case kGainX4Id:
+      gainCommand(id);
+      break;
+    default:
+      if (isNavigationCommand(id)) navigationCommand(id);
+      break;
+  }
+}
+
+}  // namespace korimu

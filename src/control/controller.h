@@ -1,0 +1,69 @@
+// Command handling of the main window: every menu item, control-bar button, forwarded key and
+// drop ends here as a command id. The controller changes the program's state, draws into the
+// client canvas and tells its view what to show; it hears the playback through its observer and
+// the analysis run through runStateChanged. No Qt: tests drive it directly.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "control/control_ids.h"
+#include "control/ui_state.h"
+#include "control/window_view.h"
+#include "wave/playback.h"
+
+namespace korimu {
+
+class Controller : public PlaybackObserver {
+ public:
+  explicit Controller(WindowView& view) : view_(view) {}
+
+  void command(int id, int notification = kNotifyClick);
+
+  // Takes the file in appState.fileName: marks it selected, validates it and redraws the overview
+  // and the range marker. The controls come on even when validation failed; every later command
+  // validates again.
+  bool openFile();
+  // The file named on the command line: the title, the file, and playback with /P.
+  void openCommandLineFile();
+  // Files dropped on the window: only the first is taken.
+  void dropFiles(const std::vector<std::string>& paths);
+  // Escape while an analysis runs, and Stop during a run.
+  void requestStop();
+  // A left click in the client area (ignored while busy).
+  void clickClientArea(int x, int y);
+  // Redraws the position text and the overview after `position` moved.
+  void positionChanged() override;
+  // Help (1105, F1) for a program at modulePath: its help page in the browser, or a message
+  // naming the page when it is missing.
+  void showHelpPage(const std::string& modulePath);
+
+  // The window enters `state` and shows its enabling.
+  void enter(UiState state);
+  UiState state() const { return state_; }
+  // The state the flags describe: an analysis run, a playback, a selected file, or none.
+  static UiState stateOfFlags();
+  // An analysis run entered (true) or left (false) its running state.
+  void runStateChanged(bool running);
+
+  // What the playback reports.
+  void stateChanged(PlaybackPhase phase) override;
+  void markerMoved(const MarkerMove& move) override;
+  void markerTimer(uint32_t periodMs) override;
+  void redrawDue(PlaybackRedraw part) override;
+
+ private:
+  void setTitle();
+  void rangeMarkerUnlessChart();
+  void openCommand();
+  void selectView(int id);
+  void spanCommand(int notification);
+  void amplitudeCommand(int id);
+  void gainCommand(int id);
+  void navigationCommand(int id);
+
+  WindowView& view_;
+  UiState state_ = UiState::kNoFile;
+};
+
+}  // namespace korimu

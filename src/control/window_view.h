@@ -1,0 +1,50 @@
+// What the command handling asks of the window that shows it. The Qt front end answers with its
+// widgets; tests answer with a recorder. Every request defaults to doing nothing (and a question
+// to "no"), so a view implements only what it shows.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "control/ui_state.h"
+
+namespace korimu {
+
+class WindowView {
+ public:
+  virtual ~WindowView() = default;
+
+  // The controls.
+  virtual void showEnabling(const Enabling&) {}
+  virtual void checkMenuItem(int /*id*/, bool /*on*/) {}
+  virtual void checkRadio(int /*id*/, bool /*on*/) {}
+  // The text of the span combobox's selected item.
+  virtual std::string spanText() { return {}; }
+  virtual void setTitle(const std::string& /*title*/) {}
+
+  // Painting: the client canvas changed; the overview is to be drawn from the file again; a
+  // full-height strip of the overview is inverted.
+  virtual void refreshClient() {}
+  virtual void invalidateOverview() {}
+  virtual void invertOverviewStrip(int /*x*/, int /*width*/) {}
+  // The playback marker's timer: markerTick (wave/playback.h) every `periodMs`; 0 stops it.
+  virtual void setMarkerTimer(uint32_t /*periodMs*/) {}
+
+  // Dialogs and other windows. chooseFileToOpen and runOptionsDialog return false when cancelled.
+  virtual bool chooseFileToOpen(std::string* /*chosen*/) { return false; }
+  virtual bool openHelpPage(const std::string& /*path*/) { return false; }
+  virtual bool runOptionsDialog() { return false; }
+  virtual void runInfoDialog() {}
+  virtual void runAboutDialog() {}
+  virtual bool crossSectionOpen() { return false; }
+  virtual void openCrossSection() {}
+  virtual void refreshCrossSection() {}
+  virtual void closeWindow() {}
+
+  // Runs an analysis run with what the window needs around it (how a quit or a close request
+  // during the run is handled).
+  virtual void runAnalysis(const std::function<void()>& run) { run(); }
+};
+
+}  // namespace korimu

@@ -1,0 +1,261 @@
+// The controller driven directly, without a display: sequences of commands against a real file
+// and a wave-output device that hands buffers back when the test says so; the view records what
+// it is told.
+#include "control/controller.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "core/shell_hooks.h"
+#include "display/status_texts.h"
+#include "platform/audio_device.h"
+#include "platform/message.h"
+#include "platform/system_facts.h"
+#include "wave/wav_builder.h"
+#include "wave/wave_source.h"
+
+namespace korimu {
+namespace {
+
+using testing::FormatFields;
+using testing::simpleWave;
+using testing::TempDir;
+
+// The view a test sees: the states whose enabling it was shown, and what else it was asked.
+struct RecordingView : WindowView {
+  const Controller* controller = nullptr;
+  std::vector<UiState> shown;
+  Enabling last;
+  int overviewRepaints = 0;
+  int strips = 0;
+  std::string title;
+  void showEnabling(const Enabling& enabling) override {
+    shown.push_back(controller->state());
+    last = enabling;
+  }
+  void invalidateOverview() override { ++overviewRepaints; }
+  void invertOverviewStrip(int, int) override { ++strips; }
+  void setTitle(const std::string& t) override { title = t; }
+};
+
+bool enabled(const std::vector<std::pair<int, bool>>& parts, int id) {
+  for (const auto& [part, on] : parts)
+    if (part == id) return on;
+  ADD_FAILURE() << "no entry for " << id;
+  return false;
+}
+
+class ControllerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    settings = AppSettings{};
+    appState = AppState{};
+    playbackState = PlaybackState{};
+    layout = LayoutUnits{};
+    clientCanvas() = Canvas(640, 383);
+    previousSink_ = setMessageSink(
+        [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
+    setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {
+      info->totalCapacity = uint64_t(100) << 30;  // a hard disk: playback streams
+      return true;
+    });
+    setPlaybackClock({[this] { return now_; }, [this] { ++now_; }});
+    view_.controller = &controller_;
+    // The window's wiring: the playback and the analysis run report to the controller.
+    playbackState.observer = &controller_;
+    shellHooks.enableRunControls = [this](bool on) { controller_.runStateChanged(!on); };
+    file_ = dir_.write("tone.wav", simpleWave(FormatFields{}, 200000));
+  }
+  void TearDown() override {
+    if (appState.playing) stopPlayback();
+    closeWave();
+    releaseFormatCopy();
+    playbackState.observer = nullptr;
+    shellHooks = ShellHooks{};
+    setAudioBackend(AudioBackend{});
+    setPlaybackClock({});
+    setVolumeQuery(nullptr);
+    setMessageSink(previousSink_);
+    clientCanvas() = Canvas();
+  }
+
+  // Starts as the window does, with or without an output device.
+  void start(bool device) {
+    AudioBackend b;
+    b.outputDeviceCount = [device] { return device ? 1 : 0; };
+    b.supportsFormat = [](const WaveFormat&) { return true; };
+    b.open = [this](const WaveFormat&, std::function<void(int)> notice) {
+      notice_ = std::move(notice);
+      ++opens_;
+      return true;
+    };
+    b.write = [this](int header, const uint8_t*, size_t) {
+      held_.push_back(header);
+      return true;
+    };
+    b.reset = [this] { held_.clear(); };
+    b.close = [this] { held_.clear(); };
+    setAudioBackend(std::move(b));
+    appState.outputDeviceCount = device ? 1 : 0;
+    controller_.enter(UiState::kNoFile);
+  }
+
+  // One step of a sequence: a command id, or one of the words below.
+  void act(const std::string& step) {
+    if (step == "open") {
+      appState.fileName = file_;
+      controller_.openFile();
+    } else if (step == "drop") {
+      appState.position = 4000;
+      controller_.dropFiles({file_, "second.wav", "third.wav"});
+    } else if (step == "end") {  // the device plays everything it is given
+      for (int guard = 0; appState.playing && !held_.empty() && guard < 100; ++guard) {
+        const int header = held_.front();
+        held_.pop_front();
+        notice_(header);
+      }
+    } else {
+      controller_.command(std::stoi(step));
+    }
+  }
+
+  TempDir dir_;
+  std::string file_;
+  RecordingView view_;
+  Controller controller_{view_};
+  std::function<void(int)> notice_;
+  std::deque<int> held_;
+  int opens_ = 0;
+  uint32_t now_ = 1000;
+  std::vector<std::string> messages_;
+  MessageSink previousSink_;
+};
+
+// 1201 Play, 1213 Partial, 1202 Stop, 1203 Analyze, 1207 ">".
+struct Sequence {
+  const char* name;
+  bool device;
+  std::vector<std::string> steps;
+  std::vector<UiState> shown;  // every state the view was shown, after the start
+};
+
+TEST_F(ControllerTest, EveryCommandSequenceEndsInTheStateItsTableRowShows) {
+  using S = UiState;
+  const Sequence sequences[] = {
+      {"commands without a file do nothing", true, {"1201", "1213", "1202", "1203", "1207"}, {}},
+      {"a file", true, {"open"}, {S::kFileSelected}},
+      {"a file without a device", false, {"open", "1207"}, {S::kFileSelected}},
+      {"a drop", true, {"drop"}, {S::kFileSelected}},
+      {"play", true, {"open", "1201"}, {S::kFileSelected, S::kStartingPlayback, S::kPlaying}},
+      {"play to the end",
+       true,
+       {"open", "1201", "end"},
+       {S::kFileSelected, S::kStartingPlayback, S::kPlaying, S::kFileSelected}},
+      {"stop a partial play",
+       true,
+       {"open", "1213", "1202"},
+       {S::kFileSelected, S::kStartingPlayback, S::kPlaying, S::kFileSelected}},
+      {"analyse", true, {"open", "1203"}, {S::kFileSelected, S::kAnalysing, S::kFileSelected}},
+      {"analyse without a device",
+       false,
+       {"open", "1203"},
+       {S::kFileSelected, S::kAnalysing, S::kFileSelected}},
+  };
+  for (const Sequence& sequence : sequences) {
+    SCOPED_TRACE(sequence.name);
+    TearDown();
+    messages_.clear();
+    SetUp();
+    start(sequence.device);
+    view_.shown.clear();
+    for (const std::string& step : sequence.steps) act(step);
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    EXPECT_EQ(view_.shown, sequence.shown);
+    // The view always shows the controller's state, and that state is what the flags say.
+    const UiState now = controller_.state();
+    const Enabling& e = view_.last;
+    EXPECT_EQ(controller_.stateOfFlags(), now);
+    const Enabling expected = enablingFor(now, sequence.device, true);
+    EXPECT_EQ(e.controls, expected.controls);
+    EXPECT_EQ(e.menuItems, expected.menuItems);
+    EXPECT_EQ(enabled(e.controls, kPlayId), sequence.device && now == S::kFileSelected);
+    EXPECT_EQ(enabled(e.controls, kAnalyzeId), now == S::kFileSelected);
+    if (now == S::kNoFile) {
+      EXPECT_EQ(opens_, 0);
+    }
+  }
+}
+
+TEST_F(ControllerTest, EachStateEnablesWhatTheWindowPromises) {
+  for (const bool device : {false, true}) {
+    for (const UiState state :
+         {UiState::kNoFile, UiState::kFileSelected, UiState::kStartingPlayback, UiState::kPlaying,
+          UiState::kAnalysing}) {
+      const Enabling e = enablingFor(state, device, true);
+      const bool idle = state == UiState::kNoFile || state == UiState::kFileSelected;
+      const bool playing = state == UiState::kPlaying;
+      const bool running = state == UiState::kAnalysing;
+      SCOPED_TRACE(int(state));
+      ASSERT_EQ(e.controls.size(), 17u);  // every control of the bar, each once
+      for (int id = kPlayId; id <= kGainX4Id; ++id) {
+        const bool file = state == UiState::kFileSelected;
+        const bool isNavigation = id >= kStepBackId && id <= kFastForwardId;
+        bool want = false;
+        if (id == kStopId) want = playing || running;
+        if (id == kPlayId || id == kPartialId) want = file && device;
+        if (id == kAnalyzeId || isNavigation) want = file;
+        if (id == kSpanComboId || id == kNormalZoomId || id == kDoubleZoomId) want = idle;
+        if (id >= kGainAtId) want = !running;
+        EXPECT_EQ(enabled(e.controls, id), want) << id;
+      }
+      EXPECT_EQ(enabled(e.menuItems, 1202), playing);
+      EXPECT_EQ(enabled(e.menuItems, 1101), !playing && state != UiState::kStartingPlayback);
+      EXPECT_EQ(e.menuBar, !running);
+      EXPECT_EQ(e.stopAborts, running);
+      EXPECT_EQ(e.acceptDrops, idle || running);
+      EXPECT_FALSE(enablingFor(state, device, false).acceptDrops);
+    }
+  }
+}
+
+TEST_F(ControllerTest, PlaybackShowsItsMarkerAndEndsAtTheStartOfTheFile) {
+  start(true);
+  act("open");
+  appState.position = 8000;
+  settings.framesPerColumn = 64;
+  act("1213");
+  EXPECT_EQ(view_.strips, 1);  // the first strip
+  act("end");
+  EXPECT_GT(view_.strips, 2);
+  EXPECT_EQ(appState.position, 8000u);  // a partial play leaves the position
+  act("1201");
+  appState.overviewRepaintPending = 1;  // the overview asked to repaint meanwhile
+  const int repaints = view_.overviewRepaints;
+  act("end");
+  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(appState.overviewRepaintPending, 0);
+  EXPECT_GE(view_.overviewRepaints, repaints + 2);  // the new position, then the deferred one
+}
+
+TEST_F(ControllerTest, NavigationAndDropsMoveThePosition) {
+  start(true);
+  act("drop");
+  EXPECT_EQ(appState.fileName, file_);  // only the first file is taken
+  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(view_.title, "KORIMU- " + file_ + " ");
+  act("1204");  // "<" wraps to the last frame
+  EXPECT_EQ(appState.position, 200000u - 4);
+  act("1207");  // ">" wraps to the start
+  EXPECT_EQ(appState.position, 0u);
+  act("1209");  // ">>>" one second on
+  EXPECT_EQ(appState.position, 44100u * 4);
+}
+
+}  // namespace
+}  // namespace korimu
