@@ -19,9 +19,10 @@ void BM_MemBlock(benchmark::State& state) {
   settings.blockOrder = 10;
   settings.display = kSpectrumLog;
   bench::PumpGapMeter meter;
+  double runningMax = 0.0;
   for (auto _ : state) {
     meter.start();
-    benchmark::DoNotOptimize(memAnalyze(block, 0, 0));
+    benchmark::DoNotOptimize(memAnalyze(block, analysisParamsFrom(settings), meter, runningMax));
     meter.stop();
   }
   // The order the FPE chose, from a separate fit of the same block.
@@ -29,7 +30,9 @@ void BM_MemBlock(benchmark::State& state) {
   for (int i = 0; i < count; ++i) x[i] = block.sample(i);
   int m = 0;
   double pm = 0.0;
-  burgFit(x.data(), count, count / 2, a.data(), m, pm);
+  Progress quiet;
+  AnalysisNotes notes;
+  burgFit(x.data(), count, count / 2, a.data(), m, pm, quiet, notes);
   state.counters["order"] = m;
   state.counters["worst_gap_ms"] = meter.worstMs();
   state.counters["worst_gap_cpu_ms"] = meter.worstCpuMs();
@@ -47,9 +50,10 @@ void BM_MemBlockAutocorrelation(benchmark::State& state) {
   settings.display = kSpectrumLog;
   settings.autocorrelation = 2;
   bench::PumpGapMeter meter;
+  double runningMax = 0.0;
   for (auto _ : state) {
     meter.start();
-    benchmark::DoNotOptimize(memAnalyze(block, 0, 0));
+    benchmark::DoNotOptimize(memAnalyze(block, analysisParamsFrom(settings), meter, runningMax));
     meter.stop();
   }
   settings.autocorrelation = 0;

@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/event_pump.h"
+#include "analysis/progress.h"
 
 namespace korimu::bench {
 
@@ -48,16 +48,19 @@ inline std::vector<uint8_t> littleEndian(const std::vector<int16_t>& samples) {
   return bytes;
 }
 
-// Measures the longest time between two consecutive pumps (and from start() to the first one,
-// and from the last one to stop()) while installed as the event pump.
-class PumpGapMeter {
+// Measures the longest time between two consecutive questions whether to stop (where the window
+// handles its events), and from start() to the first one and from the last one to stop(), as the
+// progress of the analysers it is handed to.
+class PumpGapMeter : public Progress {
  public:
-  PumpGapMeter() {
-    previous_ = setEventPump([this] { tick(); });
-  }
-  ~PumpGapMeter() { setEventPump(previous_); }
+  PumpGapMeter() = default;
   PumpGapMeter(const PumpGapMeter&) = delete;
   PumpGapMeter& operator=(const PumpGapMeter&) = delete;
+
+  bool cancelled() override {
+    tick();
+    return false;
+  }
 
   void start() {
     last_ = Clock::now();
@@ -85,7 +88,6 @@ class PumpGapMeter {
     lastCpu_ = cpu;
     ++pumps_;
   }
-  EventPump previous_;
   Clock::time_point last_ = Clock::now();
   double lastCpu_ = 0.0;
   double worstMs_ = 0.0;

@@ -22,7 +22,8 @@ void BM_WaveletBlock(benchmark::State& state) {
   bench::PumpGapMeter meter;
   for (auto _ : state) {
     meter.start();
-    waveletBlock(block, frames, 0, 128, 0);
+    benchmark::DoNotOptimize(
+        waveletBlock(block, frames, analysisParamsFrom(settings), meter, nullptr));
     meter.stop();
   }
   state.counters["direct"] = waveletVariantFor(frames, order) == WaveletVariant::kDirect;

@@ -21,7 +21,6 @@
 #include <string>
 #include <vector>
 
-#include "analysis/run_driver.h"
 #include "app/commands.h"
 #include "app/shell_widgets.h"
 #include "app/startup.h"
@@ -29,6 +28,7 @@
 #include "core/settings.h"
 #include "core/shell_hooks.h"
 #include "platform/event_pump.h"
+#include "run/run_driver.h"
 
 namespace {
 
@@ -114,13 +114,10 @@ double headlessRun(const std::string& file, const Method& method, const std::str
   dup2(null, 2);
   close(null);
   const EventPump windowPump = setEventPump(nullptr);
-  const RunHooks windowRunHooks = runHooks;
-  runHooks = RunHooks{};
   shellHooks = ShellHooks{};
   timeTheRun();
   if (runRender(out, {{"view", "chart"}, {"method", method.name}}, file) != 0) std::exit(1);
   shellHooks = ShellHooks{};
-  runHooks = windowRunHooks;
   setEventPump(windowPump);
   std::fflush(stderr);
   dup2(savedStderr, 2);

@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analysis/analysis_sink.h"
 #include "analysis/fft.h"
 #include "analysis/scratch_memory.h"
-#include "platform/event_pump.h"
-#include "platform/message.h"
 
 namespace korimu {
 
@@ -27,7 +24,7 @@ int powerOfTwoAtLeast(long n) {
   return l;
 }
 
-void autocorrRaw(double* a, double* b, int n, int l, const SampleBlock& block) {
+void autocorrRaw(double* a, double* b, int n, int l, const SampleBlock& block, Progress& progress) {
   // Never read past the block, whatever the caller asked for.
   const int available = std::min(n, block.sampleCount());
   for (int j = 0; j < l; ++j) {
@@ -37,46 +34,50 @@ void autocorrRaw(double* a, double* b, int n, int l, const SampleBlock& block) {
   const int order = log2Of(l);
   directFft(a, b, order, -1.0);
   // Two transforms of a large block take long enough to be felt: let the window breathe between.
-  pumpOneEvent();
+  // A stop takes effect once the block is done, so the answer is not needed here.
+  static_cast<void>(progress.cancelled());
   for (int j = 0; j < l; ++j) {
     a[j] = a[j] * a[j] + b[j] * b[j];
     b[j] = 0.0;
   }
   directFft(a, b, order, 1.0);
-  pumpOneEvent();
+  static_cast<void>(progress.cancelled());
 }
 
 std::vector<double> autocorrNormalized(double& r0, double& g, int l, int n, int m,
-                                       const SampleBlock& block) {
+                                       const SampleBlock& block, Progress& progress,
+                                       AnalysisNotes& notes) {
   std::vector<double> a;
   std::vector<double> b;
   if (!allocateScratch(a, size_t(l)) || !allocateScratch(b, size_t(l))) {
-    showMessage("self mem error", MessageKind::kFatal);
+    notes.fail("self mem error");
     return {};
   }
-  autocorrRaw(a.data(), b.data(), n, l, block);
+  autocorrRaw(a.data(), b.data(), n, l, block, progress);
   r0 = a[0] == 0.0 ? 1.0 : a[0];
   g = l >= n + m ? 1.0 / std::pow(static_cast<double>(m), 1.5) : 0.0;
   return a;
 }
 
-void compensatedAutocorr(double* values, const SampleBlock& block, int count) {
+bool compensatedAutocorr(double* values, const SampleBlock& block, int count, Progress& progress,
+                         AnalysisNotes& notes) {
   const int samples = block.sampleCount();
   const int h = samples / 2;
   const int n = std::min(h, count);
-  showProgress(formatText("self     %5d/%5ld ", 0, static_cast<long>(n)), 0, n);
+  progress.begin("self", n);
   // Zero padding to at least 3n points keeps the n lags free of wrap-around.
   const int l = powerOfTwoAtLeast(3L * n);
   double r0 = 1.0;
   double g = 0.0;
-  const std::vector<double> a = autocorrNormalized(r0, g, l, 2 * n, n, block);
-  if (a.empty()) return;
+  const std::vector<double> a = autocorrNormalized(r0, g, l, 2 * n, n, block, progress, notes);
+  if (a.empty()) return false;
   const double fullScale = block.sixteenBit() ? 31000.0 : 120.0;
   for (int k = 0; k < n; ++k) {
     values[k] = (std::pow(static_cast<double>(k), 1.5) * g + 1.0) * (a[k] / r0) * fullScale;
   }
   for (int k = std::max(h, 0); k < count; ++k) values[k] = 0.0;
-  clearProgress();
+  progress.end();
+  return true;
 }
 
 }  // namespace korimu

@@ -6,7 +6,6 @@
 
 #include "analysis/fft.h"
 #include "analysis/scratch_memory.h"
-#include "platform/message.h"
 
 namespace korimu {
 
@@ -34,12 +33,11 @@ void twoPointDct2(double* out, const double* src) {
 
 }  // namespace
 
-void fftDct(double* out, const double* in, int n) {
+bool fftDct(double* out, const double* in, int n) {
   std::vector<double> q;
   std::vector<double> r;
   if (!allocateScratch(q, size_t(2 * n)) || !allocateScratch(r, size_t(2 * n))) {
-    showMessage("dct error", MessageKind::kPlainOk);
-    return;
+    return false;
   }
   for (int i = 0; i < n; ++i) {
     q[size_t(i)] = in[i];
@@ -54,6 +52,7 @@ void fftDct(double* out, const double* in, int n) {
     const double phi = -std::numbers::pi * k / n / 2.0;
     out[k] = (std::cos(phi) * q[size_t(k)] - std::sin(phi) * r[size_t(k)]) * scale;
   }
+  return true;
 }
 
 void fastDct2(double* out, const double* src, int n) {
@@ -137,12 +136,10 @@ void fastDct3(double* out, const double* src, int n) {
   }
 }
 
-void dct(double* out, const double* in, int n, bool onMem) {
-  if (onMem) {
-    fftDct(out, in, n);
-  } else {
-    fastDct2(out, in, n);
-  }
+bool dct(double* out, const double* in, int n, bool onMem) {
+  if (onMem) return fftDct(out, in, n);
+  fastDct2(out, in, n);
+  return true;
 }
 
 }  // namespace korimu

@@ -4,19 +4,10 @@
 #include <cmath>
 #include <vector>
 
-#include "analysis/analysis_sink.h"
-#include "analysis/autocorrelation.h"
 #include "analysis/frame_analysis.h"
 #include "analysis/level_map.h"
-#include "analysis/method_sink.h"
 #include "analysis/scratch_memory.h"
-#include "analysis/spectrum_frame.h"
 #include "analysis/trig_sums.h"
-#include "analysis/window_table.h"
-#include "core/app_state.h"
-#include "core/settings.h"
-#include "platform/event_pump.h"
-#include "platform/message.h"
 
 namespace korimu {
 
@@ -56,7 +47,7 @@ double dtftPointFrequency(const DtftGrid& grid, int k) {
   return grid.f0 * std::pow(grid.ratio, k);
 }
 
-int dtftLog(double* re, double* im, int order, int srKHz) {
+int dtftLog(double* re, double* im, int order, int srKHz, Progress& progress) {
   const int n = 1 << order;
   const DtftGrid grid = dtftGrid(srKHz, order);
   std::vector<double> x;
@@ -64,16 +55,15 @@ int dtftLog(double* re, double* im, int order, int srKHz) {
   std::copy(re, re + n, x.begin());
 
   const int points = grid.points;
-  showProgress(formatText("DTFT     %5d/%5d ", 0, points), 0, points);
+  progress.begin("DTFT", points);
   int result = 0;
   double f = grid.f0;
   for (int k = 0; k < points; ++k) {
-    pumpOneEvent();
-    if (appState.stopRequested) {
+    if (progress.cancelled()) {
       result = 1;
       break;
     }
-    showProgressCounter(k + 1, points);
+    progress.step(k + 1, points);
     const double omega = kDtftPi / grid.fmax * f;
     // cos(-j w) = cos(j w) and sin(-j w) = -sin(j w).
     const TrigSums sums = trigSums(x.data(), n, omega, 0);
@@ -81,15 +71,15 @@ int dtftLog(double* re, double* im, int order, int srKHz) {
     im[k] = -sums.sinSum / n;
     f = f * grid.ratio;
   }
-  clearProgress();
+  progress.end();
   return result;
 }
 
-PointPeak dtftPeak(const double* re, const double* im, int points) {
+PointPeak dtftPeak(const double* re, const double* im, int points, bool pinkNoiseFlat) {
   PointPeak peak;
   for (int k = 0; k < points; ++k) {
     double p = re[k] * re[k] + im[k] * im[k];
-    if (settings.pinkNoiseFlat) p = k * p / (2 * points) * 2.0;
+    if (pinkNoiseFlat) p = k * p / (2 * points) * 2.0;
     if (p > peak.power) {
       peak.power = p;
       peak.index = k;
@@ -98,42 +88,38 @@ PointPeak dtftPeak(const double* re, const double* im, int points) {
   return peak;
 }
 
-void dtftAnalyze(const SampleBlock& input, int column, int columnsPerBlock) {
-  if (input.length == 0) return;
-  const int order = settings.blockOrder;
+DtftResult dtftAnalyze(const SampleBlock& block, const AnalysisParams& params, Progress& progress) {
+  DtftResult out;
+  if (block.length == 0) return out;
+  const int order = params.blockOrder;
   const int n = 1 << order;
   std::vector<double> re, im;
   std::vector<uint8_t> depths;
   if (!allocateScratch(re, size_t(n)) || !allocateScratch(im, size_t(n)) ||
-      !allocateScratch(depths, std::max(size_t(input.length), size_t(n)))) {
-    showMessage("解析用メモリの不足", MessageKind::kFatal);
-    return;
+      !allocateScratch(depths, std::max(size_t(block.length), size_t(n)))) {
+    out.fail("解析用メモリの不足");
+    return out;
   }
 
   // The signal as the frame analysis prepares it: samples (or lags), offset, window.
-  SampleBlock block = input;
-  if (settings.autocorrelation == 2) {
-    compensatedAutocorr(re.data(), block, n);
-    std::fill(im.begin(), im.end(), 0.0);
-    block.length /= 2;  // the lags stand in for the samples: half as many
-  } else {
-    fillSamples(re.data(), im.data(), n, block);
+  if (!prepareSignal(re.data(), im.data(), n, block, params.autocorrelation, params, progress,
+                     out)) {
+    return out;
   }
-  const int real = std::min(block.sampleCount(), n);
-  removeOffset(re.data(), real, block.sixteenBit());
-  applyWindow(re.data(), real / 2, settings.mado);
-
-  if (dtftLog(re.data(), im.data(), order, block.srKHz) == 1) return;
+  if (dtftLog(re.data(), im.data(), order, block.srKHz, progress) == 1) {
+    out.cancelled = true;
+    return out;
+  }
 
   const DtftGrid grid = dtftGrid(block.srKHz, order);
-  const PointPeak peak = dtftPeak(re.data(), im.data(), grid.points);
-  peakReadout(dtftPointFrequency(grid, peak.index), peak.power);
+  const PointPeak peak = dtftPeak(re.data(), im.data(), grid.points, params.pinkNoiseFlat);
+  out.peakFrequency = dtftPointFrequency(grid, peak.index);
+  out.peakPower = peak.power;
   levelMap(depths.data(), re.data(), im.data(), 2 * grid.points,
-           block.sixteenBit() ? 7.0e7 : 1000.0);
-  SpectrumFrame frame;
-  frame.depths.assign(depths.begin(), depths.begin() + grid.points);
-  notifySink(methodSink.drawPointSpectrum, settings.display, frame, column, columnsPerBlock);
-  notifySink(analysisSink.presentPlot);
+           block.sixteenBit() ? 7.0e7 : 1000.0, params);
+  out.frame.depths.assign(depths.begin(), depths.begin() + grid.points);
+  out.analysed = true;
+  return out;
 }
 
 }  // namespace korimu

@@ -5,7 +5,11 @@
 
 #include <cstdint>
 
+#include "analysis/analysis_notes.h"
+#include "analysis/analysis_params.h"
+#include "analysis/progress.h"
 #include "analysis/sample_block.h"
+#include "analysis/spectrum_frame.h"
 
 namespace korimu {
 
@@ -25,9 +29,9 @@ DtftGrid dtftGrid(int srKHz, int order);
 double dtftPointFrequency(const DtftGrid& grid, int k);
 
 // Replaces re[0..K-1] and im[0..K-1] by the transform of re[0..N-1] (N = 2^order) at the grid's
-// points, divided by N. Handles one event and checks Stop before every point. Returns 1 when
-// stopped or when its copy of the signal could not be allocated, else 0.
-int dtftLog(double* re, double* im, int order, int srKHz);
+// points, divided by N, reported as the step "DTFT". Asks whether to stop before every point.
+// Returns 1 when stopped or when its copy of the signal could not be allocated, else 0.
+int dtftLog(double* re, double* im, int order, int srKHz, Progress& progress);
 
 // The strongest point (power re^2 + im^2, tilted by k / K with pinkNoiseFlat); the first strict
 // maximum wins, starting from index 0 with power 0.0.
@@ -35,12 +39,18 @@ struct PointPeak {
   int index = 0;
   double power = 0.0;
 };
-PointPeak dtftPeak(const double* re, const double* im, int points);
+PointPeak dtftPeak(const double* re, const double* im, int points, bool pinkNoiseFlat);
+
+struct DtftResult : AnalysisNotes {
+  bool analysed = false;  // false for an empty block, a stop or a failure
+  SpectrumFrame frame;    // one depth per grid point
+  double peakFrequency = 0.0;
+  double peakPower = 0.0;
+};
 
 // Analyses one block: the first N samples (zero-padded), offset removed and windowed as the frame
 // analysis prepares them (or their compensated autocorrelation), evaluated at the grid's points,
-// then the peak readout, levels and drawing (log-binned spectrum or the chart's log column).
-// Draws nothing when the block is empty or Stop interrupted the evaluation.
-void dtftAnalyze(const SampleBlock& block, int column, int columnsPerBlock);
+// then the peak and the levels.
+DtftResult dtftAnalyze(const SampleBlock& block, const AnalysisParams& params, Progress& progress);
 
 }  // namespace korimu

@@ -5,10 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/analysis_sink.h"
 #include "analysis/fft_passes.h"
 #include "analysis/scratch_memory.h"
-#include "platform/message.h"
 
 namespace korimu {
 
@@ -24,6 +22,7 @@ struct FftTables {
   std::vector<double> stageCos;  // stage of half-span k: entries k..2k-1
   std::vector<double> stageSin;
   long builds = 0;
+  int shortfallBytes = 0;  // what the last build that ran out of memory wanted (0: none since)
 };
 
 FftTables tables;
@@ -96,7 +95,7 @@ bool rebuildTables(int n) {
       !allocateScratch(tables.bitrev, size_t(n)) || !allocateScratch(tables.stageCos, size_t(n)) ||
       !allocateScratch(tables.stageSin, size_t(n))) {
     releaseTables();
-    notifySink(analysisSink.windowText, 0, 0, formatText("記憶領域不足 %d", (n + quarter) * 8));
+    tables.shortfallBytes = (n + quarter) * 8;
     tables.size = 0;  // the next call retries
     return false;
   }
@@ -231,18 +230,17 @@ void directFft(double* x, double* y, int order, double direction) {
   }
 }
 
-void realFft(double* re, double* im, int order, double /*direction*/) {
+bool realFft(double* re, double* im, int order, double /*direction*/) {
   if (order <= 0) {  // a single value is its own transform
     im[0] = 0.0;
-    return;
+    return true;
   }
   const int n = 1 << order;
   const int half = n / 2;
   std::vector<double> tr;
   std::vector<double> ti;
   if (!allocateScratch(tr, size_t(half)) || !allocateScratch(ti, size_t(half))) {
-    showMessage("fft2", MessageKind::kFatal);
-    return;
+    return false;
   }
   // Even samples become the real parts, odd ones the imaginary parts of half complex points,
   // gathered into the scratch arrays (in bit-reversed order when the tables are at hand, which
@@ -264,7 +262,7 @@ void realFft(double* re, double* im, int order, double /*direction*/) {
   if (prepareSplitTwiddles(n)) {
     fft_passes::splitHalves(n, tr.data(), ti.data(), split.cosine.data(), split.sine.data(), scale,
                             re, im);
-    return;
+    return true;
   }
   // No room for the twiddles: the angle advances by recurrence instead.
   const double step = 2.0 * std::numbers::pi / n;
@@ -286,6 +284,7 @@ void realFft(double* re, double* im, int order, double /*direction*/) {
   }
   re[half] = 0.0;
   im[half] = 0.0;
+  return true;
 }
 
 int tableFftCachedSize() {
@@ -293,6 +292,9 @@ int tableFftCachedSize() {
 }
 long tableFftBuildCount() {
   return tables.builds;
+}
+int takeTableFftShortfall() {
+  return std::exchange(tables.shortfallBytes, 0);
 }
 const double* tableFftSineTable() {
   return tables.sine.empty() ? nullptr : tables.sine.data();

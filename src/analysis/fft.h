@@ -18,12 +18,15 @@ void directFft(double* x, double* y, int order, double direction);
 
 // Forward transform of the 2^order real values in re (im ignored on input). Afterwards
 // re[k] + i im[k] = X[k] for k < N/2, re[N/2] = im[N/2] = 0, and the upper half holds the
-// conjugate mirror. Both arrays hold N doubles. `direction` is always -1.0 (forward).
-void realFft(double* re, double* im, int order, double direction);
+// conjugate mirror. Both arrays hold N doubles. `direction` is always -1.0 (forward). False when
+// its scratch arrays could not be allocated (the analysis then fails with "fft2").
+[[nodiscard]] bool realFft(double* re, double* im, int order, double direction);
 
 // Inspection of the table cache: its current size and how many times tables were built.
 int tableFftCachedSize();
 long tableFftBuildCount();
+// The bytes the last table build that ran out of memory wanted, once (0 when none did since).
+int takeTableFftShortfall();
 // The cached sine table (n + n/4 entries), or null when no tables are cached.
 const double* tableFftSineTable();
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "analysis/analysis_sink.h"
 #include "analysis/autocorrelation.h"
 #include "analysis/dct.h"
 #include "analysis/fft.h"
@@ -12,18 +11,11 @@
 #include "analysis/wave_zoom.h"
 #include "analysis/window_table.h"
 #include "core/app_state.h"
-#include "core/layout.h"
-#include "core/settings.h"
 #include "platform/message.h"
 
 namespace korimu {
 
 namespace {
-
-// The stored value 2 is the checked state of the autocorrelation box.
-bool autocorrelationOn() {
-  return settings.autocorrelation == 2;
-}
 
 // Level divisors: full scale of each method and sample size maps near the top row.
 double levelDivisor(bool dctMethod, bool sixteenBit) {
@@ -38,55 +30,52 @@ struct WorkingArrays {
 };
 
 bool allocateWorking(WorkingArrays& w, int n, size_t depthCount) {
-  if (allocateScratch(w.re, size_t(n)) && allocateScratch(w.im, size_t(n)) &&
-      allocateScratch(w.depths, depthCount)) {
-    return true;
-  }
-  showMessage("解析用メモリの不足", MessageKind::kFatal);
-  return false;
+  return allocateScratch(w.re, size_t(n)) && allocateScratch(w.im, size_t(n)) &&
+         allocateScratch(w.depths, depthCount);
 }
 
-void computeWaveZoom(const SampleBlock& block, FrameResult& out) {
+void computeWaveZoom(const SampleBlock& block, const AnalysisParams& params, Progress& progress,
+                     FrameResult& out) {
   out.waveZoom = true;
-  if (autocorrelationOn()) {
-    out.rows = autocorrelationRows(block);
-    out.analysed = block.sampleCount() / 2 == 0 || !out.rows.empty();
+  if (params.autocorrelation) {
+    out.rows = autocorrelationRows(block, progress, out);
+    out.analysed = !out.failed();
     return;
   }
-  WaveZoomRows zoom = waveZoomRows(block, settings.displayGain);
+  WaveZoomRows zoom = waveZoomRows(block, params.displayGain);
   out.rows = std::move(zoom.rows);
   out.extremesShown = true;
   out.maximum = zoom.maximum;
   out.minimum = zoom.minimum;
   out.autoScale = zoom.autoScale;
+  if (params.displayGain == 0)
+    out.diagnose(DiagnosticLine::kAutoScale, formatText("%ld", static_cast<long>(zoom.autoScale)));
   out.analysed = true;
 }
 
-// Sample fill, offset removal, window and transform, peak search and level mapping.
-void computeSpectrum(const SampleBlock& input, WorkingArrays& w, int n, FrameResult& out) {
-  const bool dctMethod = settings.method == kDct;
-  const int order = settings.blockOrder;
-  SampleBlock block = input;
+// Signal, transform, peak search and level mapping.
+void computeSpectrum(const SampleBlock& block, const AnalysisParams& params, Progress& progress,
+                     WorkingArrays& w, int n, FrameResult& out) {
+  const bool dctMethod = params.method == kDct;
+  const int order = params.blockOrder;
   double* re = w.re.data();
   double* im = w.im.data();
-  if (autocorrelationOn() && (settings.method == kFft || dctMethod)) {
-    compensatedAutocorr(re, block, n);
-    std::fill(w.im.begin(), w.im.end(), 0.0);
-    block.length /= 2;  // the lags stand in for the samples: half as many
-  } else {
-    fillSamples(re, im, n, block);
-  }
-  const int real = std::min(block.sampleCount(), n);
-  removeOffset(re, real, block.sixteenBit());
-  applyWindow(re, real / 2, settings.mado);
+  // MEM and DTFT show this FFT of the samples under their own spectrum.
+  const bool lags = params.autocorrelation && (params.method == kFft || dctMethod);
+  if (!prepareSignal(re, im, n, block, lags, params, progress, out)) return;
 
   int points = 0;
   if (dctMethod) {
-    dct(im, re, n, settings.onMem != 0);
+    if (!dct(im, re, n, params.onMem)) out.notice("dct error");
     std::fill(w.re.begin(), w.re.end(), 0.0);
     points = n;
   } else {
-    realFft(re, im, order, -1.0);
+    const bool transformed = realFft(re, im, order, -1.0);
+    out.tableShortfallBytes = takeTableFftShortfall();
+    if (!transformed) {
+      out.fail("fft2");
+      return;
+    }
     points = n / 2;
   }
 
@@ -95,7 +84,7 @@ void computeSpectrum(const SampleBlock& input, WorkingArrays& w, int n, FrameRes
   int peak = 0;
   for (int k = 0; k < points; ++k) {
     double p = re[k] * re[k] + im[k] * im[k];
-    if (settings.pinkNoiseFlat) p = k * p / fullSize * 2.0;
+    if (params.pinkNoiseFlat) p = k * p / fullSize * 2.0;
     if (p > maxPower) {  // strictly: the lowest of equal maxima wins
       maxPower = p;
       peak = k;
@@ -105,7 +94,8 @@ void computeSpectrum(const SampleBlock& input, WorkingArrays& w, int n, FrameRes
   out.peakPower = maxPower;
   out.peakFrequency = peak * static_cast<double>(nominalRateFor(block.srKHz)) / fullSize;
 
-  levelMap(w.depths.data(), re, im, 1 << order, levelDivisor(dctMethod, block.sixteenBit()));
+  levelMap(w.depths.data(), re, im, 1 << order, levelDivisor(dctMethod, block.sixteenBit()),
+           params);
   out.frame.depths.assign(w.depths.begin(), w.depths.begin() + points);
   out.analysed = true;
 }
@@ -132,14 +122,14 @@ void fillSamples(double* re, double* im, int n, const SampleBlock& block) {
   for (int i = 0; i < n; ++i) im[i] = 0.0;
 }
 
-double removeOffset(double* re, int count, bool sixteenBit) {
+double removeOffset(double* re, int count, bool sixteenBit, bool clampMean) {
   if (count <= 0) return 0.0;
   // Summed in order: the autocorrelation's lags are not integers, so the order of the additions
   // shows in the last bits of the mean.
   double sum = 0.0;
   for (int i = 0; i < count; ++i) sum += re[i];
   double mean = sum / count;
-  if (!autocorrelationOn()) {
+  if (clampMean) {
     const double limit = sixteenBit ? 256.0 : 1.0;
     mean = std::clamp(mean, -limit, limit);
   }
@@ -147,63 +137,42 @@ double removeOffset(double* re, int count, bool sixteenBit) {
   return mean;
 }
 
-FrameResult computeFrame(const SampleBlock& block) {
-  FrameResult out;
-  if (block.length == 0) return out;
-  const int n = transformLength(settings.method, settings.blockOrder);
-  const bool waveZoom = settings.display == kWaveZoom;
-  // Depths: one per point of the spectrum (N/2 for the FFT, N for the DCT; levelMap writes N/2
-  // of the full 2^blockOrder in both cases).
-  const size_t depthCount = waveZoom ? 0 : size_t(1 << settings.blockOrder) / 2;
-  WorkingArrays w;
-  if (!allocateWorking(w, n, depthCount)) return out;
-  if (waveZoom) {
-    computeWaveZoom(block, out);
+bool prepareSignal(double* re, double* im, int n, const SampleBlock& input, bool lags,
+                   const AnalysisParams& params, Progress& progress, AnalysisNotes& notes) {
+  SampleBlock block = input;
+  if (lags) {
+    if (!compensatedAutocorr(re, block, n, progress, notes)) return false;
+    std::fill(im, im + n, 0.0);
+    block.length /= 2;  // the lags stand in for the samples: half as many
   } else {
-    computeSpectrum(block, w, n, out);
+    fillSamples(re, im, n, block);
   }
-  return out;
+  const int real = std::min(block.sampleCount(), n);
+  removeOffset(re, real, block.sixteenBit(), !params.autocorrelation);
+  applyWindow(re, real / 2, params.window);
+  return true;
 }
 
-void analyzeFrame(const SampleBlock& block, int column, int columnsPerBlock) {
-  if (block.length == 0) return;
-  const FrameResult result = computeFrame(block);
-  if (!result.analysed) return;
-  if (result.waveZoom) {
-    const int x = 512 + 2 * layout.unitW;
-    const int zeroY = layout.plotTop + 128;
-    if (result.extremesShown) {
-      if (settings.displayGain == 0 && appState.diagnosticText) {
-        notifySink(analysisSink.overviewText,
-                   formatText("%ld", static_cast<long>(result.autoScale)));
-      }
-      notifySink(analysisSink.windowText, x, zeroY, formatText("%+6d", result.maximum));
-      notifySink(analysisSink.windowText, x, zeroY - 5 * layout.unitH / 2,
-                 formatText("%+6d", result.minimum));
-      notifySink(analysisSink.windowText, x, zeroY - 5 * layout.unitH, std::string("振幅"));
-    }
-    notifySink(analysisSink.drawWaveZoom, result.rows);
-    notifySink(analysisSink.presentPlot);
-    return;
+FrameResult computeFrame(const SampleBlock& block, const AnalysisParams& params,
+                         Progress& progress) {
+  FrameResult out;
+  if (block.length == 0) return out;
+  const int n = transformLength(params.method, params.blockOrder);
+  const bool waveZoom = params.view == kWaveZoom;
+  // Depths: one per point of the spectrum (N/2 for the FFT, N for the DCT; levelMap writes N/2
+  // of the full 2^blockOrder in both cases).
+  const size_t depthCount = waveZoom ? 0 : size_t(1 << params.blockOrder) / 2;
+  WorkingArrays w;
+  if (!allocateWorking(w, n, depthCount)) {
+    out.fail("解析用メモリの不足");
+    return out;
   }
-  peakReadout(result.peakFrequency, result.peakPower);
-  switch (settings.display) {
-    case kLevelMeter:
-    case kSpectrumLinear:
-    case kSpectrumLog:
-    case kTimeFrequencyChart:
-      notifySink(analysisSink.drawSpectrum, settings.display, result.frame, column,
-                 columnsPerBlock);
-      break;
-    default:
-      break;
+  if (waveZoom) {
+    computeWaveZoom(block, params, progress, out);
+  } else {
+    computeSpectrum(block, params, progress, w, n, out);
   }
-  notifySink(analysisSink.presentPlot);
-  if (settings.method == kMem) {
-    notifySink(analysisSink.overlay, settings.method, block, column, columnsPerBlock);
-  } else if (settings.method == kDtft && settings.display == kSpectrumLog) {
-    notifySink(analysisSink.overlay, settings.method, block, column, columnsPerBlock);
-  }
+  return out;
 }
 
 }  // namespace korimu

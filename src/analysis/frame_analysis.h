@@ -1,19 +1,22 @@
-// Frame analysis: one block of samples turned into what the current view shows. In the wave-zoom
-// view that is the waveform rows (or the autocorrelation); in the meter, spectrum and chart views
-// a spectrum by FFT (method FFT, and the first pass of MEM and DTFT) or DCT (method DCT), with the
-// peak readout. Results go to the analysis sink; nothing is drawn here.
+// Frame analysis: one block of samples turned into what the view shows. In the wave-zoom view
+// that is the waveform rows (or the autocorrelation); in the meter, spectrum and chart views a
+// spectrum by FFT (method FFT, and the first pass of MEM and DTFT) or DCT (method DCT), with its
+// peak. Nothing is drawn here: the result says what to draw.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "analysis/analysis_notes.h"
+#include "analysis/analysis_params.h"
+#include "analysis/progress.h"
 #include "analysis/sample_block.h"
 #include "analysis/spectrum_frame.h"
 
 namespace korimu {
 
-struct FrameResult {
-  bool analysed = false;  // false for an empty block or when memory ran out
+struct FrameResult : AnalysisNotes {
+  bool analysed = false;  // false for an empty block or when the analysis failed
   bool waveZoom = false;
   // Spectrum views.
   SpectrumFrame frame;  // one depth per point: N/2 for FFT, N for DCT
@@ -31,21 +34,22 @@ struct FrameResult {
 // The transform length N: 2^blockOrder for the FFT, half that for the DCT.
 int transformLength(int32_t method, int32_t blockOrder);
 
-// Step by step, for the spectrum path (each reads the current settings):
+// Step by step, for the spectrum path:
 // re[i] = sample i (zero past the block), im[i] = 0, for i < n.
 void fillSamples(double* re, double* im, int n, const SampleBlock& block);
-// Subtracts the mean of re[0..count-1] from those values only; the mean is clamped to
-// [-256, 256] (16-bit) or [-1, 1] (8-bit) unless the autocorrelation is on. Returns what was
-// subtracted.
-double removeOffset(double* re, int count, bool sixteenBit);
+// Subtracts the mean of re[0..count-1] from those values only. With `clampMean` the mean is
+// first limited to [-256, 256] (16-bit) or [-1, 1] (8-bit). Returns what was subtracted.
+double removeOffset(double* re, int count, bool sixteenBit, bool clampMean);
 
-// Computes the view's result from the block under the current settings, without the sink's
-// drawing calls (progress texts of the autocorrelation still go to the sink).
-FrameResult computeFrame(const SampleBlock& block);
+// The signal a spectrum method transforms, in re[0..n-1] (im all zero): the block's samples, or
+// with `lags` its compensated autocorrelation (half as many values), zero padded; the mean of the
+// real values removed (clamped unless the autocorrelation is on) and the params' window applied
+// over them. False when the autocorrelation failed (the notes say why).
+bool prepareSignal(double* re, double* im, int n, const SampleBlock& block, bool lags,
+                   const AnalysisParams& params, Progress& progress, AnalysisNotes& notes);
 
-// The whole frame analysis: computes, then hands the result to the sink (peak readout, the view's
-// drawing, the plot copy) and finally names the MEM or DTFT overlay that follows, with the same
-// arguments. `column` and `columnsPerBlock` matter only to the chart.
-void analyzeFrame(const SampleBlock& block, int column, int columnsPerBlock);
+// The view's result for the block.
+FrameResult computeFrame(const SampleBlock& block, const AnalysisParams& params,
+                         Progress& progress);
 
 }  // namespace korimu

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "analysis/analysis_sink.h"
-#include "core/settings.h"
 #include "platform/message.h"
 
 namespace korimu {
@@ -75,15 +73,16 @@ void mapLevels(uint8_t* depths, const double* re, const double* im, int n, doubl
 
 }  // namespace
 
-uint8_t depthOfLevel(double q) {
-  return depthFor(q, settings.spectrumType, settings.displayGain);
+uint8_t depthOfLevel(double q, SpectrumScale scale, int gain) {
+  return depthFor(q, static_cast<int>(scale), gain);
 }
 
-void levelMap(uint8_t* depths, const double* re, const double* im, int n, double divisor) {
-  // The settings are read once: the depth stores could otherwise alias them.
-  const bool pink = settings.pinkNoiseFlat != 0;
-  const int gain = settings.displayGain;
-  switch (settings.spectrumType) {
+void levelMap(uint8_t* depths, const double* re, const double* im, int n, double divisor,
+              const AnalysisParams& params) {
+  // The params are read once: the depth stores could otherwise alias them.
+  const bool pink = params.pinkNoiseFlat;
+  const int gain = params.displayGain;
+  switch (static_cast<int>(params.scale)) {
     case kAmplitude:
       mapLevels<kAmplitude>(depths, re, im, n, divisor, pink, gain);
       break;
@@ -105,10 +104,6 @@ std::string peakFrequencyText(double frequency) {
 
 std::string peakPowerText(double power) {
   return formatText("Pow%8.1e", power);
-}
-
-void peakReadout(double frequency, double power) {
-  notifySink(analysisSink.peakReadout, peakFrequencyText(frequency), peakPowerText(power));
 }
 
 }  // namespace korimu

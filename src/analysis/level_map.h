@@ -5,22 +5,21 @@
 #include <cstdint>
 #include <string>
 
+#include "analysis/analysis_params.h"
+
 namespace korimu {
 
-// Writes n/2 depths from the complex values re[k] + i im[k], k < n/2, under the current
-// spectrumType, displayGain and pinkNoiseFlat settings. Depth 0 is full scale, 255 silence; every
-// input (even NaN) maps inside 0..255.
-void levelMap(uint8_t* depths, const double* re, const double* im, int n, double divisor);
+// Writes n/2 depths from the complex values re[k] + i im[k], k < n/2, under the params' scale,
+// gain and pink tilt. Depth 0 is full scale, 255 silence; every input (even NaN) maps inside
+// 0..255.
+void levelMap(uint8_t* depths, const double* re, const double* im, int n, double divisor,
+              const AnalysisParams& params);
 
-// The depth of one power value q (already divided by the method's divisor) for the current
-// spectrumType and displayGain.
-uint8_t depthOfLevel(double q);
+// The depth of one power value q (already divided by the method's divisor) for a scale and gain.
+uint8_t depthOfLevel(double q, SpectrumScale scale, int gain);
 
 // The readout lines: "Peak ...Hz" with as many decimals as fit five digits, and "Pow%8.1e".
 std::string peakFrequencyText(double frequency);
 std::string peakPowerText(double power);
-
-// Hands both readout lines to the analysis sink.
-void peakReadout(double frequency, double power);
 
 }  // namespace korimu

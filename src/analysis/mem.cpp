@@ -5,19 +5,12 @@
 #include <numbers>
 #include <vector>
 
-#include "analysis/analysis_sink.h"
 #include "analysis/depth_math.h"
-#include "analysis/method_sink.h"
 #include "analysis/scratch_memory.h"
 #include "analysis/trig_sums.h"
-#include "core/app_state.h"
-#include "core/settings.h"
-#include "platform/event_pump.h"
 #include "platform/message.h"
 
 namespace korimu {
-
-double runningMax = 0.0;
 
 MemRate memRate(int srKHz) {
   switch (srKHz) {
@@ -34,14 +27,15 @@ MemRate memRate(int srKHz) {
   }
 }
 
-int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm) {
-  showProgress(formatText("burg     %5u/%5u ", 0u, static_cast<unsigned>(mmax)), 0, mmax);
+int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm, Progress& progress,
+            AnalysisNotes& notes) {
+  progress.begin("burg", mmax);
   std::vector<double> work, previous, eb, fpe;
   const size_t orders = static_cast<size_t>(std::max(mmax, 0));
   if (!allocateScratch(work, orders) || !allocateScratch(previous, orders) ||
       !allocateScratch(eb, static_cast<size_t>(std::max(n - 1, 0))) ||
       !allocateScratch(fpe, orders + 1)) {
-    showMessage("burg", MessageKind::kFatal);
+    notes.fail("burg");
     return 1;
   }
   if (n <= 0) {  // nothing to fit
@@ -65,14 +59,26 @@ int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm) {
   double fmin = fpe[0];
   if (mmax > 0) previous[0] = 0.0;
   pm = p;
-  showDiagnostic(0, 0, formatText("mmax=%5u ", static_cast<unsigned>(mmax)));
+  notes.diagnose(DiagnosticLine::kModelOrders,
+                 formatText("mmax=%5u ", static_cast<unsigned>(mmax)));
+  // The last order fitted and its error, noted once the fit ends (formatted only then, so the
+  // recursion allocates nothing per order).
+  int lastOrder = 0;
+  double lastFpe = 0.0;
+  const auto noteLastOrder = [&] {
+    if (lastOrder == 0) return;
+    notes.diagnose(DiagnosticLine::kModelStep,
+                   formatText("m=%5u fpe[m]=%e  ", static_cast<unsigned>(lastOrder), lastFpe));
+  };
 
   // Order n - 1 uses the last pair of errors; higher orders would have nothing to sum.
-  const int lastOrder = std::min(mmax, n - 1);
-  for (int k = 1; k <= lastOrder; ++k) {
-    pumpOneEvent();
-    if (appState.stopRequested) return 1;
-    showProgressCounter(k, mmax);
+  const int highestOrder = std::min(mmax, n - 1);
+  for (int k = 1; k <= highestOrder; ++k) {
+    if (progress.cancelled()) {
+      noteLastOrder();
+      return 1;
+    }
+    progress.step(k, mmax);
 
     long double num = 0.0L;
     long double den = 0.0L;
@@ -94,14 +100,12 @@ int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm) {
     p = p * (1.0 - r * r);
     if (p < 0.0) {
       p = -p;
-      showMessage("pm is minus", MessageKind::kPlainOk);
+      notes.notice("pm is minus");
     }
     for (int j = 0; j <= k - 2; ++j) work[j] = previous[j] + r * previous[k - 2 - j];
     fpe[k] = (n == k + 1) ? 1.0e36 : p * (n + k + 1) / (n - k - 1);
-    // Formatted only when shown, so the recursion allocates nothing per order.
-    if (appState.diagnosticText) {
-      showDiagnostic(0, 20, formatText("m=%5u fpe[m]=%e  ", static_cast<unsigned>(k), fpe[k]));
-    }
+    lastOrder = k;
+    lastFpe = fpe[k];
 
     if (fpe[k] <= fmin) {
       fmin = fpe[k];
@@ -120,23 +124,24 @@ int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm) {
       eb[j] = eb[j + 1] + r * x[j + 1];
     }
   }
-  showDiagnostic(0, 40, formatText("m=%5u fpe[m]=%e  ", static_cast<unsigned>(m), fmin));
+  noteLastOrder();
+  notes.diagnose(DiagnosticLine::kModelChoice,
+                 formatText("m=%5u fpe[m]=%e  ", static_cast<unsigned>(m), fmin));
   return 0;
 }
 
 int memEstimate(double* spec, int count, int m, const double* a, double dt, double pm, double f0,
-                double /*fmax*/, double step, int mode) {
-  showProgress(formatText("estimate %5d/%5d ", 0, count), 0, count);
+                double /*fmax*/, double step, int mode, Progress& progress) {
+  progress.begin("estimate", count);
   const double omega = 2.0 * std::numbers::pi * dt;
   double f = f0;
   int result = 0;
   for (int i = 0; i < count; ++i) {
-    pumpOneEvent();
-    if (appState.stopRequested) {
+    if (progress.cancelled()) {
       result = 1;
       break;
     }
-    showProgressCounter(i + 1, count);
+    progress.step(i + 1, count);
     // theta_j = (j + 1) w f
     const TrigSums sums = trigSums(a, m, omega * f, 1);
     const double re = 1.0 + sums.cosSum;
@@ -146,7 +151,7 @@ int memEstimate(double* spec, int count, int m, const double* a, double dt, doub
     spec[i] = dt * pm / d;
     f = mode == 2 ? f * step : f0 + (i + 1) * step;
   }
-  clearProgress();
+  progress.end();
   return result;
 }
 
@@ -179,9 +184,13 @@ double pinkTilted(double v, const MemPoints& points, int i) {
   return v * points.frequency(i) / points.fmax;
 }
 
-double logReference(bool sixteenBit, double max) {
-  if (settings.mado == 4 || settings.displayGain == 0) return max;
-  switch (settings.displayGain) {
+bool rectangle(const AnalysisParams& params) {
+  return params.window == WindowFunction::kRectangle;
+}
+
+double logReference(bool sixteenBit, double max, const AnalysisParams& params) {
+  if (rectangle(params) || params.displayGain == 0) return max;
+  switch (params.displayGain) {
     case 1:
       return sixteenBit ? 3.0e9 : 20000.0;
     case 2:
@@ -193,16 +202,16 @@ double logReference(bool sixteenBit, double max) {
 
 const double kLogFloor = std::log(1e-35) / 25.0;
 
-uint8_t logDepth(double v, double lmin) {
+uint8_t logDepth(double v, double lmin, const AnalysisParams& params) {
   double level = v > 1e-35 ? std::log(v) / 25.0 : kLogFloor;
-  if (settings.mado != 4) {
+  if (!rectangle(params)) {
     // The reference at the top, the block's minimum at the bottom.
     if (level < lmin) level = lmin;
     if (level > 0.0) level = 0.0;
     if (lmin == 0.0) return 0;
     return toDepth(level * 255.0 / lmin);
   }
-  switch (settings.displayGain) {
+  switch (params.displayGain) {
     case 0:
       return toDepth(-clampTo(level, -2.0, 0.0) * 127.0);
     case 1:
@@ -214,8 +223,8 @@ uint8_t logDepth(double v, double lmin) {
   }
 }
 
-uint8_t linearDepth(double v) {
-  switch (settings.displayGain) {
+uint8_t linearDepth(double v, int displayGain) {
+  switch (displayGain) {
     case 0:
       return toDepth(255.0 - clampTo(v, 0.0, 2.0) * 127.0);
     case 1:
@@ -229,11 +238,11 @@ uint8_t linearDepth(double v) {
 
 }  // namespace
 
-MemExtremes memExtremes(const double* spec, const MemPoints& points) {
+MemExtremes memExtremes(const double* spec, const MemPoints& points, bool pinkNoiseFlat) {
   MemExtremes out;
   for (int i = 1; i < points.count; ++i) {
     double v = spec[i];
-    if (settings.pinkNoiseFlat)
+    if (pinkNoiseFlat)
       v = points.linear ? i * spec[i] / points.count : spec[i] * points.frequency(i) / points.fmax;
     if (v > out.max) {
       out.max = v;
@@ -245,13 +254,13 @@ MemExtremes memExtremes(const double* spec, const MemPoints& points) {
 }
 
 void memDepths(uint8_t* depths, const double* spec, const MemPoints& points,
-               const MemExtremes& extremes, bool sixteenBit) {
-  const bool logarithmic = settings.spectrumType == 2;
+               const MemExtremes& extremes, bool sixteenBit, const AnalysisParams& params) {
+  const bool logarithmic = params.scale == SpectrumScale::kLog;
   double ref;
   if (logarithmic) {
-    ref = logReference(sixteenBit, extremes.max);
+    ref = logReference(sixteenBit, extremes.max, params);
   } else {
-    ref = settings.mado == 4 ? extremes.max : (sixteenBit ? 60000.0 : 400.0);
+    ref = rectangle(params) ? extremes.max : (sixteenBit ? 60000.0 : 400.0);
   }
   // A ratio that is not a number (0 / 0) counts as below the floor.
   const double floorRatio = ref != 0.0 ? extremes.min / ref : 0.0;
@@ -261,13 +270,13 @@ void memDepths(uint8_t* depths, const double* spec, const MemPoints& points,
     double v = 0.0;
     if (ref != 0.0) {
       v = spec[i] / ref;
-      if (settings.pinkNoiseFlat) v = pinkTilted(v, points, i);
+      if (params.pinkNoiseFlat) v = pinkTilted(v, points, i);
     }
     if (logarithmic) {
-      depths[i] = logDepth(v, lmin);
+      depths[i] = logDepth(v, lmin, params);
     } else {
-      if (settings.spectrumType == 0) v = std::sqrt(v);
-      depths[i] = linearDepth(v);
+      if (params.scale == SpectrumScale::kAmplitude) v = std::sqrt(v);
+      depths[i] = linearDepth(v, params.displayGain);
     }
   }
 }

@@ -6,12 +6,13 @@
 #include <cstdint>
 #include <string>
 
+#include "analysis/analysis_notes.h"
+#include "analysis/analysis_params.h"
+#include "analysis/progress.h"
 #include "analysis/sample_block.h"
+#include "analysis/spectrum_frame.h"
 
 namespace korimu {
-
-// The largest block maximum any MEM analysis of this process has seen (never reset).
-extern double runningMax;
 
 // Sample interval used in the spectrum formula, and the top output frequency, for a rate.
 struct MemRate {
@@ -22,15 +23,18 @@ MemRate memRate(int srKHz);
 
 // Fits models of order 1..mmax to x[0..n-1] and keeps the order with the smallest final
 // prediction error: m (0 when no order beats the mean alone), its error power pm and a[0..m-1].
-// x is modified (mean removed, then overwritten by the forward errors). Handles one event and
-// checks Stop before every order; returns 1 when stopped, else 0. The caller sets m = 0.
-int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm);
+// x is modified (mean removed, then overwritten by the forward errors). Reported as the step
+// "burg"; asks whether to stop before every order. Returns 1 when stopped or failed, else 0. The
+// caller sets m = 0.
+int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm, Progress& progress,
+            AnalysisNotes& notes);
 
 // The model's spectrum dt * pm / |1 + sum a[j] e^(i (j+1) 2 pi dt f)|^2 at `count` frequencies
 // starting from f0: mode 2 multiplies the frequency by `step` from point to point, any other mode
-// adds it. fmax is not used. One event and a Stop check per point; returns 1 when stopped.
+// adds it. fmax is not used. Reported as the step "estimate", with a stop check per point;
+// returns 1 when stopped.
 int memEstimate(double* spec, int count, int m, const double* a, double dt, double pm, double f0,
-                double fmax, double step, int mode);
+                double fmax, double step, int mode, Progress& progress);
 
 // Where the points of one block lie for the current view.
 struct MemPoints {
@@ -50,25 +54,34 @@ struct MemExtremes {
   double max = 0.0;
   double min = 1.0e36;
 };
-MemExtremes memExtremes(const double* spec, const MemPoints& points);
+MemExtremes memExtremes(const double* spec, const MemPoints& points, bool pinkNoiseFlat);
 
-// Maps the estimate to depths (one per point) under the current settings, the references of
-// each scale and the block's extremes.
+// Maps the estimate to depths (one per point) under the params, the references of each scale and
+// the block's extremes.
 void memDepths(uint8_t* depths, const double* spec, const MemPoints& points,
-               const MemExtremes& extremes, bool sixteenBit);
+               const MemExtremes& extremes, bool sixteenBit, const AnalysisParams& params);
 
 // The running maximum's rule for one block's maximum: a block beyond every earlier one becomes
 // the new running maximum and gets the "Max" text, which also goes on the main window when it is
 // beyond what a sound of this sample width should reach (3.0e9 for 16-bit, 20000.0 for 8-bit).
+// The running maximum belongs to the caller (a process keeps one and never resets it).
 struct MaxNotice {
   bool newMaximum = false;
   bool warning = false;
   std::string text;  // "Max %8.1e" with the block's maximum
 };
-MaxNotice updateRunningMax(double blockMax, bool sixteenBit);
+MaxNotice updateRunningMax(double& runningMax, double blockMax, bool sixteenBit);
 
-// Analyses one block (the whole block, no window) and draws it for the current view. Returns 0
-// when the block was drawn, 1 when Stop interrupted it or srKHz is 0 (nothing drawn).
-int memAnalyze(const SampleBlock& block, int column, int columnsPerBlock);
+struct MemResult : AnalysisNotes {
+  bool analysed = false;  // false when stopped, failed or srKHz is 0
+  SpectrumFrame frame;    // one depth per point (logarithmic, or linear in SpectrumLinear)
+  double peakFrequency = 0.0;
+  double peakPower = 0.0;
+  std::string powerWarning;  // the "Max" text when the block is louder than a sound should be
+};
+
+// Analyses one block (the whole block, no window) for the params' view.
+MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params, Progress& progress,
+                     double& runningMax);
 
 }  // namespace korimu

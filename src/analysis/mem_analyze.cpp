@@ -1,21 +1,15 @@
-// The MEM analyser's block entry: signal, fit, estimate, readouts, levels and drawing.
+// The MEM analyser's block entry: signal, fit, estimate, readouts and levels.
 #include <vector>
 
-#include "analysis/analysis_sink.h"
 #include "analysis/autocorrelation.h"
-#include "analysis/level_map.h"
 #include "analysis/mem.h"
-#include "analysis/method_sink.h"
 #include "analysis/scratch_memory.h"
-#include "analysis/spectrum_frame.h"
 #include "core/app_state.h"
-#include "core/layout.h"
-#include "core/settings.h"
 #include "platform/message.h"
 
 namespace korimu {
 
-MaxNotice updateRunningMax(double blockMax, bool sixteenBit) {
+MaxNotice updateRunningMax(double& runningMax, double blockMax, bool sixteenBit) {
   MaxNotice notice;
   if (!(blockMax > runningMax)) return notice;
   runningMax = blockMax;
@@ -26,70 +20,72 @@ MaxNotice updateRunningMax(double blockMax, bool sixteenBit) {
   return notice;
 }
 
-int memAnalyze(const SampleBlock& block, int column, int columnsPerBlock) {
-  if (block.srKHz == 0) return 1;
+MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params, Progress& progress,
+                     double& runningMax) {
+  MemResult out;
+  if (block.srKHz == 0) return out;
   int nd = block.sampleCount();
   const int mmax = nd / 2;
-  const int ns = (1 << settings.blockOrder) / 2;
+  const int ns = (1 << params.blockOrder) / 2;
 
   std::vector<double> x, spec, a;
   std::vector<uint8_t> depths;
   if (!allocateScratch(x, size_t(nd))) {
-    showMessage(formatText("mem nd %d", nd), MessageKind::kFatal);
-    return 1;
+    out.fail(formatText("mem nd %d", nd));
+    return out;
   }
   if (!allocateScratch(spec, size_t(ns))) {
-    showMessage("mem ns", MessageKind::kFatal);
-    return 1;
+    out.fail("mem ns");
+    return out;
   }
   if (!allocateScratch(a, size_t(mmax))) {
-    showMessage("mem mx", MessageKind::kFatal);
-    return 1;
+    out.fail("mem mx");
+    return out;
   }
   if (!allocateScratch(depths, size_t(ns))) {
-    showMessage("mem s2", MessageKind::kFatal);
-    return 1;
+    out.fail("mem s2");
+    return out;
   }
   const MemRate rate = memRate(block.srKHz);
 
-  if (settings.autocorrelation == 2) {
+  if (params.autocorrelation) {
     // The model is fitted to half as many lags; the highest order tried stays nd/2 of the block.
     nd = nd / 2;
-    compensatedAutocorr(x.data(), block, nd);
+    if (!compensatedAutocorr(x.data(), block, nd, progress, out)) return out;
   } else {
     for (int i = 0; i < nd; ++i) x[i] = block.sample(i);
   }
 
   int m = 0;
   double pm = 0.0;
-  if (burgFit(x.data(), nd, mmax, a.data(), m, pm) == 1) return 1;
-
-  const bool linear = settings.display == kSpectrumLinear;
-  const MemPoints points = memPoints(block.srKHz, settings.blockOrder, linear);
-  if (memEstimate(spec.data(), ns, m, a.data(), rate.dt, pm, points.f0, points.fmax, points.step,
-                  linear ? 1 : 2) == 1) {
-    return 1;
+  if (burgFit(x.data(), nd, mmax, a.data(), m, pm, progress, out) == 1) {
+    out.cancelled = !out.failed();
+    return out;
   }
 
-  const MemExtremes extremes = memExtremes(spec.data(), points);
-  showDiagnostic(250, 40, formatText("min=%8.1e ", extremes.min));
-  const double peakFrequency =
+  const bool linear = params.view == kSpectrumLinear;
+  const MemPoints points = memPoints(block.srKHz, params.blockOrder, linear);
+  if (memEstimate(spec.data(), ns, m, a.data(), rate.dt, pm, points.f0, points.fmax, points.step,
+                  linear ? 1 : 2, progress) == 1) {
+    out.cancelled = true;
+    return out;
+  }
+
+  const MemExtremes extremes = memExtremes(spec.data(), points, params.pinkNoiseFlat);
+  out.diagnose(DiagnosticLine::kBlockMinimum, formatText("min=%8.1e ", extremes.min));
+  out.peakFrequency =
       linear ? extremes.index * static_cast<double>(nominalRateFor(block.srKHz)) / ns / 2.0
              : points.frequency(extremes.index);
-  peakReadout(peakFrequency, extremes.max);
+  out.peakPower = extremes.max;
 
-  const MaxNotice notice = updateRunningMax(extremes.max, block.sixteenBit());
-  if (notice.newMaximum) showDiagnostic(250, 0, notice.text);
-  if (notice.warning) {
-    notifySink(analysisSink.windowText, 0, layout.plotTop - 2 * layout.unitH - 2, notice.text);
-  }
+  const MaxNotice notice = updateRunningMax(runningMax, extremes.max, block.sixteenBit());
+  if (notice.newMaximum) out.diagnose(DiagnosticLine::kBlockMaximum, notice.text);
+  if (notice.warning) out.powerWarning = notice.text;
 
-  memDepths(depths.data(), spec.data(), points, extremes, block.sixteenBit());
-  SpectrumFrame frame;
-  frame.depths = std::move(depths);
-  notifySink(methodSink.drawPointSpectrum, settings.display, frame, column, columnsPerBlock);
-  notifySink(analysisSink.presentPlot);
-  return 0;
+  memDepths(depths.data(), spec.data(), points, extremes, block.sixteenBit(), params);
+  out.frame.depths = std::move(depths);
+  out.analysed = true;
+  return out;
 }
 
 }  // namespace korimu

@@ -4,9 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "analysis/analysis_sink.h"
 #include "analysis/autocorrelation.h"
-#include "platform/message.h"
 
 namespace korimu {
 
@@ -75,14 +73,15 @@ WaveZoomRows waveZoomRows(const SampleBlock& block, int displayGain) {
   return out;
 }
 
-std::vector<uint8_t> autocorrelationRows(const SampleBlock& block) {
+std::vector<uint8_t> autocorrelationRows(const SampleBlock& block, Progress& progress,
+                                         AnalysisNotes& notes) {
   const int32_t samples = block.sampleCount();
   const int32_t lags = samples / 2;
-  showProgress(formatText("self     %5d/%5ld ", 0, static_cast<long>(lags)), 0, lags);
+  progress.begin("self", lags);
   double r0 = 1.0;
   double g = 0.0;
   const int l = powerOfTwoAtLeast(static_cast<long>(samples) + lags);
-  const std::vector<double> r = autocorrNormalized(r0, g, l, samples, lags, block);
+  const std::vector<double> r = autocorrNormalized(r0, g, l, samples, lags, block, progress, notes);
   if (r.empty()) return {};
   std::vector<uint8_t> rows(static_cast<size_t>(lags));
   for (int32_t i = 0; i < lags; ++i) {
@@ -90,7 +89,7 @@ std::vector<uint8_t> autocorrelationRows(const SampleBlock& block) {
     const double v = 127.0 - gain * (r[size_t(i)] / r0 * 60.0);
     rows[size_t(i)] = !(v >= 0.0) ? 0 : v > 255.0 ? 255 : static_cast<uint8_t>(v);
   }
-  clearProgress();
+  progress.end();
   return rows;
 }
 

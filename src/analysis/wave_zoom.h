@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/analysis_notes.h"
+#include "analysis/progress.h"
 #include "analysis/sample_block.h"
 
 namespace korimu {
@@ -20,7 +22,8 @@ struct WaveZoomRows {
 WaveZoomRows waveZoomRows(const SampleBlock& block, int displayGain);
 
 // Row values of the block's lag-compensated autocorrelation (half the samples' worth of lags).
-// Empty when memory ran out (the process is then ending).
-std::vector<uint8_t> autocorrelationRows(const SampleBlock& block);
+// Empty when memory ran out (the notes then hold the fatal message).
+std::vector<uint8_t> autocorrelationRows(const SampleBlock& block, Progress& progress,
+                                         AnalysisNotes& notes);
 
 }  // namespace korimu

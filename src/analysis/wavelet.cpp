@@ -6,15 +6,9 @@
 #include <new>
 #include <stdexcept>
 
-#include "analysis/analysis_sink.h"
 #include "analysis/fft.h"
-#include "analysis/level_map.h"
-#include "analysis/method_sink.h"
 #include "analysis/scratch_memory.h"
 #include "core/app_state.h"
-#include "core/layout.h"
-#include "core/settings.h"
-#include "platform/event_pump.h"
 #include "platform/message.h"
 
 namespace korimu {
@@ -204,20 +198,21 @@ double waveletDivisor(WaveletVariant variant, bool sixteenBit, int blockOrder, i
 }
 
 bool waveletRows(std::vector<double>& x, WaveletVariant variant, int blockOrder, double topFraction,
-                 double fTop, float* rowRe, float* rowIm, const WaveletRowSink& onRow) {
+                 double fTop, float* rowRe, float* rowIm, const WaveletRowSink& onRow,
+                 Progress& progress, AnalysisNotes& notes) {
   int n = static_cast<int>(x.size());
   if (n > kWaveletLargestBlock) {
-    showMessage(formatText("GNSIZE=%d num=%d", kWaveletLargestBlock, n), MessageKind::kFatal);
+    notes.fail(formatText("GNSIZE=%d num=%d", kWaveletLargestBlock, n));
     return true;
   }
   const bool direct = variant == WaveletVariant::kDirect;
   std::vector<double> y, kr, ki, extended;
   if (!allocateScratch(y, n) || !allocateScratch(kr, n) || !allocateScratch(ki, n) ||
       (direct && !allocateScratch(extended, 2 * size_t(n)))) {
-    showMessage("wt error", MessageKind::kFatal);
+    notes.fail("wt error");
     return true;
   }
-  showProgress(formatText("wavelet  %5d/%5d ", 0, kWaveletRows), 0, kWaveletRows);
+  progress.begin("wavelet", kWaveletRows);
 
   const int initialTaps = waveletInitialKernelLength(blockOrder);
   double fRow = fTop;
@@ -235,7 +230,10 @@ bool waveletRows(std::vector<double>& x, WaveletVariant variant, int blockOrder,
     if (waveletDecimatesAt(row, blockOrder, n)) {
       if (direct) {
         std::fill(y.begin(), y.begin() + n, 0.0);
-        realFft(x.data(), y.data(), log2Of(n), -1.0);
+        if (!realFft(x.data(), y.data(), log2Of(n), -1.0)) {
+          notes.fail("fft2");
+          return true;
+        }
         n /= 2;
         ++decimations;
         foldSpectrum(x.data(), y.data(), n);
@@ -250,14 +248,13 @@ bool waveletRows(std::vector<double>& x, WaveletVariant variant, int blockOrder,
         taps = n;
       }
     }
-    pumpOneEvent();
-    if (appState.stopRequested) {
+    if (progress.cancelled()) {
       stopped = true;
       break;
     }
     const int j = row - kVoices * decimations;
     waveletKernel(kr.data(), ki.data(), taps, j, row, topFraction, blockOrder);
-    showProgressCounter(row + 1, kWaveletRows);
+    progress.step(row + 1, kWaveletRows);
     if (direct) {
       correlateDirect(x.data(), n, kr.data(), ki.data(), taps, extended, rowRe, rowIm);
     } else {
@@ -276,14 +273,13 @@ bool waveletRows(std::vector<double>& x, WaveletVariant variant, int blockOrder,
 
 namespace {
 
-void waveletReadouts(const WaveletExtremes& extremes, double divisor) {
-  showDiagnostic(250, 40, formatText("min=%8.1e ", extremes.minimum));
-  peakReadout(extremes.maximumFrequency, extremes.maximum);
+void noteReadouts(const WaveletExtremes& extremes, double divisor, WaveletResult& out) {
+  out.diagnose(DiagnosticLine::kBlockMinimum, formatText("min=%8.1e ", extremes.minimum));
+  out.peakFrequency = extremes.maximumFrequency;
+  out.peakPower = extremes.maximum;
   const std::string maxText = formatText("Max %8.1e", extremes.maximum);
-  showDiagnostic(250, 0, maxText);
-  if (extremes.maximum > divisor) {
-    notifySink(analysisSink.windowText, 0, layout.plotTop - 2 * layout.unitH - 2, maxText);
-  }
+  out.diagnose(DiagnosticLine::kBlockMaximum, maxText);
+  if (extremes.maximum > divisor) out.powerWarning = maxText;
 }
 
 }  // namespace
@@ -301,46 +297,50 @@ void prepareWaveletSignal(double* x, int n, const SampleBlock& block) {
   for (int i = 0; i < count; ++i) x[i] -= mean;
 }
 
-void waveletBlock(const SampleBlock& block, int blockFrames, int column, int columnsPerBlock,
-                  int /*unused*/) {
-  if (block.srKHz == 0) return;
+WaveletResult waveletBlock(const SampleBlock& block, int blockFrames, const AnalysisParams& params,
+                           Progress& progress, const WaveletDepthSink& onRow) {
+  WaveletResult out;
+  if (block.srKHz == 0) return out;
   int64_t padded = 1;
   while (padded < blockFrames) padded *= 2;
   if (padded > kWaveletLargestBlock) {
-    showMessage(
-        formatText("GNSIZE=%d num=%lld", kWaveletLargestBlock, static_cast<long long>(padded)),
-        MessageKind::kFatal);
-    return;
+    out.fail(
+        formatText("GNSIZE=%d num=%lld", kWaveletLargestBlock, static_cast<long long>(padded)));
+    return out;
   }
   const int n = static_cast<int>(padded);
   std::vector<double> x;
   if (!allocateScratch(x, size_t(n))) {
-    showMessage("wavelet", MessageKind::kFatal);
-    return;
+    out.fail("wavelet");
+    return out;
   }
   prepareWaveletSignal(x.data(), n, block);
   std::vector<float> rowRe, rowIm;
   std::vector<uint8_t> depths;
   if (!allocateRow(rowRe, size_t(n)) || !allocateRow(rowIm, size_t(n)) ||
       !allocateScratch(depths, size_t(n))) {
-    showMessage("wavelet", MessageKind::kFatal);
-    return;
+    out.fail("wavelet");
+    return out;
   }
 
-  const WaveletVariant variant = waveletVariantFor(blockFrames, settings.blockOrder);
-  const double topFraction = appState.wtTopFraction;
+  const WaveletVariant variant = waveletVariantFor(blockFrames, params.blockOrder);
+  const double topFraction = waveletTopFraction(block.srKHz);
   const double fTop = topFraction * nominalRateFor(block.srKHz);
-  const double divisor = waveletDivisor(variant, block.sixteenBit(), settings.blockOrder, n);
+  const double divisor = waveletDivisor(variant, block.sixteenBit(), params.blockOrder, n);
   WaveletExtremes extremes;
   extremes.maximumFrequency = fTop;
-  const auto paintRow = [&](int row, const float* re, const float* im, int length, double fRow) {
-    waveletDepths(depths.data(), re, im, length, row, fRow, fTop, divisor, extremes);
-    drawChartRow(depths.data(), length, column, columnsPerBlock, row);
-    notifySink(methodSink.presentPlotRow, row);
+  const auto mapRow = [&](int row, const float* re, const float* im, int length, double fRow) {
+    waveletDepths(depths.data(), re, im, length, row, fRow, fTop, divisor, extremes, params);
+    if (onRow) onRow(row, depths.data(), length);
   };
-  waveletRows(x, variant, settings.blockOrder, topFraction, fTop, rowRe.data(), rowIm.data(),
-              paintRow);
-  waveletReadouts(extremes, divisor);
+  const bool ended = waveletRows(x, variant, params.blockOrder, topFraction, fTop, rowRe.data(),
+                                 rowIm.data(), mapRow, progress, out);
+  out.tableShortfallBytes = takeTableFftShortfall();
+  if (out.failed()) return out;
+  out.cancelled = ended;
+  noteReadouts(extremes, divisor, out);
+  out.analysed = true;
+  return out;
 }
 
 }  // namespace korimu

@@ -8,8 +8,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "analysis/analysis_notes.h"
+#include "analysis/analysis_params.h"
+#include "analysis/progress.h"
 #include "analysis/sample_block.h"
 
 namespace korimu {
@@ -51,31 +55,40 @@ struct WaveletExtremes {
   double maximumFrequency = 0.0;
 };
 
-// Converts one row to depths under the current settings and updates the extremes.
+// Converts one row to depths under the params' scale, gain and tilt and updates the extremes.
 void waveletDepths(uint8_t* depths, const float* re, const float* im, int n, int row, double fRow,
-                   double fTop, double divisor, WaveletExtremes& extremes);
-
-// Paints one row of depths into the block's chart columns x0 .. x0 + W - 1: each column shows the
-// loudest (smallest) depth of its group of samples, or a sample spreads over several columns.
-void drawChartRow(const uint8_t* depths, int n, int x0, int columns, int row);
+                   double fTop, double divisor, WaveletExtremes& extremes,
+                   const AnalysisParams& params);
 
 // Receives each finished row: its complex values (n of them) and the frequency it was computed at.
 using WaveletRowSink =
     std::function<void(int row, const float* re, const float* im, int n, double fRow)>;
 
 // Computes the rows of the signal x (n = x.size() a power of two, mean removed and padded),
-// starting at fTop; x is used as working storage. Handles one event and checks Stop before every
-// row. Returns true when Stop ended the loop.
+// starting at fTop; x is used as working storage. Reported as the step "wavelet", with a stop
+// check before every row. Returns true when a stop or a failure (in the notes) ended the loop.
 bool waveletRows(std::vector<double>& x, WaveletVariant variant, int blockOrder, double topFraction,
-                 double fTop, float* rowRe, float* rowIm, const WaveletRowSink& onRow);
+                 double fTop, float* rowRe, float* rowIm, const WaveletRowSink& onRow,
+                 Progress& progress, AnalysisNotes& notes);
 
 // The block's samples in x[0..n-1]: the first `count` samples with their mean removed (clamped to
 // +-256 for 16-bit and +-1 for 8-bit samples), then zeros.
 void prepareWaveletSignal(double* x, int n, const SampleBlock& block);
 
+// Receives each row's depths as soon as the row is done (n of them, one per sample position at
+// the row's rate), so the chart can show the rows as they come.
+using WaveletDepthSink = std::function<void(int row, const uint8_t* depths, int n)>;
+
+struct WaveletResult : AnalysisNotes {
+  bool analysed = false;  // false when srKHz is 0 or the block failed
+  double peakFrequency = 0.0;
+  double peakPower = 0.0;
+  std::string powerWarning;  // the "Max" text when the block is louder than its divisor
+};
+
 // One block of the chart: `blockFrames` is N, the frames of a full block; a shorter block is
-// padded. Draws nothing when srKHz is 0. The last argument is always 0.
-void waveletBlock(const SampleBlock& block, int blockFrames, int column, int columnsPerBlock,
-                  int unused);
+// padded. A stop ends the rows early; the readouts are still those of the rows done.
+WaveletResult waveletBlock(const SampleBlock& block, int blockFrames, const AnalysisParams& params,
+                           Progress& progress, const WaveletDepthSink& onRow);
 
 }  // namespace korimu

@@ -12,7 +12,7 @@ namespace {
 struct WindowCache {
   std::vector<double> table;
   int m = -1;
-  int mado = -1;
+  WindowFunction window = WindowFunction::kRectangle;
   long builds = 0;
 };
 
@@ -25,42 +25,42 @@ double gauss(double width, int i, int m) {
 
 }  // namespace
 
-double windowValue(int mado, int i, int m) {
+double windowValue(WindowFunction window, int i, int m) {
   const double pi = std::numbers::pi;
-  switch (mado) {
-    case kHanning:
+  switch (window) {
+    case WindowFunction::kHanning:
       return 0.5 - 0.5 * std::cos(pi * i / m);
-    case kHamming:
+    case WindowFunction::kHamming:
       return 0.54 - 0.46 * std::cos(pi * i / m);
-    case kBlackman:
+    case WindowFunction::kBlackman:
       return 0.42 - 0.5 * std::cos(pi * i / m) + 0.08 * std::cos(2.0 * pi * i / m);
-    case kTriangle:
+    case WindowFunction::kTriangle:
       return static_cast<double>(i) / m;
-    case kGauss424:
+    case WindowFunction::kGauss424:
       return gauss(4.24, i, m);
-    case kGauss650:
+    case WindowFunction::kGauss650:
       return gauss(6.5, i, m);
     default:
       return 1.0;
   }
 }
 
-void applyWindow(double* re, int m, int mado) {
-  if (mado == kRectangle || m <= 0) return;
-  if (m != cache.m || mado != cache.mado) {
+void applyWindow(double* re, int m, WindowFunction window) {
+  if (window == WindowFunction::kRectangle || m <= 0) return;
+  if (m != cache.m || window != cache.window) {
     if (!allocateScratch(cache.table, size_t(m))) {
       // Without room for the table the window is still applied, value by value.
       cache.m = -1;
       for (int i = 0; i < m; ++i) {
-        const double w = windowValue(mado, i, m);
+        const double w = windowValue(window, i, m);
         re[i] *= w;
         re[2 * m - 1 - i] *= w;
       }
       return;
     }
-    for (int i = 0; i < m; ++i) cache.table[size_t(i)] = windowValue(mado, i, m);
+    for (int i = 0; i < m; ++i) cache.table[size_t(i)] = windowValue(window, i, m);
     cache.m = m;
-    cache.mado = mado;
+    cache.window = window;
     ++cache.builds;
   }
   const double* w = cache.table.data();

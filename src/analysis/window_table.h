@@ -3,11 +3,13 @@
 // chart run computes it once.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 namespace korimu {
 
-enum WindowKind {
+// The analysis windows, in the order the settings number them.
+enum class WindowFunction : int32_t {
   kHanning = 0,
   kHamming = 1,
   kBlackman = 2,
@@ -17,12 +19,12 @@ enum WindowKind {
   kGauss650 = 6,
 };
 
-// w[i] for i < m of window `mado`.
-double windowValue(int mado, int i, int m);
+// w[i] for i < m of the window.
+double windowValue(WindowFunction window, int i, int m);
 
 // Multiplies re[i] and re[2m - 1 - i] by w[i] for i < m. The rectangle window multiplies nothing
 // and leaves the cached table as it was.
-void applyWindow(double* re, int m, int mado);
+void applyWindow(double* re, int m, WindowFunction window);
 
 // The cached table and how many times it was computed (for inspection).
 const std::vector<double>& windowTable();

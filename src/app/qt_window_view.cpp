@@ -13,6 +13,7 @@
 #include "app/run_quit.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
+#include "app/window_run.h"
 #include "core/layout.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/info_dialog.h"
@@ -92,10 +93,11 @@ class QtWindowView : public WindowView {
     if (shell().window) shell().window->close();
   }
 
-  void runAnalysis(const std::function<void()>& run) override {
+  void runAnalysis(const std::function<void(RunListener&)>& run) override {
     {
       const QuitEndsRun quitEndsRun;
-      run();
+      WindowRunListener listener;
+      run(listener);
     }
     if (shell().window) shell().window->closeIfAskedDuringRun();
   }

@@ -17,8 +17,6 @@
 #include <QTranslator>
 #include <cstdio>
 
-#include "analysis/run_driver.h"
-#include "analysis/run_wiring.h"
 #include "app/control_filter.h"
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
@@ -193,15 +191,6 @@ void installShellHooks() {
   h.setGainCaption = [](const char* utf8) {
     if (QAbstractButton* at = buttonById(kGainAtId)) at->setText(QString::fromUtf8(utf8));
   };
-
-  runHooks.checkMenuItem = [](int id, bool checked) { checkMenuItem(id, checked); };
-  runHooks.enableMenuItem = [](int id, bool enabled) { enableMenuItem(id, enabled); };
-  runHooks.overviewText = [](int x, int y, const std::string& text) {
-    if (!shell().overview) return;
-    shell().overview->canvas().textOut(x, y, text, TextStyle{kBlack, kWhite, true});
-    shell().overview->update();
-  };
-  installRunWiring();
 }
 
 }  // namespace

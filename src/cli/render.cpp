@@ -10,9 +10,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "analysis/analysis_sink.h"
-#include "analysis/run_driver.h"
-#include "analysis/run_wiring.h"
 #include "cli/command_line.h"
 #include "cli/png_writer.h"
 #include "core/app_state.h"
@@ -24,6 +21,7 @@
 #include "display/overview.h"
 #include "display/status_texts.h"
 #include "platform/event_pump.h"
+#include "run/run_driver.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -153,7 +151,7 @@ void drawOverviewStrip(Canvas& window) {
 // The chart column and the analyser's own step on stderr once a run has taken longer than a
 // second, four times a second. On a terminal one line is rewritten in place and ended with a
 // newline; elsewhere (asked for with --progress) every report is a line of its own.
-struct RunProgress {
+struct RunProgress : RunListener {
   bool enabled = false;
   bool terminal = false;
   unsigned long start = 0;
@@ -184,6 +182,18 @@ struct RunProgress {
 
   void finish() const {
     if (shown && terminal) std::fprintf(stderr, "\n");
+  }
+
+  void blockStarting(const SampleBlock&, int blockColumn, int) override {
+    column = blockColumn;
+    total = 0;
+    show();
+  }
+  void begin(std::string_view, long stepTotal) override { step(0, stepTotal); }
+  void step(long stepDone, long stepTotal) override {
+    done = stepDone;
+    total = stepTotal;
+    show();
   }
 };
 
@@ -252,7 +262,6 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   Canvas& window = displaySurfaces.window;
   window.clear(kButtonFace);
   prepareAnalysis();
-  installRunWiring();
   if (!choices.plotOnly) {
     drawOverviewStrip(window);
     // The status texts the window shows around the overview (appState.fileSelected is set above).
@@ -266,19 +275,7 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   progress.terminal = ::isatty(STDERR_FILENO) != 0;
   progress.enabled = progress.terminal || choices.progress;
   progress.start = tickCountMs();
-  runHooks.blockRead = [&progress](const SampleBlock&, int column, int) {
-    progress.column = column;
-    progress.total = 0;
-    progress.show();
-  };
-  analysisSink.progress = [&progress](long done, long total) {
-    progress.done = done;
-    progress.total = total;
-    progress.show();
-  };
-  runAnalysis();
-  runHooks.blockRead = nullptr;
-  analysisSink.progress = nullptr;
+  runAnalysis(progress);
   progress.finish();
   closeWave();
 

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "analysis/run_driver.h"
 #include "control/client_drawing.h"
 #include "control/navigation.h"
 #include "core/app_state.h"
@@ -16,6 +15,7 @@
 #include "display/peak_readout.h"
 #include "display/status_texts.h"
 #include "platform/message.h"
+#include "run/run_driver.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -294,7 +294,8 @@ void Controller::command(int id, int notification) {
       }
       break;
     case kAnalyzeId:
-      if (click && appState.fileSelected == 1) view_.runAnalysis([] { runAnalysis(); });
+      if (click && appState.fileSelected == 1)
+        view_.runAnalysis([](RunListener& listener) { runAnalysis(listener); });
       break;
     case kSpanComboId:
       spanCommand(notification);

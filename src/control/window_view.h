@@ -8,6 +8,7 @@
 #include <string>
 
 #include "control/ui_state.h"
+#include "run/run_listener.h"
 
 namespace korimu {
 
@@ -42,9 +43,13 @@ class WindowView {
   virtual void refreshCrossSection() {}
   virtual void closeWindow() {}
 
-  // Runs an analysis run with what the window needs around it (how a quit or a close request
-  // during the run is handled).
-  virtual void runAnalysis(const std::function<void()>& run) { run(); }
+  // Runs an analysis run with what the window needs around it: the listener that follows the run
+  // (and handles the window's events when the run asks whether to stop), and how a quit or a
+  // close request during the run is handled.
+  virtual void runAnalysis(const std::function<void(RunListener&)>& run) {
+    RunListener quiet;
+    run(quiet);
+  }
 };
 
 }  // namespace korimu

@@ -156,4 +156,28 @@ void clearChart(Canvas& canvas) {
   drawChartStrip(canvas, currentBinCount(), layout.unitW, 512);
 }
 
+Rect drawWaveletRow(Canvas& canvas, const uint8_t* depths, int n, int column, int width, int row) {
+  const int columns = std::clamp(width, 1, 512);
+  int group = n / columns;
+  int pixels = 1;
+  if (group == 0) {
+    group = 1;
+    pixels = columns / n;
+  }
+  const int y = layout.plotTop + row;
+  int left = 0, right = 0;
+  for (int s = 0; s < n; s += group) {
+    uint8_t loudest = 255;
+    const int end = std::min(s + group, n);
+    for (int i = s; i < end; ++i) loudest = std::min(loudest, depths[i]);
+    const int x = layout.unitW + column + static_cast<int>(int64_t{s} * pixels / group);
+    for (int q = 0; q < pixels; ++q) canvas.setPixel(x + q, y, chartShade(loudest));
+    if (pixels > 0) {
+      if (left == right) left = x;
+      right = x + pixels;
+    }
+  }
+  return {left, y, right - left, right > left ? 1 : 0};
+}
+
 }  // namespace korimu

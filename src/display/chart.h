@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/layout.h"
 #include "platform/canvas.h"
 
 namespace korimu {
@@ -35,6 +36,11 @@ Rgb chartShade(int d);
 // shown) and log-spaced bins (each row the loudest of its group).
 void drawChartColumn(Canvas& canvas, const uint8_t* depths, int len, int column, int width);
 void drawChartColumnLog(Canvas& canvas, const uint8_t* depths, int len, int column, int width);
+
+// Paints one wavelet row (row 0 at the top) of n depths into the block's chart columns
+// column .. column + width - 1: each column shows the loudest (smallest) depth of its group of
+// samples, or a sample spreads over several columns. Returns the rectangle painted.
+Rect drawWaveletRow(Canvas& canvas, const uint8_t* depths, int n, int column, int width, int row);
 
 // Clears the whole chart to its note rows or grid lines.
 void clearChart(Canvas& canvas);

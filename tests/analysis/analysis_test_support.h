@@ -1,5 +1,5 @@
-// Helpers shared by the analysis tests: a reference DFT, crafted sample blocks, and a sink and
-// message recorder that restore the previous state when they go out of scope.
+// Helpers shared by the analysis tests: a reference DFT, crafted sample blocks, a progress that
+// counts and can stop, and a scope that restores the settings record.
 #pragma once
 
 #include <cmath>
@@ -8,13 +8,16 @@
 #include <numbers>
 #include <random>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-#include "analysis/analysis_sink.h"
+#include "analysis/analysis_notes.h"
+#include "analysis/analysis_params.h"
+#include "analysis/level_map.h"
+#include "analysis/progress.h"
 #include "analysis/sample_block.h"
 #include "core/settings.h"
-#include "platform/message.h"
 #include "wave/wav_builder.h"
 
 namespace korimu::testing {
@@ -55,83 +58,63 @@ inline SampleBlock block8(const std::vector<uint8_t>& bytes, int srKHz = 44) {
   return SampleBlock{bytes.data(), static_cast<uint32_t>(bytes.size()), 8, srKHz};
 }
 
-// What the analysers told the display and the user during one test.
-struct Recorded {
-  struct Text {
-    int x, y;
-    std::string text;
-  };
-  std::vector<Text> windowTexts;
-  std::vector<std::string> overviewTexts;
-  std::vector<std::pair<std::string, std::string>> peaks;
-  std::vector<SpectrumFrame> frames;
-  std::vector<int32_t> frameViews;
-  std::vector<std::pair<int, int>> frameColumns;
-  std::vector<std::vector<uint8_t>> waveRows;
-  int presents = 0;
-  std::vector<int32_t> overlays;
-  std::vector<std::pair<std::string, MessageKind>> messages;
-  int fatalExits = 0;
-  std::vector<std::string> events;  // the order of the sink calls, by member name
+// A progress that counts the questions whether to stop (the events) and the steps, and answers
+// yes from event stopAtEvent on (0: never).
+struct CountingProgress : Progress {
+  long events = 0;
+  long stopAtEvent = 0;
+  std::vector<std::string> begun;
+  std::vector<long> steps;
+  std::vector<long> totals;  // the total of each step begun
+  int ends = 0;
+
+  void begin(std::string_view name, long total) override {
+    begun.emplace_back(name);
+    totals.push_back(total);
+  }
+  void step(long done, long) override { steps.push_back(done); }
+  void end() override { ++ends; }
+  bool cancelled() override {
+    ++events;
+    return stopAtEvent > 0 && events >= stopAtEvent;
+  }
 };
 
-// Installs a recording sink, message sink and fatal-exit hook; restores everything (including
-// the settings record) on destruction.
-class RecordingScope {
+// Keeps the settings record as it was, so that a test can change it and make the params from it.
+class SettingsScope {
  public:
-  RecordingScope() : savedSink_(analysisSink), savedSettings_(settings) {
-    analysisSink = AnalysisSink{};
-    analysisSink.windowText = [this](int x, int y, const std::string& t) {
-      rec.windowTexts.push_back({x, y, t});
-      rec.events.push_back("windowText");
-    };
-    analysisSink.overviewText = [this](const std::string& t) {
-      rec.overviewTexts.push_back(t);
-      rec.events.push_back("overviewText");
-    };
-    analysisSink.peakReadout = [this](const std::string& f, const std::string& p) {
-      rec.peaks.emplace_back(f, p);
-      rec.events.push_back("peakReadout");
-    };
-    analysisSink.drawSpectrum = [this](int32_t view, const SpectrumFrame& frame, int column,
-                                       int width) {
-      rec.frameViews.push_back(view);
-      rec.frames.push_back(frame);
-      rec.frameColumns.emplace_back(column, width);
-      rec.events.push_back("drawSpectrum");
-    };
-    analysisSink.drawWaveZoom = [this](const std::vector<uint8_t>& rows) {
-      rec.waveRows.push_back(rows);
-      rec.events.push_back("drawWaveZoom");
-    };
-    analysisSink.presentPlot = [this] {
-      ++rec.presents;
-      rec.events.push_back("presentPlot");
-    };
-    analysisSink.overlay = [this](int32_t method, const SampleBlock&, int, int) {
-      rec.overlays.push_back(method);
-      rec.events.push_back("overlay");
-    };
-    savedMessages_ = setMessageSink(
-        [this](std::string_view text, MessageKind kind) { rec.messages.emplace_back(text, kind); });
-    savedExit_ = setFatalExit([this](int) { ++rec.fatalExits; });
-  }
-  ~RecordingScope() {
-    analysisSink = savedSink_;
-    settings = savedSettings_;
-    setMessageSink(savedMessages_);
-    setFatalExit(savedExit_);
-  }
-  RecordingScope(const RecordingScope&) = delete;
-  RecordingScope& operator=(const RecordingScope&) = delete;
+  SettingsScope() : saved_(settings) {}
+  ~SettingsScope() { settings = saved_; }
+  SettingsScope(const SettingsScope&) = delete;
+  SettingsScope& operator=(const SettingsScope&) = delete;
 
-  Recorded rec;
+  // The params an analysis run would make from the settings now.
+  static AnalysisParams params() { return analysisParamsFrom(settings); }
+
+  CountingProgress progress;
 
  private:
-  AnalysisSink savedSink_;
-  AppSettings savedSettings_;
-  MessageSink savedMessages_;
-  FatalExit savedExit_;
+  AppSettings saved_;
 };
+
+// The depth of q under the scale and gain the settings hold now.
+inline uint8_t depthNow(double q) {
+  const AnalysisParams p = SettingsScope::params();
+  return depthOfLevel(q, p.scale, p.displayGain);
+}
+
+// The messages of a result, in order.
+inline std::vector<std::string> messageTexts(const AnalysisNotes& notes) {
+  std::vector<std::string> out;
+  for (const AnalysisMessage& m : notes.messages) out.push_back(m.text);
+  return out;
+}
+
+// The diagnostic text of one line (empty when the result has none).
+inline std::string diagnosticOf(const AnalysisNotes& notes, DiagnosticLine line) {
+  for (const Diagnostic& d : notes.diagnostics)
+    if (d.line == line) return d.text;
+  return {};
+}
 
 }  // namespace korimu::testing

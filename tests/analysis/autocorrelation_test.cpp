@@ -15,7 +15,7 @@ namespace {
 
 using testing::block16;
 using testing::bytes16;
-using testing::RecordingScope;
+using testing::SettingsScope;
 
 std::vector<int> sineSamples(int count, double amplitude, double period) {
   std::vector<int> s(static_cast<size_t>(count));
@@ -30,7 +30,8 @@ TEST(Autocorrelation, RawValuesAreTheCircularSumOfTheZeroPaddedBlock) {
   const auto bytes = bytes16(samples);
   const int n = 8, l = 16;  // the first eight samples, zero padded to 16
   std::vector<double> a(static_cast<size_t>(l)), b(static_cast<size_t>(l), 5.0);
-  autocorrRaw(a.data(), b.data(), n, l, block16(bytes));
+  testing::CountingProgress progress;
+  autocorrRaw(a.data(), b.data(), n, l, block16(bytes), progress);
   for (int k = 0; k < l; ++k) {
     double sum = 0.0;
     for (int j = 0; j < l; ++j) {
@@ -45,28 +46,31 @@ TEST(Autocorrelation, RawValuesAreTheCircularSumOfTheZeroPaddedBlock) {
 }
 
 TEST(Autocorrelation, NormalisedReturnsLagZeroAndTheLagGain) {
-  RecordingScope scope;
+  SettingsScope scope;
+  AnalysisNotes notes;
   const auto bytes = bytes16(sineSamples(64, 1000.0, 8.0));
   double r0 = 0.0, g = -1.0;
-  auto a = autocorrNormalized(r0, g, 128, 64, 32, block16(bytes));
+  auto a = autocorrNormalized(r0, g, 128, 64, 32, block16(bytes), scope.progress, notes);
   ASSERT_EQ(a.size(), 128u);
   EXPECT_EQ(r0, a[0]);
   EXPECT_NEAR(g, 1.0 / std::pow(32.0, 1.5), 1e-15);
-  a = autocorrNormalized(r0, g, 64, 64, 32, block16(bytes));  // l < n + m: no gain
+  a = autocorrNormalized(r0, g, 64, 64, 32, block16(bytes), scope.progress,
+                         notes);  // l < n + m: no gain
   EXPECT_EQ(g, 0.0);
   const std::vector<uint8_t> silence(256, 0);
-  a = autocorrNormalized(r0, g, 256, 128, 64, block16(silence));
+  a = autocorrNormalized(r0, g, 256, 128, 64, block16(silence), scope.progress, notes);
   EXPECT_EQ(r0, 1.0);
-  EXPECT_TRUE(scope.rec.messages.empty());
+  EXPECT_TRUE(notes.messages.empty());
 }
 
 TEST(Autocorrelation, CompensatedSineKeepsItsEnvelopeNearFullScale) {
-  RecordingScope scope;
+  SettingsScope scope;
+  AnalysisNotes notes;
   const int count = 1024;
   const double period = 32.0;
   const auto bytes = bytes16(sineSamples(2 * count, 20000.0, period));
   std::vector<double> values(static_cast<size_t>(count), -1.0);
-  compensatedAutocorr(values.data(), block16(bytes), count);
+  compensatedAutocorr(values.data(), block16(bytes), count, scope.progress, notes);
   EXPECT_NEAR(values[0], 31000.0, 1e-6);
   // The plain estimate falls as (1 - k/(2n)); the gain (1 + (k/n)^1.5) lifts it back, so the
   // envelope stays within about 0.98 and 1.03 of full scale (0.979 near k = n/6, 1.031 near
@@ -82,36 +86,35 @@ TEST(Autocorrelation, CompensatedSineKeepsItsEnvelopeNearFullScale) {
     EXPECT_GE(values[size_t(k + 16)], -1.035 * 31000.0) << k;
     EXPECT_NEAR(values[size_t(k + 8)], 0.0, 0.01 * 31000.0) << k;
   }
-  // The progress text with 0 and the lag count, then 21 blanks at the same place.
-  ASSERT_EQ(scope.rec.windowTexts.size(), 2u);
-  EXPECT_EQ(scope.rec.windowTexts[0].text, "self         0/ 1024 ");
-  EXPECT_EQ(scope.rec.windowTexts[0].x, 512 - 13 * layout.unitW);
-  EXPECT_EQ(scope.rec.windowTexts[0].y, layout.plotTop - 2 * layout.unitH - 2);
-  EXPECT_EQ(scope.rec.windowTexts[1].text, std::string(21, ' '));
-  EXPECT_EQ(scope.rec.windowTexts[1].x, 512 - 13 * layout.unitW);
+  // The step "self" of 1024 lags, begun and ended.
+  EXPECT_EQ(scope.progress.begun, std::vector<std::string>{"self"});
+  EXPECT_EQ(scope.progress.ends, 1);
 }
 
 TEST(Autocorrelation, EightBitScaleAndSilence) {
-  RecordingScope scope;
+  SettingsScope scope;
+  AnalysisNotes notes;
   std::vector<uint8_t> bytes(512);
   for (int j = 0; j < 512; ++j)
     bytes[size_t(j)] = uint8_t(128 + std::lround(90 * std::sin(j * 0.3)));
   std::vector<double> values(256, -1.0);
-  compensatedAutocorr(values.data(), SampleBlock{bytes.data(), 512, 8, 44}, 256);
+  compensatedAutocorr(values.data(), SampleBlock{bytes.data(), 512, 8, 44}, 256, scope.progress,
+                      notes);
   EXPECT_NEAR(values[0], 120.0, 1e-9);
 
   const std::vector<uint8_t> silence(1024, 0);
   std::vector<double> quiet(256, -1.0);
-  compensatedAutocorr(quiet.data(), block16(silence), 256);
+  compensatedAutocorr(quiet.data(), block16(silence), 256, scope.progress, notes);
   for (double v : quiet) ASSERT_EQ(v, 0.0);
 }
 
 TEST(Autocorrelation, ShortBlocksZeroTheMissingLagsAndLongBlocksUseTwiceCount) {
-  RecordingScope scope;
+  SettingsScope scope;
+  AnalysisNotes notes;
   // 300 samples for 256 lags: h = 150 lags, the rest zero.
   const auto shortBytes = bytes16(sineSamples(300, 5000.0, 20.0));
   std::vector<double> values(256, 99.0);
-  compensatedAutocorr(values.data(), block16(shortBytes), 256);
+  compensatedAutocorr(values.data(), block16(shortBytes), 256, scope.progress, notes);
   EXPECT_NEAR(values[0], 31000.0, 1e-6);
   EXPECT_NE(values[149], 0.0);
   for (int k = 150; k < 256; ++k) ASSERT_EQ(values[size_t(k)], 0.0) << k;
@@ -122,23 +125,22 @@ TEST(Autocorrelation, ShortBlocksZeroTheMissingLagsAndLongBlocksUseTwiceCount) {
   std::vector<int> cut(longSamples.begin(), longSamples.begin() + 512);
   const auto cutBytes = bytes16(cut);
   std::vector<double> fromLong(256), fromCut(256);
-  compensatedAutocorr(fromLong.data(), block16(longBytes), 256);
-  compensatedAutocorr(fromCut.data(), block16(cutBytes), 256);
+  compensatedAutocorr(fromLong.data(), block16(longBytes), 256, scope.progress, notes);
+  compensatedAutocorr(fromCut.data(), block16(cutBytes), 256, scope.progress, notes);
   EXPECT_EQ(fromLong, fromCut);
 }
 
-TEST(Autocorrelation, OutOfMemoryIsFatal) {
-  RecordingScope scope;
+TEST(Autocorrelation, OutOfMemoryFailsTheAnalysis) {
+  SettingsScope scope;
+  AnalysisNotes notes;
   const auto bytes = bytes16(sineSamples(64, 1000.0, 8.0));
   double r0 = 0.0, g = 0.0;
   failScratchAllocationAfter(2);
-  const auto a = autocorrNormalized(r0, g, 128, 64, 32, block16(bytes));
+  const auto a = autocorrNormalized(r0, g, 128, 64, 32, block16(bytes), scope.progress, notes);
   failScratchAllocationAfter(0);
   EXPECT_TRUE(a.empty());
-  ASSERT_EQ(scope.rec.messages.size(), 1u);
-  EXPECT_EQ(scope.rec.messages[0].first, "self mem error");
-  EXPECT_EQ(scope.rec.messages[0].second, MessageKind::kFatal);
-  EXPECT_EQ(scope.rec.fatalExits, 1);
+  EXPECT_TRUE(notes.failed());
+  EXPECT_EQ(testing::messageTexts(notes), std::vector<std::string>{"self mem error"});
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace korimu {
 namespace {
 
 using testing::randomValues;
-using testing::RecordingScope;
+using testing::SettingsScope;
 
 std::vector<double> referenceDct2(const std::vector<double>& x) {
   const size_t n = x.size();
@@ -136,24 +136,19 @@ TEST(Dct, OnMemChoosesTheVariant) {
 }
 
 TEST(Dct, OutOfMemoryLeavesTheOutputAsItWas) {
-  RecordingScope scope;
+  SettingsScope scope;
   const int n = 16;
   const auto x = randomValues(size_t(n), 1u, 1.0);
   std::vector<double> out(size_t(n), 42.0);
   failScratchAllocationAfter(2);
-  fftDct(out.data(), x.data(), n);
+  EXPECT_FALSE(fftDct(out.data(), x.data(), n));
   EXPECT_EQ(out, std::vector<double>(size_t(n), 42.0));
-  ASSERT_EQ(scope.rec.messages.size(), 1u);
-  EXPECT_EQ(scope.rec.messages[0].first, "dct error");
-  EXPECT_EQ(scope.rec.messages[0].second, MessageKind::kPlainOk);
-  EXPECT_EQ(scope.rec.fatalExits, 0);
 
   // The recursion fails silently at the level that could not allocate.
   failScratchAllocationAfter(1);
   fastDct2(out.data(), x.data(), n);
   failScratchAllocationAfter(0);
   EXPECT_EQ(out, std::vector<double>(size_t(n), 42.0));
-  EXPECT_EQ(scope.rec.messages.size(), 1u);
 }
 
 }  // namespace

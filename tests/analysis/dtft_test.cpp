@@ -11,13 +11,13 @@
 #include "analysis/level_map.h"
 #include "analysis/scratch_memory.h"
 #include "analysis/trig_sums.h"
-#include "method_test_support.h"
+#include "analysis_test_support.h"
 
 namespace korimu {
 namespace {
 
-using testing::MethodScope;
 using testing::randomValues;
+using testing::SettingsScope;
 
 TEST(DtftGrid, EightBitOrderGivesHalfAsManyPointsAsSamples) {
   const DtftGrid grid = dtftGrid(44, 8);
@@ -71,7 +71,7 @@ TEST(Dtft, SumsAtBinFrequenciesAgreeWithRealFft) {
   const int n = 1 << order;
   std::vector<double> x = randomValues(n, 11, 1000.0);
   std::vector<double> re = x, im(n, 0.0);
-  realFft(re.data(), im.data(), order, -1.0);
+  ASSERT_TRUE(realFft(re.data(), im.data(), order, -1.0));
   for (int bin = 1; bin < n / 2; ++bin) {
     const double w = std::numbers::pi * bin / (n / 2);
     const TrigSums s = trigSums(x.data(), n, w, 0);
@@ -83,21 +83,21 @@ TEST(Dtft, SumsAtBinFrequenciesAgreeWithRealFft) {
 // dtftLog's first point lies on the FFT's first bin; with pi taken as 3.141592 the value differs
 // from the bin only by that rounding.
 TEST(Dtft, FirstPointIsTheFirstFftBin) {
-  MethodScope scope;
+  SettingsScope scope;
   for (int order : {8, 12}) {
     const int n = 1 << order;
     std::vector<double> x = randomValues(n, 3 + order, 1000.0);
     std::vector<double> re = x, im(n, 0.0);
     std::vector<double> fre = x, fim(n, 0.0);
-    ASSERT_EQ(dtftLog(re.data(), im.data(), order, 44), 0);
-    realFft(fre.data(), fim.data(), order, -1.0);
+    ASSERT_EQ(dtftLog(re.data(), im.data(), order, 44, scope.progress), 0);
+    ASSERT_TRUE(realFft(fre.data(), fim.data(), order, -1.0));
     EXPECT_NEAR(re[0], fre[1], 1e-4) << order;
     EXPECT_NEAR(im[0], fim[1], 1e-4) << order;
   }
 }
 
 TEST(Dtft, SineIsStrongestAtItsPoint) {
-  MethodScope scope;
+  SettingsScope scope;
   const int order = 12;
   const int n = 1 << order;
   const DtftGrid grid = dtftGrid(44, order);
@@ -108,95 +108,87 @@ TEST(Dtft, SineIsStrongestAtItsPoint) {
     const double hann = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * j / n);
     re[j] = 10000.0 * hann * std::cos(2.0 * std::numbers::pi * f * j / 44100.0);
   }
-  ASSERT_EQ(dtftLog(re.data(), im.data(), order, 44), 0);
-  const PointPeak peak = dtftPeak(re.data(), im.data(), grid.points);
+  ASSERT_EQ(dtftLog(re.data(), im.data(), order, 44, scope.progress), 0);
+  const PointPeak peak = dtftPeak(re.data(), im.data(), grid.points, false);
   EXPECT_EQ(peak.index, target);
   // A Hann-windowed cosine of amplitude a has |X| = a/4 at its own frequency.
   EXPECT_NEAR(std::sqrt(peak.power), 2500.0, 2.0);
 }
 
 TEST(Dtft, SilenceGivesZeroEverywhereAndPeakAtPointZero) {
-  MethodScope scope;
+  SettingsScope scope;
   const int order = 9;
   std::vector<double> re(512, 0.0), im(512, 0.0);
-  ASSERT_EQ(dtftLog(re.data(), im.data(), order, 22), 0);
+  ASSERT_EQ(dtftLog(re.data(), im.data(), order, 22, scope.progress), 0);
   for (int k = 0; k < 256; ++k) {
     EXPECT_EQ(re[k], 0.0);
     EXPECT_EQ(im[k], 0.0);
   }
-  const PointPeak peak = dtftPeak(re.data(), im.data(), 256);
+  const PointPeak peak = dtftPeak(re.data(), im.data(), 256, false);
   EXPECT_EQ(peak.index, 0);
   EXPECT_EQ(peak.power, 0.0);
 }
 
 TEST(Dtft, PinkTiltKeepsPointZeroOutOfThePeak) {
-  MethodScope scope;
-  settings.pinkNoiseFlat = 1;
+  SettingsScope scope;
   std::vector<double> re = {5.0, 1.0, 1.0, 0.5}, im = {0.0, 0.0, 1.0, 0.0};
-  const PointPeak peak = dtftPeak(re.data(), im.data(), 4);
+  const PointPeak peak = dtftPeak(re.data(), im.data(), 4, true);
   // Powers 25, 1, 2, 0.25 tilted by k / 4: 0, 0.25, 1.0, 0.1875.
   EXPECT_EQ(peak.index, 2);
   EXPECT_DOUBLE_EQ(peak.power, 1.0);
 }
 
-TEST(Dtft, ProgressCountsEveryPointAndIsBlankedAtTheEnd) {
-  MethodScope scope;
+TEST(Dtft, ProgressCountsEveryPointAndEndsTheStep) {
+  SettingsScope scope;
   std::vector<double> re(256, 1.0), im(256, 0.0);
-  ASSERT_EQ(dtftLog(re.data(), im.data(), 8, 44), 0);
-  const auto& texts = scope.rec().windowTexts;
-  ASSERT_EQ(texts.size(), 1u + 128u + 1u);
-  EXPECT_EQ(texts.front().text, "DTFT         0/  128 ");
-  EXPECT_EQ(texts.front().x, 512 - 13 * layout.unitW);
-  EXPECT_EQ(texts.front().y, MethodScope::progressY());
-  EXPECT_EQ(texts[1].text, "    1");
-  EXPECT_EQ(texts[1].x, 512 - 4 * layout.unitW);
-  EXPECT_EQ(texts[128].text, "  128");
-  EXPECT_EQ(texts.back().text, std::string(21, ' '));
-  EXPECT_EQ(scope.events, 128);
+  ASSERT_EQ(dtftLog(re.data(), im.data(), 8, 44, scope.progress), 0);
+  EXPECT_EQ(scope.progress.begun, std::vector<std::string>{"DTFT"});
+  ASSERT_EQ(scope.progress.steps.size(), 128u);
+  EXPECT_EQ(scope.progress.steps.front(), 1);
+  EXPECT_EQ(scope.progress.steps.back(), 128);
+  EXPECT_EQ(scope.progress.ends, 1);
+  EXPECT_EQ(scope.progress.events, 128);
 }
 
 TEST(Dtft, StopEndsAtTheNextPointAndBlanksTheProgress) {
-  MethodScope scope;
-  scope.stopAtEvent = 5;
+  SettingsScope scope;
+  scope.progress.stopAtEvent = 5;
   std::vector<double> re(256, 1.0), im(256, 0.0);
-  EXPECT_EQ(dtftLog(re.data(), im.data(), 8, 44), 1);
-  EXPECT_EQ(scope.events, 5);
+  EXPECT_EQ(dtftLog(re.data(), im.data(), 8, 44, scope.progress), 1);
+  EXPECT_EQ(scope.progress.events, 5);
   // Four points were computed; the fifth and later keep the signal.
   EXPECT_EQ(re[4], 1.0);
-  EXPECT_EQ(scope.rec().windowTexts.back().text, std::string(21, ' '));
+  EXPECT_EQ(scope.progress.steps.size(), 4u);
+  EXPECT_EQ(scope.progress.ends, 1);
 }
 
 TEST(Dtft, FailedCopyEndsQuietly) {
-  MethodScope scope;
+  SettingsScope scope;
   failScratchAllocationAfter(1);
   std::vector<double> re(256, 1.0), im(256, 0.0);
-  EXPECT_EQ(dtftLog(re.data(), im.data(), 8, 44), 1);
+  EXPECT_EQ(dtftLog(re.data(), im.data(), 8, 44, scope.progress), 1);
   failScratchAllocationAfter(0);
-  EXPECT_TRUE(scope.rec().messages.empty());
   EXPECT_EQ(re[0], 1.0);
 }
 
 TEST(DtftAnalyze, SilenceDrawsTheBottomRowWithPeakAtTheFirstPoint) {
-  MethodScope scope;
+  SettingsScope scope;
   settings.blockOrder = 8;
   settings.display = kSpectrumLog;
   settings.spectrumType = 2;
   settings.displayGain = 1;
   const std::vector<uint8_t> bytes(1024, 0);
   const SampleBlock block{bytes.data(), 1024, 16, 44};
-  dtftAnalyze(block, 0, 0);
-  ASSERT_EQ(scope.pointFrames.size(), 1u);
-  EXPECT_EQ(scope.pointViews[0], kSpectrumLog);
-  ASSERT_EQ(scope.pointFrames[0].bins(), 128);
-  for (uint8_t d : scope.pointFrames[0].depths) ASSERT_EQ(d, 255);
-  ASSERT_EQ(scope.rec().peaks.size(), 1u);
-  EXPECT_EQ(scope.rec().peaks[0].first, "Peak 172.3Hz");  // R / 256
-  EXPECT_EQ(scope.rec().peaks[0].second, "Pow 0.0e+00");
-  EXPECT_EQ(scope.rec().presents, 1);
+  const DtftResult r = dtftAnalyze(block, scope.params(), scope.progress);
+  ASSERT_TRUE(r.analysed);
+  ASSERT_EQ(r.frame.bins(), 128);
+  for (uint8_t d : r.frame.depths) ASSERT_EQ(d, 255);
+  EXPECT_EQ(peakFrequencyText(r.peakFrequency), "Peak 172.3Hz");  // R / 256
+  EXPECT_EQ(r.peakPower, 0.0);
 }
 
 TEST(DtftAnalyze, ToneInTheChartColumnAtItsPoint) {
-  MethodScope scope;
+  SettingsScope scope;
   settings.blockOrder = 12;
   settings.display = kTimeFrequencyChart;
   settings.mado = 0;
@@ -209,48 +201,46 @@ TEST(DtftAnalyze, ToneInTheChartColumnAtItsPoint) {
   }
   const std::vector<uint8_t> bytes = testing::bytes16(samples);
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
-  dtftAnalyze(block, 40, 8);
-  ASSERT_EQ(scope.pointFrames.size(), 1u);
-  EXPECT_EQ(scope.pointColumns[0], std::make_pair(40, 8));
-  const auto& depths = scope.pointFrames[0].depths;
+  const DtftResult r = dtftAnalyze(block, scope.params(), scope.progress);
+  const auto& depths = r.frame.depths;
   ASSERT_EQ(depths.size(), 512u);
   EXPECT_EQ(std::min_element(depths.begin(), depths.end()) - depths.begin(), 400);
-  EXPECT_EQ(scope.rec().peaks[0].first, peakFrequencyText(f));
+  EXPECT_EQ(r.peakFrequency, f);
 }
 
 TEST(DtftAnalyze, StopDrawsNothing) {
-  MethodScope scope;
+  SettingsScope scope;
   settings.blockOrder = 8;
-  scope.stopAtEvent = 3;
+  scope.progress.stopAtEvent = 3;
   const std::vector<uint8_t> bytes(512, 7);
   const SampleBlock block{bytes.data(), 512, 16, 44};
-  dtftAnalyze(block, 0, 0);
-  EXPECT_TRUE(scope.pointFrames.empty());
-  EXPECT_TRUE(scope.rec().peaks.empty());
-  EXPECT_EQ(scope.rec().presents, 0);
+  const DtftResult r = dtftAnalyze(block, scope.params(), scope.progress);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_FALSE(r.analysed);
+  EXPECT_TRUE(r.frame.depths.empty());
 }
 
 TEST(DtftAnalyze, EmptyBlockDoesNothing) {
-  MethodScope scope;
+  SettingsScope scope;
   const SampleBlock block{nullptr, 0, 16, 44};
-  dtftAnalyze(block, 0, 0);
-  EXPECT_EQ(scope.events, 0);
-  EXPECT_TRUE(scope.rec().windowTexts.empty());
+  const DtftResult r = dtftAnalyze(block, scope.params(), scope.progress);
+  EXPECT_FALSE(r.analysed);
+  EXPECT_EQ(scope.progress.events, 0);
+  EXPECT_TRUE(scope.progress.begun.empty());
 }
 
 TEST(DtftAnalyze, OutOfMemoryEndsWithTheAnalysisMessage) {
   for (int which = 1; which <= 3; ++which) {
-    MethodScope scope;
+    SettingsScope scope;
     settings.blockOrder = 8;
     const std::vector<uint8_t> bytes(512, 7);
     const SampleBlock block{bytes.data(), 512, 16, 44};
     failScratchAllocationAfter(which);
-    dtftAnalyze(block, 0, 0);
+    const DtftResult r = dtftAnalyze(block, scope.params(), scope.progress);
     failScratchAllocationAfter(0);
-    ASSERT_EQ(scope.rec().messages.size(), 1u);
-    EXPECT_EQ(scope.rec().messages[0].first, "解析用メモリの不足");
-    EXPECT_EQ(scope.rec().fatalExits, 1);
-    EXPECT_TRUE(scope.pointFrames.empty());
+    EXPECT_TRUE(r.failed());
+    EXPECT_EQ(testing::messageTexts(r), std::vector<std::string>{"解析用メモリの不足"});
+    EXPECT_FALSE(r.analysed);
   }
 }
 

@@ -11,69 +11,70 @@
 namespace korimu {
 namespace {
 
-using testing::RecordingScope;
+using testing::depthNow;
+using testing::SettingsScope;
 
 constexpr int kAmplitude = 0, kPower = 1, kLog = 2;
 
 TEST(LevelMap, SilenceIsTheBottomRowInEveryScaleAndGain) {
-  RecordingScope scope;
+  SettingsScope scope;
   settings.pinkNoiseFlat = 0;
   for (int type : {kAmplitude, kPower, kLog}) {
     for (int gain = 0; gain <= 3; ++gain) {
       settings.spectrumType = type;
       settings.displayGain = gain;
-      EXPECT_EQ(depthOfLevel(0.0), 255) << type << ' ' << gain;
+      EXPECT_EQ(depthNow(0.0), 255) << type << ' ' << gain;
     }
   }
 }
 
 TEST(LevelMap, LogScaleGainsSpanTheirDecibelRanges) {
-  RecordingScope scope;
+  SettingsScope scope;
   settings.spectrumType = kLog;
   // One unit of L is 25 nepers: q = e^(-25 L).
   auto q = [](double level) { return std::exp(25.0 * level); };
   settings.displayGain = 0;
-  EXPECT_EQ(depthOfLevel(1.0), 0);
-  EXPECT_EQ(depthOfLevel(q(-1.0)), 127);  // trunc(127.5)
-  EXPECT_EQ(depthOfLevel(q(-3.0)), 255);
+  EXPECT_EQ(depthNow(1.0), 0);
+  EXPECT_EQ(depthNow(q(-1.0)), 127);  // trunc(127.5)
+  EXPECT_EQ(depthNow(q(-3.0)), 255);
   settings.displayGain = 1;
-  EXPECT_EQ(depthOfLevel(q(-0.5)), 127);
-  EXPECT_EQ(depthOfLevel(q(-1.2)), 255);
+  EXPECT_EQ(depthNow(q(-0.5)), 127);
+  EXPECT_EQ(depthNow(q(-1.2)), 255);
   settings.displayGain = 2;
-  EXPECT_EQ(depthOfLevel(q(-0.5)), 170);
-  EXPECT_EQ(depthOfLevel(q(-0.8)), 255);
+  EXPECT_EQ(depthNow(q(-0.5)), 170);
+  EXPECT_EQ(depthNow(q(-0.8)), 255);
   settings.displayGain = 3;
   // Levels above -10.9 dB (L = -0.1) are drawn at the top.
-  EXPECT_EQ(depthOfLevel(std::pow(10.0, -10.0 / 10.0)), 0);
-  EXPECT_EQ(depthOfLevel(1.0), 0);
-  EXPECT_EQ(depthOfLevel(q(-0.35)), 127);  // (0.25) * 510 = 127.5
-  EXPECT_EQ(depthOfLevel(q(-0.7)), 255);
+  EXPECT_EQ(depthNow(std::pow(10.0, -10.0 / 10.0)), 0);
+  EXPECT_EQ(depthNow(1.0), 0);
+  EXPECT_EQ(depthNow(q(-0.35)), 127);  // (0.25) * 510 = 127.5
+  EXPECT_EQ(depthNow(q(-0.7)), 255);
 }
 
 TEST(LevelMap, AmplitudeAndPowerScalesWithTheirGains) {
-  RecordingScope scope;
+  SettingsScope scope;
   settings.spectrumType = kAmplitude;
   settings.displayGain = 0;
-  EXPECT_EQ(depthOfLevel(0.955), 5);  // A = 0.9772
-  EXPECT_EQ(depthOfLevel(0.25), 127);
+  EXPECT_EQ(depthNow(0.955), 5);  // A = 0.9772
+  EXPECT_EQ(depthNow(0.25), 127);
   settings.displayGain = 1;
-  EXPECT_EQ(depthOfLevel(0.25 / 4.0), 127);
+  EXPECT_EQ(depthNow(0.25 / 4.0), 127);
   settings.displayGain = 3;
-  EXPECT_EQ(depthOfLevel(0.25 / 64.0), 127);
-  EXPECT_EQ(depthOfLevel(1.0), 0);  // clamped
+  EXPECT_EQ(depthNow(0.25 / 64.0), 127);
+  EXPECT_EQ(depthNow(1.0), 0);  // clamped
 
   settings.spectrumType = kPower;
   settings.displayGain = 0;
-  EXPECT_EQ(depthOfLevel(0.5), 127);
+  EXPECT_EQ(depthNow(0.5), 127);
   settings.displayGain = 2;
-  EXPECT_EQ(depthOfLevel(0.125), 127);
+  EXPECT_EQ(depthNow(0.125), 127);
   settings.displayGain = 3;  // 16, not 8
-  EXPECT_EQ(depthOfLevel(0.5 / 16.0), 127);
-  EXPECT_EQ(depthOfLevel(0.5 / 8.0), 0);
+  EXPECT_EQ(depthNow(0.5 / 16.0), 127);
+  EXPECT_EQ(depthNow(0.5 / 8.0), 0);
 }
 
 TEST(LevelMap, NoInputLeavesTheDepthRange) {
-  RecordingScope scope;
+  SettingsScope scope;
   const double odd[] = {std::numeric_limits<double>::quiet_NaN(),
                         std::numeric_limits<double>::infinity(), -1.0, 1e300};
   for (int type : {kAmplitude, kPower, kLog}) {
@@ -81,7 +82,7 @@ TEST(LevelMap, NoInputLeavesTheDepthRange) {
       settings.spectrumType = type;
       settings.displayGain = gain;
       for (double q : odd) {
-        const int d = depthOfLevel(q);
+        const int d = depthNow(q);
         EXPECT_GE(d, 0);
         EXPECT_LE(d, 255);
       }
@@ -90,7 +91,7 @@ TEST(LevelMap, NoInputLeavesTheDepthRange) {
 }
 
 TEST(LevelMap, MapsHalfTheSizeAndPinkWeightingTiltsAndZeroesBinZero) {
-  RecordingScope scope;
+  SettingsScope scope;
   settings.spectrumType = kPower;
   settings.displayGain = 0;
   const int n = 16;
@@ -98,12 +99,12 @@ TEST(LevelMap, MapsHalfTheSizeAndPinkWeightingTiltsAndZeroesBinZero) {
   for (int k = 0; k < n / 2; ++k) re[k] = std::sqrt(0.5 * 1000.0);  // q = 0.5 with divisor 1000
   re[n / 2] = 1e9;                                                  // outside the mapped half
   std::vector<uint8_t> depths(n, 77);
-  levelMap(depths.data(), re.data(), im.data(), n, 1000.0);
+  levelMap(depths.data(), re.data(), im.data(), n, 1000.0, SettingsScope::params());
   for (int k = 0; k < n / 2; ++k) EXPECT_EQ(depths[k], 127) << k;
   EXPECT_EQ(depths[n / 2], 77);
 
   settings.pinkNoiseFlat = 1;
-  levelMap(depths.data(), re.data(), im.data(), n, 1000.0);
+  levelMap(depths.data(), re.data(), im.data(), n, 1000.0, SettingsScope::params());
   EXPECT_EQ(depths[0], 255);  // weight 0
   EXPECT_EQ(depths[4], 191);  // weight 4/16*2 = 0.5: q = 0.25
   EXPECT_EQ(depths[2], static_cast<uint8_t>(255.0 - 0.125 * 255.0));
@@ -119,12 +120,8 @@ TEST(PeakReadout, FrequencyKeepsFiveDigitsAndPowerIsExponential) {
   EXPECT_EQ(peakFrequencyText(21.533203125), "Peak 21.53Hz");
   EXPECT_EQ(peakPowerText(0.0), "Pow 0.0e+00");
   EXPECT_EQ(peakPowerText(6.68e7), "Pow 6.7e+07");
-
-  RecordingScope scope;
-  peakReadout(440.0, 1234.5);
-  ASSERT_EQ(scope.rec.peaks.size(), 1u);
-  EXPECT_EQ(scope.rec.peaks[0].first, "Peak 440.0Hz");
-  EXPECT_EQ(scope.rec.peaks[0].second, "Pow 1.2e+03");
+  EXPECT_EQ(peakFrequencyText(440.0), "Peak 440.0Hz");
+  EXPECT_EQ(peakPowerText(1234.5), "Pow 1.2e+03");
 }
 
 }  // namespace

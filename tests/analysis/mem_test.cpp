@@ -11,12 +11,12 @@
 
 #include "analysis/level_map.h"
 #include "analysis/scratch_memory.h"
-#include "method_test_support.h"
+#include "analysis_test_support.h"
 
 namespace korimu {
 namespace {
 
-using testing::MethodScope;
+using testing::SettingsScope;
 
 TEST(MemRate, TableOfIntervalsAndTopFrequencies) {
   EXPECT_DOUBLE_EQ(memRate(44).dt, 2.2676251162157872e-05);
@@ -39,20 +39,22 @@ TEST(MemPoints, LogarithmicAndLinearSpacing) {
 }
 
 TEST(Burg, SilenceStopsAtOrderOneWithZeroPower) {
-  MethodScope scope;
+  SettingsScope scope;
+  AnalysisNotes notes;
   std::vector<double> x(1000, 0.0), a(500, 0.0);
   int m = 0;
   double pm = -1.0;
-  EXPECT_EQ(burgFit(x.data(), 1000, 500, a.data(), m, pm), 0);
+  EXPECT_EQ(burgFit(x.data(), 1000, 500, a.data(), m, pm, scope.progress, notes), 0);
   EXPECT_EQ(m, 1);
   EXPECT_EQ(pm, 0.0);
   EXPECT_EQ(a[0], 0.0);
-  EXPECT_EQ(scope.events, 1);
+  EXPECT_EQ(scope.progress.events, 1);
 }
 
 // A first-order autoregressive process: the fit recovers its coefficient and error power.
 TEST(Burg, RecoversAFirstOrderProcess) {
-  MethodScope scope;
+  SettingsScope scope;
+  AnalysisNotes notes;
   const int n = 8192;
   std::mt19937 engine(5);
   std::normal_distribution<double> noise(0.0, 100.0);
@@ -62,7 +64,7 @@ TEST(Burg, RecoversAFirstOrderProcess) {
   std::vector<double> a(n / 2, 0.0);
   int m = 0;
   double pm = 0.0;
-  ASSERT_EQ(burgFit(x.data(), n, n / 2, a.data(), m, pm), 0);
+  ASSERT_EQ(burgFit(x.data(), n, n / 2, a.data(), m, pm, scope.progress, notes), 0);
   ASSERT_GE(m, 1);
   EXPECT_LT(m, 20);
   // x[i] - 0.9 x[i-1] = e[i]: the model's first coefficient is about -0.9.
@@ -71,7 +73,8 @@ TEST(Burg, RecoversAFirstOrderProcess) {
 }
 
 TEST(Burg, WhiteNoiseWhereNoOrderBeatsTheMeanKeepsOrderZero) {
-  MethodScope scope;
+  SettingsScope scope;
+  AnalysisNotes notes;
   // Short noise sequences: for many of them no order's FPE reaches the mean's, and then the
   // model is order 0 with the block's variance and a flat spectrum dt * E / n.
   const int n = 64;
@@ -89,19 +92,21 @@ TEST(Burg, WhiteNoiseWhereNoOrderBeatsTheMeanKeepsOrderZero) {
     std::vector<double> a(n / 2, 0.0);
     int m = 0;
     double pm = 0.0;
-    ASSERT_EQ(burgFit(x.data(), n, n / 2, a.data(), m, pm), 0);
+    ASSERT_EQ(burgFit(x.data(), n, n / 2, a.data(), m, pm, scope.progress, notes), 0);
     if (m != 0) continue;
     ++orderZeroSeen;
     EXPECT_NEAR(pm, static_cast<double>(energy / n), 1e-12) << seed;
     std::vector<double> spec(16);
-    ASSERT_EQ(memEstimate(spec.data(), 16, m, a.data(), 0.5, pm, 10.0, 0.0, 1.1, 2), 0);
+    ASSERT_EQ(memEstimate(spec.data(), 16, m, a.data(), 0.5, pm, 10.0, 0.0, 1.1, 2, scope.progress),
+              0);
     for (double s : spec) EXPECT_DOUBLE_EQ(s, 0.5 * pm) << seed;
   }
   EXPECT_GT(orderZeroSeen, 0);
 }
 
 TEST(MemEstimate, FirstOrderModelSpectrumInBothSteppings) {
-  MethodScope scope;
+  SettingsScope scope;
+  AnalysisNotes notes;
   const double a[] = {-0.5};
   const double dt = 1e-3;
   const double pm = 2.0;
@@ -112,22 +117,23 @@ TEST(MemEstimate, FirstOrderModelSpectrumInBothSteppings) {
     return dt * pm / (re * re + im * im);
   };
   std::vector<double> spec(8);
-  ASSERT_EQ(memEstimate(spec.data(), 8, 1, a, dt, pm, 10.0, 0.0, 1.5, 2), 0);
+  ASSERT_EQ(memEstimate(spec.data(), 8, 1, a, dt, pm, 10.0, 0.0, 1.5, 2, scope.progress), 0);
   for (int i = 0; i < 8; ++i) EXPECT_NEAR(spec[i], expected(10.0 * std::pow(1.5, i)), 1e-15);
-  ASSERT_EQ(memEstimate(spec.data(), 8, 1, a, dt, pm, 0.0, 0.0, 60.0, 1), 0);
+  ASSERT_EQ(memEstimate(spec.data(), 8, 1, a, dt, pm, 0.0, 0.0, 60.0, 1, scope.progress), 0);
   for (int i = 0; i < 8; ++i) EXPECT_NEAR(spec[i], expected(60.0 * i), 1e-15);
   // At 0 Hz the model's gain is 1 / (1 - 0.5)^2.
   EXPECT_NEAR(spec[0], dt * pm * 4.0, 1e-15);
-  const auto& texts = scope.rec().windowTexts;
-  EXPECT_EQ(texts[texts.size() - 10].text, "estimate     0/    8 ");
-  EXPECT_EQ(texts.back().text, std::string(21, ' '));
+  EXPECT_EQ(scope.progress.begun, (std::vector<std::string>{"estimate", "estimate"}));
+  EXPECT_EQ(scope.progress.totals, (std::vector<long>{8, 8}));
+  EXPECT_EQ(scope.progress.ends, 2);
 }
 
 TEST(MemDepths, SilenceSitsAtTheBottomOfEveryScale) {
-  MethodScope scope;
+  SettingsScope scope;
+  AnalysisNotes notes;
   const MemPoints points = memPoints(44, 8, false);
   std::vector<double> spec(points.count, 0.0);
-  const MemExtremes extremes = memExtremes(spec.data(), points);
+  const MemExtremes extremes = memExtremes(spec.data(), points, settings.pinkNoiseFlat != 0);
   EXPECT_EQ(extremes.max, 0.0);
   EXPECT_EQ(extremes.min, 0.0);
   std::vector<uint8_t> depths(points.count);
@@ -141,13 +147,14 @@ TEST(MemDepths, SilenceSitsAtTheBottomOfEveryScale) {
     settings.spectrumType = c.spectrumType;
     settings.mado = c.mado;
     settings.displayGain = c.gain;
-    memDepths(depths.data(), spec.data(), points, extremes, true);
+    memDepths(depths.data(), spec.data(), points, extremes, true, scope.params());
     for (uint8_t d : depths) ASSERT_EQ(d, c.depth) << c.spectrumType << c.mado << c.gain;
   }
 }
 
 TEST(MemDepths, ReferenceAtTheTopAndMinimumAtTheBottom) {
-  MethodScope scope;
+  SettingsScope scope;
+  AnalysisNotes notes;
   settings.spectrumType = 2;
   settings.mado = 0;
   settings.displayGain = 0;                          // the block's maximum is the reference
@@ -157,7 +164,7 @@ TEST(MemDepths, ReferenceAtTheTopAndMinimumAtTheBottom) {
   extremes.max = 100.0;
   extremes.min = 1e-4;
   std::vector<uint8_t> depths(4);
-  memDepths(depths.data(), spec.data(), points, extremes, true);
+  memDepths(depths.data(), spec.data(), points, extremes, true, scope.params());
   EXPECT_EQ(depths[1], 0);
   EXPECT_EQ(depths[3], 255);
   // ln(0.01) / ln(1e-6) of the way down: one third.
@@ -166,7 +173,7 @@ TEST(MemDepths, ReferenceAtTheTopAndMinimumAtTheBottom) {
   settings.spectrumType = 0;
   settings.mado = 4;
   settings.displayGain = 1;
-  memDepths(depths.data(), spec.data(), points, extremes, true);
+  memDepths(depths.data(), spec.data(), points, extremes, true, scope.params());
   EXPECT_EQ(depths[1], 0);
   EXPECT_EQ(depths[0], 74);  // 255 - 255 * sqrt(0.5)
 }
@@ -174,7 +181,8 @@ TEST(MemDepths, ReferenceAtTheTopAndMinimumAtTheBottom) {
 // The pink tilt on the logarithmic axis is v * fi / fmax, multiplied first: near a row boundary
 // the other grouping, v * (fi / fmax), can round to the next row.
 TEST(MemDepths, PinkTiltMultipliesByTheFrequencyBeforeDividing) {
-  MethodScope scope;
+  SettingsScope scope;
+  AnalysisNotes notes;
   settings.spectrumType = 1;  // power
   settings.mado = 4;          // the reference is the block's maximum
   settings.displayGain = 1;   // depth = trunc(255 - v * 255)
@@ -194,7 +202,7 @@ TEST(MemDepths, PinkTiltMultipliesByTheFrequencyBeforeDividing) {
       for (int u = 0; u < std::abs(nudge); ++u) value = std::nextafter(value, nudge * 1e9);
       spec[i] = value;
     }
-    memDepths(depths.data(), spec.data(), points, extremes, true);
+    memDepths(depths.data(), spec.data(), points, extremes, true, scope.params());
     for (int i = 0; i < points.count; ++i) {
       const double fi = points.frequency(i);
       const double v = spec[i] / extremes.max * fi / points.fmax;
@@ -209,7 +217,7 @@ TEST(MemDepths, PinkTiltMultipliesByTheFrequencyBeforeDividing) {
   // One of them: point 1 at 122.23571181808518 lies on row 2, not row 1.
   spec.assign(points.count, 0.0);
   spec[1] = 122.23571181808518;
-  memDepths(depths.data(), spec.data(), points, extremes, true);
+  memDepths(depths.data(), spec.data(), points, extremes, true, scope.params());
   EXPECT_EQ(depths[1], 2);
 }
 
@@ -228,9 +236,8 @@ std::vector<uint8_t> sineBytes(int count, double frequency, double rate, double 
   return testing::bytes16(samples);
 }
 
-TEST(MemAnalyze, SilenceFitsOrderOneAndDrawsTheBottomRow) {
-  MethodScope scope;
-  appState.diagnosticText = 1;
+TEST(MemAnalyze, SilenceFitsOrderOneAndGivesTheBottomRow) {
+  SettingsScope scope;
   settings.blockOrder = 10;
   settings.display = kSpectrumLog;
   settings.spectrumType = 2;
@@ -238,146 +245,139 @@ TEST(MemAnalyze, SilenceFitsOrderOneAndDrawsTheBottomRow) {
   settings.displayGain = 1;
   const std::vector<uint8_t> bytes(8192, 0);
   const SampleBlock block{bytes.data(), 8192, 16, 44};
-  EXPECT_EQ(memAnalyze(block, 0, 0), 0);
-  ASSERT_EQ(scope.pointFrames.size(), 1u);
-  EXPECT_EQ(scope.pointViews[0], kSpectrumLog);
-  ASSERT_EQ(scope.pointFrames[0].bins(), 512);
-  for (uint8_t d : scope.pointFrames[0].depths) ASSERT_EQ(d, 255);
-  ASSERT_EQ(scope.rec().peaks.size(), 1u);
-  EXPECT_EQ(scope.rec().peaks[0].first, "Peak 43.07Hz");
-  EXPECT_EQ(scope.rec().peaks[0].second, "Pow 0.0e+00");
-  EXPECT_EQ(scope.rec().presents, 1);
+  double runningMax = 0.0;
+  const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
+  ASSERT_TRUE(r.analysed);
+  ASSERT_EQ(r.frame.bins(), 512);
+  for (uint8_t d : r.frame.depths) ASSERT_EQ(d, 255);
+  EXPECT_EQ(peakFrequencyText(r.peakFrequency), "Peak 43.07Hz");
+  EXPECT_EQ(peakPowerText(r.peakPower), "Pow 0.0e+00");
   // Diagnostics: mmax, the order tried, the choice, the minimum.
-  ASSERT_GE(scope.overviewTexts.size(), 4u);
-  EXPECT_EQ(scope.overviewTexts[0].text, "mmax= 2048 ");
-  EXPECT_EQ(scope.overviewTexts[1].y, 20);
-  EXPECT_EQ(scope.overviewTexts[2].text, "m=    1 fpe[m]=0.000000e+00  ");
-  EXPECT_EQ(scope.overviewTexts[2].y, 40);
-  EXPECT_EQ(scope.overviewTexts[3].text, "min= 0.0e+00 ");
-  EXPECT_EQ(scope.overviewTexts[3].x, 250);
+  using testing::diagnosticOf;
+  EXPECT_EQ(diagnosticOf(r, DiagnosticLine::kModelOrders), "mmax= 2048 ");
+  EXPECT_EQ(diagnosticOf(r, DiagnosticLine::kModelStep), "m=    1 fpe[m]=0.000000e+00  ");
+  EXPECT_EQ(diagnosticOf(r, DiagnosticLine::kModelChoice), "m=    1 fpe[m]=0.000000e+00  ");
+  EXPECT_EQ(diagnosticOf(r, DiagnosticLine::kBlockMinimum), "min= 0.0e+00 ");
+  EXPECT_TRUE(r.powerWarning.empty());
 }
 
 TEST(MemAnalyze, SineIsStrongestAtTheNearestPoint) {
-  MethodScope scope;
+  SettingsScope scope;
   settings.blockOrder = 10;
   settings.display = kSpectrumLog;
   const MemPoints points = memPoints(44, 10, false);
+  double runningMax = 0.0;
   for (double f : {440.0, 1000.0, 5000.0}) {
     for (double phase : {0.0, 1.0}) {
       const std::vector<uint8_t> bytes = sineBytes(4096, f, 44100.0, 20000.0, phase);
       const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
-      scope.rec().peaks.clear();
-      ASSERT_EQ(memAnalyze(block, 0, 0), 0);
+      const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
+      ASSERT_TRUE(r.analysed);
       const int nearest =
           static_cast<int>(std::lround(std::log(f / points.f0) / std::log(points.step)));
       // The readout names a point's frequency: find which.
       int reported = -1;
-      for (int i = 0; i < points.count; ++i) {
-        if (scope.rec().peaks.back().first == peakFrequencyText(points.frequency(i))) reported = i;
-      }
+      for (int i = 0; i < points.count; ++i)
+        if (r.peakFrequency == points.frequency(i)) reported = i;
       EXPECT_NEAR(reported, nearest, 1) << f << " " << phase;
+      // The loudest point is drawn highest.
+      EXPECT_EQ(r.frame.depths[size_t(reported)],
+                *std::min_element(r.frame.depths.begin(), r.frame.depths.end()));
     }
   }
 }
 
 TEST(MemAnalyze, LinearViewStepsLinearlyAndReportsTheBinFrequency) {
-  MethodScope scope;
+  SettingsScope scope;
   settings.blockOrder = 8;
   settings.display = kSpectrumLinear;
   const std::vector<uint8_t> bytes = sineBytes(2048, 2756.25, 44100.0, 20000.0);
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
-  ASSERT_EQ(memAnalyze(block, 3, 2), 0);
-  EXPECT_EQ(scope.pointViews[0], kSpectrumLinear);
-  EXPECT_EQ(scope.pointColumns[0], std::make_pair(3, 2));
+  double runningMax = 0.0;
+  const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
+  ASSERT_TRUE(r.analysed);
   // Points are 22050/127 Hz apart; the readout uses index * 44100 / 128 / 2.
   const int index = static_cast<int>(std::lround(2756.25 / (22050.0 / 127)));
-  const std::string text = scope.rec().peaks.back().first;
-  EXPECT_TRUE(text == peakFrequencyText(index * 44100.0 / 128 / 2.0) ||
-              text == peakFrequencyText((index - 1) * 44100.0 / 128 / 2.0) ||
-              text == peakFrequencyText((index + 1) * 44100.0 / 128 / 2.0))
-      << text;
+  const double step = 44100.0 / 128 / 2.0;
+  EXPECT_NEAR(r.peakFrequency, index * step, step * 1.001);
+  EXPECT_EQ(std::fmod(r.peakFrequency, step), 0.0);
 }
 
 TEST(MemRunningMax, WarningOnlyBeyondEveryEarlierBlockAndTheSoundLevel) {
-  const double saved = runningMax;
-  runningMax = 0.0;
-  MaxNotice n = updateRunningMax(4.0e9, true);
+  double runningMax = 0.0;
+  MaxNotice n = updateRunningMax(runningMax, 4.0e9, true);
   EXPECT_TRUE(n.newMaximum);
   EXPECT_TRUE(n.warning);
   EXPECT_EQ(n.text, "Max  4.0e+09");
-  n = updateRunningMax(3.5e9, true);  // loud, but not beyond the first block
+  n = updateRunningMax(runningMax, 3.5e9, true);  // loud, but not beyond the first block
   EXPECT_FALSE(n.newMaximum);
   EXPECT_FALSE(n.warning);
-  n = updateRunningMax(4.0e9, true);  // equal is not beyond
+  n = updateRunningMax(runningMax, 4.0e9, true);  // equal is not beyond
   EXPECT_FALSE(n.newMaximum);
-  n = updateRunningMax(5.0e9, true);
+  n = updateRunningMax(runningMax, 5.0e9, true);
   EXPECT_TRUE(n.warning);
   EXPECT_EQ(runningMax, 5.0e9);
   runningMax = 10000.0;
-  n = updateRunningMax(30000.0, false);  // 8-bit data warn above 20000
+  n = updateRunningMax(runningMax, 30000.0, false);  // 8-bit data warn above 20000
   EXPECT_TRUE(n.warning);
   runningMax = 0.0;
-  n = updateRunningMax(2.0e9, true);  // a new maximum below the 16-bit level
+  n = updateRunningMax(runningMax, 2.0e9, true);  // a new maximum below the 16-bit level
   EXPECT_TRUE(n.newMaximum);
   EXPECT_FALSE(n.warning);
-  runningMax = saved;
 }
 
-TEST(MemAnalyze, RunningMaxLastsAcrossRuns) {
-  MethodScope scope;
-  const double savedMax = runningMax;
-  runningMax = 0.0;
-  appState.diagnosticText = 1;
+TEST(MemAnalyze, RunningMaxLastsAcrossBlocks) {
+  SettingsScope scope;
   settings.blockOrder = 9;
   settings.display = kSpectrumLog;
   const std::vector<uint8_t> loud = sineBytes(4096, 1000.0, 44100.0, 30000.0);
   const std::vector<uint8_t> quiet = sineBytes(4096, 1000.0, 44100.0, 3000.0);
   const SampleBlock loudBlock{loud.data(), static_cast<uint32_t>(loud.size()), 16, 44};
   const SampleBlock quietBlock{quiet.data(), static_cast<uint32_t>(quiet.size()), 16, 44};
-  const auto maxTexts = [&] {
-    int count = 0;
-    for (const auto& t : scope.overviewTexts) count += t.x == 250 && t.y == 0;
-    return count;
+  const auto hasMax = [](const MemResult& r) {
+    return !testing::diagnosticOf(r, DiagnosticLine::kBlockMaximum).empty();
   };
-  ASSERT_EQ(memAnalyze(loudBlock, 0, 0), 0);
+  double runningMax = 0.0;
+  EXPECT_TRUE(hasMax(memAnalyze(loudBlock, scope.params(), scope.progress, runningMax)));
   const double first = runningMax;
   EXPECT_GT(first, 0.0);
-  EXPECT_EQ(maxTexts(), 1);
-  ASSERT_EQ(memAnalyze(quietBlock, 0, 0), 0);
-  ASSERT_EQ(memAnalyze(loudBlock, 0, 0), 0);  // the same block is not beyond itself
-  EXPECT_EQ(maxTexts(), 1);
+  EXPECT_FALSE(hasMax(memAnalyze(quietBlock, scope.params(), scope.progress, runningMax)));
+  // The same block is not beyond itself.
+  EXPECT_FALSE(hasMax(memAnalyze(loudBlock, scope.params(), scope.progress, runningMax)));
   EXPECT_EQ(runningMax, first);
-  runningMax = savedMax;
 }
 
-TEST(MemAnalyze, StopInTheRecursionDrawsNothing) {
-  MethodScope scope;
+TEST(MemAnalyze, StopInTheRecursionGivesNothing) {
+  SettingsScope scope;
   settings.blockOrder = 9;
   const std::vector<uint8_t> bytes = sineBytes(4096, 300.0, 44100.0, 10000.0);
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
-  scope.stopAtEvent = 2;
-  EXPECT_EQ(memAnalyze(block, 0, 0), 1);
-  EXPECT_EQ(scope.events, 2);
-  EXPECT_TRUE(scope.pointFrames.empty());
-  EXPECT_TRUE(scope.rec().peaks.empty());
+  scope.progress.stopAtEvent = 2;
+  double runningMax = 0.0;
+  const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_FALSE(r.analysed);
+  EXPECT_EQ(scope.progress.events, 2);
+  EXPECT_TRUE(r.frame.depths.empty());
 }
 
-TEST(MemAnalyze, StopInTheEstimateDrawsNothingAndBlanksTheProgress) {
-  MethodScope scope;
+TEST(MemAnalyze, StopInTheEstimateGivesNothingAndEndsTheStep) {
+  SettingsScope scope;
   settings.blockOrder = 9;
   const std::vector<uint8_t> bytes(4096, 0);  // silence: the recursion takes one event
   const SampleBlock block{bytes.data(), 4096, 16, 44};
-  scope.stopAtEvent = 5;
-  EXPECT_EQ(memAnalyze(block, 0, 0), 1);
-  EXPECT_TRUE(scope.pointFrames.empty());
-  EXPECT_EQ(scope.rec().windowTexts.back().text, std::string(21, ' '));
-  bool estimateShown = false;
-  for (const auto& t : scope.rec().windowTexts) estimateShown |= t.text == "estimate     0/  256 ";
-  EXPECT_TRUE(estimateShown);
+  scope.progress.stopAtEvent = 5;
+  double runningMax = 0.0;
+  const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_TRUE(r.frame.depths.empty());
+  EXPECT_EQ(scope.progress.begun, (std::vector<std::string>{"burg", "estimate"}));
+  EXPECT_EQ(scope.progress.totals, (std::vector<long>{1024, 256}));
+  EXPECT_EQ(scope.progress.ends, 1);
 }
 
 TEST(MemAnalyze, AutocorrelationFitsHalfTheLagsUpToOrderNdHalfMinusOne) {
-  MethodScope scope;
+  SettingsScope scope;
   settings.blockOrder = 8;
   settings.autocorrelation = 2;
   // Three tones in a short block keep the FPE falling for many orders.
@@ -388,22 +388,15 @@ TEST(MemAnalyze, AutocorrelationFitsHalfTheLagsUpToOrderNdHalfMinusOne) {
   }
   const std::vector<uint8_t> bytes = testing::bytes16(samples);
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
-  ASSERT_EQ(memAnalyze(block, 0, 0), 0);
-  // The counters drawn inside the "burg" progress text are the orders tried.
-  bool inBurg = false;
-  bool header = false;
-  long highestOrder = 0;
-  for (const auto& t : scope.rec().windowTexts) {
-    if (t.text.rfind("burg ", 0) == 0) {
-      header = t.text == "burg         0/   64 ";
-      inBurg = true;
-    } else if (t.text.rfind("estimate ", 0) == 0) {
-      inBurg = false;
-    } else if (inBurg && t.x == 512 - 4 * layout.unitW) {
-      highestOrder = std::max(highestOrder, std::stol(t.text));
-    }
-  }
-  EXPECT_TRUE(header);
+  double runningMax = 0.0;
+  ASSERT_TRUE(memAnalyze(block, scope.params(), scope.progress, runningMax).analysed);
+  // The steps: the lags, the orders tried, the estimate.
+  ASSERT_EQ(scope.progress.begun, (std::vector<std::string>{"self", "burg", "estimate"}));
+  EXPECT_EQ(scope.progress.totals[1], 64);
+  // The orders tried are the counters before the estimate's 128 points.
+  const std::vector<long>& steps = scope.progress.steps;
+  ASSERT_GT(steps.size(), 128u);
+  const long highestOrder = *std::max_element(steps.begin(), steps.end() - 128);
   EXPECT_GE(highestOrder, 2);
   // mmax = 64 over 64 lags: order 63 is the last the sentinel allows.
   EXPECT_LE(highestOrder, 63);
@@ -412,27 +405,29 @@ TEST(MemAnalyze, AutocorrelationFitsHalfTheLagsUpToOrderNdHalfMinusOne) {
 TEST(MemAnalyze, OutOfMemoryMessagesNameTheArray) {
   const char* expected[] = {"mem nd 512", "mem ns", "mem mx", "mem s2", "burg"};
   for (int which = 1; which <= 5; ++which) {
-    MethodScope scope;
+    SettingsScope scope;
     settings.blockOrder = 8;
     const std::vector<uint8_t> bytes(1024, 3);
     const SampleBlock block{bytes.data(), 1024, 16, 44};
+    double runningMax = 0.0;
     failScratchAllocationAfter(which);
-    EXPECT_EQ(memAnalyze(block, 0, 0), 1);
+    const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
     failScratchAllocationAfter(0);
-    ASSERT_EQ(scope.rec().messages.size(), 1u) << which;
-    EXPECT_EQ(scope.rec().messages[0].first, expected[which - 1]);
-    EXPECT_EQ(scope.rec().messages[0].second, MessageKind::kFatal);
-    EXPECT_TRUE(scope.pointFrames.empty());
+    EXPECT_TRUE(r.failed()) << which;
+    EXPECT_FALSE(r.cancelled) << which;
+    EXPECT_EQ(testing::messageTexts(r), std::vector<std::string>{expected[which - 1]});
+    EXPECT_TRUE(r.frame.depths.empty());
   }
 }
 
 TEST(MemAnalyze, ZeroKilohertzAnalysesNothing) {
-  MethodScope scope;
+  SettingsScope scope;
   const std::vector<uint8_t> bytes(256, 0);
   const SampleBlock block{bytes.data(), 256, 16, 0};
-  EXPECT_EQ(memAnalyze(block, 0, 0), 1);
-  EXPECT_EQ(scope.events, 0);
-  EXPECT_TRUE(scope.pointFrames.empty());
+  double runningMax = 0.0;
+  const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
+  EXPECT_FALSE(r.analysed);
+  EXPECT_EQ(scope.progress.events, 0);
 }
 
 }  // namespace

@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "analysis/scratch_memory.h"
-#include "method_test_support.h"
+#include "analysis_test_support.h"
+#include "core/app_state.h"
 
 namespace korimu {
 namespace {
 
 using testing::bytes16;
-using testing::MethodScope;
+using testing::SettingsScope;
 
 TEST(WaveletBlockSize, EveryRateGets65536Frames) {
   EXPECT_EQ(waveletBlockBytes(176400, 44, 4), 65536u * 4);  // 44.1 kHz 16-bit stereo
@@ -98,14 +99,17 @@ std::vector<int> rowLengths(WaveletVariant variant, int n, int order) {
   for (int i = 0; i < n; ++i) x[i] = std::sin(0.3 * i) * 1000.0;
   std::vector<float> re(n), im(n);
   std::vector<int> lengths;
+  testing::CountingProgress progress;
+  AnalysisNotes notes;
   waveletRows(
       x, variant, order, 0.5, 4000.0, re.data(), im.data(),
-      [&](int, const float*, const float*, int length, double) { lengths.push_back(length); });
+      [&](int, const float*, const float*, int length, double) { lengths.push_back(length); },
+      progress, notes);
   return lengths;
 }
 
 TEST(WaveletDecimation, NoDecimationOnceTheRowIs32Long) {
-  MethodScope scope;
+  SettingsScope scope;
   for (WaveletVariant variant : {WaveletVariant::kDirect, WaveletVariant::kFft}) {
     const std::vector<int> lengths = rowLengths(variant, 256, 16);
     ASSERT_EQ(lengths.size(), 256u);
@@ -125,7 +129,9 @@ TEST(WaveletDecimation, NoDecimationOnceTheRowIs32Long) {
 // row's kernel: the direct variant's kernel grows by one tap a row from 16 taps (blockOrder 8),
 // the FFT variant's spans the whole block and its values are 1/n of the correlation.
 TEST(WaveletRows, EarlyRowsAreTheCircularCorrelationWithTheKernel) {
-  MethodScope scope;
+  SettingsScope scope;
+  AnalysisNotes notes;
+  auto& progress = scope.progress;
   const int n = 256;
   const int order = 8;
   const double topFraction = 5000.0 / 11025.0;
@@ -146,26 +152,30 @@ TEST(WaveletRows, EarlyRowsAreTheCircularCorrelationWithTheKernel) {
     std::vector<float> re(n), im(n);
     const double r = std::pow(2.0, 1.0 / 24);
     int taps = 16;
-    waveletRows(x, variant, order, topFraction, 20000.0, re.data(), im.data(),
-                [&](int row, const float* rr, const float* ri, int length, double fRow) {
-                  if (row >= 40) return;  // the first decimation comes at row 40
-                  ASSERT_EQ(length, n);
-                  EXPECT_NEAR(fRow, 20000.0 / std::pow(r, row), 1e-8);
-                  const bool direct = variant == WaveletVariant::kDirect;
-                  for (int i : {0, 1, 100, 255}) {
-                    const double expected = reference(row, direct ? taps : n, i);
-                    const double got = std::hypot(double(rr[i]), double(ri[i])) * (direct ? 1 : n);
-                    EXPECT_NEAR(got, expected, 1e-5 * expected + 1e-3) << row << " " << i;
-                  }
-                  taps = taps < 32 ? taps + 1 : static_cast<int>(std::floor(taps * r + 0.5));
-                });
+    waveletRows(
+        x, variant, order, topFraction, 20000.0, re.data(), im.data(),
+        [&](int row, const float* rr, const float* ri, int length, double fRow) {
+          if (row >= 40) return;  // the first decimation comes at row 40
+          ASSERT_EQ(length, n);
+          EXPECT_NEAR(fRow, 20000.0 / std::pow(r, row), 1e-8);
+          const bool direct = variant == WaveletVariant::kDirect;
+          for (int i : {0, 1, 100, 255}) {
+            const double expected = reference(row, direct ? taps : n, i);
+            const double got = std::hypot(double(rr[i]), double(ri[i])) * (direct ? 1 : n);
+            EXPECT_NEAR(got, expected, 1e-5 * expected + 1e-3) << row << " " << i;
+          }
+          taps = taps < 32 ? taps + 1 : static_cast<int>(std::floor(taps * r + 0.5));
+        },
+        progress, notes);
   }
 }
 
 // Both variants compute the same rows: the FFT variant's values are 1/n of the direct one's, so
 // with their divisors the FFT variant's levels are 8.5 times lower in power.
 TEST(WaveletVariants, AgreeUpToTheLevelFactor) {
-  MethodScope scope;
+  SettingsScope scope;
+  AnalysisNotes notes;
+  auto& progress = scope.progress;
   const int n = 4096;
   const int order = 10;
   std::vector<double> signal(n);
@@ -179,14 +189,16 @@ TEST(WaveletVariants, AgreeUpToTheLevelFactor) {
     std::vector<double> x = signal;
     std::vector<float> re(n), im(n);
     const double divisor = waveletDivisor(variant, true, order, n);
-    waveletRows(x, variant, order, 0.5, 4000.0, re.data(), im.data(),
-                [&](int, const float* rr, const float* ri, int length, double) {
-                  std::vector<double> row(length);
-                  for (int i = 0; i < length; ++i) {
-                    row[i] = (double(rr[i]) * rr[i] + double(ri[i]) * ri[i]) / divisor;
-                  }
-                  power[variantIndex].push_back(std::move(row));
-                });
+    waveletRows(
+        x, variant, order, 0.5, 4000.0, re.data(), im.data(),
+        [&](int, const float* rr, const float* ri, int length, double) {
+          std::vector<double> row(length);
+          for (int i = 0; i < length; ++i) {
+            row[i] = (double(rr[i]) * rr[i] + double(ri[i]) * ri[i]) / divisor;
+          }
+          power[variantIndex].push_back(std::move(row));
+        },
+        progress, notes);
     ++variantIndex;
   }
   ASSERT_EQ(power[0].size(), 256u);
@@ -225,7 +237,7 @@ TEST(WaveletVariants, AgreeUpToTheLevelFactor) {
 }
 
 TEST(WaveletDepths, PinkWeightingFallsByTheRowRatio) {
-  MethodScope scope;
+  SettingsScope scope;
   settings.pinkNoiseFlat = 1;
   settings.spectrumType = 1;
   const float re[] = {1.0f}, im[] = {0.0f};
@@ -234,69 +246,47 @@ TEST(WaveletDepths, PinkWeightingFallsByTheRowRatio) {
   for (int row : {0, 1, 100, 255}) {
     WaveletExtremes extremes;
     const double fRow = 20000.0 / std::pow(r, row);
-    waveletDepths(depth, re, im, 1, row, fRow, 20000.0, 1.0, extremes);
+    waveletDepths(depth, re, im, 1, row, fRow, 20000.0, 1.0, extremes, SettingsScope::params());
     EXPECT_NEAR(extremes.maximum, std::pow(2.0, -row / 24.0), 1e-12) << row;
     EXPECT_EQ(extremes.maximumRow, row);
   }
 }
 
 TEST(WaveletDepths, ScalesAndGains) {
-  MethodScope scope;
+  SettingsScope scope;
   const float re[] = {0.0f, 1.0f, 0.5f, 0.0625f}, im[] = {0.0f, 0.0f, 0.0f, 0.0f};
   uint8_t depths[4];
   WaveletExtremes extremes;
   settings.spectrumType = 2;
   for (int gain = 0; gain < 4; ++gain) {
     settings.displayGain = gain;
-    waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes);
+    waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
     EXPECT_EQ(depths[0], 255) << gain;  // silence at the bottom in every gain
   }
   settings.displayGain = 0;
-  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes);
+  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
   EXPECT_EQ(depths[1], 0);
   // ln(0.25)/25 = -0.05545; times 151 = 8.37.
   EXPECT_EQ(depths[2], 8);
   settings.spectrumType = 0;  // amplitude: a = sqrt(p)
-  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes);
+  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
   EXPECT_EQ(depths[2], 127);  // 255 - 127.5
   settings.displayGain = 3;
-  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes);
+  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
   EXPECT_EQ(depths[2], 0);    // 0.5 * 8 clamps to 1
   EXPECT_EQ(depths[3], 127);  // 255 - 255 * 0.5
   settings.spectrumType = 1;  // power, gain 1 triples
   settings.displayGain = 1;
-  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes);
+  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
   EXPECT_EQ(depths[3], 252);  // 255 - 255 * 3/256
   // Rows 0..3 never set the minimum; the maximum keeps its first row.
   WaveletExtremes fresh;
-  waveletDepths(depths, re, im, 4, 3, 1.0, 1.0, 1.0, fresh);
+  waveletDepths(depths, re, im, 4, 3, 1.0, 1.0, 1.0, fresh, SettingsScope::params());
   EXPECT_EQ(fresh.minimum, 1e36);
   EXPECT_EQ(fresh.maximum, 1.0);
-  waveletDepths(depths, re, im, 4, 4, 1.0, 1.0, 1.0, fresh);
+  waveletDepths(depths, re, im, 4, 4, 1.0, 1.0, 1.0, fresh, SettingsScope::params());
   EXPECT_EQ(fresh.minimum, 0.0);
   EXPECT_EQ(fresh.maximumRow, 3);
-}
-
-TEST(WaveletChartRow, GroupsSamplesIntoColumnsByTheLoudest) {
-  MethodScope scope;
-  const uint8_t depths[] = {200, 10, 255, 255, 30, 40, 100, 90};
-  drawChartRow(depths, 8, 5, 4, 7);
-  const int y = layout.plotTop + 7;
-  ASSERT_EQ(scope.pixels.size(), 4u);
-  EXPECT_EQ((scope.pixels[{layout.unitW + 5, y}]), 10);
-  EXPECT_EQ((scope.pixels[{layout.unitW + 6, y}]), 255);
-  EXPECT_EQ((scope.pixels[{layout.unitW + 7, y}]), 30);
-  EXPECT_EQ((scope.pixels[{layout.unitW + 8, y}]), 90);
-}
-
-TEST(WaveletChartRow, ShortRowsSpreadOverSeveralColumns) {
-  MethodScope scope;
-  const uint8_t depths[] = {1, 2, 3, 4};
-  drawChartRow(depths, 4, 0, 8, 0);
-  ASSERT_EQ(scope.pixels.size(), 8u);
-  for (int col = 0; col < 8; ++col) {
-    EXPECT_EQ((scope.pixels[{layout.unitW + col, layout.plotTop}]), col / 2 + 1) << col;
-  }
 }
 
 TEST(WaveletSignal, MeanClampsAndPadding) {
@@ -329,98 +319,113 @@ SampleBlock toneBlock(std::vector<uint8_t>& storage, int frames, int count, doub
   return SampleBlock{storage.data(), static_cast<uint32_t>(storage.size()), 16, srKHz};
 }
 
-TEST(WaveletBlock, PaintsAllRowsAndReportsThePeakRowFrequency) {
-  MethodScope scope;
+// The rows each block hands on: their index and length, and where the loudest depth of a row is.
+struct SeenRows {
+  std::vector<int> rows;
+  std::vector<int> lengths;
+  std::vector<std::vector<uint8_t>> depths;
+  WaveletDepthSink sink() {
+    return [this](int row, const uint8_t* d, int n) {
+      rows.push_back(row);
+      lengths.push_back(n);
+      depths.emplace_back(d, d + n);
+    };
+  }
+};
+
+TEST(WaveletBlock, HandsOnAllRowsAndReportsThePeakRowFrequency) {
+  SettingsScope scope;
   settings.blockOrder = 8;
-  appState.wtTopFraction = waveletTopFraction(8);
   std::vector<uint8_t> storage;
   // 1000 Hz at 8 kHz: fTop 4000 Hz, so the peak row is 48 rows (two octaves) down.
   const SampleBlock block = toneBlock(storage, 2048, 2048, 1000.0, 8);
-  waveletBlock(block, 2048, 16, 4, 0);
-  ASSERT_EQ(scope.presentedRows.size(), 256u);
-  EXPECT_EQ(scope.presentedRows.back(), 255);
-  // Four columns per row, at x0 = 16.
-  EXPECT_EQ(scope.pixels.size(), 256u * 4);
-  EXPECT_TRUE(scope.pixels.count({layout.unitW + 16, layout.plotTop}));
-  EXPECT_TRUE(scope.pixels.count({layout.unitW + 19, layout.plotTop + 255}));
-  ASSERT_EQ(scope.rec().peaks.size(), 1u);
-  EXPECT_EQ(scope.rec().peaks[0].first, "Peak  1000Hz");
-  const auto& texts = scope.rec().windowTexts;
-  ASSERT_FALSE(texts.empty());
-  EXPECT_EQ(texts.front().text, "wavelet      0/  256 ");
-  EXPECT_EQ(texts.back().text, "  256");
+  SeenRows seen;
+  const WaveletResult r = waveletBlock(block, 2048, scope.params(), scope.progress, seen.sink());
+  ASSERT_TRUE(r.analysed);
+  ASSERT_EQ(seen.rows.size(), 256u);
+  EXPECT_EQ(seen.rows.back(), 255);
+  EXPECT_EQ(peakFrequencyText(r.peakFrequency), "Peak  1000Hz");
+  // The peak row holds the loudest depth of the block.
+  uint8_t loudest = 255;
+  for (const auto& row : seen.depths)
+    loudest = std::min(loudest, *std::min_element(row.begin(), row.end()));
+  EXPECT_EQ(*std::min_element(seen.depths[48].begin(), seen.depths[48].end()), loudest);
+  EXPECT_EQ(scope.progress.begun, std::vector<std::string>{"wavelet"});
+  EXPECT_EQ(scope.progress.steps.back(), 256);
 }
 
 TEST(WaveletBlock, ShortFinalBlockIsPaddedToTheFullLength) {
-  MethodScope scope;
+  SettingsScope scope;
   settings.blockOrder = 8;
-  appState.wtTopFraction = 0.5;
   std::vector<uint8_t> storage;
   const SampleBlock block = toneBlock(storage, 2048, 1000, 1000.0, 8);
-  waveletBlock(block, 2048, 0, 8, 0);
-  // Every row still spans the block's eight columns, the silent padding included (column 5 is
-  // far from the tone on both sides; the block wraps around at its end).
-  EXPECT_EQ(scope.pixels.size(), 256u * 8);
-  EXPECT_EQ((scope.pixels[{layout.unitW + 5, layout.plotTop + 48}]), 255);
-  EXPECT_LT((scope.pixels[{layout.unitW + 1, layout.plotTop + 48}]), 100);
+  SeenRows seen;
+  waveletBlock(block, 2048, scope.params(), scope.progress, seen.sink());
+  // Every row spans the whole padded block (before the rows halve the rate). Of the eight
+  // columns the block is drawn in, the sixth is far from the tone on both sides and stays silent
+  // (the block wraps around at its end); the second holds the tone.
+  ASSERT_EQ(seen.lengths.size(), 256u);
+  EXPECT_EQ(seen.lengths[0], 2048);
+  const std::vector<uint8_t>& row = seen.depths[48];
+  const auto loudestOfColumn = [&](int column) {
+    const size_t width = row.size() / 8;
+    return *std::min_element(row.begin() + long(column * width),
+                             row.begin() + long((column + 1) * width));
+  };
+  EXPECT_EQ(loudestOfColumn(5), 255);
+  EXPECT_LT(loudestOfColumn(1), 100);
 }
 
-TEST(WaveletBlock, StopKeepsPaintedRowsAndStillWritesReadouts) {
-  MethodScope scope;
+TEST(WaveletBlock, StopKeepsTheRowsDoneAndStillGivesReadouts) {
+  SettingsScope scope;
   settings.blockOrder = 8;
-  appState.wtTopFraction = 0.5;
-  appState.diagnosticText = 1;
-  scope.stopAtEvent = 10;
+  scope.progress.stopAtEvent = 10;
   std::vector<uint8_t> storage;
   const SampleBlock block = toneBlock(storage, 1024, 1024, 500.0, 8);
-  waveletBlock(block, 1024, 0, 2, 0);
-  ASSERT_EQ(scope.presentedRows.size(), 9u);
-  EXPECT_EQ(scope.presentedRows.back(), 8);
-  EXPECT_EQ(scope.rec().peaks.size(), 1u);
-  ASSERT_EQ(scope.overviewTexts.size(), 2u);
-  EXPECT_EQ(scope.overviewTexts[0].x, 250);
-  EXPECT_EQ(scope.overviewTexts[0].y, 40);
-  EXPECT_EQ(scope.overviewTexts[0].text.rfind("min=", 0), 0u);
-  EXPECT_EQ(scope.overviewTexts[1].y, 0);
-  EXPECT_EQ(scope.overviewTexts[1].text.rfind("Max ", 0), 0u);
+  SeenRows seen;
+  const WaveletResult r = waveletBlock(block, 1024, scope.params(), scope.progress, seen.sink());
+  ASSERT_EQ(seen.rows.size(), 9u);
+  EXPECT_EQ(seen.rows.back(), 8);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_TRUE(r.analysed);
+  using testing::diagnosticOf;
+  EXPECT_EQ(diagnosticOf(r, DiagnosticLine::kBlockMinimum).rfind("min=", 0), 0u);
+  EXPECT_EQ(diagnosticOf(r, DiagnosticLine::kBlockMaximum).rfind("Max ", 0), 0u);
 }
 
-TEST(WaveletBlock, TooLongBlockIsFatal) {
-  MethodScope scope;
+TEST(WaveletBlock, FailuresComeBackAsFatalMessages) {
+  SettingsScope scope;
   std::vector<uint8_t> storage(16, 0);
-  const SampleBlock block{storage.data(), 16, 16, 44};
-  waveletBlock(block, 131072, 0, 1, 0);
-  ASSERT_EQ(scope.rec().messages.size(), 1u);
-  EXPECT_EQ(scope.rec().messages[0].first, "GNSIZE=65536 num=131072");
-  EXPECT_EQ(scope.rec().fatalExits, 1);
-  EXPECT_TRUE(scope.presentedRows.empty());
+  const SampleBlock tooLong{storage.data(), 16, 16, 44};
+  SeenRows seen;
+  WaveletResult r = waveletBlock(tooLong, 131072, scope.params(), scope.progress, seen.sink());
+  EXPECT_TRUE(r.failed());
+  EXPECT_EQ(testing::messageTexts(r), std::vector<std::string>{"GNSIZE=65536 num=131072"});
+  EXPECT_TRUE(seen.rows.empty());
+
+  // The signal and the depth array report "wavelet", the partner and kernels "wt error".
+  const char* expected[] = {"wavelet", "wavelet", "wt error", "wt error", "wt error"};
+  settings.blockOrder = 8;
+  std::vector<uint8_t> tone(512, 1);
+  const SampleBlock block{tone.data(), 512, 16, 8};
+  for (int which = 1; which <= 5; ++which) {
+    failScratchAllocationAfter(which);
+    r = waveletBlock(block, 256, scope.params(), scope.progress, seen.sink());
+    failScratchAllocationAfter(0);
+    EXPECT_TRUE(r.failed()) << which;
+    EXPECT_EQ(testing::messageTexts(r), std::vector<std::string>{expected[which - 1]}) << which;
+    EXPECT_TRUE(seen.rows.empty());
+  }
 }
 
 TEST(WaveletBlock, NothingAtZeroKilohertz) {
-  MethodScope scope;
+  SettingsScope scope;
   std::vector<uint8_t> storage(64, 0);
   const SampleBlock block{storage.data(), 64, 16, 0};
-  waveletBlock(block, 32, 0, 1, 0);
-  EXPECT_TRUE(scope.presentedRows.empty());
-  EXPECT_TRUE(scope.rec().peaks.empty());
-}
-
-TEST(WaveletBlock, OutOfMemoryMessages) {
-  // The signal and the depth array report "wavelet", the partner and kernels "wt error".
-  const char* expected[] = {"wavelet", "wavelet", "wt error", "wt error", "wt error"};
-  for (int which = 1; which <= 5; ++which) {
-    MethodScope scope;
-    settings.blockOrder = 8;
-    std::vector<uint8_t> storage(512, 1);
-    const SampleBlock block{storage.data(), 512, 16, 8};
-    failScratchAllocationAfter(which);
-    waveletBlock(block, 256, 0, 1, 0);
-    failScratchAllocationAfter(0);
-    ASSERT_EQ(scope.rec().messages.size(), 1u) << which;
-    EXPECT_EQ(scope.rec().messages[0].first, expected[which - 1]) << which;
-    EXPECT_EQ(scope.rec().fatalExits, 1);
-    EXPECT_TRUE(scope.presentedRows.empty());
-  }
+  SeenRows seen;
+  const WaveletResult r = waveletBlock(block, 32, scope.params(), scope.progress, seen.sink());
+  EXPECT_FALSE(r.analysed);
+  EXPECT_TRUE(seen.rows.empty());
 }
 
 }  // namespace

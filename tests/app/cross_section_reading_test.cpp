@@ -84,7 +84,8 @@ TEST_F(CrossSectionWindowTest, UsableWhileAChartRuns) {
   ASSERT_NE(window(), nullptr);
   int blocks = 0;
   int columnDuringRun = -1;
-  runHooks.blockRead = [&](const SampleBlock&, int, int) {
+  testing::RunWatch watch;
+  watch.onBlock = [&](const SampleBlock&, int, int) {
     ++blocks;
     if (blocks == 2) {
       testing::atNextEvent([] { crossSectionWindow()->button(kCrossSectionRight)->click(); });

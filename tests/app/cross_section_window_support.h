@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "analysis/run_driver.h"
 #include "app/cross_section_window.h"
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "crafted_wav.h"
 #include "display/cross_section.h"
 #include "qt_app_fixture.h"
+#include "run_watch.h"
 
 namespace korimu::testing {
 
@@ -44,7 +44,6 @@ class CrossSectionWindowTest : public ShellTest {
   }
   void TearDown() override {
     closeCrossSectionWindow();
-    runHooks.blockRead = nullptr;
     ShellTest::TearDown();
     ::unsetenv("KORIMU_DISPLAY_BITS");
   }

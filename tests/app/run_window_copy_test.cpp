@@ -8,14 +8,13 @@
 #include <cstdlib>
 #include <numbers>
 
-#include "analysis/run_driver.h"
-#include "analysis/run_wiring.h"
 #include "app/qt_window_view.h"
 #include "app/widgets.h"
 #include "core/layout.h"
 #include "crafted_wav.h"
 #include "display/status_texts.h"
 #include "qt_app_fixture.h"
+#include "run/result_painter.h"
 
 namespace korimu {
 namespace {

@@ -9,8 +9,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "analysis/method_sink.h"
-#include "analysis/run_driver.h"
 #include "app/qt_window_view.h"
 #include "app/widgets.h"
 #include "crafted_wav.h"
@@ -18,12 +16,14 @@
 #include "display/display_state.h"
 #include "display/status_texts.h"
 #include "qt_app_fixture.h"
+#include "run_watch.h"
 
 namespace korimu {
 namespace {
 
 using testing::atNextEvent;
 using testing::CraftedWav;
+using testing::RunWatch;
 
 // A 16-bit mono 44.1 kHz recording of a gliding tone, `seconds` long.
 std::string glideFile(const std::string& name, double seconds) {
@@ -42,11 +42,6 @@ std::string glideFile(const std::string& name, double seconds) {
 
 class RunWindowTest : public testing::ShellTest {
  protected:
-  void TearDown() override {
-    runHooks.blockRead = nullptr;
-    testing::ShellTest::TearDown();
-  }
-
   // The plot area of the window canvas, of the back buffer, or of a freshly cleared chart.
   static Rgb windowPlot(int x, int y) {
     return clientCanvas().getPixel(layout.unitW + x, layout.plotTop + y);
@@ -83,7 +78,8 @@ TEST_F(RunWindowTest, StopDuringADtftChartRunEndsAtTheNextPointAndKeepsTheColumn
   QString stopTextDuringRun;
   bool stopEnabledDuringRun = false;
   int32_t busyDuringRun = 0;
-  runHooks.blockRead = [&](const SampleBlock&, int column, int) {
+  RunWatch watch;
+  watch.onBlock = [&](const SampleBlock&, int column, int) {
     columns.push_back(column);
     stopTextDuringRun = buttonById(kStopId)->text();
     stopEnabledDuringRun = buttonById(kStopId)->isEnabled();
@@ -112,17 +108,15 @@ TEST_F(RunWindowTest, StopDuringAWaveletRunEndsBeforeTheNextRow) {
   controller().command(kSpectrumLinear);
   settings.method = kWt;
   settings.blockOrder = 10;
+  // Each row is counted as it starts; Stop is pressed once the fifth is under way.
   int rows = 0;
-  const auto paintRow = methodSink.presentPlotRow;
-  methodSink.presentPlotRow = [&](int row) {
-    ++rows;
-    if (paintRow) paintRow(row);
-    if (rows == 5) atNextEvent([] { buttonById(kStopId)->click(); });
+  RunWatch watch;
+  watch.onStep = [&](long, long) {
+    if (++rows == 5) atNextEvent([] { buttonById(kStopId)->click(); });
   };
   int blocks = 0;
-  runHooks.blockRead = [&](const SampleBlock&, int, int) { ++blocks; };
+  watch.onBlock = [&](const SampleBlock&, int, int) { ++blocks; };
   buttonById(kAnalyzeId)->click();
-  methodSink.presentPlotRow = paintRow;
 
   EXPECT_EQ(settings.display, kTimeFrequencyChart);
   EXPECT_TRUE(menuItemChecked(kTimeFrequencyChart));
@@ -136,7 +130,8 @@ TEST_F(RunWindowTest, EscapeStopsAChartRunAfterTheBlockInProgress) {
   start(glideFile("escape.wav", 3.0));
   chartWith(kFft, 10);
   int blocks = 0;
-  runHooks.blockRead = [&](const SampleBlock&, int, int) {
+  RunWatch watch;
+  watch.onBlock = [&](const SampleBlock&, int, int) {
     if (++blocks == 4) {
       atNextEvent([] {
         QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget()
@@ -157,7 +152,8 @@ TEST_F(RunWindowTest, CloseDuringARunStopsItAndClosesTheWindowAfterwards) {
   shell().window->show();
   int blocks = 0;
   bool closeAccepted = true;
-  runHooks.blockRead = [&](const SampleBlock&, int, int) {
+  RunWatch watch;
+  watch.onBlock = [&](const SampleBlock&, int, int) {
     if (++blocks == 2) atNextEvent([&] { closeAccepted = shell().window->close(); });
   };
   buttonById(kAnalyzeId)->click();
@@ -176,7 +172,8 @@ TEST_F(RunWindowTest, MinimisingIsUndoneOnlyWhileARunIsBusy) {
   const Qt::WindowFlags flags = shell().window->windowFlags();
   bool minimisedInRun = false;
   int blocks = 0;
-  runHooks.blockRead = [&](const SampleBlock&, int, int) {
+  RunWatch watch;
+  watch.onBlock = [&](const SampleBlock&, int, int) {
     if (++blocks == 2) {
       shell().window->setWindowState(Qt::WindowMinimized);
       testing::letThePumpIntervalPass();
@@ -266,7 +263,8 @@ TEST_F(RunWindowDeathTest, AQuitRequestDuringARunEndsTheProcessWithExitCodeOne) 
         start(file);
         chartWith(kFft, 10);
         int blocks = 0;
-        runHooks.blockRead = [&](const SampleBlock&, int, int) {
+        RunWatch watch;
+        watch.onBlock = [&](const SampleBlock&, int, int) {
           if (++blocks == 2)
             atNextEvent([] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit)); });
         };

@@ -12,11 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/analysis_sink.h"
-#include "analysis/method_sink.h"
-#include "analysis/run_driver.h"
 #include "core/app_state.h"
 #include "core/settings.h"
+#include "run/run_driver.h"
 #include "wave/wav_builder.h"
 
 namespace korimu::testing {
@@ -53,11 +51,7 @@ inline std::vector<uint8_t> toneWave(const ToneFile& t) {
 
 class RenderScope {
  public:
-  RenderScope()
-      : savedSettings_(settings),
-        savedState_(appState),
-        savedSink_(analysisSink),
-        savedMethodSink_(methodSink) {
+  RenderScope() : savedSettings_(settings), savedState_(appState) {
     const char* old = getenv("XDG_CONFIG_HOME");
     if (old) savedConfig_ = old;
     hadConfig_ = old != nullptr;
@@ -71,8 +65,6 @@ class RenderScope {
     }
     settings = savedSettings_;
     appState = savedState_;
-    analysisSink = savedSink_;
-    methodSink = savedMethodSink_;
   }
   RenderScope(const RenderScope&) = delete;
   RenderScope& operator=(const RenderScope&) = delete;
@@ -87,8 +79,6 @@ class RenderScope {
  private:
   AppSettings savedSettings_;
   AppState savedState_;
-  AnalysisSink savedSink_;
-  MethodSink savedMethodSink_;
   std::string savedConfig_;
   bool hadConfig_ = false;
 };

@@ -38,6 +38,24 @@ TEST_F(DisplayChart, ShadesOnASixteenBitDisplay) {
   EXPECT_EQ(chartShade(0, 15), (Rgb{248, 255, 248}));
 }
 
+// A wavelet row (row 7 from the top) of eight samples in four columns from column 5: each column
+// shows the loudest of its two samples; a row shorter than the columns spreads each sample.
+TEST_F(DisplayChart, WaveletRowsGroupSamplesIntoColumnsByTheLoudest) {
+  const uint8_t depths[] = {200, 10, 255, 255, 30, 40, 100, 90};
+  const Rect painted = drawWaveletRow(canvas, depths, 8, 5, 4, 7);
+  EXPECT_EQ(painted, (Rect{plotX(5), plotY(7), 4, 1}));
+  const uint8_t shown[] = {10, 255, 30, 90};
+  for (int c = 0; c < 4; ++c)
+    EXPECT_EQ(canvas.getPixel(plotX(5 + c), plotY(7)), chartShade(shown[c]));
+  EXPECT_EQ(canvas.getPixel(plotX(9), plotY(7)), kUntouched);
+  EXPECT_EQ(canvas.getPixel(plotX(5), plotY(8)), kUntouched);
+
+  const uint8_t shortRow[] = {1, 2, 3, 4};
+  drawWaveletRow(canvas, shortRow, 4, 0, 8, 0);
+  for (int c = 0; c < 8; ++c)
+    EXPECT_EQ(canvas.getPixel(plotX(c), plotY(0)), chartShade(shortRow[c / 2])) << c;
+}
+
 TEST_F(DisplayChart, ShadesAreGreysOnOtherDisplays) {
   EXPECT_EQ(chartShade(0, 24), kWhite);
   EXPECT_EQ(chartShade(255, 24), kBlack);

@@ -2,32 +2,15 @@
 // buffers, reads the file block by block from `position` (never past the end of the data chunk),
 // mixes stereo blocks to mono and hands each block to the analyser of the chosen method. In the
 // time-frequency chart a run fills the 512 columns from left to right; in every other view it
-// analyses the one block at `position`. One pending event is handled after every block.
+// analyses the one block at `position`. The listener is asked whether to stop after every block
+// (and by the analysers inside long blocks).
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <string>
 
-#include "analysis/sample_block.h"
+#include "run/run_listener.h"
 
 namespace korimu {
-
-// What a run asks of the front end beyond the shell hooks. Every member may be empty.
-struct RunHooks {
-  // The check mark and the enabled state of a menu item.
-  std::function<void(int id, bool checked)> checkMenuItem;
-  std::function<void(int id, bool enabled)> enableMenuItem;
-  // Text at (x, y) of the waveform overview window (diagnostic numbers).
-  std::function<void(int x, int y, const std::string& text)> overviewText;
-  // Each block just before its analysis, with the chart column and width it is drawn at
-  // (0 and 0 outside the chart).
-  std::function<void(const SampleBlock& block, int column, int columnsPerBlock)> blockRead;
-};
-extern RunHooks runHooks;
-
-// Bytes of one analysis block of the current run.
-extern uint32_t blockBytes;
 
 // The block length in bytes for a method and view, from the file's format and the settings:
 // 65536 frames for the wavelet, else timeResolution frames at 11025 Hz (or 8000 Hz for rates
@@ -45,7 +28,11 @@ void mixStereoToMono(const uint8_t* stereo, uint8_t* mono, uint32_t monoBytes, b
 // The same from sample-buffer slot 0 into slot 1, for the open file's sample width.
 void monoMix(uint32_t monoBytes);
 
-// One analysis run of the open file under the current settings.
-void runAnalysis();
+// The analyser whose spectrum a single block's run draws over the frame analysis's FFT: MEM in
+// every spectrum view, DTFT in the log spectrum; kFft when none does (and in the wave zoom).
+int32_t overlayMethod(int32_t method, int32_t view);
+
+// One analysis run of the open file under the settings as they are when it starts.
+void runAnalysis(RunListener& listener);
 
 }  // namespace korimu

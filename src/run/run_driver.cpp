@@ -1,11 +1,12 @@
-#include "analysis/run_driver.h"
+#include "run/run_driver.h"
 
 #include <algorithm>
 #include <string>
 
-#include "analysis/analysis_sink.h"
+#include "analysis/analysis_params.h"
+#include "analysis/dtft.h"
 #include "analysis/frame_analysis.h"
-#include "analysis/run_wiring.h"
+#include "analysis/mem.h"
 #include "analysis/wavelet.h"
 #include "core/app_state.h"
 #include "core/layout.h"
@@ -16,15 +17,14 @@
 #include "display/frame_parts.h"
 #include "display/graph_frame.h"
 #include "display/peak_readout.h"
-#include "platform/event_pump.h"
+#include "display/plot_geometry.h"
+#include "display/run_texts.h"
 #include "platform/message.h"
+#include "run/result_painter.h"
 #include "wave/sample_buffers.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
-
-RunHooks runHooks;
-uint32_t blockBytes = 0;
 
 uint32_t computeBlockBytes(int32_t method, int32_t view, uint32_t bytesPerSecond, int srKHz,
                            uint32_t blockAlign, int timeResolution, int framesPerColumn) {
@@ -84,6 +84,10 @@ void monoMix(uint32_t monoBytes) {
 
 namespace {
 
+// The loudest MEM block this process has analysed: a later block is compared with every earlier
+// one, across runs.
+double memRunningMax = 0.0;
+
 bool stereoFile() {
   return (waveSource.sampleKind & 2) != 0;
 }
@@ -95,14 +99,14 @@ void refreshWindow() {
 void copyPlotToWindow() {
   const int x = layout.unitW;
   const int y = layout.plotTop;
-  displaySurfaces.window.copyFrom(displaySurfaces.backBuffer, x, y, 512, 256, x, y);
+  displaySurfaces.window.copyFrom(displaySurfaces.backBuffer, x, y, kPlotWidth, kPlotHeight, x, y);
   refreshWindow();
 }
 
 // Slot 0 for the raw block, slot 1 for the mono mix of a stereo file. No read of the run can
 // deliver more than the data left after the position, so the buffers need no more than that: a
 // header whose bytes per second are far too large must not take gigabytes of memory.
-bool allocateBlockBuffers() {
+bool allocateBlockBuffers(uint32_t blockBytes) {
   const uint32_t bytes =
       std::min(blockBytes, std::max(waveSource.bytesLeft, std::max(waveSource.blockAlign, 1u)));
   const int slots = stereoFile() ? 2 : 1;
@@ -153,7 +157,80 @@ void leaveRunningState() {
   appState.busy = 0;
 }
 
-void chartRun(uint32_t readLength) {
+// One run's analysers and what they draw with.
+struct BlockAnalysis {
+  const AnalysisParams& params;
+  ResultPainter& painter;
+  PlotProgress& progress;
+
+  void mem(const SampleBlock& block, int column, int width) {
+    const MemResult r = memAnalyze(block, params, progress, memRunningMax);
+    painter.notes(r);
+    if (!r.analysed) return;
+    painter.peakReadout(r.peakFrequency, r.peakPower);
+    if (!r.powerWarning.empty()) painter.powerWarning(r.powerWarning);
+    painter.points(r.frame, params.view, column, width);
+  }
+
+  void dtft(const SampleBlock& block, int column, int width) {
+    const DtftResult r = dtftAnalyze(block, params, progress);
+    painter.notes(r);
+    if (!r.analysed) return;
+    painter.peakReadout(r.peakFrequency, r.peakPower);
+    painter.points(r.frame, params.view, column, width);
+  }
+
+  void wavelet(const SampleBlock& block, int blockFrames, int column, int width) {
+    const WaveletResult r = waveletBlock(
+        block, blockFrames, params, progress,
+        [&](int row, const uint8_t* d, int n) { painter.waveletRow(row, d, n, column, width); });
+    painter.notes(r);
+    if (!r.analysed) return;
+    painter.peakReadout(r.peakFrequency, r.peakPower);
+    if (!r.powerWarning.empty()) painter.powerWarning(r.powerWarning);
+  }
+
+  // The frame analysis, and after it the MEM spectrum, or the DTFT in the log spectrum, drawn
+  // over the FFT's.
+  void frame(const SampleBlock& block, int column, int width) {
+    if (block.length == 0) return;
+    const FrameResult r = computeFrame(block, params, progress);
+    painter.notes(r);
+    if (!r.analysed) return;
+    painter.frame(r, params.view, column, width);
+    switch (overlayMethod(params.method, params.view)) {
+      case kMem:
+        mem(block, column, width);
+        break;
+      case kDtft:
+        dtft(block, column, width);
+        break;
+      default:
+        break;
+    }
+  }
+
+  // One chart block of the method (blockFrames is the frames of a full block).
+  void chartBlock(const SampleBlock& block, int blockFrames, int column, int width) {
+    switch (params.method) {
+      case kWt:
+        wavelet(block, blockFrames, column, width);
+        break;
+      case kMem:
+        mem(block, column, width);
+        break;
+      case kDtft:
+        dtft(block, column, width);
+        break;
+      default:
+        frame(block, column, width);
+        break;
+    }
+  }
+};
+
+void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
+              RunListener& listener) {
   const uint32_t align = waveSource.blockAlign;
   const int width = columnsPerBlock(blockBytes, align, settings.framesPerColumn);
   const int skipped = blocksPerColumn(blockBytes, align, settings.framesPerColumn) - 1;
@@ -161,17 +238,16 @@ void chartRun(uint32_t readLength) {
   clearChart(displaySurfaces.backBuffer);
   copyPlotToWindow();
   enterRunningState();
-  for (int column = 0; column < 512; column += width) {
+  for (int column = 0; column < kPlotWidth; column += width) {
     readLength = readBlock(readLength);
     if (readLength == 0) break;
     const SampleBlock block = blockFromRead(readLength);
-    callHook(runHooks.blockRead, block, column, width);
-    analyzeChartBlock(block, blockFrames, column, width);
+    listener.blockStarting(block, column, width);
+    analysis.chartBlock(block, blockFrames, column, width);
     for (int i = 0; i < skipped; ++i) readLength = readBlock(readLength);
-    pumpOneEvent();
-    if (appState.stopRequested != 0) break;
+    if (listener.cancelled()) break;
   }
-  clearProgress();
+  clearProgressText(displaySurfaces.window);
   if (settings.colorScale == 0) {
     drawChartLabels(displaySurfaces.window);
     // The labels' clear runs through the peak box: it shows its whole two lines again.
@@ -181,18 +257,25 @@ void chartRun(uint32_t readLength) {
   leaveRunningState();
 }
 
-void singleBlockRun(uint32_t readLength) {
+void singleBlockRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listener) {
   enterRunningState();
   const uint32_t count = readBlock(readLength);
   const SampleBlock block = blockFromRead(count);
-  callHook(runHooks.blockRead, block, 0, 0);
-  analyzeFrame(block, 0, 0);
+  listener.blockStarting(block, 0, 0);
+  analysis.frame(block, 0, 0);
   leaveRunningState();
 }
 
 }  // namespace
 
-void runAnalysis() {
+int32_t overlayMethod(int32_t method, int32_t view) {
+  if (view == kWaveZoom) return kFft;
+  if (method == kMem) return kMem;
+  if (method == kDtft && view == kSpectrumLog) return kDtft;
+  return kFft;
+}
+
+void runAnalysis(RunListener& listener) {
   // A run handles events between its blocks; a second Analyze arriving there must not start a
   // run inside the run (it would re-open the file under the first one's reads).
   if (appState.busy != 0) return;
@@ -203,16 +286,17 @@ void runAnalysis() {
 
   if (settings.method == kWt) {
     // A wavelet run always draws the chart.
-    callHook(runHooks.checkMenuItem, settings.display, false);
+    const int32_t previous = settings.display;
     settings.display = kTimeFrequencyChart;
-    callHook(runHooks.checkMenuItem, kTimeFrequencyChart, true);
+    listener.viewChanged(previous, kTimeFrequencyChart);
     appState.wtTopFraction = waveletTopFraction(waveSource.srKHz);
   }
+  const AnalysisParams params = analysisParamsFrom(settings);
 
-  blockBytes = computeBlockBytes(settings.method, settings.display, waveSource.bytesPerSecond,
-                                 waveSource.srKHz, waveSource.blockAlign, settings.timeResolution,
-                                 settings.framesPerColumn);
-  if (!allocateBlockBuffers()) {
+  const uint32_t blockBytes =
+      computeBlockBytes(params.method, params.view, waveSource.bytesPerSecond, waveSource.srKHz,
+                        waveSource.blockAlign, settings.timeResolution, settings.framesPerColumn);
+  if (!allocateBlockBuffers(blockBytes)) {
     seekData(appState.position);
     return;
   }
@@ -220,21 +304,24 @@ void runAnalysis() {
 
   if (displaySurfaces.backBuffer.width() == 0) prepareAnalysis();
   Canvas& window = displaySurfaces.window;
-  const bool chart = settings.display == kTimeFrequencyChart;
+  const bool chart = params.view == kTimeFrequencyChart;
   if (chart) clearRangeBand(window);
   drawGraphFrame(window);
   refreshWindow();
 
-  appState.lastRunView = settings.display;
-  appState.lastRunMethod = settings.method;
-  callHook(runHooks.enableMenuItem, 1116, chart);
+  appState.lastRunView = params.view;
+  appState.lastRunMethod = params.method;
+  listener.chartRun(chart);
 
   // The grey palette of an 8-bit display is part of the canvases' depth mode, so nothing has to
   // be selected or restored around the chart.
+  ResultPainter painter(listener);
+  PlotProgress progress(listener);
+  BlockAnalysis analysis{params, painter, progress};
   if (chart) {
-    chartRun(readLength);
+    chartRun(blockBytes, readLength, analysis, listener);
   } else {
-    singleBlockRun(readLength);
+    singleBlockRun(readLength, analysis, listener);
   }
 
   if (appState.overviewRepaintPending != 0) {

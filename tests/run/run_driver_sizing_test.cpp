@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/run_driver.h"
 #include "core/settings.h"
+#include "run/run_driver.h"
 #include "wave/wav_builder.h"
 
 namespace korimu {
@@ -93,6 +93,23 @@ TEST(MonoMix, WritesOnlyTheBytesAskedFor) {
   std::vector<uint8_t> mono(3, 7);
   mixStereoToMono(stereo.data(), mono.data(), 2, false);
   EXPECT_EQ(mono, (std::vector<uint8_t>{15, 35, 7}));
+}
+
+TEST(BlockDispatch, MemOverlaysEverySpectrumAndDtftOnlyTheLogSpectrum) {
+  struct Case {
+    int32_t method;
+    int32_t view;
+    int32_t overlay;
+  };
+  const Case cases[] = {
+      {kFft, kSpectrumLog, kFft},        {kMem, kSpectrumLinear, kMem},
+      {kMem, kTimeFrequencyChart, kMem}, {kMem, kLevelMeter, kMem},
+      {kMem, kWaveZoom, kFft},           {kDtft, kSpectrumLinear, kFft},
+      {kDtft, kSpectrumLog, kDtft},      {kDtft, kWaveZoom, kFft},
+      {kDct, kLevelMeter, kFft},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(overlayMethod(c.method, c.view), c.overlay) << c.method << ' ' << c.view;
 }
 
 }  // namespace

@@ -1,0 +1,27 @@
+// An analysis run as the window shows it: the run's listener checks the chart's menu item when
+// the wavelet switches the view, enables the cross-section for chart runs, writes diagnostic texts
+// on the overview strip, and lets the window handle its events (Stop among them) whenever the run
+// asks whether to stop.
+#pragma once
+
+#include "run/run_listener.h"
+
+namespace korimu {
+
+class WindowRunListener : public RunListener {
+ public:
+  void begin(std::string_view name, long total) override;
+  void step(long done, long total) override;
+  void end() override;
+  bool cancelled() override;
+  void viewChanged(int32_t from, int32_t to) override;
+  void chartRun(bool chart) override;
+  void overviewText(int x, int y, const std::string& text) override;
+  void blockStarting(const SampleBlock& block, int column, int columnsPerBlock) override;
+};
+
+// Lets a test follow the window's runs: the observer sees every block and every progress report
+// of the runs that follow (nullptr to stop watching). It is never asked whether to stop.
+void watchWindowRuns(RunListener* observer);
+
+}  // namespace korimu

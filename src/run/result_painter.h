@@ -1,0 +1,68 @@
+// Draws what the analysers found: spectra and rows into the chart back buffer, texts into the
+// main window's canvas, diagnostics to the overview, messages to the user. What a block drew in
+// the plot is copied to the window when it is presented, and only that part is repainted.
+#pragma once
+
+#include <climits>
+#include <cstdint>
+#include <string>
+
+#include "analysis/analysis_notes.h"
+#include "analysis/frame_analysis.h"
+#include "analysis/progress.h"
+#include "analysis/spectrum_frame.h"
+#include "core/layout.h"
+#include "run/run_listener.h"
+
+namespace korimu {
+
+// Copies the whole plot area to the window at every step instead of only what the step drew, the
+// simple way the incremental copy is compared against. Off unless a test turns it on.
+void setWholePlotCopies(bool on);
+
+class ResultPainter {
+ public:
+  explicit ResultPainter(RunListener& listener) : listener_(listener) {}
+
+  // The messages (shown in order; a fatal one ends the process), the diagnostic texts and the
+  // note that the FFT tables did not fit.
+  void notes(const AnalysisNotes& notes);
+  // The frame analysis's view: the wave zoom with its extremes, or the peak and the spectrum.
+  void frame(const FrameResult& result, int32_t view, int column, int columnsPerBlock);
+  // A spectrum of log-spaced points (linear ones of MEM in the linear view), for the view.
+  void points(const SpectrumFrame& frame, int32_t view, int column, int columnsPerBlock);
+  void peakReadout(double frequency, double power);
+  void powerWarning(const std::string& text);
+  // One wavelet row into the block's columns, copied to the window at once.
+  void waveletRow(int row, const uint8_t* depths, int n, int column, int columnsPerBlock);
+  // Copies to the window what was drawn into the plot since the last copy.
+  void present();
+
+ private:
+  struct DrawnArea {
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+    bool empty() const { return left >= right || top >= bottom; }
+    void add(const Rect& r);  // clipped to the plot area
+  };
+  void markWholePlot();
+  void showText(const Rect& written);
+
+  RunListener& listener_;
+  DrawnArea drawn_;
+};
+
+// The progress of the analysers as the window shows it: the progress text above the plot (its
+// name and counters), then handed on to the listener, which also answers whether to stop.
+class PlotProgress : public Progress {
+ public:
+  explicit PlotProgress(RunListener& listener) : listener_(listener) {}
+  void begin(std::string_view name, long total) override;
+  void step(long done, long total) override;
+  void end() override;
+  bool cancelled() override { return listener_.cancelled(); }
+
+ private:
+  RunListener& listener_;
+};
+
+}  // namespace korimu
