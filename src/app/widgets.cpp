@@ -13,10 +13,10 @@
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/startup.h"
-#include "control/client_drawing.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
+#include "display/client_area.h"
 #include "display/overview.h"
 #include "display/status_texts.h"
 #include "wave/playback.h"
@@ -82,12 +82,7 @@ void ClientArea::paintEvent(QPaintEvent* event) {
   Canvas& canvas = clientCanvas();
   if (fullPaintPending_) {
     fullPaintPending_ = false;
-    drawDataCountLabel(canvas);
-    drawFormatTexts(canvas);
-    drawGraphFrameWithPeakBox(canvas);
-    drawPositionText(canvas);
-    drawSpanText(canvas);
-    copyChartTo(canvas);
+    composeClientArea(canvas);
     QPainter painter(this);
     painter.drawImage(0, 0, canvasImage(canvas));
     return;

@@ -17,9 +17,10 @@
 #include "core/settings.h"
 #include "core/settings_file.h"
 #include "display/chart.h"
+#include "display/client_area.h"
 #include "display/display_state.h"
 #include "display/overview.h"
-#include "display/status_texts.h"
+#include "display/plot_geometry.h"
 #include "platform/event_pump.h"
 #include "run/run_driver.h"
 #include "wave/wave_source.h"
@@ -141,13 +142,6 @@ bool applyOption(const std::string& name, const std::string& value, RenderChoice
   return true;
 }
 
-// The waveform overview strip above the control bar, as the window shows it.
-void drawOverviewStrip(Canvas& window) {
-  Canvas strip(512, layout.overviewHeight, window.depthBits());
-  drawOverviewOfOpenFile(strip);
-  window.copyFrom(strip, 0, 0, strip.width(), strip.height(), layout.unitW, 3 * layout.unitH);
-}
-
 // The chart column and the analyser's own step on stderr once a run has taken longer than a
 // second, four times a second. On a terminal one line is rewritten in place and ended with a
 // newline; elsewhere (asked for with --progress) every report is a line of its own.
@@ -263,12 +257,11 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   window.clear(kButtonFace);
   prepareAnalysis();
   if (!choices.plotOnly) {
-    drawOverviewStrip(window);
-    // The status texts the window shows around the overview (appState.fileSelected is set above).
-    drawDataCountLabel(window);
-    drawPositionText(window);
-    drawFormatTexts(window);
-    drawSpanText(window);
+    // The window as it stands before Analyze, with the overview strip its widget shows; the run
+    // then draws over it as it does in the window (appState.fileSelected is set above).
+    Canvas strip(kPlotWidth, layout.overviewHeight, window.depthBits());
+    drawOverviewOfOpenFile(strip);
+    composeClientArea(window, &strip);
   }
 
   RunProgress progress;
@@ -279,9 +272,10 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   progress.finish();
   closeWave();
 
-  const bool written = choices.plotOnly
-                           ? writePng(outputPath, window, layout.unitW, layout.plotTop, 512, 256)
-                           : writePng(outputPath, window, 0, 0, window.width(), window.height());
+  const bool written =
+      choices.plotOnly
+          ? writePng(outputPath, window, layout.unitW, layout.plotTop, kPlotWidth, kPlotHeight)
+          : writePng(outputPath, window, 0, 0, window.width(), window.height());
   if (!written) {
     std::fprintf(stderr, "korimu: cannot write '%s'\n", outputPath.c_str());
     std::error_code ec;

@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "control/client_drawing.h"
 #include "control/navigation.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/program_files.h"
 #include "core/settings.h"
 #include "display/chart.h"
+#include "display/client_area.h"
 #include "display/graph_frame.h"
 #include "display/peak_readout.h"
 #include "display/status_texts.h"

@@ -1,0 +1,41 @@
+#include "display/client_area.h"
+
+#include "core/layout.h"
+#include "display/display_state.h"
+#include "display/graph_frame.h"
+#include "display/peak_readout.h"
+#include "display/plot_geometry.h"
+#include "display/status_texts.h"
+
+namespace korimu {
+
+namespace {
+
+// The back buffer uses window coordinates: its plot sits where the window's does.
+void copyPlotFromBackBuffer(Canvas& client) {
+  const Canvas& chart = displaySurfaces.backBuffer;
+  if (chart.width() == 0) return;
+  client.copyFrom(chart, layout.unitW, layout.plotTop, kPlotWidth, kPlotHeight, layout.unitW,
+                  layout.plotTop);
+}
+
+}  // namespace
+
+void drawGraphFrameWithPeakBox(Canvas& client) {
+  drawGraphFrame(client);
+  redrawPeakReadout(client);
+}
+
+void composeClientArea(Canvas& client, const Canvas* overviewStrip) {
+  if (overviewStrip != nullptr)
+    client.copyFrom(*overviewStrip, 0, 0, overviewStrip->width(), overviewStrip->height(),
+                    layout.unitW, 3 * layout.unitH);
+  drawDataCountLabel(client);
+  drawFormatTexts(client);
+  drawGraphFrameWithPeakBox(client);
+  drawPositionText(client);
+  drawSpanText(client);
+  copyPlotFromBackBuffer(client);
+}
+
+}  // namespace korimu
