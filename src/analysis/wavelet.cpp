@@ -22,14 +22,12 @@ constexpr double kExponentFloor = -350.0;
 
 // The ratio of two neighbouring rows, 2^(1/24).
 double rowRatio() {
-  static const double r = std::pow(2.0, 1.0 / kVoices);
-  return r;
+  return std::pow(2.0, 1.0 / kVoices);
 }
 
 // The fourth root of pi divided by the square root of 1/r.
 double amplitudeBase() {
-  static const double a0 = std::pow(kPi, 0.25) / std::sqrt(1.0 / rowRatio());
-  return a0;
+  return std::pow(kPi, 0.25) / std::sqrt(1.0 / rowRatio());
 }
 
 double clampTo(double v, double low, double high) {

@@ -268,7 +268,8 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   progress.terminal = ::isatty(STDERR_FILENO) != 0;
   progress.enabled = progress.terminal || choices.progress;
   progress.start = tickCountMs();
-  runAnalysis(progress);
+  Session session;
+  runAnalysis(session, progress);
   progress.finish();
   closeWave();
 

@@ -295,7 +295,7 @@ void Controller::command(int id, int notification) {
       break;
     case kAnalyzeId:
       if (click && appState.fileSelected == 1)
-        view_.runAnalysis([](RunListener& listener) { runAnalysis(listener); });
+        view_.runAnalysis([this](RunListener& listener) { runAnalysis(session_, listener); });
       break;
     case kSpanComboId:
       spanCommand(notification);

@@ -10,6 +10,7 @@
 #include "control/control_ids.h"
 #include "control/ui_state.h"
 #include "control/window_view.h"
+#include "run/session.h"
 #include "wave/playback.h"
 
 namespace korimu {
@@ -63,6 +64,7 @@ class Controller : public PlaybackObserver {
   void navigationCommand(int id);
 
   WindowView& view_;
+  Session session_;
   UiState state_ = UiState::kNoFile;
 };
 

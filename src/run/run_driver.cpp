@@ -84,10 +84,6 @@ void monoMix(uint32_t monoBytes) {
 
 namespace {
 
-// The loudest MEM block this process has analysed: a later block is compared with every earlier
-// one, across runs.
-double memRunningMax = 0.0;
-
 bool stereoFile() {
   return (waveSource.sampleKind & 2) != 0;
 }
@@ -160,11 +156,12 @@ void leaveRunningState() {
 // One run's analysers and what they draw with.
 struct BlockAnalysis {
   const AnalysisParams& params;
+  Session& session;
   ResultPainter& painter;
   PlotProgress& progress;
 
   void mem(const SampleBlock& block, int column, int width) {
-    const MemResult r = memAnalyze(block, params, progress, memRunningMax);
+    const MemResult r = memAnalyze(block, params, progress, session.memRunningMax);
     painter.notes(r);
     if (!r.analysed) return;
     painter.peakReadout(r.peakFrequency, r.peakPower);
@@ -275,7 +272,7 @@ int32_t overlayMethod(int32_t method, int32_t view) {
   return kFft;
 }
 
-void runAnalysis(RunListener& listener) {
+void runAnalysis(Session& session, RunListener& listener) {
   // A run handles events between its blocks; a second Analyze arriving there must not start a
   // run inside the run (it would re-open the file under the first one's reads).
   if (appState.busy != 0) return;
@@ -317,7 +314,7 @@ void runAnalysis(RunListener& listener) {
   // be selected or restored around the chart.
   ResultPainter painter(listener);
   PlotProgress progress(listener);
-  BlockAnalysis analysis{params, painter, progress};
+  BlockAnalysis analysis{params, session, painter, progress};
   if (chart) {
     chartRun(blockBytes, readLength, analysis, listener);
   } else {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "run/run_listener.h"
+#include "run/session.h"
 
 namespace korimu {
 
@@ -32,7 +33,8 @@ void monoMix(uint32_t monoBytes);
 // every spectrum view, DTFT in the log spectrum; kFft when none does (and in the wave zoom).
 int32_t overlayMethod(int32_t method, int32_t view);
 
-// One analysis run of the open file under the settings as they are when it starts.
-void runAnalysis(RunListener& listener);
+// One analysis run of the open file under the settings as they are when it starts, for the
+// session that keeps what runs carry over.
+void runAnalysis(Session& session, RunListener& listener);
 
 }  // namespace korimu

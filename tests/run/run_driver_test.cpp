@@ -41,7 +41,7 @@ TEST(ChartRun, FourThousandFrameBlocksFillTheChartInSixtyFourSteps) {
   settings.timeResolution = 4096;  // 4096 frames at 11025 Hz
   settings.blockOrder = 8;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(70, 4096)));
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   ASSERT_EQ(scope.blocks.size(), 64u);
   for (int k = 0; k < 64; ++k) {
     EXPECT_EQ(scope.blocks[size_t(k)].column, 8 * k);
@@ -62,7 +62,7 @@ TEST(ChartRun, ShortBlocksSkipThreeOfEveryFour) {
   settings.framesPerColumn = 1024;  // span "524288"
   settings.blockOrder = 8;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(10, 256)));
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   ASSERT_EQ(scope.blocks.size(), 3u);
   for (int k = 0; k < 3; ++k) {
     EXPECT_EQ(firstSample(scope.blocks[size_t(k)]), 4 * k);
@@ -79,7 +79,7 @@ TEST(ChartRun, LastShortBlockIsAnalysedWithItsOwnLength) {
   std::vector<uint8_t> data = numberedBlocks(3, 1024);
   data.resize(2 * (2 * 1024 + 300));
   scope.useFile(waveFile(mono16(11025), data));
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   ASSERT_EQ(scope.blocks.size(), 3u);
   EXPECT_EQ(scope.blocks[0].bytes.size(), 2048u);
   EXPECT_EQ(scope.blocks[1].bytes.size(), 2048u);
@@ -95,7 +95,7 @@ TEST(ChartRun, ReadsStopAtTheEndOfTheDataChunk) {
   // A LIST chunk after the data must never be analysed as samples.
   const std::vector<uint8_t> info(4000, 0x7F);
   scope.useFile(waveFile(mono16(11025), numberedBlocks(2, 700), info));
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   size_t total = 0;
   for (const auto& block : scope.blocks) {
     total += block.bytes.size();
@@ -110,7 +110,7 @@ TEST(ChartRun, PositionAtTheEndLeavesAnEmptyChartAndBlanksTheProgress) {
   settings.display = kTimeFrequencyChart;
   const std::vector<uint8_t> data = numberedBlocks(2, 1000);
   scope.useFile(waveFile(mono16(22050), data), uint32_t(data.size()));
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   EXPECT_TRUE(scope.blocks.empty());
   EXPECT_TRUE(scope.progressBlanked());
   EXPECT_TRUE(scope.messages.empty());
@@ -126,7 +126,7 @@ TEST(ChartRun, StopEndsTheRunAfterTheBlockInProgress) {
   settings.blockOrder = 8;
   scope.stopAfterEvents = 3;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(40, 1024)));
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   EXPECT_EQ(scope.blocks.size(), 3u);
   EXPECT_EQ(appState.busy, 0);
   EXPECT_TRUE(scope.progressBlanked());
@@ -139,9 +139,9 @@ TEST(ChartRun, AnAnalyzeArrivingDuringARunIsIgnored) {
   settings.blockOrder = 8;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(70, 4096)));
   scope.onEvent = [&] {
-    if (scope.events == 2) runAnalysis(scope);
+    if (scope.events == 2) runAnalysis(scope.session, scope);
   };
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   ASSERT_EQ(scope.blocks.size(), 64u);
   for (int k = 0; k < 64; ++k) EXPECT_EQ(firstSample(scope.blocks[size_t(k)]), k);
   EXPECT_EQ(scope.runControls, (std::vector<bool>{false, true}));
@@ -159,7 +159,7 @@ TEST(ChartRun, AnOverviewRepaintAskedForDuringTheRunHappensAfterIt) {
   };
   scope.onBlock = [] { appState.overviewRepaintPending = 1; };
   scope.useFile(waveFile(mono16(11025), numberedBlocks(3, 1024)));
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   EXPECT_EQ(repaints, 1);
   EXPECT_EQ(repaintsDuringRun, 0);
   EXPECT_EQ(appState.overviewRepaintPending, 0);
@@ -172,7 +172,7 @@ TEST(ChartRun, StereoBlocksReachTheAnalyserAsTheirMonoMix) {
   f.channels = 2;
   f.rate = 44100;
   scope.useFile(waveFile(f, pcm16({-3, 2, -3, -2, 100, 300, -7, 0})));
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   ASSERT_EQ(scope.blocks.size(), 1u);
   EXPECT_EQ(scope.blocks[0].bytes, pcm16({0, -2, 200, -3}));
   EXPECT_EQ(scope.blocks[0].column, 0);
@@ -184,7 +184,7 @@ TEST(SingleBlockRun, AnalysesTheOneBlockAtThePositionAndLeavesThePositionAlone) 
   settings.display = kSpectrumLog;
   settings.timeResolution = 256;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(5, 256)), 2 * 512);
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   ASSERT_EQ(scope.blocks.size(), 1u);
   EXPECT_EQ(firstSample(scope.blocks[0]), 2);
   EXPECT_EQ(scope.blocks[0].bytes.size(), 512u);
@@ -203,7 +203,7 @@ TEST(SingleBlockRun, PositionAtTheEndDrawsOnlyTheFrame) {
   settings.display = kSpectrumLinear;
   const std::vector<uint8_t> data = numberedBlocks(1, 500);
   scope.useFile(waveFile(mono16(8000), data), uint32_t(data.size()));
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   ASSERT_EQ(scope.blocks.size(), 1u);
   EXPECT_TRUE(scope.blocks[0].bytes.empty());
   // The window shows the graph frame and nothing of a spectrum or a readout.
@@ -221,7 +221,7 @@ TEST(WaveletRun, SwitchesALinearSpectrumViewToTheChart) {
   scope.stopAfterEvents = 1;  // the first row check ends the block
   std::vector<uint8_t> data = numberedBlocks(1, 3000);
   scope.useFile(waveFile(mono16(44100), data));
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   EXPECT_EQ(settings.display, kTimeFrequencyChart);
   EXPECT_EQ(scope.checks, (std::vector<std::pair<int, bool>>{{1108, false}, {1110, true}}));
   EXPECT_EQ(appState.lastRunView, kTimeFrequencyChart);
@@ -237,7 +237,7 @@ TEST(WaveletRun, RatesOutsideTheElevenFamilyUseHalfTheRate) {
   settings.method = kWt;
   scope.stopAfterEvents = 1;
   scope.useFile(waveFile(mono16(4000), numberedBlocks(1, 100)));
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   EXPECT_DOUBLE_EQ(appState.wtTopFraction, 0.5);
   EXPECT_EQ(scope.blocks.size(), 1u);
   EXPECT_EQ(scope.fatalExits, 0);
@@ -248,7 +248,7 @@ TEST(RunFailures, OutOfMemoryForTheBlockEndsTheRunBeforeDrawing) {
   settings.display = kTimeFrequencyChart;
   setSampleMemoryLimit(100);
   scope.useFile(waveFile(mono16(11025), numberedBlocks(4, 1024)));
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   EXPECT_EQ(scope.messages, (std::vector<std::string>{"メモリ不足です。"}));
   EXPECT_TRUE(scope.blocks.empty());
   EXPECT_TRUE(scope.runControls.empty());
@@ -263,7 +263,7 @@ TEST(RunFailures, AnOverstatedByteRateDoesNotTakeGigabytes) {
   f.bytesPerSecond = 0x7FFFFFF0;  // about 2 GB per second claimed
   setSampleMemoryLimit(1 << 20);
   scope.useFile(waveFile(f, numberedBlocks(3, 1000)));
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   EXPECT_TRUE(scope.messages.empty());
   ASSERT_EQ(scope.blocks.size(), 1u);
   EXPECT_EQ(scope.blocks[0].bytes.size(), 6000u) << "the whole data is the block";
@@ -273,7 +273,7 @@ TEST(RunFailures, AFileThatNoLongerOpensDoesNothingElse) {
   RunScope scope;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(4, 1024)));
   appState.fileName = (scope.dir.path() / "gone.wav").string();
-  runAnalysis(scope);
+  runAnalysis(scope.session, scope);
   EXPECT_EQ(scope.messages.size(), 1u);
   EXPECT_TRUE(scope.blocks.empty());
   EXPECT_EQ(appState.busy, 0);

@@ -89,6 +89,7 @@ class RunScope : public RunListener {
   }
 
   TempDir dir;
+  Session session;
   std::vector<SeenBlock> blocks;
   std::vector<std::pair<int, bool>> checks;
   std::vector<std::pair<int, bool>> enables;

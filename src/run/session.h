@@ -1,0 +1,13 @@
+// What an open document keeps from one analysis run to the next. The window keeps one for its
+// whole life; each rendered file gets its own, so renders never see each other's runs.
+#pragma once
+
+namespace korimu {
+
+struct Session {
+  // The loudest MEM block analysed so far: a later block is compared with every earlier one,
+  // across runs.
+  double memRunningMax = 0.0;
+};
+
+}  // namespace korimu
