@@ -118,6 +118,12 @@ DtftResult dtftAnalyze(const SampleBlock& block, const AnalysisParams& params, P
   levelMap(depths.data(), re.data(), im.data(), 2 * grid.points,
            block.sixteenBit() ? 7.0e7 : 1000.0, params);
   out.frame.depths.assign(depths.begin(), depths.begin() + grid.points);
+  for (int k = 0; k < grid.points; ++k) {
+    double p = re[size_t(k)] * re[size_t(k)] + im[size_t(k)] * im[size_t(k)];
+    if (params.pinkNoiseFlat) p = k * p / (2 * grid.points) * 2.0;
+    out.frame.powers.push_back(p);
+    out.frame.frequencies.push_back(dtftPointFrequency(grid, k));
+  }
   out.analysed = true;
   return out;
 }

@@ -38,12 +38,15 @@ void computeWaveZoom(const SampleBlock& block, const AnalysisParams& params, Pro
                      FrameResult& out) {
   out.waveZoom = true;
   if (params.autocorrelation) {
-    out.rows = autocorrelationRows(block, progress, out);
+    out.rows = autocorrelationRows(block, progress, out, &out.values);
     out.analysed = !out.failed();
     return;
   }
   WaveZoomRows zoom = waveZoomRows(block, params.displayGain);
   out.rows = std::move(zoom.rows);
+  out.values.resize(out.rows.size());
+  for (size_t i = 0; i < out.values.size(); ++i)
+    out.values[i] = block.sample(static_cast<int32_t>(i));
   out.extremesShown = true;
   out.maximum = zoom.maximum;
   out.minimum = zoom.minimum;
@@ -82,9 +85,14 @@ void computeSpectrum(const SampleBlock& block, const AnalysisParams& params, Pro
   const double fullSize = static_cast<double>(1 << order);
   double maxPower = 0.0;
   int peak = 0;
+  const double binHz = static_cast<double>(nominalRateFor(block.srKHz)) / fullSize;
+  out.frame.powers.resize(size_t(points));
+  out.frame.frequencies.resize(size_t(points));
   for (int k = 0; k < points; ++k) {
     double p = re[k] * re[k] + im[k] * im[k];
     if (params.pinkNoiseFlat) p = k * p / fullSize * 2.0;
+    out.frame.powers[size_t(k)] = p;
+    out.frame.frequencies[size_t(k)] = k * binHz;
     if (p > maxPower) {  // strictly: the lowest of equal maxima wins
       maxPower = p;
       peak = k;
@@ -92,7 +100,7 @@ void computeSpectrum(const SampleBlock& block, const AnalysisParams& params, Pro
   }
   out.peakBin = peak;
   out.peakPower = maxPower;
-  out.peakFrequency = peak * static_cast<double>(nominalRateFor(block.srKHz)) / fullSize;
+  out.peakFrequency = peak * binHz;
 
   levelMap(w.depths.data(), re, im, 1 << order, levelDivisor(dctMethod, block.sixteenBit()),
            params);

@@ -25,6 +25,7 @@ struct FrameResult : AnalysisNotes {
   double peakPower = 0.0;
   // Wave-zoom view.
   std::vector<uint8_t> rows;
+  std::vector<double> values;  // per row: the sample, or the lag's compensated autocorrelation
   bool extremesShown = false;  // the extremes are written only for the plain waveform
   int32_t maximum = 0;
   int32_t minimum = 0;

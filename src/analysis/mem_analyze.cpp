@@ -84,6 +84,15 @@ MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params, Pro
 
   memDepths(depths.data(), spec.data(), points, extremes, block.sixteenBit(), params);
   out.frame.depths = std::move(depths);
+  for (int i = 0; i < ns; ++i) {
+    double v = spec[size_t(i)];
+    if (params.pinkNoiseFlat)
+      v = linear ? i * v / points.count : v * points.frequency(i) / points.fmax;
+    out.frame.powers.push_back(v);
+    out.frame.frequencies.push_back(linear ? i * static_cast<double>(nominalRateFor(block.srKHz)) /
+                                                 ns / 2.0
+                                           : points.frequency(i));
+  }
   out.analysed = true;
   return out;
 }

@@ -9,6 +9,10 @@ namespace korimu {
 
 struct SpectrumFrame {
   std::vector<uint8_t> depths;
+  // For the numbers saved beside the picture: each point's frequency in Hz and the power its
+  // depth was mapped from (tilted like the peak when pink noise is made flat).
+  std::vector<double> frequencies;
+  std::vector<double> powers;
 
   int bins() const { return static_cast<int>(depths.size()); }
   const uint8_t* data() const { return depths.data(); }

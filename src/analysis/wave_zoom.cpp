@@ -74,7 +74,7 @@ WaveZoomRows waveZoomRows(const SampleBlock& block, int displayGain) {
 }
 
 std::vector<uint8_t> autocorrelationRows(const SampleBlock& block, Progress& progress,
-                                         AnalysisNotes& notes) {
+                                         AnalysisNotes& notes, std::vector<double>* values) {
   const int32_t samples = block.sampleCount();
   const int32_t lags = samples / 2;
   progress.begin("self", lags);
@@ -84,8 +84,10 @@ std::vector<uint8_t> autocorrelationRows(const SampleBlock& block, Progress& pro
   const std::vector<double> r = autocorrNormalized(r0, g, l, samples, lags, block, progress, notes);
   if (r.empty()) return {};
   std::vector<uint8_t> rows(static_cast<size_t>(lags));
+  if (values != nullptr) values->assign(static_cast<size_t>(lags), 0.0);
   for (int32_t i = 0; i < lags; ++i) {
     const double gain = std::pow(static_cast<double>(i), 1.5) * g + 1.0;
+    if (values != nullptr) (*values)[size_t(i)] = gain * r[size_t(i)] / r0;
     const double v = 127.0 - gain * (r[size_t(i)] / r0 * 60.0);
     rows[size_t(i)] = !(v >= 0.0) ? 0 : v > 255.0 ? 255 : static_cast<uint8_t>(v);
   }

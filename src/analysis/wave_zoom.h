@@ -23,7 +23,9 @@ WaveZoomRows waveZoomRows(const SampleBlock& block, int displayGain);
 
 // Row values of the block's lag-compensated autocorrelation (half the samples' worth of lags).
 // Empty when memory ran out (the notes then hold the fatal message).
+// `values`, when given, receives the lag-compensated value each row stands for (1 at lag 0).
 std::vector<uint8_t> autocorrelationRows(const SampleBlock& block, Progress& progress,
-                                         AnalysisNotes& notes);
+                                         AnalysisNotes& notes,
+                                         std::vector<double>* values = nullptr);
 
 }  // namespace korimu

@@ -56,6 +56,15 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
     } else if (a == "--version") {
       c.mode = HeadlessMode::kVersion;
       return c;
+    } else if (a == "--render" && c.mode == HeadlessMode::kRender && c.outputPath.empty()) {
+      // --csv came first: the picture joins the table.
+      if (i + 1 >= args.size()) return usageError(a + " needs a file name");
+      c.outputPath = args[++i];
+    } else if (a == "--csv" && c.mode == HeadlessMode::kNone) {
+      // The numbers alone: a render that writes no picture.
+      if (i + 1 >= args.size()) return usageError(a + " needs a file name");
+      c.mode = HeadlessMode::kRender;
+      c.renderOptions.emplace_back("csv", args[++i]);
     } else if (a == "--check" || a == "--screenshot" || a == "--render") {
       if (c.mode != HeadlessMode::kNone)
         return usageError(a + " cannot be combined with another command");
@@ -80,7 +89,8 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
     }
   }
   if (c.mode == HeadlessMode::kRender && c.fileName.empty())
-    return usageError("--render needs a WAV file");
+    return usageError((c.outputPath.empty() ? "--csv" : "--render") +
+                      std::string(" needs a WAV file"));
   return c;
 }
 
@@ -95,6 +105,9 @@ Opens FILE.wav (of several, the last one) in the KORIMU window; the interface is
   --render OUT.png [--NAME VALUE ...] FILE.wav
                           run one analysis as the Analyze button does and save the window's
                           client area as a PNG, without a display
+  --csv OUT.csv [--NAME VALUE ...] FILE.wav
+                          the same analysis, saving its numbers as CSV instead of the picture
+                          ("-" writes to standard output); with --render, both
   --help                  show this text
   --version               show the version
 
@@ -129,6 +142,9 @@ Options of --render (those not given come from the settings file and the start-u
   --line, --bar           draw spectra as a line or as bars (the default)
   --thick                 thick graph lines
   --plot-only             save only the 512 x 256 plot
+  --csv OUT.csv           also save the numbers behind the picture as CSV: the settings in
+                          "# key,value" lines, then one row per bin, band or sample, or for
+                          the chart one row per chart row and one column per chart column
   --progress              show progress on stderr even when it is not a terminal
 
 Environment:

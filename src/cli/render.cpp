@@ -21,6 +21,7 @@
 #include "display/display_state.h"
 #include "display/overview.h"
 #include "display/plot_geometry.h"
+#include "export/csv_export.h"
 #include "platform/event_pump.h"
 #include "run/run_driver.h"
 #include "wave/wave_source.h"
@@ -109,6 +110,10 @@ bool applyOption(const std::string& name, const std::string& value, RenderChoice
     s.framesPerColumn = span / 512;
     return true;
   }
+  if (name == "csv") {
+    choices.csvPath = value;
+    return true;
+  }
   if (name == "position") {
     long long n = 0;
     if (!chooseNumber(name, value, 0, UINT32_MAX, false, n, error)) return false;
@@ -154,6 +159,9 @@ struct RunProgress : RunListener {
   int column = 0;
   long done = 0;
   long total = 0;
+  RunRecord numbers;
+
+  RunRecord* record() override { return &numbers; }
 
   void show() {
     if (!enabled) return;
@@ -243,12 +251,16 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
     }
     appState.position = choices.position;
   }
-  bool createdOutput = false;
+  bool createdOutput = false, createdCsv = false;
   std::string reason;
-  if (!probeOutput(outputPath, createdOutput, reason)) {
-    std::fprintf(stderr, "korimu: cannot create '%s': %s\n", outputPath.c_str(), reason.c_str());
-    closeWave();
-    return 1;
+  for (const auto& [path, created] :
+       {std::pair{outputPath, &createdOutput}, std::pair{choices.csvPath, &createdCsv}}) {
+    if (path.empty() || path == "-") continue;
+    if (!probeOutput(path, *created, reason)) {
+      std::fprintf(stderr, "korimu: cannot create '%s': %s\n", path.c_str(), reason.c_str());
+      closeWave();
+      return 1;
+    }
   }
 
   displaySurfaces.window =
@@ -273,6 +285,16 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   progress.finish();
   closeWave();
 
+  if (!choices.csvPath.empty() &&
+      !writeTextFile(choices.csvPath, runCsv(progress.numbers), reason)) {
+    std::fprintf(stderr, "korimu: cannot write '%s': %s\n", choices.csvPath.c_str(),
+                 reason.c_str());
+    std::error_code ec;
+    if (createdCsv) std::filesystem::remove(choices.csvPath, ec);
+    if (createdOutput) std::filesystem::remove(outputPath, ec);
+    return 1;
+  }
+  if (outputPath.empty()) return 0;
   const bool written =
       choices.plotOnly
           ? writePng(outputPath, window, layout.unitW, layout.plotTop, kPlotWidth, kPlotHeight)

@@ -17,15 +17,17 @@ struct RenderChoices {
   bool progress = false;  // --progress: also when stderr is not a terminal
   bool hasPosition = false;
   uint32_t position = 0;
+  std::string csvPath;  // --csv: the numbers too ("-" standard output)
 };
 
 // Applies the options to the settings record. On a bad name or value returns false with a message
 // that names the option and what it allows.
 bool applyRenderOptions(const RenderOptions& options, RenderChoices& choices, std::string& error);
 
-// The whole command: settings from the INI file, the options, the run and the PNG. Returns the
-// exit code: 0 when written, 1 for file problems (the reader's message is printed, or why the
-// output cannot be created, which is found out before anything is analysed), 2 for bad options.
+// The whole command (outputPath "" writes no PNG, only the --csv table): settings from the INI
+// file, the options, the run and the PNG. Returns the exit code: 0 when written, 1 for file
+// problems (the reader's message is printed, or why the output cannot be created, which is found
+// out before anything is analysed), 2 for bad options.
 int runRender(const std::string& outputPath, const RenderOptions& options,
               const std::string& fileName);
 

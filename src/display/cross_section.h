@@ -50,6 +50,8 @@ void drawCrossSectionGraph(Canvas& canvas, const uint8_t* depths, int top, int w
 // The label row under the graph (cleared first; only cleared when no file is open).
 void drawCrossSectionLabels(Canvas& canvas, int width);
 
+// The frequency the cross-section gives element `element` (0 the bottom row) of the last chart.
+double crossSectionRowFrequency(int element);
 // "  440 Hz " style readout of the frequency of element `loudest`.
 std::string crossSectionPeakText(int loudest);
 // Column number and position texts.

@@ -131,16 +131,23 @@ void drawCrossSectionLabels(Canvas& canvas, int width) {
   }
 }
 
-std::string crossSectionPeakText(int loudest) {
+double crossSectionRowFrequency(int element) {
   const int method = appState.lastRunMethod;
   const int bins = crossSectionBins();
   if (crossSectionLinear(method)) {
     const long e = linearTopTimes256(openRateKHz()) / std::max(bins, 256);
-    return formatText("%5d Hz ", int(loudest * double(e) / 256.0 + 0.5));
+    return element * double(e) / 256.0;
   }
   const ChartRowScale scale = chartRowScale(bins, method);
-  const int p = method == kWt ? loudest : loudest * bins / 256;
-  return formatText("%5.0f Hz ", scale.fBottom * std::pow(scale.ratio, p));
+  const int p = method == kWt ? element : element * bins / 256;
+  return scale.fBottom * std::pow(scale.ratio, p);
+}
+
+std::string crossSectionPeakText(int loudest) {
+  const double frequency = crossSectionRowFrequency(loudest);
+  if (crossSectionLinear(appState.lastRunMethod))
+    return formatText("%5d Hz ", int(frequency + 0.5));
+  return formatText("%5.0f Hz ", frequency);
 }
 
 std::string crossSectionColumnText() {

@@ -49,43 +49,65 @@ void addLinePoint(Canvas& canvas, int k, double v) {
 
 }  // namespace
 
-void drawOctaveMeter(Canvas& canvas, const uint8_t* depths, int len) {
-  canvas.whiteness(layout.unitW, layout.plotTop, 512, 256);
-  if (depths == nullptr || len <= 0) return;
-  const int bands = octaveBandCount(settings.blockOrder);
-  const bool line = settings.graphStyle == kLineGraph;
-  if (line) canvas.setPen(kBlack, settings.futosa);
+std::vector<MeterBand> octaveMeterBands(const uint8_t* depths, int len, bool line) {
+  std::vector<MeterBand> bands;
+  if (depths == nullptr || len <= 0) return bands;
+  const int count = octaveBandCount(settings.blockOrder);
   int e = len;
-  for (int k = 0; k < bands; ++k, e /= 2) {
-    const int begin = e / 2;
+  for (int k = 0; k < count; ++k, e /= 2) {
+    MeterBand band{e / 2, e};
     if (line) {
       if (settings.pinkNoiseFlat != 0 && e == 1) break;
-      double v = double(depthSum(depths, begin, e));
-      if (e > 1) v = v / e * 2;
-      addLinePoint(canvas, k, v);
+      band.depth = double(depthSum(depths, band.begin, e));
+      if (e > 1) band.depth = band.depth / e * 2;
     } else {
-      drawBar(canvas, k, smallestDepth(depths, begin, e));
+      band.depth = smallestDepth(depths, band.begin, e);
+    }
+    bands.push_back(band);
+  }
+  return bands;
+}
+
+std::vector<MeterBand> equalCountMeterBands(const uint8_t* depths, int len, bool line) {
+  std::vector<MeterBand> bands;
+  const int q = len / 10;
+  // Fewer than ten bins leave nothing to split into bands.
+  if (depths == nullptr || q <= 0) return bands;
+  for (int k = 0; k < 10; ++k) {
+    MeterBand band{len - q * (k + 1), len - q * k};
+    band.depth = line ? double(depthSum(depths, band.begin, band.end)) / q
+                      : smallestDepth(depths, band.begin, band.end);
+    bands.push_back(band);
+  }
+  return bands;
+}
+
+namespace {
+
+void drawMeterBands(Canvas& canvas, const std::vector<MeterBand>& bands, bool line) {
+  if (line) canvas.setPen(kBlack, settings.futosa);
+  for (size_t k = 0; k < bands.size(); ++k) {
+    if (line) {
+      addLinePoint(canvas, int(k), bands[k].depth);
+    } else {
+      drawBar(canvas, int(k), bands[k].depth);
     }
   }
   canvas.setPen(kBlack);
 }
 
+}  // namespace
+
+void drawOctaveMeter(Canvas& canvas, const uint8_t* depths, int len) {
+  canvas.whiteness(layout.unitW, layout.plotTop, 512, 256);
+  const bool line = settings.graphStyle == kLineGraph;
+  drawMeterBands(canvas, octaveMeterBands(depths, len, line), line);
+}
+
 void drawEqualCountMeter(Canvas& canvas, const uint8_t* depths, int len) {
   canvas.whiteness(layout.unitW, layout.plotTop, 512, 256);
-  const int q = len / 10;
-  // Fewer than ten bins leave nothing to split into bands.
-  if (depths == nullptr || q <= 0) return;
   const bool line = settings.graphStyle == kLineGraph;
-  if (line) canvas.setPen(kBlack, settings.futosa);
-  for (int k = 0; k < 10; ++k) {
-    const int begin = len - q * (k + 1), end = len - q * k;
-    if (line) {
-      addLinePoint(canvas, k, double(depthSum(depths, begin, end)) / q);
-    } else {
-      drawBar(canvas, k, smallestDepth(depths, begin, end));
-    }
-  }
-  canvas.setPen(kBlack);
+  drawMeterBands(canvas, equalCountMeterBands(depths, len, line), line);
 }
 
 double waveZoomScale() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/canvas.h"
 
@@ -13,6 +14,17 @@ void drawOctaveMeter(Canvas& canvas, const uint8_t* depths, int len);
 void drawEqualCountMeter(Canvas& canvas, const uint8_t* depths, int len);
 // One depth per sample (or autocorrelation lag) over the time axis.
 void drawWaveZoom(Canvas& canvas, const uint8_t* depths, int len);
+
+// One band of a meter: bins [begin, end) and the depth its bar (the loudest bin) or its line point
+// (the mean depth) stands at.
+struct MeterBand {
+  int begin = 0;
+  int end = 0;
+  double depth = 255.0;
+};
+// The bands the meters draw from len depths, the highest band first (the rightmost one).
+std::vector<MeterBand> octaveMeterBands(const uint8_t* depths, int len, bool line);
+std::vector<MeterBand> equalCountMeterBands(const uint8_t* depths, int len, bool line);
 
 // Bands the octave meter draws for a block order: 8 or 9 give 8, 10 gives 9, more give 10.
 int octaveBandCount(int blockOrder);

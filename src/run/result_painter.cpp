@@ -101,6 +101,12 @@ void ResultPainter::notes(const AnalysisNotes& notes) {
 }
 
 void ResultPainter::frame(const FrameResult& r, int32_t view, int column, int columnsPerBlock) {
+  if (RunRecord* record = listener_.record(); record != nullptr && view != kTimeFrequencyChart) {
+    record->waveRows = r.rows;
+    record->waveValues = r.values;
+    record->spectrum = r.frame;
+    record->spectrumPoints = false;
+  }
   if (r.waveZoom) {
     if (r.extremesShown) showText(drawWaveZoomExtremes(window(), r.maximum, r.minimum));
     drawWaveZoom(backBuffer(), r.rows.data(), static_cast<int>(r.rows.size()));
@@ -137,6 +143,10 @@ void ResultPainter::frame(const FrameResult& r, int32_t view, int column, int co
 
 void ResultPainter::points(const SpectrumFrame& frame, int32_t view, int column,
                            int columnsPerBlock) {
+  if (RunRecord* record = listener_.record(); record != nullptr && view != kTimeFrequencyChart) {
+    record->spectrum = frame;
+    record->spectrumPoints = true;
+  }
   const uint8_t* depths = frame.data();
   const int points = frame.bins();
   switch (view) {
@@ -164,6 +174,11 @@ void ResultPainter::points(const SpectrumFrame& frame, int32_t view, int column,
 }
 
 void ResultPainter::peakReadout(double frequency, double power) {
+  if (RunRecord* record = listener_.record()) {
+    record->peakShown = true;
+    record->peakFrequency = frequency;
+    record->peakPower = power;
+  }
   drawPeakReadout(window(), peakFrequencyText(frequency), peakPowerText(power));
   // The box and whatever of its lines runs past it, up to the window's right edge.
   const int x = kPlotWidth + 3 * layout.unitW;

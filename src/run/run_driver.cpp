@@ -13,6 +13,7 @@
 #include "core/settings.h"
 #include "core/shell_hooks.h"
 #include "display/chart.h"
+#include "display/cross_section.h"
 #include "display/display_state.h"
 #include "display/frame_parts.h"
 #include "display/graph_frame.h"
@@ -142,6 +143,40 @@ SampleBlock blockFromRead(uint32_t count) {
   return block;
 }
 
+// What the record keeps before the run draws anything.
+void startRecord(RunRecord& record, const AnalysisParams& params, uint32_t blockBytes) {
+  record = RunRecord{};
+  record.params = params;
+  record.fileName = appState.fileName;
+  record.formatTag = waveSource.formatTag;
+  record.srKHz = waveSource.srKHz;
+  record.bitsPerSample = waveSource.bitsPerSample;
+  record.channels = stereoFile() ? 2 : 1;
+  record.bytesPerSecond = waveSource.bytesPerSecond;
+  record.blockAlign = waveSource.blockAlign;
+  record.position = appState.position;
+  record.blockBytes = blockBytes;
+  record.framesPerColumn = settings.framesPerColumn;
+  record.lineGraph = settings.graphStyle == kLineGraph;
+}
+
+// The chart as painted, read back from the back buffer column by column as the cross-section
+// reads it: the shade of each cell is the depth drawn there, whichever painter drew it.
+void recordChart(RunRecord& record, int columns) {
+  record.chartColumns = columns;
+  record.chartDepths.assign(size_t{kChartRows} * kChartColumns, 255);
+  uint8_t column[kChartRows];
+  for (int x = 0; x < columns; ++x) {
+    readChartColumn(displaySurfaces.backBuffer, layout.unitW + x, column);
+    for (int element = 0; element < kChartRows; ++element)
+      record.chartDepths[size_t(kChartRows - 1 - element) * kChartColumns + size_t(x)] =
+          column[element];
+  }
+  for (int element = 0; element < kChartRows; ++element)
+    record.chartRowFrequencies[size_t(kChartRows - 1 - element)] =
+        crossSectionRowFrequency(element);
+}
+
 void enterRunningState() {
   appState.busy = 1;
   appState.stopRequested = 0;
@@ -235,15 +270,18 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
   clearChart(displaySurfaces.backBuffer);
   copyPlotToWindow();
   enterRunningState();
+  int painted = 0;
   for (int column = 0; column < kPlotWidth; column += width) {
     readLength = readBlock(readLength);
     if (readLength == 0) break;
     const SampleBlock block = blockFromRead(readLength);
     listener.blockStarting(block, column, width);
     analysis.chartBlock(block, blockFrames, column, width);
+    painted = std::min(column + width, int{kPlotWidth});
     for (int i = 0; i < skipped; ++i) readLength = readBlock(readLength);
     if (listener.cancelled()) break;
   }
+  if (RunRecord* record = listener.record()) recordChart(*record, painted);
   clearProgressText(displaySurfaces.window);
   if (settings.colorScale == 0) {
     drawChartLabels(displaySurfaces.window);
@@ -308,6 +346,7 @@ void runAnalysis(Session& session, RunListener& listener) {
 
   appState.lastRunView = params.view;
   appState.lastRunMethod = params.method;
+  if (RunRecord* record = listener.record()) startRecord(*record, params, blockBytes);
   listener.chartRun(chart);
 
   // The grey palette of an 8-bit display is part of the canvases' depth mode, so nothing has to
@@ -327,6 +366,7 @@ void runAnalysis(Session& session, RunListener& listener) {
   }
   releaseBlockBuffers();
   seekData(appState.position);
+  if (RunRecord* record = listener.record()) record->complete = appState.stopRequested == 0;
 }
 
 }  // namespace korimu

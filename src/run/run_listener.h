@@ -8,6 +8,7 @@
 
 #include "analysis/progress.h"
 #include "analysis/sample_block.h"
+#include "run/run_record.h"
 
 namespace korimu {
 
@@ -23,6 +24,8 @@ class RunListener : public Progress {
   // outside the chart).
   virtual void blockStarting(const SampleBlock& /*block*/, int /*column*/,
                              int /*columnsPerBlock*/) {}
+  // Where the run keeps the numbers behind its picture (none when nobody saves them).
+  virtual RunRecord* record() { return nullptr; }
 };
 
 }  // namespace korimu

@@ -110,6 +110,15 @@ TEST(Arguments, HeadlessCommands) {
   EXPECT_EQ(render.fileName, "d.wav");
   using Option = std::pair<std::string, std::string>;
   EXPECT_EQ(render.renderOptions, (std::vector<Option>{{"view", "chart"}, {"method", "mem"}}));
+  // --csv beside the picture, or alone (a render without a PNG), in either order.
+  for (const auto& args : {std::vector<std::string>{"--render", "r.png", "--csv", "-", "d.wav"},
+                           std::vector<std::string>{"--csv", "-", "--render", "r.png", "d.wav"},
+                           std::vector<std::string>{"--csv", "-", "d.wav"}}) {
+    const CommandLine both = parse(args);
+    EXPECT_EQ(both.mode, HeadlessMode::kRender);
+    EXPECT_EQ(both.outputPath, args.size() == 3 ? "" : "r.png");
+    EXPECT_EQ(both.renderOptions, (std::vector<Option>{{"csv", "-"}}));
+  }
   EXPECT_NE(usageText().find("--check"), std::string::npos);
 }
 

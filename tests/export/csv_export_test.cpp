@@ -1,0 +1,212 @@
+// The CSV beside a rendered picture: its levels are the depths the picture shows, the chart's
+// table rebuilds the plot, and its header block gives back the settings of the run.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/render.h"
+#include "cli/render_test_support.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "display/chart.h"
+#include "export/csv_export.h"
+#include "export/export_names.h"
+
+namespace korimu {
+namespace {
+
+using testing::loadPng;
+using testing::RenderScope;
+using testing::ToneFile;
+
+struct Table {
+  std::map<std::string, std::string> header;
+  std::vector<std::vector<std::string>> rows;  // the header row first
+};
+
+std::vector<std::string> splitFields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::stringstream in(line);
+  for (std::string f; std::getline(in, f, ',');) fields.push_back(f);
+  return fields;
+}
+
+Table readTable(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  Table t;
+  for (auto& [key, value] : csvHeaderFields(text)) t.header[key] = value;
+  std::stringstream lines(text);
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("# ", 0) != 0) t.rows.push_back(splitFields(line));
+  return t;
+}
+
+// The 16-bit tone of two partials, long enough to fill the chart at the default span.
+std::string recording(RenderScope& scope, const std::string& name) {
+  ToneFile tone;
+  tone.bits = 16;
+  tone.seconds = 1.5;
+  tone.frequency = 1200.0;
+  return scope.file(name, tone);
+}
+
+bool black(const QImage& image, int x, int y) {
+  return image.pixel(x, y) == qRgb(0, 0, 0);
+}
+
+// The depth a bar shows in plot column x: 256 less the black run from the plot's bottom row.
+int barDepth(const QImage& image, int x) {
+  int run = 0;
+  while (run < 256 && black(image, x, layout.plotTop + 255 - run)) ++run;
+  return 256 - run;
+}
+
+struct ViewCase {
+  const char* view;
+  const char* method;
+  // Where row i of the table is drawn in the picture.
+  int (*column)(int row);
+};
+
+TEST(CsvExport, LevelsAreTheDepthsThePictureShows) {
+  const ViewCase cases[] = {
+      // 1024-point FFT: 512 bins, one per plot column.
+      {"spectrum-linear", "fft", [](int i) { return layout.unitW + i; }},
+      // MEM: 512 log-spaced points, one per plot column.
+      {"spectrum-log", "mem", [](int i) { return layout.unitW + i; }},
+      // The meter's bars are 40 pixels wide, the highest band on the right.
+      {"level-meter", "fft", [](int band) { return 470 - 50 * band + 20; }},
+  };
+  RenderScope scope;
+  const std::string wav = recording(scope, "声 の 録音.wav");
+  for (const ViewCase& c : cases) {
+    SCOPED_TRACE(c.view);
+    const std::string png = scope.out(std::string(c.view) + " 画像.png");
+    const std::string csv = scope.out(std::string(c.view) + " 数値.csv");
+    ASSERT_EQ(runRender(png, {{"view", c.view}, {"method", c.method}, {"csv", csv}}, wav), 0);
+    const QImage image = loadPng(png);
+    const Table t = readTable(csv);
+    ASSERT_GT(t.rows.size(), 9u);
+    const size_t level = t.rows[0].size() - 1;
+    ASSERT_EQ(t.rows[0][level], "level");
+    double loudest = -1.0, loudestFrequency = 0.0;
+    for (size_t r = 1; r < t.rows.size(); ++r) {
+      ASSERT_EQ(std::stoi(t.rows[r][level]), barDepth(image, c.column(int(r - 1)))) << r;
+      const double power = std::stod(t.rows[r][level - 1]);
+      if (power > loudest) {
+        loudest = power;
+        loudestFrequency = std::stod(t.rows[r][1]);
+      }
+    }
+    // The peak readout names the strongest row (the meter's bands have no single frequency).
+    if (std::string(c.view) != "level-meter") {
+      EXPECT_DOUBLE_EQ(std::stod(t.header.at("peak-frequency-hz")), loudestFrequency);
+    }
+  }
+}
+
+TEST(CsvExport, WaveZoomRowsLieOnTheDrawnLine) {
+  RenderScope scope;
+  const std::string wav = recording(scope, "wave.wav");
+  const std::string png = scope.out("wave.png"), csv = scope.out("wave.csv");
+  ASSERT_EQ(runRender(png, {{"view", "wave-zoom"}, {"csv", csv}}, wav), 0);
+  const QImage image = loadPng(png);
+  const Table t = readTable(csv);
+  ASSERT_EQ(t.rows[0], (std::vector<std::string>{"index", "time_ms", "value", "level"}));
+  ASSERT_GT(t.rows.size(), 100u);
+  // The tone at 0.7 of full scale: the values are the samples themselves.
+  EXPECT_NEAR(std::stod(t.rows[1 + 5][2]), 32767 * 0.7 * std::sin(2 * M_PI * 1200 * 5 / 22050.0),
+              1.0);
+  const double pixelsPerSample = 512.0 / (double(t.rows.size()) - 1);
+  for (size_t r = 1; r + 1 < t.rows.size(); ++r) {
+    const int x = int(layout.unitW + pixelsPerSample * double(r - 1));
+    ASSERT_TRUE(black(image, x, layout.plotTop + std::stoi(t.rows[r][3]))) << r;
+  }
+}
+
+TEST(CsvExport, ChartTableRebuildsThePlot) {
+  RenderScope scope;
+  const std::string wav = recording(scope, "chart.wav");
+  for (const char* method : {"fft", "wt"}) {
+    SCOPED_TRACE(method);
+    const std::string png = scope.out("chart.png"), csv = scope.out("chart.csv");
+    // 32 frames per column: the tone fills the whole chart.
+    ASSERT_EQ(
+        runRender(png, {{"view", "chart"}, {"method", method}, {"span", "16384"}, {"csv", csv}},
+                  wav),
+        0);
+    const QImage image = loadPng(png);
+    const Table t = readTable(csv);
+    ASSERT_EQ(t.rows.size(), 257u);
+    ASSERT_EQ(t.rows[0].size(), 513u);
+    EXPECT_EQ(t.rows[0][1], "0");
+    // The columns' times rise by the span's frames per column.
+    EXPECT_NEAR(std::stod(t.rows[0][2]), 32.0 / 22050.0, 1e-12);
+    for (int y = 0; y < 256; ++y) {
+      for (int x = 0; x < 512; ++x) {
+        const Rgb shade = chartShade(std::stoi(t.rows[size_t(y) + 1][size_t(x) + 1]), 24);
+        ASSERT_EQ(image.pixel(layout.unitW + x, layout.plotTop + y),
+                  qRgb(shade.r, shade.g, shade.b))
+            << x << "," << y;
+      }
+    }
+    // Rows run from the top of the chart down.
+    EXPECT_GT(std::stod(t.rows[1][0]), std::stod(t.rows[256][0]));
+  }
+}
+
+TEST(CsvExport, HeaderGivesBackTheSettings) {
+  RenderScope scope;
+  const std::string wav = recording(scope, "設定 テスト, 1.wav");
+  const RenderOptions chosen = {
+      {"view", "spectrum-log"}, {"method", "dtft"}, {"block-order", "11"}, {"window", "2"},
+      {"scale", "power"},       {"gain", "3"},      {"position", "2000"},  {"span", "4096"},
+      {"autocorr", ""},         {"pink", ""}};
+  RenderOptions withCsv = chosen;
+  const std::string csv = scope.out("設定 テスト.csv");
+  withCsv.emplace_back("csv", csv);
+  ASSERT_EQ(runRender("", withCsv, wav), 0);
+  const AppSettings rendered = settings;
+  const Table t = readTable(csv);
+  EXPECT_EQ(t.header.at("file"), wav);
+  EXPECT_EQ(t.header.at("format"), "PCM 22050 Hz 16 bit mono");
+  EXPECT_DOUBLE_EQ(std::stod(t.header.at("seconds")), 1000.0 / 22050.0);
+  EXPECT_EQ(t.header.at("version"), "0.10");
+
+  RenderOptions back;
+  for (const char* key :
+       {"view", "method", "block-order", "window", "scale", "gain", "position", "span"})
+    back.emplace_back(key, t.header.at(key));
+  for (const char* key : {"autocorr", "pink"})
+    if (t.header.at(key) == "1") back.emplace_back(key, "");
+  settings = AppSettings{};
+  RenderChoices choices;
+  std::string error;
+  ASSERT_TRUE(applyRenderOptions(back, choices, error)) << error;
+  EXPECT_EQ(choices.position, 2000u);
+  EXPECT_EQ(settings.display, rendered.display);
+  EXPECT_EQ(settings.method, rendered.method);
+  EXPECT_EQ(settings.blockOrder, rendered.blockOrder);
+  EXPECT_EQ(settings.mado, rendered.mado);
+  EXPECT_EQ(settings.spectrumType, rendered.spectrumType);
+  EXPECT_EQ(settings.displayGain, rendered.displayGain);
+  EXPECT_EQ(settings.framesPerColumn, rendered.framesPerColumn);
+  EXPECT_EQ(settings.autocorrelation, rendered.autocorrelation);
+  EXPECT_EQ(settings.pinkNoiseFlat, rendered.pinkNoiseFlat);
+}
+
+TEST(CsvExport, ProposedNamesSitBesideTheRecording) {
+  EXPECT_EQ(proposedExportName("/home/u/録音 1.wav", kTimeFrequencyChart, kWt, "png"),
+            "/home/u/録音 1-chart-wt.png");
+  EXPECT_EQ(proposedExportName("take.WAV", kSpectrumLog, kMem, "csv"), "take-spectrum-log-mem.csv");
+}
+
+}  // namespace
+}  // namespace korimu
