@@ -124,21 +124,23 @@ void correlateBySpectra(const double* x, const double* y, double* kr, double* ki
 }  // namespace
 
 uint32_t waveletBlockBytes(uint32_t bytesPerSecond, int srKHz, int blockAlign) {
-  const uint64_t everyRate = uint64_t{kWaveletLargestBlock} * static_cast<uint64_t>(blockAlign);
-  if (bytesPerSecond % 11025 == 0) {
+  // The rate formulas aim at 65536 frames but overshoot where the kHz divisor rounds down hard
+  // (12 kHz divides by 1) or the byte rate is not the rate's own; a block never holds more than
+  // the transform can take. Integer arithmetic throughout: no header value can overflow it.
+  const uint64_t fullBlock = uint64_t{kWaveletLargestBlock} * uint64_t(std::max(blockAlign, 0));
+  const uint64_t v = bytesPerSecond;
+  uint64_t bytes = fullBlock;
+  if (v % 11025 == 0) {
     const int divisor = srKHz / 11;
-    if (divisor <= 0) return static_cast<uint32_t>(everyRate);
-    return static_cast<uint32_t>(uint64_t(kWaveletLargestBlock / divisor) *
-                                 (bytesPerSecond / 11025));
-  }
-  if (bytesPerSecond % 8000 == 0) {
+    if (divisor > 0) bytes = uint64_t(kWaveletLargestBlock / divisor) * (v / 11025);
+  } else if (v % 8000 == 0) {
     const int divisor = srKHz / 8;
-    if (divisor <= 0) return static_cast<uint32_t>(everyRate);
-    return static_cast<uint32_t>((uint64_t(bytesPerSecond / 8000) * kWaveletLargestBlock) /
-                                 static_cast<uint64_t>(divisor));
+    if (divisor > 0) bytes = (v / 8000 * kWaveletLargestBlock) / uint64_t(divisor);
+  } else if (srKHz > 0) {
+    // (v / 8000) * (65536 / (srKHz / 8)) without the floating point.
+    bytes = v * kWaveletLargestBlock / (1000 * uint64_t(srKHz));
   }
-  if (srKHz <= 0) return static_cast<uint32_t>(everyRate);
-  return static_cast<uint32_t>((bytesPerSecond / 8000.0) * (kWaveletLargestBlock / (srKHz / 8.0)));
+  return static_cast<uint32_t>(std::min(bytes, fullBlock));
 }
 
 double waveletTopFraction(int srKHz) {

@@ -21,8 +21,9 @@ namespace korimu {
 inline constexpr int kWaveletRows = 256;
 inline constexpr int kWaveletLargestBlock = 65536;
 
-// Bytes of one wavelet block (65536 sample frames) for the file's average bytes per second,
-// srKHz and frame size. Rates whose kHz divisor would be 0 (below 8 kHz) get 65536 frames too.
+// Bytes of one wavelet block for the file's average bytes per second, srKHz and frame size:
+// the rate formula where it gives at most 65536 frames, else 65536 frames (so too for rates whose
+// kHz divisor would be 0).
 uint32_t waveletBlockBytes(uint32_t bytesPerSecond, int srKHz, int blockAlign);
 
 // The top frequency as a fraction of the rate: 5000/11025 for multiples of 11 kHz, else 0.5.

@@ -307,6 +307,8 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   installShellHooks();
   controller().enter(UiState::kNoFile);
   prepareAnalysis();
+  // Settings that could not be read will not be saved at exit; the user hears of it once.
+  reportSettingsProblem();
 
   controller().openCommandLineFile();
   return true;

@@ -226,6 +226,7 @@ bool applyRenderOptions(const RenderOptions& options, RenderChoices& choices, st
 int runRender(const std::string& outputPath, const RenderOptions& options,
               const std::string& fileName) {
   loadSettings();
+  reportSettingsProblem();
   RenderChoices choices;
   std::string error;
   if (!applyRenderOptions(options, choices, error)) {

@@ -2,6 +2,7 @@
 // on one thread; re-entry through nested event handling is controlled by these flags.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -46,7 +47,8 @@ inline int32_t nominalRateFor(int32_t srKHz) {
     case 88:
       return 88200;
     default:
-      return srKHz * 1000;
+      // Held within 32 bits: the reader refuses rates this high, but nothing here may overflow.
+      return int32_t(std::clamp<int64_t>(int64_t{srKHz} * 1000, INT32_MIN, INT32_MAX));
   }
 }
 

@@ -1,12 +1,17 @@
 #include "core/settings_file.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "core/app_state.h"
 #include "core/settings.h"
 #include "platform/ini_profile.h"
+#include "platform/message.h"
 
 namespace korimu {
 
@@ -23,6 +28,33 @@ int32_t readInt(const IniDocument& document, const char* key, const char* defaul
   if (text.size() > 31) text.resize(31);
   return profileInteger(text);
 }
+
+// A stored value outside its domain is taken as its default: a hand-edited or damaged file must
+// not give line widths or switches no code expects.
+int32_t inDomain(int32_t value, int32_t lowest, int32_t highest, int32_t fallback) {
+  return value >= lowest && value <= highest ? value : fallback;
+}
+
+// The home folder: HOME when it is an absolute path, else the password database's entry.
+std::filesystem::path homeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return home;
+  long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buffer(size_t(size > 0 ? size : 16384));
+  passwd entry{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+      found->pw_dir && found->pw_dir[0] == '/')
+    return found->pw_dir;
+  return {};
+}
+
+struct LoadedFrom {
+  std::filesystem::path file;
+  ProfileStatus status = ProfileStatus::kMissing;
+  bool reported = false;
+};
+LoadedFrom loadedFrom;
 
 }  // namespace
 
@@ -45,11 +77,12 @@ int32_t profileInteger(std::string_view text) {
 }
 
 std::filesystem::path settingsFilePath() {
+  // Only an absolute XDG_CONFIG_HOME counts; a relative one would follow the current folder.
   const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config && *config) return std::filesystem::path(config) / "korimu" / "KORIMU.INI";
-  const char* home = std::getenv("HOME");
-  if (home && *home) return std::filesystem::path(home) / ".config" / "korimu" / "KORIMU.INI";
-  return "KORIMU.INI";
+  if (config && config[0] == '/') return std::filesystem::path(config) / "korimu" / "KORIMU.INI";
+  const std::filesystem::path home = homeFolder();
+  if (home.empty()) return {};
+  return home / ".config" / "korimu" / "KORIMU.INI";
 }
 
 int32_t clampedMemSize(int32_t value, uint16_t systemVersion) {
@@ -63,24 +96,29 @@ void clampMemSize() {
   settings.memSize = clampedMemSize(settings.memSize, kWinVersion);
 }
 
-void loadSettingsFrom(const std::filesystem::path& file, uint16_t systemVersion) {
-  const IniDocument document = loadProfile(file);
-  settings.colorScale = readInt(document, "ColorScale", "0");
-  settings.onMem = readInt(document, "OnMem", "0");
+ProfileStatus loadSettingsFrom(const std::filesystem::path& file, uint16_t systemVersion) {
+  ProfileStatus status = ProfileStatus::kMissing;
+  const IniDocument document = file.empty() ? IniDocument{} : loadProfile(file, &status);
+  settings.colorScale = inDomain(readInt(document, "ColorScale", "0"), 0, 1, 0);
+  settings.onMem = inDomain(readInt(document, "OnMem", "0"), 0, 1, 0);
   settings.memSize = clampedMemSize(readInt(document, "MemSize", "15"), systemVersion);
-  if (systemVersion >= kNewShellVersion) settings.dialog3d = readInt(document, "dialog3d", "1");
-  settings.futosa = readInt(document, "futosa", "1");
+  if (systemVersion >= kNewShellVersion)
+    settings.dialog3d = inDomain(readInt(document, "dialog3d", "1"), 0, 1, 1);
+  settings.futosa = inDomain(readInt(document, "futosa", "1"), 1, 2, 1);
   const int32_t display = readInt(document, "display", "1106");
   settings.display = display < kWaveZoom             ? kWaveZoom
                      : display > kTimeFrequencyChart ? kTimeFrequencyChart
                                                      : display;
-  const int32_t mado = readInt(document, "mado", "0");
   // Only the seven window functions exist; anything else would index past their table.
-  settings.mado = mado >= 0 && mado <= 6 ? mado : 0;
+  settings.mado = inDomain(readInt(document, "mado", "0"), 0, 6, 0);
+  return status;
 }
 
 bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion) {
-  IniDocument document = loadProfile(file);
+  ProfileStatus status = ProfileStatus::kMissing;
+  IniDocument document = loadProfile(file, &status);
+  // Never replace what could not be read with the seven keys alone.
+  if (status == ProfileStatus::kUnreadable) return false;
   const auto put = [&](const char* key, int32_t value) {
     document.set(kSection, key, std::to_string(value));
   };
@@ -95,12 +133,22 @@ bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion) {
 }
 
 void loadSettings() {
-  loadSettingsFrom(settingsFilePath(), kWinVersion);
+  loadedFrom.file = settingsFilePath();
+  loadedFrom.status = loadSettingsFrom(loadedFrom.file, kWinVersion);
 }
 
 void saveSettings() {
+  if (loadedFrom.file.empty() || loadedFrom.status == ProfileStatus::kUnreadable) return;
   // Write failures are ignored: the program is ending anyway.
-  saveSettingsTo(settingsFilePath(), kWinVersion);
+  saveSettingsTo(loadedFrom.file, kWinVersion);
+}
+
+void reportSettingsProblem() {
+  if (loadedFrom.status != ProfileStatus::kUnreadable || loadedFrom.reported) return;
+  loadedFrom.reported = true;
+  showMessage(formatText("設定ファイル %s を読み取れません。既定の設定で続け、設定は保存しません。",
+                         loadedFrom.file.c_str()),
+              MessageKind::kExclamation);
 }
 
 }  // namespace korimu

@@ -1,25 +1,37 @@
 // Persistence of the seven lasting settings in KORIMU.INI, section "KORIMU". The file lives at
-// $XDG_CONFIG_HOME/korimu/KORIMU.INI (~/.config/korimu/KORIMU.INI when that is not set).
+// $XDG_CONFIG_HOME/korimu/KORIMU.INI (~/.config/korimu/KORIMU.INI when that is not set or not an
+// absolute path; the home folder comes from the password database when HOME is not set).
+// Settings that were there but could not be read are never written back: the file keeps what
+// the user has in it.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
+
+#include "platform/ini_profile.h"
 
 namespace korimu {
 
+// The settings file; empty when there is no home folder to put it in.
 std::filesystem::path settingsFilePath();
 
-// Reads the persistent fields into `settings`, applying the range rules.
+// Reads the persistent fields into `settings`, applying the range rules, and remembers whether
+// the file may be written back.
 void loadSettings();
-// Writes the persistent fields (every one, changed or not).
+// Writes the persistent fields (every one, changed or not), unless loading found the file
+// unreadable.
 void saveSettings();
+// Once per process after loadSettings found the file unreadable: says so through showMessage
+// (a message box in the window, stderr on the command line). Does nothing otherwise.
+void reportSettingsProblem();
 // The MemSize rule applied to settings.memSize.
 void clampMemSize();
 
 // The same for an explicit file and system version (older systems keep dialog3d out of the file
 // and limit MemSize to 15).
-void loadSettingsFrom(const std::filesystem::path& file, uint16_t systemVersion);
+ProfileStatus loadSettingsFrom(const std::filesystem::path& file, uint16_t systemVersion);
 bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion);
 int32_t clampedMemSize(int32_t value, uint16_t systemVersion);
 

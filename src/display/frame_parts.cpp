@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "core/app_state.h"
@@ -159,7 +160,8 @@ void drawChartLabels(Canvas& canvas) {
   const int bins = currentBinCount();
   if (linearMethod()) {
     const int shown = std::max(bins, 256);
-    int base = srKHz * 128000;
+    // In 64 bits: 128000 times the kHz of any header rate does not fit an int.
+    int64_t base = int64_t{srKHz} * 128000;
     switch (srKHz) {
       case 44:
         base = 5120000;
@@ -174,7 +176,7 @@ void drawChartLabels(Canvas& canvas) {
         base = 10240000;
         break;
     }
-    const long b = base / shown;
+    const long b = long(base / shown);
     if (elevenFamily(srKHz)) {
       label(24, formatText("%ld", b));
       label(82, formatText("%ld", (b / 4) * 3));

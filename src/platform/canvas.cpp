@@ -62,6 +62,12 @@ Rgb nearest(const std::array<Rgb, N>& table, Rgb c, int* bestDistance) {
   return best;
 }
 
+// The end of the span from `start`, `length` long (nothing when negative), cut at `limit`. In 64
+// bits: sizes come from settings and headers and may be as large as an int holds.
+int clippedEnd(int start, int length, int limit) {
+  return int(std::min<int64_t>(limit, int64_t(start) + std::max(0, length)));
+}
+
 }  // namespace
 
 int displayBitsFromEnvironment() {
@@ -119,7 +125,7 @@ void Canvas::plot(int x, int y, uint32_t packed) {
 
 void Canvas::fillRect(int x, int y, int w, int h, Rgb colour) {
   const int x0 = std::max(0, x), y0 = std::max(0, y);
-  const int x1 = std::min(width_, x + std::max(0, w)), y1 = std::min(height_, y + std::max(0, h));
+  const int x1 = clippedEnd(x, w, width_), y1 = clippedEnd(y, h, height_);
   if (x0 >= x1 || y0 >= y1) return;  // wholly outside the surface
   const uint32_t packed = packRgb(quantise(colour));
   for (int yy = y0; yy < y1; ++yy) {
@@ -134,7 +140,7 @@ void Canvas::whiteness(int x, int y, int w, int h) {
 
 void Canvas::invertRect(int x, int y, int w, int h) {
   const int x0 = std::max(0, x), y0 = std::max(0, y);
-  const int x1 = std::min(width_, x + std::max(0, w)), y1 = std::min(height_, y + std::max(0, h));
+  const int x1 = clippedEnd(x, w, width_), y1 = clippedEnd(y, h, height_);
   for (int yy = y0; yy < y1; ++yy) {
     for (int xx = x0; xx < x1; ++xx) {
       uint32_t& p = pixels_[size_t(yy) * size_t(width_) + size_t(xx)];

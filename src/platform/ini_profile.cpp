@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <utility>
 
 namespace korimu {
@@ -54,31 +54,48 @@ std::optional<std::string_view> keyOf(std::string_view line) {
 
 void IniDocument::parse(std::string_view text) {
   lines_.clear();
-  lineEnd_ = text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
-  finalLineEnd_ = text.empty() || text.back() == '\n';
+  lineEnd_ = "\n";
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  byteOrderMark_ = text.substr(0, 3) == kByteOrderMark;
+  if (byteOrderMark_) text.remove_prefix(3);
+  bool firstEnd = true;
   size_t start = 0;
   while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines_.emplace_back(line);
-    start = end + 1;
+    const size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines_.push_back({std::string(text.substr(start)), ""});
+      break;
+    }
+    const size_t endLength = text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+    lines_.push_back(
+        {std::string(text.substr(start, end - start)), std::string(text.substr(end, endLength))});
+    if (firstEnd) lineEnd_ = lines_.back().end;
+    firstEnd = false;
+    start = end + endLength;
   }
 }
 
 std::string IniDocument::text() const {
-  std::string out;
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    out += lines_[i];
-    if (i + 1 < lines_.size() || finalLineEnd_) out += lineEnd_;
-  }
+  std::string out = byteOrderMark_ ? "\xEF\xBB\xBF" : "";
+  for (const Line& line : lines_) out.append(line.text).append(line.end);
   return out;
+}
+
+void IniDocument::insertLine(size_t at, std::string text) {
+  // A line added after a last line without an end gives that line one and takes its place as
+  // the last; anywhere else it gets the file's usual end.
+  std::string end = lineEnd_;
+  if (at > 0 && at == lines_.size() && lines_[at - 1].end.empty()) {
+    lines_[at - 1].end = lineEnd_;
+    end.clear();
+  }
+  lines_.insert(lines_.begin() + std::ptrdiff_t(at), Line{std::move(text), std::move(end)});
 }
 
 std::optional<std::string> IniDocument::get(std::string_view section, std::string_view key) const {
   bool inSection = false;
-  for (const std::string& line : lines_) {
+  for (const Line& entry : lines_) {
+    const std::string& line = entry.text;
     if (const auto name = sectionOf(line)) {
       inSection = sameName(*name, section);
       continue;
@@ -104,7 +121,8 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
   size_t lastInSection = 0;  // index after the last non-blank line of the section
   bool found = false;
   for (size_t i = 0; i < lines_.size(); ++i) {
-    if (const auto name = sectionOf(lines_[i])) {
+    const std::string& line = lines_[i].text;
+    if (const auto name = sectionOf(line)) {
       if (inSection) break;
       inSection = sameName(*name, section);
       if (inSection) {
@@ -114,33 +132,56 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
       continue;
     }
     if (!inSection) continue;
-    const auto k = keyOf(lines_[i]);
+    const auto k = keyOf(line);
     if (k && sameName(*k, key)) {
-      lines_[i] = entry;
+      lines_[i].text = entry;
       return;
     }
-    if (!trimmed(lines_[i]).empty()) lastInSection = i + 1;
+    if (!trimmed(line).empty()) lastInSection = i + 1;
   }
   if (found) {
-    lines_.insert(lines_.begin() + std::ptrdiff_t(lastInSection), entry);
+    insertLine(lastInSection, std::move(entry));
     return;
   }
-  if (!lines_.empty() && !trimmed(lines_.back()).empty()) lines_.emplace_back();
+  if (!lines_.empty() && !trimmed(lines_.back().text).empty()) insertLine(lines_.size(), "");
   std::string header("[");
   header.append(section).append("]");
-  lines_.push_back(std::move(header));
-  lines_.push_back(entry);
-  finalLineEnd_ = true;
+  insertLine(lines_.size(), std::move(header));
+  insertLine(lines_.size(), std::move(entry));
+  // A new section ends with a line end like the rest of the file.
+  if (lines_.back().end.empty()) lines_.back().end = lineEnd_;
 }
 
-IniDocument loadProfile(const std::filesystem::path& file) {
+IniDocument loadProfile(const std::filesystem::path& file, ProfileStatus* status) {
   IniDocument document;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return document;
-  std::ostringstream text;
-  text << in.rdbuf();
-  document.parse(text.str());
+  ProfileStatus found = ProfileStatus::kUnreadable;
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec) && !ec) {
+    found = ProfileStatus::kMissing;
+  } else if (std::filesystem::is_regular_file(file, ec)) {
+    std::ifstream in(file, std::ios::binary);
+    if (in) {
+      const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+      if (!in.bad()) {
+        document.parse(text);
+        found = ProfileStatus::kRead;
+      }
+    }
+  }
+  if (status) *status = found;
   return document;
+}
+
+std::filesystem::path profileWriteTarget(const std::filesystem::path& file) {
+  std::filesystem::path target = file;
+  std::error_code ec;
+  // A bounded walk: a loop of links ends where the system's own limit would.
+  for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, ec); ++hops) {
+    const std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+    if (ec) break;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  return target;
 }
 
 std::string readProfileString(const std::filesystem::path& file, std::string_view section,
@@ -152,7 +193,10 @@ std::string readProfileString(const std::filesystem::path& file, std::string_vie
   return out;
 }
 
-bool saveProfileAtomically(const std::filesystem::path& file, const IniDocument& document) {
+bool saveProfileAtomically(const std::filesystem::path& link, const IniDocument& document) {
+  // The temporary is renamed over the link's target: renaming over the link would put a plain
+  // file in its place.
+  const std::filesystem::path file = profileWriteTarget(link);
   std::error_code ec;
   const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
   std::filesystem::create_directories(folder, ec);
@@ -183,7 +227,10 @@ bool saveProfileAtomically(const std::filesystem::path& file, const IniDocument&
 
 bool writeProfileString(const std::filesystem::path& file, std::string_view section,
                         std::string_view key, std::string_view value) {
-  IniDocument document = loadProfile(file);
+  ProfileStatus status = ProfileStatus::kMissing;
+  IniDocument document = loadProfile(file, &status);
+  // Writing what could not be read would replace the file with this one key.
+  if (status == ProfileStatus::kUnreadable) return false;
   document.set(section, key, value);
   return saveProfileAtomically(file, document);
 }

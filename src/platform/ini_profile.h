@@ -1,7 +1,9 @@
 // Private profile (INI) files with the rules the settings rely on: section and key names compare
 // without regard to case, a missing file, section or key gives the default, and writing keeps every
 // other section, key and comment while replacing the file atomically (a crash part-way leaves the
-// old file in place).
+// old file in place). Every line keeps its own line end (LF, CR LF or a lone CR), a UTF-8
+// byte-order mark is kept, and a file reached through a symbolic link is replaced at the link's
+// target, so the link stays.
 #pragma once
 
 #include <filesystem>
@@ -25,9 +27,22 @@ class IniDocument {
   void set(std::string_view section, std::string_view key, std::string_view value);
 
  private:
-  std::vector<std::string> lines_;  // without line ends
-  std::string lineEnd_ = "\n";
-  bool finalLineEnd_ = true;
+  struct Line {
+    std::string text;  // without its line end
+    std::string end;   // "\n", "\r\n", "\r", or "" for a last line without one
+  };
+  void insertLine(size_t at, std::string text);
+
+  std::vector<Line> lines_;
+  std::string lineEnd_ = "\n";  // for new lines: the first line end of the file
+  bool byteOrderMark_ = false;
+};
+
+// What reading a profile file found.
+enum class ProfileStatus {
+  kMissing,     // no such file: the defaults apply and the file may be created
+  kRead,        // read whole
+  kUnreadable,  // there, but it could not be read (permissions, a folder, an I/O error)
 };
 
 // GetPrivateProfileString: the value (cut to bufferSize - 1 bytes) or the default.
@@ -35,8 +50,11 @@ std::string readProfileString(const std::filesystem::path& file, std::string_vie
                               std::string_view key, std::string_view defaultValue,
                               size_t bufferSize = 32);
 
-// Reads the whole file into a document; a missing or unreadable file gives an empty one.
-IniDocument loadProfile(const std::filesystem::path& file);
+// Reads the whole file into a document; a missing or unreadable file gives an empty one, and
+// `status` (when given) tells which.
+IniDocument loadProfile(const std::filesystem::path& file, ProfileStatus* status = nullptr);
+// The file a write to `file` replaces: `file` itself, or the end of its chain of symbolic links.
+std::filesystem::path profileWriteTarget(const std::filesystem::path& file);
 // Writes a document through a temporary file in the same folder, flushed and renamed over the
 // old one. Creates the folder when needed. False when anything failed (the old file is kept).
 bool saveProfileAtomically(const std::filesystem::path& file, const IniDocument& document);

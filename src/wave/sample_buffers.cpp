@@ -52,6 +52,9 @@ void sizeBuffers(bool partial) {
   } else {
     bytes = w.dataSize < memLimit ? w.dataSize : memLimit - std::min<uint64_t>(memLimit, 4);
   }
+  // A playback never plays more than the data after the position, so a buffer needs no more
+  // room than that: a header that claims gigabytes per second must not take gigabytes.
+  bytes = std::min<uint64_t>(bytes, w.bytesLeft);
   const uint64_t align = w.blockAlign;
   if (align > 0) {
     if (bytes % align != 0) bytes += align - bytes % align;
@@ -61,14 +64,16 @@ void sizeBuffers(bool partial) {
   }
   bufferBytes = uint32_t(std::min(bytes, kMaxBuffer));
 
+  int64_t marker = 512 * f;
   if (align == 0) {
-    markerFrames = int32_t(512 * f);
+    // nothing to subtract: no frame size
   } else if (v % 11025 == 0) {
-    markerFrames =
-        int32_t(512 * f - int64_t(uint64_t(v / 11025) * uint64_t(std::max(pb, 0)) / align));
+    marker -= int64_t(uint64_t(v / 11025) * uint64_t(std::max(pb, 0)) / align);
   } else {
-    markerFrames = int32_t(double(512 * f) - double(v) / 8000.0 * pb / double(align));
+    marker = int64_t(std::max(double(marker) - double(v) / 8000.0 * pb / double(align), -1e18));
   }
+  markerFrames = int32_t(std::clamp<int64_t>(marker, std::numeric_limits<int32_t>::min(),
+                                             std::numeric_limits<int32_t>::max()));
 }
 
 bool allocSlot(int slot, uint64_t bytes) {

@@ -20,6 +20,7 @@ extern int32_t markerFrames;
 extern bool playbackPartial;
 
 // Sets bufferBytes and the start of markerFrames from the open file's format and the settings.
+// A buffer never holds more than the data left after the position (and at least one frame).
 void sizeBuffers(bool partial);
 
 // Allocates readMode buffers of bufferBytes bytes; false after an out-of-memory message.

@@ -69,7 +69,8 @@ bool pcmFormatUsable(const WaveFormat& f) {
   // Frames of another size than the kind's, or rates that give nothing per second, would make the
   // readers divide by zero or step past their buffers.
   const uint32_t frameBytes = uint32_t(f.channels) * f.bitsPerSample / 8;
-  if (f.blockAlign != frameBytes || f.avgBytesPerSec == 0 || f.samplesPerSec < 1000)
+  if (f.blockAlign != frameBytes || f.avgBytesPerSec == 0 || f.samplesPerSec < 1000 ||
+      f.samplesPerSec > kHighestSampleRate)
     return failReleasingFormat("WAVEファイルが壊れています。");
   return true;
 }

@@ -39,6 +39,10 @@ extern WaveSource waveSource;
 // Set by the playback engine while the wave-output device is open, so closeWave can close it.
 extern bool outputDeviceOpen;
 
+// The highest sample rate a file may declare (768 kHz, four times the fastest studio rate); a
+// higher one is taken as a broken header. It keeps every rate product within 32 bits.
+inline constexpr uint32_t kHighestSampleRate = 768000;
+
 // A 1.44 MB diskette: files on a volume this small are handled in one buffer.
 inline constexpr uint64_t kDisketteCapacity = 1457664;
 

@@ -30,6 +30,17 @@ TEST(WaveletBlockSize, RatesBelowTheDivisorsStillGet65536Frames) {
   EXPECT_EQ(waveletBlockBytes(900, 0, 1), 65536u);        // below 1 kHz
 }
 
+TEST(WaveletBlockSize, FormulasThatOvershootAreHeldAt65536Frames) {
+  EXPECT_EQ(waveletBlockBytes(24000, 12, 2), 65536u * 2);       // 12 kHz: 12 div 8 is 1
+  EXPECT_EQ(waveletBlockBytes(48000, 12, 4), 65536u * 4);       // 12 kHz stereo
+  EXPECT_EQ(waveletBlockBytes(88112, 44, 2), 65536u * 2);       // 44056 Hz, fractional rule
+  EXPECT_EQ(waveletBlockBytes(96001, 48, 2), 65536u * 2);       // byte rate off by one
+  EXPECT_EQ(waveletBlockBytes(0xFFFFFFFF, 48, 4), 65536u * 4);  // no float out of range
+  // Where the formula gives fewer frames it stands.
+  EXPECT_EQ(waveletBlockBytes(11025, 22, 1), 32768u);
+  EXPECT_EQ(waveletBlockBytes(4000, 8, 1), 32768u);
+}
+
 TEST(WaveletTop, MultiplesOf11kHzTopAt20000For44100) {
   EXPECT_DOUBLE_EQ(waveletTopFraction(44) * nominalRateFor(44), 20000.0);
   EXPECT_DOUBLE_EQ(waveletTopFraction(22) * nominalRateFor(22), 10000.0);

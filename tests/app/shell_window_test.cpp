@@ -213,11 +213,10 @@ TEST_F(MainWindowTest, ViewMenuMarksFollowTheSettings) {
   EXPECT_FALSE(shell().actions.at(1111)->isChecked());
 }
 
-TEST_F(MainWindowTest, ThickLinesCountFromAStoredZero) {
+// A stored width outside 1..2 loads as thin lines; the toggle then goes thick and back.
+TEST_F(MainWindowTest, ThickLinesFromAStoredZeroStartThin) {
   writeSettings("[KORIMU]\nfutosa=0\n");
   start();
-  EXPECT_FALSE(shell().actions.at(1115)->isChecked());
-  shell().actions.at(1115)->trigger();
   EXPECT_EQ(settings.futosa, 1);
   EXPECT_FALSE(shell().actions.at(1115)->isChecked());
   shell().actions.at(1115)->trigger();
@@ -225,6 +224,7 @@ TEST_F(MainWindowTest, ThickLinesCountFromAStoredZero) {
   EXPECT_TRUE(shell().actions.at(1115)->isChecked());
   shell().actions.at(1115)->trigger();
   EXPECT_EQ(settings.futosa, 1);
+  EXPECT_FALSE(shell().actions.at(1115)->isChecked());
 }
 
 }  // namespace

@@ -2,12 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <sstream>
 
 #include "core/settings.h"
 #include "platform/ini_profile.h"
+#include "platform/message.h"
 #include "wave/wav_builder.h"
 
 namespace korimu {
@@ -88,13 +95,21 @@ TEST_F(SettingsFileTest, DisplayIsHeldToTheFiveViews) {
   EXPECT_EQ(settings.display, kSpectrumLinear);
 }
 
-TEST_F(SettingsFileTest, OtherFieldsAreTakenAsRead) {
+// Values outside their domain come back as the defaults; no width or switch is taken as read.
+TEST_F(SettingsFileTest, EveryStoredValueIsHeldToItsDomain) {
   loadStored("futosa=0\nColorScale=7\nOnMem=-3\ndialog3d=5\nmado=6\n");
-  EXPECT_EQ(settings.futosa, 0);
-  EXPECT_EQ(settings.colorScale, 7);
-  EXPECT_EQ(settings.onMem, -3);
-  EXPECT_EQ(settings.dialog3d, 5);
+  EXPECT_EQ(settings.futosa, 1);
+  EXPECT_EQ(settings.colorScale, 0);
+  EXPECT_EQ(settings.onMem, 0);
+  EXPECT_EQ(settings.dialog3d, 1);
   EXPECT_EQ(settings.mado, 6);
+  loadStored("futosa=2147483647\nColorScale=1\nOnMem=1\ndialog3d=0\n");
+  EXPECT_EQ(settings.futosa, 1);
+  EXPECT_EQ(settings.colorScale, 1);
+  EXPECT_EQ(settings.onMem, 1);
+  EXPECT_EQ(settings.dialog3d, 0);
+  loadStored("futosa=2\n");
+  EXPECT_EQ(settings.futosa, 2);
 }
 
 TEST_F(SettingsFileTest, WindowFunctionOutsideTheTableFallsBackToHanning) {
@@ -124,17 +139,156 @@ TEST(ProfileInteger, ConvertsLikeTheStandardDecimalConversion) {
   EXPECT_EQ(profileInteger("-99999999999"), -2147483647 - 1);
 }
 
-TEST(SettingsPath, FollowsTheConfigFolder) {
-  const char* saved = std::getenv("XDG_CONFIG_HOME");
-  const std::string keep = saved ? saved : "";
+// The environment as a test left it, restored afterwards.
+class SavedVariable {
+ public:
+  explicit SavedVariable(const char* name) : name_(name) {
+    const char* value = std::getenv(name);
+    if (value) value_ = value;
+    had_ = value != nullptr;
+  }
+  ~SavedVariable() {
+    if (had_)
+      setenv(name_, value_.c_str(), 1);
+    else
+      unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::string value_;
+  bool had_ = false;
+};
+
+TEST(SettingsPath, AbsoluteConfigFolderOrHomeFromTheEnvironmentOrThePasswordDatabase) {
+  SavedVariable config("XDG_CONFIG_HOME"), home("HOME");
   setenv("XDG_CONFIG_HOME", "/tmp/cfg", 1);
   EXPECT_EQ(settingsFilePath(), std::filesystem::path("/tmp/cfg/korimu/KORIMU.INI"));
-  unsetenv("XDG_CONFIG_HOME");
-  const char* home = std::getenv("HOME");
-  if (home && *home) {
-    EXPECT_EQ(settingsFilePath(), std::filesystem::path(home) / ".config/korimu/KORIMU.INI");
+  setenv("HOME", "/home/someone", 1);
+  for (const char* ignored : {"", "relative/cfg", "."}) {
+    setenv("XDG_CONFIG_HOME", ignored, 1);
+    EXPECT_EQ(settingsFilePath(), std::filesystem::path("/home/someone/.config/korimu/KORIMU.INI"))
+        << "XDG_CONFIG_HOME=\"" << ignored << "\"";
   }
-  if (saved) setenv("XDG_CONFIG_HOME", keep.c_str(), 1);
+  unsetenv("XDG_CONFIG_HOME");
+  unsetenv("HOME");
+  const passwd* me = ::getpwuid(::getuid());
+  ASSERT_NE(me, nullptr);
+  EXPECT_EQ(settingsFilePath(), std::filesystem::path(me->pw_dir) / ".config/korimu/KORIMU.INI");
+  setenv("HOME", "not/absolute", 1);
+  EXPECT_EQ(settingsFilePath(), std::filesystem::path(me->pw_dir) / ".config/korimu/KORIMU.INI");
+}
+
+// Runs `check` as a user without the root's right to read every file: in a child process that
+// has given up root when the tests run as root. Returns what `check` returned (-1 when it could
+// not run).
+int asOrdinaryUser(const std::function<int()>& check) {
+  if (::getuid() != 0) return check();
+  const pid_t child = ::fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
+    ::_exit(check());
+  }
+  int status = 0;
+  if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// A settings file that is there but cannot be read: the defaults apply, the problem is told
+// once, and the file keeps every byte when the program ends.
+TEST(SettingsSafety, AnUnreadableFileIsNeverWrittenBack) {
+  testing::TempDir dir;
+  const auto folder = dir.path() / "korimu";
+  std::filesystem::create_directories(folder);
+  const auto file = folder / "KORIMU.INI";
+  const std::string mine = "; my notes\n[KORIMU]\nmado=3\nMemSize=64\n[Other]\nx=1\n";
+  std::ofstream(file, std::ios::binary) << mine;
+  // Anyone may write into the folders, so only the rule can keep the file from being replaced.
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+  std::filesystem::permissions(folder, std::filesystem::perms::all);
+  std::filesystem::permissions(file, std::filesystem::perms::none);
+  SavedVariable config("XDG_CONFIG_HOME");
+  setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+
+  const int result = asOrdinaryUser([] {
+    int told = 0;
+    const MessageSink previous = setMessageSink([&told](std::string_view, MessageKind) { ++told; });
+    settings = AppSettings{};
+    settings.mado = 5;
+    loadSettings();
+    const bool defaults = settings.mado == 0 && settings.memSize == 15;
+    reportSettingsProblem();
+    reportSettingsProblem();
+    settings.mado = 4;
+    saveSettings();
+    setMessageSink(previous);
+    return (defaults ? 0 : 1) | (told == 1 ? 0 : 2);
+  });
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+  EXPECT_EQ(result, 0) << "bit 1: defaults not taken, bit 2: not told exactly once";
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), mine);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST_F(SettingsFileTest, AFolderInPlaceOfTheFileIsNotReplaced) {
+  std::filesystem::create_directories(file_ / "inside");
+  EXPECT_EQ(loadSettingsFrom(file_, kNewShell), ProfileStatus::kUnreadable);
+  EXPECT_FALSE(saveSettingsTo(file_, kNewShell));
+  EXPECT_TRUE(std::filesystem::is_directory(file_ / "inside"));
+}
+
+TEST_F(SettingsFileTest, ASymbolicLinkIsUpdatedThroughTheLink) {
+  const auto elsewhere = dir_.path() / "dotfiles";
+  std::filesystem::create_directories(elsewhere);
+  const auto real = elsewhere / "korimu.ini";
+  std::ofstream(real, std::ios::binary) << "; kept\n[KORIMU]\nmado=2\n";
+  std::filesystem::create_symlink("dotfiles/korimu.ini", file_);  // relative, like most links
+  EXPECT_EQ(loadSettingsFrom(file_, kNewShell), ProfileStatus::kRead);
+  EXPECT_EQ(settings.mado, 2);
+  settings.mado = 5;
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  EXPECT_TRUE(std::filesystem::is_symlink(file_));
+  EXPECT_EQ(loadProfile(real).get("KORIMU", "mado"), "5");
+  std::ifstream in(real, std::ios::binary);
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first, "; kept");
+}
+
+TEST_F(SettingsFileTest, AByteOrderMarkIsReadAndKept) {
+  std::ofstream(file_, std::ios::binary) << "\xEF\xBB\xBF[KORIMU]\nmado=3\n";
+  loadSettingsFrom(file_, kNewShell);
+  EXPECT_EQ(settings.mado, 3);
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  const std::string after = text();
+  EXPECT_EQ(after.rfind("\xEF\xBB\xBF[KORIMU]\n", 0), 0u);
+  EXPECT_EQ(after.find("[KORIMU]"), after.rfind("[KORIMU]")) << "one section, not two";
+}
+
+// Every line keeps its own end: CR-only files stay CR-only, mixed files stay mixed, and the last
+// line keeps its lone CR.
+TEST_F(SettingsFileTest, EachLineKeepsItsOwnLineEnd) {
+  std::ofstream(file_, std::ios::binary) << "[KORIMU]\rmado=3\r; note\r";
+  loadSettingsFrom(file_, kNewShell);
+  EXPECT_EQ(settings.mado, 3);
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  EXPECT_EQ(text(),
+            "[KORIMU]\rmado=3\r; note\rColorScale=0\rOnMem=0\rMemSize=15\rdialog3d=1\r"
+            "futosa=1\rdisplay=1106\r");
+
+  std::ofstream(file_, std::ios::binary) << "[A]\r\nx=1\n[KORIMU]\rmado=2\r\n; end\r";
+  loadSettingsFrom(file_, kNewShell);
+  EXPECT_EQ(settings.mado, 2);
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  EXPECT_EQ(text(),
+            "[A]\r\nx=1\n[KORIMU]\rmado=2\r\n; end\rColorScale=0\r\nOnMem=0\r\n"
+            "MemSize=15\r\ndialog3d=1\r\nfutosa=1\r\ndisplay=1106\r\n");
 }
 
 }  // namespace

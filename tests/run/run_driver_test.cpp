@@ -243,6 +243,42 @@ TEST(WaveletRun, RatesOutsideTheElevenFamilyUseHalfTheRate) {
   EXPECT_EQ(scope.fatalExits, 0);
 }
 
+// Valid rates whose formula overshoots 65536 frames (12 kHz divides by 12 div 8 = 1) and a byte
+// rate one above the true one must draw the chart, not end the program.
+TEST(WaveletRun, EveryValidFormatDrawsItsRowsWithBlocksOfAtMost65536Frames) {
+  struct Case {
+    uint32_t rate;
+    uint16_t channels, bits;
+    uint32_t bytesPerSecond;  // 0: the true one
+  };
+  const Case cases[] = {{12000, 1, 8, 0},  {12000, 1, 16, 0}, {12000, 2, 8, 0},
+                        {12000, 2, 16, 0}, {37800, 2, 16, 0}, {44056, 2, 16, 0},
+                        {47250, 1, 16, 0}, {50000, 1, 8, 0},  {48000, 1, 16, 96001}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.rate << " Hz " << c.channels << " ch " << c.bits
+                                      << " bit, " << c.bytesPerSecond << " B/s");
+    RunScope scope;
+    settings.method = kWt;
+    int rowsDrawn = 0;
+    methodSink.presentPlotRow = [&rowsDrawn](int) { ++rowsDrawn; };
+    scope.stopAfterEvents = 4;  // a few rows show the block is taken; all 256 would be slow
+    FormatFields f;
+    f.rate = c.rate;
+    f.channels = c.channels;
+    f.bits = c.bits;
+    f.bytesPerSecond = c.bytesPerSecond;
+    const uint32_t frameBytes = c.channels * c.bits / 8u;
+    scope.useFile(waveFile(f, std::vector<uint8_t>(70000 * frameBytes, 0x40)));
+    runAnalysis();
+    EXPECT_EQ(scope.fatalExits, 0);
+    EXPECT_TRUE(scope.messages.empty());
+    EXPECT_GT(rowsDrawn, 0);
+    ASSERT_FALSE(scope.blocks.empty());
+    EXPECT_LE(scope.blocks[0].bytes.size(), 65536u * frameBytes);
+    EXPECT_EQ(blockBytes % frameBytes, 0u);
+  }
+}
+
 TEST(RunFailures, OutOfMemoryForTheBlockEndsTheRunBeforeDrawing) {
   RunScope scope;
   settings.display = kTimeFrequencyChart;

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "core/app_state.h"
 #include "core/settings.h"
 #include "core/shell_hooks.h"
 #include "platform/message.h"
+#include "wave/wav_builder.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -32,6 +36,7 @@ class SampleBuffersTest : public ::testing::Test {
     waveSource.bytesPerSecond = bytesPerSecond;
     waveSource.blockAlign = blockAlign;
     waveSource.dataSize = dataSize;
+    waveSource.bytesLeft = dataSize;
     waveSource.readMode = readMode;
   }
 
@@ -107,17 +112,51 @@ TEST_F(SampleBuffersTest, SizesNeverCollapseOrOverflow) {
   setFormat(10, 1, 1000, 2);  // 10 / 8000 x 256 truncates to 0
   sizeBuffers(false);
   EXPECT_EQ(bufferBytes, 1u);
-  setFormat(0xFFFFFFFFu, 4, 1000, 2);
+  setFormat(0xFFFFFFFFu, 4, 0xFFFFFFF0u, 2);
   sizeBuffers(false);
   EXPECT_EQ(bufferBytes, 137438956u);  // 0xFFFFFFFF / 8000 x 256, truncated
-  settings.playBufferSeconds = 32768;  // more than 32 bits' worth: held at the largest whole frame
+  settings.playBufferSeconds = 32768;  // more than 32 bits' worth: held at the data
   sizeBuffers(false);
-  EXPECT_EQ(bufferBytes, 0xFFFFFFFCu);
+  EXPECT_EQ(bufferBytes, 0xFFFFFFF0u);
+  EXPECT_EQ(markerFrames, std::numeric_limits<int32_t>::min());
   setFormat(176400, 0, 1000, 1);  // no frame size: nothing divides by it
   settings.framesPerColumn = 512;
   sizeBuffers(true);
   EXPECT_EQ(bufferBytes, 0u);
   EXPECT_EQ(markerFrames, 512 * 512);
+}
+
+// An 8 KB file whose header claims 4 GB per second: every way of playing it gets buffers no
+// larger than the data after the position (whole frames, at least one).
+TEST_F(SampleBuffersTest, ALyingByteRateGetsBuffersNoLargerThanTheData) {
+  testing::TempDir dir;
+  testing::FormatFields f;
+  f.channels = 1;
+  f.bits = 16;
+  f.rate = 44100;
+  f.bytesPerSecond = 0xFFFFFFFF;
+  appState.fileName = dir.write("liar.wav", testing::simpleWave(f, 8192));
+  for (const int onMem : {0, 1}) {
+    for (const uint32_t position : {0u, 8000u, 8192u}) {
+      for (const bool partial : {false, true}) {
+        SCOPED_TRACE(::testing::Message() << "OnMem " << onMem << " position " << position
+                                          << (partial ? " partial" : " whole"));
+        settings.onMem = onMem;
+        appState.position = position;
+        ASSERT_TRUE(openWave());
+        sizeBuffers(partial);
+        EXPECT_LE(bufferBytes, std::max(8192u - position, 2u));
+        EXPECT_EQ(bufferBytes % 2, 0u);
+        EXPECT_GT(bufferBytes, 0u);
+        ASSERT_TRUE(allocSampleBuffers());
+        EXPECT_EQ(sampleBuffer[0].size(), bufferBytes);
+        freeSampleBuffers();
+      }
+    }
+  }
+  closeWave();
+  appState = AppState{};
+  EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(SampleBuffersTest, AllocationMatchesTheReadMode) {
