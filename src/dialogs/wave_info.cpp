@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include "platform/message.h"
 
@@ -16,7 +18,7 @@ namespace {
 // identifier keeps the bytes that were there.
 class HeaderReader {
  public:
-  explicit HeaderReader(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {}
+  explicit HeaderReader(const std::string& path) : file_(openRegularFile(path)) {}
   ~HeaderReader() {
     if (file_) std::fclose(file_);
   }
@@ -34,11 +36,10 @@ class HeaderReader {
     return text;
   }
 
-  int32_t read32() {
+  uint32_t read32() {
     unsigned char b[4];
     if (!readable_ || std::fread(b, 1, 4, file_) != 4) return 0;
-    return int32_t(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
-                   uint32_t(b[3]) << 24);
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
   }
 
   int16_t read16() {
@@ -54,6 +55,22 @@ class HeaderReader {
   }
 
  private:
+  // Only a regular file is read: a FIFO or a device would wait for a writer or never end. The
+  // open itself does not wait (a FIFO without a writer would block an ordinary open).
+  static std::FILE* openRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+      ::close(fd);
+      return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) ::close(fd);
+    return file;
+  }
+
   static void appendLatin1(std::string& text, unsigned char c) {
     if (c < 0x80) {
       text.push_back(char(c));
@@ -84,36 +101,37 @@ std::map<int, std::string> readWaveInfo(const std::string& path) {
   HeaderReader in(path);
   if (!in.isOpen()) return texts;
 
+  // Sizes and rates are unsigned 32-bit fields: a file over 2 GiB shows its true sizes.
   texts[kInfoRiffId] = in.readId();
-  texts[kInfoRiffSize] = formatText("%d", in.read32());
+  texts[kInfoRiffSize] = formatText("%u", in.read32());
   texts[kInfoRiffType] = in.readId();
   texts[kInfoChunkId] = in.readId();
-  const int32_t formatSize = in.read32();
-  texts[kInfoChunkSize] = formatText("%d", formatSize);
+  const uint32_t formatSize = in.read32();
+  texts[kInfoChunkSize] = formatText("%u", formatSize);
   const int16_t tag = in.read16();
   texts[kInfoFormatTag] = formatText("%d", tag);
   texts[kInfoTagName] = formatTagText(tag);
   texts[kInfoChannels] = formatText("%d", in.read16());
-  const int32_t sampleRate = in.read32();
-  texts[kInfoSampleRate] = formatText("%d", sampleRate);
+  const uint32_t sampleRate = in.read32();
+  texts[kInfoSampleRate] = formatText("%u", sampleRate);
   texts[kInfoSamplePeriod] = sampleRate != 0 ? formatText("%f sec", 1.0 / sampleRate) : "∞ sec";
-  const int32_t byteRate = in.read32();
-  texts[kInfoByteRate] = formatText("%d", byteRate);
+  const uint32_t byteRate = in.read32();
+  texts[kInfoByteRate] = formatText("%u", byteRate);
   texts[kInfoBlockAlign] = formatText("%d", in.read16());
   texts[kInfoBits] = formatText("%d", in.read16());
   texts[kInfoExtraSize] = formatSize >= 18 ? formatText("%d", in.read16()) : "";
 
-  in.seek(20 + int64_t(formatSize));
+  in.seek(20 + int64_t{formatSize});
   const std::string secondId = in.readId();
-  const int32_t secondSize = in.read32();
+  const uint32_t secondSize = in.read32();
   texts[kInfoSecondId] = secondId;
-  texts[kInfoSecondSize] = formatText("%d", secondSize);
-  int32_t lastSize = secondSize;
+  texts[kInfoSecondSize] = formatText("%u", secondSize);
+  uint32_t lastSize = secondSize;
   if (secondId != "data") {
-    in.seek(28 + int64_t(formatSize) + int64_t(secondSize));
+    in.seek(28 + int64_t{formatSize} + int64_t{secondSize});
     texts[kInfoThirdId] = in.readId();
     lastSize = in.read32();
-    texts[kInfoThirdSize] = formatText("%d", lastSize);
+    texts[kInfoThirdSize] = formatText("%u", lastSize);
   }
   texts[kInfoTotalTime] =
       byteRate != 0 ? formatText("%f sec", double(lastSize) / byteRate) : "不明 sec";

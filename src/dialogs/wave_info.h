@@ -40,9 +40,9 @@ enum WaveInfoControl : int {
 std::string formatTagText(int16_t tag);
 
 // Texts for the value controls, by control id (UTF-8). A control missing from the map keeps its
-// initial text. A file that cannot be opened yields only the file size (nothing when even its
-// size cannot be queried). Fields the file ends before show as zero (an identifier shows the
-// bytes that are there).
+// initial text. A file that cannot be opened, or is not a regular file, yields only the file size
+// (nothing when even its size cannot be queried). Sizes and rates are unsigned 32-bit numbers.
+// Fields the file ends before show as zero (an identifier shows the bytes that are there).
 std::map<int, std::string> readWaveInfo(const std::string& path);
 
 }  // namespace korimu

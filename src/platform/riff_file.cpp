@@ -71,13 +71,19 @@ bool RiffFile::descendRiff(ChunkInfo* riff, uint32_t formType) {
     const uint64_t start = position_;
     uint32_t id = 0, size = 0;
     if (!readHeader(&id, &size)) return false;
-    if (id == kRiff && size >= 4) {
+    const bool unfinished = size == 0 || size == 0xFFFFFFFFu;
+    if (id == kRiff && (size >= 4 || unfinished)) {
       uint8_t type[4];
       if (read(type, 4) != 4) return false;
       if (littleEndian32(type) == formType) {
         *riff = ChunkInfo{id, size, formType, start + 8, 0};
+        if (unfinished) {
+          riff->size = uint32_t(std::min<uint64_t>(fileSize_ - riff->dataOffset, 0xFFFFFFFFu));
+          riff->flags = kUnfinishedSize;
+        }
         return true;
       }
+      if (unfinished) return false;  // nothing follows a form that runs to the end
     }
     const ChunkInfo skipped{id, size, 0, start + 8, 0};
     if (skipped.endOffset() >= fileSize_ || !seek(skipped.endOffset())) return false;

@@ -17,9 +17,13 @@ constexpr uint32_t fourCc(const char (&code)[5]) {
          uint32_t(uint8_t(code[2])) << 16 | uint32_t(uint8_t(code[3])) << 24;
 }
 
+// ChunkInfo flag: the RIFF header's size was a placeholder (0 or 0xFFFFFFFF, as a streaming
+// writer leaves it before the recording is finalised); the form runs to the end of the file.
+inline constexpr uint32_t kUnfinishedSize = 1;
+
 struct ChunkInfo {
   uint32_t id = 0;
-  uint32_t size = 0;        // as declared in the chunk header
+  uint32_t size = 0;        // as declared in the chunk header (see kUnfinishedSize)
   uint32_t formType = 0;    // RIFF and LIST chunks only
   uint64_t dataOffset = 0;  // file offset of the chunk data (of the form type for RIFF/LIST)
   uint32_t flags = 0;
@@ -44,7 +48,7 @@ class RiffFile {
   uint64_t fileSize() const { return fileSize_; }
 
   // Finds the first RIFF chunk of the given form type, searching from the start of the file, and
-  // leaves the file just after its form type.
+  // leaves the file just after its form type. A placeholder size counts as the rest of the file.
   bool descendRiff(ChunkInfo* riff, uint32_t formType);
   // Finds the child chunk `id` of `parent`, searching from the current place, and leaves the file
   // at the start of its data.

@@ -75,6 +75,19 @@ bool pcmFormatUsable(const WaveFormat& f) {
   return true;
 }
 
+// The data the file really holds, in whole frames. A recording cut short keeps what is there; a
+// recording never finalised (data size 0xFFFFFFFF, or 0 inside a RIFF form of placeholder size)
+// runs to the end of the file.
+uint32_t dataBytes(uint32_t declared, uint32_t frameBytes) {
+  const WaveSource& w = waveSource;
+  const uint64_t inFile = w.mmio.fileSize() - std::min(w.mmio.fileSize(), w.dataChunk.dataOffset);
+  const bool unfinished =
+      declared == 0xFFFFFFFFu || (declared == 0 && (w.riffChunk.flags & kUnfinishedSize) != 0);
+  uint64_t bytes = unfinished ? inFile : std::min<uint64_t>(declared, inFile);
+  bytes = std::min<uint64_t>(bytes, 0xFFFFFFFFu);
+  return uint32_t(bytes - bytes % frameBytes);
+}
+
 }  // namespace
 
 uint32_t allocFormatCopy(uint32_t size) {
@@ -150,10 +163,7 @@ bool openWave() {
       w.volume.totalCapacity > 0 && w.volume.totalCapacity <= kDisketteCapacity;
   w.readMode = settings.onMem != 0 || smallVolume ? 1 : 2;
 
-  // A recording cut short keeps only the whole frames that are really there.
-  const uint64_t inFile = w.mmio.fileSize() - std::min(w.mmio.fileSize(), w.dataChunk.dataOffset);
-  w.dataSize = w.dataChunk.size;
-  if (w.dataSize > inFile) w.dataSize = uint32_t(inFile - inFile % format.blockAlign);
+  w.dataSize = dataBytes(w.dataChunk.size, format.blockAlign);
   w.bytesLeft = w.dataSize;
   w.blockAlign = format.blockAlign;
   if (w.dataSize == 0) return failReleasingFormat("データ チャンクが空です。");

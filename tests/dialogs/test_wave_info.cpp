@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <set>
 
 #include "dialogs/wave_info.h"
@@ -18,6 +22,7 @@ namespace {
 
 using testing::ByteWriter;
 using testing::pcmHeader;
+using testing::processFolder;
 using testing::writeTempFile;
 
 // The dialog's texts for `bytes` written as the file `name`.
@@ -149,15 +154,54 @@ TEST(WaveInfo, TruncatedFileShowsZeroForMissingFields) {
   EXPECT_EQ(textOf(t, kInfoTagName), "?");
 }
 
-TEST(WaveInfo, SizeFieldsPointingBeforeTheStartReadNothing) {
+TEST(WaveInfo, SizeFieldsAboveTwoGiBPointPastTheEndAndReadNothing) {
   ByteWriter b = pcmHeader(0, 16, 1, 1, 8000, 8);
   b.id("data").u32(0);
-  b.patch32(16, uint32_t(-100));  // the second chunk would be at offset -80
+  b.patch32(16, uint32_t(-100));  // an unsigned size: the second chunk is 4 GiB further on
   const auto t = infoOf("negative.wav", b);
-  EXPECT_EQ(textOf(t, kInfoChunkSize), "-100");
+  EXPECT_EQ(textOf(t, kInfoChunkSize), "4294967196");
   EXPECT_EQ(textOf(t, kInfoSecondId), "");
   EXPECT_EQ(textOf(t, kInfoSecondSize), "0");
   EXPECT_EQ(textOf(t, kInfoThirdId), "");
+}
+
+// A 5 GB recording (sparse, so it takes no room) whose 32-bit sizes are above 2 GiB.
+TEST(WaveInfo, SizesAboveTwoGiBAreShownUnsigned) {
+  ByteWriter b = pcmHeader(0xFFFFFFF7u, 16, 1, 2, 44100, 16);
+  b.id("data").u32(0xFFFFFFD3u);
+  const auto path = writeTempFile("five-gigabytes.wav", b);
+  const uint64_t size = uint64_t(5) << 30;
+  std::filesystem::resize_file(path, size);
+  const auto t = readWaveInfo(path.string());
+  std::filesystem::remove(path);
+  EXPECT_EQ(textOf(t, kInfoFileSize), "5368709120");
+  EXPECT_EQ(textOf(t, kInfoRiffSize), "4294967287");
+  EXPECT_EQ(textOf(t, kInfoSecondSize), "4294967251");
+  EXPECT_EQ(textOf(t, kInfoTotalTime), "24347.886910 sec");  // 4294967251 / 176400
+  b.patch32(24, 0x80000000u).patch32(28, 0xFFFFFFFFu);       // rates above 2^31 too
+  const auto r = infoOf("rates.wav", b);
+  EXPECT_EQ(textOf(r, kInfoSampleRate), "2147483648");
+  EXPECT_EQ(textOf(r, kInfoByteRate), "4294967295");
+}
+
+// A FIFO (or any file that is not a regular one) is not opened: reading it would wait for a
+// writer forever.
+TEST(WaveInfo, AFifoIsNotOpenedAndDoesNotBlock) {
+  const auto path = processFolder("dialog-tests") / "pipe.wav";
+  std::filesystem::remove(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  auto pending = std::async(std::launch::async, [&path] { return readWaveInfo(path.string()); });
+  const bool finished = pending.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  if (!finished) {
+    // Release the blocked reader so the test can end and report.
+    const int writer = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) ::close(writer);
+  }
+  const auto t = pending.get();
+  std::filesystem::remove(path);
+  EXPECT_TRUE(finished) << "reading a FIFO blocked";
+  EXPECT_EQ(t.size(), 1u);
+  EXPECT_EQ(textOf(t, kInfoFileSize), "0");
 }
 
 TEST(WaveInfo, SizeFieldsPointingFarPastTheEndReadNothing) {

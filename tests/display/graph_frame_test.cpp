@@ -8,6 +8,7 @@
 #include "core/shell_hooks.h"
 #include "display/chart.h"
 #include "display/display_state.h"
+#include "display/frame_parts.h"
 #include "display_test_support.h"
 
 namespace korimu {
@@ -34,6 +35,29 @@ TEST_F(DisplayFrame, NoFileClearsOnlyRowsMarginsAndPlot) {
   EXPECT_EQ(canvas.pixels(), expected.pixels());
   EXPECT_EQ(canvas.getPixel(8, 85), kUntouched);     // range band
   EXPECT_EQ(canvas.getPixel(530, 150), kUntouched);  // legend area
+}
+
+// Rates that headers once brought in (the reader now stops at 768 kHz) must not overflow anything
+// that draws, in every view and method; nor may a fill as wide as the largest int.
+TEST_F(DisplayFrame, HugeRatesAndWidthsDrawWithoutOverflow) {
+  EXPECT_EQ(nominalRateFor(2147484), 2147483647);
+  EXPECT_EQ(nominalRateFor(768), 768000);
+  for (const int kHz : {768, 16778, 2147484}) {
+    setOpenRateKHz(kHz);
+    for (const int32_t method : {kFft, kMem, kWt, kDct, kDtft}) {
+      for (int32_t view = kWaveZoom; view <= kTimeFrequencyChart; ++view) {
+        settings.method = method;
+        settings.display = view;
+        drawGraphFrame(canvas);
+        drawChartLabels(canvas);
+      }
+    }
+  }
+  canvas.clear(kButtonFace);
+  canvas.fillRect(8, 102, 2147483647, 2147483647, kWhite);
+  EXPECT_EQ(countColour(canvas, 8, 102, canvas.width() - 8, canvas.height() - 102, kWhite),
+            (canvas.width() - 8) * (canvas.height() - 102));
+  canvas.invertRect(2147483647, 0, 2147483647, 10);  // wholly outside: nothing to do
 }
 
 TEST_F(DisplayFrame, NoFileChartKeepsItsPicture) {

@@ -263,6 +263,56 @@ TEST_F(WaveSourceTest, TruncatedRecordingKeepsWhatIsThere) {
   EXPECT_EQ(readData(buffer.data(), 128), 64u);
 }
 
+// A streaming writer that never finalised its recording leaves placeholder sizes in the RIFF and
+// data headers: the data runs to the end of the file, in whole frames.
+TEST_F(WaveSourceTest, UnfinalisedRecordingsOpenWithTheirDataToTheEndOfTheFile) {
+  const std::vector<uint8_t> samples(4003, 0x11);  // 1000 stereo 16-bit frames and 3 bytes
+  for (const uint32_t riffSize : {0u, 0xFFFFFFFFu}) {
+    for (const uint32_t dataSize : {0u, 0xFFFFFFFFu}) {
+      SCOPED_TRACE(::testing::Message() << std::hex << "RIFF " << riffSize << " data " << dataSize);
+      ByteWriter w;
+      w.id("RIFF").u32(riffSize).id("WAVE").chunk("fmt ", testing::fmtData({}));
+      w.id("data").u32(dataSize).raw(samples);
+      ASSERT_EQ(openBytes(w.bytes()), "");
+      EXPECT_EQ(waveSource.dataSize, 4000u);
+      std::vector<uint8_t> buffer(8192);
+      EXPECT_EQ(readData(buffer.data(), 8192), 4000u);
+    }
+  }
+  // A finalised file whose data chunk is empty stays empty.
+  ByteWriter empty;
+  empty.chunk("fmt ", testing::fmtData({})).chunk("data", {}).raw(samples);
+  EXPECT_EQ(openBytes(testing::riffWave(empty.bytes())), "データ チャンクが空です。");
+}
+
+TEST_F(WaveSourceTest, ATrailingPartialFrameIsNotCounted) {
+  ASSERT_EQ(openBytes(testing::simpleWave({}, 4003)), "");  // stereo 16-bit: 4-byte frames
+  EXPECT_EQ(waveSource.dataSize, 4000u);
+  EXPECT_EQ(waveSource.bytesLeft, 4000u);
+  std::vector<uint8_t> buffer(8192);
+  EXPECT_EQ(readData(buffer.data(), 8192), 4000u);
+  FormatFields mono8;
+  mono8.channels = 1;
+  mono8.bits = 8;
+  ASSERT_EQ(openBytes(testing::simpleWave(mono8, 3)), "");  // single bytes are whole frames
+  EXPECT_EQ(waveSource.dataSize, 3u);
+  EXPECT_EQ(openBytes(testing::simpleWave({}, 3)), "データ チャンクが空です。");
+}
+
+// Header rates beyond the documented limit are broken files; the limit itself opens.
+TEST_F(WaveSourceTest, SampleRatesAboveTheLimitAreRefused) {
+  for (const uint32_t rate : {768001u, 2147484000u, 0xFFFFFFFFu}) {
+    FormatFields f;
+    f.rate = rate;
+    f.bytesPerSecond = 4;
+    EXPECT_EQ(openBytes(testing::simpleWave(f, 64)), "WAVEファイルが壊れています。") << rate;
+  }
+  FormatFields top;
+  top.rate = kHighestSampleRate;
+  EXPECT_EQ(openBytes(testing::simpleWave(top, 64)), "");
+  EXPECT_EQ(waveSource.srKHz, 768);
+}
+
 TEST_F(WaveSourceTest, PositionBeyondTheDataLeavesNothingToRead) {
   appState.position = 5000;
   ASSERT_EQ(openBytes(testing::simpleWave({}, 400)), "");
