@@ -44,6 +44,12 @@ int main(int argc, char** argv) {
   installPulseAudioBackend();
   if (!initInstance(commandLine)) return 0;
   if (commandLine.mode == HeadlessMode::kScreenshot) {
+    // A named file that does not open has been reported; a picture without it is no answer.
+    if (namedFileFailedToOpen()) {
+      destroyMainWindow();
+      removePulseAudioBackend();
+      return 1;
+    }
     const bool saved = saveClientScreenshot(commandLine.outputPath);
     if (!saved) std::fprintf(stderr, "korimu: cannot write '%s'\n", commandLine.outputPath.c_str());
     destroyMainWindow();

@@ -1,6 +1,8 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QIcon>
@@ -38,6 +40,11 @@
 #include "wave/playback.h"
 
 namespace korimu {
+
+namespace {
+// The file named on the command line could not be opened (its message has been shown).
+bool namedFileFailed = false;
+}  // namespace
 
 namespace {
 
@@ -310,8 +317,12 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   // Settings that could not be read will not be saved at exit; the user hears of it once.
   reportSettingsProblem();
 
-  controller().openCommandLineFile();
+  namedFileFailed = !controller().openCommandLineFile();
   return true;
+}
+
+bool namedFileFailedToOpen() {
+  return namedFileFailed;
 }
 
 int runMessageLoop() {
@@ -324,7 +335,17 @@ bool saveClientScreenshot(const std::string& path) {
   // Let queued work (the overview's file read, deferred repaints) finish first.
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
   if (!shell().client) return false;
-  return shell().client->grab().save(QString::fromStdString(path), "PNG");
+  // Encoded in memory and written under the name's own bytes: a QString would turn bytes that
+  // are not UTF-8 into U+FFFD and write a file of another name.
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !shell().client->grab().save(&buffer, "PNG"))
+    return false;
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) return false;
+  const bool written =
+      std::fwrite(png.constData(), 1, size_t(png.size()), out) == size_t(png.size());
+  return std::fclose(out) == 0 && written;
 }
 
 void destroyMainWindow() {

@@ -17,6 +17,10 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes = true);
 // process exit code.
 int runMessageLoop();
 
+// Whether the file named on the command line failed to open in the last initInstance (its
+// message has been shown once).
+bool namedFileFailedToOpen();
+
 // --screenshot: the client area (below the menu bar) as a PNG. False when it cannot be written.
 bool saveClientScreenshot(const std::string& path);
 

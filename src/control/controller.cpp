@@ -114,10 +114,12 @@ bool Controller::openFile() {
   return result;
 }
 
-void Controller::openCommandLineFile() {
-  if (appState.fileName.empty()) return;
+bool Controller::openCommandLineFile() {
+  if (appState.fileName.empty()) return true;
   setTitle();
-  if (openFile() && appState.autoPlay != 0) startPlayback(false);
+  const bool opened = openFile();
+  if (opened && appState.autoPlay != 0) startPlayback(false);
+  return opened;
 }
 
 void Controller::dropFiles(const std::vector<std::string>& paths) {

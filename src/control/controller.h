@@ -26,7 +26,8 @@ class Controller : public PlaybackObserver {
   // validates again.
   bool openFile();
   // The file named on the command line: the title, the file, and playback with /P.
-  void openCommandLineFile();
+  // False when the file named on the command line did not open (it has been reported).
+  bool openCommandLineFile();
   // Files dropped on the window: only the first is taken.
   void dropFiles(const std::vector<std::string>& paths);
   // Escape while an analysis runs, and Stop during a run.
