@@ -3,6 +3,7 @@
 #
 #   scripts/setup.sh          what building, packaging and running need
 #   scripts/setup.sh --test   that, plus what the tests and benchmarks need (./test.sh asks for it)
+#   scripts/setup.sh --fuzz   that, plus clang and its fuzzer runtime (fuzz/run.sh asks for it)
 set -euo pipefail
 
 # Building: compiler and build tools, Qt 6 Widgets (whose CMake files want the OpenGL headers),
@@ -30,11 +31,15 @@ test_packages=(
   libbenchmark-dev libfftw3-dev sox
 )
 
+# Fuzzing (fuzz/run.sh, CI): clang with its libFuzzer runtime, and python3 for the seed corpora.
+fuzz_packages=(clang libclang-rt-dev python3)
+
 case "${1:-}" in
 "") ;;
 --test) packages+=("${test_packages[@]}") ;;
+--fuzz) packages+=("${fuzz_packages[@]}") ;;
 *)
-  echo "usage: $0 [--test]" >&2
+  echo "usage: $0 [--test | --fuzz]" >&2
   exit 2
   ;;
 esac

@@ -41,7 +41,6 @@ constexpr std::array<MethodRadio, 5> kMethodRadios{{
     {1122, "MEM", kMem, 132, 26},
     {1123, "WT", kWt, 159, 23},
 }};
-constexpr std::array<int, 3> kScaleRadioIds{1125, 1126, 1127};
 constexpr int kComboHeightPx = 24;
 
 struct OptionsControls {

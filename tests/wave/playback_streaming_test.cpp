@@ -214,7 +214,7 @@ TEST_F(PlaybackStreaming, FailuresShowTheirMessageAndLeaveNothingBehind) {
 TEST_F(PlaybackStreaming, AShortReadIsReportedWithTheBufferAndItsLength) {
   makeFile(100000);
   // The file loses its data after validation, before the first buffer is read.
-  shellHooks.drawSpanText = [this] { std::filesystem::resize_file(appState.fileName, 2000); };
+  shellHooks.drawSpanText = [] { std::filesystem::resize_file(appState.fileName, 2000); };
   startPlayback(false);
   EXPECT_EQ(messages_, std::vector<std::string>{"データチャンクを読み取れません。0 32768"});
   EXPECT_FALSE(appState.playing);

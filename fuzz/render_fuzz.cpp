@@ -1,0 +1,96 @@
+// The headless render on any file with any options: every view, method, resolution, window,
+// scale, gain, style, span and position the program offers, drawn as `korimu --render` draws it.
+// Runs stop after a few blocks (or wavelet rows), and the wavelet's block is checked
+// arithmetically instead of being transformed whole, so each input takes milliseconds.
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "analysis/analysis_sink.h"
+#include "analysis/run_driver.h"
+#include "analysis/run_wiring.h"
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "display/chart.h"
+#include "display/display_state.h"
+#include "display/overview.h"
+#include "display/status_texts.h"
+#include "fuzz_support.h"
+#include "wave/wave_source.h"
+
+using namespace korimu;
+
+namespace {
+
+// The options, taken from the end of the input (the rest is the file).
+void chooseOptions(fuzz::TrailingChoices& in) {
+  AppSettings& s = settings;
+  s = AppSettings{};
+  s.display = kWaveZoom + in.inRange(0, 4);
+  s.method = in.inRange(0, 4);
+  s.blockOrder = in.inRange(8, 16);
+  s.timeResolution = 32 << in.inRange(0, 10);
+  s.spectrumType = in.inRange(0, 2);
+  s.autocorrelation = in.flag() ? 2 : 0;
+  s.mado = in.inRange(0, 6);
+  s.displayGain = in.inRange(0, 3);
+  s.pinkNoiseFlat = in.flag();
+  s.graphStyle = in.flag() ? kLineGraph : kBarGraph;
+  s.futosa = in.inRange(1, 2);
+  s.colorScale = in.flag();
+  s.musicalKey = in.inRange(0, 11);
+  s.framesPerColumn = 1 << in.inRange(0, 10);
+  s.amplitudeZoom = in.inRange(1, 2);
+  s.onMem = in.flag();
+}
+
+// The wavelet's transform length follows from the block size alone: it must never exceed the
+// largest block the transform takes (a larger one ends the program).
+void checkWaveletSize() {
+  const WaveSource& w = waveSource;
+  const uint32_t bytes =
+      computeBlockBytes(kWt, kTimeFrequencyChart, w.bytesPerSecond, w.srKHz, w.blockAlign,
+                        settings.timeResolution, settings.framesPerColumn);
+  uint64_t padded = 1;
+  while (padded < bytes / w.blockAlign) padded *= 2;
+  fuzz::check(padded <= 65536, "the wavelet block fits the transform");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fuzz::quietMessages();
+  fuzz::TrailingChoices in(data, size);
+  chooseOptions(in);
+  const int depthBits = std::vector<int>{24, 16, 8, 4}[size_t(in.inRange(0, 3))];
+  const uint32_t positionHigh = in.byte();
+  const uint32_t positionFrames = positionHigh << 8 | in.byte();
+
+  appState = AppState{};
+  appState.fileName = fuzz::writeInput(in.rest(), in.restSize());
+  appState.fileSelected = 1;
+  if (openWave()) {
+    appState.position = std::min(positionFrames * waveSource.blockAlign, waveSource.dataSize);
+    openWave();
+    if (settings.method == kWt) checkWaveletSize();
+
+    displaySurfaces.window = Canvas(layout.layoutWidth, layout.clientHeight, depthBits);
+    Canvas& window = displaySurfaces.window;
+    window.clear(kButtonFace);
+    prepareAnalysis();
+    installRunWiring();
+    Canvas strip(512, layout.overviewHeight, depthBits);
+    drawOverviewOfOpenFile(strip);
+    drawDataCountLabel(window);
+    drawPositionText(window);
+    drawFormatTexts(window);
+    drawSpanText(window);
+    fuzz::stopAfterEvents(settings.method == kWt ? 3 : 6);
+    runAnalysis();
+    fuzz::check(appState.busy == 0, "the run ends idle");
+  }
+  closeWave();
+  releaseFormatCopy();
+  return 0;
+}
