@@ -82,13 +82,11 @@ std::string IniDocument::text() const {
 }
 
 void IniDocument::insertLine(size_t at, std::string text) {
-  // A line added after a last line without an end gives that line one and takes its place as
-  // the last; anywhere else it gets the file's usual end.
-  std::string end = lineEnd_;
-  if (at > 0 && at == lines_.size() && lines_[at - 1].end.empty()) {
-    lines_[at - 1].end = lineEnd_;
-    end.clear();
-  }
+  // A new line takes the end of the line before it: an empty line ending in LF after a lone CR
+  // would read back as one CR LF, and the empty line would be gone. A line added after a last
+  // line without an end gives that line the file's usual end and becomes the last without one.
+  std::string end = at > 0 ? lines_[at - 1].end : lineEnd_;
+  if (at > 0 && end.empty()) lines_[at - 1].end = lineEnd_;
   lines_.insert(lines_.begin() + std::ptrdiff_t(at), Line{std::move(text), std::move(end)});
 }
 

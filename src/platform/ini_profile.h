@@ -34,7 +34,7 @@ class IniDocument {
   void insertLine(size_t at, std::string text);
 
   std::vector<Line> lines_;
-  std::string lineEnd_ = "\n";  // for new lines: the first line end of the file
+  std::string lineEnd_ = "\n";  // the first line end of the file
   bool byteOrderMark_ = false;
 };
 

@@ -271,8 +271,8 @@ TEST_F(SettingsFileTest, AByteOrderMarkIsReadAndKept) {
   EXPECT_EQ(after.find("[KORIMU]"), after.rfind("[KORIMU]")) << "one section, not two";
 }
 
-// Every line keeps its own end: CR-only files stay CR-only, mixed files stay mixed, and the last
-// line keeps its lone CR.
+// Every line keeps its own end: CR-only files stay CR-only, mixed files stay mixed (new lines
+// take the end of the line before them), and the last line keeps its lone CR.
 TEST_F(SettingsFileTest, EachLineKeepsItsOwnLineEnd) {
   std::ofstream(file_, std::ios::binary) << "[KORIMU]\rmado=3\r; note\r";
   loadSettingsFrom(file_, kNewShell);
@@ -287,8 +287,13 @@ TEST_F(SettingsFileTest, EachLineKeepsItsOwnLineEnd) {
   EXPECT_EQ(settings.mado, 2);
   ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
   EXPECT_EQ(text(),
-            "[A]\r\nx=1\n[KORIMU]\rmado=2\r\n; end\rColorScale=0\r\nOnMem=0\r\n"
-            "MemSize=15\r\ndialog3d=1\r\nfutosa=1\r\ndisplay=1106\r\n");
+            "[A]\r\nx=1\n[KORIMU]\rmado=2\r\n; end\rColorScale=0\rOnMem=0\rMemSize=15\r"
+            "dialog3d=1\rfutosa=1\rdisplay=1106\r");
+
+  // A section added after a lone CR in a file of LF lines keeps its blank line.
+  std::ofstream(file_, std::ios::binary) << "a=1\nb=2\r";
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  EXPECT_EQ(text().rfind("a=1\nb=2\r\r[KORIMU]\rColorScale=0\r", 0), 0u);
 }
 
 }  // namespace
