@@ -6,19 +6,18 @@ namespace {
 
 // The helpers below are internal and always inlined, so the calling convention of 32-byte
 // vectors without AVX never matters to g++; clang refuses any function that returns one by value
-// without AVX, so loads hand out a reference to the memory instead.
+// without AVX, so loads fill a vector given to them.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 using Lanes = double __attribute__((vector_size(32)));
-// Four doubles in place: only a double's alignment, and allowed to alias the double array.
-using LanesInMemory = double __attribute__((vector_size(32), aligned(8), may_alias));
 
-__attribute__((always_inline)) inline const LanesInMemory& load(const double* p) {
-  return *reinterpret_cast<const LanesInMemory*>(p);
+// Four doubles from memory of a double's alignment.
+__attribute__((always_inline)) inline void load(Lanes& v, const double* p) {
+  __builtin_memcpy(&v, p, sizeof v);
 }
 
 __attribute__((always_inline)) inline void store(double* p, const Lanes& v) {
-  *reinterpret_cast<LanesInMemory*>(p) = v;
+  __builtin_memcpy(p, &v, sizeof v);
 }
 
 }  // namespace
@@ -107,12 +106,18 @@ __attribute__((target_clones("avx2", "default"))) void twoStages(
     double* y3 = y2 + k;
     for (int j = 0; j < k; j += 4) {
       // Stage of half-span k: pairs (0, 1) and (2, 3), twiddle j.
-      const Lanes c = load(cs1 + j);
-      const Lanes s = sg * load(sn1 + j);
-      const Lanes a0 = load(x0 + j), b0 = load(y0 + j);
-      const Lanes a1 = load(x1 + j), b1 = load(y1 + j);
-      const Lanes a2 = load(x2 + j), b2 = load(y2 + j);
-      const Lanes a3 = load(x3 + j), b3 = load(y3 + j);
+      Lanes c, s, a0, b0, a1, b1, a2, b2, a3, b3;
+      load(c, cs1 + j);
+      load(s, sn1 + j);
+      s *= sg;
+      load(a0, x0 + j);
+      load(b0, y0 + j);
+      load(a1, x1 + j);
+      load(b1, y1 + j);
+      load(a2, x2 + j);
+      load(b2, y2 + j);
+      load(a3, x3 + j);
+      load(b3, y3 + j);
       Lanes dx = s * b1 + c * a1;
       Lanes dy = c * b1 - s * a1;
       const Lanes p1 = a0 - dx, p0 = a0 + dx, q1 = b0 - dy, q0 = b0 + dy;
@@ -120,16 +125,20 @@ __attribute__((target_clones("avx2", "default"))) void twoStages(
       dy = c * b3 - s * a3;
       const Lanes p3 = a2 - dx, p2 = a2 + dx, q3 = b2 - dy, q2 = b2 + dy;
       // Stage of half-span 2k: pairs (0, 2) with twiddle j and (1, 3) with twiddle j + k.
-      const Lanes ca = load(cs2 + j);
-      const Lanes sa = sg * load(sn2 + j);
+      Lanes ca, sa;
+      load(ca, cs2 + j);
+      load(sa, sn2 + j);
+      sa *= sg;
       dx = sa * q2 + ca * p2;
       dy = ca * q2 - sa * p2;
       store(x2 + j, p0 - dx);
       store(x0 + j, p0 + dx);
       store(y2 + j, q0 - dy);
       store(y0 + j, q0 + dy);
-      const Lanes cb = load(cs2 + k + j);
-      const Lanes sb = sg * load(sn2 + k + j);
+      Lanes cb, sb;
+      load(cb, cs2 + k + j);
+      load(sb, sn2 + k + j);
+      sb *= sg;
       dx = sb * q3 + cb * p3;
       dy = cb * q3 - sb * p3;
       store(x3 + j, p1 - dx);
