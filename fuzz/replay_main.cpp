@@ -1,5 +1,5 @@
-// Replays saved fuzz inputs without libFuzzer: every file in the folders given runs through the
-// target once. Built in the normal build, so every input that ever found a fault stays a test.
+// Replays saved fuzz inputs without libFuzzer: every file in the folders given (notes in .md files
+// aside) runs through the target once. Built in the normal build, so every input that ever found a fault stays a test.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(argv[i], ec)) {
-      if (!entry.is_regular_file()) continue;
+      if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
       std::ifstream in(entry.path(), std::ios::binary);
       const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
                                        std::istreambuf_iterator<char>()};
