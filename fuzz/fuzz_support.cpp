@@ -8,7 +8,6 @@
 #include <fstream>
 
 #include "core/app_state.h"
-#include "platform/event_pump.h"
 #include "platform/message.h"
 
 namespace korimu::fuzz {
@@ -50,16 +49,6 @@ void quietMessages() {
     return true;
   }();
   (void)installed;
-}
-
-void stopAfterEvents(int events) {
-  static int pumped = 0;
-  static int budget = 0;
-  pumped = 0;
-  budget = events;
-  setEventPump([] {
-    if (++pumped >= budget) appState.stopRequested = 1;
-  });
 }
 
 void check(bool holds, const char* what) {

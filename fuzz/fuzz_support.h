@@ -15,9 +15,6 @@ const std::string& writeInput(const uint8_t* data, size_t size);
 // Installs the quiet message sink and the fatal-exit hook (a fatal message is a finding) once.
 void quietMessages();
 
-// Stops the run after `events` pumped events (long analyses pump between blocks and rows).
-void stopAfterEvents(int events);
-
 // Choices taken from the end of an input, one byte each (0 once the input is used up); what is
 // left at the front is the file.
 class TrailingChoices {

@@ -6,9 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/analysis_sink.h"
-#include "analysis/run_driver.h"
-#include "analysis/run_wiring.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
@@ -17,6 +14,8 @@
 #include "display/overview.h"
 #include "display/status_texts.h"
 #include "fuzz_support.h"
+#include "run/run_driver.h"
+#include "run/run_listener.h"
 #include "wave/wave_source.h"
 
 using namespace korimu;
@@ -57,6 +56,17 @@ void checkWaveletSize() {
   fuzz::check(padded <= 65536, "the wavelet block fits the transform");
 }
 
+// Stops the run at its `budget`-th question whether to stop.
+struct StopAfter : RunListener {
+  explicit StopAfter(int budget) : budget(budget) {}
+  bool cancelled() override {
+    if (++asked >= budget) appState.stopRequested = 1;
+    return appState.stopRequested != 0;
+  }
+  int budget;
+  int asked = 0;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -84,15 +94,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Canvas& window = displaySurfaces.window;
     window.clear(kButtonFace);
     prepareAnalysis();
-    installRunWiring();
     Canvas strip(512, layout.overviewHeight, depthBits);
     drawOverviewOfOpenFile(strip);
     drawDataCountLabel(window);
     drawPositionText(window);
     drawFormatTexts(window);
     drawSpanText(window);
-    fuzz::stopAfterEvents(settings.method == kWt ? 3 : 6);
-    runAnalysis();
+    StopAfter listener(settings.method == kWt ? 3 : 6);
+    runAnalysis(listener);
     fuzz::check(appState.busy == 0, "the run ends idle");
   }
   closeWave();

@@ -1,5 +1,6 @@
 // Replays saved fuzz inputs without libFuzzer: every file in the folders given (notes in .md files
-// aside) runs through the target once. Built in the normal build, so every input that ever found a fault stays a test.
+// aside) runs through the target once. Built in the normal build, so every input that ever found a
+// fault stays a test.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>

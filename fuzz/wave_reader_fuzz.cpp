@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "analysis/run_driver.h"
 #include "core/app_state.h"
 #include "core/settings.h"
 #include "fuzz_support.h"
+#include "run/run_driver.h"
 #include "wave/sample_buffers.h"
 #include "wave/wave_source.h"
 
