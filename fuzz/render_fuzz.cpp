@@ -10,12 +10,14 @@
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/chart.h"
+#include "display/client_area.h"
 #include "display/display_state.h"
 #include "display/overview.h"
-#include "display/status_texts.h"
+#include "display/plot_geometry.h"
 #include "fuzz_support.h"
 #include "run/run_driver.h"
 #include "run/run_listener.h"
+#include "run/session.h"
 #include "wave/wave_source.h"
 
 using namespace korimu;
@@ -94,14 +96,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Canvas& window = displaySurfaces.window;
     window.clear(kButtonFace);
     prepareAnalysis();
-    Canvas strip(512, layout.overviewHeight, depthBits);
+    Canvas strip(kPlotWidth, layout.overviewHeight, depthBits);
     drawOverviewOfOpenFile(strip);
-    drawDataCountLabel(window);
-    drawPositionText(window);
-    drawFormatTexts(window);
-    drawSpanText(window);
+    composeClientArea(window, &strip);
     StopAfter listener(settings.method == kWt ? 3 : 6);
-    runAnalysis(listener);
+    Session session;
+    runAnalysis(session, listener);
     fuzz::check(appState.busy == 0, "the run ends idle");
   }
   closeWave();

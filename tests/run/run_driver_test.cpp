@@ -267,7 +267,7 @@ TEST(WaveletRun, EveryValidFormatDrawsItsRowsWithBlocksOfAtMost65536Frames) {
     f.bytesPerSecond = c.bytesPerSecond;
     const uint32_t frameBytes = c.channels * c.bits / 8u;
     scope.useFile(waveFile(f, std::vector<uint8_t>(70000 * frameBytes, 0x40)));
-    runAnalysis(scope);
+    runAnalysis(scope.session, scope);
     EXPECT_EQ(scope.fatalExits, 0);
     EXPECT_TRUE(scope.messages.empty());
     EXPECT_GE(scope.events, 4) << "the transform reached its rows and was stopped there";
