@@ -67,9 +67,10 @@ void BM_DtftAnalyzeAutocorrelation(benchmark::State& state) {
   settings.display = kSpectrumLog;
   settings.autocorrelation = 2;
   bench::PumpGapMeter meter;
+  TransformTables tables;
   for (auto _ : state) {
     meter.start();
-    benchmark::DoNotOptimize(dtftAnalyze(block, analysisParamsFrom(settings), meter));
+    benchmark::DoNotOptimize(dtftAnalyze(block, analysisParamsFrom(settings), tables, meter));
     meter.stop();
   }
   settings.autocorrelation = 0;

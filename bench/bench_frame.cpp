@@ -39,11 +39,12 @@ void BM_FrameAnalysisChartColumn(benchmark::State& state) {
   long checksum = 0;
   const AnalysisParams params = analysisParamsFrom(settings);
   Progress progress;
+  TransformTables tables;
   const int samples = 4096;
   const auto bytes = noisyTone(samples);
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
   for (auto _ : state) {
-    checksum += computeFrame(block, params, progress).frame.depths[100];
+    checksum += computeFrame(block, params, tables, progress).frame.depths[100];
     benchmark::DoNotOptimize(checksum);
   }
   state.SetItemsProcessed(state.iterations() * samples);

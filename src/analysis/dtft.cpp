@@ -88,7 +88,8 @@ PointPeak dtftPeak(const double* re, const double* im, int points, bool pinkNois
   return peak;
 }
 
-DtftResult dtftAnalyze(const SampleBlock& block, const AnalysisParams& params, Progress& progress) {
+DtftResult dtftAnalyze(const SampleBlock& block, const AnalysisParams& params,
+                       TransformTables& tables, Progress& progress) {
   DtftResult out;
   if (block.length == 0) return out;
   const int order = params.blockOrder;
@@ -102,8 +103,8 @@ DtftResult dtftAnalyze(const SampleBlock& block, const AnalysisParams& params, P
   }
 
   // The signal as the frame analysis prepares it: samples (or lags), offset, window.
-  if (!prepareSignal(re.data(), im.data(), n, block, params.autocorrelation, params, progress,
-                     out)) {
+  if (!prepareSignal(re.data(), im.data(), n, block, params.autocorrelation, params, tables,
+                     progress, out)) {
     return out;
   }
   if (dtftLog(re.data(), im.data(), order, block.srKHz, progress) == 1) {

@@ -10,6 +10,7 @@
 #include "analysis/progress.h"
 #include "analysis/sample_block.h"
 #include "analysis/spectrum_frame.h"
+#include "analysis/transform_tables.h"
 
 namespace korimu {
 
@@ -51,6 +52,7 @@ struct DtftResult : AnalysisNotes {
 // Analyses one block: the first N samples (zero-padded), offset removed and windowed as the frame
 // analysis prepares them (or their compensated autocorrelation), evaluated at the grid's points,
 // then the peak and the levels.
-DtftResult dtftAnalyze(const SampleBlock& block, const AnalysisParams& params, Progress& progress);
+DtftResult dtftAnalyze(const SampleBlock& block, const AnalysisParams& params,
+                       TransformTables& tables, Progress& progress);
 
 }  // namespace korimu

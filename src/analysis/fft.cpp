@@ -7,34 +7,11 @@
 
 #include "analysis/fft_passes.h"
 #include "analysis/scratch_memory.h"
+#include "analysis/transform_tables.h"
 
 namespace korimu {
 
 namespace {
-
-// The tables of the last size tableFft was called with; they live until the size changes. The
-// per-stage twiddles are the sine table's own values laid out in the order the butterflies use
-// them, so that each stage reads them sequentially.
-struct FftTables {
-  int size = 0;
-  std::vector<double> sine;      // sin(2 pi h / n) for h < n + n/4; entry h + n/4 is cos
-  std::vector<int32_t> bitrev;   // i with its log2(n) bits reversed
-  std::vector<double> stageCos;  // stage of half-span k: entries k..2k-1
-  std::vector<double> stageSin;
-  long builds = 0;
-  int shortfallBytes = 0;  // what the last build that ran out of memory wanted (0: none since)
-};
-
-FftTables tables;
-
-// realFft's split-step twiddles cos and sin of 2 pi j / N for j < N/2, kept for the last N.
-struct SplitTwiddles {
-  int size = 0;
-  std::vector<double> cosine;
-  std::vector<double> sine;
-};
-
-SplitTwiddles split;
 
 bool isPowerOfTwo(int n) {
   return n > 0 && (n & (n - 1)) == 0;
@@ -79,7 +56,7 @@ void fillBitReversal(int32_t* table, int n) {
   }
 }
 
-void releaseTables() {
+void releaseTables(FftTables& tables) {
   std::vector<double>().swap(tables.sine);
   std::vector<int32_t>().swap(tables.bitrev);
   std::vector<double>().swap(tables.stageCos);
@@ -87,14 +64,14 @@ void releaseTables() {
 }
 
 // Replaces the cached tables by those of size n; false (cache emptied) when memory ran out.
-bool rebuildTables(int n) {
+bool rebuildTables(FftTables& tables, int n) {
   tables.size = n;
-  releaseTables();
+  releaseTables(tables);
   const int quarter = n / 4;
   if (!allocateScratch(tables.sine, size_t(n + quarter)) ||
       !allocateScratch(tables.bitrev, size_t(n)) || !allocateScratch(tables.stageCos, size_t(n)) ||
       !allocateScratch(tables.stageSin, size_t(n))) {
-    releaseTables();
+    releaseTables(tables);
     tables.shortfallBytes = (n + quarter) * 8;
     tables.size = 0;  // the next call retries
     return false;
@@ -114,7 +91,7 @@ bool rebuildTables(int n) {
 
 // The butterflies from half-span 4 on, without the final 1/n; n is a power of two of at least 4
 // and the tables are those of size n.
-void laterStages(int n, double* x, double* y, double sign) {
+void laterStages(const FftTables& tables, int n, double* x, double* y, double sign) {
   const double* cs = tables.stageCos.data();
   const double* sn = tables.stageSin.data();
   int k = 4;
@@ -126,7 +103,7 @@ void laterStages(int n, double* x, double* y, double sign) {
 
 // Fills the split twiddles for size n; false when there is no room (the caller then uses the
 // recurrence of the angle instead).
-bool prepareSplitTwiddles(int n) {
+bool prepareSplitTwiddles(SplitTwiddles& split, int n) {
   if (split.size == n) return true;
   const int half = n / 2;
   split.size = 0;
@@ -146,12 +123,13 @@ bool prepareSplitTwiddles(int n) {
 
 }  // namespace
 
-int tableFft(int n, double* x, double* y) {
+int tableFft(TransformTables& cache, int n, double* x, double* y) {
+  FftTables& tables = cache.fft;
   const bool inverse = n < 0;
   if (inverse) n = -n;
   if (n == 0) {
     tables.size = 0;
-    releaseTables();
+    releaseTables(tables);
     return 0;
   }
   // A table of fewer than four entries cannot hold the cosine of angle 0, and other sizes would
@@ -162,7 +140,7 @@ int tableFft(int n, double* x, double* y) {
   }
   if (n == 1) return 0;
   if (!isPowerOfTwo(n)) return 1;
-  if (n != tables.size && !rebuildTables(n)) return 1;
+  if (n != tables.size && !rebuildTables(tables, n)) return 1;
   const int32_t* bitrev = tables.bitrev.data();
   for (int i = 0; i < n; ++i) {
     const int j = bitrev[i];
@@ -174,7 +152,7 @@ int tableFft(int n, double* x, double* y) {
   // Negation is exact, so the inverse uses the same twiddles times -1.
   const double sign = inverse ? -1.0 : 1.0;
   fft_passes::firstTwoStages(n, x, y, sign);
-  laterStages(n, x, y, sign);
+  laterStages(tables, n, x, y, sign);
   if (!inverse) {
     for (int i = 0; i < n; ++i) {
       x[i] /= n;
@@ -230,7 +208,8 @@ void directFft(double* x, double* y, int order, double direction) {
   }
 }
 
-bool realFft(double* re, double* im, int order, double /*direction*/) {
+bool realFft(TransformTables& cache, double* re, double* im, int order, double /*direction*/) {
+  FftTables& tables = cache.fft;
   if (order <= 0) {  // a single value is its own transform
     im[0] = 0.0;
     return true;
@@ -247,9 +226,9 @@ bool realFft(double* re, double* im, int order, double /*direction*/) {
   // is the permutation the transform starts with). The 1/H of the complex transform is then
   // folded into the split step's 1/4.
   double scale = 0.25;
-  if (half >= 4 && (half == tables.size || rebuildTables(half))) {
+  if (half >= 4 && (half == tables.size || rebuildTables(tables, half))) {
     fft_passes::gatherFirstTwoStages(half, re, tables.bitrev.data(), tr.data(), ti.data());
-    laterStages(half, tr.data(), ti.data(), 1.0);
+    laterStages(tables, half, tr.data(), ti.data(), 1.0);
     scale = 0.25 / half;
   } else {
     // Without tables (too small, or no memory for them) the direct FFT does the work.
@@ -259,9 +238,9 @@ bool realFft(double* re, double* im, int order, double /*direction*/) {
     }
     directFft(tr.data(), ti.data(), order - 1, -1.0);
   }
-  if (prepareSplitTwiddles(n)) {
-    fft_passes::splitHalves(n, tr.data(), ti.data(), split.cosine.data(), split.sine.data(), scale,
-                            re, im);
+  if (prepareSplitTwiddles(cache.split, n)) {
+    fft_passes::splitHalves(n, tr.data(), ti.data(), cache.split.cosine.data(),
+                            cache.split.sine.data(), scale, re, im);
     return true;
   }
   // No room for the twiddles: the angle advances by recurrence instead.
@@ -287,17 +266,8 @@ bool realFft(double* re, double* im, int order, double /*direction*/) {
   return true;
 }
 
-int tableFftCachedSize() {
-  return tables.size;
-}
-long tableFftBuildCount() {
-  return tables.builds;
-}
-int takeTableFftShortfall() {
-  return std::exchange(tables.shortfallBytes, 0);
-}
-const double* tableFftSineTable() {
-  return tables.sine.empty() ? nullptr : tables.sine.data();
+int takeTableFftShortfall(TransformTables& cache) {
+  return std::exchange(cache.fft.shortfallBytes, 0);
 }
 
 }  // namespace korimu

@@ -7,10 +7,12 @@
 
 namespace korimu {
 
-// Complex FFT with a cached sine table and bit-reversal table for the last size used.
+struct TransformTables;
+
+// Complex FFT with the sine table and bit-reversal table kept in `tables` for the last size used.
 // n > 0: forward transform of n points; n < 0: inverse transform of -n points; n == 0 frees the
 // tables. Returns 0 on success and 1 when the tables could not be allocated (x and y untouched).
-int tableFft(int n, double* x, double* y);
+int tableFft(TransformTables& tables, int n, double* x, double* y);
 
 // Complex FFT of 2^order points that needs no tables (twiddles by recurrence).
 // direction < 0: forward, normalised; direction >= 0: inverse.
@@ -20,14 +22,10 @@ void directFft(double* x, double* y, int order, double direction);
 // re[k] + i im[k] = X[k] for k < N/2, re[N/2] = im[N/2] = 0, and the upper half holds the
 // conjugate mirror. Both arrays hold N doubles. `direction` is always -1.0 (forward). False when
 // its scratch arrays could not be allocated (the analysis then fails with "fft2").
-[[nodiscard]] bool realFft(double* re, double* im, int order, double direction);
+[[nodiscard]] bool realFft(TransformTables& tables, double* re, double* im, int order,
+                           double direction);
 
-// Inspection of the table cache: its current size and how many times tables were built.
-int tableFftCachedSize();
-long tableFftBuildCount();
 // The bytes the last table build that ran out of memory wanted, once (0 when none did since).
-int takeTableFftShortfall();
-// The cached sine table (n + n/4 entries), or null when no tables are cached.
-const double* tableFftSineTable();
+int takeTableFftShortfall(TransformTables& tables);
 
 }  // namespace korimu

@@ -57,15 +57,16 @@ void computeWaveZoom(const SampleBlock& block, const AnalysisParams& params, Pro
 }
 
 // Signal, transform, peak search and level mapping.
-void computeSpectrum(const SampleBlock& block, const AnalysisParams& params, Progress& progress,
-                     WorkingArrays& w, int n, FrameResult& out) {
+void computeSpectrum(const SampleBlock& block, const AnalysisParams& params,
+                     TransformTables& tables, Progress& progress, WorkingArrays& w, int n,
+                     FrameResult& out) {
   const bool dctMethod = params.method == kDct;
   const int order = params.blockOrder;
   double* re = w.re.data();
   double* im = w.im.data();
   // MEM and DTFT show this FFT of the samples under their own spectrum.
   const bool lags = params.autocorrelation && (params.method == kFft || dctMethod);
-  if (!prepareSignal(re, im, n, block, lags, params, progress, out)) return;
+  if (!prepareSignal(re, im, n, block, lags, params, tables, progress, out)) return;
 
   int points = 0;
   if (dctMethod) {
@@ -73,8 +74,8 @@ void computeSpectrum(const SampleBlock& block, const AnalysisParams& params, Pro
     std::fill(w.re.begin(), w.re.end(), 0.0);
     points = n;
   } else {
-    const bool transformed = realFft(re, im, order, -1.0);
-    out.tableShortfallBytes = takeTableFftShortfall();
+    const bool transformed = realFft(tables, re, im, order, -1.0);
+    out.tableShortfallBytes = takeTableFftShortfall(tables);
     if (!transformed) {
       out.fail("fft2");
       return;
@@ -146,7 +147,8 @@ double removeOffset(double* re, int count, bool sixteenBit, bool clampMean) {
 }
 
 bool prepareSignal(double* re, double* im, int n, const SampleBlock& input, bool lags,
-                   const AnalysisParams& params, Progress& progress, AnalysisNotes& notes) {
+                   const AnalysisParams& params, TransformTables& tables, Progress& progress,
+                   AnalysisNotes& notes) {
   SampleBlock block = input;
   if (lags) {
     if (!compensatedAutocorr(re, block, n, progress, notes)) return false;
@@ -157,12 +159,12 @@ bool prepareSignal(double* re, double* im, int n, const SampleBlock& input, bool
   }
   const int real = std::min(block.sampleCount(), n);
   removeOffset(re, real, block.sixteenBit(), !params.autocorrelation);
-  applyWindow(re, real / 2, params.window);
+  applyWindow(tables, re, real / 2, params.window);
   return true;
 }
 
 FrameResult computeFrame(const SampleBlock& block, const AnalysisParams& params,
-                         Progress& progress) {
+                         TransformTables& tables, Progress& progress) {
   FrameResult out;
   if (block.length == 0) return out;
   const int n = transformLength(params.method, params.blockOrder);
@@ -178,7 +180,7 @@ FrameResult computeFrame(const SampleBlock& block, const AnalysisParams& params,
   if (waveZoom) {
     computeWaveZoom(block, params, progress, out);
   } else {
-    computeSpectrum(block, params, progress, w, n, out);
+    computeSpectrum(block, params, tables, progress, w, n, out);
   }
   return out;
 }

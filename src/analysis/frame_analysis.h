@@ -12,6 +12,7 @@
 #include "analysis/progress.h"
 #include "analysis/sample_block.h"
 #include "analysis/spectrum_frame.h"
+#include "analysis/transform_tables.h"
 
 namespace korimu {
 
@@ -47,10 +48,11 @@ double removeOffset(double* re, int count, bool sixteenBit, bool clampMean);
 // real values removed (clamped unless the autocorrelation is on) and the params' window applied
 // over them. False when the autocorrelation failed (the notes say why).
 bool prepareSignal(double* re, double* im, int n, const SampleBlock& block, bool lags,
-                   const AnalysisParams& params, Progress& progress, AnalysisNotes& notes);
+                   const AnalysisParams& params, TransformTables& tables, Progress& progress,
+                   AnalysisNotes& notes);
 
 // The view's result for the block.
 FrameResult computeFrame(const SampleBlock& block, const AnalysisParams& params,
-                         Progress& progress);
+                         TransformTables& tables, Progress& progress);
 
 }  // namespace korimu

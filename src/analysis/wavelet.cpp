@@ -93,26 +93,26 @@ void correlateDirect(const double* x, int n, const double* kr, const double* ki,
   }
 }
 
-void forwardTransform(double* x, double* y, int n) {
-  if (tableFft(n, x, y) != 0) directFft(x, y, log2Of(n), -1.0);
+void forwardTransform(TransformTables& tables, double* x, double* y, int n) {
+  if (tableFft(tables, n, x, y) != 0) directFft(x, y, log2Of(n), -1.0);
 }
 
-void inverseTransform(double* x, double* y, int n) {
-  if (tableFft(-n, x, y) != 0) directFft(x, y, log2Of(n), 1.0);
+void inverseTransform(TransformTables& tables, double* x, double* y, int n) {
+  if (tableFft(tables, -n, x, y) != 0) directFft(x, y, log2Of(n), 1.0);
 }
 
 // Multiplies the kernel's spectrum by the block's, transforms back and turns the result by half a
 // period, since the kernel's centre sits at tap n/2.
-void correlateBySpectra(const double* x, const double* y, double* kr, double* ki, int n,
-                        float* rowRe, float* rowIm) {
-  forwardTransform(kr, ki, n);
+void correlateBySpectra(TransformTables& tables, const double* x, const double* y, double* kr,
+                        double* ki, int n, float* rowRe, float* rowIm) {
+  forwardTransform(tables, kr, ki, n);
   for (int i = 0; i < n; ++i) {
     const double r = kr[i];
     const double s = ki[i];
     kr[i] = x[i] * r - y[i] * s;
     ki[i] = x[i] * s + y[i] * r;
   }
-  inverseTransform(kr, ki, n);
+  inverseTransform(tables, kr, ki, n);
   const int half = n / 2;
   for (int i = 0; i < n; ++i) {
     const int from = i < half ? i + half : i - half;
@@ -199,7 +199,7 @@ double waveletDivisor(WaveletVariant variant, bool sixteenBit, int blockOrder, i
 
 bool waveletRows(std::vector<double>& x, WaveletVariant variant, int blockOrder, double topFraction,
                  double fTop, float* rowRe, float* rowIm, const WaveletRowSink& onRow,
-                 Progress& progress, AnalysisNotes& notes) {
+                 TransformTables& tables, Progress& progress, AnalysisNotes& notes) {
   int n = static_cast<int>(x.size());
   if (n > kWaveletLargestBlock) {
     notes.fail(formatText("GNSIZE=%d num=%d", kWaveletLargestBlock, n));
@@ -230,7 +230,7 @@ bool waveletRows(std::vector<double>& x, WaveletVariant variant, int blockOrder,
     if (waveletDecimatesAt(row, blockOrder, n)) {
       if (direct) {
         std::fill(y.begin(), y.begin() + n, 0.0);
-        if (!realFft(x.data(), y.data(), log2Of(n), -1.0)) {
+        if (!realFft(tables, x.data(), y.data(), log2Of(n), -1.0)) {
           notes.fail("fft2");
           return true;
         }
@@ -258,7 +258,7 @@ bool waveletRows(std::vector<double>& x, WaveletVariant variant, int blockOrder,
     if (direct) {
       correlateDirect(x.data(), n, kr.data(), ki.data(), taps, extended, rowRe, rowIm);
     } else {
-      correlateBySpectra(x.data(), y.data(), kr.data(), ki.data(), n, rowRe, rowIm);
+      correlateBySpectra(tables, x.data(), y.data(), kr.data(), ki.data(), n, rowRe, rowIm);
     }
     if (onRow) onRow(row, rowRe, rowIm, n, fRow);
     fRow = fRow / rowRatio();
@@ -298,7 +298,8 @@ void prepareWaveletSignal(double* x, int n, const SampleBlock& block) {
 }
 
 WaveletResult waveletBlock(const SampleBlock& block, int blockFrames, const AnalysisParams& params,
-                           Progress& progress, const WaveletDepthSink& onRow) {
+                           TransformTables& tables, Progress& progress,
+                           const WaveletDepthSink& onRow) {
   WaveletResult out;
   if (block.srKHz == 0) return out;
   int64_t padded = 1;
@@ -334,8 +335,8 @@ WaveletResult waveletBlock(const SampleBlock& block, int blockFrames, const Anal
     if (onRow) onRow(row, depths.data(), length);
   };
   const bool ended = waveletRows(x, variant, params.blockOrder, topFraction, fTop, rowRe.data(),
-                                 rowIm.data(), mapRow, progress, out);
-  out.tableShortfallBytes = takeTableFftShortfall();
+                                 rowIm.data(), mapRow, tables, progress, out);
+  out.tableShortfallBytes = takeTableFftShortfall(tables);
   if (out.failed()) return out;
   out.cancelled = ended;
   noteReadouts(extremes, divisor, out);

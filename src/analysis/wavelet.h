@@ -15,6 +15,7 @@
 #include "analysis/analysis_params.h"
 #include "analysis/progress.h"
 #include "analysis/sample_block.h"
+#include "analysis/transform_tables.h"
 
 namespace korimu {
 
@@ -70,7 +71,7 @@ using WaveletRowSink =
 // check before every row. Returns true when a stop or a failure (in the notes) ended the loop.
 bool waveletRows(std::vector<double>& x, WaveletVariant variant, int blockOrder, double topFraction,
                  double fTop, float* rowRe, float* rowIm, const WaveletRowSink& onRow,
-                 Progress& progress, AnalysisNotes& notes);
+                 TransformTables& tables, Progress& progress, AnalysisNotes& notes);
 
 // The block's samples in x[0..n-1]: the first `count` samples with their mean removed (clamped to
 // +-256 for 16-bit and +-1 for 8-bit samples), then zeros.
@@ -90,6 +91,7 @@ struct WaveletResult : AnalysisNotes {
 // One block of the chart: `blockFrames` is N, the frames of a full block; a shorter block is
 // padded. A stop ends the rows early; the readouts are still those of the rows done.
 WaveletResult waveletBlock(const SampleBlock& block, int blockFrames, const AnalysisParams& params,
-                           Progress& progress, const WaveletDepthSink& onRow);
+                           TransformTables& tables, Progress& progress,
+                           const WaveletDepthSink& onRow);
 
 }  // namespace korimu

@@ -4,19 +4,11 @@
 #include <numbers>
 
 #include "analysis/scratch_memory.h"
+#include "analysis/transform_tables.h"
 
 namespace korimu {
 
 namespace {
-
-struct WindowCache {
-  std::vector<double> table;
-  int m = -1;
-  WindowFunction window = WindowFunction::kRectangle;
-  long builds = 0;
-};
-
-WindowCache cache;
 
 double gauss(double width, int i, int m) {
   const double t = width * (m - i) / m;
@@ -45,8 +37,9 @@ double windowValue(WindowFunction window, int i, int m) {
   }
 }
 
-void applyWindow(double* re, int m, WindowFunction window) {
+void applyWindow(TransformTables& tables, double* re, int m, WindowFunction window) {
   if (window == WindowFunction::kRectangle || m <= 0) return;
+  WindowCache& cache = tables.window;
   if (m != cache.m || window != cache.window) {
     if (!allocateScratch(cache.table, size_t(m))) {
       // Without room for the table the window is still applied, value by value.
@@ -68,13 +61,6 @@ void applyWindow(double* re, int m, WindowFunction window) {
     re[i] *= w[i];
     re[2 * m - 1 - i] *= w[i];
   }
-}
-
-const std::vector<double>& windowTable() {
-  return cache.table;
-}
-long windowTableBuildCount() {
-  return cache.builds;
 }
 
 }  // namespace korimu

@@ -8,6 +8,8 @@
 
 namespace korimu {
 
+struct TransformTables;
+
 // The analysis windows, in the order the settings number them.
 enum class WindowFunction : int32_t {
   kHanning = 0,
@@ -22,12 +24,8 @@ enum class WindowFunction : int32_t {
 // w[i] for i < m of the window.
 double windowValue(WindowFunction window, int i, int m);
 
-// Multiplies re[i] and re[2m - 1 - i] by w[i] for i < m. The rectangle window multiplies nothing
-// and leaves the cached table as it was.
-void applyWindow(double* re, int m, WindowFunction window);
-
-// The cached table and how many times it was computed (for inspection).
-const std::vector<double>& windowTable();
-long windowTableBuildCount();
+// Multiplies re[i] and re[2m - 1 - i] by w[i] for i < m, with the table kept in `tables`. The
+// rectangle window multiplies nothing and leaves the kept table as it was.
+void applyWindow(TransformTables& tables, double* re, int m, WindowFunction window);
 
 }  // namespace korimu

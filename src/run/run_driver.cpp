@@ -205,7 +205,7 @@ struct BlockAnalysis {
   }
 
   void dtft(const SampleBlock& block, int column, int width) {
-    const DtftResult r = dtftAnalyze(block, params, progress);
+    const DtftResult r = dtftAnalyze(block, params, session.tables, progress);
     painter.notes(r);
     if (!r.analysed) return;
     painter.peakReadout(r.peakFrequency, r.peakPower);
@@ -214,7 +214,7 @@ struct BlockAnalysis {
 
   void wavelet(const SampleBlock& block, int blockFrames, int column, int width) {
     const WaveletResult r = waveletBlock(
-        block, blockFrames, params, progress,
+        block, blockFrames, params, session.tables, progress,
         [&](int row, const uint8_t* d, int n) { painter.waveletRow(row, d, n, column, width); });
     painter.notes(r);
     if (!r.analysed) return;
@@ -226,7 +226,7 @@ struct BlockAnalysis {
   // over the FFT's.
   void frame(const SampleBlock& block, int column, int width) {
     if (block.length == 0) return;
-    const FrameResult r = computeFrame(block, params, progress);
+    const FrameResult r = computeFrame(block, params, session.tables, progress);
     painter.notes(r);
     if (!r.analysed) return;
     painter.frame(r, params.view, column, width);

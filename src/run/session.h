@@ -2,9 +2,13 @@
 // whole life; each rendered file gets its own, so renders never see each other's runs.
 #pragma once
 
+#include "analysis/transform_tables.h"
+
 namespace korimu {
 
 struct Session {
+  // The transforms' tables, kept while the block size stays.
+  TransformTables tables;
   // The loudest MEM block analysed so far: a later block is compared with every earlier one,
   // across runs.
   double memRunningMax = 0.0;

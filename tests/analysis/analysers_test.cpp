@@ -45,6 +45,7 @@ struct Method {
 };
 
 Outcome analyse(const Method& m, const SampleBlock& block, CountingProgress& progress) {
+  TransformTables tables;
   AnalysisParams params;
   params.method = m.method;
   params.view = kSpectrumLog;
@@ -53,7 +54,7 @@ Outcome analyse(const Method& m, const SampleBlock& block, CountingProgress& pro
   params.displayGain = 1;
   switch (m.method) {
     case kDtft: {
-      const DtftResult r = dtftAnalyze(block, params, progress);
+      const DtftResult r = dtftAnalyze(block, params, tables, progress);
       return outcomeOf(r, r.frame.depths);
     }
     case kMem: {
@@ -64,12 +65,12 @@ Outcome analyse(const Method& m, const SampleBlock& block, CountingProgress& pro
     case kWt: {
       std::vector<uint8_t> rows;
       const WaveletResult r =
-          waveletBlock(block, static_cast<int>(block.sampleCount()), params, progress,
+          waveletBlock(block, static_cast<int>(block.sampleCount()), params, tables, progress,
                        [&](int, const uint8_t* d, int n) { rows.insert(rows.end(), d, d + n); });
       return outcomeOf(r, rows);
     }
     default: {
-      const FrameResult r = computeFrame(block, params, progress);
+      const FrameResult r = computeFrame(block, params, tables, progress);
       return outcomeOf(r, r.frame.depths);
     }
   }

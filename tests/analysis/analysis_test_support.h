@@ -17,6 +17,7 @@
 #include "analysis/level_map.h"
 #include "analysis/progress.h"
 #include "analysis/sample_block.h"
+#include "analysis/transform_tables.h"
 #include "core/settings.h"
 #include "wave/wav_builder.h"
 
@@ -92,6 +93,7 @@ class SettingsScope {
   static AnalysisParams params() { return analysisParamsFrom(settings); }
 
   CountingProgress progress;
+  TransformTables tables;
 
  private:
   AppSettings saved_;

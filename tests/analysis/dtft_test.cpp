@@ -71,7 +71,8 @@ TEST(Dtft, SumsAtBinFrequenciesAgreeWithRealFft) {
   const int n = 1 << order;
   std::vector<double> x = randomValues(n, 11, 1000.0);
   std::vector<double> re = x, im(n, 0.0);
-  ASSERT_TRUE(realFft(re.data(), im.data(), order, -1.0));
+  TransformTables tables;
+  ASSERT_TRUE(realFft(tables, re.data(), im.data(), order, -1.0));
   for (int bin = 1; bin < n / 2; ++bin) {
     const double w = std::numbers::pi * bin / (n / 2);
     const TrigSums s = trigSums(x.data(), n, w, 0);
@@ -90,7 +91,7 @@ TEST(Dtft, FirstPointIsTheFirstFftBin) {
     std::vector<double> re = x, im(n, 0.0);
     std::vector<double> fre = x, fim(n, 0.0);
     ASSERT_EQ(dtftLog(re.data(), im.data(), order, 44, scope.progress), 0);
-    ASSERT_TRUE(realFft(fre.data(), fim.data(), order, -1.0));
+    ASSERT_TRUE(realFft(scope.tables, fre.data(), fim.data(), order, -1.0));
     EXPECT_NEAR(re[0], fre[1], 1e-4) << order;
     EXPECT_NEAR(im[0], fim[1], 1e-4) << order;
   }
@@ -179,7 +180,7 @@ TEST(DtftAnalyze, SilenceDrawsTheBottomRowWithPeakAtTheFirstPoint) {
   settings.displayGain = 1;
   const std::vector<uint8_t> bytes(1024, 0);
   const SampleBlock block{bytes.data(), 1024, 16, 44};
-  const DtftResult r = dtftAnalyze(block, scope.params(), scope.progress);
+  const DtftResult r = dtftAnalyze(block, scope.params(), scope.tables, scope.progress);
   ASSERT_TRUE(r.analysed);
   ASSERT_EQ(r.frame.bins(), 128);
   for (uint8_t d : r.frame.depths) ASSERT_EQ(d, 255);
@@ -201,7 +202,7 @@ TEST(DtftAnalyze, ToneInTheChartColumnAtItsPoint) {
   }
   const std::vector<uint8_t> bytes = testing::bytes16(samples);
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
-  const DtftResult r = dtftAnalyze(block, scope.params(), scope.progress);
+  const DtftResult r = dtftAnalyze(block, scope.params(), scope.tables, scope.progress);
   const auto& depths = r.frame.depths;
   ASSERT_EQ(depths.size(), 512u);
   EXPECT_EQ(std::min_element(depths.begin(), depths.end()) - depths.begin(), 400);
@@ -214,7 +215,7 @@ TEST(DtftAnalyze, StopDrawsNothing) {
   scope.progress.stopAtEvent = 3;
   const std::vector<uint8_t> bytes(512, 7);
   const SampleBlock block{bytes.data(), 512, 16, 44};
-  const DtftResult r = dtftAnalyze(block, scope.params(), scope.progress);
+  const DtftResult r = dtftAnalyze(block, scope.params(), scope.tables, scope.progress);
   EXPECT_TRUE(r.cancelled);
   EXPECT_FALSE(r.analysed);
   EXPECT_TRUE(r.frame.depths.empty());
@@ -223,7 +224,7 @@ TEST(DtftAnalyze, StopDrawsNothing) {
 TEST(DtftAnalyze, EmptyBlockDoesNothing) {
   SettingsScope scope;
   const SampleBlock block{nullptr, 0, 16, 44};
-  const DtftResult r = dtftAnalyze(block, scope.params(), scope.progress);
+  const DtftResult r = dtftAnalyze(block, scope.params(), scope.tables, scope.progress);
   EXPECT_FALSE(r.analysed);
   EXPECT_EQ(scope.progress.events, 0);
   EXPECT_TRUE(scope.progress.begun.empty());
@@ -236,7 +237,7 @@ TEST(DtftAnalyze, OutOfMemoryEndsWithTheAnalysisMessage) {
     const std::vector<uint8_t> bytes(512, 7);
     const SampleBlock block{bytes.data(), 512, 16, 44};
     failScratchAllocationAfter(which);
-    const DtftResult r = dtftAnalyze(block, scope.params(), scope.progress);
+    const DtftResult r = dtftAnalyze(block, scope.params(), scope.tables, scope.progress);
     failScratchAllocationAfter(0);
     EXPECT_TRUE(r.failed());
     EXPECT_EQ(testing::messageTexts(r), std::vector<std::string>{"解析用メモリの不足"});

@@ -1,4 +1,5 @@
 #include "analysis/fft.h"
+#include "analysis/transform_tables.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +21,9 @@ using testing::SettingsScope;
 
 class FftTest : public ::testing::Test {
  protected:
-  void SetUp() override { tableFft(0, nullptr, nullptr); }
-  void TearDown() override {
-    failScratchAllocationAfter(0);
-    tableFft(0, nullptr, nullptr);
-  }
+  void TearDown() override { failScratchAllocationAfter(0); }
+
+  TransformTables tables;
 };
 
 double maxAbs(const std::vector<std::complex<double>>& v) {
@@ -98,7 +97,7 @@ TEST_F(FftTest, OptimisedPassesEqualThePlainStageByStageTransform) {
     std::vector<double> plainRe = x, plainIm(x.size());
     plainRealFft(plainRe, plainIm);
     std::vector<double> re = x, im(x.size());
-    ASSERT_TRUE(realFft(re.data(), im.data(), order, -1.0));
+    ASSERT_TRUE(realFft(tables, re.data(), im.data(), order, -1.0));
     double largest = 0.0;
     for (int k = 0; k < n; ++k) largest = std::max(largest, std::hypot(plainRe[k], plainIm[k]));
     for (int k = 0; k < n; ++k) {
@@ -110,7 +109,7 @@ TEST_F(FftTest, OptimisedPassesEqualThePlainStageByStageTransform) {
     for (bool inverse : {false, true}) {
       std::vector<double> px = x, py = y, tx = x, ty = y;
       plainComplexFft(px, py, inverse);
-      ASSERT_EQ(tableFft(inverse ? -n : n, tx.data(), ty.data()), 0);
+      ASSERT_EQ(tableFft(tables, inverse ? -n : n, tx.data(), ty.data()), 0);
       double big = 0.0;
       for (int k = 0; k < n; ++k) big = std::max(big, std::hypot(px[k], py[k]));
       for (int k = 0; k < n; ++k) {
@@ -123,33 +122,33 @@ TEST_F(FftTest, OptimisedPassesEqualThePlainStageByStageTransform) {
 
 TEST_F(FftTest, TablesAreBuiltOnlyWhenTheSizeChangesAndFreedBySizeZero) {
   std::vector<double> x(16, 1.0), y(16, 0.0);
-  const long before = tableFftBuildCount();
-  EXPECT_EQ(tableFft(8, x.data(), y.data()), 0);
-  EXPECT_EQ(tableFftBuildCount(), before + 1);
-  EXPECT_EQ(tableFft(8, x.data(), y.data()), 0);
-  EXPECT_EQ(tableFftBuildCount(), before + 1);
-  EXPECT_EQ(tableFft(16, x.data(), y.data()), 0);
-  EXPECT_EQ(tableFftBuildCount(), before + 2);
-  EXPECT_EQ(tableFftCachedSize(), 16);
+  const long before = tables.fft.builds;
+  EXPECT_EQ(tableFft(tables, 8, x.data(), y.data()), 0);
+  EXPECT_EQ(tables.fft.builds, before + 1);
+  EXPECT_EQ(tableFft(tables, 8, x.data(), y.data()), 0);
+  EXPECT_EQ(tables.fft.builds, before + 1);
+  EXPECT_EQ(tableFft(tables, 16, x.data(), y.data()), 0);
+  EXPECT_EQ(tables.fft.builds, before + 2);
+  EXPECT_EQ(tables.fft.size, 16);
 
-  EXPECT_EQ(tableFft(0, x.data(), y.data()), 0);
-  EXPECT_EQ(tableFftCachedSize(), 0);
-  EXPECT_EQ(tableFftSineTable(), nullptr);
-  EXPECT_EQ(tableFftBuildCount(), before + 2);
+  EXPECT_EQ(tableFft(tables, 0, x.data(), y.data()), 0);
+  EXPECT_EQ(tables.fft.size, 0);
+  EXPECT_TRUE(tables.fft.sine.empty());
+  EXPECT_EQ(tables.fft.builds, before + 2);
 
-  EXPECT_EQ(tableFft(8, x.data(), y.data()), 0);
-  EXPECT_EQ(tableFftBuildCount(), before + 3);
+  EXPECT_EQ(tableFft(tables, 8, x.data(), y.data()), 0);
+  EXPECT_EQ(tables.fft.builds, before + 3);
   // An inverse call of the same size reuses the tables.
-  EXPECT_EQ(tableFft(-8, x.data(), y.data()), 0);
-  EXPECT_EQ(tableFftBuildCount(), before + 3);
+  EXPECT_EQ(tableFft(tables, -8, x.data(), y.data()), 0);
+  EXPECT_EQ(tables.fft.builds, before + 3);
 }
 
 TEST_F(FftTest, FourPointTableAndTransformAreExact) {
   std::vector<double> x{1.0, 2.0, -3.0, 0.5}, y{0.25, -1.0, 2.0, 4.0};
   std::vector<std::complex<double>> input;
   for (int i = 0; i < 4; ++i) input.emplace_back(x[i], y[i]);
-  ASSERT_EQ(tableFft(4, x.data(), y.data()), 0);
-  const double* table = tableFftSineTable();
+  ASSERT_EQ(tableFft(tables, 4, x.data(), y.data()), 0);
+  const double* table = tables.fft.sine.data();
   ASSERT_NE(table, nullptr);
   const double expected[5] = {0.0, 1.0, 0.0, -1.0, 0.0};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(table[i], expected[i]) << i;
@@ -166,8 +165,8 @@ TEST_F(FftTest, FourPointTableAndTransformAreExact) {
 TEST_F(FftTest, SineTableFollowsTheSineForEverySize) {
   std::vector<double> x(4096), y(4096);
   for (int n = 8; n <= 4096; n *= 2) {
-    ASSERT_EQ(tableFft(n, x.data(), y.data()), 0);
-    const double* table = tableFftSineTable();
+    ASSERT_EQ(tableFft(tables, n, x.data(), y.data()), 0);
+    const double* table = tables.fft.sine.data();
     for (int h = 0; h < n + n / 4; ++h) {
       ASSERT_NEAR(table[h], std::sin(2.0 * std::numbers::pi * h / n), 1e-13) << n << ' ' << h;
     }
@@ -185,7 +184,7 @@ TEST_F(FftTest, ComplexTransformsMatchTheDirectSumForRandomInput) {
     const double tol = 1e-12 * maxAbs(ref) + 1e-12;
 
     std::vector<double> x = re, y = im;
-    ASSERT_EQ(tableFft(n, x.data(), y.data()), 0);
+    ASSERT_EQ(tableFft(tables, n, x.data(), y.data()), 0);
     std::vector<double> dx = re, dy = im;
     directFft(dx.data(), dy.data(), order, -1.0);
     for (int k = 0; k < n; ++k) {
@@ -203,8 +202,8 @@ TEST_F(FftTest, ForwardThenInverseRestoresTheInput) {
     const auto re = randomValues(size_t(n), 5u, 30000.0);
     const auto im = randomValues(size_t(n), 6u, 30000.0);
     std::vector<double> x = re, y = im;
-    ASSERT_EQ(tableFft(n, x.data(), y.data()), 0);
-    ASSERT_EQ(tableFft(-n, x.data(), y.data()), 0);
+    ASSERT_EQ(tableFft(tables, n, x.data(), y.data()), 0);
+    ASSERT_EQ(tableFft(tables, -n, x.data(), y.data()), 0);
     std::vector<double> dx = re, dy = im;
     directFft(dx.data(), dy.data(), order, -1.0);
     directFft(dx.data(), dy.data(), order, 1.0);
@@ -220,7 +219,7 @@ TEST_F(FftTest, ForwardThenInverseRestoresTheInput) {
 TEST_F(FftTest, RealTransformOfAConstantHasOnlyTheMean) {
   const int order = 10, n = 1 << order;
   std::vector<double> re(n, 123.5), im(n, 7.0);  // im is ignored on input
-  ASSERT_TRUE(realFft(re.data(), im.data(), order, -1.0));
+  ASSERT_TRUE(realFft(tables, re.data(), im.data(), order, -1.0));
   EXPECT_NEAR(re[0], 123.5, 1e-12);
   EXPECT_NEAR(im[0], 0.0, 1e-12);
   for (int k = 1; k < n; ++k) {
@@ -237,7 +236,7 @@ TEST_F(FftTest, RealTransformOfACosineHasHalfItsAmplitudeAtItsBin) {
     std::vector<double> re(n), im(n);
     for (int j = 0; j < n; ++j)
       re[j] = 2000.0 * std::cos(2.0 * std::numbers::pi * k0 * j / n + 0.3);
-    ASSERT_TRUE(realFft(re.data(), im.data(), order, -1.0));
+    ASSERT_TRUE(realFft(tables, re.data(), im.data(), order, -1.0));
     EXPECT_NEAR(std::hypot(re[k0], im[k0]), 1000.0, 1e-9) << k0;
     EXPECT_NEAR(std::atan2(im[k0], re[k0]), 0.3, 1e-12) << k0;
     for (int k = 0; k < n / 2; ++k) {
@@ -255,7 +254,7 @@ TEST_F(FftTest, RealTransformMatchesTheDirectSumAndMirrorsTheUpperHalf) {
     const auto ref = referenceDft(input);
     const double tol = 1e-12 * maxAbs(ref);
     std::vector<double> re = x, im(size_t(n), -5.0);
-    ASSERT_TRUE(realFft(re.data(), im.data(), order, -1.0));
+    ASSERT_TRUE(realFft(tables, re.data(), im.data(), order, -1.0));
     for (int k = 0; k < n / 2; ++k) {
       ASSERT_NEAR(re[k], ref[k].real(), tol) << n << ' ' << k;
       ASSERT_NEAR(im[k], ref[k].imag(), tol) << n << ' ' << k;
@@ -274,14 +273,14 @@ TEST_F(FftTest, TableAllocationFailureIsReportedAndRetried) {
   std::vector<double> x{1, 2, 3, 4, 5, 6, 7, 8}, y(8, 0.0);
   const auto savedX = x;
   failScratchAllocationAfter(2);  // the bit-reversal table
-  EXPECT_EQ(tableFft(8, x.data(), y.data()), 1);
+  EXPECT_EQ(tableFft(tables, 8, x.data(), y.data()), 1);
   EXPECT_EQ(x, savedX);
   EXPECT_EQ(y, std::vector<double>(8, 0.0));
-  EXPECT_EQ(tableFftCachedSize(), 0);
-  EXPECT_EQ(takeTableFftShortfall(), 80) << "(8 + 2) doubles of sine table";
-  EXPECT_EQ(takeTableFftShortfall(), 0) << "told once";
+  EXPECT_EQ(tables.fft.size, 0);
+  EXPECT_EQ(takeTableFftShortfall(tables), 80) << "(8 + 2) doubles of sine table";
+  EXPECT_EQ(takeTableFftShortfall(tables), 0) << "told once";
   // The next call of the same size retries and succeeds.
-  EXPECT_EQ(tableFft(8, x.data(), y.data()), 0);
+  EXPECT_EQ(tableFft(tables, 8, x.data(), y.data()), 0);
   EXPECT_EQ(x[0], 36.0 / 8.0);
 }
 
@@ -290,13 +289,13 @@ TEST_F(FftTest, RealTransformFallsBackToTheDirectFftWhenTablesFail) {
   const int order = 8, n = 1 << order;
   const auto x = randomValues(size_t(n), 3u, 100.0);
   std::vector<double> expectedRe = x, expectedIm(static_cast<size_t>(n));
-  ASSERT_TRUE(realFft(expectedRe.data(), expectedIm.data(), order, -1.0));
-  tableFft(0, nullptr, nullptr);
+  ASSERT_TRUE(realFft(tables, expectedRe.data(), expectedIm.data(), order, -1.0));
+  tableFft(tables, 0, nullptr, nullptr);
 
   std::vector<double> re = x, im(static_cast<size_t>(n));
   failScratchAllocationAfter(3);  // two scratch arrays succeed, then the sine table fails
-  ASSERT_TRUE(realFft(re.data(), im.data(), order, -1.0));
-  EXPECT_NE(takeTableFftShortfall(), 0);
+  ASSERT_TRUE(realFft(tables, re.data(), im.data(), order, -1.0));
+  EXPECT_NE(takeTableFftShortfall(tables), 0);
   for (int k = 0; k < n; ++k) {
     ASSERT_NEAR(re[k], expectedRe[k], 1e-12) << k;
     ASSERT_NEAR(im[k], expectedIm[k], 1e-12) << k;
@@ -306,18 +305,18 @@ TEST_F(FftTest, RealTransformFallsBackToTheDirectFftWhenTablesFail) {
 TEST_F(FftTest, RealTransformScratchFailureIsReported) {
   std::vector<double> re(256, 1.0), im(256);
   failScratchAllocationAfter(1);
-  EXPECT_FALSE(realFft(re.data(), im.data(), 8, -1.0));
+  EXPECT_FALSE(realFft(tables, re.data(), im.data(), 8, -1.0));
 }
 
 TEST_F(FftTest, TwoPointAndOddSizesAreHandledSafely) {
   std::vector<double> x{3.0, 1.0}, y{0.0, 2.0};
-  EXPECT_EQ(tableFft(2, x.data(), y.data()), 0);
+  EXPECT_EQ(tableFft(tables, 2, x.data(), y.data()), 0);
   EXPECT_DOUBLE_EQ(x[0], 2.0);
   EXPECT_DOUBLE_EQ(x[1], 1.0);
   EXPECT_DOUBLE_EQ(y[0], 1.0);
   EXPECT_DOUBLE_EQ(y[1], -1.0);
   std::vector<double> odd{1, 2, 3}, oddY(3);
-  EXPECT_EQ(tableFft(3, odd.data(), oddY.data()), 1);
+  EXPECT_EQ(tableFft(tables, 3, odd.data(), oddY.data()), 1);
   EXPECT_EQ(odd, (std::vector<double>{1, 2, 3}));
 }
 

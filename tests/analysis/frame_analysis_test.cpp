@@ -108,7 +108,7 @@ TEST(FrameAnalysis, RealRecordingsAgreeWithTheDirectComputation) {
                                    samples.begin() + long(std::min(start + 1024, samples.size())));
       const auto bytes = bytes16(block);
       const FrameResult r =
-          computeFrame(block16(bytes, rate / 1000), scope.params(), scope.progress);
+          computeFrame(block16(bytes, rate / 1000), scope.params(), scope.tables, scope.progress);
       const auto ref = referencePowers(block, 1024, kBlackman);
       int peakRef = 0;
       for (int k = 1; k < 512; ++k) {
@@ -130,7 +130,7 @@ TEST(FrameAnalysis, FullScaleCosineOnBin64WithHanning) {
   const auto bytes = bytes16(cosineSamples(1024, 32767.0, 64.0 / 1024.0));
   settings.spectrumType = kAmplitude;
   settings.displayGain = 0;
-  FrameResult r = computeFrame(block16(bytes), scope.params(), scope.progress);
+  FrameResult r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   ASSERT_TRUE(r.analysed);
   EXPECT_EQ(r.peakBin, 64);
   EXPECT_DOUBLE_EQ(r.peakFrequency, 2756.25);
@@ -141,7 +141,7 @@ TEST(FrameAnalysis, FullScaleCosineOnBin64WithHanning) {
 
   settings.spectrumType = kLog;
   settings.displayGain = 1;
-  r = computeFrame(block16(bytes), scope.params(), scope.progress);
+  r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.frame.depths[64], 0);
 
   EXPECT_EQ(peakFrequencyText(r.peakFrequency), "Peak  2756Hz");
@@ -162,7 +162,8 @@ TEST(FrameAnalysis, SpectrumMatchesTheDirectComputationForShortAndLongBlocks) {
     for (size_t i = 256; i < longBlock.size(); ++i) longBlock[i] = 30000;
     for (const auto& samples : {shortBlock, longBlock}) {
       const auto bytes = bytes16(samples);
-      const FrameResult r = computeFrame(block16(bytes), scope.params(), scope.progress);
+      const FrameResult r =
+          computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
       const auto ref = referencePowers(samples, 256, mado);
       ASSERT_EQ(r.frame.bins(), 128);
       double maxRef = 0.0;
@@ -190,14 +191,15 @@ TEST(FrameAnalysis, DigitalSilenceShowsNoPeakAndTheBottomRow) {
       settings.spectrumType = type;
       settings.displayGain = gain;
       for (const SampleBlock& b : {block16(silence16), block8(silence8)}) {
-        const FrameResult r = computeFrame(b, scope.params(), scope.progress);
+        const FrameResult r = computeFrame(b, scope.params(), scope.tables, scope.progress);
         EXPECT_EQ(r.peakBin, 0);
         EXPECT_EQ(r.peakPower, 0.0);
         for (uint8_t d : r.frame.depths) ASSERT_EQ(d, 255) << type << ' ' << gain;
       }
     }
   }
-  const FrameResult r = computeFrame(block16(silence16), scope.params(), scope.progress);
+  const FrameResult r =
+      computeFrame(block16(silence16), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(peakFrequencyText(r.peakFrequency), "Peak 0.000Hz");
   EXPECT_EQ(peakPowerText(r.peakPower), "Pow 0.0e+00");
 }
@@ -218,11 +220,11 @@ TEST(FrameAnalysis, OffsetIsClampedUnlessTheAutocorrelationIsOn) {
 
   // End to end: the constant that is left is the whole spectrum.
   const std::vector<uint8_t> bytes = bytes16(std::vector<int>(256, 1000));
-  FrameResult r = computeFrame(block16(bytes), scope.params(), scope.progress);
+  FrameResult r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 0);
   EXPECT_NEAR(r.peakPower, 744.0 * 744.0, 1e-6);
   const std::vector<uint8_t> bytes8(256, 133);
-  r = computeFrame(block8(bytes8), scope.params(), scope.progress);
+  r = computeFrame(block8(bytes8), scope.params(), scope.tables, scope.progress);
   EXPECT_NEAR(r.peakPower, 16.0, 1e-12);
 
   // With the autocorrelation on the full mean goes, also in the FFT pass before MEM.
@@ -230,7 +232,7 @@ TEST(FrameAnalysis, OffsetIsClampedUnlessTheAutocorrelationIsOn) {
   std::vector<double> full(256, 1000.0);
   EXPECT_EQ(removeOffset(full.data(), 256, true, settings.autocorrelation != 2), 1000.0);
   settings.method = kMem;
-  r = computeFrame(block16(bytes), scope.params(), scope.progress);
+  r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 0);
   EXPECT_NEAR(r.peakPower, 0.0, 1e-12);
 }
@@ -243,7 +245,7 @@ TEST(FrameAnalysis, EqualMaximaReportTheLowerBinAndPinkWeightingSkipsBinZero) {
   pair[0] = 12000;
   pair[128] = -12000;
   const auto bytes = bytes16(pair);
-  FrameResult r = computeFrame(block16(bytes), scope.params(), scope.progress);
+  FrameResult r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 1);
   EXPECT_NEAR(r.peakPower, std::pow(24000.0 / 256, 2), 1e-9);
 
@@ -251,16 +253,16 @@ TEST(FrameAnalysis, EqualMaximaReportTheLowerBinAndPinkWeightingSkipsBinZero) {
   std::vector<int> tone = cosineSamples(256, 100.0, 5.0 / 256.0);
   for (int& s : tone) s += 2000;
   const auto toneBytes = bytes16(tone);
-  r = computeFrame(block16(toneBytes), scope.params(), scope.progress);
+  r = computeFrame(block16(toneBytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 0);
   settings.pinkNoiseFlat = 1;
-  r = computeFrame(block16(toneBytes), scope.params(), scope.progress);
+  r = computeFrame(block16(toneBytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 5);
   EXPECT_NEAR(r.peakPower, 5.0 * 2500.0 / 256.0 * 2.0, 0.2);  // the tone is rounded to integers
 
   // Only an offset: with the tilt every bin is 0, so the peak stays at 0 Hz with power 0.
   const auto flat = bytes16(std::vector<int>(256, 1000));
-  r = computeFrame(block16(flat), scope.params(), scope.progress);
+  r = computeFrame(block16(flat), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 0);
   EXPECT_EQ(r.peakPower, 0.0);
 }
@@ -269,12 +271,15 @@ TEST(FrameAnalysis, RateFamiliesGiveTheNominalFrequency) {
   SettingsScope scope;
   useSpectrum(kSpectrumLinear, kFft, 10, kHanning);
   const auto bytes = bytes16(cosineSamples(1024, 10000.0, 100.0 / 1024.0));
-  EXPECT_DOUBLE_EQ(computeFrame(block16(bytes, 22), scope.params(), scope.progress).peakFrequency,
-                   100.0 * 22050.0 / 1024.0);
-  EXPECT_DOUBLE_EQ(computeFrame(block16(bytes, 88), scope.params(), scope.progress).peakFrequency,
-                   100.0 * 88200.0 / 1024.0);
-  EXPECT_DOUBLE_EQ(computeFrame(block16(bytes, 48), scope.params(), scope.progress).peakFrequency,
-                   100.0 * 48000.0 / 1024.0);
+  EXPECT_DOUBLE_EQ(
+      computeFrame(block16(bytes, 22), scope.params(), scope.tables, scope.progress).peakFrequency,
+      100.0 * 22050.0 / 1024.0);
+  EXPECT_DOUBLE_EQ(
+      computeFrame(block16(bytes, 88), scope.params(), scope.tables, scope.progress).peakFrequency,
+      100.0 * 88200.0 / 1024.0);
+  EXPECT_DOUBLE_EQ(
+      computeFrame(block16(bytes, 48), scope.params(), scope.tables, scope.progress).peakFrequency,
+      100.0 * 48000.0 / 1024.0);
 }
 
 TEST(FrameAnalysis, DctPathHasNPointsAndItsOwnDivisor) {
@@ -292,7 +297,8 @@ TEST(FrameAnalysis, DctPathHasNPointsAndItsOwnDivisor) {
   const auto bytes = bytes16(samples);
   for (int onMem : {0, 1}) {
     settings.onMem = onMem;
-    const FrameResult r = computeFrame(block16(bytes), scope.params(), scope.progress);
+    const FrameResult r =
+        computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
     ASSERT_EQ(r.frame.bins(), n);
     EXPECT_EQ(r.peakBin, 40);
     EXPECT_DOUBLE_EQ(r.peakFrequency, 40 * 44100.0 / 1024.0);
@@ -302,28 +308,29 @@ TEST(FrameAnalysis, DctPathHasNPointsAndItsOwnDivisor) {
 }
 
 TEST(FrameAnalysis, WindowTableIsKeptAndTheRectangleLeavesItAlone) {
+  TransformTables tables;
   std::vector<double> re(1024, 1.0);
-  applyWindow(re.data(), 512, kHanning);
-  const long builds = windowTableBuildCount();
-  const std::vector<double> table = windowTable();
+  applyWindow(tables, re.data(), 512, kHanning);
+  const long builds = tables.window.builds;
+  const std::vector<double> table = tables.window.table;
   ASSERT_EQ(table.size(), 512u);
   EXPECT_EQ(table[0], 0.0);
   EXPECT_NEAR(table[256], 0.5, 1e-15);
   EXPECT_EQ(re[0], 0.0);
   EXPECT_EQ(re[1023], 0.0);
   EXPECT_NEAR(re[1022], table[1], 1e-15);
-  applyWindow(re.data(), 512, kHanning);
-  EXPECT_EQ(windowTableBuildCount(), builds);
+  applyWindow(tables, re.data(), 512, kHanning);
+  EXPECT_EQ(tables.window.builds, builds);
   std::vector<double> untouched(1024, 3.0);
-  applyWindow(untouched.data(), 512, kRectangle);
+  applyWindow(tables, untouched.data(), 512, kRectangle);
   EXPECT_EQ(untouched, std::vector<double>(1024, 3.0));
-  EXPECT_EQ(windowTableBuildCount(), builds);
-  EXPECT_EQ(windowTable(), table);
-  applyWindow(re.data(), 256, kHanning);
-  EXPECT_EQ(windowTableBuildCount(), builds + 1);
-  applyWindow(re.data(), 256, kHamming);
-  EXPECT_EQ(windowTableBuildCount(), builds + 2);
-  EXPECT_NEAR(windowTable()[0], 0.08, 1e-15);
+  EXPECT_EQ(tables.window.builds, builds);
+  EXPECT_EQ(tables.window.table, table);
+  applyWindow(tables, re.data(), 256, kHanning);
+  EXPECT_EQ(tables.window.builds, builds + 1);
+  applyWindow(tables, re.data(), 256, kHamming);
+  EXPECT_EQ(tables.window.builds, builds + 2);
+  EXPECT_NEAR(tables.window.table[0], 0.08, 1e-15);
 }
 
 TEST(FrameAnalysis, WindowShapes) {

@@ -37,7 +37,8 @@ TEST(FrameViews, WaveZoomRowsForEachGain16Bit) {
   };
   for (const Case& c : cases) {
     settings.displayGain = c.gain;
-    const FrameResult r = computeFrame(block16(bytes), scope.params(), scope.progress);
+    const FrameResult r =
+        computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
     EXPECT_TRUE(r.waveZoom);
     EXPECT_EQ(r.rows, c.rows) << c.gain;
     EXPECT_EQ(r.maximum, 32767);
@@ -51,7 +52,7 @@ TEST(FrameViews, AutomaticGainPutsThePeak64RowsFromTheZeroLine) {
   settings.autocorrelation = 0;
   settings.displayGain = 0;
   const auto bytes = bytes16({0, 1000, -1000, 250});
-  const FrameResult r = computeFrame(block16(bytes), scope.params(), scope.progress);
+  const FrameResult r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.rows, (std::vector<uint8_t>{128, 192, 64, 144}));
   EXPECT_EQ(testing::diagnosticOf(r, DiagnosticLine::kAutoScale), "2000");
   EXPECT_TRUE(r.extremesShown);
@@ -59,7 +60,8 @@ TEST(FrameViews, AutomaticGainPutsThePeak64RowsFromTheZeroLine) {
   EXPECT_EQ(r.minimum, -1000);
   // Another gain has no automatic scale to tell.
   settings.displayGain = 1;
-  EXPECT_TRUE(computeFrame(block16(bytes), scope.params(), scope.progress).diagnostics.empty());
+  EXPECT_TRUE(computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress)
+                  .diagnostics.empty());
 }
 
 TEST(FrameViews, WaveZoomRowsForEachGain8Bit) {
@@ -80,7 +82,7 @@ TEST(FrameViews, WaveZoomRowsForEachGain8Bit) {
   };
   for (const Case& c : cases) {
     settings.displayGain = c.gain;
-    const FrameResult r = computeFrame(block8(bytes), scope.params(), scope.progress);
+    const FrameResult r = computeFrame(block8(bytes), scope.params(), scope.tables, scope.progress);
     EXPECT_EQ(r.rows, c.rows) << c.gain;
     EXPECT_EQ(r.maximum, 127);
     EXPECT_EQ(r.minimum, -128);
@@ -95,7 +97,7 @@ TEST(FrameViews, WaveZoomOfTheAutocorrelation) {
   std::vector<int> sine(512);
   for (int j = 0; j < 512; ++j) sine[size_t(j)] = int(std::lround(8000 * std::sin(j * 0.25)));
   const auto bytes = bytes16(sine);
-  const FrameResult r = computeFrame(block16(bytes), scope.params(), scope.progress);
+  const FrameResult r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   ASSERT_TRUE(r.waveZoom);
   const auto& rows = r.rows;
   ASSERT_EQ(rows.size(), 256u);
@@ -122,11 +124,11 @@ TEST(FrameViews, AutocorrelationSubstitutesTheBlockForFftAndDct) {
   }
   const auto bytes = bytes16(tone);
   settings.method = kFft;
-  FrameResult r = computeFrame(block16(bytes), scope.params(), scope.progress);
+  FrameResult r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 64);
   EXPECT_EQ(scope.progress.begun, std::vector<std::string>{"self"});
   settings.method = kDct;
-  r = computeFrame(block16(bytes), scope.params(), scope.progress);
+  r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.frame.bins(), 512);
   EXPECT_NEAR(r.peakFrequency, 64 * 44100.0 / 1024.0, 44100.0 / 1024.0);
 }
@@ -138,8 +140,8 @@ TEST(FrameViews, EmptyBlockDoesNothingAndFailuresComeBackAsFatalMessages) {
   settings.blockOrder = 8;
   settings.mado = 4;  // the rectangle: no window table to allocate
   const std::vector<uint8_t> bytes(512, 0);
-  FrameResult r =
-      computeFrame(SampleBlock{bytes.data(), 0, 16, 44}, scope.params(), scope.progress);
+  FrameResult r = computeFrame(SampleBlock{bytes.data(), 0, 16, 44}, scope.params(), scope.tables,
+                               scope.progress);
   EXPECT_FALSE(r.analysed);
   EXPECT_TRUE(r.messages.empty());
   // The working arrays (the second of them), then the FFT's own scratch (after three arrays).
@@ -149,7 +151,7 @@ TEST(FrameViews, EmptyBlockDoesNothingAndFailuresComeBackAsFatalMessages) {
   };
   for (const Case& c : {Case{2, "解析用メモリの不足"}, Case{4, "fft2"}}) {
     failScratchAllocationAfter(c.failingAllocation);
-    r = computeFrame(block16(bytes), scope.params(), scope.progress);
+    r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
     failScratchAllocationAfter(0);
     EXPECT_FALSE(r.analysed) << c.message;
     EXPECT_TRUE(r.failed()) << c.message;
@@ -159,7 +161,7 @@ TEST(FrameViews, EmptyBlockDoesNothingAndFailuresComeBackAsFatalMessages) {
   settings.method = kDct;
   settings.onMem = 1;
   failScratchAllocationAfter(4);
-  r = computeFrame(block16(bytes), scope.params(), scope.progress);
+  r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   failScratchAllocationAfter(0);
   EXPECT_TRUE(r.analysed);
   EXPECT_FALSE(r.failed());

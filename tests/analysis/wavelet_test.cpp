@@ -111,11 +111,12 @@ std::vector<int> rowLengths(WaveletVariant variant, int n, int order) {
   std::vector<float> re(n), im(n);
   std::vector<int> lengths;
   testing::CountingProgress progress;
+  TransformTables tables;
   AnalysisNotes notes;
   waveletRows(
       x, variant, order, 0.5, 4000.0, re.data(), im.data(),
       [&](int, const float*, const float*, int length, double) { lengths.push_back(length); },
-      progress, notes);
+      tables, progress, notes);
   return lengths;
 }
 
@@ -177,7 +178,7 @@ TEST(WaveletRows, EarlyRowsAreTheCircularCorrelationWithTheKernel) {
           }
           taps = taps < 32 ? taps + 1 : static_cast<int>(std::floor(taps * r + 0.5));
         },
-        progress, notes);
+        scope.tables, progress, notes);
   }
 }
 
@@ -209,7 +210,7 @@ TEST(WaveletVariants, AgreeUpToTheLevelFactor) {
           }
           power[variantIndex].push_back(std::move(row));
         },
-        progress, notes);
+        scope.tables, progress, notes);
     ++variantIndex;
   }
   ASSERT_EQ(power[0].size(), 256u);
@@ -351,7 +352,8 @@ TEST(WaveletBlock, HandsOnAllRowsAndReportsThePeakRowFrequency) {
   // 1000 Hz at 8 kHz: fTop 4000 Hz, so the peak row is 48 rows (two octaves) down.
   const SampleBlock block = toneBlock(storage, 2048, 2048, 1000.0, 8);
   SeenRows seen;
-  const WaveletResult r = waveletBlock(block, 2048, scope.params(), scope.progress, seen.sink());
+  const WaveletResult r =
+      waveletBlock(block, 2048, scope.params(), scope.tables, scope.progress, seen.sink());
   ASSERT_TRUE(r.analysed);
   ASSERT_EQ(seen.rows.size(), 256u);
   EXPECT_EQ(seen.rows.back(), 255);
@@ -371,7 +373,7 @@ TEST(WaveletBlock, ShortFinalBlockIsPaddedToTheFullLength) {
   std::vector<uint8_t> storage;
   const SampleBlock block = toneBlock(storage, 2048, 1000, 1000.0, 8);
   SeenRows seen;
-  waveletBlock(block, 2048, scope.params(), scope.progress, seen.sink());
+  waveletBlock(block, 2048, scope.params(), scope.tables, scope.progress, seen.sink());
   // Every row spans the whole padded block (before the rows halve the rate). Of the eight
   // columns the block is drawn in, the sixth is far from the tone on both sides and stays silent
   // (the block wraps around at its end); the second holds the tone.
@@ -394,7 +396,8 @@ TEST(WaveletBlock, StopKeepsTheRowsDoneAndStillGivesReadouts) {
   std::vector<uint8_t> storage;
   const SampleBlock block = toneBlock(storage, 1024, 1024, 500.0, 8);
   SeenRows seen;
-  const WaveletResult r = waveletBlock(block, 1024, scope.params(), scope.progress, seen.sink());
+  const WaveletResult r =
+      waveletBlock(block, 1024, scope.params(), scope.tables, scope.progress, seen.sink());
   ASSERT_EQ(seen.rows.size(), 9u);
   EXPECT_EQ(seen.rows.back(), 8);
   EXPECT_TRUE(r.cancelled);
@@ -409,7 +412,8 @@ TEST(WaveletBlock, FailuresComeBackAsFatalMessages) {
   std::vector<uint8_t> storage(16, 0);
   const SampleBlock tooLong{storage.data(), 16, 16, 44};
   SeenRows seen;
-  WaveletResult r = waveletBlock(tooLong, 131072, scope.params(), scope.progress, seen.sink());
+  WaveletResult r =
+      waveletBlock(tooLong, 131072, scope.params(), scope.tables, scope.progress, seen.sink());
   EXPECT_TRUE(r.failed());
   EXPECT_EQ(testing::messageTexts(r), std::vector<std::string>{"GNSIZE=65536 num=131072"});
   EXPECT_TRUE(seen.rows.empty());
@@ -421,7 +425,7 @@ TEST(WaveletBlock, FailuresComeBackAsFatalMessages) {
   const SampleBlock block{tone.data(), 512, 16, 8};
   for (int which = 1; which <= 5; ++which) {
     failScratchAllocationAfter(which);
-    r = waveletBlock(block, 256, scope.params(), scope.progress, seen.sink());
+    r = waveletBlock(block, 256, scope.params(), scope.tables, scope.progress, seen.sink());
     failScratchAllocationAfter(0);
     EXPECT_TRUE(r.failed()) << which;
     EXPECT_EQ(testing::messageTexts(r), std::vector<std::string>{expected[which - 1]}) << which;
@@ -434,7 +438,8 @@ TEST(WaveletBlock, NothingAtZeroKilohertz) {
   std::vector<uint8_t> storage(64, 0);
   const SampleBlock block{storage.data(), 64, 16, 0};
   SeenRows seen;
-  const WaveletResult r = waveletBlock(block, 32, scope.params(), scope.progress, seen.sink());
+  const WaveletResult r =
+      waveletBlock(block, 32, scope.params(), scope.tables, scope.progress, seen.sink());
   EXPECT_FALSE(r.analysed);
   EXPECT_TRUE(seen.rows.empty());
 }
