@@ -1,5 +1,14 @@
 #include "analysis/fft_passes.h"
 
+// The passes are compiled twice, for AVX2 and for any x86-64, and the loader picks one. Under
+// ThreadSanitizer the loader's choice would run before the sanitizer is ready, so that build keeps
+// the plain pass.
+#if defined(__SANITIZE_THREAD__)
+#define KORIMU_VECTOR_CLONES
+#else
+#define KORIMU_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+
 namespace korimu::fft_passes {
 
 namespace {
@@ -66,11 +75,9 @@ void gatherFirstTwoStages(int n, const double* packed, const int32_t* bitrev, do
   }
 }
 
-__attribute__((target_clones("avx2", "default"))) void radix2Stage(int n, int k,
-                                                                   const double* __restrict cs,
-                                                                   const double* __restrict sn,
-                                                                   double sign, double* x,
-                                                                   double* y) {
+KORIMU_VECTOR_CLONES void radix2Stage(int n, int k, const double* __restrict cs,
+                                      const double* __restrict sn, double sign, double* x,
+                                      double* y) {
   for (int i0 = 0; i0 < n; i0 += 2 * k) {
     double* __restrict xa = x + i0;
     double* __restrict ya = y + i0;
@@ -91,9 +98,10 @@ __attribute__((target_clones("avx2", "default"))) void radix2Stage(int n, int k,
 
 // Four lanes at a time (k is a multiple of 4 here). Lane arithmetic is the same IEEE arithmetic
 // as the scalar butterflies, so the results do not change.
-__attribute__((target_clones("avx2", "default"))) void twoStages(
-    int n, int k, const double* __restrict cs1, const double* __restrict sn1,
-    const double* __restrict cs2, const double* __restrict sn2, double sign, double* x, double* y) {
+KORIMU_VECTOR_CLONES void twoStages(int n, int k, const double* __restrict cs1,
+                                    const double* __restrict sn1, const double* __restrict cs2,
+                                    const double* __restrict sn2, double sign, double* x,
+                                    double* y) {
   const Lanes sg = {sign, sign, sign, sign};
   for (int i0 = 0; i0 < n; i0 += 4 * k) {
     double* x0 = x + i0;
@@ -149,10 +157,10 @@ __attribute__((target_clones("avx2", "default"))) void twoStages(
   }
 }
 
-__attribute__((target_clones("avx2", "default"))) void splitHalves(
-    int n, const double* __restrict zr, const double* __restrict zi,
-    const double* __restrict cosine, const double* __restrict sine, double scale,
-    double* __restrict re, double* __restrict im) {
+KORIMU_VECTOR_CLONES void splitHalves(int n, const double* __restrict zr,
+                                      const double* __restrict zi, const double* __restrict cosine,
+                                      const double* __restrict sine, double scale,
+                                      double* __restrict re, double* __restrict im) {
   const int half = n / 2;
   // j = 0 pairs z[0] with z[half], which is z[0] again.
   {
