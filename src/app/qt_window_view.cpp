@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMenu>
@@ -91,6 +92,19 @@ class QtWindowView : public WindowView {
   void refreshCrossSection() override { updateCrossSectionWindow(); }
   void closeWindow() override {
     if (shell().window) shell().window->close();
+  }
+  bool chooseFileToSave(const std::string& proposed, const std::string& kind,
+                        std::string* chosen) override {
+    const bool png = kind == "png";
+    const QString name = QFileDialog::getSaveFileName(
+        shell().window, png ? "画像を保存" : "数値を保存", QString::fromStdString(proposed),
+        png ? "PNG 画像(*.png);;全ファイル(*)" : "CSV(*.csv);;全ファイル(*)", nullptr,
+        QFileDialog::DontUseNativeDialog);
+    *chosen = name.toStdString();
+    return !name.isEmpty();
+  }
+  void copyPictureToClipboard(const Canvas& picture) override {
+    QGuiApplication::clipboard()->setImage(canvasImage(picture));
   }
 
   void runAnalysis(const std::function<void(RunListener&)>& run) override {

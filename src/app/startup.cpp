@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLayout>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -77,6 +78,7 @@ void buildMenu(MainWindow* window) {
         QAction* action = popup->addAction(caption);
         const int id = entry.id;
         action->setEnabled(!entry.grayed);
+        if (*entry.shortcut != '\0') action->setShortcut(QKeySequence(entry.shortcut));
         action->setCheckable(isCheckable(id));
         QObject::connect(action, &QAction::triggered, action, [id, action] {
           controller().command(id);

@@ -3,6 +3,13 @@
 
 namespace korimu {
 
+// The File menu's commands that take a run's results away.
+enum ExportId : int {
+  kSavePictureId = 1120,  // 画像を保存: the client area as PNG
+  kSaveNumbersId = 1121,  // 数値を保存: the last run's numbers as CSV
+  kCopyPictureId = 1122,  // クリップボードにコピー: the client area on the clipboard
+};
+
 enum ControlId : int {
   kPlayId = 1201,
   kStopId = 1202,

@@ -37,8 +37,8 @@ UiState Controller::stateOfFlags() {
 
 void Controller::enter(UiState state) {
   state_ = state;
-  view_.showEnabling(
-      enablingFor(state, appState.outputDeviceCount > 0, playbackState.headersAvailable));
+  view_.showEnabling(enablingFor(state, appState.outputDeviceCount > 0,
+                                 playbackState.headersAvailable, lastRun_.drawn));
 }
 
 void Controller::runStateChanged(bool running) {
@@ -296,8 +296,16 @@ void Controller::command(int id, int notification) {
       }
       break;
     case kAnalyzeId:
-      if (click && appState.fileSelected == 1)
-        view_.runAnalysis([this](RunListener& listener) { runAnalysis(session_, listener); });
+      if (click && appState.fileSelected == 1) analyze();
+      break;
+    case kSavePictureId:
+      savePicture();
+      break;
+    case kSaveNumbersId:
+      saveNumbers();
+      break;
+    case kCopyPictureId:
+      if (lastRun_.drawn && appState.busy == 0) view_.copyPictureToClipboard(picture());
       break;
     case kSpanComboId:
       spanCommand(notification);

@@ -10,6 +10,7 @@
 #include "control/control_ids.h"
 #include "control/ui_state.h"
 #include "control/window_view.h"
+#include "run/run_record.h"
 #include "run/session.h"
 #include "wave/playback.h"
 
@@ -43,6 +44,10 @@ class Controller : public PlaybackObserver {
   // The window enters `state` and shows its enabling.
   void enter(UiState state);
   UiState state() const { return state_; }
+  // What the last analysis left to save (nothing before the first), and the picture the window
+  // shows: the client area with the overview strip where --render has it.
+  const RunRecord& lastRun() const { return lastRun_; }
+  Canvas picture() const;
   // The state the flags describe: an analysis run, a playback, a selected file, or none.
   static UiState stateOfFlags();
   // An analysis run entered (true) or left (false) its running state.
@@ -63,9 +68,13 @@ class Controller : public PlaybackObserver {
   void amplitudeCommand(int id);
   void gainCommand(int id);
   void navigationCommand(int id);
+  void savePicture();
+  void saveNumbers();
+  void analyze();
 
   WindowView& view_;
   Session session_;
+  RunRecord lastRun_;
   UiState state_ = UiState::kNoFile;
 };
 

@@ -12,7 +12,7 @@ enum class Part { kControl, kMenuItem, kMenuBar, kDrops };
 // One line per part of the window, one column per state in the order of UiState: NoFile,
 // FileSelected, StartingPlayback, Playing, Analysing. '+' on, '-' off, 'D' on with an output
 // device, 'H' on with the wave headers (without them nothing may be played, so no file is taken by
-// a drop either).
+// a drop either), 'R' on once an analysis has left results.
 struct Row {
   Part part;
   int id;
@@ -46,6 +46,10 @@ constexpr std::array kRows{
     Row{Part::kMenuItem, 1201, "-D---"},  // Play
     Row{Part::kMenuItem, 1213, "-D---"},  // Partial play
     Row{Part::kMenuItem, 1202, "---+-"},  // Stop
+    // A run refills the results, so they cannot be taken while it draws.
+    Row{Part::kMenuItem, 1120, "-RRR-"},  // 画像を保存
+    Row{Part::kMenuItem, 1121, "-RRR-"},  // 数値を保存
+    Row{Part::kMenuItem, 1122, "-RRR-"},  // クリップボードにコピー
     Row{Part::kMenuBar, 0, "++++-"},
     Row{Part::kDrops, 0, "HH--H"},
 };
@@ -55,13 +59,14 @@ constexpr std::array<int, 5> kFocus{1210, 1203, 0, 1202, 1202};
 
 }  // namespace
 
-Enabling enablingFor(UiState state, bool outputDevice, bool headersAvailable) {
+Enabling enablingFor(UiState state, bool outputDevice, bool headersAvailable,
+                     bool resultsAvailable) {
   const auto column = static_cast<size_t>(state);
   Enabling e;
   for (const Row& row : kRows) {
     const char mark = row.on[column];
-    const bool on =
-        mark == '+' || (mark == 'D' && outputDevice) || (mark == 'H' && headersAvailable);
+    const bool on = mark == '+' || (mark == 'D' && outputDevice) ||
+                    (mark == 'H' && headersAvailable) || (mark == 'R' && resultsAvailable);
     switch (row.part) {
       case Part::kControl:
         e.controls.emplace_back(row.id, on);

@@ -26,7 +26,9 @@ struct Enabling {
 };
 
 // The enabling of `state`. Play and Partial play come on only with an output device; drops are
-// taken only when the window has its two wave headers.
-Enabling enablingFor(UiState state, bool outputDevice, bool headersAvailable);
+// taken only when the window has its two wave headers; saving and copying the results only once
+// an analysis has run.
+Enabling enablingFor(UiState state, bool outputDevice, bool headersAvailable,
+                     bool resultsAvailable = false);
 
 }  // namespace korimu

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "control/ui_state.h"
+#include "platform/canvas.h"
 #include "run/run_listener.h"
 
 namespace korimu {
@@ -42,6 +43,13 @@ class WindowView {
   virtual void openCrossSection() {}
   virtual void refreshCrossSection() {}
   virtual void closeWindow() {}
+  // Where to save a picture ("png") or a table ("csv"): a file dialog that proposes `proposed`;
+  // false when cancelled.
+  virtual bool chooseFileToSave(const std::string& /*proposed*/, const std::string& /*kind*/,
+                                std::string* /*chosen*/) {
+    return false;
+  }
+  virtual void copyPictureToClipboard(const Canvas& /*picture*/) {}
 
   // Runs an analysis run with what the window needs around it: the listener that follows the run
   // (and handles the window's events when the run asks whether to stop), and how a quit or a

@@ -15,6 +15,7 @@ struct MenuEntry {
   const char* katakana = "";  // half-width katakana of the mnemonic group
   const char* suffix = "";    // text after the group ("...", "...\tF1")
   bool grayed = false;        // grayed in the menu resource
+  const char* shortcut = "";  // key sequence of the item ("Ctrl+S"), "" for none
 };
 
 // The whole menu, popups opened by kPopup and closed by kEndPopup.

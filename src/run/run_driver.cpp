@@ -146,6 +146,7 @@ SampleBlock blockFromRead(uint32_t count) {
 // What the record keeps before the run draws anything.
 void startRecord(RunRecord& record, const AnalysisParams& params, uint32_t blockBytes) {
   record = RunRecord{};
+  record.drawn = true;
   record.params = params;
   record.fileName = appState.fileName;
   record.formatTag = waveSource.formatTag;

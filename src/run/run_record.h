@@ -16,6 +16,7 @@ inline constexpr int kChartColumns = 512;
 inline constexpr int kChartRows = 256;
 
 struct RunRecord {
+  bool drawn = false;     // a run started drawing (the rest is meaningless before)
   bool complete = false;  // the run reached its end (stopped runs keep what they drew)
   AnalysisParams params;  // as the run made them from the settings
   std::string fileName;

@@ -181,7 +181,7 @@ TEST_F(ControllerTest, EveryCommandSequenceEndsInTheStateItsTableRowShows) {
     const UiState now = controller_.state();
     const Enabling& e = view_.last;
     EXPECT_EQ(controller_.stateOfFlags(), now);
-    const Enabling expected = enablingFor(now, sequence.device, true);
+    const Enabling expected = enablingFor(now, sequence.device, true, controller_.lastRun().drawn);
     EXPECT_EQ(e.controls, expected.controls);
     EXPECT_EQ(e.menuItems, expected.menuItems);
     EXPECT_EQ(enabled(e.controls, kPlayId), sequence.device && now == S::kFileSelected);

@@ -63,7 +63,10 @@ TEST(MenuCaptions, MnemonicGroupsBecomeQtMnemonics) {
   ASSERT_GE(captions.size(), 4u);
   EXPECT_EQ(captions[0], "ファイル(&F)");
   EXPECT_EQ(captions[1], "開く(&O)...");
-  EXPECT_EQ(captions[2], "&Info...");
+  EXPECT_EQ(captions[2], "画像を保存(&S)...");
+  EXPECT_EQ(captions[3], "数値を保存(&E)...");
+  EXPECT_EQ(captions[4], "クリップボードにコピー(&C)");
+  EXPECT_EQ(captions[5], "&Info...");
   EXPECT_NE(std::find(captions.begin(), captions.end(), "ヘルプの表示(&H)...\tF1"), captions.end());
   EXPECT_NE(std::find(captions.begin(), captions.end(), "ｵﾌﾟｼｮﾝ(&O)..."), captions.end());
 }
@@ -85,8 +88,8 @@ TEST(MenuCaptions, EveryCommandIdAppearsOnceWithItsInitialGraying) {
     grayed[e.id] = e.grayed;
   }
   EXPECT_EQ(popups, 4);
-  EXPECT_EQ(grayed.size(), 20u);
-  for (int id : {1102, 1203, 1201, 1213, 1202}) EXPECT_TRUE(grayed[id]) << id;
+  EXPECT_EQ(grayed.size(), 23u);
+  for (int id : {1102, 1203, 1201, 1213, 1202, 1120, 1121, 1122}) EXPECT_TRUE(grayed[id]) << id;
   for (int id : {1101, 1103, 1200, 1106, 1110, 1111, 1115, 1113, 1114, 1116, 1105, 1104})
     EXPECT_FALSE(grayed[id]) << id;
 }

@@ -1,0 +1,87 @@
+// The commands that take the last run's results away: its picture as PNG or on the clipboard,
+// its numbers as CSV. The run fills the controller's record through a listener that passes
+// everything else on to the window's.
+#include <string>
+
+#include "cli/png_writer.h"
+#include "control/controller.h"
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "display/overview.h"
+#include "display/plot_geometry.h"
+#include "display/status_texts.h"
+#include "export/csv_export.h"
+#include "export/export_names.h"
+#include "platform/message.h"
+#include "run/run_driver.h"
+
+namespace korimu {
+
+namespace {
+
+// The window's listener with the controller's record added.
+class RecordingListener : public RunListener {
+ public:
+  RecordingListener(RunListener& window, RunRecord& record) : window_(window), record_(record) {}
+
+  void begin(std::string_view name, long total) override { window_.begin(name, total); }
+  void step(long done, long total) override { window_.step(done, total); }
+  void end() override { window_.end(); }
+  bool cancelled() override { return window_.cancelled(); }
+  void viewChanged(int32_t from, int32_t to) override { window_.viewChanged(from, to); }
+  void chartRun(bool chart) override { window_.chartRun(chart); }
+  void overviewText(int x, int y, const std::string& text) override {
+    window_.overviewText(x, y, text);
+  }
+  void blockStarting(const SampleBlock& block, int column, int width) override {
+    window_.blockStarting(block, column, width);
+  }
+  RunRecord* record() override { return &record_; }
+
+ private:
+  RunListener& window_;
+  RunRecord& record_;
+};
+
+}  // namespace
+
+void Controller::analyze() {
+  view_.runAnalysis([this](RunListener& window) {
+    RecordingListener listener(window, lastRun_);
+    runAnalysis(session_, listener);
+  });
+}
+
+Canvas Controller::picture() const {
+  // In the window the overview strip is a widget above the canvas; the picture has it where the
+  // command line's has it.
+  Canvas picture = clientCanvas();
+  Canvas strip(kPlotWidth, layout.overviewHeight, picture.depthBits());
+  drawOverviewOfOpenFile(strip);
+  picture.copyFrom(strip, 0, 0, strip.width(), strip.height(), layout.unitW, 3 * layout.unitH);
+  return picture;
+}
+
+void Controller::savePicture() {
+  if (!lastRun_.drawn || appState.busy != 0) return;
+  std::string path;
+  const std::string proposed =
+      proposedExportName(lastRun_.fileName, lastRun_.params.view, lastRun_.params.method, "png");
+  if (!view_.chooseFileToSave(proposed, "png", &path) || path.empty()) return;
+  const Canvas shown = picture();
+  if (!writePng(path, shown, 0, 0, shown.width(), shown.height()))
+    showMessage(formatText("%s に画像を保存できません。", path.c_str()));
+}
+
+void Controller::saveNumbers() {
+  if (!lastRun_.drawn || appState.busy != 0) return;
+  std::string path;
+  const std::string proposed =
+      proposedExportName(lastRun_.fileName, lastRun_.params.view, lastRun_.params.method, "csv");
+  if (!view_.chooseFileToSave(proposed, "csv", &path) || path.empty()) return;
+  std::string reason;
+  if (!writeTextFile(path, runCsv(lastRun_), reason))
+    showMessage(formatText("%s に数値を保存できません。(%s)", path.c_str(), reason.c_str()));
+}
+
+}  // namespace korimu

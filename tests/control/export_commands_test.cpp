@@ -1,0 +1,104 @@
+// The window's 画像を保存, 数値を保存 and クリップボードにコピー: off until an analysis has run,
+// and then the same picture and the same numbers as the command line writes for the same settings.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cli/render.h"
+#include "cli/render_test_support.h"
+#include "control/controller.h"
+#include "core/app_state.h"
+#include "core/layout.h"
+#include "core/settings.h"
+#include "core/shell_hooks.h"
+#include "display/chart.h"
+#include "display/client_area.h"
+#include "display/status_texts.h"
+#include "wave/wave_source.h"
+
+namespace korimu {
+namespace {
+
+using testing::RenderScope;
+using testing::ToneFile;
+
+// A view that saves where the test says and keeps what it was shown.
+struct SavingView : WindowView {
+  std::string folder;
+  std::vector<std::string> proposed;
+  Enabling last;
+  int copies = 0;
+  Canvas copied;
+  void showEnabling(const Enabling& e) override { last = e; }
+  bool chooseFileToSave(const std::string& name, const std::string& kind,
+                        std::string* chosen) override {
+    proposed.push_back(name);
+    *chosen = folder + "/窓から 保存." + kind;
+    return true;
+  }
+  void copyPictureToClipboard(const Canvas& picture) override {
+    ++copies;
+    copied = picture;
+  }
+  bool on(int id) const {
+    for (const auto& [item, enabled] : last.menuItems)
+      if (item == id) return enabled;
+    return false;
+  }
+};
+
+TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
+  RenderScope scope;
+  ToneFile tone;
+  tone.bits = 16;
+  tone.seconds = 1.0;
+  const std::string wav = scope.file("トーン 1.wav", tone);
+  const std::string png = scope.out("cli.png"), csv = scope.out("cli.csv");
+  ASSERT_EQ(runRender(png, {{"view", "chart"}, {"span", "16384"}, {"csv", csv}}, wav), 0);
+  const AppSettings rendered = settings;
+  closeWave();
+
+  // The window as it starts: its canvas composed, the settings as the command line had them.
+  settings = rendered;
+  appState = AppState{};
+  clientCanvas() = Canvas(layout.layoutWidth, layout.clientHeight);
+  clientCanvas().clear(kButtonFace);
+  prepareAnalysis();
+  composeClientArea(clientCanvas());
+  SavingView view;
+  view.folder = scope.dir.path().string();
+  Controller controller(view);
+  // The window's wiring: the reader redraws the texts about the file, the run reports its state.
+  shellHooks.drawFormatTexts = [] { drawFormatTexts(clientCanvas()); };
+  shellHooks.drawPositionText = [] { drawPositionText(clientCanvas()); };
+  shellHooks.drawSpanText = [] { drawSpanText(clientCanvas()); };
+  shellHooks.enableRunControls = [&](bool on) { controller.runStateChanged(!on); };
+  appState.fileName = wav;
+  controller.openFile();
+  for (int id : {kSavePictureId, kSaveNumbersId, kCopyPictureId}) {
+    EXPECT_FALSE(view.on(id)) << id;
+    controller.command(id);
+  }
+  EXPECT_TRUE(view.proposed.empty());
+  EXPECT_EQ(view.copies, 0);
+
+  controller.command(kAnalyzeId);
+  for (int id : {kSavePictureId, kSaveNumbersId, kCopyPictureId}) EXPECT_TRUE(view.on(id)) << id;
+  controller.command(kSavePictureId);
+  controller.command(kSaveNumbersId);
+  controller.command(kCopyPictureId);
+  ASSERT_EQ(view.copies, 1);
+  EXPECT_EQ(view.copied.pixels(), controller.picture().pixels());
+  shellHooks = ShellHooks{};
+  closeWave();
+
+  ASSERT_EQ(view.proposed.size(), 2u);
+  EXPECT_EQ(view.proposed[0], scope.out("トーン 1-chart-fft.png"));
+  EXPECT_EQ(view.proposed[1], scope.out("トーン 1-chart-fft.csv"));
+  EXPECT_EQ(testing::readFile(scope.out("窓から 保存.png")), testing::readFile(png));
+  EXPECT_EQ(testing::readFile(scope.out("窓から 保存.csv")), testing::readFile(csv));
+  clientCanvas() = Canvas();
+}
+
+}  // namespace
+}  // namespace korimu
