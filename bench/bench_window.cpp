@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
+#include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/startup.h"
 #include "cli/render.h"
@@ -89,7 +89,7 @@ double windowRun(const std::string& file, const Method& method, double* longestG
   commandLine.fileName = file;
   if (!initInstance(commandLine, false)) std::exit(1);
   QApplication::processEvents();
-  dispatchCommand(kTimeFrequencyChart);
+  controller().command(kTimeFrequencyChart);
   settings.method = method.value;
   timeTheRun();
 

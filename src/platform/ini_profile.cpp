@@ -54,7 +54,7 @@ std::optional<std::string_view> keyOf(std::string_view line) {
 
 void IniDocument::parse(std::string_view text) {
   lines_.clear();
-  lineEnd_ = "\n";
+  lineEnd_.assign(1, '\n');  // GCC 12 at -O3 takes a literal assignment here for an overlap
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   byteOrderMark_ = text.substr(0, 3) == kByteOrderMark;
   if (byteOrderMark_) text.remove_prefix(3);
