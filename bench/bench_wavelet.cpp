@@ -18,7 +18,7 @@ void BM_WaveletBlock(benchmark::State& state) {
   const std::vector<uint8_t> bytes = bench::littleEndian(bench::musicLike(frames, 44100.0));
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
   settings.blockOrder = order;
-  appState.wtTopFraction = waveletTopFraction(44);
+  appState.wtTopFraction = waveletTopFraction(SampleRate(44));
   bench::PumpGapMeter meter;
   TransformTables tables;
   for (auto _ : state) {

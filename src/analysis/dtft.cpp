@@ -18,26 +18,11 @@ constexpr double kDtftPi = 3.141592;
 
 }  // namespace
 
-double dtftTopFrequency(int srKHz) {
-  switch (srKHz) {
-    case 44:
-      return 22050.0;
-    case 22:
-      return 11025.0;
-    case 11:
-      return 5512.5;
-    case 88:
-      return 44100.0;
-    default:
-      return srKHz * 500.0;
-  }
-}
-
 DtftGrid dtftGrid(int srKHz, int order) {
   DtftGrid grid;
   const int n = 1 << order;
   grid.points = std::min(n / 2, 512);
-  grid.fmax = dtftTopFrequency(srKHz);
+  grid.fmax = SampleRate(srKHz).nyquistHz();
   grid.f0 = grid.fmax / (n / 2);
   grid.ratio = grid.points > 1 ? std::exp(std::log(grid.fmax / grid.f0) / (grid.points - 1)) : 1.0;
   return grid;

@@ -23,8 +23,6 @@ struct DtftGrid {
   double ratio = 1.0;
 };
 
-// 22050.0, 11025.0, 5512.5 or 44100.0 for srKHz 44, 22, 11 or 88, else srKHz * 500.
-double dtftTopFrequency(int srKHz);
 DtftGrid dtftGrid(int srKHz, int order);
 // Point k's frequency, f0 * ratio^k.
 double dtftPointFrequency(const DtftGrid& grid, int k);

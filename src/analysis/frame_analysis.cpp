@@ -86,7 +86,7 @@ void computeSpectrum(const SampleBlock& block, const AnalysisParams& params,
   const double fullSize = static_cast<double>(1 << order);
   double maxPower = 0.0;
   int peak = 0;
-  const double binHz = static_cast<double>(nominalRateFor(block.srKHz)) / fullSize;
+  const double binHz = static_cast<double>(block.rate().hz()) / fullSize;
   out.frame.powers.resize(size_t(points));
   out.frame.frequencies.resize(size_t(points));
   for (int k = 0; k < points; ++k) {

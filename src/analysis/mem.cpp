@@ -12,19 +12,10 @@
 
 namespace korimu {
 
-MemRate memRate(int srKHz) {
-  switch (srKHz) {
-    case 44:
-      return {2.2676251162157872e-05, 22050.0};
-    case 22:
-      return {4.5353530772370626e-05, 11025.0};
-    case 11:
-      return {9.0711175616836e-05, 5512.5};
-    case 88:
-      return {1.1337997029444779e-05, 44100.5};
-    default:
-      return {1.0 / (srKHz * 1000 - 1), srKHz * 500.0};
-  }
+MemRate memRate(SampleRate rate) {
+  // At 88.2 kHz the top point sits half a hertz above the Nyquist frequency.
+  const double top = rate.nyquistHz() + (rate.cdStep() == 3 ? 0.5 : 0.0);
+  return {1.0 / (rate.hz() - 1), top};
 }
 
 int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm, Progress& progress,
@@ -163,7 +154,7 @@ MemPoints memPoints(int srKHz, int order, bool linear) {
   MemPoints points;
   points.count = (1 << order) / 2;
   points.linear = linear;
-  points.fmax = memRate(srKHz).fmax;
+  points.fmax = memRate(SampleRate(srKHz)).fmax;
   const int ns = points.count;
   if (linear) {
     points.f0 = 0.0;

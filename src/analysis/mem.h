@@ -11,15 +11,17 @@
 #include "analysis/progress.h"
 #include "analysis/sample_block.h"
 #include "analysis/spectrum_frame.h"
+#include "core/sample_rate.h"
 
 namespace korimu {
 
-// Sample interval used in the spectrum formula, and the top output frequency, for a rate.
+// Sample interval used in the spectrum formula (one over the rate less one), and the top output
+// frequency, for a rate.
 struct MemRate {
   double dt = 0.0;
   double fmax = 0.0;
 };
-MemRate memRate(int srKHz);
+MemRate memRate(SampleRate rate);
 
 // Fits models of order 1..mmax to x[0..n-1] and keeps the order with the smallest final
 // prediction error: m (0 when no order beats the mean alone), its error power pm and a[0..m-1].

@@ -46,7 +46,7 @@ MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params, Pro
     out.fail("mem s2");
     return out;
   }
-  const MemRate rate = memRate(block.srKHz);
+  const MemRate rate = memRate(block.rate());
 
   if (params.autocorrelation) {
     // The model is fitted to half as many lags; the highest order tried stays nd/2 of the block.
@@ -73,9 +73,8 @@ MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params, Pro
 
   const MemExtremes extremes = memExtremes(spec.data(), points, params.pinkNoiseFlat);
   out.diagnose(DiagnosticLine::kBlockMinimum, formatText("min=%8.1e ", extremes.min));
-  out.peakFrequency =
-      linear ? extremes.index * static_cast<double>(nominalRateFor(block.srKHz)) / ns / 2.0
-             : points.frequency(extremes.index);
+  out.peakFrequency = linear ? extremes.index * static_cast<double>(block.rate().hz()) / ns / 2.0
+                             : points.frequency(extremes.index);
   out.peakPower = extremes.max;
 
   const MaxNotice notice = updateRunningMax(runningMax, extremes.max, block.sixteenBit());
@@ -89,8 +88,7 @@ MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params, Pro
     if (params.pinkNoiseFlat)
       v = linear ? i * v / points.count : v * points.frequency(i) / points.fmax;
     out.frame.powers.push_back(v);
-    out.frame.frequencies.push_back(linear ? i * static_cast<double>(nominalRateFor(block.srKHz)) /
-                                                 ns / 2.0
+    out.frame.frequencies.push_back(linear ? i * static_cast<double>(block.rate().hz()) / ns / 2.0
                                            : points.frequency(i));
   }
   out.analysed = true;

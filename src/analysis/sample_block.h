@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/sample_rate.h"
+
 namespace korimu {
 
 struct SampleBlock {
@@ -12,6 +14,7 @@ struct SampleBlock {
   int bitsPerSample = 16;  // 16 or 8
   int32_t srKHz = 44;      // the file's rate in kHz (44 stands for 44100 Hz)
 
+  SampleRate rate() const { return SampleRate(srKHz); }
   bool sixteenBit() const { return bitsPerSample == 16; }
   // Whole samples in the block (a stray odd byte of 16-bit data is ignored).
   int32_t sampleCount() const {

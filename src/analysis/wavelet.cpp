@@ -130,12 +130,13 @@ uint32_t waveletBlockBytes(uint32_t bytesPerSecond, int srKHz, int blockAlign) {
   const uint64_t fullBlock = uint64_t{kWaveletLargestBlock} * uint64_t(std::max(blockAlign, 0));
   const uint64_t v = bytesPerSecond;
   uint64_t bytes = fullBlock;
-  if (v % 11025 == 0) {
+  if (v % SampleRate::kCdBaseHz == 0) {
     const int divisor = srKHz / 11;
-    if (divisor > 0) bytes = uint64_t(kWaveletLargestBlock / divisor) * (v / 11025);
-  } else if (v % 8000 == 0) {
+    if (divisor > 0) bytes = uint64_t(kWaveletLargestBlock / divisor) * (v / SampleRate::kCdBaseHz);
+  } else if (v % SampleRate::kOtherBaseHz == 0) {
     const int divisor = srKHz / 8;
-    if (divisor > 0) bytes = (v / 8000 * kWaveletLargestBlock) / uint64_t(divisor);
+    if (divisor > 0)
+      bytes = (v / SampleRate::kOtherBaseHz * kWaveletLargestBlock) / uint64_t(divisor);
   } else if (srKHz > 0) {
     // (v / 8000) * (65536 / (srKHz / 8)) without the floating point.
     bytes = v * kWaveletLargestBlock / (1000 * uint64_t(srKHz));
@@ -143,8 +144,8 @@ uint32_t waveletBlockBytes(uint32_t bytesPerSecond, int srKHz, int blockAlign) {
   return static_cast<uint32_t>(std::min(bytes, fullBlock));
 }
 
-double waveletTopFraction(int srKHz) {
-  return srKHz % 11 == 0 ? 5000.0 / 11025.0 : 0.5;
+double waveletTopFraction(SampleRate rate) {
+  return rate.cdFamily() ? 5000.0 / SampleRate::kCdBaseHz : 0.5;
 }
 
 WaveletVariant waveletVariantFor(int blockFrames, int blockOrder) {
@@ -325,8 +326,8 @@ WaveletResult waveletBlock(const SampleBlock& block, int blockFrames, const Anal
   }
 
   const WaveletVariant variant = waveletVariantFor(blockFrames, params.blockOrder);
-  const double topFraction = waveletTopFraction(block.srKHz);
-  const double fTop = topFraction * nominalRateFor(block.srKHz);
+  const double topFraction = waveletTopFraction(block.rate());
+  const double fTop = topFraction * block.rate().hz();
   const double divisor = waveletDivisor(variant, block.sixteenBit(), params.blockOrder, n);
   WaveletExtremes extremes;
   extremes.maximumFrequency = fTop;

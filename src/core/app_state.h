@@ -35,23 +35,6 @@ extern AppState appState;
 // System version as major * 256 + minor. This platform follows the 4.00 rules.
 inline constexpr uint16_t kWinVersion = 0x400;
 
-// The analysers' rate: 44100, 22050, 11025 or 88200 for the 44.1 kHz family, else kHz * 1000.
-inline int32_t nominalRateFor(int32_t srKHz) {
-  switch (srKHz) {
-    case 44:
-      return 44100;
-    case 22:
-      return 22050;
-    case 11:
-      return 11025;
-    case 88:
-      return 88200;
-    default:
-      // Held within 32 bits: the reader refuses rates this high, but nothing here may overflow.
-      return int32_t(std::clamp<int64_t>(int64_t{srKHz} * 1000, INT32_MIN, INT32_MAX));
-  }
-}
-
 // Luminance of a colour: (299 R + 587 G + 114 B) div 1000.
 inline int luminance(int r, int g, int b) {
   return (299 * r + 587 * g + 114 * b) / 1000;

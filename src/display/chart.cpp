@@ -52,7 +52,7 @@ void buildChartColours16(Canvas& buffer) {
 }  // namespace
 
 ChartRowScale chartRowScale(int count, int method) {
-  const double rate = openNominalRate();
+  const double rate = openRate().hz();
   ChartRowScale scale;
   if (method == kWt) {
     scale.fTop = rate * appState.wtTopFraction;
@@ -74,7 +74,7 @@ double linearChartRowFrequency(int row) {
   const int bins = currentBinCount();
   const int rowsPerBin = bins < 256 ? 256 / bins : 1;
   const int bin = row / rowsPerBin;
-  return double(bin) * openNominalRate() / (2.0 * bins);
+  return double(bin) * openRate().hz() / (2.0 * bins);
 }
 
 void prepareAnalysis() {

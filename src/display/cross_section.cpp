@@ -33,7 +33,7 @@ void drawGrid(Canvas& canvas, int top, int width) {
   const int method = appState.lastRunMethod;
   canvas.setPen(kGridColour);
   if (crossSectionLinear(method)) {
-    if (elevenFamily(openRateKHz())) {
+    if (openRate().cdFamily()) {
       // Lines beyond a narrow graph fall outside the window.
       for (int x : {464, 348, 232, 116}) gridLine(canvas, unitW + x, top);
     } else {
@@ -49,7 +49,7 @@ void drawGrid(Canvas& canvas, int top, int width) {
     const int bins = crossSectionBins();
     if (bins > 1) {
       const double lnBins = std::log(double(bins));
-      forEachOctave(openRateKHz(), bins, [&](int, double, double p) {
+      forEachOctave(openRate(), bins, [&](int, double, double p) {
         gridLine(canvas, int(std::log(p) / lnBins * width + unitW), top);
       });
     }
@@ -181,10 +181,8 @@ int paintCrossSection(Canvas& client, const Canvas& backBuffer) {
 
 int crossSectionStep() {
   if (appState.lastRunMethod == kWt) return 1;
-  const int srKHz = openRateKHz();
   const int perColumn = std::max(1, int(settings.framesPerColumn));
-  const int step = elevenFamily(srKHz) ? (srKHz / 11) * settings.timeResolution / perColumn
-                                       : int(srKHz / 8.0 * settings.timeResolution / perColumn);
+  const int step = int(openRate().framesPerBaseStep() * settings.timeResolution / perColumn);
   return std::max(1, step);
 }
 

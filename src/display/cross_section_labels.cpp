@@ -20,35 +20,13 @@ namespace korimu {
 namespace {
 
 // Top frequency of a linear chart in Hz times 256 (so that dividing by the bins shown gives Hz).
-long linearTopTimes256(int srKHz) {
-  switch (srKHz) {
-    case 44:
-      return 5644800;
-    case 22:
-      return 2822400;
-    case 11:
-      return 1411200;
-    case 88:
-      return 11289600;
-    default:
-      return long(srKHz) * 128000;
-  }
+long linearTopTimes256(SampleRate rate) {
+  return long(rate.hz()) * 128;
 }
 
 // The label numbers of a wide linear graph: the label frequencies times 256.
-long linearLabelTimes256(int srKHz) {
-  switch (srKHz) {
-    case 44:
-      return 5120000;
-    case 22:
-      return 2560000;
-    case 11:
-      return 1280000;
-    case 88:
-      return 10240000;
-    default:
-      return long(srKHz) * 128000;
-  }
+long linearLabelTimes256(SampleRate rate) {
+  return long(rate.roundTopHz() * 256);
 }
 
 int cellsOf(const std::string& text) {
@@ -58,7 +36,7 @@ int cellsOf(const std::string& text) {
 void drawWideLabels(Canvas& canvas, int y, const TextStyle& style) {
   const int unitW = layout.unitW;
   const int unitH = layout.unitH;
-  const int srKHz = openRateKHz();
+  const SampleRate rate = openRate();
   const int method = appState.lastRunMethod;
   const int bins = crossSectionBins();
   canvas.textOut(512 - unitW, 3 * unitH + 260, "Hz", style);
@@ -72,7 +50,7 @@ void drawWideLabels(Canvas& canvas, int y, const TextStyle& style) {
   } else if (!crossSectionLinear(method)) {
     if (bins <= 1) return;
     const double lnBins = std::log(double(bins));
-    forEachOctave(srKHz, bins, [&](int k, double g, double p) {
+    forEachOctave(rate, bins, [&](int k, double g, double p) {
       if (octaveLabelSkipped(k)) return;
       const std::string text = g > 5000    ? formatText("%.0fk", g / 1000)
                                : g >= 0.95 ? formatText("%.0f", g)
@@ -82,10 +60,10 @@ void drawWideLabels(Canvas& canvas, int y, const TextStyle& style) {
     });
   } else {
     canvas.textOut(unitW, y, "0", style);
-    const long o = linearLabelTimes256(srKHz) / std::max(bins, 256);
+    const long o = linearLabelTimes256(rate) / std::max(bins, 256);
     const long t = o / 4;
     const std::string top = formatText("%ld", o);
-    if (elevenFamily(srKHz)) {
+    if (rate.cdFamily()) {
       canvas.textOut(464 - unitW, y, top, style);
       canvas.textOut(348 - unitW, y, formatText("%ld", 3 * t), style);
       canvas.textOut(232 - unitW, y, formatText("%ld", o / 2), style);
@@ -106,7 +84,7 @@ void drawNarrowLabels(Canvas& canvas, int y, const TextStyle& style) {
   std::string top;
   std::string bottom;
   if (crossSectionLinear(method)) {
-    top = formatText("%5ld Hz ", linearTopTimes256(openRateKHz()) / std::max(bins, 256));
+    top = formatText("%5ld Hz ", linearTopTimes256(openRate()) / std::max(bins, 256));
     bottom = "0 Hz ";
   } else {
     const ChartRowScale scale = chartRowScale(bins, method);
@@ -123,7 +101,7 @@ void drawCrossSectionLabels(Canvas& canvas, int width) {
   const TextStyle style = crossSectionTextStyle();
   const int y = layout.unitH + 260;
   canvas.textOut(layout.unitW, y, std::string(86, ' '), style);
-  if (openRateKHz() == 0) return;
+  if (openRate().kHz() == 0) return;
   if (width == 512) {
     drawWideLabels(canvas, y, style);
   } else {
@@ -135,7 +113,7 @@ double crossSectionRowFrequency(int element) {
   const int method = appState.lastRunMethod;
   const int bins = crossSectionBins();
   if (crossSectionLinear(method)) {
-    const long e = linearTopTimes256(openRateKHz()) / std::max(bins, 256);
+    const long e = linearTopTimes256(openRate()) / std::max(bins, 256);
     return element * double(e) / 256.0;
   }
   const ChartRowScale scale = chartRowScale(bins, method);

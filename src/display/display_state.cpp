@@ -17,16 +17,8 @@ int displayDepthBits() {
   return displayBitsFromEnvironment();
 }
 
-int openRateKHz() {
-  return waveSource.srKHz;
-}
-
-int openNominalRate() {
-  return nominalRateFor(openRateKHz());
-}
-
-bool elevenFamily(int srKHz) {
-  return srKHz % 11 == 0;
+SampleRate openRate() {
+  return SampleRate(waveSource.srKHz);
 }
 
 int noteClassOf(double frequency) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/sample_rate.h"
 #include "platform/canvas.h"
 
 namespace korimu {
@@ -21,11 +22,8 @@ extern DisplaySurfaces displaySurfaces;
 // window exists.
 int displayDepthBits();
 
-// The open file's rate in whole kHz (0 when no file is open) and the rate the labels use.
-int openRateKHz();
-int openNominalRate();
-// 11, 22, 44, 88 kHz and every other multiple of 11.
-bool elevenFamily(int srKHz);
+// The open file's rate (0 kHz when no file is open).
+SampleRate openRate();
 
 // La of the chosen key in Hz (1760 for C major), set by prepareAnalysis.
 extern double referenceLa;

@@ -49,7 +49,7 @@ bool linearMethod() {
 
 void drawLinearGrid(Canvas& canvas) {
   canvas.setPen(kGridColour);
-  if (elevenFamily(openRateKHz())) {
+  if (openRate().cdFamily()) {
     for (int c : {464, 348, 232, 116}) verticalGridLine(canvas, c);
   } else {
     for (int c : {384, 256, 128}) verticalGridLine(canvas, c);
@@ -60,7 +60,7 @@ void drawLogGrid(Canvas& canvas, int count, int width) {
   canvas.setPen(kGridColour);
   if (count < 2) return;  // one bin has no log axis
   const double lnCount = std::log(double(count));
-  forEachOctave(openRateKHz(), count, [&](int, double, double p) {
+  forEachOctave(openRate(), count, [&](int, double, double p) {
     verticalGridLine(canvas, int(std::log(p) / lnCount * width));
   });
 }
@@ -69,7 +69,7 @@ void drawWaveGrid(Canvas& canvas) {
   canvas.setPen(kGridColour);
   horizontalLine(canvas, layout.unitW, 512, layout.plotTop + 127);
   const int m = waveSpanFrames();
-  if (elevenFamily(openRateKHz())) {
+  if (openRate().cdFamily()) {
     if (m > 1000) {
       for (int c : {413, 276, 138}) verticalGridLine(canvas, c);
     } else if (m > 250) {
@@ -114,7 +114,7 @@ void drawGridRows(Canvas& canvas, int x, int width) {
   canvas.setPen(width == 512 ? kBlack : kButtonText);
   const int top = layout.plotTop;
   if (linearMethod()) {
-    if (elevenFamily(openRateKHz())) {
+    if (openRate().cdFamily()) {
       for (int row : {24, 82, 140, 198}) horizontalLine(canvas, x, width, top + row);
     } else {
       for (int row : {64, 128, 192}) horizontalLine(canvas, x, width, top + row);
@@ -124,7 +124,7 @@ void drawGridRows(Canvas& canvas, int x, int width) {
   } else {
     const double count = currentBinCount();
     const double lnCount = std::log(count);
-    forEachOctave(openRateKHz(), count, [&](int, double, double p) {
+    forEachOctave(openRate(), count, [&](int, double, double p) {
       horizontalLine(canvas, x, width, int(top + 256 - std::log(p) / lnCount * 256));
     });
   }
@@ -149,8 +149,8 @@ void drawChartStrip(Canvas& canvas, int count, int x, int width) {
 
 void drawChartLabels(Canvas& canvas) {
   clearLegendArea(canvas);
-  const int srKHz = openRateKHz();
-  if (srKHz == 0) return;
+  const SampleRate rate = openRate();
+  if (rate.kHz() == 0) return;
   const int x = 2 * layout.unitW + 512;
   const int top = layout.plotTop;
   const int unitH = layout.unitH;
@@ -160,24 +160,11 @@ void drawChartLabels(Canvas& canvas) {
   const int bins = currentBinCount();
   if (linearMethod()) {
     const int shown = std::max(bins, 256);
-    // In 64 bits: 128000 times the kHz of any header rate does not fit an int.
-    int64_t base = int64_t{srKHz} * 128000;
-    switch (srKHz) {
-      case 44:
-        base = 5120000;
-        break;
-      case 22:
-        base = 2560000;
-        break;
-      case 11:
-        base = 1280000;
-        break;
-      case 88:
-        base = 10240000;
-        break;
-    }
+    // The label frequencies times 256, so that dividing by the bins shown gives Hz (in 64 bits:
+    // 128000 times the kHz of any header rate does not fit an int).
+    const auto base = int64_t(rate.roundTopHz() * 256);
     const long b = long(base / shown);
-    if (elevenFamily(srKHz)) {
+    if (rate.cdFamily()) {
       label(24, formatText("%ld", b));
       label(82, formatText("%ld", (b / 4) * 3));
       label(140, formatText("%ld", b / 2));
@@ -195,7 +182,7 @@ void drawChartLabels(Canvas& canvas) {
     }
   } else {
     const double lnCount = std::log(double(bins));
-    forEachOctave(srKHz, bins, [&](int k, double g, double p) {
+    forEachOctave(rate, bins, [&](int k, double g, double p) {
       if (octaveLabelSkipped(k)) return;
       std::string text = g > 5000    ? formatText("%.0fk", g / 1000)
                          : g >= 0.95 ? formatText("%.0f", g)
@@ -229,15 +216,13 @@ void clearLegendArea(Canvas& canvas) {
 }
 
 int rangeBarWidth() {
-  const int srKHz = openRateKHz();
   const int perColumn = std::max(1, int(settings.framesPerColumn));
-  int w = elevenFamily(srKHz) ? (srKHz / 11) * settings.timeResolution / perColumn
-                              : int(settings.timeResolution * (srKHz / 8.0) / perColumn);
+  int w = int(settings.timeResolution * openRate().framesPerBaseStep() / perColumn);
   return std::clamp(w, 1, 850);
 }
 
 void drawRangeMarker(Canvas& canvas) {
-  if (openRateKHz() == 0) return;
+  if (openRate().kHz() == 0) return;
   const int w = rangeBarWidth();
   const int barY = (7 * layout.unitH) / 2 + layout.overviewHeight;
   clearRangeBand(canvas);

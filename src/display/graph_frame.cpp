@@ -28,25 +28,17 @@ void label(Canvas& canvas, int x, const std::string& text) {
   canvas.textOut(x, labelRowY(), text);
 }
 
-// Picks the column of a fixed label table: 44, 22, 88, or 11 for every other multiple of 11.
-int familyColumn(int srKHz) {
-  switch (srKHz) {
-    case 44:
-      return 0;
-    case 22:
-      return 1;
-    case 88:
-      return 2;
-    default:
-      return 3;
-  }
+// The column of a CD-family label table, one per rate 11, 22, 44 and 88 kHz; every other
+// multiple of 11 kHz takes the 11 kHz labels.
+size_t familyColumn(SampleRate rate) {
+  return size_t(std::max(rate.cdStep(), 0));
 }
 
 void drawWaveZoomLabels(Canvas& canvas) {
   const int unitW = layout.unitW;
   const int m = waveSpanFrames();
   label(canvas, unitW / 2, "0");
-  if (!elevenFamily(openRateKHz())) {
+  if (!openRate().cdFamily()) {
     if (m > 2000) {
       label(canvas, 3 * unitW + 512, formatText("%d msec", m / 8));
       const int parts[] = {125, 100, 75, 50, 25};
@@ -88,24 +80,24 @@ void drawWaveZoomLabels(Canvas& canvas) {
 
 void drawLevelMeterLabels(Canvas& canvas) {
   static constexpr std::array<std::array<const char*, 4>, 10> kBandLabels{{
-      {" 30 ", " 15 ", " 60 ", "  8 "},
-      {" 60 ", " 30 ", "120 ", " 15 "},
-      {"120 ", " 60 ", "240 ", " 30 "},
-      {"240 ", "120 ", "490 ", " 60 "},
-      {"490 ", "240 ", " 1k ", "120 "},
-      {" 1k ", "490 ", " 2k ", "240 "},
-      {" 2k ", " 1k ", " 4k ", "490 "},
-      {" 4k ", " 2k ", " 8k ", " 1k "},
-      {" 8k ", " 4k ", "16k ", " 2k "},
-      {"16k ", " 8k ", "31k ", " 4k "},
+      {"  8 ", " 15 ", " 30 ", " 60 "},
+      {" 15 ", " 30 ", " 60 ", "120 "},
+      {" 30 ", " 60 ", "120 ", "240 "},
+      {" 60 ", "120 ", "240 ", "490 "},
+      {"120 ", "240 ", "490 ", " 1k "},
+      {"240 ", "490 ", " 1k ", " 2k "},
+      {"490 ", " 1k ", " 2k ", " 4k "},
+      {" 1k ", " 2k ", " 4k ", " 8k "},
+      {" 2k ", " 4k ", " 8k ", "16k "},
+      {" 4k ", " 8k ", "16k ", "31k "},
   }};
   const int unitW = layout.unitW;
-  const int srKHz = openRateKHz();
+  const SampleRate rate = openRate();
+  const int srKHz = rate.kHz();
   label(canvas, 2 * unitW + 513, "Hz");
-  if (elevenFamily(srKHz)) {
-    const int column = familyColumn(srKHz);
-    for (int k = 0; k < 10; ++k)
-      label(canvas, 30 + 50 * k - unitW, kBandLabels[size_t(k)][size_t(column)]);
+  if (rate.cdFamily()) {
+    const size_t column = familyColumn(rate);
+    for (int k = 0; k < 10; ++k) label(canvas, 30 + 50 * k - unitW, kBandLabels[size_t(k)][column]);
     return;
   }
   long v = long(srKHz * 250 * 1.4 + 0.5);
@@ -117,19 +109,20 @@ void drawLevelMeterLabels(Canvas& canvas) {
 
 void drawLinearSpectrumLabels(Canvas& canvas) {
   static constexpr std::array<std::array<const char*, 4>, 4> kFrequencyLabels{{
-      {" 5k ", "2.5k", "10k ", "1250"},
-      {"10k ", " 5k ", "20k ", "2500"},
-      {"15k ", "7.5k", "30k ", "3750"},
-      {"20k ", "10k ", "40k ", "5000"},
+      {"1250", "2.5k", " 5k ", "10k "},
+      {"2500", " 5k ", "10k ", "20k "},
+      {"3750", "7.5k", "15k ", "30k "},
+      {"5000", "10k ", "20k ", "40k "},
   }};
   const int unitW = layout.unitW;
-  const int srKHz = openRateKHz();
+  const SampleRate rate = openRate();
+  const int srKHz = rate.kHz();
   label(canvas, 4 * unitW + 513, "Hz");
   label(canvas, unitW, "0");
-  if (elevenFamily(srKHz)) {
-    const int column = familyColumn(srKHz);
+  if (rate.cdFamily()) {
+    const size_t column = familyColumn(rate);
     for (int k = 0; k < 4; ++k)
-      label(canvas, 116 * (k + 1) - unitW, kFrequencyLabels[size_t(k)][size_t(column)]);
+      label(canvas, 116 * (k + 1) - unitW, kFrequencyLabels[size_t(k)][column]);
     return;
   }
   label(canvas, 512 - unitW, formatText("%d", (srKHz / 2) * 1000));
@@ -143,7 +136,7 @@ void drawLogSpectrumLabels(Canvas& canvas) {
   label(canvas, 4 * unitW + 513, "Hz");
   const int bins = currentBinCount();
   const double lnCount = std::log(double(bins));
-  forEachOctave(openRateKHz(), bins, [&](int k, double g, double p) {
+  forEachOctave(openRate(), bins, [&](int k, double g, double p) {
     if (octaveLabelSkipped(k)) return;
     const std::string text = g > 5000    ? formatText("%.0fk", g / 1000)
                              : g >= 0.95 ? formatText("%.0f", g)
@@ -158,24 +151,10 @@ int centredX(const std::string& text) {
 }
 
 void drawChartFrameLabels(Canvas& canvas) {
-  const int srKHz = openRateKHz();
   const int bins = currentBinCount();
   if (settings.method == kFft || settings.method == kDct) {
-    long base = long(srKHz) * 128000;
-    switch (srKHz) {
-      case 44:
-        base = 5644800;
-        break;
-      case 22:
-        base = 2822400;
-        break;
-      case 11:
-        base = 1411200;
-        break;
-      case 88:
-        base = 11289600;
-        break;
-    }
+    // The top frequency times 256, so that dividing by the bins shown gives Hz.
+    const long base = long(openRate().hz()) * 128;
     const std::string top = formatText("%5ld Hz ", base / std::max(bins, 256));
     canvas.textOut(centredX(top), titleRowY(), top);
     label(canvas, centredX("0 Hz "), "0 Hz ");
@@ -276,7 +255,7 @@ void drawGraphFrame(Canvas& canvas) {
     drawRangeMarker(canvas);
     canvas.whiteness(unitW, layout.plotTop, 512, 256);
   }
-  if (openRateKHz() == 0) return;
+  if (openRate().kHz() == 0) return;
   switch (settings.display) {
     case kWaveZoom:
       drawWaveZoomLabels(canvas);

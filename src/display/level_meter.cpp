@@ -111,11 +111,10 @@ void drawEqualCountMeter(Canvas& canvas, const uint8_t* depths, int len) {
 }
 
 double waveZoomScale() {
-  const int srKHz = openRateKHz();
+  const SampleRate rate = openRate();
   const int m = waveSpanFrames();
-  if (srKHz <= 0 || m <= 0) return 0;
-  if (elevenFamily(srKHz)) return 512.0 / (double(srKHz / 11) * m);
-  return 512.0 / (m * (srKHz / 8.0));
+  if (rate.kHz() <= 0 || m <= 0) return 0;
+  return 512.0 / (rate.framesPerBaseStep() * m);
 }
 
 void drawWaveZoom(Canvas& canvas, const uint8_t* depths, int len) {

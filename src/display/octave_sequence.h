@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "core/sample_rate.h"
+
 namespace korimu {
 
 struct OctaveStart {
@@ -11,26 +13,15 @@ struct OctaveStart {
   double fN = 0;  // frequency of the axis's top
 };
 
-inline OctaveStart octaveStart(int srKHz) {
-  switch (srKHz) {
-    case 44:
-      return {20000, 22050};
-    case 22:
-      return {10000, 11025};
-    case 11:
-      return {5000, 5512.5};
-    case 88:
-      return {40000, 44100};
-    default:
-      return {srKHz / 2.0 * 1000, srKHz / 2.0 * 1000};
-  }
+inline OctaveStart octaveStart(SampleRate rate) {
+  return {rate.roundTopHz(), rate.nyquistHz()};
 }
 
 // Calls visit(k, g, p) for g = g0 / 2^k while the previous p was above 2 (the first p <= 2 is
 // still visited).
 template <typename Visit>
-void forEachOctave(int srKHz, double count, Visit visit) {
-  const OctaveStart start = octaveStart(srKHz);
+void forEachOctave(SampleRate rate, double count, Visit visit) {
+  const OctaveStart start = octaveStart(rate);
   if (!(start.fN > 0) || !(count > 0)) return;
   double g = start.g0;
   for (int k = 0; k < 64; ++k, g /= 2) {

@@ -54,7 +54,7 @@ void drawNoteBars(Canvas& canvas, int len, int step, int divisor, const uint8_t*
                   int barWidth) {
   if (depths == nullptr || len <= 0) return;
   const BinPlacement at{step, std::max(1, divisor)};
-  const double rate = openNominalRate();
+  const double rate = openRate().hz();
   int previousClass = -1;
   Rgb brush = kBlack;
   for (int i = 0; i < len; ++i) {
@@ -106,7 +106,7 @@ void drawLogSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
     return;
   }
   const bool coloured = settings.colorScale != 0;
-  const double rate = openNominalRate();
+  const double rate = openRate().hz();
   int previousClass = -1;
   Rgb brush = kBlack;
   for (int i = 1; i < len; ++i) {
@@ -138,7 +138,7 @@ void drawLogBinnedSpectrum(Canvas& canvas, const uint8_t* depths, int len, int t
   canvas.setPen(kGridColour);
   if (n > 1) {
     const double lnN = std::log(double(n));
-    forEachOctave(openRateKHz(), n, [&](int, double, double p) {
+    forEachOctave(openRate(), n, [&](int, double, double p) {
       const int x = int(std::log(p) / lnN * width + unitW);
       canvas.moveTo(x, top + 256);
       canvas.lineTo(x, top);
@@ -155,7 +155,7 @@ void drawLogBinnedSpectrum(Canvas& canvas, const uint8_t* depths, int len, int t
     for (int i = 0; i < len; ++i) fillBar(canvas, at.x(i), top, settings.futosa, depths[i], kBlack);
     return;
   }
-  const double half = openNominalRate() / 2.0;
+  const double half = openRate().hz() / 2.0;
   const double fLow = half / std::max(1, n);
   const double ratio = len > 1 ? std::exp(std::log(half / fLow) / (len - 1)) : 1.0;
   double f = fLow;

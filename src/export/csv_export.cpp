@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "core/app_state.h"
+#include "core/sample_rate.h"
 #include "core/settings.h"
 #include "display/level_meter.h"
 #include "export/export_names.h"
@@ -63,7 +64,7 @@ double secondsAt(const RunRecord& r, uint64_t bytes) {
 
 std::string formatText(const RunRecord& r) {
   std::string text = r.formatTag == 1 ? "PCM" : "format " + std::to_string(r.formatTag);
-  text += ' ' + std::to_string(nominalRateFor(r.srKHz)) + " Hz ";
+  text += ' ' + std::to_string(SampleRate(r.srKHz).hz()) + " Hz ";
   text += std::to_string(r.bitsPerSample) + " bit ";
   text += r.channels == 2 ? "stereo" : "mono";
   return text;
@@ -132,7 +133,7 @@ void meterRows(CsvText& csv, const RunRecord& r) {
 void waveRows(CsvText& csv, const RunRecord& r) {
   const bool lags = r.params.autocorrelation;
   csv.row({lags ? "lag" : "index", "time_ms", lags ? "autocorrelation" : "value", "level"});
-  const double rate = nominalRateFor(r.srKHz);
+  const double rate = SampleRate(r.srKHz).hz();
   for (size_t i = 0; i < r.waveRows.size(); ++i) {
     csv.row({std::to_string(i), number(rate > 0 ? double(i) * 1000.0 / rate : 0.0),
              i < r.waveValues.size() ? number(r.waveValues[i]) : "",

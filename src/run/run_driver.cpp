@@ -10,6 +10,7 @@
 #include "analysis/wavelet.h"
 #include "core/app_state.h"
 #include "core/layout.h"
+#include "core/sample_rate.h"
 #include "core/settings.h"
 #include "core/shell_hooks.h"
 #include "display/chart.h"
@@ -32,12 +33,8 @@ uint32_t computeBlockBytes(int32_t method, int32_t view, uint32_t bytesPerSecond
   uint64_t bytes = 0;
   if (method == kWt) {
     bytes = waveletBlockBytes(bytesPerSecond, srKHz, static_cast<int>(blockAlign));
-  } else if (bytesPerSecond % 11025 == 0) {
-    bytes = uint64_t{bytesPerSecond / 11025} * static_cast<uint64_t>(timeResolution);
-  } else if (bytesPerSecond % 8000 == 0) {
-    bytes = uint64_t{bytesPerSecond / 8000} * static_cast<uint64_t>(timeResolution);
   } else {
-    bytes = static_cast<uint64_t>(bytesPerSecond / 8000.0 * timeResolution);
+    bytes = bytesOfBaseSteps(bytesPerSecond, static_cast<uint64_t>(timeResolution));
   }
   if (blockAlign == 0) return static_cast<uint32_t>(bytes);
   if (bytes % blockAlign != 0) bytes += blockAlign - bytes % blockAlign;
@@ -325,7 +322,7 @@ void runAnalysis(Session& session, RunListener& listener) {
     const int32_t previous = settings.display;
     settings.display = kTimeFrequencyChart;
     listener.viewChanged(previous, kTimeFrequencyChart);
-    appState.wtTopFraction = waveletTopFraction(waveSource.srKHz);
+    appState.wtTopFraction = waveletTopFraction(SampleRate(waveSource.srKHz));
   }
   const AnalysisParams params = analysisParamsFrom(settings);
 

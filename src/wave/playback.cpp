@@ -165,7 +165,8 @@ void startPlayback(bool partial) {
   const bool single = !streaming();
   if (single) {
     reportRedraw(PlaybackRedraw::kGraphFrame);
-    p.timerPeriod = markerTimerPeriod(w.srKHz, settings.playBufferSeconds, settings.playSpeed);
+    p.timerPeriod =
+        markerTimerPeriod(SampleRate(w.srKHz), settings.playBufferSeconds, settings.playSpeed);
     reportMarkerTimer(p.timerPeriod);
   }
 
@@ -196,7 +197,7 @@ void bufferDone(int header) {
   if (p.stopped || !appState.playing) return;
 
   const uint32_t delay =
-      pacingDelayMs(settings.playBufferSeconds, settings.playSpeed, w.srKHz % 11 == 0);
+      pacingDelayMs(settings.playBufferSeconds, settings.playSpeed, SampleRate(w.srKHz));
   if (delay > 0) waitForPacing(delay);
 
   const bool endsNow = p.lastQueued;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/sample_rate.h"
 #include "wave/sample_buffers.h"
 
 namespace korimu {
@@ -109,13 +110,13 @@ void releasePlaybackAtExit();
 double speedFactor(int32_t playSpeed);
 // The sample rate declared to the device: trunc(s * rate + 0.5).
 uint32_t declaredSampleRate(uint32_t samplesPerSec, int32_t playSpeed);
-// Frames per marker step r, for a file of srKHz with a buffer of PB samples.
-int32_t framesPerStep(int32_t srKHz, int32_t pb);
+// Frames per marker step r, for a file of the rate with a buffer of PB samples (of the base rate).
+int32_t framesPerStep(SampleRate rate, int32_t pb);
 // Strip width w = r div F, at least 1.
-int32_t markerStripWidth(int32_t srKHz, int32_t pb, int32_t framesPerColumn);
+int32_t markerStripWidth(SampleRate rate, int32_t pb, int32_t framesPerColumn);
 // Timer period T in ms.
-uint32_t markerTimerPeriod(int32_t srKHz, int32_t pb, int32_t playSpeed);
+uint32_t markerTimerPeriod(SampleRate rate, int32_t pb, int32_t playSpeed);
 // Pacing delay D in ms between returned buffers (0: none).
-uint32_t pacingDelayMs(int32_t pb, int32_t playSpeed, bool rateMultipleOf11);
+uint32_t pacingDelayMs(int32_t pb, int32_t playSpeed, SampleRate rate);
 
 }  // namespace korimu

@@ -29,10 +29,6 @@ PlaybackClock& clock() {
   return c;
 }
 
-bool multipleOf11(int32_t srKHz) {
-  return srKHz % 11 == 0;
-}
-
 }  // namespace
 
 void setPlaybackClock(PlaybackClock c) {
@@ -50,25 +46,26 @@ uint32_t declaredSampleRate(uint32_t samplesPerSec, int32_t playSpeed) {
   return static_cast<uint32_t>(speedFactor(playSpeed) * samplesPerSec + 0.5);
 }
 
-int32_t framesPerStep(int32_t srKHz, int32_t pb) {
-  if (multipleOf11(srKHz)) return (srKHz / 11) * pb;
-  return static_cast<int32_t>(srKHz / 8.0 * pb);
+int32_t framesPerStep(SampleRate rate, int32_t pb) {
+  return static_cast<int32_t>(rate.framesPerBaseStep() * pb);
 }
 
-int32_t markerStripWidth(int32_t srKHz, int32_t pb, int32_t framesPerColumn) {
-  const int32_t w = framesPerStep(srKHz, pb) / (framesPerColumn > 0 ? framesPerColumn : 1);
+int32_t markerStripWidth(SampleRate rate, int32_t pb, int32_t framesPerColumn) {
+  const int32_t w = framesPerStep(rate, pb) / (framesPerColumn > 0 ? framesPerColumn : 1);
   return w < 1 ? 1 : w;
 }
 
-uint32_t markerTimerPeriod(int32_t srKHz, int32_t pb, int32_t playSpeed) {
+uint32_t markerTimerPeriod(SampleRate rate, int32_t pb, int32_t playSpeed) {
   const double s = speedFactor(playSpeed);
-  const double period = multipleOf11(srKHz) ? pb * 1000.0 / 11025.0 / s + 0.5 : (pb / 8) / s + 0.5;
+  // PB steps of the base rate in ms; at 8000 Hz in whole ms.
+  const double period = rate.cdFamily() ? pb * 1000.0 / SampleRate::kCdBaseHz / s + 0.5
+                                        : (pb / (SampleRate::kOtherBaseHz / 1000)) / s + 0.5;
   const auto t = static_cast<uint32_t>(period);
   return t < 1 ? 1 : t;  // a zero period would stop the marker arithmetic
 }
 
-uint32_t pacingDelayMs(int32_t pb, int32_t playSpeed, bool rateMultipleOf11) {
-  // Delays for the 44.1 kHz family and for the others, by PB and speed range.
+uint32_t pacingDelayMs(int32_t pb, int32_t playSpeed, SampleRate rate) {
+  // Delays for the CD family and for the others, by PB and speed range.
   struct Delay {
     uint32_t family11, other;
   };
@@ -88,7 +85,7 @@ uint32_t pacingDelayMs(int32_t pb, int32_t playSpeed, bool rateMultipleOf11) {
   } else if (pb >= 512) {
     d = playSpeed <= -221 ? k160 : playSpeed <= -161 ? k105 : playSpeed <= -101 ? k50 : kNone;
   }
-  return rateMultipleOf11 ? d.family11 : d.other;
+  return rate.cdFamily() ? d.family11 : d.other;
 }
 
 namespace playback_detail {
@@ -107,7 +104,7 @@ int32_t columnFrames() {
 }
 
 int32_t stripWidth() {
-  return markerStripWidth(waveSource.srKHz, settings.playBufferSeconds, columnFrames());
+  return markerStripWidth(SampleRate(waveSource.srKHz), settings.playBufferSeconds, columnFrames());
 }
 
 int32_t markerColumns() {
@@ -121,7 +118,7 @@ void moveMarker(int32_t x, int32_t width, int32_t crossSectionX) {
 int32_t stepMarker(bool twice, int32_t crossSectionX) {
   const int32_t w = stripWidth();
   moveMarker(512 - markerColumns() - w, twice ? 2 * w : w, crossSectionX);
-  return framesPerStep(waveSource.srKHz, settings.playBufferSeconds);
+  return framesPerStep(SampleRate(waveSource.srKHz), settings.playBufferSeconds);
 }
 
 void enterPhase(PlaybackPhase phase) {

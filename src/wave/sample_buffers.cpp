@@ -5,6 +5,7 @@
 #include <new>
 #include <utility>
 
+#include "core/sample_rate.h"
 #include "core/settings.h"
 #include "core/shell_hooks.h"
 #include "platform/message.h"
@@ -24,14 +25,6 @@ uint64_t memoryLimit = 0;
 constexpr uint64_t kMiB = uint64_t(1) << 20;
 constexpr uint64_t kMaxBuffer = std::numeric_limits<uint32_t>::max();
 
-// Bytes of PB samples' worth of time at 11025 Hz (or 8000 Hz for the other rate family).
-uint64_t streamingBytes(uint32_t perSecond, int32_t pb) {
-  const uint64_t samples = uint64_t(std::max(pb, 0));
-  if (perSecond % 11025 == 0) return uint64_t(perSecond / 11025) * samples;
-  if (perSecond % 8000 == 0) return uint64_t(perSecond / 8000) * samples;
-  return uint64_t(double(perSecond) / 8000.0 * double(samples));
-}
-
 }  // namespace
 
 void sizeBuffers(bool partial) {
@@ -43,7 +36,7 @@ void sizeBuffers(bool partial) {
 
   uint64_t bytes = 0;
   if (w.readMode != 1) {
-    bytes = streamingBytes(v, pb);
+    bytes = bytesOfBaseSteps(v, uint64_t(std::max(pb, 0)));
   } else if (partial) {
     const uint64_t span = uint64_t(std::max<int64_t>(f, 0)) * 512 * w.blockAlign;
     bytes = span < memLimit ? span : memLimit;
@@ -67,10 +60,11 @@ void sizeBuffers(bool partial) {
   int64_t marker = 512 * f;
   if (align == 0) {
     // nothing to subtract: no frame size
-  } else if (v % 11025 == 0) {
-    marker -= int64_t(uint64_t(v / 11025) * uint64_t(std::max(pb, 0)) / align);
+  } else if (v % SampleRate::kCdBaseHz == 0) {
+    marker -= int64_t(bytesOfBaseSteps(v, uint64_t(std::max(pb, 0))) / align);
   } else {
-    marker = int64_t(std::max(double(marker) - double(v) / 8000.0 * pb / double(align), -1e18));
+    marker = int64_t(std::max(
+        double(marker) - double(v) / SampleRate::kOtherBaseHz * pb / double(align), -1e18));
   }
   markerFrames = int32_t(std::clamp<int64_t>(marker, std::numeric_limits<int32_t>::min(),
                                              std::numeric_limits<int32_t>::max()));

@@ -38,11 +38,11 @@ TEST(DtftGrid, HighOrdersKeep512PointsAndReachLower) {
 }
 
 TEST(DtftGrid, TopFrequencyFollowsTheRate) {
-  EXPECT_DOUBLE_EQ(dtftTopFrequency(88), 44100.0);
-  EXPECT_DOUBLE_EQ(dtftTopFrequency(22), 11025.0);
-  EXPECT_DOUBLE_EQ(dtftTopFrequency(11), 5512.5);
-  EXPECT_DOUBLE_EQ(dtftTopFrequency(48), 24000.0);
-  EXPECT_DOUBLE_EQ(dtftTopFrequency(8), 4000.0);
+  EXPECT_DOUBLE_EQ(dtftGrid(88, 10).fmax, 44100.0);
+  EXPECT_DOUBLE_EQ(dtftGrid(22, 10).fmax, 11025.0);
+  EXPECT_DOUBLE_EQ(dtftGrid(11, 10).fmax, 5512.5);
+  EXPECT_DOUBLE_EQ(dtftGrid(48, 10).fmax, 24000.0);
+  EXPECT_DOUBLE_EQ(dtftGrid(8, 10).fmax, 4000.0);
   EXPECT_NEAR(dtftPointFrequency(dtftGrid(88, 10), 511), 44100.0, 1e-7);
 }
 

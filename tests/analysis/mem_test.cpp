@@ -19,13 +19,13 @@ namespace {
 using testing::SettingsScope;
 
 TEST(MemRate, TableOfIntervalsAndTopFrequencies) {
-  EXPECT_DOUBLE_EQ(memRate(44).dt, 2.2676251162157872e-05);
-  EXPECT_DOUBLE_EQ(memRate(44).fmax, 22050.0);
-  EXPECT_DOUBLE_EQ(memRate(22).dt, 4.5353530772370626e-05);
-  EXPECT_DOUBLE_EQ(memRate(11).fmax, 5512.5);
-  EXPECT_DOUBLE_EQ(memRate(88).fmax, 44100.5);
-  EXPECT_DOUBLE_EQ(memRate(48).dt, 1.0 / 47999);
-  EXPECT_DOUBLE_EQ(memRate(48).fmax, 24000.0);
+  EXPECT_DOUBLE_EQ(memRate(SampleRate(44)).dt, 2.2676251162157872e-05);
+  EXPECT_DOUBLE_EQ(memRate(SampleRate(44)).fmax, 22050.0);
+  EXPECT_DOUBLE_EQ(memRate(SampleRate(22)).dt, 4.5353530772370626e-05);
+  EXPECT_DOUBLE_EQ(memRate(SampleRate(11)).fmax, 5512.5);
+  EXPECT_DOUBLE_EQ(memRate(SampleRate(88)).fmax, 44100.5);
+  EXPECT_DOUBLE_EQ(memRate(SampleRate(48)).dt, 1.0 / 47999);
+  EXPECT_DOUBLE_EQ(memRate(SampleRate(48)).fmax, 24000.0);
 }
 
 TEST(MemPoints, LogarithmicAndLinearSpacing) {

@@ -42,10 +42,10 @@ TEST(WaveletBlockSize, FormulasThatOvershootAreHeldAt65536Frames) {
 }
 
 TEST(WaveletTop, MultiplesOf11kHzTopAt20000For44100) {
-  EXPECT_DOUBLE_EQ(waveletTopFraction(44) * nominalRateFor(44), 20000.0);
-  EXPECT_DOUBLE_EQ(waveletTopFraction(22) * nominalRateFor(22), 10000.0);
-  EXPECT_DOUBLE_EQ(waveletTopFraction(8) * nominalRateFor(8), 4000.0);
-  EXPECT_DOUBLE_EQ(waveletTopFraction(48) * nominalRateFor(48), 24000.0);
+  EXPECT_DOUBLE_EQ(waveletTopFraction(SampleRate(44)) * SampleRate(44).hz(), 20000.0);
+  EXPECT_DOUBLE_EQ(waveletTopFraction(SampleRate(22)) * SampleRate(22).hz(), 10000.0);
+  EXPECT_DOUBLE_EQ(waveletTopFraction(SampleRate(8)) * SampleRate(8).hz(), 4000.0);
+  EXPECT_DOUBLE_EQ(waveletTopFraction(SampleRate(48)) * SampleRate(48).hz(), 24000.0);
 }
 
 TEST(WaveletVariant, DirectOnlyForLongBlocksWithShortKernels) {

@@ -40,8 +40,8 @@ TEST_F(DisplayFrame, NoFileClearsOnlyRowsMarginsAndPlot) {
 // Rates that headers once brought in (the reader now stops at 768 kHz) must not overflow anything
 // that draws, in every view and method; nor may a fill as wide as the largest int.
 TEST_F(DisplayFrame, HugeRatesAndWidthsDrawWithoutOverflow) {
-  EXPECT_EQ(nominalRateFor(2147484), 2147483647);
-  EXPECT_EQ(nominalRateFor(768), 768000);
+  EXPECT_EQ(SampleRate(2147484).hz(), 2147483647);
+  EXPECT_EQ(SampleRate(768).hz(), 768000);
   for (const int kHz : {768, 16778, 2147484}) {
     setOpenRateKHz(kHz);
     for (const int32_t method : {kFft, kMem, kWt, kDct, kDtft}) {

@@ -18,24 +18,24 @@ TEST(PlaybackNumbers, SpeedFactorAndDeclaredRate) {
 }
 
 TEST(PlaybackNumbers, FramesPerStepAndStripWidth) {
-  EXPECT_EQ(framesPerStep(44, 2048), 8192);
-  EXPECT_EQ(framesPerStep(22, 2048), 4096);
-  EXPECT_EQ(framesPerStep(11, 256), 256);
-  EXPECT_EQ(framesPerStep(48, 2048), 12288);
-  EXPECT_EQ(framesPerStep(8, 2048), 2048);
-  EXPECT_EQ(framesPerStep(16, 1024), 2048);
-  EXPECT_EQ(markerStripWidth(44, 2048, 512), 16);
-  EXPECT_EQ(markerStripWidth(44, 256, 2048), 1);
-  EXPECT_EQ(markerStripWidth(11, 256, 4096), 1);  // never narrower than one column
+  EXPECT_EQ(framesPerStep(SampleRate(44), 2048), 8192);
+  EXPECT_EQ(framesPerStep(SampleRate(22), 2048), 4096);
+  EXPECT_EQ(framesPerStep(SampleRate(11), 256), 256);
+  EXPECT_EQ(framesPerStep(SampleRate(48), 2048), 12288);
+  EXPECT_EQ(framesPerStep(SampleRate(8), 2048), 2048);
+  EXPECT_EQ(framesPerStep(SampleRate(16), 1024), 2048);
+  EXPECT_EQ(markerStripWidth(SampleRate(44), 2048, 512), 16);
+  EXPECT_EQ(markerStripWidth(SampleRate(44), 256, 2048), 1);
+  EXPECT_EQ(markerStripWidth(SampleRate(11), 256, 4096), 1);  // never narrower than one column
 }
 
 TEST(PlaybackNumbers, TimerPeriod) {
-  EXPECT_EQ(markerTimerPeriod(44, 2048, 0), 186u);
-  EXPECT_EQ(markerTimerPeriod(44, 2048, -120), 372u);
-  EXPECT_EQ(markerTimerPeriod(44, 256, 0), 23u);
-  EXPECT_EQ(markerTimerPeriod(48, 2048, 0), 256u);
-  EXPECT_EQ(markerTimerPeriod(48, 2048, -240), 1024u);
-  EXPECT_EQ(markerTimerPeriod(8, 32768, 0), 4096u);
+  EXPECT_EQ(markerTimerPeriod(SampleRate(44), 2048, 0), 186u);
+  EXPECT_EQ(markerTimerPeriod(SampleRate(44), 2048, -120), 372u);
+  EXPECT_EQ(markerTimerPeriod(SampleRate(44), 256, 0), 23u);
+  EXPECT_EQ(markerTimerPeriod(SampleRate(48), 2048, 0), 256u);
+  EXPECT_EQ(markerTimerPeriod(SampleRate(48), 2048, -240), 1024u);
+  EXPECT_EQ(markerTimerPeriod(SampleRate(8), 32768, 0), 4096u);
 }
 
 TEST(PlaybackNumbers, PacingTableByBufferAndSpeed) {
@@ -56,8 +56,8 @@ TEST(PlaybackNumbers, PacingTableByBufferAndSpeed) {
       {256, -240, 0, 0},      {256, 0, 0, 0},
   };
   for (const Row& r : rows) {
-    EXPECT_EQ(pacingDelayMs(r.pb, r.speed, true), r.family11) << r.pb << " " << r.speed;
-    EXPECT_EQ(pacingDelayMs(r.pb, r.speed, false), r.other) << r.pb << " " << r.speed;
+    EXPECT_EQ(pacingDelayMs(r.pb, r.speed, SampleRate(44)), r.family11) << r.pb << " " << r.speed;
+    EXPECT_EQ(pacingDelayMs(r.pb, r.speed, SampleRate(48)), r.other) << r.pb << " " << r.speed;
   }
 }
 
