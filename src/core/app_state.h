@@ -35,9 +35,4 @@ extern AppState appState;
 // System version as major * 256 + minor. This platform follows the 4.00 rules.
 inline constexpr uint16_t kWinVersion = 0x400;
 
-// Luminance of a colour: (299 R + 587 G + 114 B) div 1000.
-inline int luminance(int r, int g, int b) {
-  return (299 * r + 587 * g + 114 * b) / 1000;
-}
-
 }  // namespace korimu

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/app_state.h"
 #include "platform/fixed_font.h"
 
 namespace korimu {

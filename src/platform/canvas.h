@@ -15,6 +15,11 @@ struct Rgb {
   friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 
+// Luminance of a colour: (299 R + 587 G + 114 B) div 1000.
+inline constexpr int luminance(int r, int g, int b) {
+  return (299 * r + 587 * g + 114 * b) / 1000;
+}
+
 inline constexpr Rgb kBlack{0, 0, 0};
 inline constexpr Rgb kWhite{255, 255, 255};
 
