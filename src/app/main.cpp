@@ -6,7 +6,7 @@
 
 #include "app/startup.h"
 #include "cli/command_line.h"
-#include "cli/render.h"
+#include "cli/window_program.h"
 #include "platform/display_server.h"
 #include "platform/qt/pulse_audio.h"
 #include "platform/qt/qt_services.h"
@@ -14,24 +14,7 @@
 int main(int argc, char** argv) {
   using namespace korimu;
   const CommandLine commandLine = parseArguments(std::vector<std::string>(argv, argv + argc));
-  switch (commandLine.mode) {
-    case HeadlessMode::kHelp:
-      std::cout << usageText();
-      return 0;
-    case HeadlessMode::kVersion:
-      std::cout << "KORIMU  Version 0.10\n";
-      return 0;
-    case HeadlessMode::kCheck:
-      return runCheck(commandLine.fileName);
-    case HeadlessMode::kUsageError:
-      std::cerr << "korimu: " << commandLine.error << "\nRun 'korimu --help' for the options.\n";
-      return 2;
-    case HeadlessMode::kRender:
-      return runRender(commandLine.outputPath, commandLine.renderOptions, commandLine.fileName);
-    case HeadlessMode::kScreenshot:
-    case HeadlessMode::kNone:
-      break;
-  }
+  if (const auto code = runHeadlessMode(commandLine)) return *code;
 
   if (!displayAvailable()) {
     std::cerr << noDisplayMessage() << '\n';

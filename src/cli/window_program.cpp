@@ -6,11 +6,35 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 
+#include "cli/render.h"
 #include "core/program_files.h"
 
 namespace korimu {
+
+std::optional<int> runHeadlessMode(const CommandLine& commandLine) {
+  switch (commandLine.mode) {
+    case HeadlessMode::kHelp:
+      std::cout << usageText();
+      return 0;
+    case HeadlessMode::kVersion:
+      std::cout << "KORIMU  Version 0.10\n";
+      return 0;
+    case HeadlessMode::kCheck:
+      return runCheck(commandLine.fileName);
+    case HeadlessMode::kUsageError:
+      std::cerr << "korimu: " << commandLine.error << "\nRun 'korimu --help' for the options.\n";
+      return 2;
+    case HeadlessMode::kRender:
+      return runRender(commandLine.outputPath, commandLine.renderOptions, commandLine.fileName);
+    case HeadlessMode::kScreenshot:
+    case HeadlessMode::kNone:
+      break;
+  }
+  return std::nullopt;
+}
 
 std::string windowProgramPath(const std::string& selfPath) {
   namespace fs = std::filesystem;

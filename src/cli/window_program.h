@@ -3,7 +3,10 @@
 // hands every window mode to it by exec, with the same arguments.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "cli/command_line.h"
 
 namespace korimu {
 
@@ -12,6 +15,10 @@ inline constexpr const char* kWindowProgramName = "korimu-window";
 // Where korimu-window is for a korimu at `selfPath`: beside it (the build tree) or in
 // ../libexec/korimu/ (an installed tree). "" when neither holds an executable one.
 std::string windowProgramPath(const std::string& selfPath);
+
+// Runs a headless mode (--help, --version, --check, --render, a usage error) and returns its exit
+// code; nothing for the window modes, which the caller opens.
+std::optional<int> runHeadlessMode(const CommandLine& commandLine);
 
 // Replaces this process by the window program with the same arguments. Returns only on failure,
 // with an exit code after a message on stderr.
