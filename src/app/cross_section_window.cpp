@@ -1,16 +1,24 @@
 #include "app/cross_section_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <algorithm>
 
+#include "app/qt_window_view.h"
 #include "app/widgets.h"
+#include "core/app_state.h"
 #include "core/layout.h"
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_look.h"
 #include "display/cross_section.h"
 #include "display/display_state.h"
+#include "export/csv_export.h"
+#include "export/export_names.h"
+#include "platform/message.h"
 
 namespace korimu {
 
@@ -52,6 +60,11 @@ CrossSectionWindow::CrossSectionWindow(QWidget* owner) : QDialog(owner) {
   connect(zoom, &QPushButton::clicked, this, [this] { toggleZoom(); });
   connect(left, &QPushButton::clicked, this, [this] { stepColumn(-1); });
   connect(right, &QPushButton::clicked, this, [this] { stepColumn(+1); });
+  // Ctrl+E saves the column's numbers, as the window's menu item does.
+  auto* saveShortcut = new QAction(this);
+  saveShortcut->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
+  connect(saveShortcut, &QAction::triggered, this, [this] { saveNumbers(); });
+  addAction(saveShortcut);
 
   QPointer<QWidget> mainWindow(owner);
   DialogMenuItem switchItem{kWindowSwitchItemId, QString::fromUtf8(kWindowSwitchItemText),
@@ -60,7 +73,9 @@ CrossSectionWindow::CrossSectionWindow(QWidget* owner) : QDialog(owner) {
                               mainWindow->raise();
                               mainWindow->activateWindow();
                             }};
-  installDialogLook(this, {switchItem}, [this] { update(); });
+  DialogMenuItem saveItem{kSaveColumnItemId, QString::fromUtf8(kSaveColumnItemText),
+                          [this] { saveNumbers(); }};
+  installDialogLook(this, {switchItem, saveItem}, [this] { update(); });
   layoutForWidth();
 }
 
@@ -111,6 +126,43 @@ void CrossSectionWindow::paintEvent(QPaintEvent*) {
 void CrossSectionWindow::stepColumn(int direction) {
   stepCrossSection(direction);
   repaintGraphNow();
+}
+
+bool CrossSectionWindow::saveNumbersTo(const std::string& path, std::string& reason) const {
+  const RunRecord& run = controller().lastRun();
+  if (!run.drawn) {
+    reason = "no chart has been drawn";
+    return false;
+  }
+  // Read from the chart itself, so the numbers are those of the column shown now even before
+  // the window has painted it.
+  uint8_t depths[kCrossSectionRows];
+  readChartColumn(displaySurfaces.backBuffer, appState.crossSectionX, depths);
+  double frequencies[kCrossSectionRows];
+  for (int e = 0; e < kCrossSectionRows; ++e) frequencies[e] = crossSectionRowFrequency(e);
+  return writeTextFile(
+      path, crossSectionCsv(run, shownColumn(), depths, frequencies, kCrossSectionRows), reason);
+}
+
+int CrossSectionWindow::shownColumn() const {
+  return std::max(0, appState.crossSectionX - korimu::layout.unitW);
+}
+
+// 数値を保存: asks where, proposing <file>-<view>-<method>-column<N>.csv beside the recording.
+void CrossSectionWindow::saveNumbers() {
+  const RunRecord& run = controller().lastRun();
+  if (!run.drawn) return;
+  std::string proposed =
+      proposedExportName(run.fileName, run.params.view, run.params.method, "csv");
+  proposed.insert(proposed.size() - 4, "-column" + std::to_string(shownColumn()));
+  const QString name = QFileDialog::getSaveFileName(
+      this, QString::fromUtf8("数値を保存"), QString::fromStdString(proposed),
+      QString::fromUtf8("CSV(*.csv);;全ファイル(*)"), nullptr, QFileDialog::DontUseNativeDialog);
+  if (name.isEmpty()) return;
+  const std::string path = name.toStdString();
+  std::string reason;
+  if (!saveNumbersTo(path, reason))
+    showMessage(formatText("%s に数値を保存できません。(%s)", path.c_str(), reason.c_str()));
 }
 
 void CrossSectionWindow::toggleZoom() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
 
 #include "platform/canvas.h"
 
@@ -19,6 +20,9 @@ enum CrossSectionControl : int {
 };
 
 inline constexpr const char* kCrossSectionTitle = "スペクトル断面";
+// The window menu's item that saves the shown column as frequency, depth.
+inline constexpr int kSaveColumnItemId = 98;
+inline constexpr const char* kSaveColumnItemText = "数値を保存(&E)...\tCtrl+E";
 
 class CrossSectionWindow : public QDialog {
  public:
@@ -32,6 +36,11 @@ class CrossSectionWindow : public QDialog {
   // The picture of the last paint.
   const Canvas& canvas() const { return canvas_; }
   QPushButton* button(int id) const;
+  // The chart column shown (0 .. 511).
+  int shownColumn() const;
+  // Writes the shown column as CSV: the last run's header block, then one row per graph row,
+  // bottom first: frequency in Hz, depth 0..255. False with the reason when it cannot.
+  bool saveNumbersTo(const std::string& path, std::string& reason) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -42,6 +51,7 @@ class CrossSectionWindow : public QDialog {
   void renderCanvas();
   void stepColumn(int direction);
   void toggleZoom();
+  void saveNumbers();
   Canvas canvas_;
 };
 

@@ -2,6 +2,9 @@
 // the column, its zoom and its menu.
 #include <QMenu>
 #include <QTest>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include "app/widgets.h"
 #include "cross_section_window_support.h"
@@ -11,6 +14,8 @@ namespace korimu {
 namespace {
 
 using testing::CrossSectionWindowTest;
+using testing::kSineBin;
+using testing::processFolder;
 using testing::sineFile;
 
 TEST_F(CrossSectionWindowTest, OpensOnlyAfterAChartRun) {
@@ -153,16 +158,17 @@ TEST_F(CrossSectionWindowTest, WindowSwitchAndLookItems) {
   const int below = 8 * layout.unitH + 256 + 1;  // under the buttons
   EXPECT_EQ(window()->canvas().getPixel(2, below), kButtonFace);
 
-  // The window's menu: the window switch, a separator and the 3D-look item.
+  // The window's menu: the window switch, saving the numbers, a separator and the 3D-look item.
   emit window()->customContextMenuRequested(QPoint(4, 4));
   const QList<QMenu*> menus = window()->findChildren<QMenu*>();
   ASSERT_EQ(menus.size(), 1);
-  const QList<QAction*> items = menus.front()->actions();
-  ASSERT_EQ(items.size(), 3);
+  QList<QAction*> items = menus.front()->actions();
+  ASSERT_EQ(items.size(), 4);
   EXPECT_EQ(items[0]->data().toInt(), kWindowSwitchItemId);
   EXPECT_EQ(items[0]->text(), QString::fromUtf8("ｳｲﾝﾄﾞｳ切換\tAlt+F6"));
-  EXPECT_TRUE(items[1]->isSeparator());
-  EXPECT_EQ(items[2]->data().toInt(), kDialog3dItemId);
+  EXPECT_EQ(items[1]->data().toInt(), kSaveColumnItemId);
+  EXPECT_TRUE(items[2]->isSeparator());
+  items.removeAt(1);
   items[0]->trigger();
   QApplication::processEvents();
   EXPECT_NE(window(), nullptr) << "switching windows keeps this one open";
@@ -175,6 +181,47 @@ TEST_F(CrossSectionWindowTest, WindowSwitchAndLookItems) {
   EXPECT_TRUE(shows(int(layout.unitW * 23.5), 5 * layout.unitH + 256, "  0",
                     TextStyle{kWindowText, kWindowColour, true}));
   menus.front()->close();
+}
+
+// The saved column is the one the graph shows: its depths are the ones read back from the chart,
+// its loudest row (the smallest depth) is the sine's frequency, and a Japanese name with spaces is
+// written.
+TEST_F(CrossSectionWindowTest, SavesTheShownColumnAsFrequencyAndDepth) {
+  start(sineFile("numbers.wav", 0.5));
+  analyzeFftChart();
+  clickChart(20);  // inside the half second of sound
+  ASSERT_NE(window(), nullptr);
+  const std::filesystem::path path = processFolder("cross-section") / "断面 の 数値.csv";
+  std::string reason;
+  ASSERT_TRUE(window()->saveNumbersTo(path.string(), reason)) << reason;
+  window()->repaintGraphNow();
+
+  std::ifstream in(path);
+  std::string line;
+  std::vector<std::pair<double, int>> rows;
+  bool header = false;
+  while (std::getline(in, line)) {
+    if (line.starts_with("# column,")) {
+      EXPECT_EQ(line, "# column,20");
+    }
+    if (line.starts_with("#")) continue;
+    if (!header) {
+      EXPECT_EQ(line, "frequency_hz,depth");
+      header = true;
+      continue;
+    }
+    const size_t comma = line.find(',');
+    rows.emplace_back(std::stod(line.substr(0, comma)), std::stoi(line.substr(comma + 1)));
+  }
+  ASSERT_EQ(rows.size(), size_t{kCrossSectionRows});
+  for (int e = 0; e < kCrossSectionRows; ++e) {
+    EXPECT_EQ(rows[e].second, crossSection.column[e]) << "row " << e;
+    EXPECT_DOUBLE_EQ(rows[e].first, crossSectionRowFrequency(e));
+  }
+  const auto loudest = std::min_element(rows.begin(), rows.end(),
+                                        [](auto& a, auto& b) { return a.second < b.second; });
+  EXPECT_NEAR(loudest->first, 44100.0 * kSineBin / 512, 44100.0 / 512);
+  std::filesystem::remove(path);
 }
 
 }  // namespace
