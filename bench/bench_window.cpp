@@ -24,9 +24,9 @@
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/startup.h"
+#include "app/window_run.h"
 #include "cli/render.h"
 #include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "platform/event_pump.h"
 #include "run/run_driver.h"
 
@@ -59,25 +59,23 @@ struct RunClock {
 };
 RunClock runClock;
 
-// Wraps the running-state hook: the run's clock starts when it enters the running state and
+// Follows the run's running state: the run's clock starts when it enters the running state and
 // stops when it leaves it, in the window and headless alike.
-void timeTheRun() {
-  const auto inner = shellHooks.enableRunControls;
-  shellHooks.enableRunControls = [inner](bool on) {
-    if (!on) {
+struct RunTimer : RunListener {
+  void runningChanged(bool running) override {
+    if (running) {
       runClock.running = true;
       runClock.longestGapMs = 0;
       runClock.lastEventMs = wallMs();
       runClock.startCpu = cpuSeconds();
-    }
-    if (inner) inner(on);
-    if (on) {
+    } else {
       runClock.seconds = cpuSeconds() - runClock.startCpu;
       runClock.eventHandled();  // the stretch up to the run's end counts too
       runClock.running = false;
     }
-  };
-}
+  }
+};
+RunTimer runTimer;
 
 struct Method {
   const char* name;
@@ -91,7 +89,7 @@ double windowRun(const std::string& file, const Method& method, double* longestG
   QApplication::processEvents();
   controller().command(kTimeFrequencyChart);
   settings.method = method.value;
-  timeTheRun();
+  watchWindowRuns(&runTimer);
 
   QTimer probe;
   probe.setInterval(0);
@@ -101,6 +99,7 @@ double windowRun(const std::string& file, const Method& method, double* longestG
   buttonById(kAnalyzeId)->click();
   probe.stop();
   QApplication::processEvents();
+  watchWindowRuns(nullptr);
   destroyMainWindow();
   *longestGapMs = runClock.longestGapMs;
   return runClock.seconds;
@@ -114,10 +113,8 @@ double headlessRun(const std::string& file, const Method& method, const std::str
   dup2(null, 2);
   close(null);
   const EventPump windowPump = setEventPump(nullptr);
-  shellHooks = ShellHooks{};
-  timeTheRun();
-  if (runRender(out, {{"view", "chart"}, {"method", method.name}}, file) != 0) std::exit(1);
-  shellHooks = ShellHooks{};
+  if (runRender(out, {{"view", "chart"}, {"method", method.name}}, file, &runTimer) != 0)
+    std::exit(1);
   setEventPump(windowPump);
   std::fflush(stderr);
   dup2(savedStderr, 2);

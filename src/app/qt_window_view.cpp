@@ -59,6 +59,9 @@ class QtWindowView : public WindowView {
   }
 
   void refreshClient() override { korimu::refreshClient(); }
+  void refreshClientArea(const Rect& area) override {
+    if (shell().client) shell().client->update(area.x, area.y, area.w, area.h);
+  }
   void invalidateOverview() override {
     if (shell().overview) shell().overview->invalidateFromFile();
   }

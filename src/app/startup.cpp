@@ -182,14 +182,6 @@ void installShellHooks() {
     drawSpanText(clientCanvas());
     refreshClient();
   };
-  h.invalidateOverview = [] {
-    if (shell().overview) shell().overview->invalidateFromFile();
-  };
-  h.enableRunControls = [](bool on) { controller().runStateChanged(!on); };
-  h.updateMainWindow = [] { refreshClient(); };
-  h.updateMainWindowRect = [](int x, int y, int w, int hh) {
-    if (shell().client) shell().client->update(x, y, w, hh);
-  };
   h.showHourglass = [](bool on) {
     if (on) {
       QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -268,8 +260,7 @@ void applyApplicationLook() {
 bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   loadSettings();
   if (!commandLine.fileName.empty()) appState.fileName = commandLine.fileName;
-  if (commandLine.autoPlay) appState.autoPlay = 1;
-  if (commandLine.diagnosticText) appState.diagnosticText = 1;
+  controller().setCommandLineFlags(commandLine.autoPlay, commandLine.diagnosticText);
 
   layout = computeUnits(FixedFont::kAscent, FixedFont::kAverageWidth);
   ShellWidgets& s = shell();

@@ -131,7 +131,7 @@ void OverviewWidget::paintEvent(QPaintEvent*) {
   if (redrawPending_) {
     if (appState.playing != 0 || appState.busy != 0) {
       // A playback or an analysis run is using the file: redraw once it is done.
-      appState.overviewRepaintPending = 1;
+      controller().deferOverviewRepaint();
       redrawPending_ = false;
     } else if (!appState.fileName.empty() && !waveSource.mmio.isOpen() && !openAttempted_) {
       // Validation may show a message box, which must not happen inside painting.
@@ -194,7 +194,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // A run must end between two blocks: the close asks it to stop, as 中断 does, and the window
   // closes as soon as the run has returned.
   if (appState.busy != 0) {
-    if (appState.stopRequested == 0) controller().requestStop();
+    if (!controller().stopRequested()) controller().requestStop();
     closeAfterRun_ = true;
     event->ignore();
     return;

@@ -2,7 +2,6 @@
 
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
-#include "core/app_state.h"
 #include "platform/event_pump.h"
 
 namespace korimu {
@@ -29,8 +28,13 @@ void WindowRunListener::end() {
 }
 
 bool WindowRunListener::cancelled() {
+  // A Stop among the events goes to the controller, which answers for it.
   pumpOneEvent();
-  return appState.stopRequested != 0;
+  return false;
+}
+
+void WindowRunListener::runningChanged(bool running) {
+  if (watcher) watcher->runningChanged(running);
 }
 
 void WindowRunListener::viewChanged(int32_t from, int32_t to) {

@@ -14,14 +14,16 @@ class WindowRunListener : public RunListener {
   void step(long done, long total) override;
   void end() override;
   bool cancelled() override;
+  void runningChanged(bool running) override;
   void viewChanged(int32_t from, int32_t to) override;
   void chartRun(bool chart) override;
   void overviewText(int x, int y, const std::string& text) override;
   void blockStarting(const SampleBlock& block, int column, int columnsPerBlock) override;
 };
 
-// Lets a test follow the window's runs: the observer sees every block and every progress report
-// of the runs that follow (nullptr to stop watching). It is never asked whether to stop.
+// Lets a test follow the window's runs: the observer sees every block, every progress report and
+// the running state of the runs that follow (nullptr to stop watching). It is never asked whether
+// to stop.
 void watchWindowRuns(RunListener* observer);
 
 }  // namespace korimu

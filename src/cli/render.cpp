@@ -160,8 +160,12 @@ struct RunProgress : RunListener {
   long done = 0;
   long total = 0;
   RunRecord numbers;
+  RunListener* follower = nullptr;
 
   RunRecord* record() override { return &numbers; }
+  void runningChanged(bool running) override {
+    if (follower) follower->runningChanged(running);
+  }
 
   void show() {
     if (!enabled) return;
@@ -224,7 +228,7 @@ bool applyRenderOptions(const RenderOptions& options, RenderChoices& choices, st
 }
 
 int runRender(const std::string& outputPath, const RenderOptions& options,
-              const std::string& fileName) {
+              const std::string& fileName, RunListener* follower) {
   loadSettings();
   reportSettingsProblem();
   RenderChoices choices;
@@ -281,6 +285,7 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   progress.terminal = ::isatty(STDERR_FILENO) != 0;
   progress.enabled = progress.terminal || choices.progress;
   progress.start = tickCountMs();
+  progress.follower = follower;
   Session session;
   runAnalysis(session, progress);
   progress.finish();

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "run/run_listener.h"
+
 namespace korimu {
 
 using RenderOptions = std::vector<std::pair<std::string, std::string>>;
@@ -27,8 +29,9 @@ bool applyRenderOptions(const RenderOptions& options, RenderChoices& choices, st
 // The whole command (outputPath "" writes no PNG, only the --csv table): settings from the INI
 // file, the options, the run and the PNG. Returns the exit code: 0 when written, 1 for file
 // problems (the reader's message is printed, or why the output cannot be created, which is found
-// out before anything is analysed), 2 for bad options.
+// out before anything is analysed), 2 for bad options. A follower hears when the run enters and
+// leaves its running state (for timing it).
 int runRender(const std::string& outputPath, const RenderOptions& options,
-              const std::string& fileName);
+              const std::string& fileName, RunListener* follower = nullptr);
 
 }  // namespace korimu

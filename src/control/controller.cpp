@@ -42,18 +42,27 @@ void Controller::enter(UiState state) {
 }
 
 void Controller::runStateChanged(bool running) {
+  if (running) stopRequested_ = false;
   // A run always has its file: it ends in the file-selected state.
   enter(running ? UiState::kAnalysing : UiState::kFileSelected);
+  if (!running) repaintDeferredOverview();
+}
+
+void Controller::repaintDeferredOverview() {
+  if (!overviewRepaintPending_) return;
+  view_.invalidateOverview();
+  overviewRepaintPending_ = false;
+}
+
+void Controller::setCommandLineFlags(bool autoPlay, bool diagnosticText) {
+  autoPlay_ = autoPlay;
+  diagnosticText_ = diagnosticText;
 }
 
 // ---- what the playback reports ----
 
 void Controller::stateChanged(PlaybackPhase phase) {
-  if (phase == PlaybackPhase::kIdle && appState.overviewRepaintPending) {
-    // The overview asked to repaint while the file was in use.
-    view_.invalidateOverview();
-    appState.overviewRepaintPending = 0;
-  }
+  if (phase == PlaybackPhase::kIdle) repaintDeferredOverview();
   enter(stateOfFlags());
 }
 
@@ -118,7 +127,7 @@ bool Controller::openCommandLineFile() {
   if (appState.fileName.empty()) return true;
   setTitle();
   const bool opened = openFile();
-  if (opened && appState.autoPlay != 0) startPlayback(false);
+  if (opened && autoPlay_) startPlayback(false);
   return opened;
 }
 
@@ -157,7 +166,7 @@ void Controller::showHelpPage(const std::string& modulePath) {
 // ---- the client area ----
 
 void Controller::requestStop() {
-  appState.stopRequested = 1;
+  stopRequested_ = true;
   drawStopAccepted(clientCanvas());
   view_.refreshClient();
 }

@@ -22,6 +22,15 @@ class Controller : public PlaybackObserver {
 
   void command(int id, int notification = kNotifyClick);
 
+  // The window's one session: the open document, its samples and what the runs carry over.
+  Session& session() { return session_; }
+
+  // What the command line asked of the window: play the named file at once, and write the
+  // analysers' diagnostic texts on the overview strip during runs.
+  void setCommandLineFlags(bool autoPlay, bool diagnosticText);
+  bool autoPlay() const { return autoPlay_; }
+  bool diagnosticText() const { return diagnosticText_; }
+
   // Takes the file in appState.fileName: marks it selected, validates it and redraws the overview
   // and the range marker. The controls come on even when validation failed; every later command
   // validates again.
@@ -31,8 +40,13 @@ class Controller : public PlaybackObserver {
   bool openCommandLineFile();
   // Files dropped on the window: only the first is taken.
   void dropFiles(const std::vector<std::string>& paths);
-  // Escape while an analysis runs, and Stop during a run.
+  // Escape while an analysis runs, and Stop during a run. The run stops at its next question.
   void requestStop();
+  bool stopRequested() const { return stopRequested_; }
+  // The overview wanted to draw itself from the file while a playback or a run used it: it is
+  // drawn again when they have ended.
+  void deferOverviewRepaint() { overviewRepaintPending_ = true; }
+  bool overviewRepaintPending() const { return overviewRepaintPending_; }
   // A left click in the client area (ignored while busy).
   void clickClientArea(int x, int y);
   // Redraws the position text and the overview after `position` moved.
@@ -60,7 +74,10 @@ class Controller : public PlaybackObserver {
   void redrawDue(PlaybackRedraw part) override;
 
  private:
+  friend class ControllerRunListener;
+
   void setTitle();
+  void repaintDeferredOverview();
   void rangeMarkerUnlessChart();
   void openCommand();
   void selectView(int id);
@@ -76,6 +93,10 @@ class Controller : public PlaybackObserver {
   Session session_;
   RunRecord lastRun_;
   UiState state_ = UiState::kNoFile;
+  bool stopRequested_ = false;
+  bool overviewRepaintPending_ = false;
+  bool autoPlay_ = false;
+  bool diagnosticText_ = false;
 };
 
 }  // namespace korimu

@@ -25,9 +25,10 @@ class WindowView {
   virtual std::string spanText() { return {}; }
   virtual void setTitle(const std::string& /*title*/) {}
 
-  // Painting: the client canvas changed; the overview is to be drawn from the file again; a
-  // full-height strip of the overview is inverted.
+  // Painting: the client canvas changed (all of it or one rectangle); the overview is to be drawn
+  // from the file again; a full-height strip of the overview is inverted.
   virtual void refreshClient() {}
+  virtual void refreshClientArea(const Rect& /*area*/) { refreshClient(); }
   virtual void invalidateOverview() {}
   virtual void invertOverviewStrip(int /*x*/, int /*width*/) {}
   // The playback marker's timer: markerTick (wave/playback.h) every `periodMs`; 0 stops it.

@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "analysis/level_map.h"
-#include "core/app_state.h"
-#include "core/shell_hooks.h"
 #include "display/chart.h"
 #include "display/display_state.h"
 #include "display/level_meter.h"
@@ -30,14 +28,6 @@ Canvas& backBuffer() {
 
 Rect wholePlot() {
   return {layout.unitW, layout.plotTop, kPlotWidth, kPlotHeight};
-}
-
-void refreshWindowArea(const Rect& r) {
-  if (shellHooks.updateMainWindowRect) {
-    shellHooks.updateMainWindowRect(r.x, r.y, r.w, r.h);
-  } else {
-    callHook(shellHooks.updateMainWindow);
-  }
 }
 
 // Where each diagnostic line goes in the overview.
@@ -84,7 +74,7 @@ void ResultPainter::markWholePlot() {
 }
 
 void ResultPainter::showText(const Rect& written) {
-  refreshWindowArea(written);
+  listener_.clientAreaChanged(written);
 }
 
 void ResultPainter::notes(const AnalysisNotes& notes) {
@@ -92,7 +82,6 @@ void ResultPainter::notes(const AnalysisNotes& notes) {
     showMessage(m.text, m.fatal ? MessageKind::kFatal : MessageKind::kPlainOk);
   if (notes.tableShortfallBytes != 0)
     showText(drawTableShortfall(window(), notes.tableShortfallBytes));
-  if (appState.diagnosticText == 0) return;
   for (const Diagnostic& d : notes.diagnostics) {
     int x = 0, y = 0;
     diagnosticPlace(d.line, x, y);
@@ -182,8 +171,9 @@ void ResultPainter::peakReadout(double frequency, double power) {
   drawPeakReadout(window(), peakFrequencyText(frequency), peakPowerText(power));
   // The box and whatever of its lines runs past it, up to the window's right edge.
   const int x = kPlotWidth + 3 * layout.unitW;
-  refreshWindowArea({x, layout.plotTop, window().width() - x,
-                     std::max(5 * layout.unitH, 3 * layout.unitH + FixedFont::kCellHeight)});
+  listener_.clientAreaChanged(
+      {x, layout.plotTop, window().width() - x,
+       std::max(5 * layout.unitH, 3 * layout.unitH + FixedFont::kCellHeight)});
 }
 
 void ResultPainter::powerWarning(const std::string& text) {
@@ -197,7 +187,7 @@ void ResultPainter::waveletRow(int row, const uint8_t* depths, int n, int column
     // The comparison copies the row's full width, as a row copy always did.
     const int x = layout.unitW, y = layout.plotTop + row;
     window().copyFrom(backBuffer(), x, y, kPlotWidth, 1, x, y);
-    refreshWindowArea({x, y, kPlotWidth, 1});
+    listener_.clientAreaChanged({x, y, kPlotWidth, 1});
     drawn_ = DrawnArea{};
     return;
   }
@@ -213,23 +203,29 @@ void ResultPainter::present() {
   if (drawn_.empty()) return;
   const int w = drawn_.right - drawn_.left, h = drawn_.bottom - drawn_.top;
   window().copyFrom(backBuffer(), drawn_.left, drawn_.top, w, h, drawn_.left, drawn_.top);
-  refreshWindowArea({drawn_.left, drawn_.top, w, h});
+  listener_.clientAreaChanged({drawn_.left, drawn_.top, w, h});
   drawn_ = DrawnArea{};
 }
 
 void PlotProgress::begin(std::string_view name, long total) {
-  refreshWindowArea(drawProgressText(displaySurfaces.window, name, 0, total));
+  listener_.clientAreaChanged(drawProgressText(displaySurfaces.window, name, 0, total));
   listener_.begin(name, total);
 }
 
 void PlotProgress::step(long done, long total) {
-  refreshWindowArea(drawProgressCounter(displaySurfaces.window, done));
+  listener_.clientAreaChanged(drawProgressCounter(displaySurfaces.window, done));
   listener_.step(done, total);
 }
 
 void PlotProgress::end() {
-  refreshWindowArea(clearProgressText(displaySurfaces.window));
+  listener_.clientAreaChanged(clearProgressText(displaySurfaces.window));
   listener_.end();
+}
+
+bool PlotProgress::cancelled() {
+  const bool stop = listener_.cancelled();
+  stopped_ = stopped_ || stop;
+  return stop;
 }
 
 }  // namespace korimu

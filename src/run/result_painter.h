@@ -59,10 +59,13 @@ class PlotProgress : public Progress {
   void begin(std::string_view name, long total) override;
   void step(long done, long total) override;
   void end() override;
-  bool cancelled() override { return listener_.cancelled(); }
+  // Asks the listener; once it has said stop, stopped() stays true.
+  bool cancelled() override;
+  bool stopped() const { return stopped_; }
 
  private:
   RunListener& listener_;
+  bool stopped_ = false;
 };
 
 }  // namespace korimu

@@ -12,7 +12,6 @@
 #include "core/layout.h"
 #include "core/sample_rate.h"
 #include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "display/chart.h"
 #include "display/cross_section.h"
 #include "display/display_state.h"
@@ -86,15 +85,11 @@ bool stereoFile() {
   return (waveSource.sampleKind & 2) != 0;
 }
 
-void refreshWindow() {
-  callHook(shellHooks.updateMainWindow);
-}
-
-void copyPlotToWindow() {
+void copyPlotToWindow(RunListener& listener) {
   const int x = layout.unitW;
   const int y = layout.plotTop;
   displaySurfaces.window.copyFrom(displaySurfaces.backBuffer, x, y, kPlotWidth, kPlotHeight, x, y);
-  refreshWindow();
+  listener.clientChanged();
 }
 
 // Slot 0 for the raw block, slot 1 for the mono mix of a stereo file. No read of the run can
@@ -175,15 +170,14 @@ void recordChart(RunRecord& record, int columns) {
         crossSectionRowFrequency(element);
 }
 
-void enterRunningState() {
+void enterRunningState(RunListener& listener) {
   appState.busy = 1;
-  appState.stopRequested = 0;
-  callHook(shellHooks.enableRunControls, false);
+  listener.runningChanged(true);
 }
 
-void leaveRunningState() {
-  callHook(shellHooks.enableRunControls, true);
+void leaveRunningState(RunListener& listener) {
   appState.busy = 0;
+  listener.runningChanged(false);
 }
 
 // One run's analysers and what they draw with.
@@ -266,8 +260,8 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
   const int skipped = blocksPerColumn(blockBytes, align, settings.framesPerColumn) - 1;
   const int blockFrames = align != 0 ? static_cast<int>(blockBytes / align) : 0;
   clearChart(displaySurfaces.backBuffer);
-  copyPlotToWindow();
-  enterRunningState();
+  copyPlotToWindow(listener);
+  enterRunningState(listener);
   int painted = 0;
   for (int column = 0; column < kPlotWidth; column += width) {
     readLength = readBlock(readLength);
@@ -277,7 +271,7 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
     analysis.chartBlock(block, blockFrames, column, width);
     painted = std::min(column + width, int{kPlotWidth});
     for (int i = 0; i < skipped; ++i) readLength = readBlock(readLength);
-    if (listener.cancelled()) break;
+    if (analysis.progress.cancelled()) break;
   }
   if (RunRecord* record = listener.record()) recordChart(*record, painted);
   clearProgressText(displaySurfaces.window);
@@ -286,17 +280,17 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
     // The labels' clear runs through the peak box: it shows its whole two lines again.
     redrawPeakReadout(displaySurfaces.window);
   }
-  refreshWindow();
-  leaveRunningState();
+  listener.clientChanged();
+  leaveRunningState(listener);
 }
 
 void singleBlockRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listener) {
-  enterRunningState();
+  enterRunningState(listener);
   const uint32_t count = readBlock(readLength);
   const SampleBlock block = blockFromRead(count);
   listener.blockStarting(block, 0, 0);
   analysis.frame(block, 0, 0);
-  leaveRunningState();
+  leaveRunningState(listener);
 }
 
 }  // namespace
@@ -340,7 +334,7 @@ void runAnalysis(Session& session, RunListener& listener) {
   const bool chart = params.view == kTimeFrequencyChart;
   if (chart) clearRangeBand(window);
   drawGraphFrame(window);
-  refreshWindow();
+  listener.clientChanged();
 
   appState.lastRunView = params.view;
   appState.lastRunMethod = params.method;
@@ -358,13 +352,9 @@ void runAnalysis(Session& session, RunListener& listener) {
     singleBlockRun(readLength, analysis, listener);
   }
 
-  if (appState.overviewRepaintPending != 0) {
-    callHook(shellHooks.invalidateOverview);
-    appState.overviewRepaintPending = 0;
-  }
   releaseBlockBuffers();
   seekData(appState.position);
-  if (RunRecord* record = listener.record()) record->complete = appState.stopRequested == 0;
+  if (RunRecord* record = listener.record()) record->complete = !progress.stopped();
 }
 
 }  // namespace korimu

@@ -8,17 +8,26 @@
 
 #include "analysis/progress.h"
 #include "analysis/sample_block.h"
+#include "core/layout.h"
 #include "run/run_record.h"
 
 namespace korimu {
 
 class RunListener : public Progress {
  public:
+  // The run entered (true) or left (false) its running state, from the first block's read to the
+  // end of the last block: the window sets its controls for a run and back.
+  virtual void runningChanged(bool /*running*/) {}
+  // What the run drew into the client canvas is to be shown: all of it, or one rectangle of it
+  // (client coordinates).
+  virtual void clientChanged() {}
+  virtual void clientAreaChanged(const Rect& /*area*/) {}
   // The wavelet always draws the chart: the view changed from `from` to `to` before the run.
   virtual void viewChanged(int32_t /*from*/, int32_t /*to*/) {}
   // Whether the run draws the chart (the cross-section can then be shown).
   virtual void chartRun(bool /*chart*/) {}
-  // A diagnostic text at (x, y) of the waveform overview (only when diagnostic texts are on).
+  // A diagnostic text of the analysers for (x, y) of the waveform overview; the window writes it
+  // there when its diagnostic texts are on.
   virtual void overviewText(int /*x*/, int /*y*/, const std::string& /*text*/) {}
   // Each block just before its analysis, with the chart column and width it is drawn at (0 and 0
   // outside the chart).

@@ -152,7 +152,7 @@ TEST_F(ClientAreaTest, OverviewRepaintIsDeferredWhilePlaying) {
   controller().command(kDoubleZoomId);
   shell().overview->repaint();
   EXPECT_EQ(shell().overview->fileRedraws(), before);
-  EXPECT_EQ(appState.overviewRepaintPending, 1);
+  EXPECT_TRUE(controller().overviewRepaintPending());
   appState.playing = 0;
 }
 

@@ -243,10 +243,10 @@ TEST_F(ControlBarTest, SpanComboboxRedrawsOnlyWhenTheSpanChanges) {
 TEST_F(ControlBarTest, EscapeDuringARunRequestsTheStop) {
   startWithFile();
   key(kStopId, Qt::Key_Escape);
-  EXPECT_EQ(appState.stopRequested, 0);  // not while idle
+  EXPECT_FALSE(controller().stopRequested());  // not while idle
   appState.busy = 1;
   key(kStopId, Qt::Key_Escape);
-  EXPECT_EQ(appState.stopRequested, 1);
+  EXPECT_TRUE(controller().stopRequested());
   Canvas expected(640, 383);
   expected.copyFrom(clientCanvas(), 0, 0, 640, 383, 0, 0);
   expected.textOut(300, 150, "中断要求受付", TextStyle{kBlack, kWhite, true});

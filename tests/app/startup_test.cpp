@@ -58,7 +58,7 @@ TEST_F(StartupTest, PlaySwitchStartsThePlaybackOfTheCommandLineFile) {
   cl.autoPlay = true;
   startWith(cl);
   EXPECT_TRUE(messages.empty());
-  EXPECT_EQ(appState.autoPlay, 1);
+  EXPECT_TRUE(controller().autoPlay());
   EXPECT_EQ(appState.playing, 1);
   EXPECT_EQ(openedRate, 22050u);
   EXPECT_GT(written, 0u);
@@ -79,7 +79,7 @@ TEST_F(StartupTest, WithoutThePlaySwitchTheFileIsOnlyOpened) {
   cl.diagnosticText = true;
   startWith(cl);
   EXPECT_EQ(appState.playing, 0);
-  EXPECT_EQ(appState.diagnosticText, 1);
+  EXPECT_TRUE(controller().diagnosticText());
   EXPECT_EQ(written, 0u);
   EXPECT_EQ(appState.fileSelected, 1);
   EXPECT_TRUE(controlById(kPlayId)->isEnabled());

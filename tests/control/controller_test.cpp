@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "display/status_texts.h"
 #include "platform/audio_device.h"
 #include "platform/message.h"
@@ -42,6 +42,18 @@ struct RecordingView : WindowView {
   void invalidateOverview() override { ++overviewRepaints; }
   void invertOverviewStrip(int, int) override { ++strips; }
   void setTitle(const std::string& t) override { title = t; }
+  // Called at each block of an analysis run.
+  std::function<void()> onBlock;
+  void runAnalysis(const std::function<void(RunListener&)>& run) override {
+    struct BlockFollower : RunListener {
+      RecordingView& view;
+      explicit BlockFollower(RecordingView& v) : view(v) {}
+      void blockStarting(const SampleBlock&, int, int) override {
+        if (view.onBlock) view.onBlock();
+      }
+    } follower(*this);
+    run(follower);
+  }
 };
 
 bool enabled(const std::vector<std::pair<int, bool>>& parts, int id) {
@@ -67,9 +79,8 @@ class ControllerTest : public ::testing::Test {
     });
     setPlaybackClock({[this] { return now_; }, [this] { ++now_; }});
     view_.controller = &controller_;
-    // The window's wiring: the playback and the analysis run report to the controller.
+    // The window's wiring: the playback reports to the controller.
     playbackState.observer = &controller_;
-    shellHooks.enableRunControls = [this](bool on) { controller_.runStateChanged(!on); };
     file_ = dir_.write("tone.wav", simpleWave(FormatFields{}, 200000));
   }
   void TearDown() override {
@@ -77,7 +88,6 @@ class ControllerTest : public ::testing::Test {
     closeWave();
     releaseFormatCopy();
     playbackState.observer = nullptr;
-    shellHooks = ShellHooks{};
     setAudioBackend(AudioBackend{});
     setPlaybackClock({});
     setVolumeQuery(nullptr);
@@ -235,12 +245,27 @@ TEST_F(ControllerTest, PlaybackShowsItsMarkerAndEndsAtTheStartOfTheFile) {
   EXPECT_GT(view_.strips, 2);
   EXPECT_EQ(appState.position, 8000u);  // a partial play leaves the position
   act("1201");
-  appState.overviewRepaintPending = 1;  // the overview asked to repaint meanwhile
+  controller_.deferOverviewRepaint();  // the overview asked to repaint meanwhile
   const int repaints = view_.overviewRepaints;
   act("end");
   EXPECT_EQ(appState.position, 0u);
-  EXPECT_EQ(appState.overviewRepaintPending, 0);
+  EXPECT_FALSE(controller_.overviewRepaintPending());
   EXPECT_GE(view_.overviewRepaints, repaints + 2);  // the new position, then the deferred one
+}
+
+TEST_F(ControllerTest, AnOverviewRepaintAskedForDuringARunHappensAfterIt) {
+  start(true);
+  act("open");
+  const int before = view_.overviewRepaints;
+  int repaintsDuringRun = 0;
+  view_.onBlock = [&] {
+    controller_.deferOverviewRepaint();
+    repaintsDuringRun += view_.overviewRepaints - before;
+  };
+  act("1203");
+  EXPECT_EQ(repaintsDuringRun, 0);
+  EXPECT_EQ(view_.overviewRepaints, before + 1);
+  EXPECT_FALSE(controller_.overviewRepaintPending());
 }
 
 TEST_F(ControllerTest, NavigationAndDropsMoveThePosition) {

@@ -68,11 +68,10 @@ TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
   SavingView view;
   view.folder = scope.dir.path().string();
   Controller controller(view);
-  // The window's wiring: the reader redraws the texts about the file, the run reports its state.
+  // The window's wiring: the reader redraws the texts about the file.
   shellHooks.drawFormatTexts = [] { drawFormatTexts(clientCanvas()); };
   shellHooks.drawPositionText = [] { drawPositionText(clientCanvas()); };
   shellHooks.drawSpanText = [] { drawSpanText(clientCanvas()); };
-  shellHooks.enableRunControls = [&](bool on) { controller.runStateChanged(!on); };
   appState.fileName = wav;
   controller.openFile();
   for (int id : {kSavePictureId, kSaveNumbersId, kCopyPictureId}) {

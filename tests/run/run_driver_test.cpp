@@ -52,7 +52,7 @@ TEST(ChartRun, FourThousandFrameBlocksFillTheChartInSixtyFourSteps) {
   EXPECT_EQ(scope.events, 64);
   EXPECT_TRUE(scope.progressBlanked());
   EXPECT_EQ(appState.busy, 0);
-  EXPECT_EQ(scope.runControls, (std::vector<bool>{false, true}));
+  EXPECT_EQ(scope.runningStates, (std::vector<bool>{true, false}));
 }
 
 TEST(ChartRun, ShortBlocksSkipThreeOfEveryFour) {
@@ -144,25 +144,7 @@ TEST(ChartRun, AnAnalyzeArrivingDuringARunIsIgnored) {
   runAnalysis(scope.session, scope);
   ASSERT_EQ(scope.blocks.size(), 64u);
   for (int k = 0; k < 64; ++k) EXPECT_EQ(firstSample(scope.blocks[size_t(k)]), k);
-  EXPECT_EQ(scope.runControls, (std::vector<bool>{false, true}));
-}
-
-TEST(ChartRun, AnOverviewRepaintAskedForDuringTheRunHappensAfterIt) {
-  RunScope scope;
-  settings.display = kTimeFrequencyChart;
-  settings.blockOrder = 8;
-  int repaintsDuringRun = 0;
-  int repaints = 0;
-  shellHooks.invalidateOverview = [&] {
-    ++repaints;
-    if (appState.busy != 0) ++repaintsDuringRun;
-  };
-  scope.onBlock = [] { appState.overviewRepaintPending = 1; };
-  scope.useFile(waveFile(mono16(11025), numberedBlocks(3, 1024)));
-  runAnalysis(scope.session, scope);
-  EXPECT_EQ(repaints, 1);
-  EXPECT_EQ(repaintsDuringRun, 0);
-  EXPECT_EQ(appState.overviewRepaintPending, 0);
+  EXPECT_EQ(scope.runningStates, (std::vector<bool>{true, false}));
 }
 
 TEST(ChartRun, StereoBlocksReachTheAnalyserAsTheirMonoMix) {
@@ -285,7 +267,7 @@ TEST(RunFailures, OutOfMemoryForTheBlockEndsTheRunBeforeDrawing) {
   runAnalysis(scope.session, scope);
   EXPECT_EQ(scope.messages, (std::vector<std::string>{"メモリ不足です。"}));
   EXPECT_TRUE(scope.blocks.empty());
-  EXPECT_TRUE(scope.runControls.empty());
+  EXPECT_TRUE(scope.runningStates.empty());
   EXPECT_EQ(appState.lastRunView, 0);
 }
 

@@ -12,7 +12,6 @@
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "display/display_state.h"
 #include "display/run_texts.h"
 #include "platform/message.h"
@@ -32,17 +31,15 @@ struct SeenBlock {
 
 class RunScope : public RunListener {
  public:
-  RunScope() : savedSettings_(settings), savedState_(appState), savedShellHooks_(shellHooks) {
+  RunScope() : savedSettings_(settings), savedState_(appState) {
     settings = AppSettings{};
     appState = AppState{};
-    shellHooks = ShellHooks{};
     layout = LayoutUnits{};
     displaySurfaces.window = Canvas(layout.layoutWidth, layout.clientHeight);
     displaySurfaces.window.clear(kButtonFace);
     savedMessages_ =
         setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
     savedFatal_ = setFatalExit([this](int) { ++fatalExits; });
-    shellHooks.enableRunControls = [this](bool on) { runControls.push_back(on); };
   }
   ~RunScope() override {
     closeWave();
@@ -51,7 +48,6 @@ class RunScope : public RunListener {
     setSampleMemoryLimit(0);
     settings = savedSettings_;
     appState = savedState_;
-    shellHooks = savedShellHooks_;
   }
   RunScope(const RunScope&) = delete;
   RunScope& operator=(const RunScope&) = delete;
@@ -66,10 +62,11 @@ class RunScope : public RunListener {
   // Every question whether to stop is an event; Stop is pressed at event stopAfterEvents.
   bool cancelled() override {
     ++events;
-    if (stopAfterEvents > 0 && events >= stopAfterEvents) appState.stopRequested = 1;
+    if (stopAfterEvents > 0 && events >= stopAfterEvents) stopPressed = true;
     if (onEvent) onEvent();
-    return appState.stopRequested != 0;
+    return stopPressed;
   }
+  void runningChanged(bool running) override { runningStates.push_back(running); }
   void blockStarting(const SampleBlock& block, int column, int width) override {
     blocks.push_back({std::vector<uint8_t>(block.bytes, block.bytes + block.length), column, width,
                       appState.busy});
@@ -93,7 +90,8 @@ class RunScope : public RunListener {
   std::vector<SeenBlock> blocks;
   std::vector<std::pair<int, bool>> checks;
   std::vector<std::pair<int, bool>> enables;
-  std::vector<bool> runControls;
+  std::vector<bool> runningStates;
+  bool stopPressed = false;
   std::vector<std::string> messages;
   int fatalExits = 0;
   int events = 0;
@@ -104,7 +102,6 @@ class RunScope : public RunListener {
  private:
   AppSettings savedSettings_;
   AppState savedState_;
-  ShellHooks savedShellHooks_;
   MessageSink savedMessages_;
   FatalExit savedFatal_;
 };
