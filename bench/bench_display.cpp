@@ -23,7 +23,7 @@ std::vector<uint8_t> rampFrame(int len) {
 // A whole chart of 512 one-column blocks, by display depth.
 void BM_ChartOf512Columns(benchmark::State& state) {
   const int bits = int(state.range(0));
-  Canvas canvas(layout.layoutWidth, layout.clientHeight, bits);
+  Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight, bits);
   const std::vector<uint8_t> depths = rampFrame(256);
   for (auto _ : state) {
     for (int column = 0; column < 512; ++column) {
@@ -36,7 +36,7 @@ void BM_ChartOf512Columns(benchmark::State& state) {
 BENCHMARK(BM_ChartOf512Columns)->Arg(24)->Arg(16)->Arg(8)->Arg(4);
 
 void BM_LogChartColumnOf2048Bins(benchmark::State& state) {
-  Canvas canvas(layout.layoutWidth, layout.clientHeight);
+  Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight);
   const std::vector<uint8_t> depths = rampFrame(2048);
   for (auto _ : state) {
     drawChartColumnLog(canvas, depths.data(), 2048, 100, 1);
@@ -48,7 +48,7 @@ BENCHMARK(BM_LogChartColumnOf2048Bins);
 void BM_LinearSpectrumBars(benchmark::State& state) {
   waveSource.srKHz = 44;
   settings.colorScale = int(state.range(0));
-  Canvas canvas(layout.layoutWidth, layout.clientHeight);
+  Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight);
   const std::vector<uint8_t> depths = rampFrame(512);
   for (auto _ : state) {
     drawLinearSpectrum(canvas, depths.data(), 512);
@@ -61,7 +61,7 @@ void BM_GraphFrameOfTheChart(benchmark::State& state) {
   waveSource.srKHz = 44;
   settings.display = kTimeFrequencyChart;
   settings.colorScale = 1;
-  Canvas canvas(layout.layoutWidth, layout.clientHeight);
+  Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight);
   for (auto _ : state) {
     drawGraphFrame(canvas);
     benchmark::DoNotOptimize(canvas.pixels().data());

@@ -92,11 +92,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       settings.framesPerColumn = std::min(settings.framesPerColumn, 8);
     }
 
-    displaySurfaces.window = Canvas(layout.layoutWidth, layout.clientHeight, depthBits);
+    displaySurfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight, depthBits);
     Canvas& window = displaySurfaces.window;
     window.clear(kButtonFace);
     prepareAnalysis();
-    Canvas strip(kPlotWidth, layout.overviewHeight, depthBits);
+    Canvas strip(kPlotWidth, kLayout.overviewHeight, depthBits);
     drawOverviewOfOpenFile(strip);
     composeClientArea(window, &strip);
     StopAfter listener(settings.method == kWt ? 3 : 6);

@@ -85,7 +85,7 @@ QPushButton* CrossSectionWindow::button(int id) const {
 
 void CrossSectionWindow::layoutForWidth() {
   const int width = crossSection.sectionWidth;
-  const CrossSectionLayout l = crossSectionLayout(korimu::layout, width);
+  const CrossSectionLayout l = crossSectionLayout(korimu::kLayout, width);
   setFixedSize(l.clientWidth, l.clientHeight);
   placeAt(button(kCrossSectionClose), l.close);
   placeAt(button(kCrossSectionZoom), l.zoom);

@@ -66,7 +66,7 @@ class QtWindowView : public WindowView {
     if (shell().overview) shell().overview->invalidateFromFile();
   }
   void invertOverviewStrip(int x, int width) override {
-    if (shell().overview) shell().overview->invertRect(x, 0, width, layout.overviewHeight);
+    if (shell().overview) shell().overview->invertRect(x, 0, width, kLayout.overviewHeight);
   }
   void setMarkerTimer(uint32_t periodMs) override {
     if (periodMs > 0) {

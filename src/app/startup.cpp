@@ -215,8 +215,9 @@ void adjustForNewShell() {
   ShellWidgets& s = shell();
   if (!s.window || !s.client) return;
   const int vscroll = s.window->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-  const ChildLayout next = korimu::adjustForNewShell(s.layout, 2 * layout.unitH, layout.unitW,
-                                                     vscroll, s.layout.extraWidth);
+  // The window's font is the fixed bitmap font, so the re-measure gives the built-in units.
+  const ChildLayout next = korimu::adjustForNewShell(
+      s.layout, FixedFont::kAscent, FixedFont::kAverageWidth, vscroll, s.layout.extraWidth);
   if (next.extraWidth != s.layout.extraWidth && s.spanCombo) {
     const Rect& cb = next.children[kSpanCombo];
     s.spanCombo->setGeometry(cb.x, cb.y, cb.w, s.spanCombo->height());
@@ -224,7 +225,6 @@ void adjustForNewShell() {
   if (next.clientWidth != s.client->width() || next.clientHeight != s.client->height())
     s.client->resizeCanvas(next.clientWidth, next.clientHeight);
   s.layout = next;
-  layout = next.units;
 }
 
 void applyApplicationLook() {
@@ -262,11 +262,9 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   if (!commandLine.fileName.empty()) appState.fileName = commandLine.fileName;
   controller().setCommandLineFlags(commandLine.autoPlay, commandLine.diagnosticText);
 
-  layout = computeUnits(FixedFont::kAscent, FixedFont::kAverageWidth);
   ShellWidgets& s = shell();
   const int vscroll = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-  s.layout = computeChildLayout(layout, vscroll);
-  layout = s.layout.units;
+  s.layout = computeChildLayout(kLayout, vscroll);
 
   s.window = new MainWindow();
   if (commandLine.mode == HeadlessMode::kScreenshot) {

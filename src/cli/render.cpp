@@ -269,14 +269,14 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   }
 
   displaySurfaces.window =
-      Canvas(layout.layoutWidth, layout.clientHeight, displayBitsFromEnvironment());
+      Canvas(kLayout.layoutWidth, kLayout.clientHeight, displayBitsFromEnvironment());
   Canvas& window = displaySurfaces.window;
   window.clear(kButtonFace);
   prepareAnalysis();
   if (!choices.plotOnly) {
     // The window as it stands before Analyze, with the overview strip its widget shows; the run
     // then draws over it as it does in the window (appState.fileSelected is set above).
-    Canvas strip(kPlotWidth, layout.overviewHeight, window.depthBits());
+    Canvas strip(kPlotWidth, kLayout.overviewHeight, window.depthBits());
     drawOverviewOfOpenFile(strip);
     composeClientArea(window, &strip);
   }
@@ -303,7 +303,7 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   if (outputPath.empty()) return 0;
   const bool written =
       choices.plotOnly
-          ? writePng(outputPath, window, layout.unitW, layout.plotTop, kPlotWidth, kPlotHeight)
+          ? writePng(outputPath, window, kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight)
           : writePng(outputPath, window, 0, 0, window.width(), window.height());
   if (!written) {
     std::fprintf(stderr, "korimu: cannot write '%s'\n", outputPath.c_str());

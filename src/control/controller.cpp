@@ -173,9 +173,9 @@ void Controller::requestStop() {
 
 void Controller::clickClientArea(int x, int y) {
   if (appState.busy != 0) return;
-  const int w = layout.unitW;
-  const int h = layout.unitH;
-  const int top = layout.plotTop;
+  const int w = kLayout.unitW;
+  const int h = kLayout.unitH;
+  const int top = kLayout.plotTop;
   if (x >= 2 * w + 512 || y < top - h || y >= top + h + 256) return;
   appState.crossSectionX = std::clamp(x, w, w + 511);
   if (!view_.crossSectionOpen()) {
@@ -280,7 +280,7 @@ void Controller::command(int id, int notification) {
     case 1116:
       if (appState.busy == 0 && !view_.crossSectionOpen() &&
           appState.lastRunView == kTimeFrequencyChart) {
-        appState.crossSectionX = layout.unitW;
+        appState.crossSectionX = kLayout.unitW;
         view_.openCrossSection();
       }
       break;

@@ -67,9 +67,9 @@ Canvas Controller::picture() const {
   // In the window the overview strip is a widget above the canvas; the picture has it where the
   // command line's has it.
   Canvas picture = clientCanvas();
-  Canvas strip(kPlotWidth, layout.overviewHeight, picture.depthBits());
+  Canvas strip(kPlotWidth, kLayout.overviewHeight, picture.depthBits());
   drawOverviewOfOpenFile(strip);
-  picture.copyFrom(strip, 0, 0, strip.width(), strip.height(), layout.unitW, 3 * layout.unitH);
+  picture.copyFrom(strip, 0, 0, strip.width(), strip.height(), kLayout.unitW, 3 * kLayout.unitH);
   return picture;
 }
 

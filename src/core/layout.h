@@ -2,8 +2,11 @@
 // Nothing is resizable: everything is computed once at start-up.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+
+#include "platform/fixed_font.h"
 
 namespace korimu {
 
@@ -20,10 +23,25 @@ struct LayoutUnits {
   int layoutWidth = 640;    // L
   int plotTop = 102;        // (11 H) div 2 + G
   int clientHeight = 383;   // 9 H + G + 256
+  friend bool operator==(const LayoutUnits&, const LayoutUnits&) = default;
 };
 
 // Units from the font's ascent and average width.
-LayoutUnits computeUnits(int ascent, int averageWidth);
+constexpr LayoutUnits computeUnits(int ascent, int averageWidth) {
+  LayoutUnits u;
+  u.unitH = ascent / 2;
+  u.unitW = averageWidth;
+  u.overviewHeight = u.unitH <= 8 ? 64 : 8 * u.unitH;
+  u.smallFontPad = u.unitH <= 7 ? 2 : 0;
+  u.layoutWidth = std::max(16 * u.unitW + 512, 80 * u.unitW);
+  u.plotTop = (11 * u.unitH) / 2 + u.overviewHeight;
+  u.clientHeight = 9 * u.unitH + u.overviewHeight + 256;
+  return u;
+}
+
+// The units of the window: every text is drawn in the fixed bitmap font, so they are known when
+// the program is built (the window's re-measure of its font gives the same).
+inline constexpr LayoutUnits kLayout = computeUnits(FixedFont::kAscent, FixedFont::kAverageWidth);
 
 // The 22 child windows of the main window, in creation order.
 enum ChildWindow : int {
@@ -88,8 +106,5 @@ ChildLayout adjustForNewShell(const ChildLayout& current, int remeasuredAscent,
 // The whole layout at start-up: the created rectangles followed by the new-shell adjustment with
 // the same font (this platform is a new-shell system).
 ChildLayout computeChildLayout(const LayoutUnits& u, int vscrollWidth);
-
-// The process-wide layout units (set at start-up; the defaults are those of the built-in font).
-extern LayoutUnits layout;
 
 }  // namespace korimu

@@ -35,13 +35,6 @@ void applyDialogFont(QWidget* dialog) {
   dialog->setFont(font);
 }
 
-QFont fixedLabelFont() {
-  QFont font("Unifont-JP");
-  font.setPixelSize(16);
-  font.setStyleStrategy(QFont::NoAntialias);
-  return font;
-}
-
 void applyDialogLook(QWidget* dialog, bool threeD) {
   QPalette palette = QApplication::palette();
   const QColor background = threeD ? palette.color(QPalette::Button) : QColor(Qt::white);

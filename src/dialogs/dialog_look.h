@@ -46,7 +46,5 @@ QMenu* createDialogMenu(QWidget* dialog, const std::vector<DialogMenuItem>& extr
 
 // The dialogs' font: Unifont at 16 pixels.
 void applyDialogFont(QWidget* dialog);
-// The fixed font the program draws its labels with (Unifont's Japanese forms, 16 pixels).
-QFont fixedLabelFont();
 
 }  // namespace korimu

@@ -148,7 +148,7 @@ OptionsControls buildControls(QDialog* dialog) {
 void applyLayoutUnits(QDialog* dialog) {
   const int scrollBarWidth = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   for (const ControlPlacement& p :
-       optionsLayoutPlacements(layout.unitW, layout.unitH, scrollBarWidth, 0)) {
+       optionsLayoutPlacements(kLayout.unitW, kLayout.unitH, scrollBarWidth, 0)) {
     QWidget* widget = p.id == 0 ? dialog : dialogControl<QWidget>(dialog, p.id);
     if (!widget) continue;
     if (p.move) widget->move(p.x, p.y);
@@ -343,10 +343,6 @@ QDialog* createOptionsDialog(QWidget* parent, ViewCheckMover moveViewCheck) {
   const OptionsControls c = buildControls(dialog);
   applyLayoutUnits(dialog);
   installDialogLook(dialog);
-  // Narrow layout units leave too little room for the method captions in the dialog font.
-  if (layout.unitW <= 6) {
-    for (QAbstractButton* radio : c.methods->buttons()) radio->setFont(fixedLabelFont());
-  }
   new RelayoutOnSettingsChange(dialog);
   initialise(c);
   connectBehaviour(c, dialog, std::move(moveViewCheck));

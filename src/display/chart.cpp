@@ -80,9 +80,9 @@ double linearChartRowFrequency(int row) {
 void prepareAnalysis() {
   Canvas& buffer = displaySurfaces.backBuffer;
   if (buffer.width() == 0) {
-    buffer = Canvas(layout.layoutWidth, 9 * layout.unitH + layout.overviewHeight + 256,
+    buffer = Canvas(kLayout.layoutWidth, 9 * kLayout.unitH + kLayout.overviewHeight + 256,
                     displayDepthBits());
-    buffer.whiteness(layout.unitW, layout.plotTop, 512, 256);
+    buffer.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
     if (buffer.depthBits() == 4) buildChartColours16(buffer);
   }
   double la = 1760.0;
@@ -120,8 +120,8 @@ namespace {
 
 void paintRows(Canvas& canvas, int rowsPerBin, int bin, int column, int width, Rgb colour) {
   for (int j = 0; j < rowsPerBin; ++j) {
-    const int y = layout.plotTop + 255 - rowsPerBin * bin - j;
-    for (int k = 0; k < width; ++k) canvas.setPixel(layout.unitW + column + k, y, colour);
+    const int y = kLayout.plotTop + 255 - rowsPerBin * bin - j;
+    for (int k = 0; k < width; ++k) canvas.setPixel(kLayout.unitW + column + k, y, colour);
   }
 }
 
@@ -153,7 +153,7 @@ void drawChartColumnLog(Canvas& canvas, const uint8_t* depths, int len, int colu
 }
 
 void clearChart(Canvas& canvas) {
-  drawChartStrip(canvas, currentBinCount(), layout.unitW, 512);
+  drawChartStrip(canvas, currentBinCount(), kLayout.unitW, 512);
 }
 
 Rect drawWaveletRow(Canvas& canvas, const uint8_t* depths, int n, int column, int width, int row) {
@@ -164,13 +164,13 @@ Rect drawWaveletRow(Canvas& canvas, const uint8_t* depths, int n, int column, in
     group = 1;
     pixels = columns / n;
   }
-  const int y = layout.plotTop + row;
+  const int y = kLayout.plotTop + row;
   int left = 0, right = 0;
   for (int s = 0; s < n; s += group) {
     uint8_t loudest = 255;
     const int end = std::min(s + group, n);
     for (int i = s; i < end; ++i) loudest = std::min(loudest, depths[i]);
-    const int x = layout.unitW + column + static_cast<int>(int64_t{s} * pixels / group);
+    const int x = kLayout.unitW + column + static_cast<int>(int64_t{s} * pixels / group);
     for (int q = 0; q < pixels; ++q) canvas.setPixel(x + q, y, chartShade(loudest));
     if (pixels > 0) {
       if (left == right) left = x;

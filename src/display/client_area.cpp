@@ -15,8 +15,8 @@ namespace {
 void copyPlotFromBackBuffer(Canvas& client) {
   const Canvas& chart = displaySurfaces.backBuffer;
   if (chart.width() == 0) return;
-  client.copyFrom(chart, layout.unitW, layout.plotTop, kPlotWidth, kPlotHeight, layout.unitW,
-                  layout.plotTop);
+  client.copyFrom(chart, kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight, kLayout.unitW,
+                  kLayout.plotTop);
 }
 
 }  // namespace
@@ -29,7 +29,7 @@ void drawGraphFrameWithPeakBox(Canvas& client) {
 void composeClientArea(Canvas& client, const Canvas* overviewStrip) {
   if (overviewStrip != nullptr)
     client.copyFrom(*overviewStrip, 0, 0, overviewStrip->width(), overviewStrip->height(),
-                    layout.unitW, 3 * layout.unitH);
+                    kLayout.unitW, 3 * kLayout.unitH);
   drawDataCountLabel(client);
   drawFormatTexts(client);
   drawGraphFrameWithPeakBox(client);

@@ -29,7 +29,7 @@ void gridLine(Canvas& canvas, int x, int top) {
 }
 
 void drawGrid(Canvas& canvas, int top, int width) {
-  const int unitW = layout.unitW;
+  const int unitW = kLayout.unitW;
   const int method = appState.lastRunMethod;
   canvas.setPen(kGridColour);
   if (crossSectionLinear(method)) {
@@ -67,7 +67,7 @@ void drawLogNoteBars(Canvas& canvas, const uint8_t* depths, int top, int step, i
     const int noteClass = i == 0 ? 12 : noteClassOf(scale.fBottom * std::pow(scale.ratio, i));
     if (noteClass != previousClass) brush = noteColour(noteClass);
     previousClass = noteClass;
-    canvas.fillRect(layout.unitW + step * i, top + depths[i], barWidth, 256 - depths[i], brush);
+    canvas.fillRect(kLayout.unitW + step * i, top + depths[i], barWidth, 256 - depths[i], brush);
   }
 }
 
@@ -111,7 +111,7 @@ int readChartColumn(const Canvas& backBuffer, int x, uint8_t* depths) {
   const int bits = backBuffer.depthBits();
   int loudest = 0;
   for (int r = 255; r >= 0; --r) {
-    const int e = depthOfChartColour(backBuffer.getPixel(x, layout.plotTop + r), bits);
+    const int e = depthOfChartColour(backBuffer.getPixel(x, kLayout.plotTop + r), bits);
     const int element = 255 - r;
     depths[element] = uint8_t(e);
     if (e < depths[loudest]) loudest = element;
@@ -120,7 +120,7 @@ int readChartColumn(const Canvas& backBuffer, int x, uint8_t* depths) {
 }
 
 void drawCrossSectionGraph(Canvas& canvas, const uint8_t* depths, int top, int width) {
-  const int unitW = layout.unitW;
+  const int unitW = kLayout.unitW;
   const int step = std::max(1, width / 256);
   const int barWidth = std::max(int(settings.futosa), step);
   canvas.fillRect(unitW, top, width, 256, kWhite);
@@ -155,8 +155,8 @@ TextStyle crossSectionTextStyle() {
 }
 
 int paintCrossSection(Canvas& client, const Canvas& backBuffer) {
-  const int unitW = layout.unitW;
-  const int unitH = layout.unitH;
+  const int unitW = kLayout.unitW;
+  const int unitH = kLayout.unitH;
   const int width = crossSection.sectionWidth == 512 ? 512 : 256;
   client.fillRect(0, 0, client.width(), client.height(), crossSectionBackground());
   drawCrossSectionLabels(client, width);
@@ -187,7 +187,7 @@ int crossSectionStep() {
 }
 
 void stepCrossSection(int direction) {
-  const int unitW = layout.unitW;
+  const int unitW = kLayout.unitW;
   const int s = crossSectionStep();
   const int x = appState.crossSectionX + (direction < 0 ? -s : s);
   appState.crossSectionX = std::clamp(x, unitW, unitW + 511);

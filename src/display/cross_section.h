@@ -54,11 +54,12 @@ void drawCrossSectionLabels(Canvas& canvas, int width);
 double crossSectionRowFrequency(int element);
 // "  440 Hz " style readout of the frequency of element `loudest`.
 std::string crossSectionPeakText(int loudest);
-// Column number and position texts.
-std::string crossSectionColumnText();
-std::string crossSectionPositionText();
+// Column number and position texts; unitW is the width of the font they are drawn in (the
+// position text is shorter for wider fonts).
+std::string crossSectionColumnText(int unitW = kLayout.unitW);
+std::string crossSectionPositionText(int unitW = kLayout.unitW);
 // Byte offset in the data chunk of the shown column.
-uint64_t crossSectionBytePosition();
+uint64_t crossSectionBytePosition(int unitW = kLayout.unitW);
 
 // The whole client area of the window: background, labels, graph, texts. Reads the column from
 // `backBuffer` into crossSection.column when the buffer is allocated (into a local one

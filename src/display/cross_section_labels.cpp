@@ -34,8 +34,8 @@ int cellsOf(const std::string& text) {
 }
 
 void drawWideLabels(Canvas& canvas, int y, const TextStyle& style) {
-  const int unitW = layout.unitW;
-  const int unitH = layout.unitH;
+  const int unitW = kLayout.unitW;
+  const int unitH = kLayout.unitH;
   const SampleRate rate = openRate();
   const int method = appState.lastRunMethod;
   const int bins = crossSectionBins();
@@ -78,7 +78,7 @@ void drawWideLabels(Canvas& canvas, int y, const TextStyle& style) {
 }
 
 void drawNarrowLabels(Canvas& canvas, int y, const TextStyle& style) {
-  const int unitW = layout.unitW;
+  const int unitW = kLayout.unitW;
   const int method = appState.lastRunMethod;
   const int bins = crossSectionBins();
   std::string top;
@@ -99,8 +99,8 @@ void drawNarrowLabels(Canvas& canvas, int y, const TextStyle& style) {
 
 void drawCrossSectionLabels(Canvas& canvas, int width) {
   const TextStyle style = crossSectionTextStyle();
-  const int y = layout.unitH + 260;
-  canvas.textOut(layout.unitW, y, std::string(86, ' '), style);
+  const int y = kLayout.unitH + 260;
+  canvas.textOut(kLayout.unitW, y, std::string(86, ' '), style);
   if (openRate().kHz() == 0) return;
   if (width == 512) {
     drawWideLabels(canvas, y, style);
@@ -128,23 +128,22 @@ std::string crossSectionPeakText(int loudest) {
   return formatText("%5.0f Hz ", frequency);
 }
 
-std::string crossSectionColumnText() {
-  return formatText("%3d", appState.crossSectionX - layout.unitW);
+std::string crossSectionColumnText(int unitW) {
+  return formatText("%3d", appState.crossSectionX - unitW);
 }
 
-uint64_t crossSectionBytePosition() {
+uint64_t crossSectionBytePosition(int unitW) {
   // The column's frames are counted in bytes, like position, so the sum is one unit.
-  const int64_t column = std::max(0, appState.crossSectionX - layout.unitW);
+  const int64_t column = std::max(0, appState.crossSectionX - unitW);
   const int64_t perColumn = std::max(0, int(settings.framesPerColumn));
   return uint64_t(appState.position) + uint64_t(column * perColumn) * waveSource.blockAlign;
 }
 
-std::string crossSectionPositionText() {
-  const uint64_t bytes = crossSectionBytePosition();
+std::string crossSectionPositionText(int unitW) {
+  const uint64_t bytes = crossSectionBytePosition(unitW);
   const uint32_t perSecond = waveSource.bytesPerSecond;
   const double seconds = perSecond == 0 ? 0.0 : double(bytes) / perSecond;
   const long shown = long(bytes);
-  const int unitW = layout.unitW;
   if (unitW > 10) return formatText("%10ldpos%8.1f秒", shown, seconds);
   if (unitW >= 9) return formatText("%10ldpos %11.4f秒", shown, seconds);
   return formatText("%10ldpos %13.6f秒", shown, seconds);

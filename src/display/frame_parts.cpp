@@ -15,8 +15,8 @@
 
 namespace korimu {
 
-bool octaveLabelSkipped(int k) {
-  return settings.blockOrder > 12 && layout.unitW > 8 && (k % 2) != 0;
+bool octaveLabelSkipped(int k, int unitW) {
+  return settings.blockOrder > 12 && unitW > 8 && (k % 2) != 0;
 }
 
 int currentBinCount() {
@@ -32,8 +32,8 @@ int waveSpanFrames() {
 namespace {
 
 void verticalGridLine(Canvas& canvas, int c) {
-  canvas.moveTo(layout.unitW + c, layout.plotTop + 256);
-  canvas.lineTo(layout.unitW + c, layout.plotTop);
+  canvas.moveTo(kLayout.unitW + c, kLayout.plotTop + 256);
+  canvas.lineTo(kLayout.unitW + c, kLayout.plotTop);
 }
 
 void horizontalLine(Canvas& canvas, int x, int width, int y) {
@@ -67,7 +67,7 @@ void drawLogGrid(Canvas& canvas, int count, int width) {
 
 void drawWaveGrid(Canvas& canvas) {
   canvas.setPen(kGridColour);
-  horizontalLine(canvas, layout.unitW, 512, layout.plotTop + 127);
+  horizontalLine(canvas, kLayout.unitW, 512, kLayout.plotTop + 127);
   const int m = waveSpanFrames();
   if (openRate().cdFamily()) {
     if (m > 1000) {
@@ -95,7 +95,7 @@ void drawNoteRowsLinear(Canvas& canvas, int x, int width) {
     const int noteClass = f > 0 ? noteClassOf(f) : 12;
     if (noteClass != previous) canvas.setPen(noteColour(noteClass));
     previous = noteClass;
-    horizontalLine(canvas, x, width, layout.plotTop + 255 - i);
+    horizontalLine(canvas, x, width, kLayout.plotTop + 255 - i);
   }
 }
 
@@ -105,14 +105,14 @@ void drawNoteRowsLog(Canvas& canvas, int count, int x, int width) {
   for (int i = 0; i < count; ++i) {
     const int noteClass = i == 0 ? 12 : noteClassOf(scale.fBottom * std::pow(scale.ratio, i));
     // Bin i covers the h rows ending at row (i * h) div d from the bottom, as in the chart.
-    const int top = layout.plotTop + 255 - (i * h) / d - (h - 1);
+    const int top = kLayout.plotTop + 255 - (i * h) / d - (h - 1);
     canvas.fillRect(x, top, width, h, noteColour(noteClass));
   }
 }
 
 void drawGridRows(Canvas& canvas, int x, int width) {
   canvas.setPen(width == 512 ? kBlack : kButtonText);
-  const int top = layout.plotTop;
+  const int top = kLayout.plotTop;
   if (linearMethod()) {
     if (openRate().cdFamily()) {
       for (int row : {24, 82, 140, 198}) horizontalLine(canvas, x, width, top + row);
@@ -143,7 +143,7 @@ void drawChartStrip(Canvas& canvas, int count, int x, int width) {
     }
     return;
   }
-  if (x == layout.unitW) canvas.whiteness(layout.unitW, layout.plotTop, 512, 256);
+  if (x == kLayout.unitW) canvas.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
   drawGridRows(canvas, x, width);
 }
 
@@ -151,9 +151,9 @@ void drawChartLabels(Canvas& canvas) {
   clearLegendArea(canvas);
   const SampleRate rate = openRate();
   if (rate.kHz() == 0) return;
-  const int x = 2 * layout.unitW + 512;
-  const int top = layout.plotTop;
-  const int unitH = layout.unitH;
+  const int x = 2 * kLayout.unitW + 512;
+  const int top = kLayout.plotTop;
+  const int unitH = kLayout.unitH;
   auto label = [&](int row, const std::string& text) {
     canvas.textOut(x, top + row - unitH, text);
   };
@@ -198,21 +198,21 @@ namespace {
 // whole font cells that reach down to the plot: the band is cleared down to the plot's top edge,
 // so that no word is left with only its bottom rows.
 int rangeBandTop() {
-  return 3 * layout.unitH + layout.overviewHeight;
+  return 3 * kLayout.unitH + kLayout.overviewHeight;
 }
 int rangeBandClearHeight() {
-  return std::max(2 * layout.unitH, layout.plotTop - rangeBandTop());
+  return std::max(2 * kLayout.unitH, kLayout.plotTop - rangeBandTop());
 }
 
 }  // namespace
 
 void clearRangeBand(Canvas& canvas) {
-  canvas.fillRect(layout.unitW, rangeBandTop(), 6 * layout.unitW + 512, rangeBandClearHeight(),
+  canvas.fillRect(kLayout.unitW, rangeBandTop(), 6 * kLayout.unitW + 512, rangeBandClearHeight(),
                   kButtonFace);
 }
 
 void clearLegendArea(Canvas& canvas) {
-  canvas.fillRect(2 * layout.unitW + 512, layout.plotTop, 6 * layout.unitW, 256, kButtonFace);
+  canvas.fillRect(2 * kLayout.unitW + 512, kLayout.plotTop, 6 * kLayout.unitW, 256, kButtonFace);
 }
 
 int rangeBarWidth() {
@@ -224,16 +224,17 @@ int rangeBarWidth() {
 void drawRangeMarker(Canvas& canvas) {
   if (openRate().kHz() == 0) return;
   const int w = rangeBarWidth();
-  const int barY = (7 * layout.unitH) / 2 + layout.overviewHeight;
+  const int barY = (7 * kLayout.unitH) / 2 + kLayout.overviewHeight;
   clearRangeBand(canvas);
   // Right of the band: the bar's overhang and the end of a text that ran past the band.
-  canvas.fillRect(7 * layout.unitW + 512, rangeBandTop(), 280, rangeBandClearHeight(), kButtonFace);
-  canvas.fillRect(layout.unitW, barY, w, layout.unitH, appState.darkScheme ? kWhite : kBlack);
-  const int textY = 3 * layout.unitH + layout.overviewHeight;
+  canvas.fillRect(7 * kLayout.unitW + 512, rangeBandTop(), 280, rangeBandClearHeight(),
+                  kButtonFace);
+  canvas.fillRect(kLayout.unitW, barY, w, kLayout.unitH, appState.darkScheme ? kWhite : kBlack);
+  const int textY = 3 * kLayout.unitH + kLayout.overviewHeight;
   if (w == 512) {
-    canvas.textOut(layout.unitW + w, textY, "←範囲");
+    canvas.textOut(kLayout.unitW + w, textY, "←範囲");
   } else if (w < 512) {
-    canvas.textOut(layout.unitW + w, textY, " ←解析範囲");
+    canvas.textOut(kLayout.unitW + w, textY, " ←解析範囲");
   }
 }
 

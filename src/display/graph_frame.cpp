@@ -18,10 +18,10 @@ namespace korimu {
 namespace {
 
 int labelRowY() {
-  return layout.plotTop + 260;
+  return kLayout.plotTop + 260;
 }
 int titleRowY() {
-  return layout.plotTop - 2 * layout.unitH - 2;
+  return kLayout.plotTop - 2 * kLayout.unitH - 2;
 }
 
 void label(Canvas& canvas, int x, const std::string& text) {
@@ -35,7 +35,7 @@ size_t familyColumn(SampleRate rate) {
 }
 
 void drawWaveZoomLabels(Canvas& canvas) {
-  const int unitW = layout.unitW;
+  const int unitW = kLayout.unitW;
   const int m = waveSpanFrames();
   label(canvas, unitW / 2, "0");
   if (!openRate().cdFamily()) {
@@ -91,7 +91,7 @@ void drawLevelMeterLabels(Canvas& canvas) {
       {" 2k ", " 4k ", " 8k ", "16k "},
       {" 4k ", " 8k ", "16k ", "31k "},
   }};
-  const int unitW = layout.unitW;
+  const int unitW = kLayout.unitW;
   const SampleRate rate = openRate();
   const int srKHz = rate.kHz();
   label(canvas, 2 * unitW + 513, "Hz");
@@ -114,7 +114,7 @@ void drawLinearSpectrumLabels(Canvas& canvas) {
       {"3750", "7.5k", "15k ", "30k "},
       {"5000", "10k ", "20k ", "40k "},
   }};
-  const int unitW = layout.unitW;
+  const int unitW = kLayout.unitW;
   const SampleRate rate = openRate();
   const int srKHz = rate.kHz();
   label(canvas, 4 * unitW + 513, "Hz");
@@ -132,7 +132,7 @@ void drawLinearSpectrumLabels(Canvas& canvas) {
 }
 
 void drawLogSpectrumLabels(Canvas& canvas) {
-  const int unitW = layout.unitW;
+  const int unitW = kLayout.unitW;
   label(canvas, 4 * unitW + 513, "Hz");
   const int bins = currentBinCount();
   const double lnCount = std::log(double(bins));
@@ -147,7 +147,7 @@ void drawLogSpectrumLabels(Canvas& canvas) {
 }
 
 int centredX(const std::string& text) {
-  return 256 - ((textCells(text) - 2) * layout.unitW) / 2;
+  return 256 - ((textCells(text) - 2) * kLayout.unitW) / 2;
 }
 
 void drawChartFrameLabels(Canvas& canvas) {
@@ -165,8 +165,8 @@ void drawChartFrameLabels(Canvas& canvas) {
     const std::string bottom = formatText("%5.1f Hz ", scale.fBottom);
     label(canvas, centredX(bottom), bottom);
   }
-  drawChartStrip(canvas, bins, 0, layout.unitW);
-  drawChartStrip(canvas, bins, layout.unitW + 512, layout.unitW);
+  drawChartStrip(canvas, bins, 0, kLayout.unitW);
+  drawChartStrip(canvas, bins, kLayout.unitW + 512, kLayout.unitW);
   if (settings.colorScale == 0) drawChartLabels(canvas);
 }
 
@@ -189,9 +189,9 @@ constexpr std::array<LegendEntry, 8> kNoteLegend{{
 }};
 
 void drawNoteLegend(Canvas& canvas) {
-  const int unitW = layout.unitW, unitH = layout.unitH;
+  const int unitW = kLayout.unitW, unitH = kLayout.unitH;
   int lx = 3 * unitW + 512;
-  const int ly = layout.plotTop + 6 * unitH;
+  const int ly = kLayout.plotTop + 6 * unitH;
   const int step = 256 - 9 * unitH;
   clearLegendArea(canvas);
   canvas.fillRect(lx, ly, 5 * unitW, 256 - 6 * unitH, kWhite);
@@ -206,9 +206,9 @@ void drawNoteLegend(Canvas& canvas) {
 }
 
 void drawVolumeLegend(Canvas& canvas) {
-  const int unitW = layout.unitW, unitH = layout.unitH;
+  const int unitW = kLayout.unitW, unitH = kLayout.unitH;
   const int lx = 3 * unitW + 512;
-  const int ly = layout.plotTop + 6 * unitH;
+  const int ly = kLayout.plotTop + 6 * unitH;
   const int step = 256 - 9 * unitH;
   clearLegendArea(canvas);
   canvas.fillRect(lx, ly, 5 * unitW, 256 - 6 * unitH, kWhite);
@@ -246,14 +246,14 @@ void drawLegend(Canvas& canvas) {
 }  // namespace
 
 void drawGraphFrame(Canvas& canvas) {
-  const int unitW = layout.unitW;
+  const int unitW = kLayout.unitW;
   canvas.textOut(unitW / 2, labelRowY(), std::string(100, ' '));
   canvas.textOut(256 - ((9 - 2) * unitW) / 2, titleRowY(), std::string(9, ' '));
-  canvas.fillRect(0, layout.plotTop, unitW, 256, kButtonFace);
-  canvas.fillRect(unitW + 512, layout.plotTop, unitW, 256, kButtonFace);
+  canvas.fillRect(0, kLayout.plotTop, unitW, 256, kButtonFace);
+  canvas.fillRect(unitW + 512, kLayout.plotTop, unitW, 256, kButtonFace);
   if (settings.display != kTimeFrequencyChart) {
     drawRangeMarker(canvas);
-    canvas.whiteness(unitW, layout.plotTop, 512, 256);
+    canvas.whiteness(unitW, kLayout.plotTop, 512, 256);
   }
   if (openRate().kHz() == 0) return;
   switch (settings.display) {

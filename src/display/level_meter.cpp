@@ -34,12 +34,12 @@ long depthSum(const uint8_t* depths, int begin, int end) {
 }
 
 void drawBar(Canvas& canvas, int k, double v) {
-  canvas.fillRect(bandX(k), int(layout.plotTop + v), 40, int(256 - v), kBlack);
+  canvas.fillRect(bandX(k), int(kLayout.plotTop + v), 40, int(256 - v), kBlack);
 }
 
 // The polyline starts at the first band's centre and runs leftwards band by band.
 void addLinePoint(Canvas& canvas, int k, double v) {
-  const int y = int(v + layout.plotTop);
+  const int y = int(v + kLayout.plotTop);
   if (k == 0) {
     canvas.moveTo(490, y);
   } else {
@@ -99,13 +99,13 @@ void drawMeterBands(Canvas& canvas, const std::vector<MeterBand>& bands, bool li
 }  // namespace
 
 void drawOctaveMeter(Canvas& canvas, const uint8_t* depths, int len) {
-  canvas.whiteness(layout.unitW, layout.plotTop, 512, 256);
+  canvas.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
   const bool line = settings.graphStyle == kLineGraph;
   drawMeterBands(canvas, octaveMeterBands(depths, len, line), line);
 }
 
 void drawEqualCountMeter(Canvas& canvas, const uint8_t* depths, int len) {
-  canvas.whiteness(layout.unitW, layout.plotTop, 512, 256);
+  canvas.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
   const bool line = settings.graphStyle == kLineGraph;
   drawMeterBands(canvas, equalCountMeterBands(depths, len, line), line);
 }
@@ -118,7 +118,7 @@ double waveZoomScale() {
 }
 
 void drawWaveZoom(Canvas& canvas, const uint8_t* depths, int len) {
-  const int unitW = layout.unitW, top = layout.plotTop;
+  const int unitW = kLayout.unitW, top = kLayout.plotTop;
   canvas.whiteness(unitW, top, 512, 256);
   canvas.setPen(kGridColour);
   canvas.moveTo(unitW, top + 127);

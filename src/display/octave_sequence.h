@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "core/layout.h"
 #include "core/sample_rate.h"
 
 namespace korimu {
@@ -32,7 +33,7 @@ void forEachOctave(SampleRate rate, double count, Visit visit) {
 }
 
 // Every second octave label is left out when the labels would not fit: long blocks with a wide
-// font.
-bool octaveLabelSkipped(int k);
+// font (unitW is the width the labels are drawn with).
+bool octaveLabelSkipped(int k, int unitW = kLayout.unitW);
 
 }  // namespace korimu

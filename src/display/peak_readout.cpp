@@ -18,7 +18,7 @@ struct ReadoutLines {
 std::optional<ReadoutLines> lastReadout;
 
 int boxX() {
-  return 512 + 3 * layout.unitW;
+  return 512 + 3 * kLayout.unitW;
 }
 
 }  // namespace
@@ -29,10 +29,10 @@ void drawPeakReadout(Canvas& canvas, const std::string& frequencyText,
   TextStyle style;
   style.text = appState.darkScheme != 0 ? kWhite : kBlack;
   style.background = appState.darkScheme != 0 ? kBlack : kWhite;
-  const int y = layout.plotTop;
-  canvas.fillRect(boxX(), y, 12 * layout.unitW, 5 * layout.unitH, style.background);
+  const int y = kLayout.plotTop;
+  canvas.fillRect(boxX(), y, 12 * kLayout.unitW, 5 * kLayout.unitH, style.background);
   canvas.textOut(boxX(), y, frequencyText, style);
-  canvas.textOut(boxX(), y + 3 * layout.unitH, powerText, style);
+  canvas.textOut(boxX(), y + 3 * kLayout.unitH, powerText, style);
 }
 
 void redrawPeakReadout(Canvas& canvas) {
@@ -46,9 +46,9 @@ void clearPeakReadout(Canvas& canvas) {
   lastReadout.reset();
   // The second line's cell may reach below the box, and a chart label under the box starts one
   // cell left of it: that first character alone must not stay behind.
-  const int height = std::max(5 * layout.unitH, 3 * layout.unitH + FixedFont::kCellHeight);
-  const int left = 2 * layout.unitW + 512;
-  canvas.fillRect(left, layout.plotTop, boxX() + 12 * layout.unitW - left, height, kButtonFace);
+  const int height = std::max(5 * kLayout.unitH, 3 * kLayout.unitH + FixedFont::kCellHeight);
+  const int left = 2 * kLayout.unitW + 512;
+  canvas.fillRect(left, kLayout.plotTop, boxX() + 12 * kLayout.unitW - left, height, kButtonFace);
 }
 
 void forgetPeakReadout() {

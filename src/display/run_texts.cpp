@@ -11,7 +11,7 @@ namespace korimu {
 namespace {
 
 int progressRowY() {
-  return layout.plotTop - 2 * layout.unitH - 2;
+  return kLayout.plotTop - 2 * kLayout.unitH - 2;
 }
 
 Rect text(Canvas& canvas, int x, int y, const std::string& s) {
@@ -30,16 +30,16 @@ Rect drawProgressText(Canvas& canvas, std::string_view name, long done, long tot
   const std::string s =
       formatText("%-8.*s %5ld/%5ld ", static_cast<int>(name.size()), name.data(), done, total);
   // Eight columns from the plot's right edge, whatever the counters' width.
-  const int x = kPlotWidth - (static_cast<int>(s.size()) - 8) * layout.unitW;
+  const int x = kPlotWidth - (static_cast<int>(s.size()) - 8) * kLayout.unitW;
   return text(canvas, x, progressRowY(), s);
 }
 
 Rect drawProgressCounter(Canvas& canvas, long done) {
-  return text(canvas, kPlotWidth - 4 * layout.unitW, progressRowY(), formatText("%5ld", done));
+  return text(canvas, kPlotWidth - 4 * kLayout.unitW, progressRowY(), formatText("%5ld", done));
 }
 
 Rect clearProgressText(Canvas& canvas) {
-  return text(canvas, kPlotWidth - 13 * layout.unitW, progressRowY(), std::string(21, ' '));
+  return text(canvas, kPlotWidth - 13 * kLayout.unitW, progressRowY(), std::string(21, ' '));
 }
 
 Rect drawPowerWarning(Canvas& canvas, const std::string& warning) {
@@ -47,11 +47,11 @@ Rect drawPowerWarning(Canvas& canvas, const std::string& warning) {
 }
 
 Rect drawWaveZoomExtremes(Canvas& canvas, int32_t maximum, int32_t minimum) {
-  const int x = kPlotWidth + 2 * layout.unitW;
-  const int zeroY = layout.plotTop + kPlotHeight / 2;
+  const int x = kPlotWidth + 2 * kLayout.unitW;
+  const int zeroY = kLayout.plotTop + kPlotHeight / 2;
   Rect area = text(canvas, x, zeroY, formatText("%+6d", maximum));
-  area = unite(area, text(canvas, x, zeroY - 5 * layout.unitH / 2, formatText("%+6d", minimum)));
-  return unite(area, text(canvas, x, zeroY - 5 * layout.unitH, "振幅"));
+  area = unite(area, text(canvas, x, zeroY - 5 * kLayout.unitH / 2, formatText("%+6d", minimum)));
+  return unite(area, text(canvas, x, zeroY - 5 * kLayout.unitH, "振幅"));
 }
 
 Rect drawTableShortfall(Canvas& canvas, int bytes) {

@@ -12,7 +12,7 @@
 namespace korimu {
 
 int BinPlacement::x(int i) const {
-  return layout.unitW + (step * i) / divisor;
+  return kLayout.unitW + (step * i) / divisor;
 }
 
 BinPlacement placeBins(int len, int width) {
@@ -39,7 +39,7 @@ void fillBar(Canvas& canvas, int x, int top, int width, int depth, Rgb colour) {
 void drawLineGraph(Canvas& canvas, const uint8_t* depths, int len, int step, int divisor, int top) {
   if (depths == nullptr || len <= 0) return;
   const BinPlacement at{step, std::max(1, divisor)};
-  canvas.moveTo(layout.unitW, top + depths[0]);
+  canvas.moveTo(kLayout.unitW, top + depths[0]);
   for (int i = 1; i < len; ++i) {
     canvas.lineTo(at.x(i), top + depths[i]);
     if (thickLines()) {
@@ -66,8 +66,8 @@ void drawNoteBars(Canvas& canvas, int len, int step, int divisor, const uint8_t*
 }
 
 void drawLinearSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
-  const int top = layout.plotTop;
-  canvas.whiteness(layout.unitW, top, 512, 256);
+  const int top = kLayout.plotTop;
+  canvas.whiteness(kLayout.unitW, top, 512, 256);
   drawLinearGrid(canvas);
   canvas.setPen(kBlack);
   if (depths == nullptr || len <= 0) return;
@@ -83,8 +83,8 @@ void drawLinearSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
 }
 
 void drawLogSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
-  const int top = layout.plotTop;
-  const int unitW = layout.unitW;
+  const int top = kLayout.plotTop;
+  const int unitW = kLayout.unitW;
   canvas.whiteness(unitW, top, 512, 256);
   drawLogGrid(canvas, len, 512);
   canvas.setPen(kBlack);
@@ -132,7 +132,7 @@ void drawLogSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
 }
 
 void drawLogBinnedSpectrum(Canvas& canvas, const uint8_t* depths, int len, int top, int width) {
-  const int unitW = layout.unitW;
+  const int unitW = kLayout.unitW;
   const int n = settings.method == kMem ? len : currentBinCount();
   canvas.whiteness(unitW, top, width, 256);
   canvas.setPen(kGridColour);

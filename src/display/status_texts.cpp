@@ -45,8 +45,8 @@ void drawPositionText(Canvas& canvas) {
 
 void drawFormatTexts(Canvas& canvas) {
   const WaveSource& facts = waveSource;
-  const int w = layout.unitW;
-  const int h = layout.unitH;
+  const int w = kLayout.unitW;
+  const int h = kLayout.unitH;
   const int x = (3 * w) / 2 + 512;
   factText(canvas, x, int(3.5 * h), formatText("%2dkHz", facts.srKHz));
   factText(canvas, x, 6 * h, formatText("%2dbit", facts.bitsPerSample));
@@ -63,14 +63,14 @@ void drawSpanText(Canvas& canvas) {
            double(facts.bytesPerSecond);
   }
   const std::string text = formatText(span >= 10.0 ? "%4.1f秒" : "%4.2f秒", span);
-  const int w = layout.unitW;
-  const int x = layout.layoutWidth - (w < 8 ? 27 * w : 26 * w);
+  const int w = kLayout.unitW;
+  const int x = kLayout.layoutWidth - (w < 8 ? 27 * w : 26 * w);
   factText(canvas, x, 3, text);
 }
 
 void drawDataCountLabel(Canvas& canvas) {
-  const int w = layout.unitW;
-  const int x = layout.layoutWidth - (w < 8 ? (41 * w) / 2 : (39 * w) / 2);
+  const int w = kLayout.unitW;
+  const int x = kLayout.layoutWidth - (w < 8 ? (41 * w) / 2 : (39 * w) / 2);
   canvas.textOut(x, 3, "表示ﾃﾞｰﾀ数", kStatusStyle);
 }
 

@@ -27,7 +27,7 @@ Canvas& backBuffer() {
 }
 
 Rect wholePlot() {
-  return {layout.unitW, layout.plotTop, kPlotWidth, kPlotHeight};
+  return {kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight};
 }
 
 // Where each diagnostic line goes in the overview.
@@ -121,7 +121,7 @@ void ResultPainter::frame(const FrameResult& r, int32_t view, int column, int co
       break;
     case kTimeFrequencyChart:
       drawChartColumn(backBuffer(), depths, bins, column, columnsPerBlock);
-      drawn_.add({layout.unitW + column, layout.plotTop, std::min(columnsPerBlock, kPlotWidth),
+      drawn_.add({kLayout.unitW + column, kLayout.plotTop, std::min(columnsPerBlock, kPlotWidth),
                   kPlotHeight});
       break;
     default:
@@ -148,12 +148,12 @@ void ResultPainter::points(const SpectrumFrame& frame, int32_t view, int column,
       markWholePlot();
       break;
     case kSpectrumLog:
-      drawLogBinnedSpectrum(backBuffer(), depths, points, layout.plotTop, kPlotWidth);
+      drawLogBinnedSpectrum(backBuffer(), depths, points, kLayout.plotTop, kPlotWidth);
       markWholePlot();
       break;
     case kTimeFrequencyChart:
       drawChartColumnLog(backBuffer(), depths, points, column, columnsPerBlock);
-      drawn_.add({layout.unitW + column, layout.plotTop, std::min(columnsPerBlock, kPlotWidth),
+      drawn_.add({kLayout.unitW + column, kLayout.plotTop, std::min(columnsPerBlock, kPlotWidth),
                   kPlotHeight});
       break;
     default:
@@ -170,10 +170,10 @@ void ResultPainter::peakReadout(double frequency, double power) {
   }
   drawPeakReadout(window(), peakFrequencyText(frequency), peakPowerText(power));
   // The box and whatever of its lines runs past it, up to the window's right edge.
-  const int x = kPlotWidth + 3 * layout.unitW;
+  const int x = kPlotWidth + 3 * kLayout.unitW;
   listener_.clientAreaChanged(
-      {x, layout.plotTop, window().width() - x,
-       std::max(5 * layout.unitH, 3 * layout.unitH + FixedFont::kCellHeight)});
+      {x, kLayout.plotTop, window().width() - x,
+       std::max(5 * kLayout.unitH, 3 * kLayout.unitH + FixedFont::kCellHeight)});
 }
 
 void ResultPainter::powerWarning(const std::string& text) {
@@ -185,7 +185,7 @@ void ResultPainter::waveletRow(int row, const uint8_t* depths, int n, int column
   const Rect painted = drawWaveletRow(backBuffer(), depths, n, column, columnsPerBlock, row);
   if (wholePlotCopies) {
     // The comparison copies the row's full width, as a row copy always did.
-    const int x = layout.unitW, y = layout.plotTop + row;
+    const int x = kLayout.unitW, y = kLayout.plotTop + row;
     window().copyFrom(backBuffer(), x, y, kPlotWidth, 1, x, y);
     listener_.clientAreaChanged({x, y, kPlotWidth, 1});
     drawn_ = DrawnArea{};

@@ -86,8 +86,8 @@ bool stereoFile() {
 }
 
 void copyPlotToWindow(RunListener& listener) {
-  const int x = layout.unitW;
-  const int y = layout.plotTop;
+  const int x = kLayout.unitW;
+  const int y = kLayout.plotTop;
   displaySurfaces.window.copyFrom(displaySurfaces.backBuffer, x, y, kPlotWidth, kPlotHeight, x, y);
   listener.clientChanged();
 }
@@ -160,7 +160,7 @@ void recordChart(RunRecord& record, int columns) {
   record.chartDepths.assign(size_t{kChartRows} * kChartColumns, 255);
   uint8_t column[kChartRows];
   for (int x = 0; x < columns; ++x) {
-    readChartColumn(displaySurfaces.backBuffer, layout.unitW + x, column);
+    readChartColumn(displaySurfaces.backBuffer, kLayout.unitW + x, column);
     for (int element = 0; element < kChartRows; ++element)
       record.chartDepths[size_t(kChartRows - 1 - element) * kChartColumns + size_t(x)] =
           column[element];

@@ -125,7 +125,7 @@ void startPlayback(bool partial) {
   p.declaredRate = format.samplesPerSec;
   releaseFormatCopy();
 
-  if (partial) moveMarker(0, stripWidth(), layout.unitW);
+  if (partial) moveMarker(0, stripWidth(), kLayout.unitW);
 
   if (!allocSampleBuffers()) {
     if (partial) moveMarker(0, stripWidth());
@@ -217,7 +217,7 @@ void bufferDone(int header) {
     // Restores the previous strip and inverts the next one (only restores after the last).
     const bool follow = markerColumns() > 0 && !p.lastQueued;
     moveMarker(512 - markerColumns() - m, p.lastQueued ? m : 2 * m,
-               follow ? 512 - markerColumns() + layout.unitW : -1);
+               follow ? 512 - markerColumns() + kLayout.unitW : -1);
     markerFrames -= bufferFrames;
     if (markerFrames <= 0) p.queuedLength[size_t(i)] = 0;  // the span is used up
   }
@@ -284,7 +284,7 @@ void stopPlayback() {
     } else {
       const int32_t width = stripWidth();
       const int32_t x = 512 - markerColumns() - width;
-      moveMarker(x, width, x + layout.unitW);
+      moveMarker(x, width, x + kLayout.unitW);
     }
   } else {
     const uint32_t elapsed = nowMs() - p.startTick;

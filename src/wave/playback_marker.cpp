@@ -154,7 +154,7 @@ void markerTick() {
   const auto due = static_cast<uint32_t>(double(nowMs() - p.startTick) / period + 0.5);
   for (uint32_t done = 0; p.ticksShown + done < due; ++done) {
     const int32_t q = markerColumns();
-    markerFrames -= stepMarker(true, q > 0 ? 512 - q + layout.unitW : -1);
+    markerFrames -= stepMarker(true, q > 0 ? 512 - q + kLayout.unitW : -1);
   }
   p.ticksShown = due;
 }

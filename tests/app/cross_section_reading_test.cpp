@@ -26,7 +26,7 @@ TEST_F(CrossSectionWindowTest, SineGivesItsRowAsTheLoudest) {
   window()->repaintGraphNow();
   ASSERT_EQ(crossSection.column.size(), 256u);
   EXPECT_EQ(loudest(), kSineBin);
-  EXPECT_TRUE(shows(layout.unitW, layout.unitH, " 3445 Hz ", TextStyle{kBlack, kWhite, false}));
+  EXPECT_TRUE(shows(kLayout.unitW, kLayout.unitH, " 3445 Hz ", TextStyle{kBlack, kWhite, false}));
   // Its depth is below every other row's, and its bar is drawn down from that depth (under the
   // readout text, which covers the top 16 rows).
   const std::vector<uint8_t>& depths = crossSection.column;
@@ -35,12 +35,12 @@ TEST_F(CrossSectionWindowTest, SineGivesItsRowAsTheLoudest) {
     EXPECT_GT(depths[size_t(i)], depths[kSineBin]) << i;
   }
   const Canvas& c = window()->canvas();
-  const int x = layout.unitW + kSineBin;
+  const int x = kLayout.unitW + kSineBin;
   for (int row = std::max(16, int(depths[kSineBin])); row < 256; ++row) {
-    EXPECT_EQ(c.getPixel(x, layout.unitH + row), kBlack) << row;
+    EXPECT_EQ(c.getPixel(x, kLayout.unitH + row), kBlack) << row;
   }
   if (depths[kSineBin] > 16) {
-    EXPECT_NE(c.getPixel(x, layout.unitH + depths[kSineBin] - 1), kBlack);
+    EXPECT_NE(c.getPixel(x, kLayout.unitH + depths[kSineBin] - 1), kBlack);
   }
 }
 
@@ -53,7 +53,7 @@ TEST_F(CrossSectionWindowTest, ClearedChartColumnReadsWhiteAsFullScale) {
   const Canvas& back = displaySurfaces.backBuffer;
   int white = 0;
   for (int row = 0; row < 256; ++row) {
-    const Rgb pixel = back.getPixel(layout.unitW + 400, layout.plotTop + row);
+    const Rgb pixel = back.getPixel(kLayout.unitW + 400, kLayout.plotTop + row);
     if (pixel == kWhite) {
       ++white;
       EXPECT_EQ(crossSection.column[size_t(255 - row)], 0) << row;
@@ -145,7 +145,7 @@ TEST_F(CrossSectionWindowTest, ColumnFollowsPartialPlay) {
   EXPECT_EQ(columns[0], 0) << "partial play starts the column at the left edge";
   for (size_t i = 1; i < columns.size(); ++i) EXPECT_GE(columns[i], columns[i - 1]) << i;
   EXPECT_GT(columns.back(), 0);
-  EXPECT_EQ(window()->canvas().width(), 256 + 2 * layout.unitW);
+  EXPECT_EQ(window()->canvas().width(), 256 + 2 * kLayout.unitW);
 }
 
 TEST_F(CrossSectionWindowTest, RealRecordingShowsTheCanvasUnderItsButtons) {
@@ -177,9 +177,9 @@ TEST_F(CrossSectionWindowTest, RealRecordingShowsTheCanvasUnderItsButtons) {
     ASSERT_NE(window(), nullptr);
     QApplication::processEvents();
     const QImage shown = window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(shown.width(), look.width + 2 * layout.unitW);
+    ASSERT_EQ(shown.width(), look.width + 2 * kLayout.unitW);
     // Every pixel above the buttons is the canvas's.
-    const int buttonsTop = crossSectionLayout(layout, look.width).close.y;
+    const int buttonsTop = crossSectionLayout(kLayout, look.width).close.y;
     int differing = 0;
     for (int y = 0; y < buttonsTop; ++y)
       for (int x = 0; x < shown.width(); ++x)

@@ -61,14 +61,14 @@ class CrossSectionWindowTest : public ShellTest {
     analyze(kTimeFrequencyChart, kFft, 9);
   }
   static void clickChart(int column, int row = 100) {
-    controller().clickClientArea(layout.unitW + column, layout.plotTop + row);
+    controller().clickClientArea(kLayout.unitW + column, kLayout.plotTop + row);
   }
   static CrossSectionWindow* window() { return crossSectionWindow(); }
   static void press(int id) {
     ASSERT_NE(window(), nullptr);
     window()->button(id)->click();
   }
-  static int column() { return appState.crossSectionX - layout.unitW; }
+  static int column() { return appState.crossSectionX - kLayout.unitW; }
   // The loudest element of the shown column, as the window's last paint read it.
   static int loudest() {
     const std::vector<uint8_t>& c = crossSection.column;

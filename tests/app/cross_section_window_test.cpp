@@ -47,7 +47,7 @@ TEST_F(CrossSectionWindowTest, OpensOnlyAfterAChartRun) {
   clickChart(300);
   EXPECT_EQ(column(), 300);
   EXPECT_TRUE(
-      shows(int(layout.unitW * 23.5), 5 * layout.unitH + 256, "300", crossSectionTextStyle()));
+      shows(int(kLayout.unitW * 23.5), 5 * kLayout.unitH + 256, "300", crossSectionTextStyle()));
   clickChart(515, 10);
   EXPECT_EQ(column(), 511);
   clickChart(-4, 10);  // in the margin left of the chart
@@ -90,7 +90,7 @@ TEST_F(CrossSectionWindowTest, ArrowsStepOneBlockAndStopAtTheEdges) {
   press(kCrossSectionRight);
   EXPECT_EQ(column(), 16);
   EXPECT_TRUE(
-      shows(int(layout.unitW * 23.5), 5 * layout.unitH + 256, " 16", crossSectionTextStyle()));
+      shows(int(kLayout.unitW * 23.5), 5 * kLayout.unitH + 256, " 16", crossSectionTextStyle()));
   clickChart(505);
   press(kCrossSectionRight);
   EXPECT_EQ(column(), 511);
@@ -122,31 +122,31 @@ TEST_F(CrossSectionWindowTest, ZoomShowsTheWideLabelsOf44kHzFft) {
   ASSERT_NE(window(), nullptr);
   QAbstractButton* zoom = window()->button(kCrossSectionZoom);
   EXPECT_EQ(zoom->text(), QString::fromUtf8("拡大"));
-  EXPECT_EQ(window()->width(), 256 + 2 * layout.unitW);
+  EXPECT_EQ(window()->width(), 256 + 2 * kLayout.unitW);
   press(kCrossSectionZoom);
   EXPECT_EQ(zoom->text(), QString::fromUtf8("縮小"));
-  EXPECT_EQ(window()->width(), 512 + 2 * layout.unitW);
+  EXPECT_EQ(window()->width(), 512 + 2 * kLayout.unitW);
   window()->repaintGraphNow();
   const TextStyle style = crossSectionTextStyle();
-  const int w = layout.unitW;
-  const int y = layout.unitH + 260;
+  const int w = kLayout.unitW;
+  const int y = kLayout.unitH + 260;
   EXPECT_TRUE(shows(464 - w, y, "20000", style));
   EXPECT_TRUE(shows(348 - w, y, "15000", style));
   EXPECT_TRUE(shows(232 - w, y, "10000", style));
   EXPECT_TRUE(shows(116 - w, y, "5000", style));
   // The buttons sit under the graph at the places of this font width.
-  const CrossSectionLayout l = crossSectionLayout(layout, 512);
+  const CrossSectionLayout l = crossSectionLayout(kLayout, 512);
   EXPECT_EQ(window()->button(kCrossSectionRight)->geometry(),
             QRect(l.right.x, l.right.y, l.right.w, l.right.h));
   press(kCrossSectionZoom);
   EXPECT_EQ(zoom->text(), QString::fromUtf8("拡大"));
-  EXPECT_EQ(window()->width(), 256 + 2 * layout.unitW);
+  EXPECT_EQ(window()->width(), 256 + 2 * kLayout.unitW);
   // The width is kept for the next opening.
   press(kCrossSectionZoom);
   press(kCrossSectionClose);
   controller().command(1116);
   ASSERT_NE(window(), nullptr);
-  EXPECT_EQ(window()->width(), 512 + 2 * layout.unitW);
+  EXPECT_EQ(window()->width(), 512 + 2 * kLayout.unitW);
 }
 
 TEST_F(CrossSectionWindowTest, WindowSwitchAndLookItems) {
@@ -155,7 +155,7 @@ TEST_F(CrossSectionWindowTest, WindowSwitchAndLookItems) {
   controller().command(1116);
   ASSERT_NE(window(), nullptr);
   window()->repaintGraphNow();
-  const int below = 8 * layout.unitH + 256 + 1;  // under the buttons
+  const int below = 8 * kLayout.unitH + 256 + 1;  // under the buttons
   EXPECT_EQ(window()->canvas().getPixel(2, below), kButtonFace);
 
   // The window's menu: the window switch, saving the numbers, a separator and the 3D-look item.
@@ -178,7 +178,7 @@ TEST_F(CrossSectionWindowTest, WindowSwitchAndLookItems) {
   QApplication::processEvents();
   window()->repaintGraphNow();
   EXPECT_EQ(window()->canvas().getPixel(2, below), kWindowColour);
-  EXPECT_TRUE(shows(int(layout.unitW * 23.5), 5 * layout.unitH + 256, "  0",
+  EXPECT_TRUE(shows(int(kLayout.unitW * 23.5), 5 * kLayout.unitH + 256, "  0",
                     TextStyle{kWindowText, kWindowColour, true}));
   menus.front()->close();
 }

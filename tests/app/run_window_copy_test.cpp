@@ -60,8 +60,8 @@ class RunWindowCopyTest : public testing::ShellTest, public ::testing::WithParam
     const QPoint origin = shell().client->mapTo(top, QPoint(0, 0));
     const Canvas& canvas = clientCanvas();
     int differing = 0;
-    const int right = layout.layoutWidth - 7 * layout.unitW - 2;
-    for (int y = 3 * layout.unitH + layout.overviewHeight; y < canvas.height(); ++y)
+    const int right = kLayout.layoutWidth - 7 * kLayout.unitW - 2;
+    for (int y = 3 * kLayout.unitH + kLayout.overviewHeight; y < canvas.height(); ++y)
       for (int x = 0; x < right; ++x)
         if ((shown.pixel(origin.x() + x, origin.y() + y) & 0xFFFFFFu) !=
             packRgb(canvas.getPixel(x, y)))

@@ -44,10 +44,10 @@ class RunWindowTest : public testing::ShellTest {
  protected:
   // The plot area of the window canvas, of the back buffer, or of a freshly cleared chart.
   static Rgb windowPlot(int x, int y) {
-    return clientCanvas().getPixel(layout.unitW + x, layout.plotTop + y);
+    return clientCanvas().getPixel(kLayout.unitW + x, kLayout.plotTop + y);
   }
   static Canvas clearedChart() {
-    Canvas c(layout.layoutWidth, layout.clientHeight, clientCanvas().depthBits());
+    Canvas c(kLayout.layoutWidth, kLayout.clientHeight, clientCanvas().depthBits());
     clearChart(c);
     return c;
   }
@@ -55,8 +55,8 @@ class RunWindowTest : public testing::ShellTest {
   // at (300, 150) of the window.
   static bool columnIsCleared(int x, const Canvas& cleared) {
     for (int y = 0; y < 256; ++y) {
-      const int wx = layout.unitW + x;
-      const int wy = layout.plotTop + y;
+      const int wx = kLayout.unitW + x;
+      const int wy = kLayout.plotTop + y;
       const bool notice = wx >= 300 && wx < 300 + 12 * 8 && wy >= 150 && wy < 150 + 16;
       if (!notice && windowPlot(x, y) != cleared.getPixel(wx, wy)) return false;
     }
@@ -193,14 +193,14 @@ TEST_F(RunWindowTest, TheChartLabelsLeaveThePeakBoxWholeAndTheWaveformViewClears
   start(glideFile("peak.wav", 1.0));
   chartWith(kFft, 9);
   buttonById(kAnalyzeId)->click();
-  const int x = 512 + 3 * layout.unitW;
-  const int y = layout.plotTop;
+  const int x = 512 + 3 * kLayout.unitW;
+  const int y = kLayout.plotTop;
   // Both lines begin with their captions, which the labels' clear would have taken away.
   auto boxIsWhole = [&] {
     Canvas expected = clientCanvas();
     const TextStyle box{kBlack, kWhite, true};
     expected.textOut(x, y, "Peak ", box);
-    expected.textOut(x, y + 3 * layout.unitH, "Pow", box);
+    expected.textOut(x, y + 3 * kLayout.unitH, "Pow", box);
     return expected.pixels() == clientCanvas().pixels();
   };
   EXPECT_TRUE(boxIsWhole());
@@ -211,10 +211,10 @@ TEST_F(RunWindowTest, TheChartLabelsLeaveThePeakBoxWholeAndTheWaveformViewClears
   // Leaving the chart for the waveform blanks the box and the label column beside it.
   controller().command(kWaveZoom);
   int blank = 0;
-  for (int row = 0; row < 5 * layout.unitH; ++row)
-    for (int col = -layout.unitW; col < 12 * layout.unitW; ++col)
+  for (int row = 0; row < 5 * kLayout.unitH; ++row)
+    for (int col = -kLayout.unitW; col < 12 * kLayout.unitW; ++col)
       blank += clientCanvas().getPixel(x + col, y + row) == kButtonFace ? 1 : 0;
-  EXPECT_EQ(blank, 65 * layout.unitW * layout.unitH);
+  EXPECT_EQ(blank, 65 * kLayout.unitW * kLayout.unitH);
 }
 
 TEST_F(RunWindowTest, ARepaintBringsTheChartBackFromTheBackBuffer) {
@@ -223,14 +223,14 @@ TEST_F(RunWindowTest, ARepaintBringsTheChartBackFromTheBackBuffer) {
   buttonById(kAnalyzeId)->click();
   const Canvas& back = displaySurfaces.backBuffer;
   // Whatever covered the window is gone from its canvas.
-  clientCanvas().fillRect(layout.unitW, layout.plotTop, 512, 256, kBlack);
+  clientCanvas().fillRect(kLayout.unitW, kLayout.plotTop, 512, 256, kBlack);
   shell().client->invalidateAll();
   const QImage shown = shell().client->grab().toImage().convertToFormat(QImage::Format_RGB32);
   int differing = 0;
   for (int y = 0; y < 256; ++y)
     for (int x = 0; x < 512; ++x) {
-      const QRgb p = shown.pixel(layout.unitW + x, layout.plotTop + y) & 0xFFFFFF;
-      if (p != packRgb(back.getPixel(layout.unitW + x, layout.plotTop + y))) ++differing;
+      const QRgb p = shown.pixel(kLayout.unitW + x, kLayout.plotTop + y) & 0xFFFFFF;
+      if (p != packRgb(back.getPixel(kLayout.unitW + x, kLayout.plotTop + y))) ++differing;
     }
   EXPECT_EQ(differing, 0);
   EXPECT_FALSE(columnIsCleared(0, clearedChart())) << "the chart holds the run's columns";
@@ -241,14 +241,14 @@ TEST_F(RunWindowTest, ARepaintBringsTheLastSpectrumBack) {
   controller().command(kSpectrumLog);
   buttonById(kAnalyzeId)->click();
   const QImage before = shell().client->grab().toImage().convertToFormat(QImage::Format_RGB32);
-  clientCanvas().fillRect(layout.unitW, layout.plotTop, 512, 256, kBlack);
+  clientCanvas().fillRect(kLayout.unitW, kLayout.plotTop, 512, 256, kBlack);
   shell().client->invalidateAll();
   const QImage after = shell().client->grab().toImage().convertToFormat(QImage::Format_RGB32);
   int differing = 0;
   for (int y = 0; y < 256; ++y)
     for (int x = 0; x < 512; ++x)
-      if (before.pixel(layout.unitW + x, layout.plotTop + y) !=
-          after.pixel(layout.unitW + x, layout.plotTop + y))
+      if (before.pixel(kLayout.unitW + x, kLayout.plotTop + y) !=
+          after.pixel(kLayout.unitW + x, kLayout.plotTop + y))
         ++differing;
   EXPECT_EQ(differing, 0);
 }

@@ -139,8 +139,8 @@ TEST(RenderEndToEnd, WholeClientAreaByDefaultPixelForPixelAndCompressed) {
   ASSERT_EQ(runRender(scope.out("w.png"), {{"view", "chart"}}, file), 0);
   const QImage image = loadPng(scope.out("w.png"));
   const Canvas& canvas = displaySurfaces.window;
-  ASSERT_EQ(image.width(), layout.layoutWidth);
-  ASSERT_EQ(image.height(), layout.clientHeight);
+  ASSERT_EQ(image.width(), kLayout.layoutWidth);
+  ASSERT_EQ(image.height(), kLayout.clientHeight);
   int differing = 0;
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x)
@@ -163,17 +163,17 @@ TEST(RenderEndToEnd, PositionAtTheEndGivesAnEmptyChartAndABlankProgressPlace) {
       0);
   const QImage image = loadPng(scope.out("end.png"));
   // The cleared chart, as the chart module draws it for these settings.
-  Canvas expected(layout.layoutWidth, layout.clientHeight);
+  Canvas expected(kLayout.layoutWidth, kLayout.clientHeight);
   clearChart(expected);
   for (int y = 0; y < 256; ++y)
     for (int x = 0; x < 512; ++x)
-      ASSERT_EQ(image.pixel(layout.unitW + x, layout.plotTop + y) & 0xFFFFFF,
-                packRgb(expected.getPixel(layout.unitW + x, layout.plotTop + y)))
+      ASSERT_EQ(image.pixel(kLayout.unitW + x, kLayout.plotTop + y) & 0xFFFFFF,
+                packRgb(expected.getPixel(kLayout.unitW + x, kLayout.plotTop + y)))
           << x << "," << y;
-  const int progressX = 512 - 13 * layout.unitW;
-  const int progressY = layout.plotTop - 2 * layout.unitH - 2;
+  const int progressX = 512 - 13 * kLayout.unitW;
+  const int progressY = kLayout.plotTop - 2 * kLayout.unitH - 2;
   for (int y = progressY; y < progressY + 16; ++y)
-    for (int x = progressX; x < progressX + 21 * layout.unitW; ++x)
+    for (int x = progressX; x < progressX + 21 * kLayout.unitW; ++x)
       ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, packRgb(kButtonFace));
 }
 

@@ -69,7 +69,6 @@ class ControllerTest : public ::testing::Test {
     settings = AppSettings{};
     appState = AppState{};
     playbackState = PlaybackState{};
-    layout = LayoutUnits{};
     clientCanvas() = Canvas(640, 383);
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });

@@ -61,7 +61,7 @@ TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
   // The window as it starts: its canvas composed, the settings as the command line had them.
   settings = rendered;
   appState = AppState{};
-  clientCanvas() = Canvas(layout.layoutWidth, layout.clientHeight);
+  clientCanvas() = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
   clientCanvas().clear(kButtonFace);
   prepareAnalysis();
   composeClientArea(clientCanvas());

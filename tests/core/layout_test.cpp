@@ -78,6 +78,17 @@ TEST(LayoutGeometry, NarrowFontWidensTheCombobox) {
   EXPECT_EQ(lay.children[kSpanCombo], (Rect{552, 0, 70, 91}));
 }
 
+TEST(LayoutGeometry, TheWindowsFontRemeasureKeepsTheBuiltInUnits) {
+  for (const int vscroll : {15, 17, 20}) {
+    const ChildLayout created = computeChildLayout(kLayout, vscroll);
+    EXPECT_EQ(created.units, kLayout) << vscroll;
+    const ChildLayout again = adjustForNewShell(
+        created, FixedFont::kAscent, FixedFont::kAverageWidth, vscroll, created.extraWidth);
+    EXPECT_EQ(again.units, kLayout) << vscroll;
+  }
+  EXPECT_EQ(kLayout, LayoutUnits{});
+}
+
 TEST(LayoutGeometry, WideScrollBarWidensWindowAndCombobox) {
   const LayoutUnits u = computeUnits(14, 8);
   const ChildLayout lay = computeChildLayout(u, 20);  // 20 - (2 * 8 + 1) = 3

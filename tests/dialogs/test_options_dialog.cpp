@@ -25,10 +25,7 @@ namespace {
 
 class OptionsDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    settings = AppSettings{};
-    layout = LayoutUnits{};
-  }
+  void SetUp() override { settings = AppSettings{}; }
   void open() {
     dialog.reset(createOptionsDialog(
         nullptr, [this](int32_t from, int32_t to) { moves.emplace_back(from, to); }));
@@ -260,17 +257,6 @@ TEST_F(OptionsDialogTest, StoredValuesOutsideTheListsLeaveNoSelection) {
   EXPECT_EQ(settings.timeResolution, 1000);
   EXPECT_EQ(settings.playBufferSeconds, 128);
   EXPECT_EQ(settings.mado, 0);
-}
-
-TEST_F(OptionsDialogTest, NarrowUnitsGiveTheMethodCaptionsTheFixedFont) {
-  open();
-  EXPECT_EQ(control<QRadioButton>(1119)->font().family(), QString("Unifont"));
-  layout.unitW = 6;
-  open();
-  for (int id : {1119, 1120, 1121, 1122, 1123}) {
-    EXPECT_EQ(control<QRadioButton>(id)->font().family(), QString("Unifont-JP")) << id;
-  }
-  EXPECT_EQ(control<QRadioButton>(1125)->font().family(), QString("Unifont"));
 }
 
 TEST_F(OptionsDialogTest, LayoutFollowsTheLayoutUnits) {

@@ -64,7 +64,7 @@ TEST_F(DisplayChart, ShadesAreGreysOnOtherDisplays) {
 }
 
 TEST_F(DisplayChart, SixteenColourScaleIsReadBackAndSortedByLuminance) {
-  displaySurfaces.window = Canvas(layout.layoutWidth, layout.clientHeight, 4);
+  displaySurfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight, 4);
   prepareAnalysis();
   ASSERT_TRUE(chartColours16Built);
   const Canvas& buffer = displaySurfaces.backBuffer;
@@ -85,8 +85,8 @@ TEST_F(DisplayChart, SixteenColourScaleIsReadBackAndSortedByLuminance) {
 TEST_F(DisplayChart, BackBufferIsCreatedOnceWithAWhitePlot) {
   prepareAnalysis();
   Canvas& buffer = displaySurfaces.backBuffer;
-  EXPECT_EQ(buffer.width(), layout.layoutWidth);
-  EXPECT_EQ(buffer.height(), 9 * layout.unitH + layout.overviewHeight + 256);
+  EXPECT_EQ(buffer.width(), kLayout.layoutWidth);
+  EXPECT_EQ(buffer.height(), 9 * kLayout.unitH + kLayout.overviewHeight + 256);
   EXPECT_EQ(countColour(buffer, plotX(0), plotY(0), 512, 256, kWhite), 512 * 256);
   EXPECT_FALSE(chartColours16Built);  // only 16-colour displays need the table
   buffer.setPixel(plotX(5), plotY(5), kBlack);
@@ -153,10 +153,10 @@ TEST_F(DisplayChart, WideBlocksAreDrawn512ColumnsWide) {
 
 TEST_F(DisplayChart, LogBinsShowTheLoudestOfEachGroupOnEveryDepth) {
   for (int bits : {24, 16, 8, 4}) {
-    displaySurfaces.window = Canvas(layout.layoutWidth, layout.clientHeight, bits);
+    displaySurfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight, bits);
     releaseDisplaySurfaces();
     prepareAnalysis();
-    canvas = Canvas(layout.layoutWidth, layout.clientHeight, bits);
+    canvas = Canvas(kLayout.layoutWidth, kLayout.clientHeight, bits);
     std::vector<uint8_t> depths(2048, 255);
     depths[8 * 5 + 7] = 0;   // loudest bin of group 5
     depths[8 * 9 + 0] = 40;  // group 9

@@ -57,13 +57,13 @@ TEST_F(CrossSection, WideFftLabelsAt44kHzWithN512) {
   newClient(512);
   drawCrossSectionLabels(client, 512);
   const TextStyle style = crossSectionTextStyle();
-  const int w = layout.unitW;
+  const int w = kLayout.unitW;
   EXPECT_TRUE(textAt(client, 464 - w, labelY(), "20000", style));
   EXPECT_TRUE(textAt(client, 348 - w, labelY(), "15000", style));
   EXPECT_TRUE(textAt(client, 232 - w, labelY(), "10000", style));
   EXPECT_TRUE(textAt(client, 116 - w, labelY(), "5000", style));
   EXPECT_TRUE(textAt(client, w, labelY(), "0", style));
-  EXPECT_TRUE(textAt(client, 512 - w, 3 * layout.unitH + 260, "Hz", style));
+  EXPECT_TRUE(textAt(client, 512 - w, 3 * kLayout.unitH + 260, "Hz", style));
 }
 
 TEST_F(CrossSection, WideFftLabelsOfOtherRates) {
@@ -73,7 +73,7 @@ TEST_F(CrossSection, WideFftLabelsOfOtherRates) {
   newClient(512);
   drawCrossSectionLabels(client, 512);
   const TextStyle style = crossSectionTextStyle();
-  const int w = layout.unitW;
+  const int w = kLayout.unitW;
   EXPECT_TRUE(textAt(client, 512 - 4 * w, labelY(), "12000", style));
   EXPECT_TRUE(textAt(client, 384 - w, labelY(), "9000", style));
   EXPECT_TRUE(textAt(client, 256 - w, labelY(), "6000", style));
@@ -82,7 +82,7 @@ TEST_F(CrossSection, WideFftLabelsOfOtherRates) {
 
 TEST_F(CrossSection, NarrowLabelsShowOnlyTheEnds) {
   const TextStyle style = crossSectionTextStyle();
-  const int w = layout.unitW;
+  const int w = kLayout.unitW;
   setOpenRateKHz(44);
   appState.lastRunMethod = kFft;
   settings.blockOrder = 10;
@@ -104,7 +104,7 @@ TEST_F(CrossSection, WideWaveletLabelsAreCentredOnTheOctaves) {
   newClient(512);
   drawCrossSectionLabels(client, 512);
   const TextStyle style = crossSectionTextStyle();
-  const int w = layout.unitW;
+  const int w = kLayout.unitW;
   EXPECT_TRUE(textAt(client, w + 512 - (3 * w) / 2, labelY(), "22k", style));
   EXPECT_TRUE(textAt(client, w + 512 - 48 - (3 * w) / 2, labelY(), "11k", style));
   EXPECT_TRUE(textAt(client, w + 512 - 48 * 3 - (4 * w) / 2, labelY(), "2756", style));
@@ -121,16 +121,15 @@ TEST_F(CrossSection, WideLogLabelsFollowTheOctaves) {
   EXPECT_TRUE(textAt(client, 498, labelY(), "20k", style));
   EXPECT_TRUE(textAt(client, 178, labelY(), "625", style));
 
-  // Long blocks with a wide font leave out every second octave.
-  layout.unitW = 9;
+  // The fixed font labels every octave of the longest blocks (only a wider one skips some).
   appState.lastRunMethod = kDtft;
   settings.blockOrder = 13;
   newClient(512);
   drawCrossSectionLabels(client, 512);
   EXPECT_TRUE(textAt(client, 501, labelY(), "20k", style));
-  EXPECT_TRUE(textAt(client, 411, labelY(), "5000", style));
-  EXPECT_FALSE(textAt(client, 459, labelY(), "10k", style));
-  EXPECT_FALSE(textAt(client, 368, labelY(), "2500", style));
+  EXPECT_TRUE(textAt(client, 459, labelY(), "10k", style));
+  EXPECT_TRUE(textAt(client, 412, labelY(), "5000", style));
+  EXPECT_TRUE(textAt(client, 369, labelY(), "2500", style));
 }
 
 TEST_F(CrossSection, NoFileLeavesOnlyAClearedLabelRow) {
@@ -138,7 +137,7 @@ TEST_F(CrossSection, NoFileLeavesOnlyAClearedLabelRow) {
   newClient(512);
   drawCrossSectionLabels(client, 512);
   const TextStyle style = crossSectionTextStyle();
-  EXPECT_TRUE(textAt(client, layout.unitW, labelY(), std::string(86, ' '), style));
+  EXPECT_TRUE(textAt(client, kLayout.unitW, labelY(), std::string(86, ' '), style));
   // Nothing but the cleared row: the "Hz" below it is not drawn.
   EXPECT_EQ(countColour(client, 0, labelY() + 16, client.width(), 14, kUntouched),
             client.width() * 14);

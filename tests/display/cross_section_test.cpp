@@ -25,16 +25,16 @@ using testing::transparentTextAt;
 TEST_F(CrossSection, WhiteClearedChartReadsBackAsFullScale) {
   std::array<uint8_t, 256> depths{};
   depths.fill(77);
-  EXPECT_EQ(readChartColumn(chart, layout.unitW + 300, depths.data()), 0);
+  EXPECT_EQ(readChartColumn(chart, kLayout.unitW + 300, depths.data()), 0);
   for (uint8_t e : depths) EXPECT_EQ(e, 0);
 
   // Drawn as a bar graph, that is a full-height graph across the whole width.
   setOpenRateKHz(48);
-  drawCrossSectionGraph(client, depths.data(), layout.unitH, 256);
-  EXPECT_EQ(countColour(client, layout.unitW, layout.unitH, 256, 256, kBlack), 256 * 256);
+  drawCrossSectionGraph(client, depths.data(), kLayout.unitH, 256);
+  EXPECT_EQ(countColour(client, kLayout.unitW, kLayout.unitH, 256, 256, kBlack), 256 * 256);
   newClient(512);
-  drawCrossSectionGraph(client, depths.data(), layout.unitH, 512);
-  EXPECT_EQ(countColour(client, layout.unitW, layout.unitH, 512, 256, kBlack), 512 * 256);
+  drawCrossSectionGraph(client, depths.data(), kLayout.unitH, 512);
+  EXPECT_EQ(countColour(client, kLayout.unitW, kLayout.unitH, 512, 256, kBlack), 512 * 256);
 }
 
 TEST_F(CrossSection, ChartShadesReadBackAsTheirDepths) {
@@ -43,10 +43,10 @@ TEST_F(CrossSection, ChartShadesReadBackAsTheirDepths) {
   painted[200] = 0;  // the loudest row, high up
   paintColumn(42, painted);
   std::array<uint8_t, 256> depths{};
-  EXPECT_EQ(readChartColumn(chart, layout.unitW + 42, depths.data()), 200);
+  EXPECT_EQ(readChartColumn(chart, kLayout.unitW + 42, depths.data()), 200);
   for (int i = 0; i < 256; ++i) EXPECT_EQ(depths[size_t(i)], painted[size_t(i)]) << i;
   // The neighbouring column is untouched white.
-  EXPECT_EQ(readChartColumn(chart, layout.unitW + 43, depths.data()), 0);
+  EXPECT_EQ(readChartColumn(chart, kLayout.unitW + 43, depths.data()), 0);
 }
 
 TEST_F(CrossSection, LowestOfEqualLoudestRowsWins) {
@@ -57,11 +57,11 @@ TEST_F(CrossSection, LowestOfEqualLoudestRowsWins) {
   painted[181] = 11;
   paintColumn(7, painted);
   std::array<uint8_t, 256> depths{};
-  EXPECT_EQ(readChartColumn(chart, layout.unitW + 7, depths.data()), 30);
+  EXPECT_EQ(readChartColumn(chart, kLayout.unitW + 7, depths.data()), 30);
 }
 
 TEST_F(CrossSection, SixteenColourDisplayReadsTheTableIndex) {
-  displaySurfaces.window = Canvas(layout.layoutWidth, layout.clientHeight, 4);
+  displaySurfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight, 4);
   prepareAnalysis();
   ASSERT_TRUE(chartColours16Built);
   Canvas& buffer = displaySurfaces.backBuffer;
@@ -72,7 +72,7 @@ TEST_F(CrossSection, SixteenColourDisplayReadsTheTableIndex) {
   painted[2] = 16;
   drawChartColumn(buffer, painted.data(), 256, 5, 1);
   std::array<uint8_t, 256> depths{};
-  EXPECT_EQ(readChartColumn(buffer, layout.unitW + 5, depths.data()), 0);
+  EXPECT_EQ(readChartColumn(buffer, kLayout.unitW + 5, depths.data()), 0);
   EXPECT_EQ(depths[0], 15);   // white: the last of 16 colours
   EXPECT_EQ(depths[1], 111);  // 255 - 16 * (15 - 100 / 16)
   EXPECT_EQ(depths[2], 31);
@@ -82,9 +82,9 @@ TEST_F(CrossSection, SixteenColourDisplayReadsTheTableIndex) {
   EXPECT_EQ(depthOfChartColour(Rgb{1, 2, 3}, 4), 0);
   EXPECT_EQ(depthOfChartColour(chartColours16[3], 4), 255 - 48);
   buffer.setDepthBits(24);
-  buffer.setPixel(layout.unitW + 5, layout.plotTop + 255 - 4, Rgb{10, 200, 77});
+  buffer.setPixel(kLayout.unitW + 5, kLayout.plotTop + 255 - 4, Rgb{10, 200, 77});
   buffer.setDepthBits(4);
-  readChartColumn(buffer, layout.unitW + 5, depths.data());
+  readChartColumn(buffer, kLayout.unitW + 5, depths.data());
   EXPECT_EQ(depths[4], 0);
   EXPECT_EQ(depths[5], 255);
 }
@@ -94,31 +94,31 @@ TEST_F(CrossSection, GridsPerMethod) {
   silent.fill(255);
   setOpenRateKHz(48);
   appState.lastRunMethod = kFft;
-  drawCrossSectionGraph(client, silent.data(), layout.unitH, 256);
+  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 256);
   EXPECT_EQ(graphAt(128, 10), kGridColour);
   EXPECT_EQ(graphAt(127, 10), kWhite);
   EXPECT_EQ(graphAt(10, 255), kBlack);  // silence: one-row bars
   EXPECT_EQ(graphAt(10, 254), kWhite);
   newClient(512);
-  drawCrossSectionGraph(client, silent.data(), layout.unitH, 512);
+  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 512);
   for (int x : {128, 256, 384}) EXPECT_EQ(graphAt(x, 10), kGridColour) << x;
 
   setOpenRateKHz(44);
   newClient(256);
-  drawCrossSectionGraph(client, silent.data(), layout.unitH, 256);
+  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 256);
   for (int x : {116, 232}) EXPECT_EQ(graphAt(x, 10), kGridColour) << x;
   EXPECT_EQ(graphAt(128, 10), kWhite);
 
   appState.lastRunMethod = kWt;
   newClient(512);
-  drawCrossSectionGraph(client, silent.data(), layout.unitH, 512);
+  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 512);
   for (int k = 1; k <= 10; ++k) EXPECT_EQ(graphAt(512 - 48 * k, 10), kGridColour) << k;
   EXPECT_EQ(graphAt(512 - 24, 10), kWhite);
 
   appState.lastRunMethod = kMem;
   settings.blockOrder = 9;  // C = 256: 20 kHz at ln(232.2) / ln(256) of the width
   newClient(256);
-  drawCrossSectionGraph(client, silent.data(), layout.unitH, 256);
+  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 256);
   EXPECT_EQ(graphAt(251, 10), kGridColour);
   EXPECT_EQ(graphAt(219, 10), kGridColour);  // 10 kHz
   EXPECT_EQ(graphAt(220, 10), kWhite);
@@ -129,13 +129,13 @@ TEST_F(CrossSection, NoteColouredBars) {
   setOpenRateKHz(44);
   settings.colorScale = 1;
   appState.lastRunMethod = kFft;
-  drawCrossSectionGraph(client, full.data(), layout.unitH, 256);
+  drawCrossSectionGraph(client, full.data(), kLayout.unitH, 256);
   EXPECT_EQ(graphAt(0, 100), kBlack);    // the zero-frequency row
   EXPECT_EQ(graphAt(5, 100), kPurple);   // 431 Hz, la
   EXPECT_EQ(graphAt(10, 100), kPurple);  // 861 Hz, la an octave up
   appState.lastRunMethod = kMem;
   settings.blockOrder = 9;
-  drawCrossSectionGraph(client, full.data(), layout.unitH, 256);
+  drawCrossSectionGraph(client, full.data(), kLayout.unitH, 256);
   EXPECT_EQ(graphAt(0, 100), kBlack);
   EXPECT_EQ(graphAt(75, 100), kPurple);  // 86 Hz * 256^(75/255) = 440 Hz
 }
@@ -146,17 +146,17 @@ TEST_F(CrossSection, LineGraphAndThickBarsOfTheNarrowGraph) {
   setOpenRateKHz(48);
   appState.lastRunMethod = kFft;
   settings.graphStyle = kLineGraph;
-  drawCrossSectionGraph(client, depths.data(), layout.unitH, 256);
-  EXPECT_EQ(countColour(client, layout.unitW, layout.unitH + 100, 256, 1, kBlack), 255);
+  drawCrossSectionGraph(client, depths.data(), kLayout.unitH, 256);
+  EXPECT_EQ(countColour(client, kLayout.unitW, kLayout.unitH + 100, 256, 1, kBlack), 255);
   EXPECT_EQ(graphAt(50, 101), kWhite);
 
   settings.graphStyle = kBarGraph;
   settings.futosa = 2;
-  chart.whiteness(layout.unitW, layout.plotTop, 512, 256);
-  appState.crossSectionX = layout.unitW + 3;
+  chart.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
+  appState.crossSectionX = kLayout.unitW + 3;
   paintCrossSection(client, chart);
-  EXPECT_EQ(client.getPixel(layout.unitW + 255, layout.unitH + 10), kBlack);
-  EXPECT_EQ(client.getPixel(layout.unitW + 256, layout.unitH + 10), crossSectionBackground());
+  EXPECT_EQ(client.getPixel(kLayout.unitW + 255, kLayout.unitH + 10), kBlack);
+  EXPECT_EQ(client.getPixel(kLayout.unitW + 256, kLayout.unitH + 10), crossSectionBackground());
 }
 
 TEST_F(CrossSection, PaintShowsColumnPositionAndPeak) {
@@ -169,7 +169,7 @@ TEST_F(CrossSection, PaintShowsColumnPositionAndPeak) {
   std::vector<uint8_t> painted(256, 250);
   painted[40] = 3;
   paintColumn(10, painted);
-  appState.crossSectionX = layout.unitW + 10;
+  appState.crossSectionX = kLayout.unitW + 10;
   ASSERT_TRUE(allocateCrossSectionBuffer());
   newClient(512);
   EXPECT_EQ(paintCrossSection(client, chart), 40);
@@ -177,8 +177,8 @@ TEST_F(CrossSection, PaintShowsColumnPositionAndPeak) {
   EXPECT_EQ(crossSection.column[41], 250);
 
   const TextStyle style = crossSectionTextStyle();
-  const int w = layout.unitW;
-  const int h = layout.unitH;
+  const int w = kLayout.unitW;
+  const int h = kLayout.unitH;
   EXPECT_TRUE(textAt(client, int(w * 23.5), 5 * h + 256, " 10", style));
   // 1000 + 10 columns * 512 frames * 4 bytes; seconds from the bytes per second.
   EXPECT_EQ(crossSectionBytePosition(), 21480u);
@@ -195,14 +195,12 @@ TEST_F(CrossSection, PositionTextFormatsPerFontWidth) {
   waveSource.bytesPerSecond = 0;
   EXPECT_EQ(crossSectionPositionText(), "     44100pos      0.000000秒");
   waveSource.bytesPerSecond = 22050;
-  layout.unitW = 9;
   appState.crossSectionX = 9;
-  EXPECT_EQ(crossSectionPositionText(), "     44100pos      2.0000秒");
-  layout.unitW = 12;
+  EXPECT_EQ(crossSectionPositionText(9), "     44100pos      2.0000秒");
   appState.crossSectionX = 12 + 511;
   settings.framesPerColumn = 100;
-  EXPECT_EQ(crossSectionPositionText(), "     95200pos     4.3秒");
-  EXPECT_EQ(crossSectionColumnText(), "511");
+  EXPECT_EQ(crossSectionPositionText(12), "     95200pos     4.3秒");
+  EXPECT_EQ(crossSectionColumnText(12), "511");
 }
 
 TEST_F(CrossSection, ArrowsStepOneBlockAndStopAtTheEdges) {
@@ -217,7 +215,7 @@ TEST_F(CrossSection, ArrowsStepOneBlockAndStopAtTheEdges) {
   EXPECT_EQ(crossSectionStep(), 1);  // less than a column still moves one
 
   settings.framesPerColumn = 512;
-  const int w = layout.unitW;
+  const int w = kLayout.unitW;
   appState.crossSectionX = w;
   stepCrossSection(-1);
   EXPECT_EQ(appState.crossSectionX, w);

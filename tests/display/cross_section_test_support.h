@@ -23,9 +23,9 @@ class CrossSection : public DisplayTest {
     waveSource.blockAlign = 0;
     waveSource.bytesPerSecond = 0;
     appState.lastRunView = kTimeFrequencyChart;
-    appState.crossSectionX = layout.unitW;
-    chart = Canvas(layout.layoutWidth, layout.clientHeight);
-    chart.whiteness(layout.unitW, layout.plotTop, 512, 256);
+    appState.crossSectionX = kLayout.unitW;
+    chart = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
+    chart.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
     newClient(256);
   }
   void TearDown() override {
@@ -38,7 +38,7 @@ class CrossSection : public DisplayTest {
 
   void newClient(int width) {
     crossSection.sectionWidth = width;
-    const CrossSectionLayout l = crossSectionLayout(layout, width);
+    const CrossSectionLayout l = crossSectionLayout(kLayout, width);
     client = Canvas(l.clientWidth, l.clientHeight);
     client.clear(kUntouched);
   }
@@ -50,9 +50,9 @@ class CrossSection : public DisplayTest {
 
   // Graph pixel of the client: column i from the left, row from the top of the graph.
   Rgb graphAt(int x, int row) const {
-    return client.getPixel(layout.unitW + x, layout.unitH + row);
+    return client.getPixel(kLayout.unitW + x, kLayout.unitH + row);
   }
-  int labelY() const { return layout.unitH + 260; }
+  int labelY() const { return kLayout.unitH + 260; }
 
   Canvas chart;
   Canvas client;

@@ -23,10 +23,9 @@ class DisplayTest : public ::testing::Test {
   void SetUp() override {
     settings = AppSettings{};
     appState = AppState{};
-    layout = LayoutUnits{};
     referenceLa = 1760.0;
     setOpenRateKHz(0);
-    canvas = Canvas(layout.layoutWidth, layout.clientHeight);
+    canvas = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
     canvas.clear(kUntouched);
   }
   void TearDown() override { setOpenRateKHz(0); }
@@ -41,10 +40,10 @@ class DisplayTest : public ::testing::Test {
     return c;
   }
 
-  int plotX(int column) const { return layout.unitW + column; }
-  int plotY(int row) const { return layout.plotTop + row; }
-  int labelRowY() const { return layout.plotTop + 260; }
-  int titleRowY() const { return layout.plotTop - 2 * layout.unitH - 2; }
+  int plotX(int column) const { return kLayout.unitW + column; }
+  int plotY(int row) const { return kLayout.plotTop + row; }
+  int labelRowY() const { return kLayout.plotTop + 260; }
+  int titleRowY() const { return kLayout.plotTop - 2 * kLayout.unitH - 2; }
 
   Canvas canvas;
 };

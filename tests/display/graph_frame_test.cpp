@@ -4,11 +4,13 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "core/shell_hooks.h"
 #include "display/chart.h"
 #include "display/display_state.h"
 #include "display/frame_parts.h"
+#include "display/octave_sequence.h"
 #include "display_test_support.h"
 
 namespace korimu {
@@ -298,29 +300,27 @@ TEST_F(DisplayFrame, RangeBarIsWhiteOnADarkScheme) {
   EXPECT_EQ(canvas.getPixel(8, 86), kButtonFace);
 }
 
-TEST_F(DisplayFrame, OctaveLabelsSkipEverySecondWithLongBlocksAndAWideFont) {
-  layout = computeUnits(14, 9);
-  canvas = Canvas(layout.layoutWidth, layout.clientHeight);
-  canvas.clear(kUntouched);
+TEST_F(DisplayFrame, OctaveLabelsSkipEverySecondOnlyWithLongBlocksAndAWideFont) {
+  const int wideW = computeUnits(14, 9).unitW;
+  for (const int order : {12, 13}) {
+    settings.blockOrder = order;
+    for (int k = 0; k < 6; ++k) {
+      EXPECT_FALSE(octaveLabelSkipped(k)) << order << " " << k;
+      EXPECT_EQ(octaveLabelSkipped(k, wideW), order > 12 && k % 2 == 1) << order << " " << k;
+    }
+  }
+  // The fixed font draws every label of the longest blocks.
   setOpenRateKHz(44);
   settings.display = kSpectrumLog;
   settings.blockOrder = 13;  // 4096 bins
-  auto labelX = [](double g, int cells) {
+  drawGraphFrame(canvas);
+  const std::pair<double, std::string> labels[] = {
+      {20000, "20k"}, {10000, "10k"}, {5000, "5000"}, {2500, "2500"}};
+  for (const auto& [g, text] : labels) {
     const double p = g * 4096 / 22050;
-    return int(std::log(p) / std::log(4096.0) * 512 + 9 - (cells * 9) / 2);
-  };
-  drawGraphFrame(canvas);
-  EXPECT_TRUE(textAt(canvas, labelX(20000, 3), labelRowY(), "20k"));
-  EXPECT_TRUE(textAt(canvas, labelX(5000, 4), labelRowY(), "5000"));
-  EXPECT_TRUE(textAt(canvas, labelX(1250, 4), labelRowY(), "1250"));
-  EXPECT_EQ(countColour(canvas, labelX(10000, 3), labelRowY(), 24, 16, kButtonText), 0);
-  EXPECT_EQ(countColour(canvas, labelX(2500, 4), labelRowY(), 32, 16, kButtonText), 0);
-
-  settings.blockOrder = 12;  // shorter blocks keep every label
-  drawGraphFrame(canvas);
-  const double p = 10000.0 * 2048 / 22050;
-  EXPECT_TRUE(
-      textAt(canvas, int(std::log(p) / std::log(2048.0) * 512 + 9 - 13), labelRowY(), "10k"));
+    const int x = int(std::log(p) / std::log(4096.0) * 512 + 8 - (int(text.size()) * 8) / 2);
+    EXPECT_TRUE(textAt(canvas, x, labelRowY(), text)) << text;
+  }
 }
 
 TEST_F(DisplayFrame, LogSpectrumLabelsRunDownToTheLastOctave) {
@@ -366,9 +366,9 @@ TEST_F(DisplayFrame, ChartLegendsByDisplayDepth) {
   EXPECT_TRUE(textAt(canvas, 540, 147, "赤", TextStyle{kWhite, Rgb{255, 0, 0}, true}));
 
   // Sixteen colours: the volume legend with the device's own scale.
-  displaySurfaces.window = Canvas(layout.layoutWidth, layout.clientHeight, 4);
+  displaySurfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight, 4);
   prepareAnalysis();
-  canvas = Canvas(layout.layoutWidth, layout.clientHeight, 4);
+  canvas = Canvas(kLayout.layoutWidth, kLayout.clientHeight, 4);
   canvas.clear(kUntouched);
   drawGraphFrame(canvas);
   EXPECT_TRUE(textAt(canvas, 540, 147, "音量", TextStyle{kBlack, kWhite, true}));

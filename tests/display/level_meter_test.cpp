@@ -20,9 +20,10 @@ class DisplayMeter : public DisplayTest {
     setOpenRateKHz(44);
   }
   // Height of the black bar whose left edge is at window x (0 when there is none).
-  int barHeight(int x) const { return countColour(canvas, x, layout.plotTop, 1, 256, kBlack); }
+  int barHeight(int x) const { return countColour(canvas, x, kLayout.plotTop, 1, 256, kBlack); }
   bool fullBarAt(int x, int height) const {
-    return countColour(canvas, x, layout.plotTop + 256 - height, 40, height, kBlack) == 40 * height;
+    return countColour(canvas, x, kLayout.plotTop + 256 - height, 40, height, kBlack) ==
+           40 * height;
   }
 };
 
@@ -80,18 +81,18 @@ TEST_F(DisplayMeter, LineGraphThroughTheBandMeans) {
   drawOctaveMeter(canvas, depths.data(), 128);
   // Points at x = 490, 440, ..., 190 on row 100, then bin 0 alone at (140, row 30): row 100 is
   // black from 490 down to 190, where the last segment starts.
-  EXPECT_EQ(countColour(canvas, 100, layout.plotTop + 100, 400, 1, kBlack), 301);
-  EXPECT_EQ(canvas.getPixel(490, layout.plotTop + 100), kBlack);
-  EXPECT_EQ(canvas.getPixel(491, layout.plotTop + 100), kWhite);
-  EXPECT_GT(countColour(canvas, 141, layout.plotTop + 31, 49, 69, kBlack), 40);
+  EXPECT_EQ(countColour(canvas, 100, kLayout.plotTop + 100, 400, 1, kBlack), 301);
+  EXPECT_EQ(canvas.getPixel(490, kLayout.plotTop + 100), kBlack);
+  EXPECT_EQ(canvas.getPixel(491, kLayout.plotTop + 100), kWhite);
+  EXPECT_GT(countColour(canvas, 141, kLayout.plotTop + 31, 49, 69, kBlack), 40);
 
   settings.pinkNoiseFlat = 1;  // 7 points: the line stops at x = 190
   drawOctaveMeter(canvas, depths.data(), 128);
   // A line leaves out its last pixel: the run ends one short of the leftmost point.
-  EXPECT_EQ(countColour(canvas, 100, layout.plotTop + 100, 400, 1, kBlack), 300);
-  EXPECT_EQ(canvas.getPixel(191, layout.plotTop + 100), kBlack);
-  EXPECT_EQ(canvas.getPixel(190, layout.plotTop + 100), kWhite);
-  EXPECT_EQ(countColour(canvas, 100, layout.plotTop, 91, 256, kBlack), 0);
+  EXPECT_EQ(countColour(canvas, 100, kLayout.plotTop + 100, 400, 1, kBlack), 300);
+  EXPECT_EQ(canvas.getPixel(191, kLayout.plotTop + 100), kBlack);
+  EXPECT_EQ(canvas.getPixel(190, kLayout.plotTop + 100), kWhite);
+  EXPECT_EQ(countColour(canvas, 100, kLayout.plotTop, 91, 256, kBlack), 0);
 }
 
 TEST_F(DisplayMeter, LineGraphUsesTheMeanDepthOfABand) {
@@ -101,16 +102,16 @@ TEST_F(DisplayMeter, LineGraphUsesTheMeanDepthOfABand) {
   for (int i = 512; i < 1024; ++i) depths[size_t(i)] = i % 2 == 0 ? 100 : 200;  // mean 150
   for (int i = 256; i < 512; ++i) depths[size_t(i)] = 150;
   drawOctaveMeter(canvas, depths.data(), 1024);
-  EXPECT_EQ(canvas.getPixel(490, layout.plotTop + 150), kBlack);
-  EXPECT_EQ(canvas.getPixel(460, layout.plotTop + 150), kBlack);
+  EXPECT_EQ(canvas.getPixel(490, kLayout.plotTop + 150), kBlack);
+  EXPECT_EQ(canvas.getPixel(460, kLayout.plotTop + 150), kBlack);
 }
 
 TEST_F(DisplayMeter, SilentBandIsOneRowOnTheBottom) {
   settings.blockOrder = 11;
   std::vector<uint8_t> depths(1024, 255);
   drawOctaveMeter(canvas, depths.data(), 1024);
-  EXPECT_EQ(countColour(canvas, 470, layout.plotTop + 255, 40, 1, kBlack), 40);
-  EXPECT_EQ(countColour(canvas, 470, layout.plotTop + 254, 40, 1, kBlack), 0);
+  EXPECT_EQ(countColour(canvas, 470, kLayout.plotTop + 255, 40, 1, kBlack), 40);
+  EXPECT_EQ(countColour(canvas, 470, kLayout.plotTop + 254, 40, 1, kBlack), 0);
 }
 
 TEST_F(DisplayMeter, EqualCountBandsOfFiftyBins) {
@@ -127,14 +128,14 @@ TEST_F(DisplayMeter, EqualCountBandsOfFiftyBins) {
   settings.graphStyle = kLineGraph;
   std::vector<uint8_t> flat(500, 80);
   drawEqualCountMeter(canvas, flat.data(), 500);
-  EXPECT_EQ(countColour(canvas, 41, layout.plotTop + 80, 450, 1, kBlack), 450);
-  EXPECT_EQ(canvas.getPixel(40, layout.plotTop + 80), kWhite);
+  EXPECT_EQ(countColour(canvas, 41, kLayout.plotTop + 80, 450, 1, kBlack), 450);
+  EXPECT_EQ(canvas.getPixel(40, kLayout.plotTop + 80), kWhite);
 }
 
 TEST_F(DisplayMeter, EqualCountMeterWithTooFewBinsOnlyClears) {
   std::vector<uint8_t> depths(9, 0);
   drawEqualCountMeter(canvas, depths.data(), 9);
-  EXPECT_EQ(countColour(canvas, layout.unitW, layout.plotTop, 512, 256, kWhite), 512 * 256);
+  EXPECT_EQ(countColour(canvas, kLayout.unitW, kLayout.plotTop, 512, 256, kWhite), 512 * 256);
 }
 
 using DisplayWaveZoom = DisplayMeter;

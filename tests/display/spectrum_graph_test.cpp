@@ -95,18 +95,18 @@ TEST_F(DisplaySpectrum, LongBlocksShareColumnsAndBarsShowTheTallest) {
 
 TEST_F(DisplaySpectrum, PlacementRules) {
   const BinPlacement half = placeBins(256, 512);
-  EXPECT_EQ(half.x(3) - layout.unitW, 6);
+  EXPECT_EQ(half.x(3) - kLayout.unitW, 6);
   const BinPlacement pairs = placeBins(1024, 512);
-  EXPECT_EQ(pairs.x(7) - layout.unitW, 3);
+  EXPECT_EQ(pairs.x(7) - kLayout.unitW, 3);
   const BinPlacement quarter = placeBins(128, 512);
-  EXPECT_EQ(quarter.x(127) - layout.unitW, 508);
+  EXPECT_EQ(quarter.x(127) - kLayout.unitW, 508);
 }
 
 TEST_F(DisplaySpectrum, NoteColoursOfA4096PointBlock) {
   settings.colorScale = 1;
   std::vector<uint8_t> depths(2048, 0);
   // One pixel per bin, so each bin's colour stays visible.
-  drawNoteBars(canvas, 2048, 1, 1, depths.data(), layout.plotTop, 1);
+  drawNoteBars(canvas, 2048, 1, 1, depths.data(), kLayout.plotTop, 1);
   EXPECT_EQ(at(0, 100), kBlack);  // bin 0
   EXPECT_EQ(at(40, 100), kPurple);
   EXPECT_EQ(at(41, 100), kPurple);
@@ -172,12 +172,12 @@ TEST_F(DisplaySpectrum, LogBinnedBarsAndLines) {
   settings.method = kMem;
   settings.blockOrder = 10;
   std::vector<uint8_t> depths(512, 0);
-  drawLogBinnedSpectrum(canvas, depths.data(), 512, layout.plotTop, 512);
+  drawLogBinnedSpectrum(canvas, depths.data(), 512, kLayout.plotTop, 512);
   EXPECT_EQ(countColour(canvas, plotX(0), plotY(0), 512, 256, kBlack), 512 * 256);
 
   settings.colorScale = 1;
   std::vector<uint8_t> quiet(512, 255);
-  drawLogBinnedSpectrum(canvas, quiet.data(), 512, layout.plotTop, 512);
+  drawLogBinnedSpectrum(canvas, quiet.data(), 512, kLayout.plotTop, 512);
   // Bin i stands for fLow * r^i with fLow = 22050 / 512 and r = 512^(1/511).
   const double fLow = 22050.0 / 512, r = std::pow(512.0, 1.0 / 511);
   EXPECT_EQ(at(0, 255), kBlack);
@@ -185,7 +185,7 @@ TEST_F(DisplaySpectrum, LogBinnedBarsAndLines) {
     EXPECT_EQ(at(i, 255), noteColour(noteClassOf(fLow * std::pow(r, i)))) << i;
   }
   settings.graphStyle = kLineGraph;
-  drawLogBinnedSpectrum(canvas, quiet.data(), 512, layout.plotTop, 512);
+  drawLogBinnedSpectrum(canvas, quiet.data(), 512, kLayout.plotTop, 512);
   EXPECT_EQ(countColour(canvas, plotX(0), plotY(255), 511, 1, kBlack), 511);
 }
 

@@ -64,7 +64,7 @@ bool black(const QImage& image, int x, int y) {
 // The depth a bar shows in plot column x: 256 less the black run from the plot's bottom row.
 int barDepth(const QImage& image, int x) {
   int run = 0;
-  while (run < 256 && black(image, x, layout.plotTop + 255 - run)) ++run;
+  while (run < 256 && black(image, x, kLayout.plotTop + 255 - run)) ++run;
   return 256 - run;
 }
 
@@ -78,9 +78,9 @@ struct ViewCase {
 TEST(CsvExport, LevelsAreTheDepthsThePictureShows) {
   const ViewCase cases[] = {
       // 1024-point FFT: 512 bins, one per plot column.
-      {"spectrum-linear", "fft", [](int i) { return layout.unitW + i; }},
+      {"spectrum-linear", "fft", [](int i) { return kLayout.unitW + i; }},
       // MEM: 512 log-spaced points, one per plot column.
-      {"spectrum-log", "mem", [](int i) { return layout.unitW + i; }},
+      {"spectrum-log", "mem", [](int i) { return kLayout.unitW + i; }},
       // The meter's bars are 40 pixels wide, the highest band on the right.
       {"level-meter", "fft", [](int band) { return 470 - 50 * band + 20; }},
   };
@@ -126,8 +126,8 @@ TEST(CsvExport, WaveZoomRowsLieOnTheDrawnLine) {
               1.0);
   const double pixelsPerSample = 512.0 / (double(t.rows.size()) - 1);
   for (size_t r = 1; r + 1 < t.rows.size(); ++r) {
-    const int x = int(layout.unitW + pixelsPerSample * double(r - 1));
-    ASSERT_TRUE(black(image, x, layout.plotTop + std::stoi(t.rows[r][3]))) << r;
+    const int x = int(kLayout.unitW + pixelsPerSample * double(r - 1));
+    ASSERT_TRUE(black(image, x, kLayout.plotTop + std::stoi(t.rows[r][3]))) << r;
   }
 }
 
@@ -152,7 +152,7 @@ TEST(CsvExport, ChartTableRebuildsThePlot) {
     for (int y = 0; y < 256; ++y) {
       for (int x = 0; x < 512; ++x) {
         const Rgb shade = chartShade(std::stoi(t.rows[size_t(y) + 1][size_t(x) + 1]), 24);
-        ASSERT_EQ(image.pixel(layout.unitW + x, layout.plotTop + y),
+        ASSERT_EQ(image.pixel(kLayout.unitW + x, kLayout.plotTop + y),
                   qRgb(shade.r, shade.g, shade.b))
             << x << "," << y;
       }

@@ -61,7 +61,6 @@ struct Scene {
 void resetState(int srKHz) {
   settings = AppSettings{};
   appState = AppState{};
-  layout = LayoutUnits{};
   waveSource.srKHz = srKHz;
   displaySurfaces = DisplaySurfaces{};
   releaseDisplaySurfaces();
@@ -179,7 +178,7 @@ class DisplayGolden : public ::testing::TestWithParam<size_t> {};
 
 TEST_P(DisplayGolden, MatchesTheSnapshot) {
   const Scene& scene = scenes()[GetParam()];
-  Canvas canvas(layout.layoutWidth, layout.clientHeight, scene.depthBits);
+  Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight, scene.depthBits);
   canvas.clear(kButtonFace);
   scene.draw(canvas);
   resetState(0);

@@ -34,8 +34,7 @@ class RunScope : public RunListener {
   RunScope() : savedSettings_(settings), savedState_(appState) {
     settings = AppSettings{};
     appState = AppState{};
-    layout = LayoutUnits{};
-    displaySurfaces.window = Canvas(layout.layoutWidth, layout.clientHeight);
+    displaySurfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
     displaySurfaces.window.clear(kButtonFace);
     savedMessages_ =
         setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });

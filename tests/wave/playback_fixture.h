@@ -44,7 +44,6 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
     appState = AppState{};
     shellHooks = ShellHooks{};
     playbackState = PlaybackState{};
-    layout = LayoutUnits{};
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
     setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {
@@ -57,7 +56,7 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
                         ++now_;
                         ++yields_;
                       }});
-    overview_ = Canvas(512, layout.overviewHeight);
+    overview_ = Canvas(512, kLayout.overviewHeight);
     overview_.clear(kWhite);
     playbackState.observer = this;
     appState.outputDeviceCount = 1;

@@ -88,7 +88,7 @@ TEST_F(PlaybackSingleBuffer, PartialPlayMovesTheMarkerOnTimerTicks) {
   markerTick();
   EXPECT_EQ(invertedRuns(), (Runs{{384, 512}}));
   EXPECT_TRUE(stripsCoverFullHeight());
-  const int w = layout.unitW;
+  const int w = kLayout.unitW;
   EXPECT_EQ(crossSectionColumns_, (std::vector<int>{w, 128 + w, 256 + w, 384 + w}));
   ASSERT_TRUE(returnOne());
   EXPECT_TRUE(invertedRuns().empty());

@@ -133,7 +133,7 @@ TEST_F(PlaybackStreaming, MarkerStripsWalkThroughTheOverview) {
   EXPECT_FALSE(appState.playing);
   EXPECT_EQ(invertedRuns(), Runs{});
   // The cross-section column follows the marker: W at the start, then each strip's left edge.
-  const int w = layout.unitW;
+  const int w = kLayout.unitW;
   EXPECT_EQ(crossSectionColumns_, (std::vector<int>{w, 128 + w, 256 + w, 384 + w}));
 }
 
@@ -146,7 +146,7 @@ TEST_F(PlaybackStreaming, StopDuringPartialPlayRemovesTheMarker) {
   stopPlayback();
   EXPECT_TRUE(invertedRuns().empty());
   EXPECT_EQ(appState.position, 0u);
-  EXPECT_EQ(crossSectionColumns_.back(), 128 + layout.unitW);
+  EXPECT_EQ(crossSectionColumns_.back(), 128 + kLayout.unitW);
 }
 
 TEST_F(PlaybackStreaming, NoPacingDelayAtTheShortestBuffers) {
