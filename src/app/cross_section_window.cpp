@@ -145,7 +145,7 @@ bool CrossSectionWindow::saveNumbersTo(const std::string& path, std::string& rea
 }
 
 int CrossSectionWindow::shownColumn() const {
-  return std::max(0, appState.crossSectionX - korimu::layout.unitW);
+  return std::max(0, appState.crossSectionX - korimu::kLayout.unitW);
 }
 
 // 数値を保存: asks where, proposing <file>-<view>-<method>-column<N>.csv beside the recording.
