@@ -179,7 +179,7 @@ void Controller::clickClientArea(int x, int y) {
   if (x >= 2 * w + 512 || y < top - h || y >= top + h + 256) return;
   appState.crossSectionX = std::clamp(x, w, w + 511);
   if (!view_.crossSectionOpen()) {
-    if (appState.lastRunView == kTimeFrequencyChart) view_.openCrossSection();
+    if (session_.document.lastRunView == kTimeFrequencyChart) view_.openCrossSection();
   } else {
     view_.refreshCrossSection();
   }
@@ -279,7 +279,7 @@ void Controller::command(int id, int notification) {
       break;
     case 1116:
       if (appState.busy == 0 && !view_.crossSectionOpen() &&
-          appState.lastRunView == kTimeFrequencyChart) {
+          session_.document.lastRunView == kTimeFrequencyChart) {
         appState.crossSectionX = kLayout.unitW;
         view_.openCrossSection();
       }

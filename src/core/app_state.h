@@ -21,8 +21,7 @@ struct AppState {
   // Flags from the command line.
   int32_t autoPlay = 0;
   int32_t diagnosticText = 0;
-  // What the last analysis run drew (0 before the first run).
-  int32_t lastRunView = 0;
+  // The method of the last analysis run (0 before the first run).
   int32_t lastRunMethod = 0;
   // Top frequency of the wavelet chart as a fraction of the rate (set by a WT run).
   double wtTopFraction = 0.5;

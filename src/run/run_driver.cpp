@@ -336,7 +336,7 @@ void runAnalysis(Session& session, RunListener& listener) {
   drawGraphFrame(window);
   listener.clientChanged();
 
-  appState.lastRunView = params.view;
+  session.document.lastRunView = params.view;
   appState.lastRunMethod = params.method;
   if (RunRecord* record = listener.record()) startRecord(*record, params, blockBytes);
   listener.chartRun(chart);

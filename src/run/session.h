@@ -3,10 +3,13 @@
 #pragma once
 
 #include "analysis/transform_tables.h"
+#include "core/document.h"
 
 namespace korimu {
 
 struct Session {
+  // The open document: what belongs to the file the user works on.
+  Document document;
   // The transforms' tables, kept while the block size stays.
   TransformTables tables;
   // The loudest MEM block analysed so far: a later block is compared with every earlier one,

@@ -276,7 +276,7 @@ TEST_F(ClientAreaTest, AnalyzeRunsAndGivesTheControlsBack) {
   controller().command(1108);  // linear spectrum
   controller().command(kAnalyzeId);
   EXPECT_EQ(appState.busy, 0);
-  EXPECT_EQ(appState.lastRunView, 1108);
+  EXPECT_EQ(controller().session().document.lastRunView, 1108);
   EXPECT_NE(clientCanvas().pixels(), before);
   EXPECT_EQ(buttonById(kStopId)->text(), QString("停止"));
   EXPECT_FALSE(controlById(kStopId)->isEnabled());

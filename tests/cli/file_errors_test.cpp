@@ -108,18 +108,21 @@ TEST(RenderOutput, AMissingFolderFailsBeforeAnyAnalysis) {
   RenderScope scope;
   const std::string wav = scope.file("tone.wav", ToneFile{});
   const std::string png = scope.out("missing/chart.png");
-  appState.lastRunView = 0;  // every run records its view here when it starts
+  struct RunCounter : RunListener {
+    int runs = 0;
+    void runningChanged(bool running) override { runs += running ? 1 : 0; }
+  } counter;
 
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(runRender(png, {{"view", "chart"}}, wav), 1);
+  EXPECT_EQ(runRender(png, {{"view", "chart"}}, wav, &counter), 1);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
             "korimu: cannot create '" + png + "': No such file or directory\n");
-  EXPECT_EQ(appState.lastRunView, 0);
+  EXPECT_EQ(counter.runs, 0);
   EXPECT_FALSE(std::filesystem::exists(scope.out("missing")));
 
   // The same render into an existing folder does run.
-  EXPECT_EQ(runRender(scope.out("chart.png"), {{"view", "chart"}}, wav), 0);
-  EXPECT_EQ(appState.lastRunView, kTimeFrequencyChart);
+  EXPECT_EQ(runRender(scope.out("chart.png"), {{"view", "chart"}}, wav, &counter), 0);
+  EXPECT_EQ(counter.runs, 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -215,9 +216,12 @@ TEST(RenderEndToEnd, UnsetOptionsComeFromTheSettingsFile) {
     ini << "[KORIMU]\ndisplay=1107\n";
   }
   const std::string file = scope.file("t.wav", ToneFile{});
-  ASSERT_EQ(runRender(scope.out("m.png"), {}, file), 0);
+  const std::string csv = scope.out("m.csv");
+  ASSERT_EQ(runRender(scope.out("m.png"), {{"csv", csv}}, file), 0);
   EXPECT_EQ(settings.display, kLevelMeter);
-  EXPECT_EQ(appState.lastRunView, kLevelMeter);
+  std::ifstream numbers(csv);
+  const std::string text((std::istreambuf_iterator<char>(numbers)), {});
+  EXPECT_NE(text.find("# view,level-meter\n"), std::string::npos) << text.substr(0, 300);
 }
 
 }  // namespace

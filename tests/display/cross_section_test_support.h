@@ -22,7 +22,6 @@ class CrossSection : public DisplayTest {
     crossSection = CrossSectionState{};
     waveSource.blockAlign = 0;
     waveSource.bytesPerSecond = 0;
-    appState.lastRunView = kTimeFrequencyChart;
     appState.crossSectionX = kLayout.unitW;
     chart = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
     chart.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);

@@ -114,7 +114,7 @@ TEST(ChartRun, PositionAtTheEndLeavesAnEmptyChartAndBlanksTheProgress) {
   EXPECT_TRUE(scope.blocks.empty());
   EXPECT_TRUE(scope.progressBlanked());
   EXPECT_TRUE(scope.messages.empty());
-  EXPECT_EQ(appState.lastRunView, kTimeFrequencyChart);
+  EXPECT_EQ(scope.session.document.lastRunView, kTimeFrequencyChart);
   EXPECT_EQ(appState.position, data.size());
   EXPECT_EQ(appState.busy, 0);
 }
@@ -175,7 +175,7 @@ TEST(SingleBlockRun, AnalysesTheOneBlockAtThePositionAndLeavesThePositionAlone) 
   std::vector<uint8_t> next(2);
   ASSERT_EQ(readData(next.data(), 2), 2u);
   EXPECT_EQ(next, pcm16({2}));
-  EXPECT_EQ(appState.lastRunView, kSpectrumLog);
+  EXPECT_EQ(scope.session.document.lastRunView, kSpectrumLog);
   EXPECT_EQ(appState.lastRunMethod, kFft);
   EXPECT_EQ(scope.enables, (std::vector<std::pair<int, bool>>{{1116, false}}));
 }
@@ -206,7 +206,7 @@ TEST(WaveletRun, SwitchesALinearSpectrumViewToTheChart) {
   runAnalysis(scope.session, scope);
   EXPECT_EQ(settings.display, kTimeFrequencyChart);
   EXPECT_EQ(scope.checks, (std::vector<std::pair<int, bool>>{{1108, false}, {1110, true}}));
-  EXPECT_EQ(appState.lastRunView, kTimeFrequencyChart);
+  EXPECT_EQ(scope.session.document.lastRunView, kTimeFrequencyChart);
   EXPECT_EQ(appState.lastRunMethod, kWt);
   EXPECT_DOUBLE_EQ(appState.wtTopFraction, 5000.0 / 11025.0);
   EXPECT_EQ(scope.enables, (std::vector<std::pair<int, bool>>{{1116, true}}));
@@ -268,7 +268,7 @@ TEST(RunFailures, OutOfMemoryForTheBlockEndsTheRunBeforeDrawing) {
   EXPECT_EQ(scope.messages, (std::vector<std::string>{"メモリ不足です。"}));
   EXPECT_TRUE(scope.blocks.empty());
   EXPECT_TRUE(scope.runningStates.empty());
-  EXPECT_EQ(appState.lastRunView, 0);
+  EXPECT_EQ(scope.session.document.lastRunView, 0);
 }
 
 TEST(RunFailures, AnOverstatedByteRateDoesNotTakeGigabytes) {
