@@ -6,6 +6,7 @@
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/chart.h"
+#include "display/display_state.h"
 #include "display/graph_frame.h"
 #include "display/spectrum_graph.h"
 #include "wave/wave_source.h"
@@ -46,7 +47,7 @@ void BM_LogChartColumnOf2048Bins(benchmark::State& state) {
 BENCHMARK(BM_LogChartColumnOf2048Bins);
 
 void BM_LinearSpectrumBars(benchmark::State& state) {
-  waveSource.srKHz = 44;
+  displaySurfaces.fileRate = SampleRate(44);
   settings.colorScale = int(state.range(0));
   Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight);
   const std::vector<uint8_t> depths = rampFrame(512);
@@ -58,7 +59,7 @@ void BM_LinearSpectrumBars(benchmark::State& state) {
 BENCHMARK(BM_LinearSpectrumBars)->Arg(0)->Arg(1);
 
 void BM_GraphFrameOfTheChart(benchmark::State& state) {
-  waveSource.srKHz = 44;
+  displaySurfaces.fileRate = SampleRate(44);
   settings.display = kTimeFrequencyChart;
   settings.colorScale = 1;
   Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight);

@@ -12,8 +12,7 @@
 
 #include "core/app_state.h"
 #include "platform/message.h"
-#include "wave/sample_buffers.h"
-#include "wave/wave_source.h"
+#include "wave/wave_session.h"
 
 namespace {
 
@@ -68,25 +67,26 @@ std::string writeRecording() {
 }
 
 void BM_OpenWave(benchmark::State& state) {
-  korimu::appState.fileName = writeRecording();
-  korimu::appState.busy = 1;
-  for (auto _ : state) benchmark::DoNotOptimize(korimu::openWave());
-  korimu::closeWave();
+  korimu::WaveSession wave;
+  const korimu::WaveOpenRequest request{writeRecording(), 0, false};
+  for (auto _ : state)
+    benchmark::DoNotOptimize(korimu::openWave(wave, request, korimu::settings).opened);
+  korimu::closeWave(wave, true);
 }
 BENCHMARK(BM_OpenWave);
 
 void BM_ReadWholeData(benchmark::State& state) {
-  korimu::appState.fileName = writeRecording();
-  korimu::appState.busy = 1;
-  korimu::openWave();
+  korimu::WaveSession wave;
+  korimu::openWave(wave, {writeRecording(), 0, false}, korimu::settings);
   std::vector<uint8_t> buffer(size_t(state.range(0)));
   uint64_t bytes = 0;
   for (auto _ : state) {
-    korimu::seekData(0);
-    while (const uint32_t n = korimu::readData(buffer.data(), uint32_t(buffer.size()))) bytes += n;
+    korimu::seekData(wave.source, 0);
+    while (const uint32_t n = korimu::readData(wave.source, buffer.data(), uint32_t(buffer.size())))
+      bytes += n;
   }
   state.SetBytesProcessed(int64_t(bytes));
-  korimu::closeWave();
+  korimu::closeWave(wave, true);
 }
 BENCHMARK(BM_ReadWholeData)->Arg(4096)->Arg(32768)->Arg(1 << 20);
 

@@ -48,8 +48,7 @@ void chooseOptions(fuzz::TrailingChoices& in) {
 
 // The wavelet's transform length follows from the block size alone: it must never exceed the
 // largest block the transform takes (a larger one ends the program).
-void checkWaveletSize() {
-  const WaveSource& w = waveSource;
+void checkWaveletSize(const WaveSource& w) {
   const uint32_t bytes =
       computeBlockBytes(kWt, kTimeFrequencyChart, w.bytesPerSecond, w.srKHz, w.blockAlign,
                         settings.timeResolution, settings.framesPerColumn);
@@ -82,11 +81,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   appState = AppState{};
   appState.fileName = fuzz::writeInput(in.rest(), in.restSize());
   appState.fileSelected = 1;
-  if (openWave()) {
-    appState.position = std::min(positionFrames * waveSource.blockAlign, waveSource.dataSize);
-    openWave();
+  Session session;
+  WaveSession& wave = session.wave;
+  const WaveOpenResult opened = openWave(wave, {appState.fileName, 0, false}, settings);
+  followFileRate(opened, wave.source);
+  if (opened.opened) {
+    appState.position = std::min(positionFrames * wave.source.blockAlign, wave.source.dataSize);
+    openWave(wave, {appState.fileName, appState.position, false}, settings);
     if (settings.method == kWt) {
-      checkWaveletSize();
+      checkWaveletSize(wave.source);
       // The run itself takes a block of at most 4096 frames (the chart's cap at 8 frames a
       // column): a full 65536-frame transform would take most of a second per input.
       settings.framesPerColumn = std::min(settings.framesPerColumn, 8);
@@ -97,14 +100,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     window.clear(kButtonFace);
     prepareAnalysis();
     Canvas strip(kPlotWidth, kLayout.overviewHeight, depthBits);
-    drawOverviewOfOpenFile(strip);
-    composeClientArea(window, &strip);
+    drawOverviewOfOpenFile(strip, wave.source);
+    composeClientArea(window, wave.source, &strip);
     StopAfter listener(settings.method == kWt ? 3 : 6);
-    Session session;
     runAnalysis(session, listener);
     fuzz::check(appState.busy == 0, "the run ends idle");
   }
-  closeWave();
-  releaseFormatCopy();
+  closeWave(wave, true);
+  releaseFormatCopy(wave.source);
   return 0;
 }

@@ -5,12 +5,10 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "core/app_state.h"
 #include "core/settings.h"
 #include "fuzz_support.h"
 #include "run/run_driver.h"
-#include "wave/sample_buffers.h"
-#include "wave/wave_source.h"
+#include "wave/wave_session.h"
 
 using namespace korimu;
 
@@ -22,24 +20,24 @@ uint8_t fromEnd(const uint8_t* data, size_t size, size_t back) {
   return size > back ? data[size - 1 - back] : 0;
 }
 
-void checkPlaybackBuffers(bool partial) {
-  const WaveSource& w = waveSource;
-  sizeBuffers(partial);
+void checkPlaybackBuffers(WaveSession& wave, uint32_t position, bool partial) {
+  WaveSource& w = wave.source;
+  sizeBuffers(wave, settings, partial);
+  const uint32_t bufferBytes = wave.bufferBytes;
   fuzz::check(bufferBytes % w.blockAlign == 0, "buffer of whole frames");
   fuzz::check(bufferBytes >= w.blockAlign, "buffer of at least one frame");
   // Within the data after the position, raised to whole frames (a position may split a frame).
   const uint64_t room = (uint64_t{w.bytesLeft} + w.blockAlign - 1) / w.blockAlign * w.blockAlign;
   fuzz::check(bufferBytes <= std::max<uint64_t>(room, w.blockAlign), "buffer within the data");
-  fuzz::check(allocSampleBuffers(), "buffers allocated");
-  seekData(appState.position);
+  fuzz::check(allocSampleBuffers(wave), "buffers allocated");
+  seekData(w, position);
   uint64_t total = 0;
-  for (uint32_t n; (n = readData(sampleBuffer[0].data(), bufferBytes)) > 0;) total += n;
+  for (uint32_t n; (n = readData(w, wave.sampleBuffer[0].data(), bufferBytes)) > 0;) total += n;
   fuzz::check(total == w.bytesLeft, "every byte after the position is read, and no more");
-  freeSampleBuffers();
+  freeSampleBuffers(wave);
 }
 
-void checkAnalysisBlocks() {
-  const WaveSource& w = waveSource;
+void checkAnalysisBlocks(const WaveSource& w) {
   for (int32_t method = kFft; method <= kDtft; ++method) {
     for (const int32_t view : {int32_t(kSpectrumLinear), int32_t(kTimeFrequencyChart)}) {
       for (const int resolution : {32, 1024, 32768}) {
@@ -62,21 +60,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.memSize = 2 + (choice >> 1 & 3);
   settings.playBufferSeconds = 256 << (choice >> 3 & 7);
   settings.framesPerColumn = 1 << (fromEnd(data, size, 1) % 11);
-  appState = AppState{};
-  appState.fileName = fuzz::writeInput(data, size);
-  appState.fileSelected = 1;
-  appState.position = uint32_t(fromEnd(data, size, 2)) << (choice >> 6) * 4;
+  const uint32_t position = uint32_t(fromEnd(data, size, 2)) << (choice >> 6) * 4;
 
-  if (openWave()) {
-    const WaveSource& w = waveSource;
+  WaveSession wave;
+  if (openWave(wave, {fuzz::writeInput(data, size), position, false}, settings).opened) {
+    const WaveSource& w = wave.source;
     fuzz::check(w.blockAlign > 0 && w.dataSize % w.blockAlign == 0, "data of whole frames");
     fuzz::check(w.dataChunk.dataOffset + w.dataSize <= w.mmio.fileSize(), "data in the file");
     fuzz::check(w.srKHz >= 1 && w.srKHz <= int32_t(kHighestSampleRate / 1000), "rate in range");
-    checkPlaybackBuffers(false);
-    checkPlaybackBuffers(true);
-    checkAnalysisBlocks();
+    checkPlaybackBuffers(wave, position, false);
+    checkPlaybackBuffers(wave, position, true);
+    checkAnalysisBlocks(w);
   }
-  closeWave();
-  releaseFormatCopy();
+  closeWave(wave, true);
+  releaseFormatCopy(wave.source);
   return 0;
 }

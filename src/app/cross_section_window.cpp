@@ -11,6 +11,7 @@
 #include "app/qt_window_view.h"
 #include "app/widgets.h"
 #include "core/app_state.h"
+#include "control/controller.h"
 #include "core/layout.h"
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_look.h"
@@ -114,7 +115,7 @@ void CrossSectionWindow::renderCanvas() {
   }
   // The back buffer holds the chart in window coordinates; before the first run it is empty and
   // reads as black.
-  paintCrossSection(canvas_, displaySurfaces.backBuffer);
+  paintCrossSection(canvas_, displaySurfaces.backBuffer, controller().session().wave.source);
 }
 
 void CrossSectionWindow::paintEvent(QPaintEvent*) {

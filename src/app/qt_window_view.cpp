@@ -28,7 +28,7 @@ namespace {
 QTimer* playbackTimer() {
   static QTimer* timer = [] {
     auto* t = new QTimer(qApp);
-    QObject::connect(t, &QTimer::timeout, t, [] { markerTick(); });
+    QObject::connect(t, &QTimer::timeout, t, [] { markerTick(controller().session().wave); });
     return t;
   }();
   return timer;
@@ -67,6 +67,13 @@ class QtWindowView : public WindowView {
   }
   void invertOverviewStrip(int x, int width) override {
     if (shell().overview) shell().overview->invertRect(x, 0, width, kLayout.overviewHeight);
+  }
+  void showHourglass(bool on) override {
+    if (on) {
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+      QApplication::restoreOverrideCursor();
+    }
   }
   void setMarkerTimer(uint32_t periodMs) override {
     if (periodMs > 0) {

@@ -165,30 +165,7 @@ void createChildren(ClientArea* client) {
 }
 
 void installShellHooks() {
-  playbackState.observer = &controller();
   ShellHooks& h = shellHooks;
-  h.drawPositionText = [] {
-    drawPositionText(clientCanvas());
-    refreshClient();
-  };
-  // The reader draws the format and span texts once a file has been read: they are current again.
-  h.drawFormatTexts = [] {
-    hideFileFacts(false);
-    drawFormatTexts(clientCanvas());
-    refreshClient();
-  };
-  h.drawSpanText = [] {
-    hideFileFacts(false);
-    drawSpanText(clientCanvas());
-    refreshClient();
-  };
-  h.showHourglass = [](bool on) {
-    if (on) {
-      QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else {
-      QApplication::restoreOverrideCursor();
-    }
-  };
   h.setGainCaption = [](const char* utf8) {
     if (QAbstractButton* at = buttonById(kGainAtId)) at->setText(QString::fromUtf8(utf8));
   };
@@ -344,7 +321,6 @@ void destroyMainWindow() {
   delete s.window;
   s = ShellWidgets{};
   shellHooks = ShellHooks{};
-  playbackState.observer = nullptr;
   releaseController();
   // What the window owned goes with it: the chart's back buffer (made again for the next
   // window's display depth), the peak box's lines and hidden file facts.

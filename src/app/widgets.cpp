@@ -13,14 +13,14 @@
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/startup.h"
+#include "control/controller.h"
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/client_area.h"
 #include "display/overview.h"
 #include "display/status_texts.h"
-#include "wave/playback.h"
-#include "wave/wave_source.h"
+#include "wave/wave_session.h"
 
 namespace korimu {
 
@@ -82,7 +82,7 @@ void ClientArea::paintEvent(QPaintEvent* event) {
   Canvas& canvas = clientCanvas();
   if (fullPaintPending_) {
     fullPaintPending_ = false;
-    composeClientArea(canvas);
+    composeClientArea(canvas, controller().session().wave.source);
     QPainter painter(this);
     painter.drawImage(0, 0, canvasImage(canvas));
     return;
@@ -123,23 +123,24 @@ void OverviewWidget::invertRect(int x, int y, int w, int h) {
 void OverviewWidget::paintFromFile() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ++fileRedraws_;
-  drawOverviewOfOpenFile(canvas_);
+  drawOverviewOfOpenFile(canvas_, controller().session().wave.source);
   QApplication::restoreOverrideCursor();
 }
 
 void OverviewWidget::paintEvent(QPaintEvent*) {
   if (redrawPending_) {
-    if (appState.playing != 0 || appState.busy != 0) {
+    WaveSession& wave = controller().session().wave;
+    if (wave.playback.playing || appState.busy != 0) {
       // A playback or an analysis run is using the file: redraw once it is done.
       controller().deferOverviewRepaint();
       redrawPending_ = false;
-    } else if (!appState.fileName.empty() && !waveSource.mmio.isOpen() && !openAttempted_) {
+    } else if (!appState.fileName.empty() && !wave.source.mmio.isOpen() && !openAttempted_) {
       // Validation may show a message box, which must not happen inside painting.
       openAttempted_ = true;
       QMetaObject::invokeMethod(
           this,
           [this] {
-            openWave();
+            controller().revalidateFile();
             update();
           },
           Qt::QueuedConnection);
@@ -199,8 +200,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  releasePlaybackAtExit();
-  closeWave();
+  WaveSession& wave = controller().session().wave;
+  releasePlaybackAtExit(wave, appState.fileSelected != 0);
+  closeWave(wave, appState.fileSelected != 0);
   event->accept();
 }
 

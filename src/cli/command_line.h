@@ -7,6 +7,8 @@
 
 namespace korimu {
 
+struct WaveSource;
+
 // Splits one command text into at most 15 items (item 0 is the program path), with the quoting,
 // "/" and blank rules of the original program.
 std::vector<std::string> tokenizeCommandLine(const std::string& text);
@@ -41,7 +43,7 @@ std::string usageText();
 // After the reader's message for a file that could not be opened at all, a second line for people
 // and scripts that do not read Japanese: "korimu: cannot open 'PATH': REASON" with the system's
 // reason. Prints nothing when the file was opened (its contents were refused).
-void explainOpenFailure(const std::string& path);
+void explainOpenFailure(const WaveSource& source, const std::string& path);
 
 // `korimu --check FILE`: validates FILE with the default settings and prints the result line to
 // stdout (or the reader's first failing message to stderr). Returns the exit code (0 or 1).

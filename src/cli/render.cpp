@@ -24,6 +24,7 @@
 #include "export/csv_export.h"
 #include "platform/event_pump.h"
 #include "run/run_driver.h"
+#include "run/session.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -240,18 +241,24 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   appState.fileName = fileName;
   appState.fileSelected = 1;
   appState.position = 0;
-  if (!openWave()) {  // the reader has printed its message
-    explainOpenFailure(fileName);
+  // The file's own session: nothing of it outlives this render. A render never plays, so the
+  // output device is not asked about the format.
+  Session session;
+  WaveSession& wave = session.wave;
+  const WaveOpenResult opened = openWave(wave, WaveOpenRequest{fileName, 0, false}, settings);
+  followFileRate(opened, wave.source);
+  if (!reportOpenFailure(opened)) {
+    explainOpenFailure(wave.source, fileName);
     return 1;
   }
   if (choices.hasPosition) {
-    const uint32_t align = std::max<uint32_t>(waveSource.blockAlign, 1);
-    if (choices.position > waveSource.dataSize || choices.position % align != 0) {
+    const uint32_t align = std::max<uint32_t>(wave.source.blockAlign, 1);
+    if (choices.position > wave.source.dataSize || choices.position % align != 0) {
       std::fprintf(stderr,
                    "--position: %u is not allowed; allowed: 0..%u in steps of %u bytes (one "
                    "frame)\n",
-                   choices.position, waveSource.dataSize, align);
-      closeWave();
+                   choices.position, wave.source.dataSize, align);
+      closeWave(wave, true);
       return 2;
     }
     appState.position = choices.position;
@@ -263,7 +270,7 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
     if (path.empty() || path == "-") continue;
     if (!probeOutput(path, *created, reason)) {
       std::fprintf(stderr, "korimu: cannot create '%s': %s\n", path.c_str(), reason.c_str());
-      closeWave();
+      closeWave(wave, true);
       return 1;
     }
   }
@@ -277,8 +284,8 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
     // The window as it stands before Analyze, with the overview strip its widget shows; the run
     // then draws over it as it does in the window (appState.fileSelected is set above).
     Canvas strip(kPlotWidth, kLayout.overviewHeight, window.depthBits());
-    drawOverviewOfOpenFile(strip);
-    composeClientArea(window, &strip);
+    drawOverviewOfOpenFile(strip, wave.source);
+    composeClientArea(window, wave.source, &strip);
   }
 
   RunProgress progress;
@@ -286,10 +293,9 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   progress.enabled = progress.terminal || choices.progress;
   progress.start = tickCountMs();
   progress.follower = follower;
-  Session session;
   runAnalysis(session, progress);
   progress.finish();
-  closeWave();
+  closeWave(wave, true);
 
   if (!choices.csvPath.empty() &&
       !writeTextFile(choices.csvPath, runCsv(progress.numbers), reason)) {

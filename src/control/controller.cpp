@@ -11,6 +11,7 @@
 #include "core/settings.h"
 #include "display/chart.h"
 #include "display/client_area.h"
+#include "display/display_state.h"
 #include "display/graph_frame.h"
 #include "display/peak_readout.h"
 #include "display/status_texts.h"
@@ -22,9 +23,9 @@ namespace korimu {
 
 // ---- state and enabling ----
 
-UiState Controller::stateOfFlags() {
+UiState Controller::stateOfFlags() const {
   if (appState.busy != 0) return UiState::kAnalysing;
-  switch (playbackState.phase) {
+  switch (session_.wave.playback.phase) {
     case PlaybackPhase::kStarting:
       return UiState::kStartingPlayback;
     case PlaybackPhase::kPlaying:
@@ -38,7 +39,7 @@ UiState Controller::stateOfFlags() {
 void Controller::enter(UiState state) {
   state_ = state;
   view_.showEnabling(enablingFor(state, appState.outputDeviceCount > 0,
-                                 playbackState.headersAvailable, lastRun_.drawn));
+                                 session_.wave.playback.headersAvailable, lastRun_.drawn));
 }
 
 void Controller::runStateChanged(bool running) {
@@ -83,13 +84,42 @@ void Controller::redrawDue(PlaybackRedraw part) {
     drawGraphFrameWithPeakBox(clientCanvas());
   } else {
     hideFileFacts(false);
-    drawFormatTexts(clientCanvas());
+    drawFormatTexts(clientCanvas(), session_.wave.source);
   }
   view_.refreshClient();
 }
 
+void Controller::playedTo(uint32_t position) {
+  appState.position = position;
+  positionChanged();
+}
+
+void Controller::readingWhole(bool on) {
+  view_.showHourglass(on);
+}
+
+void Controller::fileOpened(const WaveOpenResult& result) {
+  const WaveSource& facts = session_.wave.source;
+  followFileRate(result, facts);
+  // The format texts as soon as the format is read; the rest once the data chunk is known. The
+  // texts describe a file again, so they are no longer hidden.
+  if (result.formatRead) {
+    hideFileFacts(false);
+    drawFormatTexts(clientCanvas(), facts);
+    view_.refreshClient();
+  }
+  if (result.dataFound) {
+    drawPositionText(clientCanvas(), facts);
+    view_.refreshClient();
+    drawFormatTexts(clientCanvas(), facts);
+    view_.refreshClient();
+    drawSpanText(clientCanvas(), facts);
+    view_.refreshClient();
+  }
+}
+
 void Controller::positionChanged() {
-  drawPositionText(clientCanvas());
+  drawPositionText(clientCanvas(), session_.wave.source);
   view_.refreshClient();
   view_.invalidateOverview();
 }
@@ -106,16 +136,31 @@ void Controller::rangeMarkerUnlessChart() {
   view_.refreshClient();
 }
 
+WaveOpenRequest Controller::fileRequest() const {
+  return WaveOpenRequest{appState.fileName, appState.position,
+                         appState.outputDeviceCount > 0 && appState.busy == 0};
+}
+
+bool Controller::fileSelected() const {
+  return appState.fileSelected != 0;
+}
+
+bool Controller::revalidateFile() {
+  const WaveOpenResult opened = openWave(session_.wave, fileRequest(), settings);
+  fileOpened(opened);
+  return reportOpenFailure(opened);
+}
+
 bool Controller::openFile() {
   appState.fileSelected = 1;
   enter(stateOfFlags());
-  const bool result = openWave();
+  const bool result = revalidateFile();
   if (!result) {
     // The controls stay on (every command validates again), but the texts must not go on
     // describing the file that was open before.
     hideFileFacts(true);
-    drawFormatTexts(clientCanvas());
-    drawSpanText(clientCanvas());
+    drawFormatTexts(clientCanvas(), session_.wave.source);
+    drawSpanText(clientCanvas(), session_.wave.source);
     view_.refreshClient();
   }
   view_.invalidateOverview();
@@ -127,13 +172,13 @@ bool Controller::openCommandLineFile() {
   if (appState.fileName.empty()) return true;
   setTitle();
   const bool opened = openFile();
-  if (opened && autoPlay_) startPlayback(false);
+  if (opened && autoPlay_) startPlayback(session_.wave, fileRequest(), settings, false);
   return opened;
 }
 
 void Controller::dropFiles(const std::vector<std::string>& paths) {
   if (paths.empty()) return;
-  closeWave();
+  closeWave(session_.wave, fileSelected());
   appState.fileName = paths.front();
   appState.position = 0;
   setTitle();
@@ -148,7 +193,7 @@ void Controller::openCommand() {
   appState.fileName = accepted ? chosen : saved;
   setTitle();
   if (!accepted) return;
-  closeWave();
+  closeWave(session_.wave, fileSelected());
   appState.position = 0;
   openFile();
 }
@@ -211,7 +256,7 @@ void Controller::spanCommand(int notification) {
   if (frames == settings.framesPerColumn) return;
   settings.framesPerColumn = frames;
   view_.invalidateOverview();
-  drawSpanText(clientCanvas());
+  drawSpanText(clientCanvas(), session_.wave.source);
   view_.refreshClient();
   rangeMarkerUnlessChart();
 }
@@ -229,7 +274,7 @@ void Controller::gainCommand(int id) {
 }
 
 void Controller::navigationCommand(int id) {
-  const WaveSource& facts = waveSource;
+  const WaveSource& facts = session_.wave.source;
   appState.position = navigatedPosition(
       id, appState.position, DataExtent{facts.blockAlign, facts.dataSize, facts.bytesPerSecond});
   positionChanged();
@@ -242,7 +287,7 @@ void Controller::command(int id, int notification) {
       openCommand();
       break;
     case 1102:
-      closeWave();
+      closeWave(session_.wave, fileSelected());
       view_.runInfoDialog();
       break;
     case 1103:
@@ -291,17 +336,19 @@ void Controller::command(int id, int notification) {
       }
       break;
     case kPlayId:
-      if (click && appState.fileSelected == 1) startPlayback(false);
+      if (click && appState.fileSelected == 1)
+        startPlayback(session_.wave, fileRequest(), settings, false);
       break;
     case kPartialId:
-      if (click && appState.fileSelected == 1) startPlayback(true);
+      if (click && appState.fileSelected == 1)
+        startPlayback(session_.wave, fileRequest(), settings, true);
       break;
     case kStopId:
       if (!click) break;
       if (appState.busy != 0) {
         requestStop();
       } else if (appState.fileSelected == 1) {
-        stopPlayback();
+        stopPlayback(session_.wave);
       }
       break;
     case kAnalyzeId:

@@ -18,7 +18,10 @@ namespace korimu {
 
 class Controller : public PlaybackObserver {
  public:
-  explicit Controller(WindowView& view) : view_(view) {}
+  // The controller hears its own session's playback.
+  explicit Controller(WindowView& view) : view_(view) { session_.wave.playback.observer = this; }
+  Controller(const Controller&) = delete;
+  Controller& operator=(const Controller&) = delete;
 
   void command(int id, int notification = kNotifyClick);
 
@@ -38,6 +41,9 @@ class Controller : public PlaybackObserver {
   // The file named on the command line: the title, the file, and playback with /P.
   // False when the file named on the command line did not open (it has been reported).
   bool openCommandLineFile();
+  // The overview found the file closed: validates it again, showing what became known and any
+  // failure. False when it did not open.
+  bool revalidateFile();
   // Files dropped on the window: only the first is taken.
   void dropFiles(const std::vector<std::string>& paths);
   // Escape while an analysis runs, and Stop during a run. The run stops at its next question.
@@ -50,7 +56,7 @@ class Controller : public PlaybackObserver {
   // A left click in the client area (ignored while busy).
   void clickClientArea(int x, int y);
   // Redraws the position text and the overview after `position` moved.
-  void positionChanged() override;
+  void positionChanged();
   // Help (1105, F1) for a program at modulePath: its help page in the browser, or a message
   // naming the page when it is missing.
   void showHelpPage(const std::string& modulePath);
@@ -61,9 +67,9 @@ class Controller : public PlaybackObserver {
   // What the last analysis left to save (nothing before the first), and the picture the window
   // shows: the client area with the overview strip where --render has it.
   const RunRecord& lastRun() const { return lastRun_; }
-  Canvas picture() const;
+  Canvas picture();
   // The state the flags describe: an analysis run, a playback, a selected file, or none.
-  static UiState stateOfFlags();
+  UiState stateOfFlags() const;
   // An analysis run entered (true) or left (false) its running state.
   void runStateChanged(bool running);
 
@@ -72,10 +78,18 @@ class Controller : public PlaybackObserver {
   void markerMoved(const MarkerMove& move) override;
   void markerTimer(uint32_t periodMs) override;
   void redrawDue(PlaybackRedraw part) override;
+  void playedTo(uint32_t position) override;
+  void readingWhole(bool on) override;
+  // An open (the window's, a run's or a playback's) found out what `result` says: the texts it
+  // made current are drawn.
+  void fileOpened(const WaveOpenResult& result) override;
 
  private:
   friend class ControllerRunListener;
 
+  // The open file as the window asks for it: from `position`, playable when a device exists.
+  WaveOpenRequest fileRequest() const;
+  bool fileSelected() const;
   void setTitle();
   void repaintDeferredOverview();
   void rangeMarkerUnlessChart();

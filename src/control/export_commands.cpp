@@ -50,6 +50,7 @@ class ControllerRunListener : public RunListener {
     window_.blockStarting(block, column, width);
   }
   RunRecord* record() override { return &controller_.lastRun_; }
+  void fileOpened(const WaveOpenResult& result) override { controller_.fileOpened(result); }
 
  private:
   Controller& controller_;
@@ -63,12 +64,12 @@ void Controller::analyze() {
   });
 }
 
-Canvas Controller::picture() const {
+Canvas Controller::picture() {
   // In the window the overview strip is a widget above the canvas; the picture has it where the
   // command line's has it.
   Canvas picture = clientCanvas();
   Canvas strip(kPlotWidth, kLayout.overviewHeight, picture.depthBits());
-  drawOverviewOfOpenFile(strip);
+  drawOverviewOfOpenFile(strip, session_.wave.source);
   picture.copyFrom(strip, 0, 0, strip.width(), strip.height(), kLayout.unitW, 3 * kLayout.unitH);
   return picture;
 }

@@ -33,6 +33,8 @@ class WindowView {
   virtual void invertOverviewStrip(int /*x*/, int /*width*/) {}
   // The playback marker's timer: markerTick (wave/playback.h) every `periodMs`; 0 stops it.
   virtual void setMarkerTimer(uint32_t /*periodMs*/) {}
+  // The wait cursor on (true) or back to the previous cursor (false).
+  virtual void showHourglass(bool /*on*/) {}
 
   // Dialogs and other windows. chooseFileToOpen and runOptionsDialog return false when cancelled.
   virtual bool chooseFileToOpen(std::string* /*chosen*/) { return false; }

@@ -10,7 +10,6 @@ namespace korimu {
 
 struct AppState {
   int32_t fileSelected = 0;
-  int32_t playing = 0;
   int32_t busy = 0;
   int32_t stopRequested = 0;
   int32_t overviewRepaintPending = 0;

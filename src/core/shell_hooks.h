@@ -9,10 +9,6 @@
 namespace korimu {
 
 struct ShellHooks {
-  // Status texts of the main window.
-  std::function<void()> drawPositionText;
-  std::function<void()> drawFormatTexts;
-  std::function<void()> drawSpanText;
   // The overview strip: repaint with erase.
   std::function<void()> invalidateOverview;
   // The main window's controls around an analysis run.
@@ -21,8 +17,6 @@ struct ShellHooks {
   std::function<void()> updateMainWindow;
   // The same for one rectangle of the client canvas that changed (client coordinates).
   std::function<void(int x, int y, int w, int h)> updateMainWindowRect;
-  // The hourglass cursor on (true) or back to the previous cursor (false).
-  std::function<void(bool on)> showHourglass;
   // Caption of the first gain radio button of the control bar ("Ａt" or "1/2").
   std::function<void(const char* utf8)> setGainCaption;
 };

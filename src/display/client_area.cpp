@@ -26,15 +26,15 @@ void drawGraphFrameWithPeakBox(Canvas& client) {
   redrawPeakReadout(client);
 }
 
-void composeClientArea(Canvas& client, const Canvas* overviewStrip) {
+void composeClientArea(Canvas& client, const WaveSource& file, const Canvas* overviewStrip) {
   if (overviewStrip != nullptr)
     client.copyFrom(*overviewStrip, 0, 0, overviewStrip->width(), overviewStrip->height(),
                     kLayout.unitW, 3 * kLayout.unitH);
   drawDataCountLabel(client);
-  drawFormatTexts(client);
+  drawFormatTexts(client, file);
   drawGraphFrameWithPeakBox(client);
-  drawPositionText(client);
-  drawSpanText(client);
+  drawPositionText(client, file);
+  drawSpanText(client, file);
   copyPlotFromBackBuffer(client);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/canvas.h"
+#include "wave/wave_source.h"
 
 namespace korimu {
 
@@ -11,7 +12,8 @@ namespace korimu {
 // labels, the peak box and the plot from the chart's back buffer. The overview strip, when given,
 // goes to its place left of the format texts; the window passes none, because there the strip is
 // a widget of its own above the canvas.
-void composeClientArea(Canvas& client, const Canvas* overviewStrip = nullptr);
+void composeClientArea(Canvas& client, const WaveSource& file,
+                       const Canvas* overviewStrip = nullptr);
 
 // The graph frame of the current view with the peak box, whose lines the frame's legend clear
 // runs through.

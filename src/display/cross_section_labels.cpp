@@ -132,16 +132,16 @@ std::string crossSectionColumnText(int unitW) {
   return formatText("%3d", appState.crossSectionX - unitW);
 }
 
-uint64_t crossSectionBytePosition(int unitW) {
+uint64_t crossSectionBytePosition(const WaveSource& file, int unitW) {
   // The column's frames are counted in bytes, like position, so the sum is one unit.
   const int64_t column = std::max(0, appState.crossSectionX - unitW);
   const int64_t perColumn = std::max(0, int(settings.framesPerColumn));
-  return uint64_t(appState.position) + uint64_t(column * perColumn) * waveSource.blockAlign;
+  return uint64_t(appState.position) + uint64_t(column * perColumn) * file.blockAlign;
 }
 
-std::string crossSectionPositionText(int unitW) {
-  const uint64_t bytes = crossSectionBytePosition(unitW);
-  const uint32_t perSecond = waveSource.bytesPerSecond;
+std::string crossSectionPositionText(const WaveSource& file, int unitW) {
+  const uint64_t bytes = crossSectionBytePosition(file, unitW);
+  const uint32_t perSecond = file.bytesPerSecond;
   const double seconds = perSecond == 0 ? 0.0 : double(bytes) / perSecond;
   const long shown = long(bytes);
   if (unitW > 10) return formatText("%10ldpos%8.1f秒", shown, seconds);

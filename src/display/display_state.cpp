@@ -18,7 +18,11 @@ int displayDepthBits() {
 }
 
 SampleRate openRate() {
-  return SampleRate(waveSource.srKHz);
+  return displaySurfaces.fileRate;
+}
+
+void followFileRate(const WaveOpenResult& opened, const WaveSource& file) {
+  if (opened.formatRead) displaySurfaces.fileRate = SampleRate(file.srKHz);
 }
 
 int noteClassOf(double frequency) {

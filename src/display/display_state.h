@@ -7,6 +7,7 @@
 
 #include "core/sample_rate.h"
 #include "platform/canvas.h"
+#include "wave/wave_source.h"
 
 namespace korimu {
 
@@ -15,6 +16,8 @@ namespace korimu {
 struct DisplaySurfaces {
   Canvas window;
   Canvas backBuffer;  // created by the first prepareAnalysis
+  // The rate of the file whose format was read last: the frequency scales are drawn for it.
+  SampleRate fileRate{0};
 };
 extern DisplaySurfaces displaySurfaces;
 
@@ -22,8 +25,10 @@ extern DisplaySurfaces displaySurfaces;
 // window exists.
 int displayDepthBits();
 
-// The open file's rate (0 kHz when no file is open).
+// The open file's rate (0 kHz before a format has been read).
 SampleRate openRate();
+// An open read the file's format: the pictures follow its rate from now on.
+void followFileRate(const WaveOpenResult& opened, const WaveSource& file);
 
 // La of the chosen key in Hz (1760 for C major), set by prepareAnalysis.
 extern double referenceLa;

@@ -92,21 +92,21 @@ bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColu
   return true;
 }
 
-void drawOverviewOfOpenFile(Canvas& strip) {
-  if (!waveSource.mmio.isOpen()) return;
+void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file) {
+  if (!file.mmio.isOpen()) return;
   const uint32_t position = appState.position;
   OverviewSource source;
-  source.formatTag = waveSource.formatTag;
-  source.sampleKind = waveSource.sampleKind;
-  if (waveSource.formatTag == 1 && seekData(position)) {
-    source.dataBytesLeft = waveSource.dataSize - std::min(position, waveSource.dataSize);
-    source.read = [](uint8_t* buffer, size_t n) {
+  source.formatTag = file.formatTag;
+  source.sampleKind = file.sampleKind;
+  if (file.formatTag == 1 && seekData(file, position)) {
+    source.dataBytesLeft = file.dataSize - std::min(position, file.dataSize);
+    source.read = [&file](uint8_t* buffer, size_t n) {
       return static_cast<size_t>(
-          readData(buffer, static_cast<uint32_t>(std::min<size_t>(n, UINT32_MAX))));
+          readData(file, buffer, static_cast<uint32_t>(std::min<size_t>(n, UINT32_MAX))));
     };
   }
   drawOverview(strip, source, settings.framesPerColumn, settings.amplitudeZoom);
-  seekData(position);
+  seekData(file, position);
 }
 
 }  // namespace korimu

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "platform/canvas.h"
+#include "wave/wave_source.h"
 
 namespace korimu {
 
@@ -28,6 +29,6 @@ bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColu
 
 // Draws the strip of the open file from `position` with the current span and zoom, and leaves the
 // file positioned at `position` again. Does nothing when no file is open.
-void drawOverviewOfOpenFile(Canvas& strip);
+void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file);
 
 }  // namespace korimu

@@ -34,8 +34,7 @@ Canvas& clientCanvas() {
   return displaySurfaces.window;
 }
 
-void drawPositionText(Canvas& canvas) {
-  const WaveSource& facts = waveSource;
+void drawPositionText(Canvas& canvas, const WaveSource& facts) {
   if (facts.formatTag != 1) appState.position = 0;
   const double seconds =
       facts.bytesPerSecond == 0 ? 0.0 : double(appState.position) / double(facts.bytesPerSecond);
@@ -43,8 +42,7 @@ void drawPositionText(Canvas& canvas) {
                  kStatusStyle);
 }
 
-void drawFormatTexts(Canvas& canvas) {
-  const WaveSource& facts = waveSource;
+void drawFormatTexts(Canvas& canvas, const WaveSource& facts) {
   const int w = kLayout.unitW;
   const int h = kLayout.unitH;
   const int x = (3 * w) / 2 + 512;
@@ -55,8 +53,7 @@ void drawFormatTexts(Canvas& canvas) {
   factText(canvas, x, int(8.5 * h), channels);
 }
 
-void drawSpanText(Canvas& canvas) {
-  const WaveSource& facts = waveSource;
+void drawSpanText(Canvas& canvas, const WaveSource& facts) {
   double span = 0.0;
   if (facts.bytesPerSecond != 0) {
     span = double(settings.framesPerColumn) * 512.0 * double(facts.blockAlign) /

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/canvas.h"
+#include "wave/wave_source.h"
 
 namespace korimu {
 
@@ -9,11 +10,11 @@ namespace korimu {
 Canvas& clientCanvas();
 
 // "%10ldpos %13.6f秒" at (0, 2); a non-PCM file resets `position` to 0 first.
-void drawPositionText(Canvas& canvas);
+void drawPositionText(Canvas& canvas, const WaveSource& facts);
 // "%2dkHz", "%2dbit" and "STEREO" / " MONO " (blank without a file) right of the overview.
-void drawFormatTexts(Canvas& canvas);
+void drawFormatTexts(Canvas& canvas, const WaveSource& facts);
 // The overview's span in seconds, "%4.1f秒" from 10 seconds on, else "%4.2f秒".
-void drawSpanText(Canvas& canvas);
+void drawSpanText(Canvas& canvas, const WaveSource& facts);
 // While hidden (after a failed open), the format and span texts draw blanks in their place: the
 // facts still held describe a file that is no longer open. Reading a file shows them again.
 void hideFileFacts(bool hidden);

@@ -72,17 +72,18 @@ void mixStereoToMono(const uint8_t* stereo, uint8_t* mono, uint32_t monoBytes, b
   }
 }
 
-void monoMix(uint32_t monoBytes) {
-  const size_t room = std::min(sampleBuffer[0].size() / 2, sampleBuffer[1].size());
-  mixStereoToMono(sampleBuffer[0].data(), sampleBuffer[1].data(),
+void monoMix(WaveSession& wave, uint32_t monoBytes) {
+  auto& slots = wave.sampleBuffer;
+  const size_t room = std::min(slots[0].size() / 2, slots[1].size());
+  mixStereoToMono(slots[0].data(), slots[1].data(),
                   static_cast<uint32_t>(std::min<size_t>(monoBytes, room)),
-                  (waveSource.sampleKind & 1) != 0);
+                  (wave.source.sampleKind & 1) != 0);
 }
 
 namespace {
 
-bool stereoFile() {
-  return (waveSource.sampleKind & 2) != 0;
+bool stereoFile(const WaveSession& wave) {
+  return (wave.source.sampleKind & 2) != 0;
 }
 
 void copyPlotToWindow(RunListener& listener) {
@@ -95,13 +96,14 @@ void copyPlotToWindow(RunListener& listener) {
 // Slot 0 for the raw block, slot 1 for the mono mix of a stereo file. No read of the run can
 // deliver more than the data left after the position, so the buffers need no more than that: a
 // header whose bytes per second are far too large must not take gigabytes of memory.
-bool allocateBlockBuffers(uint32_t blockBytes) {
+bool allocateBlockBuffers(WaveSession& wave, uint32_t blockBytes) {
+  const WaveSource& source = wave.source;
   const uint32_t bytes =
-      std::min(blockBytes, std::max(waveSource.bytesLeft, std::max(waveSource.blockAlign, 1u)));
-  const int slots = stereoFile() ? 2 : 1;
+      std::min(blockBytes, std::max(source.bytesLeft, std::max(source.blockAlign, 1u)));
+  const int slots = stereoFile(wave) ? 2 : 1;
   for (int slot = 0; slot < slots; ++slot) {
-    if (!allocSlot(slot, bytes)) {
-      freeSlot(0);
+    if (!allocSlot(wave, slot, bytes)) {
+      freeSlot(wave, 0);
       showMessage("メモリ不足です。", MessageKind::kExclamation);
       return false;
     }
@@ -109,44 +111,46 @@ bool allocateBlockBuffers(uint32_t blockBytes) {
   return true;
 }
 
-void releaseBlockBuffers() {
-  freeSlot(0);
-  if (stereoFile()) freeSlot(1);
+void releaseBlockBuffers(WaveSession& wave) {
+  freeSlot(wave, 0);
+  if (stereoFile(wave)) freeSlot(wave, 1);
 }
 
 // Reads up to readLength bytes into slot 0; returns the count, which the next read asks for.
-uint32_t readBlock(uint32_t readLength) {
-  return readData(sampleBuffer[0].data(), readLength);
+uint32_t readBlock(WaveSession& wave, uint32_t readLength) {
+  return readData(wave.source, wave.sampleBuffer[0].data(), readLength);
 }
 
 // The block the analysers see: slot 0 as read, or the mono mix in slot 1 with half the bytes.
-SampleBlock blockFromRead(uint32_t count) {
+SampleBlock blockFromRead(WaveSession& wave, uint32_t count) {
   SampleBlock block;
-  block.bitsPerSample = (waveSource.sampleKind & 1) != 0 ? 16 : 8;
-  block.srKHz = waveSource.srKHz;
-  if (stereoFile()) {
-    monoMix(count / 2);
-    block.bytes = sampleBuffer[1].data();
+  block.bitsPerSample = (wave.source.sampleKind & 1) != 0 ? 16 : 8;
+  block.srKHz = wave.source.srKHz;
+  if (stereoFile(wave)) {
+    monoMix(wave, count / 2);
+    block.bytes = wave.sampleBuffer[1].data();
     block.length = count / 2;
   } else {
-    block.bytes = sampleBuffer[0].data();
+    block.bytes = wave.sampleBuffer[0].data();
     block.length = count;
   }
   return block;
 }
 
 // What the record keeps before the run draws anything.
-void startRecord(RunRecord& record, const AnalysisParams& params, uint32_t blockBytes) {
+void startRecord(RunRecord& record, const AnalysisParams& params, const WaveSession& wave,
+                 uint32_t blockBytes) {
+  const WaveSource& source = wave.source;
   record = RunRecord{};
   record.drawn = true;
   record.params = params;
   record.fileName = appState.fileName;
-  record.formatTag = waveSource.formatTag;
-  record.srKHz = waveSource.srKHz;
-  record.bitsPerSample = waveSource.bitsPerSample;
-  record.channels = stereoFile() ? 2 : 1;
-  record.bytesPerSecond = waveSource.bytesPerSecond;
-  record.blockAlign = waveSource.blockAlign;
+  record.formatTag = source.formatTag;
+  record.srKHz = source.srKHz;
+  record.bitsPerSample = source.bitsPerSample;
+  record.channels = stereoFile(wave) ? 2 : 1;
+  record.bytesPerSecond = source.bytesPerSecond;
+  record.blockAlign = source.blockAlign;
   record.position = appState.position;
   record.blockBytes = blockBytes;
   record.framesPerColumn = settings.framesPerColumn;
@@ -255,7 +259,8 @@ struct BlockAnalysis {
 
 void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
               RunListener& listener) {
-  const uint32_t align = waveSource.blockAlign;
+  WaveSession& wave = analysis.session.wave;
+  const uint32_t align = wave.source.blockAlign;
   const int width = columnsPerBlock(blockBytes, align, settings.framesPerColumn);
   const int skipped = blocksPerColumn(blockBytes, align, settings.framesPerColumn) - 1;
   const int blockFrames = align != 0 ? static_cast<int>(blockBytes / align) : 0;
@@ -264,13 +269,13 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
   enterRunningState(listener);
   int painted = 0;
   for (int column = 0; column < kPlotWidth; column += width) {
-    readLength = readBlock(readLength);
+    readLength = readBlock(wave, readLength);
     if (readLength == 0) break;
-    const SampleBlock block = blockFromRead(readLength);
+    const SampleBlock block = blockFromRead(wave, readLength);
     listener.blockStarting(block, column, width);
     analysis.chartBlock(block, blockFrames, column, width);
     painted = std::min(column + width, int{kPlotWidth});
-    for (int i = 0; i < skipped; ++i) readLength = readBlock(readLength);
+    for (int i = 0; i < skipped; ++i) readLength = readBlock(wave, readLength);
     if (analysis.progress.cancelled()) break;
   }
   if (RunRecord* record = listener.record()) recordChart(*record, painted);
@@ -286,8 +291,9 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
 
 void singleBlockRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listener) {
   enterRunningState(listener);
-  const uint32_t count = readBlock(readLength);
-  const SampleBlock block = blockFromRead(count);
+  WaveSession& wave = analysis.session.wave;
+  const uint32_t count = readBlock(wave, readLength);
+  const SampleBlock block = blockFromRead(wave, count);
   listener.blockStarting(block, 0, 0);
   analysis.frame(block, 0, 0);
   leaveRunningState(listener);
@@ -306,28 +312,34 @@ void runAnalysis(Session& session, RunListener& listener) {
   // A run handles events between its blocks; a second Analyze arriving there must not start a
   // run inside the run (it would re-open the file under the first one's reads).
   if (appState.busy != 0) return;
+  WaveSession& wave = session.wave;
+  // The device is not asked about the format: an analysis only reads.
   appState.busy = 1;
-  const bool opened = openWave();
+  const WaveOpenResult opened =
+      openWave(wave, WaveOpenRequest{appState.fileName, appState.position, false}, settings);
+  followFileRate(opened, wave.source);
+  listener.fileOpened(opened);
+  const bool usable = reportOpenFailure(opened);
   appState.busy = 0;
-  if (!opened) return;
+  if (!usable) return;
 
   if (settings.method == kWt) {
     // A wavelet run always draws the chart.
     const int32_t previous = settings.display;
     settings.display = kTimeFrequencyChart;
     listener.viewChanged(previous, kTimeFrequencyChart);
-    appState.wtTopFraction = waveletTopFraction(SampleRate(waveSource.srKHz));
+    appState.wtTopFraction = waveletTopFraction(SampleRate(wave.source.srKHz));
   }
   const AnalysisParams params = analysisParamsFrom(settings);
 
   const uint32_t blockBytes =
-      computeBlockBytes(params.method, params.view, waveSource.bytesPerSecond, waveSource.srKHz,
-                        waveSource.blockAlign, settings.timeResolution, settings.framesPerColumn);
-  if (!allocateBlockBuffers(blockBytes)) {
-    seekData(appState.position);
+      computeBlockBytes(params.method, params.view, wave.source.bytesPerSecond, wave.source.srKHz,
+                        wave.source.blockAlign, settings.timeResolution, settings.framesPerColumn);
+  if (!allocateBlockBuffers(wave, blockBytes)) {
+    seekData(wave.source, appState.position);
     return;
   }
-  const uint32_t readLength = std::min(blockBytes, waveSource.bytesLeft);
+  const uint32_t readLength = std::min(blockBytes, wave.source.bytesLeft);
 
   if (displaySurfaces.backBuffer.width() == 0) prepareAnalysis();
   Canvas& window = displaySurfaces.window;
@@ -338,7 +350,7 @@ void runAnalysis(Session& session, RunListener& listener) {
 
   session.document.lastRunView = params.view;
   appState.lastRunMethod = params.method;
-  if (RunRecord* record = listener.record()) startRecord(*record, params, blockBytes);
+  if (RunRecord* record = listener.record()) startRecord(*record, params, wave, blockBytes);
   listener.chartRun(chart);
 
   // The grey palette of an 8-bit display is part of the canvases' depth mode, so nothing has to
@@ -352,8 +364,8 @@ void runAnalysis(Session& session, RunListener& listener) {
     singleBlockRun(readLength, analysis, listener);
   }
 
-  releaseBlockBuffers();
-  seekData(appState.position);
+  releaseBlockBuffers(wave);
+  seekData(wave.source, appState.position);
   if (RunRecord* record = listener.record()) record->complete = !progress.stopped();
 }
 

@@ -27,7 +27,7 @@ int blocksPerColumn(uint32_t blockBytes, uint32_t blockAlign, int framesPerColum
 // frames as (left + right) / 2 truncated toward zero, 8-bit frames as floor((left + right) / 2).
 void mixStereoToMono(const uint8_t* stereo, uint8_t* mono, uint32_t monoBytes, bool sixteenBit);
 // The same from sample-buffer slot 0 into slot 1, for the open file's sample width.
-void monoMix(uint32_t monoBytes);
+void monoMix(WaveSession& wave, uint32_t monoBytes);
 
 // The analyser whose spectrum a single block's run draws over the frame analysis's FFT: MEM in
 // every spectrum view, DTFT in the log spectrum; kFft when none does (and in the wave zoom).

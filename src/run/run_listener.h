@@ -10,6 +10,7 @@
 #include "analysis/sample_block.h"
 #include "core/layout.h"
 #include "run/run_record.h"
+#include "wave/wave_source.h"
 
 namespace korimu {
 
@@ -22,6 +23,8 @@ class RunListener : public Progress {
   // (client coordinates).
   virtual void clientChanged() {}
   virtual void clientAreaChanged(const Rect& /*area*/) {}
+  // The run validated its file: what became known is shown before any failure is told.
+  virtual void fileOpened(const WaveOpenResult& /*result*/) {}
   // The wavelet always draws the chart: the view changed from `from` to `to` before the run.
   virtual void viewChanged(int32_t /*from*/, int32_t /*to*/) {}
   // Whether the run draws the chart (the cross-section can then be shown).

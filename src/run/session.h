@@ -1,15 +1,19 @@
-// What an open document keeps from one analysis run to the next. The window keeps one for its
-// whole life; each rendered file gets its own, so renders never see each other's runs.
+// What an open document keeps: its file, and what it keeps from one analysis run to the next. The
+// window keeps one for its whole life; each rendered file gets its own, so renders never see each
+// other's runs.
 #pragma once
 
 #include "analysis/transform_tables.h"
 #include "core/document.h"
+#include "wave/wave_session.h"
 
 namespace korimu {
 
 struct Session {
   // The open document: what belongs to the file the user works on.
   Document document;
+  // The open file, its sample buffers and its playback.
+  WaveSession wave;
   // The transforms' tables, kept while the block size stays.
   TransformTables tables;
   // The loudest MEM block analysed so far: a later block is compared with every earlier one,

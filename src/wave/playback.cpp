@@ -2,97 +2,104 @@
 
 #include <algorithm>
 
-#include "core/app_state.h"
 #include "core/layout.h"
-#include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "platform/audio_device.h"
 #include "platform/message.h"
 #include "wave/playback_internal.h"
-#include "wave/wave_source.h"
+#include "wave/wave_session.h"
 
 namespace korimu {
-
-PlaybackState playbackState;
 
 namespace {
 
 using namespace playback_detail;
 
-bool streaming() {
-  return waveSource.readMode != 1;
+bool streaming(const WaveSession& wave) {
+  return wave.source.readMode != 1;
 }
 
-void closeDevice() {
+void closeDevice(WaveSession& wave) {
   audioBackend().close();
-  outputDeviceOpen = false;
+  wave.outputDeviceOpen = false;
 }
 
-void fillHeader(int i, uint32_t length, InstanceBlock* instance) {
-  WaveHeader& h = playbackState.headers[size_t(i)];
-  h.data = sampleBuffer[size_t(i)].data();
+void fillHeader(WaveSession& wave, int i, uint32_t length, InstanceBlock* instance) {
+  WaveHeader& h = wave.playback.headers[size_t(i)];
+  h.data = wave.sampleBuffer[size_t(i)].data();
   h.length = length;
   h.flags = 0;
   h.loops = 0;
   h.user = instance;
 }
 
-bool prepareHeader(int i) {
-  WaveHeader& h = playbackState.headers[size_t(i)];
+bool prepareHeader(PlaybackState& p, int i) {
+  WaveHeader& h = p.headers[size_t(i)];
   if (!h.data || (h.flags & kHeaderPrepared)) return false;
   h.flags |= kHeaderPrepared;
   return true;
 }
 
-void unprepareHeader(int i) {
-  playbackState.headers[size_t(i)].flags &= ~kHeaderPrepared;
+void unprepareHeader(PlaybackState& p, int i) {
+  p.headers[size_t(i)].flags &= ~kHeaderPrepared;
 }
 
-bool writeHeader(int i) {
-  const WaveHeader& h = playbackState.headers[size_t(i)];
+bool writeHeader(const PlaybackState& p, int i) {
+  const WaveHeader& h = p.headers[size_t(i)];
   if (!(h.flags & kHeaderPrepared)) return false;
   return audioBackend().write(i, h.data, h.length);
 }
 
 // Forgets the buffers: they are about to be freed.
-void clearHeaders() {
-  for (WaveHeader& h : playbackState.headers) h = WaveHeader{};
+void clearHeaders(PlaybackState& p) {
+  for (WaveHeader& h : p.headers) h = WaveHeader{};
 }
 
-void releasePlayback(InstanceBlock* instance) {
-  clearHeaders();
-  releaseInstance(instance);
+void releasePlayback(WaveSession& wave, InstanceBlock* instance) {
+  clearHeaders(wave.playback);
+  releaseInstance(wave, instance);
 }
 
 // Undoes a start that failed after the buffers were allocated: nothing of it stays behind.
-void abandonStart(InstanceBlock* instance, bool timerStarted) {
-  if (timerStarted) reportMarkerTimer(0);
-  unprepareHeader(0);
-  unprepareHeader(1);
-  releasePlayback(instance);
-  if (playbackState.partialPlay) moveMarker(0, stripWidth());  // the first strip
-  closeDevice();
-  enterPhase(PlaybackPhase::kIdle);
+void abandonStart(WaveSession& wave, InstanceBlock* instance, bool timerStarted) {
+  PlaybackState& p = wave.playback;
+  if (timerStarted) reportMarkerTimer(p, 0);
+  unprepareHeader(p, 0);
+  unprepareHeader(p, 1);
+  releasePlayback(wave, instance);
+  if (p.partialPlay) moveMarker(p, 0, stripWidth(wave));  // the first strip
+  closeDevice(wave);
+  enterPhase(p, PlaybackPhase::kIdle);
 }
 
 // Reads `length` bytes of the file into sample buffer i; false (after the message) when short.
-bool readInto(int i, uint32_t length) {
-  const bool single = !streaming();
-  if (single) callHook(shellHooks.showHourglass, true);
-  const uint32_t got = readData(sampleBuffer[size_t(i)].data(), length);
-  if (single) callHook(shellHooks.showHourglass, false);
+bool readInto(WaveSession& wave, int i, uint32_t length) {
+  const bool single = !streaming(wave);
+  PlaybackObserver* observer = wave.playback.observer;
+  if (single && observer) observer->readingWhole(true);
+  const uint32_t got = readData(wave.source, wave.sampleBuffer[size_t(i)].data(), length);
+  if (single && observer) observer->readingWhole(false);
   if (got == length) return true;
   showMessage(formatText("データチャンクを読み取れません。%d %ld", i, long(length)));
   return false;
 }
 
-bool queueHeader(int i, uint32_t length, InstanceBlock* instance) {
-  fillHeader(i, length, instance);
-  if (!prepareHeader(i)) {
+// Allocates the sample buffers, under the wait cursor when the whole range goes into one.
+bool allocateBuffers(WaveSession& wave) {
+  const bool single = !streaming(wave);
+  PlaybackObserver* observer = wave.playback.observer;
+  if (single && observer) observer->readingWhole(true);
+  const bool ok = allocSampleBuffers(wave);
+  if (single && observer) observer->readingWhole(false);
+  return ok;
+}
+
+bool queueHeader(WaveSession& wave, int i, uint32_t length, InstanceBlock* instance) {
+  fillHeader(wave, i, length, instance);
+  if (!prepareHeader(wave.playback, i)) {
     showMessage("ウェーブヘッダーの準備ができません");
     return false;
   }
-  if (!writeHeader(i)) {
+  if (!writeHeader(wave.playback, i)) {
     showMessage("デバイスへの出力に失敗しました。");
     return false;
   }
@@ -101,221 +108,222 @@ bool queueHeader(int i, uint32_t length, InstanceBlock* instance) {
 
 }  // namespace
 
-void startPlayback(bool partial) {
-  PlaybackState& p = playbackState;
-  WaveSource& w = waveSource;
+void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSettings& settings,
+                   bool partial) {
+  PlaybackState& p = wave.playback;
+  WaveSource& w = wave.source;
   // One playback at a time, and none without the headers of the main window.
-  if (appState.playing || !p.headersAvailable) return;
+  if (p.playing || !p.headersAvailable) return;
   p.partialPlay = partial;
-  playbackPartial = partial;
-  w.bytesLeft = appState.position < w.dataSize ? w.dataSize - appState.position : 0;
+  wave.playbackPartial = partial;
+  p.startPosition = file.position;
+  p.playBufferSeconds = settings.playBufferSeconds;
+  p.playSpeed = settings.playSpeed;
+  p.framesPerColumn = settings.framesPerColumn;
+  w.bytesLeft = file.position < w.dataSize ? w.dataSize - file.position : 0;
 
-  if (!openWave()) return;
-  sizeBuffers(partial);
+  const WaveOpenResult opened = openWave(wave, file, settings);
+  if (p.observer) p.observer->fileOpened(opened);
+  if (!reportOpenFailure(opened)) return;
+  sizeBuffers(wave, settings, partial);
 
-  WaveFormat format = formatFromCopy();
-  format.samplesPerSec = declaredSampleRate(format.samplesPerSec, settings.playSpeed);
+  WaveFormat format = formatFromCopy(w);
+  format.samplesPerSec = declaredSampleRate(format.samplesPerSec, p.playSpeed);
   format.avgBytesPerSec = format.samplesPerSec * format.blockAlign;
-  if (!audioBackend().open(format, [](int header) { bufferDone(header); })) {
+  if (!audioBackend().open(format, [&wave](int header) { bufferDone(wave, header); })) {
     showMessage("音声出力デバイスを開けません。");
-    releaseFormatCopy();
+    releaseFormatCopy(w);
     return;
   }
-  outputDeviceOpen = true;
+  wave.outputDeviceOpen = true;
   p.declaredRate = format.samplesPerSec;
-  releaseFormatCopy();
+  releaseFormatCopy(w);
 
-  if (partial) moveMarker(0, stripWidth(), kLayout.unitW);
+  if (partial) moveMarker(p, 0, stripWidth(wave), kLayout.unitW);
 
-  if (!allocSampleBuffers()) {
-    if (partial) moveMarker(0, stripWidth());
-    closeDevice();
+  if (!allocateBuffers(wave)) {
+    if (partial) moveMarker(p, 0, stripWidth(wave));
+    closeDevice(wave);
     return;
   }
-  InstanceBlock* instance = makeInstanceBlock(&p.headers);
+  InstanceBlock* instance = makeInstanceBlock(wave, &p.headers);
   if (!instance) {
-    if (partial) moveMarker(0, stripWidth());
-    closeDevice();
+    if (partial) moveMarker(p, 0, stripWidth(wave));
+    closeDevice(wave);
     return;
   }
 
-  enterPhase(PlaybackPhase::kStarting);
+  enterPhase(p, PlaybackPhase::kStarting);
   p.currentHeader = 0;
   p.lastQueued = false;
 
-  const uint32_t firstLength = std::min(w.bytesLeft, bufferBytes);
+  const uint32_t firstLength = std::min(w.bytesLeft, wave.bufferBytes);
   p.queuedLength[0] = firstLength;
   w.bytesLeft -= firstLength;
-  if (!readInto(0, firstLength)) return abandonStart(instance, false);
+  if (!readInto(wave, 0, firstLength)) return abandonStart(wave, instance, false);
 
   uint32_t secondLength = 0;
-  if (streaming()) {
-    secondLength = std::min(w.bytesLeft, bufferBytes);
+  if (streaming(wave)) {
+    secondLength = std::min(w.bytesLeft, wave.bufferBytes);
     w.bytesLeft -= secondLength;
-    if (!readInto(1, secondLength)) return abandonStart(instance, false);
+    if (!readInto(wave, 1, secondLength)) return abandonStart(wave, instance, false);
   }
   p.queuedLength[1] = secondLength;
 
-  fillHeader(0, firstLength, instance);
-  if (!prepareHeader(0)) {
+  fillHeader(wave, 0, firstLength, instance);
+  if (!prepareHeader(p, 0)) {
     showMessage("ウェーブヘッダーの準備ができません");
-    return abandonStart(instance, false);
+    return abandonStart(wave, instance, false);
   }
 
-  const bool single = !streaming();
+  const bool single = !streaming(wave);
   if (single) {
-    reportRedraw(PlaybackRedraw::kGraphFrame);
-    p.timerPeriod =
-        markerTimerPeriod(SampleRate(w.srKHz), settings.playBufferSeconds, settings.playSpeed);
-    reportMarkerTimer(p.timerPeriod);
+    reportRedraw(p, PlaybackRedraw::kGraphFrame);
+    p.timerPeriod = markerTimerPeriod(SampleRate(w.srKHz), p.playBufferSeconds, p.playSpeed);
+    reportMarkerTimer(p, p.timerPeriod);
   }
 
-  if (!writeHeader(0)) {
+  if (!writeHeader(p, 0)) {
     showMessage("デバイスへの出力に失敗しました。");
-    return abandonStart(instance, single);
+    return abandonStart(wave, instance, single);
   }
   if (single) {
-    p.startTick = nowMs();
+    p.startTick = nowMs(wave);
     p.ticksShown = 0;
   }
 
-  if (streaming() && secondLength > 0) {
-    if (!queueHeader(1, secondLength, instance)) return abandonStart(instance, false);
+  if (streaming(wave) && secondLength > 0) {
+    if (!queueHeader(wave, 1, secondLength, instance)) return abandonStart(wave, instance, false);
   } else {
     p.lastQueued = true;
   }
 
   p.stopped = false;
-  appState.playing = 1;
-  enterPhase(PlaybackPhase::kPlaying);
+  p.playing = true;
+  enterPhase(p, PlaybackPhase::kPlaying);
 }
 
-void bufferDone(int header) {
-  PlaybackState& p = playbackState;
-  WaveSource& w = waveSource;
+void bufferDone(WaveSession& wave, int header) {
+  PlaybackState& p = wave.playback;
+  WaveSource& w = wave.source;
   // Notices still queued after Stop or after the end change nothing.
-  if (p.stopped || !appState.playing) return;
+  if (p.stopped || !p.playing) return;
 
-  const uint32_t delay =
-      pacingDelayMs(settings.playBufferSeconds, settings.playSpeed, SampleRate(w.srKHz));
-  if (delay > 0) waitForPacing(delay);
+  const uint32_t delay = pacingDelayMs(p.playBufferSeconds, p.playSpeed, SampleRate(w.srKHz));
+  if (delay > 0) waitForPacing(wave, delay);
 
   const bool endsNow = p.lastQueued;
   const int i = p.currentHeader;
   p.currentHeader = 1 - i;
-  const uint32_t n = std::min(w.bytesLeft, bufferBytes);
+  const uint32_t n = std::min(w.bytesLeft, wave.bufferBytes);
   p.queuedLength[size_t(i)] = n;
-  unprepareHeader(i);
+  unprepareHeader(p, i);
   w.bytesLeft -= n;
 
-  if (!streaming()) reportRedraw(PlaybackRedraw::kFormatTexts);
+  if (!streaming(wave)) reportRedraw(p, PlaybackRedraw::kFormatTexts);
 
   if (p.partialPlay) {
-    const auto bufferFrames = int32_t(bufferBytes / std::max<uint32_t>(w.blockAlign, 1));
-    int32_t m = streaming() && p.lastQueued ? bufferFrames / columnFrames() : stripWidth();
+    const auto bufferFrames = int32_t(wave.bufferBytes / std::max<uint32_t>(w.blockAlign, 1));
+    int32_t m = streaming(wave) && p.lastQueued ? bufferFrames / columnFrames(p) : stripWidth(wave);
     if (m < 1) m = 1;
     // Restores the previous strip and inverts the next one (only restores after the last).
-    const bool follow = markerColumns() > 0 && !p.lastQueued;
-    moveMarker(512 - markerColumns() - m, p.lastQueued ? m : 2 * m,
-               follow ? 512 - markerColumns() + kLayout.unitW : -1);
-    markerFrames -= bufferFrames;
-    if (markerFrames <= 0) p.queuedLength[size_t(i)] = 0;  // the span is used up
+    const int32_t q = markerColumns(wave);
+    const bool follow = q > 0 && !p.lastQueued;
+    moveMarker(p, 512 - q - m, p.lastQueued ? m : 2 * m, follow ? 512 - q + kLayout.unitW : -1);
+    wave.markerFrames -= bufferFrames;
+    if (wave.markerFrames <= 0) p.queuedLength[size_t(i)] = 0;  // the span is used up
   }
 
   if (!p.lastQueued) {
     const uint32_t length = p.queuedLength[size_t(i)];
     if (length > 0) {
       WaveHeader& h = p.headers[size_t(i)];
-      h.data = sampleBuffer[size_t(i)].data();
+      h.data = wave.sampleBuffer[size_t(i)].data();
       h.length = length;
       h.flags = 0;
       // A refill that fails is not reported: the device just hands the buffer back again.
-      readData(sampleBuffer[size_t(i)].data(), length);
-      if (prepareHeader(i)) writeHeader(i);
+      readData(w, wave.sampleBuffer[size_t(i)].data(), length);
+      if (prepareHeader(p, i)) writeHeader(p, i);
     } else {
       p.lastQueued = true;
     }
   }
 
   if (endsNow) {
-    if (!streaming()) reportMarkerTimer(0);
-    if (!p.partialPlay) {
-      appState.position = 0;
-      reportPositionChanged();
-    }
+    if (!streaming(wave)) reportMarkerTimer(p, 0);
+    if (!p.partialPlay) reportPlayedTo(p, 0);
     // The device lets go of everything before the buffers are freed.
-    closeDevice();
-    endPlayback(header);
+    closeDevice(wave);
+    endPlayback(wave, header);
   }
 }
 
-void endPlayback(int header) {
-  PlaybackState& p = playbackState;
+void endPlayback(WaveSession& wave, int header) {
+  PlaybackState& p = wave.playback;
   InstanceBlock* instance = p.headers[size_t(header & 1)].user;
   if (!instance) instance = p.headers[0].user;
-  releasePlayback(instance);
-  appState.playing = 0;
-  WaveSource& w = waveSource;
+  releasePlayback(wave, instance);
+  p.playing = false;
+  WaveSource& w = wave.source;
   if (w.mmio.isOpen()) {
     w.mmio.ascend(w.dataChunk);
     w.mmio.ascend(w.riffChunk);
   }
-  enterPhase(PlaybackPhase::kIdle);
+  enterPhase(p, PlaybackPhase::kIdle);
 }
 
-void stopPlayback() {
-  PlaybackState& p = playbackState;
-  WaveSource& w = waveSource;
-  if (!appState.playing) return;  // nothing to stop; the buffers are gone already
-  const bool single = !streaming();
-  if (single) reportMarkerTimer(0);
+void stopPlayback(WaveSession& wave) {
+  PlaybackState& p = wave.playback;
+  WaveSource& w = wave.source;
+  if (!p.playing) return;  // nothing to stop; the buffers are gone already
+  const bool single = !streaming(wave);
+  if (single) reportMarkerTimer(p, 0);
 
   p.stopped = true;
   audioBackend().reset();
-  unprepareHeader(0);
-  appState.playing = 0;
+  unprepareHeader(p, 0);
+  p.playing = false;
 
   if (!single) {
-    unprepareHeader(1);
+    unprepareHeader(p, 1);
     if (!p.partialPlay) {
       // Just after the last byte handed to the device.
-      appState.position = w.dataSize - w.bytesLeft;
-      reportPositionChanged();
+      reportPlayedTo(p, w.dataSize - w.bytesLeft);
     } else {
-      const int32_t width = stripWidth();
-      const int32_t x = 512 - markerColumns() - width;
-      moveMarker(x, width, x + kLayout.unitW);
+      const int32_t width = stripWidth(wave);
+      const int32_t x = 512 - markerColumns(wave) - width;
+      moveMarker(p, x, width, x + kLayout.unitW);
     }
   } else {
-    const uint32_t elapsed = nowMs() - p.startTick;
+    const uint32_t elapsed = nowMs(wave) - p.startTick;
     if (!p.partialPlay) {
       // Whole frames the device has played since the start, at the rate it was given, and never
       // more than the buffer held.
       const uint64_t frames = uint64_t(p.declaredRate) * elapsed / 1000;
       const uint64_t played = std::min<uint64_t>(frames * w.blockAlign, p.queuedLength[0]);
-      appState.position += uint32_t(played - played % std::max<uint32_t>(w.blockAlign, 1));
-      reportPositionChanged();
+      reportPlayedTo(
+          p, p.startPosition + uint32_t(played - played % std::max<uint32_t>(w.blockAlign, 1)));
     } else {
-      markerStep(false);
+      markerStep(wave, false);
     }
-    reportRedraw(PlaybackRedraw::kFormatTexts);
+    reportRedraw(p, PlaybackRedraw::kFormatTexts);
   }
 
-  closeDevice();
-  releasePlayback(p.headers[0].user);
-  enterPhase(PlaybackPhase::kIdle);
+  closeDevice(wave);
+  releasePlayback(wave, p.headers[0].user);
+  enterPhase(p, PlaybackPhase::kIdle);
 }
 
-void releasePlaybackAtExit() {
-  PlaybackState& p = playbackState;
-  if (!outputDeviceOpen || !appState.fileSelected || !appState.playing) return;
-  if (!streaming()) reportMarkerTimer(0);
+void releasePlaybackAtExit(WaveSession& wave, bool fileSelected) {
+  PlaybackState& p = wave.playback;
+  if (!wave.outputDeviceOpen || !fileSelected || !p.playing) return;
+  if (!streaming(wave)) reportMarkerTimer(p, 0);
   p.stopped = true;
   audioBackend().reset();
-  unprepareHeader(0);
-  unprepareHeader(1);
-  releasePlayback(p.headers[0].user);
-  appState.playing = 0;
+  unprepareHeader(p, 0);
+  unprepareHeader(p, 1);
+  releasePlayback(wave, p.headers[0].user);
+  p.playing = false;
   p.phase = PlaybackPhase::kIdle;  // the window is going away: nobody to tell
 }
 

@@ -10,7 +10,9 @@
 #include <functional>
 
 #include "core/sample_rate.h"
+#include "core/settings.h"
 #include "wave/sample_buffers.h"
+#include "wave/wave_source.h"
 
 namespace korimu {
 
@@ -50,12 +52,17 @@ class PlaybackObserver {
  public:
   virtual ~PlaybackObserver() = default;
   virtual void stateChanged(PlaybackPhase phase) = 0;
-  // `position` moved (a whole playback ended or was stopped): its text and the overview follow.
-  virtual void positionChanged() = 0;
+  // A whole playback ended or was stopped at `position`: the document's position moves there.
+  virtual void playedTo(uint32_t position) = 0;
   virtual void markerMoved(const MarkerMove& move) = 0;
   // Single-buffer mode: markerTick is due every `periodMs` from now on; 0 stops the ticks.
   virtual void markerTimer(uint32_t periodMs) = 0;
   virtual void redrawDue(PlaybackRedraw part) = 0;
+  // The start validated the file: what became known is shown before any failure is told.
+  virtual void fileOpened(const WaveOpenResult& /*result*/) {}
+  // Single-buffer mode allocates and reads the whole range at once: a wait cursor is due while
+  // `on`.
+  virtual void readingWhole(bool /*on*/) {}
 };
 
 struct PlaybackState {
@@ -73,36 +80,46 @@ struct PlaybackState {
   uint32_t lastPacingTime = 0;
   uint32_t declaredRate = 0;  // the sample rate the device was opened with
   PlaybackPhase phase = PlaybackPhase::kIdle;
+  // From the start to the end or Stop of a playback.
+  bool playing = false;
+  // Where the playback started, and the settings it runs with (the window keeps them from
+  // changing while it plays).
+  uint32_t startPosition = 0;
+  int32_t playBufferSeconds = 0;
+  int32_t playSpeed = 0;
+  int32_t framesPerColumn = 1;
   // Who hears about the playback (none: the playback runs unseen, as in the command line).
   PlaybackObserver* observer = nullptr;
 };
 
-extern PlaybackState playbackState;
-
 // The millisecond clock of the pacing wait and the marker, and how the wait gives the processor
-// away between polls. Tests install a fake one so nothing sleeps.
+// away between polls. Tests set a fake one on their session so nothing sleeps; unset members fall
+// back to the tick counter and a 1 ms sleep.
 struct PlaybackClock {
   std::function<uint32_t()> nowMs;
   std::function<void()> yieldProcessor;
 };
-// Installs a clock; unset members fall back to the tick counter and a 1 ms sleep.
-void setPlaybackClock(PlaybackClock clock);
 
-// Commands 1201 (partial false) and 1213 (partial true), and start-up with /P.
-void startPlayback(bool partial);
+struct WaveSession;
+
+// Commands 1201 (partial false) and 1213 (partial true), and start-up with /P: plays the file of
+// `file` from its position.
+void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSettings& settings,
+                   bool partial);
 // Command 1202 while no analysis runs.
-void stopPlayback();
+void stopPlayback(WaveSession& wave);
 // The device handed buffer `header` back.
-void bufferDone(int header);
+void bufferDone(WaveSession& wave, int header);
 // The common end of a playback that reached its end.
-void endPlayback(int header);
+void endPlayback(WaveSession& wave, int header);
 // Main window timer 1: moves the marker in single-buffer partial play.
-void markerTick();
+void markerTick(WaveSession& wave);
 // Inverts the next marker strip (twice as wide when `twice`, which restores the previous strip as
 // well); returns the frames one step covers.
-int32_t markerStep(bool twice);
-// The main window is going away during a playback: stop the device and free the buffers.
-void releasePlaybackAtExit();
+int32_t markerStep(WaveSession& wave, bool twice);
+// The main window is going away during a playback of the selected file: stop the device and free
+// the buffers.
+void releasePlaybackAtExit(WaveSession& wave, bool fileSelected);
 
 // ---- The numbers of a playback ----
 

@@ -3,40 +3,14 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
-#include <utility>
 
-#include "core/app_state.h"
 #include "core/layout.h"
-#include "core/settings.h"
 #include "platform/event_pump.h"
 #include "wave/playback.h"
 #include "wave/playback_internal.h"
-#include "wave/wave_source.h"
+#include "wave/wave_session.h"
 
 namespace korimu {
-
-namespace {
-
-PlaybackClock defaultClock() {
-  PlaybackClock c;
-  c.nowMs = [] { return static_cast<uint32_t>(tickCountMs()); };
-  c.yieldProcessor = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); };
-  return c;
-}
-
-PlaybackClock& clock() {
-  static PlaybackClock c = defaultClock();
-  return c;
-}
-
-}  // namespace
-
-void setPlaybackClock(PlaybackClock c) {
-  const PlaybackClock fallback = defaultClock();
-  if (!c.nowMs) c.nowMs = fallback.nowMs;
-  if (!c.yieldProcessor) c.yieldProcessor = fallback.yieldProcessor;
-  clock() = std::move(c);
-}
 
 double speedFactor(int32_t playSpeed) {
   return std::pow(2.0, playSpeed / 120.0);
@@ -90,71 +64,79 @@ uint32_t pacingDelayMs(int32_t pb, int32_t playSpeed, SampleRate rate) {
 
 namespace playback_detail {
 
-uint32_t nowMs() {
-  return clock().nowMs();
+uint32_t nowMs(const WaveSession& wave) {
+  if (wave.clock.nowMs) return wave.clock.nowMs();
+  return static_cast<uint32_t>(tickCountMs());
 }
 
-void waitForPacing(uint32_t delayMs) {
-  while (nowMs() - playbackState.lastPacingTime < delayMs) clock().yieldProcessor();
-  playbackState.lastPacingTime = nowMs();
+void waitForPacing(WaveSession& wave, uint32_t delayMs) {
+  while (nowMs(wave) - wave.playback.lastPacingTime < delayMs) {
+    if (wave.clock.yieldProcessor) {
+      wave.clock.yieldProcessor();
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  wave.playback.lastPacingTime = nowMs(wave);
 }
 
-int32_t columnFrames() {
-  return settings.framesPerColumn > 0 ? settings.framesPerColumn : 1;
+int32_t columnFrames(const PlaybackState& p) {
+  return p.framesPerColumn > 0 ? p.framesPerColumn : 1;
 }
 
-int32_t stripWidth() {
-  return markerStripWidth(SampleRate(waveSource.srKHz), settings.playBufferSeconds, columnFrames());
+int32_t stripWidth(const WaveSession& wave) {
+  const PlaybackState& p = wave.playback;
+  return markerStripWidth(SampleRate(wave.source.srKHz), p.playBufferSeconds, columnFrames(p));
 }
 
-int32_t markerColumns() {
-  return markerFrames / columnFrames();
+int32_t markerColumns(const WaveSession& wave) {
+  return wave.markerFrames / columnFrames(wave.playback);
 }
 
-void moveMarker(int32_t x, int32_t width, int32_t crossSectionX) {
-  if (PlaybackObserver* o = playbackState.observer) o->markerMoved({x, width, crossSectionX});
+void moveMarker(const PlaybackState& p, int32_t x, int32_t width, int32_t crossSectionX) {
+  if (PlaybackObserver* o = p.observer) o->markerMoved({x, width, crossSectionX});
 }
 
-int32_t stepMarker(bool twice, int32_t crossSectionX) {
-  const int32_t w = stripWidth();
-  moveMarker(512 - markerColumns() - w, twice ? 2 * w : w, crossSectionX);
-  return framesPerStep(SampleRate(waveSource.srKHz), settings.playBufferSeconds);
+int32_t stepMarker(const WaveSession& wave, bool twice, int32_t crossSectionX) {
+  const int32_t w = stripWidth(wave);
+  moveMarker(wave.playback, 512 - markerColumns(wave) - w, twice ? 2 * w : w, crossSectionX);
+  return framesPerStep(SampleRate(wave.source.srKHz), wave.playback.playBufferSeconds);
 }
 
-void enterPhase(PlaybackPhase phase) {
-  playbackState.phase = phase;
-  if (PlaybackObserver* o = playbackState.observer) o->stateChanged(phase);
+void enterPhase(PlaybackState& p, PlaybackPhase phase) {
+  p.phase = phase;
+  if (PlaybackObserver* o = p.observer) o->stateChanged(phase);
 }
 
-void reportPositionChanged() {
-  if (PlaybackObserver* o = playbackState.observer) o->positionChanged();
+void reportPlayedTo(const PlaybackState& p, uint32_t position) {
+  if (PlaybackObserver* o = p.observer) o->playedTo(position);
 }
 
-void reportMarkerTimer(uint32_t periodMs) {
-  if (PlaybackObserver* o = playbackState.observer) o->markerTimer(periodMs);
+void reportMarkerTimer(const PlaybackState& p, uint32_t periodMs) {
+  if (PlaybackObserver* o = p.observer) o->markerTimer(periodMs);
 }
 
-void reportRedraw(PlaybackRedraw part) {
-  if (PlaybackObserver* o = playbackState.observer) o->redrawDue(part);
+void reportRedraw(const PlaybackState& p, PlaybackRedraw part) {
+  if (PlaybackObserver* o = p.observer) o->redrawDue(part);
 }
 
 }  // namespace playback_detail
 
 using namespace playback_detail;
 
-int32_t markerStep(bool twice) {
-  return stepMarker(twice, -1);
+int32_t markerStep(WaveSession& wave, bool twice) {
+  return stepMarker(wave, twice, -1);
 }
 
-void markerTick() {
-  PlaybackState& p = playbackState;
+void markerTick(WaveSession& wave) {
+  PlaybackState& p = wave.playback;
   // A tick still queued after the end or Stop moves nothing.
-  if (!p.partialPlay || !appState.playing) return;
+  if (!p.partialPlay || !p.playing) return;
   const uint32_t period = p.timerPeriod > 0 ? p.timerPeriod : 1;
-  const auto due = static_cast<uint32_t>(double(nowMs() - p.startTick) / period + 0.5);
+  const auto due = static_cast<uint32_t>(double(nowMs(wave) - p.startTick) / period + 0.5);
   for (uint32_t done = 0; p.ticksShown + done < due; ++done) {
-    const int32_t q = markerColumns();
-    markerFrames -= stepMarker(true, q > 0 ? 512 - q + kLayout.unitW : -1);
+    const int32_t q = markerColumns(wave);
+    wave.markerFrames -= stepMarker(wave, true, q > 0 ? 512 - q + kLayout.unitW : -1);
   }
   p.ticksShown = due;
 }

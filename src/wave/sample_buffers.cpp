@@ -3,32 +3,22 @@
 #include <algorithm>
 #include <limits>
 #include <new>
-#include <utility>
 
 #include "core/sample_rate.h"
-#include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "platform/message.h"
-#include "wave/wave_source.h"
+#include "wave/wave_session.h"
 
 namespace korimu {
 
-std::array<std::vector<uint8_t>, 2> sampleBuffer;
-uint32_t bufferBytes = 0;
-int32_t markerFrames = 0;
-bool playbackPartial = false;
-
 namespace {
-
-uint64_t memoryLimit = 0;
 
 constexpr uint64_t kMiB = uint64_t(1) << 20;
 constexpr uint64_t kMaxBuffer = std::numeric_limits<uint32_t>::max();
 
 }  // namespace
 
-void sizeBuffers(bool partial) {
-  const WaveSource& w = waveSource;
+void sizeBuffers(WaveSession& wave, const AppSettings& settings, bool partial) {
+  const WaveSource& w = wave.source;
   const uint32_t v = w.bytesPerSecond;
   const int32_t pb = settings.playBufferSeconds;
   const int64_t f = settings.framesPerColumn;
@@ -55,7 +45,7 @@ void sizeBuffers(bool partial) {
     if (bytes == 0) bytes = align;
     if (bytes > kMaxBuffer) bytes = kMaxBuffer - kMaxBuffer % align;
   }
-  bufferBytes = uint32_t(std::min(bytes, kMaxBuffer));
+  wave.bufferBytes = uint32_t(std::min(bytes, kMaxBuffer));
 
   int64_t marker = 512 * f;
   if (align == 0) {
@@ -66,17 +56,18 @@ void sizeBuffers(bool partial) {
     marker = int64_t(std::max(
         double(marker) - double(v) / SampleRate::kOtherBaseHz * pb / double(align), -1e18));
   }
-  markerFrames = int32_t(std::clamp<int64_t>(marker, std::numeric_limits<int32_t>::min(),
-                                             std::numeric_limits<int32_t>::max()));
+  wave.markerFrames = int32_t(std::clamp<int64_t>(marker, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
 }
 
-bool allocSlot(int slot, uint64_t bytes) {
+bool allocSlot(WaveSession& wave, int slot, uint64_t bytes) {
   if (slot < 0 || slot > 1) return false;
-  freeSlot(slot);
-  const uint64_t held = sampleBuffer[size_t(1 - slot)].size();
-  if (memoryLimit != 0 && bytes + held > memoryLimit) return false;
+  freeSlot(wave, slot);
+  const uint64_t held = wave.sampleBuffer[size_t(1 - slot)].size();
+  const uint64_t limit = wave.sampleMemoryLimit;
+  if (limit != 0 && bytes + held > limit) return false;
   try {
-    sampleBuffer[size_t(slot)].assign(size_t(bytes), 0);
+    wave.sampleBuffer[size_t(slot)].assign(size_t(bytes), 0);
   } catch (const std::bad_alloc&) {
     return false;
   } catch (const std::length_error&) {
@@ -85,53 +76,46 @@ bool allocSlot(int slot, uint64_t bytes) {
   return true;
 }
 
-void freeSlot(int slot) {
+void freeSlot(WaveSession& wave, int slot) {
   if (slot < 0 || slot > 1) return;
-  std::vector<uint8_t>().swap(sampleBuffer[size_t(slot)]);
+  std::vector<uint8_t>().swap(wave.sampleBuffer[size_t(slot)]);
 }
 
-bool allocSampleBuffers() {
-  const bool single = waveSource.readMode == 1;
-  if (single) callHook(shellHooks.showHourglass, true);
-  const int count = std::clamp(waveSource.readMode, 1, 2);
-  bool ok = true;
-  for (int i = 0; i < count && ok; ++i) {
-    if (!allocSlot(i, bufferBytes)) {
-      if (i > 0) freeSlot(0);
+bool allocSampleBuffers(WaveSession& wave) {
+  const int count = std::clamp(wave.source.readMode, 1, 2);
+  for (int i = 0; i < count; ++i) {
+    if (!allocSlot(wave, i, wave.bufferBytes)) {
+      if (i > 0) freeSlot(wave, 0);
       showMessage("メモリ不足です。", MessageKind::kExclamation);
-      ok = false;
+      return false;
     }
   }
-  if (single) callHook(shellHooks.showHourglass, false);
-  return ok;
+  return true;
 }
 
-void freeSampleBuffers() {
-  const int count = std::clamp(waveSource.readMode, 1, 2);
-  for (int i = 0; i < count; ++i) freeSlot(i);
+void freeSampleBuffers(WaveSession& wave) {
+  const int count = std::clamp(wave.source.readMode, 1, 2);
+  for (int i = 0; i < count; ++i) freeSlot(wave, i);
 }
 
-InstanceBlock* makeInstanceBlock(const void* headerBlock) {
+InstanceBlock* makeInstanceBlock(WaveSession& wave, const void* headerBlock) {
   InstanceBlock* block = nullptr;
-  if (memoryLimit == 0 || memoryLimit >= 32) block = new (std::nothrow) InstanceBlock;
+  const uint64_t limit = wave.sampleMemoryLimit;
+  if (limit == 0 || limit >= 32) block = new (std::nothrow) InstanceBlock;
   if (!block) {
-    freeSampleBuffers();
+    freeSampleBuffers(wave);
     showMessage("インスタンス データのためのメモリが足りません。", MessageKind::kExclamation);
     return nullptr;
   }
   block->self = block;
   block->headerBlock = headerBlock;
-  block->firstBuffer = sampleBuffer[0].data();
+  block->firstBuffer = wave.sampleBuffer[0].data();
   return block;
 }
 
-void releaseInstance(InstanceBlock* instance) {
-  freeSampleBuffers();
+void releaseInstance(WaveSession& wave, InstanceBlock* instance) {
+  freeSampleBuffers(wave);
   delete instance;
-}
-
-uint64_t setSampleMemoryLimit(uint64_t bytes) {
-  return std::exchange(memoryLimit, bytes);
 }
 
 }  // namespace korimu

@@ -3,17 +3,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <new>
+#include <utility>
 
-#include "core/app_state.h"
-#include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "platform/message.h"
 #include "wave/sample_buffers.h"
+#include "wave/wave_session.h"
 
 namespace korimu {
-
-WaveSource waveSource;
-bool outputDeviceOpen = false;
 
 namespace {
 
@@ -28,15 +24,14 @@ uint32_t field32(const std::vector<uint8_t>& bytes, size_t at) {
          uint32_t(bytes[at + 3]) << 24;
 }
 
-bool fail(const char* text) {
-  showMessage(text, MessageKind::kExclamation);
-  return false;
+WaveOpenResult& fail(WaveOpenResult& result, std::string text) {
+  result.failure = std::move(text);
+  return result;
 }
 
-bool failReleasingFormat(const std::string& text) {
-  releaseFormatCopy();
-  showMessage(text, MessageKind::kExclamation);
-  return false;
+WaveOpenResult& failReleasingFormat(WaveSource& source, WaveOpenResult& result, std::string text) {
+  releaseFormatCopy(source);
+  return fail(result, std::move(text));
 }
 
 // Which of the four sample kinds a channel/bit pair is; -1 for any other pair.
@@ -48,38 +43,35 @@ int32_t sampleKindOf(int channels, int bits) {
   return -1;
 }
 
-// Step 7: the format numbers and their status texts, before the tag is looked at.
-void recordFormat(const WaveFormat& f) {
-  WaveSource& w = waveSource;
+// Step 7: the format numbers (their status texts are due), before the tag is looked at.
+void recordFormat(WaveSource& w, const WaveFormat& f) {
   const int32_t kind = sampleKindOf(f.channels, f.bitsPerSample);
   // Other pairs are refused below; the status texts still show what the file declares.
   w.sampleKind = kind >= 0 ? kind : (f.channels >= 2 ? 2 : 0) | (f.bitsPerSample > 8 ? 1 : 0);
   w.bytesPerSecond = f.avgBytesPerSec;
   w.srKHz = int32_t(f.samplesPerSec / 1000);
   w.bitsPerSample = f.bitsPerSample;
-  callHook(shellHooks.drawFormatTexts);
   w.formatTag = f.formatTag;
 }
 
-// Whether a PCM format can be read safely by every consumer; shows the refusal otherwise.
-bool pcmFormatUsable(const WaveFormat& f) {
+// Why a PCM format cannot be read safely by every consumer; empty when it can.
+std::string pcmFormatRefusal(const WaveFormat& f) {
   if (sampleKindOf(f.channels, f.bitsPerSample) < 0)
-    return failReleasingFormat(formatText("対応していないPCM形式です。(%dビット %dチャンネル)",
-                                          int(f.bitsPerSample), int(f.channels)));
+    return formatText("対応していないPCM形式です。(%dビット %dチャンネル)", int(f.bitsPerSample),
+                      int(f.channels));
   // Frames of another size than the kind's, or rates that give nothing per second, would make the
   // readers divide by zero or step past their buffers.
   const uint32_t frameBytes = uint32_t(f.channels) * f.bitsPerSample / 8;
   if (f.blockAlign != frameBytes || f.avgBytesPerSec == 0 || f.samplesPerSec < 1000 ||
       f.samplesPerSec > kHighestSampleRate)
-    return failReleasingFormat("WAVEファイルが壊れています。");
-  return true;
+    return "WAVEファイルが壊れています。";
+  return {};
 }
 
 // The data the file really holds, in whole frames. A recording cut short keeps what is there; a
 // recording never finalised (data size 0xFFFFFFFF, or 0 inside a RIFF form of placeholder size)
 // runs to the end of the file.
-uint32_t dataBytes(uint32_t declared, uint32_t frameBytes) {
-  const WaveSource& w = waveSource;
+uint32_t dataBytes(const WaveSource& w, uint32_t declared, uint32_t frameBytes) {
   const uint64_t inFile = w.mmio.fileSize() - std::min(w.mmio.fileSize(), w.dataChunk.dataOffset);
   const bool unfinished =
       declared == 0xFFFFFFFFu || (declared == 0 && (w.riffChunk.flags & kUnfinishedSize) != 0);
@@ -90,24 +82,24 @@ uint32_t dataBytes(uint32_t declared, uint32_t frameBytes) {
 
 }  // namespace
 
-uint32_t allocFormatCopy(uint32_t size) {
-  releaseFormatCopy();
+uint32_t allocFormatCopy(WaveSource& source, uint32_t size) {
+  releaseFormatCopy(source);
   try {
-    waveSource.format.assign(size, 0);
+    source.format.assign(size, 0);
   } catch (const std::bad_alloc&) {
     return 0;
   }
-  waveSource.hasFormat = true;
+  source.hasFormat = true;
   return size;
 }
 
-void releaseFormatCopy() {
-  std::vector<uint8_t>().swap(waveSource.format);
-  waveSource.hasFormat = false;
+void releaseFormatCopy(WaveSource& source) {
+  std::vector<uint8_t>().swap(source.format);
+  source.hasFormat = false;
 }
 
-WaveFormat formatFromCopy() {
-  const std::vector<uint8_t>& b = waveSource.format;
+WaveFormat formatFromCopy(const WaveSource& source) {
+  const std::vector<uint8_t>& b = source.format;
   WaveFormat f;
   f.formatTag = field16(b, 0);
   f.channels = field16(b, 2);
@@ -118,85 +110,89 @@ WaveFormat formatFromCopy() {
   return f;
 }
 
-void queryVolume(const std::string& fileName) {
-  if (!queryVolumeCapacity(fileName, &waveSource.volume)) waveSource.volume = VolumeInfo{};
+void queryVolume(WaveSource& source, const std::string& fileName) {
+  if (!queryVolumeCapacity(fileName, &source.volume)) source.volume = VolumeInfo{};
 }
 
-bool openWave() {
-  WaveSource& w = waveSource;
-  const std::string& name = appState.fileName;
-  if (name.empty()) return fail("ファイル名が未入力。");
+WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
+                        const AppSettings& settings) {
+  WaveSource& w = wave.source;
+  WaveOpenResult result;
+  const std::string& name = request.fileName;
+  if (name.empty()) return fail(result, "ファイル名が未入力。");
 
   w.mmio.close();
-  if (!w.mmio.open(name)) return fail("ファイルを開けません。");
+  if (!w.mmio.open(name)) return fail(result, "ファイルを開けません。");
 
   if (!w.mmio.descendRiff(&w.riffChunk, fourCc("WAVE")))
-    return fail("指定したファイルは、WAVEファイルではありません。");
+    return fail(result, "指定したファイルは、WAVEファイルではありません。");
 
   if (!w.mmio.findChunk(&w.dataChunk, w.riffChunk, fourCc("fmt ")))
-    return fail("WAVEファイルが壊れています。");
+    return fail(result, "WAVEファイルが壊れています。");
 
   // A chunk that claims more bytes than the file holds cannot be read whole; say so before
   // reserving memory for it.
   const uint64_t available = w.mmio.fileSize() - std::min(w.mmio.fileSize(), w.mmio.tell());
-  if (w.dataChunk.size > available) {
-    releaseFormatCopy();
-    return fail("形式チャンクを読み取れません。");
-  }
-  if (allocFormatCopy(w.dataChunk.size) == 0 && w.dataChunk.size > 0)
-    return fail("極度のメモリ不足です。");
+  if (w.dataChunk.size > available)
+    return failReleasingFormat(w, result, "形式チャンクを読み取れません。");
+  if (allocFormatCopy(w, w.dataChunk.size) == 0 && w.dataChunk.size > 0)
+    return fail(result, "極度のメモリ不足です。");
   if (w.mmio.read(w.format.data(), w.dataChunk.size) != w.dataChunk.size)
-    return failReleasingFormat("形式チャンクを読み取れません。");
+    return failReleasingFormat(w, result, "形式チャンクを読み取れません。");
 
-  const WaveFormat format = formatFromCopy();
-  recordFormat(format);
+  const WaveFormat format = formatFromCopy(w);
+  recordFormat(w, format);
+  result.formatRead = true;
   if (w.formatTag != 1)
-    return failReleasingFormat("指定したファイルは、PCMファイルではありません。");
-  if (!pcmFormatUsable(format)) return false;
+    return failReleasingFormat(w, result, "指定したファイルは、PCMファイルではありません。");
+  if (std::string refusal = pcmFormatRefusal(format); !refusal.empty())
+    return failReleasingFormat(w, result, std::move(refusal));
 
   w.mmio.ascend(w.dataChunk);
   if (!w.mmio.findChunk(&w.dataChunk, w.riffChunk, fourCc("data")))
-    return failReleasingFormat("WAVEファイルにデータ チャンクがありません。");
+    return failReleasingFormat(w, result, "WAVEファイルにデータ チャンクがありません。");
 
-  queryVolume(name);
+  queryVolume(w, name);
   const bool smallVolume =
       w.volume.totalCapacity > 0 && w.volume.totalCapacity <= kDisketteCapacity;
   w.readMode = settings.onMem != 0 || smallVolume ? 1 : 2;
 
-  w.dataSize = dataBytes(w.dataChunk.size, format.blockAlign);
+  w.dataSize = dataBytes(w, w.dataChunk.size, format.blockAlign);
   w.bytesLeft = w.dataSize;
   w.blockAlign = format.blockAlign;
-  if (w.dataSize == 0) return failReleasingFormat("データ チャンクが空です。");
+  if (w.dataSize == 0) return failReleasingFormat(w, result, "データ チャンクが空です。");
+  result.dataFound = true;
 
-  callHook(shellHooks.drawPositionText);
-  callHook(shellHooks.drawFormatTexts);
-  callHook(shellHooks.drawSpanText);
+  const uint32_t position = request.position;
+  w.bytesLeft = position <= w.dataSize ? w.dataSize - position : 0;
+  sizeBuffers(wave, settings, wave.playbackPartial);
+  seekData(w, position);
 
-  w.bytesLeft = appState.position <= w.dataSize ? w.dataSize - appState.position : 0;
-  sizeBuffers(playbackPartial);
-  seekData(appState.position);
-
-  if (appState.outputDeviceCount > 0 && !appState.busy && !audioBackend().supportsFormat(format))
-    return failReleasingFormat("サウンドドライバは、この形式を再生できません。");
-  return true;
+  if (request.checkPlayable && !audioBackend().supportsFormat(format))
+    return failReleasingFormat(w, result, "サウンドドライバは、この形式を再生できません。");
+  result.opened = true;
+  return result;
 }
 
-void closeWave() {
-  if (waveSource.mmio.isOpen()) waveSource.mmio.close();
-  if (outputDeviceOpen && appState.fileSelected) {
+bool reportOpenFailure(const WaveOpenResult& result) {
+  if (!result.opened) showMessage(result.failure, MessageKind::kExclamation);
+  return result.opened;
+}
+
+void closeWave(WaveSession& wave, bool fileSelected) {
+  if (wave.source.mmio.isOpen()) wave.source.mmio.close();
+  if (wave.outputDeviceOpen && fileSelected) {
     audioBackend().close();
-    outputDeviceOpen = false;
+    wave.outputDeviceOpen = false;
   }
 }
 
-bool seekData(uint32_t offset) {
-  const WaveSource& w = waveSource;
+bool seekData(WaveSource& w, uint32_t offset) {
   if (!w.mmio.isOpen()) return false;
-  return waveSource.mmio.seek(w.dataChunk.dataOffset + std::min(offset, w.dataSize));
+  return w.mmio.seek(w.dataChunk.dataOffset + std::min(offset, w.dataSize));
 }
 
-uint32_t readData(uint8_t* buffer, uint32_t n) {
-  WaveSource& w = waveSource;
+uint32_t readData(WaveSource& w, uint8_t* buffer, uint32_t n) {
   if (!w.mmio.isOpen() || n == 0) return 0;
   const uint64_t here = w.mmio.tell();
   const uint64_t start = w.dataChunk.dataOffset;

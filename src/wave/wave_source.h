@@ -1,12 +1,13 @@
-// The one open WAV file: its RIFF navigation records, a copy of its format chunk and the numbers
-// every consumer reads. openWave re-validates the file named in appState.fileName and leaves it
-// positioned at `position` inside the data chunk.
+// The open WAV file: its RIFF navigation records, a copy of its format chunk and the numbers every
+// consumer reads. openWave re-validates the named file and leaves it positioned at the requested
+// position inside the data chunk.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "core/settings.h"
 #include "platform/audio_device.h"
 #include "platform/riff_file.h"
 #include "platform/system_facts.h"
@@ -34,10 +35,7 @@ struct WaveSource {
   VolumeInfo volume;     // of the file's volume; only the total capacity is used
 };
 
-extern WaveSource waveSource;
-
-// Set by the playback engine while the wave-output device is open, so closeWave can close it.
-extern bool outputDeviceOpen;
+struct WaveSession;
 
 // The highest sample rate a file may declare (768 kHz, four times the fastest studio rate); a
 // higher one is taken as a broken header. It keeps every rate product within 32 bits.
@@ -46,25 +44,44 @@ inline constexpr uint32_t kHighestSampleRate = 768000;
 // A 1.44 MB diskette: files on a volume this small are handled in one buffer.
 inline constexpr uint64_t kDisketteCapacity = 1457664;
 
-// Validates and opens appState.fileName; on failure a message has been shown and false returned.
-bool openWave();
+// Which file an open validates, where reading starts, and whether the output device must be able
+// to play the file's format.
+struct WaveOpenRequest {
+  std::string fileName;
+  uint32_t position = 0;
+  bool checkPlayable = false;  // an output device exists and no analysis runs
+};
+
+// How far an open came. Whoever shows the file draws what became known, then tells the failure.
+struct WaveOpenResult {
+  bool formatRead = false;  // the format numbers describe this file: its format texts are due
+  bool dataFound = false;   // the data chunk is known as well: position, format and span texts
+  bool opened = false;
+  std::string failure;  // the message for the user when the open failed
+};
+
+// Validates and opens the requested file, and sizes the playback buffers for it.
+WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
+                        const AppSettings& settings);
+// Shows the failure of an open that failed; returns whether it opened.
+bool reportOpenFailure(const WaveOpenResult& result);
 // Closes the file handle, and the output device when one is open for the selected file.
-void closeWave();
+void closeWave(WaveSession& wave, bool fileSelected);
 
 // Replaces the format copy with a fresh block of `size` bytes; returns size, or 0 when the memory
 // is not there.
-uint32_t allocFormatCopy(uint32_t size);
-void releaseFormatCopy();
+uint32_t allocFormatCopy(WaveSource& source, uint32_t size);
+void releaseFormatCopy(WaveSource& source);
 // The format fields from the copy; fields beyond the end of a short chunk read as 0.
-WaveFormat formatFromCopy();
+WaveFormat formatFromCopy(const WaveSource& source);
 
-// Fills waveSource.volume for the file's volume.
-void queryVolume(const std::string& fileName);
+// Fills source.volume for the file's volume.
+void queryVolume(WaveSource& source, const std::string& fileName);
 
 // Seeks to the data chunk's start + offset (offset clamped to the data size).
-bool seekData(uint32_t offset);
+bool seekData(WaveSource& source, uint32_t offset);
 // Reads up to n bytes from the current place, never past the end of the data chunk. Returns the
 // bytes read; 0 at the end of the data or when no file is open.
-uint32_t readData(uint8_t* buffer, uint32_t n);
+uint32_t readData(WaveSource& source, uint8_t* buffer, uint32_t n);
 
 }  // namespace korimu

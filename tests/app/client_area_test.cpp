@@ -13,10 +13,11 @@
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
+#include "control/controller.h"
 #include "crafted_wav.h"
 #include "display/status_texts.h"
 #include "qt_app_fixture.h"
-#include "wave/wave_source.h"
+#include "wave/wave_session.h"
 
 namespace korimu::testing {
 namespace {
@@ -148,12 +149,13 @@ TEST_F(ClientAreaTest, OverviewRepaintIsDeferredWhilePlaying) {
   start(craft("deferred.wav", w));
   shell().overview->repaint();
   const int before = shell().overview->fileRedraws();
-  appState.playing = 1;
+  bool& playing = controller().session().wave.playback.playing;
+  playing = true;
   controller().command(kDoubleZoomId);
   shell().overview->repaint();
   EXPECT_EQ(shell().overview->fileRedraws(), before);
   EXPECT_TRUE(controller().overviewRepaintPending());
-  appState.playing = 0;
+  playing = false;
 }
 
 TEST_F(ClientAreaTest, DropOfThreeFilesOpensOnlyTheFirst) {
@@ -295,15 +297,16 @@ TEST_F(ClientAreaTest, OverviewReopensAClosedFileBeforeDrawing) {
   CraftedWav w;
   w.data.assign(512 * 512, 128);
   start(craft("reopen.wav", w));
-  closeWave();  // as before the Wave information dialog
-  ASSERT_FALSE(waveSource.mmio.isOpen());
+  WaveSession& wave = controller().session().wave;
+  closeWave(wave, true);  // as before the Wave information dialog
+  ASSERT_FALSE(wave.source.mmio.isOpen());
   shell().overview->canvas().clear(kWhite);
   shell().overview->invalidateFromFile();
   for (int i = 0; i < 3; ++i) {
     shell().overview->repaint();
     QApplication::processEvents();
   }
-  EXPECT_TRUE(waveSource.mmio.isOpen());
+  EXPECT_TRUE(wave.source.mmio.isOpen());
   EXPECT_EQ(overviewBlackRows(300), std::vector<int>{32});
   EXPECT_TRUE(messages.empty());
 }
@@ -313,7 +316,7 @@ TEST_F(ClientAreaTest, AFileThatVanishedIsReportedOncePerRepaintRequest) {
   w.data.assign(4096, 128);
   const std::string name = craft("vanishing.wav", w);
   start(name);
-  closeWave();
+  closeWave(controller().session().wave, true);
   std::filesystem::remove(name);
   shell().overview->invalidateFromFile();
   for (int i = 0; i < 5; ++i) {

@@ -6,10 +6,11 @@
 #include <filesystem>
 #include <functional>
 
+#include "control/controller.h"
 #include "cross_section_window_support.h"
 #include "display/display_state.h"
 #include "platform/audio_device.h"
-#include "wave/playback.h"
+#include "wave/wave_session.h"
 
 namespace korimu {
 namespace {
@@ -120,7 +121,9 @@ TEST_F(CrossSectionWindowTest, ColumnFollowsPartialPlay) {
     PlaybackObserver* window = nullptr;
     std::function<void()> moved;
     void stateChanged(PlaybackPhase phase) override { window->stateChanged(phase); }
-    void positionChanged() override { window->positionChanged(); }
+    void playedTo(uint32_t position) override { window->playedTo(position); }
+    void fileOpened(const WaveOpenResult& result) override { window->fileOpened(result); }
+    void readingWhole(bool on) override { window->readingWhole(on); }
     void markerMoved(const MarkerMove& move) override {
       window->markerMoved(move);
       if (move.crossSectionX >= 0) moved();
@@ -129,17 +132,18 @@ TEST_F(CrossSectionWindowTest, ColumnFollowsPartialPlay) {
     void redrawDue(PlaybackRedraw part) override { window->redrawDue(part); }
   } watch;
   std::vector<int> columns;
-  watch.window = playbackState.observer;
+  PlaybackState& playback = controller().session().wave.playback;
+  watch.window = playback.observer;
   watch.moved = [&] { columns.push_back(column()); };
-  playbackState.observer = &watch;
+  playback.observer = &watch;
   buttonById(kPartialId)->click();
   ASSERT_TRUE(bufferDone) << "the device was opened";
-  for (int k = 0; k < 4 && appState.playing; ++k) {
+  for (int k = 0; k < 4 && playback.playing; ++k) {
     bufferDone(k % 2);
     QApplication::processEvents();
   }
   buttonById(kStopId)->click();
-  playbackState.observer = watch.window;
+  playback.observer = watch.window;
 
   ASSERT_GE(columns.size(), 3u) << ::testing::PrintToString(columns);
   EXPECT_EQ(columns[0], 0) << "partial play starts the column at the left edge";

@@ -7,6 +7,7 @@
 
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
+#include "control/controller.h"
 #include "crafted_wav.h"
 #include "platform/message.h"
 #include "platform/qt/qt_services.h"
@@ -59,14 +60,14 @@ TEST_F(StartupTest, PlaySwitchStartsThePlaybackOfTheCommandLineFile) {
   startWith(cl);
   EXPECT_TRUE(messages.empty());
   EXPECT_TRUE(controller().autoPlay());
-  EXPECT_EQ(appState.playing, 1);
+  EXPECT_TRUE(controller().session().wave.playback.playing);
   EXPECT_EQ(openedRate, 22050u);
   EXPECT_GT(written, 0u);
   // Playing: Stop is the way out.
   EXPECT_TRUE(controlById(kStopId)->isEnabled());
   EXPECT_FALSE(controlById(kAnalyzeId)->isEnabled());
   buttonById(kStopId)->click();
-  EXPECT_EQ(appState.playing, 0);
+  EXPECT_FALSE(controller().session().wave.playback.playing);
   EXPECT_GE(resets, 1);
   EXPECT_TRUE(controlById(kAnalyzeId)->isEnabled());
 }
@@ -78,7 +79,7 @@ TEST_F(StartupTest, WithoutThePlaySwitchTheFileIsOnlyOpened) {
   cl.fileName = file();
   cl.diagnosticText = true;
   startWith(cl);
-  EXPECT_EQ(appState.playing, 0);
+  EXPECT_FALSE(controller().session().wave.playback.playing);
   EXPECT_TRUE(controller().diagnosticText());
   EXPECT_EQ(written, 0u);
   EXPECT_EQ(appState.fileSelected, 1);

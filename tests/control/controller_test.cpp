@@ -68,7 +68,6 @@ class ControllerTest : public ::testing::Test {
   void SetUp() override {
     settings = AppSettings{};
     appState = AppState{};
-    playbackState = PlaybackState{};
     clientCanvas() = Canvas(640, 383);
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
@@ -76,19 +75,15 @@ class ControllerTest : public ::testing::Test {
       info->totalCapacity = uint64_t(100) << 30;  // a hard disk: playback streams
       return true;
     });
-    setPlaybackClock({[this] { return now_; }, [this] { ++now_; }});
+    wave().clock = {[this] { return now_; }, [this] { ++now_; }};
     view_.controller = &controller_;
-    // The window's wiring: the playback reports to the controller.
-    playbackState.observer = &controller_;
     file_ = dir_.write("tone.wav", simpleWave(FormatFields{}, 200000));
   }
   void TearDown() override {
-    if (appState.playing) stopPlayback();
-    closeWave();
-    releaseFormatCopy();
-    playbackState.observer = nullptr;
+    if (wave().playback.playing) stopPlayback(wave());
+    closeWave(wave(), true);
+    releaseFormatCopy(wave().source);
     setAudioBackend(AudioBackend{});
-    setPlaybackClock({});
     setVolumeQuery(nullptr);
     setMessageSink(previousSink_);
     clientCanvas() = Canvas();
@@ -124,7 +119,7 @@ class ControllerTest : public ::testing::Test {
       appState.position = 4000;
       controller_.dropFiles({file_, "second.wav", "third.wav"});
     } else if (step == "end") {  // the device plays everything it is given
-      for (int guard = 0; appState.playing && !held_.empty() && guard < 100; ++guard) {
+      for (int guard = 0; wave().playback.playing && !held_.empty() && guard < 100; ++guard) {
         const int header = held_.front();
         held_.pop_front();
         notice_(header);
@@ -133,6 +128,8 @@ class ControllerTest : public ::testing::Test {
       controller_.command(std::stoi(step));
     }
   }
+
+  WaveSession& wave() { return controller_.session().wave; }
 
   TempDir dir_;
   std::string file_;

@@ -56,7 +56,6 @@ TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
   const std::string png = scope.out("cli.png"), csv = scope.out("cli.csv");
   ASSERT_EQ(runRender(png, {{"view", "chart"}, {"span", "16384"}, {"csv", csv}}, wav), 0);
   const AppSettings rendered = settings;
-  closeWave();
 
   // The window as it starts: its canvas composed, the settings as the command line had them.
   settings = rendered;
@@ -64,14 +63,10 @@ TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
   clientCanvas() = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
   clientCanvas().clear(kButtonFace);
   prepareAnalysis();
-  composeClientArea(clientCanvas());
   SavingView view;
   view.folder = scope.dir.path().string();
   Controller controller(view);
-  // The window's wiring: the reader redraws the texts about the file.
-  shellHooks.drawFormatTexts = [] { drawFormatTexts(clientCanvas()); };
-  shellHooks.drawPositionText = [] { drawPositionText(clientCanvas()); };
-  shellHooks.drawSpanText = [] { drawSpanText(clientCanvas()); };
+  composeClientArea(clientCanvas(), controller.session().wave.source);
   appState.fileName = wav;
   controller.openFile();
   for (int id : {kSavePictureId, kSaveNumbersId, kCopyPictureId}) {
@@ -89,7 +84,7 @@ TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
   ASSERT_EQ(view.copies, 1);
   EXPECT_EQ(view.copied.pixels(), controller.picture().pixels());
   shellHooks = ShellHooks{};
-  closeWave();
+  closeWave(controller.session().wave, true);
 
   ASSERT_EQ(view.proposed.size(), 2u);
   EXPECT_EQ(view.proposed[0], scope.out("トーン 1-chart-fft.png"));

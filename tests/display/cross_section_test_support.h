@@ -20,8 +20,6 @@ class CrossSection : public DisplayTest {
   void SetUp() override {
     DisplayTest::SetUp();
     crossSection = CrossSectionState{};
-    waveSource.blockAlign = 0;
-    waveSource.bytesPerSecond = 0;
     appState.crossSectionX = kLayout.unitW;
     chart = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
     chart.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
@@ -43,6 +41,9 @@ class CrossSection : public DisplayTest {
   }
 
   // Writes one chart column from depths (element 0 the bottom row) the way a run paints it.
+  // The open file whose facts the position text uses.
+  WaveSource file_;
+
   void paintColumn(int column, const std::vector<uint8_t>& depths) {
     drawChartColumn(chart, depths.data(), int(depths.size()), column, 1);
   }

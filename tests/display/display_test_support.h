@@ -11,7 +11,6 @@
 #include "core/settings.h"
 #include "display/display_state.h"
 #include "platform/canvas.h"
-#include "wave/wave_source.h"
 
 namespace korimu::testing {
 
@@ -31,7 +30,7 @@ class DisplayTest : public ::testing::Test {
   void TearDown() override { setOpenRateKHz(0); }
 
   // Pretends a file of this rate (whole kHz; 0: no file) is open.
-  static void setOpenRateKHz(int kHz) { waveSource.srKHz = kHz; }
+  static void setOpenRateKHz(int kHz) { displaySurfaces.fileRate = SampleRate(kHz); }
 
   // Same size and depth as `canvas`, cleared to kUntouched.
   Canvas blankLike() const {

@@ -61,8 +61,8 @@ struct Scene {
 void resetState(int srKHz) {
   settings = AppSettings{};
   appState = AppState{};
-  waveSource.srKHz = srKHz;
   displaySurfaces = DisplaySurfaces{};
+  displaySurfaces.fileRate = SampleRate(srKHz);
   releaseDisplaySurfaces();
 }
 

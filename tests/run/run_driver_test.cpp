@@ -173,7 +173,7 @@ TEST(SingleBlockRun, AnalysesTheOneBlockAtThePositionAndLeavesThePositionAlone) 
   EXPECT_EQ(appState.position, 1024u);
   // The file is back at the position.
   std::vector<uint8_t> next(2);
-  ASSERT_EQ(readData(next.data(), 2), 2u);
+  ASSERT_EQ(readData(scope.session.wave.source, next.data(), 2), 2u);
   EXPECT_EQ(next, pcm16({2}));
   EXPECT_EQ(scope.session.document.lastRunView, kSpectrumLog);
   EXPECT_EQ(appState.lastRunMethod, kFft);
@@ -262,7 +262,7 @@ TEST(WaveletRun, EveryValidFormatDrawsItsRowsWithBlocksOfAtMost65536Frames) {
 TEST(RunFailures, OutOfMemoryForTheBlockEndsTheRunBeforeDrawing) {
   RunScope scope;
   settings.display = kTimeFrequencyChart;
-  setSampleMemoryLimit(100);
+  scope.session.wave.sampleMemoryLimit = 100;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(4, 1024)));
   runAnalysis(scope.session, scope);
   EXPECT_EQ(scope.messages, (std::vector<std::string>{"メモリ不足です。"}));
@@ -277,7 +277,7 @@ TEST(RunFailures, AnOverstatedByteRateDoesNotTakeGigabytes) {
   settings.timeResolution = 32768;
   FormatFields f = mono16(44100);
   f.bytesPerSecond = 0x7FFFFFF0;  // about 2 GB per second claimed
-  setSampleMemoryLimit(1 << 20);
+  scope.session.wave.sampleMemoryLimit = 1 << 20;
   scope.useFile(waveFile(f, numberedBlocks(3, 1000)));
   runAnalysis(scope.session, scope);
   EXPECT_TRUE(scope.messages.empty());

@@ -16,9 +16,8 @@
 #include "display/run_texts.h"
 #include "platform/message.h"
 #include "run/run_driver.h"
-#include "wave/sample_buffers.h"
 #include "wave/wav_builder.h"
-#include "wave/wave_source.h"
+#include "wave/wave_session.h"
 
 namespace korimu::testing {
 
@@ -41,10 +40,9 @@ class RunScope : public RunListener {
     savedFatal_ = setFatalExit([this](int) { ++fatalExits; });
   }
   ~RunScope() override {
-    closeWave();
+    closeWave(session.wave, true);
     setMessageSink(savedMessages_);
     setFatalExit(savedFatal_);
-    setSampleMemoryLimit(0);
     settings = savedSettings_;
     appState = savedState_;
   }

@@ -10,18 +10,14 @@
 #include <utility>
 #include <vector>
 
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "platform/audio_device.h"
 #include "platform/canvas.h"
 #include "platform/message.h"
 #include "platform/system_facts.h"
-#include "wave/playback.h"
-#include "wave/sample_buffers.h"
 #include "wave/wav_builder.h"
-#include "wave/wave_source.h"
+#include "wave/wave_session.h"
 
 namespace korimu::testing {
 
@@ -41,9 +37,6 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
  protected:
   void SetUp() override {
     settings = AppSettings{};
-    appState = AppState{};
-    shellHooks = ShellHooks{};
-    playbackState = PlaybackState{};
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
     setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {
@@ -51,29 +44,28 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
       return true;
     });
     installDevice();
-    setPlaybackClock({[this] { return now_; },
-                      [this] {
-                        ++now_;
-                        ++yields_;
-                      }});
+    wave_.clock = {[this] { return now_; },
+                   [this] {
+                     ++now_;
+                     ++yields_;
+                   }};
     overview_ = Canvas(512, kLayout.overviewHeight);
     overview_.clear(kWhite);
-    playbackState.observer = this;
-    appState.outputDeviceCount = 1;
-    appState.fileSelected = 1;
+    wave_.playback.observer = this;
   }
 
   void TearDown() override {
-    if (appState.playing) stopPlayback();
-    closeWave();
-    releaseFormatCopy();
+    if (wave_.playback.playing) stopPlayback(wave_);
+    closeWave(wave_, true);
+    releaseFormatCopy(wave_.source);
     setMessageSink(previousSink_);
     setVolumeQuery(nullptr);
     setAudioBackend(AudioBackend{});
-    setPlaybackClock({});
-    setSampleMemoryLimit(0);
-    playbackState.observer = nullptr;
-    shellHooks = ShellHooks{};
+  }
+
+  // Play or Partial play of the file from position_, with an output device that is asked.
+  void start(bool partial) {
+    startPlayback(wave_, WaveOpenRequest{fileName_, position_, true}, settings, partial);
   }
 
   void stateChanged(PlaybackPhase phase) override {
@@ -81,7 +73,10 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
                       : phase == PlaybackPhase::kStarting ? "starting"
                                                           : "playing");
   }
-  void positionChanged() override { events_.push_back("position"); }
+  void playedTo(uint32_t position) override {
+    position_ = position;
+    events_.push_back("position");
+  }
   void markerMoved(const MarkerMove& move) override {
     overview_.invertRect(move.stripX, 0, move.stripWidth, overview_.height());
     if (move.crossSectionX >= 0) crossSectionColumns_.push_back(move.crossSectionX);
@@ -90,6 +85,10 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
   void redrawDue(PlaybackRedraw part) override {
     events_.push_back(part == PlaybackRedraw::kGraphFrame ? "frame" : "format texts");
   }
+  void fileOpened(const WaveOpenResult&) override {
+    if (onOpened_) onOpened_();
+  }
+  void readingWhole(bool on) override { events_.push_back(on ? "wait" : "wait over"); }
 
   void installDevice() {
     AudioBackend b;
@@ -129,7 +128,7 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
     data_.resize(dataBytes);
     for (uint32_t i = 0; i < dataBytes; ++i) data_[i] = uint8_t(i * 7 + i / 251);
     chunks.chunk("data", data_);
-    appState.fileName = dir_.write("play.wav", riffWave(chunks.bytes()));
+    fileName_ = dir_.write("play.wav", riffWave(chunks.bytes()));
   }
 
   // The device hands back the oldest buffer it holds; false when it holds none.
@@ -143,7 +142,7 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
   // Returns buffers until the playback is over; the number returned.
   int playToEnd() {
     int returned = 0;
-    while (appState.playing && returnOne()) ++returned;
+    while (wave_.playback.playing && returnOne()) ++returned;
     return returned;
   }
 
@@ -184,6 +183,12 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
   }
 
   TempDir dir_;
+  WaveSession wave_;
+  // The document's file and position, as the window keeps them.
+  std::string fileName_;
+  uint32_t position_ = 0;
+  // Runs once the start has validated the file.
+  std::function<void()> onOpened_;
   std::vector<uint8_t> data_;
   FakeDevice device_;
   uint32_t now_ = 1000;

@@ -9,18 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
 #include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "platform/audio_device.h"
 #include "platform/message.h"
 #include "platform/qt/private_pulse_server.h"
 #include "platform/qt/pulse_audio.h"
 #include "platform/system_facts.h"
-#include "wave/playback.h"
-#include "wave/sample_buffers.h"
 #include "wave/wav_builder.h"
-#include "wave/wave_source.h"
+#include "wave/wave_session.h"
 
 namespace korimu {
 namespace {
@@ -29,7 +25,7 @@ using testing::ByteWriter;
 using testing::FormatFields;
 using testing::processEventsUntil;
 
-class PlaybackOnServer : public ::testing::Test {
+class PlaybackOnServer : public ::testing::Test, public PlaybackObserver {
  protected:
   void SetUp() override {
     std::string why;
@@ -38,24 +34,21 @@ class PlaybackOnServer : public ::testing::Test {
     processEventsUntil(0, [] { return true; });
     ASSERT_TRUE(installPulseAudioBackend());
     settings = AppSettings{};
-    appState = AppState{};
-    shellHooks = ShellHooks{};
-    playbackState = PlaybackState{};
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
     setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {
       info->totalCapacity = uint64_t(100) << 30;
       return true;
     });
-    appState.outputDeviceCount = audioBackend().outputDeviceCount();
-    appState.fileSelected = 1;
+    outputDeviceCount_ = audioBackend().outputDeviceCount();
+    wave_.playback.observer = this;
   }
   void TearDown() override {
     if (!server_) return;
-    playbackState.observer = nullptr;
-    if (appState.playing) stopPlayback();
-    closeWave();
-    releaseFormatCopy();
+    wave_.playback.observer = nullptr;
+    if (wave_.playback.playing) stopPlayback(wave_);
+    closeWave(wave_, true);
+    releaseFormatCopy(wave_.source);
     removePulseAudioBackend();
     setMessageSink(previousSink_);
     setVolumeQuery(nullptr);
@@ -72,15 +65,31 @@ class PlaybackOnServer : public ::testing::Test {
       b = uint8_t(1 + (x >> 16) % 255);
     }
     chunks.chunk("data", data_);
-    appState.fileName = dir_.write("play.wav", testing::riffWave(chunks.bytes()));
+    fileName_ = dir_.write("play.wav", testing::riffWave(chunks.bytes()));
   }
 
   bool waitForTheEnd(int ms) {
-    return processEventsUntil(ms, [] { return !appState.playing; });
+    return processEventsUntil(ms, [this] { return !wave_.playback.playing; });
   }
+
+  void start(bool partial) {
+    startPlayback(wave_, WaveOpenRequest{fileName_, position_, outputDeviceCount_ > 0}, settings,
+                  partial);
+  }
+
+  // The document's position follows the playback, as in the window.
+  void stateChanged(PlaybackPhase) override {}
+  void playedTo(uint32_t position) override { position_ = position; }
+  void markerMoved(const MarkerMove&) override {}
+  void markerTimer(uint32_t) override {}
+  void redrawDue(PlaybackRedraw) override {}
 
   testing::PrivatePulseServer* server_ = nullptr;
   testing::TempDir dir_;
+  WaveSession wave_;
+  int outputDeviceCount_ = 0;
+  std::string fileName_;
+  uint32_t position_ = 0;
   std::vector<uint8_t> data_;
   std::vector<std::string> messages_;
   MessageSink previousSink_;
@@ -88,14 +97,14 @@ class PlaybackOnServer : public ::testing::Test {
 
 TEST_F(PlaybackOnServer, TheStreamDeclaresTheRateOfTheSpeed) {
   makeFile(44100 * 4);
-  EXPECT_EQ(appState.outputDeviceCount, 1);
+  EXPECT_EQ(outputDeviceCount_, 1);
   for (const auto& [speed, rate] : {std::pair{0, 44100}, {-120, 22050}, {-240, 11025}}) {
     settings.playSpeed = speed;
-    startPlayback(false);
-    ASSERT_TRUE(appState.playing) << (messages_.empty() ? "" : messages_.front());
+    start(false);
+    ASSERT_TRUE(wave_.playback.playing) << (messages_.empty() ? "" : messages_.front());
     const std::string inputs = server_->run("pactl list sink-inputs");
     EXPECT_NE(inputs.find("s16le 2ch " + std::to_string(rate) + "Hz"), std::string::npos) << inputs;
-    stopPlayback();
+    stopPlayback(wave_);
     EXPECT_EQ(server_->run("pactl list short sink-inputs"), "");
   }
 }
@@ -104,16 +113,16 @@ TEST_F(PlaybackOnServer, TheOutputHearsTheFileFromThePositionToTheEnd) {
   // Buffers of a third of a second leave the refill time to spare on a busy machine.
   settings.playBufferSeconds = 4096;
   makeFile(260000);
-  appState.position = 10000;
+  position_ = 10000;
   const std::string recording = server_->runtimeDir() + "/heard.raw";
   ASSERT_TRUE(server_->startCapture(recording, "s16le", 44100, 2));
-  startPlayback(false);
-  ASSERT_TRUE(appState.playing) << (messages_.empty() ? "" : messages_.front());
+  start(false);
+  ASSERT_TRUE(wave_.playback.playing) << (messages_.empty() ? "" : messages_.front());
   ASSERT_TRUE(waitForTheEnd(20000));
   processEventsUntil(300, [] { return false; });  // the monitor catches up
   server_->stopCapture();
-  EXPECT_EQ(appState.position, 0u);
-  EXPECT_TRUE(sampleBuffer[0].empty());
+  EXPECT_EQ(position_, 0u);
+  EXPECT_TRUE(wave_.sampleBuffer[0].empty());
   EXPECT_EQ(server_->run("pactl list short sink-inputs"), "");
 
   const std::vector<uint8_t> heard = testing::readFile(recording);
@@ -134,36 +143,36 @@ TEST_F(PlaybackOnServer, SingleBufferPlaybackEndsWhenTheBufferWasPlayed) {
   struct TimerWatch : PlaybackObserver {
     int timerPeriod = 0;
     void stateChanged(PlaybackPhase) override {}
-    void positionChanged() override {}
+    void playedTo(uint32_t) override {}
     void markerMoved(const MarkerMove&) override {}
     void markerTimer(uint32_t periodMs) override { timerPeriod = int(periodMs); }
     void redrawDue(PlaybackRedraw) override {}
   } watch;
   const int& timerPeriod = watch.timerPeriod;
-  playbackState.observer = &watch;
-  startPlayback(false);
-  ASSERT_TRUE(appState.playing);
+  wave_.playback.observer = &watch;
+  start(false);
+  ASSERT_TRUE(wave_.playback.playing);
   EXPECT_EQ(timerPeriod, 186);
   ASSERT_TRUE(waitForTheEnd(10000));
   EXPECT_EQ(timerPeriod, 0);
-  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(position_, 0u);
 }
 
 TEST_F(PlaybackOnServer, StopSilencesTheOutputAtOnce) {
   makeFile(44100 * 4 * 3);  // three seconds
-  appState.position = 0;
-  startPlayback(false);
-  ASSERT_TRUE(appState.playing);
+  position_ = 0;
+  start(false);
+  ASSERT_TRUE(wave_.playback.playing);
   // Stop as soon as the first buffer came back and was refilled.
-  const uint32_t leftAtStart = waveSource.bytesLeft;
-  ASSERT_TRUE(processEventsUntil(10000, [&] { return waveSource.bytesLeft != leftAtStart; }));
-  stopPlayback();
+  const uint32_t leftAtStart = wave_.source.bytesLeft;
+  ASSERT_TRUE(processEventsUntil(10000, [&] { return wave_.source.bytesLeft != leftAtStart; }));
+  stopPlayback(wave_);
   EXPECT_EQ(server_->run("pactl list short sink-inputs"), "");
-  EXPECT_EQ(appState.position, 3u * 32768u);  // three buffers had been handed over
+  EXPECT_EQ(position_, 3u * 32768u);  // three buffers had been handed over
   // No late notice restarts anything.
   processEventsUntil(500, [] { return false; });
-  EXPECT_FALSE(appState.playing);
-  EXPECT_EQ(appState.position, 3u * 32768u);
+  EXPECT_FALSE(wave_.playback.playing);
+  EXPECT_EQ(position_, 3u * 32768u);
 }
 
 TEST_F(PlaybackOnServer, RealRecordingsPlayToTheirEndAtTheirOwnRate) {
@@ -175,14 +184,14 @@ TEST_F(PlaybackOnServer, RealRecordingsPlayToTheirEndAtTheirOwnRate) {
   };
   settings.playBufferSeconds = 1024;
   for (const auto& [name, spec] : recordings) {
-    appState.fileName = std::string(folder) + "/" + name;
-    if (!std::filesystem::exists(appState.fileName)) GTEST_SKIP() << appState.fileName;
-    appState.position = 0;
-    startPlayback(false);
-    ASSERT_TRUE(appState.playing) << name << (messages_.empty() ? "" : messages_.front());
+    fileName_ = std::string(folder) + "/" + name;
+    if (!std::filesystem::exists(fileName_)) GTEST_SKIP() << fileName_;
+    position_ = 0;
+    start(false);
+    ASSERT_TRUE(wave_.playback.playing) << name << (messages_.empty() ? "" : messages_.front());
     EXPECT_NE(server_->run("pactl list sink-inputs").find(spec), std::string::npos) << name;
     EXPECT_TRUE(waitForTheEnd(10000)) << name;
-    EXPECT_EQ(appState.position, 0u);
+    EXPECT_EQ(position_, 0u);
   }
   EXPECT_TRUE(messages_.empty());
 }
@@ -195,13 +204,13 @@ TEST_F(PlaybackOnServer, APlaybackWhoseServerGoesAwayRunsToItsEnd) {
   ASSERT_TRUE(installPulseAudioBackend());
   settings.playBufferSeconds = 256;
   makeFile(44100 * 4 * 5);  // five seconds
-  startPlayback(false);
-  ASSERT_TRUE(appState.playing);
+  start(false);
+  ASSERT_TRUE(wave_.playback.playing);
   own.stop();
   EXPECT_TRUE(waitForTheEnd(3000));
-  EXPECT_EQ(appState.position, 0u);
-  EXPECT_TRUE(sampleBuffer[0].empty());
-  EXPECT_TRUE(sampleBuffer[1].empty());
+  EXPECT_EQ(position_, 0u);
+  EXPECT_TRUE(wave_.sampleBuffer[0].empty());
+  EXPECT_TRUE(wave_.sampleBuffer[1].empty());
   server_->pointClientsHere();
 }
 

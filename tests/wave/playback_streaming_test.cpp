@@ -11,30 +11,30 @@ using PlaybackStreaming = PlaybackTest;
 
 TEST_F(PlaybackStreaming, PlaysEveryByteFromThePositionThenReturnsToTheStart) {
   makeFile(100000);
-  appState.position = 4000;
-  startPlayback(false);
+  position_ = 4000;
+  start(false);
   ASSERT_TRUE(messages_.empty()) << messages_.front();
-  ASSERT_TRUE(appState.playing);
-  EXPECT_EQ(bufferBytes, 32768u);  // 44.1 kHz 16-bit stereo, PB 2048
+  ASSERT_TRUE(wave_.playback.playing);
+  EXPECT_EQ(wave_.bufferBytes, 32768u);  // 44.1 kHz 16-bit stereo, PB 2048
   ASSERT_EQ(device_.writes.size(), 2u);
-  EXPECT_FALSE(playbackState.lastQueued);
+  EXPECT_FALSE(wave_.playback.lastQueued);
   EXPECT_EQ(events_, (std::vector<std::string>{"starting", "playing"}));
 
   events_.clear();
   playToEnd();
-  EXPECT_FALSE(appState.playing);
+  EXPECT_FALSE(wave_.playback.playing);
   EXPECT_EQ(everythingWritten(), dataFrom(4000, 96000));
   std::vector<int> headers;
   for (const auto& w : device_.writes) headers.push_back(w.first);
   EXPECT_EQ(headers, (std::vector<int>{0, 1, 0}));  // 32768 + 32768 + 30464
   // The end: position 0 (its text and the overview follow), then idle.
-  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(position_, 0u);
   EXPECT_EQ(events_, (std::vector<std::string>{"position", "idle"}));
   EXPECT_FALSE(device_.open);
   EXPECT_EQ(device_.closes, 1);
-  EXPECT_FALSE(outputDeviceOpen);
-  EXPECT_TRUE(sampleBuffer[0].empty());
-  EXPECT_TRUE(sampleBuffer[1].empty());
+  EXPECT_FALSE(wave_.outputDeviceOpen);
+  EXPECT_TRUE(wave_.sampleBuffer[0].empty());
+  EXPECT_TRUE(wave_.sampleBuffer[1].empty());
 }
 
 TEST_F(PlaybackStreaming, DeclaresTheRateTheSpeedGives) {
@@ -42,12 +42,12 @@ TEST_F(PlaybackStreaming, DeclaresTheRateTheSpeedGives) {
   const std::pair<int32_t, uint32_t> cases[] = {{0, 44100}, {-120, 22050}, {-240, 11025}};
   for (const auto& [speed, rate] : cases) {
     settings.playSpeed = speed;
-    startPlayback(false);
-    ASSERT_TRUE(appState.playing);
+    start(false);
+    ASSERT_TRUE(wave_.playback.playing);
     EXPECT_EQ(device_.format.samplesPerSec, rate);
     EXPECT_EQ(device_.format.avgBytesPerSec, rate * 4);
     EXPECT_EQ(device_.format.blockAlign, 4);
-    stopPlayback();
+    stopPlayback(wave_);
   }
   // An 8 kHz file at -60: 2^-0.5 of 8000, rounded.
   FormatFields slow;
@@ -56,70 +56,70 @@ TEST_F(PlaybackStreaming, DeclaresTheRateTheSpeedGives) {
   slow.bits = 8;
   makeFile(20000, slow);
   settings.playSpeed = -60;
-  startPlayback(false);
+  start(false);
   EXPECT_EQ(device_.format.samplesPerSec, 5657u);  // trunc(8000 * 2^-0.5 + 0.5)
 }
 
 TEST_F(PlaybackStreaming, RemainderInOneBufferQueuesOnlyHeaderZero) {
   makeFile(40000);
-  appState.position = 20000;
-  startPlayback(false);
-  ASSERT_TRUE(appState.playing);
+  position_ = 20000;
+  start(false);
+  ASSERT_TRUE(wave_.playback.playing);
   ASSERT_EQ(device_.writes.size(), 1u);
   EXPECT_EQ(device_.writes[0].first, 0);
-  EXPECT_TRUE(playbackState.lastQueued);
+  EXPECT_TRUE(wave_.playback.lastQueued);
   ASSERT_TRUE(returnOne());
-  EXPECT_FALSE(appState.playing);
+  EXPECT_FALSE(wave_.playback.playing);
   EXPECT_EQ(device_.writes.size(), 1u);
   EXPECT_EQ(everythingWritten(), dataFrom(20000, 20000));
-  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(position_, 0u);
 }
 
 TEST_F(PlaybackStreaming, StopLeavesThePositionAfterTheBytesHandedOver) {
   makeFile(200000);
-  appState.position = 1000;
-  startPlayback(false);
+  position_ = 1000;
+  start(false);
   ASSERT_TRUE(returnOne());  // buffer 0 comes back and is refilled
-  stopPlayback();
-  EXPECT_FALSE(appState.playing);
+  stopPlayback(wave_);
+  EXPECT_FALSE(wave_.playback.playing);
   EXPECT_EQ(device_.resets, 1);
   EXPECT_FALSE(device_.open);
-  EXPECT_EQ(appState.position, 1000u + everythingWritten().size());
-  EXPECT_EQ(appState.position, 1000u + 3 * 32768u);
-  EXPECT_TRUE(sampleBuffer[0].empty());
+  EXPECT_EQ(position_, 1000u + everythingWritten().size());
+  EXPECT_EQ(position_, 1000u + 3 * 32768u);
+  EXPECT_TRUE(wave_.sampleBuffer[0].empty());
   // A notice still queued after Stop changes nothing.
-  const auto positionAfterStop = appState.position;
-  bufferDone(1);
-  EXPECT_EQ(appState.position, positionAfterStop);
+  const auto positionAfterStop = position_;
+  bufferDone(wave_, 1);
+  EXPECT_EQ(position_, positionAfterStop);
   EXPECT_EQ(device_.writes.size(), 3u);
 }
 
 TEST_F(PlaybackStreaming, StopAfterTheLastBufferWasQueuedGoesToTheEndOfTheData) {
   makeFile(50000);
-  startPlayback(false);
+  start(false);
   ASSERT_TRUE(returnOne());  // 17232 bytes remained: both buffers are out, nothing left
-  ASSERT_TRUE(appState.playing);
-  stopPlayback();
-  EXPECT_EQ(appState.position, 50000u);
+  ASSERT_TRUE(wave_.playback.playing);
+  stopPlayback(wave_);
+  EXPECT_EQ(position_, 50000u);
 }
 
 TEST_F(PlaybackStreaming, PartialPlayStopsRefillingAtTheOverviewsRightEdge) {
   settings.framesPerColumn = 64;  // the overview shows 32768 frames = 131072 bytes
   makeFile(400000);
-  appState.position = 8000;
-  startPlayback(true);
-  ASSERT_TRUE(appState.playing);
-  EXPECT_EQ(markerFrames, 32768 - 8192);
+  position_ = 8000;
+  start(true);
+  ASSERT_TRUE(wave_.playback.playing);
+  EXPECT_EQ(wave_.markerFrames, 32768 - 8192);
   playToEnd();
-  EXPECT_FALSE(appState.playing);
+  EXPECT_FALSE(wave_.playback.playing);
   EXPECT_EQ(everythingWritten(), dataFrom(8000, 131072));
-  EXPECT_EQ(appState.position, 8000u);  // a partial play never moves the position
+  EXPECT_EQ(position_, 8000u);  // a partial play never moves the position
 }
 
 TEST_F(PlaybackStreaming, MarkerStripsWalkThroughTheOverview) {
   settings.framesPerColumn = 64;  // r = 4 * 2048 = 8192 frames, w = 128 columns
   makeFile(400000);
-  startPlayback(true);
+  start(true);
   using Runs = std::vector<std::pair<int, int>>;
   EXPECT_EQ(invertedRuns(), (Runs{{0, 128}}));
   ASSERT_TRUE(returnOne());
@@ -130,7 +130,7 @@ TEST_F(PlaybackStreaming, MarkerStripsWalkThroughTheOverview) {
   EXPECT_EQ(invertedRuns(), (Runs{{384, 512}}));
   EXPECT_TRUE(stripsCoverFullHeight());
   ASSERT_TRUE(returnOne());  // the last one: the strip is removed
-  EXPECT_FALSE(appState.playing);
+  EXPECT_FALSE(wave_.playback.playing);
   EXPECT_EQ(invertedRuns(), Runs{});
   // The cross-section column follows the marker: W at the start, then each strip's left edge.
   const int w = kLayout.unitW;
@@ -140,19 +140,19 @@ TEST_F(PlaybackStreaming, MarkerStripsWalkThroughTheOverview) {
 TEST_F(PlaybackStreaming, StopDuringPartialPlayRemovesTheMarker) {
   settings.framesPerColumn = 64;
   makeFile(400000);
-  startPlayback(true);
+  start(true);
   ASSERT_TRUE(returnOne());
   ASSERT_EQ(invertedRuns(), (std::vector<std::pair<int, int>>{{128, 256}}));
-  stopPlayback();
+  stopPlayback(wave_);
   EXPECT_TRUE(invertedRuns().empty());
-  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(position_, 0u);
   EXPECT_EQ(crossSectionColumns_.back(), 128 + kLayout.unitW);
 }
 
 TEST_F(PlaybackStreaming, NoPacingDelayAtTheShortestBuffers) {
   settings.playBufferSeconds = 256;
   makeFile(60000);
-  startPlayback(false);
+  start(false);
   const int returned = playToEnd();
   EXPECT_GT(returned, 10);
   EXPECT_EQ(yields_, 0);
@@ -168,7 +168,7 @@ TEST_F(PlaybackStreaming, LongBuffersAreProcessedAtLeastThePacingDelayApart) {
     makeFile(rate * 4 * 5, f);  // five seconds
     device_.writes.clear();
     device_.writeTimes.clear();
-    startPlayback(false);
+    start(false);
     playToEnd();
     ASSERT_GE(device_.writeTimes.size(), 4u);
     // Each refill happens while a returned buffer is processed.
@@ -181,68 +181,68 @@ TEST_F(PlaybackStreaming, LongBuffersAreProcessedAtLeastThePacingDelayApart) {
 TEST_F(PlaybackStreaming, FailuresShowTheirMessageAndLeaveNothingBehind) {
   makeFile(100000);
   device_.openSucceeds = false;
-  startPlayback(false);
+  start(false);
   EXPECT_EQ(messages_, std::vector<std::string>{"音声出力デバイスを開けません。"});
-  EXPECT_FALSE(appState.playing);
-  EXPECT_FALSE(waveSource.hasFormat);
+  EXPECT_FALSE(wave_.playback.playing);
+  EXPECT_FALSE(wave_.source.hasFormat);
   EXPECT_TRUE(events_.empty());  // the controls were never taken
 
   messages_.clear();
   device_.openSucceeds = true;
   device_.writeSucceeds = false;
   settings.framesPerColumn = 64;
-  startPlayback(true);
+  start(true);
   EXPECT_EQ(messages_, std::vector<std::string>{"デバイスへの出力に失敗しました。"});
-  EXPECT_FALSE(appState.playing);
+  EXPECT_FALSE(wave_.playback.playing);
   EXPECT_FALSE(device_.open);
-  EXPECT_TRUE(sampleBuffer[0].empty());
-  EXPECT_TRUE(sampleBuffer[1].empty());
+  EXPECT_TRUE(wave_.sampleBuffer[0].empty());
+  EXPECT_TRUE(wave_.sampleBuffer[1].empty());
   EXPECT_EQ(events_.back(), "idle");
   EXPECT_TRUE(invertedRuns().empty());  // the first strip is taken back
 
   messages_.clear();
   events_.clear();
   device_.writeSucceeds = true;
-  setSampleMemoryLimit(1000);
-  startPlayback(false);
+  wave_.sampleMemoryLimit = 1000;
+  start(false);
   EXPECT_EQ(messages_, std::vector<std::string>{"メモリ不足です。"});
   EXPECT_FALSE(device_.open);
-  EXPECT_FALSE(appState.playing);
+  EXPECT_FALSE(wave_.playback.playing);
   EXPECT_TRUE(events_.empty());  // the controls were never taken
 }
 
 TEST_F(PlaybackStreaming, AShortReadIsReportedWithTheBufferAndItsLength) {
   makeFile(100000);
   // The file loses its data after validation, before the first buffer is read.
-  shellHooks.drawSpanText = [] { std::filesystem::resize_file(appState.fileName, 2000); };
-  startPlayback(false);
+  onOpened_ = [this] { std::filesystem::resize_file(fileName_, 2000); };
+  start(false);
   EXPECT_EQ(messages_, std::vector<std::string>{"データチャンクを読み取れません。0 32768"});
-  EXPECT_FALSE(appState.playing);
+  EXPECT_FALSE(wave_.playback.playing);
   EXPECT_FALSE(device_.open);
   EXPECT_TRUE(device_.writes.empty());
-  EXPECT_TRUE(sampleBuffer[0].empty());
+  EXPECT_TRUE(wave_.sampleBuffer[0].empty());
   EXPECT_EQ(events_.back(), "idle");
 }
 
 TEST_F(PlaybackStreaming, ClosingTheWindowDuringPlaybackFreesEverything) {
   makeFile(100000);
-  startPlayback(false);
-  ASSERT_TRUE(appState.playing);
-  releasePlaybackAtExit();
-  closeWave();
+  start(false);
+  ASSERT_TRUE(wave_.playback.playing);
+  releasePlaybackAtExit(wave_, true);
+  closeWave(wave_, true);
   EXPECT_EQ(device_.resets, 1);
   EXPECT_FALSE(device_.open);
-  EXPECT_FALSE(appState.playing);
-  EXPECT_TRUE(sampleBuffer[0].empty());
-  EXPECT_TRUE(sampleBuffer[1].empty());
+  EXPECT_FALSE(wave_.playback.playing);
+  EXPECT_TRUE(wave_.sampleBuffer[0].empty());
+  EXPECT_TRUE(wave_.sampleBuffer[1].empty());
 }
 
 TEST_F(PlaybackStreaming, NoSecondPlaybackWhileOneIsUnderWay) {
   makeFile(100000);
-  startPlayback(false);
-  startPlayback(true);
+  start(false);
+  start(true);
   EXPECT_EQ(device_.opens, 1);
-  EXPECT_FALSE(playbackState.partialPlay);
+  EXPECT_FALSE(wave_.playback.partialPlay);
 }
 
 }  // namespace

@@ -6,12 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
 #include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "platform/message.h"
-#include "wave/sample_buffers.h"
 #include "wave/wav_builder.h"
+#include "wave/wave_session.h"
 
 namespace korimu {
 namespace {
@@ -26,48 +24,54 @@ class WaveSourceTest : public ::testing::Test {
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
     settings = AppSettings{};
-    appState = AppState{};
-    shellHooks = ShellHooks{};
     setVolumeQuery([this](const std::filesystem::path&, VolumeInfo* info) {
       info->totalCapacity = volumeCapacity_;
       return true;
     });
   }
   void TearDown() override {
-    closeWave();
-    releaseFormatCopy();
+    closeWave(wave_, true);
+    releaseFormatCopy(wave_.source);
     setMessageSink(previousSink_);
     setVolumeQuery(nullptr);
     setAudioBackend(AudioBackend{});
-    shellHooks = ShellHooks{};
+  }
+
+  // Opens request_ and shows its failure, as the window does.
+  WaveOpenResult open() {
+    const WaveOpenResult result = openWave(wave_, request_, settings);
+    reportOpenFailure(result);
+    return result;
   }
 
   // Opens bytes written to a file; returns the one message shown, or "" on success.
   std::string openBytes(const std::vector<uint8_t>& bytes) {
-    appState.fileName = dir_.write("test.wav", bytes);
+    request_.fileName = dir_.write("test.wav", bytes);
     messages_.clear();
-    const bool ok = openWave();
+    const bool ok = open().opened;
     EXPECT_EQ(ok, messages_.empty());
     EXPECT_LE(messages_.size(), 1u);
     return messages_.empty() ? "" : messages_.front();
   }
 
   TempDir dir_;
+  WaveSession wave_;
+  WaveOpenRequest request_;
   std::vector<std::string> messages_;
   MessageSink previousSink_;
   uint64_t volumeCapacity_ = uint64_t(500) << 30;
 };
 
 TEST_F(WaveSourceTest, EachBrokenFileGetsItsOwnMessage) {
-  appState.fileName.clear();
+  request_.fileName.clear();
   messages_.clear();
-  EXPECT_FALSE(openWave());
+  EXPECT_FALSE(open().opened);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0], "ファイル名が未入力。");
 
-  appState.fileName = (dir_.path() / "missing.wav").string();
+  request_.fileName = (dir_.path() / "missing.wav").string();
   messages_.clear();
-  EXPECT_FALSE(openWave());
+  EXPECT_FALSE(open().opened);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0], "ファイルを開けません。");
 
@@ -93,10 +97,10 @@ TEST_F(WaveSourceTest, EachBrokenFileGetsItsOwnMessage) {
   adpcm.blockAlign = 1024;
   EXPECT_EQ(openBytes(testing::simpleWave(adpcm, 64)),
             "指定したファイルは、PCMファイルではありません。");
-  EXPECT_FALSE(waveSource.hasFormat);
+  EXPECT_FALSE(wave_.source.hasFormat);
 
   EXPECT_EQ(openBytes(testing::simpleWave({}, 0)), "データ チャンクが空です。");
-  EXPECT_FALSE(waveSource.hasFormat);
+  EXPECT_FALSE(wave_.source.hasFormat);
 }
 
 TEST_F(WaveSourceTest, FormatChunkLongerThanTheFileCannotBeRead) {
@@ -106,23 +110,22 @@ TEST_F(WaveSourceTest, FormatChunkLongerThanTheFileCannotBeRead) {
 }
 
 TEST_F(WaveSourceTest, CompressedFileStillShowsItsFormatFirst) {
-  std::vector<std::string> order;
-  shellHooks.drawFormatTexts = [&] {
-    order.push_back("format " + std::to_string(waveSource.srKHz) + "kHz " +
-                    std::to_string(waveSource.bitsPerSample) + "bit");
-  };
-  setMessageSink([&](std::string_view text, MessageKind) { order.emplace_back(text); });
   FormatFields f;
   f.tag = 0x55;
   f.rate = 22050;
   f.bits = 0;
   f.blockAlign = 1;
-  appState.fileName = dir_.write("mp3.wav", testing::simpleWave(f, 32));
-  EXPECT_FALSE(openWave());
-  ASSERT_EQ(order.size(), 2u);
-  EXPECT_EQ(order[0], "format 22kHz 0bit");
-  EXPECT_EQ(order[1], "指定したファイルは、PCMファイルではありません。");
-  EXPECT_EQ(waveSource.formatTag, 0x55);
+  request_.fileName = dir_.write("mp3.wav", testing::simpleWave(f, 32));
+  const WaveOpenResult result = openWave(wave_, request_, settings);
+  // The format texts are due before the refusal is told.
+  EXPECT_TRUE(result.formatRead);
+  EXPECT_FALSE(result.dataFound);
+  EXPECT_FALSE(result.opened);
+  EXPECT_EQ(result.failure, "指定したファイルは、PCMファイルではありません。");
+  EXPECT_EQ(wave_.source.srKHz, 22);
+  EXPECT_EQ(wave_.source.bitsPerSample, 0);
+  EXPECT_EQ(wave_.source.formatTag, 0x55);
+  EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(WaveSourceTest, PcmLayoutsNoReaderCanHandleAreRefused) {
@@ -155,10 +158,6 @@ TEST_F(WaveSourceTest, PcmLayoutsNoReaderCanHandleAreRefused) {
 }
 
 TEST_F(WaveSourceTest, GoodFileFillsTheSourceAndSeeksToThePosition) {
-  std::vector<std::string> hooks;
-  shellHooks.drawPositionText = [&] { hooks.push_back("position"); };
-  shellHooks.drawFormatTexts = [&] { hooks.push_back("format"); };
-  shellHooks.drawSpanText = [&] { hooks.push_back("span"); };
   ByteWriter chunks;
   chunks.chunk("JUNK", {1, 2, 3});  // odd size: a pad byte follows
   chunks.chunk("fmt ", testing::fmtData({}));
@@ -166,10 +165,13 @@ TEST_F(WaveSourceTest, GoodFileFillsTheSourceAndSeeksToThePosition) {
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = uint8_t(i);
   chunks.chunk("data", samples);
   chunks.chunk("LIST", std::vector<uint8_t>(20, 0xEE));
-  appState.position = 100;
-  ASSERT_EQ(openBytes(testing::riffWave(chunks.bytes())), "");
+  request_.position = 100;
+  request_.fileName = dir_.write("test.wav", testing::riffWave(chunks.bytes()));
+  const WaveOpenResult result = openWave(wave_, request_, settings);
+  ASSERT_TRUE(result.opened) << result.failure;
+  EXPECT_TRUE(result.formatRead && result.dataFound);
 
-  const WaveSource& w = waveSource;
+  const WaveSource& w = wave_.source;
   EXPECT_EQ(w.formatTag, 1);
   EXPECT_EQ(w.sampleKind, k16BitStereo);
   EXPECT_EQ(w.srKHz, 44);
@@ -180,21 +182,20 @@ TEST_F(WaveSourceTest, GoodFileFillsTheSourceAndSeeksToThePosition) {
   EXPECT_EQ(w.bytesLeft, 300u);
   EXPECT_EQ(w.readMode, 2);
   EXPECT_TRUE(w.hasFormat);
-  EXPECT_EQ(hooks, (std::vector<std::string>{"format", "position", "format", "span"}));
 
   // Reading starts at the position and stops at the end of the data chunk, before the LIST.
   std::vector<uint8_t> buffer(1000, 0);
-  ASSERT_EQ(readData(buffer.data(), 1000), 300u);
+  ASSERT_EQ(readData(wave_.source, buffer.data(), 1000), 300u);
   EXPECT_EQ(buffer[0], 100);
   EXPECT_EQ(buffer[299], uint8_t(399));
-  EXPECT_EQ(readData(buffer.data(), 1000), 0u);
-  ASSERT_TRUE(seekData(396));
-  EXPECT_EQ(readData(buffer.data(), 8), 4u);
+  EXPECT_EQ(readData(wave_.source, buffer.data(), 1000), 0u);
+  ASSERT_TRUE(seekData(wave_.source, 396));
+  EXPECT_EQ(readData(wave_.source, buffer.data(), 8), 4u);
   EXPECT_EQ(buffer[0], uint8_t(396));
 
-  closeWave();
-  EXPECT_FALSE(waveSource.mmio.isOpen());
-  EXPECT_EQ(readData(buffer.data(), 8), 0u);
+  closeWave(wave_, true);
+  EXPECT_FALSE(wave_.source.mmio.isOpen());
+  EXPECT_EQ(readData(wave_.source, buffer.data(), 8), 0u);
 }
 
 TEST_F(WaveSourceTest, EveryKindOfSampleIsRecognised) {
@@ -208,8 +209,8 @@ TEST_F(WaveSourceTest, EveryKindOfSampleIsRecognised) {
     f.bits = c.bits;
     f.rate = 11025;
     ASSERT_EQ(openBytes(testing::simpleWave(f, 64)), "");
-    EXPECT_EQ(waveSource.sampleKind, c.kind);
-    EXPECT_EQ(waveSource.srKHz, 11);
+    EXPECT_EQ(wave_.source.sampleKind, c.kind);
+    EXPECT_EQ(wave_.source.srKHz, 11);
   }
 }
 
@@ -217,16 +218,16 @@ TEST_F(WaveSourceTest, SmallVolumeOrOnMemUsesOneBuffer) {
   const auto bytes = testing::simpleWave({}, 4000);
   volumeCapacity_ = kDisketteCapacity;
   ASSERT_EQ(openBytes(bytes), "");
-  EXPECT_EQ(waveSource.readMode, 1);
+  EXPECT_EQ(wave_.source.readMode, 1);
   volumeCapacity_ = kDisketteCapacity + 1;
   ASSERT_EQ(openBytes(bytes), "");
-  EXPECT_EQ(waveSource.readMode, 2);
+  EXPECT_EQ(wave_.source.readMode, 2);
   settings.onMem = 1;
   ASSERT_EQ(openBytes(bytes), "");
-  EXPECT_EQ(waveSource.readMode, 1);
+  EXPECT_EQ(wave_.source.readMode, 1);
 }
 
-TEST_F(WaveSourceTest, DeviceIsAskedOnlyWhenNotBusy) {
+TEST_F(WaveSourceTest, DeviceIsAskedOnlyWhenThePlaybackNeedsIt) {
   int asked = 0;
   AudioBackend refusing;
   refusing.outputDeviceCount = [] { return 1; };
@@ -236,21 +237,16 @@ TEST_F(WaveSourceTest, DeviceIsAskedOnlyWhenNotBusy) {
     return false;
   };
   setAudioBackend(refusing);
-  appState.outputDeviceCount = 1;
   const auto bytes = testing::simpleWave({}, 64);
 
-  appState.busy = 1;  // an analysis start
+  request_.checkPlayable = false;  // an analysis start, or no output device
   EXPECT_EQ(openBytes(bytes), "");
   EXPECT_EQ(asked, 0);
 
-  appState.busy = 0;  // Play
+  request_.checkPlayable = true;  // Play
   EXPECT_EQ(openBytes(bytes), "サウンドドライバは、この形式を再生できません。");
   EXPECT_EQ(asked, 1);
-  EXPECT_FALSE(waveSource.hasFormat);
-
-  appState.outputDeviceCount = 0;
-  EXPECT_EQ(openBytes(bytes), "");
-  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(wave_.source.hasFormat);
 }
 
 TEST_F(WaveSourceTest, TruncatedRecordingKeepsWhatIsThere) {
@@ -258,9 +254,9 @@ TEST_F(WaveSourceTest, TruncatedRecordingKeepsWhatIsThere) {
   chunks.chunk("fmt ", testing::fmtData({}));
   chunks.id("data").u32(1000000).raw(std::vector<uint8_t>(66, 9));  // ends inside a frame
   ASSERT_EQ(openBytes(testing::riffWave(chunks.bytes(), 0xFFFFFFFF)), "");
-  EXPECT_EQ(waveSource.dataSize, 64u);
+  EXPECT_EQ(wave_.source.dataSize, 64u);
   std::vector<uint8_t> buffer(128);
-  EXPECT_EQ(readData(buffer.data(), 128), 64u);
+  EXPECT_EQ(readData(wave_.source, buffer.data(), 128), 64u);
 }
 
 // A streaming writer that never finalised its recording leaves placeholder sizes in the RIFF and
@@ -274,9 +270,9 @@ TEST_F(WaveSourceTest, UnfinalisedRecordingsOpenWithTheirDataToTheEndOfTheFile) 
       w.id("RIFF").u32(riffSize).id("WAVE").chunk("fmt ", testing::fmtData({}));
       w.id("data").u32(dataSize).raw(samples);
       ASSERT_EQ(openBytes(w.bytes()), "");
-      EXPECT_EQ(waveSource.dataSize, 4000u);
+      EXPECT_EQ(wave_.source.dataSize, 4000u);
       std::vector<uint8_t> buffer(8192);
-      EXPECT_EQ(readData(buffer.data(), 8192), 4000u);
+      EXPECT_EQ(readData(wave_.source, buffer.data(), 8192), 4000u);
     }
   }
   // A finalised file whose data chunk is empty stays empty.
@@ -287,15 +283,15 @@ TEST_F(WaveSourceTest, UnfinalisedRecordingsOpenWithTheirDataToTheEndOfTheFile) 
 
 TEST_F(WaveSourceTest, ATrailingPartialFrameIsNotCounted) {
   ASSERT_EQ(openBytes(testing::simpleWave({}, 4003)), "");  // stereo 16-bit: 4-byte frames
-  EXPECT_EQ(waveSource.dataSize, 4000u);
-  EXPECT_EQ(waveSource.bytesLeft, 4000u);
+  EXPECT_EQ(wave_.source.dataSize, 4000u);
+  EXPECT_EQ(wave_.source.bytesLeft, 4000u);
   std::vector<uint8_t> buffer(8192);
-  EXPECT_EQ(readData(buffer.data(), 8192), 4000u);
+  EXPECT_EQ(readData(wave_.source, buffer.data(), 8192), 4000u);
   FormatFields mono8;
   mono8.channels = 1;
   mono8.bits = 8;
   ASSERT_EQ(openBytes(testing::simpleWave(mono8, 3)), "");  // single bytes are whole frames
-  EXPECT_EQ(waveSource.dataSize, 3u);
+  EXPECT_EQ(wave_.source.dataSize, 3u);
   EXPECT_EQ(openBytes(testing::simpleWave({}, 3)), "データ チャンクが空です。");
 }
 
@@ -310,15 +306,15 @@ TEST_F(WaveSourceTest, SampleRatesAboveTheLimitAreRefused) {
   FormatFields top;
   top.rate = kHighestSampleRate;
   EXPECT_EQ(openBytes(testing::simpleWave(top, 64)), "");
-  EXPECT_EQ(waveSource.srKHz, 768);
+  EXPECT_EQ(wave_.source.srKHz, 768);
 }
 
 TEST_F(WaveSourceTest, PositionBeyondTheDataLeavesNothingToRead) {
-  appState.position = 5000;
+  request_.position = 5000;
   ASSERT_EQ(openBytes(testing::simpleWave({}, 400)), "");
-  EXPECT_EQ(waveSource.bytesLeft, 0u);
+  EXPECT_EQ(wave_.source.bytesLeft, 0u);
   uint8_t buffer[16];
-  EXPECT_EQ(readData(buffer, 16), 0u);
+  EXPECT_EQ(readData(wave_.source, buffer, 16), 0u);
 }
 
 TEST_F(WaveSourceTest, RealRecordingsOpen) {
@@ -335,13 +331,13 @@ TEST_F(WaveSourceTest, RealRecordingsOpen) {
       {"48000_16_mono_alsa-Front_Center.wav", 48, k16BitMono},
   };
   for (const auto& f : files) {
-    appState.fileName = (std::filesystem::path(folder) / f.name).string();
+    request_.fileName = (std::filesystem::path(folder) / f.name).string();
     messages_.clear();
-    ASSERT_TRUE(openWave()) << f.name << ": " << (messages_.empty() ? "" : messages_[0]);
-    EXPECT_EQ(waveSource.srKHz, f.srKHz) << f.name;
-    EXPECT_EQ(waveSource.sampleKind, f.kind) << f.name;
-    EXPECT_GT(waveSource.dataSize, 0u);
-    EXPECT_EQ(waveSource.dataSize % waveSource.blockAlign, 0u) << f.name;
+    ASSERT_TRUE(open().opened) << f.name << ": " << (messages_.empty() ? "" : messages_[0]);
+    EXPECT_EQ(wave_.source.srKHz, f.srKHz) << f.name;
+    EXPECT_EQ(wave_.source.sampleKind, f.kind) << f.name;
+    EXPECT_GT(wave_.source.dataSize, 0u);
+    EXPECT_EQ(wave_.source.dataSize % wave_.source.blockAlign, 0u) << f.name;
   }
 }
 
