@@ -278,5 +278,26 @@ TEST_F(ControllerTest, NavigationAndDropsMoveThePosition) {
   EXPECT_EQ(appState.position, 44100u * 4);
 }
 
+// The open reports what it learned; the controller shows it before the refusal is told, so the
+// message box stands over texts that describe the refused file.
+TEST_F(ControllerTest, AFileThatIsRefusedShowsItsFormatBeforeTheMessage) {
+  start(true);
+  FormatFields compressed;
+  compressed.tag = 2;
+  compressed.rate = 22050;
+  appState.fileName = dir_.write("adpcm.wav", simpleWave(compressed, 4096));
+  bool textsWereCurrent = false;
+  setMessageSink([&](std::string_view text, MessageKind) {
+    messages_.emplace_back(text);
+    Canvas redrawn = clientCanvas();
+    drawFormatTexts(redrawn, wave().source);
+    textsWereCurrent = redrawn.pixels() == clientCanvas().pixels();
+  });
+  EXPECT_FALSE(controller_.openFile());
+  EXPECT_EQ(messages_, std::vector<std::string>{"指定したファイルは、PCMファイルではありません。"});
+  EXPECT_EQ(wave().source.srKHz, 22);
+  EXPECT_TRUE(textsWereCurrent);
+}
+
 }  // namespace
 }  // namespace korimu
