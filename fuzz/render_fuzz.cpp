@@ -60,10 +60,7 @@ void checkWaveletSize(const WaveSource& w) {
 // Stops the run at its `budget`-th question whether to stop.
 struct StopAfter : RunListener {
   explicit StopAfter(int budget) : budget(budget) {}
-  bool cancelled() override {
-    if (++asked >= budget) appState.stopRequested = 1;
-    return appState.stopRequested != 0;
-  }
+  bool cancelled() override { return ++asked >= budget; }
   int budget;
   int asked = 0;
 };
@@ -79,15 +76,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t positionFrames = positionHigh << 8 | in.byte();
 
   appState = AppState{};
-  appState.fileName = fuzz::writeInput(in.rest(), in.restSize());
-  appState.fileSelected = 1;
   Session session;
+  Document& document = session.document;
+  document.fileName = fuzz::writeInput(in.rest(), in.restSize());
+  document.fileSelected = true;
   WaveSession& wave = session.wave;
-  const WaveOpenResult opened = openWave(wave, {appState.fileName, 0, false}, settings);
+  const WaveOpenResult opened = openWave(wave, {document.fileName, 0, false}, settings);
   followFileRate(opened, wave.source);
   if (opened.opened) {
-    appState.position = std::min(positionFrames * wave.source.blockAlign, wave.source.dataSize);
-    openWave(wave, {appState.fileName, appState.position, false}, settings);
+    document.position = std::min(positionFrames * wave.source.blockAlign, wave.source.dataSize);
+    openWave(wave, {document.fileName, document.position, false}, settings);
     if (settings.method == kWt) {
       checkWaveletSize(wave.source);
       // The run itself takes a block of at most 4096 frames (the chart's cap at 8 frames a
@@ -100,11 +98,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     window.clear(kButtonFace);
     prepareAnalysis();
     Canvas strip(kPlotWidth, kLayout.overviewHeight, depthBits);
-    drawOverviewOfOpenFile(strip, wave.source);
-    composeClientArea(window, wave.source, &strip);
+    drawOverviewOfOpenFile(strip, wave.source, document.position);
+    composeClientArea(window, wave.source, document, &strip);
     StopAfter listener(settings.method == kWt ? 3 : 6);
     runAnalysis(session, listener);
-    fuzz::check(appState.busy == 0, "the run ends idle");
+    fuzz::check(!session.busy, "the run ends idle");
   }
   closeWave(wave, true);
   releaseFormatCopy(wave.source);

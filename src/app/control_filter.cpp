@@ -11,7 +11,6 @@
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
 #include "control/navigation.h"
-#include "core/app_state.h"
 #include "core/settings.h"
 
 namespace korimu {
@@ -120,7 +119,7 @@ bool ControlFilter::keyPress(QWidget* control, int id, QEvent* event) {
       }
       return false;
     case Qt::Key_Escape:
-      if (appState.busy != 0) {
+      if (controller().busy()) {
         if (shell().window) sendKeyTo(shell().window, Qt::Key_Escape);
         return true;
       }

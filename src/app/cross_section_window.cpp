@@ -10,8 +10,8 @@
 
 #include "app/qt_window_view.h"
 #include "app/widgets.h"
-#include "core/app_state.h"
 #include "control/controller.h"
+#include "core/app_state.h"
 #include "core/layout.h"
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_look.h"
@@ -115,7 +115,8 @@ void CrossSectionWindow::renderCanvas() {
   }
   // The back buffer holds the chart in window coordinates; before the first run it is empty and
   // reads as black.
-  paintCrossSection(canvas_, displaySurfaces.backBuffer, controller().session().wave.source);
+  const Session& session = controller().session();
+  paintCrossSection(canvas_, displaySurfaces.backBuffer, session.wave.source, session.document);
 }
 
 void CrossSectionWindow::paintEvent(QPaintEvent*) {

@@ -95,7 +95,9 @@ class QtWindowView : public WindowView {
       korimu::checkMenuItem(toView, true);
     });
   }
-  void runInfoDialog() override { korimu::runInfoDialog(shell().window); }
+  void runInfoDialog(const std::string& path) override {
+    korimu::runInfoDialog(shell().window, path);
+  }
   void runAboutDialog() override { korimu::runAboutDialog(shell().window); }
   bool crossSectionOpen() override { return crossSectionWindow() != nullptr; }
   void openCrossSection() override { openCrossSectionWindowFor(shell().window); }

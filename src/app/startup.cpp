@@ -236,7 +236,8 @@ void applyApplicationLook() {
 
 bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   loadSettings();
-  if (!commandLine.fileName.empty()) appState.fileName = commandLine.fileName;
+  if (!commandLine.fileName.empty())
+    controller().session().document.fileName = commandLine.fileName;
   controller().setCommandLineFlags(commandLine.autoPlay, commandLine.diagnosticText);
 
   ShellWidgets& s = shell();
@@ -277,7 +278,7 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   checkMenuItem(1111, settings.pinkNoiseFlat != 0);
   checkMenuItem(1115, settings.futosa == 2);
   checkMenuItem(settings.graphStyle, true);
-  appState.outputDeviceCount = audioBackend().outputDeviceCount();
+  controller().setOutputDeviceCount(audioBackend().outputDeviceCount());
 
   installShellHooks();
   controller().enter(UiState::kNoFile);

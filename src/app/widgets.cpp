@@ -82,7 +82,8 @@ void ClientArea::paintEvent(QPaintEvent* event) {
   Canvas& canvas = clientCanvas();
   if (fullPaintPending_) {
     fullPaintPending_ = false;
-    composeClientArea(canvas, controller().session().wave.source);
+    Session& session = controller().session();
+    composeClientArea(canvas, session.wave.source, session.document);
     QPainter painter(this);
     painter.drawImage(0, 0, canvasImage(canvas));
     return;
@@ -123,18 +124,20 @@ void OverviewWidget::invertRect(int x, int y, int w, int h) {
 void OverviewWidget::paintFromFile() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ++fileRedraws_;
-  drawOverviewOfOpenFile(canvas_, controller().session().wave.source);
+  Session& session = controller().session();
+  drawOverviewOfOpenFile(canvas_, session.wave.source, session.document.position);
   QApplication::restoreOverrideCursor();
 }
 
 void OverviewWidget::paintEvent(QPaintEvent*) {
   if (redrawPending_) {
     WaveSession& wave = controller().session().wave;
-    if (wave.playback.playing || appState.busy != 0) {
+    if (wave.playback.playing || controller().busy()) {
       // A playback or an analysis run is using the file: redraw once it is done.
       controller().deferOverviewRepaint();
       redrawPending_ = false;
-    } else if (!appState.fileName.empty() && !wave.source.mmio.isOpen() && !openAttempted_) {
+    } else if (!controller().session().document.fileName.empty() && !wave.source.mmio.isOpen() &&
+               !openAttempted_) {
       // Validation may show a message box, which must not happen inside painting.
       openAttempted_ = true;
       QMetaObject::invokeMethod(
@@ -181,7 +184,7 @@ void MainWindow::closeIfAskedDuringRun() {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
-    if (appState.busy != 0) controller().requestStop();
+    if (controller().busy()) controller().requestStop();
     return;
   }
   if (event->key() == Qt::Key_F1) {
@@ -194,28 +197,28 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   // A run must end between two blocks: the close asks it to stop, as 中断 does, and the window
   // closes as soon as the run has returned.
-  if (appState.busy != 0) {
+  if (controller().busy()) {
     if (!controller().stopRequested()) controller().requestStop();
     closeAfterRun_ = true;
     event->ignore();
     return;
   }
-  WaveSession& wave = controller().session().wave;
-  releasePlaybackAtExit(wave, appState.fileSelected != 0);
-  closeWave(wave, appState.fileSelected != 0);
+  Session& session = controller().session();
+  releasePlaybackAtExit(session.wave, session.document.fileSelected);
+  closeWave(session.wave, session.document.fileSelected);
   event->accept();
 }
 
 void MainWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::StyleChange) adjustForNewShell();
-  if (event->type() == QEvent::WindowStateChange && appState.busy != 0 && isMinimized()) {
+  if (event->type() == QEvent::WindowStateChange && controller().busy() && isMinimized()) {
     // No minimising during a run: the window manager's request is undone, while the decorations
     // stay as they are (changing them re-maps the window).
     // The restore is queued; a run that has ended by then leaves a later minimising alone.
     QMetaObject::invokeMethod(
         this,
         [this] {
-          if (appState.busy != 0) setWindowState(windowState() & ~Qt::WindowMinimized);
+          if (controller().busy()) setWindowState(windowState() & ~Qt::WindowMinimized);
         },
         Qt::QueuedConnection);
   }

@@ -12,7 +12,6 @@
 
 #include "cli/command_line.h"
 #include "cli/png_writer.h"
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
@@ -238,12 +237,12 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
     std::fprintf(stderr, "%s\n", error.c_str());
     return 2;
   }
-  appState.fileName = fileName;
-  appState.fileSelected = 1;
-  appState.position = 0;
   // The file's own session: nothing of it outlives this render. A render never plays, so the
   // output device is not asked about the format.
   Session session;
+  Document& document = session.document;
+  document.fileName = fileName;
+  document.fileSelected = true;
   WaveSession& wave = session.wave;
   const WaveOpenResult opened = openWave(wave, WaveOpenRequest{fileName, 0, false}, settings);
   followFileRate(opened, wave.source);
@@ -261,7 +260,7 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
       closeWave(wave, true);
       return 2;
     }
-    appState.position = choices.position;
+    document.position = choices.position;
   }
   bool createdOutput = false, createdCsv = false;
   std::string reason;
@@ -282,10 +281,10 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   prepareAnalysis();
   if (!choices.plotOnly) {
     // The window as it stands before Analyze, with the overview strip its widget shows; the run
-    // then draws over it as it does in the window (appState.fileSelected is set above).
+    // then draws over it as it does in the window (the document's file is selected above).
     Canvas strip(kPlotWidth, kLayout.overviewHeight, window.depthBits());
-    drawOverviewOfOpenFile(strip, wave.source);
-    composeClientArea(window, wave.source, &strip);
+    drawOverviewOfOpenFile(strip, wave.source, document.position);
+    composeClientArea(window, wave.source, document, &strip);
   }
 
   RunProgress progress;

@@ -24,7 +24,7 @@ namespace korimu {
 // ---- state and enabling ----
 
 UiState Controller::stateOfFlags() const {
-  if (appState.busy != 0) return UiState::kAnalysing;
+  if (session_.busy) return UiState::kAnalysing;
   switch (session_.wave.playback.phase) {
     case PlaybackPhase::kStarting:
       return UiState::kStartingPlayback;
@@ -33,12 +33,12 @@ UiState Controller::stateOfFlags() const {
     case PlaybackPhase::kIdle:
       break;
   }
-  return appState.fileSelected != 0 ? UiState::kFileSelected : UiState::kNoFile;
+  return session_.document.fileSelected ? UiState::kFileSelected : UiState::kNoFile;
 }
 
 void Controller::enter(UiState state) {
   state_ = state;
-  view_.showEnabling(enablingFor(state, appState.outputDeviceCount > 0,
+  view_.showEnabling(enablingFor(state, outputDeviceCount_ > 0,
                                  session_.wave.playback.headersAvailable, lastRun_.drawn));
 }
 
@@ -84,13 +84,13 @@ void Controller::redrawDue(PlaybackRedraw part) {
     drawGraphFrameWithPeakBox(clientCanvas());
   } else {
     hideFileFacts(false);
-    drawFormatTexts(clientCanvas(), session_.wave.source);
+    drawFormatTexts(clientCanvas(), session_.wave.source, session_.document.fileSelected);
   }
   view_.refreshClient();
 }
 
 void Controller::playedTo(uint32_t position) {
-  appState.position = position;
+  session_.document.position = position;
   positionChanged();
 }
 
@@ -105,13 +105,13 @@ void Controller::fileOpened(const WaveOpenResult& result) {
   // texts describe a file again, so they are no longer hidden.
   if (result.formatRead) {
     hideFileFacts(false);
-    drawFormatTexts(clientCanvas(), facts);
+    drawFormatTexts(clientCanvas(), facts, session_.document.fileSelected);
     view_.refreshClient();
   }
   if (result.dataFound) {
-    drawPositionText(clientCanvas(), facts);
+    drawPositionText(clientCanvas(), facts, session_.document.position);
     view_.refreshClient();
-    drawFormatTexts(clientCanvas(), facts);
+    drawFormatTexts(clientCanvas(), facts, session_.document.fileSelected);
     view_.refreshClient();
     drawSpanText(clientCanvas(), facts);
     view_.refreshClient();
@@ -119,7 +119,7 @@ void Controller::fileOpened(const WaveOpenResult& result) {
 }
 
 void Controller::positionChanged() {
-  drawPositionText(clientCanvas(), session_.wave.source);
+  drawPositionText(clientCanvas(), session_.wave.source, session_.document.position);
   view_.refreshClient();
   view_.invalidateOverview();
 }
@@ -127,7 +127,7 @@ void Controller::positionChanged() {
 // ---- files ----
 
 void Controller::setTitle() {
-  view_.setTitle("KORIMU- " + appState.fileName + " ");
+  view_.setTitle("KORIMU- " + session_.document.fileName + " ");
 }
 
 void Controller::rangeMarkerUnlessChart() {
@@ -137,12 +137,12 @@ void Controller::rangeMarkerUnlessChart() {
 }
 
 WaveOpenRequest Controller::fileRequest() const {
-  return WaveOpenRequest{appState.fileName, appState.position,
-                         appState.outputDeviceCount > 0 && appState.busy == 0};
+  return WaveOpenRequest{session_.document.fileName, session_.document.position,
+                         outputDeviceCount_ > 0 && !session_.busy};
 }
 
 bool Controller::fileSelected() const {
-  return appState.fileSelected != 0;
+  return session_.document.fileSelected;
 }
 
 bool Controller::revalidateFile() {
@@ -152,14 +152,14 @@ bool Controller::revalidateFile() {
 }
 
 bool Controller::openFile() {
-  appState.fileSelected = 1;
+  session_.document.fileSelected = true;
   enter(stateOfFlags());
   const bool result = revalidateFile();
   if (!result) {
     // The controls stay on (every command validates again), but the texts must not go on
     // describing the file that was open before.
     hideFileFacts(true);
-    drawFormatTexts(clientCanvas(), session_.wave.source);
+    drawFormatTexts(clientCanvas(), session_.wave.source, session_.document.fileSelected);
     drawSpanText(clientCanvas(), session_.wave.source);
     view_.refreshClient();
   }
@@ -169,7 +169,7 @@ bool Controller::openFile() {
 }
 
 bool Controller::openCommandLineFile() {
-  if (appState.fileName.empty()) return true;
+  if (session_.document.fileName.empty()) return true;
   setTitle();
   const bool opened = openFile();
   if (opened && autoPlay_) startPlayback(session_.wave, fileRequest(), settings, false);
@@ -179,22 +179,22 @@ bool Controller::openCommandLineFile() {
 void Controller::dropFiles(const std::vector<std::string>& paths) {
   if (paths.empty()) return;
   closeWave(session_.wave, fileSelected());
-  appState.fileName = paths.front();
-  appState.position = 0;
+  session_.document.fileName = paths.front();
+  session_.document.position = 0;
   setTitle();
   openFile();
 }
 
 void Controller::openCommand() {
-  const std::string saved = appState.fileName;
-  appState.fileName.clear();
+  const std::string saved = session_.document.fileName;
+  session_.document.fileName.clear();
   std::string chosen;
   const bool accepted = view_.chooseFileToOpen(&chosen) && !chosen.empty();
-  appState.fileName = accepted ? chosen : saved;
+  session_.document.fileName = accepted ? chosen : saved;
   setTitle();
   if (!accepted) return;
   closeWave(session_.wave, fileSelected());
-  appState.position = 0;
+  session_.document.position = 0;
   openFile();
 }
 
@@ -217,7 +217,7 @@ void Controller::requestStop() {
 }
 
 void Controller::clickClientArea(int x, int y) {
-  if (appState.busy != 0) return;
+  if (session_.busy) return;
   const int w = kLayout.unitW;
   const int h = kLayout.unitH;
   const int top = kLayout.plotTop;
@@ -275,8 +275,9 @@ void Controller::gainCommand(int id) {
 
 void Controller::navigationCommand(int id) {
   const WaveSource& facts = session_.wave.source;
-  appState.position = navigatedPosition(
-      id, appState.position, DataExtent{facts.blockAlign, facts.dataSize, facts.bytesPerSecond});
+  session_.document.position =
+      navigatedPosition(id, session_.document.position,
+                        DataExtent{facts.blockAlign, facts.dataSize, facts.bytesPerSecond});
   positionChanged();
 }
 
@@ -288,7 +289,7 @@ void Controller::command(int id, int notification) {
       break;
     case 1102:
       closeWave(session_.wave, fileSelected());
-      view_.runInfoDialog();
+      view_.runInfoDialog(session_.document.fileName);
       break;
     case 1103:
       view_.closeWindow();
@@ -323,7 +324,7 @@ void Controller::command(int id, int notification) {
       view_.checkMenuItem(1115, settings.futosa == 2);
       break;
     case 1116:
-      if (appState.busy == 0 && !view_.crossSectionOpen() &&
+      if (!session_.busy && !view_.crossSectionOpen() &&
           session_.document.lastRunView == kTimeFrequencyChart) {
         appState.crossSectionX = kLayout.unitW;
         view_.openCrossSection();
@@ -336,23 +337,23 @@ void Controller::command(int id, int notification) {
       }
       break;
     case kPlayId:
-      if (click && appState.fileSelected == 1)
+      if (click && session_.document.fileSelected)
         startPlayback(session_.wave, fileRequest(), settings, false);
       break;
     case kPartialId:
-      if (click && appState.fileSelected == 1)
+      if (click && session_.document.fileSelected)
         startPlayback(session_.wave, fileRequest(), settings, true);
       break;
     case kStopId:
       if (!click) break;
-      if (appState.busy != 0) {
+      if (session_.busy) {
         requestStop();
-      } else if (appState.fileSelected == 1) {
+      } else if (session_.document.fileSelected) {
         stopPlayback(session_.wave);
       }
       break;
     case kAnalyzeId:
-      if (click && appState.fileSelected == 1) analyze();
+      if (click && session_.document.fileSelected) analyze();
       break;
     case kSavePictureId:
       savePicture();
@@ -361,7 +362,7 @@ void Controller::command(int id, int notification) {
       saveNumbers();
       break;
     case kCopyPictureId:
-      if (lastRun_.drawn && appState.busy == 0) view_.copyPictureToClipboard(picture());
+      if (lastRun_.drawn && !session_.busy) view_.copyPictureToClipboard(picture());
       break;
     case kSpanComboId:
       spanCommand(notification);

@@ -33,8 +33,12 @@ class Controller : public PlaybackObserver {
   void setCommandLineFlags(bool autoPlay, bool diagnosticText);
   bool autoPlay() const { return autoPlay_; }
   bool diagnosticText() const { return diagnosticText_; }
+  // The wave-output devices found at start-up: without one nothing plays.
+  void setOutputDeviceCount(int count) { outputDeviceCount_ = count; }
+  // An analysis run is under way.
+  bool busy() const { return session_.busy; }
 
-  // Takes the file in appState.fileName: marks it selected, validates it and redraws the overview
+  // Takes the document's file: marks it selected, validates it and redraws the overview
   // and the range marker. The controls come on even when validation failed; every later command
   // validates again.
   bool openFile();
@@ -111,6 +115,7 @@ class Controller : public PlaybackObserver {
   bool overviewRepaintPending_ = false;
   bool autoPlay_ = false;
   bool diagnosticText_ = false;
+  int outputDeviceCount_ = 0;
 };
 
 }  // namespace korimu

@@ -69,13 +69,13 @@ Canvas Controller::picture() {
   // command line's has it.
   Canvas picture = clientCanvas();
   Canvas strip(kPlotWidth, kLayout.overviewHeight, picture.depthBits());
-  drawOverviewOfOpenFile(strip, session_.wave.source);
+  drawOverviewOfOpenFile(strip, session_.wave.source, session_.document.position);
   picture.copyFrom(strip, 0, 0, strip.width(), strip.height(), kLayout.unitW, 3 * kLayout.unitH);
   return picture;
 }
 
 void Controller::savePicture() {
-  if (!lastRun_.drawn || appState.busy != 0) return;
+  if (!lastRun_.drawn || session_.busy) return;
   std::string path;
   const std::string proposed =
       proposedExportName(lastRun_.fileName, lastRun_.params.view, lastRun_.params.method, "png");
@@ -86,7 +86,7 @@ void Controller::savePicture() {
 }
 
 void Controller::saveNumbers() {
-  if (!lastRun_.drawn || appState.busy != 0) return;
+  if (!lastRun_.drawn || session_.busy) return;
   std::string path;
   const std::string proposed =
       proposedExportName(lastRun_.fileName, lastRun_.params.view, lastRun_.params.method, "csv");

@@ -40,7 +40,8 @@ class WindowView {
   virtual bool chooseFileToOpen(std::string* /*chosen*/) { return false; }
   virtual bool openHelpPage(const std::string& /*path*/) { return false; }
   virtual bool runOptionsDialog() { return false; }
-  virtual void runInfoDialog() {}
+  // The file information dialog for the file at `path`.
+  virtual void runInfoDialog(const std::string& /*path*/) {}
   virtual void runAboutDialog() {}
   virtual bool crossSectionOpen() { return false; }
   virtual void openCrossSection() {}

@@ -9,23 +9,12 @@
 namespace korimu {
 
 struct AppState {
-  int32_t fileSelected = 0;
-  int32_t busy = 0;
-  int32_t stopRequested = 0;
-  int32_t overviewRepaintPending = 0;
   int32_t darkScheme = 0;
   int32_t crossSectionX = 0;
-  uint32_t position = 0;  // byte offset inside the data chunk
-  std::string fileName;   // the file taken from the command line, Open or a drop
-  // Flags from the command line.
-  int32_t autoPlay = 0;
-  int32_t diagnosticText = 0;
   // The method of the last analysis run (0 before the first run).
   int32_t lastRunMethod = 0;
   // Top frequency of the wavelet chart as a fraction of the rate (set by a WT run).
   double wtTopFraction = 0.5;
-  // Number of wave-output devices found at start-up.
-  int32_t outputDeviceCount = 0;
 };
 
 extern AppState appState;

@@ -3,7 +3,6 @@
 #include <QPushButton>
 #include <memory>
 
-#include "core/app_state.h"
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_look.h"
 #include "dialogs/static_text.h"
@@ -86,8 +85,8 @@ QDialog* createInfoDialog(QWidget* parent, const std::string& path) {
   return dialog;
 }
 
-void runInfoDialog(QWidget* parent) {
-  std::unique_ptr<QDialog> dialog(createInfoDialog(parent, appState.fileName));
+void runInfoDialog(QWidget* parent, const std::string& path) {
+  std::unique_ptr<QDialog> dialog(createInfoDialog(parent, path));
   dialog->exec();
 }
 

@@ -11,7 +11,7 @@ namespace korimu {
 // the dialog can read it itself.
 QDialog* createInfoDialog(QWidget* parent, const std::string& path);
 
-// Runs the dialog modally for the selected file (appState.fileName).
-void runInfoDialog(QWidget* parent);
+// Runs the dialog modally for the selected file.
+void runInfoDialog(QWidget* parent, const std::string& path);
 
 }  // namespace korimu

@@ -26,14 +26,15 @@ void drawGraphFrameWithPeakBox(Canvas& client) {
   redrawPeakReadout(client);
 }
 
-void composeClientArea(Canvas& client, const WaveSource& file, const Canvas* overviewStrip) {
+void composeClientArea(Canvas& client, const WaveSource& file, Document& document,
+                       const Canvas* overviewStrip) {
   if (overviewStrip != nullptr)
     client.copyFrom(*overviewStrip, 0, 0, overviewStrip->width(), overviewStrip->height(),
                     kLayout.unitW, 3 * kLayout.unitH);
   drawDataCountLabel(client);
-  drawFormatTexts(client, file);
+  drawFormatTexts(client, file, document.fileSelected);
   drawGraphFrameWithPeakBox(client);
-  drawPositionText(client, file);
+  drawPositionText(client, file, document.position);
   drawSpanText(client, file);
   copyPlotFromBackBuffer(client);
 }

@@ -2,6 +2,7 @@
 // the saved PNG and the screen are drawn by the same code.
 #pragma once
 
+#include "core/document.h"
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
 
@@ -12,7 +13,7 @@ namespace korimu {
 // labels, the peak box and the plot from the chart's back buffer. The overview strip, when given,
 // goes to its place left of the format texts; the window passes none, because there the strip is
 // a widget of its own above the canvas.
-void composeClientArea(Canvas& client, const WaveSource& file,
+void composeClientArea(Canvas& client, const WaveSource& file, Document& document,
                        const Canvas* overviewStrip = nullptr);
 
 // The graph frame of the current view with the peak box, whose lines the frame's legend clear

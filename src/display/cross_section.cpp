@@ -154,7 +154,8 @@ TextStyle crossSectionTextStyle() {
   return TextStyle{kWindowText, kWindowColour, true};
 }
 
-int paintCrossSection(Canvas& client, const Canvas& backBuffer, const WaveSource& file) {
+int paintCrossSection(Canvas& client, const Canvas& backBuffer, const WaveSource& file,
+                      const Document& document) {
   const int unitW = kLayout.unitW;
   const int unitH = kLayout.unitH;
   const int width = crossSection.sectionWidth == 512 ? 512 : 256;
@@ -174,7 +175,8 @@ int paintCrossSection(Canvas& client, const Canvas& backBuffer, const WaveSource
   const TextStyle style = crossSectionTextStyle();
   double columnX = unitW > 10 ? 16.5 : unitW >= 9 ? 19.5 : 23.5;
   client.textOut(int(unitW * columnX), 5 * unitH + 256, crossSectionColumnText(), style);
-  client.textOut(unitW + 256, int(unitH * 5.5 + 256), crossSectionPositionText(file), style);
+  client.textOut(unitW + 256, int(unitH * 5.5 + 256), crossSectionPositionText(file, document),
+                 style);
   client.textOut(unitW, unitH, crossSectionPeakText(loudest), TextStyle{kBlack, kWhite, false});
   return loudest;
 }

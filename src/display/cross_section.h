@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/document.h"
 #include "core/layout.h"
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
@@ -58,14 +59,17 @@ std::string crossSectionPeakText(int loudest);
 // Column number and position texts; unitW is the width of the font they are drawn in (the
 // position text is shorter for wider fonts). The position counts in the open file's frames.
 std::string crossSectionColumnText(int unitW = kLayout.unitW);
-std::string crossSectionPositionText(const WaveSource& file, int unitW = kLayout.unitW);
+std::string crossSectionPositionText(const WaveSource& file, const Document& document,
+                                     int unitW = kLayout.unitW);
 // Byte offset in the data chunk of the shown column.
-uint64_t crossSectionBytePosition(const WaveSource& file, int unitW = kLayout.unitW);
+uint64_t crossSectionBytePosition(const WaveSource& file, const Document& document,
+                                  int unitW = kLayout.unitW);
 
 // The whole client area of the window: background, labels, graph, texts. Reads the column from
 // `backBuffer` into crossSection.column when the buffer is allocated (into a local one
 // otherwise). Returns the loudest element.
-int paintCrossSection(Canvas& client, const Canvas& backBuffer, const WaveSource& file);
+int paintCrossSection(Canvas& client, const Canvas& backBuffer, const WaveSource& file,
+                      const Document& document);
 
 // Whether the window shows the 3D look (button face) or the flat one (window colour).
 bool crossSectionThreeD();

@@ -132,15 +132,15 @@ std::string crossSectionColumnText(int unitW) {
   return formatText("%3d", appState.crossSectionX - unitW);
 }
 
-uint64_t crossSectionBytePosition(const WaveSource& file, int unitW) {
+uint64_t crossSectionBytePosition(const WaveSource& file, const Document& document, int unitW) {
   // The column's frames are counted in bytes, like position, so the sum is one unit.
   const int64_t column = std::max(0, appState.crossSectionX - unitW);
   const int64_t perColumn = std::max(0, int(settings.framesPerColumn));
-  return uint64_t(appState.position) + uint64_t(column * perColumn) * file.blockAlign;
+  return uint64_t(document.position) + uint64_t(column * perColumn) * file.blockAlign;
 }
 
-std::string crossSectionPositionText(const WaveSource& file, int unitW) {
-  const uint64_t bytes = crossSectionBytePosition(file, unitW);
+std::string crossSectionPositionText(const WaveSource& file, const Document& document, int unitW) {
+  const uint64_t bytes = crossSectionBytePosition(file, document, unitW);
   const uint32_t perSecond = file.bytesPerSecond;
   const double seconds = perSecond == 0 ? 0.0 : double(bytes) / perSecond;
   const long shown = long(bytes);

@@ -5,7 +5,6 @@
 #include <new>
 #include <vector>
 
-#include "core/app_state.h"
 #include "core/settings.h"
 #include "platform/message.h"
 #include "wave/wave_source.h"
@@ -92,9 +91,8 @@ bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColu
   return true;
 }
 
-void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file) {
+void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, uint32_t position) {
   if (!file.mmio.isOpen()) return;
-  const uint32_t position = appState.position;
   OverviewSource source;
   source.formatTag = file.formatTag;
   source.sampleKind = file.sampleKind;

@@ -29,6 +29,6 @@ bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColu
 
 // Draws the strip of the open file from `position` with the current span and zoom, and leaves the
 // file positioned at `position` again. Does nothing when no file is open.
-void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file);
+void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, uint32_t position);
 
 }  // namespace korimu

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/display_state.h"
@@ -34,22 +33,21 @@ Canvas& clientCanvas() {
   return displaySurfaces.window;
 }
 
-void drawPositionText(Canvas& canvas, const WaveSource& facts) {
-  if (facts.formatTag != 1) appState.position = 0;
+void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& position) {
+  if (facts.formatTag != 1) position = 0;
   const double seconds =
-      facts.bytesPerSecond == 0 ? 0.0 : double(appState.position) / double(facts.bytesPerSecond);
-  canvas.textOut(0, 2, formatText("%10ldpos %13.6f秒", long(appState.position), seconds),
-                 kStatusStyle);
+      facts.bytesPerSecond == 0 ? 0.0 : double(position) / double(facts.bytesPerSecond);
+  canvas.textOut(0, 2, formatText("%10ldpos %13.6f秒", long(position), seconds), kStatusStyle);
 }
 
-void drawFormatTexts(Canvas& canvas, const WaveSource& facts) {
+void drawFormatTexts(Canvas& canvas, const WaveSource& facts, bool fileSelected) {
   const int w = kLayout.unitW;
   const int h = kLayout.unitH;
   const int x = (3 * w) / 2 + 512;
   factText(canvas, x, int(3.5 * h), formatText("%2dkHz", facts.srKHz));
   factText(canvas, x, 6 * h, formatText("%2dbit", facts.bitsPerSample));
   const char* channels = "      ";
-  if (appState.fileSelected != 0) channels = (facts.sampleKind & 2) != 0 ? "STEREO" : " MONO ";
+  if (fileSelected) channels = (facts.sampleKind & 2) != 0 ? "STEREO" : " MONO ";
   factText(canvas, x, int(8.5 * h), channels);
 }
 

@@ -1,6 +1,8 @@
 // The status texts around the overview strip, drawn into the main window's client canvas.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
 
@@ -9,10 +11,11 @@ namespace korimu {
 // The main window's client area (created at start-up with the client size).
 Canvas& clientCanvas();
 
-// "%10ldpos %13.6f秒" at (0, 2); a non-PCM file resets `position` to 0 first.
-void drawPositionText(Canvas& canvas, const WaveSource& facts);
-// "%2dkHz", "%2dbit" and "STEREO" / " MONO " (blank without a file) right of the overview.
-void drawFormatTexts(Canvas& canvas, const WaveSource& facts);
+// "%10ldpos %13.6f秒" at (0, 2); a non-PCM file has no position: it is reset to 0 first.
+void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& position);
+// "%2dkHz", "%2dbit" and "STEREO" / " MONO " (blank until a file is selected) right of the
+// overview.
+void drawFormatTexts(Canvas& canvas, const WaveSource& facts, bool fileSelected);
 // The overview's span in seconds, "%4.1f秒" from 10 seconds on, else "%4.2f秒".
 void drawSpanText(Canvas& canvas, const WaveSource& facts);
 // While hidden (after a failed open), the format and span texts draw blanks in their place: the

@@ -138,20 +138,21 @@ SampleBlock blockFromRead(WaveSession& wave, uint32_t count) {
 }
 
 // What the record keeps before the run draws anything.
-void startRecord(RunRecord& record, const AnalysisParams& params, const WaveSession& wave,
+void startRecord(RunRecord& record, const AnalysisParams& params, const Session& session,
                  uint32_t blockBytes) {
+  const WaveSession& wave = session.wave;
   const WaveSource& source = wave.source;
   record = RunRecord{};
   record.drawn = true;
   record.params = params;
-  record.fileName = appState.fileName;
+  record.fileName = session.document.fileName;
   record.formatTag = source.formatTag;
   record.srKHz = source.srKHz;
   record.bitsPerSample = source.bitsPerSample;
   record.channels = stereoFile(wave) ? 2 : 1;
   record.bytesPerSecond = source.bytesPerSecond;
   record.blockAlign = source.blockAlign;
-  record.position = appState.position;
+  record.position = session.document.position;
   record.blockBytes = blockBytes;
   record.framesPerColumn = settings.framesPerColumn;
   record.lineGraph = settings.graphStyle == kLineGraph;
@@ -174,13 +175,13 @@ void recordChart(RunRecord& record, int columns) {
         crossSectionRowFrequency(element);
 }
 
-void enterRunningState(RunListener& listener) {
-  appState.busy = 1;
+void enterRunningState(Session& session, RunListener& listener) {
+  session.busy = true;
   listener.runningChanged(true);
 }
 
-void leaveRunningState(RunListener& listener) {
-  appState.busy = 0;
+void leaveRunningState(Session& session, RunListener& listener) {
+  session.busy = false;
   listener.runningChanged(false);
 }
 
@@ -266,7 +267,7 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
   const int blockFrames = align != 0 ? static_cast<int>(blockBytes / align) : 0;
   clearChart(displaySurfaces.backBuffer);
   copyPlotToWindow(listener);
-  enterRunningState(listener);
+  enterRunningState(analysis.session, listener);
   int painted = 0;
   for (int column = 0; column < kPlotWidth; column += width) {
     readLength = readBlock(wave, readLength);
@@ -286,17 +287,17 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
     redrawPeakReadout(displaySurfaces.window);
   }
   listener.clientChanged();
-  leaveRunningState(listener);
+  leaveRunningState(analysis.session, listener);
 }
 
 void singleBlockRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listener) {
-  enterRunningState(listener);
+  enterRunningState(analysis.session, listener);
   WaveSession& wave = analysis.session.wave;
   const uint32_t count = readBlock(wave, readLength);
   const SampleBlock block = blockFromRead(wave, count);
   listener.blockStarting(block, 0, 0);
   analysis.frame(block, 0, 0);
-  leaveRunningState(listener);
+  leaveRunningState(analysis.session, listener);
 }
 
 }  // namespace
@@ -311,16 +312,17 @@ int32_t overlayMethod(int32_t method, int32_t view) {
 void runAnalysis(Session& session, RunListener& listener) {
   // A run handles events between its blocks; a second Analyze arriving there must not start a
   // run inside the run (it would re-open the file under the first one's reads).
-  if (appState.busy != 0) return;
+  if (session.busy) return;
   WaveSession& wave = session.wave;
+  const Document& document = session.document;
   // The device is not asked about the format: an analysis only reads.
-  appState.busy = 1;
+  session.busy = true;
   const WaveOpenResult opened =
-      openWave(wave, WaveOpenRequest{appState.fileName, appState.position, false}, settings);
+      openWave(wave, WaveOpenRequest{document.fileName, document.position, false}, settings);
   followFileRate(opened, wave.source);
   listener.fileOpened(opened);
   const bool usable = reportOpenFailure(opened);
-  appState.busy = 0;
+  session.busy = false;
   if (!usable) return;
 
   if (settings.method == kWt) {
@@ -336,7 +338,7 @@ void runAnalysis(Session& session, RunListener& listener) {
       computeBlockBytes(params.method, params.view, wave.source.bytesPerSecond, wave.source.srKHz,
                         wave.source.blockAlign, settings.timeResolution, settings.framesPerColumn);
   if (!allocateBlockBuffers(wave, blockBytes)) {
-    seekData(wave.source, appState.position);
+    seekData(wave.source, document.position);
     return;
   }
   const uint32_t readLength = std::min(blockBytes, wave.source.bytesLeft);
@@ -350,7 +352,7 @@ void runAnalysis(Session& session, RunListener& listener) {
 
   session.document.lastRunView = params.view;
   appState.lastRunMethod = params.method;
-  if (RunRecord* record = listener.record()) startRecord(*record, params, wave, blockBytes);
+  if (RunRecord* record = listener.record()) startRecord(*record, params, session, blockBytes);
   listener.chartRun(chart);
 
   // The grey palette of an 8-bit display is part of the canvases' depth mode, so nothing has to
@@ -365,7 +367,7 @@ void runAnalysis(Session& session, RunListener& listener) {
   }
 
   releaseBlockBuffers(wave);
-  seekData(wave.source, appState.position);
+  seekData(wave.source, document.position);
   if (RunRecord* record = listener.record()) record->complete = !progress.stopped();
 }
 

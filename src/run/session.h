@@ -12,6 +12,9 @@ namespace korimu {
 struct Session {
   // The open document: what belongs to the file the user works on.
   Document document;
+  // An analysis run is under way (from the file's re-opening to its last block): a second
+  // Analyze is refused, and the window leaves the file alone.
+  bool busy = false;
   // The open file, its sample buffers and its playback.
   WaveSession wave;
   // The transforms' tables, kept while the block size stays.

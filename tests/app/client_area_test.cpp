@@ -121,7 +121,7 @@ TEST_F(ClientAreaTest, OverviewStopsWhereTheDataEndsAndSkipsTheChunkAfterIt) {
   EXPECT_EQ(overviewBlackRows(99), std::vector<int>{32});
   for (int x = 100; x < 512; ++x) ASSERT_TRUE(overviewBlackRows(x).empty()) << x;
   // Near the end the envelope stops after the remaining columns.
-  appState.position = 100 * 512 - 3 * 512;
+  controller().session().document.position = 100 * 512 - 3 * 512;
   controller().positionChanged();
   shell().overview->repaint();
   EXPECT_FALSE(overviewBlackRows(2).empty());
@@ -138,9 +138,9 @@ TEST_F(ClientAreaTest, CompressedWaveLeavesTheStripWhiteAndResetsThePosition) {
   EXPECT_EQ(messages[0], "指定したファイルは、PCMファイルではありません。");
   shell().overview->repaint();
   for (int x = 0; x < 512; x += 7) ASSERT_TRUE(overviewBlackRows(x).empty()) << x;
-  appState.position = 1234;
+  controller().session().document.position = 1234;
   controller().positionChanged();
-  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(controller().session().document.position, 0u);
 }
 
 TEST_F(ClientAreaTest, OverviewRepaintIsDeferredWhilePlaying) {
@@ -165,7 +165,7 @@ TEST_F(ClientAreaTest, DropOfThreeFilesOpensOnlyTheFirst) {
   const std::string second = craft("second.wav", w);
   const std::string third = craft("third.wav", w);
   start(second);
-  appState.position = 100;
+  controller().session().document.position = 100;
   QMimeData mime;
   mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(first)),
                 QUrl::fromLocalFile(QString::fromStdString(second)),
@@ -175,8 +175,8 @@ TEST_F(ClientAreaTest, DropOfThreeFilesOpensOnlyTheFirst) {
   EXPECT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(shell().window, &drop);
-  EXPECT_EQ(appState.fileName, first);
-  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(controller().session().document.fileName, first);
+  EXPECT_EQ(controller().session().document.position, 0u);
   EXPECT_EQ(shell().window->windowTitle(), QString::fromStdString("KORIMU- " + first + " "));
   EXPECT_TRUE(messages.empty());
 }
@@ -189,18 +189,18 @@ TEST_F(ClientAreaTest, OpenDialogCancelledKeepsTheFileAndAcceptedTakesTheNewOne)
   start(kept);
   const auto previous = shellServices().chooseFileToOpen;
   shellServices().chooseFileToOpen = [](std::string*) { return false; };
-  appState.position = 10;
+  controller().session().document.position = 10;
   controller().command(1101);
-  EXPECT_EQ(appState.fileName, kept);
-  EXPECT_EQ(appState.position, 10u);
+  EXPECT_EQ(controller().session().document.fileName, kept);
+  EXPECT_EQ(controller().session().document.position, 10u);
   shellServices().chooseFileToOpen = [&](std::string* name) {
     *name = chosen;
     return true;
   };
   controller().command(1101);
   shellServices().chooseFileToOpen = previous;
-  EXPECT_EQ(appState.fileName, chosen);
-  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(controller().session().document.fileName, chosen);
+  EXPECT_EQ(controller().session().document.position, 0u);
   EXPECT_TRUE(shell().window->windowTitle().contains("chosen.wav"));
 }
 
@@ -277,7 +277,7 @@ TEST_F(ClientAreaTest, AnalyzeRunsAndGivesTheControlsBack) {
   const std::vector<uint32_t> before = clientCanvas().pixels();
   controller().command(1108);  // linear spectrum
   controller().command(kAnalyzeId);
-  EXPECT_EQ(appState.busy, 0);
+  EXPECT_FALSE(controller().busy());
   EXPECT_EQ(controller().session().document.lastRunView, 1108);
   EXPECT_NE(clientCanvas().pixels(), before);
   EXPECT_EQ(buttonById(kStopId)->text(), QString("停止"));

@@ -41,57 +41,59 @@ class ControlBarTest : public ShellTest {
 TEST_F(ControlBarTest, NavigationButtonsStepAndWrap) {
   startWithFile();
   click(kStepBackId);
-  EXPECT_EQ(appState.position, kDataSize - 1);  // "<" at 0 jumps to the last frame
+  EXPECT_EQ(controller().session().document.position,
+            kDataSize - 1);  // "<" at 0 jumps to the last frame
   click(kStepForwardId);
-  EXPECT_EQ(appState.position, 0u);  // ">" at the last frame jumps to 0
+  EXPECT_EQ(controller().session().document.position, 0u);  // ">" at the last frame jumps to 0
   click(kFastForwardId);
-  EXPECT_EQ(appState.position, 11025u);
+  EXPECT_EQ(controller().session().document.position, 11025u);
   click(kFastForwardId);
-  EXPECT_EQ(appState.position, kDataSize - 1);  // ">>>" near the end stops at the last frame
+  EXPECT_EQ(controller().session().document.position,
+            kDataSize - 1);  // ">>>" near the end stops at the last frame
   click(kBackId);
-  EXPECT_EQ(appState.position, kDataSize - 1 - 210);
+  EXPECT_EQ(controller().session().document.position, kDataSize - 1 - 210);
   click(kFastBackId);
   click(kFastBackId);
-  EXPECT_EQ(appState.position, 0u);  // "<<<" near the start stops at 0
+  EXPECT_EQ(controller().session().document.position, 0u);  // "<<<" near the start stops at 0
   click(kForwardId);
-  EXPECT_EQ(appState.position, 210u);
+  EXPECT_EQ(controller().session().document.position, 210u);
 }
 
 TEST_F(ControlBarTest, ArrowsStepFromAnyControlWhileNavigationIsEnabled) {
   startWithFile();
   key(kSpanComboId, Qt::Key_Right);
-  EXPECT_EQ(appState.position, 210u);
+  EXPECT_EQ(controller().session().document.position, 210u);
   key(kGainX2Id, Qt::Key_Right, Qt::ControlModifier);
-  EXPECT_EQ(appState.position, 210u + 11025u);
+  EXPECT_EQ(controller().session().document.position, 210u + 11025u);
   key(kAnalyzeId, Qt::Key_Left);
-  EXPECT_EQ(appState.position, 11025u);
+  EXPECT_EQ(controller().session().document.position, 11025u);
   key(kAnalyzeId, Qt::Key_Left, Qt::ControlModifier);
-  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(controller().session().document.position, 0u);
   // Without a selected file the navigation buttons are off and arrows do nothing.
   destroyMainWindow();
   appState = AppState{};
   start();
   key(kSpanComboId, Qt::Key_Right, Qt::ControlModifier);
-  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(controller().session().document.position, 0u);
 }
 
 TEST_F(ControlBarTest, SpaceHeldOnANavigationButtonStepsOnEveryRepeat) {
   startWithFile();
   controlById(kForwardId)->setFocus();
   key(kForwardId, Qt::Key_Space);
-  EXPECT_EQ(appState.position, 0u);  // the first press is the button's own
+  EXPECT_EQ(controller().session().document.position, 0u);  // the first press is the button's own
   key(kForwardId, Qt::Key_Space, Qt::NoModifier, true);
-  EXPECT_EQ(appState.position, 210u);
+  EXPECT_EQ(controller().session().document.position, 210u);
   key(kForwardId, Qt::Key_Space, Qt::NoModifier, true, QEvent::KeyRelease);
   key(kForwardId, Qt::Key_Space, Qt::NoModifier, true);
-  EXPECT_EQ(appState.position, 420u);
+  EXPECT_EQ(controller().session().document.position, 420u);
   key(kForwardId, Qt::Key_Space, Qt::NoModifier, false, QEvent::KeyRelease);
-  EXPECT_EQ(appState.position, 630u);  // the click on release
+  EXPECT_EQ(controller().session().document.position, 630u);  // the click on release
   // The count starts again with the next press.
   key(kForwardId, Qt::Key_Space);
-  EXPECT_EQ(appState.position, 630u);
+  EXPECT_EQ(controller().session().document.position, 630u);
   key(kForwardId, Qt::Key_Space, Qt::NoModifier, false, QEvent::KeyRelease);
-  EXPECT_EQ(appState.position, 840u);
+  EXPECT_EQ(controller().session().document.position, 840u);
 }
 
 TEST_F(ControlBarTest, HeldMouseButtonRepeatsEveryTimerTickPlusTheFinalClick) {
@@ -104,9 +106,9 @@ TEST_F(ControlBarTest, HeldMouseButtonRepeatsEveryTimerTickPlusTheFinalClick) {
     QTimerEvent tick(timer);
     QApplication::sendEvent(forward, &tick);
   }
-  EXPECT_EQ(appState.position, 5u);
+  EXPECT_EQ(controller().session().document.position, 5u);
   QTest::mouseRelease(forward, Qt::LeftButton);
-  EXPECT_EQ(appState.position, 6u);
+  EXPECT_EQ(controller().session().document.position, 6u);
   EXPECT_EQ(controlFilter()->repeatTimerId(kStepForwardId), 0);
 }
 
@@ -189,7 +191,8 @@ TEST_F(ControlBarTest, LeftAndRightAlsoMoveTheSpanSelectionWhichCountsOnlyWhenTh
   QComboBox* combo = shell().spanCombo;
   ASSERT_EQ(combo->currentIndex(), 1);
   key(kSpanComboId, Qt::Key_Right);
-  EXPECT_EQ(appState.position, 210u);  // the step happens as on every control
+  EXPECT_EQ(controller().session().document.position,
+            210u);  // the step happens as on every control
   EXPECT_EQ(combo->currentIndex(), 2);
   EXPECT_EQ(settings.framesPerColumn, 512);  // not taken yet
   key(kSpanComboId, Qt::Key_Left);
@@ -244,7 +247,7 @@ TEST_F(ControlBarTest, EscapeDuringARunRequestsTheStop) {
   startWithFile();
   key(kStopId, Qt::Key_Escape);
   EXPECT_FALSE(controller().stopRequested());  // not while idle
-  appState.busy = 1;
+  controller().session().busy = true;
   key(kStopId, Qt::Key_Escape);
   EXPECT_TRUE(controller().stopRequested());
   Canvas expected(640, 383);
@@ -252,7 +255,7 @@ TEST_F(ControlBarTest, EscapeDuringARunRequestsTheStop) {
   expected.textOut(300, 150, "中断要求受付", TextStyle{kBlack, kWhite, true});
   EXPECT_EQ(expected.pixels(), clientCanvas().pixels());
   EXPECT_EQ(clientCanvas().getPixel(300, 150), kWhite);
-  appState.busy = 0;
+  controller().session().busy = false;
 }
 
 TEST_F(ControlBarTest, F1OnAControlOpensTheHelpPage) {

@@ -53,7 +53,7 @@ class CrossSectionWindowTest : public ShellTest {
     settings.method = method;
     settings.blockOrder = blockOrder;
     buttonById(kAnalyzeId)->click();
-    ASSERT_EQ(appState.busy, 0);
+    ASSERT_FALSE(controller().busy());
   }
   // The chart most tests read: FFT of 512-point blocks at time resolution 1024.
   void analyzeFftChart() {

@@ -77,13 +77,13 @@ TEST_F(RunWindowTest, StopDuringADtftChartRunEndsAtTheNextPointAndKeepsTheColumn
   std::vector<int> columns;
   QString stopTextDuringRun;
   bool stopEnabledDuringRun = false;
-  int32_t busyDuringRun = 0;
+  bool busyDuringRun = false;
   RunWatch watch;
   watch.onBlock = [&](const SampleBlock&, int column, int) {
     columns.push_back(column);
     stopTextDuringRun = buttonById(kStopId)->text();
     stopEnabledDuringRun = buttonById(kStopId)->isEnabled();
-    busyDuringRun = appState.busy;
+    busyDuringRun = controller().busy();
     if (columns.size() == 3) atNextEvent([] { buttonById(kStopId)->click(); });
   };
   buttonById(kAnalyzeId)->click();
@@ -92,7 +92,7 @@ TEST_F(RunWindowTest, StopDuringADtftChartRunEndsAtTheNextPointAndKeepsTheColumn
   EXPECT_EQ(stopTextDuringRun, QString::fromUtf8("中断"));
   EXPECT_TRUE(stopEnabledDuringRun);
   EXPECT_EQ(busyDuringRun, 1);
-  EXPECT_EQ(appState.busy, 0);
+  EXPECT_FALSE(controller().busy());
   EXPECT_EQ(buttonById(kStopId)->text(), QString::fromUtf8("停止"));
   EXPECT_TRUE(buttonById(kAnalyzeId)->isEnabled());
   EXPECT_EQ(appState.lastRunMethod, kDtft);
@@ -123,7 +123,7 @@ TEST_F(RunWindowTest, StopDuringAWaveletRunEndsBeforeTheNextRow) {
   EXPECT_FALSE(menuItemChecked(kSpectrumLinear));
   EXPECT_EQ(blocks, 1);
   EXPECT_EQ(rows, 5);
-  EXPECT_EQ(appState.busy, 0);
+  EXPECT_FALSE(controller().busy());
 }
 
 TEST_F(RunWindowTest, EscapeStopsAChartRunAfterTheBlockInProgress) {
@@ -143,7 +143,7 @@ TEST_F(RunWindowTest, EscapeStopsAChartRunAfterTheBlockInProgress) {
   };
   buttonById(kAnalyzeId)->click();
   EXPECT_EQ(blocks, 4);
-  EXPECT_EQ(appState.busy, 0);
+  EXPECT_FALSE(controller().busy());
 }
 
 TEST_F(RunWindowTest, CloseDuringARunStopsItAndClosesTheWindowAfterwards) {
@@ -160,7 +160,7 @@ TEST_F(RunWindowTest, CloseDuringARunStopsItAndClosesTheWindowAfterwards) {
   EXPECT_FALSE(closeAccepted) << "the run was still on the stack";
   // 1 s of 4096-frame blocks would be 11: the close stopped the run as 中断 does.
   EXPECT_EQ(blocks, 2);
-  EXPECT_EQ(appState.busy, 0);
+  EXPECT_FALSE(controller().busy());
   QApplication::processEvents();
   EXPECT_FALSE(shell().window->isVisible()) << "closed once the run had returned";
 }

@@ -141,7 +141,7 @@ TEST_F(MainWindowTest, FileSelectedWithoutDeviceNeverEnablesPlay) {
   EXPECT_TRUE(menuItemEnabled(1203));
   EXPECT_FALSE(menuItemEnabled(1201));
   EXPECT_EQ(shell().window->focusWidget(), controlById(kAnalyzeId));
-  EXPECT_EQ(appState.fileSelected, 1);
+  EXPECT_TRUE(controller().session().document.fileSelected);
   EXPECT_TRUE(shell().window->windowTitle().endsWith("two-seconds.wav "));
   EXPECT_TRUE(shell().window->windowTitle().startsWith("KORIMU- /"));
 }

@@ -82,7 +82,7 @@ TEST_F(StartupTest, WithoutThePlaySwitchTheFileIsOnlyOpened) {
   EXPECT_FALSE(controller().session().wave.playback.playing);
   EXPECT_TRUE(controller().diagnosticText());
   EXPECT_EQ(written, 0u);
-  EXPECT_EQ(appState.fileSelected, 1);
+  EXPECT_TRUE(controller().session().document.fileSelected);
   EXPECT_TRUE(controlById(kPlayId)->isEnabled());
 }
 
@@ -93,7 +93,7 @@ TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedAndTheControlsStayOn) {
   startWith(cl);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], "ファイルを開けません。");
-  EXPECT_EQ(appState.fileSelected, 1);
+  EXPECT_TRUE(controller().session().document.fileSelected);
   EXPECT_TRUE(controlById(kAnalyzeId)->isEnabled());
   // Every later command validates again.
   controller().command(kAnalyzeId);

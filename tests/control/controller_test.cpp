@@ -106,17 +106,17 @@ class ControllerTest : public ::testing::Test {
     b.reset = [this] { held_.clear(); };
     b.close = [this] { held_.clear(); };
     setAudioBackend(std::move(b));
-    appState.outputDeviceCount = device ? 1 : 0;
+    controller_.setOutputDeviceCount(device ? 1 : 0);
     controller_.enter(UiState::kNoFile);
   }
 
   // One step of a sequence: a command id, or one of the words below.
   void act(const std::string& step) {
     if (step == "open") {
-      appState.fileName = file_;
+      controller_.session().document.fileName = file_;
       controller_.openFile();
     } else if (step == "drop") {
-      appState.position = 4000;
+      controller_.session().document.position = 4000;
       controller_.dropFiles({file_, "second.wav", "third.wav"});
     } else if (step == "end") {  // the device plays everything it is given
       for (int guard = 0; wave().playback.playing && !held_.empty() && guard < 100; ++guard) {
@@ -233,18 +233,18 @@ TEST_F(ControllerTest, EachStateEnablesWhatTheWindowPromises) {
 TEST_F(ControllerTest, PlaybackShowsItsMarkerAndEndsAtTheStartOfTheFile) {
   start(true);
   act("open");
-  appState.position = 8000;
+  controller_.session().document.position = 8000;
   settings.framesPerColumn = 64;
   act("1213");
   EXPECT_EQ(view_.strips, 1);  // the first strip
   act("end");
   EXPECT_GT(view_.strips, 2);
-  EXPECT_EQ(appState.position, 8000u);  // a partial play leaves the position
+  EXPECT_EQ(controller_.session().document.position, 8000u);  // a partial play leaves the position
   act("1201");
   controller_.deferOverviewRepaint();  // the overview asked to repaint meanwhile
   const int repaints = view_.overviewRepaints;
   act("end");
-  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(controller_.session().document.position, 0u);
   EXPECT_FALSE(controller_.overviewRepaintPending());
   EXPECT_GE(view_.overviewRepaints, repaints + 2);  // the new position, then the deferred one
 }
@@ -267,15 +267,15 @@ TEST_F(ControllerTest, AnOverviewRepaintAskedForDuringARunHappensAfterIt) {
 TEST_F(ControllerTest, NavigationAndDropsMoveThePosition) {
   start(true);
   act("drop");
-  EXPECT_EQ(appState.fileName, file_);  // only the first file is taken
-  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(controller_.session().document.fileName, file_);  // only the first file is taken
+  EXPECT_EQ(controller_.session().document.position, 0u);
   EXPECT_EQ(view_.title, "KORIMU- " + file_ + " ");
   act("1204");  // "<" wraps to the last frame
-  EXPECT_EQ(appState.position, 200000u - 4);
+  EXPECT_EQ(controller_.session().document.position, 200000u - 4);
   act("1207");  // ">" wraps to the start
-  EXPECT_EQ(appState.position, 0u);
+  EXPECT_EQ(controller_.session().document.position, 0u);
   act("1209");  // ">>>" one second on
-  EXPECT_EQ(appState.position, 44100u * 4);
+  EXPECT_EQ(controller_.session().document.position, 44100u * 4);
 }
 
 // The open reports what it learned; the controller shows it before the refusal is told, so the
@@ -285,12 +285,12 @@ TEST_F(ControllerTest, AFileThatIsRefusedShowsItsFormatBeforeTheMessage) {
   FormatFields compressed;
   compressed.tag = 2;
   compressed.rate = 22050;
-  appState.fileName = dir_.write("adpcm.wav", simpleWave(compressed, 4096));
+  controller_.session().document.fileName = dir_.write("adpcm.wav", simpleWave(compressed, 4096));
   bool textsWereCurrent = false;
   setMessageSink([&](std::string_view text, MessageKind) {
     messages_.emplace_back(text);
     Canvas redrawn = clientCanvas();
-    drawFormatTexts(redrawn, wave().source);
+    drawFormatTexts(redrawn, wave().source, true);
     textsWereCurrent = redrawn.pixels() == clientCanvas().pixels();
   });
   EXPECT_FALSE(controller_.openFile());

@@ -66,8 +66,9 @@ TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
   SavingView view;
   view.folder = scope.dir.path().string();
   Controller controller(view);
-  composeClientArea(clientCanvas(), controller.session().wave.source);
-  appState.fileName = wav;
+  composeClientArea(clientCanvas(), controller.session().wave.source,
+                    controller.session().document);
+  controller.session().document.fileName = wav;
   controller.openFile();
   for (int id : {kSavePictureId, kSaveNumbersId, kCopyPictureId}) {
     EXPECT_FALSE(view.on(id)) << id;

@@ -60,7 +60,7 @@ TEST(InfoDialog, UnopenableFileKeepsTheInitialTexts) {
 TEST(InfoDialog, RunsForTheSelectedFileAndClosesWithOk) {
   testing::ByteWriter b = testing::pcmHeader(36, 16, 0xFFFE, 2, 48000, 16);
   b.id("data").u32(0);
-  appState.fileName = testing::writeTempFile("info_run.wav", b).string();
+  const std::string path = testing::writeTempFile("info_run.wav", b).string();
   QString shownTag, shownName;
   QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -69,10 +69,9 @@ TEST(InfoDialog, RunsForTheSelectedFileAndClosesWithOk) {
     shownName = textOf(dialog, 117);
     QTest::mouseClick(dialogControl<QPushButton>(dialog, 1), Qt::LeftButton);
   });
-  runInfoDialog(nullptr);
+  runInfoDialog(nullptr, path);
   EXPECT_EQ(shownTag, QString("-2"));
   EXPECT_EQ(shownName, QString("unknown"));
-  appState.fileName.clear();
 }
 
 }  // namespace

@@ -154,7 +154,7 @@ TEST_F(CrossSection, LineGraphAndThickBarsOfTheNarrowGraph) {
   settings.futosa = 2;
   chart.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
   appState.crossSectionX = kLayout.unitW + 3;
-  paintCrossSection(client, chart, file_);
+  paintCrossSection(client, chart, file_, document_);
   EXPECT_EQ(client.getPixel(kLayout.unitW + 255, kLayout.unitH + 10), kBlack);
   EXPECT_EQ(client.getPixel(kLayout.unitW + 256, kLayout.unitH + 10), crossSectionBackground());
 }
@@ -163,7 +163,7 @@ TEST_F(CrossSection, PaintShowsColumnPositionAndPeak) {
   setOpenRateKHz(44);
   file_.blockAlign = 4;
   file_.bytesPerSecond = 176400;
-  appState.position = 1000;
+  document_.position = 1000;
   appState.lastRunMethod = kFft;
   settings.blockOrder = 9;
   std::vector<uint8_t> painted(256, 250);
@@ -172,7 +172,7 @@ TEST_F(CrossSection, PaintShowsColumnPositionAndPeak) {
   appState.crossSectionX = kLayout.unitW + 10;
   ASSERT_TRUE(allocateCrossSectionBuffer());
   newClient(512);
-  EXPECT_EQ(paintCrossSection(client, chart, file_), 40);
+  EXPECT_EQ(paintCrossSection(client, chart, file_, document_), 40);
   EXPECT_EQ(crossSection.column[40], 3);
   EXPECT_EQ(crossSection.column[41], 250);
 
@@ -181,7 +181,7 @@ TEST_F(CrossSection, PaintShowsColumnPositionAndPeak) {
   const int h = kLayout.unitH;
   EXPECT_TRUE(textAt(client, int(w * 23.5), 5 * h + 256, " 10", style));
   // 1000 + 10 columns * 512 frames * 4 bytes; seconds from the bytes per second.
-  EXPECT_EQ(crossSectionBytePosition(file_), 21480u);
+  EXPECT_EQ(crossSectionBytePosition(file_, document_), 21480u);
   EXPECT_TRUE(textAt(client, w + 256, int(h * 5.5 + 256), "     21480pos      0.121769秒", style));
   EXPECT_TRUE(transparentTextAt(client, w, h, " 3445 Hz ", kBlack));  // 40 * 22050 / 256
   EXPECT_TRUE(textAt(client, w, h + 260, "0", style));
@@ -190,16 +190,16 @@ TEST_F(CrossSection, PaintShowsColumnPositionAndPeak) {
 }
 
 TEST_F(CrossSection, PositionTextFormatsPerFontWidth) {
-  appState.position = 44100;
+  document_.position = 44100;
   file_.blockAlign = 1;
   file_.bytesPerSecond = 0;
-  EXPECT_EQ(crossSectionPositionText(file_), "     44100pos      0.000000秒");
+  EXPECT_EQ(crossSectionPositionText(file_, document_), "     44100pos      0.000000秒");
   file_.bytesPerSecond = 22050;
   appState.crossSectionX = 9;
-  EXPECT_EQ(crossSectionPositionText(file_, 9), "     44100pos      2.0000秒");
+  EXPECT_EQ(crossSectionPositionText(file_, document_, 9), "     44100pos      2.0000秒");
   appState.crossSectionX = 12 + 511;
   settings.framesPerColumn = 100;
-  EXPECT_EQ(crossSectionPositionText(file_, 12), "     95200pos     4.3秒");
+  EXPECT_EQ(crossSectionPositionText(file_, document_, 12), "     95200pos     4.3秒");
   EXPECT_EQ(crossSectionColumnText(12), "511");
 }
 

@@ -43,6 +43,7 @@ class CrossSection : public DisplayTest {
   // Writes one chart column from depths (element 0 the bottom row) the way a run paints it.
   // The open file whose facts the position text uses.
   WaveSource file_;
+  Document document_;
 
   void paintColumn(int column, const std::vector<uint8_t>& depths) {
     drawChartColumn(chart, depths.data(), int(depths.size()), column, 1);

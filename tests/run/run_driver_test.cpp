@@ -47,11 +47,11 @@ TEST(ChartRun, FourThousandFrameBlocksFillTheChartInSixtyFourSteps) {
     EXPECT_EQ(scope.blocks[size_t(k)].column, 8 * k);
     EXPECT_EQ(scope.blocks[size_t(k)].width, 8);
     EXPECT_EQ(firstSample(scope.blocks[size_t(k)]), k) << "no block is skipped";
-    EXPECT_EQ(scope.blocks[size_t(k)].busy, 1);
+    EXPECT_TRUE(scope.blocks[size_t(k)].busy);
   }
   EXPECT_EQ(scope.events, 64);
   EXPECT_TRUE(scope.progressBlanked());
-  EXPECT_EQ(appState.busy, 0);
+  EXPECT_FALSE(scope.session.busy);
   EXPECT_EQ(scope.runningStates, (std::vector<bool>{true, false}));
 }
 
@@ -115,8 +115,8 @@ TEST(ChartRun, PositionAtTheEndLeavesAnEmptyChartAndBlanksTheProgress) {
   EXPECT_TRUE(scope.progressBlanked());
   EXPECT_TRUE(scope.messages.empty());
   EXPECT_EQ(scope.session.document.lastRunView, kTimeFrequencyChart);
-  EXPECT_EQ(appState.position, data.size());
-  EXPECT_EQ(appState.busy, 0);
+  EXPECT_EQ(scope.session.document.position, data.size());
+  EXPECT_FALSE(scope.session.busy);
 }
 
 TEST(ChartRun, StopEndsTheRunAfterTheBlockInProgress) {
@@ -128,7 +128,7 @@ TEST(ChartRun, StopEndsTheRunAfterTheBlockInProgress) {
   scope.useFile(waveFile(mono16(11025), numberedBlocks(40, 1024)));
   runAnalysis(scope.session, scope);
   EXPECT_EQ(scope.blocks.size(), 3u);
-  EXPECT_EQ(appState.busy, 0);
+  EXPECT_FALSE(scope.session.busy);
   EXPECT_TRUE(scope.progressBlanked());
 }
 
@@ -170,7 +170,7 @@ TEST(SingleBlockRun, AnalysesTheOneBlockAtThePositionAndLeavesThePositionAlone) 
   ASSERT_EQ(scope.blocks.size(), 1u);
   EXPECT_EQ(firstSample(scope.blocks[0]), 2);
   EXPECT_EQ(scope.blocks[0].bytes.size(), 512u);
-  EXPECT_EQ(appState.position, 1024u);
+  EXPECT_EQ(scope.session.document.position, 1024u);
   // The file is back at the position.
   std::vector<uint8_t> next(2);
   ASSERT_EQ(readData(scope.session.wave.source, next.data(), 2), 2u);
@@ -193,7 +193,7 @@ TEST(SingleBlockRun, PositionAtTheEndDrawsOnlyTheFrame) {
   frameOnly.clear(kButtonFace);
   drawGraphFrame(frameOnly);
   EXPECT_EQ(frameOnly.pixels(), displaySurfaces.window.pixels());
-  EXPECT_EQ(appState.busy, 0);
+  EXPECT_FALSE(scope.session.busy);
 }
 
 TEST(WaveletRun, SwitchesALinearSpectrumViewToTheChart) {
@@ -288,11 +288,11 @@ TEST(RunFailures, AnOverstatedByteRateDoesNotTakeGigabytes) {
 TEST(RunFailures, AFileThatNoLongerOpensDoesNothingElse) {
   RunScope scope;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(4, 1024)));
-  appState.fileName = (scope.dir.path() / "gone.wav").string();
+  scope.session.document.fileName = (scope.dir.path() / "gone.wav").string();
   runAnalysis(scope.session, scope);
   EXPECT_EQ(scope.messages.size(), 1u);
   EXPECT_TRUE(scope.blocks.empty());
-  EXPECT_EQ(appState.busy, 0);
+  EXPECT_FALSE(scope.session.busy);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ struct SeenBlock {
   std::vector<uint8_t> bytes;
   int column = 0;
   int width = 0;
-  int32_t busy = 0;
+  bool busy = false;
 };
 
 class RunScope : public RunListener {
@@ -51,9 +51,9 @@ class RunScope : public RunListener {
 
   // Writes the file and makes it the open one, at byte `position` of its data.
   void useFile(const std::vector<uint8_t>& bytes, uint32_t position = 0) {
-    appState.fileName = dir.write("run.wav", bytes);
-    appState.fileSelected = 1;
-    appState.position = position;
+    session.document.fileName = dir.write("run.wav", bytes);
+    session.document.fileSelected = true;
+    session.document.position = position;
   }
 
   // Every question whether to stop is an event; Stop is pressed at event stopAfterEvents.
@@ -66,7 +66,7 @@ class RunScope : public RunListener {
   void runningChanged(bool running) override { runningStates.push_back(running); }
   void blockStarting(const SampleBlock& block, int column, int width) override {
     blocks.push_back({std::vector<uint8_t>(block.bytes, block.bytes + block.length), column, width,
-                      appState.busy});
+                      session.busy});
     if (onBlock) onBlock();
   }
   void viewChanged(int32_t from, int32_t to) override {
