@@ -61,7 +61,7 @@ BENCHMARK(BM_LinearSpectrumBars)->Arg(0)->Arg(1);
 void BM_GraphFrameOfTheChart(benchmark::State& state) {
   displaySurfaces.fileRate = SampleRate(44);
   settings.display = kTimeFrequencyChart;
-  settings.colorScale = 1;
+  settings.colorScale = true;
   Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight);
   for (auto _ : state) {
     drawGraphFrame(canvas);

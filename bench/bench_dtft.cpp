@@ -65,7 +65,7 @@ void BM_DtftAnalyzeAutocorrelation(benchmark::State& state) {
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
   settings.blockOrder = kOrder;
   settings.display = kSpectrumLog;
-  settings.autocorrelation = 2;
+  settings.autocorrelation = true;
   bench::PumpGapMeter meter;
   TransformTables tables;
   for (auto _ : state) {
@@ -73,7 +73,7 @@ void BM_DtftAnalyzeAutocorrelation(benchmark::State& state) {
     benchmark::DoNotOptimize(dtftAnalyze(block, analysisParamsFrom(settings), tables, meter));
     meter.stop();
   }
-  settings.autocorrelation = 0;
+  settings.autocorrelation = false;
   state.counters["worst_gap_ms"] = meter.worstMs();
   state.counters["worst_gap_cpu_ms"] = meter.worstCpuMs();
 }

@@ -31,11 +31,11 @@ void BM_FrameAnalysisChartColumn(benchmark::State& state) {
   settings.method = kFft;
   settings.display = kTimeFrequencyChart;
   settings.blockOrder = 12;
-  settings.mado = 0;
-  settings.spectrumType = 2;
+  settings.windowFunction = WindowFunction::kHanning;
+  settings.spectrumType = SpectrumScale::kLog;
   settings.displayGain = 1;
-  settings.autocorrelation = 0;
-  settings.pinkNoiseFlat = 0;
+  settings.autocorrelation = false;
+  settings.pinkNoiseFlat = false;
   long checksum = 0;
   const AnalysisParams params = analysisParamsFrom(settings);
   Progress progress;

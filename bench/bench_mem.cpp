@@ -48,7 +48,7 @@ void BM_MemBlockAutocorrelation(benchmark::State& state) {
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
   settings.blockOrder = 10;
   settings.display = kSpectrumLog;
-  settings.autocorrelation = 2;
+  settings.autocorrelation = true;
   bench::PumpGapMeter meter;
   double runningMax = 0.0;
   for (auto _ : state) {
@@ -56,7 +56,7 @@ void BM_MemBlockAutocorrelation(benchmark::State& state) {
     benchmark::DoNotOptimize(memAnalyze(block, analysisParamsFrom(settings), meter, runningMax));
     meter.stop();
   }
-  settings.autocorrelation = 0;
+  settings.autocorrelation = false;
   state.counters["pumps"] = static_cast<double>(meter.pumps());
   state.counters["worst_gap_ms"] = meter.worstMs();
   state.counters["worst_gap_cpu_ms"] = meter.worstCpuMs();

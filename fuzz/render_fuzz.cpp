@@ -28,17 +28,17 @@ namespace {
 void chooseOptions(fuzz::TrailingChoices& in) {
   AppSettings& s = settings;
   s = AppSettings{};
-  s.display = kWaveZoom + in.inRange(0, 4);
-  s.method = in.inRange(0, 4);
+  s.display = ViewMode(kWaveZoom + in.inRange(0, 4));
+  s.method = AnalysisMethod(in.inRange(0, 4));
   s.blockOrder = in.inRange(8, 16);
   s.timeResolution = 32 << in.inRange(0, 10);
-  s.spectrumType = in.inRange(0, 2);
-  s.autocorrelation = in.flag() ? 2 : 0;
-  s.mado = in.inRange(0, 6);
+  s.spectrumType = SpectrumScale(in.inRange(0, 2));
+  s.autocorrelation = in.flag();
+  s.windowFunction = WindowFunction(in.inRange(0, 6));
   s.displayGain = in.inRange(0, 3);
   s.pinkNoiseFlat = in.flag();
   s.graphStyle = in.flag() ? kLineGraph : kBarGraph;
-  s.futosa = in.inRange(1, 2);
+  s.lineWidth = in.flag() ? LineWidth::kThick : LineWidth::kThin;
   s.colorScale = in.flag();
   s.musicalKey = in.inRange(0, 11);
   s.framesPerColumn = 1 << in.inRange(0, 10);

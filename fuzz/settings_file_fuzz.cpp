@@ -71,18 +71,21 @@ std::string fileText(const std::string& file) {
 
 std::array<int32_t, 7> persistent() {
   const AppSettings& s = settings;
-  return {s.colorScale, s.onMem, s.memSize, s.dialog3d, s.futosa, s.display, s.mado};
+  return {s.colorScale,
+          s.onMem,
+          s.memSize,
+          s.dialog3d,
+          pixels(s.lineWidth),
+          s.display,
+          int32_t(s.windowFunction)};
 }
 
 void checkDomains(uint16_t version) {
   const AppSettings& s = settings;
-  fuzz::check(s.colorScale == 0 || s.colorScale == 1, "ColorScale 0/1");
-  fuzz::check(s.onMem == 0 || s.onMem == 1, "OnMem 0/1");
   fuzz::check(s.memSize >= 2 && s.memSize <= (version <= 0x30B ? 15 : 255), "MemSize range");
-  fuzz::check(s.dialog3d == 0 || s.dialog3d == 1, "dialog3d 0/1");
-  fuzz::check(s.futosa == 1 || s.futosa == 2, "futosa 1..2");
+  fuzz::check(s.lineWidth == LineWidth::kThin || s.lineWidth == LineWidth::kThick, "line width");
   fuzz::check(s.display >= kWaveZoom && s.display <= kTimeFrequencyChart, "display a view");
-  fuzz::check(s.mado >= 0 && s.mado <= 6, "mado a window function");
+  fuzz::check(int(s.windowFunction) >= 0 && int(s.windowFunction) <= 6, "a window function");
 }
 
 }  // namespace
@@ -108,9 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.memSize = 2 + pick % 14;
   // Older systems neither read nor write dialog3d; it stays 1 there.
   settings.dialog3d = version >= 0x35F ? pick >> 2 & 1 : 1;
-  settings.futosa = 1 + (pick >> 3 & 1);
-  settings.display = kWaveZoom + pick % 5;
-  settings.mado = pick % 7;
+  settings.lineWidth = pick >> 3 & 1 ? LineWidth::kThick : LineWidth::kThin;
+  settings.display = ViewMode(kWaveZoom + pick % 5);
+  settings.windowFunction = WindowFunction(pick % 7);
   const auto saved = persistent();
   fuzz::check(saveSettingsTo(file, version), "the file is written");
   const std::string after = fileText(file);

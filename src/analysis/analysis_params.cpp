@@ -7,12 +7,11 @@ AnalysisParams analysisParamsFrom(const AppSettings& s) {
   p.method = s.method;
   p.view = s.display;
   p.blockOrder = s.blockOrder;
-  p.scale = static_cast<SpectrumScale>(s.spectrumType);
-  p.window = static_cast<WindowFunction>(s.mado);
-  // The stored value 2 is the checked state of the autocorrelation box.
-  p.autocorrelation = s.autocorrelation == 2;
-  p.pinkNoiseFlat = s.pinkNoiseFlat != 0;
-  p.onMem = s.onMem != 0;
+  p.scale = s.spectrumType;
+  p.window = s.windowFunction;
+  p.autocorrelation = s.autocorrelation;
+  p.pinkNoiseFlat = s.pinkNoiseFlat;
+  p.onMem = s.onMem;
   p.displayGain = s.displayGain;
   return p;
 }

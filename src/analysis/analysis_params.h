@@ -9,12 +9,9 @@
 
 namespace korimu {
 
-// How a power is turned into a height: its square root, the power itself, or its logarithm.
-enum class SpectrumScale : int32_t { kAmplitude = 0, kPower = 1, kLog = 2 };
-
 struct AnalysisParams {
-  int32_t method = kFft;
-  int32_t view = kWaveZoom;
+  AnalysisMethod method = kFft;
+  ViewMode view = kWaveZoom;
   int blockOrder = 10;  // the transform has 2^blockOrder points
   SpectrumScale scale = SpectrumScale::kLog;
   WindowFunction window = WindowFunction::kHanning;

@@ -6,20 +6,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/settings.h"
+
 namespace korimu {
 
 struct TransformTables;
-
-// The analysis windows, in the order the settings number them.
-enum class WindowFunction : int32_t {
-  kHanning = 0,
-  kHamming = 1,
-  kBlackman = 2,
-  kTriangle = 3,
-  kRectangle = 4,
-  kGauss424 = 5,
-  kGauss650 = 6,
-};
 
 // w[i] for i < m of the window.
 double windowValue(WindowFunction window, int i, int m);

@@ -125,7 +125,7 @@ bool ControlFilter::keyPress(QWidget* control, int id, QEvent* event) {
       }
       return false;
     case Qt::Key_F1:
-      controller().command(1105);
+      controller().command(kHelpId);
       return true;
     case Qt::Key_Tab:
     case Qt::Key_Backtab: {

@@ -54,7 +54,7 @@ constexpr const char* kSpanItems[] = {"524288", "262144", "131072", " 65536", " 
                                       "  8192", "  4096", "  2048", "  1024", "   512"};
 
 bool isCheckable(int id) {
-  return (id >= 1106 && id <= 1111) || (id >= 1113 && id <= 1115);
+  return (id >= kWaveZoom && id <= kPinkNoiseFlatId) || (id >= kLineGraph && id <= kThickLinesId);
 }
 
 void buildMenu(MainWindow* window) {
@@ -274,9 +274,9 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   clientCanvas().whiteness(plot.x, plot.y, plot.w, plot.h);
   s.client->invalidateAll();
 
-  enableMenuItem(1116, false);
-  checkMenuItem(1111, settings.pinkNoiseFlat != 0);
-  checkMenuItem(1115, settings.futosa == 2);
+  enableMenuItem(kCrossSectionId, false);
+  checkMenuItem(kPinkNoiseFlatId, settings.pinkNoiseFlat);
+  checkMenuItem(kThickLinesId, settings.lineWidth == LineWidth::kThick);
   checkMenuItem(settings.graphStyle, true);
   controller().setOutputDeviceCount(audioBackend().outputDeviceCount());
 

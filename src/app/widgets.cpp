@@ -188,7 +188,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (event->key() == Qt::Key_F1) {
-    controller().command(1105);
+    controller().command(kHelpId);
     return;
   }
   QMainWindow::keyPressEvent(event);

@@ -9,7 +9,6 @@ namespace korimu {
 namespace {
 
 // The cross-section of the chart, in the View menu.
-constexpr int kCrossSectionMenuId = 1116;
 
 RunListener* watcher = nullptr;
 
@@ -43,7 +42,7 @@ void WindowRunListener::viewChanged(int32_t from, int32_t to) {
 }
 
 void WindowRunListener::chartRun(bool chart) {
-  enableMenuItem(kCrossSectionMenuId, chart);
+  enableMenuItem(kCrossSectionId, chart);
 }
 
 void WindowRunListener::overviewText(int x, int y, const std::string& text) {

@@ -40,16 +40,18 @@ bool powerOfTwo(long long v) {
   return v > 0 && (v & (v - 1)) == 0;
 }
 
+template <typename T>
 struct Word {
   const char* text;
-  int32_t value;
+  T value;
 };
 
 // Looks the value up among the words; the error lists them all.
+template <typename T>
 bool chooseWord(const std::string& name, const std::string& value,
-                std::initializer_list<Word> words, int32_t& target, std::string& error) {
+                std::initializer_list<Word<T>> words, T& target, std::string& error) {
   std::string allowed;
-  for (const Word& w : words) {
+  for (const Word<T>& w : words) {
     if (value == w.text) {
       target = w.value;
       return true;
@@ -95,12 +97,20 @@ bool applyOption(const std::string& name, const std::string& value, RenderChoice
                       {{"fft", kFft}, {"dtft", kDtft}, {"dct", kDct}, {"mem", kMem}, {"wt", kWt}},
                       s.method, error);
   if (name == "scale")
-    return chooseWord(name, value, {{"amplitude", 0}, {"power", 1}, {"log", 2}}, s.spectrumType,
-                      error);
+    return chooseWord(name, value,
+                      {{"amplitude", SpectrumScale::kAmplitude},
+                       {"power", SpectrumScale::kPower},
+                       {"log", SpectrumScale::kLog}},
+                      s.spectrumType, error);
   if (name == "block-order") return chooseInt(name, value, 8, 16, s.blockOrder, error);
   if (name == "time-resolution")
     return chooseInt(name, value, 32, 32768, s.timeResolution, error, true);
-  if (name == "window") return chooseInt(name, value, 0, 6, s.mado, error);
+  if (name == "window") {
+    int32_t window = 0;
+    if (!chooseInt(name, value, 0, 6, window, error)) return false;
+    s.windowFunction = WindowFunction(window);  // numbered as the Options dialog lists them
+    return true;
+  }
   if (name == "gain") return chooseInt(name, value, 0, 3, s.displayGain, error);
   if (name == "key") return chooseInt(name, value, 0, 11, s.musicalKey, error);
   if (name == "zoom") return chooseInt(name, value, 1, 2, s.amplitudeZoom, error);
@@ -123,19 +133,19 @@ bool applyOption(const std::string& name, const std::string& value, RenderChoice
   }
   // Switches.
   if (name == "autocorr") {
-    s.autocorrelation = 2;
+    s.autocorrelation = true;
   } else if (name == "pink") {
-    s.pinkNoiseFlat = 1;
+    s.pinkNoiseFlat = true;
   } else if (name == "onmem") {
-    s.onMem = 1;
+    s.onMem = true;
   } else if (name == "line") {
     s.graphStyle = kLineGraph;
   } else if (name == "bar") {
     s.graphStyle = kBarGraph;
   } else if (name == "thick") {
-    s.futosa = 2;
+    s.lineWidth = LineWidth::kThick;
   } else if (name == "color-scale") {
-    s.colorScale = 1;
+    s.colorScale = true;
   } else if (name == "plot-only") {
     choices.plotOnly = true;
   } else if (name == "progress") {

@@ -1,7 +1,22 @@
-// Command ids of the control bar and the notification codes the span combobox acts on.
+// Command ids of the menus and the control bar, and the notification codes the span combobox
+// acts on.
 #pragma once
 
 namespace korimu {
+
+// The menus' commands. The View menu's modes and graph styles are the values of ViewMode
+// (1106 to 1110) and GraphStyle (1113, 1114).
+enum MenuId : int {
+  kOpenId = 1101,
+  kInfoId = 1102,
+  kExitId = 1103,
+  kAboutId = 1104,
+  kHelpId = 1105,
+  kPinkNoiseFlatId = 1111,
+  kThickLinesId = 1115,
+  kCrossSectionId = 1116,
+  kOptionsId = 1200,
+};
 
 // The File menu's commands that take a run's results away.
 enum ExportId : int {

@@ -232,7 +232,7 @@ void Controller::clickClientArea(int x, int y) {
 
 // ---- commands ----
 
-void Controller::selectView(int id) {
+void Controller::selectView(ViewMode id) {
   if (settings.display == id) return;
   view_.checkMenuItem(settings.display, false);
   settings.display = id;
@@ -284,53 +284,54 @@ void Controller::navigationCommand(int id) {
 void Controller::command(int id, int notification) {
   const bool click = notification == kNotifyClick;
   switch (id) {
-    case 1101:
+    case kOpenId:
       openCommand();
       break;
-    case 1102:
+    case kInfoId:
       closeWave(session_.wave, fileSelected());
       view_.runInfoDialog(session_.document.fileName);
       break;
-    case 1103:
+    case kExitId:
       view_.closeWindow();
       break;
-    case 1104:
+    case kAboutId:
       view_.runAboutDialog();
       break;
-    case 1105:
+    case kHelpId:
       showHelpPage(programPath());
       break;
-    case 1106:
-    case 1107:
-    case 1108:
-    case 1109:
-    case 1110:
-      selectView(id);
+    case kWaveZoom:
+    case kLevelMeter:
+    case kSpectrumLinear:
+    case kSpectrumLog:
+    case kTimeFrequencyChart:
+      selectView(ViewMode(id));
       break;
-    case 1111:
-      settings.pinkNoiseFlat = settings.pinkNoiseFlat != 0 ? 0 : 1;
-      view_.checkMenuItem(1111, settings.pinkNoiseFlat != 0);
+    case kPinkNoiseFlatId:
+      settings.pinkNoiseFlat = !settings.pinkNoiseFlat;
+      view_.checkMenuItem(kPinkNoiseFlatId, settings.pinkNoiseFlat);
       break;
-    case 1113:
-    case 1114:
+    case kLineGraph:
+    case kBarGraph:
       if (settings.graphStyle != id) {
         view_.checkMenuItem(settings.graphStyle, false);
-        settings.graphStyle = id;
+        settings.graphStyle = GraphStyle(id);
         view_.checkMenuItem(id, true);
       }
       break;
-    case 1115:
-      settings.futosa = settings.futosa + 1 > 2 ? 1 : settings.futosa + 1;
-      view_.checkMenuItem(1115, settings.futosa == 2);
+    case kThickLinesId:
+      settings.lineWidth =
+          settings.lineWidth == LineWidth::kThick ? LineWidth::kThin : LineWidth::kThick;
+      view_.checkMenuItem(kThickLinesId, settings.lineWidth == LineWidth::kThick);
       break;
-    case 1116:
+    case kCrossSectionId:
       if (!session_.busy && !view_.crossSectionOpen() &&
           session_.document.lastRunView == kTimeFrequencyChart) {
         appState.crossSectionX = kLayout.unitW;
         view_.openCrossSection();
       }
       break;
-    case 1200:
+    case kOptionsId:
       if (view_.runOptionsDialog()) {
         rangeMarkerUnlessChart();
         prepareAnalysis();

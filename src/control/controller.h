@@ -98,7 +98,7 @@ class Controller : public PlaybackObserver {
   void repaintDeferredOverview();
   void rangeMarkerUnlessChart();
   void openCommand();
-  void selectView(int id);
+  void selectView(ViewMode id);
   void spanCommand(int notification);
   void amplitudeCommand(int id);
   void gainCommand(int id);

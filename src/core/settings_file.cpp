@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -99,18 +100,19 @@ void clampMemSize() {
 ProfileStatus loadSettingsFrom(const std::filesystem::path& file, uint16_t systemVersion) {
   ProfileStatus status = ProfileStatus::kMissing;
   const IniDocument document = file.empty() ? IniDocument{} : loadProfile(file, &status);
-  settings.colorScale = inDomain(readInt(document, "ColorScale", "0"), 0, 1, 0);
-  settings.onMem = inDomain(readInt(document, "OnMem", "0"), 0, 1, 0);
+  settings.colorScale = inDomain(readInt(document, "ColorScale", "0"), 0, 1, 0) == 1;
+  settings.onMem = inDomain(readInt(document, "OnMem", "0"), 0, 1, 0) == 1;
   settings.memSize = clampedMemSize(readInt(document, "MemSize", "15"), systemVersion);
   if (systemVersion >= kNewShellVersion)
-    settings.dialog3d = inDomain(readInt(document, "dialog3d", "1"), 0, 1, 1);
-  settings.futosa = inDomain(readInt(document, "futosa", "1"), 1, 2, 1);
+    settings.dialog3d = inDomain(readInt(document, "dialog3d", "1"), 0, 1, 1) == 1;
+  // futosa is 1 for thin lines, 2 for thick ones.
+  settings.lineWidth = inDomain(readInt(document, "futosa", "1"), 1, 2, 1) == 2 ? LineWidth::kThick
+                                                                                : LineWidth::kThin;
   const int32_t display = readInt(document, "display", "1106");
-  settings.display = display < kWaveZoom             ? kWaveZoom
-                     : display > kTimeFrequencyChart ? kTimeFrequencyChart
-                                                     : display;
-  // Only the seven window functions exist; anything else would index past their table.
-  settings.mado = inDomain(readInt(document, "mado", "0"), 0, 6, 0);
+  settings.display = ViewMode(std::clamp<int32_t>(display, kWaveZoom, kTimeFrequencyChart));
+  // mado numbers the seven window functions in their enumeration's order; anything else would
+  // index past their table.
+  settings.windowFunction = WindowFunction(inDomain(readInt(document, "mado", "0"), 0, 6, 0));
   return status;
 }
 
@@ -122,13 +124,13 @@ bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion) {
   const auto put = [&](const char* key, int32_t value) {
     document.set(kSection, key, std::to_string(value));
   };
-  put("ColorScale", settings.colorScale);
-  put("OnMem", settings.onMem);
+  put("ColorScale", settings.colorScale ? 1 : 0);
+  put("OnMem", settings.onMem ? 1 : 0);
   put("MemSize", settings.memSize);
-  if (systemVersion >= kNewShellVersion) put("dialog3d", settings.dialog3d);
-  put("futosa", settings.futosa);
+  if (systemVersion >= kNewShellVersion) put("dialog3d", settings.dialog3d ? 1 : 0);
+  put("futosa", settings.lineWidth == LineWidth::kThick ? 2 : 1);
   put("display", settings.display);
-  put("mado", settings.mado);
+  put("mado", int32_t(settings.windowFunction));
   return saveProfileAtomically(file, document);
 }
 

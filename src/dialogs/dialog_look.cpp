@@ -71,7 +71,7 @@ QMenu* createDialogMenu(QWidget* dialog, const std::vector<DialogMenuItem>& extr
   QAction* look = menu->addAction(QString::fromUtf8(kDialog3dItemText));
   look->setData(kDialog3dItemId);
   look->setCheckable(true);
-  look->setChecked(settings.dialog3d == 1);
+  look->setChecked(settings.dialog3d);
   QObject::connect(look, &QAction::triggered, dialog, [dialog, afterToggle] {
     toggleDialogLook(dialog);
     if (afterToggle) afterToggle();
@@ -81,7 +81,7 @@ QMenu* createDialogMenu(QWidget* dialog, const std::vector<DialogMenuItem>& extr
 
 void installDialogLook(QWidget* dialog, std::vector<DialogMenuItem> extraItems,
                        std::function<void()> afterToggle) {
-  applyDialogLook(dialog, settings.dialog3d == 1);
+  applyDialogLook(dialog, settings.dialog3d);
   dialog->setContextMenuPolicy(Qt::CustomContextMenu);
   auto items = std::make_shared<std::vector<DialogMenuItem>>(std::move(extraItems));
   QObject::connect(dialog, &QWidget::customContextMenuRequested, dialog,
@@ -91,8 +91,8 @@ void installDialogLook(QWidget* dialog, std::vector<DialogMenuItem> extraItems,
 }
 
 void toggleDialogLook(QWidget* dialog) {
-  settings.dialog3d = settings.dialog3d == 1 ? 0 : 1;
-  applyDialogLook(dialog, settings.dialog3d == 1);
+  settings.dialog3d = !settings.dialog3d;
+  applyDialogLook(dialog, settings.dialog3d);
   dialog->repaint();
 }
 

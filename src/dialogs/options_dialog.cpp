@@ -216,7 +216,7 @@ void initialise(const OptionsControls& c) {
   c.speed->setInvertedControls(false);  // the Left key is "line left"
   c.speed->setValue(settings.playSpeed);
   c.speedText->setText(QString::fromStdString(speedReadout(settings.playSpeed)));
-  if (QAbstractButton* scale = c.scales->button(1125 + settings.spectrumType)) {
+  if (QAbstractButton* scale = c.scales->button(1125 + int(settings.spectrumType))) {
     scale->setChecked(true);
   }
   for (const MethodRadio& m : kMethodRadios) {
@@ -226,7 +226,7 @@ void initialise(const OptionsControls& c) {
   if (QAbstractButton* checked = c.methods->checkedButton()) c.methodLabel->setBuddy(checked);
   fillList(c.key, int(kMusicalKeyNames.size()), [](int i) { return kMusicalKeyNames[size_t(i)]; });
   c.key->setCurrentIndex(rowOrNone(settings.musicalKey, c.key));
-  enableKeyList(c, settings.colorScale == 1);
+  enableKeyList(c, settings.colorScale);
   fillList(c.time, int(kTimeResolutionRows.size()),
            [](int i) { return kTimeResolutionRows[size_t(i)].text; });
   c.time->setCurrentIndex(timeRowOfValue(settings.timeResolution, c.time->count()));
@@ -237,16 +237,15 @@ void initialise(const OptionsControls& c) {
   c.frequency->setCurrentIndex(rowOrNone(settings.blockOrder - kFirstBlockOrder, c.frequency));
   fillList(c.window, int(kWindowFunctionNames.size()),
            [](int i) { return kWindowFunctionNames[size_t(i)]; });
-  // A window function outside the list (from a hand-edited INI file) leaves no selection.
-  c.window->setCurrentIndex(rowOrNone(settings.mado, c.window));
-  c.autocorrelation->setChecked(settings.autocorrelation == 2);
-  c.colour->setChecked(settings.colorScale == 1);
+  c.window->setCurrentIndex(int(settings.windowFunction));
+  c.autocorrelation->setChecked(settings.autocorrelation);
+  c.colour->setChecked(settings.colorScale);
   c.memSize->setMaxLength(3);
   c.memSize->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), c.memSize));
   c.memSize->setText(QString::number(settings.memSize));
-  c.onMem->setChecked(settings.onMem == 1);
-  enableMemorySize(c, settings.onMem == 1);
-  if (settings.onMem == 1) {
+  c.onMem->setChecked(settings.onMem);
+  enableMemorySize(c, settings.onMem);
+  if (settings.onMem) {
     c.memSize->setFocus();
   } else {
     c.onMem->setFocus();
@@ -256,7 +255,9 @@ void initialise(const OptionsControls& c) {
 OptionsChoice readChoice(const OptionsControls& c) {
   OptionsChoice choice;
   const int scale = c.scales->checkedId();
-  choice.spectrumType = scale == 1125 ? 0 : scale == 1126 ? 1 : 2;
+  choice.spectrumType = scale == 1125   ? SpectrumScale::kAmplitude
+                        : scale == 1126 ? SpectrumScale::kPower
+                                        : SpectrumScale::kLog;
   choice.autocorrelation = c.autocorrelation->isChecked();
   choice.keyIndex = c.key->currentIndex();
   choice.windowIndex = c.window->currentIndex();
@@ -296,7 +297,7 @@ ScrollCode scrollCodeOf(int action) {
 
 void connectBehaviour(const OptionsControls& c, QDialog* dialog, ViewCheckMover moveViewCheck) {
   const int32_t speedAtOpen = settings.playSpeed;
-  const int32_t colourAtOpen = settings.colorScale;
+  const bool colourAtOpen = settings.colorScale;
   QObject::connect(c.methods, &QButtonGroup::idToggled, dialog, [c](int, bool checked) {
     if (!checked) return;
     c.methodLabel->setBuddy(c.methods->checkedButton());
@@ -305,7 +306,7 @@ void connectBehaviour(const OptionsControls& c, QDialog* dialog, ViewCheckMover 
     c.frequency->setCurrentIndex(index);
   });
   QObject::connect(c.colour, &QCheckBox::toggled, dialog, [c](bool on) {
-    settings.colorScale = on ? 1 : 0;
+    settings.colorScale = on;
     enableKeyList(c, on);
   });
   QObject::connect(c.onMem, &QCheckBox::toggled, dialog, [c](bool on) { enableMemorySize(c, on); });
@@ -319,7 +320,7 @@ void connectBehaviour(const OptionsControls& c, QDialog* dialog, ViewCheckMover 
     c.speedText->setText(QString::fromStdString(speedReadout(settings.playSpeed)));
   });
   QObject::connect(c.ok, &QPushButton::clicked, dialog, [c, dialog, moveViewCheck] {
-    int32_t previousView = settings.display;
+    ViewMode previousView = settings.display;
     if (applyOptionsChoice(readChoice(c), settings, kWinVersion, &previousView) && moveViewCheck) {
       moveViewCheck(previousView, settings.display);
     }

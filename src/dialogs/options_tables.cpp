@@ -61,16 +61,13 @@ int32_t memSizeFromText(std::string_view text, uint16_t winVersion) {
 }
 
 bool applyOptionsChoice(const OptionsChoice& c, AppSettings& s, uint16_t winVersion,
-                        int32_t* previousView) {
-  s.spectrumType = std::clamp(c.spectrumType, 0, 2);
-  s.autocorrelation = c.autocorrelation ? 2 : 0;
-  // A list without a selection keeps what was stored; a stored window function that was out of
-  // range (a hand-edited INI file) falls back to Hanning so the analysers always get 0..6.
+                        ViewMode* previousView) {
+  s.spectrumType = c.spectrumType;
+  s.autocorrelation = c.autocorrelation;
+  // A list without a selection keeps what was stored.
   if (c.keyIndex >= 0 && c.keyIndex < int(kMusicalKeyNames.size())) s.musicalKey = c.keyIndex;
   if (c.windowIndex >= 0 && c.windowIndex < int(kWindowFunctionNames.size())) {
-    s.mado = c.windowIndex;
-  } else if (s.mado < 0 || s.mado >= int(kWindowFunctionNames.size())) {
-    s.mado = 0;
+    s.windowFunction = WindowFunction(c.windowIndex);
   }
   if (c.blockOrderIndex >= 0 && c.blockOrderIndex < kBlockOrderRowCount) {
     s.blockOrder = c.blockOrderIndex + kFirstBlockOrder;
@@ -81,7 +78,7 @@ bool applyOptionsChoice(const OptionsChoice& c, AppSettings& s, uint16_t winVers
   if (c.playBufferIndex >= 0 && c.playBufferIndex < kPlayBufferRowCount) {
     s.playBufferSeconds = kTimeResolutionRows[size_t(c.playBufferIndex)].value;
   }
-  s.onMem = c.onMem ? 1 : 0;
+  s.onMem = c.onMem;
   s.memSize = memSizeFromText(c.memSizeText, winVersion);
   s.method = c.method;
   if (previousView) *previousView = s.display;

@@ -79,7 +79,7 @@ int32_t memSizeFromText(std::string_view text, uint16_t winVersion);
 
 // The state of the Options controls when OK is pressed. A list index of -1 is "no selection".
 struct OptionsChoice {
-  int spectrumType = 0;  // index of the checked scale radio (0 amplitude, 1 power, 2 log)
+  SpectrumScale spectrumType = SpectrumScale::kAmplitude;
   bool autocorrelation = false;
   int keyIndex = -1;
   int windowIndex = -1;
@@ -88,13 +88,13 @@ struct OptionsChoice {
   int playBufferIndex = -1;
   bool onMem = false;
   std::string memSizeText;
-  int32_t method = kFft;
+  AnalysisMethod method = kFft;
 };
 
 // Writes an accepted choice into `s` in the order OK does it. Returns true when the view was
 // forced to the time-frequency chart (the caller then moves the View menu's check mark from
 // `previousView`, which is set to the view shown before).
 bool applyOptionsChoice(const OptionsChoice& c, AppSettings& s, uint16_t winVersion,
-                        int32_t* previousView);
+                        ViewMode* previousView);
 
 }  // namespace korimu

@@ -88,7 +88,8 @@ void prepareAnalysis() {
   double la = 1760.0;
   for (int k = 0; k < settings.musicalKey; ++k) la *= kSemitone;
   referenceLa = la;
-  callHook(shellHooks.setGainCaption, settings.mado == 4 ? "1/2" : "Ａt");
+  callHook(shellHooks.setGainCaption,
+           settings.windowFunction == WindowFunction::kRectangle ? "1/2" : "Ａt");
 }
 
 void releaseDisplaySurfaces() {

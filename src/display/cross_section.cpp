@@ -122,13 +122,13 @@ int readChartColumn(const Canvas& backBuffer, int x, uint8_t* depths) {
 void drawCrossSectionGraph(Canvas& canvas, const uint8_t* depths, int top, int width) {
   const int unitW = kLayout.unitW;
   const int step = std::max(1, width / 256);
-  const int barWidth = std::max(int(settings.futosa), step);
+  const int barWidth = std::max(pixels(settings.lineWidth), step);
   canvas.fillRect(unitW, top, width, 256, kWhite);
   drawGrid(canvas, top, width);
   canvas.setPen(kBlack);
   if (settings.graphStyle == kLineGraph) {
     drawLineGraph(canvas, depths, kCrossSectionRows, step, 1, top);
-  } else if (settings.colorScale != 0) {
+  } else if (settings.colorScale) {
     if (crossSectionLinear(appState.lastRunMethod)) {
       drawNoteBars(canvas, kCrossSectionRows, step, 1, depths, top, barWidth);
     } else {
@@ -142,7 +142,7 @@ void drawCrossSectionGraph(Canvas& canvas, const uint8_t* depths, int top, int w
 }
 
 bool crossSectionThreeD() {
-  return kWinVersion >= 0x35F && settings.dialog3d != 0;
+  return kWinVersion >= 0x35F && settings.dialog3d;
 }
 
 Rgb crossSectionBackground() {
@@ -168,7 +168,7 @@ int paintCrossSection(Canvas& client, const Canvas& backBuffer, const WaveSource
   const int loudest = readChartColumn(backBuffer, appState.crossSectionX, depths);
   drawCrossSectionGraph(client, depths, unitH, width);
   // A 2-pixel last bar would stick out of the narrow graph.
-  if (settings.futosa == 2 && width == 256) {
+  if (settings.lineWidth == LineWidth::kThick && width == 256) {
     client.fillRect(unitW + 256, unitH, 1, 256, crossSectionBackground());
   }
 

@@ -25,8 +25,7 @@ int currentBinCount() {
 }
 
 int waveSpanFrames() {
-  // The autocorrelation is on only with its stored value 2, as the analysers read it.
-  return settings.autocorrelation == 2 ? settings.timeResolution / 2 : settings.timeResolution;
+  return settings.autocorrelation ? settings.timeResolution / 2 : settings.timeResolution;
 }
 
 namespace {
@@ -135,7 +134,7 @@ void drawGridRows(Canvas& canvas, int x, int width) {
 void drawChartStrip(Canvas& canvas, int count, int x, int width) {
   if (settings.method == kWt) count = 256;
   if (count < 1) return;
-  if (settings.colorScale != 0) {
+  if (settings.colorScale) {
     if (linearMethod()) {
       drawNoteRowsLinear(canvas, x, width);
     } else {

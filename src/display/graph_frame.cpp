@@ -167,7 +167,7 @@ void drawChartFrameLabels(Canvas& canvas) {
   }
   drawChartStrip(canvas, bins, 0, kLayout.unitW);
   drawChartStrip(canvas, bins, kLayout.unitW + 512, kLayout.unitW);
-  if (settings.colorScale == 0) drawChartLabels(canvas);
+  if (!settings.colorScale) drawChartLabels(canvas);
 }
 
 struct LegendEntry {
@@ -223,7 +223,7 @@ void drawVolumeLegend(Canvas& canvas) {
 void drawLegend(Canvas& canvas) {
   const bool chart = settings.display == kTimeFrequencyChart;
   const bool sixteenColours = canvas.depthBits() == 4;
-  if (settings.colorScale != 0) {
+  if (settings.colorScale) {
     const bool spectrumBars =
         (settings.display == kSpectrumLinear || settings.display == kSpectrumLog) &&
         settings.graphStyle == kBarGraph;

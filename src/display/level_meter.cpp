@@ -57,7 +57,7 @@ std::vector<MeterBand> octaveMeterBands(const uint8_t* depths, int len, bool lin
   for (int k = 0; k < count; ++k, e /= 2) {
     MeterBand band{e / 2, e};
     if (line) {
-      if (settings.pinkNoiseFlat != 0 && e == 1) break;
+      if (settings.pinkNoiseFlat && e == 1) break;
       band.depth = double(depthSum(depths, band.begin, e));
       if (e > 1) band.depth = band.depth / e * 2;
     } else {
@@ -85,7 +85,7 @@ std::vector<MeterBand> equalCountMeterBands(const uint8_t* depths, int len, bool
 namespace {
 
 void drawMeterBands(Canvas& canvas, const std::vector<MeterBand>& bands, bool line) {
-  if (line) canvas.setPen(kBlack, settings.futosa);
+  if (line) canvas.setPen(kBlack, pixels(settings.lineWidth));
   for (size_t k = 0; k < bands.size(); ++k) {
     if (line) {
       addLinePoint(canvas, int(k), bands[k].depth);
@@ -131,7 +131,7 @@ void drawWaveZoom(Canvas& canvas, const uint8_t* depths, int len) {
   canvas.moveTo(unitW, top + depths[0]);
   for (int i = 1; i < len; ++i) {
     canvas.lineTo(xAt(i), top + depths[i]);
-    if (settings.futosa == 2) {
+    if (settings.lineWidth == LineWidth::kThick) {
       canvas.moveTo(xAt(i), top + depths[i] + 1);
       canvas.lineTo(xAt(i - 1), top + depths[i - 1] + 1);
       canvas.moveTo(xAt(i), top + depths[i]);

@@ -27,7 +27,7 @@ BinPlacement placeBins(int len, int width) {
 namespace {
 
 bool thickLines() {
-  return settings.futosa > 1;
+  return settings.lineWidth == LineWidth::kThick;
 }
 
 void fillBar(Canvas& canvas, int x, int top, int width, int depth, Rgb colour) {
@@ -71,11 +71,11 @@ void drawLinearSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
   drawLinearGrid(canvas);
   canvas.setPen(kBlack);
   if (depths == nullptr || len <= 0) return;
-  const int barWidth = (settings.futosa == 2 && settings.blockOrder == 8) ? 4 : settings.futosa;
+  const int barWidth = (thickLines() && settings.blockOrder == 8) ? 4 : pixels(settings.lineWidth);
   const BinPlacement at = placeBins(len, 512);
   if (settings.graphStyle == kLineGraph) {
     drawLineGraph(canvas, depths, len, at.step, at.divisor, top);
-  } else if (settings.colorScale != 0) {
+  } else if (settings.colorScale) {
     drawNoteBars(canvas, len, at.step, at.divisor, depths, top, barWidth);
   } else {
     for (int i = 0; i < len; ++i) fillBar(canvas, at.x(i), top, barWidth, depths[i], kBlack);
@@ -97,7 +97,7 @@ void drawLogSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
     canvas.moveTo(unitW, top + depths[0]);
     for (int i = 1; i < len; ++i) {
       canvas.lineTo(xAt(i), top + depths[i]);
-      if (settings.futosa == 2) {
+      if (thickLines()) {
         canvas.moveTo(int(unitW + axis(i) + 1), top + depths[i]);
         canvas.lineTo(int(unitW + axis(i - 1) + 1), top + depths[i - 1]);
         canvas.moveTo(xAt(i), top + depths[i]);
@@ -105,7 +105,7 @@ void drawLogSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
     }
     return;
   }
-  const bool coloured = settings.colorScale != 0;
+  const bool coloured = settings.colorScale;
   const double rate = openRate().hz();
   int previousClass = -1;
   Rgb brush = kBlack;
@@ -115,7 +115,7 @@ void drawLogSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
       if (noteClass != previousClass) brush = noteColour(noteClass);
       previousClass = noteClass;
     }
-    if (settings.futosa != 2) {
+    if (!thickLines()) {
       fillBar(canvas, xAt(i), top, 1, depths[i], brush);
       continue;
     }
@@ -151,8 +151,9 @@ void drawLogBinnedSpectrum(Canvas& canvas, const uint8_t* depths, int len, int t
     drawLineGraph(canvas, depths, len, at.step, at.divisor, top);
     return;
   }
-  if (settings.colorScale == 0) {
-    for (int i = 0; i < len; ++i) fillBar(canvas, at.x(i), top, settings.futosa, depths[i], kBlack);
+  if (!settings.colorScale) {
+    for (int i = 0; i < len; ++i)
+      fillBar(canvas, at.x(i), top, pixels(settings.lineWidth), depths[i], kBlack);
     return;
   }
   const double half = openRate().hz() / 2.0;
@@ -165,7 +166,7 @@ void drawLogBinnedSpectrum(Canvas& canvas, const uint8_t* depths, int len, int t
     const int noteClass = i == 0 ? 12 : noteClassOf(f);
     if (noteClass != previousClass) brush = noteColour(noteClass);
     previousClass = noteClass;
-    fillBar(canvas, at.x(i), top, settings.futosa, depths[i], brush);
+    fillBar(canvas, at.x(i), top, pixels(settings.lineWidth), depths[i], brush);
   }
 }
 

@@ -281,7 +281,7 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
   }
   if (RunRecord* record = listener.record()) recordChart(*record, painted);
   clearProgressText(displaySurfaces.window);
-  if (settings.colorScale == 0) {
+  if (!settings.colorScale) {
     drawChartLabels(displaySurfaces.window);
     // The labels' clear runs through the peak box: it shows its whole two lines again.
     redrawPeakReadout(displaySurfaces.window);
@@ -327,7 +327,7 @@ void runAnalysis(Session& session, RunListener& listener) {
 
   if (settings.method == kWt) {
     // A wavelet run always draws the chart.
-    const int32_t previous = settings.display;
+    const ViewMode previous = settings.display;
     settings.display = kTimeFrequencyChart;
     listener.viewChanged(previous, kTimeFrequencyChart);
     appState.wtTopFraction = waveletTopFraction(SampleRate(wave.source.srKHz));

@@ -155,7 +155,7 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
   queryVolume(w, name);
   const bool smallVolume =
       w.volume.totalCapacity > 0 && w.volume.totalCapacity <= kDisketteCapacity;
-  w.readMode = settings.onMem != 0 || smallVolume ? 1 : 2;
+  w.readMode = settings.onMem || smallVolume ? 1 : 2;
 
   w.dataSize = dataBytes(w, w.dataChunk.size, format.blockAlign);
   w.bytesLeft = w.dataSize;

@@ -40,7 +40,7 @@ Outcome outcomeOf(const Result& r, const std::vector<uint8_t>& depths) {
 
 struct Method {
   const char* name;
-  int32_t method;
+  AnalysisMethod method;
   double frequencyTolerance;  // how far from the sine its peak may be, as a ratio
   bool stoppable;             // asks whether to stop while it works
 };

@@ -176,7 +176,7 @@ TEST(DtftAnalyze, SilenceDrawsTheBottomRowWithPeakAtTheFirstPoint) {
   SettingsScope scope;
   settings.blockOrder = 8;
   settings.display = kSpectrumLog;
-  settings.spectrumType = 2;
+  settings.spectrumType = SpectrumScale::kLog;
   settings.displayGain = 1;
   const std::vector<uint8_t> bytes(1024, 0);
   const SampleBlock block{bytes.data(), 1024, 16, 44};
@@ -192,7 +192,7 @@ TEST(DtftAnalyze, ToneInTheChartColumnAtItsPoint) {
   SettingsScope scope;
   settings.blockOrder = 12;
   settings.display = kTimeFrequencyChart;
-  settings.mado = 0;
+  settings.windowFunction = WindowFunction::kHanning;
   const DtftGrid grid = dtftGrid(44, 12);
   const double f = dtftPointFrequency(grid, 400);
   std::vector<int> samples(4096);

@@ -29,7 +29,8 @@ using testing::depthNow;
 using testing::referenceDft;
 using testing::SettingsScope;
 
-constexpr int kAmplitude = 0, kPower = 1, kLog = 2;
+constexpr SpectrumScale kAmplitude = SpectrumScale::kAmplitude, kPower = SpectrumScale::kPower,
+                        kLog = SpectrumScale::kLog;
 using enum WindowFunction;
 
 std::vector<int> cosineSamples(int count, double amplitude, double cyclesPerSample) {
@@ -41,18 +42,18 @@ std::vector<int> cosineSamples(int count, double amplitude, double cyclesPerSamp
   return s;
 }
 
-void useSpectrum(int view, int method, int order, WindowFunction window) {
+void useSpectrum(ViewMode view, AnalysisMethod method, int order, WindowFunction window) {
   settings.display = view;
   settings.method = method;
   settings.blockOrder = order;
-  settings.mado = static_cast<int32_t>(window);
-  settings.autocorrelation = 0;
-  settings.pinkNoiseFlat = 0;
+  settings.windowFunction = window;
+  settings.autocorrelation = false;
+  settings.pinkNoiseFlat = false;
 }
 
 // The spectrum path written out from its definition: clamped mean over the real samples, the
 // symmetric window over them, zero padding, the direct DFT.
-std::vector<double> referencePowers(const std::vector<int>& samples, int n, WindowFunction mado) {
+std::vector<double> referencePowers(const std::vector<int>& samples, int n, WindowFunction window) {
   const int real = std::min(static_cast<int>(samples.size()), n);
   double mean = 0.0;
   for (int i = 0; i < real; ++i) mean += samples[size_t(i)];
@@ -60,9 +61,9 @@ std::vector<double> referencePowers(const std::vector<int>& samples, int n, Wind
   std::vector<std::complex<double>> x(size_t(n), 0.0);
   for (int i = 0; i < real; ++i) x[size_t(i)] = samples[size_t(i)] - mean;
   const int m = real / 2;
-  for (int i = 0; i < m && mado != kRectangle; ++i) {
-    x[size_t(i)] *= windowValue(mado, i, m);
-    x[size_t(2 * m - 1 - i)] *= windowValue(mado, i, m);
+  for (int i = 0; i < m && window != kRectangle; ++i) {
+    x[size_t(i)] *= windowValue(window, i, m);
+    x[size_t(2 * m - 1 - i)] *= windowValue(window, i, m);
   }
   const auto spectrum = referenceDft(x);
   std::vector<double> p(size_t(n / 2));
@@ -152,8 +153,8 @@ TEST(FrameAnalysis, SpectrumMatchesTheDirectComputationForShortAndLongBlocks) {
   SettingsScope scope;
   settings.spectrumType = kPower;
   settings.displayGain = 3;
-  for (WindowFunction mado : {kHanning, kBlackman, kGauss424, kTriangle, kRectangle}) {
-    useSpectrum(kSpectrumLog, kFft, 8, mado);
+  for (WindowFunction window : {kHanning, kBlackman, kGauss424, kTriangle, kRectangle}) {
+    useSpectrum(kSpectrumLog, kFft, 8, window);
     // Shorter than N: zero padded, window and offset over the 100 real samples only.
     std::vector<int> shortBlock = cosineSamples(100, 3000.0, 0.11);
     for (int& s : shortBlock) s += 700;  // mean above the 16-bit clamp
@@ -164,20 +165,20 @@ TEST(FrameAnalysis, SpectrumMatchesTheDirectComputationForShortAndLongBlocks) {
       const auto bytes = bytes16(samples);
       const FrameResult r =
           computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
-      const auto ref = referencePowers(samples, 256, mado);
+      const auto ref = referencePowers(samples, 256, window);
       ASSERT_EQ(r.frame.bins(), 128);
       double maxRef = 0.0;
       int peakRef = 0;
       for (int k = 0; k < 128; ++k) {
         if (ref[size_t(k)] > maxRef * (1 + 1e-9)) maxRef = ref[size_t(k)], peakRef = k;
       }
-      EXPECT_EQ(r.peakBin, peakRef) << int(mado);
-      EXPECT_NEAR(r.peakPower, maxRef, 1e-9 * maxRef) << int(mado);
+      EXPECT_EQ(r.peakBin, peakRef) << int(window);
+      EXPECT_NEAR(r.peakPower, maxRef, 1e-9 * maxRef) << int(window);
       int mismatches = 0;  // truncation may flip a depth that sits exactly on a boundary
       for (int k = 0; k < 128; ++k) {
         mismatches += r.frame.depths[size_t(k)] != depthNow(ref[size_t(k)] / 7.0e7);
       }
-      EXPECT_LE(mismatches, 1) << int(mado);
+      EXPECT_LE(mismatches, 1) << int(window);
     }
   }
 }
@@ -186,7 +187,7 @@ TEST(FrameAnalysis, DigitalSilenceShowsNoPeakAndTheBottomRow) {
   SettingsScope scope;
   useSpectrum(kSpectrumLog, kFft, 9, kHanning);
   const std::vector<uint8_t> silence16(1024, 0), silence8(512, 128);
-  for (int type : {kAmplitude, kPower, kLog}) {
+  for (SpectrumScale type : {kAmplitude, kPower, kLog}) {
     for (int gain = 0; gain <= 3; ++gain) {
       settings.spectrumType = type;
       settings.displayGain = gain;
@@ -194,7 +195,7 @@ TEST(FrameAnalysis, DigitalSilenceShowsNoPeakAndTheBottomRow) {
         const FrameResult r = computeFrame(b, scope.params(), scope.tables, scope.progress);
         EXPECT_EQ(r.peakBin, 0);
         EXPECT_EQ(r.peakPower, 0.0);
-        for (uint8_t d : r.frame.depths) ASSERT_EQ(d, 255) << type << ' ' << gain;
+        for (uint8_t d : r.frame.depths) ASSERT_EQ(d, 255) << int(type) << ' ' << gain;
       }
     }
   }
@@ -207,16 +208,16 @@ TEST(FrameAnalysis, DigitalSilenceShowsNoPeakAndTheBottomRow) {
 TEST(FrameAnalysis, OffsetIsClampedUnlessTheAutocorrelationIsOn) {
   SettingsScope scope;
   useSpectrum(kSpectrumLinear, kFft, 8, kRectangle);
-  settings.autocorrelation = 0;
+  settings.autocorrelation = false;
   std::vector<double> re8(300, 5.0);  // an 8-bit block whose mean is 5
-  EXPECT_EQ(removeOffset(re8.data(), 256, false, settings.autocorrelation != 2), 1.0);
+  EXPECT_EQ(removeOffset(re8.data(), 256, false, !settings.autocorrelation), 1.0);
   EXPECT_EQ(re8[0], 4.0);
   EXPECT_EQ(re8[299], 5.0);  // past the counted samples: untouched
   std::vector<double> re16(256, 1000.0);
-  EXPECT_EQ(removeOffset(re16.data(), 256, true, settings.autocorrelation != 2), 256.0);
+  EXPECT_EQ(removeOffset(re16.data(), 256, true, !settings.autocorrelation), 256.0);
   EXPECT_EQ(re16[10], 744.0);
   std::vector<double> negative(256, -1000.0);
-  EXPECT_EQ(removeOffset(negative.data(), 256, true, settings.autocorrelation != 2), -256.0);
+  EXPECT_EQ(removeOffset(negative.data(), 256, true, !settings.autocorrelation), -256.0);
 
   // End to end: the constant that is left is the whole spectrum.
   const std::vector<uint8_t> bytes = bytes16(std::vector<int>(256, 1000));
@@ -228,9 +229,9 @@ TEST(FrameAnalysis, OffsetIsClampedUnlessTheAutocorrelationIsOn) {
   EXPECT_NEAR(r.peakPower, 16.0, 1e-12);
 
   // With the autocorrelation on the full mean goes, also in the FFT pass before MEM.
-  settings.autocorrelation = 2;
+  settings.autocorrelation = true;
   std::vector<double> full(256, 1000.0);
-  EXPECT_EQ(removeOffset(full.data(), 256, true, settings.autocorrelation != 2), 1000.0);
+  EXPECT_EQ(removeOffset(full.data(), 256, true, !settings.autocorrelation), 1000.0);
   settings.method = kMem;
   r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 0);
@@ -255,7 +256,7 @@ TEST(FrameAnalysis, EqualMaximaReportTheLowerBinAndPinkWeightingSkipsBinZero) {
   const auto toneBytes = bytes16(tone);
   r = computeFrame(block16(toneBytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 0);
-  settings.pinkNoiseFlat = 1;
+  settings.pinkNoiseFlat = true;
   r = computeFrame(block16(toneBytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 5);
   EXPECT_NEAR(r.peakPower, 5.0 * 2500.0 / 256.0 * 2.0, 0.2);  // the tone is rounded to integers
@@ -347,10 +348,10 @@ TEST(FrameAnalysis, WindowShapes) {
 // 2^53 before the ones would lose them.
 TEST(FrameAnalysis, OffsetIsTheSumInOrderOverTheCount) {
   SettingsScope scope;
-  settings.autocorrelation = 2;  // the full mean is removed
+  settings.autocorrelation = true;  // the full mean is removed
   const double big = std::ldexp(1.0, 53);
   std::vector<double> re = {1.0, 1.0, 1.0, 1.0, big, 7.0};
-  const double mean = removeOffset(re.data(), 5, true, settings.autocorrelation != 2);
+  const double mean = removeOffset(re.data(), 5, true, !settings.autocorrelation);
   EXPECT_EQ(mean, (big + 4.0) / 5.0);
   EXPECT_EQ(re[0], 1.0 - mean);
   EXPECT_EQ(re[5], 7.0);  // past the counted values: untouched

@@ -22,7 +22,7 @@ using testing::SettingsScope;
 TEST(FrameViews, WaveZoomRowsForEachGain16Bit) {
   SettingsScope scope;
   settings.display = kWaveZoom;
-  settings.autocorrelation = 0;
+  settings.autocorrelation = false;
   const auto bytes = bytes16({0, 1000, -1000, 500, 32767, -32768, 20000, -9000});
   struct Case {
     int gain;
@@ -49,7 +49,7 @@ TEST(FrameViews, WaveZoomRowsForEachGain16Bit) {
 TEST(FrameViews, AutomaticGainPutsThePeak64RowsFromTheZeroLine) {
   SettingsScope scope;
   settings.display = kWaveZoom;
-  settings.autocorrelation = 0;
+  settings.autocorrelation = false;
   settings.displayGain = 0;
   const auto bytes = bytes16({0, 1000, -1000, 250});
   const FrameResult r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
@@ -67,7 +67,7 @@ TEST(FrameViews, AutomaticGainPutsThePeak64RowsFromTheZeroLine) {
 TEST(FrameViews, WaveZoomRowsForEachGain8Bit) {
   SettingsScope scope;
   settings.display = kWaveZoom;
-  settings.autocorrelation = 0;
+  settings.autocorrelation = false;
   const std::vector<uint8_t> bytes{128, 127, 191, 63, 255, 0, 100, 150};
   struct Case {
     int gain;
@@ -92,7 +92,7 @@ TEST(FrameViews, WaveZoomRowsForEachGain8Bit) {
 TEST(FrameViews, WaveZoomOfTheAutocorrelation) {
   SettingsScope scope;
   settings.display = kWaveZoom;
-  settings.autocorrelation = 2;
+  settings.autocorrelation = true;
   settings.method = kMem;  // whatever the method: no spectrum, readout or overlay
   std::vector<int> sine(512);
   for (int j = 0; j < 512; ++j) sine[size_t(j)] = int(std::lround(8000 * std::sin(j * 0.25)));
@@ -115,9 +115,9 @@ TEST(FrameViews, WaveZoomOfTheAutocorrelation) {
 TEST(FrameViews, AutocorrelationSubstitutesTheBlockForFftAndDct) {
   SettingsScope scope;
   settings.display = kSpectrumLinear;
-  settings.autocorrelation = 2;
+  settings.autocorrelation = true;
   settings.blockOrder = 10;
-  settings.mado = 0;  // Hanning
+  settings.windowFunction = WindowFunction::kHanning;  // Hanning
   std::vector<int> tone(2048);
   for (int j = 0; j < 2048; ++j) {
     tone[size_t(j)] = int(std::lround(6000 * std::cos(2 * std::numbers::pi * 64 * j / 1024.0)));
@@ -138,7 +138,8 @@ TEST(FrameViews, EmptyBlockDoesNothingAndFailuresComeBackAsFatalMessages) {
   settings.display = kSpectrumLog;
   settings.method = kFft;
   settings.blockOrder = 8;
-  settings.mado = 4;  // the rectangle: no window table to allocate
+  settings.windowFunction =
+      WindowFunction::kRectangle;  // the rectangle: no window table to allocate
   const std::vector<uint8_t> bytes(512, 0);
   FrameResult r = computeFrame(SampleBlock{bytes.data(), 0, 16, 44}, scope.params(), scope.tables,
                                scope.progress);
@@ -159,7 +160,7 @@ TEST(FrameViews, EmptyBlockDoesNothingAndFailuresComeBackAsFatalMessages) {
   }
   // The DCT in memory tells that it could not run, and the analysis goes on.
   settings.method = kDct;
-  settings.onMem = 1;
+  settings.onMem = true;
   failScratchAllocationAfter(4);
   r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   failScratchAllocationAfter(0);

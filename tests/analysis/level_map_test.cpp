@@ -14,16 +14,17 @@ namespace {
 using testing::depthNow;
 using testing::SettingsScope;
 
-constexpr int kAmplitude = 0, kPower = 1, kLog = 2;
+constexpr SpectrumScale kAmplitude = SpectrumScale::kAmplitude, kPower = SpectrumScale::kPower,
+                        kLog = SpectrumScale::kLog;
 
 TEST(LevelMap, SilenceIsTheBottomRowInEveryScaleAndGain) {
   SettingsScope scope;
-  settings.pinkNoiseFlat = 0;
-  for (int type : {kAmplitude, kPower, kLog}) {
+  settings.pinkNoiseFlat = false;
+  for (SpectrumScale type : {kAmplitude, kPower, kLog}) {
     for (int gain = 0; gain <= 3; ++gain) {
       settings.spectrumType = type;
       settings.displayGain = gain;
-      EXPECT_EQ(depthNow(0.0), 255) << type << ' ' << gain;
+      EXPECT_EQ(depthNow(0.0), 255) << int(type) << ' ' << gain;
     }
   }
 }
@@ -77,7 +78,7 @@ TEST(LevelMap, NoInputLeavesTheDepthRange) {
   SettingsScope scope;
   const double odd[] = {std::numeric_limits<double>::quiet_NaN(),
                         std::numeric_limits<double>::infinity(), -1.0, 1e300};
-  for (int type : {kAmplitude, kPower, kLog}) {
+  for (SpectrumScale type : {kAmplitude, kPower, kLog}) {
     for (int gain = 0; gain <= 3; ++gain) {
       settings.spectrumType = type;
       settings.displayGain = gain;
@@ -103,7 +104,7 @@ TEST(LevelMap, MapsHalfTheSizeAndPinkWeightingTiltsAndZeroesBinZero) {
   for (int k = 0; k < n / 2; ++k) EXPECT_EQ(depths[k], 127) << k;
   EXPECT_EQ(depths[n / 2], 77);
 
-  settings.pinkNoiseFlat = 1;
+  settings.pinkNoiseFlat = true;
   levelMap(depths.data(), re.data(), im.data(), n, 1000.0, SettingsScope::params());
   EXPECT_EQ(depths[0], 255);  // weight 0
   EXPECT_EQ(depths[4], 191);  // weight 4/16*2 = 0.5: q = 0.25

@@ -138,25 +138,34 @@ TEST(MemDepths, SilenceSitsAtTheBottomOfEveryScale) {
   EXPECT_EQ(extremes.min, 0.0);
   std::vector<uint8_t> depths(points.count);
   struct Case {
-    int spectrumType, mado, gain;
+    SpectrumScale scale;
+    WindowFunction window;
+    int gain;
     uint8_t depth;
   };
-  const Case cases[] = {{2, 0, 1, 255}, {2, 0, 0, 255}, {2, 4, 0, 254}, {2, 4, 1, 255},
-                        {2, 4, 3, 255}, {0, 0, 1, 255}, {1, 4, 2, 255}};
+  constexpr auto kLog = SpectrumScale::kLog;
+  constexpr auto kHanning = WindowFunction::kHanning, kRectangle = WindowFunction::kRectangle;
+  const Case cases[] = {{kLog, kHanning, 1, 255},
+                        {kLog, kHanning, 0, 255},
+                        {kLog, kRectangle, 0, 254},
+                        {kLog, kRectangle, 1, 255},
+                        {kLog, kRectangle, 3, 255},
+                        {SpectrumScale::kAmplitude, kHanning, 1, 255},
+                        {SpectrumScale::kPower, kRectangle, 2, 255}};
   for (const Case& c : cases) {
-    settings.spectrumType = c.spectrumType;
-    settings.mado = c.mado;
+    settings.spectrumType = c.scale;
+    settings.windowFunction = c.window;
     settings.displayGain = c.gain;
     memDepths(depths.data(), spec.data(), points, extremes, true, scope.params());
-    for (uint8_t d : depths) ASSERT_EQ(d, c.depth) << c.spectrumType << c.mado << c.gain;
+    for (uint8_t d : depths) ASSERT_EQ(d, c.depth) << int(c.scale) << int(c.window) << c.gain;
   }
 }
 
 TEST(MemDepths, ReferenceAtTheTopAndMinimumAtTheBottom) {
   SettingsScope scope;
   AnalysisNotes notes;
-  settings.spectrumType = 2;
-  settings.mado = 0;
+  settings.spectrumType = SpectrumScale::kLog;
+  settings.windowFunction = WindowFunction::kHanning;
   settings.displayGain = 0;                          // the block's maximum is the reference
   const MemPoints points = memPoints(44, 3, false);  // four points
   std::vector<double> spec = {50.0, 100.0, 1.0, 1e-4};
@@ -170,8 +179,8 @@ TEST(MemDepths, ReferenceAtTheTopAndMinimumAtTheBottom) {
   // ln(0.01) / ln(1e-6) of the way down: one third.
   EXPECT_EQ(depths[2], 85);
   // Amplitude scale with the rectangle window: sqrt(v / max), gain 1.
-  settings.spectrumType = 0;
-  settings.mado = 4;
+  settings.spectrumType = SpectrumScale::kAmplitude;
+  settings.windowFunction = WindowFunction::kRectangle;
   settings.displayGain = 1;
   memDepths(depths.data(), spec.data(), points, extremes, true, scope.params());
   EXPECT_EQ(depths[1], 0);
@@ -183,10 +192,10 @@ TEST(MemDepths, ReferenceAtTheTopAndMinimumAtTheBottom) {
 TEST(MemDepths, PinkTiltMultipliesByTheFrequencyBeforeDividing) {
   SettingsScope scope;
   AnalysisNotes notes;
-  settings.spectrumType = 1;  // power
-  settings.mado = 4;          // the reference is the block's maximum
-  settings.displayGain = 1;   // depth = trunc(255 - v * 255)
-  settings.pinkNoiseFlat = 1;
+  settings.spectrumType = SpectrumScale::kPower;         // power
+  settings.windowFunction = WindowFunction::kRectangle;  // the reference is the block's maximum
+  settings.displayGain = 1;                              // depth = trunc(255 - v * 255)
+  settings.pinkNoiseFlat = true;
   const MemPoints points = memPoints(44, 8, false);
   MemExtremes extremes;
   extremes.max = 1.0;
@@ -240,8 +249,8 @@ TEST(MemAnalyze, SilenceFitsOrderOneAndGivesTheBottomRow) {
   SettingsScope scope;
   settings.blockOrder = 10;
   settings.display = kSpectrumLog;
-  settings.spectrumType = 2;
-  settings.mado = 0;
+  settings.spectrumType = SpectrumScale::kLog;
+  settings.windowFunction = WindowFunction::kHanning;
   settings.displayGain = 1;
   const std::vector<uint8_t> bytes(8192, 0);
   const SampleBlock block{bytes.data(), 8192, 16, 44};
@@ -379,7 +388,7 @@ TEST(MemAnalyze, StopInTheEstimateGivesNothingAndEndsTheStep) {
 TEST(MemAnalyze, AutocorrelationFitsHalfTheLagsUpToOrderNdHalfMinusOne) {
   SettingsScope scope;
   settings.blockOrder = 8;
-  settings.autocorrelation = 2;
+  settings.autocorrelation = true;
   // Three tones in a short block keep the FPE falling for many orders.
   std::vector<int> samples(128);
   for (int i = 0; i < 128; ++i) {

@@ -250,8 +250,8 @@ TEST(WaveletVariants, AgreeUpToTheLevelFactor) {
 
 TEST(WaveletDepths, PinkWeightingFallsByTheRowRatio) {
   SettingsScope scope;
-  settings.pinkNoiseFlat = 1;
-  settings.spectrumType = 1;
+  settings.pinkNoiseFlat = true;
+  settings.spectrumType = SpectrumScale::kPower;
   const float re[] = {1.0f}, im[] = {0.0f};
   uint8_t depth[1];
   const double r = std::pow(2.0, 1.0 / 24);
@@ -269,7 +269,7 @@ TEST(WaveletDepths, ScalesAndGains) {
   const float re[] = {0.0f, 1.0f, 0.5f, 0.0625f}, im[] = {0.0f, 0.0f, 0.0f, 0.0f};
   uint8_t depths[4];
   WaveletExtremes extremes;
-  settings.spectrumType = 2;
+  settings.spectrumType = SpectrumScale::kLog;
   for (int gain = 0; gain < 4; ++gain) {
     settings.displayGain = gain;
     waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
@@ -280,14 +280,14 @@ TEST(WaveletDepths, ScalesAndGains) {
   EXPECT_EQ(depths[1], 0);
   // ln(0.25)/25 = -0.05545; times 151 = 8.37.
   EXPECT_EQ(depths[2], 8);
-  settings.spectrumType = 0;  // amplitude: a = sqrt(p)
+  settings.spectrumType = SpectrumScale::kAmplitude;  // amplitude: a = sqrt(p)
   waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
   EXPECT_EQ(depths[2], 127);  // 255 - 127.5
   settings.displayGain = 3;
   waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
-  EXPECT_EQ(depths[2], 0);    // 0.5 * 8 clamps to 1
-  EXPECT_EQ(depths[3], 127);  // 255 - 255 * 0.5
-  settings.spectrumType = 1;  // power, gain 1 triples
+  EXPECT_EQ(depths[2], 0);                        // 0.5 * 8 clamps to 1
+  EXPECT_EQ(depths[3], 127);                      // 255 - 255 * 0.5
+  settings.spectrumType = SpectrumScale::kPower;  // power, gain 1 triples
   settings.displayGain = 1;
   waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
   EXPECT_EQ(depths[3], 252);  // 255 - 255 * 3/256

@@ -257,7 +257,7 @@ TEST_F(ClientAreaTest, SettingsAreWrittenAtANormalExitAndReadAtTheNextStart) {
   destroyMainWindow();
   settings = AppSettings{};
   start();
-  EXPECT_EQ(settings.futosa, 2);
+  EXPECT_EQ(settings.lineWidth, LineWidth::kThick);
   EXPECT_EQ(settings.display, 1108);
   EXPECT_TRUE(menuItemChecked(1108));
   EXPECT_TRUE(menuItemChecked(1115));

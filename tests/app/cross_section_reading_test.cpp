@@ -159,11 +159,11 @@ TEST_F(CrossSectionWindowTest, RealRecordingShowsTheCanvasUnderItsButtons) {
   settings.timeResolution = 1024;
   struct Look {
     const char* name;
-    int32_t method;
+    AnalysisMethod method;
     int blockOrder;
     int width;
     int32_t colorScale;
-    int32_t graphStyle;
+    GraphStyle graphStyle;
   };
   const Look looks[] = {
       {"fft", kFft, 10, 512, 0, kBarGraph},

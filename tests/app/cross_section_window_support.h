@@ -48,7 +48,7 @@ class CrossSectionWindowTest : public ShellTest {
     ::unsetenv("KORIMU_DISPLAY_BITS");
   }
 
-  void analyze(int32_t view, int32_t method, int blockOrder) {
+  void analyze(ViewMode view, AnalysisMethod method, int blockOrder) {
     controller().command(view);
     settings.method = method;
     settings.blockOrder = blockOrder;

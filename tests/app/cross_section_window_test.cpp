@@ -174,7 +174,7 @@ TEST_F(CrossSectionWindowTest, WindowSwitchAndLookItems) {
   EXPECT_NE(window(), nullptr) << "switching windows keeps this one open";
 
   items[2]->trigger();
-  EXPECT_EQ(settings.dialog3d, 0);
+  EXPECT_FALSE(settings.dialog3d);
   QApplication::processEvents();
   window()->repaintGraphNow();
   EXPECT_EQ(window()->canvas().getPixel(2, below), kWindowColour);

@@ -78,7 +78,7 @@ TEST_P(RunWindowCopyTest, EveryMethodLeavesTheCanvasAWholeCopyWouldAndTheScreenS
   controller().command(kTimeFrequencyChart);
   settings.timeResolution = 1024;
   settings.blockOrder = 9;
-  for (int32_t method : {kFft, kDct, kDtft, kMem, kWt}) {
+  for (AnalysisMethod method : {kFft, kDct, kDtft, kMem, kWt}) {
     settings.method = method;
     chartRun(true);  // running maxima and texts as any later run finds them
     const std::vector<uint32_t> incremental = chartRun(false);

@@ -63,7 +63,7 @@ class RunWindowTest : public testing::ShellTest {
     return true;
   }
 
-  void chartWith(int32_t method, int blockOrder) {
+  void chartWith(AnalysisMethod method, int blockOrder) {
     controller().command(kTimeFrequencyChart);
     settings.method = method;
     settings.blockOrder = blockOrder;

@@ -206,10 +206,10 @@ TEST_F(MainWindowTest, ViewMenuMarksFollowTheSettings) {
   EXPECT_EQ(settings.graphStyle, 1113);
   EXPECT_FALSE(shell().actions.at(1114)->isChecked());
   shell().actions.at(1111)->trigger();
-  EXPECT_EQ(settings.pinkNoiseFlat, 1);
+  EXPECT_TRUE(settings.pinkNoiseFlat);
   EXPECT_TRUE(shell().actions.at(1111)->isChecked());
   shell().actions.at(1111)->trigger();
-  EXPECT_EQ(settings.pinkNoiseFlat, 0);
+  EXPECT_FALSE(settings.pinkNoiseFlat);
   EXPECT_FALSE(shell().actions.at(1111)->isChecked());
 }
 
@@ -217,13 +217,13 @@ TEST_F(MainWindowTest, ViewMenuMarksFollowTheSettings) {
 TEST_F(MainWindowTest, ThickLinesFromAStoredZeroStartThin) {
   writeSettings("[KORIMU]\nfutosa=0\n");
   start();
-  EXPECT_EQ(settings.futosa, 1);
+  EXPECT_EQ(settings.lineWidth, LineWidth::kThin);
   EXPECT_FALSE(shell().actions.at(1115)->isChecked());
   shell().actions.at(1115)->trigger();
-  EXPECT_EQ(settings.futosa, 2);
+  EXPECT_EQ(settings.lineWidth, LineWidth::kThick);
   EXPECT_TRUE(shell().actions.at(1115)->isChecked());
   shell().actions.at(1115)->trigger();
-  EXPECT_EQ(settings.futosa, 1);
+  EXPECT_EQ(settings.lineWidth, LineWidth::kThin);
   EXPECT_FALSE(shell().actions.at(1115)->isChecked());
 }
 

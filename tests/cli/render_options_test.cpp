@@ -47,15 +47,15 @@ TEST(RenderOptions, EveryOptionSetsItsSetting) {
   EXPECT_EQ(settings.method, kDct);
   EXPECT_EQ(settings.blockOrder, 12);
   EXPECT_EQ(settings.timeResolution, 2048);
-  EXPECT_EQ(settings.mado, 6);
-  EXPECT_EQ(settings.spectrumType, 1);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kGauss650);
+  EXPECT_EQ(settings.spectrumType, SpectrumScale::kPower);
   EXPECT_EQ(settings.displayGain, 3);
-  EXPECT_EQ(settings.autocorrelation, 2);
-  EXPECT_EQ(settings.pinkNoiseFlat, 1);
-  EXPECT_EQ(settings.onMem, 1);
+  EXPECT_TRUE(settings.autocorrelation);
+  EXPECT_TRUE(settings.pinkNoiseFlat);
+  EXPECT_TRUE(settings.onMem);
   EXPECT_EQ(settings.graphStyle, kLineGraph);
-  EXPECT_EQ(settings.futosa, 2);
-  EXPECT_EQ(settings.colorScale, 1);
+  EXPECT_EQ(settings.lineWidth, LineWidth::kThick);
+  EXPECT_TRUE(settings.colorScale);
   EXPECT_EQ(settings.musicalKey, 11);
   EXPECT_EQ(settings.framesPerColumn, 1024);
   EXPECT_EQ(settings.amplitudeZoom, 2);
@@ -84,10 +84,10 @@ TEST(RenderOptions, WordsOfViewsMethodsAndScales) {
     EXPECT_EQ(settings.method, method);
   }
   ASSERT_TRUE(apply({{"scale", "amplitude"}, {"bar", ""}}, choices, error));
-  EXPECT_EQ(settings.spectrumType, 0);
+  EXPECT_EQ(settings.spectrumType, SpectrumScale::kAmplitude);
   EXPECT_EQ(settings.graphStyle, kBarGraph);
   ASSERT_TRUE(apply({{"scale", "log"}, {"span", "512"}}, choices, error));
-  EXPECT_EQ(settings.spectrumType, 2);
+  EXPECT_EQ(settings.spectrumType, SpectrumScale::kLog);
   EXPECT_EQ(settings.framesPerColumn, 1);
 }
 

@@ -43,15 +43,15 @@ class SettingsFileTest : public ::testing::Test {
 
 TEST_F(SettingsFileTest, FirstRunUsesDefaultsAndWritesSevenKeys) {
   settings.memSize = 99;
-  settings.display = 0;
+  settings.display = kTimeFrequencyChart;
   loadSettingsFrom(file_, kNewShell);
-  EXPECT_EQ(settings.colorScale, 0);
-  EXPECT_EQ(settings.onMem, 0);
+  EXPECT_FALSE(settings.colorScale);
+  EXPECT_FALSE(settings.onMem);
   EXPECT_EQ(settings.memSize, 15);
-  EXPECT_EQ(settings.dialog3d, 1);
-  EXPECT_EQ(settings.futosa, 1);
+  EXPECT_TRUE(settings.dialog3d);
+  EXPECT_EQ(settings.lineWidth, LineWidth::kThin);
   EXPECT_EQ(settings.display, kWaveZoom);
-  EXPECT_EQ(settings.mado, 0);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kHanning);
   ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
   EXPECT_EQ(text(),
             "[KORIMU]\nColorScale=0\nOnMem=0\nMemSize=15\ndialog3d=1\nfutosa=1\n"
@@ -60,7 +60,7 @@ TEST_F(SettingsFileTest, FirstRunUsesDefaultsAndWritesSevenKeys) {
 
 TEST_F(SettingsFileTest, OlderSystemsLeaveDialog3dOut) {
   loadStored("dialog3d=0\n", kOld);
-  EXPECT_EQ(settings.dialog3d, 1);
+  EXPECT_TRUE(settings.dialog3d);
   std::filesystem::remove(file_);
   ASSERT_TRUE(saveSettingsTo(file_, kOld));
   EXPECT_EQ(text().find("dialog3d"), std::string::npos);
@@ -98,25 +98,39 @@ TEST_F(SettingsFileTest, DisplayIsHeldToTheFiveViews) {
 // Values outside their domain come back as the defaults; no width or switch is taken as read.
 TEST_F(SettingsFileTest, EveryStoredValueIsHeldToItsDomain) {
   loadStored("futosa=0\nColorScale=7\nOnMem=-3\ndialog3d=5\nmado=6\n");
-  EXPECT_EQ(settings.futosa, 1);
-  EXPECT_EQ(settings.colorScale, 0);
-  EXPECT_EQ(settings.onMem, 0);
-  EXPECT_EQ(settings.dialog3d, 1);
-  EXPECT_EQ(settings.mado, 6);
+  EXPECT_EQ(settings.lineWidth, LineWidth::kThin);
+  EXPECT_FALSE(settings.colorScale);
+  EXPECT_FALSE(settings.onMem);
+  EXPECT_TRUE(settings.dialog3d);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kGauss650);
   loadStored("futosa=2147483647\nColorScale=1\nOnMem=1\ndialog3d=0\n");
-  EXPECT_EQ(settings.futosa, 1);
-  EXPECT_EQ(settings.colorScale, 1);
-  EXPECT_EQ(settings.onMem, 1);
-  EXPECT_EQ(settings.dialog3d, 0);
+  EXPECT_EQ(settings.lineWidth, LineWidth::kThin);
+  EXPECT_TRUE(settings.colorScale);
+  EXPECT_TRUE(settings.onMem);
+  EXPECT_FALSE(settings.dialog3d);
   loadStored("futosa=2\n");
-  EXPECT_EQ(settings.futosa, 2);
+  EXPECT_EQ(settings.lineWidth, LineWidth::kThick);
+}
+
+// Every choice other than the defaults comes back as the same codes, byte for byte.
+TEST_F(SettingsFileTest, ChoicesOtherThanTheDefaultsSurviveARoundTrip) {
+  const std::string stored =
+      "[KORIMU]\nColorScale=1\nOnMem=1\nMemSize=64\ndialog3d=0\nfutosa=2\ndisplay=1109\n"
+      "mado=5\n";
+  std::ofstream(file_, std::ios::binary) << stored;
+  loadSettingsFrom(file_, kNewShell);
+  EXPECT_EQ(settings.lineWidth, LineWidth::kThick);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kGauss424);
+  std::filesystem::remove(file_);
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  EXPECT_EQ(text(), stored);
 }
 
 TEST_F(SettingsFileTest, WindowFunctionOutsideTheTableFallsBackToHanning) {
   loadStored("mado=7\n");
-  EXPECT_EQ(settings.mado, 0);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kHanning);
   loadStored("mado=-1\n");
-  EXPECT_EQ(settings.mado, 0);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kHanning);
 }
 
 TEST_F(SettingsFileTest, ChartViewIsRememberedAndOtherSectionsKept) {
@@ -215,12 +229,13 @@ TEST(SettingsSafety, AnUnreadableFileIsNeverWrittenBack) {
     int told = 0;
     const MessageSink previous = setMessageSink([&told](std::string_view, MessageKind) { ++told; });
     settings = AppSettings{};
-    settings.mado = 5;
+    settings.windowFunction = WindowFunction::kGauss424;
     loadSettings();
-    const bool defaults = settings.mado == 0 && settings.memSize == 15;
+    const bool defaults =
+        settings.windowFunction == WindowFunction::kHanning && settings.memSize == 15;
     reportSettingsProblem();
     reportSettingsProblem();
-    settings.mado = 4;
+    settings.windowFunction = WindowFunction::kRectangle;
     saveSettings();
     setMessageSink(previous);
     return (defaults ? 0 : 1) | (told == 1 ? 0 : 2);
@@ -250,8 +265,8 @@ TEST_F(SettingsFileTest, ASymbolicLinkIsUpdatedThroughTheLink) {
   std::ofstream(real, std::ios::binary) << "; kept\n[KORIMU]\nmado=2\n";
   std::filesystem::create_symlink("dotfiles/korimu.ini", file_);  // relative, like most links
   EXPECT_EQ(loadSettingsFrom(file_, kNewShell), ProfileStatus::kRead);
-  EXPECT_EQ(settings.mado, 2);
-  settings.mado = 5;
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kBlackman);
+  settings.windowFunction = WindowFunction::kGauss424;
   ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
   EXPECT_TRUE(std::filesystem::is_symlink(file_));
   EXPECT_EQ(loadProfile(real).get("KORIMU", "mado"), "5");
@@ -264,7 +279,7 @@ TEST_F(SettingsFileTest, ASymbolicLinkIsUpdatedThroughTheLink) {
 TEST_F(SettingsFileTest, AByteOrderMarkIsReadAndKept) {
   std::ofstream(file_, std::ios::binary) << "\xEF\xBB\xBF[KORIMU]\nmado=3\n";
   loadSettingsFrom(file_, kNewShell);
-  EXPECT_EQ(settings.mado, 3);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kTriangle);
   ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
   const std::string after = text();
   EXPECT_EQ(after.rfind("\xEF\xBB\xBF[KORIMU]\n", 0), 0u);
@@ -276,7 +291,7 @@ TEST_F(SettingsFileTest, AByteOrderMarkIsReadAndKept) {
 TEST_F(SettingsFileTest, EachLineKeepsItsOwnLineEnd) {
   std::ofstream(file_, std::ios::binary) << "[KORIMU]\rmado=3\r; note\r";
   loadSettingsFrom(file_, kNewShell);
-  EXPECT_EQ(settings.mado, 3);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kTriangle);
   ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
   EXPECT_EQ(text(),
             "[KORIMU]\rmado=3\r; note\rColorScale=0\rOnMem=0\rMemSize=15\rdialog3d=1\r"
@@ -284,7 +299,7 @@ TEST_F(SettingsFileTest, EachLineKeepsItsOwnLineEnd) {
 
   std::ofstream(file_, std::ios::binary) << "[A]\r\nx=1\n[KORIMU]\rmado=2\r\n; end\r";
   loadSettingsFrom(file_, kNewShell);
-  EXPECT_EQ(settings.mado, 2);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kBlackman);
   ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
   EXPECT_EQ(text(),
             "[A]\r\nx=1\n[KORIMU]\rmado=2\r\n; end\rColorScale=0\rOnMem=0\rMemSize=15\r"

@@ -46,7 +46,7 @@ QColor background(QWidget* dialog) {
 
 TEST(DialogLook, ContextMenuItemFlipsTheLookOfThisAndLaterDialogs) {
   settings = AppSettings{};
-  ASSERT_EQ(settings.dialog3d, 1);
+  EXPECT_TRUE(settings.dialog3d);
   std::unique_ptr<QDialog> options(createOptionsDialog(nullptr));
   EXPECT_EQ(background(options.get()), QApplication::palette().color(QPalette::Button));
   EXPECT_FALSE(dialogControl<QGroupBox>(options.get(), 1105)->isFlat());
@@ -59,7 +59,7 @@ TEST(DialogLook, ContextMenuItemFlipsTheLookOfThisAndLaterDialogs) {
   EXPECT_TRUE(look->isChecked());
   EXPECT_TRUE(menu->actions().front()->isSeparator());
   look->trigger();
-  EXPECT_EQ(settings.dialog3d, 0);
+  EXPECT_FALSE(settings.dialog3d);
   EXPECT_EQ(background(options.get()), QColor(Qt::white));
   EXPECT_TRUE(dialogControl<QGroupBox>(options.get(), 1105)->isFlat());
   EXPECT_FALSE(dialogControl<QComboBox>(options.get(), 104)->hasFrame());
@@ -74,7 +74,7 @@ TEST(DialogLook, ContextMenuItemFlipsTheLookOfThisAndLaterDialogs) {
   ASSERT_NE(aboutLook, nullptr);
   EXPECT_FALSE(aboutLook->isChecked());
   aboutLook->trigger();
-  EXPECT_EQ(settings.dialog3d, 1);
+  EXPECT_TRUE(settings.dialog3d);
   EXPECT_EQ(background(about.get()), QApplication::palette().color(QPalette::Button));
   aboutMenu->close();
 }
@@ -88,7 +88,7 @@ TEST(DialogLook, ValueFieldsAreSunkenOnlyInTheThreeDimensionalLook) {
   EXPECT_EQ(size->frameShape(), QFrame::Panel);
   toggleDialogLook(info.get());
   EXPECT_EQ(size->frameShape(), QFrame::NoFrame);
-  settings.dialog3d = 1;
+  settings.dialog3d = true;
 }
 
 TEST(DialogLook, ExtraItemsComeBeforeTheLookItemAndRun) {
@@ -111,9 +111,9 @@ TEST(DialogLook, ExtraItemsComeBeforeTheLookItemAndRun) {
   EXPECT_EQ(toggled, 0);
   menu->actions()[2]->trigger();
   EXPECT_EQ(toggled, 1);
-  EXPECT_EQ(settings.dialog3d, 0);
+  EXPECT_FALSE(settings.dialog3d);
   menu->close();
-  settings.dialog3d = 1;
+  settings.dialog3d = true;
 }
 
 TEST(DialogLook, TheChosenLookIsKeptInTheSettingsFile) {
@@ -125,10 +125,10 @@ TEST(DialogLook, TheChosenLookIsKeptInTheSettingsFile) {
   ASSERT_TRUE(saveSettingsTo(file, kWinVersion));
   settings = AppSettings{};
   loadSettingsFrom(file, kWinVersion);
-  EXPECT_EQ(settings.dialog3d, 0);
+  EXPECT_FALSE(settings.dialog3d);
   std::unique_ptr<QDialog> later(createInfoDialog(nullptr, ""));
   EXPECT_EQ(background(later.get()), QColor(Qt::white));
-  settings.dialog3d = 1;
+  settings.dialog3d = true;
 }
 
 // Each dialog renders at its own size in both looks; with KORIMU_DIALOG_SNAPSHOTS set to a
@@ -142,8 +142,8 @@ TEST(DialogLook, DialogsRenderInBothLooks) {
     settings.dialog3d = look;
     if (look == 0) {  // the other states of the Options controls
       settings.method = kWt;
-      settings.onMem = 1;
-      settings.colorScale = 1;
+      settings.onMem = true;
+      settings.colorScale = true;
       settings.playSpeed = -120;
     }
     std::unique_ptr<QDialog> dialogs[] = {
@@ -161,7 +161,7 @@ TEST(DialogLook, DialogsRenderInBothLooks) {
       }
     }
   }
-  settings.dialog3d = 1;
+  settings.dialog3d = true;
 }
 
 }  // namespace

@@ -46,15 +46,15 @@ class OptionsDialogTest : public ::testing::Test {
 
 TEST_F(OptionsDialogTest, ControlsShowTheSettings) {
   settings.method = kDct;
-  settings.spectrumType = 1;
+  settings.spectrumType = SpectrumScale::kPower;
   settings.musicalKey = 3;
-  settings.colorScale = 0;
+  settings.colorScale = false;
   settings.timeResolution = 1024;
   settings.playBufferSeconds = 2048;
   settings.blockOrder = 10;
-  settings.mado = 2;
-  settings.autocorrelation = 2;
-  settings.onMem = 0;
+  settings.windowFunction = WindowFunction::kBlackman;
+  settings.autocorrelation = true;
+  settings.onMem = false;
   settings.memSize = 15;
   settings.playSpeed = -120;
   open();
@@ -91,9 +91,9 @@ TEST_F(OptionsDialogTest, ControlsShowTheSettings) {
 }
 
 TEST_F(OptionsDialogTest, OnMemoryFocusesTheSizeAndEnablesIt) {
-  settings.onMem = 1;
+  settings.onMem = true;
   settings.memSize = 64;
-  settings.colorScale = 1;
+  settings.colorScale = true;
   open();
   EXPECT_TRUE(control<QCheckBox>(1114)->isChecked());
   EXPECT_TRUE(control<QLineEdit>(1115)->isEnabled());
@@ -102,9 +102,9 @@ TEST_F(OptionsDialogTest, OnMemoryFocusesTheSizeAndEnablesIt) {
   QTest::mouseClick(control<QCheckBox>(1114), Qt::LeftButton);
   EXPECT_FALSE(control<QLineEdit>(1115)->isEnabled());
   EXPECT_FALSE(control<QLabel>(1117)->isEnabled());
-  EXPECT_EQ(settings.onMem, 1);  // only OK stores it
+  EXPECT_TRUE(settings.onMem);  // only OK stores it
   clickOk();
-  EXPECT_EQ(settings.onMem, 0);
+  EXPECT_FALSE(settings.onMem);
   EXPECT_EQ(settings.memSize, 64);
 }
 
@@ -157,10 +157,10 @@ TEST_F(OptionsDialogTest, OkWritesTheOtherControls) {
   list(1110)->setCurrentIndex(0);
   QTest::mouseClick(control<QRadioButton>(1120), Qt::LeftButton);
   clickOk();
-  EXPECT_EQ(settings.spectrumType, 0);
-  EXPECT_EQ(settings.autocorrelation, 2);
+  EXPECT_EQ(settings.spectrumType, SpectrumScale::kAmplitude);
+  EXPECT_TRUE(settings.autocorrelation);
   EXPECT_EQ(settings.musicalKey, 11);
-  EXPECT_EQ(settings.mado, 4);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kRectangle);
   EXPECT_EQ(settings.blockOrder, 16);
   EXPECT_EQ(settings.timeResolution, 32);
   EXPECT_EQ(settings.playBufferSeconds, 32768);
@@ -173,7 +173,7 @@ TEST_F(OptionsDialogTest, CancelWritesNothing) {
   QTest::mouseClick(control<QRadioButton>(1123), Qt::LeftButton);
   clickCancel();
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
-  EXPECT_EQ(settings.mado, 0);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kHanning);
   EXPECT_EQ(settings.method, kFft);
   EXPECT_EQ(settings.display, kWaveZoom);
   EXPECT_TRUE(moves.empty());
@@ -220,19 +220,19 @@ TEST_F(OptionsDialogTest, NoteColouringIsLiveEnablesTheKeyListAndCancelRestoresI
   QCheckBox* box = control<QCheckBox>(1111);
   EXPECT_FALSE(list(1112)->isEnabled());
   QTest::mouseClick(box, Qt::LeftButton);
-  EXPECT_EQ(settings.colorScale, 1);
+  EXPECT_TRUE(settings.colorScale);
   EXPECT_TRUE(list(1112)->isEnabled());
   EXPECT_TRUE(control<QLabel>(118)->isEnabled());
   QTest::mouseClick(box, Qt::LeftButton);
-  EXPECT_EQ(settings.colorScale, 0);
+  EXPECT_FALSE(settings.colorScale);
   EXPECT_FALSE(list(1112)->isEnabled());
   QTest::mouseClick(box, Qt::LeftButton);
   dialog->reject();  // Escape or the close box
-  EXPECT_EQ(settings.colorScale, 0);
+  EXPECT_FALSE(settings.colorScale);
 }
 
 TEST_F(OptionsDialogTest, MemorySizesAreClampedAtOk) {
-  settings.onMem = 1;
+  settings.onMem = true;
   const std::vector<std::pair<const char*, int>> cases = {
       {"1", 2}, {"999", 255}, {"", 2}, {"1234", 123}, {"x7", 7}};
   for (const auto& [typed, stored] : cases) {
@@ -248,15 +248,12 @@ TEST_F(OptionsDialogTest, MemorySizesAreClampedAtOk) {
 TEST_F(OptionsDialogTest, StoredValuesOutsideTheListsLeaveNoSelection) {
   settings.timeResolution = 1000;
   settings.playBufferSeconds = 128;
-  settings.mado = 9;
   open();
   EXPECT_EQ(list(1101)->currentIndex(), -1);
   EXPECT_EQ(list(1110)->currentIndex(), -1);
-  EXPECT_EQ(list(109)->currentIndex(), -1);
   clickOk();
   EXPECT_EQ(settings.timeResolution, 1000);
   EXPECT_EQ(settings.playBufferSeconds, 128);
-  EXPECT_EQ(settings.mado, 0);
 }
 
 TEST_F(OptionsDialogTest, LayoutFollowsTheLayoutUnits) {

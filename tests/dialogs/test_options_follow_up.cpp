@@ -34,10 +34,10 @@ std::string acceptWithWindowAndKey(int windowIndex, int keyIndex) {
 TEST(OptionsFollowUp, RectangularWindowRelabelsTheFirstGainButton) {
   settings = AppSettings{};
   EXPECT_EQ(acceptWithWindowAndKey(4, 0), "1/2");
-  EXPECT_EQ(settings.mado, 4);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kRectangle);
   EXPECT_DOUBLE_EQ(referenceLa, 1760.0);
   EXPECT_EQ(acceptWithWindowAndKey(1, 3), "Ａt");
-  EXPECT_EQ(settings.mado, 1);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kHamming);
   EXPECT_NEAR(referenceLa, 1760.0 * std::pow(2.0, 3.0 / 12.0), 1e-9);
   releaseDisplaySurfaces();
 }

@@ -68,7 +68,7 @@ TEST(OptionsMemSize, LeadingDigitsOfThreeCharactersClamped) {
 
 OptionsChoice fullChoice() {
   OptionsChoice c;
-  c.spectrumType = 1;
+  c.spectrumType = SpectrumScale::kPower;
   c.autocorrelation = true;
   c.keyIndex = 5;
   c.windowIndex = 4;
@@ -84,16 +84,16 @@ OptionsChoice fullChoice() {
 TEST(OptionsAccept, WritesEveryFieldFromTheControls) {
   AppSettings s;
   s.display = kSpectrumLog;
-  int32_t previous = 0;
+  ViewMode previous = kWaveZoom;
   EXPECT_FALSE(applyOptionsChoice(fullChoice(), s, 0x400, &previous));
-  EXPECT_EQ(s.spectrumType, 1);
-  EXPECT_EQ(s.autocorrelation, 2);
+  EXPECT_EQ(s.spectrumType, SpectrumScale::kPower);
+  EXPECT_TRUE(s.autocorrelation);
   EXPECT_EQ(s.musicalKey, 5);
-  EXPECT_EQ(s.mado, 4);
+  EXPECT_EQ(s.windowFunction, WindowFunction::kRectangle);
   EXPECT_EQ(s.blockOrder, 10);
   EXPECT_EQ(s.timeResolution, 32768);
   EXPECT_EQ(s.playBufferSeconds, 256);
-  EXPECT_EQ(s.onMem, 1);
+  EXPECT_TRUE(s.onMem);
   EXPECT_EQ(s.memSize, 64);
   EXPECT_EQ(s.method, kDct);
   EXPECT_EQ(s.display, kSpectrumLog);
@@ -104,7 +104,7 @@ TEST(OptionsAccept, WaveletForcesTheChartAndReportsThePreviousView) {
   s.display = kLevelMeter;
   OptionsChoice c = fullChoice();
   c.method = kWt;
-  int32_t previous = 0;
+  ViewMode previous = kWaveZoom;
   EXPECT_TRUE(applyOptionsChoice(c, s, 0x400, &previous));
   EXPECT_EQ(previous, kLevelMeter);
   EXPECT_EQ(s.display, kTimeFrequencyChart);
@@ -116,7 +116,7 @@ TEST(OptionsAccept, ListsWithoutSelectionKeepStoredValues) {
   AppSettings s;
   s.timeResolution = 1000;
   s.playBufferSeconds = 3000;
-  s.mado = 3;
+  s.windowFunction = WindowFunction::kTriangle;
   s.musicalKey = 7;
   s.blockOrder = 12;
   OptionsChoice c;  // every list without a selection
@@ -124,21 +124,13 @@ TEST(OptionsAccept, ListsWithoutSelectionKeepStoredValues) {
   applyOptionsChoice(c, s, 0x400, nullptr);
   EXPECT_EQ(s.timeResolution, 1000);
   EXPECT_EQ(s.playBufferSeconds, 3000);
-  EXPECT_EQ(s.mado, 3);
+  EXPECT_EQ(s.windowFunction, WindowFunction::kTriangle);
   EXPECT_EQ(s.musicalKey, 7);
   EXPECT_EQ(s.blockOrder, 12);
   EXPECT_EQ(s.memSize, 2);
-  EXPECT_EQ(s.autocorrelation, 0);
-  EXPECT_EQ(s.onMem, 0);
+  EXPECT_FALSE(s.autocorrelation);
+  EXPECT_FALSE(s.onMem);
   EXPECT_EQ(s.method, kFft);
-}
-
-TEST(OptionsAccept, StoredWindowOutsideTheListBecomesValid) {
-  AppSettings s;
-  s.mado = 9;
-  OptionsChoice c;
-  applyOptionsChoice(c, s, 0x400, nullptr);
-  EXPECT_EQ(s.mado, 0);
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ TEST_F(DisplayChart, KeyAndGainCaption) {
   std::string caption;
   shellHooks.setGainCaption = [&](const char* text) { caption = text; };
   settings.musicalKey = 7;  // "ト長調・ホ短調"
-  settings.mado = 4;
+  settings.windowFunction = WindowFunction::kRectangle;
   prepareAnalysis();
   EXPECT_NEAR(referenceLa, 1760 * std::pow(2.0, 7 / 12.0), 1e-6);
   EXPECT_NEAR(referenceLa, 2637.02, 0.01);
@@ -107,10 +107,12 @@ TEST_F(DisplayChart, KeyAndGainCaption) {
   EXPECT_EQ(noteClassOf(659.255), 0);
   EXPECT_EQ(noteClassOf(783.991), 3);
   EXPECT_EQ(noteColour(noteClassOf(783.991)), (Rgb{255, 0, 0}));
-  for (int mado : {0, 1, 2, 3, 5, 6}) {
-    settings.mado = mado;
+  for (WindowFunction window :
+       {WindowFunction::kHanning, WindowFunction::kHamming, WindowFunction::kBlackman,
+        WindowFunction::kTriangle, WindowFunction::kGauss424, WindowFunction::kGauss650}) {
+    settings.windowFunction = window;
     prepareAnalysis();
-    EXPECT_EQ(caption, "Ａt") << mado;
+    EXPECT_EQ(caption, "Ａt") << int(window);
   }
   settings.musicalKey = 0;
   prepareAnalysis();
@@ -215,7 +217,7 @@ TEST_F(DisplayChart, ClearWithColoursOffDrawsBlackGridLinesOnWhite) {
 
 TEST_F(DisplayChart, ClearWithColoursOnPaintsNoteRows) {
   setOpenRateKHz(44);
-  settings.colorScale = 1;
+  settings.colorScale = true;
   settings.blockOrder = 9;  // N = 512: row i is i * 44100 / 512 Hz
   clearChart(canvas);
   EXPECT_EQ(at(0, 0), kBlack);                // bin 0
@@ -226,7 +228,7 @@ TEST_F(DisplayChart, ClearWithColoursOnPaintsNoteRows) {
 
 TEST_F(DisplayChart, NoteRowsFollowTheTrueRowScaleOfShortBlocks) {
   setOpenRateKHz(44);
-  settings.colorScale = 1;
+  settings.colorScale = true;
   settings.blockOrder = 8;  // 128 bins of 172.3 Hz, two rows each
   clearChart(canvas);
   EXPECT_EQ(at(0, 0), kBlack);  // both rows of bin 0
@@ -238,7 +240,7 @@ TEST_F(DisplayChart, NoteRowsFollowTheTrueRowScaleOfShortBlocks) {
 
 TEST_F(DisplayChart, LogNoteRowsCoverEachBinsRowsInsideThePlot) {
   setOpenRateKHz(44);
-  settings.colorScale = 1;
+  settings.colorScale = true;
   settings.method = kMem;
   settings.blockOrder = 8;  // 128 log bins, two rows each
   clearChart(canvas);

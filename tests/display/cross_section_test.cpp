@@ -127,7 +127,7 @@ TEST_F(CrossSection, GridsPerMethod) {
 TEST_F(CrossSection, NoteColouredBars) {
   std::array<uint8_t, 256> full{};
   setOpenRateKHz(44);
-  settings.colorScale = 1;
+  settings.colorScale = true;
   appState.lastRunMethod = kFft;
   drawCrossSectionGraph(client, full.data(), kLayout.unitH, 256);
   EXPECT_EQ(graphAt(0, 100), kBlack);    // the zero-frequency row
@@ -151,7 +151,7 @@ TEST_F(CrossSection, LineGraphAndThickBarsOfTheNarrowGraph) {
   EXPECT_EQ(graphAt(50, 101), kWhite);
 
   settings.graphStyle = kBarGraph;
-  settings.futosa = 2;
+  settings.lineWidth = LineWidth::kThick;
   chart.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
   appState.crossSectionX = kLayout.unitW + 3;
   paintCrossSection(client, chart, file_, document_);

@@ -46,8 +46,9 @@ TEST_F(DisplayFrame, HugeRatesAndWidthsDrawWithoutOverflow) {
   EXPECT_EQ(SampleRate(768).hz(), 768000);
   for (const int kHz : {768, 16778, 2147484}) {
     setOpenRateKHz(kHz);
-    for (const int32_t method : {kFft, kMem, kWt, kDct, kDtft}) {
-      for (int32_t view = kWaveZoom; view <= kTimeFrequencyChart; ++view) {
+    for (const AnalysisMethod method : {kFft, kMem, kWt, kDct, kDtft}) {
+      for (const ViewMode view :
+           {kWaveZoom, kLevelMeter, kSpectrumLinear, kSpectrumLog, kTimeFrequencyChart}) {
         settings.method = method;
         settings.display = view;
         drawGraphFrame(canvas);
@@ -227,7 +228,7 @@ TEST_F(DisplayFrame, WaveZoomLabels) {
   EXPECT_TRUE(textAt(canvas, 3 * 8 + 512, labelRowY(), "512 msec"));
   EXPECT_TRUE(textAt(canvas, 500 - 8, labelRowY(), "500"));
 
-  settings.autocorrelation = 2;  // halves the span
+  settings.autocorrelation = true;  // halves the span
   drawGraphFrame(canvas);
   EXPECT_TRUE(textAt(canvas, 3 * 8 + 512, labelRowY(), "256 msec"));
   settings.timeResolution = 256;  // 128 after halving: 16 ms
@@ -340,7 +341,7 @@ TEST_F(DisplayFrame, LogSpectrumLabelsRunDownToTheLastOctave) {
 TEST_F(DisplayFrame, NoteLegendForColouredBars) {
   setOpenRateKHz(44);
   settings.display = kSpectrumLinear;
-  settings.colorScale = 1;
+  settings.colorScale = true;
   settings.graphStyle = kBarGraph;
   drawGraphFrame(canvas);
   // lx = 3W + 512 - W/2 = 532, ly = plotTop + 6H = 144, rows every (256 - 9H) / 7.
@@ -361,7 +362,7 @@ TEST_F(DisplayFrame, NoteLegendForColouredBars) {
 TEST_F(DisplayFrame, ChartLegendsByDisplayDepth) {
   setOpenRateKHz(44);
   settings.display = kTimeFrequencyChart;
-  settings.colorScale = 1;
+  settings.colorScale = true;
   drawGraphFrame(canvas);  // 24 bits: the note legend
   EXPECT_TRUE(textAt(canvas, 540, 147, "赤", TextStyle{kWhite, Rgb{255, 0, 0}, true}));
 
@@ -379,7 +380,7 @@ TEST_F(DisplayFrame, ChartLegendsByDisplayDepth) {
     EXPECT_EQ(canvas.getPixel(540 + 31, top + 7), canvas.quantise(chartColours16[size_t(i)])) << i;
   }
   // Colours off: the volume legend stays on a 16-colour display.
-  settings.colorScale = 0;
+  settings.colorScale = false;
   drawGraphFrame(canvas);
   EXPECT_TRUE(textAt(canvas, 540, 147, "音量", TextStyle{kBlack, kWhite, true}));
   displaySurfaces.window = Canvas();
@@ -398,7 +399,7 @@ TEST_F(DisplayFrame, ChartWithColoursOffOnAFullColourDisplayLeavesTheLegendToThe
 TEST_F(DisplayFrame, ChartSideStripsShowNoteRowsWhenColoured) {
   setOpenRateKHz(44);
   settings.display = kTimeFrequencyChart;
-  settings.colorScale = 1;
+  settings.colorScale = true;
   settings.blockOrder = 9;  // row i from the bottom is i * 44100 / 512 Hz
   drawGraphFrame(canvas);
   for (int x : {0, 7, 520, 527}) {

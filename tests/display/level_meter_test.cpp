@@ -68,7 +68,7 @@ TEST_F(DisplayMeter, EightBarsAt256PointsEndWithBinZero) {
   EXPECT_EQ(barHeight(120), 226);  // the eighth band is bin 0
   EXPECT_EQ(barHeight(70), 0);
   EXPECT_EQ(barHeight(470), 1);
-  settings.pinkNoiseFlat = 1;  // the bar graph keeps the bin-0 band
+  settings.pinkNoiseFlat = true;  // the bar graph keeps the bin-0 band
   drawOctaveMeter(canvas, depths.data(), 128);
   EXPECT_EQ(barHeight(120), 226);
 }
@@ -86,7 +86,7 @@ TEST_F(DisplayMeter, LineGraphThroughTheBandMeans) {
   EXPECT_EQ(canvas.getPixel(491, kLayout.plotTop + 100), kWhite);
   EXPECT_GT(countColour(canvas, 141, kLayout.plotTop + 31, 49, 69, kBlack), 40);
 
-  settings.pinkNoiseFlat = 1;  // 7 points: the line stops at x = 190
+  settings.pinkNoiseFlat = true;  // 7 points: the line stops at x = 190
   drawOctaveMeter(canvas, depths.data(), 128);
   // A line leaves out its last pixel: the run ends one short of the leftmost point.
   EXPECT_EQ(countColour(canvas, 100, kLayout.plotTop + 100, 400, 1, kBlack), 300);
@@ -143,11 +143,9 @@ using DisplayWaveZoom = DisplayMeter;
 TEST_F(DisplayWaveZoom, ScalesAt44And48kHz) {
   settings.timeResolution = 1024;
   EXPECT_DOUBLE_EQ(waveZoomScale(), 0.125);  // 4096 samples across the plot
-  settings.autocorrelation = 2;
+  settings.autocorrelation = true;
   EXPECT_DOUBLE_EQ(waveZoomScale(), 0.25);
-  settings.autocorrelation = 1;  // only the stored value 2 means on
-  EXPECT_DOUBLE_EQ(waveZoomScale(), 0.125);
-  settings.autocorrelation = 0;
+  settings.autocorrelation = false;
   setOpenRateKHz(48);
   EXPECT_DOUBLE_EQ(waveZoomScale(), 512.0 / (1024 * 6));  // 6144 samples, 128 ms
   EXPECT_NEAR(waveZoomScale(), 0.0833, 1e-4);
@@ -170,14 +168,14 @@ TEST_F(DisplayWaveZoom, SamplesSpanThePlot) {
   EXPECT_EQ(canvas.getPixel(plotX(50), plotY(127)), kGridColour);
   for (int c : {413, 276, 138}) EXPECT_EQ(canvas.getPixel(plotX(c), plotY(60)), kGridColour) << c;
 
-  settings.futosa = 2;  // thick: each segment doubled one pixel lower
+  settings.lineWidth = LineWidth::kThick;  // thick: each segment doubled one pixel lower
   drawWaveZoom(canvas, depths.data(), 4096);
   EXPECT_EQ(canvas.getPixel(plotX(100), plotY(21)), kBlack);
   EXPECT_EQ(canvas.getPixel(plotX(100), plotY(22)), kWhite);
 }
 
 TEST_F(DisplayWaveZoom, AutocorrelationHalvesTheSpan) {
-  settings.autocorrelation = 2;
+  settings.autocorrelation = true;
   std::vector<uint8_t> depths(2048, 127);
   depths[1024] = 0;
   drawWaveZoom(canvas, depths.data(), 2048);

@@ -56,10 +56,10 @@ TEST_F(DisplaySpectrum, FullScaleFrameDrawsFullHeightBars) {
 TEST_F(DisplaySpectrum, ShortBlocksWithThickAndThinBars) {
   settings.blockOrder = 8;  // 128 bins, one every 4 pixels
   std::vector<uint8_t> depths(128, 0);
-  settings.futosa = 2;
+  settings.lineWidth = LineWidth::kThick;
   drawLinearSpectrum(canvas, depths.data(), 128);
   EXPECT_EQ(countColour(canvas, plotX(0), plotY(0), 512, 256, kBlack), 512 * 256);  // touching
-  settings.futosa = 1;
+  settings.lineWidth = LineWidth::kThin;
   drawLinearSpectrum(canvas, depths.data(), 128);
   for (int column = 0; column < 512; ++column) {
     EXPECT_EQ(blackInColumn(column), column % 4 == 0 ? 256 : 0) << column;
@@ -69,7 +69,7 @@ TEST_F(DisplaySpectrum, ShortBlocksWithThickAndThinBars) {
 TEST_F(DisplaySpectrum, ThickLinesAreDoubledToTheRight) {
   settings.blockOrder = 8;
   settings.graphStyle = kLineGraph;
-  settings.futosa = 2;
+  settings.lineWidth = LineWidth::kThick;
   std::vector<uint8_t> depths(128, 200);
   drawLinearSpectrum(canvas, depths.data(), 128);
   EXPECT_EQ(at(0, 200), kBlack);
@@ -77,7 +77,7 @@ TEST_F(DisplaySpectrum, ThickLinesAreDoubledToTheRight) {
   EXPECT_EQ(at(509, 200), kBlack);  // x of the last bin + 1, from the doubled segment
   EXPECT_EQ(at(510, 200), kWhite);
   EXPECT_EQ(at(100, 201), kWhite);
-  settings.futosa = 1;
+  settings.lineWidth = LineWidth::kThin;
   drawLinearSpectrum(canvas, depths.data(), 128);
   EXPECT_EQ(at(508, 200), kWhite);  // the last point itself is not drawn
   EXPECT_EQ(at(507, 200), kBlack);
@@ -103,7 +103,7 @@ TEST_F(DisplaySpectrum, PlacementRules) {
 }
 
 TEST_F(DisplaySpectrum, NoteColoursOfA4096PointBlock) {
-  settings.colorScale = 1;
+  settings.colorScale = true;
   std::vector<uint8_t> depths(2048, 0);
   // One pixel per bin, so each bin's colour stays visible.
   drawNoteBars(canvas, 2048, 1, 1, depths.data(), kLayout.plotTop, 1);
@@ -125,7 +125,7 @@ TEST_F(DisplaySpectrum, NoteColoursOfA4096PointBlock) {
 }
 
 TEST_F(DisplaySpectrum, BinZeroIsDrawnLinearlyButNeverAsALogBar) {
-  settings.colorScale = 1;
+  settings.colorScale = true;
   settings.blockOrder = 10;
   std::vector<uint8_t> depths(512, 255);
   depths[0] = 0;
@@ -135,14 +135,14 @@ TEST_F(DisplaySpectrum, BinZeroIsDrawnLinearlyButNeverAsALogBar) {
   // Only bin 1's one-row bar, in the colour of 43.1 Hz, stands in the first column.
   EXPECT_EQ(countColour(canvas, plotX(0), plotY(0), 1, 255, kWhite), 255);
   EXPECT_EQ(at(0, 255), noteColour(noteClassOf(44100.0 / 1024)));
-  settings.colorScale = 0;
+  settings.colorScale = false;
   drawLogSpectrum(canvas, depths.data(), 512);
   EXPECT_EQ(blackInColumn(0), 1);
 }
 
 TEST_F(DisplaySpectrum, ThickLogBars) {
   settings.blockOrder = 10;
-  settings.futosa = 2;
+  settings.lineWidth = LineWidth::kThick;
   std::vector<uint8_t> depths(512, 0);
   auto axis = [](double v) { return int(std::log(v) / std::log(512.0) * 512); };
   drawLogSpectrum(canvas, depths.data(), 512);
@@ -153,7 +153,7 @@ TEST_F(DisplaySpectrum, ThickLogBars) {
   EXPECT_EQ(blackInColumn(right - 2), 256);
   EXPECT_EQ(blackInColumn(right - 1), 0);
   // Coloured bars touch.
-  settings.colorScale = 1;
+  settings.colorScale = true;
   drawLogSpectrum(canvas, depths.data(), 512);
   EXPECT_NE(at(right - 1, 100), kWhite);
   EXPECT_NE(at(right - 1, 100), kGridColour);
@@ -175,7 +175,7 @@ TEST_F(DisplaySpectrum, LogBinnedBarsAndLines) {
   drawLogBinnedSpectrum(canvas, depths.data(), 512, kLayout.plotTop, 512);
   EXPECT_EQ(countColour(canvas, plotX(0), plotY(0), 512, 256, kBlack), 512 * 256);
 
-  settings.colorScale = 1;
+  settings.colorScale = true;
   std::vector<uint8_t> quiet(512, 255);
   drawLogBinnedSpectrum(canvas, quiet.data(), 512, kLayout.plotTop, 512);
   // Bin i stands for fLow * r^i with fLow = 22050 / 512 and r = 512^(1/511).

@@ -194,7 +194,7 @@ TEST(CsvExport, HeaderGivesBackTheSettings) {
   EXPECT_EQ(settings.display, rendered.display);
   EXPECT_EQ(settings.method, rendered.method);
   EXPECT_EQ(settings.blockOrder, rendered.blockOrder);
-  EXPECT_EQ(settings.mado, rendered.mado);
+  EXPECT_EQ(settings.windowFunction, rendered.windowFunction);
   EXPECT_EQ(settings.spectrumType, rendered.spectrumType);
   EXPECT_EQ(settings.displayGain, rendered.displayGain);
   EXPECT_EQ(settings.framesPerColumn, rendered.framesPerColumn);

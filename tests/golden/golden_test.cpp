@@ -96,7 +96,7 @@ const std::vector<Scene>& scenes() {
        [](Canvas& c) {
          resetState(44);
          settings.display = kSpectrumLinear;
-         settings.colorScale = 1;
+         settings.colorScale = true;
          settings.blockOrder = 12;
          prepareAnalysis();
          drawGraphFrame(c);
@@ -108,7 +108,7 @@ const std::vector<Scene>& scenes() {
          resetState(44);
          settings.display = kSpectrumLog;
          settings.graphStyle = kLineGraph;
-         settings.futosa = 2;
+         settings.lineWidth = LineWidth::kThick;
          settings.blockOrder = 11;
          prepareAnalysis();
          drawGraphFrame(c);
@@ -157,7 +157,7 @@ const std::vector<Scene>& scenes() {
          resetState(44);
          settings.display = kTimeFrequencyChart;
          settings.method = kDct;
-         settings.colorScale = 1;
+         settings.colorScale = true;
          settings.blockOrder = 10;
          displaySurfaces.window = Canvas(c.width(), c.height(), 16);
          prepareAnalysis();

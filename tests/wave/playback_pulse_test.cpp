@@ -137,7 +137,7 @@ TEST_F(PlaybackOnServer, TheOutputHearsTheFileFromThePositionToTheEnd) {
 }
 
 TEST_F(PlaybackOnServer, SingleBufferPlaybackEndsWhenTheBufferWasPlayed) {
-  settings.onMem = 1;
+  settings.onMem = true;
   makeFile(44100);  // a quarter of a second
   // Only the marker timer matters here.
   struct TimerWatch : PlaybackObserver {

@@ -10,7 +10,7 @@ class PlaybackSingleBuffer : public PlaybackTest {
  protected:
   void SetUp() override {
     PlaybackTest::SetUp();
-    settings.onMem = 1;
+    settings.onMem = true;
   }
 };
 

@@ -222,7 +222,7 @@ TEST_F(WaveSourceTest, SmallVolumeOrOnMemUsesOneBuffer) {
   volumeCapacity_ = kDisketteCapacity + 1;
   ASSERT_EQ(openBytes(bytes), "");
   EXPECT_EQ(wave_.source.readMode, 2);
-  settings.onMem = 1;
+  settings.onMem = true;
   ASSERT_EQ(openBytes(bytes), "");
   EXPECT_EQ(wave_.source.readMode, 1);
 }
