@@ -69,8 +69,7 @@ std::string fileText(const std::string& file) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::array<int32_t, 7> persistent() {
-  const AppSettings& s = settings;
+std::array<int32_t, 7> persistent(const AppSettings& s) {
   return {s.colorScale,
           s.onMem,
           s.memSize,
@@ -80,8 +79,7 @@ std::array<int32_t, 7> persistent() {
           int32_t(s.windowFunction)};
 }
 
-void checkDomains(uint16_t version) {
-  const AppSettings& s = settings;
+void checkDomains(const AppSettings& s, uint16_t version) {
   fuzz::check(s.memSize >= 2 && s.memSize <= (version <= 0x30B ? 15 : 255), "MemSize range");
   fuzz::check(s.lineWidth == LineWidth::kThin || s.lineWidth == LineWidth::kThick, "line width");
   fuzz::check(s.display >= kWaveZoom && s.display <= kTimeFrequencyChart, "display a view");
@@ -100,9 +98,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::check(document.text() == original, "a document reads back byte for byte");
 
   const std::string& file = fuzz::writeInput(data, size);
-  settings = AppSettings{};
-  fuzz::check(loadSettingsFrom(file, version) == ProfileStatus::kRead, "the file is read");
-  checkDomains(version);
+  AppSettings settings;
+  fuzz::check(loadSettingsFrom(file, version, settings) == ProfileStatus::kRead,
+              "the file is read");
+  checkDomains(settings, version);
 
   // New values in their domains, chosen by the input.
   const uint8_t pick = size ? data[size / 2] : 0;
@@ -114,8 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.lineWidth = pick >> 3 & 1 ? LineWidth::kThick : LineWidth::kThin;
   settings.display = ViewMode(kWaveZoom + pick % 5);
   settings.windowFunction = WindowFunction(pick % 7);
-  const auto saved = persistent();
-  fuzz::check(saveSettingsTo(file, version), "the file is written");
+  const auto saved = persistent(settings);
+  fuzz::check(saveSettingsTo(file, version, settings), "the file is written");
   const std::string after = fileText(file);
 
   // Every line that is not one of the seven keys is still there, in order, with its line end
@@ -134,9 +133,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               "the byte-order mark is kept");
 
   settings = AppSettings{};
-  loadSettingsFrom(file, version);
-  fuzz::check(persistent() == saved, "what was saved loads again");
-  fuzz::check(saveSettingsTo(file, version) && fileText(file) == after,
+  loadSettingsFrom(file, version, settings);
+  fuzz::check(persistent(settings) == saved, "what was saved loads again");
+  fuzz::check(saveSettingsTo(file, version, settings) && fileText(file) == after,
               "a second save is the same");
   return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "control/control_ids.h"
 #include "core/layout.h"
+#include "core/settings_file.h"
 
 class QAction;
 class QMenu;
@@ -29,6 +30,7 @@ struct ShellWidgets {
   std::map<int, QAction*> actions;  // menu items by command id
   std::array<QMenu*, 4> popups{};   // File, Operation, View, Help
   std::map<int, bool> marks;        // check marks by command id
+  SettingsOrigin settingsOrigin;    // where the settings are saved at exit
 };
 
 ShellWidgets& shell();

@@ -235,12 +235,12 @@ void applyApplicationLook() {
 }
 
 bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
-  loadSettings();
+  ShellWidgets& s = shell();
+  s.settingsOrigin = loadSettings(settings);
   if (!commandLine.fileName.empty())
     controller().session().document.fileName = commandLine.fileName;
   controller().setCommandLineFlags(commandLine.autoPlay, commandLine.diagnosticText);
 
-  ShellWidgets& s = shell();
   const int vscroll = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   s.layout = computeChildLayout(kLayout, vscroll);
 
@@ -284,7 +284,7 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   controller().enter(UiState::kNoFile);
   prepareAnalysis();
   // Settings that could not be read will not be saved at exit; the user hears of it once.
-  reportSettingsProblem();
+  reportSettingsProblem(s.settingsOrigin);
 
   namedFileFailed = !controller().openCommandLineFile();
   return true;
@@ -296,7 +296,7 @@ bool namedFileFailedToOpen() {
 
 int runMessageLoop() {
   const int code = QApplication::exec();
-  if (code == 0) saveSettings();
+  if (code == 0) saveSettings(settings, shell().settingsOrigin);
   return code;
 }
 

@@ -239,8 +239,7 @@ bool applyRenderOptions(const RenderOptions& options, RenderChoices& choices, st
 
 int runRender(const std::string& outputPath, const RenderOptions& options,
               const std::string& fileName, RunListener* follower) {
-  loadSettings();
-  reportSettingsProblem();
+  reportSettingsProblem(loadSettings(settings));
   RenderChoices choices;
   std::string error;
   if (!applyRenderOptions(options, choices, error)) {

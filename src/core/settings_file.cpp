@@ -50,13 +50,6 @@ std::filesystem::path homeFolder() {
   return {};
 }
 
-struct LoadedFrom {
-  std::filesystem::path file;
-  ProfileStatus status = ProfileStatus::kMissing;
-  bool reported = false;
-};
-LoadedFrom loadedFrom;
-
 }  // namespace
 
 int32_t profileInteger(std::string_view text) {
@@ -93,11 +86,8 @@ int32_t clampedMemSize(int32_t value, uint16_t systemVersion) {
   return value;
 }
 
-void clampMemSize() {
-  settings.memSize = clampedMemSize(settings.memSize, kWinVersion);
-}
-
-ProfileStatus loadSettingsFrom(const std::filesystem::path& file, uint16_t systemVersion) {
+ProfileStatus loadSettingsFrom(const std::filesystem::path& file, uint16_t systemVersion,
+                               AppSettings& settings) {
   ProfileStatus status = ProfileStatus::kMissing;
   const IniDocument document = file.empty() ? IniDocument{} : loadProfile(file, &status);
   settings.colorScale = inDomain(readInt(document, "ColorScale", "0"), 0, 1, 0) == 1;
@@ -116,7 +106,8 @@ ProfileStatus loadSettingsFrom(const std::filesystem::path& file, uint16_t syste
   return status;
 }
 
-bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion) {
+bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion,
+                    const AppSettings& settings) {
   ProfileStatus status = ProfileStatus::kMissing;
   IniDocument document = loadProfile(file, &status);
   // Never replace what could not be read with the seven keys alone.
@@ -134,22 +125,23 @@ bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion) {
   return saveProfileAtomically(file, document);
 }
 
-void loadSettings() {
-  loadedFrom.file = settingsFilePath();
-  loadedFrom.status = loadSettingsFrom(loadedFrom.file, kWinVersion);
+SettingsOrigin loadSettings(AppSettings& settings) {
+  SettingsOrigin origin;
+  origin.file = settingsFilePath();
+  origin.status = loadSettingsFrom(origin.file, kWinVersion, settings);
+  return origin;
 }
 
-void saveSettings() {
-  if (loadedFrom.file.empty() || loadedFrom.status == ProfileStatus::kUnreadable) return;
+void saveSettings(const AppSettings& settings, const SettingsOrigin& origin) {
+  if (origin.file.empty() || origin.status == ProfileStatus::kUnreadable) return;
   // Write failures are ignored: the program is ending anyway.
-  saveSettingsTo(loadedFrom.file, kWinVersion);
+  saveSettingsTo(origin.file, kWinVersion, settings);
 }
 
-void reportSettingsProblem() {
-  if (loadedFrom.status != ProfileStatus::kUnreadable || loadedFrom.reported) return;
-  loadedFrom.reported = true;
+void reportSettingsProblem(const SettingsOrigin& origin) {
+  if (origin.status != ProfileStatus::kUnreadable) return;
   showMessage(formatText("設定ファイル %s を読み取れません。既定の設定で続け、設定は保存しません。",
-                         loadedFrom.file.c_str()),
+                         origin.file.c_str()),
               MessageKind::kExclamation);
 }
 

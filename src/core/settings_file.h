@@ -14,25 +14,32 @@
 
 namespace korimu {
 
+struct AppSettings;
+
+// Where the settings were read from, and how that went: saving goes back there.
+struct SettingsOrigin {
+  std::filesystem::path file;
+  ProfileStatus status = ProfileStatus::kMissing;
+};
+
 // The settings file; empty when there is no home folder to put it in.
 std::filesystem::path settingsFilePath();
 
-// Reads the persistent fields into `settings`, applying the range rules, and remembers whether
-// the file may be written back.
-void loadSettings();
-// Writes the persistent fields (every one, changed or not), unless loading found the file
-// unreadable.
-void saveSettings();
-// Once per process after loadSettings found the file unreadable: says so through showMessage
-// (a message box in the window, stderr on the command line). Does nothing otherwise.
-void reportSettingsProblem();
-// The MemSize rule applied to settings.memSize.
-void clampMemSize();
+// Reads the persistent fields of the settings file into `settings`, applying the range rules.
+SettingsOrigin loadSettings(AppSettings& settings);
+// Writes the persistent fields (every one, changed or not) back where they came from, unless
+// that file could not be read.
+void saveSettings(const AppSettings& settings, const SettingsOrigin& origin);
+// When the settings file could not be read: says so through showMessage (a message box in the
+// window, stderr on the command line). Does nothing otherwise.
+void reportSettingsProblem(const SettingsOrigin& origin);
 
 // The same for an explicit file and system version (older systems keep dialog3d out of the file
 // and limit MemSize to 15).
-ProfileStatus loadSettingsFrom(const std::filesystem::path& file, uint16_t systemVersion);
-bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion);
+ProfileStatus loadSettingsFrom(const std::filesystem::path& file, uint16_t systemVersion,
+                               AppSettings& settings);
+bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion,
+                    const AppSettings& settings);
 int32_t clampedMemSize(int32_t value, uint16_t systemVersion);
 
 // Decimal conversion of a profile value: leading blanks and a sign, then digits up to the first

@@ -25,11 +25,10 @@ constexpr uint16_t kOld = 0x30B;
 
 class SettingsFileTest : public ::testing::Test {
  protected:
-  void SetUp() override { settings = AppSettings{}; }
   // Stores `body` in the settings file and reads it back as the given shell version.
   void loadStored(const std::string& body, uint16_t version = kNewShell) {
     std::ofstream(file_, std::ios::binary) << "[KORIMU]\n" << body;
-    loadSettingsFrom(file_, version);
+    loadSettingsFrom(file_, version, settings);
   }
   std::string text() const {
     std::ifstream in(file_, std::ios::binary);
@@ -39,12 +38,13 @@ class SettingsFileTest : public ::testing::Test {
   }
   testing::TempDir dir_;
   std::filesystem::path file_ = dir_.path() / "KORIMU.INI";
+  AppSettings settings;
 };
 
 TEST_F(SettingsFileTest, FirstRunUsesDefaultsAndWritesSevenKeys) {
   settings.memSize = 99;
   settings.display = kTimeFrequencyChart;
-  loadSettingsFrom(file_, kNewShell);
+  loadSettingsFrom(file_, kNewShell, settings);
   EXPECT_FALSE(settings.colorScale);
   EXPECT_FALSE(settings.onMem);
   EXPECT_EQ(settings.memSize, 15);
@@ -52,7 +52,7 @@ TEST_F(SettingsFileTest, FirstRunUsesDefaultsAndWritesSevenKeys) {
   EXPECT_EQ(settings.lineWidth, LineWidth::kThin);
   EXPECT_EQ(settings.display, kWaveZoom);
   EXPECT_EQ(settings.windowFunction, WindowFunction::kHanning);
-  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell, settings));
   EXPECT_EQ(text(),
             "[KORIMU]\nColorScale=0\nOnMem=0\nMemSize=15\ndialog3d=1\nfutosa=1\n"
             "display=1106\nmado=0\n");
@@ -62,7 +62,7 @@ TEST_F(SettingsFileTest, OlderSystemsLeaveDialog3dOut) {
   loadStored("dialog3d=0\n", kOld);
   EXPECT_TRUE(settings.dialog3d);
   std::filesystem::remove(file_);
-  ASSERT_TRUE(saveSettingsTo(file_, kOld));
+  ASSERT_TRUE(saveSettingsTo(file_, kOld, settings));
   EXPECT_EQ(text().find("dialog3d"), std::string::npos);
   EXPECT_EQ(loadProfile(file_).get("KORIMU", "mado"), "0");
 }
@@ -74,14 +74,12 @@ TEST_F(SettingsFileTest, MemSizeIsHeldInRange) {
   EXPECT_EQ(settings.memSize, 255);
   loadStored("MemSize=64\n");
   EXPECT_EQ(settings.memSize, 64);
-  loadSettingsFrom(file_, kOld);
+  loadSettingsFrom(file_, kOld, settings);
   EXPECT_EQ(settings.memSize, 15);
   loadStored("MemSize=lots\n");
   EXPECT_EQ(settings.memSize, 2);
 
-  settings.memSize = 1000;
-  clampMemSize();
-  EXPECT_EQ(settings.memSize, 255);
+  EXPECT_EQ(clampedMemSize(1000, kNewShell), 255);
 }
 
 TEST_F(SettingsFileTest, DisplayIsHeldToTheFiveViews) {
@@ -118,11 +116,11 @@ TEST_F(SettingsFileTest, ChoicesOtherThanTheDefaultsSurviveARoundTrip) {
       "[KORIMU]\nColorScale=1\nOnMem=1\nMemSize=64\ndialog3d=0\nfutosa=2\ndisplay=1109\n"
       "mado=5\n";
   std::ofstream(file_, std::ios::binary) << stored;
-  loadSettingsFrom(file_, kNewShell);
+  loadSettingsFrom(file_, kNewShell, settings);
   EXPECT_EQ(settings.lineWidth, LineWidth::kThick);
   EXPECT_EQ(settings.windowFunction, WindowFunction::kGauss424);
   std::filesystem::remove(file_);
-  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell, settings));
   EXPECT_EQ(text(), stored);
 }
 
@@ -136,7 +134,7 @@ TEST_F(SettingsFileTest, WindowFunctionOutsideTheTableFallsBackToHanning) {
 TEST_F(SettingsFileTest, ChartViewIsRememberedAndOtherSectionsKept) {
   std::ofstream(file_, std::ios::binary) << "; mine\n[Elsewhere]\na=1\n[KORIMU]\ndisplay=1106\n";
   settings.display = kTimeFrequencyChart;
-  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell, settings));
   EXPECT_EQ(loadProfile(file_).get("KORIMU", "display"), "1110");
   EXPECT_EQ(loadProfile(file_).get("Elsewhere", "a"), "1");
   EXPECT_EQ(text().rfind("; mine\n", 0), 0u);
@@ -228,15 +226,14 @@ TEST(SettingsSafety, AnUnreadableFileIsNeverWrittenBack) {
   const int result = asOrdinaryUser([] {
     int told = 0;
     const MessageSink previous = setMessageSink([&told](std::string_view, MessageKind) { ++told; });
-    settings = AppSettings{};
+    AppSettings settings;
     settings.windowFunction = WindowFunction::kGauss424;
-    loadSettings();
+    const SettingsOrigin origin = loadSettings(settings);
     const bool defaults =
         settings.windowFunction == WindowFunction::kHanning && settings.memSize == 15;
-    reportSettingsProblem();
-    reportSettingsProblem();
+    reportSettingsProblem(origin);
     settings.windowFunction = WindowFunction::kRectangle;
-    saveSettings();
+    saveSettings(settings, origin);
     setMessageSink(previous);
     return (defaults ? 0 : 1) | (told == 1 ? 0 : 2);
   });
@@ -253,8 +250,8 @@ TEST(SettingsSafety, AnUnreadableFileIsNeverWrittenBack) {
 
 TEST_F(SettingsFileTest, AFolderInPlaceOfTheFileIsNotReplaced) {
   std::filesystem::create_directories(file_ / "inside");
-  EXPECT_EQ(loadSettingsFrom(file_, kNewShell), ProfileStatus::kUnreadable);
-  EXPECT_FALSE(saveSettingsTo(file_, kNewShell));
+  EXPECT_EQ(loadSettingsFrom(file_, kNewShell, settings), ProfileStatus::kUnreadable);
+  EXPECT_FALSE(saveSettingsTo(file_, kNewShell, settings));
   EXPECT_TRUE(std::filesystem::is_directory(file_ / "inside"));
 }
 
@@ -264,10 +261,10 @@ TEST_F(SettingsFileTest, ASymbolicLinkIsUpdatedThroughTheLink) {
   const auto real = elsewhere / "korimu.ini";
   std::ofstream(real, std::ios::binary) << "; kept\n[KORIMU]\nmado=2\n";
   std::filesystem::create_symlink("dotfiles/korimu.ini", file_);  // relative, like most links
-  EXPECT_EQ(loadSettingsFrom(file_, kNewShell), ProfileStatus::kRead);
+  EXPECT_EQ(loadSettingsFrom(file_, kNewShell, settings), ProfileStatus::kRead);
   EXPECT_EQ(settings.windowFunction, WindowFunction::kBlackman);
   settings.windowFunction = WindowFunction::kGauss424;
-  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell, settings));
   EXPECT_TRUE(std::filesystem::is_symlink(file_));
   EXPECT_EQ(loadProfile(real).get("KORIMU", "mado"), "5");
   std::ifstream in(real, std::ios::binary);
@@ -278,9 +275,9 @@ TEST_F(SettingsFileTest, ASymbolicLinkIsUpdatedThroughTheLink) {
 
 TEST_F(SettingsFileTest, AByteOrderMarkIsReadAndKept) {
   std::ofstream(file_, std::ios::binary) << "\xEF\xBB\xBF[KORIMU]\nmado=3\n";
-  loadSettingsFrom(file_, kNewShell);
+  loadSettingsFrom(file_, kNewShell, settings);
   EXPECT_EQ(settings.windowFunction, WindowFunction::kTriangle);
-  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell, settings));
   const std::string after = text();
   EXPECT_EQ(after.rfind("\xEF\xBB\xBF[KORIMU]\n", 0), 0u);
   EXPECT_EQ(after.find("[KORIMU]"), after.rfind("[KORIMU]")) << "one section, not two";
@@ -290,24 +287,24 @@ TEST_F(SettingsFileTest, AByteOrderMarkIsReadAndKept) {
 // take the end of the line before them), and the last line keeps its lone CR.
 TEST_F(SettingsFileTest, EachLineKeepsItsOwnLineEnd) {
   std::ofstream(file_, std::ios::binary) << "[KORIMU]\rmado=3\r; note\r";
-  loadSettingsFrom(file_, kNewShell);
+  loadSettingsFrom(file_, kNewShell, settings);
   EXPECT_EQ(settings.windowFunction, WindowFunction::kTriangle);
-  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell, settings));
   EXPECT_EQ(text(),
             "[KORIMU]\rmado=3\r; note\rColorScale=0\rOnMem=0\rMemSize=15\rdialog3d=1\r"
             "futosa=1\rdisplay=1106\r");
 
   std::ofstream(file_, std::ios::binary) << "[A]\r\nx=1\n[KORIMU]\rmado=2\r\n; end\r";
-  loadSettingsFrom(file_, kNewShell);
+  loadSettingsFrom(file_, kNewShell, settings);
   EXPECT_EQ(settings.windowFunction, WindowFunction::kBlackman);
-  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell, settings));
   EXPECT_EQ(text(),
             "[A]\r\nx=1\n[KORIMU]\rmado=2\r\n; end\rColorScale=0\rOnMem=0\rMemSize=15\r"
             "dialog3d=1\rfutosa=1\rdisplay=1106\r");
 
   // A section added after a lone CR in a file of LF lines keeps its blank line.
   std::ofstream(file_, std::ios::binary) << "a=1\nb=2\r";
-  ASSERT_TRUE(saveSettingsTo(file_, kNewShell));
+  ASSERT_TRUE(saveSettingsTo(file_, kNewShell, settings));
   EXPECT_EQ(text().rfind("a=1\nb=2\r\r[KORIMU]\rColorScale=0\r", 0), 0u);
 }
 

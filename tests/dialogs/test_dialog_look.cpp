@@ -122,9 +122,9 @@ TEST(DialogLook, TheChosenLookIsKeptInTheSettingsFile) {
   toggleDialogLook(about.get());
   const testing::TempDir dir;
   const auto file = dir.path() / "look.ini";
-  ASSERT_TRUE(saveSettingsTo(file, kWinVersion));
+  ASSERT_TRUE(saveSettingsTo(file, kWinVersion, settings));
   settings = AppSettings{};
-  loadSettingsFrom(file, kWinVersion);
+  loadSettingsFrom(file, kWinVersion, settings);
   EXPECT_FALSE(settings.dialog3d);
   std::unique_ptr<QDialog> later(createInfoDialog(nullptr, ""));
   EXPECT_EQ(background(later.get()), QColor(Qt::white));
