@@ -15,7 +15,8 @@ void explainOpenFailure(const WaveSource& source, const std::string& path) {
 }
 
 int runCheck(const std::string& fileName) {
-  settings = AppSettings{};
+  // The start-up defaults, not the user's: the verdict must not depend on the settings file.
+  const AppSettings settings;
   // As at an analysis start: the device is not asked.
   WaveSession wave;
   const WaveOpenResult opened = openWave(wave, WaveOpenRequest{fileName, 0, false}, settings);

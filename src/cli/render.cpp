@@ -81,9 +81,8 @@ bool chooseInt(const std::string& name, const std::string& value, long long lo, 
   return true;
 }
 
-bool applyOption(const std::string& name, const std::string& value, RenderChoices& choices,
-                 std::string& error) {
-  AppSettings& s = settings;
+bool applyOption(const std::string& name, const std::string& value, AppSettings& s,
+                 RenderChoices& choices, std::string& error) {
   if (name == "view")
     return chooseWord(name, value,
                       {{"wave-zoom", kWaveZoom},
@@ -231,9 +230,10 @@ bool probeOutput(const std::string& path, bool& created, std::string& reason) {
 
 }  // namespace
 
-bool applyRenderOptions(const RenderOptions& options, RenderChoices& choices, std::string& error) {
+bool applyRenderOptions(const RenderOptions& options, AppSettings& settings, RenderChoices& choices,
+                        std::string& error) {
   for (const auto& [name, value] : options)
-    if (!applyOption(name, value, choices, error)) return false;
+    if (!applyOption(name, value, settings, choices, error)) return false;
   return true;
 }
 
@@ -242,7 +242,7 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   reportSettingsProblem(loadSettings(settings));
   RenderChoices choices;
   std::string error;
-  if (!applyRenderOptions(options, choices, error)) {
+  if (!applyRenderOptions(options, settings, choices, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 2;
   }

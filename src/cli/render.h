@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/settings.h"
 #include "run/run_listener.h"
 
 namespace korimu {
@@ -22,9 +23,10 @@ struct RenderChoices {
   std::string csvPath;  // --csv: the numbers too ("-" standard output)
 };
 
-// Applies the options to the settings record. On a bad name or value returns false with a message
-// that names the option and what it allows.
-bool applyRenderOptions(const RenderOptions& options, RenderChoices& choices, std::string& error);
+// Applies the options to `settings`. On a bad name or value returns false with a message that
+// names the option and what it allows.
+bool applyRenderOptions(const RenderOptions& options, AppSettings& settings, RenderChoices& choices,
+                        std::string& error);
 
 // The whole command (outputPath "" writes no PNG, only the --csv table): settings from the INI
 // file, the options, the run and the PNG. Returns the exit code: 0 when written, 1 for file

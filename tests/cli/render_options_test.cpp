@@ -16,7 +16,7 @@ struct SettingsGuard {
 };
 
 bool apply(const RenderOptions& options, RenderChoices& choices, std::string& error) {
-  return applyRenderOptions(options, choices, error);
+  return applyRenderOptions(options, settings, choices, error);
 }
 
 TEST(RenderOptions, EveryOptionSetsItsSetting) {

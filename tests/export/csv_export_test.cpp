@@ -189,7 +189,7 @@ TEST(CsvExport, HeaderGivesBackTheSettings) {
   settings = AppSettings{};
   RenderChoices choices;
   std::string error;
-  ASSERT_TRUE(applyRenderOptions(back, choices, error)) << error;
+  ASSERT_TRUE(applyRenderOptions(back, settings, choices, error)) << error;
   EXPECT_EQ(choices.position, 2000u);
   EXPECT_EQ(settings.display, rendered.display);
   EXPECT_EQ(settings.method, rendered.method);
