@@ -89,8 +89,8 @@ class QtWindowView : public WindowView {
   bool openHelpPage(const std::string& path) override {
     return !shellServices().openHelpPage || shellServices().openHelpPage(path);
   }
-  bool runOptionsDialog() override {
-    return korimu::runOptionsDialog(shell().window, [](int32_t fromView, int32_t toView) {
+  bool runOptionsDialog(AppSettings& settings) override {
+    return korimu::runOptionsDialog(shell().window, settings, [](int32_t fromView, int32_t toView) {
       korimu::checkMenuItem(fromView, false);
       korimu::checkMenuItem(toView, true);
     });

@@ -332,7 +332,7 @@ void Controller::command(int id, int notification) {
       }
       break;
     case kOptionsId:
-      if (view_.runOptionsDialog()) {
+      if (view_.runOptionsDialog(settings)) {
         rangeMarkerUnlessChart();
         prepareAnalysis();
       }

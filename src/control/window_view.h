@@ -39,7 +39,7 @@ class WindowView {
   // Dialogs and other windows. chooseFileToOpen and runOptionsDialog return false when cancelled.
   virtual bool chooseFileToOpen(std::string* /*chosen*/) { return false; }
   virtual bool openHelpPage(const std::string& /*path*/) { return false; }
-  virtual bool runOptionsDialog() { return false; }
+  virtual bool runOptionsDialog(AppSettings& /*settings*/) { return false; }
   // The file information dialog for the file at `path`.
   virtual void runInfoDialog(const std::string& /*path*/) {}
   virtual void runAboutDialog() {}

@@ -209,7 +209,7 @@ int rowOrNone(int32_t index, const QComboBox* combo) {
   return index >= 0 && index < combo->count() ? index : -1;
 }
 
-void initialise(const OptionsControls& c) {
+void initialise(const OptionsControls& c, const AppSettings& settings) {
   c.speed->setRange(kSlowestSpeed, 0);
   c.speed->setSingleStep(1);
   c.speed->setPageStep(10);
@@ -295,7 +295,8 @@ ScrollCode scrollCodeOf(int action) {
   }
 }
 
-void connectBehaviour(const OptionsControls& c, QDialog* dialog, ViewCheckMover moveViewCheck) {
+void connectBehaviour(const OptionsControls& c, QDialog* dialog, AppSettings& settings,
+                      ViewCheckMover moveViewCheck) {
   const int32_t speedAtOpen = settings.playSpeed;
   const bool colourAtOpen = settings.colorScale;
   QObject::connect(c.methods, &QButtonGroup::idToggled, dialog, [c](int, bool checked) {
@@ -305,28 +306,28 @@ void connectBehaviour(const OptionsControls& c, QDialog* dialog, ViewCheckMover 
     fillFrequencyList(c);
     c.frequency->setCurrentIndex(index);
   });
-  QObject::connect(c.colour, &QCheckBox::toggled, dialog, [c](bool on) {
+  QObject::connect(c.colour, &QCheckBox::toggled, dialog, [c, &settings](bool on) {
     settings.colorScale = on;
     enableKeyList(c, on);
   });
   QObject::connect(c.onMem, &QCheckBox::toggled, dialog, [c](bool on) { enableMemorySize(c, on); });
   // The bar has already moved by Qt's own step; the scroll codes decide where it ends up.
-  QObject::connect(c.speed, &QAbstractSlider::actionTriggered, dialog, [c](int action) {
+  QObject::connect(c.speed, &QAbstractSlider::actionTriggered, dialog, [c, &settings](int action) {
     c.speed->setSliderPosition(
         speedAfterScroll(settings.playSpeed, scrollCodeOf(action), c.speed->sliderPosition()));
   });
-  QObject::connect(c.speed, &QAbstractSlider::valueChanged, dialog, [c](int value) {
+  QObject::connect(c.speed, &QAbstractSlider::valueChanged, dialog, [c, &settings](int value) {
     settings.playSpeed = std::clamp(value, kSlowestSpeed, 0);
     c.speedText->setText(QString::fromStdString(speedReadout(settings.playSpeed)));
   });
-  QObject::connect(c.ok, &QPushButton::clicked, dialog, [c, dialog, moveViewCheck] {
+  QObject::connect(c.ok, &QPushButton::clicked, dialog, [c, dialog, &settings, moveViewCheck] {
     ViewMode previousView = settings.display;
     if (applyOptionsChoice(readChoice(c), settings, kWinVersion, &previousView) && moveViewCheck) {
       moveViewCheck(previousView, settings.display);
     }
     dialog->accept();
   });
-  QObject::connect(dialog, &QDialog::rejected, dialog, [speedAtOpen, colourAtOpen] {
+  QObject::connect(dialog, &QDialog::rejected, dialog, [&settings, speedAtOpen, colourAtOpen] {
     settings.playSpeed = speedAtOpen;
     settings.colorScale = colourAtOpen;
   });
@@ -334,7 +335,7 @@ void connectBehaviour(const OptionsControls& c, QDialog* dialog, ViewCheckMover 
 
 }  // namespace
 
-QDialog* createOptionsDialog(QWidget* parent, ViewCheckMover moveViewCheck) {
+QDialog* createOptionsDialog(QWidget* parent, AppSettings& settings, ViewCheckMover moveViewCheck) {
   auto* dialog = new QDialog(parent);
   dialog->setWindowTitle(QString::fromUtf8("オプション設定"));
   applyDialogFont(dialog);
@@ -345,13 +346,13 @@ QDialog* createOptionsDialog(QWidget* parent, ViewCheckMover moveViewCheck) {
   applyLayoutUnits(dialog);
   installDialogLook(dialog);
   new RelayoutOnSettingsChange(dialog);
-  initialise(c);
-  connectBehaviour(c, dialog, std::move(moveViewCheck));
+  initialise(c, settings);
+  connectBehaviour(c, dialog, settings, std::move(moveViewCheck));
   return dialog;
 }
 
-bool runOptionsDialog(QWidget* parent, ViewCheckMover moveViewCheck) {
-  std::unique_ptr<QDialog> dialog(createOptionsDialog(parent, std::move(moveViewCheck)));
+bool runOptionsDialog(QWidget* parent, AppSettings& settings, ViewCheckMover moveViewCheck) {
+  std::unique_ptr<QDialog> dialog(createOptionsDialog(parent, settings, std::move(moveViewCheck)));
   return dialog->exec() == QDialog::Accepted;
 }
 

@@ -47,7 +47,7 @@ QColor background(QWidget* dialog) {
 TEST(DialogLook, ContextMenuItemFlipsTheLookOfThisAndLaterDialogs) {
   settings = AppSettings{};
   EXPECT_TRUE(settings.dialog3d);
-  std::unique_ptr<QDialog> options(createOptionsDialog(nullptr));
+  std::unique_ptr<QDialog> options(createOptionsDialog(nullptr, settings));
   EXPECT_EQ(background(options.get()), QApplication::palette().color(QPalette::Button));
   EXPECT_FALSE(dialogControl<QGroupBox>(options.get(), 1105)->isFlat());
 
@@ -147,7 +147,7 @@ TEST(DialogLook, DialogsRenderInBothLooks) {
       settings.playSpeed = -120;
     }
     std::unique_ptr<QDialog> dialogs[] = {
-        std::unique_ptr<QDialog>(createOptionsDialog(nullptr)),
+        std::unique_ptr<QDialog>(createOptionsDialog(nullptr, settings)),
         std::unique_ptr<QDialog>(createInfoDialog(nullptr, recording.toStdString())),
         std::unique_ptr<QDialog>(createAboutDialog(nullptr))};
     const char* names[] = {"options", "info", "about"};

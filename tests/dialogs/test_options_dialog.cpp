@@ -25,10 +25,9 @@ namespace {
 
 class OptionsDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override { settings = AppSettings{}; }
   void open() {
     dialog.reset(createOptionsDialog(
-        nullptr, [this](int32_t from, int32_t to) { moves.emplace_back(from, to); }));
+        nullptr, settings, [this](int32_t from, int32_t to) { moves.emplace_back(from, to); }));
   }
   template <typename T>
   T* control(int id) {
@@ -40,6 +39,7 @@ class OptionsDialogTest : public ::testing::Test {
   void clickOk() { QTest::mouseClick(control<QPushButton>(1), Qt::LeftButton); }
   void clickCancel() { QTest::mouseClick(control<QPushButton>(2), Qt::LeftButton); }
 
+  AppSettings settings;  // the dialog's own: it must outlive the dialog
   std::unique_ptr<QDialog> dialog;
   std::vector<std::pair<int32_t, int32_t>> moves;
 };
@@ -290,13 +290,13 @@ void pressWhenShown(int id) {
 }
 
 TEST(OptionsRun, OkReportsTrueAndCancelFalse) {
-  settings = AppSettings{};
+  AppSettings settings;
   std::vector<int32_t> checked;
   auto mover = [&checked](int32_t, int32_t to) { checked.push_back(to); };
   pressWhenShown(1);
-  EXPECT_TRUE(runOptionsDialog(nullptr, mover));
+  EXPECT_TRUE(runOptionsDialog(nullptr, settings, mover));
   pressWhenShown(2);
-  EXPECT_FALSE(runOptionsDialog(nullptr, mover));
+  EXPECT_FALSE(runOptionsDialog(nullptr, settings, mover));
   EXPECT_TRUE(checked.empty());
 }
 

@@ -20,7 +20,7 @@ namespace korimu {
 namespace {
 
 std::string acceptWithWindowAndKey(int windowIndex, int keyIndex) {
-  std::unique_ptr<QDialog> dialog(createOptionsDialog(nullptr));
+  std::unique_ptr<QDialog> dialog(createOptionsDialog(nullptr, settings));
   dialogControl<QComboBox>(dialog.get(), 109)->setCurrentIndex(windowIndex);
   dialogControl<QComboBox>(dialog.get(), 1112)->setCurrentIndex(keyIndex);
   QTest::mouseClick(dialogControl<QPushButton>(dialog.get(), 1), Qt::LeftButton);
