@@ -126,7 +126,7 @@ void CrossSectionWindow::paintEvent(QPaintEvent*) {
 }
 
 void CrossSectionWindow::stepColumn(int direction) {
-  stepCrossSection(direction);
+  stepCrossSection(controller().session().document, direction);
   repaintGraphNow();
 }
 
@@ -139,15 +139,17 @@ bool CrossSectionWindow::saveNumbersTo(const std::string& path, std::string& rea
   // Read from the chart itself, so the numbers are those of the column shown now even before
   // the window has painted it.
   uint8_t depths[kCrossSectionRows];
-  readChartColumn(displaySurfaces.backBuffer, appState.crossSectionX, depths);
+  const Document& document = controller().session().document;
+  readChartColumn(displaySurfaces.backBuffer, document.crossSectionX, depths);
   double frequencies[kCrossSectionRows];
-  for (int e = 0; e < kCrossSectionRows; ++e) frequencies[e] = crossSectionRowFrequency(e);
+  for (int e = 0; e < kCrossSectionRows; ++e)
+    frequencies[e] = crossSectionRowFrequency(document.lastRunMethod, e);
   return writeTextFile(
       path, crossSectionCsv(run, shownColumn(), depths, frequencies, kCrossSectionRows), reason);
 }
 
 int CrossSectionWindow::shownColumn() const {
-  return std::max(0, appState.crossSectionX - korimu::kLayout.unitW);
+  return std::max(0, controller().session().document.crossSectionX - korimu::kLayout.unitW);
 }
 
 // 数値を保存: asks where, proposing <file>-<view>-<method>-column<N>.csv beside the recording.

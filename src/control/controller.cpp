@@ -70,7 +70,7 @@ void Controller::stateChanged(PlaybackPhase phase) {
 void Controller::markerMoved(const MarkerMove& move) {
   view_.invertOverviewStrip(move.stripX, move.stripWidth);
   if (move.crossSectionX >= 0 && view_.crossSectionOpen()) {
-    appState.crossSectionX = move.crossSectionX;
+    session_.document.crossSectionX = move.crossSectionX;
     view_.refreshCrossSection();
   }
 }
@@ -222,7 +222,7 @@ void Controller::clickClientArea(int x, int y) {
   const int h = kLayout.unitH;
   const int top = kLayout.plotTop;
   if (x >= 2 * w + 512 || y < top - h || y >= top + h + 256) return;
-  appState.crossSectionX = std::clamp(x, w, w + 511);
+  session_.document.crossSectionX = std::clamp(x, w, w + 511);
   if (!view_.crossSectionOpen()) {
     if (session_.document.lastRunView == kTimeFrequencyChart) view_.openCrossSection();
   } else {
@@ -327,7 +327,7 @@ void Controller::command(int id, int notification) {
     case kCrossSectionId:
       if (!session_.busy && !view_.crossSectionOpen() &&
           session_.document.lastRunView == kTimeFrequencyChart) {
-        appState.crossSectionX = kLayout.unitW;
+        session_.document.crossSectionX = kLayout.unitW;
         view_.openCrossSection();
       }
       break;

@@ -10,9 +10,6 @@ namespace korimu {
 
 struct AppState {
   int32_t darkScheme = 0;
-  int32_t crossSectionX = 0;
-  // The method of the last analysis run (0 before the first run).
-  int32_t lastRunMethod = 0;
   // Top frequency of the wavelet chart as a fraction of the rate (set by a WT run).
   double wtTopFraction = 0.5;
 };

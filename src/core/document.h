@@ -15,8 +15,11 @@ struct Document {
   bool fileSelected = false;
   // Byte offset inside the data chunk where playback, analysis and the overview start.
   uint32_t position = 0;
-  // The view the last analysis run drew (0 before the first run).
+  // The view and method the last analysis run drew (0 before the first run).
   int32_t lastRunView = 0;
+  int32_t lastRunMethod = 0;
+  // Client x of the chart column the cross-section window shows.
+  int32_t crossSectionX = 0;
 };
 
 }  // namespace korimu

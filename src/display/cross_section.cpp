@@ -28,9 +28,8 @@ void gridLine(Canvas& canvas, int x, int top) {
   canvas.lineTo(x, top);
 }
 
-void drawGrid(Canvas& canvas, int top, int width) {
+void drawGrid(Canvas& canvas, int top, int width, int method) {
   const int unitW = kLayout.unitW;
-  const int method = appState.lastRunMethod;
   canvas.setPen(kGridColour);
   if (crossSectionLinear(method)) {
     if (openRate().cdFamily()) {
@@ -57,8 +56,8 @@ void drawGrid(Canvas& canvas, int top, int width) {
 }
 
 // Bars coloured by the note of each row of a log-spaced chart.
-void drawLogNoteBars(Canvas& canvas, const uint8_t* depths, int top, int step, int barWidth) {
-  const int method = appState.lastRunMethod;
+void drawLogNoteBars(Canvas& canvas, const uint8_t* depths, int top, int step, int barWidth,
+                     int method) {
   ChartRowScale scale = chartRowScale(crossSectionBins(), method);
   if (method != kWt) scale.ratio = std::exp(std::log(scale.fTop / scale.fBottom) / 255);
   int previousClass = -1;
@@ -119,20 +118,20 @@ int readChartColumn(const Canvas& backBuffer, int x, uint8_t* depths) {
   return loudest;
 }
 
-void drawCrossSectionGraph(Canvas& canvas, const uint8_t* depths, int top, int width) {
+void drawCrossSectionGraph(Canvas& canvas, const uint8_t* depths, int top, int width, int method) {
   const int unitW = kLayout.unitW;
   const int step = std::max(1, width / 256);
   const int barWidth = std::max(pixels(settings.lineWidth), step);
   canvas.fillRect(unitW, top, width, 256, kWhite);
-  drawGrid(canvas, top, width);
+  drawGrid(canvas, top, width, method);
   canvas.setPen(kBlack);
   if (settings.graphStyle == kLineGraph) {
     drawLineGraph(canvas, depths, kCrossSectionRows, step, 1, top);
   } else if (settings.colorScale) {
-    if (crossSectionLinear(appState.lastRunMethod)) {
+    if (crossSectionLinear(method)) {
       drawNoteBars(canvas, kCrossSectionRows, step, 1, depths, top, barWidth);
     } else {
-      drawLogNoteBars(canvas, depths, top, step, barWidth);
+      drawLogNoteBars(canvas, depths, top, step, barWidth, method);
     }
   } else {
     for (int i = 0; i < kCrossSectionRows; ++i) {
@@ -160,13 +159,14 @@ int paintCrossSection(Canvas& client, const Canvas& backBuffer, const WaveSource
   const int unitH = kLayout.unitH;
   const int width = crossSection.sectionWidth == 512 ? 512 : 256;
   client.fillRect(0, 0, client.width(), client.height(), crossSectionBackground());
-  drawCrossSectionLabels(client, width);
+  const int method = document.lastRunMethod;
+  drawCrossSectionLabels(client, width, method);
 
   std::array<uint8_t, kCrossSectionRows> local{};
   uint8_t* depths =
       crossSection.column.size() >= kCrossSectionRows ? crossSection.column.data() : local.data();
-  const int loudest = readChartColumn(backBuffer, appState.crossSectionX, depths);
-  drawCrossSectionGraph(client, depths, unitH, width);
+  const int loudest = readChartColumn(backBuffer, document.crossSectionX, depths);
+  drawCrossSectionGraph(client, depths, unitH, width, method);
   // A 2-pixel last bar would stick out of the narrow graph.
   if (settings.lineWidth == LineWidth::kThick && width == 256) {
     client.fillRect(unitW + 256, unitH, 1, 256, crossSectionBackground());
@@ -174,25 +174,26 @@ int paintCrossSection(Canvas& client, const Canvas& backBuffer, const WaveSource
 
   const TextStyle style = crossSectionTextStyle();
   double columnX = unitW > 10 ? 16.5 : unitW >= 9 ? 19.5 : 23.5;
-  client.textOut(int(unitW * columnX), 5 * unitH + 256, crossSectionColumnText(), style);
+  client.textOut(int(unitW * columnX), 5 * unitH + 256, crossSectionColumnText(document), style);
   client.textOut(unitW + 256, int(unitH * 5.5 + 256), crossSectionPositionText(file, document),
                  style);
-  client.textOut(unitW, unitH, crossSectionPeakText(loudest), TextStyle{kBlack, kWhite, false});
+  client.textOut(unitW, unitH, crossSectionPeakText(method, loudest),
+                 TextStyle{kBlack, kWhite, false});
   return loudest;
 }
 
-int crossSectionStep() {
-  if (appState.lastRunMethod == kWt) return 1;
+int crossSectionStep(int method) {
+  if (method == kWt) return 1;
   const int perColumn = std::max(1, int(settings.framesPerColumn));
   const int step = int(openRate().framesPerBaseStep() * settings.timeResolution / perColumn);
   return std::max(1, step);
 }
 
-void stepCrossSection(int direction) {
+void stepCrossSection(Document& document, int direction) {
   const int unitW = kLayout.unitW;
-  const int s = crossSectionStep();
-  const int x = appState.crossSectionX + (direction < 0 ? -s : s);
-  appState.crossSectionX = std::clamp(x, unitW, unitW + 511);
+  const int s = crossSectionStep(document.lastRunMethod);
+  const int x = document.crossSectionX + (direction < 0 ? -s : s);
+  document.crossSectionX = std::clamp(x, unitW, unitW + 511);
 }
 
 CrossSectionLayout crossSectionLayout(const LayoutUnits& units, int sectionWidth) {

@@ -47,18 +47,18 @@ int depthOfChartColour(Rgb colour, int depthBits);
 int readChartColumn(const Canvas& backBuffer, int x, uint8_t* depths);
 
 // The graph (white area, grid, line or bars) of 256 depths at (unitW, top), `width` pixels wide.
-void drawCrossSectionGraph(Canvas& canvas, const uint8_t* depths, int top, int width);
+void drawCrossSectionGraph(Canvas& canvas, const uint8_t* depths, int top, int width, int method);
 
 // The label row under the graph (cleared first; only cleared when no file is open).
-void drawCrossSectionLabels(Canvas& canvas, int width);
+void drawCrossSectionLabels(Canvas& canvas, int width, int method);
 
 // The frequency the cross-section gives element `element` (0 the bottom row) of the last chart.
-double crossSectionRowFrequency(int element);
+double crossSectionRowFrequency(int method, int element);
 // "  440 Hz " style readout of the frequency of element `loudest`.
-std::string crossSectionPeakText(int loudest);
+std::string crossSectionPeakText(int method, int loudest);
 // Column number and position texts; unitW is the width of the font they are drawn in (the
 // position text is shorter for wider fonts). The position counts in the open file's frames.
-std::string crossSectionColumnText(int unitW = kLayout.unitW);
+std::string crossSectionColumnText(const Document& document, int unitW = kLayout.unitW);
 std::string crossSectionPositionText(const WaveSource& file, const Document& document,
                                      int unitW = kLayout.unitW);
 // Byte offset in the data chunk of the shown column.
@@ -77,9 +77,9 @@ Rgb crossSectionBackground();
 TextStyle crossSectionTextStyle();
 
 // Columns one arrow press moves the shown column (at least 1; 1 for a wavelet chart).
-int crossSectionStep();
-// Moves crossSectionX one step left (direction < 0) or right, kept on the chart.
-void stepCrossSection(int direction);
+int crossSectionStep(int method);
+// Moves the document's crossSectionX one step left (direction < 0) or right, kept on the chart.
+void stepCrossSection(Document& document, int direction);
 
 // The window's pixel layout for a graph width.
 struct CrossSectionLayout {

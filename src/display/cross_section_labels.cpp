@@ -33,11 +33,10 @@ int cellsOf(const std::string& text) {
   return textCells(text);
 }
 
-void drawWideLabels(Canvas& canvas, int y, const TextStyle& style) {
+void drawWideLabels(Canvas& canvas, int y, const TextStyle& style, int method) {
   const int unitW = kLayout.unitW;
   const int unitH = kLayout.unitH;
   const SampleRate rate = openRate();
-  const int method = appState.lastRunMethod;
   const int bins = crossSectionBins();
   canvas.textOut(512 - unitW, 3 * unitH + 260, "Hz", style);
   if (method == kWt) {
@@ -77,9 +76,8 @@ void drawWideLabels(Canvas& canvas, int y, const TextStyle& style) {
   }
 }
 
-void drawNarrowLabels(Canvas& canvas, int y, const TextStyle& style) {
+void drawNarrowLabels(Canvas& canvas, int y, const TextStyle& style, int method) {
   const int unitW = kLayout.unitW;
-  const int method = appState.lastRunMethod;
   const int bins = crossSectionBins();
   std::string top;
   std::string bottom;
@@ -97,20 +95,19 @@ void drawNarrowLabels(Canvas& canvas, int y, const TextStyle& style) {
 
 }  // namespace
 
-void drawCrossSectionLabels(Canvas& canvas, int width) {
+void drawCrossSectionLabels(Canvas& canvas, int width, int method) {
   const TextStyle style = crossSectionTextStyle();
   const int y = kLayout.unitH + 260;
   canvas.textOut(kLayout.unitW, y, std::string(86, ' '), style);
   if (openRate().kHz() == 0) return;
   if (width == 512) {
-    drawWideLabels(canvas, y, style);
+    drawWideLabels(canvas, y, style, method);
   } else {
-    drawNarrowLabels(canvas, y, style);
+    drawNarrowLabels(canvas, y, style, method);
   }
 }
 
-double crossSectionRowFrequency(int element) {
-  const int method = appState.lastRunMethod;
+double crossSectionRowFrequency(int method, int element) {
   const int bins = crossSectionBins();
   if (crossSectionLinear(method)) {
     const long e = linearTopTimes256(openRate()) / std::max(bins, 256);
@@ -121,20 +118,19 @@ double crossSectionRowFrequency(int element) {
   return scale.fBottom * std::pow(scale.ratio, p);
 }
 
-std::string crossSectionPeakText(int loudest) {
-  const double frequency = crossSectionRowFrequency(loudest);
-  if (crossSectionLinear(appState.lastRunMethod))
-    return formatText("%5d Hz ", int(frequency + 0.5));
+std::string crossSectionPeakText(int method, int loudest) {
+  const double frequency = crossSectionRowFrequency(method, loudest);
+  if (crossSectionLinear(method)) return formatText("%5d Hz ", int(frequency + 0.5));
   return formatText("%5.0f Hz ", frequency);
 }
 
-std::string crossSectionColumnText(int unitW) {
-  return formatText("%3d", appState.crossSectionX - unitW);
+std::string crossSectionColumnText(const Document& document, int unitW) {
+  return formatText("%3d", document.crossSectionX - unitW);
 }
 
 uint64_t crossSectionBytePosition(const WaveSource& file, const Document& document, int unitW) {
   // The column's frames are counted in bytes, like position, so the sum is one unit.
-  const int64_t column = std::max(0, appState.crossSectionX - unitW);
+  const int64_t column = std::max(0, document.crossSectionX - unitW);
   const int64_t perColumn = std::max(0, int(settings.framesPerColumn));
   return uint64_t(document.position) + uint64_t(column * perColumn) * file.blockAlign;
 }

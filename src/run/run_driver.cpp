@@ -160,7 +160,7 @@ void startRecord(RunRecord& record, const AnalysisParams& params, const Session&
 
 // The chart as painted, read back from the back buffer column by column as the cross-section
 // reads it: the shade of each cell is the depth drawn there, whichever painter drew it.
-void recordChart(RunRecord& record, int columns) {
+void recordChart(RunRecord& record, int columns, int method) {
   record.chartColumns = columns;
   record.chartDepths.assign(size_t{kChartRows} * kChartColumns, 255);
   uint8_t column[kChartRows];
@@ -172,7 +172,7 @@ void recordChart(RunRecord& record, int columns) {
   }
   for (int element = 0; element < kChartRows; ++element)
     record.chartRowFrequencies[size_t(kChartRows - 1 - element)] =
-        crossSectionRowFrequency(element);
+        crossSectionRowFrequency(method, element);
 }
 
 void enterRunningState(Session& session, RunListener& listener) {
@@ -279,7 +279,7 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
     for (int i = 0; i < skipped; ++i) readLength = readBlock(wave, readLength);
     if (analysis.progress.cancelled()) break;
   }
-  if (RunRecord* record = listener.record()) recordChart(*record, painted);
+  if (RunRecord* record = listener.record()) recordChart(*record, painted, analysis.params.method);
   clearProgressText(displaySurfaces.window);
   if (!settings.colorScale) {
     drawChartLabels(displaySurfaces.window);
@@ -351,7 +351,7 @@ void runAnalysis(Session& session, RunListener& listener) {
   listener.clientChanged();
 
   session.document.lastRunView = params.view;
-  appState.lastRunMethod = params.method;
+  session.document.lastRunMethod = params.method;
   if (RunRecord* record = listener.record()) startRecord(*record, params, session, blockBytes);
   listener.chartRun(chart);
 

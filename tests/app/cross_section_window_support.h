@@ -68,7 +68,7 @@ class CrossSectionWindowTest : public ShellTest {
     ASSERT_NE(window(), nullptr);
     window()->button(id)->click();
   }
-  static int column() { return appState.crossSectionX - kLayout.unitW; }
+  static int column() { return controller().session().document.crossSectionX - kLayout.unitW; }
   // The loudest element of the shown column, as the window's last paint read it.
   static int loudest() {
     const std::vector<uint8_t>& c = crossSection.column;

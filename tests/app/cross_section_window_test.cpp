@@ -216,7 +216,8 @@ TEST_F(CrossSectionWindowTest, SavesTheShownColumnAsFrequencyAndDepth) {
   ASSERT_EQ(rows.size(), size_t{kCrossSectionRows});
   for (int e = 0; e < kCrossSectionRows; ++e) {
     EXPECT_EQ(rows[e].second, crossSection.column[e]) << "row " << e;
-    EXPECT_DOUBLE_EQ(rows[e].first, crossSectionRowFrequency(e));
+    EXPECT_DOUBLE_EQ(rows[e].first,
+                     crossSectionRowFrequency(controller().session().document.lastRunMethod, e));
   }
   const auto loudest = std::min_element(rows.begin(), rows.end(),
                                         [](auto& a, auto& b) { return a.second < b.second; });

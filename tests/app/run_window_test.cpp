@@ -95,7 +95,7 @@ TEST_F(RunWindowTest, StopDuringADtftChartRunEndsAtTheNextPointAndKeepsTheColumn
   EXPECT_FALSE(controller().busy());
   EXPECT_EQ(buttonById(kStopId)->text(), QString::fromUtf8("停止"));
   EXPECT_TRUE(buttonById(kAnalyzeId)->isEnabled());
-  EXPECT_EQ(appState.lastRunMethod, kDtft);
+  EXPECT_EQ(controller().session().document.lastRunMethod, kDtft);
   EXPECT_TRUE(menuItemEnabled(1116));
   // The two finished blocks stay drawn; the interrupted one drew nothing.
   const Canvas cleared = clearedChart();

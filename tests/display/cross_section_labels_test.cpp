@@ -22,40 +22,42 @@ using testing::transparentTextAt;
 
 TEST_F(CrossSection, FftPeakReadout) {
   setOpenRateKHz(44);
-  appState.lastRunMethod = kFft;
+  document_.lastRunMethod = kFft;
   settings.blockOrder = 9;  // 256 bins: one per row
-  EXPECT_EQ(crossSectionPeakText(0), "    0 Hz ");
-  EXPECT_EQ(crossSectionPeakText(255), "21964 Hz ");  // 255 * 22050 / 256
+  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 0), "    0 Hz ");
+  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 255), "21964 Hz ");  // 255 * 22050 / 256
   settings.blockOrder = 10;
-  EXPECT_EQ(crossSectionPeakText(100), " 4307 Hz ");  // 100 * 11025 / 256
-  settings.blockOrder = 8;                            // short blocks still span 256 rows
-  EXPECT_EQ(crossSectionPeakText(255), "21964 Hz ");
+  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 100), " 4307 Hz ");  // 100 * 11025 / 256
+  settings.blockOrder = 8;  // short blocks still span 256 rows
+  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 255), "21964 Hz ");
   setOpenRateKHz(48);
-  appState.lastRunMethod = kDct;
+  document_.lastRunMethod = kDct;
   settings.blockOrder = 9;
-  EXPECT_EQ(crossSectionPeakText(128), "12000 Hz ");
+  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 128), "12000 Hz ");
 }
 
 TEST_F(CrossSection, LogChartPeakReadouts) {
   setOpenRateKHz(44);
-  appState.lastRunMethod = kWt;
-  EXPECT_EQ(crossSectionPeakText(255), "22050 Hz ");
-  EXPECT_EQ(crossSectionPeakText(255 - 24), "11025 Hz ");  // one octave per 24 rows
-  appState.lastRunMethod = kMem;
-  settings.blockOrder = 9;                          // 256 log-spaced bins
-  EXPECT_EQ(crossSectionPeakText(0), "   86 Hz ");  // 22050 / 256
-  EXPECT_EQ(crossSectionPeakText(255), "22050 Hz ");
-  appState.lastRunMethod = kDtft;
-  settings.blockOrder = 10;                           // 512 bins: every second one per row
-  EXPECT_EQ(crossSectionPeakText(128), "  980 Hz ");  // bin 256 of 512: 43.07 * 512^(256/511)
+  document_.lastRunMethod = kWt;
+  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 255), "22050 Hz ");
+  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 255 - 24),
+            "11025 Hz ");  // one octave per 24 rows
+  document_.lastRunMethod = kMem;
+  settings.blockOrder = 9;                                                   // 256 log-spaced bins
+  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 0), "   86 Hz ");  // 22050 / 256
+  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 255), "22050 Hz ");
+  document_.lastRunMethod = kDtft;
+  settings.blockOrder = 10;  // 512 bins: every second one per row
+  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 128),
+            "  980 Hz ");  // bin 256 of 512: 43.07 * 512^(256/511)
 }
 
 TEST_F(CrossSection, WideFftLabelsAt44kHzWithN512) {
   setOpenRateKHz(44);
-  appState.lastRunMethod = kFft;
+  document_.lastRunMethod = kFft;
   settings.blockOrder = 9;
   newClient(512);
-  drawCrossSectionLabels(client, 512);
+  drawCrossSectionLabels(client, 512, document_.lastRunMethod);
   const TextStyle style = crossSectionTextStyle();
   const int w = kLayout.unitW;
   EXPECT_TRUE(textAt(client, 464 - w, labelY(), "20000", style));
@@ -68,10 +70,10 @@ TEST_F(CrossSection, WideFftLabelsAt44kHzWithN512) {
 
 TEST_F(CrossSection, WideFftLabelsOfOtherRates) {
   setOpenRateKHz(48);
-  appState.lastRunMethod = kFft;
+  document_.lastRunMethod = kFft;
   settings.blockOrder = 10;  // 512 bins: labels of the 512 shown
   newClient(512);
-  drawCrossSectionLabels(client, 512);
+  drawCrossSectionLabels(client, 512, document_.lastRunMethod);
   const TextStyle style = crossSectionTextStyle();
   const int w = kLayout.unitW;
   EXPECT_TRUE(textAt(client, 512 - 4 * w, labelY(), "12000", style));
@@ -84,15 +86,15 @@ TEST_F(CrossSection, NarrowLabelsShowOnlyTheEnds) {
   const TextStyle style = crossSectionTextStyle();
   const int w = kLayout.unitW;
   setOpenRateKHz(44);
-  appState.lastRunMethod = kFft;
+  document_.lastRunMethod = kFft;
   settings.blockOrder = 10;
-  drawCrossSectionLabels(client, 256);
+  drawCrossSectionLabels(client, 256, document_.lastRunMethod);
   EXPECT_TRUE(textAt(client, 256 - 7 * w, labelY(), "11025 Hz ", style));
   EXPECT_TRUE(textAt(client, w, labelY(), "0 Hz ", style));
 
-  appState.lastRunMethod = kWt;
+  document_.lastRunMethod = kWt;
   client.clear(kUntouched);
-  drawCrossSectionLabels(client, 256);
+  drawCrossSectionLabels(client, 256, document_.lastRunMethod);
   EXPECT_TRUE(textAt(client, 256 - 7 * w, labelY(), "22050 Hz ", style));
   // 22050 / 2^(255/24)
   EXPECT_TRUE(textAt(client, w, labelY(), " 14.0 Hz ", style));
@@ -100,9 +102,9 @@ TEST_F(CrossSection, NarrowLabelsShowOnlyTheEnds) {
 
 TEST_F(CrossSection, WideWaveletLabelsAreCentredOnTheOctaves) {
   setOpenRateKHz(44);
-  appState.lastRunMethod = kWt;
+  document_.lastRunMethod = kWt;
   newClient(512);
-  drawCrossSectionLabels(client, 512);
+  drawCrossSectionLabels(client, 512, document_.lastRunMethod);
   const TextStyle style = crossSectionTextStyle();
   const int w = kLayout.unitW;
   EXPECT_TRUE(textAt(client, w + 512 - (3 * w) / 2, labelY(), "22k", style));
@@ -112,20 +114,20 @@ TEST_F(CrossSection, WideWaveletLabelsAreCentredOnTheOctaves) {
 
 TEST_F(CrossSection, WideLogLabelsFollowTheOctaves) {
   setOpenRateKHz(44);
-  appState.lastRunMethod = kMem;
+  document_.lastRunMethod = kMem;
   settings.blockOrder = 9;  // 256 bins
   newClient(512);
-  drawCrossSectionLabels(client, 512);
+  drawCrossSectionLabels(client, 512, document_.lastRunMethod);
   const TextStyle style = crossSectionTextStyle();
   // Centred on ln(g * 256 / 22050) / ln 256 * 512 + unitW.
   EXPECT_TRUE(textAt(client, 498, labelY(), "20k", style));
   EXPECT_TRUE(textAt(client, 178, labelY(), "625", style));
 
   // The fixed font labels every octave of the longest blocks (only a wider one skips some).
-  appState.lastRunMethod = kDtft;
+  document_.lastRunMethod = kDtft;
   settings.blockOrder = 13;
   newClient(512);
-  drawCrossSectionLabels(client, 512);
+  drawCrossSectionLabels(client, 512, document_.lastRunMethod);
   EXPECT_TRUE(textAt(client, 501, labelY(), "20k", style));
   EXPECT_TRUE(textAt(client, 459, labelY(), "10k", style));
   EXPECT_TRUE(textAt(client, 412, labelY(), "5000", style));
@@ -133,9 +135,9 @@ TEST_F(CrossSection, WideLogLabelsFollowTheOctaves) {
 }
 
 TEST_F(CrossSection, NoFileLeavesOnlyAClearedLabelRow) {
-  appState.lastRunMethod = kFft;
+  document_.lastRunMethod = kFft;
   newClient(512);
-  drawCrossSectionLabels(client, 512);
+  drawCrossSectionLabels(client, 512, document_.lastRunMethod);
   const TextStyle style = crossSectionTextStyle();
   EXPECT_TRUE(textAt(client, kLayout.unitW, labelY(), std::string(86, ' '), style));
   // Nothing but the cleared row: the "Hz" below it is not drawn.

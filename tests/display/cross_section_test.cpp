@@ -30,10 +30,10 @@ TEST_F(CrossSection, WhiteClearedChartReadsBackAsFullScale) {
 
   // Drawn as a bar graph, that is a full-height graph across the whole width.
   setOpenRateKHz(48);
-  drawCrossSectionGraph(client, depths.data(), kLayout.unitH, 256);
+  drawCrossSectionGraph(client, depths.data(), kLayout.unitH, 256, document_.lastRunMethod);
   EXPECT_EQ(countColour(client, kLayout.unitW, kLayout.unitH, 256, 256, kBlack), 256 * 256);
   newClient(512);
-  drawCrossSectionGraph(client, depths.data(), kLayout.unitH, 512);
+  drawCrossSectionGraph(client, depths.data(), kLayout.unitH, 512, document_.lastRunMethod);
   EXPECT_EQ(countColour(client, kLayout.unitW, kLayout.unitH, 512, 256, kBlack), 512 * 256);
 }
 
@@ -93,32 +93,32 @@ TEST_F(CrossSection, GridsPerMethod) {
   std::array<uint8_t, 256> silent{};
   silent.fill(255);
   setOpenRateKHz(48);
-  appState.lastRunMethod = kFft;
-  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 256);
+  document_.lastRunMethod = kFft;
+  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 256, document_.lastRunMethod);
   EXPECT_EQ(graphAt(128, 10), kGridColour);
   EXPECT_EQ(graphAt(127, 10), kWhite);
   EXPECT_EQ(graphAt(10, 255), kBlack);  // silence: one-row bars
   EXPECT_EQ(graphAt(10, 254), kWhite);
   newClient(512);
-  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 512);
+  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 512, document_.lastRunMethod);
   for (int x : {128, 256, 384}) EXPECT_EQ(graphAt(x, 10), kGridColour) << x;
 
   setOpenRateKHz(44);
   newClient(256);
-  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 256);
+  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 256, document_.lastRunMethod);
   for (int x : {116, 232}) EXPECT_EQ(graphAt(x, 10), kGridColour) << x;
   EXPECT_EQ(graphAt(128, 10), kWhite);
 
-  appState.lastRunMethod = kWt;
+  document_.lastRunMethod = kWt;
   newClient(512);
-  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 512);
+  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 512, document_.lastRunMethod);
   for (int k = 1; k <= 10; ++k) EXPECT_EQ(graphAt(512 - 48 * k, 10), kGridColour) << k;
   EXPECT_EQ(graphAt(512 - 24, 10), kWhite);
 
-  appState.lastRunMethod = kMem;
+  document_.lastRunMethod = kMem;
   settings.blockOrder = 9;  // C = 256: 20 kHz at ln(232.2) / ln(256) of the width
   newClient(256);
-  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 256);
+  drawCrossSectionGraph(client, silent.data(), kLayout.unitH, 256, document_.lastRunMethod);
   EXPECT_EQ(graphAt(251, 10), kGridColour);
   EXPECT_EQ(graphAt(219, 10), kGridColour);  // 10 kHz
   EXPECT_EQ(graphAt(220, 10), kWhite);
@@ -128,14 +128,14 @@ TEST_F(CrossSection, NoteColouredBars) {
   std::array<uint8_t, 256> full{};
   setOpenRateKHz(44);
   settings.colorScale = true;
-  appState.lastRunMethod = kFft;
-  drawCrossSectionGraph(client, full.data(), kLayout.unitH, 256);
+  document_.lastRunMethod = kFft;
+  drawCrossSectionGraph(client, full.data(), kLayout.unitH, 256, document_.lastRunMethod);
   EXPECT_EQ(graphAt(0, 100), kBlack);    // the zero-frequency row
   EXPECT_EQ(graphAt(5, 100), kPurple);   // 431 Hz, la
   EXPECT_EQ(graphAt(10, 100), kPurple);  // 861 Hz, la an octave up
-  appState.lastRunMethod = kMem;
+  document_.lastRunMethod = kMem;
   settings.blockOrder = 9;
-  drawCrossSectionGraph(client, full.data(), kLayout.unitH, 256);
+  drawCrossSectionGraph(client, full.data(), kLayout.unitH, 256, document_.lastRunMethod);
   EXPECT_EQ(graphAt(0, 100), kBlack);
   EXPECT_EQ(graphAt(75, 100), kPurple);  // 86 Hz * 256^(75/255) = 440 Hz
 }
@@ -144,16 +144,16 @@ TEST_F(CrossSection, LineGraphAndThickBarsOfTheNarrowGraph) {
   std::array<uint8_t, 256> depths{};
   depths.fill(100);
   setOpenRateKHz(48);
-  appState.lastRunMethod = kFft;
+  document_.lastRunMethod = kFft;
   settings.graphStyle = kLineGraph;
-  drawCrossSectionGraph(client, depths.data(), kLayout.unitH, 256);
+  drawCrossSectionGraph(client, depths.data(), kLayout.unitH, 256, document_.lastRunMethod);
   EXPECT_EQ(countColour(client, kLayout.unitW, kLayout.unitH + 100, 256, 1, kBlack), 255);
   EXPECT_EQ(graphAt(50, 101), kWhite);
 
   settings.graphStyle = kBarGraph;
   settings.lineWidth = LineWidth::kThick;
   chart.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
-  appState.crossSectionX = kLayout.unitW + 3;
+  document_.crossSectionX = kLayout.unitW + 3;
   paintCrossSection(client, chart, file_, document_);
   EXPECT_EQ(client.getPixel(kLayout.unitW + 255, kLayout.unitH + 10), kBlack);
   EXPECT_EQ(client.getPixel(kLayout.unitW + 256, kLayout.unitH + 10), crossSectionBackground());
@@ -164,12 +164,12 @@ TEST_F(CrossSection, PaintShowsColumnPositionAndPeak) {
   file_.blockAlign = 4;
   file_.bytesPerSecond = 176400;
   document_.position = 1000;
-  appState.lastRunMethod = kFft;
+  document_.lastRunMethod = kFft;
   settings.blockOrder = 9;
   std::vector<uint8_t> painted(256, 250);
   painted[40] = 3;
   paintColumn(10, painted);
-  appState.crossSectionX = kLayout.unitW + 10;
+  document_.crossSectionX = kLayout.unitW + 10;
   ASSERT_TRUE(allocateCrossSectionBuffer());
   newClient(512);
   EXPECT_EQ(paintCrossSection(client, chart, file_, document_), 40);
@@ -195,42 +195,42 @@ TEST_F(CrossSection, PositionTextFormatsPerFontWidth) {
   file_.bytesPerSecond = 0;
   EXPECT_EQ(crossSectionPositionText(file_, document_), "     44100pos      0.000000秒");
   file_.bytesPerSecond = 22050;
-  appState.crossSectionX = 9;
+  document_.crossSectionX = 9;
   EXPECT_EQ(crossSectionPositionText(file_, document_, 9), "     44100pos      2.0000秒");
-  appState.crossSectionX = 12 + 511;
+  document_.crossSectionX = 12 + 511;
   settings.framesPerColumn = 100;
   EXPECT_EQ(crossSectionPositionText(file_, document_, 12), "     95200pos     4.3秒");
-  EXPECT_EQ(crossSectionColumnText(12), "511");
+  EXPECT_EQ(crossSectionColumnText(document_, 12), "511");
 }
 
 TEST_F(CrossSection, ArrowsStepOneBlockAndStopAtTheEdges) {
   setOpenRateKHz(44);
-  appState.lastRunMethod = kFft;
+  document_.lastRunMethod = kFft;
   settings.timeResolution = 1024;
   settings.framesPerColumn = 512;
-  EXPECT_EQ(crossSectionStep(), 8);  // (44 div 11) * 1024 div 512
+  EXPECT_EQ(crossSectionStep(document_.lastRunMethod), 8);  // (44 div 11) * 1024 div 512
   setOpenRateKHz(48);
-  EXPECT_EQ(crossSectionStep(), 12);  // 48 / 8 * 1024 / 512
+  EXPECT_EQ(crossSectionStep(document_.lastRunMethod), 12);  // 48 / 8 * 1024 / 512
   settings.framesPerColumn = 65536;
-  EXPECT_EQ(crossSectionStep(), 1);  // less than a column still moves one
+  EXPECT_EQ(crossSectionStep(document_.lastRunMethod), 1);  // less than a column still moves one
 
   settings.framesPerColumn = 512;
   const int w = kLayout.unitW;
-  appState.crossSectionX = w;
-  stepCrossSection(-1);
-  EXPECT_EQ(appState.crossSectionX, w);
-  stepCrossSection(+1);
-  EXPECT_EQ(appState.crossSectionX, w + 12);
-  appState.crossSectionX = w + 505;
-  stepCrossSection(+1);
-  EXPECT_EQ(appState.crossSectionX, w + 511);
-  stepCrossSection(+1);
-  EXPECT_EQ(appState.crossSectionX, w + 511);
+  document_.crossSectionX = w;
+  stepCrossSection(document_, -1);
+  EXPECT_EQ(document_.crossSectionX, w);
+  stepCrossSection(document_, +1);
+  EXPECT_EQ(document_.crossSectionX, w + 12);
+  document_.crossSectionX = w + 505;
+  stepCrossSection(document_, +1);
+  EXPECT_EQ(document_.crossSectionX, w + 511);
+  stepCrossSection(document_, +1);
+  EXPECT_EQ(document_.crossSectionX, w + 511);
 
-  appState.lastRunMethod = kWt;
-  EXPECT_EQ(crossSectionStep(), 1);
-  stepCrossSection(-1);
-  EXPECT_EQ(appState.crossSectionX, w + 510);
+  document_.lastRunMethod = kWt;
+  EXPECT_EQ(crossSectionStep(document_.lastRunMethod), 1);
+  stepCrossSection(document_, -1);
+  EXPECT_EQ(document_.crossSectionX, w + 510);
 }
 
 TEST_F(CrossSection, LayoutPerFontWidth) {

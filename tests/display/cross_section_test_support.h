@@ -20,7 +20,7 @@ class CrossSection : public DisplayTest {
   void SetUp() override {
     DisplayTest::SetUp();
     crossSection = CrossSectionState{};
-    appState.crossSectionX = kLayout.unitW;
+    document_.crossSectionX = kLayout.unitW;
     chart = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
     chart.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
     newClient(256);

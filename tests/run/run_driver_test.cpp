@@ -176,7 +176,7 @@ TEST(SingleBlockRun, AnalysesTheOneBlockAtThePositionAndLeavesThePositionAlone) 
   ASSERT_EQ(readData(scope.session.wave.source, next.data(), 2), 2u);
   EXPECT_EQ(next, pcm16({2}));
   EXPECT_EQ(scope.session.document.lastRunView, kSpectrumLog);
-  EXPECT_EQ(appState.lastRunMethod, kFft);
+  EXPECT_EQ(scope.session.document.lastRunMethod, kFft);
   EXPECT_EQ(scope.enables, (std::vector<std::pair<int, bool>>{{1116, false}}));
 }
 
@@ -207,7 +207,7 @@ TEST(WaveletRun, SwitchesALinearSpectrumViewToTheChart) {
   EXPECT_EQ(settings.display, kTimeFrequencyChart);
   EXPECT_EQ(scope.checks, (std::vector<std::pair<int, bool>>{{1108, false}, {1110, true}}));
   EXPECT_EQ(scope.session.document.lastRunView, kTimeFrequencyChart);
-  EXPECT_EQ(appState.lastRunMethod, kWt);
+  EXPECT_EQ(scope.session.document.lastRunMethod, kWt);
   EXPECT_DOUBLE_EQ(appState.wtTopFraction, 5000.0 / 11025.0);
   EXPECT_EQ(scope.enables, (std::vector<std::pair<int, bool>>{{1116, true}}));
   ASSERT_EQ(scope.blocks.size(), 1u);
