@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/batch_render.h"
 #include "cli/command_line.h"
 #include "core/program_files.h"
 #include "core/settings_file.h"
@@ -42,6 +43,7 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
     const std::string& a = args[i];
     if (onlyFiles || a.empty() || (a[0] != '-' && !isPlaySwitch(a) && !isDiagnosticSwitch(a))) {
       c.fileName = a;
+      c.files.push_back(a);
       continue;
     }
     if (a == "--") {
@@ -91,6 +93,9 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
   if (c.mode == HeadlessMode::kRender && c.fileName.empty())
     return usageError((c.outputPath.empty() ? "--csv" : "--render") +
                       std::string(" needs a WAV file"));
+  // Into a folder, every file is rendered; into a file, the last one is (as the window opens).
+  if (c.mode == HeadlessMode::kRender && namesFolder(c.outputPath))
+    c.mode = HeadlessMode::kBatchRender;
   return c;
 }
 
@@ -105,6 +110,10 @@ Opens FILE.wav (of several, the last one) in the KORIMU window; the interface is
   --render OUT.png [--NAME VALUE ...] FILE.wav
                           run one analysis as the Analyze button does and save the window's
                           client area as a PNG, without a display
+  --render OUTDIR/ [--NAME VALUE ...] FILE.wav...
+                          the same for every file, each saved as OUTDIR/NAME.png after its
+                          file; a file that fails is reported with its name and the others
+                          go on
   --csv OUT.csv [--NAME VALUE ...] FILE.wav
                           the same analysis, saving its numbers as CSV instead of the picture
                           ("-" writes to standard output); with --render, both
@@ -144,7 +153,8 @@ Options of --render (those not given come from the settings file and the start-u
   --plot-only             save only the 512 x 256 plot
   --csv OUT.csv           also save the numbers behind the picture as CSV: the settings in
                           "# key,value" lines, then one row per bin, band or sample, or for
-                          the chart one row per chart row and one column per chart column
+                          the chart one row per chart row and one column per chart column;
+                          in a batch, a folder (CSVDIR/) that gets one NAME.csv per file
   --progress              show progress on stderr even when it is not a terminal
 
 Environment:

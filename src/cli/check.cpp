@@ -8,12 +8,6 @@
 
 namespace korimu {
 
-void explainOpenFailure(const WaveSource& source, const std::string& path) {
-  const std::string& reason = source.mmio.openFailure();
-  if (!reason.empty())
-    std::fprintf(stderr, "korimu: cannot open '%s': %s\n", path.c_str(), reason.c_str());
-}
-
 int runCheck(const std::string& fileName) {
   // The start-up defaults, not the user's: the verdict must not depend on the settings file.
   const AppSettings settings;

@@ -14,21 +14,23 @@ struct WaveSource;
 std::vector<std::string> tokenizeCommandLine(const std::string& text);
 
 enum class HeadlessMode {
-  kNone,        // start the window
-  kHelp,        // --help: usage on stdout, exit 0
-  kVersion,     // --version: "KORIMU  Version 0.10", exit 0
-  kCheck,       // --check FILE: validate through the reader, one line, exit 0 or 1
-  kScreenshot,  // --screenshot OUT.png: start the window, save the client area, exit 0
-  kRender,      // --render OUT.png [options]: one analysis without a display
-  kUsageError,  // an unknown or malformed item: usage on stderr, exit 2
+  kNone,         // start the window
+  kHelp,         // --help: usage on stdout, exit 0
+  kVersion,      // --version: "KORIMU  Version 0.10", exit 0
+  kCheck,        // --check FILE: validate through the reader, one line, exit 0 or 1
+  kScreenshot,   // --screenshot OUT.png: start the window, save the client area, exit 0
+  kRender,       // --render OUT.png [options]: one analysis without a display
+  kBatchRender,  // --render OUTDIR/ [options] FILE...: one PNG per file, several at once
+  kUsageError,   // an unknown or malformed item: usage on stderr, exit 2
 };
 
 struct CommandLine {
   HeadlessMode mode = HeadlessMode::kNone;
-  std::string fileName;         // the last item that is a file name ("" when none)
-  std::string outputPath;       // --screenshot / --render target
-  bool autoPlay = false;        // /P /p -p --play
-  bool diagnosticText = false;  // /D /d -d --diagnostic
+  std::string fileName;            // the last item that is a file name ("" when none)
+  std::vector<std::string> files;  // every file name, in order (a batch renders them all)
+  std::string outputPath;          // --screenshot / --render target
+  bool autoPlay = false;           // /P /p -p --play
+  bool diagnosticText = false;     // /D /d -d --diagnostic
   // Options of --render, in order, as (name, value) pairs for the renderer to validate.
   std::vector<std::pair<std::string, std::string>> renderOptions;
   std::string error;  // the message for kUsageError

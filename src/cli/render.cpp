@@ -22,6 +22,7 @@
 #include "display/plot_geometry.h"
 #include "export/csv_export.h"
 #include "platform/event_pump.h"
+#include "platform/message.h"
 #include "run/run_driver.h"
 #include "run/session.h"
 #include "wave/wave_source.h"
@@ -230,6 +231,12 @@ bool probeOutput(const std::string& path, bool& created, std::string& reason) {
 
 }  // namespace
 
+void explainOpenFailure(const WaveSource& source, const std::string& path) {
+  const std::string& reason = source.mmio.openFailure();
+  if (!reason.empty())
+    showMessage(formatText("korimu: cannot open '%s': %s", path.c_str(), reason.c_str()));
+}
+
 bool applyRenderOptions(const RenderOptions& options, AppSettings& settings, RenderChoices& choices,
                         std::string& error) {
   for (const auto& [name, value] : options)
@@ -237,15 +244,20 @@ bool applyRenderOptions(const RenderOptions& options, AppSettings& settings, Ren
   return true;
 }
 
-int runRender(const std::string& outputPath, const RenderOptions& options,
-              const std::string& fileName, RunListener* follower) {
-  reportSettingsProblem(loadSettings(settings));
-  RenderChoices choices;
+bool prepareRender(const RenderOptions& options, RenderSetup& setup) {
+  reportSettingsProblem(loadSettings(setup.settings));
   std::string error;
-  if (!applyRenderOptions(options, settings, choices, error)) {
+  if (!applyRenderOptions(options, setup.settings, setup.choices, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
-    return 2;
+    return false;
   }
+  return true;
+}
+
+int renderFile(const RenderSetup& setup, const std::string& fileName, const std::string& outputPath,
+               const std::string& csvPath, RunListener* follower) {
+  const RenderChoices& choices = setup.choices;
+  settings = setup.settings;
   // The file's own session: nothing of it outlives this render. A render never plays, so the
   // output device is not asked about the format.
   Session session;
@@ -262,10 +274,9 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   if (choices.hasPosition) {
     const uint32_t align = std::max<uint32_t>(wave.source.blockAlign, 1);
     if (choices.position > wave.source.dataSize || choices.position % align != 0) {
-      std::fprintf(stderr,
-                   "--position: %u is not allowed; allowed: 0..%u in steps of %u bytes (one "
-                   "frame)\n",
-                   choices.position, wave.source.dataSize, align);
+      showMessage(formatText(
+          "--position: %u is not allowed; allowed: 0..%u in steps of %u bytes (one frame)",
+          choices.position, wave.source.dataSize, align));
       closeWave(wave, true);
       return 2;
     }
@@ -274,10 +285,10 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   bool createdOutput = false, createdCsv = false;
   std::string reason;
   for (const auto& [path, created] :
-       {std::pair{outputPath, &createdOutput}, std::pair{choices.csvPath, &createdCsv}}) {
+       {std::pair{outputPath, &createdOutput}, std::pair{csvPath, &createdCsv}}) {
     if (path.empty() || path == "-") continue;
     if (!probeOutput(path, *created, reason)) {
-      std::fprintf(stderr, "korimu: cannot create '%s': %s\n", path.c_str(), reason.c_str());
+      showMessage(formatText("korimu: cannot create '%s': %s", path.c_str(), reason.c_str()));
       closeWave(wave, true);
       return 1;
     }
@@ -305,12 +316,10 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   progress.finish();
   closeWave(wave, true);
 
-  if (!choices.csvPath.empty() &&
-      !writeTextFile(choices.csvPath, runCsv(progress.numbers), reason)) {
-    std::fprintf(stderr, "korimu: cannot write '%s': %s\n", choices.csvPath.c_str(),
-                 reason.c_str());
+  if (!csvPath.empty() && !writeTextFile(csvPath, runCsv(progress.numbers), reason)) {
+    showMessage(formatText("korimu: cannot write '%s': %s", csvPath.c_str(), reason.c_str()));
     std::error_code ec;
-    if (createdCsv) std::filesystem::remove(choices.csvPath, ec);
+    if (createdCsv) std::filesystem::remove(csvPath, ec);
     if (createdOutput) std::filesystem::remove(outputPath, ec);
     return 1;
   }
@@ -320,12 +329,19 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
           ? writePng(outputPath, window, kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight)
           : writePng(outputPath, window, 0, 0, window.width(), window.height());
   if (!written) {
-    std::fprintf(stderr, "korimu: cannot write '%s'\n", outputPath.c_str());
+    showMessage(formatText("korimu: cannot write '%s'", outputPath.c_str()));
     std::error_code ec;
     if (createdOutput) std::filesystem::remove(outputPath, ec);
     return 1;
   }
   return 0;
+}
+
+int runRender(const std::string& outputPath, const RenderOptions& options,
+              const std::string& fileName, RunListener* follower) {
+  RenderSetup setup;
+  if (!prepareRender(options, setup)) return 2;
+  return renderFile(setup, fileName, outputPath, setup.choices.csvPath, follower);
 }
 
 }  // namespace korimu

@@ -23,10 +23,28 @@ struct RenderChoices {
   std::string csvPath;  // --csv: the numbers too ("-" standard output)
 };
 
+// Everything a render of one file needs that does not depend on the file: the settings (from
+// the settings file, then the options) and the choices.
+struct RenderSetup {
+  AppSettings settings;
+  RenderChoices choices;
+};
+
 // Applies the options to `settings`. On a bad name or value returns false with a message that
 // names the option and what it allows.
 bool applyRenderOptions(const RenderOptions& options, AppSettings& settings, RenderChoices& choices,
                         std::string& error);
+
+// Reads the settings file and applies the options. On a bad option prints why and returns false
+// (exit code 2).
+bool prepareRender(const RenderOptions& options, RenderSetup& setup);
+
+// Renders one file into pngPath ("" none) and csvPath ("" none, "-" standard output). The
+// reader's messages and every failure go through showMessage. Returns 0 when written, 1 for file
+// problems, 2 for a --position the file does not allow.
+// A follower hears when the run enters and leaves its running state (for timing it).
+int renderFile(const RenderSetup& setup, const std::string& fileName, const std::string& pngPath,
+               const std::string& csvPath, RunListener* follower = nullptr);
 
 // The whole command (outputPath "" writes no PNG, only the --csv table): settings from the INI
 // file, the options, the run and the PNG. Returns the exit code: 0 when written, 1 for file

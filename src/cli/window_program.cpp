@@ -9,6 +9,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "cli/batch_render.h"
 #include "cli/render.h"
 #include "core/program_files.h"
 
@@ -29,6 +30,8 @@ std::optional<int> runHeadlessMode(const CommandLine& commandLine) {
       return 2;
     case HeadlessMode::kRender:
       return runRender(commandLine.outputPath, commandLine.renderOptions, commandLine.fileName);
+    case HeadlessMode::kBatchRender:
+      return runBatchRender(commandLine.outputPath, commandLine.renderOptions, commandLine.files);
     case HeadlessMode::kScreenshot:
     case HeadlessMode::kNone:
       break;
