@@ -25,10 +25,11 @@ std::vector<uint8_t> rampFrame(int len) {
 void BM_ChartOf512Columns(benchmark::State& state) {
   const int bits = int(state.range(0));
   Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight, bits);
+  const DisplayState display;
   const std::vector<uint8_t> depths = rampFrame(256);
   for (auto _ : state) {
     for (int column = 0; column < 512; ++column) {
-      drawChartColumn(canvas, depths.data(), 256, column, 1);
+      drawChartColumn(display, canvas, depths.data(), 256, column, 1);
     }
     benchmark::DoNotOptimize(canvas.pixels().data());
   }
@@ -38,9 +39,10 @@ BENCHMARK(BM_ChartOf512Columns)->Arg(24)->Arg(16)->Arg(8)->Arg(4);
 
 void BM_LogChartColumnOf2048Bins(benchmark::State& state) {
   Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight);
+  const DisplayState display;
   const std::vector<uint8_t> depths = rampFrame(2048);
   for (auto _ : state) {
-    drawChartColumnLog(canvas, depths.data(), 2048, 100, 1);
+    drawChartColumnLog(display, canvas, depths.data(), 2048, 100, 1);
     benchmark::DoNotOptimize(canvas.pixels().data());
   }
 }
@@ -50,9 +52,10 @@ void BM_LinearSpectrumBars(benchmark::State& state) {
   displaySurfaces.fileRate = SampleRate(44);
   settings.colorScale = int(state.range(0));
   Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight);
+  const DisplayState display;
   const std::vector<uint8_t> depths = rampFrame(512);
   for (auto _ : state) {
-    drawLinearSpectrum(canvas, depths.data(), 512);
+    drawLinearSpectrum(canvas, display.referenceLa, depths.data(), 512);
     benchmark::DoNotOptimize(canvas.pixels().data());
   }
 }
@@ -63,8 +66,9 @@ void BM_GraphFrameOfTheChart(benchmark::State& state) {
   settings.display = kTimeFrequencyChart;
   settings.colorScale = true;
   Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight);
+  const DisplayState display;
   for (auto _ : state) {
-    drawGraphFrame(canvas);
+    drawGraphFrame(display, canvas);
     benchmark::DoNotOptimize(canvas.pixels().data());
   }
 }

@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   document.fileSelected = true;
   WaveSession& wave = session.wave;
   const WaveOpenResult opened = openWave(wave, {document.fileName, 0, false}, settings);
-  followFileRate(opened, wave.source);
+  followFileRate(session.display, opened, wave.source);
   if (opened.opened) {
     document.position = std::min(positionFrames * wave.source.blockAlign, wave.source.dataSize);
     openWave(wave, {document.fileName, document.position, false}, settings);
@@ -93,13 +93,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       settings.framesPerColumn = std::min(settings.framesPerColumn, 8);
     }
 
-    displaySurfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight, depthBits);
-    Canvas& window = displaySurfaces.window;
+    DisplayState& display = session.display;
+    display.surfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight, depthBits);
+    Canvas& window = display.surfaces.window;
     window.clear(kButtonFace);
-    prepareAnalysis();
+    prepareAnalysis(display, settings.musicalKey);
     Canvas strip(kPlotWidth, kLayout.overviewHeight, depthBits);
     drawOverviewOfOpenFile(strip, wave.source, document.position);
-    composeClientArea(window, wave.source, document, &strip);
+    composeClientArea(display, window, wave.source, document, &strip);
     StopAfter listener(settings.method == kWt ? 3 : 6);
     runAnalysis(session, listener);
     fuzz::check(!session.busy, "the run ends idle");

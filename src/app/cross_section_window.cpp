@@ -85,7 +85,7 @@ QPushButton* CrossSectionWindow::button(int id) const {
 }
 
 void CrossSectionWindow::layoutForWidth() {
-  const int width = crossSection.sectionWidth;
+  const int width = windowDisplay().crossSection.sectionWidth;
   const CrossSectionLayout l = crossSectionLayout(korimu::kLayout, width);
   setFixedSize(l.clientWidth, l.clientHeight);
   placeAt(button(kCrossSectionClose), l.close);
@@ -99,7 +99,7 @@ void CrossSectionWindow::layoutForWidth() {
 
 CrossSectionWindow::~CrossSectionWindow() {
   // A window deleted with its owner was never closed.
-  if (openWindow == this) releaseCrossSectionBuffer();
+  if (openWindow == this) releaseCrossSectionBuffer(windowDisplay().crossSection);
 }
 
 void CrossSectionWindow::repaintGraphNow() {
@@ -111,12 +111,13 @@ void CrossSectionWindow::repaintGraphNow() {
 
 void CrossSectionWindow::renderCanvas() {
   if (canvas_.width() != width() || canvas_.height() != height()) {
-    canvas_ = Canvas(width(), height(), displayDepthBits());
+    canvas_ = Canvas(width(), height(), displayDepthBits(windowDisplay().surfaces));
   }
   // The back buffer holds the chart in window coordinates; before the first run it is empty and
   // reads as black.
-  const Session& session = controller().session();
-  paintCrossSection(canvas_, displaySurfaces.backBuffer, session.wave.source, session.document);
+  Session& session = controller().session();
+  paintCrossSection(session.display, canvas_, session.display.surfaces.backBuffer,
+                    session.wave.source, session.document);
 }
 
 void CrossSectionWindow::paintEvent(QPaintEvent*) {
@@ -126,7 +127,7 @@ void CrossSectionWindow::paintEvent(QPaintEvent*) {
 }
 
 void CrossSectionWindow::stepColumn(int direction) {
-  stepCrossSection(controller().session().document, direction);
+  stepCrossSection(controller().session().document, windowDisplay().fileRate, direction);
   repaintGraphNow();
 }
 
@@ -139,11 +140,13 @@ bool CrossSectionWindow::saveNumbersTo(const std::string& path, std::string& rea
   // Read from the chart itself, so the numbers are those of the column shown now even before
   // the window has painted it.
   uint8_t depths[kCrossSectionRows];
-  const Document& document = controller().session().document;
-  readChartColumn(displaySurfaces.backBuffer, document.crossSectionX, depths);
+  const Session& session = controller().session();
+  const Document& document = session.document;
+  readChartColumn(session.display, session.display.surfaces.backBuffer, document.crossSectionX,
+                  depths);
   double frequencies[kCrossSectionRows];
   for (int e = 0; e < kCrossSectionRows; ++e)
-    frequencies[e] = crossSectionRowFrequency(document.lastRunMethod, e);
+    frequencies[e] = crossSectionRowFrequency(session.display.fileRate, document.lastRunMethod, e);
   return writeTextFile(
       path, crossSectionCsv(run, shownColumn(), depths, frequencies, kCrossSectionRows), reason);
 }
@@ -170,12 +173,13 @@ void CrossSectionWindow::saveNumbers() {
 }
 
 void CrossSectionWindow::toggleZoom() {
-  crossSection.sectionWidth = crossSection.sectionWidth == 256 ? 512 : 256;
+  windowDisplay().crossSection.sectionWidth =
+      windowDisplay().crossSection.sectionWidth == 256 ? 512 : 256;
   layoutForWidth();
 }
 
 void CrossSectionWindow::closeEvent(QCloseEvent* event) {
-  releaseCrossSectionBuffer();
+  releaseCrossSectionBuffer(windowDisplay().crossSection);
   if (openWindow == this) openWindow = nullptr;
   event->accept();
 }
@@ -190,7 +194,7 @@ CrossSectionWindow* crossSectionWindow() {
 
 bool openCrossSectionWindowFor(QWidget* owner) {
   if (openWindow) return true;
-  if (!allocateCrossSectionBuffer()) return false;
+  if (!allocateCrossSectionBuffer(windowDisplay().crossSection)) return false;
   openWindow = new CrossSectionWindow(owner);
   openWindow->show();
   return true;

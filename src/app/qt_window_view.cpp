@@ -54,6 +54,9 @@ class QtWindowView : public WindowView {
   std::string spanText() override {
     return shell().spanCombo ? shell().spanCombo->currentText().toStdString() : std::string();
   }
+  void setGainCaption(const std::string& utf8) override {
+    if (QAbstractButton* at = buttonById(kGainAtId)) at->setText(QString::fromStdString(utf8));
+  }
   void setTitle(const std::string& title) override {
     if (shell().window) shell().window->setWindowTitle(QString::fromStdString(title));
   }
@@ -141,6 +144,14 @@ Controller& controller() {
 
 void releaseController() {
   theController.reset();
+}
+
+DisplayState& windowDisplay() {
+  return controller().session().display;
+}
+
+Canvas& clientCanvas() {
+  return windowDisplay().surfaces.window;
 }
 
 ShellServices& shellServices() {

@@ -13,6 +13,10 @@ Controller& controller();
 // Forgets the controller (the window has gone; a new window starts with a new one).
 void releaseController();
 
+// The display state of the window's session, and in it the main window's client canvas.
+DisplayState& windowDisplay();
+Canvas& clientCanvas();
+
 // Services the view uses that tests replace: the Open dialog (returns false when cancelled) and
 // the desktop's browser for the help page.
 struct ShellServices {

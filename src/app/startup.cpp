@@ -164,13 +164,6 @@ void createChildren(ClientArea* client) {
   c[kPowerX4] = makeRadio(client, "4倍", kGainX4Id, r[kPowerX4]);
 }
 
-void installShellHooks() {
-  ShellHooks& h = shellHooks;
-  h.setGainCaption = [](const char* utf8) {
-    if (QAbstractButton* at = buttonById(kGainAtId)) at->setText(QString::fromUtf8(utf8));
-  };
-}
-
 }  // namespace
 
 bool installQtTranslations() {
@@ -280,9 +273,10 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   checkMenuItem(settings.graphStyle, true);
   controller().setOutputDeviceCount(audioBackend().outputDeviceCount());
 
-  installShellHooks();
   controller().enter(UiState::kNoFile);
-  prepareAnalysis();
+  prepareAnalysis(windowDisplay(), settings.musicalKey);
+  if (QAbstractButton* at = buttonById(kGainAtId))
+    at->setText(QString::fromUtf8(gainButtonCaption(settings.windowFunction)));
   // Settings that could not be read will not be saved at exit; the user hears of it once.
   reportSettingsProblem(s.settingsOrigin);
 
@@ -322,12 +316,9 @@ void destroyMainWindow() {
   delete s.window;
   s = ShellWidgets{};
   shellHooks = ShellHooks{};
+  // The controller's session owned what the window drew with (the chart's back buffer, the peak
+  // box's lines, the hidden file facts): the next window starts afresh.
   releaseController();
-  // What the window owned goes with it: the chart's back buffer (made again for the next
-  // window's display depth), the peak box's lines and hidden file facts.
-  releaseDisplaySurfaces();
-  forgetPeakReadout();
-  hideFileFacts(false);
 }
 
 }  // namespace korimu

@@ -83,7 +83,7 @@ void ClientArea::paintEvent(QPaintEvent* event) {
   if (fullPaintPending_) {
     fullPaintPending_ = false;
     Session& session = controller().session();
-    composeClientArea(canvas, session.wave.source, session.document);
+    composeClientArea(session.display, canvas, session.wave.source, session.document);
     QPainter painter(this);
     painter.drawImage(0, 0, canvasImage(canvas));
     return;

@@ -266,7 +266,7 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   document.fileSelected = true;
   WaveSession& wave = session.wave;
   const WaveOpenResult opened = openWave(wave, WaveOpenRequest{fileName, 0, false}, settings);
-  followFileRate(opened, wave.source);
+  followFileRate(session.display, opened, wave.source);
   if (!reportOpenFailure(opened)) {
     explainOpenFailure(wave.source, fileName);
     return 1;
@@ -294,17 +294,18 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
     }
   }
 
-  displaySurfaces.window =
+  DisplayState& display = session.display;
+  display.surfaces.window =
       Canvas(kLayout.layoutWidth, kLayout.clientHeight, displayBitsFromEnvironment());
-  Canvas& window = displaySurfaces.window;
+  Canvas& window = display.surfaces.window;
   window.clear(kButtonFace);
-  prepareAnalysis();
+  prepareAnalysis(display, settings.musicalKey);
   if (!choices.plotOnly) {
     // The window as it stands before Analyze, with the overview strip its widget shows; the run
     // then draws over it as it does in the window (the document's file is selected above).
     Canvas strip(kPlotWidth, kLayout.overviewHeight, window.depthBits());
     drawOverviewOfOpenFile(strip, wave.source, document.position);
-    composeClientArea(window, wave.source, document, &strip);
+    composeClientArea(display, window, wave.source, document, &strip);
   }
 
   RunProgress progress;

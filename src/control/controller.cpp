@@ -81,10 +81,11 @@ void Controller::markerTimer(uint32_t periodMs) {
 
 void Controller::redrawDue(PlaybackRedraw part) {
   if (part == PlaybackRedraw::kGraphFrame) {
-    drawGraphFrameWithPeakBox(clientCanvas());
+    drawGraphFrameWithPeakBox(display(), clientCanvas());
   } else {
-    hideFileFacts(false);
-    drawFormatTexts(clientCanvas(), session_.wave.source, session_.document.fileSelected);
+    hideFileFacts(display(), false);
+    drawFormatTexts(display(), clientCanvas(), session_.wave.source,
+                    session_.document.fileSelected);
   }
   view_.refreshClient();
 }
@@ -100,20 +101,20 @@ void Controller::readingWhole(bool on) {
 
 void Controller::fileOpened(const WaveOpenResult& result) {
   const WaveSource& facts = session_.wave.source;
-  followFileRate(result, facts);
+  followFileRate(display(), result, facts);
   // The format texts as soon as the format is read; the rest once the data chunk is known. The
   // texts describe a file again, so they are no longer hidden.
   if (result.formatRead) {
-    hideFileFacts(false);
-    drawFormatTexts(clientCanvas(), facts, session_.document.fileSelected);
+    hideFileFacts(display(), false);
+    drawFormatTexts(display(), clientCanvas(), facts, session_.document.fileSelected);
     view_.refreshClient();
   }
   if (result.dataFound) {
     drawPositionText(clientCanvas(), facts, session_.document.position);
     view_.refreshClient();
-    drawFormatTexts(clientCanvas(), facts, session_.document.fileSelected);
+    drawFormatTexts(display(), clientCanvas(), facts, session_.document.fileSelected);
     view_.refreshClient();
-    drawSpanText(clientCanvas(), facts);
+    drawSpanText(display(), clientCanvas(), facts);
     view_.refreshClient();
   }
 }
@@ -132,7 +133,7 @@ void Controller::setTitle() {
 
 void Controller::rangeMarkerUnlessChart() {
   if (settings.display == kTimeFrequencyChart) return;
-  drawRangeMarker(clientCanvas());
+  drawRangeMarker(clientCanvas(), display().fileRate);
   view_.refreshClient();
 }
 
@@ -158,9 +159,10 @@ bool Controller::openFile() {
   if (!result) {
     // The controls stay on (every command validates again), but the texts must not go on
     // describing the file that was open before.
-    hideFileFacts(true);
-    drawFormatTexts(clientCanvas(), session_.wave.source, session_.document.fileSelected);
-    drawSpanText(clientCanvas(), session_.wave.source);
+    hideFileFacts(display(), true);
+    drawFormatTexts(display(), clientCanvas(), session_.wave.source,
+                    session_.document.fileSelected);
+    drawSpanText(display(), clientCanvas(), session_.wave.source);
     view_.refreshClient();
   }
   view_.invalidateOverview();
@@ -243,7 +245,7 @@ void Controller::selectView(ViewMode id) {
   }
   if (id == kWaveZoom) {
     // The waveform shows no peak: a box left from another view would describe another run.
-    clearPeakReadout(clientCanvas());
+    clearPeakReadout(display(), clientCanvas());
     view_.refreshClient();
   }
 }
@@ -256,7 +258,7 @@ void Controller::spanCommand(int notification) {
   if (frames == settings.framesPerColumn) return;
   settings.framesPerColumn = frames;
   view_.invalidateOverview();
-  drawSpanText(clientCanvas(), session_.wave.source);
+  drawSpanText(display(), clientCanvas(), session_.wave.source);
   view_.refreshClient();
   rangeMarkerUnlessChart();
 }
@@ -334,7 +336,8 @@ void Controller::command(int id, int notification) {
     case kOptionsId:
       if (view_.runOptionsDialog(settings)) {
         rangeMarkerUnlessChart();
-        prepareAnalysis();
+        prepareAnalysis(display(), settings.musicalKey);
+        view_.setGainCaption(gainButtonCaption(settings.windowFunction));
       }
       break;
     case kPlayId:

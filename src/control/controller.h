@@ -89,6 +89,9 @@ class Controller : public PlaybackObserver {
   void fileOpened(const WaveOpenResult& result) override;
 
  private:
+  // The main window's client canvas and the display state it is drawn with.
+  DisplayState& display() { return session_.display; }
+  Canvas& clientCanvas() { return session_.display.surfaces.window; }
   friend class ControllerRunListener;
 
   // The open file as the window asks for it: from `position`, playable when a device exists.

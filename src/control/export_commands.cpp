@@ -67,7 +67,7 @@ void Controller::analyze() {
 Canvas Controller::picture() {
   // In the window the overview strip is a widget above the canvas; the picture has it where the
   // command line's has it.
-  Canvas picture = clientCanvas();
+  Canvas picture = session_.display.surfaces.window;
   Canvas strip(kPlotWidth, kLayout.overviewHeight, picture.depthBits());
   drawOverviewOfOpenFile(strip, session_.wave.source, session_.document.position);
   picture.copyFrom(strip, 0, 0, strip.width(), strip.height(), kLayout.unitW, 3 * kLayout.unitH);

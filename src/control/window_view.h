@@ -24,6 +24,8 @@ class WindowView {
   // The text of the span combobox's selected item.
   virtual std::string spanText() { return {}; }
   virtual void setTitle(const std::string& /*title*/) {}
+  // The first gain button's caption, which follows the window function.
+  virtual void setGainCaption(const std::string& /*utf8*/) {}
 
   // Painting: the client canvas changed (all of it or one rectangle); the overview is to be drawn
   // from the file again; a full-height strip of the overview is inverted.

@@ -17,8 +17,6 @@ struct ShellHooks {
   std::function<void()> updateMainWindow;
   // The same for one rectangle of the client canvas that changed (client coordinates).
   std::function<void(int x, int y, int w, int h)> updateMainWindowRect;
-  // Caption of the first gain radio button of the control bar ("Ａt" or "1/2").
-  std::function<void(const char* utf8)> setGainCaption;
 };
 
 extern ShellHooks shellHooks;

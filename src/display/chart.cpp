@@ -39,20 +39,21 @@ int colourLuminance(Rgb c) {
   return luminance(c.r, c.g, c.b);
 }
 
-void buildChartColours16(Canvas& buffer) {
+void buildChartColours16(DisplayState& display, Canvas& buffer) {
+  std::array<Rgb, 16>& colours = display.chartColours16;
   for (int i = 0; i < 16; ++i) {
     buffer.setPixel(0, i, kReferenceColours[size_t(i)]);
-    chartColours16[size_t(i)] = buffer.getPixel(0, i);
+    colours[size_t(i)] = buffer.getPixel(0, i);
   }
-  std::stable_sort(chartColours16.begin(), chartColours16.end(),
+  std::stable_sort(colours.begin(), colours.end(),
                    [](Rgb a, Rgb b) { return colourLuminance(a) < colourLuminance(b); });
-  chartColours16Built = true;
+  display.chartColours16Built = true;
 }
 
 }  // namespace
 
-ChartRowScale chartRowScale(int count, int method) {
-  const double rate = openRate().hz();
+ChartRowScale chartRowScale(SampleRate fileRate, int count, int method) {
+  const double rate = fileRate.hz();
   ChartRowScale scale;
   if (method == kWt) {
     scale.fTop = rate * appState.wtTopFraction;
@@ -70,34 +71,36 @@ ChartRowScale chartRowScale(int count, int method) {
   return scale;
 }
 
-double linearChartRowFrequency(int row) {
+double linearChartRowFrequency(SampleRate rate, int row) {
   const int bins = currentBinCount();
   const int rowsPerBin = bins < 256 ? 256 / bins : 1;
   const int bin = row / rowsPerBin;
-  return double(bin) * openRate().hz() / (2.0 * bins);
+  return double(bin) * rate.hz() / (2.0 * bins);
 }
 
-void prepareAnalysis() {
-  Canvas& buffer = displaySurfaces.backBuffer;
+void prepareAnalysis(DisplayState& display, int musicalKey) {
+  Canvas& buffer = display.surfaces.backBuffer;
   if (buffer.width() == 0) {
     buffer = Canvas(kLayout.layoutWidth, 9 * kLayout.unitH + kLayout.overviewHeight + 256,
-                    displayDepthBits());
+                    displayDepthBits(display.surfaces));
     buffer.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
-    if (buffer.depthBits() == 4) buildChartColours16(buffer);
+    if (buffer.depthBits() == 4) buildChartColours16(display, buffer);
   }
   double la = 1760.0;
-  for (int k = 0; k < settings.musicalKey; ++k) la *= kSemitone;
-  referenceLa = la;
-  callHook(shellHooks.setGainCaption,
-           settings.windowFunction == WindowFunction::kRectangle ? "1/2" : "Ａt");
+  for (int k = 0; k < musicalKey; ++k) la *= kSemitone;
+  display.referenceLa = la;
 }
 
-void releaseDisplaySurfaces() {
-  displaySurfaces.backBuffer = Canvas();
-  chartColours16Built = false;
+const char* gainButtonCaption(WindowFunction windowFunction) {
+  return windowFunction == WindowFunction::kRectangle ? "1/2" : "Ａt";
 }
 
-Rgb chartShade(int d, int depthBits) {
+void releaseDisplaySurfaces(DisplayState& display) {
+  display.surfaces.backBuffer = Canvas();
+  display.chartColours16Built = false;
+}
+
+Rgb chartShade(int d, int depthBits, const std::array<Rgb, 16>& chartColours16) {
   d = std::clamp(d, 0, 255);
   const int v = 255 - d;
   switch (depthBits) {
@@ -113,8 +116,8 @@ Rgb chartShade(int d, int depthBits) {
   }
 }
 
-Rgb chartShade(int d) {
-  return chartShade(d, displayDepthBits());
+Rgb chartShade(const DisplayState& display, int d) {
+  return chartShade(d, displayDepthBits(display.surfaces), display.chartColours16);
 }
 
 namespace {
@@ -128,18 +131,21 @@ void paintRows(Canvas& canvas, int rowsPerBin, int bin, int column, int width, R
 
 }  // namespace
 
-void drawChartColumn(Canvas& canvas, const uint8_t* depths, int len, int column, int width) {
+void drawChartColumn(const DisplayState& display, Canvas& canvas, const uint8_t* depths, int len,
+                     int column, int width) {
   if (depths == nullptr || len <= 0) return;
   const int rowsPerBin = len <= 256 ? 256 / len : 1;
   const int shown = len <= 256 ? len : 256;
   width = std::min(width, 512);
   const int bits = canvas.depthBits();
   for (int i = 0; i < shown; ++i) {
-    paintRows(canvas, rowsPerBin, i, column, width, chartShade(depths[i], bits));
+    paintRows(canvas, rowsPerBin, i, column, width,
+              chartShade(depths[i], bits, display.chartColours16));
   }
 }
 
-void drawChartColumnLog(Canvas& canvas, const uint8_t* depths, int len, int column, int width) {
+void drawChartColumnLog(const DisplayState& display, Canvas& canvas, const uint8_t* depths, int len,
+                        int column, int width) {
   if (depths == nullptr || len <= 0) return;
   const int rowsPerBin = len <= 256 ? 256 / len : 1;
   const int stride = len <= 256 ? 1 : len / 256;
@@ -149,15 +155,17 @@ void drawChartColumnLog(Canvas& canvas, const uint8_t* depths, int len, int colu
   for (int i = 0; i < shown; ++i) {
     uint8_t loudest = 255;
     for (int s = 0; s < stride; ++s) loudest = std::min(loudest, depths[stride * i + s]);
-    paintRows(canvas, rowsPerBin, i, column, width, chartShade(loudest, bits));
+    paintRows(canvas, rowsPerBin, i, column, width,
+              chartShade(loudest, bits, display.chartColours16));
   }
 }
 
-void clearChart(Canvas& canvas) {
-  drawChartStrip(canvas, currentBinCount(), kLayout.unitW, 512);
+void clearChart(const DisplayState& display, Canvas& canvas) {
+  drawChartStrip(canvas, display, currentBinCount(), kLayout.unitW, 512);
 }
 
-Rect drawWaveletRow(Canvas& canvas, const uint8_t* depths, int n, int column, int width, int row) {
+Rect drawWaveletRow(const DisplayState& display, Canvas& canvas, const uint8_t* depths, int n,
+                    int column, int width, int row) {
   const int columns = std::clamp(width, 1, 512);
   int group = n / columns;
   int pixels = 1;
@@ -172,7 +180,7 @@ Rect drawWaveletRow(Canvas& canvas, const uint8_t* depths, int n, int column, in
     const int end = std::min(s + group, n);
     for (int i = s; i < end; ++i) loudest = std::min(loudest, depths[i]);
     const int x = kLayout.unitW + column + static_cast<int>(int64_t{s} * pixels / group);
-    for (int q = 0; q < pixels; ++q) canvas.setPixel(x + q, y, chartShade(loudest));
+    for (int q = 0; q < pixels; ++q) canvas.setPixel(x + q, y, chartShade(display, loudest));
     if (pixels > 0) {
       if (left == right) left = x;
       right = x + pixels;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/layout.h"
+#include "display/display_state.h"
 #include "platform/canvas.h"
 
 namespace korimu {
@@ -15,34 +16,42 @@ struct ChartRowScale {
   double fBottom = 0;
   double ratio = 1;
 };
-ChartRowScale chartRowScale(int count, int method);
+ChartRowScale chartRowScale(SampleRate rate, int count, int method);
 
 // Frequency shown on chart row `row` (0 = bottom) for FFT and DCT with the current block size:
 // bins 0 .. 255 of the N-point spectrum, each repeated on 256 / (N/2) rows for short blocks.
 // Returns 0 for the rows of bin 0.
-double linearChartRowFrequency(int row);
+double linearChartRowFrequency(SampleRate rate, int row);
 
-// Creates the back buffer and the 16-colour scale the first time, sets referenceLa from the key
-// and relabels the first gain button.
-void prepareAnalysis();
+// Creates the back buffer and the 16-colour scale the first time and sets referenceLa from the
+// key (0 C major .. 11 semitones up).
+void prepareAnalysis(DisplayState& display, int musicalKey);
+// The caption of the first gain button for the window function ("1/2" for the one whose gain is
+// halved, else "Ａt"); the window sets it after prepareAnalysis.
+const char* gainButtonCaption(WindowFunction windowFunction);
 // Drops the back buffer (the main window is gone).
-void releaseDisplaySurfaces();
+void releaseDisplaySurfaces(DisplayState& display);
 
-// Colour of depth d (0 loudest .. 255 silence) on a display of the given depth.
-Rgb chartShade(int d, int depthBits);
-Rgb chartShade(int d);
+// Colour of depth d (0 loudest .. 255 silence) on a display of the given depth; a 16-colour
+// display shows the colours of its scale.
+Rgb chartShade(int d, int depthBits, const std::array<Rgb, 16>& chartColours16);
+// ... on the display the state's window is on.
+Rgb chartShade(const DisplayState& display, int d);
 
 // Paints one block into chart columns column .. column + width - 1: linear bins (lowest 256
 // shown) and log-spaced bins (each row the loudest of its group).
-void drawChartColumn(Canvas& canvas, const uint8_t* depths, int len, int column, int width);
-void drawChartColumnLog(Canvas& canvas, const uint8_t* depths, int len, int column, int width);
+void drawChartColumn(const DisplayState& display, Canvas& canvas, const uint8_t* depths, int len,
+                     int column, int width);
+void drawChartColumnLog(const DisplayState& display, Canvas& canvas, const uint8_t* depths, int len,
+                        int column, int width);
 
 // Paints one wavelet row (row 0 at the top) of n depths into the block's chart columns
 // column .. column + width - 1: each column shows the loudest (smallest) depth of its group of
 // samples, or a sample spreads over several columns. Returns the rectangle painted.
-Rect drawWaveletRow(Canvas& canvas, const uint8_t* depths, int n, int column, int width, int row);
+Rect drawWaveletRow(const DisplayState& display, Canvas& canvas, const uint8_t* depths, int n,
+                    int column, int width, int row);
 
 // Clears the whole chart to its note rows or grid lines.
-void clearChart(Canvas& canvas);
+void clearChart(const DisplayState& display, Canvas& canvas);
 
 }  // namespace korimu

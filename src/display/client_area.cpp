@@ -12,8 +12,8 @@ namespace korimu {
 namespace {
 
 // The back buffer uses window coordinates: its plot sits where the window's does.
-void copyPlotFromBackBuffer(Canvas& client) {
-  const Canvas& chart = displaySurfaces.backBuffer;
+void copyPlotFromBackBuffer(const DisplayState& display, Canvas& client) {
+  const Canvas& chart = display.surfaces.backBuffer;
   if (chart.width() == 0) return;
   client.copyFrom(chart, kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight, kLayout.unitW,
                   kLayout.plotTop);
@@ -21,22 +21,22 @@ void copyPlotFromBackBuffer(Canvas& client) {
 
 }  // namespace
 
-void drawGraphFrameWithPeakBox(Canvas& client) {
-  drawGraphFrame(client);
-  redrawPeakReadout(client);
+void drawGraphFrameWithPeakBox(DisplayState& display, Canvas& client) {
+  drawGraphFrame(display, client);
+  redrawPeakReadout(display, client);
 }
 
-void composeClientArea(Canvas& client, const WaveSource& file, Document& document,
-                       const Canvas* overviewStrip) {
+void composeClientArea(DisplayState& display, Canvas& client, const WaveSource& file,
+                       Document& document, const Canvas* overviewStrip) {
   if (overviewStrip != nullptr)
     client.copyFrom(*overviewStrip, 0, 0, overviewStrip->width(), overviewStrip->height(),
                     kLayout.unitW, 3 * kLayout.unitH);
   drawDataCountLabel(client);
-  drawFormatTexts(client, file, document.fileSelected);
-  drawGraphFrameWithPeakBox(client);
+  drawFormatTexts(display, client, file, document.fileSelected);
+  drawGraphFrameWithPeakBox(display, client);
   drawPositionText(client, file, document.position);
-  drawSpanText(client, file);
-  copyPlotFromBackBuffer(client);
+  drawSpanText(display, client, file);
+  copyPlotFromBackBuffer(display, client);
 }
 
 }  // namespace korimu

@@ -16,8 +16,6 @@
 
 namespace korimu {
 
-CrossSectionState crossSection;
-
 namespace {
 
 // Height of a dialog's frame: the window's outer height counts one frame, its width two.
@@ -28,11 +26,11 @@ void gridLine(Canvas& canvas, int x, int top) {
   canvas.lineTo(x, top);
 }
 
-void drawGrid(Canvas& canvas, int top, int width, int method) {
+void drawGrid(Canvas& canvas, SampleRate rate, int top, int width, int method) {
   const int unitW = kLayout.unitW;
   canvas.setPen(kGridColour);
   if (crossSectionLinear(method)) {
-    if (openRate().cdFamily()) {
+    if (rate.cdFamily()) {
       // Lines beyond a narrow graph fall outside the window.
       for (int x : {464, 348, 232, 116}) gridLine(canvas, unitW + x, top);
     } else {
@@ -48,7 +46,7 @@ void drawGrid(Canvas& canvas, int top, int width, int method) {
     const int bins = crossSectionBins();
     if (bins > 1) {
       const double lnBins = std::log(double(bins));
-      forEachOctave(openRate(), bins, [&](int, double, double p) {
+      forEachOctave(rate, bins, [&](int, double, double p) {
         gridLine(canvas, int(std::log(p) / lnBins * width + unitW), top);
       });
     }
@@ -56,14 +54,15 @@ void drawGrid(Canvas& canvas, int top, int width, int method) {
 }
 
 // Bars coloured by the note of each row of a log-spaced chart.
-void drawLogNoteBars(Canvas& canvas, const uint8_t* depths, int top, int step, int barWidth,
-                     int method) {
-  ChartRowScale scale = chartRowScale(crossSectionBins(), method);
+void drawLogNoteBars(Canvas& canvas, const DisplayState& display, const uint8_t* depths, int top,
+                     int step, int barWidth, int method) {
+  ChartRowScale scale = chartRowScale(display.fileRate, crossSectionBins(), method);
   if (method != kWt) scale.ratio = std::exp(std::log(scale.fTop / scale.fBottom) / 255);
   int previousClass = -1;
   Rgb brush = kBlack;
   for (int i = 0; i < kCrossSectionRows; ++i) {
-    const int noteClass = i == 0 ? 12 : noteClassOf(scale.fBottom * std::pow(scale.ratio, i));
+    const int noteClass =
+        i == 0 ? 12 : noteClassOf(scale.fBottom * std::pow(scale.ratio, i), display.referenceLa);
     if (noteClass != previousClass) brush = noteColour(noteClass);
     previousClass = noteClass;
     canvas.fillRect(kLayout.unitW + step * i, top + depths[i], barWidth, 256 - depths[i], brush);
@@ -80,7 +79,7 @@ int crossSectionBins() {
   return std::max(1, (1 << std::clamp(int(settings.blockOrder), 1, 30)) / 2);
 }
 
-bool allocateCrossSectionBuffer(size_t bytes) {
+bool allocateCrossSectionBuffer(CrossSectionState& crossSection, size_t bytes) {
   try {
     crossSection.column.assign(bytes, 255);
     return true;
@@ -92,25 +91,25 @@ bool allocateCrossSectionBuffer(size_t bytes) {
   return false;
 }
 
-void releaseCrossSectionBuffer() {
+void releaseCrossSectionBuffer(CrossSectionState& crossSection) {
   crossSection.column = {};
 }
 
-int depthOfChartColour(Rgb colour, int depthBits) {
+int depthOfChartColour(const DisplayState& display, Rgb colour, int depthBits) {
   if (depthBits == 4) {
     for (int k = 0; k < 16; ++k) {
-      if (chartColours16[size_t(k)] == colour) return 255 - 16 * k;
+      if (display.chartColours16[size_t(k)] == colour) return 255 - 16 * k;
     }
     return 0;
   }
   return 255 - luminance(colour.r, colour.g, colour.b);
 }
 
-int readChartColumn(const Canvas& backBuffer, int x, uint8_t* depths) {
+int readChartColumn(const DisplayState& display, const Canvas& backBuffer, int x, uint8_t* depths) {
   const int bits = backBuffer.depthBits();
   int loudest = 0;
   for (int r = 255; r >= 0; --r) {
-    const int e = depthOfChartColour(backBuffer.getPixel(x, kLayout.plotTop + r), bits);
+    const int e = depthOfChartColour(display, backBuffer.getPixel(x, kLayout.plotTop + r), bits);
     const int element = 255 - r;
     depths[element] = uint8_t(e);
     if (e < depths[loudest]) loudest = element;
@@ -118,20 +117,21 @@ int readChartColumn(const Canvas& backBuffer, int x, uint8_t* depths) {
   return loudest;
 }
 
-void drawCrossSectionGraph(Canvas& canvas, const uint8_t* depths, int top, int width, int method) {
+void drawCrossSectionGraph(const DisplayState& display, Canvas& canvas, const uint8_t* depths,
+                           int top, int width, int method) {
   const int unitW = kLayout.unitW;
   const int step = std::max(1, width / 256);
   const int barWidth = std::max(pixels(settings.lineWidth), step);
   canvas.fillRect(unitW, top, width, 256, kWhite);
-  drawGrid(canvas, top, width, method);
+  drawGrid(canvas, display.fileRate, top, width, method);
   canvas.setPen(kBlack);
   if (settings.graphStyle == kLineGraph) {
     drawLineGraph(canvas, depths, kCrossSectionRows, step, 1, top);
   } else if (settings.colorScale) {
     if (crossSectionLinear(method)) {
-      drawNoteBars(canvas, kCrossSectionRows, step, 1, depths, top, barWidth);
+      drawNoteBars(canvas, display, kCrossSectionRows, step, 1, depths, top, barWidth);
     } else {
-      drawLogNoteBars(canvas, depths, top, step, barWidth, method);
+      drawLogNoteBars(canvas, display, depths, top, step, barWidth, method);
     }
   } else {
     for (int i = 0; i < kCrossSectionRows; ++i) {
@@ -153,20 +153,21 @@ TextStyle crossSectionTextStyle() {
   return TextStyle{kWindowText, kWindowColour, true};
 }
 
-int paintCrossSection(Canvas& client, const Canvas& backBuffer, const WaveSource& file,
-                      const Document& document) {
+int paintCrossSection(DisplayState& display, Canvas& client, const Canvas& backBuffer,
+                      const WaveSource& file, const Document& document) {
+  CrossSectionState& crossSection = display.crossSection;
   const int unitW = kLayout.unitW;
   const int unitH = kLayout.unitH;
   const int width = crossSection.sectionWidth == 512 ? 512 : 256;
   client.fillRect(0, 0, client.width(), client.height(), crossSectionBackground());
   const int method = document.lastRunMethod;
-  drawCrossSectionLabels(client, width, method);
+  drawCrossSectionLabels(client, display.fileRate, width, method);
 
   std::array<uint8_t, kCrossSectionRows> local{};
   uint8_t* depths =
       crossSection.column.size() >= kCrossSectionRows ? crossSection.column.data() : local.data();
-  const int loudest = readChartColumn(backBuffer, document.crossSectionX, depths);
-  drawCrossSectionGraph(client, depths, unitH, width, method);
+  const int loudest = readChartColumn(display, backBuffer, document.crossSectionX, depths);
+  drawCrossSectionGraph(display, client, depths, unitH, width, method);
   // A 2-pixel last bar would stick out of the narrow graph.
   if (settings.lineWidth == LineWidth::kThick && width == 256) {
     client.fillRect(unitW + 256, unitH, 1, 256, crossSectionBackground());
@@ -177,21 +178,21 @@ int paintCrossSection(Canvas& client, const Canvas& backBuffer, const WaveSource
   client.textOut(int(unitW * columnX), 5 * unitH + 256, crossSectionColumnText(document), style);
   client.textOut(unitW + 256, int(unitH * 5.5 + 256), crossSectionPositionText(file, document),
                  style);
-  client.textOut(unitW, unitH, crossSectionPeakText(method, loudest),
+  client.textOut(unitW, unitH, crossSectionPeakText(display.fileRate, method, loudest),
                  TextStyle{kBlack, kWhite, false});
   return loudest;
 }
 
-int crossSectionStep(int method) {
+int crossSectionStep(SampleRate rate, int method) {
   if (method == kWt) return 1;
   const int perColumn = std::max(1, int(settings.framesPerColumn));
-  const int step = int(openRate().framesPerBaseStep() * settings.timeResolution / perColumn);
+  const int step = int(rate.framesPerBaseStep() * settings.timeResolution / perColumn);
   return std::max(1, step);
 }
 
-void stepCrossSection(Document& document, int direction) {
+void stepCrossSection(Document& document, SampleRate rate, int direction) {
   const int unitW = kLayout.unitW;
-  const int s = crossSectionStep(document.lastRunMethod);
+  const int s = crossSectionStep(rate, document.lastRunMethod);
   const int x = document.crossSectionX + (direction < 0 ? -s : s);
   document.crossSectionX = std::clamp(x, unitW, unitW + 511);
 }

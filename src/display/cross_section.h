@@ -12,25 +12,18 @@
 
 #include "core/document.h"
 #include "core/layout.h"
+#include "display/display_state.h"
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
 
-// State kept across openings of the window.
-struct CrossSectionState {
-  int sectionWidth = 256;  // width of the graph: 256 or 512 pixels
-  // The column as depths (element 0 the bottom row); allocated while the window is open.
-  std::vector<uint8_t> column;
-};
-extern CrossSectionState crossSection;
-
 inline constexpr int kCrossSectionRows = 256;
 
 // Allocates the column buffer of `bytes` bytes. On failure shows the fatal "mem s2" message and
 // returns false.
-bool allocateCrossSectionBuffer(size_t bytes = kCrossSectionRows);
-void releaseCrossSectionBuffer();
+bool allocateCrossSectionBuffer(CrossSectionState& crossSection, size_t bytes = kCrossSectionRows);
+void releaseCrossSectionBuffer(CrossSectionState& crossSection);
 
 // Whether the chart of `method` has linear rows (FFT, DCT) rather than log-spaced ones.
 bool crossSectionLinear(int method);
@@ -38,24 +31,27 @@ bool crossSectionLinear(int method);
 int crossSectionBins();
 
 // Depth of a colour read back from the chart: on a 16-colour display 255 - 16 k with k the
-// colour's place in chartColours16 (0 for a colour outside the table), else 255 - luminance.
-int depthOfChartColour(Rgb colour, int depthBits);
+// colour's place in the display's chartColours16 (0 for a colour outside the table), else
+// 255 - luminance.
+int depthOfChartColour(const DisplayState& display, Rgb colour, int depthBits);
 
 // Reads the 256 rows of chart column x (window coordinates) into depths[0..255], element 0 the
 // bottom row. Returns the element of the loudest row (the smallest depth; the lowest row wins a
 // tie).
-int readChartColumn(const Canvas& backBuffer, int x, uint8_t* depths);
+int readChartColumn(const DisplayState& display, const Canvas& backBuffer, int x, uint8_t* depths);
 
 // The graph (white area, grid, line or bars) of 256 depths at (unitW, top), `width` pixels wide.
-void drawCrossSectionGraph(Canvas& canvas, const uint8_t* depths, int top, int width, int method);
+void drawCrossSectionGraph(const DisplayState& display, Canvas& canvas, const uint8_t* depths,
+                           int top, int width, int method);
 
 // The label row under the graph (cleared first; only cleared when no file is open).
-void drawCrossSectionLabels(Canvas& canvas, int width, int method);
+void drawCrossSectionLabels(Canvas& canvas, SampleRate rate, int width, int method);
 
-// The frequency the cross-section gives element `element` (0 the bottom row) of the last chart.
-double crossSectionRowFrequency(int method, int element);
+// The frequency the cross-section gives element `element` (0 the bottom row) of the last chart,
+// drawn by `method` from a file of `rate`.
+double crossSectionRowFrequency(SampleRate rate, int method, int element);
 // "  440 Hz " style readout of the frequency of element `loudest`.
-std::string crossSectionPeakText(int method, int loudest);
+std::string crossSectionPeakText(SampleRate rate, int method, int loudest);
 // Column number and position texts; unitW is the width of the font they are drawn in (the
 // position text is shorter for wider fonts). The position counts in the open file's frames.
 std::string crossSectionColumnText(const Document& document, int unitW = kLayout.unitW);
@@ -68,8 +64,8 @@ uint64_t crossSectionBytePosition(const WaveSource& file, const Document& docume
 // The whole client area of the window: background, labels, graph, texts. Reads the column from
 // `backBuffer` into crossSection.column when the buffer is allocated (into a local one
 // otherwise). Returns the loudest element.
-int paintCrossSection(Canvas& client, const Canvas& backBuffer, const WaveSource& file,
-                      const Document& document);
+int paintCrossSection(DisplayState& display, Canvas& client, const Canvas& backBuffer,
+                      const WaveSource& file, const Document& document);
 
 // Whether the window shows the 3D look (button face) or the flat one (window colour).
 bool crossSectionThreeD();
@@ -77,9 +73,9 @@ Rgb crossSectionBackground();
 TextStyle crossSectionTextStyle();
 
 // Columns one arrow press moves the shown column (at least 1; 1 for a wavelet chart).
-int crossSectionStep(int method);
+int crossSectionStep(SampleRate rate, int method);
 // Moves the document's crossSectionX one step left (direction < 0) or right, kept on the chart.
-void stepCrossSection(Document& document, int direction);
+void stepCrossSection(Document& document, SampleRate rate, int direction);
 
 // The window's pixel layout for a graph width.
 struct CrossSectionLayout {

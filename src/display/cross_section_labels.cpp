@@ -33,14 +33,13 @@ int cellsOf(const std::string& text) {
   return textCells(text);
 }
 
-void drawWideLabels(Canvas& canvas, int y, const TextStyle& style, int method) {
+void drawWideLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& style, int method) {
   const int unitW = kLayout.unitW;
   const int unitH = kLayout.unitH;
-  const SampleRate rate = openRate();
   const int bins = crossSectionBins();
   canvas.textOut(512 - unitW, 3 * unitH + 260, "Hz", style);
   if (method == kWt) {
-    double g = chartRowScale(bins, kWt).fTop;
+    double g = chartRowScale(rate, bins, kWt).fTop;
     for (int k = 0; k <= 10; ++k, g /= 2) {
       const std::string text = g > 5000 ? formatText("%.0fk", g / 1000) : formatText("%.0f", g);
       const int centre = unitW + 512 - 48 * k;
@@ -76,16 +75,16 @@ void drawWideLabels(Canvas& canvas, int y, const TextStyle& style, int method) {
   }
 }
 
-void drawNarrowLabels(Canvas& canvas, int y, const TextStyle& style, int method) {
+void drawNarrowLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& style, int method) {
   const int unitW = kLayout.unitW;
   const int bins = crossSectionBins();
   std::string top;
   std::string bottom;
   if (crossSectionLinear(method)) {
-    top = formatText("%5ld Hz ", linearTopTimes256(openRate()) / std::max(bins, 256));
+    top = formatText("%5ld Hz ", linearTopTimes256(rate) / std::max(bins, 256));
     bottom = "0 Hz ";
   } else {
-    const ChartRowScale scale = chartRowScale(bins, method);
+    const ChartRowScale scale = chartRowScale(rate, bins, method);
     top = formatText("%5ld Hz ", long(scale.fTop + 0.49));
     bottom = formatText("%5.1f Hz ", scale.fBottom);
   }
@@ -95,31 +94,31 @@ void drawNarrowLabels(Canvas& canvas, int y, const TextStyle& style, int method)
 
 }  // namespace
 
-void drawCrossSectionLabels(Canvas& canvas, int width, int method) {
+void drawCrossSectionLabels(Canvas& canvas, SampleRate rate, int width, int method) {
   const TextStyle style = crossSectionTextStyle();
   const int y = kLayout.unitH + 260;
   canvas.textOut(kLayout.unitW, y, std::string(86, ' '), style);
-  if (openRate().kHz() == 0) return;
+  if (rate.kHz() == 0) return;
   if (width == 512) {
-    drawWideLabels(canvas, y, style, method);
+    drawWideLabels(canvas, rate, y, style, method);
   } else {
-    drawNarrowLabels(canvas, y, style, method);
+    drawNarrowLabels(canvas, rate, y, style, method);
   }
 }
 
-double crossSectionRowFrequency(int method, int element) {
+double crossSectionRowFrequency(SampleRate rate, int method, int element) {
   const int bins = crossSectionBins();
   if (crossSectionLinear(method)) {
-    const long e = linearTopTimes256(openRate()) / std::max(bins, 256);
+    const long e = linearTopTimes256(rate) / std::max(bins, 256);
     return element * double(e) / 256.0;
   }
-  const ChartRowScale scale = chartRowScale(bins, method);
+  const ChartRowScale scale = chartRowScale(rate, bins, method);
   const int p = method == kWt ? element : element * bins / 256;
   return scale.fBottom * std::pow(scale.ratio, p);
 }
 
-std::string crossSectionPeakText(int method, int loudest) {
-  const double frequency = crossSectionRowFrequency(method, loudest);
+std::string crossSectionPeakText(SampleRate rate, int method, int loudest) {
+  const double frequency = crossSectionRowFrequency(rate, method, loudest);
   if (crossSectionLinear(method)) return formatText("%5d Hz ", int(frequency + 0.5));
   return formatText("%5.0f Hz ", frequency);
 }

@@ -7,25 +7,16 @@
 
 namespace korimu {
 
-DisplaySurfaces displaySurfaces;
-double referenceLa = 1760.0;
-std::array<Rgb, 16> chartColours16{};
-bool chartColours16Built = false;
-
-int displayDepthBits() {
-  if (displaySurfaces.window.width() > 0) return displaySurfaces.window.depthBits();
+int displayDepthBits(const DisplaySurfaces& surfaces) {
+  if (surfaces.window.width() > 0) return surfaces.window.depthBits();
   return displayBitsFromEnvironment();
 }
 
-SampleRate openRate() {
-  return displaySurfaces.fileRate;
+void followFileRate(DisplayState& display, const WaveOpenResult& opened, const WaveSource& file) {
+  if (opened.formatRead) display.fileRate = SampleRate(file.srKHz);
 }
 
-void followFileRate(const WaveOpenResult& opened, const WaveSource& file) {
-  if (opened.formatRead) displaySurfaces.fileRate = SampleRate(file.srKHz);
-}
-
-int noteClassOf(double frequency) {
+int noteClassOf(double frequency, double referenceLa) {
   if (!(frequency > 0.0)) return 12;
   const double q = std::log(frequency / referenceLa) / std::log(kSemitone);
   const int rounded = int(q > 0 ? q + 0.5 : q - 0.5);

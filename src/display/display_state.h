@@ -1,9 +1,13 @@
-// State the display shares: the two drawing surfaces, the note reference and colours, the
-// 16-colour scale, and what the display needs to know about the open file.
+// What the display keeps for one window (or one rendered picture): the two drawing surfaces, the
+// cross-section's column, the note reference, the 16-colour scale, the peak readout's lines and
+// whether the file facts are hidden. Its owner passes it to the drawing routines.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "core/sample_rate.h"
 #include "platform/canvas.h"
@@ -16,30 +20,49 @@ namespace korimu {
 struct DisplaySurfaces {
   Canvas window;
   Canvas backBuffer;  // created by the first prepareAnalysis
+};
+
+// The cross-section window's state, kept across its openings.
+struct CrossSectionState {
+  int sectionWidth = 256;  // width of the graph: 256 or 512 pixels
+  // The column as depths (element 0 the bottom row); allocated while the window is open.
+  std::vector<uint8_t> column;
+};
+
+// The two lines of the peak readout, kept to draw them again over the chart's labels.
+struct ReadoutLines {
+  std::string frequency;
+  std::string power;
+};
+
+struct DisplayState {
+  DisplaySurfaces surfaces;
   // The rate of the file whose format was read last: the frequency scales are drawn for it.
   SampleRate fileRate{0};
+  CrossSectionState crossSection;
+  // La of the chosen key in Hz (1760 for C major), set by prepareAnalysis.
+  double referenceLa = 1760.0;
+  // The chart's 16 colours on a 16-colour display, darkest first (built by prepareAnalysis).
+  std::array<Rgb, 16> chartColours16{};
+  bool chartColours16Built = false;
+  // The peak readout's last lines; none while no peak is shown.
+  std::optional<ReadoutLines> peakReadout;
+  // After a failed open the format and span texts draw blanks: the facts still held describe a
+  // file that is no longer open.
+  bool fileFactsHidden = false;
 };
-extern DisplaySurfaces displaySurfaces;
 
 // Depth of the screen in bits per pixel: the window canvas's, or KORIMU_DISPLAY_BITS before the
 // window exists.
-int displayDepthBits();
+int displayDepthBits(const DisplaySurfaces& surfaces);
 
-// The open file's rate (0 kHz before a format has been read).
-SampleRate openRate();
 // An open read the file's format: the pictures follow its rate from now on.
-void followFileRate(const WaveOpenResult& opened, const WaveSource& file);
+void followFileRate(DisplayState& display, const WaveOpenResult& opened, const WaveSource& file);
 
-// La of the chosen key in Hz (1760 for C major), set by prepareAnalysis.
-extern double referenceLa;
 inline constexpr double kSemitone = 1.0594630943592953;
 
-// Semitones above la, 0 .. 11; 12 stands for the zero-frequency bin.
-int noteClassOf(double frequency);
+// Semitones above la (referenceLa), 0 .. 11; 12 stands for the zero-frequency bin.
+int noteClassOf(double frequency, double referenceLa);
 Rgb noteColour(int noteClass);
-
-// The chart's 16 colours on a 16-colour display, darkest first (built by prepareAnalysis).
-extern std::array<Rgb, 16> chartColours16;
-extern bool chartColours16Built;
 
 }  // namespace korimu

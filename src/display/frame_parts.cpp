@@ -46,29 +46,29 @@ bool linearMethod() {
 
 }  // namespace
 
-void drawLinearGrid(Canvas& canvas) {
+void drawLinearGrid(Canvas& canvas, SampleRate rate) {
   canvas.setPen(kGridColour);
-  if (openRate().cdFamily()) {
+  if (rate.cdFamily()) {
     for (int c : {464, 348, 232, 116}) verticalGridLine(canvas, c);
   } else {
     for (int c : {384, 256, 128}) verticalGridLine(canvas, c);
   }
 }
 
-void drawLogGrid(Canvas& canvas, int count, int width) {
+void drawLogGrid(Canvas& canvas, SampleRate rate, int count, int width) {
   canvas.setPen(kGridColour);
   if (count < 2) return;  // one bin has no log axis
   const double lnCount = std::log(double(count));
-  forEachOctave(openRate(), count, [&](int, double, double p) {
+  forEachOctave(rate, count, [&](int, double, double p) {
     verticalGridLine(canvas, int(std::log(p) / lnCount * width));
   });
 }
 
-void drawWaveGrid(Canvas& canvas) {
+void drawWaveGrid(Canvas& canvas, SampleRate rate) {
   canvas.setPen(kGridColour);
   horizontalLine(canvas, kLayout.unitW, 512, kLayout.plotTop + 127);
   const int m = waveSpanFrames();
-  if (openRate().cdFamily()) {
+  if (rate.cdFamily()) {
     if (m > 1000) {
       for (int c : {413, 276, 138}) verticalGridLine(canvas, c);
     } else if (m > 250) {
@@ -87,33 +87,34 @@ void drawWaveGrid(Canvas& canvas) {
 
 namespace {
 
-void drawNoteRowsLinear(Canvas& canvas, int x, int width) {
+void drawNoteRowsLinear(Canvas& canvas, const DisplayState& display, int x, int width) {
   int previous = -1;
   for (int i = 0; i < 256; ++i) {
-    const double f = linearChartRowFrequency(i);
-    const int noteClass = f > 0 ? noteClassOf(f) : 12;
+    const double f = linearChartRowFrequency(display.fileRate, i);
+    const int noteClass = f > 0 ? noteClassOf(f, display.referenceLa) : 12;
     if (noteClass != previous) canvas.setPen(noteColour(noteClass));
     previous = noteClass;
     horizontalLine(canvas, x, width, kLayout.plotTop + 255 - i);
   }
 }
 
-void drawNoteRowsLog(Canvas& canvas, int count, int x, int width) {
-  const ChartRowScale scale = chartRowScale(count, settings.method);
+void drawNoteRowsLog(Canvas& canvas, const DisplayState& display, int count, int x, int width) {
+  const ChartRowScale scale = chartRowScale(display.fileRate, count, settings.method);
   const int h = std::max(1, 256 / count), d = std::max(1, count / 256);
   for (int i = 0; i < count; ++i) {
-    const int noteClass = i == 0 ? 12 : noteClassOf(scale.fBottom * std::pow(scale.ratio, i));
+    const int noteClass =
+        i == 0 ? 12 : noteClassOf(scale.fBottom * std::pow(scale.ratio, i), display.referenceLa);
     // Bin i covers the h rows ending at row (i * h) div d from the bottom, as in the chart.
     const int top = kLayout.plotTop + 255 - (i * h) / d - (h - 1);
     canvas.fillRect(x, top, width, h, noteColour(noteClass));
   }
 }
 
-void drawGridRows(Canvas& canvas, int x, int width) {
+void drawGridRows(Canvas& canvas, SampleRate rate, int x, int width) {
   canvas.setPen(width == 512 ? kBlack : kButtonText);
   const int top = kLayout.plotTop;
   if (linearMethod()) {
-    if (openRate().cdFamily()) {
+    if (rate.cdFamily()) {
       for (int row : {24, 82, 140, 198}) horizontalLine(canvas, x, width, top + row);
     } else {
       for (int row : {64, 128, 192}) horizontalLine(canvas, x, width, top + row);
@@ -123,7 +124,7 @@ void drawGridRows(Canvas& canvas, int x, int width) {
   } else {
     const double count = currentBinCount();
     const double lnCount = std::log(count);
-    forEachOctave(openRate(), count, [&](int, double, double p) {
+    forEachOctave(rate, count, [&](int, double, double p) {
       horizontalLine(canvas, x, width, int(top + 256 - std::log(p) / lnCount * 256));
     });
   }
@@ -131,24 +132,23 @@ void drawGridRows(Canvas& canvas, int x, int width) {
 
 }  // namespace
 
-void drawChartStrip(Canvas& canvas, int count, int x, int width) {
+void drawChartStrip(Canvas& canvas, const DisplayState& display, int count, int x, int width) {
   if (settings.method == kWt) count = 256;
   if (count < 1) return;
   if (settings.colorScale) {
     if (linearMethod()) {
-      drawNoteRowsLinear(canvas, x, width);
+      drawNoteRowsLinear(canvas, display, x, width);
     } else {
-      drawNoteRowsLog(canvas, count, x, width);
+      drawNoteRowsLog(canvas, display, count, x, width);
     }
     return;
   }
   if (x == kLayout.unitW) canvas.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
-  drawGridRows(canvas, x, width);
+  drawGridRows(canvas, display.fileRate, x, width);
 }
 
-void drawChartLabels(Canvas& canvas) {
+void drawChartLabels(Canvas& canvas, SampleRate rate) {
   clearLegendArea(canvas);
-  const SampleRate rate = openRate();
   if (rate.kHz() == 0) return;
   const int x = 2 * kLayout.unitW + 512;
   const int top = kLayout.plotTop;
@@ -174,7 +174,7 @@ void drawChartLabels(Canvas& canvas) {
       label(192, formatText("%ld", b / 4));
     }
   } else if (settings.method == kWt) {
-    const ChartRowScale scale = chartRowScale(256, kWt);
+    const ChartRowScale scale = chartRowScale(rate, 256, kWt);
     double g = scale.fTop;
     for (int k = 0; k <= 10; ++k, g /= 2) {
       label(24 * k, g > 5000 ? formatText("%.0fk", g / 1000) : formatText("%.0f", g));
@@ -214,15 +214,15 @@ void clearLegendArea(Canvas& canvas) {
   canvas.fillRect(2 * kLayout.unitW + 512, kLayout.plotTop, 6 * kLayout.unitW, 256, kButtonFace);
 }
 
-int rangeBarWidth() {
+int rangeBarWidth(SampleRate rate) {
   const int perColumn = std::max(1, int(settings.framesPerColumn));
-  int w = int(settings.timeResolution * openRate().framesPerBaseStep() / perColumn);
+  int w = int(settings.timeResolution * rate.framesPerBaseStep() / perColumn);
   return std::clamp(w, 1, 850);
 }
 
-void drawRangeMarker(Canvas& canvas) {
-  if (openRate().kHz() == 0) return;
-  const int w = rangeBarWidth();
+void drawRangeMarker(Canvas& canvas, SampleRate rate) {
+  if (rate.kHz() == 0) return;
+  const int w = rangeBarWidth(rate);
   const int barY = (7 * kLayout.unitH) / 2 + kLayout.overviewHeight;
   clearRangeBand(canvas);
   // Right of the band: the bar's overhang and the end of a text that ran past the band.

@@ -34,11 +34,11 @@ size_t familyColumn(SampleRate rate) {
   return size_t(std::max(rate.cdStep(), 0));
 }
 
-void drawWaveZoomLabels(Canvas& canvas) {
+void drawWaveZoomLabels(Canvas& canvas, SampleRate rate) {
   const int unitW = kLayout.unitW;
   const int m = waveSpanFrames();
   label(canvas, unitW / 2, "0");
-  if (!openRate().cdFamily()) {
+  if (!rate.cdFamily()) {
     if (m > 2000) {
       label(canvas, 3 * unitW + 512, formatText("%d msec", m / 8));
       const int parts[] = {125, 100, 75, 50, 25};
@@ -78,7 +78,7 @@ void drawWaveZoomLabels(Canvas& canvas) {
   }
 }
 
-void drawLevelMeterLabels(Canvas& canvas) {
+void drawLevelMeterLabels(Canvas& canvas, SampleRate rate) {
   static constexpr std::array<std::array<const char*, 4>, 10> kBandLabels{{
       {"  8 ", " 15 ", " 30 ", " 60 "},
       {" 15 ", " 30 ", " 60 ", "120 "},
@@ -92,7 +92,6 @@ void drawLevelMeterLabels(Canvas& canvas) {
       {" 4k ", " 8k ", "16k ", "31k "},
   }};
   const int unitW = kLayout.unitW;
-  const SampleRate rate = openRate();
   const int srKHz = rate.kHz();
   label(canvas, 2 * unitW + 513, "Hz");
   if (rate.cdFamily()) {
@@ -107,7 +106,7 @@ void drawLevelMeterLabels(Canvas& canvas) {
   }
 }
 
-void drawLinearSpectrumLabels(Canvas& canvas) {
+void drawLinearSpectrumLabels(Canvas& canvas, SampleRate rate) {
   static constexpr std::array<std::array<const char*, 4>, 4> kFrequencyLabels{{
       {"1250", "2.5k", " 5k ", "10k "},
       {"2500", " 5k ", "10k ", "20k "},
@@ -115,7 +114,6 @@ void drawLinearSpectrumLabels(Canvas& canvas) {
       {"5000", "10k ", "20k ", "40k "},
   }};
   const int unitW = kLayout.unitW;
-  const SampleRate rate = openRate();
   const int srKHz = rate.kHz();
   label(canvas, 4 * unitW + 513, "Hz");
   label(canvas, unitW, "0");
@@ -131,12 +129,12 @@ void drawLinearSpectrumLabels(Canvas& canvas) {
   label(canvas, 384 - unitW, formatText("%d", (srKHz / 8) * 3000));
 }
 
-void drawLogSpectrumLabels(Canvas& canvas) {
+void drawLogSpectrumLabels(Canvas& canvas, SampleRate rate) {
   const int unitW = kLayout.unitW;
   label(canvas, 4 * unitW + 513, "Hz");
   const int bins = currentBinCount();
   const double lnCount = std::log(double(bins));
-  forEachOctave(openRate(), bins, [&](int k, double g, double p) {
+  forEachOctave(rate, bins, [&](int k, double g, double p) {
     if (octaveLabelSkipped(k)) return;
     const std::string text = g > 5000    ? formatText("%.0fk", g / 1000)
                              : g >= 0.95 ? formatText("%.0f", g)
@@ -150,24 +148,25 @@ int centredX(const std::string& text) {
   return 256 - ((textCells(text) - 2) * kLayout.unitW) / 2;
 }
 
-void drawChartFrameLabels(Canvas& canvas) {
+void drawChartFrameLabels(Canvas& canvas, const DisplayState& display) {
+  const SampleRate rate = display.fileRate;
   const int bins = currentBinCount();
   if (settings.method == kFft || settings.method == kDct) {
     // The top frequency times 256, so that dividing by the bins shown gives Hz.
-    const long base = long(openRate().hz()) * 128;
+    const long base = long(rate.hz()) * 128;
     const std::string top = formatText("%5ld Hz ", base / std::max(bins, 256));
     canvas.textOut(centredX(top), titleRowY(), top);
     label(canvas, centredX("0 Hz "), "0 Hz ");
   } else {
-    const ChartRowScale scale = chartRowScale(bins, settings.method);
+    const ChartRowScale scale = chartRowScale(rate, bins, settings.method);
     const std::string top = formatText("%5ld Hz ", long(scale.fTop + 0.49));
     canvas.textOut(centredX(top), titleRowY(), top);
     const std::string bottom = formatText("%5.1f Hz ", scale.fBottom);
     label(canvas, centredX(bottom), bottom);
   }
-  drawChartStrip(canvas, bins, 0, kLayout.unitW);
-  drawChartStrip(canvas, bins, kLayout.unitW + 512, kLayout.unitW);
-  if (!settings.colorScale) drawChartLabels(canvas);
+  drawChartStrip(canvas, display, bins, 0, kLayout.unitW);
+  drawChartStrip(canvas, display, bins, kLayout.unitW + 512, kLayout.unitW);
+  if (!settings.colorScale) drawChartLabels(canvas, rate);
 }
 
 struct LegendEntry {
@@ -205,7 +204,7 @@ void drawNoteLegend(Canvas& canvas) {
   }
 }
 
-void drawVolumeLegend(Canvas& canvas) {
+void drawVolumeLegend(Canvas& canvas, const std::array<Rgb, 16>& chartColours16) {
   const int unitW = kLayout.unitW, unitH = kLayout.unitH;
   const int lx = 3 * unitW + 512;
   const int ly = kLayout.plotTop + 6 * unitH;
@@ -220,7 +219,7 @@ void drawVolumeLegend(Canvas& canvas) {
   canvas.textOut(lx + unitW / 2, ly + unitH / 2, "音量", TextStyle{kBlack, kWhite, true});
 }
 
-void drawLegend(Canvas& canvas) {
+void drawLegend(const DisplayState& display, Canvas& canvas) {
   const bool chart = settings.display == kTimeFrequencyChart;
   const bool sixteenColours = canvas.depthBits() == 4;
   if (settings.colorScale) {
@@ -230,14 +229,14 @@ void drawLegend(Canvas& canvas) {
     if (spectrumBars || (chart && !sixteenColours)) {
       drawNoteLegend(canvas);
     } else if (chart) {
-      drawVolumeLegend(canvas);
+      drawVolumeLegend(canvas, display.chartColours16);
     } else {
       clearLegendArea(canvas);
     }
     return;
   }
   if (chart) {
-    if (sixteenColours) drawVolumeLegend(canvas);
+    if (sixteenColours) drawVolumeLegend(canvas, display.chartColours16);
     return;
   }
   clearLegendArea(canvas);
@@ -245,37 +244,37 @@ void drawLegend(Canvas& canvas) {
 
 }  // namespace
 
-void drawGraphFrame(Canvas& canvas) {
+void drawGraphFrame(const DisplayState& display, Canvas& canvas) {
   const int unitW = kLayout.unitW;
   canvas.textOut(unitW / 2, labelRowY(), std::string(100, ' '));
   canvas.textOut(256 - ((9 - 2) * unitW) / 2, titleRowY(), std::string(9, ' '));
   canvas.fillRect(0, kLayout.plotTop, unitW, 256, kButtonFace);
   canvas.fillRect(unitW + 512, kLayout.plotTop, unitW, 256, kButtonFace);
   if (settings.display != kTimeFrequencyChart) {
-    drawRangeMarker(canvas);
+    drawRangeMarker(canvas, display.fileRate);
     canvas.whiteness(unitW, kLayout.plotTop, 512, 256);
   }
-  if (openRate().kHz() == 0) return;
+  if (display.fileRate.kHz() == 0) return;
   switch (settings.display) {
     case kWaveZoom:
-      drawWaveZoomLabels(canvas);
+      drawWaveZoomLabels(canvas, display.fileRate);
       break;
     case kLevelMeter:
-      drawLevelMeterLabels(canvas);
+      drawLevelMeterLabels(canvas, display.fileRate);
       break;
     case kSpectrumLinear:
-      drawLinearSpectrumLabels(canvas);
+      drawLinearSpectrumLabels(canvas, display.fileRate);
       break;
     case kSpectrumLog:
-      drawLogSpectrumLabels(canvas);
+      drawLogSpectrumLabels(canvas, display.fileRate);
       break;
     case kTimeFrequencyChart:
-      drawChartFrameLabels(canvas);
+      drawChartFrameLabels(canvas, display);
       break;
     default:
       break;
   }
-  if (unitW > 0) drawLegend(canvas);
+  if (unitW > 0) drawLegend(display, canvas);
 }
 
 }  // namespace korimu

@@ -110,22 +110,21 @@ void drawEqualCountMeter(Canvas& canvas, const uint8_t* depths, int len) {
   drawMeterBands(canvas, equalCountMeterBands(depths, len, line), line);
 }
 
-double waveZoomScale() {
-  const SampleRate rate = openRate();
+double waveZoomScale(SampleRate rate) {
   const int m = waveSpanFrames();
   if (rate.kHz() <= 0 || m <= 0) return 0;
   return 512.0 / (rate.framesPerBaseStep() * m);
 }
 
-void drawWaveZoom(Canvas& canvas, const uint8_t* depths, int len) {
+void drawWaveZoom(Canvas& canvas, SampleRate rate, const uint8_t* depths, int len) {
   const int unitW = kLayout.unitW, top = kLayout.plotTop;
   canvas.whiteness(unitW, top, 512, 256);
   canvas.setPen(kGridColour);
   canvas.moveTo(unitW, top + 127);
   canvas.lineTo(unitW + 512, top + 127);
-  drawWaveGrid(canvas);
+  drawWaveGrid(canvas, rate);
   canvas.setPen(kBlack);
-  const double r = waveZoomScale();
+  const double r = waveZoomScale(rate);
   if (depths == nullptr || len <= 0 || r <= 0) return;
   auto xAt = [&](int i) { return int(unitW + r * i); };
   canvas.moveTo(unitW, top + depths[0]);

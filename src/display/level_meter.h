@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/sample_rate.h"
 #include "platform/canvas.h"
 
 namespace korimu {
@@ -13,7 +14,7 @@ void drawOctaveMeter(Canvas& canvas, const uint8_t* depths, int len);
 // Ten bands of equal bin counts (log-spaced bins).
 void drawEqualCountMeter(Canvas& canvas, const uint8_t* depths, int len);
 // One depth per sample (or autocorrelation lag) over the time axis.
-void drawWaveZoom(Canvas& canvas, const uint8_t* depths, int len);
+void drawWaveZoom(Canvas& canvas, SampleRate rate, const uint8_t* depths, int len);
 
 // One band of a meter: bins [begin, end) and the depth its bar (the loudest bin) or its line point
 // (the mean depth) stands at.
@@ -29,6 +30,6 @@ std::vector<MeterBand> equalCountMeterBands(const uint8_t* depths, int len, bool
 // Bands the octave meter draws for a block order: 8 or 9 give 8, 10 gives 9, more give 10.
 int octaveBandCount(int blockOrder);
 // Pixels per sample of the waveform zoom for the open file (0 when no file is open).
-double waveZoomScale();
+double waveZoomScale(SampleRate rate);
 
 }  // namespace korimu

@@ -1,7 +1,6 @@
 #include "display/peak_readout.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "core/app_state.h"
 #include "core/layout.h"
@@ -11,21 +10,15 @@ namespace korimu {
 
 namespace {
 
-struct ReadoutLines {
-  std::string frequency;
-  std::string power;
-};
-std::optional<ReadoutLines> lastReadout;
-
 int boxX() {
   return 512 + 3 * kLayout.unitW;
 }
 
 }  // namespace
 
-void drawPeakReadout(Canvas& canvas, const std::string& frequencyText,
+void drawPeakReadout(DisplayState& display, Canvas& canvas, const std::string& frequencyText,
                      const std::string& powerText) {
-  lastReadout = ReadoutLines{frequencyText, powerText};
+  display.peakReadout = ReadoutLines{frequencyText, powerText};
   TextStyle style;
   style.text = appState.darkScheme != 0 ? kWhite : kBlack;
   style.background = appState.darkScheme != 0 ? kBlack : kWhite;
@@ -35,15 +28,15 @@ void drawPeakReadout(Canvas& canvas, const std::string& frequencyText,
   canvas.textOut(boxX(), y + 3 * kLayout.unitH, powerText, style);
 }
 
-void redrawPeakReadout(Canvas& canvas) {
-  if (!lastReadout) return;
-  const ReadoutLines lines = *lastReadout;
-  drawPeakReadout(canvas, lines.frequency, lines.power);
+void redrawPeakReadout(DisplayState& display, Canvas& canvas) {
+  if (!display.peakReadout) return;
+  const ReadoutLines lines = *display.peakReadout;
+  drawPeakReadout(display, canvas, lines.frequency, lines.power);
 }
 
-void clearPeakReadout(Canvas& canvas) {
-  if (!lastReadout) return;
-  lastReadout.reset();
+void clearPeakReadout(DisplayState& display, Canvas& canvas) {
+  if (!display.peakReadout) return;
+  display.peakReadout.reset();
   // The second line's cell may reach below the box, and a chart label under the box starts one
   // cell left of it: that first character alone must not stay behind.
   const int height = std::max(5 * kLayout.unitH, 3 * kLayout.unitH + FixedFont::kCellHeight);
@@ -51,8 +44,8 @@ void clearPeakReadout(Canvas& canvas) {
   canvas.fillRect(left, kLayout.plotTop, boxX() + 12 * kLayout.unitW - left, height, kButtonFace);
 }
 
-void forgetPeakReadout() {
-  lastReadout.reset();
+void forgetPeakReadout(DisplayState& display) {
+  display.peakReadout.reset();
 }
 
 }  // namespace korimu

@@ -50,25 +50,26 @@ void drawLineGraph(Canvas& canvas, const uint8_t* depths, int len, int step, int
   }
 }
 
-void drawNoteBars(Canvas& canvas, int len, int step, int divisor, const uint8_t* depths, int top,
-                  int barWidth) {
+void drawNoteBars(Canvas& canvas, const DisplayState& display, int len, int step, int divisor,
+                  const uint8_t* depths, int top, int barWidth) {
   if (depths == nullptr || len <= 0) return;
   const BinPlacement at{step, std::max(1, divisor)};
-  const double rate = openRate().hz();
+  const double rate = display.fileRate.hz();
   int previousClass = -1;
   Rgb brush = kBlack;
   for (int i = 0; i < len; ++i) {
-    const int noteClass = i == 0 ? 12 : noteClassOf(i * rate / (2.0 * len));
+    const int noteClass = i == 0 ? 12 : noteClassOf(i * rate / (2.0 * len), display.referenceLa);
     if (noteClass != previousClass) brush = noteColour(noteClass);
     previousClass = noteClass;
     fillBar(canvas, at.x(i), top, barWidth, depths[i], brush);
   }
 }
 
-void drawLinearSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
+void drawLinearSpectrum(Canvas& canvas, const DisplayState& display, const uint8_t* depths,
+                        int len) {
   const int top = kLayout.plotTop;
   canvas.whiteness(kLayout.unitW, top, 512, 256);
-  drawLinearGrid(canvas);
+  drawLinearGrid(canvas, display.fileRate);
   canvas.setPen(kBlack);
   if (depths == nullptr || len <= 0) return;
   const int barWidth = (thickLines() && settings.blockOrder == 8) ? 4 : pixels(settings.lineWidth);
@@ -76,17 +77,17 @@ void drawLinearSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
   if (settings.graphStyle == kLineGraph) {
     drawLineGraph(canvas, depths, len, at.step, at.divisor, top);
   } else if (settings.colorScale) {
-    drawNoteBars(canvas, len, at.step, at.divisor, depths, top, barWidth);
+    drawNoteBars(canvas, display, len, at.step, at.divisor, depths, top, barWidth);
   } else {
     for (int i = 0; i < len; ++i) fillBar(canvas, at.x(i), top, barWidth, depths[i], kBlack);
   }
 }
 
-void drawLogSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
+void drawLogSpectrum(Canvas& canvas, const DisplayState& display, const uint8_t* depths, int len) {
   const int top = kLayout.plotTop;
   const int unitW = kLayout.unitW;
   canvas.whiteness(unitW, top, 512, 256);
-  drawLogGrid(canvas, len, 512);
+  drawLogGrid(canvas, display.fileRate, len, 512);
   canvas.setPen(kBlack);
   if (depths == nullptr || len <= 1) return;
   const double lnLen = std::log(double(len));
@@ -106,12 +107,12 @@ void drawLogSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
     return;
   }
   const bool coloured = settings.colorScale;
-  const double rate = openRate().hz();
+  const double rate = display.fileRate.hz();
   int previousClass = -1;
   Rgb brush = kBlack;
   for (int i = 1; i < len; ++i) {
     if (coloured) {
-      const int noteClass = noteClassOf(i * rate / (2.0 * len));
+      const int noteClass = noteClassOf(i * rate / (2.0 * len), display.referenceLa);
       if (noteClass != previousClass) brush = noteColour(noteClass);
       previousClass = noteClass;
     }
@@ -131,14 +132,15 @@ void drawLogSpectrum(Canvas& canvas, const uint8_t* depths, int len) {
   }
 }
 
-void drawLogBinnedSpectrum(Canvas& canvas, const uint8_t* depths, int len, int top, int width) {
+void drawLogBinnedSpectrum(Canvas& canvas, const DisplayState& display, const uint8_t* depths,
+                           int len, int top, int width) {
   const int unitW = kLayout.unitW;
   const int n = settings.method == kMem ? len : currentBinCount();
   canvas.whiteness(unitW, top, width, 256);
   canvas.setPen(kGridColour);
   if (n > 1) {
     const double lnN = std::log(double(n));
-    forEachOctave(openRate(), n, [&](int, double, double p) {
+    forEachOctave(display.fileRate, n, [&](int, double, double p) {
       const int x = int(std::log(p) / lnN * width + unitW);
       canvas.moveTo(x, top + 256);
       canvas.lineTo(x, top);
@@ -156,14 +158,14 @@ void drawLogBinnedSpectrum(Canvas& canvas, const uint8_t* depths, int len, int t
       fillBar(canvas, at.x(i), top, pixels(settings.lineWidth), depths[i], kBlack);
     return;
   }
-  const double half = openRate().hz() / 2.0;
+  const double half = display.fileRate.hz() / 2.0;
   const double fLow = half / std::max(1, n);
   const double ratio = len > 1 ? std::exp(std::log(half / fLow) / (len - 1)) : 1.0;
   double f = fLow;
   int previousClass = -1;
   Rgb brush = kBlack;
   for (int i = 0; i < len; ++i, f *= ratio) {
-    const int noteClass = i == 0 ? 12 : noteClassOf(f);
+    const int noteClass = i == 0 ? 12 : noteClassOf(f, display.referenceLa);
     if (noteClass != previousClass) brush = noteColour(noteClass);
     previousClass = noteClass;
     fillBar(canvas, at.x(i), top, pixels(settings.lineWidth), depths[i], brush);

@@ -15,22 +15,16 @@ namespace {
 
 constexpr TextStyle kStatusStyle{kButtonText, kButtonFace, true};
 
-bool fileFactsHidden = false;
-
 // A fact of the open file, or as many blanks as it takes while the facts are hidden.
-void factText(Canvas& canvas, int x, int y, const std::string& text) {
+void factText(Canvas& canvas, bool fileFactsHidden, int x, int y, const std::string& text) {
   canvas.textOut(x, y, fileFactsHidden ? std::string(size_t(textCells(text)), ' ') : text,
                  kStatusStyle);
 }
 
 }  // namespace
 
-void hideFileFacts(bool hidden) {
-  fileFactsHidden = hidden;
-}
-
-Canvas& clientCanvas() {
-  return displaySurfaces.window;
+void hideFileFacts(DisplayState& display, bool hidden) {
+  display.fileFactsHidden = hidden;
 }
 
 void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& position) {
@@ -40,18 +34,19 @@ void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& positio
   canvas.textOut(0, 2, formatText("%10ldpos %13.6f秒", long(position), seconds), kStatusStyle);
 }
 
-void drawFormatTexts(Canvas& canvas, const WaveSource& facts, bool fileSelected) {
+void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
+                     bool fileSelected) {
   const int w = kLayout.unitW;
   const int h = kLayout.unitH;
   const int x = (3 * w) / 2 + 512;
-  factText(canvas, x, int(3.5 * h), formatText("%2dkHz", facts.srKHz));
-  factText(canvas, x, 6 * h, formatText("%2dbit", facts.bitsPerSample));
+  factText(canvas, display.fileFactsHidden, x, int(3.5 * h), formatText("%2dkHz", facts.srKHz));
+  factText(canvas, display.fileFactsHidden, x, 6 * h, formatText("%2dbit", facts.bitsPerSample));
   const char* channels = "      ";
   if (fileSelected) channels = (facts.sampleKind & 2) != 0 ? "STEREO" : " MONO ";
-  factText(canvas, x, int(8.5 * h), channels);
+  factText(canvas, display.fileFactsHidden, x, int(8.5 * h), channels);
 }
 
-void drawSpanText(Canvas& canvas, const WaveSource& facts) {
+void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource& facts) {
   double span = 0.0;
   if (facts.bytesPerSecond != 0) {
     span = double(settings.framesPerColumn) * 512.0 * double(facts.blockAlign) /
@@ -60,7 +55,7 @@ void drawSpanText(Canvas& canvas, const WaveSource& facts) {
   const std::string text = formatText(span >= 10.0 ? "%4.1f秒" : "%4.2f秒", span);
   const int w = kLayout.unitW;
   const int x = kLayout.layoutWidth - (w < 8 ? 27 * w : 26 * w);
-  factText(canvas, x, 3, text);
+  factText(canvas, display.fileFactsHidden, x, 3, text);
 }
 
 void drawDataCountLabel(Canvas& canvas) {

@@ -3,24 +3,23 @@
 
 #include <cstdint>
 
+#include "display/display_state.h"
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
 
-// The main window's client area (created at start-up with the client size).
-Canvas& clientCanvas();
-
 // "%10ldpos %13.6f秒" at (0, 2); a non-PCM file has no position: it is reset to 0 first.
 void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& position);
 // "%2dkHz", "%2dbit" and "STEREO" / " MONO " (blank until a file is selected) right of the
 // overview.
-void drawFormatTexts(Canvas& canvas, const WaveSource& facts, bool fileSelected);
+void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
+                     bool fileSelected);
 // The overview's span in seconds, "%4.1f秒" from 10 seconds on, else "%4.2f秒".
-void drawSpanText(Canvas& canvas, const WaveSource& facts);
+void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource& facts);
 // While hidden (after a failed open), the format and span texts draw blanks in their place: the
 // facts still held describe a file that is no longer open. Reading a file shows them again.
-void hideFileFacts(bool hidden);
+void hideFileFacts(DisplayState& display, bool hidden);
 // "表示ﾃﾞｰﾀ数" left of the span combobox.
 void drawDataCountLabel(Canvas& canvas);
 // "中断要求受付" at (300, 150) in the window's default colours (black on white).

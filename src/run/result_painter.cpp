@@ -17,15 +17,6 @@ namespace korimu {
 
 namespace {
 
-bool wholePlotCopies = false;
-
-Canvas& window() {
-  return displaySurfaces.window;
-}
-Canvas& backBuffer() {
-  return displaySurfaces.backBuffer;
-}
-
 Rect wholePlot() {
   return {kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight};
 }
@@ -53,10 +44,6 @@ void diagnosticPlace(DiagnosticLine line, int& x, int& y) {
 }
 
 }  // namespace
-
-void setWholePlotCopies(bool on) {
-  wholePlotCopies = on;
-}
 
 void ResultPainter::DrawnArea::add(const Rect& r) {
   const Rect plot = wholePlot();
@@ -98,7 +85,7 @@ void ResultPainter::frame(const FrameResult& r, int32_t view, int column, int co
   }
   if (r.waveZoom) {
     if (r.extremesShown) showText(drawWaveZoomExtremes(window(), r.maximum, r.minimum));
-    drawWaveZoom(backBuffer(), r.rows.data(), static_cast<int>(r.rows.size()));
+    drawWaveZoom(backBuffer(), display_.fileRate, r.rows.data(), static_cast<int>(r.rows.size()));
     markWholePlot();
     present();
     return;
@@ -112,15 +99,15 @@ void ResultPainter::frame(const FrameResult& r, int32_t view, int column, int co
       markWholePlot();
       break;
     case kSpectrumLinear:
-      drawLinearSpectrum(backBuffer(), depths, bins);
+      drawLinearSpectrum(backBuffer(), display_, depths, bins);
       markWholePlot();
       break;
     case kSpectrumLog:
-      drawLogSpectrum(backBuffer(), depths, bins);
+      drawLogSpectrum(backBuffer(), display_, depths, bins);
       markWholePlot();
       break;
     case kTimeFrequencyChart:
-      drawChartColumn(backBuffer(), depths, bins, column, columnsPerBlock);
+      drawChartColumn(display_, backBuffer(), depths, bins, column, columnsPerBlock);
       drawn_.add({kLayout.unitW + column, kLayout.plotTop, std::min(columnsPerBlock, kPlotWidth),
                   kPlotHeight});
       break;
@@ -144,15 +131,15 @@ void ResultPainter::points(const SpectrumFrame& frame, int32_t view, int column,
       markWholePlot();
       break;
     case kSpectrumLinear:
-      drawLinearSpectrum(backBuffer(), depths, points);
+      drawLinearSpectrum(backBuffer(), display_, depths, points);
       markWholePlot();
       break;
     case kSpectrumLog:
-      drawLogBinnedSpectrum(backBuffer(), depths, points, kLayout.plotTop, kPlotWidth);
+      drawLogBinnedSpectrum(backBuffer(), display_, depths, points, kLayout.plotTop, kPlotWidth);
       markWholePlot();
       break;
     case kTimeFrequencyChart:
-      drawChartColumnLog(backBuffer(), depths, points, column, columnsPerBlock);
+      drawChartColumnLog(display_, backBuffer(), depths, points, column, columnsPerBlock);
       drawn_.add({kLayout.unitW + column, kLayout.plotTop, std::min(columnsPerBlock, kPlotWidth),
                   kPlotHeight});
       break;
@@ -168,7 +155,7 @@ void ResultPainter::peakReadout(double frequency, double power) {
     record->peakFrequency = frequency;
     record->peakPower = power;
   }
-  drawPeakReadout(window(), peakFrequencyText(frequency), peakPowerText(power));
+  drawPeakReadout(display_, window(), peakFrequencyText(frequency), peakPowerText(power));
   // The box and whatever of its lines runs past it, up to the window's right edge.
   const int x = kPlotWidth + 3 * kLayout.unitW;
   listener_.clientAreaChanged(
@@ -182,8 +169,9 @@ void ResultPainter::powerWarning(const std::string& text) {
 
 void ResultPainter::waveletRow(int row, const uint8_t* depths, int n, int column,
                                int columnsPerBlock) {
-  const Rect painted = drawWaveletRow(backBuffer(), depths, n, column, columnsPerBlock, row);
-  if (wholePlotCopies) {
+  const Rect painted =
+      drawWaveletRow(display_, backBuffer(), depths, n, column, columnsPerBlock, row);
+  if (wholePlotCopies_) {
     // The comparison copies the row's full width, as a row copy always did.
     const int x = kLayout.unitW, y = kLayout.plotTop + row;
     window().copyFrom(backBuffer(), x, y, kPlotWidth, 1, x, y);
@@ -196,7 +184,7 @@ void ResultPainter::waveletRow(int row, const uint8_t* depths, int n, int column
 }
 
 void ResultPainter::present() {
-  if (wholePlotCopies) {
+  if (wholePlotCopies_) {
     drawn_ = DrawnArea{};
     markWholePlot();
   }
@@ -208,17 +196,17 @@ void ResultPainter::present() {
 }
 
 void PlotProgress::begin(std::string_view name, long total) {
-  listener_.clientAreaChanged(drawProgressText(displaySurfaces.window, name, 0, total));
+  listener_.clientAreaChanged(drawProgressText(window_, name, 0, total));
   listener_.begin(name, total);
 }
 
 void PlotProgress::step(long done, long total) {
-  listener_.clientAreaChanged(drawProgressCounter(displaySurfaces.window, done));
+  listener_.clientAreaChanged(drawProgressCounter(window_, done));
   listener_.step(done, total);
 }
 
 void PlotProgress::end() {
-  listener_.clientAreaChanged(clearProgressText(displaySurfaces.window));
+  listener_.clientAreaChanged(clearProgressText(window_));
   listener_.end();
 }
 

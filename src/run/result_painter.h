@@ -12,17 +12,17 @@
 #include "analysis/progress.h"
 #include "analysis/spectrum_frame.h"
 #include "core/layout.h"
+#include "display/display_state.h"
 #include "run/run_listener.h"
 
 namespace korimu {
 
-// Copies the whole plot area to the window at every step instead of only what the step drew, the
-// simple way the incremental copy is compared against. Off unless a test turns it on.
-void setWholePlotCopies(bool on);
-
 class ResultPainter {
  public:
-  explicit ResultPainter(RunListener& listener) : listener_(listener) {}
+  // wholePlotCopies copies the whole plot area to the window at every step instead of only what
+  // the step drew: the simple way the incremental copy is compared against.
+  ResultPainter(DisplayState& display, RunListener& listener, bool wholePlotCopies = false)
+      : display_(display), listener_(listener), wholePlotCopies_(wholePlotCopies) {}
 
   // The messages (shown in order; a fatal one ends the process), the diagnostic texts and the
   // note that the FFT tables did not fit.
@@ -46,8 +46,12 @@ class ResultPainter {
   };
   void markWholePlot();
   void showText(const Rect& written);
+  Canvas& window() { return display_.surfaces.window; }
+  Canvas& backBuffer() { return display_.surfaces.backBuffer; }
 
+  DisplayState& display_;
   RunListener& listener_;
+  const bool wholePlotCopies_;
   DrawnArea drawn_;
 };
 
@@ -55,7 +59,8 @@ class ResultPainter {
 // name and counters), then handed on to the listener, which also answers whether to stop.
 class PlotProgress : public Progress {
  public:
-  explicit PlotProgress(RunListener& listener) : listener_(listener) {}
+  // The progress text goes to `window`, the main window's canvas.
+  PlotProgress(Canvas& window, RunListener& listener) : window_(window), listener_(listener) {}
   void begin(std::string_view name, long total) override;
   void step(long done, long total) override;
   void end() override;
@@ -64,6 +69,7 @@ class PlotProgress : public Progress {
   bool stopped() const { return stopped_; }
 
  private:
+  Canvas& window_;
   RunListener& listener_;
   bool stopped_ = false;
 };

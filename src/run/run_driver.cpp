@@ -86,10 +86,10 @@ bool stereoFile(const WaveSession& wave) {
   return (wave.source.sampleKind & 2) != 0;
 }
 
-void copyPlotToWindow(RunListener& listener) {
+void copyPlotToWindow(DisplaySurfaces& surfaces, RunListener& listener) {
   const int x = kLayout.unitW;
   const int y = kLayout.plotTop;
-  displaySurfaces.window.copyFrom(displaySurfaces.backBuffer, x, y, kPlotWidth, kPlotHeight, x, y);
+  surfaces.window.copyFrom(surfaces.backBuffer, x, y, kPlotWidth, kPlotHeight, x, y);
   listener.clientChanged();
 }
 
@@ -160,19 +160,19 @@ void startRecord(RunRecord& record, const AnalysisParams& params, const Session&
 
 // The chart as painted, read back from the back buffer column by column as the cross-section
 // reads it: the shade of each cell is the depth drawn there, whichever painter drew it.
-void recordChart(RunRecord& record, int columns, int method) {
+void recordChart(const DisplayState& display, RunRecord& record, int columns, int method) {
   record.chartColumns = columns;
   record.chartDepths.assign(size_t{kChartRows} * kChartColumns, 255);
   uint8_t column[kChartRows];
   for (int x = 0; x < columns; ++x) {
-    readChartColumn(displaySurfaces.backBuffer, kLayout.unitW + x, column);
+    readChartColumn(display, display.surfaces.backBuffer, kLayout.unitW + x, column);
     for (int element = 0; element < kChartRows; ++element)
       record.chartDepths[size_t(kChartRows - 1 - element) * kChartColumns + size_t(x)] =
           column[element];
   }
   for (int element = 0; element < kChartRows; ++element)
     record.chartRowFrequencies[size_t(kChartRows - 1 - element)] =
-        crossSectionRowFrequency(method, element);
+        crossSectionRowFrequency(display.fileRate, method, element);
 }
 
 void enterRunningState(Session& session, RunListener& listener) {
@@ -265,8 +265,9 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
   const int width = columnsPerBlock(blockBytes, align, settings.framesPerColumn);
   const int skipped = blocksPerColumn(blockBytes, align, settings.framesPerColumn) - 1;
   const int blockFrames = align != 0 ? static_cast<int>(blockBytes / align) : 0;
-  clearChart(displaySurfaces.backBuffer);
-  copyPlotToWindow(listener);
+  DisplayState& display = analysis.session.display;
+  clearChart(display, display.surfaces.backBuffer);
+  copyPlotToWindow(display.surfaces, listener);
   enterRunningState(analysis.session, listener);
   int painted = 0;
   for (int column = 0; column < kPlotWidth; column += width) {
@@ -279,12 +280,13 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
     for (int i = 0; i < skipped; ++i) readLength = readBlock(wave, readLength);
     if (analysis.progress.cancelled()) break;
   }
-  if (RunRecord* record = listener.record()) recordChart(*record, painted, analysis.params.method);
-  clearProgressText(displaySurfaces.window);
+  if (RunRecord* record = listener.record())
+    recordChart(display, *record, painted, analysis.params.method);
+  clearProgressText(display.surfaces.window);
   if (!settings.colorScale) {
-    drawChartLabels(displaySurfaces.window);
+    drawChartLabels(display.surfaces.window, display.fileRate);
     // The labels' clear runs through the peak box: it shows its whole two lines again.
-    redrawPeakReadout(displaySurfaces.window);
+    redrawPeakReadout(display, display.surfaces.window);
   }
   listener.clientChanged();
   leaveRunningState(analysis.session, listener);
@@ -319,7 +321,7 @@ void runAnalysis(Session& session, RunListener& listener) {
   session.busy = true;
   const WaveOpenResult opened =
       openWave(wave, WaveOpenRequest{document.fileName, document.position, false}, settings);
-  followFileRate(opened, wave.source);
+  followFileRate(session.display, opened, wave.source);
   listener.fileOpened(opened);
   const bool usable = reportOpenFailure(opened);
   session.busy = false;
@@ -343,11 +345,12 @@ void runAnalysis(Session& session, RunListener& listener) {
   }
   const uint32_t readLength = std::min(blockBytes, wave.source.bytesLeft);
 
-  if (displaySurfaces.backBuffer.width() == 0) prepareAnalysis();
-  Canvas& window = displaySurfaces.window;
+  DisplayState& display = session.display;
+  if (display.surfaces.backBuffer.width() == 0) prepareAnalysis(display, settings.musicalKey);
+  Canvas& window = display.surfaces.window;
   const bool chart = params.view == kTimeFrequencyChart;
   if (chart) clearRangeBand(window);
-  drawGraphFrame(window);
+  drawGraphFrame(display, window);
   listener.clientChanged();
 
   session.document.lastRunView = params.view;
@@ -357,8 +360,8 @@ void runAnalysis(Session& session, RunListener& listener) {
 
   // The grey palette of an 8-bit display is part of the canvases' depth mode, so nothing has to
   // be selected or restored around the chart.
-  ResultPainter painter(listener);
-  PlotProgress progress(listener);
+  ResultPainter painter(display, listener, session.wholePlotCopies);
+  PlotProgress progress(window, listener);
   BlockAnalysis analysis{params, session, painter, progress};
   if (chart) {
     chartRun(blockBytes, readLength, analysis, listener);

@@ -5,6 +5,7 @@
 
 #include "analysis/transform_tables.h"
 #include "core/document.h"
+#include "display/display_state.h"
 #include "wave/wave_session.h"
 
 namespace korimu {
@@ -17,11 +18,16 @@ struct Session {
   bool busy = false;
   // The open file, its sample buffers and its playback.
   WaveSession wave;
+  // The canvases and what the display remembers between runs.
+  DisplayState display;
   // The transforms' tables, kept while the block size stays.
   TransformTables tables;
   // The loudest MEM block analysed so far: a later block is compared with every earlier one,
   // across runs.
   double memRunningMax = 0.0;
+  // The run copies the whole plot to the window after every step instead of only what the step
+  // drew: the simple way the incremental copies are compared with.
+  bool wholePlotCopies = false;
 };
 
 }  // namespace korimu

@@ -25,12 +25,12 @@ TEST_F(CrossSectionWindowTest, SineGivesItsRowAsTheLoudest) {
   clickChart(4);
   ASSERT_NE(window(), nullptr);
   window()->repaintGraphNow();
-  ASSERT_EQ(crossSection.column.size(), 256u);
+  ASSERT_EQ(windowDisplay().crossSection.column.size(), 256u);
   EXPECT_EQ(loudest(), kSineBin);
   EXPECT_TRUE(shows(kLayout.unitW, kLayout.unitH, " 3445 Hz ", TextStyle{kBlack, kWhite, false}));
   // Its depth is below every other row's, and its bar is drawn down from that depth (under the
   // readout text, which covers the top 16 rows).
-  const std::vector<uint8_t>& depths = crossSection.column;
+  const std::vector<uint8_t>& depths = windowDisplay().crossSection.column;
   for (int i = 0; i < 256; ++i) {
     if (i == kSineBin) continue;
     EXPECT_GT(depths[size_t(i)], depths[kSineBin]) << i;
@@ -51,13 +51,13 @@ TEST_F(CrossSectionWindowTest, ClearedChartColumnReadsWhiteAsFullScale) {
   clickChart(400);
   ASSERT_NE(window(), nullptr);
   window()->repaintGraphNow();
-  const Canvas& back = displaySurfaces.backBuffer;
+  const Canvas& back = windowDisplay().surfaces.backBuffer;
   int white = 0;
   for (int row = 0; row < 256; ++row) {
     const Rgb pixel = back.getPixel(kLayout.unitW + 400, kLayout.plotTop + row);
     if (pixel == kWhite) {
       ++white;
-      EXPECT_EQ(crossSection.column[size_t(255 - row)], 0) << row;
+      EXPECT_EQ(windowDisplay().crossSection.column[size_t(255 - row)], 0) << row;
     }
   }
   EXPECT_GT(white, 200) << "the cleared chart is white apart from its grid";
@@ -66,14 +66,15 @@ TEST_F(CrossSectionWindowTest, ClearedChartColumnReadsWhiteAsFullScale) {
 TEST_F(CrossSectionWindowTest, SixteenColourDisplayReadsTableIndices) {
   ::setenv("KORIMU_DISPLAY_BITS", "4", 1);
   start(sineFile("vga.wav", 0.5));
-  ASSERT_EQ(displaySurfaces.backBuffer.depthBits(), 4);
+  ASSERT_EQ(windowDisplay().surfaces.backBuffer.depthBits(), 4);
   analyzeFftChart();
   clickChart(4);
   ASSERT_NE(window(), nullptr);
   window()->repaintGraphNow();
-  ASSERT_EQ(crossSection.column.size(), 256u);
+  ASSERT_EQ(windowDisplay().crossSection.column.size(), 256u);
   for (int i = 0; i < 256; ++i) {
-    EXPECT_EQ((crossSection.column[size_t(i)] + 1) % 16, 0) << "255 - 16 k at " << i;
+    EXPECT_EQ((windowDisplay().crossSection.column[size_t(i)] + 1) % 16, 0)
+        << "255 - 16 k at " << i;
   }
   EXPECT_EQ(loudest(), kSineBin);
 }
@@ -176,7 +177,7 @@ TEST_F(CrossSectionWindowTest, RealRecordingShowsTheCanvasUnderItsButtons) {
     settings.colorScale = look.colorScale;
     settings.graphStyle = look.graphStyle;
     analyze(kTimeFrequencyChart, look.method, look.blockOrder);
-    crossSection.sectionWidth = look.width;
+    windowDisplay().crossSection.sectionWidth = look.width;
     clickChart(120);
     ASSERT_NE(window(), nullptr);
     QApplication::processEvents();
@@ -191,7 +192,7 @@ TEST_F(CrossSectionWindowTest, RealRecordingShowsTheCanvasUnderItsButtons) {
           ++differing;
     EXPECT_EQ(differing, 0);
     // Speech has its loudest row well above silence.
-    EXPECT_LT(crossSection.column[size_t(loudest())], 128);
+    EXPECT_LT(windowDisplay().crossSection.column[size_t(loudest())], 128);
     if (const char* dir = std::getenv("KORIMU_SCREENSHOT_DIR")) {
       shown.save(QString::fromUtf8(dir) + "/cross_section_" + look.name + ".png");
     }

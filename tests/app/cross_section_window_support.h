@@ -38,10 +38,6 @@ inline std::string sineFile(const std::string& name, double seconds, int bin = k
 
 class CrossSectionWindowTest : public ShellTest {
  protected:
-  void SetUp() override {
-    ShellTest::SetUp();
-    crossSection = CrossSectionState{};
-  }
   void TearDown() override {
     closeCrossSectionWindow();
     ShellTest::TearDown();
@@ -71,7 +67,7 @@ class CrossSectionWindowTest : public ShellTest {
   static int column() { return controller().session().document.crossSectionX - kLayout.unitW; }
   // The loudest element of the shown column, as the window's last paint read it.
   static int loudest() {
-    const std::vector<uint8_t>& c = crossSection.column;
+    const std::vector<uint8_t>& c = windowDisplay().crossSection.column;
     int best = 0;
     for (int i = 1; i < int(c.size()); ++i)
       if (c[size_t(i)] < c[size_t(best)]) best = i;

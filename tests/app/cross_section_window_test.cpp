@@ -63,7 +63,8 @@ TEST_F(CrossSectionWindowTest, OpensOnlyAfterAChartRun) {
   ASSERT_NE(window(), nullptr);
   press(kCrossSectionClose);
   EXPECT_EQ(window(), nullptr);
-  EXPECT_TRUE(crossSection.column.empty()) << "the column buffer goes with the window";
+  EXPECT_TRUE(windowDisplay().crossSection.column.empty())
+      << "the column buffer goes with the window";
   controller().command(1116);
   ASSERT_NE(window(), nullptr);
   EXPECT_EQ(column(), 0);
@@ -215,9 +216,10 @@ TEST_F(CrossSectionWindowTest, SavesTheShownColumnAsFrequencyAndDepth) {
   }
   ASSERT_EQ(rows.size(), size_t{kCrossSectionRows});
   for (int e = 0; e < kCrossSectionRows; ++e) {
-    EXPECT_EQ(rows[e].second, crossSection.column[e]) << "row " << e;
+    EXPECT_EQ(rows[e].second, windowDisplay().crossSection.column[e]) << "row " << e;
     EXPECT_DOUBLE_EQ(rows[e].first,
-                     crossSectionRowFrequency(controller().session().document.lastRunMethod, e));
+                     crossSectionRowFrequency(windowDisplay().fileRate,
+                                              controller().session().document.lastRunMethod, e));
   }
   const auto loudest = std::min_element(rows.begin(), rows.end(),
                                         [](auto& a, auto& b) { return a.second < b.second; });

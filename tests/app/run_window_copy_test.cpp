@@ -39,13 +39,12 @@ class RunWindowCopyTest : public testing::ShellTest, public ::testing::WithParam
     testing::ShellTest::SetUp();
   }
   void TearDown() override {
-    setWholePlotCopies(false);
     testing::ShellTest::TearDown();
     ::unsetenv("KORIMU_DISPLAY_BITS");
   }
 
   static std::vector<uint32_t> chartRun(bool wholePlot) {
-    setWholePlotCopies(wholePlot);
+    controller().session().wholePlotCopies = wholePlot;
     buttonById(kAnalyzeId)->click();
     QApplication::processEvents();
     return clientCanvas().pixels();

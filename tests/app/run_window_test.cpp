@@ -48,7 +48,7 @@ class RunWindowTest : public testing::ShellTest {
   }
   static Canvas clearedChart() {
     Canvas c(kLayout.layoutWidth, kLayout.clientHeight, clientCanvas().depthBits());
-    clearChart(c);
+    clearChart(windowDisplay(), c);
     return c;
   }
   // Whether a plot column looks as the cleared chart does, apart from the notice that Stop writes
@@ -221,7 +221,7 @@ TEST_F(RunWindowTest, ARepaintBringsTheChartBackFromTheBackBuffer) {
   start(glideFile("repaint.wav", 1.0));
   chartWith(kFft, 10);
   buttonById(kAnalyzeId)->click();
-  const Canvas& back = displaySurfaces.backBuffer;
+  const Canvas& back = windowDisplay().surfaces.backBuffer;
   // Whatever covered the window is gone from its canvas.
   clientCanvas().fillRect(kLayout.unitW, kLayout.plotTop, 512, 256, kBlack);
   shell().client->invalidateAll();

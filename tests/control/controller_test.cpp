@@ -68,7 +68,7 @@ class ControllerTest : public ::testing::Test {
   void SetUp() override {
     settings = AppSettings{};
     appState = AppState{};
-    clientCanvas() = Canvas(640, 383);
+    controller_.session().display.surfaces.window = Canvas(640, 383);
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
     setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {
@@ -86,7 +86,6 @@ class ControllerTest : public ::testing::Test {
     setAudioBackend(AudioBackend{});
     setVolumeQuery(nullptr);
     setMessageSink(previousSink_);
-    clientCanvas() = Canvas();
   }
 
   // Starts as the window does, with or without an output device.
@@ -289,9 +288,10 @@ TEST_F(ControllerTest, AFileThatIsRefusedShowsItsFormatBeforeTheMessage) {
   bool textsWereCurrent = false;
   setMessageSink([&](std::string_view text, MessageKind) {
     messages_.emplace_back(text);
-    Canvas redrawn = clientCanvas();
-    drawFormatTexts(redrawn, wave().source, true);
-    textsWereCurrent = redrawn.pixels() == clientCanvas().pixels();
+    const DisplayState& display = controller_.session().display;
+    Canvas redrawn = display.surfaces.window;
+    drawFormatTexts(display, redrawn, wave().source, true);
+    textsWereCurrent = redrawn.pixels() == display.surfaces.window.pixels();
   });
   EXPECT_FALSE(controller_.openFile());
   EXPECT_EQ(messages_, std::vector<std::string>{"指定したファイルは、PCMファイルではありません。"});

@@ -60,13 +60,15 @@ TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
   // The window as it starts: its canvas composed, the settings as the command line had them.
   settings = rendered;
   appState = AppState{};
-  clientCanvas() = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
-  clientCanvas().clear(kButtonFace);
-  prepareAnalysis();
   SavingView view;
   view.folder = scope.dir.path().string();
   Controller controller(view);
-  composeClientArea(clientCanvas(), controller.session().wave.source,
+  DisplayState& display = controller.session().display;
+  Canvas& client = display.surfaces.window;
+  client = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
+  client.clear(kButtonFace);
+  prepareAnalysis(display, settings.musicalKey);
+  composeClientArea(display, client, controller.session().wave.source,
                     controller.session().document);
   controller.session().document.fileName = wav;
   controller.openFile();
@@ -92,7 +94,6 @@ TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
   EXPECT_EQ(view.proposed[1], scope.out("トーン 1-chart-fft.csv"));
   EXPECT_EQ(testing::readFile(scope.out("窓から 保存.png")), testing::readFile(png));
   EXPECT_EQ(testing::readFile(scope.out("窓から 保存.csv")), testing::readFile(csv));
-  clientCanvas() = Canvas();
 }
 
 }  // namespace

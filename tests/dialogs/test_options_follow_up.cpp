@@ -8,9 +8,9 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "dialogs/dialog_controls.h"
 #include "dialogs/options_dialog.h"
 #include "display/chart.h"
@@ -19,27 +19,27 @@
 namespace korimu {
 namespace {
 
-std::string acceptWithWindowAndKey(int windowIndex, int keyIndex) {
+// The caption of the first gain button and la after the preparation that follows OK.
+std::pair<std::string, double> acceptWithWindowAndKey(int windowIndex, int keyIndex) {
   std::unique_ptr<QDialog> dialog(createOptionsDialog(nullptr, settings));
   dialogControl<QComboBox>(dialog.get(), 109)->setCurrentIndex(windowIndex);
   dialogControl<QComboBox>(dialog.get(), 1112)->setCurrentIndex(keyIndex);
   QTest::mouseClick(dialogControl<QPushButton>(dialog.get(), 1), Qt::LeftButton);
-  std::string caption = "<none>";
-  shellHooks.setGainCaption = [&caption](const char* utf8) { caption = utf8; };
-  prepareAnalysis();
-  shellHooks.setGainCaption = nullptr;
-  return caption;
+  DisplayState display;
+  prepareAnalysis(display, settings.musicalKey);
+  return {gainButtonCaption(settings.windowFunction), display.referenceLa};
 }
 
 TEST(OptionsFollowUp, RectangularWindowRelabelsTheFirstGainButton) {
   settings = AppSettings{};
-  EXPECT_EQ(acceptWithWindowAndKey(4, 0), "1/2");
+  const auto [rectangular, la] = acceptWithWindowAndKey(4, 0);
+  EXPECT_EQ(rectangular, "1/2");
   EXPECT_EQ(settings.windowFunction, WindowFunction::kRectangle);
-  EXPECT_DOUBLE_EQ(referenceLa, 1760.0);
-  EXPECT_EQ(acceptWithWindowAndKey(1, 3), "Ａt");
+  EXPECT_DOUBLE_EQ(la, 1760.0);
+  const auto [other, raised] = acceptWithWindowAndKey(1, 3);
+  EXPECT_EQ(other, "Ａt");
   EXPECT_EQ(settings.windowFunction, WindowFunction::kHamming);
-  EXPECT_NEAR(referenceLa, 1760.0 * std::pow(2.0, 3.0 / 12.0), 1e-9);
-  releaseDisplaySurfaces();
+  EXPECT_NEAR(raised, 1760.0 * std::pow(2.0, 3.0 / 12.0), 1e-9);
 }
 
 }  // namespace

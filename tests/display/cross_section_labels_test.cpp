@@ -24,31 +24,34 @@ TEST_F(CrossSection, FftPeakReadout) {
   setOpenRateKHz(44);
   document_.lastRunMethod = kFft;
   settings.blockOrder = 9;  // 256 bins: one per row
-  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 0), "    0 Hz ");
-  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 255), "21964 Hz ");  // 255 * 22050 / 256
+  EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 0), "    0 Hz ");
+  EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 255),
+            "21964 Hz ");  // 255 * 22050 / 256
   settings.blockOrder = 10;
-  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 100), " 4307 Hz ");  // 100 * 11025 / 256
+  EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 100),
+            " 4307 Hz ");   // 100 * 11025 / 256
   settings.blockOrder = 8;  // short blocks still span 256 rows
-  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 255), "21964 Hz ");
+  EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 255), "21964 Hz ");
   setOpenRateKHz(48);
   document_.lastRunMethod = kDct;
   settings.blockOrder = 9;
-  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 128), "12000 Hz ");
+  EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 128), "12000 Hz ");
 }
 
 TEST_F(CrossSection, LogChartPeakReadouts) {
   setOpenRateKHz(44);
   document_.lastRunMethod = kWt;
-  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 255), "22050 Hz ");
-  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 255 - 24),
+  EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 255), "22050 Hz ");
+  EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 255 - 24),
             "11025 Hz ");  // one octave per 24 rows
   document_.lastRunMethod = kMem;
-  settings.blockOrder = 9;                                                   // 256 log-spaced bins
-  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 0), "   86 Hz ");  // 22050 / 256
-  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 255), "22050 Hz ");
+  settings.blockOrder = 9;  // 256 log-spaced bins
+  EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 0),
+            "   86 Hz ");  // 22050 / 256
+  EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 255), "22050 Hz ");
   document_.lastRunMethod = kDtft;
   settings.blockOrder = 10;  // 512 bins: every second one per row
-  EXPECT_EQ(crossSectionPeakText(document_.lastRunMethod, 128),
+  EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 128),
             "  980 Hz ");  // bin 256 of 512: 43.07 * 512^(256/511)
 }
 
@@ -57,7 +60,7 @@ TEST_F(CrossSection, WideFftLabelsAt44kHzWithN512) {
   document_.lastRunMethod = kFft;
   settings.blockOrder = 9;
   newClient(512);
-  drawCrossSectionLabels(client, 512, document_.lastRunMethod);
+  drawCrossSectionLabels(client, display.fileRate, 512, document_.lastRunMethod);
   const TextStyle style = crossSectionTextStyle();
   const int w = kLayout.unitW;
   EXPECT_TRUE(textAt(client, 464 - w, labelY(), "20000", style));
@@ -73,7 +76,7 @@ TEST_F(CrossSection, WideFftLabelsOfOtherRates) {
   document_.lastRunMethod = kFft;
   settings.blockOrder = 10;  // 512 bins: labels of the 512 shown
   newClient(512);
-  drawCrossSectionLabels(client, 512, document_.lastRunMethod);
+  drawCrossSectionLabels(client, display.fileRate, 512, document_.lastRunMethod);
   const TextStyle style = crossSectionTextStyle();
   const int w = kLayout.unitW;
   EXPECT_TRUE(textAt(client, 512 - 4 * w, labelY(), "12000", style));
@@ -88,13 +91,13 @@ TEST_F(CrossSection, NarrowLabelsShowOnlyTheEnds) {
   setOpenRateKHz(44);
   document_.lastRunMethod = kFft;
   settings.blockOrder = 10;
-  drawCrossSectionLabels(client, 256, document_.lastRunMethod);
+  drawCrossSectionLabels(client, display.fileRate, 256, document_.lastRunMethod);
   EXPECT_TRUE(textAt(client, 256 - 7 * w, labelY(), "11025 Hz ", style));
   EXPECT_TRUE(textAt(client, w, labelY(), "0 Hz ", style));
 
   document_.lastRunMethod = kWt;
   client.clear(kUntouched);
-  drawCrossSectionLabels(client, 256, document_.lastRunMethod);
+  drawCrossSectionLabels(client, display.fileRate, 256, document_.lastRunMethod);
   EXPECT_TRUE(textAt(client, 256 - 7 * w, labelY(), "22050 Hz ", style));
   // 22050 / 2^(255/24)
   EXPECT_TRUE(textAt(client, w, labelY(), " 14.0 Hz ", style));
@@ -104,7 +107,7 @@ TEST_F(CrossSection, WideWaveletLabelsAreCentredOnTheOctaves) {
   setOpenRateKHz(44);
   document_.lastRunMethod = kWt;
   newClient(512);
-  drawCrossSectionLabels(client, 512, document_.lastRunMethod);
+  drawCrossSectionLabels(client, display.fileRate, 512, document_.lastRunMethod);
   const TextStyle style = crossSectionTextStyle();
   const int w = kLayout.unitW;
   EXPECT_TRUE(textAt(client, w + 512 - (3 * w) / 2, labelY(), "22k", style));
@@ -117,7 +120,7 @@ TEST_F(CrossSection, WideLogLabelsFollowTheOctaves) {
   document_.lastRunMethod = kMem;
   settings.blockOrder = 9;  // 256 bins
   newClient(512);
-  drawCrossSectionLabels(client, 512, document_.lastRunMethod);
+  drawCrossSectionLabels(client, display.fileRate, 512, document_.lastRunMethod);
   const TextStyle style = crossSectionTextStyle();
   // Centred on ln(g * 256 / 22050) / ln 256 * 512 + unitW.
   EXPECT_TRUE(textAt(client, 498, labelY(), "20k", style));
@@ -127,7 +130,7 @@ TEST_F(CrossSection, WideLogLabelsFollowTheOctaves) {
   document_.lastRunMethod = kDtft;
   settings.blockOrder = 13;
   newClient(512);
-  drawCrossSectionLabels(client, 512, document_.lastRunMethod);
+  drawCrossSectionLabels(client, display.fileRate, 512, document_.lastRunMethod);
   EXPECT_TRUE(textAt(client, 501, labelY(), "20k", style));
   EXPECT_TRUE(textAt(client, 459, labelY(), "10k", style));
   EXPECT_TRUE(textAt(client, 412, labelY(), "5000", style));
@@ -137,7 +140,7 @@ TEST_F(CrossSection, WideLogLabelsFollowTheOctaves) {
 TEST_F(CrossSection, NoFileLeavesOnlyAClearedLabelRow) {
   document_.lastRunMethod = kFft;
   newClient(512);
-  drawCrossSectionLabels(client, 512, document_.lastRunMethod);
+  drawCrossSectionLabels(client, display.fileRate, 512, document_.lastRunMethod);
   const TextStyle style = crossSectionTextStyle();
   EXPECT_TRUE(textAt(client, kLayout.unitW, labelY(), std::string(86, ' '), style));
   // Nothing but the cleared row: the "Hz" below it is not drawn.

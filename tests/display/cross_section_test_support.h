@@ -19,22 +19,13 @@ class CrossSection : public DisplayTest {
  protected:
   void SetUp() override {
     DisplayTest::SetUp();
-    crossSection = CrossSectionState{};
     document_.crossSectionX = kLayout.unitW;
     chart = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
     chart.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
     newClient(256);
   }
-  void TearDown() override {
-    releaseDisplaySurfaces();
-    displaySurfaces.window = Canvas();
-    chartColours16Built = false;
-    chartColours16 = {};
-    DisplayTest::TearDown();
-  }
-
   void newClient(int width) {
-    crossSection.sectionWidth = width;
+    display.crossSection.sectionWidth = width;
     const CrossSectionLayout l = crossSectionLayout(kLayout, width);
     client = Canvas(l.clientWidth, l.clientHeight);
     client.clear(kUntouched);
@@ -46,7 +37,7 @@ class CrossSection : public DisplayTest {
   Document document_;
 
   void paintColumn(int column, const std::vector<uint8_t>& depths) {
-    drawChartColumn(chart, depths.data(), int(depths.size()), column, 1);
+    drawChartColumn(display, chart, depths.data(), int(depths.size()), column, 1);
   }
 
   // Graph pixel of the client: column i from the left, row from the top of the graph.

@@ -22,7 +22,6 @@ class DisplayTest : public ::testing::Test {
   void SetUp() override {
     settings = AppSettings{};
     appState = AppState{};
-    referenceLa = 1760.0;
     setOpenRateKHz(0);
     canvas = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
     canvas.clear(kUntouched);
@@ -30,7 +29,7 @@ class DisplayTest : public ::testing::Test {
   void TearDown() override { setOpenRateKHz(0); }
 
   // Pretends a file of this rate (whole kHz; 0: no file) is open.
-  static void setOpenRateKHz(int kHz) { displaySurfaces.fileRate = SampleRate(kHz); }
+  void setOpenRateKHz(int kHz) { display.fileRate = SampleRate(kHz); }
 
   // Same size and depth as `canvas`, cleared to kUntouched.
   Canvas blankLike() const {
@@ -45,6 +44,8 @@ class DisplayTest : public ::testing::Test {
   int titleRowY() const { return kLayout.plotTop - 2 * kLayout.unitH - 2; }
 
   Canvas canvas;
+  // The display state the drawing routines are given: the test's own.
+  DisplayState display;
 };
 
 // True when the text's cells at (x, y) show exactly what drawing it there in `style` shows.

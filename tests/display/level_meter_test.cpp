@@ -142,23 +142,23 @@ using DisplayWaveZoom = DisplayMeter;
 
 TEST_F(DisplayWaveZoom, ScalesAt44And48kHz) {
   settings.timeResolution = 1024;
-  EXPECT_DOUBLE_EQ(waveZoomScale(), 0.125);  // 4096 samples across the plot
+  EXPECT_DOUBLE_EQ(waveZoomScale(display.fileRate), 0.125);  // 4096 samples across the plot
   settings.autocorrelation = true;
-  EXPECT_DOUBLE_EQ(waveZoomScale(), 0.25);
+  EXPECT_DOUBLE_EQ(waveZoomScale(display.fileRate), 0.25);
   settings.autocorrelation = false;
   setOpenRateKHz(48);
-  EXPECT_DOUBLE_EQ(waveZoomScale(), 512.0 / (1024 * 6));  // 6144 samples, 128 ms
-  EXPECT_NEAR(waveZoomScale(), 0.0833, 1e-4);
+  EXPECT_DOUBLE_EQ(waveZoomScale(display.fileRate), 512.0 / (1024 * 6));  // 6144 samples, 128 ms
+  EXPECT_NEAR(waveZoomScale(display.fileRate), 0.0833, 1e-4);
   setOpenRateKHz(22);
-  EXPECT_DOUBLE_EQ(waveZoomScale(), 0.25);
+  EXPECT_DOUBLE_EQ(waveZoomScale(display.fileRate), 0.25);
   setOpenRateKHz(0);
-  EXPECT_EQ(waveZoomScale(), 0.0);
+  EXPECT_EQ(waveZoomScale(display.fileRate), 0.0);
 }
 
 TEST_F(DisplayWaveZoom, SamplesSpanThePlot) {
   std::vector<uint8_t> depths(4096, 20);
   for (size_t i = 2048; i < depths.size(); ++i) depths[i] = 200;
-  drawWaveZoom(canvas, depths.data(), 4096);
+  drawWaveZoom(canvas, display.fileRate, depths.data(), 4096);
   EXPECT_EQ(canvas.getPixel(plotX(100), plotY(20)), kBlack);
   EXPECT_EQ(canvas.getPixel(plotX(255), plotY(20)), kBlack);
   EXPECT_EQ(canvas.getPixel(plotX(256), plotY(120)), kBlack);  // the step at sample 2048
@@ -169,7 +169,7 @@ TEST_F(DisplayWaveZoom, SamplesSpanThePlot) {
   for (int c : {413, 276, 138}) EXPECT_EQ(canvas.getPixel(plotX(c), plotY(60)), kGridColour) << c;
 
   settings.lineWidth = LineWidth::kThick;  // thick: each segment doubled one pixel lower
-  drawWaveZoom(canvas, depths.data(), 4096);
+  drawWaveZoom(canvas, display.fileRate, depths.data(), 4096);
   EXPECT_EQ(canvas.getPixel(plotX(100), plotY(21)), kBlack);
   EXPECT_EQ(canvas.getPixel(plotX(100), plotY(22)), kWhite);
 }
@@ -178,7 +178,7 @@ TEST_F(DisplayWaveZoom, AutocorrelationHalvesTheSpan) {
   settings.autocorrelation = true;
   std::vector<uint8_t> depths(2048, 127);
   depths[1024] = 0;
-  drawWaveZoom(canvas, depths.data(), 2048);
+  drawWaveZoom(canvas, display.fileRate, depths.data(), 2048);
   EXPECT_EQ(canvas.getPixel(plotX(256), plotY(0)), kBlack);
 }
 

@@ -151,7 +151,7 @@ TEST(CsvExport, ChartTableRebuildsThePlot) {
     EXPECT_NEAR(std::stod(t.rows[0][2]), 32.0 / 22050.0, 1e-12);
     for (int y = 0; y < 256; ++y) {
       for (int x = 0; x < 512; ++x) {
-        const Rgb shade = chartShade(std::stoi(t.rows[size_t(y) + 1][size_t(x) + 1]), 24);
+        const Rgb shade = chartShade(std::stoi(t.rows[size_t(y) + 1][size_t(x) + 1]), 24, {});
         ASSERT_EQ(image.pixel(kLayout.unitW + x, kLayout.plotTop + y),
                   qRgb(shade.r, shade.g, shade.b))
             << x << "," << y;

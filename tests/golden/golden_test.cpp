@@ -55,25 +55,23 @@ std::vector<uint8_t> logFrame(int len, double rate) {
 struct Scene {
   const char* name;
   int depthBits;
-  std::function<void(Canvas&)> draw;
+  std::function<void(DisplayState&, Canvas&)> draw;
 };
 
-void resetState(int srKHz) {
+void resetState(DisplayState& display, int srKHz) {
   settings = AppSettings{};
   appState = AppState{};
-  displaySurfaces = DisplaySurfaces{};
-  displaySurfaces.fileRate = SampleRate(srKHz);
-  releaseDisplaySurfaces();
+  display.fileRate = SampleRate(srKHz);
 }
 
 const std::vector<Scene>& scenes() {
   static const std::vector<Scene> all{
       {"wave_zoom_44k", 24,
-       [](Canvas& c) {
-         resetState(44);
+       [](DisplayState& display, Canvas& c) {
+         resetState(display, 44);
          settings.display = kWaveZoom;
-         prepareAnalysis();
-         drawGraphFrame(c);
+         prepareAnalysis(display, settings.musicalKey);
+         drawGraphFrame(display, c);
          std::vector<uint8_t> depths(4096);
          for (int i = 0; i < 4096; ++i) {
            const double t = i / 44100.0;
@@ -81,48 +79,48 @@ const std::vector<Scene>& scenes() {
                             (std::sin(2 * kPi * 440 * t) + 0.4 * std::sin(2 * kPi * 1320 * t));
            depths[size_t(i)] = uint8_t(std::clamp(127 - v * 90, 0.0, 255.0));
          }
-         drawWaveZoom(c, depths.data(), 4096);
+         drawWaveZoom(c, display.fileRate, depths.data(), 4096);
        }},
       {"level_meter_48k", 24,
-       [](Canvas& c) {
-         resetState(48);
+       [](DisplayState& display, Canvas& c) {
+         resetState(display, 48);
          settings.display = kLevelMeter;
-         prepareAnalysis();
-         drawGraphFrame(c);
+         prepareAnalysis(display, settings.musicalKey);
+         drawGraphFrame(display, c);
          const std::vector<uint8_t> depths = linearFrame(512, 48000);
          drawOctaveMeter(c, depths.data(), 512);
        }},
       {"spectrum_linear_44k_notes", 24,
-       [](Canvas& c) {
-         resetState(44);
+       [](DisplayState& display, Canvas& c) {
+         resetState(display, 44);
          settings.display = kSpectrumLinear;
          settings.colorScale = true;
          settings.blockOrder = 12;
-         prepareAnalysis();
-         drawGraphFrame(c);
+         prepareAnalysis(display, settings.musicalKey);
+         drawGraphFrame(display, c);
          const std::vector<uint8_t> depths = linearFrame(2048, 44100);
-         drawLinearSpectrum(c, depths.data(), 2048);
+         drawLinearSpectrum(c, display, depths.data(), 2048);
        }},
       {"spectrum_log_44k_thick", 24,
-       [](Canvas& c) {
-         resetState(44);
+       [](DisplayState& display, Canvas& c) {
+         resetState(display, 44);
          settings.display = kSpectrumLog;
          settings.graphStyle = kLineGraph;
          settings.lineWidth = LineWidth::kThick;
          settings.blockOrder = 11;
-         prepareAnalysis();
-         drawGraphFrame(c);
+         prepareAnalysis(display, settings.musicalKey);
+         drawGraphFrame(display, c);
          const std::vector<uint8_t> depths = linearFrame(1024, 44100);
-         drawLogSpectrum(c, depths.data(), 1024);
+         drawLogSpectrum(c, display, depths.data(), 1024);
        }},
       {"chart_fft_44k", 24,
-       [](Canvas& c) {
-         resetState(44);
+       [](DisplayState& display, Canvas& c) {
+         resetState(display, 44);
          settings.display = kTimeFrequencyChart;
          settings.blockOrder = 9;
-         prepareAnalysis();
-         drawGraphFrame(c);
-         clearChart(c);
+         prepareAnalysis(display, settings.musicalKey);
+         drawGraphFrame(display, c);
+         clearChart(display, c);
          // A tone gliding upwards across the 512 columns, two columns per block.
          for (int column = 0; column < 512; column += 2) {
            std::vector<uint8_t> depths(256);
@@ -132,39 +130,39 @@ const std::vector<Scene>& scenes() {
              depths[size_t(i)] = depthOfLevel(-80 + 75 * std::exp(-std::pow((f - f0) / 150, 2)) +
                                               20 * std::exp(-f / 2000));
            }
-           drawChartColumn(c, depths.data(), 256, column, 2);
+           drawChartColumn(display, c, depths.data(), 256, column, 2);
          }
        }},
       {"chart_mem_16k_16colour", 4,
-       [](Canvas& c) {
-         resetState(16);
+       [](DisplayState& display, Canvas& c) {
+         resetState(display, 16);
          settings.display = kTimeFrequencyChart;
          settings.method = kMem;
          settings.blockOrder = 10;
-         displaySurfaces.window = Canvas(c.width(), c.height(), 4);
-         prepareAnalysis();
-         drawGraphFrame(c);
-         clearChart(c);
+         display.surfaces.window = Canvas(c.width(), c.height(), 4);
+         prepareAnalysis(display, settings.musicalKey);
+         drawGraphFrame(display, c);
+         clearChart(display, c);
          const std::vector<uint8_t> base = logFrame(512, 16000);
          for (int column = 0; column < 512; column += 4) {
            std::vector<uint8_t> depths = base;
            for (auto& d : depths) d = uint8_t(std::min(255, d + column / 8));  // fading out
-           drawChartColumnLog(c, depths.data(), 512, column, 4);
+           drawChartColumnLog(display, c, depths.data(), 512, column, 4);
          }
        }},
       {"chart_dct_44k_notes_16bit", 16,
-       [](Canvas& c) {
-         resetState(44);
+       [](DisplayState& display, Canvas& c) {
+         resetState(display, 44);
          settings.display = kTimeFrequencyChart;
          settings.method = kDct;
          settings.colorScale = true;
          settings.blockOrder = 10;
-         displaySurfaces.window = Canvas(c.width(), c.height(), 16);
-         prepareAnalysis();
-         drawGraphFrame(c);
-         clearChart(c);
+         display.surfaces.window = Canvas(c.width(), c.height(), 16);
+         prepareAnalysis(display, settings.musicalKey);
+         drawGraphFrame(display, c);
+         clearChart(display, c);
          const std::vector<uint8_t> depths = linearFrame(512, 44100);
-         drawChartColumn(c, depths.data(), 512, 0, 300);
+         drawChartColumn(display, c, depths.data(), 512, 0, 300);
        }},
   };
   return all;
@@ -180,8 +178,9 @@ TEST_P(DisplayGolden, MatchesTheSnapshot) {
   const Scene& scene = scenes()[GetParam()];
   Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight, scene.depthBits);
   canvas.clear(kButtonFace);
-  scene.draw(canvas);
-  resetState(0);
+  DisplayState display;
+  scene.draw(display, canvas);
+  resetState(display, 0);
   const std::string path = goldenPath(scene.name);
   const char* update = std::getenv("KORIMU_UPDATE_GOLDEN");
   if (update != nullptr && std::string(update) == "1") {

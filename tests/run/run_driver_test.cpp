@@ -189,10 +189,11 @@ TEST(SingleBlockRun, PositionAtTheEndDrawsOnlyTheFrame) {
   ASSERT_EQ(scope.blocks.size(), 1u);
   EXPECT_TRUE(scope.blocks[0].bytes.empty());
   // The window shows the graph frame and nothing of a spectrum or a readout.
-  Canvas frameOnly(displaySurfaces.window.width(), displaySurfaces.window.height());
+  Canvas frameOnly(scope.session.display.surfaces.window.width(),
+                   scope.session.display.surfaces.window.height());
   frameOnly.clear(kButtonFace);
-  drawGraphFrame(frameOnly);
-  EXPECT_EQ(frameOnly.pixels(), displaySurfaces.window.pixels());
+  drawGraphFrame(scope.session.display, frameOnly);
+  EXPECT_EQ(frameOnly.pixels(), scope.session.display.surfaces.window.pixels());
   EXPECT_FALSE(scope.session.busy);
 }
 

@@ -33,8 +33,8 @@ class RunScope : public RunListener {
   RunScope() : savedSettings_(settings), savedState_(appState) {
     settings = AppSettings{};
     appState = AppState{};
-    displaySurfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
-    displaySurfaces.window.clear(kButtonFace);
+    session.display.surfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
+    session.display.surfaces.window.clear(kButtonFace);
     savedMessages_ =
         setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
     savedFatal_ = setFatalExit([this](int) { ++fatalExits; });
@@ -76,10 +76,10 @@ class RunScope : public RunListener {
   void chartRun(bool chart) override { enables.emplace_back(1116, chart); }
 
   // Whether the progress place of the window shows blanks.
-  static bool progressBlanked() {
-    Canvas blanked = displaySurfaces.window;
+  bool progressBlanked() const {
+    Canvas blanked = session.display.surfaces.window;
     clearProgressText(blanked);
-    return blanked.pixels() == displaySurfaces.window.pixels();
+    return blanked.pixels() == session.display.surfaces.window.pixels();
   }
 
   TempDir dir;
