@@ -10,6 +10,7 @@
 #include "core/shell_hooks.h"
 #include "display/display_state.h"
 #include "display/frame_parts.h"
+#include "display/plot_geometry.h"
 
 namespace korimu {
 
@@ -83,7 +84,7 @@ void prepareAnalysis(DisplayState& display, int musicalKey) {
   if (buffer.width() == 0) {
     buffer = Canvas(kLayout.layoutWidth, 9 * kLayout.unitH + kLayout.overviewHeight + 256,
                     displayDepthBits(display.surfaces));
-    buffer.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
+    buffer.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
     if (buffer.depthBits() == 4) buildChartColours16(display, buffer);
   }
   double la = 1760.0;

@@ -10,6 +10,7 @@
 #include "display/display_state.h"
 #include "display/frame_parts.h"
 #include "display/octave_sequence.h"
+#include "display/plot_geometry.h"
 #include "platform/fixed_font.h"
 #include "platform/message.h"
 
@@ -143,7 +144,7 @@ void drawChartStrip(Canvas& canvas, const DisplayState& display, int count, int 
     }
     return;
   }
-  if (x == kLayout.unitW) canvas.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
+  if (x == kLayout.unitW) canvas.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
   drawGridRows(canvas, display.fileRate, x, width);
 }
 

@@ -10,6 +10,7 @@
 #include "display/chart.h"
 #include "display/display_state.h"
 #include "display/octave_sequence.h"
+#include "display/plot_geometry.h"
 #include "platform/fixed_font.h"
 #include "platform/message.h"
 
@@ -248,11 +249,11 @@ void drawGraphFrame(const DisplayState& display, Canvas& canvas) {
   const int unitW = kLayout.unitW;
   canvas.textOut(unitW / 2, labelRowY(), std::string(100, ' '));
   canvas.textOut(256 - ((9 - 2) * unitW) / 2, titleRowY(), std::string(9, ' '));
-  canvas.fillRect(0, kLayout.plotTop, unitW, 256, kButtonFace);
-  canvas.fillRect(unitW + 512, kLayout.plotTop, unitW, 256, kButtonFace);
+  canvas.fillRect(0, kLayout.plotTop, unitW, kPlotHeight, kButtonFace);
+  canvas.fillRect(unitW + kPlotWidth, kLayout.plotTop, unitW, kPlotHeight, kButtonFace);
   if (settings.display != kTimeFrequencyChart) {
     drawRangeMarker(canvas, display.fileRate);
-    canvas.whiteness(unitW, kLayout.plotTop, 512, 256);
+    canvas.whiteness(unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
   }
   if (display.fileRate.kHz() == 0) return;
   switch (settings.display) {

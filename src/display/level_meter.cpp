@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "display/display_state.h"
 #include "display/frame_parts.h"
+#include "display/plot_geometry.h"
 
 namespace korimu {
 
@@ -99,13 +100,13 @@ void drawMeterBands(Canvas& canvas, const std::vector<MeterBand>& bands, bool li
 }  // namespace
 
 void drawOctaveMeter(Canvas& canvas, const uint8_t* depths, int len) {
-  canvas.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
+  canvas.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
   const bool line = settings.graphStyle == kLineGraph;
   drawMeterBands(canvas, octaveMeterBands(depths, len, line), line);
 }
 
 void drawEqualCountMeter(Canvas& canvas, const uint8_t* depths, int len) {
-  canvas.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
+  canvas.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
   const bool line = settings.graphStyle == kLineGraph;
   drawMeterBands(canvas, equalCountMeterBands(depths, len, line), line);
 }
@@ -118,7 +119,7 @@ double waveZoomScale(SampleRate rate) {
 
 void drawWaveZoom(Canvas& canvas, SampleRate rate, const uint8_t* depths, int len) {
   const int unitW = kLayout.unitW, top = kLayout.plotTop;
-  canvas.whiteness(unitW, top, 512, 256);
+  canvas.whiteness(unitW, top, kPlotWidth, kPlotHeight);
   canvas.setPen(kGridColour);
   canvas.moveTo(unitW, top + 127);
   canvas.lineTo(unitW + 512, top + 127);

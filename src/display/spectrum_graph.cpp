@@ -8,6 +8,7 @@
 #include "display/display_state.h"
 #include "display/frame_parts.h"
 #include "display/octave_sequence.h"
+#include "display/plot_geometry.h"
 
 namespace korimu {
 
@@ -68,7 +69,7 @@ void drawNoteBars(Canvas& canvas, const DisplayState& display, int len, int step
 void drawLinearSpectrum(Canvas& canvas, const DisplayState& display, const uint8_t* depths,
                         int len) {
   const int top = kLayout.plotTop;
-  canvas.whiteness(kLayout.unitW, top, 512, 256);
+  canvas.whiteness(kLayout.unitW, top, kPlotWidth, kPlotHeight);
   drawLinearGrid(canvas, display.fileRate);
   canvas.setPen(kBlack);
   if (depths == nullptr || len <= 0) return;
@@ -86,7 +87,7 @@ void drawLinearSpectrum(Canvas& canvas, const DisplayState& display, const uint8
 void drawLogSpectrum(Canvas& canvas, const DisplayState& display, const uint8_t* depths, int len) {
   const int top = kLayout.plotTop;
   const int unitW = kLayout.unitW;
-  canvas.whiteness(unitW, top, 512, 256);
+  canvas.whiteness(unitW, top, kPlotWidth, kPlotHeight);
   drawLogGrid(canvas, display.fileRate, len, 512);
   canvas.setPen(kBlack);
   if (depths == nullptr || len <= 1) return;
