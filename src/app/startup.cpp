@@ -28,7 +28,6 @@
 #include "core/layout.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
-#include "core/shell_hooks.h"
 #include "display/chart.h"
 #include "display/peak_readout.h"
 #include "display/status_texts.h"
@@ -315,7 +314,6 @@ void destroyMainWindow() {
   ShellWidgets& s = shell();
   delete s.window;
   s = ShellWidgets{};
-  shellHooks = ShellHooks{};
   // The controller's session owned what the window drew with (the chart's back buffer, the peak
   // box's lines, the hidden file facts): the next window starts afresh.
   releaseController();

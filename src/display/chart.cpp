@@ -7,7 +7,6 @@
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "display/display_state.h"
 #include "display/frame_parts.h"
 #include "display/plot_geometry.h"

@@ -10,7 +10,6 @@
 #include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
-#include "core/shell_hooks.h"
 #include "display/chart.h"
 #include "display/client_area.h"
 #include "display/status_texts.h"
@@ -86,7 +85,6 @@ TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
   controller.command(kCopyPictureId);
   ASSERT_EQ(view.copies, 1);
   EXPECT_EQ(view.copied.pixels(), controller.picture().pixels());
-  shellHooks = ShellHooks{};
   closeWave(controller.session().wave, true);
 
   ASSERT_EQ(view.proposed.size(), 2u);

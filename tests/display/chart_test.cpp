@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "core/shell_hooks.h"
 #include "display_test_support.h"
 
 namespace korimu {

@@ -6,7 +6,6 @@
 #include <string>
 #include <utility>
 
-#include "core/shell_hooks.h"
 #include "display/chart.h"
 #include "display/display_state.h"
 #include "display/frame_parts.h"
