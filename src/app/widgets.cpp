@@ -75,10 +75,9 @@ void ClientArea::paintEvent(QPaintEvent* event) {
   const QPalette pal = QApplication::palette();
   const QColor window = pal.color(QPalette::Window);
   const QColor text = pal.color(QPalette::WindowText);
-  appState.darkScheme = luminance(text.red(), text.green(), text.blue()) >=
-                                luminance(window.red(), window.green(), window.blue())
-                            ? 1
-                            : 0;
+  controller().session().display.darkScheme =
+      luminance(text.red(), text.green(), text.blue()) >=
+      luminance(window.red(), window.green(), window.blue());
   Canvas& canvas = clientCanvas();
   if (fullPaintPending_) {
     fullPaintPending_ = false;

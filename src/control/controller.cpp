@@ -133,7 +133,7 @@ void Controller::setTitle() {
 
 void Controller::rangeMarkerUnlessChart() {
   if (settings.display == kTimeFrequencyChart) return;
-  drawRangeMarker(clientCanvas(), display().fileRate);
+  drawRangeMarker(clientCanvas(), display().fileRate, display().darkScheme);
   view_.refreshClient();
 }
 

@@ -9,7 +9,6 @@
 namespace korimu {
 
 struct AppState {
-  int32_t darkScheme = 0;
   // Top frequency of the wavelet chart as a fraction of the rate (set by a WT run).
   double wtTopFraction = 0.5;
 };

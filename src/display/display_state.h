@@ -50,6 +50,9 @@ struct DisplayState {
   // After a failed open the format and span texts draw blanks: the facts still held describe a
   // file that is no longer open.
   bool fileFactsHidden = false;
+  // The window's text is at least as bright as the window (a dark scheme): the peak box and the
+  // range bar are drawn light on dark.
+  bool darkScheme = false;
 };
 
 // Depth of the screen in bits per pixel: the window canvas's, or KORIMU_DISPLAY_BITS before the

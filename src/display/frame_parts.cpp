@@ -221,7 +221,7 @@ int rangeBarWidth(SampleRate rate) {
   return std::clamp(w, 1, 850);
 }
 
-void drawRangeMarker(Canvas& canvas, SampleRate rate) {
+void drawRangeMarker(Canvas& canvas, SampleRate rate, bool darkScheme) {
   if (rate.kHz() == 0) return;
   const int w = rangeBarWidth(rate);
   const int barY = (7 * kLayout.unitH) / 2 + kLayout.overviewHeight;
@@ -229,7 +229,7 @@ void drawRangeMarker(Canvas& canvas, SampleRate rate) {
   // Right of the band: the bar's overhang and the end of a text that ran past the band.
   canvas.fillRect(7 * kLayout.unitW + 512, rangeBandTop(), 280, rangeBandClearHeight(),
                   kButtonFace);
-  canvas.fillRect(kLayout.unitW, barY, w, kLayout.unitH, appState.darkScheme ? kWhite : kBlack);
+  canvas.fillRect(kLayout.unitW, barY, w, kLayout.unitH, darkScheme ? kWhite : kBlack);
   const int textY = 3 * kLayout.unitH + kLayout.overviewHeight;
   if (w == 512) {
     canvas.textOut(kLayout.unitW + w, textY, "←範囲");

@@ -21,7 +21,7 @@ void drawChartLabels(Canvas& canvas, SampleRate rate);
 
 void clearRangeBand(Canvas& canvas);
 void clearLegendArea(Canvas& canvas);
-void drawRangeMarker(Canvas& canvas, SampleRate rate);
+void drawRangeMarker(Canvas& canvas, SampleRate rate, bool darkScheme);
 // Width of the range bar: one analysis block in overview pixels, 1 .. 850.
 int rangeBarWidth(SampleRate rate);
 

@@ -252,7 +252,7 @@ void drawGraphFrame(const DisplayState& display, Canvas& canvas) {
   canvas.fillRect(0, kLayout.plotTop, unitW, kPlotHeight, kButtonFace);
   canvas.fillRect(unitW + kPlotWidth, kLayout.plotTop, unitW, kPlotHeight, kButtonFace);
   if (settings.display != kTimeFrequencyChart) {
-    drawRangeMarker(canvas, display.fileRate);
+    drawRangeMarker(canvas, display.fileRate, display.darkScheme);
     canvas.whiteness(unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
   }
   if (display.fileRate.kHz() == 0) return;

@@ -20,8 +20,8 @@ void drawPeakReadout(DisplayState& display, Canvas& canvas, const std::string& f
                      const std::string& powerText) {
   display.peakReadout = ReadoutLines{frequencyText, powerText};
   TextStyle style;
-  style.text = appState.darkScheme != 0 ? kWhite : kBlack;
-  style.background = appState.darkScheme != 0 ? kBlack : kWhite;
+  style.text = display.darkScheme ? kWhite : kBlack;
+  style.background = display.darkScheme ? kBlack : kWhite;
   const int y = kLayout.plotTop;
   canvas.fillRect(boxX(), y, 12 * kLayout.unitW, 5 * kLayout.unitH, style.background);
   canvas.textOut(boxX(), y, frequencyText, style);

@@ -85,17 +85,17 @@ TEST_F(ClientAreaTest, WithoutAFileTheChannelTextIsBlankAndThePlotWhite) {
 TEST_F(ClientAreaTest, DarkSchemeFollowsThePaletteLuminance) {
   start();
   shell().client->repaint();
-  EXPECT_EQ(appState.darkScheme, 0);
+  EXPECT_FALSE(controller().session().display.darkScheme);
   const QPalette light = QApplication::palette();
   QPalette dark = light;
   dark.setColor(QPalette::Window, QColor(30, 30, 30));
   dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
   QApplication::setPalette(dark);
   shell().client->repaint();
-  EXPECT_EQ(appState.darkScheme, 1);
+  EXPECT_TRUE(controller().session().display.darkScheme);
   QApplication::setPalette(light);
   shell().client->repaint();
-  EXPECT_EQ(appState.darkScheme, 0);
+  EXPECT_FALSE(controller().session().display.darkScheme);
 }
 
 TEST_F(ClientAreaTest, OverviewOfEightBitSilenceIsALineAtHalfHeight) {

@@ -279,9 +279,9 @@ TEST_F(DisplayFrame, RangeMarkerLeavesNoRowsOfWhatWasAboveThePlot) {
     settings.framesPerColumn = framesPerColumn;
     Canvas clean = blankLike();
     clean.fillRect(0, 85, clean.width(), 17, kButtonFace);
-    drawRangeMarker(clean, display.fileRate);
+    drawRangeMarker(clean, display.fileRate, false);
     canvas.fillRect(0, 85, canvas.width(), 17, kBlack);
-    drawRangeMarker(canvas, display.fileRate);
+    drawRangeMarker(canvas, display.fileRate, false);
     EXPECT_EQ(countColour(canvas, 0, 85, 8, 17, kBlack), 8 * 17) << "left margin untouched";
     for (int y = 85; y < 102; ++y)
       for (int x = 8; x < canvas.width(); ++x)
@@ -294,8 +294,7 @@ TEST_F(DisplayFrame, RangeMarkerLeavesNoRowsOfWhatWasAboveThePlot) {
 
 TEST_F(DisplayFrame, RangeBarIsWhiteOnADarkScheme) {
   setOpenRateKHz(44);
-  appState.darkScheme = 1;
-  drawRangeMarker(canvas, display.fileRate);
+  drawRangeMarker(canvas, display.fileRate, true);
   EXPECT_EQ(canvas.getPixel(8, 88), kWhite);
   EXPECT_EQ(canvas.getPixel(8, 86), kButtonFace);
 }
