@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
 #include "platform/message.h"
 #include "wave/wave_session.h"
 

@@ -6,7 +6,6 @@
 
 #include "analysis/wavelet.h"
 #include "bench_method_support.h"
-#include "core/app_state.h"
 #include "core/settings.h"
 
 namespace korimu {
@@ -18,7 +17,6 @@ void BM_WaveletBlock(benchmark::State& state) {
   const std::vector<uint8_t> bytes = bench::littleEndian(bench::musicLike(frames, 44100.0));
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
   settings.blockOrder = order;
-  appState.wtTopFraction = waveletTopFraction(SampleRate(44));
   bench::PumpGapMeter meter;
   TransformTables tables;
   for (auto _ : state) {

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/app_state.h"
 #include "platform/message.h"
 
 namespace korimu::fuzz {

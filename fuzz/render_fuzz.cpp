@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/chart.h"
@@ -75,7 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t positionHigh = in.byte();
   const uint32_t positionFrames = positionHigh << 8 | in.byte();
 
-  appState = AppState{};
   Session session;
   Document& document = session.document;
   document.fileName = fuzz::writeInput(in.rest(), in.restSize());

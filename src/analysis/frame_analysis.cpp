@@ -10,7 +10,6 @@
 #include "analysis/scratch_memory.h"
 #include "analysis/wave_zoom.h"
 #include "analysis/window_table.h"
-#include "core/app_state.h"
 #include "platform/message.h"
 
 namespace korimu {

@@ -4,7 +4,6 @@
 #include "analysis/autocorrelation.h"
 #include "analysis/mem.h"
 #include "analysis/scratch_memory.h"
-#include "core/app_state.h"
 #include "platform/message.h"
 
 namespace korimu {

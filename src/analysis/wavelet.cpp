@@ -8,7 +8,6 @@
 
 #include "analysis/fft.h"
 #include "analysis/scratch_memory.h"
-#include "core/app_state.h"
 #include "platform/message.h"
 
 namespace korimu {
@@ -142,10 +141,6 @@ uint32_t waveletBlockBytes(uint32_t bytesPerSecond, int srKHz, int blockAlign) {
     bytes = v * kWaveletLargestBlock / (1000 * uint64_t(srKHz));
   }
   return static_cast<uint32_t>(std::min(bytes, fullBlock));
-}
-
-double waveletTopFraction(SampleRate rate) {
-  return rate.cdFamily() ? 5000.0 / SampleRate::kCdBaseHz : 0.5;
 }
 
 WaveletVariant waveletVariantFor(int blockFrames, int blockOrder) {
@@ -326,7 +321,7 @@ WaveletResult waveletBlock(const SampleBlock& block, int blockFrames, const Anal
   }
 
   const WaveletVariant variant = waveletVariantFor(blockFrames, params.blockOrder);
-  const double topFraction = waveletTopFraction(block.rate());
+  const double topFraction = block.rate().waveletTopFraction();
   const double fTop = topFraction * block.rate().hz();
   const double divisor = waveletDivisor(variant, block.sixteenBit(), params.blockOrder, n);
   WaveletExtremes extremes;

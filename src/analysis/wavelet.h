@@ -27,9 +27,6 @@ inline constexpr int kWaveletLargestBlock = 65536;
 // kHz divisor would be 0).
 uint32_t waveletBlockBytes(uint32_t bytesPerSecond, int srKHz, int blockAlign);
 
-// The top frequency as a fraction of the rate: 5000/11025 for multiples of 11 kHz, else 0.5.
-double waveletTopFraction(SampleRate rate);
-
 enum class WaveletVariant { kDirect, kFft };
 // The direct variant for long blocks with short kernels, the FFT variant otherwise.
 WaveletVariant waveletVariantFor(int blockFrames, int blockOrder);

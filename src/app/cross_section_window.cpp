@@ -11,7 +11,6 @@
 #include "app/qt_window_view.h"
 #include "app/widgets.h"
 #include "control/controller.h"
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_look.h"

@@ -24,7 +24,6 @@
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "core/settings_file.h"

@@ -14,7 +14,6 @@
 #include "app/shell_widgets.h"
 #include "app/startup.h"
 #include "control/controller.h"
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/client_area.h"

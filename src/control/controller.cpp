@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "control/navigation.h"
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/program_files.h"
 #include "core/settings.h"

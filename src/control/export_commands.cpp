@@ -6,7 +6,6 @@
 
 #include "cli/png_writer.h"
 #include "control/controller.h"
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "display/overview.h"
 #include "display/plot_geometry.h"

@@ -1,9 +1,7 @@
-#include "core/app_state.h"
 #include "core/settings.h"
 
 namespace korimu {
 
 AppSettings settings;
-AppState appState;
 
 }  // namespace korimu

@@ -48,6 +48,9 @@ class SampleRate {
   constexpr double roundTopHz() const {
     return cdStep() >= 0 ? 5000.0 * (1 << cdStep()) : nyquistHz();
   }
+  // The wavelet chart's top row as a fraction of the rate: 5000/11025 in the CD family (20000 Hz
+  // at 44.1 kHz), one half else.
+  constexpr double waveletTopFraction() const { return cdFamily() ? 5000.0 / kCdBaseHz : 0.5; }
   // Frames of this rate in one step of the base rate: kHz / 11 (whole) in the CD family, kHz / 8
   // else.
   constexpr double framesPerBaseStep() const { return cdFamily() ? double(kHz_ / 11) : kHz_ / 8.0; }

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
 #include "core/settings.h"
 #include "platform/ini_profile.h"
 #include "platform/message.h"
+#include "platform/system_facts.h"
 
 namespace korimu {
 
@@ -128,14 +128,14 @@ bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion,
 SettingsOrigin loadSettings(AppSettings& settings) {
   SettingsOrigin origin;
   origin.file = settingsFilePath();
-  origin.status = loadSettingsFrom(origin.file, kWinVersion, settings);
+  origin.status = loadSettingsFrom(origin.file, kSystemVersion, settings);
   return origin;
 }
 
 void saveSettings(const AppSettings& settings, const SettingsOrigin& origin) {
   if (origin.file.empty() || origin.status == ProfileStatus::kUnreadable) return;
   // Write failures are ignored: the program is ending anyway.
-  saveSettingsTo(origin.file, kWinVersion, settings);
+  saveSettingsTo(origin.file, kSystemVersion, settings);
 }
 
 void reportSettingsProblem(const SettingsOrigin& origin) {

@@ -16,13 +16,13 @@
 #include <array>
 #include <memory>
 
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "dialogs/dialog_controls.h"
 #include "dialogs/dialog_look.h"
 #include "dialogs/options_layout.h"
 #include "dialogs/options_tables.h"
+#include "platform/system_facts.h"
 
 namespace korimu {
 
@@ -322,7 +322,8 @@ void connectBehaviour(const OptionsControls& c, QDialog* dialog, AppSettings& se
   });
   QObject::connect(c.ok, &QPushButton::clicked, dialog, [c, dialog, &settings, moveViewCheck] {
     ViewMode previousView = settings.display;
-    if (applyOptionsChoice(readChoice(c), settings, kWinVersion, &previousView) && moveViewCheck) {
+    if (applyOptionsChoice(readChoice(c), settings, kSystemVersion, &previousView) &&
+        moveViewCheck) {
       moveViewCheck(previousView, settings.display);
     }
     dialog->accept();

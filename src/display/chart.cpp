@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/display_state.h"
@@ -56,7 +55,7 @@ ChartRowScale chartRowScale(SampleRate fileRate, int count, int method) {
   const double rate = fileRate.hz();
   ChartRowScale scale;
   if (method == kWt) {
-    scale.fTop = rate * appState.wtTopFraction;
+    scale.fTop = rate * fileRate.waveletTopFraction();
     scale.ratio = std::pow(2.0, 1.0 / 24);
     scale.fBottom = scale.fTop / std::pow(scale.ratio, 255);
     return scale;

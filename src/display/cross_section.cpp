@@ -5,7 +5,6 @@
 #include <new>
 #include <stdexcept>
 
-#include "core/app_state.h"
 #include "core/settings.h"
 #include "display/chart.h"
 #include "display/display_state.h"
@@ -13,6 +12,7 @@
 #include "display/octave_sequence.h"
 #include "display/spectrum_graph.h"
 #include "platform/message.h"
+#include "platform/system_facts.h"
 
 namespace korimu {
 
@@ -141,7 +141,7 @@ void drawCrossSectionGraph(const DisplayState& display, Canvas& canvas, const ui
 }
 
 bool crossSectionThreeD() {
-  return kWinVersion >= 0x35F && settings.dialog3d;
+  return kSystemVersion >= 0x35F && settings.dialog3d;
 }
 
 Rgb crossSectionBackground() {

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "core/app_state.h"
 #include "wave/wave_source.h"
 
 namespace korimu {

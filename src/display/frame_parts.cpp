@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/chart.h"

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <string>
 
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/chart.h"

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "platform/fixed_font.h"
 

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/app_state.h"
 #include "core/sample_rate.h"
 #include "core/settings.h"
 #include "display/level_meter.h"

@@ -8,7 +8,6 @@
 #include "analysis/frame_analysis.h"
 #include "analysis/mem.h"
 #include "analysis/wavelet.h"
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/sample_rate.h"
 #include "core/settings.h"
@@ -332,7 +331,6 @@ void runAnalysis(Session& session, RunListener& listener) {
     const ViewMode previous = settings.display;
     settings.display = kTimeFrequencyChart;
     listener.viewChanged(previous, kTimeFrequencyChart);
-    appState.wtTopFraction = waveletTopFraction(SampleRate(wave.source.srKHz));
   }
   const AnalysisParams params = analysisParamsFrom(settings);
 

@@ -16,7 +16,6 @@
 #include "analysis/scratch_memory.h"
 #include "analysis/window_table.h"
 #include "analysis_test_support.h"
-#include "core/app_state.h"
 #include "core/layout.h"
 
 namespace korimu {

@@ -8,7 +8,6 @@
 #include "analysis/frame_analysis.h"
 #include "analysis/scratch_memory.h"
 #include "analysis_test_support.h"
-#include "core/app_state.h"
 #include "core/layout.h"
 
 namespace korimu {

@@ -8,7 +8,6 @@
 
 #include "analysis/scratch_memory.h"
 #include "analysis_test_support.h"
-#include "core/app_state.h"
 
 namespace korimu {
 namespace {
@@ -42,10 +41,10 @@ TEST(WaveletBlockSize, FormulasThatOvershootAreHeldAt65536Frames) {
 }
 
 TEST(WaveletTop, MultiplesOf11kHzTopAt20000For44100) {
-  EXPECT_DOUBLE_EQ(waveletTopFraction(SampleRate(44)) * SampleRate(44).hz(), 20000.0);
-  EXPECT_DOUBLE_EQ(waveletTopFraction(SampleRate(22)) * SampleRate(22).hz(), 10000.0);
-  EXPECT_DOUBLE_EQ(waveletTopFraction(SampleRate(8)) * SampleRate(8).hz(), 4000.0);
-  EXPECT_DOUBLE_EQ(waveletTopFraction(SampleRate(48)) * SampleRate(48).hz(), 24000.0);
+  EXPECT_DOUBLE_EQ(SampleRate(44).waveletTopFraction() * SampleRate(44).hz(), 20000.0);
+  EXPECT_DOUBLE_EQ(SampleRate(22).waveletTopFraction() * SampleRate(22).hz(), 10000.0);
+  EXPECT_DOUBLE_EQ(SampleRate(8).waveletTopFraction() * SampleRate(8).hz(), 4000.0);
+  EXPECT_DOUBLE_EQ(SampleRate(48).waveletTopFraction() * SampleRate(48).hz(), 24000.0);
 }
 
 TEST(WaveletVariant, DirectOnlyForLongBlocksWithShortKernels) {

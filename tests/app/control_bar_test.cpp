@@ -71,7 +71,6 @@ TEST_F(ControlBarTest, ArrowsStepFromAnyControlWhileNavigationIsEnabled) {
   EXPECT_EQ(controller().session().document.position, 0u);
   // Without a selected file the navigation buttons are off and arrows do nothing.
   destroyMainWindow();
-  appState = AppState{};
   start();
   key(kSpanComboId, Qt::Key_Right, Qt::ControlModifier);
   EXPECT_EQ(controller().session().document.position, 0u);

@@ -15,7 +15,6 @@
 #include "app/shell_widgets.h"
 #include "app/startup.h"
 #include "cli/command_line.h"
-#include "core/app_state.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
 #include "platform/audio_device.h"
@@ -59,7 +58,6 @@ class ShellTest : public ::testing::Test {
     ::setenv("XDG_CONFIG_HOME", configHome_.c_str(), 1);
     std::filesystem::remove(settingsFilePath());
     settings = AppSettings{};
-    appState = AppState{};
   }
   void TearDown() override {
     destroyMainWindow();

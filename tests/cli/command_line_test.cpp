@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
 #include "wave/wav_builder.h"
 
 namespace korimu {

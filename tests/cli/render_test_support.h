@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
 #include "core/settings.h"
 #include "run/run_driver.h"
 #include "wave/wav_builder.h"
@@ -51,7 +50,7 @@ inline std::vector<uint8_t> toneWave(const ToneFile& t) {
 
 class RenderScope {
  public:
-  RenderScope() : savedSettings_(settings), savedState_(appState) {
+  RenderScope() : savedSettings_(settings) {
     const char* old = getenv("XDG_CONFIG_HOME");
     if (old) savedConfig_ = old;
     hadConfig_ = old != nullptr;
@@ -64,7 +63,6 @@ class RenderScope {
       unsetenv("XDG_CONFIG_HOME");
     }
     settings = savedSettings_;
-    appState = savedState_;
   }
   RenderScope(const RenderScope&) = delete;
   RenderScope& operator=(const RenderScope&) = delete;
@@ -78,7 +76,6 @@ class RenderScope {
 
  private:
   AppSettings savedSettings_;
-  AppState savedState_;
   std::string savedConfig_;
   bool hadConfig_ = false;
 };

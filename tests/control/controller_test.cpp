@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/status_texts.h"
@@ -67,7 +66,6 @@ class ControllerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     settings = AppSettings{};
-    appState = AppState{};
     controller_.session().display.surfaces.window = Canvas(640, 383);
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });

@@ -7,7 +7,6 @@
 #include "cli/render.h"
 #include "cli/render_test_support.h"
 #include "control/controller.h"
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/chart.h"
@@ -58,7 +57,6 @@ TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
 
   // The window as it starts: its canvas composed, the settings as the command line had them.
   settings = rendered;
-  appState = AppState{};
   SavingView view;
   view.folder = scope.dir.path().string();
   Controller controller(view);

@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 
-#include "core/app_state.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
 #include "dialogs/about_dialog.h"
@@ -21,6 +20,7 @@
 #include "dialogs/dialog_look.h"
 #include "dialogs/info_dialog.h"
 #include "dialogs/options_dialog.h"
+#include "platform/system_facts.h"
 #include "wave/wav_builder.h"
 
 namespace korimu {
@@ -122,9 +122,9 @@ TEST(DialogLook, TheChosenLookIsKeptInTheSettingsFile) {
   toggleDialogLook(about.get());
   const testing::TempDir dir;
   const auto file = dir.path() / "look.ini";
-  ASSERT_TRUE(saveSettingsTo(file, kWinVersion, settings));
+  ASSERT_TRUE(saveSettingsTo(file, kSystemVersion, settings));
   settings = AppSettings{};
-  loadSettingsFrom(file, kWinVersion, settings);
+  loadSettingsFrom(file, kSystemVersion, settings);
   EXPECT_FALSE(settings.dialog3d);
   std::unique_ptr<QDialog> later(createInfoDialog(nullptr, ""));
   EXPECT_EQ(background(later.get()), QColor(Qt::white));

@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <memory>
 
-#include "core/app_state.h"
 #include "core/settings.h"
 #include "dialogs/dialog_controls.h"
 #include "dialogs/info_dialog.h"

@@ -183,7 +183,6 @@ TEST_F(DisplayChart, RowScales) {
   setOpenRateKHz(11);
   EXPECT_DOUBLE_EQ(chartRowScale(display.fileRate, 512, kDtft).fTop, 5512.5);
   setOpenRateKHz(44);
-  appState.wtTopFraction = 5000.0 / 11025;
   const ChartRowScale wt = chartRowScale(display.fileRate, 256, kWt);
   EXPECT_NEAR(wt.fTop, 20000.0, 1e-9);
   EXPECT_NEAR(wt.ratio, std::pow(2.0, 1 / 24.0), 1e-15);

@@ -40,10 +40,10 @@ TEST_F(CrossSection, FftPeakReadout) {
 
 TEST_F(CrossSection, LogChartPeakReadouts) {
   setOpenRateKHz(44);
-  document_.lastRunMethod = kWt;
-  EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 255), "22050 Hz ");
+  document_.lastRunMethod = kWt;  // the wavelet chart's top row is 20000 Hz at 44.1 kHz
+  EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 255), "20000 Hz ");
   EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 255 - 24),
-            "11025 Hz ");  // one octave per 24 rows
+            "10000 Hz ");  // one octave per 24 rows
   document_.lastRunMethod = kMem;
   settings.blockOrder = 9;  // 256 log-spaced bins
   EXPECT_EQ(crossSectionPeakText(display.fileRate, document_.lastRunMethod, 0),
@@ -98,9 +98,9 @@ TEST_F(CrossSection, NarrowLabelsShowOnlyTheEnds) {
   document_.lastRunMethod = kWt;
   client.clear(kUntouched);
   drawCrossSectionLabels(client, display.fileRate, 256, document_.lastRunMethod);
-  EXPECT_TRUE(textAt(client, 256 - 7 * w, labelY(), "22050 Hz ", style));
-  // 22050 / 2^(255/24)
-  EXPECT_TRUE(textAt(client, w, labelY(), " 14.0 Hz ", style));
+  EXPECT_TRUE(textAt(client, 256 - 7 * w, labelY(), "20000 Hz ", style));
+  // 20000 / 2^(255/24)
+  EXPECT_TRUE(textAt(client, w, labelY(), " 12.7 Hz ", style));
 }
 
 TEST_F(CrossSection, WideWaveletLabelsAreCentredOnTheOctaves) {
@@ -110,9 +110,9 @@ TEST_F(CrossSection, WideWaveletLabelsAreCentredOnTheOctaves) {
   drawCrossSectionLabels(client, display.fileRate, 512, document_.lastRunMethod);
   const TextStyle style = crossSectionTextStyle();
   const int w = kLayout.unitW;
-  EXPECT_TRUE(textAt(client, w + 512 - (3 * w) / 2, labelY(), "22k", style));
-  EXPECT_TRUE(textAt(client, w + 512 - 48 - (3 * w) / 2, labelY(), "11k", style));
-  EXPECT_TRUE(textAt(client, w + 512 - 48 * 3 - (4 * w) / 2, labelY(), "2756", style));
+  EXPECT_TRUE(textAt(client, w + 512 - (3 * w) / 2, labelY(), "20k", style));
+  EXPECT_TRUE(textAt(client, w + 512 - 48 - (3 * w) / 2, labelY(), "10k", style));
+  EXPECT_TRUE(textAt(client, w + 512 - 48 * 3 - (4 * w) / 2, labelY(), "2500", style));
 }
 
 TEST_F(CrossSection, WideLogLabelsFollowTheOctaves) {

@@ -6,7 +6,6 @@
 
 #include <string_view>
 
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/display_state.h"
@@ -21,7 +20,6 @@ class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
     settings = AppSettings{};
-    appState = AppState{};
     setOpenRateKHz(0);
     canvas = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
     canvas.clear(kUntouched);

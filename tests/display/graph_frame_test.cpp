@@ -161,7 +161,7 @@ TEST_F(DisplayFrame, WaveletChartLabels) {
   setOpenRateKHz(44);
   settings.display = kTimeFrequencyChart;
   settings.method = kWt;
-  appState.wtTopFraction = 5000.0 / 11025;  // top row 20000 Hz at 44.1 kHz
+  // The top row is 20000 Hz at 44.1 kHz.
   drawGraphFrame(display, canvas);
   EXPECT_TRUE(textAt(canvas, 228, titleRowY(), "20000 Hz "));
   EXPECT_TRUE(textAt(canvas, 528, 102 - 7, "20k"));
@@ -410,7 +410,6 @@ TEST_F(DisplayFrame, ChartSideStripsShowNoteRowsWhenColoured) {
   EXPECT_EQ(canvas.getPixel(8, 102 + 250), kUntouched);  // the chart keeps its picture
 
   settings.method = kWt;  // 256 rows of 1/24 octave below the top frequency
-  appState.wtTopFraction = 5000.0 / 11025;
   drawGraphFrame(display, canvas);
   const double fBottom = 20000.0 / std::pow(2.0, 255 / 24.0);
   for (int row : {1, 100, 255}) {

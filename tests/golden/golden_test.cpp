@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/chart.h"
@@ -60,7 +59,6 @@ struct Scene {
 
 void resetState(DisplayState& display, int srKHz) {
   settings = AppSettings{};
-  appState = AppState{};
   display.fileRate = SampleRate(srKHz);
 }
 

@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/app_state.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/display_state.h"
@@ -30,9 +29,8 @@ struct SeenBlock {
 
 class RunScope : public RunListener {
  public:
-  RunScope() : savedSettings_(settings), savedState_(appState) {
+  RunScope() : savedSettings_(settings) {
     settings = AppSettings{};
-    appState = AppState{};
     session.display.surfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
     session.display.surfaces.window.clear(kButtonFace);
     savedMessages_ =
@@ -44,7 +42,6 @@ class RunScope : public RunListener {
     setMessageSink(savedMessages_);
     setFatalExit(savedFatal_);
     settings = savedSettings_;
-    appState = savedState_;
   }
   RunScope(const RunScope&) = delete;
   RunScope& operator=(const RunScope&) = delete;
@@ -98,7 +95,6 @@ class RunScope : public RunListener {
 
  private:
   AppSettings savedSettings_;
-  AppState savedState_;
   MessageSink savedMessages_;
   FatalExit savedFatal_;
 };
