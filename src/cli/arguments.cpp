@@ -110,10 +110,10 @@ Opens FILE.wav (of several, the last one) in the KORIMU window; the interface is
   --render OUT.png [--NAME VALUE ...] FILE.wav
                           run one analysis as the Analyze button does and save the window's
                           client area as a PNG, without a display
-  --render OUTDIR/ [--NAME VALUE ...] FILE.wav...
-                          the same for every file, each saved as OUTDIR/NAME.png after its
-                          file; a file that fails is reported with its name and the others
-                          go on
+  --render OUTDIR/ [--NAME VALUE ...] FILE.wav... [--jobs N]
+                          the same for every file, N at a time (default: one per core), each
+                          saved as OUTDIR/NAME.png after its file; a file that fails is
+                          reported with its name and the others go on
   --csv OUT.csv [--NAME VALUE ...] FILE.wav
                           the same analysis, saving its numbers as CSV instead of the picture
                           ("-" writes to standard output); with --render, both
@@ -155,6 +155,7 @@ Options of --render (those not given come from the settings file and the start-u
                           "# key,value" lines, then one row per bin, band or sample, or for
                           the chart one row per chart row and one column per chart column;
                           in a batch, a folder (CSVDIR/) that gets one NAME.csv per file
+  --jobs N                in a batch, render N files at once (1 to 256)
   --progress              show progress on stderr even when it is not a terminal
 
 Environment:

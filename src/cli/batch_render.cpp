@@ -1,10 +1,14 @@
 #include "cli/batch_render.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <mutex>
+#include <thread>
 
+#include "core/settings.h"
 #include "platform/message.h"
 
 namespace korimu {
@@ -17,8 +21,42 @@ std::string outputIn(const std::string& folder, const std::string& input, const 
   return (fs::path(folder) / fs::path(input).stem()).string() + extension;
 }
 
+// The messages of the file each worker thread renders: the reader and the analysers report
+// through the one process-wide message sink, so it files each message under its thread's file.
+class MessageCollector {
+ public:
+  struct FileMessages {
+    std::string text;
+    bool fatal = false;
+  };
+  void begin(FileMessages* messages) {
+    const std::lock_guard lock(mutex_);
+    current_[std::this_thread::get_id()] = messages;
+  }
+  void end() {
+    const std::lock_guard lock(mutex_);
+    current_.erase(std::this_thread::get_id());
+  }
+  void add(std::string_view text, MessageKind kind) {
+    const std::lock_guard lock(mutex_);
+    const auto it = current_.find(std::this_thread::get_id());
+    if (it == current_.end()) {
+      std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
+      return;
+    }
+    it->second->text.append(text);
+    if (!text.ends_with('\n')) it->second->text.push_back('\n');
+    it->second->fatal = it->second->fatal || kind == MessageKind::kFatal;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::thread::id, FileMessages*> current_;
+};
+
 // Prints a file's messages after its name, one line each ("failed" when it has none).
-void reportMessages(const std::string& input, const std::string& messages) {
+void reportMessages(std::mutex& printing, const std::string& input, const std::string& messages) {
+  const std::lock_guard lock(printing);
   std::string_view rest = messages;
   if (rest.empty()) rest = "failed\n";
   while (!rest.empty()) {
@@ -86,26 +124,35 @@ int runBatchRender(const std::string& folder, const RenderOptions& options,
     }
   }
 
-  // The reader and the analysers report through the message sink: a file's messages are
-  // kept until the file is done, then printed under its name.
-  std::string messages;
-  bool fatal = false;
-  const MessageSink previousSink =
-      setMessageSink([&messages, &fatal](std::string_view text, MessageKind kind) {
-        messages.append(text);
-        if (!text.ends_with('\n')) messages.push_back('\n');
-        fatal = fatal || kind == MessageKind::kFatal;
-      });
+  MessageCollector collector;
+  const MessageSink previousSink = setMessageSink(
+      [&collector](std::string_view text, MessageKind kind) { collector.add(text, kind); });
   // A fatal message fails that file, not the batch.
   const FatalExit previousExit = setFatalExit([](int) {});
-  bool anyFailed = false;
-  for (const BatchItem& item : items) {
-    messages.clear();
-    fatal = false;
-    const bool failed = renderFile(setup, item.input, item.png, item.csv) != 0 || fatal;
-    if (failed || !messages.empty()) reportMessages(item.input, messages);
-    anyFailed = anyFailed || failed;
-  }
+  // Every render reads the one settings record; none changes it.
+  settings = setup.settings;
+
+  std::atomic<size_t> next{0};
+  std::atomic<bool> anyFailed{false};
+  std::mutex printing;
+  auto work = [&] {
+    for (size_t i = next++; i < items.size(); i = next++) {
+      const BatchItem& item = items[i];
+      MessageCollector::FileMessages messages;
+      collector.begin(&messages);
+      const bool failed = renderFile(setup, item.input, item.png, item.csv) != 0;
+      collector.end();
+      if (failed || messages.fatal || !messages.text.empty())
+        reportMessages(printing, item.input, messages.text);
+      if (failed || messages.fatal) anyFailed = true;
+    }
+  };
+  const int jobs = std::clamp<int>(choices.jobs, 1, int(std::max<size_t>(items.size(), 1)));
+  {
+    std::vector<std::jthread> workers;
+    for (int j = 1; j < jobs; ++j) workers.emplace_back(work);
+    work();
+  }  // the workers are joined here
 
   setFatalExit(previousExit);
   setMessageSink(previousSink);

@@ -1,5 +1,5 @@
-// `korimu --render OUTDIR/ FILE...`: many files in one process. Each file gets its own session,
-// so the PNG of a file is the one a single --render of it writes.
+// `korimu --render OUTDIR/ FILE... [--jobs N]`: many files in one process, N at a time. Each
+// file gets its own session, so the PNG of a file is the one a single --render of it writes.
 #pragma once
 
 #include <string>
@@ -26,9 +26,9 @@ bool planBatch(const std::string& folder, const std::string& csvFolder,
 // Whether an output path names a folder: it ends with '/' or is one.
 bool namesFolder(const std::string& path);
 
-// Renders every file; a file that fails has its messages printed on stderr after its name and
-// the others go on. Returns 0 when every file was written, 1 when any failed, 2 for bad options
-// (found before any work).
+// Renders every file, --jobs at a time (default: one per core); a file that fails has its messages
+// printed on stderr after its name and the others go on. Returns 0 when every file was written, 1
+// when any failed, 2 for bad options (found before any work).
 int runBatchRender(const std::string& folder, const RenderOptions& options,
                    const std::vector<std::string>& files);
 

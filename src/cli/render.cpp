@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 #include "cli/command_line.h"
 #include "cli/png_writer.h"
@@ -118,6 +119,12 @@ bool applyOption(const std::string& name, const std::string& value, AppSettings&
     int32_t span = 0;
     if (!chooseInt(name, value, 512, 524288, span, error, true)) return false;
     s.framesPerColumn = span / 512;
+    return true;
+  }
+  if (name == "jobs") {
+    long long n = 0;
+    if (!chooseNumber(name, value, 1, 256, false, n, error)) return false;
+    choices.jobs = int(n);
     return true;
   }
   if (name == "csv") {
@@ -251,13 +258,17 @@ bool prepareRender(const RenderOptions& options, RenderSetup& setup) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return false;
   }
+  // A wavelet run draws the chart whatever the view (the picture is the same); choosing it here
+  // keeps the run from changing the settings the renders of a batch share.
+  if (setup.settings.method == kWt) setup.settings.display = kTimeFrequencyChart;
+  if (setup.choices.jobs == 0)
+    setup.choices.jobs = int(std::max(1u, std::thread::hardware_concurrency()));
   return true;
 }
 
 int renderFile(const RenderSetup& setup, const std::string& fileName, const std::string& outputPath,
                const std::string& csvPath, RunListener* follower) {
   const RenderChoices& choices = setup.choices;
-  settings = setup.settings;
   // The file's own session: nothing of it outlives this render. A render never plays, so the
   // output device is not asked about the format.
   Session session;
@@ -342,6 +353,7 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
               const std::string& fileName, RunListener* follower) {
   RenderSetup setup;
   if (!prepareRender(options, setup)) return 2;
+  settings = setup.settings;
   return renderFile(setup, fileName, outputPath, setup.choices.csvPath, follower);
 }
 

@@ -21,6 +21,7 @@ struct RenderChoices {
   bool hasPosition = false;
   uint32_t position = 0;
   std::string csvPath;  // --csv: the numbers too ("-" standard output)
+  int jobs = 0;         // --jobs: files rendered at once in a batch (0: one per core)
 };
 
 // Everything a render of one file needs that does not depend on the file: the settings (from
@@ -39,7 +40,9 @@ bool applyRenderOptions(const RenderOptions& options, AppSettings& settings, Ren
 // (exit code 2).
 bool prepareRender(const RenderOptions& options, RenderSetup& setup);
 
-// Renders one file into pngPath ("" none) and csvPath ("" none, "-" standard output). The
+// Renders one file into pngPath ("" none) and csvPath ("" none, "-" standard output), under the
+// settings record the process holds: set it to setup.settings first (renders on several threads
+// share it unchanged). The
 // reader's messages and every failure go through showMessage. Returns 0 when written, 1 for file
 // problems, 2 for a --position the file does not allow.
 // A follower hears when the run enters and leaves its running state (for timing it).

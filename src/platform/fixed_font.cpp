@@ -149,6 +149,7 @@ void FixedFont::parseEveryLine() const {
 }
 
 const Glyph& FixedFont::glyph(char32_t codePoint) const {
+  const std::lock_guard lock(cacheLock_);
   auto it = glyphs_.find(codePoint);
   if (it != glyphs_.end()) return it->second;
   if (!everyLineParsed_ && text_.data() != nullptr) {
@@ -167,11 +168,12 @@ std::string fixedFontPath() {
                                                           : "/usr/share/unifont/unifont_jp.hex";
 }
 
-const FixedFont& fixedFont() {
-  static FixedFont font;
-  static bool tried = false;
-  if (!tried) {
-    tried = true;
+namespace {
+
+// Loaded once, by whichever thread draws first (a local static is made exactly once).
+struct ProcessFont {
+  FixedFont font;
+  ProcessFont() {
     std::string error;
     if (!font.load(fixedFontPath(), &error)) {
       showMessage("The fixed font could not be loaded (" + error +
@@ -179,7 +181,13 @@ const FixedFont& fixedFont() {
                   MessageKind::kFatal);
     }
   }
-  return font;
+};
+
+}  // namespace
+
+const FixedFont& fixedFont() {
+  static const ProcessFont loaded;
+  return loaded.font;
 }
 
 std::vector<char32_t> decodeUtf8(std::string_view text) {

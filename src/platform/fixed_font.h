@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -46,7 +47,9 @@ class FixedFont {
   void parseEveryLine() const;
 
   std::string_view text_;  // the mapped file
-  // Glyphs parsed so far; after parseEveryLine every glyph of the file.
+  // Glyphs parsed so far; after parseEveryLine every glyph of the file. Renders on several
+  // threads share the font, so the cache is locked; entries never move once made.
+  mutable std::mutex cacheLock_;
   mutable std::unordered_map<char32_t, Glyph> glyphs_;
   mutable bool everyLineParsed_ = false;
   Glyph missingNarrow_;

@@ -326,7 +326,7 @@ void runAnalysis(Session& session, RunListener& listener) {
   session.busy = false;
   if (!usable) return;
 
-  if (settings.method == kWt) {
+  if (settings.method == kWt && settings.display != kTimeFrequencyChart) {
     // A wavelet run always draws the chart.
     const ViewMode previous = settings.display;
     settings.display = kTimeFrequencyChart;

@@ -1,5 +1,5 @@
-// Batch rendering: every file's PNG and CSV are byte for byte those of a single render of it;
-// failures are named and the rest go on.
+// Batch rendering: every file's PNG and CSV are byte for byte those of a single render of it,
+// whether rendered one at a time or on two threads; failures are named and the rest go on.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -68,7 +68,8 @@ class BatchRenderTest : public ::testing::Test {
 TEST_F(BatchRenderTest, EachFileGetsThePictureAndNumbersOfItsSingleRender) {
   for (const RenderOptions& view : {RenderOptions{{"view", "chart"}, {"method", "fft"}},
                                     RenderOptions{{"view", "spectrum-log"}, {"method", "mem"}},
-                                    RenderOptions{{"view", "level-meter"}}}) {
+                                    RenderOptions{{"view", "level-meter"}},
+                                    RenderOptions{{"view", "spectrum-linear"}, {"method", "wt"}}}) {
     const std::string single = (dir.path() / "single").string() + "/";
     fs::create_directories(single);
     for (const std::string& file : files) {
@@ -77,9 +78,10 @@ TEST_F(BatchRenderTest, EachFileGetsThePictureAndNumbersOfItsSingleRender) {
       withCsv.emplace_back("csv", single + name + ".csv");
       ASSERT_EQ(runRender(single + name + ".png", withCsv, file), 0);
     }
-    {
-      const std::string out = (dir.path() / "batch").string() + "/";
+    for (const char* jobs : {"1", "2"}) {
+      const std::string out = (dir.path() / "batch").string() + jobs + "/";
       RenderOptions options = view;
+      options.emplace_back("jobs", jobs);
       options.emplace_back("csv", out);
       ASSERT_EQ(runBatchRender(out, options, files), 0);
       for (const std::string& file : files) {
@@ -88,7 +90,7 @@ TEST_F(BatchRenderTest, EachFileGetsThePictureAndNumbersOfItsSingleRender) {
           const std::string got = contents(out + name + ext);
           EXPECT_FALSE(got.empty()) << name << ext;
           EXPECT_TRUE(got == contents(single + name + ext))
-              << name << ext << ", " << view.front().second;
+              << name << ext << " with " << jobs << " jobs, " << view.front().second;
         }
       }
       fs::remove_all(out);
@@ -141,10 +143,10 @@ TEST_F(BatchRenderTest, AFolderRendersEveryFileAndAFileTheLast) {
   // Bad values and a CSV that is not a folder stop the batch before any work.
   const std::string out = (dir.path() / "out").string() + "/";
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(runBatchRender(out, {{"gain", "9"}}, {"a.wav"}), 2);
+  EXPECT_EQ(runBatchRender(out, {{"jobs", "0"}}, {"a.wav"}), 2);
   EXPECT_EQ(runBatchRender(out, {{"csv", "numbers.csv"}}, {"a.wav"}), 2);
   const std::string errors = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(errors.find("--gain: \"9\" is out of range; allowed: 0..3"), std::string::npos);
+  EXPECT_NE(errors.find("--jobs: \"0\" is out of range; allowed: 1..256"), std::string::npos);
   EXPECT_NE(errors.find("--csv: \"numbers.csv\" is not a folder"), std::string::npos);
   EXPECT_FALSE(fs::exists(out));
 }
