@@ -151,7 +151,7 @@ bool CrossSectionWindow::saveNumbersTo(const std::string& path, std::string& rea
 }
 
 int CrossSectionWindow::shownColumn() const {
-  return std::max(0, controller().session().document.crossSectionX - korimu::kLayout.unitW);
+  return crossSectionColumn(controller().session().document, kLayout.unitW);
 }
 
 // 数値を保存: asks where, proposing <file>-<view>-<method>-column<N>.csv beside the recording.

@@ -72,6 +72,8 @@ bool crossSectionThreeD();
 Rgb crossSectionBackground();
 TextStyle crossSectionTextStyle();
 
+// The chart column the window shows (0 .. 511), from the document's crossSectionX.
+int crossSectionColumn(const Document& document, int unitW);
 // Columns one arrow press moves the shown column (at least 1; 1 for a wavelet chart).
 int crossSectionStep(SampleRate rate, int method);
 // Moves the document's crossSectionX one step left (direction < 0) or right, kept on the chart.

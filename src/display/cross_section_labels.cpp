@@ -126,9 +126,13 @@ std::string crossSectionColumnText(const Document& document, int unitW) {
   return formatText("%3d", document.crossSectionX - unitW);
 }
 
+int crossSectionColumn(const Document& document, int unitW) {
+  return std::max(0, document.crossSectionX - unitW);
+}
+
 uint64_t crossSectionBytePosition(const WaveSource& file, const Document& document, int unitW) {
   // The column's frames are counted in bytes, like position, so the sum is one unit.
-  const int64_t column = std::max(0, document.crossSectionX - unitW);
+  const int64_t column = crossSectionColumn(document, unitW);
   const int64_t perColumn = std::max(0, int(settings.framesPerColumn));
   return uint64_t(document.position) + uint64_t(column * perColumn) * file.blockAlign;
 }
