@@ -25,10 +25,11 @@ void BM_DtftBlockAnchoredSums(benchmark::State& state) {
   const std::vector<double> signal = blockSignal();
   std::vector<double> re(signal.size()), im(signal.size());
   bench::PumpGapMeter meter;
+  ScratchAllocator scratch;
   for (auto _ : state) {
     std::copy(signal.begin(), signal.end(), re.begin());
     meter.start();
-    benchmark::DoNotOptimize(dtftLog(re.data(), im.data(), kOrder, kSrKHz, meter));
+    benchmark::DoNotOptimize(dtftLog(re.data(), im.data(), kOrder, kSrKHz, scratch, meter));
     meter.stop();
     benchmark::DoNotOptimize(re.data());
   }

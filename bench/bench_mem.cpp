@@ -19,10 +19,12 @@ void BM_MemBlock(benchmark::State& state) {
   settings.blockOrder = 10;
   settings.display = kSpectrumLog;
   bench::PumpGapMeter meter;
+  ScratchAllocator scratch;
   double runningMax = 0.0;
   for (auto _ : state) {
     meter.start();
-    benchmark::DoNotOptimize(memAnalyze(block, analysisParamsFrom(settings), meter, runningMax));
+    benchmark::DoNotOptimize(
+        memAnalyze(block, analysisParamsFrom(settings), scratch, meter, runningMax));
     meter.stop();
   }
   // The order the FPE chose, from a separate fit of the same block.
@@ -32,7 +34,7 @@ void BM_MemBlock(benchmark::State& state) {
   double pm = 0.0;
   Progress quiet;
   AnalysisNotes notes;
-  burgFit(x.data(), count, count / 2, a.data(), m, pm, quiet, notes);
+  burgFit(x.data(), count, count / 2, a.data(), m, pm, scratch, quiet, notes);
   state.counters["order"] = m;
   state.counters["worst_gap_ms"] = meter.worstMs();
   state.counters["worst_gap_cpu_ms"] = meter.worstCpuMs();
@@ -50,10 +52,12 @@ void BM_MemBlockAutocorrelation(benchmark::State& state) {
   settings.display = kSpectrumLog;
   settings.autocorrelation = true;
   bench::PumpGapMeter meter;
+  ScratchAllocator scratch;
   double runningMax = 0.0;
   for (auto _ : state) {
     meter.start();
-    benchmark::DoNotOptimize(memAnalyze(block, analysisParamsFrom(settings), meter, runningMax));
+    benchmark::DoNotOptimize(
+        memAnalyze(block, analysisParamsFrom(settings), scratch, meter, runningMax));
     meter.stop();
   }
   settings.autocorrelation = false;

@@ -45,11 +45,11 @@ void autocorrRaw(double* a, double* b, int n, int l, const SampleBlock& block, P
 }
 
 std::vector<double> autocorrNormalized(double& r0, double& g, int l, int n, int m,
-                                       const SampleBlock& block, Progress& progress,
-                                       AnalysisNotes& notes) {
+                                       const SampleBlock& block, ScratchAllocator& scratch,
+                                       Progress& progress, AnalysisNotes& notes) {
   std::vector<double> a;
   std::vector<double> b;
-  if (!allocateScratch(a, size_t(l)) || !allocateScratch(b, size_t(l))) {
+  if (!scratch.allocate(a, size_t(l)) || !scratch.allocate(b, size_t(l))) {
     notes.fail("self mem error");
     return {};
   }
@@ -59,8 +59,8 @@ std::vector<double> autocorrNormalized(double& r0, double& g, int l, int n, int 
   return a;
 }
 
-bool compensatedAutocorr(double* values, const SampleBlock& block, int count, Progress& progress,
-                         AnalysisNotes& notes) {
+bool compensatedAutocorr(double* values, const SampleBlock& block, int count,
+                         ScratchAllocator& scratch, Progress& progress, AnalysisNotes& notes) {
   const int samples = block.sampleCount();
   const int h = samples / 2;
   const int n = std::min(h, count);
@@ -69,7 +69,8 @@ bool compensatedAutocorr(double* values, const SampleBlock& block, int count, Pr
   const int l = powerOfTwoAtLeast(3L * n);
   double r0 = 1.0;
   double g = 0.0;
-  const std::vector<double> a = autocorrNormalized(r0, g, l, 2 * n, n, block, progress, notes);
+  const std::vector<double> a =
+      autocorrNormalized(r0, g, l, 2 * n, n, block, scratch, progress, notes);
   if (a.empty()) return false;
   const double fullScale = block.sixteenBit() ? 31000.0 : 120.0;
   for (int k = 0; k < n; ++k) {

@@ -8,6 +8,7 @@
 #include "analysis/analysis_notes.h"
 #include "analysis/progress.h"
 #include "analysis/sample_block.h"
+#include "analysis/scratch_memory.h"
 
 namespace korimu {
 
@@ -20,14 +21,14 @@ void autocorrRaw(double* a, double* b, int n, int l, const SampleBlock& block, P
 // when it is exactly 0), g the lag gain 1/m^1.5 when l >= n + m (else 0). Out of memory fails
 // the analysis with "self mem error"; the result is then empty.
 std::vector<double> autocorrNormalized(double& r0, double& g, int l, int n, int m,
-                                       const SampleBlock& block, Progress& progress,
-                                       AnalysisNotes& notes);
+                                       const SampleBlock& block, ScratchAllocator& scratch,
+                                       Progress& progress, AnalysisNotes& notes);
 
 // Replaces values[0..count-1] by the compensated autocorrelation of the block (half its samples'
 // worth of lags, at most count), scaled so that lag 0 lands near full scale of the sample format;
 // values past the lags are zero. Reports its progress as the step "self". False when it failed.
-bool compensatedAutocorr(double* values, const SampleBlock& block, int count, Progress& progress,
-                         AnalysisNotes& notes);
+bool compensatedAutocorr(double* values, const SampleBlock& block, int count,
+                         ScratchAllocator& scratch, Progress& progress, AnalysisNotes& notes);
 
 // The smallest power of two that is at least n (1 for n <= 1).
 int powerOfTwoAtLeast(long n);

@@ -18,9 +18,9 @@ constexpr double kRoot2Approx = 1.41421356;
 struct HalfArrays {
   std::vector<double> p, q, r, s;
 
-  bool allocate(int half) {
-    return allocateScratch(p, size_t(half)) && allocateScratch(q, size_t(half)) &&
-           allocateScratch(r, size_t(half)) && allocateScratch(s, size_t(half));
+  bool allocate(ScratchAllocator& scratch, int half) {
+    return scratch.allocate(p, size_t(half)) && scratch.allocate(q, size_t(half)) &&
+           scratch.allocate(r, size_t(half)) && scratch.allocate(s, size_t(half));
   }
 };
 
@@ -33,10 +33,10 @@ void twoPointDct2(double* out, const double* src) {
 
 }  // namespace
 
-bool fftDct(double* out, const double* in, int n) {
+bool fftDct(ScratchAllocator& scratch, double* out, const double* in, int n) {
   std::vector<double> q;
   std::vector<double> r;
-  if (!allocateScratch(q, size_t(2 * n)) || !allocateScratch(r, size_t(2 * n))) {
+  if (!scratch.allocate(q, size_t(2 * n)) || !scratch.allocate(r, size_t(2 * n))) {
     return false;
   }
   for (int i = 0; i < n; ++i) {
@@ -55,7 +55,7 @@ bool fftDct(double* out, const double* in, int n) {
   return true;
 }
 
-void fastDct2(double* out, const double* src, int n) {
+void fastDct2(ScratchAllocator& scratch, double* out, const double* src, int n) {
   if (n < 2) {
     if (n == 1) out[0] = src[0];
     return;
@@ -66,20 +66,20 @@ void fastDct2(double* out, const double* src, int n) {
   }
   const int h = n / 2;
   HalfArrays a;
-  if (!a.allocate(h)) return;
+  if (!a.allocate(scratch, h)) return;
   for (int i = 0; i < h; ++i) {
     a.p[size_t(i)] = src[i] + src[n - 1 - i];
     a.q[size_t(i)] = src[i] - src[n - 1 - i];
   }
-  fastDct2(a.r.data(), a.p.data(), h);
-  fastDct4(a.s.data(), a.q.data(), h);
+  fastDct2(scratch, a.r.data(), a.p.data(), h);
+  fastDct4(scratch, a.s.data(), a.q.data(), h);
   for (int i = 0; i < h; ++i) {
     out[2 * i] = a.r[size_t(i)] / kRoot2Approx;
     out[2 * i + 1] = a.s[size_t(i)] / kRoot2Approx;
   }
 }
 
-void fastDct4(double* out, const double* src, int n) {
+void fastDct4(ScratchAllocator& scratch, double* out, const double* src, int n) {
   if (n < 2) {
     if (n == 1) out[0] = src[0];  // sqrt(2) cos(pi/4) = 1
     return;
@@ -93,15 +93,15 @@ void fastDct4(double* out, const double* src, int n) {
   }
   const int h = n / 2;
   HalfArrays a;
-  if (!a.allocate(h)) return;
+  if (!a.allocate(scratch, h)) return;
   a.p[0] = src[0];
   a.q[0] = src[n - 1];
   for (int i = 1; i < h; ++i) {
     a.p[size_t(i)] = (src[2 * i - 1] + src[2 * i]) * kHalfRoot2;
     a.q[size_t(h - i)] = (src[2 * i - 1] - src[2 * i]) * kHalfRoot2;
   }
-  fastDct3(a.r.data(), a.p.data(), h);
-  fastDct3(a.s.data(), a.q.data(), h);
+  fastDct3(scratch, a.r.data(), a.p.data(), h);
+  fastDct3(scratch, a.s.data(), a.q.data(), h);
   for (int i = 1; i < h; i += 2) a.s[size_t(i)] = -a.s[size_t(i)];
   for (int i = 0; i < h; ++i) {
     const double theta = (2 * i + 1) * std::numbers::pi / n / 4.0;
@@ -112,7 +112,7 @@ void fastDct4(double* out, const double* src, int n) {
   }
 }
 
-void fastDct3(double* out, const double* src, int n) {
+void fastDct3(ScratchAllocator& scratch, double* out, const double* src, int n) {
   if (n < 2) {
     if (n == 1) out[0] = src[0];
     return;
@@ -123,22 +123,22 @@ void fastDct3(double* out, const double* src, int n) {
   }
   const int h = n / 2;
   HalfArrays a;
-  if (!a.allocate(h)) return;
+  if (!a.allocate(scratch, h)) return;
   for (int i = 0; i < h; ++i) {
     a.p[size_t(i)] = src[2 * i];
     a.q[size_t(i)] = src[2 * i + 1];
   }
-  fastDct3(a.r.data(), a.p.data(), h);
-  fastDct4(a.s.data(), a.q.data(), h);
+  fastDct3(scratch, a.r.data(), a.p.data(), h);
+  fastDct4(scratch, a.s.data(), a.q.data(), h);
   for (int i = 0; i < h; ++i) {
     out[i] = (a.r[size_t(i)] + a.s[size_t(i)]) * kHalfRoot2;
     out[n - 1 - i] = (a.r[size_t(i)] - a.s[size_t(i)]) * kHalfRoot2;
   }
 }
 
-bool dct(double* out, const double* in, int n, bool onMem) {
-  if (onMem) return fftDct(out, in, n);
-  fastDct2(out, in, n);
+bool dct(ScratchAllocator& scratch, double* out, const double* in, int n, bool onMem) {
+  if (onMem) return fftDct(scratch, out, in, n);
+  fastDct2(scratch, out, in, n);
   return true;
 }
 

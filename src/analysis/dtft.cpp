@@ -32,11 +32,12 @@ double dtftPointFrequency(const DtftGrid& grid, int k) {
   return grid.f0 * std::pow(grid.ratio, k);
 }
 
-int dtftLog(double* re, double* im, int order, int srKHz, Progress& progress) {
+int dtftLog(double* re, double* im, int order, int srKHz, ScratchAllocator& scratch,
+            Progress& progress) {
   const int n = 1 << order;
   const DtftGrid grid = dtftGrid(srKHz, order);
   std::vector<double> x;
-  if (!allocateScratch(x, n)) return 1;
+  if (!scratch.allocate(x, n)) return 1;
   std::copy(re, re + n, x.begin());
 
   const int points = grid.points;
@@ -81,8 +82,8 @@ DtftResult dtftAnalyze(const SampleBlock& block, const AnalysisParams& params,
   const int n = 1 << order;
   std::vector<double> re, im;
   std::vector<uint8_t> depths;
-  if (!allocateScratch(re, size_t(n)) || !allocateScratch(im, size_t(n)) ||
-      !allocateScratch(depths, std::max(size_t(block.length), size_t(n)))) {
+  if (!tables.scratch.allocate(re, size_t(n)) || !tables.scratch.allocate(im, size_t(n)) ||
+      !tables.scratch.allocate(depths, std::max(size_t(block.length), size_t(n)))) {
     out.fail("解析用メモリの不足");
     return out;
   }
@@ -92,7 +93,7 @@ DtftResult dtftAnalyze(const SampleBlock& block, const AnalysisParams& params,
                      progress, out)) {
     return out;
   }
-  if (dtftLog(re.data(), im.data(), order, block.srKHz, progress) == 1) {
+  if (dtftLog(re.data(), im.data(), order, block.srKHz, tables.scratch, progress) == 1) {
     out.cancelled = true;
     return out;
   }

@@ -30,7 +30,8 @@ double dtftPointFrequency(const DtftGrid& grid, int k);
 // Replaces re[0..K-1] and im[0..K-1] by the transform of re[0..N-1] (N = 2^order) at the grid's
 // points, divided by N, reported as the step "DTFT". Asks whether to stop before every point.
 // Returns 1 when stopped or when its copy of the signal could not be allocated, else 0.
-int dtftLog(double* re, double* im, int order, int srKHz, Progress& progress);
+int dtftLog(double* re, double* im, int order, int srKHz, ScratchAllocator& scratch,
+            Progress& progress);
 
 // The strongest point (power re^2 + im^2, tilted by k / K with pinkNoiseFlat); the first strict
 // maximum wins, starting from index 0 with power 0.0.

@@ -64,13 +64,14 @@ void releaseTables(FftTables& tables) {
 }
 
 // Replaces the cached tables by those of size n; false (cache emptied) when memory ran out.
-bool rebuildTables(FftTables& tables, int n) {
+bool rebuildTables(FftTables& tables, ScratchAllocator& scratch, int n) {
   tables.size = n;
   releaseTables(tables);
   const int quarter = n / 4;
-  if (!allocateScratch(tables.sine, size_t(n + quarter)) ||
-      !allocateScratch(tables.bitrev, size_t(n)) || !allocateScratch(tables.stageCos, size_t(n)) ||
-      !allocateScratch(tables.stageSin, size_t(n))) {
+  if (!scratch.allocate(tables.sine, size_t(n + quarter)) ||
+      !scratch.allocate(tables.bitrev, size_t(n)) ||
+      !scratch.allocate(tables.stageCos, size_t(n)) ||
+      !scratch.allocate(tables.stageSin, size_t(n))) {
     releaseTables(tables);
     tables.shortfallBytes = (n + quarter) * 8;
     tables.size = 0;  // the next call retries
@@ -103,11 +104,12 @@ void laterStages(const FftTables& tables, int n, double* x, double* y, double si
 
 // Fills the split twiddles for size n; false when there is no room (the caller then uses the
 // recurrence of the angle instead).
-bool prepareSplitTwiddles(SplitTwiddles& split, int n) {
+bool prepareSplitTwiddles(SplitTwiddles& split, ScratchAllocator& scratch, int n) {
   if (split.size == n) return true;
   const int half = n / 2;
   split.size = 0;
-  if (!allocateScratch(split.cosine, size_t(half)) || !allocateScratch(split.sine, size_t(half))) {
+  if (!scratch.allocate(split.cosine, size_t(half)) ||
+      !scratch.allocate(split.sine, size_t(half))) {
     std::vector<double>().swap(split.cosine);
     std::vector<double>().swap(split.sine);
     return false;
@@ -140,7 +142,7 @@ int tableFft(TransformTables& cache, int n, double* x, double* y) {
   }
   if (n == 1) return 0;
   if (!isPowerOfTwo(n)) return 1;
-  if (n != tables.size && !rebuildTables(tables, n)) return 1;
+  if (n != tables.size && !rebuildTables(tables, cache.scratch, n)) return 1;
   const int32_t* bitrev = tables.bitrev.data();
   for (int i = 0; i < n; ++i) {
     const int j = bitrev[i];
@@ -218,7 +220,7 @@ bool realFft(TransformTables& cache, double* re, double* im, int order, double /
   const int half = n / 2;
   std::vector<double> tr;
   std::vector<double> ti;
-  if (!allocateScratch(tr, size_t(half)) || !allocateScratch(ti, size_t(half))) {
+  if (!cache.scratch.allocate(tr, size_t(half)) || !cache.scratch.allocate(ti, size_t(half))) {
     return false;
   }
   // Even samples become the real parts, odd ones the imaginary parts of half complex points,
@@ -226,7 +228,7 @@ bool realFft(TransformTables& cache, double* re, double* im, int order, double /
   // is the permutation the transform starts with). The 1/H of the complex transform is then
   // folded into the split step's 1/4.
   double scale = 0.25;
-  if (half >= 4 && (half == tables.size || rebuildTables(tables, half))) {
+  if (half >= 4 && (half == tables.size || rebuildTables(tables, cache.scratch, half))) {
     fft_passes::gatherFirstTwoStages(half, re, tables.bitrev.data(), tr.data(), ti.data());
     laterStages(tables, half, tr.data(), ti.data(), 1.0);
     scale = 0.25 / half;
@@ -238,7 +240,7 @@ bool realFft(TransformTables& cache, double* re, double* im, int order, double /
     }
     directFft(tr.data(), ti.data(), order - 1, -1.0);
   }
-  if (prepareSplitTwiddles(cache.split, n)) {
+  if (prepareSplitTwiddles(cache.split, cache.scratch, n)) {
     fft_passes::splitHalves(n, tr.data(), ti.data(), cache.split.cosine.data(),
                             cache.split.sine.data(), scale, re, im);
     return true;

@@ -28,16 +28,16 @@ struct WorkingArrays {
   std::vector<uint8_t> depths;
 };
 
-bool allocateWorking(WorkingArrays& w, int n, size_t depthCount) {
-  return allocateScratch(w.re, size_t(n)) && allocateScratch(w.im, size_t(n)) &&
-         allocateScratch(w.depths, depthCount);
+bool allocateWorking(ScratchAllocator& scratch, WorkingArrays& w, int n, size_t depthCount) {
+  return scratch.allocate(w.re, size_t(n)) && scratch.allocate(w.im, size_t(n)) &&
+         scratch.allocate(w.depths, depthCount);
 }
 
-void computeWaveZoom(const SampleBlock& block, const AnalysisParams& params, Progress& progress,
-                     FrameResult& out) {
+void computeWaveZoom(const SampleBlock& block, const AnalysisParams& params,
+                     ScratchAllocator& scratch, Progress& progress, FrameResult& out) {
   out.waveZoom = true;
   if (params.autocorrelation) {
-    out.rows = autocorrelationRows(block, progress, out, &out.values);
+    out.rows = autocorrelationRows(block, scratch, progress, out, &out.values);
     out.analysed = !out.failed();
     return;
   }
@@ -69,7 +69,7 @@ void computeSpectrum(const SampleBlock& block, const AnalysisParams& params,
 
   int points = 0;
   if (dctMethod) {
-    if (!dct(im, re, n, params.onMem)) out.notice("dct error");
+    if (!dct(tables.scratch, im, re, n, params.onMem)) out.notice("dct error");
     std::fill(w.re.begin(), w.re.end(), 0.0);
     points = n;
   } else {
@@ -150,7 +150,7 @@ bool prepareSignal(double* re, double* im, int n, const SampleBlock& input, bool
                    AnalysisNotes& notes) {
   SampleBlock block = input;
   if (lags) {
-    if (!compensatedAutocorr(re, block, n, progress, notes)) return false;
+    if (!compensatedAutocorr(re, block, n, tables.scratch, progress, notes)) return false;
     std::fill(im, im + n, 0.0);
     block.length /= 2;  // the lags stand in for the samples: half as many
   } else {
@@ -172,12 +172,12 @@ FrameResult computeFrame(const SampleBlock& block, const AnalysisParams& params,
   // of the full 2^blockOrder in both cases).
   const size_t depthCount = waveZoom ? 0 : size_t(1 << params.blockOrder) / 2;
   WorkingArrays w;
-  if (!allocateWorking(w, n, depthCount)) {
+  if (!allocateWorking(tables.scratch, w, n, depthCount)) {
     out.fail("解析用メモリの不足");
     return out;
   }
   if (waveZoom) {
-    computeWaveZoom(block, params, progress, out);
+    computeWaveZoom(block, params, tables.scratch, progress, out);
   } else {
     computeSpectrum(block, params, tables, progress, w, n, out);
   }

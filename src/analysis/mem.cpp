@@ -18,14 +18,14 @@ MemRate memRate(SampleRate rate) {
   return {1.0 / (rate.hz() - 1), top};
 }
 
-int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm, Progress& progress,
-            AnalysisNotes& notes) {
+int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm, ScratchAllocator& scratch,
+            Progress& progress, AnalysisNotes& notes) {
   progress.begin("burg", mmax);
   std::vector<double> work, previous, eb, fpe;
   const size_t orders = static_cast<size_t>(std::max(mmax, 0));
-  if (!allocateScratch(work, orders) || !allocateScratch(previous, orders) ||
-      !allocateScratch(eb, static_cast<size_t>(std::max(n - 1, 0))) ||
-      !allocateScratch(fpe, orders + 1)) {
+  if (!scratch.allocate(work, orders) || !scratch.allocate(previous, orders) ||
+      !scratch.allocate(eb, static_cast<size_t>(std::max(n - 1, 0))) ||
+      !scratch.allocate(fpe, orders + 1)) {
     notes.fail("burg");
     return 1;
   }

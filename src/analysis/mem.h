@@ -10,6 +10,7 @@
 #include "analysis/analysis_params.h"
 #include "analysis/progress.h"
 #include "analysis/sample_block.h"
+#include "analysis/scratch_memory.h"
 #include "analysis/spectrum_frame.h"
 #include "core/sample_rate.h"
 
@@ -28,8 +29,8 @@ MemRate memRate(SampleRate rate);
 // x is modified (mean removed, then overwritten by the forward errors). Reported as the step
 // "burg"; asks whether to stop before every order. Returns 1 when stopped or failed, else 0. The
 // caller sets m = 0.
-int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm, Progress& progress,
-            AnalysisNotes& notes);
+int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm, ScratchAllocator& scratch,
+            Progress& progress, AnalysisNotes& notes);
 
 // The model's spectrum dt * pm / |1 + sum a[j] e^(i (j+1) 2 pi dt f)|^2 at `count` frequencies
 // starting from f0: mode 2 multiplies the frequency by `step` from point to point, any other mode
@@ -83,7 +84,7 @@ struct MemResult : AnalysisNotes {
 };
 
 // Analyses one block (the whole block, no window) for the params' view.
-MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params, Progress& progress,
-                     double& runningMax);
+MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params,
+                     ScratchAllocator& scratch, Progress& progress, double& runningMax);
 
 }  // namespace korimu

@@ -19,8 +19,8 @@ MaxNotice updateRunningMax(double& runningMax, double blockMax, bool sixteenBit)
   return notice;
 }
 
-MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params, Progress& progress,
-                     double& runningMax) {
+MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params,
+                     ScratchAllocator& scratch, Progress& progress, double& runningMax) {
   MemResult out;
   if (block.srKHz == 0) return out;
   int nd = block.sampleCount();
@@ -29,19 +29,19 @@ MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params, Pro
 
   std::vector<double> x, spec, a;
   std::vector<uint8_t> depths;
-  if (!allocateScratch(x, size_t(nd))) {
+  if (!scratch.allocate(x, size_t(nd))) {
     out.fail(formatText("mem nd %d", nd));
     return out;
   }
-  if (!allocateScratch(spec, size_t(ns))) {
+  if (!scratch.allocate(spec, size_t(ns))) {
     out.fail("mem ns");
     return out;
   }
-  if (!allocateScratch(a, size_t(mmax))) {
+  if (!scratch.allocate(a, size_t(mmax))) {
     out.fail("mem mx");
     return out;
   }
-  if (!allocateScratch(depths, size_t(ns))) {
+  if (!scratch.allocate(depths, size_t(ns))) {
     out.fail("mem s2");
     return out;
   }
@@ -50,14 +50,14 @@ MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params, Pro
   if (params.autocorrelation) {
     // The model is fitted to half as many lags; the highest order tried stays nd/2 of the block.
     nd = nd / 2;
-    if (!compensatedAutocorr(x.data(), block, nd, progress, out)) return out;
+    if (!compensatedAutocorr(x.data(), block, nd, scratch, progress, out)) return out;
   } else {
     for (int i = 0; i < nd; ++i) x[i] = block.sample(i);
   }
 
   int m = 0;
   double pm = 0.0;
-  if (burgFit(x.data(), nd, mmax, a.data(), m, pm, progress, out) == 1) {
+  if (burgFit(x.data(), nd, mmax, a.data(), m, pm, scratch, progress, out) == 1) {
     out.cancelled = !out.failed();
     return out;
   }

@@ -5,19 +5,14 @@
 
 namespace korimu {
 
-namespace {
-
-int failureCountdown = 0;
-
-// True when the injected failure is due now.
-bool injectedFailure() {
-  if (failureCountdown <= 0) return false;
-  return --failureCountdown == 0;
+bool ScratchAllocator::injectedFailureDue() {
+  if (failureCountdown_ <= 0) return false;
+  return --failureCountdown_ == 0;
 }
 
 template <typename T>
-bool allocate(std::vector<T>& array, size_t count) {
-  if (injectedFailure()) return false;
+bool ScratchAllocator::allocateZeroed(std::vector<T>& array, size_t count) {
+  if (injectedFailureDue()) return false;
   try {
     array.assign(count, T{});
   } catch (const std::bad_alloc&) {
@@ -28,20 +23,14 @@ bool allocate(std::vector<T>& array, size_t count) {
   return true;
 }
 
-}  // namespace
-
-bool allocateScratch(std::vector<double>& array, size_t count) {
-  return allocate(array, count);
+bool ScratchAllocator::allocate(std::vector<double>& array, size_t count) {
+  return allocateZeroed(array, count);
 }
-bool allocateScratch(std::vector<int32_t>& array, size_t count) {
-  return allocate(array, count);
+bool ScratchAllocator::allocate(std::vector<int32_t>& array, size_t count) {
+  return allocateZeroed(array, count);
 }
-bool allocateScratch(std::vector<uint8_t>& array, size_t count) {
-  return allocate(array, count);
-}
-
-void failScratchAllocationAfter(int countdown) {
-  failureCountdown = countdown;
+bool ScratchAllocator::allocate(std::vector<uint8_t>& array, size_t count) {
+  return allocateZeroed(array, count);
 }
 
 }  // namespace korimu

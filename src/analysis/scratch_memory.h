@@ -1,7 +1,8 @@
 // Working arrays of the analysers. They are ordinary vectors, but every allocation goes through
-// here so that an out-of-memory condition is turned into a false result (the callers then show
-// their own short message) instead of an exception escaping into the program. Tests can make
-// the n-th following allocation fail to walk those paths.
+// an allocator the caller owns so that an out-of-memory condition is turned into a false result
+// (the callers then show their own short message) instead of an exception escaping into the
+// program. A test can make the n-th following allocation of its own allocator fail to walk those
+// paths.
 #pragma once
 
 #include <cstddef>
@@ -10,12 +11,22 @@
 
 namespace korimu {
 
-// Resizes `array` to `count` zeroed elements; false when memory is exhausted.
-bool allocateScratch(std::vector<double>& array, size_t count);
-bool allocateScratch(std::vector<int32_t>& array, size_t count);
-bool allocateScratch(std::vector<uint8_t>& array, size_t count);
+class ScratchAllocator {
+ public:
+  // Resizes `array` to `count` zeroed elements; false when memory is exhausted.
+  bool allocate(std::vector<double>& array, size_t count);
+  bool allocate(std::vector<int32_t>& array, size_t count);
+  bool allocate(std::vector<uint8_t>& array, size_t count);
 
-// Makes the allocation `countdown` calls from now fail (1 = the very next one); 0 disarms.
-void failScratchAllocationAfter(int countdown);
+  // Makes the allocation `countdown` calls from now fail (1 = the very next one); 0 disarms.
+  void failAfter(int countdown) { failureCountdown_ = countdown; }
+
+ private:
+  template <typename T>
+  bool allocateZeroed(std::vector<T>& array, size_t count);
+  bool injectedFailureDue();
+
+  int failureCountdown_ = 0;
+};
 
 }  // namespace korimu

@@ -1,12 +1,14 @@
-// The tables the transforms build for one size and keep while the size stays the same: the FFT's
-// sine and bit-reversal tables with their per-stage twiddles, the real FFT's split twiddles, and
-// the analysis window's rising half. A chart run builds them once for its 512 blocks. Whoever
-// runs analyses owns one (the session) and passes it down; two threads never share one.
+// The analysers' working memory: the tables the transforms build for one size and keep while the
+// size stays the same (the FFT's sine and bit-reversal tables with their per-stage twiddles, the
+// real FFT's split twiddles, and the analysis window's rising half), and the allocator every
+// scratch array comes from. A chart run builds the tables once for its 512 blocks. Whoever runs
+// analyses owns one (the session) and passes it down; two threads never share one.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "analysis/scratch_memory.h"
 #include "analysis/window_table.h"
 
 namespace korimu {
@@ -41,6 +43,7 @@ struct TransformTables {
   FftTables fft;
   SplitTwiddles split;
   WindowCache window;
+  ScratchAllocator scratch;
 };
 
 }  // namespace korimu

@@ -73,15 +73,17 @@ WaveZoomRows waveZoomRows(const SampleBlock& block, int displayGain) {
   return out;
 }
 
-std::vector<uint8_t> autocorrelationRows(const SampleBlock& block, Progress& progress,
-                                         AnalysisNotes& notes, std::vector<double>* values) {
+std::vector<uint8_t> autocorrelationRows(const SampleBlock& block, ScratchAllocator& scratch,
+                                         Progress& progress, AnalysisNotes& notes,
+                                         std::vector<double>* values) {
   const int32_t samples = block.sampleCount();
   const int32_t lags = samples / 2;
   progress.begin("self", lags);
   double r0 = 1.0;
   double g = 0.0;
   const int l = powerOfTwoAtLeast(static_cast<long>(samples) + lags);
-  const std::vector<double> r = autocorrNormalized(r0, g, l, samples, lags, block, progress, notes);
+  const std::vector<double> r =
+      autocorrNormalized(r0, g, l, samples, lags, block, scratch, progress, notes);
   if (r.empty()) return {};
   std::vector<uint8_t> rows(static_cast<size_t>(lags));
   if (values != nullptr) values->assign(static_cast<size_t>(lags), 0.0);

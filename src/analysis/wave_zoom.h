@@ -8,6 +8,7 @@
 #include "analysis/analysis_notes.h"
 #include "analysis/progress.h"
 #include "analysis/sample_block.h"
+#include "analysis/scratch_memory.h"
 
 namespace korimu {
 
@@ -24,8 +25,8 @@ WaveZoomRows waveZoomRows(const SampleBlock& block, int displayGain);
 // Row values of the block's lag-compensated autocorrelation (half the samples' worth of lags).
 // Empty when memory ran out (the notes then hold the fatal message).
 // `values`, when given, receives the lag-compensated value each row stands for (1 at lag 0).
-std::vector<uint8_t> autocorrelationRows(const SampleBlock& block, Progress& progress,
-                                         AnalysisNotes& notes,
+std::vector<uint8_t> autocorrelationRows(const SampleBlock& block, ScratchAllocator& scratch,
+                                         Progress& progress, AnalysisNotes& notes,
                                          std::vector<double>* values = nullptr);
 
 }  // namespace korimu

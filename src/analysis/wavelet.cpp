@@ -203,8 +203,9 @@ bool waveletRows(std::vector<double>& x, WaveletVariant variant, int blockOrder,
   }
   const bool direct = variant == WaveletVariant::kDirect;
   std::vector<double> y, kr, ki, extended;
-  if (!allocateScratch(y, n) || !allocateScratch(kr, n) || !allocateScratch(ki, n) ||
-      (direct && !allocateScratch(extended, 2 * size_t(n)))) {
+  if (!tables.scratch.allocate(y, n) || !tables.scratch.allocate(kr, n) ||
+      !tables.scratch.allocate(ki, n) ||
+      (direct && !tables.scratch.allocate(extended, 2 * size_t(n)))) {
     notes.fail("wt error");
     return true;
   }
@@ -307,7 +308,7 @@ WaveletResult waveletBlock(const SampleBlock& block, int blockFrames, const Anal
   }
   const int n = static_cast<int>(padded);
   std::vector<double> x;
-  if (!allocateScratch(x, size_t(n))) {
+  if (!tables.scratch.allocate(x, size_t(n))) {
     out.fail("wavelet");
     return out;
   }
@@ -315,7 +316,7 @@ WaveletResult waveletBlock(const SampleBlock& block, int blockFrames, const Anal
   std::vector<float> rowRe, rowIm;
   std::vector<uint8_t> depths;
   if (!allocateRow(rowRe, size_t(n)) || !allocateRow(rowIm, size_t(n)) ||
-      !allocateScratch(depths, size_t(n))) {
+      !tables.scratch.allocate(depths, size_t(n))) {
     out.fail("wavelet");
     return out;
   }

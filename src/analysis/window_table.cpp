@@ -3,7 +3,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "analysis/scratch_memory.h"
 #include "analysis/transform_tables.h"
 
 namespace korimu {
@@ -41,7 +40,7 @@ void applyWindow(TransformTables& tables, double* re, int m, WindowFunction wind
   if (window == WindowFunction::kRectangle || m <= 0) return;
   WindowCache& cache = tables.window;
   if (m != cache.m || window != cache.window) {
-    if (!allocateScratch(cache.table, size_t(m))) {
+    if (!tables.scratch.allocate(cache.table, size_t(m))) {
       // Without room for the table the window is still applied, value by value.
       cache.m = -1;
       for (int i = 0; i < m; ++i) {

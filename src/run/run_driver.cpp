@@ -192,7 +192,8 @@ struct BlockAnalysis {
   PlotProgress& progress;
 
   void mem(const SampleBlock& block, int column, int width) {
-    const MemResult r = memAnalyze(block, params, progress, session.memRunningMax);
+    const MemResult r =
+        memAnalyze(block, params, session.tables.scratch, progress, session.memRunningMax);
     painter.notes(r);
     if (!r.analysed) return;
     painter.peakReadout(r.peakFrequency, r.peakPower);

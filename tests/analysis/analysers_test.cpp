@@ -45,8 +45,11 @@ struct Method {
   bool stoppable;             // asks whether to stop while it works
 };
 
-Outcome analyse(const Method& m, const SampleBlock& block, CountingProgress& progress) {
+// `failingAllocation` > 0 makes that scratch allocation of the analysis fail.
+Outcome analyse(const Method& m, const SampleBlock& block, CountingProgress& progress,
+                int failingAllocation = 0) {
   TransformTables tables;
+  tables.scratch.failAfter(failingAllocation);
   AnalysisParams params;
   params.method = m.method;
   params.view = kSpectrumLog;
@@ -60,7 +63,7 @@ Outcome analyse(const Method& m, const SampleBlock& block, CountingProgress& pro
     }
     case kMem: {
       double runningMax = 0.0;
-      const MemResult r = memAnalyze(block, params, progress, runningMax);
+      const MemResult r = memAnalyze(block, params, tables.scratch, progress, runningMax);
       return outcomeOf(r, r.frame.depths);
     }
     case kWt: {
@@ -168,9 +171,7 @@ TEST(Analysers, AFailureComesBackAsAFatalMessage) {
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
   for (const Method& m : kMethods) {
     CountingProgress progress;
-    failScratchAllocationAfter(1);
-    const Outcome o = analyse(m, block, progress);
-    failScratchAllocationAfter(0);
+    const Outcome o = analyse(m, block, progress, 1);
     EXPECT_TRUE(o.failed) << m.name;
     EXPECT_FALSE(o.analysed) << m.name;
     EXPECT_TRUE(o.depths.empty()) << m.name;

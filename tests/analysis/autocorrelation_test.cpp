@@ -50,15 +50,17 @@ TEST(Autocorrelation, NormalisedReturnsLagZeroAndTheLagGain) {
   AnalysisNotes notes;
   const auto bytes = bytes16(sineSamples(64, 1000.0, 8.0));
   double r0 = 0.0, g = -1.0;
-  auto a = autocorrNormalized(r0, g, 128, 64, 32, block16(bytes), scope.progress, notes);
+  auto a = autocorrNormalized(r0, g, 128, 64, 32, block16(bytes), scope.tables.scratch,
+                              scope.progress, notes);
   ASSERT_EQ(a.size(), 128u);
   EXPECT_EQ(r0, a[0]);
   EXPECT_NEAR(g, 1.0 / std::pow(32.0, 1.5), 1e-15);
-  a = autocorrNormalized(r0, g, 64, 64, 32, block16(bytes), scope.progress,
+  a = autocorrNormalized(r0, g, 64, 64, 32, block16(bytes), scope.tables.scratch, scope.progress,
                          notes);  // l < n + m: no gain
   EXPECT_EQ(g, 0.0);
   const std::vector<uint8_t> silence(256, 0);
-  a = autocorrNormalized(r0, g, 256, 128, 64, block16(silence), scope.progress, notes);
+  a = autocorrNormalized(r0, g, 256, 128, 64, block16(silence), scope.tables.scratch,
+                         scope.progress, notes);
   EXPECT_EQ(r0, 1.0);
   EXPECT_TRUE(notes.messages.empty());
 }
@@ -70,7 +72,8 @@ TEST(Autocorrelation, CompensatedSineKeepsItsEnvelopeNearFullScale) {
   const double period = 32.0;
   const auto bytes = bytes16(sineSamples(2 * count, 20000.0, period));
   std::vector<double> values(static_cast<size_t>(count), -1.0);
-  compensatedAutocorr(values.data(), block16(bytes), count, scope.progress, notes);
+  compensatedAutocorr(values.data(), block16(bytes), count, scope.tables.scratch, scope.progress,
+                      notes);
   EXPECT_NEAR(values[0], 31000.0, 1e-6);
   // The plain estimate falls as (1 - k/(2n)); the gain (1 + (k/n)^1.5) lifts it back, so the
   // envelope stays within about 0.98 and 1.03 of full scale (0.979 near k = n/6, 1.031 near
@@ -98,13 +101,14 @@ TEST(Autocorrelation, EightBitScaleAndSilence) {
   for (int j = 0; j < 512; ++j)
     bytes[size_t(j)] = uint8_t(128 + std::lround(90 * std::sin(j * 0.3)));
   std::vector<double> values(256, -1.0);
-  compensatedAutocorr(values.data(), SampleBlock{bytes.data(), 512, 8, 44}, 256, scope.progress,
-                      notes);
+  compensatedAutocorr(values.data(), SampleBlock{bytes.data(), 512, 8, 44}, 256,
+                      scope.tables.scratch, scope.progress, notes);
   EXPECT_NEAR(values[0], 120.0, 1e-9);
 
   const std::vector<uint8_t> silence(1024, 0);
   std::vector<double> quiet(256, -1.0);
-  compensatedAutocorr(quiet.data(), block16(silence), 256, scope.progress, notes);
+  compensatedAutocorr(quiet.data(), block16(silence), 256, scope.tables.scratch, scope.progress,
+                      notes);
   for (double v : quiet) ASSERT_EQ(v, 0.0);
 }
 
@@ -114,7 +118,8 @@ TEST(Autocorrelation, ShortBlocksZeroTheMissingLagsAndLongBlocksUseTwiceCount) {
   // 300 samples for 256 lags: h = 150 lags, the rest zero.
   const auto shortBytes = bytes16(sineSamples(300, 5000.0, 20.0));
   std::vector<double> values(256, 99.0);
-  compensatedAutocorr(values.data(), block16(shortBytes), 256, scope.progress, notes);
+  compensatedAutocorr(values.data(), block16(shortBytes), 256, scope.tables.scratch, scope.progress,
+                      notes);
   EXPECT_NEAR(values[0], 31000.0, 1e-6);
   EXPECT_NE(values[149], 0.0);
   for (int k = 150; k < 256; ++k) ASSERT_EQ(values[size_t(k)], 0.0) << k;
@@ -125,8 +130,10 @@ TEST(Autocorrelation, ShortBlocksZeroTheMissingLagsAndLongBlocksUseTwiceCount) {
   std::vector<int> cut(longSamples.begin(), longSamples.begin() + 512);
   const auto cutBytes = bytes16(cut);
   std::vector<double> fromLong(256), fromCut(256);
-  compensatedAutocorr(fromLong.data(), block16(longBytes), 256, scope.progress, notes);
-  compensatedAutocorr(fromCut.data(), block16(cutBytes), 256, scope.progress, notes);
+  compensatedAutocorr(fromLong.data(), block16(longBytes), 256, scope.tables.scratch,
+                      scope.progress, notes);
+  compensatedAutocorr(fromCut.data(), block16(cutBytes), 256, scope.tables.scratch, scope.progress,
+                      notes);
   EXPECT_EQ(fromLong, fromCut);
 }
 
@@ -135,9 +142,9 @@ TEST(Autocorrelation, OutOfMemoryFailsTheAnalysis) {
   AnalysisNotes notes;
   const auto bytes = bytes16(sineSamples(64, 1000.0, 8.0));
   double r0 = 0.0, g = 0.0;
-  failScratchAllocationAfter(2);
-  const auto a = autocorrNormalized(r0, g, 128, 64, 32, block16(bytes), scope.progress, notes);
-  failScratchAllocationAfter(0);
+  scope.tables.scratch.failAfter(2);
+  const auto a = autocorrNormalized(r0, g, 128, 64, 32, block16(bytes), scope.tables.scratch,
+                                    scope.progress, notes);
   EXPECT_TRUE(a.empty());
   EXPECT_TRUE(notes.failed());
   EXPECT_EQ(testing::messageTexts(notes), std::vector<std::string>{"self mem error"});

@@ -13,7 +13,6 @@ namespace korimu {
 namespace {
 
 using testing::randomValues;
-using testing::SettingsScope;
 
 std::vector<double> referenceDct2(const std::vector<double>& x) {
   const size_t n = x.size();
@@ -42,18 +41,24 @@ std::vector<double> referenceDct4(const std::vector<double>& x) {
   return c;
 }
 
+// Each test allocates its scratch arrays from its own allocator.
+class Dct : public ::testing::Test {
+ protected:
+  ScratchAllocator scratch;
+};
+
 double largest(const std::vector<double>& v) {
   double m = 0.0;
   for (double x : v) m = std::max(m, std::abs(x));
   return m;
 }
 
-TEST(Dct, ConstantInputHasOnlyTheFirstCoefficient) {
+TEST_F(Dct, ConstantInputHasOnlyTheFirstCoefficient) {
   for (int n : {2, 8, 256}) {
     const std::vector<double> x(size_t(n), 3.5);
     std::vector<double> viaFft(static_cast<size_t>(n)), recursive(static_cast<size_t>(n));
-    fftDct(viaFft.data(), x.data(), n);
-    fastDct2(recursive.data(), x.data(), n);
+    fftDct(scratch, viaFft.data(), x.data(), n);
+    fastDct2(scratch, recursive.data(), x.data(), n);
     EXPECT_NEAR(viaFft[0], 3.5 * std::sqrt(double(n)), 1e-12 * n);
     EXPECT_NEAR(recursive[0], 3.5 * std::sqrt(double(n)), 1e-7 * n);
     for (int k = 1; k < n; ++k) {
@@ -63,15 +68,15 @@ TEST(Dct, ConstantInputHasOnlyTheFirstCoefficient) {
   }
 }
 
-TEST(Dct, BasisCosineLandsOnItsCoefficient) {
+TEST_F(Dct, BasisCosineLandsOnItsCoefficient) {
   const int n = 128;
   for (int k0 : {1, 5, 64, 127}) {
     std::vector<double> x(static_cast<size_t>(n));
     for (int m = 0; m < n; ++m)
       x[size_t(m)] = std::cos(std::numbers::pi * k0 * (2 * m + 1) / (2.0 * n));
     std::vector<double> viaFft(static_cast<size_t>(n)), recursive(static_cast<size_t>(n));
-    fftDct(viaFft.data(), x.data(), n);
-    fastDct2(recursive.data(), x.data(), n);
+    fftDct(scratch, viaFft.data(), x.data(), n);
+    fastDct2(scratch, recursive.data(), x.data(), n);
     for (int k = 0; k < n; ++k) {
       const double expected = k == k0 ? std::sqrt(n / 2.0) : 0.0;
       ASSERT_NEAR(viaFft[size_t(k)], expected, 1e-11) << k0 << ' ' << k;
@@ -80,14 +85,14 @@ TEST(Dct, BasisCosineLandsOnItsCoefficient) {
   }
 }
 
-TEST(Dct, BothVariantsMatchTheDirectSumAndEachOther) {
+TEST_F(Dct, BothVariantsMatchTheDirectSumAndEachOther) {
   for (int n : {4, 16, 64, 512, 2048}) {
     const auto x = randomValues(size_t(n), 77u + unsigned(n), 20000.0);
     const auto ref = referenceDct2(x);
     const double scale = largest(ref);
     std::vector<double> viaFft(static_cast<size_t>(n)), recursive(static_cast<size_t>(n));
-    fftDct(viaFft.data(), x.data(), n);
-    fastDct2(recursive.data(), x.data(), n);
+    fftDct(scratch, viaFft.data(), x.data(), n);
+    fastDct2(scratch, recursive.data(), x.data(), n);
     for (int k = 0; k < n; ++k) {
       ASSERT_NEAR(viaFft[size_t(k)], ref[size_t(k)], 1e-12 * scale) << n << ' ' << k;
       // The recursion divides by 1.41421356 instead of the square root of two at every level.
@@ -96,58 +101,56 @@ TEST(Dct, BothVariantsMatchTheDirectSumAndEachOther) {
   }
 }
 
-TEST(Dct, TwoPointsAreSumAndDifferenceOverRootTwo) {
+TEST_F(Dct, TwoPointsAreSumAndDifferenceOverRootTwo) {
   const double x[2] = {3.0, -1.25};
   double a[2] = {0, 0}, b[2] = {0, 0};
-  fftDct(a, x, 2);
-  fastDct2(b, x, 2);
+  fftDct(scratch, a, x, 2);
+  fastDct2(scratch, b, x, 2);
   for (const double* out : {a, b}) {
     EXPECT_NEAR(out[0], (3.0 - 1.25) / std::sqrt(2.0), 1e-15);
     EXPECT_NEAR(out[1], (3.0 + 1.25) / std::sqrt(2.0), 1e-15);
   }
 }
 
-TEST(Dct, TypeFourAndTypeThreeAreTheOrthonormalTransforms) {
+TEST_F(Dct, TypeFourAndTypeThreeAreTheOrthonormalTransforms) {
   for (int n : {2, 8, 64}) {
     const auto x = randomValues(size_t(n), 5u, 1.0);
     std::vector<double> four(static_cast<size_t>(n)), two(static_cast<size_t>(n)),
         back(static_cast<size_t>(n));
-    fastDct4(four.data(), x.data(), n);
+    fastDct4(scratch, four.data(), x.data(), n);
     const auto ref4 = referenceDct4(x);
     for (int k = 0; k < n; ++k)
       ASSERT_NEAR(four[size_t(k)], ref4[size_t(k)], 1e-8) << n << ' ' << k;
-    fastDct2(two.data(), x.data(), n);
-    fastDct3(back.data(), two.data(), n);
+    fastDct2(scratch, two.data(), x.data(), n);
+    fastDct3(scratch, back.data(), two.data(), n);
     for (int k = 0; k < n; ++k) ASSERT_NEAR(back[size_t(k)], x[size_t(k)], 1e-7) << n << ' ' << k;
   }
 }
 
-TEST(Dct, OnMemChoosesTheVariant) {
+TEST_F(Dct, OnMemChoosesTheVariant) {
   const int n = 64;
   const auto x = randomValues(size_t(n), 9u, 100.0);
   std::vector<double> viaSetting(static_cast<size_t>(n)), viaFft(static_cast<size_t>(n)),
       recursive(static_cast<size_t>(n));
-  fftDct(viaFft.data(), x.data(), n);
-  fastDct2(recursive.data(), x.data(), n);
-  dct(viaSetting.data(), x.data(), n, true);
+  fftDct(scratch, viaFft.data(), x.data(), n);
+  fastDct2(scratch, recursive.data(), x.data(), n);
+  dct(scratch, viaSetting.data(), x.data(), n, true);
   EXPECT_EQ(viaSetting, viaFft);
-  dct(viaSetting.data(), x.data(), n, false);
+  dct(scratch, viaSetting.data(), x.data(), n, false);
   EXPECT_EQ(viaSetting, recursive);
 }
 
-TEST(Dct, OutOfMemoryLeavesTheOutputAsItWas) {
-  SettingsScope scope;
+TEST_F(Dct, OutOfMemoryLeavesTheOutputAsItWas) {
   const int n = 16;
   const auto x = randomValues(size_t(n), 1u, 1.0);
   std::vector<double> out(size_t(n), 42.0);
-  failScratchAllocationAfter(2);
-  EXPECT_FALSE(fftDct(out.data(), x.data(), n));
+  scratch.failAfter(2);
+  EXPECT_FALSE(fftDct(scratch, out.data(), x.data(), n));
   EXPECT_EQ(out, std::vector<double>(size_t(n), 42.0));
 
   // The recursion fails silently at the level that could not allocate.
-  failScratchAllocationAfter(1);
-  fastDct2(out.data(), x.data(), n);
-  failScratchAllocationAfter(0);
+  scratch.failAfter(1);
+  fastDct2(scratch, out.data(), x.data(), n);
   EXPECT_EQ(out, std::vector<double>(size_t(n), 42.0));
 }
 

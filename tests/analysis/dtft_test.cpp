@@ -90,7 +90,7 @@ TEST(Dtft, FirstPointIsTheFirstFftBin) {
     std::vector<double> x = randomValues(n, 3 + order, 1000.0);
     std::vector<double> re = x, im(n, 0.0);
     std::vector<double> fre = x, fim(n, 0.0);
-    ASSERT_EQ(dtftLog(re.data(), im.data(), order, 44, scope.progress), 0);
+    ASSERT_EQ(dtftLog(re.data(), im.data(), order, 44, scope.tables.scratch, scope.progress), 0);
     ASSERT_TRUE(realFft(scope.tables, fre.data(), fim.data(), order, -1.0));
     EXPECT_NEAR(re[0], fre[1], 1e-4) << order;
     EXPECT_NEAR(im[0], fim[1], 1e-4) << order;
@@ -109,7 +109,7 @@ TEST(Dtft, SineIsStrongestAtItsPoint) {
     const double hann = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * j / n);
     re[j] = 10000.0 * hann * std::cos(2.0 * std::numbers::pi * f * j / 44100.0);
   }
-  ASSERT_EQ(dtftLog(re.data(), im.data(), order, 44, scope.progress), 0);
+  ASSERT_EQ(dtftLog(re.data(), im.data(), order, 44, scope.tables.scratch, scope.progress), 0);
   const PointPeak peak = dtftPeak(re.data(), im.data(), grid.points, false);
   EXPECT_EQ(peak.index, target);
   // A Hann-windowed cosine of amplitude a has |X| = a/4 at its own frequency.
@@ -120,7 +120,7 @@ TEST(Dtft, SilenceGivesZeroEverywhereAndPeakAtPointZero) {
   SettingsScope scope;
   const int order = 9;
   std::vector<double> re(512, 0.0), im(512, 0.0);
-  ASSERT_EQ(dtftLog(re.data(), im.data(), order, 22, scope.progress), 0);
+  ASSERT_EQ(dtftLog(re.data(), im.data(), order, 22, scope.tables.scratch, scope.progress), 0);
   for (int k = 0; k < 256; ++k) {
     EXPECT_EQ(re[k], 0.0);
     EXPECT_EQ(im[k], 0.0);
@@ -142,7 +142,7 @@ TEST(Dtft, PinkTiltKeepsPointZeroOutOfThePeak) {
 TEST(Dtft, ProgressCountsEveryPointAndEndsTheStep) {
   SettingsScope scope;
   std::vector<double> re(256, 1.0), im(256, 0.0);
-  ASSERT_EQ(dtftLog(re.data(), im.data(), 8, 44, scope.progress), 0);
+  ASSERT_EQ(dtftLog(re.data(), im.data(), 8, 44, scope.tables.scratch, scope.progress), 0);
   EXPECT_EQ(scope.progress.begun, std::vector<std::string>{"DTFT"});
   ASSERT_EQ(scope.progress.steps.size(), 128u);
   EXPECT_EQ(scope.progress.steps.front(), 1);
@@ -155,7 +155,7 @@ TEST(Dtft, StopEndsAtTheNextPointAndBlanksTheProgress) {
   SettingsScope scope;
   scope.progress.stopAtEvent = 5;
   std::vector<double> re(256, 1.0), im(256, 0.0);
-  EXPECT_EQ(dtftLog(re.data(), im.data(), 8, 44, scope.progress), 1);
+  EXPECT_EQ(dtftLog(re.data(), im.data(), 8, 44, scope.tables.scratch, scope.progress), 1);
   EXPECT_EQ(scope.progress.events, 5);
   // Four points were computed; the fifth and later keep the signal.
   EXPECT_EQ(re[4], 1.0);
@@ -165,10 +165,9 @@ TEST(Dtft, StopEndsAtTheNextPointAndBlanksTheProgress) {
 
 TEST(Dtft, FailedCopyEndsQuietly) {
   SettingsScope scope;
-  failScratchAllocationAfter(1);
+  scope.tables.scratch.failAfter(1);
   std::vector<double> re(256, 1.0), im(256, 0.0);
-  EXPECT_EQ(dtftLog(re.data(), im.data(), 8, 44, scope.progress), 1);
-  failScratchAllocationAfter(0);
+  EXPECT_EQ(dtftLog(re.data(), im.data(), 8, 44, scope.tables.scratch, scope.progress), 1);
   EXPECT_EQ(re[0], 1.0);
 }
 
@@ -236,9 +235,8 @@ TEST(DtftAnalyze, OutOfMemoryEndsWithTheAnalysisMessage) {
     settings.blockOrder = 8;
     const std::vector<uint8_t> bytes(512, 7);
     const SampleBlock block{bytes.data(), 512, 16, 44};
-    failScratchAllocationAfter(which);
+    scope.tables.scratch.failAfter(which);
     const DtftResult r = dtftAnalyze(block, scope.params(), scope.tables, scope.progress);
-    failScratchAllocationAfter(0);
     EXPECT_TRUE(r.failed());
     EXPECT_EQ(testing::messageTexts(r), std::vector<std::string>{"解析用メモリの不足"});
     EXPECT_FALSE(r.analysed);

@@ -21,8 +21,6 @@ using testing::SettingsScope;
 
 class FftTest : public ::testing::Test {
  protected:
-  void TearDown() override { failScratchAllocationAfter(0); }
-
   TransformTables tables;
 };
 
@@ -272,7 +270,7 @@ TEST_F(FftTest, TableAllocationFailureIsReportedAndRetried) {
   SettingsScope scope;
   std::vector<double> x{1, 2, 3, 4, 5, 6, 7, 8}, y(8, 0.0);
   const auto savedX = x;
-  failScratchAllocationAfter(2);  // the bit-reversal table
+  tables.scratch.failAfter(2);  // the bit-reversal table
   EXPECT_EQ(tableFft(tables, 8, x.data(), y.data()), 1);
   EXPECT_EQ(x, savedX);
   EXPECT_EQ(y, std::vector<double>(8, 0.0));
@@ -293,7 +291,7 @@ TEST_F(FftTest, RealTransformFallsBackToTheDirectFftWhenTablesFail) {
   tableFft(tables, 0, nullptr, nullptr);
 
   std::vector<double> re = x, im(static_cast<size_t>(n));
-  failScratchAllocationAfter(3);  // two scratch arrays succeed, then the sine table fails
+  tables.scratch.failAfter(3);  // two scratch arrays succeed, then the sine table fails
   ASSERT_TRUE(realFft(tables, re.data(), im.data(), order, -1.0));
   EXPECT_NE(takeTableFftShortfall(tables), 0);
   for (int k = 0; k < n; ++k) {
@@ -304,7 +302,7 @@ TEST_F(FftTest, RealTransformFallsBackToTheDirectFftWhenTablesFail) {
 
 TEST_F(FftTest, RealTransformScratchFailureIsReported) {
   std::vector<double> re(256, 1.0), im(256);
-  failScratchAllocationAfter(1);
+  tables.scratch.failAfter(1);
   EXPECT_FALSE(realFft(tables, re.data(), im.data(), 8, -1.0));
 }
 

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "analysis/level_map.h"
-#include "analysis/scratch_memory.h"
 #include "analysis/window_table.h"
 #include "analysis_test_support.h"
 #include "core/layout.h"

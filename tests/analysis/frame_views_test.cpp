@@ -150,9 +150,8 @@ TEST(FrameViews, EmptyBlockDoesNothingAndFailuresComeBackAsFatalMessages) {
     const char* message;
   };
   for (const Case& c : {Case{2, "解析用メモリの不足"}, Case{4, "fft2"}}) {
-    failScratchAllocationAfter(c.failingAllocation);
+    scope.tables.scratch.failAfter(c.failingAllocation);
     r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
-    failScratchAllocationAfter(0);
     EXPECT_FALSE(r.analysed) << c.message;
     EXPECT_TRUE(r.failed()) << c.message;
     EXPECT_EQ(testing::messageTexts(r), std::vector<std::string>{c.message});
@@ -160,9 +159,8 @@ TEST(FrameViews, EmptyBlockDoesNothingAndFailuresComeBackAsFatalMessages) {
   // The DCT in memory tells that it could not run, and the analysis goes on.
   settings.method = kDct;
   settings.onMem = true;
-  failScratchAllocationAfter(4);
+  scope.tables.scratch.failAfter(4);
   r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
-  failScratchAllocationAfter(0);
   EXPECT_TRUE(r.analysed);
   EXPECT_FALSE(r.failed());
   EXPECT_EQ(testing::messageTexts(r), std::vector<std::string>{"dct error"});

@@ -44,7 +44,9 @@ TEST(Burg, SilenceStopsAtOrderOneWithZeroPower) {
   std::vector<double> x(1000, 0.0), a(500, 0.0);
   int m = 0;
   double pm = -1.0;
-  EXPECT_EQ(burgFit(x.data(), 1000, 500, a.data(), m, pm, scope.progress, notes), 0);
+  EXPECT_EQ(
+      burgFit(x.data(), 1000, 500, a.data(), m, pm, scope.tables.scratch, scope.progress, notes),
+      0);
   EXPECT_EQ(m, 1);
   EXPECT_EQ(pm, 0.0);
   EXPECT_EQ(a[0], 0.0);
@@ -64,7 +66,8 @@ TEST(Burg, RecoversAFirstOrderProcess) {
   std::vector<double> a(n / 2, 0.0);
   int m = 0;
   double pm = 0.0;
-  ASSERT_EQ(burgFit(x.data(), n, n / 2, a.data(), m, pm, scope.progress, notes), 0);
+  ASSERT_EQ(
+      burgFit(x.data(), n, n / 2, a.data(), m, pm, scope.tables.scratch, scope.progress, notes), 0);
   ASSERT_GE(m, 1);
   EXPECT_LT(m, 20);
   // x[i] - 0.9 x[i-1] = e[i]: the model's first coefficient is about -0.9.
@@ -92,7 +95,9 @@ TEST(Burg, WhiteNoiseWhereNoOrderBeatsTheMeanKeepsOrderZero) {
     std::vector<double> a(n / 2, 0.0);
     int m = 0;
     double pm = 0.0;
-    ASSERT_EQ(burgFit(x.data(), n, n / 2, a.data(), m, pm, scope.progress, notes), 0);
+    ASSERT_EQ(
+        burgFit(x.data(), n, n / 2, a.data(), m, pm, scope.tables.scratch, scope.progress, notes),
+        0);
     if (m != 0) continue;
     ++orderZeroSeen;
     EXPECT_NEAR(pm, static_cast<double>(energy / n), 1e-12) << seed;
@@ -255,7 +260,8 @@ TEST(MemAnalyze, SilenceFitsOrderOneAndGivesTheBottomRow) {
   const std::vector<uint8_t> bytes(8192, 0);
   const SampleBlock block{bytes.data(), 8192, 16, 44};
   double runningMax = 0.0;
-  const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
+  const MemResult r =
+      memAnalyze(block, scope.params(), scope.tables.scratch, scope.progress, runningMax);
   ASSERT_TRUE(r.analysed);
   ASSERT_EQ(r.frame.bins(), 512);
   for (uint8_t d : r.frame.depths) ASSERT_EQ(d, 255);
@@ -280,7 +286,8 @@ TEST(MemAnalyze, SineIsStrongestAtTheNearestPoint) {
     for (double phase : {0.0, 1.0}) {
       const std::vector<uint8_t> bytes = sineBytes(4096, f, 44100.0, 20000.0, phase);
       const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
-      const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
+      const MemResult r =
+          memAnalyze(block, scope.params(), scope.tables.scratch, scope.progress, runningMax);
       ASSERT_TRUE(r.analysed);
       const int nearest =
           static_cast<int>(std::lround(std::log(f / points.f0) / std::log(points.step)));
@@ -303,7 +310,8 @@ TEST(MemAnalyze, LinearViewStepsLinearlyAndReportsTheBinFrequency) {
   const std::vector<uint8_t> bytes = sineBytes(2048, 2756.25, 44100.0, 20000.0);
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
   double runningMax = 0.0;
-  const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
+  const MemResult r =
+      memAnalyze(block, scope.params(), scope.tables.scratch, scope.progress, runningMax);
   ASSERT_TRUE(r.analysed);
   // Points are 22050/127 Hz apart; the readout uses index * 44100 / 128 / 2.
   const int index = static_cast<int>(std::lround(2756.25 / (22050.0 / 127)));
@@ -347,12 +355,15 @@ TEST(MemAnalyze, RunningMaxLastsAcrossBlocks) {
     return !testing::diagnosticOf(r, DiagnosticLine::kBlockMaximum).empty();
   };
   double runningMax = 0.0;
-  EXPECT_TRUE(hasMax(memAnalyze(loudBlock, scope.params(), scope.progress, runningMax)));
+  EXPECT_TRUE(hasMax(
+      memAnalyze(loudBlock, scope.params(), scope.tables.scratch, scope.progress, runningMax)));
   const double first = runningMax;
   EXPECT_GT(first, 0.0);
-  EXPECT_FALSE(hasMax(memAnalyze(quietBlock, scope.params(), scope.progress, runningMax)));
+  EXPECT_FALSE(hasMax(
+      memAnalyze(quietBlock, scope.params(), scope.tables.scratch, scope.progress, runningMax)));
   // The same block is not beyond itself.
-  EXPECT_FALSE(hasMax(memAnalyze(loudBlock, scope.params(), scope.progress, runningMax)));
+  EXPECT_FALSE(hasMax(
+      memAnalyze(loudBlock, scope.params(), scope.tables.scratch, scope.progress, runningMax)));
   EXPECT_EQ(runningMax, first);
 }
 
@@ -363,7 +374,8 @@ TEST(MemAnalyze, StopInTheRecursionGivesNothing) {
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
   scope.progress.stopAtEvent = 2;
   double runningMax = 0.0;
-  const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
+  const MemResult r =
+      memAnalyze(block, scope.params(), scope.tables.scratch, scope.progress, runningMax);
   EXPECT_TRUE(r.cancelled);
   EXPECT_FALSE(r.analysed);
   EXPECT_EQ(scope.progress.events, 2);
@@ -377,7 +389,8 @@ TEST(MemAnalyze, StopInTheEstimateGivesNothingAndEndsTheStep) {
   const SampleBlock block{bytes.data(), 4096, 16, 44};
   scope.progress.stopAtEvent = 5;
   double runningMax = 0.0;
-  const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
+  const MemResult r =
+      memAnalyze(block, scope.params(), scope.tables.scratch, scope.progress, runningMax);
   EXPECT_TRUE(r.cancelled);
   EXPECT_TRUE(r.frame.depths.empty());
   EXPECT_EQ(scope.progress.begun, (std::vector<std::string>{"burg", "estimate"}));
@@ -398,7 +411,8 @@ TEST(MemAnalyze, AutocorrelationFitsHalfTheLagsUpToOrderNdHalfMinusOne) {
   const std::vector<uint8_t> bytes = testing::bytes16(samples);
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
   double runningMax = 0.0;
-  ASSERT_TRUE(memAnalyze(block, scope.params(), scope.progress, runningMax).analysed);
+  ASSERT_TRUE(
+      memAnalyze(block, scope.params(), scope.tables.scratch, scope.progress, runningMax).analysed);
   // The steps: the lags, the orders tried, the estimate.
   ASSERT_EQ(scope.progress.begun, (std::vector<std::string>{"self", "burg", "estimate"}));
   EXPECT_EQ(scope.progress.totals[1], 64);
@@ -419,9 +433,9 @@ TEST(MemAnalyze, OutOfMemoryMessagesNameTheArray) {
     const std::vector<uint8_t> bytes(1024, 3);
     const SampleBlock block{bytes.data(), 1024, 16, 44};
     double runningMax = 0.0;
-    failScratchAllocationAfter(which);
-    const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
-    failScratchAllocationAfter(0);
+    scope.tables.scratch.failAfter(which);
+    const MemResult r =
+        memAnalyze(block, scope.params(), scope.tables.scratch, scope.progress, runningMax);
     EXPECT_TRUE(r.failed()) << which;
     EXPECT_FALSE(r.cancelled) << which;
     EXPECT_EQ(testing::messageTexts(r), std::vector<std::string>{expected[which - 1]});
@@ -434,7 +448,8 @@ TEST(MemAnalyze, ZeroKilohertzAnalysesNothing) {
   const std::vector<uint8_t> bytes(256, 0);
   const SampleBlock block{bytes.data(), 256, 16, 0};
   double runningMax = 0.0;
-  const MemResult r = memAnalyze(block, scope.params(), scope.progress, runningMax);
+  const MemResult r =
+      memAnalyze(block, scope.params(), scope.tables.scratch, scope.progress, runningMax);
   EXPECT_FALSE(r.analysed);
   EXPECT_EQ(scope.progress.events, 0);
 }

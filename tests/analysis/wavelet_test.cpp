@@ -423,9 +423,8 @@ TEST(WaveletBlock, FailuresComeBackAsFatalMessages) {
   std::vector<uint8_t> tone(512, 1);
   const SampleBlock block{tone.data(), 512, 16, 8};
   for (int which = 1; which <= 5; ++which) {
-    failScratchAllocationAfter(which);
+    scope.tables.scratch.failAfter(which);
     r = waveletBlock(block, 256, scope.params(), scope.tables, scope.progress, seen.sink());
-    failScratchAllocationAfter(0);
     EXPECT_TRUE(r.failed()) << which;
     EXPECT_EQ(testing::messageTexts(r), std::vector<std::string>{expected[which - 1]}) << which;
     EXPECT_TRUE(seen.rows.empty());
