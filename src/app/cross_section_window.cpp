@@ -1,8 +1,8 @@
 #include "app/cross_section_window.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
@@ -28,6 +28,11 @@ QPointer<CrossSectionWindow> openWindow;
 
 void placeAt(QWidget* widget, const Rect& r) {
   widget->setGeometry(r.x, r.y, r.w, r.h);
+}
+
+// Ctrl+E saves the column's numbers, as the window's menu item does.
+bool isSaveColumnKey(const QKeyEvent& key) {
+  return QKeySequence(key.keyCombination()) == QKeySequence(QStringLiteral("Ctrl+E"));
 }
 
 }  // namespace
@@ -60,12 +65,6 @@ CrossSectionWindow::CrossSectionWindow(QWidget* owner) : QDialog(owner) {
   connect(zoom, &QPushButton::clicked, this, [this] { toggleZoom(); });
   connect(left, &QPushButton::clicked, this, [this] { stepColumn(-1); });
   connect(right, &QPushButton::clicked, this, [this] { stepColumn(+1); });
-  // Ctrl+E saves the column's numbers, as the window's menu item does.
-  auto* saveShortcut = new QAction(this);
-  saveShortcut->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
-  connect(saveShortcut, &QAction::triggered, this, [this] { saveNumbers(); });
-  addAction(saveShortcut);
-
   QPointer<QWidget> mainWindow(owner);
   DialogMenuItem switchItem{kWindowSwitchItemId, QString::fromUtf8(kWindowSwitchItemText),
                             [mainWindow] {
@@ -125,6 +124,27 @@ void CrossSectionWindow::paintEvent(QPaintEvent*) {
   painter.drawImage(0, 0, canvasImage(canvas_));
 }
 
+bool CrossSectionWindow::event(QEvent* event) {
+  // Qt keeps the owner's window shortcuts working while a tool window is active, so as a
+  // shortcut the main window's Ctrl+E (the whole run's numbers) would compete with this window's
+  // and neither would fire. The window claims its key before shortcuts are looked up and handles
+  // it as a key press.
+  if (event->type() == QEvent::ShortcutOverride &&
+      isSaveColumnKey(*static_cast<QKeyEvent*>(event))) {
+    event->accept();
+    return true;
+  }
+  return QDialog::event(event);
+}
+
+void CrossSectionWindow::keyPressEvent(QKeyEvent* event) {
+  if (isSaveColumnKey(*event)) {
+    saveNumbers();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
 void CrossSectionWindow::stepColumn(int direction) {
   stepCrossSection(controller().session().document, windowDisplay().fileRate, direction);
   repaintGraphNow();
@@ -164,11 +184,15 @@ void CrossSectionWindow::saveNumbers() {
   const QString name = QFileDialog::getSaveFileName(
       this, QString::fromUtf8("数値を保存"), QString::fromStdString(proposed),
       QString::fromUtf8("CSV(*.csv);;全ファイル(*)"), nullptr, QFileDialog::DontUseNativeDialog);
-  if (name.isEmpty()) return;
-  const std::string path = name.toStdString();
-  std::string reason;
-  if (!saveNumbersTo(path, reason))
-    showMessage(formatText("%s に数値を保存できません。(%s)", path.c_str(), reason.c_str()));
+  if (!name.isEmpty()) {
+    const std::string path = name.toStdString();
+    std::string reason;
+    if (!saveNumbersTo(path, reason))
+      showMessage(formatText("%s に数値を保存できません。(%s)", path.c_str(), reason.c_str()));
+  }
+  // The window manager hands the keyboard to the main window when the dialog closes (it passes
+  // over tool windows), but the user was working here.
+  activateWindow();
 }
 
 void CrossSectionWindow::toggleZoom() {
@@ -196,6 +220,9 @@ bool openCrossSectionWindowFor(QWidget* owner) {
   if (!allocateCrossSectionBuffer(windowDisplay().crossSection)) return false;
   openWindow = new CrossSectionWindow(owner);
   openWindow->show();
+  // A new window takes the keyboard, so that its keys (Ctrl+E, Escape) reach it; the window
+  // manager does not give it to a tool window by itself.
+  openWindow->activateWindow();
   return true;
 }
 

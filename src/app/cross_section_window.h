@@ -43,6 +43,8 @@ class CrossSectionWindow : public QDialog {
   bool saveNumbersTo(const std::string& path, std::string& reason) const;
 
  protected:
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void reject() override;

@@ -1,6 +1,7 @@
 // The program in a real X session (Xvfb with the openbox window manager), driven the way a user
 // drives it: the window stays where it is through analysis runs, a close during a run ends the
-// program cleanly once the run has stopped, and a failed open leaves no stale format texts.
+// program cleanly once the run has stopped, a failed open leaves no stale format texts, and the
+// cross-section window's keys reach it.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -109,6 +110,18 @@ class DesktopTest : public ::testing::Test {
   int whitePixels(int x0, int y0, int w, int h) const {
     return countPixels(x0, y0, w, h, 255, true);
   }
+  // A left click at a point of the screen.
+  void click(int x, int y) const {
+    session_->run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
+                  " click 1");
+    std::this_thread::sleep_for(300ms);
+  }
+  std::string activeWindow() const {
+    std::istringstream id(session_->run("xdotool getactivewindow"));
+    std::string out;
+    id >> out;
+    return out;
+  }
   // Motif hints of a window: its functions and decorations name neither minimise nor maximise.
   bool offersNoMinimiseOrMaximise(const std::string& window) const {
     const std::string hints = session_->run("xprop -id " + window + " _MOTIF_WM_HINTS");
@@ -207,6 +220,50 @@ TEST_F(DesktopTest, AFailedOpenClearsTheFormatTexts) {
   EXPECT_EQ(markedPixels(formatX, formatY, formatW, formatH), 0);
   EXPECT_EQ(markedPixels(spanX, spanY, spanW, spanH), 0);
   EXPECT_TRUE(korimu_->running());
+}
+
+// The cross-section window is a tool window of the main window: opened by a click on the chart it
+// takes the keyboard, and once a click into it has taken the keyboard back from the main window,
+// Ctrl+E saves its column (not the main window's whole run).
+TEST_F(DesktopTest, TheCrossSectionWindowGetsItsKeysAfterAClickIntoIt) {
+  startKorimu(toneFile(config_, 2.0, 44100));
+  session_->keys(window_, "alt+v c alt+o a");
+  const WindowPlace main = place();
+  const int chartLeft = main.x + 8, chartTop = main.y + main.height - kClientHeight + 102;
+  // Clicks during the run are ignored; the first one after it opens the window.
+  std::string section;
+  for (auto end = Clock::now() + 30s; section.empty() && Clock::now() < end;) {
+    click(chartLeft + 100, chartTop + 128);
+    section = session_->waitForWindow("スペクトル断面", 500ms);
+  }
+  ASSERT_FALSE(section.empty()) << "no cross-section window";
+  EXPECT_EQ(activeWindow(), section) << "the new window has the keyboard";
+
+  click(chartLeft + 450, chartTop + 128);  // right of the window: column 450
+  ASSERT_EQ(activeWindow(), window_);
+  const std::optional<WindowPlace> graph = session_->place(section);
+  ASSERT_TRUE(graph.has_value());
+  click(graph->x + 60, graph->y + 100);
+  EXPECT_EQ(activeWindow(), section);
+  key("ctrl+e");
+  const std::string dialog = session_->waitForWindow("数値を保存", 10s);
+  ASSERT_FALSE(dialog.empty()) << "Ctrl+E opened no save dialog";
+  session_->keys(dialog, "Return");
+
+  // The proposed name is the recording's, beside it; the column's numbers have a "# column" line.
+  std::string saved;
+  for (auto end = Clock::now() + 10s; saved.empty() && Clock::now() < end;) {
+    std::this_thread::sleep_for(100ms);
+    for (const auto& entry : std::filesystem::directory_iterator(config_))
+      if (entry.path().extension() == ".csv") saved = entry.path().filename().string();
+  }
+  EXPECT_NE(saved.find("-column450.csv"), std::string::npos) << saved;
+  std::ifstream csv(config_ / saved);
+  std::stringstream text;
+  text << csv.rdbuf();
+  EXPECT_NE(text.str().find("\n# column,450\n"), std::string::npos);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(activeWindow(), section) << "the keyboard comes back after the dialog";
 }
 
 }  // namespace
