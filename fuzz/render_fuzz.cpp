@@ -97,8 +97,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     window.clear(kButtonFace);
     prepareAnalysis(display, settings.musicalKey);
     Canvas strip(kPlotWidth, kLayout.overviewHeight, depthBits);
-    drawOverviewOfOpenFile(strip, wave.source, document.position);
-    composeClientArea(display, window, wave.source, document, &strip);
+    drawOverviewOfOpenFile(strip, wave.source, document.position, settings.framesPerColumn,
+                           settings.amplitudeZoom);
+    composeClientArea(display, settings, window, wave.source, document, &strip);
+
     StopAfter listener(settings.method == kWt ? 3 : 6);
     runAnalysis(session, listener);
     fuzz::check(!session.busy, "the run ends idle");

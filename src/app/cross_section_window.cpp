@@ -114,7 +114,7 @@ void CrossSectionWindow::renderCanvas() {
   // The back buffer holds the chart in window coordinates; before the first run it is empty and
   // reads as black.
   Session& session = controller().session();
-  paintCrossSection(session.display, canvas_, session.display.surfaces.backBuffer,
+  paintCrossSection(session.display, settings, canvas_, session.display.surfaces.backBuffer,
                     session.wave.source, session.document);
 }
 
@@ -146,7 +146,7 @@ void CrossSectionWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void CrossSectionWindow::stepColumn(int direction) {
-  stepCrossSection(controller().session().document, windowDisplay().fileRate, direction);
+  stepCrossSection(controller().session().document, windowDisplay().fileRate, settings, direction);
   repaintGraphNow();
 }
 
@@ -165,7 +165,9 @@ bool CrossSectionWindow::saveNumbersTo(const std::string& path, std::string& rea
                   depths);
   double frequencies[kCrossSectionRows];
   for (int e = 0; e < kCrossSectionRows; ++e)
-    frequencies[e] = crossSectionRowFrequency(session.display.fileRate, document.lastRunMethod, e);
+    frequencies[e] = crossSectionRowFrequency(session.display.fileRate, document.lastRunMethod,
+                                              settings.blockOrder, e);
+
   return writeTextFile(
       path, crossSectionCsv(run, shownColumn(), depths, frequencies, kCrossSectionRows), reason);
 }

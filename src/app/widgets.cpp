@@ -81,7 +81,7 @@ void ClientArea::paintEvent(QPaintEvent* event) {
   if (fullPaintPending_) {
     fullPaintPending_ = false;
     Session& session = controller().session();
-    composeClientArea(session.display, canvas, session.wave.source, session.document);
+    composeClientArea(session.display, settings, canvas, session.wave.source, session.document);
     QPainter painter(this);
     painter.drawImage(0, 0, canvasImage(canvas));
     return;
@@ -123,7 +123,9 @@ void OverviewWidget::paintFromFile() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ++fileRedraws_;
   Session& session = controller().session();
-  drawOverviewOfOpenFile(canvas_, session.wave.source, session.document.position);
+  drawOverviewOfOpenFile(canvas_, session.wave.source, session.document.position,
+                         settings.framesPerColumn, settings.amplitudeZoom);
+
   QApplication::restoreOverrideCursor();
 }
 

@@ -315,8 +315,9 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
     // The window as it stands before Analyze, with the overview strip its widget shows; the run
     // then draws over it as it does in the window (the document's file is selected above).
     Canvas strip(kPlotWidth, kLayout.overviewHeight, window.depthBits());
-    drawOverviewOfOpenFile(strip, wave.source, document.position);
-    composeClientArea(display, window, wave.source, document, &strip);
+    drawOverviewOfOpenFile(strip, wave.source, document.position, settings.framesPerColumn,
+                           settings.amplitudeZoom);
+    composeClientArea(display, settings, window, wave.source, document, &strip);
   }
 
   RunProgress progress;

@@ -80,7 +80,7 @@ void Controller::markerTimer(uint32_t periodMs) {
 
 void Controller::redrawDue(PlaybackRedraw part) {
   if (part == PlaybackRedraw::kGraphFrame) {
-    drawGraphFrameWithPeakBox(display(), clientCanvas());
+    drawGraphFrameWithPeakBox(display(), settings, clientCanvas());
   } else {
     hideFileFacts(display(), false);
     drawFormatTexts(display(), clientCanvas(), session_.wave.source,
@@ -113,7 +113,7 @@ void Controller::fileOpened(const WaveOpenResult& result) {
     view_.refreshClient();
     drawFormatTexts(display(), clientCanvas(), facts, session_.document.fileSelected);
     view_.refreshClient();
-    drawSpanText(display(), clientCanvas(), facts);
+    drawSpanText(display(), clientCanvas(), facts, settings.framesPerColumn);
     view_.refreshClient();
   }
 }
@@ -132,7 +132,7 @@ void Controller::setTitle() {
 
 void Controller::rangeMarkerUnlessChart() {
   if (settings.display == kTimeFrequencyChart) return;
-  drawRangeMarker(clientCanvas(), display().fileRate, display().darkScheme);
+  drawRangeMarker(clientCanvas(), display().fileRate, settings, display().darkScheme);
   view_.refreshClient();
 }
 
@@ -161,7 +161,7 @@ bool Controller::openFile() {
     hideFileFacts(display(), true);
     drawFormatTexts(display(), clientCanvas(), session_.wave.source,
                     session_.document.fileSelected);
-    drawSpanText(display(), clientCanvas(), session_.wave.source);
+    drawSpanText(display(), clientCanvas(), session_.wave.source, settings.framesPerColumn);
     view_.refreshClient();
   }
   view_.invalidateOverview();
@@ -257,7 +257,8 @@ void Controller::spanCommand(int notification) {
   if (frames == settings.framesPerColumn) return;
   settings.framesPerColumn = frames;
   view_.invalidateOverview();
-  drawSpanText(display(), clientCanvas(), session_.wave.source);
+  drawSpanText(display(), clientCanvas(), session_.wave.source, settings.framesPerColumn);
+
   view_.refreshClient();
   rangeMarkerUnlessChart();
 }

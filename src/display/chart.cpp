@@ -70,8 +70,8 @@ ChartRowScale chartRowScale(SampleRate fileRate, int count, int method) {
   return scale;
 }
 
-double linearChartRowFrequency(SampleRate rate, int row) {
-  const int bins = currentBinCount();
+double linearChartRowFrequency(SampleRate rate, int blockOrder, int row) {
+  const int bins = currentBinCount(blockOrder);
   const int rowsPerBin = bins < 256 ? 256 / bins : 1;
   const int bin = row / rowsPerBin;
   return double(bin) * rate.hz() / (2.0 * bins);
@@ -159,8 +159,9 @@ void drawChartColumnLog(const DisplayState& display, Canvas& canvas, const uint8
   }
 }
 
-void clearChart(const DisplayState& display, Canvas& canvas) {
-  drawChartStrip(canvas, display, currentBinCount(), kLayout.unitW, 512);
+void clearChart(const DisplayState& display, const AppSettings& settings, Canvas& canvas) {
+  drawChartStrip(canvas, display, settings, currentBinCount(settings.blockOrder), kLayout.unitW,
+                 512);
 }
 
 Rect drawWaveletRow(const DisplayState& display, Canvas& canvas, const uint8_t* depths, int n,

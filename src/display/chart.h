@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "core/layout.h"
+#include "core/settings.h"
+
 #include "display/display_state.h"
 #include "platform/canvas.h"
 
@@ -18,10 +20,10 @@ struct ChartRowScale {
 };
 ChartRowScale chartRowScale(SampleRate rate, int count, int method);
 
-// Frequency shown on chart row `row` (0 = bottom) for FFT and DCT with the current block size:
-// bins 0 .. 255 of the N-point spectrum, each repeated on 256 / (N/2) rows for short blocks.
-// Returns 0 for the rows of bin 0.
-double linearChartRowFrequency(SampleRate rate, int row);
+// Frequency shown on chart row `row` (0 = bottom) for FFT and DCT with blocks of 2^blockOrder
+// points: bins 0 .. 255 of the N-point spectrum, each repeated on 256 / (N/2) rows for short
+// blocks. Returns 0 for the rows of bin 0.
+double linearChartRowFrequency(SampleRate rate, int blockOrder, int row);
 
 // Creates the back buffer and the 16-colour scale the first time and sets referenceLa from the
 // key (0 C major .. 11 semitones up).
@@ -52,6 +54,6 @@ Rect drawWaveletRow(const DisplayState& display, Canvas& canvas, const uint8_t* 
                     int column, int width, int row);
 
 // Clears the whole chart to its note rows or grid lines.
-void clearChart(const DisplayState& display, Canvas& canvas);
+void clearChart(const DisplayState& display, const AppSettings& settings, Canvas& canvas);
 
 }  // namespace korimu

@@ -21,21 +21,22 @@ void copyPlotFromBackBuffer(const DisplayState& display, Canvas& client) {
 
 }  // namespace
 
-void drawGraphFrameWithPeakBox(DisplayState& display, Canvas& client) {
-  drawGraphFrame(display, client);
+void drawGraphFrameWithPeakBox(DisplayState& display, const AppSettings& settings, Canvas& client) {
+  drawGraphFrame(display, settings, client);
   redrawPeakReadout(display, client);
 }
 
-void composeClientArea(DisplayState& display, Canvas& client, const WaveSource& file,
-                       Document& document, const Canvas* overviewStrip) {
+void composeClientArea(DisplayState& display, const AppSettings& settings, Canvas& client,
+                       const WaveSource& file, Document& document, const Canvas* overviewStrip) {
   if (overviewStrip != nullptr)
     client.copyFrom(*overviewStrip, 0, 0, overviewStrip->width(), overviewStrip->height(),
                     kLayout.unitW, 3 * kLayout.unitH);
   drawDataCountLabel(client);
   drawFormatTexts(display, client, file, document.fileSelected);
-  drawGraphFrameWithPeakBox(display, client);
+  drawGraphFrameWithPeakBox(display, settings, client);
   drawPositionText(client, file, document.position);
-  drawSpanText(display, client, file);
+  drawSpanText(display, client, file, settings.framesPerColumn);
+
   copyPlotFromBackBuffer(display, client);
 }
 

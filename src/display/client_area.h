@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/document.h"
+#include "core/settings.h"
 #include "display/display_state.h"
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
@@ -14,11 +15,12 @@ namespace korimu {
 // labels, the peak box and the plot from the chart's back buffer. The overview strip, when given,
 // goes to its place left of the format texts; the window passes none, because there the strip is
 // a widget of its own above the canvas.
-void composeClientArea(DisplayState& display, Canvas& client, const WaveSource& file,
-                       Document& document, const Canvas* overviewStrip = nullptr);
+void composeClientArea(DisplayState& display, const AppSettings& settings, Canvas& client,
+                       const WaveSource& file, Document& document,
+                       const Canvas* overviewStrip = nullptr);
 
 // The graph frame of the current view with the peak box, whose lines the frame's legend clear
 // runs through.
-void drawGraphFrameWithPeakBox(DisplayState& display, Canvas& client);
+void drawGraphFrameWithPeakBox(DisplayState& display, const AppSettings& settings, Canvas& client);
 
 }  // namespace korimu

@@ -26,7 +26,7 @@ void gridLine(Canvas& canvas, int x, int top) {
   canvas.lineTo(x, top);
 }
 
-void drawGrid(Canvas& canvas, SampleRate rate, int top, int width, int method) {
+void drawGrid(Canvas& canvas, SampleRate rate, int top, int width, int method, int blockOrder) {
   const int unitW = kLayout.unitW;
   canvas.setPen(kGridColour);
   if (crossSectionLinear(method)) {
@@ -43,7 +43,7 @@ void drawGrid(Canvas& canvas, SampleRate rate, int top, int width, int method) {
   } else if (method == kWt) {
     for (int k = 0; k <= 10; ++k) gridLine(canvas, unitW + width - k * 24 * (width / 256), top);
   } else {
-    const int bins = crossSectionBins();
+    const int bins = crossSectionBins(blockOrder);
     if (bins > 1) {
       const double lnBins = std::log(double(bins));
       forEachOctave(rate, bins, [&](int, double, double p) {
@@ -55,8 +55,8 @@ void drawGrid(Canvas& canvas, SampleRate rate, int top, int width, int method) {
 
 // Bars coloured by the note of each row of a log-spaced chart.
 void drawLogNoteBars(Canvas& canvas, const DisplayState& display, const uint8_t* depths, int top,
-                     int step, int barWidth, int method) {
-  ChartRowScale scale = chartRowScale(display.fileRate, crossSectionBins(), method);
+                     int step, int barWidth, int method, int blockOrder) {
+  ChartRowScale scale = chartRowScale(display.fileRate, crossSectionBins(blockOrder), method);
   if (method != kWt) scale.ratio = std::exp(std::log(scale.fTop / scale.fBottom) / 255);
   int previousClass = -1;
   Rgb brush = kBlack;
@@ -75,8 +75,8 @@ bool crossSectionLinear(int method) {
   return method == kFft || method == kDct;
 }
 
-int crossSectionBins() {
-  return std::max(1, (1 << std::clamp(int(settings.blockOrder), 1, 30)) / 2);
+int crossSectionBins(int blockOrder) {
+  return std::max(1, (1 << std::clamp(blockOrder, 1, 30)) / 2);
 }
 
 bool allocateCrossSectionBuffer(CrossSectionState& crossSection, size_t bytes) {
@@ -117,21 +117,21 @@ int readChartColumn(const DisplayState& display, const Canvas& backBuffer, int x
   return loudest;
 }
 
-void drawCrossSectionGraph(const DisplayState& display, Canvas& canvas, const uint8_t* depths,
-                           int top, int width, int method) {
+void drawCrossSectionGraph(const DisplayState& display, const AppSettings& settings, Canvas& canvas,
+                           const uint8_t* depths, int top, int width, int method) {
   const int unitW = kLayout.unitW;
   const int step = std::max(1, width / 256);
   const int barWidth = std::max(pixels(settings.lineWidth), step);
   canvas.fillRect(unitW, top, width, 256, kWhite);
-  drawGrid(canvas, display.fileRate, top, width, method);
+  drawGrid(canvas, display.fileRate, top, width, method, settings.blockOrder);
   canvas.setPen(kBlack);
   if (settings.graphStyle == kLineGraph) {
-    drawLineGraph(canvas, depths, kCrossSectionRows, step, 1, top);
+    drawLineGraph(canvas, settings.lineWidth, depths, kCrossSectionRows, step, 1, top);
   } else if (settings.colorScale) {
     if (crossSectionLinear(method)) {
       drawNoteBars(canvas, display, kCrossSectionRows, step, 1, depths, top, barWidth);
     } else {
-      drawLogNoteBars(canvas, display, depths, top, step, barWidth, method);
+      drawLogNoteBars(canvas, display, depths, top, step, barWidth, method, settings.blockOrder);
     }
   } else {
     for (int i = 0; i < kCrossSectionRows; ++i) {
@@ -140,59 +140,62 @@ void drawCrossSectionGraph(const DisplayState& display, Canvas& canvas, const ui
   }
 }
 
-bool crossSectionThreeD() {
-  return kSystemVersion >= 0x35F && settings.dialog3d;
+bool crossSectionThreeD(bool dialog3d) {
+  return kSystemVersion >= 0x35F && dialog3d;
 }
 
-Rgb crossSectionBackground() {
-  return crossSectionThreeD() ? kButtonFace : kWindowColour;
+Rgb crossSectionBackground(bool dialog3d) {
+  return crossSectionThreeD(dialog3d) ? kButtonFace : kWindowColour;
 }
 
-TextStyle crossSectionTextStyle() {
-  if (crossSectionThreeD()) return TextStyle{kButtonText, kButtonFace, true};
+TextStyle crossSectionTextStyle(bool dialog3d) {
+  if (crossSectionThreeD(dialog3d)) return TextStyle{kButtonText, kButtonFace, true};
   return TextStyle{kWindowText, kWindowColour, true};
 }
 
-int paintCrossSection(DisplayState& display, Canvas& client, const Canvas& backBuffer,
-                      const WaveSource& file, const Document& document) {
+int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
+                      const Canvas& backBuffer, const WaveSource& file, const Document& document) {
   CrossSectionState& crossSection = display.crossSection;
   const int unitW = kLayout.unitW;
   const int unitH = kLayout.unitH;
   const int width = crossSection.sectionWidth == 512 ? 512 : 256;
-  client.fillRect(0, 0, client.width(), client.height(), crossSectionBackground());
+  client.fillRect(0, 0, client.width(), client.height(), crossSectionBackground(settings.dialog3d));
   const int method = document.lastRunMethod;
-  drawCrossSectionLabels(client, display.fileRate, width, method);
+  drawCrossSectionLabels(client, display.fileRate, settings, width, method);
 
   std::array<uint8_t, kCrossSectionRows> local{};
   uint8_t* depths =
       crossSection.column.size() >= kCrossSectionRows ? crossSection.column.data() : local.data();
   const int loudest = readChartColumn(display, backBuffer, document.crossSectionX, depths);
-  drawCrossSectionGraph(display, client, depths, unitH, width, method);
+  drawCrossSectionGraph(display, settings, client, depths, unitH, width, method);
   // A 2-pixel last bar would stick out of the narrow graph.
   if (settings.lineWidth == LineWidth::kThick && width == 256) {
-    client.fillRect(unitW + 256, unitH, 1, 256, crossSectionBackground());
+    client.fillRect(unitW + 256, unitH, 1, 256, crossSectionBackground(settings.dialog3d));
   }
 
-  const TextStyle style = crossSectionTextStyle();
+  const TextStyle style = crossSectionTextStyle(settings.dialog3d);
   double columnX = unitW > 10 ? 16.5 : unitW >= 9 ? 19.5 : 23.5;
   client.textOut(int(unitW * columnX), 5 * unitH + 256, crossSectionColumnText(document), style);
-  client.textOut(unitW + 256, int(unitH * 5.5 + 256), crossSectionPositionText(file, document),
-                 style);
-  client.textOut(unitW, unitH, crossSectionPeakText(display.fileRate, method, loudest),
+  client.textOut(unitW + 256, int(unitH * 5.5 + 256),
+                 crossSectionPositionText(file, document, settings.framesPerColumn), style);
+  client.textOut(unitW, unitH,
+                 crossSectionPeakText(display.fileRate, method, settings.blockOrder, loudest),
                  TextStyle{kBlack, kWhite, false});
   return loudest;
 }
 
-int crossSectionStep(SampleRate rate, int method) {
+int crossSectionStep(SampleRate rate, int method, const AppSettings& settings) {
   if (method == kWt) return 1;
   const int perColumn = std::max(1, int(settings.framesPerColumn));
   const int step = int(rate.framesPerBaseStep() * settings.timeResolution / perColumn);
   return std::max(1, step);
 }
 
-void stepCrossSection(Document& document, SampleRate rate, int direction) {
+void stepCrossSection(Document& document, SampleRate rate, const AppSettings& settings,
+                      int direction) {
   const int unitW = kLayout.unitW;
-  const int s = crossSectionStep(rate, document.lastRunMethod);
+  const int s = crossSectionStep(rate, document.lastRunMethod, settings);
+
   const int x = document.crossSectionX + (direction < 0 ? -s : s);
   document.crossSectionX = std::clamp(x, unitW, unitW + 511);
 }

@@ -12,6 +12,7 @@
 
 #include "core/document.h"
 #include "core/layout.h"
+#include "core/settings.h"
 #include "display/display_state.h"
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
@@ -27,8 +28,8 @@ void releaseCrossSectionBuffer(CrossSectionState& crossSection);
 
 // Whether the chart of `method` has linear rows (FFT, DCT) rather than log-spaced ones.
 bool crossSectionLinear(int method);
-// Bins of the current block size (N / 2).
-int crossSectionBins();
+// Bins of a transform of 2^blockOrder points (N / 2).
+int crossSectionBins(int blockOrder);
 
 // Depth of a colour read back from the chart: on a 16-colour display 255 - 16 k with k the
 // colour's place in the display's chartColours16 (0 for a colour outside the table), else
@@ -41,43 +42,47 @@ int depthOfChartColour(const DisplayState& display, Rgb colour, int depthBits);
 int readChartColumn(const DisplayState& display, const Canvas& backBuffer, int x, uint8_t* depths);
 
 // The graph (white area, grid, line or bars) of 256 depths at (unitW, top), `width` pixels wide.
-void drawCrossSectionGraph(const DisplayState& display, Canvas& canvas, const uint8_t* depths,
-                           int top, int width, int method);
+void drawCrossSectionGraph(const DisplayState& display, const AppSettings& settings, Canvas& canvas,
+                           const uint8_t* depths, int top, int width, int method);
 
 // The label row under the graph (cleared first; only cleared when no file is open).
-void drawCrossSectionLabels(Canvas& canvas, SampleRate rate, int width, int method);
+void drawCrossSectionLabels(Canvas& canvas, SampleRate rate, const AppSettings& settings, int width,
+                            int method);
 
 // The frequency the cross-section gives element `element` (0 the bottom row) of the last chart,
-// drawn by `method` from a file of `rate`.
-double crossSectionRowFrequency(SampleRate rate, int method, int element);
+// drawn by `method` with blocks of 2^blockOrder points from a file of `rate`.
+double crossSectionRowFrequency(SampleRate rate, int method, int blockOrder, int element);
 // "  440 Hz " style readout of the frequency of element `loudest`.
-std::string crossSectionPeakText(SampleRate rate, int method, int loudest);
+std::string crossSectionPeakText(SampleRate rate, int method, int blockOrder, int loudest);
 // Column number and position texts; unitW is the width of the font they are drawn in (the
-// position text is shorter for wider fonts). The position counts in the open file's frames.
+// position text is shorter for wider fonts). The position counts in the open file's frames, one
+// column standing for framesPerColumn of them.
 std::string crossSectionColumnText(const Document& document, int unitW = kLayout.unitW);
 std::string crossSectionPositionText(const WaveSource& file, const Document& document,
-                                     int unitW = kLayout.unitW);
+                                     int framesPerColumn, int unitW = kLayout.unitW);
 // Byte offset in the data chunk of the shown column.
 uint64_t crossSectionBytePosition(const WaveSource& file, const Document& document,
-                                  int unitW = kLayout.unitW);
+                                  int framesPerColumn, int unitW = kLayout.unitW);
 
 // The whole client area of the window: background, labels, graph, texts. Reads the column from
 // `backBuffer` into crossSection.column when the buffer is allocated (into a local one
 // otherwise). Returns the loudest element.
-int paintCrossSection(DisplayState& display, Canvas& client, const Canvas& backBuffer,
-                      const WaveSource& file, const Document& document);
+int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
+                      const Canvas& backBuffer, const WaveSource& file, const Document& document);
 
-// Whether the window shows the 3D look (button face) or the flat one (window colour).
-bool crossSectionThreeD();
-Rgb crossSectionBackground();
-TextStyle crossSectionTextStyle();
+// Whether the window shows the 3D look (button face) or the flat one (window colour), for the
+// user's choice of three-dimensional dialogs.
+bool crossSectionThreeD(bool dialog3d);
+Rgb crossSectionBackground(bool dialog3d);
+TextStyle crossSectionTextStyle(bool dialog3d);
 
 // The chart column the window shows (0 .. 511), from the document's crossSectionX.
 int crossSectionColumn(const Document& document, int unitW);
 // Columns one arrow press moves the shown column (at least 1; 1 for a wavelet chart).
-int crossSectionStep(SampleRate rate, int method);
+int crossSectionStep(SampleRate rate, int method, const AppSettings& settings);
 // Moves the document's crossSectionX one step left (direction < 0) or right, kept on the chart.
-void stepCrossSection(Document& document, SampleRate rate, int direction);
+void stepCrossSection(Document& document, SampleRate rate, const AppSettings& settings,
+                      int direction);
 
 // The window's pixel layout for a graph width.
 struct CrossSectionLayout {

@@ -32,10 +32,11 @@ int cellsOf(const std::string& text) {
   return textCells(text);
 }
 
-void drawWideLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& style, int method) {
+void drawWideLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& style, int method,
+                    int blockOrder) {
   const int unitW = kLayout.unitW;
   const int unitH = kLayout.unitH;
-  const int bins = crossSectionBins();
+  const int bins = crossSectionBins(blockOrder);
   canvas.textOut(512 - unitW, 3 * unitH + 260, "Hz", style);
   if (method == kWt) {
     double g = chartRowScale(rate, bins, kWt).fTop;
@@ -48,7 +49,7 @@ void drawWideLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& sty
     if (bins <= 1) return;
     const double lnBins = std::log(double(bins));
     forEachOctave(rate, bins, [&](int k, double g, double p) {
-      if (octaveLabelSkipped(k)) return;
+      if (octaveLabelSkipped(k, blockOrder)) return;
       const std::string text = g > 5000    ? formatText("%.0fk", g / 1000)
                                : g >= 0.95 ? formatText("%.0f", g)
                                            : formatText(".%.0f", g * 10);
@@ -74,9 +75,10 @@ void drawWideLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& sty
   }
 }
 
-void drawNarrowLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& style, int method) {
+void drawNarrowLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& style, int method,
+                      int blockOrder) {
   const int unitW = kLayout.unitW;
-  const int bins = crossSectionBins();
+  const int bins = crossSectionBins(blockOrder);
   std::string top;
   std::string bottom;
   if (crossSectionLinear(method)) {
@@ -93,20 +95,21 @@ void drawNarrowLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& s
 
 }  // namespace
 
-void drawCrossSectionLabels(Canvas& canvas, SampleRate rate, int width, int method) {
-  const TextStyle style = crossSectionTextStyle();
+void drawCrossSectionLabels(Canvas& canvas, SampleRate rate, const AppSettings& settings, int width,
+                            int method) {
+  const TextStyle style = crossSectionTextStyle(settings.dialog3d);
   const int y = kLayout.unitH + 260;
   canvas.textOut(kLayout.unitW, y, std::string(86, ' '), style);
   if (rate.kHz() == 0) return;
   if (width == 512) {
-    drawWideLabels(canvas, rate, y, style, method);
+    drawWideLabels(canvas, rate, y, style, method, settings.blockOrder);
   } else {
-    drawNarrowLabels(canvas, rate, y, style, method);
+    drawNarrowLabels(canvas, rate, y, style, method, settings.blockOrder);
   }
 }
 
-double crossSectionRowFrequency(SampleRate rate, int method, int element) {
-  const int bins = crossSectionBins();
+double crossSectionRowFrequency(SampleRate rate, int method, int blockOrder, int element) {
+  const int bins = crossSectionBins(blockOrder);
   if (crossSectionLinear(method)) {
     const long e = linearTopTimes256(rate) / std::max(bins, 256);
     return element * double(e) / 256.0;
@@ -116,8 +119,8 @@ double crossSectionRowFrequency(SampleRate rate, int method, int element) {
   return scale.fBottom * std::pow(scale.ratio, p);
 }
 
-std::string crossSectionPeakText(SampleRate rate, int method, int loudest) {
-  const double frequency = crossSectionRowFrequency(rate, method, loudest);
+std::string crossSectionPeakText(SampleRate rate, int method, int blockOrder, int loudest) {
+  const double frequency = crossSectionRowFrequency(rate, method, blockOrder, loudest);
   if (crossSectionLinear(method)) return formatText("%5d Hz ", int(frequency + 0.5));
   return formatText("%5.0f Hz ", frequency);
 }
@@ -130,15 +133,18 @@ int crossSectionColumn(const Document& document, int unitW) {
   return std::max(0, document.crossSectionX - unitW);
 }
 
-uint64_t crossSectionBytePosition(const WaveSource& file, const Document& document, int unitW) {
+uint64_t crossSectionBytePosition(const WaveSource& file, const Document& document,
+                                  int framesPerColumn, int unitW) {
   // The column's frames are counted in bytes, like position, so the sum is one unit.
   const int64_t column = crossSectionColumn(document, unitW);
-  const int64_t perColumn = std::max(0, int(settings.framesPerColumn));
+  const int64_t perColumn = std::max(0, framesPerColumn);
   return uint64_t(document.position) + uint64_t(column * perColumn) * file.blockAlign;
 }
 
-std::string crossSectionPositionText(const WaveSource& file, const Document& document, int unitW) {
-  const uint64_t bytes = crossSectionBytePosition(file, document, unitW);
+std::string crossSectionPositionText(const WaveSource& file, const Document& document,
+                                     int framesPerColumn, int unitW) {
+  const uint64_t bytes = crossSectionBytePosition(file, document, framesPerColumn, unitW);
+
   const uint32_t perSecond = file.bytesPerSecond;
   const double seconds = perSecond == 0 ? 0.0 : double(bytes) / perSecond;
   const long shown = long(bytes);

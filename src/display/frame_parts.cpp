@@ -15,16 +15,16 @@
 
 namespace korimu {
 
-bool octaveLabelSkipped(int k, int unitW) {
-  return settings.blockOrder > 12 && unitW > 8 && (k % 2) != 0;
+bool octaveLabelSkipped(int k, int blockOrder, int unitW) {
+  return blockOrder > 12 && unitW > 8 && (k % 2) != 0;
 }
 
-int currentBinCount() {
-  const int order = std::clamp(int(settings.blockOrder), 1, 30);
+int currentBinCount(int blockOrder) {
+  const int order = std::clamp(blockOrder, 1, 30);
   return (1 << order) / 2;
 }
 
-int waveSpanFrames() {
+int waveSpanFrames(const AppSettings& settings) {
   return settings.autocorrelation ? settings.timeResolution / 2 : settings.timeResolution;
 }
 
@@ -40,8 +40,8 @@ void horizontalLine(Canvas& canvas, int x, int width, int y) {
   canvas.lineTo(x + width, y);
 }
 
-bool linearMethod() {
-  return settings.method == kFft || settings.method == kDct;
+bool linearMethod(AnalysisMethod method) {
+  return method == kFft || method == kDct;
 }
 
 }  // namespace
@@ -64,10 +64,10 @@ void drawLogGrid(Canvas& canvas, SampleRate rate, int count, int width) {
   });
 }
 
-void drawWaveGrid(Canvas& canvas, SampleRate rate) {
+void drawWaveGrid(Canvas& canvas, SampleRate rate, int spanFrames) {
   canvas.setPen(kGridColour);
   horizontalLine(canvas, kLayout.unitW, 512, kLayout.plotTop + 127);
-  const int m = waveSpanFrames();
+  const int m = spanFrames;
   if (rate.cdFamily()) {
     if (m > 1000) {
       for (int c : {413, 276, 138}) verticalGridLine(canvas, c);
@@ -87,10 +87,12 @@ void drawWaveGrid(Canvas& canvas, SampleRate rate) {
 
 namespace {
 
-void drawNoteRowsLinear(Canvas& canvas, const DisplayState& display, int x, int width) {
+void drawNoteRowsLinear(Canvas& canvas, const DisplayState& display, int blockOrder, int x,
+                        int width) {
   int previous = -1;
   for (int i = 0; i < 256; ++i) {
-    const double f = linearChartRowFrequency(display.fileRate, i);
+    const double f = linearChartRowFrequency(display.fileRate, blockOrder, i);
+
     const int noteClass = f > 0 ? noteClassOf(f, display.referenceLa) : 12;
     if (noteClass != previous) canvas.setPen(noteColour(noteClass));
     previous = noteClass;
@@ -98,8 +100,9 @@ void drawNoteRowsLinear(Canvas& canvas, const DisplayState& display, int x, int 
   }
 }
 
-void drawNoteRowsLog(Canvas& canvas, const DisplayState& display, int count, int x, int width) {
-  const ChartRowScale scale = chartRowScale(display.fileRate, count, settings.method);
+void drawNoteRowsLog(Canvas& canvas, const DisplayState& display, AnalysisMethod method, int count,
+                     int x, int width) {
+  const ChartRowScale scale = chartRowScale(display.fileRate, count, method);
   const int h = std::max(1, 256 / count), d = std::max(1, count / 256);
   for (int i = 0; i < count; ++i) {
     const int noteClass =
@@ -110,10 +113,10 @@ void drawNoteRowsLog(Canvas& canvas, const DisplayState& display, int count, int
   }
 }
 
-void drawGridRows(Canvas& canvas, SampleRate rate, int x, int width) {
+void drawGridRows(Canvas& canvas, SampleRate rate, const AppSettings& settings, int x, int width) {
   canvas.setPen(width == 512 ? kBlack : kButtonText);
   const int top = kLayout.plotTop;
-  if (linearMethod()) {
+  if (linearMethod(settings.method)) {
     if (rate.cdFamily()) {
       for (int row : {24, 82, 140, 198}) horizontalLine(canvas, x, width, top + row);
     } else {
@@ -122,7 +125,7 @@ void drawGridRows(Canvas& canvas, SampleRate rate, int x, int width) {
   } else if (settings.method == kWt) {
     for (int row = 0; row <= 240; row += 24) horizontalLine(canvas, x, width, top + row);
   } else {
-    const double count = currentBinCount();
+    const double count = currentBinCount(settings.blockOrder);
     const double lnCount = std::log(count);
     forEachOctave(rate, count, [&](int, double, double p) {
       horizontalLine(canvas, x, width, int(top + 256 - std::log(p) / lnCount * 256));
@@ -132,22 +135,23 @@ void drawGridRows(Canvas& canvas, SampleRate rate, int x, int width) {
 
 }  // namespace
 
-void drawChartStrip(Canvas& canvas, const DisplayState& display, int count, int x, int width) {
+void drawChartStrip(Canvas& canvas, const DisplayState& display, const AppSettings& settings,
+                    int count, int x, int width) {
   if (settings.method == kWt) count = 256;
   if (count < 1) return;
   if (settings.colorScale) {
-    if (linearMethod()) {
-      drawNoteRowsLinear(canvas, display, x, width);
+    if (linearMethod(settings.method)) {
+      drawNoteRowsLinear(canvas, display, settings.blockOrder, x, width);
     } else {
-      drawNoteRowsLog(canvas, display, count, x, width);
+      drawNoteRowsLog(canvas, display, settings.method, count, x, width);
     }
     return;
   }
   if (x == kLayout.unitW) canvas.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
-  drawGridRows(canvas, display.fileRate, x, width);
+  drawGridRows(canvas, display.fileRate, settings, x, width);
 }
 
-void drawChartLabels(Canvas& canvas, SampleRate rate) {
+void drawChartLabels(Canvas& canvas, SampleRate rate, const AppSettings& settings) {
   clearLegendArea(canvas);
   if (rate.kHz() == 0) return;
   const int x = 2 * kLayout.unitW + 512;
@@ -156,8 +160,8 @@ void drawChartLabels(Canvas& canvas, SampleRate rate) {
   auto label = [&](int row, const std::string& text) {
     canvas.textOut(x, top + row - unitH, text);
   };
-  const int bins = currentBinCount();
-  if (linearMethod()) {
+  const int bins = currentBinCount(settings.blockOrder);
+  if (linearMethod(settings.method)) {
     const int shown = std::max(bins, 256);
     // The label frequencies times 256, so that dividing by the bins shown gives Hz (in 64 bits:
     // 128000 times the kHz of any header rate does not fit an int).
@@ -182,7 +186,7 @@ void drawChartLabels(Canvas& canvas, SampleRate rate) {
   } else {
     const double lnCount = std::log(double(bins));
     forEachOctave(rate, bins, [&](int k, double g, double p) {
-      if (octaveLabelSkipped(k)) return;
+      if (octaveLabelSkipped(k, settings.blockOrder)) return;
       std::string text = g > 5000    ? formatText("%.0fk", g / 1000)
                          : g >= 0.95 ? formatText("%.0f", g)
                                      : formatText("%.1f", g);
@@ -214,15 +218,16 @@ void clearLegendArea(Canvas& canvas) {
   canvas.fillRect(2 * kLayout.unitW + 512, kLayout.plotTop, 6 * kLayout.unitW, 256, kButtonFace);
 }
 
-int rangeBarWidth(SampleRate rate) {
+int rangeBarWidth(SampleRate rate, const AppSettings& settings) {
   const int perColumn = std::max(1, int(settings.framesPerColumn));
   int w = int(settings.timeResolution * rate.framesPerBaseStep() / perColumn);
   return std::clamp(w, 1, 850);
 }
 
-void drawRangeMarker(Canvas& canvas, SampleRate rate, bool darkScheme) {
+void drawRangeMarker(Canvas& canvas, SampleRate rate, const AppSettings& settings,
+                     bool darkScheme) {
   if (rate.kHz() == 0) return;
-  const int w = rangeBarWidth(rate);
+  const int w = rangeBarWidth(rate, settings);
   const int barY = (7 * kLayout.unitH) / 2 + kLayout.overviewHeight;
   clearRangeBand(canvas);
   // Right of the band: the bar's overhang and the end of a text that ran past the band.

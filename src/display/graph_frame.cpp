@@ -34,9 +34,9 @@ size_t familyColumn(SampleRate rate) {
   return size_t(std::max(rate.cdStep(), 0));
 }
 
-void drawWaveZoomLabels(Canvas& canvas, SampleRate rate) {
+void drawWaveZoomLabels(Canvas& canvas, SampleRate rate, int spanFrames) {
   const int unitW = kLayout.unitW;
-  const int m = waveSpanFrames();
+  const int m = spanFrames;
   label(canvas, unitW / 2, "0");
   if (!rate.cdFamily()) {
     if (m > 2000) {
@@ -129,13 +129,13 @@ void drawLinearSpectrumLabels(Canvas& canvas, SampleRate rate) {
   label(canvas, 384 - unitW, formatText("%d", (srKHz / 8) * 3000));
 }
 
-void drawLogSpectrumLabels(Canvas& canvas, SampleRate rate) {
+void drawLogSpectrumLabels(Canvas& canvas, SampleRate rate, int blockOrder) {
   const int unitW = kLayout.unitW;
   label(canvas, 4 * unitW + 513, "Hz");
-  const int bins = currentBinCount();
+  const int bins = currentBinCount(blockOrder);
   const double lnCount = std::log(double(bins));
   forEachOctave(rate, bins, [&](int k, double g, double p) {
-    if (octaveLabelSkipped(k)) return;
+    if (octaveLabelSkipped(k, blockOrder)) return;
     const std::string text = g > 5000    ? formatText("%.0fk", g / 1000)
                              : g >= 0.95 ? formatText("%.0f", g)
                                          : formatText(".%.0f", g * 10);
@@ -148,9 +148,10 @@ int centredX(const std::string& text) {
   return 256 - ((textCells(text) - 2) * kLayout.unitW) / 2;
 }
 
-void drawChartFrameLabels(Canvas& canvas, const DisplayState& display) {
+void drawChartFrameLabels(Canvas& canvas, const DisplayState& display,
+                          const AppSettings& settings) {
   const SampleRate rate = display.fileRate;
-  const int bins = currentBinCount();
+  const int bins = currentBinCount(settings.blockOrder);
   if (settings.method == kFft || settings.method == kDct) {
     // The top frequency times 256, so that dividing by the bins shown gives Hz.
     const long base = long(rate.hz()) * 128;
@@ -164,9 +165,9 @@ void drawChartFrameLabels(Canvas& canvas, const DisplayState& display) {
     const std::string bottom = formatText("%5.1f Hz ", scale.fBottom);
     label(canvas, centredX(bottom), bottom);
   }
-  drawChartStrip(canvas, display, bins, 0, kLayout.unitW);
-  drawChartStrip(canvas, display, bins, kLayout.unitW + 512, kLayout.unitW);
-  if (!settings.colorScale) drawChartLabels(canvas, rate);
+  drawChartStrip(canvas, display, settings, bins, 0, kLayout.unitW);
+  drawChartStrip(canvas, display, settings, bins, kLayout.unitW + 512, kLayout.unitW);
+  if (!settings.colorScale) drawChartLabels(canvas, rate, settings);
 }
 
 struct LegendEntry {
@@ -219,7 +220,7 @@ void drawVolumeLegend(Canvas& canvas, const std::array<Rgb, 16>& chartColours16)
   canvas.textOut(lx + unitW / 2, ly + unitH / 2, "音量", TextStyle{kBlack, kWhite, true});
 }
 
-void drawLegend(const DisplayState& display, Canvas& canvas) {
+void drawLegend(const DisplayState& display, const AppSettings& settings, Canvas& canvas) {
   const bool chart = settings.display == kTimeFrequencyChart;
   const bool sixteenColours = canvas.depthBits() == 4;
   if (settings.colorScale) {
@@ -244,20 +245,20 @@ void drawLegend(const DisplayState& display, Canvas& canvas) {
 
 }  // namespace
 
-void drawGraphFrame(const DisplayState& display, Canvas& canvas) {
+void drawGraphFrame(const DisplayState& display, const AppSettings& settings, Canvas& canvas) {
   const int unitW = kLayout.unitW;
   canvas.textOut(unitW / 2, labelRowY(), std::string(100, ' '));
   canvas.textOut(256 - ((9 - 2) * unitW) / 2, titleRowY(), std::string(9, ' '));
   canvas.fillRect(0, kLayout.plotTop, unitW, kPlotHeight, kButtonFace);
   canvas.fillRect(unitW + kPlotWidth, kLayout.plotTop, unitW, kPlotHeight, kButtonFace);
   if (settings.display != kTimeFrequencyChart) {
-    drawRangeMarker(canvas, display.fileRate, display.darkScheme);
+    drawRangeMarker(canvas, display.fileRate, settings, display.darkScheme);
     canvas.whiteness(unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
   }
   if (display.fileRate.kHz() == 0) return;
   switch (settings.display) {
     case kWaveZoom:
-      drawWaveZoomLabels(canvas, display.fileRate);
+      drawWaveZoomLabels(canvas, display.fileRate, waveSpanFrames(settings));
       break;
     case kLevelMeter:
       drawLevelMeterLabels(canvas, display.fileRate);
@@ -266,15 +267,15 @@ void drawGraphFrame(const DisplayState& display, Canvas& canvas) {
       drawLinearSpectrumLabels(canvas, display.fileRate);
       break;
     case kSpectrumLog:
-      drawLogSpectrumLabels(canvas, display.fileRate);
+      drawLogSpectrumLabels(canvas, display.fileRate, settings.blockOrder);
       break;
     case kTimeFrequencyChart:
-      drawChartFrameLabels(canvas, display);
+      drawChartFrameLabels(canvas, display, settings);
       break;
     default:
       break;
   }
-  if (unitW > 0) drawLegend(display, canvas);
+  if (unitW > 0) drawLegend(display, settings, canvas);
 }
 
 }  // namespace korimu

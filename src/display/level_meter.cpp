@@ -50,15 +50,16 @@ void addLinePoint(Canvas& canvas, int k, double v) {
 
 }  // namespace
 
-std::vector<MeterBand> octaveMeterBands(const uint8_t* depths, int len, bool line) {
+std::vector<MeterBand> octaveMeterBands(const uint8_t* depths, int len, bool line, int blockOrder,
+                                        bool pinkNoiseFlat) {
   std::vector<MeterBand> bands;
   if (depths == nullptr || len <= 0) return bands;
-  const int count = octaveBandCount(settings.blockOrder);
+  const int count = octaveBandCount(blockOrder);
   int e = len;
   for (int k = 0; k < count; ++k, e /= 2) {
     MeterBand band{e / 2, e};
     if (line) {
-      if (settings.pinkNoiseFlat && e == 1) break;
+      if (pinkNoiseFlat && e == 1) break;
       band.depth = double(depthSum(depths, band.begin, e));
       if (e > 1) band.depth = band.depth / e * 2;
     } else {
@@ -85,8 +86,9 @@ std::vector<MeterBand> equalCountMeterBands(const uint8_t* depths, int len, bool
 
 namespace {
 
-void drawMeterBands(Canvas& canvas, const std::vector<MeterBand>& bands, bool line) {
-  if (line) canvas.setPen(kBlack, pixels(settings.lineWidth));
+void drawMeterBands(Canvas& canvas, const std::vector<MeterBand>& bands, bool line,
+                    LineWidth lineWidth) {
+  if (line) canvas.setPen(kBlack, pixels(lineWidth));
   for (size_t k = 0; k < bands.size(); ++k) {
     if (line) {
       addLinePoint(canvas, int(k), bands[k].depth);
@@ -99,33 +101,38 @@ void drawMeterBands(Canvas& canvas, const std::vector<MeterBand>& bands, bool li
 
 }  // namespace
 
-void drawOctaveMeter(Canvas& canvas, const uint8_t* depths, int len) {
+void drawOctaveMeter(Canvas& canvas, const AppSettings& settings, const uint8_t* depths, int len) {
   canvas.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
   const bool line = settings.graphStyle == kLineGraph;
-  drawMeterBands(canvas, octaveMeterBands(depths, len, line), line);
+  drawMeterBands(canvas,
+                 octaveMeterBands(depths, len, line, settings.blockOrder, settings.pinkNoiseFlat),
+                 line, settings.lineWidth);
 }
 
-void drawEqualCountMeter(Canvas& canvas, const uint8_t* depths, int len) {
+void drawEqualCountMeter(Canvas& canvas, const AppSettings& settings, const uint8_t* depths,
+                         int len) {
   canvas.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
   const bool line = settings.graphStyle == kLineGraph;
-  drawMeterBands(canvas, equalCountMeterBands(depths, len, line), line);
+  drawMeterBands(canvas, equalCountMeterBands(depths, len, line), line, settings.lineWidth);
 }
 
-double waveZoomScale(SampleRate rate) {
-  const int m = waveSpanFrames();
+double waveZoomScale(SampleRate rate, int spanFrames) {
+  const int m = spanFrames;
   if (rate.kHz() <= 0 || m <= 0) return 0;
   return 512.0 / (rate.framesPerBaseStep() * m);
 }
 
-void drawWaveZoom(Canvas& canvas, SampleRate rate, const uint8_t* depths, int len) {
+void drawWaveZoom(Canvas& canvas, SampleRate rate, const AppSettings& settings,
+                  const uint8_t* depths, int len) {
   const int unitW = kLayout.unitW, top = kLayout.plotTop;
   canvas.whiteness(unitW, top, kPlotWidth, kPlotHeight);
   canvas.setPen(kGridColour);
   canvas.moveTo(unitW, top + 127);
   canvas.lineTo(unitW + 512, top + 127);
-  drawWaveGrid(canvas, rate);
+  drawWaveGrid(canvas, rate, waveSpanFrames(settings));
   canvas.setPen(kBlack);
-  const double r = waveZoomScale(rate);
+  const double r = waveZoomScale(rate, waveSpanFrames(settings));
+
   if (depths == nullptr || len <= 0 || r <= 0) return;
   auto xAt = [&](int i) { return int(unitW + r * i); };
   canvas.moveTo(unitW, top + depths[0]);

@@ -5,16 +5,19 @@
 #include <vector>
 
 #include "core/sample_rate.h"
+#include "core/settings.h"
 #include "platform/canvas.h"
 
 namespace korimu {
 
 // Octave bands of linear bins: the top half of the bins, then each lower half.
-void drawOctaveMeter(Canvas& canvas, const uint8_t* depths, int len);
+void drawOctaveMeter(Canvas& canvas, const AppSettings& settings, const uint8_t* depths, int len);
 // Ten bands of equal bin counts (log-spaced bins).
-void drawEqualCountMeter(Canvas& canvas, const uint8_t* depths, int len);
+void drawEqualCountMeter(Canvas& canvas, const AppSettings& settings, const uint8_t* depths,
+                         int len);
 // One depth per sample (or autocorrelation lag) over the time axis.
-void drawWaveZoom(Canvas& canvas, SampleRate rate, const uint8_t* depths, int len);
+void drawWaveZoom(Canvas& canvas, SampleRate rate, const AppSettings& settings,
+                  const uint8_t* depths, int len);
 
 // One band of a meter: bins [begin, end) and the depth its bar (the loudest bin) or its line point
 // (the mean depth) stands at.
@@ -23,13 +26,17 @@ struct MeterBand {
   int end = 0;
   double depth = 255.0;
 };
-// The bands the meters draw from len depths, the highest band first (the rightmost one).
-std::vector<MeterBand> octaveMeterBands(const uint8_t* depths, int len, bool line);
+// The bands the meters draw from len depths, the highest band first (the rightmost one). The
+// octave meter has as many bands as octaveBandCount gives for the block order; with pink noise
+// drawn flat the line leaves out the lowest single-bin band.
+std::vector<MeterBand> octaveMeterBands(const uint8_t* depths, int len, bool line, int blockOrder,
+                                        bool pinkNoiseFlat);
 std::vector<MeterBand> equalCountMeterBands(const uint8_t* depths, int len, bool line);
 
 // Bands the octave meter draws for a block order: 8 or 9 give 8, 10 gives 9, more give 10.
 int octaveBandCount(int blockOrder);
-// Pixels per sample of the waveform zoom for the open file (0 when no file is open).
-double waveZoomScale(SampleRate rate);
+// Pixels per sample of the waveform zoom for the open file (0 when no file is open), whose time
+// axis spans spanFrames (waveSpanFrames).
+double waveZoomScale(SampleRate rate, int spanFrames);
 
 }  // namespace korimu

@@ -34,6 +34,6 @@ void forEachOctave(SampleRate rate, double count, Visit visit) {
 
 // Every second octave label is left out when the labels would not fit: long blocks with a wide
 // font (unitW is the width the labels are drawn with).
-bool octaveLabelSkipped(int k, int unitW = kLayout.unitW);
+bool octaveLabelSkipped(int k, int blockOrder, int unitW = kLayout.unitW);
 
 }  // namespace korimu

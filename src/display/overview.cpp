@@ -5,7 +5,6 @@
 #include <new>
 #include <vector>
 
-#include "core/settings.h"
 #include "platform/message.h"
 #include "wave/wave_source.h"
 
@@ -91,7 +90,8 @@ bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColu
   return true;
 }
 
-void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, uint32_t position) {
+void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, uint32_t position, int framesPerColumn,
+                            int amplitudeZoom) {
   if (!file.mmio.isOpen()) return;
   OverviewSource source;
   source.formatTag = file.formatTag;
@@ -103,7 +103,7 @@ void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, uint32_t position) 
           readData(file, buffer, static_cast<uint32_t>(std::min<size_t>(n, UINT32_MAX))));
     };
   }
-  drawOverview(strip, source, settings.framesPerColumn, settings.amplitudeZoom);
+  drawOverview(strip, source, framesPerColumn, amplitudeZoom);
   seekData(file, position);
 }
 

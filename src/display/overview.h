@@ -27,8 +27,9 @@ struct OverviewSource {
 bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColumn,
                   int amplitudeZoom);
 
-// Draws the strip of the open file from `position` with the current span and zoom, and leaves the
+// Draws the strip of the open file from `position` with the given span and zoom, and leaves the
 // file positioned at `position` again. Does nothing when no file is open.
-void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, uint32_t position);
+void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, uint32_t position, int framesPerColumn,
+                            int amplitudeZoom);
 
 }  // namespace korimu

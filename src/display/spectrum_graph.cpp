@@ -27,23 +27,20 @@ BinPlacement placeBins(int len, int width) {
 
 namespace {
 
-bool thickLines() {
-  return settings.lineWidth == LineWidth::kThick;
-}
-
 void fillBar(Canvas& canvas, int x, int top, int width, int depth, Rgb colour) {
   canvas.fillRect(x, top + depth, width, 256 - depth, colour);
 }
 
 }  // namespace
 
-void drawLineGraph(Canvas& canvas, const uint8_t* depths, int len, int step, int divisor, int top) {
+void drawLineGraph(Canvas& canvas, LineWidth lineWidth, const uint8_t* depths, int len, int step,
+                   int divisor, int top) {
   if (depths == nullptr || len <= 0) return;
   const BinPlacement at{step, std::max(1, divisor)};
   canvas.moveTo(kLayout.unitW, top + depths[0]);
   for (int i = 1; i < len; ++i) {
     canvas.lineTo(at.x(i), top + depths[i]);
-    if (thickLines()) {
+    if (lineWidth == LineWidth::kThick) {
       canvas.moveTo(at.x(i) + 1, top + depths[i]);
       canvas.lineTo(at.x(i - 1) + 1, top + depths[i - 1]);
       canvas.moveTo(at.x(i), top + depths[i]);
@@ -66,17 +63,18 @@ void drawNoteBars(Canvas& canvas, const DisplayState& display, int len, int step
   }
 }
 
-void drawLinearSpectrum(Canvas& canvas, const DisplayState& display, const uint8_t* depths,
-                        int len) {
+void drawLinearSpectrum(Canvas& canvas, const DisplayState& display, const AppSettings& settings,
+                        const uint8_t* depths, int len) {
   const int top = kLayout.plotTop;
   canvas.whiteness(kLayout.unitW, top, kPlotWidth, kPlotHeight);
   drawLinearGrid(canvas, display.fileRate);
   canvas.setPen(kBlack);
   if (depths == nullptr || len <= 0) return;
-  const int barWidth = (thickLines() && settings.blockOrder == 8) ? 4 : pixels(settings.lineWidth);
+  const bool thick = settings.lineWidth == LineWidth::kThick;
+  const int barWidth = (thick && settings.blockOrder == 8) ? 4 : pixels(settings.lineWidth);
   const BinPlacement at = placeBins(len, 512);
   if (settings.graphStyle == kLineGraph) {
-    drawLineGraph(canvas, depths, len, at.step, at.divisor, top);
+    drawLineGraph(canvas, settings.lineWidth, depths, len, at.step, at.divisor, top);
   } else if (settings.colorScale) {
     drawNoteBars(canvas, display, len, at.step, at.divisor, depths, top, barWidth);
   } else {
@@ -84,7 +82,9 @@ void drawLinearSpectrum(Canvas& canvas, const DisplayState& display, const uint8
   }
 }
 
-void drawLogSpectrum(Canvas& canvas, const DisplayState& display, const uint8_t* depths, int len) {
+void drawLogSpectrum(Canvas& canvas, const DisplayState& display, const AppSettings& settings,
+                     const uint8_t* depths, int len) {
+  const bool thick = settings.lineWidth == LineWidth::kThick;
   const int top = kLayout.plotTop;
   const int unitW = kLayout.unitW;
   canvas.whiteness(unitW, top, kPlotWidth, kPlotHeight);
@@ -99,7 +99,7 @@ void drawLogSpectrum(Canvas& canvas, const DisplayState& display, const uint8_t*
     canvas.moveTo(unitW, top + depths[0]);
     for (int i = 1; i < len; ++i) {
       canvas.lineTo(xAt(i), top + depths[i]);
-      if (thickLines()) {
+      if (thick) {
         canvas.moveTo(int(unitW + axis(i) + 1), top + depths[i]);
         canvas.lineTo(int(unitW + axis(i - 1) + 1), top + depths[i - 1]);
         canvas.moveTo(xAt(i), top + depths[i]);
@@ -117,7 +117,7 @@ void drawLogSpectrum(Canvas& canvas, const DisplayState& display, const uint8_t*
       if (noteClass != previousClass) brush = noteColour(noteClass);
       previousClass = noteClass;
     }
-    if (!thickLines()) {
+    if (!thick) {
       fillBar(canvas, xAt(i), top, 1, depths[i], brush);
       continue;
     }
@@ -133,10 +133,10 @@ void drawLogSpectrum(Canvas& canvas, const DisplayState& display, const uint8_t*
   }
 }
 
-void drawLogBinnedSpectrum(Canvas& canvas, const DisplayState& display, const uint8_t* depths,
-                           int len, int top, int width) {
+void drawLogBinnedSpectrum(Canvas& canvas, const DisplayState& display, const AppSettings& settings,
+                           const uint8_t* depths, int len, int top, int width) {
   const int unitW = kLayout.unitW;
-  const int n = settings.method == kMem ? len : currentBinCount();
+  const int n = settings.method == kMem ? len : currentBinCount(settings.blockOrder);
   canvas.whiteness(unitW, top, width, 256);
   canvas.setPen(kGridColour);
   if (n > 1) {
@@ -151,7 +151,7 @@ void drawLogBinnedSpectrum(Canvas& canvas, const DisplayState& display, const ui
   if (depths == nullptr || len <= 0) return;
   const BinPlacement at = placeBins(len, width);
   if (settings.graphStyle == kLineGraph) {
-    drawLineGraph(canvas, depths, len, at.step, at.divisor, top);
+    drawLineGraph(canvas, settings.lineWidth, depths, len, at.step, at.divisor, top);
     return;
   }
   if (!settings.colorScale) {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/layout.h"
-#include "core/settings.h"
+
 #include "display/display_state.h"
 #include "platform/fixed_font.h"
 #include "platform/message.h"
@@ -46,11 +46,12 @@ void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSour
   factText(canvas, display.fileFactsHidden, x, int(8.5 * h), channels);
 }
 
-void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource& facts) {
+void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
+                  int framesPerColumn) {
   double span = 0.0;
   if (facts.bytesPerSecond != 0) {
-    span = double(settings.framesPerColumn) * 512.0 * double(facts.blockAlign) /
-           double(facts.bytesPerSecond);
+    span =
+        double(framesPerColumn) * 512.0 * double(facts.blockAlign) / double(facts.bytesPerSecond);
   }
   const std::string text = formatText(span >= 10.0 ? "%4.1f秒" : "%4.2f秒", span);
   const int w = kLayout.unitW;

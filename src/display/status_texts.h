@@ -15,8 +15,11 @@ void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& positio
 // overview.
 void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
                      bool fileSelected);
-// The overview's span in seconds, "%4.1f秒" from 10 seconds on, else "%4.2f秒".
-void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource& facts);
+// The overview's span in seconds, "%4.1f秒" from 10 seconds on, else "%4.2f秒": 512 columns of
+// framesPerColumn frames.
+void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
+                  int framesPerColumn);
+
 // While hidden (after a failed open), the format and span texts draw blanks in their place: the
 // facts still held describe a file that is no longer open. Reading a file shows them again.
 void hideFileFacts(DisplayState& display, bool hidden);

@@ -111,9 +111,10 @@ void spectrumRows(CsvText& csv, const SpectrumFrame& s) {
 // The bands as the meter draws them: bars stand for their loudest bin, line points for the mean.
 void meterRows(CsvText& csv, const RunRecord& r) {
   const SpectrumFrame& s = r.spectrum;
-  const std::vector<MeterBand> bands = r.spectrumPoints
-                                           ? equalCountMeterBands(s.data(), s.bins(), r.lineGraph)
-                                           : octaveMeterBands(s.data(), s.bins(), r.lineGraph);
+  const std::vector<MeterBand> bands =
+      r.spectrumPoints ? equalCountMeterBands(s.data(), s.bins(), r.lineGraph)
+                       : octaveMeterBands(s.data(), s.bins(), r.lineGraph, r.params.blockOrder,
+                                          r.params.pinkNoiseFlat);
   csv.row({"band", "from_hz", "to_hz", "power", "level"});
   for (size_t k = 0; k < bands.size(); ++k) {
     const MeterBand& b = bands[k];

@@ -85,7 +85,8 @@ void ResultPainter::frame(const FrameResult& r, int32_t view, int column, int co
   }
   if (r.waveZoom) {
     if (r.extremesShown) showText(drawWaveZoomExtremes(window(), r.maximum, r.minimum));
-    drawWaveZoom(backBuffer(), display_.fileRate, r.rows.data(), static_cast<int>(r.rows.size()));
+    drawWaveZoom(backBuffer(), display_.fileRate, settings_, r.rows.data(),
+                 static_cast<int>(r.rows.size()));
     markWholePlot();
     present();
     return;
@@ -95,15 +96,15 @@ void ResultPainter::frame(const FrameResult& r, int32_t view, int column, int co
   const int bins = r.frame.bins();
   switch (view) {
     case kLevelMeter:
-      drawOctaveMeter(backBuffer(), depths, bins);
+      drawOctaveMeter(backBuffer(), settings_, depths, bins);
       markWholePlot();
       break;
     case kSpectrumLinear:
-      drawLinearSpectrum(backBuffer(), display_, depths, bins);
+      drawLinearSpectrum(backBuffer(), display_, settings_, depths, bins);
       markWholePlot();
       break;
     case kSpectrumLog:
-      drawLogSpectrum(backBuffer(), display_, depths, bins);
+      drawLogSpectrum(backBuffer(), display_, settings_, depths, bins);
       markWholePlot();
       break;
     case kTimeFrequencyChart:
@@ -127,15 +128,17 @@ void ResultPainter::points(const SpectrumFrame& frame, int32_t view, int column,
   const int points = frame.bins();
   switch (view) {
     case kLevelMeter:
-      drawEqualCountMeter(backBuffer(), depths, points);
+      drawEqualCountMeter(backBuffer(), settings_, depths, points);
       markWholePlot();
       break;
     case kSpectrumLinear:
-      drawLinearSpectrum(backBuffer(), display_, depths, points);
+      drawLinearSpectrum(backBuffer(), display_, settings_, depths, points);
       markWholePlot();
       break;
     case kSpectrumLog:
-      drawLogBinnedSpectrum(backBuffer(), display_, depths, points, kLayout.plotTop, kPlotWidth);
+      drawLogBinnedSpectrum(backBuffer(), display_, settings_, depths, points, kLayout.plotTop,
+                            kPlotWidth);
+
       markWholePlot();
       break;
     case kTimeFrequencyChart:

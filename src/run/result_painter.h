@@ -12,6 +12,8 @@
 #include "analysis/progress.h"
 #include "analysis/spectrum_frame.h"
 #include "core/layout.h"
+#include "core/settings.h"
+
 #include "display/display_state.h"
 #include "run/run_listener.h"
 
@@ -19,10 +21,15 @@ namespace korimu {
 
 class ResultPainter {
  public:
-  // wholePlotCopies copies the whole plot area to the window at every step instead of only what
-  // the step drew: the simple way the incremental copy is compared against.
-  ResultPainter(DisplayState& display, RunListener& listener, bool wholePlotCopies = false)
-      : display_(display), listener_(listener), wholePlotCopies_(wholePlotCopies) {}
+  // The results are drawn in the look the settings choose. wholePlotCopies copies the whole plot
+  // area to the window at every step instead of only what the step drew: the simple way the
+  // incremental copy is compared against.
+  ResultPainter(DisplayState& display, const AppSettings& settings, RunListener& listener,
+                bool wholePlotCopies = false)
+      : display_(display),
+        settings_(settings),
+        listener_(listener),
+        wholePlotCopies_(wholePlotCopies) {}
 
   // The messages (shown in order; a fatal one ends the process), the diagnostic texts and the
   // note that the FFT tables did not fit.
@@ -50,6 +57,7 @@ class ResultPainter {
   Canvas& backBuffer() { return display_.surfaces.backBuffer; }
 
   DisplayState& display_;
+  const AppSettings& settings_;
   RunListener& listener_;
   const bool wholePlotCopies_;
   DrawnArea drawn_;

@@ -171,7 +171,7 @@ void recordChart(const DisplayState& display, RunRecord& record, int columns, in
   }
   for (int element = 0; element < kChartRows; ++element)
     record.chartRowFrequencies[size_t(kChartRows - 1 - element)] =
-        crossSectionRowFrequency(display.fileRate, method, element);
+        crossSectionRowFrequency(display.fileRate, method, settings.blockOrder, element);
 }
 
 void enterRunningState(Session& session, RunListener& listener) {
@@ -266,7 +266,7 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
   const int skipped = blocksPerColumn(blockBytes, align, settings.framesPerColumn) - 1;
   const int blockFrames = align != 0 ? static_cast<int>(blockBytes / align) : 0;
   DisplayState& display = analysis.session.display;
-  clearChart(display, display.surfaces.backBuffer);
+  clearChart(display, settings, display.surfaces.backBuffer);
   copyPlotToWindow(display.surfaces, listener);
   enterRunningState(analysis.session, listener);
   int painted = 0;
@@ -284,7 +284,7 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
     recordChart(display, *record, painted, analysis.params.method);
   clearProgressText(display.surfaces.window);
   if (!settings.colorScale) {
-    drawChartLabels(display.surfaces.window, display.fileRate);
+    drawChartLabels(display.surfaces.window, display.fileRate, settings);
     // The labels' clear runs through the peak box: it shows its whole two lines again.
     redrawPeakReadout(display, display.surfaces.window);
   }
@@ -349,7 +349,7 @@ void runAnalysis(Session& session, RunListener& listener) {
   Canvas& window = display.surfaces.window;
   const bool chart = params.view == kTimeFrequencyChart;
   if (chart) clearRangeBand(window);
-  drawGraphFrame(display, window);
+  drawGraphFrame(display, settings, window);
   listener.clientChanged();
 
   session.document.lastRunView = params.view;
@@ -359,7 +359,8 @@ void runAnalysis(Session& session, RunListener& listener) {
 
   // The grey palette of an 8-bit display is part of the canvases' depth mode, so nothing has to
   // be selected or restored around the chart.
-  ResultPainter painter(display, listener, session.wholePlotCopies);
+  ResultPainter painter(display, settings, listener, session.wholePlotCopies);
+
   PlotProgress progress(window, listener);
   BlockAnalysis analysis{params, session, painter, progress};
   if (chart) {

@@ -46,8 +46,8 @@ TEST_F(CrossSectionWindowTest, OpensOnlyAfterAChartRun) {
   // While open, clicks move the column (kept on the chart) and 1116 does nothing.
   clickChart(300);
   EXPECT_EQ(column(), 300);
-  EXPECT_TRUE(
-      shows(int(kLayout.unitW * 23.5), 5 * kLayout.unitH + 256, "300", crossSectionTextStyle()));
+  EXPECT_TRUE(shows(int(kLayout.unitW * 23.5), 5 * kLayout.unitH + 256, "300",
+                    crossSectionTextStyle(settings.dialog3d)));
   clickChart(515, 10);
   EXPECT_EQ(column(), 511);
   clickChart(-4, 10);  // in the margin left of the chart
@@ -90,8 +90,8 @@ TEST_F(CrossSectionWindowTest, ArrowsStepOneBlockAndStopAtTheEdges) {
   EXPECT_EQ(column(), 8);
   press(kCrossSectionRight);
   EXPECT_EQ(column(), 16);
-  EXPECT_TRUE(
-      shows(int(kLayout.unitW * 23.5), 5 * kLayout.unitH + 256, " 16", crossSectionTextStyle()));
+  EXPECT_TRUE(shows(int(kLayout.unitW * 23.5), 5 * kLayout.unitH + 256, " 16",
+                    crossSectionTextStyle(settings.dialog3d)));
   clickChart(505);
   press(kCrossSectionRight);
   EXPECT_EQ(column(), 511);
@@ -128,7 +128,7 @@ TEST_F(CrossSectionWindowTest, ZoomShowsTheWideLabelsOf44kHzFft) {
   EXPECT_EQ(zoom->text(), QString::fromUtf8("縮小"));
   EXPECT_EQ(window()->width(), 512 + 2 * kLayout.unitW);
   window()->repaintGraphNow();
-  const TextStyle style = crossSectionTextStyle();
+  const TextStyle style = crossSectionTextStyle(settings.dialog3d);
   const int w = kLayout.unitW;
   const int y = kLayout.unitH + 260;
   EXPECT_TRUE(shows(464 - w, y, "20000", style));
@@ -219,7 +219,8 @@ TEST_F(CrossSectionWindowTest, SavesTheShownColumnAsFrequencyAndDepth) {
     EXPECT_EQ(rows[e].second, windowDisplay().crossSection.column[e]) << "row " << e;
     EXPECT_DOUBLE_EQ(rows[e].first,
                      crossSectionRowFrequency(windowDisplay().fileRate,
-                                              controller().session().document.lastRunMethod, e));
+                                              controller().session().document.lastRunMethod,
+                                              settings.blockOrder, e));
   }
   const auto loudest = std::min_element(rows.begin(), rows.end(),
                                         [](auto& a, auto& b) { return a.second < b.second; });

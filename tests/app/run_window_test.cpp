@@ -48,7 +48,7 @@ class RunWindowTest : public testing::ShellTest {
   }
   static Canvas clearedChart() {
     Canvas c(kLayout.layoutWidth, kLayout.clientHeight, clientCanvas().depthBits());
-    clearChart(windowDisplay(), c);
+    clearChart(windowDisplay(), settings, c);
     return c;
   }
   // Whether a plot column looks as the cleared chart does, apart from the notice that Stop writes

@@ -166,7 +166,7 @@ TEST(RenderEndToEnd, PositionAtTheEndGivesAnEmptyChartAndABlankProgressPlace) {
   DisplayState display;
   display.fileRate = SampleRate(22);
   Canvas expected(kLayout.layoutWidth, kLayout.clientHeight);
-  clearChart(display, expected);
+  clearChart(display, settings, expected);
   for (int y = 0; y < 256; ++y)
     for (int x = 0; x < 512; ++x)
       ASSERT_EQ(image.pixel(kLayout.unitW + x, kLayout.plotTop + y) & 0xFFFFFF,

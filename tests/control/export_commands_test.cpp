@@ -65,7 +65,7 @@ TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
   client = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
   client.clear(kButtonFace);
   prepareAnalysis(display, settings.musicalKey);
-  composeClientArea(display, client, controller.session().wave.source,
+  composeClientArea(display, settings, client, controller.session().wave.source,
                     controller.session().document);
   controller.session().document.fileName = wav;
   controller.openFile();

@@ -192,17 +192,17 @@ TEST_F(DisplayChart, RowScales) {
 TEST_F(DisplayChart, ClearWithColoursOffDrawsBlackGridLinesOnWhite) {
   setOpenRateKHz(44);
   settings.blockOrder = 9;
-  clearChart(display, canvas);
+  clearChart(display, settings, canvas);
   for (int row : {24, 82, 140, 198}) {
     EXPECT_EQ(countColour(canvas, plotX(0), plotY(row), 512, 1, kBlack), 512) << row;
   }
   EXPECT_EQ(countColour(canvas, plotX(0), plotY(0), 512, 256, kWhite), 512 * 252);
   setOpenRateKHz(48);
-  clearChart(display, canvas);
+  clearChart(display, settings, canvas);
   EXPECT_EQ(countColour(canvas, plotX(0), plotY(128), 512, 1, kBlack), 512);
   EXPECT_EQ(countColour(canvas, plotX(0), plotY(0), 512, 256, kBlack), 512 * 3);
   settings.method = kWt;
-  clearChart(display, canvas);
+  clearChart(display, settings, canvas);
   EXPECT_EQ(countColour(canvas, plotX(0), plotY(0), 512, 256, kBlack), 512 * 11);
   EXPECT_EQ(canvas.getPixel(plotX(0), plotY(240)), kBlack);
 }
@@ -211,7 +211,7 @@ TEST_F(DisplayChart, ClearWithColoursOnPaintsNoteRows) {
   setOpenRateKHz(44);
   settings.colorScale = true;
   settings.blockOrder = 9;  // N = 512: row i is i * 44100 / 512 Hz
-  clearChart(display, canvas);
+  clearChart(display, settings, canvas);
   EXPECT_EQ(at(0, 0), kBlack);                // bin 0
   EXPECT_EQ(at(100, 5), (Rgb{255, 0, 255}));  // 430.7 Hz, la
   EXPECT_EQ(at(511, 6), (Rgb{255, 0, 0}));    // 516.8 Hz, do
@@ -222,12 +222,13 @@ TEST_F(DisplayChart, NoteRowsFollowTheTrueRowScaleOfShortBlocks) {
   setOpenRateKHz(44);
   settings.colorScale = true;
   settings.blockOrder = 8;  // 128 bins of 172.3 Hz, two rows each
-  clearChart(display, canvas);
+  clearChart(display, settings, canvas);
   EXPECT_EQ(at(0, 0), kBlack);  // both rows of bin 0
   EXPECT_EQ(at(0, 1), kBlack);
   EXPECT_EQ(at(0, 10), (Rgb{255, 0, 255}));  // bin 5, 861.3 Hz: la
   EXPECT_EQ(at(0, 11), (Rgb{255, 0, 255}));
-  EXPECT_DOUBLE_EQ(linearChartRowFrequency(display.fileRate, 11), 5 * 44100.0 / 256);
+  EXPECT_DOUBLE_EQ(linearChartRowFrequency(display.fileRate, settings.blockOrder, 11),
+                   5 * 44100.0 / 256);
 }
 
 TEST_F(DisplayChart, LogNoteRowsCoverEachBinsRowsInsideThePlot) {
@@ -235,7 +236,7 @@ TEST_F(DisplayChart, LogNoteRowsCoverEachBinsRowsInsideThePlot) {
   settings.colorScale = true;
   settings.method = kMem;
   settings.blockOrder = 8;  // 128 log bins, two rows each
-  clearChart(display, canvas);
+  clearChart(display, settings, canvas);
   EXPECT_EQ(at(0, 0), kBlack);  // bin 0 on rows 0 and 1
   EXPECT_EQ(at(0, 1), kBlack);
   EXPECT_NE(at(0, 255), kUntouched);  // the top row belongs to the top bin

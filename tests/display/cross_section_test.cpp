@@ -30,11 +30,11 @@ TEST_F(CrossSection, WhiteClearedChartReadsBackAsFullScale) {
 
   // Drawn as a bar graph, that is a full-height graph across the whole width.
   setOpenRateKHz(48);
-  drawCrossSectionGraph(display, client, depths.data(), kLayout.unitH, 256,
+  drawCrossSectionGraph(display, settings, client, depths.data(), kLayout.unitH, 256,
                         document_.lastRunMethod);
   EXPECT_EQ(countColour(client, kLayout.unitW, kLayout.unitH, 256, 256, kBlack), 256 * 256);
   newClient(512);
-  drawCrossSectionGraph(display, client, depths.data(), kLayout.unitH, 512,
+  drawCrossSectionGraph(display, settings, client, depths.data(), kLayout.unitH, 512,
                         document_.lastRunMethod);
   EXPECT_EQ(countColour(client, kLayout.unitW, kLayout.unitH, 512, 256, kBlack), 512 * 256);
 }
@@ -96,27 +96,27 @@ TEST_F(CrossSection, GridsPerMethod) {
   silent.fill(255);
   setOpenRateKHz(48);
   document_.lastRunMethod = kFft;
-  drawCrossSectionGraph(display, client, silent.data(), kLayout.unitH, 256,
+  drawCrossSectionGraph(display, settings, client, silent.data(), kLayout.unitH, 256,
                         document_.lastRunMethod);
   EXPECT_EQ(graphAt(128, 10), kGridColour);
   EXPECT_EQ(graphAt(127, 10), kWhite);
   EXPECT_EQ(graphAt(10, 255), kBlack);  // silence: one-row bars
   EXPECT_EQ(graphAt(10, 254), kWhite);
   newClient(512);
-  drawCrossSectionGraph(display, client, silent.data(), kLayout.unitH, 512,
+  drawCrossSectionGraph(display, settings, client, silent.data(), kLayout.unitH, 512,
                         document_.lastRunMethod);
   for (int x : {128, 256, 384}) EXPECT_EQ(graphAt(x, 10), kGridColour) << x;
 
   setOpenRateKHz(44);
   newClient(256);
-  drawCrossSectionGraph(display, client, silent.data(), kLayout.unitH, 256,
+  drawCrossSectionGraph(display, settings, client, silent.data(), kLayout.unitH, 256,
                         document_.lastRunMethod);
   for (int x : {116, 232}) EXPECT_EQ(graphAt(x, 10), kGridColour) << x;
   EXPECT_EQ(graphAt(128, 10), kWhite);
 
   document_.lastRunMethod = kWt;
   newClient(512);
-  drawCrossSectionGraph(display, client, silent.data(), kLayout.unitH, 512,
+  drawCrossSectionGraph(display, settings, client, silent.data(), kLayout.unitH, 512,
                         document_.lastRunMethod);
   for (int k = 1; k <= 10; ++k) EXPECT_EQ(graphAt(512 - 48 * k, 10), kGridColour) << k;
   EXPECT_EQ(graphAt(512 - 24, 10), kWhite);
@@ -124,7 +124,7 @@ TEST_F(CrossSection, GridsPerMethod) {
   document_.lastRunMethod = kMem;
   settings.blockOrder = 9;  // C = 256: 20 kHz at ln(232.2) / ln(256) of the width
   newClient(256);
-  drawCrossSectionGraph(display, client, silent.data(), kLayout.unitH, 256,
+  drawCrossSectionGraph(display, settings, client, silent.data(), kLayout.unitH, 256,
                         document_.lastRunMethod);
   EXPECT_EQ(graphAt(251, 10), kGridColour);
   EXPECT_EQ(graphAt(219, 10), kGridColour);  // 10 kHz
@@ -136,13 +136,15 @@ TEST_F(CrossSection, NoteColouredBars) {
   setOpenRateKHz(44);
   settings.colorScale = true;
   document_.lastRunMethod = kFft;
-  drawCrossSectionGraph(display, client, full.data(), kLayout.unitH, 256, document_.lastRunMethod);
+  drawCrossSectionGraph(display, settings, client, full.data(), kLayout.unitH, 256,
+                        document_.lastRunMethod);
   EXPECT_EQ(graphAt(0, 100), kBlack);    // the zero-frequency row
   EXPECT_EQ(graphAt(5, 100), kPurple);   // 431 Hz, la
   EXPECT_EQ(graphAt(10, 100), kPurple);  // 861 Hz, la an octave up
   document_.lastRunMethod = kMem;
   settings.blockOrder = 9;
-  drawCrossSectionGraph(display, client, full.data(), kLayout.unitH, 256, document_.lastRunMethod);
+  drawCrossSectionGraph(display, settings, client, full.data(), kLayout.unitH, 256,
+                        document_.lastRunMethod);
   EXPECT_EQ(graphAt(0, 100), kBlack);
   EXPECT_EQ(graphAt(75, 100), kPurple);  // 86 Hz * 256^(75/255) = 440 Hz
 }
@@ -153,7 +155,7 @@ TEST_F(CrossSection, LineGraphAndThickBarsOfTheNarrowGraph) {
   setOpenRateKHz(48);
   document_.lastRunMethod = kFft;
   settings.graphStyle = kLineGraph;
-  drawCrossSectionGraph(display, client, depths.data(), kLayout.unitH, 256,
+  drawCrossSectionGraph(display, settings, client, depths.data(), kLayout.unitH, 256,
                         document_.lastRunMethod);
   EXPECT_EQ(countColour(client, kLayout.unitW, kLayout.unitH + 100, 256, 1, kBlack), 255);
   EXPECT_EQ(graphAt(50, 101), kWhite);
@@ -162,9 +164,10 @@ TEST_F(CrossSection, LineGraphAndThickBarsOfTheNarrowGraph) {
   settings.lineWidth = LineWidth::kThick;
   chart.whiteness(kLayout.unitW, kLayout.plotTop, 512, 256);
   document_.crossSectionX = kLayout.unitW + 3;
-  paintCrossSection(display, client, chart, file_, document_);
+  paintCrossSection(display, settings, client, chart, file_, document_);
   EXPECT_EQ(client.getPixel(kLayout.unitW + 255, kLayout.unitH + 10), kBlack);
-  EXPECT_EQ(client.getPixel(kLayout.unitW + 256, kLayout.unitH + 10), crossSectionBackground());
+  EXPECT_EQ(client.getPixel(kLayout.unitW + 256, kLayout.unitH + 10),
+            crossSectionBackground(settings.dialog3d));
 }
 
 TEST_F(CrossSection, PaintShowsColumnPositionAndPeak) {
@@ -180,16 +183,16 @@ TEST_F(CrossSection, PaintShowsColumnPositionAndPeak) {
   document_.crossSectionX = kLayout.unitW + 10;
   ASSERT_TRUE(allocateCrossSectionBuffer(display.crossSection));
   newClient(512);
-  EXPECT_EQ(paintCrossSection(display, client, chart, file_, document_), 40);
+  EXPECT_EQ(paintCrossSection(display, settings, client, chart, file_, document_), 40);
   EXPECT_EQ(display.crossSection.column[40], 3);
   EXPECT_EQ(display.crossSection.column[41], 250);
 
-  const TextStyle style = crossSectionTextStyle();
+  const TextStyle style = crossSectionTextStyle(settings.dialog3d);
   const int w = kLayout.unitW;
   const int h = kLayout.unitH;
   EXPECT_TRUE(textAt(client, int(w * 23.5), 5 * h + 256, " 10", style));
   // 1000 + 10 columns * 512 frames * 4 bytes; seconds from the bytes per second.
-  EXPECT_EQ(crossSectionBytePosition(file_, document_), 21480u);
+  EXPECT_EQ(crossSectionBytePosition(file_, document_, settings.framesPerColumn), 21480u);
   EXPECT_TRUE(textAt(client, w + 256, int(h * 5.5 + 256), "     21480pos      0.121769秒", style));
   EXPECT_TRUE(transparentTextAt(client, w, h, " 3445 Hz ", kBlack));  // 40 * 22050 / 256
   EXPECT_TRUE(textAt(client, w, h + 260, "0", style));
@@ -201,13 +204,16 @@ TEST_F(CrossSection, PositionTextFormatsPerFontWidth) {
   document_.position = 44100;
   file_.blockAlign = 1;
   file_.bytesPerSecond = 0;
-  EXPECT_EQ(crossSectionPositionText(file_, document_), "     44100pos      0.000000秒");
+  EXPECT_EQ(crossSectionPositionText(file_, document_, settings.framesPerColumn),
+            "     44100pos      0.000000秒");
   file_.bytesPerSecond = 22050;
   document_.crossSectionX = 9;
-  EXPECT_EQ(crossSectionPositionText(file_, document_, 9), "     44100pos      2.0000秒");
+  EXPECT_EQ(crossSectionPositionText(file_, document_, settings.framesPerColumn, 9),
+            "     44100pos      2.0000秒");
   document_.crossSectionX = 12 + 511;
   settings.framesPerColumn = 100;
-  EXPECT_EQ(crossSectionPositionText(file_, document_, 12), "     95200pos     4.3秒");
+  EXPECT_EQ(crossSectionPositionText(file_, document_, settings.framesPerColumn, 12),
+            "     95200pos     4.3秒");
   EXPECT_EQ(crossSectionColumnText(document_, 12), "511");
 }
 
@@ -216,31 +222,31 @@ TEST_F(CrossSection, ArrowsStepOneBlockAndStopAtTheEdges) {
   document_.lastRunMethod = kFft;
   settings.timeResolution = 1024;
   settings.framesPerColumn = 512;
-  EXPECT_EQ(crossSectionStep(display.fileRate, document_.lastRunMethod),
+  EXPECT_EQ(crossSectionStep(display.fileRate, document_.lastRunMethod, settings),
             8);  // (44 div 11) * 1024 div 512
   setOpenRateKHz(48);
-  EXPECT_EQ(crossSectionStep(display.fileRate, document_.lastRunMethod),
+  EXPECT_EQ(crossSectionStep(display.fileRate, document_.lastRunMethod, settings),
             12);  // 48 / 8 * 1024 / 512
   settings.framesPerColumn = 65536;
-  EXPECT_EQ(crossSectionStep(display.fileRate, document_.lastRunMethod),
+  EXPECT_EQ(crossSectionStep(display.fileRate, document_.lastRunMethod, settings),
             1);  // less than a column still moves one
 
   settings.framesPerColumn = 512;
   const int w = kLayout.unitW;
   document_.crossSectionX = w;
-  stepCrossSection(document_, display.fileRate, -1);
+  stepCrossSection(document_, display.fileRate, settings, -1);
   EXPECT_EQ(document_.crossSectionX, w);
-  stepCrossSection(document_, display.fileRate, +1);
+  stepCrossSection(document_, display.fileRate, settings, +1);
   EXPECT_EQ(document_.crossSectionX, w + 12);
   document_.crossSectionX = w + 505;
-  stepCrossSection(document_, display.fileRate, +1);
+  stepCrossSection(document_, display.fileRate, settings, +1);
   EXPECT_EQ(document_.crossSectionX, w + 511);
-  stepCrossSection(document_, display.fileRate, +1);
+  stepCrossSection(document_, display.fileRate, settings, +1);
   EXPECT_EQ(document_.crossSectionX, w + 511);
 
   document_.lastRunMethod = kWt;
-  EXPECT_EQ(crossSectionStep(display.fileRate, document_.lastRunMethod), 1);
-  stepCrossSection(document_, display.fileRate, -1);
+  EXPECT_EQ(crossSectionStep(display.fileRate, document_.lastRunMethod, settings), 1);
+  stepCrossSection(document_, display.fileRate, settings, -1);
   EXPECT_EQ(document_.crossSectionX, w + 510);
 }
 

@@ -42,7 +42,7 @@ TEST_F(DisplayMeter, TenOctaveBarsAt2048Points) {
   depths[1] = 50;     // the lowest band, bin 1 alone, at x = 20
   depths[700] = 100;  // the highest band, bins 512 .. 1023, at x = 470
   depths[3] = 200;    // bins 2 .. 3 at x = 70
-  drawOctaveMeter(canvas, depths.data(), 1024);
+  drawOctaveMeter(canvas, settings, depths.data(), 1024);
   EXPECT_TRUE(fullBarAt(470, 156));
   EXPECT_EQ(barHeight(470), 156);
   EXPECT_EQ(barHeight(20), 206);
@@ -55,7 +55,7 @@ TEST_F(DisplayMeter, TenOctaveBarsAt2048Points) {
 TEST_F(DisplayMeter, NineBarsAt1024Points) {
   settings.blockOrder = 10;
   std::vector<uint8_t> depths(512, 0);
-  drawOctaveMeter(canvas, depths.data(), 512);
+  drawOctaveMeter(canvas, settings, depths.data(), 512);
   EXPECT_EQ(barHeight(70), 256);
   EXPECT_EQ(barHeight(20), 0);
 }
@@ -64,12 +64,12 @@ TEST_F(DisplayMeter, EightBarsAt256PointsEndWithBinZero) {
   settings.blockOrder = 8;
   std::vector<uint8_t> depths(128, 255);
   depths[0] = 30;
-  drawOctaveMeter(canvas, depths.data(), 128);
+  drawOctaveMeter(canvas, settings, depths.data(), 128);
   EXPECT_EQ(barHeight(120), 226);  // the eighth band is bin 0
   EXPECT_EQ(barHeight(70), 0);
   EXPECT_EQ(barHeight(470), 1);
   settings.pinkNoiseFlat = true;  // the bar graph keeps the bin-0 band
-  drawOctaveMeter(canvas, depths.data(), 128);
+  drawOctaveMeter(canvas, settings, depths.data(), 128);
   EXPECT_EQ(barHeight(120), 226);
 }
 
@@ -78,7 +78,7 @@ TEST_F(DisplayMeter, LineGraphThroughTheBandMeans) {
   settings.graphStyle = kLineGraph;
   std::vector<uint8_t> depths(128, 100);
   depths[0] = 30;
-  drawOctaveMeter(canvas, depths.data(), 128);
+  drawOctaveMeter(canvas, settings, depths.data(), 128);
   // Points at x = 490, 440, ..., 190 on row 100, then bin 0 alone at (140, row 30): row 100 is
   // black from 490 down to 190, where the last segment starts.
   EXPECT_EQ(countColour(canvas, 100, kLayout.plotTop + 100, 400, 1, kBlack), 301);
@@ -87,7 +87,7 @@ TEST_F(DisplayMeter, LineGraphThroughTheBandMeans) {
   EXPECT_GT(countColour(canvas, 141, kLayout.plotTop + 31, 49, 69, kBlack), 40);
 
   settings.pinkNoiseFlat = true;  // 7 points: the line stops at x = 190
-  drawOctaveMeter(canvas, depths.data(), 128);
+  drawOctaveMeter(canvas, settings, depths.data(), 128);
   // A line leaves out its last pixel: the run ends one short of the leftmost point.
   EXPECT_EQ(countColour(canvas, 100, kLayout.plotTop + 100, 400, 1, kBlack), 300);
   EXPECT_EQ(canvas.getPixel(191, kLayout.plotTop + 100), kBlack);
@@ -101,7 +101,7 @@ TEST_F(DisplayMeter, LineGraphUsesTheMeanDepthOfABand) {
   std::vector<uint8_t> depths(1024, 0);
   for (int i = 512; i < 1024; ++i) depths[size_t(i)] = i % 2 == 0 ? 100 : 200;  // mean 150
   for (int i = 256; i < 512; ++i) depths[size_t(i)] = 150;
-  drawOctaveMeter(canvas, depths.data(), 1024);
+  drawOctaveMeter(canvas, settings, depths.data(), 1024);
   EXPECT_EQ(canvas.getPixel(490, kLayout.plotTop + 150), kBlack);
   EXPECT_EQ(canvas.getPixel(460, kLayout.plotTop + 150), kBlack);
 }
@@ -109,7 +109,7 @@ TEST_F(DisplayMeter, LineGraphUsesTheMeanDepthOfABand) {
 TEST_F(DisplayMeter, SilentBandIsOneRowOnTheBottom) {
   settings.blockOrder = 11;
   std::vector<uint8_t> depths(1024, 255);
-  drawOctaveMeter(canvas, depths.data(), 1024);
+  drawOctaveMeter(canvas, settings, depths.data(), 1024);
   EXPECT_EQ(countColour(canvas, 470, kLayout.plotTop + 255, 40, 1, kBlack), 40);
   EXPECT_EQ(countColour(canvas, 470, kLayout.plotTop + 254, 40, 1, kBlack), 0);
 }
@@ -119,7 +119,7 @@ TEST_F(DisplayMeter, EqualCountBandsOfFiftyBins) {
   depths[25] = 40;   // the lowest band, bins 0 .. 49, at x = 20
   depths[50] = 120;  // bins 50 .. 99 at x = 70
   depths[499] = 0;   // the highest band at x = 470
-  drawEqualCountMeter(canvas, depths.data(), 500);
+  drawEqualCountMeter(canvas, settings, depths.data(), 500);
   EXPECT_EQ(barHeight(20), 216);
   EXPECT_EQ(barHeight(70), 136);
   EXPECT_EQ(barHeight(470), 256);
@@ -127,14 +127,14 @@ TEST_F(DisplayMeter, EqualCountBandsOfFiftyBins) {
 
   settings.graphStyle = kLineGraph;
   std::vector<uint8_t> flat(500, 80);
-  drawEqualCountMeter(canvas, flat.data(), 500);
+  drawEqualCountMeter(canvas, settings, flat.data(), 500);
   EXPECT_EQ(countColour(canvas, 41, kLayout.plotTop + 80, 450, 1, kBlack), 450);
   EXPECT_EQ(canvas.getPixel(40, kLayout.plotTop + 80), kWhite);
 }
 
 TEST_F(DisplayMeter, EqualCountMeterWithTooFewBinsOnlyClears) {
   std::vector<uint8_t> depths(9, 0);
-  drawEqualCountMeter(canvas, depths.data(), 9);
+  drawEqualCountMeter(canvas, settings, depths.data(), 9);
   EXPECT_EQ(countColour(canvas, kLayout.unitW, kLayout.plotTop, 512, 256, kWhite), 512 * 256);
 }
 
@@ -142,23 +142,25 @@ using DisplayWaveZoom = DisplayMeter;
 
 TEST_F(DisplayWaveZoom, ScalesAt44And48kHz) {
   settings.timeResolution = 1024;
-  EXPECT_DOUBLE_EQ(waveZoomScale(display.fileRate), 0.125);  // 4096 samples across the plot
+  EXPECT_DOUBLE_EQ(waveZoomScale(display.fileRate, waveSpanFrames(settings)),
+                   0.125);  // 4096 samples across the plot
   settings.autocorrelation = true;
-  EXPECT_DOUBLE_EQ(waveZoomScale(display.fileRate), 0.25);
+  EXPECT_DOUBLE_EQ(waveZoomScale(display.fileRate, waveSpanFrames(settings)), 0.25);
   settings.autocorrelation = false;
   setOpenRateKHz(48);
-  EXPECT_DOUBLE_EQ(waveZoomScale(display.fileRate), 512.0 / (1024 * 6));  // 6144 samples, 128 ms
-  EXPECT_NEAR(waveZoomScale(display.fileRate), 0.0833, 1e-4);
+  EXPECT_DOUBLE_EQ(waveZoomScale(display.fileRate, waveSpanFrames(settings)),
+                   512.0 / (1024 * 6));  // 6144 samples, 128 ms
+  EXPECT_NEAR(waveZoomScale(display.fileRate, waveSpanFrames(settings)), 0.0833, 1e-4);
   setOpenRateKHz(22);
-  EXPECT_DOUBLE_EQ(waveZoomScale(display.fileRate), 0.25);
+  EXPECT_DOUBLE_EQ(waveZoomScale(display.fileRate, waveSpanFrames(settings)), 0.25);
   setOpenRateKHz(0);
-  EXPECT_EQ(waveZoomScale(display.fileRate), 0.0);
+  EXPECT_EQ(waveZoomScale(display.fileRate, waveSpanFrames(settings)), 0.0);
 }
 
 TEST_F(DisplayWaveZoom, SamplesSpanThePlot) {
   std::vector<uint8_t> depths(4096, 20);
   for (size_t i = 2048; i < depths.size(); ++i) depths[i] = 200;
-  drawWaveZoom(canvas, display.fileRate, depths.data(), 4096);
+  drawWaveZoom(canvas, display.fileRate, settings, depths.data(), 4096);
   EXPECT_EQ(canvas.getPixel(plotX(100), plotY(20)), kBlack);
   EXPECT_EQ(canvas.getPixel(plotX(255), plotY(20)), kBlack);
   EXPECT_EQ(canvas.getPixel(plotX(256), plotY(120)), kBlack);  // the step at sample 2048
@@ -169,7 +171,7 @@ TEST_F(DisplayWaveZoom, SamplesSpanThePlot) {
   for (int c : {413, 276, 138}) EXPECT_EQ(canvas.getPixel(plotX(c), plotY(60)), kGridColour) << c;
 
   settings.lineWidth = LineWidth::kThick;  // thick: each segment doubled one pixel lower
-  drawWaveZoom(canvas, display.fileRate, depths.data(), 4096);
+  drawWaveZoom(canvas, display.fileRate, settings, depths.data(), 4096);
   EXPECT_EQ(canvas.getPixel(plotX(100), plotY(21)), kBlack);
   EXPECT_EQ(canvas.getPixel(plotX(100), plotY(22)), kWhite);
 }
@@ -178,7 +180,7 @@ TEST_F(DisplayWaveZoom, AutocorrelationHalvesTheSpan) {
   settings.autocorrelation = true;
   std::vector<uint8_t> depths(2048, 127);
   depths[1024] = 0;
-  drawWaveZoom(canvas, display.fileRate, depths.data(), 2048);
+  drawWaveZoom(canvas, display.fileRate, settings, depths.data(), 2048);
   EXPECT_EQ(canvas.getPixel(plotX(256), plotY(0)), kBlack);
 }
 

@@ -69,7 +69,7 @@ const std::vector<Scene>& scenes() {
          resetState(display, 44);
          settings.display = kWaveZoom;
          prepareAnalysis(display, settings.musicalKey);
-         drawGraphFrame(display, c);
+         drawGraphFrame(display, settings, c);
          std::vector<uint8_t> depths(4096);
          for (int i = 0; i < 4096; ++i) {
            const double t = i / 44100.0;
@@ -77,16 +77,16 @@ const std::vector<Scene>& scenes() {
                             (std::sin(2 * kPi * 440 * t) + 0.4 * std::sin(2 * kPi * 1320 * t));
            depths[size_t(i)] = uint8_t(std::clamp(127 - v * 90, 0.0, 255.0));
          }
-         drawWaveZoom(c, display.fileRate, depths.data(), 4096);
+         drawWaveZoom(c, display.fileRate, settings, depths.data(), 4096);
        }},
       {"level_meter_48k", 24,
        [](DisplayState& display, Canvas& c) {
          resetState(display, 48);
          settings.display = kLevelMeter;
          prepareAnalysis(display, settings.musicalKey);
-         drawGraphFrame(display, c);
+         drawGraphFrame(display, settings, c);
          const std::vector<uint8_t> depths = linearFrame(512, 48000);
-         drawOctaveMeter(c, depths.data(), 512);
+         drawOctaveMeter(c, settings, depths.data(), 512);
        }},
       {"spectrum_linear_44k_notes", 24,
        [](DisplayState& display, Canvas& c) {
@@ -95,9 +95,9 @@ const std::vector<Scene>& scenes() {
          settings.colorScale = true;
          settings.blockOrder = 12;
          prepareAnalysis(display, settings.musicalKey);
-         drawGraphFrame(display, c);
+         drawGraphFrame(display, settings, c);
          const std::vector<uint8_t> depths = linearFrame(2048, 44100);
-         drawLinearSpectrum(c, display, depths.data(), 2048);
+         drawLinearSpectrum(c, display, settings, depths.data(), 2048);
        }},
       {"spectrum_log_44k_thick", 24,
        [](DisplayState& display, Canvas& c) {
@@ -107,9 +107,9 @@ const std::vector<Scene>& scenes() {
          settings.lineWidth = LineWidth::kThick;
          settings.blockOrder = 11;
          prepareAnalysis(display, settings.musicalKey);
-         drawGraphFrame(display, c);
+         drawGraphFrame(display, settings, c);
          const std::vector<uint8_t> depths = linearFrame(1024, 44100);
-         drawLogSpectrum(c, display, depths.data(), 1024);
+         drawLogSpectrum(c, display, settings, depths.data(), 1024);
        }},
       {"chart_fft_44k", 24,
        [](DisplayState& display, Canvas& c) {
@@ -117,8 +117,8 @@ const std::vector<Scene>& scenes() {
          settings.display = kTimeFrequencyChart;
          settings.blockOrder = 9;
          prepareAnalysis(display, settings.musicalKey);
-         drawGraphFrame(display, c);
-         clearChart(display, c);
+         drawGraphFrame(display, settings, c);
+         clearChart(display, settings, c);
          // A tone gliding upwards across the 512 columns, two columns per block.
          for (int column = 0; column < 512; column += 2) {
            std::vector<uint8_t> depths(256);
@@ -139,8 +139,8 @@ const std::vector<Scene>& scenes() {
          settings.blockOrder = 10;
          display.surfaces.window = Canvas(c.width(), c.height(), 4);
          prepareAnalysis(display, settings.musicalKey);
-         drawGraphFrame(display, c);
-         clearChart(display, c);
+         drawGraphFrame(display, settings, c);
+         clearChart(display, settings, c);
          const std::vector<uint8_t> base = logFrame(512, 16000);
          for (int column = 0; column < 512; column += 4) {
            std::vector<uint8_t> depths = base;
@@ -157,8 +157,8 @@ const std::vector<Scene>& scenes() {
          settings.blockOrder = 10;
          display.surfaces.window = Canvas(c.width(), c.height(), 16);
          prepareAnalysis(display, settings.musicalKey);
-         drawGraphFrame(display, c);
-         clearChart(display, c);
+         drawGraphFrame(display, settings, c);
+         clearChart(display, settings, c);
          const std::vector<uint8_t> depths = linearFrame(512, 44100);
          drawChartColumn(display, c, depths.data(), 512, 0, 300);
        }},

@@ -192,7 +192,7 @@ TEST(SingleBlockRun, PositionAtTheEndDrawsOnlyTheFrame) {
   Canvas frameOnly(scope.session.display.surfaces.window.width(),
                    scope.session.display.surfaces.window.height());
   frameOnly.clear(kButtonFace);
-  drawGraphFrame(scope.session.display, frameOnly);
+  drawGraphFrame(scope.session.display, settings, frameOnly);
   EXPECT_EQ(frameOnly.pixels(), scope.session.display.surfaces.window.pixels());
   EXPECT_FALSE(scope.session.busy);
 }
