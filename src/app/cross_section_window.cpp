@@ -198,8 +198,8 @@ void CrossSectionWindow::saveNumbers() {
 }
 
 void CrossSectionWindow::toggleZoom() {
-  windowDisplay().crossSection.sectionWidth =
-      windowDisplay().crossSection.sectionWidth == 256 ? 512 : 256;
+  int& width = windowDisplay().crossSection.sectionWidth;
+  width = width == kNarrowSectionWidth ? kWideSectionWidth : kNarrowSectionWidth;
   layoutForWidth();
 }
 

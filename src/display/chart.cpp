@@ -57,7 +57,7 @@ ChartRowScale chartRowScale(SampleRate fileRate, int count, int method) {
   if (method == kWt) {
     scale.fTop = rate * fileRate.waveletTopFraction();
     scale.ratio = std::pow(2.0, 1.0 / 24);
-    scale.fBottom = scale.fTop / std::pow(scale.ratio, 255);
+    scale.fBottom = scale.fTop / std::pow(scale.ratio, kPlotHeight - 1);
     return scale;
   }
   scale.fTop = rate / 2;
@@ -72,7 +72,7 @@ ChartRowScale chartRowScale(SampleRate fileRate, int count, int method) {
 
 double linearChartRowFrequency(SampleRate rate, int blockOrder, int row) {
   const int bins = currentBinCount(blockOrder);
-  const int rowsPerBin = bins < 256 ? 256 / bins : 1;
+  const int rowsPerBin = bins < kPlotHeight ? kPlotHeight / bins : 1;
   const int bin = row / rowsPerBin;
   return double(bin) * rate.hz() / (2.0 * bins);
 }
@@ -80,8 +80,7 @@ double linearChartRowFrequency(SampleRate rate, int blockOrder, int row) {
 void prepareAnalysis(DisplayState& display, int musicalKey) {
   Canvas& buffer = display.surfaces.backBuffer;
   if (buffer.width() == 0) {
-    buffer = Canvas(kLayout.layoutWidth, 9 * kLayout.unitH + kLayout.overviewHeight + 256,
-                    displayDepthBits(display.surfaces));
+    buffer = Canvas(kLayout.layoutWidth, kLayout.clientHeight, displayDepthBits(display.surfaces));
     buffer.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
     if (buffer.depthBits() == 4) buildChartColours16(display, buffer);
   }
@@ -123,7 +122,7 @@ namespace {
 
 void paintRows(Canvas& canvas, int rowsPerBin, int bin, int column, int width, Rgb colour) {
   for (int j = 0; j < rowsPerBin; ++j) {
-    const int y = kLayout.plotTop + 255 - rowsPerBin * bin - j;
+    const int y = kLayout.plotTop + kPlotHeight - 1 - rowsPerBin * bin - j;
     for (int k = 0; k < width; ++k) canvas.setPixel(kLayout.unitW + column + k, y, colour);
   }
 }
@@ -133,9 +132,9 @@ void paintRows(Canvas& canvas, int rowsPerBin, int bin, int column, int width, R
 void drawChartColumn(const DisplayState& display, Canvas& canvas, const uint8_t* depths, int len,
                      int column, int width) {
   if (depths == nullptr || len <= 0) return;
-  const int rowsPerBin = len <= 256 ? 256 / len : 1;
-  const int shown = len <= 256 ? len : 256;
-  width = std::min(width, 512);
+  const int rowsPerBin = len <= kPlotHeight ? kPlotHeight / len : 1;
+  const int shown = len <= kPlotHeight ? len : kPlotHeight;
+  width = std::min(width, kPlotWidth);
   const int bits = canvas.depthBits();
   for (int i = 0; i < shown; ++i) {
     paintRows(canvas, rowsPerBin, i, column, width,
@@ -146,10 +145,10 @@ void drawChartColumn(const DisplayState& display, Canvas& canvas, const uint8_t*
 void drawChartColumnLog(const DisplayState& display, Canvas& canvas, const uint8_t* depths, int len,
                         int column, int width) {
   if (depths == nullptr || len <= 0) return;
-  const int rowsPerBin = len <= 256 ? 256 / len : 1;
-  const int stride = len <= 256 ? 1 : len / 256;
-  const int shown = len <= 256 ? len : 256;
-  width = std::min(width, 512);
+  const int rowsPerBin = len <= kPlotHeight ? kPlotHeight / len : 1;
+  const int stride = len <= kPlotHeight ? 1 : len / kPlotHeight;
+  const int shown = len <= kPlotHeight ? len : kPlotHeight;
+  width = std::min(width, kPlotWidth);
   const int bits = canvas.depthBits();
   for (int i = 0; i < shown; ++i) {
     uint8_t loudest = 255;
@@ -161,12 +160,12 @@ void drawChartColumnLog(const DisplayState& display, Canvas& canvas, const uint8
 
 void clearChart(const DisplayState& display, const AppSettings& settings, Canvas& canvas) {
   drawChartStrip(canvas, display, settings, currentBinCount(settings.blockOrder), kLayout.unitW,
-                 512);
+                 kPlotWidth);
 }
 
 Rect drawWaveletRow(const DisplayState& display, Canvas& canvas, const uint8_t* depths, int n,
                     int column, int width, int row) {
-  const int columns = std::clamp(width, 1, 512);
+  const int columns = std::clamp(width, 1, kPlotWidth);
   int group = n / columns;
   int pixels = 1;
   if (group == 0) {

@@ -22,7 +22,7 @@ namespace {
 constexpr int kDialogFrameHeight = 3;
 
 void gridLine(Canvas& canvas, int x, int top) {
-  canvas.moveTo(x, top + 256);
+  canvas.moveTo(x, top + kPlotHeight);
   canvas.lineTo(x, top);
 }
 
@@ -34,14 +34,15 @@ void drawGrid(Canvas& canvas, SampleRate rate, int top, int width, int method, i
       // Lines beyond a narrow graph fall outside the window.
       for (int x : {464, 348, 232, 116}) gridLine(canvas, unitW + x, top);
     } else {
-      if (width == 512) {
-        gridLine(canvas, unitW + 384, top);
-        gridLine(canvas, unitW + 256, top);
+      if (width == kWideSectionWidth) {
+        gridLine(canvas, unitW + kWideSectionWidth * 3 / 4, top);
+        gridLine(canvas, unitW + kWideSectionWidth / 2, top);
       }
-      gridLine(canvas, unitW + 128, top);
+      gridLine(canvas, unitW + kWideSectionWidth / 4, top);
     }
   } else if (method == kWt) {
-    for (int k = 0; k <= 10; ++k) gridLine(canvas, unitW + width - k * 24 * (width / 256), top);
+    for (int k = 0; k <= 10; ++k)
+      gridLine(canvas, unitW + width - k * 24 * (width / kCrossSectionRows), top);
   } else {
     const int bins = crossSectionBins(blockOrder);
     if (bins > 1) {
@@ -57,7 +58,8 @@ void drawGrid(Canvas& canvas, SampleRate rate, int top, int width, int method, i
 void drawLogNoteBars(Canvas& canvas, const DisplayState& display, const uint8_t* depths, int top,
                      int step, int barWidth, int method, int blockOrder) {
   ChartRowScale scale = chartRowScale(display.fileRate, crossSectionBins(blockOrder), method);
-  if (method != kWt) scale.ratio = std::exp(std::log(scale.fTop / scale.fBottom) / 255);
+  if (method != kWt)
+    scale.ratio = std::exp(std::log(scale.fTop / scale.fBottom) / (kCrossSectionRows - 1));
   int previousClass = -1;
   Rgb brush = kBlack;
   for (int i = 0; i < kCrossSectionRows; ++i) {
@@ -65,7 +67,8 @@ void drawLogNoteBars(Canvas& canvas, const DisplayState& display, const uint8_t*
         i == 0 ? 12 : noteClassOf(scale.fBottom * std::pow(scale.ratio, i), display.referenceLa);
     if (noteClass != previousClass) brush = noteColour(noteClass);
     previousClass = noteClass;
-    canvas.fillRect(kLayout.unitW + step * i, top + depths[i], barWidth, 256 - depths[i], brush);
+    canvas.fillRect(kLayout.unitW + step * i, top + depths[i], barWidth, kPlotHeight - depths[i],
+                    brush);
   }
 }
 
@@ -108,9 +111,9 @@ int depthOfChartColour(const DisplayState& display, Rgb colour, int depthBits) {
 int readChartColumn(const DisplayState& display, const Canvas& backBuffer, int x, uint8_t* depths) {
   const int bits = backBuffer.depthBits();
   int loudest = 0;
-  for (int r = 255; r >= 0; --r) {
+  for (int r = kCrossSectionRows - 1; r >= 0; --r) {
     const int e = depthOfChartColour(display, backBuffer.getPixel(x, kLayout.plotTop + r), bits);
-    const int element = 255 - r;
+    const int element = kCrossSectionRows - 1 - r;
     depths[element] = uint8_t(e);
     if (e < depths[loudest]) loudest = element;
   }
@@ -120,9 +123,9 @@ int readChartColumn(const DisplayState& display, const Canvas& backBuffer, int x
 void drawCrossSectionGraph(const DisplayState& display, const AppSettings& settings, Canvas& canvas,
                            const uint8_t* depths, int top, int width, int method) {
   const int unitW = kLayout.unitW;
-  const int step = std::max(1, width / 256);
+  const int step = std::max(1, width / kCrossSectionRows);
   const int barWidth = std::max(pixels(settings.lineWidth), step);
-  canvas.fillRect(unitW, top, width, 256, kWhite);
+  canvas.fillRect(unitW, top, width, kPlotHeight, kWhite);
   drawGrid(canvas, display.fileRate, top, width, method, settings.blockOrder);
   canvas.setPen(kBlack);
   if (settings.graphStyle == kLineGraph) {
@@ -135,7 +138,7 @@ void drawCrossSectionGraph(const DisplayState& display, const AppSettings& setti
     }
   } else {
     for (int i = 0; i < kCrossSectionRows; ++i) {
-      canvas.fillRect(unitW + step * i, top + depths[i], barWidth, 256 - depths[i], kBlack);
+      canvas.fillRect(unitW + step * i, top + depths[i], barWidth, kPlotHeight - depths[i], kBlack);
     }
   }
 }
@@ -158,7 +161,8 @@ int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas
   CrossSectionState& crossSection = display.crossSection;
   const int unitW = kLayout.unitW;
   const int unitH = kLayout.unitH;
-  const int width = crossSection.sectionWidth == 512 ? 512 : 256;
+  const int width =
+      crossSection.sectionWidth == kWideSectionWidth ? kWideSectionWidth : kNarrowSectionWidth;
   client.fillRect(0, 0, client.width(), client.height(), crossSectionBackground(settings.dialog3d));
   const int method = document.lastRunMethod;
   drawCrossSectionLabels(client, display.fileRate, settings, width, method);
@@ -169,14 +173,16 @@ int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas
   const int loudest = readChartColumn(display, backBuffer, document.crossSectionX, depths);
   drawCrossSectionGraph(display, settings, client, depths, unitH, width, method);
   // A 2-pixel last bar would stick out of the narrow graph.
-  if (settings.lineWidth == LineWidth::kThick && width == 256) {
-    client.fillRect(unitW + 256, unitH, 1, 256, crossSectionBackground(settings.dialog3d));
+  if (settings.lineWidth == LineWidth::kThick && width == kNarrowSectionWidth) {
+    client.fillRect(unitW + kNarrowSectionWidth, unitH, 1, kPlotHeight,
+                    crossSectionBackground(settings.dialog3d));
   }
 
   const TextStyle style = crossSectionTextStyle(settings.dialog3d);
   double columnX = unitW > 10 ? 16.5 : unitW >= 9 ? 19.5 : 23.5;
-  client.textOut(int(unitW * columnX), 5 * unitH + 256, crossSectionColumnText(document), style);
-  client.textOut(unitW + 256, int(unitH * 5.5 + 256),
+  client.textOut(int(unitW * columnX), 5 * unitH + kPlotHeight, crossSectionColumnText(document),
+                 style);
+  client.textOut(unitW + 256, int(unitH * 5.5 + kPlotHeight),
                  crossSectionPositionText(file, document, settings.framesPerColumn), style);
   client.textOut(unitW, unitH,
                  crossSectionPeakText(display.fileRate, method, settings.blockOrder, loudest),
@@ -197,7 +203,7 @@ void stepCrossSection(Document& document, SampleRate rate, const AppSettings& se
   const int s = crossSectionStep(rate, document.lastRunMethod, settings);
 
   const int x = document.crossSectionX + (direction < 0 ? -s : s);
-  document.crossSectionX = std::clamp(x, unitW, unitW + 511);
+  document.crossSectionX = std::clamp(x, unitW, unitW + kPlotWidth - 1);
 }
 
 CrossSectionLayout crossSectionLayout(const LayoutUnits& units, int sectionWidth) {
@@ -205,7 +211,7 @@ CrossSectionLayout crossSectionLayout(const LayoutUnits& units, int sectionWidth
   const int unitH = units.unitH;
   CrossSectionLayout result;
   result.clientWidth = sectionWidth + 2 * unitW;
-  result.clientHeight = 256 + 9 * unitH - kDialogFrameHeight;
+  result.clientHeight = kPlotHeight + 9 * unitH - kDialogFrameHeight;
   // x and width of the four buttons in units of W.
   struct Span {
     int x, w;
@@ -218,7 +224,7 @@ CrossSectionLayout crossSectionLayout(const LayoutUnits& units, int sectionWidth
   } else {
     spans = {{{1, 9}, {10, 9}, {20, 3}, {27, 3}}};
   }
-  const int y = 4 * unitH + 256;
+  const int y = 4 * unitH + kPlotHeight;
   const int h = 4 * unitH;
   auto rect = [&](const Span& s) { return Rect{s.x * unitW, y, s.w * unitW, h}; };
   result.close = rect(spans[0]);
@@ -229,7 +235,7 @@ CrossSectionLayout crossSectionLayout(const LayoutUnits& units, int sectionWidth
 }
 
 const char* crossSectionZoomText(int sectionWidth) {
-  return sectionWidth == 512 ? "縮小" : "拡大";
+  return sectionWidth == kWideSectionWidth ? "縮小" : "拡大";
 }
 
 }  // namespace korimu

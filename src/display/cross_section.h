@@ -14,12 +14,14 @@
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/display_state.h"
+#include "display/plot_geometry.h"
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
 
-inline constexpr int kCrossSectionRows = 256;
+// The rows of one chart column, bottom first.
+inline constexpr int kCrossSectionRows = kPlotHeight;
 
 // Allocates the column buffer of `bytes` bytes. On failure shows the fatal "mem s2" message and
 // returns false.

@@ -37,12 +37,12 @@ void drawWideLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& sty
   const int unitW = kLayout.unitW;
   const int unitH = kLayout.unitH;
   const int bins = crossSectionBins(blockOrder);
-  canvas.textOut(512 - unitW, 3 * unitH + 260, "Hz", style);
+  canvas.textOut(kWideSectionWidth - unitW, 3 * unitH + kPlotHeight + 4, "Hz", style);
   if (method == kWt) {
     double g = chartRowScale(rate, bins, kWt).fTop;
     for (int k = 0; k <= 10; ++k, g /= 2) {
       const std::string text = g > 5000 ? formatText("%.0fk", g / 1000) : formatText("%.0f", g);
-      const int centre = unitW + 512 - 48 * k;
+      const int centre = unitW + kWideSectionWidth - 48 * k;
       canvas.textOut(centre - (cellsOf(text) * unitW) / 2, y, text, style);
     }
   } else if (!crossSectionLinear(method)) {
@@ -53,12 +53,13 @@ void drawWideLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& sty
       const std::string text = g > 5000    ? formatText("%.0fk", g / 1000)
                                : g >= 0.95 ? formatText("%.0f", g)
                                            : formatText(".%.0f", g * 10);
-      const int x = int(std::log(p) / lnBins * 512 + unitW - (cellsOf(text) * unitW) / 2);
+      const int x =
+          int(std::log(p) / lnBins * kWideSectionWidth + unitW - (cellsOf(text) * unitW) / 2);
       canvas.textOut(x, y, text, style);
     });
   } else {
     canvas.textOut(unitW, y, "0", style);
-    const long o = linearLabelTimes256(rate) / std::max(bins, 256);
+    const long o = linearLabelTimes256(rate) / std::max(bins, kCrossSectionRows);
     const long t = o / 4;
     const std::string top = formatText("%ld", o);
     if (rate.cdFamily()) {
@@ -67,10 +68,10 @@ void drawWideLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& sty
       canvas.textOut(232 - unitW, y, formatText("%ld", o / 2), style);
       canvas.textOut(116 - unitW, y, formatText("%ld", t), style);
     } else {
-      canvas.textOut(512 - (cellsOf(top) - 1) * unitW, y, top, style);
-      canvas.textOut(384 - unitW, y, formatText("%ld", 3 * t), style);
-      canvas.textOut(256 - unitW, y, formatText("%ld", o / 2), style);
-      canvas.textOut(128 - unitW, y, formatText("%ld", t), style);
+      canvas.textOut(kWideSectionWidth - (cellsOf(top) - 1) * unitW, y, top, style);
+      canvas.textOut(kWideSectionWidth * 3 / 4 - unitW, y, formatText("%ld", 3 * t), style);
+      canvas.textOut(kWideSectionWidth / 2 - unitW, y, formatText("%ld", o / 2), style);
+      canvas.textOut(kWideSectionWidth / 4 - unitW, y, formatText("%ld", t), style);
     }
   }
 }
@@ -82,14 +83,14 @@ void drawNarrowLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& s
   std::string top;
   std::string bottom;
   if (crossSectionLinear(method)) {
-    top = formatText("%5ld Hz ", linearTopTimes256(rate) / std::max(bins, 256));
+    top = formatText("%5ld Hz ", linearTopTimes256(rate) / std::max(bins, kCrossSectionRows));
     bottom = "0 Hz ";
   } else {
     const ChartRowScale scale = chartRowScale(rate, bins, method);
     top = formatText("%5ld Hz ", long(scale.fTop + 0.49));
     bottom = formatText("%5.1f Hz ", scale.fBottom);
   }
-  canvas.textOut(256 - (cellsOf(top) - 2) * unitW, y, top, style);
+  canvas.textOut(kNarrowSectionWidth - (cellsOf(top) - 2) * unitW, y, top, style);
   canvas.textOut(unitW, y, bottom, style);
 }
 
@@ -98,10 +99,10 @@ void drawNarrowLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& s
 void drawCrossSectionLabels(Canvas& canvas, SampleRate rate, const AppSettings& settings, int width,
                             int method) {
   const TextStyle style = crossSectionTextStyle(settings.dialog3d);
-  const int y = kLayout.unitH + 260;
+  const int y = kLayout.unitH + kPlotHeight + 4;
   canvas.textOut(kLayout.unitW, y, std::string(86, ' '), style);
   if (rate.kHz() == 0) return;
-  if (width == 512) {
+  if (width == kWideSectionWidth) {
     drawWideLabels(canvas, rate, y, style, method, settings.blockOrder);
   } else {
     drawNarrowLabels(canvas, rate, y, style, method, settings.blockOrder);
@@ -111,11 +112,11 @@ void drawCrossSectionLabels(Canvas& canvas, SampleRate rate, const AppSettings& 
 double crossSectionRowFrequency(SampleRate rate, int method, int blockOrder, int element) {
   const int bins = crossSectionBins(blockOrder);
   if (crossSectionLinear(method)) {
-    const long e = linearTopTimes256(rate) / std::max(bins, 256);
-    return element * double(e) / 256.0;
+    const long e = linearTopTimes256(rate) / std::max(bins, kCrossSectionRows);
+    return element * double(e) / kCrossSectionRows;
   }
   const ChartRowScale scale = chartRowScale(rate, bins, method);
-  const int p = method == kWt ? element : element * bins / 256;
+  const int p = method == kWt ? element : element * bins / kCrossSectionRows;
   return scale.fBottom * std::pow(scale.ratio, p);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/sample_rate.h"
+#include "display/plot_geometry.h"
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
 
@@ -22,9 +23,14 @@ struct DisplaySurfaces {
   Canvas backBuffer;  // created by the first prepareAnalysis
 };
 
+// The cross-section graph is as high as the plot (one pixel per depth); zoomed it is as wide as
+// the plot, else half as wide.
+inline constexpr int kWideSectionWidth = kPlotWidth;
+inline constexpr int kNarrowSectionWidth = kPlotWidth / 2;
+
 // The cross-section window's state, kept across its openings.
 struct CrossSectionState {
-  int sectionWidth = 256;  // width of the graph: 256 or 512 pixels
+  int sectionWidth = kNarrowSectionWidth;  // kNarrowSectionWidth or kWideSectionWidth
   // The column as depths (element 0 the bottom row); allocated while the window is open.
   std::vector<uint8_t> column;
 };

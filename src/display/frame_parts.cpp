@@ -31,7 +31,7 @@ int waveSpanFrames(const AppSettings& settings) {
 namespace {
 
 void verticalGridLine(Canvas& canvas, int c) {
-  canvas.moveTo(kLayout.unitW + c, kLayout.plotTop + 256);
+  canvas.moveTo(kLayout.unitW + c, kLayout.plotTop + kPlotHeight);
   canvas.lineTo(kLayout.unitW + c, kLayout.plotTop);
 }
 
@@ -51,7 +51,7 @@ void drawLinearGrid(Canvas& canvas, SampleRate rate) {
   if (rate.cdFamily()) {
     for (int c : {464, 348, 232, 116}) verticalGridLine(canvas, c);
   } else {
-    for (int c : {384, 256, 128}) verticalGridLine(canvas, c);
+    for (int c : {kPlotWidth * 3 / 4, kPlotWidth / 2, kPlotWidth / 4}) verticalGridLine(canvas, c);
   }
 }
 
@@ -66,7 +66,7 @@ void drawLogGrid(Canvas& canvas, SampleRate rate, int count, int width) {
 
 void drawWaveGrid(Canvas& canvas, SampleRate rate, int spanFrames) {
   canvas.setPen(kGridColour);
-  horizontalLine(canvas, kLayout.unitW, 512, kLayout.plotTop + 127);
+  horizontalLine(canvas, kLayout.unitW, kPlotWidth, kLayout.plotTop + 127);
   const int m = spanFrames;
   if (rate.cdFamily()) {
     if (m > 1000) {
@@ -81,7 +81,7 @@ void drawWaveGrid(Canvas& canvas, SampleRate rate, int spanFrames) {
   } else if (m > 250) {
     for (int c : {480, 400, 320, 240, 160, 80}) verticalGridLine(canvas, c);
   } else {
-    for (int c : {384, 256, 128}) verticalGridLine(canvas, c);
+    for (int c : {kPlotWidth * 3 / 4, kPlotWidth / 2, kPlotWidth / 4}) verticalGridLine(canvas, c);
   }
 }
 
@@ -90,37 +90,38 @@ namespace {
 void drawNoteRowsLinear(Canvas& canvas, const DisplayState& display, int blockOrder, int x,
                         int width) {
   int previous = -1;
-  for (int i = 0; i < 256; ++i) {
+  for (int i = 0; i < kPlotHeight; ++i) {
     const double f = linearChartRowFrequency(display.fileRate, blockOrder, i);
 
     const int noteClass = f > 0 ? noteClassOf(f, display.referenceLa) : 12;
     if (noteClass != previous) canvas.setPen(noteColour(noteClass));
     previous = noteClass;
-    horizontalLine(canvas, x, width, kLayout.plotTop + 255 - i);
+    horizontalLine(canvas, x, width, kLayout.plotTop + kPlotHeight - 1 - i);
   }
 }
 
 void drawNoteRowsLog(Canvas& canvas, const DisplayState& display, AnalysisMethod method, int count,
                      int x, int width) {
   const ChartRowScale scale = chartRowScale(display.fileRate, count, method);
-  const int h = std::max(1, 256 / count), d = std::max(1, count / 256);
+  const int h = std::max(1, kPlotHeight / count), d = std::max(1, count / kPlotHeight);
   for (int i = 0; i < count; ++i) {
     const int noteClass =
         i == 0 ? 12 : noteClassOf(scale.fBottom * std::pow(scale.ratio, i), display.referenceLa);
     // Bin i covers the h rows ending at row (i * h) div d from the bottom, as in the chart.
-    const int top = kLayout.plotTop + 255 - (i * h) / d - (h - 1);
+    const int top = kLayout.plotTop + kPlotHeight - 1 - (i * h) / d - (h - 1);
     canvas.fillRect(x, top, width, h, noteColour(noteClass));
   }
 }
 
 void drawGridRows(Canvas& canvas, SampleRate rate, const AppSettings& settings, int x, int width) {
-  canvas.setPen(width == 512 ? kBlack : kButtonText);
+  canvas.setPen(width == kPlotWidth ? kBlack : kButtonText);
   const int top = kLayout.plotTop;
   if (linearMethod(settings.method)) {
     if (rate.cdFamily()) {
       for (int row : {24, 82, 140, 198}) horizontalLine(canvas, x, width, top + row);
     } else {
-      for (int row : {64, 128, 192}) horizontalLine(canvas, x, width, top + row);
+      for (int row : {kPlotHeight / 4, kPlotHeight / 2, kPlotHeight * 3 / 4})
+        horizontalLine(canvas, x, width, top + row);
     }
   } else if (settings.method == kWt) {
     for (int row = 0; row <= 240; row += 24) horizontalLine(canvas, x, width, top + row);
@@ -128,7 +129,8 @@ void drawGridRows(Canvas& canvas, SampleRate rate, const AppSettings& settings, 
     const double count = currentBinCount(settings.blockOrder);
     const double lnCount = std::log(count);
     forEachOctave(rate, count, [&](int, double, double p) {
-      horizontalLine(canvas, x, width, int(top + 256 - std::log(p) / lnCount * 256));
+      horizontalLine(canvas, x, width,
+                     int(top + kPlotHeight - std::log(p) / lnCount * kPlotHeight));
     });
   }
 }
@@ -137,7 +139,7 @@ void drawGridRows(Canvas& canvas, SampleRate rate, const AppSettings& settings, 
 
 void drawChartStrip(Canvas& canvas, const DisplayState& display, const AppSettings& settings,
                     int count, int x, int width) {
-  if (settings.method == kWt) count = 256;
+  if (settings.method == kWt) count = kPlotHeight;  // one wavelet row per plot row
   if (count < 1) return;
   if (settings.colorScale) {
     if (linearMethod(settings.method)) {
@@ -154,7 +156,7 @@ void drawChartStrip(Canvas& canvas, const DisplayState& display, const AppSettin
 void drawChartLabels(Canvas& canvas, SampleRate rate, const AppSettings& settings) {
   clearLegendArea(canvas);
   if (rate.kHz() == 0) return;
-  const int x = 2 * kLayout.unitW + 512;
+  const int x = 2 * kLayout.unitW + kPlotWidth;
   const int top = kLayout.plotTop;
   const int unitH = kLayout.unitH;
   auto label = [&](int row, const std::string& text) {
@@ -162,10 +164,10 @@ void drawChartLabels(Canvas& canvas, SampleRate rate, const AppSettings& setting
   };
   const int bins = currentBinCount(settings.blockOrder);
   if (linearMethod(settings.method)) {
-    const int shown = std::max(bins, 256);
-    // The label frequencies times 256, so that dividing by the bins shown gives Hz (in 64 bits:
-    // 128000 times the kHz of any header rate does not fit an int).
-    const auto base = int64_t(rate.roundTopHz() * 256);
+    const int shown = std::max(bins, kPlotHeight);
+    // The label frequencies times the plot's rows, so that dividing by the bins shown gives Hz (in
+    // 64 bits: 128000 times the kHz of any header rate does not fit an int).
+    const auto base = int64_t(rate.roundTopHz() * kPlotHeight);
     const long b = long(base / shown);
     if (rate.cdFamily()) {
       label(24, formatText("%ld", b));
@@ -173,12 +175,12 @@ void drawChartLabels(Canvas& canvas, SampleRate rate, const AppSettings& setting
       label(140, formatText("%ld", b / 2));
       label(198, formatText("%ld", b / 4));
     } else {
-      label(64, formatText("%ld", (b / 4) * 3));
-      label(128, formatText("%ld", b / 2));
-      label(192, formatText("%ld", b / 4));
+      label(kPlotHeight / 4, formatText("%ld", (b / 4) * 3));
+      label(kPlotHeight / 2, formatText("%ld", b / 2));
+      label(kPlotHeight * 3 / 4, formatText("%ld", b / 4));
     }
   } else if (settings.method == kWt) {
-    const ChartRowScale scale = chartRowScale(rate, 256, kWt);
+    const ChartRowScale scale = chartRowScale(rate, kPlotHeight, kWt);
     double g = scale.fTop;
     for (int k = 0; k <= 10; ++k, g /= 2) {
       label(24 * k, g > 5000 ? formatText("%.0fk", g / 1000) : formatText("%.0f", g));
@@ -190,7 +192,7 @@ void drawChartLabels(Canvas& canvas, SampleRate rate, const AppSettings& setting
       std::string text = g > 5000    ? formatText("%.0fk", g / 1000)
                          : g >= 0.95 ? formatText("%.0f", g)
                                      : formatText("%.1f", g);
-      canvas.textOut(x, int(top + 256 - std::log(p) / lnCount * 256 - unitH), text);
+      canvas.textOut(x, int(top + kPlotHeight - std::log(p) / lnCount * kPlotHeight - unitH), text);
     });
   }
 }
@@ -210,12 +212,13 @@ int rangeBandClearHeight() {
 }  // namespace
 
 void clearRangeBand(Canvas& canvas) {
-  canvas.fillRect(kLayout.unitW, rangeBandTop(), 6 * kLayout.unitW + 512, rangeBandClearHeight(),
-                  kButtonFace);
+  canvas.fillRect(kLayout.unitW, rangeBandTop(), 6 * kLayout.unitW + kPlotWidth,
+                  rangeBandClearHeight(), kButtonFace);
 }
 
 void clearLegendArea(Canvas& canvas) {
-  canvas.fillRect(2 * kLayout.unitW + 512, kLayout.plotTop, 6 * kLayout.unitW, 256, kButtonFace);
+  canvas.fillRect(2 * kLayout.unitW + kPlotWidth, kLayout.plotTop, 6 * kLayout.unitW, kPlotHeight,
+                  kButtonFace);
 }
 
 int rangeBarWidth(SampleRate rate, const AppSettings& settings) {
@@ -231,13 +234,13 @@ void drawRangeMarker(Canvas& canvas, SampleRate rate, const AppSettings& setting
   const int barY = (7 * kLayout.unitH) / 2 + kLayout.overviewHeight;
   clearRangeBand(canvas);
   // Right of the band: the bar's overhang and the end of a text that ran past the band.
-  canvas.fillRect(7 * kLayout.unitW + 512, rangeBandTop(), 280, rangeBandClearHeight(),
+  canvas.fillRect(7 * kLayout.unitW + kPlotWidth, rangeBandTop(), 280, rangeBandClearHeight(),
                   kButtonFace);
   canvas.fillRect(kLayout.unitW, barY, w, kLayout.unitH, darkScheme ? kWhite : kBlack);
   const int textY = 3 * kLayout.unitH + kLayout.overviewHeight;
-  if (w == 512) {
+  if (w == kPlotWidth) {
     canvas.textOut(kLayout.unitW + w, textY, "←範囲");
-  } else if (w < 512) {
+  } else if (w < kPlotWidth) {
     canvas.textOut(kLayout.unitW + w, textY, " ←解析範囲");
   }
 }

@@ -18,7 +18,7 @@ namespace korimu {
 namespace {
 
 int labelRowY() {
-  return kLayout.plotTop + 260;
+  return kLayout.plotTop + kPlotHeight + 4;
 }
 int titleRowY() {
   return kLayout.plotTop - 2 * kLayout.unitH - 2;
@@ -40,26 +40,26 @@ void drawWaveZoomLabels(Canvas& canvas, SampleRate rate, int spanFrames) {
   label(canvas, unitW / 2, "0");
   if (!rate.cdFamily()) {
     if (m > 2000) {
-      label(canvas, 3 * unitW + 512, formatText("%d msec", m / 8));
+      label(canvas, 3 * unitW + kPlotWidth, formatText("%d msec", m / 8));
       const int parts[] = {125, 100, 75, 50, 25};
       const int xs[] = {500, 400, 300, 200, 100};
       for (int k = 0; k < 5; ++k)
         label(canvas, xs[k] - unitW, formatText("%d", m * parts[k] / 1024));
     } else if (m > 250) {
-      label(canvas, 512, formatText("%d msec", m / 8));
+      label(canvas, kPlotWidth, formatText("%d msec", m / 8));
       for (int k = 0; k <= 5; ++k)
         label(canvas, 480 - 80 * k, formatText("%d", m * (120 - 20 * k) / 1024));
     } else {
-      label(canvas, 512, formatText("%d msec", m / 8));
-      label(canvas, 384, formatText("%d", m * 3 / 32));
-      label(canvas, 256, formatText("%d", m * 2 / 32));
-      label(canvas, 128, formatText("%d", m / 32));
+      label(canvas, kPlotWidth, formatText("%d msec", m / 8));
+      label(canvas, kPlotWidth * 3 / 4, formatText("%d", m * 3 / 32));
+      label(canvas, kPlotWidth / 2, formatText("%d", m * 2 / 32));
+      label(canvas, kPlotWidth / 4, formatText("%d", m / 32));
     }
     return;
   }
   const double t = m / 11.025;
   auto rounded = [](double v) { return formatText("%d", int(v + 0.5)); };
-  label(canvas, 512, formatText("%d msec", int(t + 0.5)));
+  label(canvas, kPlotWidth, formatText("%d msec", int(t + 0.5)));
   if (m > 1000) {
     const double unit = t / 0.74303854;
     label(canvas, 413, rounded(unit * 0.6));
@@ -93,7 +93,7 @@ void drawLevelMeterLabels(Canvas& canvas, SampleRate rate) {
   }};
   const int unitW = kLayout.unitW;
   const int srKHz = rate.kHz();
-  label(canvas, 2 * unitW + 513, "Hz");
+  label(canvas, 2 * unitW + kPlotWidth + 1, "Hz");
   if (rate.cdFamily()) {
     const size_t column = familyColumn(rate);
     for (int k = 0; k < 10; ++k) label(canvas, 30 + 50 * k - unitW, kBandLabels[size_t(k)][column]);
@@ -115,7 +115,7 @@ void drawLinearSpectrumLabels(Canvas& canvas, SampleRate rate) {
   }};
   const int unitW = kLayout.unitW;
   const int srKHz = rate.kHz();
-  label(canvas, 4 * unitW + 513, "Hz");
+  label(canvas, 4 * unitW + kPlotWidth + 1, "Hz");
   label(canvas, unitW, "0");
   if (rate.cdFamily()) {
     const size_t column = familyColumn(rate);
@@ -123,15 +123,15 @@ void drawLinearSpectrumLabels(Canvas& canvas, SampleRate rate) {
       label(canvas, 116 * (k + 1) - unitW, kFrequencyLabels[size_t(k)][column]);
     return;
   }
-  label(canvas, 512 - unitW, formatText("%d", (srKHz / 2) * 1000));
-  label(canvas, 256 - unitW, formatText("%d", (srKHz / 4) * 1000));
-  label(canvas, 128 - unitW, formatText("%d", (srKHz / 8) * 1000));
-  label(canvas, 384 - unitW, formatText("%d", (srKHz / 8) * 3000));
+  label(canvas, kPlotWidth - unitW, formatText("%d", (srKHz / 2) * 1000));
+  label(canvas, kPlotWidth / 2 - unitW, formatText("%d", (srKHz / 4) * 1000));
+  label(canvas, kPlotWidth / 4 - unitW, formatText("%d", (srKHz / 8) * 1000));
+  label(canvas, kPlotWidth * 3 / 4 - unitW, formatText("%d", (srKHz / 8) * 3000));
 }
 
 void drawLogSpectrumLabels(Canvas& canvas, SampleRate rate, int blockOrder) {
   const int unitW = kLayout.unitW;
-  label(canvas, 4 * unitW + 513, "Hz");
+  label(canvas, 4 * unitW + kPlotWidth + 1, "Hz");
   const int bins = currentBinCount(blockOrder);
   const double lnCount = std::log(double(bins));
   forEachOctave(rate, bins, [&](int k, double g, double p) {
@@ -140,12 +140,12 @@ void drawLogSpectrumLabels(Canvas& canvas, SampleRate rate, int blockOrder) {
                              : g >= 0.95 ? formatText("%.0f", g)
                                          : formatText(".%.0f", g * 10);
     const int length = textCells(text);
-    label(canvas, int(std::log(p) / lnCount * 512 + unitW - (length * unitW) / 2), text);
+    label(canvas, int(std::log(p) / lnCount * kPlotWidth + unitW - (length * unitW) / 2), text);
   });
 }
 
 int centredX(const std::string& text) {
-  return 256 - ((textCells(text) - 2) * kLayout.unitW) / 2;
+  return kPlotWidth / 2 - ((textCells(text) - 2) * kLayout.unitW) / 2;
 }
 
 void drawChartFrameLabels(Canvas& canvas, const DisplayState& display,
@@ -153,9 +153,9 @@ void drawChartFrameLabels(Canvas& canvas, const DisplayState& display,
   const SampleRate rate = display.fileRate;
   const int bins = currentBinCount(settings.blockOrder);
   if (settings.method == kFft || settings.method == kDct) {
-    // The top frequency times 256, so that dividing by the bins shown gives Hz.
-    const long base = long(rate.hz()) * 128;
-    const std::string top = formatText("%5ld Hz ", base / std::max(bins, 256));
+    // The top frequency times the plot's rows, so that dividing by the bins shown gives Hz.
+    const long base = long(rate.hz()) * (kPlotHeight / 2);
+    const std::string top = formatText("%5ld Hz ", base / std::max(bins, kPlotHeight));
     canvas.textOut(centredX(top), titleRowY(), top);
     label(canvas, centredX("0 Hz "), "0 Hz ");
   } else {
@@ -166,7 +166,7 @@ void drawChartFrameLabels(Canvas& canvas, const DisplayState& display,
     label(canvas, centredX(bottom), bottom);
   }
   drawChartStrip(canvas, display, settings, bins, 0, kLayout.unitW);
-  drawChartStrip(canvas, display, settings, bins, kLayout.unitW + 512, kLayout.unitW);
+  drawChartStrip(canvas, display, settings, bins, kLayout.unitW + kPlotWidth, kLayout.unitW);
   if (!settings.colorScale) drawChartLabels(canvas, rate, settings);
 }
 
@@ -190,11 +190,11 @@ constexpr std::array<LegendEntry, 8> kNoteLegend{{
 
 void drawNoteLegend(Canvas& canvas) {
   const int unitW = kLayout.unitW, unitH = kLayout.unitH;
-  int lx = 3 * unitW + 512;
+  int lx = 3 * unitW + kPlotWidth;
   const int ly = kLayout.plotTop + 6 * unitH;
-  const int step = 256 - 9 * unitH;
+  const int step = kPlotHeight - 9 * unitH;
   clearLegendArea(canvas);
-  canvas.fillRect(lx, ly, 5 * unitW, 256 - 6 * unitH, kWhite);
+  canvas.fillRect(lx, ly, 5 * unitW, kPlotHeight - 6 * unitH, kWhite);
   lx -= unitW / 2;
   for (int k = 0; k < 8; ++k) {
     const LegendEntry& entry = kNoteLegend[size_t(k)];
@@ -207,11 +207,11 @@ void drawNoteLegend(Canvas& canvas) {
 
 void drawVolumeLegend(Canvas& canvas, const std::array<Rgb, 16>& chartColours16) {
   const int unitW = kLayout.unitW, unitH = kLayout.unitH;
-  const int lx = 3 * unitW + 512;
+  const int lx = 3 * unitW + kPlotWidth;
   const int ly = kLayout.plotTop + 6 * unitH;
-  const int step = 256 - 9 * unitH;
+  const int step = kPlotHeight - 9 * unitH;
   clearLegendArea(canvas);
-  canvas.fillRect(lx, ly, 5 * unitW, 256 - 6 * unitH, kWhite);
+  canvas.fillRect(lx, ly, 5 * unitW, kPlotHeight - 6 * unitH, kWhite);
   const int left = lx + unitW / 2;
   for (int i = 0; i < 16; ++i) {
     const int top = ly + step - (step * i) / 16 + (3 * unitH) / 2;
@@ -248,7 +248,7 @@ void drawLegend(const DisplayState& display, const AppSettings& settings, Canvas
 void drawGraphFrame(const DisplayState& display, const AppSettings& settings, Canvas& canvas) {
   const int unitW = kLayout.unitW;
   canvas.textOut(unitW / 2, labelRowY(), std::string(100, ' '));
-  canvas.textOut(256 - ((9 - 2) * unitW) / 2, titleRowY(), std::string(9, ' '));
+  canvas.textOut(kPlotWidth / 2 - ((9 - 2) * unitW) / 2, titleRowY(), std::string(9, ' '));
   canvas.fillRect(0, kLayout.plotTop, unitW, kPlotHeight, kButtonFace);
   canvas.fillRect(unitW + kPlotWidth, kLayout.plotTop, unitW, kPlotHeight, kButtonFace);
   if (settings.display != kTimeFrequencyChart) {

@@ -35,7 +35,7 @@ long depthSum(const uint8_t* depths, int begin, int end) {
 }
 
 void drawBar(Canvas& canvas, int k, double v) {
-  canvas.fillRect(bandX(k), int(kLayout.plotTop + v), 40, int(256 - v), kBlack);
+  canvas.fillRect(bandX(k), int(kLayout.plotTop + v), 40, int(kPlotHeight - v), kBlack);
 }
 
 // The polyline starts at the first band's centre and runs leftwards band by band.
@@ -119,7 +119,7 @@ void drawEqualCountMeter(Canvas& canvas, const AppSettings& settings, const uint
 double waveZoomScale(SampleRate rate, int spanFrames) {
   const int m = spanFrames;
   if (rate.kHz() <= 0 || m <= 0) return 0;
-  return 512.0 / (rate.framesPerBaseStep() * m);
+  return double(kPlotWidth) / (rate.framesPerBaseStep() * m);
 }
 
 void drawWaveZoom(Canvas& canvas, SampleRate rate, const AppSettings& settings,
@@ -128,7 +128,7 @@ void drawWaveZoom(Canvas& canvas, SampleRate rate, const AppSettings& settings,
   canvas.whiteness(unitW, top, kPlotWidth, kPlotHeight);
   canvas.setPen(kGridColour);
   canvas.moveTo(unitW, top + 127);
-  canvas.lineTo(unitW + 512, top + 127);
+  canvas.lineTo(unitW + kPlotWidth, top + 127);
   drawWaveGrid(canvas, rate, waveSpanFrames(settings));
   canvas.setPen(kBlack);
   const double r = waveZoomScale(rate, waveSpanFrames(settings));

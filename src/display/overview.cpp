@@ -66,7 +66,7 @@ bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColu
   strip.moveTo(-1, sixteenBit ? height / 2 : scale.y(128));
 
   uint64_t left = source.dataBytesLeft;
-  for (int column = 0; column < 512; ++column) {
+  for (int column = 0; column < kOverviewColumns; ++column) {
     const size_t asked = size_t(std::min<uint64_t>(columnBytes, left));
     const size_t got = asked == 0 ? 0 : source.read(work.data(), asked);
     if (got == 0) break;

@@ -6,10 +6,14 @@
 #include <cstdint>
 #include <functional>
 
+#include "display/plot_geometry.h"
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
+
+// Column for column above the chart: both give a column framesPerColumn frames.
+inline constexpr int kOverviewColumns = kPlotWidth;
 
 struct OverviewSource {
   int32_t formatTag = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/layout.h"
+#include "display/plot_geometry.h"
 #include "platform/fixed_font.h"
 
 namespace korimu {
@@ -10,7 +11,7 @@ namespace korimu {
 namespace {
 
 int boxX() {
-  return 512 + 3 * kLayout.unitW;
+  return kPlotWidth + 3 * kLayout.unitW;
 }
 
 }  // namespace
@@ -39,7 +40,7 @@ void clearPeakReadout(DisplayState& display, Canvas& canvas) {
   // The second line's cell may reach below the box, and a chart label under the box starts one
   // cell left of it: that first character alone must not stay behind.
   const int height = std::max(5 * kLayout.unitH, 3 * kLayout.unitH + FixedFont::kCellHeight);
-  const int left = 2 * kLayout.unitW + 512;
+  const int left = 2 * kLayout.unitW + kPlotWidth;
   canvas.fillRect(left, kLayout.plotTop, boxX() + 12 * kLayout.unitW - left, height, kButtonFace);
 }
 

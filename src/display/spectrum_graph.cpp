@@ -28,7 +28,7 @@ BinPlacement placeBins(int len, int width) {
 namespace {
 
 void fillBar(Canvas& canvas, int x, int top, int width, int depth, Rgb colour) {
-  canvas.fillRect(x, top + depth, width, 256 - depth, colour);
+  canvas.fillRect(x, top + depth, width, kPlotHeight - depth, colour);
 }
 
 }  // namespace
@@ -72,7 +72,7 @@ void drawLinearSpectrum(Canvas& canvas, const DisplayState& display, const AppSe
   if (depths == nullptr || len <= 0) return;
   const bool thick = settings.lineWidth == LineWidth::kThick;
   const int barWidth = (thick && settings.blockOrder == 8) ? 4 : pixels(settings.lineWidth);
-  const BinPlacement at = placeBins(len, 512);
+  const BinPlacement at = placeBins(len, kPlotWidth);
   if (settings.graphStyle == kLineGraph) {
     drawLineGraph(canvas, settings.lineWidth, depths, len, at.step, at.divisor, top);
   } else if (settings.colorScale) {
@@ -88,12 +88,12 @@ void drawLogSpectrum(Canvas& canvas, const DisplayState& display, const AppSetti
   const int top = kLayout.plotTop;
   const int unitW = kLayout.unitW;
   canvas.whiteness(unitW, top, kPlotWidth, kPlotHeight);
-  drawLogGrid(canvas, display.fileRate, len, 512);
+  drawLogGrid(canvas, display.fileRate, len, kPlotWidth);
   canvas.setPen(kBlack);
   if (depths == nullptr || len <= 1) return;
   const double lnLen = std::log(double(len));
   // X(0) would be minus infinity; the first point sits at the left edge instead.
-  auto axis = [&](double v) { return v > 0 ? std::log(v) / lnLen * 512 : 0.0; };
+  auto axis = [&](double v) { return v > 0 ? std::log(v) / lnLen * kPlotWidth : 0.0; };
   auto xAt = [&](int i) { return int(unitW + axis(i)); };
   if (settings.graphStyle == kLineGraph) {
     canvas.moveTo(unitW, top + depths[0]);
@@ -137,13 +137,13 @@ void drawLogBinnedSpectrum(Canvas& canvas, const DisplayState& display, const Ap
                            const uint8_t* depths, int len, int top, int width) {
   const int unitW = kLayout.unitW;
   const int n = settings.method == kMem ? len : currentBinCount(settings.blockOrder);
-  canvas.whiteness(unitW, top, width, 256);
+  canvas.whiteness(unitW, top, width, kPlotHeight);
   canvas.setPen(kGridColour);
   if (n > 1) {
     const double lnN = std::log(double(n));
     forEachOctave(display.fileRate, n, [&](int, double, double p) {
       const int x = int(std::log(p) / lnN * width + unitW);
-      canvas.moveTo(x, top + 256);
+      canvas.moveTo(x, top + kPlotHeight);
       canvas.lineTo(x, top);
     });
   }

@@ -5,6 +5,7 @@
 #include "core/layout.h"
 
 #include "display/display_state.h"
+#include "display/overview.h"
 #include "platform/fixed_font.h"
 #include "platform/message.h"
 #include "wave/wave_source.h"
@@ -38,7 +39,7 @@ void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSour
                      bool fileSelected) {
   const int w = kLayout.unitW;
   const int h = kLayout.unitH;
-  const int x = (3 * w) / 2 + 512;
+  const int x = (3 * w) / 2 + kOverviewColumns;  // right of the overview strip
   factText(canvas, display.fileFactsHidden, x, int(3.5 * h), formatText("%2dkHz", facts.srKHz));
   factText(canvas, display.fileFactsHidden, x, 6 * h, formatText("%2dbit", facts.bitsPerSample));
   const char* channels = "      ";
@@ -50,8 +51,8 @@ void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource&
                   int framesPerColumn) {
   double span = 0.0;
   if (facts.bytesPerSecond != 0) {
-    span =
-        double(framesPerColumn) * 512.0 * double(facts.blockAlign) / double(facts.bytesPerSecond);
+    span = double(framesPerColumn) * kOverviewColumns * double(facts.blockAlign) /
+           double(facts.bytesPerSecond);
   }
   const std::string text = formatText(span >= 10.0 ? "%4.1f秒" : "%4.2f秒", span);
   const int w = kLayout.unitW;
