@@ -12,7 +12,6 @@
 #include "display/client_area.h"
 #include "display/display_state.h"
 #include "display/overview.h"
-#include "display/plot_geometry.h"
 #include "fuzz_support.h"
 #include "run/run_driver.h"
 #include "run/run_listener.h"

@@ -255,7 +255,7 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   createChildren(s.client);
   for (const char* item : kSpanItems) s.spanCombo->addItem(QString::fromUtf8(item));
   s.spanCombo->setCurrentIndex(1);
-  settings.framesPerColumn = 262144 / 512;
+  settings.framesPerColumn = 262144 / kPlotWidth;
   buttonById(kNormalZoomId)->setChecked(true);
   buttonById(kGainX1Id)->setChecked(true);
   subclassControls();

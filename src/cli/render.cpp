@@ -20,7 +20,6 @@
 #include "display/client_area.h"
 #include "display/display_state.h"
 #include "display/overview.h"
-#include "display/plot_geometry.h"
 #include "export/csv_export.h"
 #include "platform/event_pump.h"
 #include "platform/message.h"
@@ -118,7 +117,7 @@ bool applyOption(const std::string& name, const std::string& value, AppSettings&
   if (name == "span") {
     int32_t span = 0;
     if (!chooseInt(name, value, 512, 524288, span, error, true)) return false;
-    s.framesPerColumn = span / 512;
+    s.framesPerColumn = span / kPlotWidth;
     return true;
   }
   if (name == "jobs") {

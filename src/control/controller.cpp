@@ -222,8 +222,8 @@ void Controller::clickClientArea(int x, int y) {
   const int w = kLayout.unitW;
   const int h = kLayout.unitH;
   const int top = kLayout.plotTop;
-  if (x >= 2 * w + 512 || y < top - h || y >= top + h + 256) return;
-  session_.document.crossSectionX = std::clamp(x, w, w + 511);
+  if (x >= 2 * w + kPlotWidth || y < top - h || y >= top + h + kPlotHeight) return;
+  session_.document.crossSectionX = std::clamp(x, w, w + kPlotWidth - 1);
   if (!view_.crossSectionOpen()) {
     if (session_.document.lastRunView == kTimeFrequencyChart) view_.openCrossSection();
   } else {
@@ -252,8 +252,8 @@ void Controller::selectView(ViewMode id) {
 void Controller::spanCommand(int notification) {
   if (notification != kNotifyCloseUp && notification != kNotifyKillFocus) return;
   const std::string text = view_.spanText();
-  if (text.empty()) return;  // no combobox to read
-  const int frames = std::atoi(text.c_str()) / 512;
+  if (text.empty()) return;                                 // no combobox to read
+  const int frames = std::atoi(text.c_str()) / kPlotWidth;  // the span over the columns
   if (frames == settings.framesPerColumn) return;
   settings.framesPerColumn = frames;
   view_.invalidateOverview();

@@ -8,7 +8,6 @@
 #include "control/controller.h"
 #include "core/layout.h"
 #include "display/overview.h"
-#include "display/plot_geometry.h"
 #include "display/status_texts.h"
 #include "export/csv_export.h"
 #include "export/export_names.h"

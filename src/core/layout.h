@@ -10,6 +10,11 @@
 
 namespace korimu {
 
+// The plot: 512 columns (one per chart column or spectrum point) by 256 rows (one per depth),
+// at (unitW, plotTop) of the main window's client area.
+inline constexpr int kPlotWidth = 512;
+inline constexpr int kPlotHeight = 256;
+
 struct Rect {
   int x = 0, y = 0, w = 0, h = 0;
   friend bool operator==(const Rect&, const Rect&) = default;
@@ -33,9 +38,9 @@ constexpr LayoutUnits computeUnits(int ascent, int averageWidth) {
   u.unitW = averageWidth;
   u.overviewHeight = u.unitH <= 8 ? 64 : 8 * u.unitH;
   u.smallFontPad = u.unitH <= 7 ? 2 : 0;
-  u.layoutWidth = std::max(16 * u.unitW + 512, 80 * u.unitW);
+  u.layoutWidth = std::max(16 * u.unitW + kPlotWidth, 80 * u.unitW);
   u.plotTop = (11 * u.unitH) / 2 + u.overviewHeight;
-  u.clientHeight = 9 * u.unitH + u.overviewHeight + 256;
+  u.clientHeight = 9 * u.unitH + u.overviewHeight + kPlotHeight;
   return u;
 }
 
@@ -84,7 +89,7 @@ struct ChildLayout {
   LayoutUnits units;   // H and W after the new-shell re-measure; G as created
   ControlSizes sizes;  // of the units the controls were created with
   std::array<Rect, kChildWindowCount> children{};
-  Rect plotArea;         // 512 x 256 graph area
+  Rect plotArea;         // kPlotWidth x kPlotHeight graph area
   int extraWidth = 0;    // widening for a scroll bar wider than 2 W + 1
   int clientWidth = 0;   // L + extra
   int clientHeight = 0;  // 9 H + G + 256

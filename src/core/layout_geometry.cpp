@@ -23,7 +23,7 @@ ControlSizes computeControlSizes(const LayoutUnits& u) {
   s.amplitudeRadioH = h > 7 ? 2 * h : truncated(2.5 * h);
   s.powerRadioH = h > 7 ? 2 * h + 2 : 3 * h;
   s.buttonWidth = (13 * w) / 2;
-  s.baseLine = (11 * h) / 2 + u.overviewHeight + 256;
+  s.baseLine = (11 * h) / 2 + u.overviewHeight + kPlotHeight;
   s.comboWidth = w < 8 ? 10 * w : 9 * w;
   return s;
 }
@@ -41,7 +41,7 @@ std::array<Rect, kChildWindowCount> computeChildRects(const LayoutUnits& u) {
   const int q = y - 4 * bh - 4 * b;
 
   std::array<Rect, kChildWindowCount> r{};
-  r[kOverviewChild] = {w, 3 * h, 512, u.overviewHeight};
+  r[kOverviewChild] = {w, 3 * h, kPlotWidth, u.overviewHeight};  // column for column above the plot
 
   const int buttonX = l - s.buttonWidth - w / 2;
   for (int i = 0; i < 4; ++i)
@@ -79,7 +79,7 @@ ChildLayout adjustForNewShell(const ChildLayout& current, int remeasuredAscent,
   LayoutUnits units = computeUnits(remeasuredAscent, remeasuredAverageWidth);
   units.overviewHeight = current.units.overviewHeight;
   units.plotTop = (11 * units.unitH) / 2 + units.overviewHeight;
-  units.clientHeight = 9 * units.unitH + units.overviewHeight + 256;
+  units.clientHeight = 9 * units.unitH + units.overviewHeight + kPlotHeight;
   next.units = units;
 
   if (extra != previousExtra) {
@@ -90,7 +90,7 @@ ChildLayout adjustForNewShell(const ChildLayout& current, int remeasuredAscent,
   next.extraWidth = extra;
   next.clientWidth = units.layoutWidth + extra;
   next.clientHeight = units.clientHeight;
-  next.plotArea = {units.unitW, units.plotTop, 512, 256};
+  next.plotArea = {units.unitW, units.plotTop, kPlotWidth, kPlotHeight};
   return next;
 }
 
@@ -99,7 +99,7 @@ ChildLayout computeChildLayout(const LayoutUnits& u, int vscrollWidth) {
   created.units = u;
   created.sizes = computeControlSizes(u);
   created.children = computeChildRects(u);
-  created.plotArea = {u.unitW, u.plotTop, 512, 256};
+  created.plotArea = {u.unitW, u.plotTop, kPlotWidth, kPlotHeight};
   created.clientWidth = u.layoutWidth;
   created.clientHeight = u.clientHeight;
   // Re-measuring the window's own font gives the same fixed font here.

@@ -8,7 +8,6 @@
 #include "core/settings.h"
 #include "display/display_state.h"
 #include "display/frame_parts.h"
-#include "display/plot_geometry.h"
 
 namespace korimu {
 

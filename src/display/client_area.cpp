@@ -4,7 +4,6 @@
 #include "display/display_state.h"
 #include "display/graph_frame.h"
 #include "display/peak_readout.h"
-#include "display/plot_geometry.h"
 #include "display/status_texts.h"
 
 namespace korimu {

@@ -14,7 +14,6 @@
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/display_state.h"
-#include "display/plot_geometry.h"
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
 

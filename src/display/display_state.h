@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/layout.h"
 #include "core/sample_rate.h"
-#include "display/plot_geometry.h"
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
 

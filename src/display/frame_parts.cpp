@@ -9,7 +9,6 @@
 #include "display/display_state.h"
 #include "display/frame_parts.h"
 #include "display/octave_sequence.h"
-#include "display/plot_geometry.h"
 #include "platform/fixed_font.h"
 #include "platform/message.h"
 

@@ -9,7 +9,6 @@
 #include "display/chart.h"
 #include "display/display_state.h"
 #include "display/octave_sequence.h"
-#include "display/plot_geometry.h"
 #include "platform/fixed_font.h"
 #include "platform/message.h"
 

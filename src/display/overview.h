@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "display/plot_geometry.h"
+#include "core/layout.h"
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
 

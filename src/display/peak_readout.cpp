@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/layout.h"
-#include "display/plot_geometry.h"
 #include "platform/fixed_font.h"
 
 namespace korimu {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "display/plot_geometry.h"
+#include "core/layout.h"
 #include "platform/fixed_font.h"
 #include "platform/message.h"
 

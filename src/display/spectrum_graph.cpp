@@ -8,7 +8,6 @@
 #include "display/display_state.h"
 #include "display/frame_parts.h"
 #include "display/octave_sequence.h"
-#include "display/plot_geometry.h"
 
 namespace korimu {
 

@@ -87,7 +87,7 @@ void headerBlock(CsvText& csv, const RunRecord& r) {
   csv.meta("method", methodWord(p.method));
   csv.meta("block-order", std::to_string(p.blockOrder));
   csv.meta("block-frames", std::to_string(r.blockAlign == 0 ? 0 : r.blockBytes / r.blockAlign));
-  csv.meta("span", std::to_string(512 * r.framesPerColumn));
+  csv.meta("span", std::to_string(kChartColumns * r.framesPerColumn));
   csv.meta("window", std::to_string(static_cast<int>(p.window)));
   csv.meta("window-name", windowName(p.window));
   csv.meta("scale", scaleWord(static_cast<int32_t>(p.scale)));

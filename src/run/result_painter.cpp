@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "analysis/level_map.h"
+#include "core/layout.h"
 #include "display/chart.h"
 #include "display/display_state.h"
 #include "display/level_meter.h"
 #include "display/peak_readout.h"
-#include "display/plot_geometry.h"
 #include "display/run_texts.h"
 #include "display/spectrum_graph.h"
 #include "platform/fixed_font.h"

@@ -17,7 +17,6 @@
 #include "display/frame_parts.h"
 #include "display/graph_frame.h"
 #include "display/peak_readout.h"
-#include "display/plot_geometry.h"
 #include "display/run_texts.h"
 #include "platform/message.h"
 #include "run/result_painter.h"
@@ -38,7 +37,7 @@ uint32_t computeBlockBytes(int32_t method, int32_t view, uint32_t bytesPerSecond
   if (bytes % blockAlign != 0) bytes += blockAlign - bytes % blockAlign;
   // Even a rate so low that the formula gives nothing reads one frame at a time.
   if (bytes == 0) bytes = blockAlign;
-  const uint64_t chartFrames = 512 * static_cast<uint64_t>(std::max(framesPerColumn, 1));
+  const uint64_t chartFrames = kChartColumns * static_cast<uint64_t>(std::max(framesPerColumn, 1));
   if (view == kTimeFrequencyChart && bytes / blockAlign > chartFrames)
     bytes = chartFrames * blockAlign;
   return static_cast<uint32_t>(std::min<uint64_t>(bytes, UINT32_MAX - UINT32_MAX % blockAlign));

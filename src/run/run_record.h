@@ -9,11 +9,13 @@
 
 #include "analysis/analysis_params.h"
 #include "analysis/spectrum_frame.h"
+#include "core/layout.h"
 
 namespace korimu {
 
-inline constexpr int kChartColumns = 512;
-inline constexpr int kChartRows = 256;
+// The chart fills the plot: one column per plot column, one row per plot row.
+inline constexpr int kChartColumns = kPlotWidth;
+inline constexpr int kChartRows = kPlotHeight;
 
 struct RunRecord {
   bool drawn = false;     // a run started drawing (the rest is meaningless before)

@@ -14,7 +14,6 @@
 #include "core/layout.h"
 #include "display/chart.h"
 #include "display/display_state.h"
-#include "display/plot_geometry.h"
 
 namespace korimu {
 namespace {
