@@ -30,11 +30,6 @@ void placeAt(QWidget* widget, const Rect& r) {
   widget->setGeometry(r.x, r.y, r.w, r.h);
 }
 
-// Ctrl+E saves the column's numbers, as the window's menu item does.
-bool isSaveColumnKey(const QKeyEvent& key) {
-  return QKeySequence(key.keyCombination()) == QKeySequence(QStringLiteral("Ctrl+E"));
-}
-
 }  // namespace
 
 CrossSectionWindow::CrossSectionWindow(QWidget* owner) : QDialog(owner) {
@@ -74,7 +69,8 @@ CrossSectionWindow::CrossSectionWindow(QWidget* owner) : QDialog(owner) {
                             }};
   DialogMenuItem saveItem{kSaveColumnItemId, QString::fromUtf8(kSaveColumnItemText),
                           [this] { saveNumbers(); }};
-  installDialogLook(this, {switchItem, saveItem}, [this] { update(); });
+  menuItems_ = {switchItem, saveItem};
+  installDialogLook(this, menuItems_, [this] { update(); });
   layoutForWidth();
 }
 
@@ -124,13 +120,22 @@ void CrossSectionWindow::paintEvent(QPaintEvent*) {
   painter.drawImage(0, 0, canvasImage(canvas_));
 }
 
+const DialogMenuItem* CrossSectionWindow::menuItemForKey(const QKeyEvent& key) const {
+  const QKeySequence pressed(key.keyCombination());
+  for (const DialogMenuItem& item : menuItems_) {
+    const qsizetype tab = item.text.indexOf(u'\t');
+    if (tab >= 0 && QKeySequence(item.text.mid(tab + 1)) == pressed) return &item;
+  }
+  return nullptr;
+}
+
 bool CrossSectionWindow::event(QEvent* event) {
-  // Qt keeps the owner's window shortcuts working while a tool window is active, so as a
-  // shortcut the main window's Ctrl+E (the whole run's numbers) would compete with this window's
-  // and neither would fire. The window claims its key before shortcuts are looked up and handles
-  // it as a key press.
+  // Qt keeps the owner's window shortcuts working while a tool window is active, so as shortcuts
+  // the main window's Ctrl+E (the whole run's numbers) would compete with this window's and
+  // neither would fire. The window claims the keys its menu names before shortcuts are looked up
+  // and handles them as key presses.
   if (event->type() == QEvent::ShortcutOverride &&
-      isSaveColumnKey(*static_cast<QKeyEvent*>(event))) {
+      menuItemForKey(*static_cast<QKeyEvent*>(event))) {
     event->accept();
     return true;
   }
@@ -138,8 +143,8 @@ bool CrossSectionWindow::event(QEvent* event) {
 }
 
 void CrossSectionWindow::keyPressEvent(QKeyEvent* event) {
-  if (isSaveColumnKey(*event)) {
-    saveNumbers();
+  if (const DialogMenuItem* item = menuItemForKey(*event)) {
+    item->run();
     return;
   }
   QDialog::keyPressEvent(event);

@@ -4,9 +4,12 @@
 
 #include <QDialog>
 #include <string>
+#include <vector>
 
+#include "dialogs/dialog_look.h"
 #include "platform/canvas.h"
 
+class QKeyEvent;
 class QPushButton;
 
 namespace korimu {
@@ -54,7 +57,10 @@ class CrossSectionWindow : public QDialog {
   void stepColumn(int direction);
   void toggleZoom();
   void saveNumbers();
+  // The item of the window's menu whose keys (after the tab of its text) were pressed, or null.
+  const DialogMenuItem* menuItemForKey(const QKeyEvent& key) const;
   Canvas canvas_;
+  std::vector<DialogMenuItem> menuItems_;  // Alt+F6 switches to the main window, Ctrl+E saves
 };
 
 // The open window, or null while it is closed.

@@ -224,7 +224,8 @@ TEST_F(DesktopTest, AFailedOpenClearsTheFormatTexts) {
 
 // The cross-section window is a tool window of the main window: opened by a click on the chart it
 // takes the keyboard, and once a click into it has taken the keyboard back from the main window,
-// Ctrl+E saves its column (not the main window's whole run).
+// the keys its menu names work: Ctrl+E saves its column (not the main window's whole run), Alt+F6
+// switches to the main window.
 TEST_F(DesktopTest, TheCrossSectionWindowGetsItsKeysAfterAClickIntoIt) {
   startKorimu(toneFile(config_, 2.0, 44100));
   session_->keys(window_, "alt+v c alt+o a");
@@ -264,6 +265,8 @@ TEST_F(DesktopTest, TheCrossSectionWindowGetsItsKeysAfterAClickIntoIt) {
   EXPECT_NE(text.str().find("\n# column,450\n"), std::string::npos);
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(activeWindow(), section) << "the keyboard comes back after the dialog";
+  key("alt+F6");
+  EXPECT_EQ(activeWindow(), window_) << "the window switch of its menu";
 }
 
 }  // namespace
