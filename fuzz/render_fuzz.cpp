@@ -23,9 +23,7 @@ using namespace korimu;
 namespace {
 
 // The options, taken from the end of the input (the rest is the file).
-void chooseOptions(fuzz::TrailingChoices& in) {
-  AppSettings& s = settings;
-  s = AppSettings{};
+void chooseOptions(AppSettings& s, fuzz::TrailingChoices& in) {
   s.display = ViewMode(kWaveZoom + in.inRange(0, 4));
   s.method = AnalysisMethod(in.inRange(0, 4));
   s.blockOrder = in.inRange(8, 16);
@@ -46,7 +44,7 @@ void chooseOptions(fuzz::TrailingChoices& in) {
 
 // The wavelet's transform length follows from the block size alone: it must never exceed the
 // largest block the transform takes (a larger one ends the program).
-void checkWaveletSize(const WaveSource& w) {
+void checkWaveletSize(const WaveSource& w, const AppSettings& settings) {
   const uint32_t bytes =
       computeBlockBytes(kWt, kTimeFrequencyChart, w.bytesPerSecond, w.srKHz, w.blockAlign,
                         settings.timeResolution, settings.framesPerColumn);
@@ -68,12 +66,13 @@ struct StopAfter : RunListener {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::quietMessages();
   fuzz::TrailingChoices in(data, size);
-  chooseOptions(in);
+  Session session;
+  AppSettings& settings = session.settings;
+  chooseOptions(settings, in);
   const int depthBits = std::vector<int>{24, 16, 8, 4}[size_t(in.inRange(0, 3))];
   const uint32_t positionHigh = in.byte();
   const uint32_t positionFrames = positionHigh << 8 | in.byte();
 
-  Session session;
   Document& document = session.document;
   document.fileName = fuzz::writeInput(in.rest(), in.restSize());
   document.fileSelected = true;
@@ -84,7 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     document.position = std::min(positionFrames * wave.source.blockAlign, wave.source.dataSize);
     openWave(wave, {document.fileName, document.position, false}, settings);
     if (settings.method == kWt) {
-      checkWaveletSize(wave.source);
+      checkWaveletSize(wave.source, settings);
+
       // The run itself takes a block of at most 4096 frames (the chart's cap at 8 frames a
       // column): a full 65536-frame transform would take most of a second per input.
       settings.framesPerColumn = std::min(settings.framesPerColumn, 8);

@@ -20,7 +20,8 @@ uint8_t fromEnd(const uint8_t* data, size_t size, size_t back) {
   return size > back ? data[size - 1 - back] : 0;
 }
 
-void checkPlaybackBuffers(WaveSession& wave, uint32_t position, bool partial) {
+void checkPlaybackBuffers(WaveSession& wave, const AppSettings& settings, uint32_t position,
+                          bool partial) {
   WaveSource& w = wave.source;
   sizeBuffers(wave, settings, partial);
   const uint32_t bufferBytes = wave.bufferBytes;
@@ -55,7 +56,7 @@ void checkAnalysisBlocks(const WaveSource& w) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::quietMessages();
   const uint8_t choice = fromEnd(data, size, 0);
-  settings = AppSettings{};
+  AppSettings settings;
   settings.onMem = choice & 1;
   settings.memSize = 2 + (choice >> 1 & 3);
   settings.playBufferSeconds = 256 << (choice >> 3 & 7);
@@ -68,8 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::check(w.blockAlign > 0 && w.dataSize % w.blockAlign == 0, "data of whole frames");
     fuzz::check(w.dataChunk.dataOffset + w.dataSize <= w.mmio.fileSize(), "data in the file");
     fuzz::check(w.srKHz >= 1 && w.srKHz <= int32_t(kHighestSampleRate / 1000), "rate in range");
-    checkPlaybackBuffers(wave, position, false);
-    checkPlaybackBuffers(wave, position, true);
+    checkPlaybackBuffers(wave, settings, position, false);
+    checkPlaybackBuffers(wave, settings, position, true);
+
     checkAnalysisBlocks(w);
   }
   closeWave(wave, true);

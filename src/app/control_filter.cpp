@@ -33,11 +33,11 @@ QWidget* firstEnabled(std::initializer_list<int> ids) {
 }
 
 int amplitudeRadioOn() {
-  return settings.amplitudeZoom == 2 ? kDoubleZoomId : kNormalZoomId;
+  return controller().session().settings.amplitudeZoom == 2 ? kDoubleZoomId : kNormalZoomId;
 }
 
 int powerRadioOn() {
-  return kGainAtId + std::clamp(settings.displayGain, 0, 3);
+  return kGainAtId + std::clamp(controller().session().settings.displayGain, 0, 3);
 }
 
 void sendKeyTo(QWidget* target, int key) {

@@ -70,7 +70,7 @@ CrossSectionWindow::CrossSectionWindow(QWidget* owner) : QDialog(owner) {
   DialogMenuItem saveItem{kSaveColumnItemId, QString::fromUtf8(kSaveColumnItemText),
                           [this] { saveNumbers(); }};
   menuItems_ = {switchItem, saveItem};
-  installDialogLook(this, menuItems_, [this] { update(); });
+  installDialogLook(this, controller().session().settings, menuItems_, [this] { update(); });
   layoutForWidth();
 }
 
@@ -110,7 +110,7 @@ void CrossSectionWindow::renderCanvas() {
   // The back buffer holds the chart in window coordinates; before the first run it is empty and
   // reads as black.
   Session& session = controller().session();
-  paintCrossSection(session.display, settings, canvas_, session.display.surfaces.backBuffer,
+  paintCrossSection(session.display, session.settings, canvas_, session.display.surfaces.backBuffer,
                     session.wave.source, session.document);
 }
 
@@ -151,7 +151,8 @@ void CrossSectionWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void CrossSectionWindow::stepColumn(int direction) {
-  stepCrossSection(controller().session().document, windowDisplay().fileRate, settings, direction);
+  Session& session = controller().session();
+  stepCrossSection(session.document, session.display.fileRate, session.settings, direction);
   repaintGraphNow();
 }
 
@@ -171,7 +172,7 @@ bool CrossSectionWindow::saveNumbersTo(const std::string& path, std::string& rea
   double frequencies[kCrossSectionRows];
   for (int e = 0; e < kCrossSectionRows; ++e)
     frequencies[e] = crossSectionRowFrequency(session.display.fileRate, document.lastRunMethod,
-                                              settings.blockOrder, e);
+                                              session.settings.blockOrder, e);
 
   return writeTextFile(
       path, crossSectionCsv(run, shownColumn(), depths, frequencies, kCrossSectionRows), reason);

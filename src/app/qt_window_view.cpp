@@ -98,10 +98,13 @@ class QtWindowView : public WindowView {
       korimu::checkMenuItem(toView, true);
     });
   }
-  void runInfoDialog(const std::string& path) override {
-    korimu::runInfoDialog(shell().window, path);
+  void runInfoDialog(AppSettings& settings, const std::string& path) override {
+    korimu::runInfoDialog(shell().window, settings, path);
   }
-  void runAboutDialog() override { korimu::runAboutDialog(shell().window); }
+  void runAboutDialog(AppSettings& settings) override {
+    korimu::runAboutDialog(shell().window, settings);
+  }
+
   bool crossSectionOpen() override { return crossSectionWindow() != nullptr; }
   void openCrossSection() override { openCrossSectionWindowFor(shell().window); }
   void refreshCrossSection() override { updateCrossSectionWindow(); }

@@ -227,6 +227,8 @@ void applyApplicationLook() {
 
 bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   ShellWidgets& s = shell();
+  // The window's settings live in its controller's session, from here until they are saved.
+  AppSettings& settings = controller().session().settings;
   s.settingsOrigin = loadSettings(settings);
   if (!commandLine.fileName.empty())
     controller().session().document.fileName = commandLine.fileName;
@@ -288,7 +290,8 @@ bool namedFileFailedToOpen() {
 
 int runMessageLoop() {
   const int code = QApplication::exec();
-  if (code == 0) saveSettings(settings, shell().settingsOrigin);
+  if (code == 0) saveSettings(controller().session().settings, shell().settingsOrigin);
+
   return code;
 }
 

@@ -81,7 +81,8 @@ void ClientArea::paintEvent(QPaintEvent* event) {
   if (fullPaintPending_) {
     fullPaintPending_ = false;
     Session& session = controller().session();
-    composeClientArea(session.display, settings, canvas, session.wave.source, session.document);
+    composeClientArea(session.display, session.settings, canvas, session.wave.source,
+                      session.document);
     QPainter painter(this);
     painter.drawImage(0, 0, canvasImage(canvas));
     return;
@@ -124,7 +125,7 @@ void OverviewWidget::paintFromFile() {
   ++fileRedraws_;
   Session& session = controller().session();
   drawOverviewOfOpenFile(canvas_, session.wave.source, session.document.position,
-                         settings.framesPerColumn, settings.amplitudeZoom);
+                         session.settings.framesPerColumn, session.settings.amplitudeZoom);
 
   QApplication::restoreOverrideCursor();
 }

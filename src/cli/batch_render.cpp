@@ -8,7 +8,6 @@
 #include <mutex>
 #include <thread>
 
-#include "core/settings.h"
 #include "platform/message.h"
 
 namespace korimu {
@@ -129,8 +128,6 @@ int runBatchRender(const std::string& folder, const RenderOptions& options,
       [&collector](std::string_view text, MessageKind kind) { collector.add(text, kind); });
   // A fatal message fails that file, not the batch.
   const FatalExit previousExit = setFatalExit([](int) {});
-  // Every render reads the one settings record; none changes it.
-  settings = setup.settings;
 
   std::atomic<size_t> next{0};
   std::atomic<bool> anyFailed{false};

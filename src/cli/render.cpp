@@ -257,8 +257,9 @@ bool prepareRender(const RenderOptions& options, RenderSetup& setup) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return false;
   }
-  // A wavelet run draws the chart whatever the view (the picture is the same); choosing it here
-  // keeps the run from changing the settings the renders of a batch share.
+  // A wavelet run draws the chart whatever the view (the picture is the same); it is chosen here
+  // once for every file of a batch.
+
   if (setup.settings.method == kWt) setup.settings.display = kTimeFrequencyChart;
   if (setup.choices.jobs == 0)
     setup.choices.jobs = int(std::max(1u, std::thread::hardware_concurrency()));
@@ -268,9 +269,12 @@ bool prepareRender(const RenderOptions& options, RenderSetup& setup) {
 int renderFile(const RenderSetup& setup, const std::string& fileName, const std::string& outputPath,
                const std::string& csvPath, RunListener* follower) {
   const RenderChoices& choices = setup.choices;
-  // The file's own session: nothing of it outlives this render. A render never plays, so the
-  // output device is not asked about the format.
+  // The file's own session, under its own copy of the settings: nothing of it outlives this
+  // render, and renders on several threads share nothing. A render never plays, so the output
+  // device is not asked about the format.
   Session session;
+  session.settings = setup.settings;
+  const AppSettings& settings = session.settings;
   Document& document = session.document;
   document.fileName = fileName;
   document.fileSelected = true;
@@ -353,7 +357,6 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
               const std::string& fileName, RunListener* follower) {
   RenderSetup setup;
   if (!prepareRender(options, setup)) return 2;
-  settings = setup.settings;
   return renderFile(setup, fileName, outputPath, setup.choices.csvPath, follower);
 }
 

@@ -40,11 +40,11 @@ bool applyRenderOptions(const RenderOptions& options, AppSettings& settings, Ren
 // (exit code 2).
 bool prepareRender(const RenderOptions& options, RenderSetup& setup);
 
-// Renders one file into pngPath ("" none) and csvPath ("" none, "-" standard output), under the
-// settings record the process holds: set it to setup.settings first (renders on several threads
-// share it unchanged). The
+// Renders one file into pngPath ("" none) and csvPath ("" none, "-" standard output) in a session
+// of its own under a copy of setup.settings (so renders on several threads share nothing). The
 // reader's messages and every failure go through showMessage. Returns 0 when written, 1 for file
 // problems, 2 for a --position the file does not allow.
+
 // A follower hears when the run enters and leaves its running state (for timing it).
 int renderFile(const RenderSetup& setup, const std::string& fileName, const std::string& pngPath,
                const std::string& csvPath, RunListener* follower = nullptr);

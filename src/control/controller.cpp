@@ -80,7 +80,7 @@ void Controller::markerTimer(uint32_t periodMs) {
 
 void Controller::redrawDue(PlaybackRedraw part) {
   if (part == PlaybackRedraw::kGraphFrame) {
-    drawGraphFrameWithPeakBox(display(), settings, clientCanvas());
+    drawGraphFrameWithPeakBox(display(), session_.settings, clientCanvas());
   } else {
     hideFileFacts(display(), false);
     drawFormatTexts(display(), clientCanvas(), session_.wave.source,
@@ -113,7 +113,7 @@ void Controller::fileOpened(const WaveOpenResult& result) {
     view_.refreshClient();
     drawFormatTexts(display(), clientCanvas(), facts, session_.document.fileSelected);
     view_.refreshClient();
-    drawSpanText(display(), clientCanvas(), facts, settings.framesPerColumn);
+    drawSpanText(display(), clientCanvas(), facts, session_.settings.framesPerColumn);
     view_.refreshClient();
   }
 }
@@ -131,8 +131,8 @@ void Controller::setTitle() {
 }
 
 void Controller::rangeMarkerUnlessChart() {
-  if (settings.display == kTimeFrequencyChart) return;
-  drawRangeMarker(clientCanvas(), display().fileRate, settings, display().darkScheme);
+  if (session_.settings.display == kTimeFrequencyChart) return;
+  drawRangeMarker(clientCanvas(), display().fileRate, session_.settings, display().darkScheme);
   view_.refreshClient();
 }
 
@@ -146,7 +146,7 @@ bool Controller::fileSelected() const {
 }
 
 bool Controller::revalidateFile() {
-  const WaveOpenResult opened = openWave(session_.wave, fileRequest(), settings);
+  const WaveOpenResult opened = openWave(session_.wave, fileRequest(), session_.settings);
   fileOpened(opened);
   return reportOpenFailure(opened);
 }
@@ -161,7 +161,8 @@ bool Controller::openFile() {
     hideFileFacts(display(), true);
     drawFormatTexts(display(), clientCanvas(), session_.wave.source,
                     session_.document.fileSelected);
-    drawSpanText(display(), clientCanvas(), session_.wave.source, settings.framesPerColumn);
+    drawSpanText(display(), clientCanvas(), session_.wave.source,
+                 session_.settings.framesPerColumn);
     view_.refreshClient();
   }
   view_.invalidateOverview();
@@ -173,7 +174,7 @@ bool Controller::openCommandLineFile() {
   if (session_.document.fileName.empty()) return true;
   setTitle();
   const bool opened = openFile();
-  if (opened && autoPlay_) startPlayback(session_.wave, fileRequest(), settings, false);
+  if (opened && autoPlay_) startPlayback(session_.wave, fileRequest(), session_.settings, false);
   return opened;
 }
 
@@ -234,9 +235,9 @@ void Controller::clickClientArea(int x, int y) {
 // ---- commands ----
 
 void Controller::selectView(ViewMode id) {
-  if (settings.display == id) return;
-  view_.checkMenuItem(settings.display, false);
-  settings.display = id;
+  if (session_.settings.display == id) return;
+  view_.checkMenuItem(session_.settings.display, false);
+  session_.settings.display = id;
   view_.checkMenuItem(id, true);
   if (id == kTimeFrequencyChart) {
     clearRangeBand(clientCanvas());
@@ -254,10 +255,10 @@ void Controller::spanCommand(int notification) {
   const std::string text = view_.spanText();
   if (text.empty()) return;                                 // no combobox to read
   const int frames = std::atoi(text.c_str()) / kPlotWidth;  // the span over the columns
-  if (frames == settings.framesPerColumn) return;
-  settings.framesPerColumn = frames;
+  if (frames == session_.settings.framesPerColumn) return;
+  session_.settings.framesPerColumn = frames;
   view_.invalidateOverview();
-  drawSpanText(display(), clientCanvas(), session_.wave.source, settings.framesPerColumn);
+  drawSpanText(display(), clientCanvas(), session_.wave.source, session_.settings.framesPerColumn);
 
   view_.refreshClient();
   rangeMarkerUnlessChart();
@@ -266,13 +267,13 @@ void Controller::spanCommand(int notification) {
 void Controller::amplitudeCommand(int id) {
   view_.checkRadio(kNormalZoomId, id == kNormalZoomId);
   view_.checkRadio(kDoubleZoomId, id == kDoubleZoomId);
-  settings.amplitudeZoom = id == kNormalZoomId ? 1 : 2;
+  session_.settings.amplitudeZoom = id == kNormalZoomId ? 1 : 2;
   view_.invalidateOverview();
 }
 
 void Controller::gainCommand(int id) {
   for (int other = kGainAtId; other <= kGainX4Id; ++other) view_.checkRadio(other, other == id);
-  settings.displayGain = id - kGainAtId;
+  session_.settings.displayGain = id - kGainAtId;
 }
 
 void Controller::navigationCommand(int id) {
@@ -291,13 +292,14 @@ void Controller::command(int id, int notification) {
       break;
     case kInfoId:
       closeWave(session_.wave, fileSelected());
-      view_.runInfoDialog(session_.document.fileName);
+      view_.runInfoDialog(session_.settings, session_.document.fileName);
       break;
     case kExitId:
       view_.closeWindow();
       break;
     case kAboutId:
-      view_.runAboutDialog();
+      view_.runAboutDialog(session_.settings);
+
       break;
     case kHelpId:
       showHelpPage(programPath());
@@ -310,21 +312,21 @@ void Controller::command(int id, int notification) {
       selectView(ViewMode(id));
       break;
     case kPinkNoiseFlatId:
-      settings.pinkNoiseFlat = !settings.pinkNoiseFlat;
-      view_.checkMenuItem(kPinkNoiseFlatId, settings.pinkNoiseFlat);
+      session_.settings.pinkNoiseFlat = !session_.settings.pinkNoiseFlat;
+      view_.checkMenuItem(kPinkNoiseFlatId, session_.settings.pinkNoiseFlat);
       break;
     case kLineGraph:
     case kBarGraph:
-      if (settings.graphStyle != id) {
-        view_.checkMenuItem(settings.graphStyle, false);
-        settings.graphStyle = GraphStyle(id);
+      if (session_.settings.graphStyle != id) {
+        view_.checkMenuItem(session_.settings.graphStyle, false);
+        session_.settings.graphStyle = GraphStyle(id);
         view_.checkMenuItem(id, true);
       }
       break;
     case kThickLinesId:
-      settings.lineWidth =
-          settings.lineWidth == LineWidth::kThick ? LineWidth::kThin : LineWidth::kThick;
-      view_.checkMenuItem(kThickLinesId, settings.lineWidth == LineWidth::kThick);
+      session_.settings.lineWidth =
+          session_.settings.lineWidth == LineWidth::kThick ? LineWidth::kThin : LineWidth::kThick;
+      view_.checkMenuItem(kThickLinesId, session_.settings.lineWidth == LineWidth::kThick);
       break;
     case kCrossSectionId:
       if (!session_.busy && !view_.crossSectionOpen() &&
@@ -334,19 +336,19 @@ void Controller::command(int id, int notification) {
       }
       break;
     case kOptionsId:
-      if (view_.runOptionsDialog(settings)) {
+      if (view_.runOptionsDialog(session_.settings)) {
         rangeMarkerUnlessChart();
-        prepareAnalysis(display(), settings.musicalKey);
-        view_.setGainCaption(gainButtonCaption(settings.windowFunction));
+        prepareAnalysis(display(), session_.settings.musicalKey);
+        view_.setGainCaption(gainButtonCaption(session_.settings.windowFunction));
       }
       break;
     case kPlayId:
       if (click && session_.document.fileSelected)
-        startPlayback(session_.wave, fileRequest(), settings, false);
+        startPlayback(session_.wave, fileRequest(), session_.settings, false);
       break;
     case kPartialId:
       if (click && session_.document.fileSelected)
-        startPlayback(session_.wave, fileRequest(), settings, true);
+        startPlayback(session_.wave, fileRequest(), session_.settings, true);
       break;
     case kStopId:
       if (!click) break;

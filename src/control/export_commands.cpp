@@ -68,7 +68,7 @@ Canvas Controller::picture() {
   Canvas picture = session_.display.surfaces.window;
   Canvas strip(kPlotWidth, kLayout.overviewHeight, picture.depthBits());
   drawOverviewOfOpenFile(strip, session_.wave.source, session_.document.position,
-                         settings.framesPerColumn, settings.amplitudeZoom);
+                         session_.settings.framesPerColumn, session_.settings.amplitudeZoom);
 
   picture.copyFrom(strip, 0, 0, strip.width(), strip.height(), kLayout.unitW, 3 * kLayout.unitH);
   return picture;

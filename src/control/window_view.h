@@ -42,9 +42,11 @@ class WindowView {
   virtual bool chooseFileToOpen(std::string* /*chosen*/) { return false; }
   virtual bool openHelpPage(const std::string& /*path*/) { return false; }
   virtual bool runOptionsDialog(AppSettings& /*settings*/) { return false; }
-  // The file information dialog for the file at `path`.
-  virtual void runInfoDialog(const std::string& /*path*/) {}
-  virtual void runAboutDialog() {}
+  // The file information dialog for the file at `path`. The dialogs' 3D-look item switches the
+  // settings they are given.
+  virtual void runInfoDialog(AppSettings& /*settings*/, const std::string& /*path*/) {}
+  virtual void runAboutDialog(AppSettings& /*settings*/) {}
+
   virtual bool crossSectionOpen() { return false; }
   virtual void openCrossSection() {}
   virtual void refreshCrossSection() {}

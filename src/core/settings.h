@@ -1,6 +1,7 @@
-// The one record of user choices that every module reads. Seven of its fields persist in
-// KORIMU.INI (the settings file code owns the file's keys and codes); the rest start from fixed
-// defaults on every run.
+// The record of user choices. Its owner (the window's session, or a render's) passes it to what
+// reads it. Seven of its fields persist in KORIMU.INI (the settings file code owns the file's keys
+// and codes); the rest start from fixed defaults on every run.
+
 #pragma once
 
 #include <cstdint>
@@ -67,7 +68,5 @@ struct AppSettings {
   int32_t displayGain = 1;    // 0 automatic, 1..3 the gain steps
 };
 
-// The process-wide settings record.
-extern AppSettings settings;
 
 }  // namespace korimu

@@ -14,7 +14,7 @@
 
 namespace korimu {
 
-QDialog* createAboutDialog(QWidget* parent) {
+QDialog* createAboutDialog(QWidget* parent, AppSettings& settings) {
   auto* dialog = new QDialog(parent);
   applyDialogFont(dialog);
   const Rect frame = dialogUnitsToPixels(6, 18, 151, 69);
@@ -43,13 +43,14 @@ QDialog* createAboutDialog(QWidget* parent) {
   const int outputs = audioBackend().outputDeviceCount();
   const int inputs = audioBackend().inputDeviceCount();
   devices->setText(QString::fromStdString(deviceCountsText(inputs, outputs)));
-  installDialogLook(dialog);
+  installDialogLook(dialog, settings);
   widenToFitTexts(dialog, 4);
   return dialog;
 }
 
-void runAboutDialog(QWidget* parent) {
-  std::unique_ptr<QDialog> dialog(createAboutDialog(parent));
+void runAboutDialog(QWidget* parent, AppSettings& settings) {
+  std::unique_ptr<QDialog> dialog(createAboutDialog(parent, settings));
+
   dialog->exec();
 }
 

@@ -56,7 +56,8 @@ void applyDialogLook(QWidget* dialog, bool threeD) {
   dialog->update();
 }
 
-QMenu* createDialogMenu(QWidget* dialog, const std::vector<DialogMenuItem>& extraItems,
+QMenu* createDialogMenu(QWidget* dialog, AppSettings& settings,
+                        const std::vector<DialogMenuItem>& extraItems,
                         const std::function<void()>& afterToggle) {
   auto* menu = new QMenu(dialog);
   menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -72,25 +73,26 @@ QMenu* createDialogMenu(QWidget* dialog, const std::vector<DialogMenuItem>& extr
   look->setData(kDialog3dItemId);
   look->setCheckable(true);
   look->setChecked(settings.dialog3d);
-  QObject::connect(look, &QAction::triggered, dialog, [dialog, afterToggle] {
-    toggleDialogLook(dialog);
+  QObject::connect(look, &QAction::triggered, dialog, [dialog, &settings, afterToggle] {
+    toggleDialogLook(dialog, settings);
     if (afterToggle) afterToggle();
   });
   return menu;
 }
 
-void installDialogLook(QWidget* dialog, std::vector<DialogMenuItem> extraItems,
-                       std::function<void()> afterToggle) {
+void installDialogLook(QWidget* dialog, AppSettings& settings,
+                       std::vector<DialogMenuItem> extraItems, std::function<void()> afterToggle) {
   applyDialogLook(dialog, settings.dialog3d);
   dialog->setContextMenuPolicy(Qt::CustomContextMenu);
   auto items = std::make_shared<std::vector<DialogMenuItem>>(std::move(extraItems));
-  QObject::connect(dialog, &QWidget::customContextMenuRequested, dialog,
-                   [dialog, items, afterToggle](const QPoint& at) {
-                     createDialogMenu(dialog, *items, afterToggle)->popup(dialog->mapToGlobal(at));
-                   });
+  QObject::connect(
+      dialog, &QWidget::customContextMenuRequested, dialog,
+      [dialog, &settings, items, afterToggle](const QPoint& at) {
+        createDialogMenu(dialog, settings, *items, afterToggle)->popup(dialog->mapToGlobal(at));
+      });
 }
 
-void toggleDialogLook(QWidget* dialog) {
+void toggleDialogLook(QWidget* dialog, AppSettings& settings) {
   settings.dialog3d = !settings.dialog3d;
   applyDialogLook(dialog, settings.dialog3d);
   dialog->repaint();

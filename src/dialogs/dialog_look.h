@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "core/settings.h"
+
 class QFont;
 class QMenu;
 class QWidget;
@@ -31,17 +33,20 @@ void markAsValueField(QWidget* widget);
 // Shows `dialog` in the 3D look (button-face background, sunken frames) or flat (white).
 void applyDialogLook(QWidget* dialog, bool threeD);
 
-// Applies the stored look and gives the dialog's background a context menu with `extraItems`,
-// a separator and the 3D-look item. `afterToggle` runs after the look was switched (for windows
-// that paint their own background).
-void installDialogLook(QWidget* dialog, std::vector<DialogMenuItem> extraItems = {},
+// Applies the look the settings choose and gives the dialog's background a context menu with
+// `extraItems`, a separator and the 3D-look item, which switches the settings' look (they must
+// outlive the dialog). `afterToggle` runs after the look was switched (for windows that paint
+// their own background).
+void installDialogLook(QWidget* dialog, AppSettings& settings,
+                       std::vector<DialogMenuItem> extraItems = {},
                        std::function<void()> afterToggle = {});
 
-// Flips dialog3d, restyles the dialog and repaints it.
-void toggleDialogLook(QWidget* dialog);
+// Flips the settings' dialog3d, restyles the dialog and repaints it.
+void toggleDialogLook(QWidget* dialog, AppSettings& settings);
 
 // The context menu as installDialogLook shows it (owned by the dialog, deleted when closed).
-QMenu* createDialogMenu(QWidget* dialog, const std::vector<DialogMenuItem>& extraItems,
+QMenu* createDialogMenu(QWidget* dialog, AppSettings& settings,
+                        const std::vector<DialogMenuItem>& extraItems,
                         const std::function<void()>& afterToggle);
 
 // The dialogs' font: Unifont at 16 pixels.

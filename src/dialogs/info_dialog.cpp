@@ -67,7 +67,7 @@ void buildControls(QDialog* dialog) {
 
 }  // namespace
 
-QDialog* createInfoDialog(QWidget* parent, const std::string& path) {
+QDialog* createInfoDialog(QWidget* parent, AppSettings& settings, const std::string& path) {
   auto* dialog = new QDialog(parent);
   dialog->setWindowTitle("Wave Information");
   applyDialogFont(dialog);
@@ -80,13 +80,14 @@ QDialog* createInfoDialog(QWidget* parent, const std::string& path) {
       label->setText(QString::fromStdString(text));
     }
   }
-  installDialogLook(dialog);
+  installDialogLook(dialog, settings);
   widenToFitTexts(dialog, 4);
   return dialog;
 }
 
-void runInfoDialog(QWidget* parent, const std::string& path) {
-  std::unique_ptr<QDialog> dialog(createInfoDialog(parent, path));
+void runInfoDialog(QWidget* parent, AppSettings& settings, const std::string& path) {
+  std::unique_ptr<QDialog> dialog(createInfoDialog(parent, settings, path));
+
   dialog->exec();
 }
 

@@ -5,13 +5,15 @@
 #include <QDialog>
 #include <string>
 
+#include "core/settings.h"
+
 namespace korimu {
 
-// Builds the dialog for the file at `path` (not yet shown). The caller has closed the file so
-// the dialog can read it itself.
-QDialog* createInfoDialog(QWidget* parent, const std::string& path);
+// Builds the dialog for the file at `path` (not yet shown), in the look the settings choose (its
+// 3D-look item switches them). The caller has closed the file so the dialog can read it itself.
+QDialog* createInfoDialog(QWidget* parent, AppSettings& settings, const std::string& path);
 
 // Runs the dialog modally for the selected file.
-void runInfoDialog(QWidget* parent, const std::string& path);
+void runInfoDialog(QWidget* parent, AppSettings& settings, const std::string& path);
 
 }  // namespace korimu

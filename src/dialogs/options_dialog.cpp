@@ -345,7 +345,7 @@ QDialog* createOptionsDialog(QWidget* parent, AppSettings& settings, ViewCheckMo
   if (parent) dialog->move(parent->mapToGlobal(QPoint(frame.x, frame.y)));
   const OptionsControls c = buildControls(dialog);
   applyLayoutUnits(dialog);
-  installDialogLook(dialog);
+  installDialogLook(dialog, settings);
   new RelayoutOnSettingsChange(dialog);
   initialise(c, settings);
   connectBehaviour(c, dialog, settings, std::move(moveViewCheck));

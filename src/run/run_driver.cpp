@@ -152,13 +152,14 @@ void startRecord(RunRecord& record, const AnalysisParams& params, const Session&
   record.blockAlign = source.blockAlign;
   record.position = session.document.position;
   record.blockBytes = blockBytes;
-  record.framesPerColumn = settings.framesPerColumn;
-  record.lineGraph = settings.graphStyle == kLineGraph;
+  record.framesPerColumn = session.settings.framesPerColumn;
+  record.lineGraph = session.settings.graphStyle == kLineGraph;
 }
 
 // The chart as painted, read back from the back buffer column by column as the cross-section
 // reads it: the shade of each cell is the depth drawn there, whichever painter drew it.
-void recordChart(const DisplayState& display, RunRecord& record, int columns, int method) {
+void recordChart(const DisplayState& display, RunRecord& record, int columns, int method,
+                 int blockOrder) {
   record.chartColumns = columns;
   record.chartDepths.assign(size_t{kChartRows} * kChartColumns, 255);
   uint8_t column[kChartRows];
@@ -170,7 +171,7 @@ void recordChart(const DisplayState& display, RunRecord& record, int columns, in
   }
   for (int element = 0; element < kChartRows; ++element)
     record.chartRowFrequencies[size_t(kChartRows - 1 - element)] =
-        crossSectionRowFrequency(display.fileRate, method, settings.blockOrder, element);
+        crossSectionRowFrequency(display.fileRate, method, blockOrder, element);
 }
 
 void enterRunningState(Session& session, RunListener& listener) {
@@ -260,6 +261,7 @@ struct BlockAnalysis {
 void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
               RunListener& listener) {
   WaveSession& wave = analysis.session.wave;
+  const AppSettings& settings = analysis.session.settings;
   const uint32_t align = wave.source.blockAlign;
   const int width = columnsPerBlock(blockBytes, align, settings.framesPerColumn);
   const int skipped = blocksPerColumn(blockBytes, align, settings.framesPerColumn) - 1;
@@ -280,7 +282,7 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
     if (analysis.progress.cancelled()) break;
   }
   if (RunRecord* record = listener.record())
-    recordChart(display, *record, painted, analysis.params.method);
+    recordChart(display, *record, painted, analysis.params.method, analysis.params.blockOrder);
   clearProgressText(display.surfaces.window);
   if (!settings.colorScale) {
     drawChartLabels(display.surfaces.window, display.fileRate, settings);
@@ -316,7 +318,9 @@ void runAnalysis(Session& session, RunListener& listener) {
   if (session.busy) return;
   WaveSession& wave = session.wave;
   const Document& document = session.document;
+  AppSettings& settings = session.settings;
   // The device is not asked about the format: an analysis only reads.
+
   session.busy = true;
   const WaveOpenResult opened =
       openWave(wave, WaveOpenRequest{document.fileName, document.position, false}, settings);

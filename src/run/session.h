@@ -5,12 +5,17 @@
 
 #include "analysis/transform_tables.h"
 #include "core/document.h"
+#include "core/settings.h"
 #include "display/display_state.h"
 #include "wave/wave_session.h"
 
 namespace korimu {
 
 struct Session {
+  // The user's choices the session works under: the window's are loaded at its start, edited by
+  // the Options dialog and saved at its end; a rendered file gets the command line's.
+  AppSettings settings;
+
   // The open document: what belongs to the file the user works on.
   Document document;
   // An analysis run is under way (from the file's re-opening to its last block): a second

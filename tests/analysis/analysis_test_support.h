@@ -1,5 +1,5 @@
 // Helpers shared by the analysis tests: a reference DFT, crafted sample blocks, a progress that
-// counts and can stop, and a scope that restores the settings record.
+// counts and can stop, and the settings an analyser's params are made from.
 #pragma once
 
 #include <cmath>
@@ -81,27 +81,21 @@ struct CountingProgress : Progress {
   }
 };
 
-// Keeps the settings record as it was, so that a test can change it and make the params from it.
-class SettingsScope {
- public:
-  SettingsScope() : saved_(settings) {}
-  ~SettingsScope() { settings = saved_; }
-  SettingsScope(const SettingsScope&) = delete;
-  SettingsScope& operator=(const SettingsScope&) = delete;
-
+// What an analyser is called with: settings a test changes and makes the params from, a progress
+// that counts, and the transform tables.
+struct AnalysisSetup {
   // The params an analysis run would make from the settings now.
-  static AnalysisParams params() { return analysisParamsFrom(settings); }
+  AnalysisParams params() const { return analysisParamsFrom(settings); }
 
+  AppSettings settings;
   CountingProgress progress;
   TransformTables tables;
-
- private:
-  AppSettings saved_;
 };
 
-// The depth of q under the scale and gain the settings hold now.
-inline uint8_t depthNow(double q) {
-  const AnalysisParams p = SettingsScope::params();
+// The depth of q under the scale and gain the settings hold.
+inline uint8_t depthNow(const AppSettings& settings, double q) {
+  const AnalysisParams p = analysisParamsFrom(settings);
+
   return depthOfLevel(q, p.scale, p.displayGain);
 }
 

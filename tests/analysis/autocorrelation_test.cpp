@@ -13,9 +13,9 @@
 namespace korimu {
 namespace {
 
+using testing::AnalysisSetup;
 using testing::block16;
 using testing::bytes16;
-using testing::SettingsScope;
 
 std::vector<int> sineSamples(int count, double amplitude, double period) {
   std::vector<int> s(static_cast<size_t>(count));
@@ -46,7 +46,7 @@ TEST(Autocorrelation, RawValuesAreTheCircularSumOfTheZeroPaddedBlock) {
 }
 
 TEST(Autocorrelation, NormalisedReturnsLagZeroAndTheLagGain) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
   const auto bytes = bytes16(sineSamples(64, 1000.0, 8.0));
   double r0 = 0.0, g = -1.0;
@@ -66,7 +66,7 @@ TEST(Autocorrelation, NormalisedReturnsLagZeroAndTheLagGain) {
 }
 
 TEST(Autocorrelation, CompensatedSineKeepsItsEnvelopeNearFullScale) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
   const int count = 1024;
   const double period = 32.0;
@@ -95,7 +95,7 @@ TEST(Autocorrelation, CompensatedSineKeepsItsEnvelopeNearFullScale) {
 }
 
 TEST(Autocorrelation, EightBitScaleAndSilence) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
   std::vector<uint8_t> bytes(512);
   for (int j = 0; j < 512; ++j)
@@ -113,7 +113,7 @@ TEST(Autocorrelation, EightBitScaleAndSilence) {
 }
 
 TEST(Autocorrelation, ShortBlocksZeroTheMissingLagsAndLongBlocksUseTwiceCount) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
   // 300 samples for 256 lags: h = 150 lags, the rest zero.
   const auto shortBytes = bytes16(sineSamples(300, 5000.0, 20.0));
@@ -138,7 +138,7 @@ TEST(Autocorrelation, ShortBlocksZeroTheMissingLagsAndLongBlocksUseTwiceCount) {
 }
 
 TEST(Autocorrelation, OutOfMemoryFailsTheAnalysis) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
   const auto bytes = bytes16(sineSamples(64, 1000.0, 8.0));
   double r0 = 0.0, g = 0.0;

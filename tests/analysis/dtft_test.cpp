@@ -16,8 +16,8 @@
 namespace korimu {
 namespace {
 
+using testing::AnalysisSetup;
 using testing::randomValues;
-using testing::SettingsScope;
 
 TEST(DtftGrid, EightBitOrderGivesHalfAsManyPointsAsSamples) {
   const DtftGrid grid = dtftGrid(44, 8);
@@ -84,7 +84,7 @@ TEST(Dtft, SumsAtBinFrequenciesAgreeWithRealFft) {
 // dtftLog's first point lies on the FFT's first bin; with pi taken as 3.141592 the value differs
 // from the bin only by that rounding.
 TEST(Dtft, FirstPointIsTheFirstFftBin) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   for (int order : {8, 12}) {
     const int n = 1 << order;
     std::vector<double> x = randomValues(n, 3 + order, 1000.0);
@@ -98,7 +98,7 @@ TEST(Dtft, FirstPointIsTheFirstFftBin) {
 }
 
 TEST(Dtft, SineIsStrongestAtItsPoint) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   const int order = 12;
   const int n = 1 << order;
   const DtftGrid grid = dtftGrid(44, order);
@@ -117,7 +117,7 @@ TEST(Dtft, SineIsStrongestAtItsPoint) {
 }
 
 TEST(Dtft, SilenceGivesZeroEverywhereAndPeakAtPointZero) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   const int order = 9;
   std::vector<double> re(512, 0.0), im(512, 0.0);
   ASSERT_EQ(dtftLog(re.data(), im.data(), order, 22, scope.tables.scratch, scope.progress), 0);
@@ -131,7 +131,7 @@ TEST(Dtft, SilenceGivesZeroEverywhereAndPeakAtPointZero) {
 }
 
 TEST(Dtft, PinkTiltKeepsPointZeroOutOfThePeak) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   std::vector<double> re = {5.0, 1.0, 1.0, 0.5}, im = {0.0, 0.0, 1.0, 0.0};
   const PointPeak peak = dtftPeak(re.data(), im.data(), 4, true);
   // Powers 25, 1, 2, 0.25 tilted by k / 4: 0, 0.25, 1.0, 0.1875.
@@ -140,7 +140,7 @@ TEST(Dtft, PinkTiltKeepsPointZeroOutOfThePeak) {
 }
 
 TEST(Dtft, ProgressCountsEveryPointAndEndsTheStep) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   std::vector<double> re(256, 1.0), im(256, 0.0);
   ASSERT_EQ(dtftLog(re.data(), im.data(), 8, 44, scope.tables.scratch, scope.progress), 0);
   EXPECT_EQ(scope.progress.begun, std::vector<std::string>{"DTFT"});
@@ -152,7 +152,7 @@ TEST(Dtft, ProgressCountsEveryPointAndEndsTheStep) {
 }
 
 TEST(Dtft, StopEndsAtTheNextPointAndBlanksTheProgress) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   scope.progress.stopAtEvent = 5;
   std::vector<double> re(256, 1.0), im(256, 0.0);
   EXPECT_EQ(dtftLog(re.data(), im.data(), 8, 44, scope.tables.scratch, scope.progress), 1);
@@ -164,7 +164,7 @@ TEST(Dtft, StopEndsAtTheNextPointAndBlanksTheProgress) {
 }
 
 TEST(Dtft, FailedCopyEndsQuietly) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   scope.tables.scratch.failAfter(1);
   std::vector<double> re(256, 1.0), im(256, 0.0);
   EXPECT_EQ(dtftLog(re.data(), im.data(), 8, 44, scope.tables.scratch, scope.progress), 1);
@@ -172,11 +172,11 @@ TEST(Dtft, FailedCopyEndsQuietly) {
 }
 
 TEST(DtftAnalyze, SilenceDrawsTheBottomRowWithPeakAtTheFirstPoint) {
-  SettingsScope scope;
-  settings.blockOrder = 8;
-  settings.display = kSpectrumLog;
-  settings.spectrumType = SpectrumScale::kLog;
-  settings.displayGain = 1;
+  AnalysisSetup scope;
+  scope.settings.blockOrder = 8;
+  scope.settings.display = kSpectrumLog;
+  scope.settings.spectrumType = SpectrumScale::kLog;
+  scope.settings.displayGain = 1;
   const std::vector<uint8_t> bytes(1024, 0);
   const SampleBlock block{bytes.data(), 1024, 16, 44};
   const DtftResult r = dtftAnalyze(block, scope.params(), scope.tables, scope.progress);
@@ -188,10 +188,10 @@ TEST(DtftAnalyze, SilenceDrawsTheBottomRowWithPeakAtTheFirstPoint) {
 }
 
 TEST(DtftAnalyze, ToneInTheChartColumnAtItsPoint) {
-  SettingsScope scope;
-  settings.blockOrder = 12;
-  settings.display = kTimeFrequencyChart;
-  settings.windowFunction = WindowFunction::kHanning;
+  AnalysisSetup scope;
+  scope.settings.blockOrder = 12;
+  scope.settings.display = kTimeFrequencyChart;
+  scope.settings.windowFunction = WindowFunction::kHanning;
   const DtftGrid grid = dtftGrid(44, 12);
   const double f = dtftPointFrequency(grid, 400);
   std::vector<int> samples(4096);
@@ -209,8 +209,8 @@ TEST(DtftAnalyze, ToneInTheChartColumnAtItsPoint) {
 }
 
 TEST(DtftAnalyze, StopDrawsNothing) {
-  SettingsScope scope;
-  settings.blockOrder = 8;
+  AnalysisSetup scope;
+  scope.settings.blockOrder = 8;
   scope.progress.stopAtEvent = 3;
   const std::vector<uint8_t> bytes(512, 7);
   const SampleBlock block{bytes.data(), 512, 16, 44};
@@ -221,7 +221,7 @@ TEST(DtftAnalyze, StopDrawsNothing) {
 }
 
 TEST(DtftAnalyze, EmptyBlockDoesNothing) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   const SampleBlock block{nullptr, 0, 16, 44};
   const DtftResult r = dtftAnalyze(block, scope.params(), scope.tables, scope.progress);
   EXPECT_FALSE(r.analysed);
@@ -231,8 +231,8 @@ TEST(DtftAnalyze, EmptyBlockDoesNothing) {
 
 TEST(DtftAnalyze, OutOfMemoryEndsWithTheAnalysisMessage) {
   for (int which = 1; which <= 3; ++which) {
-    SettingsScope scope;
-    settings.blockOrder = 8;
+    AnalysisSetup scope;
+    scope.settings.blockOrder = 8;
     const std::vector<uint8_t> bytes(512, 7);
     const SampleBlock block{bytes.data(), 512, 16, 44};
     scope.tables.scratch.failAfter(which);

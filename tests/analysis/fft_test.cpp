@@ -15,9 +15,9 @@
 namespace korimu {
 namespace {
 
+using testing::AnalysisSetup;
 using testing::randomValues;
 using testing::referenceDft;
-using testing::SettingsScope;
 
 class FftTest : public ::testing::Test {
  protected:
@@ -267,7 +267,7 @@ TEST_F(FftTest, RealTransformMatchesTheDirectSumAndMirrorsTheUpperHalf) {
 }
 
 TEST_F(FftTest, TableAllocationFailureIsReportedAndRetried) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   std::vector<double> x{1, 2, 3, 4, 5, 6, 7, 8}, y(8, 0.0);
   const auto savedX = x;
   tables.scratch.failAfter(2);  // the bit-reversal table
@@ -283,7 +283,7 @@ TEST_F(FftTest, TableAllocationFailureIsReportedAndRetried) {
 }
 
 TEST_F(FftTest, RealTransformFallsBackToTheDirectFftWhenTablesFail) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   const int order = 8, n = 1 << order;
   const auto x = randomValues(size_t(n), 3u, 100.0);
   std::vector<double> expectedRe = x, expectedIm(static_cast<size_t>(n));

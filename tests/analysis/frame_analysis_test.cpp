@@ -20,12 +20,12 @@
 namespace korimu {
 namespace {
 
+using testing::AnalysisSetup;
 using testing::block16;
 using testing::block8;
 using testing::bytes16;
 using testing::depthNow;
 using testing::referenceDft;
-using testing::SettingsScope;
 
 constexpr SpectrumScale kAmplitude = SpectrumScale::kAmplitude, kPower = SpectrumScale::kPower,
                         kLog = SpectrumScale::kLog;
@@ -40,7 +40,8 @@ std::vector<int> cosineSamples(int count, double amplitude, double cyclesPerSamp
   return s;
 }
 
-void useSpectrum(ViewMode view, AnalysisMethod method, int order, WindowFunction window) {
+void useSpectrum(AppSettings& settings, ViewMode view, AnalysisMethod method, int order,
+                 WindowFunction window) {
   settings.display = view;
   settings.method = method;
   settings.blockOrder = order;
@@ -90,9 +91,9 @@ std::vector<int> recordingSamples(const std::string& name, int& rateHz) {
 }
 
 TEST(FrameAnalysis, RealRecordingsAgreeWithTheDirectComputation) {
-  SettingsScope scope;
-  settings.spectrumType = kLog;
-  settings.displayGain = 0;
+  AnalysisSetup scope;
+  scope.settings.spectrumType = kLog;
+  scope.settings.displayGain = 0;
   for (const char* name : {"22050_16_mono_espeak-ja.wav", "48000_16_mono_alsa-Front_Center.wav"}) {
     if (!std::filesystem::exists(std::string(KORIMU_SHARED_WAV_DIR) + "/" + name) &&
         std::getenv("KORIMU_SHARED_WAV") == nullptr) {
@@ -101,7 +102,7 @@ TEST(FrameAnalysis, RealRecordingsAgreeWithTheDirectComputation) {
     int rate = 0;
     const std::vector<int> samples = recordingSamples(name, rate);
     ASSERT_GT(samples.size(), 20000u) << name;
-    useSpectrum(kTimeFrequencyChart, kFft, 10, kBlackman);
+    useSpectrum(scope.settings, kTimeFrequencyChart, kFft, 10, kBlackman);
     for (size_t start : {samples.size() / 2, samples.size() - 1500}) {
       const std::vector<int> block(samples.begin() + long(start),
                                    samples.begin() + long(std::min(start + 1024, samples.size())));
@@ -124,11 +125,11 @@ TEST(FrameAnalysis, RealRecordingsAgreeWithTheDirectComputation) {
 }
 
 TEST(FrameAnalysis, FullScaleCosineOnBin64WithHanning) {
-  SettingsScope scope;
-  useSpectrum(kSpectrumLinear, kFft, 10, kHanning);
+  AnalysisSetup scope;
+  useSpectrum(scope.settings, kSpectrumLinear, kFft, 10, kHanning);
   const auto bytes = bytes16(cosineSamples(1024, 32767.0, 64.0 / 1024.0));
-  settings.spectrumType = kAmplitude;
-  settings.displayGain = 0;
+  scope.settings.spectrumType = kAmplitude;
+  scope.settings.displayGain = 0;
   FrameResult r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   ASSERT_TRUE(r.analysed);
   EXPECT_EQ(r.peakBin, 64);
@@ -138,8 +139,8 @@ TEST(FrameAnalysis, FullScaleCosineOnBin64WithHanning) {
   ASSERT_EQ(r.frame.bins(), 512);
   EXPECT_EQ(r.frame.depths[64], 5);
 
-  settings.spectrumType = kLog;
-  settings.displayGain = 1;
+  scope.settings.spectrumType = kLog;
+  scope.settings.displayGain = 1;
   r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.frame.depths[64], 0);
 
@@ -148,11 +149,11 @@ TEST(FrameAnalysis, FullScaleCosineOnBin64WithHanning) {
 }
 
 TEST(FrameAnalysis, SpectrumMatchesTheDirectComputationForShortAndLongBlocks) {
-  SettingsScope scope;
-  settings.spectrumType = kPower;
-  settings.displayGain = 3;
+  AnalysisSetup scope;
+  scope.settings.spectrumType = kPower;
+  scope.settings.displayGain = 3;
   for (WindowFunction window : {kHanning, kBlackman, kGauss424, kTriangle, kRectangle}) {
-    useSpectrum(kSpectrumLog, kFft, 8, window);
+    useSpectrum(scope.settings, kSpectrumLog, kFft, 8, window);
     // Shorter than N: zero padded, window and offset over the 100 real samples only.
     std::vector<int> shortBlock = cosineSamples(100, 3000.0, 0.11);
     for (int& s : shortBlock) s += 700;  // mean above the 16-bit clamp
@@ -174,7 +175,7 @@ TEST(FrameAnalysis, SpectrumMatchesTheDirectComputationForShortAndLongBlocks) {
       EXPECT_NEAR(r.peakPower, maxRef, 1e-9 * maxRef) << int(window);
       int mismatches = 0;  // truncation may flip a depth that sits exactly on a boundary
       for (int k = 0; k < 128; ++k) {
-        mismatches += r.frame.depths[size_t(k)] != depthNow(ref[size_t(k)] / 7.0e7);
+        mismatches += r.frame.depths[size_t(k)] != depthNow(scope.settings, ref[size_t(k)] / 7.0e7);
       }
       EXPECT_LE(mismatches, 1) << int(window);
     }
@@ -182,13 +183,13 @@ TEST(FrameAnalysis, SpectrumMatchesTheDirectComputationForShortAndLongBlocks) {
 }
 
 TEST(FrameAnalysis, DigitalSilenceShowsNoPeakAndTheBottomRow) {
-  SettingsScope scope;
-  useSpectrum(kSpectrumLog, kFft, 9, kHanning);
+  AnalysisSetup scope;
+  useSpectrum(scope.settings, kSpectrumLog, kFft, 9, kHanning);
   const std::vector<uint8_t> silence16(1024, 0), silence8(512, 128);
   for (SpectrumScale type : {kAmplitude, kPower, kLog}) {
     for (int gain = 0; gain <= 3; ++gain) {
-      settings.spectrumType = type;
-      settings.displayGain = gain;
+      scope.settings.spectrumType = type;
+      scope.settings.displayGain = gain;
       for (const SampleBlock& b : {block16(silence16), block8(silence8)}) {
         const FrameResult r = computeFrame(b, scope.params(), scope.tables, scope.progress);
         EXPECT_EQ(r.peakBin, 0);
@@ -204,18 +205,18 @@ TEST(FrameAnalysis, DigitalSilenceShowsNoPeakAndTheBottomRow) {
 }
 
 TEST(FrameAnalysis, OffsetIsClampedUnlessTheAutocorrelationIsOn) {
-  SettingsScope scope;
-  useSpectrum(kSpectrumLinear, kFft, 8, kRectangle);
-  settings.autocorrelation = false;
+  AnalysisSetup scope;
+  useSpectrum(scope.settings, kSpectrumLinear, kFft, 8, kRectangle);
+  scope.settings.autocorrelation = false;
   std::vector<double> re8(300, 5.0);  // an 8-bit block whose mean is 5
-  EXPECT_EQ(removeOffset(re8.data(), 256, false, !settings.autocorrelation), 1.0);
+  EXPECT_EQ(removeOffset(re8.data(), 256, false, !scope.settings.autocorrelation), 1.0);
   EXPECT_EQ(re8[0], 4.0);
   EXPECT_EQ(re8[299], 5.0);  // past the counted samples: untouched
   std::vector<double> re16(256, 1000.0);
-  EXPECT_EQ(removeOffset(re16.data(), 256, true, !settings.autocorrelation), 256.0);
+  EXPECT_EQ(removeOffset(re16.data(), 256, true, !scope.settings.autocorrelation), 256.0);
   EXPECT_EQ(re16[10], 744.0);
   std::vector<double> negative(256, -1000.0);
-  EXPECT_EQ(removeOffset(negative.data(), 256, true, !settings.autocorrelation), -256.0);
+  EXPECT_EQ(removeOffset(negative.data(), 256, true, !scope.settings.autocorrelation), -256.0);
 
   // End to end: the constant that is left is the whole spectrum.
   const std::vector<uint8_t> bytes = bytes16(std::vector<int>(256, 1000));
@@ -227,18 +228,18 @@ TEST(FrameAnalysis, OffsetIsClampedUnlessTheAutocorrelationIsOn) {
   EXPECT_NEAR(r.peakPower, 16.0, 1e-12);
 
   // With the autocorrelation on the full mean goes, also in the FFT pass before MEM.
-  settings.autocorrelation = true;
+  scope.settings.autocorrelation = true;
   std::vector<double> full(256, 1000.0);
-  EXPECT_EQ(removeOffset(full.data(), 256, true, !settings.autocorrelation), 1000.0);
-  settings.method = kMem;
+  EXPECT_EQ(removeOffset(full.data(), 256, true, !scope.settings.autocorrelation), 1000.0);
+  scope.settings.method = kMem;
   r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 0);
   EXPECT_NEAR(r.peakPower, 0.0, 1e-12);
 }
 
 TEST(FrameAnalysis, EqualMaximaReportTheLowerBinAndPinkWeightingSkipsBinZero) {
-  SettingsScope scope;
-  useSpectrum(kSpectrumLinear, kFft, 8, kRectangle);
+  AnalysisSetup scope;
+  useSpectrum(scope.settings, kSpectrumLinear, kFft, 8, kRectangle);
   // +a and -a half a block apart: every odd bin has exactly the same power.
   std::vector<int> pair(256, 0);
   pair[0] = 12000;
@@ -254,7 +255,7 @@ TEST(FrameAnalysis, EqualMaximaReportTheLowerBinAndPinkWeightingSkipsBinZero) {
   const auto toneBytes = bytes16(tone);
   r = computeFrame(block16(toneBytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 0);
-  settings.pinkNoiseFlat = true;
+  scope.settings.pinkNoiseFlat = true;
   r = computeFrame(block16(toneBytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 5);
   EXPECT_NEAR(r.peakPower, 5.0 * 2500.0 / 256.0 * 2.0, 0.2);  // the tone is rounded to integers
@@ -267,8 +268,8 @@ TEST(FrameAnalysis, EqualMaximaReportTheLowerBinAndPinkWeightingSkipsBinZero) {
 }
 
 TEST(FrameAnalysis, RateFamiliesGiveTheNominalFrequency) {
-  SettingsScope scope;
-  useSpectrum(kSpectrumLinear, kFft, 10, kHanning);
+  AnalysisSetup scope;
+  useSpectrum(scope.settings, kSpectrumLinear, kFft, 10, kHanning);
   const auto bytes = bytes16(cosineSamples(1024, 10000.0, 100.0 / 1024.0));
   EXPECT_DOUBLE_EQ(
       computeFrame(block16(bytes, 22), scope.params(), scope.tables, scope.progress).peakFrequency,
@@ -282,10 +283,10 @@ TEST(FrameAnalysis, RateFamiliesGiveTheNominalFrequency) {
 }
 
 TEST(FrameAnalysis, DctPathHasNPointsAndItsOwnDivisor) {
-  SettingsScope scope;
-  useSpectrum(kSpectrumLinear, kDct, 10, kRectangle);
-  settings.spectrumType = kPower;
-  settings.displayGain = 0;
+  AnalysisSetup scope;
+  useSpectrum(scope.settings, kSpectrumLinear, kDct, 10, kRectangle);
+  scope.settings.spectrumType = kPower;
+  scope.settings.displayGain = 0;
   const int n = 512;
   // A DCT basis function k0 = 40 (mean zero), amplitude 10000.
   std::vector<int> samples(static_cast<size_t>(n));
@@ -295,14 +296,14 @@ TEST(FrameAnalysis, DctPathHasNPointsAndItsOwnDivisor) {
   }
   const auto bytes = bytes16(samples);
   for (int onMem : {0, 1}) {
-    settings.onMem = onMem;
+    scope.settings.onMem = onMem;
     const FrameResult r =
         computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
     ASSERT_EQ(r.frame.bins(), n);
     EXPECT_EQ(r.peakBin, 40);
     EXPECT_DOUBLE_EQ(r.peakFrequency, 40 * 44100.0 / 1024.0);
     EXPECT_NEAR(r.peakPower, 1e8 * n / 2.0, 1e8 * n / 2.0 * 1e-3);
-    EXPECT_EQ(r.frame.depths[40], depthNow(r.peakPower / 7.0e10));
+    EXPECT_EQ(r.frame.depths[40], depthNow(scope.settings, r.peakPower / 7.0e10));
   }
 }
 
@@ -345,11 +346,11 @@ TEST(FrameAnalysis, WindowShapes) {
 // mean is their sum in order, which here is exact (four ones, then 2^53) although a sum that met
 // 2^53 before the ones would lose them.
 TEST(FrameAnalysis, OffsetIsTheSumInOrderOverTheCount) {
-  SettingsScope scope;
-  settings.autocorrelation = true;  // the full mean is removed
+  AnalysisSetup scope;
+  scope.settings.autocorrelation = true;  // the full mean is removed
   const double big = std::ldexp(1.0, 53);
   std::vector<double> re = {1.0, 1.0, 1.0, 1.0, big, 7.0};
-  const double mean = removeOffset(re.data(), 5, true, !settings.autocorrelation);
+  const double mean = removeOffset(re.data(), 5, true, !scope.settings.autocorrelation);
   EXPECT_EQ(mean, (big + 4.0) / 5.0);
   EXPECT_EQ(re[0], 1.0 - mean);
   EXPECT_EQ(re[5], 7.0);  // past the counted values: untouched

@@ -13,15 +13,15 @@
 namespace korimu {
 namespace {
 
+using testing::AnalysisSetup;
 using testing::block16;
 using testing::block8;
 using testing::bytes16;
-using testing::SettingsScope;
 
 TEST(FrameViews, WaveZoomRowsForEachGain16Bit) {
-  SettingsScope scope;
-  settings.display = kWaveZoom;
-  settings.autocorrelation = false;
+  AnalysisSetup scope;
+  scope.settings.display = kWaveZoom;
+  scope.settings.autocorrelation = false;
   const auto bytes = bytes16({0, 1000, -1000, 500, 32767, -32768, 20000, -9000});
   struct Case {
     int gain;
@@ -35,7 +35,7 @@ TEST(FrameViews, WaveZoomRowsForEachGain16Bit) {
       {3, {128, 143, 112, 135, 255, 0, 255, 0}},
   };
   for (const Case& c : cases) {
-    settings.displayGain = c.gain;
+    scope.settings.displayGain = c.gain;
     const FrameResult r =
         computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
     EXPECT_TRUE(r.waveZoom);
@@ -46,10 +46,10 @@ TEST(FrameViews, WaveZoomRowsForEachGain16Bit) {
 }
 
 TEST(FrameViews, AutomaticGainPutsThePeak64RowsFromTheZeroLine) {
-  SettingsScope scope;
-  settings.display = kWaveZoom;
-  settings.autocorrelation = false;
-  settings.displayGain = 0;
+  AnalysisSetup scope;
+  scope.settings.display = kWaveZoom;
+  scope.settings.autocorrelation = false;
+  scope.settings.displayGain = 0;
   const auto bytes = bytes16({0, 1000, -1000, 250});
   const FrameResult r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.rows, (std::vector<uint8_t>{128, 192, 64, 144}));
@@ -58,15 +58,15 @@ TEST(FrameViews, AutomaticGainPutsThePeak64RowsFromTheZeroLine) {
   EXPECT_EQ(r.maximum, 1000);
   EXPECT_EQ(r.minimum, -1000);
   // Another gain has no automatic scale to tell.
-  settings.displayGain = 1;
+  scope.settings.displayGain = 1;
   EXPECT_TRUE(computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress)
                   .diagnostics.empty());
 }
 
 TEST(FrameViews, WaveZoomRowsForEachGain8Bit) {
-  SettingsScope scope;
-  settings.display = kWaveZoom;
-  settings.autocorrelation = false;
+  AnalysisSetup scope;
+  scope.settings.display = kWaveZoom;
+  scope.settings.autocorrelation = false;
   const std::vector<uint8_t> bytes{128, 127, 191, 63, 255, 0, 100, 150};
   struct Case {
     int gain;
@@ -80,7 +80,7 @@ TEST(FrameViews, WaveZoomRowsForEachGain8Bit) {
       {3, {128, 124, 255, 0, 255, 0, 16, 216}},
   };
   for (const Case& c : cases) {
-    settings.displayGain = c.gain;
+    scope.settings.displayGain = c.gain;
     const FrameResult r = computeFrame(block8(bytes), scope.params(), scope.tables, scope.progress);
     EXPECT_EQ(r.rows, c.rows) << c.gain;
     EXPECT_EQ(r.maximum, 127);
@@ -89,10 +89,10 @@ TEST(FrameViews, WaveZoomRowsForEachGain8Bit) {
 }
 
 TEST(FrameViews, WaveZoomOfTheAutocorrelation) {
-  SettingsScope scope;
-  settings.display = kWaveZoom;
-  settings.autocorrelation = true;
-  settings.method = kMem;  // whatever the method: no spectrum, readout or overlay
+  AnalysisSetup scope;
+  scope.settings.display = kWaveZoom;
+  scope.settings.autocorrelation = true;
+  scope.settings.method = kMem;  // whatever the method: no spectrum, readout or overlay
   std::vector<int> sine(512);
   for (int j = 0; j < 512; ++j) sine[size_t(j)] = int(std::lround(8000 * std::sin(j * 0.25)));
   const auto bytes = bytes16(sine);
@@ -112,32 +112,32 @@ TEST(FrameViews, WaveZoomOfTheAutocorrelation) {
 }
 
 TEST(FrameViews, AutocorrelationSubstitutesTheBlockForFftAndDct) {
-  SettingsScope scope;
-  settings.display = kSpectrumLinear;
-  settings.autocorrelation = true;
-  settings.blockOrder = 10;
-  settings.windowFunction = WindowFunction::kHanning;  // Hanning
+  AnalysisSetup scope;
+  scope.settings.display = kSpectrumLinear;
+  scope.settings.autocorrelation = true;
+  scope.settings.blockOrder = 10;
+  scope.settings.windowFunction = WindowFunction::kHanning;  // Hanning
   std::vector<int> tone(2048);
   for (int j = 0; j < 2048; ++j) {
     tone[size_t(j)] = int(std::lround(6000 * std::cos(2 * std::numbers::pi * 64 * j / 1024.0)));
   }
   const auto bytes = bytes16(tone);
-  settings.method = kFft;
+  scope.settings.method = kFft;
   FrameResult r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.peakBin, 64);
   EXPECT_EQ(scope.progress.begun, std::vector<std::string>{"self"});
-  settings.method = kDct;
+  scope.settings.method = kDct;
   r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_EQ(r.frame.bins(), 512);
   EXPECT_NEAR(r.peakFrequency, 64 * 44100.0 / 1024.0, 44100.0 / 1024.0);
 }
 
 TEST(FrameViews, EmptyBlockDoesNothingAndFailuresComeBackAsFatalMessages) {
-  SettingsScope scope;
-  settings.display = kSpectrumLog;
-  settings.method = kFft;
-  settings.blockOrder = 8;
-  settings.windowFunction =
+  AnalysisSetup scope;
+  scope.settings.display = kSpectrumLog;
+  scope.settings.method = kFft;
+  scope.settings.blockOrder = 8;
+  scope.settings.windowFunction =
       WindowFunction::kRectangle;  // the rectangle: no window table to allocate
   const std::vector<uint8_t> bytes(512, 0);
   FrameResult r = computeFrame(SampleBlock{bytes.data(), 0, 16, 44}, scope.params(), scope.tables,
@@ -157,8 +157,8 @@ TEST(FrameViews, EmptyBlockDoesNothingAndFailuresComeBackAsFatalMessages) {
     EXPECT_EQ(testing::messageTexts(r), std::vector<std::string>{c.message});
   }
   // The DCT in memory tells that it could not run, and the analysis goes on.
-  settings.method = kDct;
-  settings.onMem = true;
+  scope.settings.method = kDct;
+  scope.settings.onMem = true;
   scope.tables.scratch.failAfter(4);
   r = computeFrame(block16(bytes), scope.params(), scope.tables, scope.progress);
   EXPECT_TRUE(r.analysed);

@@ -16,7 +16,7 @@
 namespace korimu {
 namespace {
 
-using testing::SettingsScope;
+using testing::AnalysisSetup;
 
 TEST(MemRate, TableOfIntervalsAndTopFrequencies) {
   EXPECT_DOUBLE_EQ(memRate(SampleRate(44)).dt, 2.2676251162157872e-05);
@@ -39,7 +39,7 @@ TEST(MemPoints, LogarithmicAndLinearSpacing) {
 }
 
 TEST(Burg, SilenceStopsAtOrderOneWithZeroPower) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
   std::vector<double> x(1000, 0.0), a(500, 0.0);
   int m = 0;
@@ -55,7 +55,7 @@ TEST(Burg, SilenceStopsAtOrderOneWithZeroPower) {
 
 // A first-order autoregressive process: the fit recovers its coefficient and error power.
 TEST(Burg, RecoversAFirstOrderProcess) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
   const int n = 8192;
   std::mt19937 engine(5);
@@ -76,7 +76,7 @@ TEST(Burg, RecoversAFirstOrderProcess) {
 }
 
 TEST(Burg, WhiteNoiseWhereNoOrderBeatsTheMeanKeepsOrderZero) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
   // Short noise sequences: for many of them no order's FPE reaches the mean's, and then the
   // model is order 0 with the block's variance and a flat spectrum dt * E / n.
@@ -110,7 +110,7 @@ TEST(Burg, WhiteNoiseWhereNoOrderBeatsTheMeanKeepsOrderZero) {
 }
 
 TEST(MemEstimate, FirstOrderModelSpectrumInBothSteppings) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
   const double a[] = {-0.5};
   const double dt = 1e-3;
@@ -134,11 +134,11 @@ TEST(MemEstimate, FirstOrderModelSpectrumInBothSteppings) {
 }
 
 TEST(MemDepths, SilenceSitsAtTheBottomOfEveryScale) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
   const MemPoints points = memPoints(44, 8, false);
   std::vector<double> spec(points.count, 0.0);
-  const MemExtremes extremes = memExtremes(spec.data(), points, settings.pinkNoiseFlat != 0);
+  const MemExtremes extremes = memExtremes(spec.data(), points, scope.settings.pinkNoiseFlat != 0);
   EXPECT_EQ(extremes.max, 0.0);
   EXPECT_EQ(extremes.min, 0.0);
   std::vector<uint8_t> depths(points.count);
@@ -158,20 +158,20 @@ TEST(MemDepths, SilenceSitsAtTheBottomOfEveryScale) {
                         {SpectrumScale::kAmplitude, kHanning, 1, 255},
                         {SpectrumScale::kPower, kRectangle, 2, 255}};
   for (const Case& c : cases) {
-    settings.spectrumType = c.scale;
-    settings.windowFunction = c.window;
-    settings.displayGain = c.gain;
+    scope.settings.spectrumType = c.scale;
+    scope.settings.windowFunction = c.window;
+    scope.settings.displayGain = c.gain;
     memDepths(depths.data(), spec.data(), points, extremes, true, scope.params());
     for (uint8_t d : depths) ASSERT_EQ(d, c.depth) << int(c.scale) << int(c.window) << c.gain;
   }
 }
 
 TEST(MemDepths, ReferenceAtTheTopAndMinimumAtTheBottom) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
-  settings.spectrumType = SpectrumScale::kLog;
-  settings.windowFunction = WindowFunction::kHanning;
-  settings.displayGain = 0;                          // the block's maximum is the reference
+  scope.settings.spectrumType = SpectrumScale::kLog;
+  scope.settings.windowFunction = WindowFunction::kHanning;
+  scope.settings.displayGain = 0;                    // the block's maximum is the reference
   const MemPoints points = memPoints(44, 3, false);  // four points
   std::vector<double> spec = {50.0, 100.0, 1.0, 1e-4};
   MemExtremes extremes;
@@ -184,9 +184,9 @@ TEST(MemDepths, ReferenceAtTheTopAndMinimumAtTheBottom) {
   // ln(0.01) / ln(1e-6) of the way down: one third.
   EXPECT_EQ(depths[2], 85);
   // Amplitude scale with the rectangle window: sqrt(v / max), gain 1.
-  settings.spectrumType = SpectrumScale::kAmplitude;
-  settings.windowFunction = WindowFunction::kRectangle;
-  settings.displayGain = 1;
+  scope.settings.spectrumType = SpectrumScale::kAmplitude;
+  scope.settings.windowFunction = WindowFunction::kRectangle;
+  scope.settings.displayGain = 1;
   memDepths(depths.data(), spec.data(), points, extremes, true, scope.params());
   EXPECT_EQ(depths[1], 0);
   EXPECT_EQ(depths[0], 74);  // 255 - 255 * sqrt(0.5)
@@ -195,12 +195,13 @@ TEST(MemDepths, ReferenceAtTheTopAndMinimumAtTheBottom) {
 // The pink tilt on the logarithmic axis is v * fi / fmax, multiplied first: near a row boundary
 // the other grouping, v * (fi / fmax), can round to the next row.
 TEST(MemDepths, PinkTiltMultipliesByTheFrequencyBeforeDividing) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
-  settings.spectrumType = SpectrumScale::kPower;         // power
-  settings.windowFunction = WindowFunction::kRectangle;  // the reference is the block's maximum
-  settings.displayGain = 1;                              // depth = trunc(255 - v * 255)
-  settings.pinkNoiseFlat = true;
+  scope.settings.spectrumType = SpectrumScale::kPower;  // power
+  scope.settings.windowFunction =
+      WindowFunction::kRectangle;  // the reference is the block's maximum
+  scope.settings.displayGain = 1;  // depth = trunc(255 - v * 255)
+  scope.settings.pinkNoiseFlat = true;
   const MemPoints points = memPoints(44, 8, false);
   MemExtremes extremes;
   extremes.max = 1.0;
@@ -251,12 +252,12 @@ std::vector<uint8_t> sineBytes(int count, double frequency, double rate, double 
 }
 
 TEST(MemAnalyze, SilenceFitsOrderOneAndGivesTheBottomRow) {
-  SettingsScope scope;
-  settings.blockOrder = 10;
-  settings.display = kSpectrumLog;
-  settings.spectrumType = SpectrumScale::kLog;
-  settings.windowFunction = WindowFunction::kHanning;
-  settings.displayGain = 1;
+  AnalysisSetup scope;
+  scope.settings.blockOrder = 10;
+  scope.settings.display = kSpectrumLog;
+  scope.settings.spectrumType = SpectrumScale::kLog;
+  scope.settings.windowFunction = WindowFunction::kHanning;
+  scope.settings.displayGain = 1;
   const std::vector<uint8_t> bytes(8192, 0);
   const SampleBlock block{bytes.data(), 8192, 16, 44};
   double runningMax = 0.0;
@@ -277,9 +278,9 @@ TEST(MemAnalyze, SilenceFitsOrderOneAndGivesTheBottomRow) {
 }
 
 TEST(MemAnalyze, SineIsStrongestAtTheNearestPoint) {
-  SettingsScope scope;
-  settings.blockOrder = 10;
-  settings.display = kSpectrumLog;
+  AnalysisSetup scope;
+  scope.settings.blockOrder = 10;
+  scope.settings.display = kSpectrumLog;
   const MemPoints points = memPoints(44, 10, false);
   double runningMax = 0.0;
   for (double f : {440.0, 1000.0, 5000.0}) {
@@ -304,9 +305,9 @@ TEST(MemAnalyze, SineIsStrongestAtTheNearestPoint) {
 }
 
 TEST(MemAnalyze, LinearViewStepsLinearlyAndReportsTheBinFrequency) {
-  SettingsScope scope;
-  settings.blockOrder = 8;
-  settings.display = kSpectrumLinear;
+  AnalysisSetup scope;
+  scope.settings.blockOrder = 8;
+  scope.settings.display = kSpectrumLinear;
   const std::vector<uint8_t> bytes = sineBytes(2048, 2756.25, 44100.0, 20000.0);
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
   double runningMax = 0.0;
@@ -344,9 +345,9 @@ TEST(MemRunningMax, WarningOnlyBeyondEveryEarlierBlockAndTheSoundLevel) {
 }
 
 TEST(MemAnalyze, RunningMaxLastsAcrossBlocks) {
-  SettingsScope scope;
-  settings.blockOrder = 9;
-  settings.display = kSpectrumLog;
+  AnalysisSetup scope;
+  scope.settings.blockOrder = 9;
+  scope.settings.display = kSpectrumLog;
   const std::vector<uint8_t> loud = sineBytes(4096, 1000.0, 44100.0, 30000.0);
   const std::vector<uint8_t> quiet = sineBytes(4096, 1000.0, 44100.0, 3000.0);
   const SampleBlock loudBlock{loud.data(), static_cast<uint32_t>(loud.size()), 16, 44};
@@ -368,8 +369,8 @@ TEST(MemAnalyze, RunningMaxLastsAcrossBlocks) {
 }
 
 TEST(MemAnalyze, StopInTheRecursionGivesNothing) {
-  SettingsScope scope;
-  settings.blockOrder = 9;
+  AnalysisSetup scope;
+  scope.settings.blockOrder = 9;
   const std::vector<uint8_t> bytes = sineBytes(4096, 300.0, 44100.0, 10000.0);
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
   scope.progress.stopAtEvent = 2;
@@ -383,8 +384,8 @@ TEST(MemAnalyze, StopInTheRecursionGivesNothing) {
 }
 
 TEST(MemAnalyze, StopInTheEstimateGivesNothingAndEndsTheStep) {
-  SettingsScope scope;
-  settings.blockOrder = 9;
+  AnalysisSetup scope;
+  scope.settings.blockOrder = 9;
   const std::vector<uint8_t> bytes(4096, 0);  // silence: the recursion takes one event
   const SampleBlock block{bytes.data(), 4096, 16, 44};
   scope.progress.stopAtEvent = 5;
@@ -399,9 +400,9 @@ TEST(MemAnalyze, StopInTheEstimateGivesNothingAndEndsTheStep) {
 }
 
 TEST(MemAnalyze, AutocorrelationFitsHalfTheLagsUpToOrderNdHalfMinusOne) {
-  SettingsScope scope;
-  settings.blockOrder = 8;
-  settings.autocorrelation = true;
+  AnalysisSetup scope;
+  scope.settings.blockOrder = 8;
+  scope.settings.autocorrelation = true;
   // Three tones in a short block keep the FPE falling for many orders.
   std::vector<int> samples(128);
   for (int i = 0; i < 128; ++i) {
@@ -428,8 +429,8 @@ TEST(MemAnalyze, AutocorrelationFitsHalfTheLagsUpToOrderNdHalfMinusOne) {
 TEST(MemAnalyze, OutOfMemoryMessagesNameTheArray) {
   const char* expected[] = {"mem nd 512", "mem ns", "mem mx", "mem s2", "burg"};
   for (int which = 1; which <= 5; ++which) {
-    SettingsScope scope;
-    settings.blockOrder = 8;
+    AnalysisSetup scope;
+    scope.settings.blockOrder = 8;
     const std::vector<uint8_t> bytes(1024, 3);
     const SampleBlock block{bytes.data(), 1024, 16, 44};
     double runningMax = 0.0;
@@ -444,7 +445,7 @@ TEST(MemAnalyze, OutOfMemoryMessagesNameTheArray) {
 }
 
 TEST(MemAnalyze, ZeroKilohertzAnalysesNothing) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   const std::vector<uint8_t> bytes(256, 0);
   const SampleBlock block{bytes.data(), 256, 16, 0};
   double runningMax = 0.0;

@@ -12,8 +12,8 @@
 namespace korimu {
 namespace {
 
+using testing::AnalysisSetup;
 using testing::bytes16;
-using testing::SettingsScope;
 
 TEST(WaveletBlockSize, EveryRateGets65536Frames) {
   EXPECT_EQ(waveletBlockBytes(176400, 44, 4), 65536u * 4);  // 44.1 kHz 16-bit stereo
@@ -120,7 +120,7 @@ std::vector<int> rowLengths(WaveletVariant variant, int n, int order) {
 }
 
 TEST(WaveletDecimation, NoDecimationOnceTheRowIs32Long) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   for (WaveletVariant variant : {WaveletVariant::kDirect, WaveletVariant::kFft}) {
     const std::vector<int> lengths = rowLengths(variant, 256, 16);
     ASSERT_EQ(lengths.size(), 256u);
@@ -140,7 +140,7 @@ TEST(WaveletDecimation, NoDecimationOnceTheRowIs32Long) {
 // row's kernel: the direct variant's kernel grows by one tap a row from 16 taps (blockOrder 8),
 // the FFT variant's spans the whole block and its values are 1/n of the correlation.
 TEST(WaveletRows, EarlyRowsAreTheCircularCorrelationWithTheKernel) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
   auto& progress = scope.progress;
   const int n = 256;
@@ -184,7 +184,7 @@ TEST(WaveletRows, EarlyRowsAreTheCircularCorrelationWithTheKernel) {
 // Both variants compute the same rows: the FFT variant's values are 1/n of the direct one's, so
 // with their divisors the FFT variant's levels are 8.5 times lower in power.
 TEST(WaveletVariants, AgreeUpToTheLevelFactor) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   AnalysisNotes notes;
   auto& progress = scope.progress;
   const int n = 4096;
@@ -248,54 +248,54 @@ TEST(WaveletVariants, AgreeUpToTheLevelFactor) {
 }
 
 TEST(WaveletDepths, PinkWeightingFallsByTheRowRatio) {
-  SettingsScope scope;
-  settings.pinkNoiseFlat = true;
-  settings.spectrumType = SpectrumScale::kPower;
+  AnalysisSetup scope;
+  scope.settings.pinkNoiseFlat = true;
+  scope.settings.spectrumType = SpectrumScale::kPower;
   const float re[] = {1.0f}, im[] = {0.0f};
   uint8_t depth[1];
   const double r = std::pow(2.0, 1.0 / 24);
   for (int row : {0, 1, 100, 255}) {
     WaveletExtremes extremes;
     const double fRow = 20000.0 / std::pow(r, row);
-    waveletDepths(depth, re, im, 1, row, fRow, 20000.0, 1.0, extremes, SettingsScope::params());
+    waveletDepths(depth, re, im, 1, row, fRow, 20000.0, 1.0, extremes, scope.params());
     EXPECT_NEAR(extremes.maximum, std::pow(2.0, -row / 24.0), 1e-12) << row;
     EXPECT_EQ(extremes.maximumRow, row);
   }
 }
 
 TEST(WaveletDepths, ScalesAndGains) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   const float re[] = {0.0f, 1.0f, 0.5f, 0.0625f}, im[] = {0.0f, 0.0f, 0.0f, 0.0f};
   uint8_t depths[4];
   WaveletExtremes extremes;
-  settings.spectrumType = SpectrumScale::kLog;
+  scope.settings.spectrumType = SpectrumScale::kLog;
   for (int gain = 0; gain < 4; ++gain) {
-    settings.displayGain = gain;
-    waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
+    scope.settings.displayGain = gain;
+    waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, scope.params());
     EXPECT_EQ(depths[0], 255) << gain;  // silence at the bottom in every gain
   }
-  settings.displayGain = 0;
-  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
+  scope.settings.displayGain = 0;
+  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, scope.params());
   EXPECT_EQ(depths[1], 0);
   // ln(0.25)/25 = -0.05545; times 151 = 8.37.
   EXPECT_EQ(depths[2], 8);
-  settings.spectrumType = SpectrumScale::kAmplitude;  // amplitude: a = sqrt(p)
-  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
+  scope.settings.spectrumType = SpectrumScale::kAmplitude;  // amplitude: a = sqrt(p)
+  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, scope.params());
   EXPECT_EQ(depths[2], 127);  // 255 - 127.5
-  settings.displayGain = 3;
-  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
-  EXPECT_EQ(depths[2], 0);                        // 0.5 * 8 clamps to 1
-  EXPECT_EQ(depths[3], 127);                      // 255 - 255 * 0.5
-  settings.spectrumType = SpectrumScale::kPower;  // power, gain 1 triples
-  settings.displayGain = 1;
-  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, SettingsScope::params());
+  scope.settings.displayGain = 3;
+  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, scope.params());
+  EXPECT_EQ(depths[2], 0);                              // 0.5 * 8 clamps to 1
+  EXPECT_EQ(depths[3], 127);                            // 255 - 255 * 0.5
+  scope.settings.spectrumType = SpectrumScale::kPower;  // power, gain 1 triples
+  scope.settings.displayGain = 1;
+  waveletDepths(depths, re, im, 4, 10, 1.0, 1.0, 1.0, extremes, scope.params());
   EXPECT_EQ(depths[3], 252);  // 255 - 255 * 3/256
   // Rows 0..3 never set the minimum; the maximum keeps its first row.
   WaveletExtremes fresh;
-  waveletDepths(depths, re, im, 4, 3, 1.0, 1.0, 1.0, fresh, SettingsScope::params());
+  waveletDepths(depths, re, im, 4, 3, 1.0, 1.0, 1.0, fresh, scope.params());
   EXPECT_EQ(fresh.minimum, 1e36);
   EXPECT_EQ(fresh.maximum, 1.0);
-  waveletDepths(depths, re, im, 4, 4, 1.0, 1.0, 1.0, fresh, SettingsScope::params());
+  waveletDepths(depths, re, im, 4, 4, 1.0, 1.0, 1.0, fresh, scope.params());
   EXPECT_EQ(fresh.minimum, 0.0);
   EXPECT_EQ(fresh.maximumRow, 3);
 }
@@ -345,8 +345,8 @@ struct SeenRows {
 };
 
 TEST(WaveletBlock, HandsOnAllRowsAndReportsThePeakRowFrequency) {
-  SettingsScope scope;
-  settings.blockOrder = 8;
+  AnalysisSetup scope;
+  scope.settings.blockOrder = 8;
   std::vector<uint8_t> storage;
   // 1000 Hz at 8 kHz: fTop 4000 Hz, so the peak row is 48 rows (two octaves) down.
   const SampleBlock block = toneBlock(storage, 2048, 2048, 1000.0, 8);
@@ -367,8 +367,8 @@ TEST(WaveletBlock, HandsOnAllRowsAndReportsThePeakRowFrequency) {
 }
 
 TEST(WaveletBlock, ShortFinalBlockIsPaddedToTheFullLength) {
-  SettingsScope scope;
-  settings.blockOrder = 8;
+  AnalysisSetup scope;
+  scope.settings.blockOrder = 8;
   std::vector<uint8_t> storage;
   const SampleBlock block = toneBlock(storage, 2048, 1000, 1000.0, 8);
   SeenRows seen;
@@ -389,8 +389,8 @@ TEST(WaveletBlock, ShortFinalBlockIsPaddedToTheFullLength) {
 }
 
 TEST(WaveletBlock, StopKeepsTheRowsDoneAndStillGivesReadouts) {
-  SettingsScope scope;
-  settings.blockOrder = 8;
+  AnalysisSetup scope;
+  scope.settings.blockOrder = 8;
   scope.progress.stopAtEvent = 10;
   std::vector<uint8_t> storage;
   const SampleBlock block = toneBlock(storage, 1024, 1024, 500.0, 8);
@@ -407,7 +407,7 @@ TEST(WaveletBlock, StopKeepsTheRowsDoneAndStillGivesReadouts) {
 }
 
 TEST(WaveletBlock, FailuresComeBackAsFatalMessages) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   std::vector<uint8_t> storage(16, 0);
   const SampleBlock tooLong{storage.data(), 16, 16, 44};
   SeenRows seen;
@@ -419,7 +419,7 @@ TEST(WaveletBlock, FailuresComeBackAsFatalMessages) {
 
   // The signal and the depth array report "wavelet", the partner and kernels "wt error".
   const char* expected[] = {"wavelet", "wavelet", "wt error", "wt error", "wt error"};
-  settings.blockOrder = 8;
+  scope.settings.blockOrder = 8;
   std::vector<uint8_t> tone(512, 1);
   const SampleBlock block{tone.data(), 512, 16, 8};
   for (int which = 1; which <= 5; ++which) {
@@ -432,7 +432,7 @@ TEST(WaveletBlock, FailuresComeBackAsFatalMessages) {
 }
 
 TEST(WaveletBlock, NothingAtZeroKilohertz) {
-  SettingsScope scope;
+  AnalysisSetup scope;
   std::vector<uint8_t> storage(64, 0);
   const SampleBlock block{storage.data(), 64, 16, 0};
   SeenRows seen;

@@ -108,7 +108,7 @@ TEST_F(ClientAreaTest, OverviewOfEightBitSilenceIsALineAtHalfHeight) {
   for (int x : {0, 255, 511}) EXPECT_EQ(overviewBlackRows(x), std::vector<int>{g / 2});
   controller().command(kDoubleZoomId);
   shell().overview->repaint();
-  EXPECT_EQ(settings.amplitudeZoom, 2);
+  EXPECT_EQ(settings().amplitudeZoom, 2);
   for (int x : {0, 255, 511}) EXPECT_EQ(overviewBlackRows(x), std::vector<int>{g / 2});
 }
 
@@ -255,10 +255,9 @@ TEST_F(ClientAreaTest, SettingsAreWrittenAtANormalExitAndReadAtTheNextStart) {
   EXPECT_NE(text.str().find("display=1108"), std::string::npos) << text.str();
 
   destroyMainWindow();
-  settings = AppSettings{};
   start();
-  EXPECT_EQ(settings.lineWidth, LineWidth::kThick);
-  EXPECT_EQ(settings.display, 1108);
+  EXPECT_EQ(settings().lineWidth, LineWidth::kThick);
+  EXPECT_EQ(settings().display, 1108);
   EXPECT_TRUE(menuItemChecked(1108));
   EXPECT_TRUE(menuItemChecked(1115));
   EXPECT_FALSE(menuItemChecked(1106));

@@ -159,20 +159,20 @@ TEST_F(ControlBarTest, TabTargetsFollowTheChosenRadiosAndWhatIsEnabled) {
 TEST_F(ControlBarTest, UpAndDownPressTheNeighbouringRadioWithinItsGroup) {
   start();
   key(kGainX4Id, Qt::Key_Down);
-  EXPECT_EQ(settings.displayGain, 3);  // "4倍" is pressed again
+  EXPECT_EQ(settings().displayGain, 3);  // "4倍" is pressed again
   EXPECT_TRUE(buttonById(kGainX4Id)->isChecked());
   EXPECT_FALSE(buttonById(kGainX1Id)->isChecked());
   key(kGainAtId, Qt::Key_Up);
-  EXPECT_EQ(settings.displayGain, 0);
+  EXPECT_EQ(settings().displayGain, 0);
   EXPECT_TRUE(buttonById(kGainAtId)->isChecked());
   key(kGainX1Id, Qt::Key_Down);
-  EXPECT_EQ(settings.displayGain, 2);
+  EXPECT_EQ(settings().displayGain, 2);
   EXPECT_TRUE(buttonById(kGainX2Id)->isChecked());
   EXPECT_FALSE(buttonById(kGainAtId)->isChecked());
   key(kNormalZoomId, Qt::Key_Up);
-  EXPECT_EQ(settings.amplitudeZoom, 1);
+  EXPECT_EQ(settings().amplitudeZoom, 1);
   key(kNormalZoomId, Qt::Key_Down);
-  EXPECT_EQ(settings.amplitudeZoom, 2);
+  EXPECT_EQ(settings().amplitudeZoom, 2);
   EXPECT_TRUE(buttonById(kDoubleZoomId)->isChecked());
   EXPECT_FALSE(buttonById(kNormalZoomId)->isChecked());
 }
@@ -193,14 +193,14 @@ TEST_F(ControlBarTest, LeftAndRightAlsoMoveTheSpanSelectionWhichCountsOnlyWhenTh
   EXPECT_EQ(controller().session().document.position,
             210u);  // the step happens as on every control
   EXPECT_EQ(combo->currentIndex(), 2);
-  EXPECT_EQ(settings.framesPerColumn, 512);  // not taken yet
+  EXPECT_EQ(settings().framesPerColumn, 512);  // not taken yet
   key(kSpanComboId, Qt::Key_Left);
   key(kSpanComboId, Qt::Key_Left);
   key(kSpanComboId, Qt::Key_Left);  // stops at the first item
   EXPECT_EQ(combo->currentIndex(), 0);
   QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
   QApplication::sendEvent(combo, &focusOut);
-  EXPECT_EQ(settings.framesPerColumn, 1024);  // "524288" / 512
+  EXPECT_EQ(settings().framesPerColumn, 1024);  // "524288" / 512
 }
 
 TEST_F(ControlBarTest, SpanComboboxRedrawsOnlyWhenTheSpanChanges) {
@@ -214,16 +214,16 @@ TEST_F(ControlBarTest, SpanComboboxRedrawsOnlyWhenTheSpanChanges) {
   combo->hidePopup();  // closed without a change
   QApplication::processEvents();
   overview->repaint();
-  EXPECT_EQ(settings.framesPerColumn, 512);
+  EXPECT_EQ(settings().framesPerColumn, 512);
   EXPECT_EQ(overview->fileRedraws(), before);
   EXPECT_EQ(clientCanvas().pixels(), canvasBefore);
 
-  combo->setCurrentIndex(3);                 // " 65536"
-  EXPECT_EQ(settings.framesPerColumn, 512);  // a selection alone changes nothing
+  combo->setCurrentIndex(3);                   // " 65536"
+  EXPECT_EQ(settings().framesPerColumn, 512);  // a selection alone changes nothing
   combo->hidePopup();
   QApplication::processEvents();
   overview->repaint();
-  EXPECT_EQ(settings.framesPerColumn, 128);
+  EXPECT_EQ(settings().framesPerColumn, 128);
   EXPECT_EQ(overview->fileRedraws(), before + 1);
   // The span text: 128 x 512 frames of 11025 per second.
   Canvas expected = clientCanvas();
@@ -234,7 +234,7 @@ TEST_F(ControlBarTest, SpanComboboxRedrawsOnlyWhenTheSpanChanges) {
   QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
   QApplication::sendEvent(combo, &focusOut);
   overview->repaint();
-  EXPECT_EQ(settings.framesPerColumn, 1);
+  EXPECT_EQ(settings().framesPerColumn, 1);
   EXPECT_EQ(overview->fileRedraws(), before + 2);
   // Losing the focus again without a change draws nothing.
   QApplication::sendEvent(combo, &focusOut);

@@ -157,7 +157,7 @@ TEST_F(CrossSectionWindowTest, RealRecordingShowsTheCanvasUnderItsButtons) {
   const std::string path = std::string(KORIMU_SHARED_WAV_DIR) + "/22050_16_mono_espeak-ja.wav";
   if (!std::filesystem::exists(path)) GTEST_SKIP() << "no shared recordings";
   start(path);
-  settings.timeResolution = 1024;
+  settings().timeResolution = 1024;
   struct Look {
     const char* name;
     AnalysisMethod method;
@@ -174,8 +174,8 @@ TEST_F(CrossSectionWindowTest, RealRecordingShowsTheCanvasUnderItsButtons) {
   for (const Look& look : looks) {
     SCOPED_TRACE(look.name);
     closeCrossSectionWindow();
-    settings.colorScale = look.colorScale;
-    settings.graphStyle = look.graphStyle;
+    settings().colorScale = look.colorScale;
+    settings().graphStyle = look.graphStyle;
     analyze(kTimeFrequencyChart, look.method, look.blockOrder);
     windowDisplay().crossSection.sectionWidth = look.width;
     clickChart(120);

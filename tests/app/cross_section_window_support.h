@@ -46,14 +46,14 @@ class CrossSectionWindowTest : public ShellTest {
 
   void analyze(ViewMode view, AnalysisMethod method, int blockOrder) {
     controller().command(view);
-    settings.method = method;
-    settings.blockOrder = blockOrder;
+    settings().method = method;
+    settings().blockOrder = blockOrder;
     buttonById(kAnalyzeId)->click();
     ASSERT_FALSE(controller().busy());
   }
   // The chart most tests read: FFT of 512-point blocks at time resolution 1024.
   void analyzeFftChart() {
-    settings.timeResolution = 1024;
+    settings().timeResolution = 1024;
     analyze(kTimeFrequencyChart, kFft, 9);
   }
   static void clickChart(int column, int row = 100) {

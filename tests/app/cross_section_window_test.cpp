@@ -25,7 +25,7 @@ TEST_F(CrossSectionWindowTest, OpensOnlyAfterAChartRun) {
   controller().command(1116);
   EXPECT_EQ(window(), nullptr) << "nothing was analysed yet";
 
-  settings.timeResolution = 1024;
+  settings().timeResolution = 1024;
   analyze(kSpectrumLinear, kFft, 9);
   EXPECT_FALSE(menuItemEnabled(1116));
   clickChart(100);
@@ -47,7 +47,7 @@ TEST_F(CrossSectionWindowTest, OpensOnlyAfterAChartRun) {
   clickChart(300);
   EXPECT_EQ(column(), 300);
   EXPECT_TRUE(shows(int(kLayout.unitW * 23.5), 5 * kLayout.unitH + 256, "300",
-                    crossSectionTextStyle(settings.dialog3d)));
+                    crossSectionTextStyle(settings().dialog3d)));
   clickChart(515, 10);
   EXPECT_EQ(column(), 511);
   clickChart(-4, 10);  // in the margin left of the chart
@@ -91,7 +91,7 @@ TEST_F(CrossSectionWindowTest, ArrowsStepOneBlockAndStopAtTheEdges) {
   press(kCrossSectionRight);
   EXPECT_EQ(column(), 16);
   EXPECT_TRUE(shows(int(kLayout.unitW * 23.5), 5 * kLayout.unitH + 256, " 16",
-                    crossSectionTextStyle(settings.dialog3d)));
+                    crossSectionTextStyle(settings().dialog3d)));
   clickChart(505);
   press(kCrossSectionRight);
   EXPECT_EQ(column(), 511);
@@ -128,7 +128,7 @@ TEST_F(CrossSectionWindowTest, ZoomShowsTheWideLabelsOf44kHzFft) {
   EXPECT_EQ(zoom->text(), QString::fromUtf8("縮小"));
   EXPECT_EQ(window()->width(), 512 + 2 * kLayout.unitW);
   window()->repaintGraphNow();
-  const TextStyle style = crossSectionTextStyle(settings.dialog3d);
+  const TextStyle style = crossSectionTextStyle(settings().dialog3d);
   const int w = kLayout.unitW;
   const int y = kLayout.unitH + 260;
   EXPECT_TRUE(shows(464 - w, y, "20000", style));
@@ -175,7 +175,7 @@ TEST_F(CrossSectionWindowTest, WindowSwitchAndLookItems) {
   EXPECT_NE(window(), nullptr) << "switching windows keeps this one open";
 
   items[2]->trigger();
-  EXPECT_FALSE(settings.dialog3d);
+  EXPECT_FALSE(settings().dialog3d);
   QApplication::processEvents();
   window()->repaintGraphNow();
   EXPECT_EQ(window()->canvas().getPixel(2, below), kWindowColour);
@@ -220,7 +220,7 @@ TEST_F(CrossSectionWindowTest, SavesTheShownColumnAsFrequencyAndDepth) {
     EXPECT_DOUBLE_EQ(rows[e].first,
                      crossSectionRowFrequency(windowDisplay().fileRate,
                                               controller().session().document.lastRunMethod,
-                                              settings.blockOrder, e));
+                                              settings().blockOrder, e));
   }
   const auto loudest = std::min_element(rows.begin(), rows.end(),
                                         [](auto& a, auto& b) { return a.second < b.second; });

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/startup.h"
 #include "cli/command_line.h"
@@ -57,7 +58,6 @@ class ShellTest : public ::testing::Test {
     configHome_ = processFolder("shell-config");
     ::setenv("XDG_CONFIG_HOME", configHome_.c_str(), 1);
     std::filesystem::remove(settingsFilePath());
-    settings = AppSettings{};
   }
   void TearDown() override {
     destroyMainWindow();
@@ -80,7 +80,11 @@ class ShellTest : public ::testing::Test {
     QApplication::processEvents();
   }
 
+  // The window's settings: its controller's session holds them.
+  static AppSettings& settings() { return controller().session().settings; }
+
   // Stores a settings file for the next start.
+
   void writeSettings(const std::string& text) {
     std::filesystem::create_directories(settingsFilePath().parent_path());
     std::ofstream(settingsFilePath()) << text;

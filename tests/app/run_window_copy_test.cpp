@@ -75,10 +75,10 @@ TEST_P(RunWindowCopyTest, EveryMethodLeavesTheCanvasAWholeCopyWouldAndTheScreenS
   shell().window->show();
   QApplication::processEvents();
   controller().command(kTimeFrequencyChart);
-  settings.timeResolution = 1024;
-  settings.blockOrder = 9;
+  settings().timeResolution = 1024;
+  settings().blockOrder = 9;
   for (AnalysisMethod method : {kFft, kDct, kDtft, kMem, kWt}) {
-    settings.method = method;
+    settings().method = method;
     chartRun(true);  // running maxima and texts as any later run finds them
     const std::vector<uint32_t> incremental = chartRun(false);
     EXPECT_EQ(shownDifferences(), 0) << "method " << method;

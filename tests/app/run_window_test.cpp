@@ -48,7 +48,7 @@ class RunWindowTest : public testing::ShellTest {
   }
   static Canvas clearedChart() {
     Canvas c(kLayout.layoutWidth, kLayout.clientHeight, clientCanvas().depthBits());
-    clearChart(windowDisplay(), settings, c);
+    clearChart(windowDisplay(), settings(), c);
     return c;
   }
   // Whether a plot column looks as the cleared chart does, apart from the notice that Stop writes
@@ -65,9 +65,9 @@ class RunWindowTest : public testing::ShellTest {
 
   void chartWith(AnalysisMethod method, int blockOrder) {
     controller().command(kTimeFrequencyChart);
-    settings.method = method;
-    settings.blockOrder = blockOrder;
-    settings.timeResolution = 1024;  // 4096 frames at 44.1 kHz: 8 columns a block
+    settings().method = method;
+    settings().blockOrder = blockOrder;
+    settings().timeResolution = 1024;  // 4096 frames at 44.1 kHz: 8 columns a block
   }
 };
 
@@ -106,8 +106,8 @@ TEST_F(RunWindowTest, StopDuringADtftChartRunEndsAtTheNextPointAndKeepsTheColumn
 TEST_F(RunWindowTest, StopDuringAWaveletRunEndsBeforeTheNextRow) {
   start(glideFile("wt.wav", 2.0));
   controller().command(kSpectrumLinear);
-  settings.method = kWt;
-  settings.blockOrder = 10;
+  settings().method = kWt;
+  settings().blockOrder = 10;
   // Each row is counted as it starts; Stop is pressed once the fifth is under way.
   int rows = 0;
   RunWatch watch;
@@ -118,7 +118,7 @@ TEST_F(RunWindowTest, StopDuringAWaveletRunEndsBeforeTheNextRow) {
   watch.onBlock = [&](const SampleBlock&, int, int) { ++blocks; };
   buttonById(kAnalyzeId)->click();
 
-  EXPECT_EQ(settings.display, kTimeFrequencyChart);
+  EXPECT_EQ(settings().display, kTimeFrequencyChart);
   EXPECT_TRUE(menuItemChecked(kTimeFrequencyChart));
   EXPECT_FALSE(menuItemChecked(kSpectrumLinear));
   EXPECT_EQ(blocks, 1);

@@ -65,7 +65,7 @@ TEST_F(MainWindowTest, ControlsCarryTheirCaptionsAndStartingChoices) {
   EXPECT_EQ(combo->itemText(3), QString(" 65536"));
   EXPECT_EQ(combo->itemText(10), QString("   512"));
   EXPECT_EQ(combo->currentText(), QString("262144"));
-  EXPECT_EQ(settings.framesPerColumn, 512);
+  EXPECT_EQ(settings().framesPerColumn, 512);
   EXPECT_TRUE(buttonById(kNormalZoomId)->isChecked());
   EXPECT_FALSE(buttonById(kDoubleZoomId)->isChecked());
   EXPECT_TRUE(buttonById(kGainX1Id)->isChecked());
@@ -196,20 +196,20 @@ TEST_F(MainWindowTest, AnalysingLeavesOnlyTheAbortButton) {
 TEST_F(MainWindowTest, ViewMenuMarksFollowTheSettings) {
   start();
   shell().actions.at(1108)->trigger();
-  EXPECT_EQ(settings.display, 1108);
+  EXPECT_EQ(settings().display, 1108);
   EXPECT_TRUE(shell().actions.at(1108)->isChecked());
   EXPECT_FALSE(shell().actions.at(1106)->isChecked());
   // Choosing the marked item again keeps its mark.
   shell().actions.at(1108)->trigger();
   EXPECT_TRUE(shell().actions.at(1108)->isChecked());
   shell().actions.at(1113)->trigger();
-  EXPECT_EQ(settings.graphStyle, 1113);
+  EXPECT_EQ(settings().graphStyle, 1113);
   EXPECT_FALSE(shell().actions.at(1114)->isChecked());
   shell().actions.at(1111)->trigger();
-  EXPECT_TRUE(settings.pinkNoiseFlat);
+  EXPECT_TRUE(settings().pinkNoiseFlat);
   EXPECT_TRUE(shell().actions.at(1111)->isChecked());
   shell().actions.at(1111)->trigger();
-  EXPECT_FALSE(settings.pinkNoiseFlat);
+  EXPECT_FALSE(settings().pinkNoiseFlat);
   EXPECT_FALSE(shell().actions.at(1111)->isChecked());
 }
 
@@ -217,13 +217,13 @@ TEST_F(MainWindowTest, ViewMenuMarksFollowTheSettings) {
 TEST_F(MainWindowTest, ThickLinesFromAStoredZeroStartThin) {
   writeSettings("[KORIMU]\nfutosa=0\n");
   start();
-  EXPECT_EQ(settings.lineWidth, LineWidth::kThin);
+  EXPECT_EQ(settings().lineWidth, LineWidth::kThin);
   EXPECT_FALSE(shell().actions.at(1115)->isChecked());
   shell().actions.at(1115)->trigger();
-  EXPECT_EQ(settings.lineWidth, LineWidth::kThick);
+  EXPECT_EQ(settings().lineWidth, LineWidth::kThick);
   EXPECT_TRUE(shell().actions.at(1115)->isChecked());
   shell().actions.at(1115)->trigger();
-  EXPECT_EQ(settings.lineWidth, LineWidth::kThin);
+  EXPECT_EQ(settings().lineWidth, LineWidth::kThin);
   EXPECT_FALSE(shell().actions.at(1115)->isChecked());
 }
 

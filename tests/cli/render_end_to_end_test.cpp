@@ -99,7 +99,9 @@ TEST(RenderEndToEnd, WaveletDrawsTheChartFromAnyView) {
     const std::string silent = scope.file("wt-silent.wav", silentTone);
     RenderOptions options = quick("spectrum-linear", "wt");
     ASSERT_EQ(runRender(scope.out("wt.png"), options, tone), 0);
-    EXPECT_EQ(settings.display, kTimeFrequencyChart);
+    RenderSetup setup;
+    ASSERT_TRUE(prepareRender(options, setup));
+    EXPECT_EQ(setup.settings.display, kTimeFrequencyChart);
     ASSERT_EQ(runRender(scope.out("wt-silent.png"), options, silent), 0);
     EXPECT_FALSE(samePixels(loadPng(scope.out("wt.png")), loadPng(scope.out("wt-silent.png"))));
   }
@@ -155,17 +157,17 @@ TEST(RenderEndToEnd, PositionAtTheEndGivesAnEmptyChartAndABlankProgressPlace) {
   const ToneFile tone{22050, 2, 16, 0.2, 1000.0, 0.7};
   const std::string file = scope.file("end.wav", tone);
   const uint32_t dataBytes = uint32_t(22050 * 0.2) * 4;
-  ASSERT_EQ(
-      runRender(scope.out("end.png"),
-                {{"view", "chart"}, {"method", "mem"}, {"position", std::to_string(dataBytes)}},
-                file),
-      0);
+  const RenderOptions options = {
+      {"view", "chart"}, {"method", "mem"}, {"position", std::to_string(dataBytes)}};
+  ASSERT_EQ(runRender(scope.out("end.png"), options, file), 0);
+  RenderSetup setup;
+  ASSERT_TRUE(prepareRender(options, setup));
   const QImage image = loadPng(scope.out("end.png"));
   // The cleared chart, as the chart module draws it for these settings and the file's rate.
   DisplayState display;
   display.fileRate = SampleRate(22);
   Canvas expected(kLayout.layoutWidth, kLayout.clientHeight);
-  clearChart(display, settings, expected);
+  clearChart(display, setup.settings, expected);
   for (int y = 0; y < 256; ++y)
     for (int x = 0; x < 512; ++x)
       ASSERT_EQ(image.pixel(kLayout.unitW + x, kLayout.plotTop + y) & 0xFFFFFF,
@@ -218,7 +220,10 @@ TEST(RenderEndToEnd, UnsetOptionsComeFromTheSettingsFile) {
   const std::string file = scope.file("t.wav", ToneFile{});
   const std::string csv = scope.out("m.csv");
   ASSERT_EQ(runRender(scope.out("m.png"), {{"csv", csv}}, file), 0);
-  EXPECT_EQ(settings.display, kLevelMeter);
+  RenderSetup setup;
+  ASSERT_TRUE(prepareRender({{"csv", csv}}, setup));
+  EXPECT_EQ(setup.settings.display, kLevelMeter);
+
   std::ifstream numbers(csv);
   const std::string text((std::istreambuf_iterator<char>(numbers)), {});
   EXPECT_NE(text.find("# view,level-meter\n"), std::string::npos) << text.substr(0, 300);

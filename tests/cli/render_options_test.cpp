@@ -10,38 +10,29 @@
 namespace korimu {
 namespace {
 
-struct SettingsGuard {
-  AppSettings saved = settings;
-  ~SettingsGuard() { settings = saved; }
-};
-
-bool apply(const RenderOptions& options, RenderChoices& choices, std::string& error) {
-  return applyRenderOptions(options, settings, choices, error);
-}
-
 TEST(RenderOptions, EveryOptionSetsItsSetting) {
-  SettingsGuard guard;
+  AppSettings settings;
   RenderChoices choices;
   std::string error;
-  ASSERT_TRUE(apply({{"view", "spectrum-log"},
-                     {"method", "dct"},
-                     {"block-order", "12"},
-                     {"time-resolution", "2048"},
-                     {"window", "6"},
-                     {"scale", "power"},
-                     {"gain", "3"},
-                     {"autocorr", ""},
-                     {"pink", ""},
-                     {"onmem", ""},
-                     {"line", ""},
-                     {"thick", ""},
-                     {"color-scale", ""},
-                     {"key", "11"},
-                     {"span", "524288"},
-                     {"zoom", "2"},
-                     {"position", "4096"},
-                     {"plot-only", ""}},
-                    choices, error))
+  ASSERT_TRUE(applyRenderOptions({{"view", "spectrum-log"},
+                                  {"method", "dct"},
+                                  {"block-order", "12"},
+                                  {"time-resolution", "2048"},
+                                  {"window", "6"},
+                                  {"scale", "power"},
+                                  {"gain", "3"},
+                                  {"autocorr", ""},
+                                  {"pink", ""},
+                                  {"onmem", ""},
+                                  {"line", ""},
+                                  {"thick", ""},
+                                  {"color-scale", ""},
+                                  {"key", "11"},
+                                  {"span", "524288"},
+                                  {"zoom", "2"},
+                                  {"position", "4096"},
+                                  {"plot-only", ""}},
+                                 settings, choices, error))
       << error;
   EXPECT_EQ(settings.display, kSpectrumLog);
   EXPECT_EQ(settings.method, kDct);
@@ -65,7 +56,7 @@ TEST(RenderOptions, EveryOptionSetsItsSetting) {
 }
 
 TEST(RenderOptions, WordsOfViewsMethodsAndScales) {
-  SettingsGuard guard;
+  AppSettings settings;
   RenderChoices choices;
   std::string error;
   const std::pair<const char*, int32_t> views[] = {{"wave-zoom", kWaveZoom},
@@ -74,19 +65,19 @@ TEST(RenderOptions, WordsOfViewsMethodsAndScales) {
                                                    {"spectrum-log", kSpectrumLog},
                                                    {"chart", kTimeFrequencyChart}};
   for (const auto& [word, view] : views) {
-    ASSERT_TRUE(apply({{"view", word}}, choices, error));
+    ASSERT_TRUE(applyRenderOptions({{"view", word}}, settings, choices, error));
     EXPECT_EQ(settings.display, view);
   }
   const std::pair<const char*, int32_t> methods[] = {
       {"fft", kFft}, {"dtft", kDtft}, {"dct", kDct}, {"mem", kMem}, {"wt", kWt}};
   for (const auto& [word, method] : methods) {
-    ASSERT_TRUE(apply({{"method", word}}, choices, error));
+    ASSERT_TRUE(applyRenderOptions({{"method", word}}, settings, choices, error));
     EXPECT_EQ(settings.method, method);
   }
-  ASSERT_TRUE(apply({{"scale", "amplitude"}, {"bar", ""}}, choices, error));
+  ASSERT_TRUE(applyRenderOptions({{"scale", "amplitude"}, {"bar", ""}}, settings, choices, error));
   EXPECT_EQ(settings.spectrumType, SpectrumScale::kAmplitude);
   EXPECT_EQ(settings.graphStyle, kBarGraph);
-  ASSERT_TRUE(apply({{"scale", "log"}, {"span", "512"}}, choices, error));
+  ASSERT_TRUE(applyRenderOptions({{"scale", "log"}, {"span", "512"}}, settings, choices, error));
   EXPECT_EQ(settings.spectrumType, SpectrumScale::kLog);
   EXPECT_EQ(settings.framesPerColumn, 1);
 }
@@ -98,7 +89,7 @@ struct BadCase {
 };
 
 TEST(RenderOptions, BadValuesNameTheOptionAndWhatItAllows) {
-  SettingsGuard guard;
+  AppSettings settings;
   const BadCase cases[] = {
       {"view", "sonogram", "wave-zoom|level-meter|spectrum-linear|spectrum-log|chart"},
       {"method", "FFT", "fft|dtft|dct|mem|wt"},
@@ -122,16 +113,19 @@ TEST(RenderOptions, BadValuesNameTheOptionAndWhatItAllows) {
   for (const BadCase& c : cases) {
     RenderChoices choices;
     std::string error;
-    EXPECT_FALSE(apply({{c.name, c.value}}, choices, error)) << c.name << ' ' << c.value;
+    EXPECT_FALSE(applyRenderOptions({{c.name, c.value}}, settings, choices, error))
+        << c.name << ' ' << c.value;
     EXPECT_NE(error.find(std::string("--") + c.name), std::string::npos) << error;
     EXPECT_NE(error.find(c.mustMention), std::string::npos) << error;
   }
 }
 
 TEST(RenderOptions, UnknownNamesAreRefused) {
+  AppSettings settings;
   RenderChoices choices;
+
   std::string error;
-  EXPECT_FALSE(apply({{"colour", "red"}}, choices, error));
+  EXPECT_FALSE(applyRenderOptions({{"colour", "red"}}, settings, choices, error));
   EXPECT_NE(error.find("--colour"), std::string::npos);
 }
 

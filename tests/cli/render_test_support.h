@@ -1,5 +1,6 @@
-// Generated recordings and PNG reading for the batch-renderer tests; every test restores the
-// settings and state it changed and keeps its settings file in a temporary folder.
+// Generated recordings and PNG reading for the batch-renderer tests; every test keeps its
+// settings file in a temporary folder.
+
 #pragma once
 
 #include <gtest/gtest.h>
@@ -50,7 +51,7 @@ inline std::vector<uint8_t> toneWave(const ToneFile& t) {
 
 class RenderScope {
  public:
-  RenderScope() : savedSettings_(settings) {
+  RenderScope() {
     const char* old = getenv("XDG_CONFIG_HOME");
     if (old) savedConfig_ = old;
     hadConfig_ = old != nullptr;
@@ -62,7 +63,6 @@ class RenderScope {
     } else {
       unsetenv("XDG_CONFIG_HOME");
     }
-    settings = savedSettings_;
   }
   RenderScope(const RenderScope&) = delete;
   RenderScope& operator=(const RenderScope&) = delete;
@@ -75,7 +75,6 @@ class RenderScope {
   TempDir dir;
 
  private:
-  AppSettings savedSettings_;
   std::string savedConfig_;
   bool hadConfig_ = false;
 };

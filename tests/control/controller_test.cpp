@@ -65,7 +65,6 @@ bool enabled(const std::vector<std::pair<int, bool>>& parts, int id) {
 class ControllerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    settings = AppSettings{};
     controller_.session().display.surfaces.window = Canvas(640, 383);
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
@@ -231,7 +230,7 @@ TEST_F(ControllerTest, PlaybackShowsItsMarkerAndEndsAtTheStartOfTheFile) {
   start(true);
   act("open");
   controller_.session().document.position = 8000;
-  settings.framesPerColumn = 64;
+  controller_.session().settings.framesPerColumn = 64;
   act("1213");
   EXPECT_EQ(view_.strips, 1);  // the first strip
   act("end");

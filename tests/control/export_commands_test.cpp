@@ -52,14 +52,18 @@ TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
   tone.seconds = 1.0;
   const std::string wav = scope.file("トーン 1.wav", tone);
   const std::string png = scope.out("cli.png"), csv = scope.out("cli.csv");
-  ASSERT_EQ(runRender(png, {{"view", "chart"}, {"span", "16384"}, {"csv", csv}}, wav), 0);
-  const AppSettings rendered = settings;
+  const RenderOptions options = {{"view", "chart"}, {"span", "16384"}, {"csv", csv}};
+  ASSERT_EQ(runRender(png, options, wav), 0);
+  RenderSetup rendered;
+  ASSERT_TRUE(prepareRender(options, rendered));
 
   // The window as it starts: its canvas composed, the settings as the command line had them.
-  settings = rendered;
   SavingView view;
   view.folder = scope.dir.path().string();
   Controller controller(view);
+  AppSettings& settings = controller.session().settings;
+  settings = rendered.settings;
+
   DisplayState& display = controller.session().display;
   Canvas& client = display.surfaces.window;
   client = Canvas(kLayout.layoutWidth, kLayout.clientHeight);

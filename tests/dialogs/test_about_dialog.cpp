@@ -20,8 +20,9 @@ QString textOf(QDialog* dialog, int id) {
 }
 
 TEST(AboutDialog, NamesTheProgramVersionAndWordSize) {
+  AppSettings settings;
   setAudioBackend({});
-  std::unique_ptr<QDialog> dialog(createAboutDialog(nullptr));
+  std::unique_ptr<QDialog> dialog(createAboutDialog(nullptr, settings));
   EXPECT_EQ(dialog->windowTitle(), QString("About KORIMU"));
   EXPECT_EQ(textOf(dialog.get(), 101), QString("KORIMU  Version 0.10"));
   EXPECT_EQ(textOf(dialog.get(), 103),
@@ -33,6 +34,7 @@ TEST(AboutDialog, NamesTheProgramVersionAndWordSize) {
 }
 
 TEST(AboutDialog, AsksForOutputsThenInputsAndShowsInputsFirst) {
+  AppSettings settings;
   std::string asked;
   AudioBackend backend;
   backend.outputDeviceCount = [&asked] {
@@ -44,7 +46,7 @@ TEST(AboutDialog, AsksForOutputsThenInputsAndShowsInputsFirst) {
     return 12;
   };
   setAudioBackend(backend);
-  std::unique_ptr<QDialog> dialog(createAboutDialog(nullptr));
+  std::unique_ptr<QDialog> dialog(createAboutDialog(nullptr, settings));
   EXPECT_EQ(asked, "out in ");
   EXPECT_EQ(textOf(dialog.get(), 104), QString::fromUtf8("録音ﾃﾞﾊﾞｲｽ=12個  再生ﾃﾞﾊﾞｲｽ= 1個"));
   setAudioBackend({});
@@ -57,6 +59,7 @@ namespace korimu {
 namespace {
 
 TEST(AboutRun, EscapeClosesTheDialog) {
+  AppSettings settings;
   setAudioBackend({});
   bool shown = false;
   QTimer::singleShot(0, [&shown] {
@@ -65,7 +68,7 @@ TEST(AboutRun, EscapeClosesTheDialog) {
     shown = modal->windowTitle() == QString("About KORIMU");
     QTest::keyClick(modal, Qt::Key_Escape);
   });
-  runAboutDialog(nullptr);
+  runAboutDialog(nullptr, settings);
   EXPECT_TRUE(shown);
 }
 

@@ -45,7 +45,7 @@ QColor background(QWidget* dialog) {
 }
 
 TEST(DialogLook, ContextMenuItemFlipsTheLookOfThisAndLaterDialogs) {
-  settings = AppSettings{};
+  AppSettings settings;
   EXPECT_TRUE(settings.dialog3d);
   std::unique_ptr<QDialog> options(createOptionsDialog(nullptr, settings));
   EXPECT_EQ(background(options.get()), QApplication::palette().color(QPalette::Button));
@@ -66,7 +66,7 @@ TEST(DialogLook, ContextMenuItemFlipsTheLookOfThisAndLaterDialogs) {
   EXPECT_TRUE(dialogControl<QLineEdit>(options.get(), 1115)->styleSheet().contains("solid"));
   menu->close();
 
-  std::unique_ptr<QDialog> about(createAboutDialog(nullptr));
+  std::unique_ptr<QDialog> about(createAboutDialog(nullptr, settings));
   EXPECT_EQ(background(about.get()), QColor(Qt::white));
   QMenu* aboutMenu = openContextMenu(about.get());
   ASSERT_NE(aboutMenu, nullptr);
@@ -80,24 +80,24 @@ TEST(DialogLook, ContextMenuItemFlipsTheLookOfThisAndLaterDialogs) {
 }
 
 TEST(DialogLook, ValueFieldsAreSunkenOnlyInTheThreeDimensionalLook) {
-  settings = AppSettings{};
-  std::unique_ptr<QDialog> info(createInfoDialog(nullptr, "/nonexistent/korimu/none.wav"));
+  AppSettings settings;
+  std::unique_ptr<QDialog> info(
+      createInfoDialog(nullptr, settings, "/nonexistent/korimu/none.wav"));
   QLabel* size = dialogControl<QLabel>(info.get(), 116);
   ASSERT_NE(size, nullptr);
   EXPECT_EQ(size->frameShadow(), QFrame::Sunken);
   EXPECT_EQ(size->frameShape(), QFrame::Panel);
-  toggleDialogLook(info.get());
+  toggleDialogLook(info.get(), settings);
   EXPECT_EQ(size->frameShape(), QFrame::NoFrame);
-  settings.dialog3d = true;
 }
 
 TEST(DialogLook, ExtraItemsComeBeforeTheLookItemAndRun) {
-  settings = AppSettings{};
+  AppSettings settings;
   QWidget window;
   int switched = 0;
   int toggled = 0;
   installDialogLook(
-      &window,
+      &window, settings,
       {{kWindowSwitchItemId, QString::fromUtf8(kWindowSwitchItemText), [&] { ++switched; }}},
       [&] { ++toggled; });
   QMenu* menu = openContextMenu(&window);
@@ -113,22 +113,20 @@ TEST(DialogLook, ExtraItemsComeBeforeTheLookItemAndRun) {
   EXPECT_EQ(toggled, 1);
   EXPECT_FALSE(settings.dialog3d);
   menu->close();
-  settings.dialog3d = true;
 }
 
 TEST(DialogLook, TheChosenLookIsKeptInTheSettingsFile) {
-  settings = AppSettings{};
-  std::unique_ptr<QDialog> about(createAboutDialog(nullptr));
-  toggleDialogLook(about.get());
+  AppSettings settings;
+  std::unique_ptr<QDialog> about(createAboutDialog(nullptr, settings));
+  toggleDialogLook(about.get(), settings);
   const testing::TempDir dir;
   const auto file = dir.path() / "look.ini";
   ASSERT_TRUE(saveSettingsTo(file, kSystemVersion, settings));
   settings = AppSettings{};
   loadSettingsFrom(file, kSystemVersion, settings);
   EXPECT_FALSE(settings.dialog3d);
-  std::unique_ptr<QDialog> later(createInfoDialog(nullptr, ""));
+  std::unique_ptr<QDialog> later(createInfoDialog(nullptr, settings, ""));
   EXPECT_EQ(background(later.get()), QColor(Qt::white));
-  settings.dialog3d = true;
 }
 
 // Each dialog renders at its own size in both looks; with KORIMU_DIALOG_SNAPSHOTS set to a
@@ -138,7 +136,7 @@ TEST(DialogLook, DialogsRenderInBothLooks) {
   const QString recording =
       QDir(KORIMU_SHARED_WAV_DIR).filePath("11025_8_stereo_cpython-pluck-pcm8_LIST-INFO.wav");
   for (int look : {1, 0}) {
-    settings = AppSettings{};
+    AppSettings settings;
     settings.dialog3d = look;
     if (look == 0) {  // the other states of the Options controls
       settings.method = kWt;
@@ -148,8 +146,8 @@ TEST(DialogLook, DialogsRenderInBothLooks) {
     }
     std::unique_ptr<QDialog> dialogs[] = {
         std::unique_ptr<QDialog>(createOptionsDialog(nullptr, settings)),
-        std::unique_ptr<QDialog>(createInfoDialog(nullptr, recording.toStdString())),
-        std::unique_ptr<QDialog>(createAboutDialog(nullptr))};
+        std::unique_ptr<QDialog>(createInfoDialog(nullptr, settings, recording.toStdString())),
+        std::unique_ptr<QDialog>(createAboutDialog(nullptr, settings))};
     const char* names[] = {"options", "info", "about"};
     for (size_t i = 0; i < 3; ++i) {
       const QPixmap picture = dialogs[i]->grab();
@@ -161,7 +159,6 @@ TEST(DialogLook, DialogsRenderInBothLooks) {
       }
     }
   }
-  settings.dialog3d = true;
 }
 
 }  // namespace

@@ -21,11 +21,11 @@ QString textOf(QDialog* dialog, int id) {
 }
 
 TEST(InfoDialog, CanonicalFileFillsTheControlsAndKeepsTheThirdChunkHints) {
-  settings = AppSettings{};
+  AppSettings settings;
   testing::ByteWriter b = testing::pcmHeader(441036, 16, 1, 1, 22050, 16);
   b.id("data").u32(441000).zeros(441000);
   const auto path = testing::writeTempFile("info_canonical.wav", b);
-  std::unique_ptr<QDialog> dialog(createInfoDialog(nullptr, path.string()));
+  std::unique_ptr<QDialog> dialog(createInfoDialog(nullptr, settings, path.string()));
   EXPECT_EQ(dialog->windowTitle(), QString("Wave Information"));
   EXPECT_EQ(textOf(dialog.get(), 116), QString("441044"));
   EXPECT_EQ(textOf(dialog.get(), 101), QString("RIFF"));
@@ -47,7 +47,9 @@ TEST(InfoDialog, CanonicalFileFillsTheControlsAndKeepsTheThirdChunkHints) {
 }
 
 TEST(InfoDialog, UnopenableFileKeepsTheInitialTexts) {
-  std::unique_ptr<QDialog> dialog(createInfoDialog(nullptr, "/nonexistent/korimu/none.wav"));
+  AppSettings settings;
+  std::unique_ptr<QDialog> dialog(
+      createInfoDialog(nullptr, settings, "/nonexistent/korimu/none.wav"));
   EXPECT_EQ(textOf(dialog.get(), 116), QString("File Size"));
   EXPECT_EQ(textOf(dialog.get(), 101), QString("Riff ID"));
   EXPECT_EQ(textOf(dialog.get(), 106), QString("WaveFmtType"));
@@ -57,6 +59,7 @@ TEST(InfoDialog, UnopenableFileKeepsTheInitialTexts) {
 }
 
 TEST(InfoDialog, RunsForTheSelectedFileAndClosesWithOk) {
+  AppSettings settings;
   testing::ByteWriter b = testing::pcmHeader(36, 16, 0xFFFE, 2, 48000, 16);
   b.id("data").u32(0);
   const std::string path = testing::writeTempFile("info_run.wav", b).string();
@@ -68,7 +71,7 @@ TEST(InfoDialog, RunsForTheSelectedFileAndClosesWithOk) {
     shownName = textOf(dialog, 117);
     QTest::mouseClick(dialogControl<QPushButton>(dialog, 1), Qt::LeftButton);
   });
-  runInfoDialog(nullptr, path);
+  runInfoDialog(nullptr, settings, path);
   EXPECT_EQ(shownTag, QString("-2"));
   EXPECT_EQ(shownName, QString("unknown"));
 }

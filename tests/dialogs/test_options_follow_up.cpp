@@ -20,7 +20,8 @@ namespace korimu {
 namespace {
 
 // The caption of the first gain button and la after the preparation that follows OK.
-std::pair<std::string, double> acceptWithWindowAndKey(int windowIndex, int keyIndex) {
+std::pair<std::string, double> acceptWithWindowAndKey(AppSettings& settings, int windowIndex,
+                                                      int keyIndex) {
   std::unique_ptr<QDialog> dialog(createOptionsDialog(nullptr, settings));
   dialogControl<QComboBox>(dialog.get(), 109)->setCurrentIndex(windowIndex);
   dialogControl<QComboBox>(dialog.get(), 1112)->setCurrentIndex(keyIndex);
@@ -31,12 +32,12 @@ std::pair<std::string, double> acceptWithWindowAndKey(int windowIndex, int keyIn
 }
 
 TEST(OptionsFollowUp, RectangularWindowRelabelsTheFirstGainButton) {
-  settings = AppSettings{};
-  const auto [rectangular, la] = acceptWithWindowAndKey(4, 0);
+  AppSettings settings;
+  const auto [rectangular, la] = acceptWithWindowAndKey(settings, 4, 0);
   EXPECT_EQ(rectangular, "1/2");
   EXPECT_EQ(settings.windowFunction, WindowFunction::kRectangle);
   EXPECT_DOUBLE_EQ(la, 1760.0);
-  const auto [other, raised] = acceptWithWindowAndKey(1, 3);
+  const auto [other, raised] = acceptWithWindowAndKey(settings, 1, 3);
   EXPECT_EQ(other, "Ａt");
   EXPECT_EQ(settings.windowFunction, WindowFunction::kHamming);
   EXPECT_NEAR(raised, 1760.0 * std::pow(2.0, 3.0 / 12.0), 1e-9);

@@ -19,7 +19,6 @@ inline constexpr Rgb kUntouched{1, 2, 3};
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    settings = AppSettings{};
     setOpenRateKHz(0);
     canvas = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
     canvas.clear(kUntouched);
@@ -42,7 +41,8 @@ class DisplayTest : public ::testing::Test {
   int titleRowY() const { return kLayout.plotTop - 2 * kLayout.unitH - 2; }
 
   Canvas canvas;
-  // The display state the drawing routines are given: the test's own.
+  // The settings and display state the drawing routines are given: the test's own.
+  AppSettings settings;
   DisplayState display;
 };
 

@@ -173,7 +173,9 @@ TEST(CsvExport, HeaderGivesBackTheSettings) {
   const std::string csv = scope.out("設定 テスト.csv");
   withCsv.emplace_back("csv", csv);
   ASSERT_EQ(runRender("", withCsv, wav), 0);
-  const AppSettings rendered = settings;
+  RenderSetup setup;
+  ASSERT_TRUE(prepareRender(withCsv, setup));
+  const AppSettings& rendered = setup.settings;
   const Table t = readTable(csv);
   EXPECT_EQ(t.header.at("file"), wav);
   EXPECT_EQ(t.header.at("format"), "PCM 22050 Hz 16 bit mono");
@@ -186,8 +188,9 @@ TEST(CsvExport, HeaderGivesBackTheSettings) {
     back.emplace_back(key, t.header.at(key));
   for (const char* key : {"autocorr", "pink"})
     if (t.header.at(key) == "1") back.emplace_back(key, "");
-  settings = AppSettings{};
+  AppSettings settings;
   RenderChoices choices;
+
   std::string error;
   ASSERT_TRUE(applyRenderOptions(back, settings, choices, error)) << error;
   EXPECT_EQ(choices.position, 2000u);

@@ -54,19 +54,14 @@ std::vector<uint8_t> logFrame(int len, double rate) {
 struct Scene {
   const char* name;
   int depthBits;
-  std::function<void(DisplayState&, Canvas&)> draw;
+  std::function<void(DisplayState&, AppSettings&, Canvas&)> draw;
 };
-
-void resetState(DisplayState& display, int srKHz) {
-  settings = AppSettings{};
-  display.fileRate = SampleRate(srKHz);
-}
 
 const std::vector<Scene>& scenes() {
   static const std::vector<Scene> all{
       {"wave_zoom_44k", 24,
-       [](DisplayState& display, Canvas& c) {
-         resetState(display, 44);
+       [](DisplayState& display, AppSettings& settings, Canvas& c) {
+         display.fileRate = SampleRate(44);
          settings.display = kWaveZoom;
          prepareAnalysis(display, settings.musicalKey);
          drawGraphFrame(display, settings, c);
@@ -80,8 +75,8 @@ const std::vector<Scene>& scenes() {
          drawWaveZoom(c, display.fileRate, settings, depths.data(), 4096);
        }},
       {"level_meter_48k", 24,
-       [](DisplayState& display, Canvas& c) {
-         resetState(display, 48);
+       [](DisplayState& display, AppSettings& settings, Canvas& c) {
+         display.fileRate = SampleRate(48);
          settings.display = kLevelMeter;
          prepareAnalysis(display, settings.musicalKey);
          drawGraphFrame(display, settings, c);
@@ -89,8 +84,8 @@ const std::vector<Scene>& scenes() {
          drawOctaveMeter(c, settings, depths.data(), 512);
        }},
       {"spectrum_linear_44k_notes", 24,
-       [](DisplayState& display, Canvas& c) {
-         resetState(display, 44);
+       [](DisplayState& display, AppSettings& settings, Canvas& c) {
+         display.fileRate = SampleRate(44);
          settings.display = kSpectrumLinear;
          settings.colorScale = true;
          settings.blockOrder = 12;
@@ -100,8 +95,8 @@ const std::vector<Scene>& scenes() {
          drawLinearSpectrum(c, display, settings, depths.data(), 2048);
        }},
       {"spectrum_log_44k_thick", 24,
-       [](DisplayState& display, Canvas& c) {
-         resetState(display, 44);
+       [](DisplayState& display, AppSettings& settings, Canvas& c) {
+         display.fileRate = SampleRate(44);
          settings.display = kSpectrumLog;
          settings.graphStyle = kLineGraph;
          settings.lineWidth = LineWidth::kThick;
@@ -112,8 +107,8 @@ const std::vector<Scene>& scenes() {
          drawLogSpectrum(c, display, settings, depths.data(), 1024);
        }},
       {"chart_fft_44k", 24,
-       [](DisplayState& display, Canvas& c) {
-         resetState(display, 44);
+       [](DisplayState& display, AppSettings& settings, Canvas& c) {
+         display.fileRate = SampleRate(44);
          settings.display = kTimeFrequencyChart;
          settings.blockOrder = 9;
          prepareAnalysis(display, settings.musicalKey);
@@ -132,8 +127,8 @@ const std::vector<Scene>& scenes() {
          }
        }},
       {"chart_mem_16k_16colour", 4,
-       [](DisplayState& display, Canvas& c) {
-         resetState(display, 16);
+       [](DisplayState& display, AppSettings& settings, Canvas& c) {
+         display.fileRate = SampleRate(16);
          settings.display = kTimeFrequencyChart;
          settings.method = kMem;
          settings.blockOrder = 10;
@@ -149,8 +144,8 @@ const std::vector<Scene>& scenes() {
          }
        }},
       {"chart_dct_44k_notes_16bit", 16,
-       [](DisplayState& display, Canvas& c) {
-         resetState(display, 44);
+       [](DisplayState& display, AppSettings& settings, Canvas& c) {
+         display.fileRate = SampleRate(44);
          settings.display = kTimeFrequencyChart;
          settings.method = kDct;
          settings.colorScale = true;
@@ -177,8 +172,8 @@ TEST_P(DisplayGolden, MatchesTheSnapshot) {
   Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight, scene.depthBits);
   canvas.clear(kButtonFace);
   DisplayState display;
-  scene.draw(display, canvas);
-  resetState(display, 0);
+  AppSettings settings;
+  scene.draw(display, settings, canvas);
   const std::string path = goldenPath(scene.name);
   const char* update = std::getenv("KORIMU_UPDATE_GOLDEN");
   if (update != nullptr && std::string(update) == "1") {

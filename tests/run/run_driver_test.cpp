@@ -37,9 +37,9 @@ int16_t firstSample(const testing::SeenBlock& block) {
 
 TEST(ChartRun, FourThousandFrameBlocksFillTheChartInSixtyFourSteps) {
   RunScope scope;
-  settings.display = kTimeFrequencyChart;
-  settings.timeResolution = 4096;  // 4096 frames at 11025 Hz
-  settings.blockOrder = 8;
+  scope.session.settings.display = kTimeFrequencyChart;
+  scope.session.settings.timeResolution = 4096;  // 4096 frames at 11025 Hz
+  scope.session.settings.blockOrder = 8;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(70, 4096)));
   runAnalysis(scope.session, scope);
   ASSERT_EQ(scope.blocks.size(), 64u);
@@ -57,10 +57,10 @@ TEST(ChartRun, FourThousandFrameBlocksFillTheChartInSixtyFourSteps) {
 
 TEST(ChartRun, ShortBlocksSkipThreeOfEveryFour) {
   RunScope scope;
-  settings.display = kTimeFrequencyChart;
-  settings.timeResolution = 256;
-  settings.framesPerColumn = 1024;  // span "524288"
-  settings.blockOrder = 8;
+  scope.session.settings.display = kTimeFrequencyChart;
+  scope.session.settings.timeResolution = 256;
+  scope.session.settings.framesPerColumn = 1024;  // span "524288"
+  scope.session.settings.blockOrder = 8;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(10, 256)));
   runAnalysis(scope.session, scope);
   ASSERT_EQ(scope.blocks.size(), 3u);
@@ -73,9 +73,9 @@ TEST(ChartRun, ShortBlocksSkipThreeOfEveryFour) {
 
 TEST(ChartRun, LastShortBlockIsAnalysedWithItsOwnLength) {
   RunScope scope;
-  settings.display = kTimeFrequencyChart;
-  settings.timeResolution = 1024;
-  settings.blockOrder = 8;
+  scope.session.settings.display = kTimeFrequencyChart;
+  scope.session.settings.timeResolution = 1024;
+  scope.session.settings.blockOrder = 8;
   std::vector<uint8_t> data = numberedBlocks(3, 1024);
   data.resize(2 * (2 * 1024 + 300));
   scope.useFile(waveFile(mono16(11025), data));
@@ -89,9 +89,9 @@ TEST(ChartRun, LastShortBlockIsAnalysedWithItsOwnLength) {
 
 TEST(ChartRun, ReadsStopAtTheEndOfTheDataChunk) {
   RunScope scope;
-  settings.display = kTimeFrequencyChart;
-  settings.timeResolution = 1024;
-  settings.blockOrder = 8;
+  scope.session.settings.display = kTimeFrequencyChart;
+  scope.session.settings.timeResolution = 1024;
+  scope.session.settings.blockOrder = 8;
   // A LIST chunk after the data must never be analysed as samples.
   const std::vector<uint8_t> info(4000, 0x7F);
   scope.useFile(waveFile(mono16(11025), numberedBlocks(2, 700), info));
@@ -107,7 +107,7 @@ TEST(ChartRun, ReadsStopAtTheEndOfTheDataChunk) {
 
 TEST(ChartRun, PositionAtTheEndLeavesAnEmptyChartAndBlanksTheProgress) {
   RunScope scope;
-  settings.display = kTimeFrequencyChart;
+  scope.session.settings.display = kTimeFrequencyChart;
   const std::vector<uint8_t> data = numberedBlocks(2, 1000);
   scope.useFile(waveFile(mono16(22050), data), uint32_t(data.size()));
   runAnalysis(scope.session, scope);
@@ -121,9 +121,9 @@ TEST(ChartRun, PositionAtTheEndLeavesAnEmptyChartAndBlanksTheProgress) {
 
 TEST(ChartRun, StopEndsTheRunAfterTheBlockInProgress) {
   RunScope scope;
-  settings.display = kTimeFrequencyChart;
-  settings.timeResolution = 1024;
-  settings.blockOrder = 8;
+  scope.session.settings.display = kTimeFrequencyChart;
+  scope.session.settings.timeResolution = 1024;
+  scope.session.settings.blockOrder = 8;
   scope.stopAfterEvents = 3;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(40, 1024)));
   runAnalysis(scope.session, scope);
@@ -134,9 +134,9 @@ TEST(ChartRun, StopEndsTheRunAfterTheBlockInProgress) {
 
 TEST(ChartRun, AnAnalyzeArrivingDuringARunIsIgnored) {
   RunScope scope;
-  settings.display = kTimeFrequencyChart;
-  settings.timeResolution = 4096;
-  settings.blockOrder = 8;
+  scope.session.settings.display = kTimeFrequencyChart;
+  scope.session.settings.timeResolution = 4096;
+  scope.session.settings.blockOrder = 8;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(70, 4096)));
   scope.onEvent = [&] {
     if (scope.events == 2) runAnalysis(scope.session, scope);
@@ -149,7 +149,7 @@ TEST(ChartRun, AnAnalyzeArrivingDuringARunIsIgnored) {
 
 TEST(ChartRun, StereoBlocksReachTheAnalyserAsTheirMonoMix) {
   RunScope scope;
-  settings.display = kSpectrumLinear;
+  scope.session.settings.display = kSpectrumLinear;
   FormatFields f;
   f.channels = 2;
   f.rate = 44100;
@@ -163,8 +163,8 @@ TEST(ChartRun, StereoBlocksReachTheAnalyserAsTheirMonoMix) {
 
 TEST(SingleBlockRun, AnalysesTheOneBlockAtThePositionAndLeavesThePositionAlone) {
   RunScope scope;
-  settings.display = kSpectrumLog;
-  settings.timeResolution = 256;
+  scope.session.settings.display = kSpectrumLog;
+  scope.session.settings.timeResolution = 256;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(5, 256)), 2 * 512);
   runAnalysis(scope.session, scope);
   ASSERT_EQ(scope.blocks.size(), 1u);
@@ -182,7 +182,7 @@ TEST(SingleBlockRun, AnalysesTheOneBlockAtThePositionAndLeavesThePositionAlone) 
 
 TEST(SingleBlockRun, PositionAtTheEndDrawsOnlyTheFrame) {
   RunScope scope;
-  settings.display = kSpectrumLinear;
+  scope.session.settings.display = kSpectrumLinear;
   const std::vector<uint8_t> data = numberedBlocks(1, 500);
   scope.useFile(waveFile(mono16(8000), data), uint32_t(data.size()));
   runAnalysis(scope.session, scope);
@@ -192,20 +192,20 @@ TEST(SingleBlockRun, PositionAtTheEndDrawsOnlyTheFrame) {
   Canvas frameOnly(scope.session.display.surfaces.window.width(),
                    scope.session.display.surfaces.window.height());
   frameOnly.clear(kButtonFace);
-  drawGraphFrame(scope.session.display, settings, frameOnly);
+  drawGraphFrame(scope.session.display, scope.session.settings, frameOnly);
   EXPECT_EQ(frameOnly.pixels(), scope.session.display.surfaces.window.pixels());
   EXPECT_FALSE(scope.session.busy);
 }
 
 TEST(WaveletRun, SwitchesALinearSpectrumViewToTheChart) {
   RunScope scope;
-  settings.method = kWt;
-  settings.display = kSpectrumLinear;
+  scope.session.settings.method = kWt;
+  scope.session.settings.display = kSpectrumLinear;
   scope.stopAfterEvents = 1;  // the first row check ends the block
   std::vector<uint8_t> data = numberedBlocks(1, 3000);
   scope.useFile(waveFile(mono16(44100), data));
   runAnalysis(scope.session, scope);
-  EXPECT_EQ(settings.display, kTimeFrequencyChart);
+  EXPECT_EQ(scope.session.settings.display, kTimeFrequencyChart);
   EXPECT_EQ(scope.checks, (std::vector<std::pair<int, bool>>{{1108, false}, {1110, true}}));
   EXPECT_EQ(scope.session.document.lastRunView, kTimeFrequencyChart);
   EXPECT_EQ(scope.session.document.lastRunMethod, kWt);
@@ -216,7 +216,7 @@ TEST(WaveletRun, SwitchesALinearSpectrumViewToTheChart) {
 
 TEST(WaveletRun, RatesOutsideTheElevenFamilyUseHalfTheRate) {
   RunScope scope;
-  settings.method = kWt;
+  scope.session.settings.method = kWt;
   scope.stopAfterEvents = 1;
   scope.useFile(waveFile(mono16(4000), numberedBlocks(1, 100)));
   runAnalysis(scope.session, scope);
@@ -239,7 +239,7 @@ TEST(WaveletRun, EveryValidFormatDrawsItsRowsWithBlocksOfAtMost65536Frames) {
     SCOPED_TRACE(::testing::Message() << c.rate << " Hz " << c.channels << " ch " << c.bits
                                       << " bit, " << c.bytesPerSecond << " B/s");
     RunScope scope;
-    settings.method = kWt;
+    scope.session.settings.method = kWt;
     scope.stopAfterEvents = 4;  // a few rows show the block is taken; all 256 would be slow
     FormatFields f;
     f.rate = c.rate;
@@ -260,7 +260,7 @@ TEST(WaveletRun, EveryValidFormatDrawsItsRowsWithBlocksOfAtMost65536Frames) {
 
 TEST(RunFailures, OutOfMemoryForTheBlockEndsTheRunBeforeDrawing) {
   RunScope scope;
-  settings.display = kTimeFrequencyChart;
+  scope.session.settings.display = kTimeFrequencyChart;
   scope.session.wave.sampleMemoryLimit = 100;
   scope.useFile(waveFile(mono16(11025), numberedBlocks(4, 1024)));
   runAnalysis(scope.session, scope);
@@ -272,8 +272,8 @@ TEST(RunFailures, OutOfMemoryForTheBlockEndsTheRunBeforeDrawing) {
 
 TEST(RunFailures, AnOverstatedByteRateDoesNotTakeGigabytes) {
   RunScope scope;
-  settings.display = kSpectrumLinear;
-  settings.timeResolution = 32768;
+  scope.session.settings.display = kSpectrumLinear;
+  scope.session.settings.timeResolution = 32768;
   FormatFields f = mono16(44100);
   f.bytesPerSecond = 0x7FFFFFF0;  // about 2 GB per second claimed
   scope.session.wave.sampleMemoryLimit = 1 << 20;

@@ -1,6 +1,7 @@
 // A scope for whole analysis runs: crafted WAV files in a temporary folder, the window canvas, a
-// listener that records every block the run hands on and can press Stop, and the process state
+// listener that records every block the run hands on and can press Stop, and the message sinks
 // restored afterwards.
+
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 #include <vector>
 
 #include "core/layout.h"
-#include "core/settings.h"
+
 #include "display/display_state.h"
 #include "display/run_texts.h"
 #include "platform/message.h"
@@ -29,8 +30,7 @@ struct SeenBlock {
 
 class RunScope : public RunListener {
  public:
-  RunScope() : savedSettings_(settings) {
-    settings = AppSettings{};
+  RunScope() {
     session.display.surfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
     session.display.surfaces.window.clear(kButtonFace);
     savedMessages_ =
@@ -41,7 +41,6 @@ class RunScope : public RunListener {
     closeWave(session.wave, true);
     setMessageSink(savedMessages_);
     setFatalExit(savedFatal_);
-    settings = savedSettings_;
   }
   RunScope(const RunScope&) = delete;
   RunScope& operator=(const RunScope&) = delete;
@@ -94,7 +93,6 @@ class RunScope : public RunListener {
   std::function<void()> onBlock;
 
  private:
-  AppSettings savedSettings_;
   MessageSink savedMessages_;
   FatalExit savedFatal_;
 };

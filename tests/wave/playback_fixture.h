@@ -35,8 +35,10 @@ struct FakeDevice {
 
 class PlaybackTest : public ::testing::Test, public PlaybackObserver {
  protected:
+  // The settings the code under test is given: the test's own.
+  AppSettings settings;
+
   void SetUp() override {
-    settings = AppSettings{};
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
     setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {

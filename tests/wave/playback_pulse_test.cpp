@@ -27,13 +27,15 @@ using testing::processEventsUntil;
 
 class PlaybackOnServer : public ::testing::Test, public PlaybackObserver {
  protected:
+  // The settings the code under test is given: the test's own.
+  AppSettings settings;
+
   void SetUp() override {
     std::string why;
     server_ = testing::sharedPulseServer(&why);
     if (!server_) GTEST_SKIP() << "no private sound server: " << why;
     processEventsUntil(0, [] { return true; });
     ASSERT_TRUE(installPulseAudioBackend());
-    settings = AppSettings{};
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
     setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {

@@ -17,10 +17,12 @@ namespace {
 
 class SampleBuffersTest : public ::testing::Test {
  protected:
+  // The settings the code under test is given: the test's own.
+  AppSettings settings;
+
   void SetUp() override {
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
-    settings = AppSettings{};
     wave_.source.readMode = 2;
   }
   void TearDown() override {

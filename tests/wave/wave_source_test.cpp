@@ -20,10 +20,12 @@ using testing::TempDir;
 
 class WaveSourceTest : public ::testing::Test {
  protected:
+  // The settings the code under test is given: the test's own.
+  AppSettings settings;
+
   void SetUp() override {
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
-    settings = AppSettings{};
     setVolumeQuery([this](const std::filesystem::path&, VolumeInfo* info) {
       info->totalCapacity = volumeCapacity_;
       return true;

@@ -1,7 +1,0 @@
-#include "core/settings.h"
-
-namespace korimu {
-
-AppSettings settings;
-
-}  // namespace korimu
