@@ -49,26 +49,28 @@ void BM_LogChartColumnOf2048Bins(benchmark::State& state) {
 BENCHMARK(BM_LogChartColumnOf2048Bins);
 
 void BM_LinearSpectrumBars(benchmark::State& state) {
-  displaySurfaces.fileRate = SampleRate(44);
-  settings.colorScale = int(state.range(0));
+  DisplayState display;
+  display.fileRate = SampleRate(44);
+  AppSettings settings;
+  settings.colorScale = bool(state.range(0));
   Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight);
-  const DisplayState display;
   const std::vector<uint8_t> depths = rampFrame(512);
   for (auto _ : state) {
-    drawLinearSpectrum(canvas, display.referenceLa, depths.data(), 512);
+    drawLinearSpectrum(canvas, display, settings, depths.data(), 512);
     benchmark::DoNotOptimize(canvas.pixels().data());
   }
 }
 BENCHMARK(BM_LinearSpectrumBars)->Arg(0)->Arg(1);
 
 void BM_GraphFrameOfTheChart(benchmark::State& state) {
-  displaySurfaces.fileRate = SampleRate(44);
+  DisplayState display;
+  display.fileRate = SampleRate(44);
+  AppSettings settings;
   settings.display = kTimeFrequencyChart;
   settings.colorScale = true;
   Canvas canvas(kLayout.layoutWidth, kLayout.clientHeight);
-  const DisplayState display;
   for (auto _ : state) {
-    drawGraphFrame(display, canvas);
+    drawGraphFrame(display, settings, canvas);
     benchmark::DoNotOptimize(canvas.pixels().data());
   }
 }

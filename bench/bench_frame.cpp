@@ -28,6 +28,7 @@ std::vector<uint8_t> noisyTone(int samples) {
 
 void BM_FrameAnalysisChartColumn(benchmark::State& state) {
   using namespace korimu;
+  AppSettings settings;
   settings.method = kFft;
   settings.display = kTimeFrequencyChart;
   settings.blockOrder = 12;

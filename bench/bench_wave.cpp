@@ -69,14 +69,14 @@ void BM_OpenWave(benchmark::State& state) {
   korimu::WaveSession wave;
   const korimu::WaveOpenRequest request{writeRecording(), 0, false};
   for (auto _ : state)
-    benchmark::DoNotOptimize(korimu::openWave(wave, request, korimu::settings).opened);
+    benchmark::DoNotOptimize(korimu::openWave(wave, request, korimu::AppSettings{}).opened);
   korimu::closeWave(wave, true);
 }
 BENCHMARK(BM_OpenWave);
 
 void BM_ReadWholeData(benchmark::State& state) {
   korimu::WaveSession wave;
-  korimu::openWave(wave, {writeRecording(), 0, false}, korimu::settings);
+  korimu::openWave(wave, {writeRecording(), 0, false}, korimu::AppSettings{});
   std::vector<uint8_t> buffer(size_t(state.range(0)));
   uint64_t bytes = 0;
   for (auto _ : state) {

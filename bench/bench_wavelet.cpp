@@ -16,6 +16,7 @@ void BM_WaveletBlock(benchmark::State& state) {
   const int frames = 65536;
   const std::vector<uint8_t> bytes = bench::littleEndian(bench::musicLike(frames, 44100.0));
   const SampleBlock block{bytes.data(), static_cast<uint32_t>(bytes.size()), 16, 44};
+  AppSettings settings;
   settings.blockOrder = order;
   bench::PumpGapMeter meter;
   TransformTables tables;
