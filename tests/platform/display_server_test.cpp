@@ -68,7 +68,8 @@ TEST(DisplayServer, OnlyAReachableDisplayOrAPlatformWithoutOneLetsTheWindowStart
        false},
       {{{"DISPLAY", ":" + xNumber + ".0"}}, true},
       {{{"DISPLAY", "unix:" + xNumber}}, true},
-      {{{"DISPLAY", ":" + std::to_string(std::stoi(xNumber) + 1)}}, false},  // nobody listens
+      {{{"DISPLAY", std::string(":").append(std::to_string(std::stoi(xNumber) + 1))}},
+       false},  // nobody listens
       {{{"DISPLAY", "nonsense"}}, false},
       {{{"DISPLAY", "otherhost:0"}}, true},  // left to the toolkit
       {{{"WAYLAND_DISPLAY", "wayland-test"}, {"XDG_RUNTIME_DIR", dir}}, true},
