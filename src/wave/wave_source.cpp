@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <new>
 #include <utility>
 
@@ -80,6 +81,22 @@ uint32_t dataBytes(const WaveSource& w, uint32_t declared, uint32_t frameBytes) 
   return uint32_t(bytes - bytes % frameBytes);
 }
 
+// WAVE_FORMAT_EXTENSIBLE: the real format is named by the sub-format GUID after cbSize, valid bits
+// and the channel mask. Recorders and converters write it for plain PCM too.
+constexpr uint16_t kExtensibleTag = 0xFFFE;
+constexpr size_t kExtensibleSize = 40;  // the 16 common bytes, cbSize and its 22 bytes
+constexpr size_t kSubFormatAt = 24;
+// KSDATAFORMAT_SUBTYPE_PCM, 00000001-0000-0010-8000-00aa00389b71, as its bytes stand in a file.
+constexpr uint8_t kPcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                                       0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71};
+
+bool isExtensiblePcm(const std::vector<uint8_t>& bytes) {
+  if (field16(bytes, 0) != kExtensibleTag || bytes.size() < kExtensibleSize) return false;
+  if (field16(bytes, 16) < kExtensibleSize - 18) return false;  // cbSize
+  return std::equal(std::begin(kPcmSubFormat), std::end(kPcmSubFormat),
+                    bytes.begin() + kSubFormatAt);
+}
+
 }  // namespace
 
 uint32_t allocFormatCopy(WaveSource& source, uint32_t size) {
@@ -101,7 +118,8 @@ void releaseFormatCopy(WaveSource& source) {
 WaveFormat formatFromCopy(const WaveSource& source) {
   const std::vector<uint8_t>& b = source.format;
   WaveFormat f;
-  f.formatTag = field16(b, 0);
+  // An extensible header around plain PCM is PCM to every reader of these fields.
+  f.formatTag = isExtensiblePcm(b) ? 1 : field16(b, 0);
   f.channels = field16(b, 2);
   f.samplesPerSec = field32(b, 4);
   f.avgBytesPerSec = field32(b, 8);

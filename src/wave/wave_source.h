@@ -72,7 +72,8 @@ void closeWave(WaveSession& wave, bool fileSelected);
 // is not there.
 uint32_t allocFormatCopy(WaveSource& source, uint32_t size);
 void releaseFormatCopy(WaveSource& source);
-// The format fields from the copy; fields beyond the end of a short chunk read as 0.
+// The format fields from the copy; fields beyond the end of a short chunk read as 0. An extensible
+// format whose sub-format is PCM reads as tag 1.
 WaveFormat formatFromCopy(const WaveSource& source);
 
 // Fills source.volume for the file's volume.
