@@ -8,7 +8,8 @@ set -euo pipefail
 
 # Building: compiler and build tools, Qt 6 Widgets (whose CMake files want the OpenGL headers),
 # the PulseAudio client library, libpng (and zlib) for the PNGs the program writes, rsvg-convert
-# for the icon PNGs and dpkg-shlibdeps for the package.
+# for the icon PNGs, dpkg-shlibdeps for the package, and libsndfile for the audio formats the
+# program decodes into WAV copies.
 # Running: the unifont bitmap font (unifont_jp.hex) and its OpenType form for the widgets, and
 # Qt's own translations (the file dialog and standard buttons in Japanese).
 packages=(
@@ -18,6 +19,7 @@ packages=(
   unifont fonts-unifont
   qt6-translations-l10n
   libpng-dev zlib1g-dev
+  libsndfile1-dev
 )
 
 # Tests: GoogleTest, zlib (the golden-picture tests read PNGs), the desktop-entry, AppStream and

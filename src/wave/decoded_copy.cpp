@@ -1,0 +1,378 @@
+#include "wave/decoded_copy.h"
+
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "wave/decode_cache.h"
+
+namespace korimu {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Name {
+  int code;
+  const char* name;
+};
+
+// libsndfile's own names for its major formats and encodings, without the prefix.
+constexpr Name kContainers[] = {
+    {SF_FORMAT_WAV, "WAV"},   {SF_FORMAT_AIFF, "AIFF"},   {SF_FORMAT_AU, "AU"},
+    {SF_FORMAT_PAF, "PAF"},   {SF_FORMAT_SVX, "SVX"},     {SF_FORMAT_NIST, "NIST"},
+    {SF_FORMAT_VOC, "VOC"},   {SF_FORMAT_IRCAM, "IRCAM"}, {SF_FORMAT_W64, "W64"},
+    {SF_FORMAT_MAT4, "MAT4"}, {SF_FORMAT_MAT5, "MAT5"},   {SF_FORMAT_PVF, "PVF"},
+    {SF_FORMAT_XI, "XI"},     {SF_FORMAT_HTK, "HTK"},     {SF_FORMAT_SDS, "SDS"},
+    {SF_FORMAT_AVR, "AVR"},   {SF_FORMAT_WAVEX, "WAVEX"}, {SF_FORMAT_SD2, "SD2"},
+    {SF_FORMAT_FLAC, "FLAC"}, {SF_FORMAT_CAF, "CAF"},     {SF_FORMAT_WVE, "WVE"},
+    {SF_FORMAT_OGG, "OGG"},   {SF_FORMAT_MPC2K, "MPC2K"}, {SF_FORMAT_RF64, "RF64"},
+    {SF_FORMAT_MPEG, "MPEG"},
+};
+
+constexpr Name kEncodings[] = {
+    {SF_FORMAT_PCM_S8, "PCM_S8"},
+    {SF_FORMAT_PCM_16, "PCM_16"},
+    {SF_FORMAT_PCM_24, "PCM_24"},
+    {SF_FORMAT_PCM_32, "PCM_32"},
+    {SF_FORMAT_PCM_U8, "PCM_U8"},
+    {SF_FORMAT_FLOAT, "FLOAT"},
+    {SF_FORMAT_DOUBLE, "DOUBLE"},
+    {SF_FORMAT_ULAW, "ULAW"},
+    {SF_FORMAT_ALAW, "ALAW"},
+    {SF_FORMAT_IMA_ADPCM, "IMA_ADPCM"},
+    {SF_FORMAT_MS_ADPCM, "MS_ADPCM"},
+    {SF_FORMAT_GSM610, "GSM610"},
+    {SF_FORMAT_VOX_ADPCM, "VOX_ADPCM"},
+    {SF_FORMAT_NMS_ADPCM_16, "NMS_ADPCM_16"},
+    {SF_FORMAT_NMS_ADPCM_24, "NMS_ADPCM_24"},
+    {SF_FORMAT_NMS_ADPCM_32, "NMS_ADPCM_32"},
+    {SF_FORMAT_G721_32, "G721_32"},
+    {SF_FORMAT_G723_24, "G723_24"},
+    {SF_FORMAT_G723_40, "G723_40"},
+    {SF_FORMAT_DWVW_12, "DWVW_12"},
+    {SF_FORMAT_DWVW_16, "DWVW_16"},
+    {SF_FORMAT_DWVW_24, "DWVW_24"},
+    {SF_FORMAT_DWVW_N, "DWVW_N"},
+    {SF_FORMAT_DPCM_8, "DPCM_8"},
+    {SF_FORMAT_DPCM_16, "DPCM_16"},
+    {SF_FORMAT_VORBIS, "VORBIS"},
+    {SF_FORMAT_OPUS, "OPUS"},
+    {SF_FORMAT_ALAC_16, "ALAC_16"},
+    {SF_FORMAT_ALAC_20, "ALAC_20"},
+    {SF_FORMAT_ALAC_24, "ALAC_24"},
+    {SF_FORMAT_ALAC_32, "ALAC_32"},
+    {SF_FORMAT_MPEG_LAYER_I, "MPEG_LAYER_I"},
+    {SF_FORMAT_MPEG_LAYER_II, "MPEG_LAYER_II"},
+    {SF_FORMAT_MPEG_LAYER_III, "MPEG_LAYER_III"},
+};
+
+template <size_t N>
+std::string nameOf(const Name (&table)[N], int code) {
+  for (const Name& n : table)
+    if (n.code == code) return n.name;
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%x", unsigned(code));
+  return text;
+}
+
+struct SndfileCloser {
+  void operator()(SNDFILE* file) const { sf_close(file); }
+};
+using Sndfile = std::unique_ptr<SNDFILE, SndfileCloser>;
+
+SourceFormat formatOf(const SF_INFO& info) {
+  SourceFormat f;
+  f.container = nameOf(kContainers, info.format & SF_FORMAT_TYPEMASK);
+  f.encoding = nameOf(kEncodings, info.format & SF_FORMAT_SUBMASK);
+  f.rate = uint32_t(info.samplerate);
+  f.channels = info.channels;
+  f.frames = info.frames > 0 ? uint64_t(info.frames) : 0;
+  return f;
+}
+
+// Where each channel sits when the file names no positions: the WAV order (which FLAC shares),
+// or Vorbis's for Ogg streams.
+std::vector<int> defaultPositions(const SourceFormat& f) {
+  static const int kWaveOrder[] = {
+      SF_CHANNEL_MAP_FRONT_LEFT,
+      SF_CHANNEL_MAP_FRONT_RIGHT,
+      SF_CHANNEL_MAP_FRONT_CENTER,
+      SF_CHANNEL_MAP_LFE,
+      SF_CHANNEL_MAP_REAR_LEFT,
+      SF_CHANNEL_MAP_REAR_RIGHT,
+      SF_CHANNEL_MAP_FRONT_LEFT_OF_CENTER,
+      SF_CHANNEL_MAP_FRONT_RIGHT_OF_CENTER,
+      SF_CHANNEL_MAP_REAR_CENTER,
+      SF_CHANNEL_MAP_SIDE_LEFT,
+      SF_CHANNEL_MAP_SIDE_RIGHT,
+      SF_CHANNEL_MAP_TOP_CENTER,
+      SF_CHANNEL_MAP_TOP_FRONT_LEFT,
+      SF_CHANNEL_MAP_TOP_FRONT_CENTER,
+      SF_CHANNEL_MAP_TOP_FRONT_RIGHT,
+      SF_CHANNEL_MAP_TOP_REAR_LEFT,
+      SF_CHANNEL_MAP_TOP_REAR_CENTER,
+      SF_CHANNEL_MAP_TOP_REAR_RIGHT,
+  };
+  constexpr int L = SF_CHANNEL_MAP_FRONT_LEFT, R = SF_CHANNEL_MAP_FRONT_RIGHT,
+                C = SF_CHANNEL_MAP_FRONT_CENTER, RL = SF_CHANNEL_MAP_REAR_LEFT,
+                RR = SF_CHANNEL_MAP_REAR_RIGHT, SL = SF_CHANNEL_MAP_SIDE_LEFT,
+                SR = SF_CHANNEL_MAP_SIDE_RIGHT, RC = SF_CHANNEL_MAP_REAR_CENTER,
+                LFE = SF_CHANNEL_MAP_LFE;
+  static const std::vector<int> kVorbisOrder[] = {
+      {L, C, R},
+      {L, R, RL, RR},
+      {L, C, R, RL, RR},
+      {L, C, R, RL, RR, LFE},
+      {L, C, R, SL, SR, RC, LFE},
+      {L, C, R, SL, SR, RL, RR, LFE},
+  };
+  const int n = f.channels;
+  if (f.container == "OGG" && n >= 3 && n <= 8) return kVorbisOrder[n - 3];
+  std::vector<int> positions(size_t(n), SF_CHANNEL_MAP_INVALID);
+  for (int i = 0; i < n && i < int(std::size(kWaveOrder)); ++i)
+    positions[size_t(i)] = kWaveOrder[i];
+  return positions;
+}
+
+// Rounds a sample of full scale ±1.0 to the nearest 16-bit value, clamping what lies beyond.
+inline int16_t toPcm16(double x) {
+  const double y = std::floor(x * 32768.0 + 0.5);
+  if (!(y > -32768.0)) return std::isnan(y) ? 0 : -32768;
+  if (y > 32767.0) return 32767;
+  return int16_t(y);
+}
+
+std::atomic<unsigned> partCounter{0};
+
+// The copy being written: a temporary file in the cache folder, renamed into place when whole and
+// removed otherwise.
+class PartFile {
+ public:
+  explicit PartFile(const fs::path& folder)
+      : path_(folder / (".part-" + std::to_string(::getpid()) + "-" +
+                        std::to_string(partCounter.fetch_add(1)))) {
+    file_ = std::fopen(path_.c_str(), "wb");
+  }
+  ~PartFile() {
+    if (file_) std::fclose(file_);
+    std::error_code ec;
+    if (!published_) fs::remove(path_, ec);
+  }
+  PartFile(const PartFile&) = delete;
+  PartFile& operator=(const PartFile&) = delete;
+
+  bool ok() const { return file_ != nullptr; }
+  bool write(const void* data, size_t bytes) { return std::fwrite(data, 1, bytes, file_) == bytes; }
+  bool finish(uint32_t rate, int channels, uint32_t dataBytes) {
+    uint8_t header[44];
+    writeCopyHeader(header, rate, channels, dataBytes);
+    const bool written = std::fseek(file_, 0, SEEK_SET) == 0 && write(header, sizeof header);
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    return written && closed;
+  }
+  bool publishAs(const fs::path& copy) {
+    std::error_code ec;
+    fs::rename(path_, copy, ec);
+    published_ = !ec;
+    return published_;
+  }
+
+ private:
+  fs::path path_;
+  std::FILE* file_ = nullptr;
+  bool published_ = false;
+};
+
+DecodeResult failed(DecodeResult result, std::string why) {
+  result.status = DecodeStatus::kFailed;
+  result.failure = std::move(why);
+  return result;
+}
+
+// Decodes the open source into `part`; returns the data bytes written, or nothing when cancelled
+// or the copy cannot be written.
+std::optional<uint32_t> decodeInto(SNDFILE* in, const SourceFormat& f, PartFile& part,
+                                   DecodeProgress& progress, std::string& why) {
+  const int inChannels = f.channels;
+  const int outChannels = f.decodedChannels();
+  StereoMix mix;
+  if (inChannels > 2) {
+    std::vector<int> positions(size_t(inChannels), SF_CHANNEL_MAP_INVALID);
+    if (sf_command(in, SFC_GET_CHANNEL_MAP_INFO, positions.data(),
+                   int(positions.size() * sizeof(int))) != SF_TRUE)
+      positions = defaultPositions(f);
+    mix = stereoMix(positions);
+  }
+  // The reader's sizes are 32-bit: a longer source keeps what fits.
+  const uint64_t frameBytes = uint64_t(outChannels) * 2;
+  const uint64_t maxFrames = (0xFFFFFFFFull - 36) / frameBytes;
+
+  constexpr sf_count_t kChunkFrames = 16384;
+  std::vector<double> in64(size_t(kChunkFrames * inChannels));
+  std::vector<int16_t> out16(size_t(kChunkFrames * outChannels));
+  const uint8_t zeros[44] = {};
+  if (!part.write(zeros, sizeof zeros)) {
+    why = "cannot write the decoded copy";
+    return std::nullopt;
+  }
+  uint64_t done = 0;
+  while (done < maxFrames) {
+    if (progress.cancelled()) return std::nullopt;
+    const sf_count_t want = sf_count_t(std::min<uint64_t>(kChunkFrames, maxFrames - done));
+    const sf_count_t got = sf_readf_double(in, in64.data(), want);
+    if (got <= 0) break;
+    const size_t samples = size_t(got) * size_t(outChannels);
+    if (inChannels <= 2) {
+      for (size_t i = 0; i < samples; ++i) out16[i] = toPcm16(in64[i]);
+    } else {
+      for (sf_count_t frame = 0; frame < got; ++frame) {
+        const double* s = &in64[size_t(frame * inChannels)];
+        double left = 0, right = 0;
+        for (int c = 0; c < inChannels; ++c) {
+          left += mix.left[size_t(c)] * s[c];
+          right += mix.right[size_t(c)] * s[c];
+        }
+        out16[size_t(frame) * 2] = toPcm16(left);
+        out16[size_t(frame) * 2 + 1] = toPcm16(right);
+      }
+    }
+    // The copy is little-endian, as is every machine this runs on.
+    if (!part.write(out16.data(), samples * 2)) {
+      why = "cannot write the decoded copy";
+      return std::nullopt;
+    }
+    done += uint64_t(got);
+    if (f.frames > 0) progress.advanced(std::min(1.0, double(done) / double(f.frames)));
+  }
+  return uint32_t(done * frameBytes);
+}
+
+}  // namespace
+
+DecodeCache defaultDecodeCache() {
+  DecodeCache cache;
+  const char* xdg = std::getenv("XDG_CACHE_HOME");
+  const char* home = std::getenv("HOME");
+  fs::path base;
+  if (xdg && *xdg) {
+    base = xdg;
+  } else {
+    base = fs::path(home && *home ? home : ".") / ".cache";
+  }
+  cache.folder = base / "korimu" / "decoded";
+  return cache;
+}
+
+std::optional<SourceFormat> probeSource(const std::string& path) {
+  SF_INFO info{};
+  Sndfile file(sf_open(path.c_str(), SFM_READ, &info));
+  if (!file || info.channels <= 0 || info.samplerate <= 0) return std::nullopt;
+  return formatOf(info);
+}
+
+StereoMix stereoMix(const std::vector<int>& positions) {
+  constexpr double kSide = 0.7071067811865476;  // -3 dB
+  StereoMix mix;
+  for (int p : positions) {
+    double l = 0, r = 0;
+    switch (p) {
+      case SF_CHANNEL_MAP_FRONT_LEFT:
+      case SF_CHANNEL_MAP_LEFT:
+      case SF_CHANNEL_MAP_FRONT_LEFT_OF_CENTER:
+        l = 1;
+        break;
+      case SF_CHANNEL_MAP_FRONT_RIGHT:
+      case SF_CHANNEL_MAP_RIGHT:
+      case SF_CHANNEL_MAP_FRONT_RIGHT_OF_CENTER:
+        r = 1;
+        break;
+      case SF_CHANNEL_MAP_MONO:
+      case SF_CHANNEL_MAP_CENTER:
+      case SF_CHANNEL_MAP_FRONT_CENTER:
+        l = r = kSide;
+        break;
+      case SF_CHANNEL_MAP_REAR_LEFT:
+      case SF_CHANNEL_MAP_SIDE_LEFT:
+      case SF_CHANNEL_MAP_TOP_FRONT_LEFT:
+      case SF_CHANNEL_MAP_TOP_REAR_LEFT:
+        l = kSide;
+        break;
+      case SF_CHANNEL_MAP_REAR_RIGHT:
+      case SF_CHANNEL_MAP_SIDE_RIGHT:
+      case SF_CHANNEL_MAP_TOP_FRONT_RIGHT:
+      case SF_CHANNEL_MAP_TOP_REAR_RIGHT:
+        r = kSide;
+        break;
+      case SF_CHANNEL_MAP_LFE:
+        break;  // the low-frequency effects channel is left out, as downmixes do
+      default:  // centred behind or above, ambisonic or unknown: half into each side
+        l = r = 0.5;
+        break;
+    }
+    mix.left.push_back(l);
+    mix.right.push_back(r);
+  }
+  // Scaled together so that no side can exceed full scale and the balance stays.
+  double sumLeft = 0, sumRight = 0;
+  for (size_t i = 0; i < positions.size(); ++i) {
+    sumLeft += mix.left[i];
+    sumRight += mix.right[i];
+  }
+  const double scale = std::max({1.0, sumLeft, sumRight});
+  for (size_t i = 0; i < positions.size(); ++i) {
+    mix.left[i] /= scale;
+    mix.right[i] /= scale;
+  }
+  return mix;
+}
+
+DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache,
+                         DecodeProgress& progress) {
+  DecodeResult result;
+  SF_INFO info{};
+  Sndfile in(sf_open(sourcePath.c_str(), SFM_READ, &info));
+  if (!in || info.channels <= 0 || info.samplerate <= 0)
+    return failed(result, in ? "no channels or no rate" : sf_strerror(nullptr));
+  result.source = formatOf(info);
+  const SourceFormat& f = result.source;
+
+  const std::string name = cacheNameFor(sourcePath);
+  if (name.empty()) return failed(result, "cannot look at the source");
+  std::error_code ec;
+  fs::create_directories(cache.folder, ec);
+  result.copy = cache.folder / name;
+  if (isWholeCopy(result.copy, f.rate, f.decodedChannels())) {
+    // Used now: the copy is the newest, the last to go when the cache is trimmed.
+    fs::last_write_time(result.copy, fs::file_time_type::clock::now(), ec);
+    result.status = DecodeStatus::kCached;
+    return result;
+  }
+
+  PartFile part(cache.folder);
+  if (!part.ok()) return failed(result, "cannot write into " + cache.folder.string());
+  std::string why;
+  const std::optional<uint32_t> dataBytes = decodeInto(in.get(), f, part, progress, why);
+  if (!dataBytes) {
+    if (why.empty()) {
+      result.status = DecodeStatus::kCancelled;
+      return result;
+    }
+    return failed(result, why);
+  }
+  if (*dataBytes == 0) return failed(result, "no samples decode");
+  if (!part.finish(f.rate, f.decodedChannels(), *dataBytes) || !part.publishAs(result.copy))
+    return failed(result, "cannot write the decoded copy");
+  trimCache(cache.folder, cache.limitBytes, result.copy);
+  result.status = DecodeStatus::kDecoded;
+  return result;
+}
+
+}  // namespace korimu

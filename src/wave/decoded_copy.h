@@ -1,0 +1,57 @@
+// Files the WAV reader refuses for their format, made readable: libsndfile decodes them once into a
+// 16-bit PCM WAV in a cache folder, and the unchanged reader opens that copy. Mono stays mono,
+// stereo stays stereo, more channels are mixed to stereo (stereoMix). Samples are rounded to the
+// nearest 16-bit value without dither, so a copy is the same on every run.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/source_format.h"
+
+namespace korimu {
+
+// Follows a long decode: how much is done (0..1), and whether the user wants it stopped.
+class DecodeProgress {
+ public:
+  virtual ~DecodeProgress() = default;
+  virtual void advanced(double /*fraction*/) {}
+  virtual bool cancelled() { return false; }
+};
+
+// Where decoded copies are kept, and how many bytes they may take together.
+struct DecodeCache {
+  std::filesystem::path folder;
+  uint64_t limitBytes = uint64_t(2) << 30;
+};
+// $XDG_CACHE_HOME/korimu/decoded, or ~/.cache/korimu/decoded when that variable is not set.
+DecodeCache defaultDecodeCache();
+
+// What libsndfile reports of the file; nothing when it cannot open it.
+std::optional<SourceFormat> probeSource(const std::string& path);
+
+// The weight of each source channel in the left and the right of a stereo mix. `positions` are
+// libsndfile's channel-map values (SF_CHANNEL_MAP_...), one per channel.
+struct StereoMix {
+  std::vector<double> left, right;
+};
+StereoMix stereoMix(const std::vector<int>& positions);
+
+enum class DecodeStatus { kDecoded, kCached, kCancelled, kFailed };
+
+struct DecodeResult {
+  DecodeStatus status = DecodeStatus::kFailed;
+  std::filesystem::path copy;  // the 16-bit WAV to open (kDecoded, kCached)
+  SourceFormat source;         // what the source holds (all but an unopenable source)
+  std::string failure;         // why there is no copy (kFailed)
+};
+
+// The decoded copy of `sourcePath`: the cached one when it is whole and made from the file as it
+// is now (same path, size and modification time), else a fresh decode.
+DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache,
+                         DecodeProgress& progress);
+
+}  // namespace korimu

@@ -1,0 +1,63 @@
+// Test inputs in the formats libsndfile writes: the same samples as a native 16-bit WAV would hold,
+// in a wider container, a float one, a compressed or a lossy one.
+#pragma once
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace korimu::testing {
+
+// Three loud tones and a quiet fourth, the same in every channel but for a channel-dependent
+// weight, as interleaved 16-bit values.
+inline std::vector<int16_t> multiTone16(uint32_t rate, int channels, double seconds) {
+  const int frames = int(rate * seconds);
+  std::vector<int16_t> values;
+  values.reserve(size_t(frames) * size_t(channels));
+  for (int i = 0; i < frames; ++i) {
+    const double t = i / double(rate);
+    const double v = 0.3 * std::sin(2 * std::numbers::pi * 440 * t) +
+                     0.25 * std::sin(2 * std::numbers::pi * 1750 * t) +
+                     0.2 * std::sin(2 * std::numbers::pi * 5200 * t) +
+                     0.05 * std::sin(2 * std::numbers::pi * 9000 * t);
+    for (int c = 0; c < channels; ++c)
+      values.push_back(int16_t(std::lround(v * 32767.0 * (1.0 - 0.1 * c))));
+  }
+  return values;
+}
+
+// Writes interleaved samples as `format` (SF_FORMAT_... major | minor); false when libsndfile
+// refuses. 16-bit values go into integer containers as they are (shifted left) and into float
+// ones as v/32768; doubles are written as they are.
+template <typename Sample>
+bool writeSndfile(const std::string& path, int format, uint32_t rate, int channels,
+                  const std::vector<Sample>& samples) {
+  const int encoding = format & SF_FORMAT_SUBMASK;
+  if constexpr (sizeof(Sample) == 2) {
+    if (encoding == SF_FORMAT_FLOAT || encoding == SF_FORMAT_DOUBLE) {
+      std::vector<double> scaled(samples.begin(), samples.end());
+      for (double& v : scaled) v /= 32768.0;
+      return writeSndfile(path, format, rate, channels, scaled);
+    }
+  }
+  SF_INFO info{};
+  info.samplerate = int(rate);
+  info.channels = channels;
+  info.format = format;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (!file) return false;
+  const sf_count_t frames = sf_count_t(samples.size()) / channels;
+  sf_count_t written = 0;
+  if constexpr (sizeof(Sample) == 2) {
+    written = sf_writef_short(file, samples.data(), frames);
+  } else {
+    written = sf_writef_double(file, samples.data(), frames);
+  }
+  return sf_close(file) == 0 && written == frames;
+}
+
+}  // namespace korimu::testing
