@@ -98,8 +98,9 @@ class QtWindowView : public WindowView {
       korimu::checkMenuItem(toView, true);
     });
   }
-  void runInfoDialog(AppSettings& settings, const std::string& path) override {
-    korimu::runInfoDialog(shell().window, settings, path);
+  void runInfoDialog(AppSettings& settings, const std::string& path,
+                     const SourceFormat* decodedFrom) override {
+    korimu::runInfoDialog(shell().window, settings, path, decodedFrom);
   }
   void runAboutDialog(AppSettings& settings) override {
     korimu::runAboutDialog(shell().window, settings);

@@ -1,9 +1,12 @@
-// `korimu --check FILE`: the reader's verdict on one file, as one line.
+// `korimu --check FILE`: the reader's verdict on one file, as one line; for a file the reader
+// refuses but libsndfile decodes, a second line names what the decoded copy would be.
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "cli/command_line.h"
 #include "core/settings.h"
+#include "wave/decoded_copy.h"
 #include "wave/wave_session.h"
 
 namespace korimu {
@@ -20,7 +23,18 @@ int runCheck(const std::string& fileName) {
   }
   closeWave(wave, false);
   releaseFormatCopy(wave.source);
-  if (!opened.opened) return 1;
+  if (!opened.opened) {
+    const std::optional<SourceFormat> source =
+        opened.formatRefused ? probeSource(fileName) : std::nullopt;
+    if (!source) return 1;
+    std::fflush(stderr);
+    std::printf("DECODES %s %s %uHz %dch %llu frames -> 16bit %s\n", source->container.c_str(),
+                source->encoding.c_str(), source->rate, source->channels,
+                static_cast<unsigned long long>(source->frames),
+                source->decodedChannels() == 1 ? "MONO" : "STEREO");
+    std::fflush(stdout);
+    return 0;
+  }
   const WaveSource& w = wave.source;
   std::printf(
       "OK %dkHz %dbit %s dataSize=%u blockAlign=%u bytesPerSecond=%u readMode=%d "

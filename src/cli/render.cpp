@@ -25,6 +25,7 @@
 #include "platform/message.h"
 #include "run/run_driver.h"
 #include "run/session.h"
+#include "wave/source_opening.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -279,7 +280,10 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   document.fileName = fileName;
   document.fileSelected = true;
   WaveSession& wave = session.wave;
-  const WaveOpenResult opened = openWave(wave, WaveOpenRequest{fileName, 0, false}, settings);
+  const SourceOpenResult source =
+      openSource(wave, WaveOpenRequest{fileName, 0, false}, settings, decodeTellingStderr);
+  rememberSource(document, source);
+  const WaveOpenResult& opened = source.wave;
   followFileRate(session.display, opened, wave.source);
   if (!reportOpenFailure(opened)) {
     explainOpenFailure(wave.source, fileName);

@@ -16,6 +16,7 @@
 #include "display/status_texts.h"
 #include "platform/message.h"
 #include "run/run_driver.h"
+#include "wave/source_opening.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -83,8 +84,7 @@ void Controller::redrawDue(PlaybackRedraw part) {
     drawGraphFrameWithPeakBox(display(), session_.settings, clientCanvas());
   } else {
     hideFileFacts(display(), false);
-    drawFormatTexts(display(), clientCanvas(), session_.wave.source,
-                    session_.document.fileSelected);
+    drawFormatTexts(display(), clientCanvas(), session_.wave.source, session_.document);
   }
   view_.refreshClient();
 }
@@ -105,13 +105,13 @@ void Controller::fileOpened(const WaveOpenResult& result) {
   // texts describe a file again, so they are no longer hidden.
   if (result.formatRead) {
     hideFileFacts(display(), false);
-    drawFormatTexts(display(), clientCanvas(), facts, session_.document.fileSelected);
+    drawFormatTexts(display(), clientCanvas(), facts, session_.document);
     view_.refreshClient();
   }
   if (result.dataFound) {
     drawPositionText(clientCanvas(), facts, session_.document.position);
     view_.refreshClient();
-    drawFormatTexts(display(), clientCanvas(), facts, session_.document.fileSelected);
+    drawFormatTexts(display(), clientCanvas(), facts, session_.document);
     view_.refreshClient();
     drawSpanText(display(), clientCanvas(), facts, session_.settings.framesPerColumn);
     view_.refreshClient();
@@ -137,7 +137,7 @@ void Controller::rangeMarkerUnlessChart() {
 }
 
 WaveOpenRequest Controller::fileRequest() const {
-  return WaveOpenRequest{session_.document.fileName, session_.document.position,
+  return WaveOpenRequest{session_.document.wavePath(), session_.document.position,
                          outputDeviceCount_ > 0 && !session_.busy};
 }
 
@@ -152,15 +152,25 @@ bool Controller::revalidateFile() {
 }
 
 bool Controller::openFile() {
-  session_.document.fileSelected = true;
+  Document& document = session_.document;
+  document.fileSelected = true;
+  rememberSource(document, SourceOpenResult{});
   enter(stateOfFlags());
-  const bool result = revalidateFile();
+  const SourceOpenResult source =
+      openSource(session_.wave, fileRequest(), session_.settings,
+                 [this](const std::string& path) { return decodeInWindow(path); });
+  rememberSource(document, source);
+  if (source.cancelled) {
+    forgetFile();
+    return false;
+  }
+  fileOpened(source.wave);
+  const bool result = reportOpenFailure(source.wave);
   if (!result) {
     // The controls stay on (every command validates again), but the texts must not go on
     // describing the file that was open before.
     hideFileFacts(display(), true);
-    drawFormatTexts(display(), clientCanvas(), session_.wave.source,
-                    session_.document.fileSelected);
+    drawFormatTexts(display(), clientCanvas(), session_.wave.source, session_.document);
     drawSpanText(display(), clientCanvas(), session_.wave.source,
                  session_.settings.framesPerColumn);
     view_.refreshClient();
@@ -292,7 +302,9 @@ void Controller::command(int id, int notification) {
       break;
     case kInfoId:
       closeWave(session_.wave, fileSelected());
-      view_.runInfoDialog(session_.settings, session_.document.fileName);
+      view_.runInfoDialog(
+          session_.settings, session_.document.wavePath(),
+          session_.document.decodedFrom ? &*session_.document.decodedFrom : nullptr);
       break;
     case kExitId:
       view_.closeWindow();

@@ -12,6 +12,7 @@
 #include "control/window_view.h"
 #include "run/run_record.h"
 #include "run/session.h"
+#include "wave/decoded_copy.h"
 #include "wave/playback.h"
 
 namespace korimu {
@@ -93,6 +94,7 @@ class Controller : public PlaybackObserver {
   DisplayState& display() { return session_.display; }
   Canvas& clientCanvas() { return session_.display.surfaces.window; }
   friend class ControllerRunListener;
+  friend class WindowDecodeProgress;
 
   // The open file as the window asks for it: from `position`, playable when a device exists.
   WaveOpenRequest fileRequest() const;
@@ -109,6 +111,11 @@ class Controller : public PlaybackObserver {
   void savePicture();
   void saveNumbers();
   void analyze();
+  // A file the reader refuses for its format, decoded with the window's handling of a long task:
+  // progress in the status text from half a second on, Esc or Stop to cancel.
+  DecodeResult decodeInWindow(const std::string& source);
+  // The user stopped the decode of the file being opened: no file is open any more.
+  void forgetFile();
 
   WindowView& view_;
   Session session_;

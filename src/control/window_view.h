@@ -8,6 +8,7 @@
 #include <string>
 
 #include "control/ui_state.h"
+#include "core/source_format.h"
 #include "platform/canvas.h"
 #include "run/run_listener.h"
 
@@ -42,9 +43,11 @@ class WindowView {
   virtual bool chooseFileToOpen(std::string* /*chosen*/) { return false; }
   virtual bool openHelpPage(const std::string& /*path*/) { return false; }
   virtual bool runOptionsDialog(AppSettings& /*settings*/) { return false; }
-  // The file information dialog for the file at `path`. The dialogs' 3D-look item switches the
-  // settings they are given.
-  virtual void runInfoDialog(AppSettings& /*settings*/, const std::string& /*path*/) {}
+  // The file information dialog for the WAV file at `path`; for a decoded copy, with what its
+  // source holds above the copy's header. The dialogs' 3D-look item switches the settings they
+  // are given.
+  virtual void runInfoDialog(AppSettings& /*settings*/, const std::string& /*path*/,
+                             const SourceFormat* /*decodedFrom*/) {}
   virtual void runAboutDialog(AppSettings& /*settings*/) {}
 
   virtual bool crossSectionOpen() { return false; }

@@ -4,14 +4,24 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "core/source_format.h"
 
 namespace korimu {
 
 struct Document {
   // The file taken from the command line, Open or a drop.
   std::string fileName;
-  // A file has been taken: Play, Partial play, Stop and Analyze act only then. Never cleared.
+  // A file the WAV reader refuses but that decodes: what it holds, and the decoded 16-bit copy
+  // the reader opens instead (empty while the file is read as it is).
+  std::optional<SourceFormat> decodedFrom;
+  std::string decodedCopy;
+  // The file every open of the reader names: the decoded copy, or the file itself.
+  const std::string& wavePath() const { return decodedCopy.empty() ? fileName : decodedCopy; }
+  // A file has been taken: Play, Partial play, Stop and Analyze act only then. Cleared only when
+  // the user stops the decode of the file being taken.
   bool fileSelected = false;
   // Byte offset inside the data chunk where playback, analysis and the overview start.
   uint32_t position = 0;

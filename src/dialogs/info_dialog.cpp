@@ -44,38 +44,67 @@ constexpr InfoRow kRows[] = {
     {157, "Total Time", 0, nullptr, 0, nullptr},
 };
 
-void buildControls(QDialog* dialog) {
+// The rows of a decoded file's source, above the copy's header; then a row naming the copy. The
+// short values stand beside the OK button, the longer ones below it.
+constexpr InfoRow kSourceRows[] = {
+    {7, "Container", kInfoSourceContainer, "", 0, nullptr},
+    {17, "Channels", kInfoSourceChannels, "", 0, nullptr},
+    {27, "Encoding", kInfoSourceEncoding, "", 0, nullptr},
+    {37, "SampleRate", kInfoSourceRate, "", 0, nullptr},
+    {47, "Frames", kInfoSourceFrames, "", 0, nullptr},
+    {57, "Duration", kInfoSourceDuration, "", 0, nullptr},
+};
+constexpr int kSourceRowsHeight = 70;
+
+void buildSourceRows(QDialog* dialog) {
+  for (const InfoRow& row : kSourceRows) {
+    addStaticText(dialog, 0, row.label, kLabelX, row.y, kLabelW, kRowH);
+    const int width = row.y < 27 ? kValueW : 97;  // clear of the OK button
+    addStaticText(dialog, row.valueId, row.valueText, kValueX, row.y, width, kRowH, true);
+  }
+  addStaticText(dialog, 0, "16bit WAV copy:", kLabelX, 67, 100, kRowH);
+}
+
+// The header rows, `top` dialog units further down.
+void buildControls(QDialog* dialog, int top) {
   auto* ok = new QPushButton("OK", dialog);
   placeControl(ok, 1, 110, 7, 40, 14);
   ok->setDefault(true);
   QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
   for (const InfoRow& row : kRows) {
-    addStaticText(dialog, 0, row.label, kLabelX, row.y, kLabelW, kRowH);
+    addStaticText(dialog, 0, row.label, kLabelX, top + row.y, kLabelW, kRowH);
     if (row.valueId != 0) {
-      addStaticText(dialog, row.valueId, row.valueText, kValueX, row.y, kValueW, kRowH, true);
+      addStaticText(dialog, row.valueId, row.valueText, kValueX, top + row.y, kValueW, kRowH, true);
     }
     if (row.hintText) {
-      addStaticText(dialog, row.hintId, row.hintText, kHintX, row.y, kHintW, kRowH,
+      addStaticText(dialog, row.hintId, row.hintText, kHintX, top + row.y, kHintW, kRowH,
                     row.hintId != 0);
     }
   }
-  addStaticText(dialog, kInfoFormatTag, "WaveFmtType", kValueX, 67, 15, kRowH, true);
-  QLabel* name = addStaticText(dialog, kInfoTagName, "PCM:1", 78, 67, 78, kRowH, true);
+  addStaticText(dialog, kInfoFormatTag, "WaveFmtType", kValueX, top + 67, 15, kRowH, true);
+  QLabel* name = addStaticText(dialog, kInfoTagName, "PCM:1", 78, top + 67, 78, kRowH, true);
   name->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  addStaticText(dialog, kInfoTotalTime, "Total Time", kValueX, 157, 97, kRowH, true);
+  addStaticText(dialog, kInfoTotalTime, "Total Time", kValueX, top + 157, 97, kRowH, true);
 }
 
 }  // namespace
 
-QDialog* createInfoDialog(QWidget* parent, AppSettings& settings, const std::string& path) {
+QDialog* createInfoDialog(QWidget* parent, AppSettings& settings, const std::string& path,
+                          const SourceFormat* decodedFrom) {
   auto* dialog = new QDialog(parent);
   dialog->setWindowTitle("Wave Information");
   applyDialogFont(dialog);
-  const Rect frame = dialogUnitsToPixels(23, 13, 160, 170);
+  const int top = decodedFrom ? kSourceRowsHeight : 0;
+  const Rect frame = dialogUnitsToPixels(23, 13, 160, 170 + top);
   dialog->setFixedSize(frame.w, frame.h);
   if (parent) dialog->move(parent->mapToGlobal(QPoint(frame.x, frame.y)));
-  buildControls(dialog);
-  for (const auto& [id, text] : readWaveInfo(path)) {
+  buildControls(dialog, top);
+  std::map<int, std::string> texts = readWaveInfo(path);
+  if (decodedFrom) {
+    buildSourceRows(dialog);
+    texts.merge(sourceFormatTexts(*decodedFrom));
+  }
+  for (const auto& [id, text] : texts) {
     if (QLabel* label = dialogControl<QLabel>(dialog, id)) {
       label->setText(QString::fromStdString(text));
     }
@@ -85,8 +114,9 @@ QDialog* createInfoDialog(QWidget* parent, AppSettings& settings, const std::str
   return dialog;
 }
 
-void runInfoDialog(QWidget* parent, AppSettings& settings, const std::string& path) {
-  std::unique_ptr<QDialog> dialog(createInfoDialog(parent, settings, path));
+void runInfoDialog(QWidget* parent, AppSettings& settings, const std::string& path,
+                   const SourceFormat* decodedFrom) {
+  std::unique_ptr<QDialog> dialog(createInfoDialog(parent, settings, path, decodedFrom));
 
   dialog->exec();
 }

@@ -138,4 +138,15 @@ std::map<int, std::string> readWaveInfo(const std::string& path) {
   return texts;
 }
 
+std::map<int, std::string> sourceFormatTexts(const SourceFormat& source) {
+  return {
+      {kInfoSourceContainer, source.container},
+      {kInfoSourceEncoding, source.encoding},
+      {kInfoSourceRate, formatText("%u Hz", source.rate)},
+      {kInfoSourceChannels, formatText("%d", source.channels)},
+      {kInfoSourceFrames, formatText("%llu", static_cast<unsigned long long>(source.frames))},
+      {kInfoSourceDuration, formatText("%f sec", source.seconds())},
+  };
+}
+
 }  // namespace korimu

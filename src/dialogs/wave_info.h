@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "core/source_format.h"
 #include "dialogs/format_tags.h"
 
 namespace korimu {
@@ -33,6 +34,13 @@ enum WaveInfoControl : int {
   kInfoThirdId = 119,
   kInfoThirdSize = 120,
   kInfoSamplePeriod = 121,
+  // What a decoded copy was decoded from, above the copy's header.
+  kInfoSourceContainer = 130,
+  kInfoSourceEncoding = 131,
+  kInfoSourceRate = 132,
+  kInfoSourceChannels = 133,
+  kInfoSourceFrames = 134,
+  kInfoSourceDuration = 135,
 };
 
 // The text of the tag-name control: the table's name, or "unknown" (this platform has no audio
@@ -44,5 +52,9 @@ std::string formatTagText(int16_t tag);
 // (nothing when even its size cannot be queried). Sizes and rates are unsigned 32-bit numbers.
 // Fields the file ends before show as zero (an identifier shows the bytes that are there).
 std::map<int, std::string> readWaveInfo(const std::string& path);
+
+// Texts for the source rows of a decoded file: container, encoding, "%u Hz", channels, frames and
+// the duration as "%f sec".
+std::map<int, std::string> sourceFormatTexts(const SourceFormat& source);
 
 }  // namespace korimu

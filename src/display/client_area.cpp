@@ -31,7 +31,7 @@ void composeClientArea(DisplayState& display, const AppSettings& settings, Canva
     client.copyFrom(*overviewStrip, 0, 0, overviewStrip->width(), overviewStrip->height(),
                     kLayout.unitW, 3 * kLayout.unitH);
   drawDataCountLabel(client);
-  drawFormatTexts(display, client, file, document.fileSelected);
+  drawFormatTexts(display, client, file, document);
   drawGraphFrameWithPeakBox(display, settings, client);
   drawPositionText(client, file, document.position);
   drawSpanText(display, client, file, settings.framesPerColumn);

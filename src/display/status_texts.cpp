@@ -22,6 +22,16 @@ void factText(Canvas& canvas, bool fileFactsHidden, int x, int y, const std::str
                  kStatusStyle);
 }
 
+// Text followed by blanks up to `cells` character cells.
+std::string padded(std::string text, int cells) {
+  const int have = textCells(text);
+  if (have < cells) text.append(size_t(cells - have), ' ');
+  return text;
+}
+
+// The format texts' room right of the overview: "OPUS→16bit", "8ch→STEREO".
+constexpr int kLongestFormatText = 11;
+
 }  // namespace
 
 void hideFileFacts(DisplayState& display, bool hidden) {
@@ -36,15 +46,29 @@ void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& positio
 }
 
 void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
-                     bool fileSelected) {
+                     const Document& document) {
   const int w = kLayout.unitW;
   const int h = kLayout.unitH;
   const int x = (3 * w) / 2 + kOverviewColumns;  // right of the overview strip
-  factText(canvas, display.fileFactsHidden, x, int(3.5 * h), formatText("%2dkHz", facts.srKHz));
-  factText(canvas, display.fileFactsHidden, x, 6 * h, formatText("%2dbit", facts.bitsPerSample));
-  const char* channels = "      ";
-  if (fileSelected) channels = (facts.sampleKind & 2) != 0 ? "STEREO" : " MONO ";
-  factText(canvas, display.fileFactsHidden, x, int(8.5 * h), channels);
+  const SourceFormat* source = document.decodedFrom ? &*document.decodedFrom : nullptr;
+  const int32_t kHz = source ? int32_t(source->rate / 1000) : facts.srKHz;
+  std::string bits = formatText("%2dbit", facts.bitsPerSample);
+  const char* stereo = (facts.sampleKind & 2) != 0 ? "STEREO" : " MONO ";
+  std::string channels = document.fileSelected ? stereo : "      ";
+  if (source) {
+    bits = source->mark() + "→" + bits;
+    if (source->channels > 2) channels = formatText("%dch→%s", source->channels, stereo);
+  }
+  // A decoded file's texts are longer: blanks after the plain ones clear what they left.
+  factText(canvas, display.fileFactsHidden, x, int(3.5 * h), formatText("%2dkHz", kHz));
+  factText(canvas, display.fileFactsHidden, x, 6 * h, padded(bits, kLongestFormatText));
+  factText(canvas, display.fileFactsHidden, x, int(8.5 * h), padded(channels, kLongestFormatText));
+}
+
+void drawDecodeProgress(Canvas& canvas, int percent) {
+  const std::string text = formatText("デコード中 %3d%%  Esc:中止", percent);
+  canvas.textOut(0, 2, padded(text, textCells(formatText("%10ldpos %13.6f秒", 0L, 0.0))),
+                 kStatusStyle);
 }
 
 void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource& facts,

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "core/document.h"
 #include "display/display_state.h"
 #include "platform/canvas.h"
 #include "wave/wave_source.h"
@@ -12,9 +13,10 @@ namespace korimu {
 // "%10ldpos %13.6f秒" at (0, 2); a non-PCM file has no position: it is reset to 0 first.
 void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& position);
 // "%2dkHz", "%2dbit" and "STEREO" / " MONO " (blank until a file is selected) right of the
-// overview.
+// overview. A decoded file shows its source's rate and channels, and its kind before the bits
+// ("FLAC→16bit"; more than two channels as "6ch→STEREO").
 void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
-                     bool fileSelected);
+                     const Document& document);
 // The overview's span in seconds, "%4.1f秒" from 10 seconds on, else "%4.2f秒": 512 columns of
 // framesPerColumn frames.
 void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
@@ -25,6 +27,8 @@ void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource&
 void hideFileFacts(DisplayState& display, bool hidden);
 // "表示ﾃﾞｰﾀ数" left of the span combobox.
 void drawDataCountLabel(Canvas& canvas);
+// "デコード中 42%  Esc:中止" in the position text's place while a long decode runs.
+void drawDecodeProgress(Canvas& canvas, int percent);
 // "中断要求受付" at (300, 150) in the window's default colours (black on white).
 void drawStopAccepted(Canvas& canvas);
 

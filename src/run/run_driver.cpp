@@ -323,7 +323,7 @@ void runAnalysis(Session& session, RunListener& listener) {
 
   session.busy = true;
   const WaveOpenResult opened =
-      openWave(wave, WaveOpenRequest{document.fileName, document.position, false}, settings);
+      openWave(wave, WaveOpenRequest{document.wavePath(), document.position, false}, settings);
   followFileRate(session.display, opened, wave.source);
   listener.fileOpened(opened);
   const bool usable = reportOpenFailure(opened);

@@ -142,8 +142,10 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
   w.mmio.close();
   if (!w.mmio.open(name)) return fail(result, "ファイルを開けません。");
 
-  if (!w.mmio.descendRiff(&w.riffChunk, fourCc("WAVE")))
+  if (!w.mmio.descendRiff(&w.riffChunk, fourCc("WAVE"))) {
+    result.formatRefused = true;
     return fail(result, "指定したファイルは、WAVEファイルではありません。");
+  }
 
   if (!w.mmio.findChunk(&w.dataChunk, w.riffChunk, fourCc("fmt ")))
     return fail(result, "WAVEファイルが壊れています。");
@@ -161,6 +163,8 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
   const WaveFormat format = formatFromCopy(w);
   recordFormat(w, format);
   result.formatRead = true;
+  result.formatRefused =
+      w.formatTag != 1 || sampleKindOf(format.channels, format.bitsPerSample) < 0;
   if (w.formatTag != 1)
     return failReleasingFormat(w, result, "指定したファイルは、PCMファイルではありません。");
   if (std::string refusal = pcmFormatRefusal(format); !refusal.empty())

@@ -57,6 +57,9 @@ struct WaveOpenResult {
   bool formatRead = false;  // the format numbers describe this file: its format texts are due
   bool dataFound = false;   // the data chunk is known as well: position, format and span texts
   bool opened = false;
+  // The file was refused for its format (not RIFF/WAVE, not PCM, or a PCM kind the reader does
+  // not read) rather than for being broken or unreadable: a decoder may still read it.
+  bool formatRefused = false;
   std::string failure;  // the message for the user when the open failed
 };
 

@@ -5,13 +5,16 @@
 #include <QImage>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <numbers>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/command_line.h"
 #include "cli/render.h"
 #include "cli/render_test_support.h"
+#include "wave/sndfile_writer.h"
 
 namespace korimu {
 namespace {
@@ -134,15 +137,149 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ExtensiblePcm,
                                            ExtensibleCase{"stereo8", 11025, 2, 8, 8}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// An extensible header that is not PCM, or too short to name its sub-format, stays refused.
-TEST(ExtensibleOther, IsNotPcm) {
+// An extensible header that is not PCM, or too short to name its sub-format, is refused by the
+// reader: its message stays the first line.
+TEST(ExtensibleOther, IsNotPcmToTheReader) {
   RenderScope scope;
   const std::vector<uint8_t> data = sampleBytes(multiTone(8000, 1, 0.1, 16), 16);
   for (const Header& h : {Header{true, kFloatGuid, 22, 0}, Header{true, kPcmGuid, 0, 0}}) {
     std::vector<uint8_t> bytes = waveWith(h, 8000, 1, 16, data);
     const Verdict v = check(scope.dir.write("other.wav", bytes));
-    EXPECT_EQ(v.code, 1);
-    EXPECT_EQ(v.err.substr(0, v.err.find('\n')), "指定したファイルは、PCMファイルではありません。");
+    EXPECT_EQ(v.err, "指定したファイルは、PCMファイルではありません。\n");
+  }
+}
+
+// The loudest row of each chart column, from the numbers --csv writes (depth 0 is full scale).
+std::vector<int> loudestRows(const std::string& csvPath) {
+  std::vector<std::vector<int>> rows;
+  const std::vector<uint8_t> bytes = testing::readFile(csvPath);
+  std::istringstream in(std::string(bytes.begin(), bytes.end()));
+  bool header = true;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    if (header) {
+      header = false;
+      continue;
+    }
+    std::vector<int> depths;
+    std::istringstream cells(line);
+    std::string cell;
+    std::getline(cells, cell, ',');  // the row's frequency
+    while (std::getline(cells, cell, ',')) depths.push_back(std::stoi(cell));
+    rows.push_back(depths);
+  }
+  std::vector<int> loudest;
+  for (size_t c = 0; !rows.empty() && c < rows[0].size(); ++c) {
+    int best = 0;
+    for (size_t r = 0; r < rows.size(); ++r)
+      if (rows[r][c] < rows[size_t(best)][c]) best = int(r);
+    loudest.push_back(best);
+  }
+  return loudest;
+}
+
+struct DecodedKind {
+  const char* name;
+  int format;
+  int channels;
+  bool lossy;
+  const char* decodes;  // the --check line
+};
+
+class DecodedKinds : public ::testing::TestWithParam<DecodedKind> {};
+
+// Each kind opens, and its chart is that of the same signal as a native 16-bit WAV: pixel for
+// pixel where the samples are 16-bit values, within a row where the coding is lossy or the
+// channels are mixed.
+TEST_P(DecodedKinds, ChartEqualsTheNativeWavs) {
+  RenderScope scope;
+  const DecodedKind& k = GetParam();
+  constexpr uint32_t kRate = 22050;
+  const std::vector<int16_t> samples = testing::multiTone16(kRate, k.channels, 1.0);
+  const std::string source = scope.out(std::string(k.name) + ".snd");
+  ASSERT_TRUE(testing::writeSndfile(source, k.format, kRate, k.channels, samples));
+
+  // The native file holds what the copy must: the samples, or their stereo mix by the documented
+  // weights (front left, centre and rear left at 1, 0.707, 0.707, scaled to sum to 1).
+  std::vector<int16_t> native = samples;
+  if (k.channels == 6) {
+    native.clear();
+    const double side = std::sqrt(0.5), scale = 1.0 / (1.0 + 2 * side);
+    for (size_t f = 0; f + 6 <= samples.size(); f += 6) {
+      const int16_t* s = &samples[f];
+      native.push_back(int16_t(std::lround(scale * (s[0] + side * s[2] + side * s[4]))));
+      native.push_back(int16_t(std::lround(scale * (s[1] + side * s[2] + side * s[5]))));
+    }
+  }
+  const int nativeChannels = k.channels == 1 ? 1 : 2;
+  const std::string reference = scope.out("native.wav");
+  ASSERT_TRUE(testing::writeSndfile(reference, SF_FORMAT_WAV | SF_FORMAT_PCM_16, kRate,
+                                    nativeChannels, native));
+
+  const Verdict v = check(source);
+  EXPECT_EQ(v.code, 0) << v.err;
+  EXPECT_EQ(v.out, std::string(k.decodes) + "\n");
+
+  RenderOptions options = kChart;
+  options.emplace_back("csv", scope.out("decoded.csv"));
+  ASSERT_EQ(runRender(scope.out("decoded.png"), options, source), 0);
+  options.back().second = scope.out("native.csv");
+  ASSERT_EQ(runRender(scope.out("native.png"), options, reference), 0);
+
+  if (!k.lossy && k.channels != 6) {
+    EXPECT_TRUE(samePixels(loadPng(scope.out("decoded.png")), loadPng(scope.out("native.png"))));
+  }
+  const std::vector<int> decoded = loudestRows(scope.out("decoded.csv"));
+  const std::vector<int> expected = loudestRows(scope.out("native.csv"));
+  ASSERT_EQ(decoded.size(), expected.size());
+  ASSERT_FALSE(decoded.empty());
+  for (size_t c = 0; c < decoded.size(); ++c) EXPECT_NEAR(decoded[c], expected[c], 1) << c;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, DecodedKinds,
+    ::testing::Values(DecodedKind{"wav24", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2, false,
+                                  "DECODES WAV PCM_24 22050Hz 2ch 22050 frames -> 16bit STEREO"},
+                      DecodedKind{"float", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, false,
+                                  "DECODES WAV FLOAT 22050Hz 1ch 22050 frames -> 16bit MONO"},
+                      DecodedKind{"six", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 6, false,
+                                  "DECODES WAV PCM_16 22050Hz 6ch 22050 frames -> 16bit STEREO"},
+                      DecodedKind{"flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, false,
+                                  "DECODES FLAC PCM_16 22050Hz 2ch 22050 frames -> 16bit STEREO"},
+                      DecodedKind{"aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 1, false,
+                                  "DECODES AIFF PCM_16 22050Hz 1ch 22050 frames -> 16bit MONO"},
+                      DecodedKind{"vorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 2, true,
+                                  "DECODES OGG VORBIS 22050Hz 2ch 22050 frames -> 16bit STEREO"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A file nothing reads keeps the reader's message, exactly, in --check and --render.
+TEST(DecodedKindsNot, UndecodableFileKeepsTheReadersMessage) {
+  RenderScope scope;
+  const std::string notes = scope.dir.write("notes.wav", {'h', 'e', 'l', 'l', 'o', '\n'});
+  const Verdict v = check(notes);
+  EXPECT_EQ(v.code, 1);
+  EXPECT_EQ(v.out, "");
+  EXPECT_EQ(v.err, "指定したファイルは、WAVEファイルではありません。\n");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(runRender(scope.out("notes.png"), kChart, notes), 1);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), v.err);
+}
+
+// A FLAC cut short renders the frames it holds, or is refused with a message; nothing crashes.
+TEST(DecodedKindsNot, TruncatedFlacRendersWhatItHolds) {
+  RenderScope scope;
+  const std::string cut = scope.out("cut.flac");
+  ASSERT_TRUE(testing::writeSndfile(cut, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 2,
+                                    testing::multiTone16(22050, 2, 2.0)));
+  std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 3);
+  ::testing::internal::CaptureStderr();
+  const int code = runRender(scope.out("cut.png"), kChart, cut);
+  const std::string errors = ::testing::internal::GetCapturedStderr();
+  if (code == 0) {
+    EXPECT_EQ(loadPng(scope.out("cut.png")).width(), 512);
+  } else {
+    EXPECT_EQ(code, 1);
+    EXPECT_FALSE(errors.empty());
   }
 }
 

@@ -51,17 +51,22 @@ inline std::vector<uint8_t> toneWave(const ToneFile& t) {
 
 class RenderScope {
  public:
+  // The settings file and the decoded copies are the scope's own.
   RenderScope() {
-    const char* old = getenv("XDG_CONFIG_HOME");
-    if (old) savedConfig_ = old;
-    hadConfig_ = old != nullptr;
-    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+    for (Variable& v : saved_) {
+      const char* old = getenv(v.name);
+      v.had = old != nullptr;
+      if (old) v.value = old;
+      setenv(v.name, dir.path().c_str(), 1);
+    }
   }
   ~RenderScope() {
-    if (hadConfig_) {
-      setenv("XDG_CONFIG_HOME", savedConfig_.c_str(), 1);
-    } else {
-      unsetenv("XDG_CONFIG_HOME");
+    for (const Variable& v : saved_) {
+      if (v.had) {
+        setenv(v.name, v.value.c_str(), 1);
+      } else {
+        unsetenv(v.name);
+      }
     }
   }
   RenderScope(const RenderScope&) = delete;
@@ -75,8 +80,12 @@ class RenderScope {
   TempDir dir;
 
  private:
-  std::string savedConfig_;
-  bool hadConfig_ = false;
+  struct Variable {
+    const char* name;
+    std::string value;
+    bool had = false;
+  };
+  Variable saved_[2] = {{"XDG_CONFIG_HOME", "", false}, {"XDG_CACHE_HOME", "", false}};
 };
 
 inline QImage loadPng(const std::string& path) {

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "platform/audio_device.h"
 #include "platform/message.h"
 #include "platform/system_facts.h"
+#include "wave/sndfile_writer.h"
 #include "wave/wav_builder.h"
 #include "wave/wave_source.h"
 
@@ -43,6 +46,8 @@ struct RecordingView : WindowView {
   void setTitle(const std::string& t) override { title = t; }
   // Called at each block of an analysis run.
   std::function<void()> onBlock;
+  // The user presses Esc at once whenever the window runs a long task.
+  bool escapeAtOnce = false;
   void runAnalysis(const std::function<void(RunListener&)>& run) override {
     struct BlockFollower : RunListener {
       RecordingView& view;
@@ -50,6 +55,7 @@ struct RecordingView : WindowView {
       void blockStarting(const SampleBlock&, int, int) override {
         if (view.onBlock) view.onBlock();
       }
+      bool cancelled() override { return view.escapeAtOnce; }
     } follower(*this);
     run(follower);
   }
@@ -75,6 +81,14 @@ class ControllerTest : public ::testing::Test {
     wave().clock = {[this] { return now_; }, [this] { ++now_; }};
     view_.controller = &controller_;
     file_ = dir_.write("tone.wav", simpleWave(FormatFields{}, 200000));
+    flac_ = (dir_.path() / "tone.flac").string();
+    ASSERT_TRUE(testing::writeSndfile(flac_, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 2,
+                                      testing::multiTone16(22050, 2, 0.5)));
+    // Decoded copies go into the test's folder.
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache) savedCache_ = cache;
+    hadCache_ = cache != nullptr;
+    setenv("XDG_CACHE_HOME", (dir_.path() / "cache").c_str(), 1);
   }
   void TearDown() override {
     if (wave().playback.playing) stopPlayback(wave());
@@ -83,6 +97,11 @@ class ControllerTest : public ::testing::Test {
     setAudioBackend(AudioBackend{});
     setVolumeQuery(nullptr);
     setMessageSink(previousSink_);
+    if (hadCache_) {
+      setenv("XDG_CACHE_HOME", savedCache_.c_str(), 1);
+    } else {
+      unsetenv("XDG_CACHE_HOME");
+    }
   }
 
   // Starts as the window does, with or without an output device.
@@ -111,6 +130,13 @@ class ControllerTest : public ::testing::Test {
     if (step == "open") {
       controller_.session().document.fileName = file_;
       controller_.openFile();
+    } else if (step == "decode") {
+      controller_.session().document.fileName = flac_;
+      controller_.openFile();
+    } else if (step == "escaped decode") {
+      view_.escapeAtOnce = true;
+      controller_.dropFiles({flac_});
+      view_.escapeAtOnce = false;
     } else if (step == "drop") {
       controller_.session().document.position = 4000;
       controller_.dropFiles({file_, "second.wav", "third.wav"});
@@ -129,6 +155,9 @@ class ControllerTest : public ::testing::Test {
 
   TempDir dir_;
   std::string file_;
+  std::string flac_;  // a file the reader refuses and libsndfile decodes
+  std::string savedCache_;
+  bool hadCache_ = false;
   RecordingView view_;
   Controller controller_{view_};
   std::function<void(int)> notice_;
@@ -168,11 +197,22 @@ TEST_F(ControllerTest, EveryCommandSequenceEndsInTheStateItsTableRowShows) {
        false,
        {"open", "1203"},
        {S::kFileSelected, S::kAnalysing, S::kFileSelected}},
+      {"a decoded file", true, {"decode"}, {S::kFileSelected, S::kAnalysing, S::kFileSelected}},
+      {"play and analyse a decoded file",
+       true,
+       {"decode", "1201", "1202", "1203"},
+       {S::kFileSelected, S::kAnalysing, S::kFileSelected, S::kStartingPlayback, S::kPlaying,
+        S::kFileSelected, S::kAnalysing, S::kFileSelected}},
+      {"Esc during a decode",
+       true,
+       {"escaped decode"},
+       {S::kFileSelected, S::kAnalysing, S::kFileSelected, S::kNoFile}},
   };
   for (const Sequence& sequence : sequences) {
     SCOPED_TRACE(sequence.name);
     TearDown();
     messages_.clear();
+    opens_ = 0;
     SetUp();
     start(sequence.device);
     view_.shown.clear();
@@ -287,13 +327,45 @@ TEST_F(ControllerTest, AFileThatIsRefusedShowsItsFormatBeforeTheMessage) {
     messages_.emplace_back(text);
     const DisplayState& display = controller_.session().display;
     Canvas redrawn = display.surfaces.window;
-    drawFormatTexts(display, redrawn, wave().source, true);
+    drawFormatTexts(display, redrawn, wave().source, controller_.session().document);
     textsWereCurrent = redrawn.pixels() == display.surfaces.window.pixels();
   });
   EXPECT_FALSE(controller_.openFile());
   EXPECT_EQ(messages_, std::vector<std::string>{"指定したファイルは、PCMファイルではありません。"});
   EXPECT_EQ(wave().source.srKHz, 22);
   EXPECT_TRUE(textsWereCurrent);
+}
+
+// A decoded file keeps its own name in the title and the document; every open reads its copy.
+// A cancelled decode leaves no file and no copy.
+TEST_F(ControllerTest, DecodedFileIsShownByItsNameAndReadFromItsCopy) {
+  start(true);
+  controller_.dropFiles({flac_});
+  const Document& document = controller_.session().document;
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(view_.title, "KORIMU- " + flac_ + " ");
+  EXPECT_EQ(document.fileName, flac_);
+  ASSERT_TRUE(document.decodedFrom);
+  EXPECT_EQ(document.decodedFrom->container, "FLAC");
+  EXPECT_EQ(std::filesystem::path(document.wavePath()).parent_path(),
+            dir_.path() / "cache" / "korimu" / "decoded");
+  EXPECT_EQ(wave().source.srKHz, 22);
+  controller_.command(kAnalyzeId);
+  EXPECT_TRUE(controller_.lastRun().drawn);
+  EXPECT_EQ(controller_.lastRun().fileName, flac_);
+
+  controller_.dropFiles({file_});
+  EXPECT_FALSE(document.decodedFrom);
+  EXPECT_EQ(document.wavePath(), file_);
+
+  std::filesystem::remove_all(dir_.path() / "cache");
+  view_.escapeAtOnce = true;
+  controller_.dropFiles({flac_});
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_FALSE(document.fileSelected);
+  EXPECT_EQ(document.fileName, "");
+  EXPECT_EQ(view_.title, "KORIMU-  ");
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / "cache" / "korimu" / "decoded"));
 }
 
 }  // namespace

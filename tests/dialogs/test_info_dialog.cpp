@@ -46,6 +46,30 @@ TEST(InfoDialog, CanonicalFileFillsTheControlsAndKeepsTheThirdChunkHints) {
   }
 }
 
+// A decoded copy: the source's format in rows above the copy's header, which keeps its values
+// and moves down to make room.
+TEST(InfoDialog, DecodedCopyShowsItsSourceAboveTheHeader) {
+  AppSettings settings;
+  testing::ByteWriter b = testing::pcmHeader(4036, 16, 1, 2, 44100, 16);
+  b.id("data").u32(4000).zeros(4000);
+  const auto path = testing::writeTempFile("info_decoded.wav", b);
+  std::unique_ptr<QDialog> plain(createInfoDialog(nullptr, settings, path.string()));
+  const SourceFormat source{"FLAC", "PCM_24", 44100, 6, 88200};
+  std::unique_ptr<QDialog> decoded(createInfoDialog(nullptr, settings, path.string(), &source));
+  const std::pair<int, const char*> rows[] = {{130, "FLAC"}, {131, "PCM_24"}, {132, "44100 Hz"},
+                                              {133, "6"},    {134, "88200"},  {135, "2.000000 sec"},
+                                              {101, "RIFF"}, {106, "1"},      {118, "0.022676 sec"},
+                                              {114, "4000"}};
+  for (const auto& [id, text] : rows) EXPECT_EQ(textOf(decoded.get(), id), QString(text)) << id;
+  const auto top = [](QDialog* d, int id) { return dialogControl<QLabel>(d, id)->y(); };
+  EXPECT_GT(top(decoded.get(), 101), top(plain.get(), 101));
+  EXPECT_LT(top(decoded.get(), 135), top(decoded.get(), 116));
+  EXPECT_EQ(decoded->height() - plain->height(), top(decoded.get(), 118) - top(plain.get(), 118));
+  EXPECT_EQ(dialogControl<QLabel>(plain.get(), 130), nullptr);
+  for (QLabel* label : decoded->findChildren<QLabel*>())
+    EXPECT_LE(label->geometry().right(), decoded->width());
+}
+
 TEST(InfoDialog, UnopenableFileKeepsTheInitialTexts) {
   AppSettings settings;
   std::unique_ptr<QDialog> dialog(

@@ -18,7 +18,7 @@ deb="$work/package/korimu_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no $(basename "$deb"); made: $(ls "$work/package")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libpulse0 libc6 unifont; do
+for needed in libqt6widgets6 libpulse0 libsndfile1 libc6 unifont; do
   [[ ", $depends" == *", $needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 

@@ -1,0 +1,83 @@
+#include "wave/source_opening.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+
+#include "platform/event_pump.h"
+#include "wave/wave_session.h"
+
+namespace korimu {
+
+SourceOpenResult openSource(WaveSession& wave, const WaveOpenRequest& request,
+                            const AppSettings& settings, const SourceDecoder& decode) {
+  SourceOpenResult result;
+  result.wave = openWave(wave, request, settings);
+  if (result.wave.opened || !result.wave.formatRefused) return result;
+  const DecodeResult decoded = decode(request.fileName);
+  switch (decoded.status) {
+    case DecodeStatus::kFailed:
+      return result;  // the reader's message stands
+    case DecodeStatus::kCancelled:
+      result.cancelled = true;
+      return result;
+    case DecodeStatus::kDecoded:
+    case DecodeStatus::kCached:
+      break;
+  }
+  WaveOpenRequest copy = request;
+  copy.fileName = decoded.copy.string();
+  result.wave = openWave(wave, copy, settings);
+  result.decodedFrom = decoded.source;
+  result.decodedCopy = copy.fileName;
+  return result;
+}
+
+void rememberSource(Document& document, const SourceOpenResult& opened) {
+  document.decodedFrom = opened.decodedFrom;
+  document.decodedCopy = opened.decodedCopy;
+}
+
+namespace {
+
+class StderrDecodeProgress : public DecodeProgress {
+ public:
+  explicit StderrDecodeProgress(std::string name);
+  ~StderrDecodeProgress() override;
+  void advanced(double fraction) override;
+
+ private:
+  std::string name_;
+  unsigned long startMs_;
+  int shownPercent_ = -1;
+};
+
+StderrDecodeProgress::StderrDecodeProgress(std::string name)
+    : name_(std::move(name)), startMs_(tickCountMs()) {}
+
+StderrDecodeProgress::~StderrDecodeProgress() {
+  if (shownPercent_ >= 0 && ::isatty(STDERR_FILENO)) std::fprintf(stderr, "\n");
+}
+
+void StderrDecodeProgress::advanced(double fraction) {
+  if (tickCountMs() - startMs_ < kDecodeQuietMs) return;
+  const int percent = int(fraction * 100.0);
+  // A terminal shows one line that counts up; a log gets a line every tenth.
+  const bool terminal = ::isatty(STDERR_FILENO) != 0;
+  if (terminal ? percent == shownPercent_ : percent / 10 == shownPercent_ / 10) return;
+  shownPercent_ = percent;
+  std::fprintf(stderr, terminal ? "\rdecoding %s: %d%%" : "decoding %s: %d%%\n", name_.c_str(),
+               percent);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+DecodeResult decodeTellingStderr(const std::string& source) {
+  StderrDecodeProgress progress(std::filesystem::path(source).filename().string());
+  return decodedCopy(source, defaultDecodeCache(), progress);
+}
+
+}  // namespace korimu

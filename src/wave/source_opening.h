@@ -1,0 +1,43 @@
+// Opening the file a user names: as it is when the WAV reader takes it, else, when the reader
+// refuses its format and libsndfile decodes it, its decoded copy. Files nothing reads keep the
+// reader's own message.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/document.h"
+#include "core/settings.h"
+#include "wave/decoded_copy.h"
+#include "wave/wave_source.h"
+
+namespace korimu {
+
+struct WaveSession;
+
+struct SourceOpenResult {
+  WaveOpenResult wave;  // the open of the file itself, or of its copy
+  std::optional<SourceFormat> decodedFrom;
+  std::string decodedCopy;  // the copy opened, when one was
+  bool cancelled = false;   // the user stopped the decode: nothing is open
+};
+
+// Runs the decode of a refused file; the window wraps it in its handling of a long task.
+using SourceDecoder = std::function<DecodeResult(const std::string& source)>;
+
+SourceOpenResult openSource(WaveSession& wave, const WaveOpenRequest& request,
+                            const AppSettings& settings, const SourceDecoder& decode);
+
+// Keeps in the document what the open found: the decoded copy and what it was decoded from, or
+// neither.
+void rememberSource(Document& document, const SourceOpenResult& opened);
+
+// The command line's decoder: into the user's cache, telling on stderr how a decode that takes
+// longer than kDecodeQuietMs comes along ("decoding NAME: 42%").
+DecodeResult decodeTellingStderr(const std::string& source);
+
+// How long a decode runs before its progress is shown, in milliseconds.
+inline constexpr unsigned long kDecodeQuietMs = 500;
+
+}  // namespace korimu
