@@ -252,6 +252,42 @@ INSTANTIATE_TEST_SUITE_P(
                                   "DECODES OGG VORBIS 22050Hz 2ch 22050 frames -> 16bit STEREO"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Real recordings, not written by this project, as FLAC: the chart is the WAV's, pixel for pixel
+// for 16-bit ones (8-bit ones become 16-bit copies: within a row).
+TEST(DecodedRealRecordings, FlacOfEachSharedWavChartsAsTheWav) {
+  RenderScope scope;
+  int tried = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(KORIMU_SHARED_WAV_DIR)) {
+    if (entry.path().extension() != ".wav") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    SF_INFO info{};
+    SNDFILE* in = sf_open(entry.path().c_str(), SFM_READ, &info);
+    ASSERT_NE(in, nullptr);
+    std::vector<int16_t> samples(size_t(info.frames * info.channels));
+    sf_readf_short(in, samples.data(), info.frames);
+    sf_close(in);
+    const bool eightBit = (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_U8;
+    const std::string flac = scope.out("real.flac");
+    ASSERT_TRUE(testing::writeSndfile(
+        flac, SF_FORMAT_FLAC | (eightBit ? SF_FORMAT_PCM_S8 : SF_FORMAT_PCM_16),
+        uint32_t(info.samplerate), info.channels, samples));
+    RenderOptions options = kChart;
+    options.emplace_back("csv", scope.out("flac.csv"));
+    ASSERT_EQ(runRender(scope.out("flac.png"), options, flac), 0);
+    options.back().second = scope.out("wav.csv");
+    ASSERT_EQ(runRender(scope.out("wav.png"), options, entry.path().string()), 0);
+    if (!eightBit) {
+      EXPECT_TRUE(samePixels(loadPng(scope.out("flac.png")), loadPng(scope.out("wav.png"))));
+    }
+    const std::vector<int> a = loudestRows(scope.out("flac.csv"));
+    const std::vector<int> b = loudestRows(scope.out("wav.csv"));
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t c = 0; c < a.size(); ++c) EXPECT_NEAR(a[c], b[c], 1) << c;
+    ++tried;
+  }
+  if (tried == 0) GTEST_SKIP() << "no recordings in " << KORIMU_SHARED_WAV_DIR;
+}
+
 // A file nothing reads keeps the reader's message, exactly, in --check and --render.
 TEST(DecodedKindsNot, UndecodableFileKeepsTheReadersMessage) {
   RenderScope scope;
