@@ -17,8 +17,8 @@ struct SourceFormat {
   double seconds() const { return rate == 0 ? 0.0 : double(frames) / double(rate); }
   // The decoded copy keeps mono and stereo; more channels are mixed to stereo.
   int decodedChannels() const { return channels == 1 ? 1 : 2; }
-  // The short name the status texts show before "→16bit": the container, except where its name
-  // says less than the codec's (an Ogg stream of Opus; MPEG audio, known as MP3).
+  // The short name the status texts show before "→" and the copy's bits: the container, except
+  // where its name says less than the codec's (an Ogg stream of Opus; MPEG audio, known as MP3).
   std::string mark() const {
     if (encoding == "OPUS") return "OPUS";
     if (container == "MPEG") return "MP3";

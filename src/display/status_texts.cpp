@@ -29,8 +29,8 @@ std::string padded(std::string text, int cells) {
   return text;
 }
 
-// The format texts' room right of the overview: "OPUS→16bit", "8ch→STEREO".
-constexpr int kLongestFormatText = 11;
+// The column of format texts beside the overview, in character cells.
+constexpr int kFormatCells = 6;
 
 }  // namespace
 
@@ -50,19 +50,29 @@ void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSour
   const int w = kLayout.unitW;
   const int h = kLayout.unitH;
   const int x = (3 * w) / 2 + kOverviewColumns;  // right of the overview strip
-  const SourceFormat* source = document.decodedFrom ? &*document.decodedFrom : nullptr;
-  const int32_t kHz = source ? int32_t(source->rate / 1000) : facts.srKHz;
-  std::string bits = formatText("%2dbit", facts.bitsPerSample);
-  const char* stereo = (facts.sampleKind & 2) != 0 ? "STEREO" : " MONO ";
-  std::string channels = document.fileSelected ? stereo : "      ";
-  if (source) {
-    bits = source->mark() + "→" + bits;
-    if (source->channels > 2) channels = formatText("%dch→%s", source->channels, stereo);
+  const std::string bits = formatText("%2dbit", facts.bitsPerSample);
+  const char* channels = "      ";
+  if (document.fileSelected) channels = (facts.sampleKind & 2) != 0 ? "STEREO" : " MONO ";
+  // The two layouts differ: each clears the column beside the overview first. The window's
+  // amplitude group covers all but six cells of it.
+  canvas.fillRect(x, 3 * h, kFormatCells * w, kLayout.overviewHeight, kButtonFace);
+  if (!document.decodedFrom) {
+    factText(canvas, display.fileFactsHidden, x, int(3.5 * h), formatText("%2dkHz", facts.srKHz));
+    factText(canvas, display.fileFactsHidden, x, 6 * h, bits);
+    factText(canvas, display.fileFactsHidden, x, int(8.5 * h), channels);
+    return;
   }
-  // A decoded file's texts are longer: blanks after the plain ones clear what they left.
-  factText(canvas, display.fileFactsHidden, x, int(3.5 * h), formatText("%2dkHz", kHz));
-  factText(canvas, display.fileFactsHidden, x, 6 * h, padded(bits, kLongestFormatText));
-  factText(canvas, display.fileFactsHidden, x, int(8.5 * h), padded(channels, kLongestFormatText));
+  // A decoded file: four lines filling the overview's height, the kind between rate and bits.
+  const SourceFormat& source = *document.decodedFrom;
+  const std::string lines[] = {
+      formatText("%2dkHz", int(source.rate / 1000)),
+      source.mark().substr(0, kFormatCells - 1) + "→",
+      bits,
+      source.channels > 2 ? formatText("%d→2ch", source.channels) : channels,
+  };
+  const int pitch = kLayout.overviewHeight / 4;
+  for (int i = 0; i < 4; ++i)
+    factText(canvas, display.fileFactsHidden, x, 3 * h + i * pitch, lines[i]);
 }
 
 void drawDecodeProgress(Canvas& canvas, int percent) {

@@ -13,8 +13,8 @@ namespace korimu {
 // "%10ldpos %13.6f秒" at (0, 2); a non-PCM file has no position: it is reset to 0 first.
 void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& position);
 // "%2dkHz", "%2dbit" and "STEREO" / " MONO " (blank until a file is selected) right of the
-// overview. A decoded file shows its source's rate and channels, and its kind before the bits
-// ("FLAC→16bit"; more than two channels as "6ch→STEREO").
+// overview. A decoded file shows four lines there: its source's rate, its kind ("FLAC→"), the
+// copy's bits, and the channels ("6→2ch" for more than two, mixed to stereo).
 void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
                      const Document& document);
 // The overview's span in seconds, "%4.1f秒" from 10 seconds on, else "%4.2f秒": 512 columns of

@@ -340,7 +340,20 @@ TEST_F(ControllerTest, AFileThatIsRefusedShowsItsFormatBeforeTheMessage) {
 // A cancelled decode leaves no file and no copy.
 TEST_F(ControllerTest, DecodedFileIsShownByItsNameAndReadFromItsCopy) {
   start(true);
+  // The column of format texts beside the overview.
+  const auto formatColumn = [this] {
+    const Canvas& client = controller_.session().display.surfaces.window;
+    std::vector<uint32_t> pixels;
+    const int x = (3 * kLayout.unitW) / 2 + 512, top = 3 * kLayout.unitH;
+    for (int y = top; y < top + kLayout.overviewHeight; ++y)
+      for (int dx = 0; dx < 6 * kLayout.unitW; ++dx)
+        pixels.push_back(client.pixels()[size_t(y * client.width() + x + dx)]);
+    return pixels;
+  };
+  controller_.dropFiles({file_});
+  const std::vector<uint32_t> plainColumn = formatColumn();
   controller_.dropFiles({flac_});
+  EXPECT_NE(formatColumn(), plainColumn);
   const Document& document = controller_.session().document;
   EXPECT_TRUE(messages_.empty());
   EXPECT_EQ(view_.title, "KORIMU- " + flac_ + " ");
@@ -354,9 +367,11 @@ TEST_F(ControllerTest, DecodedFileIsShownByItsNameAndReadFromItsCopy) {
   EXPECT_TRUE(controller_.lastRun().drawn);
   EXPECT_EQ(controller_.lastRun().fileName, flac_);
 
+  // The plain file's texts leave nothing of the decoded file's longer ones.
   controller_.dropFiles({file_});
   EXPECT_FALSE(document.decodedFrom);
   EXPECT_EQ(document.wavePath(), file_);
+  EXPECT_EQ(formatColumn(), plainColumn);
 
   std::filesystem::remove_all(dir_.path() / "cache");
   view_.escapeAtOnce = true;
