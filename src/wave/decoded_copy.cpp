@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -100,7 +99,7 @@ SourceFormat formatOf(const SF_INFO& info) {
 // Where each channel sits when the file names no positions: the WAV order (which FLAC shares),
 // or Vorbis's for Ogg streams.
 std::vector<int> defaultPositions(const SourceFormat& f) {
-  static const int kWaveOrder[] = {
+  static constexpr int kWaveOrder[] = {
       SF_CHANNEL_MAP_FRONT_LEFT,
       SF_CHANNEL_MAP_FRONT_RIGHT,
       SF_CHANNEL_MAP_FRONT_CENTER,
@@ -125,7 +124,8 @@ std::vector<int> defaultPositions(const SourceFormat& f) {
                 RR = SF_CHANNEL_MAP_REAR_RIGHT, SL = SF_CHANNEL_MAP_SIDE_LEFT,
                 SR = SF_CHANNEL_MAP_SIDE_RIGHT, RC = SF_CHANNEL_MAP_REAR_CENTER,
                 LFE = SF_CHANNEL_MAP_LFE;
-  static const std::vector<int> kVorbisOrder[] = {
+  // Vorbis's orders for 3 to 8 channels, each padded to eight.
+  constexpr int kVorbisOrder[6][8] = {
       {L, C, R},
       {L, R, RL, RR},
       {L, C, R, RL, RR},
@@ -134,7 +134,8 @@ std::vector<int> defaultPositions(const SourceFormat& f) {
       {L, C, R, SL, SR, RL, RR, LFE},
   };
   const int n = f.channels;
-  if (f.container == "OGG" && n >= 3 && n <= 8) return kVorbisOrder[n - 3];
+  if (f.container == "OGG" && n >= 3 && n <= 8)
+    return std::vector<int>(kVorbisOrder[n - 3], kVorbisOrder[n - 3] + n);
   std::vector<int> positions(size_t(n), SF_CHANNEL_MAP_INVALID);
   for (int i = 0; i < n && i < int(std::size(kWaveOrder)); ++i)
     positions[size_t(i)] = kWaveOrder[i];
@@ -149,21 +150,22 @@ inline int16_t toPcm16(double x) {
   return int16_t(y);
 }
 
-std::atomic<unsigned> partCounter{0};
-
 // The copy being written: a temporary file in the cache folder, renamed into place when whole and
 // removed otherwise.
 class PartFile {
  public:
-  explicit PartFile(const fs::path& folder)
-      : path_(folder / (".part-" + std::to_string(::getpid()) + "-" +
-                        std::to_string(partCounter.fetch_add(1)))) {
-    file_ = std::fopen(path_.c_str(), "wb");
+  explicit PartFile(const fs::path& folder) {
+    std::string pattern = (folder / ".part-XXXXXX").string();
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) return;
+    path_ = pattern;
+    file_ = ::fdopen(fd, "wb");
+    if (!file_) ::close(fd);
   }
   ~PartFile() {
     if (file_) std::fclose(file_);
     std::error_code ec;
-    if (!published_) fs::remove(path_, ec);
+    if (!published_ && !path_.empty()) fs::remove(path_, ec);
   }
   PartFile(const PartFile&) = delete;
   PartFile& operator=(const PartFile&) = delete;
