@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "wave/decode_cache.h"
@@ -157,10 +159,16 @@ class PartFile {
   explicit PartFile(const fs::path& folder) {
     std::string pattern = (folder / ".part-XXXXXX").string();
     const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return;
+    if (fd < 0) {
+      error_ = errno;
+      return;
+    }
     path_ = pattern;
     file_ = ::fdopen(fd, "wb");
-    if (!file_) ::close(fd);
+    if (!file_) {
+      error_ = errno;
+      ::close(fd);
+    }
   }
   ~PartFile() {
     if (file_) std::fclose(file_);
@@ -171,31 +179,47 @@ class PartFile {
   PartFile& operator=(const PartFile&) = delete;
 
   bool ok() const { return file_ != nullptr; }
-  bool write(const void* data, size_t bytes) { return std::fwrite(data, 1, bytes, file_) == bytes; }
+  bool write(const void* data, size_t bytes) {
+    if (std::fwrite(data, 1, bytes, file_) == bytes) return true;
+    error_ = errno;
+    return false;
+  }
   bool finish(uint32_t rate, int channels, uint32_t dataBytes) {
     uint8_t header[44];
     writeCopyHeader(header, rate, channels, dataBytes);
     const bool written = std::fseek(file_, 0, SEEK_SET) == 0 && write(header, sizeof header);
+    // A full disk often shows only when the buffered rest is flushed.
     const bool closed = std::fclose(file_) == 0;
+    if (!closed && error_ == 0) error_ = errno;
     file_ = nullptr;
     return written && closed;
   }
   bool publishAs(const fs::path& copy) {
     std::error_code ec;
     fs::rename(path_, copy, ec);
+    if (ec) error_ = ec.value();
     published_ = !ec;
     return published_;
   }
+  // The system's reason the copy could not be made.
+  std::string failure() const { return std::strerror(error_ != 0 ? error_ : EIO); }
 
  private:
   fs::path path_;
   std::FILE* file_ = nullptr;
   bool published_ = false;
+  int error_ = 0;
 };
 
 DecodeResult failed(DecodeResult result, std::string why) {
   result.status = DecodeStatus::kFailed;
   result.failure = std::move(why);
+  return result;
+}
+
+DecodeResult unwritable(DecodeResult result, const PartFile& part) {
+  result.status = DecodeStatus::kUnwritable;
+  result.failure = part.failure();
   return result;
 }
 
@@ -359,7 +383,7 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
   }
 
   PartFile part(cache.folder);
-  if (!part.ok()) return failed(result, "cannot write into " + cache.folder.string());
+  if (!part.ok()) return unwritable(result, part);
   std::string why;
   const std::optional<uint32_t> dataBytes = decodeInto(in.get(), f, part, progress, why);
   if (!dataBytes) {
@@ -367,11 +391,11 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
       result.status = DecodeStatus::kCancelled;
       return result;
     }
-    return failed(result, why);
+    return unwritable(result, part);
   }
   if (*dataBytes == 0) return failed(result, "no samples decode");
   if (!part.finish(f.rate, f.decodedChannels(), *dataBytes) || !part.publishAs(result.copy))
-    return failed(result, "cannot write the decoded copy");
+    return unwritable(result, part);
   trimCache(cache.folder, cache.limitBytes, result.copy);
   result.status = DecodeStatus::kDecoded;
   return result;

@@ -40,13 +40,15 @@ struct StereoMix {
 };
 StereoMix stereoMix(const std::vector<int>& positions);
 
-enum class DecodeStatus { kDecoded, kCached, kCancelled, kFailed };
+// kUnwritable: the source decodes, but its copy cannot be written (the cache folder is missing,
+// not writable, or full).
+enum class DecodeStatus { kDecoded, kCached, kCancelled, kFailed, kUnwritable };
 
 struct DecodeResult {
   DecodeStatus status = DecodeStatus::kFailed;
-  std::filesystem::path copy;  // the 16-bit WAV to open (kDecoded, kCached)
+  std::filesystem::path copy;  // the 16-bit WAV to open (kDecoded, kCached), or not written
   SourceFormat source;         // what the source holds (all but an unopenable source)
-  std::string failure;         // why there is no copy (kFailed)
+  std::string failure;         // why there is no copy (kFailed; the system's reason: kUnwritable)
 };
 
 // The decoded copy of `sourcePath`: the cached one when it is whole and made from the file as it

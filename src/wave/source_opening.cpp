@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/event_pump.h"
+#include "platform/message.h"
 #include "wave/wave_session.h"
 
 namespace korimu {
@@ -22,6 +23,12 @@ SourceOpenResult openSource(WaveSession& wave, const WaveOpenRequest& request,
       return result;  // the reader's message stands
     case DecodeStatus::kCancelled:
       result.cancelled = true;
+      return result;
+    case DecodeStatus::kUnwritable:
+      // The file is fine; the reader's refusal would blame it for the cache's fault.
+      result.wave.failure = formatText(
+          "%s を変換できません。変換したコピーを %s に書けません。(%s)", request.fileName.c_str(),
+          decoded.copy.parent_path().string().c_str(), decoded.failure.c_str());
       return result;
     case DecodeStatus::kDecoded:
     case DecodeStatus::kCached:

@@ -3,15 +3,21 @@
 // it is told.
 #include "control/controller.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/render.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/status_texts.h"
@@ -381,6 +387,65 @@ TEST_F(ControllerTest, DecodedFileIsShownByItsNameAndReadFromItsCopy) {
   EXPECT_EQ(document.fileName, "");
   EXPECT_EQ(view_.title, "KORIMU-  ");
   EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / "cache" / "korimu" / "decoded"));
+}
+
+// A file that decodes but whose copy cannot be written is not blamed: the window and --render say
+// that the copy cannot be written where, and why, and leave no half-written copy behind.
+TEST_F(ControllerTest, ACopyThatCannotBeWrittenIsToldAsSuch) {
+  start(true);
+  const std::filesystem::path root = dir_.path() / "unwritable";
+  struct Row {
+    const char* name;
+    std::function<void()> prepare;  // makes XDG_CACHE_HOME unusable
+    int error;                      // the system's reason
+  };
+  const std::filesystem::path folder = root / "korimu" / "decoded";
+  const Row rows[] = {
+      {"cache root is a regular file",
+       [&] {
+         dir_.write("unwritable", std::vector<uint8_t>{1, 2, 3});
+       },
+       ENOTDIR},
+      {"cache folder without write permission",
+       [&] {
+         std::filesystem::create_directories(folder);
+         std::filesystem::permissions(folder, std::filesystem::perms::owner_write,
+                                      std::filesystem::perm_options::remove);
+       },
+       EACCES},
+  };
+  // --render reads no user's settings.
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const std::optional<std::string> savedConfig =
+      config ? std::optional<std::string>(config) : std::nullopt;
+  setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    // Root writes into a folder whatever its permissions say: that row proves nothing as root.
+    if (row.error == EACCES && ::geteuid() == 0) continue;
+    std::filesystem::remove_all(root);
+    row.prepare();
+    setenv("XDG_CACHE_HOME", root.c_str(), 1);
+    const std::string told = flac_ + " を変換できません。変換したコピーを " + folder.string() +
+                             " に書けません。(" + std::strerror(row.error) + ")";
+    messages_.clear();
+    controller_.session().document.fileName = flac_;
+    EXPECT_FALSE(controller_.openFile());
+    EXPECT_FALSE(controller_.session().document.decodedFrom);
+    const std::string png = (dir_.path() / "chart.png").string();
+    EXPECT_EQ(runRender(png, {}, flac_), 1);
+    EXPECT_FALSE(std::filesystem::exists(png));
+    EXPECT_EQ(messages_, (std::vector<std::string>{told, told}));
+    std::error_code ec;
+    EXPECT_TRUE(!std::filesystem::exists(folder) || std::filesystem::is_empty(folder, ec));
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+  }
+  if (savedConfig) {
+    setenv("XDG_CONFIG_HOME", savedConfig->c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
 }
 
 }  // namespace
