@@ -18,9 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_method_support.h"
 #include "cli/batch_render.h"
 
 namespace {
+
+using korimu::bench::median;
+using korimu::bench::wallSeconds;
 
 namespace fs = std::filesystem;
 
@@ -58,16 +62,6 @@ void writeRecording(const fs::path& path, unsigned seed) {
     for (int c = 0; c < 2; ++c)
       put16(out, uint16_t(int16_t(std::lround((v + spread(noise)) * 30000))));
   }
-}
-
-double wallSeconds() {
-  using namespace std::chrono;
-  return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace

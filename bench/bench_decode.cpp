@@ -16,9 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_method_support.h"
 #include "wave/decoded_copy.h"
 
 namespace {
+
+using korimu::bench::median;
+using korimu::bench::wallSeconds;
 
 namespace fs = std::filesystem;
 
@@ -48,16 +52,6 @@ bool writeFlac(const fs::path& path, int minutes) {
     done += n;
   }
   return sf_close(file) == 0;
-}
-
-double wallSeconds() {
-  using namespace std::chrono;
-  return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace

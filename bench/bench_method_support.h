@@ -1,5 +1,5 @@
-// Shared pieces of the DTFT, MEM and wavelet benchmarks: music-like test signals and a meter of
-// the longest stretch of work between two event pumps.
+// Shared pieces of the benchmarks: music-like test signals, a meter of the longest stretch of work
+// between two event pumps, and the wall clock and median of the side-by-side comparisons.
 #pragma once
 
 #include <algorithm>
@@ -14,6 +14,19 @@
 #include "analysis/progress.h"
 
 namespace korimu::bench {
+
+// Seconds on a steady clock, for timing a whole run against its peer.
+inline double wallSeconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The middle of the repeats (the mean of the two middle ones for an even count).
+inline double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 != 0 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
 
 // A few notes with decaying harmonics, a slow vibrato and a little noise, in 16-bit range.
 inline std::vector<int16_t> musicLike(int count, double rate) {

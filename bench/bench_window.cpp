@@ -25,12 +25,15 @@
 #include "app/shell_widgets.h"
 #include "app/startup.h"
 #include "app/window_run.h"
+#include "bench_method_support.h"
 #include "cli/render.h"
 #include "core/settings.h"
 #include "platform/event_pump.h"
 #include "run/run_driver.h"
 
 namespace {
+
+using korimu::bench::median;
 
 using namespace korimu;
 
@@ -79,7 +82,7 @@ RunTimer runTimer;
 
 struct Method {
   const char* name;
-  int32_t value;
+  AnalysisMethod value;
 };
 
 double windowRun(const std::string& file, const Method& method, double* longestGapMs) {
@@ -88,7 +91,7 @@ double windowRun(const std::string& file, const Method& method, double* longestG
   if (!initInstance(commandLine, false)) std::exit(1);
   QApplication::processEvents();
   controller().command(kTimeFrequencyChart);
-  settings.method = method.value;
+  controller().session().settings.method = method.value;
   watchWindowRuns(&runTimer);
 
   QTimer probe;
@@ -120,12 +123,6 @@ double headlessRun(const std::string& file, const Method& method, const std::str
   dup2(savedStderr, 2);
   close(savedStderr);
   return runClock.seconds;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 != 0 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 }  // namespace

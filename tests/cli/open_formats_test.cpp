@@ -23,20 +23,9 @@ using testing::ByteWriter;
 using testing::loadPng;
 using testing::RenderScope;
 
-// Three tones and a quieter fourth, so the chart has several rows to compare.
+// The test signal at the full scale of 8- or 16-bit samples, the same in every channel.
 std::vector<int> multiTone(uint32_t rate, int channels, double seconds, int bits) {
-  const int frames = int(rate * seconds);
-  const double full = bits == 16 ? 32767.0 : 127.0;
-  std::vector<int> values;
-  for (int i = 0; i < frames; ++i) {
-    const double t = i / double(rate);
-    const double v = 0.3 * std::sin(2 * std::numbers::pi * 440 * t) +
-                     0.25 * std::sin(2 * std::numbers::pi * 1750 * t) +
-                     0.2 * std::sin(2 * std::numbers::pi * 5200 * t) +
-                     0.05 * std::sin(2 * std::numbers::pi * 9000 * t);
-    for (int c = 0; c < channels; ++c) values.push_back(int(std::lround(v * full)));
-  }
-  return values;
+  return testing::multiToneValues(rate, channels, seconds, bits == 16 ? 32767.0 : 127.0, 0.0);
 }
 
 std::vector<uint8_t> sampleBytes(const std::vector<int>& values, int bits) {

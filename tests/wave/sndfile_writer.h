@@ -12,11 +12,12 @@
 
 namespace korimu::testing {
 
-// Three loud tones and a quiet fourth, the same in every channel but for a channel-dependent
-// weight, as interleaved 16-bit values.
-inline std::vector<int16_t> multiTone16(uint32_t rate, int channels, double seconds) {
+// Three loud tones and a quiet fourth at `fullScale`, interleaved; channel c is weighted by
+// 1 - channelStep * c.
+inline std::vector<int> multiToneValues(uint32_t rate, int channels, double seconds,
+                                        double fullScale, double channelStep) {
   const int frames = int(rate * seconds);
-  std::vector<int16_t> values;
+  std::vector<int> values;
   values.reserve(size_t(frames) * size_t(channels));
   for (int i = 0; i < frames; ++i) {
     const double t = i / double(rate);
@@ -25,9 +26,15 @@ inline std::vector<int16_t> multiTone16(uint32_t rate, int channels, double seco
                      0.2 * std::sin(2 * std::numbers::pi * 5200 * t) +
                      0.05 * std::sin(2 * std::numbers::pi * 9000 * t);
     for (int c = 0; c < channels; ++c)
-      values.push_back(int16_t(std::lround(v * 32767.0 * (1.0 - 0.1 * c))));
+      values.push_back(int(std::lround(v * fullScale * (1.0 - channelStep * c))));
   }
   return values;
+}
+
+// The same as 16-bit values, each channel a little quieter than the one before.
+inline std::vector<int16_t> multiTone16(uint32_t rate, int channels, double seconds) {
+  const std::vector<int> values = multiToneValues(rate, channels, seconds, 32767.0, 0.1);
+  return std::vector<int16_t>(values.begin(), values.end());
 }
 
 // Writes interleaved samples as `format` (SF_FORMAT_... major | minor); false when libsndfile
