@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <random>
 #include <string>
@@ -73,6 +74,42 @@ TEST(Burg, RecoversAFirstOrderProcess) {
   // x[i] - 0.9 x[i-1] = e[i]: the model's first coefficient is about -0.9.
   EXPECT_NEAR(a[0], -0.9, 0.03);
   EXPECT_NEAR(pm, 10000.0, 600.0);
+}
+
+// Autoregressive processes of a known order, long enough for the final prediction error to
+// pick that order; the error noted for the choice is the rule's for the chosen order.
+TEST(Burg, TheFinalPredictionErrorPicksTheOrderOfTheProcess) {
+  struct Process {
+    std::vector<double> coefficients;  // x[i] = sum c[j] x[i-1-j] + e[i]
+    unsigned seed;
+  };
+  const Process processes[] = {
+      {{0.9}, 5}, {{1.6, -0.9}, 7}, {{0.5, 0.0, 0.0, -0.6}, 11}, {{1.2, -0.8, 0.3}, 3}};
+  for (const Process& p : processes) {
+    const int order = int(p.coefficients.size());
+    SCOPED_TRACE(order);
+    AnalysisSetup scope;
+    AnalysisNotes notes;
+    const int n = 4096;
+    std::mt19937 engine(p.seed);
+    std::normal_distribution<double> noise(0.0, 100.0);
+    std::vector<double> x(n, 0.0);
+    for (int i = 0; i < n; ++i) {
+      x[i] = noise(engine);
+      for (int j = 0; j < order && j < i; ++j) x[i] += p.coefficients[j] * x[i - 1 - j];
+    }
+    std::vector<double> a(n / 2, 0.0);
+    int m = 0;
+    double pm = 0.0;
+    ASSERT_EQ(
+        burgFit(x.data(), n, n / 2, a.data(), m, pm, scope.tables.scratch, scope.progress, notes),
+        0);
+    EXPECT_EQ(m, order);
+    const double fpe = pm * (n + m + 1) / (n - m - 1);
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "m=%5u fpe[m]=%e  ", unsigned(m), fpe);
+    EXPECT_EQ(testing::diagnosticOf(notes, DiagnosticLine::kModelChoice), expected);
+  }
 }
 
 TEST(Burg, WhiteNoiseWhereNoOrderBeatsTheMeanKeepsOrderZero) {

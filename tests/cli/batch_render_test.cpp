@@ -118,6 +118,21 @@ TEST_F(BatchRenderTest, AFailingFileIsNamedAndTheOthersGoOn) {
       << errors;
 }
 
+// A fatal message fails its file even when its render comes to an end: without its font the
+// first file's picture is drawn without text, and the batch exits 1.
+TEST_F(BatchRenderTest, AFatalMessageFailsTheBatchThoughTheRenderEnds) {
+  // A fresh process: the font is loaded once per process, by the first render that draws text.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::string out = (dir.path() / "out").string() + "/";
+  const std::string missingFont = (dir.path() / "no-font.hex").string();
+  EXPECT_EXIT(
+      {
+        setenv("KORIMU_FONT", missingFont.c_str(), 1);
+        std::exit(runBatchRender(out, {{"view", "chart"}, {"jobs", "1"}}, {files[0], files[1]}));
+      },
+      ::testing::ExitedWithCode(1), "a.wav: The fixed font could not be loaded");
+}
+
 TEST(BatchRenderPlan, NamesOutputsAfterInputsAndRefusesCollisions) {
   std::vector<BatchItem> items;
   std::string error;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -203,6 +204,66 @@ TEST(CsvExport, HeaderGivesBackTheSettings) {
   EXPECT_EQ(settings.framesPerColumn, rendered.framesPerColumn);
   EXPECT_EQ(settings.autocorrelation, rendered.autocorrelation);
   EXPECT_EQ(settings.pinkNoiseFlat, rendered.pinkNoiseFlat);
+}
+
+// The header's file field read as a strict CSV field: quoted, every quote inside doubled.
+std::optional<std::string> strictField(const std::string& line) {
+  if (line.size() < 2 || line.front() != '"' || line.back() != '"') return std::nullopt;
+  std::string text;
+  for (size_t i = 1; i + 1 < line.size(); ++i) {
+    if (line[i] == '"' && line[++i] != '"') return std::nullopt;  // a lone quote ends the field
+    text += line[i];
+  }
+  return text;
+}
+
+TEST(CsvExport, FileNamesWithQuotesCommasAndSpacesStayOneField) {
+  RenderScope scope;
+  for (const char* name : {"say \"ah\", twice.wav", "\"quoted\".wav", "a,b.wav"}) {
+    SCOPED_TRACE(name);
+    const std::string wav = recording(scope, name), csv = scope.out("quotes.csv");
+    ASSERT_EQ(runRender("", {{"view", "spectrum-linear"}, {"csv", csv}}, wav), 0);
+    std::ifstream in(csv, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line) && line.rfind("# file,", 0) != 0) continue;
+    EXPECT_EQ(strictField(line.substr(7)), wav) << line;
+  }
+}
+
+// The meter's bands split the spectrum's bins without gap or overlap, highest band first, and
+// each bar's power is the loudest bin between its band's edges.
+TEST(CsvExport, MeterBandEdgesAreTheBinsOfTheSpectrum) {
+  RenderScope scope;
+  const std::string wav = recording(scope, "meter.wav");
+  const std::string spectrumCsv = scope.out("spectrum.csv"), meterCsv = scope.out("meter.csv");
+  for (const char* order : {"9", "12"}) {
+    SCOPED_TRACE(order);
+    const RenderOptions common = {{"method", "fft"}, {"block-order", order}};
+    RenderOptions spectrum = common, meter = common;
+    spectrum.insert(spectrum.end(), {{"view", "spectrum-linear"}, {"csv", spectrumCsv}});
+    meter.insert(meter.end(), {{"view", "level-meter"}, {"csv", meterCsv}});
+    ASSERT_EQ(runRender("", spectrum, wav), 0);
+    ASSERT_EQ(runRender("", meter, wav), 0);
+    const Table bins = readTable(spectrumCsv), bands = readTable(meterCsv);
+    std::map<std::string, size_t> binAt;  // frequency text -> bin index
+    for (size_t r = 1; r < bins.rows.size(); ++r) binAt[bins.rows[r][1]] = r - 1;
+    ASSERT_EQ(bands.rows[0],
+              (std::vector<std::string>{"band", "from_hz", "to_hz", "power", "level"}));
+    ASSERT_GT(bands.rows.size(), 8u);
+    size_t nextAbove = binAt.size();  // the first bin the band above did not take
+    for (size_t r = 1; r < bands.rows.size(); ++r) {
+      const std::vector<std::string>& row = bands.rows[r];
+      ASSERT_TRUE(binAt.count(row[1]) && binAt.count(row[2])) << r;
+      const size_t from = binAt[row[1]], to = binAt[row[2]];
+      EXPECT_EQ(to + 1, nextAbove) << r;
+      ASSERT_LE(from, to) << r;
+      double loudest = 0.0;
+      for (size_t b = from; b <= to; ++b)
+        loudest = std::max(loudest, std::stod(bins.rows[b + 1][2]));
+      EXPECT_DOUBLE_EQ(std::stod(row[3]), loudest) << r;
+      nextAbove = from;
+    }
+  }
 }
 
 TEST(CsvExport, ProposedNamesSitBesideTheRecording) {

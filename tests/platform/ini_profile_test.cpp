@@ -74,6 +74,27 @@ TEST(IniProfile, WritingKeepsEverythingElse) {
   EXPECT_EQ(entries, 1);
 }
 
+// A section named twice: a write stays inside the first, which is also the one read first.
+TEST(IniProfile, ASectionNamedTwiceIsWrittenInItsFirstPlace) {
+  const std::string twice = "[KORIMU]\nmado=1\n\n[Other]\nx=1\n[KORIMU]\nMemSize=64\n";
+  struct Case {
+    const char* key;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"mado", "[KORIMU]\nmado=5\n\n[Other]\nx=1\n[KORIMU]\nMemSize=64\n"},
+      {"display", "[KORIMU]\nmado=1\ndisplay=5\n\n[Other]\nx=1\n[KORIMU]\nMemSize=64\n"},
+      {"MemSize", "[KORIMU]\nmado=1\nMemSize=5\n\n[Other]\nx=1\n[KORIMU]\nMemSize=64\n"},
+  };
+  for (const Case& c : cases) {
+    IniDocument doc;
+    doc.parse(twice);
+    doc.set("KORIMU", c.key, "5");
+    EXPECT_EQ(doc.text(), c.expected) << c.key;
+    EXPECT_EQ(doc.get("KORIMU", c.key), "5") << c.key;
+  }
+}
+
 TEST(IniProfile, WritingCreatesTheFolderAndFile) {
   testing::TempDir dir;
   const auto file = dir.path() / "config" / "korimu" / "KORIMU.INI";

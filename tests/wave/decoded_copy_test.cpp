@@ -219,5 +219,18 @@ TEST_F(DecodedCopyTest, TruncatedAndUndecodableFiles) {
   EXPECT_EQ(copies, cut.status == DecodeStatus::kDecoded ? 1 : 0);
 }
 
+// A file that opens but holds no samples is refused, and leaves no copy behind.
+TEST_F(DecodedCopyTest, ASourceWithoutSamplesIsRefused) {
+  for (const int format : {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, SF_FORMAT_WAV | SF_FORMAT_FLOAT}) {
+    SCOPED_TRACE(format);
+    const std::string path = source("empty");
+    ASSERT_TRUE(writeSndfile(path, format, 44100, 2, std::vector<int16_t>{}));
+    const DecodeResult r = decode(path);
+    EXPECT_EQ(r.status, DecodeStatus::kFailed);
+    EXPECT_FALSE(r.failure.empty());
+    EXPECT_TRUE(!fs::exists(cache().folder) || fs::is_empty(cache().folder));
+  }
+}
+
 }  // namespace
 }  // namespace korimu

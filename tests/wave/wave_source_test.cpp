@@ -143,9 +143,13 @@ TEST_F(WaveSourceTest, PcmLayoutsNoReaderCanHandleAreRefused) {
   zeroAlign.zeroBlockAlign = true;
   zeroAlign.bytesPerSecond = 176400;
   EXPECT_EQ(openBytes(testing::simpleWave(zeroAlign, 64)), "WAVEファイルが壊れています。");
-  FormatFields wrongAlign;
-  wrongAlign.blockAlign = 1;
-  EXPECT_EQ(openBytes(testing::simpleWave(wrongAlign, 64)), "WAVEファイルが壊れています。");
+  // 16-bit stereo frames are 4 bytes: a block alignment below or above that is refused.
+  for (const uint16_t align : {1, 2, 8}) {
+    FormatFields wrongAlign;
+    wrongAlign.blockAlign = align;
+    EXPECT_EQ(openBytes(testing::simpleWave(wrongAlign, 64)), "WAVEファイルが壊れています。")
+        << align;
+  }
   FormatFields zeroRate;
   zeroRate.bytesPerSecond = 0;
   zeroRate.rate = 0;
