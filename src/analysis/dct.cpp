@@ -36,7 +36,7 @@ void twoPointDct2(double* out, const double* src) {
 bool fftDct(ScratchAllocator& scratch, double* out, const double* in, int n) {
   std::vector<double> q;
   std::vector<double> r;
-  if (!scratch.allocate(q, size_t(2 * n)) || !scratch.allocate(r, size_t(2 * n))) {
+  if (!scratch.allocate(q, 2 * size_t(n)) || !scratch.allocate(r, 2 * size_t(n))) {
     return false;
   }
   for (int i = 0; i < n; ++i) {

@@ -51,8 +51,8 @@ class SampleRate {
   // The wavelet chart's top row as a fraction of the rate: 5000/11025 in the CD family (20000 Hz
   // at 44.1 kHz), one half else.
   constexpr double waveletTopFraction() const { return cdFamily() ? 5000.0 / kCdBaseHz : 0.5; }
-  // Frames of this rate in one step of the base rate: kHz / 11 (whole) in the CD family, kHz / 8
-  // else.
+  // Frames of this rate in one step of the base rate: kHz / 11 in the CD family, kHz / 8 else.
+  // NOLINTNEXTLINE(bugprone-integer-division): a whole number of frames in the CD family
   constexpr double framesPerBaseStep() const { return cdFamily() ? double(kHz_ / 11) : kHz_ / 8.0; }
 
  private:

@@ -54,6 +54,7 @@ void drawWideLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& sty
                                : g >= 0.95 ? formatText("%.0f", g)
                                            : formatText(".%.0f", g * 10);
       const int x =
+          // NOLINTNEXTLINE(bugprone-integer-division): labels are centred on whole pixels
           int(std::log(p) / lnBins * kWideSectionWidth + unitW - (cellsOf(text) * unitW) / 2);
       canvas.textOut(x, y, text, style);
     });

@@ -139,6 +139,7 @@ void drawLogSpectrumLabels(Canvas& canvas, SampleRate rate, int blockOrder) {
                              : g >= 0.95 ? formatText("%.0f", g)
                                          : formatText(".%.0f", g * 10);
     const int length = textCells(text);
+    // NOLINTNEXTLINE(bugprone-integer-division): labels are centred on whole pixels
     label(canvas, int(std::log(p) / lnCount * kPlotWidth + unitW - (length * unitW) / 2), text);
   });
 }

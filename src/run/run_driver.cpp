@@ -45,7 +45,7 @@ uint32_t computeBlockBytes(int32_t method, int32_t view, uint32_t bytesPerSecond
 
 int columnsPerBlock(uint32_t bytes, uint32_t blockAlign, int framesPerColumn) {
   if (blockAlign == 0 || framesPerColumn <= 0) return 1;
-  return std::max<int64_t>(1, int64_t{bytes / blockAlign} / framesPerColumn);
+  return static_cast<int>(std::max<int64_t>(1, int64_t{bytes / blockAlign} / framesPerColumn));
 }
 
 int blocksPerColumn(uint32_t bytes, uint32_t blockAlign, int framesPerColumn) {
