@@ -4,6 +4,7 @@
 #   scripts/setup.sh          what building, packaging and running need
 #   scripts/setup.sh --test   that, plus what the tests and benchmarks need (./test.sh asks for it)
 #   scripts/setup.sh --fuzz   that, plus clang and its fuzzer runtime (fuzz/run.sh asks for it)
+#   scripts/setup.sh --ci     all of the above, plus clang-format, clang-tidy and ccache (.ci/run)
 set -euo pipefail
 
 # Building: compiler and build tools, Qt 6 Widgets (whose CMake files want the OpenGL headers),
@@ -36,12 +37,17 @@ test_packages=(
 # Fuzzing (fuzz/run.sh, CI): clang with its libFuzzer runtime, and python3 for the seed corpora.
 fuzz_packages=(clang libclang-rt-dev python3)
 
+# CI (.ci/run): the formatter and the static analyser (run-clang-tidy comes with clang-tidy), and
+# ccache, which makes CI's four builds of the same sources cheaper.
+ci_packages=(clang-format clang-tidy ccache)
+
 case "${1:-}" in
 "") ;;
 --test) packages+=("${test_packages[@]}") ;;
 --fuzz) packages+=("${fuzz_packages[@]}") ;;
+--ci) packages+=("${test_packages[@]}" "${fuzz_packages[@]}" "${ci_packages[@]}") ;;
 *)
-  echo "usage: $0 [--test | --fuzz]" >&2
+  echo "usage: $0 [--test | --fuzz | --ci]" >&2
   exit 2
   ;;
 esac
