@@ -87,6 +87,7 @@ bool planBatch(const std::string& folder, const std::string& csvFolder,
       if (out.empty()) continue;
       const auto [it, fresh] = writtenBy.emplace(fs::path(out).lexically_normal().string(), input);
       if (!fresh) {
+        // NOLINTNEXTLINE(performance-inefficient-string-concatenation): once, as the batch ends
         error = "'" + it->second + "' and '" + input + "' would both be written to '" + out + "'";
         return false;
       }
