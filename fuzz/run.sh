@@ -17,7 +17,8 @@ cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}" make_decod
 
 rm -rf "$build/seeds" "$build/logs"
 python3 fuzz/make_seeds.py "$build/seeds" >/dev/null
-"$build/fuzz/make_decode_seeds" "$build/seeds/decode" >/dev/null
+# libvorbisenc leaks a block while some of these are written: not a leak of this project's.
+ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/make_decode_seeds" "$build/seeds/decode" >/dev/null
 mkdir -p "$build/logs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0

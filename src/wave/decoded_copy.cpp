@@ -249,9 +249,9 @@ std::optional<uint32_t> decodeInto(SNDFILE* in, const SourceFormat& f, PartFile&
       positions = defaultPositions(f);
     mix = stereoMix(positions);
   }
-  // The reader's sizes are 32-bit: a longer source keeps what fits.
+  // The reader's sizes are 32-bit: a longer source keeps what fits, the whole copy included.
   const uint64_t frameBytes = uint64_t(outChannels) * 2;
-  const uint64_t maxFrames = (0xFFFFFFFFull - 36 - kCopyTrailerBytes) / frameBytes;
+  const uint64_t maxFrames = (0xFFFFFFFFull - kCopyHeaderBytes - kCopyTrailerBytes) / frameBytes;
 
   const sf_count_t chunkFrames = std::max<sf_count_t>(
       1, sf_count_t(kDecodeBufferBytes / (sizeof(double) * size_t(inChannels))));
