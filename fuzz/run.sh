@@ -23,6 +23,7 @@ mkdir -p "$build/logs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/fuzz/lsan.supp
 
 run_target() {
   local t=$1
