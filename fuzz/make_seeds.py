@@ -124,6 +124,7 @@ def main():
     corpora = {
         "wave_reader": waves,
         "wave_info": waves,
+        "decode": waves,
         "render": render_seeds(waves),
         "settings_file": settings_seeds(),
     }

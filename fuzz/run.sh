@@ -7,20 +7,23 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-targets=(render settings_file wave_reader wave_info)
+targets=(render settings_file wave_reader wave_info decode)
 
 scripts/setup.sh --fuzz
 build=build/fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKORIMU_FUZZ=ON -DKORIMU_SANITIZE=ON -DKORIMU_BUILD_GUI=OFF -DKORIMU_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
+cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}" make_decode_seeds
 
 rm -rf "$build/seeds" "$build/logs"
 python3 fuzz/make_seeds.py "$build/seeds" >/dev/null
+# libvorbisenc leaks a block while some of these are written: not a leak of this project's.
+ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/make_decode_seeds" "$build/seeds/decode" >/dev/null
 mkdir -p "$build/logs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/fuzz/lsan.supp
 
 run_target() {
   local t=$1

@@ -1,5 +1,6 @@
 // `korimu --check FILE`: the reader's verdict on one file, as one line; for a file the reader
-// refuses but libsndfile decodes, a second line names what the decoded copy would be.
+// refuses but libsndfile decodes, a second line names what the decoded copy would be. A source
+// whose copy could not be analysed gets the message an open gives, without being decoded.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -7,6 +8,7 @@
 #include "cli/command_line.h"
 #include "core/settings.h"
 #include "wave/decoded_copy.h"
+#include "wave/source_opening.h"
 #include "wave/wave_session.h"
 
 namespace korimu {
@@ -17,16 +19,21 @@ int runCheck(const std::string& fileName) {
   // As at an analysis start: the device is not asked.
   WaveSession wave;
   const WaveOpenResult opened = openWave(wave, WaveOpenRequest{fileName, 0, false}, settings);
-  if (!opened.opened) {
+  const std::optional<SourceFormat> source =
+      !opened.opened && opened.formatRefused ? probeSource(fileName) : std::nullopt;
+  DecodeResult unusable;
+  if (source) unusable.failure = unusableSourceReason(*source);
+  if (!unusable.failure.empty()) {
+    unusable.status = DecodeStatus::kUnusable;
+    std::fprintf(stderr, "%s\n", decodeFailureMessage(fileName, unusable).c_str());
+  } else if (!opened.opened) {
     std::fprintf(stderr, "%s\n", opened.failure.c_str());
     explainOpenFailure(wave.source, fileName);
   }
   closeWave(wave, false);
   releaseFormatCopy(wave.source);
   if (!opened.opened) {
-    const std::optional<SourceFormat> source =
-        opened.formatRefused ? probeSource(fileName) : std::nullopt;
-    if (!source) return 1;
+    if (!source || !unusable.failure.empty()) return 1;
     std::fflush(stderr);
     std::printf("DECODES %s %s %uHz %dch %llu frames -> 16bit %s\n", source->container.c_str(),
                 source->encoding.c_str(), source->rate, source->channels,

@@ -36,6 +36,8 @@ int32_t inDomain(int32_t value, int32_t lowest, int32_t highest, int32_t fallbac
   return value >= lowest && value <= highest ? value : fallback;
 }
 
+}  // namespace
+
 // The home folder: HOME when it is an absolute path, else the password database's entry.
 std::filesystem::path homeFolder() {
   const char* home = std::getenv("HOME");
@@ -49,8 +51,6 @@ std::filesystem::path homeFolder() {
     return found->pw_dir;
   return {};
 }
-
-}  // namespace
 
 int32_t profileInteger(std::string_view text) {
   size_t i = 0;

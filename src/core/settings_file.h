@@ -22,6 +22,10 @@ struct SettingsOrigin {
   ProfileStatus status = ProfileStatus::kMissing;
 };
 
+// The home folder: HOME when it is an absolute path, else the password database's entry; empty
+// when neither names one.
+std::filesystem::path homeFolder();
+
 // The settings file; empty when there is no home folder to put it in.
 std::filesystem::path settingsFilePath();
 

@@ -1,17 +1,28 @@
 #include "wave/decode_cache.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
+#include <ctime>
 #include <vector>
+
+#include "platform/message.h"
 
 namespace korimu {
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// A part file nobody has written for this long, and that no decode holds, was left by a decode
+// that was killed.
+constexpr time_t kQuietPartSeconds = 60;
 
 // FNV-1a: a stable 64-bit name for the key text (std::hash may differ between builds).
 uint64_t fnv1a(const std::string& text) {
@@ -23,18 +34,37 @@ uint64_t fnv1a(const std::string& text) {
   return hash;
 }
 
-uint32_t le32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+std::string timeText(const timespec& t) {
+  return std::to_string(t.tv_sec) + '.' + std::to_string(t.tv_nsec);
 }
 
-void put16(uint8_t* p, uint32_t v) {
-  p[0] = uint8_t(v);
-  p[1] = uint8_t(v >> 8);
+bool isAlphanumeric(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-void put32(uint8_t* p, uint32_t v) {
-  put16(p, v);
-  put16(p + 2, v >> 16);
+// Why the folder at `path` may not hold copies; "" when it may.
+std::string folderRefusal(const fs::path& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return std::strerror(errno);
+  const char* name = path.c_str();
+  if (S_ISLNK(st.st_mode)) return formatText("'%s' is a symbolic link", name);
+  if (!S_ISDIR(st.st_mode)) return std::strerror(ENOTDIR);
+  if (st.st_uid != ::geteuid()) return formatText("'%s' belongs to another user", name);
+  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return formatText("others can write to '%s'", name);
+  return {};
+}
+
+// Whether the part file is left over: no decode holds its lock, and it has not been written for a
+// while (a decode takes the lock just after making the file).
+bool isLeftOverPart(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st {};
+  const bool quiet =
+      ::fstat(fd, &st) == 0 && st.st_mtim.tv_sec + kQuietPartSeconds < std::time(nullptr);
+  const bool unheld = quiet && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  ::close(fd);
+  return unheld;
 }
 
 }  // namespace
@@ -45,68 +75,74 @@ std::string cacheNameFor(const std::string& sourcePath) {
   std::error_code ec;
   fs::path absolute = fs::absolute(sourcePath, ec);
   if (ec) absolute = sourcePath;
+  // The change time and file number change with every rewrite, even one that restores the
+  // modification time (cp -p, rsync -t, unzip).
   const std::string key = absolute.lexically_normal().string() + '\0' + std::to_string(st.st_size) +
-                          '\0' + std::to_string(st.st_mtim.tv_sec) + '.' +
-                          std::to_string(st.st_mtim.tv_nsec);
+                          '\0' + timeText(st.st_mtim) + '\0' + timeText(st.st_ctim) + '\0' +
+                          std::to_string(st.st_dev) + ':' + std::to_string(st.st_ino);
   char name[32];
   std::snprintf(name, sizeof name, "%016llx.wav", static_cast<unsigned long long>(fnv1a(key)));
   return name;
 }
 
-void writeCopyHeader(uint8_t (&h)[44], uint32_t rate, int channels, uint32_t dataBytes) {
-  const uint32_t align = uint32_t(channels) * 2;
-  std::copy_n("RIFF", 4, h);
-  put32(h + 4, 36 + dataBytes);
-  std::copy_n("WAVEfmt ", 8, h + 8);
-  put32(h + 16, 16);
-  put16(h + 20, 1);
-  put16(h + 22, uint32_t(channels));
-  put32(h + 24, rate);
-  put32(h + 28, rate * align);
-  put16(h + 32, align);
-  put16(h + 34, 16);
-  std::copy_n("data", 4, h + 36);
-  put32(h + 40, dataBytes);
+bool isCopyName(const std::string& name) {
+  if (name.size() != 20 || name.compare(16, 4, ".wav") != 0) return false;
+  return std::all_of(name.begin(), name.begin() + 16,
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
-bool isWholeCopy(const fs::path& copy, uint32_t rate, int channels) {
-  std::error_code ec;
-  const uint64_t size = fs::file_size(copy, ec);
-  if (ec || size <= 44 || size > 0xFFFFFFFFull) return false;
-  uint8_t header[44];
-  std::ifstream in(copy, std::ios::binary);
-  if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return false;
-  const uint32_t dataBytes = le32(header + 40);
-  uint8_t expected[44];
-  writeCopyHeader(expected, rate, channels, dataBytes);
-  return std::equal(std::begin(header), std::end(header), std::begin(expected)) &&
-         dataBytes == size - 44 && dataBytes % (uint32_t(channels) * 2) == 0;
+bool isPartName(const std::string& name) {
+  return name.size() == 12 && name.compare(0, 6, ".part-") == 0 &&
+         std::all_of(name.begin() + 6, name.end(), isAlphanumeric);
+}
+
+std::string prepareCacheFolder(const fs::path& folder) {
+  if (folder.empty() || !folder.is_absolute())
+    return "neither XDG_CACHE_HOME nor HOME names a folder";
+  fs::path path;
+  for (const fs::path& part : folder.lexically_normal()) {
+    if (part.empty()) continue;
+    path /= part;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) continue;
+    if (errno != ENOENT) return std::strerror(errno);
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return std::strerror(errno);
+  }
+  // The folder holding the copies' folder too: whoever can write there can replace it.
+  for (const fs::path& checked : {folder.parent_path(), folder})
+    if (std::string refusal = folderRefusal(checked); !refusal.empty()) return refusal;
+  return {};
 }
 
 void trimCache(const fs::path& folder, uint64_t limitBytes, const fs::path& keep) {
   struct Copy {
     fs::path path;
-    fs::file_time_type time;
+    timespec time;
     uint64_t size;
   };
   std::vector<Copy> copies;
   uint64_t total = 0;
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-    if (entry.path().extension() != ".wav" || !entry.is_regular_file(ec)) continue;
-    const uint64_t size = entry.file_size(ec);
-    if (ec) continue;
-    const fs::file_time_type time = entry.last_write_time(ec);
-    if (ec) continue;
-    copies.push_back({entry.path(), time, size});
-    total += size;
+    const std::string name = entry.path().filename().string();
+    const bool copy = isCopyName(name), part = !copy && isPartName(name);
+    struct stat st {};
+    if ((!copy && !part) || ::lstat(entry.path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_uid != ::geteuid())
+      continue;
+    if (part && isLeftOverPart(entry.path()) && ::unlink(entry.path().c_str()) == 0) continue;
+    total += uint64_t(st.st_size);
+    // A part being written counts, but is its decode's to remove.
+    if (copy) copies.push_back({entry.path(), st.st_mtim, uint64_t(st.st_size)});
   }
-  std::sort(copies.begin(), copies.end(),
-            [](const Copy& a, const Copy& b) { return a.time < b.time; });
+  std::sort(copies.begin(), copies.end(), [](const Copy& a, const Copy& b) {
+    return a.time.tv_sec != b.time.tv_sec ? a.time.tv_sec < b.time.tv_sec
+                                          : a.time.tv_nsec < b.time.tv_nsec;
+  });
   for (const Copy& c : copies) {
     if (total <= limitBytes) break;
     if (c.path == keep) continue;
-    if (fs::remove(c.path, ec)) total -= c.size;
+    if (::unlink(c.path.c_str()) == 0) total -= c.size;
   }
 }
 

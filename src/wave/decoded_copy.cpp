@@ -1,6 +1,7 @@
 #include "wave/decoded_copy.h"
 
 #include <sndfile.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,7 +12,10 @@
 #include <cstring>
 #include <memory>
 
+#include "core/settings_file.h"
+#include "platform/message.h"
 #include "wave/decode_cache.h"
+#include "wave/wave_source.h"
 
 namespace korimu {
 
@@ -153,7 +157,8 @@ inline int16_t toPcm16(double x) {
 }
 
 // The copy being written: a temporary file in the cache folder, renamed into place when whole and
-// removed otherwise.
+// removed otherwise. It stays locked while it is written, so that a trim in another process
+// tells it from one left by a decode that was killed.
 class PartFile {
  public:
   explicit PartFile(const fs::path& folder) {
@@ -164,6 +169,7 @@ class PartFile {
       return;
     }
     path_ = pattern;
+    ::flock(fd, LOCK_EX | LOCK_NB);
     file_ = ::fdopen(fd, "wb");
     if (!file_) {
       error_ = errno;
@@ -184,10 +190,12 @@ class PartFile {
     error_ = errno;
     return false;
   }
-  bool finish(uint32_t rate, int channels, uint32_t dataBytes) {
-    uint8_t header[44];
+  bool finish(uint32_t rate, int channels, uint32_t dataBytes, uint64_t checksum) {
+    uint8_t header[kCopyHeaderBytes], trailer[kCopyTrailerBytes];
     writeCopyHeader(header, rate, channels, dataBytes);
-    const bool written = std::fseek(file_, 0, SEEK_SET) == 0 && write(header, sizeof header);
+    writeCopyTrailer(trailer, checksum);
+    const bool written = write(trailer, sizeof trailer) && std::fseek(file_, 0, SEEK_SET) == 0 &&
+                         write(header, sizeof header);
     // A full disk often shows only when the buffered rest is flushed.
     const bool closed = std::fclose(file_) == 0;
     if (!closed && error_ == 0) error_ = errno;
@@ -223,10 +231,14 @@ DecodeResult unwritable(DecodeResult result, const PartFile& part) {
   return result;
 }
 
-// Decodes the open source into `part`; returns the data bytes written, or nothing when cancelled
-// or the copy cannot be written.
+// The decode buffer's bytes: what one read of the source may take, whatever its channel count.
+constexpr size_t kDecodeBufferBytes = size_t(256) << 10;
+
+// Decodes the open source into `part`; returns the data bytes written (and their checksum), or
+// nothing when cancelled or the copy cannot be written.
 std::optional<uint32_t> decodeInto(SNDFILE* in, const SourceFormat& f, PartFile& part,
-                                   DecodeProgress& progress, std::string& why) {
+                                   DecodeProgress& progress, CopyChecksum& checksum,
+                                   std::string& why) {
   const int inChannels = f.channels;
   const int outChannels = f.decodedChannels();
   StereoMix mix;
@@ -237,14 +249,15 @@ std::optional<uint32_t> decodeInto(SNDFILE* in, const SourceFormat& f, PartFile&
       positions = defaultPositions(f);
     mix = stereoMix(positions);
   }
-  // The reader's sizes are 32-bit: a longer source keeps what fits.
+  // The reader's sizes are 32-bit: a longer source keeps what fits, the whole copy included.
   const uint64_t frameBytes = uint64_t(outChannels) * 2;
-  const uint64_t maxFrames = (0xFFFFFFFFull - 36) / frameBytes;
+  const uint64_t maxFrames = (0xFFFFFFFFull - kCopyHeaderBytes - kCopyTrailerBytes) / frameBytes;
 
-  constexpr sf_count_t kChunkFrames = 16384;
-  std::vector<double> in64(size_t(kChunkFrames * inChannels));
-  std::vector<int16_t> out16(size_t(kChunkFrames * outChannels));
-  const uint8_t zeros[44] = {};
+  const sf_count_t chunkFrames = std::max<sf_count_t>(
+      1, sf_count_t(kDecodeBufferBytes / (sizeof(double) * size_t(inChannels))));
+  std::vector<double> in64(size_t(chunkFrames * inChannels));
+  std::vector<int16_t> out16(size_t(chunkFrames * outChannels));
+  const uint8_t zeros[kCopyHeaderBytes] = {};
   if (!part.write(zeros, sizeof zeros)) {
     why = "cannot write the decoded copy";
     return std::nullopt;
@@ -252,7 +265,7 @@ std::optional<uint32_t> decodeInto(SNDFILE* in, const SourceFormat& f, PartFile&
   uint64_t done = 0;
   while (done < maxFrames) {
     if (progress.cancelled()) return std::nullopt;
-    const sf_count_t want = sf_count_t(std::min<uint64_t>(kChunkFrames, maxFrames - done));
+    const sf_count_t want = sf_count_t(std::min<uint64_t>(uint64_t(chunkFrames), maxFrames - done));
     const sf_count_t got = sf_readf_double(in, in64.data(), want);
     if (got <= 0) break;
     const size_t samples = size_t(got) * size_t(outChannels);
@@ -271,6 +284,7 @@ std::optional<uint32_t> decodeInto(SNDFILE* in, const SourceFormat& f, PartFile&
       }
     }
     // The copy is little-endian, as is every machine this runs on.
+    checksum.add(out16.data(), samples * 2);
     if (!part.write(out16.data(), samples * 2)) {
       why = "cannot write the decoded copy";
       return std::nullopt;
@@ -286,12 +300,13 @@ std::optional<uint32_t> decodeInto(SNDFILE* in, const SourceFormat& f, PartFile&
 DecodeCache defaultDecodeCache() {
   DecodeCache cache;
   const char* xdg = std::getenv("XDG_CACHE_HOME");
-  const char* home = std::getenv("HOME");
   fs::path base;
-  if (xdg && *xdg) {
+  if (xdg && xdg[0] == '/') {
     base = xdg;
   } else {
-    base = fs::path(home && *home ? home : ".") / ".cache";
+    const fs::path home = homeFolder();
+    if (home.empty()) return cache;
+    base = home / ".cache";
   }
   cache.folder = base / "korimu" / "decoded";
   return cache;
@@ -302,6 +317,11 @@ std::optional<SourceFormat> probeSource(const std::string& path) {
   Sndfile file(sf_open(path.c_str(), SFM_READ, &info));
   if (!file || info.channels <= 0 || info.samplerate <= 0) return std::nullopt;
   return formatOf(info);
+}
+
+std::string unusableSourceReason(const SourceFormat& source) {
+  if (source.rate >= 1000 && source.rate <= kHighestSampleRate) return {};
+  return formatText("a rate of %u Hz; KORIMU reads 1000 to %u Hz", source.rate, kHighestSampleRate);
 }
 
 StereoMix stereoMix(const std::vector<int>& positions) {
@@ -369,15 +389,23 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
     return failed(result, in ? "no channels or no rate" : sf_strerror(nullptr));
   result.source = formatOf(info);
   const SourceFormat& f = result.source;
+  if (std::string reason = unusableSourceReason(f); !reason.empty()) {
+    result.status = DecodeStatus::kUnusable;
+    result.failure = std::move(reason);
+    return result;
+  }
 
   const std::string name = cacheNameFor(sourcePath);
   if (name.empty()) return failed(result, "cannot look at the source");
-  std::error_code ec;
-  fs::create_directories(cache.folder, ec);
   result.copy = cache.folder / name;
+  if (std::string refusal = prepareCacheFolder(cache.folder); !refusal.empty()) {
+    result.status = DecodeStatus::kUnwritable;
+    result.failure = std::move(refusal);
+    return result;
+  }
   if (isWholeCopy(result.copy, f.rate, f.decodedChannels())) {
     // Used now: the copy is the newest, the last to go when the cache is trimmed.
-    fs::last_write_time(result.copy, fs::file_time_type::clock::now(), ec);
+    touchCopy(result.copy);
     result.status = DecodeStatus::kCached;
     return result;
   }
@@ -385,7 +413,8 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
   PartFile part(cache.folder);
   if (!part.ok()) return unwritable(result, part);
   std::string why;
-  const std::optional<uint32_t> dataBytes = decodeInto(in.get(), f, part, progress, why);
+  CopyChecksum checksum;
+  const std::optional<uint32_t> dataBytes = decodeInto(in.get(), f, part, progress, checksum, why);
   if (!dataBytes) {
     if (why.empty()) {
       result.status = DecodeStatus::kCancelled;
@@ -394,7 +423,8 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
     return unwritable(result, part);
   }
   if (*dataBytes == 0) return failed(result, "no samples decode");
-  if (!part.finish(f.rate, f.decodedChannels(), *dataBytes) || !part.publishAs(result.copy))
+  if (!part.finish(f.rate, f.decodedChannels(), *dataBytes, checksum.value()) ||
+      !part.publishAs(result.copy))
     return unwritable(result, part);
   trimCache(cache.folder, cache.limitBytes, result.copy);
   result.status = DecodeStatus::kDecoded;

@@ -27,11 +27,16 @@ struct DecodeCache {
   std::filesystem::path folder;
   uint64_t limitBytes = uint64_t(2) << 30;
 };
-// $XDG_CACHE_HOME/korimu/decoded, or ~/.cache/korimu/decoded when that variable is not set.
+// $XDG_CACHE_HOME/korimu/decoded, or ~/.cache/korimu/decoded when that variable is not set or not
+// an absolute path (a relative one would follow the current folder). Empty without a home folder.
 DecodeCache defaultDecodeCache();
 
 // What libsndfile reports of the file; nothing when it cannot open it.
 std::optional<SourceFormat> probeSource(const std::string& path);
+
+// Why the copy of a source of this format could not be analysed (a rate outside what the reader
+// takes), so that it is not decoded at all; "" when it could.
+std::string unusableSourceReason(const SourceFormat& source);
 
 // The weight of each source channel in the left and the right of a stereo mix. `positions` are
 // libsndfile's channel-map values (SF_CHANNEL_MAP_...), one per channel.
@@ -41,18 +46,20 @@ struct StereoMix {
 StereoMix stereoMix(const std::vector<int>& positions);
 
 // kUnwritable: the source decodes, but its copy cannot be written (the cache folder is missing,
-// not writable, or full).
-enum class DecodeStatus { kDecoded, kCached, kCancelled, kFailed, kUnwritable };
+// not writable, full, or not the user's alone). kUnusable: the source would decode, but nothing
+// could read its copy; nothing was decoded.
+enum class DecodeStatus { kDecoded, kCached, kCancelled, kFailed, kUnwritable, kUnusable };
 
 struct DecodeResult {
   DecodeStatus status = DecodeStatus::kFailed;
   std::filesystem::path copy;  // the 16-bit WAV to open (kDecoded, kCached), or not written
   SourceFormat source;         // what the source holds (all but an unopenable source)
-  std::string failure;         // why there is no copy (kFailed; the system's reason: kUnwritable)
+  std::string failure;  // why there is no copy (kFailed, kUnusable; the system's reason or the
+                        // folder's fault: kUnwritable)
 };
 
 // The decoded copy of `sourcePath`: the cached one when it is whole and made from the file as it
-// is now (same path, size and modification time), else a fresh decode.
+// is now (same path, size, times and file number), else a fresh decode.
 DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache,
                          DecodeProgress& progress);
 

@@ -25,10 +25,8 @@ SourceOpenResult openSource(WaveSession& wave, const WaveOpenRequest& request,
       result.cancelled = true;
       return result;
     case DecodeStatus::kUnwritable:
-      // The file is fine; the reader's refusal would blame it for the cache's fault.
-      result.wave.failure = formatText(
-          "%s を変換できません。変換したコピーを %s に書けません。(%s)", request.fileName.c_str(),
-          decoded.copy.parent_path().string().c_str(), decoded.failure.c_str());
+    case DecodeStatus::kUnusable:
+      result.wave.failure = decodeFailureMessage(request.fileName, decoded);
       return result;
     case DecodeStatus::kDecoded:
     case DecodeStatus::kCached:
@@ -40,6 +38,20 @@ SourceOpenResult openSource(WaveSession& wave, const WaveOpenRequest& request,
   result.decodedFrom = decoded.source;
   result.decodedCopy = copy.fileName;
   return result;
+}
+
+std::string decodeFailureMessage(const std::string& fileName, const DecodeResult& decoded) {
+  switch (decoded.status) {
+    case DecodeStatus::kUnwritable:
+      // The file is fine; the reader's refusal would blame it for the cache's fault.
+      return formatText("%s を変換できません。変換したコピーを %s に書けません。(%s)",
+                        fileName.c_str(), decoded.copy.parent_path().string().c_str(),
+                        decoded.failure.c_str());
+    case DecodeStatus::kUnusable:
+      return formatText("%s を変換できません。(%s)", fileName.c_str(), decoded.failure.c_str());
+    default:
+      return {};
+  }
 }
 
 void rememberSource(Document& document, const SourceOpenResult& opened) {

@@ -29,6 +29,10 @@ using SourceDecoder = std::function<DecodeResult(const std::string& source)>;
 SourceOpenResult openSource(WaveSession& wave, const WaveOpenRequest& request,
                             const AppSettings& settings, const SourceDecoder& decode);
 
+// What an open says of a source whose copy cannot be written (kUnwritable) or could not be read
+// (kUnusable); "" for the other outcomes, where the reader's own message stands.
+std::string decodeFailureMessage(const std::string& fileName, const DecodeResult& decoded);
+
 // Keeps in the document what the open found: the decoded copy and what it was decoded from, or
 // neither.
 void rememberSource(Document& document, const SourceOpenResult& opened);

@@ -22,12 +22,13 @@ using testing::readFile;
 using testing::TempDir;
 using testing::writeSndfile;
 
-// The samples of a decoded copy (the 44-byte header skipped).
+// The samples of a decoded copy (the 44-byte header skipped, as many as its header counts).
 std::vector<int16_t> copySamples(const fs::path& copy) {
   const std::vector<uint8_t> bytes = readFile(copy);
   std::vector<int16_t> samples;
-  for (size_t i = 44; i + 1 < bytes.size(); i += 2)
-    samples.push_back(int16_t(bytes[i] | bytes[i + 1] << 8));
+  if (bytes.size() < 44) return samples;
+  const size_t end = std::min<size_t>(bytes.size(), 44 + testing::le32(bytes, 40));
+  for (size_t i = 44; i + 1 < end; i += 2) samples.push_back(int16_t(bytes[i] | bytes[i + 1] << 8));
   return samples;
 }
 

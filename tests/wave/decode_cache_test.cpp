@@ -1,0 +1,272 @@
+// The cache of decoded copies as a hostile or careless neighbour would meet it: it removes only its
+// own files, keeps its copies in a folder that is the user's alone, never follows a link, cleans
+// up after killed decodes, and trusts a copy only when it is the source's as it is now.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "wave/decode_cache.h"
+#include "wave/decoded_copy.h"
+#include "wave/sndfile_writer.h"
+#include "wave/wav_builder.h"
+
+namespace korimu {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::multiTone16;
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+using testing::writeSndfile;
+
+constexpr uid_t kNobody = 65534;
+
+struct Quiet : DecodeProgress {};
+
+// The samples a copy holds, as its header counts them.
+std::vector<int16_t> copySamples(const fs::path& copy) {
+  const std::vector<uint8_t> bytes = readFile(copy);
+  std::vector<int16_t> samples;
+  if (bytes.size() < 44) return samples;
+  const size_t end = std::min<size_t>(bytes.size(), 44 + testing::le32(bytes, 40));
+  for (size_t i = 44; i + 1 < end; i += 2) samples.push_back(int16_t(bytes[i] | bytes[i + 1] << 8));
+  return samples;
+}
+
+std::vector<int16_t> negated(std::vector<int16_t> samples) {
+  for (int16_t& s : samples) s = int16_t(-s);
+  return samples;
+}
+
+void age(const fs::path& file, std::chrono::minutes by) {
+  fs::last_write_time(file, fs::file_time_type::clock::now() - by);
+}
+
+// Sets an environment variable for the scope, or unsets it (nullopt).
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::optional<std::string>& value) : name_(name) {
+    if (const char* old = getenv(name)) saved_ = old;
+    if (value) {
+      setenv(name, value->c_str(), 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedVariable() {
+    if (saved_) {
+      setenv(name_, saved_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+class DecodeCacheTest : public ::testing::Test {
+ protected:
+  fs::path folder() const { return dir_.path() / "cache"; }
+  DecodeCache cache(uint64_t limit = uint64_t(2) << 30) const { return {folder(), limit}; }
+  std::string flac(const std::string& name, const std::vector<int16_t>& samples) const {
+    const std::string path = (dir_.path() / name).string();
+    EXPECT_TRUE(writeSndfile(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 1, samples));
+    return path;
+  }
+  DecodeResult decode(const std::string& path, const DecodeCache& into) const {
+    Quiet quiet;
+    return decodedCopy(path, into, quiet);
+  }
+  DecodeResult decode(const std::string& path) const { return decode(path, cache()); }
+  TempDir dir_;
+};
+
+// Files in the folder that KORIMU did not make, or another user's, survive any trim.
+TEST_F(DecodeCacheTest, TrimRemovesOnlyItsOwnFiles) {
+  const DecodeResult ours = decode(flac("a.flac", multiTone16(8000, 1, 0.5)));
+  ASSERT_EQ(ours.status, DecodeStatus::kDecoded) << ours.failure;
+  const std::vector<uint8_t> bytes(70000, 7);
+  const fs::path usersTake = writeFile(folder() / "my-take-1.wav", bytes);
+  const fs::path usersNotes = writeFile(folder() / "notes.txt", bytes);
+  const fs::path othersCopy = writeFile(folder() / "0123456789abcdef.wav", bytes);
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown(othersCopy.c_str(), kNobody, kNobody), 0);
+  }
+  for (const fs::path& f : {usersTake, usersNotes, othersCopy}) age(f, std::chrono::minutes(600));
+
+  trimCache(folder(), 1, folder() / "none.wav");
+  EXPECT_FALSE(fs::exists(ours.copy));
+  EXPECT_EQ(readFile(usersTake), bytes);
+  EXPECT_EQ(readFile(usersNotes), bytes);
+  if (!root) GTEST_SKIP() << "not root: cannot give a file to the user nobody";
+  EXPECT_EQ(readFile(othersCopy), bytes);
+}
+
+struct UnsafeFolder {
+  const char* name;
+  const char* fault;  // what the refusal says
+  bool needsRoot;
+  void (*make)(const fs::path& folder, const fs::path& recordings);
+};
+
+class UnsafeFolders : public DecodeCacheTest, public ::testing::WithParamInterface<UnsafeFolder> {};
+
+// A copies' folder that another user could have made or could change is refused, saying why, and
+// nothing is written into it or through it.
+TEST_P(UnsafeFolders, AreRefusedWithTheReason) {
+  const UnsafeFolder& row = GetParam();
+  if (row.needsRoot && ::geteuid() != 0)
+    GTEST_SKIP() << "not root: cannot give a folder to the user nobody";
+  const fs::path recordings = dir_.path() / "recordings";
+  const std::vector<uint8_t> session(5000, 3);
+  fs::create_directories(recordings);
+  writeFile(recordings / "session-2019.wav", session);
+  fs::create_directories(folder().parent_path());
+  row.make(folder(), recordings);
+
+  const DecodeResult r = decode(flac("a.flac", multiTone16(8000, 1, 0.5)), cache(1));
+  EXPECT_EQ(r.status, DecodeStatus::kUnwritable);
+  EXPECT_NE(r.failure.find(row.fault), std::string::npos) << r.failure;
+  EXPECT_EQ(readFile(recordings / "session-2019.wav"), session);
+  EXPECT_EQ(std::distance(fs::directory_iterator(recordings), {}), 1);
+  for (const fs::directory_entry& e : fs::directory_iterator(folder()))
+    EXPECT_EQ(e.path().filename(), "session-2019.wav");  // seen through the link
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, UnsafeFolders,
+    ::testing::Values(UnsafeFolder{"SymbolicLink", "is a symbolic link", false,
+                                   [](const fs::path& f, const fs::path& rec) {
+                                     fs::create_directory_symlink(rec, f);
+                                   }},
+                      UnsafeFolder{"WritableByOthers", "others can write to", false,
+                                   [](const fs::path& f, const fs::path&) {
+                                     fs::create_directory(f);
+                                     fs::permissions(f, fs::perms::all);
+                                   }},
+                      UnsafeFolder{"AnotherUsers", "belongs to another user", true,
+                                   [](const fs::path& f, const fs::path&) {
+                                     fs::create_directory(f);
+                                     ASSERT_EQ(::chown(f.c_str(), kNobody, kNobody), 0);
+                                   }},
+                      UnsafeFolder{"InAnotherUsersFolder", "belongs to another user", true,
+                                   [](const fs::path& f, const fs::path&) {
+                                     fs::create_directories(f);
+                                     ASSERT_EQ(::chown(f.parent_path().c_str(), kNobody, kNobody),
+                                               0);
+                                   }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The folders a decode makes are the user's alone; a relative XDG_CACHE_HOME counts as unset (it
+// would follow the current folder), and so does a relative HOME.
+TEST_F(DecodeCacheTest, FoldersArePrivateAndNeverRelative) {
+  const fs::path nested = dir_.path() / "fresh" / "korimu" / "decoded";
+  const DecodeResult r = decode(flac("a.flac", multiTone16(8000, 1, 0.5)), {nested, 1 << 30});
+  ASSERT_EQ(r.status, DecodeStatus::kDecoded) << r.failure;
+  for (const fs::path& made : {nested, nested.parent_path(), nested.parent_path().parent_path()})
+    EXPECT_EQ(fs::status(made).permissions() & fs::perms::all, fs::perms::owner_all) << made;
+
+  const ScopedVariable home("HOME", dir_.path().string());
+  {
+    const ScopedVariable xdg("XDG_CACHE_HOME", std::string("relative/cache"));
+    EXPECT_EQ(defaultDecodeCache().folder, dir_.path() / ".cache" / "korimu" / "decoded");
+  }
+  const ScopedVariable noXdg("XDG_CACHE_HOME", std::nullopt);
+  const ScopedVariable relativeHome("HOME", std::string("."));
+  const fs::path folder = defaultDecodeCache().folder;
+  EXPECT_TRUE(folder.empty() || folder.is_absolute()) << folder;
+}
+
+// A link in a copy's place is neither analysed nor touched: the source is decoded again and the
+// link replaced by the copy.
+TEST_F(DecodeCacheTest, ALinkInACopysPlaceIsNotFollowed) {
+  const std::vector<int16_t> samples = multiTone16(8000, 1, 0.5);
+  const std::string a = flac("a.flac", samples);
+  const DecodeResult first = decode(a);
+  const DecodeResult other = decode(flac("b.flac", negated(samples)));
+  ASSERT_EQ(first.status, DecodeStatus::kDecoded) << first.failure;
+  ASSERT_EQ(other.status, DecodeStatus::kDecoded) << other.failure;
+  age(other.copy, std::chrono::minutes(60));
+  const fs::file_time_type otherTime = fs::last_write_time(other.copy);
+  fs::remove(first.copy);
+  fs::create_symlink(other.copy, first.copy);
+
+  const DecodeResult again = decode(a);
+  EXPECT_EQ(again.status, DecodeStatus::kDecoded);
+  EXPECT_FALSE(fs::is_symlink(again.copy));
+  EXPECT_EQ(copySamples(again.copy), samples);
+  EXPECT_EQ(fs::last_write_time(other.copy), otherTime);
+  EXPECT_EQ(copySamples(other.copy), negated(samples));
+}
+
+// The part file of a decode that was killed is removed by the next decode, and counted until then;
+// the part of a decode still running (it holds the file's lock) stays, and counts.
+TEST_F(DecodeCacheTest, LeftOverPartsAreRemovedAndCounted) {
+  const DecodeResult old = decode(flac("a.flac", multiTone16(8000, 1, 1.0)));
+  ASSERT_EQ(old.status, DecodeStatus::kDecoded) << old.failure;
+  age(old.copy, std::chrono::minutes(60));
+  const fs::path left = writeFile(folder() / ".part-Kil1ed", std::vector<uint8_t>(50000, 1));
+  age(left, std::chrono::minutes(120));
+  const fs::path running = writeFile(folder() / ".part-Runs01", std::vector<uint8_t>(40000, 2));
+  age(running, std::chrono::minutes(120));
+  const int held = ::open(running.c_str(), O_RDONLY);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+  // Room for the new copy and the running part, not for the old copy besides.
+  const uint64_t copyBytes = fs::file_size(old.copy);
+  const DecodeResult fresh =
+      decode(flac("b.flac", multiTone16(8000, 1, 1.0)), cache(copyBytes + 40000 + copyBytes / 2));
+  ::close(held);
+  ASSERT_EQ(fresh.status, DecodeStatus::kDecoded) << fresh.failure;
+  EXPECT_FALSE(fs::exists(left));
+  EXPECT_TRUE(fs::exists(running));
+  EXPECT_FALSE(fs::exists(old.copy));
+  EXPECT_TRUE(fs::exists(fresh.copy));
+}
+
+// A source rewritten with the same size and its time put back, and a copy whose samples were
+// overwritten behind an intact header, are both decoded again.
+TEST_F(DecodeCacheTest, StaleAndDamagedCopiesAreDecodedAgain) {
+  const std::vector<int16_t> before = multiTone16(8000, 2, 0.5), after = negated(before);
+  const std::string path = (dir_.path() / "take.wav").string();
+  ASSERT_TRUE(writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 8000, 2, before));
+  const DecodeResult first = decode(path);
+  ASSERT_EQ(first.status, DecodeStatus::kDecoded) << first.failure;
+  const uintmax_t size = fs::file_size(path);
+  const fs::file_time_type time = fs::last_write_time(path);
+  ASSERT_TRUE(writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 8000, 2, after));
+  ASSERT_EQ(fs::file_size(path), size);
+  fs::last_write_time(path, time);
+
+  const DecodeResult rewritten = decode(path);
+  EXPECT_EQ(rewritten.status, DecodeStatus::kDecoded);
+  EXPECT_EQ(copySamples(rewritten.copy), after);
+
+  const std::vector<uint8_t> whole = readFile(rewritten.copy);
+  std::vector<uint8_t> damaged = whole;
+  for (size_t i = 1000; i < 1100; ++i) damaged[i] = 0;
+  writeFile(rewritten.copy, damaged);
+  const DecodeResult repaired = decode(path);
+  EXPECT_EQ(repaired.status, DecodeStatus::kDecoded);
+  EXPECT_EQ(readFile(repaired.copy), whole);
+  EXPECT_EQ(decode(path).status, DecodeStatus::kCached);
+}
+
+}  // namespace
+}  // namespace korimu
