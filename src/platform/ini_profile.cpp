@@ -158,12 +158,13 @@ IniDocument loadProfile(const std::filesystem::path& file, ProfileStatus* status
     found = ProfileStatus::kMissing;
   } else if (std::filesystem::is_regular_file(file, ec)) {
     std::ifstream in(file, std::ios::binary);
-    if (in) {
-      const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-      if (!in.bad()) {
-        document.parse(text);
-        found = ProfileStatus::kRead;
-      }
+    // One byte past the limit tells a file that is too large, whatever its size said before.
+    std::string text(kProfileSizeLimit + 1, '\0');
+    in.read(text.data(), std::streamsize(text.size()));
+    text.resize(size_t(in.gcount()));
+    if (in.is_open() && !in.bad() && text.size() <= kProfileSizeLimit) {
+      document.parse(text);
+      found = ProfileStatus::kRead;
     }
   }
   if (status) *status = found;
