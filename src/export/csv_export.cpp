@@ -1,19 +1,16 @@
 #include "export/csv_export.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "core/sample_rate.h"
 #include "core/settings.h"
 #include "display/level_meter.h"
 #include "export/export_names.h"
+#include "platform/atomic_file.h"
 
 namespace korimu {
 
@@ -226,26 +223,7 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
     if (!ok) reason = std::strerror(errno);
     return ok;
   }
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    written += size_t(n);
-  }
-  const int writeError = written == text.size() ? 0 : errno;
-  if (::close(fd) != 0 || writeError != 0) {
-    reason = std::strerror(writeError != 0 ? writeError : errno);
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    return false;
-  }
-  return true;
+  return writeFileAtomically(path, text, reason);
 }
 
 }  // namespace korimu

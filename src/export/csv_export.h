@@ -25,11 +25,11 @@ std::string runCsv(const RunRecord& record);
 std::string crossSectionCsv(const RunRecord& record, int column, const uint8_t* depths,
                             const double* frequencies, int count);
 
-// The "# key,value" lines of a CSV's header block, in order, values unquoted.
+// The "# key,value" lines of a CSV's header block, in order, values unquoted and unescaped.
 std::vector<std::pair<std::string, std::string>> csvHeaderFields(std::string_view csv);
 
-// Writes `text` to `path` ("-" is standard output). False with the system's reason on failure;
-// a file that could not be written completely is removed.
+// Writes `text` to `path` ("-" is standard output), replacing the file only once the whole text
+// is written (see AtomicFile). False with the system's reason on failure.
 bool writeTextFile(const std::string& path, const std::string& text, std::string& reason);
 
 }  // namespace korimu
