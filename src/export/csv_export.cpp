@@ -34,10 +34,51 @@ std::string field(const std::string& text) {
   return quoted + '"';
 }
 
+// A header value kept on its one line: line breaks and other control characters are written as
+// \n, \r, \t or \xHH and a backslash as \\, so no file name can end the line early and read as
+// a row; the result is quoted as any field.
+std::string headerValue(const std::string& text) {
+  std::string escaped;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\' || c == '\n' || c == '\r' || c == '\t') {
+      escaped += '\\';
+      escaped += c == '\n' ? 'n' : c == '\r' ? 'r' : c == '\t' ? 't' : '\\';
+    } else if (byte < 0x20 || byte == 0x7F) {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      escaped += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+    } else {
+      escaped += c;
+    }
+  }
+  return field(escaped);
+}
+
+// The value headerValue escaped, given back (without its quotes).
+std::string unescapedValue(std::string_view value) {
+  std::string text;
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value[i] != '\\' || i + 1 == value.size()) {
+      text += value[i];
+      continue;
+    }
+    const char kind = value[++i];
+    if (kind == 'x' && i + 2 < value.size()) {
+      unsigned byte = 0;
+      std::from_chars(value.data() + i + 1, value.data() + i + 3, byte, 16);
+      text += char(byte);
+      i += 2;
+    } else {
+      text += kind == 'n' ? '\n' : kind == 'r' ? '\r' : kind == 't' ? '\t' : kind;
+    }
+  }
+  return text;
+}
+
 class CsvText {
  public:
   void meta(const std::string& key, const std::string& value) {
-    text_ += "# " + key + ',' + field(value) + '\n';
+    text_ += "# " + key + ',' + headerValue(value) + '\n';
   }
   void row(std::initializer_list<std::string> fields) {
     bool first = true;
@@ -211,7 +252,7 @@ std::vector<std::pair<std::string, std::string>> csvHeaderFields(std::string_vie
     } else {
       text = std::string(value);
     }
-    fields.emplace_back(std::string(line.substr(0, comma)), std::move(text));
+    fields.emplace_back(std::string(line.substr(0, comma)), unescapedValue(text));
   }
   return fields;
 }

@@ -1,6 +1,8 @@
 // The numbers behind a picture as CSV (UTF-8, comma separated, "." decimals whatever the locale):
-// a block of "# key,value" lines that names the file, where it was read and the settings, then a
-// header row and the rows of the view.
+// a block of "# key,value" lines that names the file, where it was read and the settings (each on
+// its one line: control characters and backslashes in a value are escaped as \n, \r, \t, \xHH
+// and \\, and a value with a comma or a quote is quoted), then a header row and the rows of the
+// view.
 //   spectra: index, frequency_hz, power, level (the depth 0..255 the graph draws);
 //   level meter: one row per band with its bins' frequency range;
 //   waveform zoom: one row per sample (or lag): index, time_ms, value, level;
