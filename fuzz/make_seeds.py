@@ -125,6 +125,7 @@ def main():
         "wave_reader": waves,
         "wave_info": waves,
         "render": render_seeds(waves),
+        "csv": render_seeds(waves),
         "settings_file": settings_seeds(),
     }
     for target, seeds in corpora.items():

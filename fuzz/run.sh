@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-targets=(render settings_file wave_reader wave_info)
+targets=(render settings_file wave_reader wave_info csv)
 
 scripts/setup.sh --fuzz
 build=build/fuzz
