@@ -126,6 +126,7 @@ def main():
         "wave_info": waves,
         "decode": waves,
         "render": render_seeds(waves),
+        "csv": render_seeds(waves),
         "settings_file": settings_seeds(),
     }
     for target, seeds in corpora.items():

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-targets=(render settings_file wave_reader wave_info decode)
+targets=(render settings_file wave_reader wave_info decode csv)
 
 scripts/setup.sh --fuzz
 build=build/fuzz

@@ -30,6 +30,7 @@
 #include "display/chart.h"
 #include "display/peak_readout.h"
 #include "display/status_texts.h"
+#include "platform/atomic_file.h"
 #include "platform/audio_device.h"
 #include "platform/fixed_font.h"
 #include "platform/message.h"
@@ -305,11 +306,8 @@ bool saveClientScreenshot(const std::string& path) {
   QBuffer buffer(&png);
   if (!buffer.open(QIODevice::WriteOnly) || !shell().client->grab().save(&buffer, "PNG"))
     return false;
-  std::FILE* out = std::fopen(path.c_str(), "wb");
-  if (!out) return false;
-  const bool written =
-      std::fwrite(png.constData(), 1, size_t(png.size()), out) == size_t(png.size());
-  return std::fclose(out) == 0 && written;
+  std::string reason;
+  return writeFileAtomically(path, std::string_view(png.constData(), size_t(png.size())), reason);
 }
 
 void destroyMainWindow() {

@@ -93,9 +93,16 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
   if (c.mode == HeadlessMode::kRender && c.fileName.empty())
     return usageError((c.outputPath.empty() ? "--csv" : "--render") +
                       std::string(" needs a WAV file"));
-  // Into a folder, every file is rendered; into a file, the last one is (as the window opens).
-  if (c.mode == HeadlessMode::kRender && namesFolder(c.outputPath))
+  // Into a folder, every file is rendered; a file output holds the render of one.
+  if (c.mode == HeadlessMode::kRender && namesFolder(c.outputPath)) {
     c.mode = HeadlessMode::kBatchRender;
+  } else if (c.mode == HeadlessMode::kRender && c.files.size() > 1) {
+    const bool picture = !c.outputPath.empty();
+    const std::string output = picture ? c.outputPath : c.renderOptions.front().second;
+    return usageError(std::string(picture ? "--render" : "--csv") + ": '" + output +
+                      "' takes one file, not " + std::to_string(c.files.size()) +
+                      "; several are rendered into a folder (--render OUTDIR/)");
+  }
   return c;
 }
 

@@ -115,6 +115,14 @@ int runBatchRender(const std::string& folder, const RenderOptions& options,
     std::fprintf(stderr, "korimu: %s\n", error.c_str());
     return 2;
   }
+  std::vector<std::string> outputs;
+  for (const BatchItem& item : items) outputs.insert(outputs.end(), {item.png, item.csv});
+  const std::string input = outputThatIsAnInput(outputs, files);
+  if (!input.empty()) {
+    std::fprintf(stderr, "korimu: '%s' is a file to analyse; it is not written over\n",
+                 input.c_str());
+    return 2;
+  }
   for (const std::string& dir : {folder, choices.csvPath}) {
     std::error_code ec;
     if (dir.empty() || fs::is_directory(dir, ec)) continue;

@@ -28,7 +28,8 @@ bool namesFolder(const std::string& path);
 
 // Renders every file, --jobs at a time (default: one per core); a file that fails has its messages
 // printed on stderr after its name and the others go on. Returns 0 when every file was written, 1
-// when any failed, 2 for bad options (found before any work).
+// when any failed, 2 for bad options and for an output that would replace an input (found before
+// any work).
 int runBatchRender(const std::string& folder, const RenderOptions& options,
                    const std::vector<std::string>& files);
 

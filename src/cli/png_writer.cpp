@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <csetjmp>
-#include <fstream>
+#include <string_view>
+
+#include "platform/atomic_file.h"
 
 namespace korimu {
 
@@ -73,10 +75,9 @@ std::vector<uint8_t> encodePng(const Canvas& canvas, int x, int y, int w, int h)
 bool writePng(const std::string& path, const Canvas& canvas, int x, int y, int w, int h) {
   const std::vector<uint8_t> png = encodePng(canvas, x, y, w, h);
   if (png.empty()) return false;
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
-  file.close();
-  return !file.fail();
+  std::string reason;
+  return writeFileAtomically(
+      path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()), reason);
 }
 
 }  // namespace korimu

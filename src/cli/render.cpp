@@ -1,14 +1,14 @@
 #include "cli/render.h"
 
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "cli/command_line.h"
@@ -21,6 +21,7 @@
 #include "display/display_state.h"
 #include "display/overview.h"
 #include "export/csv_export.h"
+#include "platform/atomic_file.h"
 #include "platform/event_pump.h"
 #include "platform/message.h"
 #include "run/run_driver.h"
@@ -220,23 +221,39 @@ struct RunProgress : RunListener {
   }
 };
 
-// Makes sure the PNG can be written before any work is done, without truncating a file that is
-// already there. Returns false with the system's reason; `created` tells whether an empty file
-// was left behind for the writer.
-bool probeOutput(const std::string& path, bool& created, std::string& reason) {
-  std::error_code ec;
-  const bool existed = std::filesystem::exists(path, ec);
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  ::close(fd);
-  created = !existed;
-  return true;
+// Makes sure an output can be made before any work is done: the file that will replace it is
+// started and dropped again, which leaves nothing behind. Returns false with the system's reason.
+bool probeOutput(const std::string& path, std::string& reason) {
+  AtomicFile probe;
+  return probe.open(path, reason);
 }
 
 }  // namespace
+
+std::string outputThatIsAnInput(const std::vector<std::string>& outputs,
+                                const std::vector<std::string>& inputs) {
+  const auto spelledOut = [](const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::absolute(path, ec).lexically_normal().string();
+  };
+  std::set<std::pair<dev_t, ino_t>> files;
+  std::set<std::string> names;
+  for (const std::string& input : inputs) {
+    struct stat s {};
+    if (::stat(input.c_str(), &s) == 0) files.emplace(s.st_dev, s.st_ino);
+    if (::lstat(input.c_str(), &s) == 0) files.emplace(s.st_dev, s.st_ino);
+    names.insert(spelledOut(input));
+  }
+  // An output replaces what its own name holds: a link there is replaced, not followed.
+  for (const std::string& output : outputs) {
+    if (output.empty() || output == "-") continue;
+    struct stat s {};
+    if ((::lstat(output.c_str(), &s) == 0 && files.count({s.st_dev, s.st_ino}) != 0) ||
+        names.count(spelledOut(output)) != 0)
+      return output;
+  }
+  return {};
+}
 
 void explainOpenFailure(const WaveSource& source, const std::string& path) {
   const std::string& reason = source.mmio.openFailure();
@@ -300,17 +317,17 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
     }
     document.position = choices.position;
   }
-  bool createdOutput = false, createdCsv = false;
   std::string reason;
-  for (const auto& [path, created] :
-       {std::pair{outputPath, &createdOutput}, std::pair{csvPath, &createdCsv}}) {
+  for (const std::string& path : {outputPath, csvPath}) {
     if (path.empty() || path == "-") continue;
-    if (!probeOutput(path, *created, reason)) {
+    if (!probeOutput(path, reason)) {
       showMessage(formatText("korimu: cannot create '%s': %s", path.c_str(), reason.c_str()));
       closeWave(wave, true);
       return 1;
     }
   }
+
+  if (follower) follower->fileOpened(opened);
 
   DisplayState& display = session.display;
   display.surfaces.window =
@@ -336,11 +353,11 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   progress.finish();
   closeWave(wave, true);
 
+  // A run that could not start (the file went away since it was opened, or its samples do not
+  // fit in memory) has said why; it leaves nothing to write.
+  if (!progress.numbers.drawn) return 1;
   if (!csvPath.empty() && !writeTextFile(csvPath, runCsv(progress.numbers), reason)) {
     showMessage(formatText("korimu: cannot write '%s': %s", csvPath.c_str(), reason.c_str()));
-    std::error_code ec;
-    if (createdCsv) std::filesystem::remove(csvPath, ec);
-    if (createdOutput) std::filesystem::remove(outputPath, ec);
     return 1;
   }
   if (outputPath.empty()) return 0;
@@ -350,8 +367,6 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
           : writePng(outputPath, window, 0, 0, window.width(), window.height());
   if (!written) {
     showMessage(formatText("korimu: cannot write '%s'", outputPath.c_str()));
-    std::error_code ec;
-    if (createdOutput) std::filesystem::remove(outputPath, ec);
     return 1;
   }
   return 0;
@@ -361,7 +376,19 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
               const std::string& fileName, RunListener* follower) {
   RenderSetup setup;
   if (!prepareRender(options, setup)) return 2;
-  return renderFile(setup, fileName, outputPath, setup.choices.csvPath, follower);
+  const std::string& csvPath = setup.choices.csvPath;
+  const std::string input = outputThatIsAnInput({outputPath, csvPath}, {fileName});
+  if (!input.empty()) {
+    std::fprintf(stderr, "korimu: '%s' is the file to analyse; it is not written over\n",
+                 input.c_str());
+    return 2;
+  }
+  if (!outputPath.empty() && !outputThatIsAnInput({csvPath}, {outputPath}).empty()) {
+    std::fprintf(stderr, "korimu: '%s' cannot take both the picture and the numbers\n",
+                 csvPath.c_str());
+    return 2;
+  }
+  return renderFile(setup, fileName, outputPath, csvPath, follower);
 }
 
 }  // namespace korimu

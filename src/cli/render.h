@@ -40,20 +40,30 @@ bool applyRenderOptions(const RenderOptions& options, AppSettings& settings, Ren
 // (exit code 2).
 bool prepareRender(const RenderOptions& options, RenderSetup& setup);
 
+// The first of `outputs` that would replace one of `inputs` ("" when none does): the same name
+// however it is spelled, or the same file under another name (a link at an output's name is
+// replaced, not followed, so it is not the file it points at). "" and "-" (no file, standard
+// output) are never inputs.
+std::string outputThatIsAnInput(const std::vector<std::string>& outputs,
+                                const std::vector<std::string>& inputs);
+
 // Renders one file into pngPath ("" none) and csvPath ("" none, "-" standard output) in a session
 // of its own under a copy of setup.settings (so renders on several threads share nothing). The
 // reader's messages and every failure go through showMessage. Returns 0 when written, 1 for file
 // problems, 2 for a --position the file does not allow.
 
-// A follower hears when the run enters and leaves its running state (for timing it).
+// A follower hears when the file has been opened, before the run opens it again (fileOpened), and
+// when the run enters and leaves its running state (for timing it). A run that cannot start
+// (the file is gone by then) returns 1 and writes nothing.
 int renderFile(const RenderSetup& setup, const std::string& fileName, const std::string& pngPath,
                const std::string& csvPath, RunListener* follower = nullptr);
 
 // The whole command (outputPath "" writes no PNG, only the --csv table): settings from the INI
 // file, the options, the run and the PNG. Returns the exit code: 0 when written, 1 for file
 // problems (the reader's message is printed, or why the output cannot be created, which is found
-// out before anything is analysed), 2 for bad options. A follower hears when the run enters and
-// leaves its running state (for timing it).
+// out before anything is analysed), 2 for bad options and for an output that is the input (or
+// the other output). A follower hears when the run enters and leaves its running state (for
+// timing it).
 int runRender(const std::string& outputPath, const RenderOptions& options,
               const std::string& fileName, RunListener* follower = nullptr);
 

@@ -1,8 +1,8 @@
 // Persistence of the seven lasting settings in KORIMU.INI, section "KORIMU". The file lives at
 // $XDG_CONFIG_HOME/korimu/KORIMU.INI (~/.config/korimu/KORIMU.INI when that is not set or not an
 // absolute path; the home folder comes from the password database when HOME is not set).
-// Settings that were there but could not be read are never written back: the file keeps what
-// the user has in it.
+// Settings that were there but could not be read (or a file too large to be settings) are never
+// written back: the file keeps what the user has in it.
 #pragma once
 
 #include <cstdint>

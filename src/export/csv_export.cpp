@@ -1,19 +1,16 @@
 #include "export/csv_export.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "core/sample_rate.h"
 #include "core/settings.h"
 #include "display/level_meter.h"
 #include "export/export_names.h"
+#include "platform/atomic_file.h"
 
 namespace korimu {
 
@@ -37,10 +34,51 @@ std::string field(const std::string& text) {
   return quoted + '"';
 }
 
+// A header value kept on its one line: line breaks and other control characters are written as
+// \n, \r, \t or \xHH and a backslash as \\, so no file name can end the line early and read as
+// a row; the result is quoted as any field.
+std::string headerValue(const std::string& text) {
+  std::string escaped;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\' || c == '\n' || c == '\r' || c == '\t') {
+      escaped += '\\';
+      escaped += c == '\n' ? 'n' : c == '\r' ? 'r' : c == '\t' ? 't' : '\\';
+    } else if (byte < 0x20 || byte == 0x7F) {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      escaped += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+    } else {
+      escaped += c;
+    }
+  }
+  return field(escaped);
+}
+
+// The value headerValue escaped, given back (without its quotes).
+std::string unescapedValue(std::string_view value) {
+  std::string text;
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value[i] != '\\' || i + 1 == value.size()) {
+      text += value[i];
+      continue;
+    }
+    const char kind = value[++i];
+    if (kind == 'x' && i + 2 < value.size()) {
+      unsigned byte = 0;
+      std::from_chars(value.data() + i + 1, value.data() + i + 3, byte, 16);
+      text += char(byte);
+      i += 2;
+    } else {
+      text += kind == 'n' ? '\n' : kind == 'r' ? '\r' : kind == 't' ? '\t' : kind;
+    }
+  }
+  return text;
+}
+
 class CsvText {
  public:
   void meta(const std::string& key, const std::string& value) {
-    text_ += "# " + key + ',' + field(value) + '\n';
+    text_ += "# " + key + ',' + headerValue(value) + '\n';
   }
   void row(std::initializer_list<std::string> fields) {
     bool first = true;
@@ -214,7 +252,7 @@ std::vector<std::pair<std::string, std::string>> csvHeaderFields(std::string_vie
     } else {
       text = std::string(value);
     }
-    fields.emplace_back(std::string(line.substr(0, comma)), std::move(text));
+    fields.emplace_back(std::string(line.substr(0, comma)), unescapedValue(text));
   }
   return fields;
 }
@@ -226,26 +264,7 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
     if (!ok) reason = std::strerror(errno);
     return ok;
   }
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    written += size_t(n);
-  }
-  const int writeError = written == text.size() ? 0 : errno;
-  if (::close(fd) != 0 || writeError != 0) {
-    reason = std::strerror(writeError != 0 ? writeError : errno);
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    return false;
-  }
-  return true;
+  return writeFileAtomically(path, text, reason);
 }
 
 }  // namespace korimu

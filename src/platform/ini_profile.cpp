@@ -1,8 +1,6 @@
 #include "platform/ini_profile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/atomic_file.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -158,12 +156,13 @@ IniDocument loadProfile(const std::filesystem::path& file, ProfileStatus* status
     found = ProfileStatus::kMissing;
   } else if (std::filesystem::is_regular_file(file, ec)) {
     std::ifstream in(file, std::ios::binary);
-    if (in) {
-      const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-      if (!in.bad()) {
-        document.parse(text);
-        found = ProfileStatus::kRead;
-      }
+    // One byte past the limit tells a file that is too large, whatever its size said before.
+    std::string text(kProfileSizeLimit + 1, '\0');
+    in.read(text.data(), std::streamsize(text.size()));
+    text.resize(size_t(in.gcount()));
+    if (in.is_open() && !in.bad() && text.size() <= kProfileSizeLimit) {
+      document.parse(text);
+      found = ProfileStatus::kRead;
     }
   }
   if (status) *status = found;
@@ -196,31 +195,9 @@ bool saveProfileAtomically(const std::filesystem::path& link, const IniDocument&
   // file in its place.
   const std::filesystem::path file = profileWriteTarget(link);
   std::error_code ec;
-  const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
-  std::filesystem::create_directories(folder, ec);
-  std::string temporary = (folder / (file.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return false;
-  const std::string text = document.text();
-  bool ok = true;
-  size_t written = 0;
-  while (ok && written < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-    if (n <= 0)
-      ok = false;
-    else
-      written += size_t(n);
-  }
-  ok = ok && ::fsync(fd) == 0;
-  // The replacement keeps the old file's permissions (a new one is readable by all, like a
-  // freshly created file), not mkstemp's owner-only mode.
-  struct stat old {};
-  const mode_t mode = ::stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-  ok = ::fchmod(fd, mode) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && std::rename(temporary.c_str(), file.c_str()) == 0;
-  if (!ok) ::unlink(temporary.c_str());
-  return ok;
+  if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
+  std::string reason;
+  return writeFileAtomically(file.string(), document.text(), reason);
 }
 
 bool writeProfileString(const std::filesystem::path& file, std::string_view section,

@@ -42,7 +42,7 @@ class IniDocument {
 enum class ProfileStatus {
   kMissing,     // no such file: the defaults apply and the file may be created
   kRead,        // read whole
-  kUnreadable,  // there, but it could not be read (permissions, a folder, an I/O error)
+  kUnreadable,  // there, but it could not be read (permissions, a folder, an I/O error, too large)
 };
 
 // GetPrivateProfileString: the value (cut to bufferSize - 1 bytes) or the default.
@@ -50,8 +50,12 @@ std::string readProfileString(const std::filesystem::path& file, std::string_vie
                               std::string_view key, std::string_view defaultValue,
                               size_t bufferSize = 32);
 
-// Reads the whole file into a document; a missing or unreadable file gives an empty one, and
-// `status` (when given) tells which.
+// The largest settings file read: the program's own keys take a few hundred bytes, and a larger
+// file (a mistake, or a file made to be slow to read) is taken as unreadable.
+inline constexpr size_t kProfileSizeLimit = 64 * 1024;
+
+// Reads the whole file into a document; a missing, unreadable or too large file gives an empty
+// one, and `status` (when given) tells which.
 IniDocument loadProfile(const std::filesystem::path& file, ProfileStatus* status = nullptr);
 // The file a write to `file` replaces: `file` itself, or the end of its chain of symbolic links.
 std::filesystem::path profileWriteTarget(const std::filesystem::path& file);

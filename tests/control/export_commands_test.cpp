@@ -2,7 +2,9 @@
 // and then the same picture and the same numbers as the command line writes for the same settings.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "cli/render.h"
 #include "cli/render_test_support.h"
@@ -94,6 +96,34 @@ TEST(ExportCommands, WindowSavesWhatTheCommandLineWrites) {
   EXPECT_EQ(view.proposed[1], scope.out("トーン 1-chart-fft.csv"));
   EXPECT_EQ(testing::readFile(scope.out("窓から 保存.png")), testing::readFile(png));
   EXPECT_EQ(testing::readFile(scope.out("窓から 保存.csv")), testing::readFile(csv));
+}
+
+// A link planted where the window saves is replaced by the saved file; what it pointed at is
+// left as it was.
+TEST(ExportCommands, SavesReplaceALinkAtTheChosenName) {
+  RenderScope scope;
+  const std::string wav = scope.file("take.wav", ToneFile{});
+  SavingView view;
+  view.folder = scope.dir.path().string();
+  Controller controller(view);
+  DisplayState& display = controller.session().display;
+  display.surfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
+  prepareAnalysis(display, controller.session().settings.musicalKey);
+  controller.session().document.fileName = wav;
+  controller.openFile();
+  controller.command(kAnalyzeId);
+  closeWave(controller.session().wave, true);
+
+  const std::string victim = scope.dir.write("victim.txt", {'m', 'i', 'n', 'e'});
+  const std::string png = scope.out("窓から 保存.png"), csv = scope.out("窓から 保存.csv");
+  for (const std::string& link : {png, csv}) std::filesystem::create_symlink(victim, link);
+  controller.command(kSavePictureId);
+  controller.command(kSaveNumbersId);
+  EXPECT_EQ(testing::readFile(victim), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+  for (const std::string& saved : {png, csv}) {
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(saved)));
+    EXPECT_GT(std::filesystem::file_size(saved), 100u) << saved;
+  }
 }
 
 }  // namespace

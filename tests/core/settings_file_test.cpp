@@ -251,6 +251,26 @@ TEST(SettingsSafety, AnUnreadableFileIsNeverWrittenBack) {
             1);
 }
 
+// A file larger than any settings file (10 MB of line ends once cost a gigabyte to read) is not
+// read past the limit: it is unreadable, the defaults apply, and it is never replaced. A file at
+// the limit is still read.
+TEST_F(SettingsFileTest, AFileBeyondTheSizeLimitIsUnreadableAndKept) {
+  const std::string settingsPart = "[KORIMU]\nmado=3\n;";
+  const std::string atLimit =
+      settingsPart + std::string(kProfileSizeLimit - settingsPart.size(), 'x');
+  for (const std::string& stored : {atLimit + "x", atLimit + std::string(10 << 20, '\n')}) {
+    std::ofstream(file_, std::ios::binary) << stored;
+    settings.windowFunction = WindowFunction::kGauss424;
+    EXPECT_EQ(loadSettingsFrom(file_, kNewShell, settings), ProfileStatus::kUnreadable);
+    EXPECT_EQ(settings.windowFunction, WindowFunction::kHanning);
+    EXPECT_FALSE(saveSettingsTo(file_, kNewShell, settings));
+    EXPECT_EQ(std::filesystem::file_size(file_), stored.size());
+  }
+  std::ofstream(file_, std::ios::binary) << atLimit;
+  EXPECT_EQ(loadSettingsFrom(file_, kNewShell, settings), ProfileStatus::kRead);
+  EXPECT_EQ(settings.windowFunction, WindowFunction::kTriangle);
+}
+
 TEST_F(SettingsFileTest, AFolderInPlaceOfTheFileIsNotReplaced) {
   std::filesystem::create_directories(file_ / "inside");
   EXPECT_EQ(loadSettingsFrom(file_, kNewShell, settings), ProfileStatus::kUnreadable);

@@ -1,0 +1,171 @@
+#include "platform/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+
+namespace korimu {
+
+namespace {
+
+constexpr int kNameAttempts = 100;
+
+std::string systemReason(int error) {
+  return std::strerror(error);
+}
+
+std::string folderOf(const std::string& path) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  return folder.empty() ? std::string(".") : folder.string();
+}
+
+// A hidden name beside `path` that nothing else is likely to use: ".NAME.XXXXXXXX".
+std::string temporaryName(const std::string& path, int attempt) {
+  static constexpr char kLetters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  unsigned char random[8] = {};
+  if (::getrandom(random, sizeof random, GRND_NONBLOCK) != ssize_t(sizeof random)) {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    const uint64_t mixed = uint64_t(now.tv_nsec) * 0x9E3779B97F4A7C15ull ^ uint64_t(::getpid()) ^
+                           uint64_t(attempt) << 40;
+    std::memcpy(random, &mixed, sizeof random);
+  }
+  std::string suffix;
+  for (const unsigned char r : random) suffix += kLetters[r % (sizeof kLetters - 1)];
+  // Room for the dots and the suffix within a name's 255 bytes.
+  const std::string name = std::filesystem::path(path).filename().string().substr(0, 200);
+  return (std::filesystem::path(folderOf(path)) / ("." + name + "." + suffix)).string();
+}
+
+// A nameless file in `folder`, or -1 with errno (EOPNOTSUPP and the like where the file system
+// cannot make one).
+int openUnnamed(const std::string& folder) {
+  return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+bool cannotMakeUnnamed(int error) {
+  return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+}  // namespace
+
+AtomicFile::~AtomicFile() {
+  discard();
+}
+
+bool AtomicFile::open(const std::string& path, std::string& reason) {
+  discard();
+  struct stat there {};
+  if (::lstat(path.c_str(), &there) == 0 && S_ISDIR(there.st_mode)) {
+    reason = systemReason(EISDIR);
+    return false;
+  }
+  path_ = path;
+  fd_ = openUnnamed(folderOf(path));
+  if (fd_ >= 0) return true;
+  if (!cannotMakeUnnamed(errno)) {
+    reason = systemReason(errno);
+    return false;
+  }
+  // The mode lets the umask decide, as for any new file.
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    const std::string name = temporaryName(path, attempt);
+    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd_ >= 0) {
+      temporary_ = name;
+      return true;
+    }
+    if (errno != EEXIST) break;
+  }
+  reason = systemReason(errno);
+  return false;
+}
+
+bool AtomicFile::write(std::string_view bytes, std::string& reason) {
+  if (fd_ < 0) {
+    reason = systemReason(EBADF);
+    return false;
+  }
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      reason = systemReason(n < 0 ? errno : ENOSPC);
+      discard();
+      return false;
+    }
+    bytes.remove_prefix(size_t(n));
+  }
+  return true;
+}
+
+bool AtomicFile::linkUnnamed(std::string& reason) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    const std::string name = temporaryName(path_, attempt);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+        (errno != EEXIST && ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)) {
+      temporary_ = name;
+      return true;
+    }
+    if (errno != EEXIST) break;
+  }
+  reason = systemReason(errno);
+  return false;
+}
+
+bool AtomicFile::commit(std::string& reason) {
+  if (fd_ < 0) {
+    reason = systemReason(EBADF);
+    return false;
+  }
+  // A plain file being replaced keeps its permissions; a link or nothing there leaves the umask's.
+  struct stat old {};
+  bool ok = true;
+  if (::lstat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+      ::fchmod(fd_, old.st_mode & 0777) != 0) {
+    reason = systemReason(errno);
+    ok = false;
+  }
+  if (ok && ::fsync(fd_) != 0) {
+    reason = systemReason(errno);
+    ok = false;
+  }
+  ok = ok && (!temporary_.empty() || linkUnnamed(reason));
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0 && ok) {
+    reason = systemReason(errno);
+    ok = false;
+  }
+  if (ok && std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    reason = systemReason(errno);
+    ok = false;
+  }
+  if (ok) temporary_.clear();
+  discard();
+  return ok;
+}
+
+void AtomicFile::discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  temporary_.clear();
+}
+
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string& reason) {
+  AtomicFile file;
+  return file.open(path, reason) && file.write(bytes, reason) && file.commit(reason);
+}
+
+}  // namespace korimu

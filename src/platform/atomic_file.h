@@ -1,0 +1,42 @@
+// Files that appear whole or not at all. The bytes go to a file beside the target that has no name
+// yet (or, where the file system cannot make one, a hidden temporary name), are flushed to the
+// disk, and the finished file is renamed over the target. A failure at any step (a full disk, a
+// write error, a process killed part-way) leaves the old file as it was; a symbolic link standing
+// at the target's name is replaced, never written through.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace korimu {
+
+class AtomicFile {
+ public:
+  AtomicFile() = default;
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  // Starts the file that will replace `path`. False with the system's reason when it cannot be
+  // made there (no such folder, no permission, a read-only file system, a folder at `path`).
+  bool open(const std::string& path, std::string& reason);
+  // Appends the bytes; false with the system's reason (the file is then discarded).
+  bool write(std::string_view bytes, std::string& reason);
+  // Flushes the file and puts it in place of `path`, keeping the permissions of a plain file that
+  // was there. False with the reason when it could not; the old file is then untouched.
+  bool commit(std::string& reason);
+  // Drops the unfinished file (the destructor does the same).
+  void discard();
+
+ private:
+  bool linkUnnamed(std::string& reason);
+
+  std::string path_;
+  std::string temporary_;  // the temporary name, once the file has one
+  int fd_ = -1;
+};
+
+// Replaces `path` with `bytes` in one step as above. False with the system's reason.
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string& reason);
+
+}  // namespace korimu

@@ -1,0 +1,253 @@
+// What the command line writes: never over a file it analyses, never through a link planted at an
+// output's name, never half a file, one file per file output, nothing at all when the run could
+// not happen, and a CSV header that no file name can break.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/batch_render.h"
+#include "cli/command_line.h"
+#include "cli/render.h"
+#include "export/csv_export.h"
+#include "render_test_support.h"
+#include "wave/sndfile_writer.h"
+
+namespace korimu::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string textOf(const std::string& path) {
+  const std::vector<uint8_t> bytes = readFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// Runs a render with stderr captured; returns the exit code.
+int renderQuietly(const std::function<int()>& render, std::string* errors = nullptr) {
+  ::testing::internal::CaptureStderr();
+  const int code = render();
+  const std::string text = ::testing::internal::GetCapturedStderr();
+  if (errors) *errors = text;
+  return code;
+}
+
+TEST(Outputs, AnOutputThatIsAnInputIsRefusedAndTheInputKept) {
+  RenderScope scope;
+  const std::string wav = scope.file("take.wav", ToneFile{});
+  const std::vector<uint8_t> recording = readFile(wav);
+  fs::create_directory(scope.out("sub"));
+  fs::create_hard_link(wav, scope.out("take-too.png"));
+  const std::string unrelated = scope.out("x.png");
+  struct Case {
+    std::string png, csv;
+  };
+  const Case cases[] = {
+      {wav, ""},                                // --render take.wav take.wav
+      {"", wav},                                // --csv take.wav take.wav
+      {scope.out("sub/../take.wav"), ""},       // spelled another way
+      {scope.out("take-too.png"), ""},          // another name of the same file
+      {unrelated, scope.out("./take.wav")},     // the numbers over it beside a picture
+      {unrelated, scope.out("sub/../x.png")}};  // both outputs one file
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.png + " / " + c.csv);
+    RenderOptions options;
+    if (!c.csv.empty()) options.emplace_back("csv", c.csv);
+    std::string errors;
+    EXPECT_EQ(renderQuietly([&] { return runRender(c.png, options, wav); }, &errors), 2);
+    EXPECT_FALSE(errors.empty());
+    EXPECT_EQ(readFile(wav), recording);
+    EXPECT_FALSE(fs::exists(unrelated));
+  }
+  // In a batch: the picture of one input would be another input (a WAV with a picture's name).
+  fs::create_directory(scope.out("out"));
+  const std::string oddlyNamed = scope.file("out/a.png", ToneFile{});
+  std::string errors;
+  EXPECT_EQ(renderQuietly(
+                [&] {
+                  return runBatchRender(scope.out("out/"), {}, {wav, oddlyNamed});
+                },
+                &errors),
+            2);
+  EXPECT_NE(errors.find("'" + scope.out("out/a.png") + "'"), std::string::npos) << errors;
+  EXPECT_EQ(readFile(oddlyNamed), recording);
+  EXPECT_EQ(namesIn(scope.out("out")), std::vector<std::string>{"a.png"});
+}
+
+TEST(Outputs, ALinkPlantedAtAnOutputIsReplacedNotFollowed) {
+  RenderScope scope;
+  const std::string wav = scope.file("take.wav", ToneFile{});
+  const std::string victim = scope.dir.write("victim.txt", {'m', 'i', 'n', 'e'});
+  fs::create_directory(scope.out("out"));
+  const std::string png = scope.out("out.png"), csv = scope.out("out.csv");
+  const std::string batchPng = scope.out("out/take.png");
+  for (const std::string& link : {png, csv, batchPng}) fs::create_symlink(victim, link);
+
+  ASSERT_EQ(renderQuietly([&] { return runRender(png, {{"csv", csv}}, wav); }), 0);
+  ASSERT_EQ(renderQuietly([&] { return runBatchRender(scope.out("out/"), {}, {wav}); }), 0);
+  EXPECT_EQ(textOf(victim), "mine");
+  for (const std::string& output : {png, csv, batchPng}) {
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(output))) << output;
+  }
+  EXPECT_FALSE(loadPng(png).isNull());
+  EXPECT_EQ(readFile(batchPng), readFile(png));
+  const auto header = csvHeaderFields(textOf(csv));
+  ASSERT_FALSE(header.empty());
+  EXPECT_EQ(header.front().second, "complete");
+}
+
+// `korimu --render out/chart.png --csv - take.wav | head -c 10`: the reader goes away while the
+// numbers are written, the signal ends the program, and no picture is left.
+TEST(Outputs, AReaderThatGoesAwayLeavesNoPicture) {
+  RenderScope scope;
+  const std::string wav = scope.file("take.wav", ToneFile{});
+  fs::create_directory(scope.out("out"));
+  const std::string png = scope.out("out/chart.png");
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  std::fflush(stdout);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(ends[0]);  // nobody reads
+    ::dup2(ends[1], STDOUT_FILENO);
+    ::signal(SIGPIPE, SIG_DFL);
+    ::_exit(renderQuietly([&] { return runRender(png, {{"csv", "-"}}, wav); }));
+  }
+  ::close(ends[0]);
+  ::close(ends[1]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << status;
+  EXPECT_TRUE(namesIn(scope.out("out")).empty());
+}
+
+TEST(Outputs, AFullDiskLeavesTheOldFilesWhole) {
+  RenderScope scope;
+  const std::string wav = scope.file("take.wav", ToneFile{});
+  const fs::path disk = scope.out("disk");
+  fs::create_directory(disk);
+  if (::mount("korimu-test", disk.c_str(), "tmpfs", 0, "size=64k") != 0)
+    GTEST_SKIP() << "a small disk cannot be mounted here (" << std::strerror(errno)
+                 << "), so a full one is not tried";
+  struct Unmount {
+    const fs::path& disk;
+    ~Unmount() { ::umount2(disk.c_str(), MNT_DETACH); }
+  } unmount{disk};
+  const std::string png = (disk / "chart.png").string(), csv = (disk / "numbers.csv").string();
+  writeFile(png, {'o', 'l', 'd'});
+  writeFile(csv, {'o', 'l', 'd', ','});
+  {
+    // The rest of the disk is taken.
+    FILE* filler = std::fopen((disk / "filler").c_str(), "wb");
+    ASSERT_NE(filler, nullptr);
+    const std::vector<char> block(4096, 'x');
+    while (std::fwrite(block.data(), 1, block.size(), filler) == block.size()) {
+    }
+    std::fclose(filler);
+  }
+
+  std::string errors;
+  EXPECT_EQ(renderQuietly([&] { return runRender(png, {{"view", "chart"}}, wav); }, &errors), 1);
+  EXPECT_NE(errors.find("cannot write"), std::string::npos) << errors;
+  EXPECT_EQ(renderQuietly([&] { return runRender("", {{"csv", csv}}, wav); }, &errors), 1);
+  EXPECT_NE(errors.find("No space left on device"), std::string::npos) << errors;
+  EXPECT_EQ(textOf(png), "old");
+  EXPECT_EQ(textOf(csv), "old,");
+  EXPECT_EQ(namesIn(disk), (std::vector<std::string>{"chart.png", "filler", "numbers.csv"}));
+}
+
+TEST(Outputs, SeveralFilesIntoOneFileAreAUsageError) {
+  const CommandLine both = parseArguments(
+      {"korimu", "--render", "charts", "--csv", "numbers", "a.wav", "b.wav", "c.wav"});
+  EXPECT_EQ(both.mode, HeadlessMode::kUsageError);
+  EXPECT_NE(both.error.find("'charts' takes one file, not 3"), std::string::npos) << both.error;
+  const CommandLine numbers = parseArguments({"korimu", "--csv", "numbers", "a.wav", "b.wav"});
+  EXPECT_EQ(numbers.mode, HeadlessMode::kUsageError);
+  EXPECT_NE(numbers.error.find("--csv: 'numbers' takes one file, not 2"), std::string::npos)
+      << numbers.error;
+  EXPECT_EQ(parseArguments({"korimu", "--csv", "numbers", "a.wav"}).mode, HeadlessMode::kRender);
+}
+
+// The file (or its decoded copy) is removed after the render opened it and before the run opens
+// it again: the reader's message, exit code 1 and no picture or numbers.
+TEST(Outputs, AFileGoneBeforeTheRunWritesNothing) {
+  RenderScope scope;
+  const std::string wav = scope.file("take.wav", ToneFile{});
+  const std::string flac = scope.out("take.flac");
+  ASSERT_TRUE(
+      writeSndfile(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 1, multiTone16(22050, 1, 0.5)));
+  struct Remover : RunListener {
+    std::function<void()> remove;
+    void fileOpened(const WaveOpenResult&) override { remove(); }
+  } remover;
+  const std::pair<std::string, std::function<void()>> cases[] = {
+      {wav, [&] { fs::remove(wav); }},
+      // Every decoded copy, wherever the cache keeps it.
+      {flac, [&] {
+         for (const auto& entry : fs::recursive_directory_iterator(scope.out("korimu")))
+           if (entry.is_regular_file()) fs::remove(entry.path());
+       }}};
+  for (const auto& [input, remove] : cases) {
+    SCOPED_TRACE(input);
+    remover.remove = remove;
+    const std::string png = scope.out("chart.png"), csv = scope.out("numbers.csv");
+    std::string errors;
+    EXPECT_EQ(renderQuietly(
+                  [&] {
+                    return runRender(png, {{"csv", csv}}, input, &remover);
+                  },
+                  &errors),
+              1);
+    EXPECT_NE(errors.find("ファイルを開けません。"), std::string::npos) << errors;
+    EXPECT_FALSE(fs::exists(png));
+    EXPECT_FALSE(fs::exists(csv));
+  }
+}
+
+TEST(Outputs, AFileNameCannotBreakTheCsvHeader) {
+  RenderScope scope;
+  const std::string odd = scope.file("take\n1,\"2\"\\\r3\t.wav", ToneFile{});
+  const std::string plain = scope.file("take.wav", ToneFile{});
+  const std::string oddCsv = scope.out("odd.csv"), plainCsv = scope.out("plain.csv");
+  ASSERT_EQ(renderQuietly([&] { return runRender("", {{"csv", oddCsv}}, odd); }), 0);
+  ASSERT_EQ(renderQuietly([&] { return runRender("", {{"csv", plainCsv}}, plain); }), 0);
+
+  // The header gives the name back, and the two tables have the same lines after the header.
+  const auto header = csvHeaderFields(textOf(oddCsv));
+  ASSERT_EQ(header.size(), csvHeaderFields(textOf(plainCsv)).size());
+  const auto file = std::find_if(header.begin(), header.end(),
+                                 [](const auto& field) { return field.first == "file"; });
+  ASSERT_NE(file, header.end());
+  EXPECT_EQ(file->second, odd);
+  const auto lines = [](const std::string& text) {
+    std::vector<std::string> all;
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+      end = text.find('\n', start);
+      all.push_back(text.substr(start, end - start));
+    }
+    return all;
+  };
+  const std::vector<std::string> oddLines = lines(textOf(oddCsv));
+  const std::vector<std::string> plainLines = lines(textOf(plainCsv));
+  ASSERT_EQ(oddLines.size(), plainLines.size());
+  for (size_t i = header.size(); i < oddLines.size(); ++i) EXPECT_EQ(oddLines[i], plainLines[i]);
+}
+
+}  // namespace
+}  // namespace korimu::testing
