@@ -26,7 +26,15 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config"  # the INI's defaults, not the user's settings
 
-echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores"
+# The machine, so that every figure copied from here can name it.
+cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')
+memory=$(awk '/^MemTotal:/ { printf "%.1f GB", $2 / 1048576 }' /proc/meminfo)
+system=$(. /etc/os-release && echo "$PRETTY_NAME")
+compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+echo "machine: $cpu, $(nproc) cores, $memory memory, $system, kernel $(uname -r)"
+echo "build: $build_type, $("$compiler" --version | head -1)"
+echo "load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "sox: $(sox --version | sed 's/.*SoX //')"
 # Pink noise with a slow sweep over it, so every analyser has something to find.
 sox -n -r 44100 -b 16 -c 2 "$work/ten-seconds.wav" synth 10 pinknoise synth 10 sine mix 100-8000 \
@@ -81,4 +89,6 @@ done
 rss "fft, 10-minute file, last minute" --position $((44100 * 4 * 590)) "$work/ten-minutes.wav"
 rss "fft, 10-minute file, span 524288" --span 524288 "$work/ten-minutes.wav"
 rss "fft N=2^16, 10-minute file" --block-order 16 "$work/ten-minutes.wav"
+echo
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 exit $over

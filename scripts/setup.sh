@@ -23,12 +23,12 @@ packages=(
   libsndfile1-dev
 )
 
-# Tests: GoogleTest, zlib (the golden-picture tests read PNGs), the desktop-entry, AppStream and
-# man-page validators, a PulseAudio server for playback, and an X server with a window manager
-# and the tools that drive it. Benchmarks: Google Benchmark, FFTW and sox as peers.
+# Tests: GoogleTest, zlib (the golden-picture tests read PNGs), the desktop-entry, AppStream,
+# man-page and Debian-package validators, a PulseAudio server for playback, and an X server with a
+# window manager and the tools that drive it. Benchmarks: Google Benchmark, FFTW and sox as peers.
 test_packages=(
   libgtest-dev libgmock-dev zlib1g-dev
-  desktop-file-utils appstream mandoc
+  desktop-file-utils appstream mandoc lintian
   pulseaudio pulseaudio-utils
   xvfb openbox x11-utils xdotool imagemagick
   libbenchmark-dev libfftw3-dev sox

@@ -7,6 +7,7 @@
 #include "cli/command_line.h"
 #include "core/program_files.h"
 #include "core/settings_file.h"
+#include "wave/decoded_copy.h"
 
 namespace korimu {
 
@@ -107,8 +108,13 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
 }
 
 std::string usageText() {
+  const DecodeCache cache = defaultDecodeCache();
   return R"(Usage: korimu [options] [FILE.wav]
 Opens FILE.wav (of several, the last one) in the KORIMU window; the interface is Japanese.
+8- and 16-bit PCM WAV files are read as they are. Every other kind libsndfile reads (WAV of
+24 or 32 bits, float, A-law, u-law or ADPCM, more channels; RF64, W64, AIFF, AU, CAF, FLAC,
+Ogg Vorbis, Opus, MP3, ...) is first decoded into a 16-bit WAV copy in the cache folder (see
+Files), which the window, --render and --csv then read; a second open decodes nothing.
 
   -p, --play, /P          play the file once it is open
   -d, --diagnostic, /D    show diagnostic numbers in the overview strip
@@ -120,7 +126,8 @@ Opens FILE.wav (of several, the last one) in the KORIMU window; the interface is
   --render OUTDIR/ [--NAME VALUE ...] FILE.wav... [--jobs N]
                           the same for every file, N at a time (default: one per core), each
                           saved as OUTDIR/NAME.png after its file; a file that fails is
-                          reported with its name and the others go on
+                          reported with its name and the others go on; two files that would
+                          get the same NAME (demo.wav, demo.flac) stop it before it starts
   --csv OUT.csv [--NAME VALUE ...] FILE.wav
                           the same analysis, saving its numbers as CSV instead of the picture
                           ("-" writes to standard output); with --render, both
@@ -170,10 +177,13 @@ Environment:
                           (default /usr/share/unifont/unifont_jp.hex)
   KORIMU_DISPLAY_BITS     draw as a display of 16, 8 or 4 bits per pixel would (default 24)
   XDG_CONFIG_HOME         where the settings file lives (default ~/.config)
+  XDG_CACHE_HOME          where the decoded copies are kept (default ~/.cache)
 
 Files:
 )" + std::string("  settings                ") +
-         settingsFilePath().string() + "\n" + "  help page               " +
+         settingsFilePath().string() + "\n" + "  decoded copies          " + cache.folder.string() +
+         " (at most " + std::to_string(cache.limitBytes >> 30) +
+         " GB, the least recently used go first)\n" + "  help page               " +
          helpPagePath(programPath()) + "\n" + R"(
 Exit status: 0 done (also when the window is closed), 1 a file could not be read or written
 or a fatal message was shown, 2 a usage error.

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "wave/wav_builder.h"
@@ -119,6 +122,24 @@ TEST(Arguments, HeadlessCommands) {
     EXPECT_EQ(both.renderOptions, (std::vector<Option>{{"csv", "-"}}));
   }
   EXPECT_NE(usageText().find("--check"), std::string::npos);
+}
+
+// --help names the folders this environment gives the program, not fixed defaults.
+TEST(Usage, NamesTheSettingsFileAndTheCacheOfTheEnvironment) {
+  testing::TempDir dir;
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+  for (const char* name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME"}) {
+    const char* old = getenv(name);
+    saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    setenv(name, (dir.path() / name).c_str(), 1);
+  }
+  const std::string text = usageText();
+  for (const auto& [name, old] : saved) old ? setenv(name, old->c_str(), 1) : unsetenv(name);
+  const std::string config = (dir.path() / "XDG_CONFIG_HOME" / "korimu" / "KORIMU.INI").string();
+  const std::string cache = (dir.path() / "XDG_CACHE_HOME" / "korimu" / "decoded").string();
+  EXPECT_NE(text.find("  settings                " + config + "\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  decoded copies          " + cache + " (at most 2 GB"), std::string::npos)
+      << text;
 }
 
 TEST(Check, GoodFileGivesOneLine) {
