@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <string_view>
 
 namespace korimu {
 
@@ -56,7 +57,40 @@ bool cannotMakeUnnamed(int error) {
   return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
 }
 
+// /dev/stdout, /dev/stderr and /dev/fd/N lead through /proc to a file this process has open (the
+// shell made it for this output): it is written where it is, not replaced. Only those names count;
+// a link elsewhere is replaced whatever it points at.
+bool namesAnOpenFile(const std::string& path) {
+  std::error_code ec;
+  const std::string folder = std::filesystem::canonical(folderOf(path), ec).string();
+  if (ec) return false;
+  if (folder.starts_with("/proc/")) return true;
+  char target[16] = {};
+  const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
+  return folder == "/dev" && n > 0 && std::string_view(target, size_t(n)).starts_with("/proc/");
+}
+
 }  // namespace
+
+AtomicFile::Target AtomicFile::targetAt(const std::string& path, std::string& reason) {
+  struct stat name {};
+  if (::lstat(path.c_str(), &name) != 0 || S_ISREG(name.st_mode)) return Target::kReplace;
+  struct stat target {};
+  const bool reached = ::stat(path.c_str(), &target) == 0;
+  const bool stream = reached && (S_ISFIFO(target.st_mode) || S_ISCHR(target.st_mode));
+  const bool streamable = stream || (reached && S_ISREG(target.st_mode));
+  if (S_ISLNK(name.st_mode) && namesAnOpenFile(path)) {
+    if (streamable) return Target::kStream;
+  } else if (S_ISLNK(name.st_mode) && (!reached || !S_ISDIR(target.st_mode))) {
+    // A link planted at the name is replaced, whatever it points at, unless that is a folder.
+    return Target::kReplace;
+  }
+  // Only root makes devices: one standing at the name itself (/dev/null) is the user's choice.
+  if (stream && !S_ISLNK(name.st_mode)) return Target::kStream;
+  // A disk or a socket in the output's place is neither replaced nor written.
+  reason = reached && S_ISDIR(target.st_mode) ? systemReason(EISDIR) : "not a regular file";
+  return Target::kRefuse;
+}
 
 AtomicFile::~AtomicFile() {
   discard();
@@ -64,12 +98,16 @@ AtomicFile::~AtomicFile() {
 
 bool AtomicFile::open(const std::string& path, std::string& reason) {
   discard();
-  struct stat there {};
-  if (::lstat(path.c_str(), &there) == 0 && S_ISDIR(there.st_mode)) {
-    reason = systemReason(EISDIR);
+  const Target target = targetAt(path, reason);
+  if (target == Target::kRefuse) return false;
+  path_ = path;
+  if (target == Target::kStream) {
+    // Opened at the first write: a pipe's open waits for its reader.
+    stream_ = true;
+    if (::access(path.c_str(), W_OK) == 0) return true;
+    reason = systemReason(errno);
     return false;
   }
-  path_ = path;
   fd_ = openUnnamed(folderOf(path));
   if (fd_ >= 0) return true;
   if (!cannotMakeUnnamed(errno)) {
@@ -90,7 +128,14 @@ bool AtomicFile::open(const std::string& path, std::string& reason) {
   return false;
 }
 
+bool AtomicFile::openStream(std::string& reason) {
+  if (fd_ < 0) fd_ = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd_ < 0) reason = systemReason(errno);
+  return fd_ >= 0;
+}
+
 bool AtomicFile::write(std::string_view bytes, std::string& reason) {
+  if (stream_ && !openStream(reason)) return false;
   if (fd_ < 0) {
     reason = systemReason(EBADF);
     return false;
@@ -124,6 +169,13 @@ bool AtomicFile::linkUnnamed(std::string& reason) {
 }
 
 bool AtomicFile::commit(std::string& reason) {
+  if (stream_) {
+    const bool ok = openStream(reason) && ::close(fd_) == 0;
+    if (!ok && fd_ >= 0) reason = systemReason(errno);
+    fd_ = -1;
+    discard();
+    return ok;
+  }
   if (fd_ < 0) {
     reason = systemReason(EBADF);
     return false;
@@ -159,6 +211,7 @@ bool AtomicFile::commit(std::string& reason) {
 void AtomicFile::discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  stream_ = false;
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
   temporary_.clear();
 }

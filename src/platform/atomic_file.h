@@ -2,7 +2,9 @@
 // yet (or, where the file system cannot make one, a hidden temporary name), are flushed to the
 // disk, and the finished file is renamed over the target. A failure at any step (a full disk, a
 // write error, a process killed part-way) leaves the old file as it was; a symbolic link standing
-// at the target's name is replaced, never written through.
+// at the target's name is replaced, never written through. Streams are written where they are: a
+// named pipe or a character device (/dev/null) at the name, and /dev/stdout or /dev/fd/N (links
+// through /proc to a file the process has open); a disk or a socket at the name is refused.
 #pragma once
 
 #include <string>
@@ -29,11 +31,15 @@ class AtomicFile {
   void discard();
 
  private:
+  enum class Target { kReplace, kStream, kRefuse };
+  static Target targetAt(const std::string& path, std::string& reason);
   bool linkUnnamed(std::string& reason);
+  bool openStream(std::string& reason);
 
   std::string path_;
   std::string temporary_;  // the temporary name, once the file has one
   int fd_ = -1;
+  bool stream_ = false;  // written in place (a pipe), not replaced
 };
 
 // Replaces `path` with `bytes` in one step as above. False with the system's reason.

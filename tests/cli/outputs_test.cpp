@@ -1,9 +1,14 @@
 // What the command line writes: never over a file it analyses, never through a link planted at an
 // output's name, never half a file, one file per file output, nothing at all when the run could
 // not happen, and a CSV header that no file name can break.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -110,6 +115,44 @@ TEST(Outputs, ALinkPlantedAtAnOutputIsReplacedNotFollowed) {
   const auto header = csvHeaderFields(textOf(csv));
   ASSERT_FALSE(header.empty());
   EXPECT_EQ(header.front().second, "complete");
+}
+
+// A named pipe or a character device at the output's name is written where it is (a stream has no
+// old file to keep); a socket there is neither written nor replaced.
+TEST(Outputs, PipesAndDevicesAreWrittenWhereTheyAreAndASocketIsRefused) {
+  RenderScope scope;
+  const std::string wav = scope.file("take.wav", ToneFile{});
+  const std::string pipe = scope.out("pipe.png"), device = scope.out("null");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  // The plot alone fits in the pipe's buffer, so the render need not wait for the reading.
+  ASSERT_EQ(renderQuietly([&] { return runRender(pipe, {{"plot-only", ""}}, wav); }), 0);
+  std::string png;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(reader, buffer, sizeof buffer)) > 0;) png.append(buffer, size_t(n));
+  ::close(reader);
+  EXPECT_EQ(png.substr(0, 4), "\x89PNG");
+  EXPECT_TRUE(fs::is_fifo(fs::symlink_status(pipe)));
+
+  // /dev/null made here (only root can): written, and still the device.
+  if (::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) {
+    EXPECT_EQ(renderQuietly([&] { return runRender(device, {}, wav); }), 0);
+    EXPECT_TRUE(fs::is_character_file(fs::symlink_status(device)));
+  }
+  // A socket is neither written nor replaced.
+  const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = scope.out("socket");
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  std::string errors;
+  EXPECT_EQ(renderQuietly([&] { return runRender(socketPath, {}, wav); }, &errors), 1);
+  EXPECT_NE(errors.find("not a regular file"), std::string::npos) << errors;
+  EXPECT_TRUE(fs::is_socket(fs::symlink_status(socketPath)));
+  ::close(listening);
 }
 
 // `korimu --render out/chart.png --csv - take.wav | head -c 10`: the reader goes away while the
