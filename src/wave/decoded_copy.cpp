@@ -217,9 +217,9 @@ DecodeResult failed(DecodeResult result, std::string why) {
   return result;
 }
 
-DecodeResult unwritable(DecodeResult result, const PartFile& part) {
+DecodeResult unwritable(DecodeResult result, std::string why) {
   result.status = DecodeStatus::kUnwritable;
-  result.failure = part.failure();
+  result.failure = std::move(why);
   return result;
 }
 
@@ -374,6 +374,8 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
   if (name.empty()) return failed(result, "cannot look at the source");
   std::error_code ec;
   fs::create_directories(cache.folder, ec);
+  // A folder that cannot be made is the reason; the temporary file would only report it missing.
+  const std::error_code folderError = ec;
   result.copy = cache.folder / name;
   if (isWholeCopy(result.copy, f.rate, f.decodedChannels())) {
     // Used now: the copy is the newest, the last to go when the cache is trimmed.
@@ -383,7 +385,7 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
   }
 
   PartFile part(cache.folder);
-  if (!part.ok()) return unwritable(result, part);
+  if (!part.ok()) return unwritable(result, folderError ? folderError.message() : part.failure());
   std::string why;
   const std::optional<uint32_t> dataBytes = decodeInto(in.get(), f, part, progress, why);
   if (!dataBytes) {
@@ -391,11 +393,11 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
       result.status = DecodeStatus::kCancelled;
       return result;
     }
-    return unwritable(result, part);
+    return unwritable(result, part.failure());
   }
   if (*dataBytes == 0) return failed(result, "no samples decode");
   if (!part.finish(f.rate, f.decodedChannels(), *dataBytes) || !part.publishAs(result.copy))
-    return unwritable(result, part);
+    return unwritable(result, part.failure());
   trimCache(cache.folder, cache.limitBytes, result.copy);
   result.status = DecodeStatus::kDecoded;
   return result;

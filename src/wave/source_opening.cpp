@@ -29,6 +29,9 @@ SourceOpenResult openSource(WaveSession& wave, const WaveOpenRequest& request,
       result.wave.failure = formatText(
           "%s を変換できません。変換したコピーを %s に書けません。(%s)", request.fileName.c_str(),
           decoded.copy.parent_path().string().c_str(), decoded.failure.c_str());
+      result.wave.reason =
+          formatText("cannot write its decoded copy into '%s': %s",
+                     decoded.copy.parent_path().string().c_str(), decoded.failure.c_str());
       return result;
     case DecodeStatus::kDecoded:
     case DecodeStatus::kCached:
