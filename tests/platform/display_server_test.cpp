@@ -98,7 +98,7 @@ TEST(DisplayServer, TheMessageNamesTheCommandsThatNeedNoDisplay) {
 TEST(DisplayServer, FractionalScaleFactorsBecomeWhole) {
   const std::pair<const char*, std::string> rows[] = {
       {"1.25", "1"}, {"1.5", "2"}, {"1.75", "2"}, {"0.5", "1"}, {"2.4", "2"},
-      {"2", ""},     {"1.0", ""},  {"", ""},      {"abc", ""}, {"1.5x", ""},
+      {"2", ""},     {"1.0", ""},  {"", ""},      {"abc", ""},  {"1.5x", ""},
   };
   for (const auto& [value, whole] : rows) EXPECT_EQ(wholeScaleFactor(value), whole) << value;
   EXPECT_EQ(wholeScaleFactor(nullptr), "");
