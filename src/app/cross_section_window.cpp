@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <algorithm>
 
 #include "app/qt_window_view.h"
@@ -43,7 +44,6 @@ CrossSectionWindow::CrossSectionWindow(QWidget* owner) : QDialog(owner) {
   // everything in pixels.
   const Rect frame = dialogUnitsToPixels(23, 13, 143, 141);
   resize(frame.w, frame.h);
-  if (owner) move(owner->mapToGlobal(QPoint(frame.x, frame.y)));
 
   auto* close = new QPushButton(QString::fromUtf8("閉じる"), this);
   placeControl(close, kCrossSectionClose, 12, 121, 40, 14);
@@ -55,6 +55,8 @@ CrossSectionWindow::CrossSectionWindow(QWidget* owner) : QDialog(owner) {
   auto* right = new QPushButton(QString::fromUtf8("→"), this);
   placeControl(right, kCrossSectionRight, 117, 123, 21, 12);
   for (QPushButton* b : {zoom, left, right}) b->setAutoDefault(false);
+  // The arrow keys step the column wherever the focus is; a button would move the focus with them.
+  for (QPushButton* b : {close, zoom, left, right}) b->installEventFilter(this);
 
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   connect(zoom, &QPushButton::clicked, this, [this] { toggleZoom(); });
@@ -72,6 +74,36 @@ CrossSectionWindow::CrossSectionWindow(QWidget* owner) : QDialog(owner) {
   menuItems_ = {switchItem, saveItem};
   installDialogLook(this, controller().session().settings, menuItems_, [this] { update(); });
   layoutForWidth();
+  if (owner) placeBeside(*owner);
+}
+
+void CrossSectionWindow::placeBeside(const QWidget& owner) {
+  const QRect main = owner.frameGeometry();
+  // The window manager's frame is not known before the window is shown: it is taken to be the
+  // main window's.
+  const QMargins frame(owner.geometry().left() - main.left(), owner.geometry().top() - main.top(),
+                       main.right() - owner.geometry().right(),
+                       main.bottom() - owner.geometry().bottom());
+  const QSize outer = size().grownBy(frame);
+  const QScreen* screen = owner.screen();
+  const QRect room = screen ? screen->availableGeometry() : QRect(main.topLeft(), outer * 4);
+  QPoint at(main.right() + 1, main.top());  // right of the main window, else left of it
+  if (at.x() + outer.width() - 1 > room.right()) at.setX(main.left() - outer.width());
+  at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - outer.width())));
+  at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
+  move(at);
+}
+
+bool CrossSectionWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() == Qt::NoModifier &&
+        (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
+      stepColumn(key->key() == Qt::Key_Left ? -1 : +1);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 QPushButton* CrossSectionWindow::button(int id) const {
@@ -147,6 +179,7 @@ void CrossSectionWindow::keyPressEvent(QKeyEvent* event) {
     item->run();
     return;
   }
+  if (eventFilter(this, event)) return;
   QDialog::keyPressEvent(event);
 }
 
@@ -204,9 +237,17 @@ void CrossSectionWindow::saveNumbers() {
 }
 
 void CrossSectionWindow::toggleZoom() {
-  int& width = windowDisplay().crossSection.sectionWidth;
-  width = width == kNarrowSectionWidth ? kWideSectionWidth : kNarrowSectionWidth;
+  int& sectionWidth = windowDisplay().crossSection.sectionWidth;
+  sectionWidth = sectionWidth == kNarrowSectionWidth ? kWideSectionWidth : kNarrowSectionWidth;
   layoutForWidth();
+  // The wider graph stays inside the screen too.
+  const QRect frame = frameGeometry();
+  const QScreen* shownOn = screen();
+  if (!shownOn) return;
+  const QRect room = shownOn->availableGeometry();
+  const int outerWidth = width() + frame.width() - geometry().width();
+  const int overhang = frame.left() + outerWidth - 1 - room.right();
+  if (overhang > 0) move(std::max(room.left(), frame.left() - overhang), frame.top());
 }
 
 void CrossSectionWindow::closeEvent(QCloseEvent* event) {

@@ -47,12 +47,16 @@ class CrossSectionWindow : public QDialog {
 
  protected:
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void reject() override;
 
  private:
+  // Beside the main window (right of it, else left of it) and inside the screen, so that the
+  // chart's columns stay free for clicks.
+  void placeBeside(const QWidget& owner);
   void renderCanvas();
   void stepColumn(int direction);
   void toggleZoom();

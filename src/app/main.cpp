@@ -2,6 +2,7 @@
 // modes too (no display needed), so it works when started directly.
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 #include "app/startup.h"
@@ -21,6 +22,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   quietQtStartupRemarks();
+  // The pictures are drawn pixel for pixel: at 125 to 175 % they are shown at a whole factor.
+  if (const std::string whole = wholeScaleFactor(std::getenv("QT_SCALE_FACTOR")); !whole.empty())
+    setenv("QT_SCALE_FACTOR", whole.c_str(), 1);
+  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   QApplication application(argc, argv);
   applyApplicationLook();
   // Without a sound server the program runs with no output device.

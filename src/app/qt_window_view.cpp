@@ -3,14 +3,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMenu>
 #include <QTimer>
-#include <QUrl>
 #include <memory>
 
 #include "app/cross_section_window.h"
+#include "app/help_window.h"
 #include "app/run_quit.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
@@ -19,6 +18,7 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/info_dialog.h"
 #include "dialogs/options_dialog.h"
+#include "wave/sound_kinds.h"
 
 namespace korimu {
 
@@ -86,8 +86,8 @@ class QtWindowView : public WindowView {
     }
   }
 
-  bool chooseFileToOpen(std::string* chosen) override {
-    return shellServices().chooseFileToOpen && shellServices().chooseFileToOpen(chosen);
+  bool chooseFileToOpen(const std::string& folder, std::string* chosen) override {
+    return shellServices().chooseFileToOpen && shellServices().chooseFileToOpen(folder, chosen);
   }
   bool openHelpPage(const std::string& path) override {
     return !shellServices().openHelpPage || shellServices().openHelpPage(path);
@@ -108,6 +108,7 @@ class QtWindowView : public WindowView {
 
   bool crossSectionOpen() override { return crossSectionWindow() != nullptr; }
   void openCrossSection() override { openCrossSectionWindowFor(shell().window); }
+  void closeCrossSection() override { closeCrossSectionWindow(); }
   void refreshCrossSection() override { updateCrossSectionWindow(); }
   void closeWindow() override {
     if (shell().window) shell().window->close();
@@ -160,17 +161,22 @@ Canvas& clientCanvas() {
 
 ShellServices& shellServices() {
   static ShellServices services{
-      [](std::string* chosen) {
+      [](const std::string& folder, std::string* chosen) {
         const QString name = QFileDialog::getOpenFileName(
-            shell().window, "再生用にファイルを開く", QString(),
-            "ｻｳﾝﾄﾞ(*.WAV *.wav);;全ファイル(*.*)", nullptr, QFileDialog::DontUseNativeDialog);
+            shell().window, "再生用にファイルを開く", QString::fromStdString(folder),
+            openDialogFilters(), nullptr, QFileDialog::DontUseNativeDialog);
         *chosen = name.toStdString();
         return !name.isEmpty();
       },
-      [](const std::string& path) {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-      }};
+      [](const std::string& path) { return openHelpInBrowser(path) || openHelpInProgram(path); }};
   return services;
+}
+
+QString openDialogFilters() {
+  QString sound = "ｻｳﾝﾄﾞ(*.WAV";
+  for (const std::string& extension : openableExtensions())
+    sound += " *." + QString::fromStdString(extension);
+  return sound + ");;全ファイル(*.*)";
 }
 
 void refreshClient() {

@@ -1,6 +1,7 @@
 // The main window's widgets as the view of its controller, and that one controller.
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <string>
 
@@ -20,10 +21,13 @@ Canvas& clientCanvas();
 // Services the view uses that tests replace: the Open dialog (returns false when cancelled) and
 // the desktop's browser for the help page.
 struct ShellServices {
-  std::function<bool(std::string* chosen)> chooseFileToOpen;
+  std::function<bool(const std::string& folder, std::string* chosen)> chooseFileToOpen;
   std::function<bool(const std::string& path)> openHelpPage;
 };
 ShellServices& shellServices();
+
+// The Open dialog's filters: ｻｳﾝﾄﾞ lists every kind the program opens, then every file.
+QString openDialogFilters();
 
 // Repaints the client area after drawing into its canvas.
 void refreshClient();

@@ -18,9 +18,13 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTranslator>
+#include <QWindow>
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 #include "app/control_filter.h"
+#include "app/help_window.h"
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
@@ -51,6 +55,36 @@ namespace {
 // The eleven spans of the overview, right-aligned by leading blanks.
 constexpr const char* kSpanItems[] = {"524288", "262144", "131072", " 65536", " 32768", " 16384",
                                       "  8192", "  4096", "  2048", "  1024", "   512"};
+
+// Runs `action` once, as soon as `widget`'s window is shown on the screen.
+class OnFirstExpose : public QObject {
+ public:
+  OnFirstExpose(QWindow* window, std::function<void()> action)
+      : QObject(window), action_(std::move(action)) {
+    window->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+      watched->removeEventFilter(this);
+      // After the expose has been handled, not inside it.
+      QMetaObject::invokeMethod(qApp, std::move(action_), Qt::QueuedConnection);
+      deleteLater();
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> action_;
+};
+
+void whenExposed(QWidget* widget, std::function<void()> action) {
+  QWindow* window = widget->windowHandle();
+  if (!window || window->isExposed()) {
+    QMetaObject::invokeMethod(qApp, std::move(action), Qt::QueuedConnection);
+    return;
+  }
+  new OnFirstExpose(window, std::move(action));
+}
 
 bool isCheckable(int id) {
   return (id >= kWaveZoom && id <= kPinkNoiseFlatId) || (id >= kLineGraph && id <= kThickLinesId);
@@ -244,10 +278,12 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
     setMessageSink([](std::string_view text, MessageKind) {
       std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
     });
+    controller().setFailureLine(FailureLine::kCommandLine);
   } else if (showMessageBoxes) {
     installQtMessageBoxes(s.window);
   }
   installQtEventPump();
+  installHelpKey([] { controller().command(kHelpId); });
   buildMenu(s.window);
   s.client = new ClientArea(s.window, s.layout.clientWidth, s.layout.clientHeight);
   s.window->setCentralWidget(s.client);
@@ -276,12 +312,20 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
 
   controller().enter(UiState::kNoFile);
   prepareAnalysis(windowDisplay(), settings.musicalKey);
+  // No file yet: its rate, bits and span are blanks, not zeros.
+  hideFileFacts(windowDisplay(), true);
   if (QAbstractButton* at = buttonById(kGainAtId))
     at->setText(QString::fromUtf8(gainButtonCaption(settings.windowFunction)));
   // Settings that could not be read will not be saved at exit; the user hears of it once.
   reportSettingsProblem(s.settingsOrigin);
 
-  namedFileFailed = !controller().openCommandLineFile();
+  if (showMessageBoxes && commandLine.mode != HeadlessMode::kScreenshot) {
+    // A message about the file stands over the main window, which the window manager places when
+    // it maps it: the file is opened once the window is on the screen.
+    whenExposed(s.window, [] { namedFileFailed = !controller().openCommandLineFile(); });
+  } else {
+    namedFileFailed = !controller().openCommandLineFile();
+  }
   return true;
 }
 

@@ -137,7 +137,7 @@ void OverviewWidget::paintEvent(QPaintEvent*) {
       // A playback or an analysis run is using the file: redraw once it is done.
       controller().deferOverviewRepaint();
       redrawPending_ = false;
-    } else if (!controller().session().document.fileName.empty() && !wave.source.mmio.isOpen() &&
+    } else if (controller().session().document.fileSelected && !wave.source.mmio.isOpen() &&
                !openAttempted_) {
       // Validation may show a message box, which must not happen inside painting.
       openAttempted_ = true;

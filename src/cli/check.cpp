@@ -19,21 +19,26 @@ int runCheck(const std::string& fileName) {
   // As at an analysis start: the device is not asked.
   WaveSession wave;
   const WaveOpenResult opened = openWave(wave, WaveOpenRequest{fileName, 0, false}, settings);
-  const std::optional<SourceFormat> source =
-      !opened.opened && opened.formatRefused ? probeSource(fileName) : std::nullopt;
-  DecodeResult unusable;
-  if (source) unusable.failure = unusableSourceReason(*source);
-  if (!unusable.failure.empty()) {
-    unusable.status = DecodeStatus::kUnusable;
-    std::fprintf(stderr, "%s\n", decodeFailureMessage(fileName, unusable).c_str());
-  } else if (!opened.opened) {
-    std::fprintf(stderr, "%s\n", opened.failure.c_str());
-    explainOpenFailure(wave.source, fileName);
-  }
   closeWave(wave, false);
   releaseFormatCopy(wave.source);
   if (!opened.opened) {
-    if (!source || !unusable.failure.empty()) return 1;
+    const std::optional<SourceFormat> source =
+        opened.formatRefused ? probeSource(fileName) : std::nullopt;
+    DecodeResult unusable;
+    if (source) unusable.failure = unusableSourceReason(*source);
+    if (!source || !unusable.failure.empty()) {
+      // Told as --render tells it, before anything is decoded.
+      WaveOpenResult refused = opened;
+      if (source) {
+        unusable.status = DecodeStatus::kUnusable;
+        refused.failure = decodeFailureMessage(fileName, unusable);
+        refused.reason = decodeFailureReason(unusable);
+      }
+      std::fprintf(stderr, "%s\n", openFailureMessage(refused, FailureLine::kCommandLine).c_str());
+      return 1;
+    }
+    // The file does open, through its decoded copy: the reader's refusal is only a remark.
+    std::fprintf(stderr, "%s\n", opened.failure.c_str());
     std::fflush(stderr);
     std::printf("DECODES %s %s %uHz %dch %llu frames -> 16bit %s\n", source->container.c_str(),
                 source->encoding.c_str(), source->rate, source->channels,

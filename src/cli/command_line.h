@@ -7,8 +7,6 @@
 
 namespace korimu {
 
-struct WaveSource;
-
 // Splits one command text into at most 15 items (item 0 is the program path), with the quoting,
 // "/" and blank rules of the original program.
 std::vector<std::string> tokenizeCommandLine(const std::string& text);
@@ -41,11 +39,6 @@ CommandLine parseArguments(const std::vector<std::string>& args);
 
 // The text printed by --help: every option, the environment variables and the program's files.
 std::string usageText();
-
-// After the reader's message for a file that could not be opened at all, a second line for people
-// and scripts that do not read Japanese: "korimu: cannot open 'PATH': REASON" with the system's
-// reason. Prints nothing when the file was opened (its contents were refused).
-void explainOpenFailure(const WaveSource& source, const std::string& path);
 
 // `korimu --check FILE`: validates FILE with the default settings and prints the result line to
 // stdout (or the reader's first failing message to stderr). Returns the exit code (0 or 1).

@@ -255,12 +255,6 @@ std::string outputThatIsAnInput(const std::vector<std::string>& outputs,
   return {};
 }
 
-void explainOpenFailure(const WaveSource& source, const std::string& path) {
-  const std::string& reason = source.mmio.openFailure();
-  if (!reason.empty())
-    showMessage(formatText("korimu: cannot open '%s': %s", path.c_str(), reason.c_str()));
-}
-
 bool applyRenderOptions(const RenderOptions& options, AppSettings& settings, RenderChoices& choices,
                         std::string& error) {
   for (const auto& [name, value] : options)
@@ -302,10 +296,7 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   rememberSource(document, source);
   const WaveOpenResult& opened = source.wave;
   followFileRate(session.display, opened, wave.source);
-  if (!reportOpenFailure(opened)) {
-    explainOpenFailure(wave.source, fileName);
-    return 1;
-  }
+  if (!reportOpenFailure(opened, FailureLine::kCommandLine)) return 1;
   if (choices.hasPosition) {
     const uint32_t align = std::max<uint32_t>(wave.source.blockAlign, 1);
     if (choices.position > wave.source.dataSize || choices.position % align != 0) {

@@ -146,9 +146,11 @@ bool Controller::fileSelected() const {
 }
 
 bool Controller::revalidateFile() {
+  // A file not yet taken (or forgotten since) is not the overview's to validate.
+  if (!fileSelected()) return false;
   const WaveOpenResult opened = openWave(session_.wave, fileRequest(), session_.settings);
   fileOpened(opened);
-  return reportOpenFailure(opened);
+  return reportOpenFailure(opened, failureLine_);
 }
 
 bool Controller::openFile() {
@@ -164,11 +166,19 @@ bool Controller::openFile() {
     forgetFile();
     return false;
   }
+  if (!source.wave.opened && !source.wave.dataFound) {
+    // Nothing was read: no command may act as if a file were open, and nothing of the file that
+    // was open before stays on the screen. Forgotten before the message is shown, so that
+    // nothing behind the box tries the file again.
+    forgetFile();
+    reportOpenFailure(source.wave, failureLine_);
+    return false;
+  }
   fileOpened(source.wave);
-  const bool result = reportOpenFailure(source.wave);
+  const bool result = reportOpenFailure(source.wave, failureLine_);
   if (!result) {
-    // The controls stay on (every command validates again), but the texts must not go on
-    // describing the file that was open before.
+    // The file is sound but the output device refused its format: it can still be analysed, and
+    // every later command validates again.
     hideFileFacts(display(), true);
     drawFormatTexts(display(), clientCanvas(), session_.wave.source, session_.document);
     drawSpanText(display(), clientCanvas(), session_.wave.source,
@@ -197,14 +207,24 @@ void Controller::dropFiles(const std::vector<std::string>& paths) {
   openFile();
 }
 
+std::string Controller::openDialogFolder() const {
+  const std::string& open = session_.document.fileName;
+  if (open.empty()) return lastOpenFolder_;
+  std::error_code ec;
+  const std::filesystem::path file = std::filesystem::absolute(open, ec);
+  return ec ? lastOpenFolder_ : file.parent_path().string();
+}
+
 void Controller::openCommand() {
+  const std::string folder = openDialogFolder();
   const std::string saved = session_.document.fileName;
   session_.document.fileName.clear();
   std::string chosen;
-  const bool accepted = view_.chooseFileToOpen(&chosen) && !chosen.empty();
+  const bool accepted = view_.chooseFileToOpen(folder, &chosen) && !chosen.empty();
   session_.document.fileName = accepted ? chosen : saved;
   setTitle();
   if (!accepted) return;
+  lastOpenFolder_ = std::filesystem::path(chosen).parent_path().string();
   closeWave(session_.wave, fileSelected());
   session_.document.position = 0;
   openFile();
@@ -396,7 +416,8 @@ void Controller::command(int id, int notification) {
       gainCommand(id);
       break;
     default:
-      if (isNavigationCommand(id)) navigationCommand(id);
+      // Without a file the numbers left from the last one must not move a position.
+      if (isNavigationCommand(id) && session_.document.fileSelected) navigationCommand(id);
       break;
   }
 }

@@ -34,6 +34,9 @@ class Controller : public PlaybackObserver {
   void setCommandLineFlags(bool autoPlay, bool diagnosticText);
   bool autoPlay() const { return autoPlay_; }
   bool diagnosticText() const { return diagnosticText_; }
+  // How a file that does not open is told: in the window's box, or (when nobody is there to read
+  // a box) with the command line's English second line.
+  void setFailureLine(FailureLine line) { failureLine_ = line; }
   // The wave-output devices found at start-up: without one nothing plays.
   void setOutputDeviceCount(int count) { outputDeviceCount_ = count; }
   // An analysis run is under way.
@@ -46,8 +49,8 @@ class Controller : public PlaybackObserver {
   // The file named on the command line: the title, the file, and playback with /P.
   // False when the file named on the command line did not open (it has been reported).
   bool openCommandLineFile();
-  // The overview found the file closed: validates it again, showing what became known and any
-  // failure. False when it did not open.
+  // The overview found the selected file closed: validates it again, showing what became known
+  // and any failure. False when it did not open (or no file is selected).
   bool revalidateFile();
   // Files dropped on the window: only the first is taken.
   void dropFiles(const std::vector<std::string>& paths);
@@ -103,6 +106,8 @@ class Controller : public PlaybackObserver {
   void repaintDeferredOverview();
   void rangeMarkerUnlessChart();
   void openCommand();
+  // Where the Open dialog starts: the open file's folder, else the folder of the last choice.
+  std::string openDialogFolder() const;
   void selectView(ViewMode id);
   void spanCommand(int notification);
   void amplitudeCommand(int id);
@@ -114,7 +119,8 @@ class Controller : public PlaybackObserver {
   // A file the reader refuses for its format, decoded with the window's handling of a long task:
   // progress in the status text from half a second on, Esc or Stop to cancel.
   DecodeResult decodeInWindow(const std::string& source);
-  // The user stopped the decode of the file being opened: no file is open any more.
+  // The file being opened did not open, or the user stopped its decode: no file is open any
+  // more, and nothing of the one open before is shown.
   void forgetFile();
 
   WindowView& view_;
@@ -126,6 +132,8 @@ class Controller : public PlaybackObserver {
   bool autoPlay_ = false;
   bool diagnosticText_ = false;
   int outputDeviceCount_ = 0;
+  FailureLine failureLine_ = FailureLine::kWindow;
+  std::string lastOpenFolder_;
 };
 
 }  // namespace korimu

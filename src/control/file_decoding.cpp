@@ -2,7 +2,10 @@
 // an analysis run, the status text counts up once the decode has taken half a second, and Esc or
 // Stop cancels it, leaving no file open.
 #include "control/controller.h"
+#include "core/layout.h"
 #include "core/settings.h"
+#include "display/client_area.h"
+#include "display/peak_readout.h"
 #include "display/status_texts.h"
 #include "platform/event_pump.h"
 #include "wave/source_opening.h"
@@ -57,15 +60,22 @@ DecodeResult Controller::decodeInWindow(const std::string& source) {
 void Controller::forgetFile() {
   closeWave(session_.wave, true);
   Document& document = session_.document;
-  document.fileName.clear();
-  document.fileSelected = false;
-  document.position = 0;
+  document = Document{};
   stopRequested_ = false;
   setTitle();
-  hideFileFacts(display(), true);
-  drawPositionText(clientCanvas(), session_.wave.source, document.position);
-  drawFormatTexts(display(), clientCanvas(), session_.wave.source, document);
-  drawSpanText(display(), clientCanvas(), session_.wave.source, session_.settings.framesPerColumn);
+  // The chart, its peak box and the numbers behind them belong to the file that was open before.
+  view_.closeCrossSection();
+  lastRun_ = RunRecord{};
+  DisplayState& shown = display();
+  shown.fileRate = SampleRate{0};
+  hideFileFacts(shown, true);
+  forgetPeakReadout(shown);
+  // The whole client afresh, as at start-up: the last run's labels lie outside the frame.
+  clientCanvas().clear(kButtonFace);
+  const Rect plot{kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight};
+  for (Canvas* canvas : {&shown.surfaces.backBuffer, &clientCanvas()})
+    if (canvas->width() > 0) canvas->whiteness(plot.x, plot.y, plot.w, plot.h);
+  composeClientArea(shown, session_.settings, clientCanvas(), session_.wave.source, document);
   view_.refreshClient();
   view_.invalidateOverview();
   enter(UiState::kNoFile);

@@ -39,8 +39,11 @@ class WindowView {
   // The wait cursor on (true) or back to the previous cursor (false).
   virtual void showHourglass(bool /*on*/) {}
 
-  // Dialogs and other windows. chooseFileToOpen and runOptionsDialog return false when cancelled.
-  virtual bool chooseFileToOpen(std::string* /*chosen*/) { return false; }
+  // Dialogs and other windows. chooseFileToOpen (which starts in `folder` when it is not empty)
+  // and runOptionsDialog return false when cancelled.
+  virtual bool chooseFileToOpen(const std::string& /*folder*/, std::string* /*chosen*/) {
+    return false;
+  }
   virtual bool openHelpPage(const std::string& /*path*/) { return false; }
   virtual bool runOptionsDialog(AppSettings& /*settings*/) { return false; }
   // The file information dialog for the WAV file at `path`; for a decoded copy, with what its
@@ -52,6 +55,7 @@ class WindowView {
 
   virtual bool crossSectionOpen() { return false; }
   virtual void openCrossSection() {}
+  virtual void closeCrossSection() {}
   virtual void refreshCrossSection() {}
   virtual void closeWindow() {}
   // Where to save a picture ("png") or a table ("csv"): a file dialog that proposes `proposed`;

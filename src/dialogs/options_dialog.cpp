@@ -86,6 +86,25 @@ QLabel* addLabel(QDialog* dialog, int id, const char* text, int x, int y, int w,
   return label;
 }
 
+// A group box's mnemonic focuses the first of its children; the radios of this dialog lie over
+// their frame rather than in it, so the frame hands the focus to the group's checked radio.
+class MnemonicToCheckedRadio : public QObject {
+ public:
+  MnemonicToCheckedRadio(QGroupBox* frame, QButtonGroup* radios) : QObject(frame), radios_(radios) {
+    frame->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::Shortcut) return false;
+    QAbstractButton* target = radios_->checkedButton();
+    if (!target && !radios_->buttons().isEmpty()) target = radios_->buttons().first();
+    if (target) target->setFocus(Qt::ShortcutFocusReason);
+    return true;
+  }
+
+ private:
+  QButtonGroup* radios_;
+};
+
 // The controls in the order of the dialog's resource (which is also the tab order).
 OptionsControls buildControls(QDialog* dialog) {
   OptionsControls c;
@@ -120,11 +139,12 @@ OptionsControls buildControls(QDialog* dialog) {
   c.memLabel->setBuddy(c.memSize);
   c.memUnit = addLabel(dialog, 1117, "MB", 80, 120, 14, 8);
 
-  add<QGroupBox>(dialog, 1124, "s&Pectrum", 102, 96, 39, 40);
+  auto* spectrum = add<QGroupBox>(dialog, 1124, "s&Pectrum", 102, 96, 39, 40);
   c.scales = new QButtonGroup(dialog);
   c.scales->addButton(add<QRadioButton>(dialog, 1125, "振幅", 106, 107, 30, 8), 1125);
   c.scales->addButton(add<QRadioButton>(dialog, 1126, "ﾊﾟﾜｰ", 106, 116, 30, 8), 1126);
   c.scales->addButton(add<QRadioButton>(dialog, 1127, "対数", 106, 125, 30, 8), 1127);
+  new MnemonicToCheckedRadio(spectrum, c.scales);
 
   c.ok = add<QPushButton>(dialog, 1, "OK", 147, 100, 37, 14);
   c.ok->setDefault(true);
@@ -137,6 +157,9 @@ OptionsControls buildControls(QDialog* dialog) {
   c.autocorrelation = add<QCheckBox>(dialog, 1113, "自己相関", 141, 143, 45, 10);
   auto* speedLabel = addLabel(dialog, 301, "再生速度(&R):", 6, 157, 48, 8);
   c.speed = new QScrollBar(Qt::Horizontal, dialog);
+  // A scroll bar takes no focus by itself: without it Alt+R would leave the focus (and the arrow
+  // keys) on the control that had it.
+  c.speed->setFocusPolicy(Qt::StrongFocus);
   placeControl(c.speed, 302, 55, 157, 97, 8);
   speedLabel->setBuddy(c.speed);
   c.speedText = addLabel(dialog, 303, "100.0%", 155, 157, 25, 8);

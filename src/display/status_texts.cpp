@@ -92,6 +92,11 @@ void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource&
   const int w = kLayout.unitW;
   const int x = kLayout.layoutWidth - (w < 8 ? 27 * w : 26 * w);
   factText(canvas, display.fileFactsHidden, x, 3, text);
+  // The span combobox's number where the combobox stands: the window's combobox covers it, a
+  // saved picture has no combobox and shows it after "表示ﾃﾞｰﾀ数".
+  const int comboX = kLayout.layoutWidth - 2 - (w < 8 ? 10 * w : 9 * w);
+  canvas.textOut(comboX + w / 2, 3, formatText("%6d", framesPerColumn * kOverviewColumns),
+                 kStatusStyle);
 }
 
 void drawDataCountLabel(Canvas& canvas) {

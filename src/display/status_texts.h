@@ -18,7 +18,7 @@ void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& positio
 void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
                      const Document& document);
 // The overview's span in seconds, "%4.1f秒" from 10 seconds on, else "%4.2f秒": 512 columns of
-// framesPerColumn frames.
+// framesPerColumn frames; and the span in frames as the span combobox shows it ("%6d").
 void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
                   int framesPerColumn);
 

@@ -4,6 +4,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -74,6 +75,16 @@ bool displayAvailable() {
 std::string noDisplayMessage() {
   return "korimu: the window needs a display (DISPLAY or WAYLAND_DISPLAY is not set or cannot "
          "be reached); --render and --check work without one";
+}
+
+std::string wholeScaleFactor(const char* value) {
+  if (value == nullptr || *value == '\0') return {};
+  char* end = nullptr;
+  const double factor = std::strtod(value, &end);
+  if (end == value || *end != '\0' || !(factor > 0.0) || factor > 16.0) return {};
+  const long whole = std::max(1L, long(factor + 0.5));
+  if (double(whole) == factor) return {};
+  return std::to_string(whole);
 }
 
 }  // namespace korimu

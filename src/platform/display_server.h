@@ -20,4 +20,9 @@ bool displayAvailable();
 // The one line printed when there is none.
 std::string noDisplayMessage();
 
+// QT_SCALE_FACTOR rounded to a whole number (half up, at least 1): the window's pictures are
+// drawn pixel for pixel, and at a fractional factor their bitmap text would be scaled unevenly.
+// Empty when the value is unset, not a number, or already whole.
+std::string wholeScaleFactor(const char* value);
+
 }  // namespace korimu

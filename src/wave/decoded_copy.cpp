@@ -225,9 +225,9 @@ DecodeResult failed(DecodeResult result, std::string why) {
   return result;
 }
 
-DecodeResult unwritable(DecodeResult result, const PartFile& part) {
+DecodeResult unwritable(DecodeResult result, std::string why) {
   result.status = DecodeStatus::kUnwritable;
-  result.failure = part.failure();
+  result.failure = std::move(why);
   return result;
 }
 
@@ -411,7 +411,7 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
   }
 
   PartFile part(cache.folder);
-  if (!part.ok()) return unwritable(result, part);
+  if (!part.ok()) return unwritable(result, part.failure());
   std::string why;
   CopyChecksum checksum;
   const std::optional<uint32_t> dataBytes = decodeInto(in.get(), f, part, progress, checksum, why);
@@ -420,12 +420,12 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
       result.status = DecodeStatus::kCancelled;
       return result;
     }
-    return unwritable(result, part);
+    return unwritable(result, part.failure());
   }
   if (*dataBytes == 0) return failed(result, "no samples decode");
   if (!part.finish(f.rate, f.decodedChannels(), *dataBytes, checksum.value()) ||
       !part.publishAs(result.copy))
-    return unwritable(result, part);
+    return unwritable(result, part.failure());
   trimCache(cache.folder, cache.limitBytes, result.copy);
   result.status = DecodeStatus::kDecoded;
   return result;

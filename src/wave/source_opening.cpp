@@ -27,6 +27,7 @@ SourceOpenResult openSource(WaveSession& wave, const WaveOpenRequest& request,
     case DecodeStatus::kUnwritable:
     case DecodeStatus::kUnusable:
       result.wave.failure = decodeFailureMessage(request.fileName, decoded);
+      result.wave.reason = decodeFailureReason(decoded);
       return result;
     case DecodeStatus::kDecoded:
     case DecodeStatus::kCached:
@@ -49,6 +50,18 @@ std::string decodeFailureMessage(const std::string& fileName, const DecodeResult
                         decoded.failure.c_str());
     case DecodeStatus::kUnusable:
       return formatText("%s を変換できません。(%s)", fileName.c_str(), decoded.failure.c_str());
+    default:
+      return {};
+  }
+}
+
+std::string decodeFailureReason(const DecodeResult& decoded) {
+  switch (decoded.status) {
+    case DecodeStatus::kUnwritable:
+      return formatText("cannot write its decoded copy into '%s': %s",
+                        decoded.copy.parent_path().string().c_str(), decoded.failure.c_str());
+    case DecodeStatus::kUnusable:
+      return decoded.failure;
     default:
       return {};
   }

@@ -32,6 +32,8 @@ SourceOpenResult openSource(WaveSession& wave, const WaveOpenRequest& request,
 // What an open says of a source whose copy cannot be written (kUnwritable) or could not be read
 // (kUnusable); "" for the other outcomes, where the reader's own message stands.
 std::string decodeFailureMessage(const std::string& fileName, const DecodeResult& decoded);
+// The same in English, for the second line of the message: "" where the reader's stands.
+std::string decodeFailureReason(const DecodeResult& decoded);
 
 // Keeps in the document what the open found: the decoded copy and what it was decoded from, or
 // neither.

@@ -25,14 +25,16 @@ uint32_t field32(const std::vector<uint8_t>& bytes, size_t at) {
          uint32_t(bytes[at + 3]) << 24;
 }
 
-WaveOpenResult& fail(WaveOpenResult& result, std::string text) {
+WaveOpenResult& fail(WaveOpenResult& result, std::string text, std::string reason) {
   result.failure = std::move(text);
+  result.reason = std::move(reason);
   return result;
 }
 
-WaveOpenResult& failReleasingFormat(WaveSource& source, WaveOpenResult& result, std::string text) {
+WaveOpenResult& failReleasingFormat(WaveSource& source, WaveOpenResult& result, std::string text,
+                                    std::string reason) {
   releaseFormatCopy(source);
-  return fail(result, std::move(text));
+  return fail(result, std::move(text), std::move(reason));
 }
 
 // Which of the four sample kinds a channel/bit pair is; -1 for any other pair.
@@ -55,17 +57,22 @@ void recordFormat(WaveSource& w, const WaveFormat& f) {
   w.formatTag = f.formatTag;
 }
 
-// Why a PCM format cannot be read safely by every consumer; empty when it can.
-std::string pcmFormatRefusal(const WaveFormat& f) {
+// Why a PCM format cannot be read safely by every consumer, for the user and in English; empty
+// when it can.
+struct Refusal {
+  std::string text, reason;
+};
+Refusal pcmFormatRefusal(const WaveFormat& f) {
   if (sampleKindOf(f.channels, f.bitsPerSample) < 0)
-    return formatText("対応していないPCM形式です。(%dビット %dチャンネル)", int(f.bitsPerSample),
-                      int(f.channels));
+    return {formatText("対応していないPCM形式です。(%dビット %dチャンネル)", int(f.bitsPerSample),
+                       int(f.channels)),
+            formatText("%d-bit %d-channel PCM is not read", int(f.bitsPerSample), int(f.channels))};
   // Frames of another size than the kind's, or rates that give nothing per second, would make the
   // readers divide by zero or step past their buffers.
   const uint32_t frameBytes = uint32_t(f.channels) * f.bitsPerSample / 8;
   if (f.blockAlign != frameBytes || f.avgBytesPerSec == 0 || f.samplesPerSec < 1000 ||
       f.samplesPerSec > kHighestSampleRate)
-    return "WAVEファイルが壊れています。";
+    return {"WAVEファイルが壊れています。", "broken WAVE file: impossible format numbers"};
   return {};
 }
 
@@ -137,28 +144,31 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
   WaveSource& w = wave.source;
   WaveOpenResult result;
   const std::string& name = request.fileName;
-  if (name.empty()) return fail(result, "ファイル名が未入力。");
+  if (name.empty()) return fail(result, "ファイル名が未入力。", "no file name");
 
+  result.path = name;
   w.mmio.close();
-  if (!w.mmio.open(name)) return fail(result, "ファイルを開けません。");
+  if (!w.mmio.open(name)) return fail(result, "ファイルを開けません。", w.mmio.openFailure());
 
   if (!w.mmio.descendRiff(&w.riffChunk, fourCc("WAVE"))) {
     result.formatRefused = true;
-    return fail(result, "指定したファイルは、WAVEファイルではありません。");
+    return fail(result, "指定したファイルは、WAVEファイルではありません。", "not a WAVE file");
   }
 
   if (!w.mmio.findChunk(&w.dataChunk, w.riffChunk, fourCc("fmt ")))
-    return fail(result, "WAVEファイルが壊れています。");
+    return fail(result, "WAVEファイルが壊れています。", "broken WAVE file: no format chunk");
 
   // A chunk that claims more bytes than the file holds cannot be read whole; say so before
   // reserving memory for it.
   const uint64_t available = w.mmio.fileSize() - std::min(w.mmio.fileSize(), w.mmio.tell());
   if (w.dataChunk.size > available)
-    return failReleasingFormat(w, result, "形式チャンクを読み取れません。");
+    return failReleasingFormat(w, result, "形式チャンクを読み取れません。",
+                               "the format chunk runs past the end of the file");
   if (allocFormatCopy(w, w.dataChunk.size) == 0 && w.dataChunk.size > 0)
-    return fail(result, "極度のメモリ不足です。");
+    return fail(result, "極度のメモリ不足です。", "out of memory for the format chunk");
   if (w.mmio.read(w.format.data(), w.dataChunk.size) != w.dataChunk.size)
-    return failReleasingFormat(w, result, "形式チャンクを読み取れません。");
+    return failReleasingFormat(w, result, "形式チャンクを読み取れません。",
+                               "the format chunk cannot be read");
 
   const WaveFormat format = formatFromCopy(w);
   recordFormat(w, format);
@@ -166,13 +176,15 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
   result.formatRefused =
       w.formatTag != 1 || sampleKindOf(format.channels, format.bitsPerSample) < 0;
   if (w.formatTag != 1)
-    return failReleasingFormat(w, result, "指定したファイルは、PCMファイルではありません。");
-  if (std::string refusal = pcmFormatRefusal(format); !refusal.empty())
-    return failReleasingFormat(w, result, std::move(refusal));
+    return failReleasingFormat(w, result, "指定したファイルは、PCMファイルではありません。",
+                               formatText("not a PCM file (format tag %d)", int(w.formatTag)));
+  if (Refusal refusal = pcmFormatRefusal(format); !refusal.text.empty())
+    return failReleasingFormat(w, result, std::move(refusal.text), std::move(refusal.reason));
 
   w.mmio.ascend(w.dataChunk);
   if (!w.mmio.findChunk(&w.dataChunk, w.riffChunk, fourCc("data")))
-    return failReleasingFormat(w, result, "WAVEファイルにデータ チャンクがありません。");
+    return failReleasingFormat(w, result, "WAVEファイルにデータ チャンクがありません。",
+                               "broken WAVE file: no data chunk");
 
   queryVolume(w, name);
   const bool smallVolume =
@@ -182,7 +194,8 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
   w.dataSize = dataBytes(w, w.dataChunk.size, format.blockAlign);
   w.bytesLeft = w.dataSize;
   w.blockAlign = format.blockAlign;
-  if (w.dataSize == 0) return failReleasingFormat(w, result, "データ チャンクが空です。");
+  if (w.dataSize == 0)
+    return failReleasingFormat(w, result, "データ チャンクが空です。", "the data chunk is empty");
   result.dataFound = true;
 
   const uint32_t position = request.position;
@@ -191,13 +204,22 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
   seekData(w, position);
 
   if (request.checkPlayable && !audioBackend().supportsFormat(format))
-    return failReleasingFormat(w, result, "サウンドドライバは、この形式を再生できません。");
+    return failReleasingFormat(w, result, "サウンドドライバは、この形式を再生できません。",
+                               "the sound device cannot play this format");
   result.opened = true;
   return result;
 }
 
-bool reportOpenFailure(const WaveOpenResult& result) {
-  if (!result.opened) showMessage(result.failure, MessageKind::kExclamation);
+std::string openFailureMessage(const WaveOpenResult& result, FailureLine line) {
+  if (line == FailureLine::kCommandLine)
+    return formatText("%s\nkorimu: cannot open '%s': %s", result.failure.c_str(),
+                      result.path.c_str(), result.reason.c_str());
+  return formatText("%s\n%s (%s)", result.failure.c_str(), result.path.c_str(),
+                    result.reason.c_str());
+}
+
+bool reportOpenFailure(const WaveOpenResult& result, FailureLine line) {
+  if (!result.opened) showMessage(openFailureMessage(result, line), MessageKind::kExclamation);
   return result.opened;
 }
 

@@ -61,13 +61,23 @@ struct WaveOpenResult {
   // not read) rather than for being broken or unreadable: a decoder may still read it.
   bool formatRefused = false;
   std::string failure;  // the message for the user when the open failed
+  // Why, in English: the system's words when the file cannot be opened ("Permission denied"),
+  // else what is wrong with it ("not a WAVE file").
+  std::string reason;
+  std::string path;  // the file the open named
 };
+
+// The second line of a failed open's message: the path and the reason for the window's box, or
+// the command line's "korimu: cannot open 'PATH': REASON".
+enum class FailureLine { kWindow, kCommandLine };
 
 // Validates and opens the requested file, and sizes the playback buffers for it.
 WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
                         const AppSettings& settings);
-// Shows the failure of an open that failed; returns whether it opened.
-bool reportOpenFailure(const WaveOpenResult& result);
+// The message of an open that failed: the reader's sentence, then the path and the reason.
+std::string openFailureMessage(const WaveOpenResult& result, FailureLine line);
+// Shows the failure of an open that failed as one message; returns whether it opened.
+bool reportOpenFailure(const WaveOpenResult& result, FailureLine line = FailureLine::kWindow);
 // Closes the file handle, and the output device when one is open for the selected file.
 void closeWave(WaveSession& wave, bool fileSelected);
 

@@ -1,6 +1,7 @@
 // What the main window draws: status texts on the client canvas, the dark-scheme test, the
 // overview strip of crafted files, drops, and the settings written at a normal exit.
 #include <QAbstractButton>
+#include <QDir>
 #include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -17,6 +18,7 @@
 #include "crafted_wav.h"
 #include "display/status_texts.h"
 #include "qt_app_fixture.h"
+#include "wave/sound_kinds.h"
 #include "wave/wave_session.h"
 
 namespace korimu::testing {
@@ -58,6 +60,42 @@ TEST_F(ClientAreaTest, StatusTextsShowFormatPositionAndSpan) {
   EXPECT_TRUE(shows(0, 2, "         1pos      0.000091秒"));
 }
 
+// The span combobox is a widget over the canvas: the canvas, and so every saved picture, has the
+// span number where the combobox shows it, after "表示ﾃﾞｰﾀ数".
+TEST_F(ClientAreaTest, SavedPicturesShowTheSpanAfterItsLabel) {
+  CraftedWav w;
+  w.data.assign(22050, 128);
+  start(craft("span.wav", w));
+  shell().client->repaint();
+  const QRect combo = shell().spanCombo->geometry();
+  const auto pictureShows = [&](const std::string& text) {
+    Canvas picture = controller().picture();
+    Canvas expected = picture;
+    expected.textOut(combo.x() + kLayout.unitW / 2, 3, text);
+    return expected.pixels() == picture.pixels() && shows(combo.x() + kLayout.unitW / 2, 3, text);
+  };
+  EXPECT_TRUE(pictureShows(shell().spanCombo->currentText().toStdString()));
+  shell().spanCombo->setCurrentIndex(8);
+  controller().command(kSpanComboId, kNotifyCloseUp);
+  EXPECT_TRUE(pictureShows("  2048"));
+}
+
+// The Open dialog's first filter, ｻｳﾝﾄﾞ, takes every kind the program opens, whatever the case of
+// its name; the second takes every file.
+TEST(OpenDialogFilters, SoundListsEveryOpenableKind) {
+  const QStringList filters = openDialogFilters().split(";;");
+  ASSERT_EQ(filters.size(), 2);
+  ASSERT_TRUE(filters[0].startsWith(QString::fromUtf8("ｻｳﾝﾄﾞ(")));
+  const QString inside = filters[0].section('(', 1).chopped(1);
+  const QStringList patterns = inside.split(' ');
+  for (const std::string& extension : openableExtensions())
+    EXPECT_TRUE(QDir::match(patterns, QString::fromStdString("take." + extension))) << extension;
+  for (const char* name : {"TAKE.WAV", "take.flac", "take.opus", "take.mp3", "take.aif"})
+    EXPECT_TRUE(QDir::match(patterns, name)) << name;
+  EXPECT_FALSE(QDir::match(patterns, "notes.txt"));
+  EXPECT_EQ(filters[1], QString::fromUtf8("全ファイル(*.*)"));
+}
+
 TEST_F(ClientAreaTest, StereoSixteenBitShowsStereo) {
   CraftedWav w;
   w.channels = 2;
@@ -80,6 +118,14 @@ TEST_F(ClientAreaTest, WithoutAFileTheChannelTextIsBlankAndThePlotWhite) {
   for (int y = plot.y; y < plot.y + plot.h; y += 51)
     for (int x = plot.x; x < plot.x + plot.w; x += 73)
       ASSERT_EQ(clientCanvas().getPixel(x, y), kWhite);
+}
+
+TEST_F(ClientAreaTest, WithoutAFileRateBitsAndSpanAreBlankNotZero) {
+  start();
+  shell().client->repaint();
+  EXPECT_TRUE(shows(524, 24, "     "));
+  EXPECT_TRUE(shows(524, 42, "     "));
+  EXPECT_TRUE(shows(432, 3, "      "));
 }
 
 TEST_F(ClientAreaTest, DarkSchemeFollowsThePaletteLuminance) {
@@ -135,7 +181,7 @@ TEST_F(ClientAreaTest, CompressedWaveLeavesTheStripWhiteAndResetsThePosition) {
   w.data.assign(8192, 0x55);
   start(craft("adpcm.wav", w));
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], "指定したファイルは、PCMファイルではありません。");
+  EXPECT_TRUE(messages[0].starts_with("指定したファイルは、PCMファイルではありません。\n"));
   shell().overview->repaint();
   for (int x = 0; x < 512; x += 7) ASSERT_TRUE(overviewBlackRows(x).empty()) << x;
   controller().session().document.position = 1234;
@@ -188,12 +234,12 @@ TEST_F(ClientAreaTest, OpenDialogCancelledKeepsTheFileAndAcceptedTakesTheNewOne)
   const std::string chosen = craft("chosen.wav", w);
   start(kept);
   const auto previous = shellServices().chooseFileToOpen;
-  shellServices().chooseFileToOpen = [](std::string*) { return false; };
+  shellServices().chooseFileToOpen = [](const std::string&, std::string*) { return false; };
   controller().session().document.position = 10;
   controller().command(1101);
   EXPECT_EQ(controller().session().document.fileName, kept);
   EXPECT_EQ(controller().session().document.position, 10u);
-  shellServices().chooseFileToOpen = [&](std::string* name) {
+  shellServices().chooseFileToOpen = [&](const std::string&, std::string* name) {
     *name = chosen;
     return true;
   };
@@ -213,7 +259,7 @@ TEST_F(ClientAreaTest, AFailedOpenBlanksTheFormatAndSpanTextsUntilAFileIsRead) {
   start(good);
   const auto previous = shellServices().chooseFileToOpen;
   auto choose = [&](const std::string& file) {
-    shellServices().chooseFileToOpen = [file](std::string* name) {
+    shellServices().chooseFileToOpen = [file](const std::string&, std::string* name) {
       *name = file;
       return true;
     };
@@ -221,7 +267,7 @@ TEST_F(ClientAreaTest, AFailedOpenBlanksTheFormatAndSpanTextsUntilAFileIsRead) {
   };
   choose(notWave);
   ASSERT_FALSE(messages.empty());
-  // Blank texts, even after a full repaint and a span change, while the controls stay on.
+  // Blank texts, even after a full repaint and a span change; no command needs a file now.
   for (int pass = 0; pass < 2; ++pass) {
     EXPECT_TRUE(shows(524, 24, "     ")) << pass;
     EXPECT_TRUE(shows(524, 42, "     ")) << pass;
@@ -233,8 +279,8 @@ TEST_F(ClientAreaTest, AFailedOpenBlanksTheFormatAndSpanTextsUntilAFileIsRead) {
     shell().spanCombo->setCurrentIndex(0);
     controller().command(kSpanComboId, kNotifyCloseUp);
   }
-  EXPECT_TRUE(controlById(kAnalyzeId)->isEnabled());
-  EXPECT_TRUE(shell().window->windowTitle().contains("notes.txt"));
+  EXPECT_FALSE(controlById(kAnalyzeId)->isEnabled());
+  EXPECT_FALSE(shell().window->windowTitle().contains("good.wav"));
   choose(good);
   shellServices().chooseFileToOpen = previous;
   EXPECT_TRUE(shows(524, 24, "11kHz"));
@@ -322,7 +368,8 @@ TEST_F(ClientAreaTest, AFileThatVanishedIsReportedOncePerRepaintRequest) {
     shell().overview->repaint();
     QApplication::processEvents();
   }
-  EXPECT_EQ(messages, std::vector<std::string>{"ファイルを開けません。"});
+  EXPECT_EQ(messages, std::vector<std::string>{"ファイルを開けません。\n" + name +
+                                               " (No such file or directory)"});
 }
 
 }  // namespace

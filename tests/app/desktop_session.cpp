@@ -108,25 +108,38 @@ DesktopSession::DesktopSession(const std::filesystem::path& folder) {
                                          "-nolisten tcp 3>" +
                                              quoted(numberFile.string())},
                 std::map<std::string, std::string>{}, folder / "xvfb.log");
-  for (int i = 0; i < 200 && display_.empty(); ++i) {
+  // Both waits allow for a loaded machine (a parallel build beside the tests).
+  const auto xvfbEnd = std::chrono::steady_clock::now() + 60s;
+  while (display_.empty() && std::chrono::steady_clock::now() < xvfbEnd) {
     std::this_thread::sleep_for(50ms);
     std::ifstream in(numberFile);
     int number = -1;
     if (in >> number && number >= 0) display_ = ":" + std::to_string(number);
   }
   if (display_.empty()) {
-    why_ = "Xvfb did not start (see " + (folder / "xvfb.log").string() + ")";
+    why_ = "Xvfb did not start within 60 s (its log: " + keptLog(folder / "xvfb.log") + ")";
     return;
   }
   openbox_.emplace(std::vector<std::string>{"openbox"},
                    std::map<std::string, std::string>{{"DISPLAY", display_}},
                    folder / "openbox.log");
   // The window manager is ready once it names its check window on the root.
-  for (int i = 0; i < 200 && !ready_; ++i) {
+  const auto end = std::chrono::steady_clock::now() + 60s;
+  while (!ready_ && std::chrono::steady_clock::now() < end) {
     std::this_thread::sleep_for(50ms);
     ready_ = run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
   }
-  if (!ready_) why_ = "openbox did not start (see " + (folder / "openbox.log").string() + ")";
+  if (!ready_)
+    why_ = "openbox did not start within 60 s (its log: " + keptLog(folder / "openbox.log") + ")";
+}
+
+std::string DesktopSession::keptLog(const std::filesystem::path& log) {
+  // The session's folder goes with the test; the log of a skip stays in the working folder.
+  const std::filesystem::path kept =
+      std::filesystem::current_path() / ("desktop-session-" + log.filename().string());
+  std::error_code ec;
+  std::filesystem::copy_file(log, kept, std::filesystem::copy_options::overwrite_existing, ec);
+  return ec ? log.string() + ", removed with the session" : kept.string();
 }
 
 DesktopSession::~DesktopSession() {

@@ -67,6 +67,9 @@ class DesktopSession {
   void keys(const std::string& window, const std::string& keys) const;
 
  private:
+  // A copy of a tool's log that outlives the session's folder; its path.
+  static std::string keptLog(const std::filesystem::path& log);
+
   std::optional<ChildProcess> xvfb_;
   std::optional<ChildProcess> openbox_;
   std::string display_;

@@ -4,6 +4,7 @@
 // cross-section window's keys reach it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -55,17 +56,15 @@ class DesktopTest : public ::testing::Test {
     std::filesystem::create_directories(config_);
   }
 
-  // Starts korimu on `file` and waits for its main window.
-  void startKorimu(const std::string& file) {
-    korimu_.emplace(
-        std::vector<std::string>{KORIMU_PROGRAM, file},
-        std::map<std::string, std::string>{{"DISPLAY", session_->display()},
-                                           {"QT_QPA_PLATFORM", "xcb"},
-                                           {"XDG_CONFIG_HOME", config_.string()},
-                                           {"XDG_RUNTIME_DIR", config_.string()},
-                                           {"PULSE_SERVER", "unix:/nonexistent"},
-                                           {"LSAN_OPTIONS", "suppressions=" + suppressions()}},
-        config_ / "korimu.log");
+  // Starts korimu on `file` (with `more` in its environment) and waits for its main window.
+  void startKorimu(const std::string& file, std::map<std::string, std::string> more = {}) {
+    std::map<std::string, std::string> environment{
+        {"DISPLAY", session_->display()},      {"QT_QPA_PLATFORM", "xcb"},
+        {"XDG_CONFIG_HOME", config_.string()}, {"XDG_RUNTIME_DIR", config_.string()},
+        {"PULSE_SERVER", "unix:/nonexistent"}, {"LSAN_OPTIONS", "suppressions=" + suppressions()}};
+    environment.merge(more);
+    korimu_.emplace(std::vector<std::string>{KORIMU_PROGRAM, file}, environment,
+                    config_ / "korimu.log");
     window_ = session_->waitForWindow("^KORIMU- ", 30s);
     ASSERT_FALSE(window_.empty()) << "no main window appeared";
     // Let the start-up finish its first paints before keys arrive.
@@ -222,6 +221,44 @@ TEST_F(DesktopTest, AFailedOpenClearsTheFormatTexts) {
   EXPECT_TRUE(korimu_->running());
 }
 
+// A file that does not open is told once, in one box over the main window; no second box follows
+// when the window is worked with afterwards.
+TEST_F(DesktopTest, AFileThatDoesNotOpenIsToldInOneBoxOverTheWindow) {
+  startKorimu((config_ / "missing.wav").string());
+  const std::string box = session_->waitForWindow("^KORIMU$", 20s);
+  ASSERT_FALSE(box.empty()) << "no message box";
+  std::this_thread::sleep_for(1000ms);
+  std::istringstream ids(session_->run("xdotool search --onlyvisible --name '^KORIMU$'"));
+  int boxes = 0;
+  for (std::string id; ids >> id;) ++boxes;
+  EXPECT_EQ(boxes, 1);
+  const WindowPlace main = place();
+  const std::optional<WindowPlace> over = session_->place(box);
+  ASSERT_TRUE(over.has_value());
+  EXPECT_TRUE(over->x >= main.x && over->y >= main.y &&
+              over->x + over->width <= main.x + main.width &&
+              over->y + over->height <= main.y + main.height)
+      << "box at " << over->x << "," << over->y << ", window at " << main.x << "," << main.y;
+  EXPECT_TRUE(offersNoMinimiseOrMaximise(box));
+  session_->keys(box, "Return");
+  session_->keys(window_, "alt+o a");  // Analyze: nothing is open, so nothing happens
+  std::this_thread::sleep_for(1000ms);
+  EXPECT_TRUE(session_->waitForWindow("^KORIMU$", 100ms).empty()) << "a second box";
+  EXPECT_TRUE(korimu_->running());
+}
+
+// F1 shows the help page from a dialog as from the main window; without xdg-open the program
+// shows it in a window of its own.
+TEST_F(DesktopTest, F1InADialogShowsTheHelpInsideTheProgramWithoutABrowser) {
+  const std::filesystem::path noTools = config_ / "no-tools";
+  std::filesystem::create_directories(noTools);
+  startKorimu(toneFile(config_, 1.0, 22050), {{"PATH", noTools.string()}});
+  session_->keys(window_, "alt+h a");
+  ASSERT_FALSE(session_->waitForWindow("About", 10s).empty());
+  key("F1");
+  EXPECT_FALSE(session_->waitForWindow("KORIMU ヘルプ", 10s).empty()) << "no help window";
+}
+
 // The cross-section window is a tool window of the main window: opened by a click on the chart it
 // takes the keyboard, and once a click into it has taken the keyboard back from the main window,
 // the keys its menu names work: Ctrl+E saves its column (not the main window's whole run), Alt+F6
@@ -239,6 +276,25 @@ TEST_F(DesktopTest, TheCrossSectionWindowGetsItsKeysAfterAClickIntoIt) {
   }
   ASSERT_FALSE(section.empty()) << "no cross-section window";
   EXPECT_EQ(activeWindow(), section) << "the new window has the keyboard";
+  // Beside the main window, not over its chart, and inside the screen (1280 x 1024).
+  const std::optional<WindowPlace> beside = session_->place(section);
+  ASSERT_TRUE(beside.has_value());
+  EXPECT_TRUE(beside->x >= main.x + main.width || beside->x + beside->width <= main.x)
+      << beside->x << " beside " << main.x << ".." << main.x + main.width;
+  EXPECT_TRUE(beside->x >= 0 && beside->y >= 0 && beside->x + beside->width <= 1280 &&
+              beside->y + beside->height <= 1024);
+  // The arrow keys step the column as the arrow buttons do: the graph (above the buttons) shows
+  // another column, and the same steps back show the first one again.
+  const auto graphPixels = [&] {
+    std::vector<unsigned char> rgb = session_->pixels(section, *beside);
+    rgb.resize(std::min(rgb.size(), size_t(beside->width) * 280 * 3));
+    return rgb;
+  };
+  const std::vector<unsigned char> first = graphPixels();
+  for (int i = 0; i < 5; ++i) key("Right");
+  EXPECT_NE(graphPixels(), first) << "Right did not step the column";
+  for (int i = 0; i < 5; ++i) key("Left");
+  EXPECT_EQ(graphPixels(), first) << "Left did not step back";
 
   click(chartLeft + 450, chartTop + 128);  // right of the window: column 450
   ASSERT_EQ(activeWindow(), window_);

@@ -82,5 +82,22 @@ TEST(ScreenshotPaths, AFileThatCannotBeOpenedIsReportedOnceAndEndsWithOne) {
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+// Every file error of --screenshot has the command line's English second line.
+TEST(ScreenshotPaths, FileErrorsHaveTheEnglishSecondLine) {
+  testing::TempDir dir;
+  const std::string out = (dir.path() / "shot.png").string();
+  const std::string missing = (dir.path() / "missing.wav").string();
+  const std::string notes = dir.write("notes.wav", std::vector<uint8_t>(64, 'x'));
+  for (const auto& [file, line] :
+       {std::pair{missing, "ファイルを開けません。\nkorimu: cannot open '" + missing +
+                               "': No such file or directory\n"},
+        std::pair{notes, "指定したファイルは、WAVEファイルではありません。\nkorimu: cannot open '" +
+                             notes + "': not a WAVE file\n"}}) {
+    const Outcome outcome = runKorimu({"--screenshot", out, file});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(occurrences(outcome.errors, line), 1u) << outcome.errors;
+  }
+}
+
 }  // namespace
 }  // namespace korimu

@@ -86,18 +86,18 @@ TEST_F(StartupTest, WithoutThePlaySwitchTheFileIsOnlyOpened) {
   EXPECT_TRUE(controlById(kPlayId)->isEnabled());
 }
 
-TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedAndTheControlsStayOn) {
+TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedOnceAndLeavesNoFileSelected) {
   setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
   CommandLine cl;
   cl.fileName = (processFolder("startup") / "missing.wav").string();
   startWith(cl);
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], "ファイルを開けません。");
-  EXPECT_TRUE(controller().session().document.fileSelected);
-  EXPECT_TRUE(controlById(kAnalyzeId)->isEnabled());
-  // Every later command validates again.
+  EXPECT_EQ(messages[0], "ファイルを開けません。\n" + cl.fileName + " (No such file or directory)");
+  EXPECT_FALSE(controller().session().document.fileSelected);
+  EXPECT_FALSE(controlById(kAnalyzeId)->isEnabled());
+  // No command acts as if the file were open.
   controller().command(kAnalyzeId);
-  EXPECT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages.size(), 1u);
 }
 
 TEST_F(StartupTest, QtsOwnWordsAreJapaneseAndMessageBoxesCarryTheProgramsName) {

@@ -167,7 +167,8 @@ TEST(Check, BrokenFileGivesTheReadersMessage) {
   const int code = runCheck(file);
   const std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(code, 1);
-  EXPECT_EQ(err, "指定したファイルは、PCMファイルではありません。\n");
+  EXPECT_EQ(err, "指定したファイルは、PCMファイルではありません。\nkorimu: cannot open '" + file +
+                     "': not a PCM file (format tag 3)\n");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "cli/render.h"
 #include "core/settings.h"
 #include "render_test_support.h"
+#include "wave/sndfile_writer.h"
 
 namespace korimu::testing {
 namespace {
@@ -22,7 +23,8 @@ namespace {
 struct Unopenable {
   const char* name;
   const char* reason;
-  void (*make)(const std::filesystem::path&);  // makes the path unopenable
+  void (*make)(const std::filesystem::path&);       // makes the path unopenable
+  const char* sentence = "ファイルを開けません。";  // the reader's first line
 };
 
 void PrintTo(const Unopenable& u, std::ostream* out) {
@@ -74,8 +76,8 @@ TEST_P(FileErrors, ReadersMessageThenPathAndReason) {
   std::filesystem::permissions(scope.dir.path(), std::filesystem::perms(0755));
   const std::filesystem::path path = scope.dir.path() / "take.wav";
   GetParam().make(path);
-  const std::string expected = "ファイルを開けません。\nkorimu: cannot open '" + path.string() +
-                               "': " + GetParam().reason + "\n";
+  const std::string expected = std::string(GetParam().sentence) + "\nkorimu: cannot open '" +
+                               path.string() + "': " + GetParam().reason + "\n";
 
   const Outcome check = runAsPlainUser([&] { return runCheck(path.string()); });
   if (check.code == 99) GTEST_SKIP() << "cannot become the user nobody to be refused by the file";
@@ -101,8 +103,46 @@ INSTANTIATE_TEST_SUITE_P(Reasons, FileErrors,
                                                         writeFile(p, toneWave(ToneFile{}));
                                                         std::filesystem::permissions(
                                                             p, std::filesystem::perms::none);
-                                                      }}),
+                                                      }},
+                                           Unopenable{"NotWave", "not a WAVE file",
+                                                      [](const std::filesystem::path& p) {
+                                                        writeFile(p, std::vector<uint8_t>(64, 'x'));
+                                                      },
+                                                      "指定したファイルは、WAVEファイルではありませ"
+                                                      "ん。"},
+                                           Unopenable{"EmptyData", "the data chunk is empty",
+                                                      [](const std::filesystem::path& p) {
+                                                        ToneFile empty;
+                                                        empty.seconds = 0;
+                                                        writeFile(p, toneWave(empty));
+                                                      },
+                                                      "データ チャンクが空です。"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A file that decodes but whose copy cannot be written: the cache folder's true reason, in
+// English too. The cache's parent is the test's own folder, which the plain user cannot write.
+TEST(FileErrorsInEnglish, AnUnwritableCacheIsToldWithTheSystemsReason) {
+  RenderScope scope;
+  std::filesystem::permissions(scope.dir.path(), std::filesystem::perms(0755));
+  const std::string flac = scope.out("take.flac");
+  ASSERT_TRUE(testing::writeSndfile(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 1,
+                                    testing::multiTone16(22050, 1, 0.2)));
+  const std::filesystem::path blocked = scope.dir.path() / "cache";
+  std::filesystem::create_directory(blocked);
+  if (::geteuid() != 0) std::filesystem::permissions(blocked, std::filesystem::perms(0555));
+  setenv("XDG_CACHE_HOME", blocked.c_str(), 1);
+  const std::string png = scope.out("out.png");
+  const Outcome render = runAsPlainUser([&] { return runRender(png, {}, flac); });
+  std::filesystem::permissions(blocked, std::filesystem::perms(0755));
+  if (render.code == 99) GTEST_SKIP() << "cannot become the user nobody";
+  EXPECT_EQ(render.code, 1);
+  EXPECT_NE(render.errors.find(
+                "\nkorimu: cannot open '" + flac + "': cannot write its decoded copy into '" +
+                (blocked / "korimu" / "decoded").string() + "': Permission denied\n"),
+            std::string::npos)
+      << render.errors;
+  EXPECT_FALSE(std::filesystem::exists(png));
+}
 
 TEST(RenderOutput, AMissingFolderFailsBeforeAnyAnalysis) {
   RenderScope scope;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@ struct Format {
   const char* name;
   ToneFile tone;
 };
+
+// Printed by its name: the test's name then reads the same in every run.
+void PrintTo(const Format& value, std::ostream* out) {
+  *out << value.name;
+}
 
 std::vector<Format> formats() {
   // A few blocks each: short files keep the 20 runs per format quick.

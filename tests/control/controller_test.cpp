@@ -20,6 +20,7 @@
 #include "cli/render.h"
 #include "core/layout.h"
 #include "core/settings.h"
+#include "display/chart.h"
 #include "display/status_texts.h"
 #include "platform/audio_device.h"
 #include "platform/message.h"
@@ -50,6 +51,14 @@ struct RecordingView : WindowView {
   void invalidateOverview() override { ++overviewRepaints; }
   void invertOverviewStrip(int, int) override { ++strips; }
   void setTitle(const std::string& t) override { title = t; }
+  // The Open dialog: where it started each time, and what the user picks next.
+  std::vector<std::string> openFolders;
+  std::string nextChoice;
+  bool chooseFileToOpen(const std::string& folder, std::string* chosen) override {
+    openFolders.push_back(folder);
+    *chosen = nextChoice;
+    return !nextChoice.empty();
+  }
   // Called at each block of an analysis run.
   std::function<void()> onBlock;
   // The user presses Esc at once whenever the window runs a long task.
@@ -337,9 +346,88 @@ TEST_F(ControllerTest, AFileThatIsRefusedShowsItsFormatBeforeTheMessage) {
     textsWereCurrent = redrawn.pixels() == display.surfaces.window.pixels();
   });
   EXPECT_FALSE(controller_.openFile());
-  EXPECT_EQ(messages_, std::vector<std::string>{"指定したファイルは、PCMファイルではありません。"});
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_TRUE(messages_[0].starts_with("指定したファイルは、PCMファイルではありません。\n"));
   EXPECT_EQ(wave().source.srKHz, 22);
   EXPECT_TRUE(textsWereCurrent);
+}
+
+// The Open dialog starts in the open file's folder, else in the folder of the last choice.
+TEST_F(ControllerTest, TheOpenDialogStartsWhereTheUserWasLast) {
+  start(true);
+  std::filesystem::create_directories(dir_.path() / "a");
+  std::filesystem::create_directories(dir_.path() / "b");
+  const std::string inA = (dir_.path() / "a" / "tone.wav").string();
+  std::filesystem::copy_file(file_, inA);
+  const std::string brokenInB = dir_.write("b/broken.wav", std::vector<uint8_t>(64, 'x'));
+  for (const std::string& choice : {std::string(), inA, brokenInB, std::string(), file_}) {
+    view_.nextChoice = choice;
+    controller_.command(kOpenId);
+  }
+  const std::string a = (dir_.path() / "a").string(), b = (dir_.path() / "b").string();
+  // Nothing open and nothing chosen yet; then the open file's folder (also after a cancel); after
+  // a file that did not open, the folder it was chosen in.
+  EXPECT_EQ(view_.openFolders, (std::vector<std::string>{"", "", a, b, b}));
+}
+
+// After a file that does not open, the window is as if nothing had been opened: one message, no
+// command that needs a file, and nothing of the file before (texts, chart, peak box, results).
+TEST_F(ControllerTest, AFailedOpenLeavesNothingOfTheFileBefore) {
+  const std::string text = dir_.write("notes.wav", std::vector<uint8_t>(300, 'x'));
+  const struct {
+    const char* name;
+    std::string file;
+    std::function<void()> prepare;
+  } rows[] = {
+      {"a text file named .wav", text, [] {}},
+      {"a missing file", (dir_.path() / "gone.wav").string(), [] {}},
+      {"a FLAC whose copy cannot be written", flac_,
+       [this] {
+         const std::string blocked = dir_.write("blocked", std::vector<uint8_t>{1});
+         setenv("XDG_CACHE_HOME", blocked.c_str(), 1);
+       }},
+  };
+  // The window of a program that has only ever seen the failing open.
+  const auto untouchedWindow = [this](const std::string& file) {
+    RecordingView view;
+    Controller fresh(view);
+    view.controller = &fresh;
+    fresh.session().display.surfaces.window = Canvas(640, 383);
+    fresh.session().settings = controller_.session().settings;
+    prepareAnalysis(fresh.session().display, fresh.session().settings.musicalKey);
+    fresh.enter(UiState::kNoFile);
+    fresh.dropFiles({file});
+    return fresh.session().display.surfaces.window;
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    setenv("XDG_CACHE_HOME", (dir_.path() / "cache").c_str(), 1);
+    start(true);
+    controller_.dropFiles({file_});
+    controller_.command(kTimeFrequencyChart);
+    controller_.command(kAnalyzeId);
+    controller_.command(kForwardId);
+    ASSERT_TRUE(controller_.lastRun().drawn);
+    row.prepare();
+    messages_.clear();
+    controller_.dropFiles({row.file});
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].find("\n" + row.file + " ("), std::string::npos) << messages_[0];
+    EXPECT_EQ(controller_.state(), UiState::kNoFile);
+    EXPECT_FALSE(enabled(view_.last.controls, kAnalyzeId));
+    EXPECT_FALSE(enabled(view_.last.menuItems, kInfoId));
+    EXPECT_FALSE(enabled(view_.last.menuItems, kSavePictureId));
+    EXPECT_FALSE(controller_.lastRun().drawn);
+    EXPECT_EQ(controller_.session().document.lastRunView, 0);
+    const Canvas shown = controller_.session().display.surfaces.window;
+    EXPECT_TRUE(shown.pixels() == untouchedWindow(row.file).pixels());
+    // No command acts as if a file were open.
+    messages_.clear();
+    for (int id : {kAnalyzeId, kPlayId, kForwardId}) controller_.command(id);
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    EXPECT_FALSE(controller_.lastRun().drawn);
+    EXPECT_EQ(controller_.session().document.position, 0u);
+  }
 }
 
 // A decoded file keeps its own name in the title and the document; every open reads its copy.
@@ -435,7 +523,11 @@ TEST_F(ControllerTest, ACopyThatCannotBeWrittenIsToldAsSuch) {
     const std::string png = (dir_.path() / "chart.png").string();
     EXPECT_EQ(runRender(png, {}, flac_), 1);
     EXPECT_FALSE(std::filesystem::exists(png));
-    EXPECT_EQ(messages_, (std::vector<std::string>{told, told}));
+    const std::string why =
+        "cannot write its decoded copy into '" + folder.string() + "': " + std::strerror(row.error);
+    EXPECT_EQ(messages_,
+              (std::vector<std::string>{told + "\n" + flac_ + " (" + why + ")",
+                                        told + "\nkorimu: cannot open '" + flac_ + "': " + why}));
     std::error_code ec;
     EXPECT_TRUE(!std::filesystem::exists(folder) || std::filesystem::is_empty(folder, ec));
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all,

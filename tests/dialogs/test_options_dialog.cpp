@@ -206,6 +206,40 @@ TEST_F(OptionsDialogTest, SpeedChangesLiveAndCancelRestoresIt) {
   EXPECT_EQ(settings.playSpeed, 0);
 }
 
+// Each mnemonic of the dialog takes the keyboard to its own control; on the speed bar the arrow
+// keys change the speed and nothing else.
+TEST_F(OptionsDialogTest, EveryMnemonicReachesItsOwnControl) {
+  settings.method = kDct;
+  settings.spectrumType = SpectrumScale::kPower;
+  settings.colorScale = true;
+  settings.onMem = true;
+  settings.playSpeed = -10;
+  open();
+  dialog->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  const struct {
+    Qt::Key key;
+    int id;
+  } rows[] = {
+      // A check box's mnemonic also clicks it, which disables the list or edit it governs: the
+      // governed control comes first.
+      {Qt::Key_A, 1121}, {Qt::Key_T, 1101}, {Qt::Key_N, 104},  {Qt::Key_W, 109},
+      {Qt::Key_S, 1112}, {Qt::Key_C, 1111}, {Qt::Key_M, 1115}, {Qt::Key_O, 1114},
+      {Qt::Key_P, 1126}, {Qt::Key_B, 1110}, {Qt::Key_R, 302},
+  };
+  for (const auto& row : rows) {
+    QTest::keyClick(QApplication::focusWidget(), row.key, Qt::AltModifier);
+    const QWidget* focus = QApplication::focusWidget();
+    EXPECT_EQ(focus ? focus->objectName() : QString(), controlName(row.id))
+        << "Alt+" << char(row.key);
+  }
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+  EXPECT_EQ(settings.playSpeed, -9);
+  EXPECT_TRUE(control<QRadioButton>(1121)->isChecked()) << "the method stays DCT";
+}
+
 TEST_F(OptionsDialogTest, SpeedStaysAfterOk) {
   settings.playSpeed = -30;
   open();

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "wave/wav_builder.h"
 
@@ -91,6 +92,16 @@ TEST(DisplayServer, TheMessageNamesTheCommandsThatNeedNoDisplay) {
   EXPECT_NE(message.find("display"), std::string::npos);
   EXPECT_NE(message.find("--render"), std::string::npos);
   EXPECT_NE(message.find("--check"), std::string::npos);
+}
+
+// 125 % to 175 % become 1 or 2: the bitmap text is drawn at a whole factor.
+TEST(DisplayServer, FractionalScaleFactorsBecomeWhole) {
+  const std::pair<const char*, std::string> rows[] = {
+      {"1.25", "1"}, {"1.5", "2"}, {"1.75", "2"}, {"0.5", "1"}, {"2.4", "2"},
+      {"2", ""},     {"1.0", ""},  {"", ""},      {"abc", ""},  {"1.5x", ""},
+  };
+  for (const auto& [value, whole] : rows) EXPECT_EQ(wholeScaleFactor(value), whole) << value;
+  EXPECT_EQ(wholeScaleFactor(nullptr), "");
 }
 
 }  // namespace

@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <numeric>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "wave/decode_cache.h"
 #include "wave/sndfile_writer.h"
+#include "wave/sound_kinds.h"
 #include "wave/wav_builder.h"
 
 namespace korimu {
@@ -55,6 +57,11 @@ struct LosslessKind {
   int format;
   int channels;
 };
+
+// Printed by its name: the test's name then reads the same in every run.
+void PrintTo(const LosslessKind& value, std::ostream* out) {
+  *out << value.name;
+}
 
 class LosslessKinds : public DecodedCopyTest, public ::testing::WithParamInterface<LosslessKind> {};
 
@@ -231,6 +238,42 @@ TEST_F(DecodedCopyTest, ASourceWithoutSamplesIsRefused) {
     EXPECT_FALSE(r.failure.empty());
     EXPECT_TRUE(!fs::exists(cache().folder) || fs::is_empty(cache().folder));
   }
+}
+
+// Every kind that decodes here is named, by the extension its files carry, among the kinds the
+// Open dialog lists; raw headerless data is not.
+TEST(OpenableKinds, EveryKindThatDecodesIsListed) {
+  TempDir dir;
+  const struct {
+    const char* extension;
+    int format;
+  } kinds[] = {
+      {"flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+      {"ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+      {"opus", SF_FORMAT_OGG | SF_FORMAT_OPUS},
+      {"aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+      {"aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_24},
+      {"caf", SF_FORMAT_CAF | SF_FORMAT_PCM_16},
+      {"w64", SF_FORMAT_W64 | SF_FORMAT_PCM_16},
+      {"au", SF_FORMAT_AU | SF_FORMAT_PCM_16},
+      {"rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_16},
+      {"mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
+      {"wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+  };
+  const std::vector<std::string> listed = openableExtensions();
+  int decoded = 0;
+  for (const auto& kind : kinds) {
+    const std::string path = (dir.path() / (std::string("take.") + kind.extension)).string();
+    // A kind this libsndfile cannot write is not tested here.
+    if (!writeSndfile(path, kind.format, 48000, 1, multiTone16(48000, 1, 0.2))) continue;
+    if (!probeSource(path)) continue;
+    ++decoded;
+    EXPECT_NE(std::find(listed.begin(), listed.end(), kind.extension), listed.end())
+        << kind.extension;
+  }
+  EXPECT_GE(decoded, 6);
+  EXPECT_EQ(std::find(listed.begin(), listed.end(), "raw"), listed.end());
+  EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
 }
 
 }  // namespace

@@ -24,8 +24,11 @@ class WaveSourceTest : public ::testing::Test {
   AppSettings settings;
 
   void SetUp() override {
-    previousSink_ = setMessageSink(
-        [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
+    // The reader's sentence is the first line of each message; the whole message is kept too.
+    previousSink_ = setMessageSink([this](std::string_view text, MessageKind) {
+      messages_.emplace_back(text.substr(0, text.find('\n')));
+      told_.emplace_back(text);
+    });
     setVolumeQuery([this](const std::filesystem::path&, VolumeInfo* info) {
       info->totalCapacity = volumeCapacity_;
       return true;
@@ -60,6 +63,7 @@ class WaveSourceTest : public ::testing::Test {
   WaveSession wave_;
   WaveOpenRequest request_;
   std::vector<std::string> messages_;
+  std::vector<std::string> told_;
   MessageSink previousSink_;
   uint64_t volumeCapacity_ = uint64_t(500) << 30;
 };
@@ -103,6 +107,47 @@ TEST_F(WaveSourceTest, EachBrokenFileGetsItsOwnMessage) {
 
   EXPECT_EQ(openBytes(testing::simpleWave({}, 0)), "データ チャンクが空です。");
   EXPECT_FALSE(wave_.source.hasFormat);
+}
+
+// Every failure names the file and says why in English on a second line: the window's box as
+// "PATH (REASON)", the command line as "korimu: cannot open 'PATH': REASON".
+TEST_F(WaveSourceTest, EveryFailureNamesThePathAndItsReasonOnASecondLine) {
+  FormatFields adpcm;
+  adpcm.tag = 2;
+  adpcm.bits = 4;
+  adpcm.blockAlign = 1024;
+  FormatFields f24;
+  f24.bits = 24;
+  ByteWriter noFmt;
+  noFmt.chunk("data", std::vector<uint8_t>(16, 1));
+  ByteWriter dataFirst;
+  dataFirst.chunk("data", std::vector<uint8_t>(16, 1)).chunk("fmt ", testing::fmtData({}));
+  const struct {
+    std::vector<uint8_t> bytes;
+    const char* reason;
+  } rows[] = {
+      {{'n', 'o', 't', 'e', 's'}, "not a WAVE file"},
+      {testing::riffWave(noFmt.bytes()), "broken WAVE file: no format chunk"},
+      {testing::riffWave(dataFirst.bytes()), "broken WAVE file: no data chunk"},
+      {testing::simpleWave(adpcm, 64), "not a PCM file (format tag 2)"},
+      {testing::simpleWave(f24, 60), "24-bit 2-channel PCM is not read"},
+      {testing::simpleWave({}, 0), "the data chunk is empty"},
+  };
+  for (const auto& row : rows) {
+    told_.clear();
+    const std::string first = openBytes(row.bytes);
+    ASSERT_EQ(told_.size(), 1u) << row.reason;
+    EXPECT_EQ(told_[0], first + "\n" + request_.fileName + " (" + row.reason + ")");
+    const WaveOpenResult again = openWave(wave_, request_, settings);
+    EXPECT_EQ(openFailureMessage(again, FailureLine::kCommandLine),
+              first + "\nkorimu: cannot open '" + request_.fileName + "': " + row.reason);
+  }
+  // A file that cannot be opened at all gets the system's words.
+  request_.fileName = (dir_.path() / "missing.wav").string();
+  told_.clear();
+  EXPECT_FALSE(open().opened);
+  EXPECT_EQ(told_, std::vector<std::string>{"ファイルを開けません。\n" + request_.fileName +
+                                            " (No such file or directory)"});
 }
 
 TEST_F(WaveSourceTest, FormatChunkLongerThanTheFileCannotBeRead) {

@@ -19,6 +19,9 @@ void installQtMessageBoxes(QWidget* owner) {
     QMessageBox box(parent.data());
     // Without a title of its own the box would show the program file's name.
     box.setWindowTitle("KORIMU");
+    // A box is neither minimised nor maximised: its frame offers neither.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     box.setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
     box.setIcon(kind == MessageKind::kExclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);
