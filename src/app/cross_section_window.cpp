@@ -187,7 +187,7 @@ void CrossSectionWindow::saveNumbers() {
   const RunRecord& run = controller().lastRun();
   if (!run.drawn) return;
   std::string proposed =
-      proposedExportName(run.fileName, run.params.view, run.params.method, "csv");
+      proposedExportName(run.run.fileName, run.run.analysis.view, run.run.analysis.method, "csv");
   proposed.insert(proposed.size() - 4, "-column" + std::to_string(shownColumn()));
   const QString name = QFileDialog::getSaveFileName(
       this, QString::fromUtf8("数値を保存"), QString::fromStdString(proposed),

@@ -12,7 +12,6 @@
 
 #include "core/sample_rate.h"
 #include "core/settings.h"
-#include "display/level_meter.h"
 #include "export/export_names.h"
 
 namespace korimu {
@@ -58,14 +57,14 @@ class CsvText {
 };
 
 double secondsAt(const RunRecord& r, uint64_t bytes) {
-  return r.bytesPerSecond == 0 ? 0.0 : double(bytes) / r.bytesPerSecond;
+  return r.run.bytesPerSecond == 0 ? 0.0 : double(bytes) / r.run.bytesPerSecond;
 }
 
 std::string formatText(const RunRecord& r) {
-  std::string text = r.formatTag == 1 ? "PCM" : "format " + std::to_string(r.formatTag);
-  text += ' ' + std::to_string(SampleRate(r.srKHz).hz()) + " Hz ";
-  text += std::to_string(r.bitsPerSample) + " bit ";
-  text += r.channels == 2 ? "stereo" : "mono";
+  std::string text = r.run.formatTag == 1 ? "PCM" : "format " + std::to_string(r.run.formatTag);
+  text += ' ' + std::to_string(SampleRate(r.run.srKHz).hz()) + " Hz ";
+  text += std::to_string(r.run.bitsPerSample) + " bit ";
+  text += r.run.channels == 2 ? "stereo" : "mono";
   return text;
 }
 
@@ -77,17 +76,18 @@ const char* windowName(WindowFunction w) {
 }
 
 void headerBlock(CsvText& csv, const RunRecord& r) {
-  const AnalysisParams& p = r.params;
+  const AnalysisParams& p = r.run.analysis;
   csv.meta("KORIMU numbers", r.complete ? "complete" : "stopped");
-  csv.meta("file", r.fileName);
+  csv.meta("file", r.run.fileName);
   csv.meta("format", formatText(r));
-  csv.meta("position", std::to_string(r.position));
-  csv.meta("seconds", number(secondsAt(r, r.position)));
+  csv.meta("position", std::to_string(r.run.position));
+  csv.meta("seconds", number(secondsAt(r, r.run.position)));
   csv.meta("view", viewWord(p.view));
   csv.meta("method", methodWord(p.method));
   csv.meta("block-order", std::to_string(p.blockOrder));
-  csv.meta("block-frames", std::to_string(r.blockAlign == 0 ? 0 : r.blockBytes / r.blockAlign));
-  csv.meta("span", std::to_string(kChartColumns * r.framesPerColumn));
+  csv.meta("block-frames",
+           std::to_string(r.run.blockAlign == 0 ? 0 : r.run.blockBytes / r.run.blockAlign));
+  csv.meta("span", std::to_string(kChartColumns * r.run.framesPerColumn));
   csv.meta("window", std::to_string(static_cast<int>(p.window)));
   csv.meta("window-name", windowName(p.window));
   csv.meta("scale", scaleWord(static_cast<int32_t>(p.scale)));
@@ -108,32 +108,24 @@ void spectrumRows(CsvText& csv, const SpectrumFrame& s) {
   }
 }
 
-// The bands as the meter draws them: bars stand for their loudest bin, line points for the mean.
+// The bands as the meter drew them: bars stand for their loudest bin, line points for the mean.
 void meterRows(CsvText& csv, const RunRecord& r) {
   const SpectrumFrame& s = r.spectrum;
-  const std::vector<MeterBand> bands =
-      r.spectrumPoints ? equalCountMeterBands(s.data(), s.bins(), r.lineGraph)
-                       : octaveMeterBands(s.data(), s.bins(), r.lineGraph, r.params.blockOrder,
-                                          r.params.pinkNoiseFlat);
   csv.row({"band", "from_hz", "to_hz", "power", "level"});
-  for (size_t k = 0; k < bands.size(); ++k) {
-    const MeterBand& b = bands[k];
-    double power = 0.0;
-    for (int i = b.begin; i < b.end && size_t(i) < s.powers.size(); ++i)
-      power = r.lineGraph ? power + s.powers[size_t(i)] / (b.end - b.begin)
-                          : std::max(power, s.powers[size_t(i)]);
+  for (size_t k = 0; k < r.bands.size(); ++k) {
+    const MeterBandResult& b = r.bands[k];
     auto frequency = [&](int i) {
       return size_t(i) < s.frequencies.size() ? number(s.frequencies[size_t(i)]) : "";
     };
-    csv.row({std::to_string(k), frequency(b.begin), frequency(b.end - 1), number(power),
+    csv.row({std::to_string(k), frequency(b.firstBin), frequency(b.endBin - 1), number(b.power),
              std::to_string(int(b.depth))});
   }
 }
 
 void waveRows(CsvText& csv, const RunRecord& r) {
-  const bool lags = r.params.autocorrelation;
+  const bool lags = r.run.analysis.autocorrelation;
   csv.row({lags ? "lag" : "index", "time_ms", lags ? "autocorrelation" : "value", "level"});
-  const double rate = SampleRate(r.srKHz).hz();
+  const double rate = SampleRate(r.run.srKHz).hz();
   for (size_t i = 0; i < r.waveRows.size(); ++i) {
     csv.row({std::to_string(i), number(rate > 0 ? double(i) * 1000.0 / rate : 0.0),
              i < r.waveValues.size() ? number(r.waveValues[i]) : "",
@@ -144,13 +136,13 @@ void waveRows(CsvText& csv, const RunRecord& r) {
 void chartRows(CsvText& csv, const RunRecord& r) {
   std::string& text = csv.text();
   text += "frequency_hz";
-  const uint64_t columnBytes = uint64_t(r.framesPerColumn) * r.blockAlign;
+  const uint64_t columnBytes = uint64_t(r.run.framesPerColumn) * r.run.blockAlign;
   for (int c = 0; c < r.chartColumns; ++c)
-    text += ',' + number(secondsAt(r, r.position + uint64_t(c) * columnBytes));
+    text += ',' + number(secondsAt(r, r.run.position + uint64_t(c) * columnBytes));
   text += '\n';
   for (int row = 0; row < kChartRows; ++row) {
     text += number(r.chartRowFrequencies[size_t(row)]);
-    const uint8_t* depths = r.chartDepths.data() + size_t(row) * kChartColumns;
+    const uint8_t* depths = r.chartCells.depths.data() + size_t(row) * kChartColumns;
     for (int c = 0; c < r.chartColumns; ++c) {
       char cell[5] = {','};
       const auto end = std::to_chars(cell + 1, cell + sizeof cell, int(depths[c])).ptr;
@@ -165,7 +157,7 @@ void chartRows(CsvText& csv, const RunRecord& r) {
 std::string runCsv(const RunRecord& record) {
   CsvText csv;
   headerBlock(csv, record);
-  switch (record.params.view) {
+  switch (record.run.analysis.view) {
     case kWaveZoom:
       waveRows(csv, record);
       break;
@@ -186,10 +178,10 @@ std::string crossSectionCsv(const RunRecord& record, int column, const uint8_t* 
                             const double* frequencies, int count) {
   CsvText csv;
   headerBlock(csv, record);
-  const uint64_t columnBytes = uint64_t(record.framesPerColumn) * record.blockAlign;
+  const uint64_t columnBytes = uint64_t(record.run.framesPerColumn) * record.run.blockAlign;
   csv.meta("column", std::to_string(column));
   csv.meta("column-seconds",
-           number(secondsAt(record, record.position + uint64_t(column) * columnBytes)));
+           number(secondsAt(record, record.run.position + uint64_t(column) * columnBytes)));
   csv.row({"frequency_hz", "depth"});
   for (int i = 0; i < count; ++i) csv.row({number(frequencies[i]), std::to_string(depths[i])});
   return std::move(csv.text());
