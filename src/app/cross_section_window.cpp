@@ -19,6 +19,7 @@
 #include "export/csv_export.h"
 #include "export/export_names.h"
 #include "platform/message.h"
+#include "run/chart_column.h"
 
 namespace korimu {
 
@@ -158,24 +159,12 @@ void CrossSectionWindow::stepColumn(int direction) {
 
 bool CrossSectionWindow::saveNumbersTo(const std::string& path, std::string& reason) const {
   const RunRecord& run = controller().lastRun();
-  if (!run.drawn) {
+  if (!chartRecord(run)) {
     reason = "no chart has been drawn";
     return false;
   }
-  // Read from the chart itself, so the numbers are those of the column shown now even before
-  // the window has painted it.
-  uint8_t depths[kCrossSectionRows];
-  const Session& session = controller().session();
-  const Document& document = session.document;
-  readChartColumn(session.display, session.display.surfaces.backBuffer, document.crossSectionX,
-                  depths);
-  double frequencies[kCrossSectionRows];
-  for (int e = 0; e < kCrossSectionRows; ++e)
-    frequencies[e] = crossSectionRowFrequency(session.display.fileRate, document.lastRunMethod,
-                                              session.settings.blockOrder, e);
-
-  return writeTextFile(
-      path, crossSectionCsv(run, shownColumn(), depths, frequencies, kCrossSectionRows), reason);
+  // The numbers the run computed for the column shown now, even before the window painted it.
+  return writeTextFile(path, crossSectionCsv(run, shownColumn()), reason);
 }
 
 int CrossSectionWindow::shownColumn() const {
@@ -185,7 +174,7 @@ int CrossSectionWindow::shownColumn() const {
 // 数値を保存: asks where, proposing <file>-<view>-<method>-column<N>.csv beside the recording.
 void CrossSectionWindow::saveNumbers() {
   const RunRecord& run = controller().lastRun();
-  if (!run.drawn) return;
+  if (!chartRecord(run)) return;
   std::string proposed =
       proposedExportName(run.run.fileName, run.run.analysis.view, run.run.analysis.method, "csv");
   proposed.insert(proposed.size() - 4, "-column" + std::to_string(shownColumn()));

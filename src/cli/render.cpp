@@ -131,6 +131,11 @@ bool applyOption(const std::string& name, const std::string& value, AppSettings&
     choices.csvPath = value;
     return true;
   }
+  if (name == "csv-values")
+    return chooseWord(
+        name, value,
+        {{"db", CsvValues::kDb}, {"power", CsvValues::kPower}, {"level", CsvValues::kLevel}},
+        choices.csvValues, error);
   if (name == "position") {
     long long n = 0;
     if (!chooseNumber(name, value, 0, UINT32_MAX, false, n, error)) return false;
@@ -336,7 +341,8 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   progress.finish();
   closeWave(wave, true);
 
-  if (!csvPath.empty() && !writeTextFile(csvPath, runCsv(progress.numbers), reason)) {
+  if (!csvPath.empty() &&
+      !writeTextFile(csvPath, runCsv(progress.numbers, setup.choices.csvValues), reason)) {
     showMessage(formatText("korimu: cannot write '%s': %s", csvPath.c_str(), reason.c_str()));
     std::error_code ec;
     if (createdCsv) std::filesystem::remove(csvPath, ec);

@@ -13,6 +13,7 @@
 #include "core/sample_rate.h"
 #include "core/settings.h"
 #include "export/export_names.h"
+#include "run/chart_column.h"
 
 namespace korimu {
 
@@ -75,7 +76,13 @@ const char* windowName(WindowFunction w) {
   return i < std::size(kNames) ? kNames[i] : "";
 }
 
-void headerBlock(CsvText& csv, const RunRecord& r) {
+struct Peak {
+  bool shown = false;
+  double frequency = 0.0;
+  double power = 0.0;
+};
+
+void headerBlock(CsvText& csv, const RunRecord& r, const Peak& peak) {
   const AnalysisParams& p = r.run.analysis;
   csv.meta("KORIMU numbers", r.complete ? "complete" : "stopped");
   csv.meta("file", r.run.fileName);
@@ -95,30 +102,37 @@ void headerBlock(CsvText& csv, const RunRecord& r) {
   csv.meta("autocorr", p.autocorrelation ? "1" : "0");
   csv.meta("pink", p.pinkNoiseFlat ? "1" : "0");
   csv.meta("version", KORIMU_VERSION);
-  csv.meta("peak-frequency-hz", r.peakShown ? number(r.peakFrequency) : "");
-  csv.meta("peak-power", r.peakShown ? number(r.peakPower) : "");
+  csv.meta("peak-frequency-hz", peak.shown ? number(peak.frequency) : "");
+  csv.meta("peak-power", peak.shown ? number(peak.power) : "");
+}
+
+Peak runPeak(const RunRecord& r) {
+  return {r.peakShown, r.peakFrequency, r.peakPower};
 }
 
 void spectrumRows(CsvText& csv, const SpectrumFrame& s) {
-  csv.row({"index", "frequency_hz", "power", "level"});
+  csv.row({"index", "frequency_hz", "power", "db", "level"});
   for (int i = 0; i < s.bins(); ++i) {
     const auto k = size_t(i);
+    const bool known = k < s.powers.size();
     csv.row({std::to_string(i), k < s.frequencies.size() ? number(s.frequencies[k]) : "",
-             k < s.powers.size() ? number(s.powers[k]) : "", std::to_string(s.depths[k])});
+             known ? number(s.powers[k]) : "",
+             known ? number(decibelsOf(s.powers[k], s.zeroDbPower)) : "",
+             std::to_string(s.depths[k])});
   }
 }
 
 // The bands as the meter drew them: bars stand for their loudest bin, line points for the mean.
 void meterRows(CsvText& csv, const RunRecord& r) {
   const SpectrumFrame& s = r.spectrum;
-  csv.row({"band", "from_hz", "to_hz", "power", "level"});
+  csv.row({"band", "from_hz", "to_hz", "power", "db", "level"});
   for (size_t k = 0; k < r.bands.size(); ++k) {
     const MeterBandResult& b = r.bands[k];
     auto frequency = [&](int i) {
       return size_t(i) < s.frequencies.size() ? number(s.frequencies[size_t(i)]) : "";
     };
     csv.row({std::to_string(k), frequency(b.firstBin), frequency(b.endBin - 1), number(b.power),
-             std::to_string(int(b.depth))});
+             number(decibelsOf(b.power, s.zeroDbPower)), std::to_string(int(b.depth))});
   }
 }
 
@@ -133,20 +147,46 @@ void waveRows(CsvText& csv, const RunRecord& r) {
   }
 }
 
-void chartRows(CsvText& csv, const RunRecord& r) {
+const char* valuesWord(CsvValues values) {
+  switch (values) {
+    case CsvValues::kPower:
+      return "power";
+    case CsvValues::kLevel:
+      return "level";
+    default:
+      return "db";
+  }
+}
+
+// One row per chart row (the top first) with its frequency, one column per chart column with its
+// time; the first cell names both units. A cell no block drew is empty.
+void chartRows(CsvText& csv, const RunRecord& r, CsvValues values) {
+  csv.meta("values", valuesWord(values));
   std::string& text = csv.text();
-  text += "frequency_hz";
-  const uint64_t columnBytes = uint64_t(r.run.framesPerColumn) * r.run.blockAlign;
+  text += "frequency_hz\\time_s";
   for (int c = 0; c < r.chartColumns; ++c)
-    text += ',' + number(secondsAt(r, r.run.position + uint64_t(c) * columnBytes));
+    text += ',' + number(r.run.secondsAt(r.run.columnBytePosition(c)));
   text += '\n';
+  const ChartCells& cells = r.chartCells;
   for (int row = 0; row < kChartRows; ++row) {
     text += number(r.chartRowFrequencies[size_t(row)]);
-    const uint8_t* depths = r.chartCells.depths.data() + size_t(row) * kChartColumns;
     for (int c = 0; c < r.chartColumns; ++c) {
-      char cell[5] = {','};
-      const auto end = std::to_chars(cell + 1, cell + sizeof cell, int(depths[c])).ptr;
-      text.append(cell, end);
+      const size_t i = ChartCells::at(row, c);
+      text += ',';
+      if (cells.blocks[i] < 0) continue;
+      switch (values) {
+        case CsvValues::kPower:
+          text += number(cells.powers[i]);
+          break;
+        case CsvValues::kLevel: {
+          char cell[4];
+          text.append(cell, std::to_chars(cell, cell + sizeof cell, int(cells.depths[i])).ptr);
+          break;
+        }
+        default:
+          text += number(chartCellDecibels(r, row, c));
+          break;
+      }
     }
     text += '\n';
   }
@@ -154,9 +194,9 @@ void chartRows(CsvText& csv, const RunRecord& r) {
 
 }  // namespace
 
-std::string runCsv(const RunRecord& record) {
+std::string runCsv(const RunRecord& record, CsvValues chartValues) {
   CsvText csv;
-  headerBlock(csv, record);
+  headerBlock(csv, record, runPeak(record));
   switch (record.run.analysis.view) {
     case kWaveZoom:
       waveRows(csv, record);
@@ -165,7 +205,7 @@ std::string runCsv(const RunRecord& record) {
       meterRows(csv, record);
       break;
     case kTimeFrequencyChart:
-      chartRows(csv, record);
+      chartRows(csv, record, chartValues);
       break;
     default:
       spectrumRows(csv, record.spectrum);
@@ -174,16 +214,21 @@ std::string runCsv(const RunRecord& record) {
   return std::move(csv.text());
 }
 
-std::string crossSectionCsv(const RunRecord& record, int column, const uint8_t* depths,
-                            const double* frequencies, int count) {
+std::string crossSectionCsv(const RunRecord& record, int column) {
+  const ChartColumn shown = chartColumnOf(record, column);
+  const auto loudest = size_t(shown.loudest);
   CsvText csv;
-  headerBlock(csv, record);
-  const uint64_t columnBytes = uint64_t(record.run.framesPerColumn) * record.run.blockAlign;
-  csv.meta("column", std::to_string(column));
+  headerBlock(csv, record,
+              {shown.cellDrawn[loudest], shown.frequencies[loudest], shown.powers[loudest]});
+  csv.meta("column", std::to_string(shown.column));
   csv.meta("column-seconds",
-           number(secondsAt(record, record.run.position + uint64_t(column) * columnBytes)));
-  csv.row({"frequency_hz", "depth"});
-  for (int i = 0; i < count; ++i) csv.row({number(frequencies[i]), std::to_string(depths[i])});
+           number(record.run.secondsAt(record.run.columnBytePosition(shown.column))));
+  csv.row({"frequency_hz", "power", "db", "level"});
+  for (size_t e = 0; e < size_t(kChartRows); ++e) {
+    const bool drawn = shown.cellDrawn[e];
+    csv.row({number(shown.frequencies[e]), drawn ? number(shown.powers[e]) : "",
+             drawn ? number(shown.decibels[e]) : "", drawn ? std::to_string(shown.depths[e]) : ""});
+  }
   return std::move(csv.text());
 }
 

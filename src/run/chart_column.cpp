@@ -33,4 +33,8 @@ ChartColumn chartColumnOf(const RunRecord& record, int column) {
   return out;
 }
 
+bool chartRecord(const RunRecord& record) {
+  return record.drawn && record.run.analysis.view == kTimeFrequencyChart;
+}
+
 }  // namespace korimu

@@ -28,4 +28,7 @@ ChartColumn chartColumnOf(const RunRecord& record, int column);
 // The level in dB of a chart cell, against the power its block draws at 0 dB.
 double chartCellDecibels(const RunRecord& record, int row, int column);
 
+// Whether the record is of a run that drew the chart.
+bool chartRecord(const RunRecord& record);
+
 }  // namespace korimu

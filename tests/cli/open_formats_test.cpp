@@ -210,6 +210,7 @@ TEST_P(DecodedKinds, ChartEqualsTheNativeWavs) {
   EXPECT_EQ(v.out, std::string(k.decodes) + "\n");
 
   RenderOptions options = kChart;
+  options.emplace_back("csv-values", "level");
   options.emplace_back("csv", scope.out("decoded.csv"));
   ASSERT_EQ(runRender(scope.out("decoded.png"), options, source), 0);
   options.back().second = scope.out("native.csv");
@@ -261,6 +262,7 @@ TEST(DecodedRealRecordings, FlacOfEachSharedWavChartsAsTheWav) {
         flac, SF_FORMAT_FLAC | (eightBit ? SF_FORMAT_PCM_S8 : SF_FORMAT_PCM_16),
         uint32_t(info.samplerate), info.channels, samples));
     RenderOptions options = kChart;
+    options.emplace_back("csv-values", "level");
     options.emplace_back("csv", scope.out("flac.csv"));
     ASSERT_EQ(runRender(scope.out("flac.png"), options, flac), 0);
     options.back().second = scope.out("wav.csv");
