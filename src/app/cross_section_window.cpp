@@ -20,12 +20,27 @@
 #include "export/export_names.h"
 #include "platform/message.h"
 #include "run/chart_column.h"
+#include "run/chart_description.h"
 
 namespace korimu {
 
 namespace {
 
 QPointer<CrossSectionWindow> openWindow;
+
+// Whether the chart on the screen is described by the last run (a chart run of the open file).
+bool chartOfLastRun(const Controller& controller) {
+  return chartRecord(controller.lastRun()) && controller.session().document.fileSelected;
+}
+
+// The chart on the screen as the run that drew it describes it; before any chart run (or with no
+// file open) as the open file and the settings describe it.
+CrossSectionChart shownChart(const Controller& controller) {
+  if (chartOfLastRun(controller)) return crossSectionChartOf(controller.lastRun());
+  const Session& session = controller.session();
+  return crossSectionChartFromSettings(session.display.fileRate, session.settings,
+                                       session.wave.source, session.document);
+}
 
 void placeAt(QWidget* widget, const Rect& r) {
   widget->setGeometry(r.x, r.y, r.w, r.h);
@@ -111,8 +126,15 @@ void CrossSectionWindow::renderCanvas() {
   // The back buffer holds the chart in window coordinates; before the first run it is empty and
   // reads as black.
   Session& session = controller().session();
+  // The peak is the loudest row the run computed for the column; a column no block drew shows
+  // the cleared chart, whose loudest pixel is read back instead.
+  int loudest = -1;
+  if (chartOfLastRun(controller())) {
+    const ChartColumn shown = chartColumnOf(controller().lastRun(), shownColumn());
+    if (shown.drawn) loudest = shown.loudest;
+  }
   paintCrossSection(session.display, session.settings, canvas_, session.display.surfaces.backBuffer,
-                    session.wave.source, session.document);
+                    shownChart(controller()), session.document, loudest);
 }
 
 void CrossSectionWindow::paintEvent(QPaintEvent*) {
@@ -153,7 +175,7 @@ void CrossSectionWindow::keyPressEvent(QKeyEvent* event) {
 
 void CrossSectionWindow::stepColumn(int direction) {
   Session& session = controller().session();
-  stepCrossSection(session.document, session.display.fileRate, session.settings, direction);
+  stepCrossSection(session.document, shownChart(controller()), direction);
   repaintGraphNow();
 }
 

@@ -249,5 +249,41 @@ TEST_F(CrossSectionWindowTest, SavesTheShownColumnWithItsOwnPeak) {
   std::filesystem::remove(path);
 }
 
+// Options changed after the chart run do not reach the window: its picture, its arrows and its
+// saved numbers stay those of the run that drew the chart.
+TEST_F(CrossSectionWindowTest, FollowsTheChartsRunNotTheOptions) {
+  start(sineFile("options.wav", 0.5));
+  analyzeFftChart();  // 512-point blocks of 1024 frames at 11025 Hz: 8 columns a block
+  clickChart(20);
+  ASSERT_NE(window(), nullptr);
+  press(kCrossSectionZoom);  // the wide graph has the most labels
+  window()->repaintGraphNow();
+  const Canvas before = window()->canvas();
+  const std::filesystem::path path = processFolder("cross-section") / "before.csv";
+  std::string reason;
+  ASSERT_TRUE(window()->saveNumbersTo(path.string(), reason)) << reason;
+  const std::string savedBefore = [&] {
+    std::ifstream in(path, std::ios::binary);
+    return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }();
+
+  settings().blockOrder = 12;
+  settings().timeResolution = 256;
+  settings().framesPerColumn = 1024;
+  settings().method = kMem;
+  window()->repaintGraphNow();
+  const Canvas& after = window()->canvas();
+  ASSERT_EQ(after.width(), before.width());
+  EXPECT_TRUE(after.pixels() == before.pixels());
+  ASSERT_TRUE(window()->saveNumbersTo(path.string(), reason)) << reason;
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+            savedBefore);
+  EXPECT_EQ(readSaved(path).header.at("block-order"), "9");
+  press(kCrossSectionRight);
+  EXPECT_EQ(column(), 28);  // one block of the run: 8 columns
+  std::filesystem::remove(path);
+}
+
 }  // namespace
 }  // namespace korimu
