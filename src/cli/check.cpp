@@ -28,9 +28,7 @@ int runCheck(const std::string& fileName) {
         opened.formatRefused ? probeSource(fileName) : std::nullopt;
     if (!source) return 1;
     std::fflush(stderr);
-    std::printf("DECODES %s %s %uHz %dch %llu frames -> 16bit %s\n", source->container.c_str(),
-                source->encoding.c_str(), source->rate, source->channels,
-                static_cast<unsigned long long>(source->frames),
+    std::printf("DECODES %s -> 16bit %s\n", source->description().c_str(),
                 source->decodedChannels() == 1 ? "MONO" : "STEREO");
     std::fflush(stdout);
     return 0;

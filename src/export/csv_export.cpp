@@ -66,6 +66,9 @@ std::string formatText(const RunRecord& r) {
   text += ' ' + std::to_string(SampleRate(r.run.srKHz).hz()) + " Hz ";
   text += std::to_string(r.run.bitsPerSample) + " bit ";
   text += r.run.channels == 2 ? "stereo" : "mono";
+  // A decoded file is named as it is; the numbers are those of the copy that was analysed.
+  if (!r.run.sourceDescription.empty())
+    return r.run.sourceDescription + " decoded; the numbers are from its 16-bit copy: " + text;
   return text;
 }
 

@@ -148,6 +148,8 @@ void startRecord(RunRecord& record, const AnalysisParams& params, const Session&
   run.framesPerColumn = session.settings.framesPerColumn;
   run.lineGraph = session.settings.graphStyle == kLineGraph;
   run.fileName = session.document.fileName;
+  if (session.document.decodedFrom)
+    run.sourceDescription = session.document.decodedFrom->description();
   run.formatTag = source.formatTag;
   run.srKHz = source.srKHz;
   run.bitsPerSample = source.bitsPerSample;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -219,6 +220,17 @@ TEST_P(DecodedKinds, ChartEqualsTheNativeWavs) {
   if (!k.lossy && k.channels != 6) {
     EXPECT_TRUE(samePixels(loadPng(scope.out("decoded.png")), loadPng(scope.out("native.png"))));
   }
+  // The numbers name the source as the check does, and the copy they come from.
+  std::map<std::string, std::string> header;
+  const std::vector<uint8_t> csv = testing::readFile(scope.out("decoded.csv"));
+  for (auto& [key, value] : csvHeaderFields(std::string(csv.begin(), csv.end())))
+    header[key] = value;
+  const std::string decodes = k.decodes;
+  const size_t arrow = decodes.find(" -> ");
+  EXPECT_EQ(header["format"], decodes.substr(8, arrow - 8) +
+                                  " decoded; the numbers are from its 16-bit copy: PCM 22050 Hz "
+                                  "16 bit " +
+                                  (nativeChannels == 1 ? "mono" : "stereo"));
   const std::vector<int> decoded = loudestRows(scope.out("decoded.csv"));
   const std::vector<int> expected = loudestRows(scope.out("native.csv"));
   ASSERT_EQ(decoded.size(), expected.size());
