@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "cli/command_line.h"
-#include "cli/png_writer.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
@@ -21,6 +20,7 @@
 #include "display/display_state.h"
 #include "display/overview.h"
 #include "export/csv_export.h"
+#include "export/png_writer.h"
 #include "platform/event_pump.h"
 #include "platform/message.h"
 #include "run/run_driver.h"

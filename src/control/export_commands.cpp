@@ -4,13 +4,13 @@
 // which passes the rest on to the window's.
 #include <string>
 
-#include "cli/png_writer.h"
 #include "control/controller.h"
 #include "core/layout.h"
 #include "display/overview.h"
 #include "display/status_texts.h"
 #include "export/csv_export.h"
 #include "export/export_names.h"
+#include "export/png_writer.h"
 #include "platform/message.h"
 #include "run/run_driver.h"
 
