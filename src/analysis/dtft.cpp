@@ -102,8 +102,8 @@ DtftResult dtftAnalyze(const SampleBlock& block, const AnalysisParams& params,
   const PointPeak peak = dtftPeak(re.data(), im.data(), grid.points, params.pinkNoiseFlat);
   out.peakFrequency = dtftPointFrequency(grid, peak.index);
   out.peakPower = peak.power;
-  levelMap(depths.data(), re.data(), im.data(), 2 * grid.points,
-           block.sixteenBit() ? 7.0e7 : 1000.0, params);
+  out.frame.zeroDbPower = block.sixteenBit() ? 7.0e7 : 1000.0;
+  levelMap(depths.data(), re.data(), im.data(), 2 * grid.points, out.frame.zeroDbPower, params);
   out.frame.depths.assign(depths.begin(), depths.begin() + grid.points);
   for (int k = 0; k < grid.points; ++k) {
     double p = re[size_t(k)] * re[size_t(k)] + im[size_t(k)] * im[size_t(k)];

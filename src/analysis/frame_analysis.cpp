@@ -102,8 +102,8 @@ void computeSpectrum(const SampleBlock& block, const AnalysisParams& params,
   out.peakPower = maxPower;
   out.peakFrequency = peak * binHz;
 
-  levelMap(w.depths.data(), re, im, 1 << order, levelDivisor(dctMethod, block.sixteenBit()),
-           params);
+  out.frame.zeroDbPower = levelDivisor(dctMethod, block.sixteenBit());
+  levelMap(w.depths.data(), re, im, 1 << order, out.frame.zeroDbPower, params);
   out.frame.depths.assign(w.depths.begin(), w.depths.begin() + points);
   out.analysed = true;
 }

@@ -191,6 +191,14 @@ double logReference(bool sixteenBit, double max, const AnalysisParams& params) {
   }
 }
 
+}  // namespace
+
+double memZeroDbPower(bool sixteenBit, double max, const AnalysisParams& params) {
+  return logReference(sixteenBit, max, params);
+}
+
+namespace {
+
 const double kLogFloor = std::log(1e-35) / 25.0;
 
 uint8_t logDepth(double v, double lmin, const AnalysisParams& params) {

@@ -59,6 +59,10 @@ struct MemExtremes {
 };
 MemExtremes memExtremes(const double* spec, const MemPoints& points, bool pinkNoiseFlat);
 
+// The power the log scale draws at its 0 dB line: the block's maximum with the automatic gain or
+// the rectangle window, else a fixed reference for the sample width and gain.
+double memZeroDbPower(bool sixteenBit, double max, const AnalysisParams& params);
+
 // Maps the estimate to depths (one per point) under the params, the references of each scale and
 // the block's extremes.
 void memDepths(uint8_t* depths, const double* spec, const MemPoints& points,

@@ -81,6 +81,7 @@ MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params,
   if (notice.warning) out.powerWarning = notice.text;
 
   memDepths(depths.data(), spec.data(), points, extremes, block.sixteenBit(), params);
+  out.frame.zeroDbPower = memZeroDbPower(block.sixteenBit(), extremes.max, params);
   out.frame.depths = std::move(depths);
   for (int i = 0; i < ns; ++i) {
     double v = spec[size_t(i)];

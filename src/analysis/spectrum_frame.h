@@ -13,6 +13,9 @@ struct SpectrumFrame {
   // depth was mapped from (tilted like the peak when pink noise is made flat).
   std::vector<double> frequencies;
   std::vector<double> powers;
+  // The power the log scale draws at its 0 dB line (the method's divisor, or MEM's reference):
+  // a point's level in dB is 10 log10(power / zeroDbPower).
+  double zeroDbPower = 1.0;
 
   int bins() const { return static_cast<int>(depths.size()); }
   const uint8_t* data() const { return depths.data(); }

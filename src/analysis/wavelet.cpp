@@ -39,9 +39,12 @@ int log2Of(int n) {
   return std::countr_zero(static_cast<unsigned>(n));
 }
 
-bool allocateRow(std::vector<float>& row, size_t count) {
+// The rows' complex values and the powers kept for the run's result, outside the scratch
+// allocator.
+template <typename T>
+bool allocateRow(std::vector<T>& row, size_t count) {
   try {
-    row.assign(count, 0.0f);
+    row.assign(count, T{});
   } catch (const std::bad_alloc&) {
     return false;
   } catch (const std::length_error&) {
@@ -315,8 +318,9 @@ WaveletResult waveletBlock(const SampleBlock& block, int blockFrames, const Anal
   prepareWaveletSignal(x.data(), n, block);
   std::vector<float> rowRe, rowIm;
   std::vector<uint8_t> depths;
+  std::vector<double> powers;
   if (!allocateRow(rowRe, size_t(n)) || !allocateRow(rowIm, size_t(n)) ||
-      !tables.scratch.allocate(depths, size_t(n))) {
+      !allocateRow(powers, size_t(n)) || !tables.scratch.allocate(depths, size_t(n))) {
     out.fail("wavelet");
     return out;
   }
@@ -328,8 +332,9 @@ WaveletResult waveletBlock(const SampleBlock& block, int blockFrames, const Anal
   WaveletExtremes extremes;
   extremes.maximumFrequency = fTop;
   const auto mapRow = [&](int row, const float* re, const float* im, int length, double fRow) {
-    waveletDepths(depths.data(), re, im, length, row, fRow, fTop, divisor, extremes, params);
-    if (onRow) onRow(row, depths.data(), length);
+    waveletDepths(depths.data(), re, im, length, row, fRow, fTop, divisor, extremes, params,
+                  powers.data());
+    if (onRow) onRow(row, depths.data(), powers.data(), length);
   };
   const bool ended = waveletRows(x, variant, params.blockOrder, topFraction, fTop, rowRe.data(),
                                  rowIm.data(), mapRow, tables, progress, out);

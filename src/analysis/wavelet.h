@@ -54,10 +54,11 @@ struct WaveletExtremes {
   double maximumFrequency = 0.0;
 };
 
-// Converts one row to depths under the params' scale, gain and tilt and updates the extremes.
+// Converts one row to depths under the params' scale, gain and tilt and updates the extremes;
+// with `powers` also keeps each position's power (divided and tilted) that its depth came from.
 void waveletDepths(uint8_t* depths, const float* re, const float* im, int n, int row, double fRow,
                    double fTop, double divisor, WaveletExtremes& extremes,
-                   const AnalysisParams& params);
+                   const AnalysisParams& params, double* powers = nullptr);
 
 // Receives each finished row: its complex values (n of them) and the frequency it was computed at.
 using WaveletRowSink =
@@ -75,14 +76,17 @@ bool waveletRows(std::vector<double>& x, WaveletVariant variant, int blockOrder,
 void prepareWaveletSignal(double* x, int n, const SampleBlock& block);
 
 // Receives each row's depths as soon as the row is done (n of them, one per sample position at
-// the row's rate), so the chart can show the rows as they come.
-using WaveletDepthSink = std::function<void(int row, const uint8_t* depths, int n)>;
+// the row's rate) with the powers they came from, so the chart can show the rows as they come.
+using WaveletDepthSink =
+    std::function<void(int row, const uint8_t* depths, const double* powers, int n)>;
 
 struct WaveletResult : AnalysisNotes {
   bool analysed = false;  // false when srKHz is 0 or the block failed
   double peakFrequency = 0.0;
   double peakPower = 0.0;
   std::string powerWarning;  // the "Max" text when the block is louder than its divisor
+  // The rows' powers are divided by the block's divisor already: 1 is drawn as 0 dB.
+  double zeroDbPower = 1.0;
 };
 
 // One block of the chart: `blockFrames` is N, the frames of a full block; a shorter block is

@@ -40,12 +40,13 @@ uint8_t rowDepth(double p, const AnalysisParams& params) {
 
 void waveletDepths(uint8_t* depths, const float* re, const float* im, int n, int row, double fRow,
                    double fTop, double divisor, WaveletExtremes& extremes,
-                   const AnalysisParams& params) {
+                   const AnalysisParams& params, double* powers) {
   for (int i = 0; i < n; ++i) {
     const double a = re[i];
     const double b = im[i];
     double p = (a * a + b * b) / divisor;
     if (params.pinkNoiseFlat) p = p * fRow / fTop;
+    if (powers != nullptr) powers[i] = p;
     if (p > extremes.maximum) {
       extremes.maximum = p;
       extremes.maximumRow = row;

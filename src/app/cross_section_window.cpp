@@ -20,12 +20,28 @@
 #include "export/csv_export.h"
 #include "export/export_names.h"
 #include "platform/message.h"
+#include "run/chart_column.h"
+#include "run/chart_description.h"
 
 namespace korimu {
 
 namespace {
 
 QPointer<CrossSectionWindow> openWindow;
+
+// Whether the chart on the screen is described by the last run (a chart run of the open file).
+bool chartOfLastRun(const Controller& controller) {
+  return chartRecord(controller.lastRun()) && controller.session().document.fileSelected;
+}
+
+// The chart on the screen as the run that drew it describes it; before any chart run (or with no
+// file open) as the open file and the settings describe it.
+CrossSectionChart shownChart(const Controller& controller) {
+  if (chartOfLastRun(controller)) return crossSectionChartOf(controller.lastRun());
+  const Session& session = controller.session();
+  return crossSectionChartFromSettings(session.display.fileRate, session.settings,
+                                       session.wave.source, session.document);
+}
 
 void placeAt(QWidget* widget, const Rect& r) {
   widget->setGeometry(r.x, r.y, r.w, r.h);
@@ -142,8 +158,15 @@ void CrossSectionWindow::renderCanvas() {
   // The back buffer holds the chart in window coordinates; before the first run it is empty and
   // reads as black.
   Session& session = controller().session();
+  // The peak is the loudest row the run computed for the column; a column no block drew shows
+  // the cleared chart, whose loudest pixel is read back instead.
+  int loudest = -1;
+  if (chartOfLastRun(controller())) {
+    const ChartColumn shown = chartColumnOf(controller().lastRun(), shownColumn());
+    if (shown.drawn) loudest = shown.loudest;
+  }
   paintCrossSection(session.display, session.settings, canvas_, session.display.surfaces.backBuffer,
-                    session.wave.source, session.document);
+                    shownChart(controller()), session.document, loudest);
 }
 
 void CrossSectionWindow::paintEvent(QPaintEvent*) {
@@ -185,30 +208,18 @@ void CrossSectionWindow::keyPressEvent(QKeyEvent* event) {
 
 void CrossSectionWindow::stepColumn(int direction) {
   Session& session = controller().session();
-  stepCrossSection(session.document, session.display.fileRate, session.settings, direction);
+  stepCrossSection(session.document, shownChart(controller()), direction);
   repaintGraphNow();
 }
 
 bool CrossSectionWindow::saveNumbersTo(const std::string& path, std::string& reason) const {
   const RunRecord& run = controller().lastRun();
-  if (!run.drawn) {
+  if (!chartRecord(run)) {
     reason = "no chart has been drawn";
     return false;
   }
-  // Read from the chart itself, so the numbers are those of the column shown now even before
-  // the window has painted it.
-  uint8_t depths[kCrossSectionRows];
-  const Session& session = controller().session();
-  const Document& document = session.document;
-  readChartColumn(session.display, session.display.surfaces.backBuffer, document.crossSectionX,
-                  depths);
-  double frequencies[kCrossSectionRows];
-  for (int e = 0; e < kCrossSectionRows; ++e)
-    frequencies[e] = crossSectionRowFrequency(session.display.fileRate, document.lastRunMethod,
-                                              session.settings.blockOrder, e);
-
-  return writeTextFile(
-      path, crossSectionCsv(run, shownColumn(), depths, frequencies, kCrossSectionRows), reason);
+  // The numbers the run computed for the column shown now, even before the window painted it.
+  return writeTextFile(path, crossSectionCsv(run, shownColumn()), reason);
 }
 
 int CrossSectionWindow::shownColumn() const {
@@ -218,9 +229,9 @@ int CrossSectionWindow::shownColumn() const {
 // 数値を保存: asks where, proposing <file>-<view>-<method>-column<N>.csv beside the recording.
 void CrossSectionWindow::saveNumbers() {
   const RunRecord& run = controller().lastRun();
-  if (!run.drawn) return;
+  if (!chartRecord(run)) return;
   std::string proposed =
-      proposedExportName(run.fileName, run.params.view, run.params.method, "csv");
+      proposedExportName(run.run.fileName, run.run.analysis.view, run.run.analysis.method, "csv");
   proposed.insert(proposed.size() - 4, "-column" + std::to_string(shownColumn()));
   const QString name = QFileDialog::getSaveFileName(
       this, QString::fromUtf8("数値を保存"), QString::fromStdString(proposed),

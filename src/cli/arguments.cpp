@@ -165,10 +165,13 @@ Options of --render (those not given come from the settings file and the start-u
   --line, --bar           draw spectra as a line or as bars (the default)
   --thick                 thick graph lines
   --plot-only             save only the 512 x 256 plot
-  --csv OUT.csv           also save the numbers behind the picture as CSV: the settings in
-                          "# key,value" lines, then one row per bin, band or sample, or for
-                          the chart one row per chart row and one column per chart column;
-                          in a batch, a folder (CSVDIR/) that gets one NAME.csv per file
+  --csv OUT.csv           also save the numbers the analysis computed as CSV: the settings in
+                          "# key,value" lines, then one row per bin, band or sample (power,
+                          db, level), or for the chart one row per chart row and one column
+                          per chart column; in a batch, a folder (CSVDIR/) that gets one
+                          NAME.csv per file
+  --csv-values WHAT       what the chart's cells hold: db (the default), power or level (the
+                          depth drawn, 0 the top of the plot)
   --jobs N                in a batch, render N files at once (1 to 256)
   --progress              show progress on stderr even when it is not a terminal
 

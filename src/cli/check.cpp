@@ -40,9 +40,7 @@ int runCheck(const std::string& fileName) {
     // The file does open, through its decoded copy: the reader's refusal is only a remark.
     std::fprintf(stderr, "%s\n", opened.failure.c_str());
     std::fflush(stderr);
-    std::printf("DECODES %s %s %uHz %dch %llu frames -> 16bit %s\n", source->container.c_str(),
-                source->encoding.c_str(), source->rate, source->channels,
-                static_cast<unsigned long long>(source->frames),
+    std::printf("DECODES %s -> 16bit %s\n", source->description().c_str(),
                 source->decodedChannels() == 1 ? "MONO" : "STEREO");
     std::fflush(stdout);
     return 0;

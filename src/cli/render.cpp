@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "cli/command_line.h"
-#include "cli/png_writer.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
@@ -22,6 +21,7 @@
 #include "display/overview.h"
 #include "export/csv_export.h"
 #include "platform/atomic_file.h"
+#include "export/png_writer.h"
 #include "platform/event_pump.h"
 #include "platform/message.h"
 #include "run/run_driver.h"
@@ -132,6 +132,11 @@ bool applyOption(const std::string& name, const std::string& value, AppSettings&
     choices.csvPath = value;
     return true;
   }
+  if (name == "csv-values")
+    return chooseWord(
+        name, value,
+        {{"db", CsvValues::kDb}, {"power", CsvValues::kPower}, {"level", CsvValues::kLevel}},
+        choices.csvValues, error);
   if (name == "position") {
     long long n = 0;
     if (!chooseNumber(name, value, 0, UINT32_MAX, false, n, error)) return false;
@@ -347,7 +352,8 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   // A run that could not start (the file went away since it was opened, or its samples do not
   // fit in memory) has said why; it leaves nothing to write.
   if (!progress.numbers.drawn) return 1;
-  if (!csvPath.empty() && !writeTextFile(csvPath, runCsv(progress.numbers), reason)) {
+  if (!csvPath.empty() &&
+      !writeTextFile(csvPath, runCsv(progress.numbers, setup.choices.csvValues), reason)) {
     showMessage(formatText("korimu: cannot write '%s': %s", csvPath.c_str(), reason.c_str()));
     return 1;
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "export/csv_export.h"
 #include "run/run_listener.h"
 
 namespace korimu {
@@ -20,8 +21,9 @@ struct RenderChoices {
   bool progress = false;  // --progress: also when stderr is not a terminal
   bool hasPosition = false;
   uint32_t position = 0;
-  std::string csvPath;  // --csv: the numbers too ("-" standard output)
-  int jobs = 0;         // --jobs: files rendered at once in a batch (0: one per core)
+  std::string csvPath;                   // --csv: the numbers too ("-" standard output)
+  CsvValues csvValues = CsvValues::kDb;  // --csv-values: what the chart's cells hold
+  int jobs = 0;  // --jobs: files rendered at once in a batch (0: one per core)
 };
 
 // Everything a render of one file needs that does not depend on the file: the settings (from

@@ -28,6 +28,7 @@ class Controller : public PlaybackObserver {
 
   // The window's one session: the open document, its samples and what the runs carry over.
   Session& session() { return session_; }
+  const Session& session() const { return session_; }
 
   // What the command line asked of the window: play the named file at once, and write the
   // analysers' diagnostic texts on the overview strip during runs.

@@ -4,13 +4,13 @@
 // which passes the rest on to the window's.
 #include <string>
 
-#include "cli/png_writer.h"
 #include "control/controller.h"
 #include "core/layout.h"
 #include "display/overview.h"
 #include "display/status_texts.h"
 #include "export/csv_export.h"
 #include "export/export_names.h"
+#include "export/png_writer.h"
 #include "platform/message.h"
 #include "run/run_driver.h"
 
@@ -77,8 +77,8 @@ Canvas Controller::picture() {
 void Controller::savePicture() {
   if (!lastRun_.drawn || session_.busy) return;
   std::string path;
-  const std::string proposed =
-      proposedExportName(lastRun_.fileName, lastRun_.params.view, lastRun_.params.method, "png");
+  const std::string proposed = proposedExportName(lastRun_.run.fileName, lastRun_.run.analysis.view,
+                                                  lastRun_.run.analysis.method, "png");
   if (!view_.chooseFileToSave(proposed, "png", &path) || path.empty()) return;
   const Canvas shown = picture();
   if (!writePng(path, shown, 0, 0, shown.width(), shown.height()))
@@ -88,8 +88,8 @@ void Controller::savePicture() {
 void Controller::saveNumbers() {
   if (!lastRun_.drawn || session_.busy) return;
   std::string path;
-  const std::string proposed =
-      proposedExportName(lastRun_.fileName, lastRun_.params.view, lastRun_.params.method, "csv");
+  const std::string proposed = proposedExportName(lastRun_.run.fileName, lastRun_.run.analysis.view,
+                                                  lastRun_.run.analysis.method, "csv");
   if (!view_.chooseFileToSave(proposed, "csv", &path) || path.empty()) return;
   std::string reason;
   if (!writeTextFile(path, runCsv(lastRun_), reason))

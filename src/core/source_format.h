@@ -17,6 +17,11 @@ struct SourceFormat {
   double seconds() const { return rate == 0 ? 0.0 : double(frames) / double(rate); }
   // The decoded copy keeps mono and stereo; more channels are mixed to stereo.
   int decodedChannels() const { return channels == 1 ? 1 : 2; }
+  // Container, encoding, rate, channels and frames, as the format check's DECODES line names them.
+  std::string description() const {
+    return container + ' ' + encoding + ' ' + std::to_string(rate) + "Hz " +
+           std::to_string(channels) + "ch " + std::to_string(frames) + " frames";
+  }
   // The short name the status texts show before "→" and the copy's bits: the container, except
   // where its name says less than the codec's (an Ogg stream of Opus; MPEG audio, known as MP3).
   std::string mark() const {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 
 #include "core/layout.h"
@@ -117,12 +118,89 @@ Rgb chartShade(const DisplayState& display, int d) {
   return chartShade(d, displayDepthBits(display.surfaces), display.chartColours16);
 }
 
+std::vector<ChartSpan> linearChartSpans(int len, int column, int width) {
+  std::vector<ChartSpan> spans;
+  if (len <= 0) return spans;
+  const int rowsPerBin = len <= kPlotHeight ? kPlotHeight / len : 1;
+  const int shown = len <= kPlotHeight ? len : kPlotHeight;
+  width = std::min(width, kPlotWidth);
+  for (int i = 0; i < shown; ++i) {
+    for (int j = 0; j < rowsPerBin; ++j)
+      spans.push_back({kPlotHeight - 1 - rowsPerBin * i - j, column, column + width, i});
+  }
+  return spans;
+}
+
+std::vector<ChartSpan> logChartSpans(const uint8_t* depths, int len, int column, int width) {
+  std::vector<ChartSpan> spans;
+  if (depths == nullptr || len <= 0) return spans;
+  const int rowsPerBin = len <= kPlotHeight ? kPlotHeight / len : 1;
+  const int stride = len <= kPlotHeight ? 1 : len / kPlotHeight;
+  const int shown = len <= kPlotHeight ? len : kPlotHeight;
+  width = std::min(width, kPlotWidth);
+  for (int i = 0; i < shown; ++i) {
+    int loudest = stride * i;
+    for (int s = 1; s < stride; ++s)
+      if (depths[stride * i + s] < depths[loudest]) loudest = stride * i + s;
+    for (int j = 0; j < rowsPerBin; ++j)
+      spans.push_back({kPlotHeight - 1 - rowsPerBin * i - j, column, column + width, loudest});
+  }
+  return spans;
+}
+
+std::vector<ChartSpan> waveletRowSpans(const uint8_t* depths, int n, int column, int width,
+                                       int row) {
+  std::vector<ChartSpan> spans;
+  if (depths == nullptr || n <= 0) return spans;
+  const int columns = std::clamp(width, 1, kPlotWidth);
+  int group = n / columns;
+  int pixels = 1;
+  if (group == 0) {
+    group = 1;
+    pixels = columns / n;
+  }
+  if (pixels <= 0) return spans;
+  for (int s = 0; s < n; s += group) {
+    int loudest = s;
+    const int end = std::min(s + group, n);
+    for (int i = s + 1; i < end; ++i)
+      if (depths[i] < depths[loudest]) loudest = i;
+    const int x = column + static_cast<int>(int64_t{s} * pixels / group);
+    spans.push_back({row, x, x + pixels, loudest});
+  }
+  return spans;
+}
+
+Rect paintChartSpans(const DisplayState& display, Canvas& canvas,
+                     const std::vector<ChartSpan>& spans, const uint8_t* cellDepths) {
+  const int bits = canvas.depthBits();
+  int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+  for (const ChartSpan& span : spans) {
+    const int from = std::max(span.from, 0), to = std::min(span.to, kPlotWidth);
+    if (span.row < 0 || span.row >= kPlotHeight || from >= to) continue;
+    const uint8_t* depths = cellDepths + size_t(span.row) * kPlotWidth;
+    const int y = kLayout.plotTop + span.row;
+    for (int x = from; x < to; ++x)
+      canvas.setPixel(kLayout.unitW + x, y, chartShade(depths[x], bits, display.chartColours16));
+    left = std::min(left, from);
+    right = std::max(right, to);
+    top = std::min(top, span.row);
+    bottom = std::max(bottom, span.row + 1);
+  }
+  if (left >= right) return {};
+  return {kLayout.unitW + left, kLayout.plotTop + top, right - left, bottom - top};
+}
+
 namespace {
 
-void paintRows(Canvas& canvas, int rowsPerBin, int bin, int column, int width, Rgb colour) {
-  for (int j = 0; j < rowsPerBin; ++j) {
-    const int y = kLayout.plotTop + kPlotHeight - 1 - rowsPerBin * bin - j;
-    for (int k = 0; k < width; ++k) canvas.setPixel(kLayout.unitW + column + k, y, colour);
+// Paints the spans directly in the shades of the elements' depths.
+void paintSpans(const DisplayState& display, Canvas& canvas, const std::vector<ChartSpan>& spans,
+                const uint8_t* depths) {
+  const int bits = canvas.depthBits();
+  for (const ChartSpan& span : spans) {
+    const Rgb colour = chartShade(depths[span.element], bits, display.chartColours16);
+    const int y = kLayout.plotTop + span.row;
+    for (int x = span.from; x < span.to; ++x) canvas.setPixel(kLayout.unitW + x, y, colour);
   }
 }
 
@@ -130,31 +208,13 @@ void paintRows(Canvas& canvas, int rowsPerBin, int bin, int column, int width, R
 
 void drawChartColumn(const DisplayState& display, Canvas& canvas, const uint8_t* depths, int len,
                      int column, int width) {
-  if (depths == nullptr || len <= 0) return;
-  const int rowsPerBin = len <= kPlotHeight ? kPlotHeight / len : 1;
-  const int shown = len <= kPlotHeight ? len : kPlotHeight;
-  width = std::min(width, kPlotWidth);
-  const int bits = canvas.depthBits();
-  for (int i = 0; i < shown; ++i) {
-    paintRows(canvas, rowsPerBin, i, column, width,
-              chartShade(depths[i], bits, display.chartColours16));
-  }
+  if (depths == nullptr) return;
+  paintSpans(display, canvas, linearChartSpans(len, column, width), depths);
 }
 
 void drawChartColumnLog(const DisplayState& display, Canvas& canvas, const uint8_t* depths, int len,
                         int column, int width) {
-  if (depths == nullptr || len <= 0) return;
-  const int rowsPerBin = len <= kPlotHeight ? kPlotHeight / len : 1;
-  const int stride = len <= kPlotHeight ? 1 : len / kPlotHeight;
-  const int shown = len <= kPlotHeight ? len : kPlotHeight;
-  width = std::min(width, kPlotWidth);
-  const int bits = canvas.depthBits();
-  for (int i = 0; i < shown; ++i) {
-    uint8_t loudest = 255;
-    for (int s = 0; s < stride; ++s) loudest = std::min(loudest, depths[stride * i + s]);
-    paintRows(canvas, rowsPerBin, i, column, width,
-              chartShade(loudest, bits, display.chartColours16));
-  }
+  paintSpans(display, canvas, logChartSpans(depths, len, column, width), depths);
 }
 
 void clearChart(const DisplayState& display, const AppSettings& settings, Canvas& canvas) {
@@ -164,27 +224,11 @@ void clearChart(const DisplayState& display, const AppSettings& settings, Canvas
 
 Rect drawWaveletRow(const DisplayState& display, Canvas& canvas, const uint8_t* depths, int n,
                     int column, int width, int row) {
-  const int columns = std::clamp(width, 1, kPlotWidth);
-  int group = n / columns;
-  int pixels = 1;
-  if (group == 0) {
-    group = 1;
-    pixels = columns / n;
-  }
-  const int y = kLayout.plotTop + row;
-  int left = 0, right = 0;
-  for (int s = 0; s < n; s += group) {
-    uint8_t loudest = 255;
-    const int end = std::min(s + group, n);
-    for (int i = s; i < end; ++i) loudest = std::min(loudest, depths[i]);
-    const int x = kLayout.unitW + column + static_cast<int>(int64_t{s} * pixels / group);
-    for (int q = 0; q < pixels; ++q) canvas.setPixel(x + q, y, chartShade(display, loudest));
-    if (pixels > 0) {
-      if (left == right) left = x;
-      right = x + pixels;
-    }
-  }
-  return {left, y, right - left, right > left ? 1 : 0};
+  const std::vector<ChartSpan> spans = waveletRowSpans(depths, n, column, width, row);
+  paintSpans(display, canvas, spans, depths);
+  if (spans.empty()) return {0, kLayout.plotTop + row, 0, 0};
+  const int left = kLayout.unitW + spans.front().from;
+  return {left, kLayout.plotTop + row, kLayout.unitW + spans.back().to - left, 1};
 }
 
 }  // namespace korimu

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/layout.h"
 #include "core/settings.h"
@@ -39,6 +40,27 @@ void releaseDisplaySurfaces(DisplayState& display);
 Rgb chartShade(int d, int depthBits, const std::array<Rgb, 16>& chartColours16);
 // ... on the display the state's window is on.
 Rgb chartShade(const DisplayState& display, int d);
+
+// A run of cells in one chart row (0 the top) that show one element of a block: columns
+// [from, to), which may reach past the chart's last column.
+struct ChartSpan {
+  int row = 0;
+  int from = 0;
+  int to = 0;
+  int element = 0;
+};
+// The cells one block's elements are drawn into at column .. column + width - 1: linear bins
+// (the lowest 256 shown, each on 256 / len rows when there are fewer), log-spaced bins (each row
+// the loudest of its group, the first of equals), and one wavelet row of n depths (each column
+// the loudest of its group of samples, or a sample spread over several columns).
+std::vector<ChartSpan> linearChartSpans(int len, int column, int width);
+std::vector<ChartSpan> logChartSpans(const uint8_t* depths, int len, int column, int width);
+std::vector<ChartSpan> waveletRowSpans(const uint8_t* depths, int n, int column, int width,
+                                       int row);
+// Paints the spans' cells inside the chart in the shades of `cellDepths`, the chart's depths row
+// by row (kPlotWidth to a row, row 0 the top). Returns the rectangle painted (window coordinates).
+Rect paintChartSpans(const DisplayState& display, Canvas& canvas,
+                     const std::vector<ChartSpan>& spans, const uint8_t* cellDepths);
 
 // Paints one block into chart columns column .. column + width - 1: linear bins (lowest 256
 // shown) and log-spaced bins (each row the loudest of its group).

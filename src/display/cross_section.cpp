@@ -55,9 +55,10 @@ void drawGrid(Canvas& canvas, SampleRate rate, int top, int width, int method, i
 }
 
 // Bars coloured by the note of each row of a log-spaced chart.
-void drawLogNoteBars(Canvas& canvas, const DisplayState& display, const uint8_t* depths, int top,
-                     int step, int barWidth, int method, int blockOrder) {
-  ChartRowScale scale = chartRowScale(display.fileRate, crossSectionBins(blockOrder), method);
+void drawLogNoteBars(Canvas& canvas, const DisplayState& display, SampleRate rate,
+                     const uint8_t* depths, int top, int step, int barWidth, int method,
+                     int blockOrder) {
+  ChartRowScale scale = chartRowScale(rate, crossSectionBins(blockOrder), method);
   if (method != kWt)
     scale.ratio = std::exp(std::log(scale.fTop / scale.fBottom) / (kCrossSectionRows - 1));
   int previousClass = -1;
@@ -122,11 +123,22 @@ int readChartColumn(const DisplayState& display, const Canvas& backBuffer, int x
 
 void drawCrossSectionGraph(const DisplayState& display, const AppSettings& settings, Canvas& canvas,
                            const uint8_t* depths, int top, int width, int method) {
+  CrossSectionChart chart;
+  chart.rate = display.fileRate;
+  chart.method = method;
+  chart.blockOrder = settings.blockOrder;
+  drawCrossSectionGraph(display, settings, canvas, depths, top, width, chart);
+}
+
+void drawCrossSectionGraph(const DisplayState& display, const AppSettings& settings, Canvas& canvas,
+                           const uint8_t* depths, int top, int width,
+                           const CrossSectionChart& chart) {
   const int unitW = kLayout.unitW;
   const int step = std::max(1, width / kCrossSectionRows);
   const int barWidth = std::max(pixels(settings.lineWidth), step);
+  const int method = chart.method;
   canvas.fillRect(unitW, top, width, kPlotHeight, kWhite);
-  drawGrid(canvas, display.fileRate, top, width, method, settings.blockOrder);
+  drawGrid(canvas, chart.rate, top, width, method, chart.blockOrder);
   canvas.setPen(kBlack);
   if (settings.graphStyle == kLineGraph) {
     drawLineGraph(canvas, settings.lineWidth, depths, kCrossSectionRows, step, 1, top);
@@ -134,7 +146,8 @@ void drawCrossSectionGraph(const DisplayState& display, const AppSettings& setti
     if (crossSectionLinear(method)) {
       drawNoteBars(canvas, display, kCrossSectionRows, step, 1, depths, top, barWidth);
     } else {
-      drawLogNoteBars(canvas, display, depths, top, step, barWidth, method, settings.blockOrder);
+      drawLogNoteBars(canvas, display, chart.rate, depths, top, step, barWidth, method,
+                      chart.blockOrder);
     }
   } else {
     for (int i = 0; i < kCrossSectionRows; ++i) {
@@ -156,22 +169,45 @@ TextStyle crossSectionTextStyle(bool dialog3d) {
   return TextStyle{kWindowText, kWindowColour, true};
 }
 
+CrossSectionChart crossSectionChartFromSettings(SampleRate rate, const AppSettings& settings,
+                                                const WaveSource& file, const Document& document) {
+  CrossSectionChart chart;
+  chart.rate = rate;
+  chart.method = document.lastRunMethod;
+  chart.blockOrder = settings.blockOrder;
+  chart.timeResolution = settings.timeResolution;
+  chart.framesPerColumn = settings.framesPerColumn;
+  chart.position = document.position;
+  chart.blockAlign = file.blockAlign;
+  chart.bytesPerSecond = file.bytesPerSecond;
+  return chart;
+}
+
 int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
                       const Canvas& backBuffer, const WaveSource& file, const Document& document) {
+  return paintCrossSection(
+      display, settings, client, backBuffer,
+      crossSectionChartFromSettings(display.fileRate, settings, file, document), document, -1);
+}
+
+int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
+                      const Canvas& backBuffer, const CrossSectionChart& chart,
+                      const Document& document, int loudest) {
   CrossSectionState& crossSection = display.crossSection;
   const int unitW = kLayout.unitW;
   const int unitH = kLayout.unitH;
   const int width =
       crossSection.sectionWidth == kWideSectionWidth ? kWideSectionWidth : kNarrowSectionWidth;
   client.fillRect(0, 0, client.width(), client.height(), crossSectionBackground(settings.dialog3d));
-  const int method = document.lastRunMethod;
-  drawCrossSectionLabels(client, display.fileRate, settings, width, method);
+  drawCrossSectionLabels(client, chart, settings, width);
 
+  // The graph is the column as the chart shows it.
   std::array<uint8_t, kCrossSectionRows> local{};
   uint8_t* depths =
       crossSection.column.size() >= kCrossSectionRows ? crossSection.column.data() : local.data();
-  const int loudest = readChartColumn(display, backBuffer, document.crossSectionX, depths);
-  drawCrossSectionGraph(display, settings, client, depths, unitH, width, method);
+  const int loudestPixel = readChartColumn(display, backBuffer, document.crossSectionX, depths);
+  if (loudest < 0 || loudest >= kCrossSectionRows) loudest = loudestPixel;
+  drawCrossSectionGraph(display, settings, client, depths, unitH, width, chart);
   // A 2-pixel last bar would stick out of the narrow graph.
   if (settings.lineWidth == LineWidth::kThick && width == kNarrowSectionWidth) {
     client.fillRect(unitW + kNarrowSectionWidth, unitH, 1, kPlotHeight,
@@ -183,17 +219,26 @@ int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas
   client.textOut(int(unitW * columnX), 5 * unitH + kPlotHeight, crossSectionColumnText(document),
                  style);
   client.textOut(unitW + 256, int(unitH * 5.5 + kPlotHeight),
-                 crossSectionPositionText(file, document, settings.framesPerColumn), style);
+                 crossSectionPositionText(chart, crossSectionColumn(document, unitW)), style);
   client.textOut(unitW, unitH,
-                 crossSectionPeakText(display.fileRate, method, settings.blockOrder, loudest),
+                 crossSectionPeakText(chart.rate, chart.method, chart.blockOrder, loudest),
                  TextStyle{kBlack, kWhite, false});
   return loudest;
 }
 
 int crossSectionStep(SampleRate rate, int method, const AppSettings& settings) {
-  if (method == kWt) return 1;
-  const int perColumn = std::max(1, int(settings.framesPerColumn));
-  const int step = int(rate.framesPerBaseStep() * settings.timeResolution / perColumn);
+  CrossSectionChart chart;
+  chart.rate = rate;
+  chart.method = method;
+  chart.timeResolution = settings.timeResolution;
+  chart.framesPerColumn = settings.framesPerColumn;
+  return crossSectionStep(chart);
+}
+
+int crossSectionStep(const CrossSectionChart& chart) {
+  if (chart.method == kWt) return 1;
+  const int perColumn = std::max(1, chart.framesPerColumn);
+  const int step = int(chart.rate.framesPerBaseStep() * chart.timeResolution / perColumn);
   return std::max(1, step);
 }
 
@@ -201,7 +246,13 @@ void stepCrossSection(Document& document, SampleRate rate, const AppSettings& se
                       int direction) {
   const int unitW = kLayout.unitW;
   const int s = crossSectionStep(rate, document.lastRunMethod, settings);
+  const int x = document.crossSectionX + (direction < 0 ? -s : s);
+  document.crossSectionX = std::clamp(x, unitW, unitW + kPlotWidth - 1);
+}
 
+void stepCrossSection(Document& document, const CrossSectionChart& chart, int direction) {
+  const int unitW = kLayout.unitW;
+  const int s = crossSectionStep(chart);
   const int x = document.crossSectionX + (direction < 0 ? -s : s);
   document.crossSectionX = std::clamp(x, unitW, unitW + kPlotWidth - 1);
 }

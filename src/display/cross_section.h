@@ -22,6 +22,24 @@ namespace korimu {
 // The rows of one chart column, bottom first.
 inline constexpr int kCrossSectionRows = kPlotHeight;
 
+// What the window knows of the chart it shows: how the run that drew it analysed and where it
+// read. The axis, the texts, the arrows' step and the peak follow the chart, not the settings
+// as they are now.
+struct CrossSectionChart {
+  SampleRate rate{0};
+  int method = kFft;
+  int blockOrder = 10;
+  int timeResolution = 1024;
+  int framesPerColumn = 512;
+  uint32_t position = 0;  // byte offset in the data chunk of column 0
+  uint32_t blockAlign = 0;
+  uint32_t bytesPerSecond = 0;
+};
+// The chart as the open file, the last run's method and the current settings describe it: what
+// the window shows before a chart run has left its own description.
+CrossSectionChart crossSectionChartFromSettings(SampleRate rate, const AppSettings& settings,
+                                                const WaveSource& file, const Document& document);
+
 // Allocates the column buffer of `bytes` bytes. On failure shows the fatal "mem s2" message and
 // returns false.
 bool allocateCrossSectionBuffer(CrossSectionState& crossSection, size_t bytes = kCrossSectionRows);
@@ -45,10 +63,15 @@ int readChartColumn(const DisplayState& display, const Canvas& backBuffer, int x
 // The graph (white area, grid, line or bars) of 256 depths at (unitW, top), `width` pixels wide.
 void drawCrossSectionGraph(const DisplayState& display, const AppSettings& settings, Canvas& canvas,
                            const uint8_t* depths, int top, int width, int method);
+void drawCrossSectionGraph(const DisplayState& display, const AppSettings& settings, Canvas& canvas,
+                           const uint8_t* depths, int top, int width,
+                           const CrossSectionChart& chart);
 
 // The label row under the graph (cleared first; only cleared when no file is open).
 void drawCrossSectionLabels(Canvas& canvas, SampleRate rate, const AppSettings& settings, int width,
                             int method);
+void drawCrossSectionLabels(Canvas& canvas, const CrossSectionChart& chart,
+                            const AppSettings& settings, int width);
 
 // The frequency the cross-section gives element `element` (0 the bottom row) of the last chart,
 // drawn by `method` with blocks of 2^blockOrder points from a file of `rate`.
@@ -64,12 +87,21 @@ std::string crossSectionPositionText(const WaveSource& file, const Document& doc
 // Byte offset in the data chunk of the shown column.
 uint64_t crossSectionBytePosition(const WaveSource& file, const Document& document,
                                   int framesPerColumn, int unitW = kLayout.unitW);
+// The same for a column of the chart.
+uint64_t crossSectionBytePosition(const CrossSectionChart& chart, int column);
+std::string crossSectionPositionText(const CrossSectionChart& chart, int column,
+                                     int unitW = kLayout.unitW);
 
 // The whole client area of the window: background, labels, graph, texts. Reads the column from
 // `backBuffer` into crossSection.column when the buffer is allocated (into a local one
 // otherwise). Returns the loudest element.
 int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
                       const Canvas& backBuffer, const WaveSource& file, const Document& document);
+// The same for a chart described by its run; `loudest` is the loudest element as the run
+// computed it (-1: the loudest pixel read back).
+int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
+                      const Canvas& backBuffer, const CrossSectionChart& chart,
+                      const Document& document, int loudest);
 
 // Whether the window shows the 3D look (button face) or the flat one (window colour), for the
 // user's choice of three-dimensional dialogs.
@@ -81,9 +113,11 @@ TextStyle crossSectionTextStyle(bool dialog3d);
 int crossSectionColumn(const Document& document, int unitW);
 // Columns one arrow press moves the shown column (at least 1; 1 for a wavelet chart).
 int crossSectionStep(SampleRate rate, int method, const AppSettings& settings);
+int crossSectionStep(const CrossSectionChart& chart);
 // Moves the document's crossSectionX one step left (direction < 0) or right, kept on the chart.
 void stepCrossSection(Document& document, SampleRate rate, const AppSettings& settings,
                       int direction);
+void stepCrossSection(Document& document, const CrossSectionChart& chart, int direction);
 
 // The window's pixel layout for a graph width.
 struct CrossSectionLayout {

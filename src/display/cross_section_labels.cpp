@@ -99,14 +99,23 @@ void drawNarrowLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& s
 
 void drawCrossSectionLabels(Canvas& canvas, SampleRate rate, const AppSettings& settings, int width,
                             int method) {
+  CrossSectionChart chart;
+  chart.rate = rate;
+  chart.method = method;
+  chart.blockOrder = settings.blockOrder;
+  drawCrossSectionLabels(canvas, chart, settings, width);
+}
+
+void drawCrossSectionLabels(Canvas& canvas, const CrossSectionChart& chart,
+                            const AppSettings& settings, int width) {
   const TextStyle style = crossSectionTextStyle(settings.dialog3d);
   const int y = kLayout.unitH + kPlotHeight + 4;
   canvas.textOut(kLayout.unitW, y, std::string(86, ' '), style);
-  if (rate.kHz() == 0) return;
+  if (chart.rate.kHz() == 0) return;
   if (width == kWideSectionWidth) {
-    drawWideLabels(canvas, rate, y, style, method, settings.blockOrder);
+    drawWideLabels(canvas, chart.rate, y, style, chart.method, chart.blockOrder);
   } else {
-    drawNarrowLabels(canvas, rate, y, style, method, settings.blockOrder);
+    drawNarrowLabels(canvas, chart.rate, y, style, chart.method, chart.blockOrder);
   }
 }
 
@@ -143,11 +152,25 @@ uint64_t crossSectionBytePosition(const WaveSource& file, const Document& docume
   return uint64_t(document.position) + uint64_t(column * perColumn) * file.blockAlign;
 }
 
+uint64_t crossSectionBytePosition(const CrossSectionChart& chart, int column) {
+  // The column's frames are counted in bytes, like position, so the sum is one unit.
+  const int64_t perColumn = std::max(0, chart.framesPerColumn);
+  return uint64_t(chart.position) + uint64_t(std::max(0, column) * perColumn) * chart.blockAlign;
+}
+
 std::string crossSectionPositionText(const WaveSource& file, const Document& document,
                                      int framesPerColumn, int unitW) {
-  const uint64_t bytes = crossSectionBytePosition(file, document, framesPerColumn, unitW);
+  CrossSectionChart chart;
+  chart.framesPerColumn = framesPerColumn;
+  chart.position = document.position;
+  chart.blockAlign = file.blockAlign;
+  chart.bytesPerSecond = file.bytesPerSecond;
+  return crossSectionPositionText(chart, crossSectionColumn(document, unitW), unitW);
+}
 
-  const uint32_t perSecond = file.bytesPerSecond;
+std::string crossSectionPositionText(const CrossSectionChart& chart, int column, int unitW) {
+  const uint64_t bytes = crossSectionBytePosition(chart, column);
+  const uint32_t perSecond = chart.bytesPerSecond;
   const double seconds = perSecond == 0 ? 0.0 : double(bytes) / perSecond;
   const long shown = long(bytes);
   if (unitW > 10) return formatText("%10ldpos%8.1f秒", shown, seconds);

@@ -100,6 +100,11 @@ void drawMeterBands(Canvas& canvas, const std::vector<MeterBand>& bands, bool li
 
 }  // namespace
 
+void drawMeter(Canvas& canvas, const AppSettings& settings, const std::vector<MeterBand>& bands) {
+  canvas.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
+  drawMeterBands(canvas, bands, settings.graphStyle == kLineGraph, settings.lineWidth);
+}
+
 void drawOctaveMeter(Canvas& canvas, const AppSettings& settings, const uint8_t* depths, int len) {
   canvas.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
   const bool line = settings.graphStyle == kLineGraph;

@@ -33,6 +33,9 @@ std::vector<MeterBand> octaveMeterBands(const uint8_t* depths, int len, bool lin
                                         bool pinkNoiseFlat);
 std::vector<MeterBand> equalCountMeterBands(const uint8_t* depths, int len, bool line);
 
+// Clears the plot and draws the bands as bars or as a polyline, as the settings choose.
+void drawMeter(Canvas& canvas, const AppSettings& settings, const std::vector<MeterBand>& bands);
+
 // Bands the octave meter draws for a block order: 8 or 9 give 8, 10 gives 9, more give 10.
 int octaveBandCount(int blockOrder);
 // Pixels per sample of the waveform zoom for the open file (0 when no file is open), whose time

@@ -8,9 +8,9 @@
 
 #include "core/sample_rate.h"
 #include "core/settings.h"
-#include "display/level_meter.h"
 #include "export/export_names.h"
 #include "platform/atomic_file.h"
+#include "run/chart_column.h"
 
 namespace korimu {
 
@@ -96,14 +96,17 @@ class CsvText {
 };
 
 double secondsAt(const RunRecord& r, uint64_t bytes) {
-  return r.bytesPerSecond == 0 ? 0.0 : double(bytes) / r.bytesPerSecond;
+  return r.run.bytesPerSecond == 0 ? 0.0 : double(bytes) / r.run.bytesPerSecond;
 }
 
 std::string formatText(const RunRecord& r) {
-  std::string text = r.formatTag == 1 ? "PCM" : "format " + std::to_string(r.formatTag);
-  text += ' ' + std::to_string(SampleRate(r.srKHz).hz()) + " Hz ";
-  text += std::to_string(r.bitsPerSample) + " bit ";
-  text += r.channels == 2 ? "stereo" : "mono";
+  std::string text = r.run.formatTag == 1 ? "PCM" : "format " + std::to_string(r.run.formatTag);
+  text += ' ' + std::to_string(SampleRate(r.run.srKHz).hz()) + " Hz ";
+  text += std::to_string(r.run.bitsPerSample) + " bit ";
+  text += r.run.channels == 2 ? "stereo" : "mono";
+  // A decoded file is named as it is; the numbers are those of the copy that was analysed.
+  if (!r.run.sourceDescription.empty())
+    return r.run.sourceDescription + " decoded; the numbers are from its 16-bit copy: " + text;
   return text;
 }
 
@@ -114,18 +117,25 @@ const char* windowName(WindowFunction w) {
   return i < std::size(kNames) ? kNames[i] : "";
 }
 
-void headerBlock(CsvText& csv, const RunRecord& r) {
-  const AnalysisParams& p = r.params;
+struct Peak {
+  bool shown = false;
+  double frequency = 0.0;
+  double power = 0.0;
+};
+
+void headerBlock(CsvText& csv, const RunRecord& r, const Peak& peak) {
+  const AnalysisParams& p = r.run.analysis;
   csv.meta("KORIMU numbers", r.complete ? "complete" : "stopped");
-  csv.meta("file", r.fileName);
+  csv.meta("file", r.run.fileName);
   csv.meta("format", formatText(r));
-  csv.meta("position", std::to_string(r.position));
-  csv.meta("seconds", number(secondsAt(r, r.position)));
+  csv.meta("position", std::to_string(r.run.position));
+  csv.meta("seconds", number(secondsAt(r, r.run.position)));
   csv.meta("view", viewWord(p.view));
   csv.meta("method", methodWord(p.method));
   csv.meta("block-order", std::to_string(p.blockOrder));
-  csv.meta("block-frames", std::to_string(r.blockAlign == 0 ? 0 : r.blockBytes / r.blockAlign));
-  csv.meta("span", std::to_string(kChartColumns * r.framesPerColumn));
+  csv.meta("block-frames",
+           std::to_string(r.run.blockAlign == 0 ? 0 : r.run.blockBytes / r.run.blockAlign));
+  csv.meta("span", std::to_string(kChartColumns * r.run.framesPerColumn));
   csv.meta("window", std::to_string(static_cast<int>(p.window)));
   csv.meta("window-name", windowName(p.window));
   csv.meta("scale", scaleWord(static_cast<int32_t>(p.scale)));
@@ -133,45 +143,44 @@ void headerBlock(CsvText& csv, const RunRecord& r) {
   csv.meta("autocorr", p.autocorrelation ? "1" : "0");
   csv.meta("pink", p.pinkNoiseFlat ? "1" : "0");
   csv.meta("version", KORIMU_VERSION);
-  csv.meta("peak-frequency-hz", r.peakShown ? number(r.peakFrequency) : "");
-  csv.meta("peak-power", r.peakShown ? number(r.peakPower) : "");
+  csv.meta("peak-frequency-hz", peak.shown ? number(peak.frequency) : "");
+  csv.meta("peak-power", peak.shown ? number(peak.power) : "");
+}
+
+Peak runPeak(const RunRecord& r) {
+  return {r.peakShown, r.peakFrequency, r.peakPower};
 }
 
 void spectrumRows(CsvText& csv, const SpectrumFrame& s) {
-  csv.row({"index", "frequency_hz", "power", "level"});
+  csv.row({"index", "frequency_hz", "power", "db", "level"});
   for (int i = 0; i < s.bins(); ++i) {
     const auto k = size_t(i);
+    const bool known = k < s.powers.size();
     csv.row({std::to_string(i), k < s.frequencies.size() ? number(s.frequencies[k]) : "",
-             k < s.powers.size() ? number(s.powers[k]) : "", std::to_string(s.depths[k])});
+             known ? number(s.powers[k]) : "",
+             known ? number(decibelsOf(s.powers[k], s.zeroDbPower)) : "",
+             std::to_string(s.depths[k])});
   }
 }
 
-// The bands as the meter draws them: bars stand for their loudest bin, line points for the mean.
+// The bands as the meter drew them: bars stand for their loudest bin, line points for the mean.
 void meterRows(CsvText& csv, const RunRecord& r) {
   const SpectrumFrame& s = r.spectrum;
-  const std::vector<MeterBand> bands =
-      r.spectrumPoints ? equalCountMeterBands(s.data(), s.bins(), r.lineGraph)
-                       : octaveMeterBands(s.data(), s.bins(), r.lineGraph, r.params.blockOrder,
-                                          r.params.pinkNoiseFlat);
-  csv.row({"band", "from_hz", "to_hz", "power", "level"});
-  for (size_t k = 0; k < bands.size(); ++k) {
-    const MeterBand& b = bands[k];
-    double power = 0.0;
-    for (int i = b.begin; i < b.end && size_t(i) < s.powers.size(); ++i)
-      power = r.lineGraph ? power + s.powers[size_t(i)] / (b.end - b.begin)
-                          : std::max(power, s.powers[size_t(i)]);
+  csv.row({"band", "from_hz", "to_hz", "power", "db", "level"});
+  for (size_t k = 0; k < r.bands.size(); ++k) {
+    const MeterBandResult& b = r.bands[k];
     auto frequency = [&](int i) {
       return size_t(i) < s.frequencies.size() ? number(s.frequencies[size_t(i)]) : "";
     };
-    csv.row({std::to_string(k), frequency(b.begin), frequency(b.end - 1), number(power),
-             std::to_string(int(b.depth))});
+    csv.row({std::to_string(k), frequency(b.firstBin), frequency(b.endBin - 1), number(b.power),
+             number(decibelsOf(b.power, s.zeroDbPower)), std::to_string(int(b.depth))});
   }
 }
 
 void waveRows(CsvText& csv, const RunRecord& r) {
-  const bool lags = r.params.autocorrelation;
+  const bool lags = r.run.analysis.autocorrelation;
   csv.row({lags ? "lag" : "index", "time_ms", lags ? "autocorrelation" : "value", "level"});
-  const double rate = SampleRate(r.srKHz).hz();
+  const double rate = SampleRate(r.run.srKHz).hz();
   for (size_t i = 0; i < r.waveRows.size(); ++i) {
     csv.row({std::to_string(i), number(rate > 0 ? double(i) * 1000.0 / rate : 0.0),
              i < r.waveValues.size() ? number(r.waveValues[i]) : "",
@@ -179,20 +188,46 @@ void waveRows(CsvText& csv, const RunRecord& r) {
   }
 }
 
-void chartRows(CsvText& csv, const RunRecord& r) {
+const char* valuesWord(CsvValues values) {
+  switch (values) {
+    case CsvValues::kPower:
+      return "power";
+    case CsvValues::kLevel:
+      return "level";
+    default:
+      return "db";
+  }
+}
+
+// One row per chart row (the top first) with its frequency, one column per chart column with its
+// time; the first cell names both units. A cell no block drew is empty.
+void chartRows(CsvText& csv, const RunRecord& r, CsvValues values) {
+  csv.meta("values", valuesWord(values));
   std::string& text = csv.text();
-  text += "frequency_hz";
-  const uint64_t columnBytes = uint64_t(r.framesPerColumn) * r.blockAlign;
+  text += "frequency_hz\\time_s";
   for (int c = 0; c < r.chartColumns; ++c)
-    text += ',' + number(secondsAt(r, r.position + uint64_t(c) * columnBytes));
+    text += ',' + number(r.run.secondsAt(r.run.columnBytePosition(c)));
   text += '\n';
+  const ChartCells& cells = r.chartCells;
   for (int row = 0; row < kChartRows; ++row) {
     text += number(r.chartRowFrequencies[size_t(row)]);
-    const uint8_t* depths = r.chartDepths.data() + size_t(row) * kChartColumns;
     for (int c = 0; c < r.chartColumns; ++c) {
-      char cell[5] = {','};
-      const auto end = std::to_chars(cell + 1, cell + sizeof cell, int(depths[c])).ptr;
-      text.append(cell, end);
+      const size_t i = ChartCells::at(row, c);
+      text += ',';
+      if (cells.blocks[i] < 0) continue;
+      switch (values) {
+        case CsvValues::kPower:
+          text += number(cells.powers[i]);
+          break;
+        case CsvValues::kLevel: {
+          char cell[4];
+          text.append(cell, std::to_chars(cell, cell + sizeof cell, int(cells.depths[i])).ptr);
+          break;
+        }
+        default:
+          text += number(chartCellDecibels(r, row, c));
+          break;
+      }
     }
     text += '\n';
   }
@@ -200,10 +235,10 @@ void chartRows(CsvText& csv, const RunRecord& r) {
 
 }  // namespace
 
-std::string runCsv(const RunRecord& record) {
+std::string runCsv(const RunRecord& record, CsvValues chartValues) {
   CsvText csv;
-  headerBlock(csv, record);
-  switch (record.params.view) {
+  headerBlock(csv, record, runPeak(record));
+  switch (record.run.analysis.view) {
     case kWaveZoom:
       waveRows(csv, record);
       break;
@@ -211,7 +246,7 @@ std::string runCsv(const RunRecord& record) {
       meterRows(csv, record);
       break;
     case kTimeFrequencyChart:
-      chartRows(csv, record);
+      chartRows(csv, record, chartValues);
       break;
     default:
       spectrumRows(csv, record.spectrum);
@@ -220,16 +255,21 @@ std::string runCsv(const RunRecord& record) {
   return std::move(csv.text());
 }
 
-std::string crossSectionCsv(const RunRecord& record, int column, const uint8_t* depths,
-                            const double* frequencies, int count) {
+std::string crossSectionCsv(const RunRecord& record, int column) {
+  const ChartColumn shown = chartColumnOf(record, column);
+  const auto loudest = size_t(shown.loudest);
   CsvText csv;
-  headerBlock(csv, record);
-  const uint64_t columnBytes = uint64_t(record.framesPerColumn) * record.blockAlign;
-  csv.meta("column", std::to_string(column));
+  headerBlock(csv, record,
+              {shown.cellDrawn[loudest], shown.frequencies[loudest], shown.powers[loudest]});
+  csv.meta("column", std::to_string(shown.column));
   csv.meta("column-seconds",
-           number(secondsAt(record, record.position + uint64_t(column) * columnBytes)));
-  csv.row({"frequency_hz", "depth"});
-  for (int i = 0; i < count; ++i) csv.row({number(frequencies[i]), std::to_string(depths[i])});
+           number(record.run.secondsAt(record.run.columnBytePosition(shown.column))));
+  csv.row({"frequency_hz", "power", "db", "level"});
+  for (size_t e = 0; e < size_t(kChartRows); ++e) {
+    const bool drawn = shown.cellDrawn[e];
+    csv.row({number(shown.frequencies[e]), drawn ? number(shown.powers[e]) : "",
+             drawn ? number(shown.decibels[e]) : "", drawn ? std::to_string(shown.depths[e]) : ""});
+  }
   return std::move(csv.text());
 }
 

@@ -1,13 +1,17 @@
-// The numbers behind a picture as CSV (UTF-8, comma separated, "." decimals whatever the locale):
+// The numbers a run computed as CSV (UTF-8, comma separated, "." decimals whatever the locale):
 // a block of "# key,value" lines that names the file, where it was read and the settings (each on
 // its one line: control characters and backslashes in a value are escaped as \n, \r, \t, \xHH
-// and \\, and a value with a comma or a quote is quoted), then a header row and the rows of the
-// view.
-//   spectra: index, frequency_hz, power, level (the depth 0..255 the graph draws);
-//   level meter: one row per band with its bins' frequency range;
-//   waveform zoom: one row per sample (or lag): index, time_ms, value, level;
+// and \\, and a value with a comma or a quote is quoted), then a row of column names and the rows
+// of the view.
+//   spectra: index, frequency_hz, power, db, level;
+//   level meter: band, from_hz, to_hz, power, db, level, one row per band (the highest first);
+//   waveform zoom: index (or lag), time_ms, value (or autocorrelation), level;
 //   chart: one row per chart row (top first) with its frequency, one column per chart column
-//          (its time in seconds in the header row) holding the depth drawn there.
+//          with its time in seconds (the first cell, frequency_hz\time_s, names both units),
+//          holding the dB, power or level (as "# values" says) of the cell; empty where the run
+//          drew nothing.
+// power is what the analyser computed; db is 10 log10 of it against the power the log scale
+// draws as 0 dB; level is the depth the picture draws, 0 the top of the plot to 255 its bottom.
 #pragma once
 
 #include <string>
@@ -19,13 +23,16 @@
 
 namespace korimu {
 
-// The whole CSV of a run.
-std::string runCsv(const RunRecord& record);
+// What the chart's cells hold.
+enum class CsvValues { kDb, kPower, kLevel };
 
-// The CSV of one cross-section column: the run's header block, the column's place, then
-// frequency_hz, depth per element (the bottom row first).
-std::string crossSectionCsv(const RunRecord& record, int column, const uint8_t* depths,
-                            const double* frequencies, int count);
+// The whole CSV of a run.
+std::string runCsv(const RunRecord& record, CsvValues chartValues = CsvValues::kDb);
+
+// The CSV of one column of a chart run: the run's header block with the column's own peak (its
+// loudest row), the column's place, then frequency_hz, power, db, level per row, the bottom row
+// first.
+std::string crossSectionCsv(const RunRecord& record, int column);
 
 // The "# key,value" lines of a CSV's header block, in order, values unquoted and unescaped.
 std::vector<std::pair<std::string, std::string>> csvHeaderFields(std::string_view csv);

@@ -76,27 +76,91 @@ void ResultPainter::notes(const AnalysisNotes& notes) {
   }
 }
 
-void ResultPainter::frame(const FrameResult& r, int32_t view, int column, int columnsPerBlock) {
-  if (RunRecord* record = listener_.record(); record != nullptr && view != kTimeFrequencyChart) {
-    record->waveRows = r.rows;
-    record->waveValues = r.values;
-    record->spectrum = r.frame;
-    record->spectrumPoints = false;
+namespace {
+
+// The bands as the meter draws them, each with the power its depth stands for: the loudest bin's
+// for a bar, the mean of the bins' for a line point.
+std::vector<MeterBandResult> meterBands(const SpectrumFrame& s, bool points, bool line,
+                                        const AppSettings& settings) {
+  const std::vector<MeterBand> drawn =
+      points
+          ? equalCountMeterBands(s.data(), s.bins(), line)
+          : octaveMeterBands(s.data(), s.bins(), line, settings.blockOrder, settings.pinkNoiseFlat);
+  std::vector<MeterBandResult> bands;
+  for (const MeterBand& b : drawn) {
+    MeterBandResult band{b.begin, b.end, b.depth, 0.0};
+    const int end = std::min(b.end, int(s.powers.size()));
+    if (line) {
+      for (int i = b.begin; i < end; ++i) band.power += s.powers[size_t(i)] / (b.end - b.begin);
+    } else {
+      int loudest = b.begin;
+      for (int i = b.begin + 1; i < end; ++i)
+        if (s.depths[size_t(i)] < s.depths[size_t(loudest)]) loudest = i;
+      if (loudest < end) band.power = s.powers[size_t(loudest)];
+    }
+    bands.push_back(band);
   }
+  return bands;
+}
+
+std::vector<MeterBand> drawnBands(const std::vector<MeterBandResult>& bands) {
+  std::vector<MeterBand> drawn;
+  for (const MeterBandResult& b : bands) drawn.push_back({b.firstBin, b.endBin, b.depth});
+  return drawn;
+}
+
+}  // namespace
+
+void ResultPainter::chartBlock(uint64_t bytePosition, int column, int columnsPerBlock) {
+  ChartBlock block;
+  block.bytePosition = bytePosition;
+  block.column = column;
+  block.width = columnsPerBlock;
+  result_.chartBlocks.push_back(block);
+}
+
+void ResultPainter::chartSpans(const std::vector<ChartSpan>& spans, const uint8_t* depths,
+                               const double* powers, size_t count) {
+  const int block = int(result_.chartBlocks.size()) - 1;
+  ChartCells& cells = result_.chartCells;
+  for (const ChartSpan& span : spans) {
+    const auto element = size_t(span.element);
+    const double power = powers != nullptr && element < count ? powers[element] : 0.0;
+    const int to = std::min(span.to, kChartColumns);
+    for (int x = std::max(span.from, 0); x < to; ++x)
+      cells.set(span.row, x, depths[element], power, block);
+  }
+  drawn_.add(paintChartSpans(display_, backBuffer(), spans, cells.depths.data()));
+}
+
+void ResultPainter::frame(const FrameResult& r, int32_t view, int column, int columnsPerBlock) {
   if (r.waveZoom) {
+    result_.waveRows = r.rows;
+    result_.waveValues = r.values;
     if (r.extremesShown) showText(drawWaveZoomExtremes(window(), r.maximum, r.minimum));
-    drawWaveZoom(backBuffer(), display_.fileRate, settings_, r.rows.data(),
-                 static_cast<int>(r.rows.size()));
+    drawWaveZoom(backBuffer(), display_.fileRate, settings_, result_.waveRows.data(),
+                 static_cast<int>(result_.waveRows.size()));
     markWholePlot();
     present();
     return;
   }
   peakReadout(r.peakFrequency, r.peakPower);
-  const uint8_t* depths = r.frame.data();
-  const int bins = r.frame.bins();
+  if (view == kTimeFrequencyChart) {
+    if (!result_.chartBlocks.empty()) result_.chartBlocks.back().zeroDbPower = r.frame.zeroDbPower;
+    chartSpans(linearChartSpans(r.frame.bins(), column, columnsPerBlock), r.frame.data(),
+               r.frame.powers.data(), r.frame.powers.size());
+    present();
+    return;
+  }
+  result_.spectrum = r.frame;
+  result_.spectrumPoints = false;
+  const uint8_t* depths = result_.spectrum.data();
+  const int bins = result_.spectrum.bins();
   switch (view) {
     case kLevelMeter:
-      drawOctaveMeter(backBuffer(), settings_, depths, bins);
+      result_.bands =
+          meterBands(result_.spectrum, false, settings_.graphStyle == kLineGraph, settings_);
+      drawMeter(backBuffer(), settings_, drawnBands(result_.bands));
       markWholePlot();
       break;
     case kSpectrumLinear:
@@ -107,11 +171,6 @@ void ResultPainter::frame(const FrameResult& r, int32_t view, int column, int co
       drawLogSpectrum(backBuffer(), display_, settings_, depths, bins);
       markWholePlot();
       break;
-    case kTimeFrequencyChart:
-      drawChartColumn(display_, backBuffer(), depths, bins, column, columnsPerBlock);
-      drawn_.add({kLayout.unitW + column, kLayout.plotTop, std::min(columnsPerBlock, kPlotWidth),
-                  kPlotHeight});
-      break;
     default:
       break;
   }
@@ -120,15 +179,22 @@ void ResultPainter::frame(const FrameResult& r, int32_t view, int column, int co
 
 void ResultPainter::points(const SpectrumFrame& frame, int32_t view, int column,
                            int columnsPerBlock) {
-  if (RunRecord* record = listener_.record(); record != nullptr && view != kTimeFrequencyChart) {
-    record->spectrum = frame;
-    record->spectrumPoints = true;
+  if (view == kTimeFrequencyChart) {
+    if (!result_.chartBlocks.empty()) result_.chartBlocks.back().zeroDbPower = frame.zeroDbPower;
+    chartSpans(logChartSpans(frame.data(), frame.bins(), column, columnsPerBlock), frame.data(),
+               frame.powers.data(), frame.powers.size());
+    present();
+    return;
   }
-  const uint8_t* depths = frame.data();
-  const int points = frame.bins();
+  result_.spectrum = frame;
+  result_.spectrumPoints = true;
+  const uint8_t* depths = result_.spectrum.data();
+  const int points = result_.spectrum.bins();
   switch (view) {
     case kLevelMeter:
-      drawEqualCountMeter(backBuffer(), settings_, depths, points);
+      result_.bands =
+          meterBands(result_.spectrum, true, settings_.graphStyle == kLineGraph, settings_);
+      drawMeter(backBuffer(), settings_, drawnBands(result_.bands));
       markWholePlot();
       break;
     case kSpectrumLinear:
@@ -138,13 +204,7 @@ void ResultPainter::points(const SpectrumFrame& frame, int32_t view, int column,
     case kSpectrumLog:
       drawLogBinnedSpectrum(backBuffer(), display_, settings_, depths, points, kLayout.plotTop,
                             kPlotWidth);
-
       markWholePlot();
-      break;
-    case kTimeFrequencyChart:
-      drawChartColumnLog(display_, backBuffer(), depths, points, column, columnsPerBlock);
-      drawn_.add({kLayout.unitW + column, kLayout.plotTop, std::min(columnsPerBlock, kPlotWidth),
-                  kPlotHeight});
       break;
     default:
       break;
@@ -153,10 +213,14 @@ void ResultPainter::points(const SpectrumFrame& frame, int32_t view, int column,
 }
 
 void ResultPainter::peakReadout(double frequency, double power) {
-  if (RunRecord* record = listener_.record()) {
-    record->peakShown = true;
-    record->peakFrequency = frequency;
-    record->peakPower = power;
+  result_.peakShown = true;
+  result_.peakFrequency = frequency;
+  result_.peakPower = power;
+  if (!result_.chartBlocks.empty()) {
+    ChartBlock& block = result_.chartBlocks.back();
+    block.peakShown = true;
+    block.peakFrequency = frequency;
+    block.peakPower = power;
   }
   drawPeakReadout(display_, window(), peakFrequencyText(frequency), peakPowerText(power));
   // The box and whatever of its lines runs past it, up to the window's right edge.
@@ -170,11 +234,13 @@ void ResultPainter::powerWarning(const std::string& text) {
   showText(drawPowerWarning(window(), text));
 }
 
-void ResultPainter::waveletRow(int row, const uint8_t* depths, int n, int column,
-                               int columnsPerBlock) {
-  const Rect painted =
-      drawWaveletRow(display_, backBuffer(), depths, n, column, columnsPerBlock, row);
+void ResultPainter::waveletRow(int row, const uint8_t* depths, const double* powers, int n,
+                               int column, int columnsPerBlock) {
+  const std::vector<ChartSpan> spans = waveletRowSpans(depths, n, column, columnsPerBlock, row);
   if (wholePlotCopies_) {
+    const DrawnArea before = drawn_;
+    chartSpans(spans, depths, powers, size_t(n));
+    drawn_ = before;
     // The comparison copies the row's full width, as a row copy always did.
     const int x = kLayout.unitW, y = kLayout.plotTop + row;
     window().copyFrom(backBuffer(), x, y, kPlotWidth, 1, x, y);
@@ -182,7 +248,7 @@ void ResultPainter::waveletRow(int row, const uint8_t* depths, int n, int column
     drawn_ = DrawnArea{};
     return;
   }
-  drawn_.add(painted);
+  chartSpans(spans, depths, powers, size_t(n));
   present();
 }
 

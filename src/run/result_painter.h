@@ -14,8 +14,10 @@
 #include "core/layout.h"
 #include "core/settings.h"
 
+#include "display/chart.h"
 #include "display/display_state.h"
 #include "run/run_listener.h"
+#include "run/run_record.h"
 
 namespace korimu {
 
@@ -24,11 +26,13 @@ class ResultPainter {
   // The results are drawn in the look the settings choose. wholePlotCopies copies the whole plot
   // area to the window at every step instead of only what the step drew: the simple way the
   // incremental copy is compared against.
+  // What is drawn is first kept in `result`, and drawn from there.
   ResultPainter(DisplayState& display, const AppSettings& settings, RunListener& listener,
-                bool wholePlotCopies = false)
+                RunRecord& result, bool wholePlotCopies = false)
       : display_(display),
         settings_(settings),
         listener_(listener),
+        result_(result),
         wholePlotCopies_(wholePlotCopies) {}
 
   // The messages (shown in order; a fatal one ends the process), the diagnostic texts and the
@@ -40,8 +44,12 @@ class ResultPainter {
   void points(const SpectrumFrame& frame, int32_t view, int column, int columnsPerBlock);
   void peakReadout(double frequency, double power);
   void powerWarning(const std::string& text);
-  // One wavelet row into the block's columns, copied to the window at once.
-  void waveletRow(int row, const uint8_t* depths, int n, int column, int columnsPerBlock);
+  // A chart block read at bytePosition begins: what follows is drawn into its columns.
+  void chartBlock(uint64_t bytePosition, int column, int columnsPerBlock);
+  // One wavelet row (its depths and the powers they came from) into the block's columns, copied
+  // to the window at once.
+  void waveletRow(int row, const uint8_t* depths, const double* powers, int n, int column,
+                  int columnsPerBlock);
   // Copies to the window what was drawn into the plot since the last copy.
   void present();
 
@@ -52,6 +60,9 @@ class ResultPainter {
     void add(const Rect& r);  // clipped to the plot area
   };
   void markWholePlot();
+  // Keeps the spans' elements (depths and powers) in the result's chart cells and paints them.
+  void chartSpans(const std::vector<ChartSpan>& spans, const uint8_t* depths, const double* powers,
+                  size_t count);
   void showText(const Rect& written);
   Canvas& window() { return display_.surfaces.window; }
   Canvas& backBuffer() { return display_.surfaces.backBuffer; }
@@ -59,6 +70,7 @@ class ResultPainter {
   DisplayState& display_;
   const AppSettings& settings_;
   RunListener& listener_;
+  RunRecord& result_;
   const bool wholePlotCopies_;
   DrawnArea drawn_;
 };

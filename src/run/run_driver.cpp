@@ -135,43 +135,38 @@ SampleBlock blockFromRead(WaveSession& wave, uint32_t count) {
   return block;
 }
 
-// What the record keeps before the run draws anything.
+// The run's own parameters, kept before it draws anything.
 void startRecord(RunRecord& record, const AnalysisParams& params, const Session& session,
                  uint32_t blockBytes) {
   const WaveSession& wave = session.wave;
   const WaveSource& source = wave.source;
   record = RunRecord{};
   record.drawn = true;
-  record.params = params;
-  record.fileName = session.document.fileName;
-  record.formatTag = source.formatTag;
-  record.srKHz = source.srKHz;
-  record.bitsPerSample = source.bitsPerSample;
-  record.channels = stereoFile(wave) ? 2 : 1;
-  record.bytesPerSecond = source.bytesPerSecond;
-  record.blockAlign = source.blockAlign;
-  record.position = session.document.position;
-  record.blockBytes = blockBytes;
-  record.framesPerColumn = session.settings.framesPerColumn;
-  record.lineGraph = session.settings.graphStyle == kLineGraph;
+  RunParameters& run = record.run;
+  run.analysis = params;
+  run.timeResolution = session.settings.timeResolution;
+  run.framesPerColumn = session.settings.framesPerColumn;
+  run.lineGraph = session.settings.graphStyle == kLineGraph;
+  run.fileName = session.document.fileName;
+  if (session.document.decodedFrom)
+    run.sourceDescription = session.document.decodedFrom->description();
+  run.formatTag = source.formatTag;
+  run.srKHz = source.srKHz;
+  run.bitsPerSample = source.bitsPerSample;
+  run.channels = stereoFile(wave) ? 2 : 1;
+  run.bytesPerSecond = source.bytesPerSecond;
+  run.blockAlign = source.blockAlign;
+  run.position = session.document.position;
+  run.blockBytes = blockBytes;
 }
 
-// The chart as painted, read back from the back buffer column by column as the cross-section
-// reads it: the shade of each cell is the depth drawn there, whichever painter drew it.
-void recordChart(const DisplayState& display, RunRecord& record, int columns, int method,
-                 int blockOrder) {
+// The chart's extent and the frequency of each of its rows.
+void finishChartRecord(RunRecord& record, int columns, SampleRate rate) {
   record.chartColumns = columns;
-  record.chartDepths.assign(size_t{kChartRows} * kChartColumns, 255);
-  uint8_t column[kChartRows];
-  for (int x = 0; x < columns; ++x) {
-    readChartColumn(display, display.surfaces.backBuffer, kLayout.unitW + x, column);
-    for (int element = 0; element < kChartRows; ++element)
-      record.chartDepths[size_t(kChartRows - 1 - element) * kChartColumns + size_t(x)] =
-          column[element];
-  }
+  const AnalysisParams& p = record.run.analysis;
   for (int element = 0; element < kChartRows; ++element)
     record.chartRowFrequencies[size_t(kChartRows - 1 - element)] =
-        crossSectionRowFrequency(display.fileRate, method, blockOrder, element);
+        crossSectionRowFrequency(rate, p.method, p.blockOrder, element);
 }
 
 void enterRunningState(Session& session, RunListener& listener) {
@@ -190,6 +185,7 @@ struct BlockAnalysis {
   Session& session;
   ResultPainter& painter;
   PlotProgress& progress;
+  RunRecord& result;
 
   void mem(const SampleBlock& block, int column, int width) {
     const MemResult r =
@@ -210,9 +206,10 @@ struct BlockAnalysis {
   }
 
   void wavelet(const SampleBlock& block, int blockFrames, int column, int width) {
-    const WaveletResult r = waveletBlock(
-        block, blockFrames, params, session.tables, progress,
-        [&](int row, const uint8_t* d, int n) { painter.waveletRow(row, d, n, column, width); });
+    const WaveletResult r = waveletBlock(block, blockFrames, params, session.tables, progress,
+                                         [&](int row, const uint8_t* d, const double* p, int n) {
+                                           painter.waveletRow(row, d, p, n, column, width);
+                                         });
     painter.notes(r);
     if (!r.analysed) return;
     painter.peakReadout(r.peakFrequency, r.peakPower);
@@ -271,18 +268,23 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
   copyPlotToWindow(display.surfaces, listener);
   enterRunningState(analysis.session, listener);
   int painted = 0;
+  uint64_t bytePosition = analysis.session.document.position;
   for (int column = 0; column < kPlotWidth; column += width) {
     readLength = readBlock(wave, readLength);
     if (readLength == 0) break;
     const SampleBlock block = blockFromRead(wave, readLength);
     listener.blockStarting(block, column, width);
+    analysis.painter.chartBlock(bytePosition, column, width);
+    bytePosition += readLength;
     analysis.chartBlock(block, blockFrames, column, width);
     painted = std::min(column + width, int{kPlotWidth});
-    for (int i = 0; i < skipped; ++i) readLength = readBlock(wave, readLength);
+    for (int i = 0; i < skipped; ++i) {
+      readLength = readBlock(wave, readLength);
+      bytePosition += readLength;
+    }
     if (analysis.progress.cancelled()) break;
   }
-  if (RunRecord* record = listener.record())
-    recordChart(display, *record, painted, analysis.params.method, analysis.params.blockOrder);
+  finishChartRecord(analysis.result, painted, display.fileRate);
   clearProgressText(display.surfaces.window);
   if (!settings.colorScale) {
     drawChartLabels(display.surfaces.window, display.fileRate, settings);
@@ -357,15 +359,18 @@ void runAnalysis(Session& session, RunListener& listener) {
 
   session.document.lastRunView = params.view;
   session.document.lastRunMethod = params.method;
-  if (RunRecord* record = listener.record()) startRecord(*record, params, session, blockBytes);
+  // The run keeps what it computes in the listener's record, or in its own when nobody keeps it.
+  RunRecord ownResult;
+  RunRecord& result = listener.record() != nullptr ? *listener.record() : ownResult;
+  startRecord(result, params, session, blockBytes);
   listener.chartRun(chart);
 
   // The grey palette of an 8-bit display is part of the canvases' depth mode, so nothing has to
   // be selected or restored around the chart.
-  ResultPainter painter(display, settings, listener, session.wholePlotCopies);
+  ResultPainter painter(display, settings, listener, result, session.wholePlotCopies);
 
   PlotProgress progress(window, listener);
-  BlockAnalysis analysis{params, session, painter, progress};
+  BlockAnalysis analysis{params, session, painter, progress, result};
   if (chart) {
     chartRun(blockBytes, readLength, analysis, listener);
   } else {
@@ -374,7 +379,7 @@ void runAnalysis(Session& session, RunListener& listener) {
 
   releaseBlockBuffers(wave);
   seekData(wave.source, document.position);
-  if (RunRecord* record = listener.record()) record->complete = !progress.stopped();
+  result.complete = !progress.stopped();
 }
 
 }  // namespace korimu

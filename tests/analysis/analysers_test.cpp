@@ -68,9 +68,9 @@ Outcome analyse(const Method& m, const SampleBlock& block, CountingProgress& pro
     }
     case kWt: {
       std::vector<uint8_t> rows;
-      const WaveletResult r =
-          waveletBlock(block, static_cast<int>(block.sampleCount()), params, tables, progress,
-                       [&](int, const uint8_t* d, int n) { rows.insert(rows.end(), d, d + n); });
+      const WaveletResult r = waveletBlock(
+          block, static_cast<int>(block.sampleCount()), params, tables, progress,
+          [&](int, const uint8_t* d, const double*, int n) { rows.insert(rows.end(), d, d + n); });
       return outcomeOf(r, rows);
     }
     default: {

@@ -336,7 +336,7 @@ struct SeenRows {
   std::vector<int> lengths;
   std::vector<std::vector<uint8_t>> depths;
   WaveletDepthSink sink() {
-    return [this](int row, const uint8_t* d, int n) {
+    return [this](int row, const uint8_t* d, const double*, int n) {
       rows.push_back(row);
       lengths.push_back(n);
       depths.emplace_back(d, d + n);

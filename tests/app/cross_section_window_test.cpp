@@ -5,10 +5,15 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "app/widgets.h"
 #include "cross_section_window_support.h"
 #include "dialogs/dialog_look.h"
+#include "export/csv_export.h"
 
 namespace korimu {
 namespace {
@@ -184,10 +189,36 @@ TEST_F(CrossSectionWindowTest, WindowSwitchAndLookItems) {
   menus.front()->close();
 }
 
-// The saved column is the one the graph shows: its depths are the ones read back from the chart,
-// its loudest row (the smallest depth) is the sine's frequency, and a Japanese name with spaces is
-// written.
-TEST_F(CrossSectionWindowTest, SavesTheShownColumnAsFrequencyAndDepth) {
+struct SavedColumn {
+  std::map<std::string, std::string> header;
+  std::vector<std::string> names;
+  std::vector<std::vector<std::string>> rows;  // frequency_hz, power, db, level; bottom row first
+};
+
+SavedColumn readSaved(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  SavedColumn saved;
+  for (auto& [key, value] : csvHeaderFields(text)) saved.header[key] = value;
+  std::stringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("#")) continue;
+    std::vector<std::string> fields;
+    std::stringstream cells(line);
+    for (std::string f; std::getline(cells, f, ',');) fields.push_back(f);
+    if (saved.names.empty()) {
+      saved.names = fields;
+    } else {
+      saved.rows.push_back(fields);
+    }
+  }
+  return saved;
+}
+
+// The saved column is the one the graph shows: its levels are the graph's depths, its peak is its
+// own loudest row (the smallest level, the lowest of equals: the sine's frequency) as the window's
+// readout names it, and a Japanese name with spaces is written.
+TEST_F(CrossSectionWindowTest, SavesTheShownColumnWithItsOwnPeak) {
   start(sineFile("numbers.wav", 0.5));
   analyzeFftChart();
   clickChart(20);  // inside the half second of sound
@@ -197,34 +228,60 @@ TEST_F(CrossSectionWindowTest, SavesTheShownColumnAsFrequencyAndDepth) {
   ASSERT_TRUE(window()->saveNumbersTo(path.string(), reason)) << reason;
   window()->repaintGraphNow();
 
-  std::ifstream in(path);
-  std::string line;
-  std::vector<std::pair<double, int>> rows;
-  bool header = false;
-  while (std::getline(in, line)) {
-    if (line.starts_with("# column,")) {
-      EXPECT_EQ(line, "# column,20");
-    }
-    if (line.starts_with("#")) continue;
-    if (!header) {
-      EXPECT_EQ(line, "frequency_hz,depth");
-      header = true;
-      continue;
-    }
-    const size_t comma = line.find(',');
-    rows.emplace_back(std::stod(line.substr(0, comma)), std::stoi(line.substr(comma + 1)));
-  }
-  ASSERT_EQ(rows.size(), size_t{kCrossSectionRows});
+  const SavedColumn saved = readSaved(path);
+  EXPECT_EQ(saved.header.at("column"), "20");
+  EXPECT_EQ(saved.names, (std::vector<std::string>{"frequency_hz", "power", "db", "level"}));
+  ASSERT_EQ(saved.rows.size(), size_t{kCrossSectionRows});
+  int loudest = 0;
   for (int e = 0; e < kCrossSectionRows; ++e) {
-    EXPECT_EQ(rows[e].second, windowDisplay().crossSection.column[e]) << "row " << e;
-    EXPECT_DOUBLE_EQ(rows[e].first,
-                     crossSectionRowFrequency(windowDisplay().fileRate,
-                                              controller().session().document.lastRunMethod,
-                                              settings().blockOrder, e));
+    const int level = std::stoi(saved.rows[size_t(e)][3]);
+    EXPECT_EQ(level, windowDisplay().crossSection.column[size_t(e)]) << "row " << e;
+    EXPECT_DOUBLE_EQ(std::stod(saved.rows[size_t(e)][0]),
+                     crossSectionRowFrequency(windowDisplay().fileRate, kFft, 9, e));
+    if (level < std::stoi(saved.rows[size_t(loudest)][3])) loudest = e;
   }
-  const auto loudest = std::min_element(rows.begin(), rows.end(),
-                                        [](auto& a, auto& b) { return a.second < b.second; });
-  EXPECT_NEAR(loudest->first, 44100.0 * kSineBin / 512, 44100.0 / 512);
+  EXPECT_EQ(saved.header.at("peak-frequency-hz"), saved.rows[size_t(loudest)][0]);
+  EXPECT_EQ(saved.header.at("peak-power"), saved.rows[size_t(loudest)][1]);
+  EXPECT_NEAR(std::stod(saved.rows[size_t(loudest)][0]), 44100.0 * kSineBin / 512, 44100.0 / 512);
+  EXPECT_TRUE(shows(kLayout.unitW, kLayout.unitH,
+                    crossSectionPeakText(windowDisplay().fileRate, kFft, 9, loudest),
+                    TextStyle{kBlack, kWhite, false}));
+  std::filesystem::remove(path);
+}
+
+// Options changed after the chart run do not reach the window: its picture, its arrows and its
+// saved numbers stay those of the run that drew the chart.
+TEST_F(CrossSectionWindowTest, FollowsTheChartsRunNotTheOptions) {
+  start(sineFile("options.wav", 0.5));
+  analyzeFftChart();  // 512-point blocks of 1024 frames at 11025 Hz: 8 columns a block
+  clickChart(20);
+  ASSERT_NE(window(), nullptr);
+  press(kCrossSectionZoom);  // the wide graph has the most labels
+  window()->repaintGraphNow();
+  const Canvas before = window()->canvas();
+  const std::filesystem::path path = processFolder("cross-section") / "before.csv";
+  std::string reason;
+  ASSERT_TRUE(window()->saveNumbersTo(path.string(), reason)) << reason;
+  const std::string savedBefore = [&] {
+    std::ifstream in(path, std::ios::binary);
+    return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }();
+
+  settings().blockOrder = 12;
+  settings().timeResolution = 256;
+  settings().framesPerColumn = 1024;
+  settings().method = kMem;
+  window()->repaintGraphNow();
+  const Canvas& after = window()->canvas();
+  ASSERT_EQ(after.width(), before.width());
+  EXPECT_TRUE(after.pixels() == before.pixels());
+  ASSERT_TRUE(window()->saveNumbersTo(path.string(), reason)) << reason;
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+            savedBefore);
+  EXPECT_EQ(readSaved(path).header.at("block-order"), "9");
+  press(kCrossSectionRight);
+  EXPECT_EQ(column(), 28);  // one block of the run: 8 columns
   std::filesystem::remove(path);
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -220,6 +221,7 @@ TEST_P(DecodedKinds, ChartEqualsTheNativeWavs) {
   EXPECT_EQ(v.out, std::string(k.decodes) + "\n");
 
   RenderOptions options = kChart;
+  options.emplace_back("csv-values", "level");
   options.emplace_back("csv", scope.out("decoded.csv"));
   ASSERT_EQ(runRender(scope.out("decoded.png"), options, source), 0);
   options.back().second = scope.out("native.csv");
@@ -228,6 +230,17 @@ TEST_P(DecodedKinds, ChartEqualsTheNativeWavs) {
   if (!k.lossy && k.channels != 6) {
     EXPECT_TRUE(samePixels(loadPng(scope.out("decoded.png")), loadPng(scope.out("native.png"))));
   }
+  // The numbers name the source as the check does, and the copy they come from.
+  std::map<std::string, std::string> header;
+  const std::vector<uint8_t> csv = testing::readFile(scope.out("decoded.csv"));
+  for (auto& [key, value] : csvHeaderFields(std::string(csv.begin(), csv.end())))
+    header[key] = value;
+  const std::string decodes = k.decodes;
+  const size_t arrow = decodes.find(" -> ");
+  EXPECT_EQ(header["format"], decodes.substr(8, arrow - 8) +
+                                  " decoded; the numbers are from its 16-bit copy: PCM 22050 Hz "
+                                  "16 bit " +
+                                  (nativeChannels == 1 ? "mono" : "stereo"));
   const std::vector<int> decoded = loudestRows(scope.out("decoded.csv"));
   const std::vector<int> expected = loudestRows(scope.out("native.csv"));
   ASSERT_EQ(decoded.size(), expected.size());
@@ -271,6 +284,7 @@ TEST(DecodedRealRecordings, FlacOfEachSharedWavChartsAsTheWav) {
         flac, SF_FORMAT_FLAC | (eightBit ? SF_FORMAT_PCM_S8 : SF_FORMAT_PCM_16),
         uint32_t(info.samplerate), info.channels, samples));
     RenderOptions options = kChart;
+    options.emplace_back("csv-values", "level");
     options.emplace_back("csv", scope.out("flac.csv"));
     ASSERT_EQ(runRender(scope.out("flac.png"), options, flac), 0);
     options.back().second = scope.out("wav.csv");

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <string>
 
-#include "cli/png_writer.h"
+#include "export/png_writer.h"
 
 namespace korimu {
 namespace {

@@ -459,7 +459,7 @@ TEST_F(ControllerTest, DecodedFileIsShownByItsNameAndReadFromItsCopy) {
   EXPECT_EQ(wave().source.srKHz, 22);
   controller_.command(kAnalyzeId);
   EXPECT_TRUE(controller_.lastRun().drawn);
-  EXPECT_EQ(controller_.lastRun().fileName, flac_);
+  EXPECT_EQ(controller_.lastRun().run.fileName, flac_);
 
   // The plain file's texts leave nothing of the decoded file's longer ones.
   controller_.dropFiles({file_});

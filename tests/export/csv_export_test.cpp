@@ -97,10 +97,12 @@ TEST(CsvExport, LevelsAreTheDepthsThePictureShows) {
     ASSERT_GT(t.rows.size(), 9u);
     const size_t level = t.rows[0].size() - 1;
     ASSERT_EQ(t.rows[0][level], "level");
+    ASSERT_EQ(t.rows[0][level - 1], "db");
+    ASSERT_EQ(t.rows[0][level - 2], "power");
     double loudest = -1.0, loudestFrequency = 0.0;
     for (size_t r = 1; r < t.rows.size(); ++r) {
       ASSERT_EQ(std::stoi(t.rows[r][level]), barDepth(image, c.column(int(r - 1)))) << r;
-      const double power = std::stod(t.rows[r][level - 1]);
+      const double power = std::stod(t.rows[r][level - 2]);
       if (power > loudest) {
         loudest = power;
         loudestFrequency = std::stod(t.rows[r][1]);
@@ -139,14 +141,20 @@ TEST(CsvExport, ChartTableRebuildsThePlot) {
     SCOPED_TRACE(method);
     const std::string png = scope.out("chart.png"), csv = scope.out("chart.csv");
     // 32 frames per column: the tone fills the whole chart.
-    ASSERT_EQ(
-        runRender(png, {{"view", "chart"}, {"method", method}, {"span", "16384"}, {"csv", csv}},
-                  wav),
-        0);
+    ASSERT_EQ(runRender(png,
+                        {{"view", "chart"},
+                         {"method", method},
+                         {"span", "16384"},
+                         {"csv", csv},
+                         {"csv-values", "level"}},
+                        wav),
+              0);
     const QImage image = loadPng(png);
     const Table t = readTable(csv);
     ASSERT_EQ(t.rows.size(), 257u);
     ASSERT_EQ(t.rows[0].size(), 513u);
+    EXPECT_EQ(t.header.at("values"), "level");
+    EXPECT_EQ(t.rows[0][0], "frequency_hz\\time_s");
     EXPECT_EQ(t.rows[0][1], "0");
     // The columns' times rise by the span's frames per column.
     EXPECT_NEAR(std::stod(t.rows[0][2]), 32.0 / 22050.0, 1e-12);
