@@ -73,7 +73,7 @@ bool depth(std::string_view field) {
          value <= 255;
 }
 
-void checkCsv(const std::string& csv, const RunRecord& numbers) {
+void checkCsv(const std::string& csv, const RunRecord& numbers, CsvValues values) {
   const auto header = csvHeaderFields(csv);
   fuzz::check(!header.empty() && header.front().first == "KORIMU numbers", "the header block");
   const auto value = [&](std::string_view key) {
@@ -81,22 +81,25 @@ void checkCsv(const std::string& csv, const RunRecord& numbers) {
                                  [&](const auto& field) { return field.first == key; });
     return it == header.end() ? std::string("(none)") : it->second;
   };
-  fuzz::check(value("file") == numbers.fileName, "the header gives the file back");
-  fuzz::check(value("view") == viewWord(numbers.params.view), "the header gives the view back");
+  fuzz::check(value("file") == numbers.run.fileName, "the header gives the file back");
+  fuzz::check(value("view") == viewWord(numbers.run.analysis.view), "the header gives the view back");
 
   std::vector<std::string_view> lines = split(csv, '\n');
   fuzz::check(lines.back().empty(), "the table ends with a line end");
   lines.pop_back();
   fuzz::check(lines.size() > header.size(), "a column row follows the header block");
   const size_t columns = split(lines[header.size()], ',').size();
-  const bool chart = numbers.params.view == kTimeFrequencyChart;
+  const bool chart = numbers.run.analysis.view == kTimeFrequencyChart;
   if (chart) fuzz::check(lines.size() == header.size() + 1 + kChartRows, "one row per chart row");
   for (size_t i = header.size() + 1; i < lines.size(); ++i) {
     const std::vector<std::string_view> fields = split(lines[i], ',');
     fuzz::check(fields.size() == columns, "every row has as many fields as the column row");
     for (size_t f = 0; f < fields.size(); ++f) {
-      const bool level = chart ? f > 0 : f + 1 == fields.size();
-      fuzz::check(level ? depth(fields[f]) : fields[f].empty() || finiteNumber(fields[f]),
+      // The chart's cells are levels when asked for (empty where no block drew); every other
+      // row's last field is its level.
+      const bool level = chart ? f > 0 && values == CsvValues::kLevel : f + 1 == fields.size();
+      const bool blank = chart && fields[f].empty();
+      fuzz::check(level ? blank || depth(fields[f]) : fields[f].empty() || finiteNumber(fields[f]),
                   level ? "levels are depths 0..255" : "every number is finite");
     }
   }
@@ -136,7 +139,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     Recorder recorder(chosen.method == kWt ? 3 : 6);
     runAnalysis(session, recorder);
-    if (recorder.numbers.drawn) checkCsv(runCsv(recorder.numbers), recorder.numbers);
+    if (recorder.numbers.drawn)
+      for (const CsvValues values : {CsvValues::kDb, CsvValues::kPower, CsvValues::kLevel})
+        checkCsv(runCsv(recorder.numbers, values), recorder.numbers, values);
     closeWave(wave, true);
     releaseFormatCopy(wave.source);
   }

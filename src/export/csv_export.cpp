@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -17,7 +18,10 @@ namespace korimu {
 namespace {
 
 // Shortest text that reads back as the same double, with "." whatever the locale says.
+// A number that is not finite (the dB of no power at all) is an empty field: spreadsheets read
+// every field that is there as a number.
 std::string number(double v) {
+  if (!std::isfinite(v)) return {};
   char text[32];
   const auto result = std::to_chars(text, text + sizeof text, v);
   return std::string(text, result.ptr);
