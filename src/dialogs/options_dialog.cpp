@@ -146,6 +146,7 @@ OptionsControls buildControls(QDialog* dialog) {
 // The second layout pass in pixels. The title bar is the window manager's, so the dialog's size
 // is its client size; a list keeps its one-row height (the table's height is the dropped list's).
 void applyLayoutUnits(QDialog* dialog) {
+  if (dialog == nullptr) return;
   const int scrollBarWidth = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   for (const ControlPlacement& p :
        optionsLayoutPlacements(kLayout.unitW, kLayout.unitH, scrollBarWidth, 0)) {
@@ -296,7 +297,7 @@ ScrollCode scrollCodeOf(int action) {
 }
 
 void connectBehaviour(const OptionsControls& c, QDialog* dialog, AppSettings& settings,
-                      ViewCheckMover moveViewCheck) {
+                      const ViewCheckMover& moveViewCheck) {
   const int32_t speedAtOpen = settings.playSpeed;
   const bool colourAtOpen = settings.colorScale;
   QObject::connect(c.methods, &QButtonGroup::idToggled, dialog, [c](int, bool checked) {
@@ -348,7 +349,7 @@ QDialog* createOptionsDialog(QWidget* parent, AppSettings& settings, ViewCheckMo
   installDialogLook(dialog, settings);
   new RelayoutOnSettingsChange(dialog);
   initialise(c, settings);
-  connectBehaviour(c, dialog, settings, std::move(moveViewCheck));
+  connectBehaviour(c, dialog, settings, moveViewCheck);
   return dialog;
 }
 
