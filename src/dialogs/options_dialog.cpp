@@ -337,7 +337,8 @@ void connectBehaviour(const OptionsControls& c, QDialog* dialog, AppSettings& se
 
 }  // namespace
 
-QDialog* createOptionsDialog(QWidget* parent, AppSettings& settings, ViewCheckMover moveViewCheck) {
+QDialog* createOptionsDialog(QWidget* parent, AppSettings& settings,
+                             const ViewCheckMover& moveViewCheck) {
   auto* dialog = new QDialog(parent);
   dialog->setWindowTitle(QString::fromUtf8("オプション設定"));
   applyDialogFont(dialog);
@@ -353,8 +354,8 @@ QDialog* createOptionsDialog(QWidget* parent, AppSettings& settings, ViewCheckMo
   return dialog;
 }
 
-bool runOptionsDialog(QWidget* parent, AppSettings& settings, ViewCheckMover moveViewCheck) {
-  std::unique_ptr<QDialog> dialog(createOptionsDialog(parent, settings, std::move(moveViewCheck)));
+bool runOptionsDialog(QWidget* parent, AppSettings& settings, const ViewCheckMover& moveViewCheck) {
+  std::unique_ptr<QDialog> dialog(createOptionsDialog(parent, settings, moveViewCheck));
   return dialog->exec() == QDialog::Accepted;
 }
 
