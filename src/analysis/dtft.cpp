@@ -23,7 +23,7 @@ DtftGrid dtftGrid(int srKHz, int order) {
   const int n = 1 << order;
   grid.points = std::min(n / 2, 512);
   grid.fmax = SampleRate(srKHz).nyquistHz();
-  grid.f0 = grid.fmax / (n / 2);
+  grid.f0 = grid.fmax / (n / 2);  // NOLINT(bugprone-integer-division): n is a power of two
   grid.ratio = grid.points > 1 ? std::exp(std::log(grid.fmax / grid.f0) / (grid.points - 1)) : 1.0;
   return grid;
 }

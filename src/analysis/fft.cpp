@@ -68,7 +68,7 @@ bool rebuildTables(FftTables& tables, ScratchAllocator& scratch, int n) {
   tables.size = n;
   releaseTables(tables);
   const int quarter = n / 4;
-  if (!scratch.allocate(tables.sine, size_t(n + quarter)) ||
+  if (!scratch.allocate(tables.sine, size_t(n) + size_t(quarter)) ||
       !scratch.allocate(tables.bitrev, size_t(n)) ||
       !scratch.allocate(tables.stageCos, size_t(n)) ||
       !scratch.allocate(tables.stageSin, size_t(n))) {
@@ -82,8 +82,8 @@ bool rebuildTables(FftTables& tables, ScratchAllocator& scratch, int n) {
   for (int k = 1; k < n; k *= 2) {
     const int d = n / (2 * k);
     for (int j = 0; j < k; ++j) {
-      tables.stageCos[size_t(k + j)] = tables.sine[size_t(j * d + quarter)];
-      tables.stageSin[size_t(k + j)] = tables.sine[size_t(j * d)];
+      tables.stageCos[size_t(k) + size_t(j)] = tables.sine[size_t(j) * size_t(d) + size_t(quarter)];
+      tables.stageSin[size_t(k) + size_t(j)] = tables.sine[size_t(j) * size_t(d)];
     }
   }
   ++tables.builds;

@@ -45,12 +45,13 @@ std::array<Rect, kChildWindowCount> computeChildRects(const LayoutUnits& u) {
 
   const int buttonX = l - s.buttonWidth - w / 2;
   for (int i = 0; i < 4; ++i)
-    r[size_t(kAnalyzeButton + i)] = {buttonX, y - (4 - i) * bh, s.buttonWidth, bh};
+    r[size_t(kAnalyzeButton) + size_t(i)] = {buttonX, y - (4 - i) * bh, s.buttonWidth, bh};
 
   // The six navigation buttons step by 8 W from (59 W) div 2.
   const int navX[6] = {(59 * w) / 2, (67 * w) / 2, (75 * w) / 2,
                        (83 * w) / 2, (91 * w) / 2, (99 * w) / 2};
-  for (int i = 0; i < 6; ++i) r[size_t(kNavFastBack + i)] = {navX[i], 1, 4 * w, (5 * h) / 2};
+  for (int i = 0; i < 6; ++i)
+    r[size_t(kNavFastBack) + size_t(i)] = {navX[i], 1, 4 * w, (5 * h) / 2};
 
   r[kSpanCombo] = {l - 2 - s.comboWidth, 0, s.comboWidth, 13 * h};
 
@@ -65,7 +66,7 @@ std::array<Rect, kChildWindowCount> computeChildRects(const LayoutUnits& u) {
   r[kPowerPanel] = power;
   r[kPowerGroup] = power;
   for (int i = 0; i < 4; ++i)
-    r[size_t(kPowerAt + i)] = {l - 7 * w - 1, y - 4 * bh - (4 - i) * b - h, 6 * w - 1, b};
+    r[size_t(kPowerAt) + size_t(i)] = {l - 7 * w - 1, y - 4 * bh - (4 - i) * b - h, 6 * w - 1, b};
   return r;
 }
 

@@ -68,5 +68,4 @@ struct AppSettings {
   int32_t displayGain = 1;    // 0 automatic, 1..3 the gain steps
 };
 
-
 }  // namespace korimu

@@ -81,7 +81,8 @@ QMenu* createDialogMenu(QWidget* dialog, AppSettings& settings,
 }
 
 void installDialogLook(QWidget* dialog, AppSettings& settings,
-                       std::vector<DialogMenuItem> extraItems, std::function<void()> afterToggle) {
+                       std::vector<DialogMenuItem> extraItems,
+                       const std::function<void()>& afterToggle) {
   applyDialogLook(dialog, settings.dialog3d);
   dialog->setContextMenuPolicy(Qt::CustomContextMenu);
   auto items = std::make_shared<std::vector<DialogMenuItem>>(std::move(extraItems));

@@ -39,7 +39,7 @@ void applyDialogLook(QWidget* dialog, bool threeD);
 // their own background).
 void installDialogLook(QWidget* dialog, AppSettings& settings,
                        std::vector<DialogMenuItem> extraItems = {},
-                       std::function<void()> afterToggle = {});
+                       const std::function<void()>& afterToggle = {});
 
 // Flips the settings' dialog3d, restyles the dialog and repaints it.
 void toggleDialogLook(QWidget* dialog, AppSettings& settings);

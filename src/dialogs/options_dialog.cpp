@@ -169,6 +169,7 @@ OptionsControls buildControls(QDialog* dialog) {
 // The second layout pass in pixels. The title bar is the window manager's, so the dialog's size
 // is its client size; a list keeps its one-row height (the table's height is the dropped list's).
 void applyLayoutUnits(QDialog* dialog) {
+  if (dialog == nullptr) return;
   const int scrollBarWidth = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   for (const ControlPlacement& p :
        optionsLayoutPlacements(kLayout.unitW, kLayout.unitH, scrollBarWidth, 0)) {
@@ -319,7 +320,7 @@ ScrollCode scrollCodeOf(int action) {
 }
 
 void connectBehaviour(const OptionsControls& c, QDialog* dialog, AppSettings& settings,
-                      ViewCheckMover moveViewCheck) {
+                      const ViewCheckMover& moveViewCheck) {
   const int32_t speedAtOpen = settings.playSpeed;
   const bool colourAtOpen = settings.colorScale;
   QObject::connect(c.methods, &QButtonGroup::idToggled, dialog, [c](int, bool checked) {
@@ -359,7 +360,8 @@ void connectBehaviour(const OptionsControls& c, QDialog* dialog, AppSettings& se
 
 }  // namespace
 
-QDialog* createOptionsDialog(QWidget* parent, AppSettings& settings, ViewCheckMover moveViewCheck) {
+QDialog* createOptionsDialog(QWidget* parent, AppSettings& settings,
+                             const ViewCheckMover& moveViewCheck) {
   auto* dialog = new QDialog(parent);
   dialog->setWindowTitle(QString::fromUtf8("オプション設定"));
   applyDialogFont(dialog);
@@ -371,12 +373,12 @@ QDialog* createOptionsDialog(QWidget* parent, AppSettings& settings, ViewCheckMo
   installDialogLook(dialog, settings);
   new RelayoutOnSettingsChange(dialog);
   initialise(c, settings);
-  connectBehaviour(c, dialog, settings, std::move(moveViewCheck));
+  connectBehaviour(c, dialog, settings, moveViewCheck);
   return dialog;
 }
 
-bool runOptionsDialog(QWidget* parent, AppSettings& settings, ViewCheckMover moveViewCheck) {
-  std::unique_ptr<QDialog> dialog(createOptionsDialog(parent, settings, std::move(moveViewCheck)));
+bool runOptionsDialog(QWidget* parent, AppSettings& settings, const ViewCheckMover& moveViewCheck) {
+  std::unique_ptr<QDialog> dialog(createOptionsDialog(parent, settings, moveViewCheck));
   return dialog->exec() == QDialog::Accepted;
 }
 

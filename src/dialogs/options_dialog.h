@@ -18,10 +18,11 @@ using ViewCheckMover = std::function<void(int32_t fromView, int32_t toView)>;
 // closing) restores the playback speed and the note colouring, which change live while the
 // dialog is open.
 QDialog* createOptionsDialog(QWidget* parent, AppSettings& settings,
-                             ViewCheckMover moveViewCheck = {});
+                             const ViewCheckMover& moveViewCheck = {});
 
 // Runs the dialog modally; true after OK. The caller then redraws the range marker (unless the
 // chart is shown) and prepares the analysis.
-bool runOptionsDialog(QWidget* parent, AppSettings& settings, ViewCheckMover moveViewCheck = {});
+bool runOptionsDialog(QWidget* parent, AppSettings& settings,
+                      const ViewCheckMover& moveViewCheck = {});
 
 }  // namespace korimu

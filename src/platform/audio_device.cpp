@@ -11,7 +11,7 @@ AudioBackend noDeviceBackend() {
   b.outputDeviceCount = [] { return 0; };
   b.inputDeviceCount = [] { return 0; };
   b.supportsFormat = [](const WaveFormat&) { return false; };
-  b.open = [](const WaveFormat&, std::function<void(int)>) { return false; };
+  b.open = [](const WaveFormat&, const std::function<void(int)>&) { return false; };
   b.write = [](int, const uint8_t*, size_t) { return false; };
   b.reset = [] {};
   b.close = [] {};

@@ -32,8 +32,10 @@ int32_t markerStripWidth(SampleRate rate, int32_t pb, int32_t framesPerColumn) {
 uint32_t markerTimerPeriod(SampleRate rate, int32_t pb, int32_t playSpeed) {
   const double s = speedFactor(playSpeed);
   // PB steps of the base rate in ms; at 8000 Hz in whole ms.
+  // NOLINTBEGIN(bugprone-integer-division): whole ms per step at 8000 Hz, as said above
   const double period = rate.cdFamily() ? pb * 1000.0 / SampleRate::kCdBaseHz / s + 0.5
                                         : (pb / (SampleRate::kOtherBaseHz / 1000)) / s + 0.5;
+  // NOLINTEND(bugprone-integer-division)
   const auto t = static_cast<uint32_t>(period);
   return t < 1 ? 1 : t;  // a zero period would stop the marker arithmetic
 }
