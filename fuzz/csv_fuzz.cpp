@@ -82,7 +82,8 @@ void checkCsv(const std::string& csv, const RunRecord& numbers, CsvValues values
     return it == header.end() ? std::string("(none)") : it->second;
   };
   fuzz::check(value("file") == numbers.run.fileName, "the header gives the file back");
-  fuzz::check(value("view") == viewWord(numbers.run.analysis.view), "the header gives the view back");
+  fuzz::check(value("view") == viewWord(numbers.run.analysis.view),
+              "the header gives the view back");
 
   std::vector<std::string_view> lines = split(csv, '\n');
   fuzz::check(lines.back().empty(), "the table ends with a line end");

@@ -79,7 +79,7 @@ void ResultPainter::notes(const AnalysisNotes& notes) {
 namespace {
 
 // The bands as the meter draws them, each with the power its depth stands for: the loudest bin's
-// for a bar, the mean of the bins' for a line point.
+// power for a bar, the mean of the bins' for a line point.
 std::vector<MeterBandResult> meterBands(const SpectrumFrame& s, bool points, bool line,
                                         const AppSettings& settings) {
   const std::vector<MeterBand> drawn =
@@ -93,10 +93,9 @@ std::vector<MeterBandResult> meterBands(const SpectrumFrame& s, bool points, boo
     if (line) {
       for (int i = b.begin; i < end; ++i) band.power += s.powers[size_t(i)] / (b.end - b.begin);
     } else {
-      int loudest = b.begin;
-      for (int i = b.begin + 1; i < end; ++i)
-        if (s.depths[size_t(i)] < s.depths[size_t(loudest)]) loudest = i;
-      if (loudest < end) band.power = s.powers[size_t(loudest)];
+      // By power, not by depth: depths clipped at the plot's edges tie, and the first of them
+      // need not be the loudest.
+      for (int i = b.begin; i < end; ++i) band.power = std::max(band.power, s.powers[size_t(i)]);
     }
     bands.push_back(band);
   }

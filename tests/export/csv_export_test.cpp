@@ -256,7 +256,7 @@ TEST(CsvExport, MeterBandEdgesAreTheBinsOfTheSpectrum) {
     std::map<std::string, size_t> binAt;  // frequency text -> bin index
     for (size_t r = 1; r < bins.rows.size(); ++r) binAt[bins.rows[r][1]] = r - 1;
     ASSERT_EQ(bands.rows[0],
-              (std::vector<std::string>{"band", "from_hz", "to_hz", "power", "level"}));
+              (std::vector<std::string>{"band", "from_hz", "to_hz", "power", "db", "level"}));
     ASSERT_GT(bands.rows.size(), 8u);
     size_t nextAbove = binAt.size();  // the first bin the band above did not take
     for (size_t r = 1; r < bands.rows.size(); ++r) {
