@@ -182,8 +182,7 @@ TEST_F(DesktopTest, ACloseDuringAMemRunEndsTheProgramWithExitCodeZeroOnceTheRunS
   EXPECT_TRUE(offersNoMinimiseOrMaximise(options));
   session_->keys(options, "");
   // The label's mnemonic clicks the checked radio; the arrow moves on once that click is over.
-  for (const char* name : {"alt+a", "Right", "Right", "Right", "alt+n", "End", "Return"})
-    key(name);
+  for (const char* name : {"alt+a", "Right", "Right", "Right", "alt+n", "End", "Return"}) key(name);
   session_->keys(window_, "alt+v c alt+o a");
   ASSERT_TRUE(waitUntil([&] { return progressShown(); }, 20s)) << "no run started";
 
