@@ -104,6 +104,7 @@ std::vector<MeterBandResult> meterBands(const SpectrumFrame& s, bool points, boo
 
 std::vector<MeterBand> drawnBands(const std::vector<MeterBandResult>& bands) {
   std::vector<MeterBand> drawn;
+  drawn.reserve(bands.size());
   for (const MeterBandResult& b : bands) drawn.push_back({b.firstBin, b.endBin, b.depth});
   return drawn;
 }
