@@ -80,8 +80,6 @@ class OnFirstExpose : public QObject {
 void whenExposed(QWidget* widget, std::function<void()> action) {
   QWindow* window = widget->windowHandle();
   if (!window || window->isExposed()) {
-    // The queued call is owned and deleted by Qt's event queue, which the analyser cannot follow.
-    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
     QMetaObject::invokeMethod(qApp, std::move(action), Qt::QueuedConnection);
     return;
   }

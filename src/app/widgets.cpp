@@ -162,9 +162,7 @@ void OverviewWidget::paintEvent(QPaintEvent*) {
 
 void SpanComboBox::hidePopup() {
   QComboBox::hidePopup();
-  // The chosen item is set after the popup has closed. The queued call is owned and deleted by
-  // Qt's event queue, which the analyser cannot follow.
-  // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
+  // The chosen item is set after the popup has closed.
   QMetaObject::invokeMethod(
       this, [] { controller().command(kSpanComboId, kNotifyCloseUp); }, Qt::QueuedConnection);
 }
