@@ -10,7 +10,6 @@
 
 #include "app/cross_section_window.h"
 #include "app/help_window.h"
-#include "app/run_quit.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
 #include "app/window_run.h"
@@ -127,14 +126,18 @@ class QtWindowView : public WindowView {
     QGuiApplication::clipboard()->setImage(canvasImage(picture));
   }
 
-  void runAnalysis(const std::function<void(RunListener&)>& run) override {
-    {
-      const QuitEndsRun quitEndsRun;
-      WindowRunListener listener;
-      run(listener);
-    }
+  bool runsInBackground() override { return true; }
+  void wakeOwner(std::function<void()> task) override {
+    // Posted to the application object's thread, the window's; safe from any thread.
+    QMetaObject::invokeMethod(qApp, std::move(task), Qt::QueuedConnection);
+  }
+  RunListener& runListener() override { return listener_; }
+  void backgroundEnded() override {
     if (shell().window) shell().window->closeIfAskedDuringRun();
   }
+
+ private:
+  WindowRunListener listener_;
 };
 
 QtWindowView windowView;

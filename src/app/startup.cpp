@@ -46,11 +46,6 @@
 namespace korimu {
 
 namespace {
-// The file named on the command line could not be opened (its message has been shown).
-bool namedFileFailed = false;
-}  // namespace
-
-namespace {
 
 // The eleven spans of the overview, right-aligned by leading blanks.
 constexpr const char* kSpanItems[] = {"524288", "262144", "131072", " 65536", " 32768", " 16384",
@@ -282,7 +277,6 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   } else if (showMessageBoxes) {
     installQtMessageBoxes(s.window);
   }
-  installQtEventPump();
   installHelpKey([] { controller().command(kHelpId); });
   buildMenu(s.window);
   s.client = new ClientArea(s.window, s.layout.clientWidth, s.layout.clientHeight);
@@ -322,26 +316,32 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   if (showMessageBoxes && commandLine.mode != HeadlessMode::kScreenshot) {
     // A message about the file stands over the main window, which the window manager places when
     // it maps it: the file is opened once the window is on the screen.
-    whenExposed(s.window, [] { namedFileFailed = !controller().openCommandLineFile(); });
+    whenExposed(s.window, [] { controller().openCommandLineFile(); });
   } else {
-    namedFileFailed = !controller().openCommandLineFile();
+    controller().openCommandLineFile();
   }
   return true;
 }
 
 bool namedFileFailedToOpen() {
-  return namedFileFailed;
+  // A file that needs decoding has its answer once the decode has ended.
+  while (controller().busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  return controller().commandLineFileFailed();
 }
 
 int runMessageLoop() {
   const int code = QApplication::exec();
+  // A run the loop left behind (a quit during a run) stops before the window goes.
+  controller().abandonBackgroundWork();
   if (code == 0) saveSettings(controller().session().settings, shell().settingsOrigin);
 
   return code;
 }
 
 bool saveClientScreenshot(const std::string& path) {
-  // Let queued work (the overview's file read, deferred repaints) finish first.
+  // Let a decode of the named file end and queued work (the overview's file read, deferred
+  // repaints) finish first.
+  while (controller().busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
   if (!shell().client) return false;
   // Encoded in memory and written under the name's own bytes: a QString would turn bytes that

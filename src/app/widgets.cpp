@@ -133,8 +133,9 @@ void OverviewWidget::paintFromFile() {
 void OverviewWidget::paintEvent(QPaintEvent*) {
   if (redrawPending_) {
     WaveSession& wave = controller().session().wave;
-    if (wave.playback.playing || controller().busy()) {
-      // A playback or an analysis run is using the file: redraw once it is done.
+    if (wave.playback.playing) {
+      // The playback is reading the file: redraw once it is done. (A run reads through a handle
+      // of its own.)
       controller().deferOverviewRepaint();
       redrawPending_ = false;
     } else if (controller().session().document.fileSelected && !wave.source.mmio.isOpen() &&

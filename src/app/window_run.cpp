@@ -2,13 +2,10 @@
 
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
-#include "platform/event_pump.h"
 
 namespace korimu {
 
 namespace {
-
-// The cross-section of the chart, in the View menu.
 
 RunListener* watcher = nullptr;
 
@@ -26,10 +23,8 @@ void WindowRunListener::end() {
   if (watcher) watcher->end();
 }
 
-bool WindowRunListener::cancelled() {
-  // A Stop among the events goes to the controller, which answers for it.
-  pumpOneEvent();
-  return false;
+bool WindowRunListener::followsClosely() {
+  return watcher != nullptr;
 }
 
 void WindowRunListener::runningChanged(bool running) {

@@ -1,7 +1,6 @@
-// An analysis run as the window shows it: the run's listener checks the chart's menu item when
-// the wavelet switches the view, enables the cross-section for chart runs, writes diagnostic texts
-// on the overview strip, and lets the window handle its events (Stop among them) whenever the run
-// asks whether to stop.
+// An analysis run as the window shows it, on the window's thread: the listener checks the chart's
+// menu item when the wavelet switches the view, enables the cross-section for chart runs and
+// writes diagnostic texts on the overview strip.
 #pragma once
 
 #include "run/run_listener.h"
@@ -13,7 +12,7 @@ class WindowRunListener : public RunListener {
   void begin(std::string_view name, long total) override;
   void step(long done, long total) override;
   void end() override;
-  bool cancelled() override;
+  bool followsClosely() override;
   void runningChanged(bool running) override;
   void viewChanged(int32_t from, int32_t to) override;
   void chartRun(bool chart) override;

@@ -22,7 +22,7 @@
 #include "export/csv_export.h"
 #include "export/png_writer.h"
 #include "platform/atomic_file.h"
-#include "platform/event_pump.h"
+#include "platform/tick_clock.h"
 #include "platform/message.h"
 #include "run/run_driver.h"
 #include "run/session.h"

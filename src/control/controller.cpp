@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "control/background_task.h"
 #include "control/navigation.h"
 #include "core/layout.h"
 #include "core/program_files.h"
@@ -98,24 +99,28 @@ void Controller::readingWhole(bool on) {
   view_.showHourglass(on);
 }
 
-void Controller::fileOpened(const WaveOpenResult& result) {
-  const WaveSource& facts = session_.wave.source;
-  followFileRate(display(), result, facts);
+bool drawOpenedFileTexts(DisplayState& display, const WaveSource& facts, Document& document,
+                         const AppSettings& settings, const WaveOpenResult& result) {
+  followFileRate(display, result, facts);
+  Canvas& canvas = display.surfaces.window;
   // The format texts as soon as the format is read; the rest once the data chunk is known. The
   // texts describe a file again, so they are no longer hidden.
   if (result.formatRead) {
-    hideFileFacts(display(), false);
-    drawFormatTexts(display(), clientCanvas(), facts, session_.document);
-    view_.refreshClient();
+    hideFileFacts(display, false);
+    drawFormatTexts(display, canvas, facts, document);
   }
   if (result.dataFound) {
-    drawPositionText(clientCanvas(), facts, session_.document.position);
-    view_.refreshClient();
-    drawFormatTexts(display(), clientCanvas(), facts, session_.document);
-    view_.refreshClient();
-    drawSpanText(display(), clientCanvas(), facts, session_.settings.framesPerColumn);
-    view_.refreshClient();
+    drawPositionText(canvas, facts, document.position);
+    drawFormatTexts(display, canvas, facts, document);
+    drawSpanText(display, canvas, facts, settings.framesPerColumn);
   }
+  return result.formatRead || result.dataFound;
+}
+
+void Controller::fileOpened(const WaveOpenResult& result) {
+  if (drawOpenedFileTexts(display(), session_.wave.source, session_.document, session_.settings,
+                          result))
+    view_.refreshClient();
 }
 
 void Controller::positionChanged() {
@@ -154,13 +159,30 @@ bool Controller::revalidateFile() {
 }
 
 bool Controller::openFile() {
+  if (background_) return false;  // the controls are off while a task runs
   Document& document = session_.document;
   document.fileSelected = true;
   rememberSource(document, SourceOpenResult{});
   enter(stateOfFlags());
-  const SourceOpenResult source =
-      openSource(session_.wave, fileRequest(), session_.settings,
-                 [this](const std::string& path) { return decodeInWindow(path); });
+  const WaveOpenRequest request = fileRequest();
+  SourceOpenResult source;
+  source.wave = openWave(session_.wave, request, session_.settings);
+  if (!source.wave.opened && source.wave.formatRefused) {
+    // A decoder may still read it: the open goes on when the decode has ended.
+    decodeInWindow(request.fileName, source.wave);
+    // Still decoding on a worker: not open yet.
+    return !background_ && lastOpenSucceeded_;
+  }
+  return finishOpen(source);
+}
+
+bool Controller::finishOpen(const SourceOpenResult& source) {
+  lastOpenSucceeded_ = takeSource(source);
+  return lastOpenSucceeded_;
+}
+
+bool Controller::takeSource(const SourceOpenResult& source) {
+  Document& document = session_.document;
   rememberSource(document, source);
   if (source.cancelled) {
     forgetFile();
@@ -193,13 +215,22 @@ bool Controller::openFile() {
 bool Controller::openCommandLineFile() {
   if (session_.document.fileName.empty()) return true;
   setTitle();
+  commandLineOpen_ = true;
   const bool opened = openFile();
-  if (opened && autoPlay_) startPlayback(session_.wave, fileRequest(), session_.settings, false);
+  // A file still decoding plays (or is found missing) when its decode has ended.
+  if (!background_) commandLineOpened(opened);
   return opened;
 }
 
+void Controller::commandLineOpened(bool opened) {
+  if (!commandLineOpen_) return;
+  commandLineOpen_ = false;
+  commandLineFileFailed_ = !opened;
+  if (opened && autoPlay_) startPlayback(session_.wave, fileRequest(), session_.settings, false);
+}
+
 void Controller::dropFiles(const std::vector<std::string>& paths) {
-  if (paths.empty()) return;
+  if (paths.empty() || background_) return;
   closeWave(session_.wave, fileSelected());
   session_.document.fileName = paths.front();
   session_.document.position = 0;
@@ -244,8 +275,60 @@ void Controller::showHelpPage(const std::string& modulePath) {
 
 void Controller::requestStop() {
   stopRequested_ = true;
+  if (background_) {
+    background_->handoff->requestStop();
+    // A run draws 中断要求受付 into its own canvas at its next question.
+    if (background_->kind == BackgroundTask::Kind::kRun) return;
+  }
   drawStopAccepted(clientCanvas());
   view_.refreshClient();
+}
+
+void Controller::startBackground(std::shared_ptr<BackgroundTask> task) {
+  WorkerHandoff::Task wake;
+  if (view_.runsInBackground()) {
+    // The task may be gone when the window's thread gets to it: a stale wake does nothing.
+    const std::weak_ptr<BackgroundTask> weak = task;
+    wake = [this, weak] {
+      view_.wakeOwner([this, weak] {
+        if (const auto current = weak.lock(); current && current == background_)
+          deliverBackgroundWork();
+      });
+    };
+  }
+  task->handoff = std::make_unique<WorkerHandoff>(std::move(wake));
+  session_.busy = true;
+  stopRequested_ = false;
+  background_ = task;
+  task->handoff->start(task->work);
+  // Without a worker the work is done: wind it up.
+  if (!view_.runsInBackground()) deliverBackgroundWork();
+}
+
+void Controller::deliverBackgroundWork() {
+  const std::shared_ptr<BackgroundTask> task = background_;
+  if (!task) return;
+  ++deliveryDepth_;
+  task->handoff->deliver();
+  --deliveryDepth_;
+  if (deliveryDepth_ > 0 || background_ != task || !task->handoff->done()) return;
+  task->handoff->finish();
+  background_.reset();
+  session_.busy = false;
+  if (task->kind == BackgroundTask::Kind::kRun) {
+    finishRun(*task);
+  } else {
+    finishDecode(*task);
+  }
+  view_.backgroundEnded();
+}
+
+void Controller::abandonBackgroundWork() {
+  if (!background_) return;
+  background_->handoff->requestStop();
+  background_->handoff->finish();
+  background_.reset();
+  session_.busy = false;
 }
 
 void Controller::clickClientArea(int x, int y) {

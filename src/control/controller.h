@@ -4,6 +4,7 @@
 // the analysis run through runStateChanged. No Qt: tests drive it directly.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "run/session.h"
 #include "wave/decoded_copy.h"
 #include "wave/playback.h"
+#include "wave/source_opening.h"
 
 namespace korimu {
 
@@ -40,16 +42,24 @@ class Controller : public PlaybackObserver {
   void setFailureLine(FailureLine line) { failureLine_ = line; }
   // The wave-output devices found at start-up: without one nothing plays.
   void setOutputDeviceCount(int count) { outputDeviceCount_ = count; }
-  // An analysis run is under way.
+  // An analysis run or a decode is under way.
   bool busy() const { return session_.busy; }
+  // Runs what the worker of the current run or decode has handed over (on the window's thread,
+  // when the view's wake arrives); a finished task is wound up here.
+  void deliverBackgroundWork();
+  // Stops the running task and waits for its worker, dropping what it still had to show (the
+  // window is going away).
+  void abandonBackgroundWork();
 
   // Takes the document's file: marks it selected, validates it and redraws the overview
   // and the range marker. The controls come on even when validation failed; every later command
   // validates again.
   bool openFile();
   // The file named on the command line: the title, the file, and playback with /P.
-  // False when the file named on the command line did not open (it has been reported).
+  // False when the file named on the command line did not open (it has been reported); a file
+  // that needs decoding opens (and plays) when its decode has ended.
   bool openCommandLineFile();
+  bool commandLineFileFailed() const { return commandLineFileFailed_; }
   // The overview found the selected file closed: validates it again, showing what became known
   // and any failure. False when it did not open (or no file is selected).
   bool revalidateFile();
@@ -97,8 +107,13 @@ class Controller : public PlaybackObserver {
   // The main window's client canvas and the display state it is drawn with.
   DisplayState& display() { return session_.display; }
   Canvas& clientCanvas() { return session_.display.surfaces.window; }
-  friend class ControllerRunListener;
-  friend class WindowDecodeProgress;
+  friend class WorkerRunListener;
+
+ public:
+  // A run or decode handed to a worker (control/background_task.h).
+  struct BackgroundTask;
+
+ private:
 
   // The open file as the window asks for it: from `position`, playable when a device exists.
   WaveOpenRequest fileRequest() const;
@@ -117,9 +132,20 @@ class Controller : public PlaybackObserver {
   void savePicture();
   void saveNumbers();
   void analyze();
-  // A file the reader refuses for its format, decoded with the window's handling of a long task:
-  // progress in the status text from half a second on, Esc or Stop to cancel.
-  DecodeResult decodeInWindow(const std::string& source);
+  // Starts `task`, whose work runs on a worker thread when the view has one, else at once.
+  void startBackground(std::shared_ptr<BackgroundTask> task);
+  // The run's results become the window's: its display, tables, record and state.
+  void finishRun(BackgroundTask& task);
+  void finishDecode(BackgroundTask& task);
+  // The command line's file opened (or not): it plays now when asked to.
+  void commandLineOpened(bool opened);
+  // A file the reader refuses for its format, decoded on a worker with the window's handling of a
+  // long task: progress in the status text from half a second on, Esc or Stop to cancel. The open
+  // goes on with finishOpen when the decode ends.
+  void decodeInWindow(const std::string& source, const WaveOpenResult& refused);
+  // The rest of an open once its source (the file, or its decoded copy) is known.
+  bool finishOpen(const SourceOpenResult& source);
+  bool takeSource(const SourceOpenResult& source);
   // The file being opened did not open, or the user stopped its decode: no file is open any
   // more, and nothing of the one open before is shown.
   void forgetFile();
@@ -135,6 +161,15 @@ class Controller : public PlaybackObserver {
   int outputDeviceCount_ = 0;
   FailureLine failureLine_ = FailureLine::kWindow;
   std::string lastOpenFolder_;
+  // The run or decode under way, and how deep its deliveries are nested (a message box during a
+  // delivery delivers again; the task is wound up by the outermost).
+  std::shared_ptr<BackgroundTask> background_;
+  int deliveryDepth_ = 0;
+  // The command line's file is being opened (its decode may end later), and it failed to open.
+  bool commandLineOpen_ = false;
+  bool commandLineFileFailed_ = false;
+  // The last open that ended (a decode ends after openFile has returned) took its file.
+  bool lastOpenSucceeded_ = false;
 };
 
 }  // namespace korimu

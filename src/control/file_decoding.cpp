@@ -1,60 +1,70 @@
-// Decoding a file the reader refuses, inside the window: the window's controls are off as during
-// an analysis run, the status text counts up once the decode has taken half a second, and Esc or
-// Stop cancels it, leaving no file open.
+// Decoding a file the reader refuses, inside the window: the decode runs on a worker while the
+// window's controls are off as during an analysis run, the status text counts up once the decode
+// has taken half a second, and Esc or Stop cancels it, leaving no file open.
+#include "control/background_task.h"
 #include "control/controller.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "display/client_area.h"
 #include "display/peak_readout.h"
 #include "display/status_texts.h"
-#include "platform/event_pump.h"
+#include "platform/tick_clock.h"
 #include "wave/source_opening.h"
 
 namespace korimu {
 
-class WindowDecodeProgress : public DecodeProgress {
+namespace {
+
+// The decode's progress, on the worker: the percentage is posted to the window's thread, and Stop
+// is the hand-off's.
+class WorkerDecodeProgress : public DecodeProgress {
  public:
-  WindowDecodeProgress(Controller& controller, RunListener& window)
-      : controller_(controller), window_(window), startMs_(tickCountMs()) {
-    controller_.session_.busy = true;
-    controller_.stopRequested_ = false;
-    controller_.enter(UiState::kAnalysing);
-  }
-  ~WindowDecodeProgress() override {
-    controller_.session_.busy = false;
-    controller_.enter(controller_.stateOfFlags());
-  }
-  WindowDecodeProgress(const WindowDecodeProgress&) = delete;
-  WindowDecodeProgress& operator=(const WindowDecodeProgress&) = delete;
+  WorkerDecodeProgress(Controller::BackgroundTask& task, RunListener& window,
+                       std::function<void(int percent)> show)
+      : task_(task), window_(window), show_(std::move(show)), startMs_(tickCountMs()) {}
 
   void advanced(double fraction) override {
     if (tickCountMs() - startMs_ < kDecodeQuietMs) return;
     const int percent = int(fraction * 100.0);
     if (percent == shownPercent_) return;
     shownPercent_ = percent;
-    drawDecodeProgress(controller_.clientCanvas(), percent);
-    controller_.view_.refreshClient();
+    task_.handoff->post([show = show_, percent] { show(percent); });
   }
-  // The window handles its events here; Esc and Stop reach the controller.
   bool cancelled() override {
-    const bool windowStops = window_.cancelled();
-    return windowStops || controller_.stopRequested_;
+    // Without a worker the window's own listener may stop it (a test's Esc).
+    return task_.handoff->stopRequested() || (!task_.handoff->onWorker() && window_.cancelled());
   }
 
  private:
-  Controller& controller_;
+  Controller::BackgroundTask& task_;
   RunListener& window_;
+  std::function<void(int)> show_;
   unsigned long startMs_;
   int shownPercent_ = -1;
 };
 
-DecodeResult Controller::decodeInWindow(const std::string& source) {
-  DecodeResult result;
-  view_.runAnalysis([&](RunListener& window) {
-    WindowDecodeProgress progress(*this, window);
-    result = decodedCopy(source, defaultDecodeCache(), progress);
-  });
-  return result;
+}  // namespace
+
+void Controller::decodeInWindow(const std::string& source, const WaveOpenResult& refused) {
+  auto task = std::make_shared<BackgroundTask>();
+  task->kind = BackgroundTask::Kind::kDecode;
+  task->refused = refused;
+  task->work = [this, source, task = task.get()] {
+    WorkerDecodeProgress progress(*task, view_.runListener(), [this](int percent) {
+      drawDecodeProgress(clientCanvas(), percent);
+      view_.refreshClient();
+    });
+    task->decoded = decodedCopy(source, defaultDecodeCache(), progress);
+  };
+  enter(UiState::kAnalysing);
+  startBackground(std::move(task));
+}
+
+void Controller::finishDecode(BackgroundTask& task) {
+  enter(stateOfFlags());
+  const SourceOpenResult source = openDecodedSource(session_.wave, fileRequest(), session_.settings,
+                                                    task.refused, task.decoded);
+  commandLineOpened(finishOpen(source));
 }
 
 void Controller::forgetFile() {

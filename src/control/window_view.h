@@ -66,13 +66,19 @@ class WindowView {
   }
   virtual void copyPictureToClipboard(const Canvas& /*picture*/) {}
 
-  // Runs an analysis run with what the window needs around it: the listener that follows the run
-  // (and handles the window's events when the run asks whether to stop), and how a quit or a
-  // close request during the run is handled.
-  virtual void runAnalysis(const std::function<void(RunListener&)>& run) {
-    RunListener quiet;
-    run(quiet);
-  }
+  // Analysis runs and decodes run on a worker thread when the view can wake the window's thread
+  // for what they hand over; otherwise (the controller's tests) they run at once on the caller's.
+  virtual bool runsInBackground() { return false; }
+  // Called from a worker: `task` is to run on the window's thread soon, through its event queue.
+  virtual void wakeOwner(std::function<void()> /*task*/) {}
+  // What follows the runs on the window's thread: menu checks, the cross-section item, the
+  // overview's diagnostic texts, and a test's watcher.
+  virtual RunListener& runListener() { return quiet_; }
+  // A run or decode has ended and the window is back to normal.
+  virtual void backgroundEnded() {}
+
+ private:
+  RunListener quiet_;
 };
 
 }  // namespace korimu

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "platform/event_pump.h"
+#include "platform/tick_clock.h"
 
 namespace korimu {
 

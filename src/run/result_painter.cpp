@@ -66,7 +66,7 @@ void ResultPainter::showText(const Rect& written) {
 
 void ResultPainter::notes(const AnalysisNotes& notes) {
   for (const AnalysisMessage& m : notes.messages)
-    showMessage(m.text, m.fatal ? MessageKind::kFatal : MessageKind::kPlainOk);
+    listener_.message(m.text, m.fatal ? MessageKind::kFatal : MessageKind::kPlainOk);
   if (notes.tableShortfallBytes != 0)
     showText(drawTableShortfall(window(), notes.tableShortfallBytes));
   for (const Diagnostic& d : notes.diagnostics) {

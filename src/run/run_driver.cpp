@@ -94,7 +94,7 @@ void copyPlotToWindow(DisplaySurfaces& surfaces, RunListener& listener) {
 // Slot 0 for the raw block, slot 1 for the mono mix of a stereo file. No read of the run can
 // deliver more than the data left after the position, so the buffers need no more than that: a
 // header whose bytes per second are far too large must not take gigabytes of memory.
-bool allocateBlockBuffers(WaveSession& wave, uint32_t blockBytes) {
+bool allocateBlockBuffers(WaveSession& wave, uint32_t blockBytes, RunListener& listener) {
   const WaveSource& source = wave.source;
   const uint32_t bytes =
       std::min(blockBytes, std::max(source.bytesLeft, std::max(source.blockAlign, 1u)));
@@ -102,7 +102,7 @@ bool allocateBlockBuffers(WaveSession& wave, uint32_t blockBytes) {
   for (int slot = 0; slot < slots; ++slot) {
     if (!allocSlot(wave, slot, bytes)) {
       freeSlot(wave, 0);
-      showMessage("メモリ不足です。", MessageKind::kExclamation);
+      listener.message("メモリ不足です。", MessageKind::kExclamation);
       return false;
     }
   }
@@ -328,7 +328,9 @@ void runAnalysis(Session& session, RunListener& listener) {
       openWave(wave, WaveOpenRequest{document.wavePath(), document.position, false}, settings);
   followFileRate(session.display, opened, wave.source);
   listener.fileOpened(opened);
-  const bool usable = reportOpenFailure(opened);
+  const bool usable = opened.opened;
+  if (!usable)
+    listener.message(openFailureMessage(opened, FailureLine::kWindow), MessageKind::kExclamation);
   session.busy = false;
   if (!usable) return;
 
@@ -343,7 +345,7 @@ void runAnalysis(Session& session, RunListener& listener) {
   const uint32_t blockBytes =
       computeBlockBytes(params.method, params.view, wave.source.bytesPerSecond, wave.source.srKHz,
                         wave.source.blockAlign, settings.timeResolution, settings.framesPerColumn);
-  if (!allocateBlockBuffers(wave, blockBytes)) {
+  if (!allocateBlockBuffers(wave, blockBytes, listener)) {
     seekData(wave.source, document.position);
     return;
   }

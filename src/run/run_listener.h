@@ -9,6 +9,7 @@
 #include "analysis/progress.h"
 #include "analysis/sample_block.h"
 #include "core/layout.h"
+#include "platform/message.h"
 #include "run/run_record.h"
 #include "wave/wave_source.h"
 
@@ -36,6 +37,11 @@ class RunListener : public Progress {
   // outside the chart).
   virtual void blockStarting(const SampleBlock& /*block*/, int /*column*/,
                              int /*columnsPerBlock*/) {}
+  // A message for the user. The run goes on once it has been shown; a fatal one ends the process.
+  virtual void message(std::string_view text, MessageKind kind) { showMessage(text, kind); }
+  // Whether blockStarting and the progress reports are followed step by step (a test's watcher): a
+  // run on a worker then hands each over, the block copied, and waits until it has been seen.
+  virtual bool followsClosely() { return false; }
   // Where the run keeps the numbers behind its picture (none when nobody saves them).
   virtual RunRecord* record() { return nullptr; }
 };

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "core/layout.h"
-#include "platform/event_pump.h"
+#include "platform/tick_clock.h"
 #include "wave/playback.h"
 #include "wave/playback_internal.h"
 #include "wave/wave_session.h"

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <utility>
 
-#include "platform/event_pump.h"
 #include "platform/message.h"
+#include "platform/tick_clock.h"
 #include "wave/wave_session.h"
 
 namespace korimu {
@@ -17,7 +17,14 @@ SourceOpenResult openSource(WaveSession& wave, const WaveOpenRequest& request,
   SourceOpenResult result;
   result.wave = openWave(wave, request, settings);
   if (result.wave.opened || !result.wave.formatRefused) return result;
-  const DecodeResult decoded = decode(request.fileName);
+  return openDecodedSource(wave, request, settings, result.wave, decode(request.fileName));
+}
+
+SourceOpenResult openDecodedSource(WaveSession& wave, const WaveOpenRequest& request,
+                                   const AppSettings& settings, const WaveOpenResult& refused,
+                                   const DecodeResult& decoded) {
+  SourceOpenResult result;
+  result.wave = refused;
   switch (decoded.status) {
     case DecodeStatus::kFailed:
       return result;  // the reader's message stands

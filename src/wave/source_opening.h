@@ -28,6 +28,11 @@ using SourceDecoder = std::function<DecodeResult(const std::string& source)>;
 
 SourceOpenResult openSource(WaveSession& wave, const WaveOpenRequest& request,
                             const AppSettings& settings, const SourceDecoder& decode);
+// The second half of openSource, once the decode of the file whose open `refused` gave has ended
+// with `decoded`: the copy's open, or what the decode's outcome says.
+SourceOpenResult openDecodedSource(WaveSession& wave, const WaveOpenRequest& request,
+                                   const AppSettings& settings, const WaveOpenResult& refused,
+                                   const DecodeResult& decoded);
 
 // What an open says of a source whose copy cannot be written (kUnwritable) or could not be read
 // (kUnusable); "" for the other outcomes, where the reader's own message stands.

@@ -264,6 +264,7 @@ TEST_F(ClientAreaTest, AFailedOpenBlanksTheFormatAndSpanTextsUntilAFileIsRead) {
       return true;
     };
     controller().command(1101);
+    waitWhileBusy();
   };
   choose(notWave);
   ASSERT_FALSE(messages.empty());
@@ -322,6 +323,7 @@ TEST_F(ClientAreaTest, AnalyzeRunsAndGivesTheControlsBack) {
   const std::vector<uint32_t> before = clientCanvas().pixels();
   controller().command(1108);  // linear spectrum
   controller().command(kAnalyzeId);
+  testing::waitWhileBusy();
   EXPECT_FALSE(controller().busy());
   EXPECT_EQ(controller().session().document.lastRunView, 1108);
   EXPECT_NE(clientCanvas().pixels(), before);

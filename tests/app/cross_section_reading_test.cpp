@@ -95,6 +95,7 @@ TEST_F(CrossSectionWindowTest, UsableWhileAChartRuns) {
     if (blocks == 5) columnDuringRun = column();
   };
   buttonById(kAnalyzeId)->click();
+  testing::waitWhileBusy();
   EXPECT_GT(blocks, 5);
   EXPECT_EQ(columnDuringRun, 8) << "the arrow worked in the middle of the run";
   EXPECT_NE(window(), nullptr);

@@ -49,6 +49,7 @@ class CrossSectionWindowTest : public ShellTest {
     settings().method = method;
     settings().blockOrder = blockOrder;
     buttonById(kAnalyzeId)->click();
+    testing::waitWhileBusy();
     ASSERT_FALSE(controller().busy());
   }
   // The chart most tests read: FFT of 512-point blocks at time resolution 1024.

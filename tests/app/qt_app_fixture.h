@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 #include <QApplication>
+#include <QTimer>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -19,7 +20,6 @@
 #include "core/settings.h"
 #include "core/settings_file.h"
 #include "platform/audio_device.h"
-#include "platform/event_pump.h"
 #include "platform/message.h"
 #include "wave/wav_builder.h"
 
@@ -37,17 +37,22 @@ inline QApplication& application() {
   return *app;
 }
 
-// Lets the window's pump interval pass, as it would for a user between two actions, so that a
-// run's next chance to handle events does handle them.
-inline void letThePumpIntervalPass() {
-  std::this_thread::sleep_for(std::chrono::milliseconds(kEventPumpIntervalMs + 1));
-}
-
-// Runs `action` from the event queue at a run's next event handling.
+// Runs `action` from the event queue, after what is queued now.
 template <typename F>
 void atNextEvent(F action) {
   QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
-  letThePumpIntervalPass();
+}
+
+// Handles the window's events until its run or decode has ended (a minute at most, which fails
+// the test).
+inline void waitWhileBusy() {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  QTimer tick;  // wakes the wait below now and then, so the deadline is looked at
+  tick.start(50);
+  while (controller().busy() && std::chrono::steady_clock::now() < deadline)
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  ASSERT_FALSE(controller().busy()) << "the run did not end within a minute";
+  QApplication::processEvents();
 }
 
 class ShellTest : public ::testing::Test {
@@ -78,6 +83,8 @@ class ShellTest : public ::testing::Test {
     cl.fileName = file;
     ASSERT_TRUE(initInstance(cl, false));
     QApplication::processEvents();
+    // A file that needs decoding is open once its decode has ended.
+    waitWhileBusy();
   }
 
   // The window's settings: its controller's session holds them.

@@ -46,6 +46,7 @@ class RunWindowCopyTest : public testing::ShellTest, public ::testing::WithParam
   static std::vector<uint32_t> chartRun(bool wholePlot) {
     controller().session().wholePlotCopies = wholePlot;
     buttonById(kAnalyzeId)->click();
+    testing::waitWhileBusy();
     QApplication::processEvents();
     return clientCanvas().pixels();
   }

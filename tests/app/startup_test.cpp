@@ -97,6 +97,7 @@ TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedOnceAndLeavesNoFileSelected
   EXPECT_FALSE(controlById(kAnalyzeId)->isEnabled());
   // No command acts as if the file were open.
   controller().command(kAnalyzeId);
+  testing::waitWhileBusy();
   EXPECT_EQ(messages.size(), 1u);
 }
 

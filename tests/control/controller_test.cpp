@@ -63,17 +63,17 @@ struct RecordingView : WindowView {
   std::function<void()> onBlock;
   // The user presses Esc at once whenever the window runs a long task.
   bool escapeAtOnce = false;
-  void runAnalysis(const std::function<void(RunListener&)>& run) override {
-    struct BlockFollower : RunListener {
-      RecordingView& view;
-      explicit BlockFollower(RecordingView& v) : view(v) {}
-      void blockStarting(const SampleBlock&, int, int) override {
-        if (view.onBlock) view.onBlock();
-      }
-      bool cancelled() override { return view.escapeAtOnce; }
-    } follower(*this);
-    run(follower);
-  }
+  // Follows the runs and decodes, which run at once on the test's thread.
+  struct BlockFollower : RunListener {
+    RecordingView& view;
+    explicit BlockFollower(RecordingView& v) : view(v) {}
+    bool followsClosely() override { return true; }
+    void blockStarting(const SampleBlock&, int, int) override {
+      if (view.onBlock) view.onBlock();
+    }
+    bool cancelled() override { return view.escapeAtOnce; }
+  } follower{*this};
+  RunListener& runListener() override { return follower; }
 };
 
 bool enabled(const std::vector<std::pair<int, bool>>& parts, int id) {

@@ -1,14 +1,11 @@
 #include "platform/qt/qt_services.h"
 
-#include <QAbstractEventDispatcher>
-#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
 #include <QtGlobal>
 #include <cstdio>
 
-#include "platform/event_pump.h"
 #include "platform/message.h"
 
 namespace korimu {
@@ -27,18 +24,6 @@ void installQtMessageBoxes(QWidget* owner) {
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
   });
-}
-
-void installQtEventPump() {
-  static const auto clock = [] {
-    auto c = std::make_shared<EventClock>();
-    // The event loop handles events too: a run's first handling is due an interval after the
-    // event that started it, so a run shorter than the interval handles none.
-    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
-      QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [c] { c->noteHandled(); });
-    return c;
-  }();
-  setEventPump(throttledPump([] { QCoreApplication::processEvents(); }, clock));
 }
 
 namespace {

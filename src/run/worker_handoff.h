@@ -1,0 +1,67 @@
+// Work on a worker thread, and the hand-off of what it reports to the thread that owns the
+// window. The worker posts tasks; the owner runs them, in order, when it is woken. The owner never
+// waits for the worker while it computes, and the worker never touches what the owner shows: what
+// it reports travels in the tasks, by value.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace korimu {
+
+class WorkerHandoff {
+ public:
+  using Task = std::function<void()>;
+
+  // `wake` is called on the worker when a task is queued and the owner has not been woken for it
+  // yet: it must make the owner's thread call deliver() soon (a queued call). Without it the work
+  // runs on the owner's thread inside start(), and every task runs as it is posted.
+  explicit WorkerHandoff(Task wake = {});
+  // Stops the work and waits for it; tasks still queued are dropped.
+  ~WorkerHandoff();
+  WorkerHandoff(const WorkerHandoff&) = delete;
+  WorkerHandoff& operator=(const WorkerHandoff&) = delete;
+
+  // Starts the work (once).
+  void start(Task work);
+
+  // From the work: `task` is for the owner.
+  void post(Task task);
+  // From the work: waits until the owner has run `task` (a message box the run stops for), or
+  // until a stop was requested.
+  void postAndWait(Task task);
+
+  // On the owner's thread: runs the tasks queued so far. A task may run a nested event loop that
+  // delivers again; each task runs once.
+  void deliver();
+  // The work has returned and every task it posted has run: finish() may follow.
+  bool done();
+  // On the owner's thread, once done() (or to give up the work): waits for the thread.
+  void finish();
+
+  // Any thread: the work is to stop at its next question.
+  void requestStop();
+  bool stopRequested() const { return stop_.load(std::memory_order_relaxed); }
+  bool onWorker() const { return std::this_thread::get_id() == thread_.get_id(); }
+
+ private:
+  void queue(Task task, uint64_t* number);
+
+  Task wake_;
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::condition_variable ran_;
+  std::vector<Task> tasks_;
+  bool woken_ = false;
+  bool workReturned_ = false;
+  uint64_t posted_ = 0;
+  uint64_t delivered_ = 0;
+};
+
+}  // namespace korimu
