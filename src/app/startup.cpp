@@ -162,7 +162,7 @@ void createChildren(ClientArea* client) {
   const auto& r = s.layout.children;
   auto& c = s.children;
   const Rect& ov = r[kOverviewChild];
-  s.overview = new OverviewWidget(client, ov.w, ov.h);
+  s.overview = new OverviewWidget(client, ov.w, ov.h, clientCanvas().depthBits());
   s.overview->move(ov.x, ov.y);
   c[kOverviewChild] = s.overview;
   c[kAnalyzeButton] = makeButton(client, "解析", kAnalyzeId, r[kAnalyzeButton]);
@@ -285,7 +285,9 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   installQtEventPump();
   installHelpKey([] { controller().command(kHelpId); });
   buildMenu(s.window);
-  s.client = new ClientArea(s.window, s.layout.clientWidth, s.layout.clientHeight);
+  // The display's depth is read once, here: every canvas of the window follows the client's.
+  s.client = new ClientArea(s.window, s.layout.clientWidth, s.layout.clientHeight,
+                            displayBitsFromEnvironment());
   s.window->setCentralWidget(s.client);
   s.window->layout()->setSizeConstraint(QLayout::SetFixedSize);
   checkMenuItem(settings.display, true);
