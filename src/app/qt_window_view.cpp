@@ -103,7 +103,8 @@ class QtWindowView : public WindowView {
     korimu::runInfoDialog(shell().window, settings, path, decodedFrom);
   }
   void runAboutDialog(AppSettings& settings) override {
-    korimu::runAboutDialog(shell().window, settings);
+    korimu::runAboutDialog(shell().window, settings,
+                           countDevices(controller().session().wave.audio));
   }
 
   bool crossSectionOpen() override { return crossSectionWindow() != nullptr; }

@@ -42,6 +42,7 @@
 #include "resources/korimu_icon.xpm"
 #include "resources/menu_table.h"
 #include "wave/playback.h"
+#include "wave/wave_session.h"
 
 namespace korimu {
 
@@ -260,8 +261,10 @@ void applyApplicationLook() {
   QApplication::setPalette(pal);
 }
 
-bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
+bool initInstance(const CommandLine& commandLine, bool showMessageBoxes, AudioBackend audio) {
   ShellWidgets& s = shell();
+  WaveSession& wave = controller().session().wave;
+  wave.audio = std::move(audio);
   // The window's settings live in its controller's session, from here until they are saved.
   AppSettings& settings = controller().session().settings;
   s.settingsOrigin = loadSettings(settings);
@@ -310,7 +313,7 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   checkMenuItem(kPinkNoiseFlatId, settings.pinkNoiseFlat);
   checkMenuItem(kThickLinesId, settings.lineWidth == LineWidth::kThick);
   checkMenuItem(settings.graphStyle, true);
-  controller().setOutputDeviceCount(audioBackend().outputDeviceCount());
+  controller().setOutputDeviceCount(wave.audio.outputDeviceCount());
 
   controller().enter(UiState::kNoFile);
   prepareAnalysis(windowDisplay(), settings.musicalKey);

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/layout.h"
-#include "platform/audio_device.h"
 #include "platform/message.h"
 #include "wave/playback_internal.h"
 #include "wave/wave_session.h"
@@ -19,7 +18,7 @@ bool streaming(const WaveSession& wave) {
 }
 
 void closeDevice(WaveSession& wave) {
-  audioBackend().close();
+  wave.audio.close();
   wave.outputDeviceOpen = false;
 }
 
@@ -43,10 +42,10 @@ void unprepareHeader(PlaybackState& p, int i) {
   p.headers[size_t(i)].flags &= ~kHeaderPrepared;
 }
 
-bool writeHeader(const PlaybackState& p, int i) {
-  const WaveHeader& h = p.headers[size_t(i)];
+bool writeHeader(const WaveSession& wave, int i) {
+  const WaveHeader& h = wave.playback.headers[size_t(i)];
   if (!(h.flags & kHeaderPrepared)) return false;
-  return audioBackend().write(i, h.data, h.length);
+  return wave.audio.write(i, h.data, h.length);
 }
 
 // Forgets the buffers: they are about to be freed.
@@ -99,7 +98,7 @@ bool queueHeader(WaveSession& wave, int i, uint32_t length, InstanceBlock* insta
     showMessage("ウェーブヘッダーの準備ができません");
     return false;
   }
-  if (!writeHeader(wave.playback, i)) {
+  if (!writeHeader(wave, i)) {
     showMessage("デバイスへの出力に失敗しました。");
     return false;
   }
@@ -130,7 +129,7 @@ void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSett
   WaveFormat format = formatFromCopy(w);
   format.samplesPerSec = declaredSampleRate(format.samplesPerSec, p.playSpeed);
   format.avgBytesPerSec = format.samplesPerSec * format.blockAlign;
-  if (!audioBackend().open(format, [&wave](int header) { bufferDone(wave, header); })) {
+  if (!wave.audio.open(format, [&wave](int header) { bufferDone(wave, header); })) {
     showMessage("音声出力デバイスを開けません。");
     releaseFormatCopy(w);
     return;
@@ -183,7 +182,7 @@ void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSett
     reportMarkerTimer(p, p.timerPeriod);
   }
 
-  if (!writeHeader(p, 0)) {
+  if (!writeHeader(wave, 0)) {
     showMessage("デバイスへの出力に失敗しました。");
     return abandonStart(wave, instance, single);
   }
@@ -243,7 +242,7 @@ void bufferDone(WaveSession& wave, int header) {
       h.flags = 0;
       // A refill that fails is not reported: the device just hands the buffer back again.
       readData(w, wave.sampleBuffer[size_t(i)].data(), length);
-      if (prepareHeader(p, i)) writeHeader(p, i);
+      if (prepareHeader(p, i)) writeHeader(wave, i);
     } else {
       p.lastQueued = true;
     }
@@ -280,7 +279,7 @@ void stopPlayback(WaveSession& wave) {
   if (single) reportMarkerTimer(p, 0);
 
   p.stopped = true;
-  audioBackend().reset();
+  wave.audio.reset();
   unprepareHeader(p, 0);
   p.playing = false;
 
@@ -319,7 +318,7 @@ void releasePlaybackAtExit(WaveSession& wave, bool fileSelected) {
   if (!wave.outputDeviceOpen || !fileSelected || !p.playing) return;
   if (!streaming(wave)) reportMarkerTimer(p, 0);
   p.stopped = true;
-  audioBackend().reset();
+  wave.audio.reset();
   unprepareHeader(p, 0);
   unprepareHeader(p, 1);
   releasePlayback(wave, p.headers[0].user);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/audio_device.h"
+#include "platform/system_facts.h"
 #include "wave/playback.h"
 #include "wave/wave_source.h"
 
@@ -34,6 +36,11 @@ struct WaveSession {
   uint64_t sampleMemoryLimit = 0;
   // The playback's clock; unset members use the tick counter and a 1 ms sleep.
   PlaybackClock clock;
+  // The wave-output device the playback plays through, given by its owner (none by default: a
+  // render never plays).
+  AudioBackend audio;
+  // How the capacity of a file's volume is asked (unset: the system is asked).
+  VolumeQuery volumeQuery;
 };
 
 }  // namespace korimu

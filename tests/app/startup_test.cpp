@@ -33,10 +33,10 @@ class StartupTest : public ShellTest {
     };
     backend.reset = [this] { ++resets; };
     backend.close = [] {};
-    setAudioBackend(backend);
+    device_ = backend;
   }
   void startWith(const CommandLine& cl) {
-    ASSERT_TRUE(initInstance(cl, false));
+    ASSERT_TRUE(initInstance(cl, false, device_));
     QApplication::processEvents();
   }
   std::string file() {
@@ -46,6 +46,7 @@ class StartupTest : public ShellTest {
     return writeWav(processFolder("startup") / "three-seconds.wav", w);
   }
 
+  AudioBackend device_;  // the device the window plays through (none until installed)
   uint32_t openedRate = 0;
   size_t written = 0;
   int resets = 0;

@@ -41,10 +41,10 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
   void SetUp() override {
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
-    setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {
+    wave_.volumeQuery = [](const std::filesystem::path&, VolumeInfo* info) {
       info->totalCapacity = uint64_t(100) << 30;  // a hard disk: streaming unless OnMem
       return true;
-    });
+    };
     installDevice();
     wave_.clock = {[this] { return now_; },
                    [this] {
@@ -61,8 +61,6 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
     closeWave(wave_, true);
     releaseFormatCopy(wave_.source);
     setMessageSink(previousSink_);
-    setVolumeQuery(nullptr);
-    setAudioBackend(AudioBackend{});
   }
 
   // Play or Partial play of the file from position_, with an output device that is asked.
@@ -120,7 +118,7 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
       device_.open = false;
       device_.queued.clear();
     };
-    setAudioBackend(std::move(b));
+    wave_.audio = std::move(b);
   }
 
   // A 16-bit stereo file (or as given) whose data bytes are all distinct from their neighbours.
