@@ -22,9 +22,9 @@ EventPump setEventPump(EventPump pump) {
 
 unsigned long tickCountMs() {
   using namespace std::chrono;
-  static const auto start = steady_clock::now();
+  // From the steady clock's own start: only differences are ever used, and nothing is kept.
   return static_cast<unsigned long>(
-      duration_cast<milliseconds>(steady_clock::now() - start).count());
+      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 }  // namespace korimu
