@@ -13,10 +13,12 @@
 #include <QMenuBar>
 #include <QPalette>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QTranslator>
 #include <QWindow>
 #include <cstdio>
@@ -158,6 +160,18 @@ QGroupBox* makeGroup(QWidget* parent, const char* title, const Rect& r) {
   return group;
 }
 
+// A returned buffer that waits for its pacing time is handled by a timer of the window's event
+// loop: the window goes on repainting meanwhile.
+void givePacingTimer(QWidget* window, WaveSession& wave) {
+  auto* timer = new QTimer(window);
+  timer->setSingleShot(true);
+  timer->setTimerType(Qt::PreciseTimer);
+  QObject::connect(timer, &QTimer::timeout, timer, [&wave] { pacingTimeout(wave); });
+  wave.clock.pacingTimer = [guarded = QPointer<QTimer>(timer)](uint32_t ms) {
+    if (guarded) guarded->start(int(ms));
+  };
+}
+
 void createChildren(ClientArea* client) {
   ShellWidgets& s = shell();
   const auto& r = s.layout.children;
@@ -276,6 +290,7 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes, AudioBa
   s.layout = computeChildLayout(kLayout, vscroll);
 
   s.window = new MainWindow();
+  givePacingTimer(s.window, wave);
   if (commandLine.mode == HeadlessMode::kScreenshot) {
     // Nobody is there to answer a message box: messages go to stderr.
     setMessageSink([](std::string_view text, MessageKind) {

@@ -55,6 +55,7 @@ void clearHeaders(PlaybackState& p) {
 
 void releasePlayback(WaveSession& wave, InstanceBlock* instance) {
   clearHeaders(wave.playback);
+  wave.playback.pacedHeaders.clear();
   releaseInstance(wave, instance);
 }
 
@@ -202,15 +203,12 @@ void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSett
   enterPhase(p, PlaybackPhase::kPlaying);
 }
 
-void bufferDone(WaveSession& wave, int header) {
+namespace {
+
+// Refills (or ends with) the buffer the device handed back, once its pacing time has come.
+void handleReturnedBuffer(WaveSession& wave, int header) {
   PlaybackState& p = wave.playback;
   WaveSource& w = wave.source;
-  // Notices still queued after Stop or after the end change nothing.
-  if (p.stopped || !p.playing) return;
-
-  const uint32_t delay = pacingDelayMs(p.playBufferSeconds, p.playSpeed, SampleRate(w.srKHz));
-  if (delay > 0) waitForPacing(wave, delay);
-
   const bool endsNow = p.lastQueued;
   const int i = p.currentHeader;
   p.currentHeader = 1 - i;
@@ -255,6 +253,45 @@ void bufferDone(WaveSession& wave, int header) {
     closeDevice(wave);
     endPlayback(wave, header);
   }
+}
+
+uint32_t pacingDelay(const WaveSession& wave) {
+  const PlaybackState& p = wave.playback;
+  return pacingDelayMs(p.playBufferSeconds, p.playSpeed, SampleRate(wave.source.srKHz));
+}
+
+// Handles the waiting buffers whose time has come, each at least the pacing delay after the one
+// before, and asks for the timer when the next one must wait.
+void handlePacedBuffers(WaveSession& wave) {
+  PlaybackState& p = wave.playback;
+  const uint32_t delay = pacingDelay(wave);
+  while (!p.pacedHeaders.empty() && p.playing && !p.stopped) {
+    if (const uint32_t wait = pacingWaitMs(wave, delay); wait > 0) {
+      wave.clock.pacingTimer(wait);
+      return;
+    }
+    const int header = p.pacedHeaders.front();
+    p.pacedHeaders.pop_front();
+    p.lastPacingTime = nowMs(wave);
+    handleReturnedBuffer(wave, header);
+  }
+  if (!p.playing || p.stopped) p.pacedHeaders.clear();
+}
+
+}  // namespace
+
+void bufferDone(WaveSession& wave, int header) {
+  PlaybackState& p = wave.playback;
+  // Notices still queued after Stop or after the end change nothing.
+  if (p.stopped || !p.playing) return;
+  if (pacingDelay(wave) == 0 || !wave.clock.pacingTimer) return handleReturnedBuffer(wave, header);
+  p.pacedHeaders.push_back(header);
+  // A buffer already waiting has its timer asked for; this one follows it.
+  if (p.pacedHeaders.size() == 1) handlePacedBuffers(wave);
+}
+
+void pacingTimeout(WaveSession& wave) {
+  handlePacedBuffers(wave);
 }
 
 void endPlayback(WaveSession& wave, int header) {

@@ -34,7 +34,7 @@ struct WaveSession {
   // The slots together may hold at most this many bytes; more counts as unavailable memory (0: no
   // limit). Lets the out-of-memory paths be exercised.
   uint64_t sampleMemoryLimit = 0;
-  // The playback's clock; unset members use the tick counter and a 1 ms sleep.
+  // The playback's clock and pacing timer (unset: the tick counter, and no pacing).
   PlaybackClock clock;
   // The wave-output device the playback plays through, given by its owner (none by default: a
   // render never plays).

@@ -93,7 +93,7 @@ class ControllerTest : public ::testing::Test {
       info->totalCapacity = uint64_t(100) << 30;  // a hard disk: playback streams
       return true;
     };
-    wave().clock = {[this] { return now_; }, [this] { ++now_; }};
+    wave().clock.nowMs = [this] { return now_; };
     view_.controller = &controller_;
     file_ = dir_.write("tone.wav", simpleWave(FormatFields{}, 200000));
     flac_ = (dir_.path() / "tone.flac").string();

@@ -1,5 +1,6 @@
 // A playback test bench: a crafted WAV file, a wave-output device that keeps what it is given and
-// hands buffers back only when the test says so, a fake millisecond clock, and an observer that
+// hands buffers back only when the test says so, a fake millisecond clock with the pacing timer it
+// fires (the clock moves on to the timer's due time), and an observer that
 // inverts the marker into an overview canvas and logs what the playback reports.
 #pragma once
 
@@ -47,9 +48,9 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
     };
     installDevice();
     wave_.clock = {[this] { return now_; },
-                   [this] {
-                     ++now_;
-                     ++yields_;
+                   [this](uint32_t ms) {
+                     pacingDueIn_ = ms;
+                     ++pacingWaits_;
                    }};
     overview_ = Canvas(512, kLayout.overviewHeight);
     overview_.clear(kWhite);
@@ -131,12 +132,22 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
     fileName_ = dir_.write("play.wav", riffWave(chunks.bytes()));
   }
 
-  // The device hands back the oldest buffer it holds; false when it holds none.
+  // Time passes to the pacing timer's due time, and the timer fires; false when none is asked for.
+  bool firePacingTimer() {
+    if (pacingDueIn_ == 0) return false;
+    now_ += std::exchange(pacingDueIn_, 0);
+    pacingTimeout(wave_);
+    return true;
+  }
+  // The device hands back the oldest buffer it holds, and the playback handles it (the time its
+  // pacing asks for passes); false when the device holds none.
   bool returnOne() {
     if (device_.queued.empty() || !device_.notice) return false;
     const int index = device_.queued.front();
     device_.queued.pop_front();
     device_.notice(index);
+    while (firePacingTimer()) {
+    }
     return true;
   }
   // Returns buffers until the playback is over; the number returned.
@@ -192,7 +203,8 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
   std::vector<uint8_t> data_;
   FakeDevice device_;
   uint32_t now_ = 1000;
-  int yields_ = 0;
+  uint32_t pacingDueIn_ = 0;  // the pacing timer's delay (0: none asked for)
+  int pacingWaits_ = 0;       // how often a returned buffer had to wait
   Canvas overview_;
   int timerPeriod_ = 0;
   std::vector<int> crossSectionColumns_;
