@@ -24,16 +24,6 @@ namespace korimu {
 
 namespace {
 
-// Window timer 1: the playback marker moves on every tick.
-QTimer* playbackTimer() {
-  static QTimer* timer = [] {
-    auto* t = new QTimer(qApp);
-    QObject::connect(t, &QTimer::timeout, t, [] { markerTick(controller().session().wave); });
-    return t;
-  }();
-  return timer;
-}
-
 class QtWindowView : public WindowView {
  public:
   void showEnabling(const Enabling& enabling) override {
@@ -79,10 +69,12 @@ class QtWindowView : public WindowView {
     }
   }
   void setMarkerTimer(uint32_t periodMs) override {
+    QTimer* timer = shell().markerTimer;
+    if (!timer) return;
     if (periodMs > 0) {
-      playbackTimer()->start(int(periodMs));
+      timer->start(int(periodMs));
     } else {
-      playbackTimer()->stop();
+      timer->stop();
     }
   }
 

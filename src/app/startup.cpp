@@ -49,11 +49,6 @@
 namespace korimu {
 
 namespace {
-// The file named on the command line could not be opened (its message has been shown).
-bool namedFileFailed = false;
-}  // namespace
-
-namespace {
 
 // The eleven spans of the overview, right-aligned by leading blanks.
 constexpr const char* kSpanItems[] = {"524288", "262144", "131072", " 65536", " 32768", " 16384",
@@ -160,14 +155,18 @@ QGroupBox* makeGroup(QWidget* parent, const char* title, const Rect& r) {
   return group;
 }
 
-// A returned buffer that waits for its pacing time is handled by a timer of the window's event
-// loop: the window goes on repainting meanwhile.
-void givePacingTimer(QWidget* window, WaveSession& wave) {
-  auto* timer = new QTimer(window);
-  timer->setSingleShot(true);
-  timer->setTimerType(Qt::PreciseTimer);
-  QObject::connect(timer, &QTimer::timeout, timer, [&wave] { pacingTimeout(wave); });
-  wave.clock.pacingTimer = [guarded = QPointer<QTimer>(timer)](uint32_t ms) {
+// The playback's timers live in the window's event loop, so the window goes on repainting while a
+// playback waits: window timer 1 moves the marker, and a returned buffer that waits for its pacing
+// time is handled by the pacing timer.
+void makePlaybackTimers(ShellWidgets& s, WaveSession& wave) {
+  QWidget* window = s.window;
+  s.markerTimer = new QTimer(window);
+  QObject::connect(s.markerTimer, &QTimer::timeout, s.markerTimer, [&wave] { markerTick(wave); });
+  auto* pacing = new QTimer(window);
+  pacing->setSingleShot(true);
+  pacing->setTimerType(Qt::PreciseTimer);
+  QObject::connect(pacing, &QTimer::timeout, pacing, [&wave] { pacingTimeout(wave); });
+  wave.clock.pacingTimer = [guarded = QPointer<QTimer>(pacing)](uint32_t ms) {
     if (guarded) guarded->start(int(ms));
   };
 }
@@ -290,7 +289,7 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes, AudioBa
   s.layout = computeChildLayout(kLayout, vscroll);
 
   s.window = new MainWindow();
-  givePacingTimer(s.window, wave);
+  makePlaybackTimers(s, wave);
   if (commandLine.mode == HeadlessMode::kScreenshot) {
     // Nobody is there to answer a message box: messages go to stderr.
     setMessageSink([](std::string_view text, MessageKind) {
@@ -342,15 +341,15 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes, AudioBa
   if (showMessageBoxes && commandLine.mode != HeadlessMode::kScreenshot) {
     // A message about the file stands over the main window, which the window manager places when
     // it maps it: the file is opened once the window is on the screen.
-    whenExposed(s.window, [] { namedFileFailed = !controller().openCommandLineFile(); });
+    whenExposed(s.window, [] { shell().namedFileFailed = !controller().openCommandLineFile(); });
   } else {
-    namedFileFailed = !controller().openCommandLineFile();
+    s.namedFileFailed = !controller().openCommandLineFile();
   }
   return true;
 }
 
 bool namedFileFailedToOpen() {
-  return namedFileFailed;
+  return shell().namedFileFailed;
 }
 
 int runMessageLoop() {

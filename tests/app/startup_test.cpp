@@ -10,6 +10,7 @@
 
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
+#include "app/widgets.h"
 #include "control/controller.h"
 #include "crafted_wav.h"
 #include "platform/message.h"
@@ -119,6 +120,32 @@ TEST_F(StartupTest, APacedBufferIsRefilledByTheWindowsTimer) {
   ASSERT_TRUE(refilled(4));
   EXPECT_GE(writeTimes[3] - writeTimes[2], std::chrono::milliseconds(315));
   buttonById(kStopId)->click();
+}
+
+// Partial play from one buffer: the window's timer 1 moves the marker through the overview while
+// the window handles its events, and Stop ends the ticks.
+TEST_F(StartupTest, TheWindowsTimerMovesTheMarkerOfASingleBufferPlayback) {
+  installRecordingDevice();
+  CommandLine cl;
+  cl.fileName = file();
+  startWith(cl);
+  controller().session().settings.onMem = true;  // the whole span in one buffer
+  const Canvas before = shell().overview->canvas();
+  buttonById(kPartialId)->click();
+  ASSERT_TRUE(controller().session().wave.playback.playing);
+  ASSERT_EQ(controller().session().wave.source.readMode, 1);
+  ASSERT_NE(shell().markerTimer, nullptr);
+  EXPECT_TRUE(shell().markerTimer->isActive());
+  // The first strip is inverted at the start; a tick inverts the next one (and restores it).
+  const auto firstStrip = shell().overview->canvas().pixels();
+  EXPECT_NE(firstStrip, before.pixels());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (shell().overview->canvas().pixels() == firstStrip &&
+         std::chrono::steady_clock::now() < deadline)
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  EXPECT_NE(shell().overview->canvas().pixels(), firstStrip) << "the marker never moved";
+  buttonById(kStopId)->click();
+  EXPECT_FALSE(shell().markerTimer->isActive());
 }
 
 TEST_F(StartupTest, WithoutThePlaySwitchTheFileIsOnlyOpened) {
