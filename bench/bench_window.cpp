@@ -1,10 +1,11 @@
 // A chart run started by 解析 in the real main window (offscreen platform, real event loop and
 // repaints) against the same run through --render's code path, for every method, alternating the
-// two and taking the median CPU time of each (the thread's: the run is single-threaded). Both are
-// timed over the same span, from the run's entry into its running state to its exit, which in the
-// window includes disabling and enabling the controls and every event handled during the run. The
-// longest stretch (wall time) the window went without handling its events during a run is measured
-// by a zero-interval timer: the median over the runs and the longest of all.
+// two and taking the median CPU time of each. The window's run is on a worker: its cost is the
+// process's CPU time (worker and window thread) from the click until the window is idle again;
+// the headless run's is its thread's from the run's entry into its running state to its exit. The
+// longest stretch (wall time) the window thread went without handling its events during a run is
+// measured by a zero-interval timer: the median over the runs and the longest of all. Last, the
+// wall time from Stop to an idle window during a long wavelet chart.
 // Usage: bench_window FILE.wav [repeats] [method]
 #include <fcntl.h>
 #include <unistd.h>
@@ -24,11 +25,9 @@
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/startup.h"
-#include "app/window_run.h"
 #include "bench_method_support.h"
 #include "cli/render.h"
 #include "core/settings.h"
-#include "platform/event_pump.h"
 #include "run/run_driver.h"
 
 namespace {
@@ -37,9 +36,9 @@ using korimu::bench::median;
 
 using namespace korimu;
 
-double cpuSeconds() {
+double cpuSeconds(clockid_t clock = CLOCK_THREAD_CPUTIME_ID) {
   timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  clock_gettime(clock, &t);
   return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
@@ -62,8 +61,8 @@ struct RunClock {
 };
 RunClock runClock;
 
-// Follows the run's running state: the run's clock starts when it enters the running state and
-// stops when it leaves it, in the window and headless alike.
+// Follows the headless run's running state: its clock starts when the run enters the running
+// state and stops when it leaves it.
 struct RunTimer : RunListener {
   void runningChanged(bool running) override {
     if (running) {
@@ -85,6 +84,11 @@ struct Method {
   AnalysisMethod value;
 };
 
+// Handles the window's events until its run has ended.
+void waitUntilIdle() {
+  while (controller().busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 double windowRun(const std::string& file, const Method& method, double* longestGapMs) {
   CommandLine commandLine;
   commandLine.fileName = file;
@@ -92,20 +96,51 @@ double windowRun(const std::string& file, const Method& method, double* longestG
   QApplication::processEvents();
   controller().command(kTimeFrequencyChart);
   controller().session().settings.method = method.value;
-  watchWindowRuns(&runTimer);
 
   QTimer probe;
   probe.setInterval(0);
   QObject::connect(&probe, &QTimer::timeout, [] { runClock.eventHandled(); });
   probe.start();
   QApplication::processEvents();
+  runClock.running = true;
+  runClock.longestGapMs = 0;
+  runClock.lastEventMs = wallMs();
+  const double start = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
   buttonById(kAnalyzeId)->click();
+  waitUntilIdle();
+  const double seconds = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - start;
+  runClock.eventHandled();
+  runClock.running = false;
   probe.stop();
   QApplication::processEvents();
-  watchWindowRuns(nullptr);
   destroyMainWindow();
   *longestGapMs = runClock.longestGapMs;
-  return runClock.seconds;
+  return seconds;
+}
+
+// Wall milliseconds from Stop, pressed 200 ms into a wavelet chart at N = 65536, to an idle window.
+double stopToIdleMs(const std::string& file) {
+  CommandLine commandLine;
+  commandLine.fileName = file;
+  if (!initInstance(commandLine, false)) std::exit(1);
+  QApplication::processEvents();
+  controller().command(kTimeFrequencyChart);
+  controller().session().settings.method = kWt;
+  controller().session().settings.blockOrder = 16;
+  double pressedMs = 0;
+  QTimer press;
+  press.setSingleShot(true);
+  QObject::connect(&press, &QTimer::timeout, [&] {
+    if (!controller().busy()) return;
+    pressedMs = wallMs();
+    buttonById(kStopId)->click();
+  });
+  press.start(200);
+  buttonById(kAnalyzeId)->click();
+  waitUntilIdle();
+  const double ms = pressedMs > 0 ? wallMs() - pressedMs : -1;
+  destroyMainWindow();
+  return ms;
 }
 
 double headlessRun(const std::string& file, const Method& method, const std::string& out) {
@@ -115,10 +150,8 @@ double headlessRun(const std::string& file, const Method& method, const std::str
   const int null = open("/dev/null", O_WRONLY);
   dup2(null, 2);
   close(null);
-  const EventPump windowPump = setEventPump(nullptr);
   if (runRender(out, {{"view", "chart"}, {"method", method.name}}, file, &runTimer) != 0)
     std::exit(1);
-  setEventPump(windowPump);
   std::fflush(stderr);
   dup2(savedStderr, 2);
   close(savedStderr);
@@ -129,7 +162,7 @@ double headlessRun(const std::string& file, const Method& method, const std::str
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s FILE.wav [repeats] [fft|dct|dtft|mem|wt]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s FILE.wav [repeats] [fft|dct|dtft|mem|wt|stop]\n", argv[0]);
     return 2;
   }
   const std::string file = argv[1];
@@ -161,10 +194,23 @@ int main(int argc, char** argv) {
     }
     const double w = median(window), h = median(headless);
     const double gap = median(gaps), longest = *std::max_element(gaps.begin(), gaps.end());
-    const bool met = w <= 1.25 * h && longest < 50.0;
+    // Runs over 50 ms may cost a tenth more in the window, shorter ones a millisecond more.
+    const bool costMet = h > 0.050 ? w <= 1.10 * h : w <= h + 0.001;
+    const bool met = costMet && gap <= 10.0;
     allMet = allMet && met;
     std::printf("%-5s %8.1f ms %8.1f ms %6.2fx %9.1f ms, %5.1f ms  %s\n", method.name, w * 1000,
-                h * 1000, w / h, gap, longest, met ? "ok" : "OVER (ratio <= 1.25, gap < 50 ms)");
+                h * 1000, w / h, gap, longest,
+                met ? "ok" : "OVER (x1.10 or +1 ms, median gap <= 10 ms)");
+  }
+  if (only.empty() || only == "stop") {
+    std::vector<double> stops;
+    for (int i = 0; i < repeats; ++i) stops.push_back(stopToIdleMs(file));
+    const double stop = median(stops);
+    allMet = allMet && stop >= 0 && stop <= 50.0;
+    std::printf(
+        "stop to idle during a wavelet chart at N = 65536: median %.1f ms, max %.1f ms  %s\n", stop,
+        *std::max_element(stops.begin(), stops.end()),
+        stop >= 0 && stop <= 50.0 ? "ok" : "OVER (50 ms)");
   }
   std::filesystem::remove_all(work);
   // The verdict is in the table: a figure over its target is a finding to read beside the machine

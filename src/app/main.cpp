@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 
 #include "app/startup.h"
 #include "cli/command_line.h"
@@ -28,24 +29,22 @@ int main(int argc, char** argv) {
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   QApplication application(argc, argv);
   applyApplicationLook();
-  // Without a sound server the program runs with no output device.
-  installPulseAudioBackend();
-  if (!initInstance(commandLine)) return 0;
+  // Without a sound server the program runs with no output device. The connection outlives the
+  // window that plays through it.
+  const std::unique_ptr<PulseAudioOutput> output = PulseAudioOutput::connect();
+  if (!initInstance(commandLine, true, backendOf(output.get()))) return 0;
   if (commandLine.mode == HeadlessMode::kScreenshot) {
     // A named file that does not open has been reported; a picture without it is no answer.
     if (namedFileFailedToOpen()) {
       destroyMainWindow();
-      removePulseAudioBackend();
       return 1;
     }
     const bool saved = saveClientScreenshot(commandLine.outputPath);
     if (!saved) std::fprintf(stderr, "korimu: cannot write '%s'\n", commandLine.outputPath.c_str());
     destroyMainWindow();
-    removePulseAudioBackend();
     return saved ? 0 : 1;
   }
   const int code = runMessageLoop();
   destroyMainWindow();
-  removePulseAudioBackend();
   return code;
 }

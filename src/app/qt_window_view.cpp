@@ -23,16 +23,6 @@ namespace korimu {
 
 namespace {
 
-// Window timer 1: the playback marker moves on every tick.
-QTimer* playbackTimer() {
-  static QTimer* timer = [] {
-    auto* t = new QTimer(qApp);
-    QObject::connect(t, &QTimer::timeout, t, [] { markerTick(controller().session().wave); });
-    return t;
-  }();
-  return timer;
-}
-
 class QtWindowView : public WindowView {
  public:
   void showEnabling(const Enabling& enabling) override {
@@ -78,10 +68,12 @@ class QtWindowView : public WindowView {
     }
   }
   void setMarkerTimer(uint32_t periodMs) override {
+    QTimer* timer = shell().markerTimer;
+    if (!timer) return;
     if (periodMs > 0) {
-      playbackTimer()->start(int(periodMs));
+      timer->start(int(periodMs));
     } else {
-      playbackTimer()->stop();
+      timer->stop();
     }
   }
 
@@ -102,7 +94,8 @@ class QtWindowView : public WindowView {
     korimu::runInfoDialog(shell().window, settings, path, decodedFrom);
   }
   void runAboutDialog(AppSettings& settings) override {
-    korimu::runAboutDialog(shell().window, settings);
+    korimu::runAboutDialog(shell().window, settings,
+                           countDevices(controller().session().wave.audio));
   }
 
   bool crossSectionOpen() override { return crossSectionWindow() != nullptr; }

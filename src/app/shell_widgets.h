@@ -12,6 +12,7 @@ class QAction;
 class QMenu;
 class QWidget;
 class QAbstractButton;
+class QTimer;
 
 namespace korimu {
 
@@ -31,6 +32,7 @@ struct ShellWidgets {
   std::array<QMenu*, 4> popups{};   // File, Operation, View, Help
   std::map<int, bool> marks;        // check marks by command id
   SettingsOrigin settingsOrigin;    // where the settings are saved at exit
+  QTimer* markerTimer = nullptr;    // window timer 1: the playback marker moves on every tick
 };
 
 ShellWidgets& shell();

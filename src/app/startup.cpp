@@ -13,10 +13,12 @@
 #include <QMenuBar>
 #include <QPalette>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QTranslator>
 #include <QWindow>
 #include <cstdio>
@@ -42,6 +44,7 @@
 #include "resources/korimu_icon.xpm"
 #include "resources/menu_table.h"
 #include "wave/playback.h"
+#include "wave/wave_session.h"
 
 namespace korimu {
 
@@ -152,12 +155,28 @@ QGroupBox* makeGroup(QWidget* parent, const char* title, const Rect& r) {
   return group;
 }
 
+// The playback's timers live in the window's event loop, so the window goes on repainting while a
+// playback waits: window timer 1 moves the marker, and a returned buffer that waits for its pacing
+// time is handled by the pacing timer.
+void makePlaybackTimers(ShellWidgets& s, WaveSession& wave) {
+  QWidget* window = s.window;
+  s.markerTimer = new QTimer(window);
+  QObject::connect(s.markerTimer, &QTimer::timeout, s.markerTimer, [&wave] { markerTick(wave); });
+  auto* pacing = new QTimer(window);
+  pacing->setSingleShot(true);
+  pacing->setTimerType(Qt::PreciseTimer);
+  QObject::connect(pacing, &QTimer::timeout, pacing, [&wave] { pacingTimeout(wave); });
+  wave.clock.pacingTimer = [guarded = QPointer<QTimer>(pacing)](uint32_t ms) {
+    if (guarded) guarded->start(int(ms));
+  };
+}
+
 void createChildren(ClientArea* client) {
   ShellWidgets& s = shell();
   const auto& r = s.layout.children;
   auto& c = s.children;
   const Rect& ov = r[kOverviewChild];
-  s.overview = new OverviewWidget(client, ov.w, ov.h);
+  s.overview = new OverviewWidget(client, ov.w, ov.h, clientCanvas().depthBits());
   s.overview->move(ov.x, ov.y);
   c[kOverviewChild] = s.overview;
   c[kAnalyzeButton] = makeButton(client, "解析", kAnalyzeId, r[kAnalyzeButton]);
@@ -255,8 +274,10 @@ void applyApplicationLook() {
   QApplication::setPalette(pal);
 }
 
-bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
+bool initInstance(const CommandLine& commandLine, bool showMessageBoxes, AudioBackend audio) {
   ShellWidgets& s = shell();
+  WaveSession& wave = controller().session().wave;
+  wave.audio = std::move(audio);
   // The window's settings live in its controller's session, from here until they are saved.
   AppSettings& settings = controller().session().settings;
   s.settingsOrigin = loadSettings(settings);
@@ -268,6 +289,7 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   s.layout = computeChildLayout(kLayout, vscroll);
 
   s.window = new MainWindow();
+  makePlaybackTimers(s, wave);
   if (commandLine.mode == HeadlessMode::kScreenshot) {
     // Nobody is there to answer a message box: messages go to stderr.
     setMessageSink([](std::string_view text, MessageKind) {
@@ -279,7 +301,9 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   }
   installHelpKey([] { controller().command(kHelpId); });
   buildMenu(s.window);
-  s.client = new ClientArea(s.window, s.layout.clientWidth, s.layout.clientHeight);
+  // The display's depth is read once, here: every canvas of the window follows the client's.
+  s.client = new ClientArea(s.window, s.layout.clientWidth, s.layout.clientHeight,
+                            displayBitsFromEnvironment());
   s.window->setCentralWidget(s.client);
   s.window->layout()->setSizeConstraint(QLayout::SetFixedSize);
   checkMenuItem(settings.display, true);
@@ -302,7 +326,7 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes) {
   checkMenuItem(kPinkNoiseFlatId, settings.pinkNoiseFlat);
   checkMenuItem(kThickLinesId, settings.lineWidth == LineWidth::kThick);
   checkMenuItem(settings.graphStyle, true);
-  controller().setOutputDeviceCount(audioBackend().outputDeviceCount());
+  controller().setOutputDeviceCount(wave.audio.outputDeviceCount());
 
   controller().enter(UiState::kNoFile);
   prepareAnalysis(windowDisplay(), settings.musicalKey);

@@ -5,13 +5,16 @@
 #include <string>
 
 #include "cli/command_line.h"
+#include "platform/audio_device.h"
 
 namespace korimu {
 
 // Everything up to a shown, ready main window (QApplication must exist). False when a window
 // could not be created. Messages are shown in Qt message boxes unless showMessageBoxes is false
-// (then the installed message sink stays; --screenshot sends them to stderr).
-bool initInstance(const CommandLine& commandLine, bool showMessageBoxes = true);
+// (then the installed message sink stays; --screenshot sends them to stderr). The window's session
+// plays through `audio`, whose owner keeps it working until destroyMainWindow.
+bool initInstance(const CommandLine& commandLine, bool showMessageBoxes = true,
+                  AudioBackend audio = {});
 
 // Runs the event loop after initInstance and writes the settings at a normal exit. Returns the
 // process exit code.

@@ -41,11 +41,11 @@ QImage canvasImage(const Canvas& canvas, const QRect& area) {
 
 // ---- client area ----
 
-ClientArea::ClientArea(QWidget* parent, int width, int height) : QWidget(parent) {
+ClientArea::ClientArea(QWidget* parent, int width, int height, int depthBits) : QWidget(parent) {
   setFixedSize(width, height);
   setAttribute(Qt::WA_OpaquePaintEvent);
   Canvas& canvas = clientCanvas();
-  canvas = Canvas(width, height, displayBitsFromEnvironment());
+  canvas = Canvas(width, height, depthBits);
   canvas.clear(kButtonFace);
 }
 
@@ -103,8 +103,8 @@ void ClientArea::mousePressEvent(QMouseEvent* event) {
 
 // ---- overview strip ----
 
-OverviewWidget::OverviewWidget(QWidget* parent, int width, int height)
-    : QWidget(parent), canvas_(width, height, displayBitsFromEnvironment()) {
+OverviewWidget::OverviewWidget(QWidget* parent, int width, int height, int depthBits)
+    : QWidget(parent), canvas_(width, height, depthBits) {
   setFixedSize(width, height);
   setAttribute(Qt::WA_OpaquePaintEvent);
   canvas_.clear(kWhite);

@@ -18,7 +18,8 @@ QImage canvasImage(const Canvas& canvas, const QRect& area);
 
 class ClientArea : public QWidget {
  public:
-  ClientArea(QWidget* parent, int width, int height);
+  // The canvas draws as a display of `depthBits` per pixel would.
+  ClientArea(QWidget* parent, int width, int height, int depthBits);
   // Runs the window's full paint (dark-scheme test, labels, status texts, graph frame, chart)
   // into the canvas on the next paint.
   void invalidateAll();
@@ -36,7 +37,7 @@ class ClientArea : public QWidget {
 
 class OverviewWidget : public QWidget {
  public:
-  OverviewWidget(QWidget* parent, int width, int height);
+  OverviewWidget(QWidget* parent, int width, int height, int depthBits);
   Canvas& canvas() { return canvas_; }
   // Repaint from the file (with erase), as after a position, span or zoom change.
   void invalidateFromFile();

@@ -278,6 +278,7 @@ bool prepareRender(const RenderOptions& options, RenderSetup& setup) {
   // once for every file of a batch.
 
   if (setup.settings.method == kWt) setup.settings.display = kTimeFrequencyChart;
+  setup.displayBits = displayBitsFromEnvironment();
   if (setup.choices.jobs == 0)
     setup.choices.jobs = int(std::max(1u, std::thread::hardware_concurrency()));
   return true;
@@ -326,8 +327,7 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   if (follower) follower->fileOpened(opened);
 
   DisplayState& display = session.display;
-  display.surfaces.window =
-      Canvas(kLayout.layoutWidth, kLayout.clientHeight, displayBitsFromEnvironment());
+  display.surfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight, setup.displayBits);
   Canvas& window = display.surfaces.window;
   window.clear(kButtonFace);
   prepareAnalysis(display, settings.musicalKey);

@@ -31,6 +31,7 @@ struct RenderChoices {
 struct RenderSetup {
   AppSettings settings;
   RenderChoices choices;
+  int displayBits = 24;  // the display depth every file is drawn at
 };
 
 // Applies the options to `settings`. On a bad name or value returns false with a message that
@@ -38,8 +39,8 @@ struct RenderSetup {
 bool applyRenderOptions(const RenderOptions& options, AppSettings& settings, RenderChoices& choices,
                         std::string& error);
 
-// Reads the settings file and applies the options. On a bad option prints why and returns false
-// (exit code 2).
+// Reads the settings file, applies the options and reads the display depth. On a bad option prints
+// why and returns false (exit code 2).
 bool prepareRender(const RenderOptions& options, RenderSetup& setup);
 
 // The first of `outputs` that would replace one of `inputs` ("" when none does): the same name

@@ -14,7 +14,7 @@
 
 namespace korimu {
 
-QDialog* createAboutDialog(QWidget* parent, AppSettings& settings) {
+QDialog* createAboutDialog(QWidget* parent, AppSettings& settings, const DeviceCounts& counts) {
   auto* dialog = new QDialog(parent);
   applyDialogFont(dialog);
   const Rect frame = dialogUnitsToPixels(6, 18, 151, 69);
@@ -39,17 +39,15 @@ QDialog* createAboutDialog(QWidget* parent, AppSettings& settings) {
   name->setText(kAboutVersion);
   toolchain->setText(QString::fromStdString(toolchainLabel(QT_VERSION_MAJOR, QT_VERSION_MINOR)));
   bits->setText(QString::fromStdString(wordSizeText()));
-  // The output devices are counted first, then the input ones; the text names input first.
-  const int outputs = audioBackend().outputDeviceCount();
-  const int inputs = audioBackend().inputDeviceCount();
-  devices->setText(QString::fromStdString(deviceCountsText(inputs, outputs)));
+  // The text names the inputs first.
+  devices->setText(QString::fromStdString(deviceCountsText(counts.inputs, counts.outputs)));
   installDialogLook(dialog, settings);
   widenToFitTexts(dialog, 4);
   return dialog;
 }
 
-void runAboutDialog(QWidget* parent, AppSettings& settings) {
-  std::unique_ptr<QDialog> dialog(createAboutDialog(parent, settings));
+void runAboutDialog(QWidget* parent, AppSettings& settings, const DeviceCounts& devices) {
+  std::unique_ptr<QDialog> dialog(createAboutDialog(parent, settings, devices));
 
   dialog->exec();
 }

@@ -5,13 +5,14 @@
 #include <QDialog>
 
 #include "core/settings.h"
+#include "platform/audio_device.h"
 
 namespace korimu {
 
 // Builds the dialog (not yet shown) in the look the settings choose (its 3D-look item switches
-// them); the device counts are asked of the audio layer now.
-QDialog* createAboutDialog(QWidget* parent, AppSettings& settings);
+// them), naming the devices the window's backend counted.
+QDialog* createAboutDialog(QWidget* parent, AppSettings& settings, const DeviceCounts& devices);
 
-void runAboutDialog(QWidget* parent, AppSettings& settings);
+void runAboutDialog(QWidget* parent, AppSettings& settings, const DeviceCounts& devices);
 
 }  // namespace korimu

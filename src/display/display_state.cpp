@@ -8,7 +8,7 @@ namespace korimu {
 
 int displayDepthBits(const DisplaySurfaces& surfaces) {
   if (surfaces.window.width() > 0) return surfaces.window.depthBits();
-  return displayBitsFromEnvironment();
+  return 24;
 }
 
 void followFileRate(DisplayState& display, const WaveOpenResult& opened, const WaveSource& file) {

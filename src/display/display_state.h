@@ -61,8 +61,8 @@ struct DisplayState {
   bool darkScheme = false;
 };
 
-// Depth of the screen in bits per pixel: the window canvas's, or KORIMU_DISPLAY_BITS before the
-// window exists.
+// Depth of the screen in bits per pixel: the window canvas's (its owner made it at the depth it
+// read), or 24 before the window exists.
 int displayDepthBits(const DisplaySurfaces& surfaces);
 
 // An open read the file's format: the pictures follow its rate from now on.

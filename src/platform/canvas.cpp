@@ -75,15 +75,10 @@ int displayBitsFromEnvironment() {
   const std::string value = text;
   for (const char* allowed : {"4", "8", "16", "24"})
     if (value == allowed) return std::atoi(text);
-  // Said once per value: the window asks for every canvas it makes.
-  static std::string refused;
-  if (refused != value) {
-    refused = value;
-    std::fprintf(stderr,
-                 "korimu: KORIMU_DISPLAY_BITS=\"%s\" is not one of 4, 8, 16 or 24; drawing with "
-                 "24 bits per pixel\n",
-                 text);
-  }
+  std::fprintf(stderr,
+               "korimu: KORIMU_DISPLAY_BITS=\"%s\" is not one of 4, 8, 16 or 24; drawing with 24 "
+               "bits per pixel\n",
+               text);
   return 24;
 }
 

@@ -30,7 +30,8 @@ inline constexpr Rgb kWindowColour{255, 255, 255};
 inline constexpr Rgb kWindowText{0, 0, 0};
 
 // Display depth in bits per pixel from KORIMU_DISPLAY_BITS (4, 8, 16 or 24; anything else is
-// named on stderr and gives 24).
+// named on stderr and gives 24). Read once by whoever owns the depth (the render command for all
+// its files, the window's start-up) and passed down, so a refused value is named once.
 int displayBitsFromEnvironment();
 
 struct TextStyle {

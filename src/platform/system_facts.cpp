@@ -20,27 +20,21 @@ bool statVolume(const std::filesystem::path& path, VolumeInfo* info) {
   return true;
 }
 
-bool defaultQuery(const std::filesystem::path& path, VolumeInfo* info) {
+}  // namespace
+
+bool queryVolumeCapacity(const std::filesystem::path& path, VolumeInfo* info) {
+  *info = VolumeInfo{};
   if (statVolume(path, info)) return true;
   std::error_code ec;
   const auto here = std::filesystem::current_path(ec);
   return !ec && statVolume(here, info);
 }
 
-VolumeQuery& currentQuery() {
-  static VolumeQuery query = defaultQuery;
-  return query;
-}
-
-}  // namespace
-
-bool queryVolumeCapacity(const std::filesystem::path& path, VolumeInfo* info) {
+bool queryVolumeCapacity(const VolumeQuery& query, const std::filesystem::path& path,
+                         VolumeInfo* info) {
+  if (!query) return queryVolumeCapacity(path, info);
   *info = VolumeInfo{};
-  return currentQuery() ? currentQuery()(path, info) : defaultQuery(path, info);
-}
-
-VolumeQuery setVolumeQuery(VolumeQuery query) {
-  return std::exchange(currentQuery(), std::move(query));
+  return query(path, info);
 }
 
 unsigned long systemTickMs() {

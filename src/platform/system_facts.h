@@ -20,9 +20,11 @@ struct VolumeInfo {
 // The file system holding `path` (or, when that cannot be asked, the current directory).
 bool queryVolumeCapacity(const std::filesystem::path& path, VolumeInfo* info);
 
-// Tests replace the query to pretend a file lives on a small medium; returns the previous one.
+// Another way to ask, held by whoever opens files (a test pretends a file lives on a small
+// medium); an unset one asks the system through queryVolumeCapacity.
 using VolumeQuery = std::function<bool(const std::filesystem::path&, VolumeInfo*)>;
-VolumeQuery setVolumeQuery(VolumeQuery query);
+bool queryVolumeCapacity(const VolumeQuery& query, const std::filesystem::path& path,
+                         VolumeInfo* info);
 
 // Milliseconds from a fixed start.
 unsigned long systemTickMs();

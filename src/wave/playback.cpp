@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/layout.h"
-#include "platform/audio_device.h"
 #include "platform/message.h"
 #include "wave/playback_internal.h"
 #include "wave/wave_session.h"
@@ -19,7 +18,7 @@ bool streaming(const WaveSession& wave) {
 }
 
 void closeDevice(WaveSession& wave) {
-  audioBackend().close();
+  wave.audio.close();
   wave.outputDeviceOpen = false;
 }
 
@@ -43,10 +42,10 @@ void unprepareHeader(PlaybackState& p, int i) {
   p.headers[size_t(i)].flags &= ~kHeaderPrepared;
 }
 
-bool writeHeader(const PlaybackState& p, int i) {
-  const WaveHeader& h = p.headers[size_t(i)];
+bool writeHeader(const WaveSession& wave, int i) {
+  const WaveHeader& h = wave.playback.headers[size_t(i)];
   if (!(h.flags & kHeaderPrepared)) return false;
-  return audioBackend().write(i, h.data, h.length);
+  return wave.audio.write(i, h.data, h.length);
 }
 
 // Forgets the buffers: they are about to be freed.
@@ -56,6 +55,7 @@ void clearHeaders(PlaybackState& p) {
 
 void releasePlayback(WaveSession& wave, InstanceBlock* instance) {
   clearHeaders(wave.playback);
+  wave.playback.pacedHeaders.clear();
   releaseInstance(wave, instance);
 }
 
@@ -99,7 +99,7 @@ bool queueHeader(WaveSession& wave, int i, uint32_t length, InstanceBlock* insta
     showMessage("ウェーブヘッダーの準備ができません");
     return false;
   }
-  if (!writeHeader(wave.playback, i)) {
+  if (!writeHeader(wave, i)) {
     showMessage("デバイスへの出力に失敗しました。");
     return false;
   }
@@ -130,7 +130,7 @@ void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSett
   WaveFormat format = formatFromCopy(w);
   format.samplesPerSec = declaredSampleRate(format.samplesPerSec, p.playSpeed);
   format.avgBytesPerSec = format.samplesPerSec * format.blockAlign;
-  if (!audioBackend().open(format, [&wave](int header) { bufferDone(wave, header); })) {
+  if (!wave.audio.open(format, [&wave](int header) { bufferDone(wave, header); })) {
     showMessage("音声出力デバイスを開けません。");
     releaseFormatCopy(w);
     return;
@@ -183,7 +183,7 @@ void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSett
     reportMarkerTimer(p, p.timerPeriod);
   }
 
-  if (!writeHeader(p, 0)) {
+  if (!writeHeader(wave, 0)) {
     showMessage("デバイスへの出力に失敗しました。");
     return abandonStart(wave, instance, single);
   }
@@ -203,15 +203,12 @@ void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSett
   enterPhase(p, PlaybackPhase::kPlaying);
 }
 
-void bufferDone(WaveSession& wave, int header) {
+namespace {
+
+// Refills (or ends with) the buffer the device handed back, once its pacing time has come.
+void handleReturnedBuffer(WaveSession& wave, int header) {
   PlaybackState& p = wave.playback;
   WaveSource& w = wave.source;
-  // Notices still queued after Stop or after the end change nothing.
-  if (p.stopped || !p.playing) return;
-
-  const uint32_t delay = pacingDelayMs(p.playBufferSeconds, p.playSpeed, SampleRate(w.srKHz));
-  if (delay > 0) waitForPacing(wave, delay);
-
   const bool endsNow = p.lastQueued;
   const int i = p.currentHeader;
   p.currentHeader = 1 - i;
@@ -243,7 +240,7 @@ void bufferDone(WaveSession& wave, int header) {
       h.flags = 0;
       // A refill that fails is not reported: the device just hands the buffer back again.
       readData(w, wave.sampleBuffer[size_t(i)].data(), length);
-      if (prepareHeader(p, i)) writeHeader(p, i);
+      if (prepareHeader(p, i)) writeHeader(wave, i);
     } else {
       p.lastQueued = true;
     }
@@ -256,6 +253,45 @@ void bufferDone(WaveSession& wave, int header) {
     closeDevice(wave);
     endPlayback(wave, header);
   }
+}
+
+uint32_t pacingDelay(const WaveSession& wave) {
+  const PlaybackState& p = wave.playback;
+  return pacingDelayMs(p.playBufferSeconds, p.playSpeed, SampleRate(wave.source.srKHz));
+}
+
+// Handles the waiting buffers whose time has come, each at least the pacing delay after the one
+// before, and asks for the timer when the next one must wait.
+void handlePacedBuffers(WaveSession& wave) {
+  PlaybackState& p = wave.playback;
+  const uint32_t delay = pacingDelay(wave);
+  while (!p.pacedHeaders.empty() && p.playing && !p.stopped) {
+    if (const uint32_t wait = pacingWaitMs(wave, delay); wait > 0) {
+      wave.clock.pacingTimer(wait);
+      return;
+    }
+    const int header = p.pacedHeaders.front();
+    p.pacedHeaders.pop_front();
+    p.lastPacingTime = nowMs(wave);
+    handleReturnedBuffer(wave, header);
+  }
+  if (!p.playing || p.stopped) p.pacedHeaders.clear();
+}
+
+}  // namespace
+
+void bufferDone(WaveSession& wave, int header) {
+  PlaybackState& p = wave.playback;
+  // Notices still queued after Stop or after the end change nothing.
+  if (p.stopped || !p.playing) return;
+  if (pacingDelay(wave) == 0 || !wave.clock.pacingTimer) return handleReturnedBuffer(wave, header);
+  p.pacedHeaders.push_back(header);
+  // A buffer already waiting has its timer asked for; this one follows it.
+  if (p.pacedHeaders.size() == 1) handlePacedBuffers(wave);
+}
+
+void pacingTimeout(WaveSession& wave) {
+  handlePacedBuffers(wave);
 }
 
 void endPlayback(WaveSession& wave, int header) {
@@ -280,7 +316,7 @@ void stopPlayback(WaveSession& wave) {
   if (single) reportMarkerTimer(p, 0);
 
   p.stopped = true;
-  audioBackend().reset();
+  wave.audio.reset();
   unprepareHeader(p, 0);
   p.playing = false;
 
@@ -319,7 +355,7 @@ void releasePlaybackAtExit(WaveSession& wave, bool fileSelected) {
   if (!wave.outputDeviceOpen || !fileSelected || !p.playing) return;
   if (!streaming(wave)) reportMarkerTimer(p, 0);
   p.stopped = true;
-  audioBackend().reset();
+  wave.audio.reset();
   unprepareHeader(p, 0);
   unprepareHeader(p, 1);
   releasePlayback(wave, p.headers[0].user);

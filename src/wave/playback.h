@@ -2,11 +2,13 @@
 // or the span the overview shows (Partial play). Speed is changed by declaring a different sample
 // rate, so pitch follows speed. In single-buffer mode (readMode 1) the range is played from one
 // buffer and a window timer moves the marker; in streaming mode two buffers alternate and each one
-// is refilled when the device hands it back. Everything runs on the UI thread.
+// is refilled when the device hands it back. Everything runs on the UI thread, and nothing there
+// waits: a returned buffer whose pacing delay has not passed is handled when its timer is due.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 
 #include "core/sample_rate.h"
@@ -78,6 +80,8 @@ struct PlaybackState {
   uint32_t startTick = 0;
   uint32_t ticksShown = 0;
   uint32_t lastPacingTime = 0;
+  // Buffers the device has handed back that wait for their pacing time, oldest first.
+  std::deque<int> pacedHeaders;
   uint32_t declaredRate = 0;  // the sample rate the device was opened with
   PlaybackPhase phase = PlaybackPhase::kIdle;
   // From the start to the end or Stop of a playback.
@@ -92,12 +96,14 @@ struct PlaybackState {
   PlaybackObserver* observer = nullptr;
 };
 
-// The millisecond clock of the pacing wait and the marker, and how the wait gives the processor
-// away between polls. Tests set a fake one on their session so nothing sleeps; unset members fall
-// back to the tick counter and a 1 ms sleep.
+// The millisecond clock of the pacing and the marker, and the timer that brings a paced buffer's
+// turn: pacingTimer(ms) asks for pacingTimeout in `ms` (a later call replaces an earlier one). The
+// window gives its session a timer of its event loop; tests set a fake clock and fire the timer
+// themselves. Without a pacing timer a returned buffer is handled at once; without a clock the
+// tick counter is read.
 struct PlaybackClock {
   std::function<uint32_t()> nowMs;
-  std::function<void()> yieldProcessor;
+  std::function<void(uint32_t ms)> pacingTimer;
 };
 
 struct WaveSession;
@@ -108,8 +114,10 @@ void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSett
                    bool partial);
 // Command 1202 while no analysis runs.
 void stopPlayback(WaveSession& wave);
-// The device handed buffer `header` back.
+// The device handed buffer `header` back: it is handled now, or when its pacing time comes.
 void bufferDone(WaveSession& wave, int header);
+// The pacing timer is due: handles the returned buffers whose time has come.
+void pacingTimeout(WaveSession& wave);
 // The common end of a playback that reached its end.
 void endPlayback(WaveSession& wave, int header);
 // Main window timer 1: moves the marker in single-buffer partial play.

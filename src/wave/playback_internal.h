@@ -9,8 +9,8 @@ namespace korimu::playback_detail {
 
 // Milliseconds of the playback clock.
 uint32_t nowMs(const WaveSession& wave);
-// Blocks until `delayMs` have passed since the last pacing time, then restarts the pacing time.
-void waitForPacing(WaveSession& wave, uint32_t delayMs);
+// Milliseconds still to wait before the next returned buffer is handled (0: it may be now).
+uint32_t pacingWaitMs(const WaveSession& wave, uint32_t delayMs);
 
 // F, never below 1.
 int32_t columnFrames(const PlaybackState& p);

@@ -1,8 +1,6 @@
 // The numbers of a playback (speed, steps, timer period, pacing), its clock, and the marker that
 // walks through the overview during partial play.
-#include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "core/layout.h"
 #include "platform/tick_clock.h"
@@ -71,15 +69,9 @@ uint32_t nowMs(const WaveSession& wave) {
   return static_cast<uint32_t>(tickCountMs());
 }
 
-void waitForPacing(WaveSession& wave, uint32_t delayMs) {
-  while (nowMs(wave) - wave.playback.lastPacingTime < delayMs) {
-    if (wave.clock.yieldProcessor) {
-      wave.clock.yieldProcessor();
-    } else {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }
-  wave.playback.lastPacingTime = nowMs(wave);
+uint32_t pacingWaitMs(const WaveSession& wave, uint32_t delayMs) {
+  const uint32_t waited = nowMs(wave) - wave.playback.lastPacingTime;
+  return waited < delayMs ? delayMs - waited : 0;
 }
 
 int32_t columnFrames(const PlaybackState& p) {

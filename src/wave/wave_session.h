@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/audio_device.h"
+#include "platform/system_facts.h"
 #include "wave/playback.h"
 #include "wave/wave_source.h"
 
@@ -32,8 +34,13 @@ struct WaveSession {
   // The slots together may hold at most this many bytes; more counts as unavailable memory (0: no
   // limit). Lets the out-of-memory paths be exercised.
   uint64_t sampleMemoryLimit = 0;
-  // The playback's clock; unset members use the tick counter and a 1 ms sleep.
+  // The playback's clock and pacing timer (unset: the tick counter, and no pacing).
   PlaybackClock clock;
+  // The wave-output device the playback plays through, given by its owner (none by default: a
+  // render never plays).
+  AudioBackend audio;
+  // How the capacity of a file's volume is asked (unset: the system is asked).
+  VolumeQuery volumeQuery;
 };
 
 }  // namespace korimu

@@ -135,8 +135,8 @@ WaveFormat formatFromCopy(const WaveSource& source) {
   return f;
 }
 
-void queryVolume(WaveSource& source, const std::string& fileName) {
-  if (!queryVolumeCapacity(fileName, &source.volume)) source.volume = VolumeInfo{};
+void queryVolume(WaveSource& source, const std::string& fileName, const VolumeQuery& query) {
+  if (!queryVolumeCapacity(query, fileName, &source.volume)) source.volume = VolumeInfo{};
 }
 
 WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
@@ -186,7 +186,7 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
     return failReleasingFormat(w, result, "WAVEファイルにデータ チャンクがありません。",
                                "broken WAVE file: no data chunk");
 
-  queryVolume(w, name);
+  queryVolume(w, name, wave.volumeQuery);
   const bool smallVolume =
       w.volume.totalCapacity > 0 && w.volume.totalCapacity <= kDisketteCapacity;
   w.readMode = settings.onMem || smallVolume ? 1 : 2;
@@ -203,7 +203,7 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
   sizeBuffers(wave, settings, wave.playbackPartial);
   seekData(w, position);
 
-  if (request.checkPlayable && !audioBackend().supportsFormat(format))
+  if (request.checkPlayable && !wave.audio.supportsFormat(format))
     return failReleasingFormat(w, result, "サウンドドライバは、この形式を再生できません。",
                                "the sound device cannot play this format");
   result.opened = true;
@@ -226,7 +226,7 @@ bool reportOpenFailure(const WaveOpenResult& result, FailureLine line) {
 void closeWave(WaveSession& wave, bool fileSelected) {
   if (wave.source.mmio.isOpen()) wave.source.mmio.close();
   if (wave.outputDeviceOpen && fileSelected) {
-    audioBackend().close();
+    wave.audio.close();
     wave.outputDeviceOpen = false;
   }
 }

@@ -89,8 +89,8 @@ void releaseFormatCopy(WaveSource& source);
 // format whose sub-format is PCM reads as tag 1.
 WaveFormat formatFromCopy(const WaveSource& source);
 
-// Fills source.volume for the file's volume.
-void queryVolume(WaveSource& source, const std::string& fileName);
+// Fills source.volume for the file's volume, asked through `query`.
+void queryVolume(WaveSource& source, const std::string& fileName, const VolumeQuery& query);
 
 // Seeks to the data chunk's start + offset (offset clamped to the data size).
 bool seekData(WaveSource& source, uint32_t offset);

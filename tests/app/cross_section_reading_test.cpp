@@ -105,7 +105,7 @@ TEST_F(CrossSectionWindowTest, ColumnFollowsPartialPlay) {
   // Streaming playback: every buffer the device hands back moves the column on.
   start(sineFile("partial.wav", 7.0), 1);
   std::function<void(int)> bufferDone;
-  AudioBackend backend = audioBackend();
+  AudioBackend& backend = controller().session().wave.audio;
   backend.open = [&](const WaveFormat&, std::function<void(int)> done) {
     bufferDone = std::move(done);
     return true;
@@ -113,7 +113,6 @@ TEST_F(CrossSectionWindowTest, ColumnFollowsPartialPlay) {
   backend.write = [](int, const uint8_t*, size_t) { return true; };
   backend.reset = [] {};
   backend.close = [] {};
-  setAudioBackend(backend);
   analyzeFftChart();
   clickChart(200);
   ASSERT_NE(window(), nullptr);

@@ -76,12 +76,11 @@ class ShellTest : public ::testing::Test {
       backend.outputDeviceCount = [devices] { return devices; };
       backend.supportsFormat = [](const WaveFormat&) { return true; };
     }
-    setAudioBackend(backend);
     previousSink_ =
         setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
     CommandLine cl;
     cl.fileName = file;
-    ASSERT_TRUE(initInstance(cl, false));
+    ASSERT_TRUE(initInstance(cl, false, backend));
     QApplication::processEvents();
     // A file that needs decoding is open once its decode has ended.
     waitWhileBusy();

@@ -4,9 +4,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
+#include <functional>
+#include <vector>
 
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
+#include "app/widgets.h"
 #include "control/controller.h"
 #include "crafted_wav.h"
 #include "platform/message.h"
@@ -33,10 +37,10 @@ class StartupTest : public ShellTest {
     };
     backend.reset = [this] { ++resets; };
     backend.close = [] {};
-    setAudioBackend(backend);
+    device_ = backend;
   }
   void startWith(const CommandLine& cl) {
-    ASSERT_TRUE(initInstance(cl, false));
+    ASSERT_TRUE(initInstance(cl, false, device_));
     QApplication::processEvents();
   }
   std::string file() {
@@ -46,6 +50,7 @@ class StartupTest : public ShellTest {
     return writeWav(processFolder("startup") / "three-seconds.wav", w);
   }
 
+  AudioBackend device_;  // the device the window plays through (none until installed)
   uint32_t openedRate = 0;
   size_t written = 0;
   int resets = 0;
@@ -70,6 +75,77 @@ TEST_F(StartupTest, PlaySwitchStartsThePlaybackOfTheCommandLineFile) {
   EXPECT_FALSE(controller().session().wave.playback.playing);
   EXPECT_GE(resets, 1);
   EXPECT_TRUE(controlById(kAnalyzeId)->isEnabled());
+}
+
+// A buffer handed back before its pacing time is refilled by the window's timer: the notice returns
+// without waiting, the window goes on handling events, and the refills stay the delay apart.
+TEST_F(StartupTest, APacedBufferIsRefilledByTheWindowsTimer) {
+  using Clock = std::chrono::steady_clock;
+  std::function<void(int)> notice;
+  std::vector<int> held;
+  std::vector<Clock::time_point> writeTimes;
+  device_.outputDeviceCount = [] { return 1; };
+  device_.supportsFormat = [](const WaveFormat&) { return true; };
+  device_.open = [&](const WaveFormat&, std::function<void(int)> done) {
+    notice = std::move(done);
+    return true;
+  };
+  device_.write = [&](int index, const uint8_t*, size_t) {
+    held.push_back(index);
+    writeTimes.push_back(Clock::now());
+    return true;
+  };
+  CommandLine cl;
+  cl.fileName = file();
+  startWith(cl);
+  controller().session().settings.playBufferSeconds = 8192;  // 320 ms apart at 22.05 kHz
+  buttonById(kPlayId)->click();
+  ASSERT_TRUE(controller().session().wave.playback.playing);
+  ASSERT_EQ(held.size(), 2u);
+  // Waits on the window's event loop, with a deadline.
+  const auto refilled = [&](size_t writes) {
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (held.size() < writes && Clock::now() < deadline)
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return held.size() >= writes;
+  };
+  notice(held[0]);
+  ASSERT_TRUE(refilled(3));
+  const Clock::time_point returned = Clock::now();
+  notice(held[1]);
+  // Unless this thread stood still for the whole delay, the buffer waits for the timer.
+  if (returned - writeTimes[2] < std::chrono::milliseconds(250)) {
+    EXPECT_EQ(held.size(), 3u);
+  }
+  ASSERT_TRUE(refilled(4));
+  EXPECT_GE(writeTimes[3] - writeTimes[2], std::chrono::milliseconds(315));
+  buttonById(kStopId)->click();
+}
+
+// Partial play from one buffer: the window's timer 1 moves the marker through the overview while
+// the window handles its events, and Stop ends the ticks.
+TEST_F(StartupTest, TheWindowsTimerMovesTheMarkerOfASingleBufferPlayback) {
+  installRecordingDevice();
+  CommandLine cl;
+  cl.fileName = file();
+  startWith(cl);
+  controller().session().settings.onMem = true;  // the whole span in one buffer
+  const Canvas before = shell().overview->canvas();
+  buttonById(kPartialId)->click();
+  ASSERT_TRUE(controller().session().wave.playback.playing);
+  ASSERT_EQ(controller().session().wave.source.readMode, 1);
+  ASSERT_NE(shell().markerTimer, nullptr);
+  EXPECT_TRUE(shell().markerTimer->isActive());
+  // The first strip is inverted at the start; a tick inverts the next one (and restores it).
+  const auto firstStrip = shell().overview->canvas().pixels();
+  EXPECT_NE(firstStrip, before.pixels());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (shell().overview->canvas().pixels() == firstStrip &&
+         std::chrono::steady_clock::now() < deadline)
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  EXPECT_NE(shell().overview->canvas().pixels(), firstStrip) << "the marker never moved";
+  buttonById(kStopId)->click();
+  EXPECT_FALSE(shell().markerTimer->isActive());
 }
 
 TEST_F(StartupTest, WithoutThePlaySwitchTheFileIsOnlyOpened) {

@@ -133,6 +133,24 @@ TEST_F(BatchRenderTest, AFatalMessageFailsTheBatchThoughTheRenderEnds) {
       ::testing::ExitedWithCode(1), "a.wav: The fixed font could not be loaded");
 }
 
+// A display depth the program does not know is named once for the whole batch, however many
+// files and threads draw, and every file is still drawn (at 24 bits).
+TEST_F(BatchRenderTest, ARefusedDisplayDepthIsNamedOnce) {
+  const std::string out = (dir.path() / "out").string() + "/";
+  setenv("KORIMU_DISPLAY_BITS", "12", 1);
+  ::testing::internal::CaptureStderr();
+  const int code = runBatchRender(out, {{"view", "chart"}, {"jobs", "2"}}, files);
+  const std::string errors = ::testing::internal::GetCapturedStderr();
+  unsetenv("KORIMU_DISPLAY_BITS");
+  EXPECT_EQ(code, 0);
+  const std::string warning =
+      "korimu: KORIMU_DISPLAY_BITS=\"12\" is not one of 4, 8, 16 or 24; drawing with 24 bits per "
+      "pixel\n";
+  EXPECT_EQ(errors, warning);
+  for (const std::string& file : files)
+    EXPECT_TRUE(fs::exists(out + fs::path(file).stem().string() + ".png")) << file;
+}
+
 TEST(BatchRenderPlan, NamesOutputsAfterInputsAndRefusesCollisions) {
   std::vector<BatchItem> items;
   std::string error;

@@ -89,11 +89,11 @@ class ControllerTest : public ::testing::Test {
     controller_.session().display.surfaces.window = Canvas(640, 383);
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
-    setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {
+    wave().volumeQuery = [](const std::filesystem::path&, VolumeInfo* info) {
       info->totalCapacity = uint64_t(100) << 30;  // a hard disk: playback streams
       return true;
-    });
-    wave().clock = {[this] { return now_; }, [this] { ++now_; }};
+    };
+    wave().clock.nowMs = [this] { return now_; };
     view_.controller = &controller_;
     file_ = dir_.write("tone.wav", simpleWave(FormatFields{}, 200000));
     flac_ = (dir_.path() / "tone.flac").string();
@@ -109,8 +109,6 @@ class ControllerTest : public ::testing::Test {
     if (wave().playback.playing) stopPlayback(wave());
     closeWave(wave(), true);
     releaseFormatCopy(wave().source);
-    setAudioBackend(AudioBackend{});
-    setVolumeQuery(nullptr);
     setMessageSink(previousSink_);
     if (hadCache_) {
       setenv("XDG_CACHE_HOME", savedCache_.c_str(), 1);
@@ -135,7 +133,7 @@ class ControllerTest : public ::testing::Test {
     };
     b.reset = [this] { held_.clear(); };
     b.close = [this] { held_.clear(); };
-    setAudioBackend(std::move(b));
+    wave().audio = std::move(b);
     controller_.setOutputDeviceCount(device ? 1 : 0);
     controller_.enter(UiState::kNoFile);
   }

@@ -21,8 +21,7 @@ QString textOf(QDialog* dialog, int id) {
 
 TEST(AboutDialog, NamesTheProgramVersionAndWordSize) {
   AppSettings settings;
-  setAudioBackend({});
-  std::unique_ptr<QDialog> dialog(createAboutDialog(nullptr, settings));
+  std::unique_ptr<QDialog> dialog(createAboutDialog(nullptr, settings, countDevices({})));
   EXPECT_EQ(dialog->windowTitle(), QString("About KORIMU"));
   EXPECT_EQ(textOf(dialog.get(), 101), QString("KORIMU  Version 0.10"));
   EXPECT_EQ(textOf(dialog.get(), 103),
@@ -45,11 +44,9 @@ TEST(AboutDialog, AsksForOutputsThenInputsAndShowsInputsFirst) {
     asked += "in ";
     return 12;
   };
-  setAudioBackend(backend);
-  std::unique_ptr<QDialog> dialog(createAboutDialog(nullptr, settings));
+  std::unique_ptr<QDialog> dialog(createAboutDialog(nullptr, settings, countDevices(backend)));
   EXPECT_EQ(asked, "out in ");
   EXPECT_EQ(textOf(dialog.get(), 104), QString::fromUtf8("録音ﾃﾞﾊﾞｲｽ=12個  再生ﾃﾞﾊﾞｲｽ= 1個"));
-  setAudioBackend({});
 }
 
 }  // namespace
@@ -60,7 +57,6 @@ namespace {
 
 TEST(AboutRun, EscapeClosesTheDialog) {
   AppSettings settings;
-  setAudioBackend({});
   bool shown = false;
   QTimer::singleShot(0, [&shown] {
     QWidget* modal = QApplication::activeModalWidget();
@@ -68,7 +64,7 @@ TEST(AboutRun, EscapeClosesTheDialog) {
     shown = modal->windowTitle() == QString("About KORIMU");
     QTest::keyClick(modal, Qt::Key_Escape);
   });
-  runAboutDialog(nullptr, settings);
+  runAboutDialog(nullptr, settings, DeviceCounts{});
   EXPECT_TRUE(shown);
 }
 

@@ -66,7 +66,7 @@ TEST(DialogLook, ContextMenuItemFlipsTheLookOfThisAndLaterDialogs) {
   EXPECT_TRUE(dialogControl<QLineEdit>(options.get(), 1115)->styleSheet().contains("solid"));
   menu->close();
 
-  std::unique_ptr<QDialog> about(createAboutDialog(nullptr, settings));
+  std::unique_ptr<QDialog> about(createAboutDialog(nullptr, settings, DeviceCounts{}));
   EXPECT_EQ(background(about.get()), QColor(Qt::white));
   QMenu* aboutMenu = openContextMenu(about.get());
   ASSERT_NE(aboutMenu, nullptr);
@@ -117,7 +117,7 @@ TEST(DialogLook, ExtraItemsComeBeforeTheLookItemAndRun) {
 
 TEST(DialogLook, TheChosenLookIsKeptInTheSettingsFile) {
   AppSettings settings;
-  std::unique_ptr<QDialog> about(createAboutDialog(nullptr, settings));
+  std::unique_ptr<QDialog> about(createAboutDialog(nullptr, settings, DeviceCounts{}));
   toggleDialogLook(about.get(), settings);
   const testing::TempDir dir;
   const auto file = dir.path() / "look.ini";
@@ -147,7 +147,7 @@ TEST(DialogLook, DialogsRenderInBothLooks) {
     std::unique_ptr<QDialog> dialogs[] = {
         std::unique_ptr<QDialog>(createOptionsDialog(nullptr, settings)),
         std::unique_ptr<QDialog>(createInfoDialog(nullptr, settings, recording.toStdString())),
-        std::unique_ptr<QDialog>(createAboutDialog(nullptr, settings))};
+        std::unique_ptr<QDialog>(createAboutDialog(nullptr, settings, DeviceCounts{}))};
     const char* names[] = {"options", "info", "about"};
     for (size_t i = 0; i < 3; ++i) {
       const QPixmap picture = dialogs[i]->grab();

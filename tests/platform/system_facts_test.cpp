@@ -23,14 +23,19 @@ TEST(SystemFacts, VolumeOfAFileAndOfAMissingOne) {
 }
 
 TEST(SystemFacts, VolumeQueryCanBeReplaced) {
-  const VolumeQuery previous = setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {
+  const VolumeQuery diskette = [](const std::filesystem::path&, VolumeInfo* info) {
     info->totalCapacity = 1457664;
     return true;
-  });
+  };
   VolumeInfo info;
-  EXPECT_TRUE(queryVolumeCapacity("/", &info));
+  EXPECT_TRUE(queryVolumeCapacity(diskette, "/", &info));
   EXPECT_EQ(info.totalCapacity, 1457664u);
-  setVolumeQuery(previous);
+  // An unset query asks the system.
+  VolumeInfo asked;
+  VolumeInfo system;
+  EXPECT_TRUE(queryVolumeCapacity(VolumeQuery{}, "/", &asked));
+  EXPECT_TRUE(queryVolumeCapacity("/", &system));
+  EXPECT_EQ(asked.totalCapacity, system.totalCapacity);
 }
 
 TEST(SystemFacts, TickNeverRunsBackwards) {

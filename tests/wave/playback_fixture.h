@@ -1,5 +1,6 @@
 // A playback test bench: a crafted WAV file, a wave-output device that keeps what it is given and
-// hands buffers back only when the test says so, a fake millisecond clock, and an observer that
+// hands buffers back only when the test says so, a fake millisecond clock with the pacing timer it
+// fires (the clock moves on to the timer's due time), and an observer that
 // inverts the marker into an overview canvas and logs what the playback reports.
 #pragma once
 
@@ -41,15 +42,15 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
   void SetUp() override {
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
-    setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {
+    wave_.volumeQuery = [](const std::filesystem::path&, VolumeInfo* info) {
       info->totalCapacity = uint64_t(100) << 30;  // a hard disk: streaming unless OnMem
       return true;
-    });
+    };
     installDevice();
     wave_.clock = {[this] { return now_; },
-                   [this] {
-                     ++now_;
-                     ++yields_;
+                   [this](uint32_t ms) {
+                     pacingDueIn_ = ms;
+                     ++pacingWaits_;
                    }};
     overview_ = Canvas(512, kLayout.overviewHeight);
     overview_.clear(kWhite);
@@ -61,8 +62,6 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
     closeWave(wave_, true);
     releaseFormatCopy(wave_.source);
     setMessageSink(previousSink_);
-    setVolumeQuery(nullptr);
-    setAudioBackend(AudioBackend{});
   }
 
   // Play or Partial play of the file from position_, with an output device that is asked.
@@ -120,7 +119,7 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
       device_.open = false;
       device_.queued.clear();
     };
-    setAudioBackend(std::move(b));
+    wave_.audio = std::move(b);
   }
 
   // A 16-bit stereo file (or as given) whose data bytes are all distinct from their neighbours.
@@ -133,12 +132,22 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
     fileName_ = dir_.write("play.wav", riffWave(chunks.bytes()));
   }
 
-  // The device hands back the oldest buffer it holds; false when it holds none.
+  // Time passes to the pacing timer's due time, and the timer fires; false when none is asked for.
+  bool firePacingTimer() {
+    if (pacingDueIn_ == 0) return false;
+    now_ += std::exchange(pacingDueIn_, 0);
+    pacingTimeout(wave_);
+    return true;
+  }
+  // The device hands back the oldest buffer it holds, and the playback handles it (the time its
+  // pacing asks for passes); false when the device holds none.
   bool returnOne() {
     if (device_.queued.empty() || !device_.notice) return false;
     const int index = device_.queued.front();
     device_.queued.pop_front();
     device_.notice(index);
+    while (firePacingTimer()) {
+    }
     return true;
   }
   // Returns buffers until the playback is over; the number returned.
@@ -194,7 +203,8 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
   std::vector<uint8_t> data_;
   FakeDevice device_;
   uint32_t now_ = 1000;
-  int yields_ = 0;
+  uint32_t pacingDueIn_ = 0;  // the pacing timer's delay (0: none asked for)
+  int pacingWaits_ = 0;       // how often a returned buffer had to wait
   Canvas overview_;
   int timerPeriod_ = 0;
   std::vector<int> crossSectionColumns_;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,14 +36,16 @@ class PlaybackOnServer : public ::testing::Test, public PlaybackObserver {
     server_ = testing::sharedPulseServer(&why);
     if (!server_) GTEST_SKIP() << "no private sound server: " << why;
     processEventsUntil(0, [] { return true; });
-    ASSERT_TRUE(installPulseAudioBackend());
+    output_ = PulseAudioOutput::connect();
+    ASSERT_TRUE(output_);
+    wave_.audio = output_->backend();
     previousSink_ = setMessageSink(
         [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
-    setVolumeQuery([](const std::filesystem::path&, VolumeInfo* info) {
+    wave_.volumeQuery = [](const std::filesystem::path&, VolumeInfo* info) {
       info->totalCapacity = uint64_t(100) << 30;
       return true;
-    });
-    outputDeviceCount_ = audioBackend().outputDeviceCount();
+    };
+    outputDeviceCount_ = wave_.audio.outputDeviceCount();
     wave_.playback.observer = this;
   }
   void TearDown() override {
@@ -51,9 +54,9 @@ class PlaybackOnServer : public ::testing::Test, public PlaybackObserver {
     if (wave_.playback.playing) stopPlayback(wave_);
     closeWave(wave_, true);
     releaseFormatCopy(wave_.source);
-    removePulseAudioBackend();
+    wave_.audio = AudioBackend{};
+    output_.reset();
     setMessageSink(previousSink_);
-    setVolumeQuery(nullptr);
   }
 
   // A 44.1 kHz 16-bit stereo file whose bytes are never 0, so its start is found in a recording.
@@ -87,6 +90,7 @@ class PlaybackOnServer : public ::testing::Test, public PlaybackObserver {
   void redrawDue(PlaybackRedraw) override {}
 
   testing::PrivatePulseServer* server_ = nullptr;
+  std::unique_ptr<PulseAudioOutput> output_;  // outlives wave_, which plays through it
   testing::TempDir dir_;
   WaveSession wave_;
   int outputDeviceCount_ = 0;
@@ -202,8 +206,11 @@ TEST_F(PlaybackOnServer, APlaybackWhoseServerGoesAwayRunsToItsEnd) {
   testing::PrivatePulseServer own;
   std::string why;
   if (!own.start(&why)) GTEST_SKIP() << "no second sound server: " << why;
-  removePulseAudioBackend();
-  ASSERT_TRUE(installPulseAudioBackend());
+  // A connection of its own to the second server.
+  wave_.audio = AudioBackend{};
+  output_ = PulseAudioOutput::connect();
+  ASSERT_TRUE(output_);
+  wave_.audio = output_->backend();
   settings.playBufferSeconds = 256;
   makeFile(44100 * 4 * 5);  // five seconds
   start(false);

@@ -155,7 +155,7 @@ TEST_F(PlaybackStreaming, NoPacingDelayAtTheShortestBuffers) {
   start(false);
   const int returned = playToEnd();
   EXPECT_GT(returned, 10);
-  EXPECT_EQ(yields_, 0);
+  EXPECT_EQ(pacingWaits_, 0);
   EXPECT_EQ(everythingWritten(), dataFrom(0, 60000));
 }
 
@@ -175,6 +175,36 @@ TEST_F(PlaybackStreaming, LongBuffersAreProcessedAtLeastThePacingDelayApart) {
     for (size_t i = 3; i < device_.writeTimes.size(); ++i)
       EXPECT_GE(device_.writeTimes[i] - device_.writeTimes[i - 1], delay) << rate << " " << i;
     EXPECT_EQ(everythingWritten(), dataFrom(0, rate * 4 * 5));
+  }
+}
+
+// A buffer handed back before its pacing time waits for the timer, not on the thread: the notice
+// returns at once with the timer asked for and nothing refilled; the timer refills it, and Stop
+// drops a buffer still waiting.
+TEST_F(PlaybackStreaming, ABufferWaitsForThePacingTimerNotOnTheThread) {
+  settings.playBufferSeconds = 8192;  // 320 ms at 44.1 kHz
+  makeFile(44100 * 4 * 5);
+  start(false);
+  ASSERT_TRUE(returnOne());
+  for (const bool stopWhileWaiting : {false, true}) {
+    const size_t written = device_.writes.size();
+    const uint32_t returnedAt = now_;
+    ASSERT_FALSE(device_.queued.empty());
+    const int index = device_.queued.front();
+    device_.queued.pop_front();
+    device_.notice(index);
+    EXPECT_EQ(now_, returnedAt) << "the notice waited";
+    EXPECT_EQ(pacingDueIn_, 320u);
+    EXPECT_EQ(device_.writes.size(), written);
+    if (stopWhileWaiting) {
+      stopPlayback(wave_);
+      ASSERT_TRUE(firePacingTimer());
+      EXPECT_EQ(device_.writes.size(), written);
+    } else {
+      ASSERT_TRUE(firePacingTimer());
+      ASSERT_EQ(device_.writes.size(), written + 1);
+      EXPECT_EQ(device_.writeTimes.back(), returnedAt + 320);
+    }
   }
 }
 

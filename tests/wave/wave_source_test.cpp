@@ -29,17 +29,15 @@ class WaveSourceTest : public ::testing::Test {
       messages_.emplace_back(text.substr(0, text.find('\n')));
       told_.emplace_back(text);
     });
-    setVolumeQuery([this](const std::filesystem::path&, VolumeInfo* info) {
+    wave_.volumeQuery = [this](const std::filesystem::path&, VolumeInfo* info) {
       info->totalCapacity = volumeCapacity_;
       return true;
-    });
+    };
   }
   void TearDown() override {
     closeWave(wave_, true);
     releaseFormatCopy(wave_.source);
     setMessageSink(previousSink_);
-    setVolumeQuery(nullptr);
-    setAudioBackend(AudioBackend{});
   }
 
   // Opens request_ and shows its failure, as the window does.
@@ -287,7 +285,7 @@ TEST_F(WaveSourceTest, DeviceIsAskedOnlyWhenThePlaybackNeedsIt) {
     EXPECT_EQ(f.samplesPerSec, 44100u);
     return false;
   };
-  setAudioBackend(refusing);
+  wave_.audio = refusing;
   const auto bytes = testing::simpleWave({}, 64);
 
   request_.checkPlayable = false;  // an analysis start, or no output device

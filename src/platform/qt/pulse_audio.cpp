@@ -1,67 +1,71 @@
 #include "platform/qt/pulse_audio.h"
 
+#include <memory>
 #include <utility>
 
 #include "platform/qt/pulse_state.h"
 
 namespace korimu {
 
-namespace pulse_detail {
-PulseState* state = nullptr;
-}  // namespace pulse_detail
-
 namespace {
 
 using namespace pulse_detail;
 
-void onContextState(pa_context* c, void*) {
+void onContextState(pa_context* c, void* user) {
+  auto* state = static_cast<PulseState*>(user);
   const pa_context_state_t s = pa_context_get_state(c);
   state->contextReady = s == PA_CONTEXT_READY;
-  signalLoop();
+  signalLoop(state);
 }
 
-int countDevices(bool outputs) {
-  if (!state) return 0;
+// The list callbacks count into the first member and signal the loop of the second.
+struct Count {
+  int devices = 0;
+  PulseState* state = nullptr;
+};
+
+int countDevices(PulseState* state, bool outputs) {
   MainloopLock lock(state->loop);
   if (!state->contextReady) return 0;
-  int count = 0;
+  Count count{0, state};
   if (outputs) {
-    waitFor(pa_context_get_sink_info_list(
-        state->context,
-        [](pa_context*, const pa_sink_info* info, int eol, void* user) {
-          if (eol) {
-            signalLoop();
-            return;
-          }
-          if (info) ++*static_cast<int*>(user);
-        },
-        &count));
+    waitFor(state, pa_context_get_sink_info_list(
+                       state->context,
+                       [](pa_context*, const pa_sink_info* info, int eol, void* user) {
+                         auto* count = static_cast<Count*>(user);
+                         if (eol) {
+                           signalLoop(count->state);
+                           return;
+                         }
+                         if (info) ++count->devices;
+                       },
+                       &count));
   } else {
-    waitFor(pa_context_get_source_info_list(
-        state->context,
-        [](pa_context*, const pa_source_info* info, int eol, void* user) {
-          if (eol) {
-            signalLoop();
-            return;
-          }
-          // A monitor of an output is not a recording device.
-          if (info && info->monitor_of_sink == PA_INVALID_INDEX) ++*static_cast<int*>(user);
-        },
-        &count));
+    waitFor(state, pa_context_get_source_info_list(
+                       state->context,
+                       [](pa_context*, const pa_source_info* info, int eol, void* user) {
+                         auto* count = static_cast<Count*>(user);
+                         if (eol) {
+                           signalLoop(count->state);
+                           return;
+                         }
+                         // A monitor of an output is not a recording device.
+                         if (info && info->monitor_of_sink == PA_INVALID_INDEX) ++count->devices;
+                       },
+                       &count));
   }
-  return count;
+  return count.devices;
 }
 
-bool supportsFormat(const WaveFormat& format) {
+bool supportsFormat(PulseState* state, const WaveFormat& format) {
   pa_sample_spec spec;
-  return sampleSpecFor(format, &spec) && countDevices(true) > 0;
+  return sampleSpecFor(format, &spec) && countDevices(state, true) > 0;
 }
 
-void destroyState() {
-  if (!state) return;
+void destroyState(PulseState* state) {
   if (state->loop) {
     pa_threaded_mainloop_lock(state->loop);
-    closeStream();
+    closeStream(state);
     if (state->pollEvent) {
       pa_threaded_mainloop_get_api(state->loop)->time_free(state->pollEvent);
       state->pollEvent = nullptr;
@@ -75,32 +79,28 @@ void destroyState() {
     pa_threaded_mainloop_unlock(state->loop);
     pa_threaded_mainloop_stop(state->loop);
     pa_threaded_mainloop_free(state->loop);
+    state->loop = nullptr;
   }
-  delete state;
-  state = nullptr;
 }
 
 }  // namespace
 
-bool installPulseAudioBackend() {
-  removePulseAudioBackend();
-  state = new PulseState;
+std::unique_ptr<PulseAudioOutput> PulseAudioOutput::connect() {
+  auto owned = std::make_unique<PulseState>();
+  PulseState* state = owned.get();
   state->receiver = std::make_unique<QObject>();
   state->loop = pa_threaded_mainloop_new();
-  if (!state->loop) {
-    destroyState();
-    return false;
-  }
+  if (!state->loop) return nullptr;
   pa_mainloop_api* api = pa_threaded_mainloop_get_api(state->loop);
   state->context = pa_context_new(api, "KORIMU");
   if (!state->context || pa_threaded_mainloop_start(state->loop) < 0) {
-    destroyState();
-    return false;
+    destroyState(state);
+    return nullptr;
   }
   bool ready = false;
   {
     MainloopLock lock(state->loop);
-    pa_context_set_state_callback(state->context, onContextState, nullptr);
+    pa_context_set_state_callback(state->context, onContextState, state);
     if (pa_context_connect(state->context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
       for (;;) {
         const pa_context_state_t s = pa_context_get_state(state->context);
@@ -114,30 +114,41 @@ bool installPulseAudioBackend() {
     }
     if (ready) {
       state->pollEvent =
-          pa_context_rttime_new(state->context, pa_rtclock_now() + kPollUsec, onPoll, nullptr);
+          pa_context_rttime_new(state->context, pa_rtclock_now() + kPollUsec, onPoll, state);
     }
   }
   if (!ready) {
-    destroyState();
-    return false;
+    destroyState(state);
+    return nullptr;
   }
-
-  AudioBackend backend;
-  backend.outputDeviceCount = [] { return countDevices(true); };
-  backend.inputDeviceCount = [] { return countDevices(false); };
-  backend.supportsFormat = supportsFormat;
-  backend.open = openDevice;
-  backend.write = writeBuffer;
-  backend.reset = resetDevice;
-  backend.close = closeDevice;
-  setAudioBackend(std::move(backend));
-  return true;
+  return std::unique_ptr<PulseAudioOutput>(new PulseAudioOutput(std::move(owned)));
 }
 
-void removePulseAudioBackend() {
-  if (!state) return;
-  setAudioBackend(AudioBackend{});
-  destroyState();
+PulseAudioOutput::PulseAudioOutput(std::unique_ptr<PulseState> state) : state_(std::move(state)) {}
+
+PulseAudioOutput::~PulseAudioOutput() {
+  destroyState(state_.get());
+}
+
+AudioBackend PulseAudioOutput::backend() {
+  PulseState* state = state_.get();
+  AudioBackend backend;
+  backend.outputDeviceCount = [state] { return countDevices(state, true); };
+  backend.inputDeviceCount = [state] { return countDevices(state, false); };
+  backend.supportsFormat = [state](const WaveFormat& f) { return supportsFormat(state, f); };
+  backend.open = [state](const WaveFormat& f, std::function<void(int)> bufferDone) {
+    return openDevice(state, f, std::move(bufferDone));
+  };
+  backend.write = [state](int index, const uint8_t* data, size_t length) {
+    return writeBuffer(state, index, data, length);
+  };
+  backend.reset = [state] { resetDevice(state); };
+  backend.close = [state] { closeDevice(state); };
+  return backend;
+}
+
+AudioBackend backendOf(PulseAudioOutput* output) {
+  return output ? output->backend() : AudioBackend{};
 }
 
 }  // namespace korimu

@@ -1,5 +1,6 @@
-// Shared state of the sound-server backend: the connection, the one playback stream and the
-// buffers queued on it. Everything marked "lock held" runs under the threaded mainloop's lock.
+// State of one connection to the sound server: the connection, the one playback stream and the
+// buffers queued on it. Every function is handed the state it works on (the server's callbacks get
+// it as their user data). Everything marked "lock held" runs under the threaded mainloop's lock.
 #pragma once
 
 #include <pulse/pulseaudio.h>
@@ -53,8 +54,6 @@ struct PulseState {
   std::atomic<unsigned> generation{0};  // bumped by reset and close: older reports are dropped
 };
 
-extern PulseState* state;
-
 class MainloopLock {
  public:
   explicit MainloopLock(pa_threaded_mainloop* loop) : loop_(loop) {
@@ -68,24 +67,25 @@ class MainloopLock {
   pa_threaded_mainloop* loop_;
 };
 
-void signalLoop();
+void signalLoop(PulseState* state);
 // Waits (lock held) until an operation has finished.
-void waitFor(pa_operation* op);
+void waitFor(PulseState* state, pa_operation* op);
 void dropOperation(pa_operation* op);
 
 // The sample format the stream declares for a WAVE format, or false when the server cannot take
 // it. The format query and the open both decide through this one function, so they agree.
 bool sampleSpecFor(const WaveFormat& f, pa_sample_spec* spec);
 
-// The poll timer of the server thread: asks how far the stream has played.
-void onPoll(pa_mainloop_api*, pa_time_event* event, const struct timeval*, void*);
+// The poll timer of the server thread (its user data is the state): asks how far the stream has
+// played.
+void onPoll(pa_mainloop_api*, pa_time_event* event, const struct timeval*, void* user);
 // Lock held: drops the stream and everything queued on it.
-void closeStream();
+void closeStream(PulseState* state);
 
 // The stream operations of the backend (UI thread).
-bool openDevice(const WaveFormat& format, std::function<void(int)> bufferDone);
-bool writeBuffer(int index, const uint8_t* data, size_t length);
-void resetDevice();
-void closeDevice();
+bool openDevice(PulseState* state, const WaveFormat& format, std::function<void(int)> bufferDone);
+bool writeBuffer(PulseState* state, int index, const uint8_t* data, size_t length);
+void resetDevice(PulseState* state);
+void closeDevice(PulseState* state);
 
 }  // namespace korimu::pulse_detail

@@ -6,12 +6,12 @@
 
 namespace korimu::pulse_detail {
 
-void signalLoop() {
+void signalLoop(PulseState* state) {
   pa_threaded_mainloop_signal(state->loop, 0);
 }
 
 // Waits (lock held) until an operation has finished.
-void waitFor(pa_operation* op) {
+void waitFor(PulseState* state, pa_operation* op) {
   if (!op) return;
   while (pa_operation_get_state(op) == PA_OPERATION_RUNNING) pa_threaded_mainloop_wait(state->loop);
   pa_operation_unref(op);
@@ -51,20 +51,22 @@ bool sampleSpecFor(const WaveFormat& f, pa_sample_spec* spec) {
 
 namespace {
 
-void postDone(int index) {
+// The report runs on the UI thread through the receiver, which the state owns: reports still
+// queued when the state goes are dropped with it.
+void postDone(PulseState* state, int index) {
   const unsigned generation = state->generation.load();
   QObject* receiver = state->receiver.get();
   QMetaObject::invokeMethod(
       receiver,
-      [index, generation] {
-        if (!state || generation != state->generation.load()) return;
+      [state, index, generation] {
+        if (generation != state->generation.load()) return;
         std::function<void(int)> notice = state->bufferDone;  // the notice may close the device
         if (notice) notice(index);
       },
       Qt::QueuedConnection);
 }
 
-uint64_t playedBytes() {
+uint64_t playedBytes(PulseState* state) {
   if (state->drainedOut) return state->bytesWritten;
   pa_usec_t usec = 0;
   if (pa_stream_get_time(state->stream, &usec) < 0) return 0;
@@ -72,19 +74,19 @@ uint64_t playedBytes() {
   return bytes < state->bytesWritten ? bytes : state->bytesWritten;
 }
 
-void reportPlayed() {
+void reportPlayed(PulseState* state) {
   if (!state->stream) return;
-  const uint64_t played = playedBytes();
+  const uint64_t played = playedBytes(state);
   while (!state->queue.empty()) {
     const QueuedBuffer& front = state->queue.front();
     if (front.sent < front.length || front.endOffset > played) break;
-    postDone(front.index);
+    postDone(state, front.index);
     state->queue.pop_front();
   }
 }
 
 // Hands the server as much queued data as it asks for.
-void feedServer() {
+void feedServer(PulseState* state) {
   if (!state->stream || pa_stream_get_state(state->stream) != PA_STREAM_READY) return;
   size_t room = pa_stream_writable_size(state->stream);
   bool wrote = false;
@@ -107,28 +109,31 @@ void feedServer() {
   }
 }
 
-void onWriteRequest(pa_stream*, size_t, void*) {
-  feedServer();
+void onWriteRequest(pa_stream*, size_t, void* user) {
+  feedServer(static_cast<PulseState*>(user));
 }
 
-void onUnderflow(pa_stream*, void*) {
+void onUnderflow(pa_stream*, void* user) {
+  auto* state = static_cast<PulseState*>(user);
   bool allSent = true;
   for (const QueuedBuffer& b : state->queue) allSent = allSent && b.sent == b.length;
   if (allSent) state->drainedOut = true;
-  reportPlayed();
+  reportPlayed(state);
 }
 
-void onTimingUpdate(pa_stream*, int, void*) {
+void onTimingUpdate(pa_stream*, int, void* user) {
+  auto* state = static_cast<PulseState*>(user);
   state->timingRequestOut = false;
-  reportPlayed();
+  reportPlayed(state);
 }
 
 }  // namespace
 
-void onPoll(pa_mainloop_api*, pa_time_event* event, const struct timeval*, void*) {
+void onPoll(pa_mainloop_api*, pa_time_event* event, const struct timeval*, void* user) {
+  auto* state = static_cast<PulseState*>(user);
   if (state->stream && !state->queue.empty() && !state->timingRequestOut &&
       pa_stream_get_state(state->stream) == PA_STREAM_READY) {
-    pa_operation* op = pa_stream_update_timing_info(state->stream, onTimingUpdate, nullptr);
+    pa_operation* op = pa_stream_update_timing_info(state->stream, onTimingUpdate, state);
     state->timingRequestOut = op != nullptr;
     dropOperation(op);
   }
@@ -139,21 +144,22 @@ namespace {
 
 // A stream the server dropped plays nothing more: everything still queued on it comes back at
 // once, so a playback runs on to its end instead of waiting for buffers that never return.
-void returnEverything() {
-  for (const QueuedBuffer& b : state->queue) postDone(b.index);
+void returnEverything(PulseState* state) {
+  for (const QueuedBuffer& b : state->queue) postDone(state, b.index);
   state->queue.clear();
 }
 
-void onStreamState(pa_stream* s, void*) {
-  if (s == state->stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(s))) returnEverything();
-  signalLoop();
+void onStreamState(pa_stream* s, void* user) {
+  auto* state = static_cast<PulseState*>(user);
+  if (s == state->stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(s))) returnEverything(state);
+  signalLoop(state);
 }
 
 }  // namespace
 
 // ---- UI thread ----
 
-void closeStream() {
+void closeStream(PulseState* state) {
   if (!state->stream) return;
   pa_stream_set_state_callback(state->stream, nullptr, nullptr);
   pa_stream_set_write_callback(state->stream, nullptr, nullptr);
@@ -168,13 +174,13 @@ void closeStream() {
 namespace {
 
 // Lock held. Connects a playback stream for state->spec on the default output.
-bool connectStream() {
+bool connectStream(PulseState* state) {
   if (!state->contextReady) return false;
   pa_stream* s = pa_stream_new(state->context, "KORIMU", &state->spec, nullptr);
   if (!s) return false;
-  pa_stream_set_state_callback(s, onStreamState, nullptr);
-  pa_stream_set_write_callback(s, onWriteRequest, nullptr);
-  pa_stream_set_underflow_callback(s, onUnderflow, nullptr);
+  pa_stream_set_state_callback(s, onStreamState, state);
+  pa_stream_set_write_callback(s, onWriteRequest, state);
+  pa_stream_set_underflow_callback(s, onUnderflow, state);
   pa_buffer_attr attr;
   attr.maxlength = static_cast<uint32_t>(-1);
   attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetLatencyUsec, &state->spec));
@@ -207,51 +213,47 @@ bool connectStream() {
 
 }  // namespace
 
-bool openDevice(const WaveFormat& format, std::function<void(int)> bufferDone) {
-  if (!state) return false;
+bool openDevice(PulseState* state, const WaveFormat& format, std::function<void(int)> bufferDone) {
   pa_sample_spec spec;
   if (!sampleSpecFor(format, &spec)) return false;
   MainloopLock lock(state->loop);
   // Bumped under the lock: the server thread reads it there when it reports a buffer, so no
   // report of the old stream can carry the new number.
   ++state->generation;
-  closeStream();
+  closeStream(state);
   state->spec = spec;
-  if (!connectStream()) return false;
+  if (!connectStream(state)) return false;
   state->bufferDone = std::move(bufferDone);
   return true;
 }
 
-bool writeBuffer(int index, const uint8_t* data, size_t length) {
-  if (!state) return false;
+bool writeBuffer(PulseState* state, int index, const uint8_t* data, size_t length) {
   MainloopLock lock(state->loop);
   if (!state->stream) return false;
   state->bytesAccepted += length;
   state->queue.push_back(QueuedBuffer{index, data, length, 0, state->bytesAccepted});
   if (PA_STREAM_IS_GOOD(pa_stream_get_state(state->stream))) {
-    feedServer();
+    feedServer(state);
   } else {
-    returnEverything();
+    returnEverything(state);
   }
   return true;
 }
 
 // Drops the stream with everything queued in it; the next write reconnects with the same format.
-void resetDevice() {
-  if (!state) return;
+void resetDevice(PulseState* state) {
   MainloopLock lock(state->loop);
   ++state->generation;
   if (!state->stream) return;
-  closeStream();
-  connectStream();
+  closeStream(state);
+  connectStream(state);
 }
 
-void closeDevice() {
-  if (!state) return;
+void closeDevice(PulseState* state) {
   state->bufferDone = nullptr;
   MainloopLock lock(state->loop);
   ++state->generation;
-  closeStream();
+  closeStream(state);
 }
 
 }  // namespace korimu::pulse_detail

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,13 +53,18 @@ class PulseAudioBackend : public ::testing::Test {
     server_ = testing::sharedPulseServer(&why);
     if (!server_) GTEST_SKIP() << "no private sound server: " << why;
     processEventsUntil(0, [] { return true; });  // creates the application object
-    ASSERT_TRUE(installPulseAudioBackend());
+    output_ = PulseAudioOutput::connect();
+    ASSERT_TRUE(output_);
+    device_ = output_->backend();
   }
-  void TearDown() override { removePulseAudioBackend(); }
+  void TearDown() override {
+    device_ = AudioBackend{};
+    output_.reset();
+  }
 
   // Opens the default output and records the order of returned buffers.
   bool open(const WaveFormat& f) {
-    return audioBackend().open(f, [this](int index) {
+    return device_.open(f, [this](int index) {
       returned_.push_back(index);
       returnTimes_.push_back(std::chrono::steady_clock::now());
     });
@@ -68,22 +74,24 @@ class PulseAudioBackend : public ::testing::Test {
   }
 
   PrivatePulseServer* server_ = nullptr;
+  std::unique_ptr<PulseAudioOutput> output_;
+  AudioBackend device_;
   std::vector<int> returned_;
   std::vector<std::chrono::steady_clock::time_point> returnTimes_;
 };
 
 TEST_F(PulseAudioBackend, CountsTheServersOutputsAndNoRecorderForAMonitor) {
-  EXPECT_EQ(audioBackend().outputDeviceCount(), 1);
-  EXPECT_EQ(audioBackend().inputDeviceCount(), 0);  // the null sink only has a monitor
+  EXPECT_EQ(device_.outputDeviceCount(), 1);
+  EXPECT_EQ(device_.inputDeviceCount(), 0);  // the null sink only has a monitor
 }
 
 TEST_F(PulseAudioBackend, FormatQueryAndOpenAgree) {
   const WaveFormat playable[] = {pcm(44100, 2, 16), pcm(8000, 1, 8), pcm(11025, 2, 8),
                                  pcm(2000, 1, 16)};
   for (const WaveFormat& f : playable) {
-    EXPECT_TRUE(audioBackend().supportsFormat(f)) << f.samplesPerSec;
+    EXPECT_TRUE(device_.supportsFormat(f)) << f.samplesPerSec;
     EXPECT_TRUE(open(f)) << f.samplesPerSec;
-    audioBackend().close();
+    device_.close();
   }
   WaveFormat compressed = pcm(44100, 2, 16);
   compressed.formatTag = 2;
@@ -92,7 +100,7 @@ TEST_F(PulseAudioBackend, FormatQueryAndOpenAgree) {
   wrongAlign.blockAlign = 3;
   WaveFormat noRate = pcm(0, 1, 8);
   for (const WaveFormat& f : {compressed, oddBits, wrongAlign, noRate}) {
-    EXPECT_FALSE(audioBackend().supportsFormat(f));
+    EXPECT_FALSE(device_.supportsFormat(f));
     EXPECT_FALSE(open(f));
   }
 }
@@ -102,7 +110,7 @@ TEST_F(PulseAudioBackend, DeclaresTheRateItIsOpenedWith) {
     ASSERT_TRUE(open(pcm(rate, 2, 16)));
     const std::string inputs = server_->run("pactl list sink-inputs");
     EXPECT_NE(inputs.find("s16le 2ch " + std::to_string(rate) + "Hz"), std::string::npos) << inputs;
-    audioBackend().close();
+    device_.close();
   }
 }
 
@@ -112,15 +120,15 @@ TEST_F(PulseAudioBackend, ReturnsBuffersInOrderOnlyOnceTheyArePlayed) {
   const std::vector<uint8_t> second = pattern(f.avgBytesPerSec / 2, 2);
   ASSERT_TRUE(open(f));
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_TRUE(audioBackend().write(0, first.data(), first.size()));
-  ASSERT_TRUE(audioBackend().write(1, second.data(), second.size()));
+  ASSERT_TRUE(device_.write(0, first.data(), first.size()));
+  ASSERT_TRUE(device_.write(1, second.data(), second.size()));
   ASSERT_TRUE(waitForReturns(2));
   EXPECT_EQ(returned_, (std::vector<int>{0, 1}));
   // Copying into the server takes no time; playing half a second does.
   using std::chrono::milliseconds;
   EXPECT_GE(returnTimes_[0] - start, milliseconds(400));
   EXPECT_GE(returnTimes_[1] - start, milliseconds(900));
-  audioBackend().close();
+  device_.close();
 }
 
 TEST_F(PulseAudioBackend, TheOutputReceivesExactlyTheBytesWritten) {
@@ -129,14 +137,14 @@ TEST_F(PulseAudioBackend, TheOutputReceivesExactlyTheBytesWritten) {
   ASSERT_TRUE(server_->startCapture(file, "s16le", 44100, 2));
   std::vector<uint8_t> buffers[3] = {pattern(65536, 3), pattern(65536, 4), pattern(9000, 5)};
   ASSERT_TRUE(open(f));
-  ASSERT_TRUE(audioBackend().write(0, buffers[0].data(), buffers[0].size()));
-  ASSERT_TRUE(audioBackend().write(1, buffers[1].data(), buffers[1].size()));
+  ASSERT_TRUE(device_.write(0, buffers[0].data(), buffers[0].size()));
+  ASSERT_TRUE(device_.write(1, buffers[1].data(), buffers[1].size()));
   ASSERT_TRUE(waitForReturns(1));
   // Refill buffer 0 once it came back, as the engine does.
-  ASSERT_TRUE(audioBackend().write(0, buffers[2].data(), buffers[2].size()));
+  ASSERT_TRUE(device_.write(0, buffers[2].data(), buffers[2].size()));
   ASSERT_TRUE(waitForReturns(3));
   processEventsUntil(300, [] { return false; });  // let the monitor catch up
-  audioBackend().close();
+  device_.close();
   server_->stopCapture();
 
   const std::vector<uint8_t> heard = testing::readFile(file);
@@ -157,16 +165,16 @@ TEST_F(PulseAudioBackend, ResetForgetsQueuedBuffersAndTheDeviceStaysUsable) {
   const std::vector<uint8_t> longBuffer = pattern(f.avgBytesPerSec * 2, 6);  // two seconds
   const std::vector<uint8_t> shortBuffer = pattern(4410, 7);
   ASSERT_TRUE(open(f));
-  ASSERT_TRUE(audioBackend().write(0, longBuffer.data(), longBuffer.size()));
-  ASSERT_TRUE(audioBackend().write(1, shortBuffer.data(), shortBuffer.size()));
+  ASSERT_TRUE(device_.write(0, longBuffer.data(), longBuffer.size()));
+  ASSERT_TRUE(device_.write(1, shortBuffer.data(), shortBuffer.size()));
   processEventsUntil(100, [] { return false; });
-  audioBackend().reset();
+  device_.reset();
   EXPECT_FALSE(waitForReturns(1, 2500));  // neither buffer comes back
   EXPECT_TRUE(server_->run("pactl list sink-inputs").find("22050Hz") != std::string::npos);
-  ASSERT_TRUE(audioBackend().write(1, shortBuffer.data(), shortBuffer.size()));
+  ASSERT_TRUE(device_.write(1, shortBuffer.data(), shortBuffer.size()));
   ASSERT_TRUE(waitForReturns(1));
   EXPECT_EQ(returned_, std::vector<int>{1});
-  audioBackend().close();
+  device_.close();
   EXPECT_EQ(server_->run("pactl list short sink-inputs"), "");
 }
 
@@ -175,23 +183,25 @@ TEST(PulseAudioBackendLosingItsServer, HandsEveryQueuedBufferBack) {
   std::string why;
   if (!own.start(&why)) GTEST_SKIP() << "no private sound server: " << why;
   processEventsUntil(0, [] { return true; });
-  ASSERT_TRUE(installPulseAudioBackend());
+  std::unique_ptr<PulseAudioOutput> output = PulseAudioOutput::connect();
+  ASSERT_TRUE(output);
+  const AudioBackend device = output->backend();
   const WaveFormat f = pcm(44100, 2, 16);
   const std::vector<uint8_t> longBuffer = pattern(f.avgBytesPerSec * 2, 8);
   std::vector<int> returned;
-  ASSERT_TRUE(audioBackend().open(f, [&](int index) { returned.push_back(index); }));
-  ASSERT_TRUE(audioBackend().write(0, longBuffer.data(), longBuffer.size()));
-  ASSERT_TRUE(audioBackend().write(1, longBuffer.data(), longBuffer.size()));
+  ASSERT_TRUE(device.open(f, [&](int index) { returned.push_back(index); }));
+  ASSERT_TRUE(device.write(0, longBuffer.data(), longBuffer.size()));
+  ASSERT_TRUE(device.write(1, longBuffer.data(), longBuffer.size()));
   own.stop();
   // Both come back long before the four seconds they hold could have been played.
   EXPECT_TRUE(processEventsUntil(1500, [&] { return returned.size() == 2; }));
   EXPECT_EQ(returned, (std::vector<int>{0, 1}));
   // A refill after that comes straight back too.
-  ASSERT_TRUE(audioBackend().write(0, longBuffer.data(), 4096));
+  ASSERT_TRUE(device.write(0, longBuffer.data(), 4096));
   EXPECT_TRUE(processEventsUntil(1500, [&] { return returned.size() == 3; }));
-  EXPECT_EQ(audioBackend().outputDeviceCount(), 0);
-  audioBackend().close();
-  removePulseAudioBackend();
+  EXPECT_EQ(device.outputDeviceCount(), 0);
+  device.close();
+  output.reset();
   std::string ignored;
   if (PrivatePulseServer* shared = testing::sharedPulseServer(&ignored)) shared->pointClientsHere();
 }
@@ -200,9 +210,11 @@ TEST(PulseAudioBackendWithoutServer, InstallsNothingAndReportsNoDevice) {
   const char* previous = std::getenv("PULSE_SERVER");
   const std::string saved = previous ? previous : "";
   setenv("PULSE_SERVER", "unix:/nonexistent/korimu/native", 1);
-  EXPECT_FALSE(installPulseAudioBackend());
-  EXPECT_EQ(audioBackend().outputDeviceCount(), 0);
-  EXPECT_FALSE(audioBackend().supportsFormat(pcm(44100, 2, 16)));
+  const std::unique_ptr<PulseAudioOutput> output = PulseAudioOutput::connect();
+  EXPECT_FALSE(output);
+  const AudioBackend device = backendOf(output.get());
+  EXPECT_EQ(device.outputDeviceCount(), 0);
+  EXPECT_FALSE(device.supportsFormat(pcm(44100, 2, 16)));
   if (previous) {
     setenv("PULSE_SERVER", saved.c_str(), 1);
   } else {
