@@ -1,0 +1,206 @@
+// Runs and decodes on a worker thread: the hand-off between the worker and the window's thread,
+// and the property that matters, that a run or a decode on a worker leaves the window exactly as
+// the same run done at once on the window's thread.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "control/controller.h"
+#include "export/csv_export.h"
+#include "platform/message.h"
+#include "run/worker_handoff.h"
+#include "wave/sndfile_writer.h"
+#include "wave/wav_builder.h"
+
+namespace korimu {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The window's thread as a queue the test drains: the wakes the worker sends.
+struct ThreadedView : WindowView {
+  std::mutex mutex;
+  std::condition_variable woken;
+  std::deque<std::function<void()>> queue;
+  bool runsInBackground() override { return true; }
+  void wakeOwner(std::function<void()> task) override {
+    {
+      const std::lock_guard lock(mutex);
+      queue.push_back(std::move(task));
+    }
+    woken.notify_one();
+  }
+  // Runs what arrives until `idle` holds (a minute at most).
+  bool runUntil(const std::function<bool()>& idle) {
+    const auto deadline = std::chrono::steady_clock::now() + 1min;
+    while (!idle()) {
+      std::function<void()> task;
+      {
+        std::unique_lock lock(mutex);
+        if (!woken.wait_until(lock, deadline, [&] { return !queue.empty(); })) return false;
+        task = std::move(queue.front());
+        queue.pop_front();
+      }
+      task();
+    }
+    return true;
+  }
+};
+
+TEST(WorkerHandoff, TasksReachTheOwnerInOrderAndAWaitingWorkerGoesOnOnceItsTaskRan) {
+  ThreadedView owner;
+  std::vector<int> seen;
+  std::atomic<int> seenWhenWaitReturned{-1};
+  WorkerHandoff handoff([&] { owner.wakeOwner([&] { handoff.deliver(); }); });
+  handoff.start([&] {
+    for (int i = 0; i < 100; ++i) handoff.post([&seen, i] { seen.push_back(i); });
+    handoff.postAndWait([&seen] { seen.push_back(100); });
+    // Read on the worker once its wait is over: the owner ran everything up to the waited task.
+    seenWhenWaitReturned = 1;
+  });
+  ASSERT_TRUE(owner.runUntil([&] { return handoff.done(); }));
+  handoff.finish();
+  std::vector<int> expected(101);
+  for (int i = 0; i <= 100; ++i) expected[size_t(i)] = i;
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(seenWhenWaitReturned, 1);
+}
+
+TEST(WorkerHandoff, StopReleasesAWaitingWorkerAndTheEndWaitsForIt) {
+  std::atomic<bool> released{false};
+  {
+    WorkerHandoff handoff([] {});  // the owner never delivers
+    handoff.start([&] {
+      handoff.postAndWait([] {});
+      released = true;
+    });
+    handoff.requestStop();
+    // Leaving the scope joins the worker.
+  }
+  EXPECT_TRUE(released);
+}
+
+class BackgroundRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previousSink_ = setMessageSink(
+        [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
+    testing::FormatFields format;
+    format.rate = 22050;
+    file_ = dir_.write("tone.wav", testing::simpleWave(format, 2 * 22050 * 3));
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    savedCache_ = cache ? std::optional<std::string>(cache) : std::nullopt;
+    setenv("XDG_CACHE_HOME", (dir_.path() / "cache").c_str(), 1);
+  }
+  void TearDown() override {
+    setMessageSink(previousSink_);
+    if (savedCache_) {
+      setenv("XDG_CACHE_HOME", savedCache_->c_str(), 1);
+    } else {
+      unsetenv("XDG_CACHE_HOME");
+    }
+  }
+
+  // A controller of `view` with a file open and the settings of a run.
+  static void prepare(Controller& controller, const std::string& file, ViewMode view,
+                      AnalysisMethod method) {
+    controller.session().display.surfaces.window = Canvas(640, 383);
+    controller.session().document.fileName = file;
+    controller.openFile();
+    controller.session().settings.display = view;
+    controller.session().settings.method = method;
+    controller.session().settings.blockOrder = 10;
+  }
+
+  testing::TempDir dir_;
+  std::string file_;
+  std::vector<std::string> messages_;
+  MessageSink previousSink_;
+  std::optional<std::string> savedCache_;
+};
+
+TEST_F(BackgroundRunTest, ARunOnAWorkerLeavesTheWindowAsTheSameRunAtOnce) {
+  struct Case {
+    ViewMode view;
+    AnalysisMethod method;
+  };
+  for (const Case& c : {Case{kTimeFrequencyChart, kFft},
+                        {kTimeFrequencyChart, kDct},
+                        {kTimeFrequencyChart, kMem},
+                        {kTimeFrequencyChart, kWt},
+                        {kSpectrumLog, kDtft},
+                        {kLevelMeter, kFft},
+                        {kWaveZoom, kFft}}) {
+    SCOPED_TRACE(std::to_string(c.view) + " " + std::to_string(c.method));
+    WindowView atOnceView;
+    Controller atOnce(atOnceView);
+    prepare(atOnce, file_, c.view, c.method);
+    atOnce.command(kAnalyzeId);
+
+    ThreadedView workerView;
+    Controller worker(workerView);
+    prepare(worker, file_, c.view, c.method);
+    worker.command(kAnalyzeId);
+    EXPECT_TRUE(worker.busy()) << "the command returns while the run goes on";
+    ASSERT_TRUE(workerView.runUntil([&] { return !worker.busy(); }));
+
+    EXPECT_EQ(worker.session().display.surfaces.window.pixels(),
+              atOnce.session().display.surfaces.window.pixels());
+    EXPECT_EQ(worker.session().display.surfaces.backBuffer.pixels(),
+              atOnce.session().display.surfaces.backBuffer.pixels());
+    EXPECT_EQ(runCsv(worker.lastRun()), runCsv(atOnce.lastRun()));
+    EXPECT_EQ(worker.session().settings.display, atOnce.session().settings.display);
+    EXPECT_EQ(worker.state(), UiState::kFileSelected);
+  }
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(BackgroundRunTest, StopEndsARunOnAWorkerAndItsRecordSaysSo) {
+  ThreadedView view;
+  Controller controller(view);
+  prepare(controller, file_, kTimeFrequencyChart, kMem);
+  controller.session().settings.blockOrder = 14;
+  controller.command(kAnalyzeId);
+  controller.command(kStopId);
+  ASSERT_TRUE(view.runUntil([&] { return !controller.busy(); }));
+  EXPECT_TRUE(controller.lastRun().drawn);
+  EXPECT_FALSE(controller.lastRun().complete);
+  EXPECT_EQ(controller.state(), UiState::kFileSelected);
+}
+
+TEST_F(BackgroundRunTest, ADecodeOnAWorkerOpensTheCopyAsADecodeAtOnceDoes) {
+  const std::string flac = (dir_.path() / "tone.flac").string();
+  ASSERT_TRUE(testing::writeSndfile(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 1,
+                                    testing::multiTone16(22050, 1, 0.5)));
+  WindowView atOnceView;
+  Controller atOnce(atOnceView);
+  atOnce.session().display.surfaces.window = Canvas(640, 383);
+  atOnce.session().document.fileName = flac;
+  EXPECT_TRUE(atOnce.openFile());
+
+  ThreadedView workerView;
+  Controller worker(workerView);
+  worker.session().display.surfaces.window = Canvas(640, 383);
+  worker.session().document.fileName = flac;
+  EXPECT_FALSE(worker.openFile()) << "not open while it decodes";
+  EXPECT_EQ(worker.state(), UiState::kAnalysing);
+  ASSERT_TRUE(workerView.runUntil([&] { return !worker.busy(); }));
+
+  ASSERT_TRUE(worker.session().document.decodedFrom.has_value());
+  EXPECT_EQ(worker.session().document.wavePath(), atOnce.session().document.wavePath());
+  EXPECT_EQ(worker.session().display.surfaces.window.pixels(),
+            atOnce.session().display.surfaces.window.pixels());
+  EXPECT_EQ(worker.state(), UiState::kFileSelected);
+  EXPECT_TRUE(messages_.empty());
+}
+
+}  // namespace
+}  // namespace korimu
