@@ -78,7 +78,9 @@ void ClientArea::paintEvent(QPaintEvent* event) {
       luminance(text.red(), text.green(), text.blue()) >=
       luminance(window.red(), window.green(), window.blue());
   Canvas& canvas = clientCanvas();
-  if (fullPaintPending_) {
+  // During a run the display state is the run's: the whole client is composed once it is back,
+  // and meanwhile the canvas is shown as the run has drawn it.
+  if (fullPaintPending_ && !controller().busy()) {
     fullPaintPending_ = false;
     Session& session = controller().session();
     composeClientArea(session.display, session.settings, canvas, session.wave.source,

@@ -3,6 +3,11 @@
 // and a file handle of its own. Its own canvas is the one that counts; the window's canvas follows
 // it by the rectangles the run reports, each handed over as a copy of its pixels. When the run
 // ends, its display, tables and record become the window's.
+#include <algorithm>
+#include <chrono>
+#include <utility>
+#include <vector>
+
 #include "control/background_task.h"
 #include "control/controller.h"
 #include "display/status_texts.h"
@@ -23,6 +28,45 @@ CanvasPatch patchOf(const Canvas& canvas, const Rect& area) {
   patch.pixels.copyFrom(canvas, area.x, area.y, area.w, area.h, 0, 0);
   return patch;
 }
+
+Rect unionOf(const Rect& a, const Rect& b) {
+  const int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+  const int right = std::max(a.x + a.w, b.x + b.w), bottom = std::max(a.y + a.h, b.y + b.h);
+  return Rect{left, top, right - left, bottom - top};
+}
+
+bool touch(const Rect& a, const Rect& b) {
+  return a.x <= b.x + b.w && b.x <= a.x + a.w && a.y <= b.y + b.h && b.y <= a.y + a.h;
+}
+
+// The rectangles a run drew since its last hand-over: a chart's next columns join the ones before
+// them, the progress counter stays one rectangle of its own.
+class DirtyRects {
+ public:
+  void add(Rect area) {
+    if (area.w <= 0 || area.h <= 0) return;
+    // Whatever the new one touches merges into it, until it touches no other.
+    for (size_t i = 0; i < rects_.size();) {
+      if (touch(rects_[i], area)) {
+        area = unionOf(rects_[i], area);
+        rects_.erase(rects_.begin() + std::ptrdiff_t(i));
+        i = 0;
+      } else {
+        ++i;
+      }
+    }
+    rects_.push_back(area);
+  }
+  std::vector<Rect> take() { return std::exchange(rects_, {}); }
+  void clear() { rects_.clear(); }
+  bool empty() const { return rects_.empty(); }
+
+ private:
+  std::vector<Rect> rects_;
+};
+
+// How often a run hands what it drew to the window: as often as the window is woken.
+constexpr auto kHandOverInterval = std::chrono::milliseconds(4);
 
 }  // namespace
 
@@ -47,7 +91,13 @@ class WorkerRunListener : public RunListener {
   void end() override {
     if (closely_) wait([w = window_] { w->end(); });
   }
+  ~WorkerRunListener() override { handOverDrawing(); }
+  WorkerRunListener(const WorkerRunListener&) = delete;
+  WorkerRunListener& operator=(const WorkerRunListener&) = delete;
+
   bool cancelled() override {
+    if (std::chrono::steady_clock::now() - lastHandOver_ >= kHandOverInterval) handOverDrawing();
+    task_->handoff->flushIfDue();
     // Without a worker the window's own listener may stop the run (a test's Esc).
     const bool stop =
         task_->handoff->stopRequested() || (!task_->handoff->onWorker() && window_->cancelled());
@@ -70,17 +120,11 @@ class WorkerRunListener : public RunListener {
   }
   void clientChanged() override {
     const Canvas& shown = canvas();
-    post([c = controller_, patch = patchOf(shown, Rect{0, 0, shown.width(), shown.height()})] {
-      apply(*c, patch);
-      c->view_.refreshClient();
-    });
+    dirty_.add(Rect{0, 0, shown.width(), shown.height()});
   }
-  void clientAreaChanged(const Rect& area) override {
-    post([c = controller_, patch = patchOf(canvas(), area)] {
-      apply(*c, patch);
-      c->view_.refreshClientArea(patch.area);
-    });
-  }
+  // Gathered, and handed over every few milliseconds: a run draws a rectangle at every step, and
+  // the whole client a few times (each a megabyte to copy).
+  void clientAreaChanged(const Rect& area) override { dirty_.add(area); }
   void fileOpened(const WaveOpenResult& result) override {
     // The texts are the run's to draw: its canvas is the one that stays.
     Session& run = task_->session;
@@ -109,7 +153,22 @@ class WorkerRunListener : public RunListener {
     });
   }
   RunRecord* record() override { return &task_->record; }
+
+  // Hands the rectangles drawn since the last time to the window, as copies of their pixels.
+  void handOverDrawing() {
+    lastHandOver_ = std::chrono::steady_clock::now();
+    if (dirty_.empty()) return;
+    std::vector<CanvasPatch> patches;
+    for (const Rect& area : dirty_.take()) patches.push_back(patchOf(canvas(), area));
+    post([c = controller_, patches = std::move(patches)] {
+      for (const CanvasPatch& patch : patches) {
+        apply(*c, patch);
+        c->view_.refreshClientArea(patch.area);
+      }
+    });
+  }
   void message(std::string_view text, MessageKind kind) override {
+    handOverDrawing();  // the box stands over what the run has drawn so far
     wait([text = std::string(text), kind] { showMessage(text, kind); });
   }
 
@@ -128,6 +187,8 @@ class WorkerRunListener : public RunListener {
   const bool closely_;
   const bool diagnosticText_;
   bool stopShown_ = false;
+  DirtyRects dirty_;
+  std::chrono::steady_clock::time_point lastHandOver_ = std::chrono::steady_clock::now();
 };
 
 void Controller::analyze() {
@@ -136,7 +197,16 @@ void Controller::analyze() {
   Session& run = task->session;
   run.settings = session_.settings;
   run.document = session_.document;
+  // The display goes to the run as it is (its canvases move, nothing is copied); the window keeps a
+  // copy of its client canvas to show, in the memory its copy of the last run used.
+  DisplaySurfaces surfaces = std::move(session_.display.surfaces);
   run.display = session_.display;
+  run.display.surfaces = std::move(surfaces);
+  // (The chart's back buffer is the run's alone: the window reads it as empty meanwhile.)
+  session_.display.surfaces.backBuffer = Canvas();
+  Canvas& shown = session_.display.surfaces.window;
+  shown = std::move(spareClientCanvas_);
+  shown = run.display.surfaces.window;
   run.tables = std::move(session_.tables);
   run.memRunningMax = session_.memRunningMax;
   run.wholePlotCopies = session_.wholePlotCopies;
@@ -153,6 +223,7 @@ void Controller::finishRun(BackgroundTask& task) {
   Session& run = task.session;
   // The scheme may have changed while the run drew: the window's word is the current one.
   const bool darkScheme = display().darkScheme;
+  spareClientCanvas_ = std::move(clientCanvas());
   session_.display = std::move(run.display);
   display().darkScheme = darkScheme;
   session_.tables = std::move(run.tables);

@@ -164,6 +164,8 @@ class Controller : public PlaybackObserver {
   // The run or decode under way, and how deep its deliveries are nested (a message box during a
   // delivery delivers again; the task is wound up by the outermost).
   std::shared_ptr<BackgroundTask> background_;
+  // The window's copy of the client canvas during the last run, kept for the next one's.
+  Canvas spareClientCanvas_;
   int deliveryDepth_ = 0;
   // The command line's file is being opened (its decode may end later), and it failed to open.
   bool commandLineOpen_ = false;

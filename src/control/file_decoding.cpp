@@ -31,6 +31,7 @@ class WorkerDecodeProgress : public DecodeProgress {
     task_.handoff->post([show = show_, percent] { show(percent); });
   }
   bool cancelled() override {
+    task_.handoff->flushIfDue();
     // Without a worker the window's own listener may stop it (a test's Esc).
     return task_.handoff->stopRequested() || (!task_.handoff->onWorker() && window_.cancelled());
   }

@@ -315,9 +315,6 @@ int32_t overlayMethod(int32_t method, int32_t view) {
 }
 
 void runAnalysis(Session& session, RunListener& listener) {
-  // A run handles events between its blocks; a second Analyze arriving there must not start a
-  // run inside the run (it would re-open the file under the first one's reads).
-  if (session.busy) return;
   WaveSession& wave = session.wave;
   const Document& document = session.document;
   AppSettings& settings = session.settings;

@@ -18,8 +18,8 @@ struct Session {
 
   // The open document: what belongs to the file the user works on.
   Document document;
-  // An analysis run is under way (from the file's re-opening to its last block): a second
-  // Analyze is refused, and the window leaves the file alone.
+  // An analysis run is under way (from the file's re-opening to its last block); the window's
+  // session is busy while its run or decode works on a worker, and refuses a second one.
   bool busy = false;
   // The open file, its sample buffers and its playback.
   WaveSession wave;

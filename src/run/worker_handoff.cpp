@@ -25,19 +25,43 @@ void WorkerHandoff::start(Task work) {
       const std::lock_guard lock(mutex_);
       workReturned_ = true;
       wakeOwner = !std::exchange(woken_, true);
+      waiting_.store(false, std::memory_order_relaxed);
     }
     // The owner learns of the end as of a task: done() turns true when it delivers.
     if (wakeOwner) wake_();
   });
 }
 
-void WorkerHandoff::queue(Task task, uint64_t* number) {
+bool WorkerHandoff::wakeDue(bool urgent) {
+  if (woken_ || tasks_.empty()) return false;
+  const Clock::time_point now = Clock::now();
+  if (!urgent && now - lastWake_ < kWakeInterval) {
+    waiting_.store(true, std::memory_order_relaxed);
+    return false;
+  }
+  woken_ = true;
+  lastWake_ = now;
+  waiting_.store(false, std::memory_order_relaxed);
+  return true;
+}
+
+void WorkerHandoff::queue(Task task, uint64_t* number, bool urgent) {
   bool wakeOwner = false;
   {
     const std::lock_guard lock(mutex_);
     tasks_.push_back(std::move(task));
     *number = ++posted_;
-    wakeOwner = !std::exchange(woken_, true);
+    wakeOwner = wakeDue(urgent);
+  }
+  if (wakeOwner) wake_();
+}
+
+void WorkerHandoff::flushIfDue() {
+  if (!waiting_.load(std::memory_order_relaxed)) return;
+  bool wakeOwner = false;
+  {
+    const std::lock_guard lock(mutex_);
+    wakeOwner = wakeDue(false);
   }
   if (wakeOwner) wake_();
 }
@@ -48,7 +72,7 @@ void WorkerHandoff::post(Task task) {
     return;
   }
   uint64_t number = 0;
-  queue(std::move(task), &number);
+  queue(std::move(task), &number, false);
 }
 
 void WorkerHandoff::postAndWait(Task task) {
@@ -57,7 +81,7 @@ void WorkerHandoff::postAndWait(Task task) {
     return;
   }
   uint64_t number = 0;
-  queue(std::move(task), &number);
+  queue(std::move(task), &number, true);
   std::unique_lock lock(mutex_);
   ran_.wait(lock, [&] { return delivered_ >= number || stopRequested(); });
 }

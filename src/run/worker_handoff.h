@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -30,8 +31,13 @@ class WorkerHandoff {
   // Starts the work (once).
   void start(Task work);
 
-  // From the work: `task` is for the owner.
+  // From the work: `task` is for the owner. The owner is woken at most every kWakeInterval for
+  // what is posted (each wake costs both threads a system call and a switch); tasks posted
+  // sooner wait for the next wake, which flushIfDue gives once the interval is over.
   void post(Task task);
+  // From the work, at its frequent questions: wakes the owner for tasks left waiting once the
+  // interval has passed.
+  void flushIfDue();
   // From the work: waits until the owner has run `task` (a message box the run stops for), or
   // until a stop was requested.
   void postAndWait(Task task);
@@ -50,7 +56,12 @@ class WorkerHandoff {
   bool onWorker() const { return std::this_thread::get_id() == thread_.get_id(); }
 
  private:
-  void queue(Task task, uint64_t* number);
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::milliseconds kWakeInterval{4};
+
+  // Under the lock: whether the owner is to be woken now (`urgent`: at once).
+  bool wakeDue(bool urgent);
+  void queue(Task task, uint64_t* number, bool urgent);
 
   Task wake_;
   std::thread thread_;
@@ -59,6 +70,9 @@ class WorkerHandoff {
   std::condition_variable ran_;
   std::vector<Task> tasks_;
   bool woken_ = false;
+  // Tasks are queued that no wake has been sent for yet.
+  std::atomic<bool> waiting_{false};
+  Clock::time_point lastWake_{};
   bool workReturned_ = false;
   uint64_t posted_ = 0;
   uint64_t delivered_ = 0;

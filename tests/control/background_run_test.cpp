@@ -163,16 +163,19 @@ TEST_F(BackgroundRunTest, ARunOnAWorkerLeavesTheWindowAsTheSameRunAtOnce) {
   EXPECT_TRUE(messages_.empty());
 }
 
-TEST_F(BackgroundRunTest, StopEndsARunOnAWorkerAndItsRecordSaysSo) {
+TEST_F(BackgroundRunTest, StopEndsARunOnAWorkerAndASecondAnalyzeMeanwhileIsIgnored) {
   ThreadedView view;
   Controller controller(view);
   prepare(controller, file_, kTimeFrequencyChart, kMem);
   controller.session().settings.blockOrder = 14;
   controller.command(kAnalyzeId);
+  controller.session().settings.method = kFft;
+  controller.command(kAnalyzeId);  // while the first runs: no second run starts
   controller.command(kStopId);
   ASSERT_TRUE(view.runUntil([&] { return !controller.busy(); }));
   EXPECT_TRUE(controller.lastRun().drawn);
   EXPECT_FALSE(controller.lastRun().complete);
+  EXPECT_EQ(controller.lastRun().run.analysis.method, kMem);
   EXPECT_EQ(controller.state(), UiState::kFileSelected);
 }
 

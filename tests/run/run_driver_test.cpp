@@ -132,21 +132,6 @@ TEST(ChartRun, StopEndsTheRunAfterTheBlockInProgress) {
   EXPECT_TRUE(scope.progressBlanked());
 }
 
-TEST(ChartRun, AnAnalyzeArrivingDuringARunIsIgnored) {
-  RunScope scope;
-  scope.session.settings.display = kTimeFrequencyChart;
-  scope.session.settings.timeResolution = 4096;
-  scope.session.settings.blockOrder = 8;
-  scope.useFile(waveFile(mono16(11025), numberedBlocks(70, 4096)));
-  scope.onEvent = [&] {
-    if (scope.events == 2) runAnalysis(scope.session, scope);
-  };
-  runAnalysis(scope.session, scope);
-  ASSERT_EQ(scope.blocks.size(), 64u);
-  for (int k = 0; k < 64; ++k) EXPECT_EQ(firstSample(scope.blocks[size_t(k)]), k);
-  EXPECT_EQ(scope.runningStates, (std::vector<bool>{true, false}));
-}
-
 TEST(ChartRun, StereoBlocksReachTheAnalyserAsTheirMonoMix) {
   RunScope scope;
   scope.session.settings.display = kSpectrumLinear;
