@@ -120,9 +120,9 @@ class QtWindowView : public WindowView {
   }
 
   bool runsInBackground() override { return true; }
-  void wakeOwner(std::function<void()> task) override {
+  void wakeOwner(const std::function<void()>& task) override {
     // Posted to the application object's thread, the window's; safe from any thread.
-    QMetaObject::invokeMethod(qApp, std::move(task), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(qApp, task, Qt::QueuedConnection);
   }
   RunListener& runListener() override { return listener_; }
   void backgroundEnded() override {

@@ -100,7 +100,7 @@ class WorkerRunListener : public RunListener {
     task_->handoff->flushIfDue();
     // Without a worker the window's own listener may stop the run (a test's Esc).
     const bool stop =
-        task_->handoff->stopRequested() || (!task_->handoff->onWorker() && window_->cancelled());
+        task_->handoff->stopRequested() || (!task_->handoff->threaded() && window_->cancelled());
     if (stop && !stopShown_) {
       // Drawn here, at the run's question, where the window drew it between two steps.
       stopShown_ = true;
@@ -216,7 +216,7 @@ void Controller::analyze() {
     WorkerRunListener listener(*this, *task);
     runAnalysis(task->session, listener);
   };
-  startBackground(std::move(task));
+  startBackground(task);
 }
 
 void Controller::finishRun(BackgroundTask& task) {

@@ -284,7 +284,7 @@ void Controller::requestStop() {
   view_.refreshClient();
 }
 
-void Controller::startBackground(std::shared_ptr<BackgroundTask> task) {
+void Controller::startBackground(const std::shared_ptr<BackgroundTask>& task) {
   WorkerHandoff::Task wake;
   if (view_.runsInBackground()) {
     // The task may be gone when the window's thread gets to it: a stale wake does nothing.

@@ -114,7 +114,6 @@ class Controller : public PlaybackObserver {
   struct BackgroundTask;
 
  private:
-
   // The open file as the window asks for it: from `position`, playable when a device exists.
   WaveOpenRequest fileRequest() const;
   bool fileSelected() const;
@@ -133,7 +132,7 @@ class Controller : public PlaybackObserver {
   void saveNumbers();
   void analyze();
   // Starts `task`, whose work runs on a worker thread when the view has one, else at once.
-  void startBackground(std::shared_ptr<BackgroundTask> task);
+  void startBackground(const std::shared_ptr<BackgroundTask>& task);
   // The run's results become the window's: its display, tables, record and state.
   void finishRun(BackgroundTask& task);
   void finishDecode(BackgroundTask& task);

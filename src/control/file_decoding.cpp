@@ -33,7 +33,7 @@ class WorkerDecodeProgress : public DecodeProgress {
   bool cancelled() override {
     task_.handoff->flushIfDue();
     // Without a worker the window's own listener may stop it (a test's Esc).
-    return task_.handoff->stopRequested() || (!task_.handoff->onWorker() && window_.cancelled());
+    return task_.handoff->stopRequested() || (!task_.handoff->threaded() && window_.cancelled());
   }
 
  private:
@@ -58,7 +58,7 @@ void Controller::decodeInWindow(const std::string& source, const WaveOpenResult&
     task->decoded = decodedCopy(source, defaultDecodeCache(), progress);
   };
   enter(UiState::kAnalysing);
-  startBackground(std::move(task));
+  startBackground(task);
 }
 
 void Controller::finishDecode(BackgroundTask& task) {

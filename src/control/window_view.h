@@ -70,7 +70,7 @@ class WindowView {
   // for what they hand over; otherwise (the controller's tests) they run at once on the caller's.
   virtual bool runsInBackground() { return false; }
   // Called from a worker: `task` is to run on the window's thread soon, through its event queue.
-  virtual void wakeOwner(std::function<void()> /*task*/) {}
+  virtual void wakeOwner(const std::function<void()>& /*task*/) {}
   // What follows the runs on the window's thread: menu checks, the cross-section item, the
   // overview's diagnostic texts, and a test's watcher.
   virtual RunListener& runListener() { return quiet_; }

@@ -118,7 +118,8 @@ void WorkerHandoff::requestStop() {
 }
 
 void WorkerHandoff::finish() {
-  if (thread_.joinable() && !onWorker()) thread_.join();
+  // Only the owner holds the hand-off, so this never runs on the worker itself.
+  if (thread_.joinable()) thread_.join();
 }
 
 }  // namespace korimu

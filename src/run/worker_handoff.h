@@ -53,7 +53,8 @@ class WorkerHandoff {
   // Any thread: the work is to stop at its next question.
   void requestStop();
   bool stopRequested() const { return stop_.load(std::memory_order_relaxed); }
-  bool onWorker() const { return std::this_thread::get_id() == thread_.get_id(); }
+  // The work runs on a worker thread (else on the owner's, inside start()).
+  bool threaded() const { return static_cast<bool>(wake_); }
 
  private:
   using Clock = std::chrono::steady_clock;

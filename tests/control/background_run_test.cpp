@@ -31,10 +31,10 @@ struct ThreadedView : WindowView {
   std::condition_variable woken;
   std::deque<std::function<void()>> queue;
   bool runsInBackground() override { return true; }
-  void wakeOwner(std::function<void()> task) override {
+  void wakeOwner(const std::function<void()>& task) override {
     {
       const std::lock_guard lock(mutex);
-      queue.push_back(std::move(task));
+      queue.push_back(task);
     }
     woken.notify_one();
   }
