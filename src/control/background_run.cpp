@@ -58,7 +58,6 @@ class DirtyRects {
     rects_.push_back(area);
   }
   std::vector<Rect> take() { return std::exchange(rects_, {}); }
-  void clear() { rects_.clear(); }
   bool empty() const { return rects_.empty(); }
 
  private:

@@ -296,6 +296,11 @@ TEST_F(RunWindowTest, ARepaintAskedForDuringALongMemRunIsServedAtOnce) {
           .count();
   const double boundMs = kSanitized ? std::max(50.0, 10 * paintMs) : 50.0;
   buttonById(kAnalyzeId)->click();
+  // Stop is enabled once the window hears that the run has entered its running state.
+  const auto entered = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!buttonById(kStopId)->isEnabled() && std::chrono::steady_clock::now() < entered)
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  ASSERT_TRUE(buttonById(kStopId)->isEnabled()) << "the run never entered its running state";
   PaintCounter counter;
   shell().client->installEventFilter(&counter);
   std::vector<double> waits;
