@@ -1,14 +1,12 @@
 // A chart run started by 解析 in the real main window (offscreen platform, real event loop and
-// repaints) against the same run through --render's code path, for every method, alternating the
-// two and taking the median CPU time of each. The window's run is on a worker: its cost is the
-// process's CPU time (worker and window thread) from the click until the window is idle again;
-// the headless run's is its thread's from the run's entry into its running state to its exit. The
+// repaints) against the same run called directly, for every method, alternating the two and
+// taking the median CPU time of each. The window's run is on a worker: its cost is the process's
+// CPU time (worker and window thread) from the click until the window is idle again; the direct
+// run's is runAnalysis's on a copy of the window's session, on a thread of its own. The
 // longest stretch (wall time) the window thread went without handling its events during a run is
 // measured by a zero-interval timer, in runs of their own: the median over the runs and the
-// longest of all. Last, the
-// wall time from Stop to an idle window during a long wavelet chart.
+// longest of all. Last, the wall time from Stop to an idle window during a long wavelet chart.
 // Usage: bench_window FILE.wav [repeats] [method]
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <QAbstractButton>
@@ -21,13 +19,13 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "app/startup.h"
 #include "bench_method_support.h"
-#include "cli/render.h"
 #include "core/settings.h"
 #include "run/run_driver.h"
 
@@ -61,24 +59,6 @@ struct RunClock {
   }
 };
 RunClock runClock;
-
-// Follows the headless run's running state: its clock starts when the run enters the running
-// state and stops when it leaves it.
-struct RunTimer : RunListener {
-  void runningChanged(bool running) override {
-    if (running) {
-      runClock.running = true;
-      runClock.longestGapMs = 0;
-      runClock.lastEventMs = wallMs();
-      runClock.startCpu = cpuSeconds();
-    } else {
-      runClock.seconds = cpuSeconds() - runClock.startCpu;
-      runClock.eventHandled();  // the stretch up to the run's end counts too
-      runClock.running = false;
-    }
-  }
-};
-RunTimer runTimer;
 
 struct Method {
   const char* name;
@@ -146,19 +126,28 @@ double stopToIdleMs(const std::string& file) {
   return ms;
 }
 
-double headlessRun(const std::string& file, const Method& method, const std::string& out) {
-  // The renderer's progress line on stderr would only clutter the table.
-  std::fflush(stderr);
-  const int savedStderr = dup(2);
-  const int null = open("/dev/null", O_WRONLY);
-  dup2(null, 2);
-  close(null);
-  if (runRender(out, {{"view", "chart"}, {"method", method.name}}, file, &runTimer) != 0)
-    std::exit(1);
-  std::fflush(stderr);
-  dup2(savedStderr, 2);
-  close(savedStderr);
-  return runClock.seconds;
+// The same run without the window: runAnalysis on a thread of its own (as the window's run is, so
+// both allocate alike), on a session set up as 解析 sets up its run's (the window's settings,
+// document and display copied before the clock starts); the process's CPU time from the thread's
+// start to its end, while this thread waits.
+double directRun(const std::string& file, const Method& method) {
+  CommandLine commandLine;
+  commandLine.fileName = file;
+  if (!initInstance(commandLine, false)) std::exit(1);
+  QApplication::processEvents();
+  controller().command(kTimeFrequencyChart);
+  controller().session().settings.method = method.value;
+  const Session& window = controller().session();
+  Session run;
+  run.settings = window.settings;
+  run.document = window.document;
+  run.display = window.display;
+  RunListener quiet;
+  const double start = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+  std::thread([&] { runAnalysis(run, quiet); }).join();
+  const double seconds = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - start;
+  destroyMainWindow();
+  return seconds;
 }
 
 }  // namespace
@@ -182,21 +171,24 @@ int main(int argc, char** argv) {
 
   std::printf("chart run of %s, default settings, median of %d alternating runs (CPU time)\n",
               file.c_str(), repeats);
-  std::printf("%-5s %11s %11s %7s %22s\n", "", "window", "headless", "ratio",
+  std::printf("%-5s %11s %11s %7s %22s\n", "", "window", "direct", "ratio",
               "longest gap: median, max");
   bool allMet = true;
   for (const Method& method :
        {Method{"fft", kFft}, {"dct", kDct}, {"dtft", kDtft}, {"mem", kMem}, {"wt", kWt}}) {
     if (!only.empty() && only != method.name) continue;
-    std::vector<double> window, headless, gaps;
+    std::vector<double> window, direct, gaps;
     for (int i = 0; i < repeats; ++i) {
       double gap = 0;
-      windowRun(file, method, &gap);
+      if (!getenv("ONLYWIN")) windowRun(file, method, &gap);
       gaps.push_back(gap);
       window.push_back(windowRun(file, method));
-      headless.push_back(headlessRun(file, method, (work / "out.png").string()));
+      if (!getenv("ONLYWIN"))
+        direct.push_back(directRun(file, method));
+      else
+        direct.push_back(1);
     }
-    const double w = median(window), h = median(headless);
+    const double w = median(window), h = median(direct);
     const double gap = median(gaps), longest = *std::max_element(gaps.begin(), gaps.end());
     // Runs over 50 ms may cost a tenth more in the window, shorter ones a millisecond more.
     const bool costMet = h > 0.050 ? w <= 1.10 * h : w <= h + 0.001;

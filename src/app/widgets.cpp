@@ -39,6 +39,19 @@ QImage canvasImage(const Canvas& canvas, const QRect& area) {
   return image;
 }
 
+void drawCanvasPart(QPainter& painter, const Canvas& canvas, const QRect& area, QImage& converted) {
+  if (converted.width() != canvas.width() || converted.height() != canvas.height())
+    converted = QImage(canvas.width(), canvas.height(), QImage::Format_RGB32);
+  const QRect part = area.intersected(converted.rect());
+  const auto& pixels = canvas.pixels();
+  for (int y = part.top(); y <= part.bottom(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(converted.scanLine(y));
+    const uint32_t* from = pixels.data() + size_t(y) * size_t(canvas.width());
+    for (int x = part.left(); x <= part.right(); ++x) line[x] = 0xff000000u | from[x];
+  }
+  painter.drawImage(part.topLeft(), converted, part);
+}
+
 // ---- client area ----
 
 ClientArea::ClientArea(QWidget* parent, int width, int height, int depthBits) : QWidget(parent) {
@@ -85,14 +98,10 @@ void ClientArea::paintEvent(QPaintEvent* event) {
     Session& session = controller().session();
     composeClientArea(session.display, session.settings, canvas, session.wave.source,
                       session.document);
-    QPainter painter(this);
-    painter.drawImage(0, 0, canvasImage(canvas));
-    return;
   }
   // During a run only the few columns a block drew are due: convert just those.
-  const QRect area = event->rect();
   QPainter painter(this);
-  painter.drawImage(area.topLeft(), canvasImage(canvas, area));
+  drawCanvasPart(painter, canvas, event->rect(), shown_);
 }
 
 void ClientArea::mousePressEvent(QMouseEvent* event) {

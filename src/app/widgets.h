@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QMainWindow>
+#include <QPainter>
 #include <QPointer>
 #include <QWidget>
 
@@ -15,6 +16,9 @@ namespace korimu {
 // A canvas as a QImage (a copy), whole or the part of it inside `area`.
 QImage canvasImage(const Canvas& canvas);
 QImage canvasImage(const Canvas& canvas, const QRect& area);
+// Draws the part of `canvas` inside `area` at its place, converted into `converted`, which keeps
+// the canvas's size from one paint to the next.
+void drawCanvasPart(QPainter& painter, const Canvas& canvas, const QRect& area, QImage& converted);
 
 class ClientArea : public QWidget {
  public:
@@ -33,6 +37,7 @@ class ClientArea : public QWidget {
 
  private:
   bool fullPaintPending_ = true;
+  QImage shown_;  // the canvas as last painted
 };
 
 class OverviewWidget : public QWidget {

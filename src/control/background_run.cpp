@@ -24,9 +24,10 @@ struct CanvasPatch {
 };
 
 CanvasPatch patchOf(const Canvas& canvas, const Rect& area) {
-  CanvasPatch patch{area, Canvas(area.w, area.h, canvas.depthBits())};
-  patch.pixels.copyFrom(canvas, area.x, area.y, area.w, area.h, 0, 0);
-  return patch;
+  const int left = std::max(area.x, 0), top = std::max(area.y, 0);
+  const Rect inside{left, top, std::min(area.x + area.w, canvas.width()) - left,
+                    std::min(area.y + area.h, canvas.height()) - top};
+  return CanvasPatch{inside, canvas.part(inside.x, inside.y, inside.w, inside.h)};
 }
 
 Rect unionOf(const Rect& a, const Rect& b) {
@@ -64,8 +65,9 @@ class DirtyRects {
   std::vector<Rect> rects_;
 };
 
-// How often a run hands what it drew to the window: as often as the window is woken.
-constexpr auto kHandOverInterval = std::chrono::milliseconds(4);
+// How often a run hands what it drew to the window: as often as the window is woken, once a frame
+// of a 60 Hz display. A shorter run hands nothing over: the window takes its canvas at the end.
+constexpr auto kHandOverInterval = std::chrono::milliseconds(16);
 
 }  // namespace
 
@@ -90,7 +92,8 @@ class WorkerRunListener : public RunListener {
   void end() override {
     if (closely_) wait([w = window_] { w->end(); });
   }
-  ~WorkerRunListener() override { handOverDrawing(); }
+  // What is still to show is left to the end of the run, which hands the whole canvas over.
+  ~WorkerRunListener() override { task_->undelivered = dirty_.take(); }
   WorkerRunListener(const WorkerRunListener&) = delete;
   WorkerRunListener& operator=(const WorkerRunListener&) = delete;
 
@@ -114,14 +117,16 @@ class WorkerRunListener : public RunListener {
     post([c = controller_, w = window_, t = task_] {
       t->runEntered = true;
       w->runningChanged(true);
-      c->runStateChanged(true);
+      // A run that ended before the window heard it start was never seen running: its controls
+      // need not go off and on again (a repaint of each).
+      if (!t->handoff->workReturned()) c->runStateChanged(true);
     });
   }
   void clientChanged() override {
     const Canvas& shown = canvas();
     dirty_.add(Rect{0, 0, shown.width(), shown.height()});
   }
-  // Gathered, and handed over every few milliseconds: a run draws a rectangle at every step, and
+  // Gathered, and handed over once a display frame: a run draws a rectangle at every step, and
   // the whole client a few times (each a megabyte to copy).
   void clientAreaChanged(const Rect& area) override { dirty_.add(area); }
   void fileOpened(const WaveOpenResult& result) override {
@@ -232,7 +237,7 @@ void Controller::finishRun(BackgroundTask& task) {
   session_.document.lastRunMethod = run.document.lastRunMethod;
   // A run that never began drawing leaves the last run's numbers as they were.
   if (task.record.drawn) lastRun_ = std::move(task.record);
-  view_.refreshClient();
+  for (const Rect& area : task.undelivered) view_.refreshClientArea(area);
   if (task.runEntered) {
     runStateChanged(false);
     view_.runListener().runningChanged(false);

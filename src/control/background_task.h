@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "control/controller.h"
 #include "run/run_record.h"
@@ -25,6 +26,9 @@ struct Controller::BackgroundTask {
   Session session;
   RunRecord record;
   bool runEntered = false;
+  // What the run drew after its last hand-over: the window takes the run's canvas whole at the
+  // end, so only these parts of it need showing again.
+  std::vector<Rect> undelivered;
 
   // A decode: the source's open, which the reader refused, and what the decode made of it.
   WaveOpenResult refused;

@@ -211,6 +211,23 @@ int Canvas::textOut(int x, int y, std::string_view utf8, const TextStyle& style)
   return cx - x;
 }
 
+Canvas Canvas::part(int x, int y, int w, int h) const {
+  const int left = std::max(x, 0), top = std::max(y, 0);
+  const int right = std::min(x + w, width_), bottom = std::min(y + h, height_);
+  Canvas out;
+  out.depthBits_ = depthBits_;
+  if (right <= left || bottom <= top) return out;
+  out.width_ = right - left;
+  out.height_ = bottom - top;
+  // Row by row into reserved memory: the copy's pixels are written once, never cleared first.
+  out.pixels_.reserve(size_t(out.width_) * size_t(out.height_));
+  for (int row = top; row < bottom; ++row) {
+    const auto from = pixels_.begin() + std::ptrdiff_t(size_t(row) * size_t(width_) + size_t(left));
+    out.pixels_.insert(out.pixels_.end(), from, from + out.width_);
+  }
+  return out;
+}
+
 void Canvas::copyFrom(const Canvas& source, int sx, int sy, int w, int h, int dx, int dy) {
   // Clip the rectangle to both surfaces.
   const int skipX = std::max({0, -sx, -dx}), skipY = std::max({0, -sy, -dy});

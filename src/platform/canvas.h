@@ -72,6 +72,9 @@ class Canvas {
   // BitBlt SRCCOPY from another canvas; the source is clipped to its own bounds.
   void copyFrom(const Canvas& source, int sx, int sy, int w, int h, int dx, int dy);
 
+  // A canvas of the same depth holding a copy of the part inside the rectangle (clipped).
+  Canvas part(int x, int y, int w, int h) const;
+
   const std::vector<uint32_t>& pixels() const { return pixels_; }
   // Fills everything with one colour (used when a surface is created).
   void clear(Rgb colour);

@@ -6,6 +6,7 @@ namespace korimu {
 
 double chartCellDecibels(const RunRecord& record, int row, int column) {
   const ChartCells& cells = record.chartCells;
+  if (!cells.allocated()) return decibelsOf(0.0, 1.0);
   const size_t i = ChartCells::at(row, column);
   const int block = cells.blocks[i];
   const double zeroDb = block >= 0 && size_t(block) < record.chartBlocks.size()
@@ -23,9 +24,11 @@ ChartColumn chartColumnOf(const RunRecord& record, int column) {
     const size_t i = ChartCells::at(row, out.column);
     const auto e = size_t(element);
     out.frequencies[e] = record.chartRowFrequencies[size_t(row)];
-    out.depths[e] = cells.depths[i];
-    out.powers[e] = cells.powers[i];
-    out.cellDrawn[e] = cells.blocks[i] >= 0;
+    // A record of another view has no cells: each reads as a cell no block drew.
+    const bool cell = cells.allocated();
+    out.depths[e] = cell ? cells.depths[i] : 255;
+    out.powers[e] = cell ? cells.powers[i] : 0.0;
+    out.cellDrawn[e] = cell && cells.blocks[i] >= 0;
     out.decibels[e] = chartCellDecibels(record, row, out.column);
     out.drawn = out.drawn || out.cellDrawn[e];
     if (out.depths[e] < out.depths[size_t(out.loudest)]) out.loudest = element;

@@ -79,11 +79,19 @@ struct ChartBlock {
 
 // The chart's cells, row 0 the top: the depth each cell is drawn at, the power that depth came
 // from and the block that drew it (-1 for a cell no block drew, which shows the cleared chart).
+// Only a chart run has them (a megabyte and more): `allocate` gives it the cleared chart.
 struct ChartCells {
-  std::vector<uint8_t> depths = std::vector<uint8_t>(size_t{kChartRows} * kChartColumns, 255);
-  std::vector<double> powers = std::vector<double>(size_t{kChartRows} * kChartColumns, 0.0);
-  std::vector<int16_t> blocks = std::vector<int16_t>(size_t{kChartRows} * kChartColumns, -1);
+  std::vector<uint8_t> depths;
+  std::vector<double> powers;
+  std::vector<int16_t> blocks;
 
+  void allocate() {
+    const size_t count = size_t{kChartRows} * kChartColumns;
+    depths.assign(count, 255);
+    powers.assign(count, 0.0);
+    blocks.assign(count, -1);
+  }
+  bool allocated() const { return !depths.empty(); }
   static size_t at(int row, int column) { return size_t(row) * kChartColumns + size_t(column); }
   void set(int row, int column, uint8_t depth, double power, int block) {
     const size_t i = at(row, column);

@@ -108,6 +108,11 @@ bool WorkerHandoff::done() {
   return workReturned_ && delivered_ == posted_;
 }
 
+bool WorkerHandoff::workReturned() {
+  const std::lock_guard lock(mutex_);
+  return workReturned_;
+}
+
 void WorkerHandoff::requestStop() {
   {
     // Under the lock, so a worker about to wait for a task sees the stop.

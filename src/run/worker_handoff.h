@@ -47,6 +47,8 @@ class WorkerHandoff {
   void deliver();
   // The work has returned and every task it posted has run: finish() may follow.
   bool done();
+  // The work has returned (some of its tasks may still be queued).
+  bool workReturned();
   // On the owner's thread, once done() (or to give up the work): waits for the thread.
   void finish();
 
@@ -58,7 +60,8 @@ class WorkerHandoff {
 
  private:
   using Clock = std::chrono::steady_clock;
-  static constexpr std::chrono::milliseconds kWakeInterval{4};
+  // A frame of a 60 Hz display: a run that ends sooner wakes its owner once, at its end.
+  static constexpr std::chrono::milliseconds kWakeInterval{16};
 
   // Under the lock: whether the owner is to be woken now (`urgent`: at once).
   bool wakeDue(bool urgent);
@@ -73,7 +76,7 @@ class WorkerHandoff {
   bool woken_ = false;
   // Tasks are queued that no wake has been sent for yet.
   std::atomic<bool> waiting_{false};
-  Clock::time_point lastWake_{};
+  Clock::time_point lastWake_ = Clock::now();
   bool workReturned_ = false;
   uint64_t posted_ = 0;
   uint64_t delivered_ = 0;
