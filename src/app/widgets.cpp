@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QUrl>
@@ -168,6 +169,11 @@ void OverviewWidget::paintEvent(QPaintEvent*) {
   }
   QPainter painter(this);
   painter.drawImage(0, 0, canvasImage(canvas_));
+}
+
+void OverviewWidget::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) controller().clickOverview(event->position().x());
+  QWidget::mousePressEvent(event);
 }
 
 // ---- span combobox ----

@@ -54,6 +54,7 @@ class OverviewWidget : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
 
  private:
   void paintFromFile();

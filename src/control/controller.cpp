@@ -397,6 +397,17 @@ void Controller::navigationCommand(int id) {
   positionChanged();
 }
 
+void Controller::clickOverview(double x) {
+  if (state_ != UiState::kFileSelected || session_.busy || session_.wave.playback.playing) return;
+  const WaveSource& facts = session_.wave.source;
+  const uint32_t position =
+      positionUnderStripX(x, session_.document.position, session_.settings.framesPerColumn,
+                          DataExtent{facts.blockAlign, facts.dataSize, facts.bytesPerSecond});
+  if (position == session_.document.position) return;
+  session_.document.position = position;
+  positionChanged();
+}
+
 void Controller::command(int id, int notification) {
   const bool click = notification == kNotifyClick;
   switch (id) {

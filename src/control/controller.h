@@ -74,6 +74,9 @@ class Controller : public PlaybackObserver {
   bool overviewRepaintPending() const { return overviewRepaintPending_; }
   // A left click in the client area (ignored while busy).
   void clickClientArea(int x, int y);
+  // A left click at x (pixels, fractions allowed) in the overview strip: while nothing runs or
+  // plays, the position moves to the frame under the pointer, as the navigation buttons move it.
+  void clickOverview(double x);
   // Redraws the position text and the overview after `position` moved.
   void positionChanged();
   // Help (1105, F1) for a program at modulePath: its help page in the browser, or a message

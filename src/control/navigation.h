@@ -27,4 +27,10 @@ bool isNavigationCommand(int id);
 // shorter than one frame is 0, so the position never leaves the data.
 uint32_t navigatedPosition(int command, uint32_t position, const DataExtent& extent);
 
+// The position of the frame under x (in strip pixels, fractions allowed) of an overview strip
+// that starts at `position` with `framesPerColumn` frames a pixel column: rounded to a whole frame
+// and kept inside the data (at most its last frame).
+uint32_t positionUnderStripX(double x, uint32_t position, int64_t framesPerColumn,
+                             const DataExtent& extent);
+
 }  // namespace korimu

@@ -59,6 +59,27 @@ TEST_F(ControlBarTest, NavigationButtonsStepAndWrap) {
   EXPECT_EQ(controller().session().document.position, 210u);
 }
 
+TEST_F(ControlBarTest, AClickInTheOverviewMovesThePositionOnlyWhileIdle) {
+  startWithFile();
+  const int framesPerColumn = controller().session().settings.framesPerColumn;
+  ASSERT_GT(kDataSize, uint32_t(20 * framesPerColumn));
+  QTest::mouseClick(shell().overview, Qt::LeftButton, Qt::NoModifier, QPoint(20, 5));
+  EXPECT_EQ(controller().session().document.position, uint32_t(20 * framesPerColumn));
+  EXPECT_TRUE(shell().overview->redrawPending());  // the strip starts there now
+  QTest::mouseClick(shell().overview, Qt::RightButton, Qt::NoModifier, QPoint(2, 5));
+  EXPECT_EQ(controller().session().document.position, uint32_t(20 * framesPerColumn));
+  // While a run works nothing moves.
+  controller().session().settings.display = kTimeFrequencyChart;
+  controller().session().settings.method = kWt;
+  controller().session().settings.blockOrder = 16;  // long enough to be clicked during
+  click(kAnalyzeId);
+  ASSERT_TRUE(controller().busy());
+  QTest::mouseClick(shell().overview, Qt::LeftButton, Qt::NoModifier, QPoint(1, 5));
+  EXPECT_EQ(controller().session().document.position, uint32_t(20 * framesPerColumn));
+  controller().requestStop();
+  waitWhileBusy();
+}
+
 TEST_F(ControlBarTest, ArrowsStepFromAnyControlWhileNavigationIsEnabled) {
   startWithFile();
   key(kSpanComboId, Qt::Key_Right);
