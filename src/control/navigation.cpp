@@ -47,7 +47,8 @@ uint32_t navigatedPosition(int command, uint32_t position, const DataExtent& e) 
 uint32_t positionUnderStripX(double x, uint32_t position, int64_t framesPerColumn,
                              const DataExtent& e) {
   if (e.blockAlign == 0 || !(x >= 0)) return position;
-  const auto frames = static_cast<uint64_t>(std::llround(x * double(std::max<int64_t>(framesPerColumn, 1))));
+  const auto frames =
+      static_cast<uint64_t>(std::llround(x * double(std::max<int64_t>(framesPerColumn, 1))));
   const uint64_t wanted = uint64_t{position} + frames * e.blockAlign;
   return static_cast<uint32_t>(std::min<uint64_t>(wanted, lastFrame(e)));
 }

@@ -279,9 +279,13 @@ void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
     bytePosition += readLength;
     analysis.chartBlock(block, blockFrames, column, width);
     painted = std::min(column + width, int{kPlotWidth});
-    for (int i = 0; i < skipped; ++i) {
-      readLength = readBlock(wave, readLength);
-      bytePosition += readLength;
+    if (skipped > 0) {
+      // The blocks a column stands for beyond its first are passed over, not read: a chart over
+      // a whole recording reads only what it analyses. Past the data's end nothing follows.
+      const uint64_t next = bytePosition + uint64_t(skipped) * readLength;
+      const uint64_t end = wave.source.dataSize;
+      if (next >= end || !seekData(wave.source, uint32_t(next))) break;
+      bytePosition = next;
     }
     if (analysis.progress.cancelled()) break;
   }

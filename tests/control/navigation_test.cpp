@@ -50,14 +50,14 @@ TEST(Navigation, AStripClickGoesToTheFrameUnderThePointerInsideTheData) {
     uint32_t expected;
   };
   for (const Case& c : {
-           Case{0, 400, 512, 400},                       // the strip's first frame
-           Case{1, 0, 512, 512 * 4},                     // one column on
-           Case{100.25, 8, 1024, 8 + 102656 * 4},        // 100.25 x 1024 frames
-           Case{2.0004, 0, 1, 2 * 4},                    // rounded to the nearest frame
-           Case{2.6, 0, 1, 3 * 4},                       //
-           Case{511.9, 0, 1024, 1764000 - 4},            // past the data: its last frame
-           Case{3, 4294967000u, 1 << 21, 1764000 - 4},   // no 32-bit wrap on the way
-           Case{-1, 40, 512, 40},                        // left of the strip: nothing moves
+           Case{0, 400, 512, 400},                      // the strip's first frame
+           Case{1, 0, 512, 512 * 4},                    // one column on
+           Case{100.25, 8, 1024, 8 + 102656 * 4},       // 100.25 x 1024 frames
+           Case{2.0004, 0, 1, 2 * 4},                   // rounded to the nearest frame
+           Case{2.6, 0, 1, 3 * 4},                      //
+           Case{511.9, 0, 1024, 1764000 - 4},           // past the data: its last frame
+           Case{3, 4294967000u, 1 << 21, 1764000 - 4},  // no 32-bit wrap on the way
+           Case{-1, 40, 512, 40},                       // left of the strip: nothing moves
        })
     EXPECT_EQ(positionUnderStripX(c.x, c.position, c.framesPerColumn, kStereo), c.expected)
         << c.x << " " << c.position << " " << c.framesPerColumn;

@@ -281,3 +281,49 @@ TEST(RunFailures, AFileThatNoLongerOpensDoesNothingElse) {
 
 }  // namespace
 }  // namespace korimu
+
+namespace korimu {
+namespace {
+
+// A run scope that keeps the run's numbers.
+struct RecordingScope : testing::RunScope {
+  RunRecord numbers;
+  RunRecord* record() override { return &numbers; }
+};
+
+RunRecord chartAt(const std::vector<uint8_t>& file, uint32_t position, int framesPerColumn) {
+  RecordingScope scope;
+  scope.session.settings.display = kTimeFrequencyChart;
+  scope.session.settings.method = kFft;
+  scope.session.settings.timeResolution = 256;
+  scope.session.settings.blockOrder = 8;
+  scope.session.settings.framesPerColumn = framesPerColumn;
+  scope.useFile(file, position);
+  runAnalysis(scope.session, scope);
+  return std::move(scope.numbers);
+}
+
+TEST(ChartRun, EveryColumnOfAWideChartIsTheBlockAtItsPositionAnalysedAlone) {
+  // Noise, so that no two blocks agree by chance; 2048 frames a column pass over seven of every
+  // eight 256-frame blocks.
+  std::vector<int> samples(512 * 2048 + 1000);
+  uint32_t state = 12345;
+  for (int& v : samples) v = int((state = state * 1664525u + 1013904223u) >> 16) - 32768;
+  const std::vector<uint8_t> file = waveFile(mono16(11025), pcm16(samples));
+  const RunRecord wide = chartAt(file, 0, 2048);
+  ASSERT_EQ(wide.chartBlocks.size(), 512u);
+  for (size_t k : {size_t{0}, size_t{1}, size_t{137}, size_t{511}}) {
+    const ChartBlock& block = wide.chartBlocks[k];
+    EXPECT_EQ(block.bytePosition, k * 2048 * 2);
+    const RunRecord alone = chartAt(file, uint32_t(block.bytePosition), 1);
+    ASSERT_FALSE(alone.chartBlocks.empty());
+    for (int row = 0; row < kChartRows; ++row) {
+      const size_t there = ChartCells::at(row, block.column), here = ChartCells::at(row, 0);
+      ASSERT_EQ(wide.chartCells.powers[there], alone.chartCells.powers[here]) << k << " " << row;
+      ASSERT_EQ(wide.chartCells.depths[there], alone.chartCells.depths[here]) << k << " " << row;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace korimu
