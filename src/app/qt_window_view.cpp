@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QMenu>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <memory>
 
@@ -42,6 +43,15 @@ class QtWindowView : public WindowView {
   }
   std::string spanText() override {
     return shell().spanCombo ? shell().spanCombo->currentText().toStdString() : std::string();
+  }
+  void setSpanLabels(const std::vector<std::string>& labels) override {
+    QComboBox* combo = shell().spanCombo;
+    if (!combo) return;
+    const QString selected = combo->currentText();
+    const QSignalBlocker quiet(combo);
+    combo->clear();
+    for (const std::string& label : labels) combo->addItem(QString::fromStdString(label));
+    combo->setCurrentIndex(std::max(combo->findText(selected), 0));
   }
   void setGainCaption(const std::string& utf8) override {
     if (QAbstractButton* at = buttonById(kGainAtId)) at->setText(QString::fromStdString(utf8));

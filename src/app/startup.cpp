@@ -33,6 +33,7 @@
 #include "core/layout.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
+#include "core/span.h"
 #include "display/chart.h"
 #include "display/peak_readout.h"
 #include "display/status_texts.h"
@@ -49,10 +50,6 @@
 namespace korimu {
 
 namespace {
-
-// The eleven spans of the overview, right-aligned by leading blanks.
-constexpr const char* kSpanItems[] = {"524288", "262144", "131072", " 65536", " 32768", " 16384",
-                                      "  8192", "  4096", "  2048", "  1024", "   512"};
 
 // Runs `action` once, as soon as `widget`'s window is shown on the screen.
 class OnFirstExpose : public QObject {
@@ -310,8 +307,9 @@ bool initInstance(const CommandLine& commandLine, bool showMessageBoxes, AudioBa
   s.window->show();
 
   createChildren(s.client);
-  for (const char* item : kSpanItems) s.spanCombo->addItem(QString::fromUtf8(item));
-  s.spanCombo->setCurrentIndex(1);
+  // The spans without a file; an open file adds what it needs to be seen whole.
+  for (const std::string& item : spanLabels(0)) s.spanCombo->addItem(QString::fromStdString(item));
+  s.spanCombo->setCurrentIndex(s.spanCombo->findText("262144"));
   settings.framesPerColumn = 262144 / kPlotWidth;
   buttonById(kNormalZoomId)->setChecked(true);
   buttonById(kGainX1Id)->setChecked(true);

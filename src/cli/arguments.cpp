@@ -154,8 +154,9 @@ Options of --render (those not given come from the settings file and the start-u
                           1 Db/Bb minor, 2 D/B minor, 3 Eb/C minor, 4 E/C# minor, 5 F/D minor,
                           6 Gb/Eb minor, 7 G/E minor, 8 Ab/F minor, 9 A/F# minor,
                           10 Bb/G minor, 11 B/G# minor
-  --span FRAMES           frames the overview strip and the chart cover, a power of two from
-                          512 to 524288 (the chart draws FRAMES/512 frames per column)
+  --span FRAMES|whole     frames the overview strip and the chart cover, a power of two from
+                          512 to 1073741824 (the chart draws FRAMES/512 frames per column), or
+                          whole: the file from the position to its end
   --zoom 1|2              vertical zoom of the overview waveform: 1 standard, 2 double
   --position BYTES        where the analysis starts, in bytes from the start of the samples
                           (a whole number of frames)

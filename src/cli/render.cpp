@@ -15,6 +15,7 @@
 #include "core/layout.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
+#include "core/span.h"
 #include "display/chart.h"
 #include "display/client_area.h"
 #include "display/display_state.h"
@@ -117,9 +118,15 @@ bool applyOption(const std::string& name, const std::string& value, AppSettings&
   if (name == "key") return chooseInt(name, value, 0, 11, s.musicalKey, error);
   if (name == "zoom") return chooseInt(name, value, 1, 2, s.amplitudeZoom, error);
   if (name == "span") {
-    int32_t span = 0;
-    if (!chooseInt(name, value, 512, 524288, span, error, true)) return false;
-    s.framesPerColumn = span / kPlotWidth;
+    // "whole": the file from the position to its end, worked out once the file is open.
+    s.wholeSpan = value == "whole";
+    if (s.wholeSpan) return true;
+    long long span = 0;
+    if (!chooseNumber(name, value, 512, kWidestSpanFrames, true, span, error)) {
+      error += ", or whole";
+      return false;
+    }
+    s.framesPerColumn = int32_t(span / kPlotWidth);
     return true;
   }
   if (name == "jobs") {
@@ -313,6 +320,11 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
       return 2;
     }
     document.position = choices.position;
+  }
+  if (session.settings.wholeSpan) {
+    const WaveSource& facts = wave.source;
+    session.settings.framesPerColumn = wholeSpanFramesPerColumn(
+        facts.blockAlign != 0 ? (facts.dataSize - document.position) / facts.blockAlign : 0);
   }
   std::string reason;
   for (const std::string& path : {outputPath, csvPath}) {

@@ -9,6 +9,7 @@
 #include "core/layout.h"
 #include "core/program_files.h"
 #include "core/settings.h"
+#include "core/span.h"
 #include "display/chart.h"
 #include "display/client_area.h"
 #include "display/display_state.h"
@@ -123,7 +124,29 @@ void Controller::fileOpened(const WaveOpenResult& result) {
     view_.refreshClient();
 }
 
+void Controller::followWholeSpan() {
+  AppSettings& settings = session_.settings;
+  if (!settings.wholeSpan) return;
+  const WaveSource& facts = session_.wave.source;
+  const uint32_t position = std::min(session_.document.position, facts.dataSize);
+  settings.framesPerColumn = wholeSpanFramesPerColumn(
+      facts.blockAlign != 0 ? (facts.dataSize - position) / facts.blockAlign : 0);
+}
+
+void Controller::offerSpans(uint64_t fileFrames) {
+  view_.setSpanLabels(spanLabels(fileFrames));
+  // A span no longer listed gives way to the first; "全体" follows the file.
+  spanCommand(kNotifyCloseUp);
+  followWholeSpan();
+}
+
 void Controller::positionChanged() {
+  if (session_.settings.wholeSpan) {
+    followWholeSpan();
+    drawSpanText(display(), clientCanvas(), session_.wave.source,
+                 session_.settings.framesPerColumn);
+    rangeMarkerUnlessChart();
+  }
   drawPositionText(clientCanvas(), session_.wave.source, session_.document.position);
   view_.refreshClient();
   view_.invalidateOverview();
@@ -196,6 +219,9 @@ bool Controller::takeSource(const SourceOpenResult& source) {
     reportOpenFailure(source.wave, failureLine_);
     return false;
   }
+  // The span list offers what this file needs to be seen whole.
+  const WaveSource& facts = session_.wave.source;
+  offerSpans(facts.blockAlign != 0 ? facts.dataSize / facts.blockAlign : 1);
   fileOpened(source.wave);
   const bool result = reportOpenFailure(source.wave, failureLine_);
   if (!result) {
@@ -366,10 +392,17 @@ void Controller::selectView(ViewMode id) {
 void Controller::spanCommand(int notification) {
   if (notification != kNotifyCloseUp && notification != kNotifyKillFocus) return;
   const std::string text = view_.spanText();
-  if (text.empty()) return;                                 // no combobox to read
-  const int frames = std::atoi(text.c_str()) / kPlotWidth;  // the span over the columns
-  if (frames == session_.settings.framesPerColumn) return;
-  session_.settings.framesPerColumn = frames;
+  if (text.empty()) return;  // no combobox to read
+  const SpanChoice choice = spanOfLabel(text);
+  if (!choice.valid) return;
+  AppSettings& settings = session_.settings;
+  const int32_t before = settings.framesPerColumn;
+  settings.wholeSpan = choice.whole;
+  if (choice.whole)
+    followWholeSpan();
+  else
+    settings.framesPerColumn = int32_t(choice.frames / kPlotWidth);  // the span over the columns
+  if (settings.framesPerColumn == before) return;
   view_.invalidateOverview();
   drawSpanText(display(), clientCanvas(), session_.wave.source, session_.settings.framesPerColumn);
 

@@ -79,6 +79,10 @@ class Controller : public PlaybackObserver {
   void clickOverview(double x);
   // Redraws the position text and the overview after `position` moved.
   void positionChanged();
+  // With the whole-file span, its frames per column follow the file and the position.
+  void followWholeSpan();
+  // The span list for a file of `fileFrames` frames (0: none).
+  void offerSpans(uint64_t fileFrames);
   // Help (1105, F1) for a program at modulePath: its help page in the browser, or a message
   // naming the page when it is missing.
   void showHelpPage(const std::string& modulePath);

@@ -77,6 +77,7 @@ void Controller::forgetFile() {
   // The chart, its peak box and the numbers behind them belong to the file that was open before.
   view_.closeCrossSection();
   lastRun_ = RunRecord{};
+  offerSpans(0);  // the list without a file
   DisplayState& shown = display();
   shown.fileRate = SampleRate{0};
   hideFileFacts(shown, true);

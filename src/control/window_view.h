@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "control/ui_state.h"
 #include "core/source_format.h"
@@ -24,6 +25,9 @@ class WindowView {
   virtual void checkRadio(int /*id*/, bool /*on*/) {}
   // The text of the span combobox's selected item.
   virtual std::string spanText() { return {}; }
+  // The span list's items, widest first; the selected item stays selected when it is still
+  // there, else the first ("全体") is.
+  virtual void setSpanLabels(const std::vector<std::string>& /*labels*/) {}
   virtual void setTitle(const std::string& /*title*/) {}
   // The first gain button's caption, which follows the window function.
   virtual void setGainCaption(const std::string& /*utf8*/) {}

@@ -64,6 +64,9 @@ struct AppSettings {
   bool pinkNoiseFlat = false;        // +3 dB per octave, so that pink noise draws flat
   GraphStyle graphStyle = kBarGraph;
   int32_t framesPerColumn = 512;
+  // The span is the whole file from the position ("全体"): framesPerColumn follows the file and
+  // the position.
+  bool wholeSpan = false;
   int32_t amplitudeZoom = 1;  // 1 or 2: vertical zoom of the overview
   int32_t displayGain = 1;    // 0 automatic, 1..3 the gain steps
 };

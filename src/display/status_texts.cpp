@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/layout.h"
+#include "core/span.h"
 
 #include "display/display_state.h"
 #include "display/overview.h"
@@ -95,7 +96,7 @@ void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource&
   // The span combobox's number where the combobox stands: the window's combobox covers it, a
   // saved picture has no combobox and shows it after "表示ﾃﾞｰﾀ数".
   const int comboX = kLayout.layoutWidth - 2 - (w < 8 ? 10 * w : 9 * w);
-  canvas.textOut(comboX + w / 2, 3, formatText("%6d", framesPerColumn * kOverviewColumns),
+  canvas.textOut(comboX + w / 2, 3, spanLabel(int64_t{framesPerColumn} * kOverviewColumns),
                  kStatusStyle);
 }
 

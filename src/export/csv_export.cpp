@@ -139,7 +139,7 @@ void headerBlock(CsvText& csv, const RunRecord& r, const Peak& peak) {
   csv.meta("block-order", std::to_string(p.blockOrder));
   csv.meta("block-frames",
            std::to_string(r.run.blockAlign == 0 ? 0 : r.run.blockBytes / r.run.blockAlign));
-  csv.meta("span", std::to_string(kChartColumns * r.run.framesPerColumn));
+  csv.meta("span", std::to_string(int64_t{kChartColumns} * r.run.framesPerColumn));
   csv.meta("window", std::to_string(static_cast<int>(p.window)));
   csv.meta("window-name", windowName(p.window));
   csv.meta("scale", scaleWord(static_cast<int32_t>(p.scale)));

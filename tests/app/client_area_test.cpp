@@ -75,7 +75,7 @@ TEST_F(ClientAreaTest, SavedPicturesShowTheSpanAfterItsLabel) {
     return expected.pixels() == picture.pixels() && shows(combo.x() + kLayout.unitW / 2, 3, text);
   };
   EXPECT_TRUE(pictureShows(shell().spanCombo->currentText().toStdString()));
-  shell().spanCombo->setCurrentIndex(8);
+  shell().spanCombo->setCurrentIndex(shell().spanCombo->findText("  2048"));
   controller().command(kSpanComboId, kNotifyCloseUp);
   EXPECT_TRUE(pictureShows("  2048"));
 }

@@ -209,19 +209,29 @@ TEST_F(ControlBarTest, ClickingTheCheckedRadioKeepsItChecked) {
 TEST_F(ControlBarTest, LeftAndRightAlsoMoveTheSpanSelectionWhichCountsOnlyWhenTheBoxLosesFocus) {
   startWithFile();
   QComboBox* combo = shell().spanCombo;
-  ASSERT_EQ(combo->currentIndex(), 1);
+  ASSERT_EQ(combo->currentText(), "262144");
+  const int start = combo->currentIndex();  // "  全体" and "524288" above it
+  ASSERT_EQ(start, 2);
   key(kSpanComboId, Qt::Key_Right);
   EXPECT_EQ(controller().session().document.position,
             210u);  // the step happens as on every control
-  EXPECT_EQ(combo->currentIndex(), 2);
+  EXPECT_EQ(combo->currentIndex(), start + 1);
   EXPECT_EQ(settings().framesPerColumn, 512);  // not taken yet
   key(kSpanComboId, Qt::Key_Left);
   key(kSpanComboId, Qt::Key_Left);
-  key(kSpanComboId, Qt::Key_Left);  // stops at the first item
-  EXPECT_EQ(combo->currentIndex(), 0);
   QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
   QApplication::sendEvent(combo, &focusOut);
   EXPECT_EQ(settings().framesPerColumn, 1024);  // "524288" / 512
+  key(kSpanComboId, Qt::Key_Left);
+  key(kSpanComboId, Qt::Key_Left);  // stops at the first item
+  EXPECT_EQ(combo->currentIndex(), 0);
+  QApplication::sendEvent(combo, &focusOut);
+  // "全体": the 22050 frames from the position (the keys stepped back to 0) over the 512 columns.
+  ASSERT_EQ(controller().session().document.position, 0u);
+  EXPECT_EQ(settings().framesPerColumn, 44);
+  // It follows the position: 210 frames on, 21840 are left.
+  key(kSpanComboId, Qt::Key_Right);
+  EXPECT_EQ(settings().framesPerColumn, 43);
 }
 
 TEST_F(ControlBarTest, SpanComboboxRedrawsOnlyWhenTheSpanChanges) {
@@ -239,7 +249,7 @@ TEST_F(ControlBarTest, SpanComboboxRedrawsOnlyWhenTheSpanChanges) {
   EXPECT_EQ(overview->fileRedraws(), before);
   EXPECT_EQ(clientCanvas().pixels(), canvasBefore);
 
-  combo->setCurrentIndex(3);                   // " 65536"
+  combo->setCurrentIndex(combo->findText(" 65536"));
   EXPECT_EQ(settings().framesPerColumn, 512);  // a selection alone changes nothing
   combo->hidePopup();
   QApplication::processEvents();
@@ -251,7 +261,7 @@ TEST_F(ControlBarTest, SpanComboboxRedrawsOnlyWhenTheSpanChanges) {
   expected.textOut(432, 3, "5.94秒");
   EXPECT_EQ(expected.pixels(), clientCanvas().pixels());
 
-  combo->setCurrentIndex(10);  // "   512": taken when the box loses the focus
+  combo->setCurrentIndex(combo->findText("   512"));  // taken when the box loses the focus
   QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
   QApplication::sendEvent(combo, &focusOut);
   overview->repaint();
