@@ -95,22 +95,24 @@ bool wideLanes() {
 }
 #endif
 
-BurgSums latticeAny(double* f, double* b, int len, double r, bool update) {
+BurgSums latticeAny(double* f, double* b, int len, double r, bool update, LatticeLanes lanes) {
 #ifdef KORIMU_WIDE_LATTICE
-  if (wideLanes()) return latticeWide(f, b, len, r, update);
+  if (lanes == LatticeLanes::kWidest && wideLanes()) return latticeWide(f, b, len, r, update);
+#else
+  static_cast<void>(lanes);
 #endif
   return update ? lattice<Lanes2, true>(f, b, len, r) : lattice<Lanes2, false>(f, b, len, r);
 }
 
 }  // namespace
 
-BurgSums burgSums(const double* f, const double* b, int len) {
+BurgSums burgSums(const double* f, const double* b, int len, LatticeLanes lanes) {
   // Only read: the const goes for the shared loop's sake.
-  return latticeAny(const_cast<double*>(f), const_cast<double*>(b), len, 0.0, false);
+  return latticeAny(const_cast<double*>(f), const_cast<double*>(b), len, 0.0, false, lanes);
 }
 
-BurgSums burgUpdate(double* f, double* b, int len, double r) {
-  return latticeAny(f, b, len, r, true);
+BurgSums burgUpdate(double* f, double* b, int len, double r, LatticeLanes lanes) {
+  return latticeAny(f, b, len, r, true, lanes);
 }
 
 }  // namespace korimu
