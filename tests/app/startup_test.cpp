@@ -40,7 +40,7 @@ class StartupTest : public ShellTest {
     device_ = backend;
   }
   void startWith(const CommandLine& cl) {
-    ASSERT_TRUE(initInstance(cl, false, device_));
+    ASSERT_TRUE(initInstance(app(), cl, false, device_));
     QApplication::processEvents();
   }
   std::string file() {
@@ -173,7 +173,7 @@ TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedOnceAndLeavesNoFileSelected
   EXPECT_FALSE(controlById(kAnalyzeId)->isEnabled());
   // No command acts as if the file were open.
   controller().command(kAnalyzeId);
-  testing::waitWhileBusy();
+  waitWhileBusy();
   EXPECT_EQ(messages.size(), 1u);
 }
 
