@@ -35,6 +35,9 @@ class AppShell {
 
   ShellWidgets widgets;
   ShellServices services;
+  // Where the window's messages go when it shows no boxes (stderr and exit unless a test records
+  // them); start-up hands them to the window's session.
+  Messages messages;
   // A test's observer of the window's runs (null when nobody watches).
   RunListener* runWatcher = nullptr;
   QPointer<ControlFilter> controlFilter;

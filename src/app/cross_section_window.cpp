@@ -238,7 +238,8 @@ void CrossSectionWindow::saveNumbers() {
     const std::string path = name.toStdString();
     std::string reason;
     if (!saveNumbersTo(path, reason))
-      showMessage(formatText("%s に数値を保存できません。(%s)", path.c_str(), reason.c_str()));
+      app_.controller().session().wave.messages.show(
+          formatText("%s に数値を保存できません。(%s)", path.c_str(), reason.c_str()));
   }
   // The window manager hands the keyboard to the main window when the dialog closes (it passes
   // over tool windows), but the user was working here.
@@ -276,7 +277,9 @@ CrossSectionWindow* crossSectionWindow(const AppShell& app) {
 bool openCrossSectionWindowFor(AppShell& app, QWidget* owner) {
   QPointer<CrossSectionWindow>& openWindow = app.crossSection;
   if (openWindow) return true;
-  if (!allocateCrossSectionBuffer(app.display().crossSection)) return false;
+  if (!allocateCrossSectionBuffer(app.display().crossSection,
+                                  app.controller().session().wave.messages))
+    return false;
   openWindow = new CrossSectionWindow(app, owner);
   openWindow->show();
   // A new window takes the keyboard, so that its keys (Ctrl+E, Escape) reach it; the window

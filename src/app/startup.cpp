@@ -293,14 +293,21 @@ bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessag
 
   s.window = new MainWindow(app);
   makePlaybackTimers(s, wave);
+  // The window's messages: the shell's own (a test's recorder), shown in boxes over the main
+  // window; with --screenshot nobody is there to answer a box and they go to stderr.
+  wave.messages = app.messages;
   if (commandLine.mode == HeadlessMode::kScreenshot) {
-    // Nobody is there to answer a message box: messages go to stderr.
-    setMessageSink([](std::string_view text, MessageKind) {
+    wave.messages.sink = [](std::string_view text, MessageKind) {
       std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
-    });
+    };
     app.controller().setFailureLine(FailureLine::kCommandLine);
   } else if (showMessageBoxes) {
-    installQtMessageBoxes(s.window);
+    wave.messages.sink = qtMessageBoxes(s.window);
+  }
+  // Nothing is drawn without the fixed font.
+  if (const std::string& problem = fixedFontProblem(); !problem.empty()) {
+    wave.messages.show(problem, MessageKind::kFatal);
+    return false;
   }
   installHelpKey(app, [&app] { app.controller().command(kHelpId); });
   buildMenu(app, s.window);
@@ -338,7 +345,7 @@ bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessag
   if (QAbstractButton* at = s.buttonById(kGainAtId))
     at->setText(QString::fromUtf8(gainButtonCaption(settings.windowFunction)));
   // Settings that could not be read will not be saved at exit; the user hears of it once.
-  reportSettingsProblem(s.settingsOrigin);
+  reportSettingsProblem(s.settingsOrigin, wave.messages);
 
   if (showMessageBoxes && commandLine.mode != HeadlessMode::kScreenshot) {
     // A message about the file stands over the main window, which the window manager places when

@@ -13,7 +13,7 @@ class AppShell;
 
 // Everything up to a shown, ready main window (QApplication must exist). False when a window
 // could not be created. Messages are shown in Qt message boxes unless showMessageBoxes is false
-// (then the installed message sink stays; --screenshot sends them to stderr). The window's session
+// (then they go to app.messages; --screenshot sends them to stderr). The window's session
 // plays through `audio`, whose owner keeps it working until destroyMainWindow.
 bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessageBoxes = true,
                   AudioBackend audio = {});

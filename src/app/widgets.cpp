@@ -127,7 +127,8 @@ void OverviewWidget::paintFromFile() {
   ++fileRedraws_;
   Session& session = app_.controller().session();
   drawOverviewOfOpenFile(canvas_, session.wave.source, session.document.position,
-                         session.settings.framesPerColumn, session.settings.amplitudeZoom);
+                         session.settings.framesPerColumn, session.settings.amplitudeZoom,
+                         session.wave.messages);
 
   QApplication::restoreOverrideCursor();
 }

@@ -72,7 +72,6 @@ class ShellTest : public ::testing::Test {
   void TearDown() override {
     destroyMainWindow(*app_);
     app_.reset();
-    setMessageSink(previousSink_);
   }
 
   // Starts the window the way the program does, with messages recorded instead of shown.
@@ -82,8 +81,9 @@ class ShellTest : public ::testing::Test {
       backend.outputDeviceCount = [devices] { return devices; };
       backend.supportsFormat = [](const WaveFormat&) { return true; };
     }
-    previousSink_ =
-        setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
+    app_->messages.sink = [this](std::string_view text, MessageKind) {
+      messages.emplace_back(text);
+    };
     CommandLine cl;
     cl.fileName = file;
     ASSERT_TRUE(initInstance(*app_, cl, false, backend));
@@ -121,7 +121,6 @@ class ShellTest : public ::testing::Test {
 
  private:
   std::unique_ptr<AppShell> app_;
-  MessageSink previousSink_;
   std::filesystem::path configHome_;
 };
 

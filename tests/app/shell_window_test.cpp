@@ -227,11 +227,15 @@ TEST_F(MainWindowTest, ThickLinesFromAStoredZeroStartThin) {
   EXPECT_FALSE(shell().actions.at(1115)->isChecked());
 }
 
-// Each AppShell is a window program of its own: a command in one changes its window and its
-// settings only.
+// Each AppShell is a window program of its own: a command in one changes its window, its settings
+// and its messages only.
 TEST_F(MainWindowTest, TwoProgramsInOneProcessKeepTheirOwnState) {
   start();
   AppShell other;
+  std::vector<std::string> othersMessages;
+  other.messages.sink = [&othersMessages](std::string_view text, MessageKind) {
+    othersMessages.emplace_back(text);
+  };
   ASSERT_TRUE(initInstance(other, CommandLine{}, false));
   ASSERT_NE(other.widgets.window, shell().window);
   other.controller().command(kDoubleZoomId);
@@ -240,6 +244,10 @@ TEST_F(MainWindowTest, TwoProgramsInOneProcessKeepTheirOwnState) {
   EXPECT_EQ(settings().amplitudeZoom, 1);
   EXPECT_TRUE(buttonById(kNormalZoomId)->isChecked());
   EXPECT_FALSE(buttonById(kDoubleZoomId)->isChecked());
+  // A file that does not open is told to the program that was asked to open it.
+  other.controller().dropFiles({(processFolder("window") / "missing.wav").string()});
+  EXPECT_EQ(othersMessages.size(), 1u);
+  EXPECT_TRUE(messages.empty());
   destroyMainWindow(other);
   EXPECT_NE(shell().window, nullptr);
   EXPECT_TRUE(shell().window->isVisible());
