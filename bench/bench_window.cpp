@@ -22,8 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/qt_window_view.h"
-#include "app/shell_widgets.h"
+#include "app/app_shell.h"
 #include "app/startup.h"
 #include "bench_method_support.h"
 #include "core/settings.h"
@@ -66,19 +65,20 @@ struct Method {
 };
 
 // Handles the window's events until its run has ended.
-void waitUntilIdle() {
-  while (controller().busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+void waitUntilIdle(Controller& controller) {
+  while (controller.busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 // The window's cost of one run; with a gap probe (a zero-interval timer, which keeps the window's
 // thread busy and so is left out when the cost is measured) the longest gap too.
 double windowRun(const std::string& file, const Method& method, double* longestGapMs = nullptr) {
+  AppShell app;
   CommandLine commandLine;
   commandLine.fileName = file;
-  if (!initInstance(commandLine, false)) std::exit(1);
+  if (!initInstance(app, commandLine, false)) std::exit(1);
   QApplication::processEvents();
-  controller().command(kTimeFrequencyChart);
-  controller().session().settings.method = method.value;
+  app.controller().command(kTimeFrequencyChart);
+  app.controller().session().settings.method = method.value;
 
   QTimer probe;
   probe.setInterval(0);
@@ -89,40 +89,41 @@ double windowRun(const std::string& file, const Method& method, double* longestG
   runClock.longestGapMs = 0;
   runClock.lastEventMs = wallMs();
   const double start = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
-  buttonById(kAnalyzeId)->click();
-  waitUntilIdle();
+  app.widgets.buttonById(kAnalyzeId)->click();
+  waitUntilIdle(app.controller());
   const double seconds = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - start;
   runClock.eventHandled();
   runClock.running = false;
   probe.stop();
   QApplication::processEvents();
-  destroyMainWindow();
+  destroyMainWindow(app);
   if (longestGapMs) *longestGapMs = runClock.longestGapMs;
   return seconds;
 }
 
 // Wall milliseconds from Stop, pressed 200 ms into a wavelet chart at N = 65536, to an idle window.
 double stopToIdleMs(const std::string& file) {
+  AppShell app;
   CommandLine commandLine;
   commandLine.fileName = file;
-  if (!initInstance(commandLine, false)) std::exit(1);
+  if (!initInstance(app, commandLine, false)) std::exit(1);
   QApplication::processEvents();
-  controller().command(kTimeFrequencyChart);
-  controller().session().settings.method = kWt;
-  controller().session().settings.blockOrder = 16;
+  app.controller().command(kTimeFrequencyChart);
+  app.controller().session().settings.method = kWt;
+  app.controller().session().settings.blockOrder = 16;
   double pressedMs = 0;
   QTimer press;
   press.setSingleShot(true);
   QObject::connect(&press, &QTimer::timeout, [&] {
-    if (!controller().busy()) return;
+    if (!app.controller().busy()) return;
     pressedMs = wallMs();
-    buttonById(kStopId)->click();
+    app.widgets.buttonById(kStopId)->click();
   });
   press.start(200);
-  buttonById(kAnalyzeId)->click();
-  waitUntilIdle();
+  app.widgets.buttonById(kAnalyzeId)->click();
+  waitUntilIdle(app.controller());
   const double ms = pressedMs > 0 ? wallMs() - pressedMs : -1;
-  destroyMainWindow();
+  destroyMainWindow(app);
   return ms;
 }
 

@@ -109,7 +109,6 @@ void checkCsv(const std::string& csv, const RunRecord& numbers, CsvValues values
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::quietMessages();
   fuzz::TrailingChoices in(data, size);
   AppSettings chosen;
   chooseOptions(chosen, in);
@@ -118,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const ViewMode view :
        {kWaveZoom, kLevelMeter, kSpectrumLinear, kSpectrumLog, kTimeFrequencyChart}) {
     Session session;
+    session.wave.messages = fuzz::quietMessages();
     session.settings = chosen;
     session.settings.display = view;
     // A wavelet run takes a block of at most 4096 frames here (see the render target).

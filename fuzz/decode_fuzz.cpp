@@ -70,9 +70,9 @@ void checkCopy(const DecodeResult& decoded, const WaveOpenResult& opened) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::quietMessages();
   const DecodeCache& cache = privateCache();
   Session session;
+  session.wave.messages = fuzz::quietMessages();
   AppSettings& settings = session.settings;
   // The view and method follow from the length, so that every byte is the file's.
   settings.method = AnalysisMethod(size % 5);
@@ -107,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     window.clear(kButtonFace);
     prepareAnalysis(display, settings.musicalKey);
     Canvas strip(kPlotWidth, kLayout.overviewHeight, 24);
-    drawOverviewOfOpenFile(strip, wave.source, 0, settings.framesPerColumn, settings.amplitudeZoom);
+    drawOverviewOfOpenFile(strip, wave.source, 0, settings.framesPerColumn, settings.amplitudeZoom,
+                           wave.messages);
     composeClientArea(display, settings, window, wave.source, document, &strip);
     StopAfter listener(settings.method == kWt ? 3 : 6);
     runAnalysis(session, listener);

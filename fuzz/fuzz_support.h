@@ -6,14 +6,16 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/message.h"
+
 namespace korimu::fuzz {
 
 // Writes the input to this process's scratch file and returns its name. The folder is made on
 // first use and removed at exit.
 const std::string& writeInput(const uint8_t* data, size_t size);
 
-// Installs the quiet message sink and the fatal-exit hook (a fatal message is a finding) once.
-void quietMessages();
+// Messages that say nothing, and a fatal one is a finding.
+Messages quietMessages();
 
 // Choices taken from the end of an input, one byte each (0 once the input is used up); what is
 // left at the front is the file.

@@ -64,9 +64,9 @@ struct StopAfter : RunListener {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::quietMessages();
   fuzz::TrailingChoices in(data, size);
   Session session;
+  session.wave.messages = fuzz::quietMessages();
   AppSettings& settings = session.settings;
   chooseOptions(settings, in);
   const int depthBits = std::vector<int>{24, 16, 8, 4}[size_t(in.inRange(0, 3))];
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     prepareAnalysis(display, settings.musicalKey);
     Canvas strip(kPlotWidth, kLayout.overviewHeight, depthBits);
     drawOverviewOfOpenFile(strip, wave.source, document.position, settings.framesPerColumn,
-                           settings.amplitudeZoom);
+                           settings.amplitudeZoom, wave.messages);
     composeClientArea(display, settings, window, wave.source, document, &strip);
 
     StopAfter listener(settings.method == kWt ? 3 : 6);

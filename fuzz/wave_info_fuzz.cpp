@@ -9,7 +9,6 @@
 using namespace korimu;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::quietMessages();
   const std::string& file = fuzz::writeInput(data, size);
   const auto texts = readWaveInfo(file);
   const auto at = [&texts](int id) {

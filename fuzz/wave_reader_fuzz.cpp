@@ -54,7 +54,6 @@ void checkAnalysisBlocks(const WaveSource& w) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::quietMessages();
   const uint8_t choice = fromEnd(data, size, 0);
   AppSettings settings;
   settings.onMem = choice & 1;
@@ -64,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t position = uint32_t(fromEnd(data, size, 2)) << (choice >> 6) * 4;
 
   WaveSession wave;
+  wave.messages = fuzz::quietMessages();
   if (openWave(wave, {fuzz::writeInput(data, size), position, false}, settings).opened) {
     const WaveSource& w = wave.source;
     fuzz::check(w.blockAlign > 0 && w.dataSize % w.blockAlign == 0, "data of whole frames");

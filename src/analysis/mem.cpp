@@ -5,6 +5,7 @@
 #include <numbers>
 #include <vector>
 
+#include "analysis/burg_lattice.h"
 #include "analysis/depth_math.h"
 #include "analysis/scratch_memory.h"
 #include "analysis/trig_sums.h"
@@ -18,12 +19,28 @@ MemRate memRate(SampleRate rate) {
   return {1.0 / (rate.hz() - 1), top};
 }
 
+namespace {
+
+// The coefficients of the model of order m from its reflection coefficients, order by order:
+// a[k - 1] = r[k - 1] and a[j] = a'[j] + r[k - 1] a'[k - 2 - j], a' being order k - 1's. Done
+// once for the chosen order rather than at every order tried, which would cost the square of
+// the highest order. previous holds m doubles.
+void coefficientsFromReflections(const double* r, int m, double* a, double* previous) {
+  for (int k = 1; k <= m; ++k) {
+    for (int j = 0; j <= k - 2; ++j) a[j] = previous[j] + r[k - 1] * previous[k - 2 - j];
+    a[k - 1] = r[k - 1];
+    std::copy(a, a + k, previous);
+  }
+}
+
+}  // namespace
+
 int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm, ScratchAllocator& scratch,
             Progress& progress, AnalysisNotes& notes) {
   progress.begin("burg", mmax);
-  std::vector<double> work, previous, eb, fpe;
+  std::vector<double> reflections, previous, eb, fpe;
   const size_t orders = static_cast<size_t>(std::max(mmax, 0));
-  if (!scratch.allocate(work, orders) || !scratch.allocate(previous, orders) ||
+  if (!scratch.allocate(reflections, orders) || !scratch.allocate(previous, orders) ||
       !scratch.allocate(eb, static_cast<size_t>(std::max(n - 1, 0))) ||
       !scratch.allocate(fpe, orders + 1)) {
     notes.fail("burg");
@@ -48,7 +65,7 @@ int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm, ScratchAl
   // A single sample leaves no degrees of freedom; its order-0 error is taken as is.
   fpe[0] = n > 1 ? p * (n + 1) / (n - 1) : p;
   double fmin = fpe[0];
-  if (mmax > 0) previous[0] = 0.0;
+  int best = 0;  // the order with the smallest error so far (0: the mean alone)
   pm = p;
   notes.diagnose(DiagnosticLine::kModelOrders,
                  formatText("mmax=%5u ", static_cast<unsigned>(mmax)));
@@ -64,6 +81,7 @@ int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm, ScratchAl
 
   // Order n - 1 uses the last pair of errors; higher orders would have nothing to sum.
   const int highestOrder = std::min(mmax, n - 1);
+  BurgSums sums = burgSums(x, eb.data(), n - 1);
   for (int k = 1; k <= highestOrder; ++k) {
     if (progress.cancelled()) {
       noteLastOrder();
@@ -71,51 +89,42 @@ int burgFit(double* x, int n, int mmax, double* a, int& m, double& pm, ScratchAl
     }
     progress.step(k, mmax);
 
-    long double num = 0.0L;
-    long double den = 0.0L;
-    const int len = n - k;
-    for (int j = 0; j < len; ++j) {
-      const long double f = x[j];
-      const long double b = eb[j];
-      num += f * b;
-      den += f * f + b * b;
-    }
+    const double num = sums.num;
+    const double den = sums.den;
     double r;
-    if (den != 0.0L) {
-      r = static_cast<double>(-2.0L * num / den);
+    if (den != 0.0) {
+      r = -2.0 * num / den;
     } else {
-      r = num == 0.0L ? 0.0 : (num > 0.0L ? -1.0e36 : 1.0e36);
+      r = num == 0.0 ? 0.0 : (num > 0.0 ? -1.0e36 : 1.0e36);
     }
 
-    work[k - 1] = r;
+    reflections[size_t(k - 1)] = r;
     p = p * (1.0 - r * r);
     if (p < 0.0) {
       p = -p;
       notes.notice("pm is minus");
     }
-    for (int j = 0; j <= k - 2; ++j) work[j] = previous[j] + r * previous[k - 2 - j];
     fpe[k] = (n == k + 1) ? 1.0e36 : p * (n + k + 1) / (n - k - 1);
     lastOrder = k;
     lastFpe = fpe[k];
 
     if (fpe[k] <= fmin) {
       fmin = fpe[k];
-      m = k;
+      best = k;
       pm = p;
-      std::copy(work.begin(), work.begin() + k, a);
       if (fmin == 0.0) break;
     } else if (fpe[k] > 2.0 * fmin || fmin < 1e-22) {
       break;
     }
 
-    std::copy(work.begin(), work.begin() + k, previous.begin());
-    // Forward errors replace x; the backward error j takes x[j + 1] before its own update.
-    for (int j = 0; j <= n - k - 2; ++j) {
-      x[j] = x[j] + r * eb[j];
-      eb[j] = eb[j + 1] + r * x[j + 1];
-    }
+    // Forward errors replace x; the pass also sums the errors of the next order.
+    sums = burgUpdate(x, eb.data(), n - k - 1, r);
   }
   noteLastOrder();
+  if (best > 0) {
+    m = best;
+    coefficientsFromReflections(reflections.data(), m, a, previous.data());
+  }
   notes.diagnose(DiagnosticLine::kModelChoice,
                  formatText("m=%5u fpe[m]=%e  ", static_cast<unsigned>(m), fmin));
   return 0;

@@ -7,8 +7,7 @@
 #include <QTimerEvent>
 #include <algorithm>
 
-#include "app/qt_window_view.h"
-#include "app/shell_widgets.h"
+#include "app/app_shell.h"
 #include "app/widgets.h"
 #include "control/navigation.h"
 #include "core/settings.h"
@@ -20,24 +19,24 @@ namespace {
 constexpr int kRepeatMs = 200;
 constexpr char kIdProperty[] = "korimuControlId";
 
-bool enabled(int id) {
-  QWidget* w = controlById(id);
+bool enabled(const AppShell& app, int id) {
+  QWidget* w = app.widgets.controlById(id);
   return w != nullptr && w->isEnabled();
 }
 
 // The first enabled control of a list, or null.
-QWidget* firstEnabled(std::initializer_list<int> ids) {
+QWidget* firstEnabled(const AppShell& app, std::initializer_list<int> ids) {
   for (int id : ids)
-    if (enabled(id)) return controlById(id);
+    if (enabled(app, id)) return app.widgets.controlById(id);
   return nullptr;
 }
 
-int amplitudeRadioOn() {
-  return controller().session().settings.amplitudeZoom == 2 ? kDoubleZoomId : kNormalZoomId;
+int amplitudeRadioOn(AppShell& app) {
+  return app.controller().session().settings.amplitudeZoom == 2 ? kDoubleZoomId : kNormalZoomId;
 }
 
-int powerRadioOn() {
-  return kGainAtId + std::clamp(controller().session().settings.displayGain, 0, 3);
+int powerRadioOn(AppShell& app) {
+  return kGainAtId + std::clamp(app.controller().session().settings.displayGain, 0, 3);
 }
 
 void sendKeyTo(QWidget* target, int key) {
@@ -50,40 +49,40 @@ void sendKeyTo(QWidget* target, int key) {
 
 }  // namespace
 
-QWidget* tabTarget(int id, bool backward) {
+QWidget* tabTarget(AppShell& app, int id, bool backward) {
   switch (id) {
     case kFastBackId:
-      return backward ? firstEnabled({kStopId, kPartialId}) : controlById(kBackId);
+      return backward ? firstEnabled(app, {kStopId, kPartialId}) : app.widgets.controlById(kBackId);
     case kBackId:
-      return controlById(backward ? kFastBackId : kStepBackId);
+      return app.widgets.controlById(backward ? kFastBackId : kStepBackId);
     case kStepBackId:
-      return controlById(backward ? kBackId : kStepForwardId);
+      return app.widgets.controlById(backward ? kBackId : kStepForwardId);
     case kStepForwardId:
-      return controlById(backward ? kStepBackId : kForwardId);
+      return app.widgets.controlById(backward ? kStepBackId : kForwardId);
     case kForwardId:
-      return controlById(backward ? kStepForwardId : kFastForwardId);
+      return app.widgets.controlById(backward ? kStepForwardId : kFastForwardId);
     case kFastForwardId:
-      return controlById(backward ? kForwardId : kSpanComboId);
+      return app.widgets.controlById(backward ? kForwardId : kSpanComboId);
     case kSpanComboId:
-      if (!backward) return controlById(amplitudeRadioOn());
-      if (QWidget* w = firstEnabled({kFastForwardId, kStopId, kPartialId})) return w;
-      return controlById(powerRadioOn());
+      if (!backward) return app.widgets.controlById(amplitudeRadioOn(app));
+      if (QWidget* w = firstEnabled(app, {kFastForwardId, kStopId, kPartialId})) return w;
+      return app.widgets.controlById(powerRadioOn(app));
     case kNormalZoomId:
     case kDoubleZoomId:
-      return controlById(backward ? kSpanComboId : powerRadioOn());
+      return app.widgets.controlById(backward ? kSpanComboId : powerRadioOn(app));
     case kGainAtId:
     case kGainX1Id:
     case kGainX2Id:
     case kGainX4Id:
-      if (backward) return controlById(amplitudeRadioOn());
-      if (QWidget* w = firstEnabled({kAnalyzeId, kStopId})) return w;
-      return controlById(kSpanComboId);
+      if (backward) return app.widgets.controlById(amplitudeRadioOn(app));
+      if (QWidget* w = firstEnabled(app, {kAnalyzeId, kStopId})) return w;
+      return app.widgets.controlById(kSpanComboId);
     case kAnalyzeId:
-      return controlById(backward ? powerRadioOn() : kPlayId);
+      return app.widgets.controlById(backward ? powerRadioOn(app) : kPlayId);
     case kPlayId:
-      return controlById(backward ? kAnalyzeId : kPartialId);
+      return app.widgets.controlById(backward ? kAnalyzeId : kPartialId);
     case kPartialId:
-      return controlById(backward ? kPlayId : kFastBackId);
+      return app.widgets.controlById(backward ? kPlayId : kFastBackId);
     default:  // Stop keeps the focus
       return nullptr;
   }
@@ -105,45 +104,46 @@ bool ControlFilter::keyPress(QWidget* control, int id, QEvent* event) {
   const bool isButton = qobject_cast<QAbstractButton*>(control) != nullptr;
   switch (key->key()) {
     case Qt::Key_Left:
-      if (enabled(kBackId)) controller().command(ctrl ? kFastBackId : kBackId);
+      if (enabled(app_, kBackId)) app_.controller().command(ctrl ? kFastBackId : kBackId);
       if (id == kSpanComboId) return stepSelection(control, -1);
       return isButton;  // buttons have no arrow-key behaviour of their own
     case Qt::Key_Right:
-      if (enabled(kBackId)) controller().command(ctrl ? kFastForwardId : kForwardId);
+      if (enabled(app_, kBackId)) app_.controller().command(ctrl ? kFastForwardId : kForwardId);
       if (id == kSpanComboId) return stepSelection(control, 1);
       return isButton;
     case Qt::Key_Space:
       if (isNavigationCommand(id)) {
         // The first press is the button's own (it clicks on release); repeats step at once.
-        if (spaceRepeatCount_++ != 0) controller().command(id);
+        if (spaceRepeatCount_++ != 0) app_.controller().command(id);
       }
       return false;
     case Qt::Key_Escape:
-      if (controller().busy()) {
-        if (shell().window) sendKeyTo(shell().window, Qt::Key_Escape);
+      if (app_.controller().busy()) {
+        if (app_.widgets.window) sendKeyTo(app_.widgets.window, Qt::Key_Escape);
         return true;
       }
       return false;
     case Qt::Key_F1:
-      controller().command(kHelpId);
+      app_.controller().command(kHelpId);
       return true;
     case Qt::Key_Tab:
     case Qt::Key_Backtab: {
       const bool backward =
           key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier);
-      if (QWidget* target = tabTarget(id, backward)) target->setFocus(Qt::TabFocusReason);
+      if (QWidget* target = tabTarget(app_, id, backward)) target->setFocus(Qt::TabFocusReason);
       return true;
     }
     case Qt::Key_Up:
     case Qt::Key_Down: {
       const int step = key->key() == Qt::Key_Up ? -1 : 1;
       if (id == kNormalZoomId || id == kDoubleZoomId) {
-        sendKeyTo(controlById(std::clamp(id + step, int(kNormalZoomId), int(kDoubleZoomId))),
-                  Qt::Key_Space);
+        sendKeyTo(
+            app_.widgets.controlById(std::clamp(id + step, int(kNormalZoomId), int(kDoubleZoomId))),
+            Qt::Key_Space);
         return true;
       }
       if (id >= kGainAtId && id <= kGainX4Id) {
-        sendKeyTo(controlById(std::clamp(id + step, int(kGainAtId), int(kGainX4Id))),
+        sendKeyTo(app_.widgets.controlById(std::clamp(id + step, int(kGainAtId), int(kGainX4Id))),
                   Qt::Key_Space);
         return true;
       }
@@ -187,13 +187,13 @@ bool ControlFilter::eventFilter(QObject* watched, QEvent* event) {
       auto it = repeatTimers_.find(id);
       if (it == repeatTimers_.end() || it->second == 0 || it->second != timer->timerId())
         return false;  // the widget's own timers
-      controller().command(id);
+      app_.controller().command(id);
       return true;
     }
     case QEvent::FocusOut:
       // Opening the drop-down list is not a loss of focus.
       if (id == kSpanComboId && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
-        controller().command(kSpanComboId, kNotifyKillFocus);
+        app_.controller().command(kSpanComboId, kNotifyKillFocus);
       return false;
     default:
       return false;
@@ -205,16 +205,12 @@ int ControlFilter::repeatTimerId(int controlId) const {
   return it == repeatTimers_.end() ? 0 : it->second;
 }
 
-ControlFilter* controlFilter() {
-  static ControlFilter* filter = new ControlFilter(qApp);
-  return filter;
-}
-
-void subclassControls() {
+void subclassControls(AppShell& app) {
+  if (!app.controlFilter) app.controlFilter = new ControlFilter(app);
   for (int id : controlIds()) {
-    if (QWidget* control = controlById(id)) {
+    if (QWidget* control = app.widgets.controlById(id)) {
       control->setProperty(kIdProperty, id);
-      control->installEventFilter(controlFilter());
+      control->installEventFilter(app.controlFilter);
     }
   }
 }

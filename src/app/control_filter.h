@@ -10,9 +10,11 @@ class QWidget;
 
 namespace korimu {
 
+class AppShell;
+
 class ControlFilter : public QObject {
  public:
-  using QObject::QObject;
+  explicit ControlFilter(AppShell& app) : app_(app) {}
   bool eventFilter(QObject* watched, QEvent* event) override;
   // The repeat timer running on a navigation button (0 when none).
   int repeatTimerId(int controlId) const;
@@ -20,15 +22,15 @@ class ControlFilter : public QObject {
  private:
   bool stepSelection(QWidget* control, int step);
   bool keyPress(QWidget* control, int id, QEvent* event);
+  AppShell& app_;
   std::map<int, int> repeatTimers_;  // control id -> timer id
   int spaceRepeatCount_ = 0;
 };
 
-// Installs the filter on the 17 controls (once, after they exist).
-void subclassControls();
-ControlFilter* controlFilter();
+// Installs `app`'s filter on its 17 controls (once, after they exist).
+void subclassControls(AppShell& app);
 
 // Where Tab (or Shift+Tab) moves the focus from a control; null when it stays.
-QWidget* tabTarget(int controlId, bool backward);
+QWidget* tabTarget(AppShell& app, int controlId, bool backward);
 
 }  // namespace korimu

@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "app/qt_window_view.h"
+#include "app/app_shell.h"
 #include "app/widgets.h"
 #include "control/controller.h"
 #include "core/layout.h"
@@ -26,8 +26,6 @@
 namespace korimu {
 
 namespace {
-
-QPointer<CrossSectionWindow> openWindow;
 
 // Whether the chart on the screen is described by the last run (a chart run of the open file).
 bool chartOfLastRun(const Controller& controller) {
@@ -49,7 +47,7 @@ void placeAt(QWidget* widget, const Rect& r) {
 
 }  // namespace
 
-CrossSectionWindow::CrossSectionWindow(QWidget* owner) : QDialog(owner) {
+CrossSectionWindow::CrossSectionWindow(AppShell& app, QWidget* owner) : QDialog(owner), app_(app) {
   setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
   setAttribute(Qt::WA_DeleteOnClose);
@@ -88,7 +86,7 @@ CrossSectionWindow::CrossSectionWindow(QWidget* owner) : QDialog(owner) {
   DialogMenuItem saveItem{kSaveColumnItemId, QString::fromUtf8(kSaveColumnItemText),
                           [this] { saveNumbers(); }};
   menuItems_ = {switchItem, saveItem};
-  installDialogLook(this, controller().session().settings, menuItems_, [this] { update(); });
+  installDialogLook(this, app_.controller().session().settings, menuItems_, [this] { update(); });
   layoutForWidth();
   if (owner) placeBeside(*owner);
 }
@@ -127,7 +125,7 @@ QPushButton* CrossSectionWindow::button(int id) const {
 }
 
 void CrossSectionWindow::layoutForWidth() {
-  const int width = windowDisplay().crossSection.sectionWidth;
+  const int width = app_.display().crossSection.sectionWidth;
   const CrossSectionLayout l = crossSectionLayout(korimu::kLayout, width);
   setFixedSize(l.clientWidth, l.clientHeight);
   placeAt(button(kCrossSectionClose), l.close);
@@ -141,7 +139,7 @@ void CrossSectionWindow::layoutForWidth() {
 
 CrossSectionWindow::~CrossSectionWindow() {
   // A window deleted with its owner was never closed.
-  if (openWindow == this) releaseCrossSectionBuffer(windowDisplay().crossSection);
+  if (app_.crossSection == this) releaseCrossSectionBuffer(app_.display().crossSection);
 }
 
 void CrossSectionWindow::repaintGraphNow() {
@@ -153,20 +151,20 @@ void CrossSectionWindow::repaintGraphNow() {
 
 void CrossSectionWindow::renderCanvas() {
   if (canvas_.width() != width() || canvas_.height() != height()) {
-    canvas_ = Canvas(width(), height(), displayDepthBits(windowDisplay().surfaces));
+    canvas_ = Canvas(width(), height(), displayDepthBits(app_.display().surfaces));
   }
   // The back buffer holds the chart in window coordinates; before the first run it is empty and
   // reads as black.
-  Session& session = controller().session();
+  Session& session = app_.controller().session();
   // The peak is the loudest row the run computed for the column; a column no block drew shows
   // the cleared chart, whose loudest pixel is read back instead.
   int loudest = -1;
-  if (chartOfLastRun(controller())) {
-    const ChartColumn shown = chartColumnOf(controller().lastRun(), shownColumn());
+  if (chartOfLastRun(app_.controller())) {
+    const ChartColumn shown = chartColumnOf(app_.controller().lastRun(), shownColumn());
     if (shown.drawn) loudest = shown.loudest;
   }
   paintCrossSection(session.display, session.settings, canvas_, session.display.surfaces.backBuffer,
-                    shownChart(controller()), session.document, loudest);
+                    shownChart(app_.controller()), session.document, loudest);
 }
 
 void CrossSectionWindow::paintEvent(QPaintEvent*) {
@@ -207,13 +205,13 @@ void CrossSectionWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void CrossSectionWindow::stepColumn(int direction) {
-  Session& session = controller().session();
-  stepCrossSection(session.document, shownChart(controller()), direction);
+  Session& session = app_.controller().session();
+  stepCrossSection(session.document, shownChart(app_.controller()), direction);
   repaintGraphNow();
 }
 
 bool CrossSectionWindow::saveNumbersTo(const std::string& path, std::string& reason) const {
-  const RunRecord& run = controller().lastRun();
+  const RunRecord& run = app_.controller().lastRun();
   if (!chartRecord(run)) {
     reason = "no chart has been drawn";
     return false;
@@ -223,12 +221,12 @@ bool CrossSectionWindow::saveNumbersTo(const std::string& path, std::string& rea
 }
 
 int CrossSectionWindow::shownColumn() const {
-  return crossSectionColumn(controller().session().document, kLayout.unitW);
+  return crossSectionColumn(app_.controller().session().document, kLayout.unitW);
 }
 
 // 数値を保存: asks where, proposing <file>-<view>-<method>-column<N>.csv beside the recording.
 void CrossSectionWindow::saveNumbers() {
-  const RunRecord& run = controller().lastRun();
+  const RunRecord& run = app_.controller().lastRun();
   if (!chartRecord(run)) return;
   std::string proposed =
       proposedExportName(run.run.fileName, run.run.analysis.view, run.run.analysis.method, "csv");
@@ -240,7 +238,8 @@ void CrossSectionWindow::saveNumbers() {
     const std::string path = name.toStdString();
     std::string reason;
     if (!saveNumbersTo(path, reason))
-      showMessage(formatText("%s に数値を保存できません。(%s)", path.c_str(), reason.c_str()));
+      app_.controller().session().wave.messages.show(
+          formatText("%s に数値を保存できません。(%s)", path.c_str(), reason.c_str()));
   }
   // The window manager hands the keyboard to the main window when the dialog closes (it passes
   // over tool windows), but the user was working here.
@@ -248,7 +247,7 @@ void CrossSectionWindow::saveNumbers() {
 }
 
 void CrossSectionWindow::toggleZoom() {
-  int& sectionWidth = windowDisplay().crossSection.sectionWidth;
+  int& sectionWidth = app_.display().crossSection.sectionWidth;
   sectionWidth = sectionWidth == kNarrowSectionWidth ? kWideSectionWidth : kNarrowSectionWidth;
   layoutForWidth();
   // The wider graph stays inside the screen too.
@@ -262,8 +261,8 @@ void CrossSectionWindow::toggleZoom() {
 }
 
 void CrossSectionWindow::closeEvent(QCloseEvent* event) {
-  releaseCrossSectionBuffer(windowDisplay().crossSection);
-  if (openWindow == this) openWindow = nullptr;
+  releaseCrossSectionBuffer(app_.display().crossSection);
+  if (app_.crossSection == this) app_.crossSection = nullptr;
   event->accept();
 }
 
@@ -271,14 +270,17 @@ void CrossSectionWindow::reject() {
   close();
 }
 
-CrossSectionWindow* crossSectionWindow() {
-  return openWindow.data();
+CrossSectionWindow* crossSectionWindow(const AppShell& app) {
+  return app.crossSection.data();
 }
 
-bool openCrossSectionWindowFor(QWidget* owner) {
+bool openCrossSectionWindowFor(AppShell& app, QWidget* owner) {
+  QPointer<CrossSectionWindow>& openWindow = app.crossSection;
   if (openWindow) return true;
-  if (!allocateCrossSectionBuffer(windowDisplay().crossSection)) return false;
-  openWindow = new CrossSectionWindow(owner);
+  if (!allocateCrossSectionBuffer(app.display().crossSection,
+                                  app.controller().session().wave.messages))
+    return false;
+  openWindow = new CrossSectionWindow(app, owner);
   openWindow->show();
   // A new window takes the keyboard, so that its keys (Ctrl+E, Escape) reach it; the window
   // manager does not give it to a tool window by itself.
@@ -286,12 +288,12 @@ bool openCrossSectionWindowFor(QWidget* owner) {
   return true;
 }
 
-void closeCrossSectionWindow() {
-  if (openWindow) openWindow->close();
+void closeCrossSectionWindow(AppShell& app) {
+  if (app.crossSection) app.crossSection->close();
 }
 
-void updateCrossSectionWindow() {
-  if (openWindow) openWindow->repaintGraphNow();
+void updateCrossSectionWindow(AppShell& app) {
+  if (app.crossSection) app.crossSection->repaintGraphNow();
 }
 
 }  // namespace korimu

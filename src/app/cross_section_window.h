@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace korimu {
 
+class AppShell;
+
 // Control ids of the window's buttons.
 enum CrossSectionControl : int {
   kCrossSectionClose = 1,
@@ -29,7 +31,7 @@ inline constexpr const char* kSaveColumnItemText = "数値を保存(&E)...\tCtrl
 
 class CrossSectionWindow : public QDialog {
  public:
-  explicit CrossSectionWindow(QWidget* owner);
+  CrossSectionWindow(AppShell& app, QWidget* owner);
   ~CrossSectionWindow() override;
 
   // Sizes the window and places its buttons for the current graph width, then repaints it.
@@ -63,17 +65,18 @@ class CrossSectionWindow : public QDialog {
   void saveNumbers();
   // The item of the window's menu whose keys (after the tab of its text) were pressed, or null.
   const DialogMenuItem* menuItemForKey(const QKeyEvent& key) const;
+  AppShell& app_;
   Canvas canvas_;
   std::vector<DialogMenuItem> menuItems_;  // Alt+F6 switches to the main window, Ctrl+E saves
 };
 
-// The open window, or null while it is closed.
-CrossSectionWindow* crossSectionWindow();
-// Creates and shows the window owned by `owner`. Returns false when it cannot be had.
-bool openCrossSectionWindowFor(QWidget* owner);
+// `app`'s open window, or null while it is closed.
+CrossSectionWindow* crossSectionWindow(const AppShell& app);
+// Creates and shows `app`'s window owned by `owner`. Returns false when it cannot be had.
+bool openCrossSectionWindowFor(AppShell& app, QWidget* owner);
 // Closes the window when it is open: frees the column buffer and forgets the window.
-void closeCrossSectionWindow();
+void closeCrossSectionWindow(AppShell& app);
 // Repaints the open window's graph at once.
-void updateCrossSectionWindow();
+void updateCrossSectionWindow(AppShell& app);
 
 }  // namespace korimu

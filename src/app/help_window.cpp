@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "app/app_shell.h"
+
 namespace korimu {
 
 namespace {
@@ -32,17 +34,14 @@ class HelpKeyFilter : public QObject {
   }
 };
 
-QPointer<HelpKeyFilter> helpKeyFilter;
-QPointer<QDialog> openHelp;
-
 }  // namespace
 
-void installHelpKey(std::function<void()> showHelp) {
-  if (!helpKeyFilter) {
-    helpKeyFilter = new HelpKeyFilter(qApp);
-    qApp->installEventFilter(helpKeyFilter);
+void installHelpKey(AppShell& app, std::function<void()> showHelp) {
+  if (!app.helpKeyFilter) {
+    app.helpKeyFilter = new HelpKeyFilter(qApp);
+    qApp->installEventFilter(app.helpKeyFilter);
   }
-  helpKeyFilter->showHelp = std::move(showHelp);
+  static_cast<HelpKeyFilter*>(app.helpKeyFilter.data())->showHelp = std::move(showHelp);
 }
 
 bool openHelpInBrowser(const std::string& page) {
@@ -51,7 +50,8 @@ bool openHelpInBrowser(const std::string& page) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
 }
 
-bool openHelpInProgram(const std::string& page) {
+bool openHelpInProgram(AppShell& app, const std::string& page) {
+  QPointer<QDialog>& openHelp = app.helpDialog;
   const QString file = QString::fromStdString(page);
   if (!QFileInfo(file).isReadable()) return false;
   if (!openHelp) {
@@ -74,8 +74,8 @@ bool openHelpInProgram(const std::string& page) {
   return true;
 }
 
-QWidget* helpWindow() {
-  return openHelp.data();
+QWidget* helpWindow(const AppShell& app) {
+  return app.helpDialog.data();
 }
 
 }  // namespace korimu

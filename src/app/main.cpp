@@ -6,6 +6,7 @@
 #include <iostream>
 #include <memory>
 
+#include "app/app_shell.h"
 #include "app/startup.h"
 #include "cli/command_line.h"
 #include "cli/window_program.h"
@@ -32,19 +33,21 @@ int main(int argc, char** argv) {
   // Without a sound server the program runs with no output device. The connection outlives the
   // window that plays through it.
   const std::unique_ptr<PulseAudioOutput> output = PulseAudioOutput::connect();
-  if (!initInstance(commandLine, true, backendOf(output.get()))) return 0;
+  // The window program's state: its widgets, controller and the windows it opens.
+  AppShell app;
+  if (!initInstance(app, commandLine, true, backendOf(output.get()))) return 0;
   if (commandLine.mode == HeadlessMode::kScreenshot) {
     // A named file that does not open has been reported; a picture without it is no answer.
-    if (namedFileFailedToOpen()) {
-      destroyMainWindow();
+    if (namedFileFailedToOpen(app)) {
+      destroyMainWindow(app);
       return 1;
     }
-    const bool saved = saveClientScreenshot(commandLine.outputPath);
+    const bool saved = saveClientScreenshot(app, commandLine.outputPath);
     if (!saved) std::fprintf(stderr, "korimu: cannot write '%s'\n", commandLine.outputPath.c_str());
-    destroyMainWindow();
+    destroyMainWindow(app);
     return saved ? 0 : 1;
   }
-  const int code = runMessageLoop();
-  destroyMainWindow();
+  const int code = runMessageLoop(app);
+  destroyMainWindow(app);
   return code;
 }

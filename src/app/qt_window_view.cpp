@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/app_shell.h"
 #include "app/cross_section_window.h"
 #include "app/help_window.h"
 #include "app/shell_widgets.h"
@@ -26,26 +27,29 @@ namespace {
 
 class QtWindowView : public WindowView {
  public:
+  explicit QtWindowView(AppShell& app) : app_(app), listener_(app) {}
+
   void showEnabling(const Enabling& enabling) override {
     for (const auto& [id, on] : enabling.controls)
-      if (QWidget* w = controlById(id)) w->setEnabled(on);
-    for (const auto& [id, on] : enabling.menuItems) enableMenuItem(id, on);
-    for (QMenu* popup : shell().popups)
+      if (QWidget* w = app_.widgets.controlById(id)) w->setEnabled(on);
+    for (const auto& [id, on] : enabling.menuItems) app_.widgets.enableMenuItem(id, on);
+    for (QMenu* popup : app_.widgets.popups)
       if (popup) popup->menuAction()->setEnabled(enabling.menuBar);
-    if (QAbstractButton* stop = buttonById(kStopId))
+    if (QAbstractButton* stop = app_.widgets.buttonById(kStopId))
       stop->setText(enabling.stopAborts ? "中断" : "停止");
-    if (shell().window) shell().window->setAcceptDrops(enabling.acceptDrops);
-    if (QWidget* w = controlById(enabling.focus)) w->setFocus(Qt::OtherFocusReason);
+    if (app_.widgets.window) app_.widgets.window->setAcceptDrops(enabling.acceptDrops);
+    if (QWidget* w = app_.widgets.controlById(enabling.focus)) w->setFocus(Qt::OtherFocusReason);
   }
-  void checkMenuItem(int id, bool on) override { korimu::checkMenuItem(id, on); }
+  void checkMenuItem(int id, bool on) override { app_.widgets.checkMenuItem(id, on); }
   void checkRadio(int id, bool on) override {
-    if (QAbstractButton* b = buttonById(id)) b->setChecked(on);
+    if (QAbstractButton* b = app_.widgets.buttonById(id)) b->setChecked(on);
   }
   std::string spanText() override {
-    return shell().spanCombo ? shell().spanCombo->currentText().toStdString() : std::string();
+    return app_.widgets.spanCombo ? app_.widgets.spanCombo->currentText().toStdString()
+                                  : std::string();
   }
   void setSpanLabels(const std::vector<std::string>& labels) override {
-    QComboBox* combo = shell().spanCombo;
+    QComboBox* combo = app_.widgets.spanCombo;
     if (!combo) return;
     const QString selected = combo->currentText();
     const QSignalBlocker quiet(combo);
@@ -54,21 +58,25 @@ class QtWindowView : public WindowView {
     combo->setCurrentIndex(std::max(combo->findText(selected), 0));
   }
   void setGainCaption(const std::string& utf8) override {
-    if (QAbstractButton* at = buttonById(kGainAtId)) at->setText(QString::fromStdString(utf8));
+    if (QAbstractButton* at = app_.widgets.buttonById(kGainAtId))
+      at->setText(QString::fromStdString(utf8));
   }
   void setTitle(const std::string& title) override {
-    if (shell().window) shell().window->setWindowTitle(QString::fromStdString(title));
+    if (app_.widgets.window) app_.widgets.window->setWindowTitle(QString::fromStdString(title));
   }
 
-  void refreshClient() override { korimu::refreshClient(); }
+  void refreshClient() override {
+    if (app_.widgets.client) app_.widgets.client->update();
+  }
   void refreshClientArea(const Rect& area) override {
-    if (shell().client) shell().client->update(area.x, area.y, area.w, area.h);
+    if (app_.widgets.client) app_.widgets.client->update(area.x, area.y, area.w, area.h);
   }
   void invalidateOverview() override {
-    if (shell().overview) shell().overview->invalidateFromFile();
+    if (app_.widgets.overview) app_.widgets.overview->invalidateFromFile();
   }
   void invertOverviewStrip(int x, int width) override {
-    if (shell().overview) shell().overview->invertRect(x, 0, width, kLayout.overviewHeight);
+    if (app_.widgets.overview)
+      app_.widgets.overview->invertRect(x, 0, width, kLayout.overviewHeight);
   }
   void showHourglass(bool on) override {
     if (on) {
@@ -78,7 +86,7 @@ class QtWindowView : public WindowView {
     }
   }
   void setMarkerTimer(uint32_t periodMs) override {
-    QTimer* timer = shell().markerTimer;
+    QTimer* timer = app_.widgets.markerTimer;
     if (!timer) return;
     if (periodMs > 0) {
       timer->start(int(periodMs));
@@ -88,38 +96,40 @@ class QtWindowView : public WindowView {
   }
 
   bool chooseFileToOpen(const std::string& folder, std::string* chosen) override {
-    return shellServices().chooseFileToOpen && shellServices().chooseFileToOpen(folder, chosen);
+    return app_.services.chooseFileToOpen && app_.services.chooseFileToOpen(folder, chosen);
   }
   bool openHelpPage(const std::string& path) override {
-    return !shellServices().openHelpPage || shellServices().openHelpPage(path);
+    return !app_.services.openHelpPage || app_.services.openHelpPage(path);
   }
   bool runOptionsDialog(AppSettings& settings) override {
-    return korimu::runOptionsDialog(shell().window, settings, [](int32_t fromView, int32_t toView) {
-      korimu::checkMenuItem(fromView, false);
-      korimu::checkMenuItem(toView, true);
-    });
+    ShellWidgets& widgets = app_.widgets;
+    return korimu::runOptionsDialog(widgets.window, settings,
+                                    [&widgets](int32_t fromView, int32_t toView) {
+                                      widgets.checkMenuItem(fromView, false);
+                                      widgets.checkMenuItem(toView, true);
+                                    });
   }
   void runInfoDialog(AppSettings& settings, const std::string& path,
                      const SourceFormat* decodedFrom) override {
-    korimu::runInfoDialog(shell().window, settings, path, decodedFrom);
+    korimu::runInfoDialog(app_.widgets.window, settings, path, decodedFrom);
   }
   void runAboutDialog(AppSettings& settings) override {
-    korimu::runAboutDialog(shell().window, settings,
-                           countDevices(controller().session().wave.audio));
+    korimu::runAboutDialog(app_.widgets.window, settings,
+                           countDevices(app_.controller().session().wave.audio));
   }
 
-  bool crossSectionOpen() override { return crossSectionWindow() != nullptr; }
-  void openCrossSection() override { openCrossSectionWindowFor(shell().window); }
-  void closeCrossSection() override { closeCrossSectionWindow(); }
-  void refreshCrossSection() override { updateCrossSectionWindow(); }
+  bool crossSectionOpen() override { return app_.crossSection != nullptr; }
+  void openCrossSection() override { openCrossSectionWindowFor(app_, app_.widgets.window); }
+  void closeCrossSection() override { closeCrossSectionWindow(app_); }
+  void refreshCrossSection() override { updateCrossSectionWindow(app_); }
   void closeWindow() override {
-    if (shell().window) shell().window->close();
+    if (app_.widgets.window) app_.widgets.window->close();
   }
   bool chooseFileToSave(const std::string& proposed, const std::string& kind,
                         std::string* chosen) override {
     const bool png = kind == "png";
     const QString name = QFileDialog::getSaveFileName(
-        shell().window, png ? "画像を保存" : "数値を保存", QString::fromStdString(proposed),
+        app_.widgets.window, png ? "画像を保存" : "数値を保存", QString::fromStdString(proposed),
         png ? "PNG 画像(*.png);;全ファイル(*)" : "CSV(*.csv);;全ファイル(*)", nullptr,
         QFileDialog::DontUseNativeDialog);
     *chosen = name.toStdString();
@@ -136,46 +146,32 @@ class QtWindowView : public WindowView {
   }
   RunListener& runListener() override { return listener_; }
   void backgroundEnded() override {
-    if (shell().window) shell().window->closeIfAskedDuringRun();
+    if (app_.widgets.window) app_.widgets.window->closeIfAskedDuringRun();
   }
 
  private:
+  AppShell& app_;
   WindowRunListener listener_;
 };
 
-QtWindowView windowView;
-std::unique_ptr<Controller> theController;
-
 }  // namespace
 
-Controller& controller() {
-  if (!theController) theController = std::make_unique<Controller>(windowView);
-  return *theController;
+std::unique_ptr<WindowView> makeQtWindowView(AppShell& app) {
+  return std::make_unique<QtWindowView>(app);
 }
 
-void releaseController() {
-  theController.reset();
-}
-
-DisplayState& windowDisplay() {
-  return controller().session().display;
-}
-
-Canvas& clientCanvas() {
-  return windowDisplay().surfaces.window;
-}
-
-ShellServices& shellServices() {
-  static ShellServices services{
-      [](const std::string& folder, std::string* chosen) {
-        const QString name = QFileDialog::getOpenFileName(
-            shell().window, "再生用にファイルを開く", QString::fromStdString(folder),
-            openDialogFilters(), nullptr, QFileDialog::DontUseNativeDialog);
-        *chosen = name.toStdString();
-        return !name.isEmpty();
-      },
-      [](const std::string& path) { return openHelpInBrowser(path) || openHelpInProgram(path); }};
-  return services;
+ShellServices defaultShellServices(AppShell& app) {
+  return ShellServices{[&app](const std::string& folder, std::string* chosen) {
+                         const QString name = QFileDialog::getOpenFileName(
+                             app.widgets.window, "再生用にファイルを開く",
+                             QString::fromStdString(folder), openDialogFilters(), nullptr,
+                             QFileDialog::DontUseNativeDialog);
+                         *chosen = name.toStdString();
+                         return !name.isEmpty();
+                       },
+                       [&app](const std::string& path) {
+                         return openHelpInBrowser(path) || openHelpInProgram(app, path);
+                       }};
 }
 
 QString openDialogFilters() {
@@ -183,10 +179,6 @@ QString openDialogFilters() {
   for (const std::string& extension : openableExtensions())
     sound += " *." + QString::fromStdString(extension);
   return sound + ");;全ファイル(*.*)";
-}
-
-void refreshClient() {
-  if (shell().client) shell().client->update();
 }
 
 }  // namespace korimu

@@ -1,22 +1,16 @@
-// The main window's widgets as the view of its controller, and that one controller.
+// The main window's widgets as the view of their controller.
 #pragma once
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 
-#include "control/controller.h"
+#include "control/window_view.h"
 
 namespace korimu {
 
-// The controller of the main window, made with the window's view on first use.
-Controller& controller();
-// Forgets the controller (the window has gone; a new window starts with a new one).
-void releaseController();
-
-// The display state of the window's session, and in it the main window's client canvas.
-DisplayState& windowDisplay();
-Canvas& clientCanvas();
+class AppShell;
 
 // Services the view uses that tests replace: the Open dialog (returns false when cancelled) and
 // the desktop's browser for the help page.
@@ -24,12 +18,13 @@ struct ShellServices {
   std::function<bool(const std::string& folder, std::string* chosen)> chooseFileToOpen;
   std::function<bool(const std::string& path)> openHelpPage;
 };
-ShellServices& shellServices();
+// The Open dialog of Qt's own and the browser, else the program's help window.
+ShellServices defaultShellServices(AppShell& app);
+
+// The view of `app`'s widgets.
+std::unique_ptr<WindowView> makeQtWindowView(AppShell& app);
 
 // The Open dialog's filters: ｻｳﾝﾄﾞ lists every kind the program opens, then every file.
 QString openDialogFilters();
-
-// Repaints the client area after drawing into its canvas.
-void refreshClient();
 
 }  // namespace korimu

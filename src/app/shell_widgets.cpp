@@ -6,19 +6,14 @@
 
 namespace korimu {
 
-ShellWidgets& shell() {
-  static ShellWidgets widgets;
-  return widgets;
-}
-
 const std::array<int, 17>& controlIds() {
   static const std::array<int, 17> ids{1201, 1202, 1203, 1204, 1205, 1206, 1207, 1208, 1209,
                                        1210, 1211, 1212, 1213, 1214, 1215, 1216, 1217};
   return ids;
 }
 
-QWidget* controlById(int id) {
-  ShellWidgets& s = shell();
+QWidget* ShellWidgets::controlById(int id) const {
+  const ShellWidgets& s = *this;
   switch (id) {
     case kAnalyzeId:
       return s.children[kAnalyzeButton];
@@ -59,29 +54,29 @@ QWidget* controlById(int id) {
   }
 }
 
-QAbstractButton* buttonById(int id) {
+QAbstractButton* ShellWidgets::buttonById(int id) const {
   return qobject_cast<QAbstractButton*>(controlById(id));
 }
 
-void enableMenuItem(int id, bool on) {
-  auto it = shell().actions.find(id);
-  if (it != shell().actions.end()) it->second->setEnabled(on);
+void ShellWidgets::enableMenuItem(int id, bool on) {
+  auto it = actions.find(id);
+  if (it != actions.end()) it->second->setEnabled(on);
 }
 
-bool menuItemEnabled(int id) {
-  auto it = shell().actions.find(id);
-  return it != shell().actions.end() && it->second->isEnabled();
+bool ShellWidgets::menuItemEnabled(int id) const {
+  auto it = actions.find(id);
+  return it != actions.end() && it->second->isEnabled();
 }
 
-void checkMenuItem(int id, bool on) {
-  shell().marks[id] = on;
-  auto it = shell().actions.find(id);
-  if (it != shell().actions.end()) it->second->setChecked(on);
+void ShellWidgets::checkMenuItem(int id, bool on) {
+  marks[id] = on;
+  auto it = actions.find(id);
+  if (it != actions.end()) it->second->setChecked(on);
 }
 
-bool menuItemChecked(int id) {
-  auto it = shell().marks.find(id);
-  return it != shell().marks.end() && it->second;
+bool ShellWidgets::menuItemChecked(int id) const {
+  auto it = marks.find(id);
+  return it != marks.end() && it->second;
 }
 
 }  // namespace korimu

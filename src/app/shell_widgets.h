@@ -1,4 +1,4 @@
-// The widgets of the main window, kept for the whole run (created once at start-up).
+// The widgets of the main window, kept by the window program's AppShell from start-up on.
 #pragma once
 
 #include <array>
@@ -33,21 +33,19 @@ struct ShellWidgets {
   std::map<int, bool> marks;        // check marks by command id
   SettingsOrigin settingsOrigin;    // where the settings are saved at exit
   QTimer* markerTimer = nullptr;    // window timer 1: the playback marker moves on every tick
+
+  // A control of the control bar by id (1201 to 1217), or null.
+  QWidget* controlById(int id) const;
+  QAbstractButton* buttonById(int id) const;
+
+  // Menu helpers: enable/gray and check marks by command id.
+  void enableMenuItem(int id, bool on);
+  void checkMenuItem(int id, bool on);
+  bool menuItemChecked(int id) const;
+  bool menuItemEnabled(int id) const;
 };
 
-ShellWidgets& shell();
-
-// A control of the control bar by id (1201 to 1217), or null.
-QWidget* controlById(int id);
-QAbstractButton* buttonById(int id);
-
-// The 17 control ids, and whether an id is one of them.
+// The 17 control ids.
 const std::array<int, 17>& controlIds();
-
-// Menu helpers: enable/gray and check marks by command id.
-void enableMenuItem(int id, bool on);
-void checkMenuItem(int id, bool on);
-bool menuItemChecked(int id);
-bool menuItemEnabled(int id);
 
 }  // namespace korimu

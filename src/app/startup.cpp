@@ -25,10 +25,9 @@
 #include <functional>
 #include <utility>
 
+#include "app/app_shell.h"
 #include "app/control_filter.h"
 #include "app/help_window.h"
-#include "app/qt_window_view.h"
-#include "app/shell_widgets.h"
 #include "app/widgets.h"
 #include "core/layout.h"
 #include "core/settings.h"
@@ -85,7 +84,7 @@ bool isCheckable(int id) {
   return (id >= kWaveZoom && id <= kPinkNoiseFlatId) || (id >= kLineGraph && id <= kThickLinesId);
 }
 
-void buildMenu(MainWindow* window) {
+void buildMenu(AppShell& app, MainWindow* window) {
   QMenu* popup = nullptr;
   size_t popupIndex = 0;
   for (const MenuEntry& entry : korimuMenu()) {
@@ -93,7 +92,7 @@ void buildMenu(MainWindow* window) {
     switch (entry.kind) {
       case MenuEntry::kPopup:
         popup = window->menuBar()->addMenu(caption);
-        if (popupIndex < shell().popups.size()) shell().popups[popupIndex++] = popup;
+        if (popupIndex < app.widgets.popups.size()) app.widgets.popups[popupIndex++] = popup;
         break;
       case MenuEntry::kEndPopup:
         popup = nullptr;
@@ -108,31 +107,33 @@ void buildMenu(MainWindow* window) {
         action->setEnabled(!entry.grayed);
         if (*entry.shortcut != '\0') action->setShortcut(QKeySequence(entry.shortcut));
         action->setCheckable(isCheckable(id));
-        QObject::connect(action, &QAction::triggered, action, [id, action] {
-          controller().command(id);
+        QObject::connect(action, &QAction::triggered, action, [&app, id, action] {
+          app.controller().command(id);
           // The mark follows the program's state, not Qt's own toggling.
-          if (action->isCheckable()) action->setChecked(menuItemChecked(id));
+          if (action->isCheckable()) action->setChecked(app.widgets.menuItemChecked(id));
         });
-        shell().actions[id] = action;
+        app.widgets.actions[id] = action;
         break;
       }
     }
   }
 }
 
-QPushButton* makeButton(QWidget* parent, const char* text, int id, const Rect& r) {
+QPushButton* makeButton(AppShell& app, QWidget* parent, const char* text, int id, const Rect& r) {
   auto* button = new QPushButton(QString::fromUtf8(text), parent);
   button->setGeometry(r.x, r.y, r.w, r.h);
   button->setAutoDefault(false);
-  QObject::connect(button, &QPushButton::clicked, button, [id] { controller().command(id); });
+  QObject::connect(button, &QPushButton::clicked, button,
+                   [&app, id] { app.controller().command(id); });
   return button;
 }
 
-QRadioButton* makeRadio(QWidget* parent, const char* text, int id, const Rect& r) {
+QRadioButton* makeRadio(AppShell& app, QWidget* parent, const char* text, int id, const Rect& r) {
   auto* radio = new QRadioButton(QString::fromUtf8(text), parent);
   radio->setGeometry(r.x, r.y, r.w, r.h);
   radio->setAutoExclusive(false);  // the commands set every check themselves
-  QObject::connect(radio, &QRadioButton::clicked, radio, [id] { controller().command(id); });
+  QObject::connect(radio, &QRadioButton::clicked, radio,
+                   [&app, id] { app.controller().command(id); });
   return radio;
 }
 
@@ -168,27 +169,27 @@ void makePlaybackTimers(ShellWidgets& s, WaveSession& wave) {
   };
 }
 
-void createChildren(ClientArea* client) {
-  ShellWidgets& s = shell();
+void createChildren(AppShell& app, ClientArea* client) {
+  ShellWidgets& s = app.widgets;
   const auto& r = s.layout.children;
   auto& c = s.children;
   const Rect& ov = r[kOverviewChild];
-  s.overview = new OverviewWidget(client, ov.w, ov.h, clientCanvas().depthBits());
+  s.overview = new OverviewWidget(app, client, ov.w, ov.h, app.clientCanvas().depthBits());
   s.overview->move(ov.x, ov.y);
   c[kOverviewChild] = s.overview;
-  c[kAnalyzeButton] = makeButton(client, "解析", kAnalyzeId, r[kAnalyzeButton]);
-  c[kPlayButton] = makeButton(client, "再生", kPlayId, r[kPlayButton]);
-  c[kPartialButton] = makeButton(client, "部分", kPartialId, r[kPartialButton]);
-  c[kStopButton] = makeButton(client, "停止", kStopId, r[kStopButton]);
-  c[kNavFastBack] = makeButton(client, "<<<", kFastBackId, r[kNavFastBack]);
-  c[kNavBack] = makeButton(client, "<<", kBackId, r[kNavBack]);
-  c[kNavStepBack] = makeButton(client, "<", kStepBackId, r[kNavStepBack]);
-  c[kNavStepForward] = makeButton(client, ">", kStepForwardId, r[kNavStepForward]);
-  c[kNavForward] = makeButton(client, ">>", kForwardId, r[kNavForward]);
-  c[kNavFastForward] = makeButton(client, ">>>", kFastForwardId, r[kNavFastForward]);
+  c[kAnalyzeButton] = makeButton(app, client, "解析", kAnalyzeId, r[kAnalyzeButton]);
+  c[kPlayButton] = makeButton(app, client, "再生", kPlayId, r[kPlayButton]);
+  c[kPartialButton] = makeButton(app, client, "部分", kPartialId, r[kPartialButton]);
+  c[kStopButton] = makeButton(app, client, "停止", kStopId, r[kStopButton]);
+  c[kNavFastBack] = makeButton(app, client, "<<<", kFastBackId, r[kNavFastBack]);
+  c[kNavBack] = makeButton(app, client, "<<", kBackId, r[kNavBack]);
+  c[kNavStepBack] = makeButton(app, client, "<", kStepBackId, r[kNavStepBack]);
+  c[kNavStepForward] = makeButton(app, client, ">", kStepForwardId, r[kNavStepForward]);
+  c[kNavForward] = makeButton(app, client, ">>", kForwardId, r[kNavForward]);
+  c[kNavFastForward] = makeButton(app, client, ">>>", kFastForwardId, r[kNavFastForward]);
 
   // The combobox rectangle includes its drop-down list; the closed box is one line high.
-  s.spanCombo = new SpanComboBox(client);
+  s.spanCombo = new SpanComboBox(app, client);
   // Room for six digits beside the arrow in the narrow box.
   s.spanCombo->setStyleSheet(
       "QComboBox { padding: 0px 0px 0px 2px; } QComboBox::drop-down { width: 14px; }");
@@ -198,35 +199,36 @@ void createChildren(ClientArea* client) {
 
   c[kAmplitudePanel] = makePanel(client, r[kAmplitudePanel]);
   c[kAmplitudeGroup] = makeGroup(client, "振幅", r[kAmplitudeGroup]);
-  c[kAmplitudeNormal] = makeRadio(client, "標準", kNormalZoomId, r[kAmplitudeNormal]);
-  c[kAmplitudeDouble] = makeRadio(client, "２倍", kDoubleZoomId, r[kAmplitudeDouble]);
+  c[kAmplitudeNormal] = makeRadio(app, client, "標準", kNormalZoomId, r[kAmplitudeNormal]);
+  c[kAmplitudeDouble] = makeRadio(app, client, "２倍", kDoubleZoomId, r[kAmplitudeDouble]);
   c[kPowerPanel] = makePanel(client, r[kPowerPanel]);
   c[kPowerGroup] = makeGroup(client, "ﾊﾟﾜｰ", r[kPowerGroup]);
-  c[kPowerAt] = makeRadio(client, "Ａt", kGainAtId, r[kPowerAt]);
-  c[kPowerX1] = makeRadio(client, "1倍", kGainX1Id, r[kPowerX1]);
-  c[kPowerX2] = makeRadio(client, "2倍", kGainX2Id, r[kPowerX2]);
-  c[kPowerX4] = makeRadio(client, "4倍", kGainX4Id, r[kPowerX4]);
+  c[kPowerAt] = makeRadio(app, client, "Ａt", kGainAtId, r[kPowerAt]);
+  c[kPowerX1] = makeRadio(app, client, "1倍", kGainX1Id, r[kPowerX1]);
+  c[kPowerX2] = makeRadio(app, client, "2倍", kGainX2Id, r[kPowerX2]);
+  c[kPowerX4] = makeRadio(app, client, "4倍", kGainX4Id, r[kPowerX4]);
 }
 
 }  // namespace
 
 bool installQtTranslations() {
-  // Qt's own words (the file dialog's labels, the standard buttons) in Japanese like the rest.
-  static QTranslator* translator = nullptr;
-  if (translator) return true;
+  // Qt's own words (the file dialog's labels, the standard buttons) in Japanese like the rest. The
+  // application keeps the translator, under its name.
+  constexpr const char* kTranslatorName = "korimu-qtbase-ja";
+  if (qApp->findChild<QTranslator*>(kTranslatorName, Qt::FindDirectChildrenOnly)) return true;
   auto* candidate = new QTranslator(qApp);
+  candidate->setObjectName(kTranslatorName);
   if (!candidate->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     delete candidate;
     return false;
   }
   QCoreApplication::installTranslator(candidate);
-  translator = candidate;
   return true;
 }
 
-void adjustForNewShell() {
-  ShellWidgets& s = shell();
+void adjustForNewShell(AppShell& app) {
+  ShellWidgets& s = app.widgets;
   if (!s.window || !s.client) return;
   const int vscroll = s.window->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   // The window's font is the fixed bitmap font, so the re-measure gives the built-in units.
@@ -271,118 +273,126 @@ void applyApplicationLook() {
   QApplication::setPalette(pal);
 }
 
-bool initInstance(const CommandLine& commandLine, bool showMessageBoxes, AudioBackend audio) {
-  ShellWidgets& s = shell();
-  WaveSession& wave = controller().session().wave;
+bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessageBoxes,
+                  AudioBackend audio) {
+  ShellWidgets& s = app.widgets;
+  WaveSession& wave = app.controller().session().wave;
   wave.audio = std::move(audio);
   // The window's settings live in its controller's session, from here until they are saved.
-  AppSettings& settings = controller().session().settings;
+  AppSettings& settings = app.controller().session().settings;
   s.settingsOrigin = loadSettings(settings);
   if (!commandLine.fileName.empty())
-    controller().session().document.fileName = commandLine.fileName;
-  controller().setCommandLineFlags(commandLine.autoPlay, commandLine.diagnosticText);
+    app.controller().session().document.fileName = commandLine.fileName;
+  app.controller().setCommandLineFlags(commandLine.autoPlay, commandLine.diagnosticText);
 
   const int vscroll = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   s.layout = computeChildLayout(kLayout, vscroll);
 
-  s.window = new MainWindow();
+  s.window = new MainWindow(app);
   makePlaybackTimers(s, wave);
+  // The window's messages: the shell's own (a test's recorder), shown in boxes over the main
+  // window; with --screenshot nobody is there to answer a box and they go to stderr.
+  wave.messages = app.messages;
   if (commandLine.mode == HeadlessMode::kScreenshot) {
-    // Nobody is there to answer a message box: messages go to stderr.
-    setMessageSink([](std::string_view text, MessageKind) {
+    wave.messages.sink = [](std::string_view text, MessageKind) {
       std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
-    });
-    controller().setFailureLine(FailureLine::kCommandLine);
+    };
+    app.controller().setFailureLine(FailureLine::kCommandLine);
   } else if (showMessageBoxes) {
-    installQtMessageBoxes(s.window);
+    wave.messages.sink = qtMessageBoxes(s.window);
   }
-  installHelpKey([] { controller().command(kHelpId); });
-  buildMenu(s.window);
+  // Nothing is drawn without the fixed font.
+  if (const std::string& problem = fixedFontProblem(); !problem.empty()) {
+    wave.messages.show(problem, MessageKind::kFatal);
+    return false;
+  }
+  installHelpKey(app, [&app] { app.controller().command(kHelpId); });
+  buildMenu(app, s.window);
   // The display's depth is read once, here: every canvas of the window follows the client's.
-  s.client = new ClientArea(s.window, s.layout.clientWidth, s.layout.clientHeight,
+  s.client = new ClientArea(app, s.window, s.layout.clientWidth, s.layout.clientHeight,
                             displayBitsFromEnvironment());
   s.window->setCentralWidget(s.client);
   s.window->layout()->setSizeConstraint(QLayout::SetFixedSize);
-  checkMenuItem(settings.display, true);
+  s.checkMenuItem(settings.display, true);
   s.window->show();
 
-  createChildren(s.client);
+  createChildren(app, s.client);
   // The spans without a file; an open file adds what it needs to be seen whole.
   for (const std::string& item : spanLabels(0)) s.spanCombo->addItem(QString::fromStdString(item));
   s.spanCombo->setCurrentIndex(s.spanCombo->findText("262144"));
   settings.framesPerColumn = 262144 / kPlotWidth;
-  buttonById(kNormalZoomId)->setChecked(true);
-  buttonById(kGainX1Id)->setChecked(true);
-  subclassControls();
+  s.buttonById(kNormalZoomId)->setChecked(true);
+  s.buttonById(kGainX1Id)->setChecked(true);
+  subclassControls(app);
   for (QWidget* child : s.children) child->show();
 
   const Rect& plot = s.layout.plotArea;
-  clientCanvas().whiteness(plot.x, plot.y, plot.w, plot.h);
+  app.clientCanvas().whiteness(plot.x, plot.y, plot.w, plot.h);
   s.client->invalidateAll();
 
-  enableMenuItem(kCrossSectionId, false);
-  checkMenuItem(kPinkNoiseFlatId, settings.pinkNoiseFlat);
-  checkMenuItem(kThickLinesId, settings.lineWidth == LineWidth::kThick);
-  checkMenuItem(settings.graphStyle, true);
-  controller().setOutputDeviceCount(wave.audio.outputDeviceCount());
+  s.enableMenuItem(kCrossSectionId, false);
+  s.checkMenuItem(kPinkNoiseFlatId, settings.pinkNoiseFlat);
+  s.checkMenuItem(kThickLinesId, settings.lineWidth == LineWidth::kThick);
+  s.checkMenuItem(settings.graphStyle, true);
+  app.controller().setOutputDeviceCount(wave.audio.outputDeviceCount());
 
-  controller().enter(UiState::kNoFile);
-  prepareAnalysis(windowDisplay(), settings.musicalKey);
+  app.controller().enter(UiState::kNoFile);
+  prepareAnalysis(app.display(), settings.musicalKey);
   // No file yet: its rate, bits and span are blanks, not zeros.
-  hideFileFacts(windowDisplay(), true);
-  if (QAbstractButton* at = buttonById(kGainAtId))
+  hideFileFacts(app.display(), true);
+  if (QAbstractButton* at = s.buttonById(kGainAtId))
     at->setText(QString::fromUtf8(gainButtonCaption(settings.windowFunction)));
   // Settings that could not be read will not be saved at exit; the user hears of it once.
-  reportSettingsProblem(s.settingsOrigin);
+  reportSettingsProblem(s.settingsOrigin, wave.messages);
 
   if (showMessageBoxes && commandLine.mode != HeadlessMode::kScreenshot) {
     // A message about the file stands over the main window, which the window manager places when
     // it maps it: the file is opened once the window is on the screen.
-    whenExposed(s.window, [] { controller().openCommandLineFile(); });
+    whenExposed(s.window, [&app] { app.controller().openCommandLineFile(); });
   } else {
-    controller().openCommandLineFile();
+    app.controller().openCommandLineFile();
   }
   return true;
 }
 
-bool namedFileFailedToOpen() {
+bool namedFileFailedToOpen(AppShell& app) {
   // A file that needs decoding has its answer once the decode has ended.
-  while (controller().busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  return controller().commandLineFileFailed();
+  while (app.controller().busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  return app.controller().commandLineFileFailed();
 }
 
-int runMessageLoop() {
+int runMessageLoop(AppShell& app) {
   const int code = QApplication::exec();
   // A run the loop left behind (a quit during a run) stops before the window goes.
-  controller().abandonBackgroundWork();
-  if (code == 0) saveSettings(controller().session().settings, shell().settingsOrigin);
+  app.controller().abandonBackgroundWork();
+  if (code == 0) saveSettings(app.controller().session().settings, app.widgets.settingsOrigin);
 
   return code;
 }
 
-bool saveClientScreenshot(const std::string& path) {
+bool saveClientScreenshot(AppShell& app, const std::string& path) {
   // Let a decode of the named file end and queued work (the overview's file read, deferred
   // repaints) finish first.
-  while (controller().busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  while (app.controller().busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
-  if (!shell().client) return false;
+  if (!app.widgets.client) return false;
   // Encoded in memory and written under the name's own bytes: a QString would turn bytes that
   // are not UTF-8 into U+FFFD and write a file of another name.
   QByteArray png;
   QBuffer buffer(&png);
-  if (!buffer.open(QIODevice::WriteOnly) || !shell().client->grab().save(&buffer, "PNG"))
+  if (!buffer.open(QIODevice::WriteOnly) || !app.widgets.client->grab().save(&buffer, "PNG"))
     return false;
   std::string reason;
   return writeFileAtomically(path, std::string_view(png.constData(), size_t(png.size())), reason);
 }
 
-void destroyMainWindow() {
-  ShellWidgets& s = shell();
+void destroyMainWindow(AppShell& app) {
+  ShellWidgets& s = app.widgets;
   delete s.window;
   s = ShellWidgets{};
   // The controller's session owned what the window drew with (the chart's back buffer, the peak
   // box's lines, the hidden file facts): the next window starts afresh.
-  releaseController();
+  app.releaseController();
 }
 
 }  // namespace korimu

@@ -9,23 +9,25 @@
 
 namespace korimu {
 
+class AppShell;
+
 // Everything up to a shown, ready main window (QApplication must exist). False when a window
 // could not be created. Messages are shown in Qt message boxes unless showMessageBoxes is false
-// (then the installed message sink stays; --screenshot sends them to stderr). The window's session
+// (then they go to app.messages; --screenshot sends them to stderr). The window's session
 // plays through `audio`, whose owner keeps it working until destroyMainWindow.
-bool initInstance(const CommandLine& commandLine, bool showMessageBoxes = true,
+bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessageBoxes = true,
                   AudioBackend audio = {});
 
 // Runs the event loop after initInstance and writes the settings at a normal exit. Returns the
 // process exit code.
-int runMessageLoop();
+int runMessageLoop(AppShell& app);
 
 // Whether the file named on the command line failed to open in the last initInstance (its
 // message has been shown once).
-bool namedFileFailedToOpen();
+bool namedFileFailedToOpen(AppShell& app);
 
 // --screenshot: the client area (below the menu bar) as a PNG. False when it cannot be written.
-bool saveClientScreenshot(const std::string& path);
+bool saveClientScreenshot(AppShell& app, const std::string& path);
 
 // Loads Qt's Japanese translations (qtbase_ja) once; false when they are not installed.
 bool installQtTranslations();
@@ -36,9 +38,9 @@ void applyApplicationLook();
 
 // The system's look changed (a new style): re-measure, widen the window by the scroll bar's excess
 // over 2 W + 1 and move the span combobox when that excess changed.
-void adjustForNewShell();
+void adjustForNewShell(AppShell& app);
 
 // Destroys the main window and forgets its widgets (tests start again with initInstance).
-void destroyMainWindow();
+void destroyMainWindow(AppShell& app);
 
 }  // namespace korimu

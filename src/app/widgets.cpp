@@ -11,8 +11,7 @@
 #include <QPainter>
 #include <QUrl>
 
-#include "app/qt_window_view.h"
-#include "app/shell_widgets.h"
+#include "app/app_shell.h"
 #include "app/startup.h"
 #include "control/controller.h"
 #include "core/layout.h"
@@ -55,16 +54,17 @@ void drawCanvasPart(QPainter& painter, const Canvas& canvas, const QRect& area, 
 
 // ---- client area ----
 
-ClientArea::ClientArea(QWidget* parent, int width, int height, int depthBits) : QWidget(parent) {
+ClientArea::ClientArea(AppShell& app, QWidget* parent, int width, int height, int depthBits)
+    : QWidget(parent), app_(app) {
   setFixedSize(width, height);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  Canvas& canvas = clientCanvas();
+  Canvas& canvas = app_.clientCanvas();
   canvas = Canvas(width, height, depthBits);
   canvas.clear(kButtonFace);
 }
 
 void ClientArea::resizeCanvas(int width, int height) {
-  Canvas& canvas = clientCanvas();
+  Canvas& canvas = app_.clientCanvas();
   Canvas resized(width, height, canvas.depthBits());
   resized.clear(kButtonFace);
   resized.copyFrom(canvas, 0, 0, canvas.width(), canvas.height(), 0, 0);
@@ -88,15 +88,15 @@ void ClientArea::paintEvent(QPaintEvent* event) {
   const QPalette pal = QApplication::palette();
   const QColor window = pal.color(QPalette::Window);
   const QColor text = pal.color(QPalette::WindowText);
-  controller().session().display.darkScheme =
+  app_.controller().session().display.darkScheme =
       luminance(text.red(), text.green(), text.blue()) >=
       luminance(window.red(), window.green(), window.blue());
-  Canvas& canvas = clientCanvas();
+  Canvas& canvas = app_.clientCanvas();
   // During a run the display state is the run's: the whole client is composed once it is back,
   // and meanwhile the canvas is shown as the run has drawn it.
-  if (fullPaintPending_ && !controller().busy()) {
+  if (fullPaintPending_ && !app_.controller().busy()) {
     fullPaintPending_ = false;
-    Session& session = controller().session();
+    Session& session = app_.controller().session();
     composeClientArea(session.display, session.settings, canvas, session.wave.source,
                       session.document);
   }
@@ -108,15 +108,15 @@ void ClientArea::paintEvent(QPaintEvent* event) {
 void ClientArea::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     const QPoint p = event->position().toPoint();
-    controller().clickClientArea(p.x(), p.y());
+    app_.controller().clickClientArea(p.x(), p.y());
   }
   QWidget::mousePressEvent(event);
 }
 
 // ---- overview strip ----
 
-OverviewWidget::OverviewWidget(QWidget* parent, int width, int height, int depthBits)
-    : QWidget(parent), canvas_(width, height, depthBits) {
+OverviewWidget::OverviewWidget(AppShell& app, QWidget* parent, int width, int height, int depthBits)
+    : QWidget(parent), app_(app), canvas_(width, height, depthBits) {
   setFixedSize(width, height);
   setAttribute(Qt::WA_OpaquePaintEvent);
   canvas_.clear(kWhite);
@@ -135,29 +135,30 @@ void OverviewWidget::invertRect(int x, int y, int w, int h) {
 void OverviewWidget::paintFromFile() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ++fileRedraws_;
-  Session& session = controller().session();
+  Session& session = app_.controller().session();
   drawOverviewOfOpenFile(canvas_, session.wave.source, session.document.position,
-                         session.settings.framesPerColumn, session.settings.amplitudeZoom);
+                         session.settings.framesPerColumn, session.settings.amplitudeZoom,
+                         session.wave.messages);
 
   QApplication::restoreOverrideCursor();
 }
 
 void OverviewWidget::paintEvent(QPaintEvent*) {
   if (redrawPending_) {
-    WaveSession& wave = controller().session().wave;
+    WaveSession& wave = app_.controller().session().wave;
     if (wave.playback.playing) {
       // The playback is reading the file: redraw once it is done. (A run reads through a handle
       // of its own.)
-      controller().deferOverviewRepaint();
+      app_.controller().deferOverviewRepaint();
       redrawPending_ = false;
-    } else if (controller().session().document.fileSelected && !wave.source.mmio.isOpen() &&
+    } else if (app_.controller().session().document.fileSelected && !wave.source.mmio.isOpen() &&
                !openAttempted_) {
       // Validation may show a message box, which must not happen inside painting.
       openAttempted_ = true;
       QMetaObject::invokeMethod(
           this,
           [this] {
-            controller().revalidateFile();
+            app_.controller().revalidateFile();
             update();
           },
           Qt::QueuedConnection);
@@ -172,7 +173,7 @@ void OverviewWidget::paintEvent(QPaintEvent*) {
 }
 
 void OverviewWidget::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) controller().clickOverview(event->position().x());
+  if (event->button() == Qt::LeftButton) app_.controller().clickOverview(event->position().x());
   QWidget::mousePressEvent(event);
 }
 
@@ -182,12 +183,13 @@ void SpanComboBox::hidePopup() {
   QComboBox::hidePopup();
   // The chosen item is set after the popup has closed.
   QMetaObject::invokeMethod(
-      this, [] { controller().command(kSpanComboId, kNotifyCloseUp); }, Qt::QueuedConnection);
+      this, [this] { app_.controller().command(kSpanComboId, kNotifyCloseUp); },
+      Qt::QueuedConnection);
 }
 
 // ---- main window ----
 
-MainWindow::MainWindow() {
+MainWindow::MainWindow(AppShell& app) : app_(app) {
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setWindowTitle("KORIMU");
@@ -203,11 +205,11 @@ void MainWindow::closeIfAskedDuringRun() {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
-    if (controller().busy()) controller().requestStop();
+    if (app_.controller().busy()) app_.controller().requestStop();
     return;
   }
   if (event->key() == Qt::Key_F1) {
-    controller().command(kHelpId);
+    app_.controller().command(kHelpId);
     return;
   }
   QMainWindow::keyPressEvent(event);
@@ -216,28 +218,28 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   // A run must end between two blocks: the close asks it to stop, as 中断 does, and the window
   // closes as soon as the run has returned.
-  if (controller().busy()) {
-    if (!controller().stopRequested()) controller().requestStop();
+  if (app_.controller().busy()) {
+    if (!app_.controller().stopRequested()) app_.controller().requestStop();
     closeAfterRun_ = true;
     event->ignore();
     return;
   }
-  Session& session = controller().session();
+  Session& session = app_.controller().session();
   releasePlaybackAtExit(session.wave, session.document.fileSelected);
   closeWave(session.wave, session.document.fileSelected);
   event->accept();
 }
 
 void MainWindow::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::StyleChange) adjustForNewShell();
-  if (event->type() == QEvent::WindowStateChange && controller().busy() && isMinimized()) {
+  if (event->type() == QEvent::StyleChange) adjustForNewShell(app_);
+  if (event->type() == QEvent::WindowStateChange && app_.controller().busy() && isMinimized()) {
     // No minimising during a run: the window manager's request is undone, while the decorations
     // stay as they are (changing them re-maps the window).
     // The restore is queued; a run that has ended by then leaves a later minimising alone.
     QMetaObject::invokeMethod(
         this,
         [this] {
-          if (controller().busy()) setWindowState(windowState() & ~Qt::WindowMinimized);
+          if (app_.controller().busy()) setWindowState(windowState() & ~Qt::WindowMinimized);
         },
         Qt::QueuedConnection);
   }
@@ -261,7 +263,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
   if (!paths.empty()) {
     event->acceptProposedAction();
-    controller().dropFiles(paths);
+    app_.controller().dropFiles(paths);
   }
 }
 

@@ -13,6 +13,8 @@
 
 namespace korimu {
 
+class AppShell;
+
 // A canvas as a QImage (a copy), whole or the part of it inside `area`.
 QImage canvasImage(const Canvas& canvas);
 QImage canvasImage(const Canvas& canvas, const QRect& area);
@@ -23,7 +25,7 @@ void drawCanvasPart(QPainter& painter, const Canvas& canvas, const QRect& area, 
 class ClientArea : public QWidget {
  public:
   // The canvas draws as a display of `depthBits` per pixel would.
-  ClientArea(QWidget* parent, int width, int height, int depthBits);
+  ClientArea(AppShell& app, QWidget* parent, int width, int height, int depthBits);
   // Runs the window's full paint (dark-scheme test, labels, status texts, graph frame, chart)
   // into the canvas on the next paint.
   void invalidateAll();
@@ -36,13 +38,14 @@ class ClientArea : public QWidget {
   void changeEvent(QEvent* event) override;
 
  private:
+  AppShell& app_;
   bool fullPaintPending_ = true;
   QImage shown_;  // the canvas as last painted
 };
 
 class OverviewWidget : public QWidget {
  public:
-  OverviewWidget(QWidget* parent, int width, int height, int depthBits);
+  OverviewWidget(AppShell& app, QWidget* parent, int width, int height, int depthBits);
   Canvas& canvas() { return canvas_; }
   // Repaint from the file (with erase), as after a position, span or zoom change.
   void invalidateFromFile();
@@ -58,6 +61,7 @@ class OverviewWidget : public QWidget {
 
  private:
   void paintFromFile();
+  AppShell& app_;
   Canvas canvas_;
   bool redrawPending_ = true;
   bool openAttempted_ = false;
@@ -67,13 +71,16 @@ class OverviewWidget : public QWidget {
 // Reports close-up to the controller once the selection has been taken.
 class SpanComboBox : public QComboBox {
  public:
-  explicit SpanComboBox(QWidget* parent) : QComboBox(parent) {}
+  SpanComboBox(AppShell& app, QWidget* parent) : QComboBox(parent), app_(app) {}
   void hidePopup() override;
+
+ private:
+  AppShell& app_;
 };
 
 class MainWindow : public QMainWindow {
  public:
-  MainWindow();
+  explicit MainWindow(AppShell& app);
   // A close request that arrived during an analysis run closes the window now that it is over.
   void closeIfAskedDuringRun();
 
@@ -85,6 +92,7 @@ class MainWindow : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  AppShell& app_;
   QPointer<QWidget> savedFocus_;
   bool closeAfterRun_ = false;
 };

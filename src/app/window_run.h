@@ -7,8 +7,11 @@
 
 namespace korimu {
 
+class AppShell;
+
 class WindowRunListener : public RunListener {
  public:
+  explicit WindowRunListener(AppShell& app) : app_(app) {}
   void begin(std::string_view name, long total) override;
   void step(long done, long total) override;
   void end() override;
@@ -18,11 +21,14 @@ class WindowRunListener : public RunListener {
   void chartRun(bool chart) override;
   void overviewText(int x, int y, const std::string& text) override;
   void blockStarting(const SampleBlock& block, int column, int columnsPerBlock) override;
+
+ private:
+  AppShell& app_;
 };
 
-// Lets a test follow the window's runs: the observer sees every block, every progress report and
-// the running state of the runs that follow (nullptr to stop watching). It is never asked whether
-// to stop.
-void watchWindowRuns(RunListener* observer);
+// Lets a test follow `app`'s runs: the observer sees every block, every progress report and the
+// running state of the runs that follow (nullptr to stop watching). It is never asked whether to
+// stop.
+void watchWindowRuns(AppShell& app, RunListener* observer);
 
 }  // namespace korimu

@@ -20,37 +20,20 @@ std::string outputIn(const std::string& folder, const std::string& input, const 
   return (fs::path(folder) / fs::path(input).stem()).string() + extension;
 }
 
-// The messages of the file each worker thread renders: the reader and the analysers report
-// through the one process-wide message sink, so it files each message under its thread's file.
-class MessageCollector {
- public:
-  struct FileMessages {
-    std::string text;
-    bool fatal = false;
-  };
-  void begin(FileMessages* messages) {
-    const std::lock_guard lock(mutex_);
-    current_[std::this_thread::get_id()] = messages;
-  }
-  void end() {
-    const std::lock_guard lock(mutex_);
-    current_.erase(std::this_thread::get_id());
-  }
-  void add(std::string_view text, MessageKind kind) {
-    const std::lock_guard lock(mutex_);
-    const auto it = current_.find(std::this_thread::get_id());
-    if (it == current_.end()) {
-      std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
-      return;
-    }
-    it->second->text.append(text);
-    if (!text.ends_with('\n')) it->second->text.push_back('\n');
-    it->second->fatal = it->second->fatal || kind == MessageKind::kFatal;
-  }
+// One file's messages, printed under its name once it is done.
+struct FileMessages {
+  std::string text;
+  bool fatal = false;
 
- private:
-  std::mutex mutex_;
-  std::map<std::thread::id, FileMessages*> current_;
+  // Messages that collect here; a fatal one fails this file, not the batch.
+  Messages collector() {
+    return Messages{[this](std::string_view line, MessageKind kind) {
+                      text.append(line);
+                      if (!line.ends_with('\n')) text.push_back('\n');
+                      fatal = fatal || kind == MessageKind::kFatal;
+                    },
+                    [](int) {}};
+  }
 };
 
 // Prints a file's messages after its name, one line each ("failed" when it has none).
@@ -132,22 +115,15 @@ int runBatchRender(const std::string& folder, const RenderOptions& options,
     }
   }
 
-  MessageCollector collector;
-  const MessageSink previousSink = setMessageSink(
-      [&collector](std::string_view text, MessageKind kind) { collector.add(text, kind); });
-  // A fatal message fails that file, not the batch.
-  const FatalExit previousExit = setFatalExit([](int) {});
-
   std::atomic<size_t> next{0};
   std::atomic<bool> anyFailed{false};
   std::mutex printing;
   auto work = [&] {
     for (size_t i = next++; i < items.size(); i = next++) {
       const BatchItem& item = items[i];
-      MessageCollector::FileMessages messages;
-      collector.begin(&messages);
-      const bool failed = renderFile(setup, item.input, item.png, item.csv) != 0;
-      collector.end();
+      FileMessages messages;
+      const bool failed =
+          renderFile(setup, item.input, item.png, item.csv, nullptr, messages.collector()) != 0;
       if (failed || messages.fatal || !messages.text.empty())
         reportMessages(printing, item.input, messages.text);
       if (failed || messages.fatal) anyFailed = true;
@@ -160,8 +136,6 @@ int runBatchRender(const std::string& folder, const RenderOptions& options,
     work();
   }  // the workers are joined here
 
-  setFatalExit(previousExit);
-  setMessageSink(previousSink);
   return anyFailed ? 1 : 0;
 }
 

@@ -23,6 +23,7 @@
 #include "export/csv_export.h"
 #include "export/png_writer.h"
 #include "platform/atomic_file.h"
+#include "platform/fixed_font.h"
 #include "platform/message.h"
 #include "platform/tick_clock.h"
 #include "run/run_driver.h"
@@ -191,8 +192,10 @@ struct RunProgress : RunListener {
   long total = 0;
   RunRecord numbers;
   RunListener* follower = nullptr;
+  const Messages* messages = nullptr;
 
   RunRecord* record() override { return &numbers; }
+  void message(std::string_view text, MessageKind kind) override { messages->show(text, kind); }
   void runningChanged(bool running) override {
     if (follower) follower->runningChanged(running);
   }
@@ -275,7 +278,7 @@ bool applyRenderOptions(const RenderOptions& options, AppSettings& settings, Ren
 }
 
 bool prepareRender(const RenderOptions& options, RenderSetup& setup) {
-  reportSettingsProblem(loadSettings(setup.settings));
+  reportSettingsProblem(loadSettings(setup.settings), Messages{});
   std::string error;
   if (!applyRenderOptions(options, setup.settings, setup.choices, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
@@ -292,7 +295,7 @@ bool prepareRender(const RenderOptions& options, RenderSetup& setup) {
 }
 
 int renderFile(const RenderSetup& setup, const std::string& fileName, const std::string& outputPath,
-               const std::string& csvPath, RunListener* follower) {
+               const std::string& csvPath, RunListener* follower, const Messages& messages) {
   const RenderChoices& choices = setup.choices;
   // The file's own session, under its own copy of the settings: nothing of it outlives this
   // render, and renders on several threads share nothing. A render never plays, so the output
@@ -304,16 +307,22 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   document.fileName = fileName;
   document.fileSelected = true;
   WaveSession& wave = session.wave;
+  wave.messages = messages;
+  // Nothing is drawn without the fixed font.
+  if (const std::string& problem = fixedFontProblem(); !problem.empty()) {
+    wave.messages.show(problem, MessageKind::kFatal);
+    return 1;
+  }
   const SourceOpenResult source =
       openSource(wave, WaveOpenRequest{fileName, 0, false}, settings, decodeTellingStderr);
   rememberSource(document, source);
   const WaveOpenResult& opened = source.wave;
   followFileRate(session.display, opened, wave.source);
-  if (!reportOpenFailure(opened, FailureLine::kCommandLine)) return 1;
+  if (!reportOpenFailure(opened, wave.messages, FailureLine::kCommandLine)) return 1;
   if (choices.hasPosition) {
     const uint32_t align = std::max<uint32_t>(wave.source.blockAlign, 1);
     if (choices.position > wave.source.dataSize || choices.position % align != 0) {
-      showMessage(formatText(
+      wave.messages.show(formatText(
           "--position: %u is not allowed; allowed: 0..%u in steps of %u bytes (one frame)",
           choices.position, wave.source.dataSize, align));
       closeWave(wave, true);
@@ -330,7 +339,8 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   for (const std::string& path : {outputPath, csvPath}) {
     if (path.empty() || path == "-") continue;
     if (!probeOutput(path, reason)) {
-      showMessage(formatText("korimu: cannot create '%s': %s", path.c_str(), reason.c_str()));
+      wave.messages.show(
+          formatText("korimu: cannot create '%s': %s", path.c_str(), reason.c_str()));
       closeWave(wave, true);
       return 1;
     }
@@ -348,11 +358,12 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
     // then draws over it as it does in the window (the document's file is selected above).
     Canvas strip(kPlotWidth, kLayout.overviewHeight, window.depthBits());
     drawOverviewOfOpenFile(strip, wave.source, document.position, settings.framesPerColumn,
-                           settings.amplitudeZoom);
+                           settings.amplitudeZoom, wave.messages);
     composeClientArea(display, settings, window, wave.source, document, &strip);
   }
 
   RunProgress progress;
+  progress.messages = &wave.messages;
   progress.terminal = ::isatty(STDERR_FILENO) != 0;
   progress.enabled = progress.terminal || choices.progress;
   progress.start = tickCountMs();
@@ -366,7 +377,8 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   if (!progress.numbers.drawn) return 1;
   if (!csvPath.empty() &&
       !writeTextFile(csvPath, runCsv(progress.numbers, setup.choices.csvValues), reason)) {
-    showMessage(formatText("korimu: cannot write '%s': %s", csvPath.c_str(), reason.c_str()));
+    wave.messages.show(
+        formatText("korimu: cannot write '%s': %s", csvPath.c_str(), reason.c_str()));
     return 1;
   }
   if (outputPath.empty()) return 0;
@@ -375,14 +387,14 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
           ? writePng(outputPath, window, kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight)
           : writePng(outputPath, window, 0, 0, window.width(), window.height());
   if (!written) {
-    showMessage(formatText("korimu: cannot write '%s'", outputPath.c_str()));
+    wave.messages.show(formatText("korimu: cannot write '%s'", outputPath.c_str()));
     return 1;
   }
   return 0;
 }
 
 int runRender(const std::string& outputPath, const RenderOptions& options,
-              const std::string& fileName, RunListener* follower) {
+              const std::string& fileName, RunListener* follower, const Messages& messages) {
   RenderSetup setup;
   if (!prepareRender(options, setup)) return 2;
   const std::string& csvPath = setup.choices.csvPath;
@@ -397,7 +409,7 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
                  csvPath.c_str());
     return 2;
   }
-  return renderFile(setup, fileName, outputPath, csvPath, follower);
+  return renderFile(setup, fileName, outputPath, csvPath, follower, messages);
 }
 
 }  // namespace korimu

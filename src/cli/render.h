@@ -52,22 +52,24 @@ std::string outputThatIsAnInput(const std::vector<std::string>& outputs,
 
 // Renders one file into pngPath ("" none) and csvPath ("" none, "-" standard output) in a session
 // of its own under a copy of setup.settings (so renders on several threads share nothing). The
-// reader's messages and every failure go through showMessage. Returns 0 when written, 1 for file
-// problems, 2 for a --position the file does not allow.
+// reader's messages and every failure go to `messages` (stderr by default). Returns 0 when
+// written, 1 for file problems, 2 for a --position the file does not allow.
 
 // A follower hears when the file has been opened, before the run opens it again (fileOpened), and
 // when the run enters and leaves its running state (for timing it). A run that cannot start
 // (the file is gone by then) returns 1 and writes nothing.
 int renderFile(const RenderSetup& setup, const std::string& fileName, const std::string& pngPath,
-               const std::string& csvPath, RunListener* follower = nullptr);
+               const std::string& csvPath, RunListener* follower = nullptr,
+               const Messages& messages = Messages{});
 
 // The whole command (outputPath "" writes no PNG, only the --csv table): settings from the INI
 // file, the options, the run and the PNG. Returns the exit code: 0 when written, 1 for file
 // problems (the reader's message is printed, or why the output cannot be created, which is found
 // out before anything is analysed), 2 for bad options and for an output that is the input (or
 // the other output). A follower hears when the run enters and leaves its running state (for
-// timing it).
+// timing it). The file's messages go to `messages` (stderr by default).
 int runRender(const std::string& outputPath, const RenderOptions& options,
-              const std::string& fileName, RunListener* follower = nullptr);
+              const std::string& fileName, RunListener* follower = nullptr,
+              const Messages& messages = Messages{});
 
 }  // namespace korimu

@@ -173,7 +173,9 @@ class WorkerRunListener : public RunListener {
   }
   void message(std::string_view text, MessageKind kind) override {
     handOverDrawing();  // the box stands over what the run has drawn so far
-    wait([text = std::string(text), kind] { showMessage(text, kind); });
+    wait([c = controller_, text = std::string(text), kind] {
+      c->session_.wave.messages.show(text, kind);
+    });
   }
 
  private:

@@ -178,7 +178,7 @@ bool Controller::revalidateFile() {
   if (!fileSelected()) return false;
   const WaveOpenResult opened = openWave(session_.wave, fileRequest(), session_.settings);
   fileOpened(opened);
-  return reportOpenFailure(opened, failureLine_);
+  return reportOpenFailure(opened, session_.wave.messages, failureLine_);
 }
 
 bool Controller::openFile() {
@@ -216,14 +216,14 @@ bool Controller::takeSource(const SourceOpenResult& source) {
     // was open before stays on the screen. Forgotten before the message is shown, so that
     // nothing behind the box tries the file again.
     forgetFile();
-    reportOpenFailure(source.wave, failureLine_);
+    reportOpenFailure(source.wave, session_.wave.messages, failureLine_);
     return false;
   }
   // The span list offers what this file needs to be seen whole.
   const WaveSource& facts = session_.wave.source;
   offerSpans(facts.blockAlign != 0 ? facts.dataSize / facts.blockAlign : 1);
   fileOpened(source.wave);
-  const bool result = reportOpenFailure(source.wave, failureLine_);
+  const bool result = reportOpenFailure(source.wave, session_.wave.messages, failureLine_);
   if (!result) {
     // The file is sound but the output device refused its format: it can still be analysed, and
     // every later command validates again.
@@ -290,11 +290,11 @@ void Controller::openCommand() {
 void Controller::showHelpPage(const std::string& modulePath) {
   const std::string page = helpPagePath(modulePath);
   if (!std::filesystem::exists(page)) {
-    showMessage(formatText("ヘルプファイル %s が見つかりません。", page.c_str()));
+    session_.wave.messages.show(formatText("ヘルプファイル %s が見つかりません。", page.c_str()));
     return;
   }
   if (!view_.openHelpPage(page))
-    showMessage(formatText("ヘルプファイル %s を表示できません。", page.c_str()));
+    session_.wave.messages.show(formatText("ヘルプファイル %s を表示できません。", page.c_str()));
 }
 
 // ---- the client area ----

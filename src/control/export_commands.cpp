@@ -19,7 +19,8 @@ Canvas Controller::picture() {
   Canvas picture = session_.display.surfaces.window;
   Canvas strip(kPlotWidth, kLayout.overviewHeight, picture.depthBits());
   drawOverviewOfOpenFile(strip, session_.wave.source, session_.document.position,
-                         session_.settings.framesPerColumn, session_.settings.amplitudeZoom);
+                         session_.settings.framesPerColumn, session_.settings.amplitudeZoom,
+                         session_.wave.messages);
 
   picture.copyFrom(strip, 0, 0, strip.width(), strip.height(), kLayout.unitW, 3 * kLayout.unitH);
   return picture;
@@ -33,7 +34,7 @@ void Controller::savePicture() {
   if (!view_.chooseFileToSave(proposed, "png", &path) || path.empty()) return;
   const Canvas shown = picture();
   if (!writePng(path, shown, 0, 0, shown.width(), shown.height()))
-    showMessage(formatText("%s に画像を保存できません。", path.c_str()));
+    session_.wave.messages.show(formatText("%s に画像を保存できません。", path.c_str()));
 }
 
 void Controller::saveNumbers() {
@@ -44,7 +45,8 @@ void Controller::saveNumbers() {
   if (!view_.chooseFileToSave(proposed, "csv", &path) || path.empty()) return;
   std::string reason;
   if (!writeTextFile(path, runCsv(lastRun_), reason))
-    showMessage(formatText("%s に数値を保存できません。(%s)", path.c_str(), reason.c_str()));
+    session_.wave.messages.show(
+        formatText("%s に数値を保存できません。(%s)", path.c_str(), reason.c_str()));
 }
 
 }  // namespace korimu

@@ -19,7 +19,8 @@ struct Row {
   std::string_view on;
 };
 
-constexpr std::array kRows{
+// A C array: GCC keeps a std::array of structs with pointers in writable data.
+constexpr Row kRows[]{
     Row{Part::kControl, 1206, "-+---"},  // "<<<"
     Row{Part::kControl, 1205, "-+---"},  // "<<"
     Row{Part::kControl, 1204, "-+---"},  // "<"

@@ -138,11 +138,12 @@ void saveSettings(const AppSettings& settings, const SettingsOrigin& origin) {
   saveSettingsTo(origin.file, kSystemVersion, settings);
 }
 
-void reportSettingsProblem(const SettingsOrigin& origin) {
+void reportSettingsProblem(const SettingsOrigin& origin, const Messages& messages) {
   if (origin.status != ProfileStatus::kUnreadable) return;
-  showMessage(formatText("設定ファイル %s を読み取れません。既定の設定で続け、設定は保存しません。",
-                         origin.file.c_str()),
-              MessageKind::kExclamation);
+  messages.show(
+      formatText("設定ファイル %s を読み取れません。既定の設定で続け、設定は保存しません。",
+                 origin.file.c_str()),
+      MessageKind::kExclamation);
 }
 
 }  // namespace korimu

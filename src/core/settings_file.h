@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/ini_profile.h"
+#include "platform/message.h"
 
 namespace korimu {
 
@@ -34,9 +35,9 @@ SettingsOrigin loadSettings(AppSettings& settings);
 // Writes the persistent fields (every one, changed or not) back where they came from, unless
 // that file could not be read.
 void saveSettings(const AppSettings& settings, const SettingsOrigin& origin);
-// When the settings file could not be read: says so through showMessage (a message box in the
+// When the settings file could not be read: says so through `messages` (a message box in the
 // window, stderr on the command line). Does nothing otherwise.
-void reportSettingsProblem(const SettingsOrigin& origin);
+void reportSettingsProblem(const SettingsOrigin& origin, const Messages& messages);
 
 // The same for an explicit file and system version (older systems keep dialog3d out of the file
 // and limit MemSize to 15).

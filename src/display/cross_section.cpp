@@ -83,7 +83,8 @@ int crossSectionBins(int blockOrder) {
   return std::max(1, (1 << std::clamp(blockOrder, 1, 30)) / 2);
 }
 
-bool allocateCrossSectionBuffer(CrossSectionState& crossSection, size_t bytes) {
+bool allocateCrossSectionBuffer(CrossSectionState& crossSection, const Messages& messages,
+                                size_t bytes) {
   try {
     crossSection.column.assign(bytes, 255);
     return true;
@@ -91,7 +92,7 @@ bool allocateCrossSectionBuffer(CrossSectionState& crossSection, size_t bytes) {
   } catch (const std::length_error&) {
   }
   crossSection.column = {};
-  showMessage("mem s2", MessageKind::kFatal);
+  messages.show("mem s2", MessageKind::kFatal);
   return false;
 }
 

@@ -40,9 +40,10 @@ struct CrossSectionChart {
 CrossSectionChart crossSectionChartFromSettings(SampleRate rate, const AppSettings& settings,
                                                 const WaveSource& file, const Document& document);
 
-// Allocates the column buffer of `bytes` bytes. On failure shows the fatal "mem s2" message and
-// returns false.
-bool allocateCrossSectionBuffer(CrossSectionState& crossSection, size_t bytes = kCrossSectionRows);
+// Allocates the column buffer of `bytes` bytes. On failure shows the fatal "mem s2" message
+// through `messages` and returns false.
+bool allocateCrossSectionBuffer(CrossSectionState& crossSection, const Messages& messages,
+                                size_t bytes = kCrossSectionRows);
 void releaseCrossSectionBuffer(CrossSectionState& crossSection);
 
 // Whether the chart of `method` has linear rows (FFT, DCT) rather than log-spaced ones.

@@ -37,7 +37,7 @@ int sampleAt(const uint8_t* bytes, size_t index, bool sixteenBit) {
 }  // namespace
 
 bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColumn,
-                  int amplitudeZoom) {
+                  int amplitudeZoom, const Messages& messages) {
   const int height = strip.height();
   strip.whiteness(0, 0, strip.width(), height);
   if (source.formatTag != 1 || !source.read || height <= 0) return true;
@@ -52,7 +52,7 @@ bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColu
   try {
     work.resize(columnBytes);
   } catch (const std::bad_alloc&) {
-    showMessage("dispwave", MessageKind::kFatal);
+    messages.show("dispwave", MessageKind::kFatal);
     return false;
   }
 
@@ -91,7 +91,7 @@ bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColu
 }
 
 void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, uint32_t position, int framesPerColumn,
-                            int amplitudeZoom) {
+                            int amplitudeZoom, const Messages& messages) {
   if (!file.mmio.isOpen()) return;
   OverviewSource source;
   source.formatTag = file.formatTag;
@@ -103,7 +103,7 @@ void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, uint32_t position, 
           readData(file, buffer, static_cast<uint32_t>(std::min<size_t>(n, UINT32_MAX))));
     };
   }
-  drawOverview(strip, source, framesPerColumn, amplitudeZoom);
+  drawOverview(strip, source, framesPerColumn, amplitudeZoom, messages);
   seekData(file, position);
 }
 

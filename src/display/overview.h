@@ -27,13 +27,13 @@ struct OverviewSource {
 
 // Draws the strip onto the whole canvas (512 x G). The caller positions the source at the data
 // offset + `position` before and after. Returns false when the work buffer cannot be had (after
-// the fatal "dispwave" message).
+// the fatal "dispwave" message, through `messages`).
 bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColumn,
-                  int amplitudeZoom);
+                  int amplitudeZoom, const Messages& messages = Messages{});
 
 // Draws the strip of the open file from `position` with the given span and zoom, and leaves the
 // file positioned at `position` again. Does nothing when no file is open.
 void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, uint32_t position, int framesPerColumn,
-                            int amplitudeZoom);
+                            int amplitudeZoom, const Messages& messages);
 
 }  // namespace korimu

@@ -190,6 +190,25 @@ void Canvas::lineTo(int x, int y) {
   penY_ = y;
 }
 
+void Canvas::drawGlyph(const Glyph& glyph, int x, int y, uint32_t fg, uint32_t bg, bool opaque) {
+  // Clipped once per glyph rather than per pixel: the analysers' progress counters draw text
+  // at every point they compute.
+  const int col0 = std::max(0, -x), col1 = std::min(glyph.width, width_ - x);
+  const int row0 = std::max(0, -y), row1 = std::min(FixedFont::kCellHeight, height_ - y);
+  for (int row = row0; row < row1; ++row) {
+    uint32_t* pixel = pixels_.data() + size_t(y + row) * size_t(width_) + size_t(x + col0);
+    const unsigned bits = glyph.rows[size_t(row)];
+    if (opaque) {
+      // Chosen by index rather than by a branch on each pixel, which glyphs mispredict.
+      const uint32_t colours[2] = {bg, fg};
+      for (int col = col0; col < col1; ++col, ++pixel) *pixel = colours[(bits >> (15 - col)) & 1u];
+    } else {
+      for (int col = col0; col < col1; ++col, ++pixel)
+        if ((bits >> (15 - col)) & 1u) *pixel = fg;
+    }
+  }
+}
+
 int Canvas::textOut(int x, int y, std::string_view utf8, const TextStyle& style) {
   const FixedFont& font = fixedFont();
   const uint32_t fg = packRgb(quantise(style.text));
@@ -197,15 +216,7 @@ int Canvas::textOut(int x, int y, std::string_view utf8, const TextStyle& style)
   int cx = x;
   for (char32_t cp : decodeUtf8(utf8)) {
     const Glyph& glyph = font.glyph(cp);
-    for (int row = 0; row < FixedFont::kCellHeight; ++row) {
-      for (int col = 0; col < glyph.width; ++col) {
-        if (glyph.bit(row, col)) {
-          plot(cx + col, y + row, fg);
-        } else if (style.opaque) {
-          plot(cx + col, y + row, bg);
-        }
-      }
-    }
+    drawGlyph(glyph, cx, y, fg, bg, style.opaque);
     cx += glyph.width;
   }
   return cx - x;

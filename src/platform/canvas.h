@@ -10,6 +10,8 @@
 
 namespace korimu {
 
+struct Glyph;
+
 struct Rgb {
   uint8_t r = 0, g = 0, b = 0;
   friend bool operator==(const Rgb&, const Rgb&) = default;
@@ -83,6 +85,7 @@ class Canvas {
   bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
   void plot(int x, int y, uint32_t packed);
   void plotPen(int x, int y);
+  void drawGlyph(const Glyph& glyph, int x, int y, uint32_t fg, uint32_t bg, bool opaque);
 
   int width_ = 0;
   int height_ = 0;

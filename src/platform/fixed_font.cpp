@@ -7,8 +7,6 @@
 
 #include <cstdlib>
 
-#include "platform/message.h"
-
 namespace korimu {
 
 namespace {
@@ -173,21 +171,28 @@ namespace {
 // Loaded once, by whichever thread draws first (a local static is made exactly once).
 struct ProcessFont {
   FixedFont font;
+  std::string problem;
   ProcessFont() {
     std::string error;
-    if (!font.load(fixedFontPath(), &error)) {
-      showMessage("The fixed font could not be loaded (" + error +
-                      "). Install the 'unifont' package or set KORIMU_FONT.",
-                  MessageKind::kFatal);
-    }
+    if (!font.load(fixedFontPath(), &error))
+      problem = "The fixed font could not be loaded (" + error +
+                "). Install the 'unifont' package or set KORIMU_FONT.";
   }
 };
+
+const ProcessFont& processFont() {
+  static const ProcessFont loaded;
+  return loaded;
+}
 
 }  // namespace
 
 const FixedFont& fixedFont() {
-  static const ProcessFont loaded;
-  return loaded.font;
+  return processFont().font;
+}
+
+const std::string& fixedFontProblem() {
+  return processFont().problem;
 }
 
 std::vector<char32_t> decodeUtf8(std::string_view text) {

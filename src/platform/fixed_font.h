@@ -59,8 +59,11 @@ class FixedFont {
 // The default font path: $KORIMU_FONT or /usr/share/unifont/unifont_jp.hex.
 std::string fixedFontPath();
 
-// The process-wide font, loaded on first use. A missing font file is a fatal message.
+// The process-wide font, loaded on first use (without glyphs when its file cannot be read).
 const FixedFont& fixedFont();
+// Why the font could not be loaded, as the user is told it ("" when it was): whoever is about to
+// draw (a render, the window's start-up) shows it as a fatal message.
+const std::string& fixedFontProblem();
 
 // UTF-8 decoding; malformed bytes become U+FFFD.
 std::vector<char32_t> decodeUtf8(std::string_view text);

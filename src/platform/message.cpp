@@ -4,37 +4,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <utility>
 
 namespace korimu {
 
-namespace {
-
-MessageSink& sink() {
-  static MessageSink current = [](std::string_view text, MessageKind) {
-    std::cerr << text << '\n';
-  };
-  return current;
+MessageSink messagesToStderr() {
+  return [](std::string_view text, MessageKind) { std::cerr << text << '\n'; };
 }
 
-FatalExit& fatalExit() {
-  static FatalExit current = [](int code) { std::exit(code); };
-  return current;
+FatalExit exitProcess() {
+  return [](int code) { std::exit(code); };
 }
 
-}  // namespace
-
-void showMessage(std::string_view text, MessageKind kind) {
-  if (sink()) sink()(text, kind);
-  if (kind == MessageKind::kFatal && fatalExit()) fatalExit()(1);
-}
-
-MessageSink setMessageSink(MessageSink newSink) {
-  return std::exchange(sink(), std::move(newSink));
-}
-
-FatalExit setFatalExit(FatalExit onFatal) {
-  return std::exchange(fatalExit(), std::move(onFatal));
+void Messages::show(std::string_view text, MessageKind kind) const {
+  if (sink) sink(text, kind);
+  if (kind == MessageKind::kFatal && fatalExit) fatalExit(1);
 }
 
 std::string formatText(const char* format, ...) {

@@ -1,5 +1,5 @@
-// Message boxes. The text is shown with no title of its own; how it is shown depends on the
-// front end that installed the sink (a Qt box, stderr, or a test recorder).
+// Messages for the user. The text is shown with no title of its own; how it is shown depends on
+// the sink its owner gave (a Qt box, stderr, a batch's collector, a test's recorder).
 #pragma once
 
 #include <functional>
@@ -17,13 +17,20 @@ enum class MessageKind {
 using MessageSink = std::function<void(std::string_view text, MessageKind kind)>;
 using FatalExit = std::function<void(int code)>;
 
-// Shows a message. For kFatal the fatal-exit hook runs afterwards (std::exit(1) by default);
-// callers still return their failure result, so a test hook that does not exit unwinds safely.
-void showMessage(std::string_view text, MessageKind kind = MessageKind::kExclamation);
+// Prints the text on stderr; ends the process with the code.
+MessageSink messagesToStderr();
+FatalExit exitProcess();
 
-// Replaces the sink; returns the previous one. The default sink prints to stderr.
-MessageSink setMessageSink(MessageSink sink);
-FatalExit setFatalExit(FatalExit onFatal);
+// Where one owner's messages go (the window program's main, the command line, each file of a
+// batch, a test): it makes one and hands it down with the WaveSession its session holds.
+struct Messages {
+  MessageSink sink = messagesToStderr();
+  FatalExit fatalExit = exitProcess();
+
+  // Shows a message. For kFatal the fatal exit runs afterwards; callers still return their failure
+  // result, so a fatal exit that does not end the process unwinds safely.
+  void show(std::string_view text, MessageKind kind = MessageKind::kExclamation) const;
+};
 
 // printf-style formatting into a std::string.
 std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,14 +1,13 @@
 #include "resources/menu_table.h"
 
-#include <array>
-
 namespace korimu {
 
 namespace {
 
 using E = MenuEntry;
 
-constexpr std::array kMenu{
+// A C array: GCC keeps a std::array of structs with pointers in writable data.
+constexpr E kMenu[]{
     E{E::kPopup, 0, "ファイル", 'F', "ﾌ"},
     E{E::kItem, 1101, "開く", 'O', "ﾋ", "..."},
     E{E::kSeparator},

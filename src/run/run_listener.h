@@ -38,7 +38,8 @@ class RunListener : public Progress {
   virtual void blockStarting(const SampleBlock& /*block*/, int /*column*/,
                              int /*columnsPerBlock*/) {}
   // A message for the user. The run goes on once it has been shown; a fatal one ends the process.
-  virtual void message(std::string_view text, MessageKind kind) { showMessage(text, kind); }
+  // The listener shows it through its owner's messages; by default nobody is told.
+  virtual void message(std::string_view /*text*/, MessageKind /*kind*/) {}
   // Whether blockStarting and the progress reports are followed step by step (a test's watcher): a
   // run on a worker then hands each over, the block copied, and waits until it has been seen.
   virtual bool followsClosely() { return false; }

@@ -79,7 +79,7 @@ bool readInto(WaveSession& wave, int i, uint32_t length) {
   const uint32_t got = readData(wave.source, wave.sampleBuffer[size_t(i)].data(), length);
   if (single && observer) observer->readingWhole(false);
   if (got == length) return true;
-  showMessage(formatText("データチャンクを読み取れません。%d %ld", i, long(length)));
+  wave.messages.show(formatText("データチャンクを読み取れません。%d %ld", i, long(length)));
   return false;
 }
 
@@ -96,11 +96,11 @@ bool allocateBuffers(WaveSession& wave) {
 bool queueHeader(WaveSession& wave, int i, uint32_t length, InstanceBlock* instance) {
   fillHeader(wave, i, length, instance);
   if (!prepareHeader(wave.playback, i)) {
-    showMessage("ウェーブヘッダーの準備ができません");
+    wave.messages.show("ウェーブヘッダーの準備ができません");
     return false;
   }
   if (!writeHeader(wave, i)) {
-    showMessage("デバイスへの出力に失敗しました。");
+    wave.messages.show("デバイスへの出力に失敗しました。");
     return false;
   }
   return true;
@@ -124,14 +124,14 @@ void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSett
 
   const WaveOpenResult opened = openWave(wave, file, settings);
   if (p.observer) p.observer->fileOpened(opened);
-  if (!reportOpenFailure(opened)) return;
+  if (!reportOpenFailure(opened, wave.messages)) return;
   sizeBuffers(wave, settings, partial);
 
   WaveFormat format = formatFromCopy(w);
   format.samplesPerSec = declaredSampleRate(format.samplesPerSec, p.playSpeed);
   format.avgBytesPerSec = format.samplesPerSec * format.blockAlign;
   if (!wave.audio.open(format, [&wave](int header) { bufferDone(wave, header); })) {
-    showMessage("音声出力デバイスを開けません。");
+    wave.messages.show("音声出力デバイスを開けません。");
     releaseFormatCopy(w);
     return;
   }
@@ -172,7 +172,7 @@ void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSett
 
   fillHeader(wave, 0, firstLength, instance);
   if (!prepareHeader(p, 0)) {
-    showMessage("ウェーブヘッダーの準備ができません");
+    wave.messages.show("ウェーブヘッダーの準備ができません");
     return abandonStart(wave, instance, false);
   }
 
@@ -184,7 +184,7 @@ void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSett
   }
 
   if (!writeHeader(wave, 0)) {
-    showMessage("デバイスへの出力に失敗しました。");
+    wave.messages.show("デバイスへの出力に失敗しました。");
     return abandonStart(wave, instance, single);
   }
   if (single) {

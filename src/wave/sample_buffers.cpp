@@ -86,7 +86,7 @@ bool allocSampleBuffers(WaveSession& wave) {
   for (int i = 0; i < count; ++i) {
     if (!allocSlot(wave, i, wave.bufferBytes)) {
       if (i > 0) freeSlot(wave, 0);
-      showMessage("メモリ不足です。", MessageKind::kExclamation);
+      wave.messages.show("メモリ不足です。", MessageKind::kExclamation);
       return false;
     }
   }
@@ -104,7 +104,8 @@ InstanceBlock* makeInstanceBlock(WaveSession& wave, const void* headerBlock) {
   if (limit == 0 || limit >= 32) block = new (std::nothrow) InstanceBlock;
   if (!block) {
     freeSampleBuffers(wave);
-    showMessage("インスタンス データのためのメモリが足りません。", MessageKind::kExclamation);
+    wave.messages.show("インスタンス データのためのメモリが足りません。",
+                       MessageKind::kExclamation);
     return nullptr;
   }
   block->self = block;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/audio_device.h"
+#include "platform/message.h"
 #include "platform/system_facts.h"
 #include "wave/playback.h"
 #include "wave/wave_source.h"
@@ -41,6 +42,9 @@ struct WaveSession {
   AudioBackend audio;
   // How the capacity of a file's volume is asked (unset: the system is asked).
   VolumeQuery volumeQuery;
+  // Where the session's messages go, given by its owner (stderr and exit by default). Every part
+  // of a session speaks through these: the wave code has only its WaveSession.
+  Messages messages;
 };
 
 }  // namespace korimu

@@ -218,8 +218,8 @@ std::string openFailureMessage(const WaveOpenResult& result, FailureLine line) {
                     result.reason.c_str());
 }
 
-bool reportOpenFailure(const WaveOpenResult& result, FailureLine line) {
-  if (!result.opened) showMessage(openFailureMessage(result, line), MessageKind::kExclamation);
+bool reportOpenFailure(const WaveOpenResult& result, const Messages& messages, FailureLine line) {
+  if (!result.opened) messages.show(openFailureMessage(result, line), MessageKind::kExclamation);
   return result.opened;
 }
 

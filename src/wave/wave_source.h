@@ -9,6 +9,7 @@
 
 #include "core/settings.h"
 #include "platform/audio_device.h"
+#include "platform/message.h"
 #include "platform/riff_file.h"
 #include "platform/system_facts.h"
 
@@ -77,7 +78,8 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
 // The message of an open that failed: the reader's sentence, then the path and the reason.
 std::string openFailureMessage(const WaveOpenResult& result, FailureLine line);
 // Shows the failure of an open that failed as one message; returns whether it opened.
-bool reportOpenFailure(const WaveOpenResult& result, FailureLine line = FailureLine::kWindow);
+bool reportOpenFailure(const WaveOpenResult& result, const Messages& messages,
+                       FailureLine line = FailureLine::kWindow);
 // Closes the file handle, and the output device when one is open for the selected file.
 void closeWave(WaveSession& wave, bool fileSelected);
 

@@ -293,15 +293,15 @@ TEST_F(ClientAreaTest, SettingsAreWrittenAtANormalExitAndReadAtTheNextStart) {
   start();
   controller().command(1115);  // thick lines
   controller().command(1108);  // linear spectrum
-  QTimer::singleShot(0, [] { controller().command(1103); });
-  EXPECT_EQ(runMessageLoop(), 0);
+  QTimer::singleShot(0, [this] { controller().command(1103); });
+  EXPECT_EQ(runMessageLoop(app()), 0);
   std::ifstream in(settingsFilePath());
   std::stringstream text;
   text << in.rdbuf();
   EXPECT_NE(text.str().find("futosa=2"), std::string::npos) << text.str();
   EXPECT_NE(text.str().find("display=1108"), std::string::npos) << text.str();
 
-  destroyMainWindow();
+  destroyMainWindow(app());
   start();
   EXPECT_EQ(settings().lineWidth, LineWidth::kThick);
   EXPECT_EQ(settings().display, 1108);
@@ -323,7 +323,7 @@ TEST_F(ClientAreaTest, AnalyzeRunsAndGivesTheControlsBack) {
   const std::vector<uint32_t> before = clientCanvas().pixels();
   controller().command(1108);  // linear spectrum
   controller().command(kAnalyzeId);
-  testing::waitWhileBusy();
+  waitWhileBusy();
   EXPECT_FALSE(controller().busy());
   EXPECT_EQ(controller().session().document.lastRunView, 1108);
   EXPECT_NE(clientCanvas().pixels(), before);

@@ -91,7 +91,7 @@ TEST_F(ControlBarTest, ArrowsStepFromAnyControlWhileNavigationIsEnabled) {
   key(kAnalyzeId, Qt::Key_Left, Qt::ControlModifier);
   EXPECT_EQ(controller().session().document.position, 0u);
   // Without a selected file the navigation buttons are off and arrows do nothing.
-  destroyMainWindow();
+  destroyMainWindow(app());
   start();
   key(kSpanComboId, Qt::Key_Right, Qt::ControlModifier);
   EXPECT_EQ(controller().session().document.position, 0u);

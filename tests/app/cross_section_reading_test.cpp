@@ -86,16 +86,16 @@ TEST_F(CrossSectionWindowTest, UsableWhileAChartRuns) {
   ASSERT_NE(window(), nullptr);
   int blocks = 0;
   int columnDuringRun = -1;
-  testing::RunWatch watch;
+  testing::RunWatch watch(app());
   watch.onBlock = [&](const SampleBlock&, int, int) {
     ++blocks;
     if (blocks == 2) {
-      testing::atNextEvent([] { crossSectionWindow()->button(kCrossSectionRight)->click(); });
+      testing::atNextEvent([this] { crossSectionWindow()->button(kCrossSectionRight)->click(); });
     }
     if (blocks == 5) columnDuringRun = column();
   };
   buttonById(kAnalyzeId)->click();
-  testing::waitWhileBusy();
+  waitWhileBusy();
   EXPECT_GT(blocks, 5);
   EXPECT_EQ(columnDuringRun, 8) << "the arrow worked in the middle of the run";
   EXPECT_NE(window(), nullptr);
@@ -173,7 +173,7 @@ TEST_F(CrossSectionWindowTest, RealRecordingShowsTheCanvasUnderItsButtons) {
   };
   for (const Look& look : looks) {
     SCOPED_TRACE(look.name);
-    closeCrossSectionWindow();
+    closeCrossSectionWindow(app());
     settings().colorScale = look.colorScale;
     settings().graphStyle = look.graphStyle;
     analyze(kTimeFrequencyChart, look.method, look.blockOrder);

@@ -39,7 +39,7 @@ inline std::string sineFile(const std::string& name, double seconds, int bin = k
 class CrossSectionWindowTest : public ShellTest {
  protected:
   void TearDown() override {
-    closeCrossSectionWindow();
+    closeCrossSectionWindow(app());
     ShellTest::TearDown();
     ::unsetenv("KORIMU_DISPLAY_BITS");
   }
@@ -49,7 +49,7 @@ class CrossSectionWindowTest : public ShellTest {
     settings().method = method;
     settings().blockOrder = blockOrder;
     buttonById(kAnalyzeId)->click();
-    testing::waitWhileBusy();
+    waitWhileBusy();
     ASSERT_FALSE(controller().busy());
   }
   // The chart most tests read: FFT of 512-point blocks at time resolution 1024.
@@ -57,17 +57,17 @@ class CrossSectionWindowTest : public ShellTest {
     settings().timeResolution = 1024;
     analyze(kTimeFrequencyChart, kFft, 9);
   }
-  static void clickChart(int column, int row = 100) {
+  void clickChart(int column, int row = 100) {
     controller().clickClientArea(kLayout.unitW + column, kLayout.plotTop + row);
   }
-  static CrossSectionWindow* window() { return crossSectionWindow(); }
-  static void press(int id) {
+  CrossSectionWindow* window() { return crossSectionWindow(); }
+  void press(int id) {
     ASSERT_NE(window(), nullptr);
     window()->button(id)->click();
   }
-  static int column() { return controller().session().document.crossSectionX - kLayout.unitW; }
+  int column() { return controller().session().document.crossSectionX - kLayout.unitW; }
   // The loudest element of the shown column, as the window's last paint read it.
-  static int loudest() {
+  int loudest() {
     const std::vector<uint8_t>& c = windowDisplay().crossSection.column;
     int best = 0;
     for (int i = 1; i < int(c.size()); ++i)
@@ -75,7 +75,7 @@ class CrossSectionWindowTest : public ShellTest {
     return best;
   }
   // Whether the window's picture shows `text` drawn in `style` at (x, y).
-  static bool shows(int x, int y, const std::string& text, const TextStyle& style) {
+  bool shows(int x, int y, const std::string& text, const TextStyle& style) {
     const Canvas& shown = window()->canvas();
     Canvas reference(shown.width(), shown.height(), shown.depthBits());
     reference.clear(Rgb{1, 2, 3});

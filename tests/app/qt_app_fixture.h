@@ -9,12 +9,14 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "app/qt_window_view.h"
-#include "app/shell_widgets.h"
+#include "app/app_shell.h"
+#include "app/control_filter.h"
+#include "app/cross_section_window.h"
 #include "app/startup.h"
 #include "cli/command_line.h"
 #include "core/settings.h"
@@ -45,28 +47,31 @@ void atNextEvent(F action) {
 
 // Handles the window's events until its run or decode has ended (a minute at most, which fails
 // the test).
-inline void waitWhileBusy() {
+inline void waitWhileBusy(Controller& controller) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
   QTimer tick;  // wakes the wait below now and then, so the deadline is looked at
   tick.start(50);
-  while (controller().busy() && std::chrono::steady_clock::now() < deadline)
+  while (controller.busy() && std::chrono::steady_clock::now() < deadline)
     QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  ASSERT_FALSE(controller().busy()) << "the run did not end within a minute";
+  ASSERT_FALSE(controller.busy()) << "the run did not end within a minute";
   QApplication::processEvents();
 }
 
+// Each test has a window program of its own (an AppShell); the members below reach it as the
+// program's own code does.
 class ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
     application();
+    app_ = std::make_unique<AppShell>();
     // Settings are read from and written to a private folder.
     configHome_ = processFolder("shell-config");
     ::setenv("XDG_CONFIG_HOME", configHome_.c_str(), 1);
     std::filesystem::remove(settingsFilePath());
   }
   void TearDown() override {
-    destroyMainWindow();
-    setMessageSink(previousSink_);
+    destroyMainWindow(*app_);
+    app_.reset();
   }
 
   // Starts the window the way the program does, with messages recorded instead of shown.
@@ -76,18 +81,34 @@ class ShellTest : public ::testing::Test {
       backend.outputDeviceCount = [devices] { return devices; };
       backend.supportsFormat = [](const WaveFormat&) { return true; };
     }
-    previousSink_ =
-        setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
+    app_->messages.sink = [this](std::string_view text, MessageKind) {
+      messages.emplace_back(text);
+    };
     CommandLine cl;
     cl.fileName = file;
-    ASSERT_TRUE(initInstance(cl, false, backend));
+    ASSERT_TRUE(initInstance(*app_, cl, false, backend));
     QApplication::processEvents();
     // A file that needs decoding is open once its decode has ended.
     waitWhileBusy();
   }
 
+  AppShell& app() { return *app_; }
+  ShellWidgets& shell() { return app_->widgets; }
+  Controller& controller() { return app_->controller(); }
+  DisplayState& windowDisplay() { return app_->display(); }
+  Canvas& clientCanvas() { return app_->clientCanvas(); }
+  ShellServices& shellServices() { return app_->services; }
+  QWidget* controlById(int id) { return shell().controlById(id); }
+  QAbstractButton* buttonById(int id) { return shell().buttonById(id); }
+  bool menuItemChecked(int id) { return shell().menuItemChecked(id); }
+  bool menuItemEnabled(int id) { return shell().menuItemEnabled(id); }
+  QWidget* tabTarget(int id, bool backward) { return korimu::tabTarget(*app_, id, backward); }
+  ControlFilter* controlFilter() { return app_->controlFilter; }
+  CrossSectionWindow* crossSectionWindow() { return korimu::crossSectionWindow(*app_); }
+  void waitWhileBusy() { testing::waitWhileBusy(controller()); }
+
   // The window's settings: its controller's session holds them.
-  static AppSettings& settings() { return controller().session().settings; }
+  AppSettings& settings() { return controller().session().settings; }
 
   // Stores a settings file for the next start.
 
@@ -99,7 +120,7 @@ class ShellTest : public ::testing::Test {
   std::vector<std::string> messages;
 
  private:
-  MessageSink previousSink_;
+  std::unique_ptr<AppShell> app_;
   std::filesystem::path configHome_;
 };
 

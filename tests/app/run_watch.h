@@ -12,8 +12,8 @@ struct RunWatch : RunListener {
   std::function<void(const SampleBlock& block, int column, int columnsPerBlock)> onBlock;
   std::function<void(long done, long total)> onStep;
 
-  RunWatch() { watchWindowRuns(this); }
-  ~RunWatch() override { watchWindowRuns(nullptr); }
+  explicit RunWatch(AppShell& app) : app_(app) { watchWindowRuns(app_, this); }
+  ~RunWatch() override { watchWindowRuns(app_, nullptr); }
   RunWatch(const RunWatch&) = delete;
   RunWatch& operator=(const RunWatch&) = delete;
 
@@ -23,6 +23,9 @@ struct RunWatch : RunListener {
   void step(long done, long total) override {
     if (onStep) onStep(done, total);
   }
+
+ private:
+  AppShell& app_;
 };
 
 }  // namespace korimu::testing

@@ -43,17 +43,17 @@ class RunWindowCopyTest : public testing::ShellTest, public ::testing::WithParam
     ::unsetenv("KORIMU_DISPLAY_BITS");
   }
 
-  static std::vector<uint32_t> chartRun(bool wholePlot) {
+  std::vector<uint32_t> chartRun(bool wholePlot) {
     controller().session().wholePlotCopies = wholePlot;
     buttonById(kAnalyzeId)->click();
-    testing::waitWhileBusy();
+    waitWhileBusy();
     QApplication::processEvents();
     return clientCanvas().pixels();
   }
 
   // Pixels that the screen shows and the canvas does not, below the overview strip and left of
   // the power buttons (the part of the client area no control covers: plot, labels, readout).
-  static int shownDifferences() {
+  int shownDifferences() {
     QWidget* top = shell().window;
     const QImage shown =
         top->screen()->grabWindow(top->winId()).toImage().convertToFormat(QImage::Format_RGB32);

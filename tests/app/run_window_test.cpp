@@ -47,17 +47,17 @@ std::string glideFile(const std::string& name, double seconds) {
 class RunWindowTest : public testing::ShellTest {
  protected:
   // The plot area of the window canvas, of the back buffer, or of a freshly cleared chart.
-  static Rgb windowPlot(int x, int y) {
+  Rgb windowPlot(int x, int y) {
     return clientCanvas().getPixel(kLayout.unitW + x, kLayout.plotTop + y);
   }
-  static Canvas clearedChart() {
+  Canvas clearedChart() {
     Canvas c(kLayout.layoutWidth, kLayout.clientHeight, clientCanvas().depthBits());
     clearChart(windowDisplay(), settings(), c);
     return c;
   }
   // Whether a plot column looks as the cleared chart does, apart from the notice that Stop writes
   // at (300, 150) of the window.
-  static bool columnIsCleared(int x, const Canvas& cleared) {
+  bool columnIsCleared(int x, const Canvas& cleared) {
     for (int y = 0; y < 256; ++y) {
       const int wx = kLayout.unitW + x;
       const int wy = kLayout.plotTop + y;
@@ -82,16 +82,16 @@ TEST_F(RunWindowTest, StopDuringADtftChartRunEndsAtTheNextPointAndKeepsTheColumn
   QString stopTextDuringRun;
   bool stopEnabledDuringRun = false;
   bool busyDuringRun = false;
-  RunWatch watch;
+  RunWatch watch(app());
   watch.onBlock = [&](const SampleBlock&, int column, int) {
     columns.push_back(column);
     stopTextDuringRun = buttonById(kStopId)->text();
     stopEnabledDuringRun = buttonById(kStopId)->isEnabled();
     busyDuringRun = controller().busy();
-    if (columns.size() == 3) atNextEvent([] { buttonById(kStopId)->click(); });
+    if (columns.size() == 3) atNextEvent([this] { buttonById(kStopId)->click(); });
   };
   buttonById(kAnalyzeId)->click();
-  testing::waitWhileBusy();
+  waitWhileBusy();
 
   EXPECT_EQ(columns, (std::vector<int>{0, 8, 16})) << "no block is read after Stop";
   EXPECT_EQ(stopTextDuringRun, QString::fromUtf8("中断"));
@@ -115,14 +115,14 @@ TEST_F(RunWindowTest, StopDuringAWaveletRunEndsBeforeTheNextRow) {
   settings().blockOrder = 10;
   // Each row is counted as it starts; Stop is pressed once the fifth is under way.
   int rows = 0;
-  RunWatch watch;
+  RunWatch watch(app());
   watch.onStep = [&](long, long) {
-    if (++rows == 5) atNextEvent([] { buttonById(kStopId)->click(); });
+    if (++rows == 5) atNextEvent([this] { buttonById(kStopId)->click(); });
   };
   int blocks = 0;
   watch.onBlock = [&](const SampleBlock&, int, int) { ++blocks; };
   buttonById(kAnalyzeId)->click();
-  testing::waitWhileBusy();
+  waitWhileBusy();
 
   EXPECT_EQ(settings().display, kTimeFrequencyChart);
   EXPECT_TRUE(menuItemChecked(kTimeFrequencyChart));
@@ -136,10 +136,10 @@ TEST_F(RunWindowTest, EscapeStopsAChartRunAfterTheBlockInProgress) {
   start(glideFile("escape.wav", 3.0));
   chartWith(kFft, 10);
   int blocks = 0;
-  RunWatch watch;
+  RunWatch watch(app());
   watch.onBlock = [&](const SampleBlock&, int, int) {
     if (++blocks == 4) {
-      atNextEvent([] {
+      atNextEvent([this] {
         QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget()
                                                       : static_cast<QWidget*>(shell().window);
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
@@ -148,7 +148,7 @@ TEST_F(RunWindowTest, EscapeStopsAChartRunAfterTheBlockInProgress) {
     }
   };
   buttonById(kAnalyzeId)->click();
-  testing::waitWhileBusy();
+  waitWhileBusy();
   // The Esc reaches the window while the fourth block is analysed, or once it is done and the
   // fifth has been read; the run stops there (3 s of 4096-frame blocks would be 32).
   EXPECT_GE(blocks, 4);
@@ -161,12 +161,12 @@ TEST_F(RunWindowTest, CloseDuringARunStopsItAndClosesTheWindowAfterwards) {
   shell().window->show();
   int blocks = 0;
   bool closeAccepted = true;
-  RunWatch watch;
+  RunWatch watch(app());
   watch.onBlock = [&](const SampleBlock&, int, int) {
     if (++blocks == 2) atNextEvent([&] { closeAccepted = shell().window->close(); });
   };
   buttonById(kAnalyzeId)->click();
-  testing::waitWhileBusy();
+  waitWhileBusy();
   EXPECT_FALSE(closeAccepted) << "the run was still going";
   // 1 s of 4096-frame blocks would be 11: the close stopped the run as 中断 does.
   EXPECT_GE(blocks, 2);
@@ -183,13 +183,13 @@ TEST_F(RunWindowTest, MinimisingIsUndoneOnlyWhileARunIsBusy) {
   const Qt::WindowFlags flags = shell().window->windowFlags();
   bool minimisedInRun = false;
   int blocks = 0;
-  RunWatch watch;
+  RunWatch watch(app());
   watch.onBlock = [&](const SampleBlock&, int, int) {
     if (++blocks == 2) shell().window->setWindowState(Qt::WindowMinimized);
     if (blocks == 6) minimisedInRun = shell().window->isMinimized();
   };
   buttonById(kAnalyzeId)->click();
-  testing::waitWhileBusy();
+  waitWhileBusy();
   EXPECT_EQ(blocks, 11);
   EXPECT_FALSE(minimisedInRun);
   EXPECT_EQ(shell().window->windowFlags(), flags) << "the decorations stay as they are";
@@ -202,7 +202,7 @@ TEST_F(RunWindowTest, TheChartLabelsLeaveThePeakBoxWholeAndTheWaveformViewClears
   start(glideFile("peak.wav", 1.0));
   chartWith(kFft, 9);
   buttonById(kAnalyzeId)->click();
-  testing::waitWhileBusy();
+  waitWhileBusy();
   const int x = 512 + 3 * kLayout.unitW;
   const int y = kLayout.plotTop;
   // Both lines begin with their captions, which the labels' clear would have taken away.
@@ -231,7 +231,7 @@ TEST_F(RunWindowTest, ARepaintBringsTheChartBackFromTheBackBuffer) {
   start(glideFile("repaint.wav", 1.0));
   chartWith(kFft, 10);
   buttonById(kAnalyzeId)->click();
-  testing::waitWhileBusy();
+  waitWhileBusy();
   const Canvas& back = windowDisplay().surfaces.backBuffer;
   // Whatever covered the window is gone from its canvas.
   clientCanvas().fillRect(kLayout.unitW, kLayout.plotTop, 512, 256, kBlack);
@@ -251,7 +251,7 @@ TEST_F(RunWindowTest, ARepaintBringsTheLastSpectrumBack) {
   start(glideFile("spectrum.wav", 0.5));
   controller().command(kSpectrumLog);
   buttonById(kAnalyzeId)->click();
-  testing::waitWhileBusy();
+  waitWhileBusy();
   const QImage before = shell().client->grab().toImage().convertToFormat(QImage::Format_RGB32);
   clientCanvas().fillRect(kLayout.unitW, kLayout.plotTop, 512, 256, kBlack);
   shell().client->invalidateAll();
@@ -318,7 +318,7 @@ TEST_F(RunWindowTest, ARepaintAskedForDuringALongMemRunIsServedAtOnce) {
   const bool stillRunning = controller().busy();
   shell().client->removeEventFilter(&counter);
   buttonById(kStopId)->click();
-  testing::waitWhileBusy();
+  waitWhileBusy();
   ASSERT_TRUE(stillRunning) << "the run ended before the repaints were asked for";
   ASSERT_EQ(waits.size(), 5u);
   std::sort(waits.begin(), waits.end());
@@ -329,12 +329,12 @@ TEST_F(RunWindowTest, AQuitRequestDuringARunStopsItAndTheLoopEndsWithExitCodeZer
   start(glideFile("quit.wav", 2.0));
   chartWith(kFft, 10);
   int blocks = 0;
-  RunWatch watch;
+  RunWatch watch(app());
   watch.onBlock = [&](const SampleBlock&, int, int) {
     if (++blocks == 2) QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit));
   };
   buttonById(kAnalyzeId)->click();
-  EXPECT_EQ(runMessageLoop(), 0);
+  EXPECT_EQ(runMessageLoop(app()), 0);
   EXPECT_FALSE(controller().busy()) << "the run was stopped and waited for";
   EXPECT_GE(blocks, 2);
   EXPECT_LT(blocks, 21) << "2 s of 4096-frame blocks: the run did not go to its end";

@@ -94,7 +94,7 @@ TEST_F(MainWindowTest, WiderScrollBarsWidenTheWindowAndTheCombobox) {
   EXPECT_EQ(combo.width(), 75);
   // The other controls stay where they were created.
   EXPECT_EQ(controlById(kAnalyzeId)->geometry(), QRect(584, 246, 52, 28));
-  destroyMainWindow();
+  destroyMainWindow(app());
 }
 
 TEST_F(MainWindowTest, WidgetsUseUnifontAtSixteenPixels) {
@@ -225,6 +225,32 @@ TEST_F(MainWindowTest, ThickLinesFromAStoredZeroStartThin) {
   shell().actions.at(1115)->trigger();
   EXPECT_EQ(settings().lineWidth, LineWidth::kThin);
   EXPECT_FALSE(shell().actions.at(1115)->isChecked());
+}
+
+// Each AppShell is a window program of its own: a command in one changes its window, its settings
+// and its messages only.
+TEST_F(MainWindowTest, TwoProgramsInOneProcessKeepTheirOwnState) {
+  start();
+  AppShell other;
+  std::vector<std::string> othersMessages;
+  other.messages.sink = [&othersMessages](std::string_view text, MessageKind) {
+    othersMessages.emplace_back(text);
+  };
+  ASSERT_TRUE(initInstance(other, CommandLine{}, false));
+  ASSERT_NE(other.widgets.window, shell().window);
+  other.controller().command(kDoubleZoomId);
+  EXPECT_EQ(other.controller().session().settings.amplitudeZoom, 2);
+  EXPECT_TRUE(other.widgets.buttonById(kDoubleZoomId)->isChecked());
+  EXPECT_EQ(settings().amplitudeZoom, 1);
+  EXPECT_TRUE(buttonById(kNormalZoomId)->isChecked());
+  EXPECT_FALSE(buttonById(kDoubleZoomId)->isChecked());
+  // A file that does not open is told to the program that was asked to open it.
+  other.controller().dropFiles({(processFolder("window") / "missing.wav").string()});
+  EXPECT_EQ(othersMessages.size(), 1u);
+  EXPECT_TRUE(messages.empty());
+  destroyMainWindow(other);
+  EXPECT_NE(shell().window, nullptr);
+  EXPECT_TRUE(shell().window->isVisible());
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ class StartupTest : public ShellTest {
     device_ = backend;
   }
   void startWith(const CommandLine& cl) {
-    ASSERT_TRUE(initInstance(cl, false, device_));
+    ASSERT_TRUE(initInstance(app(), cl, false, device_));
     QApplication::processEvents();
   }
   std::string file() {
@@ -58,7 +58,7 @@ class StartupTest : public ShellTest {
 
 TEST_F(StartupTest, PlaySwitchStartsThePlaybackOfTheCommandLineFile) {
   installRecordingDevice();
-  setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
+  app().messages.sink = [this](std::string_view text, MessageKind) { messages.emplace_back(text); };
   CommandLine cl;
   cl.fileName = file();
   cl.autoPlay = true;
@@ -150,7 +150,7 @@ TEST_F(StartupTest, TheWindowsTimerMovesTheMarkerOfASingleBufferPlayback) {
 
 TEST_F(StartupTest, WithoutThePlaySwitchTheFileIsOnlyOpened) {
   installRecordingDevice();
-  setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
+  app().messages.sink = [this](std::string_view text, MessageKind) { messages.emplace_back(text); };
   CommandLine cl;
   cl.fileName = file();
   cl.diagnosticText = true;
@@ -163,7 +163,7 @@ TEST_F(StartupTest, WithoutThePlaySwitchTheFileIsOnlyOpened) {
 }
 
 TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedOnceAndLeavesNoFileSelected) {
-  setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
+  app().messages.sink = [this](std::string_view text, MessageKind) { messages.emplace_back(text); };
   CommandLine cl;
   cl.fileName = (processFolder("startup") / "missing.wav").string();
   startWith(cl);
@@ -173,7 +173,7 @@ TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedOnceAndLeavesNoFileSelected
   EXPECT_FALSE(controlById(kAnalyzeId)->isEnabled());
   // No command acts as if the file were open.
   controller().command(kAnalyzeId);
-  testing::waitWhileBusy();
+  waitWhileBusy();
   EXPECT_EQ(messages.size(), 1u);
 }
 
@@ -193,9 +193,7 @@ TEST_F(StartupTest, QtsOwnWordsAreJapaneseAndMessageBoxesCarryTheProgramsName) {
     if (!box->buttons().isEmpty()) button = box->buttons().first()->text();
     box->accept();
   });
-  installQtMessageBoxes(nullptr);
-  showMessage("ファイルを開けません。", MessageKind::kExclamation);
-  setMessageSink(nullptr);
+  qtMessageBoxes(nullptr)("ファイルを開けません。", MessageKind::kExclamation);
   EXPECT_EQ(title, QString("KORIMU"));
   EXPECT_FALSE(button.isEmpty());
 }

@@ -15,15 +15,11 @@ namespace {
 class DamagedFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    previousSink_ = setMessageSink([this](std::string_view text, MessageKind kind) {
+    recorder_.sink = [this](std::string_view text, MessageKind kind) {
       messages.emplace_back(text);
       if (kind == MessageKind::kFatal) ADD_FAILURE() << "fatal message: " << text;
-    });
-    previousExit_ = setFatalExit([](int) {});
-  }
-  void TearDown() override {
-    setMessageSink(previousSink_);
-    setFatalExit(previousExit_);
+    };
+    recorder_.fatalExit = [](int) {};
   }
 
   // Renders the file with a method and checks the outcome is a picture or a refusal.
@@ -39,7 +35,7 @@ class DamagedFiles : public ::testing::Test {
                                 {"block-order", "8"},
                                 {"time-resolution", "256"},
                                 {"span", "4096"}},
-                               file);
+                               file, nullptr, recorder_);
     EXPECT_TRUE(code == 0 || code == 1) << file << " gave exit code " << code;
     if (code == 0) {
       EXPECT_TRUE(std::filesystem::exists(png)) << file;
@@ -52,8 +48,7 @@ class DamagedFiles : public ::testing::Test {
   int rendered = 0;
 
  private:
-  MessageSink previousSink_;
-  FatalExit previousExit_;
+  Messages recorder_;
 };
 
 TEST_F(DamagedFiles, RandomHeaderBytesGiveAPictureOrTheReadersMessage) {

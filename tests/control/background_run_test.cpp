@@ -91,8 +91,6 @@ TEST(WorkerHandoff, StopReleasesAWaitingWorkerAndTheEndWaitsForIt) {
 class BackgroundRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    previousSink_ = setMessageSink(
-        [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
     testing::FormatFields format;
     format.rate = 22050;
     file_ = dir_.write("tone.wav", testing::simpleWave(format, 2 * 22050 * 3));
@@ -101,7 +99,6 @@ class BackgroundRunTest : public ::testing::Test {
     setenv("XDG_CACHE_HOME", (dir_.path() / "cache").c_str(), 1);
   }
   void TearDown() override {
-    setMessageSink(previousSink_);
     if (savedCache_) {
       setenv("XDG_CACHE_HOME", savedCache_->c_str(), 1);
     } else {
@@ -110,8 +107,11 @@ class BackgroundRunTest : public ::testing::Test {
   }
 
   // A controller of `view` with a file open and the settings of a run.
-  static void prepare(Controller& controller, const std::string& file, ViewMode view,
-                      AnalysisMethod method) {
+  void prepare(Controller& controller, const std::string& file, ViewMode view,
+               AnalysisMethod method) {
+    controller.session().wave.messages.sink = [this](std::string_view text, MessageKind) {
+      messages_.emplace_back(text);
+    };
     controller.session().display.surfaces.window = Canvas(640, 383);
     controller.session().document.fileName = file;
     controller.openFile();
@@ -123,7 +123,6 @@ class BackgroundRunTest : public ::testing::Test {
   testing::TempDir dir_;
   std::string file_;
   std::vector<std::string> messages_;
-  MessageSink previousSink_;
   std::optional<std::string> savedCache_;
 };
 

@@ -87,8 +87,9 @@ class ControllerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     controller_.session().display.surfaces.window = Canvas(640, 383);
-    previousSink_ = setMessageSink(
-        [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
+    wave().messages.sink = [this](std::string_view text, MessageKind) {
+      messages_.emplace_back(text);
+    };
     wave().volumeQuery = [](const std::filesystem::path&, VolumeInfo* info) {
       info->totalCapacity = uint64_t(100) << 30;  // a hard disk: playback streams
       return true;
@@ -109,7 +110,6 @@ class ControllerTest : public ::testing::Test {
     if (wave().playback.playing) stopPlayback(wave());
     closeWave(wave(), true);
     releaseFormatCopy(wave().source);
-    setMessageSink(previousSink_);
     if (hadCache_) {
       setenv("XDG_CACHE_HOME", savedCache_.c_str(), 1);
     } else {
@@ -178,7 +178,6 @@ class ControllerTest : public ::testing::Test {
   int opens_ = 0;
   uint32_t now_ = 1000;
   std::vector<std::string> messages_;
-  MessageSink previousSink_;
 };
 
 // 1201 Play, 1213 Partial, 1202 Stop, 1203 Analyze, 1207 ">".
@@ -336,13 +335,13 @@ TEST_F(ControllerTest, AFileThatIsRefusedShowsItsFormatBeforeTheMessage) {
   compressed.rate = 22050;
   controller_.session().document.fileName = dir_.write("adpcm.wav", simpleWave(compressed, 4096));
   bool textsWereCurrent = false;
-  setMessageSink([&](std::string_view text, MessageKind) {
+  wave().messages.sink = [&](std::string_view text, MessageKind) {
     messages_.emplace_back(text);
     const DisplayState& display = controller_.session().display;
     Canvas redrawn = display.surfaces.window;
     drawFormatTexts(display, redrawn, wave().source, controller_.session().document);
     textsWereCurrent = redrawn.pixels() == display.surfaces.window.pixels();
-  });
+  };
   EXPECT_FALSE(controller_.openFile());
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_TRUE(messages_[0].starts_with("指定したファイルは、PCMファイルではありません。\n"));
@@ -519,7 +518,7 @@ TEST_F(ControllerTest, ACopyThatCannotBeWrittenIsToldAsSuch) {
     EXPECT_FALSE(controller_.openFile());
     EXPECT_FALSE(controller_.session().document.decodedFrom);
     const std::string png = (dir_.path() / "chart.png").string();
-    EXPECT_EQ(runRender(png, {}, flac_), 1);
+    EXPECT_EQ(runRender(png, {}, flac_, nullptr, wave().messages), 1);
     EXPECT_FALSE(std::filesystem::exists(png));
     const std::string why =
         "cannot write its decoded copy into '" + folder.string() + "': " + std::strerror(row.error);

@@ -225,18 +225,17 @@ TEST(SettingsSafety, AnUnreadableFileIsNeverWrittenBack) {
 
   const int result = asOrdinaryUser([] {
     int told = 0;
-    const MessageSink previous = setMessageSink([&told](std::string_view, MessageKind) { ++told; });
+    const Messages recorder{[&told](std::string_view, MessageKind) { ++told; }};
     AppSettings settings;
     settings.windowFunction = WindowFunction::kGauss424;
     const SettingsOrigin origin = loadSettings(settings);
     const bool defaults =
         settings.windowFunction == WindowFunction::kHanning && settings.memSize == 15;
-    reportSettingsProblem(origin);
+    reportSettingsProblem(origin, recorder);
     settings.windowFunction = WindowFunction::kRectangle;
     saveSettings(settings, origin);
     // The lower-level save refuses on its own, whoever calls it.
     const bool refused = !saveSettingsTo(origin.file, kNewShell, settings);
-    setMessageSink(previous);
     return (defaults ? 0 : 1) | (told == 1 ? 0 : 2) | (refused ? 0 : 4);
   });
   std::filesystem::permissions(file, std::filesystem::perms::owner_read);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Lists the writable data symbols (nm classes B, b, D, d) that the core libraries define and fails
-# on any that the allow-list does not name. The core keeps its state in objects that callers own;
+# Lists the writable data symbols (nm classes B, b, D, d) that the libraries define and fails
+# on any that the allow-list does not name. The program keeps its state in objects that callers own;
 # a new namespace-scope or function-static variable shows up here.
 # Usage: writable_data_check.sh ALLOW_LIST LIBRARY.a...
 set -euo pipefail

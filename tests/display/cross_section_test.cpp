@@ -181,7 +181,7 @@ TEST_F(CrossSection, PaintShowsColumnPositionAndPeak) {
   painted[40] = 3;
   paintColumn(10, painted);
   document_.crossSectionX = kLayout.unitW + 10;
-  ASSERT_TRUE(allocateCrossSectionBuffer(display.crossSection));
+  ASSERT_TRUE(allocateCrossSectionBuffer(display.crossSection, Messages{}));
   newClient(512);
   EXPECT_EQ(paintCrossSection(display, settings, client, chart, file_, document_), 40);
   EXPECT_EQ(display.crossSection.column[40], 3);
@@ -282,12 +282,10 @@ TEST_F(CrossSection, LayoutPerFontWidth) {
 TEST_F(CrossSection, UnobtainableBufferIsFatal) {
   std::vector<std::pair<std::string, MessageKind>> shown;
   int exitCode = -1;
-  const MessageSink sink = setMessageSink(
-      [&](std::string_view text, MessageKind kind) { shown.emplace_back(text, kind); });
-  const FatalExit fatal = setFatalExit([&](int code) { exitCode = code; });
-  EXPECT_FALSE(allocateCrossSectionBuffer(display.crossSection, size_t(PTRDIFF_MAX) + 1));
-  setMessageSink(sink);
-  setFatalExit(fatal);
+  const Messages recorder{
+      [&](std::string_view text, MessageKind kind) { shown.emplace_back(text, kind); },
+      [&](int code) { exitCode = code; }};
+  EXPECT_FALSE(allocateCrossSectionBuffer(display.crossSection, recorder, size_t(PTRDIFF_MAX) + 1));
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].first, "mem s2");
   EXPECT_EQ(shown[0].second, MessageKind::kFatal);

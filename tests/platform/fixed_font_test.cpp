@@ -43,6 +43,37 @@ TEST(FixedFont, TextOutDrawsOpaqueCells) {
   EXPECT_EQ(c.getPixel(30, 5), kWhite);  // beyond the text
 }
 
+// Text that runs over every edge of the surface, opaque and not, narrow and wide: each pixel is
+// the glyph bit's colour where it lands inside, and the rest of the surface is left alone.
+TEST(FixedFont, TextOutClipsAtEveryEdgeLikeAPixelByPixelDrawing) {
+  const FixedFont& font = fixedFont();
+  const std::u32string text = U"A9解g";
+  const TextStyle styles[] = {{kBlack, Rgb{192, 192, 192}, true}, {Rgb{255, 0, 0}, kBlack, false}};
+  for (const TextStyle& style : styles) {
+    for (int y : {-15, -3, 0, 5, 17}) {
+      for (int x : {-30, -9, -1, 0, 3, 14}) {
+        SCOPED_TRACE(::testing::Message() << "x " << x << " y " << y << " opaque " << style.opaque);
+        Canvas c(26, 21);
+        c.clear(kWhite);
+        EXPECT_EQ(c.textOut(x, y, "A9解g", style), 40);
+        Canvas expected(26, 21);
+        expected.clear(kWhite);
+        int cx = x;
+        for (char32_t cp : text) {
+          const Glyph& glyph = font.glyph(cp);
+          for (int row = 0; row < FixedFont::kCellHeight; ++row)
+            for (int col = 0; col < glyph.width; ++col)
+              if (glyph.bit(row, col) || style.opaque)
+                expected.setPixel(cx + col, y + row,
+                                  glyph.bit(row, col) ? style.text : style.background);
+          cx += glyph.width;
+        }
+        EXPECT_EQ(c.pixels(), expected.pixels());
+      }
+    }
+  }
+}
+
 TEST(FixedFont, MalformedUtf8DecodesAsReplacement) {
   const auto cps = decodeUtf8(std::string("a\xE3\x81", 3));
   ASSERT_EQ(cps.size(), 2u);

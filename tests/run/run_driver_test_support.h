@@ -33,14 +33,14 @@ class RunScope : public RunListener {
   RunScope() {
     session.display.surfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
     session.display.surfaces.window.clear(kButtonFace);
-    savedMessages_ =
-        setMessageSink([this](std::string_view text, MessageKind) { messages.emplace_back(text); });
-    savedFatal_ = setFatalExit([this](int) { ++fatalExits; });
+    session.wave.messages = {
+        [this](std::string_view text, MessageKind) { messages.emplace_back(text); },
+        [this](int) { ++fatalExits; }};
   }
-  ~RunScope() override {
-    closeWave(session.wave, true);
-    setMessageSink(savedMessages_);
-    setFatalExit(savedFatal_);
+  ~RunScope() override { closeWave(session.wave, true); }
+  // The run's messages are recorded as the session's own are.
+  void message(std::string_view text, MessageKind kind) override {
+    session.wave.messages.show(text, kind);
   }
   RunScope(const RunScope&) = delete;
   RunScope& operator=(const RunScope&) = delete;
@@ -91,10 +91,6 @@ class RunScope : public RunListener {
   int stopAfterEvents = 0;
   std::function<void()> onEvent;
   std::function<void()> onBlock;
-
- private:
-  MessageSink savedMessages_;
-  FatalExit savedFatal_;
 };
 
 }  // namespace korimu::testing

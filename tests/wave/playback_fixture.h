@@ -40,8 +40,9 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
   AppSettings settings;
 
   void SetUp() override {
-    previousSink_ = setMessageSink(
-        [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
+    wave_.messages.sink = [this](std::string_view text, MessageKind) {
+      messages_.emplace_back(text);
+    };
     wave_.volumeQuery = [](const std::filesystem::path&, VolumeInfo* info) {
       info->totalCapacity = uint64_t(100) << 30;  // a hard disk: streaming unless OnMem
       return true;
@@ -61,7 +62,6 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
     if (wave_.playback.playing) stopPlayback(wave_);
     closeWave(wave_, true);
     releaseFormatCopy(wave_.source);
-    setMessageSink(previousSink_);
   }
 
   // Play or Partial play of the file from position_, with an output device that is asked.
@@ -210,7 +210,6 @@ class PlaybackTest : public ::testing::Test, public PlaybackObserver {
   std::vector<int> crossSectionColumns_;
   std::vector<std::string> messages_;
   std::vector<std::string> events_;
-  MessageSink previousSink_;
 };
 
 }  // namespace korimu::testing

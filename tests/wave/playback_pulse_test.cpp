@@ -39,8 +39,9 @@ class PlaybackOnServer : public ::testing::Test, public PlaybackObserver {
     output_ = PulseAudioOutput::connect();
     ASSERT_TRUE(output_);
     wave_.audio = output_->backend();
-    previousSink_ = setMessageSink(
-        [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
+    wave_.messages.sink = [this](std::string_view text, MessageKind) {
+      messages_.emplace_back(text);
+    };
     wave_.volumeQuery = [](const std::filesystem::path&, VolumeInfo* info) {
       info->totalCapacity = uint64_t(100) << 30;
       return true;
@@ -56,7 +57,6 @@ class PlaybackOnServer : public ::testing::Test, public PlaybackObserver {
     releaseFormatCopy(wave_.source);
     wave_.audio = AudioBackend{};
     output_.reset();
-    setMessageSink(previousSink_);
   }
 
   // A 44.1 kHz 16-bit stereo file whose bytes are never 0, so its start is found in a recording.
@@ -98,7 +98,6 @@ class PlaybackOnServer : public ::testing::Test, public PlaybackObserver {
   uint32_t position_ = 0;
   std::vector<uint8_t> data_;
   std::vector<std::string> messages_;
-  MessageSink previousSink_;
 };
 
 TEST_F(PlaybackOnServer, TheStreamDeclaresTheRateOfTheSpeed) {

@@ -21,14 +21,14 @@ class SampleBuffersTest : public ::testing::Test {
   AppSettings settings;
 
   void SetUp() override {
-    previousSink_ = setMessageSink(
-        [this](std::string_view text, MessageKind) { messages_.emplace_back(text); });
+    wave_.messages.sink = [this](std::string_view text, MessageKind) {
+      messages_.emplace_back(text);
+    };
     wave_.source.readMode = 2;
   }
   void TearDown() override {
     freeSlot(wave_, 0);
     freeSlot(wave_, 1);
-    setMessageSink(previousSink_);
   }
   // The format numbers sizing looks at.
   void setFormat(uint32_t bytesPerSecond, uint32_t blockAlign, uint32_t dataSize, int readMode) {
@@ -41,7 +41,6 @@ class SampleBuffersTest : public ::testing::Test {
 
   WaveSession wave_;
   std::vector<std::string> messages_;
-  MessageSink previousSink_;
 };
 
 TEST_F(SampleBuffersTest, StreamingHoldsTheBufferTimeAtTheFamilyRate) {

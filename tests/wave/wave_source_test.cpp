@@ -25,10 +25,10 @@ class WaveSourceTest : public ::testing::Test {
 
   void SetUp() override {
     // The reader's sentence is the first line of each message; the whole message is kept too.
-    previousSink_ = setMessageSink([this](std::string_view text, MessageKind) {
+    wave_.messages.sink = [this](std::string_view text, MessageKind) {
       messages_.emplace_back(text.substr(0, text.find('\n')));
       told_.emplace_back(text);
-    });
+    };
     wave_.volumeQuery = [this](const std::filesystem::path&, VolumeInfo* info) {
       info->totalCapacity = volumeCapacity_;
       return true;
@@ -37,13 +37,12 @@ class WaveSourceTest : public ::testing::Test {
   void TearDown() override {
     closeWave(wave_, true);
     releaseFormatCopy(wave_.source);
-    setMessageSink(previousSink_);
   }
 
   // Opens request_ and shows its failure, as the window does.
   WaveOpenResult open() {
     const WaveOpenResult result = openWave(wave_, request_, settings);
-    reportOpenFailure(result);
+    reportOpenFailure(result, wave_.messages);
     return result;
   }
 
@@ -62,7 +61,6 @@ class WaveSourceTest : public ::testing::Test {
   WaveOpenRequest request_;
   std::vector<std::string> messages_;
   std::vector<std::string> told_;
-  MessageSink previousSink_;
   uint64_t volumeCapacity_ = uint64_t(500) << 30;
 };
 

@@ -10,9 +10,9 @@
 
 namespace korimu {
 
-void installQtMessageBoxes(QWidget* owner) {
+MessageSink qtMessageBoxes(QWidget* owner) {
   QPointer<QWidget> parent(owner);
-  setMessageSink([parent](std::string_view text, MessageKind kind) {
+  return [parent](std::string_view text, MessageKind kind) {
     QMessageBox box(parent.data());
     // Without a title of its own the box would show the program file's name.
     box.setWindowTitle("KORIMU");
@@ -23,7 +23,7 @@ void installQtMessageBoxes(QWidget* owner) {
     box.setIcon(kind == MessageKind::kExclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
-  });
+  };
 }
 
 namespace {

@@ -4,10 +4,12 @@
 
 class QWidget;
 
+#include "platform/message.h"
+
 namespace korimu {
 
-// Message boxes become Qt message boxes owned by `owner` (no caption of their own).
-void installQtMessageBoxes(QWidget* owner);
+// A message sink that shows Qt message boxes owned by `owner` (no caption of their own).
+MessageSink qtMessageBoxes(QWidget* owner);
 
 // Keeps Qt's start-up remarks that tell the user nothing (no XDG_RUNTIME_DIR, a platform plugin
 // without propagateSizeHints) off stderr; every other Qt message is printed as before. Called
