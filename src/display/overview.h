@@ -8,6 +8,7 @@
 
 #include "core/layout.h"
 #include "platform/canvas.h"
+#include "wave/overview_summary.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -35,5 +36,10 @@ bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColu
 // file positioned at `position` again. Does nothing when no file is open.
 void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, uint32_t position, int framesPerColumn,
                             int amplitudeZoom, const Messages& messages);
+// The same picture drawn from the file's summary where it helps (wide columns, a position on a
+// frame's edge, a summary of this file as it is now), else from the samples. Null: no summary.
+void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, const OverviewSummary* summary,
+                            uint32_t position, int framesPerColumn, int amplitudeZoom,
+                            const Messages& messages);
 
 }  // namespace korimu
