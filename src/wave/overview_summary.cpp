@@ -23,9 +23,11 @@ void summariseBuckets(const Sample* samples, size_t buckets, size_t bucketSample
     const Sample* bucket = samples + b * bucketSamples;
     Sample low = bucket[0];
     Sample high = bucket[0];
+    // Values, not std::min's references: the loop then has no branch to keep it scalar.
     for (size_t i = 0; i < bucketSamples; ++i) {
-      low = std::min(low, bucket[i]);
-      high = std::max(high, bucket[i]);
+      const Sample v = bucket[i];
+      low = v < low ? v : low;
+      high = v > high ? v : high;
     }
     lowest[b] = int16_t(low);
     highest[b] = int16_t(high);

@@ -80,7 +80,8 @@ TEST(OverviewSummary, DrawsTheStripOfEverySampleAtAnySpanAndPosition) {
       std::fill(falseBottom.maximum.begin(), falseBottom.maximum.end(), sixteenBit ? 32767 : 255);
 
       const int whole = int((frames + 511) / 512);
-      for (int span : {1, 100, 127, 128, 129, 200, 1000, 4097, whole}) {
+      constexpr int kB = int(kOverviewBucketFrames);
+      for (int span : {1, 100, 2 * kB - 1, 2 * kB, 2 * kB + 1, 3 * kB + 5, 1000, 4097, whole}) {
         const uint32_t nearEnd = (frames - std::min<uint32_t>(frames, span * 300u)) * frameBytes;
         for (uint32_t position : {0u, uint32_t(random() % frames) * frameBytes, nearEnd,
                                   (frames - 1) * frameBytes, frames * frameBytes}) {
