@@ -217,7 +217,7 @@ void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, const OverviewSumma
                             const Messages& messages) {
   // Narrow columns read little anyway; a position inside a frame would put the buckets' frame
   // edges inside the columns' frames.
-  const bool usable = summary != nullptr && summary->describes(file) &&
+  const bool usable = summary != nullptr && strip.height() > 0 && summary->describes(file) &&
                       framesPerColumn >= 2 * int64_t(summary->bucketFrames) &&
                       position % uint32_t(summary->channels() * summary->bytesPerSample()) == 0;
   if (usable && drawFromSummary(strip, file, *summary, position, framesPerColumn, amplitudeZoom)) {

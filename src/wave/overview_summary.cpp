@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
 
 #include "platform/riff_file.h"
 #include "wave/wave_source.h"
@@ -40,24 +41,8 @@ uint64_t dataBytesHeld(const WaveSource& file) {
   return start >= size ? 0 : std::min<uint64_t>(file.dataSize, size - start);
 }
 
-}  // namespace
-
-bool OverviewSummary::describes(const WaveSource& file) const {
-  return file.mmio.isOpen() && file.formatTag == 1 && file.sampleKind == sampleKind &&
-         file.dataChunk.dataOffset == dataOffset && dataBytesHeld(file) == dataBytes;
-}
-
-OverviewSummaryRequest summaryRequestOf(const WaveSource& file, const std::string& path) {
-  OverviewSummaryRequest request;
-  request.path = path;
-  request.dataOffset = file.dataChunk.dataOffset;
-  request.dataSize = file.dataSize;
-  request.sampleKind = file.sampleKind;
-  return request;
-}
-
-std::unique_ptr<OverviewSummary> buildOverviewSummary(const OverviewSummaryRequest& request,
-                                                      const std::atomic<bool>& stop) {
+std::unique_ptr<OverviewSummary> summarise(const OverviewSummaryRequest& request,
+                                           const std::atomic<bool>& stop) {
   static_assert(std::endian::native == std::endian::little, "16-bit samples are read in place");
   if (!std::has_single_bit(request.bucketFrames) || request.bucketFrames > kReadBytes / 4)
     return nullptr;
@@ -97,6 +82,32 @@ std::unique_ptr<OverviewSummary> buildOverviewSummary(const OverviewSummaryReque
   }
   if (stop.load(std::memory_order_relaxed)) return nullptr;
   return summary;
+}
+
+}  // namespace
+
+bool OverviewSummary::describes(const WaveSource& file) const {
+  return file.mmio.isOpen() && file.formatTag == 1 && file.sampleKind == sampleKind &&
+         file.dataChunk.dataOffset == dataOffset && dataBytesHeld(file) == dataBytes;
+}
+
+OverviewSummaryRequest summaryRequestOf(const WaveSource& file, const std::string& path) {
+  OverviewSummaryRequest request;
+  request.path = path;
+  request.dataOffset = file.dataChunk.dataOffset;
+  request.dataSize = file.dataSize;
+  request.sampleKind = file.sampleKind;
+  return request;
+}
+
+std::unique_ptr<OverviewSummary> buildOverviewSummary(const OverviewSummaryRequest& request,
+                                                      const std::atomic<bool>& stop) {
+  // Without the memory for it the strip is simply drawn from the samples.
+  try {
+    return summarise(request, stop);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 void OverviewSummaryBuild::start(const OverviewSummaryRequest& request) {

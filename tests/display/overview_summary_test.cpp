@@ -60,8 +60,8 @@ TEST(OverviewSummary, DrawsTheStripOfEverySampleAtAnySpanAndPosition) {
     const bool sixteenBit = (kind & 1) != 0;
     const uint16_t channels = (kind & 2) ? 2 : 1;
     const uint32_t frameBytes = channels * (sixteenBit ? 2u : 1u);
-    // 1: the data ends inside a sample or a frame; 0: on a frame's edge.
-    for (uint32_t ragged : {0u, 1u}) {
+    // Bytes after the last whole frame: the data may end inside a sample or a frame.
+    for (uint32_t ragged : {0u, 1u, 2u}) {
       const uint32_t frames = 150000 + uint32_t(random() % 5000);
       const auto data = noiseData(frames * frameBytes + ragged, sixteenBit, random);
       FormatFields format;
