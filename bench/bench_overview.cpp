@@ -118,6 +118,10 @@ BENCHMARK(BM_OverviewRepaint)
     ->Args({0, 0})
     ->Args({1024, 1})
     ->Args({1024, 0})
+    ->Args({256, 1})
+    ->Args({256, 0})
+    ->Args({4096, 1})
+    ->Args({4096, 0})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -90,9 +90,10 @@ bool readSamples(WaveSource& file, size_t first, size_t end, size_t bytesPerSamp
                  EdgeWindow& window) {
   window.first = first;
   window.bytes.resize((end - first) * bytesPerSample);
+  // The window lies inside the data the summary covers, so inside the data chunk.
   const auto size = uint32_t(window.bytes.size());
-  return size == 0 || (seekData(file, uint32_t(first * bytesPerSample)) &&
-                       readData(file, window.bytes.data(), size) == size);
+  const uint64_t offset = file.dataChunk.dataOffset + first * bytesPerSample;
+  return file.mmio.readAt(offset, window.bytes.data(), size) == size;
 }
 
 // The strip from the summary: a column's envelope is that of its whole buckets and of the raw
@@ -215,10 +216,9 @@ void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, uint32_t position, 
 void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, const OverviewSummary* summary,
                             uint32_t position, int framesPerColumn, int amplitudeZoom,
                             const Messages& messages) {
-  // Narrow columns read little anyway; a position inside a frame would put the buckets' frame
-  // edges inside the columns' frames.
+  // A position inside a frame would put the buckets' frame edges inside the columns' frames.
   const bool usable = summary != nullptr && strip.height() > 0 && summary->describes(file) &&
-                      framesPerColumn >= 2 * int64_t(summary->bucketFrames) &&
+                      framesPerColumn >= kSummaryColumnBuckets * int64_t(summary->bucketFrames) &&
                       position % uint32_t(summary->channels() * summary->bytesPerSample()) == 0;
   if (usable && drawFromSummary(strip, file, *summary, position, framesPerColumn, amplitudeZoom)) {
     seekData(file, position);

@@ -26,6 +26,10 @@ struct OverviewSource {
   std::function<size_t(uint8_t* buffer, size_t n)> read;
 };
 
+// The summary draws columns of at least this many buckets: a narrower span is read whole faster
+// than its 513 column edges are read one by one.
+inline constexpr int kSummaryColumnBuckets = 16;
+
 // Draws the strip onto the whole canvas (512 x G). The caller positions the source at the data
 // offset + `position` before and after. Returns false when the work buffer cannot be had (after
 // the fatal "dispwave" message, through `messages`).

@@ -70,9 +70,11 @@ TEST(OverviewSummary, DrawsTheStripOfEverySampleAtAnySpanAndPosition) {
       OpenFile file;
       open(file, folder.write("k" + std::to_string(kind) + std::to_string(ragged) + ".wav",
                               testing::waveFile(format, data)));
+      // Small buckets, so that the summary draws spans this small file has, at many alignments.
+      OverviewSummaryRequest request = summaryRequestOf(file.wave.source, file.path);
+      request.bucketFrames = 4u << ((kind + ragged) % 2);
       const std::atomic<bool> keepGoing{false};
-      const auto summary =
-          buildOverviewSummary(summaryRequestOf(file.wave.source, file.path), keepGoing);
+      const auto summary = buildOverviewSummary(request, keepGoing);
       ASSERT_TRUE(summary && summary->describes(file.wave.source));
       // Every bucket pretends to reach the bottom: wherever the summary is used, the strip shows
       // it.
@@ -80,8 +82,8 @@ TEST(OverviewSummary, DrawsTheStripOfEverySampleAtAnySpanAndPosition) {
       std::fill(falseBottom.maximum.begin(), falseBottom.maximum.end(), sixteenBit ? 32767 : 255);
 
       const int whole = int((frames + 511) / 512);
-      constexpr int kB = int(kOverviewBucketFrames);
-      for (int span : {1, 100, 2 * kB - 1, 2 * kB, 2 * kB + 1, 3 * kB + 5, 1000, 4097, whole}) {
+      const int least = kSummaryColumnBuckets * int(request.bucketFrames);
+      for (int span : {1, least - 1, least, least + 1, least + 37, 1000, 4097, whole}) {
         const uint32_t nearEnd = (frames - std::min<uint32_t>(frames, span * 300u)) * frameBytes;
         for (uint32_t position : {0u, uint32_t(random() % frames) * frameBytes, nearEnd,
                                   (frames - 1) * frameBytes, frames * frameBytes}) {
@@ -89,8 +91,8 @@ TEST(OverviewSummary, DrawsTheStripOfEverySampleAtAnySpanAndPosition) {
           const auto raw = strip(file, nullptr, position, span, zoom);
           EXPECT_EQ(strip(file, summary.get(), position, span, zoom), raw)
               << kind << " " << ragged << " span " << span << " at " << position;
-          const bool summarised = span >= 2 * int(kOverviewBucketFrames) &&
-                                  position / frameBytes + uint32_t(span) * 2 < frames;
+          const bool summarised =
+              span >= least && position / frameBytes + uint32_t(span) * 2 < frames;
           // (At zoom 1: zoomed, the loudest noise reaches the bottom anyway.)
           if (summarised) {
             EXPECT_NE(strip(file, &falseBottom, position, span, 1),
