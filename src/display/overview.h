@@ -8,10 +8,11 @@
 
 #include "core/layout.h"
 #include "platform/canvas.h"
-#include "wave/overview_summary.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
+
+struct OverviewSummary;
 
 // Column for column above the chart: both give a column framesPerColumn frames.
 inline constexpr int kOverviewColumns = kPlotWidth;
