@@ -136,7 +136,9 @@ void OverviewWidget::paintFromFile() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ++fileRedraws_;
   Session& session = app_.controller().session();
-  drawOverviewOfOpenFile(canvas_, session.wave.source, session.document.position,
+  // Wide spans come from the summary once it is built; the picture is the same either way.
+  const auto summary = app_.controller().overviewSummary();
+  drawOverviewOfOpenFile(canvas_, session.wave.source, summary.get(), session.document.position,
                          session.settings.framesPerColumn, session.settings.amplitudeZoom,
                          session.wave.messages);
 

@@ -14,6 +14,7 @@
 #include "run/run_record.h"
 #include "run/session.h"
 #include "wave/decoded_copy.h"
+#include "wave/overview_summary.h"
 #include "wave/playback.h"
 #include "wave/source_opening.h"
 
@@ -72,6 +73,11 @@ class Controller : public PlaybackObserver {
   // drawn again when they have ended.
   void deferOverviewRepaint() { overviewRepaintPending_ = true; }
   bool overviewRepaintPending() const { return overviewRepaintPending_; }
+  // The min/max summary of the open file's samples the overview draws wide spans from; null
+  // while it is being built (the strip is then drawn from the samples, to the same picture).
+  std::shared_ptr<const OverviewSummary> overviewSummary() const {
+    return overviewSummary_.ready();
+  }
   // A left click in the client area (ignored while busy).
   void clickClientArea(int x, int y);
   // A left click at x (pixels, fractions allowed) in the overview strip: while nothing runs or
@@ -178,6 +184,8 @@ class Controller : public PlaybackObserver {
   bool commandLineFileFailed_ = false;
   // The last open that ended (a decode ends after openFile has returned) took its file.
   bool lastOpenSucceeded_ = false;
+  // Last, so that its thread has ended before anything else goes.
+  OverviewSummaryBuild overviewSummary_;
 };
 
 }  // namespace korimu

@@ -18,9 +18,9 @@ Canvas Controller::picture() {
   // command line's has it.
   Canvas picture = session_.display.surfaces.window;
   Canvas strip(kPlotWidth, kLayout.overviewHeight, picture.depthBits());
-  drawOverviewOfOpenFile(strip, session_.wave.source, session_.document.position,
-                         session_.settings.framesPerColumn, session_.settings.amplitudeZoom,
-                         session_.wave.messages);
+  drawOverviewOfOpenFile(strip, session_.wave.source, overviewSummary().get(),
+                         session_.document.position, session_.settings.framesPerColumn,
+                         session_.settings.amplitudeZoom, session_.wave.messages);
 
   picture.copyFrom(strip, 0, 0, strip.width(), strip.height(), kLayout.unitW, 3 * kLayout.unitH);
   return picture;

@@ -69,6 +69,7 @@ void Controller::finishDecode(BackgroundTask& task) {
 }
 
 void Controller::forgetFile() {
+  overviewSummary_.stop();
   closeWave(session_.wave, true);
   Document& document = session_.document;
   document = Document{};

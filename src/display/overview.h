@@ -12,6 +12,8 @@
 
 namespace korimu {
 
+struct OverviewSummary;
+
 // Column for column above the chart: both give a column framesPerColumn frames.
 inline constexpr int kOverviewColumns = kPlotWidth;
 
@@ -25,6 +27,10 @@ struct OverviewSource {
   std::function<size_t(uint8_t* buffer, size_t n)> read;
 };
 
+// The summary draws columns of at least this many buckets: a narrower span is read whole faster
+// than its 513 column edges are read one by one.
+inline constexpr int kSummaryColumnBuckets = 16;
+
 // Draws the strip onto the whole canvas (512 x G). The caller positions the source at the data
 // offset + `position` before and after. Returns false when the work buffer cannot be had (after
 // the fatal "dispwave" message, through `messages`).
@@ -35,5 +41,10 @@ bool drawOverview(Canvas& strip, const OverviewSource& source, int framesPerColu
 // file positioned at `position` again. Does nothing when no file is open.
 void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, uint32_t position, int framesPerColumn,
                             int amplitudeZoom, const Messages& messages);
+// The same picture drawn from the file's summary where it helps (wide columns, a position on a
+// frame's edge, a summary of this file as it is now), else from the samples. Null: no summary.
+void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, const OverviewSummary* summary,
+                            uint32_t position, int framesPerColumn, int amplitudeZoom,
+                            const Messages& messages);
 
 }  // namespace korimu

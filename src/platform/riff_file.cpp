@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <unistd.h>
+
 namespace korimu {
 
 namespace {
@@ -121,6 +123,18 @@ uint32_t RiffFile::read(uint8_t* buffer, uint32_t n) {
   const size_t got = std::fread(buffer, 1, n, file_);
   position_ += got;
   return uint32_t(got);
+}
+
+uint32_t RiffFile::readAt(uint64_t offset, uint8_t* buffer, uint32_t n) {
+  if (!file_) return 0;
+  uint32_t done = 0;
+  while (done < n) {
+    const ssize_t got = ::pread(fileno(file_), buffer + done, n - done, off_t(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += uint32_t(got);
+  }
+  return done;
 }
 
 bool RiffFile::seek(uint64_t offset) {

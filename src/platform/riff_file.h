@@ -58,6 +58,9 @@ class RiffFile {
 
   // Reads up to n bytes; returns how many were read (fewer at the end of the file).
   uint32_t read(uint8_t* buffer, uint32_t n);
+  // Reads up to n bytes at an absolute offset, leaving the place of the plain reads as it is: one
+  // system call for each of many small scattered reads.
+  uint32_t readAt(uint64_t offset, uint8_t* buffer, uint32_t n);
   // Absolute seek from the start of the file.
   bool seek(uint64_t offset);
   uint64_t tell() const { return position_; }

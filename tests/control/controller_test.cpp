@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -15,6 +16,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/render.h"
@@ -535,6 +537,28 @@ TEST_F(ControllerTest, ACopyThatCannotBeWrittenIsToldAsSuch) {
   } else {
     unsetenv("XDG_CONFIG_HOME");
   }
+}
+
+// Every file that opens, decoded ones too, gets the summary its overview draws from; a forgotten
+// file keeps none.
+TEST_F(ControllerTest, TheOverviewSummaryFollowsTheOpenFile) {
+  start(true);
+  const auto summaryOfOpenFile = [this] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!controller_.overviewSummary() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto summary = controller_.overviewSummary();
+    return summary && summary->describes(wave().source);
+  };
+  for (const std::string& file : {file_, flac_}) {
+    controller_.dropFiles({file});
+    EXPECT_TRUE(summaryOfOpenFile()) << file;
+  }
+  std::filesystem::remove_all(dir_.path() / "cache");
+  view_.escapeAtOnce = true;
+  controller_.dropFiles({flac_});
+  EXPECT_FALSE(controller_.session().document.fileSelected);
+  EXPECT_EQ(controller_.overviewSummary(), nullptr);
 }
 
 }  // namespace

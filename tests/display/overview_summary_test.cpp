@@ -1,0 +1,139 @@
+// The overview drawn from the summary against the overview drawn from every sample, and the
+// summary's build on its thread.
+#include "wave/overview_summary.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "display/overview.h"
+#include "wave/wav_builder.h"
+#include "wave/wave_session.h"
+
+namespace korimu {
+namespace {
+
+using testing::FormatFields;
+using testing::TempDir;
+
+constexpr int kG = 64;
+
+// Noise of a slowly wandering loudness with rare full-scale spikes, so that the extremes of a
+// column sit in its whole buckets as often as in its ragged edges.
+std::vector<uint8_t> noiseData(size_t bytes, bool sixteenBit, std::mt19937& random) {
+  std::vector<uint8_t> data(bytes);
+  std::uniform_int_distribution<int> any(0, 65535);
+  for (size_t i = 0; i < bytes; ++i) {
+    const int loudness = 1 + int((i / 997) % 7);
+    int value = any(random) % (sixteenBit ? 4096 * loudness : 16 * loudness);
+    if (any(random) % 5000 == 0) value = any(random);
+    data[i] = uint8_t(sixteenBit && (i & 1) == 0 ? value : value >> (sixteenBit ? 8 : 0));
+  }
+  return data;
+}
+
+struct OpenFile {
+  WaveSession wave;
+  std::string path;
+};
+
+void open(OpenFile& file, const std::string& path) {
+  file.path = path;
+  WaveOpenRequest request;
+  request.fileName = path;
+  ASSERT_TRUE(openWave(file.wave, request, AppSettings{}).opened);
+}
+
+std::vector<uint32_t> strip(OpenFile& file, const OverviewSummary* summary, uint32_t position,
+                            int framesPerColumn, int zoom) {
+  Canvas canvas(kOverviewColumns, kG);
+  drawOverviewOfOpenFile(canvas, file.wave.source, summary, position, framesPerColumn, zoom,
+                         Messages{});
+  return canvas.pixels();
+}
+
+TEST(OverviewSummary, DrawsTheStripOfEverySampleAtAnySpanAndPosition) {
+  std::mt19937 random(29);
+  TempDir folder;
+  for (int kind = 0; kind < 4; ++kind) {
+    const bool sixteenBit = (kind & 1) != 0;
+    const uint16_t channels = (kind & 2) ? 2 : 1;
+    const uint32_t frameBytes = channels * (sixteenBit ? 2u : 1u);
+    // Bytes after the last whole frame: the data may end inside a sample or a frame.
+    for (uint32_t ragged : {0u, 1u, 2u}) {
+      const uint32_t frames = 150000 + uint32_t(random() % 5000);
+      const auto data = noiseData(frames * frameBytes + ragged, sixteenBit, random);
+      FormatFields format;
+      format.channels = channels;
+      format.bits = sixteenBit ? 16 : 8;
+      OpenFile file;
+      open(file, folder.write("k" + std::to_string(kind) + std::to_string(ragged) + ".wav",
+                              testing::waveFile(format, data)));
+      // Small buckets, so that the summary draws spans this small file has, at many alignments.
+      OverviewSummaryRequest request = summaryRequestOf(file.wave.source, file.path);
+      request.bucketFrames = 4u << ((kind + ragged) % 2);
+      const std::atomic<bool> keepGoing{false};
+      const auto summary = buildOverviewSummary(request, keepGoing);
+      ASSERT_TRUE(summary && summary->describes(file.wave.source));
+      // Every bucket pretends to reach the bottom: wherever the summary is used, the strip shows
+      // it.
+      OverviewSummary falseBottom = *summary;
+      std::fill(falseBottom.maximum.begin(), falseBottom.maximum.end(), sixteenBit ? 32767 : 255);
+
+      const int whole = int((frames + 511) / 512);
+      const int least = kSummaryColumnBuckets * int(request.bucketFrames);
+      for (int span : {1, least - 1, least, least + 1, least + 37, 1000, 4097, whole}) {
+        const uint32_t nearEnd = (frames - std::min<uint32_t>(frames, span * 300u)) * frameBytes;
+        for (uint32_t position : {0u, uint32_t(random() % frames) * frameBytes, nearEnd,
+                                  (frames - 1) * frameBytes, frames * frameBytes}) {
+          const int zoom = 1 + int(random() % 2);
+          const auto raw = strip(file, nullptr, position, span, zoom);
+          EXPECT_EQ(strip(file, summary.get(), position, span, zoom), raw)
+              << kind << " " << ragged << " span " << span << " at " << position;
+          const bool summarised =
+              span >= least && position / frameBytes + uint32_t(span) * 2 < frames;
+          // (At zoom 1: zoomed, the loudest noise reaches the bottom anyway.)
+          if (summarised) {
+            EXPECT_NE(strip(file, &falseBottom, position, span, 1),
+                      strip(file, nullptr, position, span, 1))
+                << "the summary was not used: span " << span << " at " << position;
+          }
+        }
+      }
+      // A position inside a frame is drawn from the samples.
+      if (frameBytes > 1) {
+        const uint32_t inside = 1000 * frameBytes + 1;
+        EXPECT_EQ(strip(file, &falseBottom, inside, 1000, 1),
+                  strip(file, nullptr, inside, 1000, 1));
+      }
+    }
+  }
+}
+
+TEST(OverviewSummary, BuildsOnItsThreadAndCanBeStopped) {
+  TempDir folder;
+  FormatFields format;
+  std::mt19937 random(7);
+  OpenFile file;
+  open(file, folder.write("a.wav", testing::waveFile(format, noiseData(4 << 20, true, random))));
+  const OverviewSummaryRequest request = summaryRequestOf(file.wave.source, file.path);
+
+  const std::atomic<bool> stopped{true};
+  EXPECT_EQ(buildOverviewSummary(request, stopped), nullptr);
+
+  OverviewSummaryBuild build;
+  build.start(request);
+  build.stop();  // at once: whatever it had is dropped
+  EXPECT_EQ(build.ready(), nullptr);
+  build.start(request);
+  build.wait();
+  ASSERT_NE(build.ready(), nullptr);
+  EXPECT_TRUE(build.ready()->describes(file.wave.source));
+  EXPECT_EQ(build.ready()->minimum.size(), (4u << 20) / (4 * kOverviewBucketFrames));
+  build.stop();
+  EXPECT_EQ(build.ready(), nullptr);
+}
+
+}  // namespace
+}  // namespace korimu
