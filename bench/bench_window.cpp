@@ -132,22 +132,24 @@ double stopToIdleMs(const std::string& file) {
 // document and display copied before the clock starts); the process's CPU time from the thread's
 // start to its end, while this thread waits.
 double directRun(const std::string& file, const Method& method) {
+  AppShell app;
   CommandLine commandLine;
   commandLine.fileName = file;
-  if (!initInstance(commandLine, false)) std::exit(1);
+  if (!initInstance(app, commandLine, false)) std::exit(1);
   QApplication::processEvents();
-  controller().command(kTimeFrequencyChart);
-  controller().session().settings.method = method.value;
-  const Session& window = controller().session();
+  app.controller().command(kTimeFrequencyChart);
+  app.controller().session().settings.method = method.value;
+  const Session& window = app.controller().session();
   Session run;
   run.settings = window.settings;
   run.document = window.document;
   run.display = window.display;
+  run.wave.messages = window.wave.messages;
   RunListener quiet;
   const double start = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
   std::thread([&] { runAnalysis(run, quiet); }).join();
   const double seconds = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - start;
-  destroyMainWindow();
+  destroyMainWindow(app);
   return seconds;
 }
 
