@@ -69,16 +69,21 @@ void waitUntilIdle(Controller& controller) {
   while (controller.busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-// The window's cost of one run; with a gap probe (a zero-interval timer, which keeps the window's
-// thread busy and so is left out when the cost is measured) the longest gap too.
-double windowRun(const std::string& file, const Method& method, double* longestGapMs = nullptr) {
-  AppShell app;
+// The main window on `file`, shown and idle, with the chart view chosen for `method`.
+void openForChart(AppShell& app, const std::string& file, AnalysisMethod method) {
   CommandLine commandLine;
   commandLine.fileName = file;
   if (!initInstance(app, commandLine, false)) std::exit(1);
   QApplication::processEvents();
   app.controller().command(kTimeFrequencyChart);
-  app.controller().session().settings.method = method.value;
+  app.controller().session().settings.method = method;
+}
+
+// The window's cost of one run; with a gap probe (a zero-interval timer, which keeps the window's
+// thread busy and so is left out when the cost is measured) the longest gap too.
+double windowRun(const std::string& file, const Method& method, double* longestGapMs = nullptr) {
+  AppShell app;
+  openForChart(app, file, method.value);
 
   QTimer probe;
   probe.setInterval(0);
@@ -104,12 +109,7 @@ double windowRun(const std::string& file, const Method& method, double* longestG
 // Wall milliseconds from Stop, pressed 200 ms into a wavelet chart at N = 65536, to an idle window.
 double stopToIdleMs(const std::string& file) {
   AppShell app;
-  CommandLine commandLine;
-  commandLine.fileName = file;
-  if (!initInstance(app, commandLine, false)) std::exit(1);
-  QApplication::processEvents();
-  app.controller().command(kTimeFrequencyChart);
-  app.controller().session().settings.method = kWt;
+  openForChart(app, file, kWt);
   app.controller().session().settings.blockOrder = 16;
   double pressedMs = 0;
   QTimer press;
@@ -133,12 +133,7 @@ double stopToIdleMs(const std::string& file) {
 // start to its end, while this thread waits.
 double directRun(const std::string& file, const Method& method) {
   AppShell app;
-  CommandLine commandLine;
-  commandLine.fileName = file;
-  if (!initInstance(app, commandLine, false)) std::exit(1);
-  QApplication::processEvents();
-  app.controller().command(kTimeFrequencyChart);
-  app.controller().session().settings.method = method.value;
+  openForChart(app, file, method.value);
   const Session& window = app.controller().session();
   Session run;
   run.settings = window.settings;

@@ -82,6 +82,16 @@ void drawDecodeProgress(Canvas& canvas, int percent) {
                  kStatusStyle);
 }
 
+std::string spanDurationText(double seconds) {
+  // Spans over 100 s (the long ones a whole recording needs) count minutes, so that the text
+  // keeps its four cells before the unit.
+  if (seconds >= 100.0) {
+    const double minutes = seconds / 60.0;
+    return formatText(minutes >= 99.95 ? "%4.0f分" : "%4.1f分", minutes);
+  }
+  return formatText(seconds >= 10.0 ? "%4.1f秒" : "%4.2f秒", seconds);
+}
+
 void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
                   int framesPerColumn) {
   double span = 0.0;
@@ -89,7 +99,7 @@ void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource&
     span = double(framesPerColumn) * kOverviewColumns * double(facts.blockAlign) /
            double(facts.bytesPerSecond);
   }
-  const std::string text = formatText(span >= 10.0 ? "%4.1f秒" : "%4.2f秒", span);
+  const std::string text = spanDurationText(span);
   const int w = kLayout.unitW;
   const int x = kLayout.layoutWidth - (w < 8 ? 27 * w : 26 * w);
   factText(canvas, display.fileFactsHidden, x, 3, text);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/document.h"
 #include "display/display_state.h"
@@ -19,6 +20,10 @@ void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSour
                      const Document& document);
 // The overview's span in seconds, "%4.1f秒" from 10 seconds on, else "%4.2f秒": 512 columns of
 // framesPerColumn frames; and the span in frames as the span combobox shows it ("%6d").
+// The length of a span as the span text shows it: "%4.2f秒" under 10 s, "%4.1f秒" under 100 s,
+// then minutes ("%4.1f分", from 100 minutes on "%4.0f分").
+std::string spanDurationText(double seconds);
+
 void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
                   int framesPerColumn);
 

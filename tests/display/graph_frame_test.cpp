@@ -10,6 +10,7 @@
 #include "display/display_state.h"
 #include "display/frame_parts.h"
 #include "display/octave_sequence.h"
+#include "display/status_texts.h"
 #include "display_test_support.h"
 
 namespace korimu {
@@ -418,6 +419,23 @@ TEST_F(DisplayFrame, ChartSideStripsShowNoteRowsWhenColoured) {
         noteColour(noteClassOf(fBottom * std::pow(2.0, row / 24.0), display.referenceLa));
     EXPECT_EQ(canvas.getPixel(0, 102 + 255 - row), expected) << row;
   }
+}
+
+}  // namespace
+}  // namespace korimu
+
+namespace korimu {
+namespace {
+
+TEST(SpanText, KeepsFourCellsBeforeItsUnitFromHalfASecondToAWholeDay) {
+  struct Case {
+    double seconds;
+    const char* text;
+  };
+  for (const Case& c : {Case{5.944, "5.94秒"}, Case{23.78, "23.8秒"}, Case{99.9, "99.9秒"},
+                        Case{100.0, " 1.7分"}, Case{600.0, "10.0分"}, Case{5996.0, "99.9分"},
+                        Case{5997.0, " 100分"}, Case{86400.0, "1440分"}})
+    EXPECT_EQ(spanDurationText(c.seconds), c.text) << c.seconds;
 }
 
 }  // namespace
