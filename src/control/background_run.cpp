@@ -36,6 +36,11 @@ Rect unionOf(const Rect& a, const Rect& b) {
   return Rect{left, top, right - left, bottom - top};
 }
 
+bool contains(const Rect& outer, const Rect& inner) {
+  return outer.x <= inner.x && outer.y <= inner.y && inner.x + inner.w <= outer.x + outer.w &&
+         inner.y + inner.h <= outer.y + outer.h;
+}
+
 bool touch(const Rect& a, const Rect& b) {
   return a.x <= b.x + b.w && b.x <= a.x + a.w && a.y <= b.y + b.h && b.y <= a.y + a.h;
 }
@@ -46,6 +51,9 @@ class DirtyRects {
  public:
   void add(Rect area) {
     if (area.w <= 0 || area.h <= 0) return;
+    // A run that asks at every point redraws the same counter each time.
+    for (const Rect& r : rects_)
+      if (contains(r, area)) return;
     // Whatever the new one touches merges into it, until it touches no other.
     for (size_t i = 0; i < rects_.size();) {
       if (touch(rects_[i], area)) {
