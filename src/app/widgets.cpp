@@ -23,32 +23,33 @@
 
 namespace korimu {
 
-QImage canvasImage(const Canvas& canvas) {
-  return canvasImage(canvas, QRect(0, 0, canvas.width(), canvas.height()));
+namespace {
+
+// Converts the part of `canvas` inside `area` into the same place of `image`, which is the
+// canvas's size (made so when it is not). Returns the part converted.
+QRect convertCanvasPart(const Canvas& canvas, const QRect& area, QImage& image) {
+  if (image.width() != canvas.width() || image.height() != canvas.height())
+    image = QImage(canvas.width(), canvas.height(), QImage::Format_RGB32);
+  const QRect part = area.intersected(image.rect());
+  const auto& pixels = canvas.pixels();
+  for (int y = part.top(); y <= part.bottom(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    const uint32_t* from = pixels.data() + size_t(y) * size_t(canvas.width());
+    for (int x = part.left(); x <= part.right(); ++x) line[x] = 0xff000000u | from[x];
+  }
+  return part;
 }
 
-QImage canvasImage(const Canvas& canvas, const QRect& area) {
-  const QRect part = area.intersected(QRect(0, 0, canvas.width(), canvas.height()));
-  QImage image(part.size(), QImage::Format_RGB32);
-  const auto& pixels = canvas.pixels();
-  for (int y = 0; y < part.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    const uint32_t* from = pixels.data() + size_t(part.top() + y) * size_t(canvas.width());
-    for (int x = 0; x < part.width(); ++x) line[x] = 0xff000000u | from[part.left() + x];
-  }
+}  // namespace
+
+QImage canvasImage(const Canvas& canvas) {
+  QImage image;
+  convertCanvasPart(canvas, QRect(0, 0, canvas.width(), canvas.height()), image);
   return image;
 }
 
 void drawCanvasPart(QPainter& painter, const Canvas& canvas, const QRect& area, QImage& converted) {
-  if (converted.width() != canvas.width() || converted.height() != canvas.height())
-    converted = QImage(canvas.width(), canvas.height(), QImage::Format_RGB32);
-  const QRect part = area.intersected(converted.rect());
-  const auto& pixels = canvas.pixels();
-  for (int y = part.top(); y <= part.bottom(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(converted.scanLine(y));
-    const uint32_t* from = pixels.data() + size_t(y) * size_t(canvas.width());
-    for (int x = part.left(); x <= part.right(); ++x) line[x] = 0xff000000u | from[x];
-  }
+  const QRect part = convertCanvasPart(canvas, area, converted);
   painter.drawImage(part.topLeft(), converted, part);
 }
 

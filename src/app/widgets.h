@@ -15,9 +15,8 @@ namespace korimu {
 
 class AppShell;
 
-// A canvas as a QImage (a copy), whole or the part of it inside `area`.
+// The whole canvas as a QImage (a copy).
 QImage canvasImage(const Canvas& canvas);
-QImage canvasImage(const Canvas& canvas, const QRect& area);
 // Draws the part of `canvas` inside `area` at its place, converted into `converted`, which keeps
 // the canvas's size from one paint to the next.
 void drawCanvasPart(QPainter& painter, const Canvas& canvas, const QRect& area, QImage& converted);

@@ -330,11 +330,9 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
     }
     document.position = choices.position;
   }
-  if (session.settings.wholeSpan) {
-    const WaveSource& facts = wave.source;
-    session.settings.framesPerColumn = wholeSpanFramesPerColumn(
-        facts.blockAlign != 0 ? (facts.dataSize - document.position) / facts.blockAlign : 0);
-  }
+  if (session.settings.wholeSpan)
+    session.settings.framesPerColumn =
+        wholeSpanFramesPerColumn(wave.source.dataSize, wave.source.blockAlign, document.position);
   std::string reason;
   for (const std::string& path : {outputPath, csvPath}) {
     if (path.empty() || path == "-") continue;

@@ -128,9 +128,8 @@ void Controller::followWholeSpan() {
   AppSettings& settings = session_.settings;
   if (!settings.wholeSpan) return;
   const WaveSource& facts = session_.wave.source;
-  const uint32_t position = std::min(session_.document.position, facts.dataSize);
-  settings.framesPerColumn = wholeSpanFramesPerColumn(
-      facts.blockAlign != 0 ? (facts.dataSize - position) / facts.blockAlign : 0);
+  settings.framesPerColumn =
+      wholeSpanFramesPerColumn(facts.dataSize, facts.blockAlign, session_.document.position);
 }
 
 void Controller::offerSpans(uint64_t fileFrames) {

@@ -59,4 +59,9 @@ int32_t wholeSpanFramesPerColumn(uint64_t framesLeft) {
   return int32_t(std::clamp<uint64_t>(perColumn, 1, INT32_MAX));
 }
 
+int32_t wholeSpanFramesPerColumn(uint32_t dataSize, uint32_t blockAlign, uint32_t position) {
+  const uint32_t left = dataSize - std::min(position, dataSize);
+  return wholeSpanFramesPerColumn(uint64_t{blockAlign != 0 ? left / blockAlign : 0});
+}
+
 }  // namespace korimu

@@ -38,5 +38,7 @@ SpanChoice spanOfLabel(std::string_view label);
 
 // The frames per column that show `framesLeft` frames across the 512 columns (at least 1).
 int32_t wholeSpanFramesPerColumn(uint64_t framesLeft);
+// The same for the frames of a data chunk of `dataSize` bytes from byte `position` on.
+int32_t wholeSpanFramesPerColumn(uint32_t dataSize, uint32_t blockAlign, uint32_t position);
 
 }  // namespace korimu
