@@ -6,9 +6,12 @@
 #    against sox's spectrogram of the same 10 seconds,
 #      sox FILE -n trim 0 10 spectrogram -x 512 -y 257 -o s.png,
 #    on a 10-second file and on a 10-minute file (44.1 kHz 16-bit stereo), run alternately, the
-#    median of each. Target: korimu <= 0.5 x sox.
-# 2. Start-up: korimu --version against sox --version (for reference; no Qt is loaded).
-# 3. Peak resident memory of whole-chart renders of every method at the default settings, on the
+#    median of each. Target: korimu <= 0.45 x sox.
+# 2. The whole 10-minute file as one chart (--span whole) against the 524288-frame chart of the
+#    same file (target: at most 2 x; the columns are read by seeking) and against sox's
+#    spectrogram of the whole file, sox FILE -n spectrogram -x 512 -y 257 -o s.png.
+# 3. Start-up: korimu --version against sox --version (for reference; no Qt is loaded).
+# 4. Peak resident memory of whole-chart renders of every method at the default settings, on the
 #    10-second and the 10-minute file and at the 10-minute file's last minute. Target: < 32 MB.
 # Usage: bench/bench_render.sh [build-dir] [repeats]   (a Release build is made there when needed)
 set -euo pipefail
@@ -44,9 +47,10 @@ sox -n -r 44100 -b 16 -c 2 "$work/ten-minutes.wav" synth 600 pinknoise synth 600
 
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 
-# Alternates two commands `repeats` times; prints both medians (ms) and their ratio.
+# Alternates two commands `repeats` times; prints both medians (ms) and their ratio, against a
+# target ratio ($4, none when empty); $5 names the second command (sox unless given).
 side_by_side() {
-  local label=$1 ours=$2 theirs=$3
+  local label=$1 ours=$2 theirs=$3 peer=${5:-sox}
   : >"$work/ours" && : >"$work/theirs"
   for ((i = 0; i < repeats; i++)); do
     $cost $ours | cut -d' ' -f1 >>"$work/ours"
@@ -55,10 +59,10 @@ side_by_side() {
   local a b
   a=$(median <"$work/ours")
   b=$(median <"$work/theirs")
-  awk -v l="$label" -v a="$a" -v b="$b" -v t="$4" 'BEGIN {
+  awk -v l="$label" -v a="$a" -v b="$b" -v t="$4" -v p="$peer" 'BEGIN {
     verdict = (t == "") ? "" : (a / b <= t) ? "ok" : "OVER (target " t ")"
-    printf "%-28s korimu %7.1f ms   sox %7.1f ms   ratio %5.2f  %s\n", l, a * 1000, b * 1000, a / b,
-      verdict }'
+    printf "%-28s korimu %7.1f ms   %s %7.1f ms   ratio %5.2f  %s\n", l, a * 1000, p, b * 1000,
+      a / b, verdict }'
 }
 
 echo
@@ -67,8 +71,15 @@ for file in ten-seconds ten-minutes; do
   wav="$work/$file.wav"
   side_by_side "chart of 10 s ($file file)" \
     "$korimu --render $work/k.png --plot-only --view chart --method fft --block-order 9 --span 524288 $wav" \
-    "sox $wav -n trim 0 10 spectrogram -x 512 -y 257 -o $work/s.png" 0.5
+    "sox $wav -n trim 0 10 spectrogram -x 512 -y 257 -o $work/s.png" 0.45
 done
+long="$work/ten-minutes.wav"
+whole="$korimu --render $work/k.png --plot-only --view chart --method fft --block-order 9 --span whole $long"
+side_by_side "whole 10 min vs 524288 chart" "$whole" \
+  "$korimu --render $work/k.png --plot-only --view chart --method fft --block-order 9 --span 524288 $long" \
+  2 "korimu 524288"
+side_by_side "whole 10 min vs sox whole" "$whole" \
+  "sox $long -n spectrogram -x 512 -y 257 -o $work/s.png" ""
 side_by_side "start-up (--version)" "$korimu --version" "sox --version" ""
 
 echo

@@ -28,7 +28,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "unifont, fonts-unifont")
+# libsndfile is loaded when needed, not linked, so the dependency is named here.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "unifont, fonts-unifont, libsndfile1 (>= 1.1.0)")
 # Qt's Japanese translations give the file dialog and the standard buttons Japanese words.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, qt6-translations-l10n")
 include(CPack)

@@ -25,17 +25,17 @@ namespace korimu {
 
 namespace {
 
-// Converts the part of `canvas` inside `area` into the same place of `image`, which is the
+// Converts what `canvas` keeps inside `area` into the same place of `image`, which is the
 // canvas's size (made so when it is not). Returns the part converted.
 QRect convertCanvasPart(const Canvas& canvas, const QRect& area, QImage& image) {
   if (image.width() != canvas.width() || image.height() != canvas.height())
     image = QImage(canvas.width(), canvas.height(), QImage::Format_RGB32);
-  const QRect part = area.intersected(image.rect());
-  const auto& pixels = canvas.pixels();
+  const CanvasArea kept = canvas.kept();
+  const QRect part = area.intersected(QRect(kept.x, kept.y, kept.w, kept.h));
   for (int y = part.top(); y <= part.bottom(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    const uint32_t* from = pixels.data() + size_t(y) * size_t(canvas.width());
-    for (int x = part.left(); x <= part.right(); ++x) line[x] = 0xff000000u | from[x];
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y)) + part.left();
+    const uint32_t* from = canvas.keptRow(part.left(), y);
+    for (int x = 0; x < part.width(); ++x) line[x] = 0xff000000u | from[x];
   }
   return part;
 }
@@ -60,14 +60,12 @@ ClientArea::ClientArea(AppShell& app, QWidget* parent, int width, int height, in
   setFixedSize(width, height);
   setAttribute(Qt::WA_OpaquePaintEvent);
   Canvas& canvas = app_.clientCanvas();
-  canvas = Canvas(width, height, depthBits);
-  canvas.clear(kButtonFace);
+  canvas = Canvas(width, height, depthBits, kButtonFace);
 }
 
 void ClientArea::resizeCanvas(int width, int height) {
   Canvas& canvas = app_.clientCanvas();
-  Canvas resized(width, height, canvas.depthBits());
-  resized.clear(kButtonFace);
+  Canvas resized(width, height, canvas.depthBits(), kButtonFace);
   resized.copyFrom(canvas, 0, 0, canvas.width(), canvas.height(), 0, 0);
   canvas = std::move(resized);
   setFixedSize(width, height);

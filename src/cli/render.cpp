@@ -302,6 +302,7 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   // device is not asked about the format.
   Session session;
   session.settings = setup.settings;
+  session.keepsChartNumbers = !csvPath.empty();
   const AppSettings& settings = session.settings;
   Document& document = session.document;
   document.fileName = fileName;
@@ -347,9 +348,12 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   if (follower) follower->fileOpened(opened);
 
   DisplayState& display = session.display;
-  display.surfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight, setup.displayBits);
+  // A picture of the plot alone keeps only the plot's pixels, in the window and its back buffer.
+  const CanvasArea whole{0, 0, kLayout.layoutWidth, kLayout.clientHeight};
+  const CanvasArea plot{kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight};
+  display.surfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight, setup.displayBits,
+                                   kButtonFace, choices.plotOnly ? plot : whole);
   Canvas& window = display.surfaces.window;
-  window.clear(kButtonFace);
   prepareAnalysis(display, settings.musicalKey);
   if (!choices.plotOnly) {
     // The window as it stands before Analyze, with the overview strip its widget shows; the run

@@ -41,8 +41,11 @@ int colourLuminance(Rgb c) {
 void buildChartColours16(DisplayState& display, Canvas& buffer) {
   std::array<Rgb, 16>& colours = display.chartColours16;
   for (int i = 0; i < 16; ++i) {
+    // Each reference colour is set outside the plot, as the display is asked for it; what the
+    // display shows is its quantised colour (read from the buffer it would be black where the
+    // buffer keeps only the plot).
     buffer.setPixel(0, i, kReferenceColours[size_t(i)]);
-    colours[size_t(i)] = buffer.getPixel(0, i);
+    colours[size_t(i)] = buffer.quantise(kReferenceColours[size_t(i)]);
   }
   std::stable_sort(colours.begin(), colours.end(),
                    [](Rgb a, Rgb b) { return colourLuminance(a) < colourLuminance(b); });
@@ -80,8 +83,17 @@ double linearChartRowFrequency(SampleRate rate, int blockOrder, int row) {
 void prepareAnalysis(DisplayState& display, int musicalKey) {
   Canvas& buffer = display.surfaces.backBuffer;
   if (buffer.width() == 0) {
-    buffer = Canvas(kLayout.layoutWidth, kLayout.clientHeight, displayDepthBits(display.surfaces));
-    buffer.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
+    // The buffer keeps what the window keeps (the plot alone for a render of the plot), made
+    // white where the plot is and black elsewhere, each pixel written once.
+    const Canvas& window = display.surfaces.window;
+    const CanvasArea kept = window.width() > 0
+                                ? window.kept()
+                                : CanvasArea{0, 0, kLayout.layoutWidth, kLayout.clientHeight};
+    const CanvasArea plot{kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight};
+    const int bits = displayDepthBits(display.surfaces);
+    buffer = Canvas(kLayout.layoutWidth, kLayout.clientHeight, bits, kept == plot ? kWhite : kBlack,
+                    kept);
+    if (kept != plot) buffer.whiteness(plot.x, plot.y, plot.w, plot.h);
     if (buffer.depthBits() == 4) buildChartColours16(display, buffer);
   }
   double la = 1760.0;
@@ -174,14 +186,25 @@ std::vector<ChartSpan> waveletRowSpans(const uint8_t* depths, int n, int column,
 Rect paintChartSpans(const DisplayState& display, Canvas& canvas,
                      const std::vector<ChartSpan>& spans, const uint8_t* cellDepths) {
   const int bits = canvas.depthBits();
+  // Each depth's shade is worked out once a call: a block paints thousands of cells in a few
+  // hundred depths.
+  std::array<uint32_t, 256> shades{};
+  std::array<bool, 256> shadeKnown{};
+  auto shadeOf = [&](uint8_t depth) {
+    if (!shadeKnown[depth]) {
+      shades[depth] = packRgb(canvas.quantise(chartShade(depth, bits, display.chartColours16)));
+      shadeKnown[depth] = true;
+    }
+    return shades[depth];
+  };
+  std::array<uint32_t, kPlotWidth> line{};
   int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
   for (const ChartSpan& span : spans) {
     const int from = std::max(span.from, 0), to = std::min(span.to, kPlotWidth);
     if (span.row < 0 || span.row >= kPlotHeight || from >= to) continue;
     const uint8_t* depths = cellDepths + size_t(span.row) * kPlotWidth;
-    const int y = kLayout.plotTop + span.row;
-    for (int x = from; x < to; ++x)
-      canvas.setPixel(kLayout.unitW + x, y, chartShade(depths[x], bits, display.chartColours16));
+    for (int x = from; x < to; ++x) line[size_t(x - from)] = shadeOf(depths[x]);
+    canvas.putRow(kLayout.unitW + from, kLayout.plotTop + span.row, line.data(), to - from);
     left = std::min(left, from);
     right = std::max(right, to);
     top = std::min(top, span.row);

@@ -218,10 +218,10 @@ void chartRows(CsvText& csv, const RunRecord& r, CsvValues values) {
     for (int c = 0; c < r.chartColumns; ++c) {
       const size_t i = ChartCells::at(row, c);
       text += ',';
-      if (cells.blocks[i] < 0) continue;
+      if (cells.block(i) < 0) continue;
       switch (values) {
         case CsvValues::kPower:
-          text += number(cells.powers[i]);
+          text += number(cells.power(i));
           break;
         case CsvValues::kLevel: {
           char cell[4];

@@ -21,13 +21,15 @@ void appendBytes(png_structp png, png_bytep data, size_t length) {
 
 void noFlush(png_structp) {}
 
-// One row of RGB bytes; pixels outside the canvas are black.
+// One row of RGB bytes; pixels outside what the canvas keeps are black.
 void fillRow(std::vector<png_byte>& row, const Canvas& canvas, int x, int y, int w) {
   std::fill(row.begin(), row.end(), png_byte{0});
-  if (y < 0 || y >= canvas.height()) return;
-  const uint32_t* line = canvas.pixels().data() + size_t(y) * size_t(canvas.width());
-  for (int c = std::max(0, -x); c < w && x + c < canvas.width(); ++c) {
-    const uint32_t p = line[x + c];
+  const CanvasArea kept = canvas.kept();
+  const int first = std::max(0, kept.x - x), end = std::min(w, kept.x + kept.w - x);
+  if (y < kept.y || y >= kept.y + kept.h || first >= end) return;
+  const uint32_t* line = canvas.keptRow(x + first, y);
+  for (int c = first; c < end; ++c) {
+    const uint32_t p = line[c - first];
     row[3 * size_t(c)] = png_byte(p >> 16);
     row[3 * size_t(c) + 1] = png_byte(p >> 8);
     row[3 * size_t(c) + 2] = png_byte(p);

@@ -82,11 +82,19 @@ int displayBitsFromEnvironment() {
   return 24;
 }
 
-Canvas::Canvas(int width, int height, int depthBits)
-    : width_(std::max(0, width)),
-      height_(std::max(0, height)),
-      depthBits_(depthBits),
-      pixels_(size_t(width_) * size_t(height_), 0u) {}
+Canvas::Canvas(int width, int height, int depthBits) : Canvas(width, height, depthBits, kBlack) {}
+
+Canvas::Canvas(int width, int height, int depthBits, Rgb fill)
+    : Canvas(width, height, depthBits, fill, CanvasArea{0, 0, width, height}) {}
+
+Canvas::Canvas(int width, int height, int depthBits, Rgb fill, CanvasArea kept)
+    : width_(std::max(0, width)), height_(std::max(0, height)), depthBits_(depthBits) {
+  keptX_ = std::clamp(kept.x, 0, width_);
+  keptY_ = std::clamp(kept.y, 0, height_);
+  keptW_ = std::max(0, clippedEnd(kept.x, kept.w, width_) - keptX_);
+  keptH_ = std::max(0, clippedEnd(kept.y, kept.h, height_) - keptY_);
+  pixels_.assign(size_t(keptW_) * size_t(keptH_), packRgb(quantise(fill)));
+}
 
 Rgb Canvas::quantise(Rgb c) const {
   switch (depthBits_) {
@@ -114,17 +122,17 @@ void Canvas::clear(Rgb colour) {
 }
 
 void Canvas::plot(int x, int y, uint32_t packed) {
-  if (inside(x, y)) pixels_[size_t(y) * size_t(width_) + size_t(x)] = packed;
+  if (inside(x, y)) pixels_[offset(x, y)] = packed;
 }
 
 void Canvas::fillRect(int x, int y, int w, int h, Rgb colour) {
-  const int x0 = std::max(0, x), y0 = std::max(0, y);
-  const int x1 = clippedEnd(x, w, width_), y1 = clippedEnd(y, h, height_);
-  if (x0 >= x1 || y0 >= y1) return;  // wholly outside the surface
+  const int x0 = std::max(keptX_, x), y0 = std::max(keptY_, y);
+  const int x1 = clippedEnd(x, w, keptX_ + keptW_), y1 = clippedEnd(y, h, keptY_ + keptH_);
+  if (x0 >= x1 || y0 >= y1) return;  // wholly outside what is kept
   const uint32_t packed = packRgb(quantise(colour));
   for (int yy = y0; yy < y1; ++yy) {
-    std::fill(pixels_.begin() + std::ptrdiff_t(yy) * width_ + x0,
-              pixels_.begin() + std::ptrdiff_t(yy) * width_ + x1, packed);
+    uint32_t* line = pixels_.data() + offset(x0, yy);
+    std::fill(line, line + (x1 - x0), packed);
   }
 }
 
@@ -133,11 +141,11 @@ void Canvas::whiteness(int x, int y, int w, int h) {
 }
 
 void Canvas::invertRect(int x, int y, int w, int h) {
-  const int x0 = std::max(0, x), y0 = std::max(0, y);
-  const int x1 = clippedEnd(x, w, width_), y1 = clippedEnd(y, h, height_);
+  const int x0 = std::max(keptX_, x), y0 = std::max(keptY_, y);
+  const int x1 = clippedEnd(x, w, keptX_ + keptW_), y1 = clippedEnd(y, h, keptY_ + keptH_);
   for (int yy = y0; yy < y1; ++yy) {
     for (int xx = x0; xx < x1; ++xx) {
-      uint32_t& p = pixels_[size_t(yy) * size_t(width_) + size_t(xx)];
+      uint32_t& p = pixels_[offset(xx, yy)];
       p = packRgb(quantise(unpackRgb(~p & 0xFFFFFFu)));
     }
   }
@@ -147,9 +155,16 @@ void Canvas::setPixel(int x, int y, Rgb colour) {
   plot(x, y, packRgb(quantise(colour)));
 }
 
+void Canvas::putRow(int x, int y, const uint32_t* packed, int count) {
+  if (y < keptY_ || y >= keptY_ + keptH_) return;
+  const int first = std::max(0, keptX_ - x);
+  const int end = std::min(count, keptX_ + keptW_ - x);
+  if (first < end) std::copy(packed + first, packed + end, pixels_.data() + offset(x + first, y));
+}
+
 Rgb Canvas::getPixel(int x, int y) const {
   if (!inside(x, y)) return kBlack;
-  return unpackRgb(pixels_[size_t(y) * size_t(width_) + size_t(x)]);
+  return unpackRgb(pixels_[offset(x, y)]);
 }
 
 void Canvas::setPen(Rgb colour, int penWidth) {
@@ -193,10 +208,11 @@ void Canvas::lineTo(int x, int y) {
 void Canvas::drawGlyph(const Glyph& glyph, int x, int y, uint32_t fg, uint32_t bg, bool opaque) {
   // Clipped once per glyph rather than per pixel: the analysers' progress counters draw text
   // at every point they compute.
-  const int col0 = std::max(0, -x), col1 = std::min(glyph.width, width_ - x);
-  const int row0 = std::max(0, -y), row1 = std::min(FixedFont::kCellHeight, height_ - y);
+  const int col0 = std::max(0, keptX_ - x), col1 = std::min(glyph.width, keptX_ + keptW_ - x);
+  const int row0 = std::max(0, keptY_ - y);
+  const int row1 = std::min(FixedFont::kCellHeight, keptY_ + keptH_ - y);
   for (int row = row0; row < row1; ++row) {
-    uint32_t* pixel = pixels_.data() + size_t(y + row) * size_t(width_) + size_t(x + col0);
+    uint32_t* pixel = pixels_.data() + offset(x + col0, y + row);
     const unsigned bits = glyph.rows[size_t(row)];
     if (opaque) {
       // Chosen by index rather than by a branch on each pixel, which glyphs mispredict.
@@ -223,33 +239,35 @@ int Canvas::textOut(int x, int y, std::string_view utf8, const TextStyle& style)
 }
 
 Canvas Canvas::part(int x, int y, int w, int h) const {
-  const int left = std::max(x, 0), top = std::max(y, 0);
-  const int right = std::min(x + w, width_), bottom = std::min(y + h, height_);
+  const int left = std::max(x, keptX_), top = std::max(y, keptY_);
+  const int right = clippedEnd(x, w, keptX_ + keptW_);
+  const int bottom = clippedEnd(y, h, keptY_ + keptH_);
   Canvas out;
   out.depthBits_ = depthBits_;
   if (right <= left || bottom <= top) return out;
-  out.width_ = right - left;
-  out.height_ = bottom - top;
+  out.width_ = out.keptW_ = right - left;
+  out.height_ = out.keptH_ = bottom - top;
   // Row by row into reserved memory: the copy's pixels are written once, never cleared first.
   out.pixels_.reserve(size_t(out.width_) * size_t(out.height_));
   for (int row = top; row < bottom; ++row) {
-    const auto from = pixels_.begin() + std::ptrdiff_t(size_t(row) * size_t(width_) + size_t(left));
+    const uint32_t* from = keptRow(left, row);
     out.pixels_.insert(out.pixels_.end(), from, from + out.width_);
   }
   return out;
 }
 
 void Canvas::copyFrom(const Canvas& source, int sx, int sy, int w, int h, int dx, int dy) {
-  // Clip the rectangle to both surfaces.
-  const int skipX = std::max({0, -sx, -dx}), skipY = std::max({0, -sy, -dy});
+  // Clip the rectangle to what both surfaces keep.
+  const int skipX = std::max({0, source.keptX_ - sx, keptX_ - dx});
+  const int skipY = std::max({0, source.keptY_ - sy, keptY_ - dy});
   sx += skipX, dx += skipX, w -= skipX;
   sy += skipY, dy += skipY, h -= skipY;
-  w = std::min({w, source.width_ - sx, width_ - dx});
-  h = std::min({h, source.height_ - sy, height_ - dy});
+  w = std::min({w, source.keptX_ + source.keptW_ - sx, keptX_ + keptW_ - dx});
+  h = std::min({h, source.keptY_ + source.keptH_ - sy, keptY_ + keptH_ - dy});
   if (w <= 0 || h <= 0) return;
   for (int row = 0; row < h; ++row) {
-    const uint32_t* from = source.pixels_.data() + size_t(sy + row) * size_t(source.width_) + sx;
-    uint32_t* to = pixels_.data() + size_t(dy + row) * size_t(width_) + dx;
+    const uint32_t* from = source.keptRow(sx, sy + row);
+    uint32_t* to = pixels_.data() + offset(dx, dy + row);
     if (depthBits_ != 16 && depthBits_ != 8 && depthBits_ != 4) {
       // A true-colour display shows every colour as it is.
       std::copy(from, from + w, to);

@@ -42,13 +42,28 @@ struct TextStyle {
   bool opaque = true;
 };
 
+// A rectangle of a canvas, in its coordinates.
+struct CanvasArea {
+  int x = 0, y = 0, w = 0, h = 0;
+  friend bool operator==(const CanvasArea&, const CanvasArea&) = default;
+};
+
 class Canvas {
  public:
   Canvas() = default;
+  // Every pixel black.
   Canvas(int width, int height, int depthBits = 24);
+  // Every pixel `fill`, written once.
+  Canvas(int width, int height, int depthBits, Rgb fill);
+  // Keeps only the pixels inside `kept` (cut to the surface), each starting as `fill`: outside it
+  // reads black and takes no drawing, as outside the surface. A render that writes out one part
+  // of the window builds only that part.
+  Canvas(int width, int height, int depthBits, Rgb fill, CanvasArea kept);
 
   int width() const { return width_; }
   int height() const { return height_; }
+  // The part whose pixels are kept: the whole surface unless made with a smaller one.
+  CanvasArea kept() const { return {keptX_, keptY_, keptW_, keptH_}; }
   int depthBits() const { return depthBits_; }
   void setDepthBits(int bits) { depthBits_ = bits; }
 
@@ -59,7 +74,10 @@ class Canvas {
   void whiteness(int x, int y, int w, int h);             // WHITENESS
   void invertRect(int x, int y, int w, int h);            // DSTINVERT
   void setPixel(int x, int y, Rgb colour);
-  Rgb getPixel(int x, int y) const;  // black outside the surface
+  // Writes `count` pixels of row y from column x on, each packed and already a colour of this
+  // depth (quantised), cut to what is kept.
+  void putRow(int x, int y, const uint32_t* packed, int count);
+  Rgb getPixel(int x, int y) const;  // black outside what is kept
 
   // Pen and current position. A line covers its first point and excludes its last, as in GDI.
   void setPen(Rgb colour, int penWidth = 1);
@@ -71,18 +89,27 @@ class Canvas {
   // Text in the fixed font, top-left of the first cell at (x, y). Returns the width drawn.
   int textOut(int x, int y, std::string_view utf8, const TextStyle& style = {});
 
-  // BitBlt SRCCOPY from another canvas; the source is clipped to its own bounds.
+  // BitBlt SRCCOPY from another canvas, clipped to what each of them keeps.
   void copyFrom(const Canvas& source, int sx, int sy, int w, int h, int dx, int dy);
 
-  // A canvas of the same depth holding a copy of the part inside the rectangle (clipped).
+  // A canvas of the same depth holding a copy of the part inside the rectangle (clipped to the
+  // kept part).
   Canvas part(int x, int y, int w, int h) const;
 
+  // The kept pixels row by row (of the whole surface unless made with a smaller kept part).
   const std::vector<uint32_t>& pixels() const { return pixels_; }
+  // The kept pixels of row y from column x on; (x, y) must be inside the kept part.
+  const uint32_t* keptRow(int x, int y) const { return pixels_.data() + offset(x, y); }
   // Fills everything with one colour (used when a surface is created).
   void clear(Rgb colour);
 
  private:
-  bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+  bool inside(int x, int y) const {
+    return x >= keptX_ && y >= keptY_ && x < keptX_ + keptW_ && y < keptY_ + keptH_;
+  }
+  size_t offset(int x, int y) const {
+    return size_t(y - keptY_) * size_t(keptW_) + size_t(x - keptX_);
+  }
   void plot(int x, int y, uint32_t packed);
   void plotPen(int x, int y);
   void drawGlyph(const Glyph& glyph, int x, int y, uint32_t fg, uint32_t bg, bool opaque);
@@ -90,6 +117,7 @@ class Canvas {
   int width_ = 0;
   int height_ = 0;
   int depthBits_ = 24;
+  int keptX_ = 0, keptY_ = 0, keptW_ = 0, keptH_ = 0;
   std::vector<uint32_t> pixels_;
   Rgb pen_{};
   int penWidth_ = 1;

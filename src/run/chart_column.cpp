@@ -8,11 +8,11 @@ double chartCellDecibels(const RunRecord& record, int row, int column) {
   const ChartCells& cells = record.chartCells;
   if (!cells.allocated()) return decibelsOf(0.0, 1.0);
   const size_t i = ChartCells::at(row, column);
-  const int block = cells.blocks[i];
+  const int block = cells.block(i);
   const double zeroDb = block >= 0 && size_t(block) < record.chartBlocks.size()
                             ? record.chartBlocks[size_t(block)].zeroDbPower
                             : 1.0;
-  return decibelsOf(cells.powers[i], zeroDb);
+  return decibelsOf(cells.power(i), zeroDb);
 }
 
 ChartColumn chartColumnOf(const RunRecord& record, int column) {
@@ -27,8 +27,8 @@ ChartColumn chartColumnOf(const RunRecord& record, int column) {
     // A record of another view has no cells: each reads as a cell no block drew.
     const bool cell = cells.allocated();
     out.depths[e] = cell ? cells.depths[i] : 255;
-    out.powers[e] = cell ? cells.powers[i] : 0.0;
-    out.cellDrawn[e] = cell && cells.blocks[i] >= 0;
+    out.powers[e] = cell ? cells.power(i) : 0.0;
+    out.cellDrawn[e] = cell && cells.block(i) >= 0;
     out.decibels[e] = chartCellDecibels(record, row, out.column);
     out.drawn = out.drawn || out.cellDrawn[e];
     if (out.depths[e] < out.depths[size_t(out.loudest)]) out.loudest = element;

@@ -158,7 +158,7 @@ void startRecord(RunRecord& record, const AnalysisParams& params, const Session&
   run.blockAlign = source.blockAlign;
   run.position = session.document.position;
   run.blockBytes = blockBytes;
-  if (params.view == kTimeFrequencyChart) record.chartCells.allocate();
+  if (params.view == kTimeFrequencyChart) record.chartCells.allocate(session.keepsChartNumbers);
 }
 
 // The chart's extent and the frequency of each of its rows.

@@ -79,23 +79,31 @@ struct ChartBlock {
 
 // The chart's cells, row 0 the top: the depth each cell is drawn at, the power that depth came
 // from and the block that drew it (-1 for a cell no block drew, which shows the cleared chart).
-// Only a chart run has them (a megabyte and more): `allocate` gives it the cleared chart.
+// Only a chart run has them (a megabyte and more): `allocate` gives it the cleared chart. The
+// powers and blocks are the chart's numbers, kept unless the run is told that no one reads them
+// (a render that writes only the picture).
 struct ChartCells {
   std::vector<uint8_t> depths;
   std::vector<double> powers;
   std::vector<int16_t> blocks;
 
-  void allocate() {
+  void allocate(bool keepNumbers) {
     const size_t count = size_t{kChartRows} * kChartColumns;
     depths.assign(count, 255);
+    if (!keepNumbers) return;
     powers.assign(count, 0.0);
     blocks.assign(count, -1);
   }
   bool allocated() const { return !depths.empty(); }
+  bool numbersKept() const { return !blocks.empty(); }
   static size_t at(int row, int column) { return size_t(row) * kChartColumns + size_t(column); }
+  // The power and block of a cell no block drew.
+  double power(size_t i) const { return numbersKept() ? powers[i] : 0.0; }
+  int block(size_t i) const { return numbersKept() ? blocks[i] : -1; }
   void set(int row, int column, uint8_t depth, double power, int block) {
     const size_t i = at(row, column);
     depths[i] = depth;
+    if (!numbersKept()) return;
     powers[i] = power;
     blocks[i] = int16_t(block);
   }

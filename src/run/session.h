@@ -33,6 +33,9 @@ struct Session {
   // The run copies the whole plot to the window after every step instead of only what the step
   // drew: the simple way the incremental copies are compared with.
   bool wholePlotCopies = false;
+  // A chart run keeps each cell's power and block for the numbers export and the cross-section;
+  // a render that writes only the picture has no reader for them.
+  bool keepsChartNumbers = true;
 };
 
 }  // namespace korimu

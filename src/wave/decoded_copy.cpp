@@ -15,6 +15,7 @@
 #include "core/settings_file.h"
 #include "platform/message.h"
 #include "wave/decode_cache.h"
+#include "wave/sndfile_library.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -88,9 +89,15 @@ std::string nameOf(const Name (&table)[N], int code) {
 }
 
 struct SndfileCloser {
-  void operator()(SNDFILE* file) const { sf_close(file); }
+  const SndfileLibrary* library;
+  void operator()(SNDFILE* file) const { library->close(file); }
 };
 using Sndfile = std::unique_ptr<SNDFILE, SndfileCloser>;
+
+// The file opened for reading, or nothing (with `info` as libsndfile left it).
+Sndfile openSndfile(const SndfileLibrary& library, const std::string& path, SF_INFO& info) {
+  return Sndfile(library.open(path.c_str(), SFM_READ, &info), SndfileCloser{&library});
+}
 
 SourceFormat formatOf(const SF_INFO& info) {
   SourceFormat f;
@@ -236,16 +243,16 @@ constexpr size_t kDecodeBufferBytes = size_t(256) << 10;
 
 // Decodes the open source into `part`; returns the data bytes written (and their checksum), or
 // nothing when cancelled or the copy cannot be written.
-std::optional<uint32_t> decodeInto(SNDFILE* in, const SourceFormat& f, PartFile& part,
-                                   DecodeProgress& progress, CopyChecksum& checksum,
-                                   std::string& why) {
+std::optional<uint32_t> decodeInto(const SndfileLibrary& library, SNDFILE* in,
+                                   const SourceFormat& f, PartFile& part, DecodeProgress& progress,
+                                   CopyChecksum& checksum, std::string& why) {
   const int inChannels = f.channels;
   const int outChannels = f.decodedChannels();
   StereoMix mix;
   if (inChannels > 2) {
     std::vector<int> positions(size_t(inChannels), SF_CHANNEL_MAP_INVALID);
-    if (sf_command(in, SFC_GET_CHANNEL_MAP_INFO, positions.data(),
-                   int(positions.size() * sizeof(int))) != SF_TRUE)
+    if (library.command(in, SFC_GET_CHANNEL_MAP_INFO, positions.data(),
+                        int(positions.size() * sizeof(int))) != SF_TRUE)
       positions = defaultPositions(f);
     mix = stereoMix(positions);
   }
@@ -266,7 +273,7 @@ std::optional<uint32_t> decodeInto(SNDFILE* in, const SourceFormat& f, PartFile&
   while (done < maxFrames) {
     if (progress.cancelled()) return std::nullopt;
     const sf_count_t want = sf_count_t(std::min<uint64_t>(uint64_t(chunkFrames), maxFrames - done));
-    const sf_count_t got = sf_readf_double(in, in64.data(), want);
+    const sf_count_t got = library.readfDouble(in, in64.data(), want);
     if (got <= 0) break;
     const size_t samples = size_t(got) * size_t(outChannels);
     if (inChannels <= 2) {
@@ -313,8 +320,10 @@ DecodeCache defaultDecodeCache() {
 }
 
 std::optional<SourceFormat> probeSource(const std::string& path) {
+  const SndfileLibrary library;
+  if (!library.loaded()) return std::nullopt;
   SF_INFO info{};
-  Sndfile file(sf_open(path.c_str(), SFM_READ, &info));
+  const Sndfile file = openSndfile(library, path, info);
   if (!file || info.channels <= 0 || info.samplerate <= 0) return std::nullopt;
   return formatOf(info);
 }
@@ -383,10 +392,12 @@ StereoMix stereoMix(const std::vector<int>& positions) {
 DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache,
                          DecodeProgress& progress) {
   DecodeResult result;
+  const SndfileLibrary library;
+  if (!library.loaded()) return failed(result, "libsndfile cannot be loaded: " + library.problem());
   SF_INFO info{};
-  Sndfile in(sf_open(sourcePath.c_str(), SFM_READ, &info));
+  const Sndfile in = openSndfile(library, sourcePath, info);
   if (!in || info.channels <= 0 || info.samplerate <= 0)
-    return failed(result, in ? "no channels or no rate" : sf_strerror(nullptr));
+    return failed(result, in ? "no channels or no rate" : library.strerror(nullptr));
   result.source = formatOf(info);
   const SourceFormat& f = result.source;
   if (std::string reason = unusableSourceReason(f); !reason.empty()) {
@@ -414,7 +425,8 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
   if (!part.ok()) return unwritable(result, part.failure());
   std::string why;
   CopyChecksum checksum;
-  const std::optional<uint32_t> dataBytes = decodeInto(in.get(), f, part, progress, checksum, why);
+  const std::optional<uint32_t> dataBytes =
+      decodeInto(library, in.get(), f, part, progress, checksum, why);
   if (!dataBytes) {
     if (why.empty()) {
       result.status = DecodeStatus::kCancelled;

@@ -1,9 +1,9 @@
 #include "wave/sound_kinds.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <cctype>
+
+#include "wave/sndfile_library.h"
 
 namespace korimu {
 
@@ -28,12 +28,15 @@ std::string lowered(std::string text) {
 
 std::vector<std::string> openableExtensions() {
   std::vector<std::string> out{"wav"};
+  const SndfileLibrary library;
+  if (!library.loaded()) return out;  // nothing is decoded; the reader's own WAVE files remain
   int count = 0;
-  sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, int(sizeof count));
+  library.command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, int(sizeof count));
   for (int i = 0; i < count; ++i) {
     SF_FORMAT_INFO info{};
     info.format = i;
-    if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, int(sizeof info)) != 0 || !info.extension)
+    if (library.command(nullptr, SFC_GET_FORMAT_MAJOR, &info, int(sizeof info)) != 0 ||
+        !info.extension)
       continue;
     const std::string extension = lowered(info.extension);
     if (extension == "raw") continue;

@@ -142,6 +142,29 @@ TEST(RenderEndToEnd, LinearSpectrumPeaksAtTheTone) {
   EXPECT_LT(bestTop, 40);
 }
 
+// A picture of the plot alone builds only the plot's pixels; every view and method, at full
+// colour and on a 16-colour display (whose chart colours are read back from the display), gives
+// the plot of the whole picture pixel for pixel.
+TEST(RenderEndToEnd, ThePlotAloneIsThePlotOfTheWholePictureForEveryViewMethodAndDepth) {
+  RenderScope scope;
+  const std::string file = scope.file("t.wav", ToneFile{22050, 2, 16, 0.3, 1000.0, 0.7});
+  for (const char* bits : {"24", "4"}) {
+    setenv("KORIMU_DISPLAY_BITS", bits, 1);
+    for (const char* view : kViews)
+      for (const char* method : {"fft", "mem", "wt"}) {
+        RenderOptions options = {{"view", view}, {"method", method}, {"block-order", "9"}};
+        ASSERT_EQ(runRender(scope.out("w.png"), options, file), 0);
+        options.push_back({"plot-only", ""});
+        ASSERT_EQ(runRender(scope.out("p.png"), options, file), 0);
+        EXPECT_EQ(loadPng(scope.out("p.png")),
+                  loadPng(scope.out("w.png"))
+                      .copy(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight))
+            << view << " " << method << " at " << bits << " bits";
+      }
+  }
+  unsetenv("KORIMU_DISPLAY_BITS");
+}
+
 TEST(RenderEndToEnd, WholeClientAreaByDefaultPixelForPixelAndCompressed) {
   RenderScope scope;
   const std::string file = scope.file("t.wav", ToneFile{});

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace korimu {
 namespace {
 
@@ -105,6 +107,52 @@ TEST(Canvas, FillWhollyOutsideTheSurfaceDrawsNothing) {
   c.fillRect(2, 20, 4, 4, kBlack);  // below it
   c.fillRect(-9, 2, 4, 4, kBlack);  // left of it
   for (uint32_t p : c.pixels()) EXPECT_EQ(p, packRgb(kWhite));
+}
+
+// A canvas that keeps only a part takes every drawing operation as the whole one does inside that
+// part, and reads black outside it.
+TEST(Canvas, AKeptPartDrawsAsTheWholeSurfaceDoesThereAndIsBlackElsewhere) {
+  Canvas source(30, 20, 24);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 30; ++x) source.setPixel(x, y, Rgb{uint8_t(8 * x), uint8_t(12 * y), 99});
+  const uint32_t row[5] = {1, 2, 3, 4, 5};
+  const std::function<void(Canvas&)> operations[] = {
+      [](Canvas& c) {
+        c.fillRect(-3, 2, 20, 9, Rgb{10, 20, 30});
+      },
+      [](Canvas& c) { c.invertRect(4, -2, 30, 12); },
+      [](Canvas& c) {
+        c.setPen(kBlack, 2);
+        c.moveTo(-5, -4);
+        c.lineTo(31, 19);
+      },
+      [](Canvas& c) {
+        c.textOut(-3, 3, "Ａt 1/2", TextStyle{kBlack, kWhite, true});
+      },
+      [](Canvas& c) {
+        c.textOut(8, -5, "dB", TextStyle{kWhite, kBlack, false});
+      },
+      [&](Canvas& c) { c.copyFrom(source, 3, 1, 25, 18, 1, 2); },
+      [&](Canvas& c) { c.putRow(5, 6, row, 5); },
+      [&](Canvas& c) { c.putRow(-2, 12, row, 5); },
+  };
+  const CanvasArea parts[] = {{6, 4, 12, 9}, {0, 0, 30, 20}, {-4, 15, 12, 40}, {25, 2, 0, 5}};
+  for (int depth : {24, 4}) {
+    Canvas whole(30, 20, depth, kButtonFace);
+    for (const auto& operation : operations) operation(whole);
+    for (const CanvasArea& part : parts) {
+      Canvas kept(30, 20, depth, kButtonFace, part);
+      for (const auto& operation : operations) operation(kept);
+      const CanvasArea k = kept.kept();
+      for (int y = -1; y <= 20; ++y)
+        for (int x = -1; x <= 30; ++x) {
+          const bool inside = x >= k.x && y >= k.y && x < k.x + k.w && y < k.y + k.h;
+          ASSERT_EQ(kept.getPixel(x, y), inside ? whole.getPixel(x, y) : kBlack)
+              << depth << " bits, part " << part.x << "," << part.y << " at " << x << "," << y;
+        }
+      EXPECT_EQ(kept.part(0, 0, 30, 20).pixels(), whole.part(k.x, k.y, k.w, k.h).pixels());
+    }
+  }
 }
 
 }  // namespace
