@@ -350,9 +350,8 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   DisplayState& display = session.display;
   // A picture of the plot alone keeps only the plot's pixels, in the window and its back buffer.
   const CanvasArea whole{0, 0, kLayout.layoutWidth, kLayout.clientHeight};
-  const CanvasArea plot{kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight};
   display.surfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight, setup.displayBits,
-                                   kButtonFace, choices.plotOnly ? plot : whole);
+                                   kButtonFace, choices.plotOnly ? plotCanvasArea() : whole);
   Canvas& window = display.surfaces.window;
   prepareAnalysis(display, settings.musicalKey);
   if (!choices.plotOnly) {

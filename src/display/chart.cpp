@@ -38,15 +38,10 @@ int colourLuminance(Rgb c) {
   return luminance(c.r, c.g, c.b);
 }
 
-void buildChartColours16(DisplayState& display, Canvas& buffer) {
+// Each reference colour as the 16-colour display shows it.
+void buildChartColours16(DisplayState& display, const Canvas& buffer) {
   std::array<Rgb, 16>& colours = display.chartColours16;
-  for (int i = 0; i < 16; ++i) {
-    // Each reference colour is set outside the plot, as the display is asked for it; what the
-    // display shows is its quantised colour (read from the buffer it would be black where the
-    // buffer keeps only the plot).
-    buffer.setPixel(0, i, kReferenceColours[size_t(i)]);
-    colours[size_t(i)] = buffer.quantise(kReferenceColours[size_t(i)]);
-  }
+  for (int i = 0; i < 16; ++i) colours[size_t(i)] = buffer.quantise(kReferenceColours[size_t(i)]);
   std::stable_sort(colours.begin(), colours.end(),
                    [](Rgb a, Rgb b) { return colourLuminance(a) < colourLuminance(b); });
   display.chartColours16Built = true;
@@ -89,7 +84,7 @@ void prepareAnalysis(DisplayState& display, int musicalKey) {
     const CanvasArea kept = window.width() > 0
                                 ? window.kept()
                                 : CanvasArea{0, 0, kLayout.layoutWidth, kLayout.clientHeight};
-    const CanvasArea plot{kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight};
+    const CanvasArea plot = plotCanvasArea();
     const int bits = displayDepthBits(display.surfaces);
     buffer = Canvas(kLayout.layoutWidth, kLayout.clientHeight, bits, kept == plot ? kWhite : kBlack,
                     kept);

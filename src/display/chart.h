@@ -26,6 +26,11 @@ ChartRowScale chartRowScale(SampleRate rate, int count, int method);
 // blocks. Returns 0 for the rows of bin 0.
 double linearChartRowFrequency(SampleRate rate, int blockOrder, int row);
 
+// The plot's place in the window canvas and the back buffer.
+inline CanvasArea plotCanvasArea() {
+  return {kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight};
+}
+
 // Creates the back buffer and the 16-colour scale the first time and sets referenceLa from the
 // key (0 C major .. 11 semitones up).
 void prepareAnalysis(DisplayState& display, int musicalKey);
