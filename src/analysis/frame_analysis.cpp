@@ -85,14 +85,13 @@ void computeSpectrum(const SampleBlock& block, const AnalysisParams& params,
   const double fullSize = static_cast<double>(1 << order);
   double maxPower = 0.0;
   int peak = 0;
-  const double binHz = static_cast<double>(block.rate().hz()) / fullSize;
   out.frame.powers.resize(size_t(points));
   out.frame.frequencies.resize(size_t(points));
   for (int k = 0; k < points; ++k) {
     double p = re[k] * re[k] + im[k] * im[k];
     if (params.pinkNoiseFlat) p = k * p / fullSize * 2.0;
     out.frame.powers[size_t(k)] = p;
-    out.frame.frequencies[size_t(k)] = k * binHz;
+    out.frame.frequencies[size_t(k)] = spectrumBinFrequency(block.srKHz, order, k);
     if (p > maxPower) {  // strictly: the lowest of equal maxima wins
       maxPower = p;
       peak = k;
@@ -100,7 +99,7 @@ void computeSpectrum(const SampleBlock& block, const AnalysisParams& params,
   }
   out.peakBin = peak;
   out.peakPower = maxPower;
-  out.peakFrequency = peak * binHz;
+  out.peakFrequency = spectrumBinFrequency(block.srKHz, order, peak);
 
   out.frame.zeroDbPower = levelDivisor(dctMethod, block.sixteenBit());
   levelMap(w.depths.data(), re, im, 1 << order, out.frame.zeroDbPower, params);
@@ -109,6 +108,10 @@ void computeSpectrum(const SampleBlock& block, const AnalysisParams& params,
 }
 
 }  // namespace
+
+double spectrumBinFrequency(int srKHz, int32_t blockOrder, int k) {
+  return k * (static_cast<double>(SampleRate(srKHz).hz()) / static_cast<double>(1 << blockOrder));
+}
 
 int transformLength(int32_t method, int32_t blockOrder) {
   const int full = 1 << blockOrder;

@@ -35,6 +35,8 @@ struct FrameResult : AnalysisNotes {
 
 // The transform length N: 2^blockOrder for the FFT, half that for the DCT.
 int transformLength(int32_t method, int32_t blockOrder);
+// The frequency of bin k of the FFT or DCT spectrum of a 2^blockOrder-point block.
+double spectrumBinFrequency(int srKHz, int32_t blockOrder, int k);
 
 // Step by step, for the spectrum path:
 // re[i] = sample i (zero past the block), im[i] = 0, for i < n.

@@ -88,8 +88,9 @@ MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params,
     if (params.pinkNoiseFlat)
       v = linear ? i * v / points.count : v * points.frequency(i) / points.fmax;
     out.frame.powers.push_back(v);
-    out.frame.frequencies.push_back(linear ? i * static_cast<double>(block.rate().hz()) / ns / 2.0
-                                           : points.frequency(i));
+    // Each point is named by the frequency it was estimated at (the peak readout keeps its own
+    // rule for the linear axis).
+    out.frame.frequencies.push_back(points.frequency(i));
   }
   out.analysed = true;
   return out;

@@ -146,17 +146,23 @@ Options of --render (those not given come from the settings file and the start-u
   --window 0..6           window function: 0 Hanning, 1 Hamming, 2 Blackman, 3 triangle,
                           4 rectangle, 5 Gauss 4.24, 6 Gauss 6.50
   --scale NAME            amplitude, power or log (levels in decibels)
-  --gain 0..3             the power buttons, each step drawing quiet levels larger:
-                          0 "At" (on the log scale 0 to -217 dB; "1/2" with the rectangle
-                          window), 1 x1 (0 to -109 dB), 2 x2 (0 to -81 dB), 3 x4 (-11 to -65 dB)
+  --gain 0..3             the power buttons, each step drawing quiet levels larger: 0 "At"
+                          ("1/2" with the rectangle window), 1 x1, 2 x2, 3 x4. On the log
+                          scale FFT, DCT and DTFT draw 0 to -217, 0 to -109, 0 to -81 and
+                          -11 to -65 dB; the wavelet 0 to -183, 0 to -122, -27 to -109 and
+                          -54 to -109 dB; MEM from the gain's reference (At: the block's
+                          loudest point) down to the block's quietest point, or with the
+                          rectangle window 0 to -217, -109, -54 and -27 dB below the loudest
   --color-scale           colour the bars of the bar graph by musical note
   --key 0..11             the key whose tonic the note colours start from: 0 C major/A minor,
                           1 Db/Bb minor, 2 D/B minor, 3 Eb/C minor, 4 E/C# minor, 5 F/D minor,
                           6 Gb/Eb minor, 7 G/E minor, 8 Ab/F minor, 9 A/F# minor,
                           10 Bb/G minor, 11 B/G# minor
   --span FRAMES|whole     frames the overview strip and the chart cover, a power of two from
-                          512 to 1073741824 (the chart draws FRAMES/512 frames per column), or
-                          whole: the file from the position to its end
+                          512 to 1073741824 (up to 524288 the chart's blocks follow one another,
+                          FRAMES/512 frames a column; wider spans and whole spread the 512
+                          columns evenly over the span), or whole: the file from the position
+                          to its end
   --zoom 1|2              vertical zoom of the overview waveform: 1 standard, 2 double
   --position BYTES        where the analysis starts, in bytes from the start of the samples
                           (a whole number of frames)

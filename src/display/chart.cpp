@@ -133,7 +133,7 @@ std::vector<ChartSpan> linearChartSpans(int len, int column, int width) {
   width = std::min(width, kPlotWidth);
   for (int i = 0; i < shown; ++i) {
     for (int j = 0; j < rowsPerBin; ++j)
-      spans.push_back({kPlotHeight - 1 - rowsPerBin * i - j, column, column + width, i});
+      spans.push_back({kPlotHeight - 1 - rowsPerBin * i - j, column, column + width, i, i, i + 1});
   }
   return spans;
 }
@@ -150,7 +150,8 @@ std::vector<ChartSpan> logChartSpans(const uint8_t* depths, int len, int column,
     for (int s = 1; s < stride; ++s)
       if (depths[stride * i + s] < depths[loudest]) loudest = stride * i + s;
     for (int j = 0; j < rowsPerBin; ++j)
-      spans.push_back({kPlotHeight - 1 - rowsPerBin * i - j, column, column + width, loudest});
+      spans.push_back({kPlotHeight - 1 - rowsPerBin * i - j, column, column + width, loudest,
+                       stride * i, stride * i + stride});
   }
   return spans;
 }
@@ -173,7 +174,7 @@ std::vector<ChartSpan> waveletRowSpans(const uint8_t* depths, int n, int column,
     for (int i = s + 1; i < end; ++i)
       if (depths[i] < depths[loudest]) loudest = i;
     const int x = column + static_cast<int>(int64_t{s} * pixels / group);
-    spans.push_back({row, x, x + pixels, loudest});
+    spans.push_back({row, x, x + pixels, loudest, s, end});
   }
   return spans;
 }

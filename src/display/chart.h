@@ -47,12 +47,15 @@ Rgb chartShade(int d, int depthBits, const std::array<Rgb, 16>& chartColours16);
 Rgb chartShade(const DisplayState& display, int d);
 
 // A run of cells in one chart row (0 the top) that show one element of a block: columns
-// [from, to), which may reach past the chart's last column.
+// [from, to), which may reach past the chart's last column. The element is the loudest of the
+// group [groupBegin, groupEnd) the cells stand for (the element alone when the group is empty).
 struct ChartSpan {
   int row = 0;
   int from = 0;
   int to = 0;
   int element = 0;
+  int groupBegin = 0;
+  int groupEnd = 0;
 };
 // The cells one block's elements are drawn into at column .. column + width - 1: linear bins
 // (the lowest 256 shown, each on 256 / len rows when there are fewer), log-spaced bins (each row

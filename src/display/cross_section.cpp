@@ -178,8 +178,9 @@ CrossSectionChart crossSectionChartFromSettings(SampleRate rate, const AppSettin
   chart.blockOrder = settings.blockOrder;
   chart.timeResolution = settings.timeResolution;
   chart.framesPerColumn = settings.framesPerColumn;
-  chart.position = document.position;
-  chart.blockAlign = file.blockAlign;
+  // No run has sized its blocks: the columns are framesPerColumn frames apart.
+  chart.placement =
+      chartPlacement(document.position, file.blockAlign, 0, settings.framesPerColumn, 0, false);
   chart.bytesPerSecond = file.bytesPerSecond;
   return chart;
 }

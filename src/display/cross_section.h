@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/chart_placement.h"
 #include "core/document.h"
 #include "core/layout.h"
 #include "core/settings.h"
@@ -31,8 +32,8 @@ struct CrossSectionChart {
   int blockOrder = 10;
   int timeResolution = 1024;
   int framesPerColumn = 512;
-  uint32_t position = 0;  // byte offset in the data chunk of column 0
-  uint32_t blockAlign = 0;
+  // Where the run read each column's samples (position is column 0's byte offset).
+  ChartPlacement placement;
   uint32_t bytesPerSecond = 0;
 };
 // The chart as the open file, the last run's method and the current settings describe it: what

@@ -146,24 +146,20 @@ int crossSectionColumn(const Document& document, int unitW) {
 
 uint64_t crossSectionBytePosition(const WaveSource& file, const Document& document,
                                   int framesPerColumn, int unitW) {
-  // The column's frames are counted in bytes, like position, so the sum is one unit.
-  const int64_t column = crossSectionColumn(document, unitW);
-  const int64_t perColumn = std::max(0, framesPerColumn);
-  return uint64_t(document.position) + uint64_t(column * perColumn) * file.blockAlign;
+  return chartPlacement(document.position, file.blockAlign, 0, framesPerColumn, 0, false)
+      .columnBytePosition(crossSectionColumn(document, unitW));
 }
 
 uint64_t crossSectionBytePosition(const CrossSectionChart& chart, int column) {
-  // The column's frames are counted in bytes, like position, so the sum is one unit.
-  const int64_t perColumn = std::max(0, chart.framesPerColumn);
-  return uint64_t(chart.position) + uint64_t(std::max(0, column) * perColumn) * chart.blockAlign;
+  return chart.placement.columnBytePosition(column);
 }
 
 std::string crossSectionPositionText(const WaveSource& file, const Document& document,
                                      int framesPerColumn, int unitW) {
   CrossSectionChart chart;
   chart.framesPerColumn = framesPerColumn;
-  chart.position = document.position;
-  chart.blockAlign = file.blockAlign;
+  chart.placement =
+      chartPlacement(document.position, file.blockAlign, 0, framesPerColumn, 0, false);
   chart.bytesPerSecond = file.bytesPerSecond;
   return crossSectionPositionText(chart, crossSectionColumn(document, unitW), unitW);
 }

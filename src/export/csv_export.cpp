@@ -139,7 +139,7 @@ void headerBlock(CsvText& csv, const RunRecord& r, const Peak& peak) {
   csv.meta("block-order", std::to_string(p.blockOrder));
   csv.meta("block-frames",
            std::to_string(r.run.blockAlign == 0 ? 0 : r.run.blockBytes / r.run.blockAlign));
-  csv.meta("span", std::to_string(int64_t{kChartColumns} * r.run.framesPerColumn));
+  csv.meta("span", std::to_string(r.run.spanFrames));
   csv.meta("window", std::to_string(static_cast<int>(p.window)));
   csv.meta("window-name", windowName(p.window));
   csv.meta("scale", scaleWord(static_cast<int32_t>(p.scale)));
@@ -170,6 +170,10 @@ void spectrumRows(CsvText& csv, const SpectrumFrame& s) {
 // The bands as the meter drew them: bars stand for their loudest bin, line points for the mean.
 void meterRows(CsvText& csv, const RunRecord& r) {
   const SpectrumFrame& s = r.spectrum;
+  // A line point is the mean depth and the mean power of its bins, so its level is not the
+  // depth of its dB; a bar is its loudest bin, and both agree.
+  csv.meta("band-values", r.run.lineGraph ? "mean depth and mean power of the band's bins"
+                                          : "the band's loudest bin");
   csv.row({"band", "from_hz", "to_hz", "power", "db", "level"});
   for (size_t k = 0; k < r.bands.size(); ++k) {
     const MeterBandResult& b = r.bands[k];

@@ -1,6 +1,13 @@
 #include "run/chart_column.h"
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "analysis/dtft.h"
+#include "analysis/frame_analysis.h"
+#include "analysis/mem.h"
+#include "display/chart.h"
 
 namespace korimu {
 
@@ -34,6 +41,49 @@ ChartColumn chartColumnOf(const RunRecord& record, int column) {
     if (out.depths[e] < out.depths[size_t(out.loudest)]) out.loudest = element;
   }
   return out;
+}
+
+namespace {
+
+// The frequencies of the points a block of the method hands to the chart, lowest first.
+std::vector<double> chartPointFrequencies(SampleRate rate, int method, int blockOrder) {
+  std::vector<double> points;
+  const int srKHz = rate.kHz();
+  if (method == kDtft) {
+    const DtftGrid grid = dtftGrid(srKHz, blockOrder);
+    for (int k = 0; k < grid.points; ++k) points.push_back(dtftPointFrequency(grid, k));
+  } else if (method == kMem) {
+    const MemPoints grid = memPoints(srKHz, blockOrder, false);
+    for (int k = 0; k < grid.count; ++k) points.push_back(grid.frequency(k));
+  } else {
+    const int bins = (1 << blockOrder) / 2;
+    for (int k = 0; k < bins; ++k) points.push_back(spectrumBinFrequency(srKHz, blockOrder, k));
+  }
+  return points;
+}
+
+}  // namespace
+
+std::array<double, kChartRows> chartRowFrequencies(SampleRate rate, int method, int blockOrder) {
+  std::array<double, kChartRows> rows{};
+  if (method == kWt) {
+    // The wavelet computes one row per 1/24 octave down from its top frequency.
+    const ChartRowScale scale = chartRowScale(rate, kChartRows, kWt);
+    for (int row = 0; row < kChartRows; ++row)
+      rows[size_t(row)] = scale.fBottom * std::pow(scale.ratio, kChartRows - 1 - row);
+    return rows;
+  }
+  const std::vector<double> points = chartPointFrequencies(rate, method, blockOrder);
+  const int count = int(points.size());
+  if (count == 0) return rows;
+  // The rows the painters put the points in: a group's first point names its row.
+  const std::vector<uint8_t> level(points.size(), 0);
+  const std::vector<ChartSpan> spans = method == kMem || method == kDtft
+                                           ? logChartSpans(level.data(), count, 0, 1)
+                                           : linearChartSpans(count, 0, 1);
+  for (const ChartSpan& span : spans)
+    rows[size_t(span.row)] = points[size_t(std::clamp(span.groupBegin, 0, count - 1))];
+  return rows;
 }
 
 bool chartRecord(const RunRecord& record) {

@@ -28,6 +28,11 @@ ChartColumn chartColumnOf(const RunRecord& record, int column);
 // The level in dB of a chart cell, against the power its block draws at 0 dB.
 double chartCellDecibels(const RunRecord& record, int row, int column);
 
+// The frequency each chart row (row 0 the top) stands for: the frequency at which the method
+// computed the point the row shows (the first of a group of points sharing a row; a bin shown on
+// two rows names it twice).
+std::array<double, kChartRows> chartRowFrequencies(SampleRate rate, int method, int blockOrder);
+
 // Whether the record is of a run that drew the chart.
 bool chartRecord(const RunRecord& record);
 

@@ -10,8 +10,7 @@ CrossSectionChart crossSectionChartOf(const RunRecord& record) {
   chart.blockOrder = run.analysis.blockOrder;
   chart.timeResolution = run.timeResolution;
   chart.framesPerColumn = run.framesPerColumn;
-  chart.position = run.position;
-  chart.blockAlign = run.blockAlign;
+  chart.placement = run.placement();
   chart.bytesPerSecond = run.bytesPerSecond;
   return chart;
 }

@@ -125,7 +125,14 @@ void ResultPainter::chartSpans(const std::vector<ChartSpan>& spans, const uint8_
   ChartCells& cells = result_.chartCells;
   for (const ChartSpan& span : spans) {
     const auto element = size_t(span.element);
-    const double power = powers != nullptr && element < count ? powers[element] : 0.0;
+    // The cell is drawn at its loudest point's depth and says the loudest power of its group:
+    // depths clipped at the plot's edges tie, and the first of them need not be the loudest.
+    double power = powers != nullptr && element < count ? powers[element] : 0.0;
+    if (powers != nullptr) {
+      const auto end = std::min(size_t(std::max(span.groupEnd, 0)), count);
+      for (auto k = size_t(std::max(span.groupBegin, 0)); k < end; ++k)
+        power = std::max(power, powers[k]);
+    }
     const int to = std::min(span.to, kChartColumns);
     for (int x = std::max(span.from, 0); x < to; ++x)
       cells.set(span.row, x, depths[element], power, block);

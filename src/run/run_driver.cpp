@@ -19,6 +19,7 @@
 #include "display/peak_readout.h"
 #include "display/run_texts.h"
 #include "platform/message.h"
+#include "run/chart_column.h"
 #include "run/result_painter.h"
 #include "wave/sample_buffers.h"
 #include "wave/wave_source.h"
@@ -44,14 +45,11 @@ uint32_t computeBlockBytes(int32_t method, int32_t view, uint32_t bytesPerSecond
 }
 
 int columnsPerBlock(uint32_t bytes, uint32_t blockAlign, int framesPerColumn) {
-  if (blockAlign == 0 || framesPerColumn <= 0) return 1;
-  return static_cast<int>(std::max<int64_t>(1, int64_t{bytes / blockAlign} / framesPerColumn));
+  return chartPlacement(0, blockAlign, bytes, framesPerColumn, 0, false).columnsPerBlock();
 }
 
 int blocksPerColumn(uint32_t bytes, uint32_t blockAlign, int framesPerColumn) {
-  if (bytes == 0) return 1;
-  const uint64_t columnBytes = uint64_t{blockAlign} * static_cast<uint64_t>(framesPerColumn);
-  return static_cast<int>(std::max<uint64_t>(1, columnBytes / bytes));
+  return chartPlacement(0, blockAlign, bytes, framesPerColumn, 0, false).blocksPerColumn();
 }
 
 void mixStereoToMono(const uint8_t* stereo, uint8_t* mono, uint32_t monoBytes, bool sixteenBit) {
@@ -145,7 +143,6 @@ void startRecord(RunRecord& record, const AnalysisParams& params, const Session&
   RunParameters& run = record.run;
   run.analysis = params;
   run.timeResolution = session.settings.timeResolution;
-  run.framesPerColumn = session.settings.framesPerColumn;
   run.lineGraph = session.settings.graphStyle == kLineGraph;
   run.fileName = session.document.fileName;
   if (session.document.decodedFrom)
@@ -158,6 +155,13 @@ void startRecord(RunRecord& record, const AnalysisParams& params, const Session&
   run.blockAlign = source.blockAlign;
   run.position = session.document.position;
   run.blockBytes = blockBytes;
+  run.framesPerColumn = session.settings.framesPerColumn;
+  run.wholeSpan = session.settings.wholeSpan;
+  // The whole recording is exactly the frames left after the position.
+  const uint32_t left = source.dataSize - std::min(run.position, source.dataSize);
+  run.spanFrames = run.wholeSpan && source.blockAlign != 0
+                       ? int64_t{left / source.blockAlign}
+                       : int64_t{kChartColumns} * run.framesPerColumn;
   if (params.view == kTimeFrequencyChart) record.chartCells.allocate(session.keepsChartNumbers);
 }
 
@@ -165,9 +169,7 @@ void startRecord(RunRecord& record, const AnalysisParams& params, const Session&
 void finishChartRecord(RunRecord& record, int columns, SampleRate rate) {
   record.chartColumns = columns;
   const AnalysisParams& p = record.run.analysis;
-  for (int element = 0; element < kChartRows; ++element)
-    record.chartRowFrequencies[size_t(kChartRows - 1 - element)] =
-        crossSectionRowFrequency(rate, p.method, p.blockOrder, element);
+  record.chartRowFrequencies = chartRowFrequencies(rate, p.method, p.blockOrder);
 }
 
 void enterRunningState(Session& session, RunListener& listener) {
@@ -256,37 +258,36 @@ struct BlockAnalysis {
   }
 };
 
-void chartRun(uint32_t blockBytes, uint32_t readLength, BlockAnalysis& analysis,
-              RunListener& listener) {
+void chartRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listener) {
   WaveSession& wave = analysis.session.wave;
   const AppSettings& settings = analysis.session.settings;
-  const uint32_t align = wave.source.blockAlign;
-  const int width = columnsPerBlock(blockBytes, align, settings.framesPerColumn);
-  const int skipped = blocksPerColumn(blockBytes, align, settings.framesPerColumn) - 1;
-  const int blockFrames = align != 0 ? static_cast<int>(blockBytes / align) : 0;
+  const ChartPlacement placement = analysis.result.run.placement();
+  const int width = placement.columnsPerBlock();
+  const int blockFrames =
+      placement.blockAlign != 0 ? static_cast<int>(placement.blockBytes / placement.blockAlign) : 0;
   DisplayState& display = analysis.session.display;
   clearChart(display, settings, display.surfaces.backBuffer);
   copyPlotToWindow(display.surfaces, listener);
   enterRunningState(analysis.session, listener);
   int painted = 0;
-  uint64_t bytePosition = analysis.session.document.position;
-  for (int column = 0; column < kPlotWidth; column += width) {
+  uint64_t filePlace = placement.position;  // where the next read starts
+  int blockIndex = 0;
+  for (int column = 0; column < kPlotWidth; column += width, ++blockIndex) {
+    const uint64_t bytePosition = placement.blockBytePosition(column, blockIndex);
+    if (bytePosition != filePlace) {
+      // The blocks between the columns are passed over, not read: a chart over a whole
+      // recording reads only what it analyses. Past the data's end nothing follows.
+      if (bytePosition >= wave.source.dataSize || !seekData(wave.source, uint32_t(bytePosition)))
+        break;
+    }
     readLength = readBlock(wave, readLength);
     if (readLength == 0) break;
+    filePlace = bytePosition + readLength;
     const SampleBlock block = blockFromRead(wave, readLength);
     listener.blockStarting(block, column, width);
     analysis.painter.chartBlock(bytePosition, column, width);
-    bytePosition += readLength;
     analysis.chartBlock(block, blockFrames, column, width);
     painted = std::min(column + width, int{kPlotWidth});
-    if (skipped > 0) {
-      // The blocks a column stands for beyond its first are passed over, not read: a chart over
-      // a whole recording reads only what it analyses. Past the data's end nothing follows.
-      const uint64_t next = bytePosition + uint64_t(skipped) * readLength;
-      const uint64_t end = wave.source.dataSize;
-      if (next >= end || !seekData(wave.source, uint32_t(next))) break;
-      bytePosition = next;
-    }
     if (analysis.progress.cancelled()) break;
   }
   finishChartRecord(analysis.result, painted, display.fileRate);
@@ -376,7 +377,7 @@ void runAnalysis(Session& session, RunListener& listener) {
   PlotProgress progress(window, listener);
   BlockAnalysis analysis{params, session, painter, progress, result};
   if (chart) {
-    chartRun(blockBytes, readLength, analysis, listener);
+    chartRun(readLength, analysis, listener);
   } else {
     singleBlockRun(readLength, analysis, listener);
   }

@@ -12,6 +12,7 @@
 
 #include "analysis/analysis_params.h"
 #include "analysis/spectrum_frame.h"
+#include "core/chart_placement.h"
 #include "core/layout.h"
 #include "core/sample_rate.h"
 
@@ -26,6 +27,10 @@ struct RunParameters {
   AnalysisParams analysis;  // method, view, block order, window, scale, gain, pink, autocorrelation
   int timeResolution = 1024;
   int framesPerColumn = 512;
+  // The frames the chart's columns cover: 512 x framesPerColumn, or for the whole recording
+  // exactly the frames from the position to its end.
+  int64_t spanFrames = 512 * 512;
+  bool wholeSpan = false;
   bool lineGraph = false;  // meters: line points are mean depths, bars the loudest bin
   std::string fileName;
   // What the file is when it is not the WAV that was read (a decoded copy's source), as the
@@ -42,10 +47,12 @@ struct RunParameters {
   uint32_t blockBytes = 0;
 
   SampleRate rate() const { return SampleRate(srKHz); }
-  // Byte offset in the data chunk of chart column `column`.
-  uint64_t columnBytePosition(int column) const {
-    return position + uint64_t(column) * uint64_t(framesPerColumn) * blockAlign;
+  // Where the chart's blocks were read and which samples each column shows.
+  ChartPlacement placement() const {
+    return chartPlacement(position, blockAlign, blockBytes, framesPerColumn, spanFrames, wholeSpan);
   }
+  // Byte offset in the data chunk of the samples chart column `column` shows.
+  uint64_t columnBytePosition(int column) const { return placement().columnBytePosition(column); }
   double secondsAt(uint64_t bytes) const {
     return bytesPerSecond == 0 ? 0.0 : double(bytes) / bytesPerSecond;
   }

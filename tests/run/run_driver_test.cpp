@@ -285,11 +285,7 @@ TEST(RunFailures, AFileThatNoLongerOpensDoesNothingElse) {
 namespace korimu {
 namespace {
 
-// A run scope that keeps the run's numbers.
-struct RecordingScope : testing::RunScope {
-  RunRecord numbers;
-  RunRecord* record() override { return &numbers; }
-};
+using testing::RecordingScope;
 
 RunRecord chartAt(const std::vector<uint8_t>& file, uint32_t position, int framesPerColumn) {
   RecordingScope scope;

@@ -93,4 +93,19 @@ class RunScope : public RunListener {
   std::function<void()> onBlock;
 };
 
+// A run scope that keeps the run's numbers.
+struct RecordingScope : RunScope {
+  RunRecord numbers;
+  RunRecord* record() override { return &numbers; }
+};
+
+// The format of a 16-bit mono file at `rate`.
+inline FormatFields mono16Format(uint32_t rate) {
+  FormatFields f;
+  f.channels = 1;
+  f.bits = 16;
+  f.rate = rate;
+  return f;
+}
+
 }  // namespace korimu::testing
