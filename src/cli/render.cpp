@@ -355,10 +355,13 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   if (!reportOpenFailure(opened, wave.messages, FailureLine::kCommandLine)) return 1;
   if (choices.hasPosition) {
     const uint32_t align = std::max<uint32_t>(wave.source.blockAlign, 1);
-    if (choices.position > wave.source.dataSize || choices.position % align != 0) {
+    // The analysis starts at a frame of the file: at the end there is nothing to analyse.
+    const uint32_t lastFrame =
+        wave.source.dataSize == 0 ? 0 : (wave.source.dataSize - 1) / align * align;
+    if (choices.position >= wave.source.dataSize || choices.position % align != 0) {
       wave.messages.show(formatText(
           "--position: %u is not allowed; allowed: 0..%u in steps of %u bytes (one frame)",
-          choices.position, wave.source.dataSize, align));
+          choices.position, lastFrame, align));
       closeWave(wave, true);
       return 2;
     }
