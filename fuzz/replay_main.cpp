@@ -1,6 +1,7 @@
 // Replays saved fuzz inputs without libFuzzer: every file in the folders given (notes in .md files
 // aside) runs through the target once. Built in the normal build, so every input that ever found a
-// fault stays a test.
+// fault stays a test. A folder that cannot be read, or a replay of no input at all, fails: a test
+// that tries nothing would pass whatever the target does.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -14,7 +15,12 @@ int main(int argc, char** argv) {
   int replayed = 0;
   for (int i = 1; i < argc; ++i) {
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(argv[i], ec)) {
+    std::filesystem::directory_iterator folder(argv[i], ec);
+    if (ec) {
+      std::fprintf(stderr, "cannot read the inputs in %s: %s\n", argv[i], ec.message().c_str());
+      return 1;
+    }
+    for (const auto& entry : folder) {
       if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
       std::ifstream in(entry.path(), std::ios::binary);
       const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
@@ -26,5 +32,6 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("%d inputs replayed\n", replayed);
-  return 0;
+  if (replayed == 0) std::fprintf(stderr, "no input to replay\n");
+  return replayed > 0 ? 0 : 1;
 }

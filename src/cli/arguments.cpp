@@ -122,7 +122,8 @@ Files), which the window, --render and --csv then read; a second open decodes no
   --screenshot OUT.png    start the window, save its client area as a PNG, exit
   --render OUT.png [--NAME VALUE ...] FILE.wav
                           run one analysis as the Analyze button does and save the window's
-                          client area as a PNG, without a display
+                          client area as a PNG, without a display ("-" writes to standard
+                          output)
   --render OUTDIR/ [--NAME VALUE ...] FILE.wav... [--jobs N]
                           the same for every file, N at a time (default: one per core), each
                           saved as OUTDIR/NAME.png after its file; a file that fails is
@@ -130,7 +131,8 @@ Files), which the window, --render and --csv then read; a second open decodes no
                           get the same NAME (demo.wav, demo.flac) stop it before it starts
   --csv OUT.csv [--NAME VALUE ...] FILE.wav
                           the same analysis, saving its numbers as CSV instead of the picture
-                          ("-" writes to standard output); with --render, both
+                          ("-" writes to standard output); with --render, both (not both to
+                          standard output)
   --help                  show this text
   --version               show the version
 
@@ -181,6 +183,10 @@ Options of --render (those not given come from the settings file and the start-u
                           depth drawn, 0 the top of the plot)
   --jobs N                in a batch, render N files at once (1 to 256)
   --progress              show progress on stderr even when it is not a terminal
+
+An output file is replaced only once it is whole. "-", /dev/stdout, /dev/stderr and /dev/fd/N
+are written through the descriptor the shell opened: after what it holds with >>, and at its
+current place otherwise, so { echo head; korimu --csv - x.wav; } > f keeps "head".
 
 Environment:
   KORIMU_FONT             the unifont .hex file to draw text with

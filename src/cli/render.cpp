@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -237,10 +238,32 @@ struct RunProgress : RunListener {
 };
 
 // Makes sure an output can be made before any work is done: the file that will replace it is
-// started and dropped again, which leaves nothing behind. Returns false with the system's reason.
+// started and dropped again, which leaves nothing behind (a descriptor such as standard output is
+// checked to be open for writing). Returns false with the system's reason.
 bool probeOutput(const std::string& path, std::string& reason) {
   AtomicFile probe;
   return probe.open(path, reason);
+}
+
+using FileId = std::pair<dev_t, ino_t>;
+
+// The file an output such as "-" or /dev/fd/3 is written into, when it names an open descriptor.
+std::optional<FileId> descriptorFile(const std::string& output) {
+  const int descriptor = descriptorNamed(output);
+  struct stat s {};
+  if (descriptor < 0 || ::fstat(descriptor, &s) != 0) return std::nullopt;
+  return FileId{s.st_dev, s.st_ino};
+}
+
+// Both outputs written through one open file (both "-", or /dev/stdout beside "-"): the picture's
+// bytes and the numbers would be mixed in it.
+bool outputsShareADescriptor(const std::string& png, const std::string& csv) {
+  if (png.empty() || csv.empty()) return false;
+  const int pngDescriptor = descriptorNamed(png), csvDescriptor = descriptorNamed(csv);
+  if (pngDescriptor < 0 || csvDescriptor < 0) return false;
+  if (pngDescriptor == csvDescriptor) return true;
+  const std::optional<FileId> pngFile = descriptorFile(png), csvFile = descriptorFile(csv);
+  return pngFile && csvFile && *pngFile == *csvFile;
 }
 
 }  // namespace
@@ -251,17 +274,27 @@ std::string outputThatIsAnInput(const std::vector<std::string>& outputs,
     std::error_code ec;
     return std::filesystem::absolute(path, ec).lexically_normal().string();
   };
-  std::set<std::pair<dev_t, ino_t>> files;
+  std::set<FileId> files;
   std::set<std::string> names;
   for (const std::string& input : inputs) {
+    if (descriptorNamed(input) >= 0) {
+      if (const std::optional<FileId> file = descriptorFile(input)) files.insert(*file);
+      continue;
+    }
     struct stat s {};
     if (::stat(input.c_str(), &s) == 0) files.emplace(s.st_dev, s.st_ino);
     if (::lstat(input.c_str(), &s) == 0) files.emplace(s.st_dev, s.st_ino);
     names.insert(spelledOut(input));
   }
-  // An output replaces what its own name holds: a link there is replaced, not followed.
+  // An output replaces what its own name holds: a link there is replaced, not followed. One that
+  // names an open descriptor writes into the file behind it.
   for (const std::string& output : outputs) {
-    if (output.empty() || output == "-") continue;
+    if (output.empty()) continue;
+    if (descriptorNamed(output) >= 0) {
+      const std::optional<FileId> file = descriptorFile(output);
+      if (file && files.count(*file) != 0) return output;
+      continue;
+    }
     struct stat s {};
     if ((::lstat(output.c_str(), &s) == 0 && files.count({s.st_dev, s.st_ino}) != 0) ||
         names.count(spelledOut(output)) != 0)
@@ -322,10 +355,13 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   if (!reportOpenFailure(opened, wave.messages, FailureLine::kCommandLine)) return 1;
   if (choices.hasPosition) {
     const uint32_t align = std::max<uint32_t>(wave.source.blockAlign, 1);
-    if (choices.position > wave.source.dataSize || choices.position % align != 0) {
+    // The analysis starts at a frame of the file: at the end there is nothing to analyse.
+    const uint32_t lastFrame =
+        wave.source.dataSize == 0 ? 0 : (wave.source.dataSize - 1) / align * align;
+    if (choices.position >= wave.source.dataSize || choices.position % align != 0) {
       wave.messages.show(formatText(
           "--position: %u is not allowed; allowed: 0..%u in steps of %u bytes (one frame)",
-          choices.position, wave.source.dataSize, align));
+          choices.position, lastFrame, align));
       closeWave(wave, true);
       return 2;
     }
@@ -336,7 +372,7 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
         wholeSpanFramesPerColumn(wave.source.dataSize, wave.source.blockAlign, document.position);
   std::string reason;
   for (const std::string& path : {outputPath, csvPath}) {
-    if (path.empty() || path == "-") continue;
+    if (path.empty()) continue;
     if (!probeOutput(path, reason)) {
       wave.messages.show(
           formatText("korimu: cannot create '%s': %s", path.c_str(), reason.c_str()));
@@ -399,10 +435,30 @@ int runRender(const std::string& outputPath, const RenderOptions& options,
   RenderSetup setup;
   if (!prepareRender(options, setup)) return 2;
   const std::string& csvPath = setup.choices.csvPath;
+  if (outputsShareADescriptor(outputPath, csvPath)) {
+    if (outputPath == "-" && csvPath == "-") {
+      std::fprintf(stderr,
+                   "korimu: --render - and --csv - cannot both write to standard output: the "
+                   "picture and the numbers would be mixed; give one of them a file name\n");
+    } else {
+      std::fprintf(stderr,
+                   "korimu: '%s' and '%s' are one open file: the picture and the numbers would "
+                   "be mixed in it; give one of them a file name\n",
+                   outputPath.c_str(), csvPath.c_str());
+    }
+    return 2;
+  }
   const std::string input = outputThatIsAnInput({outputPath, csvPath}, {fileName});
   if (!input.empty()) {
-    std::fprintf(stderr, "korimu: '%s' is the file to analyse; it is not written over\n",
-                 input.c_str());
+    if (descriptorNamed(input) >= 0) {
+      std::fprintf(stderr,
+                   "korimu: '%s' is open on '%s', the file to analyse; it is not written "
+                   "over\n",
+                   input.c_str(), fileName.c_str());
+    } else {
+      std::fprintf(stderr, "korimu: '%s' is the file to analyse; it is not written over\n",
+                   input.c_str());
+    }
     return 2;
   }
   if (!outputPath.empty() && !outputThatIsAnInput({csvPath}, {outputPath}).empty()) {

@@ -45,12 +45,12 @@ bool prepareRender(const RenderOptions& options, RenderSetup& setup);
 
 // The first of `outputs` that would replace one of `inputs` ("" when none does): the same name
 // however it is spelled, or the same file under another name (a link at an output's name is
-// replaced, not followed, so it is not the file it points at). "" and "-" (no file, standard
-// output) are never inputs.
+// replaced, not followed, so it is not the file it points at); "-", /dev/stdout or /dev/fd/N is
+// the file open on that descriptor. "" (no file) is never an input.
 std::string outputThatIsAnInput(const std::vector<std::string>& outputs,
                                 const std::vector<std::string>& inputs);
 
-// Renders one file into pngPath ("" none) and csvPath ("" none, "-" standard output) in a session
+// Renders one file into pngPath and csvPath ("" none, "-" standard output) in a session
 // of its own under a copy of setup.settings (so renders on several threads share nothing). The
 // reader's messages and every failure go to `messages` (stderr by default). Returns 0 when
 // written, 1 for file problems, 2 for a --position the file does not allow.
@@ -66,8 +66,9 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
 // file, the options, the run and the PNG. Returns the exit code: 0 when written, 1 for file
 // problems (the reader's message is printed, or why the output cannot be created, which is found
 // out before anything is analysed), 2 for bad options and for an output that is the input (or
-// the other output). A follower hears when the run enters and leaves its running state (for
-// timing it). The file's messages go to `messages` (stderr by default).
+// the other output, or both through one descriptor such as standard output). A follower hears when
+// the run enters and leaves its running state (for timing it). The file's messages go to `messages`
+// (stderr by default).
 int runRender(const std::string& outputPath, const RenderOptions& options,
               const std::string& fileName, RunListener* follower = nullptr,
               const Messages& messages = Messages{});

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -107,11 +108,14 @@ ProfileStatus loadSettingsFrom(const std::filesystem::path& file, uint16_t syste
 }
 
 bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion,
-                    const AppSettings& settings) {
+                    const AppSettings& settings, std::string* reason) {
   ProfileStatus status = ProfileStatus::kMissing;
   IniDocument document = loadProfile(file, &status);
   // Never replace what could not be read with the seven keys alone.
-  if (status == ProfileStatus::kUnreadable) return false;
+  if (status == ProfileStatus::kUnreadable) {
+    if (reason) *reason = "the file could not be read";
+    return false;
+  }
   const auto put = [&](const char* key, int32_t value) {
     document.set(kSection, key, std::to_string(value));
   };
@@ -122,7 +126,7 @@ bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion,
   put("futosa", settings.lineWidth == LineWidth::kThick ? 2 : 1);
   put("display", settings.display);
   put("mado", int32_t(settings.windowFunction));
-  return saveProfileAtomically(file, document);
+  return saveProfileAtomically(file, document, reason);
 }
 
 SettingsOrigin loadSettings(AppSettings& settings) {
@@ -134,8 +138,11 @@ SettingsOrigin loadSettings(AppSettings& settings) {
 
 void saveSettings(const AppSettings& settings, const SettingsOrigin& origin) {
   if (origin.file.empty() || origin.status == ProfileStatus::kUnreadable) return;
-  // Write failures are ignored: the program is ending anyway.
-  saveSettingsTo(origin.file, kSystemVersion, settings);
+  // The program is ending: the reason is all that can still be given.
+  std::string reason;
+  if (!saveSettingsTo(origin.file, kSystemVersion, settings, &reason))
+    std::fprintf(stderr, "korimu: the settings were not saved to %s: %s; the file is as it was\n",
+                 origin.file.c_str(), reason.c_str());
 }
 
 void reportSettingsProblem(const SettingsOrigin& origin, const Messages& messages) {

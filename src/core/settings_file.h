@@ -33,7 +33,8 @@ std::filesystem::path settingsFilePath();
 // Reads the persistent fields of the settings file into `settings`, applying the range rules.
 SettingsOrigin loadSettings(AppSettings& settings);
 // Writes the persistent fields (every one, changed or not) back where they came from, unless
-// that file could not be read.
+// that file could not be read. A save that fails (the file would grow past the size a settings
+// file may have, or cannot be written) is told on stderr; the old file is kept.
 void saveSettings(const AppSettings& settings, const SettingsOrigin& origin);
 // When the settings file could not be read: says so through `messages` (a message box in the
 // window, stderr on the command line). Does nothing otherwise.
@@ -44,7 +45,7 @@ void reportSettingsProblem(const SettingsOrigin& origin, const Messages& message
 ProfileStatus loadSettingsFrom(const std::filesystem::path& file, uint16_t systemVersion,
                                AppSettings& settings);
 bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion,
-                    const AppSettings& settings);
+                    const AppSettings& settings, std::string* reason = nullptr);
 int32_t clampedMemSize(int32_t value, uint16_t systemVersion);
 
 // Decimal conversion of a profile value: leading blanks and a sign, then digits up to the first

@@ -1,11 +1,8 @@
 #include "export/csv_export.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 
 #include "core/sample_rate.h"
 #include "core/settings.h"
@@ -306,12 +303,6 @@ std::vector<std::pair<std::string, std::string>> csvHeaderFields(std::string_vie
 }
 
 bool writeTextFile(const std::string& path, const std::string& text, std::string& reason) {
-  if (path == "-") {
-    const bool ok =
-        std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
-    if (!ok) reason = std::strerror(errno);
-    return ok;
-  }
   return writeFileAtomically(path, text, reason);
 }
 

@@ -37,8 +37,9 @@ std::string crossSectionCsv(const RunRecord& record, int column);
 // The "# key,value" lines of a CSV's header block, in order, values unquoted and unescaped.
 std::vector<std::pair<std::string, std::string>> csvHeaderFields(std::string_view csv);
 
-// Writes `text` to `path` ("-" is standard output), replacing the file only once the whole text
-// is written (see AtomicFile). False with the system's reason on failure.
+// Writes `text` to `path`, replacing the file only once the whole text is written; "-" (standard
+// output), /dev/stdout and /dev/fd/N are written through the descriptor (see AtomicFile). False
+// with the system's reason on failure.
 bool writeTextFile(const std::string& path, const std::string& text, std::string& reason);
 
 }  // namespace korimu

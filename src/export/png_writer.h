@@ -13,8 +13,9 @@ namespace korimu {
 // when the encoder fails.
 std::vector<uint8_t> encodePng(const Canvas& canvas, int x, int y, int w, int h);
 
-// Writes that area to `path`, replacing the file only once it is whole (see AtomicFile); false
-// when the file cannot be written.
+// Writes that area to `path`, replacing the file only once it is whole; "-" (standard output),
+// /dev/stdout and /dev/fd/N are written through the descriptor (see AtomicFile). False when the
+// file cannot be written.
 bool writePng(const std::string& path, const Canvas& canvas, int x, int y, int w, int h);
 
 }  // namespace korimu

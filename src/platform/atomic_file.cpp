@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -57,9 +58,10 @@ bool cannotMakeUnnamed(int error) {
   return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
 }
 
-// /dev/stdout, /dev/stderr and /dev/fd/N lead through /proc to a file this process has open (the
-// shell made it for this output): it is written where it is, not replaced. Only those names count;
-// a link elsewhere is replaced whatever it points at.
+// A name in /proc (another process's /proc/PID/fd/N) leads to a file that is open there: it is
+// written where it is, not replaced. This process's own descriptors are written through directly
+// (see descriptorNamed). Only those names count; a link elsewhere is replaced whatever it points
+// at.
 bool namesAnOpenFile(const std::string& path) {
   std::error_code ec;
   const std::string folder = std::filesystem::canonical(folderOf(path), ec).string();
@@ -70,9 +72,49 @@ bool namesAnOpenFile(const std::string& path) {
   return folder == "/dev" && n > 0 && std::string_view(target, size_t(n)).starts_with("/proc/");
 }
 
+// /proc/<this process>/fd, or the same table seen from one of its threads.
+bool isOwnDescriptorFolder(const std::string& folder) {
+  const std::string own = "/proc/" + std::to_string(::getpid());
+  if (!folder.starts_with(own + "/")) return false;
+  const std::string_view rest = std::string_view(folder).substr(own.size());
+  if (rest == "/fd") return true;
+  if (!rest.starts_with("/task/") || !rest.ends_with("/fd")) return false;
+  const std::string_view thread = rest.substr(6, rest.size() - 9);
+  return !thread.empty() && thread.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 }  // namespace
 
+int descriptorNamed(const std::string& path) {
+  if (path == "-") return STDOUT_FILENO;
+  std::string name = path;
+  // /dev/stdout leads to /proc/self/fd/1 and /dev/fd to /proc/self/fd; a few steps reach the end.
+  for (int step = 0; step < 4; ++step) {
+    const std::filesystem::path spelled(name);
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::canonical(folderOf(name), ec);
+    if (ec) return -1;
+    const std::string leaf = spelled.filename().string();
+    if (isOwnDescriptorFolder(folder.string())) {
+      int descriptor = -1;
+      const char* end = leaf.data() + leaf.size();
+      const auto parsed = std::from_chars(leaf.data(), end, descriptor);
+      return !leaf.empty() && parsed.ec == std::errc() && parsed.ptr == end && descriptor >= 0
+                 ? descriptor
+                 : -1;
+    }
+    // Only the system's own links in /dev are followed; a link anywhere else is a file's name.
+    if (folder != "/dev" || leaf.empty()) return -1;
+    char target[256] = {};
+    const ssize_t n = ::readlink((folder / leaf).c_str(), target, sizeof target - 1);
+    if (n <= 0) return -1;
+    name = (folder / std::string(target, size_t(n))).string();
+  }
+  return -1;
+}
+
 AtomicFile::Target AtomicFile::targetAt(const std::string& path, std::string& reason) {
+  if (descriptorNamed(path) >= 0) return Target::kDescriptor;
   struct stat name {};
   if (::lstat(path.c_str(), &name) != 0 || S_ISREG(name.st_mode)) return Target::kReplace;
   struct stat target {};
@@ -101,6 +143,7 @@ bool AtomicFile::open(const std::string& path, std::string& reason) {
   const Target target = targetAt(path, reason);
   if (target == Target::kRefuse) return false;
   path_ = path;
+  if (target == Target::kDescriptor) return openDescriptor(descriptorNamed(path), reason);
   if (target == Target::kStream) {
     // Opened at the first write: a pipe's open waits for its reader.
     stream_ = true;
@@ -126,6 +169,29 @@ bool AtomicFile::open(const std::string& path, std::string& reason) {
   }
   reason = systemReason(errno);
   return false;
+}
+
+// Writes go through a duplicate of the descriptor: it shares the offset and the append mode with
+// the original, and closing it when done leaves the original open.
+bool AtomicFile::openDescriptor(int descriptor, std::string& reason) {
+  const int flags = ::fcntl(descriptor, F_GETFL);
+  if (flags < 0) {
+    reason = systemReason(errno);
+    return false;
+  }
+  if ((flags & O_ACCMODE) == O_RDONLY) {
+    reason = "not open for writing";
+    return false;
+  }
+  // What the program printed through stdio comes first.
+  if (descriptor == STDOUT_FILENO) std::fflush(stdout);
+  fd_ = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+  if (fd_ < 0) {
+    reason = systemReason(errno);
+    return false;
+  }
+  stream_ = true;
+  return true;
 }
 
 bool AtomicFile::openStream(std::string& reason) {

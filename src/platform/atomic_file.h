@@ -3,8 +3,10 @@
 // disk, and the finished file is renamed over the target. A failure at any step (a full disk, a
 // write error, a process killed part-way) leaves the old file as it was; a symbolic link standing
 // at the target's name is replaced, never written through. Streams are written where they are: a
-// named pipe or a character device (/dev/null) at the name, and /dev/stdout or /dev/fd/N (links
-// through /proc to a file the process has open); a disk or a socket at the name is refused.
+// named pipe or a character device (/dev/null) at the name. A descriptor the process already has
+// open ("-" for standard output, /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N) is written
+// through as it was opened: at its current offset, or at the end where it appends, so a file the
+// shell opened keeps what it held. A disk or a socket at the name is refused.
 #pragma once
 
 #include <string>
@@ -31,16 +33,22 @@ class AtomicFile {
   void discard();
 
  private:
-  enum class Target { kReplace, kStream, kRefuse };
+  enum class Target { kReplace, kStream, kDescriptor, kRefuse };
   static Target targetAt(const std::string& path, std::string& reason);
   bool linkUnnamed(std::string& reason);
   bool openStream(std::string& reason);
+  bool openDescriptor(int descriptor, std::string& reason);
 
   std::string path_;
   std::string temporary_;  // the temporary name, once the file has one
   int fd_ = -1;
   bool stream_ = false;  // written in place (a pipe), not replaced
 };
+
+// The descriptor of this process that `path` names: 1 for "-", and N for /dev/fd/N,
+// /proc/self/fd/N, /proc/<this process>/fd/N and the links in /dev that lead there (/dev/stdout,
+// /dev/stderr). -1 for any other name, whether or not that descriptor is open.
+int descriptorNamed(const std::string& path);
 
 // Replaces `path` with `bytes` in one step as above. False with the system's reason.
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string& reason);

@@ -81,15 +81,20 @@ void FixedFont::unmap() {
 
 bool FixedFont::load(const std::string& path, std::string* error) {
   unmap();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK the open of a named pipe would wait for a writer that may never come.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (error) *error = "cannot open " + path;
     return false;
   }
   struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    if (error) *error = "not a regular file: " + path;
+    return false;
+  }
   void* mapped = MAP_FAILED;
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-    mapped = mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+  if (info.st_size > 0) mapped = mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
   ::close(fd);
   missingNarrow_ = boxGlyph(8);
   missingWide_ = boxGlyph(16);

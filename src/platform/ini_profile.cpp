@@ -190,14 +190,25 @@ std::string readProfileString(const std::filesystem::path& file, std::string_vie
   return out;
 }
 
-bool saveProfileAtomically(const std::filesystem::path& link, const IniDocument& document) {
-  // The temporary is renamed over the link's target: renaming over the link would put a plain
-  // file in its place.
-  const std::filesystem::path file = profileWriteTarget(link);
-  std::error_code ec;
-  if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
-  std::string reason;
-  return writeFileAtomically(file.string(), document.text(), reason);
+bool saveProfileAtomically(const std::filesystem::path& link, const IniDocument& document,
+                           std::string* reason) {
+  std::string why;
+  const std::string text = document.text();
+  bool saved = false;
+  if (text.size() > kProfileSizeLimit) {
+    // Cutting the user's own lines to make room would lose them; the old file stays instead.
+    why = "it would be " + std::to_string(text.size()) + " bytes, more than the " +
+          std::to_string(kProfileSizeLimit) + " a settings file may hold";
+  } else {
+    // The temporary is renamed over the link's target: renaming over the link would put a plain
+    // file in its place.
+    const std::filesystem::path file = profileWriteTarget(link);
+    std::error_code ec;
+    if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
+    saved = writeFileAtomically(file.string(), text, why);
+  }
+  if (!saved && reason) *reason = why;
+  return saved;
 }
 
 bool writeProfileString(const std::filesystem::path& file, std::string_view section,

@@ -60,8 +60,11 @@ IniDocument loadProfile(const std::filesystem::path& file, ProfileStatus* status
 // The file a write to `file` replaces: `file` itself, or the end of its chain of symbolic links.
 std::filesystem::path profileWriteTarget(const std::filesystem::path& file);
 // Writes a document through a temporary file in the same folder, flushed and renamed over the
-// old one. Creates the folder when needed. False when anything failed (the old file is kept).
-bool saveProfileAtomically(const std::filesystem::path& file, const IniDocument& document);
+// old one. Creates the folder when needed. A document larger than kProfileSizeLimit is not
+// written: the next read would refuse it. False when anything failed, with the reason in `reason`
+// when given (the old file is kept).
+bool saveProfileAtomically(const std::filesystem::path& file, const IniDocument& document,
+                           std::string* reason = nullptr);
 
 // WritePrivateProfileString for one key (one atomic replace).
 bool writeProfileString(const std::filesystem::path& file, std::string_view section,

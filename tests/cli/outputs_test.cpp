@@ -164,15 +164,15 @@ TEST(Outputs, AReaderThatGoesAwayLeavesNoPicture) {
   const std::string png = scope.out("out/chart.png");
   int ends[2];
   ASSERT_EQ(::pipe(ends), 0);
+  // Nobody reads: the read end is gone before the child can write anything.
+  ::close(ends[0]);
   std::fflush(stdout);
   const pid_t child = ::fork();
   if (child == 0) {
-    ::close(ends[0]);  // nobody reads
     ::dup2(ends[1], STDOUT_FILENO);
     ::signal(SIGPIPE, SIG_DFL);
     ::_exit(renderQuietly([&] { return runRender(png, {{"csv", "-"}}, wav); }));
   }
-  ::close(ends[0]);
   ::close(ends[1]);
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);

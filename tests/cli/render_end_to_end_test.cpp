@@ -13,8 +13,6 @@
 #include "cli/render.h"
 #include "cli/render_test_support.h"
 #include "core/layout.h"
-#include "display/chart.h"
-#include "display/display_state.h"
 
 namespace korimu {
 namespace {
@@ -181,34 +179,6 @@ TEST(RenderEndToEnd, WholeClientAreaByDefaultPixelForPixelAndCompressed) {
             uintmax_t(3 * image.width() * image.height() / 10));
 }
 
-TEST(RenderEndToEnd, PositionAtTheEndGivesAnEmptyChartAndABlankProgressPlace) {
-  RenderScope scope;
-  const ToneFile tone{22050, 2, 16, 0.2, 1000.0, 0.7};
-  const std::string file = scope.file("end.wav", tone);
-  const uint32_t dataBytes = uint32_t(22050 * 0.2) * 4;
-  const RenderOptions options = {
-      {"view", "chart"}, {"method", "mem"}, {"position", std::to_string(dataBytes)}};
-  ASSERT_EQ(runRender(scope.out("end.png"), options, file), 0);
-  RenderSetup setup;
-  ASSERT_TRUE(prepareRender(options, setup));
-  const QImage image = loadPng(scope.out("end.png"));
-  // The cleared chart, as the chart module draws it for these settings and the file's rate.
-  DisplayState display;
-  display.fileRate = SampleRate(22);
-  Canvas expected(kLayout.layoutWidth, kLayout.clientHeight);
-  clearChart(display, setup.settings, expected);
-  for (int y = 0; y < 256; ++y)
-    for (int x = 0; x < 512; ++x)
-      ASSERT_EQ(image.pixel(kLayout.unitW + x, kLayout.plotTop + y) & 0xFFFFFF,
-                packRgb(expected.getPixel(kLayout.unitW + x, kLayout.plotTop + y)))
-          << x << "," << y;
-  const int progressX = 512 - 13 * kLayout.unitW;
-  const int progressY = kLayout.plotTop - 2 * kLayout.unitH - 2;
-  for (int y = progressY; y < progressY + 16; ++y)
-    for (int x = progressX; x < progressX + 21 * kLayout.unitW; ++x)
-      ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, packRgb(kButtonFace));
-}
-
 TEST(RenderEndToEnd, BadOptionsExitWithTwoAndFileProblemsWithOne) {
   RenderScope scope;
   const std::string file = scope.file("t.wav", ToneFile{});
@@ -218,12 +188,27 @@ TEST(RenderEndToEnd, BadOptionsExitWithTwoAndFileProblemsWithOne) {
   EXPECT_NE(err.find("--block-order"), std::string::npos) << err;
   EXPECT_NE(err.find("8..16"), std::string::npos) << err;
 
-  ::testing::internal::CaptureStderr();
-  EXPECT_EQ(runRender(scope.out("x.png"), {{"position", "3"}},
-                      scope.file("s.wav", ToneFile{22050, 2, 16})),
-            2);
-  err = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("--position"), std::string::npos) << err;
+  // A position must be a frame of the file; the message gives the frames there are.
+  const std::string stereo = scope.file("s.wav", ToneFile{22050, 2, 16, 0.3});
+  const uint32_t dataBytes = uint32_t(22050 * 0.3) * 4;
+  const std::string lastFrame = std::to_string(dataBytes - 4);
+  const std::pair<uint32_t, int> positions[] = {{0, 0},
+                                                {dataBytes - 4, 0},
+                                                {3, 2},  // inside a frame
+                                                {dataBytes, 2},
+                                                {dataBytes + 4, 2}};
+  for (const auto& [position, code] : positions) {
+    SCOPED_TRACE(position);
+    const std::string png = scope.out("at-" + std::to_string(position) + ".png");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(runRender(png, {{"position", std::to_string(position)}}, stereo), code);
+    err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::filesystem::exists(png), code == 0);
+    if (code != 0) {
+      EXPECT_NE(err.find("--position"), std::string::npos) << err;
+      EXPECT_NE(err.find("0.." + lastFrame + " in steps of 4 bytes"), std::string::npos) << err;
+    }
+  }
 
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(runRender(scope.out("x.png"), {}, scope.out("missing.wav")), 1);

@@ -270,6 +270,68 @@ TEST_F(SettingsFileTest, AFileBeyondTheSizeLimitIsUnreadableAndKept) {
   EXPECT_EQ(settings.windowFunction, WindowFunction::kTriangle);
 }
 
+// A save never writes a file the next start would refuse: when the seven keys would take the file
+// past the limit, the save fails, says why and leaves every byte; a save that fits is written and
+// reads back.
+TEST_F(SettingsFileTest, ASaveNeverWritesAFileThatWouldNotBeRead) {
+  const std::string keys =
+      "[KORIMU]\nColorScale=0\nOnMem=0\nMemSize=15\ndialog3d=1\nfutosa=1\ndisplay=1106\nmado=0\n";
+  // The user's notes, filled up to `size` bytes in all with what comes after them.
+  const auto notesOf = [](size_t size, const std::string& after) {
+    return "; " + std::string(size - after.size() - 3, 'n') + "\n" + after;
+  };
+  struct Case {
+    const char* what;
+    std::string stored;
+    bool fits;
+  };
+  const Case cases[] = {
+      {"at the limit without the keys", notesOf(kProfileSizeLimit, ""), false},
+      {"a few bytes short of the limit", notesOf(kProfileSizeLimit - 10, ""), false},
+      {"one key short", notesOf(kProfileSizeLimit, keys.substr(0, keys.size() - 7)), false},
+      {"at the limit with every key", notesOf(kProfileSizeLimit, keys), true},
+      {"room for the keys to the byte", notesOf(kProfileSizeLimit - keys.size(), "\n"), true},
+      {"a byte short of room for them", notesOf(kProfileSizeLimit - keys.size() + 1, "\n"), false},
+      {"a small file", "; mine\n", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_LE(c.stored.size(), kProfileSizeLimit);
+    std::ofstream(file_, std::ios::binary) << c.stored;
+    ASSERT_EQ(loadSettingsFrom(file_, kNewShell, settings), ProfileStatus::kRead);
+    std::string reason;
+    EXPECT_EQ(saveSettingsTo(file_, kNewShell, settings, &reason), c.fits) << reason;
+    const std::string after = text();
+    EXPECT_LE(after.size(), kProfileSizeLimit);
+    ProfileStatus status = ProfileStatus::kMissing;
+    const IniDocument read = loadProfile(file_, &status);
+    EXPECT_EQ(status, ProfileStatus::kRead);
+    if (c.fits) {
+      EXPECT_EQ(after.rfind(c.stored.substr(0, c.stored.find('\n')), 0), 0u) << "notes kept";
+      EXPECT_EQ(read.get("KORIMU", "display"), "1106");
+    } else {
+      EXPECT_TRUE(after == c.stored) << "the file was changed";
+      EXPECT_NE(reason.find("65536"), std::string::npos) << reason;
+    }
+  }
+
+  // At the program's end the refusal is told on stderr.
+  SavedVariable config("XDG_CONFIG_HOME");
+  setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
+  const std::filesystem::path atHome = dir_.path() / "korimu" / "KORIMU.INI";
+  std::filesystem::create_directories(atHome.parent_path());
+  const std::string full = notesOf(kProfileSizeLimit, "");
+  std::ofstream(atHome, std::ios::binary) << full;
+  const SettingsOrigin origin = loadSettings(settings);
+  ASSERT_EQ(origin.status, ProfileStatus::kRead);
+  ::testing::internal::CaptureStderr();
+  saveSettings(settings, origin);
+  const std::string told = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(told.find("not saved"), std::string::npos) << told;
+  EXPECT_NE(told.find(atHome.string()), std::string::npos) << told;
+  EXPECT_EQ(std::filesystem::file_size(atHome), full.size());
+}
+
 TEST_F(SettingsFileTest, AFolderInPlaceOfTheFileIsNotReplaced) {
   std::filesystem::create_directories(file_ / "inside");
   EXPECT_EQ(loadSettingsFrom(file_, kNewShell, settings), ProfileStatus::kUnreadable);

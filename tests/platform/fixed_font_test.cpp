@@ -2,10 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <future>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/canvas.h"
@@ -150,11 +157,38 @@ TEST(FixedFont, AFileWithoutGlyphsIsReported) {
   EXPECT_NE(error.find("no glyphs"), std::string::npos);
 }
 
-TEST(FixedFont, MissingFileIsReported) {
-  FixedFont font;
-  std::string error;
-  EXPECT_FALSE(font.load("/nonexistent/font.hex", &error));
-  EXPECT_NE(error.find("/nonexistent/font.hex"), std::string::npos);
+// A font path that names no font file is reported at once with its name; a named pipe with no
+// writer (reading it would wait for ever) and a folder are not read.
+TEST(FixedFont, APathThatIsNoFontFileIsReported) {
+  testing::TempDir dir;
+  const std::string pipe = (dir.path() / "pipe.hex").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  struct Case {
+    std::string path;
+    const char* reason;
+  };
+  const Case cases[] = {{"/nonexistent/font.hex", "cannot open"},
+                        {pipe, "not a regular file"},
+                        {dir.path().string(), "not a regular file"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    auto loading = std::async(std::launch::async, [&] {
+      FixedFont font;
+      std::string error;
+      const bool loaded = font.load(c.path, &error);
+      return std::make_pair(loaded, error);
+    });
+    if (loading.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+      ADD_FAILURE() << "the load waits for a writer";
+      // A writer lets the waiting open return, so the test can end.
+      const int writer = ::open(c.path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+      if (writer >= 0) ::close(writer);
+    }
+    const auto [loaded, error] = loading.get();
+    EXPECT_FALSE(loaded);
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    EXPECT_NE(error.find(c.path), std::string::npos) << error;
+  }
 }
 
 }  // namespace
