@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
+#include <array>
 
 #include "app/app_shell.h"
 #include "app/widgets.h"
@@ -153,18 +154,25 @@ void CrossSectionWindow::renderCanvas() {
   if (canvas_.width() != width() || canvas_.height() != height()) {
     canvas_ = Canvas(width(), height(), displayDepthBits(app_.display().surfaces));
   }
-  // The back buffer holds the chart in window coordinates; before the first run it is empty and
-  // reads as black.
   Session& session = app_.controller().session();
-  // The peak is the loudest row the run computed for the column; a column no block drew shows
-  // the cleared chart, whose loudest pixel is read back instead.
-  int loudest = -1;
-  if (chartOfLastRun(app_.controller())) {
-    const ChartColumn shown = chartColumnOf(app_.controller().lastRun(), shownColumn());
-    if (shown.drawn) loudest = shown.loudest;
+  const CrossSectionChart chart = shownChart(app_.controller());
+  if (!chartOfLastRun(app_.controller())) {
+    // No chart to describe: the graph shows whatever the back buffer holds (black before any).
+    paintCrossSection(session.display, session.settings, canvas_,
+                      session.display.surfaces.backBuffer, chart, session.document, -1);
+    return;
   }
-  paintCrossSection(session.display, session.settings, canvas_, session.display.surfaces.backBuffer,
-                    shownChart(app_.controller()), session.document, loudest);
+  // The graph comes from the chart's numbers, so a run under way (which has the back buffer)
+  // changes nothing here. The peak is the loudest row the run computed for the column; a column
+  // no block drew shows the cleared chart, whose loudest row is named instead.
+  const RunRecord& record = app_.controller().lastRun();
+  std::array<uint8_t, kCrossSectionRows> depths{};
+  const int loudestShade =
+      chartColumnGraphDepths(record, session.display, displayDepthBits(session.display.surfaces),
+                             shownColumn(), depths.data());
+  const ChartColumn shown = chartColumnOf(record, shownColumn());
+  paintCrossSection(session.display, session.settings, canvas_, depths.data(), chart,
+                    session.document, shown.drawn ? shown.loudest : loudestShade);
 }
 
 void CrossSectionWindow::paintEvent(QPaintEvent*) {

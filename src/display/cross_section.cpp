@@ -195,6 +195,16 @@ int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas
 int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
                       const Canvas& backBuffer, const CrossSectionChart& chart,
                       const Document& document, int loudest) {
+  std::array<uint8_t, kCrossSectionRows> depths{};
+  const int loudestPixel =
+      readChartColumn(display, backBuffer, document.crossSectionX, depths.data());
+  if (loudest < 0 || loudest >= kCrossSectionRows) loudest = loudestPixel;
+  return paintCrossSection(display, settings, client, depths.data(), chart, document, loudest);
+}
+
+int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
+                      const uint8_t* columnDepths, const CrossSectionChart& chart,
+                      const Document& document, int loudest) {
   CrossSectionState& crossSection = display.crossSection;
   const int unitW = kLayout.unitW;
   const int unitH = kLayout.unitH;
@@ -203,12 +213,11 @@ int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas
   client.fillRect(0, 0, client.width(), client.height(), crossSectionBackground(settings.dialog3d));
   drawCrossSectionLabels(client, chart, settings, width);
 
-  // The graph is the column as the chart shows it.
+  // The graph is the column as the chart shows it, kept in the window's buffer when it has one.
   std::array<uint8_t, kCrossSectionRows> local{};
   uint8_t* depths =
       crossSection.column.size() >= kCrossSectionRows ? crossSection.column.data() : local.data();
-  const int loudestPixel = readChartColumn(display, backBuffer, document.crossSectionX, depths);
-  if (loudest < 0 || loudest >= kCrossSectionRows) loudest = loudestPixel;
+  std::copy(columnDepths, columnDepths + kCrossSectionRows, depths);
   drawCrossSectionGraph(display, settings, client, depths, unitH, width, chart);
   // A 2-pixel last bar would stick out of the narrow graph.
   if (settings.lineWidth == LineWidth::kThick && width == kNarrowSectionWidth) {

@@ -104,6 +104,11 @@ int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas
 int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
                       const Canvas& backBuffer, const CrossSectionChart& chart,
                       const Document& document, int loudest);
+// The same for the column's 256 graph depths (element 0 the bottom row) worked out from the
+// chart's numbers; `loudest` is the element the peak readout names.
+int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
+                      const uint8_t* columnDepths, const CrossSectionChart& chart,
+                      const Document& document, int loudest);
 
 // Whether the window shows the 3D look (button face) or the flat one (window colour), for the
 // user's choice of three-dimensional dialogs.

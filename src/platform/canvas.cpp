@@ -96,8 +96,8 @@ Canvas::Canvas(int width, int height, int depthBits, Rgb fill, CanvasArea kept)
   pixels_.assign(size_t(keptW_) * size_t(keptH_), packRgb(quantise(fill)));
 }
 
-Rgb Canvas::quantise(Rgb c) const {
-  switch (depthBits_) {
+Rgb quantiseColour(Rgb c, int depthBits) {
+  switch (depthBits) {
     case 16:
       return Rgb{uint8_t(c.r & 0xF8), uint8_t(c.g & 0xFC), uint8_t(c.b & 0xF8)};
     case 8: {

@@ -48,6 +48,9 @@ struct CanvasArea {
   friend bool operator==(const CanvasArea&, const CanvasArea&) = default;
 };
 
+// The colour a display of `depthBits` bits per pixel would actually show for c.
+Rgb quantiseColour(Rgb c, int depthBits);
+
 class Canvas {
  public:
   Canvas() = default;
@@ -68,7 +71,7 @@ class Canvas {
   void setDepthBits(int bits) { depthBits_ = bits; }
 
   // The colour a display of this depth would actually show for c.
-  Rgb quantise(Rgb c) const;
+  Rgb quantise(Rgb c) const { return quantiseColour(c, depthBits_); }
 
   void fillRect(int x, int y, int w, int h, Rgb colour);  // brush fill (PatBlt PATCOPY)
   void whiteness(int x, int y, int w, int h);             // WHITENESS

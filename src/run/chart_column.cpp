@@ -8,6 +8,7 @@
 #include "analysis/frame_analysis.h"
 #include "analysis/mem.h"
 #include "display/chart.h"
+#include "display/cross_section.h"
 
 namespace korimu {
 
@@ -84,6 +85,21 @@ std::array<double, kChartRows> chartRowFrequencies(SampleRate rate, int method, 
   for (const ChartSpan& span : spans)
     rows[size_t(span.row)] = points[size_t(std::clamp(span.groupBegin, 0, count - 1))];
   return rows;
+}
+
+int chartColumnGraphDepths(const RunRecord& record, const DisplayState& display, int depthBits,
+                           int column, uint8_t* depths) {
+  const ChartColumn shown = chartColumnOf(record, column);
+  int loudest = 0;
+  for (int element = 0; element < kChartRows; ++element) {
+    const auto e = size_t(element);
+    const Rgb colour = shown.cellDrawn[e]
+                           ? chartShade(shown.depths[e], depthBits, display.chartColours16)
+                           : record.chartClearColours[size_t(kChartRows - 1 - element)];
+    depths[e] = uint8_t(depthOfChartColour(display, quantiseColour(colour, depthBits), depthBits));
+    if (depths[e] < depths[size_t(loudest)]) loudest = element;
+  }
+  return loudest;
 }
 
 bool chartRecord(const RunRecord& record) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "display/display_state.h"
 #include "run/run_record.h"
 
 namespace korimu {
@@ -32,6 +33,13 @@ double chartCellDecibels(const RunRecord& record, int row, int column);
 // computed the point the row shows (the first of a group of points sharing a row; a bin shown on
 // two rows names it twice).
 std::array<double, kChartRows> chartRowFrequencies(SampleRate rate, int method, int blockOrder);
+
+// The 256 depths (element 0 the bottom row) the cross-section's graph shows for chart column
+// `column` on a display of `depthBits` bits: each drawn cell's shade and each cell no block drew
+// the cleared chart's colour, read as the graph reads a colour. Returns the element with the
+// smallest depth (the lowest of equals).
+int chartColumnGraphDepths(const RunRecord& record, const DisplayState& display, int depthBits,
+                           int column, uint8_t* depths);
 
 // Whether the record is of a run that drew the chart.
 bool chartRecord(const RunRecord& record);

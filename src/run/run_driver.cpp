@@ -266,7 +266,12 @@ void chartRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listene
   const int blockFrames =
       placement.blockAlign != 0 ? static_cast<int>(placement.blockBytes / placement.blockAlign) : 0;
   DisplayState& display = analysis.session.display;
-  clearChart(display, settings, display.surfaces.backBuffer);
+  Canvas& backBuffer = display.surfaces.backBuffer;
+  clearChart(display, settings, backBuffer);
+  // The cleared chart is the same in every column.
+  for (int row = 0; row < kChartRows; ++row)
+    analysis.result.chartClearColours[size_t(row)] =
+        backBuffer.getPixel(kLayout.unitW, kLayout.plotTop + row);
   copyPlotToWindow(display.surfaces, listener);
   enterRunningState(analysis.session, listener);
   int painted = 0;

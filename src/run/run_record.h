@@ -15,6 +15,7 @@
 #include "core/chart_placement.h"
 #include "core/layout.h"
 #include "core/sample_rate.h"
+#include "platform/canvas.h"
 
 namespace korimu {
 
@@ -142,6 +143,9 @@ struct RunRecord {
   int chartColumns = 0;
   ChartCells chartCells;
   std::array<double, kChartRows> chartRowFrequencies{};
+  // The colour of each row (row 0 the top) of the cleared chart, which a cell no block drew
+  // shows: white, or the note rows and grid lines of the frequency axis.
+  std::array<Rgb, kChartRows> chartClearColours{};
 };
 
 }  // namespace korimu

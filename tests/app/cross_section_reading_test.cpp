@@ -4,7 +4,11 @@
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "control/controller.h"
 #include "cross_section_window_support.h"
@@ -17,7 +21,13 @@ namespace {
 
 using testing::CrossSectionWindowTest;
 using testing::kSineBin;
+using testing::processFolder;
 using testing::sineFile;
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 TEST_F(CrossSectionWindowTest, SineGivesItsRowAsTheLoudest) {
   start(sineFile("sine.wav", 0.5));
@@ -99,6 +109,53 @@ TEST_F(CrossSectionWindowTest, UsableWhileAChartRuns) {
   EXPECT_GT(blocks, 5);
   EXPECT_EQ(columnDuringRun, 8) << "the arrow worked in the middle of the run";
   EXPECT_NE(window(), nullptr);
+}
+
+// The graph, the texts and the saved numbers are the shown chart's while another run (of the same
+// chart, then of another method) has the chart's picture to itself.
+TEST_F(CrossSectionWindowTest, ShowsItsChartWhileAnotherRunHasThePicture) {
+  start(sineFile("steady.wav", 2.0));
+  analyzeFftChart();
+  clickChart(20);
+  ASSERT_NE(window(), nullptr);
+  window()->repaintGraphNow();
+  const std::vector<uint32_t> before = window()->canvas().pixels();
+  std::string reason;
+  const std::string numbers = (processFolder("cross-section") / "steady-before.csv").string();
+  ASSERT_TRUE(window()->saveNumbersTo(numbers, reason)) << reason;
+  for (const AnalysisMethod method : {kFft, kMem}) {
+    SCOPED_TRACE(::testing::Message() << "method " << method);
+    bool seenRunning = false;
+    std::vector<uint32_t> during;
+    int blocks = 0;
+    testing::RunWatch watch(app());
+    watch.onBlock = [&](const SampleBlock&, int, int) {
+      if (++blocks != 3) return;
+      testing::atNextEvent([&] {
+        seenRunning = controller().busy();
+        // A repaint, and a step there and back, while the run has the picture.
+        crossSectionWindow()->button(kCrossSectionRight)->click();
+        crossSectionWindow()->button(kCrossSectionLeft)->click();
+        crossSectionWindow()->repaintGraphNow();
+        during = crossSectionWindow()->canvas().pixels();
+        const std::string again = (processFolder("cross-section") / "steady-during.csv").string();
+        std::string why;
+        EXPECT_TRUE(crossSectionWindow()->saveNumbersTo(again, why)) << why;
+        EXPECT_EQ(fileText(again), fileText(numbers));
+        std::filesystem::remove(again);
+      });
+    };
+    settings().method = method;
+    buttonById(kAnalyzeId)->click();
+    waitWhileBusy();
+    EXPECT_TRUE(seenRunning) << "the repaint came after the run";
+    EXPECT_EQ(during, before) << "the graph changed while another run drew";
+    // Back to the first chart for the next round.
+    settings().method = kFft;
+    buttonById(kAnalyzeId)->click();
+    waitWhileBusy();
+  }
+  std::filesystem::remove(numbers);
 }
 
 TEST_F(CrossSectionWindowTest, ColumnFollowsPartialPlay) {
