@@ -124,4 +124,62 @@ BENCHMARK(BM_OverviewRepaint)
     ->Args({4096, 0})
     ->Unit(benchmark::kMillisecond);
 
+// A 60-minute 44.1 kHz stereo file (635 MB, sparse: nothing is written but its header): the
+// window's first paint of the whole span just after the open, while the summary is being built.
+// The window's thread reads no samples for it.
+struct SixtyMinuteFile {
+  static constexpr uint32_t kSixtyMinuteFrames = 60 * 60 * kRate;
+  std::filesystem::path path;
+  SixtyMinuteFile() {
+    path = std::filesystem::temp_directory_path() /
+           ("korimu-bench-overview-60-" + std::to_string(::getpid()) + ".wav");
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const uint32_t dataBytes = kSixtyMinuteFrames * kFrameBytes;
+    out.write("RIFF", 4);
+    put32(out, 36 + dataBytes);
+    out.write("WAVEfmt ", 8);
+    put32(out, 16);
+    put16(out, 1);
+    put16(out, 2);
+    put32(out, kRate);
+    put32(out, kRate * kFrameBytes);
+    put16(out, uint16_t(kFrameBytes));
+    put16(out, 16);
+    out.write("data", 4);
+    put32(out, dataBytes);
+    out.close();
+    std::filesystem::resize_file(path, 44 + uint64_t(dataBytes));
+  }
+  ~SixtyMinuteFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+  }
+};
+
+void BM_FirstPaintOfSixtyMinutesWhole(benchmark::State& state) {
+  static const SixtyMinuteFile file;
+  const int framesPerColumn = int((SixtyMinuteFile::kSixtyMinuteFrames + 511) / 512);
+  Canvas strip(kOverviewColumns, 64);
+  uint64_t samplesRead = 0;
+  for (auto _ : state) {
+    WaveSession wave;
+    WaveOpenRequest request;
+    request.fileName = file.path.string();
+    openWave(wave, request, AppSettings{});
+    OverviewSummaryBuild build;
+    build.start(summaryRequestOf(wave.source, request.fileName));
+    const uint64_t before = wave.source.mmio.bytesRead();
+    drawOverviewWithoutWideReads(strip, wave.source, build.ready().get(), build.pending(), 0,
+                                 framesPerColumn, 1, Messages{});
+    samplesRead += wave.source.mmio.bytesRead() - before;
+    benchmark::DoNotOptimize(strip.pixels().data());
+    state.PauseTiming();
+    build.stop();
+    state.ResumeTiming();
+  }
+  state.counters["bytes_read_per_paint"] =
+      benchmark::Counter(double(samplesRead) / double(state.iterations()));
+}
+BENCHMARK(BM_FirstPaintOfSixtyMinutesWhole)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -135,11 +135,13 @@ void OverviewWidget::paintFromFile() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ++fileRedraws_;
   Session& session = app_.controller().session();
-  // Wide spans come from the summary once it is built; the picture is the same either way.
+  // Wide spans come from the summary once it is built (the picture is the same either way); until
+  // then the strip waits blank for it, and the controller asks for this paint again when it is.
+  const bool pending = app_.controller().overviewSummaryPending();
   const auto summary = app_.controller().overviewSummary();
-  drawOverviewOfOpenFile(canvas_, session.wave.source, summary.get(), session.document.position,
-                         session.settings.framesPerColumn, session.settings.amplitudeZoom,
-                         session.wave.messages);
+  drawOverviewWithoutWideReads(canvas_, session.wave.source, summary.get(), pending,
+                               session.document.position, session.settings.framesPerColumn,
+                               session.settings.amplitudeZoom, session.wave.messages);
 
   QApplication::restoreOverrideCursor();
 }

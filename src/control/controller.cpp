@@ -223,7 +223,11 @@ bool Controller::takeSource(const SourceOpenResult& source) {
   offerSpans(facts.blockAlign != 0 ? facts.dataSize / facts.blockAlign : 1);
   fileOpened(source.wave);
   if (session_.wave.source.formatTag == 1)
-    overviewSummary_.start(summaryRequestOf(session_.wave.source, session_.document.wavePath()));
+    overviewSummary_.start(summaryRequestOf(session_.wave.source, session_.document.wavePath()),
+                           [this] {
+                             // From the build's thread: the strip is drawn again on the window's.
+                             view_.wakeOwner([this] { view_.invalidateOverview(); });
+                           });
   const bool result = reportOpenFailure(source.wave, session_.wave.messages, failureLine_);
   if (!result) {
     // The file is sound but the output device refused its format: it can still be analysed, and

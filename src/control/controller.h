@@ -74,10 +74,13 @@ class Controller : public PlaybackObserver {
   void deferOverviewRepaint() { overviewRepaintPending_ = true; }
   bool overviewRepaintPending() const { return overviewRepaintPending_; }
   // The min/max summary of the open file's samples the overview draws wide spans from; null
-  // while it is being built (the strip is then drawn from the samples, to the same picture).
+  // while it is being built (the window's strip then waits blank; a saved picture waits for it).
   std::shared_ptr<const OverviewSummary> overviewSummary() const {
     return overviewSummary_.ready();
   }
+  // Whether the open file's summary is still being built (the overview is drawn again when it
+  // is ready).
+  bool overviewSummaryPending() const { return overviewSummary_.pending(); }
   // A left click in the client area (ignored while busy).
   void clickClientArea(int x, int y);
   // A left click at x (pixels, fractions allowed) in the overview strip: while nothing runs or

@@ -18,6 +18,8 @@ Canvas Controller::picture() {
   // command line's has it.
   Canvas picture = session_.display.surfaces.window;
   Canvas strip(kPlotWidth, kLayout.overviewHeight, picture.depthBits());
+  // A saved picture is the whole picture: a summary on its way is waited for.
+  overviewSummary_.wait();
   drawOverviewOfOpenFile(strip, session_.wave.source, overviewSummary().get(),
                          session_.document.position, session_.settings.framesPerColumn,
                          session_.settings.amplitudeZoom, session_.wave.messages);

@@ -218,13 +218,29 @@ void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, const OverviewSumma
                             const Messages& messages) {
   // A position inside a frame would put the buckets' frame edges inside the columns' frames.
   const bool usable = summary != nullptr && strip.height() > 0 && summary->describes(file) &&
-                      framesPerColumn >= kSummaryColumnBuckets * int64_t(summary->bucketFrames) &&
+                      overviewDrawnFromSummary(framesPerColumn, summary->bucketFrames) &&
                       position % uint32_t(summary->channels() * summary->bytesPerSample()) == 0;
   if (usable && drawFromSummary(strip, file, *summary, position, framesPerColumn, amplitudeZoom)) {
     seekData(file, position);
     return;
   }
   drawOverviewOfOpenFile(strip, file, position, framesPerColumn, amplitudeZoom, messages);
+}
+
+bool overviewDrawnFromSummary(int64_t framesPerColumn, uint32_t bucketFrames) {
+  return framesPerColumn >= kSummaryColumnBuckets * int64_t(bucketFrames);
+}
+
+bool drawOverviewWithoutWideReads(Canvas& strip, WaveSource& file, const OverviewSummary* summary,
+                                  bool summaryPending, uint32_t position, int framesPerColumn,
+                                  int amplitudeZoom, const Messages& messages) {
+  if (summary == nullptr && summaryPending &&
+      overviewDrawnFromSummary(framesPerColumn, kOverviewBucketFrames)) {
+    strip.whiteness(0, 0, strip.width(), strip.height());
+    return false;
+  }
+  drawOverviewOfOpenFile(strip, file, summary, position, framesPerColumn, amplitudeZoom, messages);
+  return true;
 }
 
 }  // namespace korimu

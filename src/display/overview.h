@@ -47,4 +47,16 @@ void drawOverviewOfOpenFile(Canvas& strip, WaveSource& file, const OverviewSumma
                             uint32_t position, int framesPerColumn, int amplitudeZoom,
                             const Messages& messages);
 
+// Whether a strip of `framesPerColumn` frames a column is drawn from a summary of
+// `bucketFrames`-frame buckets (without one it would read every sample of a wide span).
+bool overviewDrawnFromSummary(int64_t framesPerColumn, uint32_t bucketFrames);
+
+// The strip as the window's thread draws it, which never reads a wide span of samples: from the
+// summary when it is ready, and while a wide span's summary is still being built (`summaryPending`)
+// a blank strip, returning false: it is drawn again when the summary is ready. Narrow spans, and a
+// file whose summary could not be built, are read as they are.
+bool drawOverviewWithoutWideReads(Canvas& strip, WaveSource& file, const OverviewSummary* summary,
+                                  bool summaryPending, uint32_t position, int framesPerColumn,
+                                  int amplitudeZoom, const Messages& messages);
+
 }  // namespace korimu

@@ -23,6 +23,7 @@ constexpr size_t kBufferSize = 8192;
 bool RiffFile::open(const std::filesystem::path& path) {
   close();
   openFailure_.clear();
+  bytesRead_ = 0;
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::status(path, ec);
   if (!std::filesystem::exists(status)) {
@@ -122,6 +123,7 @@ uint32_t RiffFile::read(uint8_t* buffer, uint32_t n) {
   if (!file_ || n == 0) return 0;
   const size_t got = std::fread(buffer, 1, n, file_);
   position_ += got;
+  bytesRead_ += got;
   return uint32_t(got);
 }
 
@@ -134,6 +136,7 @@ uint32_t RiffFile::readAt(uint64_t offset, uint8_t* buffer, uint32_t n) {
     if (got <= 0) break;
     done += uint32_t(got);
   }
+  bytesRead_ += done;
   return done;
 }
 

@@ -64,6 +64,9 @@ class RiffFile {
   // Absolute seek from the start of the file.
   bool seek(uint64_t offset);
   uint64_t tell() const { return position_; }
+  // Bytes the plain and the absolute reads have delivered since the file was opened: what a
+  // drawing costs in reads, for its tests and benchmarks.
+  uint64_t bytesRead() const { return bytesRead_; }
 
  private:
   bool readHeader(uint32_t* id, uint32_t* size);
@@ -71,6 +74,7 @@ class RiffFile {
   std::FILE* file_ = nullptr;
   uint64_t fileSize_ = 0;
   uint64_t position_ = 0;
+  uint64_t bytesRead_ = 0;
   std::string openFailure_;
 };
 

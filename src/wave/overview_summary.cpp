@@ -110,19 +110,30 @@ std::unique_ptr<OverviewSummary> buildOverviewSummary(const OverviewSummaryReque
   }
 }
 
-void OverviewSummaryBuild::start(const OverviewSummaryRequest& request) {
+void OverviewSummaryBuild::start(const OverviewSummaryRequest& request,
+                                 std::function<void()> onReady) {
   stop();
   stopRequested_ = false;
-  thread_ = std::thread([this, request] {
+  pending_.store(true, std::memory_order_release);
+  thread_ = std::thread([this, request, onReady = std::move(onReady)] {
     std::shared_ptr<const OverviewSummary> built = buildOverviewSummary(request, stopRequested_);
-    const std::lock_guard<std::mutex> lock(mutex_);
-    if (!stopRequested_) ready_ = std::move(built);
+    bool told = false;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      if (!stopRequested_) {
+        told = built != nullptr;
+        ready_ = std::move(built);
+      }
+    }
+    pending_.store(false, std::memory_order_release);
+    if (told && onReady) onReady();
   });
 }
 
 void OverviewSummaryBuild::stop() {
   stopRequested_ = true;
   wait();
+  pending_.store(false, std::memory_order_release);
   const std::lock_guard<std::mutex> lock(mutex_);
   ready_.reset();
 }

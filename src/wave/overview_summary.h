@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -62,17 +63,22 @@ class OverviewSummaryBuild {
   OverviewSummaryBuild& operator=(const OverviewSummaryBuild&) = delete;
   ~OverviewSummaryBuild() { stop(); }
 
-  void start(const OverviewSummaryRequest& request);
+  // `onReady` is called on the build's thread once a summary is ready (not when the build fails
+  // or is stopped): its owner hands the news to its own thread.
+  void start(const OverviewSummaryRequest& request, std::function<void()> onReady = {});
   // Abandons a build under way and drops the finished summary.
   void stop();
   // The finished summary, or null while it builds (or when it could not be built).
   std::shared_ptr<const OverviewSummary> ready() const;
+  // A build has started and not ended yet.
+  bool pending() const { return pending_.load(std::memory_order_acquire); }
   // Waits until the build has ended (for tests and the command line).
   void wait();
 
  private:
   std::thread thread_;
   std::atomic<bool> stopRequested_{false};
+  std::atomic<bool> pending_{false};
   mutable std::mutex mutex_;
   std::shared_ptr<const OverviewSummary> ready_;
 };

@@ -9,11 +9,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -52,6 +54,26 @@ struct RecordingView : WindowView {
   }
   void invalidateOverview() override { ++overviewRepaints; }
   void invertOverviewStrip(int, int) override { ++strips; }
+  // Tasks another thread asked the window's thread to run, waited for by the test.
+  std::mutex wakeMutex;
+  std::condition_variable woken;
+  std::deque<std::function<void()>> wakeTasks;
+  void wakeOwner(const std::function<void()>& task) override {
+    const std::lock_guard<std::mutex> lock(wakeMutex);
+    wakeTasks.push_back(task);
+    woken.notify_all();
+  }
+  // Runs the next task another thread posted (false when none came within a minute).
+  bool runNextWakeTask() {
+    std::unique_lock<std::mutex> lock(wakeMutex);
+    if (!woken.wait_for(lock, std::chrono::minutes(1), [this] { return !wakeTasks.empty(); }))
+      return false;
+    const std::function<void()> task = std::move(wakeTasks.front());
+    wakeTasks.pop_front();
+    lock.unlock();
+    task();
+    return true;
+  }
   void setTitle(const std::string& t) override { title = t; }
   // The Open dialog: where it started each time, and what the user picks next.
   std::vector<std::string> openFolders;
@@ -559,6 +581,18 @@ TEST_F(ControllerTest, TheOverviewSummaryFollowsTheOpenFile) {
   controller_.dropFiles({flac_});
   EXPECT_FALSE(controller_.session().document.fileSelected);
   EXPECT_EQ(controller_.overviewSummary(), nullptr);
+}
+
+// The overview is told, not polled: when the open file's summary is ready, the window's thread is
+// asked to draw the strip again.
+TEST_F(ControllerTest, TheOverviewIsDrawnAgainWhenItsSummaryIsReady) {
+  start(true);
+  controller_.dropFiles({file_});
+  const int repaints = view_.overviewRepaints;
+  ASSERT_TRUE(view_.runNextWakeTask()) << "no word came from the summary's build";
+  EXPECT_EQ(view_.overviewRepaints, repaints + 1) << "the strip was not asked for again";
+  EXPECT_NE(controller_.overviewSummary(), nullptr);
+  EXPECT_FALSE(controller_.overviewSummaryPending());
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <random>
 #include <vector>
 
@@ -133,6 +136,75 @@ TEST(OverviewSummary, BuildsOnItsThreadAndCanBeStopped) {
   EXPECT_EQ(build.ready()->minimum.size(), (4u << 20) / (4 * kOverviewBucketFrames));
   build.stop();
   EXPECT_EQ(build.ready(), nullptr);
+}
+
+// The window's thread reads no wide span: while a wide span's summary is on its way the strip
+// waits blank, reading nothing, and is drawn again when the summary says it is ready; then it is
+// the picture of every sample, from the column edges alone. Narrow spans, and a file whose summary
+// could not be built, are read as they are.
+TEST(OverviewSummary, TheWindowsStripReadsNoWideSpanAndRepaintsWhenTheSummaryIsReady) {
+  TempDir folder;
+  FormatFields format;  // 16-bit stereo
+  std::mt19937 random(11);
+  const uint32_t frames = 2100000;  // 4.2 s of a wide span whole, 8 MB
+  OpenFile file;
+  open(file,
+       folder.write("long.wav", testing::waveFile(format, noiseData(frames * 4, true, random))));
+  const OverviewSummaryRequest request = summaryRequestOf(file.wave.source, file.path);
+  std::mutex mutex;
+  std::condition_variable told;
+  bool ready = false;
+  OverviewSummaryBuild build;
+  build.start(request, [&] {
+    const std::lock_guard<std::mutex> lock(mutex);
+    ready = true;
+    told.notify_all();
+  });
+  const uint32_t edgeBytes = 513 * 2 * kOverviewBucketFrames * 4;
+  struct Span {
+    int framesPerColumn;
+    bool wide;
+  };
+  for (const Span span : {Span{int((frames + 511) / 512), true}, Span{2048, true},
+                          Span{1024, false}, Span{64, false}}) {
+    SCOPED_TRACE(::testing::Message() << span.framesPerColumn << " frames a column");
+    const auto direct = strip(file, nullptr, 0, span.framesPerColumn, 1);
+    // While the summary is being built (told so, whatever the thread has done meanwhile).
+    Canvas waiting(kOverviewColumns, kG);
+    uint64_t before = file.wave.source.mmio.bytesRead();
+    const bool drawn = drawOverviewWithoutWideReads(waiting, file.wave.source, nullptr, true, 0,
+                                                    span.framesPerColumn, 1, Messages{});
+    const uint64_t read = file.wave.source.mmio.bytesRead() - before;
+    EXPECT_EQ(drawn, !span.wide);
+    if (span.wide) {
+      EXPECT_EQ(read, 0u) << "a wide span was read on the window's thread";
+      Canvas blank(kOverviewColumns, kG);
+      blank.whiteness(0, 0, kOverviewColumns, kG);
+      EXPECT_EQ(waiting.pixels(), blank.pixels());
+    } else {
+      EXPECT_EQ(waiting.pixels(), direct);
+    }
+    // A build that failed leaves the samples to be read.
+    Canvas failed(kOverviewColumns, kG);
+    EXPECT_TRUE(drawOverviewWithoutWideReads(failed, file.wave.source, nullptr, false, 0,
+                                             span.framesPerColumn, 1, Messages{}));
+    EXPECT_EQ(failed.pixels(), direct);
+  }
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    ASSERT_TRUE(told.wait_for(lock, std::chrono::minutes(1), [&] { return ready; }));
+  }
+  const auto summary = build.ready();
+  ASSERT_NE(summary, nullptr);
+  EXPECT_FALSE(build.pending());
+  for (const int framesPerColumn : {int((frames + 511) / 512), 2048}) {
+    Canvas shown(kOverviewColumns, kG);
+    const uint64_t before = file.wave.source.mmio.bytesRead();
+    EXPECT_TRUE(drawOverviewWithoutWideReads(shown, file.wave.source, summary.get(), false, 0,
+                                             framesPerColumn, 1, Messages{}));
+    EXPECT_LE(file.wave.source.mmio.bytesRead() - before, edgeBytes);
+    EXPECT_EQ(shown.pixels(), strip(file, nullptr, 0, framesPerColumn, 1));
+  }
 }
 
 }  // namespace
