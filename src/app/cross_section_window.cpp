@@ -1,14 +1,12 @@
 #include "app/cross_section_window.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
-#include <array>
 
 #include "app/app_shell.h"
 #include "app/widgets.h"
@@ -18,29 +16,10 @@
 #include "dialogs/dialog_look.h"
 #include "display/cross_section.h"
 #include "display/display_state.h"
-#include "export/csv_export.h"
-#include "export/export_names.h"
-#include "platform/message.h"
-#include "run/chart_column.h"
-#include "run/chart_description.h"
 
 namespace korimu {
 
 namespace {
-
-// Whether the chart on the screen is described by the last run (a chart run of the open file).
-bool chartOfLastRun(const Controller& controller) {
-  return chartRecord(controller.lastRun()) && controller.session().document.fileSelected;
-}
-
-// The chart on the screen as the run that drew it describes it; before any chart run (or with no
-// file open) as the open file and the settings describe it.
-CrossSectionChart shownChart(const Controller& controller) {
-  if (chartOfLastRun(controller)) return crossSectionChartOf(controller.lastRun());
-  const Session& session = controller.session();
-  return crossSectionChartFromSettings(session.display.fileRate, session.settings,
-                                       session.wave.source, session.document);
-}
 
 void placeAt(QWidget* widget, const Rect& r) {
   widget->setGeometry(r.x, r.y, r.w, r.h);
@@ -154,25 +133,7 @@ void CrossSectionWindow::renderCanvas() {
   if (canvas_.width() != width() || canvas_.height() != height()) {
     canvas_ = Canvas(width(), height(), displayDepthBits(app_.display().surfaces));
   }
-  Session& session = app_.controller().session();
-  const CrossSectionChart chart = shownChart(app_.controller());
-  if (!chartOfLastRun(app_.controller())) {
-    // No chart to describe: the graph shows whatever the back buffer holds (black before any).
-    paintCrossSection(session.display, session.settings, canvas_,
-                      session.display.surfaces.backBuffer, chart, session.document, -1);
-    return;
-  }
-  // The graph comes from the chart's numbers, so a run under way (which has the back buffer)
-  // changes nothing here. The peak is the loudest row the run computed for the column; a column
-  // no block drew shows the cleared chart, whose loudest row is named instead.
-  const RunRecord& record = app_.controller().lastRun();
-  std::array<uint8_t, kCrossSectionRows> depths{};
-  const int loudestShade =
-      chartColumnGraphDepths(record, session.display, displayDepthBits(session.display.surfaces),
-                             shownColumn(), depths.data());
-  const ChartColumn shown = chartColumnOf(record, shownColumn());
-  paintCrossSection(session.display, session.settings, canvas_, depths.data(), chart,
-                    session.document, shown.drawn ? shown.loudest : loudestShade);
+  app_.controller().paintCrossSection(canvas_);
 }
 
 void CrossSectionWindow::paintEvent(QPaintEvent*) {
@@ -213,42 +174,20 @@ void CrossSectionWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void CrossSectionWindow::stepColumn(int direction) {
-  Session& session = app_.controller().session();
-  stepCrossSection(session.document, shownChart(app_.controller()), direction);
+  app_.controller().stepCrossSectionColumn(direction);
   repaintGraphNow();
 }
 
 bool CrossSectionWindow::saveNumbersTo(const std::string& path, std::string& reason) const {
-  const RunRecord& run = app_.controller().lastRun();
-  if (!chartRecord(run)) {
-    reason = "no chart has been drawn";
-    return false;
-  }
-  // The numbers the run computed for the column shown now, even before the window painted it.
-  return writeTextFile(path, crossSectionCsv(run, shownColumn()), reason);
+  return app_.controller().saveCrossSectionNumbersTo(path, reason);
 }
 
 int CrossSectionWindow::shownColumn() const {
-  return crossSectionColumn(app_.controller().session().document, kLayout.unitW);
+  return app_.controller().crossSectionColumnShown();
 }
 
-// 数値を保存: asks where, proposing <file>-<view>-<method>-column<N>.csv beside the recording.
 void CrossSectionWindow::saveNumbers() {
-  const RunRecord& run = app_.controller().lastRun();
-  if (!chartRecord(run)) return;
-  std::string proposed =
-      proposedExportName(run.run.fileName, run.run.analysis.view, run.run.analysis.method, "csv");
-  proposed.insert(proposed.size() - 4, "-column" + std::to_string(shownColumn()));
-  const QString name = QFileDialog::getSaveFileName(
-      this, QString::fromUtf8("数値を保存"), QString::fromStdString(proposed),
-      QString::fromUtf8("CSV(*.csv);;全ファイル(*)"), nullptr, QFileDialog::DontUseNativeDialog);
-  if (!name.isEmpty()) {
-    const std::string path = name.toStdString();
-    std::string reason;
-    if (!saveNumbersTo(path, reason))
-      app_.controller().session().wave.messages.show(
-          formatText("%s に数値を保存できません。(%s)", path.c_str(), reason.c_str()));
-  }
+  app_.controller().saveCrossSectionNumbers();
   // The window manager hands the keyboard to the main window when the dialog closes (it passes
   // over tool windows), but the user was working here.
   activateWindow();

@@ -128,8 +128,11 @@ class QtWindowView : public WindowView {
   bool chooseFileToSave(const std::string& proposed, const std::string& kind,
                         std::string* chosen) override {
     const bool png = kind == "png";
+    // Over the window the command came from (the main window or the cross-section).
+    QWidget* over = QApplication::activeWindow();
     const QString name = QFileDialog::getSaveFileName(
-        app_.widgets.window, png ? "画像を保存" : "数値を保存", QString::fromStdString(proposed),
+        over != nullptr ? over : app_.widgets.window, png ? "画像を保存" : "数値を保存",
+        QString::fromStdString(proposed),
         png ? "PNG 画像(*.png);;全ファイル(*)" : "CSV(*.csv);;全ファイル(*)", nullptr,
         QFileDialog::DontUseNativeDialog);
     *chosen = name.toStdString();

@@ -11,6 +11,7 @@
 #include "control/control_ids.h"
 #include "control/ui_state.h"
 #include "control/window_view.h"
+#include "display/cross_section.h"
 #include "run/run_record.h"
 #include "run/session.h"
 #include "wave/decoded_copy.h"
@@ -102,6 +103,21 @@ class Controller : public PlaybackObserver {
   // What the last analysis left to save (nothing before the first), and the picture the window
   // shows: the client area with the overview strip where --render has it.
   const RunRecord& lastRun() const { return lastRun_; }
+
+  // The cross-section window's commands. The chart it shows: described by the last run when that
+  // drew the chart of the open file, else by the open file and the settings.
+  CrossSectionChart crossSectionChart() const;
+  // The chart column it shows (0 .. 511).
+  int crossSectionColumnShown() const;
+  // Its whole client area, the graph from the chart's numbers (from the back buffer when no
+  // chart run describes the chart).
+  void paintCrossSection(Canvas& client);
+  // ← (direction < 0) and →: one block's columns, kept on the chart.
+  void stepCrossSectionColumn(int direction);
+  // 数値を保存: asks where, proposing <file>-<view>-<method>-column<N>.csv, and writes the shown
+  // column's numbers; a failure is told. The second writes to `path` and gives the reason.
+  void saveCrossSectionNumbers();
+  bool saveCrossSectionNumbersTo(const std::string& path, std::string& reason) const;
   Canvas picture();
   // The state the flags describe: an analysis run, a playback, a selected file, or none.
   UiState stateOfFlags() const;
@@ -146,6 +162,8 @@ class Controller : public PlaybackObserver {
   void navigationCommand(int id);
   void savePicture();
   void saveNumbers();
+  // The last run drew the chart of the open file: the cross-section is its.
+  bool crossSectionOfLastRun() const;
   void analyze();
   // Starts `task`, whose work runs on a worker thread when the view has one, else at once.
   void startBackground(const std::shared_ptr<BackgroundTask>& task);

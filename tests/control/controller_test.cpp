@@ -14,7 +14,9 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -26,9 +28,11 @@
 #include "core/settings.h"
 #include "display/chart.h"
 #include "display/status_texts.h"
+#include "export/csv_export.h"
 #include "platform/audio_device.h"
 #include "platform/message.h"
 #include "platform/system_facts.h"
+#include "run/chart_column.h"
 #include "wave/sndfile_writer.h"
 #include "wave/wav_builder.h"
 #include "wave/wave_source.h"
@@ -75,6 +79,15 @@ struct RecordingView : WindowView {
     return true;
   }
   void setTitle(const std::string& t) override { title = t; }
+  // The Save dialog: what it proposed each time, and where the user saves next ("" cancels).
+  std::vector<std::string> saveProposals;
+  std::string nextSave;
+  bool chooseFileToSave(const std::string& proposed, const std::string&,
+                        std::string* chosen) override {
+    saveProposals.push_back(proposed);
+    *chosen = nextSave;
+    return !nextSave.empty();
+  }
   // The Open dialog: where it started each time, and what the user picks next.
   std::vector<std::string> openFolders;
   std::string nextChoice;
@@ -593,6 +606,63 @@ TEST_F(ControllerTest, TheOverviewIsDrawnAgainWhenItsSummaryIsReady) {
   EXPECT_EQ(view_.overviewRepaints, repaints + 1) << "the strip was not asked for again";
   EXPECT_NE(controller_.overviewSummary(), nullptr);
   EXPECT_FALSE(controller_.overviewSummaryPending());
+}
+
+// The cross-section's commands need no window: the chart it describes, its arrows, and the saving
+// of its column (the proposed name, the numbers of the shown column, a failure told with its
+// reason, a cancel that writes nothing, nothing before a chart run).
+TEST_F(ControllerTest, TheCrossSectionsCommandsFollowTheChartRun) {
+  start(true);
+  controller_.dropFiles({file_});
+  controller_.session().settings.timeResolution = 1024;
+  view_.nextSave = (dir_.path() / "never.csv").string();
+  controller_.saveCrossSectionNumbers();
+  EXPECT_TRUE(view_.saveProposals.empty()) << "no chart: nothing to save";
+
+  controller_.command(kTimeFrequencyChart);
+  controller_.command(kAnalyzeId);
+  ASSERT_TRUE(chartRecord(controller_.lastRun()));
+  EXPECT_EQ(controller_.crossSectionChart().placement.blockBytes,
+            controller_.lastRun().run.blockBytes);
+  controller_.session().document.crossSectionX = kLayout.unitW + 40;
+  const int step = crossSectionStep(controller_.crossSectionChart());
+  ASSERT_GT(step, 1) << "a 1024-frame block covers several columns";
+  controller_.stepCrossSectionColumn(+1);
+  EXPECT_EQ(controller_.crossSectionColumnShown(), 40 + step);
+  controller_.stepCrossSectionColumn(-1);
+  controller_.stepCrossSectionColumn(-1);
+  EXPECT_EQ(controller_.crossSectionColumnShown(), 40 - step);
+
+  struct Save {
+    std::string path;  // "" cancels the dialog
+    bool written;
+  };
+  const std::string good = (dir_.path() / "column.csv").string();
+  const std::string unwritable = (dir_.path() / "missing" / "column.csv").string();
+  for (const Save& save : {Save{good, true}, Save{"", false}, Save{unwritable, false}}) {
+    messages_.clear();
+    view_.saveProposals.clear();
+    view_.nextSave = save.path;
+    controller_.saveCrossSectionNumbers();
+    ASSERT_EQ(view_.saveProposals.size(), 1u);
+    EXPECT_NE(view_.saveProposals[0].find("-column" + std::to_string(40 - step) + ".csv"),
+              std::string::npos)
+        << view_.saveProposals[0];
+    EXPECT_EQ(std::filesystem::exists(save.path), save.written) << save.path;
+    if (save.written) {
+      std::ifstream in(save.path, std::ios::binary);
+      const std::string text((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+      EXPECT_EQ(text, crossSectionCsv(controller_.lastRun(), 40 - step));
+      EXPECT_TRUE(messages_.empty());
+    }
+    if (save.path == unwritable) {
+      ASSERT_EQ(messages_.size(), 1u);
+      EXPECT_NE(messages_[0].find("に数値を保存できません。"), std::string::npos) << messages_[0];
+      EXPECT_NE(messages_[0].find(std::strerror(ENOENT)), std::string::npos) << messages_[0];
+    }
+  }
+  std::filesystem::remove(good);
 }
 
 }  // namespace
