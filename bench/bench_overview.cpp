@@ -33,6 +33,22 @@ void put16(std::ofstream& out, uint16_t v) {
   out.write(bytes, 2);
 }
 
+// The header of a 44.1 kHz 16-bit stereo WAV of `dataBytes` bytes of samples.
+void writeHeader(std::ofstream& out, uint32_t dataBytes) {
+  out.write("RIFF", 4);
+  put32(out, 36 + dataBytes);
+  out.write("WAVEfmt ", 8);
+  put32(out, 16);
+  put16(out, 1);
+  put16(out, 2);
+  put32(out, kRate);
+  put32(out, kRate * kFrameBytes);
+  put16(out, uint16_t(kFrameBytes));
+  put16(out, 16);
+  out.write("data", 4);
+  put32(out, dataBytes);
+}
+
 // The 106 MB file, written once for the program and removed at its end.
 struct TenMinuteFile {
   std::filesystem::path path;
@@ -41,18 +57,7 @@ struct TenMinuteFile {
            ("korimu-bench-overview-" + std::to_string(::getpid()) + ".wav");
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     const uint32_t dataBytes = kFrames * kFrameBytes;
-    out.write("RIFF", 4);
-    put32(out, 36 + dataBytes);
-    out.write("WAVEfmt ", 8);
-    put32(out, 16);
-    put16(out, 1);
-    put16(out, 2);
-    put32(out, kRate);
-    put32(out, kRate * kFrameBytes);
-    put16(out, uint16_t(kFrameBytes));
-    put16(out, 16);
-    out.write("data", 4);
-    put32(out, dataBytes);
+    writeHeader(out, dataBytes);
     // Noise of a wandering loudness, a second at a time.
     std::vector<int16_t> second(size_t(kRate) * 2);
     uint32_t state = 12345;
@@ -135,18 +140,7 @@ struct SixtyMinuteFile {
            ("korimu-bench-overview-60-" + std::to_string(::getpid()) + ".wav");
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     const uint32_t dataBytes = kSixtyMinuteFrames * kFrameBytes;
-    out.write("RIFF", 4);
-    put32(out, 36 + dataBytes);
-    out.write("WAVEfmt ", 8);
-    put32(out, 16);
-    put16(out, 1);
-    put16(out, 2);
-    put32(out, kRate);
-    put32(out, kRate * kFrameBytes);
-    put16(out, uint16_t(kFrameBytes));
-    put16(out, 16);
-    out.write("data", 4);
-    put32(out, dataBytes);
+    writeHeader(out, dataBytes);
     out.close();
     std::filesystem::resize_file(path, 44 + uint64_t(dataBytes));
   }
