@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "app/app_shell.h"
+#include "app/plot_readout_widget.h"
 #include "app/widgets.h"
 #include "control/controller.h"
 #include "core/layout.h"
@@ -69,6 +70,7 @@ CrossSectionWindow::CrossSectionWindow(AppShell& app, QWidget* owner) : QDialog(
   installDialogLook(this, app_.controller().session().settings, menuItems_, [this] { update(); });
   layoutForWidth();
   if (owner) placeBeside(*owner);
+  new SectionReadout(app_, this);
 }
 
 void CrossSectionWindow::placeBeside(const QWidget& owner) {

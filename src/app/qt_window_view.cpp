@@ -12,6 +12,7 @@
 #include "app/app_shell.h"
 #include "app/cross_section_window.h"
 #include "app/help_window.h"
+#include "app/plot_readout_widget.h"
 #include "app/shell_widgets.h"
 #include "app/widgets.h"
 #include "app/window_run.h"
@@ -67,9 +68,11 @@ class QtWindowView : public WindowView {
 
   void refreshClient() override {
     if (app_.widgets.client) app_.widgets.client->update();
+    if (app_.widgets.readout) app_.widgets.readout->recordChanged();
   }
   void refreshClientArea(const Rect& area) override {
     if (app_.widgets.client) app_.widgets.client->update(area.x, area.y, area.w, area.h);
+    if (app_.widgets.readout) app_.widgets.readout->recordChanged();
   }
   void invalidateOverview() override {
     if (app_.widgets.overview) app_.widgets.overview->invalidateFromFile();

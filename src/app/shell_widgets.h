@@ -19,6 +19,7 @@ namespace korimu {
 class MainWindow;
 class ClientArea;
 class OverviewWidget;
+class PlotReadout;
 class SpanComboBox;
 
 struct ShellWidgets {
@@ -26,6 +27,7 @@ struct ShellWidgets {
   ClientArea* client = nullptr;
   OverviewWidget* overview = nullptr;
   SpanComboBox* spanCombo = nullptr;
+  PlotReadout* readout = nullptr;  // over the client area's plot
   ChildLayout layout;
   std::array<QWidget*, kChildWindowCount> children{};
   std::map<int, QAction*> actions;  // menu items by command id

@@ -28,6 +28,7 @@
 #include "app/app_shell.h"
 #include "app/control_filter.h"
 #include "app/help_window.h"
+#include "app/plot_readout_widget.h"
 #include "app/widgets.h"
 #include "core/layout.h"
 #include "core/settings.h"
@@ -317,6 +318,7 @@ bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessag
   s.window->show();
 
   createChildren(app, s.client);
+  s.readout = new PlotReadout(app, s.client);
   // The spans without a file; an open file adds what it needs to be seen whole.
   for (const std::string& item : spanLabels(0)) s.spanCombo->addItem(QString::fromStdString(item));
   s.spanCombo->setCurrentIndex(s.spanCombo->findText("262144"));

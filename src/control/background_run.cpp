@@ -10,6 +10,7 @@
 
 #include "control/background_task.h"
 #include "control/controller.h"
+#include "control/run_so_far.h"
 #include "display/status_texts.h"
 #include "run/run_driver.h"
 
@@ -171,8 +172,12 @@ class WorkerRunListener : public RunListener {
     lastHandOver_ = std::chrono::steady_clock::now();
     if (dirty_.empty()) return;
     std::vector<CanvasPatch> patches;
-    for (const Rect& area : dirty_.take()) patches.push_back(patchOf(canvas(), area));
-    post([c = controller_, patches = std::move(patches)] {
+    const std::vector<Rect> areas = dirty_.take();
+    for (const Rect& area : areas) patches.push_back(patchOf(canvas(), area));
+    // The numbers of the columns shown, for the readout.
+    ChartCellsUpdate cells = chartCellsUpdate(task_->record, areas, blocksSent_, parametersSent_);
+    post([c = controller_, patches = std::move(patches), cells = std::move(cells)] {
+      applyChartCellsUpdate(c->runSoFar_, cells);
       for (const CanvasPatch& patch : patches) {
         apply(*c, patch);
         c->view_.refreshClientArea(patch.area);
@@ -202,6 +207,8 @@ class WorkerRunListener : public RunListener {
   const bool diagnosticText_;
   bool stopShown_ = false;
   DirtyRects dirty_;
+  size_t blocksSent_ = 0;
+  bool parametersSent_ = false;
   std::chrono::steady_clock::time_point lastHandOver_ = std::chrono::steady_clock::now();
 };
 
@@ -226,6 +233,7 @@ void Controller::analyze() {
   run.wholePlotCopies = session_.wholePlotCopies;
   run.wave.sampleMemoryLimit = session_.wave.sampleMemoryLimit;
   task->kind = BackgroundTask::Kind::kRun;
+  runSoFar_ = RunRecord{};
   task->work = [this, task = task.get()] {
     WorkerRunListener listener(*this, *task);
     runAnalysis(task->session, listener);
@@ -247,6 +255,7 @@ void Controller::finishRun(BackgroundTask& task) {
   session_.document.lastRunMethod = run.document.lastRunMethod;
   // A run that never began drawing leaves the last run's numbers as they were.
   if (task.record.drawn) lastRun_ = std::move(task.record);
+  runSoFar_ = RunRecord{};
   for (const Rect& area : task.undelivered) view_.refreshClientArea(area);
   if (task.runEntered) {
     runStateChanged(false);
@@ -254,6 +263,11 @@ void Controller::finishRun(BackgroundTask& task) {
   } else {
     enter(stateOfFlags());
   }
+}
+
+const RunRecord& Controller::shownRecord() const {
+  const bool running = background_ && background_->kind == BackgroundTask::Kind::kRun;
+  return running ? runSoFar_ : lastRun_;
 }
 
 }  // namespace korimu

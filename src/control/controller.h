@@ -103,6 +103,9 @@ class Controller : public PlaybackObserver {
   // What the last analysis left to save (nothing before the first), and the picture the window
   // shows: the client area with the overview strip where --render has it.
   const RunRecord& lastRun() const { return lastRun_; }
+  // The record of the picture the plot shows: during an analysis run what it has computed so far
+  // (a chart's columns as they are handed over), else the last run's.
+  const RunRecord& shownRecord() const;
 
   // The cross-section window's commands. The chart it shows: described by the last run when that
   // drew the chart of the open file, else by the open file and the settings.
@@ -186,6 +189,7 @@ class Controller : public PlaybackObserver {
   WindowView& view_;
   Session session_;
   RunRecord lastRun_;
+  RunRecord runSoFar_;  // the running chart's cells the window has been handed
   UiState state_ = UiState::kNoFile;
   bool stopRequested_ = false;
   bool overviewRepaintPending_ = false;

@@ -81,6 +81,11 @@ void drawLinearSpectrum(Canvas& canvas, const DisplayState& display, const AppSe
   }
 }
 
+double logSpectrumOffset(double bin, int len) {
+  // X(0) would be minus infinity; the first point sits at the left edge instead.
+  return bin > 0 ? std::log(bin) / std::log(double(len)) * kPlotWidth : 0.0;
+}
+
 void drawLogSpectrum(Canvas& canvas, const DisplayState& display, const AppSettings& settings,
                      const uint8_t* depths, int len) {
   const bool thick = settings.lineWidth == LineWidth::kThick;
@@ -90,9 +95,7 @@ void drawLogSpectrum(Canvas& canvas, const DisplayState& display, const AppSetti
   drawLogGrid(canvas, display.fileRate, len, kPlotWidth);
   canvas.setPen(kBlack);
   if (depths == nullptr || len <= 1) return;
-  const double lnLen = std::log(double(len));
-  // X(0) would be minus infinity; the first point sits at the left edge instead.
-  auto axis = [&](double v) { return v > 0 ? std::log(v) / lnLen * kPlotWidth : 0.0; };
+  auto axis = [&](double v) { return logSpectrumOffset(v, len); };
   auto xAt = [&](int i) { return int(unitW + axis(i)); };
   if (settings.graphStyle == kLineGraph) {
     canvas.moveTo(unitW, top + depths[0]);

@@ -16,6 +16,9 @@ void drawLinearSpectrum(Canvas& canvas, const DisplayState& display, const AppSe
 // Linear bins over a logarithmic axis (bin 0 has no place on it).
 void drawLogSpectrum(Canvas& canvas, const DisplayState& display, const AppSettings& settings,
                      const uint8_t* depths, int len);
+// Where linear bin `bin` (fractions allowed) of `len` sits on the log axis: pixels right of the
+// plot's left edge.
+double logSpectrumOffset(double bin, int len);
 // Bins that are already log-spaced, drawn evenly across `width` pixels from row `top`.
 void drawLogBinnedSpectrum(Canvas& canvas, const DisplayState& display, const AppSettings& settings,
                            const uint8_t* depths, int len, int top, int width);
