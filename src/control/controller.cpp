@@ -19,6 +19,7 @@
 #include "platform/message.h"
 #include "run/run_driver.h"
 #include "wave/source_opening.h"
+#include "wave/wave_session.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -185,6 +186,7 @@ bool Controller::openFile() {
   Document& document = session_.document;
   document.fileSelected = true;
   rememberSource(document, SourceOpenResult{});
+  forgetLastRun();
   enter(stateOfFlags());
   const WaveOpenRequest request = fileRequest();
   SourceOpenResult source;
@@ -222,6 +224,7 @@ bool Controller::takeSource(const SourceOpenResult& source) {
   const WaveSource& facts = session_.wave.source;
   offerSpans(facts.blockAlign != 0 ? facts.dataSize / facts.blockAlign : 1);
   fileOpened(source.wave);
+  redrawClientAfresh();  // with the new file's rate in the frame's labels
   if (session_.wave.source.formatTag == 1)
     overviewSummary_.start(summaryRequestOf(session_.wave.source, session_.document.wavePath()));
   const bool result = reportOpenFailure(source.wave, session_.wave.messages, failureLine_);
@@ -258,8 +261,24 @@ void Controller::commandLineOpened(bool opened) {
 
 void Controller::dropFiles(const std::vector<std::string>& paths) {
   if (paths.empty() || background_) return;
+  openChosenFile(paths.front());
+}
+
+void Controller::openChosenFile(const std::string& path) {
+  if (fileSelected()) {
+    // A file that must be decoded first is asked about on a handle of its own, so that the open
+    // file stays open and named while the decode runs.
+    WaveSession probe;
+    probe.volumeQuery = session_.wave.volumeQuery;
+    const WaveOpenResult first =
+        openWave(probe, WaveOpenRequest{path, 0, false}, session_.settings);
+    if (!first.opened && first.formatRefused) {
+      decodeInWindow(path, first, true);
+      return;
+    }
+  }
   closeWave(session_.wave, fileSelected());
-  session_.document.fileName = paths.front();
+  session_.document.fileName = path;
   session_.document.position = 0;
   setTitle();
   openFile();
@@ -279,13 +298,11 @@ void Controller::openCommand() {
   session_.document.fileName.clear();
   std::string chosen;
   const bool accepted = view_.chooseFileToOpen(folder, &chosen) && !chosen.empty();
-  session_.document.fileName = accepted ? chosen : saved;
+  session_.document.fileName = saved;
   setTitle();
   if (!accepted) return;
   lastOpenFolder_ = std::filesystem::path(chosen).parent_path().string();
-  closeWave(session_.wave, fileSelected());
-  session_.document.position = 0;
-  openFile();
+  openChosenFile(chosen);
 }
 
 void Controller::showHelpPage(const std::string& modulePath) {

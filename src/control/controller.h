@@ -153,14 +153,23 @@ class Controller : public PlaybackObserver {
   void commandLineOpened(bool opened);
   // A file the reader refuses for its format, decoded on a worker with the window's handling of a
   // long task: progress in the status text from half a second on, Esc or Stop to cancel. The open
-  // goes on with finishOpen when the decode ends.
-  void decodeInWindow(const std::string& source, const WaveOpenResult& refused);
+  // goes on with finishOpen when the decode ends. With `keepOpenFile` the file open now stays
+  // open and named until the decode has ended, and stays as it was when the decode is cancelled.
+  void decodeInWindow(const std::string& source, const WaveOpenResult& refused,
+                      bool keepOpenFile = false);
+  // A file the user chose (Open, a drop) in place of the open one.
+  void openChosenFile(const std::string& path);
   // The rest of an open once its source (the file, or its decoded copy) is known.
   bool finishOpen(const SourceOpenResult& source);
   bool takeSource(const SourceOpenResult& source);
   // The file being opened did not open, or the user stopped its decode: no file is open any
   // more, and nothing of the one open before is shown.
   void forgetFile();
+  // Nothing of the last run stays: its record, its chart, the peak box's lines and the
+  // cross-section window. The client is drawn again by redrawClientAfresh.
+  void forgetLastRun();
+  // The client canvas as at start-up, around the open file's texts.
+  void redrawClientAfresh();
 
   WindowView& view_;
   Session session_;

@@ -53,6 +53,10 @@ struct RecordingView : WindowView {
   void invalidateOverview() override { ++overviewRepaints; }
   void invertOverviewStrip(int, int) override { ++strips; }
   void setTitle(const std::string& t) override { title = t; }
+  bool crossSection = false;
+  bool crossSectionOpen() override { return crossSection; }
+  void openCrossSection() override { crossSection = true; }
+  void closeCrossSection() override { crossSection = false; }
   // The Open dialog: where it started each time, and what the user picks next.
   std::vector<std::string> openFolders;
   std::string nextChoice;
@@ -73,8 +77,13 @@ struct RecordingView : WindowView {
     void blockStarting(const SampleBlock&, int, int) override {
       if (view.onBlock) view.onBlock();
     }
-    bool cancelled() override { return view.escapeAtOnce; }
+    bool cancelled() override {
+      if (view.onAsked) view.onAsked();
+      return view.escapeAtOnce;
+    }
   } follower{*this};
+  // Called whenever a run or decode asks whether to stop.
+  std::function<void()> onAsked;
   RunListener& runListener() override { return follower; }
 };
 
@@ -168,6 +177,19 @@ class ControllerTest : public ::testing::Test {
 
   WaveSession& wave() { return controller_.session().wave; }
 
+  // The client canvas of a program that has only ever opened `file`, with the test's settings.
+  Canvas windowThatOnlyOpened(const std::string& file) {
+    RecordingView view;
+    Controller fresh(view);
+    view.controller = &fresh;
+    fresh.session().display.surfaces.window = Canvas(640, 383);
+    fresh.session().settings = controller_.session().settings;
+    prepareAnalysis(fresh.session().display, fresh.session().settings.musicalKey);
+    fresh.enter(UiState::kNoFile);
+    fresh.dropFiles({file});
+    return fresh.session().display.surfaces.window;
+  }
+
   TempDir dir_;
   std::string file_;
   std::string flac_;  // a file the reader refuses and libsndfile decodes
@@ -217,10 +239,10 @@ TEST_F(ControllerTest, EveryCommandSequenceEndsInTheStateItsTableRowShows) {
        {"decode", "1201", "1202", "1203"},
        {S::kFileSelected, S::kAnalysing, S::kFileSelected, S::kStartingPlayback, S::kPlaying,
         S::kFileSelected, S::kAnalysing, S::kFileSelected}},
-      {"Esc during a decode",
+      {"Esc during the decode of another file (the decoded file above stays open)",
        true,
        {"escaped decode"},
-       {S::kFileSelected, S::kAnalysing, S::kFileSelected, S::kNoFile}},
+       {S::kAnalysing, S::kFileSelected}},
   };
   for (const Sequence& sequence : sequences) {
     SCOPED_TRACE(sequence.name);
@@ -386,18 +408,6 @@ TEST_F(ControllerTest, AFailedOpenLeavesNothingOfTheFileBefore) {
          setenv("XDG_CACHE_HOME", blocked.c_str(), 1);
        }},
   };
-  // The window of a program that has only ever seen the failing open.
-  const auto untouchedWindow = [this](const std::string& file) {
-    RecordingView view;
-    Controller fresh(view);
-    view.controller = &fresh;
-    fresh.session().display.surfaces.window = Canvas(640, 383);
-    fresh.session().settings = controller_.session().settings;
-    prepareAnalysis(fresh.session().display, fresh.session().settings.musicalKey);
-    fresh.enter(UiState::kNoFile);
-    fresh.dropFiles({file});
-    return fresh.session().display.surfaces.window;
-  };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     setenv("XDG_CACHE_HOME", (dir_.path() / "cache").c_str(), 1);
@@ -419,7 +429,7 @@ TEST_F(ControllerTest, AFailedOpenLeavesNothingOfTheFileBefore) {
     EXPECT_FALSE(controller_.lastRun().drawn);
     EXPECT_EQ(controller_.session().document.lastRunView, 0);
     const Canvas shown = controller_.session().display.surfaces.window;
-    EXPECT_TRUE(shown.pixels() == untouchedWindow(row.file).pixels());
+    EXPECT_TRUE(shown.pixels() == windowThatOnlyOpened(row.file).pixels());
     // No command acts as if a file were open.
     messages_.clear();
     for (int id : {kAnalyzeId, kPlayId, kForwardId}) controller_.command(id);
@@ -429,8 +439,43 @@ TEST_F(ControllerTest, AFailedOpenLeavesNothingOfTheFileBefore) {
   }
 }
 
+// Opening another file after a run leaves nothing of that run on the screen: the plot, the peak
+// box and the labels are those of a window that only ever opened the new file, there are no
+// results to save, and the cross-section window is gone.
+TEST_F(ControllerTest, OpeningAFileLeavesNothingOfTheLastRunShown) {
+  const std::string slower = dir_.write("slow.wav", simpleWave(FormatFields{1, 1, 11025}, 50000));
+  const struct {
+    const char* name;
+    ViewMode view;
+    std::string next;
+  } rows[] = {
+      {"a chart, then a WAV of another rate", kTimeFrequencyChart, slower},
+      {"a chart, then a decoded FLAC", kTimeFrequencyChart, flac_},
+      {"a spectrum with its peak box, then the same file", kSpectrumLinear, file_},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    start(true);
+    controller_.dropFiles({file_});
+    controller_.command(row.view);
+    controller_.command(kAnalyzeId);
+    ASSERT_TRUE(controller_.lastRun().drawn);
+    controller_.clickClientArea(kLayout.unitW + 100, kLayout.plotTop + 10);
+    EXPECT_EQ(view_.crossSection, row.view == kTimeFrequencyChart);
+    controller_.dropFiles({row.next});
+    ASSERT_TRUE(controller_.session().document.fileSelected);
+    EXPECT_FALSE(view_.crossSection);
+    EXPECT_FALSE(controller_.lastRun().drawn);
+    EXPECT_EQ(controller_.session().document.lastRunView, 0);
+    EXPECT_TRUE(controller_.session().display.surfaces.window.pixels() ==
+                windowThatOnlyOpened(row.next).pixels());
+    // A click on the plot finds no chart to show a column of.
+    controller_.clickClientArea(kLayout.unitW + 100, kLayout.plotTop + 10);
+    EXPECT_FALSE(view_.crossSection);
+  }
+}
+
 // A decoded file keeps its own name in the title and the document; every open reads its copy.
-// A cancelled decode leaves no file and no copy.
 TEST_F(ControllerTest, DecodedFileIsShownByItsNameAndReadFromItsCopy) {
   start(true);
   // The column of format texts beside the overview.
@@ -465,15 +510,73 @@ TEST_F(ControllerTest, DecodedFileIsShownByItsNameAndReadFromItsCopy) {
   EXPECT_FALSE(document.decodedFrom);
   EXPECT_EQ(document.wavePath(), file_);
   EXPECT_EQ(formatColumn(), plainColumn);
+}
 
+// Until a file that must be decoded is ready, the open file stays open and named; a cancelled
+// decode leaves it exactly as it was (title, document, texts, plot, results, summary) and keeps
+// no copy. Without a file open before, the cancel leaves none.
+TEST_F(ControllerTest, ACancelledDecodeLeavesTheOpenFileAsItWas) {
+  const std::string otherFlac = (dir_.path() / "other.flac").string();
+  ASSERT_TRUE(testing::writeSndfile(otherFlac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 1,
+                                    testing::multiTone16(8000, 1, 0.3)));
+  const struct {
+    const char* name;
+    std::string open;
+  } rows[] = {{"a WAV open", file_}, {"a decoded FLAC open", flac_}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TearDown();
+    SetUp();
+    start(true);
+    controller_.dropFiles({row.open});
+    controller_.command(kTimeFrequencyChart);
+    controller_.command(kAnalyzeId);
+    controller_.command(kForwardId);
+    ASSERT_TRUE(controller_.lastRun().drawn);
+    const Document before = controller_.session().document;
+    const std::string title = view_.title;
+    const Canvas shown = controller_.session().display.surfaces.window;
+    const auto summary = controller_.overviewSummary();
+    const uint32_t dataSize = wave().source.dataSize;
+    std::filesystem::remove_all(dir_.path() / "cache");
+    messages_.clear();
+    // Esc as the window's key handling gives it: the notice is drawn, the decode stops.
+    view_.onAsked = [this] { controller_.requestStop(); };
+    controller_.dropFiles({otherFlac});
+    view_.onAsked = nullptr;
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / "cache" / "korimu" / "decoded"));
+    const Document& after = controller_.session().document;
+    EXPECT_EQ(controller_.state(), UiState::kFileSelected);
+    EXPECT_EQ(view_.title, title);
+    EXPECT_EQ(after.fileName, before.fileName);
+    EXPECT_EQ(after.wavePath(), before.wavePath());
+    EXPECT_EQ(after.position, before.position);
+    EXPECT_EQ(after.lastRunView, kTimeFrequencyChart);
+    EXPECT_EQ(wave().source.dataSize, dataSize);
+    EXPECT_TRUE(controller_.lastRun().drawn);
+    EXPECT_EQ(controller_.overviewSummary(), summary);
+    EXPECT_TRUE(controller_.session().display.surfaces.window.pixels() == shown.pixels());
+    // It is still the open file: the next step moves on from where it was.
+    controller_.command(kForwardId);
+    EXPECT_GT(after.position, before.position);
+    // A decode that is not cancelled replaces it.
+    controller_.dropFiles({otherFlac});
+    EXPECT_EQ(after.fileName, otherFlac);
+    EXPECT_EQ(view_.title, "KORIMU- " + otherFlac + " ");
+    EXPECT_FALSE(controller_.lastRun().drawn);
+  }
+  // Without a file open before, a cancelled decode leaves none.
   std::filesystem::remove_all(dir_.path() / "cache");
-  view_.escapeAtOnce = true;
-  controller_.dropFiles({flac_});
-  EXPECT_TRUE(messages_.empty());
-  EXPECT_FALSE(document.fileSelected);
-  EXPECT_EQ(document.fileName, "");
-  EXPECT_EQ(view_.title, "KORIMU-  ");
-  EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / "cache" / "korimu" / "decoded"));
+  RecordingView view;
+  Controller fresh(view);
+  view.controller = &fresh;
+  fresh.session().display.surfaces.window = Canvas(640, 383);
+  view.escapeAtOnce = true;
+  fresh.dropFiles({otherFlac});
+  EXPECT_FALSE(fresh.session().document.fileSelected);
+  EXPECT_EQ(view.title, "KORIMU-  ");
+  EXPECT_EQ(fresh.state(), UiState::kNoFile);
 }
 
 // A file that decodes but whose copy cannot be written is not blamed: the window and --render say
@@ -554,9 +657,9 @@ TEST_F(ControllerTest, TheOverviewSummaryFollowsTheOpenFile) {
     controller_.dropFiles({file});
     EXPECT_TRUE(summaryOfOpenFile()) << file;
   }
-  std::filesystem::remove_all(dir_.path() / "cache");
-  view_.escapeAtOnce = true;
-  controller_.dropFiles({flac_});
+  messages_.clear();
+  controller_.dropFiles({(dir_.path() / "gone.wav").string()});
+  EXPECT_EQ(messages_.size(), 1u);
   EXPECT_FALSE(controller_.session().document.fileSelected);
   EXPECT_EQ(controller_.overviewSummary(), nullptr);
 }
