@@ -25,6 +25,7 @@
 #include "display/chart.h"
 #include "display/status_texts.h"
 #include "platform/audio_device.h"
+#include "platform/fixed_font.h"
 #include "platform/message.h"
 #include "platform/system_facts.h"
 #include "wave/sndfile_writer.h"
@@ -56,6 +57,8 @@ struct RecordingView : WindowView {
   bool crossSection = false;
   bool crossSectionOpen() override { return crossSection; }
   void openCrossSection() override { crossSection = true; }
+  std::vector<Canvas> copied;
+  void copyPictureToClipboard(const Canvas& picture) override { copied.push_back(picture); }
   void closeCrossSection() override { crossSection = false; }
   // The Open dialog: where it started each time, and what the user picks next.
   std::vector<std::string> openFolders;
@@ -473,6 +476,35 @@ TEST_F(ControllerTest, OpeningAFileLeavesNothingOfTheLastRunShown) {
     controller_.clickClientArea(kLayout.unitW + 100, kLayout.plotTop + 10);
     EXPECT_FALSE(view_.crossSection);
   }
+}
+
+// Stop during a chart run: the window keeps 中断要求受付 over the plot until the next run, the
+// saved and copied pictures do not. The run stops after its first block, so the columns under the
+// notice stay as the cleared chart left them: white.
+TEST_F(ControllerTest, TheStopNoticeStaysOutOfSavedAndCopiedPictures) {
+  start(true);
+  controller_.dropFiles({file_});
+  controller_.command(kTimeFrequencyChart);
+  view_.onBlock = [this] { view_.escapeAtOnce = true; };
+  controller_.command(kAnalyzeId);
+  view_.escapeAtOnce = false;
+  ASSERT_TRUE(controller_.lastRun().drawn);
+  ASSERT_FALSE(controller_.lastRun().complete);
+  Canvas notice(640, 383);
+  notice.clear(kWhite);
+  const int width = drawStopAccepted(notice);
+  const auto inkUnderNotice = [&](const Canvas& canvas) {
+    int ink = 0;
+    for (int y = 150; y < 150 + FixedFont::kCellHeight; ++y)
+      for (int x = 300; x < 300 + width; ++x) ink += canvas.getPixel(x, y) != kWhite;
+    return ink;
+  };
+  ASSERT_GT(inkUnderNotice(notice), 0);
+  EXPECT_EQ(inkUnderNotice(controller_.session().display.surfaces.window), inkUnderNotice(notice));
+  controller_.command(kCopyPictureId);
+  ASSERT_EQ(view_.copied.size(), 1u);
+  EXPECT_EQ(inkUnderNotice(view_.copied[0]), 0);
+  EXPECT_EQ(inkUnderNotice(controller_.picture()), 0);
 }
 
 // A decoded file keeps its own name in the title and the document; every open reads its copy.
