@@ -507,6 +507,40 @@ TEST_F(ControllerTest, TheStopNoticeStaysOutOfSavedAndCopiedPictures) {
   EXPECT_EQ(inkUnderNotice(controller_.picture()), 0);
 }
 
+// A chart whose span runs past the file's end leaves the columns without data empty: with the
+// note colours on they look as they do with them off (white and the grid rows), in every
+// method's row scale, in the window as in the chart's buffer.
+TEST_F(ControllerTest, ChartColumnsPastTheFilesEndAreDrawnEmpty) {
+  start(true);
+  controller_.dropFiles({file_});
+  controller_.command(kTimeFrequencyChart);
+  AppSettings& settings = controller_.session().settings;
+  const auto columnsWithoutData = [this](const Canvas& canvas) {
+    std::vector<Rgb> pixels;
+    const int from = controller_.lastRun().chartColumns;
+    for (int y = kLayout.plotTop; y < kLayout.plotTop + kPlotHeight; ++y)
+      for (int x = kLayout.unitW + from; x < kLayout.unitW + kPlotWidth; ++x)
+        pixels.push_back(canvas.getPixel(x, y));
+    return pixels;
+  };
+  for (AnalysisMethod method : {kFft, kMem, kWt}) {
+    SCOPED_TRACE(int(method));
+    settings.method = method;
+    std::vector<Rgb> shown[2];
+    for (bool notes : {false, true}) {
+      settings.colorScale = notes;
+      controller_.command(kAnalyzeId);
+      ASSERT_TRUE(controller_.lastRun().complete);
+      ASSERT_LT(controller_.lastRun().chartColumns, kPlotWidth);
+      const DisplaySurfaces& surfaces = controller_.session().display.surfaces;
+      shown[notes] = columnsWithoutData(surfaces.backBuffer);
+      EXPECT_EQ(columnsWithoutData(surfaces.window), shown[notes]);
+    }
+    EXPECT_EQ(shown[true], shown[false]);
+    for (const Rgb& pixel : shown[true]) ASSERT_TRUE(pixel == kWhite || pixel == kBlack);
+  }
+}
+
 // A decoded file keeps its own name in the title and the document; every open reads its copy.
 TEST_F(ControllerTest, DecodedFileIsShownByItsNameAndReadFromItsCopy) {
   start(true);
