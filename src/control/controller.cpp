@@ -228,6 +228,9 @@ bool Controller::takeSource(const SourceOpenResult& source) {
   if (session_.wave.source.formatTag == 1)
     overviewSummary_.start(summaryRequestOf(session_.wave.source, session_.document.wavePath()));
   const bool result = reportOpenFailure(source.wave, session_.wave.messages, failureLine_);
+  // Said once, when the file is taken; the later opens of every command keep quiet about it.
+  const std::string cutShort = cutShortNotice(source.wave, session_.wave.source, failureLine_);
+  if (!cutShort.empty()) session_.wave.messages.show(cutShort, MessageKind::kPlainOk);
   if (!result) {
     // The file is sound but the output device refused its format: it can still be analysed, and
     // every later command validates again.

@@ -541,6 +541,27 @@ TEST_F(ControllerTest, ChartColumnsPastTheFilesEndAreDrawnEmpty) {
   }
 }
 
+// A file shorter than its header claims opens with what is there and is named as such once, when
+// it is taken; the opens of later commands keep quiet.
+TEST_F(ControllerTest, AFileCutShortIsToldOnceWhenItOpens) {
+  start(true);
+  testing::ByteWriter chunks;
+  chunks.chunk("fmt ", testing::fmtData({}));
+  chunks.id("data").u32(1764000).raw(std::vector<uint8_t>(99956, 0));
+  const std::string cut = dir_.write("cut.wav", testing::riffWave(chunks.bytes()));
+  messages_.clear();
+  controller_.dropFiles({cut});
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].find(cut + " (99956 / 1764000 バイト, 0.57秒)"), std::string::npos)
+      << messages_[0];
+  EXPECT_EQ(controller_.state(), UiState::kFileSelected);
+  for (int id : {kAnalyzeId, kForwardId, kPlayId}) controller_.command(id);
+  act("end");
+  EXPECT_TRUE(controller_.revalidateFile());
+  EXPECT_EQ(messages_.size(), 1u);
+  EXPECT_TRUE(controller_.lastRun().drawn);
+}
+
 // A decoded file keeps its own name in the title and the document; every open reads its copy.
 TEST_F(ControllerTest, DecodedFileIsShownByItsNameAndReadFromItsCopy) {
   start(true);
