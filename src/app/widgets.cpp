@@ -10,8 +10,11 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
 
 #include "app/app_shell.h"
+#include "app/control_filter.h"
 #include "app/startup.h"
 #include "control/controller.h"
 #include "core/layout.h"
@@ -174,8 +177,37 @@ void OverviewWidget::paintEvent(QPaintEvent*) {
 }
 
 void OverviewWidget::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) app_.controller().clickOverview(event->position().x());
+  if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+    app_.controller().clickOverview(event->position().x(), event->button() == Qt::RightButton);
   QWidget::mousePressEvent(event);
+}
+
+void OverviewWidget::wheelEvent(QWheelEvent* event) {
+  wheelThroughRecording(app_, event, wheelRemainder_);
+}
+
+void ClientArea::wheelEvent(QWheelEvent* event) {
+  wheelThroughRecording(app_, event, wheelRemainder_);
+}
+
+void wheelThroughRecording(AppShell& app, QWheelEvent* event, int& remainder) {
+  event->accept();
+  constexpr int kNotch = 120;  // QWheelEvent's eighths of a degree in one notch
+  remainder += event->angleDelta().y();
+  const int notches = remainder / kNotch;
+  remainder -= notches * kNotch;
+  if (notches == 0) return;
+  if (!event->modifiers().testFlag(Qt::ControlModifier)) {
+    app.controller().wheelMove(-notches);
+    return;
+  }
+  // The list runs from the longest span down: up (away from the user) shortens it.
+  QComboBox* spans = app.widgets.spanCombo;
+  if (!spans || !spans->isEnabled() || spans->count() == 0) return;
+  const int index = std::clamp(spans->currentIndex() + notches, 0, spans->count() - 1);
+  if (index == spans->currentIndex()) return;
+  spans->setCurrentIndex(index);
+  app.controller().command(kSpanComboId, kNotifyCloseUp);
 }
 
 // ---- span combobox ----
@@ -211,6 +243,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   }
   if (event->key() == Qt::Key_F1) {
     app_.controller().command(kHelpId);
+    return;
+  }
+  if (const int move = moveCommandOfKey(event->key()); move != 0) {
+    app_.controller().command(move);
     return;
   }
   QMainWindow::keyPressEvent(event);

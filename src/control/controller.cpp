@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "control/background_task.h"
-#include "control/navigation.h"
 #include "core/layout.h"
 #include "core/program_files.h"
 #include "core/settings.h"
@@ -443,25 +442,6 @@ void Controller::gainCommand(int id) {
   session_.settings.displayGain = id - kGainAtId;
 }
 
-void Controller::navigationCommand(int id) {
-  const WaveSource& facts = session_.wave.source;
-  session_.document.position =
-      navigatedPosition(id, session_.document.position,
-                        DataExtent{facts.blockAlign, facts.dataSize, facts.bytesPerSecond});
-  positionChanged();
-}
-
-void Controller::clickOverview(double x) {
-  if (state_ != UiState::kFileSelected || session_.busy || session_.wave.playback.playing) return;
-  const WaveSource& facts = session_.wave.source;
-  const uint32_t position =
-      positionUnderStripX(x, session_.document.position, session_.settings.framesPerColumn,
-                          DataExtent{facts.blockAlign, facts.dataSize, facts.bytesPerSecond});
-  if (position == session_.document.position) return;
-  session_.document.position = position;
-  positionChanged();
-}
-
 void Controller::command(int id, int notification) {
   const bool click = notification == kNotifyClick;
   switch (id) {
@@ -552,6 +532,19 @@ void Controller::command(int id, int notification) {
       break;
     case kSpanComboId:
       spanCommand(notification);
+      break;
+    case kToStartId:
+      moveBySpan(SpanMove::kToStart, 0);
+      break;
+    case kToEndId:
+      moveBySpan(SpanMove::kToEnd, 0);
+      break;
+    case kSpanBackId:
+    case kSpanForwardId:
+      moveBySpan(SpanMove::kBySpans, id == kSpanBackId ? -1 : 1);
+      break;
+    case kGoToId:
+      goToCommand();
       break;
     case kNormalZoomId:
     case kDoubleZoomId:

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "control/control_ids.h"
+#include "control/navigation.h"
 #include "control/ui_state.h"
 #include "control/window_view.h"
 #include "run/run_record.h"
@@ -82,7 +83,10 @@ class Controller : public PlaybackObserver {
   void clickClientArea(int x, int y);
   // A left click at x (pixels, fractions allowed) in the overview strip: while nothing runs or
   // plays, the position moves to the frame under the pointer, as the navigation buttons move it.
-  void clickOverview(double x);
+  // A right click (`backwards`) moves it back by the same distance.
+  void clickOverview(double x, bool backwards = false);
+  // The wheel over the strip or the plot: `notches` tenths of the span, positive forwards.
+  void wheelMove(int notches) { moveBySpan(SpanMove::kByTenths, notches); }
   // Redraws the position text and the overview after `position` moved.
   void positionChanged();
   // With the whole-file span, its frames per column follow the file and the position.
@@ -141,6 +145,14 @@ class Controller : public PlaybackObserver {
   void amplitudeCommand(int id);
   void gainCommand(int id);
   void navigationCommand(int id);
+  // Home, End, PageUp, PageDown, the wheel and 位置 move as the navigation buttons do: only while
+  // a file is selected and nothing runs or plays.
+  bool canMove() const;
+  // The open file's data as the navigation arithmetic sees it.
+  DataExtent extent() const;
+  void moveBySpan(SpanMove move, int count);
+  void moveTo(uint32_t position);
+  void goToCommand();
   void savePicture();
   void saveNumbers();
   void analyze();

@@ -49,6 +49,8 @@ class WindowView {
     return false;
   }
   virtual bool openHelpPage(const std::string& /*path*/) { return false; }
+  // The Go-to box, starting with `current`; false when cancelled.
+  virtual bool askTime(const std::string& /*current*/, std::string* /*answer*/) { return false; }
   virtual bool runOptionsDialog(AppSettings& /*settings*/) { return false; }
   // The file information dialog for the WAV file at `path`; for a decoded copy, with what its
   // source holds above the copy's header. The dialogs' 3D-look item switches the settings they

@@ -26,6 +26,8 @@ constexpr E kMenu[]{
     E{E::kItem, 1213, "部分再生", 'P', "ﾌ", "", true},
     E{E::kItem, 1202, "停止", 'T', "ﾃ", "", true},
     E{E::kSeparator},
+    E{E::kItem, 1123, "位置", 'G', "ｲ", "...", true, "Ctrl+G"},
+    E{E::kSeparator},
     E{E::kItem, 1200, "ｵﾌﾟｼｮﾝ", 'O', "ｵ", "..."},
     E{E::kEndPopup},
     E{E::kPopup, 0, "表示", 'V', "ﾋ"},

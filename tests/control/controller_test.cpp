@@ -57,6 +57,14 @@ struct RecordingView : WindowView {
   bool crossSection = false;
   bool crossSectionOpen() override { return crossSection; }
   void openCrossSection() override { crossSection = true; }
+  // The Go-to box: what it was shown, and what the user types next ("" cancels).
+  std::string timeShown;
+  std::string nextTime;
+  bool askTime(const std::string& current, std::string* answer) override {
+    timeShown = current;
+    *answer = nextTime;
+    return !nextTime.empty();
+  }
   std::vector<Canvas> copied;
   void copyPictureToClipboard(const Canvas& picture) override { copied.push_back(picture); }
   void closeCrossSection() override { crossSection = false; }
@@ -560,6 +568,68 @@ TEST_F(ControllerTest, AFileCutShortIsToldOnceWhenItOpens) {
   EXPECT_TRUE(controller_.revalidateFile());
   EXPECT_EQ(messages_.size(), 1u);
   EXPECT_TRUE(controller_.lastRun().drawn);
+}
+
+// Home, End, PageUp, PageDown, the wheel, a right click in the strip and the Go-to box, on a file
+// of 50000 stereo frames, with a span of 8192 frames and one above the file; none of them moves
+// anything while a playback runs.
+TEST_F(ControllerTest, KeysWheelAndGoToMoveThroughTheRecording) {
+  start(true);
+  controller_.dropFiles({file_});
+  AppSettings& settings = controller_.session().settings;
+  const uint32_t& position = controller_.session().document.position;
+  struct Step {
+    std::function<void()> act;
+    uint32_t expected;
+  };
+  const auto command = [this](int id) { return [this, id] { controller_.command(id); }; };
+  const auto goTo = [this](std::string text) {
+    return [this, text] {
+      view_.nextTime = text;
+      controller_.command(kGoToId);
+    };
+  };
+  const auto wheel = [this](int notches) {
+    return [this, notches] { controller_.wheelMove(notches); };
+  };
+  settings.framesPerColumn = 16;  // a span of 8192 frames, 32768 bytes
+  const Step steps[] = {
+      {command(kToEndId), 200000 - 32768},
+      {command(kToStartId), 0},
+      {command(kSpanForwardId), 32768},
+      {wheel(1), 32768 + 819 * 4},
+      {wheel(-2), 32768 - 819 * 4},
+      {command(kSpanBackId), 0},
+      {goTo("0:00.5"), 88200},
+      {[this] { controller_.clickOverview(10, true); }, 88200 - 160 * 4},
+      {goTo("99"), 199996},
+      {command(kSpanForwardId), 199996},  // beyond the last span: stays
+      {goTo("abc"), 199996},
+      {goTo(""), 199996},  // cancelled
+  };
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE(i);
+    steps[i].act();
+    EXPECT_EQ(position, steps[i].expected);
+  }
+  EXPECT_EQ(view_.timeShown, "0:01.134");  // 199996 / 176400 s
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].find("abc"), std::string::npos);
+
+  settings.framesPerColumn = 512;  // 262144 frames: above the file
+  for (int id : {kToEndId, kSpanForwardId}) {
+    controller_.command(kToStartId);
+    controller_.command(id);
+    EXPECT_EQ(position, 0u) << id;
+  }
+  controller_.command(kPlayId);
+  ASSERT_TRUE(wave().playback.playing);
+  for (const Step& step : {Step{command(kSpanForwardId), 0}, Step{wheel(3), 0},
+                           Step{goTo("0.5"), 0}, Step{command(kToEndId), 0}}) {
+    step.act();
+    EXPECT_EQ(position, 0u);
+  }
+  controller_.command(kStopId);
 }
 
 // A decoded file keeps its own name in the title and the document; every open reads its copy.
