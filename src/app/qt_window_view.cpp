@@ -59,6 +59,14 @@ class QtWindowView : public WindowView {
     for (const std::string& label : labels) combo->addItem(QString::fromStdString(label));
     combo->setCurrentIndex(std::max(combo->findText(selected), 0));
   }
+  bool selectSpan(const std::string& label) override {
+    QComboBox* combo = app_.widgets.spanCombo;
+    const int index = combo ? combo->findText(QString::fromStdString(label)) : -1;
+    if (index < 0) return false;
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(index);
+    return true;
+  }
   void setGainCaption(const std::string& utf8) override {
     if (QAbstractButton* at = app_.widgets.buttonById(kGainAtId))
       at->setText(QString::fromStdString(utf8));

@@ -9,6 +9,7 @@
 #include "core/program_files.h"
 #include "core/settings.h"
 #include "core/span.h"
+#include "core/window_memory.h"
 #include "display/chart.h"
 #include "display/client_area.h"
 #include "display/display_state.h"
@@ -134,9 +135,39 @@ void Controller::followWholeSpan() {
 
 void Controller::offerSpans(uint64_t fileFrames) {
   view_.setSpanLabels(spanLabels(fileFrames));
+  if (!pendingSpan_.empty() && view_.selectSpan(pendingSpan_)) pendingSpan_.clear();
   // A span no longer listed gives way to the first; "全体" follows the file.
   spanCommand(kNotifyCloseUp);
   followWholeSpan();
+}
+
+void Controller::restoreSpan(const std::string& label) {
+  pendingSpan_ = label;
+  if (pendingSpan_.empty() || !view_.selectSpan(pendingSpan_)) return;
+  pendingSpan_.clear();
+  spanCommand(kNotifyCloseUp);
+}
+
+std::string Controller::spanToRemember() {
+  return pendingSpan_.empty() ? view_.spanText() : pendingSpan_;
+}
+
+std::vector<Controller::RecentFile> Controller::recentFileEntries() const {
+  std::vector<RecentFile> entries;
+  for (const std::string& path : recentFiles_) {
+    std::error_code ec;
+    entries.push_back(RecentFile{path, std::filesystem::is_regular_file(path, ec)});
+  }
+  return entries;
+}
+
+void Controller::openRecentFile(size_t index) {
+  // Where Open is off (a playback, a run or a decode), so are the recent files.
+  if (background_ || (state_ != UiState::kNoFile && state_ != UiState::kFileSelected)) return;
+  if (index >= recentFiles_.size()) return;
+  const std::string path = recentFiles_[index];
+  lastOpenFolder_ = std::filesystem::path(path).parent_path().string();
+  openChosenFile(path);
 }
 
 void Controller::positionChanged() {
@@ -224,6 +255,9 @@ bool Controller::takeSource(const SourceOpenResult& source) {
   offerSpans(facts.blockAlign != 0 ? facts.dataSize / facts.blockAlign : 1);
   fileOpened(source.wave);
   redrawClientAfresh();  // with the new file's rate in the frame's labels
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(document.fileName, ec);
+  if (!ec) rememberRecentFile(recentFiles_, absolute.lexically_normal().string());
   if (session_.wave.source.formatTag == 1)
     overviewSummary_.start(summaryRequestOf(session_.wave.source, session_.document.wavePath()));
   const bool result = reportOpenFailure(source.wave, session_.wave.messages, failureLine_);
@@ -531,6 +565,7 @@ void Controller::command(int id, int notification) {
       if (lastRun_.drawn && !session_.busy) view_.copyPictureToClipboard(picture());
       break;
     case kSpanComboId:
+      if (notification == kNotifyCloseUp) pendingSpan_.clear();  // the user's own choice
       spanCommand(notification);
       break;
     case kToStartId:

@@ -93,6 +93,23 @@ class Controller : public PlaybackObserver {
   void followWholeSpan();
   // The span list for a file of `fileFrames` frames (0: none).
   void offerSpans(uint64_t fileFrames);
+  // The span the window had when it was last closed: chosen as soon as the list offers it (a
+  // span wider than the eleven, or "全体", once a file needs it), unless the user chose one first.
+  void restoreSpan(const std::string& label);
+  // The span to remember: the one chosen, or the one still waiting to be offered.
+  std::string spanToRemember();
+
+  // The files opened last, newest first (core/window_memory.h keeps at most eight), and whether
+  // each is still there; a missing one cannot be chosen.
+  struct RecentFile {
+    std::string path;
+    bool present = false;
+  };
+  void setRecentFiles(std::vector<std::string> paths) { recentFiles_ = std::move(paths); }
+  const std::vector<std::string>& recentFiles() const { return recentFiles_; }
+  std::vector<RecentFile> recentFileEntries() const;
+  // Opens the recent file at `index` as Open would (only when Open could be chosen).
+  void openRecentFile(size_t index);
   // Help (1105, F1) for a program at modulePath: its help page in the browser, or a message
   // naming the page when it is missing.
   void showHelpPage(const std::string& modulePath);
@@ -194,6 +211,8 @@ class Controller : public PlaybackObserver {
   int outputDeviceCount_ = 0;
   FailureLine failureLine_ = FailureLine::kWindow;
   std::string lastOpenFolder_;
+  std::vector<std::string> recentFiles_;
+  std::string pendingSpan_;
   // The run or decode under way, and how deep its deliveries are nested (a message box during a
   // delivery delivers again; the task is wound up by the outermost).
   std::shared_ptr<BackgroundTask> background_;

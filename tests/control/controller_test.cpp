@@ -22,6 +22,7 @@
 #include "cli/render.h"
 #include "core/layout.h"
 #include "core/settings.h"
+#include "core/span.h"
 #include "display/chart.h"
 #include "display/status_texts.h"
 #include "platform/audio_device.h"
@@ -630,6 +631,84 @@ TEST_F(ControllerTest, KeysWheelAndGoToMoveThroughTheRecording) {
     EXPECT_EQ(position, 0u);
   }
   controller_.command(kStopId);
+}
+
+// The files opened last, newest first and each once, by their full paths; a missing one is named
+// as such and nothing opens while a playback runs.
+TEST_F(ControllerTest, RecentFilesAreTheLastOpenedAndSayWhetherTheyAreThere) {
+  start(true);
+  const std::string gone = (dir_.path() / "gone.wav").string();
+  controller_.setRecentFiles({gone});
+  for (const std::string& file : {file_, flac_, file_}) controller_.dropFiles({file});
+  const auto entries = controller_.recentFileEntries();
+  ASSERT_EQ(entries.size(), 3u);
+  const std::string expected[] = {file_, flac_, gone};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(entries[i].path, std::filesystem::absolute(expected[i]).string());
+    EXPECT_EQ(entries[i].present, expected[i] != gone) << i;
+  }
+  controller_.openRecentFile(1);
+  EXPECT_EQ(controller_.session().document.fileName, flac_);
+  EXPECT_EQ(controller_.recentFiles().front(), flac_);
+  controller_.command(kPlayId);
+  ASSERT_TRUE(wave().playback.playing);
+  controller_.openRecentFile(1);
+  EXPECT_EQ(controller_.session().document.fileName, flac_);
+  controller_.command(kStopId);
+}
+
+// A view with a span list, as the control bar's combobox keeps it.
+struct SpanListView : WindowView {
+  std::vector<std::string> labels;
+  std::string selected;
+  void setSpanLabels(const std::vector<std::string>& list) override {
+    labels = list;
+    if (std::find(labels.begin(), labels.end(), selected) == labels.end()) selected = labels[0];
+  }
+  bool selectSpan(const std::string& label) override {
+    if (std::find(labels.begin(), labels.end(), label) == labels.end()) return false;
+    selected = label;
+    return true;
+  }
+  std::string spanText() override { return selected; }
+};
+
+// The span the window was closed with comes back: at once when the list has it, else when a file
+// long enough offers it; a span the user picks first wins.
+TEST_F(ControllerTest, TheRememberedSpanIsChosenWhenTheListOffersIt) {
+  testing::FormatFields mono8{1, 1, 8000, 8};
+  const std::string longFile = dir_.write("long.wav", simpleWave(mono8, 1100000));
+  const struct {
+    const char* name;
+    std::string remembered;
+    bool userPicksFirst;
+    std::string shownAtStart, shownWithTheFile;
+    int32_t framesPerColumn;
+  } rows[] = {
+      {"one of the eleven", "131072", false, "131072", "131072", 256},
+      {"a wide span", spanLabel(int64_t{1} << 20), false, "262144", spanLabel(int64_t{1} << 20),
+       2048},
+      {"the whole file", std::string(kWholeSpanLabel), false, "262144",
+       std::string(kWholeSpanLabel), wholeSpanFramesPerColumn(1100000)},
+      {"the user's choice first", std::string(kWholeSpanLabel), true, "262144", "262144", 512},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    SpanListView view;
+    Controller fresh(view);
+    fresh.session().display.surfaces.window = Canvas(640, 383);
+    view.setSpanLabels(spanLabels(0));
+    view.selected = "262144";
+    fresh.restoreSpan(row.remembered);
+    EXPECT_EQ(view.selected, row.shownAtStart);
+    if (row.userPicksFirst) fresh.command(kSpanComboId, kNotifyCloseUp);
+    EXPECT_EQ(fresh.spanToRemember(), row.userPicksFirst ? row.shownAtStart : row.remembered);
+    fresh.dropFiles({longFile});
+    EXPECT_EQ(view.selected, row.shownWithTheFile);
+    EXPECT_EQ(fresh.session().settings.framesPerColumn, row.framesPerColumn);
+    EXPECT_EQ(fresh.spanToRemember(), row.shownWithTheFile);
+    closeWave(fresh.session().wave, true);
+  }
 }
 
 // A decoded file keeps its own name in the title and the document; every open reads its copy.
