@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -223,6 +224,7 @@ void SpanComboBox::hidePopup() {
 // ---- main window ----
 
 MainWindow::MainWindow(AppShell& app) : app_(app) {
+  menuBar()->installEventFilter(this);
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setWindowTitle("KORIMU");
@@ -250,6 +252,14 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QMainWindow::keyPressEvent(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && app_.controller().busy())
+    app_.controller().requestStop();
+  // The menu bar still leaves its keyboard mode.
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -91,6 +91,9 @@ class MainWindow : public QMainWindow {
   explicit MainWindow(AppShell& app);
   // A close request that arrived during an analysis run closes the window now that it is over.
   void closeIfAskedDuringRun();
+  // Esc stops a run wherever the keyboard is: the menu bar takes it after a press of Alt (its
+  // menus are off during a run, so nothing else would see it).
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
