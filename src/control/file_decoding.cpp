@@ -111,6 +111,7 @@ void Controller::forgetLastRun() {
   // The chart, its peak box and the numbers behind them belong to the file that was open before:
   // under another file's name they would read as its results.
   view_.closeCrossSection();
+  view_.runListener().chartRun(false);  // no chart to show a column of: its menu item goes off
   lastRun_ = RunRecord{};
   session_.document.lastRunView = 0;
   session_.document.lastRunMethod = 0;

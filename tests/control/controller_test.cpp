@@ -93,7 +93,10 @@ struct RecordingView : WindowView {
       if (view.onAsked) view.onAsked();
       return view.escapeAtOnce;
     }
+    void chartRun(bool chart) override { view.crossSectionItem = chart; }
   } follower{*this};
+  // スペクトル断面を表示 is on: the last run drew a chart.
+  bool crossSectionItem = false;
   // Called whenever a run or decode asks whether to stop.
   std::function<void()> onAsked;
   RunListener& runListener() override { return follower; }
@@ -474,9 +477,11 @@ TEST_F(ControllerTest, OpeningAFileLeavesNothingOfTheLastRunShown) {
     ASSERT_TRUE(controller_.lastRun().drawn);
     controller_.clickClientArea(kLayout.unitW + 100, kLayout.plotTop + 10);
     EXPECT_EQ(view_.crossSection, row.view == kTimeFrequencyChart);
+    EXPECT_EQ(view_.crossSectionItem, row.view == kTimeFrequencyChart);
     controller_.dropFiles({row.next});
     ASSERT_TRUE(controller_.session().document.fileSelected);
     EXPECT_FALSE(view_.crossSection);
+    EXPECT_FALSE(view_.crossSectionItem);
     EXPECT_FALSE(controller_.lastRun().drawn);
     EXPECT_EQ(controller_.session().document.lastRunView, 0);
     EXPECT_TRUE(controller_.session().display.surfaces.window.pixels() ==
