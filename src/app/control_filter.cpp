@@ -98,6 +98,21 @@ bool ControlFilter::stepSelection(QWidget* control, int step) {
   return true;
 }
 
+int moveCommandOfKey(int key) {
+  switch (key) {
+    case Qt::Key_Home:
+      return kToStartId;
+    case Qt::Key_End:
+      return kToEndId;
+    case Qt::Key_PageUp:
+      return kSpanBackId;
+    case Qt::Key_PageDown:
+      return kSpanForwardId;
+    default:
+      return 0;
+  }
+}
+
 bool ControlFilter::keyPress(QWidget* control, int id, QEvent* event) {
   auto* key = static_cast<QKeyEvent*>(event);
   const bool ctrl = key->modifiers().testFlag(Qt::ControlModifier);
@@ -149,6 +164,14 @@ bool ControlFilter::keyPress(QWidget* control, int id, QEvent* event) {
       }
       return isButton;
     }
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      // On every control, the span combobox too: they move through the recording as the
+      // navigation buttons do, and only when those could.
+      if (enabled(app_, kBackId)) app_.controller().command(moveCommandOfKey(key->key()));
+      return true;
     default:
       return false;
   }

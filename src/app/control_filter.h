@@ -27,6 +27,9 @@ class ControlFilter : public QObject {
   int spaceRepeatCount_ = 0;
 };
 
+// The command of Home, End, PageUp and PageDown (moving through the recording); 0 for other keys.
+int moveCommandOfKey(int key);
+
 // Installs `app`'s filter on its 17 controls (once, after they exist).
 void subclassControls(AppShell& app);
 

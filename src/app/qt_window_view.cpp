@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -58,6 +60,14 @@ class QtWindowView : public WindowView {
     for (const std::string& label : labels) combo->addItem(QString::fromStdString(label));
     combo->setCurrentIndex(std::max(combo->findText(selected), 0));
   }
+  bool selectSpan(const std::string& label) override {
+    QComboBox* combo = app_.widgets.spanCombo;
+    const int index = combo ? combo->findText(QString::fromStdString(label)) : -1;
+    if (index < 0) return false;
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(index);
+    return true;
+  }
   void setGainCaption(const std::string& utf8) override {
     if (QAbstractButton* at = app_.widgets.buttonById(kGainAtId))
       at->setText(QString::fromStdString(utf8));
@@ -103,6 +113,9 @@ class QtWindowView : public WindowView {
   }
   bool openHelpPage(const std::string& path) override {
     return !app_.services.openHelpPage || app_.services.openHelpPage(path);
+  }
+  bool askTime(const std::string& current, std::string* answer) override {
+    return app_.services.askTime && app_.services.askTime(current, answer);
   }
   bool runOptionsDialog(AppSettings& settings) override {
     ShellWidgets& widgets = app_.widgets;
@@ -167,17 +180,25 @@ std::unique_ptr<WindowView> makeQtWindowView(AppShell& app) {
 }
 
 ShellServices defaultShellServices(AppShell& app) {
-  return ShellServices{[&app](const std::string& folder, std::string* chosen) {
-                         const QString name = QFileDialog::getOpenFileName(
-                             app.widgets.window, "再生用にファイルを開く",
-                             QString::fromStdString(folder), openDialogFilters(), nullptr,
-                             QFileDialog::DontUseNativeDialog);
-                         *chosen = name.toStdString();
-                         return !name.isEmpty();
-                       },
-                       [&app](const std::string& path) {
-                         return openHelpInBrowser(path) || openHelpInProgram(app, path);
-                       }};
+  return ShellServices{
+      [&app](const std::string& folder, std::string* chosen) {
+        const QString name = QFileDialog::getOpenFileName(
+            app.widgets.window, "再生用にファイルを開く", QString::fromStdString(folder),
+            openDialogFilters(), nullptr, QFileDialog::DontUseNativeDialog);
+        *chosen = name.toStdString();
+        return !name.isEmpty();
+      },
+      [&app](const std::string& path) {
+        return openHelpInBrowser(path) || openHelpInProgram(app, path);
+      },
+      [&app](const std::string& current, std::string* answer) {
+        bool accepted = false;
+        const QString text = QInputDialog::getText(app.widgets.window, "位置",
+                                                   "位置 (分:秒 または 秒):", QLineEdit::Normal,
+                                                   QString::fromStdString(current), &accepted);
+        *answer = text.toStdString();
+        return accepted;
+      }};
 }
 
 QString openDialogFilters() {

@@ -12,11 +12,12 @@ namespace korimu {
 
 class AppShell;
 
-// Services the view uses that tests replace: the Open dialog (returns false when cancelled) and
-// the desktop's browser for the help page.
+// Services the view uses that tests replace: the Open dialog (returns false when cancelled), the
+// desktop's browser for the help page and the Go-to box (false when cancelled).
 struct ShellServices {
   std::function<bool(const std::string& folder, std::string* chosen)> chooseFileToOpen;
   std::function<bool(const std::string& path)> openHelpPage;
+  std::function<bool(const std::string& current, std::string* answer)> askTime;
 };
 // The Open dialog of Qt's own and the browser, else the program's help window.
 ShellServices defaultShellServices(AppShell& app);

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeySequence>
 #include <QLayout>
@@ -16,6 +17,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
@@ -29,11 +31,13 @@
 #include "app/control_filter.h"
 #include "app/help_window.h"
 #include "app/plot_readout_widget.h"
+#include "app/recent_files_menu.h"
 #include "app/widgets.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
 #include "core/span.h"
+#include "core/window_memory.h"
 #include "display/chart.h"
 #include "display/peak_readout.h"
 #include "display/status_texts.h"
@@ -81,6 +85,14 @@ void whenExposed(QWidget* widget, std::function<void()> action) {
   new OnFirstExpose(window, std::move(action));
 }
 
+// A remembered place is taken only where the window's corner is on a screen that is still there.
+bool onSomeScreen(const WindowPlace& place) {
+  const QPoint corner(place.x, place.y);
+  for (const QScreen* screen : QGuiApplication::screens())
+    if (screen->availableGeometry().adjusted(0, 0, -32, -32).contains(corner)) return true;
+  return false;
+}
+
 bool isCheckable(int id) {
   return (id >= kWaveZoom && id <= kPinkNoiseFlatId) || (id >= kLineGraph && id <= kThickLinesId);
 }
@@ -118,6 +130,7 @@ void buildMenu(AppShell& app, MainWindow* window) {
       }
     }
   }
+  addRecentFilesMenu(app);
 }
 
 QPushButton* makeButton(AppShell& app, QWidget* parent, const char* text, int id, const Rect& r) {
@@ -281,7 +294,9 @@ bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessag
   wave.audio = std::move(audio);
   // The window's settings live in its controller's session, from here until they are saved.
   AppSettings& settings = app.controller().session().settings;
-  s.settingsOrigin = loadSettings(settings);
+  WindowMemory memory;
+  s.settingsOrigin = loadSettings(settings, &memory);
+  app.controller().setRecentFiles(memory.recent);
   if (!commandLine.fileName.empty())
     app.controller().session().document.fileName = commandLine.fileName;
   app.controller().setCommandLineFlags(commandLine.autoPlay, commandLine.diagnosticText);
@@ -315,6 +330,7 @@ bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessag
   s.window->setCentralWidget(s.client);
   s.window->layout()->setSizeConstraint(QLayout::SetFixedSize);
   s.checkMenuItem(settings.display, true);
+  if (memory.place && onSomeScreen(*memory.place)) s.window->move(memory.place->x, memory.place->y);
   s.window->show();
 
   createChildren(app, s.client);
@@ -323,6 +339,7 @@ bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessag
   for (const std::string& item : spanLabels(0)) s.spanCombo->addItem(QString::fromStdString(item));
   s.spanCombo->setCurrentIndex(s.spanCombo->findText("262144"));
   settings.framesPerColumn = 262144 / kPlotWidth;
+  app.controller().restoreSpan(memory.span);
   s.buttonById(kNormalZoomId)->setChecked(true);
   s.buttonById(kGainX1Id)->setChecked(true);
   subclassControls(app);
@@ -367,7 +384,16 @@ int runMessageLoop(AppShell& app) {
   const int code = QApplication::exec();
   // A run the loop left behind (a quit during a run) stops before the window goes.
   app.controller().abandonBackgroundWork();
-  if (code == 0) saveSettings(app.controller().session().settings, app.widgets.settingsOrigin);
+  if (code == 0) {
+    WindowMemory memory;
+    memory.span = app.controller().spanToRemember();
+    // The inside's corner: a move before the window is shown places the inside, the window
+    // manager adds its frame around it.
+    if (QWidget* window = app.widgets.window)
+      memory.place = WindowPlace{window->geometry().x(), window->geometry().y()};
+    memory.recent = app.controller().recentFiles();
+    saveSettings(app.controller().session().settings, app.widgets.settingsOrigin, &memory);
+  }
 
   return code;
 }

@@ -5,13 +5,17 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
 
 #include "app/app_shell.h"
+#include "app/control_filter.h"
 #include "app/startup.h"
 #include "control/controller.h"
 #include "core/layout.h"
@@ -176,8 +180,37 @@ void OverviewWidget::paintEvent(QPaintEvent*) {
 }
 
 void OverviewWidget::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) app_.controller().clickOverview(event->position().x());
+  if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+    app_.controller().clickOverview(event->position().x(), event->button() == Qt::RightButton);
   QWidget::mousePressEvent(event);
+}
+
+void OverviewWidget::wheelEvent(QWheelEvent* event) {
+  wheelThroughRecording(app_, event, wheelRemainder_);
+}
+
+void ClientArea::wheelEvent(QWheelEvent* event) {
+  wheelThroughRecording(app_, event, wheelRemainder_);
+}
+
+void wheelThroughRecording(AppShell& app, QWheelEvent* event, int& remainder) {
+  event->accept();
+  constexpr int kNotch = 120;  // QWheelEvent's eighths of a degree in one notch
+  remainder += event->angleDelta().y();
+  const int notches = remainder / kNotch;
+  remainder -= notches * kNotch;
+  if (notches == 0) return;
+  if (!event->modifiers().testFlag(Qt::ControlModifier)) {
+    app.controller().wheelMove(-notches);
+    return;
+  }
+  // The list runs from the longest span down: up (away from the user) shortens it.
+  QComboBox* spans = app.widgets.spanCombo;
+  if (!spans || !spans->isEnabled() || spans->count() == 0) return;
+  const int index = std::clamp(spans->currentIndex() + notches, 0, spans->count() - 1);
+  if (index == spans->currentIndex()) return;
+  spans->setCurrentIndex(index);
+  app.controller().command(kSpanComboId, kNotifyCloseUp);
 }
 
 // ---- span combobox ----
@@ -193,6 +226,7 @@ void SpanComboBox::hidePopup() {
 // ---- main window ----
 
 MainWindow::MainWindow(AppShell& app) : app_(app) {
+  menuBar()->installEventFilter(this);
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setWindowTitle("KORIMU");
@@ -215,7 +249,19 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     app_.controller().command(kHelpId);
     return;
   }
+  if (const int move = moveCommandOfKey(event->key()); move != 0) {
+    app_.controller().command(move);
+    return;
+  }
   QMainWindow::keyPressEvent(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && app_.controller().busy())
+    app_.controller().requestStop();
+  // The menu bar still leaves its keyboard mode.
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

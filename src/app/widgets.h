@@ -21,6 +21,11 @@ QImage canvasImage(const Canvas& canvas);
 // the canvas's size from one paint to the next.
 void drawCanvasPart(QPainter& painter, const Canvas& canvas, const QRect& area, QImage& converted);
 
+// The wheel over the strip or the plot: each notch moves a tenth of the span (down or towards
+// the user: forwards); with Ctrl it picks the next shorter (up) or longer span. `remainder` keeps
+// what a fine-grained wheel has turned short of a notch.
+void wheelThroughRecording(AppShell& app, QWheelEvent* event, int& remainder);
+
 class ClientArea : public QWidget {
  public:
   // The canvas draws as a display of `depthBits` per pixel would.
@@ -34,10 +39,12 @@ class ClientArea : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
   AppShell& app_;
+  int wheelRemainder_ = 0;
   bool fullPaintPending_ = true;
   QImage shown_;  // the canvas as last painted
 };
@@ -57,10 +64,12 @@ class OverviewWidget : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void paintFromFile();
   AppShell& app_;
+  int wheelRemainder_ = 0;
   Canvas canvas_;
   bool redrawPending_ = true;
   bool openAttempted_ = false;
@@ -82,6 +91,9 @@ class MainWindow : public QMainWindow {
   explicit MainWindow(AppShell& app);
   // A close request that arrived during an analysis run closes the window now that it is over.
   void closeIfAskedDuringRun();
+  // Esc stops a run wherever the keyboard is: the menu bar takes it after a press of Alt (its
+  // menus are off during a run, so nothing else would see it).
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

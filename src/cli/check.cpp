@@ -46,6 +46,11 @@ int runCheck(const std::string& fileName) {
     return 0;
   }
   const WaveSource& w = wave.source;
+  const std::string cutShort = cutShortNotice(opened, w, FailureLine::kCommandLine);
+  if (!cutShort.empty()) {
+    std::fprintf(stderr, "%s\n", cutShort.c_str());
+    std::fflush(stderr);
+  }
   std::printf(
       "OK %dkHz %dbit %s dataSize=%u blockAlign=%u bytesPerSecond=%u readMode=%d "
       "bufferBytes=%u\n",

@@ -33,6 +33,11 @@ struct Controller::BackgroundTask {
   // A decode: the source's open, which the reader refused, and what the decode made of it.
   WaveOpenResult refused;
   DecodeResult decoded;
+  // The file decoded in place of the open one, which stays open until the decode has ended, and
+  // the client canvas as it was, shown again when the decode is cancelled (empty when no file
+  // was open).
+  std::string replacement;
+  Canvas clientBefore;
 
   // Last, so the worker has stopped before anything it uses goes.
   std::unique_ptr<WorkerHandoff> handoff;

@@ -25,6 +25,16 @@ enum ExportId : int {
   kCopyPictureId = 1122,  // クリップボードにコピー: the client area on the clipboard
 };
 
+// Moving through a long recording besides the six navigation buttons: the Operation menu's
+// 位置 (a time typed in) and the keys Home, End, PageUp and PageDown.
+enum MoveId : int {
+  kGoToId = 1123,
+  kToStartId = 1230,
+  kToEndId = 1231,
+  kSpanBackId = 1232,
+  kSpanForwardId = 1233,
+};
+
 enum ControlId : int {
   kPlayId = 1201,
   kStopId = 1202,

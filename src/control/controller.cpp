@@ -5,11 +5,11 @@
 #include <filesystem>
 
 #include "control/background_task.h"
-#include "control/navigation.h"
 #include "core/layout.h"
 #include "core/program_files.h"
 #include "core/settings.h"
 #include "core/span.h"
+#include "core/window_memory.h"
 #include "display/chart.h"
 #include "display/client_area.h"
 #include "display/display_state.h"
@@ -19,6 +19,7 @@
 #include "platform/message.h"
 #include "run/run_driver.h"
 #include "wave/source_opening.h"
+#include "wave/wave_session.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -134,9 +135,39 @@ void Controller::followWholeSpan() {
 
 void Controller::offerSpans(uint64_t fileFrames) {
   view_.setSpanLabels(spanLabels(fileFrames));
+  if (!pendingSpan_.empty() && view_.selectSpan(pendingSpan_)) pendingSpan_.clear();
   // A span no longer listed gives way to the first; "全体" follows the file.
   spanCommand(kNotifyCloseUp);
   followWholeSpan();
+}
+
+void Controller::restoreSpan(const std::string& label) {
+  pendingSpan_ = label;
+  if (pendingSpan_.empty() || !view_.selectSpan(pendingSpan_)) return;
+  pendingSpan_.clear();
+  spanCommand(kNotifyCloseUp);
+}
+
+std::string Controller::spanToRemember() {
+  return pendingSpan_.empty() ? view_.spanText() : pendingSpan_;
+}
+
+std::vector<Controller::RecentFile> Controller::recentFileEntries() const {
+  std::vector<RecentFile> entries;
+  for (const std::string& path : recentFiles_) {
+    std::error_code ec;
+    entries.push_back(RecentFile{path, std::filesystem::is_regular_file(path, ec)});
+  }
+  return entries;
+}
+
+void Controller::openRecentFile(size_t index) {
+  // Where Open is off (a playback, a run or a decode), so are the recent files.
+  if (background_ || (state_ != UiState::kNoFile && state_ != UiState::kFileSelected)) return;
+  if (index >= recentFiles_.size()) return;
+  const std::string path = recentFiles_[index];
+  lastOpenFolder_ = std::filesystem::path(path).parent_path().string();
+  openChosenFile(path);
 }
 
 void Controller::positionChanged() {
@@ -185,6 +216,7 @@ bool Controller::openFile() {
   Document& document = session_.document;
   document.fileSelected = true;
   rememberSource(document, SourceOpenResult{});
+  forgetLastRun();
   enter(stateOfFlags());
   const WaveOpenRequest request = fileRequest();
   SourceOpenResult source;
@@ -222,6 +254,10 @@ bool Controller::takeSource(const SourceOpenResult& source) {
   const WaveSource& facts = session_.wave.source;
   offerSpans(facts.blockAlign != 0 ? facts.dataSize / facts.blockAlign : 1);
   fileOpened(source.wave);
+  redrawClientAfresh();  // with the new file's rate in the frame's labels
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(document.fileName, ec);
+  if (!ec) rememberRecentFile(recentFiles_, absolute.lexically_normal().string());
   if (session_.wave.source.formatTag == 1)
     overviewSummary_.start(summaryRequestOf(session_.wave.source, session_.document.wavePath()),
                            [this] {
@@ -229,6 +265,9 @@ bool Controller::takeSource(const SourceOpenResult& source) {
                              view_.wakeOwner([this] { view_.invalidateOverview(); });
                            });
   const bool result = reportOpenFailure(source.wave, session_.wave.messages, failureLine_);
+  // Said once, when the file is taken; the later opens of every command keep quiet about it.
+  const std::string cutShort = cutShortNotice(source.wave, session_.wave.source, failureLine_);
+  if (!cutShort.empty()) session_.wave.messages.show(cutShort, MessageKind::kPlainOk);
   if (!result) {
     // The file is sound but the output device refused its format: it can still be analysed, and
     // every later command validates again.
@@ -262,8 +301,24 @@ void Controller::commandLineOpened(bool opened) {
 
 void Controller::dropFiles(const std::vector<std::string>& paths) {
   if (paths.empty() || background_) return;
+  openChosenFile(paths.front());
+}
+
+void Controller::openChosenFile(const std::string& path) {
+  if (fileSelected()) {
+    // A file that must be decoded first is asked about on a handle of its own, so that the open
+    // file stays open and named while the decode runs.
+    WaveSession probe;
+    probe.volumeQuery = session_.wave.volumeQuery;
+    const WaveOpenResult first =
+        openWave(probe, WaveOpenRequest{path, 0, false}, session_.settings);
+    if (!first.opened && first.formatRefused) {
+      decodeInWindow(path, first, true);
+      return;
+    }
+  }
   closeWave(session_.wave, fileSelected());
-  session_.document.fileName = paths.front();
+  session_.document.fileName = path;
   session_.document.position = 0;
   setTitle();
   openFile();
@@ -283,13 +338,11 @@ void Controller::openCommand() {
   session_.document.fileName.clear();
   std::string chosen;
   const bool accepted = view_.chooseFileToOpen(folder, &chosen) && !chosen.empty();
-  session_.document.fileName = accepted ? chosen : saved;
+  session_.document.fileName = saved;
   setTitle();
   if (!accepted) return;
   lastOpenFolder_ = std::filesystem::path(chosen).parent_path().string();
-  closeWave(session_.wave, fileSelected());
-  session_.document.position = 0;
-  openFile();
+  openChosenFile(chosen);
 }
 
 void Controller::showHelpPage(const std::string& modulePath) {
@@ -427,25 +480,6 @@ void Controller::gainCommand(int id) {
   session_.settings.displayGain = id - kGainAtId;
 }
 
-void Controller::navigationCommand(int id) {
-  const WaveSource& facts = session_.wave.source;
-  session_.document.position =
-      navigatedPosition(id, session_.document.position,
-                        DataExtent{facts.blockAlign, facts.dataSize, facts.bytesPerSecond});
-  positionChanged();
-}
-
-void Controller::clickOverview(double x) {
-  if (state_ != UiState::kFileSelected || session_.busy || session_.wave.playback.playing) return;
-  const WaveSource& facts = session_.wave.source;
-  const uint32_t position =
-      positionUnderStripX(x, session_.document.position, session_.settings.framesPerColumn,
-                          DataExtent{facts.blockAlign, facts.dataSize, facts.bytesPerSecond});
-  if (position == session_.document.position) return;
-  session_.document.position = position;
-  positionChanged();
-}
-
 void Controller::command(int id, int notification) {
   const bool click = notification == kNotifyClick;
   switch (id) {
@@ -535,7 +569,21 @@ void Controller::command(int id, int notification) {
       if (lastRun_.drawn && !session_.busy) view_.copyPictureToClipboard(picture());
       break;
     case kSpanComboId:
+      if (notification == kNotifyCloseUp) pendingSpan_.clear();  // the user's own choice
       spanCommand(notification);
+      break;
+    case kToStartId:
+      moveBySpan(SpanMove::kToStart, 0);
+      break;
+    case kToEndId:
+      moveBySpan(SpanMove::kToEnd, 0);
+      break;
+    case kSpanBackId:
+    case kSpanForwardId:
+      moveBySpan(SpanMove::kBySpans, id == kSpanBackId ? -1 : 1);
+      break;
+    case kGoToId:
+      goToCommand();
       break;
     case kNormalZoomId:
     case kDoubleZoomId:

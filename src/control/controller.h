@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "control/control_ids.h"
+#include "control/navigation.h"
 #include "control/ui_state.h"
 #include "control/window_view.h"
 #include "display/cross_section.h"
@@ -86,13 +87,33 @@ class Controller : public PlaybackObserver {
   void clickClientArea(int x, int y);
   // A left click at x (pixels, fractions allowed) in the overview strip: while nothing runs or
   // plays, the position moves to the frame under the pointer, as the navigation buttons move it.
-  void clickOverview(double x);
+  // A right click (`backwards`) moves it back by the same distance.
+  void clickOverview(double x, bool backwards = false);
+  // The wheel over the strip or the plot: `notches` tenths of the span, positive forwards.
+  void wheelMove(int notches) { moveBySpan(SpanMove::kByTenths, notches); }
   // Redraws the position text and the overview after `position` moved.
   void positionChanged();
   // With the whole-file span, its frames per column follow the file and the position.
   void followWholeSpan();
   // The span list for a file of `fileFrames` frames (0: none).
   void offerSpans(uint64_t fileFrames);
+  // The span the window had when it was last closed: chosen as soon as the list offers it (a
+  // span wider than the eleven, or "全体", once a file needs it), unless the user chose one first.
+  void restoreSpan(const std::string& label);
+  // The span to remember: the one chosen, or the one still waiting to be offered.
+  std::string spanToRemember();
+
+  // The files opened last, newest first (core/window_memory.h keeps at most eight), and whether
+  // each is still there; a missing one cannot be chosen.
+  struct RecentFile {
+    std::string path;
+    bool present = false;
+  };
+  void setRecentFiles(std::vector<std::string> paths) { recentFiles_ = std::move(paths); }
+  const std::vector<std::string>& recentFiles() const { return recentFiles_; }
+  std::vector<RecentFile> recentFileEntries() const;
+  // Opens the recent file at `index` as Open would (only when Open could be chosen).
+  void openRecentFile(size_t index);
   // Help (1105, F1) for a program at modulePath: its help page in the browser, or a message
   // naming the page when it is missing.
   void showHelpPage(const std::string& modulePath);
@@ -163,6 +184,14 @@ class Controller : public PlaybackObserver {
   void amplitudeCommand(int id);
   void gainCommand(int id);
   void navigationCommand(int id);
+  // Home, End, PageUp, PageDown, the wheel and 位置 move as the navigation buttons do: only while
+  // a file is selected and nothing runs or plays.
+  bool canMove() const;
+  // The open file's data as the navigation arithmetic sees it.
+  DataExtent extent() const;
+  void moveBySpan(SpanMove move, int count);
+  void moveTo(uint32_t position);
+  void goToCommand();
   void savePicture();
   void saveNumbers();
   // The last run drew the chart of the open file: the cross-section is its.
@@ -177,14 +206,23 @@ class Controller : public PlaybackObserver {
   void commandLineOpened(bool opened);
   // A file the reader refuses for its format, decoded on a worker with the window's handling of a
   // long task: progress in the status text from half a second on, Esc or Stop to cancel. The open
-  // goes on with finishOpen when the decode ends.
-  void decodeInWindow(const std::string& source, const WaveOpenResult& refused);
+  // goes on with finishOpen when the decode ends. With `keepOpenFile` the file open now stays
+  // open and named until the decode has ended, and stays as it was when the decode is cancelled.
+  void decodeInWindow(const std::string& source, const WaveOpenResult& refused,
+                      bool keepOpenFile = false);
+  // A file the user chose (Open, a drop) in place of the open one.
+  void openChosenFile(const std::string& path);
   // The rest of an open once its source (the file, or its decoded copy) is known.
   bool finishOpen(const SourceOpenResult& source);
   bool takeSource(const SourceOpenResult& source);
   // The file being opened did not open, or the user stopped its decode: no file is open any
   // more, and nothing of the one open before is shown.
   void forgetFile();
+  // Nothing of the last run stays: its record, its chart, the peak box's lines and the
+  // cross-section window. The client is drawn again by redrawClientAfresh.
+  void forgetLastRun();
+  // The client canvas as at start-up, around the open file's texts.
+  void redrawClientAfresh();
 
   WindowView& view_;
   Session session_;
@@ -198,6 +236,8 @@ class Controller : public PlaybackObserver {
   int outputDeviceCount_ = 0;
   FailureLine failureLine_ = FailureLine::kWindow;
   std::string lastOpenFolder_;
+  std::vector<std::string> recentFiles_;
+  std::string pendingSpan_;
   // The run or decode under way, and how deep its deliveries are nested (a message box during a
   // delivery delivers again; the task is wound up by the outermost).
   std::shared_ptr<BackgroundTask> background_;

@@ -4,6 +4,7 @@
 
 #include "control/controller.h"
 #include "core/layout.h"
+#include "display/client_area.h"
 #include "display/overview.h"
 #include "display/status_texts.h"
 #include "export/csv_export.h"
@@ -17,6 +18,9 @@ Canvas Controller::picture() {
   // In the window the overview strip is a widget above the canvas; the picture has it where the
   // command line's has it.
   Canvas picture = session_.display.surfaces.window;
+  // The stop notice stays in the window until the next run, but a saved or copied picture shows
+  // only what the run drew (the table says the run was stopped).
+  copyPlotFromBackBuffer(session_.display, picture);
   Canvas strip(kPlotWidth, kLayout.overviewHeight, picture.depthBits());
   // A saved picture is the whole picture: a summary on its way is waited for.
   overviewSummary_.wait();

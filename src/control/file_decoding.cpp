@@ -46,10 +46,15 @@ class WorkerDecodeProgress : public DecodeProgress {
 
 }  // namespace
 
-void Controller::decodeInWindow(const std::string& source, const WaveOpenResult& refused) {
+void Controller::decodeInWindow(const std::string& source, const WaveOpenResult& refused,
+                                bool keepOpenFile) {
   auto task = std::make_shared<BackgroundTask>();
   task->kind = BackgroundTask::Kind::kDecode;
   task->refused = refused;
+  if (keepOpenFile) {
+    task->replacement = source;
+    task->clientBefore = clientCanvas();
+  }
   task->work = [this, source, task = task.get()] {
     WorkerDecodeProgress progress(*task, view_.runListener(), [this](int percent) {
       drawDecodeProgress(clientCanvas(), percent);
@@ -62,6 +67,25 @@ void Controller::decodeInWindow(const std::string& source, const WaveOpenResult&
 }
 
 void Controller::finishDecode(BackgroundTask& task) {
+  if (!task.replacement.empty()) {
+    if (task.decoded.status == DecodeStatus::kCancelled) {
+      // The open file is still open: its window comes back as it was, progress and notice gone.
+      stopRequested_ = false;
+      clientCanvas() = std::move(task.clientBefore);
+      view_.refreshClient();
+      view_.invalidateOverview();
+      enter(stateOfFlags());
+      return;
+    }
+    forgetLastRun();
+    // The new file is ready (or known to fail): only now does the open one go.
+    closeWave(session_.wave, true);
+    Document& document = session_.document;
+    document.fileName = task.replacement;
+    document.position = 0;
+    rememberSource(document, SourceOpenResult{});
+    setTitle();
+  }
   enter(stateOfFlags());
   const SourceOpenResult source = openDecodedSource(session_.wave, fileRequest(), session_.settings,
                                                     task.refused, task.decoded);
@@ -71,27 +95,39 @@ void Controller::finishDecode(BackgroundTask& task) {
 void Controller::forgetFile() {
   overviewSummary_.stop();
   closeWave(session_.wave, true);
-  Document& document = session_.document;
-  document = Document{};
+  session_.document = Document{};
   stopRequested_ = false;
   setTitle();
-  // The chart, its peak box and the numbers behind them belong to the file that was open before.
-  view_.closeCrossSection();
-  lastRun_ = RunRecord{};
   offerSpans(0);  // the list without a file
   DisplayState& shown = display();
   shown.fileRate = SampleRate{0};
   hideFileFacts(shown, true);
-  forgetPeakReadout(shown);
-  // The whole client afresh, as at start-up: the last run's labels lie outside the frame.
-  clientCanvas().clear(kButtonFace);
-  const Rect plot{kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight};
-  for (Canvas* canvas : {&shown.surfaces.backBuffer, &clientCanvas()})
-    if (canvas->width() > 0) canvas->whiteness(plot.x, plot.y, plot.w, plot.h);
-  composeClientArea(shown, session_.settings, clientCanvas(), session_.wave.source, document);
+  forgetLastRun();
+  redrawClientAfresh();
+  enter(UiState::kNoFile);
+}
+
+void Controller::forgetLastRun() {
+  // The chart, its peak box and the numbers behind them belong to the file that was open before:
+  // under another file's name they would read as its results.
+  view_.closeCrossSection();
+  view_.runListener().chartRun(false);  // no chart to show a column of: its menu item goes off
+  lastRun_ = RunRecord{};
+  session_.document.lastRunView = 0;
+  session_.document.lastRunMethod = 0;
+  forgetPeakReadout(display());
+  Canvas& chart = display().surfaces.backBuffer;
+  if (chart.width() > 0) chart.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
+}
+
+void Controller::redrawClientAfresh() {
+  // The whole client as at start-up: the last run's labels lie outside the frame.
+  Canvas& client = clientCanvas();
+  client.clear(kButtonFace);
+  if (client.width() > 0) client.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
+  composeClientArea(display(), session_.settings, client, session_.wave.source, session_.document);
   view_.refreshClient();
   view_.invalidateOverview();
-  enter(UiState::kNoFile);
 }
 
 }  // namespace korimu

@@ -47,6 +47,7 @@ constexpr Row kRows[]{
     Row{Part::kMenuItem, 1201, "-D---"},  // Play
     Row{Part::kMenuItem, 1213, "-D---"},  // Partial play
     Row{Part::kMenuItem, 1202, "---+-"},  // Stop
+    Row{Part::kMenuItem, 1123, "-+---"},  // 位置 (as the navigation buttons)
     // A run refills the results, so they cannot be taken while it draws.
     Row{Part::kMenuItem, 1120, "-RRR-"},  // 画像を保存
     Row{Part::kMenuItem, 1121, "-RRR-"},  // 数値を保存

@@ -28,6 +28,8 @@ class WindowView {
   // The span list's items, widest first; the selected item stays selected when it is still
   // there, else the first ("全体") is.
   virtual void setSpanLabels(const std::vector<std::string>& /*labels*/) {}
+  // Selects the span item `label`; false when the list has no such item.
+  virtual bool selectSpan(const std::string& /*label*/) { return false; }
   virtual void setTitle(const std::string& /*title*/) {}
   // The first gain button's caption, which follows the window function.
   virtual void setGainCaption(const std::string& /*utf8*/) {}
@@ -49,6 +51,8 @@ class WindowView {
     return false;
   }
   virtual bool openHelpPage(const std::string& /*path*/) { return false; }
+  // The Go-to box, starting with `current`; false when cancelled.
+  virtual bool askTime(const std::string& /*current*/, std::string* /*answer*/) { return false; }
   virtual bool runOptionsDialog(AppSettings& /*settings*/) { return false; }
   // The file information dialog for the WAV file at `path`; for a decoded copy, with what its
   // source holds above the copy's header. The dialogs' 3D-look item switches the settings they

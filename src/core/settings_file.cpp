@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "core/window_memory.h"
 #include "platform/ini_profile.h"
 #include "platform/message.h"
 #include "platform/system_facts.h"
@@ -88,7 +89,7 @@ int32_t clampedMemSize(int32_t value, uint16_t systemVersion) {
 }
 
 ProfileStatus loadSettingsFrom(const std::filesystem::path& file, uint16_t systemVersion,
-                               AppSettings& settings) {
+                               AppSettings& settings, WindowMemory* memory) {
   ProfileStatus status = ProfileStatus::kMissing;
   const IniDocument document = file.empty() ? IniDocument{} : loadProfile(file, &status);
   settings.colorScale = inDomain(readInt(document, "ColorScale", "0"), 0, 1, 0) == 1;
@@ -104,11 +105,12 @@ ProfileStatus loadSettingsFrom(const std::filesystem::path& file, uint16_t syste
   // mado numbers the seven window functions in their enumeration's order; anything else would
   // index past their table.
   settings.windowFunction = WindowFunction(inDomain(readInt(document, "mado", "0"), 0, 6, 0));
+  if (memory) readWindowMemory(document, settings, *memory);
   return status;
 }
 
 bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion,
-                    const AppSettings& settings, std::string* reason) {
+                    const AppSettings& settings, std::string* reason, const WindowMemory* memory) {
   ProfileStatus status = ProfileStatus::kMissing;
   IniDocument document = loadProfile(file, &status);
   // Never replace what could not be read with the seven keys alone.
@@ -126,21 +128,23 @@ bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion,
   put("futosa", settings.lineWidth == LineWidth::kThick ? 2 : 1);
   put("display", settings.display);
   put("mado", int32_t(settings.windowFunction));
+  if (memory) writeWindowMemory(document, settings, *memory);
   return saveProfileAtomically(file, document, reason);
 }
 
-SettingsOrigin loadSettings(AppSettings& settings) {
+SettingsOrigin loadSettings(AppSettings& settings, WindowMemory* memory) {
   SettingsOrigin origin;
   origin.file = settingsFilePath();
-  origin.status = loadSettingsFrom(origin.file, kSystemVersion, settings);
+  origin.status = loadSettingsFrom(origin.file, kSystemVersion, settings, memory);
   return origin;
 }
 
-void saveSettings(const AppSettings& settings, const SettingsOrigin& origin) {
+void saveSettings(const AppSettings& settings, const SettingsOrigin& origin,
+                  const WindowMemory* memory) {
   if (origin.file.empty() || origin.status == ProfileStatus::kUnreadable) return;
   // The program is ending: the reason is all that can still be given.
   std::string reason;
-  if (!saveSettingsTo(origin.file, kSystemVersion, settings, &reason))
+  if (!saveSettingsTo(origin.file, kSystemVersion, settings, &reason, memory))
     std::fprintf(stderr, "korimu: the settings were not saved to %s: %s; the file is as it was\n",
                  origin.file.c_str(), reason.c_str());
 }

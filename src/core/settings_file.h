@@ -16,6 +16,7 @@
 namespace korimu {
 
 struct AppSettings;
+struct WindowMemory;
 
 // Where the settings were read from, and how that went: saving goes back there.
 struct SettingsOrigin {
@@ -30,12 +31,15 @@ std::filesystem::path homeFolder();
 // The settings file; empty when there is no home folder to put it in.
 std::filesystem::path settingsFilePath();
 
-// Reads the persistent fields of the settings file into `settings`, applying the range rules.
-SettingsOrigin loadSettings(AppSettings& settings);
+// Reads the persistent fields of the settings file into `settings`, applying the range rules;
+// with `memory` (the window), also what the window remembers (core/window_memory.h).
+SettingsOrigin loadSettings(AppSettings& settings, WindowMemory* memory = nullptr);
 // Writes the persistent fields (every one, changed or not) back where they came from, unless
-// that file could not be read. A save that fails (the file would grow past the size a settings
-// file may have, or cannot be written) is told on stderr; the old file is kept.
-void saveSettings(const AppSettings& settings, const SettingsOrigin& origin);
+// that file could not be read, with what the window remembers when `memory` is given, in one
+// write. A save that fails (the file would grow past the size a settings file may have, or
+// cannot be written) is told on stderr; the old file is kept.
+void saveSettings(const AppSettings& settings, const SettingsOrigin& origin,
+                  const WindowMemory* memory = nullptr);
 // When the settings file could not be read: says so through `messages` (a message box in the
 // window, stderr on the command line). Does nothing otherwise.
 void reportSettingsProblem(const SettingsOrigin& origin, const Messages& messages);
@@ -43,9 +47,10 @@ void reportSettingsProblem(const SettingsOrigin& origin, const Messages& message
 // The same for an explicit file and system version (older systems keep dialog3d out of the file
 // and limit MemSize to 15).
 ProfileStatus loadSettingsFrom(const std::filesystem::path& file, uint16_t systemVersion,
-                               AppSettings& settings);
+                               AppSettings& settings, WindowMemory* memory = nullptr);
 bool saveSettingsTo(const std::filesystem::path& file, uint16_t systemVersion,
-                    const AppSettings& settings, std::string* reason = nullptr);
+                    const AppSettings& settings, std::string* reason = nullptr,
+                    const WindowMemory* memory = nullptr);
 int32_t clampedMemSize(int32_t value, uint16_t systemVersion);
 
 // Decimal conversion of a profile value: leading blanks and a sign, then digits up to the first

@@ -8,8 +8,6 @@
 
 namespace korimu {
 
-namespace {
-
 // The back buffer uses window coordinates: its plot sits where the window's does.
 void copyPlotFromBackBuffer(const DisplayState& display, Canvas& client) {
   const Canvas& chart = display.surfaces.backBuffer;
@@ -17,8 +15,6 @@ void copyPlotFromBackBuffer(const DisplayState& display, Canvas& client) {
   client.copyFrom(chart, kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight, kLayout.unitW,
                   kLayout.plotTop);
 }
-
-}  // namespace
 
 void drawGraphFrameWithPeakBox(DisplayState& display, const AppSettings& settings, Canvas& client) {
   drawGraphFrame(display, settings, client);

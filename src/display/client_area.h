@@ -19,6 +19,10 @@ void composeClientArea(DisplayState& display, const AppSettings& settings, Canva
                        const WaveSource& file, Document& document,
                        const Canvas* overviewStrip = nullptr);
 
+// The plot as the run drew it, from the chart's back buffer: over whatever the window wrote on it
+// since (the stop notice), which belongs to the window and not to the run's picture.
+void copyPlotFromBackBuffer(const DisplayState& display, Canvas& client);
+
 // The graph frame of the current view with the peak box, whose lines the frame's legend clear
 // runs through.
 void drawGraphFrameWithPeakBox(DisplayState& display, const AppSettings& settings, Canvas& client);

@@ -112,8 +112,9 @@ void drawNoteRowsLog(Canvas& canvas, const DisplayState& display, AnalysisMethod
   }
 }
 
-void drawGridRows(Canvas& canvas, SampleRate rate, const AppSettings& settings, int x, int width) {
-  canvas.setPen(width == kPlotWidth ? kBlack : kButtonText);
+void drawGridRows(Canvas& canvas, SampleRate rate, const AppSettings& settings, int x, int width,
+                  Rgb colour) {
+  canvas.setPen(colour);
   const int top = kLayout.plotTop;
   if (linearMethod(settings.method)) {
     if (rate.cdFamily()) {
@@ -149,7 +150,17 @@ void drawChartStrip(Canvas& canvas, const DisplayState& display, const AppSettin
     return;
   }
   if (x == kLayout.unitW) canvas.whiteness(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
-  drawGridRows(canvas, display.fileRate, settings, x, width);
+  // The whole chart's grid is black; the side strips' is in the button text's colour.
+  drawGridRows(canvas, display.fileRate, settings, x, width,
+               width == kPlotWidth ? kBlack : kButtonText);
+}
+
+void clearChartColumnsWithoutData(Canvas& canvas, const DisplayState& display,
+                                  const AppSettings& settings, int column) {
+  if (column >= kPlotWidth) return;
+  const int x = kLayout.unitW + std::max(column, 0), width = kLayout.unitW + kPlotWidth - x;
+  canvas.whiteness(x, kLayout.plotTop, width, kPlotHeight);
+  drawGridRows(canvas, display.fileRate, settings, x, width, kBlack);
 }
 
 void drawChartLabels(Canvas& canvas, SampleRate rate, const AppSettings& settings) {

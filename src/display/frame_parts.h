@@ -18,6 +18,10 @@ inline constexpr Rgb kGridColour{255, 255, 0};
 // The chart's frequency rows (note colours) or grid lines for the strip x .. x + width - 1.
 void drawChartStrip(Canvas& canvas, const DisplayState& display, const AppSettings& settings,
                     int count, int x, int width);
+// Chart columns from `column` to the right edge that hold no data (the span ran past the file's
+// end): white with the grid rows, never the note colours that would read as analysed sound.
+void clearChartColumnsWithoutData(Canvas& canvas, const DisplayState& display,
+                                  const AppSettings& settings, int column);
 // The chart's frequency labels right of the plot.
 void drawChartLabels(Canvas& canvas, SampleRate rate, const AppSettings& settings);
 

@@ -116,8 +116,8 @@ void drawDataCountLabel(Canvas& canvas) {
   canvas.textOut(x, 3, "表示ﾃﾞｰﾀ数", kStatusStyle);
 }
 
-void drawStopAccepted(Canvas& canvas) {
-  canvas.textOut(300, 150, "中断要求受付", TextStyle{kBlack, kWhite, true});
+int drawStopAccepted(Canvas& canvas) {
+  return canvas.textOut(300, 150, "中断要求受付", TextStyle{kBlack, kWhite, true});
 }
 
 }  // namespace korimu

@@ -34,7 +34,7 @@ void hideFileFacts(DisplayState& display, bool hidden);
 void drawDataCountLabel(Canvas& canvas);
 // "デコード中 42%  Esc:中止" in the position text's place while a long decode runs.
 void drawDecodeProgress(Canvas& canvas, int percent);
-// "中断要求受付" at (300, 150) in the window's default colours (black on white).
-void drawStopAccepted(Canvas& canvas);
+// "中断要求受付" at (300, 150) in the window's default colours (black on white); returns its width.
+int drawStopAccepted(Canvas& canvas);
 
 }  // namespace korimu

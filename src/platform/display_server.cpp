@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -85,6 +86,15 @@ std::string wholeScaleFactor(const char* value) {
   const long whole = std::max(1L, long(factor + 0.5));
   if (double(whole) == factor) return {};
   return std::to_string(whole);
+}
+
+int fittingScaleFactor(int wholeFactor, int windowWidth, int windowHeight, int availableWidth,
+                       int availableHeight) {
+  int factor = std::max(wholeFactor, 1);
+  while (factor > 1 && (int64_t{factor} * windowWidth > availableWidth ||
+                        int64_t{factor} * windowHeight > availableHeight))
+    --factor;
+  return factor;
 }
 
 }  // namespace korimu

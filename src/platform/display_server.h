@@ -25,4 +25,11 @@ std::string noDisplayMessage();
 // Empty when the value is unset, not a number, or already whole.
 std::string wholeScaleFactor(const char* value);
 
+// The largest whole factor, at most `wholeFactor` and at least 1, at which a window of
+// `windowWidth` x `windowHeight` pixels (at factor 1, frame included) fits an available screen
+// area of `availableWidth` x `availableHeight` pixels: a rounded-up factor must not push the plot
+// and its buttons off a small screen.
+int fittingScaleFactor(int wholeFactor, int windowWidth, int windowHeight, int availableWidth,
+                       int availableHeight);
+
 }  // namespace korimu

@@ -9,7 +9,7 @@ using E = MenuEntry;
 // A C array: GCC keeps a std::array of structs with pointers in writable data.
 constexpr E kMenu[]{
     E{E::kPopup, 0, "ファイル", 'F', "ﾌ"},
-    E{E::kItem, 1101, "開く", 'O', "ﾋ", "..."},
+    E{E::kItem, 1101, "開く", 'O', "ﾋ", "...", false, "Ctrl+O"},
     E{E::kSeparator},
     E{E::kItem, 1120, "画像を保存", 'S', "ｶ", "...", true, "Ctrl+S"},
     E{E::kItem, 1121, "数値を保存", 'E', "ｽ", "...", true, "Ctrl+E"},
@@ -17,7 +17,7 @@ constexpr E kMenu[]{
     E{E::kSeparator},
     E{E::kItem, 1102, "&Info...", 0, "", "", true},
     E{E::kSeparator},
-    E{E::kItem, 1103, "終了", 'X', "ｼ"},
+    E{E::kItem, 1103, "終了", 'X', "ｼ", "", false, "Ctrl+Q"},
     E{E::kEndPopup},
     E{E::kPopup, 0, "操作", 'O', "ｿ"},
     E{E::kItem, 1203, "解析", 'A', "ｶ", "", true},
@@ -25,6 +25,8 @@ constexpr E kMenu[]{
     E{E::kItem, 1201, "再生", 'S', "ｻ", "", true},
     E{E::kItem, 1213, "部分再生", 'P', "ﾌ", "", true},
     E{E::kItem, 1202, "停止", 'T', "ﾃ", "", true},
+    E{E::kSeparator},
+    E{E::kItem, 1123, "位置", 'G', "ｲ", "...", true, "Ctrl+G"},
     E{E::kSeparator},
     E{E::kItem, 1200, "ｵﾌﾟｼｮﾝ", 'O', "ｵ", "..."},
     E{E::kEndPopup},

@@ -275,6 +275,7 @@ void chartRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listene
   copyPlotToWindow(display.surfaces, listener);
   enterRunningState(analysis.session, listener);
   int painted = 0;
+  bool stopped = false;
   uint64_t filePlace = placement.position;  // where the next read starts
   int blockIndex = 0;
   for (int column = 0; column < kPlotWidth; column += width, ++blockIndex) {
@@ -293,7 +294,15 @@ void chartRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listene
     analysis.painter.chartBlock(bytePosition, column, width);
     analysis.chartBlock(block, blockFrames, column, width);
     painted = std::min(column + width, int{kPlotWidth});
-    if (analysis.progress.cancelled()) break;
+    if (analysis.progress.cancelled()) {
+      stopped = true;
+      break;
+    }
+  }
+  if (!stopped && painted < kPlotWidth) {
+    // The data ended before the chart did: what follows is no sound, and must not look like it.
+    clearChartColumnsWithoutData(display.surfaces.backBuffer, display, settings, painted);
+    copyPlotToWindow(display.surfaces, listener);
   }
   finishChartRecord(analysis.result, painted, display.fileRate);
   clearProgressText(display.surfaces.window);

@@ -79,11 +79,17 @@ Refusal pcmFormatRefusal(const WaveFormat& f) {
 // The data the file really holds, in whole frames. A recording cut short keeps what is there; a
 // recording never finalised (data size 0xFFFFFFFF, or 0 inside a RIFF form of placeholder size)
 // runs to the end of the file.
+uint64_t dataBytesInFile(const WaveSource& w) {
+  return w.mmio.fileSize() - std::min(w.mmio.fileSize(), w.dataChunk.dataOffset);
+}
+
+bool unfinishedRecording(const WaveSource& w, uint32_t declared) {
+  return declared == 0xFFFFFFFFu || (declared == 0 && (w.riffChunk.flags & kUnfinishedSize) != 0);
+}
+
 uint32_t dataBytes(const WaveSource& w, uint32_t declared, uint32_t frameBytes) {
-  const uint64_t inFile = w.mmio.fileSize() - std::min(w.mmio.fileSize(), w.dataChunk.dataOffset);
-  const bool unfinished =
-      declared == 0xFFFFFFFFu || (declared == 0 && (w.riffChunk.flags & kUnfinishedSize) != 0);
-  uint64_t bytes = unfinished ? inFile : std::min<uint64_t>(declared, inFile);
+  const uint64_t inFile = dataBytesInFile(w);
+  uint64_t bytes = unfinishedRecording(w, declared) ? inFile : std::min<uint64_t>(declared, inFile);
   bytes = std::min<uint64_t>(bytes, 0xFFFFFFFFu);
   return uint32_t(bytes - bytes % frameBytes);
 }
@@ -192,6 +198,8 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
   w.readMode = settings.onMem || smallVolume ? 1 : 2;
 
   w.dataSize = dataBytes(w, w.dataChunk.size, format.blockAlign);
+  if (!unfinishedRecording(w, w.dataChunk.size) && w.dataChunk.size > dataBytesInFile(w))
+    result.claimedDataBytes = w.dataChunk.size;
   w.bytesLeft = w.dataSize;
   w.blockAlign = format.blockAlign;
   if (w.dataSize == 0)
@@ -216,6 +224,22 @@ std::string openFailureMessage(const WaveOpenResult& result, FailureLine line) {
                       result.path.c_str(), result.reason.c_str());
   return formatText("%s\n%s (%s)", result.failure.c_str(), result.path.c_str(),
                     result.reason.c_str());
+}
+
+std::string cutShortNotice(const WaveOpenResult& result, const WaveSource& opened,
+                           FailureLine line) {
+  if (!result.opened || result.claimedDataBytes == 0) return {};
+  const double seconds =
+      opened.bytesPerSecond != 0 ? double(opened.dataSize) / opened.bytesPerSecond : 0.0;
+  if (line == FailureLine::kCommandLine)
+    return formatText(
+        "korimu: '%s' is shorter than its header claims: %u of %u data bytes "
+        "(%.2f s) are there",
+        result.path.c_str(), opened.dataSize, result.claimedDataBytes, seconds);
+  return formatText(
+      "ファイルがヘッダーの示す長さより短くなっています。あるデータだけを開きました。\n"
+      "%s (%u / %u バイト, %.2f秒)",
+      result.path.c_str(), opened.dataSize, result.claimedDataBytes, seconds);
 }
 
 bool reportOpenFailure(const WaveOpenResult& result, const Messages& messages, FailureLine line) {

@@ -66,6 +66,9 @@ struct WaveOpenResult {
   // else what is wrong with it ("not a WAVE file").
   std::string reason;
   std::string path;  // the file the open named
+  // The data size the header claims when the file holds less (a recording cut short, which opens
+  // with what is there); 0 when the data is all there.
+  uint32_t claimedDataBytes = 0;
 };
 
 // The second line of a failed open's message: the path and the reason for the window's box, or
@@ -77,6 +80,10 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
                         const AppSettings& settings);
 // The message of an open that failed: the reader's sentence, then the path and the reason.
 std::string openFailureMessage(const WaveOpenResult& result, FailureLine line);
+// What to say of a file that opened although it is shorter than its header claims ("" when it is
+// not): how much of the claimed data is there, for the window's box or the command line's stderr.
+std::string cutShortNotice(const WaveOpenResult& result, const WaveSource& opened,
+                           FailureLine line);
 // Shows the failure of an open that failed as one message; returns whether it opened.
 bool reportOpenFailure(const WaveOpenResult& result, const Messages& messages,
                        FailureLine line = FailureLine::kWindow);

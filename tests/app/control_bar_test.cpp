@@ -66,8 +66,9 @@ TEST_F(ControlBarTest, AClickInTheOverviewMovesThePositionOnlyWhileIdle) {
   QTest::mouseClick(shell().overview, Qt::LeftButton, Qt::NoModifier, QPoint(20, 5));
   EXPECT_EQ(controller().session().document.position, uint32_t(20 * framesPerColumn));
   EXPECT_TRUE(shell().overview->redrawPending());  // the strip starts there now
+  // A right click moves back as far as a left click at the same place moves on.
   QTest::mouseClick(shell().overview, Qt::RightButton, Qt::NoModifier, QPoint(2, 5));
-  EXPECT_EQ(controller().session().document.position, uint32_t(20 * framesPerColumn));
+  EXPECT_EQ(controller().session().document.position, uint32_t(18 * framesPerColumn));
   // While a run works nothing moves.
   controller().session().settings.display = kTimeFrequencyChart;
   controller().session().settings.method = kWt;
@@ -75,9 +76,41 @@ TEST_F(ControlBarTest, AClickInTheOverviewMovesThePositionOnlyWhileIdle) {
   click(kAnalyzeId);
   ASSERT_TRUE(controller().busy());
   QTest::mouseClick(shell().overview, Qt::LeftButton, Qt::NoModifier, QPoint(1, 5));
-  EXPECT_EQ(controller().session().document.position, uint32_t(20 * framesPerColumn));
+  QTest::mouseClick(shell().overview, Qt::RightButton, Qt::NoModifier, QPoint(1, 5));
+  EXPECT_EQ(controller().session().document.position, uint32_t(18 * framesPerColumn));
   controller().requestStop();
   waitWhileBusy();
+}
+
+// Home, End, PageUp and PageDown move by the span from any control, the span combobox too (whose
+// own choice they leave alone), and only while the navigation buttons could.
+TEST_F(ControlBarTest, HomeEndAndThePageKeysMoveBySpansFromAnyControl) {
+  startWithFile();
+  QComboBox* spans = shell().spanCombo;
+  spans->setCurrentIndex(spans->findText("   512"));
+  controller().command(kSpanComboId, kNotifyCloseUp);
+  ASSERT_EQ(controller().session().settings.framesPerColumn, 1);
+  const int chosen = spans->currentIndex();
+  const struct {
+    int control, key;
+    uint32_t position;
+  } steps[] = {
+      {kSpanComboId, Qt::Key_End, kDataSize - 512},
+      {kAnalyzeId, Qt::Key_PageUp, kDataSize - 1024},
+      {kSpanComboId, Qt::Key_Home, 0},
+      {kGainX1Id, Qt::Key_PageDown, 512},
+      {kSpanComboId, Qt::Key_PageDown, 1024},
+  };
+  for (const auto& step : steps) {
+    key(step.control, step.key);
+    EXPECT_EQ(controller().session().document.position, step.position) << step.key;
+  }
+  EXPECT_EQ(spans->currentIndex(), chosen);
+  // Without a selected file they do nothing.
+  destroyMainWindow(app());
+  start();
+  key(kSpanComboId, Qt::Key_End);
+  EXPECT_EQ(controller().session().document.position, 0u);
 }
 
 TEST_F(ControlBarTest, ArrowsStepFromAnyControlWhileNavigationIsEnabled) {

@@ -171,5 +171,24 @@ TEST(Check, BrokenFileGivesTheReadersMessage) {
                      "': not a PCM file (format tag 3)\n");
 }
 
+// A file cut short checks as what is there, and stderr says how much of the claimed data that is.
+TEST(Check, AFileCutShortSaysHowMuchIsThere) {
+  testing::TempDir dir;
+  testing::ByteWriter chunks;
+  chunks.chunk("fmt ", testing::fmtData({}));
+  chunks.id("data").u32(1764000).raw(std::vector<uint8_t>(99956, 0));
+  const std::string file = dir.write("cut.wav", testing::riffWave(chunks.bytes()));
+  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
+  const int code = runCheck(file);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(out.rfind("OK 44kHz 16bit STEREO dataSize=99956 ", 0), 0u) << out;
+  EXPECT_EQ(err, "korimu: '" + file +
+                     "' is shorter than its header claims: 99956 of 1764000 data bytes (0.57 s) "
+                     "are there\n");
+}
+
 }  // namespace
 }  // namespace korimu

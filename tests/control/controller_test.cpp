@@ -26,10 +26,12 @@
 #include "cli/render.h"
 #include "core/layout.h"
 #include "core/settings.h"
+#include "core/span.h"
 #include "display/chart.h"
 #include "display/status_texts.h"
 #include "export/csv_export.h"
 #include "platform/audio_device.h"
+#include "platform/fixed_font.h"
 #include "platform/message.h"
 #include "platform/system_facts.h"
 #include "run/chart_column.h"
@@ -88,6 +90,20 @@ struct RecordingView : WindowView {
     *chosen = nextSave;
     return !nextSave.empty();
   }
+  bool crossSection = false;
+  bool crossSectionOpen() override { return crossSection; }
+  void openCrossSection() override { crossSection = true; }
+  // The Go-to box: what it was shown, and what the user types next ("" cancels).
+  std::string timeShown;
+  std::string nextTime;
+  bool askTime(const std::string& current, std::string* answer) override {
+    timeShown = current;
+    *answer = nextTime;
+    return !nextTime.empty();
+  }
+  std::vector<Canvas> copied;
+  void copyPictureToClipboard(const Canvas& picture) override { copied.push_back(picture); }
+  void closeCrossSection() override { crossSection = false; }
   // The Open dialog: where it started each time, and what the user picks next.
   std::vector<std::string> openFolders;
   std::string nextChoice;
@@ -108,8 +124,16 @@ struct RecordingView : WindowView {
     void blockStarting(const SampleBlock&, int, int) override {
       if (view.onBlock) view.onBlock();
     }
-    bool cancelled() override { return view.escapeAtOnce; }
+    bool cancelled() override {
+      if (view.onAsked) view.onAsked();
+      return view.escapeAtOnce;
+    }
+    void chartRun(bool chart) override { view.crossSectionItem = chart; }
   } follower{*this};
+  // スペクトル断面を表示 is on: the last run drew a chart.
+  bool crossSectionItem = false;
+  // Called whenever a run or decode asks whether to stop.
+  std::function<void()> onAsked;
   RunListener& runListener() override { return follower; }
 };
 
@@ -203,6 +227,19 @@ class ControllerTest : public ::testing::Test {
 
   WaveSession& wave() { return controller_.session().wave; }
 
+  // The client canvas of a program that has only ever opened `file`, with the test's settings.
+  Canvas windowThatOnlyOpened(const std::string& file) {
+    RecordingView view;
+    Controller fresh(view);
+    view.controller = &fresh;
+    fresh.session().display.surfaces.window = Canvas(640, 383);
+    fresh.session().settings = controller_.session().settings;
+    prepareAnalysis(fresh.session().display, fresh.session().settings.musicalKey);
+    fresh.enter(UiState::kNoFile);
+    fresh.dropFiles({file});
+    return fresh.session().display.surfaces.window;
+  }
+
   TempDir dir_;
   std::string file_;
   std::string flac_;  // a file the reader refuses and libsndfile decodes
@@ -252,10 +289,10 @@ TEST_F(ControllerTest, EveryCommandSequenceEndsInTheStateItsTableRowShows) {
        {"decode", "1201", "1202", "1203"},
        {S::kFileSelected, S::kAnalysing, S::kFileSelected, S::kStartingPlayback, S::kPlaying,
         S::kFileSelected, S::kAnalysing, S::kFileSelected}},
-      {"Esc during a decode",
+      {"Esc during the decode of another file (the decoded file above stays open)",
        true,
        {"escaped decode"},
-       {S::kFileSelected, S::kAnalysing, S::kFileSelected, S::kNoFile}},
+       {S::kAnalysing, S::kFileSelected}},
   };
   for (const Sequence& sequence : sequences) {
     SCOPED_TRACE(sequence.name);
@@ -421,18 +458,6 @@ TEST_F(ControllerTest, AFailedOpenLeavesNothingOfTheFileBefore) {
          setenv("XDG_CACHE_HOME", blocked.c_str(), 1);
        }},
   };
-  // The window of a program that has only ever seen the failing open.
-  const auto untouchedWindow = [this](const std::string& file) {
-    RecordingView view;
-    Controller fresh(view);
-    view.controller = &fresh;
-    fresh.session().display.surfaces.window = Canvas(640, 383);
-    fresh.session().settings = controller_.session().settings;
-    prepareAnalysis(fresh.session().display, fresh.session().settings.musicalKey);
-    fresh.enter(UiState::kNoFile);
-    fresh.dropFiles({file});
-    return fresh.session().display.surfaces.window;
-  };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     setenv("XDG_CACHE_HOME", (dir_.path() / "cache").c_str(), 1);
@@ -454,7 +479,7 @@ TEST_F(ControllerTest, AFailedOpenLeavesNothingOfTheFileBefore) {
     EXPECT_FALSE(controller_.lastRun().drawn);
     EXPECT_EQ(controller_.session().document.lastRunView, 0);
     const Canvas shown = controller_.session().display.surfaces.window;
-    EXPECT_TRUE(shown.pixels() == untouchedWindow(row.file).pixels());
+    EXPECT_TRUE(shown.pixels() == windowThatOnlyOpened(row.file).pixels());
     // No command acts as if a file were open.
     messages_.clear();
     for (int id : {kAnalyzeId, kPlayId, kForwardId}) controller_.command(id);
@@ -464,8 +489,269 @@ TEST_F(ControllerTest, AFailedOpenLeavesNothingOfTheFileBefore) {
   }
 }
 
+// Opening another file after a run leaves nothing of that run on the screen: the plot, the peak
+// box and the labels are those of a window that only ever opened the new file, there are no
+// results to save, and the cross-section window is gone.
+TEST_F(ControllerTest, OpeningAFileLeavesNothingOfTheLastRunShown) {
+  const std::string slower = dir_.write("slow.wav", simpleWave(FormatFields{1, 1, 11025}, 50000));
+  const struct {
+    const char* name;
+    ViewMode view;
+    std::string next;
+  } rows[] = {
+      {"a chart, then a WAV of another rate", kTimeFrequencyChart, slower},
+      {"a chart, then a decoded FLAC", kTimeFrequencyChart, flac_},
+      {"a spectrum with its peak box, then the same file", kSpectrumLinear, file_},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    start(true);
+    controller_.dropFiles({file_});
+    controller_.command(row.view);
+    controller_.command(kAnalyzeId);
+    ASSERT_TRUE(controller_.lastRun().drawn);
+    controller_.clickClientArea(kLayout.unitW + 100, kLayout.plotTop + 10);
+    EXPECT_EQ(view_.crossSection, row.view == kTimeFrequencyChart);
+    EXPECT_EQ(view_.crossSectionItem, row.view == kTimeFrequencyChart);
+    controller_.dropFiles({row.next});
+    ASSERT_TRUE(controller_.session().document.fileSelected);
+    EXPECT_FALSE(view_.crossSection);
+    EXPECT_FALSE(view_.crossSectionItem);
+    EXPECT_FALSE(controller_.lastRun().drawn);
+    EXPECT_EQ(controller_.session().document.lastRunView, 0);
+    EXPECT_TRUE(controller_.session().display.surfaces.window.pixels() ==
+                windowThatOnlyOpened(row.next).pixels());
+    // A click on the plot finds no chart to show a column of.
+    controller_.clickClientArea(kLayout.unitW + 100, kLayout.plotTop + 10);
+    EXPECT_FALSE(view_.crossSection);
+  }
+}
+
+// Stop during a chart run: the window keeps 中断要求受付 over the plot until the next run, the
+// saved and copied pictures do not. The run stops after its first block, so the columns under the
+// notice stay as the cleared chart left them: white.
+TEST_F(ControllerTest, TheStopNoticeStaysOutOfSavedAndCopiedPictures) {
+  start(true);
+  controller_.dropFiles({file_});
+  controller_.command(kTimeFrequencyChart);
+  view_.onBlock = [this] { view_.escapeAtOnce = true; };
+  controller_.command(kAnalyzeId);
+  view_.escapeAtOnce = false;
+  ASSERT_TRUE(controller_.lastRun().drawn);
+  ASSERT_FALSE(controller_.lastRun().complete);
+  Canvas notice(640, 383);
+  notice.clear(kWhite);
+  const int width = drawStopAccepted(notice);
+  const auto inkUnderNotice = [&](const Canvas& canvas) {
+    int ink = 0;
+    for (int y = 150; y < 150 + FixedFont::kCellHeight; ++y)
+      for (int x = 300; x < 300 + width; ++x) ink += canvas.getPixel(x, y) != kWhite;
+    return ink;
+  };
+  ASSERT_GT(inkUnderNotice(notice), 0);
+  EXPECT_EQ(inkUnderNotice(controller_.session().display.surfaces.window), inkUnderNotice(notice));
+  controller_.command(kCopyPictureId);
+  ASSERT_EQ(view_.copied.size(), 1u);
+  EXPECT_EQ(inkUnderNotice(view_.copied[0]), 0);
+  EXPECT_EQ(inkUnderNotice(controller_.picture()), 0);
+}
+
+// A chart whose span runs past the file's end leaves the columns without data empty: with the
+// note colours on they look as they do with them off (white and the grid rows), in every
+// method's row scale, in the window as in the chart's buffer.
+TEST_F(ControllerTest, ChartColumnsPastTheFilesEndAreDrawnEmpty) {
+  start(true);
+  controller_.dropFiles({file_});
+  controller_.command(kTimeFrequencyChart);
+  AppSettings& settings = controller_.session().settings;
+  const auto columnsWithoutData = [this](const Canvas& canvas) {
+    std::vector<Rgb> pixels;
+    const int from = controller_.lastRun().chartColumns;
+    for (int y = kLayout.plotTop; y < kLayout.plotTop + kPlotHeight; ++y)
+      for (int x = kLayout.unitW + from; x < kLayout.unitW + kPlotWidth; ++x)
+        pixels.push_back(canvas.getPixel(x, y));
+    return pixels;
+  };
+  for (AnalysisMethod method : {kFft, kMem, kWt}) {
+    SCOPED_TRACE(int(method));
+    settings.method = method;
+    std::vector<Rgb> shown[2];
+    for (bool notes : {false, true}) {
+      settings.colorScale = notes;
+      controller_.command(kAnalyzeId);
+      ASSERT_TRUE(controller_.lastRun().complete);
+      ASSERT_LT(controller_.lastRun().chartColumns, kPlotWidth);
+      const DisplaySurfaces& surfaces = controller_.session().display.surfaces;
+      shown[notes] = columnsWithoutData(surfaces.backBuffer);
+      EXPECT_EQ(columnsWithoutData(surfaces.window), shown[notes]);
+    }
+    EXPECT_EQ(shown[true], shown[false]);
+    for (const Rgb& pixel : shown[true]) ASSERT_TRUE(pixel == kWhite || pixel == kBlack);
+  }
+}
+
+// A file shorter than its header claims opens with what is there and is named as such once, when
+// it is taken; the opens of later commands keep quiet.
+TEST_F(ControllerTest, AFileCutShortIsToldOnceWhenItOpens) {
+  start(true);
+  testing::ByteWriter chunks;
+  chunks.chunk("fmt ", testing::fmtData({}));
+  chunks.id("data").u32(1764000).raw(std::vector<uint8_t>(99956, 0));
+  const std::string cut = dir_.write("cut.wav", testing::riffWave(chunks.bytes()));
+  messages_.clear();
+  controller_.dropFiles({cut});
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].find(cut + " (99956 / 1764000 バイト, 0.57秒)"), std::string::npos)
+      << messages_[0];
+  EXPECT_EQ(controller_.state(), UiState::kFileSelected);
+  for (int id : {kAnalyzeId, kForwardId, kPlayId}) controller_.command(id);
+  act("end");
+  EXPECT_TRUE(controller_.revalidateFile());
+  EXPECT_EQ(messages_.size(), 1u);
+  EXPECT_TRUE(controller_.lastRun().drawn);
+}
+
+// Home, End, PageUp, PageDown, the wheel, a right click in the strip and the Go-to box, on a file
+// of 50000 stereo frames, with a span of 8192 frames and one above the file; none of them moves
+// anything while a playback runs.
+TEST_F(ControllerTest, KeysWheelAndGoToMoveThroughTheRecording) {
+  start(true);
+  controller_.dropFiles({file_});
+  AppSettings& settings = controller_.session().settings;
+  const uint32_t& position = controller_.session().document.position;
+  struct Step {
+    std::function<void()> act;
+    uint32_t expected;
+  };
+  const auto command = [this](int id) { return [this, id] { controller_.command(id); }; };
+  const auto goTo = [this](std::string text) {
+    return [this, text] {
+      view_.nextTime = text;
+      controller_.command(kGoToId);
+    };
+  };
+  const auto wheel = [this](int notches) {
+    return [this, notches] { controller_.wheelMove(notches); };
+  };
+  settings.framesPerColumn = 16;  // a span of 8192 frames, 32768 bytes
+  const Step steps[] = {
+      {command(kToEndId), 200000 - 32768},
+      {command(kToStartId), 0},
+      {command(kSpanForwardId), 32768},
+      {wheel(1), 32768 + 819 * 4},
+      {wheel(-2), 32768 - 819 * 4},
+      {command(kSpanBackId), 0},
+      {goTo("0:00.5"), 88200},
+      {[this] { controller_.clickOverview(10, true); }, 88200 - 160 * 4},
+      {goTo("99"), 199996},
+      {command(kSpanForwardId), 199996},  // beyond the last span: stays
+      {goTo("abc"), 199996},
+      {goTo(""), 199996},  // cancelled
+  };
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE(i);
+    steps[i].act();
+    EXPECT_EQ(position, steps[i].expected);
+  }
+  EXPECT_EQ(view_.timeShown, "0:01.134");  // 199996 / 176400 s
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].find("abc"), std::string::npos);
+
+  settings.framesPerColumn = 512;  // 262144 frames: above the file
+  for (int id : {kToEndId, kSpanForwardId}) {
+    controller_.command(kToStartId);
+    controller_.command(id);
+    EXPECT_EQ(position, 0u) << id;
+  }
+  controller_.command(kPlayId);
+  ASSERT_TRUE(wave().playback.playing);
+  for (const Step& step : {Step{command(kSpanForwardId), 0}, Step{wheel(3), 0},
+                           Step{goTo("0.5"), 0}, Step{command(kToEndId), 0}}) {
+    step.act();
+    EXPECT_EQ(position, 0u);
+  }
+  controller_.command(kStopId);
+}
+
+// The files opened last, newest first and each once, by their full paths; a missing one is named
+// as such and nothing opens while a playback runs.
+TEST_F(ControllerTest, RecentFilesAreTheLastOpenedAndSayWhetherTheyAreThere) {
+  start(true);
+  const std::string gone = (dir_.path() / "gone.wav").string();
+  controller_.setRecentFiles({gone});
+  for (const std::string& file : {file_, flac_, file_}) controller_.dropFiles({file});
+  const auto entries = controller_.recentFileEntries();
+  ASSERT_EQ(entries.size(), 3u);
+  const std::string expected[] = {file_, flac_, gone};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(entries[i].path, std::filesystem::absolute(expected[i]).string());
+    EXPECT_EQ(entries[i].present, expected[i] != gone) << i;
+  }
+  controller_.openRecentFile(1);
+  EXPECT_EQ(controller_.session().document.fileName, flac_);
+  EXPECT_EQ(controller_.recentFiles().front(), flac_);
+  controller_.command(kPlayId);
+  ASSERT_TRUE(wave().playback.playing);
+  controller_.openRecentFile(1);
+  EXPECT_EQ(controller_.session().document.fileName, flac_);
+  controller_.command(kStopId);
+}
+
+// A view with a span list, as the control bar's combobox keeps it.
+struct SpanListView : WindowView {
+  std::vector<std::string> labels;
+  std::string selected;
+  void setSpanLabels(const std::vector<std::string>& list) override {
+    labels = list;
+    if (std::find(labels.begin(), labels.end(), selected) == labels.end()) selected = labels[0];
+  }
+  bool selectSpan(const std::string& label) override {
+    if (std::find(labels.begin(), labels.end(), label) == labels.end()) return false;
+    selected = label;
+    return true;
+  }
+  std::string spanText() override { return selected; }
+};
+
+// The span the window was closed with comes back: at once when the list has it, else when a file
+// long enough offers it; a span the user picks first wins.
+TEST_F(ControllerTest, TheRememberedSpanIsChosenWhenTheListOffersIt) {
+  testing::FormatFields mono8{1, 1, 8000, 8};
+  const std::string longFile = dir_.write("long.wav", simpleWave(mono8, 1100000));
+  const struct {
+    const char* name;
+    std::string remembered;
+    bool userPicksFirst;
+    std::string shownAtStart, shownWithTheFile;
+    int32_t framesPerColumn;
+  } rows[] = {
+      {"one of the eleven", "131072", false, "131072", "131072", 256},
+      {"a wide span", spanLabel(int64_t{1} << 20), false, "262144", spanLabel(int64_t{1} << 20),
+       2048},
+      {"the whole file", std::string(kWholeSpanLabel), false, "262144",
+       std::string(kWholeSpanLabel), wholeSpanFramesPerColumn(1100000)},
+      {"the user's choice first", std::string(kWholeSpanLabel), true, "262144", "262144", 512},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    SpanListView view;
+    Controller fresh(view);
+    fresh.session().display.surfaces.window = Canvas(640, 383);
+    view.setSpanLabels(spanLabels(0));
+    view.selected = "262144";
+    fresh.restoreSpan(row.remembered);
+    EXPECT_EQ(view.selected, row.shownAtStart);
+    if (row.userPicksFirst) fresh.command(kSpanComboId, kNotifyCloseUp);
+    EXPECT_EQ(fresh.spanToRemember(), row.userPicksFirst ? row.shownAtStart : row.remembered);
+    fresh.dropFiles({longFile});
+    EXPECT_EQ(view.selected, row.shownWithTheFile);
+    EXPECT_EQ(fresh.session().settings.framesPerColumn, row.framesPerColumn);
+    EXPECT_EQ(fresh.spanToRemember(), row.shownWithTheFile);
+    closeWave(fresh.session().wave, true);
+  }
+}
+
 // A decoded file keeps its own name in the title and the document; every open reads its copy.
-// A cancelled decode leaves no file and no copy.
 TEST_F(ControllerTest, DecodedFileIsShownByItsNameAndReadFromItsCopy) {
   start(true);
   // The column of format texts beside the overview.
@@ -500,15 +786,73 @@ TEST_F(ControllerTest, DecodedFileIsShownByItsNameAndReadFromItsCopy) {
   EXPECT_FALSE(document.decodedFrom);
   EXPECT_EQ(document.wavePath(), file_);
   EXPECT_EQ(formatColumn(), plainColumn);
+}
 
+// Until a file that must be decoded is ready, the open file stays open and named; a cancelled
+// decode leaves it exactly as it was (title, document, texts, plot, results, summary) and keeps
+// no copy. Without a file open before, the cancel leaves none.
+TEST_F(ControllerTest, ACancelledDecodeLeavesTheOpenFileAsItWas) {
+  const std::string otherFlac = (dir_.path() / "other.flac").string();
+  ASSERT_TRUE(testing::writeSndfile(otherFlac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 1,
+                                    testing::multiTone16(8000, 1, 0.3)));
+  const struct {
+    const char* name;
+    std::string open;
+  } rows[] = {{"a WAV open", file_}, {"a decoded FLAC open", flac_}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TearDown();
+    SetUp();
+    start(true);
+    controller_.dropFiles({row.open});
+    controller_.command(kTimeFrequencyChart);
+    controller_.command(kAnalyzeId);
+    controller_.command(kForwardId);
+    ASSERT_TRUE(controller_.lastRun().drawn);
+    const Document before = controller_.session().document;
+    const std::string title = view_.title;
+    const Canvas shown = controller_.session().display.surfaces.window;
+    const auto summary = controller_.overviewSummary();
+    const uint32_t dataSize = wave().source.dataSize;
+    std::filesystem::remove_all(dir_.path() / "cache");
+    messages_.clear();
+    // Esc as the window's key handling gives it: the notice is drawn, the decode stops.
+    view_.onAsked = [this] { controller_.requestStop(); };
+    controller_.dropFiles({otherFlac});
+    view_.onAsked = nullptr;
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / "cache" / "korimu" / "decoded"));
+    const Document& after = controller_.session().document;
+    EXPECT_EQ(controller_.state(), UiState::kFileSelected);
+    EXPECT_EQ(view_.title, title);
+    EXPECT_EQ(after.fileName, before.fileName);
+    EXPECT_EQ(after.wavePath(), before.wavePath());
+    EXPECT_EQ(after.position, before.position);
+    EXPECT_EQ(after.lastRunView, kTimeFrequencyChart);
+    EXPECT_EQ(wave().source.dataSize, dataSize);
+    EXPECT_TRUE(controller_.lastRun().drawn);
+    EXPECT_EQ(controller_.overviewSummary(), summary);
+    EXPECT_TRUE(controller_.session().display.surfaces.window.pixels() == shown.pixels());
+    // It is still the open file: the next step moves on from where it was.
+    controller_.command(kForwardId);
+    EXPECT_GT(after.position, before.position);
+    // A decode that is not cancelled replaces it.
+    controller_.dropFiles({otherFlac});
+    EXPECT_EQ(after.fileName, otherFlac);
+    EXPECT_EQ(view_.title, "KORIMU- " + otherFlac + " ");
+    EXPECT_FALSE(controller_.lastRun().drawn);
+  }
+  // Without a file open before, a cancelled decode leaves none.
   std::filesystem::remove_all(dir_.path() / "cache");
-  view_.escapeAtOnce = true;
-  controller_.dropFiles({flac_});
-  EXPECT_TRUE(messages_.empty());
-  EXPECT_FALSE(document.fileSelected);
-  EXPECT_EQ(document.fileName, "");
-  EXPECT_EQ(view_.title, "KORIMU-  ");
-  EXPECT_TRUE(std::filesystem::is_empty(dir_.path() / "cache" / "korimu" / "decoded"));
+  RecordingView view;
+  Controller fresh(view);
+  view.controller = &fresh;
+  fresh.session().display.surfaces.window = Canvas(640, 383);
+  view.escapeAtOnce = true;
+  fresh.dropFiles({otherFlac});
+  EXPECT_FALSE(fresh.session().document.fileSelected);
+  EXPECT_EQ(view.title, "KORIMU-  ");
+  EXPECT_EQ(fresh.state(), UiState::kNoFile);
 }
 
 // A file that decodes but whose copy cannot be written is not blamed: the window and --render say
@@ -589,9 +933,9 @@ TEST_F(ControllerTest, TheOverviewSummaryFollowsTheOpenFile) {
     controller_.dropFiles({file});
     EXPECT_TRUE(summaryOfOpenFile()) << file;
   }
-  std::filesystem::remove_all(dir_.path() / "cache");
-  view_.escapeAtOnce = true;
-  controller_.dropFiles({flac_});
+  messages_.clear();
+  controller_.dropFiles({(dir_.path() / "gone.wav").string()});
+  EXPECT_EQ(messages_.size(), 1u);
   EXPECT_FALSE(controller_.session().document.fileSelected);
   EXPECT_EQ(controller_.overviewSummary(), nullptr);
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "resources/menu_table.h"
 
@@ -76,6 +77,103 @@ TEST(Navigation, LargeStepsDoNotWrapAround32Bits) {
   EXPECT_EQ(navigatedPosition(kFastForward, 0x100, huge), 0xFFFFFFF0u - 4u);
 }
 
+// Home, End, PageUp, PageDown and the wheel on a 10 s file of 441000 frames, with spans shorter
+// than the file, as long as it, and longer.
+TEST(Navigation, SpanMovesStayInsideTheDataAndStopAtTheLastSpan) {
+  struct Case {
+    const char* name;
+    SpanMove move;
+    int count;
+    uint32_t position;
+    int64_t spanFrames;
+    uint32_t expected;
+  };
+  constexpr uint32_t kEnd = 1764000;  // bytes of data
+  for (const Case& c : {
+           Case{"home", SpanMove::kToStart, 0, 4000, 1024, 0},
+           Case{"end: the last span ends with the data", SpanMove::kToEnd, 0, 0, 1024,
+                kEnd - 1024 * 4},
+           Case{"end with a span of the whole file", SpanMove::kToEnd, 0, 400, 441000, 0},
+           Case{"end with a span above the file", SpanMove::kToEnd, 0, 400, 1 << 20, 0},
+           Case{"page down", SpanMove::kBySpans, 1, 8, 1024, 8 + 4096},
+           Case{"page down stops at the last span", SpanMove::kBySpans, 1, kEnd - 6000, 1024,
+                kEnd - 4096},
+           Case{"page down beyond the last span stays", SpanMove::kBySpans, 1, kEnd - 8, 1024,
+                kEnd - 8},
+           Case{"page down with a span above the file", SpanMove::kBySpans, 1, 0, 1 << 20, 0},
+           Case{"page up", SpanMove::kBySpans, -1, 10000, 1024, 10000 - 4096},
+           Case{"page up stops at the start", SpanMove::kBySpans, -1, 4000, 1024, 0},
+           Case{"page up with a span above the file", SpanMove::kBySpans, -1, kEnd - 4, 1 << 20, 0},
+           Case{"a wheel notch is a tenth, in whole frames", SpanMove::kByTenths, 1, 0, 1024,
+                102 * 4},
+           Case{"three notches back", SpanMove::kByTenths, -3, 40000, 10240, 40000 - 3 * 4096},
+           Case{"a tenth of a tiny span is one frame", SpanMove::kByTenths, 2, 0, 5, 8},
+           Case{"no 32-bit wrap", SpanMove::kBySpans, 1000, 4, int64_t{1} << 30, 4},
+       }) {
+    SCOPED_TRACE(c.name);
+    const uint32_t moved =
+        positionAfterSpanMove(c.move, c.count, c.position, c.spanFrames, kStereo);
+    EXPECT_EQ(moved, c.expected);
+    EXPECT_EQ(moved % kStereo.blockAlign, c.position % kStereo.blockAlign);
+    EXPECT_LT(moved, kStereo.dataSize);
+  }
+}
+
+// A page down and a page up (or n notches each way) come back where they started unless an end
+// stopped them; a right click undoes the left click at the same place.
+TEST(Navigation, MovesThereAndBackReturnToTheStart) {
+  for (uint32_t start : {0u, 4096u, 800000u, 1764000u - 40000u}) {
+    for (int n : {1, 3}) {
+      SCOPED_TRACE(::testing::Message() << start << " " << n);
+      for (SpanMove move : {SpanMove::kBySpans, SpanMove::kByTenths}) {
+        const uint32_t there = positionAfterSpanMove(move, n, start, 4096, kStereo);
+        const uint32_t back = positionAfterSpanMove(move, -n, there, 4096, kStereo);
+        const uint32_t limit = 1764000 - 4096 * 4;
+        if (there < limit) {
+          EXPECT_EQ(back, start);
+        }
+      }
+      for (double x : {0.0, 17.5, 300.0}) {
+        const uint32_t there = positionUnderStripX(x, start, 16, kStereo);
+        if (there < 1764000 - 4) {
+          EXPECT_EQ(positionBackByStripX(x, there, 16, kStereo), start);
+        }
+      }
+    }
+  }
+  EXPECT_EQ(positionBackByStripX(500, 400, 512, kStereo), 0u);  // stops at the start
+}
+
+TEST(Navigation, GoToTakesMinutesAndSecondsOrSeconds) {
+  const struct {
+    const char* text;
+    std::optional<double> seconds;
+  } rows[] = {
+      {"83.5", 83.5},           {"1:23.5", 83.5},
+      {" 0:01:23.5 ", 83.5},    {"0", 0.0},
+      {"2:00", 120.0},          {"61", 61.0},
+      {"1:60", std::nullopt},   {"-1", std::nullopt},
+      {"1.5:00", std::nullopt}, {"", std::nullopt},
+      {"abc", std::nullopt},    {"1:2:3:4", std::nullopt},
+      {"1::3", std::nullopt},   {"1e400", std::nullopt},
+      {"+3", std::nullopt},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(secondsOfTimeText(row.text), row.seconds);
+  }
+  // The box's starting text reads back as the same time.
+  for (double seconds : {0.0, 0.5, 83.25, 3599.999, 7200.0})
+    EXPECT_NEAR(*secondsOfTimeText(timeTextOfSeconds(seconds)), seconds, 0.0005);
+  EXPECT_EQ(timeTextOfSeconds(83.5), "1:23.500");
+  // A time is the nearest frame, inside the data.
+  EXPECT_EQ(positionAtSeconds(1.0, kStereo), 176400u);
+  EXPECT_EQ(positionAtSeconds(1.00001, kStereo), 176400u);
+  EXPECT_EQ(positionAtSeconds(0.0000114, kStereo), 4u);  // half a frame and more rounds up
+  EXPECT_EQ(positionAtSeconds(10.0, kStereo), 1764000u - 4u);
+  EXPECT_EQ(positionAtSeconds(1e12, kStereo), 1764000u - 4u);
+}
+
 TEST(MenuCaptions, MnemonicGroupsBecomeQtMnemonics) {
   std::vector<std::string> captions;
   for (const MenuEntry& e : korimuMenu())
@@ -109,8 +207,9 @@ TEST(MenuCaptions, EveryCommandIdAppearsOnceWithItsInitialGraying) {
     grayed[e.id] = e.grayed;
   }
   EXPECT_EQ(popups, 4);
-  EXPECT_EQ(grayed.size(), 23u);
-  for (int id : {1102, 1203, 1201, 1213, 1202, 1120, 1121, 1122}) EXPECT_TRUE(grayed[id]) << id;
+  EXPECT_EQ(grayed.size(), 24u);
+  for (int id : {1102, 1203, 1201, 1213, 1202, 1123, 1120, 1121, 1122})
+    EXPECT_TRUE(grayed[id]) << id;
   for (int id : {1101, 1103, 1200, 1106, 1110, 1111, 1115, 1113, 1114, 1116, 1105, 1104})
     EXPECT_FALSE(grayed[id]) << id;
 }

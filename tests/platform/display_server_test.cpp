@@ -104,5 +104,28 @@ TEST(DisplayServer, FractionalScaleFactorsBecomeWhole) {
   EXPECT_EQ(wholeScaleFactor(nullptr), "");
 }
 
+// A whole factor that would make the window larger than the screen falls back to the largest that
+// fits, at least 1. The window: 640 x 420 at factor 1 with its frame.
+TEST(DisplayServer, AWholeScaleFactorNeverMakesTheWindowLargerThanTheScreen) {
+  const struct {
+    int whole, width, height, expected;
+  } rows[] = {
+      {2, 1366, 768, 1},   // 1.5 rounded up on a laptop screen: 1280 x 840 would not fit
+      {2, 1920, 1080, 2},  // fits
+      {3, 1920, 1080, 2},  //
+      {3, 3840, 2160, 3},  //
+      {4, 3840, 2160, 4},  // 2560 x 1680 fits
+      {4, 3840, 1600, 3},  // 1680 high would not: 1920 x 1260 does
+      {2, 1280, 840, 2},   // exactly the screen
+      {2, 1279, 840, 1},   //
+      {1, 320, 200, 1},    // never below 1
+      {0, 1920, 1080, 1},  //
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(fittingScaleFactor(row.whole, 640, 420, row.width, row.height), row.expected)
+        << row.whole << " on " << row.width << "x" << row.height;
+  }
+}
+
 }  // namespace
 }  // namespace korimu

@@ -306,6 +306,46 @@ TEST_F(WaveSourceTest, TruncatedRecordingKeepsWhatIsThere) {
   EXPECT_EQ(readData(wave_.source, buffer.data(), 128), 64u);
 }
 
+// A file shorter than its header claims opens with what is there and is named as such, once, for
+// the window and for the command line; a whole file, one that ends inside a frame it does not
+// claim, and an unfinalised recording are not.
+TEST_F(WaveSourceTest, AFileShorterThanItsHeaderSaysHowMuchIsThere) {
+  const struct {
+    const char* name;
+    uint32_t declared;
+    size_t present;
+    uint32_t claimed;  // what the open reports the header claimed; 0 for a whole file
+    const char* window;
+    const char* commandLine;
+  } rows[] = {
+      {"cut short", 1764000, 99956, 1764000, "(99956 / 1764000 バイト, 0.57秒)",
+       "is shorter than its header claims: 99956 of 1764000 data bytes (0.57 s) are there"},
+      {"one byte short", 4003, 4002, 4003, "(4000 / 4003 バイト, 0.02秒)", "4000 of 4003"},
+      {"whole", 4000, 4000, 0, "", ""},
+      {"a partial frame it claims", 4003, 4003, 0, "", ""},
+      {"unfinalised", 0xFFFFFFFF, 4000, 0, "", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ByteWriter chunks;
+    chunks.chunk("fmt ", testing::fmtData({}));
+    chunks.id("data").u32(row.declared).raw(std::vector<uint8_t>(row.present, 7));
+    ASSERT_EQ(openBytes(testing::riffWave(chunks.bytes())), "");
+    const WaveOpenResult opened = openWave(wave_, request_, settings);
+    EXPECT_EQ(opened.claimedDataBytes, row.claimed);
+    EXPECT_EQ(wave_.source.dataSize, row.present - row.present % 4);
+    const std::string window = cutShortNotice(opened, wave_.source, FailureLine::kWindow);
+    const std::string line = cutShortNotice(opened, wave_.source, FailureLine::kCommandLine);
+    EXPECT_EQ(window.empty(), row.claimed == 0);
+    EXPECT_EQ(line.empty(), row.claimed == 0);
+    EXPECT_NE(window.find(row.window), std::string::npos) << window;
+    if (row.claimed != 0) {
+      EXPECT_NE(window.find(request_.fileName), std::string::npos) << window;
+    }
+    EXPECT_NE(line.find(row.commandLine), std::string::npos) << line;
+  }
+}
+
 // A streaming writer that never finalised its recording leaves placeholder sizes in the RIFF and
 // data headers: the data runs to the end of the file, in whole frames.
 TEST_F(WaveSourceTest, UnfinalisedRecordingsOpenWithTheirDataToTheEndOfTheFile) {
