@@ -222,8 +222,12 @@ bool Controller::takeSource(const SourceOpenResult& source) {
   const WaveSource& facts = session_.wave.source;
   offerSpans(facts.blockAlign != 0 ? facts.dataSize / facts.blockAlign : 1);
   fileOpened(source.wave);
-  if (session_.wave.source.formatTag == 1)
-    overviewSummary_.start(summaryRequestOf(session_.wave.source, session_.document.wavePath()));
+  if (session_.wave.source.formatTag == 1) {
+    OverviewSummaryRequest request =
+        summaryRequestOf(session_.wave.source, session_.document.wavePath());
+    request.keepOpen = session_.document.decodedCopyHold;
+    overviewSummary_.start(request);
+  }
   const bool result = reportOpenFailure(source.wave, session_.wave.messages, failureLine_);
   if (!result) {
     // The file is sound but the output device refused its format: it can still be analysed, and

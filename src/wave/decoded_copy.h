@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,10 +51,15 @@ StereoMix stereoMix(const std::vector<int>& positions);
 // could read its copy; nothing was decoded.
 enum class DecodeStatus { kDecoded, kCached, kCancelled, kFailed, kUnwritable, kUnusable };
 
+class CopyHold;
+
 struct DecodeResult {
   DecodeStatus status = DecodeStatus::kFailed;
-  std::filesystem::path copy;  // the 16-bit WAV to open (kDecoded, kCached), or not written
-  SourceFormat source;         // what the source holds (all but an unopenable source)
+  std::filesystem::path copy;  // the 16-bit WAV's name in the cache (kDecoded, kCached)
+  // The copy as it was verified, held open and locked (kDecoded, kCached): read it through this,
+  // and keep it while the copy is in use so that no trim removes it.
+  std::shared_ptr<const CopyHold> hold;
+  SourceFormat source;  // what the source holds (all but an unopenable source)
   std::string failure;  // why there is no copy (kFailed, kUnusable; the system's reason or the
                         // folder's fault: kUnwritable)
 };

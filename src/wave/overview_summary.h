@@ -26,6 +26,8 @@ struct OverviewSummaryRequest {
   uint32_t dataSize = 0;    // as declared; the file may end before
   int32_t sampleKind = 0;   // bit 0: 16-bit samples, bit 1: two channels
   uint32_t bucketFrames = kOverviewBucketFrames;
+  // Keeps the file `path` names open until the build has ended (a decoded copy's hold).
+  std::shared_ptr<const void> keepOpen;
 };
 
 struct OverviewSummary {

@@ -8,6 +8,7 @@
 
 #include "platform/message.h"
 #include "platform/tick_clock.h"
+#include "wave/decode_cache.h"
 #include "wave/wave_session.h"
 
 namespace korimu {
@@ -41,10 +42,12 @@ SourceOpenResult openDecodedSource(WaveSession& wave, const WaveOpenRequest& req
       break;
   }
   WaveOpenRequest copy = request;
-  copy.fileName = decoded.copy.string();
+  // Read through the descriptor that was verified, never again by the copy's name.
+  copy.fileName = decoded.hold ? decoded.hold->readPath() : decoded.copy.string();
   result.wave = openWave(wave, copy, settings);
   result.decodedFrom = decoded.source;
   result.decodedCopy = copy.fileName;
+  result.copyHold = decoded.hold;
   return result;
 }
 
@@ -77,6 +80,7 @@ std::string decodeFailureReason(const DecodeResult& decoded) {
 void rememberSource(Document& document, const SourceOpenResult& opened) {
   document.decodedFrom = opened.decodedFrom;
   document.decodedCopy = opened.decodedCopy;
+  document.decodedCopyHold = opened.copyHold;
 }
 
 namespace {

@@ -19,8 +19,9 @@ struct WaveSession;
 struct SourceOpenResult {
   WaveOpenResult wave;  // the open of the file itself, or of its copy
   std::optional<SourceFormat> decodedFrom;
-  std::string decodedCopy;  // the copy opened, when one was
-  bool cancelled = false;   // the user stopped the decode: nothing is open
+  std::string decodedCopy;  // the copy opened, when one was: a name of its held descriptor
+  std::shared_ptr<const CopyHold> copyHold;  // keeps that copy open and out of every trim
+  bool cancelled = false;                    // the user stopped the decode: nothing is open
 };
 
 // Runs the decode of a refused file; the window wraps it in its handling of a long task.

@@ -76,7 +76,8 @@ TEST_P(LosslessKinds, SixteenBitValuesComeBackExactly) {
   EXPECT_EQ(r.source.rate, 22050u);
   EXPECT_EQ(r.source.channels, k.channels);
   EXPECT_EQ(r.source.frames, samples.size() / size_t(k.channels));
-  EXPECT_TRUE(isWholeCopy(r.copy, 22050, k.channels));
+  ASSERT_NE(r.hold, nullptr);
+  EXPECT_TRUE(isWholeCopy(r.hold->descriptor(), 22050, k.channels));
   EXPECT_EQ(copySamples(r.copy), samples);
 }
 
