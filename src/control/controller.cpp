@@ -176,8 +176,36 @@ bool Controller::revalidateFile() {
   // A file not yet taken (or forgotten since) is not the overview's to validate.
   if (!fileSelected()) return false;
   const WaveOpenResult opened = openWave(session_.wave, fileRequest(), session_.settings);
+  if (opened.dataFound) followFileChanges();
   fileOpened(opened);
   return reportOpenFailure(opened, session_.wave.messages, failureLine_);
+}
+
+void Controller::startOverviewSummary() {
+  OverviewSummaryRequest request =
+      summaryRequestOf(session_.wave.source, session_.document.wavePath());
+  request.keepOpen = session_.document.decodedCopyHold;
+  overviewSummary_.start(request);
+}
+
+std::shared_ptr<const OverviewSummary> Controller::overviewSummary() {
+  const WaveSource& facts = session_.wave.source;
+  // The open handle reads a file rewritten in place as it is now; the summary must follow it.
+  if (facts.mmio.isOpen() && facts.formatTag == 1 &&
+      facts.mmio.stamp() != overviewSummary_.summarising())
+    startOverviewSummary();
+  return overviewSummary_.ready();
+}
+
+void Controller::followFileChanges() {
+  // 全体 covers the file as it is now, a truncated one too.
+  followWholeSpan();
+  const WaveSource& facts = session_.wave.source;
+  if (facts.formatTag == 1 && facts.mmio.stamp() != overviewSummary_.summarising()) {
+    // Rewritten since it was summarised: until the new summary is ready the strip reads samples.
+    startOverviewSummary();
+    view_.invalidateOverview();
+  }
 }
 
 bool Controller::openFile() {
@@ -222,12 +250,7 @@ bool Controller::takeSource(const SourceOpenResult& source) {
   const WaveSource& facts = session_.wave.source;
   offerSpans(facts.blockAlign != 0 ? facts.dataSize / facts.blockAlign : 1);
   fileOpened(source.wave);
-  if (session_.wave.source.formatTag == 1) {
-    OverviewSummaryRequest request =
-        summaryRequestOf(session_.wave.source, session_.document.wavePath());
-    request.keepOpen = session_.document.decodedCopyHold;
-    overviewSummary_.start(request);
-  }
+  if (session_.wave.source.formatTag == 1) startOverviewSummary();
   const bool result = reportOpenFailure(source.wave, session_.wave.messages, failureLine_);
   if (!result) {
     // The file is sound but the output device refused its format: it can still be analysed, and

@@ -74,10 +74,9 @@ class Controller : public PlaybackObserver {
   void deferOverviewRepaint() { overviewRepaintPending_ = true; }
   bool overviewRepaintPending() const { return overviewRepaintPending_; }
   // The min/max summary of the open file's samples the overview draws wide spans from; null
-  // while it is being built (the strip is then drawn from the samples, to the same picture).
-  std::shared_ptr<const OverviewSummary> overviewSummary() const {
-    return overviewSummary_.ready();
-  }
+  // while it is being built (the strip is then drawn from the samples, to the same picture). A
+  // file rewritten since it was summarised is summarised again.
+  std::shared_ptr<const OverviewSummary> overviewSummary();
   // A left click in the client area (ignored while busy).
   void clickClientArea(int x, int y);
   // A left click at x (pixels, fractions allowed) in the overview strip: while nothing runs or
@@ -161,6 +160,11 @@ class Controller : public PlaybackObserver {
   // The file being opened did not open, or the user stopped its decode: no file is open any
   // more, and nothing of the one open before is shown.
   void forgetFile();
+  // Summarises the open file on the summary's thread.
+  void startOverviewSummary();
+  // After an open of the file already open: what depends on its size and samples follows a file
+  // rewritten or cut short since.
+  void followFileChanges();
 
   WindowView& view_;
   Session session_;
