@@ -254,6 +254,9 @@ DecodeResult unwritable(DecodeResult result, std::string why) {
   return result;
 }
 
+// Why a source that opens but holds nothing is refused.
+constexpr char kNoSamples[] = "no samples decode: the file holds none";
+
 // The decode buffer's bytes: what one read of the source may take, whatever its channel count.
 constexpr size_t kDecodeBufferBytes = size_t(256) << 10;
 
@@ -341,10 +344,20 @@ std::optional<SourceFormat> probeSource(const std::string& path) {
   SF_INFO info{};
   const Sndfile file = openSndfile(library, path, info);
   if (!file || info.channels <= 0 || info.samplerate <= 0) return std::nullopt;
-  return formatOf(info);
+  SourceFormat f = formatOf(info);
+  // A header may promise samples the file does not hold, or not say how many: one must decode.
+  std::vector<double> frame(size_t(info.channels));
+  if (library.readfDouble(file.get(), frame.data(), 1) <= 0) f.frames = 0;
+  return f;
+}
+
+std::string decoderProblem() {
+  const SndfileLibrary library;
+  return library.loaded() ? std::string() : library.problem();
 }
 
 std::string unusableSourceReason(const SourceFormat& source) {
+  if (source.frames == 0) return kNoSamples;
   if (source.rate >= 1000 && source.rate <= kHighestSampleRate) return {};
   return formatText("a rate of %u Hz; KORIMU reads 1000 to %u Hz", source.rate, kHighestSampleRate);
 }
@@ -409,7 +422,11 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
                          DecodeProgress& progress) {
   DecodeResult result;
   const SndfileLibrary library;
-  if (!library.loaded()) return failed(result, "libsndfile cannot be loaded: " + library.problem());
+  if (!library.loaded()) {
+    result.status = DecodeStatus::kNoDecoder;
+    result.failure = library.problem();
+    return result;
+  }
   SF_INFO info{};
   const Sndfile in = openSndfile(library, sourcePath, info);
   if (!in || info.channels <= 0 || info.samplerate <= 0)
@@ -455,7 +472,11 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
     }
     return unwritable(result, part.failure());
   }
-  if (*dataBytes == 0) return failed(result, "no samples decode");
+  if (*dataBytes == 0) {
+    result.status = DecodeStatus::kUnusable;
+    result.failure = kNoSamples;
+    return result;
+  }
   if (!part.finish(f.rate, f.decodedChannels(), *dataBytes, checksum.value()) ||
       !part.publishAs(result.copy))
     return unwritable(result, part.failure());

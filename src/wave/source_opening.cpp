@@ -34,6 +34,7 @@ SourceOpenResult openDecodedSource(WaveSession& wave, const WaveOpenRequest& req
       return result;
     case DecodeStatus::kUnwritable:
     case DecodeStatus::kUnusable:
+    case DecodeStatus::kNoDecoder:
       result.wave.failure = decodeFailureMessage(request.fileName, decoded);
       result.wave.reason = decodeFailureReason(decoded);
       return result;
@@ -60,6 +61,9 @@ std::string decodeFailureMessage(const std::string& fileName, const DecodeResult
                         decoded.failure.c_str());
     case DecodeStatus::kUnusable:
       return formatText("%s を変換できません。(%s)", fileName.c_str(), decoded.failure.c_str());
+    case DecodeStatus::kNoDecoder:
+      return formatText("%s を変換できません。libsndfile を読み込めません。(%s)", fileName.c_str(),
+                        decoded.failure.c_str());
     default:
       return {};
   }
@@ -72,6 +76,12 @@ std::string decodeFailureReason(const DecodeResult& decoded) {
                         decoded.copy.parent_path().string().c_str(), decoded.failure.c_str());
     case DecodeStatus::kUnusable:
       return decoded.failure;
+    case DecodeStatus::kNoDecoder:
+      // The reader's refusal alone would blame the file; every kind but plain WAV needs the
+      // library.
+      return "not a WAVE file the reader takes, and libsndfile, which decodes the other kinds, "
+             "cannot be loaded: " +
+             decoded.failure;
     default:
       return {};
   }

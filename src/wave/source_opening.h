@@ -35,8 +35,9 @@ SourceOpenResult openDecodedSource(WaveSession& wave, const WaveOpenRequest& req
                                    const AppSettings& settings, const WaveOpenResult& refused,
                                    const DecodeResult& decoded);
 
-// What an open says of a source whose copy cannot be written (kUnwritable) or could not be read
-// (kUnusable); "" for the other outcomes, where the reader's own message stands.
+// What an open says of a source whose copy cannot be written (kUnwritable), could not be read
+// (kUnusable) or cannot be made without libsndfile (kNoDecoder); "" for the other outcomes, where
+// the reader's own message stands.
 std::string decodeFailureMessage(const std::string& fileName, const DecodeResult& decoded);
 // The same in English, for the second line of the message: "" where the reader's stands.
 std::string decodeFailureReason(const DecodeResult& decoded);
