@@ -141,8 +141,10 @@ void OverviewWidget::paintFromFile() {
   Session& session = app_.controller().session();
   // Wide spans come from the summary once it is built (the picture is the same either way); until
   // then the strip waits blank for it, and the controller asks for this paint again when it is.
+  auto summary = app_.controller().overviewSummary();
   const bool pending = app_.controller().overviewSummaryPending();
-  const auto summary = app_.controller().overviewSummary();
+  // A build that ended between the two questions has left its summary.
+  if (!summary && !pending) summary = app_.controller().overviewSummary();
   drawOverviewWithoutWideReads(canvas_, session.wave.source, summary.get(), pending,
                                session.document.position, session.settings.framesPerColumn,
                                session.settings.amplitudeZoom, session.wave.messages);

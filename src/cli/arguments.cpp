@@ -28,6 +28,23 @@ bool isRenderSwitch(const std::string& a) {
   return false;
 }
 
+// The options of --render and --csv that take a value.
+bool isRenderValueOption(const std::string& a) {
+  for (const char* name :
+       {"--view", "--method", "--block-order", "--time-resolution", "--window", "--scale", "--gain",
+        "--key", "--span", "--zoom", "--position", "--csv-values", "--jobs"})
+    if (a == name) return true;
+  return false;
+}
+
+// The value of the last render option `name` (null when none was given).
+const std::string* renderOption(const CommandLine& c, const std::string& name) {
+  const std::string* value = nullptr;
+  for (const auto& [given, v] : c.renderOptions)
+    if (given == name) value = &v;
+  return value;
+}
+
 CommandLine usageError(std::string message) {
   CommandLine c;
   c.mode = HeadlessMode::kUsageError;
@@ -79,8 +96,10 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
         c.mode = a == "--render" ? HeadlessMode::kRender : HeadlessMode::kScreenshot;
         c.outputPath = args[++i];
       }
-    } else if (c.mode == HeadlessMode::kRender && a.size() > 2 && a.compare(0, 2, "--") == 0) {
-      // The renderer checks its own option names and values; its switches take no value.
+    } else if ((c.mode == HeadlessMode::kRender && a.size() > 2 && a.compare(0, 2, "--") == 0) ||
+               (c.mode == HeadlessMode::kNone && (isRenderSwitch(a) || isRenderValueOption(a)))) {
+      // The renderer checks its own option names and values; its switches take no value. Its
+      // options may come before --render or --csv too.
       if (isRenderSwitch(a)) {
         c.renderOptions.emplace_back(a.substr(2), "");
         continue;
@@ -91,6 +110,11 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
       return usageError("unknown option: " + a);
     }
   }
+  if (c.mode != HeadlessMode::kRender && !c.renderOptions.empty())
+    return usageError("--" + c.renderOptions.front().first +
+                      " is an option of --render and --csv; give one of them");
+  if (c.mode == HeadlessMode::kRender && renderOption(c, "csv-values") && !renderOption(c, "csv"))
+    return usageError("--csv-values needs --csv: it chooses what the table's cells hold");
   if (c.mode == HeadlessMode::kRender && c.fileName.empty())
     return usageError((c.outputPath.empty() ? "--csv" : "--render") +
                       std::string(" needs a WAV file"));
@@ -99,7 +123,7 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
     c.mode = HeadlessMode::kBatchRender;
   } else if (c.mode == HeadlessMode::kRender && c.files.size() > 1) {
     const bool picture = !c.outputPath.empty();
-    const std::string output = picture ? c.outputPath : c.renderOptions.front().second;
+    const std::string output = picture ? c.outputPath : *renderOption(c, "csv");
     return usageError(std::string(picture ? "--render" : "--csv") + ": '" + output +
                       "' takes one file, not " + std::to_string(c.files.size()) +
                       "; several are rendered into a folder (--render OUTDIR/)");
@@ -136,7 +160,8 @@ Files), which the window, --render and --csv then read; a second open decodes no
   --help                  show this text
   --version               show the version
 
-Options of --render (those not given come from the settings file and the start-up defaults):
+Options of --render and --csv, before or after the command (those not given come from the
+settings file and the start-up defaults):
   --view NAME             wave-zoom (the block's samples), level-meter (octave bands),
                           spectrum-linear, spectrum-log (frequency axis), chart (512 columns
                           of spectra over time)

@@ -22,15 +22,21 @@ int runCheck(const std::string& fileName) {
   closeWave(wave, false);
   releaseFormatCopy(wave.source);
   if (!opened.opened) {
-    const std::optional<SourceFormat> source =
-        opened.formatRefused ? probeSource(fileName) : std::nullopt;
     DecodeResult unusable;
-    if (source) unusable.failure = unusableSourceReason(*source);
+    std::optional<SourceFormat> source;
+    if (opened.formatRefused) {
+      unusable.failure = decoderProblem();
+      if (!unusable.failure.empty()) {
+        unusable.status = DecodeStatus::kNoDecoder;
+      } else if ((source = probeSource(fileName))) {
+        unusable.failure = unusableSourceReason(*source);
+        if (!unusable.failure.empty()) unusable.status = DecodeStatus::kUnusable;
+      }
+    }
     if (!source || !unusable.failure.empty()) {
       // Told as --render tells it, before anything is decoded.
       WaveOpenResult refused = opened;
-      if (source) {
-        unusable.status = DecodeStatus::kUnusable;
+      if (!unusable.failure.empty()) {
         refused.failure = decodeFailureMessage(fileName, unusable);
         refused.reason = decodeFailureReason(unusable);
       }

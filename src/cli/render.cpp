@@ -347,8 +347,30 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
     wave.messages.show(problem, MessageKind::kFatal);
     return 1;
   }
-  const SourceOpenResult source =
-      openSource(wave, WaveOpenRequest{fileName, 0, false}, settings, decodeTellingStderr);
+  // After the reader's look at the header and before any sample is read or decoded: an output
+  // that cannot be made fails at once.
+  std::string reason;
+  bool outputsProbed = false;
+  const auto outputsCanBeMade = [&] {
+    outputsProbed = true;
+    for (const std::string& path : {outputPath, csvPath}) {
+      if (!path.empty() && !probeOutput(path, reason)) {
+        wave.messages.show(
+            formatText("korimu: cannot create '%s': %s", path.c_str(), reason.c_str()));
+        return false;
+      }
+    }
+    return true;
+  };
+  const WaveOpenRequest request{fileName, 0, false};
+  SourceOpenResult source;
+  source.wave = openWave(wave, request, settings);
+  if (!source.wave.opened && source.wave.formatRefused) {
+    // A file libsndfile reads is decoded (its samples read) only once the outputs can be made;
+    // for any other the reader's own message comes first.
+    if (probeSource(fileName) && !outputsCanBeMade()) return 1;
+    source = openDecodedSource(wave, request, settings, source.wave, decodeTellingStderr(fileName));
+  }
   rememberSource(document, source);
   const WaveOpenResult& opened = source.wave;
   followFileRate(session.display, opened, wave.source);
@@ -370,17 +392,10 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
   if (session.settings.wholeSpan)
     session.settings.framesPerColumn =
         wholeSpanFramesPerColumn(wave.source.dataSize, wave.source.blockAlign, document.position);
-  std::string reason;
-  for (const std::string& path : {outputPath, csvPath}) {
-    if (path.empty()) continue;
-    if (!probeOutput(path, reason)) {
-      wave.messages.show(
-          formatText("korimu: cannot create '%s': %s", path.c_str(), reason.c_str()));
-      closeWave(wave, true);
-      return 1;
-    }
+  if (!outputsProbed && !outputsCanBeMade()) {
+    closeWave(wave, true);
+    return 1;
   }
-
   if (follower) follower->fileOpened(opened);
 
   DisplayState& display = session.display;
@@ -419,12 +434,13 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
     return 1;
   }
   if (outputPath.empty()) return 0;
-  const bool written =
-      choices.plotOnly
-          ? writePng(outputPath, window, kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight)
-          : writePng(outputPath, window, 0, 0, window.width(), window.height());
+  const bool written = choices.plotOnly ? writePng(outputPath, window, kLayout.unitW,
+                                                   kLayout.plotTop, kPlotWidth, kPlotHeight, reason)
+                                        : writePng(outputPath, window, 0, 0, window.width(),
+                                                   window.height(), reason);
   if (!written) {
-    wave.messages.show(formatText("korimu: cannot write '%s'", outputPath.c_str()));
+    wave.messages.show(
+        formatText("korimu: cannot write '%s': %s", outputPath.c_str(), reason.c_str()));
     return 1;
   }
   return 0;

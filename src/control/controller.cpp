@@ -207,8 +207,39 @@ bool Controller::revalidateFile() {
   // A file not yet taken (or forgotten since) is not the overview's to validate.
   if (!fileSelected()) return false;
   const WaveOpenResult opened = openWave(session_.wave, fileRequest(), session_.settings);
+  if (opened.dataFound) followFileChanges();
   fileOpened(opened);
   return reportOpenFailure(opened, session_.wave.messages, failureLine_);
+}
+
+void Controller::startOverviewSummary() {
+  OverviewSummaryRequest request =
+      summaryRequestOf(session_.wave.source, session_.document.wavePath());
+  request.keepOpen = session_.document.decodedCopyHold;
+  overviewSummary_.start(request, [this] {
+    // From the build's thread: the strip is drawn again on the window's.
+    view_.wakeOwner([this] { view_.invalidateOverview(); });
+  });
+}
+
+std::shared_ptr<const OverviewSummary> Controller::overviewSummary() {
+  const WaveSource& facts = session_.wave.source;
+  // The open handle reads a file rewritten in place as it is now; the summary must follow it.
+  if (facts.mmio.isOpen() && facts.formatTag == 1 &&
+      facts.mmio.stamp() != overviewSummary_.summarising())
+    startOverviewSummary();
+  return overviewSummary_.ready();
+}
+
+void Controller::followFileChanges() {
+  // 全体 covers the file as it is now, a truncated one too.
+  followWholeSpan();
+  const WaveSource& facts = session_.wave.source;
+  if (facts.formatTag == 1 && facts.mmio.stamp() != overviewSummary_.summarising()) {
+    // Rewritten since it was summarised: the strip waits for the new summary.
+    startOverviewSummary();
+    view_.invalidateOverview();
+  }
 }
 
 bool Controller::openFile() {
@@ -258,12 +289,7 @@ bool Controller::takeSource(const SourceOpenResult& source) {
   std::error_code ec;
   const std::filesystem::path absolute = std::filesystem::absolute(document.fileName, ec);
   if (!ec) rememberRecentFile(recentFiles_, absolute.lexically_normal().string());
-  if (session_.wave.source.formatTag == 1)
-    overviewSummary_.start(summaryRequestOf(session_.wave.source, session_.document.wavePath()),
-                           [this] {
-                             // From the build's thread: the strip is drawn again on the window's.
-                             view_.wakeOwner([this] { view_.invalidateOverview(); });
-                           });
+  if (session_.wave.source.formatTag == 1) startOverviewSummary();
   const bool result = reportOpenFailure(source.wave, session_.wave.messages, failureLine_);
   // Said once, when the file is taken; the later opens of every command keep quiet about it.
   const std::string cutShort = cutShortNotice(source.wave, session_.wave.source, failureLine_);

@@ -77,9 +77,8 @@ class Controller : public PlaybackObserver {
   bool overviewRepaintPending() const { return overviewRepaintPending_; }
   // The min/max summary of the open file's samples the overview draws wide spans from; null
   // while it is being built (the window's strip then waits blank; a saved picture waits for it).
-  std::shared_ptr<const OverviewSummary> overviewSummary() const {
-    return overviewSummary_.ready();
-  }
+  // A file rewritten since it was summarised is summarised again.
+  std::shared_ptr<const OverviewSummary> overviewSummary();
   // Whether the open file's summary is still being built (the overview is drawn again when it
   // is ready).
   bool overviewSummaryPending() const { return overviewSummary_.pending(); }
@@ -223,6 +222,11 @@ class Controller : public PlaybackObserver {
   void forgetLastRun();
   // The client canvas as at start-up, around the open file's texts.
   void redrawClientAfresh();
+  // Summarises the open file on the summary's thread.
+  void startOverviewSummary();
+  // After an open of the file already open: what depends on its size and samples follows a file
+  // rewritten or cut short since.
+  void followFileChanges();
 
   WindowView& view_;
   Session session_;

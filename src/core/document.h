@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,9 @@ struct Document {
   // the reader opens instead (empty while the file is read as it is).
   std::optional<SourceFormat> decodedFrom;
   std::string decodedCopy;
+  // Keeps the decoded copy open (decodedCopy names that descriptor) and out of the cache's trims
+  // for as long as any copy of the document may read it.
+  std::shared_ptr<const void> decodedCopyHold;
   // The file every open of the reader names: the decoded copy, or the file itself.
   const std::string& wavePath() const { return decodedCopy.empty() ? fileName : decodedCopy; }
   // A file has been taken: Play, Partial play, Stop and Analyze act only then. Cleared only when

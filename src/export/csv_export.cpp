@@ -35,18 +35,56 @@ std::string field(const std::string& text) {
   return quoted + '"';
 }
 
-// A header value kept on its one line: line breaks and other control characters are written as
-// \n, \r, \t or \xHH and a backslash as \\, so no file name can end the line early and read as
-// a row; the result is quoted as any field.
+// The length of the UTF-8 character that starts at `at`, or 0 where the bytes there are not one
+// (a file name in another encoding, or cut inside a character).
+size_t utf8Length(const std::string& text, size_t at) {
+  const auto byte = [&](size_t i) {
+    return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0u;
+  };
+  const unsigned lead = byte(0);
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  unsigned low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // no overlong forms
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+  } else {
+    return 0;
+  }
+  if (byte(1) < low || byte(1) > high) return 0;
+  for (size_t i = 2; i < length; ++i)
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  return length;
+}
+
+// A header value kept on its one line and in UTF-8: line breaks and other control characters, and
+// bytes that are not UTF-8, are written as \n, \r, \t or \xHH and a backslash as \\, so no file
+// name can end the line early and read as a row or stop a UTF-8 reader; the result is quoted as
+// any field.
 std::string headerValue(const std::string& text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string escaped;
-  for (const char c : text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     const auto byte = static_cast<unsigned char>(c);
-    if (c == '\\' || c == '\n' || c == '\r' || c == '\t') {
+    if (byte >= 0x80) {
+      if (const size_t length = utf8Length(text, i); length > 0) {
+        escaped.append(text, i, length);
+        i += length - 1;
+      } else {
+        escaped += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+      }
+    } else if (c == '\\' || c == '\n' || c == '\r' || c == '\t') {
       escaped += '\\';
       escaped += c == '\n' ? 'n' : c == '\r' ? 'r' : c == '\t' ? 't' : '\\';
     } else if (byte < 0x20 || byte == 0x7F) {
-      static constexpr char kHex[] = "0123456789ABCDEF";
       escaped += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
     } else {
       escaped += c;

@@ -74,12 +74,20 @@ std::vector<uint8_t> encodePng(const Canvas& canvas, int x, int y, int w, int h)
   return out;
 }
 
-bool writePng(const std::string& path, const Canvas& canvas, int x, int y, int w, int h) {
+bool writePng(const std::string& path, const Canvas& canvas, int x, int y, int w, int h,
+              std::string& reason) {
   const std::vector<uint8_t> png = encodePng(canvas, x, y, w, h);
-  if (png.empty()) return false;
-  std::string reason;
+  if (png.empty()) {
+    reason = "the PNG encoder failed";
+    return false;
+  }
   return writeFileAtomically(
       path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()), reason);
+}
+
+bool writePng(const std::string& path, const Canvas& canvas, int x, int y, int w, int h) {
+  std::string reason;
+  return writePng(path, canvas, x, y, w, h, reason);
 }
 
 }  // namespace korimu

@@ -17,5 +17,8 @@ std::vector<uint8_t> encodePng(const Canvas& canvas, int x, int y, int w, int h)
 // /dev/stdout and /dev/fd/N are written through the descriptor (see AtomicFile). False when the
 // file cannot be written.
 bool writePng(const std::string& path, const Canvas& canvas, int x, int y, int w, int h);
+// The same, saying why it could not (the system's reason, or the encoder's failure).
+bool writePng(const std::string& path, const Canvas& canvas, int x, int y, int w, int h,
+              std::string& reason);
 
 }  // namespace korimu

@@ -1,10 +1,13 @@
 #include "platform/atomic_file.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -83,7 +86,77 @@ bool isOwnDescriptorFolder(const std::string& folder) {
   return !thread.empty() && thread.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
+// The hidden temporary names that exist right now, for the signal handler to remove: a program
+// stopped by SIGINT or SIGTERM would otherwise leave ".NAME.XXXXXXXX" beside its output. A slot is
+// claimed, filled, then published; the handler reads published slots only.
+struct PendingName {
+  std::atomic<bool> claimed{false};
+  std::atomic<bool> published{false};
+  char path[PATH_MAX] = {};
+};
+constexpr int kPendingNames = 64;
+constexpr int kCleanedSignals[] = {SIGINT, SIGTERM};
+
+PendingName* pendingNames() {
+  static PendingName names[kPendingNames];
+  return names;
+}
+
+void removePendingNames(int signal) {
+  PendingName* names = pendingNames();
+  for (int i = 0; i < kPendingNames; ++i)
+    if (names[i].published.load(std::memory_order_acquire)) ::unlink(names[i].path);
+  // Then the signal's own end, as if nothing had caught it (it is blocked while handled).
+  ::signal(signal, SIG_DFL);
+  sigset_t own;
+  sigemptyset(&own);
+  sigaddset(&own, signal);
+  ::sigprocmask(SIG_UNBLOCK, &own, nullptr);
+  ::raise(signal);
+}
+
+// Takes SIGINT and SIGTERM where they still end the program by default; a handler the program
+// installed itself is left alone. (Installing it twice does no harm.)
+void installSignalCleanup() {
+  for (int signal : kCleanedSignals) {
+    struct sigaction current {};
+    if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler != SIG_DFL ||
+        (current.sa_flags & SA_SIGINFO) != 0)
+      continue;
+    struct sigaction cleanup {};
+    cleanup.sa_handler = removePendingNames;
+    sigemptyset(&cleanup.sa_mask);
+    for (int other : kCleanedSignals) sigaddset(&cleanup.sa_mask, other);
+    ::sigaction(signal, &cleanup, nullptr);
+  }
+}
+
 }  // namespace
+
+void AtomicFile::nameTemporary(const std::string& name) {
+  temporary_ = name;
+  if (name.size() >= PATH_MAX) return;
+  installSignalCleanup();
+  PendingName* names = pendingNames();
+  for (int i = 0; i < kPendingNames; ++i) {
+    bool expected = false;
+    if (!names[i].claimed.compare_exchange_strong(expected, true)) continue;
+    std::memcpy(names[i].path, name.c_str(), name.size() + 1);
+    names[i].published.store(true, std::memory_order_release);
+    signalSlot_ = i;
+    return;
+  }
+}
+
+void AtomicFile::forgetTemporary() {
+  if (signalSlot_ >= 0) {
+    PendingName& slot = pendingNames()[signalSlot_];
+    slot.published.store(false, std::memory_order_release);
+    slot.claimed.store(false, std::memory_order_release);
+    signalSlot_ = -1;
+  }
+  temporary_.clear();
+}
 
 int descriptorNamed(const std::string& path) {
   if (path == "-") return STDOUT_FILENO;
@@ -151,18 +224,20 @@ bool AtomicFile::open(const std::string& path, std::string& reason) {
     reason = systemReason(errno);
     return false;
   }
-  fd_ = openUnnamed(folderOf(path));
-  if (fd_ >= 0) return true;
-  if (!cannotMakeUnnamed(errno)) {
-    reason = systemReason(errno);
-    return false;
+  if (temporaryKind_ == Temporary::kUnnamedFirst) {
+    fd_ = openUnnamed(folderOf(path));
+    if (fd_ >= 0) return true;
+    if (!cannotMakeUnnamed(errno)) {
+      reason = systemReason(errno);
+      return false;
+    }
   }
   // The mode lets the umask decide, as for any new file.
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const std::string name = temporaryName(path, attempt);
     fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd_ >= 0) {
-      temporary_ = name;
+      nameTemporary(name);
       return true;
     }
     if (errno != EEXIST) break;
@@ -225,7 +300,7 @@ bool AtomicFile::linkUnnamed(std::string& reason) {
     const std::string name = temporaryName(path_, attempt);
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
         (errno != EEXIST && ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)) {
-      temporary_ = name;
+      nameTemporary(name);
       return true;
     }
     if (errno != EEXIST) break;
@@ -269,7 +344,7 @@ bool AtomicFile::commit(std::string& reason) {
     reason = systemReason(errno);
     ok = false;
   }
-  if (ok) temporary_.clear();
+  if (ok) forgetTemporary();
   discard();
   return ok;
 }
@@ -279,7 +354,7 @@ void AtomicFile::discard() {
   fd_ = -1;
   stream_ = false;
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
-  temporary_.clear();
+  forgetTemporary();
 }
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string& reason) {

@@ -16,7 +16,13 @@ namespace korimu {
 
 class AtomicFile {
  public:
-  AtomicFile() = default;
+  // Where the bytes go until the commit: a file with no name where the file system can make one,
+  // else a hidden name; kNamed always takes the hidden name, as a file system without unnamed
+  // files (vfat, some network file systems) makes it. A hidden name is removed on SIGINT and
+  // SIGTERM too, where the program has not taken those signals itself.
+  enum class Temporary { kUnnamedFirst, kNamed };
+
+  explicit AtomicFile(Temporary temporary = Temporary::kUnnamedFirst) : temporaryKind_(temporary) {}
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -40,7 +46,12 @@ class AtomicFile {
   bool openDescriptor(int descriptor, std::string& reason);
 
   std::string path_;
+  void nameTemporary(const std::string& name);
+  void forgetTemporary();
+
+  Temporary temporaryKind_;
   std::string temporary_;  // the temporary name, once the file has one
+  int signalSlot_ = -1;    // its place in the names removed on a signal
   int fd_ = -1;
   bool stream_ = false;  // written in place (a pipe), not replaced
 };

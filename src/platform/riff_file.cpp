@@ -1,5 +1,7 @@
 #include "platform/riff_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -51,6 +53,14 @@ bool RiffFile::open(const std::filesystem::path& path) {
   std::fseek(file_, 0, SEEK_SET);
   position_ = 0;
   return true;
+}
+
+FileStamp RiffFile::stamp() const {
+  struct stat st {};
+  if (!file_ || ::fstat(::fileno(file_), &st) != 0) return {};
+  const auto ns = [](const timespec& t) { return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+  return FileStamp{uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size), ns(st.st_mtim),
+                   ns(st.st_ctim)};
 }
 
 void RiffFile::close() {

@@ -32,6 +32,17 @@ struct ChunkInfo {
   uint64_t endOffset() const { return dataOffset + size + (size & 1u); }
 };
 
+// Which file an open handle reads and how it stands: a rewrite in place changes its times (the
+// change time even when the modification time is put back), a replacement its number.
+struct FileStamp {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint64_t size = 0;
+  int64_t modifiedNs = 0;
+  int64_t changedNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
 class RiffFile {
  public:
   RiffFile() = default;
@@ -46,6 +57,8 @@ class RiffFile {
   const std::string& openFailure() const { return openFailure_; }
   bool isOpen() const { return file_ != nullptr; }
   uint64_t fileSize() const { return fileSize_; }
+  // The open file as it stands now (all zero when nothing is open or it cannot be looked at).
+  FileStamp stamp() const;
 
   // Finds the first RIFF chunk of the given form type, searching from the start of the file, and
   // leaves the file just after its form type. A placeholder size counts as the rest of the file.

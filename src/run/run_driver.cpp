@@ -11,6 +11,7 @@
 #include "core/layout.h"
 #include "core/sample_rate.h"
 #include "core/settings.h"
+#include "core/span.h"
 #include "display/chart.h"
 #include "display/cross_section.h"
 #include "display/display_state.h"
@@ -344,6 +345,10 @@ void runAnalysis(Session& session, RunListener& listener) {
   const WaveOpenResult opened =
       openWave(wave, WaveOpenRequest{document.wavePath(), document.position, false}, settings);
   followFileRate(session.display, opened, wave.source);
+  // 全体 is the file as it is now, one cut short since it was opened too.
+  if (settings.wholeSpan && opened.dataFound)
+    settings.framesPerColumn =
+        wholeSpanFramesPerColumn(wave.source.dataSize, wave.source.blockAlign, document.position);
   listener.fileOpened(opened);
   const bool usable = opened.opened;
   if (!usable)

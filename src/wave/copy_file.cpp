@@ -32,31 +32,19 @@ void put32(uint8_t* p, uint32_t v) {
   put16(p + 2, v >> 16);
 }
 
-// Reads exactly `bytes` or fails.
-bool readAll(int fd, void* into, size_t bytes) {
+// Reads exactly `bytes` at `offset` (moved past them) or fails. The descriptor's own offset is
+// left alone: it may be shared with whoever reads the copy.
+bool readAll(int fd, void* into, size_t bytes, uint64_t& offset) {
   auto* at = static_cast<uint8_t*>(into);
   while (bytes > 0) {
-    const ssize_t got = ::read(fd, at, bytes);
+    const ssize_t got = ::pread(fd, at, bytes, off_t(offset));
     if (got <= 0) return false;
     at += got;
     bytes -= size_t(got);
+    offset += uint64_t(got);
   }
   return true;
 }
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 
@@ -116,17 +104,16 @@ void writeCopyTrailer(uint8_t (&t)[kCopyTrailerBytes], uint64_t checksum) {
   put32(t + 12, uint32_t(checksum >> 32));
 }
 
-bool isWholeCopy(const fs::path& copy, uint32_t rate, int channels) {
-  // Never through a link: whatever it points at is not a copy this program made.
-  const Descriptor file(::open(copy.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+bool isWholeCopy(int descriptor, uint32_t rate, int channels) {
   struct stat st {};
-  if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+  if (descriptor < 0 || ::fstat(descriptor, &st) != 0 || !S_ISREG(st.st_mode) ||
       st.st_uid != ::geteuid())
     return false;
   const uint64_t size = uint64_t(st.st_size);
   if (size <= kCopyHeaderBytes + kCopyTrailerBytes || size > 0xFFFFFFFFull) return false;
+  uint64_t offset = 0;
   uint8_t header[kCopyHeaderBytes];
-  if (!readAll(file.get(), header, sizeof header)) return false;
+  if (!readAll(descriptor, header, sizeof header, offset)) return false;
   const uint32_t dataBytes = le32(header + 40);
   uint8_t expected[kCopyHeaderBytes];
   writeCopyHeader(expected, rate, channels, dataBytes);
@@ -139,18 +126,18 @@ bool isWholeCopy(const fs::path& copy, uint32_t rate, int channels) {
   std::vector<uint8_t> block(size_t(1) << 20);
   for (uint32_t left = dataBytes; left > 0;) {
     const size_t n = std::min<size_t>(left, block.size());
-    if (!readAll(file.get(), block.data(), n)) return false;
+    if (!readAll(descriptor, block.data(), n, offset)) return false;
     sum.add(block.data(), n);
     left -= uint32_t(n);
   }
   uint8_t trailer[kCopyTrailerBytes], expectedTrailer[kCopyTrailerBytes];
   writeCopyTrailer(expectedTrailer, sum.value());
-  return readAll(file.get(), trailer, sizeof trailer) &&
+  return readAll(descriptor, trailer, sizeof trailer, offset) &&
          std::equal(std::begin(trailer), std::end(trailer), std::begin(expectedTrailer));
 }
 
-void touchCopy(const fs::path& copy) {
-  ::utimensat(AT_FDCWD, copy.c_str(), nullptr, AT_SYMLINK_NOFOLLOW);
+void touchCopy(const CopyHold& copy) {
+  ::futimens(copy.descriptor(), nullptr);
 }
 
 }  // namespace korimu

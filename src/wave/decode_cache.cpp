@@ -67,6 +67,16 @@ bool isLeftOverPart(const fs::path& path) {
   return unheld;
 }
 
+// Removes the copy unless a process holds it; the lock is kept until it is gone, so that nobody
+// takes the copy in between.
+bool removeUnlessHeld(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  const bool removed = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(path.c_str()) == 0;
+  ::close(fd);
+  return removed;
+}
+
 }  // namespace
 
 std::string cacheNameFor(const std::string& sourcePath) {
@@ -111,6 +121,12 @@ std::string prepareCacheFolder(const fs::path& folder) {
   // The folder holding the copies' folder too: whoever can write there can replace it.
   for (const fs::path& checked : {folder.parent_path(), folder})
     if (std::string refusal = folderRefusal(checked); !refusal.empty()) return refusal;
+  // A folder made before (by hand, or under a wider umask) that others may look into is made
+  // private: the copies show what the user listens to.
+  struct stat st {};
+  if (::lstat(folder.c_str(), &st) == 0 && (st.st_mode & 077) != 0 &&
+      ::chmod(folder.c_str(), 0700) != 0)
+    return formatText("cannot make '%s' private: %s", folder.c_str(), std::strerror(errno));
   return {};
 }
 
@@ -142,8 +158,30 @@ void trimCache(const fs::path& folder, uint64_t limitBytes, const fs::path& keep
   for (const Copy& c : copies) {
     if (total <= limitBytes) break;
     if (c.path == keep) continue;
-    if (::unlink(c.path.c_str()) == 0) total -= c.size;
+    if (removeUnlessHeld(c.path)) total -= c.size;
   }
+}
+
+CopyHold::~CopyHold() {
+  if (descriptor_ >= 0) ::close(descriptor_);
+}
+
+std::string CopyHold::readPath() const {
+  return "/proc/self/fd/" + std::to_string(descriptor_);
+}
+
+std::shared_ptr<CopyHold> holdCopy(const fs::path& copy) {
+  const int fd = ::open(copy.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return nullptr;
+  auto hold = std::make_shared<CopyHold>(fd);
+  struct stat held {
+  }, named{};
+  // Locked, and still the file the name leads to: a trim that was removing it has not done so.
+  if (::flock(fd, LOCK_SH | LOCK_NB) != 0 || ::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode) ||
+      held.st_uid != ::geteuid() || ::lstat(copy.c_str(), &named) != 0 ||
+      named.st_dev != held.st_dev || named.st_ino != held.st_ino)
+    return nullptr;
+  return hold;
 }
 
 }  // namespace korimu

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace korimu {
@@ -21,8 +22,9 @@ bool isPartName(const std::string& name);
 
 // Makes `folder` (and whatever of its path is missing) private to the user, and checks that it and
 // the folder holding it are real folders of the user that no one else can write to: another user
-// could otherwise swap a copy or point the folder at the user's recordings. Returns "" when the
-// folder may be used, else the reason it may not.
+// could otherwise swap a copy or point the folder at the user's recordings. An existing `folder`
+// that others may read is made private. Returns "" when the folder may be used, else the reason
+// it may not.
 std::string prepareCacheFolder(const std::filesystem::path& folder);
 
 // A fast checksum of a copy's samples, kept in the copy, so that samples overwritten behind an
@@ -48,18 +50,41 @@ void writeCopyHeader(uint8_t (&header)[kCopyHeaderBytes], uint32_t rate, int cha
                      uint32_t dataBytes);
 void writeCopyTrailer(uint8_t (&trailer)[kCopyTrailerBytes], uint64_t checksum);
 
-// Whether `copy` is a copy of `rate` and `channels` as the decoder writes it: a file of the user's
-// (not a link), with the header above whose sizes agree with the file's length, at least one
-// frame, and samples that match the checksum. Anything else (cut short, overwritten, another
-// program's or user's file) is decoded again.
-bool isWholeCopy(const std::filesystem::path& copy, uint32_t rate, int channels);
+// A copy in use, held open under a shared lock for as long as anything reads it. A trim in any
+// process passes over a locked copy, and every read goes through the descriptor that was verified:
+// a copy removed or replaced by name meanwhile is not what is read.
+class CopyHold {
+ public:
+  explicit CopyHold(int descriptor) : descriptor_(descriptor) {}
+  ~CopyHold();
+  CopyHold(const CopyHold&) = delete;
+  CopyHold& operator=(const CopyHold&) = delete;
 
-// Marks the copy as just used (its modification time, the link itself were it one).
-void touchCopy(const std::filesystem::path& copy);
+  int descriptor() const { return descriptor_; }
+  // A name that opens the held file itself from this process (/proc/self/fd/N), whatever its name
+  // in the cache leads to now.
+  std::string readPath() const;
+
+ private:
+  int descriptor_;
+};
+
+// Opens `copy` (never through a link; only a regular file of the user's) and locks it shared;
+// null when it is not there, is not such a file, or a trim is removing it.
+std::shared_ptr<CopyHold> holdCopy(const std::filesystem::path& copy);
+
+// Whether the open file is a copy of `rate` and `channels` as the decoder writes it: a regular
+// file of the user's, with the header above whose sizes agree with the file's length, at least
+// one frame, and samples that match the checksum. Anything else (cut short, overwritten, another
+// program's or user's file) is decoded again.
+bool isWholeCopy(int descriptor, uint32_t rate, int channels);
+
+// Marks the held copy as just used (its modification time), the last to go in a trim.
+void touchCopy(const CopyHold& copy);
 
 // Removes the copies being written that nobody writes any more, then the oldest copies until the
-// folder's copies and parts take at most `limitBytes`; `keep` (the one just made or used) is never
-// removed, nor any file not named and owned as KORIMU's.
+// folder's copies and parts take at most `limitBytes`. Never removed: `keep` (the one just made
+// or used), a copy some process holds (CopyHold), any file not named and owned as KORIMU's.
 void trimCache(const std::filesystem::path& folder, uint64_t limitBytes,
                const std::filesystem::path& keep);
 

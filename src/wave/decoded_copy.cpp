@@ -1,7 +1,9 @@
 #include "wave/decoded_copy.h"
 
+#include <fcntl.h>
 #include <sndfile.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -165,19 +167,22 @@ inline int16_t toPcm16(double x) {
 
 // The copy being written: a temporary file in the cache folder, renamed into place when whole and
 // removed otherwise. It stays locked while it is written, so that a trim in another process
-// tells it from one left by a decode that was killed.
+// tells it from one left by a decode that was killed; once in place the same open file is the
+// copy's hold.
 class PartFile {
  public:
   explicit PartFile(const fs::path& folder) {
     std::string pattern = (folder / ".part-XXXXXX").string();
-    const int fd = ::mkstemp(pattern.data());
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) {
       error_ = errno;
       return;
     }
     path_ = pattern;
     ::flock(fd, LOCK_EX | LOCK_NB);
-    file_ = ::fdopen(fd, "wb");
+    // Shares the open file (and its lock) with the stream, and outlives it.
+    held_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    file_ = held_ >= 0 ? ::fdopen(fd, "wb") : nullptr;
     if (!file_) {
       error_ = errno;
       ::close(fd);
@@ -185,6 +190,7 @@ class PartFile {
   }
   ~PartFile() {
     if (file_) std::fclose(file_);
+    if (held_ >= 0) ::close(held_);
     std::error_code ec;
     if (!published_ && !path_.empty()) fs::remove(path_, ec);
   }
@@ -216,11 +222,21 @@ class PartFile {
     published_ = !ec;
     return published_;
   }
+  // The published copy, held from here on. Should a trim take it in the moment its lock turns
+  // shared, the hold still reads it.
+  std::shared_ptr<const CopyHold> hold() {
+    if (!published_ || held_ < 0) return nullptr;
+    ::flock(held_, LOCK_SH);
+    auto copy = std::make_shared<const CopyHold>(held_);
+    held_ = -1;
+    return copy;
+  }
   // The system's reason the copy could not be made.
   std::string failure() const { return std::strerror(error_ != 0 ? error_ : EIO); }
 
  private:
   fs::path path_;
+  int held_ = -1;
   std::FILE* file_ = nullptr;
   bool published_ = false;
   int error_ = 0;
@@ -237,6 +253,9 @@ DecodeResult unwritable(DecodeResult result, std::string why) {
   result.failure = std::move(why);
   return result;
 }
+
+// Why a source that opens but holds nothing is refused.
+constexpr char kNoSamples[] = "no samples decode: the file holds none";
 
 // The decode buffer's bytes: what one read of the source may take, whatever its channel count.
 constexpr size_t kDecodeBufferBytes = size_t(256) << 10;
@@ -325,10 +344,20 @@ std::optional<SourceFormat> probeSource(const std::string& path) {
   SF_INFO info{};
   const Sndfile file = openSndfile(library, path, info);
   if (!file || info.channels <= 0 || info.samplerate <= 0) return std::nullopt;
-  return formatOf(info);
+  SourceFormat f = formatOf(info);
+  // A header may promise samples the file does not hold, or not say how many: one must decode.
+  std::vector<double> frame(size_t(info.channels));
+  if (library.readfDouble(file.get(), frame.data(), 1) <= 0) f.frames = 0;
+  return f;
+}
+
+std::string decoderProblem() {
+  const SndfileLibrary library;
+  return library.loaded() ? std::string() : library.problem();
 }
 
 std::string unusableSourceReason(const SourceFormat& source) {
+  if (source.frames == 0) return kNoSamples;
   if (source.rate >= 1000 && source.rate <= kHighestSampleRate) return {};
   return formatText("a rate of %u Hz; KORIMU reads 1000 to %u Hz", source.rate, kHighestSampleRate);
 }
@@ -393,7 +422,11 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
                          DecodeProgress& progress) {
   DecodeResult result;
   const SndfileLibrary library;
-  if (!library.loaded()) return failed(result, "libsndfile cannot be loaded: " + library.problem());
+  if (!library.loaded()) {
+    result.status = DecodeStatus::kNoDecoder;
+    result.failure = library.problem();
+    return result;
+  }
   SF_INFO info{};
   const Sndfile in = openSndfile(library, sourcePath, info);
   if (!in || info.channels <= 0 || info.samplerate <= 0)
@@ -414,12 +447,17 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
     result.failure = std::move(refusal);
     return result;
   }
-  if (isWholeCopy(result.copy, f.rate, f.decodedChannels())) {
+  if (std::shared_ptr<CopyHold> hold = holdCopy(result.copy);
+      hold && isWholeCopy(hold->descriptor(), f.rate, f.decodedChannels())) {
     // Used now: the copy is the newest, the last to go when the cache is trimmed.
-    touchCopy(result.copy);
+    touchCopy(*hold);
+    result.hold = std::move(hold);
     result.status = DecodeStatus::kCached;
     return result;
   }
+  // Only root could have put another user's file here; it is not ours to replace.
+  if (struct stat there{}; ::lstat(result.copy.c_str(), &there) == 0 && there.st_uid != ::geteuid())
+    return unwritable(result, formatText("'%s' belongs to another user", result.copy.c_str()));
 
   PartFile part(cache.folder);
   if (!part.ok()) return unwritable(result, part.failure());
@@ -434,10 +472,15 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
     }
     return unwritable(result, part.failure());
   }
-  if (*dataBytes == 0) return failed(result, "no samples decode");
+  if (*dataBytes == 0) {
+    result.status = DecodeStatus::kUnusable;
+    result.failure = kNoSamples;
+    return result;
+  }
   if (!part.finish(f.rate, f.decodedChannels(), *dataBytes, checksum.value()) ||
       !part.publishAs(result.copy))
     return unwritable(result, part.failure());
+  result.hold = part.hold();
   trimCache(cache.folder, cache.limitBytes, result.copy);
   result.status = DecodeStatus::kDecoded;
   return result;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,11 +32,14 @@ struct DecodeCache {
 // an absolute path (a relative one would follow the current folder). Empty without a home folder.
 DecodeCache defaultDecodeCache();
 
+// Why libsndfile cannot be loaded (missing, not a library, lacking an entry point); "" when it can.
+std::string decoderProblem();
+
 // What libsndfile reports of the file; nothing when it cannot open it.
 std::optional<SourceFormat> probeSource(const std::string& path);
 
 // Why the copy of a source of this format could not be analysed (a rate outside what the reader
-// takes), so that it is not decoded at all; "" when it could.
+// takes, no frames at all), so that it is not decoded at all; "" when it could.
 std::string unusableSourceReason(const SourceFormat& source);
 
 // The weight of each source channel in the left and the right of a stereo mix. `positions` are
@@ -46,14 +50,29 @@ struct StereoMix {
 StereoMix stereoMix(const std::vector<int>& positions);
 
 // kUnwritable: the source decodes, but its copy cannot be written (the cache folder is missing,
-// not writable, full, or not the user's alone). kUnusable: the source would decode, but nothing
-// could read its copy; nothing was decoded.
-enum class DecodeStatus { kDecoded, kCached, kCancelled, kFailed, kUnwritable, kUnusable };
+// not writable, full, or not the user's alone). kUnusable: libsndfile reads the source, but
+// nothing could read its copy (a rate the reader does not take, no samples). kNoDecoder:
+// libsndfile cannot be loaded, so nothing is known of the source. kFailed: libsndfile does not
+// read it either.
+enum class DecodeStatus {
+  kDecoded,
+  kCached,
+  kCancelled,
+  kFailed,
+  kUnwritable,
+  kUnusable,
+  kNoDecoder
+};
+
+class CopyHold;
 
 struct DecodeResult {
   DecodeStatus status = DecodeStatus::kFailed;
-  std::filesystem::path copy;  // the 16-bit WAV to open (kDecoded, kCached), or not written
-  SourceFormat source;         // what the source holds (all but an unopenable source)
+  std::filesystem::path copy;  // the 16-bit WAV's name in the cache (kDecoded, kCached)
+  // The copy as it was verified, held open and locked (kDecoded, kCached): read it through this,
+  // and keep it while the copy is in use so that no trim removes it.
+  std::shared_ptr<const CopyHold> hold;
+  SourceFormat source;  // what the source holds (all but an unopenable source)
   std::string failure;  // why there is no copy (kFailed, kUnusable; the system's reason or the
                         // folder's fault: kUnwritable)
 };

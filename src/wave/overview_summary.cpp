@@ -47,13 +47,15 @@ std::unique_ptr<OverviewSummary> summarise(const OverviewSummaryRequest& request
   if (!std::has_single_bit(request.bucketFrames) || request.bucketFrames > kReadBytes / 4)
     return nullptr;
   RiffFile file;
-  if (!file.open(request.path) || !file.seek(std::min(request.dataOffset, file.fileSize())))
+  if (!file.open(request.path) || file.stamp() != request.stamp ||
+      !file.seek(std::min(request.dataOffset, file.fileSize())))
     return nullptr;
 
   auto summary = std::make_unique<OverviewSummary>();
   summary->sampleKind = request.sampleKind;
   summary->dataOffset = request.dataOffset;
   summary->bucketFrames = request.bucketFrames;
+  summary->stamp = request.stamp;
   const uint64_t dataBytes = std::min<uint64_t>(request.dataSize, file.fileSize() - file.tell());
   summary->dataBytes = dataBytes;
   const size_t bucketSamples = size_t(request.bucketFrames) * size_t(summary->channels());
@@ -80,7 +82,8 @@ std::unique_ptr<OverviewSummary> summarise(const OverviewSummaryRequest& request
                        &summary->maximum[done]);
     done += count;
   }
-  if (stop.load(std::memory_order_relaxed)) return nullptr;
+  // Rewritten while it was read: the buckets may mix the old samples with the new.
+  if (stop.load(std::memory_order_relaxed) || file.stamp() != request.stamp) return nullptr;
   return summary;
 }
 
@@ -88,7 +91,8 @@ std::unique_ptr<OverviewSummary> summarise(const OverviewSummaryRequest& request
 
 bool OverviewSummary::describes(const WaveSource& file) const {
   return file.mmio.isOpen() && file.formatTag == 1 && file.sampleKind == sampleKind &&
-         file.dataChunk.dataOffset == dataOffset && dataBytesHeld(file) == dataBytes;
+         file.dataChunk.dataOffset == dataOffset && dataBytesHeld(file) == dataBytes &&
+         file.mmio.stamp() == stamp;
 }
 
 OverviewSummaryRequest summaryRequestOf(const WaveSource& file, const std::string& path) {
@@ -97,6 +101,7 @@ OverviewSummaryRequest summaryRequestOf(const WaveSource& file, const std::strin
   request.dataOffset = file.dataChunk.dataOffset;
   request.dataSize = file.dataSize;
   request.sampleKind = file.sampleKind;
+  request.stamp = file.mmio.stamp();
   return request;
 }
 
@@ -114,6 +119,7 @@ void OverviewSummaryBuild::start(const OverviewSummaryRequest& request,
                                  std::function<void()> onReady) {
   stop();
   stopRequested_ = false;
+  summarising_ = request.stamp;
   pending_.store(true, std::memory_order_release);
   thread_ = std::thread([this, request, onReady = std::move(onReady)] {
     std::shared_ptr<const OverviewSummary> built = buildOverviewSummary(request, stopRequested_);
@@ -133,6 +139,7 @@ void OverviewSummaryBuild::start(const OverviewSummaryRequest& request,
 void OverviewSummaryBuild::stop() {
   stopRequested_ = true;
   wait();
+  summarising_ = {};
   pending_.store(false, std::memory_order_release);
   const std::lock_guard<std::mutex> lock(mutex_);
   ready_.reset();

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/riff_file.h"
+
 namespace korimu {
 
 struct WaveSource;
@@ -27,6 +29,10 @@ struct OverviewSummaryRequest {
   uint32_t dataSize = 0;    // as declared; the file may end before
   int32_t sampleKind = 0;   // bit 0: 16-bit samples, bit 1: two channels
   uint32_t bucketFrames = kOverviewBucketFrames;
+  // The file as the open found it: a file that has changed since is not summarised.
+  FileStamp stamp;
+  // Keeps the file `path` names open until the build has ended (a decoded copy's hold).
+  std::shared_ptr<const void> keepOpen;
 };
 
 struct OverviewSummary {
@@ -35,13 +41,16 @@ struct OverviewSummary {
   // Bytes of sample data the file holds: the declared size, or less where the file ends before.
   uint64_t dataBytes = 0;
   uint32_t bucketFrames = kOverviewBucketFrames;
+  // The file the buckets were read from, as it stood then.
+  FileStamp stamp;
   // One entry per whole bucket from the start of the data; 8-bit samples keep their 0-255 values.
   std::vector<int16_t> minimum;
   std::vector<int16_t> maximum;
 
   int channels() const { return (sampleKind & 2) != 0 ? 2 : 1; }
   int bytesPerSample() const { return (sampleKind & 1) != 0 ? 2 : 1; }
-  // Whether it describes the samples of `file` as it is open now.
+  // Whether it describes the samples of `file` as it is open now: the same file, unchanged since it
+  // was summarised.
   bool describes(const WaveSource& file) const;
 };
 
@@ -74,6 +83,8 @@ class OverviewSummaryBuild {
   bool pending() const { return pending_.load(std::memory_order_acquire); }
   // Waits until the build has ended (for tests and the command line).
   void wait();
+  // The file the last start was asked to summarise (all zero when none).
+  const FileStamp& summarising() const { return summarising_; }
 
  private:
   std::thread thread_;
@@ -81,6 +92,7 @@ class OverviewSummaryBuild {
   std::atomic<bool> pending_{false};
   mutable std::mutex mutex_;
   std::shared_ptr<const OverviewSummary> ready_;
+  FileStamp summarising_;
 };
 
 }  // namespace korimu

@@ -8,6 +8,7 @@
 
 #include "platform/message.h"
 #include "platform/tick_clock.h"
+#include "wave/decode_cache.h"
 #include "wave/wave_session.h"
 
 namespace korimu {
@@ -33,6 +34,7 @@ SourceOpenResult openDecodedSource(WaveSession& wave, const WaveOpenRequest& req
       return result;
     case DecodeStatus::kUnwritable:
     case DecodeStatus::kUnusable:
+    case DecodeStatus::kNoDecoder:
       result.wave.failure = decodeFailureMessage(request.fileName, decoded);
       result.wave.reason = decodeFailureReason(decoded);
       return result;
@@ -41,10 +43,12 @@ SourceOpenResult openDecodedSource(WaveSession& wave, const WaveOpenRequest& req
       break;
   }
   WaveOpenRequest copy = request;
-  copy.fileName = decoded.copy.string();
+  // Read through the descriptor that was verified, never again by the copy's name.
+  copy.fileName = decoded.hold ? decoded.hold->readPath() : decoded.copy.string();
   result.wave = openWave(wave, copy, settings);
   result.decodedFrom = decoded.source;
   result.decodedCopy = copy.fileName;
+  result.copyHold = decoded.hold;
   return result;
 }
 
@@ -57,6 +61,9 @@ std::string decodeFailureMessage(const std::string& fileName, const DecodeResult
                         decoded.failure.c_str());
     case DecodeStatus::kUnusable:
       return formatText("%s を変換できません。(%s)", fileName.c_str(), decoded.failure.c_str());
+    case DecodeStatus::kNoDecoder:
+      return formatText("%s を変換できません。libsndfile を読み込めません。(%s)", fileName.c_str(),
+                        decoded.failure.c_str());
     default:
       return {};
   }
@@ -69,6 +76,12 @@ std::string decodeFailureReason(const DecodeResult& decoded) {
                         decoded.copy.parent_path().string().c_str(), decoded.failure.c_str());
     case DecodeStatus::kUnusable:
       return decoded.failure;
+    case DecodeStatus::kNoDecoder:
+      // The reader's refusal alone would blame the file; every kind but plain WAV needs the
+      // library.
+      return "not a WAVE file the reader takes, and libsndfile, which decodes the other kinds, "
+             "cannot be loaded: " +
+             decoded.failure;
     default:
       return {};
   }
@@ -77,6 +90,7 @@ std::string decodeFailureReason(const DecodeResult& decoded) {
 void rememberSource(Document& document, const SourceOpenResult& opened) {
   document.decodedFrom = opened.decodedFrom;
   document.decodedCopy = opened.decodedCopy;
+  document.decodedCopyHold = opened.copyHold;
 }
 
 namespace {

@@ -19,8 +19,9 @@ struct WaveSession;
 struct SourceOpenResult {
   WaveOpenResult wave;  // the open of the file itself, or of its copy
   std::optional<SourceFormat> decodedFrom;
-  std::string decodedCopy;  // the copy opened, when one was
-  bool cancelled = false;   // the user stopped the decode: nothing is open
+  std::string decodedCopy;  // the copy opened, when one was: a name of its held descriptor
+  std::shared_ptr<const CopyHold> copyHold;  // keeps that copy open and out of every trim
+  bool cancelled = false;                    // the user stopped the decode: nothing is open
 };
 
 // Runs the decode of a refused file; the window wraps it in its handling of a long task.
@@ -34,8 +35,9 @@ SourceOpenResult openDecodedSource(WaveSession& wave, const WaveOpenRequest& req
                                    const AppSettings& settings, const WaveOpenResult& refused,
                                    const DecodeResult& decoded);
 
-// What an open says of a source whose copy cannot be written (kUnwritable) or could not be read
-// (kUnusable); "" for the other outcomes, where the reader's own message stands.
+// What an open says of a source whose copy cannot be written (kUnwritable), could not be read
+// (kUnusable) or cannot be made without libsndfile (kNoDecoder); "" for the other outcomes, where
+// the reader's own message stands.
 std::string decodeFailureMessage(const std::string& fileName, const DecodeResult& decoded);
 // The same in English, for the second line of the message: "" where the reader's stands.
 std::string decodeFailureReason(const DecodeResult& decoded);

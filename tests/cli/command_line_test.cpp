@@ -124,6 +124,45 @@ TEST(Arguments, HeadlessCommands) {
   EXPECT_NE(usageText().find("--check"), std::string::npos);
 }
 
+// The options of --render and --csv come in any order around the command that takes them; one
+// that needs another, or a command, says which.
+TEST(Arguments, RenderOptionsInAnyOrder) {
+  using Option = std::pair<std::string, std::string>;
+  struct Row {
+    std::vector<std::string> args;
+    std::vector<Option> options;  // when it parses
+    const char* error;            // else what the usage error says
+  };
+  const Row rows[] = {
+      {{"--csv-values", "db", "--csv", "x.csv", "f.wav"},
+       {{"csv-values", "db"}, {"csv", "x.csv"}},
+       nullptr},
+      {{"--csv", "x.csv", "--csv-values", "power", "f.wav"},
+       {{"csv", "x.csv"}, {"csv-values", "power"}},
+       nullptr},
+      {{"--view", "chart", "--pink", "--render", "o.png", "--csv", "x.csv", "f.wav"},
+       {{"view", "chart"}, {"pink", ""}, {"csv", "x.csv"}},
+       nullptr},
+      {{"--render", "o.png", "--csv-values", "db", "f.wav"}, {}, "--csv-values needs --csv"},
+      {{"--csv-values", "db", "--render", "o.png", "f.wav"}, {}, "--csv-values needs --csv"},
+      {{"--csv-values", "db", "f.wav"}, {}, "--csv-values is an option of --render and --csv"},
+      {{"--span", "whole", "--check", "f.wav"}, {}, "--span is an option of --render and --csv"},
+      {{"--bogus", "--csv", "x.csv", "f.wav"}, {}, "unknown option: --bogus"},
+  };
+  for (const Row& row : rows) {
+    const CommandLine c = parse(row.args);
+    SCOPED_TRACE(row.args.front() + " " + row.args[1]);
+    if (row.error) {
+      EXPECT_EQ(c.mode, HeadlessMode::kUsageError);
+      EXPECT_NE(c.error.find(row.error), std::string::npos) << c.error;
+    } else {
+      EXPECT_EQ(c.mode, HeadlessMode::kRender) << c.error;
+      EXPECT_EQ(c.renderOptions, row.options);
+      EXPECT_EQ(c.fileName, "f.wav");
+    }
+  }
+}
+
 // --help names the folders this environment gives the program, not fixed defaults.
 TEST(Usage, NamesTheSettingsFileAndTheCacheOfTheEnvironment) {
   testing::TempDir dir;

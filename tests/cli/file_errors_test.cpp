@@ -131,7 +131,11 @@ TEST(FileErrorsInEnglish, AnUnwritableCacheIsToldWithTheSystemsReason) {
   std::filesystem::create_directory(blocked);
   if (::geteuid() != 0) std::filesystem::permissions(blocked, std::filesystem::perms(0555));
   setenv("XDG_CACHE_HOME", blocked.c_str(), 1);
-  const std::string png = scope.out("out.png");
+  // The picture's folder is open to the plain user: only the cache is in the way.
+  const std::filesystem::path pictures = scope.dir.path() / "pictures";
+  std::filesystem::create_directory(pictures);
+  std::filesystem::permissions(pictures, std::filesystem::perms::all);
+  const std::string png = (pictures / "out.png").string();
   const Outcome render = runAsPlainUser([&] { return runRender(png, {}, flac); });
   std::filesystem::permissions(blocked, std::filesystem::perms(0755));
   if (render.code == 99) GTEST_SKIP() << "cannot become the user nobody";

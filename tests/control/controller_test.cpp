@@ -774,7 +774,8 @@ TEST_F(ControllerTest, DecodedFileIsShownByItsNameAndReadFromItsCopy) {
   EXPECT_EQ(document.fileName, flac_);
   ASSERT_TRUE(document.decodedFrom);
   EXPECT_EQ(document.decodedFrom->container, "FLAC");
-  EXPECT_EQ(std::filesystem::path(document.wavePath()).parent_path(),
+  // Read through the copy's held descriptor, which leads to the copy in the cache.
+  EXPECT_EQ(std::filesystem::read_symlink(document.wavePath()).parent_path(),
             dir_.path() / "cache" / "korimu" / "decoded");
   EXPECT_EQ(wave().source.srKHz, 22);
   controller_.command(kAnalyzeId);
@@ -933,6 +934,30 @@ TEST_F(ControllerTest, TheOverviewSummaryFollowsTheOpenFile) {
     controller_.dropFiles({file});
     EXPECT_TRUE(summaryOfOpenFile()) << file;
   }
+  // Rewritten in place at the same size while open (cp new.wav open.wav): summarised again.
+  controller_.dropFiles({file_});
+  ASSERT_TRUE(summaryOfOpenFile());
+  const auto old = controller_.overviewSummary();
+  std::vector<uint8_t> bytes = testing::readFile(file_);
+  for (size_t i = 44; i < bytes.size(); ++i) bytes[i] = uint8_t(bytes[i] * 7 + i);
+  {
+    std::ofstream rewrite(file_, std::ios::binary | std::ios::in | std::ios::out);
+    rewrite.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  }
+  EXPECT_FALSE(old->describes(wave().source));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!summaryOfOpenFile() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(summaryOfOpenFile());
+  EXPECT_NE(controller_.overviewSummary(), old);
+  // Cut short: 全体 follows it at the next validation.
+  controller_.session().settings.wholeSpan = true;
+  std::filesystem::resize_file(file_, 44 + 40000);
+  controller_.revalidateFile();
+  EXPECT_EQ(controller_.session().settings.framesPerColumn,
+            wholeSpanFramesPerColumn(wave().source.dataSize, wave().source.blockAlign, 0));
+  EXPECT_LE(uint64_t(controller_.session().settings.framesPerColumn) * 512 * 4, 40000u + 2048u);
+
   messages_.clear();
   controller_.dropFiles({(dir_.path() / "gone.wav").string()});
   EXPECT_EQ(messages_.size(), 1u);

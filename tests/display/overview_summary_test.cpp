@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <random>
 #include <vector>
@@ -206,6 +210,84 @@ TEST(OverviewSummary, TheWindowsStripReadsNoWideSpanAndRepaintsWhenTheSummaryIsR
     EXPECT_EQ(shown.pixels(), strip(file, nullptr, 0, framesPerColumn, 1));
   }
 }
+
+
+// Writes `bytes` into the file itself, as cp does to an existing file: same file number, new
+// samples.
+void rewriteInPlace(const std::string& path, const std::vector<uint8_t>& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+  ::close(fd);
+}
+
+struct Rewrite {
+  const char* name;
+  // Changes the file at `path` (whose WAV bytes were `before`; `after` is another recording of
+  // the same size).
+  void (*change)(const std::string& path, const std::vector<uint8_t>& before,
+                 const std::vector<uint8_t>& after);
+};
+
+class StaleSummaries : public ::testing::TestWithParam<Rewrite> {};
+
+// A file changed after it was summarised is never drawn from the old buckets: the strip the open
+// file shows is the strip of its samples as they are now, and a summary built from the changed
+// file describes it again.
+TEST_P(StaleSummaries, AreNotDrawnFrom) {
+  TempDir folder;
+  std::mt19937 random(11);
+  FormatFields format;
+  const std::vector<uint8_t> before = testing::waveFile(format, noiseData(1 << 20, true, random));
+  const std::vector<uint8_t> after = testing::waveFile(format, noiseData(1 << 20, true, random));
+  OpenFile file;
+  open(file, folder.write("take.wav", before));
+  const OverviewSummaryRequest request = summaryRequestOf(file.wave.source, file.path);
+  const std::atomic<bool> keepGoing{false};
+  const auto old = buildOverviewSummary(request, keepGoing);
+  ASSERT_TRUE(old && old->describes(file.wave.source));
+
+  GetParam().change(file.path, before, after);
+  // Seen through the handle open before (a file renamed over it changes its change time too), and
+  // opened again as the window does before it draws.
+  EXPECT_FALSE(old->describes(file.wave.source));
+  open(file, file.path);
+  EXPECT_FALSE(old->describes(file.wave.source));
+  for (int span : {1024, 2048})
+    EXPECT_EQ(strip(file, old.get(), 0, span, 1), strip(file, nullptr, 0, span, 1)) << span;
+  // The request of the first open no longer matches the file: nothing is summarised from it.
+  EXPECT_EQ(buildOverviewSummary(request, keepGoing), nullptr);
+  const auto fresh = buildOverviewSummary(summaryRequestOf(file.wave.source, file.path), keepGoing);
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_TRUE(fresh->describes(file.wave.source));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, StaleSummaries,
+    ::testing::Values(Rewrite{"RewrittenInPlace",
+                              [](const std::string& path, const std::vector<uint8_t>&,
+                                 const std::vector<uint8_t>& after) {
+                                rewriteInPlace(path, after);
+                              }},
+                      Rewrite{"RewrittenWithItsTimePutBack",
+                              [](const std::string& path, const std::vector<uint8_t>&,
+                                 const std::vector<uint8_t>& after) {
+                                const auto time = std::filesystem::last_write_time(path);
+                                rewriteInPlace(path, after);
+                                std::filesystem::last_write_time(path, time);
+                              }},
+                      Rewrite{"CutShort",
+                              [](const std::string& path, const std::vector<uint8_t>& before,
+                                 const std::vector<uint8_t>&) {
+                                std::filesystem::resize_file(path, before.size() / 3);
+                              }},
+                      Rewrite{"ReplacedByRename",
+                              [](const std::string& path, const std::vector<uint8_t>&,
+                                 const std::vector<uint8_t>& after) {
+                                testing::writeFile(path + ".new", after);
+                                std::filesystem::rename(path + ".new", path);
+                              }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace korimu

@@ -6,10 +6,12 @@
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +19,9 @@
 #include "wave/decode_cache.h"
 #include "wave/decoded_copy.h"
 #include "wave/sndfile_writer.h"
+#include "wave/source_opening.h"
 #include "wave/wav_builder.h"
+#include "wave/wave_session.h"
 
 namespace korimu {
 namespace {
@@ -97,8 +101,9 @@ class DecodeCacheTest : public ::testing::Test {
 
 // Files in the folder that KORIMU did not make, or another user's, survive any trim.
 TEST_F(DecodeCacheTest, TrimRemovesOnlyItsOwnFiles) {
-  const DecodeResult ours = decode(flac("a.flac", multiTone16(8000, 1, 0.5)));
+  DecodeResult ours = decode(flac("a.flac", multiTone16(8000, 1, 0.5)));
   ASSERT_EQ(ours.status, DecodeStatus::kDecoded) << ours.failure;
+  ours.hold.reset();  // no longer in use
   const std::vector<uint8_t> bytes(70000, 7);
   const fs::path usersTake = writeFile(folder() / "my-take-1.wav", bytes);
   const fs::path usersNotes = writeFile(folder() / "notes.txt", bytes);
@@ -217,8 +222,9 @@ TEST_F(DecodeCacheTest, ALinkInACopysPlaceIsNotFollowed) {
 // The part file of a decode that was killed is removed by the next decode, and counted until then;
 // the part of a decode still running (it holds the file's lock) stays, and counts.
 TEST_F(DecodeCacheTest, LeftOverPartsAreRemovedAndCounted) {
-  const DecodeResult old = decode(flac("a.flac", multiTone16(8000, 1, 1.0)));
+  DecodeResult old = decode(flac("a.flac", multiTone16(8000, 1, 1.0)));
   ASSERT_EQ(old.status, DecodeStatus::kDecoded) << old.failure;
+  old.hold.reset();
   age(old.copy, std::chrono::minutes(60));
   const fs::path left = writeFile(folder() / ".part-Kil1ed", std::vector<uint8_t>(50000, 1));
   age(left, std::chrono::minutes(120));
@@ -266,6 +272,131 @@ TEST_F(DecodeCacheTest, StaleAndDamagedCopiesAreDecodedAgain) {
   EXPECT_EQ(repaired.status, DecodeStatus::kDecoded);
   EXPECT_EQ(readFile(repaired.copy), whole);
   EXPECT_EQ(decode(path).status, DecodeStatus::kCached);
+}
+
+// Runs `work` in a second process (a fork of this one, with descriptors and locks of its own for
+// all it opens) and returns its exit status.
+int inSecondProcess(const std::function<int()>& work) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(work());
+  int status = -1;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+struct TrustCase {
+  const char* name;
+  // Gets in the way of the held copy of "a.flac"; `stranger` is another source ("b.flac").
+  void (*meddle)(DecodeCacheTest& test, const DecodeResult& held, const fs::path& stranger);
+  bool nameStillHoldsIt;  // the copy's name still leads to the copy afterwards
+};
+
+class CacheTrust : public DecodeCacheTest, public ::testing::WithParamInterface<TrustCase> {
+ public:
+  using DecodeCacheTest::cache;
+  using DecodeCacheTest::decode;
+  using DecodeCacheTest::flac;
+  using DecodeCacheTest::folder;
+};
+
+// A copy in use is read as it was verified, whatever another process's trim or a file put at its
+// name does meanwhile: a trim in a second process passes over it, and a name swapped for a link
+// or another file is not what is read.
+TEST_P(CacheTrust, ACopyInUseIsReadAsVerified) {
+  const TrustCase& row = GetParam();
+  const std::vector<int16_t> samples = multiTone16(8000, 1, 0.5);
+  const std::string a = flac("a.flac", samples);
+  const DecodeResult first = decode(a);
+  ASSERT_EQ(first.status, DecodeStatus::kDecoded) << first.failure;
+  // The cached copy is held as well as the fresh one.
+  const DecodeResult held = decode(a);
+  ASSERT_EQ(held.status, DecodeStatus::kCached);
+  ASSERT_NE(held.hold, nullptr);
+  age(held.copy, std::chrono::minutes(60));
+  const fs::path stranger = flac("b.flac", negated(samples));
+  row.meddle(*this, held, stranger);
+
+  EXPECT_EQ(copySamples(held.hold->readPath()), samples);
+  // The open that follows the decode, and every later one, reads what was verified.
+  WaveSession wave;
+  const SourceOpenResult opened =
+      openDecodedSource(wave, WaveOpenRequest{a, 0, false}, AppSettings{}, WaveOpenResult{}, held);
+  closeWave(wave, true);
+  EXPECT_TRUE(opened.wave.opened) << opened.wave.failure;
+  EXPECT_EQ(copySamples(opened.decodedCopy), samples);
+  if (row.nameStillHoldsIt) {
+    EXPECT_EQ(copySamples(held.copy), samples);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Meddlers, CacheTrust,
+    ::testing::Values(TrustCase{"AnotherProcessTrims",
+                                [](DecodeCacheTest& t, const DecodeResult&, const fs::path& b) {
+                                  auto& test = static_cast<CacheTrust&>(t);
+                                  // A decode there that pushes the cache past its limit.
+                                  EXPECT_EQ(
+                                      inSecondProcess([&] {
+                                        return test.decode(b.string(), test.cache(1)).status ==
+                                                       DecodeStatus::kDecoded
+                                                   ? 0
+                                                   : 1;
+                                      }),
+                                      0);
+                                },
+                                true},
+                      TrustCase{
+                          "ALinkReplacesItsName",
+                          [](DecodeCacheTest& t, const DecodeResult& held, const fs::path& b) {
+                            auto& test = static_cast<CacheTrust&>(t);
+                            const DecodeResult other = test.decode(b.string());
+                            ASSERT_EQ(other.status, DecodeStatus::kDecoded);
+                            fs::remove(held.copy);
+                            fs::create_symlink(other.copy, held.copy);
+                          },
+                          false},
+                      TrustCase{"AnotherFileReplacesIt",
+                                [](DecodeCacheTest&, const DecodeResult& held, const fs::path&) {
+                                  std::vector<uint8_t> other = readFile(held.copy);
+                                  for (size_t i = 44; i + 16 < other.size(); ++i) other[i] ^= 0x55;
+                                  const fs::path beside = held.copy.string() + ".new";
+                                  writeFile(beside, other);
+                                  fs::rename(beside, held.copy);
+                                },
+                                false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Once nothing holds a copy, a trim elsewhere may take it; another user's file at a copy's name is
+// neither read nor replaced, and a copies folder open to others is made private.
+TEST_F(DecodeCacheTest, UnheldCopiesGoAndStrangersStay) {
+  const std::vector<int16_t> samples = multiTone16(8000, 1, 0.5);
+  const std::string a = flac("a.flac", samples), b = flac("b.flac", negated(samples));
+  DecodeResult first = decode(a);
+  ASSERT_EQ(first.status, DecodeStatus::kDecoded) << first.failure;
+  first.hold.reset();
+  age(first.copy, std::chrono::minutes(60));
+  EXPECT_EQ(
+      inSecondProcess([&] { return decode(b, cache(1)).status == DecodeStatus::kDecoded ? 0 : 1; }),
+      0);
+  EXPECT_FALSE(fs::exists(first.copy));
+
+  fs::permissions(folder(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                fs::perms::others_read | fs::perms::others_exec);
+  const DecodeResult again = decode(a);
+  ASSERT_EQ(again.status, DecodeStatus::kDecoded) << again.failure;
+  EXPECT_EQ(fs::status(folder()).permissions() & fs::perms::all, fs::perms::owner_all);
+
+  if (::geteuid() != 0) GTEST_SKIP() << "not root: cannot give a file to the user nobody";
+  const fs::path copy = again.copy;
+  const std::vector<uint8_t> strangers = readFile(copy);
+  ASSERT_EQ(::chown(copy.c_str(), kNobody, kNobody), 0);
+  const DecodeResult refused = decode(a);
+  EXPECT_EQ(refused.status, DecodeStatus::kUnwritable);
+  EXPECT_NE(refused.failure.find("belongs to another user"), std::string::npos) << refused.failure;
+  struct stat st {};
+  ASSERT_EQ(::lstat(copy.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, kNobody);
+  EXPECT_EQ(readFile(copy), strangers);
 }
 
 }  // namespace
