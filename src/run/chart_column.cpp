@@ -90,12 +90,15 @@ std::array<double, kChartRows> chartRowFrequencies(SampleRate rate, int method, 
 int chartColumnGraphDepths(const RunRecord& record, const DisplayState& display, int depthBits,
                            int column, uint8_t* depths) {
   const ChartColumn shown = chartColumnOf(record, column);
+  // Past the data's end the chart shows no sound; elsewhere a cell no block drew is the clear.
+  const std::array<Rgb, kChartRows>& undrawn =
+      shown.column >= record.chartEmptyFrom ? record.chartEmptyColours : record.chartClearColours;
   int loudest = 0;
   for (int element = 0; element < kChartRows; ++element) {
     const auto e = size_t(element);
     const Rgb colour = shown.cellDrawn[e]
                            ? chartShade(shown.depths[e], depthBits, display.chartColours16)
-                           : record.chartClearColours[size_t(kChartRows - 1 - element)];
+                           : undrawn[size_t(kChartRows - 1 - element)];
     depths[e] = uint8_t(depthOfChartColour(display, quantiseColour(colour, depthBits), depthBits));
     if (depths[e] < depths[size_t(loudest)]) loudest = element;
   }

@@ -173,6 +173,13 @@ void finishChartRecord(RunRecord& record, int columns, SampleRate rate) {
   record.chartRowFrequencies = chartRowFrequencies(rate, p.method, p.blockOrder);
 }
 
+// The colours of chart column `column`, row 0 the top: what the cross-section shows of a cell no
+// block drew.
+void keepColumnColours(const Canvas& backBuffer, int column, std::array<Rgb, kChartRows>& colours) {
+  for (int row = 0; row < kChartRows; ++row)
+    colours[size_t(row)] = backBuffer.getPixel(kLayout.unitW + column, kLayout.plotTop + row);
+}
+
 void enterRunningState(Session& session, RunListener& listener) {
   session.busy = true;
   listener.runningChanged(true);
@@ -270,9 +277,7 @@ void chartRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listene
   Canvas& backBuffer = display.surfaces.backBuffer;
   clearChart(display, settings, backBuffer);
   // The cleared chart is the same in every column.
-  for (int row = 0; row < kChartRows; ++row)
-    analysis.result.chartClearColours[size_t(row)] =
-        backBuffer.getPixel(kLayout.unitW, kLayout.plotTop + row);
+  keepColumnColours(backBuffer, 0, analysis.result.chartClearColours);
   copyPlotToWindow(display.surfaces, listener);
   enterRunningState(analysis.session, listener);
   int painted = 0;
@@ -303,6 +308,8 @@ void chartRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listene
   if (!stopped && painted < kPlotWidth) {
     // The data ended before the chart did: what follows is no sound, and must not look like it.
     clearChartColumnsWithoutData(display.surfaces.backBuffer, display, settings, painted);
+    analysis.result.chartEmptyFrom = painted;
+    keepColumnColours(backBuffer, painted, analysis.result.chartEmptyColours);
     copyPlotToWindow(display.surfaces, listener);
   }
   finishChartRecord(analysis.result, painted, display.fileRate);

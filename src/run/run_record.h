@@ -146,6 +146,11 @@ struct RunRecord {
   // The colour of each row (row 0 the top) of the cleared chart, which a cell no block drew
   // shows: white, or the note rows and grid lines of the frequency axis.
   std::array<Rgb, kChartRows> chartClearColours{};
+  // Where the data ended before the chart did: from this column on the cells show no sound
+  // (white with the grid rows) in these colours. kChartColumns when the chart was filled or
+  // stopped.
+  int chartEmptyFrom = kChartColumns;
+  std::array<Rgb, kChartRows> chartEmptyColours{};
 };
 
 }  // namespace korimu
