@@ -265,19 +265,9 @@ TEST(Outputs, AFileGoneBeforeTheRunWritesNothing) {
 
 TEST(Outputs, AFileNameCannotBreakTheCsvHeader) {
   RenderScope scope;
-  const std::string odd = scope.file("take\n1,\"2\"\\\r3\t.wav", ToneFile{});
   const std::string plain = scope.file("take.wav", ToneFile{});
-  const std::string oddCsv = scope.out("odd.csv"), plainCsv = scope.out("plain.csv");
-  ASSERT_EQ(renderQuietly([&] { return runRender("", {{"csv", oddCsv}}, odd); }), 0);
+  const std::string plainCsv = scope.out("plain.csv");
   ASSERT_EQ(renderQuietly([&] { return runRender("", {{"csv", plainCsv}}, plain); }), 0);
-
-  // The header gives the name back, and the two tables have the same lines after the header.
-  const auto header = csvHeaderFields(textOf(oddCsv));
-  ASSERT_EQ(header.size(), csvHeaderFields(textOf(plainCsv)).size());
-  const auto file = std::find_if(header.begin(), header.end(),
-                                 [](const auto& field) { return field.first == "file"; });
-  ASSERT_NE(file, header.end());
-  EXPECT_EQ(file->second, odd);
   const auto lines = [](const std::string& text) {
     std::vector<std::string> all;
     for (size_t start = 0, end; start < text.size(); start = end + 1) {
@@ -286,10 +276,30 @@ TEST(Outputs, AFileNameCannotBreakTheCsvHeader) {
     }
     return all;
   };
-  const std::vector<std::string> oddLines = lines(textOf(oddCsv));
   const std::vector<std::string> plainLines = lines(textOf(plainCsv));
-  ASSERT_EQ(oddLines.size(), plainLines.size());
-  for (size_t i = header.size(); i < oddLines.size(); ++i) EXPECT_EQ(oddLines[i], plainLines[i]);
+  // Line breaks, quotes and backslashes, and the control characters written as \xHH.
+  for (const char* name : {"take\n1,\"2\"\\\r3\t.wav", "bell\x07 esc\x1b\x01 del\x7f.wav"}) {
+    SCOPED_TRACE(name);
+    const std::string odd = scope.file(name, ToneFile{});
+    const std::string oddCsv = scope.out("odd.csv");
+    ASSERT_EQ(renderQuietly([&] { return runRender("", {{"csv", oddCsv}}, odd); }), 0);
+
+    // The header gives the name back, and the two tables have the same lines after the header.
+    const auto header = csvHeaderFields(textOf(oddCsv));
+    ASSERT_EQ(header.size(), csvHeaderFields(textOf(plainCsv)).size());
+    const auto file = std::find_if(header.begin(), header.end(),
+                                   [](const auto& field) { return field.first == "file"; });
+    ASSERT_NE(file, header.end());
+    EXPECT_EQ(file->second, odd);
+    const std::vector<std::string> oddLines = lines(textOf(oddCsv));
+    ASSERT_EQ(oddLines.size(), plainLines.size());
+    for (size_t i = header.size(); i < oddLines.size(); ++i) EXPECT_EQ(oddLines[i], plainLines[i]);
+    // No control character is left in the text but the lines' ends.
+    for (const std::string& line : oddLines)
+      EXPECT_TRUE(std::none_of(line.begin(), line.end(), [](char c) {
+        return (unsigned char)c < 0x20 || c == 0x7F;
+      })) << line;
+  }
 }
 
 }  // namespace
