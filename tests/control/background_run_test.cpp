@@ -278,7 +278,7 @@ TEST_F(BackgroundRunTest, StopDuringADecodeOnAWorkerLeavesNoFileAndNoCopy) {
   // Stop once the decode has begun writing its copy.
   const auto deadline = std::chrono::steady_clock::now() + 1min;
   while (!partWritten() && controller.busy() && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::yield();
+    std::this_thread::sleep_for(1ms);
   ASSERT_TRUE(partWritten()) << "the decode wrote nothing before it ended";
   controller.command(kStopId);
   ASSERT_TRUE(view.runUntil([&] { return !controller.busy(); }));
