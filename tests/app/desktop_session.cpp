@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -34,6 +35,14 @@ std::optional<int> field(const std::string& report, const std::string& label) {
 }
 
 }  // namespace
+
+std::chrono::milliseconds scaledForLoad(std::chrono::milliseconds limit) {
+  double load = 0.0;
+  if (::getloadavg(&load, 1) != 1) load = 0.0;
+  const double cores = std::max(1u, std::thread::hardware_concurrency());
+  const double factor = std::clamp(load / cores, 1.0, 10.0);
+  return std::chrono::milliseconds(int64_t(double(limit.count()) * factor));
+}
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
                            const std::map<std::string, std::string>& environment,
@@ -98,6 +107,7 @@ DesktopSession::DesktopSession(const std::filesystem::path& folder) {
   for (const char* tool : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "import"}) {
     if (!onPath(tool)) {
       why_ = std::string(tool) + " is not installed (scripts/setup.sh installs it)";
+      toolMissing_ = true;
       return;
     }
   }
@@ -109,7 +119,8 @@ DesktopSession::DesktopSession(const std::filesystem::path& folder) {
                                              quoted(numberFile.string())},
                 std::map<std::string, std::string>{}, folder / "xvfb.log");
   // Both waits allow for a loaded machine (a parallel build beside the tests).
-  const auto xvfbEnd = std::chrono::steady_clock::now() + 60s;
+  const std::chrono::milliseconds xvfbLimit = scaledForLoad(60s);
+  const auto xvfbEnd = std::chrono::steady_clock::now() + xvfbLimit;
   while (display_.empty() && std::chrono::steady_clock::now() < xvfbEnd) {
     std::this_thread::sleep_for(50ms);
     std::ifstream in(numberFile);
@@ -117,20 +128,23 @@ DesktopSession::DesktopSession(const std::filesystem::path& folder) {
     if (in >> number && number >= 0) display_ = ":" + std::to_string(number);
   }
   if (display_.empty()) {
-    why_ = "Xvfb did not start within 60 s (its log: " + keptLog(folder / "xvfb.log") + ")";
+    why_ = "Xvfb did not start within " + std::to_string(xvfbLimit.count() / 1000) +
+           " s (its log: " + keptLog(folder / "xvfb.log") + ")";
     return;
   }
   openbox_.emplace(std::vector<std::string>{"openbox"},
                    std::map<std::string, std::string>{{"DISPLAY", display_}},
                    folder / "openbox.log");
   // The window manager is ready once it names its check window on the root.
-  const auto end = std::chrono::steady_clock::now() + 60s;
+  const std::chrono::milliseconds limit = scaledForLoad(60s);
+  const auto end = std::chrono::steady_clock::now() + limit;
   while (!ready_ && std::chrono::steady_clock::now() < end) {
     std::this_thread::sleep_for(50ms);
     ready_ = run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
   }
   if (!ready_)
-    why_ = "openbox did not start within 60 s (its log: " + keptLog(folder / "openbox.log") + ")";
+    why_ = "openbox did not start within " + std::to_string(limit.count() / 1000) +
+           " s (its log: " + keptLog(folder / "openbox.log") + ")";
 }
 
 std::string DesktopSession::keptLog(const std::filesystem::path& log) {

@@ -36,6 +36,11 @@ class ChildProcess {
   bool reaped_ = false;
 };
 
+// A wait's limit stretched by how busy the machine is now (its load per core, 1 to 10 times): the
+// limits only bound a hang, and a machine running several tasks per core starts an X server, a
+// window manager or a Qt program that many times more slowly.
+std::chrono::milliseconds scaledForLoad(std::chrono::milliseconds limit);
+
 // Where a top-level window is and whether it is shown, as xwininfo reports it.
 struct WindowPlace {
   int x = 0, y = 0, width = 0, height = 0;
@@ -52,6 +57,8 @@ class DesktopSession {
   DesktopSession& operator=(const DesktopSession&) = delete;
 
   bool ready() const { return ready_; }
+  // A tool the session needs is not installed (the only reason a desktop test may skip).
+  bool toolMissing() const { return toolMissing_; }
   const std::string& why() const { return why_; }
   const std::string& display() const { return display_; }
 
@@ -74,6 +81,7 @@ class DesktopSession {
   std::optional<ChildProcess> openbox_;
   std::string display_;
   bool ready_ = false;
+  bool toolMissing_ = false;
   std::string why_;
 };
 

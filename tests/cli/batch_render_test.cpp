@@ -2,8 +2,10 @@
 // whether rendered one at a time or on two threads; failures are named and the rest go on.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +16,7 @@
 #include "cli/batch_render.h"
 #include "cli/command_line.h"
 #include "cli/render.h"
+#include "platform/fixed_font.h"
 #include "wave/wav_builder.h"
 
 namespace korimu {
@@ -128,9 +131,51 @@ TEST_F(BatchRenderTest, AFatalMessageFailsTheBatchThoughTheRenderEnds) {
   EXPECT_EXIT(
       {
         setenv("KORIMU_FONT", missingFont.c_str(), 1);
-        std::exit(runBatchRender(out, {{"view", "chart"}, {"jobs", "1"}}, {files[0], files[1]}));
+        const int code =
+            runBatchRender(out, {{"view", "chart"}, {"jobs", "1"}}, {files[0], files[1]});
+        // The child's fixture made a folder of its own, which exit() would leave behind.
+        fs::remove_all(dir.path());
+        std::exit(code);
       },
       ::testing::ExitedWithCode(1), "a.wav: The fixed font could not be loaded");
+}
+
+// The data size of this process in bytes (VmData), 0 when the system does not say.
+size_t dataBytes() {
+  std::ifstream in("/proc/self/status");
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind("VmData:", 0) == 0) return size_t(std::stoul(line.substr(7))) << 10;
+  return 0;
+}
+
+// A fatal message fails its file even when the render goes on to the end and writes the picture:
+// with the process's data capped a few MB above what it holds, the overview strip of the widest
+// span (8 MB of samples a column) finds no memory and says so, the chart is drawn and saved, and
+// the batch exits 1.
+TEST_F(BatchRenderTest, AFatalMessageFailsTheBatchThoughThePictureIsWritten) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer's allocator does not give way to a data limit";
+#endif
+  // A fresh process, whose heap holds no memory freed by other tests to serve the strip from.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto cappedBatch = [this] {
+    const std::string out = (dir.path() / "out").string() + "/";
+    // The font and the folder before the cap: only the strip is to go without.
+    if (!fixedFontProblem().empty()) return 3;
+    fs::create_directories(out);
+    // Less than the strip's 8 MB of samples (two channels of 16 bits), all of the rest.
+    const size_t headroom = (size_t(8) << 20) - (size_t(256) << 10);
+    const rlimit cap{dataBytes() + headroom, RLIM_INFINITY};
+    if (cap.rlim_cur == headroom || ::setrlimit(RLIMIT_DATA, &cap) != 0) return 4;
+    const int code =
+        runBatchRender(out, {{"view", "chart"}, {"span", "1073741824"}, {"jobs", "1"}}, {files[0]});
+    if (fs::exists(out + "a.png")) std::fprintf(stderr, "the picture is written\n");
+    // The child's fixture made a folder of its own, which exit() would leave behind.
+    fs::remove_all(dir.path());
+    return code;
+  };
+  EXPECT_EXIT(std::exit(cappedBatch()), ::testing::ExitedWithCode(1),
+              "a.wav: dispwave.*the picture is written");
 }
 
 // A display depth the program does not know is named once for the whole batch, however many

@@ -4,10 +4,13 @@
 
 #include <cstdlib>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "cli/render.h"
+#include "core/settings.h"
 #include "wave/wav_builder.h"
 
 namespace korimu {
@@ -179,6 +182,59 @@ TEST(Usage, NamesTheSettingsFileAndTheCacheOfTheEnvironment) {
   EXPECT_NE(text.find("  settings                " + config + "\n"), std::string::npos) << text;
   EXPECT_NE(text.find("  decoded copies          " + cache + " (at most 2 GB"), std::string::npos)
       << text;
+}
+
+// Each entry of --help's render options as its line shows it: a switch ("--thick", "--line,
+// --bar") takes nothing after it, so the file name that follows stays the file, and the renderer
+// knows it as given; an option shown with a value word ("--gain 0..3") takes the next item.
+TEST(Usage, EveryRenderOptionParsesAsItsHelpLineShows) {
+  const std::string text = usageText();
+  const size_t begin = text.find("Options of --render");
+  const size_t end = text.find("\n\n", begin);
+  ASSERT_NE(begin, std::string::npos);
+  std::istringstream lines(text.substr(begin, end - begin));
+  int switches = 0, valued = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  --", 0) != 0) continue;
+    // The entry is what comes before the description's column of blanks.
+    std::string entry = line.substr(2, line.find("  ", 2) - 2);
+    const bool takesValue =
+        entry.find(' ') != std::string::npos && entry.find(", ") == std::string::npos;
+    std::vector<std::string> spellings;
+    if (takesValue) {
+      spellings.push_back(entry.substr(0, entry.find(' ')));
+    } else {
+      for (size_t at = 0; at != std::string::npos;) {
+        const size_t comma = entry.find(", ", at);
+        spellings.push_back(entry.substr(at, comma - at));
+        at = comma == std::string::npos ? comma : comma + 2;
+      }
+    }
+    for (const std::string& spelling : spellings) {
+      SCOPED_TRACE(line);
+      ASSERT_EQ(spelling.rfind("--", 0), 0u) << spelling;
+      const std::string name = spelling.substr(2);
+      Items args = {"--render", "r.png", spelling};
+      if (takesValue) args.push_back("7");
+      args.push_back("d.wav");
+      const CommandLine c = parse(args);
+      ASSERT_EQ(c.mode, HeadlessMode::kRender) << c.error;
+      EXPECT_EQ(c.fileName, "d.wav");
+      ASSERT_EQ(c.renderOptions.size(), 1u);
+      EXPECT_EQ(c.renderOptions[0].first, name);
+      EXPECT_EQ(c.renderOptions[0].second, takesValue ? "7" : "");
+      if (!takesValue) {
+        AppSettings settings;
+        RenderChoices choices;
+        std::string error;
+        EXPECT_TRUE(applyRenderOptions(c.renderOptions, settings, choices, error)) << error;
+      }
+      ++(takesValue ? valued : switches);
+    }
+  }
+  // The section was read: its switches and its options with values.
+  EXPECT_GE(switches, 9);
+  EXPECT_GE(valued, 14);
 }
 
 TEST(Check, GoodFileGivesOneLine) {

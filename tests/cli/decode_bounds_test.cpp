@@ -7,12 +7,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "cli/command_line.h"
 #include "cli/render.h"
 #include "cli/render_test_support.h"
+#include "export/csv_export.h"
 #include "wave/decoded_copy.h"
 #include "wave/sndfile_writer.h"
 
@@ -118,9 +120,44 @@ INSTANTIATE_TEST_SUITE_P(
     Sources, UnusableRates,
     ::testing::Values(UnusableRate{"float800k", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 800000, 0},
                       UnusableRate{"float500", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 500, 0},
+                      UnusableRate{"float999", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 999, 0},
+                      UnusableRate{"float768001", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 768001, 0},
                       UnusableRate{"flacClaiming1048575", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 48000,
                                    1048575}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The lowest and the highest rate the reader takes are decoded, and their copies open: --check
+// says so, and --csv analyses the copy at that rate.
+TEST(DecodeBounds, TheRatesAtTheEdgesAreDecodedAndAnalysed) {
+  for (const uint32_t rate : {1000u, 768000u}) {
+    SCOPED_TRACE(rate);
+    RenderScope scope;
+    const std::string path = scope.out("edge.wav");
+    ASSERT_TRUE(testing::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, rate, 1,
+                                      testing::multiTone16(rate, 1, 0.3)));
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    const int checked = runCheck(path);
+    const std::string checkOut = ::testing::internal::GetCapturedStdout();
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(checked, 0);
+    EXPECT_EQ(checkOut.rfind("DECODES ", 0), 0u) << checkOut;
+
+    const std::string csv = scope.out("numbers.csv");
+    ::testing::internal::CaptureStderr();
+    const int rendered = runRender("", {{"csv", csv}, {"view", "spectrum-linear"}}, path);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(rendered, 0) << errors;
+    std::ifstream in(csv, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string format;
+    for (const auto& [key, value] : csvHeaderFields(text))
+      if (key == "format") format = value;
+    EXPECT_NE(format.find(" decoded; "), std::string::npos) << format;
+    EXPECT_NE(format.find(": PCM " + std::to_string(rate) + " Hz 16 bit mono"), std::string::npos)
+        << format;
+  }
+}
 
 }  // namespace
 }  // namespace korimu

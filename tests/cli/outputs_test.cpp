@@ -60,22 +60,31 @@ TEST(Outputs, AnOutputThatIsAnInputIsRefusedAndTheInputKept) {
   fs::create_directory(scope.out("sub"));
   fs::create_hard_link(wav, scope.out("take-too.png"));
   const std::string unrelated = scope.out("x.png");
+  // The recording given through a link, and through a link to that link.
+  const std::string link = scope.out("take-link.wav"), chain = scope.out("sub/chain.wav");
+  fs::create_symlink(wav, link);
+  fs::create_symlink("../take-link.wav", chain);
   struct Case {
     std::string png, csv;
+    std::string input = {};  // the recording's own name when empty
   };
   const Case cases[] = {
-      {wav, ""},                                // --render take.wav take.wav
-      {"", wav},                                // --csv take.wav take.wav
-      {scope.out("sub/../take.wav"), ""},       // spelled another way
-      {scope.out("take-too.png"), ""},          // another name of the same file
-      {unrelated, scope.out("./take.wav")},     // the numbers over it beside a picture
-      {unrelated, scope.out("sub/../x.png")}};  // both outputs one file
+      {wav, ""},                               // --render take.wav take.wav
+      {"", wav},                               // --csv take.wav take.wav
+      {scope.out("sub/../take.wav"), ""},      // spelled another way
+      {scope.out("take-too.png"), ""},         // another name of the same file
+      {unrelated, scope.out("./take.wav")},    // the numbers over it beside a picture
+      {unrelated, scope.out("sub/../x.png")},  // both outputs one file
+      {wav, "", link},                         // the output named as the input link's target
+      {"", wav, chain},
+      {unrelated, scope.out("take-too.png"), link}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.png + " / " + c.csv);
+    SCOPED_TRACE(c.png + " / " + c.csv + " < " + c.input);
     RenderOptions options;
     if (!c.csv.empty()) options.emplace_back("csv", c.csv);
+    const std::string input = c.input.empty() ? wav : c.input;
     std::string errors;
-    EXPECT_EQ(renderQuietly([&] { return runRender(c.png, options, wav); }, &errors), 2);
+    EXPECT_EQ(renderQuietly([&] { return runRender(c.png, options, input); }, &errors), 2);
     EXPECT_FALSE(errors.empty());
     EXPECT_EQ(readFile(wav), recording);
     EXPECT_FALSE(fs::exists(unrelated));
@@ -99,6 +108,10 @@ TEST(Outputs, ALinkPlantedAtAnOutputIsReplacedNotFollowed) {
   RenderScope scope;
   const std::string wav = scope.file("take.wav", ToneFile{});
   const std::string victim = scope.dir.write("victim.txt", {'m', 'i', 'n', 'e'});
+  // Permissions no new file gets: the outputs' modes are the umask's, never the link target's.
+  fs::permissions(victim, fs::perms(0751));
+  const mode_t umaskNow = ::umask(0);
+  ::umask(umaskNow);
   fs::create_directory(scope.out("out"));
   const std::string png = scope.out("out.png"), csv = scope.out("out.csv");
   const std::string batchPng = scope.out("out/take.png");
@@ -109,7 +122,11 @@ TEST(Outputs, ALinkPlantedAtAnOutputIsReplacedNotFollowed) {
   EXPECT_EQ(textOf(victim), "mine");
   for (const std::string& output : {png, csv, batchPng}) {
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(output))) << output;
+    struct stat written {};
+    ASSERT_EQ(::lstat(output.c_str(), &written), 0) << output;
+    EXPECT_EQ(written.st_mode & 07777, 0666 & ~umaskNow) << output;
   }
+  EXPECT_EQ(fs::status(victim).permissions(), fs::perms(0751));
   EXPECT_FALSE(loadPng(png).isNull());
   EXPECT_EQ(readFile(batchPng), readFile(png));
   const auto header = csvHeaderFields(textOf(csv));
@@ -273,19 +290,9 @@ TEST(Outputs, AFileGoneBeforeTheRunWritesNothing) {
 
 TEST(Outputs, AFileNameCannotBreakTheCsvHeader) {
   RenderScope scope;
-  const std::string odd = scope.file("take\n1,\"2\"\\\r3\t.wav", ToneFile{});
   const std::string plain = scope.file("take.wav", ToneFile{});
-  const std::string oddCsv = scope.out("odd.csv"), plainCsv = scope.out("plain.csv");
-  ASSERT_EQ(renderQuietly([&] { return runRender("", {{"csv", oddCsv}}, odd); }), 0);
+  const std::string plainCsv = scope.out("plain.csv");
   ASSERT_EQ(renderQuietly([&] { return runRender("", {{"csv", plainCsv}}, plain); }), 0);
-
-  // The header gives the name back, and the two tables have the same lines after the header.
-  const auto header = csvHeaderFields(textOf(oddCsv));
-  ASSERT_EQ(header.size(), csvHeaderFields(textOf(plainCsv)).size());
-  const auto file = std::find_if(header.begin(), header.end(),
-                                 [](const auto& field) { return field.first == "file"; });
-  ASSERT_NE(file, header.end());
-  EXPECT_EQ(file->second, odd);
   const auto lines = [](const std::string& text) {
     std::vector<std::string> all;
     for (size_t start = 0, end; start < text.size(); start = end + 1) {
@@ -294,10 +301,30 @@ TEST(Outputs, AFileNameCannotBreakTheCsvHeader) {
     }
     return all;
   };
-  const std::vector<std::string> oddLines = lines(textOf(oddCsv));
   const std::vector<std::string> plainLines = lines(textOf(plainCsv));
-  ASSERT_EQ(oddLines.size(), plainLines.size());
-  for (size_t i = header.size(); i < oddLines.size(); ++i) EXPECT_EQ(oddLines[i], plainLines[i]);
+  // Line breaks, quotes and backslashes, and the control characters written as \xHH.
+  for (const char* name : {"take\n1,\"2\"\\\r3\t.wav", "bell\x07 esc\x1b\x01 del\x7f.wav"}) {
+    SCOPED_TRACE(name);
+    const std::string odd = scope.file(name, ToneFile{});
+    const std::string oddCsv = scope.out("odd.csv");
+    ASSERT_EQ(renderQuietly([&] { return runRender("", {{"csv", oddCsv}}, odd); }), 0);
+
+    // The header gives the name back, and the two tables have the same lines after the header.
+    const auto header = csvHeaderFields(textOf(oddCsv));
+    ASSERT_EQ(header.size(), csvHeaderFields(textOf(plainCsv)).size());
+    const auto file = std::find_if(header.begin(), header.end(),
+                                   [](const auto& field) { return field.first == "file"; });
+    ASSERT_NE(file, header.end());
+    EXPECT_EQ(file->second, odd);
+    const std::vector<std::string> oddLines = lines(textOf(oddCsv));
+    ASSERT_EQ(oddLines.size(), plainLines.size());
+    for (size_t i = header.size(); i < oddLines.size(); ++i) EXPECT_EQ(oddLines[i], plainLines[i]);
+    // No control character is left in the text but the lines' ends.
+    for (const std::string& line : oddLines)
+      EXPECT_TRUE(std::none_of(line.begin(), line.end(), [](char c) {
+        return (unsigned char)c < 0x20 || c == 0x7F;
+      })) << line;
+  }
 }
 
 }  // namespace

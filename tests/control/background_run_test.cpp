@@ -12,6 +12,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "control/controller.h"
@@ -204,6 +205,91 @@ TEST_F(BackgroundRunTest, ADecodeOnAWorkerOpensTheCopyAsADecodeAtOnceDoes) {
   EXPECT_EQ(worker.session().display.surfaces.window.pixels(),
             atOnce.session().display.surfaces.window.pixels());
   EXPECT_EQ(worker.state(), UiState::kFileSelected);
+  EXPECT_TRUE(messages_.empty());
+}
+
+// An Analyze that cannot read the file draws nothing: the chart's numbers and the cross-section
+// reading them stay those of the run before, on the window's thread and on a worker alike.
+TEST_F(BackgroundRunTest, AFailedAnalyzeKeepsTheLastChartsNumbersAndItsCrossSection) {
+  struct CountingView : ThreadedView {
+    bool threaded = false;
+    int crossSectionCloses = 0;
+    bool runsInBackground() override { return threaded; }
+    void closeCrossSection() override { ++crossSectionCloses; }
+  };
+  const std::pair<const char*, std::function<void(const std::string&)>> failures[] = {
+      {"replaced by text",
+       [this](const std::string& file) {
+         std::filesystem::remove(file);
+         dir_.write(std::filesystem::path(file).filename().string(),
+                    std::vector<uint8_t>(300, 'x'));
+       }},
+      {"removed", [](const std::string& file) { std::filesystem::remove(file); }}};
+  for (const bool threaded : {false, true})
+    for (const auto& [failure, spoil] : failures) {
+      SCOPED_TRACE(std::string(threaded ? "worker " : "at once ") + failure);
+      testing::FormatFields format;
+      format.rate = 22050;
+      const std::string file = dir_.write("kept.wav", testing::simpleWave(format, 2 * 22050 * 3));
+      CountingView view;
+      view.threaded = threaded;
+      Controller controller(view);
+      prepare(controller, file, kTimeFrequencyChart, kFft);
+      controller.command(kAnalyzeId);
+      ASSERT_TRUE(view.runUntil([&] { return !controller.busy(); }));
+      ASSERT_TRUE(controller.lastRun().complete);
+      const std::string numbers = runCsv(controller.lastRun());
+      const std::string column = crossSectionCsv(controller.lastRun(), 100);
+
+      spoil(file);
+      messages_.clear();
+      controller.command(kAnalyzeId);
+      ASSERT_TRUE(view.runUntil([&] { return !controller.busy(); }));
+      EXPECT_EQ(messages_.size(), 1u) << "the failure is told";
+      EXPECT_EQ(runCsv(controller.lastRun()), numbers);
+      EXPECT_EQ(crossSectionCsv(controller.lastRun(), 100), column);
+      EXPECT_TRUE(controller.session().document.fileSelected);
+      EXPECT_EQ(view.crossSectionCloses, 0);
+    }
+}
+
+// Stop while a decode runs on a worker ends it as cancelled: no file is open, no copy and no part
+// of one is left, and nothing is told.
+TEST_F(BackgroundRunTest, StopDuringADecodeOnAWorkerLeavesNoFileAndNoCopy) {
+  // A minute of stereo: the decode lasts long after Stop is pressed.
+  const std::string flac = (dir_.path() / "long.flac").string();
+  ASSERT_TRUE(testing::writeSndfile(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2,
+                                    testing::multiTone16(44100, 2, 60.0)));
+  const std::filesystem::path decoded = dir_.path() / "cache" / "korimu" / "decoded";
+  const auto partWritten = [&] {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(decoded, error))
+      if (entry.path().filename().string().starts_with(".part-") && entry.file_size(error) > 0)
+        return true;
+    return false;
+  };
+  ThreadedView view;
+  Controller controller(view);
+  controller.session().wave.messages.sink = [this](std::string_view text, MessageKind) {
+    messages_.emplace_back(text);
+  };
+  controller.session().display.surfaces.window = Canvas(640, 383);
+  controller.session().document.fileName = flac;
+  EXPECT_FALSE(controller.openFile()) << "not open while it decodes";
+  ASSERT_TRUE(controller.busy());
+  // Stop once the decode has begun writing its copy.
+  const auto deadline = std::chrono::steady_clock::now() + 1min;
+  while (!partWritten() && controller.busy() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(1ms);
+  ASSERT_TRUE(partWritten()) << "the decode wrote nothing before it ended";
+  controller.command(kStopId);
+  ASSERT_TRUE(view.runUntil([&] { return !controller.busy(); }));
+
+  EXPECT_FALSE(controller.session().document.fileSelected);
+  EXPECT_EQ(controller.session().document.fileName, "");
+  EXPECT_FALSE(controller.session().document.decodedFrom.has_value());
+  EXPECT_EQ(controller.state(), UiState::kNoFile);
+  EXPECT_TRUE(std::filesystem::is_empty(decoded));
   EXPECT_TRUE(messages_.empty());
 }
 

@@ -224,5 +224,166 @@ TEST(CsvNumbers, DecibelsGiveTheLevelThroughTheScalesRule) {
       expectRuleGivesLevel(d.rows[r][c], std::stoi(l.rows[r][c]), SpectrumScale::kLog, 2);
 }
 
+// Digital silence has no level in dB: the field is empty (a spreadsheet reads "-inf" as text),
+// exactly where the power is zero, in every view and method and whatever the chart's cells hold.
+TEST(CsvNumbers, SilenceLeavesTheDecibelFieldEmpty) {
+  RenderScope scope;
+  ToneFile silence;
+  silence.bits = 16;
+  silence.seconds = 1.5;
+  silence.amplitude = 0.0;
+  const std::string wav = scope.file("silence.wav", silence);
+  for (const Case& c : everyViewAndMethod()) {
+    SCOPED_TRACE(c.view + " " + c.method);
+    const std::string csv = scope.out("silence.csv");
+    RenderOptions options = optionsOf(c);
+    options.emplace_back("csv", csv);
+    ASSERT_EQ(runRender("", options, wav), 0);
+    const std::string text = contents(csv);
+    EXPECT_EQ(text.find("inf"), std::string::npos);
+    EXPECT_EQ(text.find("nan"), std::string::npos);
+    const Table t = readTable(csv);
+    if (c.view == "chart") {
+      // Every cell is drawn and says no power: every dB cell is empty.
+      for (size_t r = 1; r < t.rows.size(); ++r)
+        for (size_t col = 1; col < t.rows[r].size(); ++col)
+          ASSERT_EQ(t.rows[r][col], "") << r << "," << col;
+      continue;
+    }
+    const size_t power = t.column("power"), db = t.column("db");
+    ASSERT_GT(t.rows.size(), 8u);
+    for (size_t r = 1; r < t.rows.size(); ++r)
+      EXPECT_EQ(t.rows[r][db].empty(), std::stod(t.rows[r][power]) == 0.0) << r;
+  }
+}
+
+// A chart cell's dB is against the power its own block draws at 0 dB. MEM at gain 0 and MEM with
+// the rectangle window draw each block from its loudest point down, so every drawn column's
+// loudest cell is 0 dB, however loud the block, on a recording that grows louder column by column.
+TEST(CsvNumbers, EachChartColumnIsAgainstItsOwnBlocksReference) {
+  RenderScope scope;
+  // A tone rising from 1/1000 of full scale to 0.9 over the chart's 1.5 s.
+  const uint32_t rate = 22050;
+  std::vector<uint8_t> data;
+  const int frames = int(rate * 3 / 2);
+  for (int i = 0; i < frames; ++i) {
+    const double gain = 0.001 * std::pow(900.0, double(i) / frames);
+    testing::appendPcm16(data,
+                         int(std::lround(32767 * gain * std::sin(2 * M_PI * 1200.0 * i / rate))));
+  }
+  testing::FormatFields format;
+  format.channels = 1;
+  format.rate = rate;
+  const std::string wav = scope.dir.write("rising.wav", testing::waveFile(format, data));
+  const RenderOptions cases[] = {{{"gain", "0"}}, {{"gain", "2"}, {"window", "4"}}};
+  for (const RenderOptions& chosen : cases) {
+    SCOPED_TRACE(chosen.front().second);
+    const std::string csv = scope.out("mem.csv");
+    RenderOptions options = optionsOf({"chart", "mem"});
+    options.insert(options.end(), chosen.begin(), chosen.end());
+    options.emplace_back("csv", csv);
+    ASSERT_EQ(runRender("", options, wav), 0);
+    const Table t = readTable(csv);
+    ASSERT_EQ(t.rows.size(), size_t{kPlotHeight} + 1);
+    for (size_t col = 1; col < t.rows[0].size(); ++col) {
+      double loudest = -HUGE_VAL;
+      for (size_t r = 1; r < t.rows.size(); ++r)
+        if (!t.rows[r][col].empty()) loudest = std::max(loudest, std::stod(t.rows[r][col]));
+      ASSERT_NEAR(loudest, 0.0, 1e-9) << "column " << col;
+    }
+  }
+}
+
+// The three kinds of chart cell are one analysis: power cells through the method's fixed 0 dB
+// reference (the one the spectrum's rows of the same recording use) are the dB cells, and the
+// level cells are the depths the log scale's rule gives those powers.
+TEST(CsvNumbers, ChartPowerDbAndLevelCellsAreOneAnalysis) {
+  RenderScope scope;
+  const std::string wav = recording(scope);
+  std::map<std::string, Table> chart;
+  for (const char* values : {"power", "db", "level"}) {
+    const std::string csv = scope.out(std::string(values) + ".csv");
+    RenderOptions options = optionsOf({"chart", "fft"});
+    options.insert(options.end(), {{"csv", csv}, {"csv-values", values}, {"gain", "1"}});
+    ASSERT_EQ(runRender("", options, wav), 0);
+    chart[values] = readTable(csv);
+    EXPECT_EQ(chart[values].header.at("values"), values);
+  }
+  const std::string spectrumCsv = scope.out("spectrum.csv");
+  RenderOptions spectrum = optionsOf({"spectrum-linear", "fft"});
+  spectrum.emplace_back("csv", spectrumCsv);
+  ASSERT_EQ(runRender("", spectrum, wav), 0);
+  const Table bins = readTable(spectrumCsv);
+  const size_t binPower = bins.column("power"), binDb = bins.column("db");
+  double reference = 0.0;  // 10 log10 of the power drawn at 0 dB
+  for (size_t r = 1; r < bins.rows.size() && reference == 0.0; ++r)
+    if (!bins.rows[r][binDb].empty())
+      reference =
+          10 * std::log10(std::stod(bins.rows[r][binPower])) - std::stod(bins.rows[r][binDb]);
+  ASSERT_NE(reference, 0.0);
+
+  const Table &power = chart["power"], &db = chart["db"], &level = chart["level"];
+  ASSERT_EQ(power.rows.size(), size_t{kPlotHeight} + 1);
+  ASSERT_EQ(power.rows[0], db.rows[0]);
+  for (size_t r = 1; r < power.rows.size(); ++r)
+    for (size_t c = 1; c < power.rows[r].size(); ++c) {
+      const double p = std::stod(power.rows[r][c]);
+      ASSERT_GE(p, 0.0) << r << "," << c;
+      if (p == 0.0) {
+        ASSERT_EQ(db.rows[r][c], "") << r << "," << c;
+        continue;
+      }
+      ASSERT_NEAR(std::stod(db.rows[r][c]), 10 * std::log10(p) - reference, 1e-9) << r << "," << c;
+      EXPECT_EQ(std::stoi(level.rows[r][c]),
+                depthOfLevel(std::pow(10.0, std::stod(db.rows[r][c]) / 10), SpectrumScale::kLog, 1))
+          << r << "," << c;
+    }
+}
+
+// The line graph's meter draws each band's point at its mean depth: the level column is the mean
+// of the band's bins as the spectrum of the same block gives them, and the polyline passes
+// through each band's point.
+TEST(CsvNumbers, LineMeterLevelsAreItsDrawnPoints) {
+  RenderScope scope;
+  const std::string wav = recording(scope);
+  for (const char* method : {"fft", "dct", "mem"}) {
+    SCOPED_TRACE(method);
+    const std::string png = scope.out("meter.png"), meterCsv = scope.out("meter.csv"),
+                      spectrumCsv = scope.out("spectrum.csv");
+    RenderOptions meter = optionsOf({"level-meter", method});
+    meter.insert(meter.end(), {{"line", ""}, {"csv", meterCsv}});
+    ASSERT_EQ(runRender(png, meter, wav), 0);
+    // MEM's meter splits the log-spaced points, the others' the linear bins.
+    RenderOptions spectrum =
+        optionsOf({std::string(method) == "mem" ? "spectrum-log" : "spectrum-linear", method});
+    spectrum.emplace_back("csv", spectrumCsv);
+    ASSERT_EQ(runRender("", spectrum, wav), 0);
+    const QImage image = loadPng(png);
+    const Table bands = readTable(meterCsv), bins = readTable(spectrumCsv);
+    EXPECT_EQ(bands.header.at("band-values"), "mean depth and mean power of the band's bins");
+    std::map<std::string, size_t> binAt;  // frequency text -> the bin's row
+    for (size_t r = 1; r < bins.rows.size(); ++r) binAt[bins.rows[r][1]] = r;
+    ASSERT_GT(bands.rows.size(), 8u);
+    for (size_t r = 1; r < bands.rows.size(); ++r) {
+      const std::vector<std::string>& band = bands.rows[r];
+      ASSERT_TRUE(binAt.contains(band[1]) && binAt.contains(band[2])) << r;
+      double depthSum = 0.0, powerSum = 0.0;
+      const size_t from = binAt[band[1]], to = binAt[band[2]];
+      for (size_t b = from; b <= to; ++b) {
+        depthSum += std::stod(bins.rows[b][bins.column("level")]);
+        powerSum += std::stod(bins.rows[b][bins.column("power")]);
+      }
+      const double count = double(to - from + 1);
+      const int level = std::stoi(band[5]);
+      EXPECT_EQ(level, int(depthSum / count)) << r;
+      EXPECT_NEAR(std::stod(band[3]), powerSum / count, 1e-9 * powerSum) << r;
+      // Each segment starts at a band's point (the last point only ends one, and is not drawn).
+      if (r + 1 < bands.rows.size()) {
+        EXPECT_EQ(image.pixel(490 - 50 * int(r - 1), kLayout.plotTop + level), qRgb(0, 0, 0)) << r;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace korimu

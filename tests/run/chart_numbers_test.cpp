@@ -13,6 +13,7 @@
 #include "analysis/frame_analysis.h"
 #include "analysis/mem.h"
 #include "analysis/wavelet.h"
+#include "export/csv_export.h"
 #include "run/chart_column.h"
 #include "run/run_driver_test_support.h"
 
@@ -134,6 +135,7 @@ TEST_P(ChartNumbers, EachCellSaysTheLoudestPowerOfItsPointsAndEachRowItsPointsFr
 
   double memMax = 0.0;
   int ties = 0;
+  int tiedPeaks = 0;  // rows above a column's peak drawn at the peak's depth
   // The run's transforms and these may take different table paths: powers agree to rounding.
   const auto same = [](double a, double b, double scale) {
     return std::abs(a - b) <= 1e-9 * scale;
@@ -176,12 +178,28 @@ TEST_P(ChartNumbers, EachCellSaysTheLoudestPowerOfItsPointsAndEachRowItsPointsFr
       ASSERT_EQ(int(record.chartCells.depths[cell]), depth)
           << "column " << seen.column << " row " << row;
     }
+    // The peak of a column is the lowest of the rows drawn at its smallest depth.
+    const ChartColumn shown = chartColumnOf(record, seen.column);
+    int lowestLoudest = 0;  // 0 the bottom row
+    for (int element = 0; element < kChartRows; ++element) {
+      const int depth =
+          record.chartCells.depths[ChartCells::at(kChartRows - 1 - element, seen.column)];
+      if (depth < shown.depths[size_t(lowestLoudest)]) lowestLoudest = element;
+      tiedPeaks += element != lowestLoudest && depth == shown.depths[size_t(lowestLoudest)];
+    }
+    ASSERT_EQ(shown.loudest, lowestLoudest) << "column " << seen.column;
+    for (const auto& [key, value] : csvHeaderFields(crossSectionCsv(record, seen.column)))
+      if (key == "peak-frequency-hz") {
+        EXPECT_EQ(std::stod(value),
+                  record.chartRowFrequencies[size_t(kChartRows - 1 - lowestLoudest)]);
+      }
   }
   // The rows are the same whether a run drew them or not.
   EXPECT_EQ(record.chartRowFrequencies,
             chartRowFrequencies(SampleRate(int(c.rate / 1000)), c.method, c.blockOrder));
   if (c.method != kFft && c.method != kDct) {
     EXPECT_GT(ties, 0) << "the case has no ties to tell";
+    EXPECT_GT(tiedPeaks, 0) << "no column has two rows at its smallest depth";
   }
 }
 

@@ -10,10 +10,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "wave/decode_cache.h"
@@ -52,7 +56,7 @@ std::vector<int16_t> negated(std::vector<int16_t> samples) {
   return samples;
 }
 
-void age(const fs::path& file, std::chrono::minutes by) {
+void age(const fs::path& file, std::chrono::seconds by) {
   fs::last_write_time(file, fs::file_time_type::clock::now() - by);
 }
 
@@ -108,16 +112,25 @@ TEST_F(DecodeCacheTest, TrimRemovesOnlyItsOwnFiles) {
   const fs::path usersTake = writeFile(folder() / "my-take-1.wav", bytes);
   const fs::path usersNotes = writeFile(folder() / "notes.txt", bytes);
   const fs::path othersCopy = writeFile(folder() / "0123456789abcdef.wav", bytes);
+  // Names one character away from a copy's or a part's.
+  std::vector<fs::path> nearMisses;
+  for (const char* name : {"0123456789abcde.wav", "0123456789abcdef0.wav", "0123456789abcdeF.wav",
+                           "0123456789abcdeg.wav", "0123456789abcdef.WAV", "0123456789abcdef.wa",
+                           "0123456789abcdef.wav~", "0123456789abcdef_wav", ".part-Kil1e",
+                           ".part-Kil1ed7", ".part-Kil_ed", ".Part-Kil1ed", "_part-Kil1ed"})
+    nearMisses.push_back(writeFile(folder() / name, bytes));
   const bool root = ::geteuid() == 0;
   if (root) {
     ASSERT_EQ(::chown(othersCopy.c_str(), kNobody, kNobody), 0);
   }
   for (const fs::path& f : {usersTake, usersNotes, othersCopy}) age(f, std::chrono::minutes(600));
+  for (const fs::path& f : nearMisses) age(f, std::chrono::minutes(600));
 
   trimCache(folder(), 1, folder() / "none.wav");
   EXPECT_FALSE(fs::exists(ours.copy));
   EXPECT_EQ(readFile(usersTake), bytes);
   EXPECT_EQ(readFile(usersNotes), bytes);
+  for (const fs::path& f : nearMisses) EXPECT_EQ(readFile(f), bytes) << f;
   if (!root) GTEST_SKIP() << "not root: cannot give a file to the user nobody";
   EXPECT_EQ(readFile(othersCopy), bytes);
 }
@@ -163,6 +176,16 @@ INSTANTIATE_TEST_SUITE_P(
                                    [](const fs::path& f, const fs::path&) {
                                      fs::create_directory(f);
                                      fs::permissions(f, fs::perms::all);
+                                   }},
+                      UnsafeFolder{"WritableByItsGroup", "others can write to", false,
+                                   [](const fs::path& f, const fs::path&) {
+                                     fs::create_directory(f);
+                                     fs::permissions(f, fs::perms(0770));
+                                   }},
+                      UnsafeFolder{"InAFolderItsGroupCanWrite", "others can write to", false,
+                                   [](const fs::path& f, const fs::path&) {
+                                     fs::create_directory(f);
+                                     fs::permissions(f.parent_path(), fs::perms(0730));
                                    }},
                       UnsafeFolder{"AnotherUsers", "belongs to another user", true,
                                    [](const fs::path& f, const fs::path&) {
@@ -233,6 +256,11 @@ TEST_F(DecodeCacheTest, LeftOverPartsAreRemovedAndCounted) {
   const int held = ::open(running.c_str(), O_RDONLY);
   ASSERT_GE(held, 0);
   ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  // Either side of the minute a part may go unwritten before it counts as left over.
+  const fs::path quiet = writeFile(folder() / ".part-Quiet1", std::vector<uint8_t>(10, 3));
+  age(quiet, std::chrono::seconds(45));
+  const fs::path stale = writeFile(folder() / ".part-Stale1", std::vector<uint8_t>(10, 4));
+  age(stale, std::chrono::seconds(75));
 
   // Room for the new copy and the running part, not for the old copy besides.
   const uint64_t copyBytes = fs::file_size(old.copy);
@@ -241,9 +269,64 @@ TEST_F(DecodeCacheTest, LeftOverPartsAreRemovedAndCounted) {
   ::close(held);
   ASSERT_EQ(fresh.status, DecodeStatus::kDecoded) << fresh.failure;
   EXPECT_FALSE(fs::exists(left));
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_TRUE(fs::exists(quiet));
   EXPECT_TRUE(fs::exists(running));
   EXPECT_FALSE(fs::exists(old.copy));
   EXPECT_TRUE(fs::exists(fresh.copy));
+}
+
+// A decode that is still running keeps its part, however long ago the part was last written (a
+// slow source): a trim meanwhile, here the one another decode makes, leaves it to its decode,
+// which then ends with a whole copy.
+TEST_F(DecodeCacheTest, ATrimDuringADecodeLeavesItsAgedPartAlone) {
+  struct Paused : DecodeProgress {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool writing = false, resume = false;
+    bool cancelled() override {
+      std::unique_lock lock(mutex);
+      if (!writing) {
+        writing = true;
+        changed.notify_all();
+        changed.wait(lock, [this] { return resume; });
+      }
+      return false;
+    }
+  } paused;
+  const std::vector<int16_t> samples = multiTone16(8000, 1, 1.0);
+  const std::string slow = flac("slow.flac", samples);
+  DecodeResult result;
+  std::thread decoding([&] { result = decodedCopy(slow, cache(), paused); });
+  const auto resumeAndWait = [&] {
+    {
+      const std::lock_guard lock(paused.mutex);
+      paused.resume = true;
+    }
+    paused.changed.notify_all();
+    if (decoding.joinable()) decoding.join();
+  };
+  // A failed assertion below still lets the decode end.
+  const std::unique_ptr<void, std::function<void(void*)>> ending(&paused,
+                                                                 [&](void*) { resumeAndWait(); });
+  {
+    std::unique_lock lock(paused.mutex);
+    ASSERT_TRUE(
+        paused.changed.wait_for(lock, std::chrono::minutes(1), [&] { return paused.writing; }));
+  }
+  std::vector<fs::path> parts;
+  for (const fs::directory_entry& e : fs::directory_iterator(folder()))
+    if (isPartName(e.path().filename().string())) parts.push_back(e.path());
+  ASSERT_EQ(parts.size(), 1u);
+  age(parts[0], std::chrono::minutes(120));
+
+  const DecodeResult other = decode(flac("other.flac", multiTone16(8000, 1, 0.5)), cache(1));
+  EXPECT_EQ(other.status, DecodeStatus::kDecoded) << other.failure;
+  EXPECT_TRUE(fs::exists(parts[0]));
+  resumeAndWait();
+  ASSERT_EQ(result.status, DecodeStatus::kDecoded) << result.failure;
+  EXPECT_EQ(copySamples(result.copy), samples);
+  EXPECT_FALSE(fs::exists(parts[0]));
 }
 
 // A source rewritten with the same size and its time put back, and a copy whose samples were
