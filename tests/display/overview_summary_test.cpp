@@ -211,7 +211,6 @@ TEST(OverviewSummary, TheWindowsStripReadsNoWideSpanAndRepaintsWhenTheSummaryIsR
   }
 }
 
-
 // Writes `bytes` into the file itself, as cp does to an existing file: same file number, new
 // samples.
 void rewriteInPlace(const std::string& path, const std::vector<uint8_t>& bytes) {
