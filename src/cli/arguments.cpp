@@ -123,7 +123,8 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
     c.mode = HeadlessMode::kBatchRender;
   } else if (c.mode == HeadlessMode::kRender && c.files.size() > 1) {
     const bool picture = !c.outputPath.empty();
-    const std::string output = picture ? c.outputPath : *renderOption(c, "csv");
+    const std::string* csv = renderOption(c, "csv");
+    const std::string output = picture ? c.outputPath : csv != nullptr ? *csv : std::string();
     return usageError(std::string(picture ? "--render" : "--csv") + ": '" + output +
                       "' takes one file, not " + std::to_string(c.files.size()) +
                       "; several are rendered into a folder (--render OUTDIR/)");

@@ -173,6 +173,7 @@ class WorkerRunListener : public RunListener {
     if (dirty_.empty()) return;
     std::vector<CanvasPatch> patches;
     const std::vector<Rect> areas = dirty_.take();
+    patches.reserve(areas.size());
     for (const Rect& area : areas) patches.push_back(patchOf(canvas(), area));
     // The numbers of the columns shown, for the readout.
     ChartCellsUpdate cells = chartCellsUpdate(task_->record, areas, blocksSent_, parametersSent_);
