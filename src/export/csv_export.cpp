@@ -134,10 +134,6 @@ class CsvText {
   std::string text_;
 };
 
-double secondsAt(const RunRecord& r, uint64_t bytes) {
-  return r.run.bytesPerSecond == 0 ? 0.0 : double(bytes) / r.run.bytesPerSecond;
-}
-
 std::string formatText(const RunRecord& r) {
   std::string text = r.run.formatTag == 1 ? "PCM" : "format " + std::to_string(r.run.formatTag);
   text += ' ' + std::to_string(SampleRate(r.run.srKHz).hz()) + " Hz ";
@@ -168,7 +164,7 @@ void headerBlock(CsvText& csv, const RunRecord& r, const Peak& peak) {
   csv.meta("file", r.run.fileName);
   csv.meta("format", formatText(r));
   csv.meta("position", std::to_string(r.run.position));
-  csv.meta("seconds", number(secondsAt(r, r.run.position)));
+  csv.meta("seconds", number(r.run.secondsAt(r.run.position)));
   csv.meta("view", viewWord(p.view));
   csv.meta("method", methodWord(p.method));
   csv.meta("block-order", std::to_string(p.blockOrder));
