@@ -11,11 +11,14 @@ set -euo pipefail
 # the PulseAudio client library, libpng (and zlib) for the PNGs the program writes, rsvg-convert
 # for the icon PNGs, dpkg-shlibdeps for the package, and libsndfile for the audio formats the
 # program decodes into WAV copies.
+# Qt's linguist tools (lupdate, lrelease; their CMake functions come with qt6-tools-dev) compile
+# the window's English catalogue.
 # Running: the unifont bitmap font (unifont_jp.hex) and its OpenType form for the widgets, and
-# Qt's own translations (the file dialog and standard buttons in Japanese).
+# Qt's own translations (the file dialog and standard buttons in Japanese or English).
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev libpulse-dev
+  qt6-l10n-tools qt6-tools-dev
   librsvg2-bin dpkg-dev
   unifont fonts-unifont
   qt6-translations-l10n

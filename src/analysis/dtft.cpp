@@ -8,6 +8,7 @@
 #include "analysis/level_map.h"
 #include "analysis/scratch_memory.h"
 #include "analysis/trig_sums.h"
+#include "core/translatable.h"
 
 namespace korimu {
 
@@ -84,7 +85,7 @@ DtftResult dtftAnalyze(const SampleBlock& block, const AnalysisParams& params,
   std::vector<uint8_t> depths;
   if (!tables.scratch.allocate(re, size_t(n)) || !tables.scratch.allocate(im, size_t(n)) ||
       !tables.scratch.allocate(depths, std::max(size_t(block.length), size_t(n)))) {
-    out.fail("解析用メモリの不足");
+    out.fail(QT_TRANSLATE_NOOP("Message", "解析用メモリの不足"));
     return out;
   }
 

@@ -10,6 +10,7 @@
 #include "analysis/scratch_memory.h"
 #include "analysis/wave_zoom.h"
 #include "analysis/window_table.h"
+#include "core/translatable.h"
 #include "platform/message.h"
 
 namespace korimu {
@@ -176,7 +177,7 @@ FrameResult computeFrame(const SampleBlock& block, const AnalysisParams& params,
   const size_t depthCount = waveZoom ? 0 : size_t(1 << params.blockOrder) / 2;
   WorkingArrays w;
   if (!allocateWorking(tables.scratch, w, n, depthCount)) {
-    out.fail("解析用メモリの不足");
+    out.fail(QT_TRANSLATE_NOOP("Message", "解析用メモリの不足"));
     return out;
   }
   if (waveZoom) {

@@ -6,10 +6,13 @@
 #include "app/cross_section_window.h"
 #include "app/help_window.h"
 #include "app/widgets.h"
+#include "core/program_files.h"
 
 namespace korimu {
 
-AppShell::AppShell() : services(defaultShellServices(*this)), view_(makeQtWindowView(*this)) {}
+AppShell::AppShell() : services(defaultShellServices(*this)), view_(makeQtWindowView(*this)) {
+  translationsFolder = korimu::translationsFolder(programPath());
+}
 
 AppShell::~AppShell() {
   // What was installed on the application goes with the shell that installed it.

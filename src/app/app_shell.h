@@ -6,10 +6,12 @@
 
 #include <QPointer>
 #include <memory>
+#include <string>
 
 #include "app/qt_window_view.h"
 #include "app/shell_widgets.h"
 #include "control/controller.h"
+#include "core/language.h"
 
 class QDialog;
 
@@ -38,6 +40,11 @@ class AppShell {
   // Where the window's messages go when it shows no boxes (stderr and exit unless a test records
   // them); start-up hands them to the window's session.
   Messages messages;
+  // The language the window was built in at its start, or the one chosen since in its menu, which
+  // is remembered at exit for the next start.
+  Language language = Language::kJapanese;
+  // Where the window's translations (korimu_en.qm) are: beside the program or installed.
+  std::string translationsFolder;
   // A test's observer of the window's runs (null when nobody watches).
   RunListener* runWatcher = nullptr;
   QPointer<ControlFilter> controlFilter;

@@ -1,6 +1,7 @@
 #include "app/cross_section_window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
@@ -33,17 +34,17 @@ CrossSectionWindow::CrossSectionWindow(AppShell& app, QWidget* owner) : QDialog(
                  Qt::WindowCloseButtonHint);
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
-  setWindowTitle(QString::fromUtf8(kCrossSectionTitle));
+  setWindowTitle(QCoreApplication::translate("Window", kCrossSectionTitle));
   applyDialogFont(this);
   // The initial layout of the window and its buttons in dialog units; layoutForWidth then sizes
   // everything in pixels.
   const Rect frame = dialogUnitsToPixels(23, 13, 143, 141);
   resize(frame.w, frame.h);
 
-  auto* close = new QPushButton(QString::fromUtf8("閉じる"), this);
+  auto* close = new QPushButton(QCoreApplication::translate("Window", "閉じる"), this);
   placeControl(close, kCrossSectionClose, 12, 121, 40, 14);
   close->setDefault(true);
-  auto* zoom = new QPushButton(QString::fromUtf8("拡大"), this);
+  auto* zoom = new QPushButton(QCoreApplication::translate("Window", "拡大"), this);
   placeControl(zoom, kCrossSectionZoom, 56, 122, 29, 12);
   auto* left = new QPushButton(QString::fromUtf8("←"), this);
   placeControl(left, kCrossSectionLeft, 93, 124, 19, 11);
@@ -58,13 +59,15 @@ CrossSectionWindow::CrossSectionWindow(AppShell& app, QWidget* owner) : QDialog(
   connect(left, &QPushButton::clicked, this, [this] { stepColumn(-1); });
   connect(right, &QPushButton::clicked, this, [this] { stepColumn(+1); });
   QPointer<QWidget> mainWindow(owner);
-  DialogMenuItem switchItem{kWindowSwitchItemId, QString::fromUtf8(kWindowSwitchItemText),
+  DialogMenuItem switchItem{kWindowSwitchItemId,
+                            QCoreApplication::translate("Dialog", kWindowSwitchItemText),
                             [mainWindow] {
                               if (!mainWindow) return;
                               mainWindow->raise();
                               mainWindow->activateWindow();
                             }};
-  DialogMenuItem saveItem{kSaveColumnItemId, QString::fromUtf8(kSaveColumnItemText),
+  DialogMenuItem saveItem{kSaveColumnItemId,
+                          QCoreApplication::translate("Window", kSaveColumnItemText),
                           [this] { saveNumbers(); }};
   menuItems_ = {switchItem, saveItem};
   installDialogLook(this, app_.controller().session().settings, menuItems_, [this] { update(); });
@@ -114,7 +117,8 @@ void CrossSectionWindow::layoutForWidth() {
   placeAt(button(kCrossSectionZoom), l.zoom);
   placeAt(button(kCrossSectionLeft), l.left);
   placeAt(button(kCrossSectionRight), l.right);
-  button(kCrossSectionZoom)->setText(QString::fromUtf8(crossSectionZoomText(width)));
+  button(kCrossSectionZoom)
+      ->setText(QCoreApplication::translate("Window", crossSectionZoomText(width)));
   renderCanvas();
   update();
 }

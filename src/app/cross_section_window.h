@@ -24,10 +24,11 @@ enum CrossSectionControl : int {
   kCrossSectionRight = 1103,
 };
 
-inline constexpr const char* kCrossSectionTitle = "スペクトル断面";
+inline constexpr const char* kCrossSectionTitle = QT_TRANSLATE_NOOP("Window", "スペクトル断面");
 // The window menu's item that saves the shown column as frequency, depth.
 inline constexpr int kSaveColumnItemId = 98;
-inline constexpr const char* kSaveColumnItemText = "数値を保存(&E)...\tCtrl+E";
+inline constexpr const char* kSaveColumnItemText =
+    QT_TRANSLATE_NOOP("Window", "数値を保存(&E)...\tCtrl+E");
 
 class CrossSectionWindow : public QDialog {
  public:

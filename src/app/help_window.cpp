@@ -58,7 +58,7 @@ bool openHelpInProgram(AppShell& app, const std::string& page) {
     openHelp = new QDialog(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                         Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     openHelp->setAttribute(Qt::WA_DeleteOnClose);
-    openHelp->setWindowTitle(QString::fromUtf8("KORIMU ヘルプ"));
+    openHelp->setWindowTitle(QCoreApplication::translate("Window", "KORIMU ヘルプ"));
     auto* browser = new QTextBrowser(openHelp);
     browser->setOpenExternalLinks(true);
     auto* layout = new QVBoxLayout(openHelp);

@@ -160,8 +160,8 @@ void PlotReadout::show() {
   const RunRecord& run = record();
   const PlotPixel pixel = readoutPixel(run, place_);
   const QPoint crosshair(pixel.x, pixel.y);
-  const QString text =
-      QString::fromStdString(readoutText(readoutValues(run, place_, noteNaming(app_))));
+  const QString text = QString::fromStdString(
+      readoutText(readoutValues(run, place_, noteNaming(app_)), app_.display().texts));
   // Beside the pointer, or beside the keyboard's cursor.
   const QPoint labelAt = pointer_ ? *pointer_ : mainPlotRect().topLeft() + crosshair;
   overlay_->showReadout(text, labelAt, crosshair);
@@ -303,7 +303,8 @@ void SectionReadout::update() {
           : ReadoutValues{};
   const int step = std::max(1, graph.width() / kChartRows);
   const QPoint crosshair((x / step) * step, pointer_->y() - graph.y());
-  overlay_->showReadout(QString::fromStdString(readoutText(values)), *pointer_,
+  overlay_->showReadout(QString::fromStdString(readoutText(values, app_.display().texts)),
+                        *pointer_,
                         values.shown() ? std::optional<QPoint>(crosshair) : std::nullopt);
 }
 

@@ -39,7 +39,8 @@ class QtWindowView : public WindowView {
     for (QMenu* popup : app_.widgets.popups)
       if (popup) popup->menuAction()->setEnabled(enabling.menuBar);
     if (QAbstractButton* stop = app_.widgets.buttonById(kStopId))
-      stop->setText(enabling.stopAborts ? "中断" : "停止");
+      stop->setText(enabling.stopAborts ? QCoreApplication::translate("Window", "中断")
+                                        : QCoreApplication::translate("Window", "停止"));
     if (app_.widgets.window) app_.widgets.window->setAcceptDrops(enabling.acceptDrops);
     if (QWidget* w = app_.widgets.controlById(enabling.focus)) w->setFocus(Qt::OtherFocusReason);
   }
@@ -48,21 +49,20 @@ class QtWindowView : public WindowView {
     if (QAbstractButton* b = app_.widgets.buttonById(id)) b->setChecked(on);
   }
   std::string spanText() override {
-    return app_.widgets.spanCombo ? app_.widgets.spanCombo->currentText().toStdString()
-                                  : std::string();
+    return app_.widgets.spanCombo ? spanLabelOf(app_.widgets.spanCombo) : std::string();
   }
   void setSpanLabels(const std::vector<std::string>& labels) override {
     QComboBox* combo = app_.widgets.spanCombo;
     if (!combo) return;
-    const QString selected = combo->currentText();
+    const QVariant selected = combo->currentData();
     const QSignalBlocker quiet(combo);
     combo->clear();
-    for (const std::string& label : labels) combo->addItem(QString::fromStdString(label));
-    combo->setCurrentIndex(std::max(combo->findText(selected), 0));
+    for (const std::string& label : labels) addSpanItem(combo, label);
+    combo->setCurrentIndex(std::max(combo->findData(selected), 0));
   }
   bool selectSpan(const std::string& label) override {
     QComboBox* combo = app_.widgets.spanCombo;
-    const int index = combo ? combo->findText(QString::fromStdString(label)) : -1;
+    const int index = combo ? combo->findData(QString::fromStdString(label)) : -1;
     if (index < 0) return false;
     const QSignalBlocker quiet(combo);
     combo->setCurrentIndex(index);
@@ -70,7 +70,7 @@ class QtWindowView : public WindowView {
   }
   void setGainCaption(const std::string& utf8) override {
     if (QAbstractButton* at = app_.widgets.buttonById(kGainAtId))
-      at->setText(QString::fromStdString(utf8));
+      at->setText(QCoreApplication::translate("Window", utf8.c_str()));
   }
   void setTitle(const std::string& title) override {
     if (app_.widgets.window) app_.widgets.window->setWindowTitle(QString::fromStdString(title));
@@ -147,10 +147,13 @@ class QtWindowView : public WindowView {
     // Over the window the command came from (the main window or the cross-section).
     QWidget* over = QApplication::activeWindow();
     const QString name = QFileDialog::getSaveFileName(
-        over != nullptr ? over : app_.widgets.window, png ? "画像を保存" : "数値を保存",
+        over != nullptr ? over : app_.widgets.window,
+        png ? QCoreApplication::translate("Window", "画像を保存")
+            : QCoreApplication::translate("Window", "数値を保存"),
         QString::fromStdString(proposed),
-        png ? "PNG 画像(*.png);;全ファイル(*)" : "CSV(*.csv);;全ファイル(*)", nullptr,
-        QFileDialog::DontUseNativeDialog);
+        png ? QCoreApplication::translate("Window", "PNG 画像(*.png);;全ファイル(*)")
+            : QCoreApplication::translate("Window", "CSV(*.csv);;全ファイル(*)"),
+        nullptr, QFileDialog::DontUseNativeDialog);
     *chosen = name.toStdString();
     return !name.isEmpty();
   }
@@ -183,8 +186,9 @@ ShellServices defaultShellServices(AppShell& app) {
   return ShellServices{
       [&app](const std::string& folder, std::string* chosen) {
         const QString name = QFileDialog::getOpenFileName(
-            app.widgets.window, "再生用にファイルを開く", QString::fromStdString(folder),
-            openDialogFilters(), nullptr, QFileDialog::DontUseNativeDialog);
+            app.widgets.window, QCoreApplication::translate("Window", "再生用にファイルを開く"),
+            QString::fromStdString(folder), openDialogFilters(), nullptr,
+            QFileDialog::DontUseNativeDialog);
         *chosen = name.toStdString();
         return !name.isEmpty();
       },
@@ -193,19 +197,29 @@ ShellServices defaultShellServices(AppShell& app) {
       },
       [&app](const std::string& current, std::string* answer) {
         bool accepted = false;
-        const QString text = QInputDialog::getText(app.widgets.window, "位置",
-                                                   "位置 (分:秒 または 秒):", QLineEdit::Normal,
-                                                   QString::fromStdString(current), &accepted);
+        const QString text =
+            QInputDialog::getText(app.widgets.window, QCoreApplication::translate("Window", "位置"),
+                                  QCoreApplication::translate("Window", "位置 (分:秒 または 秒):"),
+                                  QLineEdit::Normal, QString::fromStdString(current), &accepted);
         *answer = text.toStdString();
         return accepted;
       }};
 }
 
+void addSpanItem(QComboBox* combo, const std::string& label) {
+  combo->addItem(QCoreApplication::translate("Window", label.c_str()),
+                 QString::fromStdString(label));
+}
+
+std::string spanLabelOf(const QComboBox* combo) {
+  return combo->currentData().toString().toStdString();
+}
+
 QString openDialogFilters() {
-  QString sound = "ｻｳﾝﾄﾞ(*.WAV";
+  QString sound = QCoreApplication::translate("Window", "ｻｳﾝﾄﾞ") + "(*.WAV";
   for (const std::string& extension : openableExtensions())
     sound += " *." + QString::fromStdString(extension);
-  return sound + ");;全ファイル(*.*)";
+  return sound + ");;" + QCoreApplication::translate("Window", "全ファイル(*.*)");
 }
 
 }  // namespace korimu

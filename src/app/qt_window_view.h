@@ -1,6 +1,7 @@
 // The main window's widgets as the view of their controller.
 #pragma once
 
+#include <QComboBox>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -24,6 +25,11 @@ ShellServices defaultShellServices(AppShell& app);
 
 // The view of `app`'s widgets.
 std::unique_ptr<WindowView> makeQtWindowView(AppShell& app);
+
+// The span list's items keep the controller's label (262144, 全体) as their data and show it in
+// the window's language.
+void addSpanItem(QComboBox* combo, const std::string& label);
+std::string spanLabelOf(const QComboBox* combo);
 
 // The Open dialog's filters: ｻｳﾝﾄﾞ lists every kind the program opens, then every file.
 QString openDialogFilters();

@@ -1,6 +1,7 @@
 #include "app/recent_files_menu.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <vector>
 
@@ -15,13 +16,14 @@ void addRecentFilesMenu(AppShell& app) {
   if (!file || open == app.widgets.actions.end()) return;
   const QList<QAction*> items = file->actions();
   const qsizetype after = items.indexOf(open->second) + 1;
-  auto* recent = new QMenu("最近使ったファイル(&R)", file);
+  auto* recent = new QMenu(QCoreApplication::translate("Menu", "最近使ったファイル(&R)"), file);
   file->insertMenu(after < items.size() ? items[after] : nullptr, recent);
   QObject::connect(recent, &QMenu::aboutToShow, recent, [&app, recent] {
     recent->clear();
     const bool openable = app.widgets.menuItemEnabled(kOpenId);
     const std::vector<Controller::RecentFile> entries = app.controller().recentFileEntries();
-    if (entries.empty()) recent->addAction("(なし)")->setEnabled(false);
+    if (entries.empty())
+      recent->addAction(QCoreApplication::translate("Menu", "(なし)"))->setEnabled(false);
     for (size_t i = 0; i < entries.size(); ++i) {
       // The path as it is, its "&" doubled so that it is not taken as a mnemonic.
       QString path = QString::fromStdString(entries[i].path);

@@ -9,8 +9,6 @@
 #include <QIcon>
 #include <QKeySequence>
 #include <QLayout>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QMenuBar>
 #include <QPalette>
 #include <QPixmap>
@@ -30,8 +28,10 @@
 #include "app/app_shell.h"
 #include "app/control_filter.h"
 #include "app/help_window.h"
+#include "app/language_menu.h"
 #include "app/plot_readout_widget.h"
 #include "app/recent_files_menu.h"
+#include "app/translations.h"
 #include "app/widgets.h"
 #include "core/layout.h"
 #include "core/settings.h"
@@ -93,6 +93,15 @@ bool onSomeScreen(const WindowPlace& place) {
   return false;
 }
 
+// The caption in the window's language. A translation carries its own mnemonic ("&File"); the
+// Japanese caption gets the group "(&F)" after it.
+QString translatedMenuCaption(const MenuEntry& entry) {
+  const QString translated = QCoreApplication::translate("Menu", entry.caption);
+  if (translated == QString::fromUtf8(entry.caption))
+    return QString::fromStdString(menuCaption(entry));
+  return translated + QString::fromUtf8(entry.suffix);
+}
+
 bool isCheckable(int id) {
   return (id >= kWaveZoom && id <= kPinkNoiseFlatId) || (id >= kLineGraph && id <= kThickLinesId);
 }
@@ -101,7 +110,7 @@ void buildMenu(AppShell& app, MainWindow* window) {
   QMenu* popup = nullptr;
   size_t popupIndex = 0;
   for (const MenuEntry& entry : korimuMenu()) {
-    const QString caption = QString::fromStdString(menuCaption(entry));
+    const QString caption = translatedMenuCaption(entry);
     switch (entry.kind) {
       case MenuEntry::kPopup:
         popup = window->menuBar()->addMenu(caption);
@@ -131,10 +140,11 @@ void buildMenu(AppShell& app, MainWindow* window) {
     }
   }
   addRecentFilesMenu(app);
+  addLanguageMenu(app);
 }
 
 QPushButton* makeButton(AppShell& app, QWidget* parent, const char* text, int id, const Rect& r) {
-  auto* button = new QPushButton(QString::fromUtf8(text), parent);
+  auto* button = new QPushButton(QCoreApplication::translate("Window", text), parent);
   button->setGeometry(r.x, r.y, r.w, r.h);
   button->setAutoDefault(false);
   QObject::connect(button, &QPushButton::clicked, button,
@@ -143,7 +153,7 @@ QPushButton* makeButton(AppShell& app, QWidget* parent, const char* text, int id
 }
 
 QRadioButton* makeRadio(AppShell& app, QWidget* parent, const char* text, int id, const Rect& r) {
-  auto* radio = new QRadioButton(QString::fromUtf8(text), parent);
+  auto* radio = new QRadioButton(QCoreApplication::translate("Window", text), parent);
   radio->setGeometry(r.x, r.y, r.w, r.h);
   radio->setAutoExclusive(false);  // the commands set every check themselves
   QObject::connect(radio, &QRadioButton::clicked, radio,
@@ -162,7 +172,7 @@ QWidget* makePanel(QWidget* parent, const Rect& r) {
 }
 
 QGroupBox* makeGroup(QWidget* parent, const char* title, const Rect& r) {
-  auto* group = new QGroupBox(QString::fromUtf8(title), parent);
+  auto* group = new QGroupBox(QCoreApplication::translate("Window", title), parent);
   group->setGeometry(r.x, r.y, r.w, r.h);
   return group;
 }
@@ -191,10 +201,14 @@ void createChildren(AppShell& app, ClientArea* client) {
   s.overview = new OverviewWidget(app, client, ov.w, ov.h, app.clientCanvas().depthBits());
   s.overview->move(ov.x, ov.y);
   c[kOverviewChild] = s.overview;
-  c[kAnalyzeButton] = makeButton(app, client, "解析", kAnalyzeId, r[kAnalyzeButton]);
-  c[kPlayButton] = makeButton(app, client, "再生", kPlayId, r[kPlayButton]);
-  c[kPartialButton] = makeButton(app, client, "部分", kPartialId, r[kPartialButton]);
-  c[kStopButton] = makeButton(app, client, "停止", kStopId, r[kStopButton]);
+  c[kAnalyzeButton] =
+      makeButton(app, client, QT_TRANSLATE_NOOP("Window", "解析"), kAnalyzeId, r[kAnalyzeButton]);
+  c[kPlayButton] =
+      makeButton(app, client, QT_TRANSLATE_NOOP("Window", "再生"), kPlayId, r[kPlayButton]);
+  c[kPartialButton] =
+      makeButton(app, client, QT_TRANSLATE_NOOP("Window", "部分"), kPartialId, r[kPartialButton]);
+  c[kStopButton] =
+      makeButton(app, client, QT_TRANSLATE_NOOP("Window", "停止"), kStopId, r[kStopButton]);
   c[kNavFastBack] = makeButton(app, client, "<<<", kFastBackId, r[kNavFastBack]);
   c[kNavBack] = makeButton(app, client, "<<", kBackId, r[kNavBack]);
   c[kNavStepBack] = makeButton(app, client, "<", kStepBackId, r[kNavStepBack]);
@@ -212,33 +226,26 @@ void createChildren(AppShell& app, ClientArea* client) {
   c[kSpanCombo] = s.spanCombo;
 
   c[kAmplitudePanel] = makePanel(client, r[kAmplitudePanel]);
-  c[kAmplitudeGroup] = makeGroup(client, "振幅", r[kAmplitudeGroup]);
-  c[kAmplitudeNormal] = makeRadio(app, client, "標準", kNormalZoomId, r[kAmplitudeNormal]);
-  c[kAmplitudeDouble] = makeRadio(app, client, "２倍", kDoubleZoomId, r[kAmplitudeDouble]);
+  c[kAmplitudeGroup] = makeGroup(client, QT_TRANSLATE_NOOP("Window", "振幅"), r[kAmplitudeGroup]);
+  c[kAmplitudeNormal] = makeRadio(app, client, QT_TRANSLATE_NOOP("Window", "標準"), kNormalZoomId,
+                                  r[kAmplitudeNormal]);
+  c[kAmplitudeDouble] = makeRadio(app, client, QT_TRANSLATE_NOOP("Window", "２倍"), kDoubleZoomId,
+                                  r[kAmplitudeDouble]);
   c[kPowerPanel] = makePanel(client, r[kPowerPanel]);
-  c[kPowerGroup] = makeGroup(client, "ﾊﾟﾜｰ", r[kPowerGroup]);
-  c[kPowerAt] = makeRadio(app, client, "Ａt", kGainAtId, r[kPowerAt]);
-  c[kPowerX1] = makeRadio(app, client, "1倍", kGainX1Id, r[kPowerX1]);
-  c[kPowerX2] = makeRadio(app, client, "2倍", kGainX2Id, r[kPowerX2]);
-  c[kPowerX4] = makeRadio(app, client, "4倍", kGainX4Id, r[kPowerX4]);
+  c[kPowerGroup] = makeGroup(client, QT_TRANSLATE_NOOP("Window", "ﾊﾟﾜｰ"), r[kPowerGroup]);
+  c[kPowerAt] = makeRadio(app, client, QT_TRANSLATE_NOOP("Window", "Ａt"), kGainAtId, r[kPowerAt]);
+  c[kPowerX1] = makeRadio(app, client, QT_TRANSLATE_NOOP("Window", "1倍"), kGainX1Id, r[kPowerX1]);
+  c[kPowerX2] = makeRadio(app, client, QT_TRANSLATE_NOOP("Window", "2倍"), kGainX2Id, r[kPowerX2]);
+  c[kPowerX4] = makeRadio(app, client, QT_TRANSLATE_NOOP("Window", "4倍"), kGainX4Id, r[kPowerX4]);
 }
 
 }  // namespace
 
 bool installQtTranslations() {
-  // Qt's own words (the file dialog's labels, the standard buttons) in Japanese like the rest. The
-  // application keeps the translator, under its name.
-  constexpr const char* kTranslatorName = "korimu-qtbase-ja";
-  if (qApp->findChild<QTranslator*>(kTranslatorName, Qt::FindDirectChildrenOnly)) return true;
-  auto* candidate = new QTranslator(qApp);
-  candidate->setObjectName(kTranslatorName);
-  if (!candidate->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    delete candidate;
-    return false;
-  }
-  QCoreApplication::installTranslator(candidate);
-  return true;
+  // Qt's own words (the file dialog's labels, the standard buttons) in Japanese like the rest,
+  // until the window's start-up installs those of its language.
+  installTranslations(Language::kJapanese, {});
+  return qApp->findChild<QTranslator*>() != nullptr;
 }
 
 void adjustForNewShell(AppShell& app) {
@@ -296,10 +303,16 @@ bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessag
   AppSettings& settings = app.controller().session().settings;
   WindowMemory memory;
   s.settingsOrigin = loadSettings(settings, &memory);
+  // The language is chosen before anything is made: every widget, canvas text and message is
+  // made in it. --lang wins over the last choice, and is the choice remembered from now on.
+  app.language = commandLine.language.value_or(memory.language);
+  const std::string translationProblem = installTranslations(app.language, app.translationsFolder);
+  app.display().texts = qtTextCatalogue();
   app.controller().setRecentFiles(memory.recent);
   if (!commandLine.fileName.empty())
     app.controller().session().document.fileName = commandLine.fileName;
   app.controller().setCommandLineFlags(commandLine.autoPlay, commandLine.diagnosticText);
+  app.controller().setLanguage(app.language);
 
   const int vscroll = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   s.layout = computeChildLayout(kLayout, vscroll);
@@ -309,6 +322,7 @@ bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessag
   // The window's messages: the shell's own (a test's recorder), shown in boxes over the main
   // window; with --screenshot nobody is there to answer a box and they go to stderr.
   wave.messages = app.messages;
+  wave.messages.texts = qtTextCatalogue();
   if (commandLine.mode == HeadlessMode::kScreenshot) {
     wave.messages.sink = [](std::string_view text, MessageKind) {
       std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
@@ -336,8 +350,8 @@ bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessag
   createChildren(app, s.client);
   s.readout = new PlotReadout(app, s.client);
   // The spans without a file; an open file adds what it needs to be seen whole.
-  for (const std::string& item : spanLabels(0)) s.spanCombo->addItem(QString::fromStdString(item));
-  s.spanCombo->setCurrentIndex(s.spanCombo->findText("262144"));
+  for (const std::string& item : spanLabels(0)) addSpanItem(s.spanCombo, item);
+  s.spanCombo->setCurrentIndex(s.spanCombo->findData("262144"));
   settings.framesPerColumn = 262144 / kPlotWidth;
   app.controller().restoreSpan(memory.span);
   s.buttonById(kNormalZoomId)->setChecked(true);
@@ -360,9 +374,10 @@ bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessag
   // No file yet: its rate, bits and span are blanks, not zeros.
   hideFileFacts(app.display(), true);
   if (QAbstractButton* at = s.buttonById(kGainAtId))
-    at->setText(QString::fromUtf8(gainButtonCaption(settings.windowFunction)));
+    at->setText(QCoreApplication::translate("Window", gainButtonCaption(settings.windowFunction)));
   // Settings that could not be read will not be saved at exit; the user hears of it once.
   reportSettingsProblem(s.settingsOrigin, wave.messages);
+  if (!translationProblem.empty()) wave.messages.show(translationProblem);
 
   if (showMessageBoxes && commandLine.mode != HeadlessMode::kScreenshot) {
     // A message about the file stands over the main window, which the window manager places when
@@ -384,18 +399,20 @@ int runMessageLoop(AppShell& app) {
   const int code = QApplication::exec();
   // A run the loop left behind (a quit during a run) stops before the window goes.
   app.controller().abandonBackgroundWork();
-  if (code == 0) {
-    WindowMemory memory;
-    memory.span = app.controller().spanToRemember();
-    // The inside's corner: a move before the window is shown places the inside, the window
-    // manager adds its frame around it.
-    if (QWidget* window = app.widgets.window)
-      memory.place = WindowPlace{window->geometry().x(), window->geometry().y()};
-    memory.recent = app.controller().recentFiles();
-    saveSettings(app.controller().session().settings, app.widgets.settingsOrigin, &memory);
-  }
-
+  if (code == 0) saveSettingsAtExit(app);
   return code;
+}
+
+void saveSettingsAtExit(AppShell& app) {
+  WindowMemory memory;
+  memory.span = app.controller().spanToRemember();
+  // The inside's corner: a move before the window is shown places the inside, the window
+  // manager adds its frame around it.
+  if (QWidget* window = app.widgets.window)
+    memory.place = WindowPlace{window->geometry().x(), window->geometry().y()};
+  memory.recent = app.controller().recentFiles();
+  memory.language = app.language;
+  saveSettings(app.controller().session().settings, app.widgets.settingsOrigin, &memory);
 }
 
 bool saveClientScreenshot(AppShell& app, const std::string& path) {

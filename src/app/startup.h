@@ -21,6 +21,9 @@ bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessag
 // Runs the event loop after initInstance and writes the settings at a normal exit. Returns the
 // process exit code.
 int runMessageLoop(AppShell& app);
+// What a normal exit writes: the settings and what the window remembers (its span, place, recent
+// files and language).
+void saveSettingsAtExit(AppShell& app);
 
 // Whether the file named on the command line failed to open in the last initInstance (its
 // message has been shown once).

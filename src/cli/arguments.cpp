@@ -70,6 +70,12 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
       c.autoPlay = true;
     } else if (isDiagnosticSwitch(a)) {
       c.diagnosticText = true;
+    } else if (a == "--lang") {
+      if (i + 1 >= args.size()) return usageError("--lang needs a language: ja or en");
+      c.language = languageOfCode(args[++i]);
+      if (!c.language)
+        return usageError("--lang: '" + args[i] +
+                          "' is not a language of the window; use ja or en");
     } else if (a == "--help" || a == "-h") {
       c.mode = HeadlessMode::kHelp;
       return c;
@@ -110,6 +116,11 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
       return usageError("unknown option: " + a);
     }
   }
+  // The headless modes speak English and draw the window's texts as written.
+  if (c.language && c.mode != HeadlessMode::kNone && c.mode != HeadlessMode::kScreenshot)
+    return usageError(
+        "--lang chooses the window's language; --check, --render and --csv speak "
+        "English");
   if (c.mode != HeadlessMode::kRender && !c.renderOptions.empty())
     return usageError("--" + c.renderOptions.front().first +
                       " is an option of --render and --csv; give one of them");
@@ -135,7 +146,8 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
 std::string usageText() {
   const DecodeCache cache = defaultDecodeCache();
   return R"(Usage: korimu [options] [FILE.wav]
-Opens FILE.wav (of several, the last one) in the KORIMU window; the interface is Japanese.
+Opens FILE.wav (of several, the last one) in the KORIMU window; the interface is Japanese, or
+English with --lang en or the window's View > Language menu.
 8- and 16-bit PCM WAV files are read as they are. Every other kind libsndfile reads (WAV of
 24 or 32 bits, float, A-law, u-law or ADPCM, more channels; RF64, W64, AIFF, AU, CAF, FLAC,
 Ogg Vorbis, Opus, MP3, ...) is first decoded into a 16-bit WAV copy in the cache folder (see
@@ -143,6 +155,8 @@ Files), which the window, --render and --csv then read; a second open decodes no
 
   -p, --play, /P          play the file once it is open
   -d, --diagnostic, /D    show diagnostic numbers in the overview strip
+  --lang ja|en            the window's language for this start: ja Japanese, en English
+                          (without it, the last one chosen in the window; at first Japanese)
   --check FILE.wav        check FILE.wav with the reader and print its format in one line
   --screenshot OUT.png    start the window, save its client area as a PNG, exit
   --render OUT.png [--NAME VALUE ...] FILE.wav

@@ -2,8 +2,11 @@
 // and the rules that turn argv items into switches, a file name and headless commands.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "core/language.h"
 
 namespace korimu {
 
@@ -24,11 +27,12 @@ enum class HeadlessMode {
 
 struct CommandLine {
   HeadlessMode mode = HeadlessMode::kNone;
-  std::string fileName;            // the last item that is a file name ("" when none)
-  std::vector<std::string> files;  // every file name, in order (a batch renders them all)
-  std::string outputPath;          // --screenshot / --render target
-  bool autoPlay = false;           // /P /p -p --play
-  bool diagnosticText = false;     // /D /d -d --diagnostic
+  std::string fileName;              // the last item that is a file name ("" when none)
+  std::vector<std::string> files;    // every file name, in order (a batch renders them all)
+  std::string outputPath;            // --screenshot / --render target
+  bool autoPlay = false;             // /P /p -p --play
+  bool diagnosticText = false;       // /D /d -d --diagnostic
+  std::optional<Language> language;  // --lang ja|en: the window's language for this start
   // Options of --render, in order, as (name, value) pairs for the renderer to validate.
   std::vector<std::pair<std::string, std::string>> renderOptions;
   std::string error;  // the message for kUsageError

@@ -115,7 +115,7 @@ class WorkerRunListener : public RunListener {
     if (stop && !stopShown_) {
       // Drawn here, at the run's question, where the window drew it between two steps.
       stopShown_ = true;
-      drawStopAccepted(canvas());
+      drawStopAccepted(canvas(), task_->session.display.texts);
       clientChanged();
     }
     return stop;

@@ -112,7 +112,7 @@ bool drawOpenedFileTexts(DisplayState& display, const WaveSource& facts, Documen
     drawFormatTexts(display, canvas, facts, document);
   }
   if (result.dataFound) {
-    drawPositionText(canvas, facts, document.position);
+    drawPositionText(canvas, facts, document.position, display.texts);
     drawFormatTexts(display, canvas, facts, document);
     drawSpanText(display, canvas, facts, settings.framesPerColumn);
   }
@@ -177,7 +177,8 @@ void Controller::positionChanged() {
                  session_.settings.framesPerColumn);
     rangeMarkerUnlessChart();
   }
-  drawPositionText(clientCanvas(), session_.wave.source, session_.document.position);
+  drawPositionText(clientCanvas(), session_.wave.source, session_.document.position,
+                   display().texts);
   view_.refreshClient();
   view_.invalidateOverview();
 }
@@ -190,7 +191,8 @@ void Controller::setTitle() {
 
 void Controller::rangeMarkerUnlessChart() {
   if (session_.settings.display == kTimeFrequencyChart) return;
-  drawRangeMarker(clientCanvas(), display().fileRate, session_.settings, display().darkScheme);
+  drawRangeMarker(clientCanvas(), display().fileRate, session_.settings, display().darkScheme,
+                  display().texts);
   view_.refreshClient();
 }
 
@@ -292,7 +294,8 @@ bool Controller::takeSource(const SourceOpenResult& source) {
   if (session_.wave.source.formatTag == 1) startOverviewSummary();
   const bool result = reportOpenFailure(source.wave, session_.wave.messages, failureLine_);
   // Said once, when the file is taken; the later opens of every command keep quiet about it.
-  const std::string cutShort = cutShortNotice(source.wave, session_.wave.source, failureLine_);
+  const std::string cutShort =
+      cutShortNotice(source.wave, session_.wave.source, failureLine_, session_.wave.messages.texts);
   if (!cutShort.empty()) session_.wave.messages.show(cutShort, MessageKind::kPlainOk);
   if (!result) {
     // The file is sound but the output device refused its format: it can still be analysed, and
@@ -372,13 +375,19 @@ void Controller::openCommand() {
 }
 
 void Controller::showHelpPage(const std::string& modulePath) {
-  const std::string page = helpPagePath(modulePath);
+  const std::string page = helpPagePath(modulePath, language_);
   if (!std::filesystem::exists(page)) {
-    session_.wave.messages.show(formatText("ヘルプファイル %s が見つかりません。", page.c_str()));
+    session_.wave.messages.show(formatText(
+        session_.wave.messages.texts.translate("Message", "ヘルプファイル %s が見つかりません。")
+            .c_str(),
+        page.c_str()));
     return;
   }
   if (!view_.openHelpPage(page))
-    session_.wave.messages.show(formatText("ヘルプファイル %s を表示できません。", page.c_str()));
+    session_.wave.messages.show(formatText(
+        session_.wave.messages.texts.translate("Message", "ヘルプファイル %s を表示できません。")
+            .c_str(),
+        page.c_str()));
 }
 
 // ---- the client area ----
@@ -390,7 +399,7 @@ void Controller::requestStop() {
     // A run draws 中断要求受付 into its own canvas at its next question.
     if (background_->kind == BackgroundTask::Kind::kRun) return;
   }
-  drawStopAccepted(clientCanvas());
+  drawStopAccepted(clientCanvas(), display().texts);
   view_.refreshClient();
 }
 

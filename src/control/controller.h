@@ -12,6 +12,7 @@
 #include "control/navigation.h"
 #include "control/ui_state.h"
 #include "control/window_view.h"
+#include "core/language.h"
 #include "display/cross_section.h"
 #include "run/run_record.h"
 #include "run/session.h"
@@ -40,6 +41,8 @@ class Controller : public PlaybackObserver {
   void setCommandLineFlags(bool autoPlay, bool diagnosticText);
   bool autoPlay() const { return autoPlay_; }
   bool diagnosticText() const { return diagnosticText_; }
+  // The language the window speaks: the help page shown is the one in it.
+  void setLanguage(Language language) { language_ = language; }
   // How a file that does not open is told: in the window's box, or (when nobody is there to read
   // a box) with the command line's English second line.
   void setFailureLine(FailureLine line) { failureLine_ = line; }
@@ -236,6 +239,7 @@ class Controller : public PlaybackObserver {
   bool stopRequested_ = false;
   bool overviewRepaintPending_ = false;
   bool autoPlay_ = false;
+  Language language_ = Language::kJapanese;
   bool diagnosticText_ = false;
   int outputDeviceCount_ = 0;
   FailureLine failureLine_ = FailureLine::kWindow;

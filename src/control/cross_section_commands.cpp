@@ -71,8 +71,10 @@ void Controller::saveCrossSectionNumbers() {
   if (!view_.chooseFileToSave(proposed, "csv", &path) || path.empty()) return;
   std::string reason;
   if (!saveCrossSectionNumbersTo(path, reason))
-    session_.wave.messages.show(
-        formatText("%s に数値を保存できません。(%s)", path.c_str(), reason.c_str()));
+    session_.wave.messages.show(formatText(
+        session_.wave.messages.texts.translate("Message", "%s に数値を保存できません。(%s)")
+            .c_str(),
+        path.c_str(), reason.c_str()));
 }
 
 }  // namespace korimu

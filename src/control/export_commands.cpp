@@ -40,7 +40,9 @@ void Controller::savePicture() {
   if (!view_.chooseFileToSave(proposed, "png", &path) || path.empty()) return;
   const Canvas shown = picture();
   if (!writePng(path, shown, 0, 0, shown.width(), shown.height()))
-    session_.wave.messages.show(formatText("%s に画像を保存できません。", path.c_str()));
+    session_.wave.messages.show(formatText(
+        session_.wave.messages.texts.translate("Message", "%s に画像を保存できません。").c_str(),
+        path.c_str()));
 }
 
 void Controller::saveNumbers() {
@@ -51,8 +53,10 @@ void Controller::saveNumbers() {
   if (!view_.chooseFileToSave(proposed, "csv", &path) || path.empty()) return;
   std::string reason;
   if (!writeTextFile(path, runCsv(lastRun_), reason))
-    session_.wave.messages.show(
-        formatText("%s に数値を保存できません。(%s)", path.c_str(), reason.c_str()));
+    session_.wave.messages.show(formatText(
+        session_.wave.messages.texts.translate("Message", "%s に数値を保存できません。(%s)")
+            .c_str(),
+        path.c_str(), reason.c_str()));
 }
 
 }  // namespace korimu

@@ -57,7 +57,7 @@ void Controller::decodeInWindow(const std::string& source, const WaveOpenResult&
   }
   task->work = [this, source, task = task.get()] {
     WorkerDecodeProgress progress(*task, view_.runListener(), [this](int percent) {
-      drawDecodeProgress(clientCanvas(), percent);
+      drawDecodeProgress(clientCanvas(), percent, display().texts);
       view_.refreshClient();
     });
     task->decoded = decodedCopy(source, defaultDecodeCache(), progress);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/layout.h"
+#include "core/translatable.h"
 #include "display/display_state.h"
 #include "display/level_meter.h"
 #include "display/spectrum_graph.h"
@@ -265,18 +266,24 @@ ReadoutPlace steppedPlace(const RunRecord& r, ReadoutPlace place, ReadoutStep st
   return {std::clamp(place.item, 0, items - 1), std::clamp(place.row, 0, rows - 1)};
 }
 
-std::string noteName(int noteClass) {
-  static constexpr const char* kNames[] = {"ラ",  "ラ#", "シ", "ド",  "ド#", "レ",
-                                           "レ#", "ミ",  "ﾌｧ", "ﾌｧ#", "ソ",  "ソ#"};
-  return noteClass >= 0 && noteClass < 12 ? kNames[noteClass] : "";
+std::string noteName(int noteClass, const TextCatalogue& texts) {
+  static constexpr const char* kNames[] = {
+      QT_TRANSLATE_NOOP("Readout", "ラ"),  QT_TRANSLATE_NOOP("Readout", "ラ#"),
+      QT_TRANSLATE_NOOP("Readout", "シ"),  QT_TRANSLATE_NOOP("Readout", "ド"),
+      QT_TRANSLATE_NOOP("Readout", "ド#"), QT_TRANSLATE_NOOP("Readout", "レ"),
+      QT_TRANSLATE_NOOP("Readout", "レ#"), QT_TRANSLATE_NOOP("Readout", "ミ"),
+      QT_TRANSLATE_NOOP("Readout", "ﾌｧ"),  QT_TRANSLATE_NOOP("Readout", "ﾌｧ#"),
+      QT_TRANSLATE_NOOP("Readout", "ソ"),  QT_TRANSLATE_NOOP("Readout", "ソ#")};
+  return noteClass >= 0 && noteClass < 12 ? texts.translate("Readout", kNames[noteClass]) : "";
 }
 
-std::string readoutText(const ReadoutValues& v) {
+std::string readoutText(const ReadoutValues& v, const TextCatalogue& texts) {
   char line[96];
   char db[32];
   std::string text;
+  // Each line's format in the window's words.
   auto add = [&](const char* format, auto... values) {
-    std::snprintf(line, sizeof line, format, values...);
+    std::snprintf(line, sizeof line, texts.translate("Readout", format).c_str(), values...);
     if (!text.empty()) text += '\n';
     text += line;
   };
@@ -284,25 +291,34 @@ std::string readoutText(const ReadoutValues& v) {
     case ReadoutKind::kNothing:
       return {};
     case ReadoutKind::kChartCell:
-      add("時刻 %.4f 秒", v.seconds);
-      add("周波数 %.1f Hz", v.frequency);
+      add(QT_TRANSLATE_NOOP("Readout", "時刻 %.4f 秒"), v.seconds);
+      add(QT_TRANSLATE_NOOP("Readout", "周波数 %.1f Hz"), v.frequency);
       break;
     case ReadoutKind::kSpectrumPoint:
     case ReadoutKind::kSectionRow:
-      add("周波数 %.1f Hz", v.frequency);
+      add(QT_TRANSLATE_NOOP("Readout", "周波数 %.1f Hz"), v.frequency);
       break;
     case ReadoutKind::kMeterBand:
-      add("帯域 %.1f - %.1f Hz", v.fromHz, v.toHz);
+      add(QT_TRANSLATE_NOOP("Readout", "帯域 %.1f - %.1f Hz"), v.fromHz, v.toHz);
       break;
     case ReadoutKind::kWaveSample:
-      add(v.lag ? "ラグ %d (%.3f ms)" : "標本 %d (%.3f ms)", v.index, v.milliseconds);
-      add(v.lag ? "自己相関 %.4f" : "値 %.0f", v.value);
-      add("%s", v.channels == 2 ? "左右の平均" : "モノラル");
+      add(v.lag ? QT_TRANSLATE_NOOP("Readout", "ラグ %d (%.3f ms)")
+                : QT_TRANSLATE_NOOP("Readout", "標本 %d (%.3f ms)"),
+          v.index, v.milliseconds);
+      add(v.lag ? QT_TRANSLATE_NOOP("Readout", "自己相関 %.4f")
+                : QT_TRANSLATE_NOOP("Readout", "値 %.0f"),
+          v.value);
+      add("%s",
+          texts
+              .translate("Readout", v.channels == 2 ? QT_TRANSLATE_NOOP("Readout", "左右の平均")
+                                                    : QT_TRANSLATE_NOOP("Readout", "モノラル"))
+              .c_str());
       return text;
   }
-  add("レベル %s", decibelText(v.decibels, db, sizeof db));
-  add("パワー %.4g", v.power);
-  if (v.noteClass >= 0) add("音名 %s", noteName(v.noteClass).c_str());
+  add(QT_TRANSLATE_NOOP("Readout", "レベル %s"), decibelText(v.decibels, db, sizeof db));
+  add(QT_TRANSLATE_NOOP("Readout", "パワー %.4g"), v.power);
+  if (v.noteClass >= 0)
+    add(QT_TRANSLATE_NOOP("Readout", "音名 %s"), noteName(v.noteClass, texts).c_str());
   return text;
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/text_catalogue.h"
 #include "run/run_record.h"
 
 namespace korimu {
@@ -89,8 +90,8 @@ ReadoutPlace steppedPlace(const RunRecord& record, ReadoutPlace place, ReadoutSt
 ReadoutPlace placeInside(const RunRecord& record, ReadoutPlace place);
 
 // The values as lines of text (joined by '\n'); empty when nothing is shown.
-std::string readoutText(const ReadoutValues& values);
+std::string readoutText(const ReadoutValues& values, const TextCatalogue& texts = {});
 // The note name of a note class: the syllable of the key's scale, with "#" between two.
-std::string noteName(int noteClass);
+std::string noteName(int noteClass, const TextCatalogue& texts = {});
 
 }  // namespace korimu

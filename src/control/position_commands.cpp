@@ -55,7 +55,11 @@ void Controller::goToCommand() {
   const std::optional<double> seconds = secondsOfTimeText(text);
   if (!seconds) {
     session_.wave.messages.show(
-        formatText("位置「%s」を読み取れません。\n分:秒 (1:23.5) か秒 (83.5) で入力してください。",
+        formatText(session_.wave.messages.texts
+                       .translate("Message",
+                                  "位置「%s」を読み取れません。\n"
+                                  "分:秒 (1:23.5) か秒 (83.5) で入力してください。")
+                       .c_str(),
                    text.c_str()));
     return;
   }

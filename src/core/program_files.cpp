@@ -19,17 +19,32 @@ std::string helpFileName(const std::string& modulePath) {
   return modulePath.substr(0, at) + ".HLP";
 }
 
-std::string helpPagePath(const std::string& modulePath) {
+namespace {
+
+// `relative` (a file or a folder) of the program's own files: beside a program at modulePath,
+// else below share/korimu/ of the tree it is installed in; the installed place when none exists.
+std::string programFile(const std::string& modulePath, const fs::path& relative) {
   const fs::path hlp = helpFileName(modulePath);
   const fs::path dir =
       hlp.has_parent_path() ? hlp.parent_path() : fs::path(modulePath).parent_path();
-  const fs::path installed = "share/korimu/help/index.html";
-  const fs::path candidates[] = {dir / "help" / "index.html", dir.parent_path() / installed,
+  const fs::path installed = "share/korimu" / relative;
+  const fs::path candidates[] = {dir / relative, dir.parent_path() / installed,
                                  dir.parent_path().parent_path() / installed};
   std::error_code ec;
-  for (const fs::path& page : candidates)
-    if (fs::is_regular_file(page, ec)) return page.lexically_normal().string();
+  for (const fs::path& found : candidates)
+    if (fs::exists(found, ec)) return found.lexically_normal().string();
   return candidates[1].lexically_normal().string();
+}
+
+}  // namespace
+
+std::string helpPagePath(const std::string& modulePath, Language language) {
+  return programFile(modulePath,
+                     language == Language::kEnglish ? "help/index.en.html" : "help/index.html");
+}
+
+std::string translationsFolder(const std::string& modulePath) {
+  return programFile(modulePath, "translations");
 }
 
 }  // namespace korimu

@@ -152,8 +152,12 @@ void saveSettings(const AppSettings& settings, const SettingsOrigin& origin,
 void reportSettingsProblem(const SettingsOrigin& origin, const Messages& messages) {
   if (origin.status != ProfileStatus::kUnreadable) return;
   messages.show(
-      formatText("設定ファイル %s を読み取れません。既定の設定で続け、設定は保存しません。",
-                 origin.file.c_str()),
+      formatText(
+          messages.texts
+              .translate("Message",
+                         "設定ファイル %s を読み取れません。既定の設定で続け、設定は保存しません。")
+              .c_str(),
+          origin.file.c_str()),
       MessageKind::kExclamation);
 }
 

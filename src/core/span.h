@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/translatable.h"
+
 namespace korimu {
 
 // The widest span the list offers and --span accepts: 2^30 frames.
@@ -30,7 +32,7 @@ std::vector<std::string> spanLabels(uint64_t fileFrames);
 
 // The label of a span of `frames` frames, as the list shows it.
 std::string spanLabel(int64_t frames);
-inline constexpr std::string_view kWholeSpanLabel = "  全体";
+inline constexpr std::string_view kWholeSpanLabel = QT_TRANSLATE_NOOP("Window", "  全体");
 
 // Reads a label of the list (blanks around it allowed), or a --span value: a power of two from
 // 512 to 2^30 in digits or with M or G, or "全体"/"whole".

@@ -72,6 +72,8 @@ void readWindowMemory(const IniDocument& document, AppSettings& settings, Window
   const std::optional<int32_t> x = readInt(document, "WindowX");
   const std::optional<int32_t> y = readInt(document, "WindowY");
   memory.place = x && y ? std::optional(WindowPlace{*x, *y}) : std::nullopt;
+  const std::optional<std::string> language = document.get(kSection, "Language");
+  memory.language = languageOfCode(language.value_or("")).value_or(Language::kJapanese);
   memory.recent.clear();
   for (size_t i = 0; i < kRecentFileCount; ++i) {
     const std::optional<std::string> path = document.get(kSection, recentKey(i));
@@ -95,6 +97,7 @@ void writeWindowMemory(IniDocument& document, const AppSettings& settings,
   put("Span", first == std::string::npos ? std::string() : memory.span.substr(first));
   put("WindowX", memory.place ? std::to_string(memory.place->x) : std::string());
   put("WindowY", memory.place ? std::to_string(memory.place->y) : std::string());
+  put("Language", std::string(languageCode(memory.language)));
   std::vector<std::string> recent;
   for (const std::string& path : memory.recent)
     if (storable(path) && recent.size() < kRecentFileCount) recent.push_back(path);

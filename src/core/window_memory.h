@@ -1,9 +1,9 @@
 // What the window remembers from one start to the next beside the seven settings: the analysis
 // choices (method, block order, time resolution), the playback speed, the span, where the window
-// was and the files opened last. They live in KORIMU.INI in a section of the window's own, so the
-// settings' section keeps its seven keys as they are. A damaged or foreign value gives the
-// default; the settings' own load and save (core/settings_file.h) read and write this section in
-// the same file.
+// was, the files opened last and the language the window speaks. They live in KORIMU.INI in a
+// section of the window's own, so the settings' section keeps its seven keys as they are. A damaged
+// or foreign value gives the default; the settings' own load and save (core/settings_file.h) read
+// and write this section in the same file.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/language.h"
 #include "platform/ini_profile.h"
 
 namespace korimu {
@@ -29,6 +30,7 @@ struct WindowMemory {
   std::string span;                  // the span list's label ("262144", "1M", "全体"); "" none
   std::optional<WindowPlace> place;  // the window's top-left corner, frame included
   std::vector<std::string> recent;   // newest first, at most kRecentFileCount
+  Language language = Language::kJapanese;
 };
 
 // Reads the section into the analysis choices and speed of `settings` and into `memory`.

@@ -6,16 +6,17 @@
 
 namespace korimu {
 
-std::string wordSizeText(int bits) {
-  return formatText("%d bit 版", bits);
+std::string wordSizeText(int bits, const TextCatalogue& texts) {
+  return formatText(texts.translate("Dialog", "%d bit 版").c_str(), bits);
 }
 
-std::string wordSizeText() {
-  return wordSizeText(int(sizeof(void*) * CHAR_BIT));
+std::string wordSizeText(const TextCatalogue& texts) {
+  return wordSizeText(int(sizeof(void*) * CHAR_BIT), texts);
 }
 
-std::string deviceCountsText(int inputCount, int outputCount) {
-  return formatText("録音ﾃﾞﾊﾞｲｽ=%2d個  再生ﾃﾞﾊﾞｲｽ=%2d個", inputCount, outputCount);
+std::string deviceCountsText(int inputCount, int outputCount, const TextCatalogue& texts) {
+  return formatText(texts.translate("Dialog", "録音ﾃﾞﾊﾞｲｽ=%2d個  再生ﾃﾞﾊﾞｲｽ=%2d個").c_str(),
+                    inputCount, outputCount);
 }
 
 std::string toolchainLabel(int qtMajor, int qtMinor) {

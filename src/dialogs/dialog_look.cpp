@@ -69,7 +69,7 @@ QMenu* createDialogMenu(QWidget* dialog, AppSettings& settings,
     });
   }
   menu->addSeparator();
-  QAction* look = menu->addAction(QString::fromUtf8(kDialog3dItemText));
+  QAction* look = menu->addAction(QCoreApplication::translate("Dialog", kDialog3dItemText));
   look->setData(kDialog3dItemId);
   look->setCheckable(true);
   look->setChecked(settings.dialog3d);

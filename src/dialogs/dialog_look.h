@@ -2,6 +2,7 @@
 // item (the dialogs' own menu on window managers that give a dialog no system menu).
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -15,10 +16,11 @@ class QWidget;
 namespace korimu {
 
 inline constexpr int kDialog3dItemId = 1100;
-inline constexpr const char* kDialog3dItemText = "３Ｄ表示(&T)";
+inline constexpr const char* kDialog3dItemText = QT_TRANSLATE_NOOP("Dialog", "３Ｄ表示(&T)");
 // The cross-section window's item that activates the main window.
 inline constexpr int kWindowSwitchItemId = 99;
-inline constexpr const char* kWindowSwitchItemText = "ｳｲﾝﾄﾞｳ切換\tAlt+F6";
+inline constexpr const char* kWindowSwitchItemText =
+    QT_TRANSLATE_NOOP("Dialog", "ｳｲﾝﾄﾞｳ切換\tAlt+F6");
 
 // An item a dialog puts in front of the 3D-look item (the cross-section window's window switch).
 struct DialogMenuItem {

@@ -1,5 +1,6 @@
 #include "dialogs/info_dialog.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
 #include <memory>
 
@@ -34,7 +35,7 @@ constexpr InfoRow kRows[] = {
     {47, "Chunk ID", kInfoChunkId, "Chunk ID", 0, nullptr},
     {57, "Chunk Size", kInfoChunkSize, "Chunk Size", 0, nullptr},
     {67, "WaveFmtType", 0, nullptr, 0, nullptr},
-    {77, "Channels", kInfoChannels, "Channels", 0, "1:ﾓﾉ  2:ｽﾃﾚｵ"},
+    {77, "Channels", kInfoChannels, "Channels", 0, QT_TRANSLATE_NOOP("Dialog", "1:ﾓﾉ  2:ｽﾃﾚｵ")},
     {87, "SamplePerSec", kInfoSampleRate, "SamplePerSec", kInfoSamplePeriod, "SamplePerSec"},
     {97, "BytesPerSec", kInfoByteRate, "BytesPerSec", 0, "Samp*Block"},
     {107, "BlockSize", kInfoBlockAlign, "BlockSize", 0, "Ch * Bits / 8"},
@@ -107,7 +108,8 @@ QDialog* createInfoDialog(QWidget* parent, AppSettings& settings, const std::str
   }
   for (const auto& [id, text] : texts) {
     if (QLabel* label = dialogControl<QLabel>(dialog, id)) {
-      label->setText(QString::fromStdString(text));
+      // A value the reader words (不明 sec) is in the catalogue; numbers and names are not.
+      label->setText(QCoreApplication::translate("Dialog", text.c_str()));
     }
   }
   installDialogLook(dialog, settings);

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -66,7 +67,7 @@ struct OptionsControls {
 
 template <typename T>
 T* add(QDialog* dialog, int id, const char* text, int x, int y, int w, int h) {
-  T* widget = text ? new T(QString::fromUtf8(text), dialog) : new T(dialog);
+  T* widget = text ? new T(QCoreApplication::translate("Options", text), dialog) : new T(dialog);
   placeControl(widget, id, x, y, w, h);
   return widget;
 }
@@ -108,42 +109,51 @@ class MnemonicToCheckedRadio : public QObject {
 // The controls in the order of the dialog's resource (which is also the tab order).
 OptionsControls buildControls(QDialog* dialog) {
   OptionsControls c;
-  add<QGroupBox>(dialog, 1105, "分析設定", 5, 3, 179, 49);
-  c.methodLabel = addLabel(dialog, 0, "分析法(&A):", 9, 14, 40, 10);
+  add<QGroupBox>(dialog, 1105, QT_TRANSLATE_NOOP("Options", "分析設定"), 5, 3, 179, 49);
+  c.methodLabel = addLabel(dialog, 0, QT_TRANSLATE_NOOP("Options", "分析法(&A):"), 9, 14, 40, 10);
   c.methods = new QButtonGroup(dialog);
   for (const MethodRadio& m : kMethodRadios) {
     auto* radio = add<QRadioButton>(dialog, m.id, m.text, m.x, 13, m.w, 10);
     c.methods->addButton(radio, m.id);
   }
   c.methodLabel->setBuddy(c.methods->button(1119));
-  auto* timeLabel = addLabel(dialog, 102, "時間分解能(&T)", 10, 26, 52, 8);
+  auto* timeLabel =
+      addLabel(dialog, 102, QT_TRANSLATE_NOOP("Options", "時間分解能(&T)"), 10, 26, 52, 8);
   c.time = addList(dialog, 1101, 18, 35, 42);
   timeLabel->setBuddy(c.time);
-  auto* freqLabel = addLabel(dialog, 103, "周波数分解能(&N)", 70, 26, 60, 8);
+  auto* freqLabel =
+      addLabel(dialog, 103, QT_TRANSLATE_NOOP("Options", "周波数分解能(&N)"), 70, 26, 60, 8);
   c.frequency = addList(dialog, 104, 78, 35, 40);
   freqLabel->setBuddy(c.frequency);
-  auto* windowLabel = addLabel(dialog, 108, "窓関数(&W)", 142, 26, 38, 8);
+  auto* windowLabel =
+      addLabel(dialog, 108, QT_TRANSLATE_NOOP("Options", "窓関数(&W)"), 142, 26, 38, 8);
   c.window = addList(dialog, 109, 134, 35, 45);
   windowLabel->setBuddy(c.window);
 
-  add<QGroupBox>(dialog, 1107, "表示設定", 5, 56, 179, 35);
-  c.colour = add<QCheckBox>(dialog, 1111, "棒グラフ時、音階を色で表示する(&C)", 15, 65, 159, 11);
-  c.keyLabel = addLabel(dialog, 118, "スケール(&S):", 15, 77, 49, 10);
+  add<QGroupBox>(dialog, 1107, QT_TRANSLATE_NOOP("Options", "表示設定"), 5, 56, 179, 35);
+  c.colour = add<QCheckBox>(dialog, 1111,
+                            QT_TRANSLATE_NOOP("Options", "棒グラフ時、音階を色で表示する(&C)"), 15,
+                            65, 159, 11);
+  c.keyLabel = addLabel(dialog, 118, QT_TRANSLATE_NOOP("Options", "スケール(&S):"), 15, 77, 49, 10);
   c.key = addList(dialog, 1112, 66, 76, 88);
   c.keyLabel->setBuddy(c.key);
 
-  add<QGroupBox>(dialog, 1106, "メモリ設定", 5, 96, 90, 40);
-  c.onMem = add<QCheckBox>(dialog, 1114, "オンメモリ解析(&O)", 10, 107, 82, 11);
-  c.memLabel = addLabel(dialog, 1116, "ﾒﾓﾘｻｲｽﾞ(&M):", 9, 120, 46, 11);
+  add<QGroupBox>(dialog, 1106, QT_TRANSLATE_NOOP("Options", "メモリ設定"), 5, 96, 90, 40);
+  c.onMem = add<QCheckBox>(dialog, 1114, QT_TRANSLATE_NOOP("Options", "オンメモリ解析(&O)"), 10,
+                           107, 82, 11);
+  c.memLabel = addLabel(dialog, 1116, QT_TRANSLATE_NOOP("Options", "ﾒﾓﾘｻｲｽﾞ(&M):"), 9, 120, 46, 11);
   c.memSize = add<QLineEdit>(dialog, 1115, nullptr, 54, 118, 23, 12);
   c.memLabel->setBuddy(c.memSize);
   c.memUnit = addLabel(dialog, 1117, "MB", 80, 120, 14, 8);
 
   auto* spectrum = add<QGroupBox>(dialog, 1124, "s&Pectrum", 102, 96, 39, 40);
   c.scales = new QButtonGroup(dialog);
-  c.scales->addButton(add<QRadioButton>(dialog, 1125, "振幅", 106, 107, 30, 8), 1125);
-  c.scales->addButton(add<QRadioButton>(dialog, 1126, "ﾊﾟﾜｰ", 106, 116, 30, 8), 1126);
-  c.scales->addButton(add<QRadioButton>(dialog, 1127, "対数", 106, 125, 30, 8), 1127);
+  c.scales->addButton(
+      add<QRadioButton>(dialog, 1125, QT_TRANSLATE_NOOP("Options", "振幅"), 106, 107, 30, 8), 1125);
+  c.scales->addButton(
+      add<QRadioButton>(dialog, 1126, QT_TRANSLATE_NOOP("Options", "ﾊﾟﾜｰ"), 106, 116, 30, 8), 1126);
+  c.scales->addButton(
+      add<QRadioButton>(dialog, 1127, QT_TRANSLATE_NOOP("Options", "対数"), 106, 125, 30, 8), 1127);
   new MnemonicToCheckedRadio(spectrum, c.scales);
 
   c.ok = add<QPushButton>(dialog, 1, "OK", 147, 100, 37, 14);
@@ -151,11 +161,14 @@ OptionsControls buildControls(QDialog* dialog) {
   auto* cancel = add<QPushButton>(dialog, 2, "CANCEL", 147, 122, 37, 14);
   QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
 
-  auto* bufferLabel = addLabel(dialog, 0, "再生バッファの秒数(&B)", 6, 143, 85, 10);
+  auto* bufferLabel =
+      addLabel(dialog, 0, QT_TRANSLATE_NOOP("Options", "再生バッファの秒数(&B)"), 6, 143, 85, 10);
   c.buffer = addList(dialog, 1110, 92, 142, 39);
   bufferLabel->setBuddy(c.buffer);
-  c.autocorrelation = add<QCheckBox>(dialog, 1113, "自己相関", 141, 143, 45, 10);
-  auto* speedLabel = addLabel(dialog, 301, "再生速度(&R):", 6, 157, 48, 8);
+  c.autocorrelation =
+      add<QCheckBox>(dialog, 1113, QT_TRANSLATE_NOOP("Options", "自己相関"), 141, 143, 45, 10);
+  auto* speedLabel =
+      addLabel(dialog, 301, QT_TRANSLATE_NOOP("Options", "再生速度(&R):"), 6, 157, 48, 8);
   c.speed = new QScrollBar(Qt::Horizontal, dialog);
   // A scroll bar takes no focus by itself: without it Alt+R would leave the focus (and the arrow
   // keys) on the control that had it.
@@ -208,7 +221,8 @@ class RelayoutOnSettingsChange : public QObject {
 
 void fillList(QComboBox* combo, int count, const std::function<std::string(int)>& textOf) {
   combo->clear();
-  for (int i = 0; i < count; ++i) combo->addItem(QString::fromStdString(textOf(i)));
+  for (int i = 0; i < count; ++i)
+    combo->addItem(QCoreApplication::translate("Options", textOf(i).c_str()));
 }
 
 void fillFrequencyList(const OptionsControls& c) {
@@ -363,7 +377,7 @@ void connectBehaviour(const OptionsControls& c, QDialog* dialog, AppSettings& se
 QDialog* createOptionsDialog(QWidget* parent, AppSettings& settings,
                              const ViewCheckMover& moveViewCheck) {
   auto* dialog = new QDialog(parent);
-  dialog->setWindowTitle(QString::fromUtf8("オプション設定"));
+  dialog->setWindowTitle(QCoreApplication::translate("Options", "オプション設定"));
   applyDialogFont(dialog);
   const Rect frame = dialogUnitsToPixels(9, 12, 189, 171);
   dialog->setFixedSize(frame.w, frame.h);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/settings.h"
+#include "core/translatable.h"
 
 namespace korimu {
 
@@ -19,17 +20,17 @@ struct ListRow {
 // Time resolution (11 rows) and playback buffer length (the first 8 of them), in sample periods
 // of the 11025-Hz base rate.
 inline constexpr std::array<ListRow, 11> kTimeResolutionRows{{
-    {"３秒", 32768},
-    {"1.5秒", 16384},
-    {"１秒", 8192},
-    {"1/3秒", 4096},
-    {"1/5秒", 2048},
-    {"1/11秒", 1024},
-    {"1/22秒", 512},
-    {"1/43秒", 256},
-    {"1/86秒", 128},
-    {"1/172秒", 64},
-    {"1/345秒", 32},
+    {QT_TRANSLATE_NOOP("Options", "３秒"), 32768},
+    {QT_TRANSLATE_NOOP("Options", "1.5秒"), 16384},
+    {QT_TRANSLATE_NOOP("Options", "１秒"), 8192},
+    {QT_TRANSLATE_NOOP("Options", "1/3秒"), 4096},
+    {QT_TRANSLATE_NOOP("Options", "1/5秒"), 2048},
+    {QT_TRANSLATE_NOOP("Options", "1/11秒"), 1024},
+    {QT_TRANSLATE_NOOP("Options", "1/22秒"), 512},
+    {QT_TRANSLATE_NOOP("Options", "1/43秒"), 256},
+    {QT_TRANSLATE_NOOP("Options", "1/86秒"), 128},
+    {QT_TRANSLATE_NOOP("Options", "1/172秒"), 64},
+    {QT_TRANSLATE_NOOP("Options", "1/345秒"), 32},
 }};
 inline constexpr int kPlayBufferRowCount = 8;
 
@@ -40,12 +41,24 @@ inline constexpr std::array<const char*, kBlockOrderRowCount> kWaveletResolution
     "1.0oct", "0.7oct", "1/2oct", "1/3oct", "1/4oct", "1/6oct", "1/8oct", "1/12oct", "1/16oct"};
 
 inline constexpr std::array<const char*, 7> kWindowFunctionNames{
-    "ハニング", "ハミング", "ﾌﾞﾗｯｸﾏﾝ", "三角", "方形", "ｶﾞｳｽ4.24", "ｶﾞｳｽ6.50"};
+    QT_TRANSLATE_NOOP("Options", "ハニング"), QT_TRANSLATE_NOOP("Options", "ハミング"),
+    QT_TRANSLATE_NOOP("Options", "ﾌﾞﾗｯｸﾏﾝ"),  QT_TRANSLATE_NOOP("Options", "三角"),
+    QT_TRANSLATE_NOOP("Options", "方形"),     QT_TRANSLATE_NOOP("Options", "ｶﾞｳｽ4.24"),
+    QT_TRANSLATE_NOOP("Options", "ｶﾞｳｽ6.50")};
 
 inline constexpr std::array<const char*, 12> kMusicalKeyNames{
-    "ハ長調・イ短調",   "変ニ長調・変ロ短調", "ニ長調・ロ短調",     "変ホ長調・ハ短調",
-    "ホ長調・嬰ハ短調", "ヘ長調・ニ短調",     "変ト長調・変ホ短調", "ト長調・ホ短調",
-    "変イ長調・ヘ短調", "イ長調・嬰ヘ短調",   "変ロ長調・ト短調",   "ロ長調・嬰ト短調"};
+    QT_TRANSLATE_NOOP("Options", "ハ長調・イ短調"),
+    QT_TRANSLATE_NOOP("Options", "変ニ長調・変ロ短調"),
+    QT_TRANSLATE_NOOP("Options", "ニ長調・ロ短調"),
+    QT_TRANSLATE_NOOP("Options", "変ホ長調・ハ短調"),
+    QT_TRANSLATE_NOOP("Options", "ホ長調・嬰ハ短調"),
+    QT_TRANSLATE_NOOP("Options", "ヘ長調・ニ短調"),
+    QT_TRANSLATE_NOOP("Options", "変ト長調・変ホ短調"),
+    QT_TRANSLATE_NOOP("Options", "ト長調・ホ短調"),
+    QT_TRANSLATE_NOOP("Options", "変イ長調・ヘ短調"),
+    QT_TRANSLATE_NOOP("Options", "イ長調・嬰ヘ短調"),
+    QT_TRANSLATE_NOOP("Options", "変ロ長調・ト短調"),
+    QT_TRANSLATE_NOOP("Options", "ロ長調・嬰ト短調")};
 
 // The text of frequency-list row `index`: the number of spectral lines 2^(blockOrder-1)
 // right-aligned to five characters, or the wavelet's octave fraction.

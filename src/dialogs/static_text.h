@@ -1,6 +1,7 @@
 // Static texts of the dialogs.
 #pragma once
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
 
@@ -9,10 +10,11 @@
 
 namespace korimu {
 
-// A static text at a rectangle in dialog units; value fields get the sunken 3D frame.
+// A static text at a rectangle in dialog units, in the window's language; value fields get the
+// sunken 3D frame.
 inline QLabel* addStaticText(QDialog* dialog, int id, const char* text, int x, int y, int w, int h,
                              bool valueField = false) {
-  auto* label = new QLabel(QString::fromUtf8(text), dialog);
+  auto* label = new QLabel(QCoreApplication::translate("Dialog", text), dialog);
   placeControl(label, id, x, y, w, h);
   if (valueField) markAsValueField(label);
   return label;

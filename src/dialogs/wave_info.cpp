@@ -8,6 +8,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include "core/translatable.h"
 #include "platform/message.h"
 
 namespace korimu {
@@ -133,8 +134,8 @@ std::map<int, std::string> readWaveInfo(const std::string& path) {
     lastSize = in.read32();
     texts[kInfoThirdSize] = formatText("%u", lastSize);
   }
-  texts[kInfoTotalTime] =
-      byteRate != 0 ? formatText("%f sec", double(lastSize) / byteRate) : "不明 sec";
+  texts[kInfoTotalTime] = byteRate != 0 ? formatText("%f sec", double(lastSize) / byteRate)
+                                        : QT_TRANSLATE_NOOP("Dialog", "不明 sec");
   return texts;
 }
 

@@ -7,6 +7,7 @@
 
 #include "core/layout.h"
 #include "core/settings.h"
+#include "core/translatable.h"
 #include "display/display_state.h"
 #include "display/frame_parts.h"
 
@@ -97,7 +98,7 @@ void prepareAnalysis(DisplayState& display, int musicalKey) {
 }
 
 const char* gainButtonCaption(WindowFunction windowFunction) {
-  return windowFunction == WindowFunction::kRectangle ? "1/2" : "Ａt";
+  return windowFunction == WindowFunction::kRectangle ? "1/2" : QT_TRANSLATE_NOOP("Window", "Ａt");
 }
 
 void releaseDisplaySurfaces(DisplayState& display) {

@@ -26,10 +26,10 @@ void composeClientArea(DisplayState& display, const AppSettings& settings, Canva
   if (overviewStrip != nullptr)
     client.copyFrom(*overviewStrip, 0, 0, overviewStrip->width(), overviewStrip->height(),
                     kLayout.unitW, 3 * kLayout.unitH);
-  drawDataCountLabel(client);
+  drawDataCountLabel(client, display.texts);
   drawFormatTexts(display, client, file, document);
   drawGraphFrameWithPeakBox(display, settings, client);
-  drawPositionText(client, file, document.position);
+  drawPositionText(client, file, document.position, display.texts);
   drawSpanText(display, client, file, settings.framesPerColumn);
 
   copyPlotFromBackBuffer(display, client);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "core/settings.h"
+#include "core/translatable.h"
 #include "display/chart.h"
 #include "display/display_state.h"
 #include "display/frame_parts.h"
@@ -229,8 +230,10 @@ int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas
   double columnX = unitW > 10 ? 16.5 : unitW >= 9 ? 19.5 : 23.5;
   client.textOut(int(unitW * columnX), 5 * unitH + kPlotHeight, crossSectionColumnText(document),
                  style);
-  client.textOut(unitW + 256, int(unitH * 5.5 + kPlotHeight),
-                 crossSectionPositionText(chart, crossSectionColumn(document, unitW)), style);
+  client.textOut(
+      unitW + 256, int(unitH * 5.5 + kPlotHeight),
+      crossSectionPositionText(chart, crossSectionColumn(document, unitW), unitW, display.texts),
+      style);
   client.textOut(unitW, unitH,
                  crossSectionPeakText(chart.rate, chart.method, chart.blockOrder, loudest),
                  TextStyle{kBlack, kWhite, false});
@@ -297,7 +300,8 @@ CrossSectionLayout crossSectionLayout(const LayoutUnits& units, int sectionWidth
 }
 
 const char* crossSectionZoomText(int sectionWidth) {
-  return sectionWidth == kWideSectionWidth ? "縮小" : "拡大";
+  return sectionWidth == kWideSectionWidth ? QT_TRANSLATE_NOOP("Window", "縮小")
+                                           : QT_TRANSLATE_NOOP("Window", "拡大");
 }
 
 }  // namespace korimu

@@ -16,6 +16,7 @@
 #include "core/settings.h"
 #include "display/display_state.h"
 #include "platform/canvas.h"
+#include "platform/text_catalogue.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -92,7 +93,7 @@ uint64_t crossSectionBytePosition(const WaveSource& file, const Document& docume
 // The same for a column of the chart.
 uint64_t crossSectionBytePosition(const CrossSectionChart& chart, int column);
 std::string crossSectionPositionText(const CrossSectionChart& chart, int column,
-                                     int unitW = kLayout.unitW);
+                                     int unitW = kLayout.unitW, const TextCatalogue& texts = {});
 
 // The whole client area of the window: background, labels, graph, texts. Reads the column from
 // `backBuffer` into crossSection.column when the buffer is allocated (into a local one

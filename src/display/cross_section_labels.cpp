@@ -164,14 +164,17 @@ std::string crossSectionPositionText(const WaveSource& file, const Document& doc
   return crossSectionPositionText(chart, crossSectionColumn(document, unitW), unitW);
 }
 
-std::string crossSectionPositionText(const CrossSectionChart& chart, int column, int unitW) {
+std::string crossSectionPositionText(const CrossSectionChart& chart, int column, int unitW,
+                                     const TextCatalogue& texts) {
   const uint64_t bytes = crossSectionBytePosition(chart, column);
   const uint32_t perSecond = chart.bytesPerSecond;
   const double seconds = perSecond == 0 ? 0.0 : double(bytes) / perSecond;
   const long shown = long(bytes);
-  if (unitW > 10) return formatText("%10ldpos%8.1f秒", shown, seconds);
-  if (unitW >= 9) return formatText("%10ldpos %11.4f秒", shown, seconds);
-  return formatText("%10ldpos %13.6f秒", shown, seconds);
+  if (unitW > 10)
+    return formatText(texts.translate("Canvas", "%10ldpos%8.1f秒").c_str(), shown, seconds);
+  if (unitW >= 9)
+    return formatText(texts.translate("Canvas", "%10ldpos %11.4f秒").c_str(), shown, seconds);
+  return formatText(texts.translate("Canvas", "%10ldpos %13.6f秒").c_str(), shown, seconds);
 }
 
 }  // namespace korimu

@@ -12,6 +12,7 @@
 #include "core/layout.h"
 #include "core/sample_rate.h"
 #include "platform/canvas.h"
+#include "platform/text_catalogue.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -59,6 +60,9 @@ struct DisplayState {
   // The window's text is at least as bright as the window (a dark scheme): the peak box and the
   // range bar are drawn light on dark.
   bool darkScheme = false;
+  // The words of the texts drawn into the canvases, written in Japanese; the window may
+  // translate them.
+  TextCatalogue texts;
 };
 
 // Depth of the screen in bits per pixel: the window canvas's (its owner made it at the depth it

@@ -237,8 +237,8 @@ int rangeBarWidth(SampleRate rate, const AppSettings& settings) {
   return std::clamp(w, 1, 850);
 }
 
-void drawRangeMarker(Canvas& canvas, SampleRate rate, const AppSettings& settings,
-                     bool darkScheme) {
+void drawRangeMarker(Canvas& canvas, SampleRate rate, const AppSettings& settings, bool darkScheme,
+                     const TextCatalogue& texts) {
   if (rate.kHz() == 0) return;
   const int w = rangeBarWidth(rate, settings);
   const int barY = (7 * kLayout.unitH) / 2 + kLayout.overviewHeight;
@@ -249,9 +249,9 @@ void drawRangeMarker(Canvas& canvas, SampleRate rate, const AppSettings& setting
   canvas.fillRect(kLayout.unitW, barY, w, kLayout.unitH, darkScheme ? kWhite : kBlack);
   const int textY = 3 * kLayout.unitH + kLayout.overviewHeight;
   if (w == kPlotWidth) {
-    canvas.textOut(kLayout.unitW + w, textY, "←範囲");
+    canvas.textOut(kLayout.unitW + w, textY, texts.translate("Canvas", "←範囲"));
   } else if (w < kPlotWidth) {
-    canvas.textOut(kLayout.unitW + w, textY, " ←解析範囲");
+    canvas.textOut(kLayout.unitW + w, textY, texts.translate("Canvas", " ←解析範囲"));
   }
 }
 

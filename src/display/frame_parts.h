@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "display/display_state.h"
 #include "platform/canvas.h"
+#include "platform/text_catalogue.h"
 
 namespace korimu {
 
@@ -27,7 +28,8 @@ void drawChartLabels(Canvas& canvas, SampleRate rate, const AppSettings& setting
 
 void clearRangeBand(Canvas& canvas);
 void clearLegendArea(Canvas& canvas);
-void drawRangeMarker(Canvas& canvas, SampleRate rate, const AppSettings& settings, bool darkScheme);
+void drawRangeMarker(Canvas& canvas, SampleRate rate, const AppSettings& settings, bool darkScheme,
+                     const TextCatalogue& texts = {});
 // Width of the range bar: one analysis block in overview pixels, 1 .. 850.
 int rangeBarWidth(SampleRate rate, const AppSettings& settings);
 

@@ -6,6 +6,7 @@
 
 #include "core/layout.h"
 #include "core/settings.h"
+#include "core/translatable.h"
 #include "display/chart.h"
 #include "display/display_state.h"
 #include "display/octave_sequence.h"
@@ -178,17 +179,17 @@ struct LegendEntry {
 
 // Rows of the note legend, do first.
 constexpr std::array<LegendEntry, 8> kNoteLegend{{
-    {"赤", "ド", 3},
-    {"黄", "レ", 5},
-    {"緑", "ミ", 7},
-    {"灰", "ﾌｧ", 8},
-    {"青", "ソ", 10},
-    {"紫", "ラ", 0},
-    {"水", "シ", 2},
-    {"黒", "#b", 1},
+    {QT_TRANSLATE_NOOP("Canvas", "赤"), QT_TRANSLATE_NOOP("Canvas", "ド"), 3},
+    {QT_TRANSLATE_NOOP("Canvas", "黄"), QT_TRANSLATE_NOOP("Canvas", "レ"), 5},
+    {QT_TRANSLATE_NOOP("Canvas", "緑"), QT_TRANSLATE_NOOP("Canvas", "ミ"), 7},
+    {QT_TRANSLATE_NOOP("Canvas", "灰"), QT_TRANSLATE_NOOP("Canvas", "ﾌｧ"), 8},
+    {QT_TRANSLATE_NOOP("Canvas", "青"), QT_TRANSLATE_NOOP("Canvas", "ソ"), 10},
+    {QT_TRANSLATE_NOOP("Canvas", "紫"), QT_TRANSLATE_NOOP("Canvas", "ラ"), 0},
+    {QT_TRANSLATE_NOOP("Canvas", "水"), QT_TRANSLATE_NOOP("Canvas", "シ"), 2},
+    {QT_TRANSLATE_NOOP("Canvas", "黒"), "#b", 1},
 }};
 
-void drawNoteLegend(Canvas& canvas) {
+void drawNoteLegend(Canvas& canvas, const TextCatalogue& texts) {
   const int unitW = kLayout.unitW, unitH = kLayout.unitH;
   int lx = 3 * unitW + kPlotWidth;
   const int ly = kLayout.plotTop + 6 * unitH;
@@ -200,12 +201,15 @@ void drawNoteLegend(Canvas& canvas) {
     const LegendEntry& entry = kNoteLegend[size_t(k)];
     const Rgb colour = noteColour(entry.noteClass);
     const int y = ly + unitH / 2 + (step * k) / 7;
-    canvas.textOut(lx + unitW, y, entry.colourName, TextStyle{kWhite, colour, true});
-    canvas.textOut(lx + 3 * unitW, y, entry.syllable, TextStyle{colour, kWhite, true});
+    canvas.textOut(lx + unitW, y, texts.translate("Canvas", entry.colourName),
+                   TextStyle{kWhite, colour, true});
+    canvas.textOut(lx + 3 * unitW, y, texts.translate("Canvas", entry.syllable),
+                   TextStyle{colour, kWhite, true});
   }
 }
 
-void drawVolumeLegend(Canvas& canvas, const std::array<Rgb, 16>& chartColours16) {
+void drawVolumeLegend(Canvas& canvas, const std::array<Rgb, 16>& chartColours16,
+                      const TextCatalogue& texts) {
   const int unitW = kLayout.unitW, unitH = kLayout.unitH;
   const int lx = 3 * unitW + kPlotWidth;
   const int ly = kLayout.plotTop + 6 * unitH;
@@ -217,7 +221,8 @@ void drawVolumeLegend(Canvas& canvas, const std::array<Rgb, 16>& chartColours16)
     const int top = ly + step - (step * i) / 16 + (3 * unitH) / 2;
     canvas.fillRect(left, top, 4 * unitW, 8, chartColours16[size_t(i)]);
   }
-  canvas.textOut(lx + unitW / 2, ly + unitH / 2, "音量", TextStyle{kBlack, kWhite, true});
+  canvas.textOut(lx + unitW / 2, ly + unitH / 2, texts.translate("Canvas", "音量"),
+                 TextStyle{kBlack, kWhite, true});
 }
 
 void drawLegend(const DisplayState& display, const AppSettings& settings, Canvas& canvas) {
@@ -228,16 +233,16 @@ void drawLegend(const DisplayState& display, const AppSettings& settings, Canvas
         (settings.display == kSpectrumLinear || settings.display == kSpectrumLog) &&
         settings.graphStyle == kBarGraph;
     if (spectrumBars || (chart && !sixteenColours)) {
-      drawNoteLegend(canvas);
+      drawNoteLegend(canvas, display.texts);
     } else if (chart) {
-      drawVolumeLegend(canvas, display.chartColours16);
+      drawVolumeLegend(canvas, display.chartColours16, display.texts);
     } else {
       clearLegendArea(canvas);
     }
     return;
   }
   if (chart) {
-    if (sixteenColours) drawVolumeLegend(canvas, display.chartColours16);
+    if (sixteenColours) drawVolumeLegend(canvas, display.chartColours16, display.texts);
     return;
   }
   clearLegendArea(canvas);
@@ -252,7 +257,7 @@ void drawGraphFrame(const DisplayState& display, const AppSettings& settings, Ca
   canvas.fillRect(0, kLayout.plotTop, unitW, kPlotHeight, kButtonFace);
   canvas.fillRect(unitW + kPlotWidth, kLayout.plotTop, unitW, kPlotHeight, kButtonFace);
   if (settings.display != kTimeFrequencyChart) {
-    drawRangeMarker(canvas, display.fileRate, settings, display.darkScheme);
+    drawRangeMarker(canvas, display.fileRate, settings, display.darkScheme, display.texts);
     canvas.whiteness(unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
   }
   if (display.fileRate.kHz() == 0) return;

@@ -46,16 +46,18 @@ Rect drawPowerWarning(Canvas& canvas, const std::string& warning) {
   return text(canvas, 0, progressRowY(), warning);
 }
 
-Rect drawWaveZoomExtremes(Canvas& canvas, int32_t maximum, int32_t minimum) {
+Rect drawWaveZoomExtremes(Canvas& canvas, int32_t maximum, int32_t minimum,
+                          const TextCatalogue& texts) {
   const int x = kPlotWidth + 2 * kLayout.unitW;
   const int zeroY = kLayout.plotTop + kPlotHeight / 2;
   Rect area = text(canvas, x, zeroY, formatText("%+6d", maximum));
   area = unite(area, text(canvas, x, zeroY - 5 * kLayout.unitH / 2, formatText("%+6d", minimum)));
-  return unite(area, text(canvas, x, zeroY - 5 * kLayout.unitH, "振幅"));
+  return unite(area, text(canvas, x, zeroY - 5 * kLayout.unitH, texts.translate("Canvas", "振幅")));
 }
 
-Rect drawTableShortfall(Canvas& canvas, int bytes) {
-  return text(canvas, 0, 0, formatText("記憶領域不足 %d", bytes));
+Rect drawTableShortfall(Canvas& canvas, int bytes, const TextCatalogue& texts) {
+  return text(canvas, 0, 0,
+              formatText(texts.translate("Canvas", "記憶領域不足 %d").c_str(), bytes));
 }
 
 }  // namespace korimu

@@ -9,6 +9,7 @@
 
 #include "core/layout.h"
 #include "platform/canvas.h"
+#include "platform/text_catalogue.h"
 
 namespace korimu {
 
@@ -22,8 +23,9 @@ Rect clearProgressText(Canvas& canvas);
 // The "Max" text of a block louder than a sound should be, at the left of the progress row.
 Rect drawPowerWarning(Canvas& canvas, const std::string& text);
 // The block's largest and smallest sample and the caption right of the wave zoom.
-Rect drawWaveZoomExtremes(Canvas& canvas, int32_t maximum, int32_t minimum);
+Rect drawWaveZoomExtremes(Canvas& canvas, int32_t maximum, int32_t minimum,
+                          const TextCatalogue& texts = {});
 // "記憶領域不足 bytes" at the window's top left corner.
-Rect drawTableShortfall(Canvas& canvas, int bytes);
+Rect drawTableShortfall(Canvas& canvas, int bytes, const TextCatalogue& texts = {});
 
 }  // namespace korimu

@@ -39,11 +39,15 @@ void hideFileFacts(DisplayState& display, bool hidden) {
   display.fileFactsHidden = hidden;
 }
 
-void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& position) {
+void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& position,
+                      const TextCatalogue& texts) {
   if (facts.formatTag != 1) position = 0;
   const double seconds =
       facts.bytesPerSecond == 0 ? 0.0 : double(position) / double(facts.bytesPerSecond);
-  canvas.textOut(0, 2, formatText("%10ldpos %13.6f秒", long(position), seconds), kStatusStyle);
+  canvas.textOut(
+      0, 2,
+      formatText(texts.translate("Canvas", "%10ldpos %13.6f秒").c_str(), long(position), seconds),
+      kStatusStyle);
 }
 
 void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
@@ -76,20 +80,26 @@ void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSour
     factText(canvas, display.fileFactsHidden, x, 3 * h + i * pitch, lines[i]);
 }
 
-void drawDecodeProgress(Canvas& canvas, int percent) {
-  const std::string text = formatText("デコード中 %3d%%  Esc:中止", percent);
-  canvas.textOut(0, 2, padded(text, textCells(formatText("%10ldpos %13.6f秒", 0L, 0.0))),
-                 kStatusStyle);
+void drawDecodeProgress(Canvas& canvas, int percent, const TextCatalogue& texts) {
+  const std::string text =
+      formatText(texts.translate("Canvas", "デコード中 %3d%%  Esc:中止").c_str(), percent);
+  const std::string position =
+      formatText(texts.translate("Canvas", "%10ldpos %13.6f秒").c_str(), 0L, 0.0);
+  canvas.textOut(0, 2, padded(text, textCells(position)), kStatusStyle);
 }
 
-std::string spanDurationText(double seconds) {
+std::string spanDurationText(double seconds, const TextCatalogue& texts) {
   // Spans over 100 s (the long ones a whole recording needs) count minutes, so that the text
   // keeps its four cells before the unit.
   if (seconds >= 100.0) {
     const double minutes = seconds / 60.0;
-    return formatText(minutes >= 99.95 ? "%4.0f分" : "%4.1f分", minutes);
+    return formatText(minutes >= 99.95 ? texts.translate("Canvas", "%4.0f分").c_str()
+                                       : texts.translate("Canvas", "%4.1f分").c_str(),
+                      minutes);
   }
-  return formatText(seconds >= 10.0 ? "%4.1f秒" : "%4.2f秒", seconds);
+  return formatText(seconds >= 10.0 ? texts.translate("Canvas", "%4.1f秒").c_str()
+                                    : texts.translate("Canvas", "%4.2f秒").c_str(),
+                    seconds);
 }
 
 void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
@@ -99,7 +109,7 @@ void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource&
     span = double(framesPerColumn) * kOverviewColumns * double(facts.blockAlign) /
            double(facts.bytesPerSecond);
   }
-  const std::string text = spanDurationText(span);
+  const std::string text = spanDurationText(span, display.texts);
   const int w = kLayout.unitW;
   const int x = kLayout.layoutWidth - (w < 8 ? 27 * w : 26 * w);
   factText(canvas, display.fileFactsHidden, x, 3, text);
@@ -110,14 +120,15 @@ void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource&
                  kStatusStyle);
 }
 
-void drawDataCountLabel(Canvas& canvas) {
+void drawDataCountLabel(Canvas& canvas, const TextCatalogue& texts) {
   const int w = kLayout.unitW;
   const int x = kLayout.layoutWidth - (w < 8 ? (41 * w) / 2 : (39 * w) / 2);
-  canvas.textOut(x, 3, "表示ﾃﾞｰﾀ数", kStatusStyle);
+  canvas.textOut(x, 3, texts.translate("Canvas", "表示ﾃﾞｰﾀ数"), kStatusStyle);
 }
 
-int drawStopAccepted(Canvas& canvas) {
-  return canvas.textOut(300, 150, "中断要求受付", TextStyle{kBlack, kWhite, true});
+int drawStopAccepted(Canvas& canvas, const TextCatalogue& texts) {
+  return canvas.textOut(300, 150, texts.translate("Canvas", "中断要求受付"),
+                        TextStyle{kBlack, kWhite, true});
 }
 
 }  // namespace korimu

@@ -7,12 +7,14 @@
 #include "core/document.h"
 #include "display/display_state.h"
 #include "platform/canvas.h"
+#include "platform/text_catalogue.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
 
 // "%10ldpos %13.6f秒" at (0, 2); a non-PCM file has no position: it is reset to 0 first.
-void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& position);
+void drawPositionText(Canvas& canvas, const WaveSource& facts, uint32_t& position,
+                      const TextCatalogue& texts = {});
 // "%2dkHz", "%2dbit" and "STEREO" / " MONO " (blank until a file is selected) right of the
 // overview. A decoded file shows four lines there: its source's rate, its kind ("FLAC→"), the
 // copy's bits, and the channels ("6→2ch" for more than two, mixed to stereo).
@@ -22,7 +24,7 @@ void drawFormatTexts(const DisplayState& display, Canvas& canvas, const WaveSour
 // framesPerColumn frames; and the span in frames as the span combobox shows it ("%6d").
 // The length of a span as the span text shows it: "%4.2f秒" under 10 s, "%4.1f秒" under 100 s,
 // then minutes ("%4.1f分", from 100 minutes on "%4.0f分").
-std::string spanDurationText(double seconds);
+std::string spanDurationText(double seconds, const TextCatalogue& texts = {});
 
 void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource& facts,
                   int framesPerColumn);
@@ -31,10 +33,10 @@ void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource&
 // facts still held describe a file that is no longer open. Reading a file shows them again.
 void hideFileFacts(DisplayState& display, bool hidden);
 // "表示ﾃﾞｰﾀ数" left of the span combobox.
-void drawDataCountLabel(Canvas& canvas);
+void drawDataCountLabel(Canvas& canvas, const TextCatalogue& texts = {});
 // "デコード中 42%  Esc:中止" in the position text's place while a long decode runs.
-void drawDecodeProgress(Canvas& canvas, int percent);
+void drawDecodeProgress(Canvas& canvas, int percent, const TextCatalogue& texts = {});
 // "中断要求受付" at (300, 150) in the window's default colours (black on white); returns its width.
-int drawStopAccepted(Canvas& canvas);
+int drawStopAccepted(Canvas& canvas, const TextCatalogue& texts = {});
 
 }  // namespace korimu

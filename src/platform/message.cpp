@@ -16,7 +16,7 @@ FatalExit exitProcess() {
 }
 
 void Messages::show(std::string_view text, MessageKind kind) const {
-  if (sink) sink(text, kind);
+  if (sink) sink(texts.translate("Message", std::string(text).c_str()), kind);
   if (kind == MessageKind::kFatal && fatalExit) fatalExit(1);
 }
 

@@ -5,6 +5,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "platform/text_catalogue.h"
 
 namespace korimu {
 
@@ -24,11 +27,21 @@ FatalExit exitProcess();
 // Where one owner's messages go (the window program's main, the command line, each file of a
 // batch, a test): it makes one and hands it down with the WaveSession its session holds.
 struct Messages {
-  MessageSink sink = messagesToStderr();
-  FatalExit fatalExit = exitProcess();
+  // Made from a sink and a fatal exit alone, as most owners do; the texts stay as written until
+  // the window gives its catalogue.
+  Messages(MessageSink sink = messagesToStderr(), FatalExit fatalExit = exitProcess(),
+           TextCatalogue texts = {})
+      : sink(std::move(sink)), fatalExit(std::move(fatalExit)), texts(std::move(texts)) {}
 
-  // Shows a message. For kFatal the fatal exit runs afterwards; callers still return their failure
-  // result, so a fatal exit that does not end the process unwinds safely.
+  MessageSink sink;
+  FatalExit fatalExit;
+  // The words of the messages: their texts are written in Japanese; the window may translate.
+  TextCatalogue texts;
+
+  // Shows a message, in the catalogue's words when it is one of the program's fixed texts (a
+  // formatted one was made from its translated format). For kFatal the fatal exit runs afterwards;
+  // callers still return their failure result, so a fatal exit that does not end the process
+  // unwinds safely.
   void show(std::string_view text, MessageKind kind = MessageKind::kExclamation) const;
 };
 

@@ -66,9 +66,10 @@ void ResultPainter::showText(const Rect& written) {
 
 void ResultPainter::notes(const AnalysisNotes& notes) {
   for (const AnalysisMessage& m : notes.messages)
-    listener_.message(m.text, m.fatal ? MessageKind::kFatal : MessageKind::kPlainOk);
+    listener_.message(display_.texts.translate("Message", m.text.c_str()),
+                      m.fatal ? MessageKind::kFatal : MessageKind::kPlainOk);
   if (notes.tableShortfallBytes != 0)
-    showText(drawTableShortfall(window(), notes.tableShortfallBytes));
+    showText(drawTableShortfall(window(), notes.tableShortfallBytes, display_.texts));
   for (const Diagnostic& d : notes.diagnostics) {
     int x = 0, y = 0;
     diagnosticPlace(d.line, x, y);
@@ -144,7 +145,8 @@ void ResultPainter::frame(const FrameResult& r, int32_t view, int column, int co
   if (r.waveZoom) {
     result_.waveRows = r.rows;
     result_.waveValues = r.values;
-    if (r.extremesShown) showText(drawWaveZoomExtremes(window(), r.maximum, r.minimum));
+    if (r.extremesShown)
+      showText(drawWaveZoomExtremes(window(), r.maximum, r.minimum, display_.texts));
     drawWaveZoom(backBuffer(), display_.fileRate, settings_, result_.waveRows.data(),
                  static_cast<int>(result_.waveRows.size()));
     markWholePlot();

@@ -12,6 +12,7 @@
 #include "core/sample_rate.h"
 #include "core/settings.h"
 #include "core/span.h"
+#include "core/translatable.h"
 #include "display/chart.h"
 #include "display/cross_section.h"
 #include "display/display_state.h"
@@ -101,7 +102,7 @@ bool allocateBlockBuffers(WaveSession& wave, uint32_t blockBytes, RunListener& l
   for (int slot = 0; slot < slots; ++slot) {
     if (!allocSlot(wave, slot, bytes)) {
       freeSlot(wave, 0);
-      listener.message("メモリ不足です。", MessageKind::kExclamation);
+      listener.message(QT_TRANSLATE_NOOP("Message", "メモリ不足です。"), MessageKind::kExclamation);
       return false;
     }
   }
@@ -359,7 +360,8 @@ void runAnalysis(Session& session, RunListener& listener) {
   listener.fileOpened(opened);
   const bool usable = opened.opened;
   if (!usable)
-    listener.message(openFailureMessage(opened, FailureLine::kWindow), MessageKind::kExclamation);
+    listener.message(openFailureMessage(opened, FailureLine::kWindow, session.display.texts),
+                     MessageKind::kExclamation);
   session.busy = false;
   if (!usable) return;
 

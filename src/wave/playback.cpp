@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/layout.h"
+#include "core/translatable.h"
 #include "platform/message.h"
 #include "wave/playback_internal.h"
 #include "wave/wave_session.h"
@@ -79,7 +80,9 @@ bool readInto(WaveSession& wave, int i, uint32_t length) {
   const uint32_t got = readData(wave.source, wave.sampleBuffer[size_t(i)].data(), length);
   if (single && observer) observer->readingWhole(false);
   if (got == length) return true;
-  wave.messages.show(formatText("データチャンクを読み取れません。%d %ld", i, long(length)));
+  wave.messages.show(formatText(
+      wave.messages.texts.translate("Message", "データチャンクを読み取れません。%d %ld").c_str(), i,
+      long(length)));
   return false;
 }
 
@@ -96,11 +99,11 @@ bool allocateBuffers(WaveSession& wave) {
 bool queueHeader(WaveSession& wave, int i, uint32_t length, InstanceBlock* instance) {
   fillHeader(wave, i, length, instance);
   if (!prepareHeader(wave.playback, i)) {
-    wave.messages.show("ウェーブヘッダーの準備ができません");
+    wave.messages.show(QT_TRANSLATE_NOOP("Message", "ウェーブヘッダーの準備ができません"));
     return false;
   }
   if (!writeHeader(wave, i)) {
-    wave.messages.show("デバイスへの出力に失敗しました。");
+    wave.messages.show(QT_TRANSLATE_NOOP("Message", "デバイスへの出力に失敗しました。"));
     return false;
   }
   return true;
@@ -131,7 +134,7 @@ void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSett
   format.samplesPerSec = declaredSampleRate(format.samplesPerSec, p.playSpeed);
   format.avgBytesPerSec = format.samplesPerSec * format.blockAlign;
   if (!wave.audio.open(format, [&wave](int header) { bufferDone(wave, header); })) {
-    wave.messages.show("音声出力デバイスを開けません。");
+    wave.messages.show(QT_TRANSLATE_NOOP("Message", "音声出力デバイスを開けません。"));
     releaseFormatCopy(w);
     return;
   }
@@ -172,7 +175,7 @@ void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSett
 
   fillHeader(wave, 0, firstLength, instance);
   if (!prepareHeader(p, 0)) {
-    wave.messages.show("ウェーブヘッダーの準備ができません");
+    wave.messages.show(QT_TRANSLATE_NOOP("Message", "ウェーブヘッダーの準備ができません"));
     return abandonStart(wave, instance, false);
   }
 
@@ -184,7 +187,7 @@ void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSett
   }
 
   if (!writeHeader(wave, 0)) {
-    wave.messages.show("デバイスへの出力に失敗しました。");
+    wave.messages.show(QT_TRANSLATE_NOOP("Message", "デバイスへの出力に失敗しました。"));
     return abandonStart(wave, instance, single);
   }
   if (single) {

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/sample_rate.h"
+#include "core/translatable.h"
 #include "platform/message.h"
 #include "wave/wave_session.h"
 
@@ -86,7 +87,8 @@ bool allocSampleBuffers(WaveSession& wave) {
   for (int i = 0; i < count; ++i) {
     if (!allocSlot(wave, i, wave.bufferBytes)) {
       if (i > 0) freeSlot(wave, 0);
-      wave.messages.show("メモリ不足です。", MessageKind::kExclamation);
+      wave.messages.show(QT_TRANSLATE_NOOP("Message", "メモリ不足です。"),
+                         MessageKind::kExclamation);
       return false;
     }
   }
@@ -104,8 +106,9 @@ InstanceBlock* makeInstanceBlock(WaveSession& wave, const void* headerBlock) {
   if (limit == 0 || limit >= 32) block = new (std::nothrow) InstanceBlock;
   if (!block) {
     freeSampleBuffers(wave);
-    wave.messages.show("インスタンス データのためのメモリが足りません。",
-                       MessageKind::kExclamation);
+    wave.messages.show(
+        QT_TRANSLATE_NOOP("Message", "インスタンス データのためのメモリが足りません。"),
+        MessageKind::kExclamation);
     return nullptr;
   }
   block->self = block;

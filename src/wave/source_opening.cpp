@@ -35,7 +35,7 @@ SourceOpenResult openDecodedSource(WaveSession& wave, const WaveOpenRequest& req
     case DecodeStatus::kUnwritable:
     case DecodeStatus::kUnusable:
     case DecodeStatus::kNoDecoder:
-      result.wave.failure = decodeFailureMessage(request.fileName, decoded);
+      result.wave.failure = decodeFailureMessage(request.fileName, decoded, wave.messages.texts);
       result.wave.reason = decodeFailureReason(decoded);
       return result;
     case DecodeStatus::kDecoded:
@@ -52,18 +52,23 @@ SourceOpenResult openDecodedSource(WaveSession& wave, const WaveOpenRequest& req
   return result;
 }
 
-std::string decodeFailureMessage(const std::string& fileName, const DecodeResult& decoded) {
+std::string decodeFailureMessage(const std::string& fileName, const DecodeResult& decoded,
+                                 const TextCatalogue& texts) {
   switch (decoded.status) {
     case DecodeStatus::kUnwritable:
       // The file is fine; the reader's refusal would blame it for the cache's fault.
-      return formatText("%s を変換できません。変換したコピーを %s に書けません。(%s)",
-                        fileName.c_str(), decoded.copy.parent_path().string().c_str(),
-                        decoded.failure.c_str());
+      return formatText(
+          texts.translate("Message", "%s を変換できません。変換したコピーを %s に書けません。(%s)")
+              .c_str(),
+          fileName.c_str(), decoded.copy.parent_path().string().c_str(), decoded.failure.c_str());
     case DecodeStatus::kUnusable:
-      return formatText("%s を変換できません。(%s)", fileName.c_str(), decoded.failure.c_str());
+      return formatText(texts.translate("Message", "%s を変換できません。(%s)").c_str(),
+                        fileName.c_str(), decoded.failure.c_str());
     case DecodeStatus::kNoDecoder:
-      return formatText("%s を変換できません。libsndfile を読み込めません。(%s)", fileName.c_str(),
-                        decoded.failure.c_str());
+      return formatText(
+          texts.translate("Message", "%s を変換できません。libsndfile を読み込めません。(%s)")
+              .c_str(),
+          fileName.c_str(), decoded.failure.c_str());
     default:
       return {};
   }

@@ -38,7 +38,8 @@ SourceOpenResult openDecodedSource(WaveSession& wave, const WaveOpenRequest& req
 // What an open says of a source whose copy cannot be written (kUnwritable), could not be read
 // (kUnusable) or cannot be made without libsndfile (kNoDecoder); "" for the other outcomes, where
 // the reader's own message stands.
-std::string decodeFailureMessage(const std::string& fileName, const DecodeResult& decoded);
+std::string decodeFailureMessage(const std::string& fileName, const DecodeResult& decoded,
+                                 const TextCatalogue& texts = {});
 // The same in English, for the second line of the message: "" where the reader's stands.
 std::string decodeFailureReason(const DecodeResult& decoded);
 

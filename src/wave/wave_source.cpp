@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "core/translatable.h"
 #include "platform/message.h"
 #include "wave/sample_buffers.h"
 #include "wave/wave_session.h"
@@ -62,17 +63,20 @@ void recordFormat(WaveSource& w, const WaveFormat& f) {
 struct Refusal {
   std::string text, reason;
 };
-Refusal pcmFormatRefusal(const WaveFormat& f) {
+Refusal pcmFormatRefusal(const WaveFormat& f, const TextCatalogue& texts) {
   if (sampleKindOf(f.channels, f.bitsPerSample) < 0)
-    return {formatText("対応していないPCM形式です。(%dビット %dチャンネル)", int(f.bitsPerSample),
-                       int(f.channels)),
-            formatText("%d-bit %d-channel PCM is not read", int(f.bitsPerSample), int(f.channels))};
+    return {
+        formatText(texts.translate("Message", "対応していないPCM形式です。(%dビット %dチャンネル)")
+                       .c_str(),
+                   int(f.bitsPerSample), int(f.channels)),
+        formatText("%d-bit %d-channel PCM is not read", int(f.bitsPerSample), int(f.channels))};
   // Frames of another size than the kind's, or rates that give nothing per second, would make the
   // readers divide by zero or step past their buffers.
   const uint32_t frameBytes = uint32_t(f.channels) * f.bitsPerSample / 8;
   if (f.blockAlign != frameBytes || f.avgBytesPerSec == 0 || f.samplesPerSec < 1000 ||
       f.samplesPerSec > kHighestSampleRate)
-    return {"WAVEファイルが壊れています。", "broken WAVE file: impossible format numbers"};
+    return {QT_TRANSLATE_NOOP("Message", "WAVEファイルが壊れています。"),
+            "broken WAVE file: impossible format numbers"};
   return {};
 }
 
@@ -150,30 +154,39 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
   WaveSource& w = wave.source;
   WaveOpenResult result;
   const std::string& name = request.fileName;
-  if (name.empty()) return fail(result, "ファイル名が未入力。", "no file name");
+  if (name.empty())
+    return fail(result, QT_TRANSLATE_NOOP("Message", "ファイル名が未入力。"), "no file name");
 
   result.path = name;
   w.mmio.close();
-  if (!w.mmio.open(name)) return fail(result, "ファイルを開けません。", w.mmio.openFailure());
+  if (!w.mmio.open(name))
+    return fail(result, QT_TRANSLATE_NOOP("Message", "ファイルを開けません。"),
+                w.mmio.openFailure());
 
   if (!w.mmio.descendRiff(&w.riffChunk, fourCc("WAVE"))) {
     result.formatRefused = true;
-    return fail(result, "指定したファイルは、WAVEファイルではありません。", "not a WAVE file");
+    return fail(result,
+                QT_TRANSLATE_NOOP("Message", "指定したファイルは、WAVEファイルではありません。"),
+                "not a WAVE file");
   }
 
   if (!w.mmio.findChunk(&w.dataChunk, w.riffChunk, fourCc("fmt ")))
-    return fail(result, "WAVEファイルが壊れています。", "broken WAVE file: no format chunk");
+    return fail(result, QT_TRANSLATE_NOOP("Message", "WAVEファイルが壊れています。"),
+                "broken WAVE file: no format chunk");
 
   // A chunk that claims more bytes than the file holds cannot be read whole; say so before
   // reserving memory for it.
   const uint64_t available = w.mmio.fileSize() - std::min(w.mmio.fileSize(), w.mmio.tell());
   if (w.dataChunk.size > available)
-    return failReleasingFormat(w, result, "形式チャンクを読み取れません。",
+    return failReleasingFormat(w, result,
+                               QT_TRANSLATE_NOOP("Message", "形式チャンクを読み取れません。"),
                                "the format chunk runs past the end of the file");
   if (allocFormatCopy(w, w.dataChunk.size) == 0 && w.dataChunk.size > 0)
-    return fail(result, "極度のメモリ不足です。", "out of memory for the format chunk");
+    return fail(result, QT_TRANSLATE_NOOP("Message", "極度のメモリ不足です。"),
+                "out of memory for the format chunk");
   if (w.mmio.read(w.format.data(), w.dataChunk.size) != w.dataChunk.size)
-    return failReleasingFormat(w, result, "形式チャンクを読み取れません。",
+    return failReleasingFormat(w, result,
+                               QT_TRANSLATE_NOOP("Message", "形式チャンクを読み取れません。"),
                                "the format chunk cannot be read");
 
   const WaveFormat format = formatFromCopy(w);
@@ -182,15 +195,17 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
   result.formatRefused =
       w.formatTag != 1 || sampleKindOf(format.channels, format.bitsPerSample) < 0;
   if (w.formatTag != 1)
-    return failReleasingFormat(w, result, "指定したファイルは、PCMファイルではありません。",
-                               formatText("not a PCM file (format tag %d)", int(w.formatTag)));
-  if (Refusal refusal = pcmFormatRefusal(format); !refusal.text.empty())
+    return failReleasingFormat(
+        w, result, QT_TRANSLATE_NOOP("Message", "指定したファイルは、PCMファイルではありません。"),
+        formatText("not a PCM file (format tag %d)", int(w.formatTag)));
+  if (Refusal refusal = pcmFormatRefusal(format, wave.messages.texts); !refusal.text.empty())
     return failReleasingFormat(w, result, std::move(refusal.text), std::move(refusal.reason));
 
   w.mmio.ascend(w.dataChunk);
   if (!w.mmio.findChunk(&w.dataChunk, w.riffChunk, fourCc("data")))
-    return failReleasingFormat(w, result, "WAVEファイルにデータ チャンクがありません。",
-                               "broken WAVE file: no data chunk");
+    return failReleasingFormat(
+        w, result, QT_TRANSLATE_NOOP("Message", "WAVEファイルにデータ チャンクがありません。"),
+        "broken WAVE file: no data chunk");
 
   queryVolume(w, name, wave.volumeQuery);
   const bool smallVolume =
@@ -203,7 +218,8 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
   w.bytesLeft = w.dataSize;
   w.blockAlign = format.blockAlign;
   if (w.dataSize == 0)
-    return failReleasingFormat(w, result, "データ チャンクが空です。", "the data chunk is empty");
+    return failReleasingFormat(w, result, QT_TRANSLATE_NOOP("Message", "データ チャンクが空です。"),
+                               "the data chunk is empty");
   result.dataFound = true;
 
   const uint32_t position = request.position;
@@ -212,22 +228,24 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
   seekData(w, position);
 
   if (request.checkPlayable && !wave.audio.supportsFormat(format))
-    return failReleasingFormat(w, result, "サウンドドライバは、この形式を再生できません。",
-                               "the sound device cannot play this format");
+    return failReleasingFormat(
+        w, result, QT_TRANSLATE_NOOP("Message", "サウンドドライバは、この形式を再生できません。"),
+        "the sound device cannot play this format");
   result.opened = true;
   return result;
 }
 
-std::string openFailureMessage(const WaveOpenResult& result, FailureLine line) {
+std::string openFailureMessage(const WaveOpenResult& result, FailureLine line,
+                               const TextCatalogue& texts) {
   if (line == FailureLine::kCommandLine)
     return formatText("%s\nkorimu: cannot open '%s': %s", result.failure.c_str(),
                       result.path.c_str(), result.reason.c_str());
-  return formatText("%s\n%s (%s)", result.failure.c_str(), result.path.c_str(),
-                    result.reason.c_str());
+  return formatText("%s\n%s (%s)", texts.translate("Message", result.failure.c_str()).c_str(),
+                    result.path.c_str(), result.reason.c_str());
 }
 
-std::string cutShortNotice(const WaveOpenResult& result, const WaveSource& opened,
-                           FailureLine line) {
+std::string cutShortNotice(const WaveOpenResult& result, const WaveSource& opened, FailureLine line,
+                           const TextCatalogue& texts) {
   if (!result.opened || result.claimedDataBytes == 0) return {};
   const double seconds =
       opened.bytesPerSecond != 0 ? double(opened.dataSize) / opened.bytesPerSecond : 0.0;
@@ -237,13 +255,18 @@ std::string cutShortNotice(const WaveOpenResult& result, const WaveSource& opene
         "(%.2f s) are there",
         result.path.c_str(), opened.dataSize, result.claimedDataBytes, seconds);
   return formatText(
-      "ファイルがヘッダーの示す長さより短くなっています。あるデータだけを開きました。\n"
-      "%s (%u / %u バイト, %.2f秒)",
+      texts
+          .translate(
+              "Message",
+              "ファイルがヘッダーの示す長さより短くなっています。あるデータだけを開きました。\n"
+              "%s (%u / %u バイト, %.2f秒)")
+          .c_str(),
       result.path.c_str(), opened.dataSize, result.claimedDataBytes, seconds);
 }
 
 bool reportOpenFailure(const WaveOpenResult& result, const Messages& messages, FailureLine line) {
-  if (!result.opened) messages.show(openFailureMessage(result, line), MessageKind::kExclamation);
+  if (!result.opened)
+    messages.show(openFailureMessage(result, line, messages.texts), MessageKind::kExclamation);
   return result.opened;
 }
 

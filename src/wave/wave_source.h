@@ -79,11 +79,12 @@ enum class FailureLine { kWindow, kCommandLine };
 WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
                         const AppSettings& settings);
 // The message of an open that failed: the reader's sentence, then the path and the reason.
-std::string openFailureMessage(const WaveOpenResult& result, FailureLine line);
+std::string openFailureMessage(const WaveOpenResult& result, FailureLine line,
+                               const TextCatalogue& texts = {});
 // What to say of a file that opened although it is shorter than its header claims ("" when it is
 // not): how much of the claimed data is there, for the window's box or the command line's stderr.
-std::string cutShortNotice(const WaveOpenResult& result, const WaveSource& opened,
-                           FailureLine line);
+std::string cutShortNotice(const WaveOpenResult& result, const WaveSource& opened, FailureLine line,
+                           const TextCatalogue& texts = {});
 // Shows the failure of an open that failed as one message; returns whether it opened.
 bool reportOpenFailure(const WaveOpenResult& result, const Messages& messages,
                        FailureLine line = FailureLine::kWindow);

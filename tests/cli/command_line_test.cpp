@@ -127,6 +127,32 @@ TEST(Arguments, HeadlessCommands) {
   EXPECT_NE(usageText().find("--check"), std::string::npos);
 }
 
+// --lang chooses the window's language, ja or en, for the window and its screenshot; anything
+// else, or a headless command (which speaks English), is a usage error that says why.
+TEST(Arguments, LangTakesJaOrEnForTheWindow) {
+  EXPECT_FALSE(parse({"a.wav"}).language);
+  EXPECT_EQ(parse({"--lang", "en", "a.wav"}).language, Language::kEnglish);
+  const CommandLine shot = parse({"--screenshot", "s.png", "--lang", "ja"});
+  EXPECT_EQ(shot.mode, HeadlessMode::kScreenshot);
+  EXPECT_EQ(shot.language, Language::kJapanese);
+  const struct {
+    std::vector<std::string> args;
+    const char* error;
+  } refused[] = {
+      {{"--lang"}, "--lang needs a language: ja or en"},
+      {{"--lang", "EN"}, "'EN' is not a language of the window; use ja or en"},
+      {{"--lang", "english", "a.wav"}, "'english' is not a language of the window"},
+      {{"--lang", "", "a.wav"}, "'' is not a language of the window"},
+      {{"--lang", "en", "--check", "a.wav"}, "--lang chooses the window's language"},
+      {{"--render", "o.png", "--lang", "en", "a.wav"}, "--lang chooses the window's language"},
+  };
+  for (const auto& row : refused) {
+    const CommandLine c = parse(row.args);
+    EXPECT_EQ(c.mode, HeadlessMode::kUsageError) << row.args.back();
+    EXPECT_NE(c.error.find(row.error), std::string::npos) << c.error;
+  }
+}
+
 // The options of --render and --csv come in any order around the command that takes them; one
 // that needs another, or a command, says which.
 TEST(Arguments, RenderOptionsInAnyOrder) {

@@ -76,6 +76,32 @@ TEST(WindowMemory, SavedChoicesComeBackAndTheSevenKeysStayAsTheyWere) {
   }
 }
 
+// The language the window speaks comes back as it was chosen; anything but "ja" or "en" (or no
+// key, as in a file from before the choice existed) is Japanese, whatever the desktop's locale.
+TEST(WindowMemory, TheLanguageComesBackAndIsJapaneseUnlessEnglishWasChosen) {
+  testing::TempDir dir;
+  const std::filesystem::path file = dir.path() / "KORIMU.INI";
+  for (const Language language : {Language::kEnglish, Language::kJapanese}) {
+    WindowMemory memory;
+    memory.language = language;
+    ASSERT_TRUE(saveSettingsTo(file, kNewShell, AppSettings{}, nullptr, &memory));
+    AppSettings loaded;
+    WindowMemory back;
+    back.language = language == Language::kEnglish ? Language::kJapanese : Language::kEnglish;
+    ASSERT_EQ(loadSettingsFrom(file, kNewShell, loaded, &back), ProfileStatus::kRead);
+    EXPECT_EQ(back.language, language);
+  }
+  for (const char* section : {"Language=EN\n", "Language=fr\n", "Language=\n", "Method=1\n"}) {
+    SCOPED_TRACE(section);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << "[KORIMU window]\n" << section;
+    AppSettings loaded;
+    WindowMemory memory;
+    memory.language = Language::kEnglish;
+    loadSettingsFrom(file, kNewShell, loaded, &memory);
+    EXPECT_EQ(memory.language, Language::kJapanese);
+  }
+}
+
 TEST(WindowMemory, DamagedOrForeignValuesGiveTheDefaults) {
   const struct {
     const char* name;
