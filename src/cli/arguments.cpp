@@ -155,8 +155,8 @@ Files), which the window, --render and --csv then read; a second open decodes no
 
   -p, --play, /P          play the file once it is open
   -d, --diagnostic, /D    show diagnostic numbers in the overview strip
-  --lang ja|en            the window's language for this start: ja Japanese, en English
-                          (without it, the last one chosen in the window; at first Japanese)
+  --lang ja|en            the window's language from this start on: ja Japanese, en English
+                          (remembered; without it, the last one chosen; at first Japanese)
   --check FILE.wav        check FILE.wav with the reader and print its format in one line
   --screenshot OUT.png    start the window, save its client area as a PNG, exit
   --render OUT.png [--NAME VALUE ...] FILE.wav

@@ -32,7 +32,7 @@ struct CommandLine {
   std::string outputPath;            // --screenshot / --render target
   bool autoPlay = false;             // /P /p -p --play
   bool diagnosticText = false;       // /D /d -d --diagnostic
-  std::optional<Language> language;  // --lang ja|en: the window's language for this start
+  std::optional<Language> language;  // --lang ja|en: the window's language from this start on
   // Options of --render, in order, as (name, value) pairs for the renderer to validate.
   std::vector<std::pair<std::string, std::string>> renderOptions;
   std::string error;  // the message for kUsageError

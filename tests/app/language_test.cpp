@@ -97,7 +97,7 @@ class LanguageTest : public CrossSectionWindowTest {
 TEST_F(LanguageTest, EnglishShowsNoJapaneseInAnyWindowMenuOrDialog) {
   startIn(Language::kEnglish, sineFile("english.wav", 3.0));
   ASSERT_TRUE(messages.empty()) << messages.front();
-  EXPECT_EQ(buttonById(kAnalyzeId)->text(), "Analyze");
+  EXPECT_EQ(buttonById(kAnalyzeId)->text(), "Run");
   EXPECT_EQ(japaneseTexts(shell().window), std::vector<std::string>());
 
   // The window in its running state, and after the chart with the cross-section open.
@@ -137,6 +137,26 @@ TEST_F(LanguageTest, EnglishShowsNoJapaneseInAnyWindowMenuOrDialog) {
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
 }
 
+// Each English menu's keys are its own: no two items share a mnemonic letter.
+TEST_F(LanguageTest, EnglishMenusKeepOneItemPerMnemonic) {
+  startIn(Language::kEnglish);
+  QList<QMenu*> menus = shell().window->findChildren<QMenu*>();
+  ASSERT_GE(menus.size(), 5);
+  static const QRegularExpression mnemonic(QStringLiteral("&([^&])"));
+  for (QMenu* menu : menus) {
+    emit menu->aboutToShow();
+    QStringList letters;
+    for (const QAction* item : menu->actions()) {
+      const QRegularExpressionMatch m = mnemonic.match(item->text());
+      if (m.hasMatch()) letters << m.captured(1).toLower();
+    }
+    QStringList unique = letters;
+    unique.removeDuplicates();
+    EXPECT_EQ(unique.size(), letters.size())
+        << menu->title().toStdString() << ": " << letters.join(' ').toStdString();
+  }
+}
+
 TEST_F(LanguageTest, JapaneseIsTheDefaultAndComesBackAfterEnglish) {
   startIn(Language::kEnglish);
   restart(std::nullopt);  // nothing chosen in the menu: --lang en was remembered
@@ -169,7 +189,7 @@ TEST_F(LanguageTest, TheMenuChoiceIsRememberedForTheNextStart) {
   // This window keeps its language until it starts again.
   EXPECT_EQ(buttonById(kAnalyzeId)->text(), "解析");
   restart(std::nullopt);
-  EXPECT_EQ(buttonById(kAnalyzeId)->text(), "Analyze");
+  EXPECT_EQ(buttonById(kAnalyzeId)->text(), "Run");
   EXPECT_TRUE(languageItem("English")->isChecked());
 
   messages.clear();

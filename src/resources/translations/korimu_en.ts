@@ -128,7 +128,7 @@
     <name>Dialog</name>
     <message>
         <source>1:ﾓﾉ  2:ｽﾃﾚｵ</source>
-        <translation>1:mono 2:stereo</translation>
+        <translation>1:mono 2:st.</translation>
     </message>
     <message>
         <source>ソフト名とVersion</source>
@@ -168,7 +168,7 @@
     </message>
     <message>
         <source>録音ﾃﾞﾊﾞｲｽ=%2d個  再生ﾃﾞﾊﾞｲｽ=%2d個</source>
-        <translation>Input devices=%2d  Output devices=%2d</translation>
+        <translation>In devices=%2d  Out devices=%2d</translation>
     </message>
 </context>
 <context>
@@ -235,7 +235,7 @@
     </message>
     <message>
         <source>ｵﾌﾟｼｮﾝ</source>
-        <translation>O&amp;ptions</translation>
+        <translation>&amp;Options</translation>
     </message>
     <message>
         <source>表示</source>
@@ -711,7 +711,7 @@ Type minutes:seconds (1:23.5) or seconds (83.5).</translation>
     <name>Window</name>
     <message>
         <source>解析</source>
-        <translation>Analyze</translation>
+        <translation>Run</translation>
     </message>
     <message>
         <source>再生</source>
