@@ -1,10 +1,13 @@
 // argv rules: switches in Windows and Unix spellings, the last file name wins, and the headless
 // commands of the command line.
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/batch_render.h"
 #include "cli/command_line.h"
+#include "core/layout.h"
 #include "core/program_files.h"
 #include "core/settings_file.h"
 #include "wave/decoded_copy.h"
@@ -43,6 +46,17 @@ const std::string* renderOption(const CommandLine& c, const std::string& name) {
   for (const auto& [given, v] : c.renderOptions)
     if (given == name) value = &v;
   return value;
+}
+
+// "X,Y" as a pixel of the plot; none when it is not two whole numbers inside it.
+std::optional<PlotPoint> plotPointOf(const std::string& text) {
+  PlotPoint p;
+  char comma = 0;
+  char rest = 0;
+  if (std::sscanf(text.c_str(), "%d%c%d%c", &p.x, &comma, &p.y, &rest) != 3 || comma != ',')
+    return std::nullopt;
+  if (p.x < 0 || p.x >= kPlotWidth || p.y < 0 || p.y >= kPlotHeight) return std::nullopt;
+  return p;
 }
 
 CommandLine usageError(std::string message) {
@@ -96,6 +110,11 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
         c.mode = a == "--render" ? HeadlessMode::kRender : HeadlessMode::kScreenshot;
         c.outputPath = args[++i];
       }
+    } else if (a == "--readout" && c.mode == HeadlessMode::kScreenshot) {
+      if (i + 1 >= args.size()) return usageError(a + " needs a plot point X,Y");
+      c.readoutAt = plotPointOf(args[++i]);
+      if (!c.readoutAt)
+        return usageError("--readout '" + args[i] + "': give X,Y inside the 512 x 256 plot");
     } else if ((c.mode == HeadlessMode::kRender && a.size() > 2 && a.compare(0, 2, "--") == 0) ||
                (c.mode == HeadlessMode::kNone && (isRenderSwitch(a) || isRenderValueOption(a)))) {
       // The renderer checks its own option names and values; its switches take no value. Its
@@ -145,6 +164,11 @@ Files), which the window, --render and --csv then read; a second open decodes no
   -d, --diagnostic, /D    show diagnostic numbers in the overview strip
   --check FILE.wav        check FILE.wav with the reader and print its format in one line
   --screenshot OUT.png    start the window, save its client area as a PNG, exit
+  --screenshot OUT.png --readout X,Y
+                          the same after one analysis (as the Analyze button with the
+                          window's settings),
+                          with the readout shown at pixel X,Y of the 512 x 256 plot (0,0 its
+                          top left) as the pointer shows it: its label and crosshair
   --render OUT.png [--NAME VALUE ...] FILE.wav
                           run one analysis as the Analyze button does and save the window's
                           client area as a PNG, without a display ("-" writes to standard
@@ -166,8 +190,11 @@ settings file and the start-up defaults):
   --view NAME             wave-zoom (the block's samples), level-meter (octave bands),
                           spectrum-linear, spectrum-log (frequency axis), chart (512 columns
                           of spectra over time)
-  --method NAME           fft, dtft, dct, mem (maximum entropy, Burg) or wt (Morlet wavelet;
-                          always drawn as the chart)
+  --method NAME           fft, dtft, dct, mem (maximum entropy, Burg) or wt (Morlet wavelet).
+                          fft and dct draw every view; dtft the log spectrum and the chart
+                          (the level meter and the linear spectrum are drawn by FFT); mem the
+                          level meter, both spectra and the chart; wt always the chart,
+                          whatever the view; wave-zoom shows the samples for every method
   --block-order 8..16     transform length 2^N: 8 gives 256 points, 16 gives 65536
   --time-resolution N     analysis step in samples at 11025 Hz, a power of two from 32 to
                           32768 (32768 is 3 s, 1024 is 1/11 s)
@@ -196,7 +223,9 @@ settings file and the start-up defaults):
                           (a whole number of frames)
   --autocorr              analyse the autocorrelation of each block
   --pink                  tilt the spectrum so that pink noise is drawn flat
-  --onmem                 hold the samples in memory (also selects the other DCT)
+  --onmem                 the Options dialog's on-memory analysis: dct is computed through an
+                          FFT of twice the length (one larger piece of memory instead of many
+                          small ones, the same transform); other methods are not changed
   --line, --bar           draw spectra as a line or as bars (the default)
   --thick                 thick graph lines
   --plot-only             save only the 512 x 256 plot

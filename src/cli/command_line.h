@@ -2,6 +2,7 @@
 // and the rules that turn argv items into switches, a file name and headless commands.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,13 @@ enum class HeadlessMode {
   kUsageError,   // an unknown or malformed item: usage on stderr, exit 2
 };
 
+// A pixel of the 512 x 256 plot, counted from its top-left corner.
+struct PlotPoint {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const PlotPoint&, const PlotPoint&) = default;
+};
+
 struct CommandLine {
   HeadlessMode mode = HeadlessMode::kNone;
   std::string fileName;            // the last item that is a file name ("" when none)
@@ -29,6 +37,8 @@ struct CommandLine {
   std::string outputPath;          // --screenshot / --render target
   bool autoPlay = false;           // /P /p -p --play
   bool diagnosticText = false;     // /D /d -d --diagnostic
+  // --screenshot --readout X,Y: analyse, then show the readout at this plot pixel.
+  std::optional<PlotPoint> readoutAt;
   // Options of --render, in order, as (name, value) pairs for the renderer to validate.
   std::vector<std::pair<std::string, std::string>> renderOptions;
   std::string error;  // the message for kUsageError

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <string>
 
 #include "app/qt_window_view.h"
 #include "app/widgets.h"
@@ -88,7 +89,10 @@ TEST_P(RunWindowCopyTest, EveryMethodLeavesTheCanvasAWholeCopyWouldAndTheScreenS
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(DisplayDepths, RunWindowCopyTest, ::testing::Values(24, 4));
+INSTANTIATE_TEST_SUITE_P(DisplayDepths, RunWindowCopyTest, ::testing::Values(24, 4),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return "Bits" + std::to_string(info.param);
+                         });
 
 }  // namespace
 }  // namespace korimu

@@ -364,6 +364,41 @@ TEST(PlotReadout, CrossSectionRowsAreTheColumnsCsvRows) {
   }
 }
 
+// The cross-section's keyboard cursor: each element is drawn where the pointer names it, its
+// crosshair stands at the level the CSV gives, and the steps stay inside the graph.
+TEST(PlotReadout, CrossSectionCursorStepsAlongTheGraphsRows) {
+  const RunRecord r = runOf({"Chart", kTimeFrequencyChart, kFft, 9});
+  const int column = 40;
+  const Csv csv(crossSectionCsv(r, column));
+  for (int width : {kNarrowSectionWidth, kWideSectionWidth}) {
+    SCOPED_TRACE(width);
+    EXPECT_EQ(sectionElementAt(width, -1), -1);
+    EXPECT_EQ(sectionElementAt(width, width), -1);
+    for (int element : {0, 1, 127, 254, 255}) {
+      const PlotPixel at = sectionElementPixel(r, column, width, element);
+      // The pixel the cursor stands on names the same element back, and its level row.
+      EXPECT_EQ(sectionElementAt(width, at.x), element);
+      EXPECT_EQ(sectionElementAt(width, at.x + width / kChartRows - 1), element);
+      EXPECT_EQ(at.y, int(csv.at(size_t(element), 3))) << element;
+    }
+  }
+  struct Step {
+    int from;
+    ReadoutStep step;
+    int to;
+  };
+  const Step steps[] = {
+      {0, ReadoutStep::kLeft, 0},      {0, ReadoutStep::kRight, 1},
+      {255, ReadoutStep::kRight, 255}, {255, ReadoutStep::kLeft, 254},
+      {100, ReadoutStep::kFirst, 0},   {100, ReadoutStep::kLast, 255},
+      {100, ReadoutStep::kUp, 100},    {100, ReadoutStep::kDown, 100},
+  };
+  for (const Step& s : steps) EXPECT_EQ(steppedSectionElement(s.from, s.step), s.to) << s.from;
+  // A record without a chart draws no level: the cursor crosses the graph's middle.
+  const RunRecord meter = runOf({"Meter", kLevelMeter, kFft, 10});
+  EXPECT_EQ(sectionElementPixel(meter, 0, kNarrowSectionWidth, 5).y, kPlotHeight / 2);
+}
+
 TEST(PlotReadout, TextNamesTheNotesWhereTheKeyColouringIsOn) {
   const RunRecord r = runOf({"Spectrum", kSpectrumLinear, kFft, 10});
   // 440 Hz is la in C major (la 1760 Hz two octaves up); a semitone higher is la#.
