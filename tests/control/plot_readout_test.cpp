@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -73,6 +74,10 @@ struct RunCase {
   bool wholeSpan = false;
   int timeResolution = 1024;
 };
+// Printed as its name: ctest's test names carry the parameter, and a name can be run again.
+void PrintTo(const RunCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 RunRecord runOf(const RunCase& c, Canvas* picture = nullptr) {
   RecordingScope scope;
