@@ -30,9 +30,6 @@ struct Session {
   // The loudest MEM block analysed so far: a later block is compared with every earlier one,
   // across runs.
   double memRunningMax = 0.0;
-  // The run copies the whole plot to the window after every step instead of only what the step
-  // drew: the simple way the incremental copies are compared with.
-  bool wholePlotCopies = false;
   // A chart run keeps each cell's power and block for the numbers export and the cross-section;
   // a render that writes only the picture has no reader for them.
   bool keepsChartNumbers = true;
