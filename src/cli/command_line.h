@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "wave/decoded_copy.h"
+
 namespace korimu {
 
 // Splits one command text into at most 15 items (item 0 is the program path), with the quoting,
@@ -51,7 +53,8 @@ CommandLine parseArguments(const std::vector<std::string>& args);
 std::string usageText();
 
 // `korimu --check FILE`: validates FILE with the default settings and prints the result line to
-// stdout (or the reader's first failing message to stderr). Returns the exit code (0 or 1).
-int runCheck(const std::string& fileName);
+// stdout (or the reader's first failing message to stderr). A file that decodes is described as
+// its copy in `cache` would show it. Returns the exit code (0 or 1).
+int runCheck(const std::string& fileName, const DecodeCache& cache = defaultDecodeCache());
 
 }  // namespace korimu

@@ -369,9 +369,16 @@ int renderFile(const RenderSetup& setup, const std::string& fileName, const std:
     // A file libsndfile reads is decoded (its samples read) only once the outputs can be made;
     // for any other the reader's own message comes first.
     if (probeSource(fileName) && !outputsCanBeMade()) return 1;
-    source = openDecodedSource(wave, request, settings, source.wave, decodeTellingStderr(fileName));
+    source = openDecodedSource(wave, request, settings, source.wave,
+                               decodeTellingStderr(fileName, setup.decodeCache));
   }
   rememberSource(document, source);
+  // A source longer than a copy may be is shown in part: said before anything is drawn.
+  if (source.wave.opened && source.decodedFrom)
+    if (const std::string notice =
+            decodedInPartNotice(fileName, *source.decodedFrom, FailureLine::kCommandLine);
+        !notice.empty())
+      wave.messages.show(notice);
   const WaveOpenResult& opened = source.wave;
   followFileRate(session.display, opened, wave.source);
   if (!reportOpenFailure(opened, wave.messages, FailureLine::kCommandLine)) return 1;

@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "export/csv_export.h"
 #include "run/run_listener.h"
+#include "wave/decoded_copy.h"
 
 namespace korimu {
 
@@ -31,7 +32,8 @@ struct RenderChoices {
 struct RenderSetup {
   AppSettings settings;
   RenderChoices choices;
-  int displayBits = 24;  // the display depth every file is drawn at
+  int displayBits = 24;                            // the display depth every file is drawn at
+  DecodeCache decodeCache = defaultDecodeCache();  // where a file the reader refuses is decoded
 };
 
 // Applies the options to `settings`. On a bad name or value returns false with a message that

@@ -294,6 +294,11 @@ bool Controller::takeSource(const SourceOpenResult& source) {
   // Said once, when the file is taken; the later opens of every command keep quiet about it.
   const std::string cutShort = cutShortNotice(source.wave, session_.wave.source, failureLine_);
   if (!cutShort.empty()) session_.wave.messages.show(cutShort, MessageKind::kPlainOk);
+  if (source.decodedFrom)
+    if (const std::string inPart =
+            decodedInPartNotice(document.fileName, *source.decodedFrom, failureLine_);
+        !inPart.empty())
+      session_.wave.messages.show(inPart, MessageKind::kPlainOk);
   if (!result) {
     // The file is sound but the output device refused its format: it can still be analysed, and
     // every later command validates again.

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "control/control_ids.h"
@@ -44,6 +46,9 @@ class Controller : public PlaybackObserver {
   // How a file that does not open is told: in the window's box, or (when nobody is there to read
   // a box) with the command line's English second line.
   void setFailureLine(FailureLine line) { failureLine_ = line; }
+  // Where the window's decodes go: the user's cache as the environment names it at each decode,
+  // unless given another (a test's, with small limits).
+  void useDecodeCache(DecodeCache cache) { decodeCache_ = std::move(cache); }
   // The wave-output devices found at start-up: without one nothing plays.
   void setOutputDeviceCount(int count) { outputDeviceCount_ = count; }
   // An analysis run or a decode is under way.
@@ -245,6 +250,7 @@ class Controller : public PlaybackObserver {
   bool diagnosticText_ = false;
   int outputDeviceCount_ = 0;
   FailureLine failureLine_ = FailureLine::kWindow;
+  std::optional<DecodeCache> decodeCache_;
   std::string lastOpenFolder_;
   std::vector<std::string> recentFiles_;
   std::string pendingSpan_;
