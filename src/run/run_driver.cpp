@@ -22,6 +22,7 @@
 #include "platform/message.h"
 #include "run/chart_column.h"
 #include "run/result_painter.h"
+#include "run/run_file.h"
 #include "wave/sample_buffers.h"
 #include "wave/wave_source.h"
 
@@ -349,8 +350,7 @@ void runAnalysis(Session& session, RunListener& listener) {
   // The device is not asked about the format: an analysis only reads.
 
   session.busy = true;
-  const WaveOpenResult opened =
-      openWave(wave, WaveOpenRequest{document.wavePath(), document.position, false}, settings);
+  const WaveOpenResult opened = openFileForRun(session);
   followFileRate(session.display, opened, wave.source);
   // 全体 is the file as it is now, one cut short since it was opened too.
   if (settings.wholeSpan && opened.dataFound)
