@@ -35,11 +35,9 @@ std::string outputThatIsAnInput(const std::vector<std::string>& outputs,
 // Renders one file into pngPath and csvPath ("" none, "-" standard output) in a session
 // of its own under a copy of setup.settings (so renders on several threads share nothing). The
 // reader's messages and every failure go to `messages` (stderr by default). Returns 0 when
-// written, 1 for file problems, 2 for a --position the file does not allow.
-
-// The file is opened once: the strip, the run and the numbers read that one handle. A follower
-// hears when it has been opened (fileOpened) and when the run enters and leaves its running state
-// (for timing it).
+// written, 1 for file problems, 2 for a --position the file does not allow. The file is opened
+// once: the strip, the run and the numbers read that one handle. A follower hears when it has been
+// opened (fileOpened) and when the run enters and leaves its running state (for timing it).
 int renderFile(const RenderSetup& setup, const std::string& fileName, const std::string& pngPath,
                const std::string& csvPath, RunListener* follower = nullptr,
                const Messages& messages = Messages{});
