@@ -1,5 +1,5 @@
-// The command line: the Windows-style tokenizer (kept for command texts that arrive as one string)
-// and the rules that turn argv items into switches, a file name and headless commands.
+// The command line: the rules that turn argv items into switches, a file name and headless
+// commands.
 #pragma once
 
 #include <optional>
@@ -9,10 +9,6 @@
 #include "wave/decoded_copy.h"
 
 namespace korimu {
-
-// Splits one command text into at most 15 items (item 0 is the program path), with the quoting,
-// "/" and blank rules of the original program.
-std::vector<std::string> tokenizeCommandLine(const std::string& text);
 
 enum class HeadlessMode {
   kNone,         // start the window

@@ -15,6 +15,7 @@
 #include "platform/message.h"
 #include "run/result_recorder.h"
 #include "run/run_painter.h"
+#include "run/run_file.h"
 #include "wave/sample_buffers.h"
 #include "wave/wave_source.h"
 
@@ -298,8 +299,7 @@ void runAnalysis(Session& session, RunListener& listener) {
   // The device is not asked about the format: an analysis only reads.
 
   session.busy = true;
-  const WaveOpenResult opened =
-      openWave(wave, WaveOpenRequest{document.wavePath(), document.position, false}, settings);
+  const WaveOpenResult opened = openFileForRun(session);
   // The run's steps go to the listener's painter, or to the run's own, which paints them at once
   // into the session's display and the listener's record (or the run's own when nobody keeps it).
   RunRecord ownResult;

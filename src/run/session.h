@@ -3,6 +3,8 @@
 // other's runs.
 #pragma once
 
+#include <optional>
+
 #include "analysis/transform_tables.h"
 #include "core/document.h"
 #include "core/settings.h"
@@ -23,6 +25,10 @@ struct Session {
   bool busy = false;
   // The open file, its sample buffers and its playback.
   WaveSession wave;
+  // What its caller's open of the document's file found, when the caller has just opened it (a
+  // render opens its file once: to check it, draw the strip and run): the run takes it and reads
+  // that handle instead of opening the file again.
+  std::optional<WaveOpenResult> fileOpenedForRun;
   // The canvases and what the display remembers between runs.
   DisplayState display;
   // The transforms' tables, kept while the block size stays.

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/command_line_tokenizer.h"
 #include "cli/render.h"
 #include "core/settings.h"
 #include "wave/wav_builder.h"
