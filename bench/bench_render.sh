@@ -10,14 +10,24 @@
 # 2. The whole 10-minute file as one chart (--span whole) against the 524288-frame chart of the
 #    same file (target: at most 2 x; the columns are read by seeking) and against sox's
 #    spectrogram of the whole file, sox FILE -n spectrogram -x 512 -y 257 -o s.png.
+#    The whole file's overview strip: the same whole render with the strip (it reads every sample
+#    of the file, since each column shows the extremes of all its samples) against --plot-only,
+#    which draws no strip.
+#    The wavelet and MEM whole-file charts against their 524288-frame charts: a chart wider than
+#    524288 frames analyses 512 blocks, one a column, where the 524288-frame chart analyses one
+#    block a step (8 wavelet blocks of 65536 frames; 128 MEM blocks of 4096 frames at the default
+#    step), so the expected ratios are about 64 and 4. The wavelet runs take about a minute each:
+#    they are repeated `wt_repeats` times (default 3).
 # 3. Start-up: korimu --version against sox --version (for reference; no Qt is loaded).
 # 4. Peak resident memory of whole-chart renders of every method at the default settings, on the
 #    10-second and the 10-minute file and at the 10-minute file's last minute. Target: < 32 MB.
-# Usage: bench/bench_render.sh [build-dir] [repeats]   (a Release build is made there when needed)
+# Usage: bench/bench_render.sh [build-dir] [repeats] [wt_repeats]
+#   (a Release build is made there when needed)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/bench-render}
 repeats=${2:-7}
+wt_repeats=${3:-3}
 if [ ! -x "$build/src/app/korimu" ] || [ ! -x "$build/bench/korimu-process-cost" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORIMU_BUILD_TESTS=OFF \
     -DKORIMU_BUILD_BENCH=ON >/dev/null
@@ -50,9 +60,9 @@ median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (
 # Alternates two commands `repeats` times; prints both medians (ms) and their ratio, against a
 # target ratio ($4, none when empty); $5 names the second command (sox unless given).
 side_by_side() {
-  local label=$1 ours=$2 theirs=$3 peer=${5:-sox}
+  local label=$1 ours=$2 theirs=$3 peer=${5:-sox} times=${6:-$repeats}
   : >"$work/ours" && : >"$work/theirs"
-  for ((i = 0; i < repeats; i++)); do
+  for ((i = 0; i < times; i++)); do
     $cost $ours | cut -d' ' -f1 >>"$work/ours"
     $cost $theirs | cut -d' ' -f1 >>"$work/theirs"
   done
@@ -61,7 +71,7 @@ side_by_side() {
   b=$(median <"$work/theirs")
   awk -v l="$label" -v a="$a" -v b="$b" -v t="$4" -v p="$peer" 'BEGIN {
     verdict = (t == "") ? "" : (a / b <= t) ? "ok" : "OVER (target " t ")"
-    printf "%-28s korimu %7.1f ms   %s %7.1f ms   ratio %5.2f  %s\n", l, a * 1000, p, b * 1000,
+    printf "%-30s korimu %8.1f ms   %s %8.1f ms   ratio %6.2f  %s\n", l, a * 1000, p, b * 1000,
       a / b, verdict }'
 }
 
@@ -80,6 +90,16 @@ side_by_side "whole 10 min vs 524288 chart" "$whole" \
   2 "korimu 524288"
 side_by_side "whole 10 min vs sox whole" "$whole" \
   "sox $long -n spectrogram -x 512 -y 257 -o $work/s.png" ""
+side_by_side "whole 10 min: strip vs none" "$korimu --render $work/k.png --view chart --method fft --block-order 9 --span whole $long" \
+  "$whole" "" "korimu --plot-only"
+for method in mem wt; do
+  times=$repeats
+  [ "$method" = wt ] && times=$wt_repeats
+  side_by_side "$method whole vs 524288 (10 min)" \
+    "$korimu --render $work/k.png --plot-only --view chart --method $method --span whole $long" \
+    "$korimu --render $work/k.png --plot-only --view chart --method $method --span 524288 $long" \
+    "" "korimu 524288" "$times"
+done
 side_by_side "start-up (--version)" "$korimu --version" "sox --version" ""
 
 echo

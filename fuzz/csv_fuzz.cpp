@@ -1,6 +1,7 @@
 // The numbers of every view of any file as `--csv` writes them, read back: the header block gives
-// back the file and the run's view, every row has as many fields as the column row, every field
-// is a finite number (or empty where a spectrum has no value), and levels are depths 0..255.
+// back the file, the run's view and, for a file taken as a decoded copy, what it was decoded from
+// (the whole of a source or its first part); every row has as many fields as the column row, every
+// field is a finite number (or empty where a spectrum has no value), and levels are depths 0..255.
 // Runs stop after a few blocks, as in the render target, so each input takes milliseconds.
 #include <algorithm>
 #include <charconv>
@@ -82,6 +83,9 @@ void checkCsv(const std::string& csv, const RunRecord& numbers, CsvValues values
     return it == header.end() ? std::string("(none)") : it->second;
   };
   fuzz::check(value("file") == numbers.run.fileName, "the header gives the file back");
+  if (!numbers.run.sourceDescription.empty())
+    fuzz::check(value("format").rfind(numbers.run.sourceDescription + " decoded;", 0) == 0,
+                "the header gives the decoded source's description back");
   fuzz::check(value("view") == viewWord(numbers.run.analysis.view),
               "the header gives the view back");
 
@@ -106,6 +110,24 @@ void checkCsv(const std::string& csv, const RunRecord& numbers, CsvValues values
   }
 }
 
+// The file as the copy of a decoded source: 1 one that said its length, 2 one three times longer
+// than the copy, 3 one longer than the copy that did not say how long.
+SourceFormat sourceOf(const WaveSource& copy, int kind) {
+  SourceFormat f;
+  f.container = "FLAC";
+  f.encoding = "PCM_16";
+  f.rate = uint32_t(copy.srKHz) * 1000;
+  f.channels = (copy.sampleKind & 2) != 0 ? 2 : 1;
+  const uint64_t frames = copy.blockAlign != 0 ? copy.dataSize / copy.blockAlign : 0;
+  f.frames = kind == 1 ? frames : 3 * frames;
+  f.lengthKnown = kind != 3;
+  if (kind != 1) {
+    f.shownFrames = frames;
+    f.copyLimitBytes = copy.dataSize;
+  }
+  return f;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -113,6 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AppSettings chosen;
   chooseOptions(chosen, in);
   const uint32_t positionFrames = uint32_t(in.byte()) << 8 | in.byte();
+  const int decodedFrom = in.inRange(0, 3);
   const std::string& file = fuzz::writeInput(in.rest(), in.restSize());
   for (const ViewMode view :
        {kWaveZoom, kLevelMeter, kSpectrumLinear, kSpectrumLog, kTimeFrequencyChart}) {
@@ -134,6 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     }
     document.position = std::min(positionFrames * wave.source.blockAlign, wave.source.dataSize);
+    if (decodedFrom != 0) document.decodedFrom = sourceOf(wave.source, decodedFrom);
     DisplayState& display = session.display;
     display.surfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight);
     prepareAnalysis(display, session.settings.musicalKey);

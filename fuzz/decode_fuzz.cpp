@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <vector>
@@ -68,6 +69,43 @@ void checkCopy(const DecodeResult& decoded, const WaveOpenResult& opened) {
               "the folder is private");
 }
 
+// The bytes of the samples of a held copy.
+std::vector<uint8_t> copyData(const DecodeResult& decoded) {
+  std::vector<uint8_t> bytes;
+  struct stat st {};
+  if (!decoded.hold || ::fstat(decoded.hold->descriptor(), &st) != 0) return bytes;
+  const auto size = uint64_t(st.st_size);
+  if (size < kCopyHeaderBytes + kCopyTrailerBytes) return bytes;
+  bytes.resize(size - kCopyHeaderBytes - kCopyTrailerBytes);
+  const ssize_t got =
+      ::pread(decoded.hold->descriptor(), bytes.data(), bytes.size(), off_t(kCopyHeaderBytes));
+  bytes.resize(got > 0 ? size_t(got) : 0);
+  return bytes;
+}
+
+// The same source into a cache whose copies hold at most a few hundred frames: the copy is the
+// whole copy's first part, and what the source says of its length tells how much is shown.
+void checkFirstPart(const std::string& path, const DecodeResult& whole) {
+  DecodeCache small = privateCache();
+  small.folder = small.folder.parent_path() / "small";
+  small.copyLimitBytes = kCopyHeaderBytes + kCopyTrailerBytes + 1000;
+  DecodeBudget budget;
+  const DecodeResult part = decodedCopy(path, small, budget);
+  fuzz::check(part.status == DecodeStatus::kDecoded, "a copy with a small limit is made");
+  const std::vector<uint8_t> all = copyData(whole), first = copyData(part);
+  const uint64_t frameBytes = uint64_t(whole.source.decodedChannels()) * 2;
+  const uint64_t most = copyFramesLimit(small, whole.source.decodedChannels());
+  const uint64_t frames = all.size() / frameBytes;
+  fuzz::check(first.size() == std::min(frames, most) * frameBytes &&
+                  std::equal(first.begin(), first.end(), all.begin()),
+              "a copy with a small limit holds the first frames of the whole");
+  fuzz::check(part.source.cut() == (frames > most) &&
+                  (!part.source.cut() || part.source.shownFrames == most),
+              "the source says how much of it a copy with a small limit shows");
+  std::error_code ec;
+  fs::remove(part.copy, ec);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -95,7 +133,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       openSource(wave, WaveOpenRequest{document.fileName, 0, false}, settings, decoder);
   rememberSource(document, source);
   const bool made = decoded.status == DecodeStatus::kDecoded;
-  if (made) checkCopy(decoded, source.wave);
+  if (made) {
+    checkCopy(decoded, source.wave);
+    checkFirstPart(document.fileName, decoded);
+  }
   if (decoded.status == DecodeStatus::kUnusable || decoded.status == DecodeStatus::kFailed ||
       decoded.status == DecodeStatus::kCancelled)
     fuzz::check(filesIn(cache.folder).empty(), "a decode that made no copy leaves nothing");

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws the README's pictures of the demo recording with the program itself: the window as it
-# opens (--screenshot) and the five views (--render), at the start-up defaults. Every picture in
+# opens (--screenshot), the five views (--render), at the start-up defaults, and the window after
+# a chart analysis with the pointer's readout shown (--screenshot --readout). Every picture in
 # docs/ comes from here, and a test compares them with what the program draws now.
 #
 #   scripts/make-readme-pictures.sh [BUILD_DIR] [OUT_DIR]
@@ -43,3 +44,14 @@ for picture in "${pictures[@]}"; do
   mv -f "$out/.$name.new.png" "$out/$name.png"
   echo "$out/$name.png"
 done
+
+# The readout: the window's own chart run (the chart chosen in the window, as KORIMU.INI keeps it
+# between starts; everything else at the defaults), the pointer over the sweep at plot pixel
+# 458,177.
+readout_config="$work/chart-config"
+mkdir -p "$readout_config/korimu"
+printf '[KORIMU]\ndisplay=1110\n' >"$readout_config/korimu/KORIMU.INI"
+XDG_CONFIG_HOME="$readout_config" "$korimu" --screenshot "$out/.korimu-demo-readout.new.png" \
+  --readout 458,177 "$demo"
+mv -f "$out/.korimu-demo-readout.new.png" "$out/korimu-demo-readout.png"
+echo "$out/korimu-demo-readout.png"

@@ -31,6 +31,31 @@ void twoPointDct2(double* out, const double* src) {
   out[1] = (a - b) * kHalfRoot2;
 }
 
+using DctPass = void (*)(ScratchAllocator&, double*, const double*, int);
+
+// One level of the DCT-II or the DCT-III: `split` makes the two halves of the points, the first
+// is transformed by the same kind (`self`) and the second by the DCT-IV, and `join` makes the
+// output of the halves' transforms. Both kinds take two points alike.
+template <typename Split, typename Join>
+void dctLevel(ScratchAllocator& scratch, double* out, const double* src, int n, DctPass self,
+              Split split, Join join) {
+  if (n < 2) {
+    if (n == 1) out[0] = src[0];
+    return;
+  }
+  if (n == 2) {
+    twoPointDct2(out, src);
+    return;
+  }
+  const int h = n / 2;
+  HalfArrays a;
+  if (!a.allocate(scratch, h)) return;
+  for (int i = 0; i < h; ++i) split(a, i);
+  self(scratch, a.r.data(), a.p.data(), h);
+  fastDct4(scratch, a.s.data(), a.q.data(), h);
+  for (int i = 0; i < h; ++i) join(a, i);
+}
+
 }  // namespace
 
 bool fftDct(ScratchAllocator& scratch, double* out, const double* in, int n) {
@@ -56,27 +81,16 @@ bool fftDct(ScratchAllocator& scratch, double* out, const double* in, int n) {
 }
 
 void fastDct2(ScratchAllocator& scratch, double* out, const double* src, int n) {
-  if (n < 2) {
-    if (n == 1) out[0] = src[0];
-    return;
-  }
-  if (n == 2) {
-    twoPointDct2(out, src);
-    return;
-  }
-  const int h = n / 2;
-  HalfArrays a;
-  if (!a.allocate(scratch, h)) return;
-  for (int i = 0; i < h; ++i) {
-    a.p[size_t(i)] = src[i] + src[n - 1 - i];
-    a.q[size_t(i)] = src[i] - src[n - 1 - i];
-  }
-  fastDct2(scratch, a.r.data(), a.p.data(), h);
-  fastDct4(scratch, a.s.data(), a.q.data(), h);
-  for (int i = 0; i < h; ++i) {
-    out[2 * i] = a.r[size_t(i)] / kRoot2Approx;
-    out[2 * i + 1] = a.s[size_t(i)] / kRoot2Approx;
-  }
+  dctLevel(
+      scratch, out, src, n, fastDct2,
+      [&](HalfArrays& a, int i) {
+        a.p[size_t(i)] = src[i] + src[n - 1 - i];
+        a.q[size_t(i)] = src[i] - src[n - 1 - i];
+      },
+      [&](const HalfArrays& a, int i) {
+        out[2 * i] = a.r[size_t(i)] / kRoot2Approx;
+        out[2 * i + 1] = a.s[size_t(i)] / kRoot2Approx;
+      });
 }
 
 void fastDct4(ScratchAllocator& scratch, double* out, const double* src, int n) {
@@ -113,27 +127,16 @@ void fastDct4(ScratchAllocator& scratch, double* out, const double* src, int n) 
 }
 
 void fastDct3(ScratchAllocator& scratch, double* out, const double* src, int n) {
-  if (n < 2) {
-    if (n == 1) out[0] = src[0];
-    return;
-  }
-  if (n == 2) {
-    twoPointDct2(out, src);
-    return;
-  }
-  const int h = n / 2;
-  HalfArrays a;
-  if (!a.allocate(scratch, h)) return;
-  for (int i = 0; i < h; ++i) {
-    a.p[size_t(i)] = src[2 * i];
-    a.q[size_t(i)] = src[2 * i + 1];
-  }
-  fastDct3(scratch, a.r.data(), a.p.data(), h);
-  fastDct4(scratch, a.s.data(), a.q.data(), h);
-  for (int i = 0; i < h; ++i) {
-    out[i] = (a.r[size_t(i)] + a.s[size_t(i)]) * kHalfRoot2;
-    out[n - 1 - i] = (a.r[size_t(i)] - a.s[size_t(i)]) * kHalfRoot2;
-  }
+  dctLevel(
+      scratch, out, src, n, fastDct3,
+      [&](HalfArrays& a, int i) {
+        a.p[size_t(i)] = src[2 * i];
+        a.q[size_t(i)] = src[2 * i + 1];
+      },
+      [&](const HalfArrays& a, int i) {
+        out[i] = (a.r[size_t(i)] + a.s[size_t(i)]) * kHalfRoot2;
+        out[n - 1 - i] = (a.r[size_t(i)] - a.s[size_t(i)]) * kHalfRoot2;
+      });
 }
 
 bool dct(ScratchAllocator& scratch, double* out, const double* in, int n, bool onMem) {

@@ -10,6 +10,7 @@
 #include "app/app_shell.h"
 #include "app/widgets.h"
 #include "control/navigation.h"
+#include "control/plot_readout.h"
 #include "core/settings.h"
 
 namespace korimu {
@@ -47,11 +48,24 @@ void sendKeyTo(QWidget* target, int key) {
   QApplication::sendEvent(target, &release);
 }
 
+// The plot as a stop of the Tab round: only while it shows a picture to read.
+QWidget* plotTabStop(AppShell& app) {
+  if (readoutItems(app.controller().shownRecord()) == 0) return nullptr;
+  return app.widgets.client;
+}
+
 }  // namespace
+
+QWidget* tabTargetFromPlot(AppShell& app, bool backward) {
+  return backward ? firstEnabled(app, {kStopId, kPartialId}) : app.widgets.controlById(kFastBackId);
+}
 
 QWidget* tabTarget(AppShell& app, int id, bool backward) {
   switch (id) {
     case kFastBackId:
+      if (backward) {
+        if (QWidget* plot = plotTabStop(app)) return plot;
+      }
       return backward ? firstEnabled(app, {kStopId, kPartialId}) : app.widgets.controlById(kBackId);
     case kBackId:
       return app.widgets.controlById(backward ? kFastBackId : kStepBackId);
@@ -82,6 +96,9 @@ QWidget* tabTarget(AppShell& app, int id, bool backward) {
     case kPlayId:
       return app.widgets.controlById(backward ? kAnalyzeId : kPartialId);
     case kPartialId:
+      if (!backward) {
+        if (QWidget* plot = plotTabStop(app)) return plot;
+      }
       return app.widgets.controlById(backward ? kPlayId : kFastBackId);
     default:  // Stop keeps the focus
       return nullptr;

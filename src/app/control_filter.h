@@ -33,7 +33,11 @@ int moveCommandOfKey(int key);
 // Installs `app`'s filter on its 17 controls (once, after they exist).
 void subclassControls(AppShell& app);
 
-// Where Tab (or Shift+Tab) moves the focus from a control; null when it stays.
+// Where Tab (or Shift+Tab) moves the focus from a control; null when it stays. Once the plot
+// shows a run's picture it joins the round between 部分 and <<<, so that its readout cursor is
+// reached from the keyboard; before that the round is the control bar's alone.
 QWidget* tabTarget(AppShell& app, int controlId, bool backward);
+// Where Tab (or Shift+Tab) moves the focus from the plot.
+QWidget* tabTargetFromPlot(AppShell& app, bool backward);
 
 }  // namespace korimu

@@ -71,9 +71,14 @@ CrossSectionWindow::CrossSectionWindow(AppShell& app, QWidget* owner) : QDialog(
                           [this] { saveNumbers(); }};
   menuItems_ = {switchItem, saveItem};
   installDialogLook(this, app_.controller().session().settings, menuItems_, [this] { update(); });
+  // The graph itself is drawn by the window; this transparent widget over it takes the pointer
+  // and, after the buttons in the Tab order, the keyboard for the readout.
+  graph_ = new QWidget(this);
+  graph_->setFocusPolicy(Qt::StrongFocus);
+  graph_->setAccessibleName(QString::fromUtf8("スペクトル断面のグラフ"));
+  readout_ = new SectionReadout(app_, graph_);
   layoutForWidth();
   if (owner) placeBeside(*owner);
-  new SectionReadout(app_, this);
 }
 
 void CrossSectionWindow::placeBeside(const QWidget& owner) {
@@ -119,6 +124,8 @@ void CrossSectionWindow::layoutForWidth() {
   placeAt(button(kCrossSectionRight), l.right);
   button(kCrossSectionZoom)
       ->setText(QCoreApplication::translate("Window", crossSectionZoomText(width)));
+  graph_->setGeometry(korimu::kLayout.unitW, korimu::kLayout.unitH, width, kPlotHeight);
+  readout_->graphChanged();
   renderCanvas();
   update();
 }
@@ -133,6 +140,7 @@ void CrossSectionWindow::repaintGraphNow() {
   // is drawn again. A window not yet on the screen gets no paint event: its picture is made here.
   renderCanvas();
   repaint();
+  readout_->graphChanged();
 }
 
 void CrossSectionWindow::renderCanvas() {

@@ -15,6 +15,7 @@ class QPushButton;
 namespace korimu {
 
 class AppShell;
+class SectionReadout;
 
 // Control ids of the window's buttons.
 enum CrossSectionControl : int {
@@ -42,6 +43,9 @@ class CrossSectionWindow : public QDialog {
   // The picture of the last paint.
   const Canvas& canvas() const { return canvas_; }
   QPushButton* button(int id) const;
+  // The widget over the graph that takes the keyboard for the readout cursor, and its readout.
+  QWidget* graph() const { return graph_; }
+  SectionReadout* readout() const { return readout_; }
   // The chart column shown (0 .. 511).
   int shownColumn() const;
   // Writes the shown column as CSV: the last run's header block, then one row per graph row,
@@ -67,6 +71,8 @@ class CrossSectionWindow : public QDialog {
   // The item of the window's menu whose keys (after the tab of its text) were pressed, or null.
   const DialogMenuItem* menuItemForKey(const QKeyEvent& key) const;
   AppShell& app_;
+  QWidget* graph_ = nullptr;
+  SectionReadout* readout_ = nullptr;
   Canvas canvas_;
   std::vector<DialogMenuItem> menuItems_;  // Alt+F6 switches to the main window, Ctrl+E saves
 };

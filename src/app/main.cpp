@@ -84,6 +84,11 @@ int main(int argc, char** argv) {
       destroyMainWindow(app);
       return 1;
     }
+    if (commandLine.readoutAt && !analyseAndPointAt(app, *commandLine.readoutAt)) {
+      std::fprintf(stderr, "korimu: --readout: the analysis drew nothing to read\n");
+      destroyMainWindow(app);
+      return 1;
+    }
     const bool saved = saveClientScreenshot(app, commandLine.outputPath);
     if (!saved) std::fprintf(stderr, "korimu: cannot write '%s'\n", commandLine.outputPath.c_str());
     destroyMainWindow(app);

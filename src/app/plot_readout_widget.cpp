@@ -9,6 +9,7 @@
 #include <QToolTip>
 
 #include "app/app_shell.h"
+#include "app/control_filter.h"
 #include "control/controller.h"
 #include "core/layout.h"
 #include "display/cross_section.h"
@@ -30,8 +31,25 @@ QRect mainPlotRect() {
   return QRect(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
 }
 
-QRect sectionGraphRect(AppShell& app) {
-  return QRect(kLayout.unitW, kLayout.unitH, app.display().crossSection.sectionWidth, kPlotHeight);
+// The step a key makes: the arrows always, Home and End only while the cursor is shown
+// (otherwise they go on to the window).
+std::optional<ReadoutStep> readoutStepOfKey(int key, bool cursorShown) {
+  switch (key) {
+    case Qt::Key_Left:
+      return ReadoutStep::kLeft;
+    case Qt::Key_Right:
+      return ReadoutStep::kRight;
+    case Qt::Key_Up:
+      return ReadoutStep::kUp;
+    case Qt::Key_Down:
+      return ReadoutStep::kDown;
+    case Qt::Key_Home:
+      return cursorShown ? std::optional(ReadoutStep::kFirst) : std::nullopt;
+    case Qt::Key_End:
+      return cursorShown ? std::optional(ReadoutStep::kLast) : std::nullopt;
+    default:
+      return std::nullopt;
+  }
 }
 
 void describe(QWidget* host, const QString& text) {
@@ -189,24 +207,7 @@ void PlotReadout::pointerAt(QPoint position) {
 }
 
 std::optional<ReadoutStep> PlotReadout::stepOfKey(int key) const {
-  switch (key) {
-    case Qt::Key_Left:
-      return ReadoutStep::kLeft;
-    case Qt::Key_Right:
-      return ReadoutStep::kRight;
-    case Qt::Key_Up:
-      return ReadoutStep::kUp;
-    case Qt::Key_Down:
-      return ReadoutStep::kDown;
-    default:
-      break;
-  }
-  // Home and End are the readout's only while its cursor is shown; otherwise they go on to the
-  // window.
-  if (!cursorShown_) return std::nullopt;
-  if (key == Qt::Key_Home) return ReadoutStep::kFirst;
-  if (key == Qt::Key_End) return ReadoutStep::kLast;
-  return std::nullopt;
+  return readoutStepOfKey(key, cursorShown_);
 }
 
 bool PlotReadout::handlesKey(int key) const {
@@ -266,6 +267,14 @@ bool PlotReadout::eventFilter(QObject* watched, QEvent* event) {
         keyPressed(key->key());
         return true;
       }
+      if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && client_->hasFocus()) {
+        // From the plot back into the control bar's round.
+        const bool backward =
+            key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier);
+        if (QWidget* target = tabTargetFromPlot(app_, backward))
+          target->setFocus(Qt::TabFocusReason);
+        return true;
+      }
       break;
     }
     default:
@@ -276,64 +285,100 @@ bool PlotReadout::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- the cross-section window's graph ----
 
-SectionReadout::SectionReadout(AppShell& app, QWidget* window)
-    : QObject(window),
-      app_(app),
-      window_(window),
-      overlay_(new ReadoutOverlay(window, sectionGraphRect(app))) {
-  window_->setMouseTracking(true);
-  window_->installEventFilter(this);
+SectionReadout::SectionReadout(AppShell& app, QWidget* graph)
+    : QObject(graph), app_(app), graph_(graph), overlay_(new ReadoutOverlay(graph, graph->rect())) {
+  graph_->setMouseTracking(true);
+  graph_->installEventFilter(this);
+}
+
+void SectionReadout::graphChanged() {
+  overlay_->setPlot(graph_->rect());
+  update();
 }
 
 void SectionReadout::update() {
-  overlay_->setPlot(sectionGraphRect(app_));
-  const QRect graph = sectionGraphRect(app_);
-  if (!pointer_ || !graph.contains(*pointer_)) {
+  const QRect graph = graph_->rect();
+  if (pointer_ && graph.contains(*pointer_)) {
+    element_ = sectionElementAt(graph.width(), pointer_->x());
+  } else if (!cursorShown_) {
     overlay_->hideReadout();
     return;
   }
   const Controller& controller = app_.controller();
   const RunRecord& run = controller.lastRun();
   const bool chartShown = chartRecord(run) && controller.session().document.fileSelected;
-  const int x = pointer_->x() - graph.x();
-  const ReadoutValues values =
-      chartShown
-          ? sectionReadout(run, crossSectionColumn(controller.session().document, kLayout.unitW),
-                           graph.width(), x, noteNaming(app_))
-          : ReadoutValues{};
-  const int step = std::max(1, graph.width() / kChartRows);
-  const QPoint crosshair((x / step) * step, pointer_->y() - graph.y());
-  overlay_->showReadout(QString::fromStdString(readoutText(values, app_.display().texts)),
-                        *pointer_,
+  const int column = crossSectionColumn(controller.session().document, kLayout.unitW);
+  const int x = sectionElementPixel(run, column, graph.width(), element_).x;
+  const ReadoutValues values = chartShown
+                                   ? sectionReadout(run, column, graph.width(), x, noteNaming(app_))
+                                   : ReadoutValues{};
+  // The pointer's crosshair crosses at the pointer; the keyboard's at the row's level.
+  const QPoint crosshair(
+      x, pointer_ ? pointer_->y() : sectionElementPixel(run, column, graph.width(), element_).y);
+  const QPoint labelAt = pointer_ ? *pointer_ : crosshair;
+  overlay_->showReadout(QString::fromStdString(readoutText(values, app_.display().texts)), labelAt,
                         values.shown() ? std::optional<QPoint>(crosshair) : std::nullopt);
 }
 
+bool SectionReadout::handlesKey(int key) const {
+  if (!graph_->hasFocus()) return false;
+  if (key == Qt::Key_Escape) return cursorShown_;
+  if (key == Qt::Key_Left || key == Qt::Key_Right) return true;
+  return cursorShown_ && (key == Qt::Key_Home || key == Qt::Key_End);
+}
+
+void SectionReadout::keyPressed(int key) {
+  if (key == Qt::Key_Escape) {
+    cursorShown_ = false;
+    element_ = -1;
+    overlay_->hideReadout();
+    return;
+  }
+  const std::optional<ReadoutStep> step = readoutStepOfKey(key, cursorShown_);
+  if (!cursorShown_) {
+    // The first key shows the cursor on the row the pointer names, or at the graph's left edge.
+    cursorShown_ = true;
+    if (element_ < 0) element_ = 0;
+  } else if (step) {
+    element_ = steppedSectionElement(element_, *step);
+  }
+  pointer_.reset();
+  update();
+}
+
 bool SectionReadout::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != window_) return QObject::eventFilter(watched, event);
+  if (watched != graph_) return QObject::eventFilter(watched, event);
   switch (event->type()) {
     case QEvent::MouseMove:
       pointer_ = static_cast<QMouseEvent*>(event)->position().toPoint();
       update();
       break;
+    case QEvent::MouseButtonPress:
+      // A click on the graph gives it the keys.
+      graph_->setFocus(Qt::MouseFocusReason);
+      break;
     case QEvent::Leave:
     case QEvent::Hide:
       pointer_.reset();
+      if (!cursorShown_) element_ = -1;
       update();
       break;
-    case QEvent::Paint:
-      // The column or the graph's width may have changed; the readout follows once the paint is
-      // over.
-      if (pointer_ && !updateQueued_) {
-        updateQueued_ = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-              updateQueued_ = false;
-              update();
-            },
-            Qt::QueuedConnection);
+    case QEvent::FocusOut:
+      if (cursorShown_ && !pointer_) {
+        cursorShown_ = false;
+        element_ = -1;
+        update();
       }
       break;
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress: {
+      // Keys the readout takes now reach it even where a window has a shortcut for them.
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (key->modifiers() != Qt::NoModifier || !handlesKey(key->key())) break;
+      if (event->type() == QEvent::KeyPress) keyPressed(key->key());
+      event->accept();
+      return true;
+    }
     default:
       break;
   }

@@ -71,22 +71,32 @@ class PlotReadout : public QObject {
   bool cursorShown_ = false;
 };
 
-// The cross-section window's graph: the pointer names the row under it.
+// The cross-section window's graph (`graph`, a widget over it): the pointer names the row under
+// it; with the graph focused Left and Right move a readout cursor by one row, and while the
+// cursor is shown Home and End move it to the graph's edges and Escape hides it.
 class SectionReadout : public QObject {
  public:
-  SectionReadout(AppShell& app, QWidget* window);
+  SectionReadout(AppShell& app, QWidget* graph);
   ReadoutOverlay* overlay() const { return overlay_; }
+  bool cursorShown() const { return cursorShown_; }
+  // The element the keyboard's cursor is on (0 the left, the chart's bottom row), or -1.
+  int cursorElement() const { return cursorShown_ ? element_ : -1; }
+  // The column or the graph's width changed: the readout follows at the same place.
+  void graphChanged();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  bool handlesKey(int key) const;
+  void keyPressed(int key);
   void update();
   AppShell& app_;
-  QWidget* window_;
+  QWidget* graph_;
   ReadoutOverlay* overlay_;
-  std::optional<QPoint> pointer_;
-  bool updateQueued_ = false;
+  std::optional<QPoint> pointer_;  // graph coordinates
+  int element_ = -1;
+  bool cursorShown_ = false;
 };
 
 }  // namespace korimu

@@ -18,6 +18,7 @@ namespace korimu {
 
 class MainWindow;
 class ClientArea;
+class ClientStage;
 class OverviewWidget;
 class PlotReadout;
 class SpanComboBox;
@@ -25,6 +26,7 @@ class SpanComboBox;
 struct ShellWidgets {
   MainWindow* window = nullptr;
   ClientArea* client = nullptr;
+  ClientStage* stage = nullptr;  // holds the client area: centred and magnified when maximised
   OverviewWidget* overview = nullptr;
   SpanComboBox* spanCombo = nullptr;
   PlotReadout* readout = nullptr;  // over the client area's plot

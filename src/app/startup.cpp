@@ -8,8 +8,11 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QPixmap>
 #include <QPointer>
@@ -26,6 +29,7 @@
 #include <utility>
 
 #include "app/app_shell.h"
+#include "app/client_stage.h"
 #include "app/control_filter.h"
 #include "app/help_window.h"
 #include "app/language_menu.h"
@@ -33,6 +37,9 @@
 #include "app/recent_files_menu.h"
 #include "app/translations.h"
 #include "app/widgets.h"
+#include "control/control_ids.h"
+#include "control/controller.h"
+#include "control/plot_readout.h"
 #include "core/layout.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
@@ -341,7 +348,8 @@ bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessag
   // The display's depth is read once, here: every canvas of the window follows the client's.
   s.client = new ClientArea(app, s.window, s.layout.clientWidth, s.layout.clientHeight,
                             displayBitsFromEnvironment());
-  s.window->setCentralWidget(s.client);
+  s.stage = new ClientStage(s.window, s.client);
+  s.window->setCentralWidget(s.stage);
   s.window->layout()->setSizeConstraint(QLayout::SetFixedSize);
   s.checkMenuItem(settings.display, true);
   if (memory.place && onSomeScreen(*memory.place)) s.window->move(memory.place->x, memory.place->y);
@@ -415,6 +423,37 @@ void saveSettingsAtExit(AppShell& app) {
   saveSettings(app.controller().session().settings, app.widgets.settingsOrigin, &memory);
 }
 
+bool analyseAndPointAt(AppShell& app, PlotPoint at) {
+  Controller& controller = app.controller();
+  while (controller.busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  if (!app.widgets.client || !controller.session().document.fileSelected) return false;
+  controller.command(kAnalyzeId);
+  while (controller.busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  if (readoutItems(controller.shownRecord()) == 0) return false;
+  // The pointer's move, as the window system delivers it.
+  const QPointF position(kLayout.unitW + at.x, kLayout.plotTop + at.y);
+  QMouseEvent move(QEvent::MouseMove, position, app.widgets.client->mapToGlobal(position),
+                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(app.widgets.client, &move);
+  QApplication::processEvents();
+  return true;
+}
+
+QImage clientAreaAsShown(AppShell& app) {
+  QWidget* client = app.widgets.client;
+  if (!client) return {};
+  QPixmap shown = client->grab();
+  if (app.widgets.readout) {
+    QLabel* label = app.widgets.readout->overlay()->label();
+    if (label->isVisible()) {
+      QPainter painter(&shown);
+      painter.drawPixmap(label->pos() - client->mapToGlobal(QPoint(0, 0)), label->grab());
+    }
+  }
+  return shown.toImage();
+}
+
 bool saveClientScreenshot(AppShell& app, const std::string& path) {
   // Let a decode of the named file end and queued work (the overview's file read, deferred
   // repaints) finish first.
@@ -425,7 +464,7 @@ bool saveClientScreenshot(AppShell& app, const std::string& path) {
   // are not UTF-8 into U+FFFD and write a file of another name.
   QByteArray png;
   QBuffer buffer(&png);
-  if (!buffer.open(QIODevice::WriteOnly) || !app.widgets.client->grab().save(&buffer, "PNG"))
+  if (!buffer.open(QIODevice::WriteOnly) || !clientAreaAsShown(app).save(&buffer, "PNG"))
     return false;
   std::string reason;
   return writeFileAtomically(path, std::string_view(png.constData(), size_t(png.size())), reason);

@@ -2,6 +2,7 @@
 // command-line file, the event loop, and the settings written at a normal exit.
 #pragma once
 
+#include <QImage>
 #include <string>
 
 #include "cli/command_line.h"
@@ -29,8 +30,18 @@ void saveSettingsAtExit(AppShell& app);
 // message has been shown once).
 bool namedFileFailedToOpen(AppShell& app);
 
-// --screenshot: the client area (below the menu bar) as a PNG. False when it cannot be written.
+// --screenshot: the client area (below the menu bar) as a PNG, as clientAreaAsShown gives it.
+// False when it cannot be written.
 bool saveClientScreenshot(AppShell& app, const std::string& path);
+
+// --screenshot --readout: presses 解析 once the file is open, waits for the run to end, then
+// moves the pointer over plot pixel `at`, so that the readout shows what lies there. False when
+// there was no run to read (no file, or the run did not start).
+bool analyseAndPointAt(AppShell& app, PlotPoint at);
+
+// The client area as the screen shows it: its canvas and controls, the readout's crosshair, and
+// the readout's label (a window of its own) where it stands over the client area.
+QImage clientAreaAsShown(AppShell& app);
 
 // Loads Qt's Japanese translations (qtbase_ja) once; false when they are not installed.
 bool installQtTranslations();

@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -15,6 +16,7 @@
 #include <algorithm>
 
 #include "app/app_shell.h"
+#include "app/client_stage.h"
 #include "app/control_filter.h"
 #include "app/startup.h"
 #include "control/controller.h"
@@ -283,6 +285,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::StyleChange) adjustForNewShell(app_);
+  if (event->type() == QEvent::WindowStateChange && app_.widgets.stage) {
+    // Maximised or full-screen, the window takes the size it is given and the picture is
+    // centred in it; otherwise it is the picture's size again.
+    const bool filling = isMaximized() || isFullScreen();
+    layout()->setSizeConstraint(filling ? QLayout::SetDefaultConstraint : QLayout::SetFixedSize);
+    if (filling) {
+      setMinimumSize(0, 0);
+      setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    app_.widgets.stage->setFilling(filling);
+  }
   if (event->type() == QEvent::WindowStateChange && app_.controller().busy() && isMinimized()) {
     // No minimising during a run: the window manager's request is undone, while the decorations
     // stay as they are (changing them re-maps the window).

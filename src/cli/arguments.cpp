@@ -1,10 +1,14 @@
 // argv rules: switches in Windows and Unix spellings, the last file name wins, and the headless
 // commands of the command line.
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/batch_render.h"
 #include "cli/command_line.h"
+#include "core/layout.h"
+#include "cli/render_options.h"
 #include "core/program_files.h"
 #include "core/settings_file.h"
 #include "wave/decoded_copy.h"
@@ -21,20 +25,9 @@ bool isDiagnosticSwitch(const std::string& a) {
   return a == "/D" || a == "/d" || a == "-d" || a == "--diagnostic";
 }
 
-bool isRenderSwitch(const std::string& a) {
-  for (const char* name : {"--autocorr", "--pink", "--onmem", "--line", "--bar", "--thick",
-                           "--color-scale", "--plot-only", "--progress"})
-    if (a == name) return true;
-  return false;
-}
-
-// The options of --render and --csv that take a value.
-bool isRenderValueOption(const std::string& a) {
-  for (const char* name :
-       {"--view", "--method", "--block-order", "--time-resolution", "--window", "--scale", "--gain",
-        "--key", "--span", "--zoom", "--position", "--csv-values", "--jobs"})
-    if (a == name) return true;
-  return false;
+// An option of --render and --csv (null for any other item).
+const RenderOption* renderOptionNamed(const std::string& a) {
+  return a.size() > 2 && a.compare(0, 2, "--") == 0 ? findRenderOption(a.substr(2)) : nullptr;
 }
 
 // The value of the last render option `name` (null when none was given).
@@ -43,6 +36,17 @@ const std::string* renderOption(const CommandLine& c, const std::string& name) {
   for (const auto& [given, v] : c.renderOptions)
     if (given == name) value = &v;
   return value;
+}
+
+// "X,Y" as a pixel of the plot; none when it is not two whole numbers inside it.
+std::optional<PlotPoint> plotPointOf(const std::string& text) {
+  PlotPoint p;
+  char comma = 0;
+  char rest = 0;
+  if (std::sscanf(text.c_str(), "%d%c%d%c", &p.x, &comma, &p.y, &rest) != 3 || comma != ',')
+    return std::nullopt;
+  if (p.x < 0 || p.x >= kPlotWidth || p.y < 0 || p.y >= kPlotHeight) return std::nullopt;
+  return p;
 }
 
 CommandLine usageError(std::string message) {
@@ -102,16 +106,20 @@ CommandLine parseArguments(const std::vector<std::string>& args) {
         c.mode = a == "--render" ? HeadlessMode::kRender : HeadlessMode::kScreenshot;
         c.outputPath = args[++i];
       }
-    } else if ((c.mode == HeadlessMode::kRender && a.size() > 2 && a.compare(0, 2, "--") == 0) ||
-               (c.mode == HeadlessMode::kNone && (isRenderSwitch(a) || isRenderValueOption(a)))) {
-      // The renderer checks its own option names and values; its switches take no value. Its
-      // options may come before --render or --csv too.
-      if (isRenderSwitch(a)) {
-        c.renderOptions.emplace_back(a.substr(2), "");
+    } else if (a == "--readout" && c.mode == HeadlessMode::kScreenshot) {
+      if (i + 1 >= args.size()) return usageError(a + " needs a plot point X,Y");
+      c.readoutAt = plotPointOf(args[++i]);
+      if (!c.readoutAt)
+        return usageError("--readout '" + args[i] + "': give X,Y inside the 512 x 256 plot");
+    } else if (const RenderOption* option = renderOptionNamed(a)) {
+      // The renderer checks the values; switches take none. The options may come before
+      // --render or --csv too.
+      if (option->valueWord == nullptr) {
+        c.renderOptions.emplace_back(option->name, "");
         continue;
       }
       if (i + 1 >= args.size()) return usageError(a + " needs a value");
-      c.renderOptions.emplace_back(a.substr(2), args[++i]);
+      c.renderOptions.emplace_back(option->name, args[++i]);
     } else {
       return usageError("unknown option: " + a);
     }
@@ -159,6 +167,11 @@ Files), which the window, --render and --csv then read; a second open decodes no
                           (remembered; without it, the last one chosen; at first Japanese)
   --check FILE.wav        check FILE.wav with the reader and print its format in one line
   --screenshot OUT.png    start the window, save its client area as a PNG, exit
+  --screenshot OUT.png --readout X,Y
+                          the same after one analysis (as the Analyze button with the
+                          window's settings),
+                          with the readout shown at pixel X,Y of the 512 x 256 plot (0,0 its
+                          top left) as the pointer shows it: its label and crosshair
   --render OUT.png [--NAME VALUE ...] FILE.wav
                           run one analysis as the Analyze button does and save the window's
                           client area as a PNG, without a display ("-" writes to standard
@@ -177,53 +190,8 @@ Files), which the window, --render and --csv then read; a second open decodes no
 
 Options of --render and --csv, before or after the command (those not given come from the
 settings file and the start-up defaults):
-  --view NAME             wave-zoom (the block's samples), level-meter (octave bands),
-                          spectrum-linear, spectrum-log (frequency axis), chart (512 columns
-                          of spectra over time)
-  --method NAME           fft, dtft, dct, mem (maximum entropy, Burg) or wt (Morlet wavelet;
-                          always drawn as the chart)
-  --block-order 8..16     transform length 2^N: 8 gives 256 points, 16 gives 65536
-  --time-resolution N     analysis step in samples at 11025 Hz, a power of two from 32 to
-                          32768 (32768 is 3 s, 1024 is 1/11 s)
-  --window 0..6           window function: 0 Hanning, 1 Hamming, 2 Blackman, 3 triangle,
-                          4 rectangle, 5 Gauss 4.24, 6 Gauss 6.50
-  --scale NAME            amplitude, power or log (levels in decibels)
-  --gain 0..3             the power buttons, each step drawing quiet levels larger: 0 "At"
-                          ("1/2" with the rectangle window), 1 x1, 2 x2, 3 x4. On the log
-                          scale FFT, DCT and DTFT draw 0 to -217, 0 to -109, 0 to -81 and
-                          -11 to -65 dB; the wavelet 0 to -183, 0 to -122, -27 to -109 and
-                          -54 to -109 dB; MEM from the gain's reference (At: the block's
-                          loudest point) down to the block's quietest point, or with the
-                          rectangle window 0 to -217, -109, -54 and -27 dB below the loudest
-  --color-scale           colour the bars of the bar graph by musical note
-  --key 0..11             the key whose tonic the note colours start from: 0 C major/A minor,
-                          1 Db/Bb minor, 2 D/B minor, 3 Eb/C minor, 4 E/C# minor, 5 F/D minor,
-                          6 Gb/Eb minor, 7 G/E minor, 8 Ab/F minor, 9 A/F# minor,
-                          10 Bb/G minor, 11 B/G# minor
-  --span FRAMES|whole     frames the overview strip and the chart cover, a power of two from
-                          512 to 1073741824 (up to 524288 the chart's blocks follow one another,
-                          FRAMES/512 frames a column; wider spans and whole spread the 512
-                          columns evenly over the span), or whole: the file from the position
-                          to its end
-  --zoom 1|2              vertical zoom of the overview waveform: 1 standard, 2 double
-  --position BYTES        where the analysis starts, in bytes from the start of the samples
-                          (a whole number of frames)
-  --autocorr              analyse the autocorrelation of each block
-  --pink                  tilt the spectrum so that pink noise is drawn flat
-  --onmem                 hold the samples in memory (also selects the other DCT)
-  --line, --bar           draw spectra as a line or as bars (the default)
-  --thick                 thick graph lines
-  --plot-only             save only the 512 x 256 plot
-  --csv OUT.csv           also save the numbers the analysis computed as CSV: the settings in
-                          "# key,value" lines, then one row per bin, band or sample (power,
-                          db, level), or for the chart one row per chart row and one column
-                          per chart column; in a batch, a folder (CSVDIR/) that gets one
-                          NAME.csv per file
-  --csv-values WHAT       what the chart's cells hold: db (the default), power or level (the
-                          depth drawn, 0 the top of the plot)
-  --jobs N                in a batch, render N files at once (1 to 256)
-  --progress              show progress on stderr even when it is not a terminal
-
+)" + renderOptionsHelp() +
+         R"(
 An output file is replaced only once it is whole. "-", /dev/stdout, /dev/stderr and /dev/fd/N
 are written through the descriptor the shell opened: after what it holds with >>, and at its
 current place otherwise, so { echo head; korimu --csv - x.wav; } > f keeps "head".

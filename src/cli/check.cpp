@@ -13,7 +13,7 @@
 
 namespace korimu {
 
-int runCheck(const std::string& fileName) {
+int runCheck(const std::string& fileName, const DecodeCache& cache) {
   // The start-up defaults, not the user's: the verdict must not depend on the settings file.
   const AppSettings settings;
   // As at an analysis start: the device is not asked.
@@ -43,11 +43,16 @@ int runCheck(const std::string& fileName) {
       std::fprintf(stderr, "%s\n", openFailureMessage(refused, FailureLine::kCommandLine).c_str());
       return 1;
     }
-    // The file does open, through its decoded copy: the reader's refusal is only a remark.
+    // The file does open, through its decoded copy: the reader's refusal is only a remark, and
+    // so is a copy that can hold only the file's first part.
+    const SourceFormat copied = plannedCopy(*source, cache);
     std::fprintf(stderr, "%s\n", opened.failure.c_str());
+    if (copied.cut())
+      std::fprintf(stderr, "%s\n",
+                   decodedInPartNotice(fileName, copied, FailureLine::kCommandLine).c_str());
     std::fflush(stderr);
-    std::printf("DECODES %s -> 16bit %s\n", source->description().c_str(),
-                source->decodedChannels() == 1 ? "MONO" : "STEREO");
+    std::printf("DECODES %s -> 16bit %s\n", copied.description().c_str(),
+                copied.decodedChannels() == 1 ? "MONO" : "STEREO");
     std::fflush(stdout);
     return 0;
   }

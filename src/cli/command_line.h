@@ -1,5 +1,5 @@
-// The command line: the Windows-style tokenizer (kept for command texts that arrive as one string)
-// and the rules that turn argv items into switches, a file name and headless commands.
+// The command line: the rules that turn argv items into switches, a file name and headless
+// commands.
 #pragma once
 
 #include <optional>
@@ -7,12 +7,9 @@
 #include <vector>
 
 #include "core/language.h"
+#include "wave/decoded_copy.h"
 
 namespace korimu {
-
-// Splits one command text into at most 15 items (item 0 is the program path), with the quoting,
-// "/" and blank rules of the original program.
-std::vector<std::string> tokenizeCommandLine(const std::string& text);
 
 enum class HeadlessMode {
   kNone,         // start the window
@@ -25,13 +22,22 @@ enum class HeadlessMode {
   kUsageError,   // an unknown or malformed item: usage on stderr, exit 2
 };
 
+// A pixel of the 512 x 256 plot, counted from its top-left corner.
+struct PlotPoint {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const PlotPoint&, const PlotPoint&) = default;
+};
+
 struct CommandLine {
   HeadlessMode mode = HeadlessMode::kNone;
-  std::string fileName;              // the last item that is a file name ("" when none)
-  std::vector<std::string> files;    // every file name, in order (a batch renders them all)
-  std::string outputPath;            // --screenshot / --render target
-  bool autoPlay = false;             // /P /p -p --play
-  bool diagnosticText = false;       // /D /d -d --diagnostic
+  std::string fileName;            // the last item that is a file name ("" when none)
+  std::vector<std::string> files;  // every file name, in order (a batch renders them all)
+  std::string outputPath;          // --screenshot / --render target
+  bool autoPlay = false;           // /P /p -p --play
+  bool diagnosticText = false;     // /D /d -d --diagnostic
+  // --screenshot --readout X,Y: analyse, then show the readout at this plot pixel.
+  std::optional<PlotPoint> readoutAt;
   std::optional<Language> language;  // --lang ja|en: the window's language from this start on
   // Options of --render, in order, as (name, value) pairs for the renderer to validate.
   std::vector<std::pair<std::string, std::string>> renderOptions;
@@ -45,7 +51,8 @@ CommandLine parseArguments(const std::vector<std::string>& args);
 std::string usageText();
 
 // `korimu --check FILE`: validates FILE with the default settings and prints the result line to
-// stdout (or the reader's first failing message to stderr). Returns the exit code (0 or 1).
-int runCheck(const std::string& fileName);
+// stdout (or the reader's first failing message to stderr). A file that decodes is described as
+// its copy in `cache` would show it. Returns the exit code (0 or 1).
+int runCheck(const std::string& fileName, const DecodeCache& cache = defaultDecodeCache());
 
 }  // namespace korimu

@@ -4,7 +4,6 @@
 #include <unistd.h>
 #include <algorithm>
 
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -35,149 +34,6 @@
 namespace korimu {
 
 namespace {
-
-bool parseNumber(const std::string& text, long long& value) {
-  const char* end = text.data() + text.size();
-  const auto result = std::from_chars(text.data(), end, value);
-  return !text.empty() && result.ec == std::errc() && result.ptr == end;
-}
-
-bool powerOfTwo(long long v) {
-  return v > 0 && (v & (v - 1)) == 0;
-}
-
-template <typename T>
-struct Word {
-  const char* text;
-  T value;
-};
-
-// Looks the value up among the words; the error lists them all.
-template <typename T>
-bool chooseWord(const std::string& name, const std::string& value,
-                std::initializer_list<Word<T>> words, T& target, std::string& error) {
-  std::string allowed;
-  for (const Word<T>& w : words) {
-    if (value == w.text) {
-      target = w.value;
-      return true;
-    }
-    allowed += allowed.empty() ? w.text : std::string("|") + w.text;
-  }
-  error = "--" + name + ": \"" + value + "\" is not one of " + allowed;
-  return false;
-}
-
-// An integer from lo to hi (a power of two when asked).
-bool chooseNumber(const std::string& name, const std::string& value, long long lo, long long hi,
-                  bool powersOfTwo, long long& number, std::string& error) {
-  if (parseNumber(value, number) && number >= lo && number <= hi &&
-      (!powersOfTwo || powerOfTwo(number)))
-    return true;
-  error = "--" + name + ": \"" + value + "\" is out of range; allowed: " + std::to_string(lo) +
-          ".." + std::to_string(hi) + (powersOfTwo ? ", a power of two" : "");
-  return false;
-}
-
-bool chooseInt(const std::string& name, const std::string& value, long long lo, long long hi,
-               int32_t& target, std::string& error, bool powersOfTwo = false) {
-  long long n = 0;
-  if (!chooseNumber(name, value, lo, hi, powersOfTwo, n, error)) return false;
-  target = static_cast<int32_t>(n);
-  return true;
-}
-
-bool applyOption(const std::string& name, const std::string& value, AppSettings& s,
-                 RenderChoices& choices, std::string& error) {
-  if (name == "view")
-    return chooseWord(name, value,
-                      {{"wave-zoom", kWaveZoom},
-                       {"level-meter", kLevelMeter},
-                       {"spectrum-linear", kSpectrumLinear},
-                       {"spectrum-log", kSpectrumLog},
-                       {"chart", kTimeFrequencyChart}},
-                      s.display, error);
-  if (name == "method")
-    return chooseWord(name, value,
-                      {{"fft", kFft}, {"dtft", kDtft}, {"dct", kDct}, {"mem", kMem}, {"wt", kWt}},
-                      s.method, error);
-  if (name == "scale")
-    return chooseWord(name, value,
-                      {{"amplitude", SpectrumScale::kAmplitude},
-                       {"power", SpectrumScale::kPower},
-                       {"log", SpectrumScale::kLog}},
-                      s.spectrumType, error);
-  if (name == "block-order") return chooseInt(name, value, 8, 16, s.blockOrder, error);
-  if (name == "time-resolution")
-    return chooseInt(name, value, 32, 32768, s.timeResolution, error, true);
-  if (name == "window") {
-    int32_t window = 0;
-    if (!chooseInt(name, value, 0, 6, window, error)) return false;
-    s.windowFunction = WindowFunction(window);  // numbered as the Options dialog lists them
-    return true;
-  }
-  if (name == "gain") return chooseInt(name, value, 0, 3, s.displayGain, error);
-  if (name == "key") return chooseInt(name, value, 0, 11, s.musicalKey, error);
-  if (name == "zoom") return chooseInt(name, value, 1, 2, s.amplitudeZoom, error);
-  if (name == "span") {
-    // "whole": the file from the position to its end, worked out once the file is open.
-    s.wholeSpan = value == "whole";
-    if (s.wholeSpan) return true;
-    long long span = 0;
-    if (!chooseNumber(name, value, 512, kWidestSpanFrames, true, span, error)) {
-      error += ", or whole";
-      return false;
-    }
-    s.framesPerColumn = int32_t(span / kPlotWidth);
-    return true;
-  }
-  if (name == "jobs") {
-    long long n = 0;
-    if (!chooseNumber(name, value, 1, 256, false, n, error)) return false;
-    choices.jobs = int(n);
-    return true;
-  }
-  if (name == "csv") {
-    choices.csvPath = value;
-    return true;
-  }
-  if (name == "csv-values")
-    return chooseWord(
-        name, value,
-        {{"db", CsvValues::kDb}, {"power", CsvValues::kPower}, {"level", CsvValues::kLevel}},
-        choices.csvValues, error);
-  if (name == "position") {
-    long long n = 0;
-    if (!chooseNumber(name, value, 0, UINT32_MAX, false, n, error)) return false;
-    choices.hasPosition = true;
-    choices.position = static_cast<uint32_t>(n);
-    return true;
-  }
-  // Switches.
-  if (name == "autocorr") {
-    s.autocorrelation = true;
-  } else if (name == "pink") {
-    s.pinkNoiseFlat = true;
-  } else if (name == "onmem") {
-    s.onMem = true;
-  } else if (name == "line") {
-    s.graphStyle = kLineGraph;
-  } else if (name == "bar") {
-    s.graphStyle = kBarGraph;
-  } else if (name == "thick") {
-    s.lineWidth = LineWidth::kThick;
-  } else if (name == "color-scale") {
-    s.colorScale = true;
-  } else if (name == "plot-only") {
-    choices.plotOnly = true;
-  } else if (name == "progress") {
-    choices.progress = true;
-  } else {
-    error = "unknown --render option: --" + name;
-    return false;
-  }
-  return true;
-}
 
 // The chart column and the analyser's own step on stderr once a run has taken longer than a
 // second, four times a second. On a terminal one line is rewritten in place and ended with a
@@ -303,13 +159,6 @@ std::string outputThatIsAnInput(const std::vector<std::string>& outputs,
   return {};
 }
 
-bool applyRenderOptions(const RenderOptions& options, AppSettings& settings, RenderChoices& choices,
-                        std::string& error) {
-  for (const auto& [name, value] : options)
-    if (!applyOption(name, value, settings, choices, error)) return false;
-  return true;
-}
-
 bool prepareRender(const RenderOptions& options, RenderSetup& setup) {
   reportSettingsProblem(loadSettings(setup.settings), Messages{});
   std::string error;
@@ -327,123 +176,183 @@ bool prepareRender(const RenderOptions& options, RenderSetup& setup) {
   return true;
 }
 
-int renderFile(const RenderSetup& setup, const std::string& fileName, const std::string& outputPath,
-               const std::string& csvPath, RunListener* follower, const Messages& messages) {
-  const RenderChoices& choices = setup.choices;
-  // The file's own session, under its own copy of the settings: nothing of it outlives this
-  // render, and renders on several threads share nothing. A render never plays, so the output
-  // device is not asked about the format.
-  Session session;
-  session.settings = setup.settings;
-  session.keepsChartNumbers = !csvPath.empty();
-  const AppSettings& settings = session.settings;
-  Document& document = session.document;
-  document.fileName = fileName;
-  document.fileSelected = true;
-  WaveSession& wave = session.wave;
-  wave.messages = messages;
-  // Nothing is drawn without the fixed font.
-  if (const std::string& problem = fixedFontProblem(); !problem.empty()) {
-    wave.messages.show(problem, MessageKind::kFatal);
-    return 1;
+namespace {
+
+// One file's render, step by step. A step that fails has said why through the file's messages and
+// left the exit code.
+class FileRender {
+ public:
+  FileRender(const RenderSetup& setup, const std::string& fileName, const std::string& pngPath,
+             const std::string& csvPath, const Messages& messages)
+      : setup_(setup), fileName_(fileName), pngPath_(pngPath), csvPath_(csvPath) {
+    // The file's own session, under its own copy of the settings: nothing of it outlives this
+    // render, and renders on several threads share nothing. A render never plays, so the output
+    // device is not asked about the format.
+    session_.settings = setup.settings;
+    session_.keepsChartNumbers = !csvPath.empty();
+    session_.document.fileName = fileName;
+    session_.document.fileSelected = true;
+    session_.wave.messages = messages;
   }
+  FileRender(const FileRender&) = delete;
+  FileRender& operator=(const FileRender&) = delete;
+  ~FileRender() { closeWave(session_.wave, true); }
+
+  int run(RunListener* follower) {
+    if (!fontLoaded() || !openInput() || !placeStart() || !outputsCanBeMade()) return exitCode_;
+    if (follower) follower->fileOpened(*session_.fileOpenedForRun);
+    drawWindowBeforeRun();
+    if (!analyse(follower) || !writeTable() || !writePicture()) return exitCode_;
+    return 0;
+  }
+
+ private:
+  const Messages& messages() const { return session_.wave.messages; }
+  WaveSource& file() { return session_.wave.source; }
+
+  bool fail(int exitCode, const std::string& text) {
+    if (!text.empty()) messages().show(text);
+    exitCode_ = exitCode;
+    return false;
+  }
+
+  // Nothing is drawn without the fixed font.
+  bool fontLoaded() {
+    const std::string& problem = fixedFontProblem();
+    if (problem.empty()) return true;
+    messages().show(problem, MessageKind::kFatal);
+    return fail(1, "");
+  }
+
   // After the reader's look at the header and before any sample is read or decoded: an output
-  // that cannot be made fails at once.
-  std::string reason;
-  bool outputsProbed = false;
-  const auto outputsCanBeMade = [&] {
-    outputsProbed = true;
-    for (const std::string& path : {outputPath, csvPath}) {
-      if (!path.empty() && !probeOutput(path, reason)) {
-        wave.messages.show(
-            formatText("korimu: cannot create '%s': %s", path.c_str(), reason.c_str()));
-        return false;
-      }
+  // that cannot be made fails at once. Asked once.
+  bool outputsCanBeMade() {
+    if (outputsProbed_) return true;
+    outputsProbed_ = true;
+    std::string reason;
+    for (const std::string& path : {pngPath_, csvPath_}) {
+      if (!path.empty() && !probeOutput(path, reason))
+        return fail(1, formatText("korimu: cannot create '%s': %s", path.c_str(), reason.c_str()));
     }
     return true;
-  };
-  const WaveOpenRequest request{fileName, 0, false};
-  SourceOpenResult source;
-  source.wave = openWave(wave, request, settings);
-  if (!source.wave.opened && source.wave.formatRefused) {
-    // A file libsndfile reads is decoded (its samples read) only once the outputs can be made;
-    // for any other the reader's own message comes first.
-    if (probeSource(fileName) && !outputsCanBeMade()) return 1;
-    source = openDecodedSource(wave, request, settings, source.wave, decodeTellingStderr(fileName));
   }
-  rememberSource(document, source);
-  const WaveOpenResult& opened = source.wave;
-  followFileRate(session.display, opened, wave.source);
-  if (!reportOpenFailure(opened, wave.messages, FailureLine::kCommandLine)) return 1;
-  if (choices.hasPosition) {
-    const uint32_t align = std::max<uint32_t>(wave.source.blockAlign, 1);
-    // The analysis starts at a frame of the file: at the end there is nothing to analyse.
-    const uint32_t lastFrame =
-        wave.source.dataSize == 0 ? 0 : (wave.source.dataSize - 1) / align * align;
-    if (choices.position >= wave.source.dataSize || choices.position % align != 0) {
-      wave.messages.show(formatText(
-          "--position: %u is not allowed; allowed: 0..%u in steps of %u bytes (one frame)",
-          choices.position, lastFrame, align));
-      closeWave(wave, true);
-      return 2;
+
+  // Opens the file once, for everything the render does with it: as it is, or its decoded copy.
+  // The run reads the same handle.
+  bool openInput() {
+    const WaveOpenRequest request{fileName_, 0, false};
+    SourceOpenResult source;
+    source.wave = openWave(session_.wave, request, session_.settings);
+    if (!source.wave.opened && source.wave.formatRefused) {
+      // A file libsndfile reads is decoded (its samples read) only once the outputs can be made;
+      // for any other the reader's own message comes first.
+      if (probeSource(fileName_) && !outputsCanBeMade()) return false;
+      source = openDecodedSource(session_.wave, request, session_.settings, source.wave,
+                                 decodeTellingStderr(fileName_, setup_.decodeCache));
     }
-    document.position = choices.position;
+    rememberSource(session_.document, source);
+    // A source longer than a copy may be is shown in part: said before anything is drawn.
+    if (source.wave.opened && source.decodedFrom)
+      if (const std::string notice =
+              decodedInPartNotice(fileName_, *source.decodedFrom, FailureLine::kCommandLine);
+          !notice.empty())
+        messages().show(notice);
+    followFileRate(session_.display, source.wave, file());
+    if (!reportOpenFailure(source.wave, messages(), FailureLine::kCommandLine)) return fail(1, "");
+    session_.fileOpenedForRun = source.wave;
+    return true;
   }
-  if (session.settings.wholeSpan)
-    session.settings.framesPerColumn =
-        wholeSpanFramesPerColumn(wave.source.dataSize, wave.source.blockAlign, document.position);
-  if (!outputsProbed && !outputsCanBeMade()) {
-    closeWave(wave, true);
-    return 1;
-  }
-  if (follower) follower->fileOpened(opened);
 
-  DisplayState& display = session.display;
-  // A picture of the plot alone keeps only the plot's pixels, in the window and its back buffer.
-  const CanvasArea whole{0, 0, kLayout.layoutWidth, kLayout.clientHeight};
-  display.surfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight, setup.displayBits,
-                                   kButtonFace, choices.plotOnly ? plotCanvasArea() : whole);
-  Canvas& window = display.surfaces.window;
-  prepareAnalysis(display, settings.musicalKey);
-  if (!choices.plotOnly) {
-    // The window as it stands before Analyze, with the overview strip its widget shows; the run
-    // then draws over it as it does in the window (the document's file is selected above).
+  // The --position asked for, and the span from there when it is the whole file.
+  bool placeStart() {
+    const RenderChoices& choices = setup_.choices;
+    const WaveSource& wave = file();
+    if (choices.hasPosition) {
+      const uint32_t align = std::max<uint32_t>(wave.blockAlign, 1);
+      // The analysis starts at a frame of the file: at the end there is nothing to analyse.
+      const uint32_t lastFrame = wave.dataSize == 0 ? 0 : (wave.dataSize - 1) / align * align;
+      if (choices.position >= wave.dataSize || choices.position % align != 0)
+        return fail(2, formatText("--position: %u is not allowed; allowed: 0..%u in steps of %u "
+                                  "bytes (one frame)",
+                                  choices.position, lastFrame, align));
+      session_.document.position = choices.position;
+    }
+    if (session_.settings.wholeSpan)
+      session_.settings.framesPerColumn =
+          wholeSpanFramesPerColumn(wave.dataSize, wave.blockAlign, session_.document.position);
+    return true;
+  }
+
+  // The window as it stands before Analyze, with the overview strip its widget shows; the run then
+  // draws over it as it does in the window. A picture of the plot alone keeps only the plot's
+  // pixels, in the window and its back buffer.
+  void drawWindowBeforeRun() {
+    DisplayState& display = session_.display;
+    const AppSettings& settings = session_.settings;
+    const bool plotOnly = setup_.choices.plotOnly;
+    const CanvasArea whole{0, 0, kLayout.layoutWidth, kLayout.clientHeight};
+    display.surfaces.window = Canvas(kLayout.layoutWidth, kLayout.clientHeight, setup_.displayBits,
+                                     kButtonFace, plotOnly ? plotCanvasArea() : whole);
+    prepareAnalysis(display, settings.musicalKey);
+    if (plotOnly) return;
+    Canvas& window = display.surfaces.window;
     Canvas strip(kPlotWidth, kLayout.overviewHeight, window.depthBits());
-    drawOverviewOfOpenFile(strip, wave.source, document.position, settings.framesPerColumn,
-                           settings.amplitudeZoom, wave.messages);
-    composeClientArea(display, settings, window, wave.source, document, &strip);
+    drawOverviewOfOpenFile(strip, file(), session_.document.position, settings.framesPerColumn,
+                           settings.amplitudeZoom, messages());
+    composeClientArea(display, settings, window, file(), session_.document, &strip);
   }
 
-  RunProgress progress;
-  progress.messages = &wave.messages;
-  progress.terminal = ::isatty(STDERR_FILENO) != 0;
-  progress.enabled = progress.terminal || choices.progress;
-  progress.start = tickCountMs();
-  progress.follower = follower;
-  runAnalysis(session, progress);
-  progress.finish();
-  closeWave(wave, true);
+  // The run, with its progress on stderr. A run that could not start (its samples do not fit in
+  // memory) has said why; it leaves nothing to write.
+  bool analyse(RunListener* follower) {
+    progress_.messages = &messages();
+    progress_.terminal = ::isatty(STDERR_FILENO) != 0;
+    progress_.enabled = progress_.terminal || setup_.choices.progress;
+    progress_.start = tickCountMs();
+    progress_.follower = follower;
+    runAnalysis(session_, progress_);
+    progress_.finish();
+    closeWave(session_.wave, true);
+    return progress_.numbers.drawn || fail(1, "");
+  }
 
-  // A run that could not start (the file went away since it was opened, or its samples do not
-  // fit in memory) has said why; it leaves nothing to write.
-  if (!progress.numbers.drawn) return 1;
-  if (!csvPath.empty() &&
-      !writeTextFile(csvPath, runCsv(progress.numbers, setup.choices.csvValues), reason)) {
-    wave.messages.show(
-        formatText("korimu: cannot write '%s': %s", csvPath.c_str(), reason.c_str()));
-    return 1;
+  bool writeTable() {
+    std::string reason;
+    if (csvPath_.empty() ||
+        writeTextFile(csvPath_, runCsv(progress_.numbers, setup_.choices.csvValues), reason))
+      return true;
+    return fail(1, formatText("korimu: cannot write '%s': %s", csvPath_.c_str(), reason.c_str()));
   }
-  if (outputPath.empty()) return 0;
-  const bool written = choices.plotOnly ? writePng(outputPath, window, kLayout.unitW,
-                                                   kLayout.plotTop, kPlotWidth, kPlotHeight, reason)
-                                        : writePng(outputPath, window, 0, 0, window.width(),
-                                                   window.height(), reason);
-  if (!written) {
-    wave.messages.show(
-        formatText("korimu: cannot write '%s': %s", outputPath.c_str(), reason.c_str()));
-    return 1;
+
+  bool writePicture() {
+    if (pngPath_.empty()) return true;
+    const Canvas& window = session_.display.surfaces.window;
+    std::string reason;
+    const bool written =
+        setup_.choices.plotOnly
+            ? writePng(pngPath_, window, kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight,
+                       reason)
+            : writePng(pngPath_, window, 0, 0, window.width(), window.height(), reason);
+    return written ||
+           fail(1, formatText("korimu: cannot write '%s': %s", pngPath_.c_str(), reason.c_str()));
   }
-  return 0;
+
+  const RenderSetup& setup_;
+  const std::string& fileName_;
+  const std::string& pngPath_;
+  const std::string& csvPath_;
+  Session session_;
+  RunProgress progress_;
+  bool outputsProbed_ = false;
+  int exitCode_ = 1;
+};
+
+}  // namespace
+
+int renderFile(const RenderSetup& setup, const std::string& fileName, const std::string& outputPath,
+               const std::string& csvPath, RunListener* follower, const Messages& messages) {
+  FileRender render(setup, fileName, outputPath, csvPath, messages);
+  return render.run(follower);
 }
 
 int runRender(const std::string& outputPath, const RenderOptions& options,

@@ -7,37 +7,21 @@
 #include <utility>
 #include <vector>
 
+#include "cli/render_options.h"
 #include "core/settings.h"
-#include "export/csv_export.h"
 #include "run/run_listener.h"
+#include "wave/decoded_copy.h"
 
 namespace korimu {
-
-using RenderOptions = std::vector<std::pair<std::string, std::string>>;
-
-// What the options choose beyond the settings record.
-struct RenderChoices {
-  bool plotOnly = false;
-  bool progress = false;  // --progress: also when stderr is not a terminal
-  bool hasPosition = false;
-  uint32_t position = 0;
-  std::string csvPath;                   // --csv: the numbers too ("-" standard output)
-  CsvValues csvValues = CsvValues::kDb;  // --csv-values: what the chart's cells hold
-  int jobs = 0;  // --jobs: files rendered at once in a batch (0: one per core)
-};
 
 // Everything a render of one file needs that does not depend on the file: the settings (from
 // the settings file, then the options) and the choices.
 struct RenderSetup {
   AppSettings settings;
   RenderChoices choices;
-  int displayBits = 24;  // the display depth every file is drawn at
+  int displayBits = 24;                            // the display depth every file is drawn at
+  DecodeCache decodeCache = defaultDecodeCache();  // where a file the reader refuses is decoded
 };
-
-// Applies the options to `settings`. On a bad name or value returns false with a message that
-// names the option and what it allows.
-bool applyRenderOptions(const RenderOptions& options, AppSettings& settings, RenderChoices& choices,
-                        std::string& error);
 
 // Reads the settings file, applies the options and reads the display depth. On a bad option prints
 // why and returns false (exit code 2).
@@ -53,11 +37,9 @@ std::string outputThatIsAnInput(const std::vector<std::string>& outputs,
 // Renders one file into pngPath and csvPath ("" none, "-" standard output) in a session
 // of its own under a copy of setup.settings (so renders on several threads share nothing). The
 // reader's messages and every failure go to `messages` (stderr by default). Returns 0 when
-// written, 1 for file problems, 2 for a --position the file does not allow.
-
-// A follower hears when the file has been opened, before the run opens it again (fileOpened), and
-// when the run enters and leaves its running state (for timing it). A run that cannot start
-// (the file is gone by then) returns 1 and writes nothing.
+// written, 1 for file problems, 2 for a --position the file does not allow. The file is opened
+// once: the strip, the run and the numbers read that one handle. A follower hears when it has been
+// opened (fileOpened) and when the run enters and leaves its running state (for timing it).
 int renderFile(const RenderSetup& setup, const std::string& fileName, const std::string& pngPath,
                const std::string& csvPath, RunListener* follower = nullptr,
                const Messages& messages = Messages{});

@@ -21,14 +21,10 @@ struct Controller::BackgroundTask {
   Kind kind = Kind::kRun;
   std::function<void()> work;
 
-  // A run: its own session and the numbers it computes. It entered its running state (the window
-  // then leaves it when the run is wound up).
+  // A run: its own session. It entered its running state (the window then leaves it when the
+  // run is wound up).
   Session session;
-  RunRecord record;
   bool runEntered = false;
-  // What the run drew after its last hand-over: the window takes the run's canvas whole at the
-  // end, so only these parts of it need showing again.
-  std::vector<Rect> undelivered;
 
   // A decode: the source's open, which the reader refused, and what the decode made of it.
   WaveOpenResult refused;

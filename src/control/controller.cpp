@@ -297,6 +297,12 @@ bool Controller::takeSource(const SourceOpenResult& source) {
   const std::string cutShort =
       cutShortNotice(source.wave, session_.wave.source, failureLine_, session_.wave.messages.texts);
   if (!cutShort.empty()) session_.wave.messages.show(cutShort, MessageKind::kPlainOk);
+  if (source.decodedFrom)
+    if (const std::string inPart =
+            decodedInPartNotice(document.fileName, *source.decodedFrom, failureLine_,
+                                session_.wave.messages.texts);
+        !inPart.empty())
+      session_.wave.messages.show(inPart, MessageKind::kPlainOk);
   if (!result) {
     // The file is sound but the output device refused its format: it can still be analysed, and
     // every later command validates again.

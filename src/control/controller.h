@@ -5,7 +5,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "control/control_ids.h"
@@ -14,6 +16,7 @@
 #include "control/window_view.h"
 #include "core/language.h"
 #include "display/cross_section.h"
+#include "run/run_painter.h"
 #include "run/run_record.h"
 #include "run/session.h"
 #include "wave/decoded_copy.h"
@@ -46,6 +49,9 @@ class Controller : public PlaybackObserver {
   // How a file that does not open is told: in the window's box, or (when nobody is there to read
   // a box) with the command line's English second line.
   void setFailureLine(FailureLine line) { failureLine_ = line; }
+  // Where the window's decodes go: the user's cache as the environment names it at each decode,
+  // unless given another (a test's, with small limits).
+  void useDecodeCache(DecodeCache cache) { decodeCache_ = std::move(cache); }
   // The wave-output devices found at start-up: without one nothing plays.
   void setOutputDeviceCount(int count) { outputDeviceCount_ = count; }
   // An analysis run or a decode is under way.
@@ -201,8 +207,10 @@ class Controller : public PlaybackObserver {
   void analyze();
   // Starts `task`, whose work runs on a worker thread when the view has one, else at once.
   void startBackground(const std::shared_ptr<BackgroundTask>& task);
-  // The run's results become the window's: its display, tables, record and state.
+  // The run's results become the window's: its tables, record and state.
   void finishRun(BackgroundTask& task);
+  // The run's steps handed over, painted on the window's thread and shown.
+  void paintRunSteps(const std::vector<RunStep>& steps);
   void finishDecode(BackgroundTask& task);
   // The command line's file opened (or not): it plays now when asked to.
   void commandLineOpened(bool opened);
@@ -234,7 +242,10 @@ class Controller : public PlaybackObserver {
   WindowView& view_;
   Session session_;
   RunRecord lastRun_;
-  RunRecord runSoFar_;  // the running chart's cells the window has been handed
+  // The running analysis's record as the window's painter has made it of the steps handed over
+  // so far, and that painter, which draws them into the window's display.
+  RunRecord runSoFar_;
+  RunPainter runPainter_{session_.display, runSoFar_};
   UiState state_ = UiState::kNoFile;
   bool stopRequested_ = false;
   bool overviewRepaintPending_ = false;
@@ -243,14 +254,13 @@ class Controller : public PlaybackObserver {
   bool diagnosticText_ = false;
   int outputDeviceCount_ = 0;
   FailureLine failureLine_ = FailureLine::kWindow;
+  std::optional<DecodeCache> decodeCache_;
   std::string lastOpenFolder_;
   std::vector<std::string> recentFiles_;
   std::string pendingSpan_;
   // The run or decode under way, and how deep its deliveries are nested (a message box during a
   // delivery delivers again; the task is wound up by the outermost).
   std::shared_ptr<BackgroundTask> background_;
-  // The window's copy of the client canvas during the last run, kept for the next one's.
-  Canvas spareClientCanvas_;
   int deliveryDepth_ = 0;
   // The command line's file is being opened (its decode may end later), and it failed to open.
   bool commandLineOpen_ = false;

@@ -55,12 +55,13 @@ void Controller::decodeInWindow(const std::string& source, const WaveOpenResult&
     task->replacement = source;
     task->clientBefore = clientCanvas();
   }
-  task->work = [this, source, task = task.get()] {
+  task->work = [this, source, task = task.get(),
+                cache = decodeCache_.value_or(defaultDecodeCache())] {
     WorkerDecodeProgress progress(*task, view_.runListener(), [this](int percent) {
       drawDecodeProgress(clientCanvas(), percent, display().texts);
       view_.refreshClient();
     });
-    task->decoded = decodedCopy(source, defaultDecodeCache(), progress);
+    task->decoded = decodedCopy(source, cache, progress);
   };
   enter(UiState::kAnalysing);
   startBackground(task);

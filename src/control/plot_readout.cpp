@@ -218,10 +218,10 @@ ReadoutValues readoutValues(const RunRecord& r, ReadoutPlace place, const NoteNa
 ReadoutValues sectionReadout(const RunRecord& r, int column, int sectionWidth, int x,
                              const NoteNaming& notes) {
   ReadoutValues v;
-  const int step = std::max(1, sectionWidth / kChartRows);
-  if (!chartRecord(r) || x < 0 || x >= step * kChartRows) return v;
+  const int drawnAt = sectionElementAt(sectionWidth, x);
+  if (!chartRecord(r) || drawnAt < 0) return v;
   const ChartColumn shown = chartColumnOf(r, column);
-  const auto element = size_t(x / step);  // element 0 is the bottom row
+  const auto element = size_t(drawnAt);  // element 0 is the bottom row
   if (!shown.cellDrawn[element]) return v;
   v.kind = ReadoutKind::kSectionRow;
   v.index = shown.column;
@@ -231,6 +231,44 @@ ReadoutValues sectionReadout(const RunRecord& r, int column, int sectionWidth, i
   v.decibels = shown.decibels[element];
   if (notes.on && v.frequency > 0) v.noteClass = noteClassOf(v.frequency, notes.referenceLa);
   return v;
+}
+
+int sectionElementAt(int sectionWidth, int x) {
+  const int step = std::max(1, sectionWidth / kChartRows);
+  if (x < 0 || x >= step * kChartRows) return -1;
+  return x / step;
+}
+
+PlotPixel sectionElementPixel(const RunRecord& r, int column, int sectionWidth, int element) {
+  const int step = std::max(1, sectionWidth / kChartRows);
+  element = std::clamp(element, 0, kChartRows - 1);
+  PlotPixel pixel{element * step, kPlotHeight / 2};
+  if (chartRecord(r)) {
+    const ChartColumn shown = chartColumnOf(r, column);
+    if (shown.cellDrawn[size_t(element)]) pixel.y = shown.depths[size_t(element)];
+  }
+  return pixel;
+}
+
+int steppedSectionElement(int element, ReadoutStep step) {
+  switch (step) {
+    case ReadoutStep::kLeft:
+      --element;
+      break;
+    case ReadoutStep::kRight:
+      ++element;
+      break;
+    case ReadoutStep::kFirst:
+      element = 0;
+      break;
+    case ReadoutStep::kLast:
+      element = kChartRows - 1;
+      break;
+    case ReadoutStep::kUp:
+    case ReadoutStep::kDown:
+      break;
+  }
+  return std::clamp(element, 0, kChartRows - 1);
 }
 
 ReadoutPlace placeInside(const RunRecord& r, ReadoutPlace place) {

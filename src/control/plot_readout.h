@@ -83,6 +83,16 @@ ReadoutValues sectionReadout(const RunRecord& record, int column, int sectionWid
                              const NoteNaming& notes);
 
 enum class ReadoutStep { kLeft, kRight, kUp, kDown, kFirst, kLast };
+
+// The cross-section graph, `sectionWidth` pixels wide, draws the chart column's 256 elements
+// left to right (element 0 the chart's bottom row). The element drawn at pixel x, or -1 outside
+// the graph; where an element is drawn: its first pixel, and the depth of its level (the top of
+// its bar; the graph's middle for a cell no block drew).
+int sectionElementAt(int sectionWidth, int x);
+PlotPixel sectionElementPixel(const RunRecord& record, int column, int sectionWidth, int element);
+// The element one to the left or right, or the first or last; it stays inside the graph. Up and
+// down leave it where it is.
+int steppedSectionElement(int element, ReadoutStep step);
 // The place one item or row on, or the first or last item; it stays inside the picture.
 ReadoutPlace steppedPlace(const RunRecord& record, ReadoutPlace place, ReadoutStep step);
 

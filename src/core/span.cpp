@@ -1,6 +1,7 @@
 #include "core/span.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "core/layout.h"
@@ -16,6 +17,21 @@ std::string spanLabel(int64_t frames) {
   else
     digits = std::to_string(frames);
   return std::string(digits.size() < 6 ? 6 - digits.size() : 0, ' ') + digits;
+}
+
+std::string spanLabelWithin(int64_t frames, int cells) {
+  std::string label = spanLabel(frames);
+  if (int(label.size()) <= cells) return label;
+  const bool giga = frames >= int64_t{1} << 30;
+  const double units = double(frames) / double(int64_t{1} << (giga ? 30 : 20));
+  for (int decimals = 1; decimals >= 0; --decimals) {
+    char text[32];
+    const int length =
+        std::snprintf(text, sizeof text, "%.*f%c", decimals, units, giga ? 'G' : 'M');
+    label = std::string(length < 6 ? size_t(6 - length) : 0, ' ') + text;
+    if (int(label.size()) <= cells) break;
+  }
+  return label;
 }
 
 std::vector<std::string> spanLabels(uint64_t fileFrames) {

@@ -33,6 +33,9 @@ std::vector<std::string> spanLabels(uint64_t fileFrames);
 // The label of a span of `frames` frames, as the list shows it.
 std::string spanLabel(int64_t frames);
 inline constexpr std::string_view kWholeSpanLabel = QT_TRANSLATE_NOOP("Window", "  全体");
+// The same within `cells` character cells: a count with more digits (a whole file's span) is
+// given in the list's units, M (2^20) or G (2^30), to a tenth.
+std::string spanLabelWithin(int64_t frames, int cells);
 
 // Reads a label of the list (blanks around it allowed), or a --span value: a power of two from
 // 512 to 2^30 in digits or with M or G, or "全体"/"whole".

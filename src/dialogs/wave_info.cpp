@@ -140,13 +140,17 @@ std::map<int, std::string> readWaveInfo(const std::string& path) {
 }
 
 std::map<int, std::string> sourceFormatTexts(const SourceFormat& source) {
+  std::string duration = source.lengthKnown ? formatText("%f sec", source.seconds())
+                         : source.cut()     ? formatText("more than %f sec", source.shownSeconds())
+                                            : std::string("unknown");
+  if (source.cut()) duration += formatText(" (the first %f shown)", source.shownSeconds());
   return {
       {kInfoSourceContainer, source.container},
       {kInfoSourceEncoding, source.encoding},
       {kInfoSourceRate, formatText("%u Hz", source.rate)},
       {kInfoSourceChannels, formatText("%d", source.channels)},
-      {kInfoSourceFrames, formatText("%llu", static_cast<unsigned long long>(source.frames))},
-      {kInfoSourceDuration, formatText("%f sec", source.seconds())},
+      {kInfoSourceFrames, source.framesText("")},
+      {kInfoSourceDuration, duration},
   };
 }
 

@@ -54,7 +54,8 @@ std::string formatTagText(int16_t tag);
 std::map<int, std::string> readWaveInfo(const std::string& path);
 
 // Texts for the source rows of a decoded file: container, encoding, "%u Hz", channels, frames and
-// the duration as "%f sec".
+// the duration as "%f sec" ("unknown" where the source does not say; with the part shown, when
+// its copy shows only the first part).
 std::map<int, std::string> sourceFormatTexts(const SourceFormat& source);
 
 }  // namespace korimu

@@ -124,15 +124,6 @@ int readChartColumn(const DisplayState& display, const Canvas& backBuffer, int x
 }
 
 void drawCrossSectionGraph(const DisplayState& display, const AppSettings& settings, Canvas& canvas,
-                           const uint8_t* depths, int top, int width, int method) {
-  CrossSectionChart chart;
-  chart.rate = display.fileRate;
-  chart.method = method;
-  chart.blockOrder = settings.blockOrder;
-  drawCrossSectionGraph(display, settings, canvas, depths, top, width, chart);
-}
-
-void drawCrossSectionGraph(const DisplayState& display, const AppSettings& settings, Canvas& canvas,
                            const uint8_t* depths, int top, int width,
                            const CrossSectionChart& chart) {
   const int unitW = kLayout.unitW;
@@ -187,13 +178,6 @@ CrossSectionChart crossSectionChartFromSettings(SampleRate rate, const AppSettin
 }
 
 int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
-                      const Canvas& backBuffer, const WaveSource& file, const Document& document) {
-  return paintCrossSection(
-      display, settings, client, backBuffer,
-      crossSectionChartFromSettings(display.fileRate, settings, file, document), document, -1);
-}
-
-int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
                       const Canvas& backBuffer, const CrossSectionChart& chart,
                       const Document& document, int loudest) {
   std::array<uint8_t, kCrossSectionRows> depths{};
@@ -240,28 +224,11 @@ int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas
   return loudest;
 }
 
-int crossSectionStep(SampleRate rate, int method, const AppSettings& settings) {
-  CrossSectionChart chart;
-  chart.rate = rate;
-  chart.method = method;
-  chart.timeResolution = settings.timeResolution;
-  chart.framesPerColumn = settings.framesPerColumn;
-  return crossSectionStep(chart);
-}
-
 int crossSectionStep(const CrossSectionChart& chart) {
   if (chart.method == kWt) return 1;
   const int perColumn = std::max(1, chart.framesPerColumn);
   const int step = int(chart.rate.framesPerBaseStep() * chart.timeResolution / perColumn);
   return std::max(1, step);
-}
-
-void stepCrossSection(Document& document, SampleRate rate, const AppSettings& settings,
-                      int direction) {
-  const int unitW = kLayout.unitW;
-  const int s = crossSectionStep(rate, document.lastRunMethod, settings);
-  const int x = document.crossSectionX + (direction < 0 ? -s : s);
-  document.crossSectionX = std::clamp(x, unitW, unitW + kPlotWidth - 1);
 }
 
 void stepCrossSection(Document& document, const CrossSectionChart& chart, int direction) {

@@ -65,14 +65,10 @@ int readChartColumn(const DisplayState& display, const Canvas& backBuffer, int x
 
 // The graph (white area, grid, line or bars) of 256 depths at (unitW, top), `width` pixels wide.
 void drawCrossSectionGraph(const DisplayState& display, const AppSettings& settings, Canvas& canvas,
-                           const uint8_t* depths, int top, int width, int method);
-void drawCrossSectionGraph(const DisplayState& display, const AppSettings& settings, Canvas& canvas,
                            const uint8_t* depths, int top, int width,
                            const CrossSectionChart& chart);
 
 // The label row under the graph (cleared first; only cleared when no file is open).
-void drawCrossSectionLabels(Canvas& canvas, SampleRate rate, const AppSettings& settings, int width,
-                            int method);
 void drawCrossSectionLabels(Canvas& canvas, const CrossSectionChart& chart,
                             const AppSettings& settings, int width);
 
@@ -85,23 +81,15 @@ std::string crossSectionPeakText(SampleRate rate, int method, int blockOrder, in
 // position text is shorter for wider fonts). The position counts in the open file's frames, one
 // column standing for framesPerColumn of them.
 std::string crossSectionColumnText(const Document& document, int unitW = kLayout.unitW);
-std::string crossSectionPositionText(const WaveSource& file, const Document& document,
-                                     int framesPerColumn, int unitW = kLayout.unitW);
-// Byte offset in the data chunk of the shown column.
-uint64_t crossSectionBytePosition(const WaveSource& file, const Document& document,
-                                  int framesPerColumn, int unitW = kLayout.unitW);
-// The same for a column of the chart.
+// Byte offset in the data chunk of a column of the chart.
 uint64_t crossSectionBytePosition(const CrossSectionChart& chart, int column);
 std::string crossSectionPositionText(const CrossSectionChart& chart, int column,
                                      int unitW = kLayout.unitW, const TextCatalogue& texts = {});
 
-// The whole client area of the window: background, labels, graph, texts. Reads the column from
-// `backBuffer` into crossSection.column when the buffer is allocated (into a local one
-// otherwise). Returns the loudest element.
-int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
-                      const Canvas& backBuffer, const WaveSource& file, const Document& document);
-// The same for a chart described by its run; `loudest` is the loudest element as the run
-// computed it (-1: the loudest pixel read back).
+// The whole client area of the window (background, labels, graph, texts) for a chart described by
+// its run, the column read from `backBuffer` into crossSection.column when the buffer is allocated
+// (into a local one otherwise); `loudest` is the loudest element as the run computed it (-1: the
+// loudest pixel read back). Returns the loudest element.
 int paintCrossSection(DisplayState& display, const AppSettings& settings, Canvas& client,
                       const Canvas& backBuffer, const CrossSectionChart& chart,
                       const Document& document, int loudest);
@@ -120,11 +108,8 @@ TextStyle crossSectionTextStyle(bool dialog3d);
 // The chart column the window shows (0 .. 511), from the document's crossSectionX.
 int crossSectionColumn(const Document& document, int unitW);
 // Columns one arrow press moves the shown column (at least 1; 1 for a wavelet chart).
-int crossSectionStep(SampleRate rate, int method, const AppSettings& settings);
 int crossSectionStep(const CrossSectionChart& chart);
 // Moves the document's crossSectionX one step left (direction < 0) or right, kept on the chart.
-void stepCrossSection(Document& document, SampleRate rate, const AppSettings& settings,
-                      int direction);
 void stepCrossSection(Document& document, const CrossSectionChart& chart, int direction);
 
 // The window's pixel layout for a graph width.

@@ -97,15 +97,6 @@ void drawNarrowLabels(Canvas& canvas, SampleRate rate, int y, const TextStyle& s
 
 }  // namespace
 
-void drawCrossSectionLabels(Canvas& canvas, SampleRate rate, const AppSettings& settings, int width,
-                            int method) {
-  CrossSectionChart chart;
-  chart.rate = rate;
-  chart.method = method;
-  chart.blockOrder = settings.blockOrder;
-  drawCrossSectionLabels(canvas, chart, settings, width);
-}
-
 void drawCrossSectionLabels(Canvas& canvas, const CrossSectionChart& chart,
                             const AppSettings& settings, int width) {
   const TextStyle style = crossSectionTextStyle(settings.dialog3d);
@@ -144,24 +135,8 @@ int crossSectionColumn(const Document& document, int unitW) {
   return std::max(0, document.crossSectionX - unitW);
 }
 
-uint64_t crossSectionBytePosition(const WaveSource& file, const Document& document,
-                                  int framesPerColumn, int unitW) {
-  return chartPlacement(document.position, file.blockAlign, 0, framesPerColumn, 0, false)
-      .columnBytePosition(crossSectionColumn(document, unitW));
-}
-
 uint64_t crossSectionBytePosition(const CrossSectionChart& chart, int column) {
   return chart.placement.columnBytePosition(column);
-}
-
-std::string crossSectionPositionText(const WaveSource& file, const Document& document,
-                                     int framesPerColumn, int unitW) {
-  CrossSectionChart chart;
-  chart.framesPerColumn = framesPerColumn;
-  chart.placement =
-      chartPlacement(document.position, file.blockAlign, 0, framesPerColumn, 0, false);
-  chart.bytesPerSecond = file.bytesPerSecond;
-  return crossSectionPositionText(chart, crossSectionColumn(document, unitW), unitW);
 }
 
 std::string crossSectionPositionText(const CrossSectionChart& chart, int column, int unitW,

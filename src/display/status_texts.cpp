@@ -116,8 +116,10 @@ void drawSpanText(const DisplayState& display, Canvas& canvas, const WaveSource&
   // The span combobox's number where the combobox stands: the window's combobox covers it, a
   // saved picture has no combobox and shows it after "表示ﾃﾞｰﾀ数".
   const int comboX = kLayout.layoutWidth - 2 - (w < 8 ? 10 * w : 9 * w);
-  canvas.textOut(comboX + w / 2, 3, spanLabel(int64_t{framesPerColumn} * kOverviewColumns),
-                 kStatusStyle);
+  // A whole file's span may have more digits than there are cells up to the right edge.
+  const int cells = (kLayout.layoutWidth - (comboX + w / 2)) / w;
+  canvas.textOut(comboX + w / 2, 3,
+                 spanLabelWithin(int64_t{framesPerColumn} * kOverviewColumns, cells), kStatusStyle);
 }
 
 void drawDataCountLabel(Canvas& canvas, const TextCatalogue& texts) {

@@ -97,4 +97,14 @@ int fittingScaleFactor(int wholeFactor, int windowWidth, int windowHeight, int a
   return factor;
 }
 
+WholeScalePlacement centredAtWholeScale(int areaWidth, int areaHeight, int pictureWidth,
+                                        int pictureHeight) {
+  WholeScalePlacement p;
+  if (pictureWidth <= 0 || pictureHeight <= 0) return p;
+  p.scale = std::max(1, std::min(areaWidth / pictureWidth, areaHeight / pictureHeight));
+  p.x = std::max(0, (areaWidth - p.scale * pictureWidth) / 2);
+  p.y = std::max(0, (areaHeight - p.scale * pictureHeight) / 2);
+  return p;
+}
+
 }  // namespace korimu

@@ -32,4 +32,17 @@ std::string wholeScaleFactor(const char* value);
 int fittingScaleFactor(int wholeFactor, int windowWidth, int windowHeight, int availableWidth,
                        int availableHeight);
 
+// Where a picture of `pictureWidth` x `pictureHeight` pixels stands in an area of `areaWidth` x
+// `areaHeight` (a maximised or full-screen window): magnified by the largest whole factor at
+// which it fits (at least 1: one that does not fit at all stays at 1), and centred; in an area
+// smaller than the picture it keeps the top-left corner.
+struct WholeScalePlacement {
+  int scale = 1;
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const WholeScalePlacement&, const WholeScalePlacement&) = default;
+};
+WholeScalePlacement centredAtWholeScale(int areaWidth, int areaHeight, int pictureWidth,
+                                        int pictureHeight);
+
 }  // namespace korimu

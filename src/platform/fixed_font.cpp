@@ -75,6 +75,8 @@ FixedFont::~FixedFont() {
 void FixedFont::unmap() {
   if (text_.data() != nullptr) munmap(const_cast<char*>(text_.data()), text_.size());
   text_ = {};
+  for (auto& page : known_) page.store(nullptr, std::memory_order_relaxed);
+  pages_.clear();
   glyphs_.clear();
   everyLineParsed_ = false;
 }
@@ -146,13 +148,39 @@ void FixedFont::parseEveryLine() const {
     const std::string_view line = lineAt(text_, at);
     char32_t cp = 0;
     Glyph glyph;
-    if (parseHexLine(line, &cp, &glyph)) glyphs_[cp] = glyph;
+    // A glyph already found stays where it is: lookups without the lock may be reading it.
+    if (parseHexLine(line, &cp, &glyph)) glyphs_.try_emplace(cp, glyph);
     at += line.size() + 1;
   }
 }
 
 const Glyph& FixedFont::glyph(char32_t codePoint) const {
+  if (codePoint <= 0xFFFF) {
+    const GlyphPage* page = known_[codePoint >> 8].load(std::memory_order_acquire);
+    if (page != nullptr) {
+      const Glyph* known = (*page)[codePoint & 0xFF].load(std::memory_order_acquire);
+      if (known != nullptr) return *known;
+    }
+  }
   const std::lock_guard lock(cacheLock_);
+  const Glyph& found = lookUp(codePoint);
+  remember(codePoint, found);
+  return found;
+}
+
+// Under the lock: publishes where the glyph of a code point is for lock-free lookups.
+void FixedFont::remember(char32_t codePoint, const Glyph& glyph) const {
+  if (codePoint > 0xFFFF) return;
+  GlyphPage* page = known_[codePoint >> 8].load(std::memory_order_relaxed);
+  if (page == nullptr) {
+    page = pages_.emplace_back(std::make_unique<GlyphPage>()).get();
+    known_[codePoint >> 8].store(page, std::memory_order_release);
+  }
+  (*page)[codePoint & 0xFF].store(&glyph, std::memory_order_release);
+}
+
+// Under the lock: the glyph from the parsed ones, the file, or the missing glyph's box.
+const Glyph& FixedFont::lookUp(char32_t codePoint) const {
   auto it = glyphs_.find(codePoint);
   if (it != glyphs_.end()) return it->second;
   if (!everyLineParsed_ && text_.data() != nullptr) {

@@ -9,7 +9,9 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -47,8 +49,17 @@ class FixedFont {
   void parseEveryLine() const;
 
   std::string_view text_;  // the mapped file
-  // Glyphs parsed so far; after parseEveryLine every glyph of the file. Renders on several
-  // threads share the font, so the cache is locked; entries never move once made.
+  const Glyph& lookUp(char32_t codePoint) const;
+  void remember(char32_t codePoint, const Glyph& glyph) const;
+
+  // Renders on several threads share the font. A glyph of the Basic Multilingual Plane once
+  // looked up is found again without a lock: pages of 256 published pointers, each page made
+  // once, under the lock, and never changed but for pointers set from null.
+  using GlyphPage = std::array<std::atomic<const Glyph*>, 256>;
+  mutable std::array<std::atomic<GlyphPage*>, 256> known_{};
+  mutable std::vector<std::unique_ptr<GlyphPage>> pages_;
+  // Glyphs parsed so far; after parseEveryLine every glyph of the file. The parse is locked;
+  // entries never move once made.
   mutable std::mutex cacheLock_;
   mutable std::unordered_map<char32_t, Glyph> glyphs_;
   mutable bool everyLineParsed_ = false;

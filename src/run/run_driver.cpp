@@ -13,16 +13,10 @@
 #include "core/settings.h"
 #include "core/span.h"
 #include "core/translatable.h"
-#include "display/chart.h"
-#include "display/cross_section.h"
-#include "display/display_state.h"
-#include "display/frame_parts.h"
-#include "display/graph_frame.h"
-#include "display/peak_readout.h"
-#include "display/run_texts.h"
 #include "platform/message.h"
-#include "run/chart_column.h"
-#include "run/result_painter.h"
+#include "run/result_recorder.h"
+#include "run/run_painter.h"
+#include "run/run_file.h"
 #include "wave/sample_buffers.h"
 #include "wave/wave_source.h"
 
@@ -84,13 +78,6 @@ bool stereoFile(const WaveSession& wave) {
   return (wave.source.sampleKind & 2) != 0;
 }
 
-void copyPlotToWindow(DisplaySurfaces& surfaces, RunListener& listener) {
-  const int x = kLayout.unitW;
-  const int y = kLayout.plotTop;
-  surfaces.window.copyFrom(surfaces.backBuffer, x, y, kPlotWidth, kPlotHeight, x, y);
-  listener.clientChanged();
-}
-
 // Slot 0 for the raw block, slot 1 for the mono mix of a stereo file. No read of the run can
 // deliver more than the data left after the position, so the buffers need no more than that: a
 // header whose bytes per second are far too large must not take gigabytes of memory.
@@ -135,14 +122,14 @@ SampleBlock blockFromRead(WaveSession& wave, uint32_t count) {
   return block;
 }
 
-// The run's own parameters, kept before it draws anything.
-void startRecord(RunRecord& record, const AnalysisParams& params, const Session& session,
-                 uint32_t blockBytes) {
+// The run's own parameters, taken before it draws anything, and the look it draws in.
+RunStartStep runStart(const AnalysisParams& params, const Session& session, uint32_t blockBytes) {
   const WaveSession& wave = session.wave;
   const WaveSource& source = wave.source;
-  record = RunRecord{};
-  record.drawn = true;
-  RunParameters& run = record.run;
+  RunStartStep start;
+  start.settings = session.settings;
+  start.keepsChartNumbers = session.keepsChartNumbers;
+  RunParameters& run = start.run;
   run.analysis = params;
   run.timeResolution = session.settings.timeResolution;
   run.lineGraph = session.settings.graphStyle == kLineGraph;
@@ -164,21 +151,7 @@ void startRecord(RunRecord& record, const AnalysisParams& params, const Session&
   run.spanFrames = run.wholeSpan && source.blockAlign != 0
                        ? int64_t{left / source.blockAlign}
                        : int64_t{kChartColumns} * run.framesPerColumn;
-  if (params.view == kTimeFrequencyChart) record.chartCells.allocate(session.keepsChartNumbers);
-}
-
-// The chart's extent and the frequency of each of its rows.
-void finishChartRecord(RunRecord& record, int columns, SampleRate rate) {
-  record.chartColumns = columns;
-  const AnalysisParams& p = record.run.analysis;
-  record.chartRowFrequencies = chartRowFrequencies(rate, p.method, p.blockOrder);
-}
-
-// The colours of chart column `column`, row 0 the top: what the cross-section shows of a cell no
-// block drew.
-void keepColumnColours(const Canvas& backBuffer, int column, std::array<Rgb, kChartRows>& colours) {
-  for (int row = 0; row < kChartRows; ++row)
-    colours[size_t(row)] = backBuffer.getPixel(kLayout.unitW + column, kLayout.plotTop + row);
+  return start;
 }
 
 void enterRunningState(Session& session, RunListener& listener) {
@@ -191,41 +164,43 @@ void leaveRunningState(Session& session, RunListener& listener) {
   listener.runningChanged(false);
 }
 
-// One run's analysers and what they draw with.
+// One run's analysers and where their results go.
 struct BlockAnalysis {
   const AnalysisParams& params;
   Session& session;
-  ResultPainter& painter;
+  ResultRecorder& recorder;
   PlotProgress& progress;
-  RunRecord& result;
+  RunStepSink& steps;
+  // Where a chart's blocks are read and drawn.
+  const ChartPlacement& placement;
 
   void mem(const SampleBlock& block, int column, int width) {
     const MemResult r =
         memAnalyze(block, params, session.tables.scratch, progress, session.memRunningMax);
-    painter.notes(r);
+    recorder.notes(r);
     if (!r.analysed) return;
-    painter.peakReadout(r.peakFrequency, r.peakPower);
-    if (!r.powerWarning.empty()) painter.powerWarning(r.powerWarning);
-    painter.points(r.frame, params.view, column, width);
+    recorder.peakReadout(r.peakFrequency, r.peakPower);
+    if (!r.powerWarning.empty()) recorder.powerWarning(r.powerWarning);
+    recorder.points(r.frame, params.view, column, width);
   }
 
   void dtft(const SampleBlock& block, int column, int width) {
     const DtftResult r = dtftAnalyze(block, params, session.tables, progress);
-    painter.notes(r);
+    recorder.notes(r);
     if (!r.analysed) return;
-    painter.peakReadout(r.peakFrequency, r.peakPower);
-    painter.points(r.frame, params.view, column, width);
+    recorder.peakReadout(r.peakFrequency, r.peakPower);
+    recorder.points(r.frame, params.view, column, width);
   }
 
   void wavelet(const SampleBlock& block, int blockFrames, int column, int width) {
     const WaveletResult r = waveletBlock(block, blockFrames, params, session.tables, progress,
                                          [&](int row, const uint8_t* d, const double* p, int n) {
-                                           painter.waveletRow(row, d, p, n, column, width);
+                                           recorder.waveletRow(row, d, p, n, column, width);
                                          });
-    painter.notes(r);
+    recorder.notes(r);
     if (!r.analysed) return;
-    painter.peakReadout(r.peakFrequency, r.peakPower);
-    if (!r.powerWarning.empty()) painter.powerWarning(r.powerWarning);
+    recorder.peakReadout(r.peakFrequency, r.peakPower);
+    if (!r.powerWarning.empty()) recorder.powerWarning(r.powerWarning);
   }
 
   // The frame analysis, and after it the MEM spectrum, or the DTFT in the log spectrum, drawn
@@ -233,24 +208,17 @@ struct BlockAnalysis {
   void frame(const SampleBlock& block, int column, int width) {
     if (block.length == 0) return;
     const FrameResult r = computeFrame(block, params, session.tables, progress);
-    painter.notes(r);
+    recorder.notes(r);
     if (!r.analysed) return;
-    painter.frame(r, params.view, column, width);
-    switch (overlayMethod(params.method, params.view)) {
-      case kMem:
-        mem(block, column, width);
-        break;
-      case kDtft:
-        dtft(block, column, width);
-        break;
-      default:
-        break;
-    }
+    recorder.frame(r, params.view, column, width);
+    const int32_t overlay = overlayMethod(params.method, params.view);
+    if (overlay != kFft) analyse(overlay, block, 0, column, width);
   }
 
-  // One chart block of the method (blockFrames is the frames of a full block).
-  void chartBlock(const SampleBlock& block, int blockFrames, int column, int width) {
-    switch (params.method) {
+  // One block by `method` (blockFrames is the frames of a full chart block): the chart's method,
+  // or the one a frame view draws over the FFT.
+  void analyse(int32_t method, const SampleBlock& block, int blockFrames, int column, int width) {
+    switch (method) {
       case kWt:
         wavelet(block, blockFrames, column, width);
         break;
@@ -269,17 +237,11 @@ struct BlockAnalysis {
 
 void chartRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listener) {
   WaveSession& wave = analysis.session.wave;
-  const AppSettings& settings = analysis.session.settings;
-  const ChartPlacement placement = analysis.result.run.placement();
+  const ChartPlacement placement = analysis.placement;
   const int width = placement.columnsPerBlock();
   const int blockFrames =
       placement.blockAlign != 0 ? static_cast<int>(placement.blockBytes / placement.blockAlign) : 0;
-  DisplayState& display = analysis.session.display;
-  Canvas& backBuffer = display.surfaces.backBuffer;
-  clearChart(display, settings, backBuffer);
-  // The cleared chart is the same in every column.
-  keepColumnColours(backBuffer, 0, analysis.result.chartClearColours);
-  copyPlotToWindow(display.surfaces, listener);
+  analysis.steps.add(ChartClearStep{});
   enterRunningState(analysis.session, listener);
   int painted = 0;
   bool stopped = false;
@@ -298,29 +260,17 @@ void chartRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listene
     filePlace = bytePosition + readLength;
     const SampleBlock block = blockFromRead(wave, readLength);
     listener.blockStarting(block, column, width);
-    analysis.painter.chartBlock(bytePosition, column, width);
-    analysis.chartBlock(block, blockFrames, column, width);
+    analysis.recorder.chartBlock(bytePosition, column, width);
+    analysis.analyse(analysis.params.method, block, blockFrames, column, width);
     painted = std::min(column + width, int{kPlotWidth});
     if (analysis.progress.cancelled()) {
       stopped = true;
       break;
     }
   }
-  if (!stopped && painted < kPlotWidth) {
-    // The data ended before the chart did: what follows is no sound, and must not look like it.
-    clearChartColumnsWithoutData(display.surfaces.backBuffer, display, settings, painted);
-    analysis.result.chartEmptyFrom = painted;
-    keepColumnColours(backBuffer, painted, analysis.result.chartEmptyColours);
-    copyPlotToWindow(display.surfaces, listener);
-  }
-  finishChartRecord(analysis.result, painted, display.fileRate);
-  clearProgressText(display.surfaces.window);
-  if (!settings.colorScale) {
-    drawChartLabels(display.surfaces.window, display.fileRate, settings);
-    // The labels' clear runs through the peak box: it shows its whole two lines again.
-    redrawPeakReadout(display, display.surfaces.window);
-  }
-  listener.clientChanged();
+  // The data ended before the chart did: what follows is no sound.
+  if (!stopped && painted < kPlotWidth) analysis.steps.add(ChartEmptyStep{painted});
+  analysis.steps.add(ChartEndStep{painted});
   leaveRunningState(analysis.session, listener);
 }
 
@@ -350,9 +300,14 @@ void runAnalysis(Session& session, RunListener& listener) {
   // The device is not asked about the format: an analysis only reads.
 
   session.busy = true;
-  const WaveOpenResult opened =
-      openWave(wave, WaveOpenRequest{document.wavePath(), document.position, false}, settings);
-  followFileRate(session.display, opened, wave.source);
+  const WaveOpenResult opened = openFileForRun(session);
+  // The run's steps go to the listener's painter, or to the run's own, which paints them at once
+  // into the session's display and the listener's record (or the run's own when nobody keeps it).
+  RunRecord ownResult;
+  RunPainter ownPainter(session.display,
+                        listener.record() != nullptr ? *listener.record() : ownResult);
+  RunStepSink& steps = listener.stepSink() != nullptr ? *listener.stepSink() : ownPainter;
+  steps.add(FileFormatStep{opened.formatRead, wave.source.srKHz});
   // 全体 is the file as it is now, one cut short since it was opened too.
   if (settings.wholeSpan && opened.dataFound)
     settings.framesPerColumn =
@@ -382,28 +337,18 @@ void runAnalysis(Session& session, RunListener& listener) {
   }
   const uint32_t readLength = std::min(blockBytes, wave.source.bytesLeft);
 
-  DisplayState& display = session.display;
-  if (display.surfaces.backBuffer.width() == 0) prepareAnalysis(display, settings.musicalKey);
-  Canvas& window = display.surfaces.window;
   const bool chart = params.view == kTimeFrequencyChart;
-  if (chart) clearRangeBand(window);
-  drawGraphFrame(display, settings, window);
-  listener.clientChanged();
+  const RunStartStep start = runStart(params, session, blockBytes);
+  const ChartPlacement placement = start.run.placement();
+  steps.add(start);
 
   session.document.lastRunView = params.view;
   session.document.lastRunMethod = params.method;
-  // The run keeps what it computes in the listener's record, or in its own when nobody keeps it.
-  RunRecord ownResult;
-  RunRecord& result = listener.record() != nullptr ? *listener.record() : ownResult;
-  startRecord(result, params, session, blockBytes);
   listener.chartRun(chart);
 
-  // The grey palette of an 8-bit display is part of the canvases' depth mode, so nothing has to
-  // be selected or restored around the chart.
-  ResultPainter painter(display, settings, listener, result, session.wholePlotCopies);
-
-  PlotProgress progress(window, listener);
-  BlockAnalysis analysis{params, session, painter, progress, result};
+  ResultRecorder recorder(settings, listener, steps);
+  PlotProgress progress(steps, listener);
+  BlockAnalysis analysis{params, session, recorder, progress, steps, placement};
   if (chart) {
     chartRun(readLength, analysis, listener);
   } else {
@@ -412,7 +357,7 @@ void runAnalysis(Session& session, RunListener& listener) {
 
   releaseBlockBuffers(wave);
   seekData(wave.source, document.position);
-  result.complete = !progress.stopped();
+  steps.add(RunEndStep{!progress.stopped()});
 }
 
 }  // namespace korimu

@@ -1,6 +1,6 @@
 // What a run tells the one who started it: its progress and the question whether to stop (from
-// Progress), and the few things beyond the drawing that the window follows. Every member
-// defaults to doing nothing, so a caller overrides only what it shows.
+// Progress), where its steps go, and the few things beyond the picture that the window follows.
+// Every member defaults to doing nothing, so a caller overrides only what it shows.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include "core/layout.h"
 #include "platform/message.h"
 #include "run/run_record.h"
+#include "run/run_steps.h"
 #include "wave/wave_source.h"
 
 namespace korimu {
@@ -20,10 +21,6 @@ class RunListener : public Progress {
   // The run entered (true) or left (false) its running state, from the first block's read to the
   // end of the last block: the window sets its controls for a run and back.
   virtual void runningChanged(bool /*running*/) {}
-  // What the run drew into the client canvas is to be shown: all of it, or one rectangle of it
-  // (client coordinates).
-  virtual void clientChanged() {}
-  virtual void clientAreaChanged(const Rect& /*area*/) {}
   // The run validated its file: what became known is shown before any failure is told.
   virtual void fileOpened(const WaveOpenResult& /*result*/) {}
   // The wavelet always draws the chart: the view changed from `from` to `to` before the run.
@@ -43,7 +40,12 @@ class RunListener : public Progress {
   // Whether blockStarting and the progress reports are followed step by step (a test's watcher): a
   // run on a worker then hands each over, the block copied, and waits until it has been seen.
   virtual bool followsClosely() { return false; }
-  // Where the run keeps the numbers behind its picture (none when nobody saves them).
+  // Where the run's steps go (run/run_steps.h). By default (none) the run paints them itself, as
+  // it takes them, into its session's display and record(); the window's listener hands them to
+  // the window's thread, whose painter does the same there.
+  virtual RunStepSink* stepSink() { return nullptr; }
+  // Where the run's own painter keeps the numbers behind its picture (none when nobody saves
+  // them).
   virtual RunRecord* record() { return nullptr; }
 };
 

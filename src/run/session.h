@@ -3,6 +3,8 @@
 // other's runs.
 #pragma once
 
+#include <optional>
+
 #include "analysis/transform_tables.h"
 #include "core/document.h"
 #include "core/settings.h"
@@ -23,6 +25,10 @@ struct Session {
   bool busy = false;
   // The open file, its sample buffers and its playback.
   WaveSession wave;
+  // What its caller's open of the document's file found, when the caller has just opened it (a
+  // render opens its file once: to check it, draw the strip and run): the run takes it and reads
+  // that handle instead of opening the file again.
+  std::optional<WaveOpenResult> fileOpenedForRun;
   // The canvases and what the display remembers between runs.
   DisplayState display;
   // The transforms' tables, kept while the block size stays.
@@ -30,9 +36,6 @@ struct Session {
   // The loudest MEM block analysed so far: a later block is compared with every earlier one,
   // across runs.
   double memRunningMax = 0.0;
-  // The run copies the whole plot to the window after every step instead of only what the step
-  // drew: the simple way the incremental copies are compared with.
-  bool wholePlotCopies = false;
   // A chart run keeps each cell's power and block for the numbers export and the cross-section;
   // a render that writes only the picture has no reader for them.
   bool keepsChartNumbers = true;

@@ -97,43 +97,53 @@ void writeCopyHeader(uint8_t (&h)[kCopyHeaderBytes], uint32_t rate, int channels
   put32(h + 40, dataBytes);
 }
 
-void writeCopyTrailer(uint8_t (&t)[kCopyTrailerBytes], uint64_t checksum) {
+void writeCopyTrailer(uint8_t (&t)[kCopyTrailerBytes], uint64_t checksum, bool sourceGoesOn) {
   std::copy_n(kChecksumChunk, 4, t);
-  put32(t + 4, 8);
+  put32(t + 4, kCopyTrailerBytes - 8);
   put32(t + 8, uint32_t(checksum));
   put32(t + 12, uint32_t(checksum >> 32));
+  put32(t + 16, sourceGoesOn ? 1 : 0);
+  put32(t + 20, 0);
 }
 
-bool isWholeCopy(int descriptor, uint32_t rate, int channels) {
+std::optional<CopyContents> wholeCopyContents(int descriptor, uint32_t rate, int channels) {
   struct stat st {};
   if (descriptor < 0 || ::fstat(descriptor, &st) != 0 || !S_ISREG(st.st_mode) ||
       st.st_uid != ::geteuid())
-    return false;
+    return std::nullopt;
   const uint64_t size = uint64_t(st.st_size);
-  if (size <= kCopyHeaderBytes + kCopyTrailerBytes || size > 0xFFFFFFFFull) return false;
+  if (size <= kCopyHeaderBytes + kCopyTrailerBytes || size > 0xFFFFFFFFull) return std::nullopt;
   uint64_t offset = 0;
   uint8_t header[kCopyHeaderBytes];
-  if (!readAll(descriptor, header, sizeof header, offset)) return false;
+  if (!readAll(descriptor, header, sizeof header, offset)) return std::nullopt;
   const uint32_t dataBytes = le32(header + 40);
+  const uint32_t frameBytes = uint32_t(channels) * 2;
   uint8_t expected[kCopyHeaderBytes];
   writeCopyHeader(expected, rate, channels, dataBytes);
   if (!std::equal(std::begin(header), std::end(header), std::begin(expected)) ||
-      dataBytes != size - kCopyHeaderBytes - kCopyTrailerBytes ||
-      dataBytes % (uint32_t(channels) * 2) != 0)
-    return false;
+      dataBytes != size - kCopyHeaderBytes - kCopyTrailerBytes || dataBytes % frameBytes != 0)
+    return std::nullopt;
 
   CopyChecksum sum;
   std::vector<uint8_t> block(size_t(1) << 20);
   for (uint32_t left = dataBytes; left > 0;) {
     const size_t n = std::min<size_t>(left, block.size());
-    if (!readAll(descriptor, block.data(), n, offset)) return false;
+    if (!readAll(descriptor, block.data(), n, offset)) return std::nullopt;
     sum.add(block.data(), n);
     left -= uint32_t(n);
   }
-  uint8_t trailer[kCopyTrailerBytes], expectedTrailer[kCopyTrailerBytes];
-  writeCopyTrailer(expectedTrailer, sum.value());
-  return readAll(descriptor, trailer, sizeof trailer, offset) &&
-         std::equal(std::begin(trailer), std::end(trailer), std::begin(expectedTrailer));
+  uint8_t trailer[kCopyTrailerBytes];
+  if (!readAll(descriptor, trailer, sizeof trailer, offset)) return std::nullopt;
+  const CopyContents contents{dataBytes / frameBytes, le32(trailer + 16) == 1};
+  uint8_t expectedTrailer[kCopyTrailerBytes];
+  writeCopyTrailer(expectedTrailer, sum.value(), contents.sourceGoesOn);
+  if (!std::equal(std::begin(trailer), std::end(trailer), std::begin(expectedTrailer)))
+    return std::nullopt;
+  return contents;
+}
+
+bool isWholeCopy(int descriptor, uint32_t rate, int channels) {
+  return wholeCopyContents(descriptor, rate, channels).has_value();
 }
 
 void touchCopy(const CopyHold& copy) {

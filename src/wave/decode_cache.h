@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace korimu {
@@ -42,13 +43,14 @@ class CopyChecksum {
   uint64_t length_ = 0;
 };
 
-// The copy's layout: the canonical 44-byte header, the samples, and a 16-byte chunk ("ksum")
-// holding the checksum of the samples. The reader skips that chunk.
+// The copy's layout: the canonical 44-byte header, the samples, and a 24-byte chunk ("ksum")
+// holding the checksum of the samples and whether the source goes on past them (a source longer
+// than a copy may be is decoded only as far as the copy goes). The reader skips that chunk.
 inline constexpr size_t kCopyHeaderBytes = 44;
-inline constexpr size_t kCopyTrailerBytes = 16;
+inline constexpr size_t kCopyTrailerBytes = 24;
 void writeCopyHeader(uint8_t (&header)[kCopyHeaderBytes], uint32_t rate, int channels,
                      uint32_t dataBytes);
-void writeCopyTrailer(uint8_t (&trailer)[kCopyTrailerBytes], uint64_t checksum);
+void writeCopyTrailer(uint8_t (&trailer)[kCopyTrailerBytes], uint64_t checksum, bool sourceGoesOn);
 
 // A copy in use, held open under a shared lock for as long as anything reads it. A trim in any
 // process passes over a locked copy, and every read goes through the descriptor that was verified:
@@ -78,6 +80,12 @@ std::shared_ptr<CopyHold> holdCopy(const std::filesystem::path& copy);
 // one frame, and samples that match the checksum. Anything else (cut short, overwritten, another
 // program's or user's file) is decoded again.
 bool isWholeCopy(int descriptor, uint32_t rate, int channels);
+// What a whole copy holds; nothing when it is not whole.
+struct CopyContents {
+  uint64_t frames = 0;
+  bool sourceGoesOn = false;  // the copy holds only the first part of its source
+};
+std::optional<CopyContents> wholeCopyContents(int descriptor, uint32_t rate, int channels);
 
 // Marks the held copy as just used (its modification time), the last to go in a trim.
 void touchCopy(const CopyHold& copy);

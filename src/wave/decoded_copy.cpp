@@ -107,8 +107,63 @@ SourceFormat formatOf(const SF_INFO& info) {
   f.encoding = nameOf(kEncodings, info.format & SF_FORMAT_SUBMASK);
   f.rate = uint32_t(info.samplerate);
   f.channels = info.channels;
-  f.frames = info.frames > 0 ? uint64_t(info.frames) : 0;
+  // libsndfile counts SF_COUNT_MAX frames in a stream that does not say (a FLAC written to a pipe).
+  f.lengthKnown = info.frames >= 0 && info.frames != SF_COUNT_MAX;
+  f.frames = f.lengthKnown ? uint64_t(info.frames) : 0;
   return f;
+}
+
+// The source opened for reading through a descriptor of the program's own, whose offset tells how
+// far the decode has read it (a source of unknown length has no other measure); by its name when
+// libsndfile cannot tell its kind without the name's extension.
+class SourceReader {
+ public:
+  SourceReader(const SndfileLibrary& library, const std::string& path, SF_INFO& info)
+      : file_(nullptr, SndfileCloser{&library}) {
+    descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (descriptor_ >= 0 && ::fstat(descriptor_, &st) == 0 && S_ISREG(st.st_mode)) {
+      bytes_ = uint64_t(st.st_size);
+      file_.reset(library.openFd(descriptor_, SFM_READ, &info, SF_FALSE));
+    }
+    if (!file_) {
+      info = SF_INFO{};
+      file_ = openSndfile(library, path, info);
+    }
+  }
+  ~SourceReader() {
+    file_.reset();
+    if (descriptor_ >= 0) ::close(descriptor_);
+  }
+  SourceReader(const SourceReader&) = delete;
+  SourceReader& operator=(const SourceReader&) = delete;
+
+  SNDFILE* get() const { return file_.get(); }
+  explicit operator bool() const { return bool(file_); }
+  // How much of the file has been read (0..1); 0 when opened by name.
+  double fractionRead() const {
+    if (bytes_ == 0 || !file_) return 0.0;
+    const off_t at = ::lseek(descriptor_, 0, SEEK_CUR);
+    return at <= 0 ? 0.0 : std::min(1.0, double(at) / double(bytes_));
+  }
+
+ private:
+  int descriptor_ = -1;
+  uint64_t bytes_ = 0;
+  Sndfile file_;
+};
+
+// The source as its copy shows it: the decoded count, or only the first part of it.
+void showCopyContents(SourceFormat& f, const CopyContents& copy, const DecodeCache& cache) {
+  if (!copy.sourceGoesOn) {
+    f.frames = copy.frames;
+    f.lengthKnown = true;
+    return;
+  }
+  f.shownFrames = copy.frames;
+  f.copyLimitBytes = copyBytesLimit(cache);
+  // A count that does not reach past the copy was an estimate.
+  if (f.lengthKnown && f.frames <= copy.frames) f.lengthKnown = false;
 }
 
 // Where each channel sits when the file names no positions: the WAV order (which FLAC shares),
@@ -203,10 +258,11 @@ class PartFile {
     error_ = errno;
     return false;
   }
-  bool finish(uint32_t rate, int channels, uint32_t dataBytes, uint64_t checksum) {
+  bool finish(uint32_t rate, int channels, uint32_t dataBytes, uint64_t checksum,
+              bool sourceGoesOn) {
     uint8_t header[kCopyHeaderBytes], trailer[kCopyTrailerBytes];
     writeCopyHeader(header, rate, channels, dataBytes);
-    writeCopyTrailer(trailer, checksum);
+    writeCopyTrailer(trailer, checksum, sourceGoesOn);
     const bool written = write(trailer, sizeof trailer) && std::fseek(file_, 0, SEEK_SET) == 0 &&
                          write(header, sizeof header);
     // A full disk often shows only when the buffered rest is flushed.
@@ -260,11 +316,13 @@ constexpr char kNoSamples[] = "no samples decode: the file holds none";
 // The decode buffer's bytes: what one read of the source may take, whatever its channel count.
 constexpr size_t kDecodeBufferBytes = size_t(256) << 10;
 
-// Decodes the open source into `part`; returns the data bytes written (and their checksum), or
-// nothing when cancelled or the copy cannot be written.
-std::optional<uint32_t> decodeInto(const SndfileLibrary& library, SNDFILE* in,
-                                   const SourceFormat& f, PartFile& part, DecodeProgress& progress,
-                                   CopyChecksum& checksum, std::string& why) {
+// Decodes the open source into `part`, at most `maxFrames` of it; returns what the copy holds (and
+// the checksum of its samples), or nothing when cancelled or the copy cannot be written.
+std::optional<CopyContents> decodeInto(const SndfileLibrary& library, const SourceReader& source,
+                                       const SourceFormat& f, uint64_t maxFrames, PartFile& part,
+                                       DecodeProgress& progress, CopyChecksum& checksum,
+                                       std::string& why) {
+  SNDFILE* in = source.get();
   const int inChannels = f.channels;
   const int outChannels = f.decodedChannels();
   StereoMix mix;
@@ -275,10 +333,8 @@ std::optional<uint32_t> decodeInto(const SndfileLibrary& library, SNDFILE* in,
       positions = defaultPositions(f);
     mix = stereoMix(positions);
   }
-  // The reader's sizes are 32-bit: a longer source keeps what fits, the whole copy included.
-  const uint64_t frameBytes = uint64_t(outChannels) * 2;
-  const uint64_t maxFrames = (0xFFFFFFFFull - kCopyHeaderBytes - kCopyTrailerBytes) / frameBytes;
-
+  // Progress counts frames where the source says how many it holds, else the bytes read of it.
+  const uint64_t expectedFrames = f.lengthKnown ? std::min(f.frames, maxFrames) : 0;
   const sf_count_t chunkFrames = std::max<sf_count_t>(
       1, sf_count_t(kDecodeBufferBytes / (sizeof(double) * size_t(inChannels))));
   std::vector<double> in64(size_t(chunkFrames * inChannels));
@@ -316,9 +372,12 @@ std::optional<uint32_t> decodeInto(const SndfileLibrary& library, SNDFILE* in,
       return std::nullopt;
     }
     done += uint64_t(got);
-    if (f.frames > 0) progress.advanced(std::min(1.0, double(done) / double(f.frames)));
+    progress.advanced(expectedFrames > 0 ? std::min(1.0, double(done) / double(expectedFrames))
+                                         : source.fractionRead());
   }
-  return uint32_t(done * frameBytes);
+  // A copy that is full while the source goes on shows only the source's first part.
+  const bool goesOn = done == maxFrames && library.readfDouble(in, in64.data(), 1) > 0;
+  return CopyContents{done, goesOn};
 }
 
 }  // namespace
@@ -347,7 +406,10 @@ std::optional<SourceFormat> probeSource(const std::string& path) {
   SourceFormat f = formatOf(info);
   // A header may promise samples the file does not hold, or not say how many: one must decode.
   std::vector<double> frame(size_t(info.channels));
-  if (library.readfDouble(file.get(), frame.data(), 1) <= 0) f.frames = 0;
+  if (library.readfDouble(file.get(), frame.data(), 1) <= 0) {
+    f.frames = 0;
+    f.lengthKnown = true;
+  }
   return f;
 }
 
@@ -356,8 +418,29 @@ std::string decoderProblem() {
   return library.loaded() ? std::string() : library.problem();
 }
 
+uint64_t copyBytesLimit(const DecodeCache& cache) {
+  return std::min(cache.copyLimitBytes, uint64_t{0xFFFFFFFF});
+}
+
+uint64_t copyFramesLimit(const DecodeCache& cache, int decodedChannels) {
+  const uint64_t bytes = copyBytesLimit(cache);
+  const uint64_t frameBytes = uint64_t(decodedChannels) * 2;
+  return bytes > kCopyHeaderBytes + kCopyTrailerBytes
+             ? (bytes - kCopyHeaderBytes - kCopyTrailerBytes) / frameBytes
+             : 0;
+}
+
+SourceFormat plannedCopy(SourceFormat source, const DecodeCache& cache) {
+  const uint64_t most = copyFramesLimit(cache, source.decodedChannels());
+  if (source.lengthKnown && source.frames > most) {
+    source.shownFrames = most;
+    source.copyLimitBytes = copyBytesLimit(cache);
+  }
+  return source;
+}
+
 std::string unusableSourceReason(const SourceFormat& source) {
-  if (source.frames == 0) return kNoSamples;
+  if (source.lengthKnown && source.frames == 0) return kNoSamples;
   if (source.rate >= 1000 && source.rate <= kHighestSampleRate) return {};
   return formatText("a rate of %u Hz; KORIMU reads 1000 to %u Hz", source.rate, kHighestSampleRate);
 }
@@ -428,11 +511,12 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
     return result;
   }
   SF_INFO info{};
-  const Sndfile in = openSndfile(library, sourcePath, info);
+  const SourceReader in(library, sourcePath, info);
   if (!in || info.channels <= 0 || info.samplerate <= 0)
     return failed(result, in ? "no channels or no rate" : library.strerror(nullptr));
   result.source = formatOf(info);
   const SourceFormat& f = result.source;
+  const uint64_t maxFrames = copyFramesLimit(cache, f.decodedChannels());
   if (std::string reason = unusableSourceReason(f); !reason.empty()) {
     result.status = DecodeStatus::kUnusable;
     result.failure = std::move(reason);
@@ -447,8 +531,14 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
     result.failure = std::move(refusal);
     return result;
   }
-  if (std::shared_ptr<CopyHold> hold = holdCopy(result.copy);
-      hold && isWholeCopy(hold->descriptor(), f.rate, f.decodedChannels())) {
+  if (maxFrames == 0)
+    return unwritable(result, formatText("the cache's limit of %llu bytes holds no copy",
+                                         static_cast<unsigned long long>(copyBytesLimit(cache))));
+  std::shared_ptr<CopyHold> hold = holdCopy(result.copy);
+  if (const std::optional<CopyContents> contents =
+          hold ? wholeCopyContents(hold->descriptor(), f.rate, f.decodedChannels())
+               : std::nullopt) {
+    showCopyContents(result.source, *contents, cache);
     // Used now: the copy is the newest, the last to go when the cache is trimmed.
     touchCopy(*hold);
     result.hold = std::move(hold);
@@ -463,23 +553,26 @@ DecodeResult decodedCopy(const std::string& sourcePath, const DecodeCache& cache
   if (!part.ok()) return unwritable(result, part.failure());
   std::string why;
   CopyChecksum checksum;
-  const std::optional<uint32_t> dataBytes =
-      decodeInto(library, in.get(), f, part, progress, checksum, why);
-  if (!dataBytes) {
+  const std::optional<CopyContents> contents =
+      decodeInto(library, in, f, maxFrames, part, progress, checksum, why);
+  if (!contents) {
     if (why.empty()) {
       result.status = DecodeStatus::kCancelled;
       return result;
     }
     return unwritable(result, part.failure());
   }
-  if (*dataBytes == 0) {
+  if (contents->frames == 0) {
     result.status = DecodeStatus::kUnusable;
     result.failure = kNoSamples;
     return result;
   }
-  if (!part.finish(f.rate, f.decodedChannels(), *dataBytes, checksum.value()) ||
+  const auto dataBytes = uint32_t(contents->frames * uint64_t(f.decodedChannels()) * 2);
+  if (!part.finish(f.rate, f.decodedChannels(), dataBytes, checksum.value(),
+                   contents->sourceGoesOn) ||
       !part.publishAs(result.copy))
     return unwritable(result, part.failure());
+  showCopyContents(result.source, *contents, cache);
   result.hold = part.hold();
   trimCache(cache.folder, cache.limitBytes, result.copy);
   result.status = DecodeStatus::kDecoded;

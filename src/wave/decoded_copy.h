@@ -23,11 +23,21 @@ class DecodeProgress {
   virtual bool cancelled() { return false; }
 };
 
-// Where decoded copies are kept, and how many bytes they may take together.
+// Where decoded copies are kept, and how many bytes they may take together (a trim keeps the copy
+// just made or used whatever its size). One copy takes at most `copyLimitBytes`, as much as the
+// whole cache may, and never more than the reader's 32-bit sizes allow: a longer source is
+// decoded only as far as its copy may go, and what is shown says so.
 struct DecodeCache {
   std::filesystem::path folder;
   uint64_t limitBytes = uint64_t(2) << 30;
+  uint64_t copyLimitBytes = uint64_t(2) << 30;
 };
+
+// The bytes one copy may take, and the frames of `decodedChannels` it may hold.
+uint64_t copyBytesLimit(const DecodeCache& cache);
+uint64_t copyFramesLimit(const DecodeCache& cache, int decodedChannels);
+// The source as its copy will show it: only its first part when it is longer than a copy may be.
+SourceFormat plannedCopy(SourceFormat source, const DecodeCache& cache);
 // $XDG_CACHE_HOME/korimu/decoded, or ~/.cache/korimu/decoded when that variable is not set or not
 // an absolute path (a relative one would follow the current folder). Empty without a home folder.
 DecodeCache defaultDecodeCache();

@@ -109,98 +109,122 @@ bool queueHeader(WaveSession& wave, int i, uint32_t length, InstanceBlock* insta
   return true;
 }
 
-}  // namespace
-
-void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSettings& settings,
-                   bool partial) {
+// What the start takes from its request and the settings, for the whole playback.
+void takeRequest(WaveSession& wave, const WaveOpenRequest& file, const AppSettings& settings,
+                 bool partial) {
   PlaybackState& p = wave.playback;
-  WaveSource& w = wave.source;
-  // One playback at a time, and none without the headers of the main window.
-  if (p.playing || !p.headersAvailable) return;
   p.partialPlay = partial;
   wave.playbackPartial = partial;
   p.startPosition = file.position;
   p.playBufferSeconds = settings.playBufferSeconds;
   p.playSpeed = settings.playSpeed;
   p.framesPerColumn = settings.framesPerColumn;
+  WaveSource& w = wave.source;
   w.bytesLeft = file.position < w.dataSize ? w.dataSize - file.position : 0;
+}
 
+// Opens the file (telling the observer) and the output device at the file's rate for the speed.
+// False after the message; nothing is left open but the file.
+bool openFileAndDevice(WaveSession& wave, const WaveOpenRequest& file,
+                       const AppSettings& settings) {
+  PlaybackState& p = wave.playback;
+  WaveSource& w = wave.source;
   const WaveOpenResult opened = openWave(wave, file, settings);
   if (p.observer) p.observer->fileOpened(opened);
-  if (!reportOpenFailure(opened, wave.messages)) return;
-  sizeBuffers(wave, settings, partial);
+  if (!reportOpenFailure(opened, wave.messages)) return false;
+  sizeBuffers(wave, settings, p.partialPlay);
 
   WaveFormat format = formatFromCopy(w);
   format.samplesPerSec = declaredSampleRate(format.samplesPerSec, p.playSpeed);
   format.avgBytesPerSec = format.samplesPerSec * format.blockAlign;
-  if (!wave.audio.open(format, [&wave](int header) { bufferDone(wave, header); })) {
+  const bool deviceOpen =
+      wave.audio.open(format, [&wave](int header) { bufferDone(wave, header); });
+  releaseFormatCopy(w);
+  if (!deviceOpen) {
     wave.messages.show(QT_TRANSLATE_NOOP("Message", "音声出力デバイスを開けません。"));
-    releaseFormatCopy(w);
-    return;
+    return false;
   }
   wave.outputDeviceOpen = true;
   p.declaredRate = format.samplesPerSec;
-  releaseFormatCopy(w);
+  return true;
+}
 
-  if (partial) moveMarker(p, 0, stripWidth(wave), kLayout.unitW);
+// The sample buffers and the block the device's notices find them by; null (after the message)
+// when they cannot be had.
+InstanceBlock* reserveBuffers(WaveSession& wave) {
+  if (!allocateBuffers(wave)) return nullptr;
+  return makeInstanceBlock(wave, &wave.playback.headers);
+}
 
-  if (!allocateBuffers(wave)) {
-    if (partial) moveMarker(p, 0, stripWidth(wave));
-    closeDevice(wave);
-    return;
-  }
-  InstanceBlock* instance = makeInstanceBlock(wave, &p.headers);
-  if (!instance) {
-    if (partial) moveMarker(p, 0, stripWidth(wave));
-    closeDevice(wave);
-    return;
-  }
-
-  enterPhase(p, PlaybackPhase::kStarting);
+// Reads the first buffer, and the second one when the file streams through two.
+bool readFirstBuffers(WaveSession& wave) {
+  PlaybackState& p = wave.playback;
+  WaveSource& w = wave.source;
   p.currentHeader = 0;
   p.lastQueued = false;
-
   const uint32_t firstLength = std::min(w.bytesLeft, wave.bufferBytes);
   p.queuedLength[0] = firstLength;
+  p.queuedLength[1] = 0;
   w.bytesLeft -= firstLength;
-  if (!readInto(wave, 0, firstLength)) return abandonStart(wave, instance, false);
-
-  uint32_t secondLength = 0;
-  if (streaming(wave)) {
-    secondLength = std::min(w.bytesLeft, wave.bufferBytes);
-    w.bytesLeft -= secondLength;
-    if (!readInto(wave, 1, secondLength)) return abandonStart(wave, instance, false);
-  }
+  if (!readInto(wave, 0, firstLength)) return false;
+  if (!streaming(wave)) return true;
+  const uint32_t secondLength = std::min(w.bytesLeft, wave.bufferBytes);
+  w.bytesLeft -= secondLength;
   p.queuedLength[1] = secondLength;
+  return readInto(wave, 1, secondLength);
+}
 
-  fillHeader(wave, 0, firstLength, instance);
+// Hands the buffers read to the device; a single buffer starts the marker's timer first.
+// `timerStarted` tells the clean-up whether to stop it.
+bool queueFirstBuffers(WaveSession& wave, InstanceBlock* instance, bool& timerStarted) {
+  PlaybackState& p = wave.playback;
+  fillHeader(wave, 0, p.queuedLength[0], instance);
   if (!prepareHeader(p, 0)) {
     wave.messages.show(QT_TRANSLATE_NOOP("Message", "ウェーブヘッダーの準備ができません"));
-    return abandonStart(wave, instance, false);
+    return false;
   }
-
   const bool single = !streaming(wave);
   if (single) {
     reportRedraw(p, PlaybackRedraw::kGraphFrame);
-    p.timerPeriod = markerTimerPeriod(SampleRate(w.srKHz), p.playBufferSeconds, p.playSpeed);
+    p.timerPeriod =
+        markerTimerPeriod(SampleRate(wave.source.srKHz), p.playBufferSeconds, p.playSpeed);
     reportMarkerTimer(p, p.timerPeriod);
+    timerStarted = true;
   }
-
   if (!writeHeader(wave, 0)) {
     wave.messages.show(QT_TRANSLATE_NOOP("Message", "デバイスへの出力に失敗しました。"));
-    return abandonStart(wave, instance, single);
+    return false;
   }
   if (single) {
     p.startTick = nowMs(wave);
     p.ticksShown = 0;
   }
+  const uint32_t secondLength = p.queuedLength[1];
+  if (streaming(wave) && secondLength > 0) return queueHeader(wave, 1, secondLength, instance);
+  p.lastQueued = true;
+  return true;
+}
 
-  if (streaming(wave) && secondLength > 0) {
-    if (!queueHeader(wave, 1, secondLength, instance)) return abandonStart(wave, instance, false);
-  } else {
-    p.lastQueued = true;
+}  // namespace
+
+void startPlayback(WaveSession& wave, const WaveOpenRequest& file, const AppSettings& settings,
+                   bool partial) {
+  PlaybackState& p = wave.playback;
+  // One playback at a time, and none without the headers of the main window.
+  if (p.playing || !p.headersAvailable) return;
+  takeRequest(wave, file, settings, partial);
+  if (!openFileAndDevice(wave, file, settings)) return;
+  if (partial) moveMarker(p, 0, stripWidth(wave), kLayout.unitW);
+  InstanceBlock* instance = reserveBuffers(wave);
+  if (!instance) {
+    if (partial) moveMarker(p, 0, stripWidth(wave));
+    closeDevice(wave);
+    return;
   }
-
+  enterPhase(p, PlaybackPhase::kStarting);
+  bool timerStarted = false;
+  if (!readFirstBuffers(wave) || !queueFirstBuffers(wave, instance, timerStarted))
+    return abandonStart(wave, instance, timerStarted);
   p.stopped = false;
   p.playing = true;
   enterPhase(p, PlaybackPhase::kPlaying);

@@ -24,7 +24,8 @@ SndfileLibrary::SndfileLibrary() {
   decltype(open) opening = nullptr;
   if (!resolve(handle_, "sf_close", close) || !resolve(handle_, "sf_command", command) ||
       !resolve(handle_, "sf_readf_double", readfDouble) ||
-      !resolve(handle_, "sf_strerror", strerror) || !resolve(handle_, "sf_open", opening)) {
+      !resolve(handle_, "sf_strerror", strerror) || !resolve(handle_, "sf_open_fd", openFd) ||
+      !resolve(handle_, "sf_open", opening)) {
     problem_ = "libsndfile.so.1 lacks an entry point it should have";
     return;
   }

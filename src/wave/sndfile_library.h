@@ -24,6 +24,7 @@ class SndfileLibrary {
 
   // The entry points the program uses, as libsndfile declares them.
   decltype(&sf_open) open = nullptr;
+  decltype(&sf_open_fd) openFd = nullptr;
   decltype(&sf_close) close = nullptr;
   decltype(&sf_command) command = nullptr;
   decltype(&sf_readf_double) readfDouble = nullptr;

@@ -92,6 +92,37 @@ std::string decodeFailureReason(const DecodeResult& decoded) {
   }
 }
 
+std::string decodedInPartNotice(const std::string& fileName, const SourceFormat& source,
+                                FailureLine line, const TextCatalogue& texts) {
+  if (!source.cut()) return {};
+  const auto shown = static_cast<unsigned long long>(source.shownFrames);
+  const auto total = static_cast<unsigned long long>(source.frames);
+  const auto limit = static_cast<unsigned long long>(source.copyLimitBytes);
+  const char* name = fileName.c_str();
+  if (line == FailureLine::kCommandLine) {
+    const std::string shownPart =
+        source.lengthKnown
+            ? formatText("the first %llu of %llu frames (%.2f of %.2f s)", shown, total,
+                         source.shownSeconds(), source.seconds())
+            : formatText("the first %llu frames (%.2f s) of more", shown, source.shownSeconds());
+    return formatText(
+        "korimu: '%s' is longer than a decoded copy may be (%llu bytes): %s are shown", name, limit,
+        shownPart.c_str());
+  }
+  const std::string shownPart =
+      source.lengthKnown
+          ? formatText(texts.translate("Message", "%llu / %llu フレーム, %.2f / %.2f秒").c_str(),
+                       shown, total, source.shownSeconds(), source.seconds())
+          : formatText(texts.translate("Message", "先頭 %llu フレーム, %.2f秒").c_str(), shown,
+                       source.shownSeconds());
+  return formatText(texts
+                        .translate("Message",
+                                   "ファイルが長すぎるため、先頭の部分だけを変換しました。"
+                                   "変換したコピーは %llu バイトまでです。\n%s (%s)")
+                        .c_str(),
+                    limit, name, shownPart.c_str());
+}
+
 void rememberSource(Document& document, const SourceOpenResult& opened) {
   document.decodedFrom = opened.decodedFrom;
   document.decodedCopy = opened.decodedCopy;
@@ -133,9 +164,9 @@ void StderrDecodeProgress::advanced(double fraction) {
 
 }  // namespace
 
-DecodeResult decodeTellingStderr(const std::string& source) {
+DecodeResult decodeTellingStderr(const std::string& source, const DecodeCache& cache) {
   StderrDecodeProgress progress(std::filesystem::path(source).filename().string());
-  return decodedCopy(source, defaultDecodeCache(), progress);
+  return decodedCopy(source, cache, progress);
 }
 
 }  // namespace korimu

@@ -43,13 +43,20 @@ std::string decodeFailureMessage(const std::string& fileName, const DecodeResult
 // The same in English, for the second line of the message: "" where the reader's stands.
 std::string decodeFailureReason(const DecodeResult& decoded);
 
+// What to say of a source longer than a decoded copy may be ("" for any other): how much of it
+// the copy shows, and why, for the window's box or the command line's stderr.
+std::string decodedInPartNotice(const std::string& fileName, const SourceFormat& source,
+                                FailureLine line,
+                                const TextCatalogue& texts = {});
+
 // Keeps in the document what the open found: the decoded copy and what it was decoded from, or
 // neither.
 void rememberSource(Document& document, const SourceOpenResult& opened);
 
 // The command line's decoder: into the user's cache, telling on stderr how a decode that takes
 // longer than kDecodeQuietMs comes along ("decoding NAME: 42%").
-DecodeResult decodeTellingStderr(const std::string& source);
+DecodeResult decodeTellingStderr(const std::string& source,
+                                 const DecodeCache& cache = defaultDecodeCache());
 
 // How long a decode runs before its progress is shown, in milliseconds.
 inline constexpr unsigned long kDecodeQuietMs = 500;

@@ -222,10 +222,7 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
                                "the data chunk is empty");
   result.dataFound = true;
 
-  const uint32_t position = request.position;
-  w.bytesLeft = position <= w.dataSize ? w.dataSize - position : 0;
-  sizeBuffers(wave, settings, wave.playbackPartial);
-  seekData(w, position);
+  placeOpenFile(wave, request.position, settings);
 
   if (request.checkPlayable && !wave.audio.supportsFormat(format))
     return failReleasingFormat(
@@ -233,6 +230,13 @@ WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
         "the sound device cannot play this format");
   result.opened = true;
   return result;
+}
+
+void placeOpenFile(WaveSession& wave, uint32_t position, const AppSettings& settings) {
+  WaveSource& w = wave.source;
+  w.bytesLeft = position <= w.dataSize ? w.dataSize - position : 0;
+  sizeBuffers(wave, settings, wave.playbackPartial);
+  seekData(w, position);
 }
 
 std::string openFailureMessage(const WaveOpenResult& result, FailureLine line,

@@ -78,6 +78,9 @@ enum class FailureLine { kWindow, kCommandLine };
 // Validates and opens the requested file, and sizes the playback buffers for it.
 WaveOpenResult openWave(WaveSession& wave, const WaveOpenRequest& request,
                         const AppSettings& settings);
+// Places a file that opened at `position` of its data, as its open did at the position it was
+// asked for: the bytes left from there, the playback buffers' size, the read position.
+void placeOpenFile(WaveSession& wave, uint32_t position, const AppSettings& settings);
 // The message of an open that failed: the reader's sentence, then the path and the reason.
 std::string openFailureMessage(const WaveOpenResult& result, FailureLine line,
                                const TextCatalogue& texts = {});

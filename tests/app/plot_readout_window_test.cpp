@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QShortcut>
@@ -17,6 +18,7 @@
 
 #include "app/plot_readout_widget.h"
 #include "app/shell_widgets.h"
+#include "app/startup.h"
 #include "app/widgets.h"
 #include "control/plot_readout.h"
 #include "qt_app_fixture.h"
@@ -50,13 +52,13 @@ FormatFields monoAt44k() {
 
 class ReadoutWindowTest : public ShellTest {
  protected:
-  void startWith(double seconds) {
+  void startWith(double seconds, int devices = 0) {
     const auto path = processFolder("readout") / "sweep.wav";
     const size_t frames = size_t(44100 * seconds);
     const std::vector<uint8_t> bytes = waveFile(monoAt44k(), pcm16(sweep(frames, 44100)));
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    start(path.string());
+    start(path.string(), devices);
   }
   void chartRun(AnalysisMethod method = kFft) {
     controller().command(kTimeFrequencyChart);
@@ -157,6 +159,74 @@ TEST_F(ReadoutWindowTest, SavedAndCopiedPicturesAreTheSameWithTheReadoutShown) {
   EXPECT_EQ(bytesOf(folder / "plain.png"), bytesOf(folder / "with-readout.png"));
   ASSERT_FALSE(copiedPlain.isNull());
   EXPECT_EQ(copiedPlain, copiedWithReadout);
+}
+
+// --screenshot --readout: the picture is the window as the screen shows it. Over the label it is
+// the label; on the crosshair's lines the dotted line; everywhere else the window without the
+// readout, pixel for pixel. The label names the record's numbers for that plot pixel.
+TEST_F(ReadoutWindowTest, ScreenshotWithAReadoutIsTheWindowAsShown) {
+  startWith(1.0);
+  controller().command(kTimeFrequencyChart);
+  settings().blockOrder = 9;
+  settings().framesPerColumn = 16;
+  const PlotPoint at{200, 100};
+  ASSERT_TRUE(analyseAndPointAt(app(), at));
+  EXPECT_EQ(shownText(), expectedText(at.x, at.y));
+  const auto path = processFolder("readout-shot") / "shot.png";
+  ASSERT_TRUE(saveClientScreenshot(app(), path.string()));
+  const QImage shot =
+      QImage(QString::fromStdString(path.string())).convertToFormat(QImage::Format_RGB32);
+  QLabel* label = readout().overlay()->label();
+  ASSERT_TRUE(label->isVisible());
+  const QRect labelRect(label->pos() - shell().client->mapToGlobal(QPoint(0, 0)), label->size());
+  ASSERT_TRUE(shell().client->rect().contains(labelRect)) << "the label stands over the window";
+  const QImage labelShown = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QPoint cross(kLayout.unitW + at.x, kLayout.plotTop + at.y);
+  const QRect plot(kLayout.unitW, kLayout.plotTop, kPlotWidth, kPlotHeight);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(shell().client, &leave);
+  QApplication::processEvents();
+  const QImage without = shell().client->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(shot.size(), without.size());
+  int crosshairPixels = 0, differing = 0;
+  for (int y = 0; y < shot.height(); ++y) {
+    for (int x = 0; x < shot.width(); ++x) {
+      const QRgb pixel = shot.pixel(x, y);
+      if (labelRect.contains(x, y)) {
+        differing += pixel != labelShown.pixel(x - labelRect.x(), y - labelRect.y());
+      } else if (plot.contains(x, y) && (x == cross.x() || y == cross.y())) {
+        ++crosshairPixels;
+        differing += pixel != qRgb(255, 255, 255) && pixel != qRgb(0, 0, 0);
+      } else {
+        differing += pixel != without.pixel(x, y);
+      }
+    }
+  }
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(crosshairPixels, kPlotWidth);
+}
+
+// Once the plot shows a picture it is a stop of the Tab round, between 部分 and <<<; before
+// that the round is the control bar's alone.
+TEST_F(ReadoutWindowTest, TabReachesThePlotOnceItShowsAPicture) {
+  startWith(1.0, 1);  // a device: 部分 is on
+  EXPECT_NE(tabTarget(kPartialId, false), shell().client);
+  EXPECT_NE(tabTarget(kFastBackId, true), shell().client);
+  chartRun();
+  EXPECT_EQ(tabTarget(kPartialId, false), shell().client);
+  EXPECT_EQ(tabTarget(kFastBackId, true), shell().client);
+  focusPlot();
+  QTest::keyClick(shell().client, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), controlById(kFastBackId));
+  QTest::keyClick(controlById(kFastBackId), Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), shell().client);
+  // From the plot the keys move the readout, and Shift+Tab leaves it for the control bar.
+  QTest::keyClick(shell().client, Qt::Key_Right);
+  EXPECT_TRUE(readout().cursorShown());
+  QTest::keyClick(shell().client, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), controlById(kPartialId));
+  QTest::keyClick(controlById(kPartialId), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), shell().client);
 }
 
 TEST_F(ReadoutWindowTest, KeysMoveTheCursorAndHomeEndAreItsOnlyWhileItIsShown) {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/command_line_tokenizer.h"
 #include "cli/render.h"
 #include "core/settings.h"
 #include "wave/wav_builder.h"
@@ -96,6 +97,41 @@ TEST(Arguments, UnknownOptionsAreUsageErrors) {
   EXPECT_EQ(parse({"--check"}).mode, HeadlessMode::kUsageError);
   EXPECT_EQ(parse({"--render", "out.png"}).mode, HeadlessMode::kUsageError);
   EXPECT_EQ(parse({"--render", "out.png", "a.wav", "--view"}).mode, HeadlessMode::kUsageError);
+}
+
+// --screenshot --readout X,Y names a pixel inside the 512 x 256 plot; anything else is a usage
+// error that says what to give, and --readout belongs to --screenshot alone.
+TEST(Arguments, ScreenshotReadoutPoint) {
+  const struct {
+    const char* value;
+    std::optional<PlotPoint> point;
+  } rows[] = {
+      {"0,0", PlotPoint{0, 0}},
+      {"511,255", PlotPoint{511, 255}},
+      {"200,100", PlotPoint{200, 100}},
+      {"512,0", std::nullopt},
+      {"0,256", std::nullopt},
+      {"-1,5", std::nullopt},
+      {"5", std::nullopt},
+      {"5;6", std::nullopt},
+      {"5,6,", std::nullopt},
+      {"x,y", std::nullopt},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.value);
+    const CommandLine c = parse({"--screenshot", "s.png", "--readout", row.value, "a.wav"});
+    if (row.point) {
+      EXPECT_EQ(c.mode, HeadlessMode::kScreenshot);
+      EXPECT_EQ(c.readoutAt, row.point);
+      EXPECT_EQ(c.fileName, "a.wav");
+    } else {
+      EXPECT_EQ(c.mode, HeadlessMode::kUsageError);
+      EXPECT_NE(c.error.find("512 x 256"), std::string::npos) << c.error;
+    }
+  }
+  EXPECT_FALSE(parse({"--screenshot", "s.png", "a.wav"}).readoutAt.has_value());
+  EXPECT_EQ(parse({"--screenshot", "s.png", "--readout"}).mode, HeadlessMode::kUsageError);
+  EXPECT_EQ(parse({"--readout", "1,2", "a.wav"}).mode, HeadlessMode::kUsageError);
 }
 
 TEST(Arguments, HeadlessCommands) {

@@ -2,12 +2,14 @@
 // the channel count, and a source whose copy could not be analysed is refused before any decode,
 // with the same verdict from --check and --render.
 #include <gtest/gtest.h>
+
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -79,6 +81,10 @@ struct UnusableRate {
   uint32_t rate;         // the rate written
   uint32_t claimedRate;  // the rate the header is made to say afterwards; 0: as written
 };
+// Printed as its name: ctest's test names carry the parameter, and a name can be run again.
+void PrintTo(const UnusableRate& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class UnusableRates : public ::testing::TestWithParam<UnusableRate> {};
 

@@ -267,6 +267,9 @@ INSTANTIATE_TEST_SUITE_P(
 // Real recordings, not written by this project, as FLAC: the chart is the WAV's, pixel for pixel
 // for 16-bit ones (8-bit ones become 16-bit copies: within a row).
 TEST(DecodedRealRecordings, FlacOfEachSharedWavChartsAsTheWav) {
+  // A clone without the recordings beside it has nothing to compare.
+  if (!std::filesystem::is_directory(KORIMU_SHARED_WAV_DIR))
+    GTEST_SKIP() << "no recordings folder " << KORIMU_SHARED_WAV_DIR;
   RenderScope scope;
   int tried = 0;
   for (const auto& entry : std::filesystem::directory_iterator(KORIMU_SHARED_WAV_DIR)) {

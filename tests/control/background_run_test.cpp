@@ -19,6 +19,7 @@
 #include "export/csv_export.h"
 #include "platform/message.h"
 #include "run/worker_handoff.h"
+#include "threaded_view.h"
 #include "wave/sndfile_writer.h"
 #include "wave/wav_builder.h"
 
@@ -26,36 +27,7 @@ namespace korimu {
 namespace {
 
 using namespace std::chrono_literals;
-
-// The window's thread as a queue the test drains: the wakes the worker sends.
-struct ThreadedView : WindowView {
-  std::mutex mutex;
-  std::condition_variable woken;
-  std::deque<std::function<void()>> queue;
-  bool runsInBackground() override { return true; }
-  void wakeOwner(const std::function<void()>& task) override {
-    {
-      const std::lock_guard lock(mutex);
-      queue.push_back(task);
-    }
-    woken.notify_one();
-  }
-  // Runs what arrives until `idle` holds (a minute at most).
-  bool runUntil(const std::function<bool()>& idle) {
-    const auto deadline = std::chrono::steady_clock::now() + 1min;
-    while (!idle()) {
-      std::function<void()> task;
-      {
-        std::unique_lock lock(mutex);
-        if (!woken.wait_until(lock, deadline, [&] { return !queue.empty(); })) return false;
-        task = std::move(queue.front());
-        queue.pop_front();
-      }
-      task();
-    }
-    return true;
-  }
-};
+using testing::ThreadedView;
 
 TEST(WorkerHandoff, TasksReachTheOwnerInOrderAndAWaitingWorkerGoesOnOnceItsTaskRan) {
   ThreadedView owner;

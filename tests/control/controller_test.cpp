@@ -35,6 +35,7 @@
 #include "platform/message.h"
 #include "platform/system_facts.h"
 #include "run/chart_column.h"
+#include "wave/decoded_copy.h"
 #include "wave/sndfile_writer.h"
 #include "wave/wav_builder.h"
 #include "wave/wave_source.h"
@@ -609,6 +610,52 @@ TEST_F(ControllerTest, AFileCutShortIsToldOnceWhenItOpens) {
   EXPECT_TRUE(controller_.revalidateFile());
   EXPECT_EQ(messages_.size(), 1u);
   EXPECT_TRUE(controller_.lastRun().drawn);
+}
+
+// A source longer than a copy may be opens as the copy of its first part, and the window says so
+// once, with the counts it shows; a source that fits says nothing.
+TEST_F(ControllerTest, ASourceDecodedInPartIsToldOnceWhenItOpens) {
+  const std::string piped = (dir_.path() / "piped.flac").string();
+  ASSERT_TRUE(testing::writeSndfileThroughPipe(piped, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 2,
+                                               testing::multiTone16(22050, 2, 0.5)));
+  constexpr uint64_t kOverhead = 44 + 24;  // the copy's header and checksum chunk
+  const struct {
+    const char* name;
+    std::string file;
+    uint64_t copyLimit;
+    uint32_t frames;     // the copy's
+    const char* notice;  // "": none
+  } rows[] = {
+      {"a FLAC that fits", flac_, kOverhead + 4 * 11025, 11025, ""},
+      {"a FLAC one frame over", flac_, kOverhead + 4 * 11024, 11024,
+       " (11024 / 11025 フレーム, 0.50 / 0.50秒)"},
+      {"a FLAC over", flac_, kOverhead + 4 * 5000, 5000, " (5000 / 11025 フレーム, 0.23 / 0.50秒)"},
+      {"a FLAC of unknown length over", piped, kOverhead + 4 * 5000, 5000,
+       " (先頭 5000 フレーム, 0.23秒)"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    // Each row decodes afresh, into a cache of its own.
+    DecodeCache cache = defaultDecodeCache();
+    cache.folder = dir_.path() / "caches" / row.name;
+    cache.copyLimitBytes = row.copyLimit;
+    start(true);
+    controller_.useDecodeCache(cache);
+    messages_.clear();
+    controller_.dropFiles({row.file});
+    EXPECT_EQ(controller_.state(), UiState::kFileSelected);
+    EXPECT_EQ(wave().source.dataSize, row.frames * 4u);
+    if (*row.notice == '\0') {
+      EXPECT_TRUE(messages_.empty()) << messages_.front();
+      continue;
+    }
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].find(row.file + row.notice), std::string::npos) << messages_[0];
+    EXPECT_NE(messages_[0].find(std::to_string(row.copyLimit) + " バイトまで"), std::string::npos)
+        << messages_[0];
+    controller_.command(kAnalyzeId);
+    EXPECT_EQ(messages_.size(), 1u);
+  }
 }
 
 // Home, End, PageUp, PageDown, the wheel, a right click in the strip and the Go-to box, on a file

@@ -5,16 +5,17 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "control/plot_readout.h"
-#include "control/run_so_far.h"
 #include "display/spectrum_graph.h"
 #include "export/csv_export.h"
 #include "run/chart_column.h"
 #include "run/run_driver_test_support.h"
+#include "run/run_steps.h"
 
 namespace korimu {
 namespace {
@@ -73,6 +74,10 @@ struct RunCase {
   bool wholeSpan = false;
   int timeResolution = 1024;
 };
+// Printed as its name: ctest's test names carry the parameter, and a name can be run again.
+void PrintTo(const RunCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 RunRecord runOf(const RunCase& c, Canvas* picture = nullptr) {
   RecordingScope scope;
@@ -316,24 +321,42 @@ TEST(PlotReadout, StepsStayInsideThePicture) {
   EXPECT_EQ(readoutValues(meter, {0, 0}, {}).index, bands - 1);
 }
 
-// A running chart's columns reach the window by hand-overs; what the window has been handed
-// reads as the finished record does, and the columns not handed over read as nothing.
+// A running chart's columns reach the window as the run's steps; a record made of the steps
+// handed over so far reads as the finished record does, and the columns not yet handed over read
+// as nothing.
 TEST(PlotReadout, HandedOverColumnsReadAsTheRunsOwn) {
-  RunRecord r = runOf({"Chart", kTimeFrequencyChart, kDtft, 9});
+  struct StepScope : RecordingScope, RunStepSink {
+    std::vector<RunStep> steps;
+    RunStepSink* stepSink() override { return this; }
+    void add(RunStep step) override { steps.push_back(std::move(step)); }
+  } scope;
+  AppSettings& s = scope.session.settings;
+  s.display = kTimeFrequencyChart;
+  s.method = kDtft;
+  s.blockOrder = 9;
+  s.framesPerColumn = 16;
+  s.colorScale = false;
+  scope.useFile(waveFile(mono16Format(44100), pcm16(tones(44100 * 2, 44100.0))));
+  runAnalysis(scope.session, scope);
+  RunRecord r;
+  for (const RunStep& step : scope.steps) applyRunStep(r, step);
   ASSERT_EQ(r.chartColumns, kChartColumns);
+
+  // The steps up to the last block; that block never comes.
+  int cut = 0;
+  for (const RunStep& step : scope.steps)
+    if (const auto* block = std::get_if<ChartBlockStep>(&step)) cut = block->block.column;
+  ASSERT_GT(cut, 0);
   RunRecord soFar;
-  size_t blocksSent = 0;
-  bool parametersSent = false;
-  const int top = kLayout.plotTop, left = kLayout.unitW;
-  // Two hand-overs with a progress counter above the plot; columns 300 and on never come.
-  applyChartCellsUpdate(soFar, chartCellsUpdate(r, {{left, top, 100, kPlotHeight}, {0, 0, 60, 10}},
-                                                blocksSent, parametersSent));
-  applyChartCellsUpdate(
-      soFar, chartCellsUpdate(r, {{left + 100, top + 5, 200, 1}}, blocksSent, parametersSent));
+  for (const RunStep& step : scope.steps) {
+    const auto* block = std::get_if<ChartBlockStep>(&step);
+    if (block != nullptr && block->block.column == cut) break;
+    applyRunStep(soFar, step);
+  }
   for (const auto& [x, y] : chartPoints()) {
     SCOPED_TRACE(::testing::Message() << x << ", " << y);
     const ReadoutValues mine = readoutValues(soFar, {x, y}, {});
-    if (x >= 300) {
+    if (x >= cut) {
       EXPECT_FALSE(mine.shown());
       continue;
     }
@@ -362,6 +385,41 @@ TEST(PlotReadout, CrossSectionRowsAreTheColumnsCsvRows) {
       EXPECT_FALSE(sectionReadout(r, column, width, width, {}).shown());
     }
   }
+}
+
+// The cross-section's keyboard cursor: each element is drawn where the pointer names it, its
+// crosshair stands at the level the CSV gives, and the steps stay inside the graph.
+TEST(PlotReadout, CrossSectionCursorStepsAlongTheGraphsRows) {
+  const RunRecord r = runOf({"Chart", kTimeFrequencyChart, kFft, 9});
+  const int column = 40;
+  const Csv csv(crossSectionCsv(r, column));
+  for (int width : {kNarrowSectionWidth, kWideSectionWidth}) {
+    SCOPED_TRACE(width);
+    EXPECT_EQ(sectionElementAt(width, -1), -1);
+    EXPECT_EQ(sectionElementAt(width, width), -1);
+    for (int element : {0, 1, 127, 254, 255}) {
+      const PlotPixel at = sectionElementPixel(r, column, width, element);
+      // The pixel the cursor stands on names the same element back, and its level row.
+      EXPECT_EQ(sectionElementAt(width, at.x), element);
+      EXPECT_EQ(sectionElementAt(width, at.x + width / kChartRows - 1), element);
+      EXPECT_EQ(at.y, int(csv.at(size_t(element), 3))) << element;
+    }
+  }
+  struct Step {
+    int from;
+    ReadoutStep step;
+    int to;
+  };
+  const Step steps[] = {
+      {0, ReadoutStep::kLeft, 0},      {0, ReadoutStep::kRight, 1},
+      {255, ReadoutStep::kRight, 255}, {255, ReadoutStep::kLeft, 254},
+      {100, ReadoutStep::kFirst, 0},   {100, ReadoutStep::kLast, 255},
+      {100, ReadoutStep::kUp, 100},    {100, ReadoutStep::kDown, 100},
+  };
+  for (const Step& s : steps) EXPECT_EQ(steppedSectionElement(s.from, s.step), s.to) << s.from;
+  // A record without a chart draws no level: the cursor crosses the graph's middle.
+  const RunRecord meter = runOf({"Meter", kLevelMeter, kFft, 10});
+  EXPECT_EQ(sectionElementPixel(meter, 0, kNarrowSectionWidth, 5).y, kPlotHeight / 2);
 }
 
 TEST(PlotReadout, TextNamesTheNotesWhereTheKeyColouringIsOn) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 namespace korimu {
 namespace {
 
@@ -55,6 +58,37 @@ TEST(SpanList, TheWholeSpanFitsTheFramesLeftIntoTheColumns) {
   EXPECT_EQ(wholeSpanFramesPerColumn(512), 1);
   EXPECT_EQ(wholeSpanFramesPerColumn(513), 2);
   EXPECT_EQ(wholeSpanFramesPerColumn(26460000), 51680);  // 512 x 51680 >= 26460000
+}
+
+// The count after 表示ﾃﾞｰﾀ数 keeps its digits where they fit the cells up to the window's edge; a
+// longer one (a whole file's span of nine or ten digits) is given in M or G, to a tenth, and
+// within the cells.
+TEST(SpanList, AWholeSpanCountFitsTheCellsItHas) {
+  struct Case {
+    int64_t frames;
+    int cells;
+    const char* label;
+  };
+  for (const Case& c :
+       {Case{512, 8, "   512"}, Case{26460160, 8, "26460160"}, Case{99999744, 8, "99999744"},
+        Case{345600000, 9, "345600000"}, Case{345600000, 8, "329.6M"},
+        Case{1073741824, 8, "    1G"}, Case{1073742336, 8, "  1.0G"}, Case{4294966784, 9, "  4.0G"},
+        Case{1072693760, 8, "1023.0M"}, Case{345600000, 5, "  330M"}}) {
+    SCOPED_TRACE(c.frames);
+    SCOPED_TRACE(c.cells);
+    const std::string label = spanLabelWithin(c.frames, c.cells);
+    EXPECT_EQ(label, c.label);
+    EXPECT_LE(int(label.size()), std::max(c.cells, 6));
+    if (int(spanLabel(c.frames).size()) <= c.cells) {
+      EXPECT_EQ(label, spanLabel(c.frames));
+    }
+    // Whatever its unit, the label reads within half a shown step of the count.
+    const double unit = label.back() == 'G'   ? double(int64_t{1} << 30)
+                        : label.back() == 'M' ? double(int64_t{1} << 20)
+                                              : 1.0;
+    const double step = label.find('.') != std::string::npos ? 0.1 : 1.0;
+    EXPECT_NEAR(std::stod(label) * unit, double(c.frames), step * unit / 2 + 1);
+  }
 }
 
 }  // namespace

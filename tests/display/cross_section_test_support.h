@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cross_section_from_settings.h"
 #include "display/chart.h"
 #include "display/cross_section.h"
 #include "display_test_support.h"

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -227,6 +228,10 @@ struct Rewrite {
   void (*change)(const std::string& path, const std::vector<uint8_t>& before,
                  const std::vector<uint8_t>& after);
 };
+// Printed as its name: ctest's test names carry the parameter, and a name can be run again.
+void PrintTo(const Rewrite& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class StaleSummaries : public ::testing::TestWithParam<Rewrite> {};
 

@@ -127,5 +127,39 @@ TEST(DisplayServer, AWholeScaleFactorNeverMakesTheWindowLargerThanTheScreen) {
   }
 }
 
+// A maximised or full-screen window shows the 640 x 383 client area at the largest whole factor
+// that fits the space below the menu bar, centred; it is never a small picture in a corner.
+TEST(DisplayServer, AFilledWindowCentresThePictureAtTheLargestWholeScale) {
+  const struct {
+    int areaWidth, areaHeight;
+    WholeScalePlacement expected;
+  } rows[] = {
+      {640, 383, {1, 0, 0}},        // exactly the picture
+      {1366, 745, {1, 363, 181}},   // a laptop: twice would be 766 high
+      {1280, 766, {2, 0, 0}},       // exactly twice
+      {1279, 766, {1, 319, 191}},   // one pixel short of twice in width
+      {1280, 765, {1, 320, 191}},   // one pixel short of twice in height
+      {1920, 1057, {2, 320, 145}},  // full HD below a menu bar
+      {1920, 1080, {2, 320, 157}},  // full HD, full screen
+      {3840, 2160, {5, 320, 122}},  // 4K: the height decides
+      {2560, 1149, {3, 320, 0}},    // three times, exactly high enough
+      {600, 300, {1, 0, 0}},        // smaller than the picture: its top-left corner stays
+      {700, 300, {1, 30, 0}},       //   centred in the direction it fits
+  };
+  for (const auto& row : rows) {
+    const WholeScalePlacement p = centredAtWholeScale(row.areaWidth, row.areaHeight, 640, 383);
+    EXPECT_EQ(p, row.expected) << row.areaWidth << "x" << row.areaHeight << ": scale " << p.scale
+                               << " at " << p.x << "," << p.y;
+    // The picture stays inside the area wherever it fits there.
+    if (p.scale * 640 <= row.areaWidth) {
+      EXPECT_LE(p.x + p.scale * 640, row.areaWidth);
+    }
+    if (p.scale * 383 <= row.areaHeight) {
+      EXPECT_LE(p.y + p.scale * 383, row.areaHeight);
+    }
+  }
+  EXPECT_EQ(centredAtWholeScale(800, 600, 0, 0), (WholeScalePlacement{1, 0, 0}));
+}
+
 }  // namespace
 }  // namespace korimu

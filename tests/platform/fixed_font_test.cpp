@@ -102,7 +102,7 @@ std::string hexLine(char32_t cp, bool wide) {
 }
 
 // Glyphs are parsed as they are drawn: in a sorted file, with comments and broken lines between
-// the glyphs, and in a shuffled one, every glyph is the one its line holds.
+// the glyphs, and in a shuffled one, every glyph is the one its line holds, on every thread.
 TEST(FixedFont, EveryGlyphIsFoundInSortedShuffledAndNoisyFiles) {
   std::vector<char32_t> points;
   for (char32_t cp = 0x20; cp < 0x7F; ++cp) points.push_back(cp);
@@ -129,14 +129,28 @@ TEST(FixedFont, EveryGlyphIsFoundInSortedShuffledAndNoisyFiles) {
     FixedFont font;
     std::string error;
     ASSERT_TRUE(font.load(path, &error)) << error;
-    for (char32_t cp : points) {
-      const Glyph& g = font.glyph(cp);
-      ASSERT_EQ(g.width, wide(cp) ? 16 : 8) << name << " " << unsigned(cp);
-      for (int row = 0; row < 16; ++row) {
-        const unsigned value =
-            (unsigned(cp) * 31u + unsigned(row) * 7u) & (wide(cp) ? 0xFFFFu : 0xFFu);
-        ASSERT_EQ(g.rows[size_t(row)], wide(cp) ? value : value << 8)
-            << name << " " << unsigned(cp);
+    // Renders on several threads draw with one font: four threads look every glyph up at once,
+    // each in its own order (a shuffled file makes one of them parse every line meanwhile).
+    const auto glyphsFound = [&](unsigned seed) {
+      std::vector<char32_t> order = points;
+      std::shuffle(order.begin(), order.end(), std::mt19937(seed));
+      std::vector<std::pair<char32_t, Glyph>> found;
+      for (int pass = 0; pass < 2; ++pass)
+        for (char32_t cp : order) found.emplace_back(cp, font.glyph(cp));
+      return found;
+    };
+    std::vector<std::future<std::vector<std::pair<char32_t, Glyph>>>> lookups;
+    for (unsigned seed = 0; seed < 4; ++seed)
+      lookups.push_back(std::async(std::launch::async, glyphsFound, seed));
+    for (auto& lookup : lookups) {
+      for (const auto& [cp, g] : lookup.get()) {
+        ASSERT_EQ(g.width, wide(cp) ? 16 : 8) << name << " " << unsigned(cp);
+        for (int row = 0; row < 16; ++row) {
+          const unsigned value =
+              (unsigned(cp) * 31u + unsigned(row) * 7u) & (wide(cp) ? 0xFFFFu : 0xFFu);
+          ASSERT_EQ(g.rows[size_t(row)], wide(cp) ? value : value << 8)
+              << name << " " << unsigned(cp);
+        }
       }
     }
     // Not in the file: a box of the cell's width.

@@ -3,6 +3,7 @@
 // up after killed decodes, and trusts a copy only when it is the source's as it is now.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -16,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -141,6 +143,10 @@ struct UnsafeFolder {
   bool needsRoot;
   void (*make)(const fs::path& folder, const fs::path& recordings);
 };
+// Printed as its name: ctest's test names carry the parameter, and a name can be run again.
+void PrintTo(const UnsafeFolder& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class UnsafeFolders : public DecodeCacheTest, public ::testing::WithParamInterface<UnsafeFolder> {};
 
@@ -373,6 +379,10 @@ struct TrustCase {
   void (*meddle)(DecodeCacheTest& test, const DecodeResult& held, const fs::path& stranger);
   bool nameStillHoldsIt;  // the copy's name still leads to the copy afterwards
 };
+// Printed as its name: ctest's test names carry the parameter, and a name can be run again.
+void PrintTo(const TrustCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class CacheTrust : public DecodeCacheTest, public ::testing::WithParamInterface<TrustCase> {
  public:

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <numbers>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace korimu::testing {
@@ -65,6 +68,36 @@ bool writeSndfile(const std::string& path, int format, uint32_t rate, int channe
     written = sf_writef_double(file, samples.data(), frames);
   }
   return sf_close(file) == 0 && written == frames;
+}
+
+// Writes 16-bit samples as `format` through a pipe into `path`, as an encoder writing to standard
+// output does: the writer cannot go back to its header, so a FLAC says no total length. False
+// when libsndfile refuses or the pipe fails.
+inline bool writeSndfileThroughPipe(const std::string& path, int format, uint32_t rate,
+                                    int channels, const std::vector<int16_t>& samples) {
+  int ends[2];
+  if (::pipe(ends) != 0) return false;
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  bool copied = out != nullptr;
+  // The pipe holds only so much: a reader drains it while the encoder writes.
+  std::thread reader([&] {
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+      if (copied && std::fwrite(buffer, 1, size_t(got), out) != size_t(got)) copied = false;
+  });
+  SF_INFO info{};
+  info.samplerate = int(rate);
+  info.channels = channels;
+  info.format = format;
+  SNDFILE* file = sf_open_fd(ends[1], SFM_WRITE, &info, SF_FALSE);
+  const sf_count_t frames = sf_count_t(samples.size()) / channels;
+  const bool written = file != nullptr && sf_writef_short(file, samples.data(), frames) == frames &&
+                       sf_close(file) == 0;
+  ::close(ends[1]);
+  reader.join();
+  ::close(ends[0]);
+  const bool closed = out != nullptr && std::fclose(out) == 0;
+  return written && copied && closed;
 }
 
 }  // namespace korimu::testing

@@ -1,10 +1,10 @@
-// The one-string command-line tokenizer of the original program, kept for command texts that
-// arrive as a single string.
+// The one-string command-line tokenizer of the original program: its rules, kept with their tests
+// (the program itself gets its items from argv).
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "cli/command_line.h"
+#include "cli/command_line_tokenizer.h"
 
 namespace korimu {
 
