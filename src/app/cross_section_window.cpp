@@ -75,7 +75,7 @@ CrossSectionWindow::CrossSectionWindow(AppShell& app, QWidget* owner) : QDialog(
   // and, after the buttons in the Tab order, the keyboard for the readout.
   graph_ = new QWidget(this);
   graph_->setFocusPolicy(Qt::StrongFocus);
-  graph_->setAccessibleName(QString::fromUtf8("スペクトル断面のグラフ"));
+  graph_->setAccessibleName(QCoreApplication::translate("Window", "スペクトル断面のグラフ"));
   readout_ = new SectionReadout(app_, graph_);
   layoutForWidth();
   if (owner) placeBeside(*owner);

@@ -412,6 +412,20 @@ Type minutes:seconds (1:23.5) or seconds (83.5).</translation>
         <source>設定ファイル %s を読み取れません。既定の設定で続け、設定は保存しません。</source>
         <translation>Cannot read the settings file %s. KORIMU goes on with the default settings and will not save them.</translation>
     </message>
+    <message>
+        <source>%llu / %llu フレーム, %.2f / %.2f秒</source>
+        <translation>%llu / %llu frames, %.2f / %.2f s</translation>
+    </message>
+    <message>
+        <source>先頭 %llu フレーム, %.2f秒</source>
+        <translation>first %llu frames, %.2f s</translation>
+    </message>
+    <message>
+        <source>ファイルが長すぎるため、先頭の部分だけを変換しました。変換したコピーは %llu バイトまでです。
+%s (%s)</source>
+        <translation>The file is too long: only its first part was converted. A converted copy holds at most %llu bytes.
+%s (%s)</translation>
+    </message>
 </context>
 <context>
     <name>Options</name>
@@ -824,6 +838,10 @@ Type minutes:seconds (1:23.5) or seconds (83.5).</translation>
     <message>
         <source>  全体</source>
         <translation> whole</translation>
+    </message>
+    <message>
+        <source>スペクトル断面のグラフ</source>
+        <translation>Spectrum cross-section graph</translation>
     </message>
 </context>
 </TS>
