@@ -7,8 +7,8 @@
 
 #include "cli/batch_render.h"
 #include "cli/command_line.h"
-#include "core/layout.h"
 #include "cli/render_options.h"
+#include "core/layout.h"
 #include "core/program_files.h"
 #include "core/settings_file.h"
 #include "wave/decoded_copy.h"

@@ -194,7 +194,8 @@ constexpr RenderOption kOptions[] = {
        s.pinkNoiseFlat = true;
        return true;
      }},
-    {"onmem", nullptr, "the Options dialog's on-memory analysis: dct is computed through an\n"
+    {"onmem", nullptr,
+     "the Options dialog's on-memory analysis: dct is computed through an\n"
      "FFT of twice the length (one larger piece of memory instead of many\n"
      "small ones, the same transform); other methods are not changed",
      [](const Option&, const std::string&, Settings& s, Choices&, std::string&) {

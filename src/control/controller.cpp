@@ -298,9 +298,8 @@ bool Controller::takeSource(const SourceOpenResult& source) {
       cutShortNotice(source.wave, session_.wave.source, failureLine_, session_.wave.messages.texts);
   if (!cutShort.empty()) session_.wave.messages.show(cutShort, MessageKind::kPlainOk);
   if (source.decodedFrom)
-    if (const std::string inPart =
-            decodedInPartNotice(document.fileName, *source.decodedFrom, failureLine_,
-                                session_.wave.messages.texts);
+    if (const std::string inPart = decodedInPartNotice(document.fileName, *source.decodedFrom,
+                                                       failureLine_, session_.wave.messages.texts);
         !inPart.empty())
       session_.wave.messages.show(inPart, MessageKind::kPlainOk);
   if (!result) {

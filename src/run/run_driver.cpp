@@ -15,8 +15,8 @@
 #include "core/translatable.h"
 #include "platform/message.h"
 #include "run/result_recorder.h"
-#include "run/run_painter.h"
 #include "run/run_file.h"
+#include "run/run_painter.h"
 #include "wave/sample_buffers.h"
 #include "wave/wave_source.h"
 

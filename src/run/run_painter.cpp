@@ -147,7 +147,8 @@ struct RunPainter::Drawing {
                  static_cast<int>(record.waveRows.size()));
     copyPlot(wholePlot());
   }
-  void operator()(const TableShortfallStep& s) const { shown(drawTableShortfall(window, s.bytes, display.texts));
+  void operator()(const TableShortfallStep& s) const {
+    shown(drawTableShortfall(window, s.bytes, display.texts));
   }
   void operator()(const PowerWarningStep& s) const { shown(drawPowerWarning(window, s.text)); }
   void operator()(const ProgressTextStep& s) const {

@@ -46,8 +46,7 @@ std::string decodeFailureReason(const DecodeResult& decoded);
 // What to say of a source longer than a decoded copy may be ("" for any other): how much of it
 // the copy shows, and why, for the window's box or the command line's stderr.
 std::string decodedInPartNotice(const std::string& fileName, const SourceFormat& source,
-                                FailureLine line,
-                                const TextCatalogue& texts = {});
+                                FailureLine line, const TextCatalogue& texts = {});
 
 // Keeps in the document what the open found: the decoded copy and what it was decoded from, or
 // neither.
