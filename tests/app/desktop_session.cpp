@@ -1,10 +1,14 @@
 #include "desktop_session.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -16,6 +20,19 @@ namespace korimu::testing {
 namespace {
 
 using namespace std::chrono_literals;
+
+// Waits until `fd` can be read or `limit` has passed; whether it can.
+bool readableWithin(int fd, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        end - std::chrono::steady_clock::now());
+    pollfd watched{fd, POLLIN, 0};
+    const int ready = ::poll(&watched, 1, static_cast<int>(std::max<int64_t>(left.count(), 0)));
+    if (ready > 0) return true;
+    if (ready == 0 || errno != EINTR) return false;
+  }
+}
 
 bool onPath(const std::string& tool) {
   return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
@@ -90,16 +107,16 @@ bool ChildProcess::running() {
 
 std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds limit) {
   if (pid_ <= 0 || reaped_) return std::nullopt;
-  const auto end = std::chrono::steady_clock::now() + limit;
-  do {
-    int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-      reaped_ = true;
-      if (WIFEXITED(status)) return WEXITSTATUS(status);
-      return std::nullopt;
-    }
-    std::this_thread::sleep_for(5ms);
-  } while (std::chrono::steady_clock::now() < end);
+  // The child's process descriptor becomes readable when it ends.
+  const int exited = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
+  if (exited >= 0) {
+    readableWithin(exited, limit);
+    ::close(exited);
+  }
+  int status = 0;
+  if (::waitpid(pid_, &status, WNOHANG) != pid_) return std::nullopt;
+  reaped_ = true;
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
   return std::nullopt;
 }
 
@@ -112,7 +129,13 @@ DesktopSession::DesktopSession(const std::filesystem::path& folder) {
     }
   }
   const std::filesystem::path numberFile = folder / "display";
-  // Xvfb picks a free display itself and writes its number to descriptor 3.
+  // Xvfb picks a free display itself and writes its number to descriptor 3, here a pipe the test
+  // holds open at both ends (so that neither end waits for the other) and waits to read.
+  if (::mkfifo(numberFile.c_str(), 0600) != 0) {
+    why_ = "cannot make " + numberFile.string();
+    return;
+  }
+  const int numberPipe = ::open(numberFile.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
   xvfb_.emplace(std::vector<std::string>{"sh", "-c",
                                          "exec Xvfb -displayfd 3 -screen 0 1280x1024x24 "
                                          "-nolisten tcp 3>" +
@@ -121,11 +144,19 @@ DesktopSession::DesktopSession(const std::filesystem::path& folder) {
   // Both waits allow for a loaded machine (a parallel build beside the tests).
   const std::chrono::milliseconds xvfbLimit = scaledForLoad(60s);
   const auto xvfbEnd = std::chrono::steady_clock::now() + xvfbLimit;
-  while (display_.empty() && std::chrono::steady_clock::now() < xvfbEnd) {
-    std::this_thread::sleep_for(50ms);
-    std::ifstream in(numberFile);
-    int number = -1;
-    if (in >> number && number >= 0) display_ = ":" + std::to_string(number);
+  std::string written;
+  while (numberPipe >= 0 && written.find('\n') == std::string::npos) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        xvfbEnd - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || !readableWithin(numberPipe, left)) break;
+    char buffer[32];
+    const ssize_t n = ::read(numberPipe, buffer, sizeof buffer);
+    if (n > 0) written.append(buffer, size_t(n));
+  }
+  if (numberPipe >= 0) ::close(numberPipe);
+  if (written.find('\n') != std::string::npos) {
+    const int number = std::atoi(written.c_str());
+    if (number >= 0) display_ = ":" + std::to_string(number);
   }
   if (display_.empty()) {
     why_ = "Xvfb did not start within " + std::to_string(xvfbLimit.count() / 1000) +
