@@ -87,8 +87,15 @@ struct MemResult : AnalysisNotes {
   std::string powerWarning;  // the "Max" text when the block is louder than a sound should be
 };
 
-// Analyses one block (the whole block, no window) for the params' view.
+// Analyses one block (the whole block, no window) for the params' view, and compares its maximum
+// with the running maximum (noteRunningMax).
 MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params,
                      ScratchAllocator& scratch, Progress& progress, double& runningMax);
+// The block alone: what depends on no other block, so blocks can be analysed in any order.
+MemResult memAnalyzeBlock(const SampleBlock& block, const AnalysisParams& params,
+                          ScratchAllocator& scratch, Progress& progress);
+// The running maximum's rule applied to an analysed block: its "Max" diagnostic and warning. The
+// blocks of a run are compared in the run's order.
+void noteRunningMax(MemResult& result, double& runningMax, bool sixteenBit);
 
 }  // namespace korimu

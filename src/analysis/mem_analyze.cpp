@@ -19,8 +19,22 @@ MaxNotice updateRunningMax(double& runningMax, double blockMax, bool sixteenBit)
   return notice;
 }
 
+void noteRunningMax(MemResult& result, double& runningMax, bool sixteenBit) {
+  if (!result.analysed) return;
+  const MaxNotice notice = updateRunningMax(runningMax, result.peakPower, sixteenBit);
+  if (notice.newMaximum) result.diagnose(DiagnosticLine::kBlockMaximum, notice.text);
+  if (notice.warning) result.powerWarning = notice.text;
+}
+
 MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params,
                      ScratchAllocator& scratch, Progress& progress, double& runningMax) {
+  MemResult out = memAnalyzeBlock(block, params, scratch, progress);
+  noteRunningMax(out, runningMax, block.sixteenBit());
+  return out;
+}
+
+MemResult memAnalyzeBlock(const SampleBlock& block, const AnalysisParams& params,
+                          ScratchAllocator& scratch, Progress& progress) {
   MemResult out;
   if (block.srKHz == 0) return out;
   int nd = block.sampleCount();
@@ -75,10 +89,6 @@ MemResult memAnalyze(const SampleBlock& block, const AnalysisParams& params,
   out.peakFrequency = linear ? extremes.index * static_cast<double>(block.rate().hz()) / ns / 2.0
                              : points.frequency(extremes.index);
   out.peakPower = extremes.max;
-
-  const MaxNotice notice = updateRunningMax(runningMax, extremes.max, block.sixteenBit());
-  if (notice.newMaximum) out.diagnose(DiagnosticLine::kBlockMaximum, notice.text);
-  if (notice.warning) out.powerWarning = notice.text;
 
   memDepths(depths.data(), spec.data(), points, extremes, block.sixteenBit(), params);
   out.frame.zeroDbPower = memZeroDbPower(block.sixteenBit(), extremes.max, params);

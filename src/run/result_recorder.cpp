@@ -78,9 +78,8 @@ void ResultRecorder::chartBlock(uint64_t bytePosition, int column, int columnsPe
   steps_.add(ChartBlockStep{block});
 }
 
-void ResultRecorder::chartSpans(std::vector<ChartSpan> spans, const uint8_t* depths,
-                                const double* powers, size_t count,
-                                std::optional<double> zeroDbPower) {
+ChartCellsStep chartCells(std::vector<ChartSpan> spans, const uint8_t* depths,
+                          const double* powers, size_t count, std::optional<double> zeroDbPower) {
   ChartCellsStep cells;
   cells.zeroDbPower = zeroDbPower;
   cells.depths.reserve(spans.size());
@@ -99,6 +98,16 @@ void ResultRecorder::chartSpans(std::vector<ChartSpan> spans, const uint8_t* dep
     cells.powers.push_back(power);
   }
   cells.spans = std::move(spans);
+  return cells;
+}
+
+ChartCellsStep waveletRowCells(int row, const uint8_t* depths, const double* powers, int n,
+                               int column, int columnsPerBlock) {
+  return chartCells(waveletRowSpans(depths, n, column, columnsPerBlock, row), depths, powers,
+                    size_t(n));
+}
+
+void ResultRecorder::cells(ChartCellsStep cells) {
   steps_.add(std::move(cells));
 }
 
@@ -118,8 +127,8 @@ void ResultRecorder::frame(const FrameResult& r, int32_t view, int column, int c
   }
   peakReadout(r.peakFrequency, r.peakPower);
   if (view == kTimeFrequencyChart) {
-    chartSpans(linearChartSpans(r.frame.bins(), column, columnsPerBlock), r.frame.data(),
-               r.frame.powers.data(), r.frame.powers.size(), r.frame.zeroDbPower);
+    cells(chartCells(linearChartSpans(r.frame.bins(), column, columnsPerBlock), r.frame.data(),
+                     r.frame.powers.data(), r.frame.powers.size(), r.frame.zeroDbPower));
     return;
   }
   spectrum(r.frame, false, view);
@@ -128,8 +137,8 @@ void ResultRecorder::frame(const FrameResult& r, int32_t view, int column, int c
 void ResultRecorder::points(const SpectrumFrame& frame, int32_t view, int column,
                             int columnsPerBlock) {
   if (view == kTimeFrequencyChart) {
-    chartSpans(logChartSpans(frame.data(), frame.bins(), column, columnsPerBlock), frame.data(),
-               frame.powers.data(), frame.powers.size(), frame.zeroDbPower);
+    cells(chartCells(logChartSpans(frame.data(), frame.bins(), column, columnsPerBlock),
+                     frame.data(), frame.powers.data(), frame.powers.size(), frame.zeroDbPower));
     return;
   }
   spectrum(frame, true, view);
@@ -141,11 +150,6 @@ void ResultRecorder::peakReadout(double frequency, double power) {
 
 void ResultRecorder::powerWarning(const std::string& text) {
   steps_.add(PowerWarningStep{text});
-}
-
-void ResultRecorder::waveletRow(int row, const uint8_t* depths, const double* powers, int n,
-                                int column, int columnsPerBlock) {
-  chartSpans(waveletRowSpans(depths, n, column, columnsPerBlock, row), depths, powers, size_t(n));
 }
 
 void PlotProgress::begin(std::string_view name, long total) {

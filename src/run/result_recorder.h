@@ -17,6 +17,14 @@
 
 namespace korimu {
 
+// The spans' cells: each at its element's depth, saying the loudest power of its group.
+ChartCellsStep chartCells(std::vector<ChartSpan> spans, const uint8_t* depths,
+                          const double* powers, size_t count,
+                          std::optional<double> zeroDbPower = std::nullopt);
+// One wavelet row (its depths and the powers they came from) in the block's columns.
+ChartCellsStep waveletRowCells(int row, const uint8_t* depths, const double* powers, int n,
+                               int column, int columnsPerBlock);
+
 class ResultRecorder {
  public:
   // Meter bands are taken as the settings draw them (bars or line points).
@@ -34,14 +42,10 @@ class ResultRecorder {
   void powerWarning(const std::string& text);
   // A chart block read at bytePosition begins: what follows is drawn into its columns.
   void chartBlock(uint64_t bytePosition, int column, int columnsPerBlock);
-  // One wavelet row (its depths and the powers they came from) into the block's columns.
-  void waveletRow(int row, const uint8_t* depths, const double* powers, int n, int column,
-                  int columnsPerBlock);
+  // Chart cells made elsewhere (chartCells, waveletRowCells).
+  void cells(ChartCellsStep cells);
 
  private:
-  // The spans' cells: each at its element's depth, saying the loudest power of its group.
-  void chartSpans(std::vector<ChartSpan> spans, const uint8_t* depths, const double* powers,
-                  size_t count, std::optional<double> zeroDbPower = std::nullopt);
   // A spectrum of a frame view.
   void spectrum(const SpectrumFrame& frame, bool points, int32_t view);
 

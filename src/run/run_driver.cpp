@@ -1,12 +1,11 @@
 #include "run/run_driver.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <variant>
 
 #include "analysis/analysis_params.h"
-#include "analysis/dtft.h"
-#include "analysis/frame_analysis.h"
-#include "analysis/mem.h"
 #include "analysis/wavelet.h"
 #include "core/layout.h"
 #include "core/sample_rate.h"
@@ -14,6 +13,8 @@
 #include "core/span.h"
 #include "core/translatable.h"
 #include "platform/message.h"
+#include "run/block_analysis.h"
+#include "run/chart_blocks.h"
 #include "run/result_recorder.h"
 #include "run/run_file.h"
 #include "run/run_painter.h"
@@ -164,124 +165,78 @@ void leaveRunningState(Session& session, RunListener& listener) {
   listener.runningChanged(false);
 }
 
-// One run's analysers and where their results go.
-struct BlockAnalysis {
-  const AnalysisParams& params;
-  Session& session;
-  ResultRecorder& recorder;
-  PlotProgress& progress;
-  RunStepSink& steps;
-  // Where a chart's blocks are read and drawn.
-  const ChartPlacement& placement;
+// Reads a chart's blocks in column order from the run's position. The blocks between the columns
+// are passed over, not read: a chart over a whole recording reads only what it analyses. Past the
+// data's end nothing follows.
+class ChartBlockReader {
+ public:
+  ChartBlockReader(WaveSession& wave, const ChartPlacement& placement, uint32_t readLength)
+      : wave_(wave), placement_(placement), readLength_(readLength),
+        filePlace_(placement.position) {}
 
-  void mem(const SampleBlock& block, int column, int width) {
-    const MemResult r =
-        memAnalyze(block, params, session.tables.scratch, progress, session.memRunningMax);
-    recorder.notes(r);
-    if (!r.analysed) return;
-    recorder.peakReadout(r.peakFrequency, r.peakPower);
-    if (!r.powerWarning.empty()) recorder.powerWarning(r.powerWarning);
-    recorder.points(r.frame, params.view, column, width);
+  std::optional<ChartBlockRead> next() {
+    if (column_ >= kPlotWidth) return std::nullopt;
+    const uint64_t bytePosition = placement_.blockBytePosition(column_, blockIndex_);
+    if (bytePosition != filePlace_ &&
+        (bytePosition >= wave_.source.dataSize || !seekData(wave_.source, uint32_t(bytePosition))))
+      return std::nullopt;
+    // Each read asks for what the last one delivered: a short read is the data's end.
+    readLength_ = readBlock(wave_, readLength_);
+    if (readLength_ == 0) return std::nullopt;
+    filePlace_ = bytePosition + readLength_;
+    ChartBlockRead read{blockFromRead(wave_, readLength_), bytePosition, column_};
+    column_ += placement_.columnsPerBlock();
+    ++blockIndex_;
+    return read;
   }
 
-  void dtft(const SampleBlock& block, int column, int width) {
-    const DtftResult r = dtftAnalyze(block, params, session.tables, progress);
-    recorder.notes(r);
-    if (!r.analysed) return;
-    recorder.peakReadout(r.peakFrequency, r.peakPower);
-    recorder.points(r.frame, params.view, column, width);
-  }
-
-  void wavelet(const SampleBlock& block, int blockFrames, int column, int width) {
-    const WaveletResult r = waveletBlock(block, blockFrames, params, session.tables, progress,
-                                         [&](int row, const uint8_t* d, const double* p, int n) {
-                                           recorder.waveletRow(row, d, p, n, column, width);
-                                         });
-    recorder.notes(r);
-    if (!r.analysed) return;
-    recorder.peakReadout(r.peakFrequency, r.peakPower);
-    if (!r.powerWarning.empty()) recorder.powerWarning(r.powerWarning);
-  }
-
-  // The frame analysis, and after it the MEM spectrum, or the DTFT in the log spectrum, drawn
-  // over the FFT's.
-  void frame(const SampleBlock& block, int column, int width) {
-    if (block.length == 0) return;
-    const FrameResult r = computeFrame(block, params, session.tables, progress);
-    recorder.notes(r);
-    if (!r.analysed) return;
-    recorder.frame(r, params.view, column, width);
-    const int32_t overlay = overlayMethod(params.method, params.view);
-    if (overlay != kFft) analyse(overlay, block, 0, column, width);
-  }
-
-  // One block by `method` (blockFrames is the frames of a full chart block): the chart's method,
-  // or the one a frame view draws over the FFT.
-  void analyse(int32_t method, const SampleBlock& block, int blockFrames, int column, int width) {
-    switch (method) {
-      case kWt:
-        wavelet(block, blockFrames, column, width);
-        break;
-      case kMem:
-        mem(block, column, width);
-        break;
-      case kDtft:
-        dtft(block, column, width);
-        break;
-      default:
-        frame(block, column, width);
-        break;
-    }
-  }
+ private:
+  WaveSession& wave_;
+  const ChartPlacement& placement_;
+  uint32_t readLength_;
+  uint64_t filePlace_;  // where the next read starts
+  int column_ = 0;
+  int blockIndex_ = 0;
 };
 
-void chartRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listener) {
-  WaveSession& wave = analysis.session.wave;
-  const ChartPlacement placement = analysis.placement;
-  const int width = placement.columnsPerBlock();
-  const int blockFrames =
-      placement.blockAlign != 0 ? static_cast<int>(placement.blockBytes / placement.blockAlign) : 0;
-  analysis.steps.add(ChartClearStep{});
-  enterRunningState(analysis.session, listener);
-  int painted = 0;
-  bool stopped = false;
-  uint64_t filePlace = placement.position;  // where the next read starts
-  int blockIndex = 0;
-  for (int column = 0; column < kPlotWidth; column += width, ++blockIndex) {
-    const uint64_t bytePosition = placement.blockBytePosition(column, blockIndex);
-    if (bytePosition != filePlace) {
-      // The blocks between the columns are passed over, not read: a chart over a whole
-      // recording reads only what it analyses. Past the data's end nothing follows.
-      if (bytePosition >= wave.source.dataSize || !seekData(wave.source, uint32_t(bytePosition)))
-        break;
-    }
-    readLength = readBlock(wave, readLength);
-    if (readLength == 0) break;
-    filePlace = bytePosition + readLength;
-    const SampleBlock block = blockFromRead(wave, readLength);
-    listener.blockStarting(block, column, width);
-    analysis.recorder.chartBlock(bytePosition, column, width);
-    analysis.analyse(analysis.params.method, block, blockFrames, column, width);
-    painted = std::min(column + width, int{kPlotWidth});
-    if (analysis.progress.cancelled()) {
-      stopped = true;
-      break;
-    }
-  }
+void chartRun(uint32_t readLength, Session& session, const ChartAnalysis& analysis,
+              const ChartPlacement& placement, RunStepSink& steps) {
+  RunListener& listener = analysis.listener;
+  steps.add(ChartClearStep{});
+  enterRunningState(session, listener);
+  ChartBlockReader reader(session.wave, placement, readLength);
+  const ChartBlockReads reads = [&reader] { return reader.next(); };
+  // A listener that follows every block as it starts sees them one after another.
+  const bool onPool = session.columnPool != nullptr && !listener.followsClosely();
+  const ChartBlocksEnd end = onPool
+                                 ? analyseChartBlocksOnPool(reads, analysis, *session.columnPool)
+                                 : analyseChartBlocks(reads, analysis, session.tables);
   // The data ended before the chart did: what follows is no sound.
-  if (!stopped && painted < kPlotWidth) analysis.steps.add(ChartEmptyStep{painted});
-  analysis.steps.add(ChartEndStep{painted});
-  leaveRunningState(analysis.session, listener);
+  if (!end.stopped && end.painted < kPlotWidth) steps.add(ChartEmptyStep{end.painted});
+  steps.add(ChartEndStep{end.painted});
+  leaveRunningState(session, listener);
 }
 
-void singleBlockRun(uint32_t readLength, BlockAnalysis& analysis, RunListener& listener) {
-  enterRunningState(analysis.session, listener);
-  WaveSession& wave = analysis.session.wave;
+// The frame analysis of the block at the position, and after it the MEM spectrum, or the DTFT in
+// the log spectrum, drawn over the FFT's.
+void singleBlockRun(uint32_t readLength, Session& session, const ChartAnalysis& analysis) {
+  RunListener& listener = analysis.listener;
+  enterRunningState(session, listener);
+  WaveSession& wave = session.wave;
   const uint32_t count = readBlock(wave, readLength);
   const SampleBlock block = blockFromRead(wave, count);
   listener.blockStarting(block, 0, 0);
-  analysis.frame(block, 0, 0);
-  leaveRunningState(analysis.session, listener);
+  const auto analyse = [&](int32_t method) {
+    BlockFindings findings = analyseBlockAlone(method, block, 0, analysis.params, session.tables,
+                                               analysis.progress, 0, 0);
+    recordBlockFindings(findings, analysis.params, session.memRunningMax, block.sixteenBit(),
+                        analysis.recorder, 0, 0);
+    const auto* frame = std::get_if<FrameResult>(&findings);
+    return frame != nullptr && frame->analysed;
+  };
+  const int32_t overlay = overlayMethod(analysis.params.method, analysis.params.view);
+  if (analyse(kFft) && overlay != kFft) analyse(overlay);
+  leaveRunningState(session, listener);
 }
 
 }  // namespace
@@ -348,11 +303,15 @@ void runAnalysis(Session& session, RunListener& listener) {
 
   ResultRecorder recorder(settings, listener, steps);
   PlotProgress progress(steps, listener);
-  BlockAnalysis analysis{params, session, recorder, progress, steps, placement};
+  const int blockFrames =
+      placement.blockAlign != 0 ? static_cast<int>(placement.blockBytes / placement.blockAlign) : 0;
+  const ChartAnalysis analysis{params,   blockFrames, placement.columnsPerBlock(),
+                               recorder, progress,    listener,
+                               session.memRunningMax};
   if (chart) {
-    chartRun(readLength, analysis, listener);
+    chartRun(readLength, session, analysis, placement, steps);
   } else {
-    singleBlockRun(readLength, analysis, listener);
+    singleBlockRun(readLength, session, analysis);
   }
 
   releaseBlockBuffers(wave);

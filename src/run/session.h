@@ -13,6 +13,8 @@
 
 namespace korimu {
 
+class ColumnPool;
+
 struct Session {
   // The user's choices the session works under: the window's are loaded at its start, edited by
   // the Options dialog and saved at its end; a rendered file gets the command line's.
@@ -33,6 +35,9 @@ struct Session {
   DisplayState display;
   // The transforms' tables, kept while the block size stays.
   TransformTables tables;
+  // The threads a chart's blocks are analysed on, lent by the session's owner; none: one block
+  // after another on the run's own thread, with `tables`.
+  ColumnPool* columnPool = nullptr;
   // The loudest MEM block analysed so far: a later block is compared with every earlier one,
   // across runs.
   double memRunningMax = 0.0;
