@@ -25,7 +25,10 @@
 #include <QTranslator>
 #include <QWindow>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "app/app_shell.h"
@@ -320,6 +323,14 @@ bool initInstance(AppShell& app, const CommandLine& commandLine, bool showMessag
     app.controller().session().document.fileName = commandLine.fileName;
   app.controller().setCommandLineFlags(commandLine.autoPlay, commandLine.diagnosticText);
   app.controller().setLanguage(app.language);
+  if (const char* threads = std::getenv("KORIMU_THREADS"); threads != nullptr) {
+    std::string error;
+    if (const std::optional<int> n = parseColumnThreads(threads, "KORIMU_THREADS", error)) {
+      app.controller().setColumnThreads(*n);
+    } else {
+      std::fprintf(stderr, "korimu: %s; charts use one thread per core\n", error.c_str());
+    }
+  }
 
   const int vscroll = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   s.layout = computeChildLayout(kLayout, vscroll);

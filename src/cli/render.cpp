@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <optional>
 #include <set>
-#include <thread>
 
 #include "cli/command_line.h"
 #include "core/layout.h"
@@ -171,8 +170,12 @@ bool prepareRender(const RenderOptions& options, RenderSetup& setup) {
 
   if (setup.settings.method == kWt) setup.settings.display = kTimeFrequencyChart;
   setup.displayBits = displayBitsFromEnvironment();
-  if (setup.choices.jobs == 0)
-    setup.choices.jobs = int(std::max(1u, std::thread::hardware_concurrency()));
+  if (setup.choices.jobs == 0) setup.choices.jobs = defaultColumnThreads();
+  if (setup.choices.threads == 0) setup.choices.threads = defaultColumnThreads();
+  if (setup.choices.threads > 1) {
+    setup.columnPool = std::make_shared<ColumnPool>(setup.choices.threads);
+    if (!setup.columnPool->usable()) setup.columnPool.reset();
+  }
   return true;
 }
 
@@ -189,6 +192,7 @@ class FileRender {
     // render, and renders on several threads share nothing. A render never plays, so the output
     // device is not asked about the format.
     session_.settings = setup.settings;
+    session_.columnPool = setup.columnPool.get();
     session_.keepsChartNumbers = !csvPath.empty();
     session_.document.fileName = fileName;
     session_.document.fileSelected = true;

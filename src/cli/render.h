@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "cli/render_options.h"
 #include "core/settings.h"
+#include "run/column_pool.h"
 #include "run/run_listener.h"
 #include "wave/decoded_copy.h"
 
@@ -21,6 +23,8 @@ struct RenderSetup {
   RenderChoices choices;
   int displayBits = 24;                            // the display depth every file is drawn at
   DecodeCache decodeCache = defaultDecodeCache();  // where a file the reader refuses is decoded
+  // The threads every file's chart columns are computed on (none: one column after another).
+  std::shared_ptr<ColumnPool> columnPool;
 };
 
 // Reads the settings file, applies the options and reads the display depth. On a bad option prints

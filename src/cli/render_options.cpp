@@ -5,6 +5,7 @@
 
 #include "core/layout.h"
 #include "core/span.h"
+#include "run/column_pool.h"
 
 namespace korimu {
 
@@ -244,6 +245,12 @@ constexpr RenderOption kOptions[] = {
     {"jobs", "N", "in a batch, render N files at once (1 to 256)",
      [](const Option& o, const std::string& v, Settings&, Choices& c, std::string& error) {
        return chooseInt(o, v, 1, 256, c.jobs, error);
+     }},
+    {"threads", "N",
+     "compute a chart's columns on N threads (1 to 256; default one per\n"
+     "core, 1 one column after another); a batch's files share them",
+     [](const Option& o, const std::string& v, Settings&, Choices& c, std::string& error) {
+       return chooseInt(o, v, 1, kMaxColumnThreads, c.threads, error);
      }},
     {"progress", nullptr, "show progress on stderr even when it is not a terminal",
      [](const Option&, const std::string&, Settings&, Choices& c, std::string&) {

@@ -24,7 +24,8 @@ struct RenderChoices {
   uint32_t position = 0;
   std::string csvPath;                   // --csv: the numbers too ("-" standard output)
   CsvValues csvValues = CsvValues::kDb;  // --csv-values: what the chart's cells hold
-  int jobs = 0;  // --jobs: files rendered at once in a batch (0: one per core)
+  int jobs = 0;     // --jobs: files rendered at once in a batch (0: one per core)
+  int threads = 0;  // --threads: threads a chart's columns are computed on (0: one per core)
 };
 
 struct RenderOption {

@@ -4,6 +4,7 @@
 // thread by value, where the window's painter applies them to the window's record of the run and
 // draws them into the window's own canvases. When the run ends, its tables become the window's
 // again and the record it painted becomes the last run's.
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <utility>
@@ -60,6 +61,7 @@ class WorkerRunListener : public RunListener {
   ~WorkerRunListener() override = default;
 
   RunStepSink* stepSink() override { return &steps_; }
+  bool followsClosely() override { return closely_; }
 
   void begin(std::string_view name, long total) override {
     if (closely_) wait([w = window_, name = std::string(name), total] { w->begin(name, total); });
@@ -172,6 +174,9 @@ void Controller::analyze() {
   run.document = session_.document;
   run.tables = std::move(session_.tables);
   run.memRunningMax = session_.memRunningMax;
+  if (columnThreads_ > 1 && (!columnPool_ || columnPool_->threads() != columnThreads_))
+    columnPool_ = std::make_unique<ColumnPool>(columnThreads_);
+  run.columnPool = columnThreads_ > 1 && columnPool_->usable() ? columnPool_.get() : nullptr;
   run.wave.sampleMemoryLimit = session_.wave.sampleMemoryLimit;
   task->kind = BackgroundTask::Kind::kRun;
   runSoFar_ = RunRecord{};
@@ -181,6 +186,10 @@ void Controller::analyze() {
     listener.handOverSteps();
   };
   startBackground(task);
+}
+
+void Controller::setColumnThreads(int threads) {
+  columnThreads_ = std::clamp(threads, 1, kMaxColumnThreads);
 }
 
 void Controller::finishRun(BackgroundTask& task) {

@@ -16,6 +16,7 @@
 #include "control/window_view.h"
 #include "core/language.h"
 #include "display/cross_section.h"
+#include "run/column_pool.h"
 #include "run/run_painter.h"
 #include "run/run_record.h"
 #include "run/session.h"
@@ -52,6 +53,10 @@ class Controller : public PlaybackObserver {
   // Where the window's decodes go: the user's cache as the environment names it at each decode,
   // unless given another (a test's, with small limits).
   void useDecodeCache(DecodeCache cache) { decodeCache_ = std::move(cache); }
+  // The threads a chart's columns are computed on (1: one after another on the run's worker); one
+  // per core until told otherwise. Takes effect at the next run.
+  void setColumnThreads(int threads);
+  int columnThreads() const { return columnThreads_; }
   // The wave-output devices found at start-up: without one nothing plays.
   void setOutputDeviceCount(int count) { outputDeviceCount_ = count; }
   // An analysis run or a decode is under way.
@@ -241,6 +246,10 @@ class Controller : public PlaybackObserver {
 
   WindowView& view_;
   Session session_;
+  int columnThreads_ = defaultColumnThreads();
+  // Made for the first chart run that has more than one thread, and kept; declared before the
+  // background task, so that no run outlives it.
+  std::unique_ptr<ColumnPool> columnPool_;
   RunRecord lastRun_;
   // The running analysis's record as the window's painter has made it of the steps handed over
   // so far, and that painter, which draws them into the window's display.

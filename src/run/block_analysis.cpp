@@ -10,11 +10,11 @@ BlockFindings analyseBlockAlone(int32_t method, const SampleBlock& block, int bl
   switch (method) {
     case kWt: {
       WaveletFindings found;
-      found.result = waveletBlock(block, blockFrames, params, tables, progress,
-                                  [&](int row, const uint8_t* d, const double* p, int n) {
-                                    found.rows.push_back(
-                                        waveletRowCells(row, d, p, n, column, width));
-                                  });
+      found.result =
+          waveletBlock(block, blockFrames, params, tables, progress,
+                       [&](int row, const uint8_t* d, const double* p, int n) {
+                         found.rows.push_back(waveletRowCells(row, d, p, n, column, width));
+                       });
       return found;
     }
     case kMem:

@@ -41,7 +41,8 @@ class KeptProgress : public Progress {
   }
   void step(long done, long total) override {
     // Of steps in a row only the last count stays on show.
-    if (events_.empty() || events_.back().kind != Kind::kStep) events_.push_back({Kind::kStep, {}, 0, 0});
+    if (events_.empty() || events_.back().kind != Kind::kStep)
+      events_.push_back({Kind::kStep, {}, 0, 0});
     events_.back().done = done;
     events_.back().total = total;
   }
@@ -78,7 +79,8 @@ class KeptProgress : public Progress {
 
 struct PoolBlock {
   PoolBlock(const ChartBlockRead& read, const std::atomic<bool>& stop)
-      : read(read), samples(read.block.bytes, read.block.bytes + read.block.length),
+      : read(read),
+        samples(read.block.bytes, read.block.bytes + read.block.length),
         progress(stop) {
     this->read.block.bytes = samples.data();
   }
@@ -98,9 +100,9 @@ void analyseTask(PoolTask& task, const ChartAnalysis& analysis, const std::atomi
                  TransformTables& tables) {
   for (PoolBlock& b : task.blocks) {
     if (!stop.load(std::memory_order_relaxed))
-      b.findings = analyseBlockAlone(analysis.params.method, b.read.block, analysis.blockFrames,
-                                     analysis.params, tables, b.progress, b.read.column,
-                                     analysis.width);
+      b.findings =
+          analyseBlockAlone(analysis.params.method, b.read.block, analysis.blockFrames,
+                            analysis.params, tables, b.progress, b.read.column, analysis.width);
     b.cutShort = stop.load(std::memory_order_relaxed);
     // Only blocks being analysed hold samples.
     std::vector<uint8_t>().swap(b.samples);
@@ -137,8 +139,8 @@ ChartBlocksEnd analyseChartBlocks(const ChartBlockReads& reads, const ChartAnaly
   return end;
 }
 
-ChartBlocksEnd analyseChartBlocksOnPool(const ChartBlockReads& reads,
-                                        const ChartAnalysis& analysis, ColumnPool& pool) {
+ChartBlocksEnd analyseChartBlocksOnPool(const ChartBlockReads& reads, const ChartAnalysis& analysis,
+                                        ColumnPool& pool) {
   const int blocksInChart = (kPlotWidth + analysis.width - 1) / analysis.width;
   const int perTask = chartBlocksPerTask(analysis.params.method, analysis.blockFrames,
                                          blocksInChart, pool.threads());

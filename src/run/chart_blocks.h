@@ -50,8 +50,8 @@ ChartBlocksEnd analyseChartBlocks(const ChartBlockReads& reads, const ChartAnaly
 // The blocks on the pool. This thread reads them, records them as the leftmost unrecorded one has
 // been analysed, and asks the progress whether to stop every few milliseconds; a stop ends every
 // block being analysed and records the blocks before the first one that was cut short.
-ChartBlocksEnd analyseChartBlocksOnPool(const ChartBlockReads& reads,
-                                        const ChartAnalysis& analysis, ColumnPool& pool);
+ChartBlocksEnd analyseChartBlocksOnPool(const ChartBlockReads& reads, const ChartAnalysis& analysis,
+                                        ColumnPool& pool);
 
 // How many blocks of blockFrames frames a pool task analyses: the FFT's and DCT's short blocks in
 // groups worth handing to a thread, every other method's one at a time.

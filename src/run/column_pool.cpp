@@ -4,16 +4,25 @@
 
 #include <algorithm>
 #include <charconv>
+#include <system_error>
 #include <utility>
 
 namespace korimu {
 
 ColumnPool::ColumnPool(int threads) {
   const int count = std::max(threads, 1);
-  for (int i = 0; i < count; ++i) tables_.push_back(std::make_unique<TransformTables>());
   workers_.reserve(size_t(count));
-  for (int i = 0; i < count; ++i)
-    workers_.emplace_back([this, tables = tables_[size_t(i)].get()] { work(*tables); });
+  for (int i = 0; i < count; ++i) {
+    tables_.push_back(std::make_unique<TransformTables>());
+    try {
+      workers_.emplace_back([this, tables = tables_.back().get()] { work(*tables); });
+    } catch (const std::system_error&) {
+      // The system has no more threads (or memory for their stacks) to give: the pool works
+      // with those it got, and a pool of none is not used.
+      tables_.pop_back();
+      break;
+    }
+  }
 }
 
 ColumnPool::~ColumnPool() {
@@ -80,8 +89,8 @@ std::optional<int> parseColumnThreads(const std::string& text, const std::string
   if (!text.empty() && parsed.ec == std::errc() && parsed.ptr == end && n >= 1 &&
       n <= kMaxColumnThreads)
     return n;
-  error = what + " wants a whole number of threads from 1 to " +
-          std::to_string(kMaxColumnThreads) + ", not '" + text + "'";
+  error = what + " wants a whole number of threads from 1 to " + std::to_string(kMaxColumnThreads) +
+          ", not '" + text + "'";
   return std::nullopt;
 }
 

@@ -26,13 +26,15 @@ class ColumnPool {
  public:
   using Task = std::function<void(TransformTables& tables)>;
 
-  // A pool of `threads` threads (at least 1).
+  // A pool of `threads` threads (at least 1), or of as many as the system would start.
   explicit ColumnPool(int threads);
   ~ColumnPool();
   ColumnPool(const ColumnPool&) = delete;
   ColumnPool& operator=(const ColumnPool&) = delete;
 
   int threads() const { return int(workers_.size()); }
+  // A pool with threads of its own, for its owner to lend to runs.
+  bool usable() const { return threads() > 0; }
   // Takes a place for a task when one is free (false when every place is taken).
   bool reservePlace();
   // Queues a task on the place reserved for it; the first free thread runs it, in the order they
@@ -49,7 +51,7 @@ class ColumnPool {
   void work(TransformTables& tables);
 
   mutable std::mutex mutex_;
-  std::condition_variable wake_;          // a task was queued, or the pool closes
+  std::condition_variable wake_;           // a task was queued, or the pool closes
   mutable std::condition_variable ended_;  // a task ended
   std::deque<Task> queue_;
   int placesTaken_ = 0;

@@ -78,8 +78,8 @@ void ResultRecorder::chartBlock(uint64_t bytePosition, int column, int columnsPe
   steps_.add(ChartBlockStep{block});
 }
 
-ChartCellsStep chartCells(std::vector<ChartSpan> spans, const uint8_t* depths,
-                          const double* powers, size_t count, std::optional<double> zeroDbPower) {
+ChartCellsStep chartCells(std::vector<ChartSpan> spans, const uint8_t* depths, const double* powers,
+                          size_t count, std::optional<double> zeroDbPower) {
   ChartCellsStep cells;
   cells.zeroDbPower = zeroDbPower;
   cells.depths.reserve(spans.size());

@@ -18,9 +18,8 @@
 namespace korimu {
 
 // The spans' cells: each at its element's depth, saying the loudest power of its group.
-ChartCellsStep chartCells(std::vector<ChartSpan> spans, const uint8_t* depths,
-                          const double* powers, size_t count,
-                          std::optional<double> zeroDbPower = std::nullopt);
+ChartCellsStep chartCells(std::vector<ChartSpan> spans, const uint8_t* depths, const double* powers,
+                          size_t count, std::optional<double> zeroDbPower = std::nullopt);
 // One wavelet row (its depths and the powers they came from) in the block's columns.
 ChartCellsStep waveletRowCells(int row, const uint8_t* depths, const double* powers, int n,
                                int column, int columnsPerBlock);

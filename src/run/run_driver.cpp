@@ -171,7 +171,9 @@ void leaveRunningState(Session& session, RunListener& listener) {
 class ChartBlockReader {
  public:
   ChartBlockReader(WaveSession& wave, const ChartPlacement& placement, uint32_t readLength)
-      : wave_(wave), placement_(placement), readLength_(readLength),
+      : wave_(wave),
+        placement_(placement),
+        readLength_(readLength),
         filePlace_(placement.position) {}
 
   std::optional<ChartBlockRead> next() {
@@ -208,9 +210,8 @@ void chartRun(uint32_t readLength, Session& session, const ChartAnalysis& analys
   const ChartBlockReads reads = [&reader] { return reader.next(); };
   // A listener that follows every block as it starts sees them one after another.
   const bool onPool = session.columnPool != nullptr && !listener.followsClosely();
-  const ChartBlocksEnd end = onPool
-                                 ? analyseChartBlocksOnPool(reads, analysis, *session.columnPool)
-                                 : analyseChartBlocks(reads, analysis, session.tables);
+  const ChartBlocksEnd end = onPool ? analyseChartBlocksOnPool(reads, analysis, *session.columnPool)
+                                    : analyseChartBlocks(reads, analysis, session.tables);
   // The data ended before the chart did: what follows is no sound.
   if (!end.stopped && end.painted < kPlotWidth) steps.add(ChartEmptyStep{end.painted});
   steps.add(ChartEndStep{end.painted});
@@ -305,9 +306,8 @@ void runAnalysis(Session& session, RunListener& listener) {
   PlotProgress progress(steps, listener);
   const int blockFrames =
       placement.blockAlign != 0 ? static_cast<int>(placement.blockBytes / placement.blockAlign) : 0;
-  const ChartAnalysis analysis{params,   blockFrames, placement.columnsPerBlock(),
-                               recorder, progress,    listener,
-                               session.memRunningMax};
+  const ChartAnalysis analysis{params,   blockFrames, placement.columnsPerBlock(), recorder,
+                               progress, listener,    session.memRunningMax};
   if (chart) {
     chartRun(readLength, session, analysis, placement, steps);
   } else {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
+#include <variant>
 
 #include "analysis/level_map.h"
 #include "display/chart.h"
@@ -180,6 +182,15 @@ struct RunPainter::Drawing {
   }
   void operator()(const RunEndStep& /*step*/) const {}
 };
+
+void RunPainter::add(RunStep step) {
+  if (std::holds_alternative<ProgressCounterStep>(step)) {
+    pendingCounter_ = std::move(step);
+    return;
+  }
+  if (pendingCounter_) paint(*std::exchange(pendingCounter_, std::nullopt));
+  paint(step);
+}
 
 void RunPainter::paint(const RunStep& step) {
   applyRunStep(record_, step);

@@ -5,6 +5,7 @@
 // same steps give the same record and the same pixels either way.
 #pragma once
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -32,8 +33,10 @@ class RunPainter : public RunStepSink {
  public:
   RunPainter(DisplayState& display, RunRecord& record) : display_(display), record_(record) {}
 
-  // Applies the step to the record and draws it.
-  void add(RunStep step) override { paint(step); }
+  // Applies the step to the record and draws it. A progress counter waits for the run's next step
+  // of another kind (the counters before it would only be drawn over): a run nobody watches does
+  // not draw its analysers' every step. Every run ends with steps of other kinds.
+  void add(RunStep step) override;
   void paint(const RunStep& step);
   // The client canvas's rectangles drawn since the last call, for the window to show again.
   std::vector<Rect> takeDrawnAreas() { return drawn_.take(); }
@@ -46,6 +49,7 @@ class RunPainter : public RunStepSink {
   // The run's settings as it started: its look.
   AppSettings settings_;
   DrawnAreas drawn_;
+  std::optional<RunStep> pendingCounter_;
 };
 
 }  // namespace korimu

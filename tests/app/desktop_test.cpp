@@ -178,12 +178,12 @@ TEST_F(DesktopTest, FiveAnalysisRunsLeaveTheWindowWhereItIs) {
 }
 
 TEST_F(DesktopTest, ACloseDuringAMemRunEndsTheProgramWithExitCodeZeroOnceTheRunStops) {
-  // Method MEM with the longest transform, as the window remembers them from the last session: a
-  // chart of 512 such blocks takes seconds even in an optimised build, so the run is still going
-  // when the window is closed, however fast the machine.
+  // Method MEM with the longest transform and time step, as the window remembers them from the
+  // last session: a chart of 512 such blocks takes seconds even in an optimised build on every
+  // core, so the run is still going when the window is closed, however fast the machine.
   std::filesystem::create_directories(config_ / "korimu");
   std::ofstream(config_ / "korimu" / "KORIMU.INI")
-      << "[" << kWindowMemorySection << "]\nMethod=1\nBlockOrder=16\n";
+      << "[" << kWindowMemorySection << "]\nMethod=1\nBlockOrder=16\nTimeResolution=32768\n";
   startKorimu(toneFile(config_, 10.0, 44100));
   // The Options dialog is a fixed dialog: it offers no minimise or maximise.
   session_->keys(window_, "alt+o o");

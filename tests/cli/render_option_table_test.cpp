@@ -44,6 +44,7 @@ const std::map<std::string, Values>& valuesByOption() {
       {"csv", {"n.csv", ""}},
       {"csv-values", {"level", "decibels"}},
       {"jobs", {"3", "0"}},
+      {"threads", {"3", "0"}},
       {"progress", {"", ""}},
   };
   return values;
@@ -159,6 +160,8 @@ TEST(RenderOptionTable, EachOptionSetsWhatItNames) {
       {{{"csv-values", "power"}},
        [](const AppSettings&, const RenderChoices& c) { return c.csvValues == CsvValues::kPower; }},
       {{{"jobs", "5"}}, [](const AppSettings&, const RenderChoices& c) { return c.jobs == 5; }},
+      {{{"threads", "7"}},
+       [](const AppSettings&, const RenderChoices& c) { return c.threads == 7; }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.options.back().first + " " + row.options.back().second);
