@@ -57,6 +57,8 @@ class Controller : public PlaybackObserver {
   // per core until told otherwise. Takes effect at the next run.
   void setColumnThreads(int threads);
   int columnThreads() const { return columnThreads_; }
+  // The pool the window's charts run on (none before the first chart run with several threads).
+  const ColumnPool* columnPool() const { return columnPool_.get(); }
   // The wave-output devices found at start-up: without one nothing plays.
   void setOutputDeviceCount(int count) { outputDeviceCount_ = count; }
   // An analysis run or a decode is under way.

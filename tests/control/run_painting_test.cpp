@@ -28,7 +28,9 @@ class RunPaintingTest : public ::testing::Test {
 
   // A controller of `view` with the file open on a display of `depthBits`. The span is wider than
   // the file: a chart shows its empty columns too.
+  // The window's charts run on three threads, however many cores the machine has.
   void prepare(Controller& controller, ViewMode view, AnalysisMethod method, int depthBits) {
+    controller.setColumnThreads(3);
     controller.session().settings.framesPerColumn = 256;
     controller.session().wave.messages.sink = [this](std::string_view text, MessageKind) {
       messages_.emplace_back(text);
@@ -147,6 +149,32 @@ TEST_F(RunPaintingTest, DuringARunTheWindowShowsAndReadsTheColumnsHandedOver) {
         ASSERT_EQ(seenCanvas.getPixel(px, py), seen.chartClearColours[size_t(y)]);
       }
     }
+}
+
+// A Stop while the chart's blocks are on the pool: once the window is idle again no task is left
+// on the pool, and the next Analyze paints the whole chart as the run painted at once does.
+TEST_F(RunPaintingTest, AStopOnThePoolLeavesItIdleAndTheNextRunWhole) {
+  ThreadedView view;
+  Controller window(view);
+  prepare(window, kTimeFrequencyChart, kMem, 24);
+  window.session().settings.blockOrder = 12;
+  window.command(kAnalyzeId);
+  ASSERT_TRUE(view.runUntil([&] {
+    if (window.busy() && window.shownRecord().chartBlocks.size() < 2) return false;
+    window.command(kStopId);
+    return true;
+  }));
+  ASSERT_TRUE(view.runUntil([&] { return !window.busy(); }));
+  ASSERT_NE(window.columnPool(), nullptr);
+  EXPECT_EQ(window.columnPool()->placesTaken(), 0);
+
+  const AtOnce whole(window.session());
+  window.command(kAnalyzeId);
+  ASSERT_TRUE(view.runUntil([&] { return !window.busy(); }));
+  EXPECT_TRUE(runCsv(window.lastRun()) == runCsv(whole.numbers)) << "the numbers differ";
+  EXPECT_TRUE(window.session().display.surfaces.window.pixels() ==
+              whole.session.display.surfaces.window.pixels());
+  EXPECT_EQ(window.columnPool()->placesTaken(), 0);
 }
 
 }  // namespace
