@@ -200,6 +200,7 @@ Environment:
   KORIMU_FONT             the unifont .hex file to draw text with
                           (default /usr/share/unifont/unifont_jp.hex)
   KORIMU_DISPLAY_BITS     draw as a display of 16, 8 or 4 bits per pixel would (default 24)
+  KORIMU_THREADS          the window's chart threads, 1 to 256 (default one per core)
   XDG_CONFIG_HOME         where the settings file lives (default ~/.config)
   XDG_CACHE_HOME          where the decoded copies are kept (default ~/.cache)
 
